@@ -1,0 +1,1 @@
+int qe_app_placeholder = 0;

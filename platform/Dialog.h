@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+
+class QAbstractButton;
+
+// A dialog built from its template in the resources (":/dialogs/<id>.json"):
+// controls are child widgets found by their numeric id, placed in dialog
+// units converted from the dialog font's average character size. Handlers
+// run through Dispatch, so a database exception never reaches Qt.
+class CDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CDialog(int nIDTemplate, QWidget* parent = nullptr);
+
+    // Creates the controls (once), runs OnInitDialog and, unless that ended
+    // the dialog, runs it modally through the platform seam.
+    int DoModal();
+    void EndDialog(int nResult);
+    bool IsEnded() const { return m_bEnded; }
+
+    int TemplateId() const { return m_nIDTemplate; }
+    QWidget* GetDlgItem(int nID) const;
+    template <class T> T* Item(int nID) const { return qobject_cast<T*>(GetDlgItem(nID)); }
+    QString GetDlgItemText(int nID) const;
+    void SetDlgItemText(int nID, const QString& text);
+
+    // Window timers with their own ids, as on Windows.
+    void SetTimer(int nIDEvent, int nElapse);
+    void KillTimer(int nIDEvent);
+
+    // Pixels of a rectangle given in dialog units.
+    QRect MapDialogRect(const QRect& dialogUnits) const;
+
+    // Handlers, public so that tests can drive a live dialog.
+    virtual bool OnInitDialog() { return true; }
+    virtual void OnOK() { EndDialog(IDOK_RESULT); }
+    virtual void OnCancel() { EndDialog(IDCANCEL_RESULT); }
+    // A button other than 1 (OK) and 2 (Cancel) was clicked, or a list or
+    // combo box reported a selection change (notification kept simple).
+    virtual void OnCommand(int nID) { Q_UNUSED(nID); }
+    virtual void OnTimer(int nIDEvent) { Q_UNUSED(nIDEvent); }
+
+    // Presses a button by id as a click would (tests and keyboard use).
+    void ClickButton(int nID);
+
+protected:
+    enum { IDOK_RESULT = 1, IDCANCEL_RESULT = 2 };
+    void reject() override;  // Esc and the close box go to OnCancel
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void CreateControls();
+
+    int m_nIDTemplate;
+    bool m_bCreated = false;
+    bool m_bEnded = false;
+    QHash<int, QWidget*> m_controls;
+    QHash<int, int> m_timers;  // Qt timer id -> our id
+    int m_nBaseUnitX = 6;
+    int m_nBaseUnitY = 12;
+};

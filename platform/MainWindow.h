@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The application's main window, as every part of the program reaches it.
+QWidget* AfxGetMainWnd();
+void AfxSetMainWnd(QWidget* window);
+
+// What the main window offers to the parts below it: its status-bar panes.
+class IStatusPanes
+{
+public:
+    virtual ~IStatusPanes() = default;
+    // Sets the text of pane index and has it redrawn at once.
+    virtual void SetPaneText(int index, const QString& text) = 0;
+};
+
+// The main window's panes, or null when it has none (no main window yet).
+IStatusPanes* MainStatusPanes();

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+
+class QDialog;
+class QWidget;
+
+// Message-box flags and results with the Windows values, so that the
+// behaviour tables of the program read the same in code and in tests.
+enum : unsigned {
+    MB_OK = 0x00000000u,
+    MB_OKCANCEL = 0x00000001u,
+    MB_YESNO = 0x00000004u,
+    MB_ICONSTOP = 0x00000010u,
+    MB_ICONHAND = MB_ICONSTOP,
+    MB_ICONQUESTION = 0x00000020u,
+    MB_ICONEXCLAMATION = 0x00000030u,
+    MB_ICONINFORMATION = 0x00000040u,
+    MB_TYPEMASK = 0x0000000Fu,
+    MB_ICONMASK = 0x000000F0u,
+};
+
+enum : int {
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDYES = 6,
+    IDNO = 7,
+};
+
+// The one seam for everything that blocks or leaves the process: message
+// boxes, modal runs, the desktop, the beep, the time of day and the exit.
+// The default implementation calls Qt; tests install a scripted one.
+class IPlatform
+{
+public:
+    virtual ~IPlatform() = default;
+
+    // Shows a modal box owned by owner (may be null) and returns IDOK,
+    // IDCANCEL, IDYES or IDNO.
+    virtual int MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                           unsigned flags) = 0;
+    // Runs an initialised dialog modally and returns its result code.
+    virtual int RunModal(QDialog* dialog) = 0;
+    // Hands an address (with or without scheme) or a file to the desktop.
+    virtual void OpenUrl(const QString& address) = 0;
+    virtual void Beep() = 0;
+    virtual QTime CurrentTime() = 0;
+    // Ends the process at once with the given status; nothing is saved.
+    virtual void ExitProcess(int status) = 0;
+};
+
+// The platform in use; the Qt implementation unless a test installed another.
+IPlatform& Platform();
+// Installs platform (not owned); nullptr restores the Qt implementation.
+void SetPlatform(IPlatform* platform);
+
+// The application-level message box: caption "qe" and, when flags name no
+// icon, the exclamation icon.
+int AfxMessageBox(const QString& text, unsigned flags = MB_OK);

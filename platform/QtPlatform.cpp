@@ -1,0 +1,86 @@
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+int CQtPlatform::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                            unsigned flags)
+{
+    QMessageBox box(owner);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONSTOP:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        box.addButton(u"确定"_s, QMessageBox::AcceptRole);
+        box.setEscapeButton(static_cast<QAbstractButton*>(box.addButton(u"取消"_s, QMessageBox::RejectRole)));
+        break;
+    case MB_YESNO:
+        box.addButton(u"是(&Y)"_s, QMessageBox::YesRole);
+        box.setEscapeButton(static_cast<QAbstractButton*>(box.addButton(u"否(&N)"_s, QMessageBox::NoRole)));
+        break;
+    default:
+        box.setEscapeButton(static_cast<QAbstractButton*>(box.addButton(u"确定"_s, QMessageBox::AcceptRole)));
+        break;
+    }
+    box.exec();
+    const int index = box.buttons().indexOf(box.clickedButton());
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        return index == 0 ? IDOK : IDCANCEL;
+    case MB_YESNO:
+        return index == 0 ? IDYES : IDNO;
+    default:
+        return IDOK;
+    }
+}
+
+int CQtPlatform::RunModal(QDialog* dialog)
+{
+    return dialog->exec();
+}
+
+void CQtPlatform::OpenUrl(const QString& address)
+{
+    QUrl url = QUrl::fromUserInput(address);
+    QDesktopServices::openUrl(url);
+}
+
+void CQtPlatform::Beep()
+{
+    QApplication::beep();
+}
+
+QTime CQtPlatform::CurrentTime()
+{
+    return QTime::currentTime();
+}
+
+void CQtPlatform::ExitProcess(int status)
+{
+    ::_exit(status);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+// The platform as it is: Qt message boxes, QDialog::exec, the desktop
+// services, the system beep and clock, and _exit.
+class CQtPlatform : public IPlatform
+{
+public:
+    int MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                   unsigned flags) override;
+    int RunModal(QDialog* dialog) override;
+    void OpenUrl(const QString& address) override;
+    void Beep() override;
+    QTime CurrentTime() override;
+    void ExitProcess(int status) override;
+};

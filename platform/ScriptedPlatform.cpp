@@ -1,0 +1,61 @@
+#include "platform/ScriptedPlatform.h"
+
+#include <QDialog>
+
+CScriptedPlatform::CScriptedPlatform()
+{
+    SetPlatform(this);
+}
+
+CScriptedPlatform::~CScriptedPlatform()
+{
+    SetPlatform(nullptr);
+}
+
+void CScriptedPlatform::AnswerBoxes(std::initializer_list<int> answers)
+{
+    m_answers.insert(m_answers.end(), answers.begin(), answers.end());
+}
+
+void CScriptedPlatform::DriveDialog(DialogDriver driver)
+{
+    m_drivers.push_back(std::move(driver));
+}
+
+int CScriptedPlatform::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                  unsigned flags)
+{
+    boxes.append({text, caption, flags, owner});
+    if (!m_answers.empty()) {
+        const int answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+}
+
+int CScriptedPlatform::RunModal(QDialog* dialog)
+{
+    modalRuns.append(QString::fromLatin1(dialog->metaObject()->className()));
+    if (m_drivers.empty()) {
+        dialog->setResult(IDCANCEL);
+        dialog->hide();
+        return IDCANCEL;
+    }
+    DialogDriver driver = std::move(m_drivers.front());
+    m_drivers.pop_front();
+    dialog->setResult(0);
+    dialog->show();
+    driver(dialog);
+    if (dialog->isVisible()) {
+        ++unfinishedDialogs;
+        dialog->setResult(-1);
+        dialog->hide();
+    }
+    return dialog->result();
+}
+
+void CScriptedPlatform::OpenUrl(const QString& address)
+{
+    openedUrls.append(address);
+}

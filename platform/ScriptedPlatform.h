@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+// The platform the tests install: it answers message boxes from a queue and
+// records them, drives each modal dialog through a callback that receives
+// the live, initialised dialog, fixes the time of day and records exits,
+// beeps and opened addresses instead of performing them.
+class CScriptedPlatform : public IPlatform
+{
+public:
+    struct Box
+    {
+        QString text;
+        QString caption;
+        unsigned flags = 0;
+        QWidget* owner = nullptr;
+    };
+    using DialogDriver = std::function<void(QDialog*)>;
+
+    CScriptedPlatform();  // installs itself
+    ~CScriptedPlatform() override;  // restores the Qt platform
+
+    // Answers for the next boxes, in order. With the queue empty a box is
+    // answered with its first button (IDOK, or IDYES for Yes/No).
+    void AnswerBoxes(std::initializer_list<int> answers);
+    // Drivers for the next modal runs, in order. The driver fills controls
+    // and presses buttons; a dialog it leaves open is closed with result -1
+    // and counted in UnfinishedDialogs. With no driver queued a dialog is
+    // closed at once with IDCANCEL without running its own handlers.
+    void DriveDialog(DialogDriver driver);
+
+    void SetTime(const QTime& time) { m_time = time; }
+
+    QList<Box> boxes;
+    QStringList modalRuns;  // class names of the dialogs run, in order
+    QStringList openedUrls;
+    QList<int> exits;
+    int beeps = 0;
+    int unfinishedDialogs = 0;
+
+    int MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                   unsigned flags) override;
+    int RunModal(QDialog* dialog) override;
+    void OpenUrl(const QString& address) override;
+    void Beep() override { ++beeps; }
+    QTime CurrentTime() override { return m_time; }
+    void ExitProcess(int status) override { exits.append(status); }
+
+private:
+    std::deque<int> m_answers;
+    std::deque<DialogDriver> m_drivers;
+    QTime m_time{12, 0, 0};
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+
+// Practice kinds; only Chinese uses the double-byte layout.
+namespace PracticeKind {
+enum : int {
+    Chinese = 111,
+    English = 112,
+    Number = 113,
+    Symbol = 114,
+    None = 115,
+};
+}
+
+// Process-wide state of the practice, read by the painting, the clock and
+// the result dialog.
+extern int CurrentPracticeKind;
+extern int CurrentRow;
+extern int CurrentColumn;
+extern int TypedCount;
+extern int CorrectCount;
+extern QByteArray PendingUnit;
+extern int PendingBytes;
+extern int SkipPending;
+extern int LineHeight;
+extern int CharWidth;
+extern int ElapsedSeconds;
+
+// The practice clock as the view drives it; the main frame implements it.
+class IPracticeClock
+{
+public:
+    virtual ~IPracticeClock() = default;
+    virtual void MarkStartTime() = 0;
+    virtual void StartClock() = 0;
+    virtual void StopClock() = 0;
+    virtual void ShowReadyPrompt() = 0;
+    virtual void ShowPracticeRunning() = 0;
+    virtual void ResetClock() = 0;
+};
+
+// The main window's clock, or null while there is none.
+IPracticeClock* MainPracticeClock();

@@ -1,0 +1,1 @@
+#include "res/Resources.h"

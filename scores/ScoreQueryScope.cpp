@@ -1,0 +1,3 @@
+#include "scores/ScoreQueryScope.h"
+
+int ScoreQueryScope = 0;

@@ -1,0 +1,3 @@
+#include "users/CurrentUser.h"
+
+CCurrentUser CurrentUser;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// User kind codes; 0 stands for "no login yet".
+namespace UserKind {
+enum : int {
+    Super = 10000,
+    Ordinary = 10001,
+    Anonymous = 10002,
+    NoneChosen = 10003,
+};
+}
+
+// The process-wide record of the logged-in user.
+struct CCurrentUser
+{
+    QString Name = QStringLiteral("NONE");
+    QString Class = QStringLiteral("NONE");
+    QString StudentNo = QStringLiteral("0");
+    QString Password;
+    QString KindText = QStringLiteral("普通用户");
+    int KindCode = 0;
+
+    // The five texts back to their start values; the kind code is kept.
+    void ResetTexts()
+    {
+        const int code = KindCode;
+        *this = CCurrentUser();
+        KindCode = code;
+    }
+};
+
+extern CCurrentUser CurrentUser;
