@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/Dao.h"
+
+#include <QString>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+// The database as the dialogs use it: the document's connection, the fixed
+// texts, the guard messages, and the scan, append and edit/delete patterns.
+
+// The document's connection (null when not connected). The document
+// registers where its connection lives; tests may register their own.
+CDaoDatabase* ActiveDatabase();
+void SetActiveDatabaseSource(std::function<CDaoDatabase*()> source);
+
+// Opens the program's database (CDaoDatabase::DefaultTarget()). On failure
+// shows "错误信息:" + the engine's message through ReportDaoError and
+// returns null: the program then runs without a database.
+CDaoDatabase* OpenUserDatabase();
+
+namespace Sql {
+inline const QString ScanUsers = QStringLiteral("SELECT * FROM user");
+inline const QString ScanSuperUsers = QStringLiteral("SELECT * FROM supperuser");
+inline const QString ScanScores = QStringLiteral("SELECT * FROM score");
+inline const QString ScanLoginHistory = QStringLiteral("SELECT * FROM loginhistory");
+} // namespace Sql
+
+namespace Guard {
+inline const QString LoginNotConnected = QStringLiteral("数据库未正确连接!部分功能无法使用!");
+inline const QString NewUserNotConnected = QStringLiteral("数据库未正确连接!无法添加新用户!");
+inline const QString SettingsNotConnected = QStringLiteral("数据库未正确连接!无法对当前用户进行设置!");
+inline const QString ResultNotConnected = QStringLiteral("数据库未正确连接!无法保存结果!");
+inline const QString CommandNotConnected = QStringLiteral("数据库未正确连接!操作无法进行!");
+} // namespace Guard
+
+// The database guard of the commands: true when connected; otherwise shows
+// "数据库未正确连接!操作无法进行!" (caption "qe", exclamation) and returns false.
+bool CommandGuard();
+
+// Display text of a stored value (every comparison and display goes through it).
+QString VariantToText(const CDaoFieldValue& value);
+// Shows a caught database exception: "错误信息:" + its message, OK,
+// exclamation icon, caption "qe".
+void ReportDaoError(const CDaoException& e);
+
+// Scan pattern. Opens rs as a dynaset on sql; a failure is reported with
+// ReportDaoError and gives false.
+bool OpenScan(CDaoRecordset& rs, const QString& sql);
+// From the current record on, the first row whose field (as text) equals
+// wanted exactly; the record set stays on it. False, at end-of-file, when none.
+bool SeekNext(CDaoRecordset& rs, int field, const QString& wanted);
+// Field `field` of every row from the first, as text, in record-set order.
+QStringList ReadColumn(CDaoRecordset& rs, int field);
+
+// Append pattern: one new row of table with the given (position, value)
+// fields set in ascending order of position. Opening the record set on the
+// table is guarded (ReportDaoError, returns false); any other failure
+// throws CDaoException and stores nothing.
+using FieldList = std::vector<std::pair<int, CDaoFieldValue>>;
+bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields);
+
+// Edit pattern on the current record of a scan.
+void EditCurrent(CDaoRecordset& rs, const FieldList& fields);
+
+// Delete pattern: from the first record, deletes every row for which
+// matches(rs) is true, in one transaction, calling deleted() after each
+// deletion. Returns the number deleted. An error part-way keeps what was
+// already deleted and goes on as CDaoException.
+int DeleteRows(CDaoRecordset& rs, const std::function<bool(CDaoRecordset&)>& matches,
+               const std::function<void()>& deleted = {});
