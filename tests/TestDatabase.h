@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/Dao.h"
+
+#include <QString>
+
+#include <memory>
+
+// A fresh, empty database for one test, with the schema and no rows: a new
+// user.mdb in the working directory, or, when QE_TEST_ENGINE=postgresql, a
+// new database on the cluster named by QE_TEST_POSTGRES. The object also
+// registers it as the active database of the dialogs.
+class CTestDatabase
+{
+public:
+    CTestDatabase();
+    ~CTestDatabase();
+
+    CDaoDatabase* Database() const { return m_pDB.get(); }
+    QString Target() const { return m_strTarget; }
+    bool IsPostgres() const;
+
+    // Rows of a table as display texts, in key order (for assertions).
+    QList<QStringList> Rows(const QString& table) const;
+    // Appends a row with the given texts in fields 0, 1, 2, ...
+    void Insert(const QString& table, const QStringList& texts);
+
+private:
+    std::unique_ptr<CDaoDatabase> m_pDB;
+    QString m_strTarget;
+    QString m_strAdminTarget;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Making a new database: the schema and one first super-user account.
+// Throws CDaoException when the target cannot be reached or already holds
+// the tables (an existing database is never touched).
+void CreateDatabase(const QString& target, const QString& superUser, const QString& password);
+
+// "qe --create-database [--super-user NAME --password PW]": creates the
+// database of CDaoDatabase::DefaultTarget(), prints the account it made and
+// returns the process exit status.
+int RunCreateDatabaseCommand(const QStringList& arguments);
