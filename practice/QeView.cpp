@@ -56,7 +56,7 @@ CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
     setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
     m_session.SetInvalidate(
-        [this](int line, int column, int count) { update(CellRect(line, column, count)); });
+        [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
     m_session.SetEndPractice([this] { EndPractice(); });
 }
 
@@ -157,6 +157,11 @@ void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
 QRect CQeView::CellRect(int line, int column, int count) const
 {
     return QRect(column * CharWidth, line * LineHeight, count * CharWidth, LineHeight);
+}
+
+QRect CQeView::DirtyRect(int line, int column, int count) const
+{
+    return CellRect(line, column - 1, count + 2).adjusted(0, -2, 0, 2);
 }
 
 void CQeView::OnContextMenu(QWidget* pWnd, QPoint point)
