@@ -6,7 +6,14 @@
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/ViewPainter.h"
+#include "practice/ResultDlg.h"
 #include "res/CommandIds.h"
+#include "scores/ClearGroupScoresDlg.h"
+#include "scores/ClearPersonalScoresDlg.h"
+#include "users/CurrentUser.h"
+#include "users/LogOff.h"
+#include "users/NewUserDlg.h"
+#include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -96,8 +103,10 @@ void CQeView::ShowCredits()
 
 void CQeView::EndPractice()
 {
+    CResultDlg result;
     if (IPracticeClock* clock = MainPracticeClock())
         clock->StopClock();
+    result.DoModal();
     m_file.close();
     ShowCredits();
 }
@@ -196,6 +205,21 @@ bool CQeView::OnCmdMsg(int nID)
     case ID_PROGRAM_RESET:
         ShowCredits();
         return true;
+    case ID_USER_SETTINGS:
+        OpenUserSettingsDialog();
+        return true;
+    case ID_USER_NEW:
+        OpenNewUserDialog();
+        return true;
+    case ID_USER_LOGOFF:
+        LogOffCurrentUser();
+        return true;
+    case ID_CLEAR_PERSONAL_SCORES:
+        OpenClearPersonalScores();
+        return true;
+    case ID_CLEAR_GROUP_SCORES:
+        OpenClearGroupScores();
+        return true;
     default:
         return false;
     }
@@ -209,6 +233,11 @@ bool CQeView::HasCommandHandler(int nID) const
     case ID_PRACTICE_NUMBER:
     case ID_PRACTICE_SYMBOL:
     case ID_PROGRAM_RESET:
+    case ID_USER_SETTINGS:
+    case ID_USER_NEW:
+    case ID_USER_LOGOFF:
+    case ID_CLEAR_PERSONAL_SCORES:
+    case ID_CLEAR_GROUP_SCORES:
         return true;
     default:
         return false;
@@ -223,7 +252,16 @@ bool CQeView::OnUpdateCmdUI(CCmdUI& cmdUI)
             return true;
         }
     }
-    return false;
+    switch (cmdUI.m_nID) {
+    case ID_USER_SETTINGS:
+        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
+        return true;
+    case ID_USER_NEW:
+        cmdUI.Enable(CurrentUser.KindCode != UserKind::Super);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CQeView::paintEvent(QPaintEvent* event)
