@@ -47,13 +47,10 @@ bool CLoginDlg::OnInitDialog()
     pName->setEditText(m_strName);
     Item<QLineEdit>(IDC_PASSWORD)->setText(m_strPassword);
 
-    // The dialog rests centred in the work area; it slides in from the top
-    // when it is first shown.
+    // Where the template centred the dialog; it slides in from the top to
+    // there when it is first shown.
     m_rcWork = screen()->availableGeometry();
-    m_rcNormal = QRect(QPoint(m_rcWork.x() + (m_rcWork.width() - width()) / 2,
-                              m_rcWork.y() + (m_rcWork.height() - height()) / 2),
-                       size());
-    move(m_rcNormal.topLeft());
+    m_rcNormal = QRect(pos(), size());
 
     m_nKindCode = UserKind::Ordinary;
     if (m_pSet) {
