@@ -17,8 +17,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QStringList DataFiles{u"english.txt"_s, u"chinese.txt"_s, u"number.txt"_s,
-                            u"punctuate.txt"_s, u"user.mdb"_s};
+const QStringList DataFiles{u"english.txt"_s, u"chinese.txt"_s, u"number.txt"_s, u"punctuate.txt"_s,
+                            u"user.mdb"_s};
 
 void MakeFiles(const QStringList& missing)
 {
@@ -214,15 +214,12 @@ private slots:
         MakeFiles({});
         CFakeMainWindow mainWindow;
         CSplashWnd::ShowSplash(&mainWindow);
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CLoginDlg*>(dialog)->ClickButton(1007);
-        });
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CDialog*>(dialog)->ClickButton(2);
-        });
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CDialog*>(dialog)->ClickButton(2);
-        });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
         CSplashWnd::s_pInstance->OnTimer(1);
         // The new-user button ends the first login without Cancel; the login
         // that follows a cancelled registration may be cancelled freely.
