@@ -37,17 +37,6 @@ QString Message(const QString& file)
     return u"初始化文件'%1'时出错,可能是文件已损坏或文件不存在!"_s.arg(file);
 }
 
-// The boxes of the file check (the login dialog may add its own).
-QList<CScriptedPlatform::Box> CheckBoxes(const CScriptedPlatform& platform)
-{
-    QList<CScriptedPlatform::Box> boxes;
-    for (const CScriptedPlatform::Box& box : platform.boxes) {
-        if (box.caption == u"出错"_s)
-            boxes.append(box);
-    }
-    return boxes;
-}
-
 } // namespace
 
 class TestSplash : public QObject
