@@ -28,7 +28,7 @@ Listing View(CScriptedPlatform& platform)
         auto* dlg = static_cast<CLoginHistoryDlg*>(dialog);
         CListCtrl* list = dlg->List();
         for (int col = 0; col < list->GetColumnCount(); ++col) {
-            listing.headers << list->GetColumnHeader(col);
+            listing.headers << list->GetColumnText(col);
             listing.widths << list->GetColumnWidth(col);
         }
         for (int row = 0; row < list->GetItemCount(); ++row) {
