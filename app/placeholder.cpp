@@ -1,1 +1,0 @@
-int qe_app_placeholder = 0;

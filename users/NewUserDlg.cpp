@@ -1,0 +1,121 @@
+#include "users/NewUserDlg.h"
+
+#include "platform/Dao.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+#include "users/LoginDlg.h"
+#include "users/UserPanes.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDateEdit>
+#include <QLineEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString KindOrdinary = u"普通用户"_s;
+}
+
+CNewUserDlg::CNewUserDlg(QWidget* parent)
+    : CDialog(IDD, parent)
+{
+}
+
+CNewUserDlg::~CNewUserDlg() = default;
+
+bool CNewUserDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    Item<QLineEdit>(IDC_NAME)->setText(m_strName);
+    Item<QLineEdit>(IDC_CLASS)->setText(m_strClass);
+    Item<QLineEdit>(IDC_STUDENTNO)->setText(m_strStudentNo);
+    Item<QLineEdit>(IDC_PASSWORD)->setText(m_strPassword);
+    Item<QComboBox>(IDC_KIND)->setCurrentIndex(m_nKind);
+    // Shown for the user's information only; never read.
+    Item<QDateEdit>(IDC_DATE)->setDate(QDate::currentDate());
+
+    m_pDB = ActiveDatabase();
+    if (m_pDB) {
+        m_pSet = std::make_unique<CDaoRecordset>(m_pDB);
+        if (!OpenScan(*m_pSet, Sql::ScanUsers))
+            m_pSet.reset();
+    }
+    return true;
+}
+
+void CNewUserDlg::ReadControls()
+{
+    m_strName = Item<QLineEdit>(IDC_NAME)->text();
+    m_strClass = Item<QLineEdit>(IDC_CLASS)->text();
+    m_strStudentNo = Item<QLineEdit>(IDC_STUDENTNO)->text();
+    m_strPassword = Item<QLineEdit>(IDC_PASSWORD)->text();
+    m_nKind = Item<QComboBox>(IDC_KIND)->currentIndex();
+}
+
+bool CNewUserDlg::IsNameTaken()
+{
+    // Names compare exactly: case and spaces count.
+    return ReadColumn(*m_pSet, 0).contains(m_strName);
+}
+
+void CNewUserDlg::OnOK()
+{
+    ReadControls();
+    if (!m_pSet) {
+        AfxMessageBox(Guard::NewUserNotConnected);
+        return;
+    }
+    if (IsNameTaken()) {
+        Platform().MessageBox(this, u"您输入的用户名已经有人使用,请更改!"_s, u"错误!"_s,
+                              MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+
+    FieldList userRow{
+        {0, CDaoFieldValue::FromText(m_strName)},
+        {1, CDaoFieldValue::FromText(m_strClass)},
+        {2, CDaoFieldValue::FromText(m_strStudentNo)},
+        {3, CDaoFieldValue::FromText(m_strPassword)},
+        {4, CDaoFieldValue::FromText(KindOrdinary)},
+    };
+    if (!AppendRow(m_pDB, u"user"_s, userRow))
+        return;
+
+    // The account exists: the new user is logged in, rights included.
+    CurrentUser.Name = m_strName;
+    CurrentUser.Class = m_strClass;
+    CurrentUser.StudentNo = m_strStudentNo;
+    CurrentUser.Password = m_strPassword;
+    CurrentUser.KindText = KindOrdinary;
+    if (m_nKind == 0)
+        CurrentUser.KindCode = UserKind::Ordinary;
+    ShowCurrentUserPanes();
+
+    FieldList historyRow{
+        {0, CDaoFieldValue::FromText(CurrentUser.Name)},
+        {1, CDaoFieldValue::FromText(m_strClass)},
+        {2, CDaoFieldValue::FromText(m_strStudentNo)},
+        {3, CDaoFieldValue::FromText(KindOrdinary)},
+        {7, CDaoFieldValue::FromText(u"创建用户"_s)},
+    };
+    if (!AppendRow(m_pDB, u"loginhistory"_s, historyRow))
+        return;
+    EndDialog(1);
+}
+
+void CNewUserDlg::OnCancel()
+{
+    EndDialog(2);
+    CLoginDlg dlg;
+    dlg.DoModal();
+}
+
+void OpenNewUserDialog()
+{
+    if (!CommandGuard())
+        return;
+    CNewUserDlg dlg;
+    dlg.DoModal();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <QString>
+
+#include <memory>
+
+class CDaoDatabase;
+class CDaoRecordset;
+
+// The new-user dialog (template 155): registers an ordinary user under a
+// name not yet in the user table, records the registration and logs the
+// new user in. Cancel leads to the login dialog.
+class CNewUserDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    enum { IDD = 155 };
+    enum {
+        IDC_NAME = 1008,
+        IDC_CLASS = 1003,
+        IDC_STUDENTNO = 1010,
+        IDC_PASSWORD = 1011,
+        IDC_KIND = 1009,
+        IDC_DATE = 1012,
+    };
+
+    explicit CNewUserDlg(QWidget* parent = nullptr);
+    ~CNewUserDlg() override;
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    bool HasRecordset() const { return m_pSet != nullptr; }
+
+    QString m_strName = QStringLiteral("NONE");
+    QString m_strClass = QStringLiteral("NONE");
+    QString m_strStudentNo = QStringLiteral("0");
+    QString m_strPassword;
+    int m_nKind = 0;
+
+private:
+    void ReadControls();
+    bool IsNameTaken();
+
+    CDaoDatabase* m_pDB = nullptr;
+    std::unique_ptr<CDaoRecordset> m_pSet;
+};
+
+// View command "new user": the database guard, then the dialog.
+void OpenNewUserDialog();

@@ -1,0 +1,15 @@
+#include "users/UserPanes.h"
+
+#include "platform/MainWindow.h"
+#include "users/CurrentUser.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+void ShowCurrentUserPanes()
+{
+    IStatusPanes* pPanes = MainStatusPanes();
+    if (!pPanes)
+        return;
+    pPanes->SetPaneText(1, u"用户姓名:%1"_s.arg(CurrentUser.Name));
+    pPanes->SetPaneText(2, u"用户类型:%1"_s.arg(CurrentUser.KindText));
+}
