@@ -1,14 +1,9 @@
 #include "users/SlidePlacement.h"
 
+#include "users/SlideWindow.h"
+
 #include <QScreen>
 #include <QWidget>
-
-// TEMP until the shared slide function lands.
-void SlideWindow(QWidget* window, int axis, int x, int y, int end);
-
-namespace {
-enum { AxisX = 120 };
-}
 
 void CSlidePlacement::Capture(const QWidget* window)
 {
@@ -19,12 +14,12 @@ void CSlidePlacement::Capture(const QWidget* window)
 
 void CSlidePlacement::SlideIn(QWidget* window) const
 {
-    SlideWindow(window, AxisX, 0, m_rectNormal.top(), m_rectNormal.left());
+    SlideWindow(window, SLIDE_X, 0, m_rectNormal.top(), m_rectNormal.left());
 }
 
 void CSlidePlacement::SlideOut(QWidget* window) const
 {
     // The right edge as the work area gives it: one past the last pixel.
-    SlideWindow(window, AxisX, m_rectNormal.left(), m_rectNormal.top(),
+    SlideWindow(window, SLIDE_X, m_rectNormal.left(), m_rectNormal.top(),
                 m_rectWork.left() + m_rectWork.width());
 }

@@ -1,9 +1,9 @@
 #include "users/UserSettingsDlg.h"
 
-#include "platform/MainWindow.h"
 #include "platform/Platform.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/UserPanes.h"
 
 #include <QLineEdit>
 
@@ -81,10 +81,7 @@ void CUserSettingsDlg::OnOK()
     CurrentUser.Class = m_strNewClass;
     CurrentUser.StudentNo = m_strNewStudentNo;
     CurrentUser.Password = m_strNewPassword;
-    if (IStatusPanes* panes = MainStatusPanes()) {
-        panes->SetPaneText(1, u"用户姓名:%1"_s.arg(CurrentUser.Name));
-        panes->SetPaneText(2, u"用户类型:%1"_s.arg(CurrentUser.KindText));
-    }
+    ShowCurrentUserPanes();
     EndDialog(IDOK);
 }
 
