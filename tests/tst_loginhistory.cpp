@@ -18,6 +18,7 @@ struct Listing
     Rows cells;
     bool bFullRow = false;
     bool bGrid = false;
+    int nImages = 0;
 };
 
 // Opens the viewer and reads back what its list shows.
@@ -40,6 +41,7 @@ Listing View(CScriptedPlatform& platform)
         const unsigned style = list->GetExtendedStyle();
         listing.bFullRow = style & LVS_EX_FULLROWSELECT;
         listing.bGrid = style & LVS_EX_GRIDLINES;
+        listing.nImages = list->GetImageCount();
         dlg->ClickButton(1);
     });
     OpenLoginHistoryDialog();
@@ -77,6 +79,7 @@ private slots:
         QVERIFY(listing.cells.isEmpty());
         QVERIFY(listing.bFullRow);
         QVERIFY(listing.bGrid);
+        QCOMPARE(listing.nImages, 1);
         QVERIFY(platform.boxes.isEmpty());
     }
 

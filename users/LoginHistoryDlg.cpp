@@ -5,6 +5,9 @@
 #include "res/Resources.h"
 #include "users/Database.h"
 
+#include <algorithm>
+#include <iterator>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -42,15 +45,24 @@ bool CLoginHistoryDlg::OnInitDialog()
     if (!OpenScan(*m_pSet, Sql::ScanLoginHistory))
         return true;
 
-    // Fields past the last column (the event text) have no place in the list.
+    // Field i goes to column i; fields past the last column (the event text)
+    // have no place in the list. The rows go in with one model update, and
+    // those read before a failure stay listed.
     const int nFields = m_pSet->GetFieldCount();
     const int nShown = std::min(nFields, int(std::size(headers)));
-    for (int nRow = 0; !m_pSet->IsEOF(); ++nRow) {
-        list->InsertItem(nRow, QString());
-        for (int i = 0; i < nShown; ++i)
-            list->SetItemText(nRow, i, VariantToText(m_pSet->GetFieldValue(i)));
-        m_pSet->MoveNext();
+    QList<QStringList> rows;
+    try {
+        for (; !m_pSet->IsEOF(); m_pSet->MoveNext()) {
+            QStringList cells(std::size(headers));
+            for (int i = 0; i < nShown; ++i)
+                cells[i] = VariantToText(m_pSet->GetFieldValue(i));
+            rows.append(std::move(cells));
+        }
+    } catch (const CDaoException&) {
+        list->AppendRows(rows);
+        throw;
     }
+    list->AppendRows(rows);
     return true;
 }
 
