@@ -1,0 +1,385 @@
+#include "platform/ScriptedPlatform.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+#include "users/NewSuperUserDlg.h"
+#include "users/SuperPasswordDlg.h"
+
+#include <QLineEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+using Rows = QList<QStringList>;
+
+// What a driver saw of a dialog that it pressed OK in.
+struct Outcome
+{
+    bool bEnded = false;
+    QString strSelected; // selected text of the focused edit
+    int nFocusId = 0;
+};
+
+// Fills edits (id -> text), presses OK, notes the outcome and cancels a
+// dialog left open, so that a failed check never leaves it waiting.
+CScriptedPlatform::DialogDriver Confirm(QList<std::pair<int, QString>> texts, Outcome* outcome,
+                                        std::initializer_list<int> ids)
+{
+    std::vector<int> editIds(ids);
+    return [texts, outcome, editIds](QDialog* dialog) {
+        auto* dlg = static_cast<CDialog*>(dialog);
+        for (const auto& [id, text] : texts)
+            dlg->Item<QLineEdit>(id)->setText(text);
+        dlg->ClickButton(1);
+        outcome->bEnded = dlg->IsEnded();
+        for (int id : editIds) {
+            if (dlg->focusWidget() == dlg->GetDlgItem(id)) {
+                outcome->nFocusId = id;
+                outcome->strSelected = dlg->Item<QLineEdit>(id)->selectedText();
+            }
+        }
+        if (!dlg->IsEnded())
+            dlg->ClickButton(2);
+    };
+}
+
+void LogInAsSuper(const QString& name)
+{
+    CurrentUser = CCurrentUser();
+    CurrentUser.Name = name;
+    CurrentUser.Password = u"old"_s;
+    CurrentUser.KindText = u"超级用户"_s;
+    CurrentUser.KindCode = UserKind::Super;
+}
+
+void CompareBox(const CScriptedPlatform::Box& box, const QString& text)
+{
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.caption, u"错误!"_s);
+    QCOMPARE(box.flags, MB_OK | MB_ICONEXCLAMATION);
+}
+
+const QString Mismatch = u"对不起,你两次输入的密码不一致,请重新输入!"_s;
+const QString Duplicate = u"对不起,你输入的用户名已经存在!请重新输入!"_s;
+const QString CannotDo = u"对不起,无法执行指定操作!"_s;
+} // namespace
+
+class TestSuperUsers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { LogInAsSuper(u"root"_s); }
+
+    void newSuperUser_data()
+    {
+        QTest::addColumn<Rows>("before");
+        QTest::addColumn<QString>("name"); // null: the preset is left
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("confirmation");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<Rows>("after");
+
+        const Rows root{{u"root"_s, u"pw"_s}};
+        QTest::newRow("empty password and confirmation accepted")
+            << root << u"second"_s << QString() << QString() << QString() << 0 << QString()
+            << Rows{{u"root"_s, u"pw"_s}, {u"second"_s, QString()}};
+        QTest::newRow("untouched name stores NONE")
+            << root << QString() << u"p1"_s << u"p1"_s << QString() << 0 << QString()
+            << Rows{{u"root"_s, u"pw"_s}, {u"NONE"_s, u"p1"_s}};
+        QTest::newRow("name differing in case is a new name")
+            << root << u"Root"_s << u"x"_s << u"x"_s << QString() << 0 << QString()
+            << Rows{{u"root"_s, u"pw"_s}, {u"Root"_s, u"x"_s}};
+        QTest::newRow("name with a trailing space is a new name")
+            << root << u"root "_s << u"x"_s << u"x"_s << QString() << 0 << QString()
+            << Rows{{u"root"_s, u"pw"_s}, {u"root "_s, u"x"_s}};
+        QTest::newRow("duplicate name selects the name")
+            << Rows{{u"a"_s, u"1"_s}, {u"管理员"_s, u"2"_s}} << u"管理员"_s << u"x"_s << u"x"_s
+            << Duplicate << 1031 << u"管理员"_s << Rows{{u"a"_s, u"1"_s}, {u"管理员"_s, u"2"_s}};
+        QTest::newRow("mismatch selects the confirmation and writes nothing")
+            << root << u"new"_s << u"abc"_s << u"abC"_s << Mismatch << 1003 << u"abC"_s << root;
+        QTest::newRow("mismatch wins over a duplicate")
+            << root << u"root"_s << u"abc"_s << u"ab"_s << Mismatch << 1003 << u"ab"_s << root;
+        QTest::newRow("empty table takes the first super user")
+            << Rows{} << u"first"_s << u"p"_s << u"p"_s << QString() << 0 << QString()
+            << Rows{{u"first"_s, u"p"_s}};
+    }
+    void newSuperUser()
+    {
+        QFETCH(Rows, before);
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QString, confirmation);
+        QFETCH(QString, message);
+        QFETCH(int, focus);
+        QFETCH(QString, selected);
+        QFETCH(Rows, after);
+
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        for (const QStringList& row : before)
+            db.Insert(u"supperuser"_s, row);
+
+        QList<std::pair<int, QString>> texts{{1026, password}, {1003, confirmation}};
+        if (!name.isNull())
+            texts.append({1031, name});
+        Outcome outcome;
+        platform.DriveDialog(Confirm(texts, &outcome, {1031, 1026, 1003}));
+        OpenNewSuperUserDialog();
+
+        QCOMPARE(platform.modalRuns, QStringList{u"CNewSuperUserDlg"_s});
+        QCOMPARE(outcome.bEnded, message.isEmpty());
+        QCOMPARE(platform.boxes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            CompareBox(platform.boxes[0], message);
+            QCOMPARE(outcome.nFocusId, focus);
+            QCOMPARE(outcome.strSelected, selected);
+        }
+        QCOMPARE(db.Rows(u"supperuser"_s), after);
+        QCOMPARE(CurrentUser.Name, u"root"_s);
+        QVERIFY(db.Rows(u"loginhistory"_s).isEmpty());
+    }
+
+    void noneTwiceReportsTheDuplicate()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        Outcome first, second;
+        platform.DriveDialog(Confirm({}, &first, {1031}));
+        platform.DriveDialog(Confirm({}, &second, {1031}));
+        OpenNewSuperUserDialog();
+        OpenNewSuperUserDialog();
+
+        QVERIFY(first.bEnded);
+        QVERIFY(!second.bEnded);
+        QCOMPARE(platform.boxes.size(), 1);
+        CompareBox(platform.boxes[0], Duplicate);
+        QCOMPARE(second.nFocusId, 1031);
+        QCOMPARE(second.strSelected, u"NONE"_s);
+        QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"NONE"_s, QString()}}));
+    }
+
+    void retryAfterDuplicateScansFromTheStart()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Insert(u"supperuser"_s, {u"a"_s, u"1"_s});
+        db.Insert(u"supperuser"_s, {u"b"_s, u"2"_s});
+        bool bEndedAfterB = true, bEndedAfterA = true, bEndedAfterC = false;
+        platform.DriveDialog([&](QDialog* dialog) {
+            auto* dlg = static_cast<CDialog*>(dialog);
+            dlg->Item<QLineEdit>(1031)->setText(u"b"_s);
+            dlg->ClickButton(1);
+            bEndedAfterB = dlg->IsEnded();
+            dlg->Item<QLineEdit>(1031)->setText(u"a"_s);
+            dlg->ClickButton(1);
+            bEndedAfterA = dlg->IsEnded();
+            dlg->Item<QLineEdit>(1031)->setText(u"c"_s);
+            dlg->ClickButton(1);
+            bEndedAfterC = dlg->IsEnded();
+            if (!dlg->IsEnded())
+                dlg->ClickButton(2);
+        });
+        OpenNewSuperUserDialog();
+        QVERIFY(!bEndedAfterB);
+        QVERIFY(!bEndedAfterA);
+        QVERIFY(bEndedAfterC);
+        QCOMPARE(platform.boxes.size(), 2);
+        QCOMPARE(db.Rows(u"supperuser"_s),
+                 (Rows{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}, {u"c"_s, QString()}}));
+    }
+
+    void cancelWritesNothing()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Insert(u"supperuser"_s, {u"root"_s, u"pw"_s});
+        platform.DriveDialog([](QDialog* dialog) {
+            auto* dlg = static_cast<CDialog*>(dialog);
+            dlg->Item<QLineEdit>(1031)->setText(u"x"_s);
+            dlg->ClickButton(2);
+        });
+        platform.DriveDialog([](QDialog* dialog) {
+            auto* dlg = static_cast<CDialog*>(dialog);
+            dlg->Item<QLineEdit>(1029)->setText(u"new"_s);
+            dlg->Item<QLineEdit>(1030)->setText(u"new"_s);
+            dlg->ClickButton(2);
+        });
+        OpenNewSuperUserDialog();
+        OpenSuperPasswordDialog();
+        QCOMPARE(platform.unfinishedDialogs, 0);
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"root"_s, u"pw"_s}}));
+    }
+
+    void passwordChange_data()
+    {
+        QTest::addColumn<Rows>("before");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("confirmation");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<Rows>("after");
+
+        const Rows two{{u"admin"_s, u"a"_s}, {u"root"_s, u"old"_s}};
+        QTest::newRow("changes the logged-in user's row only")
+            << two << u"新密码1"_s << u"新密码1"_s << QString() << 0
+            << Rows{{u"admin"_s, u"a"_s}, {u"root"_s, u"新密码1"_s}};
+        QTest::newRow("empty new password") << two << QString() << QString() << QString() << 0
+                                            << Rows{{u"admin"_s, u"a"_s}, {u"root"_s, QString()}};
+        QTest::newRow("first of two rows with the name")
+            << Rows{{u"root"_s, u"1"_s}, {u"root"_s, u"2"_s}} << u"n"_s << u"n"_s << QString() << 0
+            << Rows{{u"root"_s, u"n"_s}, {u"root"_s, u"2"_s}};
+        QTest::newRow("mismatch selects the confirmation and writes nothing")
+            << two << u"abc"_s << u"abd"_s << Mismatch << 1030 << two;
+        QTest::newRow("name differing in case has no row")
+            << Rows{{u"Root"_s, u"old"_s}} << u"n"_s << u"n"_s << CannotDo << 0
+            << Rows{{u"Root"_s, u"old"_s}};
+        QTest::newRow("no row for the logged-in name says so")
+            << Rows{{u"admin"_s, u"a"_s}} << u"n"_s << u"n"_s << CannotDo << 0
+            << Rows{{u"admin"_s, u"a"_s}};
+        QTest::newRow("empty table says so")
+            << Rows{} << u"n"_s << u"n"_s << CannotDo << 0 << Rows{};
+
+        const QString ascii199(199, u'p');
+        const QString chinese199 = QString(99, u'密') + u"p"_s;
+        QTest::newRow("199 bytes of ASCII stored")
+            << two << ascii199 << ascii199 << QString() << 0
+            << Rows{{u"admin"_s, u"a"_s}, {u"root"_s, ascii199}};
+        QTest::newRow("199 bytes of Chinese and ASCII stored")
+            << two << chinese199 << chinese199 << QString() << 0
+            << Rows{{u"admin"_s, u"a"_s}, {u"root"_s, chinese199}};
+        const QString ascii200(200, u'p');
+        const QString chinese200(100, u'密');
+        QTest::newRow("200 bytes of ASCII refused")
+            << two << ascii200 << ascii200 << u"*199*"_s << 1029 << two;
+        QTest::newRow("100 Chinese characters (200 bytes) refused")
+            << two << chinese200 << chinese200 << u"*199*"_s << 1029 << two;
+    }
+    void passwordChange()
+    {
+        QFETCH(Rows, before);
+        QFETCH(QString, password);
+        QFETCH(QString, confirmation);
+        QFETCH(QString, message);
+        QFETCH(int, focus);
+        QFETCH(Rows, after);
+
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        for (const QStringList& row : before)
+            db.Insert(u"supperuser"_s, row);
+
+        Outcome outcome;
+        platform.DriveDialog(
+            Confirm({{1029, password}, {1030, confirmation}}, &outcome, {1029, 1030}));
+        OpenSuperPasswordDialog();
+
+        QCOMPARE(outcome.bEnded, message.isEmpty());
+        QCOMPARE(platform.boxes.size(), message.isEmpty() ? 0 : 1);
+        if (message.startsWith(u'*')) {
+            // Our own message: it must name the limit, in Chinese.
+            QVERIFY2(platform.boxes[0].text.contains(u"199"_s), qPrintable(platform.boxes[0].text));
+            QVERIFY(platform.boxes[0].text.contains(u"密码"_s));
+            QCOMPARE(platform.boxes[0].caption, u"错误!"_s);
+            QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        } else if (!message.isEmpty()) {
+            CompareBox(platform.boxes[0], message);
+        }
+        QCOMPARE(outcome.nFocusId, focus);
+        if (focus)
+            QCOMPARE(outcome.strSelected, focus == 1030 ? confirmation : password);
+        QCOMPARE(db.Rows(u"supperuser"_s), after);
+        QCOMPARE(CurrentUser.Name, u"root"_s);
+        QCOMPARE(CurrentUser.Password, u"old"_s);
+    }
+
+    void changedPasswordIsFoundAgain()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Insert(u"supperuser"_s, {u"root"_s, u"old"_s});
+        db.Insert(u"supperuser"_s, {u"other"_s, u"x"_s});
+        Outcome first, second;
+        platform.DriveDialog(Confirm({{1029, u"one"_s}, {1030, u"one"_s}}, &first, {}));
+        platform.DriveDialog(Confirm({{1029, u"two"_s}, {1030, u"two"_s}}, &second, {}));
+        OpenSuperPasswordDialog();
+        const Rows afterFirst = db.Rows(u"supperuser"_s);
+        OpenSuperPasswordDialog();
+
+        QVERIFY(first.bEnded);
+        QVERIFY(second.bEnded);
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(afterFirst, (Rows{{u"root"_s, u"one"_s}, {u"other"_s, u"x"_s}}));
+        QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"root"_s, u"two"_s}, {u"other"_s, u"x"_s}}));
+    }
+
+    void slidesInFromTheLeftAndOutToTheRight_data()
+    {
+        QTest::addColumn<bool>("passwordDialog");
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("new super user, OK") << false << true;
+        QTest::newRow("new super user, Cancel") << false << false;
+        QTest::newRow("password, OK") << true << true;
+        QTest::newRow("password, Cancel") << true << false;
+    }
+    void slidesInFromTheLeftAndOutToTheRight()
+    {
+        QFETCH(bool, passwordDialog);
+        QFETCH(bool, confirm);
+
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Insert(u"supperuser"_s, {u"root"_s, u"old"_s});
+        QRect normal, work;
+        QPoint atRest, gone;
+        auto drive = [&](QDialog* dialog) {
+            auto* dlg = static_cast<CDialog*>(dialog);
+            const CSlidePlacement& placement =
+                passwordDialog ? static_cast<CSuperPasswordDlg*>(dlg)->Placement()
+                               : static_cast<CNewSuperUserDlg*>(dlg)->Placement();
+            normal = placement.NormalRect();
+            work = placement.WorkArea();
+            atRest = dlg->pos();
+            dlg->ClickButton(confirm ? 1 : 2);
+            gone = dlg->pos();
+        };
+        platform.DriveDialog(drive);
+        if (passwordDialog)
+            OpenSuperPasswordDialog();
+        else
+            OpenNewSuperUserDialog();
+
+        QCOMPARE(platform.unfinishedDialogs, 0);
+        QVERIFY(!work.isEmpty());
+        QVERIFY(normal.left() > 0);
+        // Steps of 12 from x 0, the last one not beyond the normal left.
+        QCOMPARE(atRest, QPoint(normal.left() / 12 * 12, normal.top()));
+        // Steps of 12 from the normal left, the last one not beyond the work area's right.
+        const int right = work.left() + work.width();
+        QCOMPARE(gone.y(), normal.top());
+        QCOMPARE((gone.x() - normal.left()) % 12, 0);
+        QVERIFY2(gone.x() <= right && gone.x() > right - 12,
+                 qPrintable(u"%1 vs %2"_s.arg(gone.x()).arg(right)));
+    }
+
+    void guardsWithoutDatabase()
+    {
+        CScriptedPlatform platform;
+        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        OpenNewSuperUserDialog();
+        OpenSuperPasswordDialog();
+        QVERIFY(platform.modalRuns.isEmpty());
+        QCOMPARE(platform.boxes.size(), 2);
+        for (const CScriptedPlatform::Box& box : platform.boxes) {
+            QCOMPARE(box.text, u"数据库未正确连接!操作无法进行!"_s);
+            QCOMPARE(box.caption, u"qe"_s);
+            QCOMPARE(box.flags, MB_OK | MB_ICONEXCLAMATION);
+        }
+    }
+};
+
+QE_TEST_MAIN(TestSuperUsers)
+#include "tst_superusers.moc"

@@ -1,0 +1,89 @@
+#include "users/LoginHistoryDlg.h"
+
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "res/Resources.h"
+#include "users/Database.h"
+
+#include <algorithm>
+#include <iterator>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum {
+    IDC_HISTORY_LIST = 1028,
+    IDB_HISTORY_IMAGES = 164,
+    ColumnWidth = 80,
+};
+} // namespace
+
+CLoginHistoryDlg::CLoginHistoryDlg(QWidget* parent) : CDialog(IDD, parent) {}
+
+CLoginHistoryDlg::~CLoginHistoryDlg() = default;
+
+CListCtrl* CLoginHistoryDlg::List() const
+{
+    return Item<CListCtrl>(IDC_HISTORY_LIST);
+}
+
+bool CLoginHistoryDlg::OnInitDialog()
+{
+    CListCtrl* list = List();
+    static const QString headers[] = {u"姓名"_s,     u"班级"_s,     u"学号"_s,    u"用户类型"_s,
+                                      u"创建日期"_s, u"登录日期"_s, u"测試日期"_s};
+    for (int i = 0; i < int(std::size(headers)); ++i)
+        list->InsertColumn(i, headers[i], ColumnWidth);
+    list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT |
+                           LVS_EX_GRIDLINES);
+    list->SetImageList(LoadBitmap(IDB_HISTORY_IMAGES), 16);
+
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db)
+        return true;
+    m_pSet = std::make_unique<CDaoRecordset>(db);
+    if (!OpenScan(*m_pSet, Sql::ScanLoginHistory))
+        return true;
+
+    // Field i goes to column i; fields past the last column (the event text)
+    // have no place in the list. The rows go in with one model update, and
+    // those read before a failure stay listed.
+    const int nFields = m_pSet->GetFieldCount();
+    const int nShown = std::min(nFields, int(std::size(headers)));
+    QList<QStringList> rows;
+    try {
+        for (; !m_pSet->IsEOF(); m_pSet->MoveNext()) {
+            QStringList cells(std::size(headers));
+            for (int i = 0; i < nShown; ++i)
+                cells[i] = VariantToText(m_pSet->GetFieldValue(i));
+            rows.append(std::move(cells));
+        }
+    } catch (const CDaoException&) {
+        list->AppendRows(rows);
+        throw;
+    }
+    list->AppendRows(rows);
+    return true;
+}
+
+void OpenLoginHistoryDialog()
+{
+    if (!CommandGuard())
+        return;
+    CLoginHistoryDlg dlg;
+    dlg.DoModal();
+}
+
+void ClearLoginHistory(QWidget* owner, std::unique_ptr<CDaoRecordset>& historySet)
+{
+    if (!CommandGuard())
+        return;
+    if (Platform().MessageBox(owner, u"确定要删除所有的用户登录记录吗?"_s, u"提示!"_s,
+                              MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    historySet.reset();
+    historySet = std::make_unique<CDaoRecordset>(ActiveDatabase());
+    if (!OpenScan(*historySet, Sql::ScanLoginHistory))
+        return;
+    DeleteRows(*historySet, [](CDaoRecordset&) { return true; });
+}

@@ -1,0 +1,89 @@
+#include "users/NewSuperUserDlg.h"
+
+#include "platform/Platform.h"
+#include "users/Database.h"
+
+#include <QLineEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum {
+    IDC_NAME = 1031,
+    IDC_PASSWORD = 1026,
+    IDC_CONFIRM = 1003,
+};
+} // namespace
+
+CNewSuperUserDlg::CNewSuperUserDlg(QWidget* parent) : CDialog(IDD, parent) {}
+
+CNewSuperUserDlg::~CNewSuperUserDlg() = default;
+
+bool CNewSuperUserDlg::OnInitDialog()
+{
+    m_placement.Capture(this);
+    m_placement.SlideIn(this);
+
+    SetDlgItemText(IDC_NAME, m_strName);
+    SetDlgItemText(IDC_PASSWORD, m_strPassword);
+    SetDlgItemText(IDC_CONFIRM, m_strConfirm);
+
+    // A failed open leaves a record set that is not open: OK then does nothing.
+    if (CDaoDatabase* db = ActiveDatabase()) {
+        m_pSet = std::make_unique<CDaoRecordset>(db);
+        OpenScan(*m_pSet, Sql::ScanSuperUsers);
+    }
+    return true;
+}
+
+void CNewSuperUserDlg::SelectEdit(int nID)
+{
+    if (auto* edit = Item<QLineEdit>(nID)) {
+        edit->selectAll();
+        edit->setFocus();
+    }
+}
+
+void CNewSuperUserDlg::OnOK()
+{
+    if (!m_pSet || !m_pSet->IsOpen())
+        return;
+    m_strName = GetDlgItemText(IDC_NAME);
+    m_strPassword = GetDlgItemText(IDC_PASSWORD);
+    m_strConfirm = GetDlgItemText(IDC_CONFIRM);
+
+    if (m_strPassword != m_strConfirm) {
+        Platform().MessageBox(this, u"对不起,你两次输入的密码不一致,请重新输入!"_s, u"错误!"_s,
+                              MB_OK | MB_ICONEXCLAMATION);
+        SelectEdit(IDC_CONFIRM);
+        return;
+    }
+    m_pSet->MoveFirst();
+    if (SeekNext(*m_pSet, 0, m_strName)) {
+        Platform().MessageBox(this, u"对不起,你输入的用户名已经存在!请重新输入!"_s, u"错误!"_s,
+                              MB_OK | MB_ICONEXCLAMATION);
+        SelectEdit(IDC_NAME);
+        return;
+    }
+    m_pSet->AddNew();
+    m_pSet->SetFieldValue(0, m_strName);
+    m_pSet->SetFieldValue(1, m_strPassword);
+    m_pSet->Update();
+
+    m_placement.SlideOut(this);
+    EndDialog(IDOK);
+}
+
+void CNewSuperUserDlg::OnCancel()
+{
+    m_placement.SlideOut(this);
+    EndDialog(IDCANCEL);
+}
+
+void OpenNewSuperUserDialog()
+{
+    if (!CommandGuard())
+        return;
+    CNewSuperUserDlg dlg;
+    dlg.DoModal();
+}

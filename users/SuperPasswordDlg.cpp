@@ -1,0 +1,99 @@
+#include "users/SuperPasswordDlg.h"
+
+#include "platform/Gbk.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QLineEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum {
+    IDC_PASSWORD = 1029,
+    IDC_CONFIRM = 1030,
+};
+} // namespace
+
+CSuperPasswordDlg::CSuperPasswordDlg(QWidget* parent) : CDialog(IDD, parent) {}
+
+CSuperPasswordDlg::~CSuperPasswordDlg() = default;
+
+bool CSuperPasswordDlg::OnInitDialog()
+{
+    m_placement.Capture(this);
+    m_placement.SlideIn(this);
+
+    SetDlgItemText(IDC_PASSWORD, m_strPassword);
+    SetDlgItemText(IDC_CONFIRM, m_strConfirm);
+
+    // A failed open leaves a record set that is not open: OK then does nothing.
+    if (CDaoDatabase* db = ActiveDatabase()) {
+        m_pSet = std::make_unique<CDaoRecordset>(db);
+        OpenScan(*m_pSet, Sql::ScanSuperUsers);
+    }
+    return true;
+}
+
+void CSuperPasswordDlg::SelectEdit(int nID)
+{
+    if (auto* edit = Item<QLineEdit>(nID)) {
+        edit->selectAll();
+        edit->setFocus();
+    }
+}
+
+void CSuperPasswordDlg::ShowError(const QString& text)
+{
+    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CSuperPasswordDlg::OnOK()
+{
+    if (!m_pSet || !m_pSet->IsOpen())
+        return;
+    m_strPassword = GetDlgItemText(IDC_PASSWORD);
+    m_strConfirm = GetDlgItemText(IDC_CONFIRM);
+
+    if (m_strPassword != m_strConfirm) {
+        ShowError(u"对不起,你两次输入的密码不一致,请重新输入!"_s);
+        SelectEdit(IDC_CONFIRM);
+        return;
+    }
+    // A stored text holds at most 199 bytes; a longer password would not
+    // survive the way to the table unchanged, so it is refused whole.
+    if (Gbk::Encode(m_strPassword).size() > MaxPasswordBytes) {
+        ShowError(u"对不起,新密码不能超过%1个字节(汉字每个占2个字节),请重新输入!"_s.arg(
+            int(MaxPasswordBytes)));
+        SelectEdit(IDC_PASSWORD);
+        return;
+    }
+
+    m_pSet->MoveFirst();
+    if (!SeekNext(*m_pSet, 0, CurrentUser.Name)) {
+        // Closing as if it had worked would leave the user with a password
+        // that was never stored.
+        ShowError(u"对不起,无法执行指定操作!"_s);
+        return;
+    }
+    EditCurrent(*m_pSet, {{1, CDaoFieldValue::FromText(m_strPassword)}});
+    m_pSet->Close();
+
+    m_placement.SlideOut(this);
+    EndDialog(IDOK);
+}
+
+void CSuperPasswordDlg::OnCancel()
+{
+    m_placement.SlideOut(this);
+    EndDialog(IDCANCEL);
+}
+
+void OpenSuperPasswordDialog()
+{
+    if (!CommandGuard())
+        return;
+    CSuperPasswordDlg dlg;
+    dlg.DoModal();
+}

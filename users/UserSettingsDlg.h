@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Dao.h"
+#include "platform/Dialog.h"
+
+#include <QString>
+
+#include <memory>
+
+// Lets a logged-in ordinary user overwrite the name, class, student number
+// and password of their own row in table user. The left half shows the
+// current values read-only, the right half takes the new ones.
+class CUserSettingsDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    enum { IDD = 159 };
+
+    explicit CUserSettingsDlg(QWidget* parent = nullptr);
+    ~CUserSettingsDlg() override;
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    bool HasRecordset() const { return m_pSet != nullptr; }
+
+private:
+    // New values (right half).
+    QString m_strNewName = QStringLiteral("NONE");
+    QString m_strNewClass = QStringLiteral("NONE");
+    QString m_strNewStudentNo = QStringLiteral("0");
+    QString m_strNewPassword;
+
+    std::unique_ptr<CDaoRecordset> m_pSet;
+};
+
+// Command 32775 of the practice view: the database guard, then the dialog.
+void OpenUserSettingsDialog();
