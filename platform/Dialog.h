@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/DialogTemplate.h"
+
 #include <QDialog>
 #include <QHash>
+
+#include <optional>
 
 class QAbstractButton;
 
@@ -43,22 +47,33 @@ public:
     virtual void OnCommand(int nID) { Q_UNUSED(nID); }
     virtual void OnTimer(int nIDEvent) { Q_UNUSED(nIDEvent); }
 
-    // Presses a button by id as a click would (tests and keyboard use).
+    // Presses a button by id as a click would (tests and keyboard use); on a
+    // static with the "notify" style it reports the click.
     void ClickButton(int nID);
+    // Selects item nIndex of a list or combo box as the user would, which
+    // notifies OnCommand(nID); a selection made in code does not notify.
+    void ChooseItem(int nID, int nIndex);
+
+    // The template the dialog was built from; empty when it could not be read.
+    const std::optional<DialogTemplate>& Template() const { return m_template; }
 
 protected:
     enum { IDOK_RESULT = 1, IDCANCEL_RESULT = 2 };
-    void reject() override;  // Esc and the close box go to OnCancel
+    void reject() override; // Esc and the close box go to OnCancel
     void timerEvent(QTimerEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
+    void ConnectControl(int nID, const QString& kind, QWidget* widget);
+    void OnButton(int nID);
 
     int m_nIDTemplate;
+    std::optional<DialogTemplate> m_template;
     bool m_bCreated = false;
     bool m_bEnded = false;
     QHash<int, QWidget*> m_controls;
-    QHash<int, int> m_timers;  // Qt timer id -> our id
+    QHash<int, int> m_timers; // Qt timer id -> our id
     int m_nBaseUnitX = 6;
     int m_nBaseUnitY = 12;
 };

@@ -12,7 +12,6 @@ void Dispatch(const std::function<void()>& handler)
     } catch (const CDaoException& e) {
         Platform().MessageBox(nullptr, e.GetErrorMessage(), u"qe"_s, MB_OK | MB_ICONSTOP);
     } catch (const std::exception& e) {
-        Platform().MessageBox(nullptr, QString::fromUtf8(e.what()), u"qe"_s,
-                              MB_OK | MB_ICONSTOP);
+        Platform().MessageBox(nullptr, QString::fromUtf8(e.what()), u"qe"_s, MB_OK | MB_ICONSTOP);
     }
 }

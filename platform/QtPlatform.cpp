@@ -37,14 +37,17 @@ int CQtPlatform::MessageBox(QWidget* owner, const QString& text, const QString& 
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
         box.addButton(u"确定"_s, QMessageBox::AcceptRole);
-        box.setEscapeButton(static_cast<QAbstractButton*>(box.addButton(u"取消"_s, QMessageBox::RejectRole)));
+        box.setEscapeButton(
+            static_cast<QAbstractButton*>(box.addButton(u"取消"_s, QMessageBox::RejectRole)));
         break;
     case MB_YESNO:
         box.addButton(u"是(&Y)"_s, QMessageBox::YesRole);
-        box.setEscapeButton(static_cast<QAbstractButton*>(box.addButton(u"否(&N)"_s, QMessageBox::NoRole)));
+        box.setEscapeButton(
+            static_cast<QAbstractButton*>(box.addButton(u"否(&N)"_s, QMessageBox::NoRole)));
         break;
     default:
-        box.setEscapeButton(static_cast<QAbstractButton*>(box.addButton(u"确定"_s, QMessageBox::AcceptRole)));
+        box.setEscapeButton(
+            static_cast<QAbstractButton*>(box.addButton(u"确定"_s, QMessageBox::AcceptRole)));
         break;
     }
     box.exec();

@@ -1,0 +1,242 @@
+#include "platform/DialogTemplate.h"
+
+#include "platform/EditValidator.h"
+#include "platform/ListCtrl.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QIcon>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QRect RectFrom(const QJsonValue& value)
+{
+    const QJsonArray a = value.toArray();
+    if (a.size() != 4)
+        return {};
+    return {a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()};
+}
+
+QStringList StringsFrom(const QJsonValue& value)
+{
+    QStringList list;
+    const QJsonArray a = value.toArray();
+    for (const QJsonValue& v : a)
+        list.append(v.toString());
+    return list;
+}
+
+const QStringList& KnownKinds()
+{
+    static const QStringList kinds{u"static"_s,     u"edit"_s,     u"button"_s,   u"defbutton"_s,
+                                   u"groupbox"_s,   u"combo"_s,    u"droplist"_s, u"listview"_s,
+                                   u"datepicker"_s, u"progress"_s, u"picture"_s,  u"icon"_s};
+    return kinds;
+}
+
+QWidget* CreateEdit(const DialogControlTemplate& c, QWidget* parent)
+{
+    if (c.HasStyle(u"multiline")) {
+        auto* edit = new QPlainTextEdit(parent);
+        edit->setReadOnly(c.HasStyle(u"readonly"));
+        edit->setLineWrapMode(c.HasStyle(u"hscroll") || c.HasStyle(u"autohscroll")
+                                  ? QPlainTextEdit::NoWrap
+                                  : QPlainTextEdit::WidgetWidth);
+        edit->setTabChangesFocus(true);
+        edit->setPlainText(c.strText);
+        return edit;
+    }
+    auto* edit = new QLineEdit(parent);
+    if (c.HasStyle(u"password"))
+        edit->setEchoMode(QLineEdit::Password);
+    edit->setReadOnly(c.HasStyle(u"readonly"));
+    if (c.nLimit > 0)
+        edit->setMaxLength(c.nLimit);
+    const bool bDigits = c.HasStyle(u"number");
+    const bool bFit = !c.HasStyle(u"autohscroll");
+    if (bDigits || bFit)
+        edit->setValidator(new CEditValidator(edit, bDigits, bFit));
+    edit->setText(c.strText);
+    return edit;
+}
+
+QWidget* CreateCombo(const DialogControlTemplate& c, QWidget* parent, bool bEditable)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(bEditable);
+    if (bEditable)
+        combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(c.items);
+    // Like an empty Windows list, nothing is selected until the code says so.
+    combo->setCurrentIndex(-1);
+    return combo;
+}
+
+QWidget* CreatePicture(const QString& path, const DialogControlTemplate& c, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    QPixmap pixmap(path);
+    if (c.strKind == u"icon")
+        pixmap = QIcon(path).pixmap(32, 32);
+    label->setPixmap(pixmap);
+    label->setAlignment(c.HasStyle(u"centerimage") ? Qt::AlignCenter
+                                                   : Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+QFont DialogTemplate::Font() const
+{
+    QString face = strFace;
+    if (face.isEmpty() || face == u"宋体" || face == u"MS Shell Dlg")
+        face = u"Noto Sans CJK SC"_s;
+    QFont font(face);
+    font.setPointSize(nPoints > 0 ? nPoints : 9);
+    return font;
+}
+
+std::optional<DialogTemplate> DialogTemplate::Load(int nID, QString* error)
+{
+    QFile file(u":/dialogs/%1.json"_s.arg(nID));
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = u"dialog template %1 not found"_s.arg(nID);
+        return std::nullopt;
+    }
+    return Parse(file.readAll(), error);
+}
+
+std::optional<DialogTemplate> DialogTemplate::Parse(const QByteArray& json, QString* error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (!doc.isObject()) {
+        if (error)
+            *error = parseError.errorString();
+        return std::nullopt;
+    }
+    const QJsonObject o = doc.object();
+    DialogTemplate t;
+    t.nID = o.value(u"id"_s).toInt();
+    t.strCaption = o.value(u"caption"_s).toString();
+    const QJsonArray size = o.value(u"size"_s).toArray();
+    if (size.size() != 2) {
+        if (error)
+            *error = u"dialog %1: \"size\" must be [w, h]"_s.arg(t.nID);
+        return std::nullopt;
+    }
+    t.size = QSize(size[0].toInt(), size[1].toInt());
+    const QJsonObject font = o.value(u"font"_s).toObject();
+    t.strFace = font.value(u"face"_s).toString();
+    t.nPoints = font.value(u"points"_s).toInt(9);
+    t.styles = StringsFrom(o.value(u"style"_s));
+    const QJsonArray controls = o.value(u"controls"_s).toArray();
+    for (const QJsonValue& value : controls) {
+        const QJsonObject co = value.toObject();
+        DialogControlTemplate c;
+        c.nID = co.value(u"id"_s).toInt(-1);
+        c.strKind = co.value(u"kind"_s).toString();
+        if (!KnownKinds().contains(c.strKind)) {
+            if (error)
+                *error = u"dialog %1: unknown control kind \"%2\""_s.arg(t.nID).arg(c.strKind);
+            return std::nullopt;
+        }
+        c.strText = co.value(u"text"_s).toString();
+        c.rect = RectFrom(co.value(u"rect"_s));
+        c.items = StringsFrom(co.value(u"items"_s));
+        c.nBitmap = co.value(u"bitmap"_s).toInt();
+        c.nIcon = co.value(u"icon"_s).toInt();
+        c.nLimit = co.value(u"limit"_s).toInt();
+        c.styles = StringsFrom(co.value(u"style"_s));
+        t.controls.append(c);
+    }
+    return t;
+}
+
+QSize DialogBaseUnits(const QFont& font)
+{
+    const QFontMetrics fm(font);
+    const int nWidth =
+        fm.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s);
+    return {(nWidth / 26 + 1) / 2, fm.height()};
+}
+
+QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx, QWidget* parent)
+{
+    QWidget* widget = nullptr;
+    const QString& kind = c.strKind;
+    if (kind == u"static") {
+        auto* label = new QLabel(c.strText, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(c.HasStyle(u"center") ? Qt::AlignHCenter | Qt::AlignTop
+                                                  : Qt::AlignLeft | Qt::AlignTop);
+        if (c.HasStyle(u"notify"))
+            label->setCursor(Qt::PointingHandCursor);
+        widget = label;
+    } else if (kind == u"edit") {
+        widget = CreateEdit(c, parent);
+    } else if (kind == u"button" || kind == u"defbutton") {
+        auto* button = new QPushButton(c.strText, parent);
+        button->setDefault(kind == u"defbutton");
+        widget = button;
+    } else if (kind == u"groupbox") {
+        widget = new QGroupBox(c.strText, parent);
+    } else if (kind == u"combo" || kind == u"droplist") {
+        widget = CreateCombo(c, parent, kind == u"combo");
+    } else if (kind == u"listview") {
+        auto* list = new CListCtrl(parent);
+        if (!c.HasStyle(u"border"))
+            list->setFrameShape(QFrame::NoFrame);
+        widget = list;
+    } else if (kind == u"datepicker") {
+        auto* date = new QDateEdit(QDate::currentDate(), parent);
+        date->setCalendarPopup(true);
+        date->setDisplayFormat(
+            QLocale(QLocale::Chinese, QLocale::China).dateFormat(QLocale::ShortFormat));
+        widget = date;
+    } else if (kind == u"progress") {
+        auto* progress = new QProgressBar(parent);
+        progress->setRange(0, 100);
+        progress->setValue(0);
+        progress->setTextVisible(false);
+        widget = progress;
+    } else if (kind == u"picture") {
+        widget = CreatePicture(u":/bitmaps/%1.png"_s.arg(c.nBitmap), c, parent);
+    } else if (kind == u"icon") {
+        widget = CreatePicture(u":/icons/%1.png"_s.arg(c.nIcon), c, parent);
+    }
+    if (!widget)
+        return nullptr;
+
+    QRect rect = rectPx;
+    if (kind == u"combo" || kind == u"droplist") {
+        // The template's height includes the drop-down list; the box itself
+        // is as high as its font needs.
+        rect.setHeight(widget->sizeHint().height());
+    } else if ((kind == u"picture" || kind == u"icon") && !c.HasStyle(u"centerimage")) {
+        // A picture control takes the size of its image.
+        const QPixmap pixmap = static_cast<QLabel*>(widget)->pixmap();
+        if (!pixmap.isNull())
+            rect.setSize(pixmap.size());
+    }
+    widget->setGeometry(rect);
+    if (kind == u"groupbox")
+        widget->lower(); // a frame drawn behind the controls it surrounds
+    return widget;
+}

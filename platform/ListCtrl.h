@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QPixmap>
+#include <QStringList>
+#include <QTreeView>
+
+class CListModel;
+
+// List-view extended styles with the Windows values.
+enum : unsigned {
+    LVS_EX_GRIDLINES = 0x00000001u,
+    LVS_EX_TRACKSELECT = 0x00000008u,
+    LVS_EX_HEADERDRAGDROP = 0x00000010u,
+    LVS_EX_FULLROWSELECT = 0x00000020u,
+};
+
+// A list view in report style with the operations the dialogs use, over a
+// light string model so that large tables list quickly.
+class CListCtrl : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit CListCtrl(QWidget* parent = nullptr);
+
+    // Columns: returns the position the column got.
+    int InsertColumn(int nCol, const QString& heading, int nWidth = 80);
+    int GetColumnCount() const;
+    QString GetColumnText(int nCol) const;
+    int GetColumnWidth(int nCol) const;
+    void SetColumnWidth(int nCol, int nWidth);
+
+    // Items: InsertItem returns the row it took (the end when nItem is out
+    // of range); SetItemText fails on a missing row or column.
+    int InsertItem(int nItem, const QString& text);
+    bool SetItemText(int nItem, int nSubItem, const QString& text);
+    QString GetItemText(int nItem, int nSubItem) const;
+    int GetItemCount() const;
+    bool DeleteItem(int nItem);
+    void DeleteAllItems();
+    // Many rows at once, one cell per column, with a single model update.
+    void AppendRows(const QList<QStringList>& rows);
+
+    // The selected row, -1 when none.
+    int GetSelectionMark() const;
+
+    void SetExtendedStyle(unsigned flags);
+    unsigned GetExtendedStyle() const { return m_nExtendedStyle; }
+
+    // A strip of images nImageWidth wide; black is transparent. The first
+    // image stands beside the first column of every row.
+    void SetImageList(const QPixmap& strip, int nImageWidth);
+    QPixmap GetImage(int nImage) const;
+    int GetImageCount() const { return static_cast<int>(m_images.size()); }
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+
+private:
+    CListModel* m_pModel;
+    unsigned m_nExtendedStyle = 0;
+    QList<QPixmap> m_images;
+};

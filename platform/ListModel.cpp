@@ -1,0 +1,120 @@
+#include "platform/ListModel.h"
+
+int CListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_headings.size());
+}
+
+QVariant CListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return Text(index.row(), index.column());
+    if (role == Qt::DecorationRole && index.column() == 0 && !m_pixmapDecoration.isNull())
+        return m_pixmapDecoration;
+    return {};
+}
+
+QVariant CListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return ColumnText(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags CListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+int CListModel::InsertColumn(int nCol, const QString& heading)
+{
+    nCol = std::clamp(nCol, 0, static_cast<int>(m_headings.size()));
+    beginInsertColumns({}, nCol, nCol);
+    m_headings.insert(nCol, heading);
+    // Existing sub-items move right with their columns.
+    for (QStringList& row : m_rows) {
+        if (nCol < row.size())
+            row.insert(nCol, QString());
+    }
+    endInsertColumns();
+    return nCol;
+}
+
+QString CListModel::ColumnText(int nCol) const
+{
+    return m_headings.value(nCol);
+}
+
+int CListModel::InsertRow(int nRow, const QString& text)
+{
+    if (nRow < 0 || nRow > m_rows.size())
+        nRow = static_cast<int>(m_rows.size());
+    beginInsertRows({}, nRow, nRow);
+    m_rows.insert(nRow, QStringList{text});
+    endInsertRows();
+    return nRow;
+}
+
+void CListModel::AppendRows(const QList<QStringList>& rows)
+{
+    if (rows.isEmpty())
+        return;
+    const int nFirst = static_cast<int>(m_rows.size());
+    beginInsertRows({}, nFirst, nFirst + static_cast<int>(rows.size()) - 1);
+    m_rows.append(rows);
+    endInsertRows();
+}
+
+bool CListModel::SetText(int nRow, int nCol, const QString& text)
+{
+    if (nRow < 0 || nRow >= m_rows.size() || nCol < 0 || nCol >= m_headings.size())
+        return false;
+    QStringList& row = m_rows[nRow];
+    while (row.size() <= nCol)
+        row.append(QString());
+    row[nCol] = text;
+    const QModelIndex cell = index(nRow, nCol);
+    emit dataChanged(cell, cell, {Qt::DisplayRole});
+    return true;
+}
+
+QString CListModel::Text(int nRow, int nCol) const
+{
+    if (nRow < 0 || nRow >= m_rows.size())
+        return {};
+    return m_rows[nRow].value(nCol);
+}
+
+bool CListModel::RemoveRow(int nRow)
+{
+    if (nRow < 0 || nRow >= m_rows.size())
+        return false;
+    beginRemoveRows({}, nRow, nRow);
+    m_rows.removeAt(nRow);
+    endRemoveRows();
+    return true;
+}
+
+void CListModel::Clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+void CListModel::SetDecoration(const QPixmap& pixmap)
+{
+    m_pixmapDecoration = pixmap;
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, 0),
+                         {Qt::DecorationRole});
+}

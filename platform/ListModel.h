@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QPixmap>
+#include <QStringList>
+
+// The rows of a report-style list: plain strings per cell, so that a
+// hundred thousand rows are inserted and shown without per-cell objects.
+class CListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    int InsertColumn(int nCol, const QString& heading);
+    QString ColumnText(int nCol) const;
+    int InsertRow(int nRow, const QString& text);
+    void AppendRows(const QList<QStringList>& rows);
+    bool SetText(int nRow, int nCol, const QString& text);
+    QString Text(int nRow, int nCol) const;
+    bool RemoveRow(int nRow);
+    void Clear();
+    // The picture shown beside the first column of every row.
+    void SetDecoration(const QPixmap& pixmap);
+
+private:
+    QStringList m_headings;
+    QList<QStringList> m_rows;
+    QPixmap m_pixmapDecoration;
+};
