@@ -38,7 +38,8 @@ const std::array<Column, 8> g_scoreColumns = {{
 }};
 
 // Full-row select, header drag-and-drop, track select, grid lines.
-constexpr int ListStyle = 0x39;
+constexpr unsigned ListStyle =
+    LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT | LVS_EX_GRIDLINES;
 
 // The score field and list column of a kind's speed follow the kind's order.
 constexpr int FirstSpeedField = 4;
@@ -70,7 +71,7 @@ template <std::size_t N> void SetUpList(CListCtrl* list, const std::array<Column
     for (int i = 0; i < int(N); ++i)
         list->InsertColumn(i, columns[i].header, columns[i].width);
     list->SetExtendedStyle(ListStyle);
-    list->SetSmallImageList(LoadBitmap(164));
+    list->SetImageList(LoadBitmap(164), 16);
 }
 } // namespace
 

@@ -17,7 +17,6 @@ bool CClearScoresDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_wndProgress = Item<QProgressBar>(m_nIDProgress);
-    m_wndProgress->setTextVisible(false);
     CDaoDatabase* db = ActiveDatabase();
     if (!db)
         return true;

@@ -36,7 +36,8 @@ const std::array<Column, 12> g_columns = {{
 }};
 
 // Full-row select, header drag-and-drop, track select, grid lines.
-constexpr int ListStyle = 0x39;
+constexpr unsigned ListStyle =
+    LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT | LVS_EX_GRIDLINES;
 
 // Columns 6 to 11 show fields 4 to 9 of the row.
 constexpr int FirstShownField = 4;
@@ -54,7 +55,7 @@ bool CScoreQueryDlg::OnInitDialog()
     for (int i = 0; i < int(g_columns.size()); ++i)
         m_listScore->InsertColumn(i, g_columns[i].header, g_columns[i].width);
     m_listScore->SetExtendedStyle(ListStyle);
-    m_listScore->SetSmallImageList(LoadBitmap(164));
+    m_listScore->SetImageList(LoadBitmap(164), 16);
 
     CDaoDatabase* db = ActiveDatabase();
     if (!db)

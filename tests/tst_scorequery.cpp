@@ -32,7 +32,7 @@ Listed RunQuery(CScriptedPlatform& platform, int scope)
         auto* dlg = static_cast<CScoreQueryDlg*>(dialog);
         CListCtrl* list = dlg->Item<CListCtrl>(1024);
         for (int column = 0; column < list->GetColumnCount(); ++column) {
-            listed.headers << list->GetColumnHeader(column);
+            listed.headers << list->GetColumnText(column);
             listed.widths << list->GetColumnWidth(column);
         }
         for (int row = 0; row < list->GetItemCount(); ++row) {
