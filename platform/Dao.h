@@ -28,10 +28,13 @@ struct CDaoFieldValue
     enum class Kind { Null, Int16, Int32, Float, Double, Currency, Date, Text, Bool, UInt8, Error };
 
     Kind kind = Kind::Null;
-    QVariant value;  // qint16/qint32/float/double/QDateTime/QString/bool/quint8; currency as double
+    QVariant value; // qint16/qint32/float/double/QDateTime/QString/bool/quint8; currency as double
 
     static CDaoFieldValue FromText(const QString& text) { return {Kind::Text, text}; }
-    static CDaoFieldValue FromInt16(qint16 number) { return {Kind::Int16, QVariant::fromValue(number)}; }
+    static CDaoFieldValue FromInt16(qint16 number)
+    {
+        return {Kind::Int16, QVariant::fromValue(number)};
+    }
     bool IsNull() const { return kind == Kind::Null; }
 };
 
@@ -39,7 +42,7 @@ class CDaoDatabase
 {
 public:
     CDaoDatabase();
-    ~CDaoDatabase();  // closes
+    ~CDaoDatabase(); // closes
     CDaoDatabase(const CDaoDatabase&) = delete;
     CDaoDatabase& operator=(const CDaoDatabase&) = delete;
 
@@ -58,6 +61,10 @@ public:
     void BeginTrans();
     void CommitTrans();
     void Rollback();
+    bool InTransaction() const;
+
+    // Runs one statement of our own (schema, setup), never one with input in it.
+    void Execute(const QString& sql);
 
     QSqlDatabase Connection() const;
     bool IsPostgres() const;
@@ -106,7 +113,7 @@ class CDaoRecordset
 {
 public:
     explicit CDaoRecordset(CDaoDatabase* db);
-    ~CDaoRecordset();  // closes
+    ~CDaoRecordset(); // closes
     CDaoRecordset(const CDaoRecordset&) = delete;
     CDaoRecordset& operator=(const CDaoRecordset&) = delete;
 
@@ -116,8 +123,10 @@ public:
     void Open(CDaoTableDef* tableDef, int nOpenType = dbOpenDynaset, int nOptions = 0);
     void Close();
     bool IsOpen() const;
+    CDaoDatabase* Database() const;
 
     bool IsEOF() const;
+    // On an empty record set MoveFirst and MoveLast leave it at end-of-file.
     void MoveFirst();
     void MoveNext();
     void MoveLast();

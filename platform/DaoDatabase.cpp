@@ -1,0 +1,307 @@
+#include "platform/Dao.h"
+
+#include "platform/DaoSql.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+QString g_strTarget;
+QAtomicInt g_nConnections;
+
+bool IsPostgresUrl(const QString& target)
+{
+    return target.startsWith("postgresql://"_L1) || target.startsWith("postgres://"_L1);
+}
+
+struct TableInfo
+{
+    QStringList columns;
+    QList<CDaoFieldValue::Kind> kinds;
+};
+} // namespace
+
+struct CDaoDatabase::Private
+{
+    QString connectionName;
+    bool bOpen = false;
+    bool bPostgres = false;
+    int nTransactionDepth = 0;
+    QHash<QString, TableInfo> tables;
+
+    const TableInfo& Table(const QString& table);
+};
+
+const TableInfo& CDaoDatabase::Private::Table(const QString& table)
+{
+    if (!bOpen)
+        DaoSql::Throw(u"the database is not open"_s);
+    const auto found = tables.constFind(table);
+    if (found != tables.constEnd())
+        return *found;
+
+    QSqlQuery query(QSqlDatabase::database(connectionName, false));
+    query.setForwardOnly(true);
+    // Declared types, not stored ones: SQLite hands values back typed by
+    // what was stored. On PostgreSQL a domain name stands for its own kind.
+    if (bPostgres)
+        query.prepare(u"SELECT column_name, COALESCE(domain_name, data_type) "
+                      "FROM information_schema.columns "
+                      "WHERE table_schema = current_schema() AND table_name = ? "
+                      "ORDER BY ordinal_position"_s);
+    else
+        query.prepare(u"SELECT name, type FROM pragma_table_info(?) ORDER BY cid"_s);
+    query.addBindValue(table);
+    if (!query.exec())
+        DaoSql::Throw(query.lastError());
+    TableInfo info;
+    while (query.next()) {
+        info.columns.append(query.value(0).toString());
+        info.kinds.append(DaoSql::KindOfDeclaredType(query.value(1).toString()));
+    }
+    query.finish();
+    if (info.columns.isEmpty())
+        DaoSql::Throw(u"no such table: %1"_s.arg(table));
+    if (info.columns.constLast() != DaoSql::KeyColumn)
+        DaoSql::Throw(
+            u"table %1 has no hidden key %2 as its last column"_s.arg(table, DaoSql::KeyColumn));
+    info.kinds.removeLast();
+    return *tables.insert(table, info);
+}
+
+CDaoDatabase::CDaoDatabase() : d(new Private)
+{
+    d->connectionName = u"qe_dao_%1"_s.arg(g_nConnections.fetchAndAddRelaxed(1));
+}
+
+CDaoDatabase::~CDaoDatabase()
+{
+    Close();
+    delete d;
+}
+
+void CDaoDatabase::Open(const QString& target)
+{
+    Close();
+    d->bPostgres = IsPostgresUrl(target);
+    std::optional<QSqlError> error;
+    {
+        QSqlDatabase db;
+        if (d->bPostgres) {
+            const QUrl url(target);
+            db = QSqlDatabase::addDatabase(u"QPSQL"_s, d->connectionName);
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setPassword(url.password());
+            db.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
+            QStringList options{u"connect_timeout=10"_s};
+            for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+                options.append(key + u'=' + value);
+            db.setConnectOptions(options.join(u';'));
+        } else {
+            // mode=rw: a missing file is an error and is never created.
+            QUrl url = QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
+            url.setQuery(u"mode=rw"_s);
+            db = QSqlDatabase::addDatabase(u"QSQLITE"_s, d->connectionName);
+            db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"_s);
+        }
+        if (!db.open()) {
+            error = db.lastError();
+        } else {
+            // A file that is not a database opens and fails at its first
+            // statement, so one is run here.
+            const QStringList checks =
+                d->bPostgres
+                    ? QStringList{u"SELECT 1"_s}
+                    : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
+                                  u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s};
+            for (const QString& check : checks) {
+                QSqlQuery query(db);
+                if (!query.exec(check)) {
+                    error = query.lastError();
+                    break;
+                }
+            }
+            if (error)
+                db.close();
+        }
+    }
+    if (error) {
+        QSqlDatabase::removeDatabase(d->connectionName);
+        DaoSql::Throw(*error);
+    }
+    d->bOpen = true;
+}
+
+void CDaoDatabase::Close()
+{
+    if (!QSqlDatabase::contains(d->connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(d->connectionName, false);
+        if (d->nTransactionDepth > 0)
+            db.rollback();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(d->connectionName);
+    d->bOpen = false;
+    d->nTransactionDepth = 0;
+    d->tables.clear();
+}
+
+bool CDaoDatabase::IsOpen() const
+{
+    return d->bOpen;
+}
+
+QString CDaoDatabase::DefaultTarget()
+{
+    if (!g_strTarget.isEmpty())
+        return g_strTarget;
+    const QString env = qEnvironmentVariable("QE_DATABASE");
+    if (!env.isEmpty())
+        return env;
+    return u"user.mdb"_s;
+}
+
+void CDaoDatabase::SetTarget(const QString& target)
+{
+    g_strTarget = target;
+}
+
+void CDaoDatabase::BeginTrans()
+{
+    if (!d->bOpen)
+        DaoSql::Throw(u"the database is not open"_s);
+    if (d->nTransactionDepth == 0) {
+        QSqlDatabase db = Connection();
+        if (!db.transaction())
+            DaoSql::Throw(db.lastError());
+    }
+    ++d->nTransactionDepth;
+}
+
+void CDaoDatabase::CommitTrans()
+{
+    if (d->nTransactionDepth == 0)
+        DaoSql::Throw(u"no transaction is open"_s);
+    if (d->nTransactionDepth == 1) {
+        QSqlDatabase db = Connection();
+        if (!db.commit())
+            DaoSql::Throw(db.lastError());
+    }
+    --d->nTransactionDepth;
+}
+
+void CDaoDatabase::Rollback()
+{
+    if (d->nTransactionDepth == 0)
+        DaoSql::Throw(u"no transaction is open"_s);
+    d->nTransactionDepth = 0;
+    QSqlDatabase db = Connection();
+    if (!db.rollback())
+        DaoSql::Throw(db.lastError());
+}
+
+bool CDaoDatabase::InTransaction() const
+{
+    return d->nTransactionDepth > 0;
+}
+
+void CDaoDatabase::Execute(const QString& sql)
+{
+    if (!d->bOpen)
+        DaoSql::Throw(u"the database is not open"_s);
+    d->tables.clear();
+    QSqlQuery query(Connection());
+    if (!query.exec(sql))
+        DaoSql::Throw(query.lastError());
+}
+
+QSqlDatabase CDaoDatabase::Connection() const
+{
+    return QSqlDatabase::database(d->connectionName, false);
+}
+
+bool CDaoDatabase::IsPostgres() const
+{
+    return d->bPostgres;
+}
+
+QStringList CDaoDatabase::Columns(const QString& table) const
+{
+    QStringList columns = d->Table(table).columns;
+    return columns;
+}
+
+QList<CDaoFieldValue::Kind> CDaoDatabase::ColumnKinds(const QString& table) const
+{
+    return d->Table(table).kinds;
+}
+
+CDaoTransaction::CDaoTransaction(CDaoDatabase* db) : m_pDB(db)
+{
+    m_pDB->BeginTrans();
+}
+
+CDaoTransaction::~CDaoTransaction()
+{
+    if (m_bDone)
+        return;
+    // Reached when the pass throws: what it did so far stays.
+    try {
+        m_pDB->CommitTrans();
+    } catch (const CDaoException&) {
+        try {
+            m_pDB->Rollback();
+        } catch (const CDaoException&) {
+        }
+    }
+}
+
+void CDaoTransaction::Commit()
+{
+    m_bDone = true;
+    m_pDB->CommitTrans();
+}
+
+CDaoTableDef::CDaoTableDef(CDaoDatabase* db) : m_pDatabase(db) {}
+
+CDaoTableDef::~CDaoTableDef()
+{
+    Close();
+}
+
+void CDaoTableDef::Open(const QString& table)
+{
+    Close();
+    m_pDatabase->Columns(table); // throws when there is no such table
+    m_strName = table;
+    m_bOpen = true;
+}
+
+void CDaoTableDef::Close()
+{
+    m_bOpen = false;
+    m_strName.clear();
+}
+
+bool CDaoTableDef::IsOpen() const
+{
+    return m_bOpen;
+}
+
+QString CDaoTableDef::Name() const
+{
+    return m_strName;
+}

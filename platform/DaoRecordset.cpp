@@ -1,0 +1,366 @@
+#include "platform/Dao.h"
+
+#include "platform/DaoSql.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+using DaoSql::QuoteIdentifier;
+
+namespace {
+struct Row
+{
+    qint64 key = 0;
+    QVariantList values;
+    bool bDeleted = false;
+};
+
+enum class Mode { Browse, Adding, Editing };
+
+const QString NoCurrentRecord = u"No current record."_s;
+} // namespace
+
+struct CDaoRecordset::Private
+{
+    CDaoDatabase* pDB = nullptr;
+    bool bOpen = false;
+    bool bAppendOnly = false;
+    QString strTable;
+    QStringList columns; // the fields, without the key
+    QList<CDaoFieldValue::Kind> kinds;
+    std::vector<Row> rows;
+    size_t nPos = 0;
+    Mode mode = Mode::Browse;
+    QVariantList buffer;
+    QList<bool> dirty;
+    std::unique_ptr<QSqlQuery> pDelete;
+    std::unique_ptr<QSqlQuery> pSavepoint;
+
+    void Start(const QString& table, bool appendOnly);
+    void Load();
+    void CheckOpen() const;
+    void CheckField(int index) const;
+    Row& Current();
+    QString ColumnList() const;
+    void Store(QSqlQuery& query, Row& row);
+    void SkipDeleted();
+};
+
+void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
+{
+    columns = pDB->Columns(table);
+    columns.removeLast();
+    kinds = pDB->ColumnKinds(table);
+    strTable = table;
+    bAppendOnly = appendOnly;
+    if (!appendOnly)
+        Load();
+    nPos = 0;
+    bOpen = true;
+}
+
+QString CDaoRecordset::Private::ColumnList() const
+{
+    QStringList names;
+    for (const QString& column : columns)
+        names.append(QuoteIdentifier(column));
+    names.append(QuoteIdentifier(DaoSql::KeyColumn));
+    return names.join(u", "_s);
+}
+
+void CDaoRecordset::Private::Load()
+{
+    // The whole table in key order, read at once: scans then cost no round
+    // trips, and no read lock is held while the program waits for the user.
+    QSqlQuery query(pDB->Connection());
+    query.setForwardOnly(true);
+    if (!query.exec(u"SELECT %1 FROM %2 ORDER BY %3"_s.arg(ColumnList(), QuoteIdentifier(strTable),
+                                                           QuoteIdentifier(DaoSql::KeyColumn))))
+        DaoSql::Throw(query.lastError());
+    const int nFields = int(columns.size());
+    rows.clear();
+    while (query.next()) {
+        Row row;
+        row.values.reserve(nFields);
+        for (int i = 0; i < nFields; ++i)
+            row.values.append(query.value(i));
+        row.key = query.value(nFields).toLongLong();
+        rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid())
+        DaoSql::Throw(query.lastError());
+}
+
+void CDaoRecordset::Private::CheckOpen() const
+{
+    if (!bOpen)
+        DaoSql::Throw(u"The record set is not open."_s);
+}
+
+void CDaoRecordset::Private::CheckField(int index) const
+{
+    CheckOpen();
+    if (index < 0 || index >= columns.size())
+        DaoSql::Throw(
+            u"Item not found in this collection (field %1 of %2)."_s.arg(index).arg(strTable));
+}
+
+Row& CDaoRecordset::Private::Current()
+{
+    CheckOpen();
+    if (nPos >= rows.size() || rows[nPos].bDeleted)
+        DaoSql::Throw(NoCurrentRecord);
+    return rows[nPos];
+}
+
+void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
+{
+    if (!query.exec())
+        DaoSql::Throw(query.lastError());
+    if (!query.next()) {
+        const QSqlError error = query.lastError();
+        if (error.isValid())
+            DaoSql::Throw(error);
+        DaoSql::Throw(u"The record was deleted by another user."_s);
+    }
+    const int nFields = int(columns.size());
+    row.values.clear();
+    for (int i = 0; i < nFields; ++i)
+        row.values.append(query.value(i));
+    row.key = query.value(nFields).toLongLong();
+    // Ends the statement, so SQLite commits the row now.
+    query.finish();
+}
+
+void CDaoRecordset::Private::SkipDeleted()
+{
+    while (nPos < rows.size() && rows[nPos].bDeleted)
+        ++nPos;
+}
+
+CDaoRecordset::CDaoRecordset(CDaoDatabase* db) : d(new Private)
+{
+    d->pDB = db;
+}
+
+CDaoRecordset::~CDaoRecordset()
+{
+    Close();
+    delete d;
+}
+
+void CDaoRecordset::Open(int nOpenType, const QString& sql, int nOptions)
+{
+    Q_UNUSED(nOpenType);
+    Close();
+    // Only the fixed texts of the program: a whole table.
+    static const QRegularExpression select(
+        u"^\\s*SELECT\\s+\\*\\s+FROM\\s+([A-Za-z_][A-Za-z0-9_]*)\\s*;?\\s*$"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = select.match(sql);
+    if (!match.hasMatch())
+        DaoSql::Throw(u"Unsupported query: %1"_s.arg(sql));
+    d->Start(match.captured(1), (nOptions & dbAppendOnly) != 0);
+}
+
+void CDaoRecordset::Open(CDaoTableDef* tableDef, int nOpenType, int nOptions)
+{
+    Q_UNUSED(nOpenType);
+    Close();
+    if (!tableDef || !tableDef->IsOpen())
+        DaoSql::Throw(u"The table definition is not open."_s);
+    d->Start(tableDef->Name(), (nOptions & dbAppendOnly) != 0);
+}
+
+void CDaoRecordset::Close()
+{
+    d->pDelete.reset();
+    d->pSavepoint.reset();
+    d->rows.clear();
+    d->rows.shrink_to_fit();
+    d->columns.clear();
+    d->kinds.clear();
+    d->mode = Mode::Browse;
+    d->bOpen = false;
+}
+
+bool CDaoRecordset::IsOpen() const
+{
+    return d->bOpen;
+}
+
+CDaoDatabase* CDaoRecordset::Database() const
+{
+    return d->pDB;
+}
+
+bool CDaoRecordset::IsEOF() const
+{
+    d->CheckOpen();
+    return d->nPos >= d->rows.size();
+}
+
+void CDaoRecordset::MoveFirst()
+{
+    d->CheckOpen();
+    d->mode = Mode::Browse;
+    d->nPos = 0;
+    d->SkipDeleted();
+}
+
+void CDaoRecordset::MoveNext()
+{
+    d->CheckOpen();
+    if (d->nPos >= d->rows.size())
+        DaoSql::Throw(NoCurrentRecord);
+    d->mode = Mode::Browse;
+    ++d->nPos;
+    d->SkipDeleted();
+}
+
+void CDaoRecordset::MoveLast()
+{
+    d->CheckOpen();
+    d->mode = Mode::Browse;
+    size_t pos = d->rows.size();
+    while (pos > 0 && d->rows[pos - 1].bDeleted)
+        --pos;
+    d->nPos = pos > 0 ? pos - 1 : d->rows.size();
+}
+
+int CDaoRecordset::GetFieldCount() const
+{
+    d->CheckOpen();
+    return int(d->columns.size());
+}
+
+CDaoFieldValue CDaoRecordset::GetFieldValue(int index) const
+{
+    d->CheckField(index);
+    const QVariant& stored =
+        d->mode == Mode::Browse ? d->Current().values[index] : d->buffer[index];
+    return DaoSql::FromStored(d->kinds[index], stored);
+}
+
+void CDaoRecordset::SetFieldValue(int index, const QString& text)
+{
+    SetFieldValue(index, CDaoFieldValue::FromText(text));
+}
+
+void CDaoRecordset::SetFieldValue(int index, const CDaoFieldValue& value)
+{
+    d->CheckField(index);
+    if (d->mode == Mode::Browse)
+        DaoSql::Throw(u"Update or CancelUpdate without AddNew or Edit."_s);
+    d->buffer[index] = DaoSql::ToBound(d->kinds[index], value);
+    d->dirty[index] = true;
+}
+
+void CDaoRecordset::AddNew()
+{
+    d->CheckOpen();
+    d->mode = Mode::Adding;
+    d->buffer = QVariantList(d->columns.size());
+    d->dirty = QList<bool>(d->columns.size(), false);
+}
+
+void CDaoRecordset::Edit()
+{
+    const Row& row = d->Current();
+    d->mode = Mode::Editing;
+    d->buffer = row.values;
+    d->dirty = QList<bool>(d->columns.size(), false);
+}
+
+void CDaoRecordset::Update()
+{
+    d->CheckOpen();
+    const Mode mode = d->mode;
+    if (mode == Mode::Browse)
+        DaoSql::Throw(u"Update or CancelUpdate without AddNew or Edit."_s);
+    d->mode = Mode::Browse;
+
+    QStringList names;
+    QVariantList values;
+    for (int i = 0; i < d->columns.size(); ++i) {
+        if (d->dirty[i]) {
+            names.append(QuoteIdentifier(d->columns[i]));
+            values.append(d->buffer[i]);
+        }
+    }
+    const QString table = QuoteIdentifier(d->strTable);
+    QSqlQuery query(d->pDB->Connection());
+    if (mode == Mode::Adding) {
+        QString sql;
+        if (names.isEmpty()) {
+            sql = u"INSERT INTO %1 DEFAULT VALUES RETURNING %2"_s.arg(table, d->ColumnList());
+        } else {
+            const QStringList marks(names.size(), u"?"_s);
+            sql = u"INSERT INTO %1 (%2) VALUES (%3) RETURNING %4"_s.arg(
+                table, names.join(u", "_s), marks.join(u", "_s), d->ColumnList());
+        }
+        if (!query.prepare(sql))
+            DaoSql::Throw(query.lastError());
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        Row row;
+        d->Store(query, row);
+        if (!d->bAppendOnly) {
+            // The position stays where it was; a new row does not end the scan.
+            d->rows.push_back(std::move(row));
+        }
+        return;
+    }
+
+    Row& row = d->Current();
+    if (names.isEmpty())
+        return;
+    for (QString& name : names)
+        name += u" = ?"_s;
+    if (!query.prepare(u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
+            table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList())))
+        DaoSql::Throw(query.lastError());
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    query.addBindValue(row.key);
+    d->Store(query, row);
+}
+
+void CDaoRecordset::Delete()
+{
+    Row& row = d->Current();
+    d->mode = Mode::Browse;
+    QSqlDatabase db = d->pDB->Connection();
+    if (!d->pDelete) {
+        d->pDelete = std::make_unique<QSqlQuery>(db);
+        if (!d->pDelete->prepare(u"DELETE FROM %1 WHERE %2 = ?"_s.arg(
+                QuoteIdentifier(d->strTable), QuoteIdentifier(DaoSql::KeyColumn)))) {
+            const QSqlError error = d->pDelete->lastError();
+            d->pDelete.reset();
+            DaoSql::Throw(error);
+        }
+    }
+    // On PostgreSQL a failed statement spoils the whole transaction; a
+    // savepoint per row keeps the rows a pass has already deleted.
+    const bool bSavepoint = d->pDB->IsPostgres() && d->pDB->InTransaction();
+    if (bSavepoint) {
+        if (!d->pSavepoint)
+            d->pSavepoint = std::make_unique<QSqlQuery>(db);
+        if (!d->pSavepoint->exec(u"SAVEPOINT qe_row"_s))
+            DaoSql::Throw(d->pSavepoint->lastError());
+    }
+    d->pDelete->bindValue(0, row.key);
+    if (!d->pDelete->exec()) {
+        const QSqlError error = d->pDelete->lastError();
+        if (bSavepoint)
+            d->pSavepoint->exec(u"ROLLBACK TO SAVEPOINT qe_row"_s);
+        DaoSql::Throw(error);
+    }
+    if (bSavepoint && !d->pSavepoint->exec(u"RELEASE SAVEPOINT qe_row"_s))
+        DaoSql::Throw(d->pSavepoint->lastError());
+    row.bDeleted = true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/Dao.h"
+
+#include <QSqlError>
+#include <QString>
+#include <QVariant>
+
+// Helpers shared by the classes of the database layer.
+namespace DaoSql {
+
+// The name of the hidden key, the last column of every table.
+inline const QString KeyColumn = QStringLiteral("qe_key");
+
+QString QuoteIdentifier(const QString& name);
+// The value kind of a column from its declared type (SQLite or PostgreSQL).
+CDaoFieldValue::Kind KindOfDeclaredType(const QString& declared);
+// A stored value as a field value of its column's kind.
+CDaoFieldValue FromStored(CDaoFieldValue::Kind kind, const QVariant& stored);
+// What to bind for a value written into a column of the given kind.
+QVariant ToBound(CDaoFieldValue::Kind kind, const CDaoFieldValue& value);
+
+[[noreturn]] void Throw(const QSqlError& error);
+[[noreturn]] void Throw(const QString& message);
+
+} // namespace DaoSql

@@ -1,0 +1,168 @@
+#include "users/Database.h"
+
+#include "platform/Platform.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+using Kind = CDaoFieldValue::Kind;
+
+namespace {
+std::function<CDaoDatabase*()>& DatabaseSource()
+{
+    static std::function<CDaoDatabase*()> source;
+    return source;
+}
+} // namespace
+
+CDaoDatabase* ActiveDatabase()
+{
+    const auto& source = DatabaseSource();
+    return source ? source() : nullptr;
+}
+
+void SetActiveDatabaseSource(std::function<CDaoDatabase*()> source)
+{
+    DatabaseSource() = std::move(source);
+}
+
+CDaoDatabase* OpenUserDatabase()
+{
+    auto* db = new CDaoDatabase;
+    try {
+        db->Open(CDaoDatabase::DefaultTarget());
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        delete db;
+        return nullptr;
+    }
+    return db;
+}
+
+bool CommandGuard()
+{
+    if (ActiveDatabase())
+        return true;
+    AfxMessageBox(Guard::CommandNotConnected);
+    return false;
+}
+
+QString VariantToText(const CDaoFieldValue& value)
+{
+    switch (value.kind) {
+    case Kind::Int16:
+    case Kind::Int32:
+        return QString::number(value.value.toInt());
+    case Kind::Float:
+    case Kind::Double:
+        return QString::asprintf("%f", value.value.toDouble());
+    case Kind::Currency: {
+        QLocale locale;
+        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+        return locale.toString(value.value.toDouble(), 'f', QLocale::FloatingPointShortest);
+    }
+    case Kind::Date: {
+        const QDate date = value.value.toDateTime().date();
+        return date.isValid() ? date.toString(u"yyyy-MM-dd"_s) : QString();
+    }
+    case Kind::Text:
+        return value.value.toString();
+    case Kind::Bool:
+        return value.value.toBool() ? u"TRUE"_s : u"FALSE"_s;
+    case Kind::Error:
+        return u"VT_ERROR"_s;
+    case Kind::UInt8:
+        return u"VT_UI2"_s;
+    case Kind::Null:
+        break;
+    }
+    return {};
+}
+
+void ReportDaoError(const CDaoException& e)
+{
+    AfxMessageBox(u"错误信息:%1"_s.arg(e.GetErrorMessage(1023)), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool OpenScan(CDaoRecordset& rs, const QString& sql)
+{
+    try {
+        if (rs.IsOpen())
+            rs.Close();
+        rs.Open(dbOpenDynaset, sql, 0);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    return true;
+}
+
+bool SeekNext(CDaoRecordset& rs, int field, const QString& wanted)
+{
+    while (!rs.IsEOF()) {
+        if (VariantToText(rs.GetFieldValue(field)) == wanted)
+            return true;
+        rs.MoveNext();
+    }
+    return false;
+}
+
+QStringList ReadColumn(CDaoRecordset& rs, int field)
+{
+    QStringList texts;
+    rs.MoveFirst();
+    for (; !rs.IsEOF(); rs.MoveNext())
+        texts.append(VariantToText(rs.GetFieldValue(field)));
+    return texts;
+}
+
+bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields)
+{
+    CDaoTableDef tableDef(db);
+    tableDef.Open(table);
+    CDaoRecordset rs(db);
+    try {
+        rs.Open(&tableDef, dbOpenDynaset, dbAppendOnly | dbInconsistent);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    FieldList ordered = fields;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    rs.AddNew();
+    for (const auto& [index, value] : ordered)
+        rs.SetFieldValue(index, value);
+    rs.Update();
+    rs.Close();
+    return true;
+}
+
+void EditCurrent(CDaoRecordset& rs, const FieldList& fields)
+{
+    rs.Edit();
+    for (const auto& [index, value] : fields)
+        rs.SetFieldValue(index, value);
+    rs.Update();
+}
+
+int DeleteRows(CDaoRecordset& rs, const std::function<bool(CDaoRecordset&)>& matches,
+               const std::function<void()>& deleted)
+{
+    CDaoTransaction transaction(rs.Database());
+    int nDeleted = 0;
+    rs.MoveFirst();
+    while (!rs.IsEOF()) {
+        if (matches(rs)) {
+            rs.Delete();
+            ++nDeleted;
+            if (deleted)
+                deleted();
+        }
+        rs.MoveNext();
+    }
+    transaction.Commit();
+    return nDeleted;
+}

@@ -1,0 +1,171 @@
+#include "users/DatabaseSetup.h"
+
+#include "platform/Dao.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QStringList Tables{u"user"_s, u"supperuser"_s, u"score"_s, u"loginhistory"_s,
+                         u"schema_version"_s};
+
+bool IsPostgresTarget(const QString& target)
+{
+    return target.startsWith("postgresql://"_L1) || target.startsWith("postgres://"_L1);
+}
+
+QStringList SchemaStatements(bool bPostgres)
+{
+    const QString name = bPostgres ? u"schema-postgresql.sql"_s : u"schema-sqlite.sql"_s;
+    QFile file(u":/schema/"_s + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw CDaoException(u"the schema %1 is missing from the program"_s.arg(name));
+    QString text = QString::fromUtf8(file.readAll());
+    text.remove(QRegularExpression(u"--[^\n]*"_s));
+    QStringList statements;
+    for (const QString& statement : text.split(u';')) {
+        if (!statement.trimmed().isEmpty())
+            statements.append(statement.trimmed());
+    }
+    return statements;
+}
+
+// True when any table of ours already stands in the database.
+bool HasTables(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    query.prepare(db.IsPostgres() ? u"SELECT table_name FROM information_schema.tables "
+                                    "WHERE table_schema = current_schema()"_s
+                                  : u"SELECT name FROM sqlite_master WHERE type = 'table'"_s);
+    if (!query.exec())
+        throw CDaoException(query.lastError().databaseText());
+    while (query.next()) {
+        if (Tables.contains(query.value(0).toString()))
+            return true;
+    }
+    return false;
+}
+
+void AddSuperUser(CDaoDatabase& db, const QString& superUser, const QString& password)
+{
+    CDaoTableDef tableDef(&db);
+    tableDef.Open(u"supperuser"_s);
+    CDaoRecordset rs(&db);
+    rs.Open(&tableDef, dbOpenDynaset, dbAppendOnly | dbInconsistent);
+    rs.AddNew();
+    rs.SetFieldValue(0, superUser);
+    rs.SetFieldValue(1, password);
+    rs.Update();
+}
+
+// All or nothing: a half-made schema is never left behind.
+void CreateTables(CDaoDatabase& db, const QString* pSuperUser, const QString* pPassword)
+{
+    const QStringList statements = SchemaStatements(db.IsPostgres());
+    db.BeginTrans();
+    try {
+        for (const QString& statement : statements)
+            db.Execute(statement);
+        if (pSuperUser)
+            AddSuperUser(db, *pSuperUser, *pPassword);
+        db.CommitTrans();
+    } catch (const CDaoException&) {
+        db.Rollback();
+        throw;
+    }
+}
+
+QString OptionValue(const QStringList& arguments, const QString& option, bool* pbMissing)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == option) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith("--"_L1)) {
+                *pbMissing = true;
+                return {};
+            }
+            return arguments[i + 1];
+        }
+        if (arguments[i].startsWith(option + u'='))
+            return arguments[i].mid(option.size() + 1);
+    }
+    return {};
+}
+} // namespace
+
+void CreateSchema(CDaoDatabase* db)
+{
+    CreateTables(*db, nullptr, nullptr);
+}
+
+void CreateDatabase(const QString& target, const QString& superUser, const QString& password)
+{
+    CDaoDatabase db;
+    if (IsPostgresTarget(target)) {
+        db.Open(target);
+        if (HasTables(db))
+            throw CDaoException(u"the database already holds the tables; it is left as it is"_s);
+        CreateTables(db, &superUser, &password);
+        return;
+    }
+
+    // The one place where a database file comes into being. NewOnly fails
+    // on an existing file, so nothing there is ever touched; SQLite takes an
+    // empty file as an empty database.
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (QFile::exists(target))
+            throw CDaoException(u"%1 already exists; it is left as it is"_s.arg(target));
+        throw CDaoException(u"cannot create %1: %2"_s.arg(target, file.errorString()));
+    }
+    file.close();
+    try {
+        db.Open(target);
+        CreateTables(db, &superUser, &password);
+    } catch (const CDaoException&) {
+        db.Close();
+        QFile::remove(target);
+        throw;
+    }
+}
+
+int RunCreateDatabaseCommand(const QStringList& arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    bool bMissing = false;
+    const QString database = OptionValue(arguments, u"--database"_s, &bMissing);
+    QString superUser = OptionValue(arguments, u"--super-user"_s, &bMissing);
+    QString password = OptionValue(arguments, u"--password"_s, &bMissing);
+    if (bMissing) {
+        err << "usage: qe [--database URL] --create-database [--super-user NAME --password PW]\n";
+        return 2;
+    }
+    if (!database.isEmpty())
+        CDaoDatabase::SetTarget(database);
+    if (superUser.isEmpty())
+        superUser = u"admin"_s;
+    if (password.isEmpty())
+        password = QString::number(QRandomGenerator::system()->bounded(10000000, 100000000));
+
+    const QString target = CDaoDatabase::DefaultTarget();
+    const QString shown =
+        IsPostgresTarget(target) ? QUrl(target).toDisplayString(QUrl::RemovePassword) : target;
+    try {
+        CreateDatabase(target, superUser, password);
+    } catch (const CDaoException& e) {
+        err << u"错误信息:%1\n"_s.arg(e.GetErrorMessage());
+        return 1;
+    }
+    out << u"已创建数据库 %1\n"_s.arg(shown);
+    out << u"超级用户: %1\n"_s.arg(superUser);
+    out << u"密码: %1\n"_s.arg(password);
+    out << u"请登录后立即修改此密码。\n"_s;
+    return 0;
+}
