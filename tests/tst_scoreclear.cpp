@@ -42,6 +42,7 @@ struct Cleared
     int rowsBeforeTick = -1;
     int paintsDuringTick = 0;
     bool openAfterTick = false;
+    bool exposed = false;
 };
 
 template <class Dlg> Cleared RunClearing(CScriptedPlatform& platform, CTestDatabase& database)
@@ -52,7 +53,13 @@ template <class Dlg> Cleared RunClearing(CScriptedPlatform& platform, CTestDatab
         QProgressBar* bar = dlg->m_wndProgress;
         cleared.maximum = bar->maximum();
         cleared.valueBefore = bar->value();
-        cleared.rowsBeforeTick = database.Rows(u"score"_s).size();
+        try {
+            cleared.rowsBeforeTick = database.Rows(u"score"_s).size();
+        } catch (const CDaoException&) {
+            cleared.rowsBeforeTick = -1; // the table is gone
+        }
+        // Painting needs the window on screen, as it is when the tick comes.
+        cleared.exposed = QTest::qWaitForWindowExposed(dialog);
         CPaintCounter counter;
         bar->installEventFilter(&counter);
         dlg->OnTimer(1);
@@ -158,6 +165,7 @@ private slots:
             StoreScore(m_pDatabase->Database(), u"Li"_s, u"01"_s, English, u"2"_s, u"20"_s, 70);
         CScriptedPlatform platform;
         const Cleared cleared = RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
+        QVERIFY(cleared.exposed);
         // Each of the four steps is a quarter of the bar: each one shows.
         QVERIFY2(cleared.paintsDuringTick >= 4,
                  qPrintable(QString::number(cleared.paintsDuringTick)));
