@@ -77,8 +77,20 @@ void CScoreQueryDlg::FillList()
         return;
 
     // Rows are gathered first and handed to the list in one go, so that a
-    // large table lists quickly.
+    // large table lists quickly. A read that fails part-way still lists the
+    // rows read before it.
     QList<QStringList> rows;
+    try {
+        ReadRows(rs, bPersonal, rows);
+    } catch (const CDaoException&) {
+        m_listScore->AppendRows(rows);
+        throw;
+    }
+    m_listScore->AppendRows(rows);
+}
+
+void CScoreQueryDlg::ReadRows(CDaoRecordset& rs, bool bPersonal, QList<QStringList>& rows)
+{
     auto nextRow = [&] { return bPersonal ? SeekNext(rs, 0, CurrentUser.Name) : !rs.IsEOF(); };
     for (; nextRow(); rs.MoveNext()) {
         const QString kind = VariantToText(rs.GetFieldValue(3));
@@ -94,7 +106,6 @@ void CScoreQueryDlg::FillList()
             row << VariantToText(rs.GetFieldValue(field));
         rows.append(std::move(row));
     }
-    m_listScore->AppendRows(rows);
 }
 
 void OpenScoreQuery(int scope)

@@ -2,6 +2,9 @@
 
 #include "platform/Dialog.h"
 
+#include <QList>
+#include <QStringList>
+
 #include <memory>
 
 class CDaoRecordset;
@@ -22,6 +25,7 @@ public:
 
 private:
     void FillList();
+    static void ReadRows(CDaoRecordset& rs, bool bPersonal, QList<QStringList>& rows);
 
     // Kept open, at its end, until the dialog goes.
     std::unique_ptr<CDaoRecordset> m_pRecordset;
