@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandRouter.h"
+#include "app/HelpWindow.h"
 #include "app/PracticeClock.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
@@ -14,7 +15,6 @@
 
 class CCommandBars;
 class CDaoRecordset;
-class CHelpWindow;
 class CQeDoc;
 class CQeView;
 class QToolBar;

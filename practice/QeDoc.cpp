@@ -1,5 +1,8 @@
 #include "practice/QeDoc.h"
 
+#include "platform/Dao.h"
+#include "users/Database.h"
+
 #include <QIODevice>
 
 #include <cstring>
@@ -27,9 +30,16 @@ QByteArray CellString(const char (&cell)[2])
 CQeDoc::CQeDoc()
 {
     ResetPractice();
+    m_pDB = OpenUserDatabase();
+    SetActiveDatabaseSource([this] { return m_pDB; });
 }
 
-CQeDoc::~CQeDoc() = default;
+CQeDoc::~CQeDoc()
+{
+    SetActiveDatabaseSource({});
+    delete m_pDB;
+    m_pDB = nullptr;
+}
 
 void CQeDoc::ResetPractice()
 {
