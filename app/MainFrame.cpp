@@ -213,8 +213,9 @@ void CMainFrame::OnHelpNews()
 
 void CMainFrame::OnHelpUpgrade()
 {
-    const QString text = u"該版本已是最高版,想了解有关更多信息请到☆◎云帆联盟工作室◎☆\n\n网站 '%1' 查看,谢谢!"_s
-                             .arg(Credits::WebAddress());
+    const QString text =
+        u"該版本已是最高版,想了解有关更多信息请到☆◎云帆联盟工作室◎☆\n\n网站 '%1' 查看,谢谢!"_s.arg(
+            Credits::WebAddress());
     Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -300,8 +301,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this && !QApplication::activeModalWidget()) {
             UpdateLockPanes();
-            if (type == QEvent::KeyPress &&
-                TranslateAccelerator(*static_cast<QKeyEvent*>(event)))
+            if (type == QEvent::KeyPress && TranslateAccelerator(*static_cast<QKeyEvent*>(event)))
                 return true;
         }
     }

@@ -63,10 +63,11 @@ void CPracticeClock::Tick(const QTime& now)
     const int hour = now.hour();
     const int minute = now.minute();
     const int second = now.second();
-    m_panes.SetPaneText(TimePane, u"当前时间:%1:%2:%3"_s.arg(hour, 2).arg(minute, 2).arg(second, 2));
+    m_panes.SetPaneText(TimePane,
+                        u"当前时间:%1:%2:%3"_s.arg(hour, 2).arg(minute, 2).arg(second, 2));
     if (m_bClockRunning) {
-        int elapsed = ((hour - m_nStartHour) * 60 + minute - m_nStartMinute) * 60 + second -
-                      m_nStartSecond;
+        int elapsed =
+            ((hour - m_nStartHour) * 60 + minute - m_nStartMinute) * 60 + second - m_nStartSecond;
         // The count is a difference of two times of day: a practice that runs
         // past midnight has started on the day before.
         if (elapsed < 0)
@@ -75,8 +76,7 @@ void CPracticeClock::Tick(const QTime& now)
         m_panes.SetPaneText(SecondsPane, SecondsText(ElapsedSeconds));
     }
     if (m_bReadyPrompt) {
-        m_panes.SetPaneText(MessagePane,
-                            m_bBlinkOn ? u"◎☆准备就绪,按空格键开始计时☆◎"_s : u"  "_s);
+        m_panes.SetPaneText(MessagePane, m_bBlinkOn ? u"◎☆准备就绪,按空格键开始计时☆◎"_s : u"  "_s);
         m_bBlinkOn = !m_bBlinkOn;
     }
 }

@@ -4,14 +4,33 @@
 
 #include <QApplication>
 
+#include <cstring>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool HasArgument(int argc, char** argv, const char* name)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Making a database needs no display.
+    if (HasArgument(argc, argv, "--create-database")) {
+        QCoreApplication application(argc, argv);
+        return RunCreateDatabaseCommand(QCoreApplication::arguments());
+    }
+
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    if (arguments.contains(u"--create-database"_s))
-        return RunCreateDatabaseCommand(arguments);
     const qsizetype database = arguments.indexOf(u"--database"_s);
     if (database > 0 && database + 1 < arguments.size())
         CDaoDatabase::SetTarget(arguments.at(database + 1));

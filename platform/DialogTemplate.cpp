@@ -20,6 +20,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -233,6 +235,17 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
         // The template's height includes the drop-down list; the box itself
         // is as high as its font needs.
         rect.setHeight(widget->sizeHint().height());
+    } else if (kind == u"static") {
+        // A label laid out for a face whose line is its em square needs the
+        // taller line of the face standing in for it, kept on its centre.
+        const QFontMetrics metrics(widget->font());
+        const int lineHeight = metrics.height();
+        // A one-line label keeps its whole text, whose glyphs may be wider.
+        if (rect.height() < 2 * lineHeight && !c.strText.contains(u'\n'))
+            rect.setWidth(std::max(rect.width(), metrics.horizontalAdvance(c.strText) + 2));
+        if (rect.height() < lineHeight)
+            rect.adjust(0, -(lineHeight - rect.height()) / 2, 0,
+                        lineHeight - rect.height() - (lineHeight - rect.height()) / 2);
     } else if ((kind == u"picture" || kind == u"icon") && !c.HasStyle(u"centerimage")) {
         // A picture control takes the size of its image.
         const QPixmap pixmap = static_cast<QLabel*>(widget)->pixmap();

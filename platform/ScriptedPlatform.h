@@ -25,8 +25,8 @@ public:
     };
     using DialogDriver = std::function<void(QDialog*)>;
 
-    CScriptedPlatform();  // installs itself
-    ~CScriptedPlatform() override;  // restores the Qt platform
+    CScriptedPlatform();           // installs itself
+    ~CScriptedPlatform() override; // restores the Qt platform
 
     // Answers for the next boxes, in order. With the queue empty a box is
     // answered with its first button (IDOK, or IDYES for Yes/No).
@@ -40,12 +40,12 @@ public:
     void SetTime(const QTime& time) { m_time = time; }
 
     QList<Box> boxes;
-    QStringList modalRuns;  // class names of the dialogs run, in order
+    QStringList modalRuns; // class names of the dialogs run, in order
     QStringList openedUrls;
     struct Popup
     {
         QPoint point;
-        QStringList texts;  // the menu's items, "-" for a separator
+        QStringList texts; // the menu's items, "-" for a separator
     };
     QList<Popup> popups;
     QList<int> exits;

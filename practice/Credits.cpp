@@ -32,12 +32,9 @@ QString WebAddress()
 QStringList Lines()
 {
     return {
-        u"软件作者:%1"_s.arg(AuthorName()),
-        u"☆☆☆:云帆联盟工作室"_s,
-        u"即时通讯:QE-0000(示例号码)"_s,
-        u"电子邮箱:%1"_s.arg(Email()),
-        u"网址:%1"_s.arg(WebAddress()),
-        u"地址:示例市青禾路1号 云帆联盟工作室"_s,
+        u"软件作者:%1"_s.arg(AuthorName()), u"☆☆☆:云帆联盟工作室"_s,
+        u"即时通讯:QE-0000(示例号码)"_s,    u"电子邮箱:%1"_s.arg(Email()),
+        u"网址:%1"_s.arg(WebAddress()),     u"地址:示例市青禾路1号 云帆联盟工作室"_s,
     };
 }
 

@@ -10,8 +10,8 @@ QString Title();
 QStringList Lines();
 QString Footer();
 
-QString AuthorName();    // name with nickname, e.g. for "作者:"
+QString AuthorName(); // name with nickname, e.g. for "作者:"
 QString Email();
-QString WebHost();       // without scheme
-QString WebAddress();    // with scheme
+QString WebHost();    // without scheme
+QString WebAddress(); // with scheme
 } // namespace Credits

@@ -15,15 +15,15 @@ class CQeDoc : public QObject
     Q_OBJECT
 public:
     static constexpr int Rows = 14;
-    static constexpr int Cells = 46;    // double-byte cells of a row
-    static constexpr int Columns = 92;  // single-byte positions of a row
+    static constexpr int Cells = 46;   // double-byte cells of a row
+    static constexpr int Columns = 92; // single-byte positions of a row
 
     CQeDoc();
     ~CQeDoc() override;
 
     void ResetPractice();
     bool OnNewDocument();
-    void Serialize() {}  // the document is never stored in a file
+    void Serialize() {} // the document is never stored in a file
 
     QString GetTitle() const { return m_strTitle; }
     void SetTitle(const QString& title) { m_strTitle = title; }

@@ -51,8 +51,7 @@ constexpr PracticeCommand PracticeCommands[] = {
 } // namespace
 
 CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
-    : QWidget(parent),
-      m_fontTitle(CreditFont(30, true, true, u"new Font1"_s)),
+    : QWidget(parent), m_fontTitle(CreditFont(30, true, true, u"new Font1"_s)),
       m_fontCredit(CreditFont(20, true, false, u"new Font2"_s)),
       m_fontFooter(CreditFont(15, false, false, u"new Font3"_s)), m_pDocument(pDoc),
       m_session(*pDoc, this)
@@ -313,11 +312,11 @@ QVariant CQeView::inputMethodQuery(Qt::InputMethodQuery query) const
 void CQeView::contextMenuEvent(QContextMenuEvent* event)
 {
     OnContextMenu(this, event->reason() == QContextMenuEvent::Keyboard ? QPoint(-1, -1)
-                                                                        : event->globalPos());
+                                                                       : event->globalPos());
 }
 
 bool CQeView::focusNextPrevChild(bool next)
 {
     Q_UNUSED(next);
-    return false;  // Tab is a character of the practice, not a focus move
+    return false; // Tab is a character of the practice, not a focus move
 }

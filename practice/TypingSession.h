@@ -22,7 +22,10 @@ public:
 
     void SetInvalidate(InvalidateFn invalidate) { m_invalidate = std::move(invalidate); }
     // Called when the practice is to end (Esc confirmed, or the screen full).
-    void SetEndPractice(std::function<void()> endPractice) { m_endPractice = std::move(endPractice); }
+    void SetEndPractice(std::function<void()> endPractice)
+    {
+        m_endPractice = std::move(endPractice);
+    }
 
     void OnChar(unsigned char byte);
     // The session part of a reset: buffers, flag, position, counters, unit.

@@ -74,7 +74,7 @@ void CViewPainter::DrawPractice(QPainter& painter, const QRect& dirty) const
     LineHeight = PracticeLineHeight();
     CharWidth = PracticeCharWidth();
     painter.setFont(PracticeFont());
-    painter.setBackgroundMode(Qt::TransparentMode);  // cells fill their own background
+    painter.setBackgroundMode(Qt::TransparentMode); // cells fill their own background
     // Glyphs may reach a pixel or two into the lines above and below, so the
     // neighbouring lines are drawn too, in the order of a full repaint.
     const int firstLine = std::max(0, dirty.top() / LineHeight - 1);
@@ -133,7 +133,7 @@ void CViewPainter::DrawCredits(QPainter& painter, int width, const QFont& title,
 {
     const int half = width / 2;
     const int quarter = width / 4;
-    painter.setBackgroundMode(Qt::TransparentMode);  // cells fill their own background
+    painter.setBackgroundMode(Qt::TransparentMode); // cells fill their own background
 
     painter.setFont(title);
     painter.setPen(Red);

@@ -23,7 +23,7 @@ struct CPracticeFixture
         AfxSetMainWnd(frame.get());
         frame->Create(&doc);
         view = frame->GetActiveView();
-        platform.boxes.clear();  // the document's report of the missing database
+        platform.boxes.clear(); // the document's report of the missing database
     }
     ~CPracticeFixture() { AfxSetMainWnd(nullptr); }
 

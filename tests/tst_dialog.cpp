@@ -106,7 +106,7 @@ private slots:
         for (char16_t ch = u'a'; ch <= u'z'; ++ch)
             nLetters += fm.horizontalAdvance(QChar(ch));
         const int bx = (nLetters / 26 + 1) / 2;
-        const int by = QFontInfo(font).pixelSize();  // the em square, not the taller line
+        const int by = QFontInfo(font).pixelSize(); // the em square, not the taller line
         QVERIFY2(bx >= 4 && bx <= 10, qPrintable(QString::number(bx)));
         const int left = Round(units.x() * bx / 4.0);
         const int top = Round(units.y() * by / 8.0);

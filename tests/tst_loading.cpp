@@ -16,8 +16,8 @@ private:
     static QString CheckedCommands(CQeView* view)
     {
         QString checked;
-        for (int id : {ID_PRACTICE_CHINESE, ID_PRACTICE_ENGLISH, ID_PRACTICE_NUMBER,
-                       ID_PRACTICE_SYMBOL}) {
+        for (int id :
+             {ID_PRACTICE_CHINESE, ID_PRACTICE_ENGLISH, ID_PRACTICE_NUMBER, ID_PRACTICE_SYMBOL}) {
             CCmdUI ui(id);
             view->OnUpdateCmdUI(ui);
             if (ui.m_bChecked)
@@ -35,8 +35,8 @@ private slots:
         QTest::newRow("line break joins the lines")
             << QByteArray("abc\r\ndef") << QByteArray("abcdef").leftJustified(92, ' ')
             << QByteArray(92, ' ');
-        QTest::newRow("only line breaks") << QByteArray("\r\n\r\n\n\r") << QByteArray(92, ' ')
-                                          << QByteArray(92, ' ');
+        QTest::newRow("only line breaks")
+            << QByteArray("\r\n\r\n\n\r") << QByteArray(92, ' ') << QByteArray(92, ' ');
         QTest::newRow("rows follow each other without a break")
             << QByteArray(100, 'x') << QByteArray(92, 'x')
             << QByteArray(8, 'x').leftJustified(92, ' ');

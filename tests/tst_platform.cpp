@@ -12,7 +12,8 @@ private slots:
     void gbkRoundTrip()
     {
         const QByteArray bytes = Gbk::Encode(u"中文abc"_s);
-        QCOMPARE(bytes, QByteArray("\xd6\xd0\xce\xc4" "abc"));
+        QCOMPARE(bytes, QByteArray("\xd6\xd0\xce\xc4"
+                                   "abc"));
         QCOMPARE(Gbk::Decode(bytes), u"中文abc"_s);
     }
     void afxMessageBoxAddsCaptionAndExclamation()

@@ -67,7 +67,7 @@ private slots:
         QVERIFY(f.frame->Clock().m_bClockRunning);
         QCOMPARE(f.frame->Clock().m_nStartSecond, 58);
         QCOMPARE(f.frame->PaneText(0), u"№:现在正处练习中,你可按ESC键中止练习"_s);
-        QCOMPARE(TypedCount, 0);  // the start key itself is not typed
+        QCOMPARE(TypedCount, 0); // the start key itself is not typed
     }
 
     void englishMistakeAndBackspace()
@@ -209,7 +209,7 @@ private slots:
     {
         CPracticeFixture f;
         StartChinese(f, QByteArray("  ") + Gb(u"文练"_s));
-        f.Type(QByteArray(" ") + Gb(u"中"_s));  // skips cell 0, whose practice is two spaces
+        f.Type(QByteArray(" ") + Gb(u"中"_s)); // skips cell 0, whose practice is two spaces
         QCOMPARE(CurrentColumn, 1);
         f.Type(Gb(u"文"_s));
         QCOMPARE(TypedCount, 1);
@@ -282,7 +282,7 @@ private slots:
         QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
         QCOMPARE(f.view->m_bShowCredits, 1);
         QVERIFY(!f.view->m_file.isOpen());
-        QCOMPARE(TypedCount, 2);  // kept for the result until the next load
+        QCOMPARE(TypedCount, 2); // kept for the result until the next load
     }
 
     void enterIsIgnoredWhileRunning()
@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(CurrentRow, 13);
         QVERIFY(f.view->Session().IsRunning());
         f.Type(unit);
-        QVERIFY(f.platform.boxes.isEmpty());  // no question
+        QVERIFY(f.platform.boxes.isEmpty()); // no question
         QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
         QVERIFY(!f.frame->Clock().m_bClockRunning);
         QCOMPARE(TypedCount, 14 * perRow);
