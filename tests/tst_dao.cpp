@@ -148,6 +148,37 @@ private slots:
         QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
     }
 
+    void sqliteFileIsOpenedForSharedUse()
+    {
+        QE_DAO(CreateDatabase(u"shared.mdb"_s, u"root"_s, u"pw"_s));
+        CDaoDatabase db;
+        QE_DAO(db.Open(u"shared.mdb"_s));
+        const auto pragma = [&db](const QString& name) {
+            QSqlQuery query(db.Connection());
+            return query.exec(u"PRAGMA "_s + name) && query.next() ? query.value(0).toString()
+                                                                   : QString();
+        };
+        QCOMPARE(pragma(u"journal_mode"_s), u"delete"_s);
+        QCOMPARE(pragma(u"synchronous"_s), u"2"_s); // FULL
+        QVERIFY(pragma(u"busy_timeout"_s).toInt() >= 3000);
+    }
+
+    void programOpensTheConfiguredDatabase()
+    {
+        CTestDatabase fixture;
+        QE_DAO(fixture.Insert(u"user"_s, {u"amy"_s}));
+        CDaoDatabase::SetTarget(fixture.Target());
+        CScriptedPlatform platform;
+        std::unique_ptr<CDaoDatabase> db(OpenUserDatabase());
+        QVERIFY(db);
+        QVERIFY(db->IsOpen());
+        QCOMPARE(db->IsPostgres(), fixture.IsPostgres());
+        QCOMPARE(platform.boxes.size(), 0);
+        CDaoRecordset rs(db.get());
+        QVERIFY(OpenScan(rs, Sql::ScanUsers));
+        QE_DAO(QCOMPARE(ReadColumn(rs, 0), QStringList{u"amy"_s}));
+    }
+
     void unreachableServerFails()
     {
         CDaoDatabase db;
