@@ -74,6 +74,13 @@ public:
     QList<CDaoFieldValue::Kind> ColumnKinds(const QString& table) const;
 
 private:
+    friend class CDaoRecordset;
+    // Deletes one row by its hidden key; see DaoDatabase.cpp for how a
+    // failure inside a transaction keeps the rows deleted before it.
+    void DeleteRow(const QString& table, qint64 key);
+    // Ends the span of deletions that a failed deletion would restore.
+    void EndDeleteWindow();
+
     struct Private;
     Private* d;
 };

@@ -5,11 +5,15 @@
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QHash>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <memory>
+#include <unordered_map>
 #include <optional>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,9 +40,46 @@ struct CDaoDatabase::Private
     bool bPostgres = false;
     int nTransactionDepth = 0;
     QHash<QString, TableInfo> tables;
+    // Deletion inside a PostgreSQL transaction (see DeleteRow).
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> deletes;
+    std::unique_ptr<QSqlQuery> pControl;
+    bool bWindow = false;
+    QList<std::pair<QString, qint64>> windowRows;
 
     const TableInfo& Table(const QString& table);
+    QSqlQuery& DeleteQuery(const QString& table);
+    void Control(const QString& sql);
+    void ClearStatements();
 };
+
+QSqlQuery& CDaoDatabase::Private::DeleteQuery(const QString& table)
+{
+    auto& query = deletes[table];
+    if (!query) {
+        auto prepared = std::make_unique<QSqlQuery>(QSqlDatabase::database(connectionName, false));
+        if (!prepared->prepare(u"DELETE FROM %1 WHERE %2 = ?"_s.arg(
+                DaoSql::QuoteIdentifier(table), DaoSql::QuoteIdentifier(DaoSql::KeyColumn))))
+            DaoSql::Throw(prepared->lastError());
+        query = std::move(prepared);
+    }
+    return *query;
+}
+
+void CDaoDatabase::Private::Control(const QString& sql)
+{
+    if (!pControl)
+        pControl = std::make_unique<QSqlQuery>(QSqlDatabase::database(connectionName, false));
+    if (!pControl->exec(sql))
+        DaoSql::Throw(pControl->lastError());
+}
+
+void CDaoDatabase::Private::ClearStatements()
+{
+    deletes.clear();
+    pControl.reset();
+    bWindow = false;
+    windowRows.clear();
+}
 
 const TableInfo& CDaoDatabase::Private::Table(const QString& table)
 {
@@ -147,6 +188,7 @@ void CDaoDatabase::Close()
 {
     if (!QSqlDatabase::contains(d->connectionName))
         return;
+    d->ClearStatements();
     {
         QSqlDatabase db = QSqlDatabase::database(d->connectionName, false);
         if (d->nTransactionDepth > 0)
@@ -196,6 +238,8 @@ void CDaoDatabase::CommitTrans()
     if (d->nTransactionDepth == 0)
         DaoSql::Throw(u"no transaction is open"_s);
     if (d->nTransactionDepth == 1) {
+        d->bWindow = false;
+        d->windowRows.clear();
         QSqlDatabase db = Connection();
         if (!db.commit())
             DaoSql::Throw(db.lastError());
@@ -208,6 +252,8 @@ void CDaoDatabase::Rollback()
     if (d->nTransactionDepth == 0)
         DaoSql::Throw(u"no transaction is open"_s);
     d->nTransactionDepth = 0;
+    d->bWindow = false;
+    d->windowRows.clear();
     QSqlDatabase db = Connection();
     if (!db.rollback())
         DaoSql::Throw(db.lastError());
@@ -222,6 +268,7 @@ void CDaoDatabase::Execute(const QString& sql)
 {
     if (!d->bOpen)
         DaoSql::Throw(u"the database is not open"_s);
+    EndDeleteWindow();
     d->tables.clear();
     QSqlQuery query(Connection());
     if (!query.exec(sql))
@@ -247,6 +294,55 @@ QStringList CDaoDatabase::Columns(const QString& table) const
 QList<CDaoFieldValue::Kind> CDaoDatabase::ColumnKinds(const QString& table) const
 {
     return d->Table(table).kinds;
+}
+
+// On PostgreSQL a failed statement spoils the whole transaction, yet a pass
+// that fails part-way must keep the rows it already deleted. The deletions
+// of a transaction therefore run in windows of up to WindowRows rows behind
+// a savepoint: when one fails, the window is rolled back, its earlier rows
+// are deleted again and the error goes on with the transaction intact. One
+// savepoint per window instead of per row keeps a pass at one round trip a
+// row. Any other write ends the window first, so that it is never undone.
+void CDaoDatabase::DeleteRow(const QString& table, qint64 key)
+{
+    constexpr int WindowRows = 1000;
+    QSqlQuery& query = d->DeleteQuery(table);
+    const bool bGuarded = d->bPostgres && d->nTransactionDepth > 0;
+    if (bGuarded && d->bWindow && d->windowRows.size() >= WindowRows)
+        EndDeleteWindow();
+    if (bGuarded && !d->bWindow) {
+        d->Control(u"SAVEPOINT qe_deletions"_s);
+        d->bWindow = true;
+    }
+    query.bindValue(0, key);
+    if (query.exec()) {
+        if (bGuarded)
+            d->windowRows.append({table, key});
+        return;
+    }
+    const QSqlError error = query.lastError();
+    if (bGuarded) {
+        const auto rows = std::exchange(d->windowRows, {});
+        d->bWindow = false;
+        d->Control(u"ROLLBACK TO SAVEPOINT qe_deletions"_s);
+        for (const auto& [rowTable, rowKey] : rows) {
+            QSqlQuery& again = d->DeleteQuery(rowTable);
+            again.bindValue(0, rowKey);
+            if (!again.exec())
+                DaoSql::Throw(again.lastError());
+        }
+        d->Control(u"RELEASE SAVEPOINT qe_deletions"_s);
+    }
+    DaoSql::Throw(error);
+}
+
+void CDaoDatabase::EndDeleteWindow()
+{
+    if (!d->bWindow)
+        return;
+    d->bWindow = false;
+    d->windowRows.clear();
+    d->Control(u"RELEASE SAVEPOINT qe_deletions"_s);
 }
 
 CDaoTransaction::CDaoTransaction(CDaoDatabase* db) : m_pDB(db)

@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -37,8 +38,8 @@ struct CDaoRecordset::Private
     Mode mode = Mode::Browse;
     QVariantList buffer;
     QList<bool> dirty;
-    std::unique_ptr<QSqlQuery> pDelete;
-    std::unique_ptr<QSqlQuery> pSavepoint;
+    // Prepared writes, kept while the record set is open.
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> statements;
 
     void Start(const QString& table, bool appendOnly);
     void Load();
@@ -48,7 +49,20 @@ struct CDaoRecordset::Private
     QString ColumnList() const;
     void Store(QSqlQuery& query, Row& row);
     void SkipDeleted();
+    QSqlQuery& Prepared(const QString& sql);
 };
+
+QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql)
+{
+    auto& query = statements[sql];
+    if (!query) {
+        auto prepared = std::make_unique<QSqlQuery>(pDB->Connection());
+        if (!prepared->prepare(sql))
+            DaoSql::Throw(prepared->lastError());
+        query = std::move(prepared);
+    }
+    return *query;
+}
 
 void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
 {
@@ -119,10 +133,14 @@ Row& CDaoRecordset::Private::Current()
 
 void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
 {
-    if (!query.exec())
-        DaoSql::Throw(query.lastError());
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        query.finish();
+        DaoSql::Throw(error);
+    }
     if (!query.next()) {
         const QSqlError error = query.lastError();
+        query.finish();
         if (error.isValid())
             DaoSql::Throw(error);
         DaoSql::Throw(u"The record was deleted by another user."_s);
@@ -178,8 +196,7 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int nOpenType, int nOptions)
 
 void CDaoRecordset::Close()
 {
-    d->pDelete.reset();
-    d->pSavepoint.reset();
+    d->statements.clear();
     d->rows.clear();
     d->rows.shrink_to_fit();
     d->columns.clear();
@@ -292,8 +309,8 @@ void CDaoRecordset::Update()
             values.append(d->buffer[i]);
         }
     }
+    d->pDB->EndDeleteWindow();
     const QString table = QuoteIdentifier(d->strTable);
-    QSqlQuery query(d->pDB->Connection());
     if (mode == Mode::Adding) {
         QString sql;
         if (names.isEmpty()) {
@@ -303,10 +320,9 @@ void CDaoRecordset::Update()
             sql = u"INSERT INTO %1 (%2) VALUES (%3) RETURNING %4"_s.arg(
                 table, names.join(u", "_s), marks.join(u", "_s), d->ColumnList());
         }
-        if (!query.prepare(sql))
-            DaoSql::Throw(query.lastError());
-        for (const QVariant& value : values)
-            query.addBindValue(value);
+        QSqlQuery& query = d->Prepared(sql);
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values[i]);
         Row row;
         d->Store(query, row);
         if (!d->bAppendOnly) {
@@ -321,12 +337,11 @@ void CDaoRecordset::Update()
         return;
     for (QString& name : names)
         name += u" = ?"_s;
-    if (!query.prepare(u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
-            table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList())))
-        DaoSql::Throw(query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    query.addBindValue(row.key);
+    QSqlQuery& query = d->Prepared(u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
+        table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList()));
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values[i]);
+    query.bindValue(int(values.size()), row.key);
     d->Store(query, row);
 }
 
@@ -334,33 +349,6 @@ void CDaoRecordset::Delete()
 {
     Row& row = d->Current();
     d->mode = Mode::Browse;
-    QSqlDatabase db = d->pDB->Connection();
-    if (!d->pDelete) {
-        d->pDelete = std::make_unique<QSqlQuery>(db);
-        if (!d->pDelete->prepare(u"DELETE FROM %1 WHERE %2 = ?"_s.arg(
-                QuoteIdentifier(d->strTable), QuoteIdentifier(DaoSql::KeyColumn)))) {
-            const QSqlError error = d->pDelete->lastError();
-            d->pDelete.reset();
-            DaoSql::Throw(error);
-        }
-    }
-    // On PostgreSQL a failed statement spoils the whole transaction; a
-    // savepoint per row keeps the rows a pass has already deleted.
-    const bool bSavepoint = d->pDB->IsPostgres() && d->pDB->InTransaction();
-    if (bSavepoint) {
-        if (!d->pSavepoint)
-            d->pSavepoint = std::make_unique<QSqlQuery>(db);
-        if (!d->pSavepoint->exec(u"SAVEPOINT qe_row"_s))
-            DaoSql::Throw(d->pSavepoint->lastError());
-    }
-    d->pDelete->bindValue(0, row.key);
-    if (!d->pDelete->exec()) {
-        const QSqlError error = d->pDelete->lastError();
-        if (bSavepoint)
-            d->pSavepoint->exec(u"ROLLBACK TO SAVEPOINT qe_row"_s);
-        DaoSql::Throw(error);
-    }
-    if (bSavepoint && !d->pSavepoint->exec(u"RELEASE SAVEPOINT qe_row"_s))
-        DaoSql::Throw(d->pSavepoint->lastError());
+    d->pDB->DeleteRow(d->strTable, row.key);
     row.bDeleted = true;
 }

@@ -148,6 +148,37 @@ private slots:
         QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
     }
 
+    void sqliteFileIsOpenedForSharedUse()
+    {
+        QE_DAO(CreateDatabase(u"shared.mdb"_s, u"root"_s, u"pw"_s));
+        CDaoDatabase db;
+        QE_DAO(db.Open(u"shared.mdb"_s));
+        const auto pragma = [&db](const QString& name) {
+            QSqlQuery query(db.Connection());
+            return query.exec(u"PRAGMA "_s + name) && query.next() ? query.value(0).toString()
+                                                                   : QString();
+        };
+        QCOMPARE(pragma(u"journal_mode"_s), u"delete"_s);
+        QCOMPARE(pragma(u"synchronous"_s), u"2"_s); // FULL
+        QVERIFY(pragma(u"busy_timeout"_s).toInt() >= 3000);
+    }
+
+    void programOpensTheConfiguredDatabase()
+    {
+        CTestDatabase fixture;
+        QE_DAO(fixture.Insert(u"user"_s, {u"amy"_s}));
+        CDaoDatabase::SetTarget(fixture.Target());
+        CScriptedPlatform platform;
+        std::unique_ptr<CDaoDatabase> db(OpenUserDatabase());
+        QVERIFY(db);
+        QVERIFY(db->IsOpen());
+        QCOMPARE(db->IsPostgres(), fixture.IsPostgres());
+        QCOMPARE(platform.boxes.size(), 0);
+        CDaoRecordset rs(db.get());
+        QVERIFY(OpenScan(rs, Sql::ScanUsers));
+        QE_DAO(QCOMPARE(ReadColumn(rs, 0), QStringList{u"amy"_s}));
+    }
+
     void unreachableServerFails()
     {
         CDaoDatabase db;
@@ -424,11 +455,11 @@ private slots:
         QFETCH(int, expected);
         CTestDatabase fixture;
         QStringList kept;
-        QE_DAO(for (int i = 0; i < 300; ++i) {
+        QE_DAO(CDaoTransaction filling(fixture.Database()); for (int i = 0; i < 300; ++i) {
             fixture.Insert(u"score"_s, {u"u%1"_s.arg(i)});
             if (i % modulus != 0)
                 kept.append(u"u%1"_s.arg(i));
-        });
+        } filling.Commit(););
         CDaoRecordset rs(fixture.Database());
         QVERIFY(OpenScan(rs, Sql::ScanScores));
         int nCalls = 0;
@@ -474,16 +505,21 @@ private slots:
     void errorPartWayKeepsWhatWasDeleted_data()
     {
         QTest::addColumn<bool>("engineRefuses");
-        QTest::newRow("the engine refuses a row") << true;
-        QTest::newRow("the pass fails between rows") << false;
+        QTest::addColumn<int>("before");
+        QTest::newRow("the engine refuses a row") << true << 2;
+        QTest::newRow("the engine refuses a row after many") << true << 2500;
+        QTest::newRow("the pass fails between rows") << false << 2;
     }
     void errorPartWayKeepsWhatWasDeleted()
     {
         QFETCH(bool, engineRefuses);
+        QFETCH(int, before);
         CTestDatabase fixture;
         QE_DAO(if (engineRefuses) ProtectUserNamedBad(fixture);
-               for (const QString& name
-                    : {u"a"_s, u"b"_s, u"bad"_s, u"c"_s}) fixture.Insert(u"user"_s, {name}));
+               CDaoTransaction filling(fixture.Database());
+               for (int i = 0; i < before; ++i) fixture.Insert(u"user"_s, {u"a%1"_s.arg(i)});
+               fixture.Insert(u"user"_s, {u"bad"_s}); fixture.Insert(u"user"_s, {u"c"_s});
+               filling.Commit());
         CDaoRecordset rs(fixture.Database());
         QVERIFY(OpenScan(rs, Sql::ScanUsers));
         QString message;
@@ -501,7 +537,7 @@ private slots:
             message = e.GetErrorMessage();
         }
         QVERIFY2(message.contains(u"row is protected"_s), qPrintable(message));
-        QCOMPARE(nDeletedCalls, 2);
+        QCOMPARE(nDeletedCalls, before);
         QVERIFY(!fixture.Database()->InTransaction());
         // Seen from another connection: the deletions were committed.
         CDaoDatabase other;
@@ -509,6 +545,28 @@ private slots:
         CDaoRecordset check(&other);
         QVERIFY(OpenScan(check, Sql::ScanUsers));
         QE_DAO(QCOMPARE(ReadColumn(check, 0), (QStringList{u"bad"_s, u"c"_s})));
+    }
+
+    void editDuringADeletionPassSurvivesItsFailure()
+    {
+        CTestDatabase fixture;
+        QE_DAO(ProtectUserNamedBad(fixture); for (const QString& name
+                                                  : {u"a"_s, u"b"_s, u"c"_s, u"bad"_s})
+                                                 fixture.Insert(u"user"_s, {name, u"old"_s}));
+        CDaoRecordset rs(fixture.Database());
+        QVERIFY(OpenScan(rs, Sql::ScanUsers));
+        QVERIFY_THROWS_EXCEPTION(CDaoException, DeleteRows(rs, [](CDaoRecordset& r) {
+                                     if (VariantToText(r.GetFieldValue(0)) != "b"_L1)
+                                         return true;
+                                     EditCurrent(r, {{1, CDaoFieldValue::FromText(u"new"_s)}});
+                                     return false;
+                                 }));
+        CDaoDatabase other;
+        QE_DAO(other.Open(fixture.Target()));
+        CDaoRecordset check(&other);
+        QVERIFY(OpenScan(check, Sql::ScanUsers));
+        QE_DAO(QCOMPARE(ReadColumn(check, 0), (QStringList{u"b"_s, u"bad"_s}));
+               QCOMPARE(ReadColumn(check, 1), (QStringList{u"new"_s, u"old"_s})));
     }
 
     void twoProcessesAppendingLoseNoRow()
