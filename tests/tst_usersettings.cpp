@@ -269,6 +269,23 @@ private slots:
         QCOMPARE(platform.boxes[0].caption, u"qe"_s);
         QCOMPARE(CurrentUser.Name, u"Tom"_s);
     }
+
+    void unopenableTableReportsAndClosesOnOk()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Database()->Execute(u"DROP TABLE \"user\""_s);
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        OpenUserSettingsDialog();
+        QCOMPARE(platform.unfinishedDialogs, 0);
+        QCOMPARE(platform.boxes.size(), 2);
+        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
+                 qPrintable(platform.boxes[0].text));
+        QCOMPARE(platform.boxes[1].text, u"数据库未正确连接!无法对当前用户进行设置!"_s);
+        QCOMPARE(CurrentUser.Name, u"Tom"_s);
+    }
 };
 
 QE_TEST_MAIN(TestUserSettings)
