@@ -58,9 +58,15 @@ int CListModel::InsertRow(int nRow, const QString& text)
 {
     if (nRow < 0 || nRow > m_rows.size())
         nRow = static_cast<int>(m_rows.size());
+    QStringList row;
+    row.reserve(m_headings.size());
+    row.append(text);
     beginInsertRows({}, nRow, nRow);
-    m_rows.insert(nRow, QStringList{text});
+    m_rows.insert(nRow, std::move(row));
     endInsertRows();
+    // Rows below a pending change moved down by one.
+    if (m_nChangedFirst >= 0 && nRow <= m_nChangedLast)
+        NoteChanged(nRow, m_nChangedLast + 1);
     return nRow;
 }
 
@@ -82,8 +88,7 @@ bool CListModel::SetText(int nRow, int nCol, const QString& text)
     while (row.size() <= nCol)
         row.append(QString());
     row[nCol] = text;
-    const QModelIndex cell = index(nRow, nCol);
-    emit dataChanged(cell, cell, {Qt::DisplayRole});
+    NoteChanged(nRow, nRow);
     return true;
 }
 
@@ -108,6 +113,7 @@ void CListModel::Clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_nChangedFirst = m_nChangedLast = -1;
     endResetModel();
 }
 
@@ -117,4 +123,31 @@ void CListModel::SetDecoration(const QPixmap& pixmap)
     if (!m_rows.isEmpty())
         emit dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, 0),
                          {Qt::DecorationRole});
+}
+
+void CListModel::NoteChanged(int nFirstRow, int nLastRow)
+{
+    if (m_nChangedFirst < 0) {
+        m_nChangedFirst = nFirstRow;
+        m_nChangedLast = nLastRow;
+    } else {
+        m_nChangedFirst = std::min(m_nChangedFirst, nFirstRow);
+        m_nChangedLast = std::max(m_nChangedLast, nLastRow);
+    }
+    if (!m_bAnnouncePending) {
+        m_bAnnouncePending = true;
+        QMetaObject::invokeMethod(this, &CListModel::AnnounceChanges, Qt::QueuedConnection);
+    }
+}
+
+void CListModel::AnnounceChanges()
+{
+    m_bAnnouncePending = false;
+    const int nFirst = m_nChangedFirst;
+    const int nLast = std::min(m_nChangedLast, static_cast<int>(m_rows.size()) - 1);
+    m_nChangedFirst = m_nChangedLast = -1;
+    if (nFirst < 0 || nFirst > nLast || m_headings.isEmpty())
+        return;
+    emit dataChanged(index(nFirst, 0), index(nLast, static_cast<int>(m_headings.size()) - 1),
+                     {Qt::DisplayRole});
 }

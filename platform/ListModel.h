@@ -24,6 +24,7 @@ public:
     QString ColumnText(int nCol) const;
     int InsertRow(int nRow, const QString& text);
     void AppendRows(const QList<QStringList>& rows);
+    // Views learn of the change when control returns to the event loop.
     bool SetText(int nRow, int nCol, const QString& text);
     QString Text(int nRow, int nCol) const;
     bool RemoveRow(int nRow);
@@ -32,7 +33,16 @@ public:
     void SetDecoration(const QPixmap& pixmap);
 
 private:
+    // Cell changes are announced to the views together, once control
+    // returns to the event loop: a table filled cell by cell then costs one
+    // notification instead of one per cell.
+    void NoteChanged(int nFirstRow, int nLastRow);
+    void AnnounceChanges();
+
     QStringList m_headings;
     QList<QStringList> m_rows;
     QPixmap m_pixmapDecoration;
+    int m_nChangedFirst = -1;
+    int m_nChangedLast = -1;
+    bool m_bAnnouncePending = false;
 };
