@@ -111,10 +111,8 @@ void CSplashWnd::CheckDataFiles()
         QString strFile;
         QString strProgress;
     } files[] = {
-        {u"english.txt"_s, u"正在初始化....."_s},
-        {u"chinese.txt"_s, strInitialising},
-        {u"number.txt"_s, strInitialising},
-        {u"punctuate.txt"_s, strInitialising},
+        {u"english.txt"_s, u"正在初始化....."_s}, {u"chinese.txt"_s, strInitialising},
+        {u"number.txt"_s, strInitialising},       {u"punctuate.txt"_s, strInitialising},
         {u"user.mdb"_s, strInitialising},
     };
     for (const auto& file : files) {

@@ -22,14 +22,12 @@ QByteArray Encode(const QString& text)
 void DrawColumns(QPainter& painter, int x, int top, int lineHeight, int baseline, int charWidth,
                  const QByteArray& bytes)
 {
-    const QBrush background = painter.background();
-    for (qsizetype i = 0; i < bytes.size();) {
+    const qsizetype end = bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0');
+    painter.fillRect(x, top, int(end) * charWidth, lineHeight, painter.background());
+    for (qsizetype i = 0; i < end;) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        const qsizetype length = (IsLeadByte(byte) && i + 1 < bytes.size()) ? 2 : 1;
+        const qsizetype length = (IsLeadByte(byte) && i + 1 < end) ? 2 : 1;
         const int width = int(length) * charWidth;
-        if (byte == 0)
-            break;
-        painter.fillRect(x, top, width, lineHeight, background);
         if (byte > 0x20) {
             const QString glyph =
                 byte < 0x80 ? QString(QChar(char16_t(byte))) : Decode(bytes.mid(i, length));

@@ -21,3 +21,8 @@ IStatusPanes* MainStatusPanes()
 {
     return dynamic_cast<IStatusPanes*>(AfxGetMainWnd());
 }
+
+IMenuHost* MainMenuHost()
+{
+    return dynamic_cast<IMenuHost*>(AfxGetMainWnd());
+}

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPoint;
 class QWidget;
 
 // The application's main window, as every part of the program reaches it.
@@ -19,3 +20,14 @@ public:
 
 // The main window's panes, or null when it has none (no main window yet).
 IStatusPanes* MainStatusPanes();
+
+// The main window tracks pop-up menus, so that their commands are routed
+// and their states set like those of the main menu.
+class IMenuHost
+{
+public:
+    virtual ~IMenuHost() = default;
+    virtual void TrackPopupMenu(int nMenuId, const QPoint& screenPoint) = 0;
+};
+
+IMenuHost* MainMenuHost();

@@ -98,10 +98,7 @@ class TestLogin : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        CurrentUser = CCurrentUser();
-    }
+    void init() { CurrentUser = CCurrentUser(); }
 
     void slideWindow_data()
     {
@@ -114,8 +111,8 @@ private slots:
             << 120 << QPoint(0, 40) << 100 << QPoint(96, 40) << true;
         QTest::newRow("y reaches end on an exact step")
             << 121 << QPoint(30, 5) << 29 << QPoint(30, 29) << true;
-        QTest::newRow("start equal to end is one step") << 121 << QPoint(7, 50) << 50
-                                                         << QPoint(7, 50) << true;
+        QTest::newRow("start equal to end is one step")
+            << 121 << QPoint(7, 50) << 50 << QPoint(7, 50) << true;
         QTest::newRow("start past end does not move")
             << 121 << QPoint(10, 200) << 100 << QPoint(333, 222) << false;
         QTest::newRow("other axis does not move")
@@ -412,8 +409,7 @@ private slots:
 
         const QList<QStringList> rows = History(db.Database());
         QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows[0].mid(0, 4),
-                 (QStringList{u"张三"_s, u"一班"_s, u"1001"_s, u"普通用户"_s}));
+        QCOMPARE(rows[0].mid(0, 4), (QStringList{u"张三"_s, u"一班"_s, u"1001"_s, u"普通用户"_s}));
         QCOMPARE(rows[0][7], u"用户登录"_s);
         QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
     }

@@ -82,10 +82,7 @@ class TestRegistration : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        CurrentUser = CCurrentUser();
-    }
+    void init() { CurrentUser = CCurrentUser(); }
 
     void openingState()
     {
@@ -123,8 +120,8 @@ private slots:
             << int(IDC_STUDENTNO) << u"123456789012"_s << u"1234567890"_s;
         QTest::newRow("password stops at 10 characters")
             << int(IDC_PASSWORD) << u"abcdefghijkl"_s << u"abcdefghij"_s;
-        QTest::newRow("password takes letters and signs") << int(IDC_PASSWORD) << u"aB#1"_s
-                                                          << u"aB#1"_s;
+        QTest::newRow("password takes letters and signs")
+            << int(IDC_PASSWORD) << u"aB#1"_s << u"aB#1"_s;
     }
     void studentNumberAndPasswordInput()
     {
@@ -276,9 +273,8 @@ private slots:
         CScriptedPlatform platform;
         SetActiveDatabaseSource([] { return nullptr; });
         bool bOpen = false;
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CLoginDlg*>(dialog)->ClickButton(1007);
-        });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
         platform.DriveDialog([&](QDialog* dialog) {
             NewUser(dialog)->ClickButton(1);
             bOpen = dialog->isVisible();
@@ -298,9 +294,8 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CLoginDlg*>(dialog)->ClickButton(1007);
-        });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
         platform.DriveDialog(Register(u"乙"_s, u"二班"_s, u"2"_s, u"b"_s));
         CLoginDlg login;
         QCOMPARE(login.DoModal(), 0);
@@ -326,14 +321,12 @@ private slots:
         const CCurrentUser before = CurrentUser;
 
         if (!fromCommand) {
-            platform.DriveDialog([](QDialog* dialog) {
-                static_cast<CLoginDlg*>(dialog)->ClickButton(1007);
-            });
+            platform.DriveDialog(
+                [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
         }
         platform.DriveDialog([](QDialog* dialog) { NewUser(dialog)->ClickButton(2); });
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CLoginDlg*>(dialog)->ClickButton(2);
-        });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(2); });
         if (fromCommand) {
             OpenNewUserDialog();
         } else {

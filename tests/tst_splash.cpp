@@ -17,8 +17,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QStringList DataFiles{u"english.txt"_s, u"chinese.txt"_s, u"number.txt"_s,
-                            u"punctuate.txt"_s, u"user.mdb"_s};
+const QStringList DataFiles{u"english.txt"_s, u"chinese.txt"_s, u"number.txt"_s, u"punctuate.txt"_s,
+                            u"user.mdb"_s};
 
 void MakeFiles(const QStringList& missing)
 {
@@ -35,17 +35,6 @@ void MakeFiles(const QStringList& missing)
 QString Message(const QString& file)
 {
     return u"初始化文件'%1'时出错,可能是文件已损坏或文件不存在!"_s.arg(file);
-}
-
-// The boxes of the file check (the login dialog may add its own).
-QList<CScriptedPlatform::Box> CheckBoxes(const CScriptedPlatform& platform)
-{
-    QList<CScriptedPlatform::Box> boxes;
-    for (const CScriptedPlatform::Box& box : platform.boxes) {
-        if (box.caption == u"出错"_s)
-            boxes.append(box);
-    }
-    return boxes;
 }
 
 } // namespace
@@ -214,15 +203,12 @@ private slots:
         MakeFiles({});
         CFakeMainWindow mainWindow;
         CSplashWnd::ShowSplash(&mainWindow);
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CLoginDlg*>(dialog)->ClickButton(1007);
-        });
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CDialog*>(dialog)->ClickButton(2);
-        });
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CDialog*>(dialog)->ClickButton(2);
-        });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
         CSplashWnd::s_pInstance->OnTimer(1);
         // The new-user button ends the first login without Cancel; the login
         // that follows a cancelled registration may be cancelled freely.

@@ -31,7 +31,8 @@ inline const QString ScanLoginHistory = QStringLiteral("SELECT * FROM loginhisto
 namespace Guard {
 inline const QString LoginNotConnected = QStringLiteral("数据库未正确连接!部分功能无法使用!");
 inline const QString NewUserNotConnected = QStringLiteral("数据库未正确连接!无法添加新用户!");
-inline const QString SettingsNotConnected = QStringLiteral("数据库未正确连接!无法对当前用户进行设置!");
+inline const QString SettingsNotConnected =
+    QStringLiteral("数据库未正确连接!无法对当前用户进行设置!");
 inline const QString ResultNotConnected = QStringLiteral("数据库未正确连接!无法保存结果!");
 inline const QString CommandNotConnected = QStringLiteral("数据库未正确连接!操作无法进行!");
 } // namespace Guard

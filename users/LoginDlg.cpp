@@ -20,9 +20,7 @@ const QString KindSuper = u"超级用户"_s;
 const QString KindAnonymous = u"匿名用户"_s;
 } // namespace
 
-CLoginDlg::CLoginDlg(QWidget* parent)
-    : CDialog(IDD, parent)
-    , m_pDB(ActiveDatabase())
+CLoginDlg::CLoginDlg(QWidget* parent) : CDialog(IDD, parent), m_pDB(ActiveDatabase())
 {
     if (!m_pDB) {
         AfxMessageBox(Guard::LoginNotConnected);

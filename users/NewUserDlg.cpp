@@ -18,10 +18,7 @@ namespace {
 const QString KindOrdinary = u"普通用户"_s;
 }
 
-CNewUserDlg::CNewUserDlg(QWidget* parent)
-    : CDialog(IDD, parent)
-{
-}
+CNewUserDlg::CNewUserDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 CNewUserDlg::~CNewUserDlg() = default;
 
@@ -74,10 +71,8 @@ void CNewUserDlg::OnOK()
     }
 
     FieldList userRow{
-        {0, CDaoFieldValue::FromText(m_strName)},
-        {1, CDaoFieldValue::FromText(m_strClass)},
-        {2, CDaoFieldValue::FromText(m_strStudentNo)},
-        {3, CDaoFieldValue::FromText(m_strPassword)},
+        {0, CDaoFieldValue::FromText(m_strName)},      {1, CDaoFieldValue::FromText(m_strClass)},
+        {2, CDaoFieldValue::FromText(m_strStudentNo)}, {3, CDaoFieldValue::FromText(m_strPassword)},
         {4, CDaoFieldValue::FromText(KindOrdinary)},
     };
     if (!AppendRow(m_pDB, u"user"_s, userRow))

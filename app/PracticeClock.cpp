@@ -1,0 +1,82 @@
+#include "app/PracticeClock.h"
+
+#include "platform/MainWindow.h"
+#include "platform/Platform.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int SecondsPerDay = 24 * 60 * 60;
+
+enum Pane { MessagePane = 0, SecondsPane = 3, TimePane = 4 };
+
+QString SecondsText(int seconds)
+{
+    return u"记时:%1秒"_s.arg(seconds);
+}
+
+} // namespace
+
+void CPracticeClock::MarkStartTime()
+{
+    const QTime now = Platform().CurrentTime();
+    m_nStartHour = now.hour();
+    m_nStartMinute = now.minute();
+    m_nStartSecond = now.second();
+}
+
+void CPracticeClock::StartClock()
+{
+    m_bClockRunning = 1;
+}
+
+void CPracticeClock::StopClock()
+{
+    m_bClockRunning = 0;
+    m_panes.SetPaneText(SecondsPane, SecondsText(0));
+    m_panes.SetPaneText(MessagePane, u"已经结束练习!"_s);
+}
+
+void CPracticeClock::ShowReadyPrompt()
+{
+    m_bReadyPrompt = 1;
+}
+
+void CPracticeClock::ShowPracticeRunning()
+{
+    m_bReadyPrompt = 0;
+    m_panes.SetPaneText(MessagePane, u"№:现在正处练习中,你可按ESC键中止练习"_s);
+}
+
+void CPracticeClock::ResetClock()
+{
+    ElapsedSeconds = 0;
+    m_bReadyPrompt = 0;
+    m_panes.SetPaneText(MessagePane, u" "_s);
+    m_bClockRunning = 0;
+    m_panes.SetPaneText(SecondsPane, SecondsText(0));
+}
+
+void CPracticeClock::Tick(const QTime& now)
+{
+    const int hour = now.hour();
+    const int minute = now.minute();
+    const int second = now.second();
+    m_panes.SetPaneText(TimePane, u"当前时间:%1:%2:%3"_s.arg(hour, 2).arg(minute, 2).arg(second, 2));
+    if (m_bClockRunning) {
+        int elapsed = ((hour - m_nStartHour) * 60 + minute - m_nStartMinute) * 60 + second -
+                      m_nStartSecond;
+        // The count is a difference of two times of day: a practice that runs
+        // past midnight has started on the day before.
+        if (elapsed < 0)
+            elapsed += SecondsPerDay;
+        ElapsedSeconds = elapsed;
+        m_panes.SetPaneText(SecondsPane, SecondsText(ElapsedSeconds));
+    }
+    if (m_bReadyPrompt) {
+        m_panes.SetPaneText(MessagePane,
+                            m_bBlinkOn ? u"◎☆准备就绪,按空格键开始计时☆◎"_s : u"  "_s);
+        m_bBlinkOn = !m_bBlinkOn;
+    }
+}

@@ -1,0 +1,92 @@
+#include "practice/QeDoc.h"
+
+#include <QIODevice>
+
+#include <cstring>
+
+namespace {
+
+bool IsLineBreak(char byte)
+{
+    return byte == '\r' || byte == '\n';
+}
+
+// One byte of the file; false at its end (the target is left unchanged).
+bool ReadByte(QIODevice& file, char& target)
+{
+    return file.getChar(&target);
+}
+
+QByteArray CellString(const char (&cell)[2])
+{
+    return QByteArray(cell, cell[0] == 0 ? 0 : (cell[1] == 0 ? 1 : 2));
+}
+
+} // namespace
+
+CQeDoc::CQeDoc()
+{
+    ResetPractice();
+}
+
+CQeDoc::~CQeDoc() = default;
+
+void CQeDoc::ResetPractice()
+{
+    for (int r = 0; r < Rows; ++r) {
+        std::memset(m_enText[r], ' ', Columns);
+        std::memset(m_enTyped[r], ' ', Columns);
+        std::memset(m_cnText[r], 0, sizeof(m_cnText[r][0]) * Cells);
+        std::memset(m_cnTyped[r], 0, sizeof(m_cnTyped[r][0]) * Cells);
+    }
+    m_aTextLine = QList<QByteArray>(Rows);
+    m_aTypedLine = QList<QByteArray>(Rows);
+}
+
+bool CQeDoc::OnNewDocument()
+{
+    SetTitle(QStringLiteral("qe"));
+    return true;
+}
+
+void CQeDoc::ReadDoubleByteScreen(QIODevice& file)
+{
+    for (int r = 0; r < Rows; ++r) {
+        for (int c = 0; c < Cells; ++c) {
+            char(&cell)[2] = m_cnText[r][c];
+            ReadByte(file, cell[0]);
+            while (IsLineBreak(cell[0])) {
+                cell[0] = ' ';
+                ReadByte(file, cell[0]);
+            }
+            ReadByte(file, cell[1]);
+            m_aTextLine[r] += CellString(cell);
+        }
+        m_cnText[r][Cells][0] = 0;
+    }
+}
+
+void CQeDoc::ReadSingleByteScreen(QIODevice& file)
+{
+    for (int r = 0; r < Rows; ++r) {
+        for (int c = 0; c < Columns; ++c) {
+            char& byte = m_enText[r][c];
+            ReadByte(file, byte);
+            while (IsLineBreak(byte)) {
+                byte = ' ';
+                ReadByte(file, byte);
+            }
+        }
+        m_enText[r][Columns] = 0;
+    }
+}
+
+QByteArray CQeDoc::TextCell(int row, int cell) const
+{
+    return CellString(m_cnText[row][cell]);
+}
+
+QByteArray CQeDoc::TypedCell(int row, int cell) const
+{
+    return CellString(m_cnTyped[row][cell]);
+}

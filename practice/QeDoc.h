@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class CDaoDatabase;
+class QIODevice;
+
+// The document: the practice buffers (the practice text and what was typed
+// under it) and the database connection, owned for the whole run.
+class CQeDoc : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int Rows = 14;
+    static constexpr int Cells = 46;    // double-byte cells of a row
+    static constexpr int Columns = 92;  // single-byte positions of a row
+
+    CQeDoc();
+    ~CQeDoc() override;
+
+    void ResetPractice();
+    bool OnNewDocument();
+    void Serialize() {}  // the document is never stored in a file
+
+    QString GetTitle() const { return m_strTitle; }
+    void SetTitle(const QString& title) { m_strTitle = title; }
+
+    // Reads one screenful from file, one byte a call, by the rule of the
+    // layout: line breaks are skipped; the end of the file leaves the rest
+    // of the buffers as the reset left them.
+    void ReadDoubleByteScreen(QIODevice& file);
+    void ReadSingleByteScreen(QIODevice& file);
+
+    // The typed and practice cell of the double-byte layout as strings (up
+    // to the first NUL, at most two bytes).
+    QByteArray TextCell(int row, int cell) const;
+    QByteArray TypedCell(int row, int cell) const;
+
+    QList<QByteArray> m_aTextLine;
+    QList<QByteArray> m_aTypedLine;
+    char m_cnText[Rows][Cells + 1][2] = {};
+    char m_cnTyped[Rows][Cells + 1][2] = {};
+    char m_enText[Rows][Columns + 1] = {};
+    char m_enTyped[Rows][Columns + 1] = {};
+    CDaoDatabase* m_pDB = nullptr;
+
+private:
+    QString m_strTitle;
+};

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/CommandTarget.h"
+#include "practice/TypingSession.h"
+
+#include <QFile>
+#include <QFont>
+#include <QWidget>
+
+class CQeDoc;
+
+// The single view of the main window: the credit screen or the practice
+// screen. Keyboard and input-method text reaches OnChar as GBK bytes, one
+// call per byte; the view handles the practice commands and the commands
+// that open the dialogs of the other parts.
+class CQeView : public QWidget, public ICommandTarget
+{
+    Q_OBJECT
+public:
+    explicit CQeView(CQeDoc* pDoc, QWidget* parent = nullptr);
+    ~CQeView() override;
+
+    CQeDoc* GetDocument() const { return m_pDocument; }
+    CTypingSession& Session() { return m_session; }
+
+    void OnChar(unsigned nChar, unsigned nRepCnt = 1, unsigned nFlags = 0);
+    // Feeds text as the keyboard or an input method delivers it.
+    void OnText(const QString& text);
+    void ResetSession();
+    void ShowCredits();
+    void EndPractice();
+
+    void OnPracticeChinese();
+    void OnPracticeEnglish();
+    void OnPracticeNumber();
+    void OnPracticeSymbol();
+
+    void OnDraw(QPainter& painter, const QRect& dirty);
+    // Shows the context menu at a screen point; (-1, -1) asks for the
+    // keyboard position, 5 pixels right of and below the client's corner.
+    void OnContextMenu(QWidget* pWnd, QPoint point);
+    // Where the keyboard context menu opens, in screen coordinates.
+    QPoint KeyboardMenuPoint() const;
+
+    bool OnCmdMsg(int nID) override;
+    bool HasCommandHandler(int nID) const override;
+    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
+
+    // The pixels of count grid columns of a text line (0-27).
+    QRect CellRect(int line, int column, int count) const;
+
+    int m_bShowCredits = 1;
+    QFont m_fontTitle;
+    QFont m_fontCredit;
+    QFont m_fontFooter;
+    QFile m_file;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void LoadPractice(int kind, const QString& fileName);
+
+    CQeDoc* m_pDocument;
+    CTypingSession m_session;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+
+class CQeDoc;
+class QWidget;
+
+// The rules of a typing session: what each character byte does to the
+// document's typed buffers, the position and the counters. It paints
+// nothing itself; it reports the cells a byte changed, and the view repaints
+// them from the buffers.
+class CTypingSession
+{
+public:
+    // The changed area on the screen's character grid: text line (0-27),
+    // first grid column (one single-byte column each) and column count.
+    using InvalidateFn = std::function<void(int line, int column, int count)>;
+
+    CTypingSession(CQeDoc& doc, QWidget* owner);
+
+    void SetInvalidate(InvalidateFn invalidate) { m_invalidate = std::move(invalidate); }
+    // Called when the practice is to end (Esc confirmed, or the screen full).
+    void SetEndPractice(std::function<void()> endPractice) { m_endPractice = std::move(endPractice); }
+
+    void OnChar(unsigned char byte);
+    // The session part of a reset: buffers, flag, position, counters, unit.
+    void Reset();
+    bool IsRunning() const { return m_bRunning; }
+    void Stop() { m_bRunning = false; }
+
+    // A cell of the double-byte layout that was skipped (blank, no count).
+    bool IsSkipped(int row, int cell) const { return m_bSkipped[row][cell]; }
+
+    bool m_bRunning = false;
+
+private:
+    void Start();
+    void SingleByte(unsigned char byte);
+    void SingleByteBackspace();
+    void DoubleByteBackspace();
+    void FormUnit(unsigned char byte);
+    void CompleteUnit();
+    void AdvanceCell();
+    void NextRow(int columnsPerRow);
+    void InvalidateTyped(int column, int count);
+    void InvalidatePractice(int column, int count);
+
+    CQeDoc& m_doc;
+    QWidget* m_pOwner;
+    InvalidateFn m_invalidate;
+    std::function<void()> m_endPractice;
+    bool m_bSkipped[14][46] = {};
+};

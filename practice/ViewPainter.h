@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+class CQeDoc;
+class QPainter;
+
+// The two screens of the practice view, drawn from the document's buffers
+// and the session position. It is the one paint routine: a full repaint
+// and the repaint of the few cells a keystroke changed both come here, so
+// they can never disagree.
+class CViewPainter
+{
+public:
+    // The practice font: a CJK monospace face at an even pixel size, where a
+    // Chinese glyph is exactly two Latin columns wide.
+    static QFont PracticeFont();
+    // The grid metrics of the practice font, as LineHeight and CharWidth.
+    static int PracticeLineHeight();
+    static int PracticeCharWidth();
+
+    explicit CViewPainter(const CQeDoc& doc);
+
+    // The practice screen, limited to the cells that meet dirty; sets
+    // LineHeight and CharWidth.
+    void DrawPractice(QPainter& painter, const QRect& dirty) const;
+    // The credit screen for a client area width pixels wide.
+    void DrawCredits(QPainter& painter, int width, const QFont& title, const QFont& credit,
+                     const QFont& footer) const;
+
+private:
+    void DrawDoubleByte(QPainter& painter, int firstLine, int lastLine) const;
+    void DrawSingleByte(QPainter& painter, int firstLine, int lastLine) const;
+    void DrawCursor(QPainter& painter, const char* cursor, int gridColumn) const;
+
+    const CQeDoc& m_doc;
+};
