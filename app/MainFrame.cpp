@@ -1,17 +1,33 @@
 #include "app/MainFrame.h"
 
+#include "app/CommandBars.h"
+#include "app/HelpWindow.h"
+#include "app/KeyboardLocks.h"
+#include "app/SplashWnd.h"
 #include "platform/Dao.h"
 #include "platform/Dispatch.h"
 #include "platform/Platform.h"
+#include "practice/Credits.h"
 #include "practice/QeDoc.h"
 #include "practice/QeView.h"
+#include "res/CommandIds.h"
+#include "res/Resources.h"
+#include "scores/ScoreQueryDlg.h"
+#include "scores/ScoreQueryScope.h"
+#include "users/CurrentUser.h"
+#include "users/LoginHistoryDlg.h"
+#include "users/NewSuperUserDlg.h"
+#include "users/SuperPasswordDlg.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimerEvent>
+#include <QToolBar>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,18 +38,34 @@ namespace {
 QStringList InitialPaneTexts()
 {
     return {
-        u"就绪"_s,
+        LoadString(57345),
         u"用户姓名:NONE        "_s,
         u"用户类型:普通用户    "_s,
         u"记时:0     秒"_s,
         u"当前时间:00-00-00  "_s,
-        u"作者:青禾开发组 "_s,
+        u"作者:%1 "_s.arg(Credits::AuthorName()),
         u"大写"_s,
         u"数字"_s,
     };
 }
 
 constexpr int ClockTimer = 1;
+constexpr int CapsPane = 6;
+constexpr int NumPane = 7;
+
+bool IsSuperUserCommand(int nID)
+{
+    switch (nID) {
+    case ID_CLEAR_GROUP_SCORES:
+    case ID_HISTORY_VIEW:
+    case ID_HISTORY_CLEAR:
+    case ID_SUPER_NEW:
+    case ID_SUPER_PASSWORD:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -42,7 +74,11 @@ CMainFrame::CMainFrame() : m_clock(*this)
     PreCreateWindow();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+    delete m_pHelpWindow;
+}
 
 void CMainFrame::PreCreateWindow()
 {
@@ -51,24 +87,47 @@ void CMainFrame::PreCreateWindow()
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
 
-bool CMainFrame::Create(CQeDoc* pDoc)
+bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
 {
     m_pDocument = pDoc;
     m_pView = new CQeView(pDoc, this);
     setCentralWidget(m_pView);
-    if (!CreateStatusBar())
+    QList<ICommandTarget*> route{m_pView, this};
+    if (pApplication)
+        route.append(pApplication);
+    m_router.SetRoute(route);
+    m_pBars = new CCommandBars(m_router, this);
+    m_pBars->BuildMenuBar(menuBar(), 128);
+    m_pBars->LoadAccelerators(128);
+    if (!CreateToolBar() || !CreateStatusBar())
         return false;
-    setWindowTitle(u"青禾测试系统 - %1"_s.arg(pDoc->GetTitle()));
+    setWindowTitle(u"%1 - %2"_s.arg(LoadString(128).section(u'\n', 0, 0), pDoc->GetTitle()));
+    setWindowIcon(LoadIcon(128));
     setFixedSize(750, 540);
     CenterOnWorkArea();
+    qApp->installEventFilter(this);
+    CSplashWnd::ShowSplash(this);
     m_nClockTimer = startTimer(1000);
     m_pView->setFocus();
     return true;
 }
 
+bool CMainFrame::CreateToolBar()
+{
+    m_pToolBar = new QToolBar(this);
+    m_pToolBar->setObjectName(u"toolbar128"_s);
+    m_pToolBar->setIconSize(QSize(16, 16));
+    m_pToolBar->setMovable(false);
+    m_pToolBar->setFloatable(false);
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    m_pBars->BuildToolBar(m_pToolBar, 128);
+    return !m_pToolBar->actions().isEmpty();
+}
+
 bool CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
     const QStringList texts = InitialPaneTexts();
     const QFontMetrics metrics(bar->font());
     for (int i = 0; i < texts.size(); ++i) {
@@ -82,6 +141,7 @@ bool CMainFrame::CreateStatusBar()
         }
         m_aPanes.append(pane);
     }
+    UpdateLockPanes();
     return m_aPanes.size() == PaneCount;
 }
 
@@ -108,28 +168,115 @@ QString CMainFrame::PaneText(int index) const
     return pane ? pane->text() : QString();
 }
 
+void CMainFrame::UpdateLockPanes()
+{
+    const std::optional<KeyboardLocks> locks = ReadKeyboardLocks();
+    SetPaneText(CapsPane, locks && locks->bCapsLock ? u"大写"_s : QString());
+    SetPaneText(NumPane, locks && locks->bNumLock ? u"数字"_s : QString());
+}
+
 void CMainFrame::OnTimer(int nIDEvent)
 {
     if (nIDEvent == ClockTimer)
         m_clock.Tick(Platform().CurrentTime());
 }
 
+void CMainFrame::TrackPopupMenu(int nMenuId, const QPoint& screenPoint)
+{
+    std::unique_ptr<QMenu> menu(m_pBars->BuildPopup(nMenuId, this));
+    m_pBars->UpdateActions(menu->actions());
+    Platform().TrackPopupMenu(menu.get(), screenPoint);
+}
+
+bool CMainFrame::TranslateAccelerator(const QKeyEvent& event)
+{
+    const int nCommand = m_pBars ? m_pBars->FindCommand(event) : 0;
+    if (nCommand == 0)
+        return false;
+    // A disabled command's key does nothing, as its menu item would.
+    if (m_router.Query(nCommand).m_bEnabled)
+        m_router.Execute(nCommand);
+    return true;
+}
+
+void CMainFrame::OnHelpTopics()
+{
+    if (!m_pHelpWindow)
+        m_pHelpWindow = new CHelpWindow();
+    m_pHelpWindow->ShowFirstTopic();
+}
+
+void CMainFrame::OnHelpNews()
+{
+    Platform().OpenUrl(Credits::WebHost());
+}
+
+void CMainFrame::OnHelpUpgrade()
+{
+    const QString text = u"該版本已是最高版,想了解有关更多信息请到☆◎云帆联盟工作室◎☆\n\n网站 '%1' 查看,谢谢!"_s
+                             .arg(Credits::WebAddress());
+    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+}
+
 bool CMainFrame::OnCmdMsg(int nID)
 {
-    Q_UNUSED(nID);
-    return false;
+    switch (nID) {
+    case ID_HELP_TOPICS:
+        OnHelpTopics();
+        return true;
+    case ID_HELP_NEWS:
+        OnHelpNews();
+        return true;
+    case ID_HELP_UPGRADE:
+        OnHelpUpgrade();
+        return true;
+    case ID_HISTORY_VIEW:
+        OpenLoginHistoryDialog();
+        return true;
+    case ID_HISTORY_CLEAR:
+        ClearLoginHistory(this, m_pHistorySet);
+        return true;
+    case ID_SUPER_NEW:
+        OpenNewSuperUserDialog();
+        return true;
+    case ID_SUPER_PASSWORD:
+        OpenSuperPasswordDialog();
+        return true;
+    case ID_QUERY_PERSONAL:
+        OpenScoreQuery(ScoreScope::Personal);
+        return true;
+    case ID_QUERY_GROUP:
+        OpenScoreQuery(ScoreScope::Group);
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool CMainFrame::HasCommandHandler(int nID) const
 {
-    Q_UNUSED(nID);
-    return false;
+    switch (nID) {
+    case ID_HELP_TOPICS:
+    case ID_HELP_NEWS:
+    case ID_HELP_UPGRADE:
+    case ID_HISTORY_VIEW:
+    case ID_HISTORY_CLEAR:
+    case ID_SUPER_NEW:
+    case ID_SUPER_PASSWORD:
+    case ID_QUERY_PERSONAL:
+    case ID_QUERY_GROUP:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool CMainFrame::OnUpdateCmdUI(CCmdUI& cmdUI)
 {
-    Q_UNUSED(cmdUI);
-    return false;
+    if (!IsSuperUserCommand(cmdUI.m_nID))
+        return false;
+    cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
+    return true;
 }
 
 bool CMainFrame::event(QEvent* event)
@@ -138,10 +285,27 @@ bool CMainFrame::event(QEvent* event)
     // the idle prompt stands there.
     if (event->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        SetPaneText(0, tip.isEmpty() ? u"就绪"_s : tip);
+        SetPaneText(0, tip.isEmpty() ? LoadString(57345) : tip);
         return true;
     }
     return QMainWindow::event(event);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // The accelerators serve the main window's own message loop only, not
+    // the modal dialogs and message boxes.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this && !QApplication::activeModalWidget()) {
+            UpdateLockPanes();
+            if (type == QEvent::KeyPress &&
+                TranslateAccelerator(*static_cast<QKeyEvent*>(event)))
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandRouter.h"
 #include "app/PracticeClock.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
@@ -7,20 +8,24 @@
 #include <QLabel>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
+class CCommandBars;
 class CDaoRecordset;
+class CHelpWindow;
 class CQeDoc;
 class CQeView;
 class QToolBar;
 
 // The one main window: menu, tool bar and the eight status-bar panes; it
-// holds the practice clock, driven by its one-second timer 1, asks before
-// the program closes, and handles the frame's commands.
+// holds the practice clock, driven by its one-second timer 1, routes the
+// commands, asks before the program closes, and handles the frame's commands.
 class CMainFrame : public QMainWindow,
                    public IStatusPanes,
                    public IPracticeClock,
+                   public IMenuHost,
                    public ICommandTarget
 {
     Q_OBJECT
@@ -32,9 +37,13 @@ public:
 
     // The window creation: view, tool bar, status bar, size and place, the
     // splash window, timer 1. False when a part could not be made.
-    bool Create(CQeDoc* pDoc);
+    bool Create(CQeDoc* pDoc, ICommandTarget* pApplication = nullptr);
     CQeView* GetActiveView() const { return m_pView; }
     CQeDoc* GetActiveDocument() const { return m_pDocument; }
+    const CCommandRouter& Router() const { return m_router; }
+    CCommandBars* CommandBars() const { return m_pBars; }
+    QToolBar* ToolBar() const { return m_pToolBar; }
+    CHelpWindow* HelpWindow() const { return m_pHelpWindow; }
 
     void SetPaneText(int index, const QString& text) override;
     QString PaneText(int index) const;
@@ -50,6 +59,13 @@ public:
 
     // The timer message: timer 1 runs the practice clock's tick.
     void OnTimer(int nIDEvent);
+    void TrackPopupMenu(int nMenuId, const QPoint& screenPoint) override;
+    // A key press for the main window: true when an accelerator took it.
+    bool TranslateAccelerator(const QKeyEvent& event);
+
+    void OnHelpTopics();
+    void OnHelpNews();
+    void OnHelpUpgrade();
 
     bool OnCmdMsg(int nID) override;
     bool HasCommandHandler(int nID) const override;
@@ -59,18 +75,25 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    QMenu* createPopupMenu() override { return nullptr; }
 
 private:
     void PreCreateWindow();
+    bool CreateToolBar();
     bool CreateStatusBar();
     void CenterOnWorkArea();
+    void UpdateLockPanes();
 
     CPracticeClock m_clock;
+    CCommandRouter m_router;
+    CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;
     QToolBar* m_pToolBar = nullptr;
     CQeDoc* m_pDocument = nullptr;
     CQeView* m_pView = nullptr;
+    QPointer<CHelpWindow> m_pHelpWindow;
     int m_nClockTimer = 0;
 };

@@ -1,9 +1,12 @@
 #include "app/QeApp.h"
 
+#include "app/AboutDlg.h"
 #include "app/MainFrame.h"
+#include "app/SplashWnd.h"
 #include "platform/MainWindow.h"
 #include "practice/QeDoc.h"
 #include "res/CommandIds.h"
+#include "res/Resources.h"
 
 #include <QCoreApplication>
 
@@ -30,36 +33,49 @@ bool CQeApp::ShowSplashFlag(const QStringList& arguments)
 
 bool CQeApp::InitInstance(const QStringList& arguments)
 {
-    Q_UNUSED(arguments);
-    // The per-user settings live under the key "QE青禾中英文测试系统", application "qe".
+    CSplashWnd::EnableSplash(ShowSplashFlag(arguments));
+    // The per-user settings live under the key "QE青禾中英文测试系统",
+    // with the application name "qe" below it.
     QCoreApplication::setOrganizationName(u"QE青禾中英文测试系统"_s);
-    QCoreApplication::setApplicationName(u"qe"_s);
+    QCoreApplication::setApplicationName(LoadString(57344));
 
+    // The one document template: the document, then the frame with its view.
     m_pDocument = std::make_unique<CQeDoc>();
     if (!m_pDocument->OnNewDocument())
         return false;
     m_pMainFrame = std::make_unique<CMainFrame>();
     AfxSetMainWnd(m_pMainFrame.get());
-    if (!m_pMainFrame->Create(m_pDocument.get()))
+    if (!m_pMainFrame->Create(m_pDocument.get(), this))
         return false;
     m_pMainFrame->show();
     m_pMainFrame->repaint();
     return true;
 }
 
-void CQeApp::OnAppAbout() {}
+void CQeApp::OnAppAbout()
+{
+    CAboutDlg about;
+    about.DoModal();
+}
 
 bool CQeApp::OnCmdMsg(int nID)
 {
-    if (nID != ID_HELP_ABOUT)
+    switch (nID) {
+    case ID_HELP_ABOUT:
+        OnAppAbout();
+        return true;
+    case ID_APP_EXIT:
+        if (m_pMainFrame)
+            m_pMainFrame->close();
+        return true;
+    default:
         return false;
-    OnAppAbout();
-    return true;
+    }
 }
 
 bool CQeApp::HasCommandHandler(int nID) const
 {
-    return nID == ID_HELP_ABOUT;
+    return nID == ID_HELP_ABOUT || nID == ID_APP_EXIT;
 }
 
 bool CQeApp::OnUpdateCmdUI(CCmdUI& cmdUI)

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
@@ -173,7 +174,10 @@ QSize DialogBaseUnits(const QFont& font)
     const QFontMetrics fm(font);
     const int nWidth =
         fm.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s);
-    return {(nWidth / 26 + 1) / 2, fm.height()};
+    // The height unit is the character cell of the face the templates were
+    // laid out for, whose cell is its em square; the CJK face standing in
+    // for it has a much taller line (ascent and descent of about 1.45 em).
+    return {(nWidth / 26 + 1) / 2, QFontInfo(font).pixelSize()};
 }
 
 QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx, QWidget* parent)

@@ -4,6 +4,8 @@
 #include <QTime>
 
 class QDialog;
+class QMenu;
+class QPoint;
 class QWidget;
 
 // Message-box flags and results with the Windows values, so that the
@@ -42,6 +44,8 @@ public:
                            unsigned flags) = 0;
     // Runs an initialised dialog modally and returns its result code.
     virtual int RunModal(QDialog* dialog) = 0;
+    // Shows a pop-up menu at a screen point until it closes.
+    virtual void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) = 0;
     // Hands an address (with or without scheme) or a file to the desktop.
     virtual void OpenUrl(const QString& address) = 0;
     virtual void Beep() = 0;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -65,6 +66,11 @@ int CQtPlatform::MessageBox(QWidget* owner, const QString& text, const QString& 
 int CQtPlatform::RunModal(QDialog* dialog)
 {
     return dialog->exec();
+}
+
+void CQtPlatform::TrackPopupMenu(QMenu* menu, const QPoint& screenPoint)
+{
+    menu->exec(screenPoint);
 }
 
 void CQtPlatform::OpenUrl(const QString& address)

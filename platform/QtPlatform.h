@@ -10,6 +10,7 @@ public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption,
                    unsigned flags) override;
     int RunModal(QDialog* dialog) override;
+    void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
     void Beep() override;
     QTime CurrentTime() override;

@@ -1,6 +1,10 @@
 #include "platform/ScriptedPlatform.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QMenu>
+
+using namespace Qt::Literals::StringLiterals;
 
 CScriptedPlatform::CScriptedPlatform()
 {
@@ -53,6 +57,14 @@ int CScriptedPlatform::RunModal(QDialog* dialog)
         dialog->hide();
     }
     return dialog->result();
+}
+
+void CScriptedPlatform::TrackPopupMenu(QMenu* menu, const QPoint& screenPoint)
+{
+    Popup popup{screenPoint, {}};
+    for (const QAction* action : menu->actions())
+        popup.texts.append(action->isSeparator() ? u"-"_s : action->text());
+    popups.append(popup);
 }
 
 void CScriptedPlatform::OpenUrl(const QString& address)

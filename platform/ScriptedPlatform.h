@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QList>
+#include <QPoint>
 #include <QStringList>
 
 #include <deque>
@@ -41,6 +42,12 @@ public:
     QList<Box> boxes;
     QStringList modalRuns;  // class names of the dialogs run, in order
     QStringList openedUrls;
+    struct Popup
+    {
+        QPoint point;
+        QStringList texts;  // the menu's items, "-" for a separator
+    };
+    QList<Popup> popups;
     QList<int> exits;
     int beeps = 0;
     int unfinishedDialogs = 0;
@@ -48,6 +55,7 @@ public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption,
                    unsigned flags) override;
     int RunModal(QDialog* dialog) override;
+    void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
     void Beep() override { ++beeps; }
     QTime CurrentTime() override { return m_time; }

@@ -6,7 +6,14 @@
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/ViewPainter.h"
+#include "practice/ResultDlg.h"
 #include "res/CommandIds.h"
+#include "scores/ClearGroupScoresDlg.h"
+#include "scores/ClearPersonalScoresDlg.h"
+#include "users/CurrentUser.h"
+#include "users/LogOff.h"
+#include "users/NewUserDlg.h"
+#include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -56,7 +63,7 @@ CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
     setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
     m_session.SetInvalidate(
-        [this](int line, int column, int count) { update(CellRect(line, column, count)); });
+        [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
     m_session.SetEndPractice([this] { EndPractice(); });
 }
 
@@ -96,8 +103,10 @@ void CQeView::ShowCredits()
 
 void CQeView::EndPractice()
 {
+    CResultDlg result;
     if (IPracticeClock* clock = MainPracticeClock())
         clock->StopClock();
+    result.DoModal();
     m_file.close();
     ShowCredits();
 }
@@ -159,6 +168,11 @@ QRect CQeView::CellRect(int line, int column, int count) const
     return QRect(column * CharWidth, line * LineHeight, count * CharWidth, LineHeight);
 }
 
+QRect CQeView::DirtyRect(int line, int column, int count) const
+{
+    return CellRect(line, column - 1, count + 2).adjusted(0, -2, 0, 2);
+}
+
 void CQeView::OnContextMenu(QWidget* pWnd, QPoint point)
 {
     Q_UNUSED(pWnd);
@@ -191,6 +205,21 @@ bool CQeView::OnCmdMsg(int nID)
     case ID_PROGRAM_RESET:
         ShowCredits();
         return true;
+    case ID_USER_SETTINGS:
+        OpenUserSettingsDialog();
+        return true;
+    case ID_USER_NEW:
+        OpenNewUserDialog();
+        return true;
+    case ID_USER_LOGOFF:
+        LogOffCurrentUser();
+        return true;
+    case ID_CLEAR_PERSONAL_SCORES:
+        OpenClearPersonalScores();
+        return true;
+    case ID_CLEAR_GROUP_SCORES:
+        OpenClearGroupScores();
+        return true;
     default:
         return false;
     }
@@ -204,6 +233,11 @@ bool CQeView::HasCommandHandler(int nID) const
     case ID_PRACTICE_NUMBER:
     case ID_PRACTICE_SYMBOL:
     case ID_PROGRAM_RESET:
+    case ID_USER_SETTINGS:
+    case ID_USER_NEW:
+    case ID_USER_LOGOFF:
+    case ID_CLEAR_PERSONAL_SCORES:
+    case ID_CLEAR_GROUP_SCORES:
         return true;
     default:
         return false;
@@ -218,7 +252,16 @@ bool CQeView::OnUpdateCmdUI(CCmdUI& cmdUI)
             return true;
         }
     }
-    return false;
+    switch (cmdUI.m_nID) {
+    case ID_USER_SETTINGS:
+        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
+        return true;
+    case ID_USER_NEW:
+        cmdUI.Enable(CurrentUser.KindCode != UserKind::Super);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CQeView::paintEvent(QPaintEvent* event)

@@ -48,6 +48,9 @@ public:
 
     // The pixels of count grid columns of a text line (0-27).
     QRect CellRect(int line, int column, int count) const;
+    // What to repaint when those cells change: a column more on each side and
+    // two pixels above and below, where glyphs may reach out of their cells.
+    QRect DirtyRect(int line, int column, int count) const;
 
     int m_bShowCredits = 1;
     QFont m_fontTitle;

@@ -19,11 +19,10 @@ const QColor Red(255, 0, 0);
 const QColor Blue(0, 0, 255);
 const QColor Black(0, 0, 0);
 
-// The baseline inside a grid line: the ideographic em box fills the line,
-// Latin descenders keep a little room below it.
+// The baseline inside a grid line: the ideographic em box fills the line.
 int Baseline()
 {
-    return PracticePixelSize * 13 / 16;
+    return PracticePixelSize * 7 / 8;
 }
 
 void DrawAt(QPainter& painter, int line, int gridColumn, const QByteArray& bytes,
@@ -75,9 +74,11 @@ void CViewPainter::DrawPractice(QPainter& painter, const QRect& dirty) const
     LineHeight = PracticeLineHeight();
     CharWidth = PracticeCharWidth();
     painter.setFont(PracticeFont());
-    painter.setBackgroundMode(Qt::OpaqueMode);
-    const int firstLine = std::max(0, dirty.top() / LineHeight);
-    const int lastLine = std::min(2 * CQeDoc::Rows - 1, dirty.bottom() / LineHeight);
+    painter.setBackgroundMode(Qt::TransparentMode);  // cells fill their own background
+    // Glyphs may reach a pixel or two into the lines above and below, so the
+    // neighbouring lines are drawn too, in the order of a full repaint.
+    const int firstLine = std::max(0, dirty.top() / LineHeight - 1);
+    const int lastLine = std::min(2 * CQeDoc::Rows - 1, dirty.bottom() / LineHeight + 1);
     if (CurrentPracticeKind == PracticeKind::Chinese) {
         DrawDoubleByte(painter, firstLine, lastLine);
         DrawCursor(painter, "__", 2 * CurrentColumn);
@@ -132,7 +133,7 @@ void CViewPainter::DrawCredits(QPainter& painter, int width, const QFont& title,
 {
     const int half = width / 2;
     const int quarter = width / 4;
-    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackgroundMode(Qt::TransparentMode);  // cells fill their own background
 
     painter.setFont(title);
     painter.setPen(Red);

@@ -1,0 +1,155 @@
+#include "practice/ResultDlg.h"
+
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "practice/PracticeState.h"
+#include "res/Resources.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <array>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+struct Column
+{
+    QString header;
+    int width;
+};
+
+const std::array<Column, 5> g_userColumns = {{
+    {u"姓名"_s, 70},
+    {u"班级"_s, 90},
+    {u"学号"_s, 70},
+    {u"用户类型"_s, 90},
+    {u"登录时间"_s, 90},
+}};
+
+const std::array<Column, 8> g_scoreColumns = {{
+    {u"测试日期"_s, 80},
+    {u"测试类型"_s, 80},
+    {u"中文成绩"_s, 80},
+    {u"英文成绩"_s, 80},
+    {u"数字成绩"_s, 80},
+    {u"符号成绩"_s, 80},
+    {u"所用时间"_s, 60},
+    {u"正确率(%)"_s, 80},
+}};
+
+// Full-row select, header drag-and-drop, track select, grid lines.
+constexpr unsigned ListStyle =
+    LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT | LVS_EX_GRIDLINES;
+
+// The score field and list column of a kind's speed follow the kind's order.
+constexpr int FirstSpeedField = 4;
+constexpr int FirstSpeedColumn = 2;
+
+QString KindLabel(int kind)
+{
+    switch (kind) {
+    case PracticeKind::Chinese:
+        return u"中文测试"_s;
+    case PracticeKind::English:
+        return u"英文测试"_s;
+    case PracticeKind::Number:
+        return u"数字测试"_s;
+    case PracticeKind::Symbol:
+        return u"符号测试"_s;
+    default:
+        return {};
+    }
+}
+
+bool IsPracticeKind(int kind)
+{
+    return kind >= PracticeKind::Chinese && kind <= PracticeKind::Symbol;
+}
+
+template <std::size_t N> void SetUpList(CListCtrl* list, const std::array<Column, N>& columns)
+{
+    for (int i = 0; i < int(N); ++i)
+        list->InsertColumn(i, columns[i].header, columns[i].width);
+    list->SetExtendedStyle(ListStyle);
+    list->SetImageList(LoadBitmap(164), 16);
+}
+} // namespace
+
+CResultDlg::CResultDlg(QWidget* parent) : CDialog(148, parent) {}
+
+bool CResultDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listUser = Item<CListCtrl>(1003);
+    m_listScore = Item<CListCtrl>(1004);
+    SetUpList(m_listUser, g_userColumns);
+    SetUpList(m_listScore, g_scoreColumns);
+    FillUserList();
+
+    // The shared counters themselves are clamped, as the practice left them.
+    CorrectCount = qMax(CorrectCount, 0);
+    TypedCount = qMax(TypedCount, 0);
+    ElapsedSeconds = qMax(ElapsedSeconds, 0);
+
+    // Truncated on purpose: 57 of 100 gives 56, as 0.57 * 100 lies below 57.
+    const int accuracy =
+        TypedCount == 0 ? 0 : int(static_cast<double>(CorrectCount) / TypedCount * 100);
+    const int speed = ElapsedSeconds == 0 ? 0 : CorrectCount / ElapsedSeconds;
+    m_strAccuracy = u"%1%"_s.arg(accuracy);
+    m_strSpeed = QString::number(speed);
+    m_strTime = QString::number(ElapsedSeconds);
+    FillScoreList();
+    return true;
+}
+
+void CResultDlg::FillUserList()
+{
+    m_listUser->InsertItem(0, CurrentUser.Name);
+    m_listUser->SetItemText(0, 1, CurrentUser.Class);
+    m_listUser->SetItemText(0, 2, CurrentUser.StudentNo);
+    m_listUser->SetItemText(0, 3, CurrentUser.KindText);
+}
+
+void CResultDlg::FillScoreList()
+{
+    m_listScore->InsertItem(0, u"  "_s);
+    if (!IsPracticeKind(CurrentPracticeKind))
+        return;
+    m_strKind = KindLabel(CurrentPracticeKind);
+    m_listScore->SetItemText(0, 1, m_strKind);
+    m_listScore->SetItemText(0, FirstSpeedColumn + CurrentPracticeKind - PracticeKind::Chinese,
+                             m_strSpeed);
+    m_listScore->SetItemText(0, 6, m_strTime);
+    m_listScore->SetItemText(0, 7, m_strAccuracy);
+}
+
+void CResultDlg::OnOK()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::ResultNotConnected);
+        return;
+    }
+    if (CurrentUser.KindCode != UserKind::Ordinary) {
+        Platform().MessageBox(this, u"超级用户无需保存成绩记录,或普通用户无权保存记录!"_s,
+                              u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+        CDialog::OnOK();
+        return;
+    }
+
+    // The accuracy is stored as the number before the percent sign.
+    const qint16 accuracy = m_strAccuracy.left(m_strAccuracy.indexOf(u'%')).toShort();
+    FieldList fields = {
+        {0, CDaoFieldValue::FromText(CurrentUser.Name)},
+        {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)},
+        {3, CDaoFieldValue::FromText(m_strKind)},
+        {8, CDaoFieldValue::FromText(m_strTime)},
+        {9, CDaoFieldValue::FromInt16(accuracy)},
+    };
+    if (IsPracticeKind(CurrentPracticeKind))
+        fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
+                          CDaoFieldValue::FromText(m_strSpeed)});
+    if (!AppendRow(db, u"score"_s, fields))
+        return;
+    CDialog::OnOK();
+}

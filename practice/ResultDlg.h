@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <QString>
+
+class CListCtrl;
+
+// The result of a finished practice: who practised, the time used, the speed
+// and the accuracy. OK stores it as a score row, for an ordinary user only.
+class CResultDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CResultDlg(QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    QString m_strKind;
+    QString m_strAccuracy;
+    QString m_strSpeed;
+    QString m_strTime;
+    CListCtrl* m_listScore = nullptr;
+    CListCtrl* m_listUser = nullptr;
+
+private:
+    void FillUserList();
+    void FillScoreList();
+};

@@ -1,0 +1,118 @@
+#include "scores/ScoreQueryDlg.h"
+
+#include "platform/ListCtrl.h"
+#include "res/Resources.h"
+#include "scores/ScoreQueryScope.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <array>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+struct Column
+{
+    QString header;
+    int width;
+};
+
+const std::array<Column, 12> g_columns = {{
+    {u"姓名"_s, 80},
+    {u"班级"_s, 80},
+    {u"学号"_s, 80},
+    {u"用户类型"_s, 80},
+    {u"测試日期"_s, 80},
+    {u"成绩类型"_s, 80},
+    {u"中文成绩"_s, 80},
+    {u"英文成绩"_s, 80},
+    {u"数字成绩"_s, 80},
+    {u"符号成绩"_s, 80},
+    {u"所用时间"_s, 60},
+    {u"正确率"_s, 80},
+}};
+
+// Full-row select, header drag-and-drop, track select, grid lines.
+constexpr unsigned ListStyle =
+    LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT | LVS_EX_GRIDLINES;
+
+// Columns 6 to 11 show fields 4 to 9 of the row.
+constexpr int FirstShownField = 4;
+constexpr int LastShownField = 9;
+} // namespace
+
+CScoreQueryDlg::CScoreQueryDlg(QWidget* parent) : CDialog(158, parent) {}
+
+CScoreQueryDlg::~CScoreQueryDlg() = default;
+
+bool CScoreQueryDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listScore = Item<CListCtrl>(1024);
+    for (int i = 0; i < int(g_columns.size()); ++i)
+        m_listScore->InsertColumn(i, g_columns[i].header, g_columns[i].width);
+    m_listScore->SetExtendedStyle(ListStyle);
+    m_listScore->SetImageList(LoadBitmap(164), 16);
+
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db)
+        return true;
+    m_pRecordset = std::make_unique<CDaoRecordset>(db);
+    if (!OpenScan(*m_pRecordset, Sql::ScanScores)) {
+        m_pRecordset.reset();
+        return true;
+    }
+    FillList();
+    return true;
+}
+
+void CScoreQueryDlg::FillList()
+{
+    CDaoRecordset& rs = *m_pRecordset;
+    const bool bPersonal = ScoreQueryScope == ScoreScope::Personal;
+    if (!bPersonal && ScoreQueryScope != ScoreScope::Group)
+        return;
+
+    // Rows are gathered first and handed to the list in one go, so that a
+    // large table lists quickly. A read that fails part-way still lists the
+    // rows read before it.
+    QList<QStringList> rows;
+    try {
+        ReadRows(rs, bPersonal, rows);
+    } catch (const CDaoException&) {
+        m_listScore->AppendRows(rows);
+        throw;
+    }
+    m_listScore->AppendRows(rows);
+}
+
+void CScoreQueryDlg::ReadRows(CDaoRecordset& rs, bool bPersonal, QList<QStringList>& rows)
+{
+    auto nextRow = [&] { return bPersonal ? SeekNext(rs, 0, CurrentUser.Name) : !rs.IsEOF(); };
+    for (; nextRow(); rs.MoveNext()) {
+        const QString kind = VariantToText(rs.GetFieldValue(3));
+        QStringList row;
+        row.reserve(int(g_columns.size()));
+        if (bPersonal)
+            row << CurrentUser.Name << CurrentUser.Class << CurrentUser.StudentNo;
+        else
+            row << VariantToText(rs.GetFieldValue(0)) << QString()
+                << VariantToText(rs.GetFieldValue(1));
+        row << kind << QString() << kind;
+        for (int field = FirstShownField; field <= LastShownField; ++field)
+            row << VariantToText(rs.GetFieldValue(field));
+        rows.append(std::move(row));
+    }
+}
+
+void OpenScoreQuery(int scope)
+{
+    if (!CommandGuard())
+        return;
+    ScoreQueryScope = scope;
+    CScoreQueryDlg dlg;
+    dlg.DoModal();
+}

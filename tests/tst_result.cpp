@@ -1,0 +1,284 @@
+#include "platform/ListCtrl.h"
+#include "platform/ScriptedPlatform.h"
+#include "practice/PracticeState.h"
+#include "practice/ResultDlg.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QSqlQuery>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString NotOrdinaryMessage = u"超级用户无需保存成绩记录,或普通用户无权保存记录!"_s;
+
+void SetUser(int kindCode)
+{
+    CurrentUser = CCurrentUser();
+    CurrentUser.Name = u"李明"_s;
+    CurrentUser.Class = u"计算机一班"_s;
+    CurrentUser.StudentNo = u"2003001"_s;
+    CurrentUser.KindText = kindCode == UserKind::Super ? u"超级用户"_s : u"普通用户"_s;
+    CurrentUser.KindCode = kindCode;
+}
+
+void SetPractice(int kind, int correct, int typed, int seconds)
+{
+    CurrentPracticeKind = kind;
+    CorrectCount = correct;
+    TypedCount = typed;
+    ElapsedSeconds = seconds;
+}
+
+// What the live dialog showed, captured before it is closed.
+struct Shown
+{
+    QStringList userRow;
+    QStringList scoreRow;
+    int userColumns = 0;
+    int scoreColumns = 0;
+    bool stillOpenAfterOk = false;
+};
+
+QStringList RowTexts(CListCtrl* list, int columns)
+{
+    QStringList texts;
+    if (list->GetItemCount() != 1)
+        return {u"<%1 rows>"_s.arg(list->GetItemCount())};
+    for (int column = 0; column < columns; ++column)
+        texts << list->GetItemText(0, column);
+    return texts;
+}
+
+// Runs the result dialog, records what it shows and presses button (1 or 2);
+// a dialog still open after OK is then cancelled.
+int RunResultDialog(CScriptedPlatform& platform, int button, Shown* shown = nullptr)
+{
+    platform.DriveDialog([button, shown](QDialog* dialog) {
+        auto* dlg = static_cast<CResultDlg*>(dialog);
+        auto* users = dlg->Item<CListCtrl>(1003);
+        auto* scores = dlg->Item<CListCtrl>(1004);
+        if (shown) {
+            shown->userColumns = users->GetColumnCount();
+            shown->scoreColumns = scores->GetColumnCount();
+            shown->userRow = RowTexts(users, 5);
+            shown->scoreRow = RowTexts(scores, 8);
+        }
+        dlg->ClickButton(button);
+        if (shown)
+            shown->stillOpenAfterOk = dialog->isVisible();
+        if (dialog->isVisible())
+            dlg->ClickButton(2);
+    });
+    CResultDlg dlg;
+    return dlg.DoModal();
+}
+} // namespace
+
+class TestResult : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        SetUser(UserKind::Ordinary);
+    }
+    void cleanup() { m_pDatabase.reset(); }
+
+    void computedValues_data()
+    {
+        QTest::addColumn<int>("correct");
+        QTest::addColumn<int>("typed");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("accuracy");
+        QTest::addColumn<QString>("speed");
+
+        QTest::newRow("57 of 100 truncates to 56") << 57 << 100 << 60 << u"56%"_s << u"0"_s;
+        QTest::newRow("29 of 100 truncates to 28") << 29 << 100 << 10 << u"28%"_s << u"2"_s;
+        QTest::newRow("2 of 3 truncates to 66") << 2 << 3 << 1 << u"66%"_s << u"2"_s;
+        QTest::newRow("58 of 100 truncates to 57") << 58 << 100 << 60 << u"57%"_s << u"0"_s;
+        QTest::newRow("70 of 100 stays 70") << 70 << 100 << 60 << u"70%"_s << u"1"_s;
+        QTest::newRow("150 in 60 s is speed 2") << 150 << 150 << 60 << u"100%"_s << u"2"_s;
+        QTest::newRow("59 in 60 s is speed 0") << 59 << 100 << 60 << u"59%"_s << u"0"_s;
+        QTest::newRow("no clock tick gives speed 0") << 5 << 10 << 0 << u"50%"_s << u"0"_s;
+        QTest::newRow("nothing typed gives 0%") << 0 << 0 << 30 << u"0%"_s << u"0"_s;
+        QTest::newRow("negative counts read as 0") << -4 << -9 << -2 << u"0%"_s << u"0"_s;
+    }
+    void computedValues()
+    {
+        QFETCH(int, correct);
+        QFETCH(int, typed);
+        QFETCH(int, seconds);
+        QFETCH(QString, accuracy);
+        QFETCH(QString, speed);
+        SetPractice(PracticeKind::English, correct, typed, seconds);
+
+        CScriptedPlatform platform;
+        Shown shown;
+        RunResultDialog(platform, 2, &shown);
+        QCOMPARE(shown.scoreRow.value(7), accuracy);
+        QCOMPARE(shown.scoreRow.value(3), speed);
+        QCOMPARE(shown.scoreRow.value(6), QString::number(qMax(seconds, 0)));
+    }
+
+    void countsAreClampedInPlace()
+    {
+        SetPractice(PracticeKind::Number, -3, -1, -7);
+        CScriptedPlatform platform;
+        RunResultDialog(platform, 2);
+        QCOMPARE(CorrectCount, 0);
+        QCOMPARE(TypedCount, 0);
+        QCOMPARE(ElapsedSeconds, 0);
+    }
+
+    void kindDecidesLabelAndColumn_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("row");
+        QTest::newRow("chinese") << int(PracticeKind::Chinese)
+                                 << QStringList{u"  "_s, u"中文测试"_s, u"3"_s,  {}, {},
+                                                {},      u"20"_s,       u"75%"_s};
+        QTest::newRow("english") << int(PracticeKind::English)
+                                 << QStringList{u"  "_s, u"英文测试"_s, {},      u"3"_s, {},
+                                                {},      u"20"_s,       u"75%"_s};
+        QTest::newRow("number") << int(PracticeKind::Number)
+                                << QStringList{u"  "_s, u"数字测试"_s, {},      {}, u"3"_s,
+                                               {},      u"20"_s,       u"75%"_s};
+        QTest::newRow("symbol") << int(PracticeKind::Symbol)
+                                << QStringList{u"  "_s, u"符号测试"_s, {},      {},
+                                               {},      u"3"_s,        u"20"_s, u"75%"_s};
+        QTest::newRow("no practice shows only the date cell")
+            << int(PracticeKind::None) << QStringList{u"  "_s, {}, {}, {}, {}, {}, {}, {}};
+    }
+    void kindDecidesLabelAndColumn()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, row);
+        SetPractice(kind, 60, 80, 20);
+        CScriptedPlatform platform;
+        Shown shown;
+        RunResultDialog(platform, 2, &shown);
+        QCOMPARE(shown.scoreColumns, 8);
+        QCOMPARE(shown.scoreRow, row);
+    }
+
+    void userListShowsCurrentUser()
+    {
+        SetPractice(PracticeKind::English, 1, 1, 1);
+        CScriptedPlatform platform;
+        Shown shown;
+        RunResultDialog(platform, 2, &shown);
+        QCOMPARE(shown.userColumns, 5);
+        QCOMPARE(shown.userRow,
+                 (QStringList{u"李明"_s, u"计算机一班"_s, u"2003001"_s, u"普通用户"_s, {}}));
+    }
+
+    // The typing engine's counters as an English practice of 80 correct of
+    // 90 typed in 45 s leaves them, through OK to the stored row.
+    void englishPracticeStoresItsRow()
+    {
+        SetPractice(PracticeKind::English, 80, 90, 45);
+        CScriptedPlatform platform;
+        Shown shown;
+        QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDOK));
+        QCOMPARE(shown.scoreRow,
+                 (QStringList{u"  "_s, u"英文测试"_s, {}, u"1"_s, {}, {}, u"45"_s, u"88%"_s}));
+        QVERIFY(platform.boxes.isEmpty());
+
+        CDaoRecordset rs(m_pDatabase->Database());
+        QVERIFY(OpenScan(rs, Sql::ScanScores));
+        QVERIFY(!rs.IsEOF());
+        QCOMPARE(VariantToText(rs.GetFieldValue(0)), u"李明"_s);
+        QCOMPARE(VariantToText(rs.GetFieldValue(1)), u"2003001"_s);
+        QCOMPARE(VariantToText(rs.GetFieldValue(3)), u"英文测试"_s);
+        QVERIFY(rs.GetFieldValue(4).IsNull());
+        QCOMPARE(VariantToText(rs.GetFieldValue(5)), u"1"_s);
+        QVERIFY(rs.GetFieldValue(6).IsNull());
+        QVERIFY(rs.GetFieldValue(7).IsNull());
+        QCOMPARE(VariantToText(rs.GetFieldValue(8)), u"45"_s);
+        const CDaoFieldValue accuracy = rs.GetFieldValue(9);
+        QCOMPARE(accuracy.kind, CDaoFieldValue::Kind::Int16);
+        QCOMPARE(accuracy.value.toInt(), 88);
+        rs.MoveNext();
+        QVERIFY(rs.IsEOF());
+    }
+
+    void otherKindsStoreNothing_data()
+    {
+        QTest::addColumn<int>("kindCode");
+        QTest::newRow("super user") << int(UserKind::Super);
+        QTest::newRow("anonymous user") << int(UserKind::Anonymous);
+        QTest::newRow("no kind chosen") << int(UserKind::NoneChosen);
+    }
+    void otherKindsStoreNothing()
+    {
+        QFETCH(int, kindCode);
+        SetUser(kindCode);
+        SetPractice(PracticeKind::English, 80, 90, 45);
+        CScriptedPlatform platform;
+        Shown shown;
+        QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDOK));
+        QVERIFY(!shown.stillOpenAfterOk);
+        QCOMPARE(platform.boxes.size(), 1);
+        QCOMPARE(platform.boxes[0].text, NotOrdinaryMessage);
+        QCOMPARE(platform.boxes[0].caption, u"提示"_s);
+        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
+    }
+
+    void cancelStoresNothing_data() { otherKindsStoreNothing_data(); }
+    void cancelStoresNothing()
+    {
+        QFETCH(int, kindCode);
+        for (int code : {kindCode, int(UserKind::Ordinary)}) {
+            SetUser(code);
+            SetPractice(PracticeKind::Chinese, 30, 40, 50);
+            CScriptedPlatform platform;
+            QCOMPARE(RunResultDialog(platform, 2), int(IDCANCEL));
+            QVERIFY(platform.boxes.isEmpty());
+        }
+        QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
+    }
+
+    void noDatabaseKeepsDialogOpen()
+    {
+        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        SetPractice(PracticeKind::English, 80, 90, 45);
+        CScriptedPlatform platform;
+        Shown shown;
+        QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDCANCEL));
+        QVERIFY(shown.stillOpenAfterOk);
+        QCOMPARE(platform.boxes.size(), 1);
+        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!无法保存结果!"_s);
+        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
+        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 0);
+    }
+
+    // The table is gone: the failure is shown (by the dispatch, as the table
+    // definition's open is not guarded) and the dialog stays open.
+    void databaseFailureOnOkKeepsDialogOpen()
+    {
+        QSqlQuery drop(m_pDatabase->Database()->Connection());
+        QVERIFY(drop.exec(u"DROP TABLE score"_s));
+        SetPractice(PracticeKind::English, 80, 90, 45);
+        CScriptedPlatform platform;
+        Shown shown;
+        QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDCANCEL));
+        QVERIFY(shown.stillOpenAfterOk);
+        QCOMPARE(platform.boxes.size(), 1);
+        QVERIFY(platform.boxes[0].text.contains(u"score"_s));
+        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONSTOP);
+    }
+
+private:
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+};
+
+QE_TEST_MAIN(TestResult)
+#include "tst_result.moc"

@@ -1,0 +1,232 @@
+#include "platform/ListCtrl.h"
+#include "platform/ScriptedPlatform.h"
+#include "scores/ScoreQueryDlg.h"
+#include "scores/ScoreQueryScope.h"
+#include "tests/ScoreRows.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QSqlQuery>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr int Chinese = 111, English = 112, Number = 113, Symbol = 114;
+
+struct Listed
+{
+    QStringList headers;
+    QList<int> widths;
+    QList<QStringList> rows;
+};
+
+// Runs the query in scope and captures what the list shows.
+Listed RunQuery(CScriptedPlatform& platform, int scope)
+{
+    Listed listed;
+    platform.DriveDialog([&listed](QDialog* dialog) {
+        auto* dlg = static_cast<CScoreQueryDlg*>(dialog);
+        CListCtrl* list = dlg->Item<CListCtrl>(1024);
+        for (int column = 0; column < list->GetColumnCount(); ++column) {
+            listed.headers << list->GetColumnText(column);
+            listed.widths << list->GetColumnWidth(column);
+        }
+        for (int row = 0; row < list->GetItemCount(); ++row) {
+            QStringList texts;
+            for (int column = 0; column < list->GetColumnCount(); ++column)
+                texts << list->GetItemText(row, column);
+            listed.rows << texts;
+        }
+        dlg->ClickButton(1);
+    });
+    ScoreQueryScope = scope;
+    CScoreQueryDlg dlg;
+    dlg.DoModal();
+    return listed;
+}
+} // namespace
+
+class TestScoreQuery : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        CurrentUser = CCurrentUser();
+        CurrentUser.Name = u"Li Ming"_s;
+        CurrentUser.Class = u"二班"_s;
+        CurrentUser.StudentNo = u"0815"_s;
+        CurrentUser.KindCode = UserKind::Ordinary;
+    }
+    void cleanup() { m_pDatabase.reset(); }
+
+    void emptyTableShowsHeadersOnly_data()
+    {
+        QTest::addColumn<int>("scope");
+        QTest::newRow("personal") << int(ScoreScope::Personal);
+        QTest::newRow("group") << int(ScoreScope::Group);
+    }
+    void emptyTableShowsHeadersOnly()
+    {
+        QFETCH(int, scope);
+        CScriptedPlatform platform;
+        const Listed listed = RunQuery(platform, scope);
+        QCOMPARE(listed.headers,
+                 (QStringList{u"姓名"_s, u"班级"_s, u"学号"_s, u"用户类型"_s, u"测試日期"_s,
+                              u"成绩类型"_s, u"中文成绩"_s, u"英文成绩"_s, u"数字成绩"_s,
+                              u"符号成绩"_s, u"所用时间"_s, u"正确率"_s}));
+        QCOMPARE(listed.widths, (QList<int>{80, 80, 80, 80, 80, 80, 80, 80, 80, 80, 60, 80}));
+        QVERIFY(listed.rows.isEmpty());
+        QVERIFY(platform.boxes.isEmpty());
+    }
+
+    void personalScopeListsExactNameOnly()
+    {
+        CDaoDatabase* db = m_pDatabase->Database();
+        StoreScore(db, u"Li Ming"_s, u"0001"_s, English, u"2"_s, u"45"_s, 88);
+        StoreScore(db, u"li ming"_s, u"0002"_s, English, u"3"_s, u"46"_s, 77);
+        StoreScore(db, u"Li Ming "_s, u"0003"_s, Chinese, u"4"_s, u"47"_s, 66);
+        StoreScore(db, u"Wang"_s, u"0004"_s, Number, u"5"_s, u"48"_s, 55);
+        StoreScore(db, u"Li Ming"_s, u"0005"_s, Symbol, u"6"_s, u"49"_s, 44);
+
+        CScriptedPlatform platform;
+        const Listed listed = RunQuery(platform, ScoreScope::Personal);
+        const QList<QStringList> expected = {
+            {u"Li Ming"_s,
+             u"二班"_s,
+             u"0815"_s,
+             u"英文测试"_s,
+             {},
+             u"英文测试"_s,
+             {},
+             u"2"_s,
+             {},
+             {},
+             u"45"_s,
+             u"88"_s},
+            {u"Li Ming"_s,
+             u"二班"_s,
+             u"0815"_s,
+             u"符号测试"_s,
+             {},
+             u"符号测试"_s,
+             {},
+             {},
+             {},
+             u"6"_s,
+             u"49"_s,
+             u"44"_s},
+        };
+        QCOMPARE(listed.rows, expected);
+    }
+
+    void groupScopeListsEveryRowInOrder()
+    {
+        CDaoDatabase* db = m_pDatabase->Database();
+        StoreScore(db, u"Zhao"_s, u"0009"_s, Number, u"7"_s, u"30"_s, 91);
+        StoreScore(db, u"Li Ming"_s, u"0001"_s, Chinese, u"1"_s, u"60"_s, 50);
+        StoreScore(db, u"Adam"_s, u"0003"_s, Symbol, u"2"_s, u"15"_s, 100);
+
+        CScriptedPlatform platform;
+        const Listed listed = RunQuery(platform, ScoreScope::Group);
+        const QList<QStringList> expected = {
+            {u"Zhao"_s,
+             {},
+             u"0009"_s,
+             u"数字测试"_s,
+             {},
+             u"数字测试"_s,
+             {},
+             {},
+             u"7"_s,
+             {},
+             u"30"_s,
+             u"91"_s},
+            {u"Li Ming"_s,
+             {},
+             u"0001"_s,
+             u"中文测试"_s,
+             {},
+             u"中文测试"_s,
+             u"1"_s,
+             {},
+             {},
+             {},
+             u"60"_s,
+             u"50"_s},
+            {u"Adam"_s,
+             {},
+             u"0003"_s,
+             u"符号测试"_s,
+             {},
+             u"符号测试"_s,
+             {},
+             {},
+             {},
+             u"2"_s,
+             u"15"_s,
+             u"100"_s},
+        };
+        QCOMPARE(listed.rows, expected);
+    }
+
+    void unknownScopeListsNothing()
+    {
+        StoreScore(m_pDatabase->Database(), u"Li Ming"_s, u"0001"_s, English, u"2"_s, u"45"_s, 88);
+        CScriptedPlatform platform;
+        QVERIFY(RunQuery(platform, 0).rows.isEmpty());
+    }
+
+    void failedOpenIsReportedWithEmptyList()
+    {
+        QSqlQuery drop(m_pDatabase->Database()->Connection());
+        QVERIFY(drop.exec(u"DROP TABLE score"_s));
+        CScriptedPlatform platform;
+        const Listed listed = RunQuery(platform, ScoreScope::Group);
+        QCOMPARE(listed.headers.size(), 12);
+        QVERIFY(listed.rows.isEmpty());
+        QCOMPARE(platform.boxes.size(), 1);
+        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
+                 qPrintable(platform.boxes[0].text));
+    }
+
+    void commandSetsScopeAndRunsQuery_data()
+    {
+        QTest::addColumn<int>("scope");
+        QTest::newRow("personal") << int(ScoreScope::Personal);
+        QTest::newRow("group") << int(ScoreScope::Group);
+    }
+    void commandSetsScopeAndRunsQuery()
+    {
+        QFETCH(int, scope);
+        ScoreQueryScope = 0;
+        CScriptedPlatform platform;
+        OpenScoreQuery(scope);
+        QCOMPARE(ScoreQueryScope, scope);
+        QCOMPARE(platform.modalRuns, QStringList{u"CScoreQueryDlg"_s});
+        QVERIFY(platform.boxes.isEmpty());
+    }
+
+    void commandWithoutDatabaseOnlyWarns()
+    {
+        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        ScoreQueryScope = 0;
+        CScriptedPlatform platform;
+        OpenScoreQuery(ScoreScope::Group);
+        QCOMPARE(ScoreQueryScope, 0);
+        QVERIFY(platform.modalRuns.isEmpty());
+        QCOMPARE(platform.boxes.size(), 1);
+        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!操作无法进行!"_s);
+    }
+
+private:
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+};
+
+QE_TEST_MAIN(TestScoreQuery)
+#include "tst_scorequery.moc"
