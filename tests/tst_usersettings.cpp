@@ -1,4 +1,6 @@
 #include "platform/ScriptedPlatform.h"
+#include "practice/PracticeState.h"
+#include "practice/ResultDlg.h"
 #include "tests/FakeMainWindow.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -230,10 +232,17 @@ private slots:
                  (Rows{{u"王五"_s, u"三班"_s, u"33"_s, u"xyz"_s, u"普通用户"_s}}));
         QCOMPARE(frame.panes.value(1), u"用户姓名:王五"_s);
 
-        // A score is stored from CurrentUser's name and number.
-        QVERIFY(AppendRow(db.Database(), u"score"_s,
-                          {{0, CDaoFieldValue::FromText(CurrentUser.Name)},
-                           {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)}}));
+        // A practice result stored now goes under the new name and number.
+        CurrentPracticeKind = 112;
+        CorrectCount = 30;
+        TypedCount = 40;
+        ElapsedSeconds = 10;
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        CResultDlg result;
+        result.DoModal();
+        QCOMPARE(platform.unfinishedDialogs, 0);
+        QVERIFY(platform.boxes.isEmpty());
         const Rows scores = db.Rows(u"score"_s);
         QCOMPARE(scores.size(), 2);
         QCOMPARE(scores[0].mid(0, 2), (QStringList{u"张三"_s, u"11"_s}));
