@@ -182,6 +182,23 @@ private slots:
         QVERIFY(!historySet);
     }
 
+    void unopenableTableListsNothingAndDeletesNothing()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        CFakeMainWindow frame;
+        db.Database()->Execute(u"DROP TABLE loginhistory"_s);
+        const Listing listing = View(platform);
+        QCOMPARE(listing.headers.size(), 7);
+        QVERIFY(listing.cells.isEmpty());
+        std::unique_ptr<CDaoRecordset> historySet;
+        ClearLoginHistory(&frame, historySet);
+        QCOMPARE(platform.boxes.size(), 3);
+        QVERIFY(platform.boxes[0].text.startsWith(u"错误信息:"_s));
+        QCOMPARE(platform.boxes[1].text, Question);
+        QVERIFY(platform.boxes[2].text.startsWith(u"错误信息:"_s));
+    }
+
     void guardsWithoutDatabase()
     {
         CScriptedPlatform platform;

@@ -365,6 +365,41 @@ private slots:
                  qPrintable(u"%1 vs %2"_s.arg(gone.x()).arg(right)));
     }
 
+    void unopenableTable_data()
+    {
+        QTest::addColumn<bool>("passwordDialog");
+        QTest::newRow("new super user") << false;
+        QTest::newRow("password") << true;
+    }
+    // The open failure is reported; OK then does nothing and Cancel closes.
+    void unopenableTable()
+    {
+        QFETCH(bool, passwordDialog);
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Database()->Execute(u"DROP TABLE supperuser"_s);
+        bool bEndedByOk = true, bEndedByCancel = false;
+        qsizetype nBoxesAfterOk = 0;
+        platform.DriveDialog([&](QDialog* dialog) {
+            auto* dlg = static_cast<CDialog*>(dialog);
+            dlg->ClickButton(1);
+            bEndedByOk = dlg->IsEnded();
+            nBoxesAfterOk = platform.boxes.size();
+            dlg->ClickButton(2);
+            bEndedByCancel = dlg->IsEnded();
+        });
+        if (passwordDialog)
+            OpenSuperPasswordDialog();
+        else
+            OpenNewSuperUserDialog();
+        QVERIFY(!bEndedByOk);
+        QVERIFY(bEndedByCancel);
+        QCOMPARE(nBoxesAfterOk, 1);
+        QCOMPARE(platform.boxes.size(), 1);
+        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
+                 qPrintable(platform.boxes[0].text));
+    }
+
     void guardsWithoutDatabase()
     {
         CScriptedPlatform platform;

@@ -1,4 +1,6 @@
 #include "platform/ScriptedPlatform.h"
+#include "practice/PracticeState.h"
+#include "practice/ResultDlg.h"
 #include "tests/FakeMainWindow.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -230,10 +232,17 @@ private slots:
                  (Rows{{u"王五"_s, u"三班"_s, u"33"_s, u"xyz"_s, u"普通用户"_s}}));
         QCOMPARE(frame.panes.value(1), u"用户姓名:王五"_s);
 
-        // A score is stored from CurrentUser's name and number.
-        QVERIFY(AppendRow(db.Database(), u"score"_s,
-                          {{0, CDaoFieldValue::FromText(CurrentUser.Name)},
-                           {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)}}));
+        // A practice result stored now goes under the new name and number.
+        CurrentPracticeKind = 112;
+        CorrectCount = 30;
+        TypedCount = 40;
+        ElapsedSeconds = 10;
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        CResultDlg result;
+        result.DoModal();
+        QCOMPARE(platform.unfinishedDialogs, 0);
+        QVERIFY(platform.boxes.isEmpty());
         const Rows scores = db.Rows(u"score"_s);
         QCOMPARE(scores.size(), 2);
         QCOMPARE(scores[0].mid(0, 2), (QStringList{u"张三"_s, u"11"_s}));
@@ -267,6 +276,23 @@ private slots:
         QCOMPARE(platform.boxes.size(), 1);
         QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!无法对当前用户进行设置!"_s);
         QCOMPARE(platform.boxes[0].caption, u"qe"_s);
+        QCOMPARE(CurrentUser.Name, u"Tom"_s);
+    }
+
+    void unopenableTableReportsAndClosesOnOk()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Database()->Execute(u"DROP TABLE \"user\""_s);
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
+        platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        OpenUserSettingsDialog();
+        QCOMPARE(platform.unfinishedDialogs, 0);
+        QCOMPARE(platform.boxes.size(), 2);
+        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
+                 qPrintable(platform.boxes[0].text));
+        QCOMPARE(platform.boxes[1].text, u"数据库未正确连接!无法对当前用户进行设置!"_s);
         QCOMPARE(CurrentUser.Name, u"Tom"_s);
     }
 };
