@@ -103,8 +103,7 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
         return false;
     setWindowTitle(u"%1 - %2"_s.arg(LoadString(128).section(u'\n', 0, 0), pDoc->GetTitle()));
     setWindowIcon(LoadIcon(128));
-    setFixedSize(750, 540);
-    CenterOnWorkArea();
+    FitOuterSize();
     qApp->installEventFilter(this);
     CSplashWnd::ShowSplash(this);
     m_nClockTimer = startTimer(1000);
@@ -143,6 +142,23 @@ bool CMainFrame::CreateStatusBar()
     }
     UpdateLockPanes();
     return m_aPanes.size() == PaneCount;
+}
+
+// The window is 750 x 540 pixels with its frame, as far as the window
+// system tells the frame's size; it neither grows nor shrinks.
+void CMainFrame::FitOuterSize()
+{
+    const QSize outer(750, 540);
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setFixedSize(outer - (isVisible() ? frame : QSize()));
+    CenterOnWorkArea();
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (frameGeometry().size() != QSize(750, 540))
+        FitOuterSize();
 }
 
 void CMainFrame::CenterOnWorkArea()

@@ -78,6 +78,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     QMenu* createPopupMenu() override { return nullptr; }
 
 private:
@@ -85,6 +86,7 @@ private:
     bool CreateToolBar();
     bool CreateStatusBar();
     void CenterOnWorkArea();
+    void FitOuterSize();
     void UpdateLockPanes();
 
     CPracticeClock m_clock;

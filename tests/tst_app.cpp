@@ -1,0 +1,388 @@
+#include "app/AboutDlg.h"
+#include "app/CommandBars.h"
+#include "app/CommandRouter.h"
+#include "app/QeApp.h"
+#include "res/CommandIds.h"
+#include "tests/PracticeFixture.h"
+#include "tests/TestMain.h"
+#include "users/CurrentUser.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The program as a whole: start-up, command routing and state, keys, the
+// frame's commands, the context menu and the About box.
+class TestApp : public QObject
+{
+    Q_OBJECT
+private:
+    // A link of the route that records what it was offered.
+    struct Target : ICommandTarget
+    {
+        Target(const QString& n, QList<int> h, QList<int> u, QStringList* l)
+            : name(n), handled(std::move(h)), updated(std::move(u)), log(l)
+        {
+        }
+        QString name;
+        QList<int> handled;
+        QList<int> updated;
+        QStringList* log = nullptr;
+        bool OnCmdMsg(int nID) override
+        {
+            if (!handled.contains(nID))
+                return false;
+            log->append(name);
+            return true;
+        }
+        bool HasCommandHandler(int nID) const override { return handled.contains(nID); }
+        bool OnUpdateCmdUI(CCmdUI& cmdUI) override
+        {
+            if (!updated.contains(cmdUI.m_nID))
+                return false;
+            cmdUI.Enable(false);
+            cmdUI.SetCheck(true);
+            return true;
+        }
+    };
+
+    // The whole program as start-up makes it, with the scripted platform.
+    struct Program
+    {
+        CScriptedPlatform platform;
+        CQeApp app;
+        CMainFrame* frame = nullptr;
+        CQeView* view = nullptr;
+
+        // An embedded start shows no splash window, and so no file check.
+        explicit Program(const QStringList& arguments = {u"qe"_s, u"-Embedding"_s})
+        {
+            CurrentUser = CCurrentUser();
+            app.InitInstance(arguments);
+            frame = app.MainFrame();
+            view = frame->GetActiveView();
+        }
+        bool Enabled(int nID) const { return frame->Router().Query(nID).m_bEnabled; }
+        QStringList BoxTexts() const
+        {
+            QStringList texts;
+            for (const CScriptedPlatform::Box& box : platform.boxes)
+                texts.append(box.text);
+            return texts;
+        }
+    };
+
+private slots:
+    void routeOffersCommandsInOrder()
+    {
+        QStringList log;
+        Target view(u"view"_s, {1}, {}, &log);
+        Target frame(u"frame"_s, {1, 2}, {3}, &log);
+        Target app(u"app"_s, {3}, {}, &log);
+        CCommandRouter router;
+        router.SetRoute({&view, &frame, &app});
+        QVERIFY(router.Execute(1));
+        QVERIFY(router.Execute(2));
+        QVERIFY(router.Execute(3));
+        QVERIFY(!router.Execute(4));
+        QCOMPARE(log, (QStringList{u"view"_s, u"frame"_s, u"app"_s}));
+        // the first update handler decides; without one a handled command is enabled
+        QVERIFY(!router.Query(3).m_bEnabled);
+        QVERIFY(router.Query(3).m_bChecked);
+        QVERIFY(router.Query(2).m_bEnabled);
+        QVERIFY(!router.Query(4).m_bEnabled);
+    }
+
+    void startUpMakesTheMainWindow()
+    {
+        Program p({u"qe"_s});
+        QCOMPARE(p.frame->windowTitle(), u"青禾测试系统 - qe"_s);
+        QCOMPARE(p.frame->frameGeometry().size(), QSize(750, 540));
+        QVERIFY(!(p.frame->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // without user.mdb the document reports the engine's message and goes
+        // on; then the splash window's check reports the five missing files
+        QCOMPARE(p.platform.boxes.size(), 6);
+        QVERIFY(p.platform.boxes[0].text.startsWith(u"错误信息:"_s));
+        QCOMPARE(p.platform.boxes[0].caption, u"qe"_s);
+        QCOMPARE(p.platform.boxes[1].text,
+                 u"初始化文件'english.txt'时出错,可能是文件已损坏或文件不存在!"_s);
+        QCOMPARE(p.platform.boxes[5].text,
+                 u"初始化文件'user.mdb'时出错,可能是文件已损坏或文件不存在!"_s);
+        QCOMPARE(p.frame->GetActiveDocument()->m_pDB, nullptr);
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
+        QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
+        QCOMPARE(p.frame->PaneText(1), u"用户姓名:NONE        "_s);
+        QCOMPARE(p.frame->PaneText(2), u"用户类型:普通用户    "_s);
+        QCOMPARE(p.frame->PaneText(3), u"记时:0     秒"_s);
+        QVERIFY(!p.frame->ToolBar()->isFloatable());
+        QVERIFY(!p.frame->ToolBar()->isMovable());
+    }
+
+    void splashFlagFromCommandLine_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("splash");
+        QTest::newRow("ordinary start") << QString() << true;
+        QTest::newRow("/Embedding") << u"/Embedding"_s << false;
+        QTest::newRow("-Embedding") << u"-Embedding"_s << false;
+        QTest::newRow("/Automation") << u"/Automation"_s << false;
+        QTest::newRow("-Automation") << u"-Automation"_s << false;
+        QTest::newRow("other switch") << u"--database"_s << true;
+    }
+    void splashFlagFromCommandLine()
+    {
+        QFETCH(QString, argument);
+        QFETCH(bool, splash);
+        QStringList arguments{u"qe"_s};
+        if (!argument.isEmpty())
+            arguments.append(argument);
+        QCOMPARE(CQeApp::ShowSplashFlag(arguments), splash);
+    }
+
+    void enableRules_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<int>>("enabled");
+        QTest::addColumn<QList<int>>("disabled");
+        const QList<int> superOnly{ID_CLEAR_GROUP_SCORES, ID_HISTORY_VIEW, ID_HISTORY_CLEAR,
+                                   ID_SUPER_NEW, ID_SUPER_PASSWORD};
+        const QList<int> always{ID_USER_LOGOFF, ID_CLEAR_PERSONAL_SCORES, ID_QUERY_PERSONAL,
+                                ID_QUERY_GROUP, ID_HELP_TOPICS, ID_HELP_ABOUT, ID_PROGRAM_RESET,
+                                ID_APP_EXIT};
+        QTest::newRow("before any login")
+            << 0 << (always + QList<int>{ID_USER_NEW})
+            << (superOnly + QList<int>{ID_USER_SETTINGS});
+        QTest::newRow("super user") << int(UserKind::Super) << (always + superOnly)
+                                    << QList<int>{ID_USER_SETTINGS, ID_USER_NEW};
+        QTest::newRow("ordinary user")
+            << int(UserKind::Ordinary) << (always + QList<int>{ID_USER_SETTINGS, ID_USER_NEW})
+            << superOnly;
+        QTest::newRow("anonymous user") << int(UserKind::Anonymous)
+                                        << (always + QList<int>{ID_USER_NEW})
+                                        << (superOnly + QList<int>{ID_USER_SETTINGS});
+    }
+    void enableRules()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<int>, enabled);
+        QFETCH(QList<int>, disabled);
+        Program p;
+        CurrentUser.KindCode = kind;
+        for (int id : enabled)
+            QVERIFY2(p.Enabled(id), qPrintable(QString::number(id)));
+        for (int id : disabled)
+            QVERIFY2(!p.Enabled(id), qPrintable(QString::number(id)));
+        for (int id = ID_SCORE_PERSONAL_CHINESE; id <= ID_SCORE_GROUP_SYMBOL; ++id)
+            QVERIFY2(!p.Enabled(id), qPrintable(QString::number(id)));
+    }
+
+    void toolBarFollowsTheRules()
+    {
+        Program p;
+        CurrentUser.KindCode = UserKind::Ordinary;
+        p.frame->CommandBars()->UpdateToolBar();
+        QAction* settings = p.frame->CommandBars()->Action(ID_USER_SETTINGS);
+        QAction* history = p.frame->CommandBars()->Action(ID_HISTORY_VIEW);
+        QVERIFY(settings->isEnabled());
+        QVERIFY(!history->isEnabled());
+        CurrentUser.KindCode = UserKind::Super;
+        p.frame->CommandBars()->UpdateToolBar();
+        QVERIFY(!settings->isEnabled());
+        QVERIFY(history->isEnabled());
+        int buttons = 0;
+        int separators = 0;
+        for (QAction* action : p.frame->ToolBar()->actions())
+            ++(action->isSeparator() ? separators : buttons);
+        QCOMPARE(buttons, 17);
+        QCOMPARE(separators, 4);
+    }
+
+    void checkedPracticeButtonIsPressed()
+    {
+        Program p;
+        CPracticeFixture::WriteFile(u"english.txt"_s, "abc");
+        p.frame->Router().Execute(ID_PRACTICE_ENGLISH);
+        p.frame->CommandBars()->UpdateToolBar();
+        QVERIFY(p.frame->CommandBars()->Action(ID_PRACTICE_ENGLISH)->isChecked());
+        QVERIFY(!p.frame->CommandBars()->Action(ID_PRACTICE_CHINESE)->isChecked());
+    }
+
+    void acceleratorsFirstMatchWins()
+    {
+        Program p;
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CPracticeFixture::WriteFile(u"number.txt"_s, "123 456");
+        QTest::keyClick(p.view, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::Number));
+        QVERIFY(p.platform.modalRuns.isEmpty());  // never the new-user command
+        QTest::keyClick(p.view, Qt::Key_F1);
+        QCOMPARE(p.platform.modalRuns, QStringList{u"CAboutDlg"_s});
+        QTest::keyClick(p.view, Qt::Key_F2);
+        QVERIFY(p.frame->HelpWindow() && p.frame->HelpWindow()->isVisible());
+        QCOMPARE(p.frame->HelpWindow()->source().toString(), u"qrc:/help/index.html"_s);
+        QVERIFY(!p.frame->HelpWindow()->toPlainText().isEmpty());
+        p.platform.AnswerBoxes({IDNO});
+        QTest::keyClick(p.view, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(p.platform.boxes.last().text, u"确定要退出本系统吗?"_s);
+        QVERIFY(p.frame->isVisible());
+    }
+
+    void exitQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("no keeps the program") << int(IDNO) << false;
+        QTest::newRow("yes closes it") << int(IDYES) << true;
+    }
+    void exitQuestion()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        Program p;
+        p.frame->show();
+        CPracticeFixture::WriteFile(u"english.txt"_s, "abc");
+        p.view->OnPracticeEnglish();
+        p.view->OnChar(' ');
+        p.platform.boxes.clear();
+        p.platform.AnswerBoxes({answer});
+        p.frame->Router().Execute(ID_APP_EXIT);
+        QCOMPARE(p.platform.boxes.size(), 1);
+        QCOMPARE(p.platform.boxes[0].caption, u"退出?"_s);
+        QCOMPARE(p.platform.boxes[0].flags, MB_YESNO | MB_ICONQUESTION);
+        QCOMPARE(p.platform.boxes[0].owner, p.frame);
+        QCOMPARE(p.frame->isVisible(), !closed);
+        if (!closed) {
+            QVERIFY(p.view->Session().IsRunning());
+            QCOMPARE(CurrentPracticeKind, int(PracticeKind::English));
+        }
+    }
+
+    void guardedCommandsWithoutDatabase_data()
+    {
+        QTest::addColumn<int>("command");
+        for (int id : {ID_USER_SETTINGS, ID_USER_NEW, ID_CLEAR_PERSONAL_SCORES,
+                       ID_CLEAR_GROUP_SCORES, ID_HISTORY_VIEW, ID_HISTORY_CLEAR, ID_SUPER_NEW,
+                       ID_SUPER_PASSWORD, ID_QUERY_PERSONAL, ID_QUERY_GROUP})
+            QTest::newRow(qPrintable(CommandName(id))) << id;
+    }
+    void guardedCommandsWithoutDatabase()
+    {
+        QFETCH(int, command);
+        Program p;
+        p.platform.boxes.clear();
+        CurrentUser.KindCode = UserKind::Super;
+        QVERIFY(p.frame->Router().Execute(command));
+        QCOMPARE(p.BoxTexts(), QStringList{u"数据库未正确连接!操作无法进行!"_s});
+        QCOMPARE(p.platform.boxes[0].caption, u"qe"_s);
+        QCOMPARE(p.platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        QVERIFY(p.platform.modalRuns.isEmpty());
+    }
+
+    void logOffWithoutDatabaseStillOpensLogin()
+    {
+        Program p;
+        CurrentUser.Name = u"某人"_s;
+        CurrentUser.KindCode = UserKind::Ordinary;
+        p.frame->Router().Execute(ID_USER_LOGOFF);
+        QCOMPARE(p.platform.modalRuns, QStringList{u"CLoginDlg"_s});
+        QCOMPARE(CurrentUser.Name, u"NONE"_s);
+        QCOMPARE(CurrentUser.KindCode, 0);
+        QCOMPARE(p.frame->PaneText(1), u"用户姓名:NONE"_s);
+        QCOMPARE(p.frame->PaneText(2), u"用户类型:普通用户"_s);
+        QVERIFY(p.platform.exits.isEmpty());  // cancelling this login ends nothing
+    }
+
+    void helpNewsAndUpgrade()
+    {
+        Program p;
+        p.platform.boxes.clear();
+        p.frame->Router().Execute(ID_HELP_NEWS);
+        QCOMPARE(p.platform.openedUrls, QStringList{u"qe.example.org"_s});
+        p.frame->Router().Execute(ID_HELP_UPGRADE);
+        QCOMPARE(p.platform.boxes.size(), 1);
+        QCOMPARE(p.platform.boxes[0].text,
+                 u"該版本已是最高版,想了解有关更多信息请到☆◎云帆联盟工作室◎☆\n\n网站 "
+                 u"'http://qe.example.org' 查看,谢谢!"_s);
+        QCOMPARE(p.platform.boxes[0].caption, u"错误!"_s);
+        QCOMPARE(p.platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+    }
+
+    void promptsInPaneZero()
+    {
+        Program p;
+        QStatusTipEvent prompt(CommandPrompt(ID_PRACTICE_ENGLISH));
+        QCoreApplication::sendEvent(p.frame, &prompt);
+        QCOMPARE(p.frame->PaneText(0), u"练习 , 测试您的英文打字速度"_s);
+        QStatusTipEvent none{QString()};
+        QCoreApplication::sendEvent(p.frame, &none);
+        QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
+        QVERIFY(p.frame->statusBar()->currentMessage().isEmpty());
+    }
+
+    void menuBarInOrder()
+    {
+        Program p;
+        QStringList titles;
+        for (QAction* action : p.frame->menuBar()->actions())
+            titles.append(action->text());
+        QCOMPARE(titles, (QStringList{u"程序(&P)"_s, u"练习(&T)"_s, u"操作(&D)"_s,
+                                      u"成绩查詢(S)"_s, u"帮助(&H)"_s}));
+        QMenu* practice = p.frame->menuBar()->actions().at(1)->menu();
+        QCOMPARE(practice->actions().at(2)->text(), u"数字练习\tCtrl+N"_s);
+    }
+
+    void keyboardContextMenuPosition()
+    {
+        Program p;
+        p.frame->show();
+        p.view->OnContextMenu(p.view, QPoint(-1, -1));
+        QCOMPARE(p.platform.popups.size(), 1);
+        QCOMPARE(p.platform.popups[0].point, p.view->mapToGlobal(QPoint(5, 5)));
+        QCOMPARE(p.platform.popups[0].texts.mid(0, 5),
+                 (QStringList{u"当前用户设置(&S)"_s, u"建立新用户(&N)"_s, u"注销当前用户"_s,
+                              u"-"_s, u"练习(&T)"_s}));
+        p.view->OnContextMenu(p.view, QPoint(300, 200));
+        QCOMPARE(p.platform.popups[1].point, QPoint(300, 200));
+    }
+
+    void aboutBox()
+    {
+        Program p;
+        QStringList lines;
+        bool readOnly = false;
+        bool stillOpen = false;
+        QString link;
+        p.platform.DriveDialog([&](QDialog* dialog) {
+            auto* about = static_cast<CAboutDlg*>(dialog);
+            auto* info = about->Item<QPlainTextEdit>(1002);
+            lines = info->toPlainText().split(u'\n');
+            readOnly = info->isReadOnly();
+            link = about->Item<QLabel>(1001)->text();
+            about->ClickButton(1001);
+            stillOpen = about->isVisible();
+            about->ClickButton(1);
+        });
+        p.frame->Router().Execute(ID_HELP_ABOUT);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], u"名称:青禾测试系统(QE)"_s);
+        QCOMPARE(lines[1], u"版本号:V3.0"_s);
+        QVERIFY(lines[2].startsWith(u"作者:"_s) && lines[2].endsWith(u"  云帆联盟工作室"_s));
+        QVERIFY(lines[3].startsWith(u"邮箱:"_s));
+        QVERIFY(CAboutDlg::InformationText().contains(u"\r\n"_s));
+        QVERIFY(!CAboutDlg::InformationText().endsWith(u"\r\n"_s));
+        QVERIFY(readOnly);
+        QCOMPARE(link, u"网址:http://qe.example.org"_s);
+        QCOMPARE(p.platform.openedUrls, QStringList{u"http://qe.example.org"_s});
+        QVERIFY(stillOpen);
+        QCOMPARE(p.platform.unfinishedDialogs, 0);
+    }
+};
+
+QE_TEST_MAIN(TestApp)
+#include "tst_app.moc"
