@@ -187,8 +187,13 @@ QString CMainFrame::PaneText(int index) const
 void CMainFrame::UpdateLockPanes()
 {
     const std::optional<KeyboardLocks> locks = ReadKeyboardLocks();
-    SetPaneText(CapsPane, locks && locks->bCapsLock ? u"大写"_s : QString());
-    SetPaneText(NumPane, locks && locks->bNumLock ? u"数字"_s : QString());
+    const QString caps = locks && locks->bCapsLock ? u"大写"_s : QString();
+    const QString num = locks && locks->bNumLock ? u"数字"_s : QString();
+    // Only a change is written: this runs for every key of the practice.
+    if (PaneText(CapsPane) != caps)
+        SetPaneText(CapsPane, caps);
+    if (PaneText(NumPane) != num)
+        SetPaneText(NumPane, num);
 }
 
 void CMainFrame::OnTimer(int nIDEvent)
