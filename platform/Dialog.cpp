@@ -103,6 +103,14 @@ QString CDialog::GetDlgItemText(int nID) const
     return {};
 }
 
+void CDialog::SelectEditText(int nID)
+{
+    if (auto* edit = Item<QLineEdit>(nID)) {
+        edit->selectAll();
+        edit->setFocus();
+    }
+}
+
 void CDialog::SetDlgItemText(int nID, const QString& text)
 {
     QWidget* widget = GetDlgItem(nID);

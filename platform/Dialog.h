@@ -30,6 +30,9 @@ public:
     template <class T> T* Item(int nID) const { return qobject_cast<T*>(GetDlgItem(nID)); }
     QString GetDlgItemText(int nID) const;
     void SetDlgItemText(int nID, const QString& text);
+    // Selects the whole text of an edit and gives it the focus, so that the
+    // user can type the value again.
+    void SelectEditText(int nID);
 
     // Window timers with their own ids, as on Windows.
     void SetTimer(int nIDEvent, int nElapse);

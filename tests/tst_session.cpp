@@ -205,7 +205,7 @@ private slots:
     }
 
     // A skipped cell counts nowhere, so taking it back counts nothing either.
-    void backspaceOverSkippedCellKeepsCounts()
+    void backspaceAfterSkippedCellKeepsCounts()
     {
         CPracticeFixture f;
         StartChinese(f, QByteArray("  ") + Gb(u"文练"_s));

@@ -213,9 +213,7 @@ bool CLoginDlg::CheckLogin(bool bSuper)
                               bSuper ? u"超级用户密码有误!请注意大小,并重输."_s
                                      : u"普通用户密码有误!请注意大小,并重输."_s,
                               u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
-        auto* pPassword = Item<QLineEdit>(IDC_PASSWORD);
-        pPassword->selectAll();
-        pPassword->setFocus();
+        SelectEditText(IDC_PASSWORD);
         return false;
     }
 

@@ -3,7 +3,6 @@
 #include "platform/Platform.h"
 #include "users/Database.h"
 
-#include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,14 +35,6 @@ bool CNewSuperUserDlg::OnInitDialog()
     return true;
 }
 
-void CNewSuperUserDlg::SelectEdit(int nID)
-{
-    if (auto* edit = Item<QLineEdit>(nID)) {
-        edit->selectAll();
-        edit->setFocus();
-    }
-}
-
 void CNewSuperUserDlg::OnOK()
 {
     if (!m_pSet || !m_pSet->IsOpen())
@@ -55,14 +46,14 @@ void CNewSuperUserDlg::OnOK()
     if (m_strPassword != m_strConfirm) {
         Platform().MessageBox(this, u"对不起,你两次输入的密码不一致,请重新输入!"_s, u"错误!"_s,
                               MB_OK | MB_ICONEXCLAMATION);
-        SelectEdit(IDC_CONFIRM);
+        SelectEditText(IDC_CONFIRM);
         return;
     }
     m_pSet->MoveFirst();
     if (SeekNext(*m_pSet, 0, m_strName)) {
         Platform().MessageBox(this, u"对不起,你输入的用户名已经存在!请重新输入!"_s, u"错误!"_s,
                               MB_OK | MB_ICONEXCLAMATION);
-        SelectEdit(IDC_NAME);
+        SelectEditText(IDC_NAME);
         return;
     }
     m_pSet->AddNew();

@@ -5,7 +5,6 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
-#include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,14 +35,6 @@ bool CSuperPasswordDlg::OnInitDialog()
     return true;
 }
 
-void CSuperPasswordDlg::SelectEdit(int nID)
-{
-    if (auto* edit = Item<QLineEdit>(nID)) {
-        edit->selectAll();
-        edit->setFocus();
-    }
-}
-
 void CSuperPasswordDlg::ShowError(const QString& text)
 {
     Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
@@ -58,7 +49,7 @@ void CSuperPasswordDlg::OnOK()
 
     if (m_strPassword != m_strConfirm) {
         ShowError(u"对不起,你两次输入的密码不一致,请重新输入!"_s);
-        SelectEdit(IDC_CONFIRM);
+        SelectEditText(IDC_CONFIRM);
         return;
     }
     // A stored text holds at most 199 bytes; a longer password would not
@@ -66,7 +57,7 @@ void CSuperPasswordDlg::OnOK()
     if (Gbk::Encode(m_strPassword).size() > MaxPasswordBytes) {
         ShowError(u"对不起,新密码不能超过%1个字节(汉字每个占2个字节),请重新输入!"_s.arg(
             int(MaxPasswordBytes)));
-        SelectEdit(IDC_PASSWORD);
+        SelectEditText(IDC_PASSWORD);
         return;
     }
 

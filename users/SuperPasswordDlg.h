@@ -28,7 +28,6 @@ public:
     const CSlidePlacement& Placement() const { return m_placement; }
 
 private:
-    void SelectEdit(int nID);
     void ShowError(const QString& text);
 
     QString m_strPassword;
