@@ -152,20 +152,20 @@ private slots:
         QTest::addColumn<QList<int>>("disabled");
         const QList<int> superOnly{ID_CLEAR_GROUP_SCORES, ID_HISTORY_VIEW, ID_HISTORY_CLEAR,
                                    ID_SUPER_NEW, ID_SUPER_PASSWORD};
-        const QList<int> always{ID_USER_LOGOFF, ID_CLEAR_PERSONAL_SCORES, ID_QUERY_PERSONAL,
-                                ID_QUERY_GROUP, ID_HELP_TOPICS, ID_HELP_ABOUT, ID_PROGRAM_RESET,
-                                ID_APP_EXIT};
-        QTest::newRow("before any login")
-            << 0 << (always + QList<int>{ID_USER_NEW})
-            << (superOnly + QList<int>{ID_USER_SETTINGS});
+        const QList<int> always{ID_USER_LOGOFF,    ID_CLEAR_PERSONAL_SCORES,
+                                ID_QUERY_PERSONAL, ID_QUERY_GROUP,
+                                ID_HELP_TOPICS,    ID_HELP_ABOUT,
+                                ID_PROGRAM_RESET,  ID_APP_EXIT};
+        QTest::newRow("before any login") << 0 << (always + QList<int>{ID_USER_NEW})
+                                          << (superOnly + QList<int>{ID_USER_SETTINGS});
         QTest::newRow("super user") << int(UserKind::Super) << (always + superOnly)
                                     << QList<int>{ID_USER_SETTINGS, ID_USER_NEW};
         QTest::newRow("ordinary user")
             << int(UserKind::Ordinary) << (always + QList<int>{ID_USER_SETTINGS, ID_USER_NEW})
             << superOnly;
-        QTest::newRow("anonymous user") << int(UserKind::Anonymous)
-                                        << (always + QList<int>{ID_USER_NEW})
-                                        << (superOnly + QList<int>{ID_USER_SETTINGS});
+        QTest::newRow("anonymous user")
+            << int(UserKind::Anonymous) << (always + QList<int>{ID_USER_NEW})
+            << (superOnly + QList<int>{ID_USER_SETTINGS});
     }
     void enableRules()
     {
@@ -220,7 +220,7 @@ private slots:
         CPracticeFixture::WriteFile(u"number.txt"_s, "123 456");
         QTest::keyClick(p.view, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(CurrentPracticeKind, int(PracticeKind::Number));
-        QVERIFY(p.platform.modalRuns.isEmpty());  // never the new-user command
+        QVERIFY(p.platform.modalRuns.isEmpty()); // never the new-user command
         QTest::keyClick(p.view, Qt::Key_F1);
         QCOMPARE(p.platform.modalRuns, QStringList{u"CAboutDlg"_s});
         QTest::keyClick(p.view, Qt::Key_F2);
@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(CurrentUser.KindCode, 0);
         QCOMPARE(p.frame->PaneText(1), u"用户姓名:NONE"_s);
         QCOMPARE(p.frame->PaneText(2), u"用户类型:普通用户"_s);
-        QVERIFY(p.platform.exits.isEmpty());  // cancelling this login ends nothing
+        QVERIFY(p.platform.exits.isEmpty()); // cancelling this login ends nothing
     }
 
     void helpNewsAndUpgrade()
@@ -331,8 +331,8 @@ private slots:
         QStringList titles;
         for (QAction* action : p.frame->menuBar()->actions())
             titles.append(action->text());
-        QCOMPARE(titles, (QStringList{u"程序(&P)"_s, u"练习(&T)"_s, u"操作(&D)"_s,
-                                      u"成绩查詢(S)"_s, u"帮助(&H)"_s}));
+        QCOMPARE(titles, (QStringList{u"程序(&P)"_s, u"练习(&T)"_s, u"操作(&D)"_s, u"成绩查詢(S)"_s,
+                                      u"帮助(&H)"_s}));
         QMenu* practice = p.frame->menuBar()->actions().at(1)->menu();
         QCOMPARE(practice->actions().at(2)->text(), u"数字练习\tCtrl+N"_s);
     }
@@ -345,8 +345,8 @@ private slots:
         QCOMPARE(p.platform.popups.size(), 1);
         QCOMPARE(p.platform.popups[0].point, p.view->mapToGlobal(QPoint(5, 5)));
         QCOMPARE(p.platform.popups[0].texts.mid(0, 5),
-                 (QStringList{u"当前用户设置(&S)"_s, u"建立新用户(&N)"_s, u"注销当前用户"_s,
-                              u"-"_s, u"练习(&T)"_s}));
+                 (QStringList{u"当前用户设置(&S)"_s, u"建立新用户(&N)"_s, u"注销当前用户"_s, u"-"_s,
+                              u"练习(&T)"_s}));
         p.view->OnContextMenu(p.view, QPoint(300, 200));
         QCOMPARE(p.platform.popups[1].point, QPoint(300, 200));
     }

@@ -6,8 +6,6 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
-
-
 using namespace Qt::Literals::StringLiterals;
 
 // A whole practice, from the typed keys to the stored score row.

@@ -3,7 +3,6 @@
 #include "platform/Platform.h"
 #include "users/Database.h"
 
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

@@ -26,7 +26,6 @@ public:
     const CSlidePlacement& Placement() const { return m_placement; }
 
 private:
-
     QString m_strName = QStringLiteral("NONE");
     QString m_strPassword;
     QString m_strConfirm;

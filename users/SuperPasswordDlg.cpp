@@ -5,7 +5,6 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
