@@ -1,5 +1,6 @@
 #include "app/SplashWnd.h"
 
+#include "platform/Dao.h"
 #include "platform/Dispatch.h"
 #include "platform/MainWindow.h"
 #include "platform/Platform.h"
@@ -115,7 +116,12 @@ void CSplashWnd::CheckDataFiles()
         {u"number.txt"_s, strInitialising},       {u"punctuate.txt"_s, strInitialising},
         {u"user.mdb"_s, strInitialising},
     };
+    // A lab's shared PostgreSQL database is no file of the working
+    // directory: a missing user.mdb is then no fault to report.
+    const bool bFileDatabase = !CDaoDatabase::IsServerTarget(CDaoDatabase::DefaultTarget());
     for (const auto& file : files) {
+        if (file.strFile == u"user.mdb"_s && !bFileDatabase)
+            continue;
         if (QFileInfo::exists(file.strFile))
             DrawProgress(file.strProgress);
         else

@@ -55,6 +55,8 @@ public:
     // Where the program's database lives: the --database option given to
     // SetTarget, else QE_DATABASE, else "user.mdb" in the working directory.
     static QString DefaultTarget();
+    // True for a PostgreSQL address, false for a database file.
+    static bool IsServerTarget(const QString& target);
     static void SetTarget(const QString& target);
 
     // One transaction for passes over many rows.

@@ -206,6 +206,11 @@ bool CDaoDatabase::IsOpen() const
     return d->bOpen;
 }
 
+bool CDaoDatabase::IsServerTarget(const QString& target)
+{
+    return IsPostgresUrl(target);
+}
+
 QString CDaoDatabase::DefaultTarget()
 {
     if (!g_strTarget.isEmpty())

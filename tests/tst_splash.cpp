@@ -1,4 +1,5 @@
 #include "app/SplashWnd.h"
+#include "platform/Dao.h"
 #include "platform/ScriptedPlatform.h"
 #include "res/Resources.h"
 #include "tests/FakeMainWindow.h"
@@ -119,6 +120,19 @@ private slots:
         // A repaint after the check shows the picture alone.
         const QImage repainted = splash->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(repainted, splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32));
+    }
+
+    // With a lab's PostgreSQL database there is no user.mdb to miss.
+    void serverDatabaseNeedsNoFile()
+    {
+        CScriptedPlatform platform;
+        MakeFiles({u"user.mdb"_s});
+        CDaoDatabase::SetTarget(u"postgresql://qe@127.0.0.1:1/qe"_s);
+        CFakeMainWindow mainWindow;
+        CSplashWnd::ShowSplash(&mainWindow);
+        CDaoDatabase::SetTarget(QString());
+        QVERIFY(CSplashWnd::s_pInstance);
+        QVERIFY(platform.boxes.isEmpty());
     }
 
     void missingFiles_data()
