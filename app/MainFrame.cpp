@@ -132,6 +132,8 @@ bool CMainFrame::CreateStatusBar()
     for (int i = 0; i < texts.size(); ++i) {
         auto* pane = new QLabel(texts[i], bar);
         if (i == 0) {
+            // The prompt pane takes the room left and never pushes the others.
+            pane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             bar->addWidget(pane, 1);
         } else {
             pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -64,8 +64,12 @@ QWidget* CreateEdit(const DialogControlTemplate& c, QWidget* parent)
         return edit;
     }
     auto* edit = new QLineEdit(parent);
-    if (c.HasStyle(u"password"))
+    if (c.HasStyle(u"password")) {
         edit->setEchoMode(QLineEdit::Password);
+        // Masked as a Windows edit box masks, with '*': the style's wide dot
+        // would let a box that does not scroll take far fewer characters.
+        edit->setStyleSheet(u"lineedit-password-character: 42"_s);
+    }
     edit->setReadOnly(c.HasStyle(u"readonly"));
     if (c.nLimit > 0)
         edit->setMaxLength(c.nLimit);

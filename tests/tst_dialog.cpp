@@ -222,6 +222,9 @@ private slots:
         // Without horizontal scrolling typing stops when the box is full.
         QVERIFY2(password.size() > 0 && password.size() < 60, qPrintable(password));
         QVERIFY(passwordWidth < passwordRoom);
+        // Masked narrowly, a box as wide as the login's still takes a password
+        // of the ten characters that registration allows.
+        QVERIFY2(password.size() >= 10, qPrintable(QString::number(password.size())));
         // A box that scrolls takes more than it can show.
         QCOMPARE(longNumber, QString(40, u'7'));
     }

@@ -1,0 +1,541 @@
+#!/usr/bin/env python3
+"""Drives the built program on a private X server as a person would.
+
+Usage: realwindow.py QE_BINARY DATA_DIR OUTPUT_DIR
+
+Starts Xvfb (no window manager), makes a fresh working directory with the
+shipped practice texts and a new database holding one pupil, then logs in,
+practises English and Chinese, opens the personal score query and quits,
+checking the windows, the screen and the database along the way.
+Screenshots land in OUTPUT_DIR for a reviewer.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+MAIN_CAPTION = "青禾测试系统 - qe"
+LOGIN_CAPTION = "青禾打字测试系统(V 3.0)----登录"
+END_QUESTION_CAPTION = "提示!"
+RESULT_CAPTION = "你的此次练习成绩"
+QUERY_CAPTION = "查询成绩..."
+EXIT_CAPTION = "退出?"
+SPLASH_SIZE = (326, 240)
+
+PUPIL = {
+    "name": "lihua",
+    "class": "三年级二班",
+    "student_no": "20240117",
+    "password": "hua2024",
+}
+
+LINE_HEIGHT = 16
+CHAR_WIDTH = 8
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+    print("ok:", message, flush=True)
+
+
+class Session:
+    def __init__(self, qe, data, out):
+        self.qe = os.path.abspath(qe)
+        self.data = os.path.abspath(data)
+        self.out = os.path.abspath(out)
+        self.xvfb = None
+        self.program = None
+        self.work = None
+        self.env = None
+        self.log = None
+
+    # --- processes -------------------------------------------------------
+
+    def start_display(self):
+        read_end, write_end = os.pipe()
+        # -displayfd lets the server pick a free display number itself.
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
+             "-screen", "0", "1024x768x24"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip().isdigit():
+            raise Failure("Xvfb did not report a display")
+        env = dict(os.environ)
+        for name in ("QE_DATABASE", "QT_IM_MODULE", "XMODIFIERS", "WAYLAND_DISPLAY"):
+            env.pop(name, None)
+        env["DISPLAY"] = ":" + number.decode().strip()
+        env["QT_QPA_PLATFORM"] = "xcb"
+        self.env = env
+        print("display", env["DISPLAY"], flush=True)
+
+    def make_work_dir(self):
+        self.work = tempfile.mkdtemp(prefix="qe-realwindow.")
+        self.env["XDG_CONFIG_HOME"] = os.path.join(self.work, "config")
+        for name in ("chinese.txt", "english.txt", "number.txt", "punctuate.txt"):
+            shutil.copy(os.path.join(self.data, name), self.work)
+        made = subprocess.run(
+            [self.qe, "--create-database", "--super-user", "老师", "--password", "laoshi1"],
+            cwd=self.work, env=self.env, capture_output=True, text=True, timeout=30)
+        check(made.returncode == 0 and os.path.exists(self.db_path()),
+              "a new database is made (%s)" % made.stdout.strip().replace("\n", " "))
+        self.sql("INSERT INTO user (name, class, student_no, password, kind) "
+                 "VALUES ('%s', '%s', '%s', '%s', '普通用户')"
+                 % (PUPIL["name"], PUPIL["class"], PUPIL["student_no"], PUPIL["password"]))
+
+    def db_path(self):
+        return os.path.join(self.work, "user.mdb")
+
+    def sql(self, statement):
+        done = subprocess.run(["sqlite3", "-separator", "\t", self.db_path(), statement],
+                              capture_output=True, text=True, timeout=30)
+        if done.returncode != 0:
+            raise Failure("sqlite3 failed: " + done.stderr.strip())
+        return [line.split("\t") for line in done.stdout.splitlines()]
+
+    def start_program(self):
+        self.log = open(os.path.join(self.out, "qe.log"), "w")
+        self.program = subprocess.Popen([self.qe], cwd=self.work, env=self.env,
+                                        stdout=self.log, stderr=subprocess.STDOUT)
+        return time.monotonic()
+
+    def stop(self):
+        for process in (self.program, self.xvfb):
+            if process and process.poll() is None:
+                process.kill()
+                process.wait()
+        if self.log:
+            self.log.close()
+        if self.work:
+            shutil.rmtree(self.work, ignore_errors=True)
+
+    def x(self, *args, check_rc=True):
+        done = subprocess.run(list(args), env=self.env, capture_output=True, text=True,
+                              timeout=30)
+        if check_rc and done.returncode != 0:
+            raise Failure("%s failed: %s" % (" ".join(args), done.stderr.strip()))
+        return done.stdout
+
+    # --- windows ---------------------------------------------------------
+
+    def windows(self):
+        """The program's mapped windows: id -> (caption, x, y, width, height)."""
+        found = {}
+        ids = self.x("xdotool", "search", "--onlyvisible", "--pid", str(self.program.pid),
+                     check_rc=False).split()
+        for wid in ids:
+            info = self.x("xwininfo", "-id", wid, check_rc=False)
+            fields = {}
+            for line in info.splitlines():
+                key, _, value = line.strip().partition(":")
+                fields[key] = value.strip()
+            if fields.get("Map State") != "IsViewable":
+                continue
+            caption = self.x("xdotool", "getwindowname", wid, check_rc=False).rstrip("\n")
+            try:
+                found[wid] = (caption, int(fields["Absolute upper-left X"]),
+                              int(fields["Absolute upper-left Y"]), int(fields["Width"]),
+                              int(fields["Height"]))
+            except (KeyError, ValueError):
+                continue  # unmapped or destroyed between the calls
+        return found
+
+    def wait_for(self, predicate, what, timeout=15):
+        deadline = time.monotonic() + timeout
+        while True:
+            if self.program.poll() is not None:
+                raise Failure("the program ended (status %s) while waiting for %s"
+                              % (self.program.returncode, what))
+            result = predicate()
+            if result:
+                return result
+            if time.monotonic() > deadline:
+                raise Failure("timed out waiting for " + what)
+            time.sleep(0.02)
+
+    def window_named(self, caption):
+        for wid, info in self.windows().items():
+            if info[0] == caption:
+                return wid, info
+        return None
+
+    def wait_window(self, caption, timeout=15):
+        return self.wait_for(lambda: self.window_named(caption), "window '%s'" % caption,
+                             timeout)
+
+    def wait_gone(self, caption, timeout=15):
+        self.wait_for(lambda: not self.window_named(caption),
+                      "window '%s' to close" % caption, timeout)
+
+    def focus(self, wid):
+        self.x("xdotool", "windowfocus", "--sync", wid)
+
+    def key(self, *keys):
+        self.x("xdotool", "key", "--delay", "60", *keys)
+
+    def type(self, text, delay=40):
+        self.x("xdotool", "type", "--delay", str(delay), text)
+
+    # --- screen ----------------------------------------------------------
+
+    def screenshot(self, name):
+        path = os.path.join(self.out, name)
+        self.x("import", "-window", "root", path)
+        print("screenshot", path, flush=True)
+        return Image(path)
+
+
+class Image:
+    def __init__(self, path):
+        size = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True,
+                              text=True, check=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"],
+                                  capture_output=True, check=True).stdout
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    def reds(self, window):
+        """The red points inside a window (x, y, w, h): pure red and the
+        antialiased edges of red glyphs, but not grey or black."""
+        wx, wy, ww, wh = window
+        found = set()
+        for y in range(wy, wy + wh):
+            start = 3 * (y * self.width + wx)
+            row = self.rgb[start:start + 3 * ww]
+            for i in range(0, 3 * ww, 3):
+                r = row[i]
+                if r >= 160 and r - max(row[i + 1], row[i + 2]) >= 80:
+                    found.add((wx + i // 3, y))
+        return found
+
+    def count(self, left, top, width, height, test):
+        return sum(1 for y in range(top, top + height) for x in range(left, left + width)
+                   if test(self.pixel(x, y)))
+
+
+def is_dark(p):
+    return max(p) < 100
+
+
+def geometry(info):
+    return info[1:5]
+
+
+def check_red_cells(image, window, before, text, mistakes, cell_width, label):
+    """Checks the practice line cell by cell by its newly red characters.
+
+    before holds the red pixels of the window before anything was typed
+    (the tool bar's icons may have some). The new red pixels must form one
+    text line at the left of the view, which spans the window's width;
+    each correctly typed cell holds red pixels, each mistyped one none,
+    though it still shows its (black) practice character. Blank cells show
+    nothing either way.
+    """
+    wx, wy, _, _ = window
+    red = image.reds(window) - before
+    check(red, "%s: red characters appeared" % label)
+    top = min(y for _, y in red)
+    bottom = max(y for _, y in red)
+    right = max(x for x, _ in red)
+    check(bottom - top < LINE_HEIGHT, "%s: the red pixels lie on one text line (y %d-%d,"
+          " %d px below the window's top)" % (label, top, bottom, top - wy))
+    check(right < wx + cell_width * len(text),
+          "%s: no red pixels right of the typed cells" % label)
+    # The glyphs start a pixel or two below the top of their line.
+    band_top = max(wy, top - 3)
+    for i, ch in enumerate(text):
+        if ch.isspace():
+            continue
+        left = wx + i * cell_width
+        reds = sum(1 for x, y in red
+                   if left <= x < left + cell_width and band_top <= y < band_top + LINE_HEIGHT)
+        darks = image.count(left, band_top, cell_width, LINE_HEIGHT, is_dark)
+        if i not in mistakes:
+            check(reds > 0, "%s: cell %d '%s' (typed correctly) is red (%d pixels)"
+                  % (label, i, ch, reds))
+        else:
+            check(reds == 0 and darks > 0, "%s: cell %d '%s' (mistyped) shows its character"
+                  " in black, not red (%d dark pixels)" % (label, i, ch, darks))
+
+
+def longest_run(points, y):
+    """The longest horizontal run of points in row y."""
+    xs = sorted(x for x, py in points if py == y)
+    longest = run = 0
+    for i, x in enumerate(xs):
+        run = run + 1 if i and x == xs[i - 1] + 1 else 1
+        longest = max(longest, run)
+    return longest
+
+
+def practice_screen(session, window, name):
+    """Waits until the credits have given way to the practice text; returns
+    the red pixels left (the tool bar's icons have some).
+
+    The credits' underlined red title and red rule are long red runs; a
+    tool bar icon is 16 pixels wide.
+    """
+    def shown():
+        reds = session.screenshot(name).reds(window)
+        longest = max((longest_run(reds, y) for _, y in reds), default=0)
+        return [reds] if longest <= 16 else None
+    return session.wait_for(shown, "the practice screen")[0]
+
+
+def wait_typed(session, window, name, before, last_cell_left):
+    """Waits until the cell of the last character typed has turned red."""
+    def shown():
+        image = session.screenshot(name)
+        red = image.reds(window) - before
+        return image if any(x >= last_cell_left for x, _ in red) else None
+    return session.wait_for(shown, "the typed characters on the screen")
+
+
+def spare_keycodes(session, count):
+    spare = []
+    for line in session.x("xmodmap", "-pke").splitlines():
+        code, _, syms = line.partition("=")
+        if code.startswith("keycode") and not syms.strip():
+            spare.append(int(code.split()[1]))
+    if len(spare) < count:
+        raise Failure("fewer than %d spare keycodes" % count)
+    return spare[-count:]
+
+
+def choose_mistakes(text, wanted):
+    """The wanted positions, each moved onto the next visible character."""
+    chosen = []
+    for i in wanted:
+        while text[i].isspace() or i in chosen:
+            i += 1
+        chosen.append(i)
+    return chosen
+
+
+def with_mistakes(text, positions, wrong):
+    typed = list(text)
+    for i in positions:
+        typed[i] = wrong[0] if text[i] != wrong[0] else wrong[1]
+    return "".join(typed)
+
+
+def run(session):
+    session.start_display()
+    session.make_work_dir()
+    started = session.start_program()
+
+    # Start-up: the splash picture, then the login a second later.
+    def splash():
+        for wid, info in session.windows().items():
+            if (info[3], info[4]) == SPLASH_SIZE:
+                return wid, info
+        return None
+
+    splash_id, splash_info = session.wait_for(splash, "the splash picture")
+    splash_at = time.monotonic()
+    print("the splash window is mapped %.2f s after the start" % (splash_at - started))
+    shot = session.screenshot("01-splash.png")
+    # The picture, not an empty window of one colour.
+    sx, sy, sw, sh = geometry(splash_info)
+    colours = {shot.pixel(x, y) for y in range(sy, sy + sh) for x in range(sx, sx + sw)}
+    check(len(colours) > 100, "the splash window (%dx%d) shows a picture (%d colours)"
+          % (sw, sh, len(colours)))
+    login_id, _ = session.wait_window(LOGIN_CAPTION)
+    delay = time.monotonic() - splash_at
+    check(0.5 <= delay <= 3.0, "the login dialog follows the splash after %.2f s" % delay)
+    check(splash_id not in session.windows(), "the splash picture is gone")
+
+    # Log in as the pupil.
+    # The dialog opens with the kind list focused (普通用户 is preselected);
+    # Tab leads to the name, then the password.
+    session.focus(login_id)
+    session.key("Tab")
+    session.type(PUPIL["name"])
+    session.key("Tab")
+    session.type(PUPIL["password"])
+    session.key("Return")
+    session.wait_gone(LOGIN_CAPTION)
+    main_id, main = session.wait_window(MAIN_CAPTION)
+    check(set(session.windows()) == {main_id}, "after the login only the main window is open")
+    logins = session.sql("SELECT name FROM loginhistory")
+    check([PUPIL["name"]] in logins, "the login is recorded in loginhistory")
+    session.screenshot("02-main-window.png")
+
+    # English practice: 40 characters, 4 of them wrong.
+    with open(os.path.join(session.data, "english.txt"), "rb") as f:
+        english = f.read().replace(b"\r", b"").replace(b"\n", b"").decode("ascii")
+    target = english[:40]
+    mistakes = choose_mistakes(target, [3, 11, 22, 35])
+    typed = with_mistakes(target, mistakes, "xq")
+    session.focus(main_id)
+    session.key("ctrl+e")
+    before = practice_screen(session, geometry(main), "03-english-practice.png")
+    session.key("space")
+    clock_started = time.monotonic()
+    session.type(typed)
+    shot = wait_typed(session, geometry(main), "03-english-practice.png", before,
+                      main[1] + (len(target) - 1) * CHAR_WIDTH)
+    check(set(session.windows()) == {main_id}, "no message interrupted the English practice")
+    check_red_cells(shot, geometry(main), before, target, mistakes, CHAR_WIDTH, "English")
+    # At least two ticks of the one-second practice clock.
+    time.sleep(max(0.0, clock_started + 3.2 - time.monotonic()))
+    session.key("Escape")
+    question_id, _ = session.wait_window(END_QUESTION_CAPTION)
+    session.focus(question_id)
+    session.key("Return")
+    result_id, _ = session.wait_window(RESULT_CAPTION)
+    session.screenshot("04-result-dialog.png")
+    session.focus(result_id)
+    session.key("Return")
+    session.wait_gone(RESULT_CAPTION)
+    session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
+
+    rows = session.sql("SELECT * FROM score")
+    check(len(rows) == 1, "one score row is stored: %s" % rows)
+    row = rows[0]
+    correct = len(target) - len(mistakes)
+    seconds = int(row[8])
+    check(row[0] == PUPIL["name"] and row[1] == PUPIL["student_no"],
+          "the row names the pupil")
+    check(row[3] == "英文测试", "field 3 holds 英文测试")
+    check(seconds >= 2, "the stored seconds (%d) cover two clock ticks" % seconds)
+    check(int(row[5]) == correct // seconds,
+          "the English speed %s = %d correct / %d s" % (row[5], correct, seconds))
+    accuracy = int(correct / len(target) * 100)
+    check(int(row[9]) == accuracy, "the accuracy %s = int(%d/%d*100)"
+          % (row[9], correct, len(target)))
+    check(row[4] == row[6] == row[7] == "", "the other kinds' speeds are empty")
+
+    # Chinese practice, characters typed through the keyboard.
+    with open(os.path.join(session.data, "chinese.txt"), "rb") as f:
+        chinese = f.read().decode("gbk").replace("\r", "").replace("\n", "")
+    target = chinese[:5]
+    mistakes = choose_mistakes(target, [2])
+    typed = with_mistakes(target, mistakes, "中文")
+    # xdotool types a character only if a key of the keyboard map yields it.
+    needed = sorted(set(typed))
+    mapping = []
+    for code, ch in zip(spare_keycodes(session, len(needed)), needed):
+        mapping += ["-e", "keycode %d = U%04X" % (code, ord(ch))]
+    session.x("xmodmap", *mapping)
+    session.focus(main_id)
+    session.key("ctrl+c")
+    before = practice_screen(session, geometry(main), "05-chinese-practice.png")
+    session.key("space")
+    session.type(typed, delay=80)
+    shot = wait_typed(session, geometry(main), "05-chinese-practice.png", before,
+                      main[1] + (len(target) - 1) * 2 * CHAR_WIDTH)
+    check(set(session.windows()) == {main_id}, "no message interrupted the Chinese practice")
+    check_red_cells(shot, geometry(main), before, target, mistakes, 2 * CHAR_WIDTH, "Chinese")
+
+    # The personal score query, through the menu bar by keyboard: Alt+T
+    # opens 练习(&T); two steps right reach 成绩查詢(S), whose first item is
+    # 个人成绩.
+    session.key("alt+t", "Right", "Right", "Return")
+    query_id, query = session.wait_window(QUERY_CAPTION)
+    shot = session.screenshot("06-score-query.png")
+    check_query_rows(shot, geometry(query), 1)
+    session.focus(query_id)
+    session.key("Return")
+    session.wait_gone(QUERY_CAPTION)
+
+    # The exit question: No keeps the program, Yes ends it.
+    session.focus(main_id)
+    session.key("ctrl+x")
+    exit_id, _ = session.wait_window(EXIT_CAPTION)
+    session.screenshot("07-exit-question.png")
+    session.focus(exit_id)
+    session.key("n")
+    session.wait_gone(EXIT_CAPTION)
+    check(session.program.poll() is None and main_id in session.windows(),
+          "answering No keeps the program running")
+    session.focus(main_id)
+    session.key("ctrl+x")
+    exit_id, _ = session.wait_window(EXIT_CAPTION)
+    session.focus(exit_id)
+    session.key("y")
+    try:
+        status = session.program.wait(timeout=15)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end after Yes")
+    check(status == 0, "answering Yes ends the program with status %d" % status)
+
+
+def text_lines(image, left, top, width, height):
+    """The bands of rows (top, bottom) that hold dark (text) pixels."""
+    lines = []
+    for y in range(top, top + height):
+        if image.count(left, y, width, 1, is_dark):
+            if lines and y - lines[-1][1] <= 2:
+                lines[-1][1] = y
+            else:
+                lines.append([y, y])
+    return lines
+
+
+def check_query_rows(image, window, expected):
+    """Counts the text lines in the upper half of the dialog's list: the
+    header and one line per listed row."""
+    wx, wy, ww, wh = window
+    # The list stands at (6,6) 396 by 240 of the 409 by 273 dialog units;
+    # a few pixels in from its frame, and clear of the scroll bar below.
+    left = wx + ww * 6 // 409 + 4
+    right = wx + ww * 402 // 409 - 4
+    top = wy + wh * 6 // 273 + 2
+    bottom = wy + wh * 246 // 273
+    lines = text_lines(image, left, top, right - left, (bottom - top) // 2)
+    check(len(lines) == 1 + expected, "the score query lists the header and %d row(s):"
+          " text lines at %s" % (expected, lines))
+
+
+def main(argv):
+    if len(argv) != 4:
+        print(__doc__, file=sys.stderr)
+        return 2
+    qe, data, out = argv[1:]
+    os.makedirs(out, exist_ok=True)
+    for name in os.listdir(out):
+        if name.endswith(".png"):
+            os.remove(os.path.join(out, name))  # no stale pictures from an earlier run
+    print("screenshots and log in", os.path.abspath(out), flush=True)
+    session = Session(qe, data, out)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    began = time.monotonic()
+    try:
+        run(session)
+    except Failure as failure:
+        print("FAIL:", failure, flush=True)
+        try:
+            if session.program and session.program.poll() is None:
+                session.screenshot("failure.png")
+        except Exception:
+            pass
+        return 1
+    finally:
+        session.stop()
+    print("passed in %.1f s" % (time.monotonic() - began))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
