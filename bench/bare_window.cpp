@@ -1,6 +1,6 @@
 // The floor for the start-up and keystroke figures: a bare Qt window of the
 // main window's size with a menu, a status bar and a central widget that
-// echoes each typed character in the practice font size.
+// echoes each typed character, with a cursor after it, in the practice font.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -20,7 +20,8 @@ class CEchoView : public QWidget
 public:
     CEchoView()
     {
-        QFont font(u"monospace"_s);
+        QFont font;
+        font.setFamilies({u"Noto Sans Mono CJK SC"_s, u"monospace"_s});
         font.setPixelSize(16);
         setFont(font);
         setFocusPolicy(Qt::StrongFocus);
@@ -36,7 +37,8 @@ protected:
             return;
         }
         m_strTyped += event->text();
-        update(CellRect(int(m_strTyped.size()) - 1));
+        const int typed = int(m_strTyped.size());
+        update(CellRect(typed - 1).united(CellRect(typed)));
     }
     void paintEvent(QPaintEvent* event) override
     {
@@ -47,6 +49,7 @@ protected:
             if (cell.intersects(event->rect()))
                 painter.drawText(cell, Qt::AlignLeft | Qt::AlignBottom, m_strTyped.mid(i, 1));
         }
+        painter.drawText(CellRect(int(m_strTyped.size())), Qt::AlignLeft | Qt::AlignBottom, u"_"_s);
     }
 
 private:

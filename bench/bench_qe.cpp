@@ -276,15 +276,20 @@ private:
     bool m_bScoresFull = false;
 };
 
+// A database error ends a benchmark as skipped, with the engine's message.
 void BM_LoginScan(benchmark::State& state, CBenchDatabase* db)
 {
-    db->Activate();
-    for (auto _ : state) {
-        CDaoRecordset rs(db->Db());
-        if (!OpenScan(rs, Sql::ScanUsers) || SeekNext(rs, 0, u"nobody"_s)) {
-            state.SkipWithError("the scan failed or found a missing name");
-            break;
+    try {
+        db->Activate();
+        for (auto _ : state) {
+            CDaoRecordset rs(db->Db());
+            if (!OpenScan(rs, Sql::ScanUsers) || SeekNext(rs, 0, u"nobody"_s)) {
+                state.SkipWithError("the scan failed or found a missing name");
+                break;
+            }
         }
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
     }
 }
 
@@ -292,62 +297,70 @@ void BM_LoginScan(benchmark::State& state, CBenchDatabase* db)
 // and painted.
 void BM_ScoreQuery(benchmark::State& state, CBenchDatabase* db, int scope)
 {
-    db->Activate();
-    db->EnsureScores();
-    CScriptedPlatform& platform = *g_pPlatform;
-    CurrentUser.Name = u"Li"_s;
-    int listed = 0;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        platform.DriveDialog([&](QDialog* dialog) {
-            for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
-                QCoreApplication::processEvents();
-            dialog->repaint();
-            state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-            listed = static_cast<CScoreQueryDlg*>(dialog)->m_listScore->GetItemCount();
-            dialog->reject();
-        });
-        timer.start();
-        ScoreQueryScope = scope;
-        CScoreQueryDlg dlg;
-        dlg.DoModal();
+    try {
+        db->Activate();
+        db->EnsureScores();
+        CScriptedPlatform& platform = *g_pPlatform;
+        CurrentUser.Name = u"Li"_s;
+        int listed = 0;
+        for (auto _ : state) {
+            QElapsedTimer timer;
+            platform.DriveDialog([&](QDialog* dialog) {
+                for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
+                    QCoreApplication::processEvents();
+                dialog->repaint();
+                state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+                listed = static_cast<CScoreQueryDlg*>(dialog)->m_listScore->GetItemCount();
+                dialog->reject();
+            });
+            timer.start();
+            ScoreQueryScope = scope;
+            CScoreQueryDlg dlg;
+            dlg.DoModal();
+        }
+        const int expected = scope == ScoreScope::Personal ? RowCount / 10 : RowCount;
+        if (listed != expected)
+            state.SkipWithError("the query listed a wrong number of rows");
+        state.counters["rows_listed"] = listed;
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
     }
-    const int expected = scope == ScoreScope::Personal ? RowCount / 10 : RowCount;
-    if (listed != expected)
-        state.SkipWithError("the query listed a wrong number of rows");
-    state.counters["rows_listed"] = listed;
 }
 
 // The whole clearing dialog: its scan for the count, then the deleting pass
 // with the progress bar (the dialog's timer tick comes at once).
 void BM_GroupClearing(benchmark::State& state, CBenchDatabase* db)
 {
-    db->Activate();
-    CScriptedPlatform& platform = *g_pPlatform;
-    int deleted = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        db->EnsureScores();
-        state.ResumeTiming();
-        QElapsedTimer timer;
-        platform.DriveDialog([&](QDialog* dialog) {
-            auto* dlg = static_cast<CClearGroupScoresDlg*>(dialog);
-            for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
-                QCoreApplication::processEvents();
-            dlg->OnTimer(1);
-            state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-            deleted = dlg->m_wndProgress->value();
-        });
-        timer.start();
-        {
-            CClearGroupScoresDlg dlg;
-            dlg.DoModal();
+    try {
+        db->Activate();
+        CScriptedPlatform& platform = *g_pPlatform;
+        int deleted = 0;
+        for (auto _ : state) {
+            state.PauseTiming();
+            db->EnsureScores();
+            state.ResumeTiming();
+            QElapsedTimer timer;
+            platform.DriveDialog([&](QDialog* dialog) {
+                auto* dlg = static_cast<CClearGroupScoresDlg*>(dialog);
+                for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
+                    QCoreApplication::processEvents();
+                dlg->OnTimer(1);
+                state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+                deleted = dlg->m_wndProgress->value();
+            });
+            timer.start();
+            {
+                CClearGroupScoresDlg dlg;
+                dlg.DoModal();
+            }
+            db->ScoresCleared();
         }
-        db->ScoresCleared();
+        if (deleted != RowCount)
+            state.SkipWithError("the clearing did not delete every row");
+        state.counters["rows_deleted"] = deleted;
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
     }
-    if (deleted != RowCount)
-        state.SkipWithError("the clearing did not delete every row");
-    state.counters["rows_deleted"] = deleted;
 }
 
 void RegisterDatabase(CBenchDatabase* db, int clearings)

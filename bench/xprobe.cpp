@@ -1,7 +1,9 @@
 // The X side of the start-up and keystroke benchmarks, a small XTEST probe:
-//   xprobe launch CMD [ARG...]   starts CMD and prints "PID MS": the time from
-//                                just before the fork until the first top-level
-//                                window is mapped; CMD keeps running
+//   xprobe launch LOG CMD [ARG...]
+//                                starts CMD (output to LOG) and prints "PID MS":
+//                                the time from just before the fork until the
+//                                first top-level window is mapped; CMD keeps
+//                                running
 //   xprobe type FILE             injects the bytes of FILE as key presses with
 //                                no delay between keys
 //   xprobe latency WINDOW COUNT TEXT [GAP_MS] [POLL_US]
@@ -95,7 +97,7 @@ Display* OpenDisplay()
     return d;
 }
 
-int Launch(char** argv)
+int Launch(const char* log, char** argv)
 {
     Display* d = OpenDisplay();
     const Window root = DefaultRootWindow(d);
@@ -109,6 +111,12 @@ int Launch(char** argv)
         return 1;
     if (pid == 0) {
         setsid(); // the program outlives the probe
+        const int out = open(log, O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (out >= 0) {
+            dup2(out, STDOUT_FILENO);
+            dup2(out, STDERR_FILENO);
+            close(out);
+        }
         execvp(argv[0], argv);
         _exit(127);
     }
@@ -273,14 +281,14 @@ int Latency(Window window, int count, const std::string& text, int gapMs, int po
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "launch" && argc > 2)
-        return Launch(argv + 2);
+    if (command == "launch" && argc > 3)
+        return Launch(argv[2], argv + 3);
     if (command == "type" && argc == 3)
         return Type(argv[2]);
     if (command == "latency" && argc >= 5)
         return Latency(Window(std::strtoul(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4],
                        argc > 5 ? std::atoi(argv[5]) : 40, argc > 6 ? std::atoi(argv[6]) : 250);
-    std::fprintf(stderr, "usage: xprobe launch CMD [ARG...] | type FILE | "
+    std::fprintf(stderr, "usage: xprobe launch LOG CMD [ARG...] | type FILE | "
                          "latency WINDOW COUNT TEXT [GAP_MS] [POLL_US]\n");
     return 2;
 }
