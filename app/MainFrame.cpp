@@ -156,7 +156,10 @@ void CMainFrame::CenterOnWorkArea()
 
 void CMainFrame::SetPaneText(int index, const QString& text)
 {
-    if (QLabel* pane = m_aPanes.value(index)) {
+    // A changed pane shows at once; an unchanged one is left alone, since the
+    // lock panes are set again on every key press and release.
+    QLabel* pane = m_aPanes.value(index);
+    if (pane && pane->text() != text) {
         pane->setText(text);
         pane->repaint();
     }

@@ -425,7 +425,7 @@ int main(int argc, char** argv)
             QUrl url(cluster);
             url.setPath(u'/' + postgresName);
             postgres = std::make_unique<CBenchDatabase>(u"postgresql"_s, url.toString());
-            RegisterDatabase(postgres.get(), 2);
+            RegisterDatabase(postgres.get(), 1);
         }
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench: %s\n", e.what());
