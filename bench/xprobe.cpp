@@ -126,7 +126,12 @@ int Launch(const char* log, char** argv)
             XEvent event;
             XNextEvent(d, &event);
             if (event.type == MapNotify && event.xmap.event == root) {
-                std::printf("%d %.1f\n", int(pid), MsSince(start));
+                const double ms = MsSince(start);
+                std::printf("%d %.1f\n", int(pid), ms);
+                XWindowAttributes attributes;
+                if (XGetWindowAttributes(d, event.xmap.window, &attributes))
+                    std::fprintf(stderr, "xprobe: first window %dx%d\n", attributes.width,
+                                 attributes.height);
                 return 0;
             }
         }
