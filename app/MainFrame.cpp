@@ -180,8 +180,10 @@ void CMainFrame::UpdateLockPanes()
 
 void CMainFrame::OnTimer(int nIDEvent)
 {
-    if (nIDEvent == ClockTimer)
+    if (nIDEvent == ClockTimer) {
         m_clock.Tick(Platform().CurrentTime());
+        UpdateLockPanes();
+    }
 }
 
 void CMainFrame::TrackPopupMenu(int nMenuId, const QPoint& screenPoint)
@@ -303,7 +305,13 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this && !QApplication::activeModalWidget()) {
-            UpdateLockPanes();
+            // While the program has the keyboard the locks change only with
+            // their own keys. Reading them is a round trip to the X server,
+            // which would otherwise stand between every key and its echo;
+            // a change made elsewhere shows at the next clock tick.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock)
+                UpdateLockPanes();
             if (type == QEvent::KeyPress && TranslateAccelerator(*static_cast<QKeyEvent*>(event)))
                 return true;
         }
