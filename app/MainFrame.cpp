@@ -174,7 +174,10 @@ void CMainFrame::CenterOnWorkArea()
 
 void CMainFrame::SetPaneText(int index, const QString& text)
 {
-    if (QLabel* pane = m_aPanes.value(index)) {
+    // A changed pane shows at once; an unchanged one is left alone, since the
+    // lock panes are set again on every key press and release.
+    QLabel* pane = m_aPanes.value(index);
+    if (pane && pane->text() != text) {
         pane->setText(text);
         pane->repaint();
     }
@@ -200,8 +203,10 @@ void CMainFrame::UpdateLockPanes()
 
 void CMainFrame::OnTimer(int nIDEvent)
 {
-    if (nIDEvent == ClockTimer)
+    if (nIDEvent == ClockTimer) {
         m_clock.Tick(Platform().CurrentTime());
+        UpdateLockPanes();
+    }
 }
 
 void CMainFrame::TrackPopupMenu(int nMenuId, const QPoint& screenPoint)
@@ -323,7 +328,13 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this && !QApplication::activeModalWidget()) {
-            UpdateLockPanes();
+            // While the program has the keyboard the locks change only with
+            // their own keys. Reading them is a round trip to the X server,
+            // which would otherwise stand between every key and its echo;
+            // a change made elsewhere shows at the next clock tick.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock)
+                UpdateLockPanes();
             if (type == QEvent::KeyPress && TranslateAccelerator(*static_cast<QKeyEvent*>(event)))
                 return true;
         }

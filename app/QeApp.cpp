@@ -8,7 +8,9 @@
 #include "res/CommandIds.h"
 #include "res/Resources.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFont>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,6 +40,12 @@ bool CQeApp::InitInstance(const QStringList& arguments)
     // with the application name "qe" below it.
     QCoreApplication::setOrganizationName(u"QE青禾中英文测试系统"_s);
     QCoreApplication::setApplicationName(LoadString(57344));
+    // Menus, tool bar and status bar take their Chinese glyphs from the
+    // Simplified Chinese face, like the dialogs and the credit screen;
+    // without it the fallback is the Japanese face, one font more to load.
+    QFont font = QApplication::font();
+    font.setFamilies({font.family(), u"Noto Sans CJK SC"_s});
+    QApplication::setFont(font);
 
     // The one document template: the document, then the frame with its view.
     m_pDocument = std::make_unique<CQeDoc>();

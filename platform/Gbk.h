@@ -27,5 +27,9 @@ constexpr bool IsLeadByte(unsigned char byte)
 // the distance from top to the text baseline.
 void DrawColumns(QPainter& painter, int x, int top, int lineHeight, int baseline, int charWidth,
                  const QByteArray& bytes);
+// The same, drawing only the columns that meet the pixel columns
+// visibleLeft to visibleRight; the others are passed over, not drawn.
+void DrawColumns(QPainter& painter, int x, int top, int lineHeight, int baseline, int charWidth,
+                 const QByteArray& bytes, int visibleLeft, int visibleRight);
 
 } // namespace Gbk

@@ -7,12 +7,21 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// The grid columns a repaint draws (first to last, inclusive).
+struct Columns
+{
+    int first;
+    int last;
+    bool Meets(int column, int count) const { return column <= last && column + count > first; }
+};
 
 constexpr int PracticePixelSize = 16;
 const QColor Red(255, 0, 0);
@@ -26,11 +35,12 @@ int Baseline()
 }
 
 void DrawAt(QPainter& painter, int line, int gridColumn, const QByteArray& bytes,
-            const QColor& colour)
+            const QColor& colour, const Columns& columns)
 {
     painter.setPen(colour);
     Gbk::DrawColumns(painter, gridColumn * CharWidth, line * LineHeight, LineHeight, Baseline(),
-                     CharWidth, bytes);
+                     CharWidth, bytes, columns.first * CharWidth,
+                     (columns.last + 1) * CharWidth - 1);
 }
 
 // Text drawn with its top at y, either from x or centred on x, opaquely.
@@ -79,53 +89,83 @@ void CViewPainter::DrawPractice(QPainter& painter, const QRect& dirty) const
     // neighbouring lines are drawn too, in the order of a full repaint.
     const int firstLine = std::max(0, dirty.top() / LineHeight - 1);
     const int lastLine = std::min(2 * CQeDoc::Rows - 1, dirty.bottom() / LineHeight + 1);
+    // The same holds for the columns beside the dirty ones; the others are
+    // not drawn at all, so that a keystroke draws a few cells, not lines.
+    const int firstColumn = std::max(0, dirty.left() / CharWidth - 1);
+    const int lastColumn = dirty.right() / CharWidth + 1;
     if (CurrentPracticeKind == PracticeKind::Chinese) {
-        DrawDoubleByte(painter, firstLine, lastLine);
-        DrawCursor(painter, "__", 2 * CurrentColumn);
+        DrawDoubleByte(painter, firstLine, lastLine, firstColumn, lastColumn);
+        DrawCursor(painter, "__", 2 * CurrentColumn, firstColumn, lastColumn);
     } else {
-        DrawSingleByte(painter, firstLine, lastLine);
-        DrawCursor(painter, "_", CurrentColumn);
+        DrawSingleByte(painter, firstLine, lastLine, firstColumn, lastColumn);
+        DrawCursor(painter, "_", CurrentColumn, firstColumn, lastColumn);
     }
 }
 
-void CViewPainter::DrawDoubleByte(QPainter& painter, int firstLine, int lastLine) const
+// Correct cells are drawn red over their own background; their black glyph
+// is left out of the line first, which halves the glyphs of a typed line.
+void CViewPainter::DrawDoubleByte(QPainter& painter, int firstLine, int lastLine, int firstColumn,
+                                  int lastColumn) const
 {
+    const Columns columns{firstColumn, lastColumn};
     for (int line = firstLine; line <= lastLine; ++line) {
         const int r = line / 2;
-        const bool practiceLine = line % 2 == 0;
-        DrawAt(painter, line, 0, practiceLine ? m_doc.m_aTextLine[r] : m_doc.m_aTypedLine[r],
-               Black);
-        if (!practiceLine || r > CurrentRow)
+        if (line % 2 == 1 || r > CurrentRow) {
+            DrawAt(painter, line, 0, line % 2 == 1 ? m_doc.m_aTypedLine[r] : m_doc.m_aTextLine[r],
+                   Black, columns);
             continue;
-        const int lastCell = r < CurrentRow ? CQeDoc::Cells - 1 : CurrentColumn;
-        for (int c = 0; c <= lastCell && c < CQeDoc::Cells; ++c) {
+        }
+        const int lastTyped = r < CurrentRow ? CQeDoc::Cells - 1 : CurrentColumn;
+        QByteArray black = m_doc.m_aTextLine[r];
+        QVarLengthArray<int, CQeDoc::Cells> red;
+        qsizetype offset = 0;
+        for (int c = 0; c < CQeDoc::Cells; ++c) {
             const QByteArray text = m_doc.TextCell(r, c);
-            if (m_doc.TypedCell(r, c) == text)
-                DrawAt(painter, line, 2 * c, text, Red);
+            if (c <= lastTyped && columns.Meets(2 * c, 2) && m_doc.TypedCell(r, c) == text) {
+                black.replace(offset, text.size(), QByteArray(text.size(), ' '));
+                red.append(c);
+            }
+            offset += text.size();
         }
+        DrawAt(painter, line, 0, black, Black, columns);
+        for (int c : red)
+            DrawAt(painter, line, 2 * c, m_doc.TextCell(r, c), Red, columns);
     }
 }
 
-void CViewPainter::DrawSingleByte(QPainter& painter, int firstLine, int lastLine) const
+void CViewPainter::DrawSingleByte(QPainter& painter, int firstLine, int lastLine, int firstColumn,
+                                  int lastColumn) const
 {
+    const Columns columns{firstColumn, lastColumn};
     for (int line = firstLine; line <= lastLine; ++line) {
         const int r = line / 2;
-        const bool practiceLine = line % 2 == 0;
-        const char* bytes = practiceLine ? m_doc.m_enText[r] : m_doc.m_enTyped[r];
-        DrawAt(painter, line, 0, QByteArray(bytes, CQeDoc::Columns), Black);
-        if (!practiceLine || r > CurrentRow)
+        if (line % 2 == 1 || r > CurrentRow) {
+            const char* bytes = line % 2 == 1 ? m_doc.m_enTyped[r] : m_doc.m_enText[r];
+            DrawAt(painter, line, 0, QByteArray::fromRawData(bytes, CQeDoc::Columns), Black,
+                   columns);
             continue;
-        const int lastColumn = r < CurrentRow ? CQeDoc::Columns - 1 : CurrentColumn;
-        for (int c = 0; c <= lastColumn && c < CQeDoc::Columns; ++c) {
-            if (m_doc.m_enTyped[r][c] == m_doc.m_enText[r][c])
-                DrawAt(painter, line, c, QByteArray(1, m_doc.m_enText[r][c]), Red);
         }
+        const int lastTyped = std::min({r < CurrentRow ? CQeDoc::Columns - 1 : CurrentColumn,
+                                        columns.last, CQeDoc::Columns - 1});
+        QByteArray black(m_doc.m_enText[r], CQeDoc::Columns);
+        QVarLengthArray<int, CQeDoc::Columns> red;
+        for (int c = columns.first; c <= lastTyped; ++c) {
+            if (m_doc.m_enTyped[r][c] == m_doc.m_enText[r][c]) {
+                black[c] = ' ';
+                red.append(c);
+            }
+        }
+        DrawAt(painter, line, 0, black, Black, columns);
+        for (int c : red)
+            DrawAt(painter, line, c, QByteArray(1, m_doc.m_enText[r][c]), Red, columns);
     }
 }
 
-void CViewPainter::DrawCursor(QPainter& painter, const char* cursor, int gridColumn) const
+void CViewPainter::DrawCursor(QPainter& painter, const char* cursor, int gridColumn,
+                              int firstColumn, int lastColumn) const
 {
-    DrawAt(painter, 2 * CurrentRow + 1, gridColumn, QByteArray(cursor), Black);
+    DrawAt(painter, 2 * CurrentRow + 1, gridColumn, QByteArray(cursor), Black,
+           Columns{firstColumn, lastColumn});
 }
 
 void CViewPainter::DrawCredits(QPainter& painter, int width, const QFont& title,

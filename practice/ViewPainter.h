@@ -30,9 +30,13 @@ public:
                      const QFont& footer) const;
 
 private:
-    void DrawDoubleByte(QPainter& painter, int firstLine, int lastLine) const;
-    void DrawSingleByte(QPainter& painter, int firstLine, int lastLine) const;
-    void DrawCursor(QPainter& painter, const char* cursor, int gridColumn) const;
+    // Lines firstLine to lastLine, grid columns firstColumn to lastColumn.
+    void DrawDoubleByte(QPainter& painter, int firstLine, int lastLine, int firstColumn,
+                        int lastColumn) const;
+    void DrawSingleByte(QPainter& painter, int firstLine, int lastLine, int firstColumn,
+                        int lastColumn) const;
+    void DrawCursor(QPainter& painter, const char* cursor, int gridColumn, int firstColumn,
+                    int lastColumn) const;
 
     const CQeDoc& m_doc;
 };

@@ -1,0 +1,299 @@
+// The X side of the start-up and keystroke benchmarks, a small XTEST probe:
+//   xprobe launch LOG CMD [ARG...]
+//                                starts CMD (output to LOG) and prints "PID MS":
+//                                the time from just before the fork until the
+//                                first top-level window is mapped; CMD keeps
+//                                running
+//   xprobe type FILE             injects the bytes of FILE as key presses with
+//                                no delay between keys
+//   xprobe latency WINDOW COUNT TEXT [GAP_MS] [POLL_US]
+//                                injects COUNT keys (TEXT repeated) and times
+//                                each one until the window's pixels change
+// Key injection picks the keycode of each character and holds Shift when the
+// character is on the shifted level.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Key
+{
+    KeyCode code = 0;
+    bool shift = false;
+};
+
+KeySym CharKeySym(unsigned char ch)
+{
+    switch (ch) {
+    case ' ':
+        return XK_space;
+    case '\t':
+        return XK_Tab;
+    case '\r':
+    case '\n':
+        return XK_Return;
+    default:
+        // Latin-1 keysyms equal the character codes.
+        return ch >= 0x20 && ch < 0x7F ? KeySym(ch) : NoSymbol;
+    }
+}
+
+Key KeyFor(Display* d, unsigned char ch)
+{
+    const KeySym sym = CharKeySym(ch);
+    Key key;
+    if (sym == NoSymbol)
+        return key;
+    key.code = XKeysymToKeycode(d, sym);
+    if (key.code == 0)
+        return key;
+    key.shift = XkbKeycodeToKeysym(d, key.code, 0, 0) != sym &&
+                XkbKeycodeToKeysym(d, key.code, 0, 1) == sym;
+    return key;
+}
+
+void Press(Display* d, const Key& key, KeyCode shift)
+{
+    if (key.shift)
+        XTestFakeKeyEvent(d, shift, True, CurrentTime);
+    XTestFakeKeyEvent(d, key.code, True, CurrentTime);
+    XTestFakeKeyEvent(d, key.code, False, CurrentTime);
+    if (key.shift)
+        XTestFakeKeyEvent(d, shift, False, CurrentTime);
+}
+
+Display* OpenDisplay()
+{
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) {
+        std::fprintf(stderr, "xprobe: cannot open the display\n");
+        std::exit(1);
+    }
+    return d;
+}
+
+int Launch(const char* log, char** argv)
+{
+    Display* d = OpenDisplay();
+    const Window root = DefaultRootWindow(d);
+    XSelectInput(d, root, SubstructureNotifyMask);
+    XSync(d, False);
+    fcntl(ConnectionNumber(d), F_SETFD, FD_CLOEXEC);
+
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid < 0)
+        return 1;
+    if (pid == 0) {
+        setsid(); // the program outlives the probe
+        const int out = open(log, O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (out >= 0) {
+            dup2(out, STDOUT_FILENO);
+            dup2(out, STDERR_FILENO);
+            close(out);
+        }
+        execvp(argv[0], argv);
+        _exit(127);
+    }
+    const int fd = ConnectionNumber(d);
+    while (MsSince(start) < 30000) {
+        while (XPending(d)) {
+            XEvent event;
+            XNextEvent(d, &event);
+            if (event.type == MapNotify && event.xmap.event == root) {
+                const double ms = MsSince(start);
+                std::printf("%d %.1f\n", int(pid), ms);
+                XWindowAttributes attributes;
+                if (XGetWindowAttributes(d, event.xmap.window, &attributes))
+                    std::fprintf(stderr, "xprobe: first window %dx%d\n", attributes.width,
+                                 attributes.height);
+                return 0;
+            }
+        }
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(fd, &fds);
+        timeval tv{0, 100000};
+        select(fd + 1, &fds, nullptr, nullptr, &tv);
+    }
+    std::fprintf(stderr, "xprobe: no window was mapped within 30 s\n");
+    std::printf("%d -1\n", int(pid));
+    return 1;
+}
+
+int Type(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    Display* d = OpenDisplay();
+    const KeyCode shift = XKeysymToKeycode(d, XK_Shift_L);
+    std::vector<Key> keys;
+    for (unsigned char ch : text) {
+        const Key key = KeyFor(d, ch);
+        if (key.code == 0) {
+            std::fprintf(stderr, "xprobe: no key for byte 0x%02x\n", ch);
+            return 1;
+        }
+        keys.push_back(key);
+    }
+    for (const Key& key : keys)
+        Press(d, key, shift);
+    XSync(d, False);
+    std::printf("%zu\n", keys.size());
+    return 0;
+}
+
+struct Region
+{
+    int x, y, w, h;
+};
+
+// XDestroyImage is a macro.
+int DestroyImage(XImage* image)
+{
+    return XDestroyImage(image);
+}
+
+using ImagePtr = std::unique_ptr<XImage, int (*)(XImage*)>;
+
+ImagePtr Grab(Display* d, const Region& r)
+{
+    return ImagePtr(XGetImage(d, DefaultRootWindow(d), r.x, r.y, unsigned(r.w), unsigned(r.h),
+                              AllPlanes, ZPixmap),
+                    DestroyImage);
+}
+
+bool Same(const XImage* a, const XImage* b)
+{
+    return std::memcmp(a->data, b->data, size_t(a->bytes_per_line) * size_t(a->height)) == 0;
+}
+
+// The rows of the region where two grabs differ, or {-1, -1}.
+std::pair<int, int> ChangedRows(const XImage* a, const XImage* b)
+{
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < a->height; ++y) {
+        const size_t offset = size_t(y) * size_t(a->bytes_per_line);
+        if (std::memcmp(a->data + offset, b->data + offset, size_t(a->bytes_per_line)) != 0) {
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    }
+    return {first, last};
+}
+
+double Percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(double(values.size()) * p))];
+}
+
+int Latency(Window window, int count, const std::string& text, int gapMs, int pollUs)
+{
+    Display* d = OpenDisplay();
+    const KeyCode shift = XKeysymToKeycode(d, XK_Shift_L);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, window, &attributes)) {
+        std::fprintf(stderr, "xprobe: no window 0x%lx\n", window);
+        return 1;
+    }
+    int x = 0;
+    int y = 0;
+    Window child;
+    XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+    // The status bar at the foot of a window changes by itself (a clock), so
+    // the first key looks above it; the others look only at the pixel rows
+    // the first one changed.
+    Region region{x, y, attributes.width, std::max(1, attributes.height - 60)};
+    std::vector<double> latencies;
+    int timeouts = 0;
+    int unsteady = 0;
+    for (int i = 0; i < count; ++i) {
+        const Key key = KeyFor(d, static_cast<unsigned char>(text[size_t(i) % text.size()]));
+        ImagePtr before = Grab(d, region);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ImagePtr idle = Grab(d, region);
+        if (!Same(before.get(), idle.get()))
+            ++unsteady;
+        const auto start = Clock::now();
+        Press(d, key, shift);
+        XFlush(d);
+        double ms = -1;
+        ImagePtr changed(nullptr, DestroyImage);
+        while (MsSince(start) < 1000) {
+            ImagePtr now = Grab(d, region);
+            if (!Same(idle.get(), now.get())) {
+                ms = MsSince(start);
+                changed = std::move(now);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(pollUs));
+        }
+        if (ms < 0) {
+            ++timeouts;
+        } else {
+            latencies.push_back(ms);
+            if (i == 0) {
+                const auto [first, last] = ChangedRows(idle.get(), changed.get());
+                const int top = std::max(0, first - 2);
+                region =
+                    Region{x, y + top, attributes.width, std::min(region.h - top, last + 3 - top)};
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
+    }
+    if (latencies.empty()) {
+        std::printf("SUMMARY keys=%d changed=0 timeouts=%d\n", count, timeouts);
+        return 1;
+    }
+    std::printf("SUMMARY keys=%d changed=%zu timeouts=%d unsteady=%d min=%.2f median=%.2f "
+                "p90=%.2f max=%.2f\n",
+                count, latencies.size(), timeouts, unsteady, Percentile(latencies, 0),
+                Percentile(latencies, 0.5), Percentile(latencies, 0.9), Percentile(latencies, 1.0));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "launch" && argc > 3)
+        return Launch(argv[2], argv + 3);
+    if (command == "type" && argc == 3)
+        return Type(argv[2]);
+    if (command == "latency" && argc >= 5)
+        return Latency(Window(std::strtoul(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4],
+                       argc > 5 ? std::atoi(argv[5]) : 40, argc > 6 ? std::atoi(argv[6]) : 250);
+    std::fprintf(stderr, "usage: xprobe launch LOG CMD [ARG...] | type FILE | "
+                         "latency WINDOW COUNT TEXT [GAP_MS] [POLL_US]\n");
+    return 2;
+}
