@@ -1,16 +1,14 @@
-#include "platform/Dao.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "tests/FakeMainWindow.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/LogOff.h"
 #include "users/LoginDlg.h"
 #include "users/SlideWindow.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QSqlQuery>
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,26 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 enum { IDC_KIND = 1004, IDC_NAME = 1005, IDC_PASSWORD = 1025 };
-
-CLoginDlg* Login(QDialog* dialog)
-{
-    return static_cast<CLoginDlg*>(dialog);
-}
-
-QComboBox* Kind(QDialog* dialog)
-{
-    return Login(dialog)->Item<QComboBox>(IDC_KIND);
-}
-
-QComboBox* Name(QDialog* dialog)
-{
-    return Login(dialog)->Item<QComboBox>(IDC_NAME);
-}
-
-QLineEdit* Password(QDialog* dialog)
-{
-    return Login(dialog)->Item<QLineEdit>(IDC_PASSWORD);
-}
+enum Setup { Connected, NoDb, NoHistoryTable };
 
 QStringList Items(QComboBox* combo)
 {
@@ -47,49 +26,24 @@ QStringList Items(QComboBox* combo)
     return items;
 }
 
-// Types a name and password and presses OK, as the user would.
-CScriptedPlatform::DialogDriver TypeAndLogin(int nKind, const QString& name,
-                                             const QString& password)
+// Rows in a deliberately unsorted order, and a name stored twice.
+void FillUsers(CTestDatabase& db)
 {
-    return [=](QDialog* dialog) {
-        if (nKind != 1)
-            Login(dialog)->ChooseItem(IDC_KIND, nKind);
-        Name(dialog)->setEditText(name);
-        Password(dialog)->setText(password);
-        Login(dialog)->ClickButton(1);
-        // A login that did not succeed leaves the dialog open: cancel it.
-        if (dialog->isVisible())
-            Login(dialog)->ClickButton(2);
-    };
+    const QString kind = u"普通用户"_s;
+    db.Insert(u"user"_s, {u"Zed"_s, u"三班"_s, u"9"_s, u"zz"_s, kind});
+    db.Insert(u"user"_s, {u"Alice"_s, u"一班"_s, u"1001"_s, u"secret"_s, kind});
+    db.Insert(u"user"_s, {u"同名"_s, u"一班"_s, u"1"_s, u"first"_s, kind});
+    db.Insert(u"user"_s, {u"同名"_s, u"二班"_s, u"2"_s, u"second"_s, kind});
+    db.Insert(u"supperuser"_s, {u"admin"_s, u"Root1"_s});
+    db.Insert(u"supperuser"_s, {u"root"_s, u"pw2"_s});
 }
 
-struct Snapshot
+void TypeLogin(CLoginDlg* dlg, int nKind, const QString& name, const QString& password)
 {
-    QStringList texts;
-    int nKindCode = 0;
-    static Snapshot Of(const CCurrentUser& user)
-    {
-        return {{user.Name, user.Class, user.StudentNo, user.Password, user.KindText},
-                user.KindCode};
-    }
-    bool operator==(const Snapshot&) const = default;
-};
-
-// Field 0..7 of every loginhistory row, null fields as "<null>".
-QList<QStringList> History(CDaoDatabase* db)
-{
-    QList<QStringList> rows;
-    CDaoRecordset rs(db);
-    rs.Open(dbOpenDynaset, Sql::ScanLoginHistory);
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        QStringList row;
-        for (int i = 0; i < 8; ++i) {
-            const CDaoFieldValue value = rs.GetFieldValue(i);
-            row.append(value.IsNull() ? u"<null>"_s : VariantToText(value));
-        }
-        rows.append(row);
-    }
-    return rows;
+    if (nKind != 1)
+        dlg->ChooseItem(IDC_KIND, nKind);
+    dlg->Item<QComboBox>(IDC_NAME)->setEditText(name);
+    dlg->Item<QLineEdit>(IDC_PASSWORD)->setText(password);
 }
 
 } // namespace
@@ -105,18 +59,16 @@ private slots:
         QTest::addColumn<int>("axis");
         QTest::addColumn<QPoint>("start");
         QTest::addColumn<int>("end");
-        QTest::addColumn<QPoint>("expected");
-        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QPoint>("expected"); // (333, 222): not moved, not shown
         QTest::newRow("x stops on the last step before end")
-            << 120 << QPoint(0, 40) << 100 << QPoint(96, 40) << true;
+            << 120 << QPoint(0, 40) << 100 << QPoint(96, 40);
         QTest::newRow("y reaches end on an exact step")
-            << 121 << QPoint(30, 5) << 29 << QPoint(30, 29) << true;
+            << 121 << QPoint(30, 5) << 29 << QPoint(30, 29);
         QTest::newRow("start equal to end is one step")
-            << 121 << QPoint(7, 50) << 50 << QPoint(7, 50) << true;
+            << 121 << QPoint(7, 50) << 50 << QPoint(7, 50);
         QTest::newRow("start past end does not move")
-            << 121 << QPoint(10, 200) << 100 << QPoint(333, 222) << false;
-        QTest::newRow("other axis does not move")
-            << 122 << QPoint(0, 0) << 500 << QPoint(333, 222) << false;
+            << 121 << QPoint(10, 200) << 100 << QPoint(333, 222);
+        QTest::newRow("other axis does not move") << 122 << QPoint(0, 0) << 500 << QPoint(333, 222);
     }
     void slideWindow()
     {
@@ -124,320 +76,231 @@ private slots:
         QFETCH(QPoint, start);
         QFETCH(int, end);
         QFETCH(QPoint, expected);
-        QFETCH(bool, shown);
         QWidget window;
-        window.resize(50, 40);
-        window.move(333, 222);
+        window.setGeometry(333, 222, 50, 40);
         SlideWindow(&window, axis, start.x(), start.y(), end);
         QCOMPARE(window.pos(), expected);
         QCOMPARE(window.size(), QSize(50, 40));
-        QCOMPARE(window.isVisible(), shown);
+        QCOMPARE(window.isVisible(), expected != QPoint(333, 222));
     }
 
-    void openingState()
+    // Opening, then switching kinds and cancelling: nobody is logged in.
+    void openingAndKindChoice()
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"user"_s, {u"王五"_s, u"二班"_s, u"3"_s, u"w"_s, u"普通用户"_s});
-        db.Insert(u"user"_s, {u"张三"_s, u"一班"_s, u"1"_s, u"z"_s, u"普通用户"_s});
-        db.Insert(u"user"_s, {u"李四"_s, u"一班"_s, u"2"_s, u"l"_s, u"普通用户"_s});
-        db.Insert(u"supperuser"_s, {u"admin"_s, u"pw"_s});
+        FillUsers(db);
         CurrentUser.KindCode = UserKind::Super;
-        const Snapshot before = Snapshot::Of(CurrentUser);
+        const QStringList before = UserTexts();
 
-        QString kindText, nameText, password;
-        QStringList kinds, names;
-        int nKindCode = 0;
-        bool bNameEnabled = false;
+        QStringList seen, kinds, names, superNames, anonymousNames, ordinaryNames;
+        QList<int> codes;
+        bool bEnabled = false, bAnonymousDisabled = false;
         QPoint pos, normal;
-        platform.DriveDialog([&](QDialog* dialog) {
-            kindText = Kind(dialog)->currentText();
-            kinds = Items(Kind(dialog));
-            names = Items(Name(dialog));
-            nameText = Name(dialog)->currentText();
-            password = Password(dialog)->text();
-            bNameEnabled = Name(dialog)->isEnabled() && Password(dialog)->isEnabled();
-            nKindCode = Login(dialog)->KindCode();
-            pos = dialog->pos();
-            normal = Login(dialog)->NormalPosition();
-            Login(dialog)->ClickButton(2);
+        Drive<CLoginDlg>(platform, [&](CLoginDlg* dlg) {
+            auto* kind = dlg->Item<QComboBox>(IDC_KIND);
+            auto* name = dlg->Item<QComboBox>(IDC_NAME);
+            auto* password = dlg->Item<QLineEdit>(IDC_PASSWORD);
+            kinds = Items(kind);
+            names = Items(name);
+            seen << kind->currentText() << name->currentText() << password->text();
+            bEnabled = name->isEnabled() && password->isEnabled();
+            codes << dlg->KindCode();
+            pos = dlg->pos();
+            normal = dlg->NormalPosition();
+
+            password->setText(u"typed"_s);
+            dlg->ChooseItem(IDC_KIND, 0);
+            superNames = Items(name);
+            seen << name->currentText() << password->text();
+            codes << dlg->KindCode();
+            dlg->ChooseItem(IDC_KIND, 2);
+            anonymousNames = Items(name);
+            bAnonymousDisabled = !name->isEnabled() && !password->isEnabled() && kind->isEnabled();
+            codes << dlg->KindCode();
+            dlg->ChooseItem(IDC_KIND, 1);
+            ordinaryNames = Items(name);
+            seen << name->currentText();
+            codes << dlg->KindCode();
+            dlg->ClickButton(2);
         });
         CLoginDlg dlg;
         QCOMPARE(dlg.DoModal(), IDCANCEL);
 
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(kinds, (QStringList{u"超级用户"_s, u"普通用户"_s, u"匿名用户"_s}));
-        QCOMPARE(kindText, u"普通用户"_s);
-        QCOMPARE(names, (QStringList{u"王五"_s, u"张三"_s, u"李四"_s}));
-        QCOMPARE(nameText, QString());
-        QCOMPARE(password, QString());
-        QVERIFY(bNameEnabled);
-        QCOMPARE(nKindCode, int(UserKind::Ordinary));
-        // The dialog chose "ordinary", but nobody logged in.
-        QCOMPARE(Snapshot::Of(CurrentUser), before);
+        QCOMPARE(names, (QStringList{u"Zed"_s, u"Alice"_s, u"同名"_s, u"同名"_s}));
+        QCOMPARE(superNames, (QStringList{u"admin"_s, u"root"_s}));
+        QCOMPARE(anonymousNames, superNames);
+        QCOMPARE(ordinaryNames, names);
+        QCOMPARE(seen, (QStringList{u"普通用户"_s, QString(), QString(), u"root"_s, u"typed"_s,
+                                    u"同名"_s}));
+        QVERIFY(bEnabled);
+        QVERIFY(bAnonymousDisabled);
+        QCOMPARE(codes, (QList<int>{UserKind::Ordinary, UserKind::Super, UserKind::Anonymous,
+                                    UserKind::Ordinary}));
+        QCOMPARE(UserTexts(), before);
         // Slid in from the top: rests on the last 12-pixel step above the centre.
         QCOMPARE(pos.x(), normal.x());
         QVERIFY2(pos.y() <= normal.y() && normal.y() - pos.y() < 12,
                  qPrintable(u"top %1, centred top %2"_s.arg(pos.y()).arg(normal.y())));
         QCOMPARE(pos.y() % 12, 0);
         // Cancel slid it out downwards to the bottom of the work area.
-        QVERIFY(dlg.pos().y() <= dlg.WorkArea().y() + dlg.WorkArea().height());
-        QVERIFY(dlg.pos().y() > dlg.WorkArea().y() + dlg.WorkArea().height() - 12);
+        const int bottom = dlg.WorkArea().y() + dlg.WorkArea().height();
+        QVERIFY(dlg.pos().y() <= bottom && dlg.pos().y() > bottom - 12);
     }
 
-    void kindChanges()
+    void login_data()
     {
-        CScriptedPlatform platform;
-        CTestDatabase db;
-        db.Insert(u"user"_s, {u"张三"_s, u"一班"_s, u"1"_s, u"z"_s, u"普通用户"_s});
-        db.Insert(u"supperuser"_s, {u"admin"_s, u"pw"_s});
-        db.Insert(u"supperuser"_s, {u"root"_s, u"pw2"_s});
-
-        QStringList superNames, anonymousNames, ordinaryNames;
-        QString superShown, ordinaryShown, keptPassword;
-        int nSuperCode = 0, nAnonymousCode = 0, nOrdinaryCode = 0;
-        bool bAnonymousName = true, bAnonymousPassword = true, bAnonymousKind = false;
-        platform.DriveDialog([&](QDialog* dialog) {
-            Password(dialog)->setText(u"typed"_s);
-            Login(dialog)->ChooseItem(IDC_KIND, 0);
-            superNames = Items(Name(dialog));
-            superShown = Name(dialog)->currentText();
-            nSuperCode = Login(dialog)->KindCode();
-            keptPassword = Password(dialog)->text();
-
-            Login(dialog)->ChooseItem(IDC_KIND, 2);
-            anonymousNames = Items(Name(dialog));
-            bAnonymousName = Name(dialog)->isEnabled();
-            bAnonymousPassword = Password(dialog)->isEnabled();
-            bAnonymousKind = Kind(dialog)->isEnabled();
-            nAnonymousCode = Login(dialog)->KindCode();
-
-            Login(dialog)->ChooseItem(IDC_KIND, 1);
-            ordinaryNames = Items(Name(dialog));
-            ordinaryShown = Name(dialog)->currentText();
-            nOrdinaryCode = Login(dialog)->KindCode();
-            Login(dialog)->ClickButton(2);
-        });
-        CLoginDlg dlg;
-        dlg.DoModal();
-
-        QCOMPARE(superNames, (QStringList{u"admin"_s, u"root"_s}));
-        QCOMPARE(superShown, u"root"_s);
-        QCOMPARE(nSuperCode, int(UserKind::Super));
-        QCOMPARE(keptPassword, u"typed"_s);
-        QCOMPARE(anonymousNames, superNames);
-        QVERIFY(!bAnonymousName);
-        QVERIFY(!bAnonymousPassword);
-        QVERIFY(bAnonymousKind);
-        QCOMPARE(nAnonymousCode, int(UserKind::Anonymous));
-        QCOMPARE(ordinaryNames, QStringList{u"张三"_s});
-        QCOMPARE(ordinaryShown, u"张三"_s);
-        QCOMPARE(nOrdinaryCode, int(UserKind::Ordinary));
-        QCOMPARE(CurrentUser.KindCode, 0);
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("pick"); // index in the name list, -1: typed
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QStringList>("user");
+        QTest::addColumn<QStringList>("history"); // fields 0 to 3 and 7
+        const QString ordinary = QString::number(UserKind::Ordinary);
+        QTest::newRow("typed ordinary name")
+            << 1 << -1 << u"Alice"_s << u"secret"_s
+            << QStringList{u"Alice"_s, u"一班"_s, u"1001"_s, u"secret"_s, u"普通用户"_s, ordinary}
+            << QStringList{u"Alice"_s, u"一班"_s, u"1001"_s, u"普通用户"_s, u"用户登录"_s};
+        QTest::newRow("name picked from the list")
+            << 1 << 0 << QString() << u"zz"_s
+            << QStringList{u"Zed"_s, u"三班"_s, u"9"_s, u"zz"_s, u"普通用户"_s, ordinary}
+            << QStringList{u"Zed"_s, u"三班"_s, u"9"_s, u"普通用户"_s, u"用户登录"_s};
+        QTest::newRow("name stored twice: the first row's password")
+            << 1 << -1 << u"同名"_s << u"first"_s
+            << QStringList{u"同名"_s, u"一班"_s, u"1"_s, u"first"_s, u"普通用户"_s, ordinary}
+            << QStringList{u"同名"_s, u"一班"_s, u"1"_s, u"普通用户"_s, u"用户登录"_s};
+        QTest::newRow("super user: no class or number in the history")
+            << 0 << -1 << u"admin"_s << u"Root1"_s
+            << QStringList{u"admin"_s, u"NONE"_s,     u"0"_s,
+                           u"Root1"_s, u"超级用户"_s, QString::number(UserKind::Super)}
+            << QStringList{u"admin"_s, u"<null>"_s, u"<null>"_s, u"超级用户"_s, u"用户登录"_s};
     }
-
-    void noKindChosen()
+    void login()
     {
-        CScriptedPlatform platform;
-        CTestDatabase db;
-        bool bStillOpen = false;
-        platform.DriveDialog([&](QDialog* dialog) {
-            Kind(dialog)->setCurrentIndex(-1);
-            Login(dialog)->OnCommand(IDC_KIND);
-            Login(dialog)->ClickButton(1);
-            bStillOpen = dialog->isVisible();
-            Login(dialog)->ClickButton(2);
-        });
-        CLoginDlg dlg;
-        dlg.DoModal();
-        QVERIFY(bStillOpen);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"请选择一个用户类型!"_s);
-        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(platform.boxes[0].flags, unsigned(MB_OK));
-        QCOMPARE(CurrentUser.KindCode, 0);
-    }
-
-    void nameLookup_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("loggedIn");
-        QTest::newRow("typed name equal to a stored one") << u"Alice"_s << true;
-        QTest::newRow("letter case differs") << u"alice"_s << false;
-        QTest::newRow("trailing space differs") << u"Alice "_s << false;
-        QTest::newRow("unknown name") << u"Bob"_s << false;
-    }
-    void nameLookup()
-    {
-        QFETCH(QString, typed);
-        QFETCH(bool, loggedIn);
+        QFETCH(int, kind);
+        QFETCH(int, pick);
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QStringList, user);
+        QFETCH(QStringList, history);
         CScriptedPlatform platform;
         CFakeMainWindow mainWindow;
         CTestDatabase db;
-        db.Insert(u"user"_s, {u"Zed"_s, u"三班"_s, u"9"_s, u"zz"_s, u"普通用户"_s});
-        db.Insert(u"user"_s, {u"Alice"_s, u"一班"_s, u"1001"_s, u"secret"_s, u"普通用户"_s});
-        const Snapshot before = Snapshot::Of(CurrentUser);
-
-        platform.DriveDialog(TypeAndLogin(1, typed, u"secret"_s));
-        CLoginDlg dlg;
-        const int nResult = dlg.DoModal();
-
-        // An unknown name shows nothing and leaves the dialog waiting.
-        QVERIFY(platform.boxes.isEmpty());
-        if (loggedIn) {
-            QCOMPARE(nResult, 0);
-            QCOMPARE(Snapshot::Of(CurrentUser),
-                     (Snapshot{{u"Alice"_s, u"一班"_s, u"1001"_s, u"secret"_s, u"普通用户"_s},
-                               UserKind::Ordinary}));
-            QCOMPARE(mainWindow.panes.value(1), u"用户姓名:Alice"_s);
-            QCOMPARE(mainWindow.panes.value(2), u"用户类型:普通用户"_s);
-        } else {
-            QCOMPARE(nResult, IDCANCEL);
-            QCOMPARE(Snapshot::Of(CurrentUser), before);
-            QVERIFY(mainWindow.panes.isEmpty());
-            QVERIFY(db.Rows(u"loginhistory"_s).isEmpty());
-        }
-    }
-
-    void pickedNameLogsIn()
-    {
-        CScriptedPlatform platform;
-        CTestDatabase db;
-        db.Insert(u"user"_s, {u"甲"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s});
-        db.Insert(u"user"_s, {u"乙"_s, u"二班"_s, u"2"_s, u"b"_s, u"普通用户"_s});
-        platform.DriveDialog([](QDialog* dialog) {
-            Name(dialog)->setCurrentIndex(1);
-            Password(dialog)->setText(u"b"_s);
-            Login(dialog)->ClickButton(1);
+        FillUsers(db);
+        Drive<CLoginDlg>(platform, [&](CLoginDlg* dlg) {
+            TypeLogin(dlg, kind, name, password);
+            if (pick >= 0)
+                dlg->Item<QComboBox>(IDC_NAME)->setCurrentIndex(pick);
+            dlg->ClickButton(1);
         });
         CLoginDlg dlg;
         QCOMPARE(dlg.DoModal(), 0);
-        QCOMPARE(CurrentUser.Name, u"乙"_s);
-        QCOMPARE(CurrentUser.Class, u"二班"_s);
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(UserTexts(), user);
+        QCOMPARE(mainWindow.panes.value(1), u"用户姓名:"_s + user[0]);
+        QCOMPARE(mainWindow.panes.value(2), u"用户类型:"_s + user[4]);
+        const Rows rows = LoginHistory(db.Database());
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].mid(0, 4) << rows[0][7], history);
     }
 
-    void duplicateNameOnlyFirstTried()
+    // Every refused OK keeps the dialog open and the previous user logged in.
+    void refusedLogin_data()
     {
-        CScriptedPlatform platform;
-        CTestDatabase db;
-        db.Insert(u"user"_s, {u"同名"_s, u"一班"_s, u"1"_s, u"first"_s, u"普通用户"_s});
-        db.Insert(u"user"_s, {u"同名"_s, u"二班"_s, u"2"_s, u"second"_s, u"普通用户"_s});
-
-        platform.DriveDialog(TypeAndLogin(1, u"同名"_s, u"second"_s));
-        platform.DriveDialog(TypeAndLogin(1, u"同名"_s, u"first"_s));
-        CLoginDlg refused;
-        QCOMPARE(refused.DoModal(), IDCANCEL);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"普通用户密码有误!请注意大小,并重输."_s);
-        QCOMPARE(CurrentUser.Name, u"NONE"_s);
-
-        CLoginDlg accepted;
-        QCOMPARE(accepted.DoModal(), 0);
-        QCOMPARE(CurrentUser.Class, u"一班"_s);
+        QTest::addColumn<int>("setup");
+        QTest::addColumn<int>("kind"); // -1: no kind chosen
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<Rows>("boxes");
+        const unsigned exclaim = MB_OK | MB_ICONEXCLAMATION;
+        const Rows ordinary{Box(u"普通用户密码有误!请注意大小,并重输."_s, u"错误!"_s, exclaim)};
+        const Rows super{Box(u"超级用户密码有误!请注意大小,并重输."_s, u"错误!"_s, exclaim)};
+        const QStringList notConnected =
+            Box(u"数据库未正确连接!部分功能无法使用!"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION);
+        QTest::newRow("unknown name shows nothing")
+            << int(Connected) << 1 << u"Bob"_s << u"secret"_s << Rows{};
+        QTest::newRow("name letter case differs")
+            << int(Connected) << 1 << u"alice"_s << u"secret"_s << Rows{};
+        QTest::newRow("name trailing space differs")
+            << int(Connected) << 1 << u"Alice "_s << u"secret"_s << Rows{};
+        QTest::newRow("super kind does not look among ordinary users")
+            << int(Connected) << 0 << u"Alice"_s << u"secret"_s << Rows{};
+        QTest::newRow("ordinary password letter case differs")
+            << int(Connected) << 1 << u"Alice"_s << u"SECRET"_s << ordinary;
+        QTest::newRow("empty password against a stored one")
+            << int(Connected) << 1 << u"Alice"_s << QString() << ordinary;
+        QTest::newRow("name stored twice: the second row is never tried")
+            << int(Connected) << 1 << u"同名"_s << u"second"_s << ordinary;
+        QTest::newRow("super password trailing space")
+            << int(Connected) << 0 << u"admin"_s << u"Root1 "_s << super;
+        QTest::newRow("no kind chosen") << int(Connected) << -1 << u"Alice"_s << u"secret"_s
+                                        << Rows{Box(u"请选择一个用户类型!"_s, u"qe"_s, MB_OK)};
+        QTest::newRow("no database, ordinary: told on opening and on OK")
+            << int(NoDb) << 1 << u"Alice"_s << u"secret"_s << Rows{notConnected, notConnected};
+        QTest::newRow("no database, super")
+            << int(NoDb) << 0 << u"admin"_s << u"Root1"_s << Rows{notConnected, notConnected};
+        QTest::newRow("login history cannot be written")
+            << int(NoHistoryTable) << 1 << u"Alice"_s << u"secret"_s
+            << Rows{Box(u"…"_s, u"qe"_s, MB_OK | MB_ICONSTOP)};
     }
-
-    void wrongPassword_data()
+    void refusedLogin()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("ordinary, letter case differs")
-            << 1 << u"SECRET"_s << u"普通用户密码有误!请注意大小,并重输."_s;
-        QTest::newRow("ordinary, empty against a stored password")
-            << 1 << QString() << u"普通用户密码有误!请注意大小,并重输."_s;
-        QTest::newRow("super, trailing space")
-            << 0 << u"secret "_s << u"超级用户密码有误!请注意大小,并重输."_s;
-    }
-    void wrongPassword()
-    {
+        QFETCH(int, setup);
         QFETCH(int, kind);
-        QFETCH(QString, typed);
-        QFETCH(QString, message);
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(Rows, boxes);
         CScriptedPlatform platform;
         CFakeMainWindow mainWindow;
-        CTestDatabase db;
-        db.Insert(u"user"_s, {u"甲"_s, u"一班"_s, u"1"_s, u"secret"_s, u"普通用户"_s});
-        db.Insert(u"supperuser"_s, {u"甲"_s, u"secret"_s});
-        CurrentUser.Name = u"前一位"_s;
-        CurrentUser.KindCode = UserKind::Anonymous;
-        CurrentUser.KindText = u"匿名用户"_s;
-        const Snapshot before = Snapshot::Of(CurrentUser);
+        std::unique_ptr<CTestDatabase> db;
+        if (setup == NoDb) {
+            NoDatabase();
+        } else {
+            db = std::make_unique<CTestDatabase>();
+            FillUsers(*db);
+        }
+        if (setup == NoHistoryTable)
+            QVERIFY(QSqlQuery(db->Database()->Connection()).exec(u"DROP TABLE loginhistory"_s));
+        CurrentUser = {u"前一位"_s, u"NONE"_s,     u"0"_s,
+                       QString(),   u"匿名用户"_s, UserKind::Anonymous};
+        const QStringList before = UserTexts();
 
-        bool bOpen = false, bFocused = false;
-        QString selected, afterBox;
-        Snapshot during;
-        platform.DriveDialog([&](QDialog* dialog) {
-            if (kind != 1)
-                Login(dialog)->ChooseItem(IDC_KIND, kind);
-            Name(dialog)->setEditText(u"甲"_s);
-            Password(dialog)->setText(typed);
-            Name(dialog)->setFocus();
-            Login(dialog)->ClickButton(1);
-            bOpen = dialog->isVisible();
-            bFocused = dialog->focusWidget() == Password(dialog);
-            selected = Password(dialog)->selectedText();
-            afterBox = Password(dialog)->text();
-            during = Snapshot::Of(CurrentUser);
-            Login(dialog)->ClickButton(2);
+        bool bOpen = false, bPasswordSelected = false;
+        qsizetype nShownOnOpen = -1;
+        QStringList during;
+        Drive<CLoginDlg>(platform, [&](CLoginDlg* dlg) {
+            nShownOnOpen = platform.boxes.size();
+            if (kind < 0) {
+                dlg->Item<QComboBox>(IDC_KIND)->setCurrentIndex(-1);
+                dlg->OnCommand(IDC_KIND);
+            }
+            TypeLogin(dlg, kind < 0 ? 1 : kind, name, password);
+            dlg->Item<QComboBox>(IDC_NAME)->setFocus();
+            bOpen = Press(dlg, 1);
+            auto* edit = dlg->Item<QLineEdit>(IDC_PASSWORD);
+            bPasswordSelected = dlg->focusWidget() == edit && edit->selectedText() == password &&
+                                edit->text() == password;
+            during = UserTexts();
+            dlg->ClickButton(2);
         });
         CLoginDlg dlg;
+        QCOMPARE(dlg.HasRecordset(), setup != NoDb);
         QCOMPARE(dlg.DoModal(), IDCANCEL);
 
         QVERIFY(bOpen);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, message);
-        QCOMPARE(platform.boxes[0].caption, u"错误!"_s);
-        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
-        QVERIFY(bFocused);
-        QCOMPARE(selected, afterBox);
-        QCOMPARE(afterBox, typed);
-        // Neither the stored password nor the other user's name leak out.
+        QCOMPARE(nShownOnOpen, setup == NoDb ? 1 : 0);
+        CompareBoxes(platform, boxes);
+        // A wrong password is selected for retyping.
+        if (boxes.size() == 1 && boxes[0][1] == u"错误!"_s)
+            QVERIFY(bPasswordSelected);
+        // Neither the stored password nor another user's name leak out.
         QCOMPARE(during, before);
-        QCOMPARE(Snapshot::Of(CurrentUser), before);
+        QCOMPARE(UserTexts(), before);
         QVERIFY(mainWindow.panes.isEmpty());
-        QVERIFY(db.Rows(u"loginhistory"_s).isEmpty());
-    }
-
-    void ordinaryLoginHistory()
-    {
-        CScriptedPlatform platform;
-        CTestDatabase db;
-        db.Insert(u"user"_s, {u"张三"_s, u"一班"_s, u"1001"_s, u"pw"_s, u"普通用户"_s});
-        platform.DriveDialog(TypeAndLogin(1, u"张三"_s, u"pw"_s));
-        CLoginDlg dlg;
-        QCOMPARE(dlg.DoModal(), 0);
-
-        const QList<QStringList> rows = History(db.Database());
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows[0].mid(0, 4), (QStringList{u"张三"_s, u"一班"_s, u"1001"_s, u"普通用户"_s}));
-        QCOMPARE(rows[0][7], u"用户登录"_s);
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
-    }
-
-    void superLoginHistory()
-    {
-        CScriptedPlatform platform;
-        CFakeMainWindow mainWindow;
-        CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"admin"_s, u"Root1"_s});
-        CurrentUser.Class = u"旧班级"_s;
-        platform.DriveDialog(TypeAndLogin(0, u"admin"_s, u"Root1"_s));
-        CLoginDlg dlg;
-        QCOMPARE(dlg.DoModal(), 0);
-
-        const QList<QStringList> rows = History(db.Database());
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows[0][0], u"admin"_s);
-        QCOMPARE(rows[0][1], u"<null>"_s);
-        QCOMPARE(rows[0][2], u"<null>"_s);
-        QCOMPARE(rows[0][3], u"超级用户"_s);
-        QCOMPARE(rows[0][7], u"用户登录"_s);
-        QCOMPARE(CurrentUser.Name, u"admin"_s);
-        QCOMPARE(CurrentUser.Password, u"Root1"_s);
-        QCOMPARE(CurrentUser.KindText, u"超级用户"_s);
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Super));
-        QCOMPARE(mainWindow.panes.value(1), u"用户姓名:admin"_s);
-        QCOMPARE(mainWindow.panes.value(2), u"用户类型:超级用户"_s);
+        if (setup == Connected)
+            QVERIFY(db->Rows(u"loginhistory"_s).isEmpty());
     }
 
     // Choosing the super-user kind and cancelling must not grant its rights.
@@ -452,58 +315,16 @@ private slots:
         QFETCH(int, kindBefore);
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"admin"_s, u"pw"_s});
+        FillUsers(db);
         CurrentUser.KindCode = kindBefore;
-        const Snapshot before = Snapshot::Of(CurrentUser);
-        platform.DriveDialog([](QDialog* dialog) {
-            Login(dialog)->ChooseItem(IDC_KIND, 0);
-            Login(dialog)->ClickButton(2);
+        const QStringList before = UserTexts();
+        Drive<CLoginDlg>(platform, [](CLoginDlg* dlg) {
+            dlg->ChooseItem(IDC_KIND, 0);
+            dlg->ClickButton(2);
         });
         CLoginDlg dlg;
         QCOMPARE(dlg.DoModal(), IDCANCEL);
-        QVERIFY(CurrentUser.KindCode != UserKind::Super);
-        QCOMPARE(Snapshot::Of(CurrentUser), before);
-    }
-
-    void notConnected_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("ordinary") << 1;
-        QTest::newRow("super") << 0;
-    }
-    void notConnected()
-    {
-        QFETCH(int, kind);
-        CScriptedPlatform platform;
-        CFakeMainWindow mainWindow;
-        SetActiveDatabaseSource([] { return nullptr; });
-        const Snapshot before = Snapshot::Of(CurrentUser);
-
-        bool bOpen = false;
-        int nBoxesBeforeOk = -1;
-        platform.DriveDialog([&](QDialog* dialog) {
-            nBoxesBeforeOk = int(platform.boxes.size());
-            if (kind != 1)
-                Login(dialog)->ChooseItem(IDC_KIND, kind);
-            Name(dialog)->setEditText(u"谁"_s);
-            Login(dialog)->ClickButton(1);
-            bOpen = dialog->isVisible();
-            Login(dialog)->ClickButton(2);
-        });
-        CLoginDlg dlg;
-        QVERIFY(!dlg.HasRecordset());
-        QCOMPARE(dlg.DoModal(), IDCANCEL);
-
-        // Once before the dialog opens, once for the refused OK.
-        QCOMPARE(nBoxesBeforeOk, 1);
-        QCOMPARE(platform.boxes.size(), 2);
-        for (const CScriptedPlatform::Box& box : platform.boxes) {
-            QCOMPARE(box.text, u"数据库未正确连接!部分功能无法使用!"_s);
-            QCOMPARE(box.caption, u"qe"_s);
-        }
-        QVERIFY(bOpen);
-        QCOMPARE(Snapshot::Of(CurrentUser), before);
-        QVERIFY(mainWindow.panes.isEmpty());
+        QCOMPARE(UserTexts(), before);
     }
 
     void anonymousLogin_data()
@@ -521,78 +342,50 @@ private slots:
         if (connected)
             db = std::make_unique<CTestDatabase>();
         else
-            SetActiveDatabaseSource([] { return nullptr; });
-
-        platform.DriveDialog([](QDialog* dialog) {
-            Login(dialog)->ChooseItem(IDC_KIND, 2);
-            Login(dialog)->ClickButton(1);
+            NoDatabase();
+        Drive<CLoginDlg>(platform, [](CLoginDlg* dlg) {
+            dlg->ChooseItem(IDC_KIND, 2);
+            dlg->ClickButton(1);
         });
         CLoginDlg dlg;
         QCOMPARE(dlg.DoModal(), IDOK);
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Anonymous));
-        QCOMPARE(CurrentUser.KindText, u"匿名用户"_s);
-        QCOMPARE(CurrentUser.Name, u"NONE"_s);
+        QCOMPARE(UserTexts(), (QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), u"匿名用户"_s,
+                                           QString::number(UserKind::Anonymous)}));
         QCOMPARE(mainWindow.panes.value(1), u"用户姓名:NONE"_s);
         QCOMPARE(mainWindow.panes.value(2), u"用户类型:匿名用户"_s);
         if (db)
             QVERIFY(db->Rows(u"loginhistory"_s).isEmpty());
     }
 
+    // Logging off clears the whole user before the login opens; a cancelled
+    // login leaves nobody logged in and the program going on.
     void logOff()
     {
         CScriptedPlatform platform;
         CFakeMainWindow mainWindow;
         CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"admin"_s, u"pw"_s});
-        CurrentUser = {u"admin"_s, u"班"_s, u"7"_s, u"pw"_s, u"超级用户"_s, UserKind::Super};
+        FillUsers(db);
+        CurrentUser = {u"admin"_s, u"班"_s, u"7"_s, u"Root1"_s, u"超级用户"_s, UserKind::Super};
         mainWindow.panes[1] = u"用户姓名:admin"_s;
         mainWindow.panes[2] = u"用户类型:超级用户"_s;
 
-        Snapshot during;
+        QStringList during;
         QMap<int, QString> panesDuring;
-        platform.DriveDialog([&](QDialog* dialog) {
-            during = Snapshot::Of(CurrentUser);
+        Drive<CLoginDlg>(platform, [&](CLoginDlg* dlg) {
+            during = UserTexts();
             panesDuring = mainWindow.panes;
-            Login(dialog)->ChooseItem(IDC_KIND, 0);
-            Login(dialog)->ClickButton(2);
+            dlg->ChooseItem(IDC_KIND, 0);
+            dlg->ClickButton(2);
         });
         LogOffCurrentUser();
 
         QCOMPARE(platform.modalRuns, QStringList{u"CLoginDlg"_s});
-        const Snapshot loggedOff{{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), u"普通用户"_s}, 0};
+        const QStringList loggedOff{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), u"普通用户"_s, u"0"_s};
         QCOMPARE(during, loggedOff);
         QCOMPARE(panesDuring.value(1), u"用户姓名:NONE"_s);
         QCOMPARE(panesDuring.value(2), u"用户类型:普通用户"_s);
-        // Cancelled: nobody is logged in, and the program goes on.
-        QCOMPARE(Snapshot::Of(CurrentUser), loggedOff);
+        QCOMPARE(UserTexts(), loggedOff);
         QVERIFY(platform.exits.isEmpty());
-    }
-
-    void historyFailureKeepsUserOut()
-    {
-        CScriptedPlatform platform;
-        CFakeMainWindow mainWindow;
-        CTestDatabase db;
-        db.Insert(u"user"_s, {u"甲"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s});
-        QSqlQuery query(db.Database()->Connection());
-        QVERIFY(query.exec(u"DROP TABLE loginhistory"_s));
-
-        bool bOpen = false;
-        platform.DriveDialog([&](QDialog* dialog) {
-            Name(dialog)->setEditText(u"甲"_s);
-            Password(dialog)->setText(u"a"_s);
-            Login(dialog)->ClickButton(1);
-            bOpen = dialog->isVisible();
-            Login(dialog)->ClickButton(2);
-        });
-        CLoginDlg dlg;
-        dlg.DoModal();
-        QVERIFY(bOpen);
-        // The failure is shown; the login did not happen.
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(CurrentUser.Name, u"NONE"_s);
-        QCOMPARE(CurrentUser.KindCode, 0);
-        QVERIFY(mainWindow.panes.isEmpty());
     }
 };
 

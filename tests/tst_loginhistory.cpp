@@ -1,5 +1,6 @@
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "tests/FakeMainWindow.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -9,43 +10,28 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-using Rows = QList<QStringList>;
-
-struct Listing
+struct Viewed : Listing
 {
-    QStringList headers;
-    QList<int> widths;
-    Rows cells;
     bool bFullRow = false;
     bool bGrid = false;
     int nImages = 0;
 };
 
 // Opens the viewer and reads back what its list shows.
-Listing View(CScriptedPlatform& platform)
+Viewed View(CScriptedPlatform& platform)
 {
-    Listing listing;
-    platform.DriveDialog([&listing](QDialog* dialog) {
-        auto* dlg = static_cast<CLoginHistoryDlg*>(dialog);
+    Viewed viewed;
+    Drive<CLoginHistoryDlg>(platform, [&viewed](CLoginHistoryDlg* dlg) {
         CListCtrl* list = dlg->List();
-        for (int col = 0; col < list->GetColumnCount(); ++col) {
-            listing.headers << list->GetColumnText(col);
-            listing.widths << list->GetColumnWidth(col);
-        }
-        for (int row = 0; row < list->GetItemCount(); ++row) {
-            QStringList cells;
-            for (int col = 0; col < list->GetColumnCount(); ++col)
-                cells << list->GetItemText(row, col);
-            listing.cells << cells;
-        }
+        static_cast<Listing&>(viewed) = ListOf(list);
         const unsigned style = list->GetExtendedStyle();
-        listing.bFullRow = style & LVS_EX_FULLROWSELECT;
-        listing.bGrid = style & LVS_EX_GRIDLINES;
-        listing.nImages = list->GetImageCount();
+        viewed.bFullRow = style & LVS_EX_FULLROWSELECT;
+        viewed.bGrid = style & LVS_EX_GRIDLINES;
+        viewed.nImages = list->GetImageCount();
         dlg->ClickButton(1);
     });
     OpenLoginHistoryDialog();
-    return listing;
+    return viewed;
 }
 
 // Rows as the login and the registration append them.
@@ -70,7 +56,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        const Listing listing = View(platform);
+        const Viewed listing = View(platform);
         QCOMPARE(platform.modalRuns, QStringList{u"CLoginHistoryDlg"_s});
         QCOMPARE(platform.unfinishedDialogs, 0);
         QCOMPARE(listing.headers, (QStringList{u"姓名"_s, u"班级"_s, u"学号"_s, u"用户类型"_s,
@@ -103,7 +89,7 @@ private slots:
         AppendLogin(dao,
                     {{0, Text(u"root"_s)}, {3, Text(u"超级用户"_s)}, {7, Text(u"用户登录"_s)}});
 
-        const Listing listing = View(platform);
+        const Viewed listing = View(platform);
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(listing.cells.size(), 3);
         // Fields 4 to 6 hold whatever the table gives a new row; only the
@@ -145,13 +131,9 @@ private slots:
         QVERIFY(historySet && historySet->IsOpen());
 
         // Only the two questions: no progress and no completion message.
-        QCOMPARE(platform.boxes.size(), 2);
-        for (const CScriptedPlatform::Box& box : platform.boxes) {
-            QCOMPARE(box.text, Question);
-            QCOMPARE(box.caption, u"提示!"_s);
-            QCOMPARE(box.flags, MB_OKCANCEL | MB_ICONQUESTION);
-            QCOMPARE(box.owner, &frame);
-        }
+        const QStringList question = Box(Question, u"提示!"_s, MB_OKCANCEL | MB_ICONQUESTION);
+        CompareBoxes(platform, {question, question});
+        QCOMPARE(platform.boxes[1].owner, &frame);
         QVERIFY(View(platform).cells.isEmpty());
     }
 
@@ -188,7 +170,7 @@ private slots:
         CTestDatabase db;
         CFakeMainWindow frame;
         db.Database()->Execute(u"DROP TABLE loginhistory"_s);
-        const Listing listing = View(platform);
+        const Viewed listing = View(platform);
         QCOMPARE(listing.headers.size(), 7);
         QVERIFY(listing.cells.isEmpty());
         std::unique_ptr<CDaoRecordset> historySet;
@@ -203,18 +185,14 @@ private slots:
     {
         CScriptedPlatform platform;
         CFakeMainWindow frame;
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        NoDatabase();
         std::unique_ptr<CDaoRecordset> historySet;
         OpenLoginHistoryDialog();
         ClearLoginHistory(&frame, historySet);
         QVERIFY(platform.modalRuns.isEmpty());
         QVERIFY(!historySet);
-        QCOMPARE(platform.boxes.size(), 2);
-        for (const CScriptedPlatform::Box& box : platform.boxes) {
-            QCOMPARE(box.text, u"数据库未正确连接!操作无法进行!"_s);
-            QCOMPARE(box.caption, u"qe"_s);
-            QCOMPARE(box.flags, MB_OK | MB_ICONEXCLAMATION);
-        }
+        const QStringList box = Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {box, box});
     }
 };
 

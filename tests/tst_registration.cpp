@@ -1,16 +1,14 @@
-#include "platform/Dao.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "tests/FakeMainWindow.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/LoginDlg.h"
 #include "users/NewUserDlg.h"
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLineEdit>
 #include <QSqlQuery>
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,57 +22,27 @@ enum {
     IDC_PASSWORD = 1011,
     IDC_KIND = 1009,
     IDC_DATE = 1012,
+    IDC_NEWUSER = 1007,
 };
 
-CNewUserDlg* NewUser(QDialog* dialog)
+const QString Presets = u"<presets>"_s;
+
+// Name, class, number and password; the Presets name leaves the presets.
+EditTexts Typed(const QString& name, const QString& klass, const QString& number,
+                const QString& password)
 {
-    return static_cast<CNewUserDlg*>(dialog);
+    if (name == Presets)
+        return {};
+    return {
+        {IDC_NAME, name}, {IDC_CLASS, klass}, {IDC_STUDENTNO, number}, {IDC_PASSWORD, password}};
 }
 
-QLineEdit* Edit(QDialog* dialog, int nID)
+void PressNewUser(CScriptedPlatform& platform)
 {
-    return NewUser(dialog)->Item<QLineEdit>(nID);
+    Drive<CLoginDlg>(platform, [](CLoginDlg* dlg) { dlg->ClickButton(IDC_NEWUSER); });
 }
 
-CScriptedPlatform::DialogDriver Register(const QString& name, const QString& klass,
-                                         const QString& number, const QString& password)
-{
-    return [=](QDialog* dialog) {
-        Edit(dialog, IDC_NAME)->setText(name);
-        Edit(dialog, IDC_CLASS)->setText(klass);
-        Edit(dialog, IDC_STUDENTNO)->setText(number);
-        Edit(dialog, IDC_PASSWORD)->setText(password);
-        NewUser(dialog)->ClickButton(1);
-    };
-}
-
-// Cancels whatever dialog is left open, so that a refused OK cannot hang.
-void CloseIfOpen(QDialog* dialog)
-{
-    if (dialog->isVisible())
-        static_cast<CDialog*>(dialog)->EndDialog(-1);
-}
-
-QList<QStringList> History(CDaoDatabase* db)
-{
-    QList<QStringList> rows;
-    CDaoRecordset rs(db);
-    rs.Open(dbOpenDynaset, Sql::ScanLoginHistory);
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        QStringList row;
-        for (int i = 0; i < 8; ++i)
-            row.append(VariantToText(rs.GetFieldValue(i)));
-        rows.append(row);
-    }
-    return rows;
-}
-
-const QStringList StartTexts{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), u"普通用户"_s};
-
-QStringList Texts(const CCurrentUser& user)
-{
-    return {user.Name, user.Class, user.StudentNo, user.Password, user.KindText};
-}
+const QString Ordinary = QString::number(UserKind::Ordinary);
 
 } // namespace
 
@@ -89,23 +57,21 @@ private slots:
         CScriptedPlatform platform;
         CTestDatabase db;
         QStringList texts, kinds;
-        QString kind;
         bool bDateShown = false;
-        platform.DriveDialog([&](QDialog* dialog) {
+        Drive(platform, [&](CDialog* dlg) {
             for (int nID : {IDC_NAME, IDC_CLASS, IDC_STUDENTNO, IDC_PASSWORD})
-                texts.append(Edit(dialog, nID)->text());
-            auto* pKind = NewUser(dialog)->Item<QComboBox>(IDC_KIND);
-            kind = pKind->currentText();
+                texts.append(dlg->GetDlgItemText(nID));
+            auto* pKind = dlg->Item<QComboBox>(IDC_KIND);
+            texts.append(pKind->currentText());
             for (int i = 0; i < pKind->count(); ++i)
                 kinds.append(pKind->itemText(i));
-            bDateShown = NewUser(dialog)->Item<QDateEdit>(IDC_DATE) != nullptr;
-            NewUser(dialog)->EndDialog(IDCANCEL);
+            bDateShown = dlg->Item<QDateEdit>(IDC_DATE) != nullptr;
+            dlg->EndDialog(IDCANCEL);
         });
         CNewUserDlg dlg;
         dlg.DoModal();
-        QCOMPARE(texts, (QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString()}));
+        QCOMPARE(texts, (QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), u"普通用户"_s}));
         QCOMPARE(kinds, QStringList{u"普通用户"_s});
-        QCOMPARE(kind, u"普通用户"_s);
         QVERIFY(bDateShown);
     }
 
@@ -131,89 +97,24 @@ private slots:
         CScriptedPlatform platform;
         CTestDatabase db;
         QString text;
-        platform.DriveDialog([&](QDialog* dialog) {
-            QLineEdit* edit = Edit(dialog, control);
+        Drive(platform, [&](CDialog* dlg) {
+            QLineEdit* edit = dlg->Item<QLineEdit>(control);
             edit->clear();
             QTest::keyClicks(edit, typed);
             text = edit->text();
-            NewUser(dialog)->EndDialog(IDCANCEL);
         });
         CNewUserDlg dlg;
         dlg.DoModal();
         QCOMPARE(text, kept);
     }
 
-    void registerAtOnce()
-    {
-        CScriptedPlatform platform;
-        CFakeMainWindow mainWindow;
-        CTestDatabase db;
-        platform.DriveDialog([](QDialog* dialog) { NewUser(dialog)->ClickButton(1); });
-        CNewUserDlg dlg;
-        QCOMPARE(dlg.DoModal(), IDOK);
-
-        QCOMPARE(db.Rows(u"user"_s).size(), 1);
-        QCOMPARE(db.Rows(u"user"_s)[0].mid(0, 5),
-                 (QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), u"普通用户"_s}));
-        QCOMPARE(Texts(CurrentUser), StartTexts);
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
-        QCOMPARE(mainWindow.panes.value(1), u"用户姓名:NONE"_s);
-        QCOMPARE(mainWindow.panes.value(2), u"用户类型:普通用户"_s);
-    }
-
-    void storedRowsInOrder()
-    {
-        CScriptedPlatform platform;
-        CFakeMainWindow mainWindow;
-        CTestDatabase db;
-        QVERIFY(db.Rows(u"user"_s).isEmpty());
-        platform.DriveDialog(Register(u"新生"_s, u"三班"_s, u"20230001"_s, u"pw"_s));
-        CNewUserDlg dlg;
-        QCOMPARE(dlg.DoModal(), IDOK);
-
-        const QList<QStringList> users = db.Rows(u"user"_s);
-        QCOMPARE(users.size(), 1);
-        QCOMPARE(users[0].mid(0, 5),
-                 (QStringList{u"新生"_s, u"三班"_s, u"20230001"_s, u"pw"_s, u"普通用户"_s}));
-        const QList<QStringList> history = History(db.Database());
-        QCOMPARE(history.size(), 1);
-        QCOMPARE(history[0].mid(0, 4),
-                 (QStringList{u"新生"_s, u"三班"_s, u"20230001"_s, u"普通用户"_s}));
-        QCOMPARE(history[0][7], u"创建用户"_s);
-        QCOMPARE(Texts(CurrentUser),
-                 (QStringList{u"新生"_s, u"三班"_s, u"20230001"_s, u"pw"_s, u"普通用户"_s}));
-        QCOMPARE(mainWindow.panes.value(1), u"用户姓名:新生"_s);
-        QCOMPARE(mainWindow.panes.value(2), u"用户类型:普通用户"_s);
-    }
-
-    // The user row is stored before the history row: when the history
-    // cannot be written, the account exists and its owner is logged in.
-    void historyFailureAfterUserRow()
-    {
-        CScriptedPlatform platform;
-        CFakeMainWindow mainWindow;
-        CTestDatabase db;
-        QSqlQuery query(db.Database()->Connection());
-        QVERIFY(query.exec(u"DROP TABLE loginhistory"_s));
-        bool bOpen = false;
-        platform.DriveDialog([&](QDialog* dialog) {
-            Register(u"甲"_s, u"一班"_s, u"1"_s, u"a"_s)(dialog);
-            bOpen = dialog->isVisible();
-            CloseIfOpen(dialog);
-        });
-        CNewUserDlg dlg;
-        dlg.DoModal();
-        QVERIFY(bOpen);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(db.Rows(u"user"_s).size(), 1);
-        QCOMPARE(CurrentUser.Name, u"甲"_s);
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
-    }
-
-    void duplicateTest_data()
+    // Alice and Bob are stored, admin only as a super user.
+    void registration_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("accepted");
+        QTest::newRow("OK at once stores the presets") << Presets << true;
+        QTest::newRow("new name stored with its history row") << u"新生"_s << true;
         QTest::newRow("same name refused") << u"Alice"_s << false;
         QTest::newRow("second stored name refused") << u"Bob"_s << false;
         QTest::newRow("letter case differs") << u"alice"_s << true;
@@ -221,7 +122,7 @@ private slots:
         QTest::newRow("empty name") << QString() << true;
         QTest::newRow("name only of a super user") << u"admin"_s << true;
     }
-    void duplicateTest()
+    void registration()
     {
         QFETCH(QString, name);
         QFETCH(bool, accepted);
@@ -232,77 +133,107 @@ private slots:
         db.Insert(u"user"_s, {u"Bob"_s, u"二班"_s, u"2"_s, u"b"_s, u"普通用户"_s});
         db.Insert(u"supperuser"_s, {u"admin"_s, u"pw"_s});
         CurrentUser.KindCode = UserKind::Anonymous;
+        const QStringList before = UserTexts();
 
         bool bOpen = false;
         QString typedName;
-        platform.DriveDialog([&](QDialog* dialog) {
-            Register(name, u"新班"_s, u"9"_s, u"x"_s)(dialog);
-            bOpen = dialog->isVisible();
-            typedName = Edit(dialog, IDC_NAME)->text();
-            CloseIfOpen(dialog);
+        Drive(platform, [&](CDialog* dlg) {
+            Fill(dlg, Typed(name, u"新班"_s, u"20230001"_s, u"pw"_s));
+            bOpen = Press(dlg, 1);
+            typedName = dlg->GetDlgItemText(IDC_NAME);
         });
         CNewUserDlg dlg;
         dlg.DoModal();
 
-        const QList<QStringList> users = db.Rows(u"user"_s);
+        const Rows users = db.Rows(u"user"_s);
         if (accepted) {
+            QStringList user = name == Presets
+                                   ? QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString()}
+                                   : QStringList{name, u"新班"_s, u"20230001"_s, u"pw"_s};
+            user << u"普通用户"_s;
             QVERIFY(platform.boxes.isEmpty());
             QVERIFY(!bOpen);
             QCOMPARE(users.size(), 3);
-            QCOMPARE(users[2][0], name);
-            QCOMPARE(CurrentUser.Name, name);
-            QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
+            QCOMPARE(users[2].mid(0, 5), user);
+            const Rows history = LoginHistory(db.Database());
+            QCOMPARE(history.size(), 1);
+            QCOMPARE(history[0].mid(0, 3) << history[0][3] << history[0][7],
+                     user.mid(0, 3) << user[4] << u"创建用户"_s);
+            QCOMPARE(UserTexts(), user << Ordinary);
+            QCOMPARE(mainWindow.panes.value(1), u"用户姓名:"_s + user[0]);
+            QCOMPARE(mainWindow.panes.value(2), u"用户类型:普通用户"_s);
         } else {
-            QCOMPARE(platform.boxes.size(), 1);
-            QCOMPARE(platform.boxes[0].text, u"您输入的用户名已经有人使用,请更改!"_s);
-            QCOMPARE(platform.boxes[0].caption, u"错误!"_s);
-            QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+            CompareBoxes(platform, {Box(u"您输入的用户名已经有人使用,请更改!"_s, u"错误!"_s,
+                                        MB_OK | MB_ICONEXCLAMATION)});
             QVERIFY(bOpen);
             QCOMPARE(typedName, name);
             QCOMPARE(users.size(), 2);
-            QVERIFY(History(db.Database()).isEmpty());
-            // A refused registration grants nothing.
-            QCOMPARE(Texts(CurrentUser), StartTexts);
-            QCOMPARE(CurrentUser.KindCode, int(UserKind::Anonymous));
+            QVERIFY(LoginHistory(db.Database()).isEmpty());
+            // A refused registration grants nothing, not even the kind.
+            QCOMPARE(UserTexts(), before);
             QVERIFY(mainWindow.panes.isEmpty());
         }
     }
 
-    void notConnectedFromLogin()
+    // The user row is stored before the history row: when the history
+    // cannot be written, the account exists and its owner is logged in.
+    void historyFailureAfterUserRow()
     {
         CScriptedPlatform platform;
-        SetActiveDatabaseSource([] { return nullptr; });
+        CFakeMainWindow mainWindow;
+        CTestDatabase db;
+        QVERIFY(QSqlQuery(db.Database()->Connection()).exec(u"DROP TABLE loginhistory"_s));
         bool bOpen = false;
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
-        platform.DriveDialog([&](QDialog* dialog) {
-            NewUser(dialog)->ClickButton(1);
-            bOpen = dialog->isVisible();
-            CloseIfOpen(dialog);
+        Drive(platform, [&](CDialog* dlg) {
+            Fill(dlg, Typed(u"甲"_s, u"一班"_s, u"1"_s, u"a"_s));
+            bOpen = Press(dlg, 1);
+        });
+        CNewUserDlg dlg;
+        dlg.DoModal();
+        QVERIFY(bOpen);
+        QCOMPARE(platform.boxes.size(), 1);
+        QCOMPARE(db.Rows(u"user"_s).size(), 1);
+        QCOMPARE(CurrentUser.Name, u"甲"_s);
+        QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
+    }
+
+    void fromLogin_data()
+    {
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("connected: stored and logged in") << true;
+        QTest::newRow("not connected: refused, dialog stays open") << false;
+    }
+    void fromLogin()
+    {
+        QFETCH(bool, connected);
+        CScriptedPlatform platform;
+        std::unique_ptr<CTestDatabase> db;
+        if (connected)
+            db = std::make_unique<CTestDatabase>();
+        else
+            NoDatabase();
+        bool bOpen = false;
+        PressNewUser(platform);
+        Drive(platform, [&](CDialog* dlg) {
+            Fill(dlg, Typed(u"乙"_s, u"二班"_s, u"2"_s, u"b"_s));
+            bOpen = Press(dlg, 1);
+            if (bOpen)
+                dlg->EndDialog(-1);
         });
         CLoginDlg login;
         QCOMPARE(login.DoModal(), 0);
         QCOMPARE(platform.modalRuns, (QStringList{u"CLoginDlg"_s, u"CNewUserDlg"_s}));
-        QVERIFY(bOpen);
-        QCOMPARE(platform.boxes.size(), 2);
-        QCOMPARE(platform.boxes[1].text, u"数据库未正确连接!无法添加新用户!"_s);
-        QCOMPARE(platform.boxes[1].caption, u"qe"_s);
-        QCOMPARE(CurrentUser.KindCode, 0);
-    }
-
-    void newUserFromLogin()
-    {
-        CScriptedPlatform platform;
-        CTestDatabase db;
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
-        platform.DriveDialog(Register(u"乙"_s, u"二班"_s, u"2"_s, u"b"_s));
-        CLoginDlg login;
-        QCOMPARE(login.DoModal(), 0);
-        QCOMPARE(platform.modalRuns, (QStringList{u"CLoginDlg"_s, u"CNewUserDlg"_s}));
-        QCOMPARE(db.Rows(u"user"_s).size(), 1);
-        QCOMPARE(CurrentUser.Name, u"乙"_s);
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
+        QCOMPARE(bOpen, !connected);
+        if (connected) {
+            QCOMPARE(db->Rows(u"user"_s).size(), 1);
+            QCOMPARE(UserTexts(),
+                     (QStringList{u"乙"_s, u"二班"_s, u"2"_s, u"b"_s, u"普通用户"_s, Ordinary}));
+        } else {
+            QCOMPARE(platform.boxes.size(), 2);
+            QCOMPARE(platform.boxes[1].text, u"数据库未正确连接!无法添加新用户!"_s);
+            QCOMPARE(platform.boxes[1].caption, u"qe"_s);
+            QCOMPARE(CurrentUser.KindCode, 0);
+        }
     }
 
     void cancelLeadsToLogin_data()
@@ -318,15 +249,12 @@ private slots:
         CFakeMainWindow mainWindow;
         CTestDatabase db;
         CurrentUser = {u"甲"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s, UserKind::Ordinary};
-        const CCurrentUser before = CurrentUser;
+        const QStringList before = UserTexts();
 
-        if (!fromCommand) {
-            platform.DriveDialog(
-                [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
-        }
-        platform.DriveDialog([](QDialog* dialog) { NewUser(dialog)->ClickButton(2); });
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(2); });
+        if (!fromCommand)
+            PressNewUser(platform);
+        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(2); });
+        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(2); });
         if (fromCommand) {
             OpenNewUserDialog();
         } else {
@@ -342,18 +270,17 @@ private slots:
         QVERIFY(platform.exits.isEmpty());
         QVERIFY(platform.boxes.isEmpty());
         QVERIFY(db.Rows(u"user"_s).isEmpty());
-        QCOMPARE(Texts(CurrentUser), Texts(before));
-        QCOMPARE(CurrentUser.KindCode, before.KindCode);
+        QCOMPARE(UserTexts(), before);
     }
 
     void commandGuard()
     {
         CScriptedPlatform platform;
-        SetActiveDatabaseSource([] { return nullptr; });
+        NoDatabase();
         OpenNewUserDialog();
         QVERIFY(platform.modalRuns.isEmpty());
         QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!操作无法进行!"_s);
+        QCOMPARE(platform.boxes[0].text, NotConnected);
         QCOMPARE(platform.boxes[0].caption, u"qe"_s);
     }
 };

@@ -1,5 +1,5 @@
-#include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
 #include "tests/TestDatabase.h"
@@ -58,8 +58,7 @@ QStringList RowTexts(CListCtrl* list, int columns)
 // a dialog still open after OK is then cancelled.
 int RunResultDialog(CScriptedPlatform& platform, int button, Shown* shown = nullptr)
 {
-    platform.DriveDialog([button, shown](QDialog* dialog) {
-        auto* dlg = static_cast<CResultDlg*>(dialog);
+    Drive(platform, [button, shown](CDialog* dlg) {
         auto* users = dlg->Item<CListCtrl>(1003);
         auto* scores = dlg->Item<CListCtrl>(1004);
         if (shown) {
@@ -68,11 +67,9 @@ int RunResultDialog(CScriptedPlatform& platform, int button, Shown* shown = null
             shown->userRow = RowTexts(users, 5);
             shown->scoreRow = RowTexts(scores, 8);
         }
-        dlg->ClickButton(button);
+        const bool bOpen = Press(dlg, button);
         if (shown)
-            shown->stillOpenAfterOk = dialog->isVisible();
-        if (dialog->isVisible())
-            dlg->ClickButton(2);
+            shown->stillOpenAfterOk = bOpen;
     });
     CResultDlg dlg;
     return dlg.DoModal();
@@ -224,10 +221,7 @@ private slots:
         Shown shown;
         QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDOK));
         QVERIFY(!shown.stillOpenAfterOk);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, NotOrdinaryMessage);
-        QCOMPARE(platform.boxes[0].caption, u"提示"_s);
-        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {Box(NotOrdinaryMessage, u"提示"_s, MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
     }
 
@@ -247,16 +241,14 @@ private slots:
 
     void noDatabaseKeepsDialogOpen()
     {
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        NoDatabase();
         SetPractice(PracticeKind::English, 80, 90, 45);
         CScriptedPlatform platform;
         Shown shown;
         QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDCANCEL));
         QVERIFY(shown.stillOpenAfterOk);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!无法保存结果!"_s);
-        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {Box(u"数据库未正确连接!无法保存结果!"_s, u"qe"_s,
+                                    MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 0);
     }
 

@@ -1,4 +1,5 @@
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "scores/ClearGroupScoresDlg.h"
 #include "scores/ClearPersonalScoresDlg.h"
 #include "tests/ScoreRows.h"
@@ -179,9 +180,7 @@ private slots:
         const Cleared cleared = RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
         QVERIFY(cleared.openAfterTick);
         QCOMPARE(cleared.result, int(IDCANCEL));
-        QCOMPARE(platform.boxes.size(), 1);
-        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
-                 qPrintable(platform.boxes[0].text));
+        CompareBoxes(platform, {Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
     }
 
     void commandsRunTheirDialogs()
@@ -197,14 +196,13 @@ private slots:
     void commandsWithoutDatabaseOnlyWarn()
     {
         StoreScore(m_pDatabase->Database(), u"Li"_s, u"01"_s, English, u"2"_s, u"20"_s, 70);
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        NoDatabase();
         CScriptedPlatform platform;
         OpenClearPersonalScores();
         OpenClearGroupScores();
         QVERIFY(platform.modalRuns.isEmpty());
-        QCOMPARE(platform.boxes.size(), 2);
-        for (const CScriptedPlatform::Box& box : std::as_const(platform.boxes))
-            QCOMPARE(box.text, u"数据库未正确连接!操作无法进行!"_s);
+        const QStringList box = Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {box, box});
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 1);
     }
 

@@ -1,5 +1,6 @@
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "scores/ScoreQueryDlg.h"
 #include "scores/ScoreQueryScope.h"
 #include "tests/ScoreRows.h"
@@ -17,30 +18,23 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 constexpr int Chinese = 111, English = 112, Number = 113, Symbol = 114;
 
-struct Listed
+// A listed score row: the label shows twice, the speed in its kind's column.
+QStringList Listed(const QString& name, const QString& klass, const QString& number, int kind,
+                   const QString& speed, const QString& seconds, const QString& accuracy)
 {
-    QStringList headers;
-    QList<int> widths;
-    QList<QStringList> rows;
-};
+    static const QString labels[] = {u"中文测试"_s, u"英文测试"_s, u"数字测试"_s, u"符号测试"_s};
+    const QString& label = labels[kind - Chinese];
+    QStringList row{name, klass, number, label, {}, label, {}, {}, {}, {}, seconds, accuracy};
+    row[6 + kind - Chinese] = speed;
+    return row;
+}
 
 // Runs the query in scope and captures what the list shows.
-Listed RunQuery(CScriptedPlatform& platform, int scope)
+Listing RunQuery(CScriptedPlatform& platform, int scope)
 {
-    Listed listed;
-    platform.DriveDialog([&listed](QDialog* dialog) {
-        auto* dlg = static_cast<CScoreQueryDlg*>(dialog);
-        CListCtrl* list = dlg->Item<CListCtrl>(1024);
-        for (int column = 0; column < list->GetColumnCount(); ++column) {
-            listed.headers << list->GetColumnText(column);
-            listed.widths << list->GetColumnWidth(column);
-        }
-        for (int row = 0; row < list->GetItemCount(); ++row) {
-            QStringList texts;
-            for (int column = 0; column < list->GetColumnCount(); ++column)
-                texts << list->GetItemText(row, column);
-            listed.rows << texts;
-        }
+    Listing listed;
+    Drive(platform, [&listed](CDialog* dlg) {
+        listed = ListOf(dlg->Item<CListCtrl>(1024));
         dlg->ClickButton(1);
     });
     ScoreQueryScope = scope;
@@ -75,13 +69,13 @@ private slots:
     {
         QFETCH(int, scope);
         CScriptedPlatform platform;
-        const Listed listed = RunQuery(platform, scope);
+        const Listing listed = RunQuery(platform, scope);
         QCOMPARE(listed.headers,
                  (QStringList{u"姓名"_s, u"班级"_s, u"学号"_s, u"用户类型"_s, u"测試日期"_s,
                               u"成绩类型"_s, u"中文成绩"_s, u"英文成绩"_s, u"数字成绩"_s,
                               u"符号成绩"_s, u"所用时间"_s, u"正确率"_s}));
         QCOMPARE(listed.widths, (QList<int>{80, 80, 80, 80, 80, 80, 80, 80, 80, 80, 60, 80}));
-        QVERIFY(listed.rows.isEmpty());
+        QVERIFY(listed.cells.isEmpty());
         QVERIFY(platform.boxes.isEmpty());
     }
 
@@ -95,34 +89,11 @@ private slots:
         StoreScore(db, u"Li Ming"_s, u"0005"_s, Symbol, u"6"_s, u"49"_s, 44);
 
         CScriptedPlatform platform;
-        const Listed listed = RunQuery(platform, ScoreScope::Personal);
-        const QList<QStringList> expected = {
-            {u"Li Ming"_s,
-             u"二班"_s,
-             u"0815"_s,
-             u"英文测试"_s,
-             {},
-             u"英文测试"_s,
-             {},
-             u"2"_s,
-             {},
-             {},
-             u"45"_s,
-             u"88"_s},
-            {u"Li Ming"_s,
-             u"二班"_s,
-             u"0815"_s,
-             u"符号测试"_s,
-             {},
-             u"符号测试"_s,
-             {},
-             {},
-             {},
-             u"6"_s,
-             u"49"_s,
-             u"44"_s},
-        };
-        QCOMPARE(listed.rows, expected);
+        const Listing listed = RunQuery(platform, ScoreScope::Personal);
+        const Rows expected = {
+            Listed(u"Li Ming"_s, u"二班"_s, u"0815"_s, English, u"2"_s, u"45"_s, u"88"_s),
+            Listed(u"Li Ming"_s, u"二班"_s, u"0815"_s, Symbol, u"6"_s, u"49"_s, u"44"_s)};
+        QCOMPARE(listed.cells, expected);
     }
 
     void groupScopeListsEveryRowInOrder()
@@ -133,53 +104,20 @@ private slots:
         StoreScore(db, u"Adam"_s, u"0003"_s, Symbol, u"2"_s, u"15"_s, 100);
 
         CScriptedPlatform platform;
-        const Listed listed = RunQuery(platform, ScoreScope::Group);
-        const QList<QStringList> expected = {
-            {u"Zhao"_s,
-             {},
-             u"0009"_s,
-             u"数字测试"_s,
-             {},
-             u"数字测试"_s,
-             {},
-             {},
-             u"7"_s,
-             {},
-             u"30"_s,
-             u"91"_s},
-            {u"Li Ming"_s,
-             {},
-             u"0001"_s,
-             u"中文测试"_s,
-             {},
-             u"中文测试"_s,
-             u"1"_s,
-             {},
-             {},
-             {},
-             u"60"_s,
-             u"50"_s},
-            {u"Adam"_s,
-             {},
-             u"0003"_s,
-             u"符号测试"_s,
-             {},
-             u"符号测试"_s,
-             {},
-             {},
-             {},
-             u"2"_s,
-             u"15"_s,
-             u"100"_s},
-        };
-        QCOMPARE(listed.rows, expected);
+        const Listing listed = RunQuery(platform, ScoreScope::Group);
+        // Group rows show the stored number but not the class.
+        const Rows expected = {
+            Listed(u"Zhao"_s, {}, u"0009"_s, Number, u"7"_s, u"30"_s, u"91"_s),
+            Listed(u"Li Ming"_s, {}, u"0001"_s, Chinese, u"1"_s, u"60"_s, u"50"_s),
+            Listed(u"Adam"_s, {}, u"0003"_s, Symbol, u"2"_s, u"15"_s, u"100"_s)};
+        QCOMPARE(listed.cells, expected);
     }
 
     void unknownScopeListsNothing()
     {
         StoreScore(m_pDatabase->Database(), u"Li Ming"_s, u"0001"_s, English, u"2"_s, u"45"_s, 88);
         CScriptedPlatform platform;
-        QVERIFY(RunQuery(platform, 0).rows.isEmpty());
+        QVERIFY(RunQuery(platform, 0).cells.isEmpty());
     }
 
     void failedOpenIsReportedWithEmptyList()
@@ -187,20 +125,15 @@ private slots:
         QSqlQuery drop(m_pDatabase->Database()->Connection());
         QVERIFY(drop.exec(u"DROP TABLE score"_s));
         CScriptedPlatform platform;
-        const Listed listed = RunQuery(platform, ScoreScope::Group);
+        const Listing listed = RunQuery(platform, ScoreScope::Group);
         QCOMPARE(listed.headers.size(), 12);
-        QVERIFY(listed.rows.isEmpty());
+        QVERIFY(listed.cells.isEmpty());
         QCOMPARE(platform.boxes.size(), 1);
         QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
                  qPrintable(platform.boxes[0].text));
     }
 
-    void commandSetsScopeAndRunsQuery_data()
-    {
-        QTest::addColumn<int>("scope");
-        QTest::newRow("personal") << int(ScoreScope::Personal);
-        QTest::newRow("group") << int(ScoreScope::Group);
-    }
+    void commandSetsScopeAndRunsQuery_data() { emptyTableShowsHeadersOnly_data(); }
     void commandSetsScopeAndRunsQuery()
     {
         QFETCH(int, scope);
@@ -214,14 +147,14 @@ private slots:
 
     void commandWithoutDatabaseOnlyWarns()
     {
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        NoDatabase();
         ScoreQueryScope = 0;
         CScriptedPlatform platform;
         OpenScoreQuery(ScoreScope::Group);
         QCOMPARE(ScoreQueryScope, 0);
         QVERIFY(platform.modalRuns.isEmpty());
         QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!操作无法进行!"_s);
+        QCOMPARE(platform.boxes[0].text, NotConnected);
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "app/SplashWnd.h"
 #include "platform/Dao.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "res/Resources.h"
 #include "tests/FakeMainWindow.h"
 #include "tests/TestMain.h"
@@ -49,7 +50,7 @@ private slots:
         CurrentUser = CCurrentUser();
         CSplashWnd::EnableSplash(true);
         // The file check is about files; the login runs without a database.
-        SetActiveDatabaseSource([] { return nullptr; });
+        NoDatabase();
     }
     void cleanup()
     {
@@ -91,31 +92,23 @@ private slots:
         QVERIFY(platform.modalRuns.isEmpty());
 
         // The check drew its texts one over the other at the lower left.
-        QImage expected = splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32);
-        {
-            QPainter painter(&expected);
+        const auto drawn = [splash](int nSixDots) {
+            QImage image = splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32);
+            QPainter painter(&image);
             painter.setFont(splash->font());
             painter.setPen(QColor(0, 255, 0));
             const QFontMetrics metrics(splash->font());
             const QPoint at(10, 240 - metrics.height() - 5 + metrics.ascent());
             painter.drawText(at, u"正在初始化....."_s);
-            for (int i = 0; i < 4; ++i)
+            for (int i = 0; i < nSixDots; ++i)
                 painter.drawText(at, u"正在初始化......"_s);
-        }
+            return image;
+        };
         const QImage frame = splash->CheckFrame().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY(frame != splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32));
-        QCOMPARE(frame, expected);
+        QCOMPARE(frame, drawn(4));
         // The sixth dot shows: five-dot text alone would differ.
-        QImage fiveDots = splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32);
-        {
-            QPainter painter(&fiveDots);
-            painter.setFont(splash->font());
-            painter.setPen(QColor(0, 255, 0));
-            const QFontMetrics metrics(splash->font());
-            painter.drawText(QPoint(10, 240 - metrics.height() - 5 + metrics.ascent()),
-                             u"正在初始化....."_s);
-        }
-        QVERIFY(frame != fiveDots);
+        QVERIFY(frame != drawn(0));
 
         // A repaint after the check shows the picture alone.
         const QImage repainted = splash->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -168,9 +161,9 @@ private slots:
         QCOMPARE(shown, expected);
         // The start goes on: the login still follows.
         QVERIFY(platform.modalRuns.isEmpty());
-        platform.DriveDialog([](QDialog* dialog) {
-            static_cast<CLoginDlg*>(dialog)->ChooseItem(1004, 2);
-            static_cast<CLoginDlg*>(dialog)->ClickButton(1);
+        Drive<CLoginDlg>(platform, [](CLoginDlg* dlg) {
+            dlg->ChooseItem(1004, 2);
+            dlg->ClickButton(1);
         });
         splash->OnTimer(1);
         QCOMPARE(platform.modalRuns, QStringList{u"CLoginDlg"_s});
@@ -199,9 +192,9 @@ private slots:
         CSplashWnd::ShowSplash(&mainWindow);
         QVERIFY(CSplashWnd::s_pInstance);
         int nBoxesBefore = -1;
-        platform.DriveDialog([&](QDialog* dialog) {
+        Drive(platform, [&](CDialog* dlg) {
             nBoxesBefore = int(platform.boxes.size());
-            static_cast<CLoginDlg*>(dialog)->ClickButton(2);
+            dlg->ClickButton(2);
         });
         CSplashWnd::s_pInstance->OnTimer(1);
         QCOMPARE(platform.modalRuns, QStringList{u"CLoginDlg"_s});
@@ -217,12 +210,9 @@ private slots:
         MakeFiles({});
         CFakeMainWindow mainWindow;
         CSplashWnd::ShowSplash(&mainWindow);
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CLoginDlg*>(dialog)->ClickButton(1007); });
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(1007); });
+        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(2); });
+        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(2); });
         CSplashWnd::s_pInstance->OnTimer(1);
         // The new-user button ends the first login without Cancel; the login
         // that follows a cancelled registration may be cancelled freely.

@@ -1,4 +1,5 @@
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
@@ -6,13 +7,9 @@
 #include "users/NewSuperUserDlg.h"
 #include "users/SuperPasswordDlg.h"
 
-#include <QLineEdit>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-using Rows = QList<QStringList>;
-
 // What a driver saw of a dialog that it pressed OK in.
 struct Outcome
 {
@@ -21,43 +18,24 @@ struct Outcome
     int nFocusId = 0;
 };
 
-// Fills edits (id -> text), presses OK, notes the outcome and cancels a
-// dialog left open, so that a failed check never leaves it waiting.
-CScriptedPlatform::DialogDriver Confirm(QList<std::pair<int, QString>> texts, Outcome* outcome,
-                                        std::initializer_list<int> ids)
+// Fills edits, presses OK and notes the outcome; a dialog left open is cancelled.
+void Confirm(CScriptedPlatform& platform, const EditTexts& texts, Outcome* outcome)
 {
-    std::vector<int> editIds(ids);
-    return [texts, outcome, editIds](QDialog* dialog) {
-        auto* dlg = static_cast<CDialog*>(dialog);
-        for (const auto& [id, text] : texts)
-            dlg->Item<QLineEdit>(id)->setText(text);
-        dlg->ClickButton(1);
-        outcome->bEnded = dlg->IsEnded();
-        for (int id : editIds) {
-            if (dlg->focusWidget() == dlg->GetDlgItem(id)) {
+    Drive(platform, [texts, outcome](CDialog* dlg) {
+        Fill(dlg, texts);
+        outcome->bEnded = !Press(dlg, 1);
+        for (int id : {1031, 1026, 1003, 1029, 1030}) {
+            if (dlg->GetDlgItem(id) && dlg->focusWidget() == dlg->GetDlgItem(id)) {
                 outcome->nFocusId = id;
                 outcome->strSelected = dlg->Item<QLineEdit>(id)->selectedText();
             }
         }
-        if (!dlg->IsEnded())
-            dlg->ClickButton(2);
-    };
+    });
 }
 
-void LogInAsSuper(const QString& name)
+Rows Error(const QString& text)
 {
-    CurrentUser = CCurrentUser();
-    CurrentUser.Name = name;
-    CurrentUser.Password = u"old"_s;
-    CurrentUser.KindText = u"超级用户"_s;
-    CurrentUser.KindCode = UserKind::Super;
-}
-
-void CompareBox(const CScriptedPlatform::Box& box, const QString& text)
-{
-    QCOMPARE(box.text, text);
-    QCOMPARE(box.caption, u"错误!"_s);
-    QCOMPARE(box.flags, MB_OK | MB_ICONEXCLAMATION);
+    return {Box(text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)};
 }
 
 const QString Mismatch = u"对不起,你两次输入的密码不一致,请重新输入!"_s;
@@ -69,7 +47,10 @@ class TestSuperUsers : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { LogInAsSuper(u"root"_s); }
+    void init()
+    {
+        CurrentUser = {u"root"_s, u"NONE"_s, u"0"_s, u"old"_s, u"超级用户"_s, UserKind::Super};
+    }
 
     void newSuperUser_data()
     {
@@ -122,18 +103,17 @@ private slots:
         for (const QStringList& row : before)
             db.Insert(u"supperuser"_s, row);
 
-        QList<std::pair<int, QString>> texts{{1026, password}, {1003, confirmation}};
+        EditTexts texts{{1026, password}, {1003, confirmation}};
         if (!name.isNull())
             texts.append({1031, name});
         Outcome outcome;
-        platform.DriveDialog(Confirm(texts, &outcome, {1031, 1026, 1003}));
+        Confirm(platform, texts, &outcome);
         OpenNewSuperUserDialog();
 
         QCOMPARE(platform.modalRuns, QStringList{u"CNewSuperUserDlg"_s});
         QCOMPARE(outcome.bEnded, message.isEmpty());
-        QCOMPARE(platform.boxes.size(), message.isEmpty() ? 0 : 1);
+        CompareBoxes(platform, message.isEmpty() ? Rows() : Error(message));
         if (!message.isEmpty()) {
-            CompareBox(platform.boxes[0], message);
             QCOMPARE(outcome.nFocusId, focus);
             QCOMPARE(outcome.strSelected, selected);
         }
@@ -147,15 +127,14 @@ private slots:
         CScriptedPlatform platform;
         CTestDatabase db;
         Outcome first, second;
-        platform.DriveDialog(Confirm({}, &first, {1031}));
-        platform.DriveDialog(Confirm({}, &second, {1031}));
+        Confirm(platform, {}, &first);
+        Confirm(platform, {}, &second);
         OpenNewSuperUserDialog();
         OpenNewSuperUserDialog();
 
         QVERIFY(first.bEnded);
         QVERIFY(!second.bEnded);
-        QCOMPARE(platform.boxes.size(), 1);
-        CompareBox(platform.boxes[0], Duplicate);
+        CompareBoxes(platform, Error(Duplicate));
         QCOMPARE(second.nFocusId, 1031);
         QCOMPARE(second.strSelected, u"NONE"_s);
         QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"NONE"_s, QString()}}));
@@ -167,25 +146,15 @@ private slots:
         CTestDatabase db;
         db.Insert(u"supperuser"_s, {u"a"_s, u"1"_s});
         db.Insert(u"supperuser"_s, {u"b"_s, u"2"_s});
-        bool bEndedAfterB = true, bEndedAfterA = true, bEndedAfterC = false;
-        platform.DriveDialog([&](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
-            dlg->Item<QLineEdit>(1031)->setText(u"b"_s);
-            dlg->ClickButton(1);
-            bEndedAfterB = dlg->IsEnded();
-            dlg->Item<QLineEdit>(1031)->setText(u"a"_s);
-            dlg->ClickButton(1);
-            bEndedAfterA = dlg->IsEnded();
-            dlg->Item<QLineEdit>(1031)->setText(u"c"_s);
-            dlg->ClickButton(1);
-            bEndedAfterC = dlg->IsEnded();
-            if (!dlg->IsEnded())
-                dlg->ClickButton(2);
+        QList<bool> open;
+        Drive(platform, [&](CDialog* dlg) {
+            for (const QString& name : {u"b"_s, u"a"_s, u"c"_s}) {
+                Fill(dlg, {{1031, name}});
+                open << Press(dlg, 1);
+            }
         });
         OpenNewSuperUserDialog();
-        QVERIFY(!bEndedAfterB);
-        QVERIFY(!bEndedAfterA);
-        QVERIFY(bEndedAfterC);
+        QCOMPARE(open, (QList<bool>{true, true, false}));
         QCOMPARE(platform.boxes.size(), 2);
         QCOMPARE(db.Rows(u"supperuser"_s),
                  (Rows{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}, {u"c"_s, QString()}}));
@@ -196,15 +165,12 @@ private slots:
         CScriptedPlatform platform;
         CTestDatabase db;
         db.Insert(u"supperuser"_s, {u"root"_s, u"pw"_s});
-        platform.DriveDialog([](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
-            dlg->Item<QLineEdit>(1031)->setText(u"x"_s);
+        Drive(platform, [](CDialog* dlg) {
+            Fill(dlg, {{1031, u"x"_s}});
             dlg->ClickButton(2);
         });
-        platform.DriveDialog([](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
-            dlg->Item<QLineEdit>(1029)->setText(u"new"_s);
-            dlg->Item<QLineEdit>(1030)->setText(u"new"_s);
+        Drive(platform, [](CDialog* dlg) {
+            Fill(dlg, {{1029, u"new"_s}, {1030, u"new"_s}});
             dlg->ClickButton(2);
         });
         OpenNewSuperUserDialog();
@@ -273,20 +239,18 @@ private slots:
             db.Insert(u"supperuser"_s, row);
 
         Outcome outcome;
-        platform.DriveDialog(
-            Confirm({{1029, password}, {1030, confirmation}}, &outcome, {1029, 1030}));
+        Confirm(platform, {{1029, password}, {1030, confirmation}}, &outcome);
         OpenSuperPasswordDialog();
 
         QCOMPARE(outcome.bEnded, message.isEmpty());
-        QCOMPARE(platform.boxes.size(), message.isEmpty() ? 0 : 1);
         if (message.startsWith(u'*')) {
             // Our own message: it must name the limit, in Chinese.
+            QCOMPARE(platform.boxes.size(), 1);
             QVERIFY2(platform.boxes[0].text.contains(u"199"_s), qPrintable(platform.boxes[0].text));
             QVERIFY(platform.boxes[0].text.contains(u"密码"_s));
-            QCOMPARE(platform.boxes[0].caption, u"错误!"_s);
-            QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
-        } else if (!message.isEmpty()) {
-            CompareBox(platform.boxes[0], message);
+            CompareBoxes(platform, Error(platform.boxes[0].text));
+        } else {
+            CompareBoxes(platform, message.isEmpty() ? Rows() : Error(message));
         }
         QCOMPARE(outcome.nFocusId, focus);
         if (focus)
@@ -303,8 +267,8 @@ private slots:
         db.Insert(u"supperuser"_s, {u"root"_s, u"old"_s});
         db.Insert(u"supperuser"_s, {u"other"_s, u"x"_s});
         Outcome first, second;
-        platform.DriveDialog(Confirm({{1029, u"one"_s}, {1030, u"one"_s}}, &first, {}));
-        platform.DriveDialog(Confirm({{1029, u"two"_s}, {1030, u"two"_s}}, &second, {}));
+        Confirm(platform, {{1029, u"one"_s}, {1030, u"one"_s}}, &first);
+        Confirm(platform, {{1029, u"two"_s}, {1030, u"two"_s}}, &second);
         OpenSuperPasswordDialog();
         const Rows afterFirst = db.Rows(u"supperuser"_s);
         OpenSuperPasswordDialog();
@@ -335,8 +299,7 @@ private slots:
         db.Insert(u"supperuser"_s, {u"root"_s, u"old"_s});
         QRect normal, work;
         QPoint atRest, gone;
-        auto drive = [&](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
+        Drive(platform, [&](CDialog* dlg) {
             const CSlidePlacement& placement =
                 passwordDialog ? static_cast<CSuperPasswordDlg*>(dlg)->Placement()
                                : static_cast<CNewSuperUserDlg*>(dlg)->Placement();
@@ -345,8 +308,7 @@ private slots:
             atRest = dlg->pos();
             dlg->ClickButton(confirm ? 1 : 2);
             gone = dlg->pos();
-        };
-        platform.DriveDialog(drive);
+        });
         if (passwordDialog)
             OpenSuperPasswordDialog();
         else
@@ -378,41 +340,32 @@ private slots:
         CScriptedPlatform platform;
         CTestDatabase db;
         db.Database()->Execute(u"DROP TABLE supperuser"_s);
-        bool bEndedByOk = true, bEndedByCancel = false;
+        bool bOpenAfterOk = false, bOpenAfterCancel = true;
         qsizetype nBoxesAfterOk = 0;
-        platform.DriveDialog([&](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
-            dlg->ClickButton(1);
-            bEndedByOk = dlg->IsEnded();
+        Drive(platform, [&](CDialog* dlg) {
+            bOpenAfterOk = Press(dlg, 1);
             nBoxesAfterOk = platform.boxes.size();
-            dlg->ClickButton(2);
-            bEndedByCancel = dlg->IsEnded();
+            bOpenAfterCancel = Press(dlg, 2);
         });
         if (passwordDialog)
             OpenSuperPasswordDialog();
         else
             OpenNewSuperUserDialog();
-        QVERIFY(!bEndedByOk);
-        QVERIFY(bEndedByCancel);
+        QVERIFY(bOpenAfterOk);
+        QVERIFY(!bOpenAfterCancel);
         QCOMPARE(nBoxesAfterOk, 1);
-        QCOMPARE(platform.boxes.size(), 1);
-        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
-                 qPrintable(platform.boxes[0].text));
+        CompareBoxes(platform, {Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
     }
 
     void guardsWithoutDatabase()
     {
         CScriptedPlatform platform;
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        NoDatabase();
         OpenNewSuperUserDialog();
         OpenSuperPasswordDialog();
         QVERIFY(platform.modalRuns.isEmpty());
-        QCOMPARE(platform.boxes.size(), 2);
-        for (const CScriptedPlatform::Box& box : platform.boxes) {
-            QCOMPARE(box.text, u"数据库未正确连接!操作无法进行!"_s);
-            QCOMPARE(box.caption, u"qe"_s);
-            QCOMPARE(box.flags, MB_OK | MB_ICONEXCLAMATION);
-        }
+        const QStringList box = Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {box, box});
     }
 };
 

@@ -1,4 +1,5 @@
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogDriver.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
 #include "tests/FakeMainWindow.h"
@@ -9,36 +10,28 @@
 #include "users/UserSettingsDlg.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-using Rows = QList<QStringList>;
-
 void LogInAs(const QString& name, const QString& cls, const QString& number,
              const QString& password)
 {
-    CurrentUser = CCurrentUser();
-    CurrentUser.Name = name;
-    CurrentUser.Class = cls;
-    CurrentUser.StudentNo = number;
-    CurrentUser.Password = password;
-    CurrentUser.KindText = u"普通用户"_s;
-    CurrentUser.KindCode = UserKind::Ordinary;
+    CurrentUser = {name, cls, number, password, u"普通用户"_s, UserKind::Ordinary};
 }
 
-// Fills the right half and presses OK.
+// Fills the right half (name, class, number, password) and presses OK.
 CScriptedPlatform::DialogDriver Change(const QStringList& values)
 {
-    return [values](QDialog* dialog) {
-        auto* dlg = static_cast<CDialog*>(dialog);
-        const int ids[] = {1021, 1008, 1009, 1010};
-        for (int i = 0; i < values.size(); ++i)
-            dlg->Item<QLineEdit>(ids[i])->setText(values[i]);
-        dlg->ClickButton(1);
-    };
+    const int ids[] = {1021, 1008, 1009, 1010};
+    EditTexts texts;
+    for (int i = 0; i < values.size(); ++i)
+        texts.append({ids[i], values[i]});
+    return FillAndOk(texts);
 }
+
+const Rows Tom{{u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, u"普通用户"_s}};
+const QString NoSettings = u"数据库未正确连接!无法对当前用户进行设置!"_s;
 } // namespace
 
 class TestUserSettings : public QObject
@@ -59,8 +52,7 @@ private slots:
         bool bOldReadOnly = true, bNewWritable = true, bPasswordClear = false,
              bNewPasswordMasked = false;
         QString strTypedNumber, strKindItem;
-        platform.DriveDialog([&](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
+        Drive(platform, [&](CDialog* dlg) {
             for (int id : {1020, 1003, 1004, 1005, 1006, 1007}) {
                 shown << dlg->GetDlgItemText(id);
                 bOldReadOnly = bOldReadOnly && dlg->Item<QLineEdit>(id)->isReadOnly();
@@ -77,7 +69,6 @@ private slots:
             strTypedNumber = number->text();
             if (auto* kinds = dlg->Item<QComboBox>(1022); kinds && kinds->count() == 1)
                 strKindItem = kinds->itemText(0);
-            dlg->ClickButton(2);
         });
         OpenUserSettingsDialog();
 
@@ -153,46 +144,30 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"user"_s, {u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, u"普通用户"_s});
+        db.Insert(u"user"_s, Tom[0]);
         LogInAs(u"Tom "_s, u"c"_s, u"1"_s, u"p"_s);
-
-        bool bOpenAfterFirst = false, bOpenAfterSecond = false;
-        qsizetype nBoxesAfterSecond = 0;
-        platform.DriveDialog([&](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
-            dlg->ClickButton(1);
-            bOpenAfterFirst = !dlg->IsEnded();
-            dlg->ClickButton(1);
-            bOpenAfterSecond = !dlg->IsEnded();
-            nBoxesAfterSecond = platform.boxes.size();
-            dlg->ClickButton(2);
-        });
+        QList<bool> open;
+        Drive(platform, [&](CDialog* dlg) { open << Press(dlg, 1) << Press(dlg, 1); });
         OpenUserSettingsDialog();
-
-        QVERIFY(bOpenAfterFirst);
-        QVERIFY(bOpenAfterSecond);
-        QCOMPARE(nBoxesAfterSecond, 2);
-        for (const CScriptedPlatform::Box& box : platform.boxes) {
-            QCOMPARE(box.text, u"对不起,无法执行指定操作!"_s);
-            QCOMPARE(box.caption, u"错误!"_s);
-            QCOMPARE(box.flags, MB_OK | MB_ICONEXCLAMATION);
-        }
-        QCOMPARE(db.Rows(u"user"_s), (Rows{{u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, u"普通用户"_s}}));
+        QCOMPARE(open, (QList<bool>{true, true}));
+        const QStringList box =
+            Box(u"对不起,无法执行指定操作!"_s, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {box, box});
+        QCOMPARE(db.Rows(u"user"_s), Tom);
     }
 
     void cancelChangesNothing()
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"user"_s, {u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, u"普通用户"_s});
+        db.Insert(u"user"_s, Tom[0]);
         LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
-        platform.DriveDialog([](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
-            dlg->Item<QLineEdit>(1021)->setText(u"Jerry"_s);
+        Drive(platform, [](CDialog* dlg) {
+            Fill(dlg, {{1021, u"Jerry"_s}});
             dlg->ClickButton(2);
         });
         OpenUserSettingsDialog();
-        QCOMPARE(db.Rows(u"user"_s), (Rows{{u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, u"普通用户"_s}}));
+        QCOMPARE(db.Rows(u"user"_s), Tom);
         QCOMPARE(CurrentUser.Name, u"Tom"_s);
     }
 
@@ -209,21 +184,16 @@ private slots:
 
         platform.DriveDialog(Change({u"李四"_s, u"二班"_s, u"22"_s, u"abc"_s}));
         OpenUserSettingsDialog();
-        QCOMPARE(CurrentUser.Name, u"李四"_s);
-        QCOMPARE(CurrentUser.Class, u"二班"_s);
-        QCOMPARE(CurrentUser.StudentNo, u"22"_s);
-        QCOMPARE(CurrentUser.Password, u"abc"_s);
-        QCOMPARE(CurrentUser.KindText, u"普通用户"_s);
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Ordinary));
+        QCOMPARE(UserTexts(), (QStringList{u"李四"_s, u"二班"_s, u"22"_s, u"abc"_s, u"普通用户"_s,
+                                           QString::number(UserKind::Ordinary)}));
         QCOMPARE(frame.panes.value(1), u"用户姓名:李四"_s);
         QCOMPARE(frame.panes.value(2), u"用户类型:普通用户"_s);
 
         QStringList shownBySecond;
-        platform.DriveDialog([&](QDialog* dialog) {
-            auto* dlg = static_cast<CDialog*>(dialog);
+        Drive(platform, [&](CDialog* dlg) {
             for (int id : {1020, 1003, 1004, 1005})
                 shownBySecond << dlg->GetDlgItemText(id);
-            Change({u"王五"_s, u"三班"_s, u"33"_s, u"xyz"_s})(dialog);
+            Change({u"王五"_s, u"三班"_s, u"33"_s, u"xyz"_s})(dlg);
         });
         OpenUserSettingsDialog();
         QCOMPARE(shownBySecond, (QStringList{u"李四"_s, u"二班"_s, u"22"_s, u"abc"_s}));
@@ -237,8 +207,7 @@ private slots:
         CorrectCount = 30;
         TypedCount = 40;
         ElapsedSeconds = 10;
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        platform.DriveDialog(FillAndOk({}));
         CResultDlg result;
         result.DoModal();
         QCOMPARE(platform.unfinishedDialogs, 0);
@@ -252,47 +221,43 @@ private slots:
     void guardWithoutDatabase()
     {
         CScriptedPlatform platform;
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        NoDatabase();
         LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
         OpenUserSettingsDialog();
         QVERIFY(platform.modalRuns.isEmpty());
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!操作无法进行!"_s);
-        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
     }
 
-    void okWithoutRecordsetSaysNotConnectedAndCloses()
+    // Without a recordset OK only says so and closes; the user stays.
+    void okWithoutRecordset_data()
     {
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("no database") << false;
+        QTest::newRow("user table cannot be opened: reported first") << true;
+    }
+    void okWithoutRecordset()
+    {
+        QFETCH(bool, connected);
         CScriptedPlatform platform;
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        std::unique_ptr<CTestDatabase> db;
+        if (connected) {
+            db = std::make_unique<CTestDatabase>();
+            db->Database()->Execute(u"DROP TABLE \"user\""_s);
+        } else {
+            NoDatabase();
+        }
         LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
         CUserSettingsDlg dlg;
         QVERIFY(!dlg.HasRecordset());
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
-        const int result = dlg.DoModal();
-        QCOMPARE(result, int(IDOK));
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!无法对当前用户进行设置!"_s);
-        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(CurrentUser.Name, u"Tom"_s);
-    }
-
-    void unopenableTableReportsAndClosesOnOk()
-    {
-        CScriptedPlatform platform;
-        CTestDatabase db;
-        db.Database()->Execute(u"DROP TABLE \"user\""_s);
-        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
-        platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
-        OpenUserSettingsDialog();
-        QCOMPARE(platform.unfinishedDialogs, 0);
-        QCOMPARE(platform.boxes.size(), 2);
-        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s),
-                 qPrintable(platform.boxes[0].text));
-        QCOMPARE(platform.boxes[1].text, u"数据库未正确连接!无法对当前用户进行设置!"_s);
+        platform.DriveDialog(FillAndOk({}));
+        QCOMPARE(dlg.DoModal(), int(IDOK));
+        QStringList texts;
+        for (const CScriptedPlatform::Box& box : platform.boxes)
+            texts << box.text;
+        QCOMPARE(texts.size(), connected ? 2 : 1);
+        QVERIFY2(!connected || texts[0].startsWith(u"错误信息:"_s), qPrintable(texts.join(u'|')));
+        QCOMPARE(texts.last(), NoSettings);
+        QCOMPARE(platform.boxes.last().caption, u"qe"_s);
         QCOMPARE(CurrentUser.Name, u"Tom"_s);
     }
 };

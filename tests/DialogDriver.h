@@ -1,0 +1,131 @@
+#pragma once
+
+#include "platform/Dao.h"
+#include "platform/Dialog.h"
+#include "platform/ListCtrl.h"
+#include "platform/ScriptedPlatform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QLineEdit>
+#include <QStringList>
+#include <QTest>
+
+#include <utility>
+
+// The steps the dialog suites share: drive a live dialog, fill its edits,
+// press a button, and read back what it showed, so that the checks run
+// after the dialog has closed.
+
+using Rows = QList<QStringList>;
+using EditTexts = QList<std::pair<int, QString>>;
+
+inline const QString NotConnected = QStringLiteral("数据库未正确连接!操作无法进行!");
+
+// Queues a driver that sees the dialog as Dlg; a dialog the step leaves open
+// is cancelled, so that a refused OK never waits.
+template <class Dlg = CDialog, class Step> void Drive(CScriptedPlatform& platform, Step step)
+{
+    platform.DriveDialog([step](QDialog* dialog) {
+        auto* dlg = static_cast<Dlg*>(dialog);
+        step(dlg);
+        if (dialog->isVisible() && !dlg->IsEnded())
+            dlg->ClickButton(2);
+    });
+}
+
+// Presses a button; true when the dialog is still open afterwards.
+inline bool Press(CDialog* dlg, int nID)
+{
+    dlg->ClickButton(nID);
+    return dlg->isVisible() && !dlg->IsEnded();
+}
+
+inline void Fill(CDialog* dlg, const EditTexts& texts)
+{
+    for (const auto& [id, text] : texts)
+        dlg->Item<QLineEdit>(id)->setText(text);
+}
+
+// Fills the edits and presses OK.
+inline CScriptedPlatform::DialogDriver FillAndOk(const EditTexts& texts)
+{
+    return [texts](QDialog* dialog) {
+        auto* dlg = static_cast<CDialog*>(dialog);
+        Fill(dlg, texts);
+        dlg->ClickButton(1);
+    };
+}
+
+inline void NoDatabase()
+{
+    SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+}
+
+// The user as {name, class, number, password, kind text, kind code}.
+inline QStringList UserTexts(const CCurrentUser& user = CurrentUser)
+{
+    return {user.Name,     user.Class,    user.StudentNo,
+            user.Password, user.KindText, QString::number(user.KindCode)};
+}
+
+inline QStringList Box(const QString& text, const QString& caption, unsigned flags)
+{
+    return {text, caption, QString::number(flags)};
+}
+
+// Compares the boxes shown with the expected ones ({text, caption, flags});
+// an expected text ending in "…" matches any text that starts with it.
+inline void CompareBoxes(const CScriptedPlatform& platform, Rows expected)
+{
+    Rows shown;
+    for (qsizetype i = 0; i < platform.boxes.size(); ++i) {
+        const CScriptedPlatform::Box& box = platform.boxes[i];
+        QString text = box.text;
+        if (i < expected.size() && expected[i][0].endsWith(u'…') &&
+            text.startsWith(expected[i][0].chopped(1)))
+            text = expected[i][0];
+        shown.append(Box(text, box.caption, box.flags));
+    }
+    QCOMPARE(shown, expected);
+}
+
+struct Listing
+{
+    QStringList headers;
+    QList<int> widths;
+    Rows cells;
+};
+
+inline Listing ListOf(CListCtrl* list)
+{
+    Listing listing;
+    for (int col = 0; col < list->GetColumnCount(); ++col) {
+        listing.headers << list->GetColumnText(col);
+        listing.widths << list->GetColumnWidth(col);
+    }
+    for (int row = 0; row < list->GetItemCount(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < list->GetColumnCount(); ++col)
+            cells << list->GetItemText(row, col);
+        listing.cells << cells;
+    }
+    return listing;
+}
+
+// Fields 0 to 7 of every loginhistory row, a null field as "<null>".
+inline Rows LoginHistory(CDaoDatabase* db)
+{
+    Rows rows;
+    CDaoRecordset rs(db);
+    rs.Open(dbOpenDynaset, Sql::ScanLoginHistory);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        QStringList row;
+        for (int i = 0; i < 8; ++i) {
+            const CDaoFieldValue value = rs.GetFieldValue(i);
+            row.append(value.IsNull() ? QStringLiteral("<null>") : VariantToText(value));
+        }
+        rows.append(row);
+    }
+    return rows;
+}
