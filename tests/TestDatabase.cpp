@@ -11,11 +11,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-bool UsePostgres()
-{
-    return qEnvironmentVariable("QE_TEST_ENGINE") == "postgresql"_L1;
-}
-
 // Runs one statement on the cluster's administration database.
 void Administer(const QString& adminTarget, const QString& sql)
 {
@@ -25,9 +20,9 @@ void Administer(const QString& adminTarget, const QString& sql)
 }
 } // namespace
 
-CTestDatabase::CTestDatabase() : m_pDB(std::make_unique<CDaoDatabase>())
+CTestDatabase::CTestDatabase(bool bSchema) : m_pDB(std::make_unique<CDaoDatabase>())
 {
-    if (UsePostgres()) {
+    if (qEnvironmentVariable("QE_TEST_ENGINE") == "postgresql"_L1) {
         m_strAdminTarget = qEnvironmentVariable("QE_TEST_POSTGRES");
         if (m_strAdminTarget.isEmpty()) {
             qCritical("QE_TEST_ENGINE=postgresql needs QE_TEST_POSTGRES (a postgresql:// URL)");
@@ -45,17 +40,17 @@ CTestDatabase::CTestDatabase() : m_pDB(std::make_unique<CDaoDatabase>())
         QUrl url(m_strAdminTarget);
         url.setPath(u'/' + name);
         m_strTarget = url.toString();
-        m_pDB->Open(m_strTarget);
     } else {
+        // The layer opens only an existing file; an empty one is an empty database.
         m_strTarget = u"user.mdb"_s;
         QFile::remove(m_strTarget);
         QFile file(m_strTarget);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw CDaoException(u"cannot create user.mdb in the working directory"_s);
-        file.close();
-        m_pDB->Open(m_strTarget);
     }
-    CreateSchema(m_pDB.get());
+    m_pDB->Open(m_strTarget);
+    if (bSchema)
+        CreateSchema(m_pDB.get());
     CDaoDatabase* db = m_pDB.get();
     SetActiveDatabaseSource([db] { return db; });
 }
@@ -88,10 +83,9 @@ QList<QStringList> CTestDatabase::Rows(const QString& table) const
     rs.Open(dbOpenDynaset, u"SELECT * FROM %1"_s.arg(table));
     QList<QStringList> rows;
     for (; !rs.IsEOF(); rs.MoveNext()) {
-        QStringList row;
+        QStringList& row = rows.emplace_back();
         for (int i = 0; i < rs.GetFieldCount(); ++i)
             row.append(VariantToText(rs.GetFieldValue(i)));
-        rows.append(row);
     }
     return rows;
 }

@@ -9,11 +9,12 @@
 // A fresh, empty database for one test, with the schema and no rows: a new
 // user.mdb in the working directory, or, when QE_TEST_ENGINE=postgresql, a
 // new database on the cluster named by QE_TEST_POSTGRES. The object also
-// registers it as the active database of the dialogs.
+// registers it as the active database of the dialogs. Made with
+// bSchema = false it has no tables at all (for the tests of creation).
 class CTestDatabase
 {
 public:
-    CTestDatabase();
+    explicit CTestDatabase(bool bSchema = true);
     ~CTestDatabase();
 
     CDaoDatabase* Database() const { return m_pDB.get(); }

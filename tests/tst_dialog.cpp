@@ -13,7 +13,9 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -64,6 +66,26 @@ int Round(double value)
     return static_cast<int>(std::lround(value));
 }
 
+// A probe dialog on a scripted platform. Run() shows it modally, calls
+// inside while it is open and then ends it with IDOK if it is still open;
+// values are captured inside and asserted afterwards.
+struct Probe
+{
+    explicit Probe(int nID = 9001) : dlg(nID) {}
+    int Run(const std::function<void()>& inside = {})
+    {
+        platform.DriveDialog([this, inside](QDialog*) {
+            if (inside)
+                inside();
+            if (dlg.isVisible())
+                dlg.EndDialog(IDOK);
+        });
+        return dlg.DoModal();
+    }
+    CScriptedPlatform platform;
+    CProbeDialog dlg;
+};
+
 } // namespace
 
 class TestDialog : public QObject
@@ -86,25 +108,19 @@ private slots:
         QFETCH(int, id);
         QFETCH(QRect, units);
         QFETCH(bool, fixedHeight);
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QRect geometry;
         QFont font;
-        platform.DriveDialog([&](QDialog*) {
-            geometry = dlg.GetDlgItem(id)->geometry();
-            font = dlg.GetDlgItem(id)->font();
-            dlg.EndDialog(IDOK);
+        p.Run([&] {
+            geometry = p.dlg.GetDlgItem(id)->geometry();
+            font = p.dlg.GetDlgItem(id)->font();
         });
-        dlg.DoModal();
-
         QCOMPARE(font.family(), u"Noto Sans CJK SC"_s);
         QCOMPARE(font.pointSize(), 9);
         const QFontMetrics fm(font);
         int nLetters = 0;
         for (char16_t ch = u'A'; ch <= u'Z'; ++ch)
-            nLetters += fm.horizontalAdvance(QChar(ch));
-        for (char16_t ch = u'a'; ch <= u'z'; ++ch)
-            nLetters += fm.horizontalAdvance(QChar(ch));
+            nLetters += fm.horizontalAdvance(QChar(ch)) + fm.horizontalAdvance(QChar(ch + 32));
         const int bx = (nLetters / 26 + 1) / 2;
         const int by = QFontInfo(font).pixelSize(); // the em square, not the taller line
         QVERIFY2(bx >= 4 && bx <= 10, qPrintable(QString::number(bx)));
@@ -117,8 +133,8 @@ private slots:
             QCOMPARE(geometry.height(), Round((units.y() + units.height()) * by / 8.0) - top);
         else
             QVERIFY(geometry.height() < Round(units.height() * by / 8.0));
-        QCOMPARE(dlg.size(), dlg.MapDialogRect(QRect(0, 0, 200, 120)).size());
-        QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
+        QCOMPARE(p.dlg.size(), p.dlg.MapDialogRect(QRect(0, 0, 200, 120)).size());
+        QCOMPARE(p.dlg.minimumSize(), p.dlg.maximumSize());
     }
 
     void controlsAreFoundById_data()
@@ -137,43 +153,36 @@ private slots:
     {
         QFETCH(int, id);
         QFETCH(QString, className);
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QString found;
-        platform.DriveDialog([&](QDialog*) {
-            if (QWidget* w = dlg.GetDlgItem(id))
+        p.Run([&] {
+            if (QWidget* w = p.dlg.GetDlgItem(id))
                 found = QString::fromLatin1(w->metaObject()->className());
-            dlg.EndDialog(IDOK);
         });
-        dlg.DoModal();
         QCOMPARE(found, className);
     }
 
     void droplistStartsWithItemsAndNoSelection()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QStringList items;
         int nIndex = 0;
-        platform.DriveDialog([&](QDialog*) {
-            auto* combo = dlg.Item<QComboBox>(1020);
+        p.Run([&] {
+            auto* combo = p.dlg.Item<QComboBox>(1020);
             for (int i = 0; i < combo->count(); ++i)
                 items.append(combo->itemText(i));
             nIndex = combo->currentIndex();
-            dlg.EndDialog(IDOK);
         });
-        dlg.DoModal();
         QCOMPARE(items, (QStringList{u"甲"_s, u"乙"_s, u"丙"_s}));
         QCOMPARE(nIndex, -1);
     }
 
     void tabOrderFollowsTemplate()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QList<int> order;
-        platform.DriveDialog([&](QDialog*) {
-            QWidget* first = dlg.GetDlgItem(1010);
+        p.Run([&] {
+            QWidget* first = p.dlg.GetDlgItem(1010);
             QWidget* w = first;
             do {
                 const QVariant id = w->property("controlId");
@@ -181,20 +190,18 @@ private slots:
                     order.append(id.toInt());
                 w = w->nextInFocusChain();
             } while (w && w != first && order.size() < 50);
-            dlg.EndDialog(IDOK);
         });
-        dlg.DoModal();
         QCOMPARE(order, (QList<int>{1010, 1011, 1012, 1013, 1020, 1, 2, 1030, 1040, 1050}));
     }
 
     void editStylesTakeEffect()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QString number, readOnly, limited, password, longNumber;
         QLineEdit::EchoMode echo = QLineEdit::Normal;
         int passwordWidth = 0, passwordRoom = 0;
-        platform.DriveDialog([&](QDialog*) {
+        p.Run([&] {
+            CDialog& dlg = p.dlg;
             QTest::keyClicks(dlg.GetDlgItem(1010), u"12ab3"_s);
             number = dlg.GetDlgItemText(1010);
             QTest::keyClicks(dlg.GetDlgItem(1012), u"xyz"_s);
@@ -212,9 +219,7 @@ private slots:
             dlg.SetDlgItemText(1010, QString());
             QTest::keyClicks(dlg.GetDlgItem(1010), QString(40, u'7'));
             longNumber = dlg.GetDlgItemText(1010);
-            dlg.EndDialog(IDOK);
         });
-        dlg.DoModal();
         QCOMPARE(number, u"123"_s);
         QCOMPARE(readOnly, u"只读"_s);
         QCOMPARE(limited, u"abcde"_s);
@@ -231,158 +236,132 @@ private slots:
 
     void multilineEditKeepsLineBreaks()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QString text;
         bool bReadOnly = false;
         int nLines = 0;
-        platform.DriveDialog([&](QDialog*) {
-            dlg.SetDlgItemText(1050, u"一\r\n二\r\n三"_s);
-            text = dlg.GetDlgItemText(1050);
-            auto* edit = dlg.Item<QPlainTextEdit>(1050);
-            bReadOnly = edit->isReadOnly();
-            nLines = edit->document()->blockCount();
-            dlg.EndDialog(IDOK);
+        p.Run([&] {
+            p.dlg.SetDlgItemText(1050, u"一\r\n二\r\n三"_s);
+            text = p.dlg.GetDlgItemText(1050);
+            bReadOnly = p.dlg.Item<QPlainTextEdit>(1050)->isReadOnly();
+            nLines = p.dlg.Item<QPlainTextEdit>(1050)->document()->blockCount();
         });
-        dlg.DoModal();
         QCOMPARE(text, u"一\r\n二\r\n三"_s);
         QVERIFY(bReadOnly);
         QCOMPARE(nLines, 3);
     }
 
-    void buttonsReachTheirHandlers_data()
+    void inputReachesItsHandler_data()
     {
-        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("id");  // 0: the dialog itself
+        QTest::addColumn<int>("key"); // 0: a mouse click
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<int>("result");
-        QTest::newRow("OK button") << 1 << QStringList{u"init"_s, u"ok"_s} << 1;
-        QTest::newRow("Cancel button") << 2 << QStringList{u"init"_s, u"cancel"_s} << 2;
-        // Another button leaves the dialog open; the driver then closes it.
+        QTest::newRow("OK button") << 1 << 0 << QStringList{u"init"_s, u"ok"_s} << 1;
+        QTest::newRow("Cancel button") << 2 << 0 << QStringList{u"init"_s, u"cancel"_s} << 2;
+        // Another button leaves the dialog open; the driver then cancels it.
         QTest::newRow("other button")
-            << 1030 << QStringList{u"init"_s, u"command 1030"_s, u"cancel"_s} << 2;
+            << 1030 << 0 << QStringList{u"init"_s, u"command 1030"_s, u"cancel"_s} << 2;
+        QTest::newRow("Escape goes to OnCancel")
+            << 0 << int(Qt::Key_Escape) << QStringList{u"init"_s, u"cancel"_s} << 2;
+        QTest::newRow("Enter in an edit presses the default button")
+            << 1013 << int(Qt::Key_Return) << QStringList{u"init"_s, u"ok"_s} << 1;
     }
-    void buttonsReachTheirHandlers()
+    void inputReachesItsHandler()
     {
         QFETCH(int, id);
+        QFETCH(int, key);
         QFETCH(QStringList, calls);
         QFETCH(int, result);
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
-        platform.DriveDialog([&](QDialog*) {
-            QTest::mouseClick(dlg.GetDlgItem(id), Qt::LeftButton);
-            if (dlg.isVisible())
-                dlg.ClickButton(2);
+        Probe p;
+        const int nResult = p.Run([&] {
+            QWidget* target = id ? p.dlg.GetDlgItem(id) : &p.dlg;
+            if (key && id)
+                target->setFocus();
+            if (key)
+                QTest::keyClick(target, Qt::Key(key));
+            else
+                QTest::mouseClick(target, Qt::LeftButton);
+            if (p.dlg.isVisible())
+                p.dlg.ClickButton(2);
         });
-        QCOMPARE(dlg.DoModal(), result);
-        QCOMPARE(dlg.calls, calls);
-        QCOMPARE(platform.unfinishedDialogs, 0);
-    }
-
-    void escapeGoesToOnCancel()
-    {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
-        platform.DriveDialog([&](QDialog*) { QTest::keyClick(&dlg, Qt::Key_Escape); });
-        QCOMPARE(dlg.DoModal(), IDCANCEL);
-        QCOMPARE(dlg.calls, (QStringList{u"init"_s, u"cancel"_s}));
+        QCOMPARE(nResult, result);
+        QCOMPARE(p.dlg.calls, calls);
+        QCOMPARE(p.platform.unfinishedDialogs, 0);
     }
 
     void closeBoxStaysOpenWhenOnCancelRefuses()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
-        dlg.bRefuseCancel = true;
+        Probe p;
+        p.dlg.bRefuseCancel = true;
         bool bOpenAfterClose = false;
-        platform.DriveDialog([&](QDialog*) {
-            dlg.close();
-            bOpenAfterClose = dlg.isVisible();
-            dlg.EndDialog(IDOK);
+        const int nResult = p.Run([&] {
+            p.dlg.close();
+            bOpenAfterClose = p.dlg.isVisible();
         });
-        QCOMPARE(dlg.DoModal(), IDOK);
+        QCOMPARE(nResult, IDOK);
         QVERIFY(bOpenAfterClose);
-        QCOMPARE(dlg.calls, (QStringList{u"init"_s, u"cancel"_s}));
-    }
-
-    void enterPressesTheDefaultButton()
-    {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
-        platform.DriveDialog([&](QDialog*) {
-            QWidget* edit = dlg.GetDlgItem(1013);
-            edit->setFocus();
-            QTest::keyClick(edit, Qt::Key_Return);
-            if (dlg.isVisible())
-                dlg.EndDialog(-5);
-        });
-        QCOMPARE(dlg.DoModal(), IDOK);
-        QCOMPARE(dlg.calls, (QStringList{u"init"_s, u"ok"_s}));
+        QCOMPARE(p.dlg.calls, (QStringList{u"init"_s, u"cancel"_s}));
     }
 
     void listPickAndNotifyingStaticReachOnCommand()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         int nSelected = -1;
-        platform.DriveDialog([&](QDialog*) {
-            dlg.Item<QComboBox>(1020)->setCurrentIndex(1); // code: no notification
-            dlg.ChooseItem(1020, 2);
-            nSelected = dlg.Item<QComboBox>(1020)->currentIndex();
-            QTest::mouseClick(dlg.GetDlgItem(1021), Qt::LeftButton);
+        p.Run([&] {
+            p.dlg.Item<QComboBox>(1020)->setCurrentIndex(1); // code: no notification
+            p.dlg.ChooseItem(1020, 2);
+            nSelected = p.dlg.Item<QComboBox>(1020)->currentIndex();
+            QTest::mouseClick(p.dlg.GetDlgItem(1021), Qt::LeftButton);
             // A plain static reports nothing.
-            const QList<QLabel*> labels = dlg.findChildren<QLabel*>();
-            for (QLabel* label : labels) {
+            for (QLabel* label : p.dlg.findChildren<QLabel*>()) {
                 if (label->text() == u"标签"_s)
                     QTest::mouseClick(label, Qt::LeftButton);
             }
-            dlg.ClickButton(1021);
-            dlg.EndDialog(IDOK);
+            p.dlg.ClickButton(1021);
         });
-        dlg.DoModal();
         QCOMPARE(nSelected, 2);
-        QCOMPARE(dlg.calls,
+        QCOMPARE(p.dlg.calls,
                  (QStringList{u"init"_s, u"command 1020"_s, u"command 1021"_s, u"command 1021"_s}));
     }
 
     void handlerExceptionIsShownAndDialogGoesOn()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
-        dlg.bThrowOnCommand = true;
+        Probe p;
+        p.dlg.bThrowOnCommand = true;
         bool bOpen = false;
-        platform.DriveDialog([&](QDialog*) {
-            dlg.ClickButton(1030);
-            bOpen = dlg.isVisible();
-            dlg.ClickButton(1);
+        const int nResult = p.Run([&] {
+            p.dlg.ClickButton(1030);
+            bOpen = p.dlg.isVisible();
+            p.dlg.ClickButton(1);
         });
-        QCOMPARE(dlg.DoModal(), IDOK);
+        QCOMPARE(nResult, IDOK);
         QVERIFY(bOpen);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"handler failed"_s);
-        QCOMPARE(platform.boxes[0].flags & MB_ICONMASK, MB_ICONSTOP);
+        QCOMPARE(p.dlg.calls.last(), u"ok"_s);
+        QCOMPARE(p.platform.boxes.size(), 1);
+        QCOMPARE(p.platform.boxes[0].text, u"handler failed"_s);
+        QCOMPARE(p.platform.boxes[0].flags & MB_ICONMASK, MB_ICONSTOP);
     }
 
     void timersKeepTheirIds()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QList<int> both, afterKill, afterStop;
-        platform.DriveDialog([&](QDialog*) {
-            dlg.SetTimer(5, 0);
-            dlg.SetTimer(5, 0); // replaces the first timer 5
-            dlg.SetTimer(7, 0);
+        // Lets the zero-interval timers fire and takes what they reported.
+        const auto fired = [&p] {
             QCoreApplication::processEvents();
-            both = dlg.timers;
-            dlg.timers.clear();
-            dlg.KillTimer(5);
-            QCoreApplication::processEvents();
-            afterKill = dlg.timers;
-            dlg.timers.clear();
-            dlg.KillTimer(7);
-            QCoreApplication::processEvents();
-            afterStop = dlg.timers;
-            dlg.EndDialog(IDOK);
+            return std::exchange(p.dlg.timers, {});
+        };
+        p.Run([&] {
+            p.dlg.SetTimer(5, 0);
+            p.dlg.SetTimer(5, 0); // replaces the first timer 5
+            p.dlg.SetTimer(7, 0);
+            both = fired();
+            p.dlg.KillTimer(5);
+            afterKill = fired();
+            p.dlg.KillTimer(7);
+            afterStop = fired();
         });
-        dlg.DoModal();
         QVERIFY2(both.contains(5) && both.contains(7), qPrintable(QString::number(both.size())));
         QVERIFY(!both.contains(0));
         QVERIFY(!afterKill.isEmpty());
@@ -392,25 +371,23 @@ private slots:
 
     void endingInInitSkipsTheModalRun()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
-        dlg.bEndInInit = true;
-        QCOMPARE(dlg.DoModal(), 7);
-        QVERIFY(platform.modalRuns.isEmpty());
-        QVERIFY(dlg.IsEnded());
+        Probe p;
+        p.dlg.bEndInInit = true;
+        QCOMPARE(p.dlg.DoModal(), 7);
+        QVERIFY(p.platform.modalRuns.isEmpty());
+        QVERIFY(p.dlg.IsEnded());
     }
 
     void controlsAreCreatedOnce()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
-        dlg.DoModal();
-        QWidget* first = dlg.GetDlgItem(1010);
-        const qsizetype nChildren = dlg.findChildren<QWidget*>().size();
-        dlg.DoModal();
-        QCOMPARE(dlg.GetDlgItem(1010), first);
-        QCOMPARE(dlg.findChildren<QWidget*>().size(), nChildren);
-        QCOMPARE(platform.modalRuns, (QStringList{u"CProbeDialog"_s, u"CProbeDialog"_s}));
+        Probe p;
+        p.Run();
+        QWidget* first = p.dlg.GetDlgItem(1010);
+        const qsizetype nChildren = p.dlg.findChildren<QWidget*>().size();
+        p.Run();
+        QCOMPARE(p.dlg.GetDlgItem(1010), first);
+        QCOMPARE(p.dlg.findChildren<QWidget*>().size(), nChildren);
+        QCOMPARE(p.platform.modalRuns, (QStringList{u"CProbeDialog"_s, u"CProbeDialog"_s}));
     }
 
     void missingOrBadTemplateFailsTheRun_data()
@@ -422,12 +399,11 @@ private slots:
     void missingOrBadTemplateFailsTheRun()
     {
         QFETCH(int, id);
-        CScriptedPlatform platform;
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"CDialog: .*"_s));
-        CProbeDialog dlg(id);
-        QCOMPARE(dlg.DoModal(), -1);
-        QVERIFY(platform.modalRuns.isEmpty());
-        QVERIFY(dlg.calls.isEmpty());
+        Probe p(id);
+        QCOMPARE(p.dlg.DoModal(), -1);
+        QVERIFY(p.platform.modalRuns.isEmpty());
+        QVERIFY(p.dlg.calls.isEmpty());
     }
 
     void windowStylesMapToFlags_data()
@@ -454,17 +430,14 @@ private slots:
 
     void centredDialogStandsInTheWorkAreaMiddle()
     {
-        CScriptedPlatform platform;
-        CProbeDialog dlg;
+        Probe p;
         QPoint centre, wanted;
         QString caption;
-        platform.DriveDialog([&](QDialog*) {
-            centre = dlg.frameGeometry().center();
-            wanted = dlg.screen()->availableGeometry().center();
-            caption = dlg.windowTitle();
-            dlg.EndDialog(IDOK);
+        p.Run([&] {
+            centre = p.dlg.frameGeometry().center();
+            wanted = p.dlg.screen()->availableGeometry().center();
+            caption = p.dlg.windowTitle();
         });
-        dlg.DoModal();
         QCOMPARE(caption, u"测试对话框"_s);
         // The window frame is only known once shown; it may shift the
         // centre by its own width.
@@ -476,25 +449,19 @@ private slots:
 
     void groupBoxStaysBehindItsControls()
     {
-        CProbeDialog dlg;
-        CScriptedPlatform platform;
-        dlg.DoModal();
-        const QObjectList children = dlg.children();
-        const auto* group = dlg.findChild<QGroupBox*>();
+        Probe p;
+        p.Run();
+        const auto* group = p.dlg.findChild<QGroupBox*>();
         QVERIFY(group);
-        qsizetype nGroup = -1, nFirstWidget = -1;
-        for (qsizetype i = 0; i < children.size(); ++i) {
-            if (!children[i]->isWidgetType())
-                continue;
-            if (nFirstWidget < 0)
-                nFirstWidget = i;
-            if (children[i] == group)
-                nGroup = i;
+        QWidget* firstWidget = nullptr;
+        for (QObject* child : p.dlg.children()) {
+            if (child->isWidgetType() && !firstWidget)
+                firstWidget = static_cast<QWidget*>(child);
         }
-        QCOMPARE(nGroup, nFirstWidget);
+        QCOMPARE(firstWidget, group);
         // A click inside the group box on a control reaches the control.
-        const QPoint inEdit = dlg.GetDlgItem(1010)->geometry().center();
-        QCOMPARE(dlg.childAt(inEdit), dlg.GetDlgItem(1010));
+        QWidget* edit = p.dlg.GetDlgItem(1010);
+        QCOMPARE(p.dlg.childAt(edit->geometry().center()), edit);
     }
 };
 
