@@ -3,43 +3,21 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
-#include "res/Resources.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
-
-#include <array>
+#include "users/ReportList.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-struct Column
-{
-    QString header;
-    int width;
+const QList<ListColumn> g_userColumns = {
+    {u"姓名"_s, 70}, {u"班级"_s, 90}, {u"学号"_s, 70}, {u"用户类型"_s, 90}, {u"登录时间"_s, 90},
 };
 
-const std::array<Column, 5> g_userColumns = {{
-    {u"姓名"_s, 70},
-    {u"班级"_s, 90},
-    {u"学号"_s, 70},
-    {u"用户类型"_s, 90},
-    {u"登录时间"_s, 90},
-}};
-
-const std::array<Column, 8> g_scoreColumns = {{
-    {u"测试日期"_s, 80},
-    {u"测试类型"_s, 80},
-    {u"中文成绩"_s, 80},
-    {u"英文成绩"_s, 80},
-    {u"数字成绩"_s, 80},
-    {u"符号成绩"_s, 80},
-    {u"所用时间"_s, 60},
-    {u"正确率(%)"_s, 80},
-}};
-
-// Full-row select, header drag-and-drop, track select, grid lines.
-constexpr unsigned ListStyle =
-    LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT | LVS_EX_GRIDLINES;
+const QList<ListColumn> g_scoreColumns = {
+    {u"测试日期"_s, 80}, {u"测试类型"_s, 80}, {u"中文成绩"_s, 80}, {u"英文成绩"_s, 80},
+    {u"数字成绩"_s, 80}, {u"符号成绩"_s, 80}, {u"所用时间"_s, 60}, {u"正确率(%)"_s, 80},
+};
 
 // The score field and list column of a kind's speed follow the kind's order.
 constexpr int FirstSpeedField = 4;
@@ -66,13 +44,6 @@ bool IsPracticeKind(int kind)
     return kind >= PracticeKind::Chinese && kind <= PracticeKind::Symbol;
 }
 
-template <std::size_t N> void SetUpList(CListCtrl* list, const std::array<Column, N>& columns)
-{
-    for (int i = 0; i < int(N); ++i)
-        list->InsertColumn(i, columns[i].header, columns[i].width);
-    list->SetExtendedStyle(ListStyle);
-    list->SetImageList(LoadBitmap(164), 16);
-}
 } // namespace
 
 CResultDlg::CResultDlg(QWidget* parent) : CDialog(148, parent) {}
@@ -82,8 +53,8 @@ bool CResultDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_listUser = Item<CListCtrl>(1003);
     m_listScore = Item<CListCtrl>(1004);
-    SetUpList(m_listUser, g_userColumns);
-    SetUpList(m_listScore, g_scoreColumns);
+    SetUpReportList(m_listUser, g_userColumns);
+    SetUpReportList(m_listScore, g_scoreColumns);
     FillUserList();
 
     // The shared counters themselves are clamped, as the practice left them.

@@ -1,43 +1,22 @@
 #include "scores/ScoreQueryDlg.h"
 
 #include "platform/ListCtrl.h"
-#include "res/Resources.h"
 #include "scores/ScoreQueryScope.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/ReportList.h"
 
 #include <QList>
 #include <QStringList>
 
-#include <array>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-struct Column
-{
-    QString header;
-    int width;
+const QList<ListColumn> g_columns = {
+    {u"姓名"_s, 80},     {u"班级"_s, 80},     {u"学号"_s, 80},     {u"用户类型"_s, 80},
+    {u"测試日期"_s, 80}, {u"成绩类型"_s, 80}, {u"中文成绩"_s, 80}, {u"英文成绩"_s, 80},
+    {u"数字成绩"_s, 80}, {u"符号成绩"_s, 80}, {u"所用时间"_s, 60}, {u"正确率"_s, 80},
 };
-
-const std::array<Column, 12> g_columns = {{
-    {u"姓名"_s, 80},
-    {u"班级"_s, 80},
-    {u"学号"_s, 80},
-    {u"用户类型"_s, 80},
-    {u"测試日期"_s, 80},
-    {u"成绩类型"_s, 80},
-    {u"中文成绩"_s, 80},
-    {u"英文成绩"_s, 80},
-    {u"数字成绩"_s, 80},
-    {u"符号成绩"_s, 80},
-    {u"所用时间"_s, 60},
-    {u"正确率"_s, 80},
-}};
-
-// Full-row select, header drag-and-drop, track select, grid lines.
-constexpr unsigned ListStyle =
-    LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT | LVS_EX_GRIDLINES;
 
 // Columns 6 to 11 show fields 4 to 9 of the row.
 constexpr int FirstShownField = 4;
@@ -52,10 +31,7 @@ bool CScoreQueryDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_listScore = Item<CListCtrl>(1024);
-    for (int i = 0; i < int(g_columns.size()); ++i)
-        m_listScore->InsertColumn(i, g_columns[i].header, g_columns[i].width);
-    m_listScore->SetExtendedStyle(ListStyle);
-    m_listScore->SetImageList(LoadBitmap(164), 16);
+    SetUpReportList(m_listScore, g_columns);
 
     CDaoDatabase* db = ActiveDatabase();
     if (!db)

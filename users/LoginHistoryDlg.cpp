@@ -2,19 +2,16 @@
 
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
-#include "res/Resources.h"
 #include "users/Database.h"
+#include "users/ReportList.h"
 
 #include <algorithm>
-#include <iterator>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 enum {
     IDC_HISTORY_LIST = 1028,
-    IDB_HISTORY_IMAGES = 164,
-    ColumnWidth = 80,
 };
 } // namespace
 
@@ -30,13 +27,11 @@ CListCtrl* CLoginHistoryDlg::List() const
 bool CLoginHistoryDlg::OnInitDialog()
 {
     CListCtrl* list = List();
-    static const QString headers[] = {u"姓名"_s,     u"班级"_s,     u"学号"_s,    u"用户类型"_s,
-                                      u"创建日期"_s, u"登录日期"_s, u"测試日期"_s};
-    for (int i = 0; i < int(std::size(headers)); ++i)
-        list->InsertColumn(i, headers[i], ColumnWidth);
-    list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT |
-                           LVS_EX_GRIDLINES);
-    list->SetImageList(LoadBitmap(IDB_HISTORY_IMAGES), 16);
+    static const QList<ListColumn> columns = {
+        {u"姓名"_s},     {u"班级"_s},     {u"学号"_s},     {u"用户类型"_s},
+        {u"创建日期"_s}, {u"登录日期"_s}, {u"测試日期"_s},
+    };
+    SetUpReportList(list, columns);
 
     CDaoDatabase* db = ActiveDatabase();
     if (!db)
@@ -49,11 +44,11 @@ bool CLoginHistoryDlg::OnInitDialog()
     // have no place in the list. The rows go in with one model update, and
     // those read before a failure stay listed.
     const int nFields = m_pSet->GetFieldCount();
-    const int nShown = std::min(nFields, int(std::size(headers)));
+    const int nShown = std::min(nFields, int(columns.size()));
     QList<QStringList> rows;
     try {
         for (; !m_pSet->IsEOF(); m_pSet->MoveNext()) {
-            QStringList cells(std::size(headers));
+            QStringList cells(columns.size());
             for (int i = 0; i < nShown; ++i)
                 cells[i] = VariantToText(m_pSet->GetFieldValue(i));
             rows.append(std::move(cells));
