@@ -13,45 +13,33 @@ enum {
 };
 } // namespace
 
-CNewSuperUserDlg::CNewSuperUserDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CNewSuperUserDlg::CNewSuperUserDlg(QWidget* parent) : CSuperUserDlg(IDD, parent) {}
 
 CNewSuperUserDlg::~CNewSuperUserDlg() = default;
 
-bool CNewSuperUserDlg::OnInitDialog()
+void CNewSuperUserDlg::ShowValues()
 {
-    m_placement.Capture(this);
-    m_placement.SlideIn(this);
-
     SetDlgItemText(IDC_NAME, m_strName);
     SetDlgItemText(IDC_PASSWORD, m_strPassword);
     SetDlgItemText(IDC_CONFIRM, m_strConfirm);
-
-    // A failed open leaves a record set that is not open: OK then does nothing.
-    if (CDaoDatabase* db = ActiveDatabase()) {
-        m_pSet = std::make_unique<CDaoRecordset>(db);
-        OpenScan(*m_pSet, Sql::ScanSuperUsers);
-    }
-    return true;
 }
 
 void CNewSuperUserDlg::OnOK()
 {
-    if (!m_pSet || !m_pSet->IsOpen())
+    if (!HasOpenSet())
         return;
     m_strName = GetDlgItemText(IDC_NAME);
     m_strPassword = GetDlgItemText(IDC_PASSWORD);
     m_strConfirm = GetDlgItemText(IDC_CONFIRM);
 
     if (m_strPassword != m_strConfirm) {
-        Platform().MessageBox(this, u"对不起,你两次输入的密码不一致,请重新输入!"_s, u"错误!"_s,
-                              MB_OK | MB_ICONEXCLAMATION);
+        ShowError(u"对不起,你两次输入的密码不一致,请重新输入!"_s);
         SelectEditText(IDC_CONFIRM);
         return;
     }
     m_pSet->MoveFirst();
     if (SeekNext(*m_pSet, 0, m_strName)) {
-        Platform().MessageBox(this, u"对不起,你输入的用户名已经存在!请重新输入!"_s, u"错误!"_s,
-                              MB_OK | MB_ICONEXCLAMATION);
+        ShowError(u"对不起,你输入的用户名已经存在!请重新输入!"_s);
         SelectEditText(IDC_NAME);
         return;
     }
@@ -60,14 +48,7 @@ void CNewSuperUserDlg::OnOK()
     m_pSet->SetFieldValue(1, m_strPassword);
     m_pSet->Update();
 
-    m_placement.SlideOut(this);
-    EndDialog(IDOK);
-}
-
-void CNewSuperUserDlg::OnCancel()
-{
-    m_placement.SlideOut(this);
-    EndDialog(IDCANCEL);
+    Close(IDOK);
 }
 
 void OpenNewSuperUserDialog()

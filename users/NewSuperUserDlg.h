@@ -1,16 +1,12 @@
 #pragma once
 
-#include "platform/Dao.h"
-#include "platform/Dialog.h"
-#include "users/SlidePlacement.h"
+#include "users/SuperUserDlg.h"
 
 #include <QString>
 
-#include <memory>
-
 // Adds a super-user account to table supperuser; it slides in from the
 // left screen edge and out to the right.
-class CNewSuperUserDlg : public CDialog
+class CNewSuperUserDlg : public CSuperUserDlg
 {
     Q_OBJECT
 public:
@@ -19,19 +15,15 @@ public:
     explicit CNewSuperUserDlg(QWidget* parent = nullptr);
     ~CNewSuperUserDlg() override;
 
-    bool OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
 
-    const CSlidePlacement& Placement() const { return m_placement; }
+protected:
+    void ShowValues() override;
 
 private:
     QString m_strName = QStringLiteral("NONE");
     QString m_strPassword;
     QString m_strConfirm;
-
-    CSlidePlacement m_placement;
-    std::unique_ptr<CDaoRecordset> m_pSet;
 };
 
 // Command 32814 of the main frame: the database guard, then the dialog.

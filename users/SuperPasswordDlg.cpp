@@ -1,8 +1,8 @@
 #include "users/SuperPasswordDlg.h"
 
 #include "platform/Gbk.h"
-#include "platform/Platform.h"
 #include "users/CurrentUser.h"
+#include "platform/Platform.h"
 #include "users/Database.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,34 +14,19 @@ enum {
 };
 } // namespace
 
-CSuperPasswordDlg::CSuperPasswordDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CSuperPasswordDlg::CSuperPasswordDlg(QWidget* parent) : CSuperUserDlg(IDD, parent) {}
 
 CSuperPasswordDlg::~CSuperPasswordDlg() = default;
 
-bool CSuperPasswordDlg::OnInitDialog()
+void CSuperPasswordDlg::ShowValues()
 {
-    m_placement.Capture(this);
-    m_placement.SlideIn(this);
-
     SetDlgItemText(IDC_PASSWORD, m_strPassword);
     SetDlgItemText(IDC_CONFIRM, m_strConfirm);
-
-    // A failed open leaves a record set that is not open: OK then does nothing.
-    if (CDaoDatabase* db = ActiveDatabase()) {
-        m_pSet = std::make_unique<CDaoRecordset>(db);
-        OpenScan(*m_pSet, Sql::ScanSuperUsers);
-    }
-    return true;
-}
-
-void CSuperPasswordDlg::ShowError(const QString& text)
-{
-    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CSuperPasswordDlg::OnOK()
 {
-    if (!m_pSet || !m_pSet->IsOpen())
+    if (!HasOpenSet())
         return;
     m_strPassword = GetDlgItemText(IDC_PASSWORD);
     m_strConfirm = GetDlgItemText(IDC_CONFIRM);
@@ -70,14 +55,7 @@ void CSuperPasswordDlg::OnOK()
     EditCurrent(*m_pSet, {{1, CDaoFieldValue::FromText(m_strPassword)}});
     m_pSet->Close();
 
-    m_placement.SlideOut(this);
-    EndDialog(IDOK);
-}
-
-void CSuperPasswordDlg::OnCancel()
-{
-    m_placement.SlideOut(this);
-    EndDialog(IDCANCEL);
+    Close(IDOK);
 }
 
 void OpenSuperPasswordDialog()

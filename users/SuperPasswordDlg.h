@@ -1,16 +1,12 @@
 #pragma once
 
-#include "platform/Dao.h"
-#include "platform/Dialog.h"
-#include "users/SlidePlacement.h"
+#include "users/SuperUserDlg.h"
 
 #include <QString>
 
-#include <memory>
-
 // Changes the password of the logged-in super user's row in table
 // supperuser; it slides in from the left screen edge and out to the right.
-class CSuperPasswordDlg : public CDialog
+class CSuperPasswordDlg : public CSuperUserDlg
 {
     Q_OBJECT
 public:
@@ -21,20 +17,14 @@ public:
     explicit CSuperPasswordDlg(QWidget* parent = nullptr);
     ~CSuperPasswordDlg() override;
 
-    bool OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
 
-    const CSlidePlacement& Placement() const { return m_placement; }
+protected:
+    void ShowValues() override;
 
 private:
-    void ShowError(const QString& text);
-
     QString m_strPassword;
     QString m_strConfirm;
-
-    CSlidePlacement m_placement;
-    std::unique_ptr<CDaoRecordset> m_pSet;
 };
 
 // Command 32815 of the main frame: the database guard, then the dialog.
