@@ -1,8 +1,8 @@
 #include "users/SuperPasswordDlg.h"
 
 #include "platform/Gbk.h"
-#include "users/CurrentUser.h"
 #include "platform/Platform.h"
+#include "users/CurrentUser.h"
 #include "users/Database.h"
 
 using namespace Qt::Literals::StringLiterals;
