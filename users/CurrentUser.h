@@ -21,6 +21,10 @@ struct CCurrentUser
     QString Password;
     QString KindText = QStringLiteral("普通用户");
     int KindCode = 0;
+    // The hidden key of an ordinary user's own row in `user`, taken at login
+    // or registration; 0 for everybody else. Edits and personal queries go
+    // by it, never by the first row that carries the name.
+    qint64 RowKey = 0;
 
     // The five texts back to their start values; the kind code is kept.
     void ResetTexts()
