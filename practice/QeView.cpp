@@ -41,6 +41,16 @@ struct PracticeCommand
     int kind;
 };
 
+// Keys of the special block (Delete, Insert, the arrows, Home and End, the
+// page and function keys, ...) produce no character there, whatever text
+// the keyboard layout attaches to them (Delete carries "\x7f"). Tab keeps
+// its character; Esc, Backspace and Enter are mapped on their own.
+bool ProducesNoCharacter(int key)
+{
+    return key >= Qt::Key_Escape && key < Qt::Key_unknown && key != Qt::Key_Tab &&
+           key != Qt::Key_Backtab;
+}
+
 constexpr PracticeCommand PracticeCommands[] = {
     {ID_PRACTICE_CHINESE, PracticeKind::Chinese},
     {ID_PRACTICE_ENGLISH, PracticeKind::English},
@@ -285,7 +295,7 @@ void CQeView::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
-    if (event->text().isEmpty()) {
+    if (event->text().isEmpty() || ProducesNoCharacter(event->key())) {
         QWidget::keyPressEvent(event);
         return;
     }
