@@ -77,7 +77,6 @@ CMainFrame::CMainFrame() : m_clock(*this)
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
-    delete m_pHelpWindow;
 }
 
 void CMainFrame::PreCreateWindow()
@@ -229,8 +228,10 @@ bool CMainFrame::TranslateAccelerator(const QKeyEvent& event)
 
 void CMainFrame::OnHelpTopics()
 {
+    // Owned by the frame, as the help viewer is: it never outlives the
+    // program nor keeps it running.
     if (!m_pHelpWindow)
-        m_pHelpWindow = new CHelpWindow();
+        m_pHelpWindow = new CHelpWindow(this);
     m_pHelpWindow->ShowFirstTopic();
 }
 
@@ -346,10 +347,14 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     const int answer = Platform().MessageBox(this, u"确定要退出本系统吗?"_s, u"退出?"_s,
                                              MB_YESNO | MB_ICONQUESTION);
-    if (answer == IDNO)
+    if (answer == IDNO) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    event->accept();
+    // A confirmed exit leaves no window of the program behind.
+    if (m_pHelpWindow)
+        m_pHelpWindow->close();
 }
 
 void CMainFrame::timerEvent(QTimerEvent* event)

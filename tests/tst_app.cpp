@@ -236,16 +236,22 @@ private slots:
     void exitQuestion_data()
     {
         QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("help");
         QTest::addColumn<bool>("closed");
-        QTest::newRow("no keeps the program") << int(IDNO) << false;
-        QTest::newRow("yes closes it") << int(IDYES) << true;
+        QTest::newRow("no keeps the program") << int(IDNO) << false << false;
+        QTest::newRow("no keeps the help window") << int(IDNO) << true << false;
+        QTest::newRow("yes closes it") << int(IDYES) << false << true;
+        QTest::newRow("yes with the help window open closes both") << int(IDYES) << true << true;
     }
     void exitQuestion()
     {
         QFETCH(int, answer);
+        QFETCH(bool, help);
         QFETCH(bool, closed);
         Program p;
         p.frame->show();
+        if (help)
+            p.frame->Router().Execute(ID_HELP_TOPICS);
         CPracticeFixture::WriteFile(u"english.txt"_s, "abc");
         p.view->OnPracticeEnglish();
         p.view->OnChar(' ');
@@ -257,6 +263,13 @@ private slots:
         QCOMPARE(p.platform.boxes[0].flags, MB_YESNO | MB_ICONQUESTION);
         QCOMPARE(p.platform.boxes[0].owner, p.frame);
         QCOMPARE(p.frame->isVisible(), !closed);
+        if (help)
+            QCOMPARE(p.frame->HelpWindow()->isVisible(), !closed);
+        // After a confirmed exit no window of the program is left open.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto open = std::count_if(windows.cbegin(), windows.cend(),
+                                        [](const QWidget* w) { return w->isVisible(); });
+        QCOMPARE(open > 0, !closed);
         if (!closed) {
             QVERIFY(p.view->Session().IsRunning());
             QCOMPARE(CurrentPracticeKind, int(PracticeKind::English));
