@@ -8,6 +8,7 @@
 #include "users/CurrentUser.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -336,6 +337,28 @@ private slots:
         QCoreApplication::sendEvent(p.frame, &none);
         QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
         QVERIFY(p.frame->statusBar()->currentMessage().isEmpty());
+    }
+
+    // While a context-menu item is highlighted its prompt stands in pane 0,
+    // as for the main menu; when the menu closes the idle prompt returns.
+    void contextMenuPromptsInPaneZero()
+    {
+        Program p;
+        p.frame->show();
+        CurrentUser.KindCode = UserKind::Ordinary;
+        QStringList shown;
+        p.platform.DrivePopup([&](QMenu* menu) {
+            menu->setActiveAction(menu->actions().at(0));
+            shown.append(p.frame->PaneText(0));
+            QMenu* practice = menu->actions().at(4)->menu();
+            practice->popup(menu->geometry().topRight());
+            practice->setActiveAction(practice->actions().at(1));
+            shown.append(p.frame->PaneText(0));
+        });
+        p.view->OnContextMenu(p.view, QPoint(-1, -1));
+        QCOMPARE(shown, (QStringList{u"对当前用户的各项信息进行设置"_s,
+                                     u"练习 , 测试您的英文打字速度"_s}));
+        QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
     }
 
     void menuBarInOrder()
