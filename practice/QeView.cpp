@@ -16,6 +16,7 @@
 #include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -24,14 +25,21 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QFont CreditFont(int pixelHeight, bool bold, bool underline, const QString& face)
+// The credit fonts are given by the height of their character cell (ascent
+// plus descent), not of their em square: the largest pixel size whose cell
+// fits that height.
+QFont CreditFont(int cellHeight, bool bold, bool underline, const QString& face)
 {
     QFont font;
     font.setFamilies({face, u"Noto Sans CJK SC"_s});
-    font.setPixelSize(pixelHeight);
     font.setBold(bold);
     font.setUnderline(underline);
     font.setFixedPitch(true);
+    for (int size = cellHeight; size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= cellHeight)
+            break;
+    }
     return font;
 }
 

@@ -34,7 +34,7 @@ PUPIL = {
 }
 
 LINE_HEIGHT = 16
-CHAR_WIDTH = 8
+CHAR_WIDTH = 6
 
 
 class Failure(Exception):
