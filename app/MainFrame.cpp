@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -43,13 +44,14 @@ QStringList InitialPaneTexts()
         u"用户类型:普通用户    "_s,
         u"记时:0     秒"_s,
         u"当前时间:00-00-00  "_s,
-        u"作者:%1 "_s.arg(Credits::AuthorName()),
+        u"作者:%1 "_s.arg(Credits::ShortAuthorName()),
         u"大写"_s,
         u"数字"_s,
     };
 }
 
 constexpr int ClockTimer = 1;
+constexpr int PaneMargin = 1; // pixels between a pane's border and its text
 constexpr int CapsPane = 6;
 constexpr int NumPane = 7;
 
@@ -126,18 +128,27 @@ bool CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
+    // The panes stand side by side in a row of their own: the status bar's
+    // six pixels between widgets would leave the prompt pane too little.
+    auto* row = new QWidget(bar);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    bar->addPermanentWidget(row, 1);
     const QStringList texts = InitialPaneTexts();
     const QFontMetrics metrics(bar->font());
     for (int i = 0; i < texts.size(); ++i) {
-        auto* pane = new QLabel(texts[i], bar);
+        auto* pane = new QLabel(texts[i], row);
         if (i == 0) {
             // The prompt pane takes the room left and never pushes the others.
             pane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            bar->addWidget(pane, 1);
+            layout->addWidget(pane, 1);
         } else {
             pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            pane->setFixedWidth(metrics.horizontalAdvance(texts[i]) + 2 * pane->frameWidth() + 4);
-            bar->addPermanentWidget(pane);
+            pane->setIndent(PaneMargin);
+            pane->setFixedWidth(metrics.horizontalAdvance(texts[i]) + 2 * pane->frameWidth() +
+                                2 * PaneMargin);
+            layout->addWidget(pane);
         }
         m_aPanes.append(pane);
     }

@@ -361,6 +361,26 @@ private slots:
         QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
     }
 
+    // The prompt pane shows a whole prompt of 20 Chinese characters at the
+    // window's 750 pixels; the other panes are as wide as their first texts.
+    void paneZeroHoldsAPrompt()
+    {
+        Program p;
+        p.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p.frame));
+        QLabel* prompt = p.frame->Pane(0);
+        const int needed = prompt->fontMetrics().horizontalAdvance(QString(20, QChar(0x7EC3)));
+        QVERIFY2(prompt->contentsRect().width() >= needed,
+                 qPrintable(u"%1 of %2 pixels"_s.arg(prompt->contentsRect().width()).arg(needed)));
+        for (int i = 1; i < CMainFrame::PaneCount; ++i) {
+            QLabel* pane = p.frame->Pane(i);
+            QVERIFY(pane->contentsRect().width() >=
+                    pane->fontMetrics().horizontalAdvance(pane->text()));
+        }
+        QVERIFY(p.frame->PaneText(5).startsWith(u"作者:"_s));
+        QVERIFY(p.frame->PaneText(5).endsWith(u' '));
+    }
+
     void menuBarInOrder()
     {
         Program p;
