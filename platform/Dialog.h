@@ -4,8 +4,10 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QList>
 
 #include <optional>
+#include <utility>
 
 class QAbstractButton;
 
@@ -68,6 +70,7 @@ protected:
 
 private:
     void CreateControls();
+    void MakeRoomForTallerEdits(const QList<std::pair<QWidget*, QRect>>& placed);
     void ConnectControl(int nID, const QString& kind, QWidget* widget);
     void OnButton(int nID);
 

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -414,10 +415,35 @@ private slots:
         bool readOnly = false;
         bool stillOpen = false;
         QString link;
+        int nScroll = -1;
+        QList<std::pair<int, int>> bands;
+        int viewHeight = 0;
+        bool bLinkBelow = false;
+        bool bButtonInside = false;
+        bool exposed = false;
         p.platform.DriveDialog([&](QDialog* dialog) {
             auto* about = static_cast<CAboutDlg*>(dialog);
             auto* info = about->Item<QPlainTextEdit>(1002);
             lines = info->toPlainText().split(u'\n');
+            // What the box shows once on screen: the bands of rows holding
+            // dark pixels.
+            exposed = QTest::qWaitForWindowExposed(dialog);
+            nScroll = info->verticalScrollBar()->maximum();
+            const QImage image = info->viewport()->grab().toImage();
+            viewHeight = image.height();
+            for (int y = 0; y < image.height(); ++y) {
+                bool dark = false;
+                for (int x = 0; x < image.width() && !dark; ++x)
+                    dark = qGray(image.pixel(x, y)) < 128;
+                if (!dark)
+                    continue;
+                if (!bands.isEmpty() && bands.last().second >= y - 2)
+                    bands.last().second = y;
+                else
+                    bands.append({y, y});
+            }
+            bLinkBelow = about->Item<QLabel>(1001)->geometry().top() >= info->geometry().bottom();
+            bButtonInside = about->rect().contains(about->GetDlgItem(1)->geometry());
             readOnly = info->isReadOnly();
             link = about->Item<QLabel>(1001)->text();
             about->ClickButton(1001);
@@ -426,6 +452,13 @@ private slots:
         });
         p.frame->Router().Execute(ID_HELP_ABOUT);
         QCOMPARE(lines.size(), 4);
+        // All four lines stand whole in the box, without a scroll bar.
+        QVERIFY(exposed);
+        QCOMPARE(nScroll, 0);
+        QCOMPARE(bands.size(), 4);
+        QVERIFY(bands.first().first > 0 && bands.last().second < viewHeight - 1);
+        QVERIFY(bLinkBelow);
+        QVERIFY(bButtonInside);
         QCOMPARE(lines[0], u"名称:青禾测试系统(QE)"_s);
         QCOMPARE(lines[1], u"版本号:V3.0"_s);
         QVERIFY(lines[2].startsWith(u"作者:"_s) && lines[2].endsWith(u"  云帆联盟工作室"_s));
