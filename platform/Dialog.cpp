@@ -10,9 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimerEvent>
+#include <qdrawutil.h>
 
 #include <cmath>
 
@@ -70,6 +72,17 @@ int CDialog::DoModal()
     if (m_bEnded)
         return result();
     return Platform().RunModal(this);
+}
+
+void CDialog::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    // A dialog without a caption has no window frame from the window system;
+    // its modal frame is drawn as the raised edge of its client area.
+    if (m_template && m_template->HasStyle(u"nocaption") && m_template->HasStyle(u"modalframe")) {
+        QPainter painter(this);
+        qDrawWinPanel(&painter, rect(), palette(), false);
+    }
 }
 
 void CDialog::EndDialog(int nResult)

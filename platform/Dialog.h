@@ -65,6 +65,7 @@ public:
 protected:
     enum { IDOK_RESULT = 1, IDCANCEL_RESULT = 2 };
     void reject() override; // Esc and the close box go to OnCancel
+    void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -2,6 +2,7 @@
 
 #include "platform/EditValidator.h"
 #include "platform/ListCtrl.h"
+#include "platform/ProgressCtrl.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QTextDocument>
 #include <QtMath>
 #include <QPushButton>
@@ -223,7 +223,7 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
             QLocale(QLocale::Chinese, QLocale::China).dateFormat(QLocale::ShortFormat));
         widget = date;
     } else if (kind == u"progress") {
-        auto* progress = new QProgressBar(parent);
+        auto* progress = new CProgressCtrl(parent);
         progress->setRange(0, 100);
         progress->setValue(0);
         progress->setTextVisible(false);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QPushButton>
 #include <QScreen>
@@ -459,6 +460,32 @@ private slots:
         QCOMPARE(flags.testFlag(Qt::WindowCloseButtonHint), closeButton);
         QCOMPARE(flags.testFlag(Qt::WindowTitleHint), !frameless);
         QVERIFY(dlg.isModal());
+    }
+
+    // A dialog without a caption still shows a frame along its edge, and its
+    // progress bar with an empty range is an empty bar, not a busy stripe.
+    void captionlessDialogFrameAndEmptyBar()
+    {
+        Probe p(9002);
+        QImage dialog, bar, empty;
+        p.Run([&] {
+            auto* progress = p.dlg.Item<QProgressBar>(1013);
+            progress->setRange(0, 0);
+            dialog = p.dlg.grab().toImage();
+            bar = progress->grab().toImage();
+            progress->setRange(0, 1);
+            progress->setValue(0);
+            empty = progress->grab().toImage();
+        });
+        QVERIFY(!bar.isNull());
+        QCOMPARE(bar, empty);
+        const int w = dialog.width();
+        const int h = dialog.height();
+        const QRgb face = dialog.pixel(w / 2, 3);
+        for (const QPoint edge :
+             {QPoint(w / 2, 0), QPoint(w / 2, h - 1), QPoint(0, h / 2), QPoint(w - 1, h / 2)})
+            QVERIFY2(dialog.pixel(edge) != face,
+                     qPrintable(u"%1,%2"_s.arg(edge.x()).arg(edge.y())));
     }
 
     void centredDialogStandsInTheWorkAreaMiddle()
