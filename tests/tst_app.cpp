@@ -7,10 +7,13 @@
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -380,6 +383,26 @@ private slots:
         }
         QVERIFY(p.frame->PaneText(5).startsWith(u"作者:"_s));
         QVERIFY(p.frame->PaneText(5).endsWith(u' '));
+    }
+
+    // Qt's own texts are Chinese too: an edit box's context menu, the
+    // standard buttons, the calendar's month names.
+    void qtTextsAreChinese()
+    {
+        Program p;
+        QLineEdit edit;
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                texts.append(action->text().section(u'\t', 0, 0));
+        }
+        QVERIFY2(texts.contains(u"全选"_s) && texts.contains(u"粘贴(&P)"_s),
+                 qPrintable(texts.join(u'|')));
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Ok)->text(), u"确定"_s);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), u"取消"_s);
+        QCOMPARE(QLocale().monthName(1), u"一月"_s);
     }
 
     void menuBarInOrder()
