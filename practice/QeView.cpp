@@ -362,16 +362,18 @@ void CQeView::ShowInputMethodNotice()
     switch (Platform().InputMethod()) {
     case InputMethodState::Active:
         return;
+    // What the narrow pane shows first is what matters; its tool tip
+    // holds the rest.
     case InputMethodState::NotConfigured:
-        text = u"本程序没有可用的中文输入法，无法输入汉字：请安装 fcitx5 或 IBus 拼音输入法，"
+        text = u"无法输入汉字：本程序没有设置中文输入法，请安装 fcitx5 或 IBus 拼音输入法，"
                u"并在桌面环境中设置 QT_IM_MODULE 和 XMODIFIERS。"_s;
         break;
     case InputMethodState::ModuleMissing:
-        text = u"中文输入法缺少 Qt 6 模块，无法输入汉字：请安装 fcitx5-frontend-qt6，"
-               u"然后重新启动本程序。"_s;
+        text = u"无法输入汉字：中文输入法缺少 Qt 6 模块，请安装 fcitx5-frontend-qt6 后"
+               u"重新启动本程序。"_s;
         break;
     case InputMethodState::NotRunning:
-        text = u"中文输入法没有运行，无法输入汉字：请先启动 fcitx5 或 IBus，再选择中文练习。"_s;
+        text = u"无法输入汉字：中文输入法没有运行，请先启动 fcitx5 或 IBus 再选择中文练习。"_s;
         break;
     }
     if (IPracticeClock* clock = MainPracticeClock())

@@ -516,6 +516,7 @@ private slots:
         QFETCH(bool, chinese);
         QFETCH(QString, hint);
         CPracticeFixture f;
+        f.frame->show();
         f.platform.inputMethod = InputMethodState(state);
         f.WriteFile(u"chinese.txt"_s, Gb(u"中文"_s));
         f.WriteFile(u"english.txt"_s, "The end");
@@ -529,6 +530,8 @@ private slots:
             return;
         }
         QVERIFY2(notice.contains(u"无法输入汉字"_s) && notice.contains(hint), qPrintable(notice));
+        // the pane is narrow: the whole sentence is its tool tip
+        QCOMPARE(f.frame->Pane(0)->toolTip(), notice);
         // it comes back in the blank phase of the blinking ready prompt ...
         QStringList shown;
         for (int second : {1, 2}) {
