@@ -36,6 +36,7 @@ constexpr int CursorHeight = 2;
 const QColor Red(255, 0, 0);
 const QColor Blue(0, 0, 255);
 const QColor Black(0, 0, 0);
+const QColor Grey(128, 128, 128);
 
 void DrawAt(QPainter& painter, int line, int gridColumn, const QByteArray& bytes,
             const QColor& colour, const Columns& columns)
@@ -181,6 +182,22 @@ void CViewPainter::DrawCursor(QPainter& painter, int gridColumn, int width, int 
     if (left < right)
         painter.fillRect(left, (2 * CurrentRow + 1) * LineHeight + CursorTop, right - left,
                          CursorHeight, Black);
+}
+
+void CViewPainter::DrawComposition(QPainter& painter, const QRect& dirty, int line, int column,
+                                   const QByteArray& bytes) const
+{
+    const int count = int(bytes.size());
+    const Columns columns{std::max(0, dirty.left() / CharWidth - 1), dirty.right() / CharWidth + 1};
+    if (count == 0 || line < dirty.top() / LineHeight - 1 ||
+        line > dirty.bottom() / LineHeight + 1 || !columns.Meets(column, count))
+        return;
+    painter.setFont(PracticeFont());
+    DrawAt(painter, line, column, bytes, Grey, columns);
+    const int left = std::max(column, columns.first);
+    const int right = std::min(column + count - 1, columns.last);
+    painter.fillRect(left * CharWidth, (line + 1) * LineHeight - 1, (right - left + 1) * CharWidth,
+                     1, Grey);
 }
 
 void CViewPainter::DrawCredits(QPainter& painter, int width, const QFont& title,
