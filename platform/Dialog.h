@@ -4,8 +4,10 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QList>
 
 #include <optional>
+#include <utility>
 
 class QAbstractButton;
 
@@ -63,11 +65,13 @@ public:
 protected:
     enum { IDOK_RESULT = 1, IDCANCEL_RESULT = 2 };
     void reject() override; // Esc and the close box go to OnCancel
+    void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
+    void MakeRoomForTallerEdits(const QList<std::pair<QWidget*, QRect>>& placed);
     void ConnectControl(int nID, const QString& kind, QWidget* widget);
     void OnButton(int nID);
 

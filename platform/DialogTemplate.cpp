@@ -2,6 +2,7 @@
 
 #include "platform/EditValidator.h"
 #include "platform/ListCtrl.h"
+#include "platform/ProgressCtrl.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -17,7 +18,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QProgressBar>
+#include <QTextDocument>
+#include <QtMath>
 #include <QPushButton>
 
 #include <algorithm>
@@ -221,7 +223,7 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
             QLocale(QLocale::Chinese, QLocale::China).dateFormat(QLocale::ShortFormat));
         widget = date;
     } else if (kind == u"progress") {
-        auto* progress = new QProgressBar(parent);
+        auto* progress = new CProgressCtrl(parent);
         progress->setRange(0, 100);
         progress->setValue(0);
         progress->setTextVisible(false);
@@ -235,7 +237,26 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
         return nullptr;
 
     QRect rect = rectPx;
-    if (kind == u"combo" || kind == u"droplist") {
+    if (kind == u"edit" && c.HasStyle(u"multiline")) {
+        // The template's height holds whole lines of a face whose line is its
+        // em square; the face standing in has a taller line, so the box is
+        // made as high as the same number of its own lines needs.
+        auto* edit = static_cast<QPlainTextEdit*>(widget);
+        const int lines = std::max(1, rect.height() / QFontInfo(widget->font()).pixelSize());
+        // Each line takes its height rounded up to whole pixels; the document
+        // margin stands above and below, and the view keeps one pixel spare.
+        const int lineHeight = qCeil(QFontMetricsF(widget->font()).height());
+        const int needed = lines * lineHeight + qCeil(2 * edit->document()->documentMargin()) + 1 +
+                           2 * edit->frameWidth();
+        rect.setHeight(std::max(rect.height(), needed));
+    } else if (kind == u"edit") {
+        // One line of the taller face needs the box's own height; it grows
+        // about the template rectangle's centre.
+        const int needed = widget->sizeHint().height();
+        if (rect.height() < needed)
+            rect.adjust(0, -(needed - rect.height()) / 2, 0,
+                        needed - rect.height() - (needed - rect.height()) / 2);
+    } else if (kind == u"combo" || kind == u"droplist") {
         // The template's height includes the drop-down list; the box itself
         // is as high as its font needs.
         rect.setHeight(widget->sizeHint().height());

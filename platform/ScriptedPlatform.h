@@ -25,6 +25,7 @@ public:
         QWidget* owner = nullptr;
     };
     using DialogDriver = std::function<void(QDialog*)>;
+    using PopupDriver = std::function<void(QMenu*)>;
 
     CScriptedPlatform();           // installs itself
     ~CScriptedPlatform() override; // restores the Qt platform
@@ -37,6 +38,9 @@ public:
     // and counted in UnfinishedDialogs. With no driver queued a dialog is
     // closed at once with IDCANCEL without running its own handlers.
     void DriveDialog(DialogDriver driver);
+    // A driver for the next pop-up menu: it receives the live menu, shown
+    // at its point, and may highlight items; the menu is closed afterwards.
+    void DrivePopup(PopupDriver driver);
 
     void SetTime(const QTime& time) { m_time = time; }
 
@@ -68,5 +72,6 @@ public:
 private:
     std::deque<int> m_answers;
     std::deque<DialogDriver> m_drivers;
+    std::deque<PopupDriver> m_popupDrivers;
     QTime m_time{12, 0, 0};
 };

@@ -16,6 +16,7 @@
 #include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -24,14 +25,21 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QFont CreditFont(int pixelHeight, bool bold, bool underline, const QString& face)
+// The credit fonts are given by the height of their character cell (ascent
+// plus descent), not of their em square: the largest pixel size whose cell
+// fits that height.
+QFont CreditFont(int cellHeight, bool bold, bool underline, const QString& face)
 {
     QFont font;
     font.setFamilies({face, u"Noto Sans CJK SC"_s});
-    font.setPixelSize(pixelHeight);
     font.setBold(bold);
     font.setUnderline(underline);
     font.setFixedPitch(true);
+    for (int size = cellHeight; size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= cellHeight)
+            break;
+    }
     return font;
 }
 
@@ -40,6 +48,16 @@ struct PracticeCommand
     int id;
     int kind;
 };
+
+// Keys of the special block (Delete, Insert, the arrows, Home and End, the
+// page and function keys, ...) produce no character there, whatever text
+// the keyboard layout attaches to them (Delete carries "\x7f"). Tab keeps
+// its character; Esc, Backspace and Enter are mapped on their own.
+bool ProducesNoCharacter(int key)
+{
+    return key >= Qt::Key_Escape && key < Qt::Key_unknown && key != Qt::Key_Tab &&
+           key != Qt::Key_Backtab;
+}
 
 constexpr PracticeCommand PracticeCommands[] = {
     {ID_PRACTICE_CHINESE, PracticeKind::Chinese},
@@ -308,7 +326,7 @@ void CQeView::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
-    if (event->text().isEmpty()) {
+    if (event->text().isEmpty() || ProducesNoCharacter(event->key())) {
         QWidget::keyPressEvent(event);
         return;
     }

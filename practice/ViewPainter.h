@@ -14,7 +14,8 @@ class CViewPainter
 {
 public:
     // The practice font: a CJK monospace face at an even pixel size, where a
-    // Chinese glyph is exactly two Latin columns wide.
+    // Chinese glyph is exactly two Latin columns wide, small enough for each
+    // glyph to stand whole in its text line.
     static QFont PracticeFont();
     // The grid metrics of the practice font, as LineHeight and CharWidth.
     static int PracticeLineHeight();
@@ -40,7 +41,9 @@ private:
                         int lastColumn) const;
     void DrawSingleByte(QPainter& painter, int firstLine, int lastLine, int firstColumn,
                         int lastColumn) const;
-    void DrawCursor(QPainter& painter, const char* cursor, int gridColumn, int firstColumn,
+    // The cursor under width grid columns from gridColumn of the current
+    // row's typed line ("_" in the single-byte layout, "__" in the other).
+    void DrawCursor(QPainter& painter, int gridColumn, int width, int firstColumn,
                     int lastColumn) const;
 
     const CQeDoc& m_doc;

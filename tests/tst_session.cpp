@@ -362,6 +362,47 @@ private slots:
         QCOMPARE(f.platform.boxes.size(), 1);
     }
 
+    // Keys as the X keyboard delivers them, text included: only keys that
+    // make a character are typed.
+    void onlyCharacterKeysAreTyped_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QByteArray>("typed");
+        const int none = Qt::NoModifier;
+        QTest::newRow("delete") << int(Qt::Key_Delete) << u"\x7f"_s << none << QByteArray();
+        QTest::newRow("keypad delete")
+            << int(Qt::Key_Delete) << u"\x7f"_s << int(Qt::KeypadModifier) << QByteArray();
+        QTest::newRow("insert") << int(Qt::Key_Insert) << QString() << none << QByteArray();
+        QTest::newRow("left") << int(Qt::Key_Left) << QString() << none << QByteArray();
+        QTest::newRow("home") << int(Qt::Key_Home) << QString() << none << QByteArray();
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << QString() << none << QByteArray();
+        QTest::newRow("f5") << int(Qt::Key_F5) << QString() << none << QByteArray();
+        QTest::newRow("tab") << int(Qt::Key_Tab) << u"\t"_s << none << QByteArray("\t");
+        QTest::newRow("ctrl+a") << int(Qt::Key_A) << u"\x01"_s << int(Qt::ControlModifier)
+                                << QByteArray("\x01");
+    }
+    void onlyCharacterKeysAreTyped()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, modifiers);
+        QFETCH(QByteArray, typed);
+        CPracticeFixture f;
+        StartEnglish(f, "The end");
+        QTest::sendKeyEvent(QTest::Click, f.view, Qt::Key(key), text,
+                            Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(TypedCount, int(typed.size()));
+        QCOMPARE(CurrentColumn, int(typed.size()));
+        QCOMPARE(f.TypedRow(0).left(typed.size()), typed);
+        // The practice goes on undisturbed: the next letter is still correct.
+        if (typed.isEmpty()) {
+            QTest::keyClick(f.view, 'T');
+            QCOMPARE(CorrectCount, 1);
+        }
+    }
+
     // A phrase committed at once is typed character by character, and the
     // composition that comes with it opens at the new position.
     void phraseCommitTypesEachCharacter()

@@ -1,6 +1,7 @@
 #include "users/DatabaseSetup.h"
 
 #include "platform/Dao.h"
+#include "platform/DaoErrorText.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -160,7 +161,7 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     try {
         CreateDatabase(target, superUser, password);
     } catch (const CDaoException& e) {
-        err << u"错误信息:%1\n"_s.arg(e.GetErrorMessage());
+        err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
         return 1;
     }
     out << u"已创建数据库 %1\n"_s.arg(shown);

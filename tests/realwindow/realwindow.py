@@ -5,7 +5,8 @@ Usage: realwindow.py QE_BINARY DATA_DIR OUTPUT_DIR
 
 Starts Xvfb (no window manager), makes a fresh working directory with the
 shipped practice texts and a new database holding one pupil, then logs in,
-practises English and Chinese, opens the personal score query and quits,
+looks at the About box and the context menu, practises English and Chinese,
+opens the personal score query and the help, and quits,
 checking the windows, the screen and the database along the way.
 Screenshots land in OUTPUT_DIR for a reviewer.
 """
@@ -24,6 +25,8 @@ END_QUESTION_CAPTION = "提示!"
 RESULT_CAPTION = "你的此次练习成绩"
 QUERY_CAPTION = "查询成绩..."
 EXIT_CAPTION = "退出?"
+ABOUT_CAPTION = "关于 qe(青禾测试系统)V3.0"
+HELP_CAPTION = "青禾测试系统 帮助"
 SPLASH_SIZE = (326, 240)
 
 PUPIL = {
@@ -34,7 +37,7 @@ PUPIL = {
 }
 
 LINE_HEIGHT = 16
-CHAR_WIDTH = 8
+CHAR_WIDTH = 6
 
 
 class Failure(Exception):
@@ -179,6 +182,10 @@ class Session:
     def wait_window(self, caption, timeout=15):
         return self.wait_for(lambda: self.window_named(caption), "window '%s'" % caption,
                              timeout)
+
+    def wait_new_window(self, before, what, timeout=15):
+        """A window mapped since before (a set of ids), such as a menu."""
+        return self.wait_for(lambda: sorted(set(self.windows()) - before), what, timeout)[0]
 
     def wait_gone(self, caption, timeout=15):
         self.wait_for(lambda: not self.window_named(caption),
@@ -370,6 +377,14 @@ def run(session):
     # Tab leads to the name, then the password.
     session.focus(login_id)
     session.key("Tab")
+    # The edit box's own context menu speaks Chinese too.
+    before = set(session.windows())
+    session.key("Menu")
+    menu_id = session.wait_new_window(before, "the edit box's context menu")
+    session.screenshot("02a-edit-menu.png")
+    session.key("Escape")
+    session.wait_for(lambda: menu_id not in session.windows(), "the edit menu to close")
+    check(login_id in session.windows(), "closing the edit menu leaves the login open")
     session.type(PUPIL["name"])
     session.key("Tab")
     session.type(PUPIL["password"])
@@ -379,7 +394,33 @@ def run(session):
     check(set(session.windows()) == {main_id}, "after the login only the main window is open")
     logins = session.sql("SELECT name FROM loginhistory")
     check([PUPIL["name"]] in logins, "the login is recorded in loginhistory")
-    session.screenshot("02-main-window.png")
+    shot = session.screenshot("02-main-window.png")
+    mx, my, mw, mh = geometry(main)
+    # Pane 0 at the left of the status bar.
+    pane0 = (mx + 2, my + mh - 21, 236, 16)
+    idle = shot.count(*pane0, is_dark)
+
+    # The About box (F1) shows its four lines without a scroll bar.
+    session.focus(main_id)
+    session.key("F1")
+    about_id, _ = session.wait_window(ABOUT_CAPTION)
+    session.screenshot("02b-about.png")
+    session.focus(about_id)
+    session.key("Return")
+    session.wait_gone(ABOUT_CAPTION)
+
+    # A highlighted item of the view's context menu shows its prompt in pane 0.
+    session.focus(main_id)
+    session.x("xdotool", "mousemove", str(mx + mw // 2), str(my + mh // 2), "click", "3")
+    menu_id = session.wait_new_window({main_id}, "the context menu")
+    session.key("Down")
+    def prompt_shown():
+        shot = session.screenshot("02c-context-menu.png")
+        return shot.count(*pane0, is_dark) > idle + 50
+    session.wait_for(prompt_shown, "the context-menu prompt in pane 0")
+    check(True, "a context-menu item's prompt shows in pane 0")
+    session.key("Escape")
+    session.wait_for(lambda: menu_id not in session.windows(), "the context menu to close")
 
     # English practice: 40 characters, 4 of them wrong.
     with open(os.path.join(session.data, "english.txt"), "rb") as f:
@@ -392,6 +433,8 @@ def run(session):
     before = practice_screen(session, geometry(main), "03-english-practice.png")
     session.key("space")
     clock_started = time.monotonic()
+    # Delete types nothing: the cells stay where they are.
+    session.key("Delete")
     session.type(typed)
     shot = wait_typed(session, geometry(main), "03-english-practice.png", before,
                       main[1] + (len(target) - 1) * CHAR_WIDTH)
@@ -442,6 +485,7 @@ def run(session):
     session.key("ctrl+c")
     before = practice_screen(session, geometry(main), "05-chinese-practice.png")
     session.key("space")
+    session.key("Delete")
     session.type(typed, delay=80)
     shot = wait_typed(session, geometry(main), "05-chinese-practice.png", before,
                       main[1] + (len(target) - 1) * 2 * CHAR_WIDTH)
@@ -469,6 +513,11 @@ def run(session):
     session.wait_gone(EXIT_CAPTION)
     check(session.program.poll() is None and main_id in session.windows(),
           "answering No keeps the program running")
+    # With the help window open, Yes ends the program all the same.
+    session.focus(main_id)
+    session.key("F2")
+    session.wait_window(HELP_CAPTION)
+    session.screenshot("08-help.png")
     session.focus(main_id)
     session.key("ctrl+x")
     exit_id, _ = session.wait_window(EXIT_CAPTION)
