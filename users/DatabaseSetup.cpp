@@ -1,6 +1,7 @@
 #include "users/DatabaseSetup.h"
 
 #include "platform/Dao.h"
+#include "users/AccountRules.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -145,6 +146,11 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     QString password = OptionValue(arguments, u"--password"_s, &bMissing);
     if (bMissing) {
         err << "usage: qe [--database URL] --create-database [--super-user NAME --password PW]\n";
+        return 2;
+    }
+    // The first super user must be able to type the password into the login box.
+    if (const QString refusal = AccountRules::CheckPassword(password, false); !refusal.isEmpty()) {
+        err << u"错误信息:%1\n"_s.arg(refusal);
         return 2;
     }
     if (!database.isEmpty())
