@@ -78,7 +78,9 @@ void CreateTables(CDaoDatabase& db, const QString* pSuperUser, const QString* pP
             AddSuperUser(db, *pSuperUser, *pPassword);
         db.CommitTrans();
     } catch (const CDaoException&) {
-        db.Rollback();
+        // A failed commit has rolled back already.
+        if (db.InTransaction())
+            db.Rollback();
         throw;
     }
 }
