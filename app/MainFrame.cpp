@@ -179,6 +179,9 @@ void CMainFrame::SetPaneText(int index, const QString& text)
     QLabel* pane = m_aPanes.value(index);
     if (pane && pane->text() != text) {
         pane->setText(text);
+        // A text wider than its pane shows whole as the pane's tool tip.
+        const bool cut = pane->fontMetrics().horizontalAdvance(text) > pane->contentsRect().width();
+        pane->setToolTip(cut ? text : QString());
         pane->repaint();
     }
 }

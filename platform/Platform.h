@@ -32,8 +32,17 @@ enum : int {
     IDNO = 7,
 };
 
+// Whether typed Chinese can reach the program through an input method.
+enum class InputMethodState {
+    Active,        // running, or a kind we cannot check
+    NotConfigured, // the program was not told to use one (QT_IM_MODULE)
+    ModuleMissing, // the input method's Qt module is not installed
+    NotRunning,    // the input method named is not running
+};
+
 // The one seam for everything that blocks or leaves the process: message
-// boxes, modal runs, the desktop, the beep, the time of day and the exit.
+// boxes, modal runs, the desktop, the beep, the time of day, the exit and
+// the state of the input method.
 // The default implementation calls Qt; tests install a scripted one.
 class IPlatform
 {
@@ -54,6 +63,7 @@ public:
     virtual QTime CurrentTime() = 0;
     // Ends the process at once with the given status; nothing is saved.
     virtual void ExitProcess(int status) = 0;
+    virtual InputMethodState InputMethod() = 0;
 };
 
 // The platform in use; the Qt implementation unless a test installed another.

@@ -1,5 +1,7 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/InputMethodProbe.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -97,4 +99,9 @@ QTime CQtPlatform::CurrentTime()
 void CQtPlatform::ExitProcess(int status)
 {
     ::_exit(status);
+}
+
+InputMethodState CQtPlatform::InputMethod()
+{
+    return CInputMethodProbe::Probe(CInputMethodProbe::Current());
 }

@@ -3,7 +3,7 @@
 #include "platform/Platform.h"
 
 // The platform as it is: Qt message boxes, QDialog::exec, the desktop
-// services, the system beep and clock, and _exit.
+// services, the system beep and clock, _exit and the input-method probe.
 class CQtPlatform : public IPlatform
 {
 public:
@@ -15,4 +15,5 @@ public:
     void Beep() override;
     QTime CurrentTime() override;
     void ExitProcess(int status) override;
+    InputMethodState InputMethod() override;
 };

@@ -12,7 +12,8 @@
 // The platform the tests install: it answers message boxes from a queue and
 // records them, drives each modal dialog through a callback that receives
 // the live, initialised dialog, fixes the time of day and records exits,
-// beeps and opened addresses instead of performing them.
+// beeps and opened addresses instead of performing them; the input method
+// is whatever the test sets.
 class CScriptedPlatform : public IPlatform
 {
 public:
@@ -60,6 +61,9 @@ public:
     void Beep() override { ++beeps; }
     QTime CurrentTime() override { return m_time; }
     void ExitProcess(int status) override { exits.append(status); }
+    InputMethodState InputMethod() override { return inputMethod; }
+
+    InputMethodState inputMethod = InputMethodState::Active;
 
 private:
     std::deque<int> m_answers;

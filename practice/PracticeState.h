@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // Practice kinds; only Chinese uses the double-byte layout.
 namespace PracticeKind {
@@ -38,6 +39,9 @@ public:
     virtual void ShowReadyPrompt() = 0;
     virtual void ShowPracticeRunning() = 0;
     virtual void ResetClock() = 0;
+    // A notice for pane 0 until the next reset: the ready prompt blinks
+    // between its own text and the notice; empty text takes it away.
+    virtual void ShowNotice(const QString& text) = 0;
 };
 
 // The main window's clock, or null while there is none.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CommandTarget.h"
+#include "practice/Composition.h"
 #include "practice/TypingSession.h"
 
 #include <QFile>
@@ -22,6 +23,7 @@ public:
 
     CQeDoc* GetDocument() const { return m_pDocument; }
     CTypingSession& Session() { return m_session; }
+    CComposition& Composition() { return m_composition; }
 
     void OnChar(unsigned nChar, unsigned nRepCnt = 1, unsigned nFlags = 0);
     // Feeds text as the keyboard or an input method delivers it.
@@ -65,10 +67,21 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void LoadPractice(int kind, const QString& fileName);
+    // The input method's cursor: the cell the next character goes to.
+    QRect TypingCellRect() const;
+    // Tells the input method where the typing position is, when it moved
+    // since it was last told.
+    void TellInputMethod();
+    // In pane 0, what to install or start when no input method can type
+    // Chinese into the program.
+    void ShowInputMethodNotice();
 
     CQeDoc* m_pDocument;
     CTypingSession m_session;
+    CComposition m_composition;
 };

@@ -27,6 +27,7 @@ constexpr int PracticePixelSize = 16;
 const QColor Red(255, 0, 0);
 const QColor Blue(0, 0, 255);
 const QColor Black(0, 0, 0);
+const QColor Grey(128, 128, 128);
 
 // The baseline inside a grid line: the ideographic em box fills the line.
 int Baseline()
@@ -166,6 +167,22 @@ void CViewPainter::DrawCursor(QPainter& painter, const char* cursor, int gridCol
 {
     DrawAt(painter, 2 * CurrentRow + 1, gridColumn, QByteArray(cursor), Black,
            Columns{firstColumn, lastColumn});
+}
+
+void CViewPainter::DrawComposition(QPainter& painter, const QRect& dirty, int line, int column,
+                                   const QByteArray& bytes) const
+{
+    const int count = int(bytes.size());
+    const Columns columns{std::max(0, dirty.left() / CharWidth - 1), dirty.right() / CharWidth + 1};
+    if (count == 0 || line < dirty.top() / LineHeight - 1 ||
+        line > dirty.bottom() / LineHeight + 1 || !columns.Meets(column, count))
+        return;
+    painter.setFont(PracticeFont());
+    DrawAt(painter, line, column, bytes, Grey, columns);
+    const int left = std::max(column, columns.first);
+    const int right = std::min(column + count - 1, columns.last);
+    painter.fillRect(left * CharWidth, (line + 1) * LineHeight - 1, (right - left + 1) * CharWidth,
+                     1, Grey);
 }
 
 void CViewPainter::DrawCredits(QPainter& painter, int width, const QFont& title,

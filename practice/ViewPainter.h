@@ -25,6 +25,11 @@ public:
     // The practice screen, limited to the cells that meet dirty; sets
     // LineHeight and CharWidth.
     void DrawPractice(QPainter& painter, const QRect& dirty) const;
+    // An input method's composition over the practice screen: GBK bytes in
+    // grey, underlined, from a grid column of a text line, limited like
+    // DrawPractice to the cells that meet dirty.
+    void DrawComposition(QPainter& painter, const QRect& dirty, int line, int column,
+                         const QByteArray& bytes) const;
     // The credit screen for a client area width pixels wide.
     void DrawCredits(QPainter& painter, int width, const QFont& title, const QFont& credit,
                      const QFont& footer) const;

@@ -2,6 +2,7 @@
 #include "tests/TestMain.h"
 
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QPainter>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,6 +27,10 @@ private:
             }
         }
         return count;
+    }
+    static bool IsCompositionGrey(QRgb pixel)
+    {
+        return qRed(pixel) == 128 && qGreen(pixel) == 128 && qBlue(pixel) == 128;
     }
     static QImage Full(CQeView* view)
     {
@@ -126,6 +131,75 @@ private slots:
         QVERIFY(TypedCount > 0);
         const QImage full = Full(f.view);
         QCOMPARE(canvas, full);
+    }
+
+    // An input method's composition is drawn in grey and underlined from the
+    // typing cell, repainting only what it covers; once committed or
+    // cancelled the cells show exactly what the buffers hold.
+    void compositionDrawnAtTheCursorAndRemoved()
+    {
+        CPracticeFixture f;
+        f.frame->show();
+        f.WriteFile(u"chinese.txt"_s, Gbk::Encode(u"中文练习中文练习"_s));
+        f.view->OnPracticeChinese();
+        f.Type(u" 中"_s);
+        QImage canvas = Full(f.view);
+        const QImage typed = canvas;
+        QList<QRect> dirty;
+        const auto record = [&](int line, int column, int count) {
+            dirty.append(f.view->DirtyRect(line, column, count));
+        };
+        f.view->Session().SetInvalidate(record);
+        f.view->Composition().SetInvalidate(record);
+        const auto send = [&](const QString& preedit, const QString& commit) {
+            QInputMethodEvent event(preedit, {});
+            event.setCommitString(commit);
+            QCoreApplication::sendEvent(f.view, &event);
+            QPainter painter(&canvas);
+            for (const QRect& rect : std::as_const(dirty)) {
+                painter.save();
+                painter.setClipRect(rect);
+                f.view->OnDraw(painter, rect);
+                painter.restore();
+            }
+            dirty.clear();
+        };
+
+        send(u"wen"_s, QString());
+        QCOMPARE(canvas, Full(f.view));
+        // grey glyphs in the three columns from the cursor cell, an
+        // underline beneath them, and no grey anywhere else
+        const QRect cells = f.view->CellRect(1, 2, 3);
+        int inside = 0;
+        int outside = 0;
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                if (IsCompositionGrey(canvas.pixel(x, y)))
+                    ++(cells.contains(x, y) ? inside : outside);
+            }
+        }
+        QVERIFY2(inside > cells.width(), qPrintable(QString::number(inside)));
+        QCOMPARE(outside, 0);
+        for (int x = cells.left(); x <= cells.right(); ++x)
+            QVERIFY(IsCompositionGrey(canvas.pixel(x, cells.bottom())));
+
+        send(QString(), QString()); // cancelled
+        QCOMPARE(canvas, typed);
+
+        send(u"wen"_s, QString());
+        send(u"lian"_s, u"文"_s); // committed, the next one opened
+        QCOMPARE(TypedCount, 2);
+        QCOMPARE(canvas, Full(f.view));
+        send(u"lianxi"_s, QString()); // longer
+        send(u"li"_s, QString());     // shorter: the columns it left are clean again
+        QCOMPARE(canvas, Full(f.view));
+        send(QString(), u"练习"_s);
+        QCOMPARE(TypedCount, 4);
+        QCOMPARE(canvas, Full(f.view));
+        QVERIFY(std::none_of(reinterpret_cast<const QRgb*>(canvas.constBits()),
+                             reinterpret_cast<const QRgb*>(canvas.constBits()) +
+                                 canvas.width() * canvas.height(),
+                             IsCompositionGrey));
     }
 };
 
