@@ -108,10 +108,15 @@ class Session:
             cwd=self.work, env=self.env, capture_output=True, text=True, timeout=30)
         check(made.returncode == 0 and os.path.exists(self.db_path()),
               "a new database is made (%s)" % made.stdout.strip().replace("\n", " "))
-        for user in (PUPIL, NAMESAKE):
-            self.sql("INSERT INTO user (name, class, student_no, password, kind) "
-                     "VALUES ('%s', '%s', '%s', '%s', '普通用户')"
-                     % (user["name"], user["class"], user["student_no"], user["password"]))
+        self.add_user(PUPIL)
+
+    def add_user(self, user):
+        self.sql("INSERT INTO user (name, class, student_no, password, kind) "
+                 "VALUES ('%s', '%s', '%s', '%s', '普通用户')"
+                 % (user["name"], user["class"], user["student_no"], user["password"]))
+
+    def add_namesake(self):
+        self.add_user(NAMESAKE)
         for i in range(NAMESAKE["scores"]):
             self.sql("INSERT INTO score (name, student_no, score_type, english_speed, seconds,"
                      " accuracy) VALUES ('%s', '%s', '英文测试', %d, 60, 90)"
@@ -360,6 +365,7 @@ def with_mistakes(text, positions, wrong):
 def run(session):
     session.start_display()
     session.make_work_dir()
+    session.add_namesake()
     started = session.start_program()
 
     # Start-up: the splash picture, then the login a second later.
