@@ -68,9 +68,12 @@ int CDialog::DoModal()
     CreateControls();
     m_bEnded = false;
     setResult(0);
-    Dispatch([this] { OnInitDialog(); });
+    bool bDefaultFocus = true;
+    Dispatch([this, &bDefaultFocus] { bDefaultFocus = OnInitDialog(); });
     if (m_bEnded)
         return result();
+    if (bDefaultFocus)
+        SetInitialFocus();
     return Platform().RunModal(this);
 }
 
@@ -82,6 +85,26 @@ void CDialog::paintEvent(QPaintEvent* event)
     if (m_template && m_template->HasStyle(u"nocaption") && m_template->HasStyle(u"modalframe")) {
         QPainter painter(this);
         qDrawWinPanel(&painter, rect(), palette(), false);
+    }
+}
+
+void CDialog::SetInitialFocus()
+{
+    // As the dialog manager does when initialisation returns true: the first
+    // tab stop takes the focus, and an edit box's text is selected, so that
+    // typing replaces a preset value instead of adding to it.
+    if (!m_template)
+        return;
+    for (const DialogControlTemplate& c : m_template->controls) {
+        QWidget* widget = GetDlgItem(c.nID);
+        if (c.nID == -1 || !c.HasStyle(u"tabstop") || !widget || !widget->isEnabled() ||
+            widget->isHidden())
+            continue;
+        if (qobject_cast<QLineEdit*>(widget))
+            SelectEditText(c.nID);
+        else
+            widget->setFocus(Qt::TabFocusReason);
+        return;
     }
 }
 

@@ -43,7 +43,9 @@ public:
     // Pixels of a rectangle given in dialog units.
     QRect MapDialogRect(const QRect& dialogUnits) const;
 
-    // Handlers, public so that tests can drive a live dialog.
+    // Handlers, public so that tests can drive a live dialog. OnInitDialog
+    // returns false when it gave the focus to a control itself; otherwise
+    // the first tab stop takes it.
     virtual bool OnInitDialog() { return true; }
     virtual void OnOK() { EndDialog(IDOK_RESULT); }
     virtual void OnCancel() { EndDialog(IDCANCEL_RESULT); }
@@ -72,6 +74,7 @@ protected:
 private:
     void CreateControls();
     void MakeRoomForTallerEdits(const QList<std::pair<QWidget*, QRect>>& placed);
+    void SetInitialFocus();
     void ConnectControl(int nID, const QString& kind, QWidget* widget);
     void OnButton(int nID);
 

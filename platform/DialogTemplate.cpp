@@ -5,6 +5,7 @@
 #include "platform/ProgressCtrl.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QFile>
 #include <QFontInfo>
@@ -87,8 +88,12 @@ QWidget* CreateCombo(const DialogControlTemplate& c, QWidget* parent, bool bEdit
 {
     auto* combo = new QComboBox(parent);
     combo->setEditable(bEditable);
-    if (bEditable)
+    if (bEditable) {
         combo->setInsertPolicy(QComboBox::NoInsert);
+        // Names that differ in case are different names: completing "tom"
+        // to "Tom" would log in somebody else.
+        combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    }
     combo->addItems(c.items);
     // Like an empty Windows list, nothing is selected until the code says so.
     combo->setCurrentIndex(-1);

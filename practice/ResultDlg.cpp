@@ -120,7 +120,15 @@ void CResultDlg::OnOK()
     if (IsPracticeKind(CurrentPracticeKind))
         fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
                           CDaoFieldValue::FromText(m_strSpeed)});
-    if (!AppendRow(db, u"score"_s, fields))
+    // A store that did not commit (another program held the database past
+    // the busy timeout, the server was away) is reported, and the dialog
+    // stays open so that OK can be pressed again.
+    try {
+        if (!AppendRow(db, u"score"_s, fields))
+            return;
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
         return;
+    }
     CDialog::OnOK();
 }

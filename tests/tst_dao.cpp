@@ -1,5 +1,6 @@
 #include "platform/Dispatch.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/TestCluster.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/Database.h"
@@ -614,6 +615,43 @@ private slots:
         QCOMPARE(stored, written);
     }
 
+    // The server restarts between two uses of the program's connection: the
+    // next use opens the connection again and works. While the server is
+    // away, a use reports why; after it is back, the next use works again.
+    void lostServerConnectionComesBack()
+    {
+        if (qEnvironmentVariable("QE_TEST_ENGINE") != "postgresql"_L1)
+            QSKIP("a server of its own for the PostgreSQL run");
+        CTestCluster cluster;
+        QVERIFY2(cluster.IsRunning(), qPrintable(cluster.Log()));
+        CDaoDatabase db;
+        QE_DAO(db.Open(cluster.Target()); CreateSchema(&db);
+               AppendRow(&db, u"user"_s, {{0, Text(u"before"_s)}}));
+        CDaoRecordset kept(&db);
+        QVERIFY(OpenScan(kept, Sql::ScanUsers));
+
+        QVERIFY2(cluster.Stop() && cluster.Start(), qPrintable(cluster.Log()));
+        QE_DAO(AppendRow(&db, u"user"_s, {{0, Text(u"after restart"_s)}}));
+        // A record set opened before the restart edits through the new session.
+        QE_DAO(kept.MoveFirst(); EditCurrent(kept, {{1, Text(u"edited"_s)}}));
+
+        QVERIFY2(cluster.Stop(), qPrintable(cluster.Log()));
+        QString message;
+        try {
+            AppendRow(&db, u"user"_s, {{0, Text(u"while away"_s)}});
+        } catch (const CDaoException& e) {
+            message = e.GetErrorMessage();
+        }
+        QVERIFY2(!message.isEmpty() && message != u"unknown database error"_s, qPrintable(message));
+        QVERIFY2(cluster.Start(), qPrintable(cluster.Log()));
+        QE_DAO(AppendRow(&db, u"user"_s, {{0, Text(u"back"_s)}}); CDaoTransaction pass(&db);
+               AppendRow(&db, u"user"_s, {{0, Text(u"in a pass"_s)}}); pass.Commit());
+        QE_DAO(QCOMPARE(Stored(cluster.Target(), Sql::ScanUsers, 0),
+                        (QStringList{u"before"_s, u"after restart"_s, u"back"_s, u"in a pass"_s}));
+               QCOMPARE(Stored(cluster.Target(), Sql::ScanUsers, 1),
+                        (QStringList{u"edited"_s, {}, {}, {}})));
+    }
+
     void createDatabaseRefusesAnExistingOne()
     {
         CTestDatabase fixture;
@@ -674,6 +712,19 @@ private slots:
                            .match(Stored(u"cmd2.mdb"_s, Sql::ScanSuperUsers, 1).value(0))
                            .hasMatch()));
         QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s, u"--password"_s}), 2);
+
+        // A password the login box cannot take would lock every teacher out.
+        QCOMPARE(
+            RunCreateDatabaseCommand({u"qe"_s, u"--database"_s, u"cmd3.mdb"_s,
+                                      u"--create-database"_s, u"--password"_s, u"Teacher-2026"_s}),
+            2);
+        QVERIFY(!QFile::exists(u"cmd3.mdb"_s));
+        QCOMPARE(
+            RunCreateDatabaseCommand({u"qe"_s, u"--database"_s, u"cmd4.mdb"_s,
+                                      u"--create-database"_s, u"--password"_s, u"Teacher-20"_s}),
+            0);
+        QE_DAO(
+            QCOMPARE(Stored(u"cmd4.mdb"_s, Sql::ScanSuperUsers, 1), QStringList{u"Teacher-20"_s}));
     }
 
     void defaultTargetPrecedence()

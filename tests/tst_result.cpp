@@ -2,10 +2,13 @@
 #include "tests/DialogDriver.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
+#include "tests/ReadLock.h"
+#include "tests/TestCluster.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/DatabaseSetup.h"
 
 #include <QSqlQuery>
 
@@ -80,6 +83,9 @@ class TestResult : public QObject
 {
     Q_OBJECT
 private slots:
+    // Another program's lock is waited for a fifth of a second only.
+    void initTestCase() { CDaoDatabase::SetBusyTimeout(200); }
+
     void init()
     {
         m_pDatabase = std::make_unique<CTestDatabase>();
@@ -252,8 +258,8 @@ private slots:
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 0);
     }
 
-    // The table is gone: the failure is shown (by the dispatch, as the table
-    // definition's open is not guarded) and the dialog stays open.
+    // The table is gone: the failure is shown with its reason and the dialog
+    // stays open.
     void databaseFailureOnOkKeepsDialogOpen()
     {
         QSqlQuery drop(m_pDatabase->Database()->Connection());
@@ -263,9 +269,75 @@ private slots:
         Shown shown;
         QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDCANCEL));
         QVERIFY(shown.stillOpenAfterOk);
-        QCOMPARE(platform.boxes.size(), 1);
+        CompareBoxes(platform, {Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY(platform.boxes[0].text.contains(u"score"_s));
-        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONSTOP);
+    }
+
+    // Another program reads the database for longer than the busy timeout:
+    // the row does not commit. That is reported, nothing is half-written,
+    // the dialog stays open, and OK once the reader is done stores it once.
+    void storeBlockedByAReaderIsReportedAndRetried()
+    {
+        if (m_pDatabase->IsPostgres())
+            QSKIP("a reader holds back a commit on SQLite only");
+        SetPractice(PracticeKind::English, 80, 90, 45);
+        CScriptedPlatform platform;
+        CReadLock reader(m_pDatabase->Target());
+        bool bHeld = false, bOpenWhileBlocked = false, bOpenAfterRetry = true;
+        qsizetype nRowsWhileBlocked = -1;
+        Drive(platform, [&](CDialog* dlg) {
+            bHeld = reader.Hold();
+            bOpenWhileBlocked = Press(dlg, 1);
+            reader.Release();
+            nRowsWhileBlocked = m_pDatabase->Rows(u"score"_s).size();
+            bOpenAfterRetry = Press(dlg, 1);
+        });
+        CResultDlg dlg;
+        QCOMPARE(dlg.DoModal(), int(IDOK));
+        QVERIFY(bHeld);
+        QVERIFY(bOpenWhileBlocked);
+        QCOMPARE(nRowsWhileBlocked, 0);
+        QVERIFY(!bOpenAfterRetry);
+        CompareBoxes(platform,
+                     {Box(u"错误信息:database is locked"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 1);
+    }
+
+    // The server goes away while the pupil looks at the result: OK reports
+    // why, and OK after the server is back stores the row once.
+    void serverAwayAtOkThenBackStoresOnce()
+    {
+        if (!m_pDatabase->IsPostgres())
+            QSKIP("a server of its own for the PostgreSQL run");
+        CTestCluster cluster;
+        QVERIFY2(cluster.IsRunning(), qPrintable(cluster.Log()));
+        CDaoDatabase db;
+        db.Open(cluster.Target());
+        CreateSchema(&db);
+        SetActiveDatabaseSource([&db] { return &db; });
+        SetPractice(PracticeKind::English, 80, 90, 45);
+        CScriptedPlatform platform;
+        bool bStopped = false, bStarted = false, bOpenWhileAway = false, bOpenAfterRetry = true;
+        Drive(platform, [&](CDialog* dlg) {
+            bStopped = cluster.Stop();
+            bOpenWhileAway = Press(dlg, 1);
+            bStarted = cluster.Start();
+            bOpenAfterRetry = Press(dlg, 1);
+        });
+        CResultDlg dlg;
+        const int nResult = dlg.DoModal();
+        QVERIFY(bStopped);
+        QVERIFY2(bStarted, qPrintable(cluster.Log()));
+        QCOMPARE(nResult, int(IDOK));
+        QVERIFY(bOpenWhileAway);
+        QVERIFY(!bOpenAfterRetry);
+        QCOMPARE(platform.boxes.size(), 1);
+        QVERIFY2(platform.boxes[0].text.startsWith(u"错误信息:"_s) &&
+                     !platform.boxes[0].text.contains(u"unknown database error"_s),
+                 qPrintable(platform.boxes[0].text));
+        CDaoRecordset rs(&db);
+        QVERIFY(OpenScan(rs, Sql::ScanScores));
+        QCOMPARE(ReadColumn(rs, 0), QStringList{u"李明"_s});
     }
 
 private:

@@ -120,7 +120,7 @@ QStringList ReadColumn(CDaoRecordset& rs, int field)
     return texts;
 }
 
-bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields)
+bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields, qint64* pKey)
 {
     CDaoTableDef tableDef(db);
     tableDef.Open(table);
@@ -138,6 +138,8 @@ bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields)
     for (const auto& [index, value] : ordered)
         rs.SetFieldValue(index, value);
     rs.Update();
+    if (pKey)
+        *pKey = rs.GetLastModifiedKey();
     rs.Close();
     return true;
 }

@@ -59,9 +59,11 @@ QStringList ReadColumn(CDaoRecordset& rs, int field);
 // Append pattern: one new row of table with the given (position, value)
 // fields set in ascending order of position. Opening the record set on the
 // table is guarded (ReportDaoError, returns false); any other failure
-// throws CDaoException and stores nothing.
+// throws CDaoException and stores nothing. pKey, when given, receives the
+// hidden key of the new row.
 using FieldList = std::vector<std::pair<int, CDaoFieldValue>>;
-bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields);
+bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields,
+               qint64* pKey = nullptr);
 
 // Edit pattern on the current record of a scan.
 void EditCurrent(CDaoRecordset& rs, const FieldList& fields);

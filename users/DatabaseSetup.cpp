@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoErrorText.h"
+#include "users/AccountRules.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -78,7 +79,9 @@ void CreateTables(CDaoDatabase& db, const QString* pSuperUser, const QString* pP
             AddSuperUser(db, *pSuperUser, *pPassword);
         db.CommitTrans();
     } catch (const CDaoException&) {
-        db.Rollback();
+        // A failed commit has rolled back already.
+        if (db.InTransaction())
+            db.Rollback();
         throw;
     }
 }
@@ -146,6 +149,11 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     QString password = OptionValue(arguments, u"--password"_s, &bMissing);
     if (bMissing) {
         err << "usage: qe [--database URL] --create-database [--super-user NAME --password PW]\n";
+        return 2;
+    }
+    // The first super user must be able to type the password into the login box.
+    if (const QString refusal = AccountRules::CheckPassword(password, false); !refusal.isEmpty()) {
+        err << u"错误信息:%1\n"_s.arg(refusal);
         return 2;
     }
     if (!database.isEmpty())

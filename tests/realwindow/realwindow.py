@@ -4,10 +4,12 @@
 Usage: realwindow.py QE_BINARY DATA_DIR OUTPUT_DIR
 
 Starts Xvfb (no window manager), makes a fresh working directory with the
-shipped practice texts and a new database holding one pupil, then logs in,
-looks at the About box and the context menu, practises English and Chinese,
-opens the personal score query and the help, and quits,
-checking the windows, the screen and the database along the way.
+shipped practice texts and a new database holding one pupil and the scores
+of a namesake in another class, then logs in, looks at the About box and
+the context menu, practises English and Chinese, opens the personal score
+query, clears the personal scores (first answering No, then Yes), opens the
+help and quits, checking the windows, the screen and the database along the
+way.
 Screenshots land in OUTPUT_DIR for a reviewer.
 """
 
@@ -27,6 +29,7 @@ QUERY_CAPTION = "查询成绩..."
 EXIT_CAPTION = "退出?"
 ABOUT_CAPTION = "关于 qe(青禾测试系统)V3.0"
 HELP_CAPTION = "青禾测试系统 帮助"
+CLEAR_QUESTION_CAPTION = "提示!"
 SPLASH_SIZE = (326, 240)
 
 PUPIL = {
@@ -34,6 +37,15 @@ PUPIL = {
     "class": "三年级二班",
     "student_no": "20240117",
     "password": "hua2024",
+}
+
+# Another pupil of the same name in another class, with scores of her own.
+NAMESAKE = {
+    "name": "lihua",
+    "class": "五年级一班",
+    "student_no": "20190305",
+    "password": "other",
+    "scores": 3,
 }
 
 LINE_HEIGHT = 16
@@ -99,15 +111,26 @@ class Session:
             cwd=self.work, env=self.env, capture_output=True, text=True, timeout=30)
         check(made.returncode == 0 and os.path.exists(self.db_path()),
               "a new database is made (%s)" % made.stdout.strip().replace("\n", " "))
+        self.add_user(PUPIL)
+
+    def add_user(self, user):
         self.sql("INSERT INTO user (name, class, student_no, password, kind) "
                  "VALUES ('%s', '%s', '%s', '%s', '普通用户')"
-                 % (PUPIL["name"], PUPIL["class"], PUPIL["student_no"], PUPIL["password"]))
+                 % (user["name"], user["class"], user["student_no"], user["password"]))
+
+    def add_namesake(self):
+        self.add_user(NAMESAKE)
+        for i in range(NAMESAKE["scores"]):
+            self.sql("INSERT INTO score (name, student_no, score_type, english_speed, seconds,"
+                     " accuracy) VALUES ('%s', '%s', '英文测试', %d, 60, 90)"
+                     % (NAMESAKE["name"], NAMESAKE["student_no"], i + 1))
 
     def db_path(self):
         return os.path.join(self.work, "user.mdb")
 
     def sql(self, statement):
-        done = subprocess.run(["sqlite3", "-separator", "\t", self.db_path(), statement],
+        done = subprocess.run(["sqlite3", "-cmd", ".timeout 5000", "-separator", "\t",
+                               self.db_path(), statement],
                               capture_output=True, text=True, timeout=30)
         if done.returncode != 0:
             raise Failure("sqlite3 failed: " + done.stderr.strip())
@@ -349,6 +372,7 @@ def with_mistakes(text, positions, wrong):
 def run(session):
     session.start_display()
     session.make_work_dir()
+    session.add_namesake()
     started = session.start_program()
 
     # Start-up: the splash picture, then the login a second later.
@@ -453,7 +477,7 @@ def run(session):
     session.wait_gone(RESULT_CAPTION)
     session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
 
-    rows = session.sql("SELECT * FROM score")
+    rows = session.sql("SELECT * FROM score WHERE student_no = '%s'" % PUPIL["student_no"])
     check(len(rows) == 1, "one score row is stored: %s" % rows)
     row = rows[0]
     correct = len(target) - len(mistakes)
@@ -498,16 +522,19 @@ def run(session):
     session.key("alt+t", "Right", "Right", "Return")
     query_id, query = session.wait_window(QUERY_CAPTION)
     shot = session.screenshot("06-score-query.png")
+    # The pupil's own row, not the namesake's.
     check_query_rows(shot, geometry(query), 1)
     session.focus(query_id)
     session.key("Return")
     session.wait_gone(QUERY_CAPTION)
 
+    clear_personal_scores(session, main_id)
+
     # The exit question: No keeps the program, Yes ends it.
     session.focus(main_id)
     session.key("ctrl+x")
     exit_id, _ = session.wait_window(EXIT_CAPTION)
-    session.screenshot("07-exit-question.png")
+    session.screenshot("08-exit-question.png")
     session.focus(exit_id)
     session.key("n")
     session.wait_gone(EXIT_CAPTION)
@@ -528,6 +555,48 @@ def run(session):
     except subprocess.TimeoutExpired:
         raise Failure("the program did not end after Yes")
     check(status == 0, "answering Yes ends the program with status %d" % status)
+
+
+def scores_by_number(session):
+    counts = {}
+    for (number,) in session.sql("SELECT student_no FROM score"):
+        counts[number] = counts.get(number, 0) + 1
+    return counts
+
+
+def ask_personal_clearing(session, main_id):
+    """操作(&D) by keyboard: its fourth item is 清除成绩记录, whose first is
+    个人成绩; the question comes before anything is deleted."""
+    session.focus(main_id)
+    session.key("alt+d", "Down", "Down", "Down", "Right", "Return")
+    question_id, question = session.wait_window(CLEAR_QUESTION_CAPTION)
+    session.focus(question_id)
+    return question_id, question
+
+
+def clear_personal_scores(session, main_id):
+    before = scores_by_number(session)
+    check(before == {PUPIL["student_no"]: 1, NAMESAKE["student_no"]: NAMESAKE["scores"]},
+          "before the clearing: the pupil's row and the namesake's rows (%s)" % before)
+
+    # Enter takes the default answer, No: nothing is deleted, no progress shows.
+    ask_personal_clearing(session, main_id)
+    session.screenshot("07-clear-question.png")
+    session.key("Return")
+    session.wait_gone(CLEAR_QUESTION_CAPTION)
+    session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
+    check(scores_by_number(session) == before, "answering No deletes nothing")
+
+    # Yes: the progress notice deletes the pupil's own row and closes by itself.
+    ask_personal_clearing(session, main_id)
+    session.key("y")
+    session.wait_gone(CLEAR_QUESTION_CAPTION)
+    session.wait_for(lambda: scores_by_number(session) != before, "the clearing")
+    session.wait_for(lambda: set(session.windows()) == {main_id},
+                     "the clearing notice to close by itself")
+    after = scores_by_number(session)
+    check(after == {NAMESAKE["student_no"]: NAMESAKE["scores"]},
+          "answering Yes deletes the pupil's row only; the namesake's stay (%s)" % after)
 
 
 def text_lines(image, left, top, width, height):
