@@ -299,7 +299,8 @@ private slots:
         QCOMPARE(nRowsWhileBlocked, 0);
         QVERIFY(!bOpenAfterRetry);
         CompareBoxes(platform,
-                     {Box(u"错误信息:database is locked"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
+                     {Box(u"错误信息:数据库正被另一个程序使用,请稍后再试!\ndatabase is locked"_s,
+                          u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 1);
     }
 

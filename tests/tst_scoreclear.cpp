@@ -270,7 +270,8 @@ private slots:
         QCOMPARE(cleared.result, int(IDCANCEL));
         CompareBoxes(platform,
                      {Question(GroupQuestion(3)),
-                      Box(u"错误信息:database is locked"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
+                      Box(u"错误信息:数据库正被另一个程序使用,请稍后再试!\ndatabase is locked"_s,
+                          u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 3);
 
         StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50);
