@@ -51,6 +51,8 @@ public:
     void Open(const QString& target);
     void Close();
     bool IsOpen() const;
+    // What Open was given: another connection to the same database opens it.
+    QString Target() const;
 
     // Where the program's database lives: the --database option given to
     // SetTarget, else QE_DATABASE, else "user.mdb" in the working directory.
@@ -154,7 +156,10 @@ public:
     CDaoRecordset(const CDaoRecordset&) = delete;
     CDaoRecordset& operator=(const CDaoRecordset&) = delete;
 
-    // Opens "SELECT * FROM table" as a dynaset: the rows in key order.
+    // Opens "SELECT * FROM table" as a dynaset: the rows in key order. The
+    // rows are read a page at a time as the record set moves, so a scan
+    // holds one page in memory and no read lock between two moves; rows
+    // that others store or delete meanwhile show when the scan reaches them.
     void Open(int nOpenType, const QString& sql, int nOptions = 0);
     // Opens on a table definition, e.g. append-only (dbAppendOnly | dbInconsistent).
     void Open(CDaoTableDef* tableDef, int nOpenType = dbOpenDynaset, int nOptions = 0);
@@ -176,6 +181,14 @@ public:
     bool FindKey(qint64 key);
     // The hidden key of the row last stored by Update (added or edited).
     qint64 GetLastModifiedKey() const;
+
+    CDaoFieldValue::Kind GetFieldKind(int index) const;
+    // From the current record on, moves to the first record in key order
+    // whose text field `index` equals text exactly (case and spaces count; a
+    // null field equals the empty text). The engine finds it through the
+    // column's index. False, at end-of-file, when there is none. Throws for
+    // a field that is not text.
+    bool FindNext(int index, const QString& text);
 
     CDaoFieldValue GetFieldValue(int index) const;
     void SetFieldValue(int index, const QString& text);

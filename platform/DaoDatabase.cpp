@@ -37,6 +37,7 @@ struct TableInfo
 struct CDaoDatabase::Private
 {
     QString connectionName;
+    QString strTarget;
     bool bOpen = false;
     bool bPostgres = false;
     int nTransactionDepth = 0;
@@ -184,6 +185,7 @@ void CDaoDatabase::Open(const QString& target)
         DaoSql::Throw(*error);
     }
     d->bOpen = true;
+    d->strTarget = target;
 }
 
 void CDaoDatabase::Close()
@@ -207,6 +209,11 @@ void CDaoDatabase::Close()
 bool CDaoDatabase::IsOpen() const
 {
     return d->bOpen;
+}
+
+QString CDaoDatabase::Target() const
+{
+    return d->strTarget;
 }
 
 bool CDaoDatabase::IsServerTarget(const QString& target)

@@ -24,6 +24,12 @@ struct Row
 enum class Mode { Browse, Adding, Editing };
 
 const QString NoCurrentRecord = u"No current record."_s;
+
+// Rows are read a page at a time, the first page small (a lookup often ends
+// there) and the later ones larger, so that a long scan costs few round
+// trips and never holds more than one page.
+constexpr int FirstPageRows = 64;
+constexpr int LargestPageRows = 4096;
 } // namespace
 
 struct CDaoRecordset::Private
@@ -34,30 +40,44 @@ struct CDaoRecordset::Private
     QString strTable;
     QStringList columns; // the fields, without the key
     QList<CDaoFieldValue::Kind> kinds;
+    // The page that holds the current record, in key order, and where the
+    // record set stands in it. When bEnd is set, no row follows the page's
+    // last key (as far as the last read saw).
     std::vector<Row> rows;
     size_t nPos = 0;
+    bool bEnd = true;
+    qint64 nAfterKey = 0;  // the last key read; the next page starts after it
+    bool bStarted = false; // nAfterKey holds a key (otherwise: from the first row)
+    int nPageRows = FirstPageRows;
     Mode mode = Mode::Browse;
     QVariantList buffer;
     QList<bool> dirty;
     qint64 nLastModifiedKey = 0;
-    // Prepared writes, kept while the record set is open, on the session
+    // Prepared statements, kept while the record set is open, on the session
     // of the given generation of the connection.
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> statements;
     int nGeneration = -1;
 
     void Start(const QString& table, bool appendOnly);
-    void Load();
     void CheckOpen() const;
     void CheckField(int index) const;
     Row& Current();
     QString ColumnList() const;
+    QString Select(const QString& where, const QString& order) const;
+    Row ReadRow(const QSqlQuery& query) const;
+    // Runs a prepared read of the rows bound to it and takes them as the page.
+    void ReadPage(QSqlQuery& query);
+    // Makes the record set stand on a row, reading the next page when the
+    // current one is used up; at the end of the table it stands at EOF.
+    void Settle();
+    void FetchFrom(bool bFirst);
     void Store(QSqlQuery& query, Row& row);
-    void SkipDeleted();
-    QSqlQuery& Prepared(const QString& sql, int nConnectionGeneration);
+    QSqlQuery& Prepared(const QString& sql);
 };
 
-QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql, int nConnectionGeneration)
+QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql)
 {
+    const int nConnectionGeneration = pDB->Generation();
     if (nGeneration != nConnectionGeneration) {
         statements.clear();
         nGeneration = nConnectionGeneration;
@@ -65,6 +85,7 @@ QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql, int nConnectionG
     auto& query = statements[sql];
     if (!query) {
         auto prepared = std::make_unique<QSqlQuery>(pDB->Connection());
+        prepared->setForwardOnly(true);
         if (!prepared->prepare(sql))
             DaoSql::Throw(prepared->lastError());
         query = std::move(prepared);
@@ -79,10 +100,15 @@ void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
     kinds = pDB->ColumnKinds(table);
     strTable = table;
     bAppendOnly = appendOnly;
-    if (!appendOnly)
-        Load();
+    statements.clear();
+    rows.clear();
     nPos = 0;
+    bEnd = true;
+    bStarted = false;
+    nPageRows = FirstPageRows;
     bOpen = true;
+    if (!appendOnly)
+        FetchFrom(true);
 }
 
 QString CDaoRecordset::Private::ColumnList() const
@@ -94,27 +120,76 @@ QString CDaoRecordset::Private::ColumnList() const
     return names.join(u", "_s);
 }
 
-void CDaoRecordset::Private::Load()
+QString CDaoRecordset::Private::Select(const QString& where, const QString& order) const
 {
-    // The whole table in key order, read at once: scans then cost no round
-    // trips, and no read lock is held while the program waits for the user.
-    QSqlQuery query(pDB->Connection());
-    query.setForwardOnly(true);
-    if (!query.exec(u"SELECT %1 FROM %2 ORDER BY %3"_s.arg(ColumnList(), QuoteIdentifier(strTable),
-                                                           QuoteIdentifier(DaoSql::KeyColumn))))
-        DaoSql::Throw(query.lastError());
+    return u"SELECT %1 FROM %2 WHERE %3 ORDER BY %4 %5 LIMIT ?"_s.arg(
+        ColumnList(), QuoteIdentifier(strTable), where, QuoteIdentifier(DaoSql::KeyColumn), order);
+}
+
+Row CDaoRecordset::Private::ReadRow(const QSqlQuery& query) const
+{
     const int nFields = int(columns.size());
-    rows.clear();
-    while (query.next()) {
-        Row row;
-        row.values.reserve(nFields);
-        for (int i = 0; i < nFields; ++i)
-            row.values.append(query.value(i));
-        row.key = query.value(nFields).toLongLong();
-        rows.push_back(std::move(row));
+    Row row;
+    row.values.reserve(nFields);
+    for (int i = 0; i < nFields; ++i)
+        row.values.append(query.value(i));
+    row.key = query.value(nFields).toLongLong();
+    return row;
+}
+
+void CDaoRecordset::Private::ReadPage(QSqlQuery& query)
+{
+    // Every read runs to its end and is finished at once, so that no read
+    // lock outlasts it: another program's write never waits for a scan.
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        query.finish();
+        DaoSql::Throw(error);
     }
-    if (query.lastError().isValid())
-        DaoSql::Throw(query.lastError());
+    std::vector<Row> page;
+    while (query.next())
+        page.push_back(ReadRow(query));
+    const QSqlError error = query.lastError();
+    query.finish();
+    if (error.isValid())
+        DaoSql::Throw(error);
+    rows = std::move(page);
+    nPos = 0;
+    if (!rows.empty()) {
+        nAfterKey = rows.back().key;
+        bStarted = true;
+    }
+}
+
+void CDaoRecordset::Private::FetchFrom(bool bFirst)
+{
+    const int nLimit = nPageRows;
+    pDB->Run([&] {
+        if (bFirst || !bStarted) {
+            QSqlQuery& query = Prepared(Select(u"1 = 1"_s, {}));
+            query.bindValue(0, nLimit);
+            ReadPage(query);
+        } else {
+            QSqlQuery& query =
+                Prepared(Select(u"%1 > ?"_s.arg(QuoteIdentifier(DaoSql::KeyColumn)), {}));
+            query.bindValue(0, nAfterKey);
+            query.bindValue(1, nLimit);
+            ReadPage(query);
+        }
+    });
+    bEnd = int(rows.size()) < nLimit;
+    nPageRows = std::min(nPageRows * 4, LargestPageRows);
+}
+
+void CDaoRecordset::Private::Settle()
+{
+    while (true) {
+        while (nPos < rows.size() && rows[nPos].bDeleted)
+            ++nPos;
+        if (nPos < rows.size() || bEnd)
+            return;
+        FetchFrom(false);
+    }
 }
 
 void CDaoRecordset::Private::CheckOpen() const
@@ -153,11 +228,7 @@ void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
             DaoSql::Throw(error);
         DaoSql::Throw(u"The record was deleted by another user."_s);
     }
-    const int nFields = int(columns.size());
-    Row stored;
-    for (int i = 0; i < nFields; ++i)
-        stored.values.append(query.value(i));
-    stored.key = query.value(nFields).toLongLong();
+    Row stored = ReadRow(query);
     // SQLite commits a write with RETURNING only when its statement runs to
     // its end; that step fails when another program holds a read lock for
     // longer than the busy timeout, and the write is then undone. So the
@@ -169,12 +240,6 @@ void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
     if (error.isValid())
         DaoSql::Throw(error);
     row = std::move(stored);
-}
-
-void CDaoRecordset::Private::SkipDeleted()
-{
-    while (nPos < rows.size() && rows[nPos].bDeleted)
-        ++nPos;
 }
 
 CDaoRecordset::CDaoRecordset(CDaoDatabase* db) : d(new Private)
@@ -217,6 +282,8 @@ void CDaoRecordset::Close()
     d->statements.clear();
     d->rows.clear();
     d->rows.shrink_to_fit();
+    d->nPos = 0;
+    d->bEnd = true;
     d->columns.clear();
     d->kinds.clear();
     d->mode = Mode::Browse;
@@ -243,8 +310,9 @@ void CDaoRecordset::MoveFirst()
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    d->nPos = 0;
-    d->SkipDeleted();
+    d->nPageRows = FirstPageRows;
+    d->FetchFrom(true);
+    d->Settle();
 }
 
 void CDaoRecordset::MoveNext()
@@ -254,17 +322,20 @@ void CDaoRecordset::MoveNext()
         DaoSql::Throw(NoCurrentRecord);
     d->mode = Mode::Browse;
     ++d->nPos;
-    d->SkipDeleted();
+    d->Settle();
 }
 
 void CDaoRecordset::MoveLast()
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    size_t pos = d->rows.size();
-    while (pos > 0 && d->rows[pos - 1].bDeleted)
-        --pos;
-    d->nPos = pos > 0 ? pos - 1 : d->rows.size();
+    d->pDB->Run([&] {
+        QSqlQuery& query = d->Prepared(d->Select(u"1 = 1"_s, u"DESC"_s));
+        query.bindValue(0, 1);
+        d->ReadPage(query);
+    });
+    // Rows stored after this one are read when the scan moves on.
+    d->bEnd = false;
 }
 
 qint64 CDaoRecordset::GetRowKey() const
@@ -276,15 +347,54 @@ bool CDaoRecordset::FindKey(qint64 key)
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    // Rows are in key order.
-    const auto found =
-        std::lower_bound(d->rows.begin(), d->rows.end(), key,
-                         [](const Row& row, qint64 wanted) { return row.key < wanted; });
-    d->nPos = size_t(found - d->rows.begin());
-    if (found != d->rows.end() && found->key == key && !found->bDeleted)
+    d->pDB->Run([&] {
+        QSqlQuery& query =
+            d->Prepared(d->Select(u"%1 = ?"_s.arg(QuoteIdentifier(DaoSql::KeyColumn)), {}));
+        query.bindValue(0, key);
+        query.bindValue(1, 1);
+        d->ReadPage(query);
+    });
+    // The scan goes on after the row found; none found is the end.
+    d->bEnd = d->rows.empty();
+    return !d->rows.empty();
+}
+
+CDaoFieldValue::Kind CDaoRecordset::GetFieldKind(int index) const
+{
+    d->CheckField(index);
+    return d->kinds[index];
+}
+
+bool CDaoRecordset::FindNext(int index, const QString& text)
+{
+    d->CheckField(index);
+    if (d->kinds[index] != CDaoFieldValue::Kind::Text)
+        DaoSql::Throw(
+            u"FindNext compares text fields only (field %1 of %2)."_s.arg(index).arg(d->strTable));
+    if (IsEOF())
+        return false;
+    d->mode = Mode::Browse;
+    const Row& current = d->Current();
+    const QVariant& stored = current.values[index];
+    if ((stored.isNull() ? QString() : stored.toString()) == text)
         return true;
-    d->nPos = d->rows.size();
-    return false;
+    // The first later row that holds the text, in key order, found by the
+    // engine through the column's index instead of reading every row. A
+    // null field reads as empty text, so the empty text finds it too.
+    const QString column = QuoteIdentifier(d->columns[index]);
+    const QString key = QuoteIdentifier(DaoSql::KeyColumn);
+    const QString where = text.isEmpty() ? u"%1 > ? AND (%2 = ? OR %2 IS NULL)"_s.arg(key, column)
+                                         : u"%1 > ? AND %2 = ?"_s.arg(key, column);
+    const qint64 after = current.key;
+    d->pDB->Run([&] {
+        QSqlQuery& query = d->Prepared(d->Select(where, {}));
+        query.bindValue(0, after);
+        query.bindValue(1, text);
+        query.bindValue(2, 1);
+        d->ReadPage(query);
+    });
+    d->bEnd = d->rows.empty();
+    return !d->rows.empty();
 }
 
 qint64 CDaoRecordset::GetLastModifiedKey() const
@@ -365,15 +475,18 @@ void CDaoRecordset::Update()
         }
         Row row;
         d->pDB->Run([&] {
-            QSqlQuery& query = d->Prepared(sql, d->pDB->Generation());
+            QSqlQuery& query = d->Prepared(sql);
             for (int i = 0; i < values.size(); ++i)
                 query.bindValue(i, values[i]);
             d->Store(query, row);
         });
         d->nLastModifiedKey = row.key;
         if (!d->bAppendOnly) {
-            // The position stays where it was; a new row does not end the scan.
-            d->rows.push_back(std::move(row));
+            // The position stays where it was; a new row does not end the
+            // scan: it is read when the scan reaches the end.
+            d->bEnd = false;
+            if (IsEOF())
+                d->Settle();
         }
         return;
     }
@@ -386,7 +499,7 @@ void CDaoRecordset::Update()
     const QString sql = u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
         table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList());
     d->pDB->Run([&] {
-        QSqlQuery& query = d->Prepared(sql, d->pDB->Generation());
+        QSqlQuery& query = d->Prepared(sql);
         for (int i = 0; i < values.size(); ++i)
             query.bindValue(i, values[i]);
         query.bindValue(int(values.size()), row.key);

@@ -103,6 +103,9 @@ bool OpenScan(CDaoRecordset& rs, const QString& sql)
 
 bool SeekNext(CDaoRecordset& rs, int field, const QString& wanted)
 {
+    // A text field reads as its own text, so the engine compares for us.
+    if (!rs.IsEOF() && rs.GetFieldKind(field) == Kind::Text)
+        return rs.FindNext(field, wanted);
     while (!rs.IsEOF()) {
         if (VariantToText(rs.GetFieldValue(field)) == wanted)
             return true;
