@@ -2,6 +2,7 @@
 
 #include "platform/DaoErrorText.h"
 #include "platform/Platform.h"
+#include "users/SchemaIndexes.h"
 
 #include <QLocale>
 
@@ -34,6 +35,14 @@ CDaoDatabase* OpenUserDatabase()
     auto* db = new CDaoDatabase;
     try {
         db->Open(CDaoDatabase::DefaultTarget());
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        delete db;
+        return nullptr;
+    }
+    // A database made before the lookups had indexes gets them now.
+    try {
+        EnsureIndexes(*db);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         delete db;

@@ -3,6 +3,7 @@
 #include "platform/Dao.h"
 #include "platform/DaoErrorText.h"
 #include "users/AccountRules.h"
+#include "users/SchemaIndexes.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -75,6 +76,7 @@ void CreateTables(CDaoDatabase& db, const QString* pSuperUser, const QString* pP
     try {
         for (const QString& statement : statements)
             db.Execute(statement);
+        CreateIndexes(db);
         if (pSuperUser)
             AddSuperUser(db, *pSuperUser, *pPassword);
         db.CommitTrans();
