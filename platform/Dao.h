@@ -83,6 +83,7 @@ public:
 
 private:
     friend class CDaoRecordset;
+    friend class CDaoSelection;
     // Runs one use of the connection. A PostgreSQL connection that was lost
     // (the server restarted) is opened again before the use, or, when the
     // use finds it lost, once after it, and the use runs again; outside a
