@@ -87,6 +87,12 @@ void CListCtrl::AppendRows(const QList<QStringList>& rows)
     m_pModel->AppendRows(rows);
 }
 
+void CListCtrl::SetRowSource(int nRows,
+                             std::function<QList<QStringList>(int nFirst, int nCount)> fetch)
+{
+    m_pModel->SetSource(nRows, std::move(fetch));
+}
+
 int CListCtrl::GetSelectionMark() const
 {
     const QModelIndexList rows = selectionModel()->selectedIndexes();

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTreeView>
 
+#include <functional>
+
 class CListModel;
 
 // List-view extended styles with the Windows values.
@@ -39,6 +41,10 @@ public:
     void DeleteAllItems();
     // Many rows at once, one cell per column, with a single model update.
     void AppendRows(const QList<QStringList>& rows);
+    // nRows rows read on demand, fetch(first, count) giving a span of them
+    // as the list shows it: a table of any size lists at once, and only the
+    // spans seen are held. DeleteAllItems drops the source.
+    void SetRowSource(int nRows, std::function<QList<QStringList>(int nFirst, int nCount)> fetch);
 
     // The selected row, -1 when none.
     int GetSelectionMark() const;
