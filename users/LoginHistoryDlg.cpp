@@ -3,7 +3,11 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "users/Database.h"
+#include "users/DeletionPass.h"
 #include "users/ReportList.h"
+
+#include <QGuiApplication>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -77,8 +81,17 @@ void ClearLoginHistory(QWidget* owner, std::unique_ptr<CDaoRecordset>& historySe
                               MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     historySet.reset();
-    historySet = std::make_unique<CDaoRecordset>(ActiveDatabase());
+    CDaoDatabase* db = ActiveDatabase();
+    historySet = std::make_unique<CDaoRecordset>(db);
     if (!OpenScan(*historySet, Sql::ScanLoginHistory))
         return;
-    DeleteRows(*historySet, [](CDaoRecordset&) { return true; });
+    // Every row there now, deleted by the engine off the interface thread:
+    // the windows keep painting meanwhile. Nothing more is shown.
+    CDaoSelection all(db, u"loginhistory"_s, {});
+    const int nRows = all.Count();
+    if (nRows == 0)
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    CDeletionPass(db, u"loginhistory"_s, {}, all.KeyBound(), nRows).Run({});
 }
