@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <optional>
@@ -21,6 +22,7 @@ namespace {
 QString g_strTarget;
 QAtomicInt g_nConnections;
 int g_nBusyTimeout = 10000;
+constexpr int OpenWait = 1000; // milliseconds
 
 bool IsPostgresUrl(const QString& target)
 {
@@ -157,7 +159,11 @@ void CDaoDatabase::Open(const QString& target)
             url.setQuery(u"mode=rw"_s);
             db = QSqlDatabase::addDatabase(u"QSQLITE"_s, d->connectionName);
             db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1"_s.arg(g_nBusyTimeout));
+            // The checks below wait a second at most for another program's
+            // lock: a database locked at start is reported at once, not
+            // after the whole busy timeout without any window.
+            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1"_s.arg(
+                std::min(g_nBusyTimeout, OpenWait)));
         }
         if (!db.open()) {
             error = db.lastError();
@@ -168,7 +174,8 @@ void CDaoDatabase::Open(const QString& target)
                 d->bPostgres
                     ? QStringList{u"SELECT 1"_s}
                     : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
-                                  u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s};
+                                  u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s,
+                                  u"PRAGMA busy_timeout=%1"_s.arg(g_nBusyTimeout)};
             for (const QString& check : checks) {
                 QSqlQuery query(db);
                 if (!query.exec(check)) {

@@ -85,8 +85,11 @@ void EnsureIndexes(CDaoDatabase& db)
         // an index the first one is making.
         Exec(query, db.IsPostgres() ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s);
         try {
-            if (db.IsPostgres())
+            if (db.IsPostgres()) {
+                // A transaction left open elsewhere does not hold the start.
+                Exec(query, u"SET LOCAL lock_timeout = '5s'"_s);
                 Exec(query, u"LOCK TABLE schema_version IN SHARE ROW EXCLUSIVE MODE"_s);
+            }
             for (const QString& statement : statements)
                 Exec(query, statement);
             Exec(query, u"COMMIT"_s);
