@@ -3,10 +3,12 @@
 #include "platform/DaoSql.h"
 
 #include <QAtomicInt>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -22,7 +24,7 @@ namespace {
 QString g_strTarget;
 QAtomicInt g_nConnections;
 int g_nBusyTimeout = 10000;
-constexpr int OpenWait = 1000; // milliseconds
+constexpr int OpenWait = 1500; // milliseconds
 
 bool IsPostgresUrl(const QString& target)
 {
@@ -163,11 +165,8 @@ void CDaoDatabase::Open(const QString& target)
             url.setQuery(u"mode=rw"_s);
             db = QSqlDatabase::addDatabase(u"QSQLITE"_s, d->connectionName);
             db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-            // The checks below wait a second at most for another program's
-            // lock: a database locked at start is reported at once, not
-            // after the whole busy timeout without any window.
-            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1"_s.arg(
-                std::min(g_nBusyTimeout, OpenWait)));
+            // The checks below wait for another program's lock themselves.
+            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=0"_s);
         }
         if (!db.open()) {
             error = db.lastError();
@@ -180,12 +179,24 @@ void CDaoDatabase::Open(const QString& target)
                     : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
                                   u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s,
                                   u"PRAGMA busy_timeout=%1"_s.arg(g_nBusyTimeout)};
+            // Another program's lock is waited for OpenWait at most, so that
+            // a database kept locked is reported at once instead of after
+            // the whole busy timeout without any window. The wait polls
+            // every millisecond: SQLite's own waiting sleeps ever longer and
+            // can miss every gap between the commits of a busy writer.
+            QDeadlineTimer deadline(std::min(g_nBusyTimeout, OpenWait));
             for (const QString& check : checks) {
                 QSqlQuery query(db);
-                if (!query.exec(check)) {
-                    error = query.lastError();
-                    break;
+                while (!query.exec(check)) {
+                    const bool bBusy = query.lastError().nativeErrorCode() == "5"_L1;
+                    if (!bBusy || deadline.hasExpired()) {
+                        error = query.lastError();
+                        break;
+                    }
+                    QThread::msleep(1);
                 }
+                if (error)
+                    break;
             }
             if (error)
                 db.close();

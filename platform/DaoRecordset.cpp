@@ -383,14 +383,17 @@ bool CDaoRecordset::FindNext(int index, const QString& text)
     // null field reads as empty text, so the empty text finds it too.
     const QString column = QuoteIdentifier(d->columns[index]);
     const QString key = QuoteIdentifier(DaoSql::KeyColumn);
-    const QString where = text.isEmpty() ? u"%1 > ? AND (%2 = ? OR %2 IS NULL)"_s.arg(key, column)
+    // A null QString would bind as NULL, so the empty text is written out.
+    const QString where = text.isEmpty() ? u"%1 > ? AND (%2 = '' OR %2 IS NULL)"_s.arg(key, column)
                                          : u"%1 > ? AND %2 = ?"_s.arg(key, column);
-    const qint64 after = current.key;
+    QVariantList binds{current.key};
+    if (!text.isEmpty())
+        binds.append(text);
+    binds.append(1);
     d->pDB->Run([&] {
         QSqlQuery& query = d->Prepared(d->Select(where, {}));
-        query.bindValue(0, after);
-        query.bindValue(1, text);
-        query.bindValue(2, 1);
+        for (int i = 0; i < binds.size(); ++i)
+            query.bindValue(i, binds[i]);
         d->ReadPage(query);
     });
     d->bEnd = d->rows.empty();
