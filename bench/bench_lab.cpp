@@ -8,6 +8,10 @@
 //       scores; starts CLIENTS clients, gives them the start signal ROUNDS
 //       times, waits for their reports and checks every stored row; prints
 //       one line "lab key=value ...".
+//   qe_bench_lab fill TARGET USERS SCORES
+//       makes a database (a new SQLite file, or an empty PostgreSQL
+//       database) with the super user admin (password admin), USERS pupils
+//       and SCORES scores, for the program itself to be measured on.
 //   qe_bench_lab client TARGET ID ROUNDS
 //       one headless copy of the program (offscreen, the scripted platform
 //       in place of the person): it opens the database as the program does
@@ -337,6 +341,22 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
     return status;
 }
 
+int Fill(const QString& target, int users, int scores)
+{
+    try {
+        CreateDatabase(target, u"admin"_s, u"admin"_s);
+        CDaoDatabase db;
+        db.Open(target);
+        BenchData::AddUsers(db, users);
+        BenchData::AddScores(db, scores);
+        db.Execute(db.IsPostgres() ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
+    } catch (const CDaoException& e) {
+        std::fprintf(stderr, "qe_bench_lab: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -346,10 +366,13 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 5 && args[1] == "client"_L1)
         return Client(args[2], args[3].toInt(), args[4].toInt());
+    if (args.size() == 5 && args[1] == "fill"_L1)
+        return Fill(args[2], args[3].toInt(), args[4].toInt());
     if (args.size() == 7 && args[1] == "run"_L1)
         return Lab(QCoreApplication::applicationFilePath(), args[2], args[3].toInt(),
                    args[4].toInt(), args[5].toInt(), args[6].toInt());
     std::fprintf(stderr, "usage: qe_bench_lab run TARGET CLIENTS ROUNDS USERS SCORES\n"
+                         "       qe_bench_lab fill TARGET USERS SCORES\n"
                          "       qe_bench_lab client TARGET ID ROUNDS\n");
     return 2;
 }
