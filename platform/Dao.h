@@ -149,6 +149,8 @@ public:
     void Edit();
     void Update();
     void Delete();
+    // The hidden key of the row the last Update stored (0 before any).
+    qint64 GetLastModifiedKey() const;
 
 private:
     struct Private;

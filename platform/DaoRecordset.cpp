@@ -36,6 +36,7 @@ struct CDaoRecordset::Private
     std::vector<Row> rows;
     size_t nPos = 0;
     Mode mode = Mode::Browse;
+    qint64 nLastModifiedKey = 0;
     QVariantList buffer;
     QList<bool> dirty;
     // Prepared writes, kept while the record set is open.
@@ -150,6 +151,7 @@ void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
     for (int i = 0; i < nFields; ++i)
         row.values.append(query.value(i));
     row.key = query.value(nFields).toLongLong();
+    nLastModifiedKey = row.key;
     // Ends the statement, so SQLite commits the row now.
     query.finish();
 }
@@ -343,6 +345,11 @@ void CDaoRecordset::Update()
         query.bindValue(i, values[i]);
     query.bindValue(int(values.size()), row.key);
     d->Store(query, row);
+}
+
+qint64 CDaoRecordset::GetLastModifiedKey() const
+{
+    return d->nLastModifiedKey;
 }
 
 void CDaoRecordset::Delete()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 
@@ -31,7 +32,7 @@ enum : int {
 };
 
 // The one seam for everything that blocks or leaves the process: message
-// boxes, modal runs, the desktop, the beep, the time of day and the exit.
+// boxes, modal runs, the desktop, the beep, the clocks and the exit.
 // The default implementation calls Qt; tests install a scripted one.
 class IPlatform
 {
@@ -50,6 +51,11 @@ public:
     virtual void OpenUrl(const QString& address) = 0;
     virtual void Beep() = 0;
     virtual QTime CurrentTime() = 0;
+    // The local date and time of day, for what is recorded with a date.
+    virtual QDateTime CurrentDateTime() = 0;
+    // Milliseconds of a clock that only moves forward, whatever happens to
+    // the time of day; for measuring how long something took.
+    virtual qint64 MonotonicMilliseconds() = 0;
     // Ends the process at once with the given status; nothing is saved.
     virtual void ExitProcess(int status) = 0;
 };

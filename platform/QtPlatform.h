@@ -14,5 +14,7 @@ public:
     void OpenUrl(const QString& address) override;
     void Beep() override;
     QTime CurrentTime() override;
+    QDateTime CurrentDateTime() override;
+    qint64 MonotonicMilliseconds() override;
     void ExitProcess(int status) override;
 };
