@@ -25,6 +25,8 @@ public:
     QList<QStringList> Rows(const QString& table) const;
     // Appends a row with the given texts in fields 0, 1, 2, ...
     void Insert(const QString& table, const QStringList& texts);
+    // Drops a table, with the constraints of other tables that refer to it.
+    void DropTable(const QString& table);
 
 private:
     std::unique_ptr<CDaoDatabase> m_pDB;

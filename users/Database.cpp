@@ -1,6 +1,7 @@
 #include "users/Database.h"
 
 #include "platform/Platform.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QLocale>
 
@@ -35,6 +36,15 @@ CDaoDatabase* OpenUserDatabase()
         db->Open(CDaoDatabase::DefaultTarget());
     } catch (const CDaoException& e) {
         ReportDaoError(e);
+        delete db;
+        return nullptr;
+    }
+    // An older database is upgraded before anything reads it; one that
+    // cannot be, or is newer than the program, is left as it is.
+    try {
+        UpgradeSchema(*db);
+    } catch (const CDaoException& e) {
+        AfxMessageBox(e.GetErrorMessage());
         delete db;
         return nullptr;
     }
@@ -118,7 +128,7 @@ QStringList ReadColumn(CDaoRecordset& rs, int field)
     return texts;
 }
 
-bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields)
+bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields, qint64* pKey)
 {
     CDaoTableDef tableDef(db);
     tableDef.Open(table);
@@ -136,6 +146,8 @@ bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields)
     for (const auto& [index, value] : ordered)
         rs.SetFieldValue(index, value);
     rs.Update();
+    if (pKey)
+        *pKey = rs.GetLastModifiedKey();
     rs.Close();
     return true;
 }

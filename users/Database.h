@@ -16,9 +16,10 @@
 CDaoDatabase* ActiveDatabase();
 void SetActiveDatabaseSource(std::function<CDaoDatabase*()> source);
 
-// Opens the program's database (CDaoDatabase::DefaultTarget()). On failure
-// shows "错误信息:" + the engine's message through ReportDaoError and
-// returns null: the program then runs without a database.
+// Opens the program's database (CDaoDatabase::DefaultTarget()) and brings
+// its schema to the newest version. On failure shows "错误信息:" + the
+// engine's message through ReportDaoError (or why the schema could not be
+// upgraded) and returns null: the program then runs without a database.
 CDaoDatabase* OpenUserDatabase();
 
 namespace Sql {
@@ -59,9 +60,11 @@ QStringList ReadColumn(CDaoRecordset& rs, int field);
 // Append pattern: one new row of table with the given (position, value)
 // fields set in ascending order of position. Opening the record set on the
 // table is guarded (ReportDaoError, returns false); any other failure
-// throws CDaoException and stores nothing.
+// throws CDaoException and stores nothing. pKey, when given, receives the
+// hidden key of the new row.
 using FieldList = std::vector<std::pair<int, CDaoFieldValue>>;
-bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields);
+bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields,
+               qint64* pKey = nullptr);
 
 // Edit pattern on the current record of a scan.
 void EditCurrent(CDaoRecordset& rs, const FieldList& fields);
