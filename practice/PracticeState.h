@@ -1,17 +1,8 @@
 #pragma once
 
-#include <QByteArray>
+#include "attempts/PracticeKind.h"
 
-// Practice kinds; only Chinese uses the double-byte layout.
-namespace PracticeKind {
-enum : int {
-    Chinese = 111,
-    English = 112,
-    Number = 113,
-    Symbol = 114,
-    None = 115,
-};
-}
+#include <QByteArray>
 
 // Process-wide state of the practice, read by the painting, the clock and
 // the result dialog.

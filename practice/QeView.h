@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CommandTarget.h"
+#include "practice/AttemptRecorder.h"
 #include "practice/TypingSession.h"
 
 #include <QFile>
@@ -71,4 +72,5 @@ private:
 
     CQeDoc* m_pDocument;
     CTypingSession m_session;
+    CAttemptRecorder m_recorder;
 };

@@ -1,5 +1,6 @@
 #include "practice/ResultDlg.h"
 
+#include "attempts/AttemptStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -120,7 +121,7 @@ void CResultDlg::OnOK()
     if (IsPracticeKind(CurrentPracticeKind))
         fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
                           CDaoFieldValue::FromText(m_strSpeed)});
-    if (!AppendRow(db, u"score"_s, fields))
+    if (!AppendScoreWithAttempt(db, fields, m_pAttempt))
         return;
     CDialog::OnOK();
 }

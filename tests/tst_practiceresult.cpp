@@ -1,3 +1,5 @@
+#include "attempts/AttemptStore.h"
+#include "attempts/Progress.h"
 #include "platform/Dao.h"
 #include "platform/Dialog.h"
 #include "tests/PracticeFixture.h"
@@ -6,7 +8,43 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
+#include <QCryptographicHash>
+#include <QSqlQuery>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The stored attempts as "user key|kind|file|hash|start|end|ms|typed|
+// correct|backspaces|end reason".
+QStringList Attempts(CDaoDatabase* db)
+{
+    QSqlQuery query(db->Connection());
+    query.exec(u"SELECT user_key, kind, text_file, text_hash, started_at, ended_at, elapsed_ms, "
+               "typed_units, correct_units, backspaces, end_reason FROM attempt ORDER BY id"_s);
+    QStringList rows;
+    while (query.next()) {
+        QStringList cells;
+        for (int i = 0; i < 11; ++i)
+            cells.append(i == 4 || i == 5 ? StoredDateTime(ParseStoredDateTime(query.value(i)))
+                                          : query.value(i).toString());
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
+}
+
+QList<CMistake> Mistakes(CDaoDatabase* db)
+{
+    QSqlQuery query(db->Connection());
+    query.exec(u"SELECT position, expected, typed FROM attempt_mistake ORDER BY position"_s);
+    QList<CMistake> mistakes;
+    while (query.next())
+        mistakes.append(
+            {query.value(0).toInt(), query.value(1).toString(), query.value(2).toString()});
+    return mistakes;
+}
+
+} // namespace
 
 // A whole practice, from the typed keys to the stored score row.
 class TestPracticeResult : public QObject
@@ -23,22 +61,25 @@ private slots:
         CurrentUser.Name = u"张小明"_s;
         CurrentUser.StudentNo = u"2024001"_s;
         CurrentUser.KindCode = UserKind::Ordinary;
+        CurrentUser.RowKey = 5;
 
         QByteArray text;
         for (int i = 0; text.size() < 200; ++i)
             text += QByteArray("typing ").append(char('a' + i % 26));
         f.WriteFile(u"english.txt"_s, text);
         f.view->OnPracticeEnglish();
+        f.platform.SetDate(QDate(2024, 9, 2));
         f.platform.SetTime(QTime(10, 0, 0));
         f.Type(QByteArray(" "));
-        // 90 keys, every ninth one wrong: 80 correct
+        // A slip taken back, then 90 keys, every ninth one wrong: 80 correct.
+        f.Type(QByteArray("x\b"));
         QByteArray keys = text.left(90);
         for (int i = 8; i < 90; i += 9)
             keys[i] = '#';
         f.Type(keys);
         QCOMPARE(TypedCount, 90);
         QCOMPARE(CorrectCount, 80);
-        f.platform.SetTime(QTime(10, 0, 45));
+        f.platform.Advance(45250);
         f.frame->OnTimer(1);
 
         f.platform.AnswerBoxes({IDOK});
@@ -63,6 +104,50 @@ private slots:
         QCOMPARE(row[7], QString());
         QCOMPARE(row[8], u"45"_s);
         QCOMPARE(row[9], u"88"_s);
+
+        // The attempt in full, beside the score row.
+        QList<CMistake> mistakes;
+        for (int i = 8; i < 90; i += 9)
+            mistakes.append({i, QString::fromLatin1(text.mid(i, 1)), u"#"_s});
+        QByteArray screen = text.left(1288);
+        screen.append(QByteArray(1288 - screen.size(), ' '));
+        QCOMPARE(Attempts(database.Database()),
+                 (QStringList{
+                     u"5|112|english.txt|%1|2024-09-02 10:00:00.000|"
+                     "2024-09-02 10:00:45.250|45250|90|80|1|1"_s.arg(QString::fromLatin1(
+                         QCryptographicHash::hash(screen, QCryptographicHash::Sha256).toHex()))}));
+        QCOMPARE(Mistakes(database.Database()), mistakes);
+        // 80 correct in 45.25 s: 106.08 characters, 21.2 words a minute.
+        QCOMPARE(LoadAttempts(*database.Database(), 5).value(0).Speed(), 80 * 60000.0 / 45250 / 5);
+        CDaoDatabase::SetTarget(QString());
+    }
+
+    // A screen typed to its last cell ends by itself, and says so.
+    void fullScreenEndsWithItsReason()
+    {
+        CTestDatabase database;
+        CDaoDatabase::SetTarget(database.Target());
+        CPracticeFixture f;
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CurrentUser.RowKey = 9;
+        QByteArray text;
+        for (int i = 0; i < 1288; ++i)
+            text.append(char('a' + i % 26));
+        f.WriteFile(u"english.txt"_s, text);
+        f.view->OnPracticeEnglish();
+        f.Type(QByteArray(" "));
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        f.Type(text.left(1000));
+        f.platform.Advance(60000);
+        f.Type(text.mid(1000));
+        QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
+        QVERIFY(f.platform.boxes.isEmpty());
+        const QStringList attempts = Attempts(database.Database());
+        QCOMPARE(attempts.size(), 1);
+        QVERIFY2(attempts[0].endsWith(u"|60000|1288|1288|0|2"_s), qPrintable(attempts[0]));
+        QVERIFY(Mistakes(database.Database()).isEmpty());
         CDaoDatabase::SetTarget(QString());
     }
 };

@@ -1,3 +1,4 @@
+#include "attempts/AttemptStore.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/DialogDriver.h"
 #include "scores/ClearGroupScoresDlg.h"
@@ -160,6 +161,45 @@ private slots:
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
     }
 
+    // The attempts and their mistyped cells go with their score rows, in
+    // the clearing's own pass.
+    void clearingTakesTheAttemptsAlong_data()
+    {
+        QTest::addColumn<bool>("personal");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("personal") << true << QStringList{u"Wang"_s, u"Wang"_s};
+        QTest::newRow("group") << false << QStringList{};
+    }
+    void clearingTakesTheAttemptsAlong()
+    {
+        QFETCH(bool, personal);
+        QFETCH(QStringList, left);
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CDaoDatabase* db = m_pDatabase->Database();
+        for (const QString& name : {u"Li"_s, u"Wang"_s, u"Li"_s}) {
+            CAttempt attempt;
+            attempt.strUserName = name;
+            attempt.nKind = English;
+            attempt.startedAt = attempt.endedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
+            attempt.mistakes = {{0, u"a"_s, u"s"_s}};
+            QVERIFY(AppendScoreWithAttempt(
+                db, {{0, CDaoFieldValue::FromText(name)}, {1, CDaoFieldValue::FromText(u"01"_s)}},
+                &attempt));
+        }
+        CScriptedPlatform platform;
+        const Cleared cleared = personal
+                                    ? RunClearing<CClearPersonalScoresDlg>(platform, *m_pDatabase)
+                                    : RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
+        QCOMPARE(cleared.result, int(IDOK));
+        QSqlQuery query(db->Connection());
+        QVERIFY(query.exec(u"SELECT a.user_name FROM attempt a JOIN attempt_mistake m "
+                           "ON m.attempt_id = a.id UNION ALL SELECT user_name FROM attempt"_s));
+        QStringList names;
+        while (query.next())
+            names.append(query.value(0).toString());
+        QCOMPARE(names, left);
+    }
+
     void barIsRepaintedDuringThePass()
     {
         for (int i = 0; i < 4; ++i)
@@ -174,8 +214,7 @@ private slots:
 
     void failedOpenIsReportedAndNothingDeleted()
     {
-        QSqlQuery drop(m_pDatabase->Database()->Connection());
-        QVERIFY(drop.exec(u"DROP TABLE score"_s));
+        m_pDatabase->DropTable(u"score"_s);
         CScriptedPlatform platform;
         const Cleared cleared = RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
         QVERIFY(cleared.openAfterTick);
