@@ -23,6 +23,9 @@ CProgressChart::CProgressChart(QWidget* parent)
     chart->addSeries(m_pSpeed);
     chart->addSeries(m_pAccuracy);
     m_pAccuracy->setName(u"正确率(%)"_s);
+    // A single practice is a point, not yet a line.
+    m_pSpeed->setPointsVisible(true);
+    m_pAccuracy->setPointsVisible(true);
 
     auto* time = new QDateTimeAxis;
     time->setFormat(u"MM-dd"_s);

@@ -12,7 +12,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -83,10 +83,8 @@ bool CProgressDlg::OnInitDialog()
     m_pChart = new CProgressChart(place);
     layout->addWidget(m_pChart);
 
-    auto* copy = new QShortcut(QKeySequence::Copy, m_listAttempts);
-    copy->setContext(Qt::WidgetShortcut);
-    connect(copy, &QShortcut::activated, this,
-            [this] { QGuiApplication::clipboard()->setText(SelectedRowsText()); });
+    // Ctrl+C copies whole rows; the list by itself would copy one cell.
+    m_listAttempts->installEventFilter(this);
 
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
@@ -170,12 +168,25 @@ void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
     m_listMistakes->AppendRows(rows);
 }
 
+bool CProgressDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_listAttempts && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(SelectedRowsText());
+        return true;
+    }
+    return CDialog::eventFilter(watched, event);
+}
+
 QString CProgressDlg::SelectedRowsText() const
 {
     QStringList lines;
     const int columns = m_listAttempts->GetColumnCount();
+    const QItemSelectionModel* selection = m_listAttempts->selectionModel();
+    // Without a selection, the row the keyboard stands on.
+    const int current = selection->hasSelection() ? -1 : m_listAttempts->currentIndex().row();
     for (int row = 0; row < m_listAttempts->GetItemCount(); ++row) {
-        if (!m_listAttempts->selectionModel()->isRowSelected(row, QModelIndex()))
+        if (row != current && !selection->isRowSelected(row, QModelIndex()))
             continue;
         QStringList cells;
         for (int column = 0; column < columns; ++column)

@@ -30,7 +30,8 @@ public:
 
     // The kind the chart, the figures and the mistakes show.
     int ShownKind() const { return m_nKind; }
-    // The selected rows of the attempt list as tab-separated lines.
+    // The selected rows of the attempt list (or, with none selected, the
+    // current one) as tab-separated lines.
     QString SelectedRowsText() const;
 
     CListCtrl* m_listAttempts = nullptr;
@@ -38,6 +39,9 @@ public:
     QComboBox* m_comboKind = nullptr;
     QLabel* m_wndFigures = nullptr;
     CProgressChart* m_pChart = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FillAttempts();

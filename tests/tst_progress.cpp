@@ -9,7 +9,9 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 
 #include <memory>
@@ -143,7 +145,8 @@ private slots:
             dlg->ChooseItem(1002, 2);
             digits = Capture(dlg);
             dlg->m_listAttempts->setCurrentIndex(dlg->m_listAttempts->model()->index(1, 0));
-            copied = dlg->SelectedRowsText();
+            QTest::keySequence(dlg->m_listAttempts, QKeySequence::Copy);
+            copied = QGuiApplication::clipboard()->text();
             dlg->ClickButton(2);
         });
         CProgressDlg dlg(Pupil);
