@@ -85,10 +85,8 @@ QList<CMistakeCount> TopMistakes(CDaoDatabase& db, qint64 userKey, int kind, int
 {
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
-    if (!query.prepare(u"SELECT m.expected, m.typed, COUNT(*) "
-                       "FROM attempt a JOIN attempt_mistake m ON m.attempt_id = a.id "
-                       "WHERE a.user_key = ? AND a.kind = ? "
-                       "GROUP BY m.expected, m.typed"_s))
+    if (!query.prepare(u"SELECT expected, typed, COUNT(*) FROM attempt_mistake "
+                       "WHERE user_key = ? AND kind = ? GROUP BY expected, typed"_s))
         Throw(query);
     query.addBindValue(userKey);
     query.addBindValue(kind);

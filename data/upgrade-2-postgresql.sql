@@ -21,12 +21,20 @@ CREATE TABLE attempt (
     end_reason integer NOT NULL
 );
 
-CREATE INDEX attempt_by_user ON attempt (user_key, started_at);
+-- A pupil's list, newest first, read from the index alone.
+CREATE INDEX attempt_by_user ON attempt (user_key, started_at, id)
+    INCLUDE (kind, elapsed_ms, typed_units, correct_units);
 
+-- user_key and kind repeat the attempt's, so that a pupil's mistakes of one
+-- kind are counted from the index alone.
 CREATE TABLE attempt_mistake (
     attempt_id bigint NOT NULL REFERENCES attempt (id) ON DELETE CASCADE,
     position integer NOT NULL,
+    user_key bigint NOT NULL,
+    kind integer NOT NULL,
     expected text NOT NULL,
     typed text NOT NULL,
     PRIMARY KEY (attempt_id, position)
 );
+
+CREATE INDEX attempt_mistake_by_user ON attempt_mistake (user_key, kind, expected, typed);

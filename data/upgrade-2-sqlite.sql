@@ -21,12 +21,20 @@ CREATE TABLE attempt (
     end_reason INTEGER NOT NULL
 );
 
-CREATE INDEX attempt_by_user ON attempt (user_key, started_at);
+-- A pupil's list, newest first, read from the index alone.
+CREATE INDEX attempt_by_user
+    ON attempt (user_key, started_at, id, kind, elapsed_ms, typed_units, correct_units);
 
+-- user_key and kind repeat the attempt's, so that a pupil's mistakes of one
+-- kind are counted from the index alone.
 CREATE TABLE attempt_mistake (
     attempt_id INTEGER NOT NULL REFERENCES attempt (id) ON DELETE CASCADE,
     position INTEGER NOT NULL,
+    user_key INTEGER NOT NULL,
+    kind INTEGER NOT NULL,
     expected TEXT NOT NULL,
     typed TEXT NOT NULL,
     PRIMARY KEY (attempt_id, position)
-);
+) WITHOUT ROWID;
+
+CREATE INDEX attempt_mistake_by_user ON attempt_mistake (user_key, kind, expected, typed);

@@ -101,6 +101,8 @@ private slots:
         QTest::newRow("password edit") << 1011 << QRect(10, 26, 41, 12) << true;
         QTest::newRow("button far right") << 1 << QRect(140, 100, 50, 14) << true;
         QTest::newRow("list view") << 1040 << QRect(10, 74, 120, 20) << true;
+        QTest::newRow("place for the dialog's own widget")
+            << 1060 << QRect(150, 10, 40, 40) << true;
         QTest::newRow("drop list keeps its own height") << 1020 << QRect(80, 10, 60, 40) << false;
     }
     void controlsArePlacedInDialogUnits()
@@ -147,6 +149,7 @@ private slots:
         QTest::newRow("static") << 1021 << u"QLabel"_s;
         QTest::newRow("default button") << 1 << u"QPushButton"_s;
         QTest::newRow("list view") << 1040 << u"CListCtrl"_s;
+        QTest::newRow("custom place") << 1060 << u"QWidget"_s;
         QTest::newRow("unknown id") << 4711 << QString();
     }
     void controlsAreFoundById()
