@@ -3,10 +3,12 @@
 #include "app/CommandRouter.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolBar>
 
@@ -65,6 +67,16 @@ QMenu* CCommandBars::BuildPopup(int nMenuId, QWidget* parent)
     auto* menu = new QMenu(parent);
     if (!items.isEmpty())
         AddItems(menu, items.first().children);
+    // A pop-up menu is a window of its own: the prompts of its items stop at
+    // it instead of reaching the owner's pane 0, so they are passed on.
+    menu->installEventFilter(this);
+    const QList<QMenu*> submenus = menu->findChildren<QMenu*>();
+    for (QMenu* submenu : submenus)
+        submenu->installEventFilter(this);
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        QStatusTipEvent idle{QString()};
+        QCoreApplication::sendEvent(m_pOwner, &idle);
+    });
     return menu;
 }
 
@@ -128,5 +140,10 @@ bool CCommandBars::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip)
         return true;
+    if (event->type() == QEvent::StatusTip && qobject_cast<QMenu*>(watched)) {
+        QStatusTipEvent tip(static_cast<QStatusTipEvent*>(event)->tip());
+        QCoreApplication::sendEvent(m_pOwner, &tip);
+        return true;
+    }
     return QObject::eventFilter(watched, event);
 }

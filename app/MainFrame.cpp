@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -43,13 +44,14 @@ QStringList InitialPaneTexts()
         u"用户类型:普通用户    "_s,
         u"记时:0     秒"_s,
         u"当前时间:00-00-00  "_s,
-        u"作者:%1 "_s.arg(Credits::AuthorName()),
+        u"作者:%1 "_s.arg(Credits::ShortAuthorName()),
         u"大写"_s,
         u"数字"_s,
     };
 }
 
 constexpr int ClockTimer = 1;
+constexpr int PaneMargin = 1; // pixels between a pane's border and its text
 constexpr int CapsPane = 6;
 constexpr int NumPane = 7;
 
@@ -77,7 +79,6 @@ CMainFrame::CMainFrame() : m_clock(*this)
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
-    delete m_pHelpWindow;
 }
 
 void CMainFrame::PreCreateWindow()
@@ -128,18 +129,27 @@ bool CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
+    // The panes stand side by side in a row of their own: the status bar's
+    // six pixels between widgets would leave the prompt pane too little.
+    auto* row = new QWidget(bar);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    bar->addPermanentWidget(row, 1);
     const QStringList texts = InitialPaneTexts();
     const QFontMetrics metrics(bar->font());
     for (int i = 0; i < texts.size(); ++i) {
-        auto* pane = new QLabel(texts[i], bar);
+        auto* pane = new QLabel(texts[i], row);
         if (i == 0) {
             // The prompt pane takes the room left and never pushes the others.
             pane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            bar->addWidget(pane, 1);
+            layout->addWidget(pane, 1);
         } else {
             pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            pane->setFixedWidth(metrics.horizontalAdvance(texts[i]) + 2 * pane->frameWidth() + 4);
-            bar->addPermanentWidget(pane);
+            pane->setIndent(PaneMargin);
+            pane->setFixedWidth(metrics.horizontalAdvance(texts[i]) + 2 * pane->frameWidth() +
+                                2 * PaneMargin);
+            layout->addWidget(pane);
         }
         m_aPanes.append(pane);
     }
@@ -180,6 +190,9 @@ void CMainFrame::SetPaneText(int index, const QString& text)
     QLabel* pane = m_aPanes.value(index);
     if (pane && pane->text() != text) {
         pane->setText(text);
+        // A text wider than its pane shows whole as the pane's tool tip.
+        const bool cut = pane->fontMetrics().horizontalAdvance(text) > pane->contentsRect().width();
+        pane->setToolTip(cut ? text : QString());
         pane->repaint();
     }
 }
@@ -230,8 +243,10 @@ bool CMainFrame::TranslateAccelerator(const QKeyEvent& event)
 
 void CMainFrame::OnHelpTopics()
 {
+    // Owned by the frame, as the help viewer is: it never outlives the
+    // program nor keeps it running.
     if (!m_pHelpWindow)
-        m_pHelpWindow = new CHelpWindow();
+        m_pHelpWindow = new CHelpWindow(this);
     m_pHelpWindow->ShowFirstTopic();
 }
 
@@ -347,10 +362,14 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     const int answer = Platform().MessageBox(this, u"确定要退出本系统吗?"_s, u"退出?"_s,
                                              MB_YESNO | MB_ICONQUESTION);
-    if (answer == IDNO)
+    if (answer == IDNO) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    event->accept();
+    // A confirmed exit leaves no window of the program behind.
+    if (m_pHelpWindow)
+        m_pHelpWindow->close();
 }
 
 void CMainFrame::timerEvent(QTimerEvent* event)

@@ -56,6 +56,7 @@ public:
     void ShowReadyPrompt() override { m_clock.ShowReadyPrompt(); }
     void ShowPracticeRunning() override { m_clock.ShowPracticeRunning(); }
     void ResetClock() override { m_clock.ResetClock(); }
+    void ShowNotice(const QString& text) override { m_clock.ShowNotice(text); }
     CPracticeClock& Clock() { return m_clock; }
 
     // The timer message: timer 1 runs the practice clock's tick.

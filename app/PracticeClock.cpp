@@ -52,10 +52,22 @@ void CPracticeClock::ShowPracticeRunning()
 void CPracticeClock::ResetClock()
 {
     ElapsedSeconds = 0;
+    m_strNotice.clear();
     m_bReadyPrompt = 0;
     m_panes.SetPaneText(MessagePane, u" "_s);
     m_bClockRunning = 0;
     m_panes.SetPaneText(SecondsPane, SecondsText(0));
+}
+
+void CPracticeClock::ShowNotice(const QString& text)
+{
+    if (text == m_strNotice)
+        return;
+    m_strNotice = text;
+    // Taken away, it simply stops coming back; the next tick or prompt
+    // writes the pane.
+    if (!text.isEmpty())
+        m_panes.SetPaneText(MessagePane, text);
 }
 
 void CPracticeClock::Tick(const QTime& now)
@@ -76,7 +88,8 @@ void CPracticeClock::Tick(const QTime& now)
         m_panes.SetPaneText(SecondsPane, SecondsText(ElapsedSeconds));
     }
     if (m_bReadyPrompt) {
-        m_panes.SetPaneText(MessagePane, m_bBlinkOn ? u"◎☆准备就绪,按空格键开始计时☆◎"_s : u"  "_s);
+        const QString off = m_strNotice.isEmpty() ? u"  "_s : m_strNotice;
+        m_panes.SetPaneText(MessagePane, m_bBlinkOn ? u"◎☆准备就绪,按空格键开始计时☆◎"_s : off);
         m_bBlinkOn = !m_bBlinkOn;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "practice/PracticeState.h"
 
+#include <QString>
 #include <QTime>
 
 class IStatusPanes;
@@ -21,6 +22,7 @@ public:
     void ShowReadyPrompt() override;
     void ShowPracticeRunning() override;
     void ResetClock() override;
+    void ShowNotice(const QString& text) override;
 
     // One timer tick at the given time of day.
     void Tick(const QTime& now);
@@ -31,6 +33,7 @@ public:
     int m_nStartHour = 0;
     int m_nStartMinute = 0;
     int m_nStartSecond = 0;
+    QString m_strNotice;
 
 private:
     IStatusPanes& m_panes;

@@ -11,6 +11,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,6 +49,14 @@ bool CQeApp::InitInstance(const QStringList& arguments)
     QFont font = QApplication::font();
     font.setFamilies({font.family(), u"Noto Sans CJK SC"_s});
     QApplication::setFont(font);
+    // Qt's own texts (the edit boxes' context menus, standard buttons, the
+    // calendar's names) in Simplified Chinese like the rest of the program.
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    m_pQtTranslator = std::make_unique<QTranslator>();
+    if (m_pQtTranslator->load(chinese, u"qtbase"_s, u"_"_s,
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(m_pQtTranslator.get());
 
     // The one document template: the document, then the frame with its view.
     m_pDocument = std::make_unique<CQeDoc>();

@@ -8,6 +8,7 @@
 
 class CMainFrame;
 class CQeDoc;
+class QTranslator;
 
 // The application object: the start-up sequence, the one document template
 // (document, main frame, view) and the About command.
@@ -34,6 +35,7 @@ public:
     static bool ShowSplashFlag(const QStringList& arguments);
 
 private:
+    std::unique_ptr<QTranslator> m_pQtTranslator;
     std::unique_ptr<CQeDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

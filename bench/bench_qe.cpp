@@ -242,9 +242,10 @@ public:
             return;
         CDaoTransaction transaction(&m_db);
         for (int i = 0; i < RowCount; ++i) {
+            const bool bLi = i % 10 == 0;
             AppendRow(&m_db, u"score"_s,
-                      {{0, CDaoFieldValue::FromText(i % 10 == 0 ? u"Li"_s : u"user%1"_s.arg(i))},
-                       {1, CDaoFieldValue::FromText(QString::number(2003000 + i))},
+                      {{0, CDaoFieldValue::FromText(bLi ? u"Li"_s : u"user%1"_s.arg(i))},
+                       {1, CDaoFieldValue::FromText(QString::number(bLi ? 2003000 : 2003000 + i))},
                        {3, CDaoFieldValue::FromText(u"英文测试"_s)},
                        {5, CDaoFieldValue::FromText(QString::number(i % 97))},
                        {8, CDaoFieldValue::FromText(QString::number(60 + i % 300))},
@@ -303,7 +304,12 @@ void BM_ScoreQuery(benchmark::State& state, CBenchDatabase* db, int scope)
         db->Activate();
         db->EnsureScores();
         CScriptedPlatform& platform = *g_pPlatform;
+        // Li, logged in as an ordinary user: the personal rows are Li's with
+        // Li's student number.
         CurrentUser.Name = u"Li"_s;
+        CurrentUser.StudentNo = u"2003000"_s;
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CurrentUser.RowKey = 1;
         int listed = 0;
         for (auto _ : state) {
             QElapsedTimer timer;

@@ -29,7 +29,7 @@ void Fill(CDaoDatabase* db, int rows)
     for (int i = 0; i < rows; ++i) {
         const FieldList fields = {
             {0, CDaoFieldValue::FromText(i % 10 == 0 ? u"Li"_s : u"user%1"_s.arg(i % 997))},
-            {1, CDaoFieldValue::FromText(QString::number(i))},
+            {1, CDaoFieldValue::FromText(QString::number(i % 10 == 0 ? 0 : i))},
             {3, CDaoFieldValue::FromText(u"英文测试"_s)},
             {5, CDaoFieldValue::FromText(QString::number(i % 7))},
             {8, CDaoFieldValue::FromText(QString::number(i % 300))},
@@ -72,7 +72,11 @@ int main(int argc, char** argv)
         db.Open(target);
         SetActiveDatabaseSource([&db] { return &db; });
         CScriptedPlatform platform;
+        // Li, logged in as an ordinary user, with student number 0.
         CurrentUser.Name = u"Li"_s;
+        CurrentUser.StudentNo = u"0"_s;
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CurrentUser.RowKey = 1;
 
         QElapsedTimer timer;
         timer.start();

@@ -58,8 +58,12 @@ public:
     // True for a PostgreSQL address, false for a database file.
     static bool IsServerTarget(const QString& target);
     static void SetTarget(const QString& target);
+    // How long a SQLite write waits for another program's lock before it
+    // fails with "database is locked"; taken by each Open.
+    static void SetBusyTimeout(int milliseconds);
 
-    // One transaction for passes over many rows.
+    // One transaction for passes over many rows. A commit that fails rolls
+    // the transaction back, so no lock is kept, and throws.
     void BeginTrans();
     void CommitTrans();
     void Rollback();
@@ -77,9 +81,33 @@ public:
 
 private:
     friend class CDaoRecordset;
+    // Runs one use of the connection. A PostgreSQL connection that was lost
+    // (the server restarted) is opened again before the use, or, when the
+    // use finds it lost, once after it, and the use runs again; outside a
+    // transaction nothing of the failed try reached the server.
+    template <class Use> decltype(auto) Run(Use&& use) const
+    {
+        Reconnect();
+        try {
+            return use();
+        } catch (const CDaoException&) {
+            if (!Recover())
+                throw;
+        }
+        return use();
+    }
+    // Opens a lost PostgreSQL connection again; throws when it cannot.
+    void Reconnect() const;
+    // After a failed use: true when the connection had been lost and is open
+    // again, so the use may be repeated.
+    bool Recover() const;
+    // Changes whenever the connection was opened again: statements prepared
+    // before belong to the old session.
+    int Generation() const;
     // Deletes one row by its hidden key; see DaoDatabase.cpp for how a
     // failure inside a transaction keeps the rows deleted before it.
     void DeleteRow(const QString& table, qint64 key);
+    void DeleteOneRow(const QString& table, qint64 key);
     // Ends the span of deletions that a failed deletion would restore.
     void EndDeleteWindow();
 
@@ -141,6 +169,14 @@ public:
     void MoveLast();
     int GetFieldCount() const;
 
+    // The hidden key of the current record.
+    qint64 GetRowKey() const;
+    // Moves to the record with the given hidden key; false, at end-of-file,
+    // when the record set holds none.
+    bool FindKey(qint64 key);
+    // The hidden key of the row last stored by Update (added or edited).
+    qint64 GetLastModifiedKey() const;
+
     CDaoFieldValue GetFieldValue(int index) const;
     void SetFieldValue(int index, const QString& text);
     void SetFieldValue(int index, const CDaoFieldValue& value);
@@ -149,8 +185,6 @@ public:
     void Edit();
     void Update();
     void Delete();
-    // The hidden key of the row the last Update stored (0 before any).
-    qint64 GetLastModifiedKey() const;
 
 private:
     struct Private;

@@ -20,6 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 QString g_strTarget;
 QAtomicInt g_nConnections;
+int g_nBusyTimeout = 10000;
 
 bool IsPostgresUrl(const QString& target)
 {
@@ -39,6 +40,7 @@ struct CDaoDatabase::Private
     bool bOpen = false;
     bool bPostgres = false;
     int nTransactionDepth = 0;
+    int nGeneration = 0;
     QHash<QString, TableInfo> tables;
     // Deletion inside a PostgreSQL transaction (see DeleteRow).
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> deletes;
@@ -154,7 +156,7 @@ void CDaoDatabase::Open(const QString& target)
             url.setQuery(u"mode=rw"_s);
             db = QSqlDatabase::addDatabase(u"QSQLITE"_s, d->connectionName);
             db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"_s);
+            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1"_s.arg(g_nBusyTimeout));
         }
         if (!db.open()) {
             error = db.lastError();
@@ -201,6 +203,7 @@ void CDaoDatabase::Close()
     d->bOpen = false;
     d->nTransactionDepth = 0;
     d->tables.clear();
+    ++d->nGeneration;
 }
 
 bool CDaoDatabase::IsOpen() const
@@ -228,14 +231,61 @@ void CDaoDatabase::SetTarget(const QString& target)
     g_strTarget = target;
 }
 
+void CDaoDatabase::SetBusyTimeout(int milliseconds)
+{
+    g_nBusyTimeout = milliseconds;
+}
+
+void CDaoDatabase::Reconnect() const
+{
+    if (!d->bOpen || !d->bPostgres)
+        return;
+    QSqlDatabase db = Connection();
+    if (db.isOpen())
+        return;
+    // The driver closes a connection whose server went away. Its prepared
+    // statements and any transaction went with it.
+    const bool bInTransaction = d->nTransactionDepth > 0;
+    d->ClearStatements();
+    d->nTransactionDepth = 0;
+    ++d->nGeneration;
+    if (bInTransaction)
+        DaoSql::Throw(u"the connection to the database was lost; the changes were not stored"_s);
+    if (!db.open())
+        DaoSql::Throw(db.lastError());
+}
+
+bool CDaoDatabase::Recover() const
+{
+    if (!d->bOpen || !d->bPostgres || Connection().isOpen())
+        return false;
+    if (d->nTransactionDepth > 0) {
+        // The transaction is gone; the error goes on, and the next use
+        // opens the connection again.
+        d->ClearStatements();
+        d->nTransactionDepth = 0;
+        ++d->nGeneration;
+        return false;
+    }
+    Reconnect();
+    return true;
+}
+
+int CDaoDatabase::Generation() const
+{
+    return d->nGeneration;
+}
+
 void CDaoDatabase::BeginTrans()
 {
     if (!d->bOpen)
         DaoSql::Throw(u"the database is not open"_s);
     if (d->nTransactionDepth == 0) {
-        QSqlDatabase db = Connection();
-        if (!db.transaction())
-            DaoSql::Throw(db.lastError());
+        Run([this] {
+            QSqlDatabase db = Connection();
+            if (!db.transaction())
+                DaoSql::Throw(db.lastError());
+        });
     }
     ++d->nTransactionDepth;
 }
@@ -248,8 +298,15 @@ void CDaoDatabase::CommitTrans()
         d->bWindow = false;
         d->windowRows.clear();
         QSqlDatabase db = Connection();
-        if (!db.commit())
-            DaoSql::Throw(db.lastError());
+        if (!db.commit()) {
+            // SQLite keeps a transaction whose COMMIT failed (another
+            // program still reads) open, with its write lock: roll it back,
+            // so that nothing stays locked and the next write commits alone.
+            const QSqlError error = db.lastError();
+            d->nTransactionDepth = 0;
+            db.rollback();
+            DaoSql::Throw(error);
+        }
     }
     --d->nTransactionDepth;
 }
@@ -277,9 +334,11 @@ void CDaoDatabase::Execute(const QString& sql)
         DaoSql::Throw(u"the database is not open"_s);
     EndDeleteWindow();
     d->tables.clear();
-    QSqlQuery query(Connection());
-    if (!query.exec(sql))
-        DaoSql::Throw(query.lastError());
+    Run([this, &sql] {
+        QSqlQuery query(Connection());
+        if (!query.exec(sql))
+            DaoSql::Throw(query.lastError());
+    });
 }
 
 QSqlDatabase CDaoDatabase::Connection() const
@@ -294,13 +353,12 @@ bool CDaoDatabase::IsPostgres() const
 
 QStringList CDaoDatabase::Columns(const QString& table) const
 {
-    QStringList columns = d->Table(table).columns;
-    return columns;
+    return Run([&] { return d->Table(table).columns; });
 }
 
 QList<CDaoFieldValue::Kind> CDaoDatabase::ColumnKinds(const QString& table) const
 {
-    return d->Table(table).kinds;
+    return Run([&] { return d->Table(table).kinds; });
 }
 
 // On PostgreSQL a failed statement spoils the whole transaction, yet a pass
@@ -311,6 +369,11 @@ QList<CDaoFieldValue::Kind> CDaoDatabase::ColumnKinds(const QString& table) cons
 // savepoint per window instead of per row keeps a pass at one round trip a
 // row. Any other write ends the window first, so that it is never undone.
 void CDaoDatabase::DeleteRow(const QString& table, qint64 key)
+{
+    Run([&] { DeleteOneRow(table, key); });
+}
+
+void CDaoDatabase::DeleteOneRow(const QString& table, qint64 key)
 {
     constexpr int WindowRows = 1000;
     QSqlQuery& query = d->DeleteQuery(table);

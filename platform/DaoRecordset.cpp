@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -36,11 +37,13 @@ struct CDaoRecordset::Private
     std::vector<Row> rows;
     size_t nPos = 0;
     Mode mode = Mode::Browse;
-    qint64 nLastModifiedKey = 0;
     QVariantList buffer;
     QList<bool> dirty;
-    // Prepared writes, kept while the record set is open.
+    qint64 nLastModifiedKey = 0;
+    // Prepared writes, kept while the record set is open, on the session
+    // of the given generation of the connection.
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> statements;
+    int nGeneration = -1;
 
     void Start(const QString& table, bool appendOnly);
     void Load();
@@ -50,11 +53,15 @@ struct CDaoRecordset::Private
     QString ColumnList() const;
     void Store(QSqlQuery& query, Row& row);
     void SkipDeleted();
-    QSqlQuery& Prepared(const QString& sql);
+    QSqlQuery& Prepared(const QString& sql, int nConnectionGeneration);
 };
 
-QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql)
+QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql, int nConnectionGeneration)
 {
+    if (nGeneration != nConnectionGeneration) {
+        statements.clear();
+        nGeneration = nConnectionGeneration;
+    }
     auto& query = statements[sql];
     if (!query) {
         auto prepared = std::make_unique<QSqlQuery>(pDB->Connection());
@@ -147,13 +154,21 @@ void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
         DaoSql::Throw(u"The record was deleted by another user."_s);
     }
     const int nFields = int(columns.size());
-    row.values.clear();
+    Row stored;
     for (int i = 0; i < nFields; ++i)
-        row.values.append(query.value(i));
-    row.key = query.value(nFields).toLongLong();
-    nLastModifiedKey = row.key;
-    // Ends the statement, so SQLite commits the row now.
+        stored.values.append(query.value(i));
+    stored.key = query.value(nFields).toLongLong();
+    // SQLite commits a write with RETURNING only when its statement runs to
+    // its end; that step fails when another program holds a read lock for
+    // longer than the busy timeout, and the write is then undone. So the
+    // statement is run to its end here and its failure is the store's.
+    while (query.next()) {
+    }
+    const QSqlError error = query.lastError();
     query.finish();
+    if (error.isValid())
+        DaoSql::Throw(error);
+    row = std::move(stored);
 }
 
 void CDaoRecordset::Private::SkipDeleted()
@@ -184,7 +199,8 @@ void CDaoRecordset::Open(int nOpenType, const QString& sql, int nOptions)
     const QRegularExpressionMatch match = select.match(sql);
     if (!match.hasMatch())
         DaoSql::Throw(u"Unsupported query: %1"_s.arg(sql));
-    d->Start(match.captured(1), (nOptions & dbAppendOnly) != 0);
+    const QString table = match.captured(1);
+    d->pDB->Run([&] { d->Start(table, (nOptions & dbAppendOnly) != 0); });
 }
 
 void CDaoRecordset::Open(CDaoTableDef* tableDef, int nOpenType, int nOptions)
@@ -193,7 +209,7 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int nOpenType, int nOptions)
     Close();
     if (!tableDef || !tableDef->IsOpen())
         DaoSql::Throw(u"The table definition is not open."_s);
-    d->Start(tableDef->Name(), (nOptions & dbAppendOnly) != 0);
+    d->pDB->Run([&] { d->Start(tableDef->Name(), (nOptions & dbAppendOnly) != 0); });
 }
 
 void CDaoRecordset::Close()
@@ -249,6 +265,31 @@ void CDaoRecordset::MoveLast()
     while (pos > 0 && d->rows[pos - 1].bDeleted)
         --pos;
     d->nPos = pos > 0 ? pos - 1 : d->rows.size();
+}
+
+qint64 CDaoRecordset::GetRowKey() const
+{
+    return d->Current().key;
+}
+
+bool CDaoRecordset::FindKey(qint64 key)
+{
+    d->CheckOpen();
+    d->mode = Mode::Browse;
+    // Rows are in key order.
+    const auto found =
+        std::lower_bound(d->rows.begin(), d->rows.end(), key,
+                         [](const Row& row, qint64 wanted) { return row.key < wanted; });
+    d->nPos = size_t(found - d->rows.begin());
+    if (found != d->rows.end() && found->key == key && !found->bDeleted)
+        return true;
+    d->nPos = d->rows.size();
+    return false;
+}
+
+qint64 CDaoRecordset::GetLastModifiedKey() const
+{
+    return d->nLastModifiedKey;
 }
 
 int CDaoRecordset::GetFieldCount() const
@@ -322,11 +363,14 @@ void CDaoRecordset::Update()
             sql = u"INSERT INTO %1 (%2) VALUES (%3) RETURNING %4"_s.arg(
                 table, names.join(u", "_s), marks.join(u", "_s), d->ColumnList());
         }
-        QSqlQuery& query = d->Prepared(sql);
-        for (int i = 0; i < values.size(); ++i)
-            query.bindValue(i, values[i]);
         Row row;
-        d->Store(query, row);
+        d->pDB->Run([&] {
+            QSqlQuery& query = d->Prepared(sql, d->pDB->Generation());
+            for (int i = 0; i < values.size(); ++i)
+                query.bindValue(i, values[i]);
+            d->Store(query, row);
+        });
+        d->nLastModifiedKey = row.key;
         if (!d->bAppendOnly) {
             // The position stays where it was; a new row does not end the scan.
             d->rows.push_back(std::move(row));
@@ -339,17 +383,16 @@ void CDaoRecordset::Update()
         return;
     for (QString& name : names)
         name += u" = ?"_s;
-    QSqlQuery& query = d->Prepared(u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
-        table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList()));
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values[i]);
-    query.bindValue(int(values.size()), row.key);
-    d->Store(query, row);
-}
-
-qint64 CDaoRecordset::GetLastModifiedKey() const
-{
-    return d->nLastModifiedKey;
+    const QString sql = u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
+        table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList());
+    d->pDB->Run([&] {
+        QSqlQuery& query = d->Prepared(sql, d->pDB->Generation());
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values[i]);
+        query.bindValue(int(values.size()), row.key);
+        d->Store(query, row);
+    });
+    d->nLastModifiedKey = row.key;
 }
 
 void CDaoRecordset::Delete()

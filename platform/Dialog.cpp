@@ -10,9 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimerEvent>
+#include <qdrawutil.h>
 
 #include <cmath>
 
@@ -66,10 +68,44 @@ int CDialog::DoModal()
     CreateControls();
     m_bEnded = false;
     setResult(0);
-    Dispatch([this] { OnInitDialog(); });
+    bool bDefaultFocus = true;
+    Dispatch([this, &bDefaultFocus] { bDefaultFocus = OnInitDialog(); });
     if (m_bEnded)
         return result();
+    if (bDefaultFocus)
+        SetInitialFocus();
     return Platform().RunModal(this);
+}
+
+void CDialog::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    // A dialog without a caption has no window frame from the window system;
+    // its modal frame is drawn as the raised edge of its client area.
+    if (m_template && m_template->HasStyle(u"nocaption") && m_template->HasStyle(u"modalframe")) {
+        QPainter painter(this);
+        qDrawWinPanel(&painter, rect(), palette(), false);
+    }
+}
+
+void CDialog::SetInitialFocus()
+{
+    // As the dialog manager does when initialisation returns true: the first
+    // tab stop takes the focus, and an edit box's text is selected, so that
+    // typing replaces a preset value instead of adding to it.
+    if (!m_template)
+        return;
+    for (const DialogControlTemplate& c : m_template->controls) {
+        QWidget* widget = GetDlgItem(c.nID);
+        if (c.nID == -1 || !c.HasStyle(u"tabstop") || !widget || !widget->isEnabled() ||
+            widget->isHidden())
+            continue;
+        if (qobject_cast<QLineEdit*>(widget))
+            SelectEditText(c.nID);
+        else
+            widget->setFocus(Qt::TabFocusReason);
+        return;
+    }
 }
 
 void CDialog::EndDialog(int nResult)
@@ -216,6 +252,7 @@ void CDialog::CreateControls()
         return;
     m_bCreated = true;
     QWidget* pPrevious = nullptr;
+    QList<std::pair<QWidget*, QRect>> placed; // each control with its template pixels
     for (const DialogControlTemplate& c : m_template->controls) {
         QWidget* widget = CreateDialogControl(c, MapDialogRect(c.rect), this);
         if (!widget) {
@@ -223,6 +260,7 @@ void CDialog::CreateControls()
                      qUtf8Printable(c.strKind));
             continue;
         }
+        placed.append({widget, MapDialogRect(c.rect)});
         widget->setProperty(kControlId, c.nID);
         if (c.nID != -1 && !m_controls.contains(c.nID))
             m_controls.insert(c.nID, widget);
@@ -238,6 +276,7 @@ void CDialog::CreateControls()
             pPrevious = widget;
         }
     }
+    MakeRoomForTallerEdits(placed);
     if (m_template->HasStyle(u"center")) {
         // Placed before initialisation, so that the dialog's own code sees
         // where it stands.
@@ -246,6 +285,26 @@ void CDialog::CreateControls()
             frame.moveCenter(pScreen->availableGeometry().center());
             move(frame.topLeft());
         }
+    }
+}
+
+void CDialog::MakeRoomForTallerEdits(const QList<std::pair<QWidget*, QRect>>& placed)
+{
+    // A multi-line edit that grew beyond its template rectangle pushes the
+    // controls below it down, and the frames around it and the dialog grow.
+    for (const auto& [edit, rect] : placed) {
+        const int grown = qobject_cast<QPlainTextEdit*>(edit) ? edit->height() - rect.height() : 0;
+        if (grown <= 0)
+            continue;
+        for (const auto& [other, otherRect] : placed) {
+            if (other == edit)
+                continue;
+            if (otherRect.top() > rect.bottom())
+                other->move(other->x(), other->y() + grown);
+            else if (otherRect.top() <= rect.top() && otherRect.bottom() >= rect.bottom())
+                other->resize(other->width(), other->height() + grown);
+        }
+        setFixedSize(width(), height() + grown);
     }
 }
 

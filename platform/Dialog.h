@@ -4,8 +4,10 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QList>
 
 #include <optional>
+#include <utility>
 
 class QAbstractButton;
 
@@ -41,7 +43,9 @@ public:
     // Pixels of a rectangle given in dialog units.
     QRect MapDialogRect(const QRect& dialogUnits) const;
 
-    // Handlers, public so that tests can drive a live dialog.
+    // Handlers, public so that tests can drive a live dialog. OnInitDialog
+    // returns false when it gave the focus to a control itself; otherwise
+    // the first tab stop takes it.
     virtual bool OnInitDialog() { return true; }
     virtual void OnOK() { EndDialog(IDOK_RESULT); }
     virtual void OnCancel() { EndDialog(IDCANCEL_RESULT); }
@@ -63,11 +67,14 @@ public:
 protected:
     enum { IDOK_RESULT = 1, IDCANCEL_RESULT = 2 };
     void reject() override; // Esc and the close box go to OnCancel
+    void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
+    void MakeRoomForTallerEdits(const QList<std::pair<QWidget*, QRect>>& placed);
+    void SetInitialFocus();
     void ConnectControl(int nID, const QString& kind, QWidget* widget);
     void OnButton(int nID);
 

@@ -2,8 +2,10 @@
 
 #include "platform/EditValidator.h"
 #include "platform/ListCtrl.h"
+#include "platform/ProgressCtrl.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QFile>
 #include <QFontInfo>
@@ -17,7 +19,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QProgressBar>
+#include <QTextDocument>
+#include <QtMath>
 #include <QPushButton>
 
 #include <algorithm>
@@ -86,8 +89,12 @@ QWidget* CreateCombo(const DialogControlTemplate& c, QWidget* parent, bool bEdit
 {
     auto* combo = new QComboBox(parent);
     combo->setEditable(bEditable);
-    if (bEditable)
+    if (bEditable) {
         combo->setInsertPolicy(QComboBox::NoInsert);
+        // Names that differ in case are different names: completing "tom"
+        // to "Tom" would log in somebody else.
+        combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    }
     combo->addItems(c.items);
     // Like an empty Windows list, nothing is selected until the code says so.
     combo->setCurrentIndex(-1);
@@ -222,7 +229,7 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
             QLocale(QLocale::Chinese, QLocale::China).dateFormat(QLocale::ShortFormat));
         widget = date;
     } else if (kind == u"progress") {
-        auto* progress = new QProgressBar(parent);
+        auto* progress = new CProgressCtrl(parent);
         progress->setRange(0, 100);
         progress->setValue(0);
         progress->setTextVisible(false);
@@ -238,7 +245,26 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
         return nullptr;
 
     QRect rect = rectPx;
-    if (kind == u"combo" || kind == u"droplist") {
+    if (kind == u"edit" && c.HasStyle(u"multiline")) {
+        // The template's height holds whole lines of a face whose line is its
+        // em square; the face standing in has a taller line, so the box is
+        // made as high as the same number of its own lines needs.
+        auto* edit = static_cast<QPlainTextEdit*>(widget);
+        const int lines = std::max(1, rect.height() / QFontInfo(widget->font()).pixelSize());
+        // Each line takes its height rounded up to whole pixels; the document
+        // margin stands above and below, and the view keeps one pixel spare.
+        const int lineHeight = qCeil(QFontMetricsF(widget->font()).height());
+        const int needed = lines * lineHeight + qCeil(2 * edit->document()->documentMargin()) + 1 +
+                           2 * edit->frameWidth();
+        rect.setHeight(std::max(rect.height(), needed));
+    } else if (kind == u"edit") {
+        // One line of the taller face needs the box's own height; it grows
+        // about the template rectangle's centre.
+        const int needed = widget->sizeHint().height();
+        if (rect.height() < needed)
+            rect.adjust(0, -(needed - rect.height()) / 2, 0,
+                        needed - rect.height() - (needed - rect.height()) / 2);
+    } else if (kind == u"combo" || kind == u"droplist") {
         // The template's height includes the drop-down list; the box itself
         // is as high as its font needs.
         rect.setHeight(widget->sizeHint().height());

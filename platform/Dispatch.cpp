@@ -1,5 +1,6 @@
 #include "platform/Dispatch.h"
 
+#include "platform/DaoErrorText.h"
 #include "platform/DaoException.h"
 #include "platform/Platform.h"
 
@@ -10,7 +11,8 @@ void Dispatch(const std::function<void()>& handler)
     try {
         handler();
     } catch (const CDaoException& e) {
-        Platform().MessageBox(nullptr, e.GetErrorMessage(), u"qe"_s, MB_OK | MB_ICONSTOP);
+        Platform().MessageBox(nullptr, ExplainDaoError(e.GetErrorMessage()), u"qe"_s,
+                              MB_OK | MB_ICONSTOP);
     } catch (const std::exception& e) {
         Platform().MessageBox(nullptr, QString::fromUtf8(e.what()), u"qe"_s, MB_OK | MB_ICONSTOP);
     }

@@ -20,8 +20,10 @@ enum : unsigned {
     MB_ICONQUESTION = 0x00000020u,
     MB_ICONEXCLAMATION = 0x00000030u,
     MB_ICONINFORMATION = 0x00000040u,
+    MB_DEFBUTTON2 = 0x00000100u,
     MB_TYPEMASK = 0x0000000Fu,
     MB_ICONMASK = 0x000000F0u,
+    MB_DEFMASK = 0x00000F00u,
 };
 
 enum : int {
@@ -31,8 +33,17 @@ enum : int {
     IDNO = 7,
 };
 
+// Whether typed Chinese can reach the program through an input method.
+enum class InputMethodState {
+    Active,        // running, or a kind we cannot check
+    NotConfigured, // the program was not told to use one (QT_IM_MODULE)
+    ModuleMissing, // the input method's Qt module is not installed
+    NotRunning,    // the input method named is not running
+};
+
 // The one seam for everything that blocks or leaves the process: message
-// boxes, modal runs, the desktop, the beep, the clocks and the exit.
+// boxes, modal runs, the desktop, the beep, the clocks, the exit and the
+// state of the input method.
 // The default implementation calls Qt; tests install a scripted one.
 class IPlatform
 {
@@ -58,6 +69,7 @@ public:
     virtual qint64 MonotonicMilliseconds() = 0;
     // Ends the process at once with the given status; nothing is saved.
     virtual void ExitProcess(int status) = 0;
+    virtual InputMethodState InputMethod() = 0;
 };
 
 // The platform in use; the Qt implementation unless a test installed another.

@@ -1,5 +1,7 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/InputMethodProbe.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -37,29 +39,34 @@ int CQtPlatform::MessageBox(QWidget* owner, const QString& text, const QString& 
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
+    QPushButton* pFirst = nullptr;
+    QPushButton* pSecond = nullptr;
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
-        box.addButton(u"确定"_s, QMessageBox::AcceptRole);
-        box.setEscapeButton(
-            static_cast<QAbstractButton*>(box.addButton(u"取消"_s, QMessageBox::RejectRole)));
+        pFirst = box.addButton(u"确定"_s, QMessageBox::AcceptRole);
+        pSecond = box.addButton(u"取消"_s, QMessageBox::RejectRole);
+        box.setEscapeButton(pSecond);
         break;
     case MB_YESNO:
-        box.addButton(u"是(&Y)"_s, QMessageBox::YesRole);
-        box.setEscapeButton(
-            static_cast<QAbstractButton*>(box.addButton(u"否(&N)"_s, QMessageBox::NoRole)));
+        pFirst = box.addButton(u"是(&Y)"_s, QMessageBox::YesRole);
+        pSecond = box.addButton(u"否(&N)"_s, QMessageBox::NoRole);
+        box.setEscapeButton(pSecond);
         break;
     default:
-        box.setEscapeButton(
-            static_cast<QAbstractButton*>(box.addButton(u"确定"_s, QMessageBox::AcceptRole)));
+        pFirst = box.addButton(u"确定"_s, QMessageBox::AcceptRole);
+        box.setEscapeButton(pFirst);
         break;
     }
+    // The second button is the default one when the flags say so (a
+    // question whose safe answer is No).
+    box.setDefaultButton((flags & MB_DEFMASK) == MB_DEFBUTTON2 && pSecond ? pSecond : pFirst);
     box.exec();
-    const int index = box.buttons().indexOf(box.clickedButton());
+    const bool bFirst = box.clickedButton() == pFirst;
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
-        return index == 0 ? IDOK : IDCANCEL;
+        return bFirst ? IDOK : IDCANCEL;
     case MB_YESNO:
-        return index == 0 ? IDYES : IDNO;
+        return bFirst ? IDYES : IDNO;
     default:
         return IDOK;
     }
@@ -105,4 +112,9 @@ qint64 CQtPlatform::MonotonicMilliseconds()
 void CQtPlatform::ExitProcess(int status)
 {
     ::_exit(status);
+}
+
+InputMethodState CQtPlatform::InputMethod()
+{
+    return CInputMethodProbe::Probe(CInputMethodProbe::Current());
 }

@@ -3,7 +3,7 @@
 #include "platform/Platform.h"
 
 // The platform as it is: Qt message boxes, QDialog::exec, the desktop
-// services, the system beep and clock, and _exit.
+// services, the system beep and clock, _exit and the input-method probe.
 class CQtPlatform : public IPlatform
 {
 public:
@@ -17,4 +17,5 @@ public:
     QDateTime CurrentDateTime() override;
     qint64 MonotonicMilliseconds() override;
     void ExitProcess(int status) override;
+    InputMethodState InputMethod() override;
 };

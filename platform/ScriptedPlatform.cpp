@@ -26,6 +26,11 @@ void CScriptedPlatform::DriveDialog(DialogDriver driver)
     m_drivers.push_back(std::move(driver));
 }
 
+void CScriptedPlatform::DrivePopup(PopupDriver driver)
+{
+    m_popupDrivers.push_back(std::move(driver));
+}
+
 int CScriptedPlatform::MessageBox(QWidget* owner, const QString& text, const QString& caption,
                                   unsigned flags)
 {
@@ -65,6 +70,13 @@ void CScriptedPlatform::TrackPopupMenu(QMenu* menu, const QPoint& screenPoint)
     for (const QAction* action : menu->actions())
         popup.texts.append(action->isSeparator() ? u"-"_s : action->text());
     popups.append(popup);
+    if (m_popupDrivers.empty())
+        return;
+    PopupDriver driver = std::move(m_popupDrivers.front());
+    m_popupDrivers.pop_front();
+    menu->popup(screenPoint);
+    driver(menu);
+    menu->hide();
 }
 
 void CScriptedPlatform::OpenUrl(const QString& address)

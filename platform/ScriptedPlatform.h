@@ -11,8 +11,9 @@
 
 // The platform the tests install: it answers message boxes from a queue and
 // records them, drives each modal dialog through a callback that receives
-// the live, initialised dialog, fixes the clocks and records exits,
-// beeps and opened addresses instead of performing them.
+// the live, initialised dialog, fixes the clocks and records exits, beeps
+// and opened addresses instead of performing them; the input method is
+// whatever the test sets.
 class CScriptedPlatform : public IPlatform
 {
 public:
@@ -24,6 +25,7 @@ public:
         QWidget* owner = nullptr;
     };
     using DialogDriver = std::function<void(QDialog*)>;
+    using PopupDriver = std::function<void(QMenu*)>;
 
     CScriptedPlatform();           // installs itself
     ~CScriptedPlatform() override; // restores the Qt platform
@@ -36,6 +38,9 @@ public:
     // and counted in UnfinishedDialogs. With no driver queued a dialog is
     // closed at once with IDCANCEL without running its own handlers.
     void DriveDialog(DialogDriver driver);
+    // A driver for the next pop-up menu: it receives the live menu, shown
+    // at its point, and may highlight items; the menu is closed afterwards.
+    void DrivePopup(PopupDriver driver);
 
     void SetTime(const QTime& time) { m_time = time; }
     void SetDate(const QDate& date) { m_date = date; }
@@ -72,10 +77,14 @@ public:
     QDateTime CurrentDateTime() override { return QDateTime(m_date, m_time); }
     qint64 MonotonicMilliseconds() override { return m_nMonotonic; }
     void ExitProcess(int status) override { exits.append(status); }
+    InputMethodState InputMethod() override { return inputMethod; }
+
+    InputMethodState inputMethod = InputMethodState::Active;
 
 private:
     std::deque<int> m_answers;
     std::deque<DialogDriver> m_drivers;
+    std::deque<PopupDriver> m_popupDrivers;
     QTime m_time{12, 0, 0};
     QDate m_date{2024, 9, 2};
     qint64 m_nMonotonic = 1000000;

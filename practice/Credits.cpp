@@ -14,6 +14,11 @@ QString AuthorName()
     return u"青禾开发组(禾苗)"_s;
 }
 
+QString ShortAuthorName()
+{
+    return u"禾"_s;
+}
+
 QString Email()
 {
     return u"qe@example.org"_s;

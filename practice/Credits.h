@@ -10,7 +10,8 @@ QString Title();
 QStringList Lines();
 QString Footer();
 
-QString AuthorName(); // name with nickname, e.g. for "作者:"
+QString AuthorName();      // name with nickname, e.g. for "作者:"
+QString ShortAuthorName(); // the author pane of the status bar, kept short
 QString Email();
 QString WebHost();    // without scheme
 QString WebAddress(); // with scheme

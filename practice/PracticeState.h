@@ -3,6 +3,7 @@
 #include "attempts/PracticeKind.h"
 
 #include <QByteArray>
+#include <QString>
 
 // Process-wide state of the practice, read by the painting, the clock and
 // the result dialog.
@@ -29,6 +30,9 @@ public:
     virtual void ShowReadyPrompt() = 0;
     virtual void ShowPracticeRunning() = 0;
     virtual void ResetClock() = 0;
+    // A notice for pane 0 until the next reset: the ready prompt blinks
+    // between its own text and the notice; empty text takes it away.
+    virtual void ShowNotice(const QString& text) = 0;
 };
 
 // The main window's clock, or null while there is none.

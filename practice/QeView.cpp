@@ -16,6 +16,7 @@
 #include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -24,14 +25,21 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QFont CreditFont(int pixelHeight, bool bold, bool underline, const QString& face)
+// The credit fonts are given by the height of their character cell (ascent
+// plus descent), not of their em square: the largest pixel size whose cell
+// fits that height.
+QFont CreditFont(int cellHeight, bool bold, bool underline, const QString& face)
 {
     QFont font;
     font.setFamilies({face, u"Noto Sans CJK SC"_s});
-    font.setPixelSize(pixelHeight);
     font.setBold(bold);
     font.setUnderline(underline);
     font.setFixedPitch(true);
+    for (int size = cellHeight; size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= cellHeight)
+            break;
+    }
     return font;
 }
 
@@ -40,6 +48,16 @@ struct PracticeCommand
     int id;
     int kind;
 };
+
+// Keys of the special block (Delete, Insert, the arrows, Home and End, the
+// page and function keys, ...) produce no character there, whatever text
+// the keyboard layout attaches to them (Delete carries "\x7f"). Tab keeps
+// its character; Esc, Backspace and Enter are mapped on their own.
+bool ProducesNoCharacter(int key)
+{
+    return key >= Qt::Key_Escape && key < Qt::Key_unknown && key != Qt::Key_Tab &&
+           key != Qt::Key_Backtab;
+}
 
 constexpr PracticeCommand PracticeCommands[] = {
     {ID_PRACTICE_CHINESE, PracticeKind::Chinese},
@@ -54,19 +72,23 @@ CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
     : QWidget(parent), m_fontTitle(CreditFont(30, true, true, u"new Font1"_s)),
       m_fontCredit(CreditFont(20, true, false, u"new Font2"_s)),
       m_fontFooter(CreditFont(15, false, false, u"new Font3"_s)), m_pDocument(pDoc),
-      m_session(*pDoc, this)
+      m_session(*pDoc, this), m_composition(this)
 {
     CurrentPracticeKind = PracticeKind::None;
     setAttribute(Qt::WA_InputMethodEnabled);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
+    setInputMethodHints(Qt::ImhNoPredictiveText);
     m_session.SetInvalidate(
         [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
     m_session.SetEndPractice([this](int reason) {
         m_recorder.OnEnd(reason);
         EndPractice();
     });
+    m_composition.SetCommit([this](const QString& text) { OnText(text); });
+    m_composition.SetInvalidate(
+        [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
 }
 
 CQeView::~CQeView()
@@ -85,6 +107,7 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     m_session.OnChar(byte);
     if (!bWasRunning && m_session.IsRunning())
         m_recorder.OnStart();
+    TellInputMethod();
 }
 
 void CQeView::OnText(const QString& text)
@@ -103,10 +126,12 @@ void CQeView::ResetSession()
 
 void CQeView::ShowCredits()
 {
+    m_composition.Cancel();
     m_bShowCredits = 1;
     CurrentPracticeKind = PracticeKind::None;
     m_session.Stop();
     update();
+    TellInputMethod();
 }
 
 void CQeView::EndPractice()
@@ -143,6 +168,7 @@ void CQeView::OnPracticeSymbol()
 
 void CQeView::LoadPractice(int kind, const QString& fileName)
 {
+    m_composition.Cancel();
     m_bShowCredits = 0;
     CurrentPracticeKind = kind;
     m_file.close();
@@ -161,6 +187,9 @@ void CQeView::LoadPractice(int kind, const QString& fileName)
     if (IPracticeClock* clock = MainPracticeClock())
         clock->ShowReadyPrompt();
     update();
+    TellInputMethod();
+    if (kind == PracticeKind::Chinese)
+        ShowInputMethodNotice();
 }
 
 void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
@@ -172,6 +201,9 @@ void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
         screen.DrawCredits(painter, width(), m_fontTitle, m_fontCredit, m_fontFooter);
     else
         screen.DrawPractice(painter, dirty);
+    if (!m_bShowCredits && m_composition.IsOpen())
+        screen.DrawComposition(painter, dirty, m_composition.Line(), m_composition.Column(),
+                               m_composition.Bytes());
 }
 
 QRect CQeView::CellRect(int line, int column, int count) const
@@ -277,12 +309,21 @@ bool CQeView::OnUpdateCmdUI(CCmdUI& cmdUI)
 
 void CQeView::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
-    OnDraw(painter, event->rect());
+    {
+        QPainter painter(this);
+        OnDraw(painter, event->rect());
+    }
+    TellInputMethod(); // the repaint sets the grid metrics the cursor is measured in
 }
 
 void CQeView::keyPressEvent(QKeyEvent* event)
 {
+    // While the input method composes, a key it passes on (Space, a digit,
+    // Backspace, Enter, Esc) belongs to the composition, not the practice.
+    if (m_composition.IsOpen()) {
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Escape:
         OnChar(0x1B);
@@ -297,7 +338,7 @@ void CQeView::keyPressEvent(QKeyEvent* event)
     default:
         break;
     }
-    if (event->text().isEmpty()) {
+    if (event->text().isEmpty() || ProducesNoCharacter(event->key())) {
         QWidget::keyPressEvent(event);
         return;
     }
@@ -306,19 +347,67 @@ void CQeView::keyPressEvent(QKeyEvent* event)
 
 void CQeView::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (!event->commitString().isEmpty())
-        OnText(event->commitString());
+    // Text from an input method proves one is at work: a notice that none
+    // was found goes.
+    if (m_composition.OnInputMethodEvent(*event)) {
+        if (IPracticeClock* clock = MainPracticeClock())
+            clock->ShowNotice(QString());
+    }
     event->accept();
+    TellInputMethod();
 }
 
+// The view always takes input-method text: an input method that is told
+// "disabled" while the view has the focus is not told "enabled" again by
+// Qt (IBus then keeps the focus and the cursor of the last edit field).
 QVariant CQeView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    if (query == Qt::ImCursorRectangle) {
-        const bool doubleByte = CurrentPracticeKind == PracticeKind::Chinese;
-        const int column = doubleByte ? 2 * CurrentColumn : CurrentColumn;
-        return CellRect(2 * CurrentRow + 1, column, doubleByte ? 2 : 1);
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return TypingCellRect();
+    case Qt::ImFont:
+        return CViewPainter::PracticeFont();
+    default:
+        return QWidget::inputMethodQuery(query);
     }
-    return QWidget::inputMethodQuery(query);
+}
+
+QRect CQeView::TypingCellRect() const
+{
+    const bool doubleByte = CurrentPracticeKind == PracticeKind::Chinese;
+    const int column = doubleByte ? 2 * CurrentColumn : CurrentColumn;
+    return CellRect(2 * CurrentRow + 1, column, doubleByte ? 2 : 1);
+}
+
+void CQeView::TellInputMethod()
+{
+    m_composition.TellCursor(TypingCellRect());
+}
+
+void CQeView::ShowInputMethodNotice()
+{
+    QString text;
+    switch (Platform().InputMethod()) {
+    case InputMethodState::Active:
+        return;
+    // What the narrow pane shows first is what matters; its tool tip
+    // holds the rest.
+    case InputMethodState::NotConfigured:
+        text = u"无法输入汉字：本程序没有设置中文输入法，请安装 fcitx5 或 IBus 拼音输入法，"
+               u"并在桌面环境中设置 QT_IM_MODULE 和 XMODIFIERS。"_s;
+        break;
+    case InputMethodState::ModuleMissing:
+        text = u"无法输入汉字：中文输入法缺少 Qt 6 模块，请安装 fcitx5-frontend-qt6 后"
+               u"重新启动本程序。"_s;
+        break;
+    case InputMethodState::NotRunning:
+        text = u"无法输入汉字：中文输入法没有运行，请先启动 fcitx5 或 IBus 再选择中文练习。"_s;
+        break;
+    }
+    if (IPracticeClock* clock = MainPracticeClock())
+        clock->ShowNotice(text);
 }
 
 void CQeView::contextMenuEvent(QContextMenuEvent* event)
@@ -331,4 +420,17 @@ bool CQeView::focusNextPrevChild(bool next)
 {
     Q_UNUSED(next);
     return false; // Tab is a character of the practice, not a focus move
+}
+
+void CQeView::focusInEvent(QFocusEvent* event)
+{
+    m_composition.OnFocusIn();
+    QWidget::focusInEvent(event);
+    TellInputMethod();
+}
+
+void CQeView::focusOutEvent(QFocusEvent* event)
+{
+    m_composition.OnFocusOut();
+    QWidget::focusOutEvent(event);
 }

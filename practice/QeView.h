@@ -2,6 +2,7 @@
 
 #include "platform/CommandTarget.h"
 #include "practice/AttemptRecorder.h"
+#include "practice/Composition.h"
 #include "practice/TypingSession.h"
 
 #include <QFile>
@@ -23,6 +24,7 @@ public:
 
     CQeDoc* GetDocument() const { return m_pDocument; }
     CTypingSession& Session() { return m_session; }
+    CComposition& Composition() { return m_composition; }
 
     void OnChar(unsigned nChar, unsigned nRepCnt = 1, unsigned nFlags = 0);
     // Feeds text as the keyboard or an input method delivers it.
@@ -66,11 +68,22 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void LoadPractice(int kind, const QString& fileName);
+    // The input method's cursor: the cell the next character goes to.
+    QRect TypingCellRect() const;
+    // Tells the input method where the typing position is, when it moved
+    // since it was last told.
+    void TellInputMethod();
+    // In pane 0, what to install or start when no input method can type
+    // Chinese into the program.
+    void ShowInputMethodNotice();
 
     CQeDoc* m_pDocument;
     CTypingSession m_session;
     CAttemptRecorder m_recorder;
+    CComposition m_composition;
 };

@@ -121,7 +121,16 @@ void CResultDlg::OnOK()
     if (IsPracticeKind(CurrentPracticeKind))
         fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
                           CDaoFieldValue::FromText(m_strSpeed)});
-    if (!AppendScoreWithAttempt(db, fields, m_pAttempt))
+    // A store that did not commit (another program held the database past
+    // the busy timeout, the server was away) is reported, and the dialog
+    // stays open so that OK can be pressed again. The attempt goes with
+    // the score row: both are stored or neither.
+    try {
+        if (!AppendScoreWithAttempt(db, fields, m_pAttempt))
+            return;
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
         return;
+    }
     CDialog::OnOK();
 }

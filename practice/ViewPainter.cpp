@@ -23,24 +23,37 @@ struct Columns
     bool Meets(int column, int count) const { return column <= last && column + count > first; }
 };
 
-constexpr int PracticePixelSize = 16;
+// 28 text lines of 16 pixels fill the view. At 12 pixels the face's glyphs
+// reach at most 12 rows above their baseline (the ideographs) and 3 below
+// (descenders, brackets, '|'), so every glyph stands whole in its line.
+constexpr int PracticePixelSize = 12;
+constexpr int PracticeLinePitch = 16;
+constexpr int Baseline = 12;
+// The cursor: a bar two pixels high under the cell, clear of the glyphs of
+// the next line.
+constexpr int CursorTop = Baseline + 1;
+constexpr int CursorHeight = 2;
 const QColor Red(255, 0, 0);
 const QColor Blue(0, 0, 255);
 const QColor Black(0, 0, 0);
-
-// The baseline inside a grid line: the ideographic em box fills the line.
-int Baseline()
-{
-    return PracticePixelSize * 7 / 8;
-}
+const QColor Grey(128, 128, 128);
 
 void DrawAt(QPainter& painter, int line, int gridColumn, const QByteArray& bytes,
             const QColor& colour, const Columns& columns)
 {
     painter.setPen(colour);
-    Gbk::DrawColumns(painter, gridColumn * CharWidth, line * LineHeight, LineHeight, Baseline(),
+    Gbk::DrawColumns(painter, gridColumn * CharWidth, line * LineHeight, LineHeight, Baseline,
                      CharWidth, bytes, columns.first * CharWidth,
                      (columns.last + 1) * CharWidth - 1);
+}
+
+// A row of the single-byte layout as drawn: every byte is a cell of its
+// own, and a NUL, which would end the text, is a blank cell.
+QByteArray Cells(const char* row)
+{
+    QByteArray cells(row, CQeDoc::Columns);
+    cells.replace('\0', ' ');
+    return cells;
 }
 
 // Text drawn with its top at y, either from x or centred on x, opaquely.
@@ -68,7 +81,7 @@ QFont CViewPainter::PracticeFont()
 
 int CViewPainter::PracticeLineHeight()
 {
-    return PracticePixelSize;
+    return PracticeLinePitch;
 }
 
 int CViewPainter::PracticeCharWidth()
@@ -85,8 +98,9 @@ void CViewPainter::DrawPractice(QPainter& painter, const QRect& dirty) const
     CharWidth = PracticeCharWidth();
     painter.setFont(PracticeFont());
     painter.setBackgroundMode(Qt::TransparentMode); // cells fill their own background
-    // Glyphs may reach a pixel or two into the lines above and below, so the
-    // neighbouring lines are drawn too, in the order of a full repaint.
+    // A face substituted for the practice font may reach a pixel or two into
+    // the lines above and below, so the neighbouring lines are drawn too, in
+    // the order of a full repaint.
     const int firstLine = std::max(0, dirty.top() / LineHeight - 1);
     const int lastLine = std::min(2 * CQeDoc::Rows - 1, dirty.bottom() / LineHeight + 1);
     // The same holds for the columns beside the dirty ones; the others are
@@ -95,10 +109,10 @@ void CViewPainter::DrawPractice(QPainter& painter, const QRect& dirty) const
     const int lastColumn = dirty.right() / CharWidth + 1;
     if (CurrentPracticeKind == PracticeKind::Chinese) {
         DrawDoubleByte(painter, firstLine, lastLine, firstColumn, lastColumn);
-        DrawCursor(painter, "__", 2 * CurrentColumn, firstColumn, lastColumn);
+        DrawCursor(painter, 2 * CurrentColumn, 2, firstColumn, lastColumn);
     } else {
         DrawSingleByte(painter, firstLine, lastLine, firstColumn, lastColumn);
-        DrawCursor(painter, "_", CurrentColumn, firstColumn, lastColumn);
+        DrawCursor(painter, CurrentColumn, 1, firstColumn, lastColumn);
     }
 }
 
@@ -141,13 +155,12 @@ void CViewPainter::DrawSingleByte(QPainter& painter, int firstLine, int lastLine
         const int r = line / 2;
         if (line % 2 == 1 || r > CurrentRow) {
             const char* bytes = line % 2 == 1 ? m_doc.m_enTyped[r] : m_doc.m_enText[r];
-            DrawAt(painter, line, 0, QByteArray::fromRawData(bytes, CQeDoc::Columns), Black,
-                   columns);
+            DrawAt(painter, line, 0, Cells(bytes), Black, columns);
             continue;
         }
         const int lastTyped = std::min({r < CurrentRow ? CQeDoc::Columns - 1 : CurrentColumn,
                                         columns.last, CQeDoc::Columns - 1});
-        QByteArray black(m_doc.m_enText[r], CQeDoc::Columns);
+        QByteArray black = Cells(m_doc.m_enText[r]);
         QVarLengthArray<int, CQeDoc::Columns> red;
         for (int c = columns.first; c <= lastTyped; ++c) {
             if (m_doc.m_enTyped[r][c] == m_doc.m_enText[r][c]) {
@@ -161,11 +174,30 @@ void CViewPainter::DrawSingleByte(QPainter& painter, int firstLine, int lastLine
     }
 }
 
-void CViewPainter::DrawCursor(QPainter& painter, const char* cursor, int gridColumn,
-                              int firstColumn, int lastColumn) const
+void CViewPainter::DrawCursor(QPainter& painter, int gridColumn, int width, int firstColumn,
+                              int lastColumn) const
 {
-    DrawAt(painter, 2 * CurrentRow + 1, gridColumn, QByteArray(cursor), Black,
-           Columns{firstColumn, lastColumn});
+    const int left = std::max(gridColumn, firstColumn) * CharWidth;
+    const int right = std::min(gridColumn + width, lastColumn + 1) * CharWidth;
+    if (left < right)
+        painter.fillRect(left, (2 * CurrentRow + 1) * LineHeight + CursorTop, right - left,
+                         CursorHeight, Black);
+}
+
+void CViewPainter::DrawComposition(QPainter& painter, const QRect& dirty, int line, int column,
+                                   const QByteArray& bytes) const
+{
+    const int count = int(bytes.size());
+    const Columns columns{std::max(0, dirty.left() / CharWidth - 1), dirty.right() / CharWidth + 1};
+    if (count == 0 || line < dirty.top() / LineHeight - 1 ||
+        line > dirty.bottom() / LineHeight + 1 || !columns.Meets(column, count))
+        return;
+    painter.setFont(PracticeFont());
+    DrawAt(painter, line, column, bytes, Grey, columns);
+    const int left = std::max(column, columns.first);
+    const int right = std::min(column + count - 1, columns.last);
+    painter.fillRect(left * CharWidth, (line + 1) * LineHeight - 1, (right - left + 1) * CharWidth,
+                     1, Grey);
 }
 
 void CViewPainter::DrawCredits(QPainter& painter, int width, const QFont& title,

@@ -14,7 +14,8 @@ class CViewPainter
 {
 public:
     // The practice font: a CJK monospace face at an even pixel size, where a
-    // Chinese glyph is exactly two Latin columns wide.
+    // Chinese glyph is exactly two Latin columns wide, small enough for each
+    // glyph to stand whole in its text line.
     static QFont PracticeFont();
     // The grid metrics of the practice font, as LineHeight and CharWidth.
     static int PracticeLineHeight();
@@ -25,6 +26,11 @@ public:
     // The practice screen, limited to the cells that meet dirty; sets
     // LineHeight and CharWidth.
     void DrawPractice(QPainter& painter, const QRect& dirty) const;
+    // An input method's composition over the practice screen: GBK bytes in
+    // grey, underlined, from a grid column of a text line, limited like
+    // DrawPractice to the cells that meet dirty.
+    void DrawComposition(QPainter& painter, const QRect& dirty, int line, int column,
+                         const QByteArray& bytes) const;
     // The credit screen for a client area width pixels wide.
     void DrawCredits(QPainter& painter, int width, const QFont& title, const QFont& credit,
                      const QFont& footer) const;
@@ -35,7 +41,9 @@ private:
                         int lastColumn) const;
     void DrawSingleByte(QPainter& painter, int firstLine, int lastLine, int firstColumn,
                         int lastColumn) const;
-    void DrawCursor(QPainter& painter, const char* cursor, int gridColumn, int firstColumn,
+    // The cursor under width grid columns from gridColumn of the current
+    // row's typed line ("_" in the single-byte layout, "__" in the other).
+    void DrawCursor(QPainter& painter, int gridColumn, int width, int firstColumn,
                     int lastColumn) const;
 
     const CQeDoc& m_doc;

@@ -3,12 +3,20 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 CClearGroupScoresDlg::CClearGroupScoresDlg(QWidget* parent) : CClearScoresDlg(168, 1027, parent) {}
 
-bool CClearGroupScoresDlg::IsDeleted(const QString& strOwner) const
+bool CClearGroupScoresDlg::IsDeleted(const QString& strName, const QString& strStudentNo) const
 {
-    Q_UNUSED(strOwner);
+    Q_UNUSED(strName);
+    Q_UNUSED(strStudentNo);
     return true;
+}
+
+QString CClearGroupScoresDlg::Question(int nCount) const
+{
+    return u"确定要删除所有用户的全部成绩记录吗?共%1条,删除后无法恢复。"_s.arg(nCount);
 }
 
 void OpenClearGroupScores()

@@ -10,7 +10,8 @@ public:
     explicit CClearGroupScoresDlg(QWidget* parent = nullptr);
 
 protected:
-    bool IsDeleted(const QString& strOwner) const override;
+    bool IsDeleted(const QString& strName, const QString& strStudentNo) const override;
+    QString Question(int nCount) const override;
 };
 
 // Command 32787: the database guard, then the clearing.

@@ -3,14 +3,22 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 CClearPersonalScoresDlg::CClearPersonalScoresDlg(QWidget* parent)
     : CClearScoresDlg(157, 1013, parent)
 {
 }
 
-bool CClearPersonalScoresDlg::IsDeleted(const QString& strOwner) const
+bool CClearPersonalScoresDlg::IsDeleted(const QString& strName, const QString& strStudentNo) const
 {
-    return strOwner == CurrentUser.Name;
+    return CurrentUser.OwnsScore(strName, strStudentNo);
+}
+
+QString CClearPersonalScoresDlg::Question(int nCount) const
+{
+    return u"确定要删除您(%1,学号%2)的全部成绩记录吗?共%3条,删除后无法恢复。"_s.arg(
+        CurrentUser.Name, CurrentUser.StudentNo, QString::number(nCount));
 }
 
 void OpenClearPersonalScores()

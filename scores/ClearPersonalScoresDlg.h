@@ -2,7 +2,8 @@
 
 #include "scores/ClearScoresDlg.h"
 
-// Deletes every score row stored under the logged-in user's name.
+// Deletes the score rows of the logged-in ordinary user: those stored under
+// their name and student number.
 class CClearPersonalScoresDlg : public CClearScoresDlg
 {
     Q_OBJECT
@@ -10,7 +11,8 @@ public:
     explicit CClearPersonalScoresDlg(QWidget* parent = nullptr);
 
 protected:
-    bool IsDeleted(const QString& strOwner) const override;
+    bool IsDeleted(const QString& strName, const QString& strStudentNo) const override;
+    QString Question(int nCount) const override;
 };
 
 // Command 32786: the database guard, then the clearing.

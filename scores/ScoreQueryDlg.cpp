@@ -67,7 +67,20 @@ void CScoreQueryDlg::FillList()
 
 void CScoreQueryDlg::ReadRows(CDaoRecordset& rs, bool bPersonal, QList<QStringList>& rows)
 {
-    auto nextRow = [&] { return bPersonal ? SeekNext(rs, 0, CurrentUser.Name) : !rs.IsEOF(); };
+    // Personal scope: the rows stored under the logged-in user's name and
+    // student number; a namesake's rows and anybody's rows before a login
+    // are not the user's.
+    const auto isOwn = [&rs] {
+        return CurrentUser.OwnsScore(VariantToText(rs.GetFieldValue(0)),
+                                     VariantToText(rs.GetFieldValue(1)));
+    };
+    auto nextRow = [&] {
+        if (!bPersonal)
+            return !rs.IsEOF();
+        while (!rs.IsEOF() && !isOwn())
+            rs.MoveNext();
+        return !rs.IsEOF();
+    };
     for (; nextRow(); rs.MoveNext()) {
         const QString kind = VariantToText(rs.GetFieldValue(3));
         QStringList row;

@@ -57,6 +57,23 @@ inline CScriptedPlatform::DialogDriver FillAndOk(const EditTexts& texts)
     };
 }
 
+// Types text as a person would right after the dialog opened, into the
+// control that has the focus; returns that control's id (0 for none).
+inline int TypeAtOnce(CDialog* dlg, const QString& text)
+{
+    QWidget* focus = dlg->focusWidget();
+    if (!focus)
+        return 0;
+    QTest::keyClicks(focus, text);
+    return focus->property("controlId").toInt();
+}
+
+inline const QString PasswordEmpty = QStringLiteral("密码不能为空,请输入!");
+inline const QString PasswordTooLong = QStringLiteral("密码最多10位,请重新输入!");
+// The password of a teacher who locked every teacher out: 12 characters.
+inline const QString TwelveChars = QStringLiteral("Teacher-2026");
+inline const QString TenChars = QStringLiteral("Teacher-20");
+
 inline void NoDatabase()
 {
     SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });

@@ -90,7 +90,7 @@ QList<QStringList> CTestDatabase::Rows(const QString& table) const
     return rows;
 }
 
-void CTestDatabase::Insert(const QString& table, const QStringList& texts)
+qint64 CTestDatabase::Insert(const QString& table, const QStringList& texts)
 {
     CDaoTableDef tableDef(m_pDB.get());
     tableDef.Open(table);
@@ -100,6 +100,7 @@ void CTestDatabase::Insert(const QString& table, const QStringList& texts)
     for (int i = 0; i < texts.size(); ++i)
         rs.SetFieldValue(i, texts[i]);
     rs.Update();
+    return rs.GetLastModifiedKey();
 }
 
 void CTestDatabase::DropTable(const QString& table)

@@ -23,8 +23,9 @@ public:
 
     // Rows of a table as display texts, in key order (for assertions).
     QList<QStringList> Rows(const QString& table) const;
-    // Appends a row with the given texts in fields 0, 1, 2, ...
-    void Insert(const QString& table, const QStringList& texts);
+    // Appends a row with the given texts in fields 0, 1, 2, ...; returns its
+    // hidden key.
+    qint64 Insert(const QString& table, const QStringList& texts);
     // Drops a table, with the constraints of other tables that refer to it.
     void DropTable(const QString& table);
 

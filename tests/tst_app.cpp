@@ -7,9 +7,14 @@
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -236,16 +241,22 @@ private slots:
     void exitQuestion_data()
     {
         QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("help");
         QTest::addColumn<bool>("closed");
-        QTest::newRow("no keeps the program") << int(IDNO) << false;
-        QTest::newRow("yes closes it") << int(IDYES) << true;
+        QTest::newRow("no keeps the program") << int(IDNO) << false << false;
+        QTest::newRow("no keeps the help window") << int(IDNO) << true << false;
+        QTest::newRow("yes closes it") << int(IDYES) << false << true;
+        QTest::newRow("yes with the help window open closes both") << int(IDYES) << true << true;
     }
     void exitQuestion()
     {
         QFETCH(int, answer);
+        QFETCH(bool, help);
         QFETCH(bool, closed);
         Program p;
         p.frame->show();
+        if (help)
+            p.frame->Router().Execute(ID_HELP_TOPICS);
         CPracticeFixture::WriteFile(u"english.txt"_s, "abc");
         p.view->OnPracticeEnglish();
         p.view->OnChar(' ');
@@ -257,6 +268,13 @@ private slots:
         QCOMPARE(p.platform.boxes[0].flags, MB_YESNO | MB_ICONQUESTION);
         QCOMPARE(p.platform.boxes[0].owner, p.frame);
         QCOMPARE(p.frame->isVisible(), !closed);
+        if (help)
+            QCOMPARE(p.frame->HelpWindow()->isVisible(), !closed);
+        // After a confirmed exit no window of the program is left open.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto open = std::count_if(windows.cbegin(), windows.cend(),
+                                        [](const QWidget* w) { return w->isVisible(); });
+        QCOMPARE(open > 0, !closed);
         if (!closed) {
             QVERIFY(p.view->Session().IsRunning());
             QCOMPARE(CurrentPracticeKind, int(PracticeKind::English));
@@ -325,6 +343,68 @@ private slots:
         QVERIFY(p.frame->statusBar()->currentMessage().isEmpty());
     }
 
+    // While a context-menu item is highlighted its prompt stands in pane 0,
+    // as for the main menu; when the menu closes the idle prompt returns.
+    void contextMenuPromptsInPaneZero()
+    {
+        Program p;
+        p.frame->show();
+        CurrentUser.KindCode = UserKind::Ordinary;
+        QStringList shown;
+        p.platform.DrivePopup([&](QMenu* menu) {
+            menu->setActiveAction(menu->actions().at(0));
+            shown.append(p.frame->PaneText(0));
+            QMenu* practice = menu->actions().at(4)->menu();
+            practice->popup(menu->geometry().topRight());
+            practice->setActiveAction(practice->actions().at(1));
+            shown.append(p.frame->PaneText(0));
+        });
+        p.view->OnContextMenu(p.view, QPoint(-1, -1));
+        QCOMPARE(shown, (QStringList{u"对当前用户的各项信息进行设置"_s,
+                                     u"练习 , 测试您的英文打字速度"_s}));
+        QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
+    }
+
+    // The prompt pane shows a whole prompt of 20 Chinese characters at the
+    // window's 750 pixels; the other panes are as wide as their first texts.
+    void paneZeroHoldsAPrompt()
+    {
+        Program p;
+        p.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p.frame));
+        QLabel* prompt = p.frame->Pane(0);
+        const int needed = prompt->fontMetrics().horizontalAdvance(QString(20, QChar(0x7EC3)));
+        QVERIFY2(prompt->contentsRect().width() >= needed,
+                 qPrintable(u"%1 of %2 pixels"_s.arg(prompt->contentsRect().width()).arg(needed)));
+        for (int i = 1; i < CMainFrame::PaneCount; ++i) {
+            QLabel* pane = p.frame->Pane(i);
+            QVERIFY(pane->contentsRect().width() >=
+                    pane->fontMetrics().horizontalAdvance(pane->text()));
+        }
+        QVERIFY(p.frame->PaneText(5).startsWith(u"作者:"_s));
+        QVERIFY(p.frame->PaneText(5).endsWith(u' '));
+    }
+
+    // Qt's own texts are Chinese too: an edit box's context menu, the
+    // standard buttons, the calendar's month names.
+    void qtTextsAreChinese()
+    {
+        Program p;
+        QLineEdit edit;
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                texts.append(action->text().section(u'\t', 0, 0));
+        }
+        QVERIFY2(texts.contains(u"全选"_s) && texts.contains(u"粘贴(&P)"_s),
+                 qPrintable(texts.join(u'|')));
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Ok)->text(), u"确定"_s);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), u"取消"_s);
+        QCOMPARE(QLocale().monthName(1), u"一月"_s);
+    }
+
     void menuBarInOrder()
     {
         Program p;
@@ -358,10 +438,35 @@ private slots:
         bool readOnly = false;
         bool stillOpen = false;
         QString link;
+        int nScroll = -1;
+        QList<std::pair<int, int>> bands;
+        int viewHeight = 0;
+        bool bLinkBelow = false;
+        bool bButtonInside = false;
+        bool exposed = false;
         p.platform.DriveDialog([&](QDialog* dialog) {
             auto* about = static_cast<CAboutDlg*>(dialog);
             auto* info = about->Item<QPlainTextEdit>(1002);
             lines = info->toPlainText().split(u'\n');
+            // What the box shows once on screen: the bands of rows holding
+            // dark pixels.
+            exposed = QTest::qWaitForWindowExposed(dialog);
+            nScroll = info->verticalScrollBar()->maximum();
+            const QImage image = info->viewport()->grab().toImage();
+            viewHeight = image.height();
+            for (int y = 0; y < image.height(); ++y) {
+                bool dark = false;
+                for (int x = 0; x < image.width() && !dark; ++x)
+                    dark = qGray(image.pixel(x, y)) < 128;
+                if (!dark)
+                    continue;
+                if (!bands.isEmpty() && bands.last().second >= y - 2)
+                    bands.last().second = y;
+                else
+                    bands.append({y, y});
+            }
+            bLinkBelow = about->Item<QLabel>(1001)->geometry().top() >= info->geometry().bottom();
+            bButtonInside = about->rect().contains(about->GetDlgItem(1)->geometry());
             readOnly = info->isReadOnly();
             link = about->Item<QLabel>(1001)->text();
             about->ClickButton(1001);
@@ -370,6 +475,13 @@ private slots:
         });
         p.frame->Router().Execute(ID_HELP_ABOUT);
         QCOMPARE(lines.size(), 4);
+        // All four lines stand whole in the box, without a scroll bar.
+        QVERIFY(exposed);
+        QCOMPARE(nScroll, 0);
+        QCOMPARE(bands.size(), 4);
+        QVERIFY(bands.first().first > 0 && bands.last().second < viewHeight - 1);
+        QVERIFY(bLinkBelow);
+        QVERIFY(bButtonInside);
         QCOMPARE(lines[0], u"名称:青禾测试系统(QE)"_s);
         QCOMPARE(lines[1], u"版本号:V3.0"_s);
         QVERIFY(lines[2].startsWith(u"作者:"_s) && lines[2].endsWith(u"  云帆联盟工作室"_s));

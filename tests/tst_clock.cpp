@@ -127,6 +127,32 @@ private slots:
         rig.TickAt(QTime(8, 0, 5));
         QCOMPARE(rig.window.panes.value(0), u"  "_s);
     }
+
+    // A notice takes the blank phase of the blink until it is taken away or
+    // the next reset.
+    void noticeBlinksWithTheReadyPrompt()
+    {
+        Rig rig;
+        const QString prompt = u"◎☆准备就绪,按空格键开始计时☆◎"_s;
+        const QString notice = u"中文输入法没有运行"_s;
+        rig.clock.ShowReadyPrompt();
+        rig.clock.ShowNotice(notice);
+        QCOMPARE(rig.window.panes.value(0), notice);
+        rig.TickAt(QTime(8, 0, 1));
+        QCOMPARE(rig.window.panes.value(0), prompt);
+        rig.TickAt(QTime(8, 0, 2));
+        QCOMPARE(rig.window.panes.value(0), notice);
+        rig.clock.ShowNotice(QString());
+        rig.TickAt(QTime(8, 0, 3));
+        rig.TickAt(QTime(8, 0, 4));
+        QCOMPARE(rig.window.panes.value(0), u"  "_s);
+        rig.clock.ShowNotice(notice);
+        rig.clock.ResetClock();
+        rig.clock.ShowReadyPrompt();
+        rig.TickAt(QTime(8, 0, 5));
+        rig.TickAt(QTime(8, 0, 6));
+        QVERIFY(!rig.window.panes.value(0).contains(notice));
+    }
 };
 
 QE_TEST_MAIN(TestClock)

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QScreen>
 
@@ -96,26 +98,33 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::addColumn<QRect>("units");
-        QTest::addColumn<bool>("fixedHeight");
-        QTest::newRow("number edit") << 1010 << QRect(10, 10, 60, 12) << true;
-        QTest::newRow("password edit") << 1011 << QRect(10, 26, 41, 12) << true;
-        QTest::newRow("button far right") << 1 << QRect(140, 100, 50, 14) << true;
-        QTest::newRow("list view") << 1040 << QRect(10, 74, 120, 20) << true;
+        QTest::addColumn<QString>("height");
+        QTest::newRow("number edit") << 1010 << QRect(10, 10, 60, 12) << u"a line"_s;
+        QTest::newRow("password edit") << 1011 << QRect(10, 26, 41, 12) << u"a line"_s;
+        QTest::newRow("button below the multi-line edit")
+            << 1 << QRect(140, 100, 50, 14) << u"template"_s;
+        QTest::newRow("list view") << 1040 << QRect(10, 74, 120, 20) << u"template"_s;
         QTest::newRow("place for the dialog's own widget")
-            << 1060 << QRect(150, 10, 40, 40) << true;
-        QTest::newRow("drop list keeps its own height") << 1020 << QRect(80, 10, 60, 40) << false;
+            << 1060 << QRect(150, 10, 40, 40) << u"template"_s;
+        QTest::newRow("drop list keeps its own height")
+            << 1020 << QRect(80, 10, 60, 40) << u"own"_s;
     }
     void controlsArePlacedInDialogUnits()
     {
         QFETCH(int, id);
         QFETCH(QRect, units);
-        QFETCH(bool, fixedHeight);
+        QFETCH(QString, height);
         Probe p;
         QRect geometry;
         QFont font;
+        int lineHeight = 0;
+        int grown = 0;
         p.Run([&] {
             geometry = p.dlg.GetDlgItem(id)->geometry();
             font = p.dlg.GetDlgItem(id)->font();
+            lineHeight = p.dlg.GetDlgItem(id)->sizeHint().height();
+            grown = p.dlg.GetDlgItem(1050)->height() -
+                    p.dlg.MapDialogRect(QRect(120, 58, 70, 30)).height();
         });
         QCOMPARE(font.family(), u"Noto Sans CJK SC"_s);
         QCOMPARE(font.pointSize(), 9);
@@ -128,14 +137,25 @@ private slots:
         QVERIFY2(bx >= 4 && bx <= 10, qPrintable(QString::number(bx)));
         const int left = Round(units.x() * bx / 4.0);
         const int top = Round(units.y() * by / 8.0);
+        const int bottom = Round((units.y() + units.height()) * by / 8.0);
+        // The multi-line edit 1050 (58 to 88 units) grew for its lines of the
+        // taller face; what stands below it moved down as far.
+        QVERIFY(grown > 0);
+        const int shift = units.y() >= 58 + 30 ? grown : 0;
         QCOMPARE(geometry.x(), left);
-        QCOMPARE(geometry.y(), top);
         QCOMPARE(geometry.width(), Round((units.x() + units.width()) * bx / 4.0) - left);
-        if (fixedHeight)
-            QCOMPARE(geometry.height(), Round((units.y() + units.height()) * by / 8.0) - top);
-        else
-            QVERIFY(geometry.height() < Round(units.height() * by / 8.0));
-        QCOMPARE(p.dlg.size(), p.dlg.MapDialogRect(QRect(0, 0, 200, 120)).size());
+        if (height == u"template") {
+            QCOMPARE(geometry.y(), top + shift);
+            QCOMPARE(geometry.height(), bottom - top);
+        } else if (height == u"a line") {
+            // A line of the taller face fits whole, about the same centre.
+            QCOMPARE(geometry.height(), std::max(bottom - top, lineHeight));
+            QVERIFY(std::abs(geometry.center().y() - (top + bottom) / 2) <= 1);
+        } else {
+            QCOMPARE(geometry.y(), top);
+            QVERIFY(geometry.height() < bottom - top);
+        }
+        QCOMPARE(p.dlg.size(), p.dlg.MapDialogRect(QRect(0, 0, 200, 120)).size() + QSize(0, grown));
         QCOMPARE(p.dlg.minimumSize(), p.dlg.maximumSize());
     }
 
@@ -237,21 +257,35 @@ private slots:
         QCOMPARE(longNumber, QString(40, u'7'));
     }
 
+    // The edit's 30 units hold three lines of the template's face; it shows
+    // three lines of the taller face without scrolling, and the group box
+    // around it grows with it.
     void multilineEditKeepsLineBreaks()
     {
         Probe p;
         QString text;
         bool bReadOnly = false;
         int nLines = 0;
+        int nScroll = -1;
+        int grown = 0;
+        int groupGrown = 0;
         p.Run([&] {
             p.dlg.SetDlgItemText(1050, u"一\r\n二\r\n三"_s);
             text = p.dlg.GetDlgItemText(1050);
-            bReadOnly = p.dlg.Item<QPlainTextEdit>(1050)->isReadOnly();
-            nLines = p.dlg.Item<QPlainTextEdit>(1050)->document()->blockCount();
+            auto* edit = p.dlg.Item<QPlainTextEdit>(1050);
+            bReadOnly = edit->isReadOnly();
+            nLines = edit->document()->blockCount();
+            nScroll = edit->verticalScrollBar()->maximum();
+            grown = edit->height() - p.dlg.MapDialogRect(QRect(120, 58, 70, 30)).height();
+            groupGrown = p.dlg.findChild<QGroupBox*>()->height() -
+                         p.dlg.MapDialogRect(QRect(5, 5, 190, 92)).height();
         });
         QCOMPARE(text, u"一\r\n二\r\n三"_s);
         QVERIFY(bReadOnly);
         QCOMPARE(nLines, 3);
+        QCOMPARE(nScroll, 0);
+        QVERIFY(grown > 0);
+        QCOMPARE(groupGrown, grown);
     }
 
     void inputReachesItsHandler_data()
@@ -429,6 +463,32 @@ private slots:
         QCOMPARE(flags.testFlag(Qt::WindowCloseButtonHint), closeButton);
         QCOMPARE(flags.testFlag(Qt::WindowTitleHint), !frameless);
         QVERIFY(dlg.isModal());
+    }
+
+    // A dialog without a caption still shows a frame along its edge, and its
+    // progress bar with an empty range is an empty bar, not a busy stripe.
+    void captionlessDialogFrameAndEmptyBar()
+    {
+        Probe p(9002);
+        QImage dialog, bar, empty;
+        p.Run([&] {
+            auto* progress = p.dlg.Item<QProgressBar>(1013);
+            progress->setRange(0, 0);
+            dialog = p.dlg.grab().toImage();
+            bar = progress->grab().toImage();
+            progress->setRange(0, 1);
+            progress->setValue(0);
+            empty = progress->grab().toImage();
+        });
+        QVERIFY(!bar.isNull());
+        QCOMPARE(bar, empty);
+        const int w = dialog.width();
+        const int h = dialog.height();
+        const QRgb face = dialog.pixel(w / 2, 3);
+        for (const QPoint edge :
+             {QPoint(w / 2, 0), QPoint(w / 2, h - 1), QPoint(0, h / 2), QPoint(w - 1, h / 2)})
+            QVERIFY2(dialog.pixel(edge) != face,
+                     qPrintable(u"%1,%2"_s.arg(edge.x()).arg(edge.y())));
     }
 
     void centredDialogStandsInTheWorkAreaMiddle()

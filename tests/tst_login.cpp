@@ -26,16 +26,19 @@ QStringList Items(QComboBox* combo)
     return items;
 }
 
-// Rows in a deliberately unsorted order, and a name stored twice.
-void FillUsers(CTestDatabase& db)
+// Rows in a deliberately unsorted order, and a name stored twice; returns
+// the keys of the user rows.
+QList<qint64> FillUsers(CTestDatabase& db)
 {
     const QString kind = u"普通用户"_s;
-    db.Insert(u"user"_s, {u"Zed"_s, u"三班"_s, u"9"_s, u"zz"_s, kind});
-    db.Insert(u"user"_s, {u"Alice"_s, u"一班"_s, u"1001"_s, u"secret"_s, kind});
-    db.Insert(u"user"_s, {u"同名"_s, u"一班"_s, u"1"_s, u"first"_s, kind});
-    db.Insert(u"user"_s, {u"同名"_s, u"二班"_s, u"2"_s, u"second"_s, kind});
+    QList<qint64> keys;
+    keys << db.Insert(u"user"_s, {u"Zed"_s, u"三班"_s, u"9"_s, u"zz"_s, kind});
+    keys << db.Insert(u"user"_s, {u"Alice"_s, u"一班"_s, u"1001"_s, u"secret"_s, kind});
+    keys << db.Insert(u"user"_s, {u"同名"_s, u"一班"_s, u"1"_s, u"first"_s, kind});
+    keys << db.Insert(u"user"_s, {u"同名"_s, u"二班"_s, u"2"_s, u"second"_s, kind});
     db.Insert(u"supperuser"_s, {u"admin"_s, u"Root1"_s});
     db.Insert(u"supperuser"_s, {u"root"_s, u"pw2"_s});
+    return keys;
 }
 
 void TypeLogin(CLoginDlg* dlg, int nKind, const QString& name, const QString& password)
@@ -158,24 +161,26 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QStringList>("user");
         QTest::addColumn<QStringList>("history"); // fields 0 to 3 and 7
+        QTest::addColumn<int>("row");             // the user row whose key is taken; -1: none
         const QString ordinary = QString::number(UserKind::Ordinary);
         QTest::newRow("typed ordinary name")
             << 1 << -1 << u"Alice"_s << u"secret"_s
             << QStringList{u"Alice"_s, u"一班"_s, u"1001"_s, u"secret"_s, u"普通用户"_s, ordinary}
-            << QStringList{u"Alice"_s, u"一班"_s, u"1001"_s, u"普通用户"_s, u"用户登录"_s};
+            << QStringList{u"Alice"_s, u"一班"_s, u"1001"_s, u"普通用户"_s, u"用户登录"_s} << 1;
         QTest::newRow("name picked from the list")
             << 1 << 0 << QString() << u"zz"_s
             << QStringList{u"Zed"_s, u"三班"_s, u"9"_s, u"zz"_s, u"普通用户"_s, ordinary}
-            << QStringList{u"Zed"_s, u"三班"_s, u"9"_s, u"普通用户"_s, u"用户登录"_s};
+            << QStringList{u"Zed"_s, u"三班"_s, u"9"_s, u"普通用户"_s, u"用户登录"_s} << 0;
         QTest::newRow("name stored twice: the first row's password")
             << 1 << -1 << u"同名"_s << u"first"_s
             << QStringList{u"同名"_s, u"一班"_s, u"1"_s, u"first"_s, u"普通用户"_s, ordinary}
-            << QStringList{u"同名"_s, u"一班"_s, u"1"_s, u"普通用户"_s, u"用户登录"_s};
+            << QStringList{u"同名"_s, u"一班"_s, u"1"_s, u"普通用户"_s, u"用户登录"_s} << 2;
         QTest::newRow("super user: no class or number in the history")
             << 0 << -1 << u"admin"_s << u"Root1"_s
             << QStringList{u"admin"_s, u"NONE"_s,     u"0"_s,
                            u"Root1"_s, u"超级用户"_s, QString::number(UserKind::Super)}
-            << QStringList{u"admin"_s, u"<null>"_s, u"<null>"_s, u"超级用户"_s, u"用户登录"_s};
+            << QStringList{u"admin"_s, u"<null>"_s, u"<null>"_s, u"超级用户"_s, u"用户登录"_s}
+            << -1;
     }
     void login()
     {
@@ -185,10 +190,13 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QStringList, user);
         QFETCH(QStringList, history);
+        QFETCH(int, row);
         CScriptedPlatform platform;
         CFakeMainWindow mainWindow;
         CTestDatabase db;
-        FillUsers(db);
+        const QList<qint64> keys = FillUsers(db);
+        // Whoever was logged in before leaves no key behind.
+        CurrentUser.RowKey = keys[3];
         Drive<CLoginDlg>(platform, [&](CLoginDlg* dlg) {
             TypeLogin(dlg, kind, name, password);
             if (pick >= 0)
@@ -199,11 +207,90 @@ private slots:
         QCOMPARE(dlg.DoModal(), 0);
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(UserTexts(), user);
+        QCOMPARE(CurrentUser.RowKey, row < 0 ? 0 : keys[row]);
         QCOMPARE(mainWindow.panes.value(1), u"用户姓名:"_s + user[0]);
         QCOMPARE(mainWindow.panes.value(2), u"用户类型:"_s + user[4]);
         const Rows rows = LoginHistory(db.Database());
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].mid(0, 4) << rows[0][7], history);
+    }
+
+    // Names that differ in case are different users: "tom" typed and Enter
+    // pressed in the name box must not be completed to "Tom" and log in as
+    // Tom; it finds nobody.
+    void typedNameIsNotCompletedInAnotherCase()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Insert(u"user"_s, {u"Tom"_s, u"一班"_s, u"1"_s, u"pw"_s, u"普通用户"_s});
+        QString strTyped;
+        bool bOpen = false;
+        Drive<CLoginDlg>(platform, [&](CLoginDlg* dlg) {
+            auto* name = dlg->Item<QComboBox>(IDC_NAME);
+            dlg->Item<QLineEdit>(IDC_PASSWORD)->setText(u"pw"_s);
+            QTest::keyClicks(name->lineEdit(), u"tom"_s);
+            QTest::keyClick(name->lineEdit(), Qt::Key_Return);
+            strTyped = name->currentText();
+            bOpen = dlg->isVisible() && !dlg->IsEnded();
+        });
+        CLoginDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(strTyped, u"tom"_s);
+        QVERIFY(bOpen);
+        QCOMPARE(CurrentUser.Name, u"NONE"_s);
+        QVERIFY(db.Rows(u"loginhistory"_s).isEmpty());
+    }
+
+    // Every password that can be set (up to 10 characters) can be typed into
+    // the login box.
+    void longestPasswordFitsTheLoginBox_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("10 letters") << TenChars;
+        QTest::newRow("10 wide letters") << u"WWWWWWWWWW"_s;
+        QTest::newRow("10 Chinese characters") << QString(10, u'密');
+    }
+    void longestPasswordFitsTheLoginBox()
+    {
+        QFETCH(QString, password);
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Insert(u"user"_s, {u"Tom"_s, u"一班"_s, u"1"_s, password, u"普通用户"_s});
+        QString strTyped;
+        Drive<CLoginDlg>(platform, [&](CLoginDlg* dlg) {
+            dlg->Item<QComboBox>(IDC_NAME)->setEditText(u"Tom"_s);
+            auto* edit = dlg->Item<QLineEdit>(IDC_PASSWORD);
+            // Typed key by key, as the box's own limits apply to typing.
+            for (const QChar ch : password)
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch),
+                                    Qt::NoModifier);
+            strTyped = edit->text();
+            dlg->ClickButton(1);
+        });
+        CLoginDlg dlg;
+        QCOMPARE(dlg.DoModal(), 0);
+        QCOMPARE(strTyped, password);
+        QCOMPARE(CurrentUser.Name, u"Tom"_s);
+    }
+
+    // An anonymous login after an ordinary user's keeps the name on show but
+    // leaves no key to the user's rows.
+    void anonymousAfterAnOrdinaryUserHasNoRow()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        const QList<qint64> keys = FillUsers(db);
+        CurrentUser = {u"Alice"_s,    u"一班"_s,          u"1001"_s, u"secret"_s,
+                       u"普通用户"_s, UserKind::Ordinary, keys[1]};
+        Drive<CLoginDlg>(platform, [](CLoginDlg* dlg) {
+            dlg->ChooseItem(IDC_KIND, 2);
+            dlg->ClickButton(1);
+        });
+        CLoginDlg dlg;
+        QCOMPARE(dlg.DoModal(), IDOK);
+        QCOMPARE(CurrentUser.Name, u"Alice"_s);
+        QCOMPARE(CurrentUser.RowKey, 0);
+        QVERIFY(!CurrentUser.IsOrdinaryLogin());
     }
 
     // Every refused OK keeps the dialog open and the previous user logged in.

@@ -1,7 +1,13 @@
 #include "platform/Gbk.h"
+#include "platform/InputMethodProbe.h"
 #include "platform/Platform.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/TestMain.h"
+
+#include <QDBusConnection>
+#include <QLibraryInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,6 +30,70 @@ private slots:
         QCOMPARE(platform.boxes.size(), 1);
         QCOMPARE(platform.boxes[0].caption, u"qe"_s);
         QCOMPARE(platform.boxes[0].flags, MB_OKCANCEL | MB_ICONEXCLAMATION);
+    }
+
+    // The probe on a session bus of its own, where the test itself owns the
+    // name an input method would own, and on the Qt modules installed here
+    // (fcitx5-frontend-qt6 and Qt's own IBus module).
+    void inputMethodProbe_data()
+    {
+        QTest::addColumn<QString>("platformName");
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<bool>("modules");
+        QTest::addColumn<QString>("busName");
+        QTest::addColumn<int>("state");
+        const auto row = [](const char* name, const QString& platform, const QString& module,
+                            bool modules, const QString& busName, InputMethodState state) {
+            QTest::newRow(name) << platform << module << modules << busName << int(state);
+        };
+        const QString xcb = u"xcb"_s;
+        row("nothing set on x11", xcb, QString(), true, QString(), InputMethodState::NotConfigured);
+        row("compose only", xcb, u"compose"_s, true, QString(), InputMethodState::NotConfigured);
+        row("nothing set on wayland", u"wayland"_s, QString(), true, QString(),
+            InputMethodState::Active);
+        row("fcitx running", xcb, u"fcitx"_s, true, u"org.fcitx.Fcitx5"_s,
+            InputMethodState::Active);
+        row("fcitx5 through its portal", xcb, u"fcitx5"_s, true, u"org.freedesktop.portal.Fcitx"_s,
+            InputMethodState::Active);
+        row("fcitx not running", xcb, u"fcitx"_s, true, QString(), InputMethodState::NotRunning);
+        row("fcitx without its qt module", xcb, u"fcitx"_s, false, u"org.fcitx.Fcitx5"_s,
+            InputMethodState::ModuleMissing);
+        row("ibus running", xcb, u"ibus"_s, true, u"org.freedesktop.IBus"_s,
+            InputMethodState::Active);
+        row("ibus not running, fcitx is", xcb, u"ibus"_s, true, u"org.fcitx.Fcitx5"_s,
+            InputMethodState::NotRunning);
+        row("a framework it cannot check", xcb, u"uim"_s, false, QString(),
+            InputMethodState::Active);
+    }
+    void inputMethodProbe()
+    {
+        QFETCH(QString, platformName);
+        QFETCH(QString, module);
+        QFETCH(bool, modules);
+        QFETCH(QString, busName);
+        QFETCH(int, state);
+        QProcess bus;
+        bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        QVERIFY2(bus.waitForReadyRead(10000), "dbus-daemon did not start");
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        const QString owner = u"input-method-owner"_s;
+        {
+            QDBusConnection connection = QDBusConnection::connectToBus(address, owner);
+            QVERIFY(connection.isConnected());
+            if (!busName.isEmpty())
+                QVERIFY(connection.registerService(busName));
+            QTemporaryDir empty;
+            CInputMethodProbe::Setup setup;
+            setup.platformName = platformName;
+            setup.module = module;
+            setup.pluginDirs = modules ? QStringList{QLibraryInfo::path(QLibraryInfo::PluginsPath)}
+                                       : QStringList{empty.path()};
+            setup.busAddress = address;
+            QCOMPARE(int(CInputMethodProbe::Probe(setup)), state);
+        }
+        QDBusConnection::disconnectFromBus(owner);
+        bus.terminate();
+        QVERIFY(bus.waitForFinished(10000));
     }
 };
 

@@ -75,6 +75,29 @@ private slots:
         QVERIFY(bDateShown);
     }
 
+    // Typing at once replaces the preset name, and a field reached with Tab
+    // has its preset replaced too ("0" of the number).
+    void typingReplacesThePresets()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        int nFocus = 0;
+        QStringList texts;
+        Drive(platform, [&](CDialog* dlg) {
+            QApplication::setActiveWindow(dlg);
+            nFocus = TypeAtOnce(dlg, u"laoshi"_s);
+            QTest::keyClick(dlg->focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(dlg->focusWidget(), Qt::Key_Tab);
+            TypeAtOnce(dlg, u"42"_s);
+            for (int nID : {IDC_NAME, IDC_CLASS, IDC_STUDENTNO})
+                texts.append(dlg->GetDlgItemText(nID));
+        });
+        CNewUserDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(nFocus, int(IDC_NAME));
+        QCOMPARE(texts, (QStringList{u"laoshi"_s, u"NONE"_s, u"42"_s}));
+    }
+
     void studentNumberAndPasswordInput_data()
     {
         QTest::addColumn<int>("control");
@@ -160,6 +183,12 @@ private slots:
             QCOMPARE(history[0].mid(0, 3) << history[0][3] << history[0][7],
                      user.mid(0, 3) << user[4] << u"创建用户"_s);
             QCOMPARE(UserTexts(), user << Ordinary);
+            // The new user's own row is the one later settings edit.
+            CDaoRecordset rs(db.Database());
+            QVERIFY(OpenScan(rs, Sql::ScanUsers));
+            QVERIFY(CurrentUser.RowKey != 0 && rs.FindKey(CurrentUser.RowKey));
+            QCOMPARE(VariantToText(rs.GetFieldValue(0)), user[0]);
+            QCOMPARE(rs.GetRowKey(), CurrentUser.RowKey);
             QCOMPARE(mainWindow.panes.value(1), u"用户姓名:"_s + user[0]);
             QCOMPARE(mainWindow.panes.value(2), u"用户类型:普通用户"_s);
         } else {

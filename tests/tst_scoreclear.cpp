@@ -1,8 +1,10 @@
 #include "attempts/AttemptStore.h"
+#include "platform/DaoErrorText.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/DialogDriver.h"
 #include "scores/ClearGroupScoresDlg.h"
 #include "scores/ClearPersonalScoresDlg.h"
+#include "tests/ReadLock.h"
 #include "tests/ScoreRows.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -77,6 +79,33 @@ template <class Dlg> Cleared RunClearing(CScriptedPlatform& platform, CTestDatab
     return cleared;
 }
 
+// The question asked before a clearing, answered Yes unless told otherwise.
+QStringList Question(const QString& text)
+{
+    return Box(text, u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+}
+
+QString PersonalQuestion(const QString& name, const QString& number, int count)
+{
+    return u"确定要删除您(%1,学号%2)的全部成绩记录吗?共%3条,删除后无法恢复。"_s.arg(name, number)
+        .arg(count);
+}
+
+QString GroupQuestion(int count)
+{
+    return u"确定要删除所有用户的全部成绩记录吗?共%1条,删除后无法恢复。"_s.arg(count);
+}
+
+// An ordinary user logged in to the user row with the given key.
+void LogInOrdinary(const QString& name, const QString& number, qint64 key)
+{
+    CurrentUser = CCurrentUser();
+    CurrentUser.Name = name;
+    CurrentUser.StudentNo = number;
+    CurrentUser.KindCode = UserKind::Ordinary;
+    CurrentUser.RowKey = key;
+}
+
 QStringList Owners(CTestDatabase& database)
 {
     QStringList owners;
@@ -91,6 +120,9 @@ class TestScoreClear : public QObject
 {
     Q_OBJECT
 private slots:
+    // Another program's lock is waited for a fifth of a second only.
+    void initTestCase() { CDaoDatabase::SetBusyTimeout(200); }
+
     void init()
     {
         m_pDatabase = std::make_unique<CTestDatabase>();
@@ -110,6 +142,8 @@ private slots:
     void emptyTableClosesByItself()
     {
         QFETCH(bool, personal);
+        LogInOrdinary(u"Li"_s, u"01"_s, 1);
+        CurrentUser.KindCode = personal ? UserKind::Ordinary : UserKind::Super;
         CScriptedPlatform platform;
         const Cleared cleared = personal
                                     ? RunClearing<CClearPersonalScoresDlg>(platform, *m_pDatabase)
@@ -119,29 +153,135 @@ private slots:
         QVERIFY(!cleared.openAfterTick);
         QCOMPARE(cleared.result, int(IDOK));
         QCOMPARE(platform.unfinishedDialogs, 0);
-        QVERIFY(platform.boxes.isEmpty());
+        CompareBoxes(platform, {Question(personal ? PersonalQuestion(u"Li"_s, u"01"_s, 0)
+                                                  : GroupQuestion(0))});
     }
 
     void personalKeepsOtherNames()
     {
+        LogInOrdinary(u"Li"_s, u"01"_s, 1);
         CDaoDatabase* db = m_pDatabase->Database();
         StoreScore(db, u"Li"_s, u"01"_s, English, u"1"_s, u"10"_s, 50);
         StoreScore(db, u"li"_s, u"02"_s, English, u"1"_s, u"10"_s, 50);
         StoreScore(db, u"Li "_s, u"03"_s, English, u"1"_s, u"10"_s, 50);
         StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50);
-        // A namesake with another number: the same name, so the same owner.
+        // A namesake in another class has another number: not the user's rows.
         StoreScore(db, u"Li"_s, u"99"_s, English, u"1"_s, u"10"_s, 50);
         StoreScore(db, u"LI"_s, u"05"_s, English, u"1"_s, u"10"_s, 50);
+        StoreScore(db, u"Li"_s, u"01"_s, English, u"1"_s, u"10"_s, 50);
 
         CScriptedPlatform platform;
         const Cleared cleared = RunClearing<CClearPersonalScoresDlg>(platform, *m_pDatabase);
-        QCOMPARE(cleared.rowsBeforeTick, 6);
+        QCOMPARE(cleared.rowsBeforeTick, 7);
         QCOMPARE(cleared.maximum, 2);
         QCOMPARE(cleared.valueBefore, 0);
         QCOMPARE(cleared.valueAfter, 2);
         QCOMPARE(cleared.result, int(IDOK));
         QCOMPARE(Owners(*m_pDatabase),
-                 (QStringList{u"li/02"_s, u"Li /03"_s, u"Wang/04"_s, u"LI/05"_s}));
+                 (QStringList{u"li/02"_s, u"Li /03"_s, u"Wang/04"_s, u"Li/99"_s, u"LI/05"_s}));
+    }
+
+    // Two pupils called 王芳 in two classes: one clears her scores, the
+    // other's stay. Whoever is not logged in as an ordinary user (anonymous
+    // after her, a super user of the same name, nobody yet) clears nothing.
+    void namesakesInTwoClasses_data()
+    {
+        QTest::addColumn<int>("kindCode");
+        QTest::addColumn<qint64>("key");
+        QTest::addColumn<QStringList>("left");
+        const QString fang1 = u"王芳/2023101"_s;
+        const QString fang2 = u"王芳/2023205"_s;
+        const QStringList all{fang1, fang2, fang1, u"李雷/2023102"_s, fang2};
+        QTest::newRow("her own rows only")
+            << int(UserKind::Ordinary) << qint64(7) << QStringList{fang2, u"李雷/2023102"_s, fang2};
+        QTest::newRow("anonymous login after hers") << int(UserKind::Anonymous) << qint64(0) << all;
+        QTest::newRow("super user of the same name") << int(UserKind::Super) << qint64(0) << all;
+        QTest::newRow("no login yet") << 0 << qint64(0) << all;
+        QTest::newRow("after logging off") << int(UserKind::Ordinary) << qint64(0) << all;
+    }
+    void namesakesInTwoClasses()
+    {
+        QFETCH(int, kindCode);
+        QFETCH(qint64, key);
+        QFETCH(QStringList, left);
+        CDaoDatabase* db = m_pDatabase->Database();
+        for (const QString& owner : {u"王芳/2023101"_s, u"王芳/2023205"_s, u"王芳/2023101"_s,
+                                     u"李雷/2023102"_s, u"王芳/2023205"_s})
+            StoreScore(db, owner.section(u'/', 0, 0), owner.section(u'/', 1), English, u"1"_s,
+                       u"10"_s, 50);
+        LogInOrdinary(u"王芳"_s, u"2023101"_s, key);
+        CurrentUser.KindCode = kindCode;
+
+        CScriptedPlatform platform;
+        const Cleared cleared = RunClearing<CClearPersonalScoresDlg>(platform, *m_pDatabase);
+        const int nDeleted = int(5 - left.size());
+        QCOMPARE(cleared.maximum, nDeleted);
+        QCOMPARE(cleared.valueAfter, nDeleted);
+        CompareBoxes(platform, {Question(PersonalQuestion(u"王芳"_s, u"2023101"_s, nDeleted))});
+        QCOMPARE(Owners(*m_pDatabase), left);
+    }
+
+    // No, the default answer, deletes nothing and shows no progress.
+    void clearingAnsweredNo_data()
+    {
+        QTest::addColumn<bool>("personal");
+        QTest::newRow("personal") << true;
+        QTest::newRow("group") << false;
+    }
+    void clearingAnsweredNo()
+    {
+        QFETCH(bool, personal);
+        CDaoDatabase* db = m_pDatabase->Database();
+        StoreScore(db, u"Li"_s, u"01"_s, English, u"1"_s, u"10"_s, 50);
+        StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50);
+        StoreScore(db, u"Li"_s, u"01"_s, English, u"1"_s, u"10"_s, 50);
+        LogInOrdinary(u"Li"_s, u"01"_s, 3);
+        if (!personal)
+            CurrentUser.KindCode = UserKind::Super;
+
+        CScriptedPlatform platform;
+        platform.AnswerBoxes({IDNO});
+        if (personal)
+            OpenClearPersonalScores();
+        else
+            OpenClearGroupScores();
+        QVERIFY(platform.modalRuns.isEmpty());
+        CompareBoxes(platform, {Question(personal ? PersonalQuestion(u"Li"_s, u"01"_s, 2)
+                                                  : GroupQuestion(3))});
+        QCOMPARE(Owners(*m_pDatabase), (QStringList{u"Li/01"_s, u"Wang/04"_s, u"Li/01"_s}));
+    }
+
+    // Another program reads while the clearing commits: the commit fails and
+    // is rolled back at once, so no lock stays behind, the failure is shown,
+    // the notice closes, and what is stored next survives the program's end.
+    void commitFailureReleasesTheLock()
+    {
+        if (m_pDatabase->IsPostgres())
+            QSKIP("a reader holds back a commit on SQLite only");
+        CDaoDatabase* db = m_pDatabase->Database();
+        for (int i = 0; i < 3; ++i)
+            StoreScore(db, u"Li"_s, u"01"_s, English, u"1"_s, u"10"_s, 50);
+        CScriptedPlatform platform;
+        CReadLock reader(m_pDatabase->Target());
+        QVERIFY(reader.Hold());
+        const Cleared cleared = RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
+        reader.Release();
+        QVERIFY(reader.CanWrite());
+        QVERIFY(!db->InTransaction());
+        QVERIFY(!cleared.openAfterTick);
+        QCOMPARE(cleared.result, int(IDCANCEL));
+        CompareBoxes(platform, {Question(GroupQuestion(3)),
+                                Box(u"错误信息:"_s + ExplainDaoError(u"database is locked"_s),
+                                    u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 3);
+
+        StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50);
+        db->Close(); // the program ends
+        CDaoDatabase again;
+        again.Open(m_pDatabase->Target());
+        CDaoRecordset rs(&again);
+        QVERIFY(OpenScan(rs, Sql::ScanScores));
+        QCOMPARE(ReadColumn(rs, 0), (QStringList{u"Li"_s, u"Li"_s, u"Li"_s, u"Wang"_s}));
     }
 
     void groupEmptiesTable()
@@ -174,7 +314,7 @@ private slots:
     {
         QFETCH(bool, personal);
         QFETCH(QStringList, left);
-        CurrentUser.KindCode = UserKind::Ordinary;
+        LogInOrdinary(u"Li"_s, u"01"_s, 1);
         CDaoDatabase* db = m_pDatabase->Database();
         for (const QString& name : {u"Li"_s, u"Wang"_s, u"Li"_s}) {
             CAttempt attempt;
@@ -225,11 +365,12 @@ private slots:
     void commandsRunTheirDialogs()
     {
         CScriptedPlatform platform;
+        platform.AnswerBoxes({IDYES, IDYES});
         OpenClearPersonalScores();
         OpenClearGroupScores();
         QCOMPARE(platform.modalRuns,
                  (QStringList{u"CClearPersonalScoresDlg"_s, u"CClearGroupScoresDlg"_s}));
-        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(platform.boxes.size(), 2);
     }
 
     void commandsWithoutDatabaseOnlyWarn()

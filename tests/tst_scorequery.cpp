@@ -54,6 +54,7 @@ private slots:
         CurrentUser.Class = u"二班"_s;
         CurrentUser.StudentNo = u"0815"_s;
         CurrentUser.KindCode = UserKind::Ordinary;
+        CurrentUser.RowKey = 4;
     }
     void cleanup() { m_pDatabase.reset(); }
 
@@ -80,11 +81,11 @@ private slots:
     void personalScopeListsExactNameOnly()
     {
         CDaoDatabase* db = m_pDatabase->Database();
-        StoreScore(db, u"Li Ming"_s, u"0001"_s, English, u"2"_s, u"45"_s, 88);
-        StoreScore(db, u"li ming"_s, u"0002"_s, English, u"3"_s, u"46"_s, 77);
-        StoreScore(db, u"Li Ming "_s, u"0003"_s, Chinese, u"4"_s, u"47"_s, 66);
-        StoreScore(db, u"Wang"_s, u"0004"_s, Number, u"5"_s, u"48"_s, 55);
-        StoreScore(db, u"Li Ming"_s, u"0005"_s, Symbol, u"6"_s, u"49"_s, 44);
+        StoreScore(db, u"Li Ming"_s, u"0815"_s, English, u"2"_s, u"45"_s, 88);
+        StoreScore(db, u"li ming"_s, u"0815"_s, English, u"3"_s, u"46"_s, 77);
+        StoreScore(db, u"Li Ming "_s, u"0815"_s, Chinese, u"4"_s, u"47"_s, 66);
+        StoreScore(db, u"Wang"_s, u"0815"_s, Number, u"5"_s, u"48"_s, 55);
+        StoreScore(db, u"Li Ming"_s, u"0815"_s, Symbol, u"6"_s, u"49"_s, 44);
 
         CScriptedPlatform platform;
         const Listing listed = RunQuery(platform, ScoreScope::Personal);
@@ -92,6 +93,46 @@ private slots:
             Listed(u"Li Ming"_s, u"二班"_s, u"0815"_s, English, u"2"_s, u"45"_s, u"88"_s),
             Listed(u"Li Ming"_s, u"二班"_s, u"0815"_s, Symbol, u"6"_s, u"49"_s, u"44"_s)};
         QCOMPARE(listed.cells, expected);
+    }
+
+    // Two pupils called 王芳 in two classes: each lists her own rows only.
+    // Whoever is not logged in as an ordinary user (anonymous after her, a
+    // super user of the same name, nobody yet) lists none.
+    void namesakesInTwoClasses_data()
+    {
+        QTest::addColumn<int>("kindCode");
+        QTest::addColumn<qint64>("key");
+        QTest::addColumn<QStringList>("seconds"); // of the rows listed
+        QTest::newRow("her own rows only")
+            << int(UserKind::Ordinary) << qint64(7) << QStringList{u"10"_s, u"30"_s};
+        QTest::newRow("anonymous login after hers")
+            << int(UserKind::Anonymous) << qint64(0) << QStringList();
+        QTest::newRow("super user of the same name")
+            << int(UserKind::Super) << qint64(0) << QStringList();
+        QTest::newRow("no login yet") << 0 << qint64(0) << QStringList();
+        QTest::newRow("after logging off") << int(UserKind::Ordinary) << qint64(0) << QStringList();
+    }
+    void namesakesInTwoClasses()
+    {
+        QFETCH(int, kindCode);
+        QFETCH(qint64, key);
+        QFETCH(QStringList, seconds);
+        CDaoDatabase* db = m_pDatabase->Database();
+        StoreScore(db, u"王芳"_s, u"2023101"_s, English, u"1"_s, u"10"_s, 50);
+        StoreScore(db, u"王芳"_s, u"2023205"_s, English, u"1"_s, u"20"_s, 50);
+        StoreScore(db, u"王芳"_s, u"2023101"_s, Chinese, u"1"_s, u"30"_s, 50);
+        StoreScore(db, u"王芳"_s, u"2023205"_s, Chinese, u"1"_s, u"40"_s, 50);
+        CurrentUser.Name = u"王芳"_s;
+        CurrentUser.StudentNo = u"2023101"_s;
+        CurrentUser.KindCode = kindCode;
+        CurrentUser.RowKey = key;
+
+        CScriptedPlatform platform;
+        const Listing listed = RunQuery(platform, ScoreScope::Personal);
+        QStringList shown;
+        for (const QStringList& row : listed.cells)
+            shown << row.value(10);
+        QCOMPARE(shown, seconds);
     }
 
     void groupScopeListsEveryRowInOrder()

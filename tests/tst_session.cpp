@@ -28,6 +28,21 @@ private:
         QVERIFY(f.view->Session().IsRunning());
     }
 
+    // What an input method sends: a commit, then the composition that
+    // follows it (empty when none is open).
+    static void Compose(QWidget* view, const QString& preedit, const QString& commit = {})
+    {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QCoreApplication::sendEvent(view, &event);
+    }
+    static QRect CursorRectangle(QWidget* view)
+    {
+        QInputMethodQueryEvent query(Qt::ImCursorRectangle);
+        QCoreApplication::sendEvent(view, &query);
+        return query.value(Qt::ImCursorRectangle).toRect();
+    }
+
 private slots:
     void creditScreenIgnoresKeys()
     {
@@ -345,6 +360,236 @@ private slots:
         f.platform.AnswerBoxes({IDCANCEL});
         QTest::keyClick(f.view, Qt::Key_Escape);
         QCOMPARE(f.platform.boxes.size(), 1);
+    }
+
+    // Keys as the X keyboard delivers them, text included: only keys that
+    // make a character are typed.
+    void onlyCharacterKeysAreTyped_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QByteArray>("typed");
+        const int none = Qt::NoModifier;
+        QTest::newRow("delete") << int(Qt::Key_Delete) << u"\x7f"_s << none << QByteArray();
+        QTest::newRow("keypad delete")
+            << int(Qt::Key_Delete) << u"\x7f"_s << int(Qt::KeypadModifier) << QByteArray();
+        QTest::newRow("insert") << int(Qt::Key_Insert) << QString() << none << QByteArray();
+        QTest::newRow("left") << int(Qt::Key_Left) << QString() << none << QByteArray();
+        QTest::newRow("home") << int(Qt::Key_Home) << QString() << none << QByteArray();
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << QString() << none << QByteArray();
+        QTest::newRow("f5") << int(Qt::Key_F5) << QString() << none << QByteArray();
+        QTest::newRow("tab") << int(Qt::Key_Tab) << u"\t"_s << none << QByteArray("\t");
+        QTest::newRow("ctrl+a") << int(Qt::Key_A) << u"\x01"_s << int(Qt::ControlModifier)
+                                << QByteArray("\x01");
+    }
+    void onlyCharacterKeysAreTyped()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, modifiers);
+        QFETCH(QByteArray, typed);
+        CPracticeFixture f;
+        StartEnglish(f, "The end");
+        QTest::sendKeyEvent(QTest::Click, f.view, Qt::Key(key), text,
+                            Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(TypedCount, int(typed.size()));
+        QCOMPARE(CurrentColumn, int(typed.size()));
+        QCOMPARE(f.TypedRow(0).left(typed.size()), typed);
+        // The practice goes on undisturbed: the next letter is still correct.
+        if (typed.isEmpty()) {
+            QTest::keyClick(f.view, 'T');
+            QCOMPARE(CorrectCount, 1);
+        }
+    }
+
+    // A phrase committed at once is typed character by character, and the
+    // composition that comes with it opens at the new position.
+    void phraseCommitTypesEachCharacter()
+    {
+        CPracticeFixture f;
+        StartChinese(f, Gb(u"中文练习"_s));
+        Compose(f.view, u"zhong"_s);
+        QCOMPARE(TypedCount, 0);
+        Compose(f.view, u"lian"_s, u"中文字"_s);
+        QCOMPARE(TypedCount, 3);
+        QCOMPARE(CorrectCount, 2);
+        QCOMPARE(CurrentColumn, 3);
+        QCOMPARE(f.doc.m_aTypedLine[0], Gb(u"中文字"_s));
+        QVERIFY(f.view->Composition().IsOpen());
+        QCOMPARE(f.view->Composition().Column(), 6);
+        QCOMPARE(f.view->Composition().Line(), 1);
+    }
+
+    // Keys that reach the view while the input method composes belong to
+    // the composition: they neither type, step back, start nor end anything.
+    void compositionKeysNeverReachTheSession_data()
+    {
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("key");
+        QTest::newRow("space choosing a candidate") << true << int(Qt::Key_Space);
+        QTest::newRow("backspace clearing a letter") << true << int(Qt::Key_Backspace);
+        QTest::newRow("digit choosing a candidate") << true << int(Qt::Key_2);
+        QTest::newRow("enter before the start") << false << int(Qt::Key_Return);
+        QTest::newRow("escape clearing the composition") << true << int(Qt::Key_Escape);
+        QTest::newRow("space before the start") << false << int(Qt::Key_Space);
+    }
+    void compositionKeysNeverReachTheSession()
+    {
+        QFETCH(bool, started);
+        QFETCH(int, key);
+        CPracticeFixture f;
+        f.WriteFile(u"chinese.txt"_s, Gb(u"中文"_s));
+        f.view->OnPracticeChinese();
+        if (started) {
+            f.Type(QByteArray(" "));
+            Compose(f.view, QString(), u"中"_s);
+        }
+        Compose(f.view, u"wen"_s);
+        QTest::keyClick(f.view, Qt::Key(key));
+        QCOMPARE(f.view->Session().IsRunning(), started);
+        QCOMPARE(TypedCount, started ? 1 : 0);
+        QCOMPARE(CurrentColumn, started ? 1 : 0);
+        QVERIFY(f.platform.boxes.isEmpty());
+        QCOMPARE(f.platform.beeps, 0);
+        // the composition's end lets keys through again
+        Compose(f.view, QString(), started ? u"文"_s : QString());
+        QCOMPARE(TypedCount, started ? 2 : 0);
+        QTest::keyClick(f.view, Qt::Key_Backspace);
+        QCOMPARE(TypedCount, started ? 1 : 0);
+    }
+
+    // The input method places its candidate list by the cell the next
+    // character goes to, wherever the typing moved.
+    void cursorRectangleFollowsTheTypingCell_data()
+    {
+        QTest::addColumn<int>("characters");
+        QTest::addColumn<bool>("backspace");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("gridColumn");
+        QTest::newRow("at the start") << 0 << false << 1 << 0;
+        QTest::newRow("after two characters") << 2 << false << 1 << 4;
+        QTest::newRow("after a backspace") << 2 << true << 1 << 2;
+        QTest::newRow("after a row change") << 47 << false << 3 << 2;
+    }
+    void cursorRectangleFollowsTheTypingCell()
+    {
+        QFETCH(int, characters);
+        QFETCH(bool, backspace);
+        QFETCH(int, line);
+        QFETCH(int, gridColumn);
+        CPracticeFixture f;
+        StartChinese(f, Gb(u"中"_s.repeated(200)));
+        Compose(f.view, QString(), u"中"_s.repeated(characters));
+        if (backspace)
+            QTest::keyClick(f.view, Qt::Key_Backspace);
+        QCOMPARE(CursorRectangle(f.view), f.view->CellRect(line, gridColumn, 2));
+    }
+
+    // A composition open when the pupil clicks into another window is
+    // cancelled: nothing of it is typed, whether the input method hands it
+    // in while its window gives up the focus or after the focus has gone,
+    // and the practice goes on when the focus comes back.
+    void focusLossCancelsTheComposition()
+    {
+        CPracticeFixture f;
+        f.frame->show();
+        f.frame->activateWindow();
+        f.view->setFocus();
+        QCoreApplication::processEvents();
+        QVERIFY(f.view->hasFocus());
+        StartChinese(f, Gb(u"中文练习"_s));
+        Compose(f.view, QString(), u"中"_s);
+        Compose(f.view, u"wen"_s);
+        QVERIFY(f.view->Composition().IsOpen());
+
+        // Qt has the input method commit as the window hands the focus on
+        QFocusEvent aboutToChange(QEvent::FocusAboutToChange, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(f.frame->windowHandle(), &aboutToChange);
+        Compose(f.view, QString(), u"问"_s);
+        QVERIFY(!f.view->Composition().IsOpen());
+        QCOMPARE(TypedCount, 1);
+
+        QWidget elsewhere;
+        elsewhere.setFocusPolicy(Qt::StrongFocus);
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QCoreApplication::processEvents();
+        QVERIFY(!f.view->hasFocus());
+        // an input method may hand the composition in after the focus went
+        Compose(f.view, QString(), u"问"_s);
+        Compose(f.view, u"wen"_s);
+        QCOMPARE(TypedCount, 1);
+        QCOMPARE(CurrentColumn, 1);
+        QVERIFY(!f.view->Composition().IsOpen());
+
+        f.frame->activateWindow();
+        QCoreApplication::processEvents();
+        QVERIFY(f.view->hasFocus());
+        Compose(f.view, u"wen"_s);
+        Compose(f.view, QString(), u"文"_s);
+        QCOMPARE(TypedCount, 2);
+        QCOMPARE(CorrectCount, 2);
+        QVERIFY(f.view->Session().IsRunning());
+    }
+
+    // Without an input method the Chinese practice says in pane 0 what to
+    // install or start; the other practices and a working input method
+    // leave the pane alone.
+    void noticeWithoutInputMethod_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("chinese");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("nothing configured")
+            << int(InputMethodState::NotConfigured) << true << u"QT_IM_MODULE"_s;
+        QTest::newRow("qt module missing")
+            << int(InputMethodState::ModuleMissing) << true << u"fcitx5-frontend-qt6"_s;
+        QTest::newRow("not running")
+            << int(InputMethodState::NotRunning) << true << u"请先启动 fcitx5 或 IBus"_s;
+        QTest::newRow("running") << int(InputMethodState::Active) << true << QString();
+        QTest::newRow("english practice")
+            << int(InputMethodState::NotRunning) << false << QString();
+    }
+    void noticeWithoutInputMethod()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, chinese);
+        QFETCH(QString, hint);
+        CPracticeFixture f;
+        f.frame->show();
+        f.platform.inputMethod = InputMethodState(state);
+        f.WriteFile(u"chinese.txt"_s, Gb(u"中文"_s));
+        f.WriteFile(u"english.txt"_s, "The end");
+        if (chinese)
+            f.view->OnPracticeChinese();
+        else
+            f.view->OnPracticeEnglish();
+        const QString notice = f.frame->PaneText(0);
+        if (hint.isEmpty()) {
+            QVERIFY2(!notice.contains(u"输入法"_s), qPrintable(notice));
+            return;
+        }
+        QVERIFY2(notice.contains(u"无法输入汉字"_s) && notice.contains(hint), qPrintable(notice));
+        // the pane is narrow: the whole sentence is its tool tip
+        QCOMPARE(f.frame->Pane(0)->toolTip(), notice);
+        // it comes back in the blank phase of the blinking ready prompt ...
+        QStringList shown;
+        for (int second : {1, 2}) {
+            f.frame->Clock().Tick(QTime(8, 0, second));
+            shown.append(f.frame->PaneText(0));
+        }
+        QVERIFY(shown.contains(notice));
+        // ... until a composition proves an input method at work
+        Compose(f.view, u"zhong"_s);
+        Compose(f.view, QString());
+        for (int second : {3, 4}) {
+            f.frame->Clock().Tick(QTime(8, 0, second));
+            QVERIFY(!f.frame->PaneText(0).contains(u"输入法"_s));
+        }
+        // letters still type
+        f.Type(QByteArray(" a"));
+        QCOMPARE(TypedCount, 1);
     }
 };
 

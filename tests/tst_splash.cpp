@@ -115,6 +115,30 @@ private slots:
         QCOMPARE(repainted, splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32));
     }
 
+    // The green progress text stands on a plain, dark part of the picture,
+    // so that it can be read.
+    void progressTextStandsOnAPlainArea()
+    {
+        CScriptedPlatform platform;
+        MakeFiles({});
+        CFakeMainWindow mainWindow;
+        CSplashWnd::ShowSplash(&mainWindow);
+        CSplashWnd* splash = CSplashWnd::s_pInstance;
+        QVERIFY(splash);
+        const QFontMetrics metrics(splash->font());
+        const QRect text(10, 240 - metrics.height() - 5,
+                         metrics.horizontalAdvance(u"正在初始化......"_s), metrics.height());
+        const QImage picture = splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32);
+        const QRgb under = picture.pixel(text.topLeft());
+        for (int y = text.top(); y <= text.bottom(); ++y) {
+            for (int x = text.left(); x <= text.right(); ++x)
+                QVERIFY2(picture.pixel(x, y) == under, qPrintable(u"%1,%2"_s.arg(x).arg(y)));
+        }
+        // Pure green against it: far apart in brightness.
+        QVERIFY2(qGray(QColor(0, 255, 0).rgb()) - qGray(under) >= 100,
+                 qPrintable(QString::number(qGray(under))));
+    }
+
     // With a lab's PostgreSQL database there is no user.mdb to miss.
     void serverDatabaseNeedsNoFile()
     {

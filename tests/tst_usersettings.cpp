@@ -14,11 +14,40 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+// Logs in as an ordinary user to the row with the given key.
 void LogInAs(const QString& name, const QString& cls, const QString& number,
-             const QString& password)
+             const QString& password, qint64 key)
 {
-    CurrentUser = {name, cls, number, password, u"普通用户"_s, UserKind::Ordinary};
+    CurrentUser = {name, cls, number, password, u"普通用户"_s, UserKind::Ordinary, key};
 }
+
+// What a driver saw after pressing OK: whether the dialog stayed open, and
+// the focused edit with its selected text.
+struct Refusal
+{
+    bool bOpen = false;
+    int nFocus = 0;
+    QString strSelected;
+};
+
+CScriptedPlatform::DialogDriver ChangeAndNote(const QStringList& values, Refusal* refusal)
+{
+    return [values, refusal](QDialog* dialog) {
+        auto* dlg = static_cast<CDialog*>(dialog);
+        const int ids[] = {1021, 1008, 1009, 1010};
+        for (int i = 0; i < values.size(); ++i)
+            Fill(dlg, {{ids[i], values[i]}});
+        refusal->bOpen = Press(dlg, 1);
+        if (auto* edit = qobject_cast<QLineEdit*>(dlg->focusWidget())) {
+            refusal->nFocus = edit->property("controlId").toInt();
+            refusal->strSelected = edit->selectedText();
+        }
+        if (refusal->bOpen)
+            dlg->ClickButton(2);
+    };
+}
+
+const QString NameTaken = u"您输入的用户名已经有人使用,请更改!"_s;
 
 // Fills the right half (name, class, number, password) and presses OK.
 CScriptedPlatform::DialogDriver Change(const QStringList& values)
@@ -44,9 +73,9 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        LogInAs(u"张三"_s, u"计算机一班"_s, u"2003001"_s, u"Secret"_s);
-        db.Insert(u"user"_s,
-                  {u"张三"_s, u"计算机一班"_s, u"2003001"_s, u"Secret"_s, u"普通用户"_s});
+        const qint64 key = db.Insert(
+            u"user"_s, {u"张三"_s, u"计算机一班"_s, u"2003001"_s, u"Secret"_s, u"普通用户"_s});
+        LogInAs(u"张三"_s, u"计算机一班"_s, u"2003001"_s, u"Secret"_s, key);
 
         QStringList shown, presets;
         bool bOldReadOnly = true, bNewWritable = true, bPasswordClear = false,
@@ -86,51 +115,74 @@ private slots:
                  (Rows{{u"张三"_s, u"计算机一班"_s, u"2003001"_s, u"Secret"_s, u"普通用户"_s}}));
     }
 
+    // Typing at once replaces the preset name instead of adding to it.
+    void typingReplacesThePresetName()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, db.Insert(u"user"_s, Tom[0]));
+        int nFocus = 0;
+        QString strName;
+        Drive(platform, [&](CDialog* dlg) {
+            nFocus = TypeAtOnce(dlg, u"laoshi"_s);
+            strName = dlg->GetDlgItemText(1021);
+        });
+        OpenUserSettingsDialog();
+        QCOMPARE(nFocus, 1021);
+        QCOMPARE(strName, u"laoshi"_s);
+    }
+
     void confirm_data()
     {
         QTest::addColumn<Rows>("before");
-        QTest::addColumn<QString>("loggedIn");
+        QTest::addColumn<int>("own"); // the logged-in user's row
         QTest::addColumn<QStringList>("typed");
         QTest::addColumn<Rows>("after");
 
         const QString kind = u"普通用户"_s;
-        QTest::newRow("ok at once renames to the presets")
-            << Rows{{u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, kind}} << u"张三"_s << QStringList()
-            << Rows{{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), kind}};
-        QTest::newRow("new name equal to another user's is stored")
+        QTest::newRow("own row changes")
             << Rows{{u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, kind},
                     {u"李四"_s, u"二班"_s, u"22"_s, u"qq"_s, kind}}
-            << u"张三"_s << QStringList{u"李四"_s, u"三班"_s, u"33"_s, u"new"_s}
-            << Rows{{u"李四"_s, u"三班"_s, u"33"_s, u"new"_s, kind},
+            << 0 << QStringList{u"张三丰"_s, u"三班"_s, u"33"_s, u"new"_s}
+            << Rows{{u"张三丰"_s, u"三班"_s, u"33"_s, u"new"_s, kind},
                     {u"李四"_s, u"二班"_s, u"22"_s, u"qq"_s, kind}};
-        QTest::newRow("two rows with the logged-in name: only the first changes")
+        QTest::newRow("keeping one's own name")
+            << Rows{{u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, kind}} << 0
+            << QStringList{u"张三"_s, u"一班"_s, u"12"_s, u"pw2"_s}
+            << Rows{{u"张三"_s, u"一班"_s, u"12"_s, u"pw2"_s, kind}};
+        QTest::newRow("two rows with the name: the logged-in one changes, keeping it")
             << Rows{{u"other"_s, u"c"_s, u"1"_s, u"p"_s, kind},
                     {u"Tom"_s, u"c1"_s, u"2"_s, u"p1"_s, kind},
                     {u"Tom"_s, u"c2"_s, u"3"_s, u"p2"_s, kind}}
-            << u"Tom"_s << QStringList{u"Tom"_s, u"c9"_s, u"9"_s, u"p9"_s}
+            << 2 << QStringList{u"Tom"_s, u"c9"_s, u"9"_s, u"p9"_s}
             << Rows{{u"other"_s, u"c"_s, u"1"_s, u"p"_s, kind},
-                    {u"Tom"_s, u"c9"_s, u"9"_s, u"p9"_s, kind},
-                    {u"Tom"_s, u"c2"_s, u"3"_s, u"p2"_s, kind}};
-        QTest::newRow("name differing in case is another user")
+                    {u"Tom"_s, u"c1"_s, u"2"_s, u"p1"_s, kind},
+                    {u"Tom"_s, u"c9"_s, u"9"_s, u"p9"_s, kind}};
+        QTest::newRow("name differing in case is another name")
             << Rows{{u"tom"_s, u"c1"_s, u"2"_s, u"p1"_s, kind},
                     {u"Tom"_s, u"c2"_s, u"3"_s, u"p2"_s, kind}}
-            << u"Tom"_s << QStringList{u"Thomas"_s}
+            << 1 << QStringList{u"TOM"_s, u"c3"_s, u"4"_s, u"p3"_s}
             << Rows{{u"tom"_s, u"c1"_s, u"2"_s, u"p1"_s, kind},
-                    {u"Thomas"_s, u"NONE"_s, u"0"_s, QString(), kind}};
+                    {u"TOM"_s, u"c3"_s, u"4"_s, u"p3"_s, kind}};
+        QTest::newRow("10-digit number and 10-character password")
+            << Rows{{u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, kind}} << 0
+            << QStringList{u"Tom"_s, u"c"_s, u"2026000001"_s, TenChars}
+            << Rows{{u"Tom"_s, u"c"_s, u"2026000001"_s, TenChars, kind}};
     }
     void confirm()
     {
         QFETCH(Rows, before);
-        QFETCH(QString, loggedIn);
+        QFETCH(int, own);
         QFETCH(QStringList, typed);
         QFETCH(Rows, after);
 
         CScriptedPlatform platform;
         CTestDatabase db;
         CFakeMainWindow frame;
+        QList<qint64> keys;
         for (const QStringList& row : before)
-            db.Insert(u"user"_s, row);
-        LogInAs(loggedIn, u"x"_s, u"1"_s, u"y"_s);
+            keys << db.Insert(u"user"_s, row);
+        LogInAs(before[own][0], before[own][1], before[own][2], before[own][3], keys[own]);
 
         platform.DriveDialog(Change(typed));
         OpenUserSettingsDialog();
@@ -140,14 +192,95 @@ private slots:
         QCOMPARE(db.Rows(u"user"_s), after);
     }
 
-    void noRowWithTheLoggedInNameStaysOpen()
+    // Required fields and lengths, as the dialog's labels state them: a
+    // refusal names the field, selects it and writes nothing.
+    void refusesMissingAndOverlongValues_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // fewer than four: the presets stay
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("focus");
+        QTest::newRow("OK at once: the preset password is empty")
+            << QStringList() << PasswordEmpty << 1010;
+        QTest::newRow("empty name") << QStringList{QString(), u"c"_s, u"5"_s, u"pw"_s}
+                                    << u"用户姓名不能为空,请输入!"_s << 1021;
+        QTest::newRow("empty student number") << QStringList{u"Tom"_s, u"c"_s, QString(), u"pw"_s}
+                                              << u"学号不能为空,请输入!"_s << 1009;
+        QTest::newRow("11-digit student number")
+            << QStringList{u"Tom"_s, u"c"_s, u"20260000001"_s, u"pw"_s}
+            << u"学号最多10位,请重新输入!"_s << 1009;
+        QTest::newRow("empty password")
+            << QStringList{u"Tom"_s, u"c"_s, u"5"_s, QString()} << PasswordEmpty << 1010;
+        QTest::newRow("12-character password")
+            << QStringList{u"Tom"_s, u"c"_s, u"5"_s, TwelveChars} << PasswordTooLong << 1010;
+    }
+    void refusesMissingAndOverlongValues()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QString, message);
+        QFETCH(int, focus);
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, db.Insert(u"user"_s, Tom[0]));
+        Refusal refusal;
+        platform.DriveDialog(ChangeAndNote(typed, &refusal));
+        OpenUserSettingsDialog();
+        QVERIFY(refusal.bOpen);
+        CompareBoxes(platform, {Box(message, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(refusal.nFocus, focus);
+        QCOMPARE(db.Rows(u"user"_s), Tom);
+        QCOMPARE(CurrentUser.Name, u"Tom"_s);
+    }
+
+    // A pupil renames themself to another pupil's name, then changes the
+    // settings again: the rename is refused and the second change reaches
+    // the pupil's own row only, never the other's password or scores.
+    void takeoverByRenameIsRefused()
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        CFakeMainWindow frame;
+        const QString kind = u"普通用户"_s;
+        const QStringList victim{u"李四"_s, u"二班"_s, u"22"_s, u"victim"_s, kind};
+        db.Insert(u"user"_s, victim);
+        const qint64 key = db.Insert(u"user"_s, {u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, kind});
+        LogInAs(u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, key);
+
+        Refusal rename;
+        platform.DriveDialog(ChangeAndNote({u"李四"_s, u"二班"_s, u"22"_s, u"mine"_s}, &rename));
+        OpenUserSettingsDialog();
+        QVERIFY(rename.bOpen);
+        CompareBoxes(platform, {Box(NameTaken, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(rename.nFocus, 1021);
+        QCOMPARE(rename.strSelected, u"李四"_s);
+        QCOMPARE(CurrentUser.Name, u"张三"_s);
+
+        platform.boxes.clear();
+        platform.DriveDialog(Change({u"张三"_s, u"一班"_s, u"11"_s, u"attack"_s}));
+        OpenUserSettingsDialog();
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(db.Rows(u"user"_s),
+                 (Rows{victim, {u"张三"_s, u"一班"_s, u"11"_s, u"attack"_s, kind}}));
+    }
+
+    // The row was deleted since the login (by another machine): nothing to
+    // edit, and a namesake's row is not taken instead.
+    void ownRowGoneStaysOpen()
+    {
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        const qint64 key = db.Insert(u"user"_s, {u"Tom"_s, u"old"_s});
         db.Insert(u"user"_s, Tom[0]);
-        LogInAs(u"Tom "_s, u"c"_s, u"1"_s, u"p"_s);
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, key);
+        {
+            CDaoRecordset rs(db.Database());
+            QVERIFY(OpenScan(rs, Sql::ScanUsers));
+            rs.Delete();
+        }
         QList<bool> open;
-        Drive(platform, [&](CDialog* dlg) { open << Press(dlg, 1) << Press(dlg, 1); });
+        Drive(platform, [&](CDialog* dlg) {
+            Fill(dlg, {{1021, u"Tom"_s}, {1009, u"2"_s}, {1010, u"q"_s}});
+            open << Press(dlg, 1) << Press(dlg, 1);
+        });
         OpenUserSettingsDialog();
         QCOMPARE(open, (QList<bool>{true, true}));
         const QStringList box =
@@ -160,8 +293,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"user"_s, Tom[0]);
-        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, db.Insert(u"user"_s, Tom[0]));
         Drive(platform, [](CDialog* dlg) {
             Fill(dlg, {{1021, u"Jerry"_s}});
             dlg->ClickButton(2);
@@ -178,9 +310,10 @@ private slots:
         CScriptedPlatform platform;
         CTestDatabase db;
         CFakeMainWindow frame;
-        db.Insert(u"user"_s, {u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, u"普通用户"_s});
+        const qint64 key =
+            db.Insert(u"user"_s, {u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, u"普通用户"_s});
         db.Insert(u"score"_s, {u"张三"_s, u"11"_s});
-        LogInAs(u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s);
+        LogInAs(u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, key);
 
         platform.DriveDialog(Change({u"李四"_s, u"二班"_s, u"22"_s, u"abc"_s}));
         OpenUserSettingsDialog();
@@ -222,7 +355,7 @@ private slots:
     {
         CScriptedPlatform platform;
         NoDatabase();
-        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, 1);
         OpenUserSettingsDialog();
         QVERIFY(platform.modalRuns.isEmpty());
         CompareBoxes(platform, {Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
@@ -246,7 +379,7 @@ private slots:
         } else {
             NoDatabase();
         }
-        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s);
+        LogInAs(u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, 1);
         CUserSettingsDlg dlg;
         QVERIFY(!dlg.HasRecordset());
         platform.DriveDialog(FillAndOk({}));

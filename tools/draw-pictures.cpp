@@ -267,14 +267,17 @@ QImage Splash()
     p.fillRect(image.rect(), sun);
     // Rolling field.
     QPainterPath field;
-    field.moveTo(0, 200);
-    field.cubicTo(90, 175, 210, 215, 326, 185);
+    field.moveTo(0, 180);
+    field.cubicTo(90, 160, 210, 195, 326, 168);
     field.lineTo(326, 240);
     field.lineTo(0, 240);
     p.fillPath(field, QColor(70, 150, 90));
-    Stalk(p, {40, 232}, 150, 14, QColor(60, 150, 70));
-    Stalk(p, {62, 236}, 120, 22, QColor(90, 170, 80));
-    Stalk(p, {290, 234}, 130, -16, QColor(60, 150, 70));
+    Stalk(p, {40, 204}, 122, 14, QColor(60, 150, 70));
+    Stalk(p, {62, 206}, 90, 22, QColor(90, 170, 80));
+    Stalk(p, {290, 205}, 101, -16, QColor(60, 150, 70));
+    // A plain dark band along the bottom, where the start writes its green
+    // progress text.
+    p.fillRect(QRect(0, 206, 326, 34), QColor(12, 30, 18));
     // Title and version.
     p.setFont(Font(34));
     p.setPen(QColor(255, 255, 255, 200));
@@ -291,7 +294,7 @@ QImage Splash()
     p.setFont(Font(11, true, u"Noto Sans"_s));
     const QString keys = u"QWERTYU"_s;
     for (int i = 0; i < keys.size(); ++i) {
-        const QRectF key(92 + i * 21, 196, 18, 18);
+        const QRectF key(92 + i * 21, 180, 18, 18);
         p.setPen(QPen(QColor(40, 80, 50), 1));
         p.setBrush(QColor(250, 252, 245));
         p.drawRoundedRect(key, 3, 3);

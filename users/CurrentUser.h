@@ -26,6 +26,16 @@ struct CCurrentUser
     // by it, never by the first row that carries the name.
     qint64 RowKey = 0;
 
+    // An ordinary user logged in to (or registered) a row of their own; only
+    // such a user has personal scores.
+    bool IsOrdinaryLogin() const { return KindCode == UserKind::Ordinary && RowKey != 0; }
+    // Whether a score row stored under this name and student number is the
+    // user's own: a namesake in another class has another number.
+    bool OwnsScore(const QString& name, const QString& studentNo) const
+    {
+        return IsOrdinaryLogin() && name == Name && studentNo == StudentNo;
+    }
+
     // The five texts back to their start values; the kind code is kept.
     void ResetTexts()
     {

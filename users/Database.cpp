@@ -1,5 +1,6 @@
 #include "users/Database.h"
 
+#include "platform/DaoErrorText.h"
 #include "platform/Platform.h"
 #include "users/SchemaUpgrade.h"
 
@@ -93,7 +94,8 @@ QString VariantToText(const CDaoFieldValue& value)
 
 void ReportDaoError(const CDaoException& e)
 {
-    AfxMessageBox(u"错误信息:%1"_s.arg(e.GetErrorMessage(1023)), MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(u"错误信息:%1"_s.arg(ExplainDaoError(e.GetErrorMessage(1023))),
+                  MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool OpenScan(CDaoRecordset& rs, const QString& sql)

@@ -1,6 +1,8 @@
 #include "users/DatabaseSetup.h"
 
 #include "platform/Dao.h"
+#include "platform/DaoErrorText.h"
+#include "users/AccountRules.h"
 #include "users/SchemaUpgrade.h"
 
 #include <QFile>
@@ -69,7 +71,9 @@ void CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
             AddSuperUser(db, *pSuperUser, *pPassword);
         db.CommitTrans();
     } catch (const CDaoException&) {
-        db.Rollback();
+        // A failed commit has rolled back already.
+        if (db.InTransaction())
+            db.Rollback();
         throw;
     }
 }
@@ -139,6 +143,11 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
         err << "usage: qe [--database URL] --create-database [--super-user NAME --password PW]\n";
         return 2;
     }
+    // The first super user must be able to type the password into the login box.
+    if (const QString refusal = AccountRules::CheckPassword(password, false); !refusal.isEmpty()) {
+        err << u"错误信息:%1\n"_s.arg(refusal);
+        return 2;
+    }
     if (!database.isEmpty())
         CDaoDatabase::SetTarget(database);
     if (superUser.isEmpty())
@@ -152,7 +161,7 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     try {
         CreateDatabase(target, superUser, password);
     } catch (const CDaoException& e) {
-        err << u"错误信息:%1\n"_s.arg(e.GetErrorMessage());
+        err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
         return 1;
     }
     out << u"已创建数据库 %1\n"_s.arg(shown);

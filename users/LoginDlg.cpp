@@ -157,6 +157,8 @@ void CLoginDlg::OnOK()
     case UserKind::Anonymous:
         CurrentUser.KindText = KindAnonymous;
         CurrentUser.KindCode = UserKind::Anonymous;
+        // The name stays, but no row of the previous user is reached.
+        CurrentUser.RowKey = 0;
         ShowCurrentUserPanes();
         EndDialog(1);
         return;
@@ -202,7 +204,9 @@ bool CLoginDlg::CheckLogin(bool bSuper)
     if (bSuper) {
         user.Password = VariantToText(m_pSet->GetFieldValue(1));
         user.KindText = KindSuper;
+        user.RowKey = 0;
     } else {
+        user.RowKey = m_pSet->GetRowKey();
         user.Class = VariantToText(m_pSet->GetFieldValue(1));
         user.StudentNo = VariantToText(m_pSet->GetFieldValue(2));
         user.Password = VariantToText(m_pSet->GetFieldValue(3));

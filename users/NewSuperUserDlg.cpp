@@ -1,6 +1,7 @@
 #include "users/NewSuperUserDlg.h"
 
 #include "platform/Platform.h"
+#include "users/AccountRules.h"
 #include "users/Database.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,6 +36,14 @@ void CNewSuperUserDlg::OnOK()
     if (m_strPassword != m_strConfirm) {
         ShowError(u"对不起,你两次输入的密码不一致,请重新输入!"_s);
         SelectEditText(IDC_CONFIRM);
+        return;
+    }
+    // A super user without a password, or with one the login box cannot
+    // take, would let anybody in or nobody.
+    if (const QString refusal = AccountRules::CheckPassword(m_strPassword, true);
+        !refusal.isEmpty()) {
+        ShowError(refusal);
+        SelectEditText(IDC_PASSWORD);
         return;
     }
     m_pSet->MoveFirst();

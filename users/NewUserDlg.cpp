@@ -75,7 +75,8 @@ void CNewUserDlg::OnOK()
         {2, CDaoFieldValue::FromText(m_strStudentNo)}, {3, CDaoFieldValue::FromText(m_strPassword)},
         {4, CDaoFieldValue::FromText(KindOrdinary)},
     };
-    if (!AppendRow(m_pDB, u"user"_s, userRow))
+    qint64 nKey = 0;
+    if (!AppendRow(m_pDB, u"user"_s, userRow, &nKey))
         return;
 
     // The account exists: the new user is logged in, rights included.
@@ -84,6 +85,7 @@ void CNewUserDlg::OnOK()
     CurrentUser.StudentNo = m_strStudentNo;
     CurrentUser.Password = m_strPassword;
     CurrentUser.KindText = KindOrdinary;
+    CurrentUser.RowKey = nKey;
     if (m_nKind == 0)
         CurrentUser.KindCode = UserKind::Ordinary;
     ShowCurrentUserPanes();

@@ -1,6 +1,7 @@
 #include "users/SchemaUpgrade.h"
 
 #include "platform/Dao.h"
+#include "platform/DaoErrorText.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -142,7 +143,7 @@ void UpgradeSchema(CDaoDatabase& db)
             u"数据库从版本 %1 升级到版本 %2 时出错，升级已撤销，数据库保持原样，"
             "未作任何改动。本程序将在没有数据库的情况下运行。\n错误信息:%3"_s.arg(from)
                 .arg(newest)
-                .arg(e.GetErrorMessage()));
+                .arg(ExplainDaoError(e.GetErrorMessage())));
     }
     if (version > newest)
         throw NewerThanProgram(version, newest);

@@ -1,7 +1,7 @@
 #include "users/SuperPasswordDlg.h"
 
-#include "platform/Gbk.h"
 #include "platform/Platform.h"
+#include "users/AccountRules.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
@@ -36,11 +36,11 @@ void CSuperPasswordDlg::OnOK()
         SelectEditText(IDC_CONFIRM);
         return;
     }
-    // A stored text holds at most 199 bytes; a longer password would not
-    // survive the way to the table unchanged, so it is refused whole.
-    if (Gbk::Encode(m_strPassword).size() > MaxPasswordBytes) {
-        ShowError(u"对不起,新密码不能超过%1个字节(汉字每个占2个字节),请重新输入!"_s.arg(
-            int(MaxPasswordBytes)));
+    // An empty password would let anybody in; one longer than the login box
+    // takes would lock the super user out.
+    if (const QString refusal = AccountRules::CheckPassword(m_strPassword, true);
+        !refusal.isEmpty()) {
+        ShowError(refusal);
         SelectEditText(IDC_PASSWORD);
         return;
     }

@@ -11,8 +11,6 @@ class CSuperPasswordDlg : public CSuperUserDlg
     Q_OBJECT
 public:
     enum { IDD = 167 };
-    // The longest new password in bytes of its GBK text.
-    enum { MaxPasswordBytes = 199 };
 
     explicit CSuperPasswordDlg(QWidget* parent = nullptr);
     ~CSuperPasswordDlg() override;

@@ -1,6 +1,7 @@
 #include "users/UserSettingsDlg.h"
 
 #include "platform/Platform.h"
+#include "users/AccountRules.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/UserPanes.h"
@@ -46,7 +47,28 @@ bool CUserSettingsDlg::OnInitDialog()
     SetDlgItemText(IDC_NEW_CLASS, m_strNewClass);
     SetDlgItemText(IDC_NEW_STUDENTNO, m_strNewStudentNo);
     SetDlgItemText(IDC_NEW_PASSWORD, m_strNewPassword);
+    // The first value to type is the new name: typing replaces its preset.
+    SelectEditText(IDC_NEW_NAME);
+    return false;
+}
+
+bool CUserSettingsDlg::Refuse(const QString& text, int nIDEdit)
+{
+    if (text.isEmpty())
+        return false;
+    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+    SelectEditText(nIDEdit);
     return true;
+}
+
+bool CUserSettingsDlg::IsNameTakenByAnother()
+{
+    for (m_pSet->MoveFirst(); !m_pSet->IsEOF(); m_pSet->MoveNext()) {
+        if (m_pSet->GetRowKey() != CurrentUser.RowKey &&
+            VariantToText(m_pSet->GetFieldValue(0)) == m_strNewName)
+            return true;
+    }
+    return false;
 }
 
 void CUserSettingsDlg::OnOK()
@@ -61,22 +83,40 @@ void CUserSettingsDlg::OnOK()
         EndDialog(IDOK);
         return;
     }
+    // The fields the labels mark "*" are required; number and password
+    // take at most 10 characters, as the login box does.
+    if (Refuse(AccountRules::CheckName(m_strNewName), IDC_NEW_NAME) ||
+        Refuse(AccountRules::CheckStudentNo(m_strNewStudentNo), IDC_NEW_STUDENTNO) ||
+        Refuse(AccountRules::CheckPassword(m_strNewPassword, true), IDC_NEW_PASSWORD))
+        return;
 
-    // The scan goes on from the current record, so after a miss the record
-    // set stays at its end and a second press misses at once.
-    if (!SeekNext(*m_pSet, 0, CurrentUser.Name)) {
+    // The rows as they are now: another machine may have registered a name
+    // since the dialog opened.
+    if (!OpenScan(*m_pSet, Sql::ScanUsers))
+        return;
+    // The user's own row, by the key taken at login, never the first row
+    // that carries the name.
+    if (CurrentUser.RowKey == 0 || !m_pSet->FindKey(CurrentUser.RowKey)) {
         Platform().MessageBox(this, u"对不起,无法执行指定操作!"_s, u"错误!"_s,
                               MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    // Renaming onto another user's name would make their rows and scores
+    // reachable; keeping one's own name is no rename.
+    const bool bRename = VariantToText(m_pSet->GetFieldValue(0)) != m_strNewName;
+    if (bRename && IsNameTakenByAnother()) {
+        Refuse(u"您输入的用户名已经有人使用,请更改!"_s, IDC_NEW_NAME);
+        return;
+    }
+    m_pSet->FindKey(CurrentUser.RowKey);
     EditCurrent(*m_pSet, {{0, CDaoFieldValue::FromText(m_strNewName)},
                           {1, CDaoFieldValue::FromText(m_strNewClass)},
                           {2, CDaoFieldValue::FromText(m_strNewStudentNo)},
                           {3, CDaoFieldValue::FromText(m_strNewPassword)},
                           {4, CDaoFieldValue::FromText(CurrentUser.KindText)}});
 
-    // The program goes on as the changed user, so that a second change finds
-    // the row again and later scores carry the name that is stored.
+    // The program goes on as the changed user, so that later scores carry
+    // the name and number that are stored.
     CurrentUser.Name = m_strNewName;
     CurrentUser.Class = m_strNewClass;
     CurrentUser.StudentNo = m_strNewStudentNo;

@@ -8,8 +8,9 @@
 #include <memory>
 
 // Lets a logged-in ordinary user overwrite the name, class, student number
-// and password of their own row in table user. The left half shows the
-// current values read-only, the right half takes the new ones.
+// and password of their own row in table user, found by the key taken at
+// login. The left half shows the current values read-only, the right half
+// takes the new ones; a name another row carries is refused.
 class CUserSettingsDlg : public CDialog
 {
     Q_OBJECT
@@ -25,6 +26,11 @@ public:
     bool HasRecordset() const { return m_pSet != nullptr; }
 
 private:
+    // Shows a refusal (when text is not empty) and selects the edit to retype.
+    bool Refuse(const QString& text, int nIDEdit);
+    // Whether a row other than the user's own carries the new name.
+    bool IsNameTakenByAnother();
+
     // New values (right half).
     QString m_strNewName = QStringLiteral("NONE");
     QString m_strNewClass = QStringLiteral("NONE");

@@ -108,6 +108,29 @@ check "qe ran in the working directory with the arguments" test -s "$other/qe/ow
 check "qe saw the super-user argument" grep -qF "超级用户: 老师" "$tmp/args.out"
 check "with --database the launcher makes no user.mdb" test ! -e "$other/qe/user.mdb"
 
+# The input method of the desktop session reaches qe; a session that names
+# it in XMODIFIERS only gets the same one for Qt. A stand-in for qe prints
+# what it was given.
+mv "$prefix/bin/qe" "$tmp/qe.real"
+printf '#!/bin/sh\necho "QT_IM_MODULE=${QT_IM_MODULE:-} XMODIFIERS=${XMODIFIERS:-}"\n' >"$prefix/bin/qe"
+chmod +x "$prefix/bin/qe"
+im_of() { # env...: what qe saw
+    timeout 60 env -u QE_DATABASE -u XDG_DATA_HOME -u QT_IM_MODULE -u XMODIFIERS \
+        QT_QPA_PLATFORM=offscreen HOME="$home" "$@" "$prefix/bin/qe-launcher" 2>&1
+}
+seen=$(im_of QT_IM_MODULE=ibus XMODIFIERS=@im=ibus)
+check "QT_IM_MODULE and XMODIFIERS pass on (got '$seen')" \
+    test "$seen" = "QT_IM_MODULE=ibus XMODIFIERS=@im=ibus"
+seen=$(im_of XMODIFIERS=@im=fcitx)
+check "XMODIFIERS alone names fcitx for Qt (got '$seen')" \
+    test "$seen" = "QT_IM_MODULE=fcitx XMODIFIERS=@im=fcitx"
+seen=$(im_of QT_IM_MODULE=fcitx XMODIFIERS=@im=ibus)
+check "the session's own QT_IM_MODULE wins (got '$seen')" \
+    test "$seen" = "QT_IM_MODULE=fcitx XMODIFIERS=@im=ibus"
+seen=$(im_of)
+check "no input method is made up (got '$seen')" test "$seen" = "QT_IM_MODULE= XMODIFIERS="
+mv "$tmp/qe.real" "$prefix/bin/qe"
+
 # The desktop entry.
 desktop=$prefix/share/applications/qe.desktop
 check "the desktop entry is installed" test -f "$desktop"

@@ -4,10 +4,12 @@
 Usage: realwindow.py QE_BINARY DATA_DIR OUTPUT_DIR
 
 Starts Xvfb (no window manager), makes a fresh working directory with the
-shipped practice texts and a new database holding one pupil, then logs in,
-practises English and Chinese, opens the personal score query and 我的练习记录
-and quits, checking the windows, the screen, the database and the copied
-rows along the way.
+shipped practice texts and a new database holding one pupil and the scores
+of a namesake in another class, then logs in, looks at the About box and
+the context menu, practises English and Chinese, opens the personal score
+query and 我的练习记录 (its rows read back through the clipboard), clears
+the personal scores (first answering No, then Yes), opens the help and
+quits, checking the windows, the screen and the database along the way.
 Screenshots land in OUTPUT_DIR for a reviewer.
 """
 
@@ -26,6 +28,9 @@ RESULT_CAPTION = "你的此次练习成绩"
 QUERY_CAPTION = "查询成绩..."
 PROGRESS_CAPTION = "我的练习记录"
 EXIT_CAPTION = "退出?"
+ABOUT_CAPTION = "关于 qe(青禾测试系统)V3.0"
+HELP_CAPTION = "青禾测试系统 帮助"
+CLEAR_QUESTION_CAPTION = "提示!"
 SPLASH_SIZE = (326, 240)
 
 PUPIL = {
@@ -35,8 +40,17 @@ PUPIL = {
     "password": "hua2024",
 }
 
+# Another pupil of the same name in another class, with scores of her own.
+NAMESAKE = {
+    "name": "lihua",
+    "class": "五年级一班",
+    "student_no": "20190305",
+    "password": "other",
+    "scores": 3,
+}
+
 LINE_HEIGHT = 16
-CHAR_WIDTH = 8
+CHAR_WIDTH = 6
 
 
 class Failure(Exception):
@@ -98,15 +112,26 @@ class Session:
             cwd=self.work, env=self.env, capture_output=True, text=True, timeout=30)
         check(made.returncode == 0 and os.path.exists(self.db_path()),
               "a new database is made (%s)" % made.stdout.strip().replace("\n", " "))
+        self.add_user(PUPIL)
+
+    def add_user(self, user):
         self.sql("INSERT INTO user (name, class, student_no, password, kind) "
                  "VALUES ('%s', '%s', '%s', '%s', '普通用户')"
-                 % (PUPIL["name"], PUPIL["class"], PUPIL["student_no"], PUPIL["password"]))
+                 % (user["name"], user["class"], user["student_no"], user["password"]))
+
+    def add_namesake(self):
+        self.add_user(NAMESAKE)
+        for i in range(NAMESAKE["scores"]):
+            self.sql("INSERT INTO score (name, student_no, score_type, english_speed, seconds,"
+                     " accuracy) VALUES ('%s', '%s', '英文测试', %d, 60, 90)"
+                     % (NAMESAKE["name"], NAMESAKE["student_no"], i + 1))
 
     def db_path(self):
         return os.path.join(self.work, "user.mdb")
 
     def sql(self, statement):
-        done = subprocess.run(["sqlite3", "-separator", "\t", self.db_path(), statement],
+        done = subprocess.run(["sqlite3", "-cmd", ".timeout 5000", "-separator", "\t",
+                               self.db_path(), statement],
                               capture_output=True, text=True, timeout=30)
         if done.returncode != 0:
             raise Failure("sqlite3 failed: " + done.stderr.strip())
@@ -181,6 +206,10 @@ class Session:
     def wait_window(self, caption, timeout=15):
         return self.wait_for(lambda: self.window_named(caption), "window '%s'" % caption,
                              timeout)
+
+    def wait_new_window(self, before, what, timeout=15):
+        """A window mapped since before (a set of ids), such as a menu."""
+        return self.wait_for(lambda: sorted(set(self.windows()) - before), what, timeout)[0]
 
     def wait_gone(self, caption, timeout=15):
         self.wait_for(lambda: not self.window_named(caption),
@@ -344,6 +373,7 @@ def with_mistakes(text, positions, wrong):
 def run(session):
     session.start_display()
     session.make_work_dir()
+    session.add_namesake()
     started = session.start_program()
 
     # Start-up: the splash picture, then the login a second later.
@@ -372,6 +402,14 @@ def run(session):
     # Tab leads to the name, then the password.
     session.focus(login_id)
     session.key("Tab")
+    # The edit box's own context menu speaks Chinese too.
+    before = set(session.windows())
+    session.key("Menu")
+    menu_id = session.wait_new_window(before, "the edit box's context menu")
+    session.screenshot("02a-edit-menu.png")
+    session.key("Escape")
+    session.wait_for(lambda: menu_id not in session.windows(), "the edit menu to close")
+    check(login_id in session.windows(), "closing the edit menu leaves the login open")
     session.type(PUPIL["name"])
     session.key("Tab")
     session.type(PUPIL["password"])
@@ -381,7 +419,33 @@ def run(session):
     check(set(session.windows()) == {main_id}, "after the login only the main window is open")
     logins = session.sql("SELECT name FROM loginhistory")
     check([PUPIL["name"]] in logins, "the login is recorded in loginhistory")
-    session.screenshot("02-main-window.png")
+    shot = session.screenshot("02-main-window.png")
+    mx, my, mw, mh = geometry(main)
+    # Pane 0 at the left of the status bar.
+    pane0 = (mx + 2, my + mh - 21, 236, 16)
+    idle = shot.count(*pane0, is_dark)
+
+    # The About box (F1) shows its four lines without a scroll bar.
+    session.focus(main_id)
+    session.key("F1")
+    about_id, _ = session.wait_window(ABOUT_CAPTION)
+    session.screenshot("02b-about.png")
+    session.focus(about_id)
+    session.key("Return")
+    session.wait_gone(ABOUT_CAPTION)
+
+    # A highlighted item of the view's context menu shows its prompt in pane 0.
+    session.focus(main_id)
+    session.x("xdotool", "mousemove", str(mx + mw // 2), str(my + mh // 2), "click", "3")
+    menu_id = session.wait_new_window({main_id}, "the context menu")
+    session.key("Down")
+    def prompt_shown():
+        shot = session.screenshot("02c-context-menu.png")
+        return shot.count(*pane0, is_dark) > idle + 50
+    session.wait_for(prompt_shown, "the context-menu prompt in pane 0")
+    check(True, "a context-menu item's prompt shows in pane 0")
+    session.key("Escape")
+    session.wait_for(lambda: menu_id not in session.windows(), "the context menu to close")
 
     # English practice: 40 characters, 4 of them wrong.
     with open(os.path.join(session.data, "english.txt"), "rb") as f:
@@ -394,6 +458,8 @@ def run(session):
     before = practice_screen(session, geometry(main), "03-english-practice.png")
     session.key("space")
     clock_started = time.monotonic()
+    # Delete types nothing: the cells stay where they are.
+    session.key("Delete")
     session.type(typed)
     shot = wait_typed(session, geometry(main), "03-english-practice.png", before,
                       main[1] + (len(target) - 1) * CHAR_WIDTH)
@@ -412,7 +478,7 @@ def run(session):
     session.wait_gone(RESULT_CAPTION)
     session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
 
-    rows = session.sql("SELECT * FROM score")
+    rows = session.sql("SELECT * FROM score WHERE student_no = '%s'" % PUPIL["student_no"])
     check(len(rows) == 1, "one score row is stored: %s" % rows)
     row = rows[0]
     correct = len(target) - len(mistakes)
@@ -445,6 +511,7 @@ def run(session):
     before = practice_screen(session, geometry(main), "05-chinese-practice.png")
     session.key("space")
     space_sent = time.monotonic()
+    session.key("Delete")
     session.type(typed, delay=80)
     shot = wait_typed(session, geometry(main), "05-chinese-practice.png", before,
                       main[1] + (len(target) - 1) * 2 * CHAR_WIDTH)
@@ -473,6 +540,7 @@ def run(session):
     session.key("alt+t", "Right", "Right", "Return")
     query_id, query = session.wait_window(QUERY_CAPTION)
     shot = session.screenshot("06-score-query.png")
+    # The pupil's own two rows, not the namesake's.
     check_query_rows(shot, geometry(query), 2)
     session.focus(query_id)
     session.key("Return")
@@ -487,16 +555,23 @@ def run(session):
     session.key("Escape")
     session.wait_gone(PROGRESS_CAPTION)
 
+    clear_personal_scores(session, main_id)
+
     # The exit question: No keeps the program, Yes ends it.
     session.focus(main_id)
     session.key("ctrl+x")
     exit_id, _ = session.wait_window(EXIT_CAPTION)
-    session.screenshot("08-exit-question.png")
+    session.screenshot("09-exit-question.png")
     session.focus(exit_id)
     session.key("n")
     session.wait_gone(EXIT_CAPTION)
     check(session.program.poll() is None and main_id in session.windows(),
           "answering No keeps the program running")
+    # With the help window open, Yes ends the program all the same.
+    session.focus(main_id)
+    session.key("F2")
+    session.wait_window(HELP_CAPTION)
+    session.screenshot("10-help.png")
     session.focus(main_id)
     session.key("ctrl+x")
     exit_id, _ = session.wait_window(EXIT_CAPTION)
@@ -556,6 +631,49 @@ def check_progress_rows(session, progress_id, typed, correct):
     oldest = clipboard(session).split("\t")
     check(oldest[1] == "英文" and oldest[2].endswith(" WPM"),
           "the oldest row is the English practice in WPM: %s" % oldest)
+def scores_by_number(session):
+    counts = {}
+    for (number,) in session.sql("SELECT student_no FROM score"):
+        counts[number] = counts.get(number, 0) + 1
+    return counts
+
+
+def ask_personal_clearing(session, main_id):
+    """操作(&D) by keyboard: its fourth item is 清除成绩记录, whose first is
+    个人成绩; the question comes before anything is deleted."""
+    session.focus(main_id)
+    session.key("alt+d", "Down", "Down", "Down", "Right", "Return")
+    question_id, question = session.wait_window(CLEAR_QUESTION_CAPTION)
+    session.focus(question_id)
+    return question_id, question
+
+
+def clear_personal_scores(session, main_id):
+    before = scores_by_number(session)
+    check(before == {PUPIL["student_no"]: 2, NAMESAKE["student_no"]: NAMESAKE["scores"]},
+          "before the clearing: the pupil's two rows and the namesake's rows (%s)" % before)
+
+    # Enter takes the default answer, No: nothing is deleted, no progress shows.
+    ask_personal_clearing(session, main_id)
+    session.screenshot("08-clear-question.png")
+    session.key("Return")
+    session.wait_gone(CLEAR_QUESTION_CAPTION)
+    session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
+    check(scores_by_number(session) == before, "answering No deletes nothing")
+
+    # Yes: the progress notice deletes the pupil's own rows and closes by itself.
+    ask_personal_clearing(session, main_id)
+    session.key("y")
+    session.wait_gone(CLEAR_QUESTION_CAPTION)
+    session.wait_for(lambda: scores_by_number(session) != before, "the clearing")
+    session.wait_for(lambda: set(session.windows()) == {main_id},
+                     "the clearing notice to close by itself")
+    after = scores_by_number(session)
+    check(after == {NAMESAKE["student_no"]: NAMESAKE["scores"]},
+          "answering Yes deletes the pupil's rows only; the namesake's stay (%s)" % after)
+    left = session.sql("SELECT (SELECT COUNT(*) FROM attempt), (SELECT COUNT(*) FROM attempt_mistake)")
+    check(left == [["0", "0"]], "the pupil's attempts and mistyped cells went with the rows (%s)"
+          % left)
 
 
 def text_lines(image, left, top, width, height):
