@@ -1,7 +1,7 @@
-#include "attempts/AttemptStore.h"
 #include "attempts/Progress.h"
 #include "platform/Dao.h"
 #include "platform/Dialog.h"
+#include "tests/AttemptRows.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -9,42 +9,8 @@
 #include "users/Database.h"
 
 #include <QCryptographicHash>
-#include <QSqlQuery>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// The stored attempts as "user key|kind|file|hash|start|end|ms|typed|
-// correct|backspaces|end reason".
-QStringList Attempts(CDaoDatabase* db)
-{
-    QSqlQuery query(db->Connection());
-    query.exec(u"SELECT user_key, kind, text_file, text_hash, started_at, ended_at, elapsed_ms, "
-               "typed_units, correct_units, backspaces, end_reason FROM attempt ORDER BY id"_s);
-    QStringList rows;
-    while (query.next()) {
-        QStringList cells;
-        for (int i = 0; i < 11; ++i)
-            cells.append(i == 4 || i == 5 ? StoredDateTime(ParseStoredDateTime(query.value(i)))
-                                          : query.value(i).toString());
-        rows.append(cells.join(u'|'));
-    }
-    return rows;
-}
-
-QList<CMistake> Mistakes(CDaoDatabase* db)
-{
-    QSqlQuery query(db->Connection());
-    query.exec(u"SELECT position, expected, typed FROM attempt_mistake ORDER BY position"_s);
-    QList<CMistake> mistakes;
-    while (query.next())
-        mistakes.append(
-            {query.value(0).toInt(), query.value(1).toString(), query.value(2).toString()});
-    return mistakes;
-}
-
-} // namespace
 
 // A whole practice, from the typed keys to the stored score row.
 class TestPracticeResult : public QObject
@@ -106,17 +72,15 @@ private slots:
         QCOMPARE(row[9], u"88"_s);
 
         // The attempt in full, beside the score row.
-        QList<CMistake> mistakes;
-        for (int i = 8; i < 90; i += 9)
-            mistakes.append({i, QString::fromLatin1(text.mid(i, 1)), u"#"_s});
         QByteArray screen = text.left(1288);
         screen.append(QByteArray(1288 - screen.size(), ' '));
-        QCOMPARE(Attempts(database.Database()),
-                 (QStringList{
-                     u"5|112|english.txt|%1|2024-09-02 10:00:00.000|"
-                     "2024-09-02 10:00:45.250|45250|90|80|1|1"_s.arg(QString::fromLatin1(
-                         QCryptographicHash::hash(screen, QCryptographicHash::Sha256).toHex()))}));
-        QCOMPARE(Mistakes(database.Database()), mistakes);
+        QStringList attempt{
+            u"张小明|5|张小明|NONE|2024001|112|english.txt|%1|2024-09-02 10:00:00.000|"
+            "2024-09-02 10:00:45.250|45250|90|80|1|1"_s.arg(QString::fromLatin1(
+                QCryptographicHash::hash(screen, QCryptographicHash::Sha256).toHex()))};
+        for (int i = 8; i < 90; i += 9)
+            attempt.append(u"%1|%2|#"_s.arg(i).arg(QLatin1Char(text[i])));
+        QCOMPARE(StoredAttempts(database.Database()), attempt);
         // 80 correct in 45.25 s: 106.08 characters, 21.2 words a minute.
         QCOMPARE(LoadAttempts(*database.Database(), 5).value(0).Speed(), 80 * 60000.0 / 45250 / 5);
         CDaoDatabase::SetTarget(QString());
@@ -144,10 +108,9 @@ private slots:
         f.Type(text.mid(1000));
         QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
         QVERIFY(f.platform.boxes.isEmpty());
-        const QStringList attempts = Attempts(database.Database());
-        QCOMPARE(attempts.size(), 1);
+        const QStringList attempts = StoredAttempts(database.Database());
+        QCOMPARE(attempts.size(), 1); // no mistyped cell
         QVERIFY2(attempts[0].endsWith(u"|60000|1288|1288|0|2"_s), qPrintable(attempts[0]));
-        QVERIFY(Mistakes(database.Database()).isEmpty());
         CDaoDatabase::SetTarget(QString());
     }
 };

@@ -1,6 +1,6 @@
-#include "attempts/AttemptStore.h"
 #include "platform/DaoErrorText.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
@@ -11,8 +11,6 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
-
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -62,65 +60,22 @@ QStringList RowTexts(CListCtrl* list, int columns)
 // The practice in full as the view hands it to the dialog.
 const CAttempt& SampleAttempt()
 {
-    static const CAttempt attempt = [] {
-        CAttempt a;
-        a.nUserKey = 42;
-        a.strUserName = u"李明"_s;
-        a.strClass = u"计算机一班"_s;
-        a.strStudentNo = u"2003001"_s;
-        a.nKind = PracticeKind::English;
-        a.strTextFile = u"english.txt"_s;
-        a.strTextHash = QString(64, u'a');
-        a.startedAt = QDateTime(QDate(2024, 9, 2), QTime(10, 0, 0, 250));
-        a.endedAt = QDateTime(QDate(2024, 9, 2), QTime(10, 0, 44, 750));
-        a.nElapsedMs = 44500;
-        a.nTypedUnits = 90;
-        a.nCorrectUnits = 80;
-        a.nBackspaces = 3;
-        a.nEndReason = EndReason::Escape;
-        a.mistakes = {{8, u"g"_s, u"#"_s}, {17, u" "_s, u"#"_s}};
-        return a;
-    }();
+    static const CAttempt attempt{42,
+                                  u"李明"_s,
+                                  u"计算机一班"_s,
+                                  u"2003001"_s,
+                                  PracticeKind::English,
+                                  u"english.txt"_s,
+                                  QString(64, u'a'),
+                                  QDateTime(QDate(2024, 9, 2), QTime(10, 0, 0, 250)),
+                                  QDateTime(QDate(2024, 9, 2), QTime(10, 0, 44, 750)),
+                                  44500,
+                                  90,
+                                  80,
+                                  3,
+                                  EndReason::Escape,
+                                  {{8, u"g"_s, u"#"_s}, {17, u" "_s, u"#"_s}}};
     return attempt;
-}
-
-// The stored attempts as "score field 0|user key|kind|file|hash|start|end|ms|
-// typed|correct|backspaces|reason", and the mistyped cells as
-// "position|expected|typed", each joined to its score row.
-QStringList StoredAttempts(CDaoDatabase* db)
-{
-    QSqlQuery query(db->Connection());
-    query.exec(u"SELECT s.name, a.user_key, a.user_name, a.class_name, a.student_no, a.kind, "
-               "a.text_file, a.text_hash, a.started_at, a.ended_at, a.elapsed_ms, a.typed_units, "
-               "a.correct_units, a.backspaces, a.end_reason, a.id "
-               "FROM attempt a JOIN score s ON s.qe_key = a.score_key ORDER BY a.id"_s);
-    QStringList rows;
-    while (query.next()) {
-        QStringList cells;
-        for (int i = 0; i < 15; ++i) {
-            const QVariant value = query.value(i);
-            cells.append(i == 8 || i == 9 ? StoredDateTime(ParseStoredDateTime(value))
-                                          : value.toString());
-        }
-        rows.append(cells.join(u'|'));
-        QSqlQuery mistakes(db->Connection());
-        mistakes.prepare(u"SELECT position, expected, typed FROM attempt_mistake "
-                         "WHERE attempt_id = ? ORDER BY position"_s);
-        mistakes.addBindValue(query.value(15));
-        mistakes.exec();
-        while (mistakes.next())
-            rows.append(u"%1|%2|%3"_s.arg(mistakes.value(0).toString(),
-                                          mistakes.value(1).toString(),
-                                          mistakes.value(2).toString()));
-    }
-    return rows;
-}
-
-int CountAttempts(CDaoDatabase* db)
-{
-    QSqlQuery query(db->Connection());
-    return query.exec(u"SELECT COUNT(*) FROM attempt"_s) && query.next() ? query.value(0).toInt()
-                                                                         : -1;
 }
 
 // Runs the result dialog, records what it shows and presses button (1 or 2);
@@ -300,7 +255,7 @@ private slots:
         CompareBoxes(platform, {Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY2(platform.boxes[0].text.contains(u"attempt_mistake"_s),
                  qPrintable(platform.boxes[0].text));
-        QCOMPARE(CountAttempts(m_pDatabase->Database()), 0);
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 0);
         QVERIFY(!m_pDatabase->Database()->InTransaction());
     }
@@ -323,7 +278,7 @@ private slots:
         QVERIFY(!shown.stillOpenAfterOk);
         CompareBoxes(platform, {Box(NotOrdinaryMessage, u"提示"_s, MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
-        QCOMPARE(CountAttempts(m_pDatabase->Database()), 0);
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
     }
 
     void cancelStoresNothing_data() { otherKindsStoreNothing_data(); }
@@ -338,7 +293,7 @@ private slots:
             QVERIFY(platform.boxes.isEmpty());
         }
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
-        QCOMPARE(CountAttempts(m_pDatabase->Database()), 0);
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
     }
 
     void noDatabaseKeepsDialogOpen()
