@@ -47,13 +47,6 @@ private slots:
         QCOMPARE(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, ms)), shown);
     }
 
-    void unitsAndWordsPerMinute()
-    {
-        QCOMPARE(Metrics::UnitsPerMinute(150, 90000), 100.0);
-        QCOMPARE(Metrics::WordsPerMinute(150, 90000), 20.0);
-        QCOMPARE(Metrics::UnitsPerMinute(1, 1), 60000.0);
-    }
-
     void accuracyAsTheResultDialog_data()
     {
         QTest::addColumn<int>("correct");
@@ -62,7 +55,6 @@ private slots:
         QTest::newRow("57 of 100 truncates to 56") << 57 << 100 << 56;
         QTest::newRow("2 of 3 truncates to 66") << 2 << 3 << 66;
         QTest::newRow("80 of 90 is 88") << 80 << 90 << 88;
-        QTest::newRow("all correct is 100") << 7 << 7 << 100;
         QTest::newRow("nothing typed gives 0") << 0 << 0 << 0;
         QTest::newRow("negative typed reads as 0") << 5 << -1 << 0;
     }
