@@ -1,4 +1,3 @@
-#include "platform/DaoErrorText.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
@@ -348,8 +347,9 @@ private slots:
         QVERIFY(bOpenWhileBlocked);
         QCOMPARE(nRowsWhileBlocked, 0);
         QVERIFY(!bOpenAfterRetry);
-        CompareBoxes(platform, {Box(u"错误信息:"_s + ExplainDaoError(u"database is locked"_s),
-                                    u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
+        CompareBoxes(platform,
+                     {Box(u"错误信息:数据库正被另一个程序使用,请稍后再试!\ndatabase is locked"_s,
+                          u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 1);
     }
 

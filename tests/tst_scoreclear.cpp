@@ -1,4 +1,3 @@
-#include "platform/DaoErrorText.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
@@ -269,9 +268,10 @@ private slots:
         QVERIFY(!db->InTransaction());
         QVERIFY(!cleared.openAfterTick);
         QCOMPARE(cleared.result, int(IDCANCEL));
-        CompareBoxes(platform, {Question(GroupQuestion(3)),
-                                Box(u"错误信息:"_s + ExplainDaoError(u"database is locked"_s),
-                                    u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
+        CompareBoxes(platform,
+                     {Question(GroupQuestion(3)),
+                      Box(u"错误信息:数据库正被另一个程序使用,请稍后再试!\ndatabase is locked"_s,
+                          u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 3);
 
         StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50);
