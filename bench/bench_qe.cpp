@@ -2,8 +2,10 @@
 // a keystroke through CQeView::OnChar with the repaint of the cells it
 // changed, a full repaint of the practice screen, and on SQLite (and on
 // PostgreSQL when QE_BENCH_POSTGRES names a cluster) the login scan, the
-// personal and the group score query and the group clearing over 100,000 rows.
+// personal and the group score query and the group clearing over 100,000 rows,
+// and 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
 #include "app/MainFrame.h"
+#include "bench/BenchProgress.h"
 #include "platform/Dao.h"
 #include "platform/ListCtrl.h"
 #include "platform/MainWindow.h"
@@ -418,20 +420,34 @@ int main(int argc, char** argv)
 
     std::unique_ptr<CBenchDatabase> sqlite;
     std::unique_ptr<CBenchDatabase> postgres;
-    QString postgresName;
+    std::unique_ptr<CProgressDatabase> sqliteProgress;
+    std::unique_ptr<CProgressDatabase> postgresProgress;
+    QStringList postgresNames;
     const QString cluster = qEnvironmentVariable("QE_BENCH_POSTGRES");
+    // A new database of its own on the cluster.
+    const auto onCluster = [&](const QString& purpose) {
+        const QString name =
+            u"qe_bench_%1_%2"_s.arg(purpose).arg(QCoreApplication::applicationPid());
+        CDaoDatabase admin;
+        admin.Open(cluster);
+        admin.Execute(u"CREATE DATABASE %1"_s.arg(name));
+        postgresNames.append(name);
+        QUrl url(cluster);
+        url.setPath(u'/' + name);
+        return url.toString();
+    };
     try {
         sqlite = std::make_unique<CBenchDatabase>(u"sqlite"_s, workDir.filePath(u"user.mdb"_s));
         RegisterDatabase(sqlite.get(), 3);
+        sqliteProgress =
+            std::make_unique<CProgressDatabase>(u"sqlite"_s, workDir.filePath(u"progress.mdb"_s));
+        RegisterProgressBenchmark(sqliteProgress.get(), &platform);
         if (!cluster.isEmpty()) {
-            postgresName = u"qe_bench_%1"_s.arg(QCoreApplication::applicationPid());
-            CDaoDatabase admin;
-            admin.Open(cluster);
-            admin.Execute(u"CREATE DATABASE %1"_s.arg(postgresName));
-            QUrl url(cluster);
-            url.setPath(u'/' + postgresName);
-            postgres = std::make_unique<CBenchDatabase>(u"postgresql"_s, url.toString());
+            postgres = std::make_unique<CBenchDatabase>(u"postgresql"_s, onCluster(u"scores"_s));
             RegisterDatabase(postgres.get(), 1);
+            postgresProgress =
+                std::make_unique<CProgressDatabase>(u"postgresql"_s, onCluster(u"progress"_s));
+            RegisterProgressBenchmark(postgresProgress.get(), &platform);
         }
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench: %s\n", e.what());
@@ -443,10 +459,12 @@ int main(int argc, char** argv)
     SetActiveDatabaseSource({});
     sqlite.reset();
     postgres.reset();
-    if (!postgresName.isEmpty()) {
+    sqliteProgress.reset();
+    postgresProgress.reset();
+    for (const QString& name : std::as_const(postgresNames)) {
         CDaoDatabase admin;
         admin.Open(cluster);
-        admin.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(postgresName));
+        admin.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(name));
     }
     return 0;
 }

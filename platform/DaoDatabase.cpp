@@ -167,7 +167,9 @@ void CDaoDatabase::Open(const QString& target)
                 d->bPostgres
                     ? QStringList{u"SELECT 1"_s}
                     : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
-                                  u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s};
+                                  u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s,
+                                  // Deleting a score row takes the rows that belong to it.
+                                  u"PRAGMA foreign_keys=ON"_s};
             for (const QString& check : checks) {
                 QSqlQuery query(db);
                 if (!query.exec(check)) {

@@ -1,5 +1,6 @@
 #include "practice/ResultDlg.h"
 
+#include "attempts/AttemptStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -122,9 +123,10 @@ void CResultDlg::OnOK()
                           CDaoFieldValue::FromText(m_strSpeed)});
     // A store that did not commit (another program held the database past
     // the busy timeout, the server was away) is reported, and the dialog
-    // stays open so that OK can be pressed again.
+    // stays open so that OK can be pressed again. The attempt goes with
+    // the score row: both are stored or neither.
     try {
-        if (!AppendRow(db, u"score"_s, fields))
+        if (!AppendScoreWithAttempt(db, fields, m_pAttempt))
             return;
     } catch (const CDaoException& e) {
         ReportDaoError(e);

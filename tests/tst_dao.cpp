@@ -5,6 +5,7 @@
 #include "tests/TestMain.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QFile>
 #include <QLocale>
@@ -687,10 +688,7 @@ private slots:
             QVERIFY(OpenScan(rs, sql));
             QVERIFY(rs.IsEOF());
         }
-        QSqlQuery version(db.Connection());
-        QVERIFY(version.exec(u"SELECT version FROM schema_version"_s));
-        QVERIFY(version.next());
-        QCOMPARE(version.value(0).toInt(), 1);
+        QE_DAO(QCOMPARE(ReadSchemaVersion(db), NewestSchemaVersion()));
     }
 
     void createDatabaseCommand()

@@ -2,6 +2,7 @@
 
 #include "platform/DaoErrorText.h"
 #include "platform/Platform.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QLocale>
 
@@ -36,6 +37,15 @@ CDaoDatabase* OpenUserDatabase()
         db->Open(CDaoDatabase::DefaultTarget());
     } catch (const CDaoException& e) {
         ReportDaoError(e);
+        delete db;
+        return nullptr;
+    }
+    // An older database is upgraded before anything reads it; one that
+    // cannot be, or is newer than the program, is left as it is.
+    try {
+        UpgradeSchema(*db);
+    } catch (const CDaoException& e) {
+        AfxMessageBox(e.GetErrorMessage());
         delete db;
         return nullptr;
     }
