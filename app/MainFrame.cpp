@@ -96,6 +96,7 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     QList<ICommandTarget*> route{m_pView, this};
     if (pApplication)
         route.append(pApplication);
+    route.append(&m_teaching); // the teaching layer's own commands
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);

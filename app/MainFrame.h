@@ -5,6 +5,7 @@
 #include "app/PracticeClock.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
+#include "teaching/TeachingCommands.h"
 
 #include <QLabel>
 #include <QList>
@@ -91,6 +92,7 @@ private:
     void UpdateLockPanes();
 
     CPracticeClock m_clock;
+    CTeachingCommands m_teaching;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

@@ -4,9 +4,11 @@
 // PostgreSQL when QE_BENCH_POSTGRES names a cluster) the database work of
 // the dialogs over 100,000 and 1,000,000 rows: the login's lookup, the
 // login dialog's list of names, the personal and the group score query, the
-// clearings (with the longest stall of the interface thread meanwhile).
+// clearings (with the longest stall of the interface thread meanwhile), and
+// 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
 #include "app/MainFrame.h"
 #include "bench/BenchData.h"
+#include "bench/BenchProgress.h"
 #include "platform/Dao.h"
 #include "platform/ListCtrl.h"
 #include "platform/MainWindow.h"
@@ -534,28 +536,40 @@ int main(int argc, char** argv)
     // Each engine gets a database of 100,000 rows a table and one of a
     // million; on PostgreSQL they live in databases made for the run.
     std::vector<std::unique_ptr<CBenchDatabase>> databases;
-    QStringList made;
+    std::unique_ptr<CProgressDatabase> sqliteProgress;
+    std::unique_ptr<CProgressDatabase> postgresProgress;
+    QStringList postgresNames;
     const QString cluster = qEnvironmentVariable("QE_BENCH_POSTGRES");
+    // A new database of its own on the cluster.
+    const auto onCluster = [&](const QString& purpose) {
+        const QString name =
+            u"qe_bench_%1_%2"_s.arg(purpose).arg(QCoreApplication::applicationPid());
+        CDaoDatabase admin;
+        admin.Open(cluster);
+        admin.Execute(u"CREATE DATABASE %1"_s.arg(name));
+        postgresNames.append(name);
+        QUrl url(cluster);
+        url.setPath(u'/' + name);
+        return url.toString();
+    };
     try {
         for (const int rows : {SmallRows, LargeRows}) {
             databases.push_back(std::make_unique<CBenchDatabase>(
                 u"sqlite"_s, workDir.filePath(u"user-%1.mdb"_s.arg(rows)), rows));
             RegisterDatabase(databases.back().get(), rows == LargeRows);
         }
+        sqliteProgress =
+            std::make_unique<CProgressDatabase>(u"sqlite"_s, workDir.filePath(u"progress.mdb"_s));
+        RegisterProgressBenchmark(sqliteProgress.get(), &platform);
         if (!cluster.isEmpty()) {
-            CDaoDatabase admin;
-            admin.Open(cluster);
             for (const int rows : {SmallRows, LargeRows}) {
-                const QString name =
-                    u"qe_bench_%1_%2"_s.arg(QCoreApplication::applicationPid()).arg(rows);
-                admin.Execute(u"CREATE DATABASE %1"_s.arg(name));
-                made.append(name);
-                QUrl url(cluster);
-                url.setPath(u'/' + name);
-                databases.push_back(
-                    std::make_unique<CBenchDatabase>(u"postgresql"_s, url.toString(), rows));
+                databases.push_back(std::make_unique<CBenchDatabase>(
+                    u"postgresql"_s, onCluster(u"scores%1"_s.arg(rows)), rows));
                 RegisterDatabase(databases.back().get(), rows == LargeRows);
             }
+            postgresProgress =
+                std::make_unique<CProgressDatabase>(u"postgresql"_s, onCluster(u"progress"_s));
+            RegisterProgressBenchmark(postgresProgress.get(), &platform);
         }
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench: %s\n", e.what());
@@ -566,11 +580,12 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     SetActiveDatabaseSource({});
     databases.clear();
-    if (!made.isEmpty()) {
+    sqliteProgress.reset();
+    postgresProgress.reset();
+    for (const QString& name : std::as_const(postgresNames)) {
         CDaoDatabase admin;
         admin.Open(cluster);
-        for (const QString& name : made)
-            admin.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(name));
+        admin.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(name));
     }
     return 0;
 }

@@ -178,6 +178,8 @@ void CDaoDatabase::Open(const QString& target)
                     ? QStringList{u"SELECT 1"_s}
                     : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
                                   u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s,
+                                  // Deleting a score row takes the rows that belong to it.
+                                  u"PRAGMA foreign_keys=ON"_s,
                                   u"PRAGMA busy_timeout=%1"_s.arg(g_nBusyTimeout)};
             // Another program's lock is waited for OpenWait at most, so that
             // a database kept locked is reported at once instead of after

@@ -50,7 +50,8 @@ const QStringList& KnownKinds()
 {
     static const QStringList kinds{u"static"_s,     u"edit"_s,     u"button"_s,   u"defbutton"_s,
                                    u"groupbox"_s,   u"combo"_s,    u"droplist"_s, u"listview"_s,
-                                   u"datepicker"_s, u"progress"_s, u"picture"_s,  u"icon"_s};
+                                   u"datepicker"_s, u"progress"_s, u"picture"_s,  u"icon"_s,
+                                   u"custom"_s};
     return kinds;
 }
 
@@ -237,6 +238,8 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
         widget = CreatePicture(u":/bitmaps/%1.png"_s.arg(c.nBitmap), c, parent);
     } else if (kind == u"icon") {
         widget = CreatePicture(u":/icons/%1.png"_s.arg(c.nIcon), c, parent);
+    } else if (kind == u"custom") {
+        widget = new QWidget(parent); // the dialog puts its own widget in
     }
     if (!widget)
         return nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 
@@ -41,8 +42,8 @@ enum class InputMethodState {
 };
 
 // The one seam for everything that blocks or leaves the process: message
-// boxes, modal runs, the desktop, the beep, the time of day, the exit and
-// the state of the input method.
+// boxes, modal runs, the desktop, the beep, the clocks, the exit and the
+// state of the input method.
 // The default implementation calls Qt; tests install a scripted one.
 class IPlatform
 {
@@ -61,6 +62,11 @@ public:
     virtual void OpenUrl(const QString& address) = 0;
     virtual void Beep() = 0;
     virtual QTime CurrentTime() = 0;
+    // The local date and time of day, for what is recorded with a date.
+    virtual QDateTime CurrentDateTime() = 0;
+    // Milliseconds of a clock that only moves forward, whatever happens to
+    // the time of day; for measuring how long something took.
+    virtual qint64 MonotonicMilliseconds() = 0;
     // Ends the process at once with the given status; nothing is saved.
     virtual void ExitProcess(int status) = 0;
     virtual InputMethodState InputMethod() = 0;

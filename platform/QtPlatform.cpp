@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <chrono>
+
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -94,6 +96,17 @@ void CQtPlatform::Beep()
 QTime CQtPlatform::CurrentTime()
 {
     return QTime::currentTime();
+}
+
+QDateTime CQtPlatform::CurrentDateTime()
+{
+    return QDateTime::currentDateTime();
+}
+
+qint64 CQtPlatform::MonotonicMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 void CQtPlatform::ExitProcess(int status)

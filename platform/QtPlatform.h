@@ -14,6 +14,8 @@ public:
     void OpenUrl(const QString& address) override;
     void Beep() override;
     QTime CurrentTime() override;
+    QDateTime CurrentDateTime() override;
+    qint64 MonotonicMilliseconds() override;
     void ExitProcess(int status) override;
     InputMethodState InputMethod() override;
 };

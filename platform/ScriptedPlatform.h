@@ -11,9 +11,9 @@
 
 // The platform the tests install: it answers message boxes from a queue and
 // records them, drives each modal dialog through a callback that receives
-// the live, initialised dialog, fixes the time of day and records exits,
-// beeps and opened addresses instead of performing them; the input method
-// is whatever the test sets.
+// the live, initialised dialog, fixes the clocks and records exits, beeps
+// and opened addresses instead of performing them; the input method is
+// whatever the test sets.
 class CScriptedPlatform : public IPlatform
 {
 public:
@@ -43,6 +43,16 @@ public:
     void DrivePopup(PopupDriver driver);
 
     void SetTime(const QTime& time) { m_time = time; }
+    void SetDate(const QDate& date) { m_date = date; }
+    // Moves both clocks on: the monotonic one and the time of day (past
+    // midnight into the next day).
+    void Advance(qint64 milliseconds)
+    {
+        m_nMonotonic += milliseconds;
+        const QDateTime next = CurrentDateTime().addMSecs(milliseconds);
+        m_date = next.date();
+        m_time = next.time();
+    }
 
     QList<Box> boxes;
     QStringList modalRuns; // class names of the dialogs run, in order
@@ -64,6 +74,8 @@ public:
     void OpenUrl(const QString& address) override;
     void Beep() override { ++beeps; }
     QTime CurrentTime() override { return m_time; }
+    QDateTime CurrentDateTime() override { return QDateTime(m_date, m_time); }
+    qint64 MonotonicMilliseconds() override { return m_nMonotonic; }
     void ExitProcess(int status) override { exits.append(status); }
     InputMethodState InputMethod() override { return inputMethod; }
 
@@ -74,4 +86,6 @@ private:
     std::deque<DialogDriver> m_drivers;
     std::deque<PopupDriver> m_popupDrivers;
     QTime m_time{12, 0, 0};
+    QDate m_date{2024, 9, 2};
+    qint64 m_nMonotonic = 1000000;
 };

@@ -1,18 +1,9 @@
 #pragma once
 
+#include "attempts/PracticeKind.h"
+
 #include <QByteArray>
 #include <QString>
-
-// Practice kinds; only Chinese uses the double-byte layout.
-namespace PracticeKind {
-enum : int {
-    Chinese = 111,
-    English = 112,
-    Number = 113,
-    Symbol = 114,
-    None = 115,
-};
-}
 
 // Process-wide state of the practice, read by the painting, the clock and
 // the result dialog.

@@ -82,7 +82,10 @@ CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
     setInputMethodHints(Qt::ImhNoPredictiveText);
     m_session.SetInvalidate(
         [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
-    m_session.SetEndPractice([this] { EndPractice(); });
+    m_session.SetEndPractice([this](int reason) {
+        m_recorder.OnEnd(reason);
+        EndPractice();
+    });
     m_composition.SetCommit([this](const QString& text) { OnText(text); });
     m_composition.SetInvalidate(
         [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
@@ -97,7 +100,13 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
 {
     Q_UNUSED(nRepCnt);
     Q_UNUSED(nFlags);
-    m_session.OnChar(static_cast<unsigned char>(nChar & 0xFF));
+    const auto byte = static_cast<unsigned char>(nChar & 0xFF);
+    const bool bWasRunning = m_session.IsRunning();
+    if (bWasRunning)
+        m_recorder.OnRunningByte(byte);
+    m_session.OnChar(byte);
+    if (!bWasRunning && m_session.IsRunning())
+        m_recorder.OnStart();
     TellInputMethod();
 }
 
@@ -130,6 +139,8 @@ void CQeView::EndPractice()
     CResultDlg result;
     if (IPracticeClock* clock = MainPracticeClock())
         clock->StopClock();
+    const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
+    result.m_pAttempt = &attempt;
     result.DoModal();
     m_file.close();
     ShowCredits();
@@ -162,6 +173,7 @@ void CQeView::LoadPractice(int kind, const QString& fileName)
     CurrentPracticeKind = kind;
     m_file.close();
     ResetSession();
+    m_recorder.OnLoad(kind, fileName);
     m_file.setFileName(fileName);
     if (!m_file.open(QIODevice::ReadOnly)) {
         AfxMessageBox(u"无法打开练习文件'%1',请检查该文件是否存在且可以读取!"_s.arg(fileName));

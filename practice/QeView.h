@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CommandTarget.h"
+#include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
 #include "practice/TypingSession.h"
 
@@ -83,5 +84,6 @@ private:
 
     CQeDoc* m_pDocument;
     CTypingSession m_session;
+    CAttemptRecorder m_recorder;
     CComposition m_composition;
 };

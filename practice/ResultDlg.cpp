@@ -1,5 +1,7 @@
 #include "practice/ResultDlg.h"
 
+#include "attempts/AttemptStore.h"
+#include "attempts/Metrics.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -62,9 +64,8 @@ bool CResultDlg::OnInitDialog()
     TypedCount = qMax(TypedCount, 0);
     ElapsedSeconds = qMax(ElapsedSeconds, 0);
 
-    // Truncated on purpose: 57 of 100 gives 56, as 0.57 * 100 lies below 57.
-    const int accuracy =
-        TypedCount == 0 ? 0 : int(static_cast<double>(CorrectCount) / TypedCount * 100);
+    // The one accuracy of every window: truncated, so 57 of 100 gives 56.
+    const int accuracy = Metrics::Accuracy(CorrectCount, TypedCount);
     const int speed = ElapsedSeconds == 0 ? 0 : CorrectCount / ElapsedSeconds;
     m_strAccuracy = u"%1%"_s.arg(accuracy);
     m_strSpeed = QString::number(speed);
@@ -122,9 +123,10 @@ void CResultDlg::OnOK()
                           CDaoFieldValue::FromText(m_strSpeed)});
     // A store that did not commit (another program held the database past
     // the busy timeout, the server was away) is reported, and the dialog
-    // stays open so that OK can be pressed again.
+    // stays open so that OK can be pressed again. The attempt goes with
+    // the score row: both are stored or neither.
     try {
-        if (!AppendRow(db, u"score"_s, fields))
+        if (!AppendScoreWithAttempt(db, fields, m_pAttempt))
             return;
     } catch (const CDaoException& e) {
         ReportDaoError(e);

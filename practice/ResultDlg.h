@@ -4,6 +4,7 @@
 
 #include <QString>
 
+struct CAttempt;
 class CListCtrl;
 
 // The result of a finished practice: who practised, the time used, the speed
@@ -23,6 +24,8 @@ public:
     QString m_strTime;
     CListCtrl* m_listScore = nullptr;
     CListCtrl* m_listUser = nullptr;
+    // The practice in full, stored with the score row when given.
+    const CAttempt* m_pAttempt = nullptr;
 
 private:
     void FillUserList();

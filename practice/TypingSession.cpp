@@ -1,5 +1,6 @@
 #include "practice/TypingSession.h"
 
+#include "attempts/Attempt.h"
 #include "platform/Gbk.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -64,7 +65,7 @@ void CTypingSession::OnChar(unsigned char byte)
         if (Platform().MessageBox(m_pOwner, u"确定要结束练习吗?"_s, u"提示!"_s,
                                   MB_OKCANCEL | MB_ICONQUESTION) == IDOK &&
             m_endPractice)
-            m_endPractice();
+            m_endPractice(EndReason::Escape);
         return;
     }
     if (IsDoubleByteLayout()) {
@@ -220,7 +221,7 @@ void CTypingSession::NextRow(int gridColumns)
     // as if Esc had been confirmed.
     if (CurrentRow == CQeDoc::Rows - 1) {
         if (m_endPractice)
-            m_endPractice();
+            m_endPractice(EndReason::EndOfScreen);
         return;
     }
     ++CurrentRow;

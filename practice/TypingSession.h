@@ -21,8 +21,9 @@ public:
     CTypingSession(CQeDoc& doc, QWidget* owner);
 
     void SetInvalidate(InvalidateFn invalidate) { m_invalidate = std::move(invalidate); }
-    // Called when the practice is to end (Esc confirmed, or the screen full).
-    void SetEndPractice(std::function<void()> endPractice)
+    // Called when the practice is to end, with the reason (EndReason: Esc
+    // confirmed, or the screen full).
+    void SetEndPractice(std::function<void(int reason)> endPractice)
     {
         m_endPractice = std::move(endPractice);
     }
@@ -53,6 +54,6 @@ private:
     CQeDoc& m_doc;
     QWidget* m_pOwner;
     InvalidateFn m_invalidate;
-    std::function<void()> m_endPractice;
+    std::function<void(int reason)> m_endPractice;
     bool m_bSkipped[14][46] = {};
 };

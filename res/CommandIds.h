@@ -31,5 +31,7 @@ enum CommandId : int {
     ID_SUPER_PASSWORD = 32815,
     ID_QUERY_PERSONAL = 32816,
     ID_QUERY_GROUP = 32817,
+    // The teaching layer, beside the described commands.
+    ID_TEACHING_MY_PROGRESS = 33001,
     ID_APP_EXIT = 57665,
 };

@@ -102,3 +102,9 @@ qint64 CTestDatabase::Insert(const QString& table, const QStringList& texts)
     rs.Update();
     return rs.GetLastModifiedKey();
 }
+
+void CTestDatabase::DropTable(const QString& table)
+{
+    // SQLite has no CASCADE; with foreign keys on it deletes the rows first.
+    m_pDB->Execute(u"DROP TABLE %1%2"_s.arg(table, IsPostgres() ? u" CASCADE"_s : QString()));
+}

@@ -26,6 +26,8 @@ public:
     // Appends a row with the given texts in fields 0, 1, 2, ...; returns its
     // hidden key.
     qint64 Insert(const QString& table, const QStringList& texts);
+    // Drops a table, with the constraints of other tables that refer to it.
+    void DropTable(const QString& table);
 
 private:
     std::unique_ptr<CDaoDatabase> m_pDB;

@@ -412,7 +412,7 @@ private slots:
         for (QAction* action : p.frame->menuBar()->actions())
             titles.append(action->text());
         QCOMPARE(titles, (QStringList{u"程序(&P)"_s, u"练习(&T)"_s, u"操作(&D)"_s, u"成绩查詢(S)"_s,
-                                      u"帮助(&H)"_s}));
+                                      u"教学(&J)"_s, u"帮助(&H)"_s}));
         QMenu* practice = p.frame->menuBar()->actions().at(1)->menu();
         QCOMPARE(practice->actions().at(2)->text(), u"数字练习\tCtrl+N"_s);
     }

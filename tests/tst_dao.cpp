@@ -6,6 +6,7 @@
 #include "tests/TestMain.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QFile>
 #include <QLocale>
@@ -160,18 +161,6 @@ QList<qint64> SeekKeys(CDaoDatabase* db, const QString& wanted)
     return keys;
 }
 
-// The index names of the open database.
-QStringList IndexNames(CDaoDatabase* db)
-{
-    QSqlQuery query(db->Connection());
-    query.exec(db->IsPostgres()
-                   ? u"SELECT indexname FROM pg_indexes WHERE schemaname = current_schema()"_s
-                   : u"SELECT name FROM sqlite_master WHERE type = 'index'"_s);
-    QStringList names;
-    while (query.next())
-        names.append(query.value(0).toString());
-    return names;
-}
 } // namespace
 
 class TestDao : public QObject
@@ -527,29 +516,6 @@ private slots:
         QCOMPARE(read, all);
     }
 
-    void olderDatabaseGetsItsIndexesWhenOpened()
-    {
-        CTestDatabase fixture;
-        CDaoDatabase* db = fixture.Database();
-        const QStringList made = IndexNames(db);
-        QE_DAO(fixture.Insert(u"user"_s, {u"kept"_s});
-               for (const QString& index
-                    : {u"user_by_name"_s, u"supperuser_by_name"_s, u"score_by_owner"_s}) {
-                   QVERIFY(made.contains(index));
-                   db->Execute(u"DROP INDEX %1"_s.arg(index));
-               });
-        QVERIFY(!IndexNames(db).contains(u"user_by_name"_s));
-        CScriptedPlatform platform;
-        CDaoDatabase::SetTarget(fixture.Target());
-        for (int opening = 0; opening < 2; ++opening) {
-            std::unique_ptr<CDaoDatabase> opened(OpenUserDatabase());
-            QVERIFY(opened);
-            QCOMPARE(IndexNames(opened.get()), made);
-        }
-        QVERIFY(platform.boxes.isEmpty());
-        QE_DAO(QCOMPARE(Column(fixture.Rows(u"user"_s), 0), QStringList{u"kept"_s}));
-    }
-
     // Another program holds the file locked: opening fails at once with the
     // engine's message; once free, it opens and later writes wait the whole
     // busy timeout again.
@@ -865,10 +831,7 @@ private slots:
             QVERIFY(OpenScan(rs, sql));
             QVERIFY(rs.IsEOF());
         }
-        QSqlQuery version(db.Connection());
-        QVERIFY(version.exec(u"SELECT version FROM schema_version"_s));
-        QVERIFY(version.next());
-        QCOMPARE(version.value(0).toInt(), 1);
+        QE_DAO(QCOMPARE(ReadSchemaVersion(db), NewestSchemaVersion()));
     }
 
     void createDatabaseCommand()

@@ -104,6 +104,8 @@ private slots:
         QTest::newRow("button below the multi-line edit")
             << 1 << QRect(140, 100, 50, 14) << u"template"_s;
         QTest::newRow("list view") << 1040 << QRect(10, 74, 120, 20) << u"template"_s;
+        QTest::newRow("place for the dialog's own widget")
+            << 1060 << QRect(150, 10, 40, 40) << u"template"_s;
         QTest::newRow("drop list keeps its own height")
             << 1020 << QRect(80, 10, 60, 40) << u"own"_s;
     }
@@ -167,6 +169,7 @@ private slots:
         QTest::newRow("static") << 1021 << u"QLabel"_s;
         QTest::newRow("default button") << 1 << u"QPushButton"_s;
         QTest::newRow("list view") << 1040 << u"CListCtrl"_s;
+        QTest::newRow("custom place") << 1060 << u"QWidget"_s;
         QTest::newRow("unknown id") << 4711 << QString();
     }
     void controlsAreFoundById()

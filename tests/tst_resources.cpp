@@ -90,7 +90,8 @@ private slots:
         QList<int> expected;
         for (int id = 32771; id <= 32790; ++id)
             expected.append(id);
-        expected << 32805 << 32806 << 32809 << 32810 << 32814 << 32815 << 32816 << 32817 << 57665;
+        expected << 32805 << 32806 << 32809 << 32810 << 32814 << 32815 << 32816 << 32817 << 33001
+                 << 57665;
         QList<int> ids;
         QSet<QString> names;
         for (const CommandInfo& command : CommandTable()) {
@@ -145,7 +146,8 @@ private slots:
             << 128
             << u"程序(&P)[32806 57665] 练习(&T)[32771 32772 32773 32774] "
                "操作(&D)[32775 - 32776 32777 清除成绩记录[32786 32787] 历史记录[32809 32810] "
-               "超级用户[32814 32815]] 成绩查詢(S)[32816 32817] 帮助(&H)[32788 32805 32789 32790]"_s;
+               "超级用户[32814 32815]] 成绩查詢(S)[32816 32817] 教学(&J)[33001] "
+               "帮助(&H)[32788 32805 32789 32790]"_s;
         QTest::newRow("context menu is one pop-up")
             << 109
             << u"[32775 32776 32777 - 练习(&T)[32771 32772 32773 32774] - "
@@ -171,8 +173,9 @@ private slots:
         QTest::newRow("item of a nested pop-up")
             << 128 << QList<int>{2, 4, 1} << u"团体成绩 (超级用户)"_s;
         // The labels name F1 and F2 the other way round from the accelerators.
-        QTest::newRow("help topics labelled F1") << 128 << QList<int>{4, 0} << u"帮助主题\tF1"_s;
-        QTest::newRow("About labelled F2") << 128 << QList<int>{4, 1} << u"关于 qe...\tF2"_s;
+        QTest::newRow("help topics labelled F1") << 128 << QList<int>{5, 0} << u"帮助主题\tF1"_s;
+        QTest::newRow("About labelled F2") << 128 << QList<int>{5, 1} << u"关于 qe...\tF2"_s;
+        QTest::newRow("teaching item") << 128 << QList<int>{4, 0} << u"我的练习记录"_s;
         QTest::newRow("context menu item with its own mnemonic")
             << 109 << QList<int>{0, 0} << u"当前用户设置(&S)"_s;
         QTest::newRow("context menu nested item") << 109 << QList<int>{0, 6, 3} << u"符号成绩"_s;

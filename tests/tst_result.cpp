@@ -1,4 +1,5 @@
 #include "platform/ScriptedPlatform.h"
+#include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
@@ -9,8 +10,6 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
-
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -57,6 +56,27 @@ QStringList RowTexts(CListCtrl* list, int columns)
     return texts;
 }
 
+// The practice in full as the view hands it to the dialog.
+const CAttempt& SampleAttempt()
+{
+    static const CAttempt attempt{42,
+                                  u"李明"_s,
+                                  u"计算机一班"_s,
+                                  u"2003001"_s,
+                                  PracticeKind::English,
+                                  u"english.txt"_s,
+                                  QString(64, u'a'),
+                                  QDateTime(QDate(2024, 9, 2), QTime(10, 0, 0, 250)),
+                                  QDateTime(QDate(2024, 9, 2), QTime(10, 0, 44, 750)),
+                                  44500,
+                                  90,
+                                  80,
+                                  3,
+                                  EndReason::Escape,
+                                  {{8, u"g"_s, u"#"_s}, {17, u" "_s, u"#"_s}}};
+    return attempt;
+}
+
 // Runs the result dialog, records what it shows and presses button (1 or 2);
 // a dialog still open after OK is then cancelled.
 int RunResultDialog(CScriptedPlatform& platform, int button, Shown* shown = nullptr)
@@ -75,6 +95,7 @@ int RunResultDialog(CScriptedPlatform& platform, int button, Shown* shown = null
             shown->stillOpenAfterOk = bOpen;
     });
     CResultDlg dlg;
+    dlg.m_pAttempt = &SampleAttempt();
     return dlg.DoModal();
 }
 } // namespace
@@ -209,6 +230,33 @@ private slots:
         QCOMPARE(accuracy.value.toInt(), 88);
         rs.MoveNext();
         QVERIFY(rs.IsEOF());
+
+        // The attempt belongs to that score row, with its mistyped cells.
+        QCOMPARE(
+            StoredAttempts(m_pDatabase->Database()),
+            (QStringList{u"李明|42|李明|计算机一班|2003001|112|english.txt|%1|"
+                         "2024-09-02 10:00:00.250|2024-09-02 10:00:44.750|44500|90|80|3|1"_s.arg(
+                             QString(64, u'a')),
+                         u"8|g|#"_s, u"17| |#"_s}));
+    }
+
+    // A failure while storing the attempt takes the score row back too:
+    // both are stored or neither. It is shown with its reason and the dialog
+    // stays open.
+    void attemptFailureTakesTheScoreRowBack()
+    {
+        m_pDatabase->DropTable(u"attempt_mistake"_s);
+        SetPractice(PracticeKind::English, 80, 90, 45);
+        CScriptedPlatform platform;
+        Shown shown;
+        QCOMPARE(RunResultDialog(platform, 1, &shown), int(IDCANCEL));
+        QVERIFY(shown.stillOpenAfterOk);
+        CompareBoxes(platform, {Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QVERIFY2(platform.boxes[0].text.contains(u"attempt_mistake"_s),
+                 qPrintable(platform.boxes[0].text));
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
+        QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 0);
+        QVERIFY(!m_pDatabase->Database()->InTransaction());
     }
 
     void otherKindsStoreNothing_data()
@@ -229,6 +277,7 @@ private slots:
         QVERIFY(!shown.stillOpenAfterOk);
         CompareBoxes(platform, {Box(NotOrdinaryMessage, u"提示"_s, MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
     }
 
     void cancelStoresNothing_data() { otherKindsStoreNothing_data(); }
@@ -243,6 +292,7 @@ private slots:
             QVERIFY(platform.boxes.isEmpty());
         }
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
     }
 
     void noDatabaseKeepsDialogOpen()
@@ -262,8 +312,7 @@ private slots:
     // stays open.
     void databaseFailureOnOkKeepsDialogOpen()
     {
-        QSqlQuery drop(m_pDatabase->Database()->Connection());
-        QVERIFY(drop.exec(u"DROP TABLE score"_s));
+        m_pDatabase->DropTable(u"score"_s);
         SetPractice(PracticeKind::English, 80, 90, 45);
         CScriptedPlatform platform;
         Shown shown;

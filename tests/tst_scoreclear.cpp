@@ -1,4 +1,5 @@
 #include "platform/ScriptedPlatform.h"
+#include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "scores/ClearGroupScoresDlg.h"
 #include "scores/ClearPersonalScoresDlg.h"
@@ -11,7 +12,6 @@
 
 #include <QEvent>
 #include <QProgressBar>
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -300,6 +300,39 @@ private slots:
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
     }
 
+    // The attempts and their mistyped cells go with their score rows, in
+    // the clearing's own pass: of Li, Wang, Li only Wang's stay, or none.
+    void clearingTakesTheAttemptsAlong_data()
+    {
+        QTest::addColumn<bool>("personal");
+        QTest::addColumn<int>("left");
+        QTest::newRow("personal") << true << 1;
+        QTest::newRow("group") << false << 0;
+    }
+    void clearingTakesTheAttemptsAlong()
+    {
+        QFETCH(bool, personal);
+        QFETCH(int, left);
+        LogInOrdinary(u"Li"_s, u"01"_s, 1);
+        CDaoDatabase* db = m_pDatabase->Database();
+        for (const QString& name : {u"Li"_s, u"Wang"_s, u"Li"_s}) {
+            CAttempt attempt;
+            attempt.startedAt = attempt.endedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
+            attempt.mistakes = {{0, u"a"_s, u"s"_s}, {1, u"b"_s, u"n"_s}};
+            QVERIFY(AppendScoreWithAttempt(
+                db, {{0, CDaoFieldValue::FromText(name)}, {1, CDaoFieldValue::FromText(u"01"_s)}},
+                &attempt));
+        }
+        CScriptedPlatform platform;
+        const Cleared cleared = personal
+                                    ? RunClearing<CClearPersonalScoresDlg>(platform, *m_pDatabase)
+                                    : RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
+        QCOMPARE(cleared.result, int(IDOK));
+        QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), left);
+        QCOMPARE(CountRows(db, u"attempt"_s), left);
+        QCOMPARE(CountRows(db, u"attempt_mistake"_s), 2 * left);
+    }
+
     void barIsRepaintedDuringThePass()
     {
         for (int i = 0; i < 4; ++i)
@@ -314,8 +347,7 @@ private slots:
 
     void failedOpenIsReportedAndNothingDeleted()
     {
-        QSqlQuery drop(m_pDatabase->Database()->Connection());
-        QVERIFY(drop.exec(u"DROP TABLE score"_s));
+        m_pDatabase->DropTable(u"score"_s);
         CScriptedPlatform platform;
         const Cleared cleared = RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
         QVERIFY(cleared.openAfterTick);

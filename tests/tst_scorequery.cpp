@@ -9,8 +9,6 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
-#include <QSqlQuery>
-
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -163,8 +161,7 @@ private slots:
 
     void failedOpenIsReportedWithEmptyList()
     {
-        QSqlQuery drop(m_pDatabase->Database()->Connection());
-        QVERIFY(drop.exec(u"DROP TABLE score"_s));
+        m_pDatabase->DropTable(u"score"_s);
         CScriptedPlatform platform;
         const Listing listed = RunQuery(platform, ScoreScope::Group);
         QCOMPARE(listed.headers.size(), 12);

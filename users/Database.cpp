@@ -2,7 +2,7 @@
 
 #include "platform/DaoErrorText.h"
 #include "platform/Platform.h"
-#include "users/SchemaIndexes.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QLocale>
 
@@ -40,11 +40,12 @@ CDaoDatabase* OpenUserDatabase()
         delete db;
         return nullptr;
     }
-    // A database made before the lookups had indexes gets them now.
+    // An older database is upgraded before anything reads it; one that
+    // cannot be, or is newer than the program, is left as it is.
     try {
-        EnsureIndexes(*db);
+        UpgradeSchema(*db);
     } catch (const CDaoException& e) {
-        ReportDaoError(e);
+        AfxMessageBox(e.GetErrorMessage());
         delete db;
         return nullptr;
     }

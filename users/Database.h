@@ -16,9 +16,10 @@
 CDaoDatabase* ActiveDatabase();
 void SetActiveDatabaseSource(std::function<CDaoDatabase*()> source);
 
-// Opens the program's database (CDaoDatabase::DefaultTarget()). On failure
-// shows "错误信息:" + the engine's message through ReportDaoError and
-// returns null: the program then runs without a database.
+// Opens the program's database (CDaoDatabase::DefaultTarget()) and brings
+// its schema to the newest version. On failure shows "错误信息:" + the
+// engine's message through ReportDaoError (or why the schema could not be
+// upgraded) and returns null: the program then runs without a database.
 CDaoDatabase* OpenUserDatabase();
 
 namespace Sql {

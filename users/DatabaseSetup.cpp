@@ -3,11 +3,10 @@
 #include "platform/Dao.h"
 #include "platform/DaoErrorText.h"
 #include "users/AccountRules.h"
-#include "users/SchemaIndexes.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QFile>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
@@ -16,28 +15,13 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-const QStringList Tables{u"user"_s, u"supperuser"_s, u"score"_s, u"loginhistory"_s,
-                         u"schema_version"_s};
+const QStringList Tables{u"user"_s,           u"supperuser"_s,     u"score"_s,
+                         u"loginhistory"_s,   u"schema_version"_s, u"attempt"_s,
+                         u"attempt_mistake"_s};
 
 bool IsPostgresTarget(const QString& target)
 {
     return target.startsWith("postgresql://"_L1) || target.startsWith("postgres://"_L1);
-}
-
-QStringList SchemaStatements(bool bPostgres)
-{
-    const QString name = bPostgres ? u"schema-postgresql.sql"_s : u"schema-sqlite.sql"_s;
-    QFile file(u":/schema/"_s + name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw CDaoException(u"the schema %1 is missing from the program"_s.arg(name));
-    QString text = QString::fromUtf8(file.readAll());
-    text.remove(QRegularExpression(u"--[^\n]*"_s));
-    QStringList statements;
-    for (const QString& statement : text.split(u';')) {
-        if (!statement.trimmed().isEmpty())
-            statements.append(statement.trimmed());
-    }
-    return statements;
 }
 
 // True when any table of ours already stands in the database.
@@ -68,15 +52,21 @@ void AddSuperUser(CDaoDatabase& db, const QString& superUser, const QString& pas
     rs.Update();
 }
 
-// All or nothing: a half-made schema is never left behind.
-void CreateTables(CDaoDatabase& db, const QString* pSuperUser, const QString* pPassword)
+// All or nothing: a half-made schema is never left behind. Version 1 and
+// every upgrade after it, up to the version asked for.
+void CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
+                  const QString* pPassword)
 {
-    const QStringList statements = SchemaStatements(db.IsPostgres());
+    QStringList statements;
+    for (int next = 1; next <= version; ++next) {
+        statements += SchemaStatements(db.IsPostgres(), next);
+        if (next > 1)
+            statements.append(u"INSERT INTO schema_version (version) VALUES (%1)"_s.arg(next));
+    }
     db.BeginTrans();
     try {
         for (const QString& statement : statements)
             db.Execute(statement);
-        CreateIndexes(db);
         if (pSuperUser)
             AddSuperUser(db, *pSuperUser, *pPassword);
         db.CommitTrans();
@@ -105,9 +95,9 @@ QString OptionValue(const QStringList& arguments, const QString& option, bool* p
 }
 } // namespace
 
-void CreateSchema(CDaoDatabase* db)
+void CreateSchema(CDaoDatabase* db, int version)
 {
-    CreateTables(*db, nullptr, nullptr);
+    CreateTables(*db, version < 1 ? NewestSchemaVersion() : version, nullptr, nullptr);
 }
 
 void CreateDatabase(const QString& target, const QString& superUser, const QString& password)
@@ -117,7 +107,7 @@ void CreateDatabase(const QString& target, const QString& superUser, const QStri
         db.Open(target);
         if (HasTables(db))
             throw CDaoException(u"the database already holds the tables; it is left as it is"_s);
-        CreateTables(db, &superUser, &password);
+        CreateTables(db, NewestSchemaVersion(), &superUser, &password);
         return;
     }
 
@@ -133,7 +123,7 @@ void CreateDatabase(const QString& target, const QString& superUser, const QStri
     file.close();
     try {
         db.Open(target);
-        CreateTables(db, &superUser, &password);
+        CreateTables(db, NewestSchemaVersion(), &superUser, &password);
     } catch (const CDaoException&) {
         db.Close();
         QFile::remove(target);

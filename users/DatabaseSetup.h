@@ -11,8 +11,9 @@ class CDaoDatabase;
 void CreateDatabase(const QString& target, const QString& superUser, const QString& password);
 
 // The tables (and the schema version) on an open database that has none, in
-// one transaction, without any rows. Throws CDaoException.
-void CreateSchema(CDaoDatabase* db);
+// one transaction, without any rows: the newest version, or the older one
+// given. Throws CDaoException.
+void CreateSchema(CDaoDatabase* db, int version = 0);
 
 // "qe --create-database [--super-user NAME --password PW]": creates the
 // database of CDaoDatabase::DefaultTarget(), prints the account it made and

@@ -7,9 +7,9 @@ Starts Xvfb (no window manager), makes a fresh working directory with the
 shipped practice texts and a new database holding one pupil and the scores
 of a namesake in another class, then logs in, looks at the About box and
 the context menu, practises English and Chinese, opens the personal score
-query, clears the personal scores (first answering No, then Yes), opens the
-help and quits, checking the windows, the screen and the database along the
-way.
+query and 我的练习记录 (its rows read back through the clipboard), clears
+the personal scores (first answering No, then Yes), opens the help and
+quits, checking the windows, the screen and the database along the way.
 Screenshots land in OUTPUT_DIR for a reviewer.
 """
 
@@ -26,6 +26,7 @@ LOGIN_CAPTION = "青禾打字测试系统(V 3.0)----登录"
 END_QUESTION_CAPTION = "提示!"
 RESULT_CAPTION = "你的此次练习成绩"
 QUERY_CAPTION = "查询成绩..."
+PROGRESS_CAPTION = "我的练习记录"
 EXIT_CAPTION = "退出?"
 ABOUT_CAPTION = "关于 qe(青禾测试系统)V3.0"
 HELP_CAPTION = "青禾测试系统 帮助"
@@ -509,6 +510,7 @@ def run(session):
     session.key("ctrl+c")
     before = practice_screen(session, geometry(main), "05-chinese-practice.png")
     session.key("space")
+    space_sent = time.monotonic()
     session.key("Delete")
     session.type(typed, delay=80)
     shot = wait_typed(session, geometry(main), "05-chinese-practice.png", before,
@@ -516,17 +518,42 @@ def run(session):
     check(set(session.windows()) == {main_id}, "no message interrupted the Chinese practice")
     check_red_cells(shot, geometry(main), before, target, mistakes, 2 * CHAR_WIDTH, "Chinese")
 
+    # End it and save: the attempt is stored beside the score row.
+    time.sleep(max(0.0, space_sent + 2.5 - time.monotonic()))
+    session.key("Escape")
+    escape_sent = time.monotonic()
+    question_id, _ = session.wait_window(END_QUESTION_CAPTION)
+    session.focus(question_id)
+    session.key("Return")
+    result_id, _ = session.wait_window(RESULT_CAPTION)
+    session.focus(result_id)
+    session.key("Return")
+    session.wait_gone(RESULT_CAPTION)
+    session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
+    check_attempts(session, len(target), len(target) - len(mistakes),
+                   escape_sent - space_sent)
+
     # The personal score query, through the menu bar by keyboard: Alt+T
     # opens 练习(&T); two steps right reach 成绩查詢(S), whose first item is
     # 个人成绩.
+    session.focus(main_id)
     session.key("alt+t", "Right", "Right", "Return")
     query_id, query = session.wait_window(QUERY_CAPTION)
     shot = session.screenshot("06-score-query.png")
-    # The pupil's own row, not the namesake's.
-    check_query_rows(shot, geometry(query), 1)
+    # The pupil's own two rows, not the namesake's.
+    check_query_rows(shot, geometry(query), 2)
     session.focus(query_id)
     session.key("Return")
     session.wait_gone(QUERY_CAPTION)
+
+    # 我的练习记录 through its menu: Alt+J opens 教学(&J), its first item.
+    session.focus(main_id)
+    session.key("alt+j", "Return")
+    progress_id, progress = session.wait_window(PROGRESS_CAPTION)
+    session.screenshot("07-my-progress.png")
+    check_progress_rows(session, progress_id, len(target), len(target) - len(mistakes))
+    session.key("Escape")
+    session.wait_gone(PROGRESS_CAPTION)
 
     clear_personal_scores(session, main_id)
 
@@ -534,7 +561,7 @@ def run(session):
     session.focus(main_id)
     session.key("ctrl+x")
     exit_id, _ = session.wait_window(EXIT_CAPTION)
-    session.screenshot("08-exit-question.png")
+    session.screenshot("09-exit-question.png")
     session.focus(exit_id)
     session.key("n")
     session.wait_gone(EXIT_CAPTION)
@@ -544,7 +571,7 @@ def run(session):
     session.focus(main_id)
     session.key("F2")
     session.wait_window(HELP_CAPTION)
-    session.screenshot("08-help.png")
+    session.screenshot("10-help.png")
     session.focus(main_id)
     session.key("ctrl+x")
     exit_id, _ = session.wait_window(EXIT_CAPTION)
@@ -557,6 +584,53 @@ def run(session):
     check(status == 0, "answering Yes ends the program with status %d" % status)
 
 
+def check_attempts(session, typed, correct, seconds_between_keys):
+    """The stored attempts: the English practice, then the Chinese one with
+    its counts, a time that matches the keys sent, and its mistyped cell."""
+    pupil_key = session.sql("SELECT qe_key FROM user WHERE name = '%s'" % PUPIL["name"])[0][0]
+    rows = session.sql("SELECT a.user_key, a.user_name, a.class_name, a.student_no, a.kind, "
+                       "a.typed_units, a.correct_units, a.elapsed_ms, a.end_reason, s.qe_key "
+                       "FROM attempt a JOIN score s ON s.qe_key = a.score_key ORDER BY a.id")
+    check(len(rows) == 2, "two attempts are stored, each with its score row: %s" % rows)
+    check([r[4] for r in rows] == ["112", "111"], "the English, then the Chinese attempt")
+    user_key, name, class_name, student_no, _, typed_units, correct_units, ms, reason, _ = rows[1]
+    check(user_key == pupil_key, "the attempt names the pupil's row (key %s)" % user_key)
+    check((name, class_name, student_no) == (PUPIL["name"], PUPIL["class"], PUPIL["student_no"]),
+          "the attempt names the pupil, class and number")
+    check((int(typed_units), int(correct_units)) == (typed, correct),
+          "the Chinese attempt counts %s typed, %s correct" % (typed_units, correct_units))
+    check(reason == "1", "the Chinese practice ended with Esc")
+    check(abs(int(ms) / 1000 - seconds_between_keys) < 1.0,
+          "the elapsed %s ms matches the %.2f s from the space bar to Esc"
+          % (ms, seconds_between_keys))
+    wrong = session.sql("SELECT COUNT(*) FROM attempt_mistake WHERE attempt_id = "
+                        "(SELECT MAX(id) FROM attempt)")
+    check(wrong == [[str(typed - correct)]], "the mistyped cell is stored: %s" % wrong)
+
+
+def clipboard(session):
+    return session.x("xclip", "-o", "-selection", "clipboard", check_rc=False)
+
+
+def check_progress_rows(session, progress_id, typed, correct):
+    """Copies the newest and the oldest row of 我的练习记录 (Ctrl+C on the
+    list) and checks the Chinese practice's 字/分 against the stored time."""
+    ms = int(session.sql("SELECT elapsed_ms FROM attempt WHERE kind = 111")[0][0])
+    session.focus(progress_id)
+    session.key("Home", "ctrl+c")
+    newest = session.wait_for(lambda: clipboard(session), "the copied row").split("\t")
+    check(len(newest) == 5 and newest[1] == "中文",
+          "the newest row is the Chinese practice: %s" % newest)
+    speed, _, unit = newest[2].partition(" ")
+    expected = correct * 60000 / ms
+    check(unit == "字/分" and abs(float(speed) - expected) <= 0.05 + 1e-9,
+          "it shows %s, %d correct in %d ms = %.3f 字/分" % (newest[2], correct, ms, expected))
+    check(newest[3] == "%d%%" % int(correct / typed * 100), "and the accuracy %s" % newest[3])
+    session.key("End", "ctrl+c")
+    session.wait_for(lambda: "英文" in clipboard(session), "the oldest row copied")
+    oldest = clipboard(session).split("\t")
+    check(oldest[1] == "英文" and oldest[2].endswith(" WPM"),
+          "the oldest row is the English practice in WPM: %s" % oldest)
 def scores_by_number(session):
     counts = {}
     for (number,) in session.sql("SELECT student_no FROM score"):
@@ -576,18 +650,18 @@ def ask_personal_clearing(session, main_id):
 
 def clear_personal_scores(session, main_id):
     before = scores_by_number(session)
-    check(before == {PUPIL["student_no"]: 1, NAMESAKE["student_no"]: NAMESAKE["scores"]},
-          "before the clearing: the pupil's row and the namesake's rows (%s)" % before)
+    check(before == {PUPIL["student_no"]: 2, NAMESAKE["student_no"]: NAMESAKE["scores"]},
+          "before the clearing: the pupil's two rows and the namesake's rows (%s)" % before)
 
     # Enter takes the default answer, No: nothing is deleted, no progress shows.
     ask_personal_clearing(session, main_id)
-    session.screenshot("07-clear-question.png")
+    session.screenshot("08-clear-question.png")
     session.key("Return")
     session.wait_gone(CLEAR_QUESTION_CAPTION)
     session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
     check(scores_by_number(session) == before, "answering No deletes nothing")
 
-    # Yes: the progress notice deletes the pupil's own row and closes by itself.
+    # Yes: the progress notice deletes the pupil's own rows and closes by itself.
     ask_personal_clearing(session, main_id)
     session.key("y")
     session.wait_gone(CLEAR_QUESTION_CAPTION)
@@ -596,7 +670,10 @@ def clear_personal_scores(session, main_id):
                      "the clearing notice to close by itself")
     after = scores_by_number(session)
     check(after == {NAMESAKE["student_no"]: NAMESAKE["scores"]},
-          "answering Yes deletes the pupil's row only; the namesake's stay (%s)" % after)
+          "answering Yes deletes the pupil's rows only; the namesake's stay (%s)" % after)
+    left = session.sql("SELECT (SELECT COUNT(*) FROM attempt), (SELECT COUNT(*) FROM attempt_mistake)")
+    check(left == [["0", "0"]], "the pupil's attempts and mistyped cells went with the rows (%s)"
+          % left)
 
 
 def text_lines(image, left, top, width, height):

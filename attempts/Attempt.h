@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// How a practice ended. The set stays open: later ways to end take the next
+// numbers, and stored numbers never change their meaning.
+namespace EndReason {
+enum : int {
+    Escape = 1,      // Esc, confirmed
+    EndOfScreen = 2, // the last cell of the screen was typed
+    TimeLimit = 3,   // the time allowed ran out
+};
+}
+
+// One mistyped cell: its place on the screen (row × cells of a row +
+// column), the practice text there and what was typed instead.
+struct CMistake
+{
+    int nPosition = 0;
+    QString strExpected;
+    QString strTyped;
+
+    bool operator==(const CMistake&) const = default;
+};
+
+// Everything known of one finished practice, stored beside its score row.
+struct CAttempt
+{
+    qint64 nUserKey = 0; // the hidden key of the pupil's own user row
+    QString strUserName;
+    QString strClass;
+    QString strStudentNo;
+    int nKind = 0; // PracticeKind
+    QString strTextFile;
+    QString strTextHash; // SHA-256 of the screenful's bytes, in hex
+    QDateTime startedAt;
+    QDateTime endedAt;
+    qint64 nElapsedMs = 0; // from the monotonic clock
+    int nTypedUnits = 0;
+    int nCorrectUnits = 0;
+    int nBackspaces = 0;
+    int nEndReason = EndReason::Escape;
+    QList<CMistake> mistakes;
+};

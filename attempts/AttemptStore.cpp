@@ -1,0 +1,149 @@
+#include "attempts/AttemptStore.h"
+
+#include "platform/Dao.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+[[noreturn]] void Throw(const QSqlQuery& query)
+{
+    const QSqlError error = query.lastError();
+    const QString text = error.databaseText().trimmed();
+    throw CDaoException(text.isEmpty() ? error.text() : text);
+}
+
+void Prepare(QSqlQuery& query, const QString& sql)
+{
+    if (!query.prepare(sql))
+        Throw(query);
+}
+
+void Exec(QSqlQuery& query)
+{
+    if (!query.exec())
+        Throw(query);
+}
+
+// A null QString would be bound as SQL NULL; the columns hold text.
+QString Text(const QString& text)
+{
+    return text.isNull() ? u""_s : text;
+}
+
+// Rolls the transaction back unless it was committed.
+class CStoreTransaction
+{
+public:
+    explicit CStoreTransaction(CDaoDatabase& db) : m_db(db) { m_db.BeginTrans(); }
+    ~CStoreTransaction()
+    {
+        if (m_bCommitted)
+            return;
+        try {
+            m_db.Rollback();
+        } catch (const CDaoException&) {
+            // The connection is gone; the server drops the transaction.
+        }
+    }
+    CStoreTransaction(const CStoreTransaction&) = delete;
+    CStoreTransaction& operator=(const CStoreTransaction&) = delete;
+
+    void Commit()
+    {
+        m_db.CommitTrans();
+        m_bCommitted = true;
+    }
+
+private:
+    CDaoDatabase& m_db;
+    bool m_bCommitted = false;
+};
+
+} // namespace
+
+QString StoredDateTime(const QDateTime& time)
+{
+    return time.toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s);
+}
+
+QDateTime ParseStoredDateTime(const QVariant& stored)
+{
+    if (stored.metaType().id() == QMetaType::QDateTime)
+        return stored.toDateTime();
+    // Read by hand: a pupil's list reads thousands, and the general parser
+    // takes twenty times as long.
+    const QString text = stored.toString();
+    const QStringView view(text);
+    const auto number = [&view](qsizetype from, qsizetype length) {
+        return view.mid(from, length).toInt();
+    };
+    if (text.size() == 23 && text[4] == u'-' && text[7] == u'-' && text[10] == u' ' &&
+        text[13] == u':' && text[16] == u':' && text[19] == u'.') {
+        const QDateTime time(QDate(number(0, 4), number(5, 2), number(8, 2)),
+                             QTime(number(11, 2), number(14, 2), number(17, 2), number(20, 3)));
+        if (time.isValid())
+            return time;
+    }
+    return QDateTime::fromString(text, Qt::ISODateWithMs);
+}
+
+void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
+{
+    QSqlQuery insert(db.Connection());
+    Prepare(insert, u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
+                    "kind, text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
+                    "correct_units, backspaces, end_reason) "
+                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
+    insert.addBindValue(scoreKey);
+    insert.addBindValue(attempt.nUserKey);
+    insert.addBindValue(Text(attempt.strUserName));
+    insert.addBindValue(Text(attempt.strClass));
+    insert.addBindValue(Text(attempt.strStudentNo));
+    insert.addBindValue(attempt.nKind);
+    insert.addBindValue(Text(attempt.strTextFile));
+    insert.addBindValue(Text(attempt.strTextHash));
+    insert.addBindValue(StoredDateTime(attempt.startedAt));
+    insert.addBindValue(StoredDateTime(attempt.endedAt));
+    insert.addBindValue(attempt.nElapsedMs);
+    insert.addBindValue(attempt.nTypedUnits);
+    insert.addBindValue(attempt.nCorrectUnits);
+    insert.addBindValue(attempt.nBackspaces);
+    insert.addBindValue(attempt.nEndReason);
+    Exec(insert);
+    if (!insert.next())
+        Throw(insert);
+    const qint64 attemptId = insert.value(0).toLongLong();
+    insert.finish();
+
+    if (attempt.mistakes.isEmpty())
+        return;
+    QSqlQuery mistake(db.Connection());
+    Prepare(mistake, u"INSERT INTO attempt_mistake (attempt_id, position, user_key, kind, "
+                     "expected, typed) VALUES (?, ?, ?, ?, ?, ?)"_s);
+    for (const CMistake& cell : attempt.mistakes) {
+        mistake.bindValue(0, attemptId);
+        mistake.bindValue(1, cell.nPosition);
+        mistake.bindValue(2, attempt.nUserKey);
+        mistake.bindValue(3, attempt.nKind);
+        mistake.bindValue(4, Text(cell.strExpected));
+        mistake.bindValue(5, Text(cell.strTyped));
+        Exec(mistake);
+    }
+}
+
+bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
+                            const CAttempt* pAttempt)
+{
+    CStoreTransaction transaction(*db);
+    qint64 scoreKey = 0;
+    if (!AppendRow(db, u"score"_s, scoreFields, &scoreKey))
+        return false;
+    if (pAttempt)
+        StoreAttempt(*db, scoreKey, *pAttempt);
+    transaction.Commit();
+    return true;
+}

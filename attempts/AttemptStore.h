@@ -1,0 +1,23 @@
+#pragma once
+
+#include "attempts/Attempt.h"
+#include "users/Database.h"
+
+class CDaoDatabase;
+
+// Storing a practice in full, beside the score row it belongs to.
+
+// Stores attempt as belonging to the score row with the hidden key
+// scoreKey: the attempt and one row per mistyped cell. Throws CDaoException.
+void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt);
+
+// Appends the score row (as AppendRow does) and, when pAttempt is given, its
+// attempt, in one transaction: both are stored or neither. False, with
+// nothing stored, when the score table cannot be opened (already reported);
+// any other failure rolls back and goes on as CDaoException.
+bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
+                            const CAttempt* pAttempt);
+
+// The stored form of the attempts' times of day.
+QString StoredDateTime(const QDateTime& time);
+QDateTime ParseStoredDateTime(const QVariant& stored);

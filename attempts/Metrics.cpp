@@ -1,0 +1,76 @@
+#include "attempts/Metrics.h"
+
+#include "attempts/PracticeKind.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Metrics {
+
+double UnitsPerMinute(int correct, qint64 elapsedMs)
+{
+    if (correct <= 0 || elapsedMs <= 0)
+        return 0;
+    return correct * 60000.0 / double(elapsedMs);
+}
+
+double WordsPerMinute(int correct, qint64 elapsedMs)
+{
+    return UnitsPerMinute(correct, elapsedMs) / 5;
+}
+
+int Accuracy(int correct, int typed)
+{
+    correct = qMax(correct, 0);
+    typed = qMax(typed, 0);
+    return typed == 0 ? 0 : int(static_cast<double>(correct) / typed * 100);
+}
+
+QString SpeedUnit(int kind)
+{
+    switch (kind) {
+    case PracticeKind::Chinese:
+        return u"字/分"_s;
+    case PracticeKind::English:
+        return u"WPM"_s;
+    default:
+        return u"CPM"_s;
+    }
+}
+
+Speed KindSpeed(int kind, int correct, qint64 elapsedMs)
+{
+    const double value = kind == PracticeKind::English ? WordsPerMinute(correct, elapsedMs)
+                                                       : UnitsPerMinute(correct, elapsedMs);
+    return {value, SpeedUnit(kind)};
+}
+
+QString SpeedText(const Speed& speed)
+{
+    return u"%1 %2"_s.arg(QString::number(speed.dValue, 'f', 1), speed.strUnit);
+}
+
+QString KindName(int kind)
+{
+    switch (kind) {
+    case PracticeKind::Chinese:
+        return u"中文"_s;
+    case PracticeKind::English:
+        return u"英文"_s;
+    case PracticeKind::Number:
+        return u"数字"_s;
+    case PracticeKind::Symbol:
+        return u"符号"_s;
+    default:
+        return {};
+    }
+}
+
+QString DurationText(qint64 elapsedMs)
+{
+    const qint64 seconds = qMax<qint64>(elapsedMs, 0) / 1000;
+    if (seconds < 60)
+        return u"%1秒"_s.arg(seconds);
+    return u"%1分%2秒"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
+} // namespace Metrics

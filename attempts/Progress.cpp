@@ -1,0 +1,125 @@
+#include "attempts/Progress.h"
+
+#include "attempts/AttemptStore.h"
+#include "attempts/Metrics.h"
+#include "platform/Dao.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+[[noreturn]] void Throw(const QSqlQuery& query)
+{
+    const QSqlError error = query.lastError();
+    const QString text = error.databaseText().trimmed();
+    throw CDaoException(text.isEmpty() ? error.text() : text);
+}
+
+} // namespace
+
+double CAttemptSummary::Speed() const
+{
+    return Metrics::KindSpeed(nKind, nCorrectUnits, nElapsedMs).dValue;
+}
+
+int CAttemptSummary::Accuracy() const
+{
+    return Metrics::Accuracy(nCorrectUnits, nTypedUnits);
+}
+
+QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
+{
+    QSqlQuery query(db.Connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units "
+                       "FROM attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s))
+        Throw(query);
+    query.addBindValue(userKey);
+    if (!query.exec())
+        Throw(query);
+    QList<CAttemptSummary> attempts;
+    while (query.next()) {
+        CAttemptSummary& attempt = attempts.emplace_back();
+        attempt.nKind = query.value(0).toInt();
+        attempt.startedAt = ParseStoredDateTime(query.value(1));
+        attempt.nElapsedMs = query.value(2).toLongLong();
+        attempt.nTypedUnits = query.value(3).toInt();
+        attempt.nCorrectUnits = query.value(4).toInt();
+    }
+    if (query.lastError().isValid())
+        Throw(query);
+    return attempts;
+}
+
+CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
+{
+    CProgressFigures figures;
+    double speeds = 0;
+    double accuracies = 0;
+    for (const CAttemptSummary& attempt : attempts) {
+        if (attempt.nKind != kind)
+            continue;
+        const double speed = attempt.Speed();
+        const int accuracy = attempt.Accuracy();
+        figures.dBestSpeed = figures.nCount == 0 ? speed : qMax(figures.dBestSpeed, speed);
+        figures.nBestAccuracy =
+            figures.nCount == 0 ? accuracy : qMax(figures.nBestAccuracy, accuracy);
+        speeds += speed;
+        accuracies += accuracy;
+        ++figures.nCount;
+    }
+    if (figures.nCount > 0) {
+        figures.dAverageSpeed = speeds / figures.nCount;
+        figures.dAverageAccuracy = accuracies / figures.nCount;
+    }
+    return figures;
+}
+
+QList<CMistakeCount> TopMistakes(CDaoDatabase& db, qint64 userKey, int kind, int limit)
+{
+    QSqlQuery query(db.Connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(u"SELECT expected, typed, COUNT(*) FROM attempt_mistake "
+                       "WHERE user_key = ? AND kind = ? GROUP BY expected, typed"_s))
+        Throw(query);
+    query.addBindValue(userKey);
+    query.addBindValue(kind);
+    if (!query.exec())
+        Throw(query);
+    QHash<QString, qsizetype> index;
+    QList<CMistakeCount> counts;
+    while (query.next()) {
+        const QString expected = query.value(0).toString();
+        const int count = query.value(2).toInt();
+        qsizetype& slot = index[expected];
+        if (slot == 0) {
+            counts.append({expected, 0, {}});
+            slot = counts.size();
+        }
+        CMistakeCount& entry = counts[slot - 1];
+        entry.nCount += count;
+        entry.typedInstead.append({query.value(1).toString(), count});
+    }
+    if (query.lastError().isValid())
+        Throw(query);
+
+    const auto byCount = [](const auto& a, const auto& b) {
+        return a.nCount != b.nCount ? a.nCount > b.nCount : a.strExpected < b.strExpected;
+    };
+    std::sort(counts.begin(), counts.end(), byCount);
+    if (counts.size() > limit)
+        counts.resize(limit);
+    for (CMistakeCount& entry : counts) {
+        std::sort(entry.typedInstead.begin(), entry.typedInstead.end(),
+                  [](const auto& a, const auto& b) {
+                      return a.second != b.second ? a.second > b.second : a.first < b.first;
+                  });
+    }
+    return counts;
+}

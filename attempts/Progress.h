@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+class CDaoDatabase;
+
+// A pupil's progress: the stored attempts and the cells mistyped most, read
+// by the pupil's user key, and the figures drawn from them.
+
+// One attempt as the progress lists it.
+struct CAttemptSummary
+{
+    int nKind = 0;
+    QDateTime startedAt;
+    qint64 nElapsedMs = 0;
+    int nTypedUnits = 0;
+    int nCorrectUnits = 0;
+
+    double Speed() const; // in the kind's unit (Metrics::KindSpeed)
+    int Accuracy() const; // Metrics::Accuracy
+};
+
+// The attempts of the user with key userKey, newest first. Throws
+// CDaoException.
+QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey);
+
+// Best and average over the attempts of one kind.
+struct CProgressFigures
+{
+    int nCount = 0;
+    double dBestSpeed = 0;
+    double dAverageSpeed = 0;
+    int nBestAccuracy = 0;
+    double dAverageAccuracy = 0;
+};
+CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind);
+
+// A practice character (or key) the pupil mistyped, how often, and what was
+// typed instead, most frequent first.
+struct CMistakeCount
+{
+    QString strExpected;
+    int nCount = 0;
+    QList<QPair<QString, int>> typedInstead;
+};
+
+// The characters of kind the user with key userKey mistyped most, at most
+// limit of them, most frequent first (equal counts in text order). Counted
+// in the database. Throws CDaoException.
+QList<CMistakeCount> TopMistakes(CDaoDatabase& db, qint64 userKey, int kind, int limit = 20);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Dao.h"
+
+#include <QString>
+
+class CScriptedPlatform;
+
+// 我的练习记录 over 10,000 attempts of one pupil among 1,000,000 attempts
+// in all (each with its score row and five mistyped cells), on one engine.
+class CProgressDatabase
+{
+public:
+    static constexpr int AttemptCount = 1000000;
+    static constexpr int PupilAttempts = AttemptCount / 100;
+    static constexpr qint64 PupilKey = 1;
+
+    CProgressDatabase(QString engine, QString target);
+
+    const QString& Engine() const { return m_strEngine; }
+    // Made and filled on first use, then registered as the active database.
+    void Activate();
+
+private:
+    void Fill();
+
+    QString m_strEngine;
+    QString m_strTarget;
+    CDaoDatabase m_db;
+};
+
+// Registers ProgressOpen/<engine>: from the window's construction until it
+// is on screen, painted, with its list, chart and mistakes filled.
+// The dialog is driven through platform, the one scripted platform of the run.
+void RegisterProgressBenchmark(CProgressDatabase* db, CScriptedPlatform* platform);

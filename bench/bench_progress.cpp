@@ -1,0 +1,133 @@
+#include "bench/BenchProgress.h"
+
+#include "platform/ListCtrl.h"
+#include "platform/ScriptedPlatform.h"
+#include "teaching/ProgressDlg.h"
+#include "users/Database.h"
+#include "users/DatabaseSetup.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Every hundredth attempt is the pupil's (all Chinese, so that one kind
+// holds all 10,000); the others belong to 9,973 other pupils and kinds.
+const QString SqliteFill[] = {
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)
+        INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy)
+        SELECT 'pupil' || (i % 9973), 2024000 + i % 9973, '中文测试', i % 60, 60, 90 FROM n)"_s,
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)
+        INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind,
+            text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, correct_units,
+            backspaces, end_reason)
+        SELECT i, CASE WHEN i % 100 = 0 THEN 1 ELSE 2 + i % 9973 END, 'pupil', 'class', '1',
+            CASE WHEN i % 100 = 0 THEN 111 ELSE 111 + i % 4 END, 'chinese.txt', 'hash',
+            strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30) || ' seconds'),
+            strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30 + 25) || ' seconds'),
+            20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1 FROM n)"_s,
+    uR"(WITH RECURSIVE p(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM p WHERE k < 4)
+        INSERT INTO attempt_mistake (attempt_id, position, user_key, kind, expected, typed)
+        SELECT a.id, p.k * 7, a.user_key, a.kind, char(19968 + (a.id * 7 + p.k) % 300),
+            char(19968 + (a.id + p.k * 13) % 50) FROM attempt a, p)"_s,
+};
+
+const QString PostgresFill[] = {
+    uR"(INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy)
+        SELECT 'pupil' || (i % 9973), 2024000 + i % 9973, '中文测试', i % 60, 60, 90
+        FROM generate_series(1, %1) i)"_s,
+    uR"(INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind,
+            text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, correct_units,
+            backspaces, end_reason)
+        SELECT i, CASE WHEN i % 100 = 0 THEN 1 ELSE 2 + i % 9973 END, 'pupil', 'class', '1',
+            CASE WHEN i % 100 = 0 THEN 111 ELSE 111 + i % 4 END, 'chinese.txt', 'hash',
+            timestamp '2024-01-01' + i * interval '30 seconds',
+            timestamp '2024-01-01' + (i * 30 + 25) * interval '1 second',
+            20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1
+        FROM generate_series(1, %1) i)"_s,
+    uR"(INSERT INTO attempt_mistake (attempt_id, position, user_key, kind, expected, typed)
+        SELECT a.id, k * 7, a.user_key, a.kind, chr(19968 + ((a.id * 7 + k) % 300)::int),
+            chr(19968 + ((a.id + k * 13) % 50)::int)
+        FROM attempt a, generate_series(0, 4) k)"_s,
+    // What the server's autovacuum does after a bulk load: statistics, and
+    // the visibility map that lets a pupil's rows be read from the indexes.
+    u"VACUUM ANALYZE"_s,
+};
+
+void BM_ProgressOpen(benchmark::State& state, CProgressDatabase* db, CScriptedPlatform* platform)
+{
+    try {
+        db->Activate();
+        int listed = 0;
+        for (auto _ : state) {
+            QElapsedTimer timer;
+            platform->DriveDialog([&](QDialog* dialog) {
+                for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
+                    QCoreApplication::processEvents();
+                dialog->repaint();
+                state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+                listed = static_cast<CProgressDlg*>(dialog)->m_listAttempts->GetItemCount();
+                dialog->reject();
+            });
+            timer.start();
+            CProgressDlg dlg(CProgressDatabase::PupilKey);
+            dlg.DoModal();
+        }
+        if (listed != CProgressDatabase::PupilAttempts)
+            state.SkipWithError("the window listed a wrong number of attempts");
+        state.counters["attempts_listed"] = listed;
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+} // namespace
+
+CProgressDatabase::CProgressDatabase(QString engine, QString target)
+    : m_strEngine(std::move(engine)), m_strTarget(std::move(target))
+{
+}
+
+void CProgressDatabase::Activate()
+{
+    if (!m_db.IsOpen())
+        Fill();
+    CDaoDatabase* db = &m_db;
+    SetActiveDatabaseSource([db] { return db; });
+}
+
+void CProgressDatabase::Fill()
+{
+    CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s);
+    m_db.Open(m_strTarget);
+    QElapsedTimer timer;
+    timer.start();
+    if (m_db.IsPostgres()) {
+        for (const QString& sql : PostgresFill)
+            m_db.Execute(sql.contains(u"%1"_s) ? sql.arg(AttemptCount) : sql);
+    } else {
+        CDaoTransaction transaction(&m_db);
+        for (const QString& sql : SqliteFill)
+            m_db.Execute(sql.contains(u"%1"_s) ? sql.arg(AttemptCount) : sql);
+        transaction.Commit();
+    }
+    std::fprintf(stderr, "qe_bench: %s: 1,000,000 attempts made in %.1f s\n",
+                 qPrintable(m_strEngine), timer.nsecsElapsed() / 1e9);
+}
+
+void RegisterProgressBenchmark(CProgressDatabase* db, CScriptedPlatform* platform)
+{
+    benchmark::RegisterBenchmark(("ProgressOpen/" + db->Engine().toStdString()).c_str(),
+                                 BM_ProgressOpen, db, platform)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(5);
+}

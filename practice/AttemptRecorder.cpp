@@ -1,0 +1,126 @@
+#include "practice/AttemptRecorder.h"
+
+#include "platform/Gbk.h"
+#include "platform/Platform.h"
+#include "practice/PracticeState.h"
+#include "practice/QeDoc.h"
+#include "practice/TypingSession.h"
+#include "users/CurrentUser.h"
+
+#include <QCryptographicHash>
+
+namespace {
+
+constexpr unsigned char Backspace = 0x08;
+constexpr unsigned char Escape = 0x1B;
+
+// The screenful as it was read: 1288 bytes in either layout.
+QByteArray ScreenBytes(const CQeDoc& doc, bool doubleByte)
+{
+    QByteArray bytes;
+    bytes.reserve(CQeDoc::Rows * CQeDoc::Columns);
+    for (int r = 0; r < CQeDoc::Rows; ++r) {
+        if (doubleByte) {
+            for (int c = 0; c < CQeDoc::Cells; ++c)
+                bytes.append(doc.m_cnText[r][c], 2);
+        } else {
+            bytes.append(doc.m_enText[r], CQeDoc::Columns);
+        }
+    }
+    return bytes;
+}
+
+// Each typed cell before the typing position that differs from its
+// practice cell. Skipped cells of the double-byte layout were never typed.
+QList<CMistake> Mistakes(const CQeDoc& doc, const CTypingSession& session, bool doubleByte)
+{
+    QList<CMistake> mistakes;
+    const int perRow = doubleByte ? CQeDoc::Cells : CQeDoc::Columns;
+    for (int r = 0; r <= CurrentRow && r < CQeDoc::Rows; ++r) {
+        const int end = r < CurrentRow ? perRow : qMin(CurrentColumn, perRow);
+        for (int c = 0; c < end; ++c) {
+            QByteArray expected;
+            QByteArray typed;
+            if (doubleByte) {
+                if (session.IsSkipped(r, c))
+                    continue;
+                expected = doc.TextCell(r, c);
+                typed = doc.TypedCell(r, c);
+            } else {
+                expected = QByteArray(1, doc.m_enText[r][c]);
+                typed = QByteArray(1, doc.m_enTyped[r][c]);
+            }
+            if (typed != expected)
+                mistakes.append({r * perRow + c, Gbk::Decode(expected), Gbk::Decode(typed)});
+        }
+    }
+    return mistakes;
+}
+
+} // namespace
+
+void CAttemptRecorder::OnLoad(int kind, const QString& fileName)
+{
+    *this = CAttemptRecorder();
+    m_nKind = kind;
+    m_strFile = fileName;
+}
+
+void CAttemptRecorder::OnStart()
+{
+    m_startedAt = Platform().CurrentDateTime();
+    m_nStartMs = Platform().MonotonicMilliseconds();
+    m_bStarted = true;
+    m_bEnded = false;
+}
+
+void CAttemptRecorder::OnRunningByte(unsigned char byte)
+{
+    if (byte == Backspace) {
+        ++m_nBackspaces;
+    } else if (byte == Escape) {
+        // The practice ends when Esc is pressed, not when the question that
+        // follows is answered.
+        m_escapeAt = Platform().CurrentDateTime();
+        m_nEscapeMs = Platform().MonotonicMilliseconds();
+    }
+}
+
+void CAttemptRecorder::OnEnd(int reason)
+{
+    m_nEndReason = reason;
+    if (reason == EndReason::Escape && m_escapeAt.isValid()) {
+        m_endedAt = m_escapeAt;
+        m_nEndMs = m_nEscapeMs;
+    } else {
+        m_endedAt = Platform().CurrentDateTime();
+        m_nEndMs = Platform().MonotonicMilliseconds();
+    }
+    m_bEnded = true;
+}
+
+CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& session) const
+{
+    const bool doubleByte = m_nKind == PracticeKind::Chinese;
+    CAttempt attempt;
+    attempt.nUserKey = CurrentUser.RowKey;
+    attempt.strUserName = CurrentUser.Name;
+    attempt.strClass = CurrentUser.Class;
+    attempt.strStudentNo = CurrentUser.StudentNo;
+    attempt.nKind = m_nKind;
+    attempt.strTextFile = m_strFile;
+    attempt.strTextHash = QString::fromLatin1(
+        QCryptographicHash::hash(ScreenBytes(doc, doubleByte), QCryptographicHash::Sha256).toHex());
+    const QDateTime now = Platform().CurrentDateTime();
+    attempt.endedAt = m_bEnded ? m_endedAt : now;
+    attempt.startedAt = m_bStarted ? m_startedAt : attempt.endedAt;
+    if (m_bStarted)
+        attempt.nElapsedMs = qMax<qint64>(
+            (m_bEnded ? m_nEndMs : Platform().MonotonicMilliseconds()) - m_nStartMs, 0);
+    attempt.nTypedUnits = qMax(TypedCount, 0);
+    attempt.nCorrectUnits = qMax(CorrectCount, 0);
+    attempt.nBackspaces = m_nBackspaces;
+    attempt.nEndReason = m_nEndReason;
+    attempt.mistakes = Mistakes(doc, session, doubleByte);
+    return attempt;
+}

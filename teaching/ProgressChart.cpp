@@ -1,0 +1,94 @@
+#include "teaching/ProgressChart.h"
+
+#include "attempts/Metrics.h"
+#include "platform/Platform.h"
+
+#include <QChart>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+CProgressChart::CProgressChart(QWidget* parent)
+    : QChartView(parent), m_pSpeed(new QLineSeries), m_pAccuracy(new QLineSeries)
+{
+    auto* chart = new QChart;
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->addSeries(m_pSpeed);
+    chart->addSeries(m_pAccuracy);
+    m_pAccuracy->setName(u"正确率(%)"_s);
+    // A single practice is a point, not yet a line.
+    m_pSpeed->setPointsVisible(true);
+    m_pAccuracy->setPointsVisible(true);
+
+    auto* time = new QDateTimeAxis;
+    time->setFormat(u"MM-dd"_s);
+    time->setTickCount(5);
+    auto* speed = new QValueAxis;
+    speed->setLabelFormat(u"%.0f"_s);
+    auto* accuracy = new QValueAxis;
+    accuracy->setRange(0, 100);
+    accuracy->setLabelFormat(u"%.0f"_s);
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(speed, Qt::AlignLeft);
+    chart->addAxis(accuracy, Qt::AlignRight);
+    m_pSpeed->attachAxis(time);
+    m_pSpeed->attachAxis(speed);
+    m_pAccuracy->attachAxis(time);
+    m_pAccuracy->attachAxis(accuracy);
+    setChart(chart);
+    setRenderHint(QPainter::Antialiasing, false);
+}
+
+void CProgressChart::SetAttempts(const QList<CAttemptSummary>& attempts, int kind)
+{
+    QList<QPointF> speeds;
+    QList<QPointF> accuracies;
+    for (auto it = attempts.crbegin(); it != attempts.crend(); ++it) {
+        if (it->nKind != kind)
+            continue;
+        const double when = double(it->startedAt.toMSecsSinceEpoch());
+        speeds.append({when, it->Speed()});
+        accuracies.append({when, double(it->Accuracy())});
+    }
+    m_pSpeed->replace(speeds);
+    m_pAccuracy->replace(accuracies);
+    m_pSpeed->setName(u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)));
+
+    // The time axis spans the points (a day around a single one); the speed
+    // axis starts at 0 and ends at a round number above the best.
+    auto* time = static_cast<QDateTimeAxis*>(chart()->axes(Qt::Horizontal).constFirst());
+    auto* speed = static_cast<QValueAxis*>(chart()->axes(Qt::Vertical).constFirst());
+    QDateTime first = Platform().CurrentDateTime().addDays(-1);
+    QDateTime last = first.addDays(1);
+    double best = 0;
+    if (!speeds.isEmpty()) {
+        first = QDateTime::fromMSecsSinceEpoch(qint64(speeds.constFirst().x()));
+        last = QDateTime::fromMSecsSinceEpoch(qint64(speeds.constLast().x()));
+        if (first.secsTo(last) < 3600) {
+            first = first.addSecs(-43200);
+            last = last.addSecs(43200);
+        }
+        for (const QPointF& point : std::as_const(speeds))
+            best = std::max(best, point.y());
+    }
+    time->setRange(first, last);
+    time->setFormat(first.daysTo(last) < 2 ? u"MM-dd HH:mm"_s : u"MM-dd"_s);
+    speed->setRange(0, std::max(10.0, std::ceil(best / 10) * 10));
+}
+
+QList<QPointF> CProgressChart::SpeedPoints() const
+{
+    return m_pSpeed->points();
+}
+
+QList<QPointF> CProgressChart::AccuracyPoints() const
+{
+    return m_pAccuracy->points();
+}

@@ -1,0 +1,197 @@
+#include "teaching/ProgressDlg.h"
+
+#include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "teaching/ProgressChart.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_ATTEMPTS = 1001,
+    IDC_KIND = 1002,
+    IDC_FIGURES = 1003,
+    IDC_CHART = 1004,
+    IDC_MISTAKES = 1005,
+};
+
+const QList<ListColumn> g_attemptColumns = {
+    {u"日期时间"_s, 150}, {u"类型"_s, 60}, {u"速度"_s, 110}, {u"正确率"_s, 70}, {u"用时"_s, 80},
+};
+
+const QList<ListColumn> g_mistakeColumns = {
+    {u"应为"_s, 60},
+    {u"次数"_s, 50},
+    {u"打成"_s, 120},
+};
+
+// How many of the things typed instead a row of the mistake list names.
+constexpr int InsteadShown = 3;
+
+// A typed or practice cell as it can be read in a list: spaces and control
+// keys get names.
+QString Readable(const QString& text)
+{
+    QString shown;
+    for (const QChar ch : text) {
+        if (ch == u' ')
+            shown += u'␣';
+        else if (ch == u'\t')
+            shown += u"Tab"_s;
+        else if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            shown += u"^%1"_s.arg(QChar(ch.unicode() ^ 0x40));
+        else
+            shown += ch;
+    }
+    return shown;
+}
+
+} // namespace
+
+CProgressDlg::CProgressDlg(qint64 userKey, const QString& pupilName, QWidget* parent)
+    : CDialog(33001, parent), m_nUserKey(userKey)
+{
+    if (!pupilName.isEmpty())
+        setWindowTitle(u"%1的练习记录"_s.arg(pupilName));
+}
+
+bool CProgressDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listAttempts = Item<CListCtrl>(IDC_ATTEMPTS);
+    m_listMistakes = Item<CListCtrl>(IDC_MISTAKES);
+    m_comboKind = Item<QComboBox>(IDC_KIND);
+    m_wndFigures = Item<QLabel>(IDC_FIGURES);
+    SetUpReportList(m_listAttempts, g_attemptColumns);
+    SetUpReportList(m_listMistakes, g_mistakeColumns);
+
+    QWidget* place = GetDlgItem(IDC_CHART);
+    auto* layout = new QVBoxLayout(place);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_pChart = new CProgressChart(place);
+    layout->addWidget(m_pChart);
+
+    // Ctrl+C copies whole rows; the list by itself would copy one cell.
+    m_listAttempts->installEventFilter(this);
+
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    try {
+        m_attempts = LoadAttempts(*db, m_nUserKey);
+        FillAttempts();
+        // The kind practised last, or Chinese when there is none yet.
+        ShowKind(*db,
+                 m_attempts.isEmpty() ? int(PracticeKind::Chinese) : m_attempts.constFirst().nKind);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        EndDialog(IDCANCEL_RESULT);
+    }
+    return true;
+}
+
+void CProgressDlg::FillAttempts()
+{
+    QList<QStringList> rows;
+    rows.reserve(m_attempts.size());
+    for (const CAttemptSummary& attempt : std::as_const(m_attempts)) {
+        rows.append({attempt.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s),
+                     Metrics::KindName(attempt.nKind),
+                     Metrics::SpeedText(Metrics::KindSpeed(attempt.nKind, attempt.nCorrectUnits,
+                                                           attempt.nElapsedMs)),
+                     u"%1%"_s.arg(attempt.Accuracy()), Metrics::DurationText(attempt.nElapsedMs)});
+    }
+    m_listAttempts->AppendRows(rows);
+}
+
+void CProgressDlg::OnCommand(int nID)
+{
+    if (nID != IDC_KIND || m_comboKind->currentIndex() < 0)
+        return;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        ShowKind(*db, PracticeKind::Chinese + m_comboKind->currentIndex());
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+    }
+}
+
+void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
+{
+    m_nKind = kind;
+    m_comboKind->setCurrentIndex(kind - PracticeKind::Chinese);
+    m_pChart->SetAttempts(m_attempts, kind);
+
+    const CProgressFigures figures = SummariseKind(m_attempts, kind);
+    const QString unit = Metrics::SpeedUnit(kind);
+    if (figures.nCount == 0) {
+        m_wndFigures->setText(u"还没有%1练习的记录。"_s.arg(Metrics::KindName(kind)));
+    } else {
+        m_wndFigures->setText(
+            u"共 %1 次   最快 %2   平均 %3   最高正确率 %4%   平均正确率 %5%"_s.arg(figures.nCount)
+                .arg(Metrics::SpeedText({figures.dBestSpeed, unit}),
+                     Metrics::SpeedText({figures.dAverageSpeed, unit}))
+                .arg(figures.nBestAccuracy)
+                .arg(QString::number(figures.dAverageAccuracy, 'f', 1)));
+    }
+
+    QList<QStringList> rows;
+    for (const CMistakeCount& mistake : TopMistakes(db, m_nUserKey, kind)) {
+        QStringList instead;
+        for (const auto& [typed, count] : mistake.typedInstead.mid(0, InsteadShown))
+            instead.append(u"%1×%2"_s.arg(Readable(typed)).arg(count));
+        if (mistake.typedInstead.size() > InsteadShown)
+            instead.append(u"…"_s);
+        rows.append({Readable(mistake.strExpected), QString::number(mistake.nCount),
+                     instead.join(u"  "_s)});
+    }
+    m_listMistakes->DeleteAllItems();
+    m_listMistakes->AppendRows(rows);
+}
+
+bool CProgressDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_listAttempts && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(SelectedRowsText());
+        return true;
+    }
+    return CDialog::eventFilter(watched, event);
+}
+
+QString CProgressDlg::SelectedRowsText() const
+{
+    QStringList lines;
+    const int columns = m_listAttempts->GetColumnCount();
+    const QItemSelectionModel* selection = m_listAttempts->selectionModel();
+    // Without a selection, the row the keyboard stands on.
+    const int current = selection->hasSelection() ? -1 : m_listAttempts->currentIndex().row();
+    for (int row = 0; row < m_listAttempts->GetItemCount(); ++row) {
+        if (row != current && !selection->isRowSelected(row, QModelIndex()))
+            continue;
+        QStringList cells;
+        for (int column = 0; column < columns; ++column)
+            cells.append(m_listAttempts->GetItemText(row, column));
+        lines.append(cells.join(u'\t'));
+    }
+    return lines.join(u'\n');
+}

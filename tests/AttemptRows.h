@@ -1,0 +1,48 @@
+#pragma once
+
+#include "attempts/AttemptStore.h"
+#include "platform/Dao.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+
+// The stored attempts as the suites compare them: each attempt as "score
+// name|user key|name|class|number|kind|file|hash|start|end|ms|typed|correct|
+// backspaces|end reason", followed by its mistyped cells as
+// "position|expected|typed".
+inline QStringList StoredAttempts(CDaoDatabase* db)
+{
+    QSqlQuery query(db->Connection());
+    query.exec(QStringLiteral(
+        "SELECT s.name, a.user_key, a.user_name, a.class_name, a.student_no, a.kind, a.text_file, "
+        "a.text_hash, a.started_at, a.ended_at, a.elapsed_ms, a.typed_units, a.correct_units, "
+        "a.backspaces, a.end_reason, a.id FROM attempt a JOIN score s ON s.qe_key = a.score_key "
+        "ORDER BY a.id"));
+    QStringList rows;
+    while (query.next()) {
+        QStringList cells;
+        for (int i = 0; i < 15; ++i)
+            cells.append(i == 8 || i == 9 ? StoredDateTime(ParseStoredDateTime(query.value(i)))
+                                          : query.value(i).toString());
+        rows.append(cells.join(u'|'));
+        QSqlQuery cell(db->Connection());
+        cell.prepare(QStringLiteral("SELECT position, expected, typed FROM attempt_mistake "
+                                    "WHERE attempt_id = ? ORDER BY position"));
+        cell.addBindValue(query.value(15));
+        cell.exec();
+        while (cell.next())
+            rows.append(QStringList{cell.value(0).toString(), cell.value(1).toString(),
+                                    cell.value(2).toString()}
+                            .join(u'|'));
+    }
+    return rows;
+}
+
+// The rows of a table of our own, -1 when it cannot be read.
+inline int CountRows(CDaoDatabase* db, const QString& table)
+{
+    QSqlQuery query(db->Connection());
+    return query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) && query.next()
+               ? query.value(0).toInt()
+               : -1;
+}
