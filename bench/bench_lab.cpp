@@ -23,6 +23,7 @@
 // own: the dialogs are therefore opened first and their OK pressed on a
 // signal of its own, so that the OKs, which reach the database, meet at the
 // same moment without the opening of fifty dialogs between them.
+#include "attempts/Attempt.h"
 #include "bench/BenchData.h"
 #include "platform/Dao.h"
 #include "platform/ScriptedPlatform.h"
@@ -143,7 +144,24 @@ int Client(const QString& target, int id, int rounds)
         });
         step("logged-in");
         if (bLoggedIn) {
+            // The attempt goes with the score row, as after a real practice.
+            CAttempt attempt;
+            attempt.nUserKey = CurrentUser.RowKey;
+            attempt.strUserName = CurrentUser.Name;
+            attempt.strClass = CurrentUser.Class;
+            attempt.strStudentNo = CurrentUser.StudentNo;
+            attempt.nKind = CurrentPracticeKind;
+            attempt.strTextFile = u"english.txt"_s;
+            attempt.strTextHash = QString(64, u'0');
+            attempt.endedAt = QDateTime::currentDateTime();
+            attempt.startedAt = attempt.endedAt.addSecs(-ElapsedSeconds);
+            attempt.nElapsedMs = ElapsedSeconds * 1000;
+            attempt.nTypedUnits = TypedCount;
+            attempt.nCorrectUnits = CorrectCount;
+            for (int i = 0; i < 5; ++i)
+                attempt.mistakes.append({i * 7, u"a"_s, u"s"_s});
             CResultDlg result;
+            result.m_pAttempt = &attempt;
             result.DoModal();
         } else {
             step("result-open");
@@ -296,6 +314,9 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
         // Every login and every result stored exactly once.
         const QHash<QString, int> loginRows = StoredRows(
             db, u"SELECT name, count(*) FROM loginhistory WHERE name LIKE 'lab%' GROUP BY name"_s);
+        const int attempts = StoredRows(db, u"SELECT 'all', count(*) FROM attempt a JOIN score s "
+                                            "ON s.qe_key = a.score_key WHERE s.name LIKE 'lab%'"_s)
+                                 .value(u"all"_s);
         const QHash<QString, int> scoreRows = StoredRows(
             db, u"SELECT name || '/' || student_no || '/' || seconds, count(*) FROM score "
                 "WHERE name LIKE 'lab%' GROUP BY name, student_no, seconds"_s);
@@ -312,6 +333,8 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
                 doubled += std::max(n - 1, 0);
             }
         }
+        // Each stored score has its attempt.
+        const int withoutAttempt = std::max(clients * rounds - attempts, 0);
         int stray = 0; // rows of names the clients never used
         for (auto it = scoreRows.begin(); it != scoreRows.end(); ++it) {
             const int id = it.key().section(u'/', 0, 0).mid(3).toInt();
@@ -321,14 +344,15 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
                 stray += it.value();
         }
         std::printf("lab engine=%s clients=%d rounds=%d users=%d scores=%d samples=%zu failed=%d "
-                    "lost=%d doubled=%d stray=%d connect_max=%.1f open_p50=%.1f open_p99=%.1f "
+                    "lost=%d doubled=%d stray=%d without_attempt=%d connect_max=%.1f open_p50=%.1f "
+                    "open_p99=%.1f "
                     "login_p50=%.1f login_p99=%.1f login_max=%.1f store_p50=%.1f store_p99=%.1f "
                     "store_max=%.1f\n",
                     db.IsPostgres() ? "postgresql" : "sqlite", clients, rounds, users, scores,
-                    logins.size(), failed, lost, doubled, stray, Percentile(connects, 1.0),
-                    Percentile(opens, 0.5), Percentile(opens, 0.99), Percentile(logins, 0.5),
-                    Percentile(logins, 0.99), Percentile(logins, 1.0), Percentile(stores, 0.5),
-                    Percentile(stores, 0.99), Percentile(stores, 1.0));
+                    logins.size(), failed, lost, doubled, stray, withoutAttempt,
+                    Percentile(connects, 1.0), Percentile(opens, 0.5), Percentile(opens, 0.99),
+                    Percentile(logins, 0.5), Percentile(logins, 0.99), Percentile(logins, 1.0),
+                    Percentile(stores, 0.5), Percentile(stores, 0.99), Percentile(stores, 1.0));
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench_lab: %s\n", e.what());
         status = 1;
