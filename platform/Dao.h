@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 
+class QSqlQuery;
+
 // A small data-access layer in the manner of DAO over Qt SQL, on SQLite or
 // PostgreSQL. Fields are addressed by position in the table's column order;
 // every table carries a hidden surrogate key as its last column, which
@@ -107,6 +109,9 @@ private:
     // Changes whenever the connection was opened again: statements prepared
     // before belong to the old session.
     int Generation() const;
+    // The statement prepared on this session for sql, prepared at its first
+    // use; every use must run it to its end before the next one.
+    QSqlQuery& Prepared(const QString& sql) const;
     // Deletes one row by its hidden key; see DaoDatabase.cpp for how a
     // failure inside a transaction keeps the rows deleted before it.
     void DeleteRow(const QString& table, qint64 key);

@@ -50,6 +50,9 @@ struct CDaoDatabase::Private
     // Deletion inside a PostgreSQL transaction (see DeleteRow).
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> deletes;
     std::unique_ptr<QSqlQuery> pControl;
+    // Statements prepared once per session and shared by every record set
+    // and selection on it: each use runs to its end before the next one.
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> prepared;
     bool bWindow = false;
     QList<std::pair<QString, qint64>> windowRows;
 
@@ -82,6 +85,7 @@ void CDaoDatabase::Private::Control(const QString& sql)
 
 void CDaoDatabase::Private::ClearStatements()
 {
+    prepared.clear();
     deletes.clear();
     pControl.reset();
     bWindow = false;
@@ -286,7 +290,14 @@ void CDaoDatabase::Reconnect() const
 
 bool CDaoDatabase::Recover() const
 {
-    if (!d->bOpen || !d->bPostgres || Connection().isOpen())
+    if (!d->bOpen || !d->bPostgres)
+        return false;
+    // A statement prepared before the server went away may fail with the
+    // server's last words before the driver sees the connection closed; a
+    // plain statement then tells.
+    if (Connection().isOpen() && QSqlQuery(Connection()).exec(u"SELECT 1"_s))
+        return false;
+    if (Connection().isOpen())
         return false;
     if (d->nTransactionDepth > 0) {
         // The transaction is gone; the error goes on, and the next use
@@ -303,6 +314,19 @@ bool CDaoDatabase::Recover() const
 int CDaoDatabase::Generation() const
 {
     return d->nGeneration;
+}
+
+QSqlQuery& CDaoDatabase::Prepared(const QString& sql) const
+{
+    auto& query = d->prepared[sql];
+    if (!query) {
+        auto statement = std::make_unique<QSqlQuery>(Connection());
+        statement->setForwardOnly(true);
+        if (!statement->prepare(sql))
+            DaoSql::Throw(statement->lastError());
+        query = std::move(statement);
+    }
+    return *query;
 }
 
 void CDaoDatabase::BeginTrans()
@@ -363,6 +387,7 @@ void CDaoDatabase::Execute(const QString& sql)
         DaoSql::Throw(u"the database is not open"_s);
     EndDeleteWindow();
     d->tables.clear();
+    d->prepared.clear(); // a statement of our own may change a table
     Run([this, &sql] {
         QSqlQuery query(Connection());
         if (!query.exec(sql))

@@ -6,8 +6,6 @@
 #include <QSqlQuery>
 
 #include <algorithm>
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -53,10 +51,6 @@ struct CDaoRecordset::Private
     QVariantList buffer;
     QList<bool> dirty;
     qint64 nLastModifiedKey = 0;
-    // Prepared statements, kept while the record set is open, on the session
-    // of the given generation of the connection.
-    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> statements;
-    int nGeneration = -1;
 
     void Start(const QString& table, bool appendOnly);
     void CheckOpen() const;
@@ -77,20 +71,7 @@ struct CDaoRecordset::Private
 
 QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql)
 {
-    const int nConnectionGeneration = pDB->Generation();
-    if (nGeneration != nConnectionGeneration) {
-        statements.clear();
-        nGeneration = nConnectionGeneration;
-    }
-    auto& query = statements[sql];
-    if (!query) {
-        auto prepared = std::make_unique<QSqlQuery>(pDB->Connection());
-        prepared->setForwardOnly(true);
-        if (!prepared->prepare(sql))
-            DaoSql::Throw(prepared->lastError());
-        query = std::move(prepared);
-    }
-    return *query;
+    return pDB->Prepared(sql);
 }
 
 void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
@@ -100,7 +81,6 @@ void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
     kinds = pDB->ColumnKinds(table);
     strTable = table;
     bAppendOnly = appendOnly;
-    statements.clear();
     rows.clear();
     nPos = 0;
     bEnd = true;
@@ -279,7 +259,6 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int nOpenType, int nOptions)
 
 void CDaoRecordset::Close()
 {
-    d->statements.clear();
     d->rows.clear();
     d->rows.shrink_to_fit();
     d->nPos = 0;

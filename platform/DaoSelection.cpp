@@ -57,19 +57,7 @@ QString CDaoSelection::CriteriaText(QVariantList& binds) const
 
 QSqlQuery& CDaoSelection::Prepared(const QString& sql)
 {
-    if (m_nGeneration != m_pDB->Generation()) {
-        m_statements.clear();
-        m_nGeneration = m_pDB->Generation();
-    }
-    auto& query = m_statements[sql];
-    if (!query) {
-        auto prepared = std::make_unique<QSqlQuery>(m_pDB->Connection());
-        prepared->setForwardOnly(true);
-        if (!prepared->prepare(sql))
-            DaoSql::Throw(prepared->lastError());
-        query = std::move(prepared);
-    }
-    return *query;
+    return m_pDB->Prepared(sql);
 }
 
 void CDaoSelection::Execute(const QString& sql)

@@ -7,8 +7,6 @@
 
 #include <functional>
 #include <map>
-#include <memory>
-#include <unordered_map>
 #include <utility>
 
 class QSqlQuery;
@@ -65,6 +63,4 @@ private:
     QList<CDaoFieldValue::Kind> m_kinds;
     qint64 m_nKeyBound = 0;
     std::map<int, qint64> m_anchors; // position -> key of the row there
-    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;
-    int m_nGeneration = -1;
 };
