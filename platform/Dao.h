@@ -75,6 +75,11 @@ public:
 
     // Runs one statement of our own (schema, setup), never one with input in it.
     void Execute(const QString& sql);
+    // The statement prepared on this session for sql, prepared at its first
+    // use and kept until the session ends, so that the engine plans it once;
+    // every use runs it to its end (finish()) before the next one. Throws
+    // CDaoException when it cannot be prepared.
+    QSqlQuery& Prepared(const QString& sql) const;
 
     QSqlDatabase Connection() const;
     bool IsPostgres() const;
@@ -109,9 +114,7 @@ private:
     // Changes whenever the connection was opened again: statements prepared
     // before belong to the old session.
     int Generation() const;
-    // The statement prepared on this session for sql, prepared at its first
-    // use; every use must run it to its end before the next one.
-    QSqlQuery& Prepared(const QString& sql) const;
+
     // Deletes one row by its hidden key; see DaoDatabase.cpp for how a
     // failure inside a transaction keeps the rows deleted before it.
     void DeleteRow(const QString& table, qint64 key);
