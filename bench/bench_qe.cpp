@@ -336,9 +336,12 @@ void BM_LoginDialog(benchmark::State& state, CBenchDatabase* db)
     try {
         db->Activate();
         int names = 0;
+        double stall = 0;
         for (auto _ : state) {
             QElapsedTimer timer;
+            std::unique_ptr<CStallMeter> meter;
             g_pPlatform->DriveDialog([&](QDialog* dialog) {
+                stall = std::max(stall, meter->Longest());
                 for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
                     QCoreApplication::processEvents();
                 dialog->repaint();
@@ -348,11 +351,13 @@ void BM_LoginDialog(benchmark::State& state, CBenchDatabase* db)
                 dialog->hide();
             });
             timer.start();
+            meter = std::make_unique<CStallMeter>();
             CLoginDlg dlg;
             dlg.DoModal();
         }
         if (names != db->Rows())
             state.SkipWithError("the login dialog listed a wrong number of names");
+        state.counters["stall_ms"] = stall;
     } catch (const CDaoException& e) {
         state.SkipWithError(e.what());
     }
