@@ -57,8 +57,12 @@ QString WriteTables(const QList<CExportTable>& tables, ExportFormat format, cons
         [&painter](QPainter& p, QPagedPaintDevice& device) { painter.Paint(p, device); });
 }
 
-QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFormat format,
-                     const QString& suggestedName)
+namespace {
+
+// Asks for a file of format, writes it with write(path) and says what
+// happened; the path written or an empty text.
+QString ChooseAndWrite(QWidget* owner, ExportFormat format, const QString& suggestedName,
+                       const std::function<QString(const QString&)>& write)
 {
     const FormatInfo info = Info(format);
     QString path = Platform().GetSaveFileName(
@@ -68,7 +72,7 @@ QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFo
         return {};
     if (!path.endsWith(info.strSuffix, Qt::CaseInsensitive))
         path += info.strSuffix;
-    const QString error = WriteTables(tables, format, path);
+    const QString error = write(path);
     if (!error.isEmpty()) {
         Platform().MessageBox(owner,
                               u"无法保存文件 %1:%2"_s.arg(QDir::toNativeSeparators(path), error),
@@ -78,6 +82,22 @@ QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFo
     Platform().MessageBox(owner, u"已导出到 %1"_s.arg(QDir::toNativeSeparators(path)), u"提示"_s,
                           MB_OK | MB_ICONINFORMATION);
     return path;
+}
+
+} // namespace
+
+QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFormat format,
+                     const QString& suggestedName)
+{
+    return ChooseAndWrite(owner, format, suggestedName,
+                          [&](const QString& path) { return WriteTables(tables, format, path); });
+}
+
+QString ExportPages(QWidget* owner, const QString& suggestedName, const QString& title,
+                    const PagePainter& paint)
+{
+    return ChooseAndWrite(owner, ExportFormat::Pdf, suggestedName,
+                          [&](const QString& path) { return WritePdf(path, title, paint); });
 }
 
 bool PrintTables(QWidget* owner, const QList<CExportTable>& tables)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "teaching/ExportTable.h"
+#include "teaching/PagedOutput.h"
 
 #include <QList>
 #include <QString>
@@ -19,5 +20,9 @@ QString WriteTables(const QList<CExportTable>& tables, ExportFormat format, cons
 // tells the user; the path written, or an empty text when cancelled or failed.
 QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFormat format,
                      const QString& suggestedName);
+// The same for pages of one's own (login cards): a PDF file chosen, written
+// and told about.
+QString ExportPages(QWidget* owner, const QString& suggestedName, const QString& title,
+                    const PagePainter& paint);
 // Prints the tables after the print dialog; false when cancelled.
 bool PrintTables(QWidget* owner, const QList<CExportTable>& tables);
