@@ -62,9 +62,14 @@ bool CClassReportDlg::OnInitDialog()
     m_pList->setAlternatingRowColors(true);
     m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_pList->setSortingEnabled(true);
-    m_pList->header()->setSortIndicator(m_pModel->SortColumn(), m_pModel->SortOrder());
-    m_pList->header()->setSectionsMovable(false);
+    // The model keeps its order across refreshes; a click on a header sorts it.
+    QHeaderView* header = m_pList->header();
+    header->setSortIndicatorShown(true);
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setSortIndicator(m_pModel->SortColumn(), m_pModel->SortOrder());
+    connect(header, &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) { m_pModel->sort(column, order); });
     layout->addWidget(m_pList);
     // A double-click (or Enter) on a pupil opens the pupil's record.
     connect(m_pList, &QTreeView::activated, this, [this](const QModelIndex& index) {
