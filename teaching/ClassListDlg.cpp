@@ -175,8 +175,10 @@ void CClassListDlg::OnCommand(int nID)
             break;
         }
         CMovePupilsDlg move(keys, m_classes, this);
-        if (move.DoModal() == IDOK)
-            Reload(CurrentClass());
+        if (move.DoModal() == IDOK) {
+            Reload(move.TargetClass());
+            SelectPupils(keys);
+        }
         break;
     }
     case IDC_DELETE:

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -75,7 +77,12 @@ QString DecodeClassListText(const QByteArray& bytes, QString* pEncoding, bool* p
     *pEncoding = u"GBK"_s;
     QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
     const QString chinese = gbk(bytes);
-    *pOk = gbk.isValid() && !gbk.hasError();
+    // Bytes GBK has no character for come out as U+FFFD or in the private
+    // use area (0xFF as U+F8F5): no class list holds those.
+    *pOk = gbk.isValid() && !gbk.hasError() &&
+           std::none_of(chinese.cbegin(), chinese.cend(), [](QChar ch) {
+               return ch == QChar::ReplacementCharacter || ch.category() == QChar::Other_PrivateUse;
+           });
     return chinese;
 }
 
