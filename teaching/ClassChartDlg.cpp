@@ -85,6 +85,7 @@ void CClassChartDlg::MakeWeekly()
     auto* speed = new QValueAxis;
     speed->setLabelFormat(u"%.0f"_s);
     speed->setRange(0, RoundUp(highest * 1.1));
+    speed->applyNiceNumbers();
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(speed, Qt::AlignLeft);
     series->attachAxis(time);
@@ -108,9 +109,11 @@ void CClassChartDlg::MakeBands()
 {
     QChart* chart = m_pBands->chart();
     auto* set = new QBarSet(u"人数"_s);
+    // Each band is named by where it starts; the axis says how wide it is.
     QStringList labels;
-    for (const CSpeedBand& band : BestSpeedBands(m_report)) {
-        labels.append(u"%1–%2"_s.arg(band.dFrom).arg(band.dFrom + band.dWidth));
+    const QList<CSpeedBand> bandList = BestSpeedBands(m_report);
+    for (const CSpeedBand& band : bandList) {
+        labels.append(QString::number(band.dFrom));
         set->append(band.nPupils);
     }
     const auto idle = std::count_if(m_report.pupils.cbegin(), m_report.pupils.cend(),
@@ -127,14 +130,16 @@ void CClassChartDlg::MakeBands()
     chart->addSeries(series);
     auto* bands = new QBarCategoryAxis;
     bands->append(labels);
-    bands->setTitleText(u"最快速度"_s);
+    bands->setTitleText(bandList.isEmpty()
+                            ? u"最快速度"_s
+                            : u"最快速度(每段 %1,从所标的数起)"_s.arg(bandList.first().dWidth));
     auto* count = new QValueAxis;
     count->setLabelFormat(u"%.0f"_s);
     double most = 0;
     for (int i = 0; i < set->count(); ++i)
         most = std::max(most, set->at(i));
     count->setRange(0, std::max(5.0, std::ceil(most * 1.2)));
-    count->setTickCount(std::min(6, int(count->max()) + 1));
+    count->applyNiceNumbers();
     chart->addAxis(bands, Qt::AlignBottom);
     chart->addAxis(count, Qt::AlignLeft);
     series->attachAxis(bands);
