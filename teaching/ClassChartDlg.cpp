@@ -118,10 +118,8 @@ void CClassChartDlg::MakeBands()
     }
     const auto idle = std::count_if(m_report.pupils.cbegin(), m_report.pupils.cend(),
                                     [](const CPupilFigures& p) { return !p.HasAttempts(); });
-    if (idle > 0) {
-        labels.append(u"未练习"_s);
-        set->append(double(idle));
-    }
+    // Who did not practise has no best speed; the title counts them.
+    chart->setTitle(u"没有练习:%1 人"_s.arg(idle));
     set->setLabelColor(Qt::black);
     auto* series = new QBarSeries;
     series->append(set);

@@ -10,7 +10,8 @@
 class QChartView;
 
 // 班级图表: the class's average speed per week over the report's range, and
-// how the pupils' best speeds are spread, with those who did not practise.
+// how the pupils' best speeds are spread, with the count of those who did
+// not practise.
 class CClassChartDlg : public CDialog
 {
     Q_OBJECT

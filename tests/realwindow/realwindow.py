@@ -713,7 +713,36 @@ def read_table(session, path):
     return json.loads(done.stdout)
 
 
+# Classmates of the pupil, with Chinese practices over the last weeks
+# (days ago, correct characters in 60 s); the last one never practised.
+CLASSMATES = [
+    ("wangming", "20240130", [(1, 31), (8, 27), (15, 22), (22, 18)]),
+    ("zhaoli", "20240131", [(2, 45), (9, 41), (16, 38)]),
+    ("qianjun", "20240132", [(3, 12), (10, 9)]),
+    ("sunqiang", "20240133", []),
+]
+
+
+def add_classmates(session):
+    for name, number, practices in CLASSMATES:
+        session.add_user({"name": name, "class": PUPIL["class"], "student_no": number,
+                          "password": "123456"})
+        key = session.sql("SELECT qe_key FROM user WHERE name = '%s'" % name)[0][0]
+        for days, correct in practices:
+            when = ("strftime('%%Y-%%m-%%d %%H:%%M:%%f', 'now', 'localtime', '-%d days')" % days)
+            session.sql("INSERT INTO score (name, student_no, score_type, chinese_speed, seconds,"
+                        " accuracy) VALUES ('%s', '%s', '中文测试', 0, 60, 95);"
+                        "INSERT INTO attempt (score_key, user_key, user_name, class_name,"
+                        " student_no, kind, text_file, text_hash, started_at, ended_at,"
+                        " elapsed_ms, typed_units, correct_units, backspaces, end_reason)"
+                        " VALUES (last_insert_rowid(), %s, '%s', '%s', '%s', 111, 'chinese.txt',"
+                        " '', %s, %s, 60000, %d, %d, 0, 1)"
+                        % (name, number, key, name, PUPIL["class"], number, when, when,
+                           correct + 2, correct))
+
+
 def teacher_tools(session, main_id):
+    add_classmates(session)
     # 教学(&J): 我的练习记录 is a pupil's and disabled, so the first item the
     # keyboard reaches is 班级成绩报表.
     session.focus(main_id)
@@ -744,8 +773,8 @@ def teacher_tools(session, main_id):
     check(len(pupil_row) == 1 and pupil_row[0][1][1] == PUPIL["student_no"]
           and pupil_row[0][2][0] == "n" and pupil_row[0][2][1] == 1,
           "the pupil's row counts her one Chinese practice as a number: %s" % pupil_row)
-    ms = int(session.sql("SELECT elapsed_ms FROM attempt WHERE kind = 111")[0][0])
-    correct = int(session.sql("SELECT correct_units FROM attempt WHERE kind = 111")[0][0])
+    ms, correct = (int(v) for v in session.sql(
+        "SELECT elapsed_ms, correct_units FROM attempt WHERE kind = 111 AND user_key = 1")[0])
     check(abs(pupil_row[0][3][1] - correct * 60000 / ms) < 0.05 + 1e-9,
           "her best speed %s 字/分 is %d correct in %d ms" % (pupil_row[0][3][1], correct, ms))
     session.focus(report_id)
@@ -791,15 +820,17 @@ def teacher_tools(session, main_id):
     session.wait_gone(CARDS_CAPTION)
     pages = subprocess.run(["pdfinfo", cards], capture_output=True, text=True).stdout
     count = [line.split()[1] for line in pages.splitlines() if line.startswith("Pages:")]
-    check(count == ["1"], "three pupils' cards fill one page (%s)" % count)
+    check(count == ["1"], "seven pupils' cards fill one page (%s)" % count)
     subprocess.run(["pdftoppm", "-r", "80", "-png", "-singlefile", cards,
                     os.path.join(session.out, "14-login-cards")], check=True)
     print("screenshot", os.path.join(session.out, "14-login-cards.png"), flush=True)
 
 
 def scores_by_number(session):
+    """Score rows per student number, of the pupil and her namesake."""
     counts = {}
-    for (number,) in session.sql("SELECT student_no FROM score"):
+    for (number,) in session.sql("SELECT student_no FROM score WHERE name = '%s'"
+                                 % PUPIL["name"]):
         counts[number] = counts.get(number, 0) + 1
     return counts
 
@@ -837,7 +868,8 @@ def clear_personal_scores(session, main_id):
     after = scores_by_number(session)
     check(after == {NAMESAKE["student_no"]: NAMESAKE["scores"]},
           "answering Yes deletes the pupil's rows only; the namesake's stay (%s)" % after)
-    left = session.sql("SELECT (SELECT COUNT(*) FROM attempt), (SELECT COUNT(*) FROM attempt_mistake)")
+    left = session.sql("SELECT (SELECT COUNT(*) FROM attempt WHERE user_key = 1), "
+                       "(SELECT COUNT(*) FROM attempt_mistake)")
     check(left == [["0", "0"]], "the pupil's attempts and mistyped cells went with the rows (%s)"
           % left)
 
