@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTreeView>
 #include <QUrl>
 #include <QWindow>
@@ -41,19 +42,19 @@ const QString ImportedClass = u"新生班"_s;
 // 1 + i % 2000's, of the four kinds in turn, 30 seconds after the one
 // before, through 2024.
 const QString SqliteFill[] = {
-    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %2)
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {pupils})
         INSERT INTO "user" (name, class, student_no, password, kind)
         SELECT '学生' || i, '班级' || ((i - 1) / 50 + 1), printf('%06d', i), '123456', '普通用户'
         FROM n)"_s,
-    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {attempts})
         INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy)
-        SELECT '学生' || (1 + i % %2), printf('%06d', 1 + i % %2), '中文测试', i % 60, 60, 90
+        SELECT '学生' || (1 + i % {pupils}), printf('%06d', 1 + i % {pupils}), '中文测试', i % 60, 60, 90
         FROM n)"_s,
-    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {attempts})
         INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind,
             text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, correct_units,
             backspaces, end_reason)
-        SELECT i, 1 + i % %2, 'pupil', 'class', '1', 111 + (i / %2) % 4, 'chinese.txt', 'hash',
+        SELECT i, 1 + i % {pupils}, 'pupil', 'class', '1', 111 + (i / {pupils}) % 4, 'chinese.txt', 'hash',
             strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30) || ' seconds'),
             strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30 + 25) || ' seconds'),
             20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1 FROM n)"_s,
@@ -62,20 +63,27 @@ const QString SqliteFill[] = {
 const QString PostgresFill[] = {
     uR"(INSERT INTO "user" (name, class, student_no, password, kind)
         SELECT '学生' || i, '班级' || ((i - 1) / 50 + 1), lpad(i::text, 6, '0'), '123456',
-            '普通用户' FROM generate_series(1, %2) i)"_s,
+            '普通用户' FROM generate_series(1, {pupils}) i)"_s,
     uR"(INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy)
-        SELECT '学生' || (1 + i % %2), lpad((1 + i % %2)::text, 6, '0'), '中文测试', i % 60, 60, 90
-        FROM generate_series(1, %1) i)"_s,
+        SELECT '学生' || (1 + i % {pupils}), lpad((1 + i % {pupils})::text, 6, '0'), '中文测试', i % 60, 60, 90
+        FROM generate_series(1, {attempts}) i)"_s,
     uR"(INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind,
             text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, correct_units,
             backspaces, end_reason)
-        SELECT i, 1 + i % %2, 'pupil', 'class', '1', 111 + (i / %2) % 4, 'chinese.txt', 'hash',
+        SELECT i, 1 + i % {pupils}, 'pupil', 'class', '1', 111 + (i / {pupils}) % 4, 'chinese.txt', 'hash',
             timestamp '2024-01-01' + i * interval '30 seconds',
             timestamp '2024-01-01' + (i * 30 + 25) * interval '1 second',
             20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1
-        FROM generate_series(1, %1) i)"_s,
+        FROM generate_series(1, {attempts}) i)"_s,
     u"VACUUM ANALYZE"_s,
 };
+
+// The statement with its counts ({attempts}, {pupils}) filled in.
+QString Filled(QString sql)
+{
+    return sql.replace(u"{attempts}"_s, QString::number(Attempts))
+        .replace(u"{pupils}"_s, QString::number(Pupils));
+}
 
 class CSchool
 {
@@ -105,11 +113,11 @@ private:
         timer.start();
         if (m_db.IsPostgres()) {
             for (const QString& sql : PostgresFill)
-                m_db.Execute(sql.arg(Attempts).arg(Pupils));
+                m_db.Execute(Filled(sql));
         } else {
             CDaoTransaction transaction(&m_db);
             for (const QString& sql : SqliteFill)
-                m_db.Execute(sql.arg(Attempts).arg(Pupils));
+                m_db.Execute(Filled(sql));
             transaction.Commit();
         }
         std::fprintf(stderr, "qe_bench: %s: 2,000 pupils and 1,000,000 attempts made in %.1f s\n",
