@@ -1,6 +1,7 @@
 #include "practice/ResultDlg.h"
 
 #include "attempts/AttemptStore.h"
+#include "attempts/Metrics.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -63,9 +64,8 @@ bool CResultDlg::OnInitDialog()
     TypedCount = qMax(TypedCount, 0);
     ElapsedSeconds = qMax(ElapsedSeconds, 0);
 
-    // Truncated on purpose: 57 of 100 gives 56, as 0.57 * 100 lies below 57.
-    const int accuracy =
-        TypedCount == 0 ? 0 : int(static_cast<double>(CorrectCount) / TypedCount * 100);
+    // The one accuracy of every window: truncated, so 57 of 100 gives 56.
+    const int accuracy = Metrics::Accuracy(CorrectCount, TypedCount);
     const int speed = ElapsedSeconds == 0 ? 0 : CorrectCount / ElapsedSeconds;
     m_strAccuracy = u"%1%"_s.arg(accuracy);
     m_strSpeed = QString::number(speed);
