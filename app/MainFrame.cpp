@@ -97,6 +97,7 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     if (pApplication)
         route.append(pApplication);
     route.append(&m_teaching); // the teaching layer's own commands
+    route.append(&m_classroom);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);

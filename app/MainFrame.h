@@ -5,6 +5,7 @@
 #include "app/PracticeClock.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
+#include "teaching/ClassroomCommands.h"
 #include "teaching/TeachingCommands.h"
 
 #include <QLabel>
@@ -93,6 +94,7 @@ private:
 
     CPracticeClock m_clock;
     CTeachingCommands m_teaching;
+    CClassroomCommands m_classroom;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

@@ -1,5 +1,6 @@
 #include "attempts/AttemptStore.h"
 
+#include "attempts/StoreTransaction.h"
 #include "platform/Dao.h"
 
 #include <QSqlError>
@@ -27,35 +28,6 @@ QString Text(const QString& text)
 {
     return text.isNull() ? u""_s : text;
 }
-
-// Rolls the transaction back unless it was committed.
-class CStoreTransaction
-{
-public:
-    explicit CStoreTransaction(CDaoDatabase& db) : m_db(db) { m_db.BeginTrans(); }
-    ~CStoreTransaction()
-    {
-        if (m_bCommitted)
-            return;
-        try {
-            m_db.Rollback();
-        } catch (const CDaoException&) {
-            // The connection is gone; the server drops the transaction.
-        }
-    }
-    CStoreTransaction(const CStoreTransaction&) = delete;
-    CStoreTransaction& operator=(const CStoreTransaction&) = delete;
-
-    void Commit()
-    {
-        m_db.CommitTrans();
-        m_bCommitted = true;
-    }
-
-private:
-    CDaoDatabase& m_db;
-    bool m_bCommitted = false;
-};
 
 } // namespace
 

@@ -7,6 +7,7 @@
 // clearings (with the longest stall of the interface thread meanwhile), and
 // 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
 #include "app/MainFrame.h"
+#include "bench/BenchClassroom.h"
 #include "bench/BenchData.h"
 #include "bench/BenchProgress.h"
 #include "platform/Dao.h"
@@ -576,6 +577,7 @@ int main(int argc, char** argv)
                 std::make_unique<CProgressDatabase>(u"postgresql"_s, onCluster(u"progress"_s));
             RegisterProgressBenchmark(postgresProgress.get(), &platform);
         }
+        RegisterClassroomBenchmarks(workDir.path(), cluster, &platform);
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench: %s\n", e.what());
         return 1;
@@ -587,6 +589,7 @@ int main(int argc, char** argv)
     databases.clear();
     sqliteProgress.reset();
     postgresProgress.reset();
+    DropClassroomBenchmarks();
     for (const QString& name : std::as_const(postgresNames)) {
         CDaoDatabase admin;
         admin.Open(cluster);

@@ -7,6 +7,7 @@
 class QDialog;
 class QMenu;
 class QPoint;
+class QPrinter;
 class QWidget;
 
 // Message-box flags and results with the Windows values, so that the
@@ -70,6 +71,16 @@ public:
     // Ends the process at once with the given status; nothing is saved.
     virtual void ExitProcess(int status) = 0;
     virtual InputMethodState InputMethod() = 0;
+
+    // File choosers: the path the user chose, or an empty text when they
+    // cancelled. filter is a QFileDialog filter ("表格 (*.xlsx)").
+    virtual QString GetSaveFileName(QWidget* owner, const QString& caption,
+                                    const QString& suggested, const QString& filter) = 0;
+    virtual QString GetOpenFileName(QWidget* owner, const QString& caption,
+                                    const QString& filter) = 0;
+    // Lets the user choose a printer and its settings for printer; false
+    // when they cancelled.
+    virtual bool SetUpPrinter(QWidget* owner, QPrinter* printer) = 0;
 };
 
 // The platform in use; the Qt implementation unless a test installed another.

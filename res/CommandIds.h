@@ -33,5 +33,10 @@ enum CommandId : int {
     ID_QUERY_GROUP = 32817,
     // The teaching layer, beside the described commands.
     ID_TEACHING_MY_PROGRESS = 33001,
+    // The teacher's classroom tools.
+    ID_TEACHING_CLASS_REPORT = 33011,
+    ID_TEACHING_CLASS_LIST = 33012,
+    ID_TEACHING_IMPORT_PUPILS = 33013,
+    ID_TEACHING_LOGIN_CARDS = 33014,
     ID_APP_EXIT = 57665,
 };
