@@ -66,8 +66,9 @@ public:
     // fails with "database is locked"; taken by each Open.
     static void SetBusyTimeout(int milliseconds);
 
-    // One transaction for passes over many rows. A commit that fails rolls
-    // the transaction back, so no lock is kept, and throws.
+    // One transaction for passes over many rows. On SQLite it takes the
+    // write lock at its start (waiting up to the busy timeout). A commit
+    // that fails rolls the transaction back, so no lock is kept, and throws.
     void BeginTrans();
     void CommitTrans();
     void Rollback();
@@ -89,6 +90,7 @@ public:
     QList<CDaoFieldValue::Kind> ColumnKinds(const QString& table) const;
 
 private:
+    friend class CDaoPages;
     friend class CDaoRecordset;
     friend class CDaoSelection;
     // Runs one use of the connection. A PostgreSQL connection that was lost

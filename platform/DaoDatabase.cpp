@@ -336,8 +336,18 @@ void CDaoDatabase::BeginTrans()
     if (d->nTransactionDepth == 0) {
         Run([this] {
             QSqlDatabase db = Connection();
-            if (!db.transaction())
-                DaoSql::Throw(db.lastError());
+            if (d->bPostgres) {
+                if (!db.transaction())
+                    DaoSql::Throw(db.lastError());
+                return;
+            }
+            // SQLite: the write lock is taken at the start, waiting for other
+            // writers as long as the busy timeout. A transaction that read
+            // first and wrote later would fail at once instead when another
+            // program writes, since waiting could then deadlock.
+            QSqlQuery begin(db);
+            if (!begin.exec(u"BEGIN IMMEDIATE"_s))
+                DaoSql::Throw(begin.lastError());
         });
     }
     ++d->nTransactionDepth;

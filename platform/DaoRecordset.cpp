@@ -1,33 +1,21 @@
 #include "platform/Dao.h"
 
+#include "platform/DaoPages.h"
 #include "platform/DaoSql.h"
 
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
-
-#include <algorithm>
-#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 using DaoSql::QuoteIdentifier;
 
 namespace {
-struct Row
-{
-    qint64 key = 0;
-    QVariantList values;
-    bool bDeleted = false;
-};
+using Row = CDaoPages::Row;
 
 enum class Mode { Browse, Adding, Editing };
 
 const QString NoCurrentRecord = u"No current record."_s;
-
-// Rows are read a page at a time, the first page small (a lookup often ends
-// there) and the later ones larger, so that a long scan costs few round
-// trips and never holds more than one page.
-constexpr int FirstPageRows = 64;
-constexpr int LargestPageRows = 4096;
 } // namespace
 
 struct CDaoRecordset::Private
@@ -38,15 +26,7 @@ struct CDaoRecordset::Private
     QString strTable;
     QStringList columns; // the fields, without the key
     QList<CDaoFieldValue::Kind> kinds;
-    // The page that holds the current record, in key order, and where the
-    // record set stands in it. When bEnd is set, no row follows the page's
-    // last key (as far as the last read saw).
-    std::vector<Row> rows;
-    size_t nPos = 0;
-    bool bEnd = true;
-    qint64 nAfterKey = 0;  // the last key read; the next page starts after it
-    bool bStarted = false; // nAfterKey holds a key (otherwise: from the first row)
-    int nPageRows = FirstPageRows;
+    CDaoPages pages; // the rows, a page at a time
     Mode mode = Mode::Browse;
     QVariantList buffer;
     QList<bool> dirty;
@@ -56,23 +36,8 @@ struct CDaoRecordset::Private
     void CheckOpen() const;
     void CheckField(int index) const;
     Row& Current();
-    QString ColumnList() const;
-    QString Select(const QString& where, const QString& order) const;
-    Row ReadRow(const QSqlQuery& query) const;
-    // Runs a prepared read of the rows bound to it and takes them as the page.
-    void ReadPage(QSqlQuery& query);
-    // Makes the record set stand on a row, reading the next page when the
-    // current one is used up; at the end of the table it stands at EOF.
-    void Settle();
-    void FetchFrom(bool bFirst);
     void Store(QSqlQuery& query, Row& row);
-    QSqlQuery& Prepared(const QString& sql);
 };
-
-QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql)
-{
-    return pDB->Prepared(sql);
-}
 
 void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
 {
@@ -81,95 +46,10 @@ void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
     kinds = pDB->ColumnKinds(table);
     strTable = table;
     bAppendOnly = appendOnly;
-    rows.clear();
-    nPos = 0;
-    bEnd = true;
-    bStarted = false;
-    nPageRows = FirstPageRows;
+    pages.Reset(pDB, table, columns);
     bOpen = true;
     if (!appendOnly)
-        FetchFrom(true);
-}
-
-QString CDaoRecordset::Private::ColumnList() const
-{
-    QStringList names;
-    for (const QString& column : columns)
-        names.append(QuoteIdentifier(column));
-    names.append(QuoteIdentifier(DaoSql::KeyColumn));
-    return names.join(u", "_s);
-}
-
-QString CDaoRecordset::Private::Select(const QString& where, const QString& order) const
-{
-    return u"SELECT %1 FROM %2 WHERE %3 ORDER BY %4 %5 LIMIT ?"_s.arg(
-        ColumnList(), QuoteIdentifier(strTable), where, QuoteIdentifier(DaoSql::KeyColumn), order);
-}
-
-Row CDaoRecordset::Private::ReadRow(const QSqlQuery& query) const
-{
-    const int nFields = int(columns.size());
-    Row row;
-    row.values.reserve(nFields);
-    for (int i = 0; i < nFields; ++i)
-        row.values.append(query.value(i));
-    row.key = query.value(nFields).toLongLong();
-    return row;
-}
-
-void CDaoRecordset::Private::ReadPage(QSqlQuery& query)
-{
-    // Every read runs to its end and is finished at once, so that no read
-    // lock outlasts it: another program's write never waits for a scan.
-    if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        query.finish();
-        DaoSql::Throw(error);
-    }
-    std::vector<Row> page;
-    while (query.next())
-        page.push_back(ReadRow(query));
-    const QSqlError error = query.lastError();
-    query.finish();
-    if (error.isValid())
-        DaoSql::Throw(error);
-    rows = std::move(page);
-    nPos = 0;
-    if (!rows.empty()) {
-        nAfterKey = rows.back().key;
-        bStarted = true;
-    }
-}
-
-void CDaoRecordset::Private::FetchFrom(bool bFirst)
-{
-    const int nLimit = nPageRows;
-    pDB->Run([&] {
-        if (bFirst || !bStarted) {
-            QSqlQuery& query = Prepared(Select(u"1 = 1"_s, {}));
-            query.bindValue(0, nLimit);
-            ReadPage(query);
-        } else {
-            QSqlQuery& query =
-                Prepared(Select(u"%1 > ?"_s.arg(QuoteIdentifier(DaoSql::KeyColumn)), {}));
-            query.bindValue(0, nAfterKey);
-            query.bindValue(1, nLimit);
-            ReadPage(query);
-        }
-    });
-    bEnd = int(rows.size()) < nLimit;
-    nPageRows = std::min(nPageRows * 4, LargestPageRows);
-}
-
-void CDaoRecordset::Private::Settle()
-{
-    while (true) {
-        while (nPos < rows.size() && rows[nPos].bDeleted)
-            ++nPos;
-        if (nPos < rows.size() || bEnd)
-            return;
-        FetchFrom(false);
-    }
+        pages.First();
 }
 
 void CDaoRecordset::Private::CheckOpen() const
@@ -189,9 +69,10 @@ void CDaoRecordset::Private::CheckField(int index) const
 Row& CDaoRecordset::Private::Current()
 {
     CheckOpen();
-    if (nPos >= rows.size() || rows[nPos].bDeleted)
+    Row* row = pages.Current();
+    if (!row || row->bDeleted)
         DaoSql::Throw(NoCurrentRecord);
-    return rows[nPos];
+    return *row;
 }
 
 void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
@@ -208,7 +89,7 @@ void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
             DaoSql::Throw(error);
         DaoSql::Throw(u"The record was deleted by another user."_s);
     }
-    Row stored = ReadRow(query);
+    Row stored = pages.ReadRow(query);
     // SQLite commits a write with RETURNING only when its statement runs to
     // its end; that step fails when another program holds a read lock for
     // longer than the busy timeout, and the write is then undone. So the
@@ -259,10 +140,7 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int nOpenType, int nOptions)
 
 void CDaoRecordset::Close()
 {
-    d->rows.clear();
-    d->rows.shrink_to_fit();
-    d->nPos = 0;
-    d->bEnd = true;
+    d->pages.Clear();
     d->columns.clear();
     d->kinds.clear();
     d->mode = Mode::Browse;
@@ -282,39 +160,30 @@ CDaoDatabase* CDaoRecordset::Database() const
 bool CDaoRecordset::IsEOF() const
 {
     d->CheckOpen();
-    return d->nPos >= d->rows.size();
+    return d->pages.AtEnd();
 }
 
 void CDaoRecordset::MoveFirst()
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    d->nPageRows = FirstPageRows;
-    d->FetchFrom(true);
-    d->Settle();
+    d->pages.First();
 }
 
 void CDaoRecordset::MoveNext()
 {
     d->CheckOpen();
-    if (d->nPos >= d->rows.size())
+    if (d->pages.AtEnd())
         DaoSql::Throw(NoCurrentRecord);
     d->mode = Mode::Browse;
-    ++d->nPos;
-    d->Settle();
+    d->pages.Next();
 }
 
 void CDaoRecordset::MoveLast()
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    d->pDB->Run([&] {
-        QSqlQuery& query = d->Prepared(d->Select(u"1 = 1"_s, u"DESC"_s));
-        query.bindValue(0, 1);
-        d->ReadPage(query);
-    });
-    // Rows stored after this one are read when the scan moves on.
-    d->bEnd = false;
+    d->pages.Last();
 }
 
 qint64 CDaoRecordset::GetRowKey() const
@@ -326,16 +195,7 @@ bool CDaoRecordset::FindKey(qint64 key)
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    d->pDB->Run([&] {
-        QSqlQuery& query =
-            d->Prepared(d->Select(u"%1 = ?"_s.arg(QuoteIdentifier(DaoSql::KeyColumn)), {}));
-        query.bindValue(0, key);
-        query.bindValue(1, 1);
-        d->ReadPage(query);
-    });
-    // The scan goes on after the row found; none found is the end.
-    d->bEnd = d->rows.empty();
-    return !d->rows.empty();
+    return d->pages.Find(key);
 }
 
 CDaoFieldValue::Kind CDaoRecordset::GetFieldKind(int index) const
@@ -352,31 +212,9 @@ bool CDaoRecordset::FindNext(int index, const QString& text)
             u"FindNext compares text fields only (field %1 of %2)."_s.arg(index).arg(d->strTable));
     if (IsEOF())
         return false;
+    d->Current(); // a deleted current record is no place to seek from
     d->mode = Mode::Browse;
-    const Row& current = d->Current();
-    const QVariant& stored = current.values[index];
-    if ((stored.isNull() ? QString() : stored.toString()) == text)
-        return true;
-    // The first later row that holds the text, in key order, found by the
-    // engine through the column's index instead of reading every row. A
-    // null field reads as empty text, so the empty text finds it too.
-    const QString column = QuoteIdentifier(d->columns[index]);
-    const QString key = QuoteIdentifier(DaoSql::KeyColumn);
-    // A null QString would bind as NULL, so the empty text is written out.
-    const QString where = text.isEmpty() ? u"%1 > ? AND (%2 = '' OR %2 IS NULL)"_s.arg(key, column)
-                                         : u"%1 > ? AND %2 = ?"_s.arg(key, column);
-    QVariantList binds{current.key};
-    if (!text.isEmpty())
-        binds.append(text);
-    binds.append(1);
-    d->pDB->Run([&] {
-        QSqlQuery& query = d->Prepared(d->Select(where, {}));
-        for (int i = 0; i < binds.size(); ++i)
-            query.bindValue(i, binds[i]);
-        d->ReadPage(query);
-    });
-    d->bEnd = d->rows.empty();
-    return !d->rows.empty();
+    return d->pages.FindText(index, text);
 }
 
 qint64 CDaoRecordset::GetLastModifiedKey() const
@@ -449,15 +287,15 @@ void CDaoRecordset::Update()
     if (mode == Mode::Adding) {
         QString sql;
         if (names.isEmpty()) {
-            sql = u"INSERT INTO %1 DEFAULT VALUES RETURNING %2"_s.arg(table, d->ColumnList());
+            sql = u"INSERT INTO %1 DEFAULT VALUES RETURNING %2"_s.arg(table, d->pages.ColumnList());
         } else {
             const QStringList marks(names.size(), u"?"_s);
             sql = u"INSERT INTO %1 (%2) VALUES (%3) RETURNING %4"_s.arg(
-                table, names.join(u", "_s), marks.join(u", "_s), d->ColumnList());
+                table, names.join(u", "_s), marks.join(u", "_s), d->pages.ColumnList());
         }
         Row row;
         d->pDB->Run([&] {
-            QSqlQuery& query = d->Prepared(sql);
+            QSqlQuery& query = d->pDB->Prepared(sql);
             for (int i = 0; i < values.size(); ++i)
                 query.bindValue(i, values[i]);
             d->Store(query, row);
@@ -466,9 +304,7 @@ void CDaoRecordset::Update()
         if (!d->bAppendOnly) {
             // The position stays where it was; a new row does not end the
             // scan: it is read when the scan reaches the end.
-            d->bEnd = false;
-            if (IsEOF())
-                d->Settle();
+            d->pages.Stored();
         }
         return;
     }
@@ -479,9 +315,9 @@ void CDaoRecordset::Update()
     for (QString& name : names)
         name += u" = ?"_s;
     const QString sql = u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
-        table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList());
+        table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->pages.ColumnList());
     d->pDB->Run([&] {
-        QSqlQuery& query = d->Prepared(sql);
+        QSqlQuery& query = d->pDB->Prepared(sql);
         for (int i = 0; i < values.size(); ++i)
             query.bindValue(i, values[i]);
         query.bindValue(int(values.size()), row.key);

@@ -1,6 +1,7 @@
 #include "platform/DaoSelection.h"
 #include "platform/Dispatch.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/ReadLock.h"
 #include "tests/TestCluster.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -514,6 +515,22 @@ private slots:
             }
         }
         QCOMPARE(read, all);
+    }
+
+    // Two programs storing at once on SQLite: a transaction takes the write
+    // lock at its start, so that the other program's write waits for it
+    // instead of one of them failing at once when it reads before writing.
+    void transactionTakesTheWriteLockAtItsStart()
+    {
+        CTestDatabase fixture;
+        if (fixture.IsPostgres())
+            QSKIP("a file lock is SQLite's");
+        CReadLock other(fixture.Target());
+        QVERIFY(other.CanWrite());
+        QE_DAO(fixture.Database()->BeginTrans());
+        QVERIFY(!other.CanWrite());
+        QE_DAO(fixture.Database()->Rollback());
+        QVERIFY(other.CanWrite());
     }
 
     // Another program holds the file locked: opening fails at once with the
