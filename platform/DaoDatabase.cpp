@@ -24,7 +24,7 @@ namespace {
 QString g_strTarget;
 QAtomicInt g_nConnections;
 int g_nBusyTimeout = 10000;
-constexpr int OpenWait = 1500; // milliseconds
+constexpr int OpenWait = 1200; // milliseconds
 
 bool IsPostgresUrl(const QString& target)
 {
