@@ -1,8 +1,8 @@
 #include "scores/ClearScoresDlg.h"
 
 #include "platform/Platform.h"
-#include "users/DeletionPass.h"
 #include "users/Database.h"
+#include "users/DeletionPass.h"
 
 #include <QProgressBar>
 
