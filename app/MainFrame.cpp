@@ -97,6 +97,8 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     if (pApplication)
         route.append(pApplication);
     route.append(&m_teaching); // the teaching layer's own commands
+    m_texts.SetView(m_pView);
+    route.append(&m_texts);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);

@@ -60,6 +60,10 @@ public:
     virtual void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) = 0;
     // Hands an address (with or without scheme) or a file to the desktop.
     virtual void OpenUrl(const QString& address) = 0;
+    // Asks for an existing file to read, among those filter names (Qt's
+    // "文本文件 (*.txt)" form); empty when the user cancels.
+    virtual QString GetOpenFileName(QWidget* owner, const QString& caption,
+                                    const QString& filter) = 0;
     virtual void Beep() = 0;
     virtual QTime CurrentTime() = 0;
     // The local date and time of day, for what is recorded with a date.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -86,6 +87,12 @@ void CQtPlatform::OpenUrl(const QString& address)
 {
     QUrl url = QUrl::fromUserInput(address);
     QDesktopServices::openUrl(url);
+}
+
+QString CQtPlatform::GetOpenFileName(QWidget* owner, const QString& caption,
+                                     const QString& filter)
+{
+    return QFileDialog::getOpenFileName(owner, caption, QString(), filter);
 }
 
 void CQtPlatform::Beep()

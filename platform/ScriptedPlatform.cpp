@@ -83,3 +83,16 @@ void CScriptedPlatform::OpenUrl(const QString& address)
 {
     openedUrls.append(address);
 }
+
+QString CScriptedPlatform::GetOpenFileName(QWidget* owner, const QString& caption,
+                                           const QString& filter)
+{
+    Q_UNUSED(owner);
+    Q_UNUSED(filter);
+    fileDialogs.append(caption);
+    if (m_filePaths.empty())
+        return {};
+    QString path = std::move(m_filePaths.front());
+    m_filePaths.pop_front();
+    return path;
+}

@@ -38,6 +38,12 @@ public:
     // and counted in UnfinishedDialogs. With no driver queued a dialog is
     // closed at once with IDCANCEL without running its own handlers.
     void DriveDialog(DialogDriver driver);
+    // Answers for the next file dialogs, in order: a path, or empty for
+    // Cancel. With the queue empty a file dialog is cancelled.
+    void AnswerFileDialogs(std::initializer_list<QString> paths)
+    {
+        m_filePaths.insert(m_filePaths.end(), paths.begin(), paths.end());
+    }
     // A driver for the next pop-up menu: it receives the live menu, shown
     // at its point, and may highlight items; the menu is closed afterwards.
     void DrivePopup(PopupDriver driver);
@@ -57,6 +63,7 @@ public:
     QList<Box> boxes;
     QStringList modalRuns; // class names of the dialogs run, in order
     QStringList openedUrls;
+    QStringList fileDialogs; // the captions of the file dialogs shown
     struct Popup
     {
         QPoint point;
@@ -72,6 +79,8 @@ public:
     int RunModal(QDialog* dialog) override;
     void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
+    QString GetOpenFileName(QWidget* owner, const QString& caption,
+                            const QString& filter) override;
     void Beep() override { ++beeps; }
     QTime CurrentTime() override { return m_time; }
     QDateTime CurrentDateTime() override { return QDateTime(m_date, m_time); }
@@ -85,6 +94,7 @@ private:
     std::deque<int> m_answers;
     std::deque<DialogDriver> m_drivers;
     std::deque<PopupDriver> m_popupDrivers;
+    std::deque<QString> m_filePaths;
     QTime m_time{12, 0, 0};
     QDate m_date{2024, 9, 2};
     qint64 m_nMonotonic = 1000000;

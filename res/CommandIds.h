@@ -33,5 +33,10 @@ enum CommandId : int {
     ID_QUERY_GROUP = 32817,
     // The teaching layer, beside the described commands.
     ID_TEACHING_MY_PROGRESS = 33001,
+    ID_TEACHING_TEXTS = 33021,
+    ID_TEACHING_CHOOSE_TEXT = 33022,
+    ID_TEACHING_DRILL = 33023,
+    ID_TEACHING_EXAMS = 33024,
+    ID_TEACHING_TAKE_EXAM = 33025,
     ID_APP_EXIT = 57665,
 };
