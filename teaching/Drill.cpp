@@ -60,24 +60,44 @@ QList<int> Shares(const QList<Drill::CUnit>& units, int total)
     return shares;
 }
 
-// The units' indexes shuffled, then mended where one follows itself.
-QList<int> Order(const QList<int>& shares, quint32 seed)
+// The units' indexes, each as often as its share, drawn at random in
+// proportion to what is left of each, never the unit just drawn unless
+// nothing else is left; a unit that would otherwise run out of partners
+// is drawn first.
+QList<int> Order(QList<int> left, quint32 seed)
 {
-    QList<int> order;
-    for (qsizetype i = 0; i < shares.size(); ++i)
-        order.append(QList<int>(shares[i], int(i)));
     QRandomGenerator random(seed);
-    std::shuffle(order.begin(), order.end(), random);
-    for (qsizetype i = 1; i < order.size(); ++i) {
-        if (order[i] != order[i - 1])
-            continue;
-        for (qsizetype j = i + 1; j < order.size(); ++j) {
-            if (order[j] != order[i] && (j + 1 >= order.size() || order[j + 1] != order[i]) &&
-                order[j - 1] != order[i]) {
-                std::swap(order[i], order[j]);
-                break;
+    int total = 0;
+    for (const int count : std::as_const(left))
+        total += count;
+    QList<int> order;
+    order.reserve(total);
+    int previous = -1;
+    for (; total > 0; --total) {
+        const auto most = std::max_element(left.cbegin(), left.cend()) - left.cbegin();
+        int next = -1;
+        if (most != previous && 2 * left[most] >= total + 1) {
+            next = int(most);
+        } else {
+            const int others = total - (previous >= 0 ? left[previous] : 0);
+            if (others == 0) {
+                next = previous;
+            } else {
+                int pick = int(random.bounded(others));
+                for (qsizetype i = 0; i < left.size(); ++i) {
+                    if (i == previous)
+                        continue;
+                    if (pick < left[i]) {
+                        next = int(i);
+                        break;
+                    }
+                    pick -= left[i];
+                }
             }
         }
+        --left[next];
+        order.append(next);
+        previous = next;
     }
     return order;
 }
