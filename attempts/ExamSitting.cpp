@@ -87,9 +87,10 @@ bool StoreSittingResult(CDaoDatabase& db, const FieldList& scoreFields, const CA
     const qint64 attemptId = StoreAttempt(db, scoreKey, attempt);
 
     QSqlQuery update(db.Connection());
-    Prepare(update, u"UPDATE exam_sitting SET finished = 1, ended_at = ?, kind = ?, elapsed_ms = ?, "
-                    "typed_units = ?, correct_units = ?, end_reason = ?, focus_losses = ?, "
-                    "attempt_id = ? WHERE uid = ?"_s);
+    Prepare(update,
+            u"UPDATE exam_sitting SET finished = 1, ended_at = ?, kind = ?, elapsed_ms = ?, "
+            "typed_units = ?, correct_units = ?, end_reason = ?, focus_losses = ?, "
+            "attempt_id = ? WHERE uid = ?"_s);
     update.addBindValue(StoredDateTime(attempt.endedAt));
     update.addBindValue(attempt.nKind);
     update.addBindValue(attempt.nElapsedMs);

@@ -79,15 +79,24 @@ QJsonObject ToJson(const CPendingResult& result)
     for (const CMistake& m : a.mistakes)
         mistakes.append(QJsonArray{m.nPosition, m.strExpected, m.strTyped});
     const QJsonObject attempt{
-        {u"userKey"_s, Number(a.nUserKey)},     {u"userName"_s, a.strUserName},
-        {u"class"_s, a.strClass},               {u"studentNo"_s, a.strStudentNo},
-        {u"kind"_s, a.nKind},                   {u"textFile"_s, a.strTextFile},
-        {u"textHash"_s, a.strTextHash},         {u"startedAt"_s, Time(a.startedAt)},
-        {u"endedAt"_s, Time(a.endedAt)},        {u"elapsedMs"_s, Number(a.nElapsedMs)},
-        {u"typed"_s, a.nTypedUnits},            {u"correct"_s, a.nCorrectUnits},
-        {u"backspaces"_s, a.nBackspaces},       {u"endReason"_s, a.nEndReason},
-        {u"mistakes"_s, mistakes},              {u"textId"_s, Number(a.nTextId)},
-        {u"screen"_s, a.nScreen},               {u"examId"_s, Number(a.nExamId)},
+        {u"userKey"_s, Number(a.nUserKey)},
+        {u"userName"_s, a.strUserName},
+        {u"class"_s, a.strClass},
+        {u"studentNo"_s, a.strStudentNo},
+        {u"kind"_s, a.nKind},
+        {u"textFile"_s, a.strTextFile},
+        {u"textHash"_s, a.strTextHash},
+        {u"startedAt"_s, Time(a.startedAt)},
+        {u"endedAt"_s, Time(a.endedAt)},
+        {u"elapsedMs"_s, Number(a.nElapsedMs)},
+        {u"typed"_s, a.nTypedUnits},
+        {u"correct"_s, a.nCorrectUnits},
+        {u"backspaces"_s, a.nBackspaces},
+        {u"endReason"_s, a.nEndReason},
+        {u"mistakes"_s, mistakes},
+        {u"textId"_s, Number(a.nTextId)},
+        {u"screen"_s, a.nScreen},
+        {u"examId"_s, Number(a.nExamId)},
     };
     const CExamSitting& s = result.sitting;
     const QJsonObject sitting{
@@ -158,7 +167,7 @@ bool Read(QList<CPendingResult>& results, QString* error)
     if (parse.error != QJsonParseError::NoError || top.value(u"version"_s).toInt() != FileVersion) {
         if (error)
             *error = parse.error != QJsonParseError::NoError ? parse.errorString()
-                                                              : u"unknown version"_s;
+                                                             : u"unknown version"_s;
         return false;
     }
     for (const QJsonValue& value : top.value(u"results"_s).toArray()) {

@@ -89,8 +89,7 @@ void CQtPlatform::OpenUrl(const QString& address)
     QDesktopServices::openUrl(url);
 }
 
-QString CQtPlatform::GetOpenFileName(QWidget* owner, const QString& caption,
-                                     const QString& filter)
+QString CQtPlatform::GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter)
 {
     return QFileDialog::getOpenFileName(owner, caption, QString(), filter);
 }

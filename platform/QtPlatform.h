@@ -12,8 +12,7 @@ public:
     int RunModal(QDialog* dialog) override;
     void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
-    QString GetOpenFileName(QWidget* owner, const QString& caption,
-                            const QString& filter) override;
+    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
     void Beep() override;
     QTime CurrentTime() override;
     QDateTime CurrentDateTime() override;

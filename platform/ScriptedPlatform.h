@@ -79,8 +79,7 @@ public:
     int RunModal(QDialog* dialog) override;
     void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
-    QString GetOpenFileName(QWidget* owner, const QString& caption,
-                            const QString& filter) override;
+    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
     void Beep() override { ++beeps; }
     QTime CurrentTime() override { return m_time; }
     QDateTime CurrentDateTime() override { return QDateTime(m_date, m_time); }

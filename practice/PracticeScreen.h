@@ -13,11 +13,11 @@ class CQeDoc;
 struct CPracticeScreen
 {
     int nKind = PracticeKind::English;
-    QByteArray text; // the whole text, as the loader reads a file
-    int nScreen = 1; // the screenful to practise, from 1
-    QString strTitle;  // names the text in the attempt
-    qint64 nTextId = 0; // the stored text; 0 for a drill
-    qint64 nExamId = 0; // the exam; 0 for a practice
+    QByteArray text;           // the whole text, as the loader reads a file
+    int nScreen = 1;           // the screenful to practise, from 1
+    QString strTitle;          // names the text in the attempt
+    qint64 nTextId = 0;        // the stored text; 0 for a drill
+    qint64 nExamId = 0;        // the exam; 0 for a practice
     int nTimeLimitSeconds = 0; // 0: no limit
     bool bBackspaceAllowed = true;
 };

@@ -69,8 +69,7 @@ void CQeDoc::ReadSingleByteScreen(QIODevice& file)
     ReadSingleByteScreen(file, m_enText);
 }
 
-void CQeDoc::ReadDoubleByteScreen(QIODevice& file, DoubleByteCells& cells,
-                                  QList<QByteArray>& lines)
+void CQeDoc::ReadDoubleByteScreen(QIODevice& file, DoubleByteCells& cells, QList<QByteArray>& lines)
 {
     for (int r = 0; r < Rows; ++r) {
         for (int c = 0; c < Cells; ++c) {

@@ -156,6 +156,8 @@ void CQeView::ShowCredits()
     m_bShowCredits = 1;
     CurrentPracticeKind = PracticeKind::None;
     m_session.Stop();
+    m_screen.reset();
+    m_exam.reset();
     update();
     TellInputMethod();
 }

@@ -121,9 +121,10 @@ void CResultDlg::StoreExamResult()
                        u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后自动保存。"_s);
     } else {
         SetDlgItemText(IDC_QUESTION, u"成绩未能保存!"_s);
-        AfxMessageBox(u"数据库暂时无法连接,成绩也无法暂存在本机(%1)。请把此窗口中的成绩告诉老师。"_s
-                          .arg(error),
-                      MB_OK | MB_ICONSTOP);
+        AfxMessageBox(
+            u"数据库暂时无法连接,成绩也无法暂存在本机(%1)。请把此窗口中的成绩告诉老师。"_s.arg(
+                error),
+            MB_OK | MB_ICONSTOP);
     }
 }
 

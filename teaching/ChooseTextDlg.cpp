@@ -44,16 +44,16 @@ bool CChooseTextDlg::OnInitDialog()
         return true;
     }
     if (m_texts.isEmpty()) {
-        Platform().MessageBox(this, u"文章库中还没有文章,请老师在\"练习文章\"中添加。"_s,
-                              u"提示"_s, MB_OK | MB_ICONINFORMATION);
+        Platform().MessageBox(this, u"文章库中还没有文章,请老师在\"练习文章\"中添加。"_s, u"提示"_s,
+                              MB_OK | MB_ICONINFORMATION);
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
     QList<QStringList> rows;
     for (const CPracticeText& text : std::as_const(m_texts)) {
         m_screens.append(text.Screens());
-        rows.append({text.strTitle, Metrics::KindName(text.nKind),
-                     QString::number(m_screens.constLast())});
+        rows.append(
+            {text.strTitle, Metrics::KindName(text.nKind), QString::number(m_screens.constLast())});
     }
     m_listTexts->AppendRows(rows);
     connect(m_listTexts->selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -28,7 +28,7 @@ QByteArray UnitBytes(const QString& text, int kind)
         return bDouble || bPadded ? bytes : QByteArray();
     }
     return bytes.size() == 1 && uchar(bytes[0]) > 0x20 && uchar(bytes[0]) < 0x7F ? bytes
-                                                                                   : QByteArray();
+                                                                                 : QByteArray();
 }
 
 // How many times each unit comes, in proportion to its count, each at

@@ -47,8 +47,8 @@ QString CDrillDlg::TooFewText() const
 {
     return u"最近的%1练习中打错的字(键)只有 %2 个,至少要有 %3 个才能生成错字练习。"
            "请先多做几次%1练习。"_s.arg(Metrics::KindName(Kind()))
-        .arg(m_units.size())
-        .arg(Drill::MinimumUnits);
+               .arg(m_units.size())
+               .arg(Drill::MinimumUnits);
 }
 
 void CDrillDlg::ShowUnits()
@@ -72,10 +72,11 @@ void CDrillDlg::ShowUnits()
     QStringList shown;
     for (const Drill::CUnit& unit : std::as_const(m_units))
         shown.append(u"%1(%2次)"_s.arg(unit.strText.trimmed()).arg(unit.nCount));
-    SetDlgItemText(IDC_UNITS,
-                   u"最近 %1 次%2练习中打错最多的字(键):\n%3\n按\"开始练习\"练习一屏由它们组成的文字。"_s
-                       .arg(Drill::RecentAttempts)
-                       .arg(Metrics::KindName(Kind()), shown.join(u"  "_s)));
+    SetDlgItemText(
+        IDC_UNITS,
+        u"最近 %1 次%2练习中打错最多的字(键):\n%3\n按\"开始练习\"练习一屏由它们组成的文字。"_s
+            .arg(Drill::RecentAttempts)
+            .arg(Metrics::KindName(Kind()), shown.join(u"  "_s)));
 }
 
 void CDrillDlg::OnOK()

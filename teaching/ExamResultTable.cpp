@@ -2,6 +2,7 @@
 
 #include "attempts/Attempt.h"
 #include "attempts/Metrics.h"
+#include "teaching/ChineseOrder.h"
 
 #include <QVariant>
 
@@ -71,8 +72,8 @@ namespace ExamResultTable {
 
 QStringList Headings()
 {
-    return {u"姓名"_s,   u"班级"_s,     u"学号"_s,     u"状态"_s,     u"速度"_s,
-            u"正确率"_s, u"用时"_s,     u"结束方式"_s, u"离开窗口"_s, u"次数"_s};
+    return {u"姓名"_s,   u"班级"_s, u"学号"_s,     u"状态"_s,     u"速度"_s,
+            u"正确率"_s, u"用时"_s, u"结束方式"_s, u"离开窗口"_s, u"次数"_s};
 }
 
 QString StateText(CExamResultRow::State state)
@@ -128,9 +129,13 @@ void Sort(QList<CExamResultRow>& rows, int column, bool ascending)
                          const QVariant y = SortKey(b, column);
                          if (!x.isValid() || !y.isValid())
                              return x.isValid() && !y.isValid();
-                         const QPartialOrdering order = QVariant::compare(x, y);
-                         return ascending ? order == QPartialOrdering::Less
-                                          : order == QPartialOrdering::Greater;
+                         const int order =
+                             x.typeId() == QMetaType::QString
+                                 ? CompareChinese(x.toString(), y.toString())
+                                 : (QVariant::compare(x, y) == QPartialOrdering::Less      ? -1
+                                    : QVariant::compare(x, y) == QPartialOrdering::Greater ? 1
+                                                                                           : 0);
+                         return ascending ? order < 0 : order > 0;
                      });
 }
 

@@ -5,6 +5,7 @@
 #include "attempts/StoreTransaction.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "teaching/ChineseOrder.h"
 
 #include <QHash>
 
@@ -169,8 +170,11 @@ QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className)
 
 QStringList LoadClasses(CDaoDatabase& db)
 {
-    return Strings(db, u"SELECT DISTINCT class FROM \"user\" WHERE class IS NOT NULL "
-                       "ORDER BY class"_s);
+    QStringList classes =
+        Strings(db, u"SELECT DISTINCT class FROM \"user\" WHERE class IS NOT NULL"_s);
+    std::sort(classes.begin(), classes.end(),
+              [](const QString& a, const QString& b) { return CompareChinese(a, b) < 0; });
+    return classes;
 }
 
 QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
@@ -231,7 +235,8 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
     }
     CheckRead(query);
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
-        return a.strClass != b.strClass ? a.strClass < b.strClass : a.strName < b.strName;
+        const int byClass = CompareChinese(a.strClass, b.strClass);
+        return byClass != 0 ? byClass < 0 : CompareChinese(a.strName, b.strName) < 0;
     });
     return rows;
 }

@@ -23,7 +23,7 @@ enum : int {
 };
 
 const QList<ListColumn> g_columns = {
-    {u"考试"_s, 150}, {u"文章"_s, 130}, {u"屏"_s, 35},   {u"限时"_s, 55},
+    {u"考试"_s, 150}, {u"文章"_s, 130}, {u"屏"_s, 35},     {u"限时"_s, 55},
     {u"班级"_s, 140}, {u"状态"_s, 50},  {u"退格键"_s, 55}, {u"重考"_s, 45},
 };
 
@@ -162,11 +162,11 @@ void CExamsDlg::DeleteSelected()
     int sittings = 0;
     if (!OnDatabase([&](CDaoDatabase& db) { sittings = ExamStore::CountSittings(db, chosen.nId); }))
         return;
-    const QString question =
-        sittings == 0 ? u"确定要删除考试《%1》吗?"_s.arg(chosen.strTitle)
-                      : u"确定要删除考试《%1》吗?它的 %2 条考试记录也将一起删除"
-                        "(学生的练习成绩保留)。"_s.arg(chosen.strTitle)
-                            .arg(sittings);
+    const QString question = sittings == 0
+                                 ? u"确定要删除考试《%1》吗?"_s.arg(chosen.strTitle)
+                                 : u"确定要删除考试《%1》吗?它的 %2 条考试记录也将一起删除"
+                                   "(学生的练习成绩保留)。"_s.arg(chosen.strTitle)
+                                       .arg(sittings);
     if (Platform().MessageBox(this, question, u"提示!"_s,
                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;

@@ -85,9 +85,8 @@ void CTakeExamDlg::OnOK()
             Refuse(u"考试《%1》已经关闭。"_s.arg(m_exams[row].strTitle));
             return;
         }
-        if (!exam->bRetakeAllowed &&
-            (CountSittings(*db, exam->nId, CurrentUser.RowKey) > 0 ||
-             PendingResults::HasSitting(exam->nId, CurrentUser.RowKey))) {
+        if (!exam->bRetakeAllowed && (CountSittings(*db, exam->nId, CurrentUser.RowKey) > 0 ||
+                                      PendingResults::HasSitting(exam->nId, CurrentUser.RowKey))) {
             Refuse(u"你已经参加过考试《%1》,这场考试不允许重考。"_s.arg(exam->strTitle));
             return;
         }

@@ -79,8 +79,8 @@ void CTextEditDlg::OnCommand(int nID)
 
 void CTextEditDlg::Import()
 {
-    const QString path = Platform().GetOpenFileName(this, u"导入文本文件"_s,
-                                                    u"文本文件 (*.txt);;所有文件 (*)"_s);
+    const QString path =
+        Platform().GetOpenFileName(this, u"导入文本文件"_s, u"文本文件 (*.txt);;所有文件 (*)"_s);
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -143,8 +143,9 @@ void CTextEditDlg::OnOK()
         const QString what = kind == PracticeKind::Chinese
                                  ? u"以下字符不在 GBK 字符集中,中文练习无法显示和输入"_s
                                  : u"英文、数字和符号文章只能包含半角字符,以下字符不能使用"_s;
-        Refuse(u"%1(共 %2 个),请修改后再保存:\n%3"_s.arg(what).arg(refused.size()).arg(
-                   refused.join(u' ')),
+        Refuse(u"%1(共 %2 个),请修改后再保存:\n%3"_s.arg(what)
+                   .arg(refused.size())
+                   .arg(refused.join(u' ')),
                IDC_BODY);
         return;
     }

@@ -52,8 +52,7 @@ void CTextLibraryDlg::Reload()
     m_texts = TextStore::LoadTexts(*db);
     QList<QStringList> rows;
     for (const CPracticeText& text : std::as_const(m_texts))
-        rows.append({text.strTitle, Metrics::KindName(text.nKind),
-                     QString::number(text.Screens()),
+        rows.append({text.strTitle, Metrics::KindName(text.nKind), QString::number(text.Screens()),
                      QString::number(text.strBody.size() - text.strBody.count(u'\n') -
                                      text.strBody.count(u'\r')),
                      text.updatedAt.toString(u"yyyy-MM-dd HH:mm"_s)});
@@ -107,8 +106,7 @@ void CTextLibraryDlg::DeleteSelected()
 {
     const CPracticeText* text = Selected();
     if (!text) {
-        Platform().MessageBox(this, u"请先选择一篇文章!"_s, u"提示"_s,
-                              MB_OK | MB_ICONEXCLAMATION);
+        Platform().MessageBox(this, u"请先选择一篇文章!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     CDaoDatabase* db = ActiveDatabase();
@@ -119,11 +117,10 @@ void CTextLibraryDlg::DeleteSelected()
     try {
         const QStringList exams = TextStore::ExamsUsing(*db, text->nId);
         if (!exams.isEmpty()) {
-            Platform().MessageBox(
-                this,
-                u"文章《%1》已用于考试(%2),不能删除。请先删除这些考试。"_s.arg(
-                    text->strTitle, exams.join(u"、"_s)),
-                u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+            Platform().MessageBox(this,
+                                  u"文章《%1》已用于考试(%2),不能删除。请先删除这些考试。"_s.arg(
+                                      text->strTitle, exams.join(u"、"_s)),
+                                  u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
             return;
         }
         if (Platform().MessageBox(this, u"确定要删除文章《%1》吗?"_s.arg(text->strTitle),

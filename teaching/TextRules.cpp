@@ -158,8 +158,7 @@ QStringList Refused(const QString& body, int kind)
     for (const char32_t c : body.toUcs4()) {
         if (seen.contains(c))
             continue;
-        const bool bHeld = kind == PracticeKind::Chinese ? c < 0x80 || InGbk(c)
-                                                         : c < 0x7F;
+        const bool bHeld = kind == PracticeKind::Chinese ? c < 0x80 || InGbk(c) : c < 0x7F;
         if (!bHeld) {
             seen.append(c);
             refused.append(QString::fromUcs4(&c, 1));

@@ -5,7 +5,10 @@
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "practice/PracticeScreen.h"
+#include "teaching/ChineseOrder.h"
 #include "teaching/TextRules.h"
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedSql;
@@ -42,12 +45,15 @@ namespace TextStore {
 QList<CPracticeText> LoadTexts(CDaoDatabase& db)
 {
     QSqlQuery query(db.Connection());
-    Select(query, Columns + u"ORDER BY title, id"_s);
+    Select(query, Columns + u"ORDER BY id"_s);
     Exec(query);
     QList<CPracticeText> texts;
     while (query.next())
         texts.append(Read(query));
     CheckRead(query);
+    std::stable_sort(texts.begin(), texts.end(), [](const auto& a, const auto& b) {
+        return CompareChinese(a.strTitle, b.strTitle) < 0;
+    });
     return texts;
 }
 

@@ -14,7 +14,7 @@ struct CPracticeText
 {
     qint64 nId = 0; // 0: not stored yet
     QString strTitle;
-    int nKind = 0; // PracticeKind
+    int nKind = 0;   // PracticeKind
     QString strBody; // normalised (TextRules::Normalise)
     QDateTime updatedAt;
 

@@ -195,13 +195,13 @@ private slots:
         QTest::addColumn<int>("screens");
         QTest::newRow("English lines over three screens")
             << int(PracticeKind::English) << Lines(u"typing "_s, 120) << 3;
-        QTest::newRow("exactly one screen") << int(PracticeKind::Number)
-                                            << u"0123456789"_s.repeated(128) + u"12345678"_s << 1;
+        QTest::newRow("exactly one screen")
+            << int(PracticeKind::Number) << u"0123456789"_s.repeated(128) + u"12345678"_s << 1;
         QTest::newRow("a trailing line break makes no screen")
             << int(PracticeKind::Symbol) << u"!@#$%"_s.repeated(258) + u"\r\n\r\n"_s << 2;
         QTest::newRow("Chinese with digits, letters and line breaks")
-            << int(PracticeKind::Chinese)
-            << Lines(u"第1课春天来了，ABC。"_s, 60) + u"最后一行"_s << 5;
+            << int(PracticeKind::Chinese) << Lines(u"第1课春天来了，ABC。"_s, 60) + u"最后一行"_s
+            << 5;
     }
     void storedTextScreensAreTheLoadersScreens()
     {
@@ -232,7 +232,7 @@ private slots:
         // What is left after the last screen is line breaks at most.
         QVERIFY(file.readAll().replace('\r', "").replace('\n', "").isEmpty());
         // The first screen is the practice command's screen of the same file.
-        const QString file1 = kind == PracticeKind::Chinese  ? u"chinese.txt"_s
+        const QString file1 = kind == PracticeKind::Chinese   ? u"chinese.txt"_s
                               : kind == PracticeKind::English ? u"english.txt"_s
                               : kind == PracticeKind::Number  ? u"number.txt"_s
                                                               : u"punctuate.txt"_s;
@@ -253,8 +253,8 @@ private slots:
         CPracticeFixture f;
         CPracticeScreen screen;
         screen.nKind = PracticeKind::Chinese;
-        screen.text = TextRules::FileBytes(TextRules::Normalise(u"第1课a,b"_s, screen.nKind),
-                                           screen.nKind);
+        screen.text =
+            TextRules::FileBytes(TextRules::Normalise(u"第1课a,b"_s, screen.nKind), screen.nKind);
         f.view->LoadScreen(screen);
         QCOMPARE(f.doc.TextCell(0, 1), QByteArray("1 "));
         QCOMPARE(f.doc.TextCell(0, 3), QByteArray("a "));
@@ -272,11 +272,10 @@ private slots:
         QTest::addColumn<QStringList>("refused");
         const int chinese = PracticeKind::Chinese;
         QTest::newRow("Chinese: half-width punctuation becomes full-width")
-            << chinese << u"你好,世界!(测试);完成:对?"_s
-            << u"你好，世界！（测试）；完成：对？"_s << QStringList();
-        QTest::newRow("Chinese: quotes pair within a paragraph")
-            << chinese << u"他说\"好\"和'行'\n\"再"_s << u"他说“好”和‘行’\n“再"_s
+            << chinese << u"你好,世界!(测试);完成:对?"_s << u"你好，世界！（测试）；完成：对？"_s
             << QStringList();
+        QTest::newRow("Chinese: quotes pair within a paragraph")
+            << chinese << u"他说\"好\"和'行'\n\"再"_s << u"他说“好”和‘行’\n“再"_s << QStringList();
         QTest::newRow("Chinese: numbers and words keep their points")
             << chinese << u"圆周率3.14,时间10:30,don't."_s << u"圆周率3.14，时间10:30，don't。"_s
             << QStringList();
@@ -285,8 +284,7 @@ private slots:
         QTest::newRow("Chinese: tabs become spaces, control characters go")
             << chinese << u"甲\t乙\x01丙\r\n丁"_s << u"甲 乙丙\r\n丁"_s << QStringList();
         QTest::newRow("Chinese: characters outside GBK are listed once each")
-            << chinese << u"好😀字𠀀😀€"_s << u"好😀字𠀀😀€"_s
-            << QStringList{u"😀"_s, u"𠀀"_s};
+            << chinese << u"好😀字𠀀😀€"_s << u"好😀字𠀀😀€"_s << QStringList{u"😀"_s, u"𠀀"_s};
         QTest::newRow("English: full-width forms become half-width")
             << int(PracticeKind::English) << u"Ｈｅｌｌｏ，ｗｏｒｌｄ！“ok”…"_s
             << u"Hello,world!\"ok\"..."_s << QStringList();
@@ -321,7 +319,9 @@ private slots:
         QTest::newRow("ASCII") << QByteArray("plain text\r\n") << u"plain text\r\n"_s;
         QTest::newRow("broken: a lead byte at the end")
             << Gbk::Encode(chinese) + QByteArray("\x81") << u"<none>"_s;
-        QTest::newRow("broken: bytes of no character") << QByteArray("ab\xFF\xFF" "cd") << u"<none>"_s;
+        QTest::newRow("broken: bytes of no character") << QByteArray("ab\xFF\xFF"
+                                                                     "cd")
+                                                       << u"<none>"_s;
         QTest::newRow("a word processor's file")
             << QByteArray("PK\x03\x04\x00\x00", 6) << u"<none>"_s;
     }
@@ -353,7 +353,8 @@ private slots:
                 keys += f.TextRow(r);
             f.Type(QByteArray(" ") + keys);
         };
-        f.platform.DriveDialog([](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
         typeScreen();
         QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
         QCOMPARE(f.view->LoadedScreen().value().nScreen, 2);
@@ -367,7 +368,8 @@ private slots:
 
         // Esc on screen 2 ends the text.
         f.platform.AnswerBoxes({IDOK});
-        f.platform.DriveDialog([](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
         f.Type(QByteArray("ab\x1b"));
         QCOMPARE(f.view->m_bShowCredits, 1);
         QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
@@ -376,7 +378,8 @@ private slots:
         screen.nScreen = 3;
         f.view->LoadScreen(screen);
         QCOMPARE(f.TextRow(0), text.mid(2 * 1288, 92));
-        f.platform.DriveDialog([](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
         typeScreen();
         QCOMPARE(f.platform.modalRuns.size(), 3);
         QCOMPARE(f.view->m_bShowCredits, 1);

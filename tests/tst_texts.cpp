@@ -18,8 +18,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSqlError>
-#include <QSqlRecord>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -63,21 +61,6 @@ void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
     for (const QString& text : expected)
         attempt.mistakes.append({int(attempt.mistakes.size()), text, u"x "_s});
     QVERIFY(AppendScoreWithAttempt(db, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt));
-}
-
-QStringList Column(CDaoDatabase* db, const QString& sql)
-{
-    QSqlQuery query(db->Connection());
-    QStringList values;
-    if (!query.exec(sql))
-        return {u"<%1>"_s.arg(query.lastError().text())};
-    while (query.next()) {
-        QStringList cells;
-        for (int i = 0; i < query.record().count(); ++i)
-            cells.append(query.value(i).toString());
-        values.append(cells.join(u'|'));
-    }
-    return values;
 }
 
 void WriteFile(const QString& name, const QByteArray& bytes)
@@ -130,9 +113,10 @@ private slots:
         CompareBoxes(platform, {Box(u"以下字符不在 GBK 字符集中,中文练习无法显示和输入(共 2 个),"
                                     "请修改后再保存:\n😀 𠀀"_s,
                                     u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
-        QCOMPARE(Column(db, u"SELECT title, kind, body FROM practice_text"_s),
+        QCOMPARE(SelectRows(db, u"SELECT title, kind, body FROM practice_text"_s),
                  QStringList{u"春天|111|春天来了，花开了！\n小草“绿”了"_s});
-        QCOMPARE(dlg.Text().nId, Column(db, u"SELECT id FROM practice_text"_s).value(0).toLongLong());
+        QCOMPARE(dlg.Text().nId,
+                 SelectRows(db, u"SELECT id FROM practice_text"_s).value(0).toLongLong());
     }
 
     void importReadsUtf8AndGbkAndRefusesBrokenFiles()
@@ -203,7 +187,7 @@ private slots:
                       Box(u"确定要删除文章《B 练习》吗?"_s, u"提示!"_s,
                           MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)});
         QCOMPARE(textsAfter, 1);
-        QCOMPARE(Column(db, u"SELECT title FROM practice_text"_s), QStringList{u"A 考试用"_s});
+        QCOMPARE(SelectRows(db, u"SELECT title FROM practice_text"_s), QStringList{u"A 考试用"_s});
     }
 
     // 选择练习文章: the chosen screen is practised, and the attempt names the
@@ -216,8 +200,8 @@ private slots:
         for (int i = 0; letters.size() < 1288 + 200; ++i)
             letters.append(char('a' + i % 26));
         SaveText(f.doc.m_pDB, u"空文章"_s, PracticeKind::Chinese, u"春"_s);
-        const qint64 id = SaveText(f.doc.m_pDB, u"字母"_s, PracticeKind::English,
-                                   QString::fromLatin1(letters));
+        const qint64 id =
+            SaveText(f.doc.m_pDB, u"字母"_s, PracticeKind::English, QString::fromLatin1(letters));
         LogIn(3, u"李华"_s, u"三年级二班"_s);
         QStringList screens;
         Drive<CChooseTextDlg>(f.platform, [&](CChooseTextDlg* dlg) {
@@ -236,11 +220,13 @@ private slots:
 
         f.Type(" " + letters.mid(1288, 10) + "x");
         f.platform.AnswerBoxes({IDOK});
-        f.platform.DriveDialog([](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
         f.Type(QByteArray("\x1b"));
         const QStringList attempts = StoredAttempts(f.doc.m_pDB);
         QVERIFY2(attempts.value(0).contains(u"|112|字母|"_s), qPrintable(attempts.value(0)));
-        QCOMPARE(Column(f.doc.m_pDB, u"SELECT text_id, screen, COALESCE(exam_id, 0) FROM attempt_text"_s),
+        QCOMPARE(SelectRows(f.doc.m_pDB,
+                            u"SELECT text_id, screen, COALESCE(exam_id, 0) FROM attempt_text"_s),
                  QStringList{u"%1|2|0"_s.arg(id)});
         CDaoDatabase::SetTarget(QString());
     }
@@ -263,7 +249,8 @@ private slots:
         const QList<Drill::CUnit> units = Drill::RecentMistakes(*db, 5, PracticeKind::Chinese);
         // The latest 20 of 22 attempts: the two oldest (旧, and one 的 了) are
         // out; the blank cell is no character to drill.
-        QCOMPARE(units, (QList<Drill::CUnit>{{u"的"_s, 19}, {u"了"_s, 4}, {u"1 "_s, 1}, {u"是"_s, 1}}));
+        QCOMPARE(units,
+                 (QList<Drill::CUnit>{{u"的"_s, 19}, {u"了"_s, 4}, {u"1 "_s, 1}, {u"是"_s, 1}}));
 
         const QByteArray screen = Drill::ScreenText(units, PracticeKind::Chinese, 42);
         QCOMPARE(screen.size(), 644 * 2);
@@ -276,7 +263,8 @@ private slots:
         }
         QCOMPARE(counts.keys(), (QStringList{u"1 "_s, u"了"_s, u"是"_s, u"的"_s}));
         QVERIFY2(counts[u"的"_s] > 3 * counts[u"了"_s] && counts[u"了"_s] > counts[u"是"_s],
-                 qPrintable(u"%1 %2 %3"_s.arg(counts[u"的"_s]).arg(counts[u"了"_s]).arg(counts[u"是"_s])));
+                 qPrintable(
+                     u"%1 %2 %3"_s.arg(counts[u"的"_s]).arg(counts[u"了"_s]).arg(counts[u"是"_s])));
         // Where one unit is most of the screen some must follow themselves,
         // but no more than that.
         QCOMPARE(repeats, 2 * counts[u"的"_s] - 644 - 1);
@@ -316,8 +304,12 @@ private slots:
         QCOMPARE(f.view->LoadedScreen().value().strTitle, u"练习我的错字"_s);
         const QByteArray row = f.TextRow(0);
         QCOMPARE(row[5], ' ');
-        QVERIFY2(QByteArray(row).replace(' ', "").count('a') > 0 &&
-                     QByteArray(row).replace(' ', "").replace('a', "").replace('b', "").replace('c', "").isEmpty(),
+        QVERIFY2(QByteArray(row).replace(' ', "").count('a') > 0 && QByteArray(row)
+                                                                        .replace(' ', "")
+                                                                        .replace('a', "")
+                                                                        .replace('b', "")
+                                                                        .replace('c', "")
+                                                                        .isEmpty(),
                  row.constData());
         CDaoDatabase::SetTarget(QString());
     }
