@@ -16,9 +16,10 @@ QString SecondsText(int seconds)
     return u"记时:%1秒"_s.arg(seconds);
 }
 
+// Minutes and seconds, short enough for the pane of the seconds.
 QString RemainingText(int seconds)
 {
-    return u"剩余:%1分%2秒"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
+    return u"剩余:%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
 } // namespace

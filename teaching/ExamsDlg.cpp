@@ -74,8 +74,10 @@ void CExamsDlg::Reload()
                      exam.bRetakeAllowed ? u"允许"_s : u"不允许"_s});
     m_listExams->DeleteAllItems();
     m_listExams->AppendRows(rows);
-    if (selected >= 0 && selected < rows.size())
-        m_listExams->setCurrentIndex(m_listExams->model()->index(selected, 0));
+    // The exam worked on stays chosen; at first the newest one is.
+    if (!rows.isEmpty())
+        m_listExams->setCurrentIndex(
+            m_listExams->model()->index(selected >= 0 && selected < rows.size() ? selected : 0, 0));
 }
 
 const CExam* CExamsDlg::Selected()
@@ -128,7 +130,12 @@ void CExamsDlg::Edit(const CExam& exam)
     if (edit.DoModal() != IDOK)
         return;
     OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); });
+    m_listExams->clearSelection();
     Reload();
+    for (int row = 0; row < m_exams.size(); ++row) {
+        if (m_exams[row].nId == edit.Exam().nId)
+            m_listExams->setCurrentIndex(m_listExams->model()->index(row, 0));
+    }
 }
 
 void CExamsDlg::ToggleOpen()

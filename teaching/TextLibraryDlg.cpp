@@ -56,8 +56,12 @@ void CTextLibraryDlg::Reload()
                      QString::number(text.strBody.size() - text.strBody.count(u'\n') -
                                      text.strBody.count(u'\r')),
                      text.updatedAt.toString(u"yyyy-MM-dd HH:mm"_s)});
+    const int selected = m_listTexts->GetSelectionMark();
     m_listTexts->DeleteAllItems();
     m_listTexts->AppendRows(rows);
+    if (!rows.isEmpty())
+        m_listTexts->setCurrentIndex(
+            m_listTexts->model()->index(selected >= 0 && selected < rows.size() ? selected : 0, 0));
 }
 
 const CPracticeText* CTextLibraryDlg::Selected() const

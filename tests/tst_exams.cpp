@@ -148,7 +148,7 @@ private slots:
         TakeExam(f);
         QCOMPARE(f.view->LoadedScreen().value().nExamId, exam);
         QCOMPARE(f.TextRow(0), Letters().mid(1288, 92));
-        QCOMPARE(f.frame->PaneText(3), u"剩余:1分00秒"_s);
+        QCOMPARE(f.frame->PaneText(3), u"剩余:1:00"_s);
 
         f.Type(QByteArray(" ") + Letters().mid(1288, 10) + "x");
         // The teacher sees the pupil running.
@@ -159,7 +159,7 @@ private slots:
         emit qApp->applicationStateChanged(Qt::ApplicationActive);
         f.platform.Advance(30000);
         f.frame->OnTimer(1);
-        QCOMPARE(f.frame->PaneText(3), u"剩余:0分30秒"_s);
+        QCOMPARE(f.frame->PaneText(3), u"剩余:0:30"_s);
         QCOMPARE(f.platform.modalRuns, QStringList{u"CTakeExamDlg"_s});
 
         ExamResultShown shown;
