@@ -2,6 +2,7 @@
 
 #include "attempts/AttemptStore.h"
 #include "attempts/ExamSitting.h"
+#include "attempts/Metrics.h"
 #include "attempts/PendingResults.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
@@ -67,9 +68,8 @@ bool CResultDlg::OnInitDialog()
     TypedCount = qMax(TypedCount, 0);
     ElapsedSeconds = qMax(ElapsedSeconds, 0);
 
-    // Truncated on purpose: 57 of 100 gives 56, as 0.57 * 100 lies below 57.
-    const int accuracy =
-        TypedCount == 0 ? 0 : int(static_cast<double>(CorrectCount) / TypedCount * 100);
+    // The one accuracy of every window: truncated, so 57 of 100 gives 56.
+    const int accuracy = Metrics::Accuracy(CorrectCount, TypedCount);
     const int speed = ElapsedSeconds == 0 ? 0 : CorrectCount / ElapsedSeconds;
     m_strAccuracy = u"%1%"_s.arg(accuracy);
     m_strSpeed = QString::number(speed);
