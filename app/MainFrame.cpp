@@ -369,6 +369,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    if (m_pView)
+        m_pView->LeaveRunningExam();
     // A confirmed exit leaves no window of the program behind.
     if (m_pHelpWindow)
         m_pHelpWindow->close();

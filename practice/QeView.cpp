@@ -11,14 +11,14 @@
 #include "scores/ClearGroupScoresDlg.h"
 #include "scores/ClearPersonalScoresDlg.h"
 #include "users/CurrentUser.h"
+#include "users/Database.h"
 #include "users/LogOff.h"
 #include "users/NewUserDlg.h"
-#include "users/Database.h"
 #include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -190,7 +190,7 @@ void CQeView::EndPractice()
         LoadScreen(*next);
 }
 
-void CQeView::EndExamBeforeLeaving()
+void CQeView::LeaveRunningExam()
 {
     if (!m_exam || !m_session.IsRunning() || m_bEnding)
         return;
@@ -200,7 +200,7 @@ void CQeView::EndExamBeforeLeaving()
 
 void CQeView::LoadScreen(const CPracticeScreen& screen)
 {
-    EndExamBeforeLeaving();
+    LeaveRunningExam();
     m_composition.Cancel();
     m_bShowCredits = 0;
     CurrentPracticeKind = screen.nKind;
@@ -251,7 +251,7 @@ void CQeView::OnPracticeSymbol()
 
 void CQeView::LoadPractice(int kind, const QString& fileName)
 {
-    EndExamBeforeLeaving();
+    LeaveRunningExam();
     m_composition.Cancel();
     m_bShowCredits = 0;
     CurrentPracticeKind = kind;
@@ -330,7 +330,7 @@ bool CQeView::OnCmdMsg(int nID)
         OnPracticeSymbol();
         return true;
     case ID_PROGRAM_RESET:
-        EndExamBeforeLeaving();
+        LeaveRunningExam();
         ShowCredits();
         return true;
     case ID_USER_SETTINGS:
@@ -340,7 +340,7 @@ bool CQeView::OnCmdMsg(int nID)
         OpenNewUserDialog();
         return true;
     case ID_USER_LOGOFF:
-        EndExamBeforeLeaving();
+        LeaveRunningExam();
         LogOffCurrentUser();
         return true;
     case ID_CLEAR_PERSONAL_SCORES:

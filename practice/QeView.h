@@ -50,6 +50,9 @@ public:
     const std::optional<CPracticeScreen>& LoadedScreen() const { return m_screen; }
     // The exam sitting loaded, until the next load or reset.
     const std::optional<CExamSitting>& ExamSitting() const { return m_exam; }
+    // A running exam that the pupil leaves (another practice, reset, log
+    // off, the end of the program) ends first, and its result is stored.
+    void LeaveRunningExam();
 
     void OnDraw(QPainter& painter, const QRect& dirty);
     // Shows the context menu at a screen point; (-1, -1) asks for the
@@ -86,9 +89,6 @@ protected:
 
 private:
     void LoadPractice(int kind, const QString& fileName);
-    // A running exam that the pupil leaves for another command ends first,
-    // and its result is stored, as if the time had run out.
-    void EndExamBeforeLeaving();
     void OnApplicationStateChanged(Qt::ApplicationState state);
     // The input method's cursor: the cell the next character goes to.
     QRect TypingCellRect() const;

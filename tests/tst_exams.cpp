@@ -218,12 +218,46 @@ private slots:
         f.WriteFile(u"english.txt"_s, "abc");
         f.platform.DriveDialog(
             [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
-        f.view->OnPracticeEnglish(); // leaving the running exam ends it first
+        f.view->OnPracticeEnglish();
         f.Type(QByteArray(" ax\b"));
         QCOMPARE(TypedCount, 1);
         QCOMPARE(f.platform.beeps, allowed ? 0 : 1);
-        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT end_reason FROM exam_sitting"_s),
-                 QStringList{u"4"_s});
+    }
+
+    // Leaving a running exam for another command, or the program, ends it
+    // first and stores its result: it never stays running.
+    void leavingARunningExamStoresIt_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("another practice") << 0;
+        QTest::newRow("reset") << 1;
+        QTest::newRow("the program closed") << 2;
+    }
+    void leavingARunningExamStoresIt()
+    {
+        QFETCH(int, way);
+        CPracticeFixture f;
+        const qint64 pupil = m_pDatabase->Insert(u"user"_s, {u"李华"_s, Class, u"2024001"_s});
+        AddExam(f.doc.m_pDB, 5, true, false);
+        LogIn(pupil, u"李华"_s);
+        TakeExam(f);
+        f.Type(QByteArray(" ") + Letters().mid(1288, 5));
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        f.WriteFile(u"english.txt"_s, "abc");
+        if (way == 0)
+            f.view->OnPracticeEnglish();
+        else if (way == 1)
+            QVERIFY(f.frame->Router().Execute(ID_PROGRAM_RESET));
+        else
+            f.frame->close(); // the exit question is answered Yes
+        QCOMPARE(f.platform.modalRuns, (QStringList{u"CTakeExamDlg"_s, u"CResultDlg"_s}));
+        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT finished, typed_units, end_reason "
+                                         "FROM exam_sitting"_s),
+                 QStringList{u"1|5|4"_s});
+        QCOMPARE(CountRows(f.doc.m_pDB, u"score"_s), 1);
+        QCOMPARE(CurrentPracticeKind,
+                 way == 0 ? int(PracticeKind::English) : int(PracticeKind::None));
     }
 
     void retakeOnlyWhenAllowed_data()
