@@ -48,7 +48,10 @@ bool CTextEditDlg::OnInitDialog()
                          : int(PracticeKind::Chinese);
     m_comboKind->setCurrentIndex(kind - PracticeKind::Chinese);
     m_editBody->setPlainText(m_text.strBody);
-    connect(m_editBody, &QPlainTextEdit::textChanged, this, [this] { ShowScreens(); });
+    m_screensTimer.setSingleShot(true);
+    m_screensTimer.setInterval(200);
+    connect(&m_screensTimer, &QTimer::timeout, this, [this] { ShowScreens(); });
+    connect(m_editBody, &QPlainTextEdit::textChanged, &m_screensTimer, qOverload<>(&QTimer::start));
     ShowScreens();
     return true;
 }
@@ -103,6 +106,7 @@ void CTextEditDlg::Import()
         return;
     }
     m_editBody->setPlainText(*text);
+    ShowScreens();
     if (m_editTitle->text().trimmed().isEmpty())
         m_editTitle->setText(QFileInfo(path).completeBaseName().left(40));
 }

@@ -3,6 +3,8 @@
 #include "platform/Dialog.h"
 #include "teaching/TextStore.h"
 
+#include <QTimer>
+
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -37,4 +39,7 @@ private:
     bool Refuse(const QString& text, int nFocusID);
 
     CPracticeText m_text;
+    // The screens are counted again once typing pauses: a long body takes
+    // a moment to count.
+    QTimer m_screensTimer;
 };

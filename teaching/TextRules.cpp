@@ -1,6 +1,7 @@
 #include "teaching/TextRules.h"
 
 #include "attempts/PracticeKind.h"
+#include "platform/Gbk.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -177,17 +178,20 @@ QByteArray FileBytes(const QString& body, int kind)
         return bytes;
     }
     QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-    bytes.reserve(2 * body.size());
-    for (const char32_t c : body.toUcs4()) {
-        if (c == U'\r' || c == U'\n') {
-            bytes.append(char(c));
-            continue;
+    const QByteArray encoded = encoder.encode(body);
+    bytes.reserve(2 * encoded.size());
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(encoded[i]);
+        if (Gbk::IsLeadByte(byte) && i + 1 < encoded.size()) {
+            bytes.append(encoded.constData() + i, 2);
+            ++i;
+        } else {
+            // A single-byte character takes its cell with a space after it;
+            // line breaks are read past.
+            bytes.append(char(byte));
+            if (byte != '\r' && byte != '\n')
+                bytes.append(' ');
         }
-        const QByteArray encoded = encoder.encode(QString::fromUcs4(&c, 1));
-        bytes.append(encoded);
-        // A single-byte character takes its cell with a space after it.
-        if (encoded.size() == 1)
-            bytes.append(' ');
     }
     return bytes;
 }
