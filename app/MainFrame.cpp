@@ -97,6 +97,7 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     if (pApplication)
         route.append(pApplication);
     route.append(&m_teaching); // the teaching layer's own commands
+    route.append(&m_classroom);
     m_texts.SetView(m_pView);
     route.append(&m_texts);
     m_router.SetRoute(route);

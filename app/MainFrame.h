@@ -5,6 +5,7 @@
 #include "app/PracticeClock.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
+#include "teaching/ClassroomCommands.h"
 #include "teaching/TeachingCommands.h"
 #include "teaching/TextCommands.h"
 
@@ -98,6 +99,7 @@ private:
 
     CPracticeClock m_clock;
     CTeachingCommands m_teaching;
+    CClassroomCommands m_classroom;
     CTextCommands m_texts;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;

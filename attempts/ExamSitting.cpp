@@ -1,7 +1,7 @@
 #include "attempts/ExamSitting.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedSql.h"
+#include "attempts/CheckedQuery.h"
 #include "attempts/StoreTransaction.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
@@ -9,7 +9,7 @@
 #include <QUuid>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace CheckedSql;
+using namespace CheckedQuery;
 
 namespace {
 
@@ -52,8 +52,7 @@ int CountSittings(CDaoDatabase& db, qint64 examId, qint64 userKey)
     query.addBindValue(examId);
     query.addBindValue(userKey);
     Exec(query);
-    if (!query.next())
-        Throw(query);
+    NextRow(query);
     return query.value(0).toInt();
 }
 
@@ -72,8 +71,7 @@ bool StoreSittingResult(CDaoDatabase& db, const FieldList& scoreFields, const CA
                            : u"SELECT finished FROM exam_sitting WHERE uid = ?"_s);
         state.addBindValue(sitting.strUid);
         Exec(state);
-        if (!state.next())
-            Throw(state);
+        NextRow(state);
         if (state.value(0).toInt() != 0) {
             state.finish();
             transaction.Commit();

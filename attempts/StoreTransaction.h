@@ -2,8 +2,8 @@
 
 #include "platform/Dao.h"
 
-// A transaction of the attempt stores: rolled back unless committed, so that
-// a failure anywhere leaves nothing of the store behind.
+// One transaction for a store that must happen whole: rolled back unless
+// committed, on every path out.
 class CStoreTransaction
 {
 public:

@@ -5,6 +5,7 @@
 // personal and the group score query and the group clearing over 100,000 rows,
 // and 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
 #include "app/MainFrame.h"
+#include "bench/BenchClassroom.h"
 #include "bench/BenchProgress.h"
 #include "platform/Dao.h"
 #include "platform/ListCtrl.h"
@@ -449,6 +450,7 @@ int main(int argc, char** argv)
                 std::make_unique<CProgressDatabase>(u"postgresql"_s, onCluster(u"progress"_s));
             RegisterProgressBenchmark(postgresProgress.get(), &platform);
         }
+        RegisterClassroomBenchmarks(workDir.path(), cluster, &platform);
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench: %s\n", e.what());
         return 1;
@@ -461,6 +463,7 @@ int main(int argc, char** argv)
     postgres.reset();
     sqliteProgress.reset();
     postgresProgress.reset();
+    DropClassroomBenchmarks();
     for (const QString& name : std::as_const(postgresNames)) {
         CDaoDatabase admin;
         admin.Open(cluster);

@@ -4,6 +4,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/ProgressCtrl.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDateEdit>
@@ -22,6 +23,7 @@
 #include <QTextDocument>
 #include <QtMath>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include <algorithm>
 
@@ -51,7 +53,7 @@ const QStringList& KnownKinds()
     static const QStringList kinds{u"static"_s,     u"edit"_s,     u"button"_s,   u"defbutton"_s,
                                    u"groupbox"_s,   u"combo"_s,    u"droplist"_s, u"listview"_s,
                                    u"datepicker"_s, u"progress"_s, u"picture"_s,  u"icon"_s,
-                                   u"custom"_s};
+                                   u"custom"_s,     u"checkbox"_s, u"radio"_s};
     return kinds;
 }
 
@@ -213,6 +215,11 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
         auto* button = new QPushButton(c.strText, parent);
         button->setDefault(kind == u"defbutton");
         widget = button;
+    } else if (kind == u"checkbox") {
+        widget = new QCheckBox(c.strText, parent);
+    } else if (kind == u"radio") {
+        // Radio buttons of one dialog exclude each other.
+        widget = new QRadioButton(c.strText, parent);
     } else if (kind == u"groupbox") {
         widget = new QGroupBox(c.strText, parent);
     } else if (kind == u"combo" || kind == u"droplist") {

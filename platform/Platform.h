@@ -7,6 +7,7 @@
 class QDialog;
 class QMenu;
 class QPoint;
+class QPrinter;
 class QWidget;
 
 // Message-box flags and results with the Windows values, so that the
@@ -60,10 +61,6 @@ public:
     virtual void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) = 0;
     // Hands an address (with or without scheme) or a file to the desktop.
     virtual void OpenUrl(const QString& address) = 0;
-    // Asks for an existing file to read, among those filter names (Qt's
-    // "文本文件 (*.txt)" form); empty when the user cancels.
-    virtual QString GetOpenFileName(QWidget* owner, const QString& caption,
-                                    const QString& filter) = 0;
     virtual void Beep() = 0;
     virtual QTime CurrentTime() = 0;
     // The local date and time of day, for what is recorded with a date.
@@ -74,6 +71,16 @@ public:
     // Ends the process at once with the given status; nothing is saved.
     virtual void ExitProcess(int status) = 0;
     virtual InputMethodState InputMethod() = 0;
+
+    // File choosers: the path the user chose, or an empty text when they
+    // cancelled. filter is a QFileDialog filter ("表格 (*.xlsx)").
+    virtual QString GetSaveFileName(QWidget* owner, const QString& caption,
+                                    const QString& suggested, const QString& filter) = 0;
+    virtual QString GetOpenFileName(QWidget* owner, const QString& caption,
+                                    const QString& filter) = 0;
+    // Lets the user choose a printer and its settings for printer; false
+    // when they cancelled.
+    virtual bool SetUpPrinter(QWidget* owner, QPrinter* printer) = 0;
 };
 
 // The platform in use; the Qt implementation unless a test installed another.

@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -89,11 +91,6 @@ void CQtPlatform::OpenUrl(const QString& address)
     QDesktopServices::openUrl(url);
 }
 
-QString CQtPlatform::GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter)
-{
-    return QFileDialog::getOpenFileName(owner, caption, QString(), filter);
-}
-
 void CQtPlatform::Beep()
 {
     QApplication::beep();
@@ -123,4 +120,21 @@ void CQtPlatform::ExitProcess(int status)
 InputMethodState CQtPlatform::InputMethod()
 {
     return CInputMethodProbe::Probe(CInputMethodProbe::Current());
+}
+
+QString CQtPlatform::GetSaveFileName(QWidget* owner, const QString& caption,
+                                     const QString& suggested, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(owner, caption, suggested, filter);
+}
+
+QString CQtPlatform::GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(owner, caption, QString(), filter);
+}
+
+bool CQtPlatform::SetUpPrinter(QWidget* owner, QPrinter* printer)
+{
+    QPrintDialog dialog(printer, owner);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -3,7 +3,8 @@
 #include "platform/Platform.h"
 
 // The platform as it is: Qt message boxes, QDialog::exec, the desktop
-// services, the system beep and clock, _exit and the input-method probe.
+// services, the system beep and clock, _exit, the input-method probe, the
+// file choosers and the print dialog.
 class CQtPlatform : public IPlatform
 {
 public:
@@ -12,11 +13,14 @@ public:
     int RunModal(QDialog* dialog) override;
     void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
-    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
     void Beep() override;
     QTime CurrentTime() override;
     QDateTime CurrentDateTime() override;
     qint64 MonotonicMilliseconds() override;
     void ExitProcess(int status) override;
     InputMethodState InputMethod() override;
+    QString GetSaveFileName(QWidget* owner, const QString& caption, const QString& suggested,
+                            const QString& filter) override;
+    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
+    bool SetUpPrinter(QWidget* owner, QPrinter* printer) override;
 };

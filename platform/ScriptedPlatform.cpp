@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QMenu>
+#include <QPrinter>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -84,15 +85,48 @@ void CScriptedPlatform::OpenUrl(const QString& address)
     openedUrls.append(address);
 }
 
+void CScriptedPlatform::AnswerFiles(std::initializer_list<QString> paths)
+{
+    m_files.insert(m_files.end(), paths.begin(), paths.end());
+}
+
+void CScriptedPlatform::AnswerPrints(std::initializer_list<QString> pdfPaths)
+{
+    m_prints.insert(m_prints.end(), pdfPaths.begin(), pdfPaths.end());
+}
+
+QString CScriptedPlatform::GetSaveFileName(QWidget* owner, const QString& caption,
+                                           const QString& suggested, const QString& filter)
+{
+    Q_UNUSED(filter);
+    suggestedFiles.append(suggested);
+    return GetOpenFileName(owner, caption, filter);
+}
+
 QString CScriptedPlatform::GetOpenFileName(QWidget* owner, const QString& caption,
                                            const QString& filter)
 {
     Q_UNUSED(owner);
     Q_UNUSED(filter);
-    fileDialogs.append(caption);
-    if (m_filePaths.empty())
+    fileChoosers.append(caption);
+    if (m_files.empty())
         return {};
-    QString path = std::move(m_filePaths.front());
-    m_filePaths.pop_front();
+    QString path = m_files.front();
+    m_files.pop_front();
     return path;
+}
+
+bool CScriptedPlatform::SetUpPrinter(QWidget* owner, QPrinter* printer)
+{
+    Q_UNUSED(owner);
+    ++printDialogs;
+    if (m_prints.empty())
+        return false;
+    const QString path = m_prints.front();
+    m_prints.pop_front();
+    if (path.isEmpty())
+        return false;
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    return true;
 }

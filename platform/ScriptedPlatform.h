@@ -13,7 +13,8 @@
 // records them, drives each modal dialog through a callback that receives
 // the live, initialised dialog, fixes the clocks and records exits, beeps
 // and opened addresses instead of performing them; the input method is
-// whatever the test sets.
+// whatever the test sets; file choosers take their answers from a queue and
+// printing goes to a PDF file the test names.
 class CScriptedPlatform : public IPlatform
 {
 public:
@@ -38,15 +39,16 @@ public:
     // and counted in UnfinishedDialogs. With no driver queued a dialog is
     // closed at once with IDCANCEL without running its own handlers.
     void DriveDialog(DialogDriver driver);
-    // Answers for the next file dialogs, in order: a path, or empty for
-    // Cancel. With the queue empty a file dialog is cancelled.
-    void AnswerFileDialogs(std::initializer_list<QString> paths)
-    {
-        m_filePaths.insert(m_filePaths.end(), paths.begin(), paths.end());
-    }
     // A driver for the next pop-up menu: it receives the live menu, shown
     // at its point, and may highlight items; the menu is closed afterwards.
     void DrivePopup(PopupDriver driver);
+
+    // Answers for the next file choosers, in order: a path, or an empty
+    // text for Cancel. With the queue empty a chooser is cancelled.
+    void AnswerFiles(std::initializer_list<QString> paths);
+    // Answers for the next print dialogs: the printout goes to this PDF
+    // file; an empty text cancels. With the queue empty printing is cancelled.
+    void AnswerPrints(std::initializer_list<QString> pdfPaths);
 
     void SetTime(const QTime& time) { m_time = time; }
     void SetDate(const QDate& date) { m_date = date; }
@@ -63,7 +65,6 @@ public:
     QList<Box> boxes;
     QStringList modalRuns; // class names of the dialogs run, in order
     QStringList openedUrls;
-    QStringList fileDialogs; // the captions of the file dialogs shown
     struct Popup
     {
         QPoint point;
@@ -71,6 +72,9 @@ public:
     };
     QList<Popup> popups;
     QList<int> exits;
+    QStringList fileChoosers;   // captions of the file choosers shown, in order
+    QStringList suggestedFiles; // the names the save choosers suggested
+    int printDialogs = 0;
     int beeps = 0;
     int unfinishedDialogs = 0;
 
@@ -79,13 +83,16 @@ public:
     int RunModal(QDialog* dialog) override;
     void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
-    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
     void Beep() override { ++beeps; }
     QTime CurrentTime() override { return m_time; }
     QDateTime CurrentDateTime() override { return QDateTime(m_date, m_time); }
     qint64 MonotonicMilliseconds() override { return m_nMonotonic; }
     void ExitProcess(int status) override { exits.append(status); }
     InputMethodState InputMethod() override { return inputMethod; }
+    QString GetSaveFileName(QWidget* owner, const QString& caption, const QString& suggested,
+                            const QString& filter) override;
+    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
+    bool SetUpPrinter(QWidget* owner, QPrinter* printer) override;
 
     InputMethodState inputMethod = InputMethodState::Active;
 
@@ -93,7 +100,8 @@ private:
     std::deque<int> m_answers;
     std::deque<DialogDriver> m_drivers;
     std::deque<PopupDriver> m_popupDrivers;
-    std::deque<QString> m_filePaths;
+    std::deque<QString> m_files;
+    std::deque<QString> m_prints;
     QTime m_time{12, 0, 0};
     QDate m_date{2024, 9, 2};
     qint64 m_nMonotonic = 1000000;

@@ -33,6 +33,12 @@ enum CommandId : int {
     ID_QUERY_GROUP = 32817,
     // The teaching layer, beside the described commands.
     ID_TEACHING_MY_PROGRESS = 33001,
+    // The teacher's classroom tools.
+    ID_TEACHING_CLASS_REPORT = 33011,
+    ID_TEACHING_CLASS_LIST = 33012,
+    ID_TEACHING_IMPORT_PUPILS = 33013,
+    ID_TEACHING_LOGIN_CARDS = 33014,
+    // Texts, drills and exams.
     ID_TEACHING_TEXTS = 33021,
     ID_TEACHING_CHOOSE_TEXT = 33022,
     ID_TEACHING_DRILL = 33023,

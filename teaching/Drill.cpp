@@ -1,6 +1,6 @@
 #include "teaching/Drill.h"
 
-#include "attempts/CheckedSql.h"
+#include "attempts/CheckedQuery.h"
 #include "attempts/PracticeKind.h"
 #include "platform/Dao.h"
 #include "platform/Gbk.h"
@@ -12,7 +12,7 @@
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace CheckedSql;
+using namespace CheckedQuery;
 
 namespace {
 

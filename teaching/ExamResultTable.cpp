@@ -4,76 +4,24 @@
 #include "attempts/Metrics.h"
 #include "teaching/ChineseOrder.h"
 
-#include <QVariant>
-
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-enum Column : int {
-    Name,
-    Class,
-    StudentNo,
-    State,
-    Speed,
-    Accuracy,
-    Time,
-    Ending,
-    FocusLosses,
-    Sittings,
-};
-
-bool HasFigures(const CExamResultRow& row)
-{
-    return row.nKind != 0;
-}
-
-// What a column sorts by: a number, or a text; invalid for a pupil
-// without the figure.
-QVariant SortKey(const CExamResultRow& row, int column)
-{
-    switch (column) {
-    case Name:
-        return row.strName;
-    case Class:
-        return row.strClass;
-    case StudentNo:
-        return row.strStudentNo;
-    case State:
-        return int(row.state);
-    case Sittings:
-        return row.nSittings;
-    default:
-        break;
-    }
-    if (!HasFigures(row))
-        return {};
-    switch (column) {
-    case Speed:
-        return Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nElapsedMs).dValue;
-    case Accuracy:
-        return Metrics::Accuracy(row.nCorrectUnits, row.nTypedUnits);
-    case Time:
-        return row.nElapsedMs;
-    case Ending:
-        return row.nEndReason;
-    case FocusLosses:
-        return row.nFocusLosses;
-    default:
-        return {};
-    }
-}
-
-} // namespace
-
 namespace ExamResultTable {
 
-QStringList Headings()
+QStringList Headings(int kind)
 {
-    return {u"姓名"_s,   u"班级"_s, u"学号"_s,     u"状态"_s,     u"速度"_s,
-            u"正确率"_s, u"用时"_s, u"结束方式"_s, u"离开窗口"_s, u"次数"_s};
+    return {u"姓名"_s,
+            u"班级"_s,
+            u"学号"_s,
+            u"状态"_s,
+            u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)),
+            u"正确率(%)"_s,
+            u"用时"_s,
+            u"结束方式"_s,
+            u"离开窗口"_s,
+            u"次数"_s};
 }
 
 QString StateText(CExamResultRow::State state)
@@ -105,38 +53,61 @@ QString EndReasonText(int reason)
     }
 }
 
-QStringList Cells(const CExamResultRow& row)
+QList<CExportCell> Cells(const CExamResultRow& row)
 {
-    QStringList cells{row.strName, row.strClass, row.strStudentNo, StateText(row.state)};
-    if (HasFigures(row)) {
-        cells << Metrics::SpeedText(
-                     Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nElapsedMs))
-              << u"%1%"_s.arg(Metrics::Accuracy(row.nCorrectUnits, row.nTypedUnits))
-              << Metrics::DurationText(row.nElapsedMs) << EndReasonText(row.nEndReason)
-              << QString::number(row.nFocusLosses);
+    QList<CExportCell> cells{CExportCell::Text(row.strName), CExportCell::Text(row.strClass),
+                             CExportCell::Text(row.strStudentNo),
+                             CExportCell::Text(StateText(row.state))};
+    if (row.nKind != 0) {
+        cells << CExportCell::Number(
+                     Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nElapsedMs).dValue, 1)
+              << CExportCell::Integer(Metrics::Accuracy(row.nCorrectUnits, row.nTypedUnits))
+              << CExportCell::Duration(row.nElapsedMs)
+              << CExportCell::Text(EndReasonText(row.nEndReason))
+              << CExportCell::Integer(row.nFocusLosses);
     } else {
-        cells << QString() << QString() << QString() << QString() << QString();
+        cells << CExportCell() << CExportCell() << CExportCell() << CExportCell() << CExportCell();
     }
-    cells << (row.nSittings > 0 ? QString::number(row.nSittings) : QString());
+    cells << (row.nSittings > 0 ? CExportCell::Integer(row.nSittings) : CExportCell());
     return cells;
 }
 
 void Sort(QList<CExamResultRow>& rows, int column, bool ascending)
 {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [column, ascending](const CExamResultRow& a, const CExamResultRow& b) {
-                         const QVariant x = SortKey(a, column);
-                         const QVariant y = SortKey(b, column);
-                         if (!x.isValid() || !y.isValid())
-                             return x.isValid() && !y.isValid();
-                         const int order =
-                             x.typeId() == QMetaType::QString
-                                 ? CompareChinese(x.toString(), y.toString())
-                                 : (QVariant::compare(x, y) == QPartialOrdering::Less      ? -1
-                                    : QVariant::compare(x, y) == QPartialOrdering::Greater ? 1
-                                                                                           : 0);
-                         return ascending ? order < 0 : order > 0;
-                     });
+    QList<std::pair<CExportCell, CExamResultRow>> keyed;
+    for (const CExamResultRow& row : std::as_const(rows))
+        keyed.append({Cells(row).value(column), row});
+    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
+        const CExportCell& x = a.first;
+        const CExportCell& y = b.first;
+        if (x.IsEmpty() || y.IsEmpty())
+            return !x.IsEmpty() && y.IsEmpty();
+        const int order = x.IsNumeric() ? (x.dValue < y.dValue ? -1 : x.dValue > y.dValue)
+                                        : CompareChinese(x.strText, y.strText);
+        return ascending ? order < 0 : order > 0;
+    });
+    rows.clear();
+    for (const auto& [cell, row] : keyed)
+        rows.append(row);
+}
+
+QString Title(const CExam& exam)
+{
+    return u"%1 考试成绩(《%2》第 %3 屏,限时 %4 分钟,%5)"_s.arg(exam.strTitle, exam.strTextTitle)
+        .arg(exam.nScreen)
+        .arg(exam.nMinutes)
+        .arg(exam.classes.join(u"、"_s));
+}
+
+CExportTable Export(const CExam& exam, const QList<CExamResultRow>& rows)
+{
+    CExportTable table;
+    table.strTitle = Title(exam);
+    table.strSheetName = exam.strTitle;
+    table.header = Headings(exam.nKind);
+    for (const CExamResultRow& row : rows)
+        table.rows.append(Cells(row));
+    return table;
 }
 
 } // namespace ExamResultTable

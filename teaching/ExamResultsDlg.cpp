@@ -4,6 +4,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "teaching/ExamResultTable.h"
+#include "teaching/TableExport.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -17,9 +18,13 @@ enum : int {
     IDC_SUMMARY = 1001,
     IDC_RESULTS = 1002,
     IDC_REFRESH = 1003,
+    IDC_XLSX = 1011,
+    IDC_CSV = 1012,
+    IDC_PRINT = 1013,
+    IDC_PDF = 1014,
 };
 
-const QList<int> g_widths = {70, 80, 70, 55, 85, 50, 60, 70, 55, 40};
+const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 70, 60, 40};
 
 } // namespace
 
@@ -34,7 +39,7 @@ bool CExamResultsDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_listResults = Item<CListCtrl>(IDC_RESULTS);
     QList<ListColumn> columns;
-    const QStringList headings = ExamResultTable::Headings();
+    const QStringList headings = ExamResultTable::Headings(m_exam.nKind);
     for (int i = 0; i < headings.size(); ++i)
         columns.append({headings[i], g_widths.value(i, 60)});
     SetUpReportList(m_listResults, columns);
@@ -74,7 +79,10 @@ void CExamResultsDlg::Fill()
     QList<QStringList> rows;
     for (const CExamResultRow& row : std::as_const(m_rows)) {
         ++counts[row.state];
-        rows.append(ExamResultTable::Cells(row));
+        QStringList cells;
+        for (const CExportCell& cell : ExamResultTable::Cells(row))
+            cells.append(cell.DisplayText());
+        rows.append(cells);
     }
     m_listResults->DeleteAllItems();
     m_listResults->AppendRows(rows);
@@ -99,8 +107,31 @@ void CExamResultsDlg::SortBy(int column)
     Fill();
 }
 
+CExportTable CExamResultsDlg::ExportTable() const
+{
+    return ExamResultTable::Export(m_exam, m_rows);
+}
+
 void CExamResultsDlg::OnCommand(int nID)
 {
-    if (nID == IDC_REFRESH)
+    const QString name = ExamResultTable::Title(m_exam);
+    switch (nID) {
+    case IDC_REFRESH:
         Reload();
+        break;
+    case IDC_XLSX:
+        ExportTables(this, {ExportTable()}, ExportFormat::Xlsx, name);
+        break;
+    case IDC_CSV:
+        ExportTables(this, {ExportTable()}, ExportFormat::Csv, name);
+        break;
+    case IDC_PDF:
+        ExportTables(this, {ExportTable()}, ExportFormat::Pdf, name);
+        break;
+    case IDC_PRINT:
+        PrintTables(this, {ExportTable()});
+        break;
+    default:
+        break;
+    }
 }

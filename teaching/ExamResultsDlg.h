@@ -2,6 +2,7 @@
 
 #include "platform/Dialog.h"
 #include "teaching/ExamStore.h"
+#include "teaching/ExportTable.h"
 
 #include <QList>
 
@@ -10,7 +11,8 @@ class CListCtrl;
 // 考试成绩: one row per pupil of the exam's classes, whether not started,
 // running or finished, with the speed, accuracy, time, how it ended and how
 // often the practice window lost the focus. A click on a heading sorts by
-// that column (again: the other way); 刷新 reads the results again.
+// that column (again: the other way); 刷新 reads the results again. The
+// table as shown goes to Excel, CSV, PDF or paper like the class report.
 class CExamResultsDlg : public CDialog
 {
     Q_OBJECT
@@ -23,6 +25,8 @@ public:
     // Sorts by column, as a click on its heading does.
     void SortBy(int column);
     const QList<CExamResultRow>& Rows() const { return m_rows; }
+    // The table as shown, in its order, for the exports.
+    CExportTable ExportTable() const;
 
     CListCtrl* m_listResults = nullptr;
 

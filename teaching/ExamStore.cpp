@@ -1,7 +1,7 @@
 #include "teaching/ExamStore.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedSql.h"
+#include "attempts/CheckedQuery.h"
 #include "attempts/StoreTransaction.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
@@ -12,7 +12,7 @@
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace CheckedSql;
+using namespace CheckedQuery;
 
 namespace {
 

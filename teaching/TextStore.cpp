@@ -1,7 +1,7 @@
 #include "teaching/TextStore.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedSql.h"
+#include "attempts/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "practice/PracticeScreen.h"
@@ -11,7 +11,7 @@
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace CheckedSql;
+using namespace CheckedQuery;
 
 namespace {
 

@@ -15,11 +15,13 @@
 #include "tests/PracticeFixture.h"
 #include "tests/TestCluster.h"
 #include "tests/TestDatabase.h"
+#include "tests/TableReader.h"
 #include "tests/TestMain.h"
 #include "users/DatabaseSetup.h"
 
 #include <QComboBox>
 #include <QFile>
+#include <QJsonArray>
 #include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
@@ -337,15 +339,25 @@ private slots:
         sit(fangfang, 50000, 80, 60, EndReason::Left, 1);
 
         CScriptedPlatform platform;
+        const QString xlsx = QDir::current().filePath(u"results.xlsx"_s);
+        const QString csv = QDir::current().filePath(u"results.csv"_s);
+        const QString pdf = QDir::current().filePath(u"results.pdf"_s);
+        platform.AnswerFiles({xlsx, csv, pdf});
         QString summary;
+        QStringList headings;
         Rows shown, bySpeed, bySpeedDown, byName;
         Drive<CExamResultsDlg>(platform, [&](CExamResultsDlg* dlg) {
             summary = dlg->GetDlgItemText(1001);
+            headings = ListOf(dlg->m_listResults).headers;
             shown = ListOf(dlg->m_listResults).cells;
             dlg->SortBy(4);
             bySpeed = ListOf(dlg->m_listResults).cells;
             dlg->SortBy(4);
             bySpeedDown = ListOf(dlg->m_listResults).cells;
+            // Exported as shown: by speed, fastest first.
+            dlg->ClickButton(1011);
+            dlg->ClickButton(1012);
+            dlg->ClickButton(1014);
             dlg->SortBy(0);
             byName = ListOf(dlg->m_listResults).cells;
         });
@@ -357,18 +369,43 @@ private slots:
         const Rows expected = {
             {u"安安"_s, Class, u"No.安安"_s, u"未开始"_s, {}, {}, {}, {}, {}, {}},
             {u"贝贝"_s, Class, u"No.贝贝"_s, u"进行中"_s, {}, {}, {}, {}, {}, u"1"_s},
-            {u"陈晨"_s, Class, u"No.陈晨"_s, u"已完成"_s, u"18.0 WPM"_s, u"90%"_s, u"1分00秒"_s,
+            {u"陈晨"_s, Class, u"No.陈晨"_s, u"已完成"_s, u"18.0"_s, u"90"_s, u"1分00秒"_s,
              u"时间到"_s, u"2"_s, u"1"_s},
-            {u"丁丁"_s, Class, u"No.丁丁"_s, u"已完成"_s, u"50.7 WPM"_s, u"95%"_s, u"45秒"_s,
+            {u"丁丁"_s, Class, u"No.丁丁"_s, u"已完成"_s, u"50.7"_s, u"95"_s, u"45秒"_s,
              u"打完一屏"_s, u"0"_s, u"2"_s},
-            {u"方方"_s, u"三年级一班"_s, u"No.方方"_s, u"已完成"_s, u"14.4 WPM"_s, u"75%"_s,
-             u"50秒"_s, u"中途离开"_s, u"1"_s, u"1"_s},
+            {u"方方"_s, u"三年级一班"_s, u"No.方方"_s, u"已完成"_s, u"14.4"_s, u"75"_s, u"50秒"_s,
+             u"中途离开"_s, u"1"_s, u"1"_s},
         };
         QCOMPARE(shown, expected);
         QCOMPARE(bySpeed, (Rows{expected[4], expected[2], expected[3], expected[0], expected[1]}));
         QCOMPARE(bySpeedDown,
                  (Rows{expected[3], expected[2], expected[4], expected[0], expected[1]}));
         QCOMPARE(byName, (Rows{expected[0], expected[1], expected[2], expected[3], expected[4]}));
+        QCOMPARE(headings,
+                 (QStringList{u"姓名"_s, u"班级"_s, u"学号"_s, u"状态"_s, u"速度(WPM)"_s,
+                              u"正确率(%)"_s, u"用时"_s, u"结束方式"_s, u"离开窗口"_s, u"次数"_s}));
+
+        // The files, read back by real readers: a title row, the headings,
+        // then the pupils as shown, numbers as numbers.
+        const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
+        QCOMPARE(rows.size(), 7);
+        QCOMPARE(rows[0][0][1].toString(),
+                 u"期中测验 考试成绩(《字母》第 2 屏,限时 1 分钟,三年级二班)"_s);
+        QCOMPARE(rows[1][4][1].toString(), u"速度(WPM)"_s);
+        QCOMPARE(rows[2][0][1].toString(), u"丁丁"_s);
+        QCOMPARE(rows[2][4][1].toDouble(), 190 * 60000.0 / 45000 / 5);
+        QCOMPARE(rows[2][5].toArray(), (QJsonArray{u"n"_s, 95, u"0"_s}));
+        QCOMPARE(rows[2][6].toArray(), (QJsonArray{u"t"_s, 45}));
+        QCOMPARE(rows[2][9].toArray(), (QJsonArray{u"n"_s, 2, u"0"_s}));
+        QCOMPARE(rows[5][0][1].toString(), u"安安"_s);
+        QCOMPARE(rows[5][4].toArray(), (QJsonArray{u"-"_s, {}}));
+        const QJsonArray csvRows = ReadTable(csv)[u"rows"_s].toArray();
+        QCOMPARE(csvRows.size(), 7);
+        QCOMPARE(csvRows[3].toArray(),
+                 (QJsonArray{u"陈晨"_s, Class, u"No.陈晨"_s, u"已完成"_s, u"18.0"_s, u"90"_s,
+                             u"0:01:00"_s, u"时间到"_s, u"2"_s, u"1"_s}));
+        QCOMPARE(PdfPages(pdf), 1);
+        QVERIFY(PdfPageTexts(pdf).value(0).contains(u"陈晨"_s));
     }
 
     // A result the database cannot take is kept on this machine and stored

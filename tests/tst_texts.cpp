@@ -127,9 +127,9 @@ private slots:
         WriteFile(u"summer.txt"_s, QByteArray("\xEF\xBB\xBF") + summer.toUtf8());
         WriteFile(u"broken.txt"_s, Gbk::Encode(spring) + QByteArray("\xFF\xFF"));
         CScriptedPlatform platform;
-        platform.AnswerFileDialogs({QDir::current().filePath(u"春晓.txt"_s),
-                                    QDir::current().filePath(u"broken.txt"_s), QString(),
-                                    QDir::current().filePath(u"summer.txt"_s)});
+        platform.AnswerFiles({QDir::current().filePath(u"春晓.txt"_s),
+                              QDir::current().filePath(u"broken.txt"_s), QString(),
+                              QDir::current().filePath(u"summer.txt"_s)});
         QStringList bodies, titles;
         Drive<CTextEditDlg>(platform, [&](CTextEditDlg* dlg) {
             for (int i = 0; i < 4; ++i) {
@@ -140,7 +140,7 @@ private slots:
         });
         CTextEditDlg dlg(CPracticeText{});
         dlg.DoModal();
-        QCOMPARE(platform.fileDialogs, QStringList(4, u"导入文本文件"_s));
+        QCOMPARE(platform.fileChoosers, QStringList(4, u"导入文本文件"_s));
         QCOMPARE(bodies, (QStringList{spring, spring, spring, summer}));
         // The title comes from the first file's name; later imports keep it.
         QCOMPARE(titles, QStringList(4, u"春晓"_s));

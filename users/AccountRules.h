@@ -10,8 +10,13 @@ namespace AccountRules {
 
 constexpr int MaxPasswordChars = 10;
 constexpr int MaxStudentNoChars = 10;
+// A stored text holds at most 199 bytes in GBK.
+constexpr int MaxTextBytes = 199;
 
 QString CheckName(const QString& name);
+// A class is required where a teacher files pupils by it.
+QString CheckClass(const QString& className);
+// Required, digits only (what the number edits accept), at most 10.
 QString CheckStudentNo(const QString& number);
 // An empty password is refused only where bRequired.
 QString CheckPassword(const QString& password, bool bRequired);

@@ -33,6 +33,9 @@ EXAM_TITLE = "期中打字测验"
 TEXT_TITLE = "Exam text"
 CHINESE_TEXT = ("春晓", "春眠不觉晓，处处闻啼鸟。夜来风雨声，花落知多少。" * 40)
 ENGLISH_BODY = ("The quick brown fox jumps over the lazy dog. " * 40).strip()
+LIBRARY_STEPS = 5
+EXAMS_STEPS = 6
+TAKE_EXAM_STEPS = 2
 
 
 def paste(session, text):
@@ -67,9 +70,9 @@ def log_off(session, main_id):
 
 def teaching_menu(session, main_id, downs):
     """教学(&J), then the item downs steps below the first enabled one; the
-    keys pass over disabled items. A teacher's first is 选择练习文章, then
-    练习文章 and 考试; a pupil's first is 我的练习记录, then 选择练习文章,
-    练习我的错字 and 参加考试."""
+    keys pass over disabled items. A teacher's first is 班级成绩报表, with
+    选择练习文章, 练习文章 and 考试 four to six steps below; a pupil's first
+    is 我的练习记录, then 练习我的错字 and 参加考试."""
     session.focus(main_id)
     session.key("alt+j", *(["Down"] * downs), "Return")
 
@@ -84,7 +87,7 @@ def run(session):
     main_id, main = session.wait_window(rw.MAIN_CAPTION)
 
     # 练习文章: a new English text, typed in, then the library.
-    teaching_menu(session, main_id, 1)
+    teaching_menu(session, main_id, LIBRARY_STEPS)
     library_id, _ = session.wait_window(LIBRARY_CAPTION)
     session.focus(library_id)
     session.key("alt+n")
@@ -108,7 +111,7 @@ def run(session):
     session.wait_gone(LIBRARY_CAPTION)
 
     # 考试: a new exam of 1 minute on the English text, Backspace refused.
-    teaching_menu(session, main_id, 2)
+    teaching_menu(session, main_id, EXAMS_STEPS)
     exams_id, _ = session.wait_window(EXAMS_CAPTION)
     session.focus(exams_id)
     session.key("alt+n")
@@ -141,7 +144,7 @@ def run(session):
     # The pupil takes the exam.
     log_in(session, False, rw.PUPIL["name"], rw.PUPIL["password"])
     main_id, main = session.wait_window(rw.MAIN_CAPTION)
-    teaching_menu(session, main_id, 3)
+    teaching_menu(session, main_id, TAKE_EXAM_STEPS)
     take_id, _ = session.wait_window(TAKE_CAPTION)
     session.screenshot("15-take-exam.png")
     session.focus(take_id)
@@ -186,12 +189,28 @@ def run(session):
     # The teacher reads the results.
     log_in(session, True, *TEACHER)
     main_id, main = session.wait_window(rw.MAIN_CAPTION)
-    teaching_menu(session, main_id, 2)
+    teaching_menu(session, main_id, EXAMS_STEPS)
     exams_id, _ = session.wait_window(EXAMS_CAPTION)
     session.focus(exams_id)
     session.key("alt+r")
     results_id, _ = session.wait_window("考试成绩 - " + EXAM_TITLE)
     session.screenshot("18-exam-results.png")
+
+    # Exported to Excel as shown, read back with openpyxl.
+    xlsx = os.path.join(session.work, "exam.xlsx")
+    session.focus(results_id)
+    session.key("alt+x")
+    rw.choose_file(session, rw.EXPORT_CAPTION, xlsx)
+    rw.accept_notice(session, "19-exam-exported.png")
+    rows = rw.read_table(session, xlsx)["sheets"][0]["rows"]
+    check(rows[0][0][1].startswith(EXAM_TITLE + " 考试成绩"),
+          "the export's title names the exam: %s" % rows[0][0][1])
+    check([cell[1] for cell in rows[2][:4]] == [rw.PUPIL["name"], rw.PUPIL["class"],
+                                                rw.PUPIL["student_no"], "已完成"]
+          and rows[2][5][:2] == ["n", int((len(typed) - 1) / len(typed) * 100)]
+          and rows[2][7][1] == "时间到",
+          "the pupil's row: finished, the accuracy as a number, ended by the time: %s"
+          % rows[2])
     session.focus(results_id)
     session.key("Escape")
     session.wait_gone("考试成绩 - " + EXAM_TITLE)

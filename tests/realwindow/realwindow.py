@@ -49,6 +49,23 @@ NAMESAKE = {
     "scores": 3,
 }
 
+SUPER_USER = {"name": "老师", "password": "laoshi1"}
+
+REPORT_CAPTION = "班级成绩报表"
+CHART_CAPTION = "班级图表"
+IMPORT_CAPTION = "导入学生名单"
+CARDS_CAPTION = "打印登录卡"
+EXPORT_CAPTION = "导出"
+NOTICE_CAPTION = "提示"
+
+# A class list as a teacher keeps it: one new pupil, one without a password
+# (a random one), one refused (the pupil's own name), one without a class.
+CLASS_LIST = ("\ufeff姓名,班级,学号,密码\r\n"
+              "wangfang,三年级二班,20240118,fang01\r\n"
+              "zhangwei,三年级二班,20240119,\r\n"
+              "lihua,三年级二班,20240120,\r\n"
+              "liuyang,,20240121,\r\n")
+
 LINE_HEIGHT = 16
 CHAR_WIDTH = 6
 
@@ -555,6 +572,12 @@ def run(session):
     session.key("Escape")
     session.wait_gone(PROGRESS_CAPTION)
 
+    # The teacher looks at the class, exports it, imports a class list and
+    # makes the login cards; then the pupil comes back to clear her scores.
+    log_off_and_in(session, main_id, SUPER_USER, super_user=True)
+    teacher_tools(session, main_id)
+    log_off_and_in(session, main_id, PUPIL, super_user=False)
+
     clear_personal_scores(session, main_id)
 
     # The exit question: No keeps the program, Yes ends it.
@@ -631,9 +654,183 @@ def check_progress_rows(session, progress_id, typed, correct):
     oldest = clipboard(session).split("\t")
     check(oldest[1] == "英文" and oldest[2].endswith(" WPM"),
           "the oldest row is the English practice in WPM: %s" % oldest)
+def log_off_and_in(session, main_id, user, super_user):
+    """注销当前用户 (操作(&D), &U), then the login as user: the kind list
+    first (Up from 普通用户 is 超级用户), Tab to the name, Tab to the password."""
+    session.focus(main_id)
+    session.key("alt+d", "u")
+    login_id, _ = session.wait_window(LOGIN_CAPTION)
+    session.focus(login_id)
+    if super_user:
+        session.key("Up")
+    session.key("Tab", "ctrl+a")
+    type_text(session, user["name"])
+    session.key("Tab")
+    session.type(user["password"])
+    session.key("Return")
+    session.wait_gone(LOGIN_CAPTION)
+    session.wait_for(lambda: set(session.windows()) == {main_id}, "the main window alone")
+
+
+def type_text(session, text):
+    """Types text that may hold Chinese: each Chinese character is mapped to
+    a spare keycode first (xdotool loses it otherwise)."""
+    needed = sorted({ch for ch in text if ord(ch) > 127})
+    if needed:
+        mapping = []
+        for code, ch in zip(spare_keycodes(session, len(needed)), needed):
+            mapping += ["-e", "keycode %d = U%04X" % (code, ord(ch))]
+        session.x("xmodmap", *mapping)
+    session.type(text, delay=80)
+
+
+def choose_file(session, caption, path):
+    """Types a whole path into Qt's own file chooser and accepts it."""
+    chooser_id, _ = session.wait_window(caption)
+    session.focus(chooser_id)
+    session.key("ctrl+a")
+    session.type(path)
+    session.key("Return")
+    session.wait_for(lambda: chooser_id not in session.windows(), "the file chooser to close")
+
+
+def accept_notice(session, what):
+    notice_id, _ = session.wait_window(NOTICE_CAPTION)
+    session.screenshot(what)
+    session.focus(notice_id)
+    session.key("Return")
+    session.wait_gone(NOTICE_CAPTION)
+
+
+def read_table(session, path):
+    """The exported file read back with openpyxl or Python's csv module."""
+    reader = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "read_table.py")
+    done = subprocess.run(["/usr/bin/python3", reader, path], capture_output=True, text=True,
+                          timeout=60)
+    if done.returncode != 0:
+        raise Failure("read_table.py failed: " + done.stderr.strip())
+    import json
+    return json.loads(done.stdout)
+
+
+# Classmates of the pupil, with Chinese practices over the last weeks
+# (days ago, correct characters in 60 s); the last one never practised.
+CLASSMATES = [
+    ("wangming", "20240130", [(1, 31), (8, 27), (15, 22), (22, 18)]),
+    ("zhaoli", "20240131", [(2, 45), (9, 41), (16, 38)]),
+    ("qianjun", "20240132", [(3, 12), (10, 9)]),
+    ("sunqiang", "20240133", []),
+]
+
+
+def add_classmates(session):
+    for name, number, practices in CLASSMATES:
+        session.add_user({"name": name, "class": PUPIL["class"], "student_no": number,
+                          "password": "123456"})
+        key = session.sql("SELECT qe_key FROM user WHERE name = '%s'" % name)[0][0]
+        for days, correct in practices:
+            when = ("strftime('%%Y-%%m-%%d %%H:%%M:%%f', 'now', 'localtime', '-%d days')" % days)
+            session.sql("INSERT INTO score (name, student_no, score_type, chinese_speed, seconds,"
+                        " accuracy) VALUES ('%s', '%s', '中文测试', 0, 60, 95);"
+                        "INSERT INTO attempt (score_key, user_key, user_name, class_name,"
+                        " student_no, kind, text_file, text_hash, started_at, ended_at,"
+                        " elapsed_ms, typed_units, correct_units, backspaces, end_reason)"
+                        " VALUES (last_insert_rowid(), %s, '%s', '%s', '%s', 111, 'chinese.txt',"
+                        " '', %s, %s, 60000, %d, %d, 0, 1)"
+                        % (name, number, key, name, PUPIL["class"], number, when, when,
+                           correct + 2, correct))
+
+
+def teacher_tools(session, main_id):
+    add_classmates(session)
+    # 教学(&J): 我的练习记录 is a pupil's and disabled, so the first item the
+    # keyboard reaches is 班级成绩报表.
+    session.focus(main_id)
+    session.key("alt+j", "Return")
+    report_id, _ = session.wait_window(REPORT_CAPTION)
+    session.screenshot("11-class-report.png")
+
+    # The pupil's two practices of today are this term's; one was Chinese.
+    session.focus(report_id)
+    session.key("alt+g")
+    session.wait_window(CHART_CAPTION)
+    session.screenshot("12-class-chart.png")
+    chart_id, _ = session.window_named(CHART_CAPTION)
+    session.focus(chart_id)
+    session.key("Escape")
+    session.wait_gone(CHART_CAPTION)
+
+    xlsx = os.path.join(session.work, "report.xlsx")
+    session.focus(report_id)
+    session.key("alt+x")
+    choose_file(session, EXPORT_CAPTION, xlsx)
+    accept_notice(session, "11a-exported.png")
+    check(os.path.exists(xlsx), "the report is exported to %s" % xlsx)
+    rows = read_table(session, xlsx)["sheets"][0]["rows"]
+    check(rows[0][0][1].startswith(PUPIL["class"] + " 中文练习成绩"),
+          "the export's title names the class and the kind: %s" % rows[0][0][1])
+    pupil_row = [r for r in rows[2:] if r[0][1] == PUPIL["name"]]
+    check(len(pupil_row) == 1 and pupil_row[0][1][1] == PUPIL["student_no"]
+          and pupil_row[0][2][0] == "n" and pupil_row[0][2][1] == 1,
+          "the pupil's row counts her one Chinese practice as a number: %s" % pupil_row)
+    ms, correct = (int(v) for v in session.sql(
+        "SELECT elapsed_ms, correct_units FROM attempt WHERE kind = 111 AND user_key = 1")[0])
+    check(abs(pupil_row[0][3][1] - correct * 60000 / ms) < 0.05 + 1e-9,
+          "her best speed %s 字/分 is %d correct in %d ms" % (pupil_row[0][3][1], correct, ms))
+    session.focus(report_id)
+    session.key("Escape")
+    session.wait_gone(REPORT_CAPTION)
+
+    # Import a class list: the file chooser, then the preview; nothing is
+    # written before the teacher confirms.
+    path = os.path.join(session.work, "classlist.csv")
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        f.write(CLASS_LIST)
+    before = session.sql("SELECT COUNT(*) FROM user")[0][0]
+    session.focus(main_id)
+    session.key("alt+j", "Down", "Down", "Return")
+    choose_file(session, IMPORT_CAPTION, path)
+    # The preview has the chooser's caption.
+    preview_id, _ = session.wait_window(IMPORT_CAPTION)
+    session.screenshot("13-import-preview.png")
+    check(session.sql("SELECT COUNT(*) FROM user")[0][0] == before,
+          "the preview has written nothing")
+    session.focus(preview_id)
+    session.key("alt+y")
+    accept_notice(session, "13a-imported.png")
+    session.wait_gone(IMPORT_CAPTION)
+    added = session.sql("SELECT name, class, student_no, length(password) FROM user "
+                        "WHERE student_no IN ('20240118', '20240119', '20240120', '20240121') "
+                        "ORDER BY student_no")
+    check(added == [["wangfang", PUPIL["class"], "20240118", "6"],
+                    ["zhangwei", PUPIL["class"], "20240119", "6"]],
+          "the two rows that keep the rules are added, the other two refused: %s" % added)
+
+    # The class's login cards, 8 to a page, as a PDF rendered for a look.
+    cards = os.path.join(session.work, "cards.pdf")
+    session.focus(main_id)
+    session.key("alt+j", "Down", "Down", "Down", "Return")
+    cards_id, _ = session.wait_window(CARDS_CAPTION)
+    session.focus(cards_id)
+    session.key("alt+d")
+    choose_file(session, EXPORT_CAPTION, cards)
+    accept_notice(session, "14a-cards-exported.png")
+    session.focus(cards_id)
+    session.key("Escape")
+    session.wait_gone(CARDS_CAPTION)
+    pages = subprocess.run(["pdfinfo", cards], capture_output=True, text=True).stdout
+    count = [line.split()[1] for line in pages.splitlines() if line.startswith("Pages:")]
+    check(count == ["1"], "seven pupils' cards fill one page (%s)" % count)
+    subprocess.run(["pdftoppm", "-r", "80", "-png", "-singlefile", cards,
+                    os.path.join(session.out, "14-login-cards")], check=True)
+    print("screenshot", os.path.join(session.out, "14-login-cards.png"), flush=True)
+
+
 def scores_by_number(session):
+    """Score rows per student number, of the pupil and her namesake."""
     counts = {}
-    for (number,) in session.sql("SELECT student_no FROM score"):
+    for (number,) in session.sql("SELECT student_no FROM score WHERE name = '%s'"
+                                 % PUPIL["name"]):
         counts[number] = counts.get(number, 0) + 1
     return counts
 
@@ -671,7 +868,8 @@ def clear_personal_scores(session, main_id):
     after = scores_by_number(session)
     check(after == {NAMESAKE["student_no"]: NAMESAKE["scores"]},
           "answering Yes deletes the pupil's rows only; the namesake's stay (%s)" % after)
-    left = session.sql("SELECT (SELECT COUNT(*) FROM attempt), (SELECT COUNT(*) FROM attempt_mistake)")
+    left = session.sql("SELECT (SELECT COUNT(*) FROM attempt WHERE user_key = 1), "
+                       "(SELECT COUNT(*) FROM attempt_mistake)")
     check(left == [["0", "0"]], "the pupil's attempts and mistyped cells went with the rows (%s)"
           % left)
 

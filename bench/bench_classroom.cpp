@@ -1,0 +1,297 @@
+#include "bench/BenchClassroom.h"
+
+#include "attempts/ClassReport.h"
+#include "platform/Dao.h"
+#include "platform/ScriptedPlatform.h"
+#include "teaching/ClassListFile.h"
+#include "teaching/ClassReportDlg.h"
+#include "teaching/ClassReportModel.h"
+#include "teaching/ImportPlan.h"
+#include "teaching/PupilStore.h"
+#include "teaching/ReportRange.h"
+#include "teaching/TableExport.h"
+#include "users/Database.h"
+#include "users/DatabaseSetup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTreeView>
+#include <QUrl>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int Pupils = 2000;
+constexpr int Attempts = 1000000;
+constexpr int ImportedPupils = 1000;
+const QString ReportedClass = u"班级1"_s;
+const QString ImportedClass = u"新生班"_s;
+
+// Pupil k (key k) is 学生k of class 班级((k-1)/50+1); attempt i is pupil
+// 1 + i % 2000's, of the four kinds in turn, 30 seconds after the one
+// before, through 2024.
+const QString SqliteFill[] = {
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {pupils})
+        INSERT INTO "user" (name, class, student_no, password, kind)
+        SELECT '学生' || i, '班级' || ((i - 1) / 50 + 1), printf('%06d', i), '123456', '普通用户'
+        FROM n)"_s,
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {attempts})
+        INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy)
+        SELECT '学生' || (1 + i % {pupils}), printf('%06d', 1 + i % {pupils}), '中文测试', i % 60, 60, 90
+        FROM n)"_s,
+    uR"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {attempts})
+        INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind,
+            text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, correct_units,
+            backspaces, end_reason)
+        SELECT i, 1 + i % {pupils}, 'pupil', 'class', '1', 111 + (i / {pupils}) % 4, 'chinese.txt', 'hash',
+            strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30) || ' seconds'),
+            strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30 + 25) || ' seconds'),
+            20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1 FROM n)"_s,
+};
+
+const QString PostgresFill[] = {
+    uR"(INSERT INTO "user" (name, class, student_no, password, kind)
+        SELECT '学生' || i, '班级' || ((i - 1) / 50 + 1), lpad(i::text, 6, '0'), '123456',
+            '普通用户' FROM generate_series(1, {pupils}) i)"_s,
+    uR"(INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy)
+        SELECT '学生' || (1 + i % {pupils}), lpad((1 + i % {pupils})::text, 6, '0'), '中文测试', i % 60, 60, 90
+        FROM generate_series(1, {attempts}) i)"_s,
+    uR"(INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind,
+            text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, correct_units,
+            backspaces, end_reason)
+        SELECT i, 1 + i % {pupils}, 'pupil', 'class', '1', 111 + (i / {pupils}) % 4, 'chinese.txt', 'hash',
+            timestamp '2024-01-01' + i * interval '30 seconds',
+            timestamp '2024-01-01' + (i * 30 + 25) * interval '1 second',
+            20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1
+        FROM generate_series(1, {attempts}) i)"_s,
+    u"VACUUM ANALYZE"_s,
+};
+
+// The statement with its counts ({attempts}, {pupils}) filled in.
+QString Filled(QString sql)
+{
+    return sql.replace(u"{attempts}"_s, QString::number(Attempts))
+        .replace(u"{pupils}"_s, QString::number(Pupils));
+}
+
+class CSchool
+{
+public:
+    CSchool(QString engine, QString target)
+        : m_strEngine(std::move(engine)), m_strTarget(std::move(target))
+    {
+    }
+
+    const QString& Engine() const { return m_strEngine; }
+    CDaoDatabase* Activate()
+    {
+        if (!m_db.IsOpen())
+            Fill();
+        CDaoDatabase* db = &m_db;
+        SetActiveDatabaseSource([db] { return db; });
+        return db;
+    }
+    void Close() { m_db.Close(); }
+
+private:
+    void Fill()
+    {
+        CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s);
+        m_db.Open(m_strTarget);
+        QElapsedTimer timer;
+        timer.start();
+        if (m_db.IsPostgres()) {
+            for (const QString& sql : PostgresFill)
+                m_db.Execute(Filled(sql));
+        } else {
+            CDaoTransaction transaction(&m_db);
+            for (const QString& sql : SqliteFill)
+                m_db.Execute(Filled(sql));
+            transaction.Commit();
+        }
+        std::fprintf(stderr, "qe_bench: %s: 2,000 pupils and 1,000,000 attempts made in %.1f s\n",
+                     qPrintable(m_strEngine), timer.nsecsElapsed() / 1e9);
+    }
+
+    QString m_strEngine;
+    QString m_strTarget;
+    CDaoDatabase m_db;
+};
+
+std::vector<std::unique_ptr<CSchool>> g_schools;
+QString g_strCluster;
+QStringList g_postgresNames;
+QString g_strWorkDir;
+
+void BM_ClassReport(benchmark::State& state, CSchool* school, CScriptedPlatform* platform)
+{
+    try {
+        school->Activate();
+        int rows = 0;
+        int attempts = 0;
+        for (auto _ : state) {
+            QElapsedTimer timer;
+            platform->DriveDialog([&](QDialog* dialog) {
+                auto* dlg = static_cast<CClassReportDlg*>(dialog);
+                dlg->ChooseItem(1003, ReportRange::All);
+                for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
+                    QCoreApplication::processEvents();
+                dialog->repaint();
+                state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+                rows = dlg->m_pModel->rowCount();
+                attempts = 0;
+                for (const CPupilFigures& pupil : dlg->m_pModel->Report().pupils)
+                    attempts += pupil.figures.nCount;
+                dialog->reject();
+            });
+            timer.start();
+            CClassReportDlg dlg;
+            dlg.DoModal();
+        }
+        if (rows != 50 || attempts != Attempts / 4 / (Pupils / 50))
+            state.SkipWithError("the report listed a wrong number of pupils or attempts");
+        state.counters["pupils"] = rows;
+        state.counters["attempts"] = attempts;
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+void BM_ClassExport(benchmark::State& state, CSchool* school, ExportFormat format)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        CClassReportModel model;
+        model.SetReport(LoadClassReport(*db, ReportedClass, 111, {}));
+        const QString path = QDir(g_strWorkDir).filePath(u"export"_s);
+        for (auto _ : state) {
+            const QString error = WriteTables({model.ExportTable()}, format, path);
+            if (!error.isEmpty())
+                state.SkipWithError(qPrintable(error));
+        }
+        state.counters["bytes"] = double(QFile(path).size());
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+void BM_ImportPupils(benchmark::State& state, CSchool* school)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        const QString path = QDir(g_strWorkDir).filePath(u"新生.csv"_s);
+        int round = 0;
+        int added = 0;
+        for (auto _ : state) {
+            state.PauseTiming();
+            QStringList lines{u"姓名,班级,学号,密码"_s};
+            for (int i = 0; i < ImportedPupils; ++i)
+                lines.append(
+                    u"新生%1_%2,%3,%4,"_s.arg(round).arg(i).arg(ImportedClass).arg(900000 + i));
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                state.SkipWithError("cannot write the class list");
+            file.write("\xEF\xBB\xBF" + lines.join(u"\r\n"_s).toUtf8());
+            file.close();
+            ++round;
+            state.ResumeTiming();
+
+            const CClassListFile list = ReadClassList(path);
+            const QList<CImportRow> plan =
+                PlanImport(list.rows, PupilStore::PupilNames(*db), &PupilStore::RandomPassword);
+            QList<CPupil> pupils;
+            for (const CImportRow& row : plan) {
+                if (row.IsAccepted())
+                    pupils.append(row.pupil);
+            }
+            PupilStore::AddAll(*db, pupils);
+            added = int(pupils.size());
+
+            state.PauseTiming();
+            QSqlQuery remove(db->Connection());
+            remove.prepare(u"DELETE FROM \"user\" WHERE class = ?"_s);
+            remove.addBindValue(ImportedClass);
+            if (!remove.exec())
+                state.SkipWithError("cannot remove the imported pupils");
+            state.ResumeTiming();
+        }
+        if (added != ImportedPupils)
+            state.SkipWithError("a wrong number of pupils was added");
+        state.counters["pupils_added"] = added;
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+QString OnCluster(const QString& purpose)
+{
+    const QString name = u"qe_bench_%1_%2"_s.arg(purpose).arg(QCoreApplication::applicationPid());
+    CDaoDatabase admin;
+    admin.Open(g_strCluster);
+    admin.Execute(u"CREATE DATABASE %1"_s.arg(name));
+    g_postgresNames.append(name);
+    QUrl url(g_strCluster);
+    url.setPath(u'/' + name);
+    return url.toString();
+}
+
+} // namespace
+
+void RegisterClassroomBenchmarks(const QString& workDir, const QString& postgresCluster,
+                                 CScriptedPlatform* platform)
+{
+    g_strWorkDir = workDir;
+    g_strCluster = postgresCluster;
+    platform->SetDate(QDate(2024, 12, 31));
+    g_schools.push_back(
+        std::make_unique<CSchool>(u"sqlite"_s, QDir(workDir).filePath(u"school.mdb"_s)));
+    if (!postgresCluster.isEmpty())
+        g_schools.push_back(std::make_unique<CSchool>(u"postgresql"_s, OnCluster(u"school"_s)));
+    for (const auto& school : g_schools) {
+        const std::string engine = school->Engine().toStdString();
+        benchmark::RegisterBenchmark(("ClassReport/" + engine).c_str(), BM_ClassReport,
+                                     school.get(), platform)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(5);
+        benchmark::RegisterBenchmark(("ImportPupils/" + engine).c_str(), BM_ImportPupils,
+                                     school.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+    }
+    const auto formats = {std::pair{"xlsx", ExportFormat::Xlsx},
+                          std::pair{"csv", ExportFormat::Csv}, std::pair{"pdf", ExportFormat::Pdf}};
+    for (const auto& [name, format] : formats) {
+        benchmark::RegisterBenchmark((std::string("ClassExport/") + name).c_str(), BM_ClassExport,
+                                     g_schools.front().get(), format)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+    }
+}
+
+void DropClassroomBenchmarks()
+{
+    for (const auto& school : g_schools)
+        school->Close();
+    g_schools.clear();
+    for (const QString& name : std::as_const(g_postgresNames)) {
+        try {
+            CDaoDatabase admin;
+            admin.Open(g_strCluster);
+            admin.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(name));
+        } catch (const CDaoException& e) {
+            std::fprintf(stderr, "qe_bench: %s\n", e.what());
+        }
+    }
+}

@@ -1,0 +1,203 @@
+#include "teaching/ClassListDlg.h"
+
+#include "attempts/ClassReport.h"
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "teaching/ClassReportModel.h"
+#include "teaching/DeletePupilDlg.h"
+#include "teaching/ImportPreviewDlg.h"
+#include "teaching/LoginCardsDlg.h"
+#include "teaching/MovePupilsDlg.h"
+#include "teaching/PasswordResetDlg.h"
+#include "teaching/PupilDlg.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QComboBox>
+#include <QMouseEvent>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_CLASS = 1001,
+    IDC_PUPILS = 1002,
+    IDC_COUNT = 1003,
+    IDC_ADD = 1010,
+    IDC_EDIT = 1011,
+    IDC_PASSWORD = 1012,
+    IDC_MOVE = 1013,
+    IDC_DELETE = 1014,
+    IDC_IMPORT = 1015,
+    IDC_CARDS = 1016,
+};
+
+const QList<ListColumn> g_columns = {{u"姓名"_s, 110}, {u"学号"_s, 100}, {u"班级"_s, 150}};
+
+} // namespace
+
+CClassListDlg::CClassListDlg(QWidget* parent) : CDialog(33012, parent) {}
+
+bool CClassListDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_comboClass = Item<QComboBox>(IDC_CLASS);
+    m_listPupils = Item<CListCtrl>(IDC_PUPILS);
+    SetUpReportList(m_listPupils, g_columns);
+    m_listPupils->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A double-click edits the pupil.
+    m_listPupils->viewport()->installEventFilter(this);
+    if (!Reload({}))
+        EndDialog(IDCANCEL_RESULT);
+    return true;
+}
+
+bool CClassListDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_listPupils && watched == m_listPupils->viewport() &&
+        event->type() == QEvent::MouseButtonDblClick &&
+        m_listPupils->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid()) {
+        Dispatch([this] { OnCommand(IDC_EDIT); });
+        return true;
+    }
+    return CDialog::eventFilter(watched, event);
+}
+
+QString CClassListDlg::CurrentClass() const
+{
+    return m_comboClass->currentData().toString();
+}
+
+bool CClassListDlg::Reload(const QString& className)
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    try {
+        m_classes = LoadClasses(*db);
+        m_comboClass->clear();
+        for (const QString& name : std::as_const(m_classes))
+            m_comboClass->addItem(ClassDisplayName(name), name);
+        m_comboClass->setCurrentIndex(std::max(0, m_comboClass->findData(className)));
+        m_pupils =
+            m_comboClass->currentIndex() >= 0 ? LoadPupils(*db, CurrentClass()) : QList<CPupil>();
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    QList<QStringList> rows;
+    for (const CPupil& pupil : std::as_const(m_pupils))
+        rows.append({pupil.strName, pupil.strStudentNo, ClassDisplayName(pupil.strClass)});
+    m_listPupils->DeleteAllItems();
+    m_listPupils->AppendRows(rows);
+    SetDlgItemText(IDC_COUNT,
+                   m_classes.isEmpty()
+                       ? u"还没有学生:可以添加,或导入学生名单。"_s
+                       : u"共 %1 名学生(按住 Ctrl 或 Shift 可选多名调班)"_s.arg(m_pupils.size()));
+    return true;
+}
+
+void CClassListDlg::SelectPupils(const QList<qint64>& keys)
+{
+    m_listPupils->clearSelection();
+    for (int row = 0; row < int(m_pupils.size()); ++row) {
+        if (keys.contains(m_pupils[row].nKey)) {
+            m_listPupils->selectionModel()->select(m_listPupils->model()->index(row, 0),
+                                                   QItemSelectionModel::Select |
+                                                       QItemSelectionModel::Rows);
+        }
+    }
+}
+
+QList<CPupil> CClassListDlg::SelectedPupils() const
+{
+    QList<CPupil> pupils;
+    for (int row = 0; row < int(m_pupils.size()); ++row) {
+        if (m_listPupils->selectionModel()->isRowSelected(row, QModelIndex()))
+            pupils.append(m_pupils[row]);
+    }
+    return pupils;
+}
+
+bool CClassListDlg::OneSelected(CPupil* pPupil)
+{
+    const QList<CPupil> selected = SelectedPupils();
+    if (selected.size() != 1) {
+        Platform().MessageBox(this, u"请先在名单中选择一名学生。"_s, u"提示"_s,
+                              MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    *pPupil = selected.first();
+    return true;
+}
+
+void CClassListDlg::OnCommand(int nID)
+{
+    CPupil pupil;
+    switch (nID) {
+    case IDC_CLASS:
+        Reload(CurrentClass());
+        break;
+    case IDC_ADD: {
+        CPupilDlg add({0, {}, CurrentClass(), {}, {}}, m_classes, this);
+        if (add.DoModal() == IDOK) {
+            Reload(add.Pupil().strClass);
+            SelectPupils({add.Pupil().nKey});
+        }
+        break;
+    }
+    case IDC_EDIT:
+        if (OneSelected(&pupil)) {
+            CPupilDlg edit(pupil, m_classes, this);
+            if (edit.DoModal() == IDOK) {
+                Reload(CurrentClass());
+                SelectPupils({pupil.nKey});
+            }
+        }
+        break;
+    case IDC_PASSWORD:
+        if (OneSelected(&pupil)) {
+            CPasswordResetDlg reset(pupil, this);
+            reset.DoModal();
+        }
+        break;
+    case IDC_MOVE: {
+        QList<qint64> keys;
+        for (const CPupil& chosen : SelectedPupils())
+            keys.append(chosen.nKey);
+        if (keys.isEmpty()) {
+            Platform().MessageBox(this, u"请先在名单中选择要调班的学生。"_s, u"提示"_s,
+                                  MB_OK | MB_ICONINFORMATION);
+            break;
+        }
+        CMovePupilsDlg move(keys, m_classes, this);
+        if (move.DoModal() == IDOK) {
+            Reload(move.TargetClass());
+            SelectPupils(keys);
+        }
+        break;
+    }
+    case IDC_DELETE:
+        if (OneSelected(&pupil)) {
+            CDeletePupilDlg remove(pupil, this);
+            if (remove.DoModal() == IDOK)
+                Reload(CurrentClass());
+        }
+        break;
+    case IDC_IMPORT:
+        if (ImportClassList(this))
+            Reload(CurrentClass());
+        break;
+    case IDC_CARDS: {
+        CLoginCardsDlg cards(CurrentClass(), this);
+        cards.DoModal();
+        break;
+    }
+    default:
+        break;
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/Dialog.h"
+#include "users/Pupil.h"
+
+#include <QList>
+#include <QStringList>
+
+class CListCtrl;
+class QComboBox;
+
+// 学生名单: the pupils of a class; add, edit, reset a password, move to
+// another class, delete; import a class list and print login cards.
+class CClassListDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CClassListDlg(QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnCommand(int nID) override;
+
+    // The pupils listed, in the list's order.
+    const QList<CPupil>& Pupils() const { return m_pupils; }
+    // Selects the listed pupils with these keys (as the teacher would).
+    void SelectPupils(const QList<qint64>& keys);
+
+    QComboBox* m_comboClass = nullptr;
+    CListCtrl* m_listPupils = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Reads classes and pupils again; shows className when it exists.
+    bool Reload(const QString& className);
+    QString CurrentClass() const;
+    QList<CPupil> SelectedPupils() const;
+    // The one selected pupil, or a notice that one must be chosen.
+    bool OneSelected(CPupil* pPupil);
+
+    QStringList m_classes;
+    QList<CPupil> m_pupils;
+};

@@ -1,0 +1,234 @@
+#include "teaching/ClassListFile.h"
+
+#include "teaching/XlsxReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A class list is small; a larger file is a mistake.
+constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
+constexpr int MaxPupils = 20000;
+
+enum Column : int { Name, Class, StudentNo, Password, ColumnCount };
+
+// Header texts for each column, compared trimmed and in lower case.
+const QList<QStringList> HeaderNames = {
+    {u"姓名"_s, u"名字"_s, u"学生姓名"_s, u"用户名"_s, u"用户姓名"_s, u"name"_s, u"student name"_s,
+     u"username"_s, u"user name"_s, u"full name"_s},
+    {u"班级"_s, u"班"_s, u"班别"_s, u"class"_s, u"class name"_s, u"form"_s, u"grade"_s},
+    {u"学号"_s, u"学生号"_s, u"学籍号"_s, u"编号"_s, u"student number"_s, u"student no"_s,
+     u"student no."_s, u"student_no"_s, u"student id"_s, u"number"_s, u"no"_s, u"no."_s, u"id"_s},
+    {u"密码"_s, u"口令"_s, u"初始密码"_s, u"password"_s, u"pwd"_s, u"passwd"_s},
+};
+
+int HeaderColumn(const QString& cell)
+{
+    const QString text = cell.trimmed().toLower();
+    for (int c = 0; c < ColumnCount; ++c) {
+        if (HeaderNames[c].contains(text))
+            return c;
+    }
+    return -1;
+}
+
+bool IsBlank(const QStringList& row)
+{
+    for (const QString& cell : row) {
+        if (!cell.trimmed().isEmpty())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString DecodeClassListText(const QByteArray& bytes, QString* pEncoding, bool* pOk)
+{
+    *pOk = true;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        *pEncoding = u"UTF-8"_s;
+        QStringDecoder decoder(QStringConverter::Utf8);
+        const QString text = decoder(bytes.mid(3));
+        *pOk = !decoder.hasError();
+        return text;
+    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        // Excel's "Unicode text".
+        *pEncoding = u"UTF-16"_s;
+        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
+                                                            : QStringConverter::Utf16BE);
+        const QString text = decoder(bytes.mid(2));
+        *pOk = !decoder.hasError();
+        return text;
+    }
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError()) {
+        *pEncoding = u"UTF-8"_s;
+        return text;
+    }
+    *pEncoding = u"GBK"_s;
+    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
+    const QString chinese = gbk(bytes);
+    // Bytes GBK has no character for come out as U+FFFD or in the private
+    // use area (0xFF as U+F8F5): no class list holds those.
+    *pOk = gbk.isValid() && !gbk.hasError() &&
+           std::none_of(chinese.cbegin(), chinese.cend(), [](QChar ch) {
+               return ch == QChar::ReplacementCharacter || ch.category() == QChar::Other_PrivateUse;
+           });
+    return chinese;
+}
+
+QList<QStringList> ParseCsv(const QString& text)
+{
+    // Tab-separated when the first line has tabs and no commas.
+    const QString firstLine = text.section(u'\n', 0, 0);
+    const QChar separator = firstLine.contains(u'\t') && !firstLine.contains(u',') ? u'\t' : u',';
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool bQuoted = false;
+    bool bFieldStarted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (bQuoted) {
+            if (ch == u'"') {
+                if (i + 1 < text.size() && text[i + 1] == u'"') {
+                    field += u'"';
+                    ++i;
+                } else {
+                    bQuoted = false;
+                }
+            } else {
+                field += ch;
+            }
+        } else if (ch == u'"' && !bFieldStarted) {
+            bQuoted = true;
+            bFieldStarted = true;
+        } else if (ch == separator) {
+            row.append(field);
+            field.clear();
+            bFieldStarted = false;
+        } else if (ch == u'\n' || ch == u'\r') {
+            if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            row.append(field);
+            rows.append(row);
+            row.clear();
+            field.clear();
+            bFieldStarted = false;
+        } else {
+            field += ch;
+            bFieldStarted = true;
+        }
+    }
+    if (bFieldStarted || !field.isEmpty() || !row.isEmpty()) {
+        row.append(field);
+        rows.append(row);
+    }
+    return rows;
+}
+
+CClassListFile ClassListFromCells(const QList<QStringList>& cells)
+{
+    CClassListFile list;
+    int first = 0;
+    while (first < cells.size() && IsBlank(cells[first]))
+        ++first;
+    if (first == cells.size()) {
+        list.strError = u"文件中没有学生"_s;
+        return list;
+    }
+    // Positions of name, class, number and password: a header row names
+    // them; without one they stand in that order.
+    QList<int> position{0, 1, 2, 3};
+    const QStringList& top = cells[first];
+    QList<int> named(ColumnCount, -1);
+    int recognised = 0;
+    for (int c = 0; c < top.size(); ++c) {
+        const int column = HeaderColumn(top[c]);
+        if (column >= 0 && named[column] < 0) {
+            named[column] = c;
+            ++recognised;
+        }
+    }
+    if (recognised > 0) {
+        QStringList missing;
+        const QStringList names{u"姓名"_s, u"班级"_s, u"学号"_s};
+        for (int c = Name; c <= StudentNo; ++c) {
+            if (named[c] < 0)
+                missing.append(names[c]);
+        }
+        if (!missing.isEmpty()) {
+            list.strError = u"标题行中找不到这些列:%1"_s.arg(missing.join(u"、"_s));
+            return list;
+        }
+        position = named;
+        ++first;
+    }
+    for (int r = first; r < cells.size(); ++r) {
+        if (IsBlank(cells[r]))
+            continue;
+        if (list.rows.size() >= MaxPupils) {
+            list.strError = u"文件中的学生太多(超过 %1 名)"_s.arg(MaxPupils);
+            list.rows.clear();
+            return list;
+        }
+        const auto cell = [&](int column) {
+            return position[column] < 0 ? QString() : cells[r].value(position[column]).trimmed();
+        };
+        list.rows.append({r + 1, cell(Name), cell(Class), cell(StudentNo), cell(Password)});
+    }
+    if (list.rows.isEmpty())
+        list.strError = u"文件中没有学生"_s;
+    return list;
+}
+
+CClassListFile ReadClassList(const QString& path)
+{
+    CClassListFile list;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        list.strError = file.errorString();
+        return list;
+    }
+    if (file.size() > MaxFileBytes) {
+        list.strError = u"文件太大(超过 %1 MB),不像是学生名单"_s.arg(MaxFileBytes >> 20);
+        return list;
+    }
+    const QByteArray head = file.peek(4);
+    const bool bZip = head.startsWith("PK\x03\x04");
+    if (bZip || QFileInfo(path).suffix().compare(u"xlsx"_s, Qt::CaseInsensitive) == 0) {
+        file.close();
+        const CXlsxSheet sheet = ReadXlsxSheet(path);
+        if (!sheet.strError.isEmpty()) {
+            list.strError = sheet.strError;
+            return list;
+        }
+        list = ClassListFromCells(sheet.rows);
+        list.strEncoding = u"xlsx"_s;
+        return list;
+    }
+    const QByteArray bytes = file.readAll();
+    if (bytes.contains('\0') && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
+        list.strError = u"不是文本文件(.csv)"_s;
+        return list;
+    }
+    QString encoding;
+    bool ok = false;
+    const QString text = DecodeClassListText(bytes, &encoding, &ok);
+    if (!ok) {
+        list.strError = u"无法识别文件的编码(应为 UTF-8 或 GBK)"_s;
+        return list;
+    }
+    list = ClassListFromCells(ParseCsv(text));
+    list.strEncoding = encoding;
+    return list;
+}

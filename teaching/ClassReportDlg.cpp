@@ -1,0 +1,196 @@
+#include "teaching/ClassReportDlg.h"
+
+#include "attempts/PracticeKind.h"
+#include "platform/Platform.h"
+#include "teaching/ClassChartDlg.h"
+#include "teaching/ClassReportModel.h"
+#include "teaching/ProgressDlg.h"
+#include "teaching/ReportRange.h"
+#include "teaching/TableExport.h"
+#include "platform/Dispatch.h"
+#include "users/Database.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_CLASS = 1001,
+    IDC_KIND = 1002,
+    IDC_RANGE = 1003,
+    IDC_FROM = 1004,
+    IDC_TO = 1005,
+    IDC_LIST = 1006,
+    IDC_SUMMARY = 1007,
+    IDC_CHART = 1010,
+    IDC_XLSX = 1011,
+    IDC_CSV = 1012,
+    IDC_PRINT = 1013,
+    IDC_PDF = 1014,
+};
+
+} // namespace
+
+CClassReportDlg::CClassReportDlg(QWidget* parent) : CDialog(33011, parent) {}
+
+bool CClassReportDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_comboClass = Item<QComboBox>(IDC_CLASS);
+    m_comboKind = Item<QComboBox>(IDC_KIND);
+    m_comboRange = Item<QComboBox>(IDC_RANGE);
+    m_dateFrom = Item<QDateEdit>(IDC_FROM);
+    m_dateTo = Item<QDateEdit>(IDC_TO);
+    m_wndSummary = Item<QLabel>(IDC_SUMMARY);
+
+    QWidget* place = GetDlgItem(IDC_LIST);
+    auto* layout = new QVBoxLayout(place);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_pList = new QTreeView(place);
+    m_pModel = new CClassReportModel(this);
+    m_pList->setModel(m_pModel);
+    m_pList->setRootIsDecorated(false);
+    m_pList->setUniformRowHeights(true);
+    m_pList->setAlternatingRowColors(true);
+    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The model keeps its order across refreshes; a click on a header sorts it.
+    QHeaderView* header = m_pList->header();
+    header->setSortIndicatorShown(true);
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setSortIndicator(m_pModel->SortColumn(), m_pModel->SortOrder());
+    connect(header, &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) { m_pModel->sort(column, order); });
+    layout->addWidget(m_pList);
+    // A double-click (or Enter) on a pupil opens the pupil's record.
+    connect(m_pList, &QTreeView::activated, this, [this](const QModelIndex& index) {
+        Dispatch([this, index] { OpenPupil(index.row()); });
+    });
+
+    const QDate today = Platform().CurrentDateTime().date();
+    m_dateFrom->setDate(today.addDays(-6));
+    m_dateTo->setDate(today);
+    for (QDateEdit* date : {m_dateFrom, m_dateTo}) {
+        connect(date, &QDateEdit::dateChanged, this, [this] {
+            if (m_comboRange->currentIndex() == ReportRange::Custom)
+                Dispatch([this] { Refresh(); });
+        });
+    }
+    m_comboKind->setCurrentIndex(0);
+    m_comboRange->setCurrentIndex(ReportRange::ThisTerm);
+
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    try {
+        for (const QString& className : LoadClasses(*db))
+            m_comboClass->addItem(ClassDisplayName(className), className);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    m_comboClass->setCurrentIndex(m_comboClass->count() > 0 ? 0 : -1);
+    Refresh();
+    return true;
+}
+
+void CClassReportDlg::OnCommand(int nID)
+{
+    switch (nID) {
+    case IDC_CLASS:
+    case IDC_KIND:
+    case IDC_RANGE:
+        Refresh();
+        break;
+    case IDC_CHART: {
+        CClassChartDlg chart(m_pModel->Report());
+        chart.DoModal();
+        break;
+    }
+    case IDC_XLSX:
+        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Xlsx, m_pModel->Title());
+        break;
+    case IDC_CSV:
+        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Csv, m_pModel->Title());
+        break;
+    case IDC_PDF:
+        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Pdf, m_pModel->Title());
+        break;
+    case IDC_PRINT:
+        PrintTables(this, {m_pModel->ExportTable()});
+        break;
+    default:
+        break;
+    }
+}
+
+bool CClassReportDlg::Refresh()
+{
+    const bool bCustom = m_comboRange->currentIndex() == ReportRange::Custom;
+    m_dateFrom->setEnabled(bCustom);
+    m_dateTo->setEnabled(bCustom);
+    const int kind = PracticeKind::Chinese + std::max(0, m_comboKind->currentIndex());
+    const CDayRange range =
+        ReportRange::Of(m_comboRange->currentIndex(), Platform().CurrentDateTime().date(),
+                        m_dateFrom->date(), m_dateTo->date());
+    CClassReport report{m_comboClass->currentData().toString(), kind, range, {}};
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    if (m_comboClass->currentIndex() >= 0) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            report = LoadClassReport(*db, report.strClass, kind, range);
+        } catch (const CDaoException& e) {
+            QGuiApplication::restoreOverrideCursor();
+            ReportDaoError(e);
+            return false;
+        }
+        QGuiApplication::restoreOverrideCursor();
+    }
+    m_pModel->SetReport(std::move(report));
+    for (int c = 0; c < m_pModel->columnCount(); ++c)
+        m_pList->resizeColumnToContents(c);
+    ShowSummary();
+    return true;
+}
+
+void CClassReportDlg::ShowSummary()
+{
+    const QList<CPupilFigures>& pupils = m_pModel->Report().pupils;
+    if (m_comboClass->count() == 0) {
+        m_wndSummary->setText(u"还没有学生。"_s);
+        return;
+    }
+    const auto practised = std::count_if(pupils.cbegin(), pupils.cend(),
+                                         [](const auto& p) { return p.HasAttempts(); });
+    m_wndSummary->setText(u"%1:共 %2 名学生,%3 人练习过,%4 人没有练习。双击学生可查看其练习记录。"_s
+                              .arg(ReportRange::Text(m_pModel->Report().range))
+                              .arg(pupils.size())
+                              .arg(practised)
+                              .arg(pupils.size() - practised));
+}
+
+void CClassReportDlg::OpenPupil(int row)
+{
+    if (row < 0 || row >= m_pModel->rowCount())
+        return;
+    const CPupil& pupil = m_pModel->RowPupil(row).pupil;
+    CProgressDlg progress(pupil.nKey, pupil.strName, this);
+    progress.DoModal();
+}

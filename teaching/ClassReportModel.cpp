@@ -1,0 +1,139 @@
+#include "teaching/ClassReportModel.h"
+
+#include "attempts/Metrics.h"
+#include "teaching/ReportRange.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+
+using namespace Qt::Literals::StringLiterals;
+
+QString ClassDisplayName(const QString& className)
+{
+    return className.isEmpty() ? u"(未填班级)"_s : className;
+}
+
+void CClassReportModel::SetReport(CClassReport report)
+{
+    beginResetModel();
+    m_report = std::move(report);
+    m_order.resize(m_report.pupils.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    endResetModel();
+    sort(m_nSortColumn, m_sortOrder);
+}
+
+QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
+{
+    QList<CExportCell> cells{CExportCell::Text(row.pupil.strName),
+                             CExportCell::Text(row.pupil.strStudentNo),
+                             CExportCell::Integer(row.figures.nCount)};
+    if (!row.HasAttempts()) {
+        cells.resize(ColumnCount);
+        return cells;
+    }
+    cells << CExportCell::Number(row.figures.dBestSpeed, 1)
+          << CExportCell::Number(row.dLatestSpeed, 1)
+          << CExportCell::Number(row.figures.dAverageSpeed, 1)
+          << CExportCell::Number(row.figures.dAverageAccuracy, 1)
+          << CExportCell::Duration(row.nTotalMs);
+    return cells;
+}
+
+QList<CExportCell> CClassReportModel::RowCells(int row) const
+{
+    return Cells(RowPupil(row));
+}
+
+int CClassReportModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_order.size());
+}
+
+int CClassReportModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CClassReportModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return RowCells(index.row()).value(index.column()).DisplayText();
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignVCenter |
+                                   (index.column() >= Count ? Qt::AlignRight : Qt::AlignLeft));
+    return {};
+}
+
+QStringList CClassReportModel::Header() const
+{
+    const QString unit = Metrics::SpeedUnit(m_report.nKind);
+    return {u"姓名"_s,
+            u"学号"_s,
+            u"练习次数"_s,
+            u"最快速度(%1)"_s.arg(unit),
+            u"最近速度(%1)"_s.arg(unit),
+            u"平均速度(%1)"_s.arg(unit),
+            u"平均正确率(%)"_s,
+            u"练习总时间"_s};
+}
+
+QVariant CClassReportModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return Header().value(section);
+    return {};
+}
+
+void CClassReportModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_nSortColumn = column;
+    m_sortOrder = order;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QList<CExportCell> keys;
+    for (const CPupilFigures& row : std::as_const(m_report.pupils))
+        keys.append(Cells(row).value(column));
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    collator.setNumericMode(true);
+    // Sorted from the student-number order, so that ties keep it.
+    std::iota(m_order.begin(), m_order.end(), 0);
+    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+        const CExportCell& x = keys[order == Qt::AscendingOrder ? a : b];
+        const CExportCell& y = keys[order == Qt::AscendingOrder ? b : a];
+        if (x.IsEmpty() || y.IsEmpty()) {
+            if (x.IsEmpty() == y.IsEmpty())
+                return false;
+            // Without a figure: last when descending, first when ascending.
+            return x.IsEmpty();
+        }
+        if (x.IsNumeric())
+            return x.dValue < y.dValue;
+        return collator.compare(x.strText, y.strText) < 0;
+    });
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QString CClassReportModel::Title() const
+{
+    return u"%1 %2练习成绩(%3)"_s.arg(ClassDisplayName(m_report.strClass),
+                                      Metrics::KindName(m_report.nKind),
+                                      ReportRange::Text(m_report.range));
+}
+
+CExportTable CClassReportModel::ExportTable() const
+{
+    CExportTable table;
+    table.strTitle = Title();
+    table.strSheetName = ClassDisplayName(m_report.strClass);
+    table.header = Header();
+    for (int row = 0; row < rowCount(); ++row)
+        table.rows.append(RowCells(row));
+    return table;
+}

@@ -1,0 +1,44 @@
+#include "teaching/DeletePupilDlg.h"
+
+#include "platform/Platform.h"
+#include "teaching/PupilStore.h"
+#include "users/Database.h"
+
+#include <QCheckBox>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum : int { IDC_QUESTION = 1001, IDC_SCORES = 1002 };
+} // namespace
+
+CDeletePupilDlg::CDeletePupilDlg(CPupil pupil, QWidget* parent)
+    : CDialog(33019, parent), m_pupil(std::move(pupil))
+{
+}
+
+bool CDeletePupilDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetDlgItemText(IDC_QUESTION, u"确定要删除学生“%1”(%2,学号 %3)吗?删除后该学生不能再登录。"_s.arg(
+                                     m_pupil.strName, m_pupil.strClass, m_pupil.strStudentNo));
+    Item<QCheckBox>(IDC_SCORES)->setChecked(false);
+    GetDlgItem(IDCANCEL_RESULT)->setFocus();
+    return false;
+}
+
+void CDeletePupilDlg::OnOK()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        PupilStore::Delete(*db, m_pupil, Item<QCheckBox>(IDC_SCORES)->isChecked());
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    EndDialog(IDOK_RESULT);
+}

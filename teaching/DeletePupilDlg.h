@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/Dialog.h"
+#include "users/Pupil.h"
+
+// 删除学生: asks first (No by default); the pupil's scores and attempts stay
+// unless the teacher ticks that they go too.
+class CDeletePupilDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CDeletePupilDlg(CPupil pupil, QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+private:
+    CPupil m_pupil;
+};

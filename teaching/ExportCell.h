@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// One cell of an exported table, typed so that a spreadsheet receives
+// numbers as numbers: text, a whole number, a number with a fixed count of
+// decimals, or a duration; or nothing at all.
+struct CExportCell
+{
+    enum class Kind { Empty, Text, Integer, Number, Duration };
+
+    Kind kind = Kind::Empty;
+    QString strText;   // Text
+    double dValue = 0; // Integer and Number; Duration in milliseconds
+    int nDecimals = 0; // Number
+
+    static CExportCell Text(const QString& text) { return {Kind::Text, text, 0, 0}; }
+    static CExportCell Integer(qint64 value) { return {Kind::Integer, {}, double(value), 0}; }
+    static CExportCell Number(double value, int decimals)
+    {
+        return {Kind::Number, {}, value, decimals};
+    }
+    static CExportCell Duration(qint64 milliseconds)
+    {
+        return {Kind::Duration, {}, double(milliseconds), 0};
+    }
+
+    bool IsEmpty() const { return kind == Kind::Empty; }
+    bool IsNumeric() const { return kind != Kind::Empty && kind != Kind::Text; }
+    // As the screen and the printout show it: "25.3", "1分05秒".
+    QString DisplayText() const;
+    // As a CSV file holds it: numbers with a point, durations as h:mm:ss.
+    QString CsvText() const;
+};

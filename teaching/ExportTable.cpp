@@ -1,0 +1,48 @@
+#include "teaching/ExportTable.h"
+
+#include "attempts/Metrics.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QString CExportCell::DisplayText() const
+{
+    switch (kind) {
+    case Kind::Text:
+        return strText;
+    case Kind::Integer:
+        return QString::number(qint64(dValue));
+    case Kind::Number:
+        return QString::number(dValue, 'f', nDecimals);
+    case Kind::Duration:
+        return Metrics::DurationText(qint64(dValue));
+    case Kind::Empty:
+        break;
+    }
+    return {};
+}
+
+QString CExportCell::CsvText() const
+{
+    if (kind != Kind::Duration)
+        return DisplayText();
+    const qint64 seconds = qMax<qint64>(qint64(dValue), 0) / 1000;
+    return u"%1:%2:%3"_s.arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QChar(u'0'))
+        .arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
+QStringList CExportTable::ColumnTexts(int column) const
+{
+    QStringList texts{header.value(column)};
+    for (const QList<CExportCell>& row : rows)
+        texts.append(row.value(column).DisplayText());
+    return texts;
+}
+
+int DisplayWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar ch : text)
+        width += ch.unicode() >= 0x1100 ? 2 : 1;
+    return width;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "teaching/ClassListFile.h"
+#include "users/Pupil.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+
+// What an import of a class list would do, row by row: the pupil it adds,
+// or why the row is refused. Nothing is written to make it.
+struct CImportRow
+{
+    CClassListRow source;
+    CPupil pupil;
+    bool bRandomPassword = false;
+    QString strRefusal; // empty for a row that will be added
+
+    bool IsAccepted() const { return strRefusal.isEmpty(); }
+};
+
+// The account rules hold for every row; a name is refused when another row
+// of the file before it, or a pupil in the database (takenNames), has it.
+// Rows without a password get one from randomPassword.
+QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QString>& takenNames,
+                             const std::function<QString()>& randomPassword);

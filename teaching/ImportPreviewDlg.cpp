@@ -1,0 +1,131 @@
+#include "teaching/ImportPreviewDlg.h"
+
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "platform/ProgressCtrl.h"
+#include "teaching/PupilStore.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int { IDC_SUMMARY = 1001, IDC_ROWS = 1002, IDC_PROGRESS = 1003 };
+
+const QList<ListColumn> g_columns = {
+    {u"行"_s, 40},   {u"姓名"_s, 80}, {u"班级"_s, 90},
+    {u"学号"_s, 80}, {u"密码"_s, 70}, {u"结果"_s, 240},
+};
+
+} // namespace
+
+CImportPreviewDlg::CImportPreviewDlg(QString fileName, QString encoding, QList<CImportRow> plan,
+                                     QWidget* parent)
+    : CDialog(33013, parent), m_strFileName(std::move(fileName)),
+      m_strEncoding(std::move(encoding)), m_plan(std::move(plan))
+{
+}
+
+int CImportPreviewDlg::AcceptedCount() const
+{
+    return int(std::count_if(m_plan.cbegin(), m_plan.cend(),
+                             [](const CImportRow& row) { return row.IsAccepted(); }));
+}
+
+bool CImportPreviewDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listRows = Item<CListCtrl>(IDC_ROWS);
+    m_wndProgress = Item<CProgressCtrl>(IDC_PROGRESS);
+    SetUpReportList(m_listRows, g_columns);
+    QList<QStringList> rows;
+    for (const CImportRow& row : std::as_const(m_plan)) {
+        QString result = u"将添加"_s;
+        if (!row.IsAccepted())
+            result = u"拒绝:%1"_s.arg(row.strRefusal);
+        else if (row.bRandomPassword)
+            result = u"将添加(随机密码)"_s;
+        rows.append({QString::number(row.source.nLine), row.source.strName, row.source.strClass,
+                     row.source.strStudentNo, row.pupil.strPassword, result});
+    }
+    m_listRows->AppendRows(rows);
+    const int accepted = AcceptedCount();
+    SetDlgItemText(IDC_SUMMARY,
+                   u"文件:%1(%2)\n将添加 %3 名学生,拒绝 %4 行。按“确定导入”才会写入数据库。"_s
+                       .arg(m_strFileName, m_strEncoding)
+                       .arg(accepted)
+                       .arg(m_plan.size() - accepted));
+    GetDlgItem(IDOK_RESULT)->setEnabled(accepted > 0);
+    return true;
+}
+
+void CImportPreviewDlg::OnOK()
+{
+    QList<CPupil> pupils;
+    for (const CImportRow& row : std::as_const(m_plan)) {
+        if (row.IsAccepted())
+            pupils.append(row.pupil);
+    }
+    if (pupils.isEmpty())
+        return;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    m_wndProgress->setRange(0, int(pupils.size()));
+    setEnabled(false);
+    try {
+        PupilStore::AddAll(*db, pupils, [this](int done) {
+            m_wndProgress->setValue(done);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    } catch (const CDaoException& e) {
+        setEnabled(true);
+        m_wndProgress->setValue(0);
+        ReportDaoError(e);
+        return;
+    }
+    setEnabled(true);
+    m_nAdded = int(pupils.size());
+    Platform().MessageBox(this, u"已导入 %1 名学生。"_s.arg(m_nAdded), u"提示"_s,
+                          MB_OK | MB_ICONINFORMATION);
+    EndDialog(IDOK_RESULT);
+}
+
+bool ImportClassList(QWidget* owner)
+{
+    if (!CommandGuard())
+        return false;
+    const QString path = Platform().GetOpenFileName(owner, u"导入学生名单"_s,
+                                                    u"学生名单 (*.csv *.xlsx);;所有文件 (*)"_s);
+    if (path.isEmpty())
+        return false;
+    const QString fileName = QFileInfo(path).fileName();
+    const CClassListFile list = ReadClassList(path);
+    if (!list.strError.isEmpty()) {
+        Platform().MessageBox(
+            owner, u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(fileName, list.strError),
+            u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    QList<CImportRow> plan;
+    try {
+        plan = PlanImport(list.rows, PupilStore::PupilNames(*db), &PupilStore::RandomPassword);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    CImportPreviewDlg preview(fileName, list.strEncoding, plan, owner);
+    preview.DoModal();
+    return preview.AddedCount() > 0;
+}

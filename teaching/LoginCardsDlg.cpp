@@ -1,0 +1,103 @@
+#include "teaching/LoginCardsDlg.h"
+
+#include "attempts/ClassReport.h"
+#include "platform/Platform.h"
+#include "teaching/ClassReportModel.h"
+#include "teaching/LoginCardPainter.h"
+#include "teaching/TableExport.h"
+#include "users/Database.h"
+
+#include <QComboBox>
+#include <QRadioButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum : int {
+    IDC_CLASS = 1001,
+    IDC_EIGHT = 1002,
+    IDC_TEN = 1003,
+    IDC_COUNT = 1004,
+    IDC_PDF = 1010,
+    IDC_PRINT = 1011,
+};
+} // namespace
+
+CLoginCardsDlg::CLoginCardsDlg(QString className, QWidget* parent)
+    : CDialog(33014, parent), m_strClass(std::move(className))
+{
+}
+
+bool CLoginCardsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_comboClass = Item<QComboBox>(IDC_CLASS);
+    Item<QRadioButton>(IDC_EIGHT)->setChecked(true);
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    try {
+        for (const QString& className : LoadClasses(*db))
+            m_comboClass->addItem(ClassDisplayName(className), className);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    m_comboClass->setCurrentIndex(std::max(0, m_comboClass->findData(m_strClass)));
+    LoadPupils();
+    return true;
+}
+
+int CLoginCardsDlg::CardsPerPage() const
+{
+    return Item<QRadioButton>(IDC_TEN)->isChecked() ? 10 : 8;
+}
+
+bool CLoginCardsDlg::LoadPupils()
+{
+    m_pupils.clear();
+    m_strClass = m_comboClass->currentData().toString();
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    if (m_comboClass->currentIndex() >= 0) {
+        try {
+            m_pupils = ::LoadPupils(*db, m_strClass);
+        } catch (const CDaoException& e) {
+            ReportDaoError(e);
+            return false;
+        }
+    }
+    SetDlgItemText(IDC_COUNT, u"共 %1 名学生"_s.arg(m_pupils.size()));
+    GetDlgItem(IDC_PDF)->setEnabled(!m_pupils.isEmpty());
+    GetDlgItem(IDC_PRINT)->setEnabled(!m_pupils.isEmpty());
+    return true;
+}
+
+void CLoginCardsDlg::OnCommand(int nID)
+{
+    if (nID == IDC_CLASS) {
+        LoadPupils();
+        return;
+    }
+    if (nID != IDC_PDF && nID != IDC_PRINT)
+        return;
+    // The passwords as they are now, not as the dialog first read them.
+    if (!LoadPupils() || m_pupils.isEmpty())
+        return;
+    const CLoginCardPainter cards(m_pupils, CardsPerPage());
+    const QString title = u"%1 登录卡"_s.arg(ClassDisplayName(m_strClass));
+    const PagePainter paint = [&cards](QPainter& painter, QPagedPaintDevice& device) {
+        cards.Paint(painter, device);
+    };
+    if (nID == IDC_PDF)
+        ExportPages(this, title, title, paint);
+    else
+        PrintPages(this, title, paint);
+}

@@ -1,0 +1,54 @@
+#include "teaching/MovePupilsDlg.h"
+
+#include "platform/Platform.h"
+#include "teaching/PupilStore.h"
+#include "users/AccountRules.h"
+#include "users/Database.h"
+
+#include <QComboBox>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum : int { IDC_CLASS = 1001, IDC_WHO = 1002 };
+} // namespace
+
+CMovePupilsDlg::CMovePupilsDlg(QList<qint64> keys, QStringList classes, QWidget* parent)
+    : CDialog(33018, parent), m_keys(std::move(keys)), m_classes(std::move(classes))
+{
+}
+
+bool CMovePupilsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetDlgItemText(IDC_WHO,
+                   u"把选中的 %1 名学生调到另一个班级(可以输入新班级)。"_s.arg(m_keys.size()));
+    auto* classes = Item<QComboBox>(IDC_CLASS);
+    classes->addItems(m_classes);
+    classes->setEditText(QString());
+    classes->setFocus();
+    return false;
+}
+
+void CMovePupilsDlg::OnOK()
+{
+    const QString className = Item<QComboBox>(IDC_CLASS)->currentText();
+    const QString refusal = AccountRules::CheckClass(className);
+    if (!refusal.isEmpty()) {
+        Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        PupilStore::Move(*db, m_keys, className);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    m_strClass = className;
+    EndDialog(IDOK_RESULT);
+}

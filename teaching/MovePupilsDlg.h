@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <QList>
+#include <QStringList>
+
+// 调班: moves the chosen pupils to another class (an existing one or a new
+// name); their attempts and scores go with them.
+class CMovePupilsDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    CMovePupilsDlg(QList<qint64> keys, QStringList classes, QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    QString TargetClass() const { return m_strClass; }
+
+private:
+    QList<qint64> m_keys;
+    QStringList m_classes;
+    QString m_strClass;
+};

@@ -1,0 +1,55 @@
+#include "teaching/PagedOutput.h"
+
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QMarginsF Margins(12, 12, 12, 12);
+
+} // namespace
+
+QString PrintFontFamily()
+{
+    return u"Noto Sans CJK SC"_s;
+}
+
+QString WritePdf(const QString& path, const QString& title, const PagePainter& paint)
+{
+    QPdfWriter writer(path);
+    writer.setTitle(title);
+    writer.setCreator(u"qe"_s);
+    writer.setResolution(300);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, Margins,
+                                     QPageLayout::Millimeter));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return QFileInfo(path).dir().exists() ? u"无法写入该文件"_s : u"文件夹不存在"_s;
+    paint(painter, writer);
+    if (!painter.end())
+        return u"无法写入该文件"_s;
+    return {};
+}
+
+bool PrintPages(QWidget* owner, const QString& title, const PagePainter& paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(title);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, Margins,
+                                      QPageLayout::Millimeter));
+    if (!Platform().SetUpPrinter(owner, &printer))
+        return false;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    paint(painter, printer);
+    return painter.end();
+}

@@ -1,0 +1,67 @@
+#include "teaching/PasswordResetDlg.h"
+
+#include "platform/Platform.h"
+#include "teaching/PupilStore.h"
+#include "users/AccountRules.h"
+#include "users/Database.h"
+
+#include <QRadioButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum : int { IDC_RANDOM = 1001, IDC_TYPED = 1002, IDC_PASSWORD = 1003, IDC_WHO = 1004 };
+} // namespace
+
+CPasswordResetDlg::CPasswordResetDlg(CPupil pupil, QWidget* parent)
+    : CDialog(33017, parent), m_pupil(std::move(pupil))
+{
+}
+
+bool CPasswordResetDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetDlgItemText(IDC_WHO, u"学生:%1(学号 %2)"_s.arg(m_pupil.strName, m_pupil.strStudentNo));
+    Item<QRadioButton>(IDC_RANDOM)->setChecked(true);
+    OnCommand(IDC_RANDOM);
+    return true;
+}
+
+void CPasswordResetDlg::OnCommand(int nID)
+{
+    if (nID == IDC_RANDOM || nID == IDC_TYPED) {
+        const bool bTyped = Item<QRadioButton>(IDC_TYPED)->isChecked();
+        GetDlgItem(IDC_PASSWORD)->setEnabled(bTyped);
+        if (bTyped)
+            SelectEditText(IDC_PASSWORD);
+    }
+}
+
+void CPasswordResetDlg::OnOK()
+{
+    QString password = PupilStore::RandomPassword();
+    if (Item<QRadioButton>(IDC_TYPED)->isChecked()) {
+        password = GetDlgItemText(IDC_PASSWORD);
+        const QString refusal = AccountRules::CheckPassword(password, true);
+        if (!refusal.isEmpty()) {
+            Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+            SelectEditText(IDC_PASSWORD);
+            return;
+        }
+    }
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        PupilStore::SetPassword(*db, m_pupil.nKey, password);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    m_strPassword = password;
+    Platform().MessageBox(this, u"%1 的新密码是:%2"_s.arg(m_pupil.strName, password), u"提示"_s,
+                          MB_OK | MB_ICONINFORMATION);
+    EndDialog(IDOK_RESULT);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Dialog.h"
+#include "users/Pupil.h"
+
+// 重设密码: a pupil's new password, a random six-digit one or one the
+// teacher types (1 to 10 characters); the new password is shown after.
+class CPasswordResetDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CPasswordResetDlg(CPupil pupil, QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCommand(int nID) override;
+
+    QString NewPassword() const { return m_strPassword; }
+
+private:
+    CPupil m_pupil;
+    QString m_strPassword;
+};

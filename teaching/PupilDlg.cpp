@@ -1,0 +1,99 @@
+#include "teaching/PupilDlg.h"
+
+#include "platform/Platform.h"
+#include "teaching/PupilStore.h"
+#include "users/AccountRules.h"
+#include "users/Database.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+enum : int {
+    IDC_NAME = 1001,
+    IDC_CLASS = 1002,
+    IDC_STUDENTNO = 1003,
+    IDC_PASSWORD = 1004,
+    IDC_PASSWORD_LABEL = 1005,
+    IDC_PASSWORD_NOTE = 1006,
+};
+} // namespace
+
+CPupilDlg::CPupilDlg(CPupil pupil, QStringList classes, QWidget* parent)
+    : CDialog(33016, parent), m_pupil(std::move(pupil)), m_classes(std::move(classes))
+{
+    if (m_pupil.nKey != 0)
+        setWindowTitle(u"修改学生"_s);
+}
+
+bool CPupilDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    auto* classes = Item<QComboBox>(IDC_CLASS);
+    classes->addItems(m_classes);
+    classes->setEditText(m_pupil.strClass);
+    SetDlgItemText(IDC_NAME, m_pupil.strName);
+    SetDlgItemText(IDC_STUDENTNO, m_pupil.strStudentNo);
+    // The password is reset on its own, never changed here.
+    const bool bAdding = m_pupil.nKey == 0;
+    for (const int id : {IDC_PASSWORD, IDC_PASSWORD_LABEL, IDC_PASSWORD_NOTE})
+        GetDlgItem(id)->setVisible(bAdding);
+    SelectEditText(IDC_NAME);
+    return false;
+}
+
+bool CPupilDlg::Refuse(const QString& text, int nID)
+{
+    if (text.isEmpty())
+        return false;
+    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+    if (nID == IDC_CLASS)
+        GetDlgItem(nID)->setFocus();
+    else
+        SelectEditText(nID);
+    return true;
+}
+
+void CPupilDlg::OnOK()
+{
+    CPupil pupil = m_pupil;
+    pupil.strName = GetDlgItemText(IDC_NAME);
+    pupil.strClass = Item<QComboBox>(IDC_CLASS)->currentText();
+    pupil.strStudentNo = GetDlgItemText(IDC_STUDENTNO);
+    const bool bAdding = pupil.nKey == 0;
+    if (bAdding)
+        pupil.strPassword = GetDlgItemText(IDC_PASSWORD);
+    if (Refuse(AccountRules::CheckName(pupil.strName), IDC_NAME) ||
+        Refuse(AccountRules::CheckClass(pupil.strClass), IDC_CLASS) ||
+        Refuse(AccountRules::CheckStudentNo(pupil.strStudentNo), IDC_STUDENTNO) ||
+        (bAdding && Refuse(AccountRules::CheckPassword(pupil.strPassword, false), IDC_PASSWORD)))
+        return;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        if (PupilStore::IsNameTaken(*db, pupil.strName, pupil.nKey)) {
+            Refuse(u"您输入的用户名已经有人使用,请更改!"_s, IDC_NAME);
+            return;
+        }
+        if (bAdding) {
+            if (pupil.strPassword.isEmpty())
+                pupil.strPassword = PupilStore::RandomPassword();
+            pupil.nKey = PupilStore::Add(*db, pupil);
+            Platform().MessageBox(this,
+                                  u"已添加学生 %1,密码:%2"_s.arg(pupil.strName, pupil.strPassword),
+                                  u"提示"_s, MB_OK | MB_ICONINFORMATION);
+        } else {
+            PupilStore::Update(*db, m_pupil, pupil);
+        }
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    m_pupil = pupil;
+    EndDialog(IDOK_RESULT);
+}

@@ -1,0 +1,172 @@
+#include "teaching/PupilStore.h"
+
+#include "attempts/CheckedQuery.h"
+#include "attempts/StoreTransaction.h"
+#include "platform/Dao.h"
+
+#include <QRandomGenerator>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace CheckedQuery;
+
+namespace PupilStore {
+
+namespace {
+
+const QString KindOrdinary = u"普通用户"_s;
+
+// A null QString would be bound as SQL NULL; the columns hold text.
+QString Text(const QString& text)
+{
+    return text.isNull() ? u""_s : text;
+}
+
+void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    Exec(query);
+}
+
+} // namespace
+
+bool IsNameTaken(CDaoDatabase& db, const QString& name, qint64 exceptKey)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"SELECT COUNT(*) FROM \"user\" WHERE name = ? AND qe_key <> ?"_s);
+    query.addBindValue(name);
+    query.addBindValue(exceptKey);
+    Exec(query);
+    if (!query.next())
+        DaoSql::Throw(query.lastError());
+    return query.value(0).toLongLong() > 0;
+}
+
+QSet<QString> PupilNames(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    query.setForwardOnly(true);
+    Prepare(query, u"SELECT name FROM \"user\" WHERE name IS NOT NULL"_s);
+    Exec(query);
+    QSet<QString> names;
+    while (query.next())
+        names.insert(query.value(0).toString());
+    CheckRead(query);
+    return names;
+}
+
+CPupil Find(CDaoDatabase& db, qint64 key)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"SELECT qe_key, COALESCE(name, ''), COALESCE(class, ''), "
+                   "COALESCE(student_no, ''), COALESCE(password, '') FROM \"user\" "
+                   "WHERE qe_key = ?"_s);
+    query.addBindValue(key);
+    Exec(query);
+    if (!query.next()) {
+        CheckRead(query);
+        return {};
+    }
+    return {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
+            query.value(3).toString(), query.value(4).toString()};
+}
+
+qint64 Add(CDaoDatabase& db, const CPupil& pupil)
+{
+    CStoreTransaction transaction(db);
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
+                   "VALUES (?, ?, ?, ?, ?) RETURNING qe_key"_s);
+    for (const QString& value :
+         {pupil.strName, pupil.strClass, pupil.strStudentNo, pupil.strPassword, KindOrdinary})
+        query.addBindValue(Text(value));
+    Exec(query);
+    if (!query.next())
+        DaoSql::Throw(query.lastError());
+    const qint64 key = query.value(0).toLongLong();
+    query.finish();
+    transaction.Commit();
+    return key;
+}
+
+void AddAll(CDaoDatabase& db, const QList<CPupil>& pupils, const std::function<void(int)>& progress)
+{
+    CStoreTransaction transaction(db);
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
+                   "VALUES (?, ?, ?, ?, ?)"_s);
+    int done = 0;
+    for (const CPupil& pupil : pupils) {
+        query.bindValue(0, Text(pupil.strName));
+        query.bindValue(1, Text(pupil.strClass));
+        query.bindValue(2, Text(pupil.strStudentNo));
+        query.bindValue(3, Text(pupil.strPassword));
+        query.bindValue(4, KindOrdinary);
+        Exec(query);
+        if (progress && ++done % 50 == 0)
+            progress(done);
+    }
+    query.finish();
+    transaction.Commit();
+    if (progress)
+        progress(int(pupils.size()));
+}
+
+void Update(CDaoDatabase& db, const CPupil& before, const CPupil& after)
+{
+    CStoreTransaction transaction(db);
+    Run(db, u"UPDATE \"user\" SET name = ?, class = ?, student_no = ? WHERE qe_key = ?"_s,
+        {Text(after.strName), Text(after.strClass), Text(after.strStudentNo), before.nKey});
+    if (before.strName != after.strName || before.strStudentNo != after.strStudentNo) {
+        Run(db, u"UPDATE score SET name = ?, student_no = ? WHERE name = ? AND student_no = ?"_s,
+            {Text(after.strName), Text(after.strStudentNo), Text(before.strName),
+             Text(before.strStudentNo)});
+    }
+    transaction.Commit();
+}
+
+void SetPassword(CDaoDatabase& db, qint64 key, const QString& password)
+{
+    CStoreTransaction transaction(db);
+    Run(db, u"UPDATE \"user\" SET password = ? WHERE qe_key = ?"_s, {Text(password), key});
+    transaction.Commit();
+}
+
+void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className)
+{
+    CStoreTransaction transaction(db);
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"UPDATE \"user\" SET class = ? WHERE qe_key = ?"_s);
+    for (const qint64 key : keys) {
+        query.bindValue(0, Text(className));
+        query.bindValue(1, key);
+        Exec(query);
+    }
+    query.finish();
+    transaction.Commit();
+}
+
+void Delete(CDaoDatabase& db, const CPupil& pupil, bool bScores)
+{
+    CStoreTransaction transaction(db);
+    if (bScores) {
+        // An attempt goes with its score row; the mistyped cells with it.
+        Run(db, u"DELETE FROM score WHERE name = ? AND student_no = ?"_s,
+            {Text(pupil.strName), Text(pupil.strStudentNo)});
+        Run(db,
+            u"DELETE FROM score WHERE qe_key IN (SELECT score_key FROM attempt "
+            "WHERE user_key = ?)"_s,
+            {pupil.nKey});
+    }
+    Run(db, u"DELETE FROM \"user\" WHERE qe_key = ?"_s, {pupil.nKey});
+    transaction.Commit();
+}
+
+QString RandomPassword()
+{
+    return u"%1"_s.arg(QRandomGenerator::system()->bounded(1000000), 6, 10, QChar(u'0'));
+}
+
+} // namespace PupilStore

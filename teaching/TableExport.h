@@ -1,0 +1,28 @@
+#pragma once
+
+#include "teaching/ExportTable.h"
+#include "teaching/PagedOutput.h"
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// Exporting tables as a user does it: a file chooser (through the platform
+// seam), the file written, and a notice of where it went or why it failed.
+// The class report and the exam results go out this way.
+enum class ExportFormat { Xlsx, Csv, Pdf };
+
+// Writes tables to path in format; an empty text, or why it failed.
+QString WriteTables(const QList<CExportTable>& tables, ExportFormat format, const QString& path);
+
+// Asks for a file name (suggestedName without its suffix), writes there and
+// tells the user; the path written, or an empty text when cancelled or failed.
+QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFormat format,
+                     const QString& suggestedName);
+// The same for pages of one's own (login cards): a PDF file chosen, written
+// and told about.
+QString ExportPages(QWidget* owner, const QString& suggestedName, const QString& title,
+                    const PagePainter& paint);
+// Prints the tables after the print dialog; false when cancelled.
+bool PrintTables(QWidget* owner, const QList<CExportTable>& tables);

@@ -1,0 +1,152 @@
+#include "teaching/XlsxWriter.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Excel's limits on a worksheet name: at most 31 characters, none of []:*?/\.
+QString SheetName(const CExportTable& table, QSet<QString>& used)
+{
+    QString name = table.strSheetName.isEmpty() ? table.strTitle : table.strSheetName;
+    for (const QChar bad : u"[]:*?/\\"_s)
+        name.replace(bad, u'_');
+    name = name.left(31).trimmed();
+    if (name.isEmpty())
+        name = u"Sheet"_s;
+    QString unique = name;
+    for (int n = 2; used.contains(unique.toLower()); ++n) {
+        const QString suffix = u"(%1)"_s.arg(n);
+        unique = name.left(31 - suffix.size()) + suffix;
+    }
+    used.insert(unique.toLower());
+    return unique;
+}
+
+// Excel column widths count the width of a digit; a Chinese character
+// takes about two.
+double ColumnWidth(const CExportTable& table, int column)
+{
+    int widest = 0;
+    for (const QString& text : table.ColumnTexts(column))
+        widest = std::max(widest, DisplayWidth(text));
+    return std::clamp(widest + 2, 6, 60);
+}
+
+class CWorkbook
+{
+public:
+    explicit CWorkbook(const QString& path)
+        : m_pBook(workbook_new(QFile::encodeName(path).constData()))
+    {
+    }
+    ~CWorkbook()
+    {
+        if (m_pBook)
+            workbook_close(m_pBook);
+    }
+    CWorkbook(const CWorkbook&) = delete;
+    CWorkbook& operator=(const CWorkbook&) = delete;
+
+    lxw_workbook* Get() const { return m_pBook; }
+    // Writes the file; the workbook is gone afterwards.
+    lxw_error Close()
+    {
+        const lxw_error error = workbook_close(m_pBook);
+        m_pBook = nullptr;
+        return error;
+    }
+
+private:
+    lxw_workbook* m_pBook;
+};
+
+QByteArray Utf8(const QString& text)
+{
+    return text.toUtf8();
+}
+
+} // namespace
+
+QString WriteXlsx(const QList<CExportTable>& tables, const QString& path)
+{
+    CWorkbook book(path);
+    if (!book.Get())
+        return u"无法创建文件"_s;
+    lxw_workbook* wb = book.Get();
+    lxw_format* title = workbook_add_format(wb);
+    format_set_bold(title);
+    format_set_font_size(title, 14);
+    lxw_format* heading = workbook_add_format(wb);
+    format_set_bold(heading);
+    format_set_bottom(heading, LXW_BORDER_THIN);
+    format_set_bg_color(heading, 0xDDEBF7);
+    format_set_text_wrap(heading);
+    lxw_format* integer = workbook_add_format(wb);
+    format_set_num_format(integer, "0");
+    lxw_format* decimals[3] = {integer, workbook_add_format(wb), workbook_add_format(wb)};
+    format_set_num_format(decimals[1], "0.0");
+    format_set_num_format(decimals[2], "0.00");
+    lxw_format* duration = workbook_add_format(wb);
+    format_set_num_format(duration, "[h]:mm:ss");
+    lxw_format* text = workbook_add_format(wb);
+    format_set_num_format(text, "@");
+
+    QSet<QString> used;
+    for (const CExportTable& table : tables) {
+        lxw_worksheet* sheet = workbook_add_worksheet(wb, Utf8(SheetName(table, used)).constData());
+        if (!sheet)
+            return u"无法创建工作表"_s;
+        const int columns = int(table.header.size());
+        for (int c = 0; c < columns; ++c)
+            worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), ColumnWidth(table, c), nullptr);
+        if (columns > 1)
+            worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1),
+                                  Utf8(table.strTitle).constData(), title);
+        else
+            worksheet_write_string(sheet, 0, 0, Utf8(table.strTitle).constData(), title);
+        worksheet_set_row(sheet, 0, 22, nullptr);
+        for (int c = 0; c < columns; ++c)
+            worksheet_write_string(sheet, 1, lxw_col_t(c), Utf8(table.header[c]).constData(),
+                                   heading);
+        worksheet_freeze_panes(sheet, 2, 0);
+
+        lxw_row_t r = 2;
+        for (const QList<CExportCell>& row : table.rows) {
+            for (int c = 0; c < columns && c < int(row.size()); ++c) {
+                const CExportCell& cell = row[c];
+                const auto column = lxw_col_t(c);
+                switch (cell.kind) {
+                case CExportCell::Kind::Text:
+                    // Always a string, never a formula, whatever it starts with.
+                    worksheet_write_string(sheet, r, column, Utf8(cell.strText).constData(), text);
+                    break;
+                case CExportCell::Kind::Integer:
+                    worksheet_write_number(sheet, r, column, cell.dValue, integer);
+                    break;
+                case CExportCell::Kind::Number:
+                    worksheet_write_number(sheet, r, column, cell.dValue,
+                                           decimals[std::clamp(cell.nDecimals, 0, 2)]);
+                    break;
+                case CExportCell::Kind::Duration:
+                    // Excel keeps times in days.
+                    worksheet_write_number(sheet, r, column, cell.dValue / 86400000.0, duration);
+                    break;
+                case CExportCell::Kind::Empty:
+                    break;
+                }
+            }
+            ++r;
+        }
+    }
+    const lxw_error error = book.Close();
+    if (error != LXW_NO_ERROR)
+        return QString::fromUtf8(lxw_strerror(error));
+    return {};
+}
