@@ -63,7 +63,7 @@ QDateTime ParseStoredDateTime(const QVariant& stored)
     return QDateTime::fromString(text, Qt::ISODateWithMs);
 }
 
-void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
+qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
 {
     QSqlQuery insert(db.Connection());
     Prepare(insert, u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
@@ -91,8 +91,21 @@ void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
     const qint64 attemptId = insert.value(0).toLongLong();
     insert.finish();
 
+    if (attempt.nTextId != 0 || attempt.nExamId != 0) {
+        // A text or an exam deleted while the pupil typed is named as none.
+        QSqlQuery text(db.Connection());
+        Prepare(text, u"INSERT INTO attempt_text (attempt_id, text_id, screen, exam_id) "
+                      "VALUES (?, (SELECT id FROM practice_text WHERE id = ?), ?, "
+                      "(SELECT id FROM exam WHERE id = ?))"_s);
+        text.addBindValue(attemptId);
+        text.addBindValue(attempt.nTextId);
+        text.addBindValue(attempt.nScreen);
+        text.addBindValue(attempt.nExamId);
+        Exec(text);
+    }
+
     if (attempt.mistakes.isEmpty())
-        return;
+        return attemptId;
     QSqlQuery mistake(db.Connection());
     Prepare(mistake, u"INSERT INTO attempt_mistake (attempt_id, position, user_key, kind, "
                      "expected, typed) VALUES (?, ?, ?, ?, ?, ?)"_s);
@@ -105,6 +118,7 @@ void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
         mistake.bindValue(5, Text(cell.strTyped));
         Exec(mistake);
     }
+    return attemptId;
 }
 
 bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
