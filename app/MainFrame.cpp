@@ -98,6 +98,8 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
         route.append(pApplication);
     route.append(&m_teaching); // the teaching layer's own commands
     route.append(&m_classroom);
+    m_texts.SetView(m_pView);
+    route.append(&m_texts);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);
@@ -368,6 +370,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    if (m_pView)
+        m_pView->LeaveRunningExam();
     // A confirmed exit leaves no window of the program behind.
     if (m_pHelpWindow)
         m_pHelpWindow->close();

@@ -7,6 +7,7 @@
 #include "platform/MainWindow.h"
 #include "teaching/ClassroomCommands.h"
 #include "teaching/TeachingCommands.h"
+#include "teaching/TextCommands.h"
 
 #include <QLabel>
 #include <QList>
@@ -58,6 +59,10 @@ public:
     void ShowPracticeRunning() override { m_clock.ShowPracticeRunning(); }
     void ResetClock() override { m_clock.ResetClock(); }
     void ShowNotice(const QString& text) override { m_clock.ShowNotice(text); }
+    void SetTimeLimit(int seconds, std::function<void()> timeUp) override
+    {
+        m_clock.SetTimeLimit(seconds, std::move(timeUp));
+    }
     CPracticeClock& Clock() { return m_clock; }
 
     // The timer message: timer 1 runs the practice clock's tick.
@@ -95,6 +100,7 @@ private:
     CPracticeClock m_clock;
     CTeachingCommands m_teaching;
     CClassroomCommands m_classroom;
+    CTextCommands m_texts;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

@@ -16,6 +16,12 @@ QString SecondsText(int seconds)
     return u"记时:%1秒"_s.arg(seconds);
 }
 
+// Minutes and seconds, short enough for the pane of the seconds.
+QString RemainingText(int seconds)
+{
+    return u"剩余:%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
 } // namespace
 
 void CPracticeClock::MarkStartTime()
@@ -34,6 +40,8 @@ void CPracticeClock::StartClock()
 void CPracticeClock::StopClock()
 {
     m_bClockRunning = 0;
+    m_nLimitSeconds = 0;
+    m_timeUp = {};
     m_panes.SetPaneText(SecondsPane, SecondsText(0));
     m_panes.SetPaneText(MessagePane, u"已经结束练习!"_s);
 }
@@ -56,7 +64,17 @@ void CPracticeClock::ResetClock()
     m_bReadyPrompt = 0;
     m_panes.SetPaneText(MessagePane, u" "_s);
     m_bClockRunning = 0;
+    m_nLimitSeconds = 0;
+    m_timeUp = {};
     m_panes.SetPaneText(SecondsPane, SecondsText(0));
+}
+
+void CPracticeClock::SetTimeLimit(int seconds, std::function<void()> timeUp)
+{
+    m_nLimitSeconds = qMax(seconds, 0);
+    m_timeUp = std::move(timeUp);
+    if (m_nLimitSeconds > 0)
+        m_panes.SetPaneText(SecondsPane, RemainingText(m_nLimitSeconds));
 }
 
 void CPracticeClock::ShowNotice(const QString& text)
@@ -85,7 +103,21 @@ void CPracticeClock::Tick(const QTime& now)
         if (elapsed < 0)
             elapsed += SecondsPerDay;
         ElapsedSeconds = elapsed;
-        m_panes.SetPaneText(SecondsPane, SecondsText(ElapsedSeconds));
+        if (m_nLimitSeconds > 0) {
+            m_panes.SetPaneText(SecondsPane,
+                                RemainingText(qMax(m_nLimitSeconds - ElapsedSeconds, 0)));
+            if (ElapsedSeconds >= m_nLimitSeconds) {
+                // Once: the practice's end stops the clock.
+                const std::function<void()> timeUp = std::move(m_timeUp);
+                m_timeUp = {};
+                m_nLimitSeconds = 0;
+                if (timeUp)
+                    timeUp();
+                return;
+            }
+        } else {
+            m_panes.SetPaneText(SecondsPane, SecondsText(ElapsedSeconds));
+        }
     }
     if (m_bReadyPrompt) {
         const QString off = m_strNotice.isEmpty() ? u"  "_s : m_strNotice;

@@ -23,6 +23,7 @@ public:
     void ShowPracticeRunning() override;
     void ResetClock() override;
     void ShowNotice(const QString& text) override;
+    void SetTimeLimit(int seconds, std::function<void()> timeUp) override;
 
     // One timer tick at the given time of day.
     void Tick(const QTime& now);
@@ -34,6 +35,8 @@ public:
     int m_nStartMinute = 0;
     int m_nStartSecond = 0;
     QString m_strNotice;
+    int m_nLimitSeconds = 0; // 0: no time limit
+    std::function<void()> m_timeUp;
 
 private:
     IStatusPanes& m_panes;

@@ -11,6 +11,7 @@ enum : int {
     Escape = 1,      // Esc, confirmed
     EndOfScreen = 2, // the last cell of the screen was typed
     TimeLimit = 3,   // the time allowed ran out
+    Left = 4,        // the pupil left a running exam for another command
 };
 }
 
@@ -43,4 +44,9 @@ struct CAttempt
     int nBackspaces = 0;
     int nEndReason = EndReason::Escape;
     QList<CMistake> mistakes;
+    // The stored text and its screen (from 1) the practice was typed on, and
+    // the exam it was part of; 0 for the four files and for drills.
+    qint64 nTextId = 0;
+    int nScreen = 0;
+    qint64 nExamId = 0;
 };

@@ -57,7 +57,7 @@ QDateTime ParseStoredDateTime(const QVariant& stored)
     return QDateTime::fromString(text, Qt::ISODateWithMs);
 }
 
-void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
+qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
 {
     // Prepared once per session: fifty pupils storing at once do not each
     // make the server plan them again.
@@ -92,8 +92,22 @@ void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
     const qint64 attemptId = insert.value(0).toLongLong();
     insert.finish();
 
+    if (attempt.nTextId != 0 || attempt.nExamId != 0) {
+        // A text or an exam deleted while the pupil typed is named as none.
+        QSqlQuery& text =
+            db.Prepared(u"INSERT INTO attempt_text (attempt_id, text_id, screen, exam_id) "
+                        "VALUES (?, (SELECT id FROM practice_text WHERE id = ?), ?, "
+                        "(SELECT id FROM exam WHERE id = ?))"_s);
+        text.bindValue(0, attemptId);
+        text.bindValue(1, attempt.nTextId);
+        text.bindValue(2, attempt.nScreen);
+        text.bindValue(3, attempt.nExamId);
+        Exec(text);
+        text.finish();
+    }
+
     if (attempt.mistakes.isEmpty())
-        return;
+        return attemptId;
     QSqlQuery& mistake =
         db.Prepared(u"INSERT INTO attempt_mistake (attempt_id, position, "
                     "user_key, kind, expected, typed) VALUES (?, ?, ?, ?, ?, ?)"_s);
@@ -107,6 +121,7 @@ void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
         Exec(mistake);
         mistake.finish();
     }
+    return attemptId;
 }
 
 bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,

@@ -8,8 +8,9 @@ class CDaoDatabase;
 // Storing a practice in full, beside the score row it belongs to.
 
 // Stores attempt as belonging to the score row with the hidden key
-// scoreKey: the attempt and one row per mistyped cell. Throws CDaoException.
-void StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt);
+// scoreKey: the attempt, one row per mistyped cell and the text it was typed
+// on. Returns the attempt's id. Throws CDaoException.
+qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt);
 
 // Appends the score row (as AppendRow does) and, when pAttempt is given, its
 // attempt, in one transaction: both are stored or neither. False, with

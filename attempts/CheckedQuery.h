@@ -21,6 +21,24 @@ inline void Exec(QSqlQuery& query)
         DaoSql::Throw(query.lastError());
 }
 
+// Prepares a query that is read forward only.
+inline void Select(QSqlQuery& query, const QString& sql)
+{
+    query.setForwardOnly(true);
+    Prepare(query, sql);
+}
+
+// Moves to the row a statement must give (a count, a RETURNING clause);
+// throws when there is none.
+inline void NextRow(QSqlQuery& query)
+{
+    if (query.next())
+        return;
+    if (query.lastError().isValid())
+        DaoSql::Throw(query.lastError());
+    DaoSql::Throw(QStringLiteral("the statement gave no row"));
+}
+
 // After a loop over next(): a read that stopped on an error throws.
 inline void CheckRead(const QSqlQuery& query)
 {

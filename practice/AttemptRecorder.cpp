@@ -66,6 +66,19 @@ void CAttemptRecorder::OnLoad(int kind, const QString& fileName)
     m_strFile = fileName;
 }
 
+void CAttemptRecorder::SetOrigin(qint64 textId, int screen, qint64 examId)
+{
+    m_nTextId = textId;
+    m_nScreen = screen;
+    m_nExamId = examId;
+}
+
+void CAttemptRecorder::OnFocusLost()
+{
+    if (m_bStarted && !m_bEnded)
+        ++m_nFocusLosses;
+}
+
 void CAttemptRecorder::OnStart()
 {
     m_startedAt = Platform().CurrentDateTime();
@@ -122,5 +135,8 @@ CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& sessi
     attempt.nBackspaces = m_nBackspaces;
     attempt.nEndReason = m_nEndReason;
     attempt.mistakes = Mistakes(doc, session, doubleByte);
+    attempt.nTextId = m_nTextId;
+    attempt.nScreen = m_nScreen;
+    attempt.nExamId = m_nExamId;
     return attempt;
 }

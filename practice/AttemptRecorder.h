@@ -22,6 +22,13 @@ public:
     void OnRunningByte(unsigned char byte);
     // The session ends for reason (EndReason).
     void OnEnd(int reason);
+    // The stored text, its screen and the exam the loaded practice comes from.
+    void SetOrigin(qint64 textId, int screen, qint64 examId);
+    // The program lost the focus to another one; counted while the session runs.
+    void OnFocusLost();
+    int FocusLosses() const { return m_nFocusLosses; }
+    // How the session ended (EndReason); meaningful once it has.
+    int EndReasonCode() const { return m_nEndReason; }
 
     // The attempt as the practice leaves it: the document's buffers up to
     // the typing position, the counters, the clocks and the current user.
@@ -40,4 +47,8 @@ private:
     int m_nEndReason = EndReason::Escape;
     bool m_bStarted = false;
     bool m_bEnded = false;
+    qint64 m_nTextId = 0;
+    int m_nScreen = 0;
+    qint64 m_nExamId = 0;
+    int m_nFocusLosses = 0;
 };

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Process-wide state of the practice, read by the painting, the clock and
 // the result dialog.
 extern int CurrentPracticeKind;
@@ -33,6 +35,10 @@ public:
     // A notice for pane 0 until the next reset: the ready prompt blinks
     // between its own text and the notice; empty text takes it away.
     virtual void ShowNotice(const QString& text) = 0;
+    // A time limit in seconds for the practice loaded: pane 3 shows the time
+    // left instead of the time used, and when the running practice has used
+    // it up the clock calls timeUp, once. A reset takes the limit away.
+    virtual void SetTimeLimit(int seconds, std::function<void()> timeUp) = 0;
 };
 
 // The main window's clock, or null while there is none.

@@ -61,33 +61,43 @@ bool CQeDoc::OnNewDocument()
 
 void CQeDoc::ReadDoubleByteScreen(QIODevice& file)
 {
+    ReadDoubleByteScreen(file, m_cnText, m_aTextLine);
+}
+
+void CQeDoc::ReadSingleByteScreen(QIODevice& file)
+{
+    ReadSingleByteScreen(file, m_enText);
+}
+
+void CQeDoc::ReadDoubleByteScreen(QIODevice& file, DoubleByteCells& cells, QList<QByteArray>& lines)
+{
     for (int r = 0; r < Rows; ++r) {
         for (int c = 0; c < Cells; ++c) {
-            char(&cell)[2] = m_cnText[r][c];
+            char(&cell)[2] = cells[r][c];
             ReadByte(file, cell[0]);
             while (IsLineBreak(cell[0])) {
                 cell[0] = ' ';
                 ReadByte(file, cell[0]);
             }
             ReadByte(file, cell[1]);
-            m_aTextLine[r] += CellString(cell);
+            lines[r] += CellString(cell);
         }
-        m_cnText[r][Cells][0] = 0;
+        cells[r][Cells][0] = 0;
     }
 }
 
-void CQeDoc::ReadSingleByteScreen(QIODevice& file)
+void CQeDoc::ReadSingleByteScreen(QIODevice& file, SingleByteRows& rows)
 {
     for (int r = 0; r < Rows; ++r) {
         for (int c = 0; c < Columns; ++c) {
-            char& byte = m_enText[r][c];
+            char& byte = rows[r][c];
             ReadByte(file, byte);
             while (IsLineBreak(byte)) {
                 byte = ' ';
                 ReadByte(file, byte);
             }
         }
-        m_enText[r][Columns] = 0;
+        rows[r][Columns] = 0;
     }
 }
 

@@ -33,6 +33,13 @@ public:
     // of the buffers as the reset left them.
     void ReadDoubleByteScreen(QIODevice& file);
     void ReadSingleByteScreen(QIODevice& file);
+    // The same rules on buffers of the documents' shape, so that a text can
+    // be read screen by screen without a document.
+    using DoubleByteCells = char[Rows][Cells + 1][2];
+    using SingleByteRows = char[Rows][Columns + 1];
+    static void ReadDoubleByteScreen(QIODevice& file, DoubleByteCells& cells,
+                                     QList<QByteArray>& lines);
+    static void ReadSingleByteScreen(QIODevice& file, SingleByteRows& rows);
 
     // The typed and practice cell of the double-byte layout as strings (up
     // to the first NUL, at most two bytes).

@@ -11,12 +11,14 @@
 #include "scores/ClearGroupScoresDlg.h"
 #include "scores/ClearPersonalScoresDlg.h"
 #include "users/CurrentUser.h"
+#include "users/Database.h"
 #include "users/LogOff.h"
 #include "users/NewUserDlg.h"
 #include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -89,6 +91,8 @@ CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
     m_composition.SetCommit([this](const QString& text) { OnText(text); });
     m_composition.SetInvalidate(
         [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            &CQeView::OnApplicationStateChanged);
 }
 
 CQeView::~CQeView()
@@ -105,9 +109,29 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     if (bWasRunning)
         m_recorder.OnRunningByte(byte);
     m_session.OnChar(byte);
-    if (!bWasRunning && m_session.IsRunning())
+    if (!bWasRunning && m_session.IsRunning()) {
         m_recorder.OnStart();
+        if (m_exam) {
+            // The sitting shows as running for the teacher. Without the
+            // database the exam goes on; its result is kept for later.
+            m_exam->startedAt = Platform().CurrentDateTime();
+            if (CDaoDatabase* db = ActiveDatabase()) {
+                try {
+                    RecordSittingStart(*db, *m_exam);
+                } catch (const CDaoException&) {
+                }
+            }
+        }
+    }
     TellInputMethod();
+}
+
+void CQeView::OnApplicationStateChanged(Qt::ApplicationState state)
+{
+    // Another program took the keyboard; the program's own message boxes
+    // and dialogs leave it active.
+    if (state != Qt::ApplicationActive && m_session.IsRunning())
+        m_recorder.OnFocusLost();
 }
 
 void CQeView::OnText(const QString& text)
@@ -122,6 +146,8 @@ void CQeView::ResetSession()
     if (IPracticeClock* clock = MainPracticeClock())
         clock->ResetClock();
     m_session.Reset();
+    m_screen.reset();
+    m_exam.reset();
 }
 
 void CQeView::ShowCredits()
@@ -130,20 +156,77 @@ void CQeView::ShowCredits()
     m_bShowCredits = 1;
     CurrentPracticeKind = PracticeKind::None;
     m_session.Stop();
+    m_screen.reset();
+    m_exam.reset();
     update();
     TellInputMethod();
 }
 
 void CQeView::EndPractice()
 {
+    m_bEnding = true;
     CResultDlg result;
     if (IPracticeClock* clock = MainPracticeClock())
         clock->StopClock();
     const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
     result.m_pAttempt = &attempt;
+    std::optional<CExamSitting> sitting = m_exam;
+    if (sitting) {
+        sitting->nFocusLosses = m_recorder.FocusLosses();
+        result.m_pSitting = &*sitting;
+    }
+    // A text's screen typed to its end leads to its next screen.
+    std::optional<CPracticeScreen> next;
+    if (m_screen && !m_exam && m_recorder.EndReasonCode() == EndReason::EndOfScreen &&
+        m_screen->nScreen < m_nScreenCount) {
+        next = m_screen;
+        ++next->nScreen;
+    }
     result.DoModal();
     m_file.close();
     ShowCredits();
+    m_bEnding = false;
+    if (next)
+        LoadScreen(*next);
+}
+
+void CQeView::LeaveRunningExam()
+{
+    if (!m_exam || !m_session.IsRunning() || m_bEnding)
+        return;
+    m_recorder.OnEnd(EndReason::Left);
+    EndPractice();
+}
+
+void CQeView::LoadScreen(const CPracticeScreen& screen)
+{
+    LeaveRunningExam();
+    m_composition.Cancel();
+    m_bShowCredits = 0;
+    CurrentPracticeKind = screen.nKind;
+    m_file.close();
+    ResetSession();
+    m_recorder.OnLoad(screen.nKind, screen.strTitle);
+    m_recorder.SetOrigin(screen.nTextId, screen.nScreen, screen.nExamId);
+    ReadScreen(*m_pDocument, screen.text, screen.nKind, screen.nScreen);
+    m_screen = screen;
+    m_nScreenCount = ScreenCount(screen.text, screen.nKind);
+    m_session.SetBackspaceAllowed(screen.bBackspaceAllowed);
+    if (screen.nExamId != 0)
+        m_exam = CExamSitting::Begin(screen.nExamId, CurrentUser.RowKey);
+    if (IPracticeClock* clock = MainPracticeClock()) {
+        clock->ShowReadyPrompt();
+        if (screen.nTimeLimitSeconds > 0)
+            clock->SetTimeLimit(screen.nTimeLimitSeconds, [this] { m_session.TimeUp(); });
+        if (screen.nExamId != 0)
+            clock->ShowNotice(u"考试:%1"_s.arg(screen.strTitle));
+        else if (m_nScreenCount > 1)
+            clock->ShowNotice(u"第 %1 屏,共 %2 屏"_s.arg(screen.nScreen).arg(m_nScreenCount));
+    }
+    update();
+    TellInputMethod();
+    if (screen.nKind == PracticeKind::Chinese)
+        ShowInputMethodNotice();
 }
 
 void CQeView::OnPracticeChinese()
@@ -168,6 +251,7 @@ void CQeView::OnPracticeSymbol()
 
 void CQeView::LoadPractice(int kind, const QString& fileName)
 {
+    LeaveRunningExam();
     m_composition.Cancel();
     m_bShowCredits = 0;
     CurrentPracticeKind = kind;
@@ -246,6 +330,7 @@ bool CQeView::OnCmdMsg(int nID)
         OnPracticeSymbol();
         return true;
     case ID_PROGRAM_RESET:
+        LeaveRunningExam();
         ShowCredits();
         return true;
     case ID_USER_SETTINGS:
@@ -255,6 +340,7 @@ bool CQeView::OnCmdMsg(int nID)
         OpenNewUserDialog();
         return true;
     case ID_USER_LOGOFF:
+        LeaveRunningExam();
         LogOffCurrentUser();
         return true;
     case ID_CLEAR_PERSONAL_SCORES:

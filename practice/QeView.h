@@ -1,13 +1,17 @@
 #pragma once
 
+#include "attempts/ExamSitting.h"
 #include "platform/CommandTarget.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
+#include "practice/PracticeScreen.h"
 #include "practice/TypingSession.h"
 
 #include <QFile>
 #include <QFont>
 #include <QWidget>
+
+#include <optional>
 
 class CQeDoc;
 
@@ -37,6 +41,18 @@ public:
     void OnPracticeEnglish();
     void OnPracticeNumber();
     void OnPracticeSymbol();
+    // Loads a screenful of a stored text, a drill or an exam and practises
+    // it by the rules of the four practices. A screen of a text that was
+    // typed to its last cell is followed by the text's next screen, ready
+    // for the space bar.
+    void LoadScreen(const CPracticeScreen& screen);
+    // What LoadScreen loaded, until the next load or reset.
+    const std::optional<CPracticeScreen>& LoadedScreen() const { return m_screen; }
+    // The exam sitting loaded, until the next load or reset.
+    const std::optional<CExamSitting>& ExamSitting() const { return m_exam; }
+    // A running exam that the pupil leaves (another practice, reset, log
+    // off, the end of the program) ends first, and its result is stored.
+    void LeaveRunningExam();
 
     void OnDraw(QPainter& painter, const QRect& dirty);
     // Shows the context menu at a screen point; (-1, -1) asks for the
@@ -73,6 +89,7 @@ protected:
 
 private:
     void LoadPractice(int kind, const QString& fileName);
+    void OnApplicationStateChanged(Qt::ApplicationState state);
     // The input method's cursor: the cell the next character goes to.
     QRect TypingCellRect() const;
     // Tells the input method where the typing position is, when it moved
@@ -86,4 +103,8 @@ private:
     CTypingSession m_session;
     CAttemptRecorder m_recorder;
     CComposition m_composition;
+    std::optional<CPracticeScreen> m_screen;
+    int m_nScreenCount = 0;
+    std::optional<CExamSitting> m_exam;
+    bool m_bEnding = false; // EndPractice runs
 };

@@ -1,7 +1,9 @@
 #include "practice/ResultDlg.h"
 
 #include "attempts/AttemptStore.h"
+#include "attempts/ExamSitting.h"
 #include "attempts/Metrics.h"
+#include "attempts/PendingResults.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -46,6 +48,8 @@ bool IsPracticeKind(int kind)
     return kind >= PracticeKind::Chinese && kind <= PracticeKind::Symbol;
 }
 
+constexpr int IDC_QUESTION = 1005;
+
 } // namespace
 
 CResultDlg::CResultDlg(QWidget* parent) : CDialog(148, parent) {}
@@ -71,7 +75,57 @@ bool CResultDlg::OnInitDialog()
     m_strSpeed = QString::number(speed);
     m_strTime = QString::number(ElapsedSeconds);
     FillScoreList();
+    if (m_pSitting && m_pAttempt)
+        StoreExamResult();
     return true;
+}
+
+FieldList CResultDlg::ScoreFields() const
+{
+    // The accuracy is stored as the number before the percent sign.
+    const qint16 accuracy = m_strAccuracy.left(m_strAccuracy.indexOf(u'%')).toShort();
+    FieldList fields = {
+        {0, CDaoFieldValue::FromText(CurrentUser.Name)},
+        {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)},
+        {3, CDaoFieldValue::FromText(m_strKind)},
+        {8, CDaoFieldValue::FromText(m_strTime)},
+        {9, CDaoFieldValue::FromInt16(accuracy)},
+    };
+    if (IsPracticeKind(CurrentPracticeKind))
+        fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
+                          CDaoFieldValue::FromText(m_strSpeed)});
+    return fields;
+}
+
+void CResultDlg::StoreExamResult()
+{
+    // No Cancel: the result of an exam is stored whatever the pupil presses.
+    if (QWidget* cancel = GetDlgItem(IDCANCEL_RESULT))
+        cancel->hide();
+    const CPendingResult result{ScoreFields(), *m_pAttempt, *m_pSitting};
+    CDaoDatabase* db = ActiveDatabase();
+    if (db) {
+        try {
+            StoreSittingResult(*db, result.scoreFields, result.attempt, result.sitting);
+            SetDlgItemText(IDC_QUESTION, u"考试结束,成绩已保存。"_s);
+            // Results kept while the database was away follow now.
+            PendingResults::Flush(*db);
+            return;
+        } catch (const CDaoException&) {
+            // Kept on this machine below.
+        }
+    }
+    QString error;
+    if (PendingResults::Keep(result, &error)) {
+        SetDlgItemText(IDC_QUESTION,
+                       u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后自动保存。"_s);
+    } else {
+        SetDlgItemText(IDC_QUESTION, u"成绩未能保存!"_s);
+        AfxMessageBox(
+            u"数据库暂时无法连接,成绩也无法暂存在本机(%1)。请把此窗口中的成绩告诉老师。"_s.arg(
+                error),
+            MB_OK | MB_ICONSTOP);
+    }
 }
 
 void CResultDlg::FillUserList()
@@ -97,6 +151,10 @@ void CResultDlg::FillScoreList()
 
 void CResultDlg::OnOK()
 {
+    if (m_pSitting) {
+        CDialog::OnOK(); // stored, or kept, as the dialog opened
+        return;
+    }
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
         AfxMessageBox(Guard::ResultNotConnected);
@@ -109,18 +167,7 @@ void CResultDlg::OnOK()
         return;
     }
 
-    // The accuracy is stored as the number before the percent sign.
-    const qint16 accuracy = m_strAccuracy.left(m_strAccuracy.indexOf(u'%')).toShort();
-    FieldList fields = {
-        {0, CDaoFieldValue::FromText(CurrentUser.Name)},
-        {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)},
-        {3, CDaoFieldValue::FromText(m_strKind)},
-        {8, CDaoFieldValue::FromText(m_strTime)},
-        {9, CDaoFieldValue::FromInt16(accuracy)},
-    };
-    if (IsPracticeKind(CurrentPracticeKind))
-        fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
-                          CDaoFieldValue::FromText(m_strSpeed)});
+    const FieldList fields = ScoreFields();
     // A store that did not commit (another program held the database past
     // the busy timeout, the server was away) is reported, and the dialog
     // stays open so that OK can be pressed again. The attempt goes with

@@ -43,6 +43,20 @@ void CTypingSession::Reset()
     PendingBytes = 0;
     SkipPending = 0;
     std::memset(m_bSkipped, 0, sizeof m_bSkipped);
+    m_bBackspaceAllowed = true;
+    m_bTimeUpPending = false;
+}
+
+void CTypingSession::TimeUp()
+{
+    if (!m_bRunning)
+        return;
+    if (m_bAsking) {
+        m_bTimeUpPending = true;
+        return;
+    }
+    if (m_endPractice)
+        m_endPractice(EndReason::TimeLimit);
 }
 
 void CTypingSession::OnChar(unsigned char byte)
@@ -62,10 +76,20 @@ void CTypingSession::OnChar(unsigned char byte)
     if (byte == 0 || byte == Enter || CurrentRow >= CQeDoc::Rows)
         return;
     if (byte == Escape) {
-        if (Platform().MessageBox(m_pOwner, u"确定要结束练习吗?"_s, u"提示!"_s,
-                                  MB_OKCANCEL | MB_ICONQUESTION) == IDOK &&
-            m_endPractice)
-            m_endPractice(EndReason::Escape);
+        m_bAsking = true;
+        const int answer = Platform().MessageBox(m_pOwner, u"确定要结束练习吗?"_s, u"提示!"_s,
+                                                 MB_OKCANCEL | MB_ICONQUESTION);
+        m_bAsking = false;
+        // The time ran out while the question was open: that ends it,
+        // whatever the answer.
+        const int reason = m_bTimeUpPending ? EndReason::TimeLimit : EndReason::Escape;
+        m_bTimeUpPending = false;
+        if ((answer == IDOK || reason == EndReason::TimeLimit) && m_bRunning && m_endPractice)
+            m_endPractice(reason);
+        return;
+    }
+    if (byte == Backspace && !m_bBackspaceAllowed) {
+        Platform().Beep();
         return;
     }
     if (IsDoubleByteLayout()) {

@@ -34,6 +34,13 @@ public:
     bool IsRunning() const { return m_bRunning; }
     void Stop() { m_bRunning = false; }
 
+    // An exam may refuse Backspace: it then beeps and changes nothing. A
+    // reset allows it again.
+    void SetBackspaceAllowed(bool bAllowed) { m_bBackspaceAllowed = bAllowed; }
+    // The time allowed ran out: a running session ends at once, without a
+    // question; while the end question is open, as soon as it is answered.
+    void TimeUp();
+
     // A cell of the double-byte layout that was skipped (blank, no count).
     bool IsSkipped(int row, int cell) const { return m_bSkipped[row][cell]; }
 
@@ -56,4 +63,7 @@ private:
     InvalidateFn m_invalidate;
     std::function<void(int reason)> m_endPractice;
     bool m_bSkipped[14][46] = {};
+    bool m_bBackspaceAllowed = true;
+    bool m_bAsking = false;        // the end question is open
+    bool m_bTimeUpPending = false; // the time ran out while it was
 };

@@ -3,7 +3,9 @@
 #include "attempts/AttemptStore.h"
 #include "platform/Dao.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
 
 // The stored attempts as the suites compare them: each attempt as "score
@@ -45,4 +47,21 @@ inline int CountRows(CDaoDatabase* db, const QString& table)
     return query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) && query.next()
                ? query.value(0).toInt()
                : -1;
+}
+
+// The rows of a query of the suite's own, each as its cells joined by "|";
+// a failed query gives "<its error>".
+inline QStringList SelectRows(CDaoDatabase* db, const QString& sql)
+{
+    QSqlQuery query(db->Connection());
+    if (!query.exec(sql))
+        return {QStringLiteral("<%1>").arg(query.lastError().text())};
+    QStringList rows;
+    while (query.next()) {
+        QStringList cells;
+        for (int i = 0; i < query.record().count(); ++i)
+            cells.append(query.value(i).toString());
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
 }

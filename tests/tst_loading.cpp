@@ -1,6 +1,11 @@
+#include "platform/Dialog.h"
+#include "practice/PracticeScreen.h"
 #include "res/CommandIds.h"
+#include "teaching/TextRules.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestMain.h"
+
+#include <QBuffer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,6 +29,23 @@ private:
                 checked += QString::number(id) + u' ';
         }
         return checked.trimmed();
+    }
+    // Every practice buffer of the document, for comparing two loads.
+    static QByteArray Buffers(const CQeDoc& doc)
+    {
+        QByteArray bytes(&doc.m_cnText[0][0][0], sizeof doc.m_cnText);
+        bytes.append(&doc.m_enText[0][0], sizeof doc.m_enText);
+        for (const QByteArray& line : doc.m_aTextLine)
+            bytes.append(line).append('|');
+        return bytes;
+    }
+    // A text of count lines of words, each line ending in CR LF.
+    static QString Lines(const QString& word, int count)
+    {
+        QString text;
+        for (int i = 0; i < count; ++i)
+            text += word.repeated(1 + i % 7) + u"\r\n"_s;
+        return text;
     }
 
 private slots:
@@ -160,6 +182,208 @@ private slots:
         QVERIFY(!f.view->Session().IsRunning());
         QVERIFY(!f.frame->Clock().m_bClockRunning);
         QVERIFY(f.platform.modalRuns.isEmpty());
+    }
+
+    // A stored text is practised screen by screen: screen n is what the
+    // loader reads from a file of the same bytes after n - 1 screenfuls,
+    // and the text has as many screens as the loader reads before only
+    // line breaks are left.
+    void storedTextScreensAreTheLoadersScreens_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("screens");
+        QTest::newRow("English lines over three screens")
+            << int(PracticeKind::English) << Lines(u"typing "_s, 120) << 3;
+        QTest::newRow("exactly one screen")
+            << int(PracticeKind::Number) << u"0123456789"_s.repeated(128) + u"12345678"_s << 1;
+        QTest::newRow("a trailing line break makes no screen")
+            << int(PracticeKind::Symbol) << u"!@#$%"_s.repeated(258) + u"\r\n\r\n"_s << 2;
+        QTest::newRow("Chinese with digits, letters and line breaks")
+            << int(PracticeKind::Chinese) << Lines(u"第1课春天来了，ABC。"_s, 60) + u"最后一行"_s
+            << 5;
+    }
+    void storedTextScreensAreTheLoadersScreens()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, body);
+        QFETCH(int, screens);
+        const QByteArray bytes = TextRules::FileBytes(TextRules::Normalise(body, kind), kind);
+        QCOMPARE(ScreenCount(bytes, kind), screens);
+        CPracticeFixture f;
+        CQeDoc reader; // reads the file as the loader does, screen after screen
+        QBuffer file;
+        file.setData(bytes);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        for (int screen = 1; screen <= screens; ++screen) {
+            reader.ResetPractice();
+            if (kind == PracticeKind::Chinese)
+                reader.ReadDoubleByteScreen(file);
+            else
+                reader.ReadSingleByteScreen(file);
+            CPracticeScreen stored;
+            stored.nKind = kind;
+            stored.text = bytes;
+            stored.nScreen = screen;
+            f.view->LoadScreen(stored);
+            QCOMPARE(Buffers(f.doc), Buffers(reader));
+            QCOMPARE(CurrentPracticeKind, kind);
+        }
+        // What is left after the last screen is line breaks at most.
+        QVERIFY(file.readAll().replace('\r', "").replace('\n', "").isEmpty());
+        // The first screen is the practice command's screen of the same file.
+        const QString file1 = kind == PracticeKind::Chinese   ? u"chinese.txt"_s
+                              : kind == PracticeKind::English ? u"english.txt"_s
+                              : kind == PracticeKind::Number  ? u"number.txt"_s
+                                                              : u"punctuate.txt"_s;
+        f.WriteFile(file1, bytes);
+        CPracticeScreen first;
+        first.nKind = kind;
+        first.text = bytes;
+        f.view->LoadScreen(first);
+        const QByteArray stored = Buffers(f.doc);
+        f.view->OnCmdMsg(ID_PRACTICE_CHINESE + kind - PracticeKind::Chinese);
+        QCOMPARE(Buffers(f.doc), stored);
+    }
+
+    // In a Chinese text a half-width letter or digit fills a cell with a
+    // space, which is the unit typing it forms: it can be typed correctly.
+    void chineseTextHalfWidthCellsCanBeTyped()
+    {
+        CPracticeFixture f;
+        CPracticeScreen screen;
+        screen.nKind = PracticeKind::Chinese;
+        screen.text =
+            TextRules::FileBytes(TextRules::Normalise(u"第1课a,b"_s, screen.nKind), screen.nKind);
+        f.view->LoadScreen(screen);
+        QCOMPARE(f.doc.TextCell(0, 1), QByteArray("1 "));
+        QCOMPARE(f.doc.TextCell(0, 3), QByteArray("a "));
+        QCOMPARE(f.doc.TextCell(0, 4), Gbk::Encode(u"，"_s));
+        f.Type(u" 第1课a，b"_s);
+        QCOMPARE(TypedCount, 6);
+        QCOMPARE(CorrectCount, 6);
+    }
+
+    void textRules_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("refused");
+        const int chinese = PracticeKind::Chinese;
+        QTest::newRow("Chinese: half-width punctuation becomes full-width")
+            << chinese << u"你好,世界!(测试);完成:对?"_s << u"你好，世界！（测试）；完成：对？"_s
+            << QStringList();
+        QTest::newRow("Chinese: quotes pair within a paragraph")
+            << chinese << u"他说\"好\"和'行'\n\"再"_s << u"他说“好”和‘行’\n“再"_s << QStringList();
+        QTest::newRow("Chinese: numbers and words keep their points")
+            << chinese << u"圆周率3.14,时间10:30,don't."_s << u"圆周率3.14，时间10:30，don't。"_s
+            << QStringList();
+        QTest::newRow("Chinese: three dots become an ellipsis")
+            << chinese << u"等等...好"_s << u"等等……好"_s << QStringList();
+        QTest::newRow("Chinese: tabs become spaces, control characters go")
+            << chinese << u"甲\t乙\x01丙\r\n丁"_s << u"甲 乙丙\r\n丁"_s << QStringList();
+        QTest::newRow("Chinese: characters outside GBK are listed once each")
+            << chinese << u"好😀字𠀀😀€"_s << u"好😀字𠀀😀€"_s << QStringList{u"😀"_s, u"𠀀"_s};
+        QTest::newRow("English: full-width forms become half-width")
+            << int(PracticeKind::English) << u"Ｈｅｌｌｏ，ｗｏｒｌｄ！“ok”…"_s
+            << u"Hello,world!\"ok\"..."_s << QStringList();
+        QTest::newRow("English: Chinese characters are refused")
+            << int(PracticeKind::English) << u"abc中文d中"_s << u"abc中文d中"_s
+            << QStringList{u"中"_s, u"文"_s};
+        QTest::newRow("digits: a full-width space becomes a space")
+            << int(PracticeKind::Number) << u"１２　３４"_s << u"12 34"_s << QStringList();
+    }
+    void textRules()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, body);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, refused);
+        const QString normalised = TextRules::Normalise(body, kind);
+        QCOMPARE(normalised, stored);
+        QCOMPARE(TextRules::Refused(normalised, kind), refused);
+        // Normalising twice changes nothing more.
+        QCOMPARE(TextRules::Normalise(normalised, kind), normalised);
+    }
+
+    void importedFilesAreDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text"); // "<none>": refused
+        const QString chinese = u"中文练习,第1课。"_s;
+        QTest::newRow("UTF-8") << chinese.toUtf8() << chinese;
+        QTest::newRow("UTF-8 with its byte-order mark")
+            << QByteArray("\xEF\xBB\xBF") + chinese.toUtf8() << chinese;
+        QTest::newRow("GBK") << Gbk::Encode(chinese) << chinese;
+        QTest::newRow("ASCII") << QByteArray("plain text\r\n") << u"plain text\r\n"_s;
+        QTest::newRow("broken: a lead byte at the end")
+            << Gbk::Encode(chinese) + QByteArray("\x81") << u"<none>"_s;
+        QTest::newRow("broken: bytes of no character") << QByteArray("ab\xFF\xFF"
+                                                                     "cd")
+                                                       << u"<none>"_s;
+        QTest::newRow("a word processor's file")
+            << QByteArray("PK\x03\x04\x00\x00", 6) << u"<none>"_s;
+    }
+    void importedFilesAreDecoded()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const std::optional<QString> decoded = TextRules::DecodeFile(bytes);
+        QCOMPARE(decoded.value_or(u"<none>"_s), text);
+    }
+
+    // After the last cell of a text's screen and its result, the next screen
+    // waits for the space bar: one key starts it. The last screen, or a
+    // screen ended with Esc, leads back to the credits.
+    void nextScreenStartsWithOneKey()
+    {
+        CPracticeFixture f;
+        QByteArray text;
+        for (int i = 0; text.size() < 2 * 1288 + 100; ++i)
+            text.append(char('a' + i % 26));
+        CPracticeScreen screen;
+        screen.nKind = PracticeKind::English;
+        screen.text = text;
+        screen.strTitle = u"字母"_s;
+        f.view->LoadScreen(screen);
+        const auto typeScreen = [&f] {
+            QByteArray keys;
+            for (int r = 0; r < CQeDoc::Rows; ++r)
+                keys += f.TextRow(r);
+            f.Type(QByteArray(" ") + keys);
+        };
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        typeScreen();
+        QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
+        QCOMPARE(f.view->LoadedScreen().value().nScreen, 2);
+        QCOMPARE(f.view->m_bShowCredits, 0);
+        QCOMPARE(f.TextRow(0), text.mid(1288, 92));
+        QVERIFY(!f.view->Session().IsRunning());
+        QVERIFY(f.frame->Clock().m_bReadyPrompt);
+        f.Type(QByteArray(" "));
+        QVERIFY(f.view->Session().IsRunning());
+        QVERIFY(f.platform.boxes.isEmpty());
+
+        // Esc on screen 2 ends the text.
+        f.platform.AnswerBoxes({IDOK});
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        f.Type(QByteArray("ab\x1b"));
+        QCOMPARE(f.view->m_bShowCredits, 1);
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
+
+        // The last screen typed to its end leads to the credits too.
+        screen.nScreen = 3;
+        f.view->LoadScreen(screen);
+        QCOMPARE(f.TextRow(0), text.mid(2 * 1288, 92));
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
+        typeScreen();
+        QCOMPARE(f.platform.modalRuns.size(), 3);
+        QCOMPARE(f.view->m_bShowCredits, 1);
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
     }
 };
 

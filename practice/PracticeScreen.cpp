@@ -1,0 +1,59 @@
+#include "practice/PracticeScreen.h"
+
+#include "practice/QeDoc.h"
+
+#include <QBuffer>
+
+namespace {
+
+// Whether anything but line breaks is left to read.
+bool HasTextLeft(const QBuffer& buffer)
+{
+    const QByteArray& data = buffer.data();
+    for (qsizetype i = buffer.pos(); i < data.size(); ++i) {
+        if (data[i] != '\r' && data[i] != '\n')
+            return true;
+    }
+    return false;
+}
+
+// Reads one screenful into scratch buffers, moving past it.
+void SkipScreen(QBuffer& buffer, int kind)
+{
+    if (kind == PracticeKind::Chinese) {
+        CQeDoc::DoubleByteCells cells = {};
+        QList<QByteArray> lines(CQeDoc::Rows);
+        CQeDoc::ReadDoubleByteScreen(buffer, cells, lines);
+    } else {
+        CQeDoc::SingleByteRows rows = {};
+        CQeDoc::ReadSingleByteScreen(buffer, rows);
+    }
+}
+
+} // namespace
+
+int ScreenCount(const QByteArray& text, int kind)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    int count = 0;
+    while (HasTextLeft(buffer)) {
+        SkipScreen(buffer, kind);
+        ++count;
+    }
+    return count;
+}
+
+void ReadScreen(CQeDoc& doc, const QByteArray& text, int kind, int screen)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    for (int skipped = 1; skipped < screen; ++skipped)
+        SkipScreen(buffer, kind);
+    if (kind == PracticeKind::Chinese)
+        doc.ReadDoubleByteScreen(buffer);
+    else
+        doc.ReadSingleByteScreen(buffer);
+}

@@ -1,0 +1,90 @@
+#include "teaching/DrillDlg.h"
+
+#include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
+#include "platform/Platform.h"
+#include "users/Database.h"
+
+#include <QComboBox>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_KIND = 1001,
+    IDC_UNITS = 1002,
+};
+
+} // namespace
+
+CDrillDlg::CDrillDlg(qint64 userKey, quint32 seed, QWidget* parent)
+    : CDialog(33024, parent), m_nUserKey(userKey), m_nSeed(seed)
+{
+}
+
+bool CDrillDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_comboKind = Item<QComboBox>(IDC_KIND);
+    m_comboKind->setCurrentIndex(0);
+    ShowUnits();
+    return true;
+}
+
+int CDrillDlg::Kind() const
+{
+    return PracticeKind::Chinese + qMax(m_comboKind->currentIndex(), 0);
+}
+
+void CDrillDlg::OnCommand(int nID)
+{
+    if (nID == IDC_KIND)
+        ShowUnits();
+}
+
+QString CDrillDlg::TooFewText() const
+{
+    return u"最近的%1练习中打错的字(键)只有 %2 个,至少要有 %3 个才能生成错字练习。"
+           "请先多做几次%1练习。"_s.arg(Metrics::KindName(Kind()))
+               .arg(m_units.size())
+               .arg(Drill::MinimumUnits);
+}
+
+void CDrillDlg::ShowUnits()
+{
+    m_units.clear();
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        m_units = Drill::RecentMistakes(*db, m_nUserKey, Kind());
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    if (m_units.size() < Drill::MinimumUnits) {
+        SetDlgItemText(IDC_UNITS, TooFewText());
+        return;
+    }
+    QStringList shown;
+    for (const Drill::CUnit& unit : std::as_const(m_units))
+        shown.append(u"%1(%2次)"_s.arg(unit.strText.trimmed()).arg(unit.nCount));
+    SetDlgItemText(
+        IDC_UNITS,
+        u"最近 %1 次%2练习中打错最多的字(键):\n%3\n按\"开始练习\"练习一屏由它们组成的文字。"_s
+            .arg(Drill::RecentAttempts)
+            .arg(Metrics::KindName(Kind()), shown.join(u"  "_s)));
+}
+
+void CDrillDlg::OnOK()
+{
+    if (m_units.size() < Drill::MinimumUnits) {
+        Platform().MessageBox(this, TooFewText(), u"提示"_s, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    m_screen = Drill::ScreenText(m_units, Kind(), m_nSeed);
+    CDialog::OnOK();
+}

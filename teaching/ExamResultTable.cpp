@@ -1,0 +1,113 @@
+#include "teaching/ExamResultTable.h"
+
+#include "attempts/Attempt.h"
+#include "attempts/Metrics.h"
+#include "teaching/ChineseOrder.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace ExamResultTable {
+
+QStringList Headings(int kind)
+{
+    return {u"姓名"_s,
+            u"班级"_s,
+            u"学号"_s,
+            u"状态"_s,
+            u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)),
+            u"正确率(%)"_s,
+            u"用时"_s,
+            u"结束方式"_s,
+            u"离开窗口"_s,
+            u"次数"_s};
+}
+
+QString StateText(CExamResultRow::State state)
+{
+    switch (state) {
+    case CExamResultRow::NotStarted:
+        return u"未开始"_s;
+    case CExamResultRow::Running:
+        return u"进行中"_s;
+    case CExamResultRow::Finished:
+        return u"已完成"_s;
+    }
+    return {};
+}
+
+QString EndReasonText(int reason)
+{
+    switch (reason) {
+    case EndReason::Escape:
+        return u"按Esc结束"_s;
+    case EndReason::EndOfScreen:
+        return u"打完一屏"_s;
+    case EndReason::TimeLimit:
+        return u"时间到"_s;
+    case EndReason::Left:
+        return u"中途离开"_s;
+    default:
+        return {};
+    }
+}
+
+QList<CExportCell> Cells(const CExamResultRow& row)
+{
+    QList<CExportCell> cells{CExportCell::Text(row.strName), CExportCell::Text(row.strClass),
+                             CExportCell::Text(row.strStudentNo),
+                             CExportCell::Text(StateText(row.state))};
+    if (row.nKind != 0) {
+        cells << CExportCell::Number(
+                     Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nElapsedMs).dValue, 1)
+              << CExportCell::Integer(Metrics::Accuracy(row.nCorrectUnits, row.nTypedUnits))
+              << CExportCell::Duration(row.nElapsedMs)
+              << CExportCell::Text(EndReasonText(row.nEndReason))
+              << CExportCell::Integer(row.nFocusLosses);
+    } else {
+        cells << CExportCell() << CExportCell() << CExportCell() << CExportCell() << CExportCell();
+    }
+    cells << (row.nSittings > 0 ? CExportCell::Integer(row.nSittings) : CExportCell());
+    return cells;
+}
+
+void Sort(QList<CExamResultRow>& rows, int column, bool ascending)
+{
+    QList<std::pair<CExportCell, CExamResultRow>> keyed;
+    for (const CExamResultRow& row : std::as_const(rows))
+        keyed.append({Cells(row).value(column), row});
+    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
+        const CExportCell& x = a.first;
+        const CExportCell& y = b.first;
+        if (x.IsEmpty() || y.IsEmpty())
+            return !x.IsEmpty() && y.IsEmpty();
+        const int order = x.IsNumeric() ? (x.dValue < y.dValue ? -1 : x.dValue > y.dValue)
+                                        : CompareChinese(x.strText, y.strText);
+        return ascending ? order < 0 : order > 0;
+    });
+    rows.clear();
+    for (const auto& [cell, row] : keyed)
+        rows.append(row);
+}
+
+QString Title(const CExam& exam)
+{
+    return u"%1 考试成绩(《%2》第 %3 屏,限时 %4 分钟,%5)"_s.arg(exam.strTitle, exam.strTextTitle)
+        .arg(exam.nScreen)
+        .arg(exam.nMinutes)
+        .arg(exam.classes.join(u"、"_s));
+}
+
+CExportTable Export(const CExam& exam, const QList<CExamResultRow>& rows)
+{
+    CExportTable table;
+    table.strTitle = Title(exam);
+    table.strSheetName = exam.strTitle;
+    table.header = Headings(exam.nKind);
+    for (const CExamResultRow& row : rows)
+        table.rows.append(Cells(row));
+    return table;
+}
+
+} // namespace ExamResultTable

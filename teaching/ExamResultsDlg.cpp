@@ -1,0 +1,137 @@
+#include "teaching/ExamResultsDlg.h"
+
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "teaching/ExamResultTable.h"
+#include "teaching/TableExport.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QHeaderView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_SUMMARY = 1001,
+    IDC_RESULTS = 1002,
+    IDC_REFRESH = 1003,
+    IDC_XLSX = 1011,
+    IDC_CSV = 1012,
+    IDC_PRINT = 1013,
+    IDC_PDF = 1014,
+};
+
+const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 70, 60, 40};
+
+} // namespace
+
+CExamResultsDlg::CExamResultsDlg(const CExam& exam, QWidget* parent)
+    : CDialog(33027, parent), m_exam(exam)
+{
+    setWindowTitle(u"考试成绩 - %1"_s.arg(exam.strTitle));
+}
+
+bool CExamResultsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listResults = Item<CListCtrl>(IDC_RESULTS);
+    QList<ListColumn> columns;
+    const QStringList headings = ExamResultTable::Headings(m_exam.nKind);
+    for (int i = 0; i < headings.size(); ++i)
+        columns.append({headings[i], g_widths.value(i, 60)});
+    SetUpReportList(m_listResults, columns);
+    QHeaderView* header = m_listResults->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int column) { Dispatch([this, column] { SortBy(column); }); });
+    if (!Reload())
+        EndDialog(IDCANCEL_RESULT);
+    return true;
+}
+
+bool CExamResultsDlg::Reload()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    try {
+        m_rows = ExamStore::LoadResults(*db, m_exam);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    if (m_nSortColumn >= 0)
+        ExamResultTable::Sort(m_rows, m_nSortColumn, m_bAscending);
+    Fill();
+    return true;
+}
+
+void CExamResultsDlg::Fill()
+{
+    int counts[3] = {};
+    QList<QStringList> rows;
+    for (const CExamResultRow& row : std::as_const(m_rows)) {
+        ++counts[row.state];
+        QStringList cells;
+        for (const CExportCell& cell : ExamResultTable::Cells(row))
+            cells.append(cell.DisplayText());
+        rows.append(cells);
+    }
+    m_listResults->DeleteAllItems();
+    m_listResults->AppendRows(rows);
+    SetDlgItemText(IDC_SUMMARY,
+                   u"%1:《%2》第 %3 屏,限时 %4 分钟,%5。已完成 %6 人,进行中 %7 人,未开始 %8 人。"_s
+                       .arg(m_exam.strTitle, m_exam.strTextTitle)
+                       .arg(m_exam.nScreen)
+                       .arg(m_exam.nMinutes)
+                       .arg(m_exam.classes.join(u"、"_s))
+                       .arg(counts[CExamResultRow::Finished])
+                       .arg(counts[CExamResultRow::Running])
+                       .arg(counts[CExamResultRow::NotStarted]));
+}
+
+void CExamResultsDlg::SortBy(int column)
+{
+    m_bAscending = column == m_nSortColumn ? !m_bAscending : true;
+    m_nSortColumn = column;
+    ExamResultTable::Sort(m_rows, column, m_bAscending);
+    m_listResults->header()->setSortIndicator(column, m_bAscending ? Qt::AscendingOrder
+                                                                   : Qt::DescendingOrder);
+    Fill();
+}
+
+CExportTable CExamResultsDlg::ExportTable() const
+{
+    return ExamResultTable::Export(m_exam, m_rows);
+}
+
+void CExamResultsDlg::OnCommand(int nID)
+{
+    const QString name = ExamResultTable::Title(m_exam);
+    switch (nID) {
+    case IDC_REFRESH:
+        Reload();
+        break;
+    case IDC_XLSX:
+        ExportTables(this, {ExportTable()}, ExportFormat::Xlsx, name);
+        break;
+    case IDC_CSV:
+        ExportTables(this, {ExportTable()}, ExportFormat::Csv, name);
+        break;
+    case IDC_PDF:
+        ExportTables(this, {ExportTable()}, ExportFormat::Pdf, name);
+        break;
+    case IDC_PRINT:
+        PrintTables(this, {ExportTable()});
+        break;
+    default:
+        break;
+    }
+}

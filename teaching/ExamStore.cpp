@@ -1,0 +1,244 @@
+#include "teaching/ExamStore.h"
+
+#include "attempts/AttemptStore.h"
+#include "attempts/CheckedQuery.h"
+#include "attempts/StoreTransaction.h"
+#include "platform/Dao.h"
+#include "platform/Platform.h"
+#include "teaching/ChineseOrder.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace CheckedQuery;
+
+namespace {
+
+const QString ExamColumns =
+    u"SELECT e.id, e.title, e.text_id, e.screen, e.minutes, e.backspace_allowed, "
+    "e.retake_allowed, e.is_open, e.created_at, t.title, t.kind "
+    "FROM exam e JOIN practice_text t ON t.id = e.text_id "_s;
+
+CExam ReadExam(const QSqlQuery& query)
+{
+    CExam exam;
+    exam.nId = query.value(0).toLongLong();
+    exam.strTitle = query.value(1).toString();
+    exam.nTextId = query.value(2).toLongLong();
+    exam.nScreen = query.value(3).toInt();
+    exam.nMinutes = query.value(4).toInt();
+    exam.bBackspaceAllowed = query.value(5).toInt() != 0;
+    exam.bRetakeAllowed = query.value(6).toInt() != 0;
+    exam.bOpen = query.value(7).toInt() != 0;
+    exam.createdAt = ParseStoredDateTime(query.value(8));
+    exam.strTextTitle = query.value(9).toString();
+    exam.nKind = query.value(10).toInt();
+    return exam;
+}
+
+QStringList Strings(CDaoDatabase& db, const QString& sql, const QVariant& bound = {})
+{
+    QSqlQuery query(db.Connection());
+    Select(query, sql);
+    if (bound.isValid())
+        query.addBindValue(bound);
+    Exec(query);
+    QStringList strings;
+    while (query.next())
+        strings.append(query.value(0).toString());
+    CheckRead(query);
+    return strings;
+}
+
+QList<CExam> Exams(CDaoDatabase& db, const QString& sql, const QVariant& bound = {})
+{
+    QList<CExam> exams;
+    {
+        QSqlQuery query(db.Connection());
+        Select(query, sql);
+        if (bound.isValid())
+            query.addBindValue(bound);
+        Exec(query);
+        while (query.next())
+            exams.append(ReadExam(query));
+        CheckRead(query);
+    }
+    for (CExam& exam : exams)
+        exam.classes = Strings(
+            db, u"SELECT class_name FROM exam_class WHERE exam_id = ? ORDER BY class_name"_s,
+            exam.nId);
+    return exams;
+}
+
+void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    Exec(query);
+}
+
+} // namespace
+
+namespace ExamStore {
+
+QList<CExam> LoadExams(CDaoDatabase& db)
+{
+    return Exams(db, ExamColumns + u"ORDER BY e.id DESC"_s);
+}
+
+std::optional<CExam> LoadExam(CDaoDatabase& db, qint64 id)
+{
+    const QList<CExam> exams = Exams(db, ExamColumns + u"WHERE e.id = ?"_s, id);
+    if (exams.isEmpty())
+        return std::nullopt;
+    return exams.constFirst();
+}
+
+qint64 SaveExam(CDaoDatabase& db, const CExam& exam)
+{
+    CStoreTransaction transaction(db);
+    qint64 id = exam.nId;
+    const QVariantList values{exam.strTitle,
+                              exam.nTextId,
+                              exam.nScreen,
+                              exam.nMinutes,
+                              int(exam.bBackspaceAllowed),
+                              int(exam.bRetakeAllowed),
+                              int(exam.bOpen)};
+    QSqlQuery query(db.Connection());
+    if (id == 0) {
+        Prepare(query, u"INSERT INTO exam (title, text_id, screen, minutes, backspace_allowed, "
+                       "retake_allowed, is_open, created_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                       "RETURNING id"_s);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        query.addBindValue(StoredDateTime(Platform().CurrentDateTime()));
+    } else {
+        Prepare(query, u"UPDATE exam SET title = ?, text_id = ?, screen = ?, minutes = ?, "
+                       "backspace_allowed = ?, retake_allowed = ?, is_open = ? WHERE id = ? "
+                       "RETURNING id"_s);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        query.addBindValue(id);
+    }
+    Exec(query);
+    if (!query.next())
+        throw CDaoException(u"the exam was deleted meanwhile"_s);
+    id = query.value(0).toLongLong();
+    query.finish();
+    Run(db, u"DELETE FROM exam_class WHERE exam_id = ?"_s, {id});
+    QStringList classes = exam.classes;
+    classes.removeDuplicates();
+    for (const QString& className : std::as_const(classes))
+        Run(db, u"INSERT INTO exam_class (exam_id, class_name) VALUES (?, ?)"_s, {id, className});
+    transaction.Commit();
+    return id;
+}
+
+void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
+{
+    Run(db, u"UPDATE exam SET is_open = ? WHERE id = ?"_s, {int(bOpen), id});
+}
+
+void DeleteExam(CDaoDatabase& db, qint64 id)
+{
+    CStoreTransaction transaction(db);
+    Run(db, u"DELETE FROM exam_sitting WHERE exam_id = ?"_s, {id});
+    Run(db, u"DELETE FROM exam WHERE id = ?"_s, {id});
+    transaction.Commit();
+}
+
+int CountSittings(CDaoDatabase& db, qint64 id)
+{
+    return Strings(db, u"SELECT COUNT(*) FROM exam_sitting WHERE exam_id = ?"_s, id)
+        .value(0)
+        .toInt();
+}
+
+QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className)
+{
+    return Exams(db,
+                 ExamColumns + u"WHERE e.is_open = 1 AND e.id IN "
+                               "(SELECT exam_id FROM exam_class WHERE class_name = ?) "
+                               "ORDER BY e.id DESC"_s,
+                 className);
+}
+
+QStringList LoadClasses(CDaoDatabase& db)
+{
+    QStringList classes =
+        Strings(db, u"SELECT DISTINCT class FROM \"user\" WHERE class IS NOT NULL"_s);
+    std::sort(classes.begin(), classes.end(),
+              [](const QString& a, const QString& b) { return CompareChinese(a, b) < 0; });
+    return classes;
+}
+
+QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
+{
+    QList<CExamResultRow> rows;
+    QHash<qint64, qsizetype> byKey;
+    // The pupils of the classes.
+    for (const QString& className : exam.classes) {
+        QSqlQuery query(db.Connection());
+        Select(query, u"SELECT qe_key, name, class, student_no FROM \"user\" WHERE class = ?"_s);
+        query.addBindValue(className);
+        Exec(query);
+        while (query.next()) {
+            CExamResultRow row;
+            row.nUserKey = query.value(0).toLongLong();
+            row.strName = query.value(1).toString();
+            row.strClass = query.value(2).toString();
+            row.strStudentNo = query.value(3).toString();
+            byKey.insert(row.nUserKey, rows.size());
+            rows.append(row);
+        }
+        CheckRead(query);
+    }
+    // Their sittings, oldest first, so that the latest finished one stays.
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT s.user_key, s.finished, s.kind, s.elapsed_ms, s.typed_units, "
+                  "s.correct_units, s.end_reason, s.focus_losses, u.name, u.class, u.student_no "
+                  "FROM exam_sitting s LEFT JOIN \"user\" u ON u.qe_key = s.user_key "
+                  "WHERE s.exam_id = ? ORDER BY s.id"_s);
+    query.addBindValue(exam.nId);
+    Exec(query);
+    while (query.next()) {
+        const qint64 key = query.value(0).toLongLong();
+        auto it = byKey.constFind(key);
+        if (it == byKey.constEnd()) {
+            // A pupil moved to another class, or whose account is gone.
+            CExamResultRow row;
+            row.nUserKey = key;
+            row.strName = query.value(8).toString();
+            row.strClass = query.value(9).toString();
+            row.strStudentNo = query.value(10).toString();
+            it = byKey.insert(key, rows.size());
+            rows.append(row);
+        }
+        CExamResultRow& row = rows[*it];
+        ++row.nSittings;
+        if (query.value(1).toInt() != 0) {
+            row.state = CExamResultRow::Finished;
+            row.nKind = query.value(2).toInt();
+            row.nElapsedMs = query.value(3).toLongLong();
+            row.nTypedUnits = query.value(4).toInt();
+            row.nCorrectUnits = query.value(5).toInt();
+            row.nEndReason = query.value(6).toInt();
+            row.nFocusLosses = query.value(7).toInt();
+        } else {
+            row.state = CExamResultRow::Running;
+        }
+    }
+    CheckRead(query);
+    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+        const int byClass = CompareChinese(a.strClass, b.strClass);
+        return byClass != 0 ? byClass < 0 : CompareChinese(a.strName, b.strName) < 0;
+    });
+    return rows;
+}
+
+} // namespace ExamStore

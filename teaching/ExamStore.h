@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class CDaoDatabase;
+
+// A timed exam on one screen of a library text, for some classes.
+struct CExam
+{
+    qint64 nId = 0; // 0: not stored yet
+    QString strTitle;
+    qint64 nTextId = 0;
+    int nScreen = 1;
+    int nMinutes = 5;
+    bool bBackspaceAllowed = true;
+    bool bRetakeAllowed = false;
+    bool bOpen = false;
+    QStringList classes;
+    QDateTime createdAt;
+    // Read with the exam: its text's title and kind.
+    QString strTextTitle;
+    int nKind = 0;
+};
+
+// One pupil's line of an exam's results.
+struct CExamResultRow
+{
+    enum State { NotStarted, Running, Finished };
+
+    qint64 nUserKey = 0;
+    QString strName;
+    QString strClass;
+    QString strStudentNo;
+    State state = NotStarted;
+    int nSittings = 0;
+    // Of the latest finished sitting:
+    int nKind = 0;
+    qint64 nElapsedMs = 0;
+    int nTypedUnits = 0;
+    int nCorrectUnits = 0;
+    int nEndReason = 0;
+    int nFocusLosses = 0;
+};
+
+// The exams' storage. Every function throws CDaoException.
+namespace ExamStore {
+
+// Every exam, newest first.
+QList<CExam> LoadExams(CDaoDatabase& db);
+std::optional<CExam> LoadExam(CDaoDatabase& db, qint64 id);
+// Inserts a new exam (nId 0) or replaces a stored one with its classes, in
+// one transaction; returns its id.
+qint64 SaveExam(CDaoDatabase& db, const CExam& exam);
+void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen);
+// The exam with its classes and sittings.
+void DeleteExam(CDaoDatabase& db, qint64 id);
+// How many sittings the exam has.
+int CountSittings(CDaoDatabase& db, qint64 id);
+// The open exams the class takes, newest first.
+QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className);
+// The classes of the pupils, in order.
+QStringList LoadClasses(CDaoDatabase& db);
+// One row per pupil of the exam's classes, and per pupil of another class
+// who sat it, by class and name.
+QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam);
+
+} // namespace ExamStore

@@ -1,0 +1,185 @@
+#include "teaching/ExamsDlg.h"
+
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "teaching/ExamEditDlg.h"
+#include "teaching/ExamResultsDlg.h"
+#include "teaching/TextStore.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_EXAMS = 1001,
+    IDC_NEW = 1002,
+    IDC_EDIT = 1003,
+    IDC_OPEN = 1004,
+    IDC_RESULTS = 1005,
+    IDC_DELETE = 1006,
+};
+
+const QList<ListColumn> g_columns = {
+    {u"考试"_s, 150}, {u"文章"_s, 130}, {u"屏"_s, 35},     {u"限时"_s, 55},
+    {u"班级"_s, 140}, {u"状态"_s, 50},  {u"退格键"_s, 55}, {u"重考"_s, 45},
+};
+
+// Runs a step on the database, showing a failure; false when it failed.
+template <class Step> bool OnDatabase(Step step)
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    try {
+        step(*db);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CExamsDlg::CExamsDlg(QWidget* parent) : CDialog(33025, parent) {}
+
+bool CExamsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listExams = Item<CListCtrl>(IDC_EXAMS);
+    SetUpReportList(m_listExams, g_columns);
+    connect(m_listExams, &QAbstractItemView::doubleClicked, this,
+            [this] { Dispatch([this] { OnCommand(IDC_RESULTS); }); });
+    if (!OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); }))
+        EndDialog(IDCANCEL_RESULT);
+    else
+        Reload();
+    return true;
+}
+
+void CExamsDlg::Reload()
+{
+    const int selected = m_listExams->GetSelectionMark();
+    QList<QStringList> rows;
+    for (const CExam& exam : std::as_const(m_exams))
+        rows.append({exam.strTitle, exam.strTextTitle, QString::number(exam.nScreen),
+                     u"%1分钟"_s.arg(exam.nMinutes), exam.classes.join(u"、"_s),
+                     exam.bOpen ? u"打开"_s : u"关闭"_s,
+                     exam.bBackspaceAllowed ? u"允许"_s : u"不允许"_s,
+                     exam.bRetakeAllowed ? u"允许"_s : u"不允许"_s});
+    m_listExams->DeleteAllItems();
+    m_listExams->AppendRows(rows);
+    // The exam worked on stays chosen; at first the newest one is.
+    if (!rows.isEmpty())
+        m_listExams->setCurrentIndex(
+            m_listExams->model()->index(selected >= 0 && selected < rows.size() ? selected : 0, 0));
+}
+
+const CExam* CExamsDlg::Selected()
+{
+    const int row = m_listExams->GetSelectionMark();
+    if (row >= 0 && row < m_exams.size())
+        return &m_exams[row];
+    Platform().MessageBox(this, u"请先选择一场考试!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+    return nullptr;
+}
+
+void CExamsDlg::OnCommand(int nID)
+{
+    switch (nID) {
+    case IDC_NEW: {
+        bool bHasTexts = false;
+        if (!OnDatabase([&bHasTexts](CDaoDatabase& db) {
+                bHasTexts = !TextStore::LoadTexts(db).isEmpty();
+            }))
+            return;
+        if (!bHasTexts) {
+            Platform().MessageBox(this, u"文章库中还没有文章,请先在\"练习文章\"中添加。"_s,
+                                  u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        Edit(CExam());
+        break;
+    }
+    case IDC_EDIT:
+        if (const CExam* exam = Selected())
+            Edit(*exam);
+        break;
+    case IDC_OPEN:
+        ToggleOpen();
+        break;
+    case IDC_RESULTS:
+        ShowResults();
+        break;
+    case IDC_DELETE:
+        DeleteSelected();
+        break;
+    default:
+        break;
+    }
+}
+
+void CExamsDlg::Edit(const CExam& exam)
+{
+    CExamEditDlg edit(exam, this);
+    if (edit.DoModal() != IDOK)
+        return;
+    OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); });
+    m_listExams->clearSelection();
+    Reload();
+    for (int row = 0; row < m_exams.size(); ++row) {
+        if (m_exams[row].nId == edit.Exam().nId)
+            m_listExams->setCurrentIndex(m_listExams->model()->index(row, 0));
+    }
+}
+
+void CExamsDlg::ToggleOpen()
+{
+    const CExam* exam = Selected();
+    if (!exam)
+        return;
+    const qint64 id = exam->nId;
+    const bool bOpen = !exam->bOpen;
+    OnDatabase([this, id, bOpen](CDaoDatabase& db) {
+        ExamStore::SetOpen(db, id, bOpen);
+        m_exams = ExamStore::LoadExams(db);
+    });
+    Reload();
+}
+
+void CExamsDlg::ShowResults()
+{
+    if (const CExam* exam = Selected()) {
+        CExamResultsDlg results(*exam, this);
+        results.DoModal();
+    }
+}
+
+void CExamsDlg::DeleteSelected()
+{
+    const CExam* exam = Selected();
+    if (!exam)
+        return;
+    const CExam chosen = *exam;
+    int sittings = 0;
+    if (!OnDatabase([&](CDaoDatabase& db) { sittings = ExamStore::CountSittings(db, chosen.nId); }))
+        return;
+    const QString question = sittings == 0
+                                 ? u"确定要删除考试《%1》吗?"_s.arg(chosen.strTitle)
+                                 : u"确定要删除考试《%1》吗?它的 %2 条考试记录也将一起删除"
+                                   "(学生的练习成绩保留)。"_s.arg(chosen.strTitle)
+                                       .arg(sittings);
+    if (Platform().MessageBox(this, question, u"提示!"_s,
+                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    OnDatabase([this, &chosen](CDaoDatabase& db) {
+        ExamStore::DeleteExam(db, chosen.nId);
+        m_exams = ExamStore::LoadExams(db);
+    });
+    Reload();
+}

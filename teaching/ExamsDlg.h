@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Dialog.h"
+#include "teaching/ExamStore.h"
+
+#include <QList>
+
+class CListCtrl;
+
+// 考试: the teacher's exams; new, edit, open or close, their results, and
+// delete. Only an open exam is offered to the pupils of its classes.
+class CExamsDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CExamsDlg(QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnCommand(int nID) override;
+
+    CListCtrl* m_listExams = nullptr;
+    const QList<CExam>& Exams() const { return m_exams; }
+
+private:
+    void Reload();
+    const CExam* Selected();
+    void Edit(const CExam& exam);
+    void ToggleOpen();
+    void ShowResults();
+    void DeleteSelected();
+
+    QList<CExam> m_exams;
+};

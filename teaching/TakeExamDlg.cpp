@@ -1,0 +1,106 @@
+#include "teaching/TakeExamDlg.h"
+
+#include "attempts/ExamSitting.h"
+#include "attempts/Metrics.h"
+#include "attempts/PendingResults.h"
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_EXAMS = 1001,
+    IDC_CLASS = 1002,
+};
+
+const QList<ListColumn> g_columns = {
+    {u"考试"_s, 150}, {u"类型"_s, 45}, {u"限时"_s, 55}, {u"退格键"_s, 55}, {u"重考"_s, 45},
+};
+
+} // namespace
+
+CTakeExamDlg::CTakeExamDlg(QWidget* parent) : CDialog(33028, parent) {}
+
+bool CTakeExamDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listExams = Item<CListCtrl>(IDC_EXAMS);
+    SetUpReportList(m_listExams, g_columns);
+    CDaoDatabase* db = ActiveDatabase();
+    try {
+        if (db)
+            m_exams = ExamStore::OpenExamsOf(*db, CurrentUser.Class);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    if (m_exams.isEmpty()) {
+        Platform().MessageBox(this, u"%1现在没有打开的考试。"_s.arg(CurrentUser.Class), u"提示"_s,
+                              MB_OK | MB_ICONINFORMATION);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    SetDlgItemText(IDC_CLASS, u"%1的考试:"_s.arg(CurrentUser.Class));
+    QList<QStringList> rows;
+    for (const CExam& exam : std::as_const(m_exams))
+        rows.append({exam.strTitle, Metrics::KindName(exam.nKind), u"%1分钟"_s.arg(exam.nMinutes),
+                     exam.bBackspaceAllowed ? u"允许"_s : u"不允许"_s,
+                     exam.bRetakeAllowed ? u"允许"_s : u"不允许"_s});
+    m_listExams->AppendRows(rows);
+    m_listExams->setCurrentIndex(m_listExams->model()->index(0, 0));
+    connect(m_listExams, &QAbstractItemView::doubleClicked, this,
+            [this] { Dispatch([this] { OnOK(); }); });
+    return true;
+}
+
+bool CTakeExamDlg::Refuse(const QString& text)
+{
+    Platform().MessageBox(this, text, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+void CTakeExamDlg::OnOK()
+{
+    const int row = m_listExams->currentIndex().row();
+    if (row < 0 || row >= m_exams.size()) {
+        Refuse(u"请先选择一场考试!"_s);
+        return;
+    }
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        // Read again: the teacher may have closed or changed it meanwhile.
+        const std::optional<CExam> exam = ExamStore::LoadExam(*db, m_exams[row].nId);
+        if (!exam || !exam->bOpen || !exam->classes.contains(CurrentUser.Class)) {
+            Refuse(u"考试《%1》已经关闭。"_s.arg(m_exams[row].strTitle));
+            return;
+        }
+        if (!exam->bRetakeAllowed && (CountSittings(*db, exam->nId, CurrentUser.RowKey) > 0 ||
+                                      PendingResults::HasSitting(exam->nId, CurrentUser.RowKey))) {
+            Refuse(u"你已经参加过考试《%1》,这场考试不允许重考。"_s.arg(exam->strTitle));
+            return;
+        }
+        const std::optional<CPracticeText> text = TextStore::LoadText(*db, exam->nTextId);
+        if (!text || text->Screens() < exam->nScreen) {
+            Refuse(u"考试《%1》的文章已不存在或没有第 %2 屏,请告诉老师。"_s.arg(exam->strTitle)
+                       .arg(exam->nScreen));
+            return;
+        }
+        m_chosen = *exam;
+        m_text = *text;
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    CDialog::OnOK();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Dialog.h"
+#include "teaching/ExamStore.h"
+#include "teaching/TextStore.h"
+
+#include <QList>
+
+class CListCtrl;
+
+// 参加考试: the open exams of the pupil's class. OK takes the chosen exam
+// when it is still open and the pupil may sit it: once, unless the exam
+// allows retakes (a result kept on this machine counts too).
+class CTakeExamDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CTakeExamDlg(QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    // After OK: the exam and its text.
+    const CExam& ChosenExam() const { return m_chosen; }
+    const CPracticeText& ChosenText() const { return m_text; }
+
+    CListCtrl* m_listExams = nullptr;
+    const QList<CExam>& Exams() const { return m_exams; }
+
+private:
+    bool Refuse(const QString& text);
+
+    QList<CExam> m_exams;
+    CExam m_chosen;
+    CPracticeText m_text;
+};

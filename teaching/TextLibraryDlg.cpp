@@ -1,0 +1,138 @@
+#include "teaching/TextLibraryDlg.h"
+
+#include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "teaching/TextEditDlg.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_TEXTS = 1001,
+    IDC_NEW = 1002,
+    IDC_EDIT = 1003,
+    IDC_DELETE = 1004,
+};
+
+const QList<ListColumn> g_columns = {
+    {u"标题"_s, 200}, {u"类型"_s, 50}, {u"屏数"_s, 50}, {u"字数"_s, 60}, {u"修改时间"_s, 130},
+};
+
+} // namespace
+
+CTextLibraryDlg::CTextLibraryDlg(QWidget* parent) : CDialog(33021, parent) {}
+
+bool CTextLibraryDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listTexts = Item<CListCtrl>(IDC_TEXTS);
+    SetUpReportList(m_listTexts, g_columns);
+    connect(m_listTexts, &QAbstractItemView::doubleClicked, this,
+            [this] { Dispatch([this] { OnCommand(IDC_EDIT); }); });
+    try {
+        Reload();
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        EndDialog(IDCANCEL_RESULT);
+    }
+    return true;
+}
+
+void CTextLibraryDlg::Reload()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db)
+        throw CDaoException(Guard::CommandNotConnected);
+    m_texts = TextStore::LoadTexts(*db);
+    QList<QStringList> rows;
+    for (const CPracticeText& text : std::as_const(m_texts))
+        rows.append({text.strTitle, Metrics::KindName(text.nKind), QString::number(text.Screens()),
+                     QString::number(text.strBody.size() - text.strBody.count(u'\n') -
+                                     text.strBody.count(u'\r')),
+                     text.updatedAt.toString(u"yyyy-MM-dd HH:mm"_s)});
+    const int selected = m_listTexts->GetSelectionMark();
+    m_listTexts->DeleteAllItems();
+    m_listTexts->AppendRows(rows);
+    if (!rows.isEmpty())
+        m_listTexts->setCurrentIndex(
+            m_listTexts->model()->index(selected >= 0 && selected < rows.size() ? selected : 0, 0));
+}
+
+const CPracticeText* CTextLibraryDlg::Selected() const
+{
+    const int row = m_listTexts->GetSelectionMark();
+    return row >= 0 && row < m_texts.size() ? &m_texts[row] : nullptr;
+}
+
+void CTextLibraryDlg::OnCommand(int nID)
+{
+    switch (nID) {
+    case IDC_NEW: {
+        CPracticeText text;
+        text.nKind = PracticeKind::Chinese;
+        EditText(text);
+        break;
+    }
+    case IDC_EDIT:
+        if (const CPracticeText* text = Selected())
+            EditText(*text);
+        else
+            Platform().MessageBox(this, u"请先选择一篇文章!"_s, u"提示"_s,
+                                  MB_OK | MB_ICONEXCLAMATION);
+        break;
+    case IDC_DELETE:
+        DeleteSelected();
+        break;
+    default:
+        break;
+    }
+}
+
+void CTextLibraryDlg::EditText(const CPracticeText& text)
+{
+    CTextEditDlg edit(text, this);
+    if (edit.DoModal() != IDOK)
+        return;
+    try {
+        Reload();
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+    }
+}
+
+void CTextLibraryDlg::DeleteSelected()
+{
+    const CPracticeText* text = Selected();
+    if (!text) {
+        Platform().MessageBox(this, u"请先选择一篇文章!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        const QStringList exams = TextStore::ExamsUsing(*db, text->nId);
+        if (!exams.isEmpty()) {
+            Platform().MessageBox(this,
+                                  u"文章《%1》已用于考试(%2),不能删除。请先删除这些考试。"_s.arg(
+                                      text->strTitle, exams.join(u"、"_s)),
+                                  u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        if (Platform().MessageBox(this, u"确定要删除文章《%1》吗?"_s.arg(text->strTitle),
+                                  u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
+        TextStore::DeleteText(*db, text->nId);
+        Reload();
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+    }
+}

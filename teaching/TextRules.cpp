@@ -1,0 +1,226 @@
+#include "teaching/TextRules.h"
+
+#include "attempts/PracticeKind.h"
+#include "platform/Gbk.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool IsAsciiDigit(char32_t c)
+{
+    return c >= U'0' && c <= U'9';
+}
+
+bool IsAsciiLetter(char32_t c)
+{
+    return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
+}
+
+bool IsAsciiPunctuation(char32_t c)
+{
+    return c >= 0x21 && c <= 0x7E && !IsAsciiDigit(c) && !IsAsciiLetter(c);
+}
+
+// Line breaks stay; a tab is a space; other control characters go.
+bool Keep(char32_t c)
+{
+    return c == U'\r' || c == U'\n' || c >= 0x20;
+}
+
+QList<char32_t> CodePoints(const QString& text)
+{
+    QList<char32_t> points;
+    points.reserve(text.size());
+    for (const char32_t c : text.toUcs4())
+        points.append(c == U'\t' ? U' ' : c);
+    return points;
+}
+
+QString FromCodePoints(const QList<char32_t>& points)
+{
+    return QString::fromUcs4(points.constData(), points.size());
+}
+
+QString NormaliseChinese(const QList<char32_t>& in)
+{
+    QList<char32_t> out;
+    out.reserve(in.size());
+    bool bDoubleOpen = false;
+    bool bSingleOpen = false;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const char32_t c = in[i];
+        if (!Keep(c))
+            continue;
+        if (c == U'\r' || c == U'\n') {
+            bDoubleOpen = bSingleOpen = false; // quotes pair within a paragraph
+            out.append(c);
+            continue;
+        }
+        if (!IsAsciiPunctuation(c)) {
+            out.append(c);
+            continue;
+        }
+        const char32_t before = i > 0 ? in[i - 1] : 0;
+        const char32_t after = i + 1 < in.size() ? in[i + 1] : 0;
+        if (QStringView(u".,:/-").contains(QChar(c)) && IsAsciiDigit(before) &&
+            IsAsciiDigit(after)) {
+            out.append(c); // 3.14, 1,000, 10:30, 1/2, 2024-09
+        } else if (c == U'\'' && IsAsciiLetter(before) && IsAsciiLetter(after)) {
+            out.append(c); // don't
+        } else if (c == U'.' && after == U'.' && i + 2 < in.size() && in[i + 2] == U'.') {
+            out.append(U'…');
+            out.append(U'…');
+            i += 2;
+        } else if (c == U'.') {
+            out.append(U'。');
+        } else if (c == U'"') {
+            out.append(bDoubleOpen ? U'”' : U'“');
+            bDoubleOpen = !bDoubleOpen;
+        } else if (c == U'\'') {
+            out.append(bSingleOpen ? U'’' : U'‘');
+            bSingleOpen = !bSingleOpen;
+        } else {
+            out.append(c + 0xFEE0); // the full-width form
+        }
+    }
+    return FromCodePoints(out);
+}
+
+QString NormaliseSingleByte(const QList<char32_t>& in)
+{
+    QList<char32_t> out;
+    out.reserve(in.size());
+    for (const char32_t c : in) {
+        if (!Keep(c))
+            continue;
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            out.append(c - 0xFEE0);
+        else if (c == U'\u3000')
+            out.append(U' ');
+        else if (c == U'“' || c == U'”')
+            out.append(U'"');
+        else if (c == U'‘' || c == U'’')
+            out.append(U'\'');
+        else if (c == U'。')
+            out.append(U'.');
+        else if (c == U'、')
+            out.append(U',');
+        else if (c == U'—' || c == U'–')
+            out.append(U'-');
+        else if (c == U'…')
+            out.append({U'.', U'.', U'.'});
+        else
+            out.append(c);
+    }
+    return FromCodePoints(out);
+}
+
+// Whether GBK holds the character: it survives the way there and back.
+bool InGbk(char32_t c)
+{
+    const QString text = QString::fromUcs4(&c, 1);
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError() || bytes.isEmpty() || bytes.size() > 2)
+        return false;
+    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    const QString back = decoder.decode(bytes);
+    return !decoder.hasError() && back == text;
+}
+
+} // namespace
+
+namespace TextRules {
+
+QString Normalise(const QString& body, int kind)
+{
+    const QList<char32_t> points = CodePoints(body);
+    return kind == PracticeKind::Chinese ? NormaliseChinese(points) : NormaliseSingleByte(points);
+}
+
+QStringList Refused(const QString& body, int kind)
+{
+    // Most bodies go to GBK and back whole; only the others are looked at
+    // character by character.
+    if (kind == PracticeKind::Chinese) {
+        QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+        QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+        const QByteArray bytes = encoder.encode(body);
+        const QString back = decoder.decode(bytes);
+        if (!encoder.hasError() && !decoder.hasError() && back == body)
+            return {};
+    }
+    QStringList refused;
+    QList<char32_t> seen;
+    for (const char32_t c : body.toUcs4()) {
+        if (seen.contains(c))
+            continue;
+        const bool bHeld = kind == PracticeKind::Chinese ? c < 0x80 || InGbk(c) : c < 0x7F;
+        if (!bHeld) {
+            seen.append(c);
+            refused.append(QString::fromUcs4(&c, 1));
+        }
+    }
+    return refused;
+}
+
+QByteArray FileBytes(const QString& body, int kind)
+{
+    QByteArray bytes;
+    if (kind != PracticeKind::Chinese) {
+        bytes.reserve(body.size());
+        for (const QChar c : body)
+            bytes.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
+        return bytes;
+    }
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    const QByteArray encoded = encoder.encode(body);
+    bytes.reserve(2 * encoded.size());
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(encoded[i]);
+        if (Gbk::IsLeadByte(byte) && i + 1 < encoded.size()) {
+            bytes.append(encoded.constData() + i, 2);
+            ++i;
+        } else {
+            // A single-byte character takes its cell with a space after it;
+            // line breaks are read past.
+            bytes.append(char(byte));
+            if (byte != '\r' && byte != '\n')
+                bytes.append(' ');
+        }
+    }
+    return bytes;
+}
+
+std::optional<QString> DecodeFile(const QByteArray& bytes)
+{
+    // A text file holds no NUL bytes (a word processor's file does).
+    if (bytes.contains('\0'))
+        return std::nullopt;
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return text;
+    }
+    // The GBK decoder reports no errors (it maps bytes it does not know to
+    // something): the bytes are GBK when the text leads back to them.
+    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
+    text = gbk.decode(bytes);
+    QStringEncoder back("GBK", QStringConverter::Flag::Stateless);
+    if (!gbk.isValid() || QByteArray(back.encode(text)) != bytes)
+        return std::nullopt;
+    // Byte pairs outside the characters land in the private use area.
+    for (const QChar c : std::as_const(text)) {
+        if (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF)
+            return std::nullopt;
+    }
+    return text;
+}
+
+} // namespace TextRules

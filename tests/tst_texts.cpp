@@ -1,0 +1,357 @@
+#include "attempts/AttemptStore.h"
+#include "platform/ListCtrl.h"
+#include "res/CommandIds.h"
+#include "teaching/ChooseTextDlg.h"
+#include "teaching/Drill.h"
+#include "teaching/DrillDlg.h"
+#include "teaching/ExamStore.h"
+#include "teaching/TextCommands.h"
+#include "teaching/TextEditDlg.h"
+#include "teaching/TextLibraryDlg.h"
+#include "teaching/TextRules.h"
+#include "tests/AttemptRows.h"
+#include "tests/DialogDriver.h"
+#include "tests/PracticeFixture.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int IDC_IMPORT = 1005;
+constexpr int IDC_DELETE = 1004;
+
+CPracticeText Text(const QString& title, int kind, const QString& body)
+{
+    CPracticeText text;
+    text.strTitle = title;
+    text.nKind = kind;
+    text.strBody = TextRules::Normalise(body, kind);
+    return text;
+}
+
+qint64 SaveText(CDaoDatabase* db, const QString& title, int kind, const QString& body)
+{
+    return TextStore::SaveText(*db, Text(title, kind, body));
+}
+
+void LogIn(qint64 key, const QString& name, const QString& className)
+{
+    CurrentUser = CCurrentUser();
+    CurrentUser.Name = name;
+    CurrentUser.Class = className;
+    CurrentUser.StudentNo = u"2024%1"_s.arg(key);
+    CurrentUser.KindCode = UserKind::Ordinary;
+    CurrentUser.KindText = u"普通用户"_s;
+    CurrentUser.RowKey = key;
+}
+
+void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
+                   const QStringList& expected)
+{
+    CAttempt attempt;
+    attempt.nUserKey = user;
+    attempt.nKind = kind;
+    attempt.startedAt = attempt.endedAt = at;
+    for (const QString& text : expected)
+        attempt.mistakes.append({int(attempt.mistakes.size()), text, u"x "_s});
+    QVERIFY(AppendScoreWithAttempt(db, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt));
+}
+
+void WriteFile(const QString& name, const QByteArray& bytes)
+{
+    CPracticeFixture::WriteFile(name, bytes);
+}
+
+} // namespace
+
+// The text library, choosing a text's screen, and drills on one's own
+// mistakes.
+class TestTexts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_pDatabase = std::make_unique<CTestDatabase>(); }
+    void cleanup() { m_pDatabase.reset(); }
+
+    // On saving, a Chinese text's punctuation becomes full-width and the
+    // characters GBK cannot hold are listed; nothing is saved until they
+    // are gone.
+    void savingNormalisesAndRefusesOutsideGbk()
+    {
+        CDaoDatabase* db = m_pDatabase->Database();
+        CScriptedPlatform platform;
+        QString shownRefused, screens, longScreens;
+        bool bOpenWhileRefused = false;
+        int rowsWhileRefused = -1;
+        Drive<CTextEditDlg>(platform, [&](CTextEditDlg* dlg) {
+            dlg->m_editBody->setPlainText(QString(1500, QChar(0x6625)));
+            longScreens = dlg->ScreensText();
+            dlg->m_editTitle->setText(u"  春天  "_s);
+            dlg->m_editBody->setPlainText(u"春天来了,花开了!😀\n小草\"绿\"了𠀀"_s);
+            screens = dlg->ScreensText();
+            bOpenWhileRefused = Press(dlg, 1);
+            shownRefused = dlg->m_editBody->toPlainText();
+            rowsWhileRefused = CountRows(db, u"practice_text"_s);
+            dlg->m_editBody->setPlainText(QString(shownRefused).remove(u"😀"_s).remove(u"𠀀"_s));
+            Press(dlg, 1);
+        });
+        CPracticeText text;
+        text.nKind = PracticeKind::Chinese;
+        CTextEditDlg dlg(text);
+        QCOMPARE(dlg.DoModal(), int(IDOK));
+        QCOMPARE(longScreens, u"共 3 屏"_s);
+        QCOMPARE(screens, u"共 1 屏"_s);
+        QVERIFY(bOpenWhileRefused);
+        QCOMPARE(rowsWhileRefused, 0);
+        QCOMPARE(shownRefused, u"春天来了，花开了！😀\n小草“绿”了𠀀"_s);
+        CompareBoxes(platform, {Box(u"以下字符不在 GBK 字符集中,中文练习无法显示和输入(共 2 个),"
+                                    "请修改后再保存:\n😀 𠀀"_s,
+                                    u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(SelectRows(db, u"SELECT title, kind, body FROM practice_text"_s),
+                 QStringList{u"春天|111|春天来了，花开了！\n小草“绿”了"_s});
+        QCOMPARE(dlg.Text().nId,
+                 SelectRows(db, u"SELECT id FROM practice_text"_s).value(0).toLongLong());
+    }
+
+    void importReadsUtf8AndGbkAndRefusesBrokenFiles()
+    {
+        const QString spring = u"春眠不觉晓，处处闻啼鸟。"_s;
+        const QString summer = u"Summer: the sun is hot."_s;
+        WriteFile(u"春晓.txt"_s, Gbk::Encode(spring));
+        WriteFile(u"summer.txt"_s, QByteArray("\xEF\xBB\xBF") + summer.toUtf8());
+        WriteFile(u"broken.txt"_s, Gbk::Encode(spring) + QByteArray("\xFF\xFF"));
+        CScriptedPlatform platform;
+        platform.AnswerFiles({QDir::current().filePath(u"春晓.txt"_s),
+                              QDir::current().filePath(u"broken.txt"_s), QString(),
+                              QDir::current().filePath(u"summer.txt"_s)});
+        QStringList bodies, titles;
+        Drive<CTextEditDlg>(platform, [&](CTextEditDlg* dlg) {
+            for (int i = 0; i < 4; ++i) {
+                dlg->ClickButton(IDC_IMPORT);
+                bodies.append(dlg->m_editBody->toPlainText());
+                titles.append(dlg->m_editTitle->text());
+            }
+        });
+        CTextEditDlg dlg(CPracticeText{});
+        dlg.DoModal();
+        QCOMPARE(platform.fileChoosers, QStringList(4, u"导入文本文件"_s));
+        QCOMPARE(bodies, (QStringList{spring, spring, spring, summer}));
+        // The title comes from the first file's name; later imports keep it.
+        QCOMPARE(titles, QStringList(4, u"春晓"_s));
+        CompareBoxes(platform,
+                     {Box(u"文件'broken.txt'不是 UTF-8 或 GBK 编码的文本文件,无法导入。"_s,
+                          u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"practice_text"_s), 0);
+    }
+
+    // A text an exam is set on is not deleted; another is, after Yes.
+    void libraryKeepsTheTextsOfExams()
+    {
+        CDaoDatabase* db = m_pDatabase->Database();
+        const qint64 used = SaveText(db, u"A 考试用"_s, PracticeKind::English, u"abc"_s);
+        SaveText(db, u"B 练习"_s, PracticeKind::Chinese, QString(700, QChar(0x6625)));
+        CExam exam;
+        exam.strTitle = u"期中"_s;
+        exam.nTextId = used;
+        exam.classes = {u"一班"_s};
+        ExamStore::SaveExam(*db, exam);
+
+        CScriptedPlatform platform;
+        platform.AnswerBoxes({IDOK, IDNO, IDYES});
+        Rows listed;
+        int textsAfter = 0;
+        Drive<CTextLibraryDlg>(platform, [&](CTextLibraryDlg* dlg) {
+            listed = ListOf(dlg->m_listTexts).cells;
+            for (const int row : {0, 1, 1}) {
+                dlg->m_listTexts->setCurrentIndex(dlg->m_listTexts->model()->index(row, 0));
+                dlg->ClickButton(IDC_DELETE);
+            }
+            textsAfter = dlg->Texts().size();
+        });
+        CTextLibraryDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(listed.size(), 2);
+        QCOMPARE(listed[0].mid(0, 4), (QStringList{u"A 考试用"_s, u"英文"_s, u"1"_s, u"3"_s}));
+        QCOMPARE(listed[1].mid(0, 4), (QStringList{u"B 练习"_s, u"中文"_s, u"2"_s, u"700"_s}));
+        CompareBoxes(platform,
+                     {Box(u"文章《A 考试用》已用于考试(期中),不能删除。请先删除这些考试。"_s,
+                          u"提示"_s, MB_OK | MB_ICONEXCLAMATION),
+                      Box(u"确定要删除文章《B 练习》吗?"_s, u"提示!"_s,
+                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2),
+                      Box(u"确定要删除文章《B 练习》吗?"_s, u"提示!"_s,
+                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)});
+        QCOMPARE(textsAfter, 1);
+        QCOMPARE(SelectRows(db, u"SELECT title FROM practice_text"_s), QStringList{u"A 考试用"_s});
+    }
+
+    // 选择练习文章: the chosen screen is practised, and the attempt names the
+    // text and the screen.
+    void chosenScreenIsPractisedAndNamed()
+    {
+        CDaoDatabase::SetTarget(m_pDatabase->Target());
+        CPracticeFixture f;
+        QByteArray letters;
+        for (int i = 0; letters.size() < 1288 + 200; ++i)
+            letters.append(char('a' + i % 26));
+        SaveText(f.doc.m_pDB, u"空文章"_s, PracticeKind::Chinese, u"春"_s);
+        const qint64 id =
+            SaveText(f.doc.m_pDB, u"字母"_s, PracticeKind::English, QString::fromLatin1(letters));
+        LogIn(3, u"李华"_s, u"三年级二班"_s);
+        QStringList screens;
+        Drive<CChooseTextDlg>(f.platform, [&](CChooseTextDlg* dlg) {
+            const int row = dlg->m_listTexts->GetItemText(0, 0) == u"字母"_s ? 0 : 1;
+            dlg->m_listTexts->setCurrentIndex(dlg->m_listTexts->model()->index(row, 0));
+            for (int i = 0; i < dlg->m_comboScreen->count(); ++i)
+                screens.append(dlg->m_comboScreen->itemText(i));
+            dlg->m_comboScreen->setCurrentIndex(1);
+            dlg->ClickButton(1);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_CHOOSE_TEXT));
+        QCOMPARE(screens, (QStringList{u"第 1 屏"_s, u"第 2 屏"_s}));
+        QCOMPARE(f.view->LoadedScreen().value().nScreen, 2);
+        QCOMPARE(f.TextRow(0), letters.mid(1288, 92));
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::English));
+
+        f.Type(" " + letters.mid(1288, 10) + "x");
+        f.platform.AnswerBoxes({IDOK});
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        f.Type(QByteArray("\x1b"));
+        const QStringList attempts = StoredAttempts(f.doc.m_pDB);
+        QVERIFY2(attempts.value(0).contains(u"|112|字母|"_s), qPrintable(attempts.value(0)));
+        QCOMPARE(SelectRows(f.doc.m_pDB,
+                            u"SELECT text_id, screen, COALESCE(exam_id, 0) FROM attempt_text"_s),
+                 QStringList{u"%1|2|0"_s.arg(id)});
+        CDaoDatabase::SetTarget(QString());
+    }
+
+    // The drill is made of what the pupil mistyped most in the latest
+    // attempts of the kind: not older ones, not another kind's, not
+    // another pupil's.
+    void drillIsMadeOfRecentMistakes()
+    {
+        CDaoDatabase* db = m_pDatabase->Database();
+        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
+        StoreMistakes(db, 5, PracticeKind::Chinese, day, {u"旧"_s, u"旧"_s, u"旧"_s});
+        for (int i = 1; i <= Drill::RecentAttempts; ++i)
+            StoreMistakes(db, 5, PracticeKind::Chinese, day.addSecs(60 * i),
+                          i <= 5 ? QStringList{u"的"_s, u"了"_s} : QStringList{u"的"_s});
+        StoreMistakes(db, 5, PracticeKind::Chinese, day.addDays(1), {u"是"_s, u"1 "_s, u"  "_s});
+        StoreMistakes(db, 5, PracticeKind::English, day, {u"q"_s});
+        StoreMistakes(db, 6, PracticeKind::Chinese, day.addDays(2), {u"人"_s});
+
+        const QList<Drill::CUnit> units = Drill::RecentMistakes(*db, 5, PracticeKind::Chinese);
+        // The latest 20 of 22 attempts: the two oldest (旧, and one 的 了) are
+        // out; the blank cell is no character to drill.
+        QCOMPARE(units,
+                 (QList<Drill::CUnit>{{u"的"_s, 19}, {u"了"_s, 4}, {u"1 "_s, 1}, {u"是"_s, 1}}));
+
+        const QByteArray screen = Drill::ScreenText(units, PracticeKind::Chinese, 42);
+        QCOMPARE(screen.size(), 644 * 2);
+        QMap<QString, int> counts;
+        int repeats = 0;
+        for (int cell = 0; cell < 644; ++cell) {
+            const QByteArray unit = screen.mid(2 * cell, 2);
+            counts[unit == "1 " ? u"1 "_s : Gbk::Decode(unit)]++;
+            repeats += cell > 0 && unit == screen.mid(2 * cell - 2, 2);
+        }
+        QCOMPARE(counts.keys(), (QStringList{u"1 "_s, u"了"_s, u"是"_s, u"的"_s}));
+        QVERIFY2(counts[u"的"_s] > 3 * counts[u"了"_s] && counts[u"了"_s] > counts[u"是"_s],
+                 qPrintable(
+                     u"%1 %2 %3"_s.arg(counts[u"的"_s]).arg(counts[u"了"_s]).arg(counts[u"是"_s])));
+        // Where one unit is most of the screen some must follow themselves,
+        // but no more than that.
+        QCOMPARE(repeats, 2 * counts[u"的"_s] - 644 - 1);
+        QCOMPARE(Drill::ScreenText(units, PracticeKind::Chinese, 42), screen);
+        QVERIFY(Drill::ScreenText(units, PracticeKind::Chinese, 43) != screen);
+
+        // Keys come in groups of five, each key of the four.
+        const QList<Drill::CUnit> keys{{u"q"_s, 4}, {u"w"_s, 3}, {u";"_s, 2}, {u"p"_s, 1}};
+        const QByteArray keyScreen = Drill::ScreenText(keys, PracticeKind::English, 1);
+        QCOMPARE(keyScreen.size(), 1284);
+        for (int i = 0; i < keyScreen.size(); ++i)
+            QVERIFY(i % 6 == 5 ? keyScreen[i] == ' ' : QByteArray("qw;p").contains(keyScreen[i]));
+    }
+
+    // Too few mistyped characters: the dialog says so and nothing starts;
+    // enough: the command loads a screenful of them.
+    void drillCommandNeedsEnoughMistakes()
+    {
+        CDaoDatabase::SetTarget(m_pDatabase->Target());
+        CPracticeFixture f;
+        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
+        StoreMistakes(f.doc.m_pDB, 5, PracticeKind::Chinese, day, {u"的"_s, u"了"_s});
+        StoreMistakes(f.doc.m_pDB, 5, PracticeKind::English, day, {u"a"_s, u"b"_s, u"c"_s});
+        LogIn(5, u"李华"_s, u"三年级二班"_s);
+        QString chineseShown;
+        Drive<CDrillDlg>(f.platform, [&](CDrillDlg* dlg) {
+            chineseShown = dlg->GetDlgItemText(1002);
+            dlg->ClickButton(1); // refused: two characters only
+            dlg->ChooseItem(1001, 1);
+            dlg->ClickButton(1);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_DRILL));
+        QVERIFY2(chineseShown.startsWith(u"最近的中文练习中打错的字(键)只有 2 个"_s),
+                 qPrintable(chineseShown));
+        CompareBoxes(f.platform, {Box(chineseShown, u"提示"_s, MB_OK | MB_ICONINFORMATION)});
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::English));
+        QCOMPARE(f.view->LoadedScreen().value().strTitle, u"练习我的错字"_s);
+        const QByteArray row = f.TextRow(0);
+        QCOMPARE(row[5], ' ');
+        QVERIFY2(QByteArray(row).replace(' ', "").count('a') > 0 && QByteArray(row)
+                                                                        .replace(' ', "")
+                                                                        .replace('a', "")
+                                                                        .replace('b', "")
+                                                                        .replace('c', "")
+                                                                        .isEmpty(),
+                 row.constData());
+        CDaoDatabase::SetTarget(QString());
+    }
+
+    void commandsFollowTheUserKind_data()
+    {
+        QTest::addColumn<int>("kindCode");
+        QTest::addColumn<QString>("enabled"); // the commands enabled, of 33021 to 33025
+        QTest::newRow("super user") << int(UserKind::Super) << u"33021 33022 33024"_s;
+        QTest::newRow("ordinary user") << int(UserKind::Ordinary) << u"33022 33023 33025"_s;
+        QTest::newRow("anonymous user") << int(UserKind::Anonymous) << u"33022"_s;
+        QTest::newRow("before login") << 0 << u"33022"_s;
+    }
+    void commandsFollowTheUserKind()
+    {
+        QFETCH(int, kindCode);
+        QFETCH(QString, enabled);
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = kindCode;
+        CTextCommands commands;
+        QStringList shown;
+        for (int id = ID_TEACHING_TEXTS; id <= ID_TEACHING_TAKE_EXAM; ++id) {
+            CCmdUI state(id);
+            QVERIFY(commands.OnUpdateCmdUI(state));
+            if (state.m_bEnabled)
+                shown.append(QString::number(id));
+        }
+        QCOMPARE(shown.join(u' '), enabled);
+
+        // Each behind the database guard.
+        NoDatabase();
+        CScriptedPlatform platform;
+        for (int id = ID_TEACHING_TEXTS; id <= ID_TEACHING_TAKE_EXAM; ++id)
+            QVERIFY(commands.OnCmdMsg(id));
+        QCOMPARE(platform.boxes.size(), 5);
+        QCOMPARE(platform.boxes.value(4).text, NotConnected);
+        QVERIFY(platform.modalRuns.isEmpty());
+    }
+
+private:
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+};
+
+QE_TEST_MAIN(TestTexts)
+#include "tst_texts.moc"
