@@ -58,10 +58,10 @@ constexpr int LargeRows = 1000000;
 
 // The main frame with its document and view, as start-up makes them, on an
 // English practice screen.
-class CPracticeScreen
+class CBenchWindow
 {
 public:
-    CPracticeScreen()
+    CBenchWindow()
     {
         QFile english(u"english.txt"_s);
         if (!english.open(QIODevice::WriteOnly))
@@ -79,7 +79,7 @@ public:
         QCoreApplication::processEvents();
         m_view = m_frame->GetActiveView();
     }
-    ~CPracticeScreen() { AfxSetMainWnd(nullptr); }
+    ~CBenchWindow() { AfxSetMainWnd(nullptr); }
 
     CQeView* View() const { return m_view; }
 
@@ -99,7 +99,7 @@ private:
     CQeView* m_view = nullptr;
 };
 
-CPracticeScreen* g_pScreen = nullptr;
+CBenchWindow* g_pScreen = nullptr;
 CScriptedPlatform* g_pPlatform = nullptr; // one for the whole run: each restores Qt's
 
 // Sends the view's cell invalidations into a region instead of update().
@@ -140,7 +140,7 @@ constexpr int KeysPerPractice = 12 * CQeDoc::Columns;
 
 void BM_KeystrokeWithRepaint(benchmark::State& state)
 {
-    CPracticeScreen& screen = *g_pScreen;
+    CBenchWindow& screen = *g_pScreen;
     screen.Start();
     QImage image(screen.View()->size(), QImage::Format_RGB32);
     CDirtyCapture dirty(screen.View());
@@ -180,7 +180,7 @@ protected:
 // update request and the paint into the window's backing store.
 void BM_KeystrokeThroughBackingStore(benchmark::State& state)
 {
-    CPracticeScreen& screen = *g_pScreen;
+    CBenchWindow& screen = *g_pScreen;
     screen.Start();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
     CPaintCounter counter;
@@ -209,7 +209,7 @@ void BM_KeystrokeThroughBackingStore(benchmark::State& state)
 // A full repaint with rows typed correctly (every typed cell red).
 void BM_FullRepaint(benchmark::State& state)
 {
-    CPracticeScreen& screen = *g_pScreen;
+    CBenchWindow& screen = *g_pScreen;
     screen.Start();
     {
         CDirtyCapture dirty(screen.View()); // no update() storm while filling
@@ -527,7 +527,7 @@ int main(int argc, char** argv)
 
     CScriptedPlatform platform; // the missing database's report, the dialogs
     g_pPlatform = &platform;
-    CPracticeScreen screen;
+    CBenchWindow screen;
     g_pScreen = &screen;
     benchmark::RegisterBenchmark("Keystroke/OnChar+dirty_repaint", BM_KeystrokeWithRepaint)
         ->Unit(benchmark::kMicrosecond);
