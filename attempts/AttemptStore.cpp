@@ -17,12 +17,6 @@ namespace {
     throw CDaoException(text.isEmpty() ? error.text() : text);
 }
 
-void Prepare(QSqlQuery& query, const QString& sql)
-{
-    if (!query.prepare(sql))
-        Throw(query);
-}
-
 void Exec(QSqlQuery& query)
 {
     if (!query.exec())
@@ -65,50 +59,58 @@ QDateTime ParseStoredDateTime(const QVariant& stored)
 
 qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
 {
-    QSqlQuery insert(db.Connection());
-    Prepare(insert, u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
+    // Prepared once per session: fifty pupils storing at once do not each
+    // make the server plan them again.
+    QSqlQuery& insert =
+        db.Prepared(u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
                     "kind, text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
                     "correct_units, backspaces, end_reason) "
                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
-    insert.addBindValue(scoreKey);
-    insert.addBindValue(attempt.nUserKey);
-    insert.addBindValue(Text(attempt.strUserName));
-    insert.addBindValue(Text(attempt.strClass));
-    insert.addBindValue(Text(attempt.strStudentNo));
-    insert.addBindValue(attempt.nKind);
-    insert.addBindValue(Text(attempt.strTextFile));
-    insert.addBindValue(Text(attempt.strTextHash));
-    insert.addBindValue(StoredDateTime(attempt.startedAt));
-    insert.addBindValue(StoredDateTime(attempt.endedAt));
-    insert.addBindValue(attempt.nElapsedMs);
-    insert.addBindValue(attempt.nTypedUnits);
-    insert.addBindValue(attempt.nCorrectUnits);
-    insert.addBindValue(attempt.nBackspaces);
-    insert.addBindValue(attempt.nEndReason);
-    Exec(insert);
-    if (!insert.next())
-        Throw(insert);
+    const QVariantList values{scoreKey,
+                              attempt.nUserKey,
+                              Text(attempt.strUserName),
+                              Text(attempt.strClass),
+                              Text(attempt.strStudentNo),
+                              attempt.nKind,
+                              Text(attempt.strTextFile),
+                              Text(attempt.strTextHash),
+                              StoredDateTime(attempt.startedAt),
+                              StoredDateTime(attempt.endedAt),
+                              attempt.nElapsedMs,
+                              attempt.nTypedUnits,
+                              attempt.nCorrectUnits,
+                              attempt.nBackspaces,
+                              attempt.nEndReason};
+    for (int i = 0; i < values.size(); ++i)
+        insert.bindValue(i, values[i]);
+    if (!insert.exec() || !insert.next()) {
+        const QSqlError error = insert.lastError();
+        insert.finish();
+        const QString text = error.databaseText().trimmed();
+        throw CDaoException(text.isEmpty() ? error.text() : text);
+    }
     const qint64 attemptId = insert.value(0).toLongLong();
     insert.finish();
 
     if (attempt.nTextId != 0 || attempt.nExamId != 0) {
         // A text or an exam deleted while the pupil typed is named as none.
-        QSqlQuery text(db.Connection());
-        Prepare(text, u"INSERT INTO attempt_text (attempt_id, text_id, screen, exam_id) "
-                      "VALUES (?, (SELECT id FROM practice_text WHERE id = ?), ?, "
-                      "(SELECT id FROM exam WHERE id = ?))"_s);
-        text.addBindValue(attemptId);
-        text.addBindValue(attempt.nTextId);
-        text.addBindValue(attempt.nScreen);
-        text.addBindValue(attempt.nExamId);
+        QSqlQuery& text =
+            db.Prepared(u"INSERT INTO attempt_text (attempt_id, text_id, screen, exam_id) "
+                        "VALUES (?, (SELECT id FROM practice_text WHERE id = ?), ?, "
+                        "(SELECT id FROM exam WHERE id = ?))"_s);
+        text.bindValue(0, attemptId);
+        text.bindValue(1, attempt.nTextId);
+        text.bindValue(2, attempt.nScreen);
+        text.bindValue(3, attempt.nExamId);
         Exec(text);
+        text.finish();
     }
 
     if (attempt.mistakes.isEmpty())
         return attemptId;
-    QSqlQuery mistake(db.Connection());
-    Prepare(mistake, u"INSERT INTO attempt_mistake (attempt_id, position, user_key, kind, "
-                     "expected, typed) VALUES (?, ?, ?, ?, ?, ?)"_s);
+    QSqlQuery& mistake =
+        db.Prepared(u"INSERT INTO attempt_mistake (attempt_id, position, "
+                    "user_key, kind, expected, typed) VALUES (?, ?, ?, ?, ?, ?)"_s);
     for (const CMistake& cell : attempt.mistakes) {
         mistake.bindValue(0, attemptId);
         mistake.bindValue(1, cell.nPosition);
@@ -117,6 +119,7 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
         mistake.bindValue(4, Text(cell.strExpected));
         mistake.bindValue(5, Text(cell.strTyped));
         Exec(mistake);
+        mistake.finish();
     }
     return attemptId;
 }

@@ -1,11 +1,14 @@
 // Inside-the-program timings with Google Benchmark, offscreen:
 // a keystroke through CQeView::OnChar with the repaint of the cells it
 // changed, a full repaint of the practice screen, and on SQLite (and on
-// PostgreSQL when QE_BENCH_POSTGRES names a cluster) the login scan, the
-// personal and the group score query and the group clearing over 100,000 rows,
-// and 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
+// PostgreSQL when QE_BENCH_POSTGRES names a cluster) the database work of
+// the dialogs over 100,000 and 1,000,000 rows: the login's lookup, the
+// login dialog's list of names, the personal and the group score query, the
+// clearings (with the longest stall of the interface thread meanwhile), and
+// 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
 #include "app/MainFrame.h"
 #include "bench/BenchClassroom.h"
+#include "bench/BenchData.h"
 #include "bench/BenchProgress.h"
 #include "platform/Dao.h"
 #include "platform/ListCtrl.h"
@@ -15,40 +18,50 @@
 #include "practice/QeDoc.h"
 #include "practice/QeView.h"
 #include "scores/ClearGroupScoresDlg.h"
+#include "scores/ClearPersonalScoresDlg.h"
 #include "scores/ScoreQueryDlg.h"
 #include "scores/ScoreQueryScope.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/LoginDlg.h"
+#include "users/LoginHistoryDlg.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWindow>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int RowCount = 100000;
+constexpr int SmallRows = 100000;
+constexpr int LargeRows = 1000000;
 
 // The main frame with its document and view, as start-up makes them, on an
 // English practice screen.
-class CPracticeScreen
+class CBenchWindow
 {
 public:
-    CPracticeScreen()
+    CBenchWindow()
     {
         QFile english(u"english.txt"_s);
         if (!english.open(QIODevice::WriteOnly))
@@ -66,7 +79,7 @@ public:
         QCoreApplication::processEvents();
         m_view = m_frame->GetActiveView();
     }
-    ~CPracticeScreen() { AfxSetMainWnd(nullptr); }
+    ~CBenchWindow() { AfxSetMainWnd(nullptr); }
 
     CQeView* View() const { return m_view; }
 
@@ -86,7 +99,7 @@ private:
     CQeView* m_view = nullptr;
 };
 
-CPracticeScreen* g_pScreen = nullptr;
+CBenchWindow* g_pScreen = nullptr;
 CScriptedPlatform* g_pPlatform = nullptr; // one for the whole run: each restores Qt's
 
 // Sends the view's cell invalidations into a region instead of update().
@@ -127,7 +140,7 @@ constexpr int KeysPerPractice = 12 * CQeDoc::Columns;
 
 void BM_KeystrokeWithRepaint(benchmark::State& state)
 {
-    CPracticeScreen& screen = *g_pScreen;
+    CBenchWindow& screen = *g_pScreen;
     screen.Start();
     QImage image(screen.View()->size(), QImage::Format_RGB32);
     CDirtyCapture dirty(screen.View());
@@ -167,7 +180,7 @@ protected:
 // update request and the paint into the window's backing store.
 void BM_KeystrokeThroughBackingStore(benchmark::State& state)
 {
-    CPracticeScreen& screen = *g_pScreen;
+    CBenchWindow& screen = *g_pScreen;
     screen.Start();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
     CPaintCounter counter;
@@ -196,7 +209,7 @@ void BM_KeystrokeThroughBackingStore(benchmark::State& state)
 // A full repaint with rows typed correctly (every typed cell red).
 void BM_FullRepaint(benchmark::State& state)
 {
-    CPracticeScreen& screen = *g_pScreen;
+    CBenchWindow& screen = *g_pScreen;
     screen.Start();
     {
         CDirtyCapture dirty(screen.View()); // no update() storm while filling
@@ -213,85 +226,139 @@ void BM_FullRepaint(benchmark::State& state)
     state.counters["typed_rows"] = double(state.range(0));
 }
 
-// One database with 100,000 user rows and (when asked) 100,000 score rows.
+// A database of the benchmarks, made and filled on first use (so that a
+// run filtered to other benchmarks does not wait for it) with nRows users,
+// nRows scores and, when asked, nRows logins.
 class CBenchDatabase
 {
 public:
-    CBenchDatabase(QString engine, QString target)
-        : m_strEngine(std::move(engine)), m_strTarget(std::move(target))
+    CBenchDatabase(QString engine, QString target, int nRows)
+        : m_strEngine(std::move(engine)), m_strTarget(std::move(target)), m_nRows(nRows)
     {
     }
 
     const QString& Engine() const { return m_strEngine; }
+    int Rows() const { return m_nRows; }
     CDaoDatabase* Db() { return &m_db; }
 
-    // Made and filled with the users on first use, so that a run filtered
-    // to other benchmarks does not wait for it.
     void Activate()
     {
-        if (!m_db.IsOpen())
-            Create();
+        if (!m_db.IsOpen()) {
+            CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s);
+            m_db.Open(m_strTarget);
+            BenchData::AddUsers(m_db, m_nRows);
+            BenchData::AddScores(m_db, m_nRows);
+            Analyse();
+        }
         CDaoDatabase* db = &m_db;
         SetActiveDatabaseSource([db] { return db; });
     }
-
-    // Fills the score table when a clearing has emptied it. Every tenth row
-    // belongs to the user of the personal query.
-    void EnsureScores()
+    // Fills a table again that a clearing emptied (in part).
+    void RefillScores()
     {
-        if (m_bScoresFull)
-            return;
-        CDaoTransaction transaction(&m_db);
-        for (int i = 0; i < RowCount; ++i) {
-            const bool bLi = i % 10 == 0;
-            AppendRow(&m_db, u"score"_s,
-                      {{0, CDaoFieldValue::FromText(bLi ? u"Li"_s : u"user%1"_s.arg(i))},
-                       {1, CDaoFieldValue::FromText(QString::number(bLi ? 2003000 : 2003000 + i))},
-                       {3, CDaoFieldValue::FromText(u"英文测试"_s)},
-                       {5, CDaoFieldValue::FromText(QString::number(i % 97))},
-                       {8, CDaoFieldValue::FromText(QString::number(60 + i % 300))},
-                       {9, CDaoFieldValue::FromInt16(qint16(i % 101))}});
-        }
-        transaction.Commit();
-        m_bScoresFull = true;
+        m_db.Execute(u"DELETE FROM score"_s);
+        BenchData::AddScores(m_db, m_nRows);
+        Analyse();
     }
-    void ScoresCleared() { m_bScoresFull = false; }
+    void RefillLogins()
+    {
+        m_db.Execute(u"DELETE FROM loginhistory"_s);
+        BenchData::AddLogins(m_db, m_nRows);
+        Analyse();
+    }
 
 private:
-    void Create()
-    {
-        CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s);
-        m_db.Open(m_strTarget);
-        CDaoTransaction transaction(&m_db);
-        for (int i = 0; i < RowCount; ++i) {
-            AppendRow(&m_db, u"user"_s,
-                      {{0, CDaoFieldValue::FromText(u"user%1"_s.arg(i))},
-                       {1, CDaoFieldValue::FromText(u"class%1"_s.arg(i % 40))},
-                       {2, CDaoFieldValue::FromText(QString::number(2003000 + i))},
-                       {3, CDaoFieldValue::FromText(u"pw%1"_s.arg(i))},
-                       {4, CDaoFieldValue::FromText(u"普通用户"_s)}});
-        }
-        transaction.Commit();
-    }
+    // Fresh statistics, as the engine keeps them for a table that grew by use.
+    void Analyse() { m_db.Execute(m_db.IsPostgres() ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s); }
 
     QString m_strEngine;
     QString m_strTarget;
+    int m_nRows;
     CDaoDatabase m_db;
-    bool m_bScoresFull = false;
 };
 
-// A database error ends a benchmark as skipped, with the engine's message.
-void BM_LoginScan(benchmark::State& state, CBenchDatabase* db)
+// The longest time the interface thread went without running its event
+// loop, measured by a timer that should fire every few milliseconds.
+class CStallMeter : public QObject
+{
+public:
+    CStallMeter()
+    {
+        m_clock.start();
+        m_timer.setTimerType(Qt::PreciseTimer);
+        connect(&m_timer, &QTimer::timeout, this, [this] { Tick(); });
+        m_timer.start(5);
+    }
+    // Milliseconds of the longest gap, the time up to now included.
+    double Longest()
+    {
+        Tick();
+        return m_fLongest;
+    }
+
+private:
+    void Tick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_fLongest = std::max(m_fLongest, double(now - m_nLast) / 1e6);
+        m_nLast = now;
+    }
+
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    qint64 m_nLast = 0;
+    double m_fLongest = 0;
+};
+
+// The login's lookup: the scan opened, the name sought; the last user.
+void BM_LoginLookup(benchmark::State& state, CBenchDatabase* db)
 {
     try {
         db->Activate();
+        const int nLast = db->Rows() - 1;
+        const QString name = u"user%1"_s.arg(nLast);
         for (auto _ : state) {
             CDaoRecordset rs(db->Db());
-            if (!OpenScan(rs, Sql::ScanUsers) || SeekNext(rs, 0, u"nobody"_s)) {
-                state.SkipWithError("the scan failed or found a missing name");
+            if (!OpenScan(rs, Sql::ScanUsers) || !SeekNext(rs, 0, name) ||
+                VariantToText(rs.GetFieldValue(2)) != QString::number(2003000 + nLast)) {
+                state.SkipWithError("the lookup did not find the last user");
                 break;
             }
         }
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// From the login dialog's construction until it is on screen with its list
+// of every user's name.
+void BM_LoginDialog(benchmark::State& state, CBenchDatabase* db)
+{
+    try {
+        db->Activate();
+        int names = 0;
+        double stall = 0;
+        for (auto _ : state) {
+            QElapsedTimer timer;
+            std::unique_ptr<CStallMeter> meter;
+            g_pPlatform->DriveDialog([&](QDialog* dialog) {
+                stall = std::max(stall, meter->Longest());
+                for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
+                    QCoreApplication::processEvents();
+                dialog->repaint();
+                state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+                names =
+                    static_cast<CLoginDlg*>(dialog)->Item<QComboBox>(CLoginDlg::IDC_NAME)->count();
+                dialog->hide();
+            });
+            timer.start();
+            meter = std::make_unique<CStallMeter>();
+            CLoginDlg dlg;
+            dlg.DoModal();
+        }
+        if (names != db->Rows())
+            state.SkipWithError("the login dialog listed a wrong number of names");
+        state.counters["stall_ms"] = stall;
     } catch (const CDaoException& e) {
         state.SkipWithError(e.what());
     }
@@ -303,8 +370,6 @@ void BM_ScoreQuery(benchmark::State& state, CBenchDatabase* db, int scope)
 {
     try {
         db->Activate();
-        db->EnsureScores();
-        CScriptedPlatform& platform = *g_pPlatform;
         // Li, logged in as an ordinary user: the personal rows are Li's with
         // Li's student number.
         CurrentUser.Name = u"Li"_s;
@@ -312,14 +377,17 @@ void BM_ScoreQuery(benchmark::State& state, CBenchDatabase* db, int scope)
         CurrentUser.KindCode = UserKind::Ordinary;
         CurrentUser.RowKey = 1;
         int listed = 0;
+        QString last;
         for (auto _ : state) {
             QElapsedTimer timer;
-            platform.DriveDialog([&](QDialog* dialog) {
+            g_pPlatform->DriveDialog([&](QDialog* dialog) {
                 for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
                     QCoreApplication::processEvents();
                 dialog->repaint();
                 state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-                listed = static_cast<CScoreQueryDlg*>(dialog)->m_listScore->GetItemCount();
+                CListCtrl* list = static_cast<CScoreQueryDlg*>(dialog)->m_listScore;
+                listed = list->GetItemCount();
+                last = list->GetItemText(listed - 1, 0);
                 dialog->reject();
             });
             timer.start();
@@ -327,71 +395,123 @@ void BM_ScoreQuery(benchmark::State& state, CBenchDatabase* db, int scope)
             CScoreQueryDlg dlg;
             dlg.DoModal();
         }
-        const int expected = scope == ScoreScope::Personal ? RowCount / 10 : RowCount;
-        if (listed != expected)
-            state.SkipWithError("the query listed a wrong number of rows");
+        const bool bPersonal = scope == ScoreScope::Personal;
+        const int expected = bPersonal ? db->Rows() / 10 : db->Rows();
+        const QString lastName = bPersonal || (db->Rows() - 1) % 10 == 0
+                                     ? u"Li"_s
+                                     : u"user%1"_s.arg((db->Rows() - 1) % 997);
+        if (listed != expected || last != lastName)
+            state.SkipWithError("the query listed wrong rows");
         state.counters["rows_listed"] = listed;
     } catch (const CDaoException& e) {
         state.SkipWithError(e.what());
     }
 }
 
-// The whole clearing dialog: its scan for the count, then the deleting pass
-// with the progress bar (the dialog's timer tick comes at once).
-void BM_GroupClearing(benchmark::State& state, CBenchDatabase* db)
+// The whole clearing dialog: the count, the question, then the deleting
+// pass with the progress bar (the dialog's timer tick comes at once). Also
+// the longest stall of the interface thread meanwhile.
+template <class Dlg> void BM_Clearing(benchmark::State& state, CBenchDatabase* db, int expected)
 {
     try {
         db->Activate();
-        CScriptedPlatform& platform = *g_pPlatform;
+        CurrentUser.Name = u"Li"_s;
+        CurrentUser.StudentNo = u"2003000"_s;
+        CurrentUser.KindCode = std::is_same_v<Dlg, CClearGroupScoresDlg> ? int(UserKind::Super)
+                                                                         : int(UserKind::Ordinary);
+        CurrentUser.RowKey = 1;
         int deleted = 0;
+        double stall = 0;
         for (auto _ : state) {
             state.PauseTiming();
-            db->EnsureScores();
+            db->RefillScores();
             state.ResumeTiming();
             QElapsedTimer timer;
-            platform.DriveDialog([&](QDialog* dialog) {
-                auto* dlg = static_cast<CClearGroupScoresDlg*>(dialog);
+            std::unique_ptr<CStallMeter> meter;
+            g_pPlatform->DriveDialog([&](QDialog* dialog) {
+                auto* dlg = static_cast<Dlg*>(dialog);
                 for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
                     QCoreApplication::processEvents();
                 dlg->OnTimer(1);
                 state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+                stall = std::max(stall, meter->Longest());
                 deleted = dlg->m_wndProgress->value();
             });
             timer.start();
+            meter = std::make_unique<CStallMeter>();
             {
-                CClearGroupScoresDlg dlg;
+                Dlg dlg;
                 dlg.DoModal();
             }
-            db->ScoresCleared();
         }
-        if (deleted != RowCount)
-            state.SkipWithError("the clearing did not delete every row");
+        if (deleted != expected)
+            state.SkipWithError("the clearing did not delete the rows counted");
         state.counters["rows_deleted"] = deleted;
+        state.counters["stall_ms"] = stall;
     } catch (const CDaoException& e) {
         state.SkipWithError(e.what());
     }
 }
 
-void RegisterDatabase(CBenchDatabase* db, int clearings)
+// The login-history clearing command after its question.
+void BM_LoginHistoryClearing(benchmark::State& state, CBenchDatabase* db)
 {
-    const std::string engine = db->Engine().toStdString();
-    benchmark::RegisterBenchmark(("LoginScan/" + engine).c_str(), BM_LoginScan, db)
+    try {
+        db->Activate();
+        double stall = 0;
+        int left = -1;
+        for (auto _ : state) {
+            state.PauseTiming();
+            db->RefillLogins();
+            state.ResumeTiming();
+            CStallMeter meter;
+            QElapsedTimer timer;
+            timer.start();
+            std::unique_ptr<CDaoRecordset> historySet;
+            ClearLoginHistory(nullptr, historySet);
+            state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+            stall = std::max(stall, meter.Longest());
+            left = BenchData::Count(*db->Db(), u"loginhistory"_s);
+        }
+        if (left != 0)
+            state.SkipWithError("rows were left in the login history");
+        state.counters["stall_ms"] = stall;
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+void RegisterDatabase(CBenchDatabase* db, bool bLarge)
+{
+    // Built by appending: "/" + std::string trips a false -Wrestrict of GCC 12.
+    std::string suffix(1, '/');
+    suffix.append(db->Engine().toStdString()).append(1, '/').append(std::to_string(db->Rows()));
+    auto timed = [](benchmark::internal::Benchmark* b, int iterations) {
+        b->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(iterations);
+    };
+    benchmark::RegisterBenchmark(("LoginLookup" + suffix).c_str(), BM_LoginLookup, db)
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(5);
-    benchmark::RegisterBenchmark(("PersonalScoreQuery/" + engine).c_str(), BM_ScoreQuery, db,
-                                 int(ScoreScope::Personal))
-        ->Unit(benchmark::kMillisecond)
-        ->UseManualTime()
-        ->Iterations(3);
-    benchmark::RegisterBenchmark(("GroupScoreQuery/" + engine).c_str(), BM_ScoreQuery, db,
-                                 int(ScoreScope::Group))
-        ->Unit(benchmark::kMillisecond)
-        ->UseManualTime()
-        ->Iterations(3);
-    benchmark::RegisterBenchmark(("GroupClearing/" + engine).c_str(), BM_GroupClearing, db)
-        ->Unit(benchmark::kMillisecond)
-        ->UseManualTime()
-        ->Iterations(clearings);
+        ->Iterations(20);
+    timed(benchmark::RegisterBenchmark(("GroupScoreQuery" + suffix).c_str(), BM_ScoreQuery, db,
+                                       int(ScoreScope::Group)),
+          3);
+    timed(benchmark::RegisterBenchmark(("PersonalScoreQuery" + suffix).c_str(), BM_ScoreQuery, db,
+                                       int(ScoreScope::Personal)),
+          3);
+    if (bLarge) {
+        timed(benchmark::RegisterBenchmark(("PersonalClearing" + suffix).c_str(),
+                                           BM_Clearing<CClearPersonalScoresDlg>, db,
+                                           db->Rows() / 10),
+              1);
+        return;
+    }
+    timed(benchmark::RegisterBenchmark(("LoginDialog" + suffix).c_str(), BM_LoginDialog, db), 3);
+    timed(benchmark::RegisterBenchmark(("GroupClearing" + suffix).c_str(),
+                                       BM_Clearing<CClearGroupScoresDlg>, db, db->Rows()),
+          3);
+    timed(benchmark::RegisterBenchmark(("LoginHistoryClearing" + suffix).c_str(),
+                                       BM_LoginHistoryClearing, db),
+          3);
 }
 
 } // namespace
@@ -407,7 +527,7 @@ int main(int argc, char** argv)
 
     CScriptedPlatform platform; // the missing database's report, the dialogs
     g_pPlatform = &platform;
-    CPracticeScreen screen;
+    CBenchWindow screen;
     g_pScreen = &screen;
     benchmark::RegisterBenchmark("Keystroke/OnChar+dirty_repaint", BM_KeystrokeWithRepaint)
         ->Unit(benchmark::kMicrosecond);
@@ -419,8 +539,9 @@ int main(int argc, char** argv)
         ->Arg(13)
         ->Unit(benchmark::kMicrosecond);
 
-    std::unique_ptr<CBenchDatabase> sqlite;
-    std::unique_ptr<CBenchDatabase> postgres;
+    // Each engine gets a database of 100,000 rows a table and one of a
+    // million; on PostgreSQL they live in databases made for the run.
+    std::vector<std::unique_ptr<CBenchDatabase>> databases;
     std::unique_ptr<CProgressDatabase> sqliteProgress;
     std::unique_ptr<CProgressDatabase> postgresProgress;
     QStringList postgresNames;
@@ -438,14 +559,20 @@ int main(int argc, char** argv)
         return url.toString();
     };
     try {
-        sqlite = std::make_unique<CBenchDatabase>(u"sqlite"_s, workDir.filePath(u"user.mdb"_s));
-        RegisterDatabase(sqlite.get(), 3);
+        for (const int rows : {SmallRows, LargeRows}) {
+            databases.push_back(std::make_unique<CBenchDatabase>(
+                u"sqlite"_s, workDir.filePath(u"user-%1.mdb"_s.arg(rows)), rows));
+            RegisterDatabase(databases.back().get(), rows == LargeRows);
+        }
         sqliteProgress =
             std::make_unique<CProgressDatabase>(u"sqlite"_s, workDir.filePath(u"progress.mdb"_s));
         RegisterProgressBenchmark(sqliteProgress.get(), &platform);
         if (!cluster.isEmpty()) {
-            postgres = std::make_unique<CBenchDatabase>(u"postgresql"_s, onCluster(u"scores"_s));
-            RegisterDatabase(postgres.get(), 1);
+            for (const int rows : {SmallRows, LargeRows}) {
+                databases.push_back(std::make_unique<CBenchDatabase>(
+                    u"postgresql"_s, onCluster(u"scores%1"_s.arg(rows)), rows));
+                RegisterDatabase(databases.back().get(), rows == LargeRows);
+            }
             postgresProgress =
                 std::make_unique<CProgressDatabase>(u"postgresql"_s, onCluster(u"progress"_s));
             RegisterProgressBenchmark(postgresProgress.get(), &platform);
@@ -459,8 +586,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     SetActiveDatabaseSource({});
-    sqlite.reset();
-    postgres.reset();
+    databases.clear();
     sqliteProgress.reset();
     postgresProgress.reset();
     DropClassroomBenchmarks();

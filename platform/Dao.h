@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 
+class QSqlQuery;
+
 // A small data-access layer in the manner of DAO over Qt SQL, on SQLite or
 // PostgreSQL. Fields are addressed by position in the table's column order;
 // every table carries a hidden surrogate key as its last column, which
@@ -51,6 +53,8 @@ public:
     void Open(const QString& target);
     void Close();
     bool IsOpen() const;
+    // What Open was given: another connection to the same database opens it.
+    QString Target() const;
 
     // Where the program's database lives: the --database option given to
     // SetTarget, else QE_DATABASE, else "user.mdb" in the working directory.
@@ -62,8 +66,9 @@ public:
     // fails with "database is locked"; taken by each Open.
     static void SetBusyTimeout(int milliseconds);
 
-    // One transaction for passes over many rows. A commit that fails rolls
-    // the transaction back, so no lock is kept, and throws.
+    // One transaction for passes over many rows. On SQLite it takes the
+    // write lock at its start (waiting up to the busy timeout). A commit
+    // that fails rolls the transaction back, so no lock is kept, and throws.
     void BeginTrans();
     void CommitTrans();
     void Rollback();
@@ -71,6 +76,11 @@ public:
 
     // Runs one statement of our own (schema, setup), never one with input in it.
     void Execute(const QString& sql);
+    // The statement prepared on this session for sql, prepared at its first
+    // use and kept until the session ends, so that the engine plans it once;
+    // every use runs it to its end (finish()) before the next one. Throws
+    // CDaoException when it cannot be prepared.
+    QSqlQuery& Prepared(const QString& sql) const;
 
     QSqlDatabase Connection() const;
     bool IsPostgres() const;
@@ -80,7 +90,9 @@ public:
     QList<CDaoFieldValue::Kind> ColumnKinds(const QString& table) const;
 
 private:
+    friend class CDaoPages;
     friend class CDaoRecordset;
+    friend class CDaoSelection;
     // Runs one use of the connection. A PostgreSQL connection that was lost
     // (the server restarted) is opened again before the use, or, when the
     // use finds it lost, once after it, and the use runs again; outside a
@@ -104,6 +116,7 @@ private:
     // Changes whenever the connection was opened again: statements prepared
     // before belong to the old session.
     int Generation() const;
+
     // Deletes one row by its hidden key; see DaoDatabase.cpp for how a
     // failure inside a transaction keeps the rows deleted before it.
     void DeleteRow(const QString& table, qint64 key);
@@ -154,7 +167,10 @@ public:
     CDaoRecordset(const CDaoRecordset&) = delete;
     CDaoRecordset& operator=(const CDaoRecordset&) = delete;
 
-    // Opens "SELECT * FROM table" as a dynaset: the rows in key order.
+    // Opens "SELECT * FROM table" as a dynaset: the rows in key order. The
+    // rows are read a page at a time as the record set moves, so a scan
+    // holds one page in memory and no read lock between two moves; rows
+    // that others store or delete meanwhile show when the scan reaches them.
     void Open(int nOpenType, const QString& sql, int nOptions = 0);
     // Opens on a table definition, e.g. append-only (dbAppendOnly | dbInconsistent).
     void Open(CDaoTableDef* tableDef, int nOpenType = dbOpenDynaset, int nOptions = 0);
@@ -176,6 +192,14 @@ public:
     bool FindKey(qint64 key);
     // The hidden key of the row last stored by Update (added or edited).
     qint64 GetLastModifiedKey() const;
+
+    CDaoFieldValue::Kind GetFieldKind(int index) const;
+    // From the current record on, moves to the first record in key order
+    // whose text field `index` equals text exactly (case and spaces count; a
+    // null field equals the empty text). The engine finds it through the
+    // column's index. False, at end-of-file, when there is none. Throws for
+    // a field that is not text.
+    bool FindNext(int index, const QString& text);
 
     CDaoFieldValue GetFieldValue(int index) const;
     void SetFieldValue(int index, const QString& text);

@@ -3,13 +3,16 @@
 #include "platform/DaoSql.h"
 
 #include <QAtomicInt>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <optional>
@@ -21,6 +24,7 @@ namespace {
 QString g_strTarget;
 QAtomicInt g_nConnections;
 int g_nBusyTimeout = 10000;
+constexpr int OpenWait = 1200; // milliseconds
 
 bool IsPostgresUrl(const QString& target)
 {
@@ -37,6 +41,7 @@ struct TableInfo
 struct CDaoDatabase::Private
 {
     QString connectionName;
+    QString strTarget;
     bool bOpen = false;
     bool bPostgres = false;
     int nTransactionDepth = 0;
@@ -45,6 +50,9 @@ struct CDaoDatabase::Private
     // Deletion inside a PostgreSQL transaction (see DeleteRow).
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> deletes;
     std::unique_ptr<QSqlQuery> pControl;
+    // Statements prepared once per session and shared by every record set
+    // and selection on it: each use runs to its end before the next one.
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> prepared;
     bool bWindow = false;
     QList<std::pair<QString, qint64>> windowRows;
 
@@ -77,6 +85,7 @@ void CDaoDatabase::Private::Control(const QString& sql)
 
 void CDaoDatabase::Private::ClearStatements()
 {
+    prepared.clear();
     deletes.clear();
     pControl.reset();
     bWindow = false;
@@ -95,11 +104,15 @@ const TableInfo& CDaoDatabase::Private::Table(const QString& table)
     query.setForwardOnly(true);
     // Declared types, not stored ones: SQLite hands values back typed by
     // what was stored. On PostgreSQL a domain name stands for its own kind.
+    // The catalog is read directly: information_schema takes tens of
+    // milliseconds, which fifty programs storing at once would all wait for.
     if (bPostgres)
-        query.prepare(u"SELECT column_name, COALESCE(domain_name, data_type) "
-                      "FROM information_schema.columns "
-                      "WHERE table_schema = current_schema() AND table_name = ? "
-                      "ORDER BY ordinal_position"_s);
+        query.prepare(u"SELECT a.attname, t.typname FROM pg_attribute a "
+                      "JOIN pg_type t ON t.oid = a.atttypid "
+                      "WHERE a.attrelid = (SELECT c.oid FROM pg_class c "
+                      "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                      "WHERE n.nspname = current_schema() AND c.relname = ?) "
+                      "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"_s);
     else
         query.prepare(u"SELECT name, type FROM pragma_table_info(?) ORDER BY cid"_s);
     query.addBindValue(table);
@@ -156,7 +169,8 @@ void CDaoDatabase::Open(const QString& target)
             url.setQuery(u"mode=rw"_s);
             db = QSqlDatabase::addDatabase(u"QSQLITE"_s, d->connectionName);
             db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1"_s.arg(g_nBusyTimeout));
+            // The checks below wait for another program's lock themselves.
+            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=0"_s);
         }
         if (!db.open()) {
             error = db.lastError();
@@ -169,13 +183,26 @@ void CDaoDatabase::Open(const QString& target)
                     : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
                                   u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s,
                                   // Deleting a score row takes the rows that belong to it.
-                                  u"PRAGMA foreign_keys=ON"_s};
+                                  u"PRAGMA foreign_keys=ON"_s,
+                                  u"PRAGMA busy_timeout=%1"_s.arg(g_nBusyTimeout)};
+            // Another program's lock is waited for OpenWait at most, so that
+            // a database kept locked is reported at once instead of after
+            // the whole busy timeout without any window. The wait polls
+            // every millisecond: SQLite's own waiting sleeps ever longer and
+            // can miss every gap between the commits of a busy writer.
+            QDeadlineTimer deadline(std::min(g_nBusyTimeout, OpenWait));
             for (const QString& check : checks) {
                 QSqlQuery query(db);
-                if (!query.exec(check)) {
-                    error = query.lastError();
-                    break;
+                while (!query.exec(check)) {
+                    const bool bBusy = query.lastError().nativeErrorCode() == "5"_L1;
+                    if (!bBusy || deadline.hasExpired()) {
+                        error = query.lastError();
+                        break;
+                    }
+                    QThread::msleep(1);
                 }
+                if (error)
+                    break;
             }
             if (error)
                 db.close();
@@ -186,6 +213,7 @@ void CDaoDatabase::Open(const QString& target)
         DaoSql::Throw(*error);
     }
     d->bOpen = true;
+    d->strTarget = target;
 }
 
 void CDaoDatabase::Close()
@@ -209,6 +237,11 @@ void CDaoDatabase::Close()
 bool CDaoDatabase::IsOpen() const
 {
     return d->bOpen;
+}
+
+QString CDaoDatabase::Target() const
+{
+    return d->strTarget;
 }
 
 bool CDaoDatabase::IsServerTarget(const QString& target)
@@ -257,7 +290,14 @@ void CDaoDatabase::Reconnect() const
 
 bool CDaoDatabase::Recover() const
 {
-    if (!d->bOpen || !d->bPostgres || Connection().isOpen())
+    if (!d->bOpen || !d->bPostgres)
+        return false;
+    // A statement prepared before the server went away may fail with the
+    // server's last words before the driver sees the connection closed; a
+    // plain statement then tells.
+    if (Connection().isOpen() && QSqlQuery(Connection()).exec(u"SELECT 1"_s))
+        return false;
+    if (Connection().isOpen())
         return false;
     if (d->nTransactionDepth > 0) {
         // The transaction is gone; the error goes on, and the next use
@@ -276,6 +316,19 @@ int CDaoDatabase::Generation() const
     return d->nGeneration;
 }
 
+QSqlQuery& CDaoDatabase::Prepared(const QString& sql) const
+{
+    auto& query = d->prepared[sql];
+    if (!query) {
+        auto statement = std::make_unique<QSqlQuery>(Connection());
+        statement->setForwardOnly(true);
+        if (!statement->prepare(sql))
+            DaoSql::Throw(statement->lastError());
+        query = std::move(statement);
+    }
+    return *query;
+}
+
 void CDaoDatabase::BeginTrans()
 {
     if (!d->bOpen)
@@ -283,8 +336,18 @@ void CDaoDatabase::BeginTrans()
     if (d->nTransactionDepth == 0) {
         Run([this] {
             QSqlDatabase db = Connection();
-            if (!db.transaction())
-                DaoSql::Throw(db.lastError());
+            if (d->bPostgres) {
+                if (!db.transaction())
+                    DaoSql::Throw(db.lastError());
+                return;
+            }
+            // SQLite: the write lock is taken at the start, waiting for other
+            // writers as long as the busy timeout. A transaction that read
+            // first and wrote later would fail at once instead when another
+            // program writes, since waiting could then deadlock.
+            QSqlQuery begin(db);
+            if (!begin.exec(u"BEGIN IMMEDIATE"_s))
+                DaoSql::Throw(begin.lastError());
         });
     }
     ++d->nTransactionDepth;
@@ -334,6 +397,7 @@ void CDaoDatabase::Execute(const QString& sql)
         DaoSql::Throw(u"the database is not open"_s);
     EndDeleteWindow();
     d->tables.clear();
+    d->prepared.clear(); // a statement of our own may change a table
     Run([this, &sql] {
         QSqlQuery query(Connection());
         if (!query.exec(sql))

@@ -1,25 +1,17 @@
 #include "platform/Dao.h"
 
+#include "platform/DaoPages.h"
 #include "platform/DaoSql.h"
 
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
-
-#include <algorithm>
-#include <memory>
-#include <unordered_map>
-#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 using DaoSql::QuoteIdentifier;
 
 namespace {
-struct Row
-{
-    qint64 key = 0;
-    QVariantList values;
-    bool bDeleted = false;
-};
+using Row = CDaoPages::Row;
 
 enum class Mode { Browse, Adding, Editing };
 
@@ -34,43 +26,18 @@ struct CDaoRecordset::Private
     QString strTable;
     QStringList columns; // the fields, without the key
     QList<CDaoFieldValue::Kind> kinds;
-    std::vector<Row> rows;
-    size_t nPos = 0;
+    CDaoPages pages; // the rows, a page at a time
     Mode mode = Mode::Browse;
     QVariantList buffer;
     QList<bool> dirty;
     qint64 nLastModifiedKey = 0;
-    // Prepared writes, kept while the record set is open, on the session
-    // of the given generation of the connection.
-    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> statements;
-    int nGeneration = -1;
 
     void Start(const QString& table, bool appendOnly);
-    void Load();
     void CheckOpen() const;
     void CheckField(int index) const;
     Row& Current();
-    QString ColumnList() const;
     void Store(QSqlQuery& query, Row& row);
-    void SkipDeleted();
-    QSqlQuery& Prepared(const QString& sql, int nConnectionGeneration);
 };
-
-QSqlQuery& CDaoRecordset::Private::Prepared(const QString& sql, int nConnectionGeneration)
-{
-    if (nGeneration != nConnectionGeneration) {
-        statements.clear();
-        nGeneration = nConnectionGeneration;
-    }
-    auto& query = statements[sql];
-    if (!query) {
-        auto prepared = std::make_unique<QSqlQuery>(pDB->Connection());
-        if (!prepared->prepare(sql))
-            DaoSql::Throw(prepared->lastError());
-        query = std::move(prepared);
-    }
-    return *query;
-}
 
 void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
 {
@@ -79,42 +46,10 @@ void CDaoRecordset::Private::Start(const QString& table, bool appendOnly)
     kinds = pDB->ColumnKinds(table);
     strTable = table;
     bAppendOnly = appendOnly;
-    if (!appendOnly)
-        Load();
-    nPos = 0;
+    pages.Reset(pDB, table, columns);
     bOpen = true;
-}
-
-QString CDaoRecordset::Private::ColumnList() const
-{
-    QStringList names;
-    for (const QString& column : columns)
-        names.append(QuoteIdentifier(column));
-    names.append(QuoteIdentifier(DaoSql::KeyColumn));
-    return names.join(u", "_s);
-}
-
-void CDaoRecordset::Private::Load()
-{
-    // The whole table in key order, read at once: scans then cost no round
-    // trips, and no read lock is held while the program waits for the user.
-    QSqlQuery query(pDB->Connection());
-    query.setForwardOnly(true);
-    if (!query.exec(u"SELECT %1 FROM %2 ORDER BY %3"_s.arg(ColumnList(), QuoteIdentifier(strTable),
-                                                           QuoteIdentifier(DaoSql::KeyColumn))))
-        DaoSql::Throw(query.lastError());
-    const int nFields = int(columns.size());
-    rows.clear();
-    while (query.next()) {
-        Row row;
-        row.values.reserve(nFields);
-        for (int i = 0; i < nFields; ++i)
-            row.values.append(query.value(i));
-        row.key = query.value(nFields).toLongLong();
-        rows.push_back(std::move(row));
-    }
-    if (query.lastError().isValid())
-        DaoSql::Throw(query.lastError());
+    if (!appendOnly)
+        pages.First();
 }
 
 void CDaoRecordset::Private::CheckOpen() const
@@ -134,9 +69,10 @@ void CDaoRecordset::Private::CheckField(int index) const
 Row& CDaoRecordset::Private::Current()
 {
     CheckOpen();
-    if (nPos >= rows.size() || rows[nPos].bDeleted)
+    Row* row = pages.Current();
+    if (!row || row->bDeleted)
         DaoSql::Throw(NoCurrentRecord);
-    return rows[nPos];
+    return *row;
 }
 
 void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
@@ -153,11 +89,7 @@ void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
             DaoSql::Throw(error);
         DaoSql::Throw(u"The record was deleted by another user."_s);
     }
-    const int nFields = int(columns.size());
-    Row stored;
-    for (int i = 0; i < nFields; ++i)
-        stored.values.append(query.value(i));
-    stored.key = query.value(nFields).toLongLong();
+    Row stored = pages.ReadRow(query);
     // SQLite commits a write with RETURNING only when its statement runs to
     // its end; that step fails when another program holds a read lock for
     // longer than the busy timeout, and the write is then undone. So the
@@ -169,12 +101,6 @@ void CDaoRecordset::Private::Store(QSqlQuery& query, Row& row)
     if (error.isValid())
         DaoSql::Throw(error);
     row = std::move(stored);
-}
-
-void CDaoRecordset::Private::SkipDeleted()
-{
-    while (nPos < rows.size() && rows[nPos].bDeleted)
-        ++nPos;
 }
 
 CDaoRecordset::CDaoRecordset(CDaoDatabase* db) : d(new Private)
@@ -214,9 +140,7 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int nOpenType, int nOptions)
 
 void CDaoRecordset::Close()
 {
-    d->statements.clear();
-    d->rows.clear();
-    d->rows.shrink_to_fit();
+    d->pages.Clear();
     d->columns.clear();
     d->kinds.clear();
     d->mode = Mode::Browse;
@@ -236,35 +160,30 @@ CDaoDatabase* CDaoRecordset::Database() const
 bool CDaoRecordset::IsEOF() const
 {
     d->CheckOpen();
-    return d->nPos >= d->rows.size();
+    return d->pages.AtEnd();
 }
 
 void CDaoRecordset::MoveFirst()
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    d->nPos = 0;
-    d->SkipDeleted();
+    d->pages.First();
 }
 
 void CDaoRecordset::MoveNext()
 {
     d->CheckOpen();
-    if (d->nPos >= d->rows.size())
+    if (d->pages.AtEnd())
         DaoSql::Throw(NoCurrentRecord);
     d->mode = Mode::Browse;
-    ++d->nPos;
-    d->SkipDeleted();
+    d->pages.Next();
 }
 
 void CDaoRecordset::MoveLast()
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    size_t pos = d->rows.size();
-    while (pos > 0 && d->rows[pos - 1].bDeleted)
-        --pos;
-    d->nPos = pos > 0 ? pos - 1 : d->rows.size();
+    d->pages.Last();
 }
 
 qint64 CDaoRecordset::GetRowKey() const
@@ -276,15 +195,26 @@ bool CDaoRecordset::FindKey(qint64 key)
 {
     d->CheckOpen();
     d->mode = Mode::Browse;
-    // Rows are in key order.
-    const auto found =
-        std::lower_bound(d->rows.begin(), d->rows.end(), key,
-                         [](const Row& row, qint64 wanted) { return row.key < wanted; });
-    d->nPos = size_t(found - d->rows.begin());
-    if (found != d->rows.end() && found->key == key && !found->bDeleted)
-        return true;
-    d->nPos = d->rows.size();
-    return false;
+    return d->pages.Find(key);
+}
+
+CDaoFieldValue::Kind CDaoRecordset::GetFieldKind(int index) const
+{
+    d->CheckField(index);
+    return d->kinds[index];
+}
+
+bool CDaoRecordset::FindNext(int index, const QString& text)
+{
+    d->CheckField(index);
+    if (d->kinds[index] != CDaoFieldValue::Kind::Text)
+        DaoSql::Throw(
+            u"FindNext compares text fields only (field %1 of %2)."_s.arg(index).arg(d->strTable));
+    if (IsEOF())
+        return false;
+    d->Current(); // a deleted current record is no place to seek from
+    d->mode = Mode::Browse;
+    return d->pages.FindText(index, text);
 }
 
 qint64 CDaoRecordset::GetLastModifiedKey() const
@@ -357,23 +287,24 @@ void CDaoRecordset::Update()
     if (mode == Mode::Adding) {
         QString sql;
         if (names.isEmpty()) {
-            sql = u"INSERT INTO %1 DEFAULT VALUES RETURNING %2"_s.arg(table, d->ColumnList());
+            sql = u"INSERT INTO %1 DEFAULT VALUES RETURNING %2"_s.arg(table, d->pages.ColumnList());
         } else {
             const QStringList marks(names.size(), u"?"_s);
             sql = u"INSERT INTO %1 (%2) VALUES (%3) RETURNING %4"_s.arg(
-                table, names.join(u", "_s), marks.join(u", "_s), d->ColumnList());
+                table, names.join(u", "_s), marks.join(u", "_s), d->pages.ColumnList());
         }
         Row row;
         d->pDB->Run([&] {
-            QSqlQuery& query = d->Prepared(sql, d->pDB->Generation());
+            QSqlQuery& query = d->pDB->Prepared(sql);
             for (int i = 0; i < values.size(); ++i)
                 query.bindValue(i, values[i]);
             d->Store(query, row);
         });
         d->nLastModifiedKey = row.key;
         if (!d->bAppendOnly) {
-            // The position stays where it was; a new row does not end the scan.
-            d->rows.push_back(std::move(row));
+            // The position stays where it was; a new row does not end the
+            // scan: it is read when the scan reaches the end.
+            d->pages.Stored();
         }
         return;
     }
@@ -384,9 +315,9 @@ void CDaoRecordset::Update()
     for (QString& name : names)
         name += u" = ?"_s;
     const QString sql = u"UPDATE %1 SET %2 WHERE %3 = ? RETURNING %4"_s.arg(
-        table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->ColumnList());
+        table, names.join(u", "_s), QuoteIdentifier(DaoSql::KeyColumn), d->pages.ColumnList());
     d->pDB->Run([&] {
-        QSqlQuery& query = d->Prepared(sql, d->pDB->Generation());
+        QSqlQuery& query = d->pDB->Prepared(sql);
         for (int i = 0; i < values.size(); ++i)
             query.bindValue(i, values[i]);
         query.bindValue(int(values.size()), row.key);

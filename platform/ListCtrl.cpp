@@ -3,22 +3,34 @@
 #include "platform/ListModel.h"
 
 #include <QBitmap>
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
-CListCtrl::CListCtrl(QWidget* parent) : QTreeView(parent), m_pModel(new CListModel(this))
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+CListCtrl::CListCtrl(QWidget* parent) : QTableView(parent), m_pModel(new CListModel(this))
 {
     setModel(m_pModel);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setShowGrid(false); // drawn by paintEvent, as the extended style says
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setHorizontalScrollMode(ScrollPerPixel);
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectItems);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    header()->setHighlightSections(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    UpdateRowHeight();
     connect(this, &QAbstractItemView::entered, this, [this](const QModelIndex& index) {
         if (m_nExtendedStyle & LVS_EX_TRACKSELECT)
             setCurrentIndex(index);
@@ -87,6 +99,12 @@ void CListCtrl::AppendRows(const QList<QStringList>& rows)
     m_pModel->AppendRows(rows);
 }
 
+void CListCtrl::SetRowSource(int nRows,
+                             std::function<QList<QStringList>(int nFirst, int nCount)> fetch)
+{
+    m_pModel->SetSource(nRows, std::move(fetch));
+}
+
 int CListCtrl::GetSelectionMark() const
 {
     const QModelIndexList rows = selectionModel()->selectedIndexes();
@@ -98,7 +116,6 @@ void CListCtrl::SetExtendedStyle(unsigned flags)
     m_nExtendedStyle = flags;
     const bool bFullRow = flags & LVS_EX_FULLROWSELECT;
     setSelectionBehavior(bFullRow ? SelectRows : SelectItems);
-    setAllColumnsShowFocus(bFullRow);
     header()->setSectionsMovable(flags & LVS_EX_HEADERDRAGDROP);
     const bool bTrack = flags & LVS_EX_TRACKSELECT;
     setMouseTracking(bTrack);
@@ -119,6 +136,7 @@ void CListCtrl::SetImageList(const QPixmap& strip, int nImageWidth)
     if (!m_images.isEmpty())
         setIconSize(m_images.first().size());
     m_pModel->SetDecoration(m_images.value(0));
+    UpdateRowHeight();
 }
 
 QPixmap CListCtrl::GetImage(int nImage) const
@@ -126,24 +144,70 @@ QPixmap CListCtrl::GetImage(int nImage) const
     return m_images.value(nImage);
 }
 
-void CListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
-                        const QModelIndex& index) const
+void CListCtrl::UpdateRowHeight()
 {
-    QTreeView::drawRow(painter, option, index);
-    if (!(m_nExtendedStyle & LVS_EX_GRIDLINES))
+    // As high as the delegate makes a row with text and the first image.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = u"Xg"_s;
+    if (!m_images.isEmpty())
+        option.features |= QStyleOptionViewItem::HasDecoration;
+    option.decorationSize = iconSize();
+    const QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(size.height());
+}
+
+void CListCtrl::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        UpdateRowHeight();
+}
+
+QModelIndex CListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const int nRows = m_pModel->rowCount();
+    if ((action == MoveHome || action == MoveEnd) && nRows > 0) {
+        const int nColumn = std::max(currentIndex().column(), 0);
+        return m_pModel->index(action == MoveHome ? 0 : nRows - 1, nColumn);
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void CListCtrl::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    if (!(m_nExtendedStyle & LVS_EX_GRIDLINES) || m_pModel->rowCount() == 0)
         return;
-    painter->save();
-    painter->setPen(palette().color(QPalette::Mid));
-    const QRect& r = option.rect;
-    painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+    // The bottom edge of every row shown and the right edge of every column.
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Mid));
     const QHeaderView* pHeader = header();
+    const int nRowHeight = verticalHeader()->defaultSectionSize();
+    const int nFirst = std::max(rowAt(0), 0);
+    int nLast = rowAt(viewport()->height() - 1);
+    if (nLast < 0)
+        nLast = m_pModel->rowCount() - 1;
+    int nRight = 0;
+    for (int i = 0; i < pHeader->count(); ++i) {
+        const int nLogical = pHeader->logicalIndex(i);
+        if (!pHeader->isSectionHidden(nLogical))
+            nRight = std::max(nRight, pHeader->sectionViewportPosition(nLogical) +
+                                          pHeader->sectionSize(nLogical) - 1);
+    }
+    const int nBottom = rowViewportPosition(nLast) + nRowHeight - 1;
+    for (int row = nFirst; row <= nLast; ++row) {
+        const int y = rowViewportPosition(row) + nRowHeight - 1;
+        painter.drawLine(0, y, nRight, y);
+    }
     for (int i = 0; i < pHeader->count(); ++i) {
         const int nLogical = pHeader->logicalIndex(i);
         if (pHeader->isSectionHidden(nLogical))
             continue;
         const int x =
             pHeader->sectionViewportPosition(nLogical) + pHeader->sectionSize(nLogical) - 1;
-        painter->drawLine(x, r.top(), x, r.bottom());
+        painter.drawLine(x, rowViewportPosition(nFirst), x, nBottom);
     }
-    painter->restore();
 }

@@ -1,8 +1,14 @@
 #include "platform/ListModel.h"
 
+namespace {
+constexpr int SpanRows = 64;
+} // namespace
+
 int CListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return HasSource() ? m_nSourceRows : static_cast<int>(m_rows.size());
 }
 
 int CListModel::columnCount(const QModelIndex& parent) const
@@ -56,6 +62,8 @@ QString CListModel::ColumnText(int nCol) const
 
 int CListModel::InsertRow(int nRow, const QString& text)
 {
+    if (HasSource())
+        return -1;
     if (nRow < 0 || nRow > m_rows.size())
         nRow = static_cast<int>(m_rows.size());
     QStringList row;
@@ -72,7 +80,7 @@ int CListModel::InsertRow(int nRow, const QString& text)
 
 void CListModel::AppendRows(const QList<QStringList>& rows)
 {
-    if (rows.isEmpty())
+    if (rows.isEmpty() || HasSource())
         return;
     const int nFirst = static_cast<int>(m_rows.size());
     beginInsertRows({}, nFirst, nFirst + static_cast<int>(rows.size()) - 1);
@@ -82,7 +90,7 @@ void CListModel::AppendRows(const QList<QStringList>& rows)
 
 bool CListModel::SetText(int nRow, int nCol, const QString& text)
 {
-    if (nRow < 0 || nRow >= m_rows.size() || nCol < 0 || nCol >= m_headings.size())
+    if (HasSource() || nRow < 0 || nRow >= m_rows.size() || nCol < 0 || nCol >= m_headings.size())
         return false;
     QStringList& row = m_rows[nRow];
     while (row.size() <= nCol)
@@ -94,6 +102,10 @@ bool CListModel::SetText(int nRow, int nCol, const QString& text)
 
 QString CListModel::Text(int nRow, int nCol) const
 {
+    if (HasSource()) {
+        const QStringList* row = SourceRow(nRow);
+        return row ? row->value(nCol) : QString();
+    }
     if (nRow < 0 || nRow >= m_rows.size())
         return {};
     return m_rows[nRow].value(nCol);
@@ -101,7 +113,7 @@ QString CListModel::Text(int nRow, int nCol) const
 
 bool CListModel::RemoveRow(int nRow)
 {
-    if (nRow < 0 || nRow >= m_rows.size())
+    if (HasSource() || nRow < 0 || nRow >= m_rows.size())
         return false;
     beginRemoveRows({}, nRow, nRow);
     m_rows.removeAt(nRow);
@@ -113,16 +125,46 @@ void CListModel::Clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_nSourceRows = -1;
+    m_fetch = {};
+    m_spans.clear();
     m_nChangedFirst = m_nChangedLast = -1;
     endResetModel();
+}
+
+void CListModel::SetSource(int nRows, RowSource fetch)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_nSourceRows = std::max(nRows, 0);
+    m_fetch = std::move(fetch);
+    m_spans.clear();
+    m_nChangedFirst = m_nChangedLast = -1;
+    endResetModel();
+}
+
+const QStringList* CListModel::SourceRow(int nRow) const
+{
+    if (nRow < 0 || nRow >= m_nSourceRows)
+        return nullptr;
+    const int nSpan = nRow / SpanRows;
+    QList<QStringList>* span = m_spans.object(nSpan);
+    if (!span) {
+        const int nFirst = nSpan * SpanRows;
+        span = new QList<QStringList>(
+            m_fetch ? m_fetch(nFirst, std::min(SpanRows, m_nSourceRows - nFirst))
+                    : QList<QStringList>());
+        m_spans.insert(nSpan, span);
+    }
+    const int nInSpan = nRow % SpanRows;
+    return nInSpan < span->size() ? &span->at(nInSpan) : nullptr;
 }
 
 void CListModel::SetDecoration(const QPixmap& pixmap)
 {
     m_pixmapDecoration = pixmap;
-    if (!m_rows.isEmpty())
-        emit dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, 0),
-                         {Qt::DecorationRole});
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
 void CListModel::NoteChanged(int nFirstRow, int nLastRow)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QCache>
 #include <QList>
 #include <QPixmap>
 #include <QStringList>
+
+#include <functional>
 
 // The rows of a report-style list: plain strings per cell, so that a
 // hundred thousand rows are inserted and shown without per-cell objects.
@@ -32,6 +35,15 @@ public:
     // The picture shown beside the first column of every row.
     void SetDecoration(const QPixmap& pixmap);
 
+    // Rows read on demand instead of held: nRows rows, which fetch(first,
+    // count) gives span by span as the views show them; a few hundred spans
+    // are kept. Rows it does not give show empty. Such a list takes no rows
+    // of its own (InsertRow, AppendRows, SetText, RemoveRow do nothing)
+    // until Clear() drops the source.
+    using RowSource = std::function<QList<QStringList>(int nFirst, int nCount)>;
+    void SetSource(int nRows, RowSource fetch);
+    bool HasSource() const { return m_nSourceRows >= 0; }
+
 private:
     // Cell changes are announced to the views together, once control
     // returns to the event loop: a table filled cell by cell then costs one
@@ -39,8 +51,13 @@ private:
     void NoteChanged(int nFirstRow, int nLastRow);
     void AnnounceChanges();
 
+    const QStringList* SourceRow(int nRow) const;
+
     QStringList m_headings;
     QList<QStringList> m_rows;
+    int m_nSourceRows = -1;
+    RowSource m_fetch;
+    mutable QCache<int, QList<QStringList>> m_spans{256};
     QPixmap m_pixmapDecoration;
     int m_nChangedFirst = -1;
     int m_nChangedLast = -1;

@@ -7,10 +7,9 @@ using namespace Qt::Literals::StringLiterals;
 
 CClearGroupScoresDlg::CClearGroupScoresDlg(QWidget* parent) : CClearScoresDlg(168, 1027, parent) {}
 
-bool CClearGroupScoresDlg::IsDeleted(const QString& strName, const QString& strStudentNo) const
+bool CClearGroupScoresDlg::Criteria(CDaoCriteria& criteria) const
 {
-    Q_UNUSED(strName);
-    Q_UNUSED(strStudentNo);
+    criteria.clear(); // every row
     return true;
 }
 

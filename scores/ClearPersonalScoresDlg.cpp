@@ -10,9 +10,13 @@ CClearPersonalScoresDlg::CClearPersonalScoresDlg(QWidget* parent)
 {
 }
 
-bool CClearPersonalScoresDlg::IsDeleted(const QString& strName, const QString& strStudentNo) const
+bool CClearPersonalScoresDlg::Criteria(CDaoCriteria& criteria) const
 {
-    return CurrentUser.OwnsScore(strName, strStudentNo);
+    // The rows stored under the logged-in ordinary user's name and number.
+    if (!CurrentUser.IsOrdinaryLogin())
+        return false;
+    criteria = {{0, CurrentUser.Name}, {1, CurrentUser.StudentNo}};
+    return true;
 }
 
 QString CClearPersonalScoresDlg::Question(int nCount) const

@@ -11,7 +11,7 @@ public:
     explicit CClearPersonalScoresDlg(QWidget* parent = nullptr);
 
 protected:
-    bool IsDeleted(const QString& strName, const QString& strStudentNo) const override;
+    bool Criteria(CDaoCriteria& criteria) const override;
     QString Question(int nCount) const override;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "users/Database.h"
+#include "users/DeletionPass.h"
 
 #include <QProgressBar>
 
@@ -13,11 +14,6 @@ CClearScoresDlg::CClearScoresDlg(int nIDTemplate, int nIDProgress, QWidget* pare
 }
 
 CClearScoresDlg::~CClearScoresDlg() = default;
-
-bool CClearScoresDlg::IsDeletedRow(CDaoRecordset& rs) const
-{
-    return IsDeleted(VariantToText(rs.GetFieldValue(0)), VariantToText(rs.GetFieldValue(1)));
-}
 
 bool CClearScoresDlg::OnInitDialog()
 {
@@ -32,15 +28,28 @@ bool CClearScoresDlg::OnInitDialog()
         return true;
     }
 
+    // The rows are counted by the engine; those stored after the count are
+    // not part of the clearing.
     int nCount = 0;
-    for (m_pRecordset->MoveFirst(); !m_pRecordset->IsEOF(); m_pRecordset->MoveNext()) {
-        if (IsDeletedRow(*m_pRecordset))
-            ++nCount;
+    CDaoCriteria criteria;
+    if (Criteria(criteria)) {
+        try {
+            CDaoSelection selection(db, u"score"_s, criteria);
+            nCount = selection.Count();
+            if (nCount > 0)
+                m_pPass = std::make_unique<CDeletionPass>(db, u"score"_s, criteria,
+                                                          selection.KeyBound(), nCount);
+        } catch (const CDaoException& e) {
+            ReportDaoError(e);
+            m_pRecordset.reset();
+            return true;
+        }
     }
     // Deleted scores cannot be brought back: ask first, No by default.
     if (Platform().MessageBox(nullptr, Question(nCount), u"提示!"_s,
                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         m_pRecordset.reset();
+        m_pPass.reset();
         EndDialog(IDCANCEL);
         return true;
     }
@@ -56,17 +65,20 @@ void CClearScoresDlg::OnTimer(int nIDEvent)
     if (!m_pRecordset)
         return;
     KillTimer(1);
-    try {
-        DeleteRows(
-            *m_pRecordset, [this](CDaoRecordset& rs) { return IsDeletedRow(rs); },
+    if (m_pPass) {
+        try {
             // setValue repaints the bar at once whenever the step shows.
-            [this] { m_wndProgress->setValue(m_wndProgress->value() + 1); });
-    } catch (const CDaoException& e) {
-        // The pass is over either way (a failed commit was rolled back and
-        // holds no lock): the failure is shown and the notice goes.
-        ReportDaoError(e);
-        EndDialog(IDCANCEL);
-        return;
+            m_pPass->Run([this](int nDeleted) { m_wndProgress->setValue(nDeleted); });
+        } catch (const CDaoException& e) {
+            // The pass is over either way (what it deleted before a failing
+            // row stays deleted; a failed commit was rolled back and holds no
+            // lock): the failure is shown and the notice goes.
+            m_pPass.reset();
+            ReportDaoError(e);
+            EndDialog(IDCANCEL);
+            return;
+        }
+        m_pPass.reset();
     }
     CDialog::OnOK();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DaoSelection.h"
 #include "platform/Dialog.h"
 
 #include <QString>
@@ -7,12 +8,14 @@
 #include <memory>
 
 class CDaoRecordset;
+class CDeletionPass;
 class QProgressBar;
 
 // What the two score-clearing dialogs share: a captionless notice with a
 // progress bar that counts the rows to delete, asks whether to delete them,
-// waits half a second, deletes them in one pass (one step of the bar per
-// row) and closes by itself.
+// waits half a second, deletes them in one pass and closes by itself. The
+// pass runs off the interface thread in batches; the bar fills over the
+// count as the batches are done, and the windows keep painting.
 class CClearScoresDlg : public CDialog
 {
     Q_OBJECT
@@ -26,14 +29,14 @@ public:
 
 protected:
     CClearScoresDlg(int nIDTemplate, int nIDProgress, QWidget* parent);
-    // Whether a row stored under this name and student number is deleted.
-    virtual bool IsDeleted(const QString& strName, const QString& strStudentNo) const = 0;
+    // The score rows deleted: false when no row is (criteria then unused).
+    virtual bool Criteria(CDaoCriteria& criteria) const = 0;
     // The Yes/No question naming what nCount rows will be deleted.
     virtual QString Question(int nCount) const = 0;
 
 private:
-    bool IsDeletedRow(CDaoRecordset& rs) const;
-
     int m_nIDProgress;
     std::unique_ptr<CDaoRecordset> m_pRecordset;
+    // The deletion the tick runs; none when no row is to be deleted.
+    std::unique_ptr<CDeletionPass> m_pPass;
 };

@@ -1,5 +1,6 @@
 #include "scores/ScoreQueryDlg.h"
 
+#include "platform/DaoSelection.h"
 #include "platform/ListCtrl.h"
 #include "scores/ScoreQueryScope.h"
 #include "users/CurrentUser.h"
@@ -47,54 +48,61 @@ bool CScoreQueryDlg::OnInitDialog()
 
 void CScoreQueryDlg::FillList()
 {
-    CDaoRecordset& rs = *m_pRecordset;
-    const bool bPersonal = ScoreQueryScope == ScoreScope::Personal;
-    if (!bPersonal && ScoreQueryScope != ScoreScope::Group)
+    m_bPersonal = ScoreQueryScope == ScoreScope::Personal;
+    if (!m_bPersonal && ScoreQueryScope != ScoreScope::Group)
         return;
-
-    // Rows are gathered first and handed to the list in one go, so that a
-    // large table lists quickly. A read that fails part-way still lists the
-    // rows read before it.
-    QList<QStringList> rows;
-    try {
-        ReadRows(rs, bPersonal, rows);
-    } catch (const CDaoException&) {
-        m_listScore->AppendRows(rows);
-        throw;
-    }
-    m_listScore->AppendRows(rows);
-}
-
-void CScoreQueryDlg::ReadRows(CDaoRecordset& rs, bool bPersonal, QList<QStringList>& rows)
-{
     // Personal scope: the rows stored under the logged-in user's name and
     // student number; a namesake's rows and anybody's rows before a login
     // are not the user's.
-    const auto isOwn = [&rs] {
-        return CurrentUser.OwnsScore(VariantToText(rs.GetFieldValue(0)),
-                                     VariantToText(rs.GetFieldValue(1)));
-    };
-    auto nextRow = [&] {
-        if (!bPersonal)
-            return !rs.IsEOF();
-        while (!rs.IsEOF() && !isOwn())
-            rs.MoveNext();
-        return !rs.IsEOF();
-    };
-    for (; nextRow(); rs.MoveNext()) {
-        const QString kind = VariantToText(rs.GetFieldValue(3));
+    CDaoCriteria criteria;
+    if (m_bPersonal) {
+        if (!CurrentUser.IsOrdinaryLogin())
+            return;
+        criteria = {{0, CurrentUser.Name}, {1, CurrentUser.StudentNo}};
+        m_userCells = {CurrentUser.Name, CurrentUser.Class, CurrentUser.StudentNo};
+    }
+    // Counted now and read as the list shows them: a large table lists at
+    // once, and only the rows seen are held.
+    m_pSelection = std::make_unique<CDaoSelection>(m_pRecordset->Database(), u"score"_s, criteria);
+    const int nRows = m_pSelection->Count();
+    m_listScore->SetRowSource(nRows,
+                              [this](int nFirst, int nCount) { return ReadRows(nFirst, nCount); });
+}
+
+QList<QStringList> CScoreQueryDlg::ReadRows(int nFirst, int nCount)
+{
+    QList<QList<CDaoFieldValue>> stored;
+    try {
+        stored = m_pSelection->Read(nFirst, nCount);
+    } catch (const CDaoException& e) {
+        ReportReadError(e);
+    }
+    QList<QStringList> rows;
+    rows.reserve(stored.size());
+    for (const QList<CDaoFieldValue>& fields : stored) {
+        const QString kind = VariantToText(fields.value(3));
         QStringList row;
         row.reserve(int(g_columns.size()));
-        if (bPersonal)
-            row << CurrentUser.Name << CurrentUser.Class << CurrentUser.StudentNo;
+        if (m_bPersonal)
+            row << m_userCells;
         else
-            row << VariantToText(rs.GetFieldValue(0)) << QString()
-                << VariantToText(rs.GetFieldValue(1));
+            row << VariantToText(fields.value(0)) << QString() << VariantToText(fields.value(1));
         row << kind << QString() << kind;
         for (int field = FirstShownField; field <= LastShownField; ++field)
-            row << VariantToText(rs.GetFieldValue(field));
+            row << VariantToText(fields.value(field));
         rows.append(std::move(row));
     }
+    return rows;
+}
+
+void CScoreQueryDlg::ReportReadError(const CDaoException& e)
+{
+    if (m_bReadFailed)
+        return;
+    m_bReadFailed = true;
+    // The list asks for rows while it paints; a message box cannot open there.
+    QMetaObject::invokeMethod(
+        this, [e] { ReportDaoError(e); }, Qt::QueuedConnection);
 }
 
 void OpenScoreQuery(int scope)

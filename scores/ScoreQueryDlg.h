@@ -7,7 +7,9 @@
 
 #include <memory>
 
+class CDaoException;
 class CDaoRecordset;
+class CDaoSelection;
 class CListCtrl;
 
 // Lists stored scores, the logged-in user's own (personal scope) or every
@@ -25,10 +27,19 @@ public:
 
 private:
     void FillList();
-    static void ReadRows(CDaoRecordset& rs, bool bPersonal, QList<QStringList>& rows);
+    // The cells of the listed rows first .. first + count - 1.
+    QList<QStringList> ReadRows(int nFirst, int nCount);
+    // A failed read shows its message once, after the painting that asked.
+    void ReportReadError(const CDaoException& e);
 
-    // Kept open, at its end, until the dialog goes.
+    // Kept open until the dialog goes.
     std::unique_ptr<CDaoRecordset> m_pRecordset;
+    // The listed rows, read span by span as the list shows them.
+    std::unique_ptr<CDaoSelection> m_pSelection;
+    bool m_bPersonal = false;
+    // Columns 0 to 2 of the personal scope: the user when the list was filled.
+    QStringList m_userCells;
+    bool m_bReadFailed = false;
 };
 
 // Commands 32816 (personal) and 32817 (group): the database guard, then the

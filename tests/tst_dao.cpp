@@ -1,5 +1,7 @@
+#include "platform/DaoSelection.h"
 #include "platform/Dispatch.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/ReadLock.h"
 #include "tests/TestCluster.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -13,6 +15,9 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QUrl>
+
+#include <algorithm>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 using Kind = CDaoFieldValue::Kind;
@@ -124,6 +129,39 @@ void TakeDate(QString& field, QDate before, QDate after)
     QVERIFY2(date >= before && date <= after, qPrintable(field));
     field.clear();
 }
+
+// A user table with duplicates, case and space variants, empty and null
+// names, and a gap in its keys; the keys of the rows named wanted, found
+// by reading every row (the plain scan) and by the lookup the login uses.
+const QList<std::pair<QString, bool>> VariantNames = {
+    {u"Bob"_s, false},  {u"bob"_s, false},   {u"Bob "_s, false}, {u"王芳"_s, false},
+    {u" Bob"_s, false}, {u"BOB"_s, false},   {u""_s, false},     {u"Bob"_s, false},
+    {{}, true},         {u"王 芳"_s, false}, {u"王芳"_s, false}, {u"Bob"_s, false},
+    {u"bob "_s, false}, {u"王芳 "_s, false}, {u""_s, false},     {u"Bob"_s, false},
+};
+
+QList<qint64> ScanKeys(CDaoDatabase* db, const QString& wanted)
+{
+    QList<qint64> keys;
+    CDaoRecordset rs(db);
+    rs.Open(dbOpenDynaset, Sql::ScanUsers);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        if (VariantToText(rs.GetFieldValue(0)) == wanted)
+            keys.append(rs.GetRowKey());
+    }
+    return keys;
+}
+
+QList<qint64> SeekKeys(CDaoDatabase* db, const QString& wanted)
+{
+    QList<qint64> keys;
+    CDaoRecordset rs(db);
+    rs.Open(dbOpenDynaset, Sql::ScanUsers);
+    for (; SeekNext(rs, 0, wanted); rs.MoveNext())
+        keys.append(rs.GetRowKey());
+    return keys;
+}
+
 } // namespace
 
 class TestDao : public QObject
@@ -405,6 +443,128 @@ private slots:
             rs.MoveNext();
         } QVERIFY(rs.IsEOF()));
         QCOMPARE(seen, found);
+    }
+
+    // The login's lookup goes through the engine and its index: it finds
+    // the same rows, in the same order, as reading every row does.
+    void indexedLookupFindsWhatTheScanFinds_data()
+    {
+        QTest::addColumn<QString>("wanted");
+        QTest::newRow("duplicates, first in key order") << u"Bob"_s;
+        QTest::newRow("lower case") << u"bob"_s;
+        QTest::newRow("trailing space") << u"Bob "_s;
+        QTest::newRow("leading space") << u" Bob"_s;
+        QTest::newRow("capitals") << u"BOB"_s;
+        QTest::newRow("Chinese namesakes") << u"王芳"_s;
+        QTest::newRow("Chinese with a space inside") << u"王 芳"_s;
+        QTest::newRow("empty name finds empty and null names") << QString();
+        QTest::newRow("missing name") << u"nobody"_s;
+    }
+    void indexedLookupFindsWhatTheScanFinds()
+    {
+        QFETCH(QString, wanted);
+        CTestDatabase fixture;
+        CDaoDatabase* db = fixture.Database();
+        QList<qint64> scanned, sought;
+        QE_DAO(for (const auto& [name, bNull]
+                    : VariantNames) {
+            if (bNull)
+                AppendRow(db, u"user"_s, {{1, Text(u"no name"_s)}});
+            else
+                fixture.Insert(u"user"_s, {name, u"班"_s});
+        }
+               // A gap in the keys: the second Bob goes.
+               CDaoRecordset rs(db);
+               rs.Open(dbOpenDynaset, Sql::ScanUsers); QVERIFY(SeekNext(rs, 0, u"Bob"_s));
+               rs.MoveNext(); QVERIFY(SeekNext(rs, 0, u"Bob"_s)); rs.Delete();
+               scanned = ScanKeys(db, wanted); sought = SeekKeys(db, wanted));
+        QCOMPARE(sought, scanned);
+        const qsizetype expected =
+            std::count_if(VariantNames.begin(), VariantNames.end(),
+                          [&wanted](const auto& row) { return row.first == wanted; }) -
+            (wanted == "Bob"_L1 ? 1 : 0);
+        QCOMPARE(scanned.size(), expected);
+    }
+
+    // Read by position, span by span in any order, a selection lists what a
+    // scan of the same rows lists; rows stored after its count are not in it.
+    void selectionReadsAsTheScanLists()
+    {
+        CTestDatabase fixture;
+        CDaoDatabase* db = fixture.Database();
+        QStringList all;
+        QE_DAO(CDaoTransaction filling(db); for (int i = 0; i < 300; ++i) {
+            const QString name = i % 3 == 0 ? u"Li"_s : u"u%1"_s.arg(i);
+            fixture.Insert(u"score"_s, {name, i % 6 == 0 ? u"01"_s : u"02"_s, {}, u"%1"_s.arg(i)});
+            if (name == "Li"_L1 && i % 6 == 0)
+                all.append(u"%1"_s.arg(i));
+        } filling.Commit());
+        CDaoSelection selection(db, u"score"_s, {{0, u"Li"_s}, {1, u"01"_s}});
+        int count = 0;
+        QE_DAO(count = selection.Count(); fixture.Insert(u"score"_s, {u"Li"_s, u"01"_s}));
+        QCOMPARE(count, int(all.size()));
+        QStringList read(count);
+        // The last span first, then from the start, overlapping, past the end.
+        for (const auto& [first, n] : {std::pair{40, 20}, {0, 7}, {7, 7}, {5, 30}, {14, 40}}) {
+            QList<QList<CDaoFieldValue>> rows;
+            QE_DAO(rows = selection.Read(first, n));
+            QCOMPARE(rows.size(), qMax(0, qMin(n, count - first)));
+            for (int i = 0; i < rows.size(); ++i) {
+                QCOMPARE(VariantToText(rows[i][3]), all[first + i]);
+                read[first + i] = VariantToText(rows[i][3]);
+            }
+        }
+        QCOMPARE(read, all);
+    }
+
+    // Two programs storing at once on SQLite: a transaction takes the write
+    // lock at its start, so that the other program's write waits for it
+    // instead of one of them failing at once when it reads before writing.
+    void transactionTakesTheWriteLockAtItsStart()
+    {
+        CTestDatabase fixture;
+        if (fixture.IsPostgres())
+            QSKIP("a file lock is SQLite's");
+        CReadLock other(fixture.Target());
+        QVERIFY(other.CanWrite());
+        QE_DAO(fixture.Database()->BeginTrans());
+        QVERIFY(!other.CanWrite());
+        QE_DAO(fixture.Database()->Rollback());
+        QVERIFY(other.CanWrite());
+    }
+
+    // Another program holds the file locked: opening fails at once with the
+    // engine's message; once free, it opens and later writes wait the whole
+    // busy timeout again.
+    void lockedFileAtStartFailsThenOpens()
+    {
+        CTestDatabase fixture;
+        if (fixture.IsPostgres())
+            QSKIP("a file lock is SQLite's");
+        CDaoDatabase::SetBusyTimeout(4321);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+            other.setDatabaseName(fixture.Target());
+            QVERIFY(other.open());
+            QSqlQuery lock(other);
+            QVERIFY(lock.exec(u"BEGIN EXCLUSIVE"_s));
+            CDaoDatabase db;
+            QString message;
+            try {
+                db.Open(fixture.Target());
+            } catch (const CDaoException& e) {
+                message = e.GetErrorMessage();
+            }
+            QCOMPARE(message, u"database is locked"_s);
+            QVERIFY(lock.exec(u"ROLLBACK"_s));
+        }
+        QSqlDatabase::removeDatabase(u"other"_s);
+        CDaoDatabase db;
+        QE_DAO(db.Open(fixture.Target()));
+        QSqlQuery timeout(db.Connection());
+        QVERIFY(timeout.exec(u"PRAGMA busy_timeout"_s) && timeout.next());
+        QCOMPARE(timeout.value(0).toInt(), 4321);
+        CDaoDatabase::SetBusyTimeout(10000);
     }
 
     void appendSetsOnlyTheNamedFields()

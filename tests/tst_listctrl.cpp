@@ -35,8 +35,6 @@ private slots:
         QCOMPARE(list.GetColumnWidth(10), 60);
         QCOMPARE(list.GetColumnWidth(11), 80);
         QCOMPARE(list.GetColumnWidth(12), 0);
-        QVERIFY(!list.rootIsDecorated());
-        QVERIFY(list.uniformRowHeights());
         QVERIFY(!list.header()->stretchLastSection());
     }
 
@@ -78,6 +76,49 @@ private slots:
         list.DeleteAllItems();
         QCOMPARE(list.GetItemCount(), 0);
         QCOMPARE(list.GetColumnCount(), 12);
+    }
+
+    // A million rows read on demand: only the spans looked at are fetched,
+    // Home and End go to the first and the last row, and a span the source
+    // gives short leaves its missing rows empty.
+    void rowSourceFetchesWhatIsShown()
+    {
+        CListCtrl list;
+        AddColumns(list, 12);
+        list.resize(400, 300);
+        const int nRows = 1000000;
+        QList<std::pair<int, int>> fetched;
+        list.SetRowSource(nRows, [&fetched](int nFirst, int nCount) {
+            fetched.append({nFirst, nCount});
+            QList<QStringList> rows;
+            for (int row = nFirst; row < nFirst + nCount && row != 500010; ++row) {
+                QStringList& cells = rows.emplace_back();
+                for (int col = 0; col < 12; ++col)
+                    cells.append(Cell(row, col));
+            }
+            return rows;
+        });
+        QCOMPARE(list.GetItemCount(), nRows);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QCOMPARE(list.GetItemText(nRows - 1, 11), Cell(nRows - 1, 11));
+        QCOMPARE(list.GetItemText(500009, 2), Cell(500009, 2));
+        QCOMPARE(list.GetItemText(500011, 2), QString());
+        list.setFocus();
+        QTest::keyClick(&list, Qt::Key_End);
+        QCOMPARE(list.currentIndex().row(), nRows - 1);
+        QTest::keyClick(&list, Qt::Key_Home);
+        QCOMPARE(list.currentIndex().row(), 0);
+        list.viewport()->grab();
+        QVERIFY2(fetched.size() <= 6, qPrintable(QString::number(fetched.size())));
+        // Spans at the start, around row 500,010 and at the end only.
+        for (const auto& [first, count] : fetched)
+            QVERIFY2(first < 640 || std::abs(first - 500000) < 640 || first > nRows - 640,
+                     qPrintable(QString::number(first)));
+        list.DeleteAllItems();
+        QCOMPARE(list.GetItemCount(), 0);
+        QCOMPARE(list.InsertItem(0, u"own"_s), 0);
+        QCOMPARE(list.GetItemText(0, 0), u"own"_s);
     }
 
     void insertItemPlacesRows_data()

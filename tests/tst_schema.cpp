@@ -137,6 +137,15 @@ private slots:
         QVERIFY(db);
         QCOMPARE(Versions(*fixture), AllVersions());
         QCOMPARE(Described(*fixture), before);
+        // The lookups by name have their indexes.
+        const QStringList indexes =
+            Column(db.get(), fixture->IsPostgres()
+                                 ? u"SELECT indexname FROM pg_indexes "
+                                   "WHERE schemaname = current_schema()"_s
+                                 : u"SELECT name FROM sqlite_master WHERE type = 'index'"_s);
+        for (const QString& index :
+             {u"user_by_name"_s, u"supperuser_by_name"_s, u"score_by_owner"_s})
+            QVERIFY2(indexes.contains(index), qPrintable(indexes.join(u", "_s)));
 
         // The old score rows take attempts, and a deletion takes them along.
         CAttempt attempt;

@@ -12,10 +12,22 @@
 
 #include <QEvent>
 #include <QProgressBar>
+#include <QSqlQuery>
 
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
+
+// Runs a block of database calls; an escaping exception fails the test with
+// the engine's message.
+#define QE_DAO(block)                                                                              \
+    do {                                                                                           \
+        try {                                                                                      \
+            block;                                                                                 \
+        } catch (const CDaoException& e) {                                                         \
+            QFAIL(qPrintable(u"CDaoException: "_s + e.GetErrorMessage()));                         \
+        }                                                                                          \
+    } while (false)
 
 namespace {
 constexpr int English = 112;
@@ -111,6 +123,76 @@ QStringList Owners(CTestDatabase& database)
     for (const QStringList& row : rows)
         owners << row.value(0) + u'/' + row.value(1);
     return owners;
+}
+
+// A score row's owner as stored: name and number, a null QString for a
+// field left null.
+using Owner = std::pair<QString, QString>;
+
+// Stores one score row per owner, in order, the row's place as its time.
+void Fill(CDaoDatabase* db, const QList<Owner>& owners)
+{
+    CDaoTransaction filling(db);
+    for (int i = 0; i < owners.size(); ++i) {
+        FieldList fields{{3, CDaoFieldValue::FromText(u"英文测试"_s)},
+                         {8, CDaoFieldValue::FromText(QString::number(i))}};
+        if (!owners[i].first.isNull())
+            fields.push_back({0, CDaoFieldValue::FromText(owners[i].first)});
+        if (!owners[i].second.isNull())
+            fields.push_back({1, CDaoFieldValue::FromText(owners[i].second)});
+        AppendRow(db, u"score"_s, fields);
+    }
+    filling.Commit();
+}
+
+// The rows of score without the date the table fills in.
+QList<QStringList> Contents(CTestDatabase& database)
+{
+    QList<QStringList> rows = database.Rows(u"score"_s);
+    for (QStringList& row : rows)
+        row[2].clear();
+    return rows;
+}
+
+// The clearing as it was before it went through the engine: a scan that
+// deletes, one by one, each row the user owns (every row for the group
+// clearing). Returns the rows deleted; *pError gets a failure's message.
+int RowByRow(CDaoDatabase* db, bool bPersonal, QString* pError)
+{
+    CDaoRecordset rs(db);
+    rs.Open(dbOpenDynaset, Sql::ScanScores);
+    int nDeleted = 0;
+    try {
+        DeleteRows(
+            rs,
+            [bPersonal](CDaoRecordset& row) {
+                return !bPersonal || CurrentUser.OwnsScore(VariantToText(row.GetFieldValue(0)),
+                                                           VariantToText(row.GetFieldValue(1)));
+            },
+            [&nDeleted] { ++nDeleted; });
+    } catch (const CDaoException& e) {
+        *pError = e.GetErrorMessage();
+    }
+    return nDeleted;
+}
+
+// Refuses, inside the engine, the deletion of the score row of time 999.
+void ProtectRow999(CTestDatabase& database, bool bProtect)
+{
+    CDaoDatabase* db = database.Database();
+    if (database.IsPostgres()) {
+        db->Execute(bProtect ? u"CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$ BEGIN RAISE EXCEPTION 'row is protected'; END $$"_s
+                             : u"DROP FUNCTION refuse() CASCADE"_s);
+        if (bProtect)
+            db->Execute(u"CREATE TRIGGER protect BEFORE DELETE ON score FOR EACH ROW "
+                        "WHEN (OLD.seconds = 999) EXECUTE FUNCTION refuse()"_s);
+    } else {
+        db->Execute(bProtect ? u"CREATE TRIGGER protect BEFORE DELETE ON score WHEN "
+                               "old.seconds = 999 BEGIN SELECT RAISE(ABORT, 'row is protected'); "
+                               "END"_s
+                             : u"DROP TRIGGER protect"_s);
+    }
 }
 } // namespace
 
@@ -331,6 +413,103 @@ private slots:
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), left);
         QCOMPARE(CountRows(db, u"attempt"_s), left);
         QCOMPARE(CountRows(db, u"attempt_mistake"_s), 2 * left);
+    }
+
+    // The clearing now deletes through the engine, in batches: on the same
+    // rows it deletes exactly what the row-by-row pass deleted, and its bar
+    // counts them.
+    void setBasedClearingDeletesWhatRowByRowDid_data()
+    {
+        QTest::addColumn<int>("kindCode");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("personal");
+        QTest::newRow("namesakes, case and space variants")
+            << int(UserKind::Ordinary) << u"王芳"_s << u"2023101"_s << true;
+        QTest::newRow("an empty number owns the rows without one")
+            << int(UserKind::Ordinary) << u"李雷"_s << QString() << true;
+        QTest::newRow("not an ordinary login owns none")
+            << int(UserKind::Anonymous) << u"王芳"_s << u"2023101"_s << true;
+        QTest::newRow("group clearing") << int(UserKind::Super) << u"王芳"_s << QString() << false;
+    }
+    void setBasedClearingDeletesWhatRowByRowDid()
+    {
+        QFETCH(int, kindCode);
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(bool, personal);
+        LogInOrdinary(name, number, 7);
+        CurrentUser.KindCode = kindCode;
+        const QList<Owner> kinds = {
+            {u"王芳"_s, u"2023101"_s},  {u"王芳"_s, u"2023205"_s}, {u"王芳 "_s, u"2023101"_s},
+            {u"王芳"_s, u"2023101 "_s}, {u"李雷"_s, QString()},    {u"李雷"_s, u""_s},
+            {u"李雷"_s, u"0"_s},        {QString(), u"2023101"_s}, {u"王 芳"_s, u"2023101"_s}};
+        QList<Owner> owners;
+        for (int i = 0; i < 700; ++i)
+            owners.append(kinds[(i * 7 + i / 9) % kinds.size()]);
+        CDaoDatabase* db = m_pDatabase->Database();
+        QString error;
+        int nOld = 0;
+        QList<QStringList> left;
+        QE_DAO(Fill(db, owners); nOld = RowByRow(db, personal, &error);
+               left = Contents(*m_pDatabase); db->Execute(u"DELETE FROM score"_s);
+               Fill(db, owners));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+
+        CScriptedPlatform platform;
+        const Cleared cleared = personal
+                                    ? RunClearing<CClearPersonalScoresDlg>(platform, *m_pDatabase)
+                                    : RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
+        QCOMPARE(cleared.result, int(IDOK));
+        QCOMPARE(cleared.maximum, nOld);
+        QCOMPARE(cleared.valueAfter, nOld);
+        QE_DAO(QCOMPARE(Contents(*m_pDatabase), left));
+        QVERIFY(nOld > 0 || kindCode == UserKind::Anonymous);
+    }
+
+    // The engine refuses one row part-way: the rows deleted before it stay
+    // deleted and the rest stay, as after the row-by-row pass; the failure
+    // is shown, the notice closes, and nothing stays locked.
+    void interruptedClearingKeepsWhatRowByRowKept_data()
+    {
+        QTest::addColumn<int>("refused");
+        QTest::newRow("the first row") << 0;
+        QTest::newRow("inside the first batch") << 1;
+        QTest::newRow("first row of a batch") << 150;
+        QTest::newRow("inside a later batch") << 211;
+        QTest::newRow("the last row") << 299;
+    }
+    void interruptedClearingKeepsWhatRowByRowKept()
+    {
+        QFETCH(int, refused);
+        CDaoDatabase* db = m_pDatabase->Database();
+        QList<Owner> owners(300, {u"Li"_s, u"01"_s});
+        QString error;
+        int nOld = 0;
+        QList<QStringList> left;
+        const auto fill = [&] {
+            Fill(db, owners);
+            QSqlQuery mark(db->Connection());
+            QVERIFY(mark.exec(u"UPDATE score SET seconds = 999 WHERE seconds = %1"_s.arg(refused)));
+        };
+        QE_DAO(fill(); ProtectRow999(*m_pDatabase, true); nOld = RowByRow(db, false, &error);
+               left = Contents(*m_pDatabase); ProtectRow999(*m_pDatabase, false);
+               db->Execute(u"DELETE FROM score"_s); fill(); ProtectRow999(*m_pDatabase, true));
+        QVERIFY2(error.contains(u"row is protected"_s), qPrintable(error));
+        QCOMPARE(nOld, refused);
+
+        CScriptedPlatform platform;
+        const Cleared cleared = RunClearing<CClearGroupScoresDlg>(platform, *m_pDatabase);
+        QCOMPARE(cleared.result, int(IDCANCEL));
+        QVERIFY(!cleared.openAfterTick);
+        QCOMPARE(cleared.valueAfter, nOld);
+        QCOMPARE(platform.boxes.size(), 2);
+        QVERIFY2(platform.boxes[1].text.contains(u"row is protected"_s),
+                 qPrintable(platform.boxes[1].text));
+        QVERIFY(!db->InTransaction());
+        QE_DAO(QCOMPARE(Contents(*m_pDatabase), left);
+               StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50));
+        QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), left.size() + 1);
     }
 
     void barIsRepaintedDuringThePass()

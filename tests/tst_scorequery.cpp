@@ -152,6 +152,62 @@ private slots:
         QCOMPARE(listed.cells, expected);
     }
 
+    // The list reads its rows as it shows them; read from the last row up,
+    // it holds the rows the whole scan of the table gave, in the same order.
+    void listedRowsAreTheScansRows_data() { emptyTableShowsHeadersOnly_data(); }
+    void listedRowsAreTheScansRows()
+    {
+        QFETCH(int, scope);
+        CDaoDatabase* db = m_pDatabase->Database();
+        const QStringList owners = {u"Li Ming/0815"_s, u"Li Ming/0816"_s, u"li ming/0815"_s,
+                                    u"Li Ming /0815"_s, u"Zhao/0009"_s};
+        {
+            CDaoTransaction filling(db);
+            for (int i = 0; i < 500; ++i) {
+                const QString owner = owners[(i * 3 + i / 7) % owners.size()];
+                StoreScore(db, owner.section(u'/', 0, 0), owner.section(u'/', 1), Chinese + i % 4,
+                           QString::number(i), QString::number(60 + i), 90);
+            }
+            filling.Commit();
+        }
+        // What the dialog listed when it read the whole table at once.
+        Rows expected;
+        CDaoRecordset rs(db);
+        QVERIFY(OpenScan(rs, Sql::ScanScores));
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            const QString name = VariantToText(rs.GetFieldValue(0));
+            const QString number = VariantToText(rs.GetFieldValue(1));
+            const bool bPersonal = scope == ScoreScope::Personal;
+            if (bPersonal && !CurrentUser.OwnsScore(name, number))
+                continue;
+            QStringList row =
+                bPersonal ? QStringList{CurrentUser.Name, CurrentUser.Class, CurrentUser.StudentNo}
+                          : QStringList{name, {}, number};
+            const QString kind = VariantToText(rs.GetFieldValue(3));
+            row << kind << QString() << kind;
+            for (int field = 4; field <= 9; ++field)
+                row << VariantToText(rs.GetFieldValue(field));
+            expected.append(row);
+        }
+        Rows listed;
+        CScriptedPlatform platform;
+        Drive(platform, [&listed](CDialog* dlg) {
+            auto* list = dlg->Item<CListCtrl>(1024);
+            for (int row = list->GetItemCount() - 1; row >= 0; --row) {
+                QStringList cells;
+                for (int col = 0; col < list->GetColumnCount(); ++col)
+                    cells << list->GetItemText(row, col);
+                listed.prepend(cells);
+            }
+            dlg->ClickButton(1);
+        });
+        ScoreQueryScope = scope;
+        CScoreQueryDlg dlg;
+        dlg.DoModal();
+        QVERIFY(expected.size() > 64); // more than one span of the list
+        QCOMPARE(listed, expected);
+    }
+
     void unknownScopeListsNothing()
     {
         StoreScore(m_pDatabase->Database(), u"Li Ming"_s, u"0001"_s, English, u"2"_s, u"45"_s, 88);

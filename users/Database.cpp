@@ -4,6 +4,8 @@
 #include "platform/Platform.h"
 #include "users/SchemaUpgrade.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QLocale>
 
 #include <algorithm>
@@ -113,6 +115,9 @@ bool OpenScan(CDaoRecordset& rs, const QString& sql)
 
 bool SeekNext(CDaoRecordset& rs, int field, const QString& wanted)
 {
+    // A text field reads as its own text, so the engine compares for us.
+    if (!rs.IsEOF() && rs.GetFieldKind(field) == Kind::Text)
+        return rs.FindNext(field, wanted);
     while (!rs.IsEOF()) {
         if (VariantToText(rs.GetFieldValue(field)) == wanted)
             return true;
@@ -123,10 +128,16 @@ bool SeekNext(CDaoRecordset& rs, int field, const QString& wanted)
 
 QStringList ReadColumn(CDaoRecordset& rs, int field)
 {
+    // A long table is read with breaks in which the windows paint and the
+    // clock ticks on; the user's input waits until the list is read.
+    constexpr int RowsBetweenBreaks = 4096;
     QStringList texts;
     rs.MoveFirst();
-    for (; !rs.IsEOF(); rs.MoveNext())
+    for (; !rs.IsEOF(); rs.MoveNext()) {
         texts.append(VariantToText(rs.GetFieldValue(field)));
+        if (texts.size() % RowsBetweenBreaks == 0)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     return texts;
 }
 

@@ -55,6 +55,7 @@ bool OpenScan(CDaoRecordset& rs, const QString& sql);
 // wanted exactly; the record set stays on it. False, at end-of-file, when none.
 bool SeekNext(CDaoRecordset& rs, int field, const QString& wanted);
 // Field `field` of every row from the first, as text, in record-set order.
+// Between pages of a long table the windows paint (user input waits).
 QStringList ReadColumn(CDaoRecordset& rs, int field);
 
 // Append pattern: one new row of table with the given (position, value)

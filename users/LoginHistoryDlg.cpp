@@ -1,9 +1,14 @@
 #include "users/LoginHistoryDlg.h"
 
+#include "platform/DaoSelection.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "users/Database.h"
+#include "users/DeletionPass.h"
 #include "users/ReportList.h"
+
+#include <QGuiApplication>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -41,24 +46,37 @@ bool CLoginHistoryDlg::OnInitDialog()
         return true;
 
     // Field i goes to column i; fields past the last column (the event text)
-    // have no place in the list. The rows go in with one model update, and
-    // those read before a failure stay listed.
-    const int nFields = m_pSet->GetFieldCount();
-    const int nShown = std::min(nFields, int(columns.size()));
-    QList<QStringList> rows;
-    try {
-        for (; !m_pSet->IsEOF(); m_pSet->MoveNext()) {
-            QStringList cells(columns.size());
-            for (int i = 0; i < nShown; ++i)
-                cells[i] = VariantToText(m_pSet->GetFieldValue(i));
-            rows.append(std::move(cells));
-        }
-    } catch (const CDaoException&) {
-        list->AppendRows(rows);
-        throw;
-    }
-    list->AppendRows(rows);
+    // have no place in the list. The rows are counted now and read as the
+    // list shows them, so that a long log lists at once.
+    m_nShown = std::min(m_pSet->GetFieldCount(), int(columns.size()));
+    m_pSelection = std::make_unique<CDaoSelection>(db, u"loginhistory"_s, CDaoCriteria());
+    list->SetRowSource(m_pSelection->Count(),
+                       [this](int nFirst, int nCount) { return ReadRows(nFirst, nCount); });
     return true;
+}
+
+QList<QStringList> CLoginHistoryDlg::ReadRows(int nFirst, int nCount)
+{
+    QList<QList<CDaoFieldValue>> stored;
+    try {
+        stored = m_pSelection->Read(nFirst, nCount);
+    } catch (const CDaoException& e) {
+        // The list asks while it paints, where no message box can open: a
+        // failure is shown once, afterwards.
+        if (!m_bReadFailed)
+            QMetaObject::invokeMethod(
+                this, [e] { ReportDaoError(e); }, Qt::QueuedConnection);
+        m_bReadFailed = true;
+    }
+    QList<QStringList> rows;
+    rows.reserve(stored.size());
+    for (const QList<CDaoFieldValue>& fields : stored) {
+        QStringList cells(List()->GetColumnCount());
+        for (int i = 0; i < m_nShown; ++i)
+            cells[i] = VariantToText(fields.value(i));
+        rows.append(std::move(cells));
+    }
+    return rows;
 }
 
 void OpenLoginHistoryDialog()
@@ -77,8 +95,17 @@ void ClearLoginHistory(QWidget* owner, std::unique_ptr<CDaoRecordset>& historySe
                               MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     historySet.reset();
-    historySet = std::make_unique<CDaoRecordset>(ActiveDatabase());
+    CDaoDatabase* db = ActiveDatabase();
+    historySet = std::make_unique<CDaoRecordset>(db);
     if (!OpenScan(*historySet, Sql::ScanLoginHistory))
         return;
-    DeleteRows(*historySet, [](CDaoRecordset&) { return true; });
+    // Every row there now, deleted by the engine off the interface thread:
+    // the windows keep painting meanwhile. Nothing more is shown.
+    CDaoSelection all(db, u"loginhistory"_s, {});
+    const int nRows = all.Count();
+    if (nRows == 0)
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    CDeletionPass(db, u"loginhistory"_s, {}, all.KeyBound(), nRows).Run({});
 }

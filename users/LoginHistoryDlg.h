@@ -3,8 +3,12 @@
 #include "platform/Dao.h"
 #include "platform/Dialog.h"
 
+#include <QList>
+#include <QStringList>
+
 #include <memory>
 
+class CDaoSelection;
 class CListCtrl;
 
 // Shows the log of logins and registrations (table loginhistory), one list
@@ -23,7 +27,14 @@ public:
     CListCtrl* List() const;
 
 private:
+    // The cells of the listed rows first .. first + count - 1.
+    QList<QStringList> ReadRows(int nFirst, int nCount);
+
     std::unique_ptr<CDaoRecordset> m_pSet;
+    // The listed rows, read span by span as the list shows them.
+    std::unique_ptr<CDaoSelection> m_pSelection;
+    int m_nShown = 0; // fields that have a column
+    bool m_bReadFailed = false;
 };
 
 // Command 32809 of the main frame: the database guard, then the viewer.

@@ -54,7 +54,8 @@ void CNewUserDlg::ReadControls()
 bool CNewUserDlg::IsNameTaken()
 {
     // Names compare exactly: case and spaces count.
-    return ReadColumn(*m_pSet, 0).contains(m_strName);
+    m_pSet->MoveFirst();
+    return SeekNext(*m_pSet, 0, m_strName);
 }
 
 void CNewUserDlg::OnOK()

@@ -63,9 +63,8 @@ bool CUserSettingsDlg::Refuse(const QString& text, int nIDEdit)
 
 bool CUserSettingsDlg::IsNameTakenByAnother()
 {
-    for (m_pSet->MoveFirst(); !m_pSet->IsEOF(); m_pSet->MoveNext()) {
-        if (m_pSet->GetRowKey() != CurrentUser.RowKey &&
-            VariantToText(m_pSet->GetFieldValue(0)) == m_strNewName)
+    for (m_pSet->MoveFirst(); SeekNext(*m_pSet, 0, m_strNewName); m_pSet->MoveNext()) {
+        if (m_pSet->GetRowKey() != CurrentUser.RowKey)
             return true;
     }
     return false;

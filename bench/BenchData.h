@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class CDaoDatabase;
+
+// Data for the benchmarks, made by the engine itself: one INSERT ... SELECT
+// over a generated series per table, so that a million rows take seconds.
+namespace BenchData {
+
+// Pupils "user0", "user1", ...: class "class<i % 40>", student number
+// 2003000 + i, password "pw<i>", kind "普通用户".
+void AddUsers(CDaoDatabase& db, int nRows);
+// English scores. Every tenth row is Li's (student number 2003000); the
+// others belong to "user<i % 997>" with student number 2003000 + i.
+void AddScores(CDaoDatabase& db, int nRows);
+// Logins of "user<i>" with their class and number.
+void AddLogins(CDaoDatabase& db, int nRows);
+// Rows of a table.
+int Count(CDaoDatabase& db, const QString& table);
+
+} // namespace BenchData

@@ -1,0 +1,402 @@
+// A computer lab at the bell: many copies of the program log in and store a
+// result at the same moment against one database, and nothing may be lost
+// or stored twice.
+//   qe_bench_lab run TARGET CLIENTS ROUNDS USERS SCORES
+//       makes the database (TARGET: a SQLite file, or a PostgreSQL cluster
+//       on which a database of its own is made) with USERS pupils, the
+//       first CLIENTS of them "lab<i>" with password "pw<i>", and SCORES
+//       scores; starts CLIENTS clients, gives them the start signal ROUNDS
+//       times, waits for their reports and checks every stored row; prints
+//       one line "lab key=value ...".
+//   qe_bench_lab fill TARGET USERS SCORES
+//       makes a database (a new SQLite file, or an empty PostgreSQL
+//       database) with the super user admin (password admin), USERS pupils
+//       and SCORES scores, for the program itself to be measured on.
+//   qe_bench_lab client TARGET ID ROUNDS
+//       one headless copy of the program (offscreen, the scripted platform
+//       in place of the person): it opens the database as the program does
+//       and says "ready". Each round then takes four signals ("go" lines on
+//       its input), each answered by one line: the login dialog opens; OK is
+//       pressed as pupil lab<ID>; the result dialog of an English practice
+//       opens; OK is pressed. The last line reports how long each step took.
+// All copies share this machine's cores, while a lab's machines have their
+// own: the dialogs are therefore opened first and their OK pressed on a
+// signal of its own, so that the OKs, which reach the database, meet at the
+// same moment without the opening of fifty dialogs between them.
+#include "attempts/Attempt.h"
+#include "bench/BenchData.h"
+#include "platform/Dao.h"
+#include "platform/ScriptedPlatform.h"
+#include "practice/PracticeState.h"
+#include "practice/ResultDlg.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+#include "users/DatabaseSetup.h"
+#include "users/LoginDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int FirstSeconds = 100; // the time stored by round r is FirstSeconds + r
+
+QString StudentNo(int id)
+{
+    return QString::number(2003000 + id);
+}
+
+double Ms(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// --- one client -------------------------------------------------------------
+
+int Client(const QString& target, int id, int rounds)
+{
+    CScriptedPlatform platform;
+    CDaoDatabase::SetTarget(target);
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<CDaoDatabase> db(OpenUserDatabase());
+    const double connectMs = Ms(timer);
+    if (!db) {
+        std::printf("failed connect %s\n", qUtf8Printable(platform.boxes.value(0).text));
+        return 1;
+    }
+    CDaoDatabase* pDB = db.get();
+    SetActiveDatabaseSource([pDB] { return pDB; });
+    std::printf("ready connect_ms=%.2f\n", connectMs);
+    std::fflush(stdout);
+
+    const QString name = u"lab%1"_s.arg(id);
+    const QString password = u"pw%1"_s.arg(id);
+    bool bGo = true;
+    // Waits for the next signal, after saying what was done.
+    auto step = [&bGo](const char* done) {
+        std::printf("%s\n", done);
+        std::fflush(stdout);
+        std::string line;
+        bGo = bGo && std::getline(std::cin, line);
+        return bGo;
+    };
+    std::string line;
+    for (int round = 0; round < rounds && std::getline(std::cin, line); ++round) {
+        const qsizetype nBoxes = platform.boxes.size();
+        double openMs = -1;
+        double loginMs = -1;
+        double storeMs = -1;
+        CurrentUser = CCurrentUser();
+        QElapsedTimer opening;
+        opening.start();
+        platform.DriveDialog([&](QDialog* dialog) {
+            openMs = Ms(opening);
+            auto* dlg = static_cast<CLoginDlg*>(dialog);
+            dlg->Item<QComboBox>(CLoginDlg::IDC_NAME)->setEditText(name);
+            dlg->Item<QLineEdit>(CLoginDlg::IDC_PASSWORD)->setText(password);
+            step("login-open");
+            QElapsedTimer pressed;
+            pressed.start();
+            dlg->ClickButton(1);
+            loginMs = Ms(pressed);
+            if (dialog->isVisible())
+                dlg->ClickButton(2);
+        });
+        {
+            CLoginDlg login;
+            login.DoModal();
+        }
+        const bool bLoggedIn = CurrentUser.Name == name && CurrentUser.RowKey != 0;
+
+        // An English practice of a minute and more, every key right.
+        CurrentPracticeKind = 112;
+        TypedCount = CorrectCount = 300 + id;
+        ElapsedSeconds = FirstSeconds + round;
+        platform.DriveDialog([&](QDialog* dialog) {
+            auto* dlg = static_cast<CDialog*>(dialog);
+            step("result-open");
+            QElapsedTimer pressed;
+            pressed.start();
+            dlg->ClickButton(1);
+            storeMs = Ms(pressed);
+            if (dialog->isVisible())
+                dlg->ClickButton(2);
+        });
+        step("logged-in");
+        if (bLoggedIn) {
+            // The attempt goes with the score row, as after a real practice.
+            CAttempt attempt;
+            attempt.nUserKey = CurrentUser.RowKey;
+            attempt.strUserName = CurrentUser.Name;
+            attempt.strClass = CurrentUser.Class;
+            attempt.strStudentNo = CurrentUser.StudentNo;
+            attempt.nKind = CurrentPracticeKind;
+            attempt.strTextFile = u"english.txt"_s;
+            attempt.strTextHash = QString(64, u'0');
+            attempt.endedAt = QDateTime::currentDateTime();
+            attempt.startedAt = attempt.endedAt.addSecs(-ElapsedSeconds);
+            attempt.nElapsedMs = ElapsedSeconds * 1000;
+            attempt.nTypedUnits = TypedCount;
+            attempt.nCorrectUnits = CorrectCount;
+            for (int i = 0; i < 5; ++i)
+                attempt.mistakes.append({i * 7, u"a"_s, u"s"_s});
+            CResultDlg result;
+            result.m_pAttempt = &attempt;
+            result.DoModal();
+        } else {
+            step("result-open");
+        }
+        QStringList errors;
+        for (qsizetype i = nBoxes; i < platform.boxes.size(); ++i)
+            errors.append(platform.boxes[i].text.simplified());
+        const bool bOk = bLoggedIn && errors.isEmpty();
+        std::printf("round=%d ok=%d open_ms=%.2f login_ms=%.2f store_ms=%.2f error=%s\n", round,
+                    bOk ? 1 : 0, openMs, loginMs, storeMs,
+                    qUtf8Printable(errors.join(u" | "_s).replace(u' ', u'_')));
+        std::fflush(stdout);
+    }
+    // Ends when the lab says so, not while the others still store.
+    std::getline(std::cin, line);
+    SetActiveDatabaseSource({});
+    return 0;
+}
+
+// --- the lab ------------------------------------------------------------------
+
+QString Field(const QString& line, const QString& key)
+{
+    for (const QString& part : line.split(u' ')) {
+        if (part.startsWith(key + u'='))
+            return part.mid(key.size() + 1);
+    }
+    return {};
+}
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const size_t rank = size_t(std::ceil(fraction * double(values.size())));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
+}
+
+QString ReadLine(QProcess& process)
+{
+    while (!process.canReadLine()) {
+        if (!process.waitForReadyRead(120000))
+            return {};
+    }
+    return QString::fromUtf8(process.readLine()).trimmed();
+}
+
+// Counts stored rows per key: a row a client stored must be there once.
+QHash<QString, int> StoredRows(CDaoDatabase& db, const QString& sql)
+{
+    QHash<QString, int> rows;
+    QSqlQuery query(db.Connection());
+    if (!query.exec(sql))
+        throw CDaoException(query.lastError().text());
+    while (query.next())
+        rows[query.value(0).toString()] += query.value(1).toInt();
+    return rows;
+}
+
+int Lab(const QString& program, QString target, int clients, int rounds, int users, int scores)
+{
+    QString dropName;
+    QString admin;
+    QTemporaryDir dir;
+    if (CDaoDatabase::IsServerTarget(target)) {
+        admin = target;
+        dropName = u"qe_lab_%1"_s.arg(QCoreApplication::applicationPid());
+        CDaoDatabase server;
+        server.Open(admin);
+        server.Execute(u"CREATE DATABASE %1"_s.arg(dropName));
+        QUrl url(admin);
+        url.setPath(u'/' + dropName);
+        target = url.toString();
+    } else if (target.isEmpty()) {
+        target = dir.filePath(u"user.mdb"_s);
+    }
+    int status = 0;
+    try {
+        CreateDatabase(target, u"admin"_s, u"admin"_s);
+        CDaoDatabase db;
+        db.Open(target);
+        // The lab's pupils, then the rest of the school and years of scores.
+        CDaoTransaction pupils(&db);
+        for (int id = 0; id < clients; ++id)
+            AppendRow(&db, u"user"_s,
+                      {{0, CDaoFieldValue::FromText(u"lab%1"_s.arg(id))},
+                       {1, CDaoFieldValue::FromText(u"机房"_s)},
+                       {2, CDaoFieldValue::FromText(StudentNo(id))},
+                       {3, CDaoFieldValue::FromText(u"pw%1"_s.arg(id))},
+                       {4, CDaoFieldValue::FromText(u"普通用户"_s)}});
+        pupils.Commit();
+        BenchData::AddUsers(db, std::max(users - clients, 0));
+        BenchData::AddScores(db, scores);
+        db.Execute(db.IsPostgres() ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
+
+        std::vector<std::unique_ptr<QProcess>> processes;
+        std::vector<double> connects;
+        for (int id = 0; id < clients; ++id) {
+            auto process = std::make_unique<QProcess>();
+            process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            process->start(program,
+                           {u"client"_s, target, QString::number(id), QString::number(rounds)});
+            processes.push_back(std::move(process));
+        }
+        int failed = 0;
+        for (auto& process : processes) {
+            const QString ready = ReadLine(*process);
+            if (!ready.startsWith("ready"_L1)) {
+                std::fprintf(stderr, "qe_bench_lab: a client did not start: %s\n",
+                             qUtf8Printable(ready));
+                ++failed;
+                continue;
+            }
+            connects.push_back(Field(ready, u"connect_ms"_s).toDouble());
+        }
+        std::vector<double> opens, logins, stores;
+        // Tells every client at once; then waits until each has answered.
+        auto signal = [&processes] {
+            for (auto& process : processes)
+                process->write("go\n");
+            QStringList answers;
+            for (auto& process : processes)
+                process->waitForBytesWritten();
+            for (auto& process : processes)
+                answers.append(ReadLine(*process));
+            return answers;
+        };
+        for (int round = 0; round < rounds; ++round) {
+            signal();                                // the login dialogs open
+            signal();                                // the bell: every pupil presses OK
+            signal();                                // the result dialogs open
+            for (const QString& report : signal()) { // every pupil presses OK
+                if (Field(report, u"ok"_s) != "1"_L1) {
+                    ++failed;
+                    std::fprintf(stderr, "qe_bench_lab: %s\n", qUtf8Printable(report));
+                }
+                if (report.isEmpty())
+                    continue;
+                opens.push_back(Field(report, u"open_ms"_s).toDouble());
+                logins.push_back(Field(report, u"login_ms"_s).toDouble());
+                stores.push_back(Field(report, u"store_ms"_s).toDouble());
+            }
+        }
+        for (auto& process : processes) {
+            process->closeWriteChannel();
+            process->waitForFinished(60000);
+        }
+
+        // Every login and every result stored exactly once.
+        const QHash<QString, int> loginRows = StoredRows(
+            db, u"SELECT name, count(*) FROM loginhistory WHERE name LIKE 'lab%' GROUP BY name"_s);
+        const int attempts = StoredRows(db, u"SELECT 'all', count(*) FROM attempt a JOIN score s "
+                                            "ON s.qe_key = a.score_key WHERE s.name LIKE 'lab%'"_s)
+                                 .value(u"all"_s);
+        const QHash<QString, int> scoreRows = StoredRows(
+            db, u"SELECT name || '/' || student_no || '/' || seconds, count(*) FROM score "
+                "WHERE name LIKE 'lab%' GROUP BY name, student_no, seconds"_s);
+        int lost = 0;
+        int doubled = 0;
+        for (int id = 0; id < clients; ++id) {
+            const int nLogins = loginRows.value(u"lab%1"_s.arg(id));
+            lost += std::max(rounds - nLogins, 0);
+            doubled += std::max(nLogins - rounds, 0);
+            for (int round = 0; round < rounds; ++round) {
+                const int n = scoreRows.value(
+                    u"lab%1/%2/%3"_s.arg(id).arg(StudentNo(id)).arg(FirstSeconds + round));
+                lost += n == 0 ? 1 : 0;
+                doubled += std::max(n - 1, 0);
+            }
+        }
+        // Each stored score has its attempt.
+        const int withoutAttempt = std::max(clients * rounds - attempts, 0);
+        int stray = 0; // rows of names the clients never used
+        for (auto it = scoreRows.begin(); it != scoreRows.end(); ++it) {
+            const int id = it.key().section(u'/', 0, 0).mid(3).toInt();
+            if (id >= clients ||
+                it.key() !=
+                    u"lab%1/%2/%3"_s.arg(id).arg(StudentNo(id)).arg(it.key().section(u'/', 2)))
+                stray += it.value();
+        }
+        std::printf("lab engine=%s clients=%d rounds=%d users=%d scores=%d samples=%zu failed=%d "
+                    "lost=%d doubled=%d stray=%d without_attempt=%d connect_max=%.1f open_p50=%.1f "
+                    "open_p99=%.1f "
+                    "login_p50=%.1f login_p99=%.1f login_max=%.1f store_p50=%.1f store_p99=%.1f "
+                    "store_max=%.1f\n",
+                    db.IsPostgres() ? "postgresql" : "sqlite", clients, rounds, users, scores,
+                    logins.size(), failed, lost, doubled, stray, withoutAttempt,
+                    Percentile(connects, 1.0), Percentile(opens, 0.5), Percentile(opens, 0.99),
+                    Percentile(logins, 0.5), Percentile(logins, 0.99), Percentile(logins, 1.0),
+                    Percentile(stores, 0.5), Percentile(stores, 0.99), Percentile(stores, 1.0));
+    } catch (const CDaoException& e) {
+        std::fprintf(stderr, "qe_bench_lab: %s\n", e.what());
+        status = 1;
+    }
+    if (!dropName.isEmpty()) {
+        CDaoDatabase server;
+        server.Open(admin);
+        server.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(dropName));
+    }
+    return status;
+}
+
+int Fill(const QString& target, int users, int scores)
+{
+    try {
+        CreateDatabase(target, u"admin"_s, u"admin"_s);
+        CDaoDatabase db;
+        db.Open(target);
+        BenchData::AddUsers(db, users);
+        BenchData::AddScores(db, scores);
+        db.Execute(db.IsPostgres() ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
+    } catch (const CDaoException& e) {
+        std::fprintf(stderr, "qe_bench_lab: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 5 && args[1] == "client"_L1)
+        return Client(args[2], args[3].toInt(), args[4].toInt());
+    if (args.size() == 5 && args[1] == "fill"_L1)
+        return Fill(args[2], args[3].toInt(), args[4].toInt());
+    if (args.size() == 7 && args[1] == "run"_L1)
+        return Lab(QCoreApplication::applicationFilePath(), args[2], args[3].toInt(),
+                   args[4].toInt(), args[5].toInt(), args[6].toInt());
+    std::fprintf(stderr, "usage: qe_bench_lab run TARGET CLIENTS ROUNDS USERS SCORES\n"
+                         "       qe_bench_lab fill TARGET USERS SCORES\n"
+                         "       qe_bench_lab client TARGET ID ROUNDS\n");
+    return 2;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/DaoSelection.h"
+
+#include <functional>
+
+// Deletes the rows of a selection off the interface thread: a worker thread
+// with a connection of its own to the same database deletes them in batches
+// (CDaoSelection::Delete), while the caller waits in an event loop that
+// keeps the windows painting and the clock ticking but holds back the
+// user's input until the pass is over. step(rows deleted so far) runs on
+// the caller's thread after each batch. Returns the number deleted; throws
+// CDaoException as the pass failed (see CDaoSelection::Delete for what then
+// stays deleted).
+class CDeletionPass
+{
+public:
+    // The selection's rows: those of table meeting criteria, keys up to
+    // nKeyBound, nRows of them when counted.
+    CDeletionPass(CDaoDatabase* db, QString table, CDaoCriteria criteria, qint64 nKeyBound,
+                  int nRows);
+
+    int Run(const std::function<void(int)>& step);
+
+    // Rows per batch: about a hundredth of the pass, so that the bar moves
+    // in small steps, and never so many that one statement runs long.
+    static int BatchRows(int nRows);
+
+private:
+    CDaoDatabase* m_pDB;
+    QString m_strTable;
+    CDaoCriteria m_criteria;
+    qint64 m_nKeyBound;
+    int m_nRows;
+};
