@@ -27,20 +27,11 @@ const QList<ListColumn> g_scoreColumns = {
 constexpr int FirstSpeedField = 4;
 constexpr int FirstSpeedColumn = 2;
 
+// "中文测试", "英文测试", ...: the kind's name as the score list shows it.
 QString KindLabel(int kind)
 {
-    switch (kind) {
-    case PracticeKind::Chinese:
-        return u"中文测试"_s;
-    case PracticeKind::English:
-        return u"英文测试"_s;
-    case PracticeKind::Number:
-        return u"数字测试"_s;
-    case PracticeKind::Symbol:
-        return u"符号测试"_s;
-    default:
-        return {};
-    }
+    const QString name = Metrics::KindName(kind);
+    return name.isEmpty() ? name : name + u"测试"_s;
 }
 
 bool IsPracticeKind(int kind)

@@ -1,6 +1,7 @@
 #include "teaching/ExamStore.h"
 
 #include "attempts/AttemptStore.h"
+#include "attempts/ClassReport.h"
 #include "attempts/CheckedQuery.h"
 #include "attempts/StoreTransaction.h"
 #include "platform/Dao.h"
@@ -170,10 +171,9 @@ QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className)
 
 QStringList LoadClasses(CDaoDatabase& db)
 {
-    QStringList classes =
-        Strings(db, u"SELECT DISTINCT class FROM \"user\" WHERE class IS NOT NULL"_s);
-    std::sort(classes.begin(), classes.end(),
-              [](const QString& a, const QString& b) { return CompareChinese(a, b) < 0; });
+    // The class report's list, in its order; pupils without a class take no exam.
+    QStringList classes = ::LoadClasses(db);
+    classes.removeAll(QString());
     return classes;
 }
 

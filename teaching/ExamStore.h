@@ -63,7 +63,7 @@ void DeleteExam(CDaoDatabase& db, qint64 id);
 int CountSittings(CDaoDatabase& db, qint64 id);
 // The open exams the class takes, newest first.
 QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className);
-// The classes of the pupils, in order.
+// The classes of the pupils, in the class report's order, without the empty one.
 QStringList LoadClasses(CDaoDatabase& db);
 // One row per pupil of the exam's classes, and per pupil of another class
 // who sat it, by class and name.

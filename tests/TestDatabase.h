@@ -3,6 +3,7 @@
 #include "platform/Dao.h"
 
 #include <QString>
+#include <QTest>
 
 #include <memory>
 
@@ -34,3 +35,14 @@ private:
     QString m_strTarget;
     QString m_strAdminTarget;
 };
+
+// Runs a block of database calls; an escaping exception fails the test with
+// the engine's message instead of an anonymous "unhandled exception".
+#define QE_DAO(block)                                                                              \
+    do {                                                                                           \
+        try {                                                                                      \
+            block;                                                                                 \
+        } catch (const CDaoException& e) {                                                         \
+            QFAIL(qPrintable(QStringLiteral("CDaoException: ") + e.GetErrorMessage()));            \
+        }                                                                                          \
+    } while (false)

@@ -24,17 +24,6 @@ using Kind = CDaoFieldValue::Kind;
 
 Q_DECLARE_METATYPE(CDaoFieldValue::Kind)
 
-// Runs a block of database calls; an escaping exception fails the test with
-// the engine's message instead of an anonymous "unhandled exception".
-#define QE_DAO(block)                                                                              \
-    do {                                                                                           \
-        try {                                                                                      \
-            block;                                                                                 \
-        } catch (const CDaoException& e) {                                                         \
-            QFAIL(qPrintable(u"CDaoException: "_s + e.GetErrorMessage()));                         \
-        }                                                                                          \
-    } while (false)
-
 namespace {
 QByteArray ReadFile(const QString& name)
 {

@@ -18,17 +18,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// Runs a block of database calls; an escaping exception fails the test with
-// the engine's message.
-#define QE_DAO(block)                                                                              \
-    do {                                                                                           \
-        try {                                                                                      \
-            block;                                                                                 \
-        } catch (const CDaoException& e) {                                                         \
-            QFAIL(qPrintable(u"CDaoException: "_s + e.GetErrorMessage()));                         \
-        }                                                                                          \
-    } while (false)
-
 namespace {
 constexpr int English = 112;
 

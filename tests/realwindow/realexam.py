@@ -15,13 +15,12 @@ database is checked along the way; screenshots land in OUTPUT_DIR.
 """
 
 import os
-import signal
 import subprocess
 import sys
 import time
 
 import realwindow as rw
-from realwindow import Failure, check
+from realwindow import check
 
 TEACHER = ("老师", "laoshi1")
 LIBRARY_CAPTION = "练习文章"
@@ -228,32 +227,7 @@ def run(session):
 
 
 def main(argv):
-    if len(argv) != 4:
-        print(__doc__, file=sys.stderr)
-        return 2
-    qe, data, out = argv[1:]
-    os.makedirs(out, exist_ok=True)
-    for name in os.listdir(out):
-        if name.endswith(".png"):
-            os.remove(os.path.join(out, name))
-    print("screenshots and log in", os.path.abspath(out), flush=True)
-    session = rw.Session(qe, data, out)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    began = time.monotonic()
-    try:
-        run(session)
-    except Failure as failure:
-        print("FAIL:", failure, flush=True)
-        try:
-            if session.program and session.program.poll() is None:
-                session.screenshot("failure.png")
-        except Exception:
-            pass
-        return 1
-    finally:
-        session.stop()
-    print("passed in %.1f s" % (time.monotonic() - began))
-    return 0
+    return rw.run_main(argv, __doc__, run)
 
 
 if __name__ == "__main__":

@@ -901,9 +901,12 @@ def check_query_rows(image, window, expected):
           " text lines at %s" % (expected, lines))
 
 
-def main(argv):
+def run_main(argv, doc, run):
+    """Runs one scenario, run(session), on a fresh Session: argv is the
+    script's (qe, data folder, output folder); prints the result and returns
+    the exit status."""
     if len(argv) != 4:
-        print(__doc__, file=sys.stderr)
+        print(doc, file=sys.stderr)
         return 2
     qe, data, out = argv[1:]
     os.makedirs(out, exist_ok=True)
@@ -928,6 +931,10 @@ def main(argv):
         session.stop()
     print("passed in %.1f s" % (time.monotonic() - began))
     return 0
+
+
+def main(argv):
+    return run_main(argv, __doc__, run)
 
 
 if __name__ == "__main__":
