@@ -6,6 +6,7 @@
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 
+#include <QRandomGenerator>
 #include <QUuid>
 
 using namespace Qt::Literals::StringLiterals;
@@ -17,12 +18,14 @@ namespace {
 void InsertRunning(CDaoDatabase& db, const CExamSitting& sitting)
 {
     QSqlQuery insert(db.Connection());
-    Prepare(insert, u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, finished, "
-                    "focus_losses) VALUES (?, ?, ?, ?, 0, 0) ON CONFLICT (uid) DO NOTHING"_s);
+    Prepare(insert,
+            u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, finished, "
+            "focus_losses, seal_key) VALUES (?, ?, ?, ?, 0, 0, ?) ON CONFLICT (uid) DO NOTHING"_s);
     insert.addBindValue(sitting.strUid);
     insert.addBindValue(sitting.nExamId);
     insert.addBindValue(sitting.nUserKey);
     insert.addBindValue(StoredDateTime(sitting.startedAt));
+    insert.addBindValue(sitting.strSealKey);
     Exec(insert);
 }
 
@@ -32,6 +35,10 @@ CExamSitting CExamSitting::Begin(qint64 examId, qint64 userKey)
 {
     CExamSitting sitting;
     sitting.strUid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QByteArray key(16, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(key.data()),
+                                          key.size() / sizeof(quint32));
+    sitting.strSealKey = QString::fromLatin1(key.toHex());
     sitting.nExamId = examId;
     sitting.nUserKey = userKey;
     sitting.startedAt = Platform().CurrentDateTime();
@@ -43,6 +50,20 @@ void RecordSittingStart(CDaoDatabase& db, const CExamSitting& sitting)
     CStoreTransaction transaction(db); // opens a lost connection again
     InsertRunning(db, sitting);
     transaction.Commit();
+}
+
+QString SittingSealKey(CDaoDatabase& db, const QString& uid)
+{
+    CStoreTransaction transaction(db); // opens a lost connection again
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT seal_key FROM exam_sitting WHERE uid = ?"_s);
+    query.addBindValue(uid);
+    Exec(query);
+    const QString key = query.next() ? query.value(0).toString() : QString();
+    CheckRead(query);
+    query.finish();
+    transaction.Commit();
+    return key;
 }
 
 int CountSittings(CDaoDatabase& db, qint64 examId, qint64 userKey)

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
+#include <QMessageAuthenticationCode>
 #include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
@@ -19,6 +20,11 @@ constexpr int FileVersion = 1;
 QString Path()
 {
     return QDir::current().filePath(PendingResults::FileName());
+}
+
+QString RefusedPath()
+{
+    return QDir::current().filePath(PendingResults::RefusedFileName());
 }
 
 QJsonValue FieldToJson(const std::pair<int, CDaoFieldValue>& field)
@@ -106,7 +112,20 @@ QJsonObject ToJson(const CPendingResult& result)
         {u"startedAt"_s, Time(s.startedAt)},
         {u"focusLosses"_s, s.nFocusLosses},
     };
-    return {{u"score"_s, fields}, {u"attempt"_s, attempt}, {u"sitting"_s, sitting}};
+    QJsonObject o{{u"score"_s, fields}, {u"attempt"_s, attempt}, {u"sitting"_s, sitting}};
+    if (!result.strSeal.isEmpty())
+        o.insert(u"seal"_s, result.strSeal);
+    return o;
+}
+
+// The seal of a result: a keyed hash of everything the file says of it.
+// Only the program that kept it and the database know the key.
+QString Seal(CPendingResult result, const QString& key)
+{
+    result.strSeal.clear();
+    const QByteArray text = QJsonDocument(ToJson(result)).toJson(QJsonDocument::Compact);
+    return QString::fromLatin1(
+        QMessageAuthenticationCode::hash(text, key.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
 std::optional<CPendingResult> FromJson(const QJsonObject& o)
@@ -144,16 +163,17 @@ std::optional<CPendingResult> FromJson(const QJsonObject& o)
     sitting.nUserKey = NumberFrom(s.value(u"userKey"_s));
     sitting.startedAt = TimeFrom(s.value(u"startedAt"_s));
     sitting.nFocusLosses = s.value(u"focusLosses"_s).toInt();
+    result.strSeal = o.value(u"seal"_s).toString();
     if (sitting.strUid.isEmpty() || result.scoreFields.empty() || !attempt.startedAt.isValid() ||
         !sitting.startedAt.isValid())
         return std::nullopt;
     return result;
 }
 
-// Reads the file; a missing file holds no results.
-bool Read(QList<CPendingResult>& results, QString* error)
+// Reads a file of results; a missing file holds none.
+bool Read(QList<CPendingResult>& results, QString* error, const QString& path = Path())
 {
-    QFile file(Path());
+    QFile file(path);
     if (!file.exists())
         return true;
     if (!file.open(QIODevice::ReadOnly)) {
@@ -183,12 +203,12 @@ bool Read(QList<CPendingResult>& results, QString* error)
 }
 
 // Replaces the file whole; an empty list removes it.
-bool Write(const QList<CPendingResult>& results, QString* error)
+bool Write(const QList<CPendingResult>& results, QString* error, const QString& path = Path())
 {
     if (results.isEmpty()) {
-        if (QFile::exists(Path()) && !QFile::remove(Path())) {
+        if (QFile::exists(path) && !QFile::remove(path)) {
             if (error)
-                *error = u"cannot remove %1"_s.arg(Path());
+                *error = u"cannot remove %1"_s.arg(path);
             return false;
         }
         return true;
@@ -196,7 +216,7 @@ bool Write(const QList<CPendingResult>& results, QString* error)
     QJsonArray array;
     for (const CPendingResult& result : results)
         array.append(ToJson(result));
-    QSaveFile file(Path());
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(QJsonDocument(QJsonObject{{u"version"_s, FileVersion}, {u"results"_s, array}})
                        .toJson()) < 0 ||
@@ -206,6 +226,26 @@ bool Write(const QList<CPendingResult>& results, QString* error)
         return false;
     }
     return true;
+}
+
+// Adds a result to a file of results. A damaged file is put aside, never
+// overwritten: what it holds may still be read by hand.
+bool Append(const QString& path, const CPendingResult& result, QString* error)
+{
+    QList<CPendingResult> results;
+    QString readError;
+    if (!Read(results, &readError, path)) {
+        const QString aside = u"%1.damaged-%2"_s.arg(path).arg(
+            QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s));
+        if (!QFile::rename(path, aside)) {
+            if (error)
+                *error = readError;
+            return false;
+        }
+        results.clear();
+    }
+    results.append(result);
+    return Write(results, error, path);
 }
 
 // Serialises changes of two programs working in one directory.
@@ -229,6 +269,11 @@ QString FileName()
     return u"pending-results.json"_s;
 }
 
+QString RefusedFileName()
+{
+    return u"pending-results-refused.json"_s;
+}
+
 bool Keep(const CPendingResult& result, QString* error)
 {
     CFileLock lock;
@@ -237,22 +282,9 @@ bool Keep(const CPendingResult& result, QString* error)
             *error = u"%1 is locked by another program"_s.arg(FileName());
         return false;
     }
-    QList<CPendingResult> results;
-    QString readError;
-    if (!Read(results, &readError)) {
-        // A damaged file is put aside, never overwritten: what it holds may
-        // still be read by hand.
-        const QString aside = u"%1.damaged-%2"_s.arg(Path()).arg(
-            QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s));
-        if (!QFile::rename(Path(), aside)) {
-            if (error)
-                *error = readError;
-            return false;
-        }
-        results.clear();
-    }
-    results.append(result);
-    return Write(results, error);
+    CPendingResult sealed = result;
+    sealed.strSeal = Seal(result, result.sitting.strSealKey);
+    return Append(Path(), sealed, error);
 }
 
 QList<CPendingResult> Load(QString* error)
@@ -286,7 +318,11 @@ int Flush(CDaoDatabase& db)
     while (!results.isEmpty()) {
         const CPendingResult& result = results.constFirst();
         try {
-            StoreSittingResult(db, result.scoreFields, result.attempt, result.sitting);
+            const QString key = SittingSealKey(db, result.sitting.strUid);
+            if (!key.isEmpty() && result.strSeal == Seal(result, key))
+                StoreSittingResult(db, result.scoreFields, result.attempt, result.sitting);
+            else if (!Append(RefusedPath(), result, nullptr))
+                break;
         } catch (const CDaoException&) {
             break;
         }

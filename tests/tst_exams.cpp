@@ -22,6 +22,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
@@ -135,6 +137,7 @@ private slots:
         CDaoDatabase::SetTarget(QString());
         m_pDatabase.reset();
         QFile::remove(PendingResults::FileName());
+        QFile::remove(PendingResults::RefusedFileName());
     }
 
     // The limit ends the exam by itself, without a question, and its result
@@ -282,6 +285,7 @@ private slots:
         LogIn(pupil, u"李华"_s);
         if (keptOnThisMachine) {
             const CExamSitting sitting = CExamSitting::Begin(exam, pupil);
+            RecordSittingStart(*f.doc.m_pDB, sitting);
             QVERIFY(
                 PendingResults::Keep({ScoreRow, Finished(pupil, exam, 1000, 1, 1, 1), sitting}));
         } else {
@@ -494,6 +498,75 @@ private slots:
                                  "FROM score s, exam_sitting e"_s),
                  QStringList{u"李华|60|75|1|3"_s});
         SetActiveDatabaseSource({});
+    }
+
+    // A kept result is stored only as the program that kept it wrote it, for
+    // a sitting the database saw begin: one edited or made up on the machine
+    // is set aside in a file of its own, and the sitting stays unfinished.
+    void keptResultStoredOnlyWithItsSeal_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("as kept") << QString() << true;
+        QTest::newRow("more correct characters") << u"correct"_s << false;
+        QTest::newRow("a shorter time") << u"elapsedMs"_s << false;
+        QTest::newRow("another pupil's sitting") << u"userKey"_s << false;
+        QTest::newRow("seal taken away") << u"seal"_s << false;
+        QTest::newRow("sealed with a key of one's own") << u"key"_s << false;
+        QTest::newRow("a sitting the database never saw") << u"unseen"_s << false;
+    }
+    void keptResultStoredOnlyWithItsSeal()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, stored);
+        CDaoDatabase* db = m_pDatabase->Database();
+        const qint64 pupil = m_pDatabase->Insert(u"user"_s, {u"李华"_s, Class, u"2024001"_s});
+        const qint64 other = m_pDatabase->Insert(u"user"_s, {u"王明"_s, Class, u"2024002"_s});
+        const qint64 exam = AddExam(db, 5, true, false);
+        CExamSitting sitting = CExamSitting::Begin(exam, pupil);
+        if (change != u"unseen"_s)
+            RecordSittingStart(*db, sitting);
+        if (change == u"key"_s)
+            sitting.strSealKey = u"00112233445566778899aabbccddeeff"_s;
+        QVERIFY(PendingResults::Keep(
+            {ScoreRow, Finished(pupil, exam, 60000, 40, 30, EndReason::TimeLimit), sitting}));
+
+        QFile file(PendingResults::FileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QJsonObject top = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        QJsonArray results = top.value(u"results"_s).toArray();
+        QJsonObject result = results.at(0).toObject();
+        QVERIFY(!result.value(u"seal"_s).toString().isEmpty());
+        QVERIFY(!QJsonDocument(top).toJson().contains(sitting.strSealKey.toLatin1()));
+        QJsonObject attempt = result.value(u"attempt"_s).toObject();
+        QJsonObject sat = result.value(u"sitting"_s).toObject();
+        if (change == u"correct"_s)
+            attempt.insert(u"correct"_s, 40);
+        else if (change == u"elapsedMs"_s)
+            attempt.insert(u"elapsedMs"_s, u"30000"_s);
+        else if (change == u"userKey"_s)
+            sat.insert(u"userKey"_s, QString::number(other));
+        else if (change == u"seal"_s)
+            result.remove(u"seal"_s);
+        result.insert(u"attempt"_s, attempt);
+        result.insert(u"sitting"_s, sat);
+        results.replace(0, result);
+        top.insert(u"results"_s, results);
+        CPracticeFixture::WriteFile(PendingResults::FileName(), QJsonDocument(top).toJson());
+
+        QCOMPARE(PendingResults::Flush(*db), 1);
+        QVERIFY(!QFile::exists(PendingResults::FileName()));
+        QCOMPARE(CountRows(db, u"score"_s), stored ? 1 : 0);
+        QCOMPARE(CountRows(db, u"attempt"_s), stored ? 1 : 0);
+        if (stored)
+            QCOMPARE(SelectRows(db, u"SELECT user_key, finished, correct_units, elapsed_ms "
+                                    "FROM exam_sitting"_s),
+                     QStringList{u"%1|1|30|60000"_s.arg(pupil)});
+        else
+            QCOMPARE(SelectRows(db, u"SELECT finished FROM exam_sitting"_s),
+                     change == u"unseen"_s ? QStringList() : QStringList{u"0"_s});
+        QCOMPARE(QFile::exists(PendingResults::RefusedFileName()), !stored);
     }
 
     // The teacher's way: a new exam refuses what is missing, is stored with
