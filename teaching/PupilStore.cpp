@@ -94,11 +94,24 @@ qint64 Add(CDaoDatabase& db, const CPupil& pupil)
 void AddAll(CDaoDatabase& db, const QList<CPupil>& pupils, const std::function<void(int)>& progress)
 {
     CStoreTransaction transaction(db);
+    // The names were checked when the list was read; another program may
+    // have added one of them since.
+    QSqlQuery taken(db.Connection());
+    Prepare(taken, u"SELECT 1 FROM \"user\" WHERE name = ? LIMIT 1"_s);
     QSqlQuery query(db.Connection());
     Prepare(query, u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
                    "VALUES (?, ?, ?, ?, ?)"_s);
     int done = 0;
     for (const CPupil& pupil : pupils) {
+        taken.bindValue(0, Text(pupil.strName));
+        Exec(taken);
+        const bool bTaken = taken.next();
+        CheckRead(taken);
+        taken.finish();
+        if (bTaken)
+            throw CDaoException(
+                u"用户名“%1”刚被别人用了,没有导入任何学生。请重新导入,预览会指出这一行。"_s.arg(
+                    pupil.strName));
         query.bindValue(0, Text(pupil.strName));
         query.bindValue(1, Text(pupil.strClass));
         query.bindValue(2, Text(pupil.strStudentNo));

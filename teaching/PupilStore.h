@@ -24,7 +24,8 @@ CPupil Find(CDaoDatabase& db, qint64 key);
 // Adds the pupil; returns the new row's key.
 qint64 Add(CDaoDatabase& db, const CPupil& pupil);
 // Adds the pupils in one transaction; progress(done) is called now and
-// then. Nothing is added if any of them fails.
+// then. Nothing is added if any of them fails, or if a pupil already
+// carries one of their names.
 void AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,
             const std::function<void(int done)>& progress = {});
 // Changes name, class and number of the pupil with key pupil.nKey; the

@@ -389,6 +389,29 @@ private slots:
         }
     }
 
+    // A name registered elsewhere between the preview and OK: nothing is
+    // added, the teacher is told which name, and the preview stays open.
+    void nameTakenAfterThePreviewAddsNobody()
+    {
+        const QString path =
+            WriteFile(u"late.csv"_s,
+                      u"姓名,班级,学号\r\n王五,%1,201\r\n赵六,%1,202\r\n"_s.arg(ClassA).toUtf8());
+        CScriptedPlatform platform;
+        platform.AnswerFiles({path});
+        QStringList before;
+        Drive<CImportPreviewDlg>(platform, [&](CImportPreviewDlg* dlg) {
+            m_pDatabase->Insert(u"user"_s, {u"赵六"_s, u"三年级一班"_s, u"301"_s, u"1"_s});
+            before = Pupils(*m_pDatabase);
+            dlg->ClickButton(1);
+            QVERIFY(dlg->isVisible());
+            dlg->ClickButton(2);
+        });
+        QVERIFY(!ImportClassList(nullptr));
+        QCOMPARE(Pupils(*m_pDatabase), before);
+        QCOMPARE(platform.boxes.size(), 1);
+        QVERIFY2(platform.boxes[0].text.contains(u"“赵六”"_s), qPrintable(platform.boxes[0].text));
+    }
+
     void brokenFilesWriteNothing_data()
     {
         QTest::addColumn<QString>("path");
