@@ -112,8 +112,11 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     if (!bWasRunning && m_session.IsRunning()) {
         m_recorder.OnStart();
         if (m_exam) {
-            // The sitting shows as running for the teacher. Without the
-            // database the exam goes on; its result is kept for later.
+            // The sitting shows as running for the teacher, and its seal key
+            // is in the database from now on. Without the database the exam
+            // goes on and is stored at its end; should the database still be
+            // away then, the result kept on the machine cannot be checked
+            // and is set aside.
             m_exam->startedAt = Platform().CurrentDateTime();
             if (CDaoDatabase* db = ActiveDatabase()) {
                 try {
