@@ -2,6 +2,7 @@
 
 #include "attempts/PracticeKind.h"
 #include "platform/Platform.h"
+#include "teaching/ClassCombo.h"
 #include "teaching/ClassChartDlg.h"
 #include "teaching/ClassReportModel.h"
 #include "teaching/ProgressDlg.h"
@@ -88,17 +89,7 @@ bool CClassReportDlg::OnInitDialog()
     m_comboKind->setCurrentIndex(0);
     m_comboRange->setCurrentIndex(ReportRange::ThisTerm);
 
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    try {
-        for (const QString& className : LoadClasses(*db))
-            m_comboClass->addItem(ClassDisplayName(className), className);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
+    if (!FillClassCombo(m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include "attempts/ClassReport.h"
 #include "platform/Platform.h"
+#include "teaching/ClassCombo.h"
 #include "teaching/ClassReportModel.h"
 #include "teaching/LoginCardPainter.h"
 #include "teaching/TableExport.h"
@@ -33,17 +34,7 @@ bool CLoginCardsDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_comboClass = Item<QComboBox>(IDC_CLASS);
     Item<QRadioButton>(IDC_EIGHT)->setChecked(true);
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    try {
-        for (const QString& className : LoadClasses(*db))
-            m_comboClass->addItem(ClassDisplayName(className), className);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
+    if (!FillClassCombo(m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }

@@ -1,0 +1,25 @@
+#include "teaching/ClassCombo.h"
+
+#include "attempts/ClassReport.h"
+#include "platform/Platform.h"
+#include "teaching/ClassReportModel.h"
+#include "users/Database.h"
+
+#include <QComboBox>
+
+bool FillClassCombo(QComboBox* combo)
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    try {
+        for (const QString& className : LoadClasses(*db))
+            combo->addItem(ClassDisplayName(className), className);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    return true;
+}
