@@ -96,10 +96,13 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     QList<ICommandTarget*> route{m_pView, this};
     if (pApplication)
         route.append(pApplication);
-    route.append(&m_teaching); // the teaching layer's own commands
+    // The teaching layer's own commands, room by room.
+    route.append(&m_reports);
     route.append(&m_classroom);
     m_texts.SetView(m_pView);
     route.append(&m_texts);
+    m_exams.SetView(m_pView);
+    route.append(&m_exams);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);

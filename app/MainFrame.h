@@ -3,11 +3,12 @@
 #include "app/CommandRouter.h"
 #include "app/HelpWindow.h"
 #include "app/PracticeClock.h"
+#include "classroom/ClassroomCommands.h"
+#include "exams/ExamCommands.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
-#include "teaching/ClassroomCommands.h"
-#include "teaching/TeachingCommands.h"
-#include "teaching/TextCommands.h"
+#include "reports/ReportCommands.h"
+#include "texts/TextCommands.h"
 
 #include <QLabel>
 #include <QList>
@@ -98,9 +99,10 @@ private:
     void UpdateLockPanes();
 
     CPracticeClock m_clock;
-    CTeachingCommands m_teaching;
+    CReportCommands m_reports;
     CClassroomCommands m_classroom;
     CTextCommands m_texts;
+    CExamCommands m_exams;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

@@ -31,21 +31,6 @@ QCollator Collator()
 
 } // namespace
 
-QStringList LoadClasses(CDaoDatabase& db)
-{
-    QSqlQuery query(db.Connection());
-    query.setForwardOnly(true);
-    Prepare(query, u"SELECT DISTINCT COALESCE(class, '') FROM \"user\""_s);
-    Exec(query);
-    QStringList classes;
-    while (query.next())
-        classes.append(query.value(0).toString());
-    CheckRead(query);
-    const QCollator collator = Collator();
-    std::sort(classes.begin(), classes.end(), collator);
-    return classes;
-}
-
 QList<CPupil> LoadPupils(CDaoDatabase& db, const QString& className)
 {
     QSqlQuery query(db.Connection());

@@ -44,9 +44,6 @@ struct CClassReport
     QList<CPupilFigures> pupils; // in student-number order
 };
 
-// The classes that pupils belong to, in Chinese collation order; a class
-// left empty is "".
-QStringList LoadClasses(CDaoDatabase& db);
 // The pupils of a class in student-number order. Throws CDaoException.
 QList<CPupil> LoadPupils(CDaoDatabase& db, const QString& className);
 // Throws CDaoException.

@@ -65,12 +65,4 @@ QString KindName(int kind)
     }
 }
 
-QString DurationText(qint64 elapsedMs)
-{
-    const qint64 seconds = qMax<qint64>(elapsedMs, 0) / 1000;
-    if (seconds < 60)
-        return u"%1秒"_s.arg(seconds);
-    return u"%1分%2秒"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
-}
-
 } // namespace Metrics

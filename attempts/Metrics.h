@@ -30,7 +30,5 @@ QString SpeedText(const Speed& speed);
 
 // The short name of a kind ("中文", "英文", "数字", "符号"); empty for others.
 QString KindName(int kind);
-// "1分05秒", or "45秒" under a minute (whole seconds, truncated).
-QString DurationText(qint64 elapsedMs);
 
 } // namespace Metrics

@@ -2,7 +2,7 @@
 
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
-#include "teaching/ProgressDlg.h"
+#include "reports/ProgressDlg.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
 

@@ -1,8 +1,8 @@
-#include "teaching/ClassCombo.h"
+#include "classroom/ClassCombo.h"
 
 #include "attempts/ClassReport.h"
+#include "classroom/ClassNames.h"
 #include "platform/Platform.h"
-#include "teaching/ClassReportModel.h"
 #include "users/Database.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "teaching/ClassListFile.h"
+#include "classroom/ClassListFile.h"
 
-#include "teaching/XlsxReader.h"
+#include "documents/XlsxReader.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,9 @@
-#include "teaching/ClassroomCommands.h"
+#include "classroom/ClassroomCommands.h"
 
+#include "classroom/ClassListDlg.h"
+#include "classroom/ImportPreviewDlg.h"
+#include "classroom/LoginCardsDlg.h"
 #include "res/CommandIds.h"
-#include "teaching/ClassListDlg.h"
-#include "teaching/ClassReportDlg.h"
-#include "teaching/ImportPreviewDlg.h"
-#include "teaching/LoginCardsDlg.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
@@ -18,10 +17,7 @@ bool CClassroomCommands::OnCmdMsg(int nID)
     }
     if (!CommandGuard())
         return true;
-    if (nID == ID_TEACHING_CLASS_REPORT) {
-        CClassReportDlg report;
-        report.DoModal();
-    } else if (nID == ID_TEACHING_CLASS_LIST) {
+    if (nID == ID_TEACHING_CLASS_LIST) {
         CClassListDlg list;
         list.DoModal();
     } else {
@@ -33,8 +29,8 @@ bool CClassroomCommands::OnCmdMsg(int nID)
 
 bool CClassroomCommands::HasCommandHandler(int nID) const
 {
-    return nID == ID_TEACHING_CLASS_REPORT || nID == ID_TEACHING_CLASS_LIST ||
-           nID == ID_TEACHING_IMPORT_PUPILS || nID == ID_TEACHING_LOGIN_CARDS;
+    return nID == ID_TEACHING_CLASS_LIST || nID == ID_TEACHING_IMPORT_PUPILS ||
+           nID == ID_TEACHING_LOGIN_CARDS;
 }
 
 bool CClassroomCommands::OnUpdateCmdUI(CCmdUI& cmdUI)

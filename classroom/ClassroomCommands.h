@@ -2,9 +2,9 @@
 
 #include "platform/CommandTarget.h"
 
-// The teacher's commands of the menu 教学(&J): the class report, the class
-// list, the import of a class list and the login cards; open to a super
-// user only, each behind the database guard.
+// The teacher's commands of the menu 教学(&J) around pupils and classes: the
+// class list, the import of a class list and the login cards; open to a
+// super user only, each behind the database guard.
 class CClassroomCommands : public ICommandTarget
 {
 public:

@@ -1,7 +1,7 @@
-#include "teaching/DeletePupilDlg.h"
+#include "classroom/DeletePupilDlg.h"
 
+#include "classroom/PupilStore.h"
 #include "platform/Platform.h"
-#include "teaching/PupilStore.h"
 #include "users/Database.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "teaching/ImportPlan.h"
+#include "classroom/ImportPlan.h"
 
 #include "users/AccountRules.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "teaching/ClassListFile.h"
+#include "classroom/ClassListFile.h"
 #include "users/Pupil.h"
 
 #include <QList>

@@ -1,9 +1,9 @@
-#include "teaching/ImportPreviewDlg.h"
+#include "classroom/ImportPreviewDlg.h"
 
+#include "classroom/PupilStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "platform/ProgressCtrl.h"
-#include "teaching/PupilStore.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 

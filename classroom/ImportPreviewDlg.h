@@ -1,6 +1,6 @@
 #pragma once
 
-#include "teaching/ImportPlan.h"
+#include "classroom/ImportPlan.h"
 #include "platform/Dialog.h"
 
 #include <QList>

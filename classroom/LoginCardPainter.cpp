@@ -1,6 +1,6 @@
-#include "teaching/LoginCardPainter.h"
+#include "classroom/LoginCardPainter.h"
 
-#include "teaching/PagedOutput.h"
+#include "documents/PagedOutput.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>

@@ -1,11 +1,11 @@
-#include "teaching/LoginCardsDlg.h"
+#include "classroom/LoginCardsDlg.h"
 
 #include "attempts/ClassReport.h"
+#include "classroom/ClassCombo.h"
+#include "classroom/ClassNames.h"
+#include "classroom/LoginCardPainter.h"
+#include "documents/TableExport.h"
 #include "platform/Platform.h"
-#include "teaching/ClassCombo.h"
-#include "teaching/ClassReportModel.h"
-#include "teaching/LoginCardPainter.h"
-#include "teaching/TableExport.h"
 #include "users/Database.h"
 
 #include <QComboBox>

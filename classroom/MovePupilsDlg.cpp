@@ -1,7 +1,7 @@
-#include "teaching/MovePupilsDlg.h"
+#include "classroom/MovePupilsDlg.h"
 
+#include "classroom/PupilStore.h"
 #include "platform/Platform.h"
-#include "teaching/PupilStore.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
 

@@ -1,7 +1,7 @@
-#include "teaching/PasswordResetDlg.h"
+#include "classroom/PasswordResetDlg.h"
 
+#include "classroom/PupilStore.h"
 #include "platform/Platform.h"
-#include "teaching/PupilStore.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
 

@@ -1,4 +1,4 @@
-#include "teaching/PupilStore.h"
+#include "classroom/PupilStore.h"
 
 #include "attempts/CheckedQuery.h"
 #include "attempts/StoreTransaction.h"

@@ -1,4 +1,4 @@
-#include "teaching/CsvWriter.h"
+#include "documents/CsvWriter.h"
 
 #include <QSaveFile>
 

@@ -33,3 +33,6 @@ struct CExportCell
     // As a CSV file holds it: numbers with a point, durations as h:mm:ss.
     QString CsvText() const;
 };
+
+// "1分05秒", or "45秒" under a minute (whole seconds, truncated).
+QString DurationText(qint64 elapsedMs);

@@ -1,6 +1,4 @@
-#include "teaching/ExportTable.h"
-
-#include "attempts/Metrics.h"
+#include "documents/ExportTable.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -14,7 +12,7 @@ QString CExportCell::DisplayText() const
     case Kind::Number:
         return QString::number(dValue, 'f', nDecimals);
     case Kind::Duration:
-        return Metrics::DurationText(qint64(dValue));
+        return DurationText(qint64(dValue));
     case Kind::Empty:
         break;
     }
@@ -37,6 +35,14 @@ QStringList CExportTable::ColumnTexts(int column) const
     for (const QList<CExportCell>& row : rows)
         texts.append(row.value(column).DisplayText());
     return texts;
+}
+
+QString DurationText(qint64 elapsedMs)
+{
+    const qint64 seconds = qMax<qint64>(elapsedMs, 0) / 1000;
+    if (seconds < 60)
+        return u"%1秒"_s.arg(seconds);
+    return u"%1分%2秒"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
 int DisplayWidth(const QString& text)

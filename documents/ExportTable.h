@@ -1,6 +1,6 @@
 #pragma once
 
-#include "teaching/ExportCell.h"
+#include "documents/ExportCell.h"
 
 #include <QList>
 #include <QString>

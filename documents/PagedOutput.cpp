@@ -1,4 +1,4 @@
-#include "teaching/PagedOutput.h"
+#include "documents/PagedOutput.h"
 
 #include "platform/Platform.h"
 

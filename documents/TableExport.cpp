@@ -1,10 +1,10 @@
-#include "teaching/TableExport.h"
+#include "documents/TableExport.h"
 
+#include "documents/CsvWriter.h"
+#include "documents/PagedOutput.h"
+#include "documents/TablePainter.h"
+#include "documents/XlsxWriter.h"
 #include "platform/Platform.h"
-#include "teaching/CsvWriter.h"
-#include "teaching/PagedOutput.h"
-#include "teaching/TablePainter.h"
-#include "teaching/XlsxWriter.h"
 
 #include <QDir>
 

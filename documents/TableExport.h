@@ -1,7 +1,7 @@
 #pragma once
 
-#include "teaching/ExportTable.h"
-#include "teaching/PagedOutput.h"
+#include "documents/ExportTable.h"
+#include "documents/PagedOutput.h"
 
 #include <QList>
 #include <QString>

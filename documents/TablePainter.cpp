@@ -1,6 +1,6 @@
-#include "teaching/TablePainter.h"
+#include "documents/TablePainter.h"
 
-#include "teaching/PagedOutput.h"
+#include "documents/PagedOutput.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>

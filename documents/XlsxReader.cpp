@@ -1,4 +1,4 @@
-#include "teaching/XlsxReader.h"
+#include "documents/XlsxReader.h"
 
 #include <QFile>
 #include <QMap>

@@ -1,4 +1,4 @@
-#include "teaching/XlsxWriter.h"
+#include "documents/XlsxWriter.h"
 
 #include <QFile>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "teaching/ExportTable.h"
+#include "documents/ExportTable.h"
 
 #include <QList>
 #include <QString>

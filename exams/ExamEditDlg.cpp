@@ -1,4 +1,4 @@
-#include "teaching/ExamEditDlg.h"
+#include "exams/ExamEditDlg.h"
 
 #include "attempts/Metrics.h"
 #include "platform/ListCtrl.h"

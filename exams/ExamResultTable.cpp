@@ -1,8 +1,8 @@
-#include "teaching/ExamResultTable.h"
+#include "exams/ExamResultTable.h"
 
 #include "attempts/Attempt.h"
 #include "attempts/Metrics.h"
-#include "teaching/ChineseOrder.h"
+#include "platform/ChineseOrder.h"
 
 #include <algorithm>
 

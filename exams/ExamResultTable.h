@@ -1,7 +1,7 @@
 #pragma once
 
-#include "teaching/ExamStore.h"
-#include "teaching/ExportTable.h"
+#include "documents/ExportTable.h"
+#include "exams/ExamStore.h"
 
 #include <QList>
 #include <QString>

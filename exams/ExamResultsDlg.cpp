@@ -1,10 +1,10 @@
-#include "teaching/ExamResultsDlg.h"
+#include "exams/ExamResultsDlg.h"
 
+#include "documents/TableExport.h"
+#include "exams/ExamResultTable.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
-#include "teaching/ExamResultTable.h"
-#include "teaching/TableExport.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "documents/ExportTable.h"
+#include "exams/ExamStore.h"
 #include "platform/Dialog.h"
-#include "teaching/ExamStore.h"
-#include "teaching/ExportTable.h"
 
 #include <QList>
 

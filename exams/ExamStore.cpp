@@ -1,12 +1,13 @@
-#include "teaching/ExamStore.h"
+#include "exams/ExamStore.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/ClassReport.h"
 #include "attempts/CheckedQuery.h"
+#include "attempts/ClassReport.h"
 #include "attempts/StoreTransaction.h"
+#include "classroom/ClassNames.h"
+#include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
-#include "teaching/ChineseOrder.h"
 
 #include <QHash>
 

@@ -1,11 +1,11 @@
-#include "teaching/ExamsDlg.h"
+#include "exams/ExamsDlg.h"
 
+#include "exams/ExamEditDlg.h"
+#include "exams/ExamResultsDlg.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
-#include "teaching/ExamEditDlg.h"
-#include "teaching/ExamResultsDlg.h"
-#include "teaching/TextStore.h"
+#include "texts/TextStore.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "exams/ExamStore.h"
 #include "platform/Dialog.h"
-#include "teaching/ExamStore.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "teaching/TakeExamDlg.h"
+#include "exams/TakeExamDlg.h"
 
 #include "attempts/ExamSitting.h"
 #include "attempts/Metrics.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "exams/ExamStore.h"
 #include "platform/Dialog.h"
-#include "teaching/ExamStore.h"
-#include "teaching/TextStore.h"
+#include "texts/TextStore.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "teaching/ChineseOrder.h"
+#include "platform/ChineseOrder.h"
 
 #include <QCollator>
 #include <QLocale>

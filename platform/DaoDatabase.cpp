@@ -1,5 +1,6 @@
 #include "platform/Dao.h"
 
+#include "platform/DaoDatabasePrivate.h"
 #include "platform/DaoSql.h"
 
 #include <QAtomicInt>
@@ -31,57 +32,7 @@ bool IsPostgresUrl(const QString& target)
     return target.startsWith("postgresql://"_L1) || target.startsWith("postgres://"_L1);
 }
 
-struct TableInfo
-{
-    QStringList columns;
-    QList<CDaoFieldValue::Kind> kinds;
-};
 } // namespace
-
-struct CDaoDatabase::Private
-{
-    QString connectionName;
-    QString strTarget;
-    bool bOpen = false;
-    bool bPostgres = false;
-    int nTransactionDepth = 0;
-    int nGeneration = 0;
-    QHash<QString, TableInfo> tables;
-    // Deletion inside a PostgreSQL transaction (see DeleteRow).
-    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> deletes;
-    std::unique_ptr<QSqlQuery> pControl;
-    // Statements prepared once per session and shared by every record set
-    // and selection on it: each use runs to its end before the next one.
-    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> prepared;
-    bool bWindow = false;
-    QList<std::pair<QString, qint64>> windowRows;
-
-    const TableInfo& Table(const QString& table);
-    QSqlQuery& DeleteQuery(const QString& table);
-    void Control(const QString& sql);
-    void ClearStatements();
-};
-
-QSqlQuery& CDaoDatabase::Private::DeleteQuery(const QString& table)
-{
-    auto& query = deletes[table];
-    if (!query) {
-        auto prepared = std::make_unique<QSqlQuery>(QSqlDatabase::database(connectionName, false));
-        if (!prepared->prepare(u"DELETE FROM %1 WHERE %2 = ?"_s.arg(
-                DaoSql::QuoteIdentifier(table), DaoSql::QuoteIdentifier(DaoSql::KeyColumn))))
-            DaoSql::Throw(prepared->lastError());
-        query = std::move(prepared);
-    }
-    return *query;
-}
-
-void CDaoDatabase::Private::Control(const QString& sql)
-{
-    if (!pControl)
-        pControl = std::make_unique<QSqlQuery>(QSqlDatabase::database(connectionName, false));
-    if (!pControl->exec(sql))
-        DaoSql::Throw(pControl->lastError());
-}
 
 void CDaoDatabase::Private::ClearStatements()
 {
@@ -92,7 +43,7 @@ void CDaoDatabase::Private::ClearStatements()
     windowRows.clear();
 }
 
-const TableInfo& CDaoDatabase::Private::Table(const QString& table)
+const CDaoTableInfo& CDaoDatabase::Private::Table(const QString& table)
 {
     if (!bOpen)
         DaoSql::Throw(u"the database is not open"_s);
@@ -118,7 +69,7 @@ const TableInfo& CDaoDatabase::Private::Table(const QString& table)
     query.addBindValue(table);
     if (!query.exec())
         DaoSql::Throw(query.lastError());
-    TableInfo info;
+    CDaoTableInfo info;
     while (query.next()) {
         info.columns.append(query.value(0).toString());
         info.kinds.append(DaoSql::KindOfDeclaredType(query.value(1).toString()));
@@ -423,115 +374,4 @@ QStringList CDaoDatabase::Columns(const QString& table) const
 QList<CDaoFieldValue::Kind> CDaoDatabase::ColumnKinds(const QString& table) const
 {
     return Run([&] { return d->Table(table).kinds; });
-}
-
-// On PostgreSQL a failed statement spoils the whole transaction, yet a pass
-// that fails part-way must keep the rows it already deleted. The deletions
-// of a transaction therefore run in windows of up to WindowRows rows behind
-// a savepoint: when one fails, the window is rolled back, its earlier rows
-// are deleted again and the error goes on with the transaction intact. One
-// savepoint per window instead of per row keeps a pass at one round trip a
-// row. Any other write ends the window first, so that it is never undone.
-void CDaoDatabase::DeleteRow(const QString& table, qint64 key)
-{
-    Run([&] { DeleteOneRow(table, key); });
-}
-
-void CDaoDatabase::DeleteOneRow(const QString& table, qint64 key)
-{
-    constexpr int WindowRows = 1000;
-    QSqlQuery& query = d->DeleteQuery(table);
-    const bool bGuarded = d->bPostgres && d->nTransactionDepth > 0;
-    if (bGuarded && d->bWindow && d->windowRows.size() >= WindowRows)
-        EndDeleteWindow();
-    if (bGuarded && !d->bWindow) {
-        d->Control(u"SAVEPOINT qe_deletions"_s);
-        d->bWindow = true;
-    }
-    query.bindValue(0, key);
-    if (query.exec()) {
-        if (bGuarded)
-            d->windowRows.append({table, key});
-        return;
-    }
-    const QSqlError error = query.lastError();
-    if (bGuarded) {
-        const auto rows = std::exchange(d->windowRows, {});
-        d->bWindow = false;
-        d->Control(u"ROLLBACK TO SAVEPOINT qe_deletions"_s);
-        for (const auto& [rowTable, rowKey] : rows) {
-            QSqlQuery& again = d->DeleteQuery(rowTable);
-            again.bindValue(0, rowKey);
-            if (!again.exec())
-                DaoSql::Throw(again.lastError());
-        }
-        d->Control(u"RELEASE SAVEPOINT qe_deletions"_s);
-    }
-    DaoSql::Throw(error);
-}
-
-void CDaoDatabase::EndDeleteWindow()
-{
-    if (!d->bWindow)
-        return;
-    d->bWindow = false;
-    d->windowRows.clear();
-    d->Control(u"RELEASE SAVEPOINT qe_deletions"_s);
-}
-
-CDaoTransaction::CDaoTransaction(CDaoDatabase* db) : m_pDB(db)
-{
-    m_pDB->BeginTrans();
-}
-
-CDaoTransaction::~CDaoTransaction()
-{
-    if (m_bDone)
-        return;
-    // Reached when the pass throws: what it did so far stays.
-    try {
-        m_pDB->CommitTrans();
-    } catch (const CDaoException&) {
-        try {
-            m_pDB->Rollback();
-        } catch (const CDaoException&) {
-        }
-    }
-}
-
-void CDaoTransaction::Commit()
-{
-    m_bDone = true;
-    m_pDB->CommitTrans();
-}
-
-CDaoTableDef::CDaoTableDef(CDaoDatabase* db) : m_pDatabase(db) {}
-
-CDaoTableDef::~CDaoTableDef()
-{
-    Close();
-}
-
-void CDaoTableDef::Open(const QString& table)
-{
-    Close();
-    m_pDatabase->Columns(table); // throws when there is no such table
-    m_strName = table;
-    m_bOpen = true;
-}
-
-void CDaoTableDef::Close()
-{
-    m_bOpen = false;
-    m_strName.clear();
-}
-
-bool CDaoTableDef::IsOpen() const
-{
-    return m_bOpen;
-}
-
-QString CDaoTableDef::Name() const
-{
-    return m_strName;
 }

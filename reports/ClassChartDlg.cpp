@@ -1,9 +1,10 @@
-#include "teaching/ClassChartDlg.h"
+#include "reports/ClassChartDlg.h"
 
 #include "attempts/Metrics.h"
-#include "teaching/ClassReportModel.h"
-#include "teaching/ReportRange.h"
+#include "classroom/ClassNames.h"
 #include "platform/Platform.h"
+#include "reports/ClassReportModel.h"
+#include "reports/ReportRange.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

@@ -1,14 +1,14 @@
-#include "teaching/ClassReportDlg.h"
+#include "reports/ClassReportDlg.h"
 
 #include "attempts/PracticeKind.h"
-#include "platform/Platform.h"
-#include "teaching/ClassCombo.h"
-#include "teaching/ClassChartDlg.h"
-#include "teaching/ClassReportModel.h"
-#include "teaching/ProgressDlg.h"
-#include "teaching/ReportRange.h"
-#include "teaching/TableExport.h"
+#include "classroom/ClassCombo.h"
+#include "documents/TableExport.h"
 #include "platform/Dispatch.h"
+#include "platform/Platform.h"
+#include "reports/ClassChartDlg.h"
+#include "reports/ClassReportModel.h"
+#include "reports/ProgressDlg.h"
+#include "reports/ReportRange.h"
 #include "users/Database.h"
 
 #include <QComboBox>

@@ -1,7 +1,8 @@
-#include "teaching/ClassReportModel.h"
+#include "reports/ClassReportModel.h"
 
 #include "attempts/Metrics.h"
-#include "teaching/ReportRange.h"
+#include "classroom/ClassNames.h"
+#include "reports/ReportRange.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -10,11 +11,6 @@
 #include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
-
-QString ClassDisplayName(const QString& className)
-{
-    return className.isEmpty() ? u"(未填班级)"_s : className;
-}
 
 void CClassReportModel::SetReport(CClassReport report)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "attempts/ClassReport.h"
-#include "teaching/ExportTable.h"
+#include "documents/ExportTable.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -57,6 +57,3 @@ private:
     int m_nSortColumn = StudentNo;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
-
-// The name a class shows under; a class left empty has one too.
-QString ClassDisplayName(const QString& className);

@@ -1,4 +1,4 @@
-#include "teaching/ProgressChart.h"
+#include "reports/ProgressChart.h"
 
 #include "attempts/Metrics.h"
 #include "platform/Platform.h"

@@ -1,10 +1,11 @@
-#include "teaching/ProgressDlg.h"
+#include "reports/ProgressDlg.h"
 
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "documents/ExportCell.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
-#include "teaching/ProgressChart.h"
+#include "reports/ProgressChart.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -114,7 +115,7 @@ void CProgressDlg::FillAttempts()
                      Metrics::KindName(attempt.nKind),
                      Metrics::SpeedText(Metrics::KindSpeed(attempt.nKind, attempt.nCorrectUnits,
                                                            attempt.nElapsedMs)),
-                     u"%1%"_s.arg(attempt.Accuracy()), Metrics::DurationText(attempt.nElapsedMs)});
+                     u"%1%"_s.arg(attempt.Accuracy()), DurationText(attempt.nElapsedMs)});
     }
     m_listAttempts->AppendRows(rows);
 }

@@ -1,11 +1,12 @@
-#include "teaching/TeachingCommands.h"
+#include "reports/ReportCommands.h"
 
+#include "reports/ClassReportDlg.h"
+#include "reports/ProgressDlg.h"
 #include "res/CommandIds.h"
-#include "teaching/ProgressDlg.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
-bool CTeachingCommands::OnCmdMsg(int nID)
+bool CReportCommands::OnCmdMsg(int nID)
 {
     switch (nID) {
     case ID_TEACHING_MY_PROGRESS:
@@ -14,21 +15,30 @@ bool CTeachingCommands::OnCmdMsg(int nID)
             progress.DoModal();
         }
         return true;
+    case ID_TEACHING_CLASS_REPORT:
+        if (CommandGuard()) {
+            CClassReportDlg report;
+            report.DoModal();
+        }
+        return true;
     default:
         return false;
     }
 }
 
-bool CTeachingCommands::HasCommandHandler(int nID) const
+bool CReportCommands::HasCommandHandler(int nID) const
 {
-    return nID == ID_TEACHING_MY_PROGRESS;
+    return nID == ID_TEACHING_MY_PROGRESS || nID == ID_TEACHING_CLASS_REPORT;
 }
 
-bool CTeachingCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
+bool CReportCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
 {
     switch (cmdUI.m_nID) {
     case ID_TEACHING_MY_PROGRESS:
         cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
+        return true;
+    case ID_TEACHING_CLASS_REPORT:
+        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
         return true;
     default:
         return false;

@@ -1,4 +1,4 @@
-#include "teaching/ReportRange.h"
+#include "reports/ReportRange.h"
 
 using namespace Qt::Literals::StringLiterals;
 

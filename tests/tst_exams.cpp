@@ -1,22 +1,22 @@
 #include "attempts/ExamSitting.h"
 #include "attempts/PendingResults.h"
+#include "exams/ExamCommands.h"
+#include "exams/ExamEditDlg.h"
+#include "exams/ExamResultsDlg.h"
+#include "exams/ExamsDlg.h"
+#include "exams/ExamStore.h"
+#include "exams/TakeExamDlg.h"
 #include "platform/ListCtrl.h"
 #include "practice/ResultDlg.h"
 #include "res/CommandIds.h"
-#include "teaching/ExamEditDlg.h"
-#include "teaching/ExamResultsDlg.h"
-#include "teaching/ExamStore.h"
-#include "teaching/ExamsDlg.h"
-#include "teaching/TakeExamDlg.h"
-#include "teaching/TextCommands.h"
-#include "teaching/TextStore.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/PracticeFixture.h"
+#include "tests/TableReader.h"
 #include "tests/TestCluster.h"
 #include "tests/TestDatabase.h"
-#include "tests/TableReader.h"
 #include "tests/TestMain.h"
+#include "texts/TextStore.h"
 #include "users/DatabaseSetup.h"
 
 #include <QComboBox>
@@ -441,7 +441,7 @@ private slots:
         const QByteArray kept = file.readAll();
         file.close();
         SetActiveDatabaseSource([db] { return db; });
-        CTextCommands::StorePendingResults();
+        CExamCommands::StorePendingResults();
         QVERIFY(!QFile::exists(PendingResults::FileName()));
         QCOMPARE(CountRows(db, u"score"_s), 1);
         QCOMPARE(SelectRows(db, u"SELECT finished, typed_units, correct_units, end_reason "
@@ -453,7 +453,7 @@ private slots:
         // A program that stopped before it emptied the file tries again:
         // nothing is stored twice.
         f.WriteFile(PendingResults::FileName(), kept);
-        CTextCommands::StorePendingResults();
+        CExamCommands::StorePendingResults();
         QVERIFY(!QFile::exists(PendingResults::FileName()));
         QCOMPARE(CountRows(db, u"score"_s), 1);
         QCOMPARE(CountRows(db, u"attempt"_s), 1);

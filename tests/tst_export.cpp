@@ -1,6 +1,6 @@
+#include "documents/CsvWriter.h"
+#include "documents/TableExport.h"
 #include "platform/ScriptedPlatform.h"
-#include "teaching/CsvWriter.h"
-#include "teaching/TableExport.h"
 #include "tests/TableReader.h"
 #include "tests/TestMain.h"
 
@@ -40,6 +40,21 @@ class TestExport : public QObject
 {
     Q_OBJECT
 private slots:
+    void durationText_data()
+    {
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("under a minute") << qint64(45999) << u"45秒"_s;
+        QTest::newRow("minutes and two-digit seconds") << qint64(65000) << u"1分05秒"_s;
+        QTest::newRow("nothing") << qint64(0) << u"0秒"_s;
+    }
+    void durationText()
+    {
+        QFETCH(qint64, ms);
+        QFETCH(QString, text);
+        QCOMPARE(DurationText(ms), text);
+    }
+
     void xlsxReadBackCellForCell()
     {
         const QString path = QDir::current().filePath(u"表.xlsx"_s);

@@ -1,9 +1,9 @@
 #include "platform/Dialog.h"
 #include "practice/PracticeScreen.h"
 #include "res/CommandIds.h"
-#include "teaching/TextRules.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestMain.h"
+#include "texts/TextRules.h"
 
 #include <QBuffer>
 

@@ -4,8 +4,8 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
-#include "users/LogOff.h"
 #include "users/LoginDlg.h"
+#include "users/LogOff.h"
 #include "users/SlideWindow.h"
 
 #include <QComboBox>

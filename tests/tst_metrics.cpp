@@ -65,21 +65,6 @@ private slots:
         QFETCH(int, accuracy);
         QCOMPARE(Metrics::Accuracy(correct, typed), accuracy);
     }
-
-    void durationText_data()
-    {
-        QTest::addColumn<qint64>("ms");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("under a minute") << qint64(45999) << u"45秒"_s;
-        QTest::newRow("minutes and two-digit seconds") << qint64(65000) << u"1分05秒"_s;
-        QTest::newRow("nothing") << qint64(0) << u"0秒"_s;
-    }
-    void durationText()
-    {
-        QFETCH(qint64, ms);
-        QFETCH(QString, text);
-        QCOMPARE(Metrics::DurationText(ms), text);
-    }
 };
 
 QE_TEST_MAIN(TestMetrics)

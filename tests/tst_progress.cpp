@@ -1,10 +1,10 @@
 #include "attempts/AttemptStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
+#include "reports/ProgressChart.h"
+#include "reports/ProgressDlg.h"
+#include "reports/ReportCommands.h"
 #include "res/CommandIds.h"
-#include "teaching/ProgressChart.h"
-#include "teaching/ProgressDlg.h"
-#include "teaching/TeachingCommands.h"
 #include "tests/DialogDriver.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -175,7 +175,7 @@ private slots:
         QFETCH(bool, enabled);
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = kindCode;
-        CTeachingCommands commands;
+        CReportCommands commands;
         CCmdUI state(ID_TEACHING_MY_PROGRESS);
         QVERIFY(commands.OnUpdateCmdUI(state));
         QCOMPARE(state.m_bEnabled, enabled);
@@ -200,7 +200,7 @@ private slots:
         };
         platform.DriveDialog(look);
         platform.DriveDialog(look);
-        CTeachingCommands commands;
+        CReportCommands commands;
         QVERIFY(commands.OnCmdMsg(ID_TEACHING_MY_PROGRESS));
         CProgressDlg dlg(OtherPupil, u"王芳"_s);
         dlg.DoModal();

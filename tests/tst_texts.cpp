@@ -1,19 +1,20 @@
 #include "attempts/AttemptStore.h"
+#include "exams/ExamCommands.h"
+#include "exams/ExamStore.h"
 #include "platform/ListCtrl.h"
 #include "res/CommandIds.h"
-#include "teaching/ChooseTextDlg.h"
-#include "teaching/Drill.h"
-#include "teaching/DrillDlg.h"
-#include "teaching/ExamStore.h"
-#include "teaching/TextCommands.h"
-#include "teaching/TextEditDlg.h"
-#include "teaching/TextLibraryDlg.h"
-#include "teaching/TextRules.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "texts/ChooseTextDlg.h"
+#include "texts/Drill.h"
+#include "texts/DrillDlg.h"
+#include "texts/TextCommands.h"
+#include "texts/TextEditDlg.h"
+#include "texts/TextLibraryDlg.h"
+#include "texts/TextRules.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -329,11 +330,17 @@ private slots:
         QFETCH(QString, enabled);
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = kindCode;
-        CTextCommands commands;
+        CTextCommands texts;
+        CExamCommands exams;
+        const auto commands = [&](int id) -> ICommandTarget& {
+            if (texts.HasCommandHandler(id))
+                return texts;
+            return exams;
+        };
         QStringList shown;
         for (int id = ID_TEACHING_TEXTS; id <= ID_TEACHING_TAKE_EXAM; ++id) {
             CCmdUI state(id);
-            QVERIFY(commands.OnUpdateCmdUI(state));
+            QVERIFY(commands(id).OnUpdateCmdUI(state));
             if (state.m_bEnabled)
                 shown.append(QString::number(id));
         }
@@ -343,7 +350,7 @@ private slots:
         NoDatabase();
         CScriptedPlatform platform;
         for (int id = ID_TEACHING_TEXTS; id <= ID_TEACHING_TAKE_EXAM; ++id)
-            QVERIFY(commands.OnCmdMsg(id));
+            QVERIFY(commands(id).OnCmdMsg(id));
         QCOMPARE(platform.boxes.size(), 5);
         QCOMPARE(platform.boxes.value(4).text, NotConnected);
         QVERIFY(platform.modalRuns.isEmpty());

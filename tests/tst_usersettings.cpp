@@ -1,7 +1,7 @@
 #include "platform/ScriptedPlatform.h"
-#include "tests/DialogDriver.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
+#include "tests/DialogDriver.h"
 #include "tests/FakeMainWindow.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"

@@ -1,4 +1,4 @@
-#include "teaching/ChooseTextDlg.h"
+#include "texts/ChooseTextDlg.h"
 
 #include "attempts/Metrics.h"
 #include "platform/Dispatch.h"

@@ -1,4 +1,4 @@
-#include "teaching/Drill.h"
+#include "texts/Drill.h"
 
 #include "attempts/CheckedQuery.h"
 #include "attempts/PracticeKind.h"

@@ -1,4 +1,4 @@
-#include "teaching/DrillDlg.h"
+#include "texts/DrillDlg.h"
 
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Dialog.h"
-#include "teaching/Drill.h"
+#include "texts/Drill.h"
 
 #include <QByteArray>
 #include <QList>

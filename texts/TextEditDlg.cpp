@@ -1,9 +1,9 @@
-#include "teaching/TextEditDlg.h"
+#include "texts/TextEditDlg.h"
 
 #include "attempts/PracticeKind.h"
 #include "platform/Platform.h"
 #include "practice/PracticeScreen.h"
-#include "teaching/TextRules.h"
+#include "texts/TextRules.h"
 #include "users/Database.h"
 
 #include <QComboBox>

@@ -1,11 +1,11 @@
-#include "teaching/TextLibraryDlg.h"
+#include "texts/TextLibraryDlg.h"
 
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
-#include "teaching/TextEditDlg.h"
+#include "texts/TextEditDlg.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Dialog.h"
-#include "teaching/TextStore.h"
+#include "texts/TextStore.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "teaching/TextRules.h"
+#include "texts/TextRules.h"
 
 #include "attempts/PracticeKind.h"
 #include "platform/Gbk.h"

@@ -1,12 +1,12 @@
-#include "teaching/TextStore.h"
+#include "texts/TextStore.h"
 
 #include "attempts/AttemptStore.h"
 #include "attempts/CheckedQuery.h"
+#include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "practice/PracticeScreen.h"
-#include "teaching/ChineseOrder.h"
-#include "teaching/TextRules.h"
+#include "texts/TextRules.h"
 
 #include <algorithm>
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/CommandTarget.h"
+
+#include <QTimer>
+
+class CQeView;
+
+// The commands of the menu 教学(&J) around exams: the teacher's exams (考试)
+// and taking an exam (参加考试), which loads the exam into the view. Exam
+// results kept on this machine while the database was away are stored when
+// it is back.
+class CExamCommands : public ICommandTarget
+{
+public:
+    CExamCommands();
+
+    // The view the exams go to; from then on kept results are tried every
+    // minute.
+    void SetView(CQeView* pView);
+
+    bool OnCmdMsg(int nID) override;
+    bool HasCommandHandler(int nID) const override;
+    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
+
+    // Stores the exam results kept on this machine, when there are any and
+    // the database takes them; silent either way.
+    static void StorePendingResults();
+
+private:
+    void OnExams();
+    void OnTakeExam();
+
+    CQeView* m_pView = nullptr;
+    QTimer m_pendingTimer;
+};

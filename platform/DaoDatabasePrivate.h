@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/Dao.h"
+
+#include <QHash>
+#include <QList>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <unordered_map>
+#include <utility>
+
+// The state of one CDaoDatabase, shared by the files of the database layer.
+
+struct CDaoTableInfo
+{
+    QStringList columns;
+    QList<CDaoFieldValue::Kind> kinds;
+};
+
+struct CDaoDatabase::Private
+{
+    QString connectionName;
+    QString strTarget;
+    bool bOpen = false;
+    bool bPostgres = false;
+    int nTransactionDepth = 0;
+    int nGeneration = 0;
+    QHash<QString, CDaoTableInfo> tables;
+    // Deletion inside a PostgreSQL transaction (see DeleteRow).
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> deletes;
+    std::unique_ptr<QSqlQuery> pControl;
+    // Statements prepared once per session and shared by every record set
+    // and selection on it: each use runs to its end before the next one.
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> prepared;
+    bool bWindow = false;
+    QList<std::pair<QString, qint64>> windowRows;
+
+    const CDaoTableInfo& Table(const QString& table);
+    QSqlQuery& DeleteQuery(const QString& table);
+    void Control(const QString& sql);
+    void ClearStatements();
+};
