@@ -103,6 +103,8 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     route.append(&m_texts);
     m_exams.SetView(m_pView);
     route.append(&m_exams);
+    m_display.SetOwner(this);
+    route.append(&m_display);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);
@@ -164,19 +166,19 @@ bool CMainFrame::CreateStatusBar()
 }
 
 // The window is 750 x 540 pixels with its frame, as far as the window
-// system tells the frame's size; it neither grows nor shrinks.
+// system tells the frame's size; it neither grows nor shrinks. The display
+// size scales those pixels with everything else.
 void CMainFrame::FitOuterSize()
 {
-    const QSize outer(750, 540);
     const QSize frame = frameGeometry().size() - geometry().size();
-    setFixedSize(outer - (isVisible() ? frame : QSize()));
+    setFixedSize(OuterSize - (isVisible() ? frame : QSize()));
     CenterOnWorkArea();
 }
 
 void CMainFrame::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (frameGeometry().size() != QSize(750, 540))
+    if (frameGeometry().size() != OuterSize)
         FitOuterSize();
 }
 

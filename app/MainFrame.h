@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandRouter.h"
+#include "app/DisplayCommands.h"
 #include "app/HelpWindow.h"
 #include "app/PracticeClock.h"
 #include "classroom/ClassroomCommands.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QList>
 #include <QMainWindow>
+#include <QSize>
 #include <QPointer>
 
 #include <memory>
@@ -35,6 +37,8 @@ class CMainFrame : public QMainWindow,
     Q_OBJECT
 public:
     static constexpr int PaneCount = 8;
+    // The window's size with its frame, in pixels at 100 %.
+    static constexpr QSize OuterSize{750, 540};
 
     CMainFrame();
     ~CMainFrame() override;
@@ -103,6 +107,7 @@ private:
     CClassroomCommands m_classroom;
     CTextCommands m_texts;
     CExamCommands m_exams;
+    CDisplayCommands m_display;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

@@ -1,8 +1,10 @@
 #include "app/QeApp.h"
 
 #include "app/AboutDlg.h"
+#include "app/DisplayCommands.h"
 #include "app/MainFrame.h"
 #include "app/SplashWnd.h"
+#include "platform/DisplayScale.h"
 #include "platform/MainWindow.h"
 #include "practice/QeDoc.h"
 #include "res/CommandIds.h"
@@ -49,6 +51,8 @@ bool CQeApp::InitInstance(const QStringList& arguments)
     QFont font = QApplication::font();
     font.setFamilies({font.family(), u"Noto Sans CJK SC"_s});
     QApplication::setFont(font);
+    // The display size, before the first window.
+    DisplayScale::Apply(CDisplayCommands::StartPercent());
     // Qt's own texts (the edit boxes' context menus, standard buttons, the
     // calendar's names) in Simplified Chinese like the rest of the program.
     const QLocale chinese(QLocale::Chinese, QLocale::China);

@@ -1,6 +1,6 @@
 #include "practice/ViewPainter.h"
 
-#include "platform/Gbk.h"
+#include "platform/GbkGrid.h"
 #include "practice/Credits.h"
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
@@ -38,13 +38,11 @@ const QColor Blue(0, 0, 255);
 const QColor Black(0, 0, 0);
 const QColor Grey(128, 128, 128);
 
-void DrawAt(QPainter& painter, int line, int gridColumn, const QByteArray& bytes,
-            const QColor& colour, const Columns& columns)
+// A text line of the practice grid, limited to the visible columns.
+Gbk::CGridLine GridLine(int line, const Columns& columns)
 {
-    painter.setPen(colour);
-    Gbk::DrawColumns(painter, gridColumn * CharWidth, line * LineHeight, LineHeight, Baseline,
-                     CharWidth, bytes, columns.first * CharWidth,
-                     (columns.last + 1) * CharWidth - 1);
+    return Gbk::CGridLine(line * LineHeight, LineHeight, Baseline, CharWidth,
+                          columns.first * CharWidth, (columns.last + 1) * CharWidth - 1);
 }
 
 // A row of the single-byte layout as drawn: every byte is a cell of its
@@ -116,17 +114,20 @@ void CViewPainter::DrawPractice(QPainter& painter, const QRect& dirty) const
     }
 }
 
-// Correct cells are drawn red over their own background; their black glyph
-// is left out of the line first, which halves the glyphs of a typed line.
+// Each text line is drawn at once: its black glyphs and, in a practice
+// line, the red ones of the cells typed correctly, which are left out of
+// the black text.
 void CViewPainter::DrawDoubleByte(QPainter& painter, int firstLine, int lastLine, int firstColumn,
                                   int lastColumn) const
 {
     const Columns columns{firstColumn, lastColumn};
+    const QFont font = painter.font();
     for (int line = firstLine; line <= lastLine; ++line) {
         const int r = line / 2;
+        Gbk::CGridLine grid = GridLine(line, columns);
         if (line % 2 == 1 || r > CurrentRow) {
-            DrawAt(painter, line, 0, line % 2 == 1 ? m_doc.m_aTypedLine[r] : m_doc.m_aTextLine[r],
-                   Black, columns);
+            grid.Add(font, 0, line % 2 == 1 ? m_doc.m_aTypedLine[r] : m_doc.m_aTextLine[r], Black);
+            grid.Draw(painter);
             continue;
         }
         const int lastTyped = r < CurrentRow ? CQeDoc::Cells - 1 : CurrentColumn;
@@ -141,9 +142,10 @@ void CViewPainter::DrawDoubleByte(QPainter& painter, int firstLine, int lastLine
             }
             offset += text.size();
         }
-        DrawAt(painter, line, 0, black, Black, columns);
+        grid.Add(font, 0, black, Black);
         for (int c : red)
-            DrawAt(painter, line, 2 * c, m_doc.TextCell(r, c), Red, columns);
+            grid.Add(font, 2 * c * CharWidth, m_doc.TextCell(r, c), Red);
+        grid.Draw(painter);
     }
 }
 
@@ -151,11 +153,14 @@ void CViewPainter::DrawSingleByte(QPainter& painter, int firstLine, int lastLine
                                   int lastColumn) const
 {
     const Columns columns{firstColumn, lastColumn};
+    const QFont font = painter.font();
     for (int line = firstLine; line <= lastLine; ++line) {
         const int r = line / 2;
+        Gbk::CGridLine grid = GridLine(line, columns);
         if (line % 2 == 1 || r > CurrentRow) {
             const char* bytes = line % 2 == 1 ? m_doc.m_enTyped[r] : m_doc.m_enText[r];
-            DrawAt(painter, line, 0, Cells(bytes), Black, columns);
+            grid.Add(font, 0, Cells(bytes), Black);
+            grid.Draw(painter);
             continue;
         }
         const int lastTyped = std::min({r < CurrentRow ? CQeDoc::Columns - 1 : CurrentColumn,
@@ -168,9 +173,10 @@ void CViewPainter::DrawSingleByte(QPainter& painter, int firstLine, int lastLine
                 red.append(c);
             }
         }
-        DrawAt(painter, line, 0, black, Black, columns);
+        grid.Add(font, 0, black, Black);
         for (int c : red)
-            DrawAt(painter, line, c, QByteArray(1, m_doc.m_enText[r][c]), Red, columns);
+            grid.Add(font, c * CharWidth, QByteArray(1, m_doc.m_enText[r][c]), Red);
+        grid.Draw(painter);
     }
 }
 
@@ -193,7 +199,9 @@ void CViewPainter::DrawComposition(QPainter& painter, const QRect& dirty, int li
         line > dirty.bottom() / LineHeight + 1 || !columns.Meets(column, count))
         return;
     painter.setFont(PracticeFont());
-    DrawAt(painter, line, column, bytes, Grey, columns);
+    Gbk::CGridLine grid = GridLine(line, columns);
+    grid.Add(painter.font(), column * CharWidth, bytes, Grey);
+    grid.Draw(painter);
     const int left = std::max(column, columns.first);
     const int right = std::min(column + count - 1, columns.last);
     painter.fillRect(left * CharWidth, (line + 1) * LineHeight - 1, (right - left + 1) * CharWidth,

@@ -44,5 +44,14 @@ enum CommandId : int {
     ID_TEACHING_DRILL = 33023,
     ID_TEACHING_EXAMS = 33024,
     ID_TEACHING_TAKE_EXAM = 33025,
+    // The display size: automatic, then the steps from 100 % to 300 %.
+    ID_DISPLAY_AUTO = 33031,
+    ID_DISPLAY_100 = 33032,
+    ID_DISPLAY_125 = 33033,
+    ID_DISPLAY_150 = 33034,
+    ID_DISPLAY_175 = 33035,
+    ID_DISPLAY_200 = 33036,
+    ID_DISPLAY_250 = 33037,
+    ID_DISPLAY_300 = 33038,
     ID_APP_EXIT = 57665,
 };

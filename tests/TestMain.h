@@ -5,14 +5,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Runs a Qt Test class headless in a fresh temporary working directory.
+// Runs a Qt Test class headless in a fresh temporary working directory,
+// whose config/ holds the settings the suite keeps (QSettings), so that a
+// suite neither reads nor changes the machine user's.
 #define QE_TEST_MAIN(TestClass)                                                                    \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
-        QApplication app(argc, argv);                                                              \
         QTemporaryDir workDir;                                                                     \
-        if (!workDir.isValid() || !QDir::setCurrent(workDir.path()))                               \
+        if (!workDir.isValid())                                                                    \
+            return 2;                                                                              \
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(workDir.filePath(QStringLiteral("config")))); \
+        QApplication app(argc, argv);                                                              \
+        if (!QDir::setCurrent(workDir.path()))                                                     \
             return 2;                                                                              \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \

@@ -2,6 +2,7 @@
 #include "app/CommandBars.h"
 #include "app/CommandRouter.h"
 #include "app/QeApp.h"
+#include "platform/DisplayScale.h"
 #include "res/CommandIds.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestMain.h"
@@ -329,6 +330,35 @@ private slots:
                  u"'http://qe.example.org' 查看,谢谢!"_s);
         QCOMPARE(p.platform.boxes[0].caption, u"错误!"_s);
         QCOMPARE(p.platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+    }
+
+    // The offscreen screen of 800 x 800 holds the window at 100 % only.
+    void displaySizeChosenForTheNextStart_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a larger step waits for the next start")
+            << int(ID_DISPLAY_150) << 150 << u"显示比例已设为 150%。下次启动本程序时生效。"_s;
+        QTest::newRow("the step in effect needs no new start")
+            << int(ID_DISPLAY_100) << 100 << u"显示比例已设为 100%。"_s;
+        QTest::newRow("automatic names the step of this screen")
+            << int(ID_DISPLAY_AUTO) << 0 << u"显示比例已设为自动:这台计算机的屏幕上为 100%。"_s;
+    }
+    void displaySizeChosenForTheNextStart()
+    {
+        QFETCH(int, command);
+        QFETCH(int, chosen);
+        QFETCH(QString, text);
+        DisplayScale::SetChosenPercent(chosen == 0 ? 100 : 0);
+        Program p;
+        p.platform.boxes.clear();
+        QVERIFY(p.frame->Router().Execute(command));
+        QCOMPARE(p.BoxTexts(), QStringList{text});
+        QCOMPARE(DisplayScale::ChosenPercent(), chosen);
+        for (int id = ID_DISPLAY_AUTO; id <= ID_DISPLAY_300; ++id)
+            QCOMPARE(p.frame->Router().Query(id).m_bChecked, id == command);
+        DisplayScale::SetChosenPercent(0);
     }
 
     void promptsInPaneZero()

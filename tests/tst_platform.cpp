@@ -1,3 +1,4 @@
+#include "platform/DisplayScale.h"
 #include "platform/Gbk.h"
 #include "platform/InputMethodProbe.h"
 #include "platform/Platform.h"
@@ -7,6 +8,7 @@
 #include <QDBusConnection>
 #include <QLibraryInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,6 +32,46 @@ private slots:
         QCOMPARE(platform.boxes.size(), 1);
         QCOMPARE(platform.boxes[0].caption, u"qe"_s);
         QCOMPARE(platform.boxes[0].flags, MB_OKCANCEL | MB_ICONEXCLAMATION);
+    }
+
+    // The main window at 100 % is 750 x 540 with its frame.
+    void displaySizeFitsTheWorkArea_data()
+    {
+        QTest::addColumn<QSize>("workArea");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("1024x768 takes 125 %") << QSize(1024, 768) << 125;
+        QTest::newRow("1280x1024 takes 150 %") << QSize(1280, 1024) << 150;
+        QTest::newRow("1920x1080 takes 200 %, the whole height") << QSize(1920, 1080) << 200;
+        QTest::newRow("a panel of 40 px at 1920x1080 takes 175 %") << QSize(1920, 1040) << 175;
+        QTest::newRow("1366x768 is held by its height") << QSize(1366, 768) << 125;
+        QTest::newRow("3840x2160 takes the largest step") << QSize(3840, 2160) << 300;
+        QTest::newRow("a work area smaller than the window keeps 100 %") << QSize(640, 480) << 100;
+    }
+    void displaySizeFitsTheWorkArea()
+    {
+        QFETCH(QSize, workArea);
+        QFETCH(int, percent);
+        QCOMPARE(DisplayScale::FitPercent(workArea, QSize(750, 540)), percent);
+    }
+    void displaySizeChoiceIsKept_data()
+    {
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("a step") << 150 << 150;
+        QTest::newRow("automatic") << 0 << 0;
+        QTest::newRow("a size that is no step is refused") << 130 << 0;
+    }
+    void displaySizeChoiceIsKept()
+    {
+        QFETCH(int, chosen);
+        QFETCH(int, kept);
+        DisplayScale::SetChosenPercent(175);
+        DisplayScale::SetChosenPercent(chosen);
+        QCOMPARE(DisplayScale::ChosenPercent(), kept);
+        // A value written by hand that is no step counts as automatic.
+        QSettings().setValue(u"display/scale"_s, 133);
+        QCOMPARE(DisplayScale::ChosenPercent(), 0);
+        DisplayScale::SetChosenPercent(0);
     }
 
     // The probe on a session bus of its own, where the test itself owns the
