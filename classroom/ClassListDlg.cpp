@@ -77,11 +77,15 @@ bool CClassListDlg::Reload(const QString& className)
         AfxMessageBox(Guard::CommandNotConnected);
         return false;
     }
+    QList<CClassSize> sizes;
     try {
-        m_classes = LoadClasses(*db);
+        sizes = LoadClassSizes(*db);
+        m_classes.clear();
         m_comboClass->clear();
-        for (const QString& name : std::as_const(m_classes))
-            m_comboClass->addItem(ClassDisplayName(name), name);
+        for (const CClassSize& size : std::as_const(sizes)) {
+            m_classes.append(size.strClass);
+            m_comboClass->addItem(ClassSizeName(size), size.strClass);
+        }
         m_comboClass->setCurrentIndex(std::max(0, m_comboClass->findData(className)));
         m_pupils =
             m_comboClass->currentIndex() >= 0 ? LoadPupils(*db, CurrentClass()) : QList<CPupil>();
@@ -94,10 +98,12 @@ bool CClassListDlg::Reload(const QString& className)
         rows.append({pupil.strName, pupil.strStudentNo, ClassDisplayName(pupil.strClass)});
     m_listPupils->DeleteAllItems();
     m_listPupils->AppendRows(rows);
-    SetDlgItemText(IDC_COUNT,
-                   m_classes.isEmpty()
-                       ? u"还没有学生:可以添加,或导入学生名单。"_s
-                       : u"共 %1 名学生(按住 Ctrl 或 Shift 可选多名调班)"_s.arg(m_pupils.size()));
+    QString count = u"共 %1 名学生(按住 Ctrl 或 Shift 可选多名调班)"_s.arg(m_pupils.size());
+    if (m_classes.isEmpty())
+        count = u"还没有学生:可以添加,或导入学生名单。"_s;
+    else if (m_pupils.size() == 1 && sizes.size() > 1)
+        count = u"这个班只有 1 名学生;班级名输错了,可用“调班”并入正确的班级。"_s;
+    SetDlgItemText(IDC_COUNT, count);
     return true;
 }
 

@@ -11,6 +11,17 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
 
+namespace {
+
+QCollator ClassCollator()
+{
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    collator.setNumericMode(true);
+    return collator;
+}
+
+} // namespace
+
 QStringList LoadClasses(CDaoDatabase& db)
 {
     QSqlQuery query(db.Connection());
@@ -21,10 +32,33 @@ QStringList LoadClasses(CDaoDatabase& db)
     while (query.next())
         classes.append(query.value(0).toString());
     CheckRead(query);
-    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
-    collator.setNumericMode(true);
-    std::sort(classes.begin(), classes.end(), collator);
+    std::sort(classes.begin(), classes.end(), ClassCollator());
     return classes;
+}
+
+QList<CClassSize> LoadClassSizes(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    query.setForwardOnly(true);
+    Prepare(query, u"SELECT COALESCE(class, ''), COUNT(*) FROM \"user\" "
+                   "GROUP BY COALESCE(class, '')"_s);
+    Exec(query);
+    QList<CClassSize> sizes;
+    while (query.next())
+        sizes.append({query.value(0).toString(), query.value(1).toInt()});
+    CheckRead(query);
+    const QCollator collator = ClassCollator();
+    std::sort(sizes.begin(), sizes.end(), [&collator](const CClassSize& a, const CClassSize& b) {
+        return collator.compare(a.strClass, b.strClass) < 0;
+    });
+    return sizes;
+}
+
+QString ClassSizeName(const CClassSize& size)
+{
+    const QString name = ClassDisplayName(size.strClass);
+    return size.nPupils == 1 ? u"%1(只有 1 人)"_s.arg(name)
+                             : u"%1(%2 人)"_s.arg(name).arg(size.nPupils);
 }
 
 QString ClassDisplayName(const QString& className)

@@ -2,6 +2,7 @@
 
 #include "classroom/PupilStore.h"
 #include "platform/ListCtrl.h"
+#include "platform/FileChooser.h"
 #include "platform/Platform.h"
 #include "platform/ProgressCtrl.h"
 #include "users/Database.h"
@@ -53,6 +54,8 @@ bool CImportPreviewDlg::OnInitDialog()
                      row.source.strStudentNo, row.pupil.strPassword, result});
     }
     m_listRows->AppendRows(rows);
+    // The line numbers stand whole, however many lines the file has.
+    m_listRows->FitColumnToContents(0);
     const int accepted = AcceptedCount();
     SetDlgItemText(IDC_SUMMARY,
                    u"文件:%1(%2)\n将添加 %3 名学生,拒绝 %4 行。按“确定导入”才会写入数据库。"_s
@@ -101,8 +104,10 @@ bool ImportClassList(QWidget* owner)
 {
     if (!CommandGuard())
         return false;
-    const QString path = Platform().GetOpenFileName(owner, u"导入学生名单"_s,
-                                                    u"学生名单 (*.csv *.xlsx);;所有文件 (*)"_s);
+    // The filter's name says what a class list holds.
+    const QString path =
+        FileChooser::ChooseOpenFile(owner, u"导入学生名单:每行姓名、班级、学号、密码(可不填)"_s,
+                                    u"学生名单:姓名 班级 学号 密码 (*.xlsx *.csv);;所有文件 (*)"_s);
     if (path.isEmpty())
         return false;
     const QString fileName = QFileInfo(path).fileName();

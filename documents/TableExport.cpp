@@ -4,6 +4,7 @@
 #include "documents/PagedOutput.h"
 #include "documents/TablePainter.h"
 #include "documents/XlsxWriter.h"
+#include "platform/FileChooser.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -65,9 +66,8 @@ QString ChooseAndWrite(QWidget* owner, ExportFormat format, const QString& sugge
                        const std::function<QString(const QString&)>& write)
 {
     const FormatInfo info = Info(format);
-    QString path = Platform().GetSaveFileName(
-        owner, u"导出"_s, QDir::home().filePath(FileNameOf(suggestedName) + info.strSuffix),
-        info.strFilter);
+    QString path = FileChooser::ChooseSaveFile(
+        owner, u"导出"_s, FileNameOf(suggestedName) + info.strSuffix, info.strFilter);
     if (path.isEmpty())
         return {};
     if (!path.endsWith(info.strSuffix, Qt::CaseInsensitive))

@@ -6,6 +6,7 @@
 #include "users/Database.h"
 #include "users/ReportList.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -21,6 +22,7 @@ enum : int {
     IDC_BACKSPACE = 1005,
     IDC_RETAKE = 1006,
     IDC_CLASSES = 1007,
+    IDC_OPEN = 1008,
 };
 
 constexpr int MaxMinutes = 600;
@@ -43,9 +45,11 @@ bool CExamEditDlg::OnInitDialog()
     m_comboBackspace = Item<QComboBox>(IDC_BACKSPACE);
     m_comboRetake = Item<QComboBox>(IDC_RETAKE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
+    m_checkOpen = Item<QCheckBox>(IDC_OPEN);
+    // The classes are ticked; a row is only a place to tick.
     SetUpReportList(m_listClasses, {{u"班级"_s, 250}});
-    m_listClasses->setSelectionMode(QAbstractItemView::MultiSelection);
-    m_listClasses->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listClasses->SetExtendedStyle(m_listClasses->GetExtendedStyle() | LVS_EX_CHECKBOXES);
+    m_listClasses->setSelectionMode(QAbstractItemView::NoSelection);
 
     CDaoDatabase* db = ActiveDatabase();
     try {
@@ -67,7 +71,7 @@ bool CExamEditDlg::OnInitDialog()
     for (const QString& className : std::as_const(m_classes))
         rows.append({className});
     m_listClasses->AppendRows(rows);
-    SelectClasses(m_exam.classes);
+    CheckClasses(m_exam.classes);
 
     int current = -1;
     for (const CPracticeText& text : std::as_const(m_texts)) {
@@ -83,18 +87,14 @@ bool CExamEditDlg::OnInitDialog()
     m_editMinutes->setText(QString::number(m_exam.nMinutes));
     m_comboBackspace->setCurrentIndex(m_exam.bBackspaceAllowed ? 0 : 1);
     m_comboRetake->setCurrentIndex(m_exam.bRetakeAllowed ? 1 : 0);
+    m_checkOpen->setChecked(m_exam.bOpen);
     return true;
 }
 
-void CExamEditDlg::SelectClasses(const QStringList& classes)
+void CExamEditDlg::CheckClasses(const QStringList& classes)
 {
-    m_listClasses->clearSelection();
-    for (int row = 0; row < m_classes.size(); ++row) {
-        if (classes.contains(m_classes[row]))
-            m_listClasses->selectionModel()->select(m_listClasses->model()->index(row, 0),
-                                                    QItemSelectionModel::Select |
-                                                        QItemSelectionModel::Rows);
-    }
+    for (int row = 0; row < m_classes.size(); ++row)
+        m_listClasses->SetCheck(row, classes.contains(m_classes[row]));
 }
 
 void CExamEditDlg::ShowScreens(int screen)
@@ -141,8 +141,10 @@ void CExamEditDlg::OnOK()
         return;
     }
     exam.classes.clear();
-    for (const QModelIndex& index : m_listClasses->selectionModel()->selectedRows())
-        exam.classes.append(m_classes.value(index.row()));
+    for (int row = 0; row < m_classes.size(); ++row) {
+        if (m_listClasses->GetCheck(row))
+            exam.classes.append(m_classes[row]);
+    }
     exam.classes.sort();
     if (exam.classes.isEmpty()) {
         Refuse(u"请至少选择一个参加考试的班级!"_s, IDC_CLASSES);
@@ -154,6 +156,7 @@ void CExamEditDlg::OnOK()
     exam.nScreen = m_comboScreen->currentIndex() + 1;
     exam.bBackspaceAllowed = m_comboBackspace->currentIndex() == 0;
     exam.bRetakeAllowed = m_comboRetake->currentIndex() == 1;
+    exam.bOpen = m_checkOpen->isChecked();
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
         AfxMessageBox(Guard::CommandNotConnected);

@@ -7,12 +7,13 @@
 #include <QList>
 
 class CListCtrl;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
 // A new or changed exam: title, text and screen, time limit in minutes,
-// whether Backspace is allowed and a pupil may retake it, and the classes
-// that take it.
+// whether Backspace is allowed and a pupil may retake it, the classes that
+// take it (ticked in a list) and whether it is open once saved.
 class CExamEditDlg : public CDialog
 {
     Q_OBJECT
@@ -24,8 +25,8 @@ public:
     void OnCommand(int nID) override;
 
     const CExam& Exam() const { return m_exam; }
-    // Selects the classes named (as a teacher would click them).
-    void SelectClasses(const QStringList& classes);
+    // Ticks the classes named and clears the others (as a teacher would).
+    void CheckClasses(const QStringList& classes);
 
     QLineEdit* m_editTitle = nullptr;
     QComboBox* m_comboText = nullptr;
@@ -34,6 +35,7 @@ public:
     QComboBox* m_comboBackspace = nullptr;
     QComboBox* m_comboRetake = nullptr;
     CListCtrl* m_listClasses = nullptr;
+    QCheckBox* m_checkOpen = nullptr;
 
 private:
     void ShowScreens(int screen);

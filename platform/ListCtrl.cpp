@@ -64,6 +64,17 @@ void CListCtrl::SetColumnWidth(int nCol, int nWidth)
     header()->resizeSection(nCol, nWidth);
 }
 
+void CListCtrl::FitColumnToContents(int nCol)
+{
+    // Every row counts (a shown table measures only the rows in view).
+    const int precision = header()->resizeContentsPrecision();
+    header()->setResizeContentsPrecision(-1);
+    const int width = sizeHintForColumn(nCol);
+    header()->setResizeContentsPrecision(precision);
+    if (width > GetColumnWidth(nCol))
+        SetColumnWidth(nCol, width);
+}
+
 int CListCtrl::InsertItem(int nItem, const QString& text)
 {
     return m_pModel->InsertRow(nItem, text);
@@ -111,9 +122,20 @@ int CListCtrl::GetSelectionMark() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
+bool CListCtrl::GetCheck(int nItem) const
+{
+    return m_pModel->IsChecked(nItem);
+}
+
+bool CListCtrl::SetCheck(int nItem, bool bCheck)
+{
+    return m_pModel->SetChecked(nItem, bCheck);
+}
+
 void CListCtrl::SetExtendedStyle(unsigned flags)
 {
     m_nExtendedStyle = flags;
+    m_pModel->SetCheckable(flags & LVS_EX_CHECKBOXES);
     const bool bFullRow = flags & LVS_EX_FULLROWSELECT;
     setSelectionBehavior(bFullRow ? SelectRows : SelectItems);
     header()->setSectionsMovable(flags & LVS_EX_HEADERDRAGDROP);

@@ -12,6 +12,7 @@ class CListModel;
 // List-view extended styles with the Windows values.
 enum : unsigned {
     LVS_EX_GRIDLINES = 0x00000001u,
+    LVS_EX_CHECKBOXES = 0x00000004u,
     LVS_EX_TRACKSELECT = 0x00000008u,
     LVS_EX_HEADERDRAGDROP = 0x00000010u,
     LVS_EX_FULLROWSELECT = 0x00000020u,
@@ -36,6 +37,9 @@ public:
     QString GetColumnText(int nCol) const;
     int GetColumnWidth(int nCol) const;
     void SetColumnWidth(int nCol, int nWidth);
+    // Widens a column, when needed, so that every cell of it shows whole;
+    // before the list is shown, as a shown one measures the rows in view.
+    void FitColumnToContents(int nCol);
 
     // Items: InsertItem returns the row it took (the end when nItem is out
     // of range); SetItemText fails on a missing row or column.
@@ -54,6 +58,10 @@ public:
 
     // The selected row, -1 when none.
     int GetSelectionMark() const;
+    // The check box of a row (with LVS_EX_CHECKBOXES); SetCheck fails on a
+    // missing row or without check boxes.
+    bool GetCheck(int nItem) const;
+    bool SetCheck(int nItem, bool bCheck = true);
 
     void SetExtendedStyle(unsigned flags);
     unsigned GetExtendedStyle() const { return m_nExtendedStyle; }

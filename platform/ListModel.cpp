@@ -24,7 +24,16 @@ QVariant CListModel::data(const QModelIndex& index, int role) const
         return Text(index.row(), index.column());
     if (role == Qt::DecorationRole && index.column() == 0 && !m_pixmapDecoration.isNull())
         return m_pixmapDecoration;
+    if (role == Qt::CheckStateRole && index.column() == 0 && m_bCheckable && !HasSource())
+        return IsChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
     return {};
+}
+
+bool CListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0)
+        return false;
+    return SetChecked(index.row(), value.toInt() == Qt::Checked);
 }
 
 QVariant CListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -38,7 +47,8 @@ Qt::ItemFlags CListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return m_bCheckable && index.column() == 0 ? flags | Qt::ItemIsUserCheckable : flags;
 }
 
 int CListModel::InsertColumn(int nCol, const QString& heading)
@@ -71,6 +81,7 @@ int CListModel::InsertRow(int nRow, const QString& text)
     row.append(text);
     beginInsertRows({}, nRow, nRow);
     m_rows.insert(nRow, std::move(row));
+    m_checked.insert(nRow, false);
     endInsertRows();
     // Rows below a pending change moved down by one.
     if (m_nChangedFirst >= 0 && nRow <= m_nChangedLast)
@@ -85,6 +96,7 @@ void CListModel::AppendRows(const QList<QStringList>& rows)
     const int nFirst = static_cast<int>(m_rows.size());
     beginInsertRows({}, nFirst, nFirst + static_cast<int>(rows.size()) - 1);
     m_rows.append(rows);
+    m_checked.resize(m_rows.size(), false);
     endInsertRows();
 }
 
@@ -117,6 +129,7 @@ bool CListModel::RemoveRow(int nRow)
         return false;
     beginRemoveRows({}, nRow, nRow);
     m_rows.removeAt(nRow);
+    m_checked.removeAt(nRow);
     endRemoveRows();
     return true;
 }
@@ -125,6 +138,7 @@ void CListModel::Clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_checked.clear();
     m_nSourceRows = -1;
     m_fetch = {};
     m_spans.clear();
@@ -136,6 +150,7 @@ void CListModel::SetSource(int nRows, RowSource fetch)
 {
     beginResetModel();
     m_rows.clear();
+    m_checked.clear();
     m_nSourceRows = std::max(nRows, 0);
     m_fetch = std::move(fetch);
     m_spans.clear();
@@ -165,6 +180,31 @@ void CListModel::SetDecoration(const QPixmap& pixmap)
     m_pixmapDecoration = pixmap;
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+}
+
+void CListModel::SetCheckable(bool bCheckable)
+{
+    if (bCheckable == m_bCheckable)
+        return;
+    beginResetModel();
+    m_bCheckable = bCheckable;
+    endResetModel();
+}
+
+bool CListModel::IsChecked(int nRow) const
+{
+    return nRow >= 0 && nRow < m_checked.size() && m_checked[nRow];
+}
+
+bool CListModel::SetChecked(int nRow, bool bChecked)
+{
+    if (!m_bCheckable || nRow < 0 || nRow >= m_checked.size())
+        return false;
+    if (m_checked[nRow] != bChecked) {
+        m_checked[nRow] = bChecked;
+        emit dataChanged(index(nRow, 0), index(nRow, 0), {Qt::CheckStateRole});
+    }
+    return true;
 }
 
 void CListModel::NoteChanged(int nFirstRow, int nLastRow)

@@ -22,6 +22,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     int InsertColumn(int nCol, const QString& heading);
     QString ColumnText(int nCol) const;
@@ -34,6 +35,11 @@ public:
     void Clear();
     // The picture shown beside the first column of every row.
     void SetDecoration(const QPixmap& pixmap);
+    // A check box before the first column of every row held (not of a
+    // row source), which the user ticks; all clear at first.
+    void SetCheckable(bool bCheckable);
+    bool IsChecked(int nRow) const;
+    bool SetChecked(int nRow, bool bChecked);
 
     // Rows read on demand instead of held: nRows rows, which fetch(first,
     // count) gives span by span as the views show them; a few hundred spans
@@ -59,6 +65,8 @@ private:
     RowSource m_fetch;
     mutable QCache<int, QList<QStringList>> m_spans{256};
     QPixmap m_pixmapDecoration;
+    bool m_bCheckable = false;
+    QList<bool> m_checked; // beside m_rows
     int m_nChangedFirst = -1;
     int m_nChangedLast = -1;
     bool m_bAnnouncePending = false;

@@ -73,11 +73,12 @@ public:
     virtual InputMethodState InputMethod() = 0;
 
     // File choosers: the path the user chose, or an empty text when they
-    // cancelled. filter is a QFileDialog filter ("表格 (*.xlsx)").
+    // cancelled. filter is a QFileDialog filter ("表格 (*.xlsx)"); a save
+    // chooser suggests a path, an open chooser starts in directory.
     virtual QString GetSaveFileName(QWidget* owner, const QString& caption,
                                     const QString& suggested, const QString& filter) = 0;
     virtual QString GetOpenFileName(QWidget* owner, const QString& caption,
-                                    const QString& filter) = 0;
+                                    const QString& directory, const QString& filter) = 0;
     // Lets the user choose a printer and its settings for printer; false
     // when they cancelled.
     virtual bool SetUpPrinter(QWidget* owner, QPrinter* printer) = 0;

@@ -128,9 +128,10 @@ QString CQtPlatform::GetSaveFileName(QWidget* owner, const QString& caption,
     return QFileDialog::getSaveFileName(owner, caption, suggested, filter);
 }
 
-QString CQtPlatform::GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter)
+QString CQtPlatform::GetOpenFileName(QWidget* owner, const QString& caption,
+                                     const QString& directory, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(owner, caption, QString(), filter);
+    return QFileDialog::getOpenFileName(owner, caption, directory, filter);
 }
 
 bool CQtPlatform::SetUpPrinter(QWidget* owner, QPrinter* printer)

@@ -21,6 +21,7 @@ public:
     InputMethodState InputMethod() override;
     QString GetSaveFileName(QWidget* owner, const QString& caption, const QString& suggested,
                             const QString& filter) override;
-    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
+    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& directory,
+                            const QString& filter) override;
     bool SetUpPrinter(QWidget* owner, QPrinter* printer) override;
 };

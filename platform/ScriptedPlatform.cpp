@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPrinter>
 
@@ -98,17 +99,17 @@ void CScriptedPlatform::AnswerPrints(std::initializer_list<QString> pdfPaths)
 QString CScriptedPlatform::GetSaveFileName(QWidget* owner, const QString& caption,
                                            const QString& suggested, const QString& filter)
 {
-    Q_UNUSED(filter);
     suggestedFiles.append(suggested);
-    return GetOpenFileName(owner, caption, filter);
+    return GetOpenFileName(owner, caption, QFileInfo(suggested).path(), filter);
 }
 
 QString CScriptedPlatform::GetOpenFileName(QWidget* owner, const QString& caption,
-                                           const QString& filter)
+                                           const QString& directory, const QString& filter)
 {
     Q_UNUSED(owner);
-    Q_UNUSED(filter);
     fileChoosers.append(caption);
+    fileFilters.append(filter);
+    startFolders.append(directory);
     if (m_files.empty())
         return {};
     QString path = m_files.front();

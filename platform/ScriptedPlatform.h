@@ -73,6 +73,8 @@ public:
     QList<Popup> popups;
     QList<int> exits;
     QStringList fileChoosers;   // captions of the file choosers shown, in order
+    QStringList fileFilters;    // their filters
+    QStringList startFolders;   // the folder each started in
     QStringList suggestedFiles; // the names the save choosers suggested
     int printDialogs = 0;
     int beeps = 0;
@@ -91,7 +93,8 @@ public:
     InputMethodState InputMethod() override { return inputMethod; }
     QString GetSaveFileName(QWidget* owner, const QString& caption, const QString& suggested,
                             const QString& filter) override;
-    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& filter) override;
+    QString GetOpenFileName(QWidget* owner, const QString& caption, const QString& directory,
+                            const QString& filter) override;
     bool SetUpPrinter(QWidget* owner, QPrinter* printer) override;
 
     InputMethodState inputMethod = InputMethodState::Active;

@@ -95,8 +95,8 @@ private:
     // Tells the input method where the typing position is, when it moved
     // since it was last told.
     void TellInputMethod();
-    // In pane 0, what to install or start when no input method can type
-    // Chinese into the program.
+    // In pane 0, a notice when no input method can type Chinese into the
+    // program.
     void ShowInputMethodNotice();
 
     CQeDoc* m_pDocument;

@@ -100,26 +100,12 @@ void CQeView::TellInputMethod()
 
 void CQeView::ShowInputMethodNotice()
 {
-    QString text;
-    switch (Platform().InputMethod()) {
-    case InputMethodState::Active:
+    // One sentence for the pupil, whatever is missing; the manual tells the
+    // teacher what each cause is and how to mend it.
+    if (Platform().InputMethod() == InputMethodState::Active)
         return;
-    // What the narrow pane shows first is what matters; its tool tip
-    // holds the rest.
-    case InputMethodState::NotConfigured:
-        text = u"无法输入汉字：本程序没有设置中文输入法，请安装 fcitx5 或 IBus 拼音输入法，"
-               u"并在桌面环境中设置 QT_IM_MODULE 和 XMODIFIERS。"_s;
-        break;
-    case InputMethodState::ModuleMissing:
-        text = u"无法输入汉字：中文输入法缺少 Qt 6 模块，请安装 fcitx5-frontend-qt6 后"
-               u"重新启动本程序。"_s;
-        break;
-    case InputMethodState::NotRunning:
-        text = u"无法输入汉字：中文输入法没有运行，请先启动 fcitx5 或 IBus 再选择中文练习。"_s;
-        break;
-    }
     if (IPracticeClock* clock = MainPracticeClock())
-        clock->ShowNotice(text);
+        clock->ShowNotice(u"现在打不出汉字,请告诉老师。"_s);
 }
 
 bool CQeView::focusNextPrevChild(bool next)

@@ -50,8 +50,8 @@ bool CResultDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_listUser = Item<CListCtrl>(1003);
     m_listScore = Item<CListCtrl>(1004);
-    SetUpReportList(m_listUser, g_userColumns);
-    SetUpReportList(m_listScore, g_scoreColumns);
+    SetUpTrackingReportList(m_listUser, g_userColumns);
+    SetUpTrackingReportList(m_listScore, g_scoreColumns);
     FillUserList();
 
     // The shared counters themselves are clamped, as the practice left them.

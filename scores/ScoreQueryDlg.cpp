@@ -32,7 +32,7 @@ bool CScoreQueryDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_listScore = Item<CListCtrl>(1024);
-    SetUpReportList(m_listScore, g_columns);
+    SetUpTrackingReportList(m_listScore, g_columns);
 
     CDaoDatabase* db = ActiveDatabase();
     if (!db)

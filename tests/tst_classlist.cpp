@@ -4,6 +4,7 @@
 #include "classroom/LoginCardPainter.h"
 #include "classroom/LoginCardsDlg.h"
 #include "classroom/PupilDlg.h"
+#include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
@@ -234,6 +235,66 @@ private slots:
                                     MB_OK | MB_ICONINFORMATION)});
     }
 
+    // A click chooses a pupil; passing over another on the way to a button
+    // chooses nobody else.
+    void pointingAtAPupilChoosesNobody()
+    {
+        CScriptedPlatform platform;
+        QString who;
+        QStringList selectedAfterPointing;
+        Drive<CClassListDlg>(platform, [&](CClassListDlg* dlg) {
+            CListCtrl* list = dlg->m_listPupils;
+            const QRect first = list->visualRect(list->model()->index(0, 0));
+            const QRect second = list->visualRect(list->model()->index(1, 1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+            QTest::mouseMove(list->viewport(), second.center());
+            QTest::mouseMove(list->viewport(), second.center() + QPoint(3, 1));
+            for (int row = 0; row < list->GetItemCount(); ++row) {
+                if (list->selectionModel()->isRowSelected(row, {}))
+                    selectedAfterPointing.append(list->GetItemText(row, 0));
+            }
+            Drive<CDialog>(platform, [&](CDialog* reset) { who = reset->GetDlgItemText(1004); });
+            dlg->ClickButton(1012);
+        });
+        CClassListDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(selectedAfterPointing, QStringList{u"李明"_s});
+        QCOMPARE(who, u"学生:李明(学号 001)"_s);
+    }
+
+    // A class of one, often a class name mistyped at registration, stands
+    // out in the list of classes and says how to merge it.
+    void classesOfOneStandOut()
+    {
+        CScriptedPlatform platform;
+        QStringList before, after;
+        QString count;
+        const auto classes = [](CClassListDlg* dlg) {
+            QStringList texts;
+            for (int i = 0; i < dlg->m_comboClass->count(); ++i)
+                texts.append(dlg->m_comboClass->itemText(i));
+            return texts;
+        };
+        Drive<CClassListDlg>(platform, [&](CClassListDlg* dlg) {
+            before = classes(dlg);
+            dlg->ChooseItem(1001, dlg->m_comboClass->findData(ClassB));
+            count = dlg->GetDlgItemText(1003);
+            dlg->SelectPupils({m_nNamesake});
+            Drive<CDialog>(platform, [](CDialog* move) {
+                move->Item<QComboBox>(1001)->setEditText(ClassA);
+                move->ClickButton(1);
+            });
+            dlg->ClickButton(1013);
+            after = classes(dlg);
+        });
+        CClassListDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(before, (QStringList{u"三年级二班(2 人)"_s, u"五年级一班(只有 1 人)"_s}));
+        QVERIFY2(count.contains(u"只有 1 名学生"_s) && count.contains(u"调班"_s),
+                 qPrintable(count));
+        QCOMPARE(after, QStringList{u"三年级二班(3 人)"_s});
+    }
+
     void moveTwoPupils()
     {
         CScriptedPlatform platform;
@@ -387,6 +448,34 @@ private slots:
             // The password the preview showed is the one stored.
             QCOMPARE(preview.cells[1][4], chen[3]);
         }
+    }
+
+    // The chooser names the columns; the preview shows every line number
+    // whole, also those of two digits and more.
+    void importShowsWhatAClassListHolds()
+    {
+        QStringList lines{u"姓名,班级,学号"_s};
+        for (int i = 0; i < 120; ++i)
+            lines.append(u"学生%1,%2,%3"_s.arg(i).arg(ClassA).arg(500 + i));
+        const QString path = WriteFile(u"长名单.csv"_s, lines.join(u"\r\n"_s).toUtf8());
+        CScriptedPlatform platform;
+        platform.AnswerFiles({path});
+        int needed = 0;
+        int width = 0;
+        Drive<CImportPreviewDlg>(platform, [&](CImportPreviewDlg* dlg) {
+            // The list measures the rows in view: the last ones, of three digits.
+            CListCtrl* list = dlg->m_listRows;
+            list->scrollToBottom();
+            needed = static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0);
+            width = list->GetColumnWidth(0);
+            dlg->ClickButton(2);
+        });
+        ImportClassList(nullptr);
+        QCOMPARE(platform.modalRuns, QStringList{u"CImportPreviewDlg"_s});
+        QVERIFY2(needed > 0 && width >= needed, qPrintable(u"%1 < %2"_s.arg(width).arg(needed)));
+        const QString chooser = platform.fileChoosers.value(0) + platform.fileFilters.value(0);
+        for (const QString& column : {u"姓名"_s, u"班级"_s, u"学号"_s, u"密码"_s})
+            QVERIFY2(chooser.contains(column), qPrintable(chooser));
     }
 
     // A name registered elsewhere between the preview and OK: nothing is

@@ -19,6 +19,7 @@
 #include "texts/TextStore.h"
 #include "users/DatabaseSetup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QJsonArray>
@@ -592,7 +593,7 @@ private slots:
                 Press(edit, 1); // refused: no class
                 edit->m_comboScreen->setCurrentIndex(1);
                 edit->m_comboBackspace->setCurrentIndex(1);
-                edit->SelectClasses({Class});
+                edit->CheckClasses({Class});
                 Press(edit, 1);
             });
             dlg->ClickButton(1002);
@@ -623,6 +624,60 @@ private slots:
         QCOMPARE(exam.classes, QStringList{Class});
         QCOMPARE(ExamStore::OpenExamsOf(*db, Class).size(), 1);
         QCOMPARE(ExamStore::OpenExamsOf(*db, u"三年级一班"_s).size(), 0);
+    }
+
+    // The classes are ticked, one check box each: pointing at a class ticks
+    // or chooses nothing, a click on its box ticks it, and the exam may be
+    // opened as it is saved.
+    void examClassesAreTickedNotPointedAt_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::newRow("saved closed") << false;
+        QTest::newRow("opened as it is saved") << true;
+    }
+    void examClassesAreTickedNotPointedAt()
+    {
+        QFETCH(bool, open);
+        CDaoDatabase* db = m_pDatabase->Database();
+        const QStringList classes{u"三年级一班"_s, Class, u"三年级三班"_s};
+        for (int i = 0; i < classes.size(); ++i)
+            m_pDatabase->Insert(u"user"_s, {u"学生%1"_s.arg(i), classes[i], QString::number(i)});
+        AddText(db);
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Super;
+        CScriptedPlatform platform;
+        QStringList chosenByPointing, ticked;
+        QString second;
+        Drive<CExamEditDlg>(platform, [&](CExamEditDlg* edit) {
+            CListCtrl* list = edit->m_listClasses;
+            second = list->GetItemText(1, 0);
+            for (int row = 0; row < list->GetItemCount(); ++row)
+                QTest::mouseMove(list->viewport(),
+                                 list->visualRect(list->model()->index(row, 0)).center());
+            for (int row = 0; row < list->GetItemCount(); ++row) {
+                if (list->GetCheck(row) || list->selectionModel()->isRowSelected(row, {}))
+                    chosenByPointing.append(list->GetItemText(row, 0));
+            }
+            // The check box stands at the row's left end.
+            const QRect row = list->visualRect(list->model()->index(1, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              QPoint(row.left() + row.height() / 2, row.center().y()));
+            for (int i = 0; i < list->GetItemCount(); ++i) {
+                if (list->GetCheck(i))
+                    ticked.append(list->GetItemText(i, 0));
+            }
+            edit->m_editTitle->setText(u"期末测验"_s);
+            edit->m_checkOpen->setChecked(open);
+            Press(edit, 1);
+        });
+        CExamEditDlg edit{CExam()};
+        QCOMPARE(edit.DoModal(), 1);
+        QCOMPARE(chosenByPointing, QStringList());
+        QCOMPARE(ticked, QStringList{second});
+        const CExam exam = ExamStore::LoadExams(*db).value(0);
+        QCOMPARE(exam.classes, ticked);
+        QCOMPARE(exam.bOpen, open);
+        QCOMPARE(ExamStore::OpenExamsOf(*db, second).size(), open ? 1 : 0);
     }
 
 private:

@@ -1,4 +1,5 @@
 #include "platform/DisplayScale.h"
+#include "platform/FileChooser.h"
 #include "platform/Gbk.h"
 #include "platform/InputMethodProbe.h"
 #include "platform/Platform.h"
@@ -6,9 +7,12 @@
 #include "tests/TestMain.h"
 
 #include <QDBusConnection>
+#include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
@@ -72,6 +76,30 @@ private slots:
         QSettings().setValue(u"display/scale"_s, 133);
         QCOMPARE(DisplayScale::ChosenPercent(), 0);
         DisplayScale::SetChosenPercent(0);
+    }
+
+    // Each chooser starts in the folder where the last one ended; one that
+    // was cancelled changes nothing; a folder since removed gives way to the
+    // documents folder (or home).
+    void fileChooserStartsWhereTheLastEnded()
+    {
+        QTemporaryDir top;
+        const QString lists = QDir(top.path()).filePath(u"名单"_s);
+        const QString gone = QDir(top.path()).filePath(u"旧文件夹"_s);
+        QVERIFY(QDir().mkpath(lists) && QDir().mkpath(gone));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString first = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+        CScriptedPlatform platform;
+        platform.AnswerFiles({QDir(lists).filePath(u"三年级二班.csv"_s), QString(),
+                              QDir(gone).filePath(u"报表.xlsx"_s), QString()});
+        FileChooser::ChooseOpenFile(nullptr, u"导入"_s, u"*.csv"_s);
+        FileChooser::ChooseSaveFile(nullptr, u"导出"_s, u"报表.xlsx"_s, u"*.xlsx"_s);
+        FileChooser::ChooseSaveFile(nullptr, u"导出"_s, u"报表.xlsx"_s, u"*.xlsx"_s);
+        QVERIFY(QDir(gone).removeRecursively());
+        FileChooser::ChooseOpenFile(nullptr, u"导入"_s, u"*.csv"_s);
+        QCOMPARE(platform.startFolders, (QStringList{first, lists, lists, first}));
+        QCOMPARE(platform.suggestedFiles.value(0), QDir(lists).filePath(u"报表.xlsx"_s));
     }
 
     // The probe on a session bus of its own, where the test itself owns the

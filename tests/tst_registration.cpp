@@ -7,7 +7,11 @@
 #include "users/LoginDlg.h"
 #include "users/NewUserDlg.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
+#include <QCompleter>
+#include <QLineEdit>
 #include <QDateEdit>
 #include <QSqlQuery>
 
@@ -73,6 +77,68 @@ private slots:
         QCOMPARE(texts, (QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString(), u"普通用户"_s}));
         QCOMPARE(kinds, QStringList{u"普通用户"_s});
         QVERIFY(bDateShown);
+    }
+
+    // The class box offers the classes that exist: those containing what was
+    // typed, or all of them from its arrow; a class may still be typed anew.
+    void classBoxOffersTheClasses_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<int>("picked");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("the start of a class")
+            << u"四年级"_s << QStringList{u"四年级二班"_s, u"四年级一班"_s} << 1 << u"四年级一班"_s;
+        QTest::newRow("a part within")
+            << u"一班"_s << QStringList{u"四年级一班"_s, u"五年级一班"_s} << 1 << u"五年级一班"_s;
+        QTest::newRow("the arrow offers all")
+            << QString() << QStringList{u"四年级二班"_s, u"四年级一班"_s, u"五年级一班"_s} << 1
+            << u"四年级一班"_s;
+        QTest::newRow("a new class is still typed")
+            << u"六年级一班"_s << QStringList() << -1 << u"六年级一班"_s;
+    }
+    void classBoxOffersTheClasses()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, offered);
+        QFETCH(int, picked);
+        QFETCH(QString, stored);
+        CScriptedPlatform platform;
+        CTestDatabase db;
+        db.Insert(u"user"_s, {u"甲"_s, u"四年级一班"_s, u"1"_s, u"p"_s, u"普通用户"_s});
+        db.Insert(u"user"_s, {u"乙"_s, u"四年级一班"_s, u"2"_s, u"p"_s, u"普通用户"_s});
+        db.Insert(u"user"_s, {u"丙"_s, u"四年级二班"_s, u"3"_s, u"p"_s, u"普通用户"_s});
+        db.Insert(u"user"_s, {u"丁"_s, u"五年级一班"_s, u"4"_s, u"p"_s, u"普通用户"_s});
+        db.Insert(u"user"_s, {u"戊"_s, QString(), u"5"_s, u"p"_s, u"普通用户"_s});
+        QStringList shown;
+        Drive(platform, [&](CDialog* dlg) {
+            QApplication::setActiveWindow(dlg);
+            Fill(dlg, {{IDC_NAME, u"新同学"_s}});
+            auto* edit = dlg->Item<QLineEdit>(IDC_CLASS);
+            edit->setFocus();
+            edit->clear();
+            if (typed.isEmpty()) {
+                edit->actions().value(0)->trigger();
+            } else {
+                for (const QChar ch : typed)
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch),
+                                        Qt::NoModifier);
+            }
+            QCompleter* completer = edit->completer();
+            if (completer && completer->popup()->isVisible()) {
+                for (int row = 0; row < completer->completionModel()->rowCount(); ++row)
+                    shown.append(completer->completionModel()->index(row, 0).data().toString());
+            }
+            if (picked >= 0 && picked < shown.size()) {
+                completer->popup()->setCurrentIndex(completer->completionModel()->index(picked, 0));
+                QTest::keyClick(completer->popup(), Qt::Key_Return);
+            }
+            dlg->ClickButton(1);
+        });
+        CNewUserDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(shown, offered);
+        QCOMPARE(db.Rows(u"user"_s).last().value(1), stored);
     }
 
     // Typing at once replaces the preset name, and a field reached with Tab

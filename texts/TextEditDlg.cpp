@@ -1,6 +1,7 @@
 #include "texts/TextEditDlg.h"
 
 #include "attempts/PracticeKind.h"
+#include "platform/FileChooser.h"
 #include "platform/Platform.h"
 #include "practice/PracticeScreen.h"
 #include "texts/TextRules.h"
@@ -83,7 +84,7 @@ void CTextEditDlg::OnCommand(int nID)
 void CTextEditDlg::Import()
 {
     const QString path =
-        Platform().GetOpenFileName(this, u"导入文本文件"_s, u"文本文件 (*.txt);;所有文件 (*)"_s);
+        FileChooser::ChooseOpenFile(this, u"导入文本文件"_s, u"文本文件 (*.txt);;所有文件 (*)"_s);
     if (path.isEmpty())
         return;
     QFile file(path);

@@ -36,7 +36,7 @@ bool CLoginHistoryDlg::OnInitDialog()
         {u"姓名"_s},     {u"班级"_s},     {u"学号"_s},     {u"用户类型"_s},
         {u"创建日期"_s}, {u"登录日期"_s}, {u"测試日期"_s},
     };
-    SetUpReportList(list, columns);
+    SetUpTrackingReportList(list, columns);
 
     CDaoDatabase* db = ActiveDatabase();
     if (!db)

@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "users/ClassCompleter.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/LoginDlg.h"
@@ -38,6 +39,11 @@ bool CNewUserDlg::OnInitDialog()
         m_pSet = std::make_unique<CDaoRecordset>(m_pDB);
         if (!OpenScan(*m_pSet, Sql::ScanUsers))
             m_pSet.reset();
+        // The classes that exist are offered; without them the box is as before.
+        try {
+            OfferClasses(Item<QLineEdit>(IDC_CLASS), KnownClasses(*m_pDB));
+        } catch (const CDaoException&) {
+        }
     }
     return true;
 }

@@ -12,7 +12,12 @@ void SetUpReportList(CListCtrl* list, const QList<ListColumn>& columns)
 {
     for (int i = 0; i < int(columns.size()); ++i)
         list->InsertColumn(i, columns[i].strHeading, columns[i].nWidth);
-    list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT |
-                           LVS_EX_GRIDLINES);
+    list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES);
     list->SetImageList(LoadBitmap(IDB_LIST_IMAGES), ImageWidth);
+}
+
+void SetUpTrackingReportList(CListCtrl* list, const QList<ListColumn>& columns)
+{
+    SetUpReportList(list, columns);
+    list->SetExtendedStyle(list->GetExtendedStyle() | LVS_EX_TRACKSELECT);
 }

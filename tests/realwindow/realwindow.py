@@ -54,6 +54,7 @@ SUPER_USER = {"name": "老师", "password": "laoshi1"}
 REPORT_CAPTION = "班级成绩报表"
 CHART_CAPTION = "班级图表"
 IMPORT_CAPTION = "导入学生名单"
+IMPORT_CHOOSER_CAPTION = "导入学生名单:每行姓名、班级、学号、密码(可不填)"
 CARDS_CAPTION = "打印登录卡"
 EXPORT_CAPTION = "导出"
 NOTICE_CAPTION = "提示"
@@ -789,7 +790,7 @@ def teacher_tools(session, main_id):
     before = session.sql("SELECT COUNT(*) FROM user")[0][0]
     session.focus(main_id)
     session.key("alt+j", "Down", "Down", "Return")
-    choose_file(session, IMPORT_CAPTION, path)
+    choose_file(session, IMPORT_CHOOSER_CAPTION, path)
     # The preview has the chooser's caption.
     preview_id, _ = session.wait_window(IMPORT_CAPTION)
     session.screenshot("13-import-preview.png")
