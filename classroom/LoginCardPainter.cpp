@@ -50,10 +50,17 @@ void CLoginCardPainter::Paint(QPainter& painter, QPagedPaintDevice& device) cons
     // Smaller cards (10 to a page) get slightly smaller type.
     const double scale = m_nPerPage == 10 ? 0.9 : 1.0;
 
+    // The cut lines: 0.3 mm wide, dashes of 3 mm with gaps of 2 mm, which
+    // print as dashes at any resolution (a hairline's dashes are measured
+    // in device pixels and print as one line).
+    const double lineWidth = 0.3 * mm;
+    QPen cut(Qt::gray, lineWidth, Qt::CustomDashLine, Qt::FlatCap);
+    cut.setDashPattern({3 * mm / lineWidth, 2 * mm / lineWidth});
+
     for (int page = 0; page < PageCount(); ++page) {
         if (page > 0)
             device.newPage();
-        painter.setPen(QPen(Qt::gray, 0, Qt::DashLine));
+        painter.setPen(cut);
         for (int c = 1; c < Across; ++c)
             painter.drawLine(QPointF(c * cardWidth, 0), QPointF(c * cardWidth, height));
         for (int r = 0; r <= down; ++r)

@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStringEncoder>
@@ -579,6 +581,55 @@ private slots:
                      qPrintable(pupil.strPassword));
         }
         QCOMPARE(text.count(u"登录卡"_s), 17);
+    }
+
+    // The cards are cut apart along dashed lines, as the manual says: at
+    // 72 dpi the line between the two columns of cards is dashes with gaps.
+    void loginCardsHaveDashedCutLines()
+    {
+        const QString pdf = QDir::current().filePath(u"dashes.pdf"_s);
+        CScriptedPlatform platform;
+        platform.AnswerFiles({pdf});
+        Drive<CLoginCardsDlg>(platform, [](CLoginCardsDlg* dlg) { dlg->ClickButton(1010); });
+        CLoginCardsDlg dlg(ClassA);
+        dlg.DoModal();
+        QProcess raster;
+        raster.start(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, u"-gray"_s,
+                                     u"-singlefile"_s, pdf, QDir::current().filePath(u"dashes"_s)});
+        QVERIFY(raster.waitForFinished(60000) && raster.exitCode() == 0);
+        const QImage page(QDir::current().filePath(u"dashes.pgm"_s));
+        QVERIFY(!page.isNull());
+        // The darkest column near the middle is the cut line.
+        const auto ink = [&page](int x, int y) { return qGray(page.pixel(x, y)) < 230; };
+        int line = -1, most = 0;
+        for (int x = page.width() / 2 - 10; x <= page.width() / 2 + 10; ++x) {
+            int count = 0;
+            for (int y = 0; y < page.height(); ++y)
+                count += ink(x, y);
+            if (count > most) {
+                most = count;
+                line = x;
+            }
+        }
+        QVERIFY(line >= 0);
+        int dashes = 0, shortestGap = page.height();
+        int gap = 0;
+        bool inDash = false;
+        for (int y = 0; y < page.height(); ++y) {
+            if (ink(line, y)) {
+                if (!inDash && dashes > 0)
+                    shortestGap = std::min(shortestGap, gap);
+                dashes += !inDash;
+                inDash = true;
+                gap = 0;
+            } else {
+                inDash = false;
+                ++gap;
+            }
+        }
+        // An A4 page is about 270 mm high within its margins: some 50 dashes.
+        QVERIFY2(dashes > 30, qPrintable(QString::number(dashes)));
+        QVERIFY2(shortestGap >= 3, qPrintable(QString::number(shortestGap)));
     }
 
 private:

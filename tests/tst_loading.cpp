@@ -6,6 +6,8 @@
 #include "texts/TextRules.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -49,6 +51,57 @@ private:
     }
 
 private slots:
+    // The shipped texts, read screen by screen as the practice reads them:
+    // an English word never runs from one row into the next (nor a row
+    // begins with a space), and no Chinese row begins with punctuation that
+    // closes what stands before it.
+    void shippedTextsBreakCleanly_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("english.txt breaks no word") << u"english.txt"_s;
+        QTest::newRow("chinese.txt starts no row with closing punctuation") << u"chinese.txt"_s;
+    }
+    void shippedTextsBreakCleanly()
+    {
+        QFETCH(QString, file);
+        QFile text(QDir(qEnvironmentVariable("QE_DATA_DIR")).filePath(file));
+        QVERIFY2(text.open(QIODevice::ReadOnly), qPrintable(text.fileName()));
+        const bool chinese = file == u"chinese.txt"_s;
+        QStringList rows;
+        CQeDoc doc;
+        while (!text.atEnd()) {
+            doc.ResetPractice();
+            if (chinese)
+                doc.ReadDoubleByteScreen(text);
+            else
+                doc.ReadSingleByteScreen(text);
+            for (int r = 0; r < CQeDoc::Rows; ++r) {
+                const QString row = chinese ? Gbk::Decode(doc.m_aTextLine[r])
+                                            : QString::fromLatin1(doc.m_enText[r], CQeDoc::Columns);
+                if (!row.trimmed().isEmpty())
+                    rows.append(row);
+            }
+        }
+        QVERIFY(rows.size() >= CQeDoc::Rows);
+        const auto inWord = [](QChar ch) {
+            return ch.isLetterOrNumber() || ch == u'\'' || ch == u'-';
+        };
+        QStringList faults;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QString& row = rows[i];
+            if (chinese) {
+                if (u"，。：、；？！”’）》"_s.contains(row.front()))
+                    faults.append(row);
+                continue;
+            }
+            if (row.front() == u' ')
+                faults.append(row);
+            if (i + 1 < rows.size() && inWord(row.back()) && inWord(rows[i + 1].front()))
+                faults.append(row.right(12) + u" | "_s + rows[i + 1].left(12));
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"\n"_s)));
+    }
+
     void singleByteRows_data()
     {
         QTest::addColumn<QByteArray>("file");
