@@ -1,7 +1,7 @@
 #include "attempts/AttemptStore.h"
 
-#include "attempts/StoreTransaction.h"
 #include "platform/Dao.h"
+#include "platform/StoreTransaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

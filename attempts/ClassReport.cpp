@@ -1,8 +1,8 @@
 #include "attempts/ClassReport.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
 #include "attempts/Metrics.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
 #include <QCollator>

@@ -1,10 +1,10 @@
 #include "attempts/ExamSitting.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
-#include "attempts/StoreTransaction.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "platform/StoreTransaction.h"
 
 #include <QRandomGenerator>
 #include <QUuid>

@@ -1,8 +1,8 @@
 #include "classroom/PupilStore.h"
 
-#include "attempts/CheckedQuery.h"
-#include "attempts/StoreTransaction.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
+#include "platform/StoreTransaction.h"
 
 #include <QRandomGenerator>
 

@@ -1,13 +1,13 @@
 #include "exams/ExamStore.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
 #include "attempts/ClassReport.h"
-#include "attempts/StoreTransaction.h"
 #include "classroom/ClassNames.h"
+#include "platform/CheckedQuery.h"
 #include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "platform/StoreTransaction.h"
 
 #include <QHash>
 
