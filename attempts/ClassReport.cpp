@@ -36,15 +36,13 @@ QList<CPupil> LoadPupils(CDaoDatabase& db, const QString& className)
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
     Prepare(query, u"SELECT qe_key, COALESCE(name, ''), COALESCE(class, ''), "
-                   "COALESCE(student_no, ''), COALESCE(password, '') FROM \"user\" "
-                   "WHERE COALESCE(class, '') = ?"_s);
+                   "COALESCE(student_no, '') FROM \"user\" WHERE COALESCE(class, '') = ?"_s);
     query.addBindValue(className);
     Exec(query);
     QList<CPupil> pupils;
     while (query.next()) {
         pupils.append({query.value(0).toLongLong(), query.value(1).toString(),
-                       query.value(2).toString(), query.value(3).toString(),
-                       query.value(4).toString()});
+                       query.value(2).toString(), query.value(3).toString(), {}});
     }
     CheckRead(query);
     const QCollator collator = Collator();

@@ -25,13 +25,19 @@ CExamCommands::CExamCommands()
 void CExamCommands::SetView(CQeView* pView)
 {
     m_pView = pView;
+    m_runner.SetOwner(pView);
+    if (pView)
+        pView->SetExamHost(&m_runner);
     m_pendingTimer.start();
 }
 
 void CExamCommands::StorePendingResults()
 {
+    // Each pupil's kept results are stored under that pupil's own login.
+    if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0)
+        return;
     if (CDaoDatabase* db = ActiveDatabase())
-        PendingResults::Flush(*db);
+        PendingResults::Flush(*db, CurrentUser.RowKey);
 }
 
 bool CExamCommands::OnCmdMsg(int nID)
@@ -83,16 +89,20 @@ void CExamCommands::OnTakeExam()
     CTakeExamDlg take;
     if (take.DoModal() != IDOK || !m_pView)
         return;
-    const CExam& exam = take.ChosenExam();
-    const CPracticeText& text = take.ChosenText();
+    LoadExam(take.ChosenExam());
+}
+
+void CExamCommands::LoadExam(const CExam& exam)
+{
+    // The screen itself comes with the sitting's start.
     CPracticeScreen screen;
-    screen.nKind = text.nKind;
-    screen.text = text.FileBytes();
+    screen.nKind = exam.nKind;
     screen.nScreen = exam.nScreen;
     screen.strTitle = exam.strTitle;
-    screen.nTextId = text.nId;
+    screen.nTextId = exam.nTextId;
     screen.nExamId = exam.nId;
     screen.nTimeLimitSeconds = exam.nMinutes * 60;
     screen.bBackspaceAllowed = exam.bBackspaceAllowed;
+    screen.bRetakeAllowed = exam.bRetakeAllowed;
     m_pView->LoadScreen(screen);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exams/ExamRunner.h"
+#include "exams/ExamStore.h"
 #include "platform/CommandTarget.h"
 
 #include <QTimer>
@@ -27,10 +29,14 @@ public:
     // the database takes them; silent either way.
     static void StorePendingResults();
 
+    // Loads an open exam into the view, ready for the space bar.
+    void LoadExam(const CExam& exam);
+
 private:
     void OnExams();
     void OnTakeExam();
 
     CQeView* m_pView = nullptr;
+    CExamRunner m_runner;
     QTimer m_pendingTimer;
 };

@@ -20,6 +20,7 @@ struct CPracticeScreen
     qint64 nExamId = 0;        // the exam; 0 for a practice
     int nTimeLimitSeconds = 0; // 0: no limit
     bool bBackspaceAllowed = true;
+    bool bRetakeAllowed = false; // an exam's: what ending it early means
 };
 
 // How many screenfuls the loader reads from text before only line breaks

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "attempts/ExamSitting.h"
+#include "practice/ExamHost.h"
 #include "platform/CommandTarget.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
@@ -48,8 +49,10 @@ public:
     void LoadScreen(const CPracticeScreen& screen);
     // What LoadScreen loaded, until the next load or reset.
     const std::optional<CPracticeScreen>& LoadedScreen() const { return m_screen; }
-    // The exam sitting loaded, until the next load or reset.
+    // The exam sitting started, until the next load or reset.
     const std::optional<CExamSitting>& ExamSitting() const { return m_exam; }
+    // Who records an exam's start and stores its end.
+    void SetExamHost(IExamHost* pHost) { m_pExamHost = pHost; }
     // A running exam that the pupil leaves (another practice, reset, log
     // off, the end of the program) ends first, and its result is stored.
     void LeaveRunningExam();
@@ -89,6 +92,11 @@ protected:
 
 private:
     void LoadPractice(int kind, const QString& fileName);
+    // The space bar on an exam's screen: the start recorded and the screen
+    // shown, or false (the exam does not start).
+    bool BeginExamSitting();
+    // A key event of the pupil's, for the rhythm of the keys.
+    void NoteKey();
     void OnApplicationStateChanged(Qt::ApplicationState state);
     // The input method's cursor: the cell the next character goes to.
     QRect TypingCellRect() const;
@@ -106,5 +114,6 @@ private:
     std::optional<CPracticeScreen> m_screen;
     int m_nScreenCount = 0;
     std::optional<CExamSitting> m_exam;
+    IExamHost* m_pExamHost = nullptr;
     bool m_bEnding = false; // EndPractice runs
 };

@@ -92,6 +92,7 @@ private slots:
         m_pDatabase = std::make_unique<CTestDatabase>();
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = UserKind::Super;
+        m_pDatabase->SignInAsTeacher();
         const auto pupil = [this](const QString& name, const QString& cls, const QString& no) {
             return m_pDatabase->Insert(u"user"_s, {name, cls, no, u"pw"_s, u"普通用户"_s});
         };
@@ -296,7 +297,7 @@ private slots:
         QVERIFY(!bTickedAtFirst);
         QCOMPARE(Pupils(*m_pDatabase), pupils);
         QCOMPARE(Scores(*m_pDatabase), scores);
-        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), attempts);
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"attempt"_s), attempts);
     }
 
     void importAClassList_data()
@@ -501,7 +502,7 @@ private:
         attempt.startedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
         attempt.endedAt = attempt.startedAt.addSecs(60);
         attempt.nElapsedMs = 60000;
-        QVERIFY(AppendScoreWithAttempt(m_pDatabase->Database(),
+        QVERIFY(AppendScoreWithAttempt(m_pDatabase->Admin(),
                                        {{0, CDaoFieldValue::FromText(name)},
                                         {1, CDaoFieldValue::FromText(number)},
                                         {9, CDaoFieldValue::FromInt16(90)}},

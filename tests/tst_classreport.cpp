@@ -94,7 +94,9 @@ private slots:
     void init()
     {
         m_pDatabase = std::make_unique<CTestDatabase>();
-        CDaoDatabase* db = m_pDatabase->Database();
+        // The class report is a teacher's.
+        m_pDatabase->SignInAsTeacher();
+        CDaoDatabase* db = m_pDatabase->Admin();
         const auto pupil = [this](const QString& name, const QString& cls, const QString& no) {
             return m_pDatabase->Insert(u"user"_s, {name, cls, no, u"pw"_s, u"普通用户"_s});
         };

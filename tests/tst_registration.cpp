@@ -168,7 +168,7 @@ private slots:
         CNewUserDlg dlg;
         dlg.DoModal();
 
-        const Rows users = db.Rows(u"user"_s);
+        const Rows users = db.AccountRows(u"user"_s);
         if (accepted) {
             QStringList user = name == Presets
                                    ? QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString()}
@@ -177,8 +177,13 @@ private slots:
             QVERIFY(platform.boxes.isEmpty());
             QVERIFY(!bOpen);
             QCOMPARE(users.size(), 3);
-            QCOMPARE(users[2].mid(0, 5), user);
-            const Rows history = LoginHistory(db.Database());
+            // The password is kept only as the login checks it.
+            QStringList stored = user;
+            stored[3].clear();
+            QCOMPARE(users[2].mid(0, 5), stored);
+            QVERIFY(db.Accepts(CurrentUser.RowKey, user[3]));
+            QVERIFY(!db.Accepts(CurrentUser.RowKey, user[3] + u"x"_s));
+            const Rows history = LoginHistory(db.Admin());
             QCOMPARE(history.size(), 1);
             QCOMPARE(history[0].mid(0, 3) << history[0][3] << history[0][7],
                      user.mid(0, 3) << user[4] << u"创建用户"_s);
@@ -197,7 +202,7 @@ private slots:
             QVERIFY(bOpen);
             QCOMPARE(typedName, name);
             QCOMPARE(users.size(), 2);
-            QVERIFY(LoginHistory(db.Database()).isEmpty());
+            QVERIFY(LoginHistory(db.Admin()).isEmpty());
             // A refused registration grants nothing, not even the kind.
             QCOMPARE(UserTexts(), before);
             QVERIFY(mainWindow.panes.isEmpty());
@@ -211,7 +216,7 @@ private slots:
         CScriptedPlatform platform;
         CFakeMainWindow mainWindow;
         CTestDatabase db;
-        QVERIFY(QSqlQuery(db.Database()->Connection()).exec(u"DROP TABLE loginhistory"_s));
+        db.DropTable(u"loginhistory"_s);
         bool bOpen = false;
         Drive(platform, [&](CDialog* dlg) {
             Fill(dlg, Typed(u"甲"_s, u"一班"_s, u"1"_s, u"a"_s));

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "users/AccountRules.h"
+#include "users/Accounts.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/UserPanes.h"
@@ -108,11 +109,8 @@ void CUserSettingsDlg::OnOK()
         return;
     }
     m_pSet->FindKey(CurrentUser.RowKey);
-    EditCurrent(*m_pSet, {{0, CDaoFieldValue::FromText(m_strNewName)},
-                          {1, CDaoFieldValue::FromText(m_strNewClass)},
-                          {2, CDaoFieldValue::FromText(m_strNewStudentNo)},
-                          {3, CDaoFieldValue::FromText(m_strNewPassword)},
-                          {4, CDaoFieldValue::FromText(CurrentUser.KindText)}});
+    Accounts::EditOwnAccount(*m_pSet, m_strNewName, m_strNewClass, m_strNewStudentNo,
+                             m_strNewPassword, CurrentUser.KindText);
 
     // The program goes on as the changed user, so that later scores carry
     // the name and number that are stored.
