@@ -90,6 +90,11 @@ private slots:
             << texts(u"张伟"_s, {}, u"abc"_s) << ClassA << u"学号不能为空,请输入!"_s;
         QTest::newRow("an empty class")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << QString() << u"班级不能为空,请输入!"_s;
+        QTest::newRow("a tab in the name") << texts(u"张\t伟"_s, u"005"_s, u"abc"_s) << ClassA
+                                           << u"用户姓名中有制表符,请重新输入!"_s;
+        QTest::newRow("a line feed in the class")
+            << texts(u"张伟"_s, u"005"_s, u"abc"_s) << u"三年级\n二班"_s
+            << u"班级名称中有换行符,请重新输入!"_s;
         QTest::newRow("typed password")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << ClassA << QString();
         QTest::newRow("random password") << texts(u"张伟"_s, u"005"_s, {}) << ClassA << QString();
@@ -225,6 +230,35 @@ private slots:
         QCOMPARE(Pupils(*m_pDatabase),
                  (QStringList{u"王芳|五年级一班|003|pw"_s, u"李明|五年级一班|001|pw"_s,
                               u"王芳2|五年级一班|201|pw"_s}));
+    }
+
+    void moveRefusesAClassOfOddCharacters_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("a line feed") << u"三年级\n二班"_s << u"班级名称中有换行符,请重新输入!"_s;
+        QTest::newRow("a zero-width space")
+            << u"五年级\u200B一班"_s
+            << u"班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符),请重新输入!"_s;
+    }
+    void moveRefusesAClassOfOddCharacters()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, refusal);
+        CScriptedPlatform platform;
+        const QStringList before = Pupils(*m_pDatabase);
+        Drive<CClassListDlg>(platform, [&](CClassListDlg* dlg) {
+            dlg->SelectPupils({m_nFang});
+            Drive<CDialog>(platform, [&](CDialog* move) {
+                move->Item<QComboBox>(1001)->setEditText(className);
+                move->ClickButton(1);
+            });
+            dlg->ClickButton(1013);
+        });
+        CClassListDlg dlg;
+        dlg.DoModal();
+        CompareBoxes(platform, {Box(refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(Pupils(*m_pDatabase), before);
     }
 
     void deleteAsksAndKeepsScoresUnlessTicked_data()
