@@ -338,6 +338,27 @@ private slots:
         QCOMPARE(text.count(u"登录卡"_s), 17);
     }
 
+    // A name of 99 characters is elided on its card; the class, the
+    // number and the password stay on it.
+    void loginCardKeepsEveryFieldOfALongName()
+    {
+        const QString name = QString(98, u'王') + u'x';
+        m_pDatabase->Insert(u"user"_s, {name, ClassB, u"9001"_s, u"513724"_s, u"普通用户"_s});
+        CScriptedPlatform platform;
+        const QString pdf = QDir::current().filePath(u"long.pdf"_s);
+        platform.AnswerFiles({pdf});
+        Drive<CLoginCardsDlg>(platform, [](CLoginCardsDlg* dlg) {
+            dlg->Item<QRadioButton>(1003)->click();
+            dlg->ClickButton(1010);
+        });
+        CLoginCardsDlg dlg(ClassB);
+        dlg.DoModal();
+        const QString text = PdfPageTexts(pdf).join(u'\n').remove(u' ');
+        for (const QString& field :
+             {u"班级:%1"_s.arg(ClassB), u"学号:9001"_s, u"密码:513724"_s, u"姓名:王王王"_s})
+            QVERIFY2(text.contains(field), qPrintable(field + u" in "_s + text.left(800)));
+    }
+
 private:
     void StoreScore(qint64 user, const QString& name, const QString& number)
     {
