@@ -52,6 +52,11 @@ void CNewSuperUserDlg::OnOK()
         SelectEditText(IDC_NAME);
         return;
     }
+    if (const QString refusal = AccountRules::CheckNameCharacters(m_strName); !refusal.isEmpty()) {
+        ShowError(refusal);
+        SelectEditText(IDC_NAME);
+        return;
+    }
     m_pSet->AddNew();
     m_pSet->SetFieldValue(0, m_strName);
     m_pSet->SetFieldValue(1, m_strPassword);
