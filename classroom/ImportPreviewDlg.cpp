@@ -1,5 +1,6 @@
 #include "classroom/ImportPreviewDlg.h"
 
+#include "classroom/ImportReadDlg.h"
 #include "classroom/PupilStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
@@ -20,6 +21,20 @@ const QList<ListColumn> g_columns = {
     {u"行"_s, 40},   {u"姓名"_s, 80}, {u"班级"_s, 90},
     {u"学号"_s, 80}, {u"密码"_s, 70}, {u"结果"_s, 240},
 };
+
+// A cell as the list shows it: a refused name may be far longer than a
+// column, and a list row is no place for a whole paragraph.
+QString Shown(const QString& text)
+{
+    constexpr int MaxShown = 40;
+    return text.size() > MaxShown ? text.left(MaxShown - 1) + u'…' : text;
+}
+
+QString Lines(const CClassListRow& row)
+{
+    return row.nLastLine > row.nLine ? u"%1–%2"_s.arg(row.nLine).arg(row.nLastLine)
+                                     : QString::number(row.nLine);
+}
 
 } // namespace
 
@@ -49,8 +64,8 @@ bool CImportPreviewDlg::OnInitDialog()
             result = u"拒绝:%1"_s.arg(row.strRefusal);
         else if (row.bRandomPassword)
             result = u"将添加(随机密码)"_s;
-        rows.append({QString::number(row.source.nLine), row.source.strName, row.source.strClass,
-                     row.source.strStudentNo, row.pupil.strPassword, result});
+        rows.append({Lines(row.source), Shown(row.source.strName), Shown(row.source.strClass),
+                     Shown(row.source.strStudentNo), Shown(row.pupil.strPassword), result});
     }
     m_listRows->AppendRows(rows);
     const int accepted = AcceptedCount();
@@ -106,26 +121,30 @@ bool ImportClassList(QWidget* owner)
     if (path.isEmpty())
         return false;
     const QString fileName = QFileInfo(path).fileName();
-    const CClassListFile list = ReadClassList(path);
-    if (!list.strError.isEmpty()) {
-        Platform().MessageBox(
-            owner, u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(fileName, list.strError),
-            u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
         AfxMessageBox(Guard::CommandNotConnected);
         return false;
     }
-    QList<CImportRow> plan;
+    QSet<QString> taken;
     try {
-        plan = PlanImport(list.rows, PupilStore::PupilNames(*db), &PupilStore::RandomPassword);
+        taken = PupilStore::PupilNames(*db);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         return false;
     }
-    CImportPreviewDlg preview(fileName, list.strEncoding, plan, owner);
+    // The file is read and checked off the interface thread.
+    CImportReadDlg reading(path, taken, owner);
+    if (reading.DoModal() != IDOK)
+        return false;
+    const CImportPlan& plan = reading.Plan();
+    if (!plan.strError.isEmpty()) {
+        Platform().MessageBox(
+            owner, u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(fileName, plan.strError),
+            u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    CImportPreviewDlg preview(fileName, plan.strEncoding, plan.rows, owner);
     preview.DoModal();
     return preview.AddedCount() > 0;
 }

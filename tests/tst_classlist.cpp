@@ -1,6 +1,5 @@
 #include "attempts/AttemptStore.h"
 #include "classroom/ClassListDlg.h"
-#include "classroom/ImportPreviewDlg.h"
 #include "classroom/LoginCardPainter.h"
 #include "classroom/LoginCardsDlg.h"
 #include "classroom/PupilDlg.h"
@@ -17,7 +16,6 @@
 #include <QFile>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QStringEncoder>
 
 #include <memory>
 
@@ -50,35 +48,6 @@ QStringList Scores(const CTestDatabase& db)
 bool IsSixDigits(const QString& text)
 {
     return QRegularExpression(u"^\\d{6}$"_s).match(text).hasMatch();
-}
-
-QString WriteFile(const QString& name, const QByteArray& bytes)
-{
-    const QString path = QDir::current().filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
-}
-
-// An .xlsx made by a real spreadsheet writer (openpyxl); numbers stay
-// numbers, as a teacher's sheet holds them.
-QString WriteXlsxWithOpenpyxl(const QString& name, const QList<QVariantList>& rows)
-{
-    QString script = u"import openpyxl,sys\nb=openpyxl.Workbook()\ns=b.active\ns.title='名单'\n"_s;
-    for (const QVariantList& row : rows) {
-        QStringList cells;
-        for (const QVariant& cell : row) {
-            cells.append(cell.typeId() == QMetaType::Int ? cell.toString()
-                                                         : u"'%1'"_s.arg(cell.toString()));
-        }
-        script += u"s.append([%1])\n"_s.arg(cells.join(u','));
-    }
-    const QString path = QDir::current().filePath(name);
-    script += u"b.save(sys.argv[1])\n"_s;
-    QProcess python;
-    python.start(u"/usr/bin/python3"_s, {u"-c"_s, script, path});
-    return python.waitForFinished(60000) && python.exitCode() == 0 ? path : QString();
 }
 
 } // namespace
@@ -122,6 +91,11 @@ private slots:
             << texts(u"张伟"_s, {}, u"abc"_s) << ClassA << u"学号不能为空,请输入!"_s;
         QTest::newRow("an empty class")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << QString() << u"班级不能为空,请输入!"_s;
+        QTest::newRow("a tab in the name") << texts(u"张\t伟"_s, u"005"_s, u"abc"_s) << ClassA
+                                           << u"用户姓名中有制表符,请重新输入!"_s;
+        QTest::newRow("a line feed in the class")
+            << texts(u"张伟"_s, u"005"_s, u"abc"_s) << u"三年级\n二班"_s
+            << u"班级名称中有换行符,请重新输入!"_s;
         QTest::newRow("typed password")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << ClassA << QString();
         QTest::newRow("random password") << texts(u"张伟"_s, u"005"_s, {}) << ClassA << QString();
@@ -259,6 +233,35 @@ private slots:
                               u"王芳2|五年级一班|201|pw"_s}));
     }
 
+    void moveRefusesAClassOfOddCharacters_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("a line feed") << u"三年级\n二班"_s << u"班级名称中有换行符,请重新输入!"_s;
+        QTest::newRow("a zero-width space")
+            << u"五年级\u200B一班"_s
+            << u"班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符),请重新输入!"_s;
+    }
+    void moveRefusesAClassOfOddCharacters()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, refusal);
+        CScriptedPlatform platform;
+        const QStringList before = Pupils(*m_pDatabase);
+        Drive<CClassListDlg>(platform, [&](CClassListDlg* dlg) {
+            dlg->SelectPupils({m_nFang});
+            Drive<CDialog>(platform, [&](CDialog* move) {
+                move->Item<QComboBox>(1001)->setEditText(className);
+                move->ClickButton(1);
+            });
+            dlg->ClickButton(1013);
+        });
+        CClassListDlg dlg;
+        dlg.DoModal();
+        CompareBoxes(platform, {Box(refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(Pupils(*m_pDatabase), before);
+    }
+
     void deleteAsksAndKeepsScoresUnlessTicked_data()
     {
         QTest::addColumn<int>("answer");
@@ -300,163 +303,6 @@ private slots:
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"attempt"_s), attempts);
     }
 
-    void importAClassList_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("encoding");
-        // 刘洋 twice in the file; 李明 already a pupil; a missing class, a
-        // number of 11 digits, a password of 11 characters.
-        const QList<QStringList> pupils{
-            {u"刘洋"_s, ClassA, u"101"_s, u"ly2024"_s},
-            {u"陈静"_s, ClassA, u"102"_s, {}},
-            {u"刘洋"_s, ClassA, u"103"_s, {}},
-            {u"李明"_s, ClassA, u"104"_s, {}},
-            {u"赵磊"_s, {}, u"105"_s, {}},
-            {u"孙丽"_s, ClassA, u"12345678901"_s, {}},
-            {u"周杰"_s, ClassA, u"107"_s, u"12345678901"_s},
-        };
-        const auto csv = [&](const QString& header, QChar separator) {
-            QStringList lines{header};
-            for (const QStringList& row : pupils)
-                lines.append(row.join(separator));
-            return lines.join(u"\r\n"_s) + u"\r\n"_s;
-        };
-        QTest::newRow("UTF-8 with BOM, Chinese header")
-            << WriteFile(u"名单.csv"_s,
-                         "\xEF\xBB\xBF" + csv(u"姓名,班级,学号,密码"_s, u',').toUtf8())
-            << u"UTF-8"_s;
-        QStringEncoder gbk("GBK");
-        QTest::newRow("GBK, English header, tab-separated")
-            << WriteFile(u"gbk.csv"_s, gbk(csv(u"Name\tClass\tStudent No\tPassword"_s, u'\t')))
-            << u"GBK"_s;
-        QStringEncoder gbk2("GBK");
-        // Without a header (a blank first line) the columns stand in order;
-        // a class list saved by Excel on a Chinese Windows is GBK.
-        QTest::newRow("GBK without a header")
-            << WriteFile(u"nohead.csv"_s, gbk2(csv({}, u','))) << u"GBK"_s;
-        QList<QVariantList> sheet{{u"学号"_s, u"姓名"_s, u"班级"_s, u"密码"_s}};
-        for (const QStringList& row : pupils) {
-            bool numeric = false;
-            const int number = row[2].toInt(&numeric);
-            sheet.append({numeric ? QVariant(number) : QVariant(row[2]), row[0], row[1], row[3]});
-        }
-        QTest::newRow("xlsx, columns in another order, numbers as numbers")
-            << WriteXlsxWithOpenpyxl(u"名单.xlsx"_s, sheet) << u"xlsx"_s;
-    }
-    void importAClassList()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, encoding);
-        QVERIFY(!path.isEmpty());
-        const QStringList before = Pupils(*m_pDatabase);
-        for (const bool confirm : {false, true}) {
-            CScriptedPlatform platform;
-            platform.AnswerFiles({path});
-            Listing preview;
-            QString summary;
-            Drive<CImportPreviewDlg>(platform, [&](CImportPreviewDlg* dlg) {
-                preview = ListOf(dlg->m_listRows);
-                summary = dlg->GetDlgItemText(1001);
-                dlg->ClickButton(confirm ? 1 : 2);
-            });
-            QCOMPARE(ImportClassList(nullptr), confirm);
-            QCOMPARE(platform.modalRuns, QStringList{u"CImportPreviewDlg"_s});
-            QVERIFY2(summary.contains(u"(%1)"_s.arg(encoding)), qPrintable(summary));
-            QVERIFY2(summary.contains(u"将添加 2 名学生,拒绝 5 行"_s), qPrintable(summary));
-            QCOMPARE(preview.cells.size(), 7);
-            QStringList results;
-            for (const QStringList& row : std::as_const(preview.cells))
-                results.append(row[5]);
-            QCOMPARE(results,
-                     (QStringList{u"将添加"_s, u"将添加(随机密码)"_s, u"拒绝:与文件第 2 行重名"_s,
-                                  u"拒绝:数据库中已有同名学生"_s, u"拒绝:班级不能为空"_s,
-                                  u"拒绝:学号最多10位"_s, u"拒绝:密码最多10位"_s}));
-            const QStringList after = Pupils(*m_pDatabase);
-            if (!confirm) {
-                QVERIFY(platform.boxes.isEmpty());
-                QCOMPARE(after, before);
-                continue;
-            }
-            CompareBoxes(platform,
-                         {Box(u"已导入 2 名学生。"_s, u"提示"_s, MB_OK | MB_ICONINFORMATION)});
-            QCOMPARE(after.mid(0, before.size()), before);
-            QCOMPARE(after.size(), before.size() + 2);
-            QCOMPARE(after[before.size()], u"刘洋|三年级二班|101|ly2024"_s);
-            const QStringList chen = after[before.size() + 1].split(u'|');
-            QCOMPARE(chen.mid(0, 3), (QStringList{u"陈静"_s, ClassA, u"102"_s}));
-            QVERIFY(IsSixDigits(chen[3]));
-            // The password the preview showed is the one stored.
-            QCOMPARE(preview.cells[1][4], chen[3]);
-        }
-    }
-
-    // A name registered elsewhere between the preview and OK: nothing is
-    // added, the teacher is told which name, and the preview stays open.
-    void nameTakenAfterThePreviewAddsNobody()
-    {
-        const QString path =
-            WriteFile(u"late.csv"_s,
-                      u"姓名,班级,学号\r\n王五,%1,201\r\n赵六,%1,202\r\n"_s.arg(ClassA).toUtf8());
-        CScriptedPlatform platform;
-        platform.AnswerFiles({path});
-        QStringList before;
-        Drive<CImportPreviewDlg>(platform, [&](CImportPreviewDlg* dlg) {
-            m_pDatabase->Insert(u"user"_s, {u"赵六"_s, u"三年级一班"_s, u"301"_s, u"1"_s});
-            before = Pupils(*m_pDatabase);
-            dlg->ClickButton(1);
-            QVERIFY(dlg->isVisible());
-            dlg->ClickButton(2);
-        });
-        QVERIFY(!ImportClassList(nullptr));
-        QCOMPARE(Pupils(*m_pDatabase), before);
-        QCOMPARE(platform.boxes.size(), 1);
-        QVERIFY2(platform.boxes[0].text.contains(u"“赵六”"_s), qPrintable(platform.boxes[0].text));
-    }
-
-    void brokenFilesWriteNothing_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("not a zip, named .xlsx")
-            << WriteFile(u"坏.xlsx"_s, "this is not a spreadsheet")
-            << u"不是有效的 Excel 文件(.xlsx)"_s;
-        QByteArray truncated;
-        {
-            const QString whole = WriteXlsxWithOpenpyxl(u"whole.xlsx"_s, {{u"姓名"_s}});
-            QFile file(whole);
-            if (file.open(QIODevice::ReadOnly))
-                truncated = file.readAll();
-            truncated.chop(truncated.size() / 2);
-        }
-        QTest::newRow("a truncated xlsx")
-            << WriteFile(u"cut.xlsx"_s, truncated) << u"不是有效的 Excel 文件(.xlsx)"_s;
-        QTest::newRow("an empty file") << WriteFile(u"empty.csv"_s, {}) << u"文件中没有学生"_s;
-        QTest::newRow("binary bytes")
-            << WriteFile(u"bin.csv"_s, QByteArray("ab\0\x01\xff", 5)) << u"不是文本文件(.csv)"_s;
-        QTest::newRow("neither UTF-8 nor GBK")
-            << WriteFile(u"odd.csv"_s, "\xff\xff\xff,\x80\x80\r\n")
-            << u"无法识别文件的编码(应为 UTF-8 或 GBK)"_s;
-        QTest::newRow("a header without the number")
-            << WriteFile(u"nonum.csv"_s, u"姓名,班级\n张三,一班\n"_s.toUtf8())
-            << u"标题行中找不到这些列:学号"_s;
-    }
-    void brokenFilesWriteNothing()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, reason);
-        QVERIFY(!path.isEmpty());
-        const QStringList before = Pupils(*m_pDatabase);
-        CScriptedPlatform platform;
-        platform.AnswerFiles({path});
-        QVERIFY(!ImportClassList(nullptr));
-        QVERIFY(platform.modalRuns.isEmpty());
-        CompareBoxes(
-            platform,
-            {Box(u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(QFileInfo(path).fileName(), reason),
-                 u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
-        QCOMPARE(Pupils(*m_pDatabase), before);
-    }
-
     void loginCardsPerPage_data()
     {
         QTest::addColumn<bool>("ten");
@@ -491,6 +337,27 @@ private slots:
                      qPrintable(pupil.strPassword));
         }
         QCOMPARE(text.count(u"登录卡"_s), 17);
+    }
+
+    // A name of 99 characters is elided on its card; the class, the
+    // number and the password stay on it.
+    void loginCardKeepsEveryFieldOfALongName()
+    {
+        const QString name = QString(98, u'王') + u'x';
+        m_pDatabase->Insert(u"user"_s, {name, ClassB, u"9001"_s, u"513724"_s, u"普通用户"_s});
+        CScriptedPlatform platform;
+        const QString pdf = QDir::current().filePath(u"long.pdf"_s);
+        platform.AnswerFiles({pdf});
+        Drive<CLoginCardsDlg>(platform, [](CLoginCardsDlg* dlg) {
+            dlg->Item<QRadioButton>(1003)->click();
+            dlg->ClickButton(1010);
+        });
+        CLoginCardsDlg dlg(ClassB);
+        dlg.DoModal();
+        const QString text = PdfPageTexts(pdf).join(u'\n').remove(u' ');
+        for (const QString& field :
+             {u"班级:%1"_s.arg(ClassB), u"学号:9001"_s, u"密码:513724"_s, u"姓名:王王王"_s})
+            QVERIFY2(text.contains(field), qPrintable(field + u" in "_s + text.left(800)));
     }
 
 private:

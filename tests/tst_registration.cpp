@@ -209,6 +209,49 @@ private slots:
         }
     }
 
+    // A name or class that would list or print as something else is
+    // refused with the reason; nothing is stored, nobody is logged in. The
+    // described refusal of a taken name comes first.
+    void oddCharactersRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a line feed in the class")
+            << u"新生"_s << u"三年级\n二班"_s << u"班级名称中有换行符,请重新输入!"_s;
+        QTest::newRow("a right-to-left override in the name")
+            << u"新\u202E生"_s << u"一班"_s
+            << u"用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符),请重新输入!"_s;
+        QTest::newRow("a name of nothing visible")
+            << u"\u3164"_s << u"一班"_s << u"用户姓名中没有看得见的字符,请重新输入!"_s;
+        QTest::newRow("a taken name is refused as taken")
+            << u"Alice"_s << u"一\t班"_s << u"您输入的用户名已经有人使用,请更改!"_s;
+    }
+    void oddCharactersRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, className);
+        QFETCH(QString, message);
+        CScriptedPlatform platform;
+        CFakeMainWindow mainWindow;
+        CTestDatabase db;
+        db.Insert(u"user"_s, {u"Alice"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s});
+        CurrentUser.KindCode = UserKind::Anonymous;
+        const QStringList before = UserTexts();
+        bool bOpen = false;
+        Drive(platform, [&](CDialog* dlg) {
+            Fill(dlg, Typed(name, className, u"20230001"_s, u"pw"_s));
+            bOpen = Press(dlg, 1);
+        });
+        CNewUserDlg dlg;
+        dlg.DoModal();
+        QVERIFY(bOpen);
+        CompareBoxes(platform, {Box(message, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(db.Rows(u"user"_s).size(), 1);
+        QVERIFY(LoginHistory(db.Database()).isEmpty());
+        QCOMPARE(UserTexts(), before);
+    }
+
     // The user row is stored before the history row: when the history
     // cannot be written, the account exists and its owner is logged in.
     void historyFailureAfterUserRow()

@@ -104,6 +104,14 @@ private slots:
             << root << u"new"_s << u"abc"_s << u"abC"_s << Mismatch << 1003 << u"abC"_s << root;
         QTest::newRow("mismatch wins over a duplicate")
             << root << u"root"_s << u"abc"_s << u"ab"_s << Mismatch << 1003 << u"ab"_s << root;
+        QTest::newRow("a direction override in the name selects the name")
+            << root << u"admin\u202E"_s << u"x"_s << u"x"_s
+            << u"用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符),请重新输入!"_s << 1031
+            << u"admin\u202E"_s << root;
+        QTest::newRow("a name of nothing visible selects the name")
+            << root << u"\u200B"_s << u"x"_s << u"x"_s
+            << u"用户姓名中有看不见的字符 U+200B(如文字方向符、零宽字符),请重新输入!"_s << 1031
+            << u"\u200B"_s << root;
         QTest::newRow("empty table takes the first super user")
             << Rows{} << u"first"_s << u"p"_s << u"p"_s << QString() << 0 << QString()
             << Rows{{u"first"_s, u"p"_s}};

@@ -5,6 +5,7 @@
 #include "res/CommandIds.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
+#include "tests/HostileFiles.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -159,6 +160,42 @@ private slots:
                      {Box(u"文件'broken.txt'不是 UTF-8 或 GBK 编码的文本文件,无法导入。"_s,
                           u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"practice_text"_s), 0);
+    }
+
+    // Files of characters GBK cannot hold, imported and saved: the refusal
+    // counts them all and lists the first forty. The fuzzing's file of
+    // 100,000 distinct ones once took seconds to check.
+    void importedCharactersOutsideGbkAreRefused_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("listed");
+        const QString many = HostileFiles::DistinctOutsideGbk();
+        QStringList first;
+        for (int i = 0; i < 40; ++i)
+            first.append(many.mid(2 * i, 2));
+        QTest::newRow("100,000 distinct characters (fuzzing)")
+            << many << u"共 100000 个),请修改后再保存:\n%1 ……"_s.arg(first.join(u' '));
+        QTest::newRow("two among Chinese") << u"春😀天𠀀😀"_s << u"共 2 个),请修改后再保存:\n😀 𠀀"_s;
+    }
+    void importedCharactersOutsideGbkAreRefused()
+    {
+        QFETCH(QString, body);
+        QFETCH(QString, listed);
+        WriteFile(u"外字.txt"_s, body.toUtf8());
+        CScriptedPlatform platform;
+        platform.AnswerFiles({QDir::current().filePath(u"外字.txt"_s)});
+        Drive<CTextEditDlg>(platform, [&](CTextEditDlg* dlg) {
+            dlg->ClickButton(IDC_IMPORT);
+            Press(dlg, 1);
+        });
+        CPracticeText text;
+        text.nKind = PracticeKind::Chinese;
+        CTextEditDlg dlg(text);
+        dlg.DoModal();
+        CompareBoxes(platform,
+                     {Box(u"以下字符不在 GBK 字符集中,中文练习无法显示和输入(%1"_s.arg(listed),
+                          u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(CountRows(m_pDatabase->Database(), u"practice_text"_s), 0);
     }
 
     // A text an exam is set on is not deleted; another is, after Yes.

@@ -206,6 +206,11 @@ private slots:
             << QStringList() << PasswordEmpty << 1010;
         QTest::newRow("empty name") << QStringList{QString(), u"c"_s, u"5"_s, u"pw"_s}
                                     << u"用户姓名不能为空,请输入!"_s << 1021;
+        QTest::newRow("a tab in the name") << QStringList{u"T\tom"_s, u"c"_s, u"5"_s, u"pw"_s}
+                                           << u"用户姓名中有制表符,请重新输入!"_s << 1021;
+        QTest::newRow("a line feed in the class")
+            << QStringList{u"Tom"_s, u"三年级\n二班"_s, u"5"_s, u"pw"_s}
+            << u"班级名称中有换行符,请重新输入!"_s << 1008;
         QTest::newRow("empty student number") << QStringList{u"Tom"_s, u"c"_s, QString(), u"pw"_s}
                                               << u"学号不能为空,请输入!"_s << 1009;
         QTest::newRow("11-digit student number")

@@ -53,6 +53,11 @@ void CNewSuperUserDlg::OnOK()
         SelectEditText(IDC_NAME);
         return;
     }
+if (const QString refusal = AccountRules::CheckNameCharacters(m_strName); !refusal.isEmpty()) {
+        ShowError(refusal);
+        SelectEditText(IDC_NAME);
+        return;
+    }
     if (Accounts::AddSuperUser(*m_pSet->Database(), m_strName, m_strPassword) == 0)
         return;
 

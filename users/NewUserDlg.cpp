@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "users/AccountRules.h"
 #include "users/Accounts.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
@@ -70,6 +71,15 @@ void CNewUserDlg::OnOK()
         Platform().MessageBox(this, u"您输入的用户名已经有人使用,请更改!"_s, u"错误!"_s,
                               MB_OK | MB_ICONEXCLAMATION);
         return;
+    }
+    // A name or class with line breaks, direction overrides or nothing
+    // visible would be listed and printed as something else.
+    for (const QString& refusal : {AccountRules::CheckNameCharacters(m_strName),
+                                   AccountRules::CheckClassCharacters(m_strClass)}) {
+        if (!refusal.isEmpty()) {
+            Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
     }
 
     // The password is stored as only the login can check it (Accounts).

@@ -86,6 +86,7 @@ void CUserSettingsDlg::OnOK()
     // The fields the labels mark "*" are required; number and password
     // take at most 10 characters, as the login box does.
     if (Refuse(AccountRules::CheckName(m_strNewName), IDC_NEW_NAME) ||
+        Refuse(AccountRules::CheckClassCharacters(m_strNewClass), IDC_NEW_CLASS) ||
         Refuse(AccountRules::CheckStudentNo(m_strNewStudentNo), IDC_NEW_STUDENTNO) ||
         Refuse(AccountRules::CheckPassword(m_strNewPassword, true), IDC_NEW_PASSWORD))
         return;
