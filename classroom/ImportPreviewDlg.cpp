@@ -1,5 +1,7 @@
 #include "classroom/ImportPreviewDlg.h"
 
+#include "classroom/LoginCardsDlg.h"
+
 #include "classroom/ImportReadDlg.h"
 #include "classroom/PupilStore.h"
 #include "platform/ListCtrl.h"
@@ -107,9 +109,19 @@ void CImportPreviewDlg::OnOK()
     }
     setEnabled(true);
     m_nAdded = int(pupils.size());
-    Platform().MessageBox(this, u"已导入 %1 名学生。"_s.arg(m_nAdded), u"提示"_s,
-                          MB_OK | MB_ICONINFORMATION);
+    // The passwords can be printed now only: they are never read back.
+    if (Platform().MessageBox(this, ImportedQuestion(m_nAdded), u"提示"_s,
+                              MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        CLoginCardsDlg cards(pupils, u"新导入的学生"_s, this);
+        cards.DoModal();
+    }
     EndDialog(IDOK_RESULT);
+}
+
+QString ImportedQuestion(int added)
+{
+    return u"已导入 %1 名学生。现在打印他们的登录卡吗?\n密码只有现在能打印,以后忘了只能由老师重设。"_s.arg(
+        added);
 }
 
 bool ImportClassList(QWidget* owner)

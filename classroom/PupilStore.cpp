@@ -231,6 +231,20 @@ void SetPassword(CDaoDatabase& db, qint64 key, const QString& password)
     transaction.Commit();
 }
 
+void SetPasswords(CDaoDatabase& db, const QList<CPupil>& pupils)
+{
+    const QStringList credentials = Credentials(db, pupils, {});
+    CStoreTransaction transaction(db);
+    for (qsizetype i = 0; i < pupils.size(); ++i) {
+        if (db.IsPostgres())
+            Run(db, u"SELECT qe_set_pupil_password(?, ?)"_s, {pupils[i].nKey, credentials[i]});
+        else
+            Run(db, u"UPDATE \"user\" SET password = ? WHERE qe_key = ?"_s,
+                {credentials[i], pupils[i].nKey});
+    }
+    transaction.Commit();
+}
+
 void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className)
 {
     CStoreTransaction transaction(db);

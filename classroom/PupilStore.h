@@ -38,6 +38,8 @@ QList<qint64> AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,
 void Update(CDaoDatabase& db, const CPupil& before, const CPupil& after);
 // A new password for the pupil: it can be set, never read back.
 void SetPassword(CDaoDatabase& db, qint64 key, const QString& password);
+// New passwords (strPassword) for the pupils (by nKey), in one transaction.
+void SetPasswords(CDaoDatabase& db, const QList<CPupil>& pupils);
 void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className);
 // Deletes the account; with bScores also the pupil's score rows (by name and
 // number) and attempts (by key), otherwise those stay.

@@ -9,8 +9,6 @@
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "platform/StoreTransaction.h"
-#include "practice/PracticeScreen.h"
-#include "practice/QeDoc.h"
 #include "practice/ScreenCells.h"
 #include "texts/TextStore.h"
 
@@ -110,9 +108,7 @@ void KeepScreen(CDaoDatabase& db, qint64 id, qint64 textId, int screen)
     const std::optional<CPracticeText> text = TextStore::LoadText(db, textId);
     if (!text)
         return;
-    CQeDoc doc;
-    ReadScreen(doc, text->FileBytes(), text->nKind, screen);
-    const CScreenCells cells = TextCells(doc, text->nKind);
+    const CScreenCells cells = ScreenOfText(text->FileBytes(), text->nKind, screen);
     const QString texts = QString::fromUtf8(
         QJsonDocument(QJsonArray::fromStringList(cells.texts)).toJson(QJsonDocument::Compact));
     Run(db, u"UPDATE exam SET screen_cells = ?, screen_texts = ? WHERE id = ?"_s,

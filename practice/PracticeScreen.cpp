@@ -57,3 +57,33 @@ void ReadScreen(CQeDoc& doc, const QByteArray& text, int kind, int screen)
     else
         doc.ReadSingleByteScreen(buffer);
 }
+
+QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    for (int skipped = 1; skipped < screen; ++skipped)
+        SkipScreen(buffer, kind);
+    QList<QByteArray> cells;
+    if (kind == PracticeKind::Chinese) {
+        CQeDoc::DoubleByteCells read = {};
+        QList<QByteArray> lines(CQeDoc::Rows);
+        CQeDoc::ReadDoubleByteScreen(buffer, read, lines);
+        for (int r = 0; r < CQeDoc::Rows; ++r) {
+            for (int c = 0; c < CQeDoc::Cells; ++c) {
+                const char* cell = read[r][c];
+                cells.append(QByteArray(cell, cell[0] == 0 ? 0 : (cell[1] == 0 ? 1 : 2)));
+            }
+        }
+    } else {
+        CQeDoc::SingleByteRows read = {};
+        CQeDoc::ReadSingleByteScreen(buffer, read);
+        for (int r = 0; r < CQeDoc::Rows; ++r) {
+            for (int c = 0; c < CQeDoc::Columns; ++c)
+                cells.append(QByteArray(1, read[r][c]));
+        }
+    }
+    return cells;
+}
+

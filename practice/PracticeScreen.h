@@ -3,6 +3,7 @@
 #include "attempts/PracticeKind.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class CQeDoc;
@@ -31,3 +32,9 @@ int ScreenCount(const QByteArray& text, int kind);
 // the loader reads a file: the screens before it are read and dropped. The
 // buffers must be in their reset state.
 void ReadScreen(CQeDoc& doc, const QByteArray& text, int kind, int screen);
+
+// The cells of screen (from 1) of text as the loader reads them, in
+// reading order, each its bytes as the session compares them (a double-byte
+// cell up to its first NUL); read without a document.
+QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen);
+

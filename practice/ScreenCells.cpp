@@ -17,18 +17,11 @@ void Add(CScreenCells& cells, const QByteArray& bytes)
 
 } // namespace
 
-CScreenCells TextCells(const CQeDoc& doc, int kind)
+CScreenCells ScreenOfText(const QByteArray& text, int kind, int screen)
 {
     CScreenCells cells;
-    for (int r = 0; r < CQeDoc::Rows; ++r) {
-        if (kind == PracticeKind::Chinese) {
-            for (int c = 0; c < CQeDoc::Cells; ++c)
-                Add(cells, doc.TextCell(r, c));
-        } else {
-            for (int c = 0; c < CQeDoc::Columns; ++c)
-                Add(cells, QByteArray(1, doc.m_enText[r][c]));
-        }
-    }
+    for (const QByteArray& bytes : ScreenCellBytes(text, kind, screen))
+        Add(cells, bytes);
     return cells;
 }
 

@@ -16,8 +16,8 @@ struct CScreenCells
     QStringList texts;
 };
 
-// Every cell of the practice screen in the document.
-CScreenCells TextCells(const CQeDoc& doc, int kind);
+// Every cell of screen (from 1) of text, read without a document.
+CScreenCells ScreenOfText(const QByteArray& text, int kind, int screen);
 // The typed cells before the typing position; a double-byte cell that was
 // passed over is "" (it was never counted).
 CScreenCells TypedCells(const CQeDoc& doc, const CTypingSession& session, int kind);

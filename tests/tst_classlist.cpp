@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSqlQuery>
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
@@ -28,10 +29,11 @@ const QString ClassB = u"五年级一班"_s;
 const QString NameTaken = u"您输入的用户名已经有人使用,请更改!"_s;
 
 // Each pupil's user row as "name|class|number|password", in key order.
+// Each pupil as "name|class|number|": no password can be read back.
 QStringList Pupils(const CTestDatabase& db)
 {
     QStringList pupils;
-    for (const QStringList& row : db.Rows(u"user"_s))
+    for (const QStringList& row : db.AccountRows(u"user"_s))
         pupils.append(row.mid(0, 4).join(u'|'));
     return pupils;
 }
@@ -43,6 +45,15 @@ QStringList Scores(const CTestDatabase& db)
     for (const QStringList& row : db.Rows(u"score"_s))
         scores.append(row[0] + u'|' + row[1]);
     return scores;
+}
+
+// The key of the pupil with name.
+qint64 KeyOf(const CTestDatabase& db, const QString& name)
+{
+    QSqlQuery query(db.Admin()->Connection());
+    query.prepare(u"SELECT qe_key FROM \"user\" WHERE name = ?"_s);
+    query.addBindValue(name);
+    return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
 }
 
 bool IsSixDigits(const QString& text)
@@ -130,14 +141,18 @@ private slots:
         }
         QCOMPARE(after.size(), before.size() + 1);
         const QStringList added = after.last().split(u'|');
-        QCOMPARE(added.mid(0, 3), (QStringList{u"张伟"_s, ClassA, u"005"_s}));
+        QCOMPARE(added, (QStringList{u"张伟"_s, ClassA, u"005"_s, QString()}));
+        // The password is told once, as it is set, and is the account's.
+        QCOMPARE(platform.boxes.size(), 1);
+        const QString shown = platform.boxes[0].text.section(u"密码:"_s, 1);
         const QString password = texts.value(2).second;
         if (password.isEmpty())
-            QVERIFY2(IsSixDigits(added[3]), qPrintable(added[3]));
+            QVERIFY2(IsSixDigits(shown), qPrintable(shown));
         else
-            QCOMPARE(added[3], password);
-        CompareBoxes(platform, {Box(u"已添加学生 张伟,密码:%1"_s.arg(added[3]), u"提示"_s,
+            QCOMPARE(shown, password);
+        CompareBoxes(platform, {Box(u"已添加学生 张伟,密码:%1"_s.arg(shown), u"提示"_s,
                                     MB_OK | MB_ICONINFORMATION)});
+        QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"张伟"_s), shown));
     }
 
     // A rename takes the pupil's own score rows along; another pupil's
@@ -162,8 +177,9 @@ private slots:
         QCOMPARE(platform.unfinishedDialogs, 0);
         CompareBoxes(platform, {Box(NameTaken, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(Pupils(*m_pDatabase),
-                 (QStringList{u"王小芳|三年级二班|004|pw"_s, u"李明|三年级二班|001|pw"_s,
-                              u"王芳2|五年级一班|201|pw"_s}));
+                 (QStringList{u"王小芳|三年级二班|004|"_s, u"李明|三年级二班|001|"_s,
+                              u"王芳2|五年级一班|201|"_s}));
+        QVERIFY(m_pDatabase->Accepts(m_nFang, u"pw"_s));
         QCOMPARE(Scores(*m_pDatabase),
                  (QStringList{u"王小芳|004"_s, u"王小芳|004"_s, u"王芳2|201"_s}));
     }
@@ -198,15 +214,20 @@ private slots:
         });
         CClassListDlg dlg;
         dlg.DoModal();
-        const QString stored = Pupils(*m_pDatabase)[1].section(u'|', 3);
         if (!refusal.isEmpty()) {
             CompareBoxes(platform, {Box(refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
-            QCOMPARE(stored, u"pw"_s);
+            QVERIFY(m_pDatabase->Accepts(m_nMing, u"pw"_s));
             return;
         }
-        QVERIFY(typed ? stored == password.left(10) : IsSixDigits(stored));
-        CompareBoxes(platform, {Box(u"李明 的新密码是:%1"_s.arg(stored), u"提示"_s,
+        // Told once, as it is set; the old one no longer opens the account.
+        QCOMPARE(platform.boxes.size(), 1);
+        const QString shown = platform.boxes[0].text.section(u"新密码是:"_s, 1);
+        QVERIFY(typed ? shown == password.left(10) : IsSixDigits(shown));
+        CompareBoxes(platform, {Box(u"李明 的新密码是:%1"_s.arg(shown), u"提示"_s,
                                     MB_OK | MB_ICONINFORMATION)});
+        QVERIFY(m_pDatabase->Accepts(m_nMing, shown));
+        QVERIFY(!m_pDatabase->Accepts(m_nMing, u"pw"_s));
+        QCOMPARE(Pupils(*m_pDatabase)[1], u"李明|三年级二班|001|"_s);
     }
 
     void moveTwoPupils()
@@ -229,8 +250,8 @@ private slots:
         // The list shows the class they went to.
         QCOMPARE(listedAfter, (QStringList{u"李明"_s, u"王芳"_s, u"王芳2"_s}));
         QCOMPARE(Pupils(*m_pDatabase),
-                 (QStringList{u"王芳|五年级一班|003|pw"_s, u"李明|五年级一班|001|pw"_s,
-                              u"王芳2|五年级一班|201|pw"_s}));
+                 (QStringList{u"王芳|五年级一班|003|"_s, u"李明|五年级一班|001|"_s,
+                              u"王芳2|五年级一班|201|"_s}));
     }
 
     void moveRefusesAClassOfOddCharacters_data()
@@ -269,8 +290,8 @@ private slots:
         QTest::addColumn<QStringList>("pupils");
         QTest::addColumn<QStringList>("scores");
         QTest::addColumn<int>("attempts");
-        const QStringList all{u"王芳|三年级二班|003|pw"_s, u"李明|三年级二班|001|pw"_s,
-                              u"王芳2|五年级一班|201|pw"_s};
+        const QStringList all{u"王芳|三年级二班|003|"_s, u"李明|三年级二班|001|"_s,
+                              u"王芳2|五年级一班|201|"_s};
         const QStringList allScores{u"王芳|003"_s, u"王芳|003"_s, u"王芳2|201"_s};
         QTest::newRow("No deletes nothing") << int(IDCANCEL) << true << all << allScores << 3;
         QTest::newRow("the scores stay") << int(IDOK) << false << all.mid(1) << allScores << 3;
@@ -322,6 +343,7 @@ private slots:
         CScriptedPlatform platform;
         const QString pdf = QDir::current().filePath(u"cards.pdf"_s);
         platform.AnswerFiles({pdf});
+        platform.AnswerBoxes({IDYES}); // new passwords for the cards
         Drive<CLoginCardsDlg>(platform, [&](CLoginCardsDlg* dlg) {
             dlg->Item<QRadioButton>(ten ? 1003 : 1002)->click();
             dlg->ClickButton(1010);
@@ -331,10 +353,13 @@ private slots:
         QCOMPARE(dlg.Pupils().size(), 17);
         QCOMPARE(PdfPages(pdf), pages);
         const QString text = PdfPageTexts(pdf).join(u'\n');
+        // Each card's password is the pupil's new one; the old is gone.
         for (const CPupil& pupil : dlg.Pupils()) {
             QVERIFY2(text.contains(pupil.strName), qPrintable(pupil.strName));
-            QVERIFY2(text.contains(u"密码:%1"_s.arg(pupil.strPassword)),
+            QVERIFY2(IsSixDigits(pupil.strPassword) &&
+                         text.contains(u"密码:%1"_s.arg(pupil.strPassword)),
                      qPrintable(pupil.strPassword));
+            QVERIFY(m_pDatabase->Accepts(pupil.nKey, pupil.strPassword));
         }
         QCOMPARE(text.count(u"登录卡"_s), 17);
     }
@@ -348,6 +373,7 @@ private slots:
         CScriptedPlatform platform;
         const QString pdf = QDir::current().filePath(u"long.pdf"_s);
         platform.AnswerFiles({pdf});
+        platform.AnswerBoxes({IDYES});
         Drive<CLoginCardsDlg>(platform, [](CLoginCardsDlg* dlg) {
             dlg->Item<QRadioButton>(1003)->click();
             dlg->ClickButton(1010);
@@ -355,8 +381,11 @@ private slots:
         CLoginCardsDlg dlg(ClassB);
         dlg.DoModal();
         const QString text = PdfPageTexts(pdf).join(u'\n').remove(u' ');
-        for (const QString& field :
-             {u"班级:%1"_s.arg(ClassB), u"学号:9001"_s, u"密码:513724"_s, u"姓名:王王王"_s})
+        const QString password = dlg.Pupils().value(1).strName == name
+                                     ? dlg.Pupils().value(1).strPassword
+                                     : dlg.Pupils().value(0).strPassword;
+        for (const QString& field : {u"班级:%1"_s.arg(ClassB), u"学号:9001"_s,
+                                     u"密码:%1"_s.arg(password), u"姓名:王王王"_s})
             QVERIFY2(text.contains(field), qPrintable(field + u" in "_s + text.left(800)));
     }
 

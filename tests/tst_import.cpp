@@ -8,6 +8,7 @@
 #include "tests/TestMain.h"
 
 #include <QDir>
+#include <QSqlQuery>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -23,12 +24,21 @@ namespace {
 const QString ClassA = u"三年级二班"_s;
 
 // Each pupil's user row as "name|class|number|password", in key order.
+// Each pupil as "name|class|number|": no password can be read back.
 QStringList Pupils(const CTestDatabase& db)
 {
     QStringList pupils;
-    for (const QStringList& row : db.Rows(u"user"_s))
+    for (const QStringList& row : db.AccountRows(u"user"_s))
         pupils.append(row.mid(0, 4).join(u'|'));
     return pupils;
+}
+
+qint64 KeyOf(const CTestDatabase& db, const QString& name)
+{
+    QSqlQuery query(db.Admin()->Connection());
+    query.prepare(u"SELECT qe_key FROM \"user\" WHERE name = ?"_s);
+    query.addBindValue(name);
+    return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
 }
 
 bool IsSixDigits(const QString& text)
@@ -90,6 +100,7 @@ private slots:
         m_pDatabase = std::make_unique<CTestDatabase>();
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = UserKind::Super;
+        m_pDatabase->SignInAsTeacher();
         m_pDatabase->Insert(u"user"_s, {u"李明"_s, ClassA, u"001"_s, u"pw"_s, u"普通用户"_s});
     }
     void cleanup() { m_pDatabase.reset(); }
@@ -155,7 +166,7 @@ private slots:
                 dlg->ClickButton(confirm ? 1 : 2);
             });
             QCOMPARE(ImportClassList(nullptr), confirm);
-            QCOMPARE(platform.modalRuns,
+            QCOMPARE(platform.modalRuns.mid(0, 2),
                      (QStringList{u"CImportReadDlg"_s, u"CImportPreviewDlg"_s}));
             QVERIFY2(summary.contains(u"(%1)"_s.arg(encoding)), qPrintable(summary));
             QVERIFY2(summary.contains(u"将添加 2 名学生,拒绝 5 行"_s), qPrintable(summary));
@@ -173,16 +184,17 @@ private slots:
                 QCOMPARE(after, before);
                 continue;
             }
-            CompareBoxes(platform,
-                         {Box(u"已导入 2 名学生。"_s, u"提示"_s, MB_OK | MB_ICONINFORMATION)});
+            CompareBoxes(platform, {Box(ImportedQuestion(2), u"提示"_s, MB_YESNO | MB_ICONQUESTION)});
+            // The cards of the pupils just imported carry their passwords.
+            QCOMPARE(platform.modalRuns.last(), u"CLoginCardsDlg"_s);
             QCOMPARE(after.mid(0, before.size()), before);
             QCOMPARE(after.size(), before.size() + 2);
-            QCOMPARE(after[before.size()], u"刘洋|三年级二班|101|ly2024"_s);
-            const QStringList chen = after[before.size() + 1].split(u'|');
-            QCOMPARE(chen.mid(0, 3), (QStringList{u"陈静"_s, ClassA, u"102"_s}));
-            QVERIFY(IsSixDigits(chen[3]));
-            // The password the preview showed is the one stored.
-            QCOMPARE(preview.cells[1][4], chen[3]);
+            QCOMPARE(after[before.size()], u"刘洋|三年级二班|101|"_s);
+            QCOMPARE(after[before.size() + 1], u"陈静|%1|102|"_s.arg(ClassA));
+            QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"刘洋"_s), u"ly2024"_s));
+            // The password the preview showed is the one the account takes.
+            QVERIFY(IsSixDigits(preview.cells[1][4]));
+            QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"陈静"_s), preview.cells[1][4]));
         }
     }
 

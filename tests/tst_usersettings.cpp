@@ -289,11 +289,18 @@ private slots:
             open << Press(dlg, 1) << Press(dlg, 1);
         });
         OpenUserSettingsDialog();
+        db.CompareAccounts(u"user"_s, Tom);
+        // On a server the deleted account's role went with it: its session
+        // can do nothing more, and the dialog says it cannot work.
+        if (db.IsPostgres()) {
+            QVERIFY(!platform.boxes.isEmpty());
+            QCOMPARE(platform.boxes.last().text, NoSettings);
+            return;
+        }
         QCOMPARE(open, (QList<bool>{true, true}));
         const QStringList box =
             Box(u"对不起,无法执行指定操作!"_s, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
         CompareBoxes(platform, {box, box});
-        db.CompareAccounts(u"user"_s, Tom);
     }
 
     void cancelChangesNothing()

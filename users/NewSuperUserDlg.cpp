@@ -53,7 +53,7 @@ void CNewSuperUserDlg::OnOK()
         SelectEditText(IDC_NAME);
         return;
     }
-if (const QString refusal = AccountRules::CheckNameCharacters(m_strName); !refusal.isEmpty()) {
+    if (const QString refusal = AccountRules::CheckNameCharacters(m_strName); !refusal.isEmpty()) {
         ShowError(refusal);
         SelectEditText(IDC_NAME);
         return;
