@@ -1,0 +1,223 @@
+#include "course/KeyboardView.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+#include <QTimerEvent>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QColor NextBorder(0x1f, 0x4e, 0xd8);
+const QColor NextFill(0xff, 0xf1, 0x76);
+const QColor WrongFill(0xe5, 0x39, 0x35);
+const QColor CorrectionFill(0xff, 0xa7, 0x26);
+constexpr double Gap = 0.08; // between keys, in key units
+
+} // namespace
+
+CKeyboardView::CKeyboardView(const CKeyboardLayout& layout, QWidget* parent)
+    : QWidget(parent), m_layout(layout)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setMinimumSize(300, 120);
+}
+
+int CKeyboardView::FingerLineHeight() const
+{
+    return qMax(16, height() / 9);
+}
+
+double CKeyboardView::Unit() const
+{
+    const QSizeF size = m_layout.Size();
+    if (size.isEmpty())
+        return 1;
+    const int room = height() - FingerLineHeight();
+    return std::floor(qMin(width() / size.width(), room / size.height()));
+}
+
+QPointF CKeyboardView::Origin() const
+{
+    const double unit = Unit();
+    const QSizeF size = m_layout.Size() * unit;
+    const int room = height() - FingerLineHeight();
+    return {std::floor((width() - size.width()) / 2), std::floor((room - size.height()) / 2)};
+}
+
+QRect CKeyboardView::KeyRect(int key) const
+{
+    if (key < 0 || key >= m_layout.Keys().size())
+        return {};
+    const double unit = Unit();
+    const QRectF units = m_layout.Keys()[key].rect.adjusted(Gap / 2, Gap / 2, -Gap / 2, -Gap / 2);
+    const QPointF origin = Origin();
+    return QRectF(origin + units.topLeft() * unit, units.size() * unit).toAlignedRect();
+}
+
+QRect CKeyboardView::FingerRect() const
+{
+    return QRect(0, height() - FingerLineHeight(), width(), FingerLineHeight());
+}
+
+void CKeyboardView::UpdateKey(int key)
+{
+    if (key >= 0)
+        update(KeyRect(key).adjusted(-2, -2, 2, 2));
+}
+
+void CKeyboardView::SetNext(QChar ch)
+{
+    const CKeyStroke stroke = ch.isNull() ? CKeyStroke() : m_layout.StrokeFor(ch);
+    if (stroke.nKey == m_nNext && stroke.nShift == m_nNextShift)
+        return;
+    UpdateKey(m_nNext);
+    UpdateKey(m_nNextShift);
+    m_nNext = stroke.nKey;
+    m_nNextShift = stroke.nShift;
+    UpdateKey(m_nNext);
+    UpdateKey(m_nNextShift);
+    const QString finger = ch.isNull() ? QString() : m_layout.FingerText(ch);
+    const CKeyFinger* pFinger = m_layout.FingerOf(m_nNext);
+    if (finger != m_strFinger) {
+        m_strFinger = finger;
+        m_fingerColor = pFinger ? pFinger->color : QColor();
+        update(FingerRect());
+    }
+}
+
+void CKeyboardView::ShowWrong(QChar typed)
+{
+    ClearWrong();
+    m_nWrong = m_layout.StrokeFor(typed).nKey;
+    if (m_nWrong < 0)
+        return;
+    UpdateKey(m_nWrong);
+    m_nWrongTimer = startTimer(WrongMs);
+}
+
+void CKeyboardView::ClearWrong()
+{
+    if (m_nWrongTimer) {
+        killTimer(m_nWrongTimer);
+        m_nWrongTimer = 0;
+    }
+    UpdateKey(m_nWrong);
+    m_nWrong = -1;
+}
+
+void CKeyboardView::SetCorrection(bool bOn)
+{
+    if (bOn == m_bCorrection)
+        return;
+    m_bCorrection = bOn;
+    UpdateKey(m_layout.BackspaceKey());
+}
+
+CKeyboardView::KeyState CKeyboardView::StateOf(int key) const
+{
+    if (key < 0)
+        return KeyState::Plain;
+    if (key == m_nWrong)
+        return KeyState::Wrong;
+    if (m_bCorrection && key == m_layout.BackspaceKey())
+        return KeyState::Correct;
+    if (!m_bCorrection && (key == m_nNext || key == m_nNextShift))
+        return KeyState::Next;
+    return KeyState::Plain;
+}
+
+void CKeyboardView::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_nWrongTimer)
+        ClearWrong();
+}
+
+void CKeyboardView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    update();
+}
+
+void CKeyboardView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().window());
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int key = 0; key < m_layout.Keys().size(); ++key) {
+        if (event->rect().intersects(KeyRect(key).adjusted(-2, -2, 2, 2)))
+            DrawKey(painter, key);
+    }
+    const QRect line = FingerRect();
+    if (!event->rect().intersects(line) || m_strFinger.isEmpty())
+        return;
+    QFont font = painter.font();
+    font.setPixelSize(qMax(12, line.height() * 2 / 3));
+    font.setBold(true);
+    painter.setFont(font);
+    const int swatch = line.height() * 2 / 3;
+    const int textWidth = QFontMetrics(font).horizontalAdvance(m_strFinger);
+    const int left = (width() - textWidth - swatch - 8) / 2;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(m_fingerColor);
+    painter.drawRoundedRect(QRect(left, line.top() + (line.height() - swatch) / 2, swatch, swatch),
+                            3, 3);
+    painter.setPen(palette().windowText().color());
+    painter.drawText(QRect(left + swatch + 8, line.top(), textWidth + 2, line.height()),
+                     Qt::AlignVCenter | Qt::AlignLeft, m_strFinger);
+}
+
+void CKeyboardView::DrawKey(QPainter& painter, int key) const
+{
+    const CKeyCap& cap = m_layout.Keys()[key];
+    const QRect rect = KeyRect(key);
+    const CKeyFinger* finger = m_layout.FingerOf(key);
+    const KeyState state = StateOf(key);
+    QColor fill = finger ? finger->color : QColor(0xf0, 0xf0, 0xf0);
+    QPen border(QColor(0x80, 0x80, 0x80), 1);
+    if (state == KeyState::Next) {
+        fill = NextFill;
+        border = QPen(NextBorder, qMax(2.0, rect.height() / 12.0));
+    } else if (state == KeyState::Wrong) {
+        fill = WrongFill;
+    } else if (state == KeyState::Correct) {
+        fill = CorrectionFill;
+        border = QPen(NextBorder, qMax(2.0, rect.height() / 12.0));
+    }
+    painter.setPen(border);
+    painter.setBrush(fill);
+    const double radius = rect.height() / 8.0;
+    painter.drawRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+
+    painter.setPen(state == KeyState::Wrong ? Qt::white : QColor(0x20, 0x20, 0x20));
+    QFont font = painter.font();
+    font.setBold(state != KeyState::Plain);
+    const bool twoSigns =
+        !cap.chPlain.isNull() && !cap.chShifted.isNull() && cap.chShifted != cap.chPlain.toUpper();
+    if (!cap.strLabel.isEmpty()) {
+        font.setPixelSize(qMax(8, rect.height() / 4));
+        painter.setFont(font);
+        painter.drawText(rect.adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignVCenter,
+                         cap.strLabel);
+    } else if (twoSigns) {
+        font.setPixelSize(qMax(8, rect.height() * 3 / 10));
+        painter.setFont(font);
+        const QRect top = rect.adjusted(0, 2, 0, -rect.height() / 2);
+        const QRect bottom = rect.adjusted(0, rect.height() / 2, 0, -2);
+        painter.drawText(top, Qt::AlignCenter, QString(cap.chShifted));
+        painter.drawText(bottom, Qt::AlignCenter, QString(cap.chPlain));
+    } else if (!cap.chShifted.isNull()) {
+        font.setPixelSize(qMax(9, rect.height() * 2 / 5));
+        painter.setFont(font);
+        painter.drawText(rect, Qt::AlignCenter, QString(cap.chShifted));
+    }
+    if (cap.bBump) {
+        const int w = rect.width() / 4;
+        const int y = rect.bottom() - rect.height() / 6;
+        painter.setPen(QPen(QColor(0x30, 0x30, 0x30), qMax(2, rect.height() / 16)));
+        painter.drawLine(rect.center().x() - w / 2, y, rect.center().x() + w / 2, y);
+    }
+}
