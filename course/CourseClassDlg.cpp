@@ -27,8 +27,8 @@ enum : int {
 };
 
 const QList<ListColumn> g_columns = {
-    {u"学号"_s, 80}, {u"姓名"_s, 80},     {u"学到第几课"_s, 80}, {u"已过关"_s, 60},
-    {u"星数"_s, 50}, {u"练习次数"_s, 60}, {u"最近练习"_s, 120},
+    {u"学号"_s, 100}, {u"姓名"_s, 80},     {u"学到第几课"_s, 80}, {u"已过关"_s, 60},
+    {u"星数"_s, 50},  {u"练习次数"_s, 60}, {u"最近练习"_s, 120},
 };
 
 QString ThresholdsText(const CClassThresholds& thresholds)

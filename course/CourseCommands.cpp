@@ -22,14 +22,16 @@ bool CCourseCommands::OnCmdMsg(int nID)
         OnCourse(CoursePlan::Pinyin);
         return true;
     case ID_TEACHING_COURSE_CLASS: {
-        if (!CommandGuard())
+        // A teacher's windows, also when the command comes by another way
+        // than its disabled menu item.
+        if (CurrentUser.KindCode != UserKind::Super || !CommandGuard())
             return true;
         CCourseClassDlg progress;
         progress.DoModal();
         return true;
     }
     case ID_TEACHING_COURSE_THRESHOLDS: {
-        if (!CommandGuard())
+        if (CurrentUser.KindCode != UserKind::Super || !CommandGuard())
             return true;
         CThresholdDlg thresholds;
         thresholds.DoModal();
