@@ -24,6 +24,7 @@ CKeyboardView::CKeyboardView(const CKeyboardLayout& layout, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
     setMinimumSize(300, 120);
+    PlaceKeys();
 }
 
 int CKeyboardView::FingerLineHeight() const
@@ -48,14 +49,23 @@ QPointF CKeyboardView::Origin() const
     return {std::floor((width() - size.width()) / 2), std::floor((room - size.height()) / 2)};
 }
 
+void CKeyboardView::PlaceKeys()
+{
+    m_keyImages.clear();
+    m_fingerImages.clear();
+    const double unit = Unit();
+    const QPointF origin = Origin();
+    m_keyRects.clear();
+    for (const CKeyCap& key : m_layout.Keys()) {
+        const QRectF units = key.rect.adjusted(Gap / 2, Gap / 2, -Gap / 2, -Gap / 2);
+        m_keyRects.append(
+            QRectF(origin + units.topLeft() * unit, units.size() * unit).toAlignedRect());
+    }
+}
+
 QRect CKeyboardView::KeyRect(int key) const
 {
-    if (key < 0 || key >= m_layout.Keys().size())
-        return {};
-    const double unit = Unit();
-    const QRectF units = m_layout.Keys()[key].rect.adjusted(Gap / 2, Gap / 2, -Gap / 2, -Gap / 2);
-    const QPointF origin = Origin();
-    return QRectF(origin + units.topLeft() * unit, units.size() * unit).toAlignedRect();
+    return m_keyRects.value(key);
 }
 
 QRect CKeyboardView::FingerRect() const
@@ -139,43 +149,80 @@ void CKeyboardView::timerEvent(QTimerEvent* event)
 void CKeyboardView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    PlaceKeys();
     update();
 }
 
 void CKeyboardView::paintEvent(QPaintEvent* event)
 {
+    // The region, not its bounding rectangle: two keys apart and the
+    // finger's line ask for little of the keyboard between them.
+    const QRegion& dirty = event->region();
     QPainter painter(this);
-    painter.fillRect(event->rect(), palette().window());
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int key = 0; key < m_layout.Keys().size(); ++key) {
-        if (event->rect().intersects(KeyRect(key).adjusted(-2, -2, 2, 2)))
-            DrawKey(painter, key);
+    for (const QRect& rect : dirty)
+        painter.fillRect(rect, palette().window());
+    for (int key = 0; key < m_keyRects.size(); ++key) {
+        const QRect rect = m_keyRects[key];
+        if (dirty.intersects(rect.adjusted(-2, -2, 2, 2)))
+            painter.drawPixmap(rect.topLeft(), KeyImage(key, StateOf(key)));
     }
     const QRect line = FingerRect();
-    if (!event->rect().intersects(line) || m_strFinger.isEmpty())
-        return;
-    QFont font = painter.font();
+    if (dirty.intersects(line) && !m_strFinger.isEmpty())
+        painter.drawPixmap(line.topLeft(), FingerImage());
+}
+
+// A key looks the same every time it is in the same state, and a finger's
+// line too: each is drawn once per size, and a keystroke only copies the
+// few images it changed.
+const QPixmap& CKeyboardView::KeyImage(int key, KeyState state) const
+{
+    QPixmap& image = m_keyImages[key * 4 + int(state)];
+    if (image.isNull()) {
+        const QRect rect = m_keyRects[key];
+        image = QPixmap(rect.size() * devicePixelRatioF());
+        image.setDevicePixelRatio(devicePixelRatioF());
+        image.fill(palette().window().color());
+        QPainter painter(&image);
+        painter.setFont(font());
+        painter.translate(-rect.topLeft());
+        DrawKey(painter, key, state);
+    }
+    return image;
+}
+
+const QPixmap& CKeyboardView::FingerImage() const
+{
+    QPixmap& image = m_fingerImages[m_strFinger];
+    if (!image.isNull())
+        return image;
+    const QRect line = FingerRect();
+    image = QPixmap(line.size() * devicePixelRatioF());
+    image.setDevicePixelRatio(devicePixelRatioF());
+    image.fill(palette().window().color());
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = this->font();
     font.setPixelSize(qMax(12, line.height() * 2 / 3));
     font.setBold(true);
     painter.setFont(font);
     const int swatch = line.height() * 2 / 3;
     const int textWidth = QFontMetrics(font).horizontalAdvance(m_strFinger);
-    const int left = (width() - textWidth - swatch - 8) / 2;
+    const int left = (line.width() - textWidth - swatch - 8) / 2;
     painter.setPen(Qt::NoPen);
     painter.setBrush(m_fingerColor);
-    painter.drawRoundedRect(QRect(left, line.top() + (line.height() - swatch) / 2, swatch, swatch),
-                            3, 3);
+    painter.drawRoundedRect(QRect(left, (line.height() - swatch) / 2, swatch, swatch), 3, 3);
     painter.setPen(palette().windowText().color());
-    painter.drawText(QRect(left + swatch + 8, line.top(), textWidth + 2, line.height()),
+    painter.drawText(QRect(left + swatch + 8, 0, textWidth + 2, line.height()),
                      Qt::AlignVCenter | Qt::AlignLeft, m_strFinger);
+    return image;
 }
 
-void CKeyboardView::DrawKey(QPainter& painter, int key) const
+void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
 {
+    painter.setRenderHint(QPainter::Antialiasing);
     const CKeyCap& cap = m_layout.Keys()[key];
     const QRect rect = KeyRect(key);
     const CKeyFinger* finger = m_layout.FingerOf(key);
-    const KeyState state = StateOf(key);
     QColor fill = finger ? finger->color : QColor(0xf0, 0xf0, 0xf0);
     QPen border(QColor(0x80, 0x80, 0x80), 1);
     if (state == KeyState::Next) {

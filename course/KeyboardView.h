@@ -2,6 +2,8 @@
 
 #include "course/KeyboardLayout.h"
 
+#include <QHash>
+#include <QPixmap>
 #include <QWidget>
 
 // The keyboard under a lesson, scaled to the room it has: every key tinted
@@ -48,9 +50,12 @@ private:
     double Unit() const;
     int FingerLineHeight() const;
     QPointF Origin() const;
+    void PlaceKeys();
     void UpdateKey(int key);
     void ClearWrong();
-    void DrawKey(QPainter& painter, int key) const;
+    void DrawKey(QPainter& painter, int key, KeyState state) const;
+    const QPixmap& KeyImage(int key, KeyState state) const;
+    const QPixmap& FingerImage() const;
 
     const CKeyboardLayout& m_layout;
     int m_nNext = -1;
@@ -60,4 +65,7 @@ private:
     bool m_bCorrection = false;
     QString m_strFinger;
     QColor m_fingerColor;
+    QList<QRect> m_keyRects;                 // in pixels, set when the size changes
+    mutable QHash<int, QPixmap> m_keyImages; // by key × 4 + state
+    mutable QHash<QString, QPixmap> m_fingerImages;
 };

@@ -152,7 +152,14 @@ void CLessonView::OnBackspace()
 
 void CLessonView::AfterKey(int line, int column)
 {
-    update(HeaderRect());
+    // The header's counts follow each second with the clock, and at once
+    // when a key was wrong or the Backspace hint comes or goes.
+    if (m_session.Errors() != m_nShownErrors || m_session.AwaitsBackspace() != m_bShownHint ||
+        m_nClockTimer == 0) {
+        m_nShownErrors = m_session.Errors();
+        m_bShownHint = m_session.AwaitsBackspace();
+        update(HeaderRect());
+    }
     if (line != m_session.Line()) {
         update(
             QRect(0, HeaderRect().bottom() + 1, width(), m_pKeyboard->y() - HeaderRect().height()));
@@ -226,6 +233,8 @@ void CLessonView::Finish()
 
 void CLessonView::Restart()
 {
+    m_nShownErrors = 0;
+    m_bShownHint = false;
     m_session = CLessonSession(m_session.Lesson());
     m_startedAt = QDateTime();
     m_pKeyboard->SetCorrection(false);

@@ -68,6 +68,8 @@ private:
     std::function<void(int)> m_openLesson;
     QDateTime m_startedAt;
     int m_nClockTimer = 0;
+    int m_nShownErrors = 0; // what the header shows
+    bool m_bShownHint = false;
     // The text's grid, set by Layout.
     QFont m_font;
     QFont m_rubyFont;
