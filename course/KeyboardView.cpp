@@ -93,9 +93,11 @@ void CKeyboardView::SetNext(QChar ch)
     const QString finger = ch.isNull() ? QString() : m_layout.FingerText(ch);
     const CKeyFinger* pFinger = m_layout.FingerOf(m_nNext);
     if (finger != m_strFinger) {
+        // Only where the old words were and the new ones go.
+        const QRect old = FingerTextRect(m_strFinger);
         m_strFinger = finger;
         m_fingerColor = pFinger ? pFinger->color : QColor();
-        update(FingerRect());
+        update(old.united(FingerTextRect(m_strFinger)));
     }
 }
 
@@ -190,6 +192,25 @@ const QPixmap& CKeyboardView::KeyImage(int key, KeyState state) const
     return image;
 }
 
+QFont CKeyboardView::FingerFont() const
+{
+    QFont font = this->font();
+    font.setPixelSize(qMax(12, FingerLineHeight() * 2 / 3));
+    font.setBold(true);
+    return font;
+}
+
+QRect CKeyboardView::FingerTextRect(const QString& text) const
+{
+    if (text.isEmpty())
+        return {};
+    const QRect line = FingerRect();
+    const int swatch = line.height() * 2 / 3;
+    const int width = QFontMetrics(FingerFont()).horizontalAdvance(text) + swatch + 10;
+    return QRect(line.left() + (line.width() - width) / 2 - 2, line.top(), width + 4,
+                 line.height());
+}
+
 const QPixmap& CKeyboardView::FingerImage() const
 {
     QPixmap& image = m_fingerImages[m_strFinger];
@@ -201,9 +222,7 @@ const QPixmap& CKeyboardView::FingerImage() const
     image.fill(palette().window().color());
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    QFont font = this->font();
-    font.setPixelSize(qMax(12, line.height() * 2 / 3));
-    font.setBold(true);
+    const QFont font = FingerFont();
     painter.setFont(font);
     const int swatch = line.height() * 2 / 3;
     const int textWidth = QFontMetrics(font).horizontalAdvance(m_strFinger);

@@ -56,6 +56,9 @@ private:
     void DrawKey(QPainter& painter, int key, KeyState state) const;
     const QPixmap& KeyImage(int key, KeyState state) const;
     const QPixmap& FingerImage() const;
+    QFont FingerFont() const;
+    // Where the words of a finger stand in the line under the keys.
+    QRect FingerTextRect(const QString& text) const;
 
     const CKeyboardLayout& m_layout;
     int m_nNext = -1;
