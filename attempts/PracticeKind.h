@@ -8,5 +8,6 @@ enum : int {
     Number = 113,
     Symbol = 114,
     None = 115,
+    Lesson = 116, // a lesson of the typing course, kept apart from the scores
 };
 }

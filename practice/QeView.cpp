@@ -139,10 +139,12 @@ void CQeView::ResetSession()
     m_session.Reset();
     m_screen.reset();
     m_exam.reset();
+    CloseScreen();
 }
 
 void CQeView::ShowCredits()
 {
+    CloseScreen();
     m_composition.Cancel();
     m_bShowCredits = 1;
     CurrentPracticeKind = PracticeKind::None;
@@ -332,6 +334,7 @@ bool CQeView::OnCmdMsg(int nID)
         return true;
     case ID_USER_LOGOFF:
         LeaveRunningExam();
+        CloseScreen();
         LogOffCurrentUser();
         return true;
     case ID_CLEAR_PERSONAL_SCORES:
