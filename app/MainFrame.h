@@ -4,6 +4,7 @@
 #include "app/HelpWindow.h"
 #include "app/PracticeClock.h"
 #include "classroom/ClassroomCommands.h"
+#include "course/CourseCommands.h"
 #include "exams/ExamCommands.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
@@ -103,6 +104,7 @@ private:
     CClassroomCommands m_classroom;
     CTextCommands m_texts;
     CExamCommands m_exams;
+    CCourseCommands m_course;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

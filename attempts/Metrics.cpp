@@ -32,6 +32,8 @@ QString SpeedUnit(int kind)
         return u"字/分"_s;
     case PracticeKind::English:
         return u"WPM"_s;
+    case PracticeKind::Lesson:
+        return u"键/分"_s;
     default:
         return u"CPM"_s;
     }
@@ -60,6 +62,8 @@ QString KindName(int kind)
         return u"数字"_s;
     case PracticeKind::Symbol:
         return u"符号"_s;
+    case PracticeKind::Lesson:
+        return u"课程"_s;
     default:
         return {};
     }

@@ -10,6 +10,7 @@ enum : int {
     Number = 113,
     Symbol = 114,
     None = 115,
+    Lesson = 116, // a lesson of the typing course, kept apart from the scores
 };
 
 // One of the four practices of the described program.

@@ -18,6 +18,7 @@ struct CAttemptSummary
     qint64 nElapsedMs = 0;
     int nTypedUnits = 0;
     int nCorrectUnits = 0;
+    QString strLabel; // what else names it (a lesson of the course); empty for practices
 
     double Speed() const; // in the kind's unit (Metrics::KindSpeed)
     int Accuracy() const; // Metrics::Accuracy

@@ -163,10 +163,12 @@ void CQeView::ResetSession()
     m_session.Reset();
     m_screen.reset();
     m_exam.reset();
+    CloseScreen();
 }
 
 void CQeView::ShowCredits()
 {
+    CloseScreen();
     m_composition.Cancel();
     m_bShowCredits = 1;
     CurrentPracticeKind = PracticeKind::None;
@@ -375,6 +377,7 @@ bool CQeView::OnCmdMsg(int nID)
         return true;
     case ID_USER_LOGOFF:
         LeaveRunningExam();
+        CloseScreen();
         LogOffCurrentUser();
         return true;
     case ID_CLEAR_PERSONAL_SCORES:

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFont>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -57,6 +58,14 @@ public:
     // off, the end of the program) ends first, and its result is stored.
     void LeaveRunningExam();
 
+    // A screen of another part of the program (a lesson of the course) in
+    // the view's place, filling it and taking the keyboard, until it is
+    // closed: by itself, or by a practice, a reset, the credits or logging
+    // off. The view takes the widget and deletes it when it closes.
+    void ShowScreen(QWidget* pScreen);
+    void CloseScreen();
+    QWidget* ShownScreen() const { return m_pScreen; }
+
     void OnDraw(QPainter& painter, const QRect& dirty);
     // Shows the context menu at a screen point; (-1, -1) asks for the
     // keyboard position, 5 pixels right of and below the client's corner.
@@ -89,6 +98,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void LoadPractice(int kind, const QString& fileName);
@@ -116,4 +126,5 @@ private:
     std::optional<CExamSitting> m_exam;
     IExamHost* m_pExamHost = nullptr;
     bool m_bEnding = false; // EndPractice runs
+    QPointer<QWidget> m_pScreen;
 };

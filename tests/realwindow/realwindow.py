@@ -7,7 +7,8 @@ Starts Xvfb (no window manager), makes a fresh working directory with the
 shipped practice texts and a new database holding one pupil and the scores
 of a namesake in another class, then logs in, looks at the About box and
 the context menu, practises English and Chinese, opens the personal score
-query and 我的练习记录 (its rows read back through the clipboard), clears
+query and 我的练习记录 (its rows read back through the clipboard), types
+lesson 1 of 指法课程 with two wrong keys and finds lesson 2 open, clears
 the personal scores (first answering No, then Yes), opens the help and
 quits, checking the windows, the screen and the database along the way.
 Screenshots land in OUTPUT_DIR for a reviewer.
@@ -572,10 +573,16 @@ def run(session):
     session.key("Escape")
     session.wait_gone(PROGRESS_CAPTION)
 
+    # Lesson 1 of the typing course, typed with two wrong keys and passed.
+    import realcourse
+    realcourse.pupil_lesson(session, main_id, main)
+
     # The teacher looks at the class, exports it, imports a class list and
-    # makes the login cards; then the pupil comes back to clear her scores.
+    # makes the login cards, and reads the class's course progress; then the
+    # pupil comes back to clear her scores.
     log_off_and_in(session, main_id, SUPER_USER, super_user=True)
     teacher_tools(session, main_id)
+    realcourse.teacher_course(session, main_id)
     log_off_and_in(session, main_id, PUPIL, super_user=False)
 
     clear_personal_scores(session, main_id)
@@ -938,4 +945,6 @@ def main(argv):
 
 
 if __name__ == "__main__":
+    # The scenarios that import this module share its classes with the script.
+    sys.modules["realwindow"] = sys.modules[__name__]
     sys.exit(main(sys.argv))
