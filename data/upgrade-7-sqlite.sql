@@ -1,4 +1,4 @@
--- Version 6 on SQLite: the typing course. A lesson is no practice of the
+-- Version 7 on SQLite: the typing course. A lesson is no practice of the
 -- score table: each finished lesson is kept in a table of its own, with
 -- the keys missed in it, and a teacher's thresholds for a class.
 
