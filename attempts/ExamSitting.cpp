@@ -11,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QUuid>
 
@@ -63,8 +64,12 @@ CSittingStart StartOnServer(CDaoDatabase& db, const CExamSitting& sitting)
     query.addBindValue(sitting.strUid);
     if (!query.exec()) {
         const QSqlError error = query.lastError();
-        if (error.nativeErrorCode().startsWith("QE1"_L1))
-            return {std::nullopt, error.databaseText().section(u'\n', 0, 0).trimmed()};
+        if (error.nativeErrorCode().startsWith("QE1"_L1)) {
+            // The server's words alone, without its "ERROR:" and code.
+            QString reason = error.databaseText().section(u'\n', 0, 0).trimmed();
+            reason.remove(QRegularExpression(u"^[A-Z]+:\\s*"_s));
+            return {std::nullopt, reason};
+        }
         DaoSql::Throw(error);
     }
     NextRow(query);

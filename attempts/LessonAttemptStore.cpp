@@ -1,11 +1,11 @@
 #include "attempts/LessonAttemptStore.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
-#include "attempts/StoreTransaction.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
+#include "platform/StoreTransaction.h"
 
 #include <QHash>
 

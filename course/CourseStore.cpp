@@ -1,8 +1,8 @@
 #include "course/CourseStore.h"
 
-#include "attempts/CheckedQuery.h"
 #include "attempts/ClassReport.h"
 #include "attempts/LessonAttemptStore.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
 #include <QHash>

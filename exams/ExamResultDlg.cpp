@@ -1,8 +1,8 @@
 #include "exams/ExamResultDlg.h"
 
 #include "attempts/Metrics.h"
-#include "documents/ExportCell.h"
 #include "attempts/PracticeKind.h"
+#include "documents/ExportCell.h"
 #include "platform/ListCtrl.h"
 #include "practice/QeDoc.h"
 #include "users/ReportList.h"

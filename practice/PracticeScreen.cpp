@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 
+#include <cstring>
+
 namespace {
 
 // Whether anything but line breaks is left to read.
@@ -77,7 +79,10 @@ QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen)
             }
         }
     } else {
+        // As a document's reset leaves them: spaces where no text was read.
         CQeDoc::SingleByteRows read = {};
+        for (auto& row : read)
+            std::memset(row, ' ', CQeDoc::Columns);
         CQeDoc::ReadSingleByteScreen(buffer, read);
         for (int r = 0; r < CQeDoc::Rows; ++r) {
             for (int c = 0; c < CQeDoc::Columns; ++c)

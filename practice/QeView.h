@@ -1,10 +1,10 @@
 #pragma once
 
 #include "attempts/ExamSitting.h"
-#include "practice/ExamHost.h"
 #include "platform/CommandTarget.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
+#include "practice/ExamHost.h"
 #include "practice/PracticeScreen.h"
 #include "practice/TypingSession.h"
 

@@ -156,7 +156,7 @@ bool CTestDatabase::Accepts(qint64 key, const QString& password, bool bSuper) co
     if (IsPostgres()) {
         // A login of its own, as a pupil's program makes it.
         CDaoDatabase probe;
-        probe.Open(m_pDB->Target());
+        probe.Open(m_strTarget); // the lab's address
         return Accounts::SignIn(probe, bSuper, key, {}, password);
     }
     QSqlQuery query(Admin()->Connection());
@@ -255,6 +255,9 @@ bool CTestDatabase::SignInAs(qint64 key, bool bSuper, CDaoDatabase* pSession)
 
 void CTestDatabase::SignInAsCurrentUser(CDaoDatabase* pSession)
 {
+    // A file has no sessions: the program's rights are the file's.
+    if (!IsPostgres())
+        return;
     CDaoDatabase& admin = *Admin();
     const auto exists = [&admin](const QString& sql, const QVariant& value) {
         QSqlQuery query(admin.Connection());

@@ -248,7 +248,7 @@ private slots:
         QVERIFY(bOpen);
         CompareBoxes(platform, {Box(message, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(db.Rows(u"user"_s).size(), 1);
-        QVERIFY(LoginHistory(db.Database()).isEmpty());
+        QVERIFY(LoginHistory(db.Admin()).isEmpty());
         QCOMPARE(UserTexts(), before);
     }
 
