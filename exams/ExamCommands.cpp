@@ -6,8 +6,11 @@
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
+#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -17,9 +20,15 @@ constexpr int PendingInterval = 60 * 1000;
 
 CExamCommands::CExamCommands()
 {
+    m_nLoginNotice = AfterLogin::Add([this] { OfferOpenExam(); });
     m_pendingTimer.setInterval(PendingInterval);
     QObject::connect(&m_pendingTimer, &QTimer::timeout, &m_pendingTimer,
                      [] { StorePendingResults(); });
+}
+
+CExamCommands::~CExamCommands()
+{
+    AfterLogin::Remove(m_nLoginNotice);
 }
 
 void CExamCommands::SetView(CQeView* pView)
@@ -71,6 +80,41 @@ bool CExamCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
     default:
         return false;
     }
+}
+
+void CExamCommands::OfferOpenExam()
+{
+    // A pupil whose class has an open exam not yet sat is told so at once
+    // and may start it from here.
+    if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0 || !m_pView)
+        return;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db)
+        return;
+    StorePendingResults();
+    std::optional<CExam> waiting;
+    try {
+        for (const CExam& exam : ExamStore::OpenExamsOf(*db, CurrentUser.Class)) {
+            if (exam.bRetakeAllowed ||
+                (ExamStore::CountOwnSittings(*db, exam.nId, CurrentUser.RowKey) == 0 &&
+                 !PendingResults::HasSitting(exam.nId, CurrentUser.RowKey))) {
+                waiting = exam;
+                break;
+            }
+        }
+    } catch (const CDaoException&) {
+        return; // told when the pupil opens 参加考试
+    }
+    if (!waiting)
+        return;
+    const int answer = Platform().MessageBox(
+        m_pView,
+        u"%1有一场正在进行的考试《%2》(限时 %3 分钟)。现在开始吗?\n以后也可以从“教学 → 参加考试”开始。"_s
+            .arg(CurrentUser.Class, waiting->strTitle)
+            .arg(waiting->nMinutes),
+        u"考试"_s, MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDYES)
+        LoadExam(*waiting);
 }
 
 void CExamCommands::OnExams()

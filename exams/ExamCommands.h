@@ -16,6 +16,9 @@ class CExamCommands : public ICommandTarget
 {
 public:
     CExamCommands();
+    ~CExamCommands() override;
+    CExamCommands(const CExamCommands&) = delete;
+    CExamCommands& operator=(const CExamCommands&) = delete;
 
     // The view the exams go to; from then on kept results are tried every
     // minute.
@@ -33,10 +36,12 @@ public:
     void LoadExam(const CExam& exam);
 
 private:
+    void OfferOpenExam();
     void OnExams();
     void OnTakeExam();
 
     CQeView* m_pView = nullptr;
     CExamRunner m_runner;
+    int m_nLoginNotice = 0;
     QTimer m_pendingTimer;
 };

@@ -18,6 +18,8 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "texts/TextStore.h"
+#include "users/Accounts.h"
+#include "users/LoginDlg.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -393,11 +395,10 @@ private slots:
         const CSittingStart three = StartSitting(second, exam, m_nPupil);
         QVERIFY(!three.sitting);
         QCOMPARE(three.strRefusal, u"你已经参加过这场考试,这场考试不允许重考。"_s);
-        const CExamResultRow row = ExamStore::LoadResults(*m_pDatabase->Admin(),
-                                                          ExamStore::LoadExam(*m_pDatabase->Admin(),
-                                                                              exam)
-                                                              .value())
-                                       .value(0);
+        const CExamResultRow row =
+            ExamStore::LoadResults(*m_pDatabase->Admin(),
+                                   ExamStore::LoadExam(*m_pDatabase->Admin(), exam).value())
+                .value(0);
         QCOMPARE(row.state, CExamResultRow::Interrupted);
         QCOMPARE(row.nSittings, 1);
     }
@@ -631,10 +632,11 @@ private slots:
         const auto sit = [&](qint64 user, int finished, qint64 used, qint64 speed, int typed,
                              int correct, int reason, int focus, int late) {
             QSqlQuery insert(db->Connection());
-            insert.prepare(u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, "
-                           "finished, kind, elapsed_ms, speed_ms, typed_units, correct_units, "
-                           "end_reason, focus_losses, late) VALUES (?, ?, ?, ?, ?, 112, ?, ?, ?, ?, "
-                           "?, ?, ?)"_s);
+            insert.prepare(
+                u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, "
+                "finished, kind, elapsed_ms, speed_ms, typed_units, correct_units, "
+                "end_reason, focus_losses, late) VALUES (?, ?, ?, ?, ?, 112, ?, ?, ?, ?, "
+                "?, ?, ?)"_s);
             for (const QVariant& value :
                  QVariantList{QUuid::createUuid().toString(), exam, user,
                               finished == 0 && user == guagua ? u"2000-01-01 00:00:00.000"_s : now,
@@ -670,10 +672,28 @@ private slots:
         QCOMPARE(summary, u"期中测验:《字母》第 2 屏,限时 1 分钟,三年级二班。"
                           "已完成 3 人,进行中 1 人,中断 1 人,未开始 2 人。"_s);
         const Rows expected = {
-            {u"陈晨"_s, Class, u"No.陈晨"_s, u"已完成"_s, u"18.0"_s, u"90"_s, u"1分00秒"_s,
-             u"时间到"_s, u"2"_s, u"1"_s, {}},
-            {u"丁丁"_s, Class, u"No.丁丁"_s, u"已完成"_s, u"50.7"_s, u"95"_s, u"45秒"_s,
-             u"打完一屏"_s, u"0"_s, u"2"_s, {}},
+            {u"陈晨"_s,
+             Class,
+             u"No.陈晨"_s,
+             u"已完成"_s,
+             u"18.0"_s,
+             u"90"_s,
+             u"1分00秒"_s,
+             u"时间到"_s,
+             u"2"_s,
+             u"1"_s,
+             {}},
+            {u"丁丁"_s,
+             Class,
+             u"No.丁丁"_s,
+             u"已完成"_s,
+             u"50.7"_s,
+             u"95"_s,
+             u"45秒"_s,
+             u"打完一屏"_s,
+             u"0"_s,
+             u"2"_s,
+             {}},
             {u"方方"_s, u"三年级一班"_s, u"No.方方"_s, u"已完成"_s, u"12.0"_s, u"75"_s, u"50秒"_s,
              u"中途离开"_s, u"1"_s, u"1"_s, u"补交"_s},
             {u"瓜瓜"_s, Class, u"No.瓜瓜"_s, u"中断"_s, {}, {}, {}, {}, {}, u"1"_s, {}},
@@ -690,6 +710,52 @@ private slots:
         QCOMPARE(rows[2][4][1].toDouble(), 60 * 60000.0 / 60000 / 5);
         QCOMPARE(rows[2][10][1].toString(), u"补交"_s);
         QCOMPARE(ReadTable(csv)[u"rows"_s].toArray().size(), 9);
+    }
+
+    // Right after the login a pupil with an open exam of the class, not yet
+    // sat, is told so and may start it from there.
+    void openExamIsOfferedAfterLogin_data()
+    {
+        QTest::addColumn<bool>("sat");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("offered, and started") << false << int(IDYES) << true;
+        QTest::newRow("offered, and left for later") << false << int(IDNO) << true;
+        QTest::newRow("sat already: nothing") << true << int(IDYES) << false;
+    }
+    void openExamIsOfferedAfterLogin()
+    {
+        QFETCH(bool, sat);
+        QFETCH(int, answer);
+        QFETCH(bool, offered);
+        CPracticeFixture f;
+        const qint64 exam = AddExam(m_pDatabase->Admin(), 5, true, false);
+        if (sat) {
+            LogIn(f);
+            QVERIFY(StartSitting(*f.doc.m_pDB, exam, m_nPupil).sitting);
+            m_pDatabase->SignOut();
+            Accounts::SignOut(*f.doc.m_pDB);
+        }
+        CurrentUser = CCurrentUser();
+        f.platform.AnswerBoxes({answer});
+        Drive<CLoginDlg>(f.platform, [](CLoginDlg* dlg) {
+            dlg->Item<QComboBox>(1005)->setEditText(u"李华"_s);
+            dlg->Item<QLineEdit>(1025)->setText(u"pw"_s);
+            dlg->ClickButton(1);
+        });
+        CLoginDlg login;
+        QCOMPARE(login.DoModal(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.boxes.size(), offered ? 1 : 0);
+        if (offered)
+            QVERIFY2(
+                f.platform.boxes[0].text.startsWith(
+                    u"%1有一场正在进行的考试《期中测验》(限时 5 分钟)。现在开始吗?"_s.arg(Class)),
+                qPrintable(f.platform.boxes[0].text));
+        const bool bLoaded = offered && answer == IDYES;
+        QCOMPARE(f.view->LoadedScreen().has_value(), bLoaded);
+        if (bLoaded)
+            QCOMPARE(f.view->LoadedScreen()->nExamId, exam);
     }
 
     // The teacher's way: a new exam refuses what is missing, is stored with
@@ -746,7 +812,7 @@ private slots:
         // The exam keeps the screen it is scored against.
         QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT substr(screen_cells, 1, 5) FROM exam"_s),
                  QStringList{u"%1,%2"_s.arg(QString::fromLatin1(Screen2(0, 1).toHex()),
-                                             QString::fromLatin1(Screen2(1, 1).toHex()))});
+                                            QString::fromLatin1(Screen2(1, 1).toHex()))});
     }
 
 private:
@@ -777,7 +843,8 @@ private:
         if (!m_pDatabase->IsPostgres())
             return;
         QSqlQuery shift(m_pDatabase->Admin()->Connection());
-        shift.prepare(u"UPDATE exam_sitting SET started_at = started_at - make_interval(secs => ?)"_s);
+        shift.prepare(
+            u"UPDATE exam_sitting SET started_at = started_at - make_interval(secs => ?)"_s);
         shift.addBindValue(double(ms) / 1000);
         QVERIFY2(shift.exec(), qPrintable(shift.lastError().text()));
     }

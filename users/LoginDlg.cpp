@@ -3,6 +3,7 @@
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "users/Accounts.h"
+#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/NewUserDlg.h"
@@ -187,6 +188,7 @@ void CLoginDlg::OnOK()
         if (CheckLogin(bSuper)) {
             SlideOut();
             EndDialog(0);
+            AfterLogin::Schedule();
         }
         return;
     }
@@ -226,8 +228,8 @@ bool CLoginDlg::CheckLogin(bool bSuper)
     // server, whose account role's password is checked by signing in.
     bool bAccepted = false;
     try {
-        bAccepted = Accounts::SignIn(*m_pDB, bSuper, m_pSet->GetRowKey(), user.Password,
-                                     m_strPassword);
+        bAccepted =
+            Accounts::SignIn(*m_pDB, bSuper, m_pSet->GetRowKey(), user.Password, m_strPassword);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         return false;

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "users/AccountRules.h"
 #include "users/Accounts.h"
+#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/LoginDlg.h"
@@ -110,6 +111,7 @@ void CNewUserDlg::OnOK()
     if (!Accounts::LogRegistration(*m_pDB, historyRow, historyError))
         return;
     EndDialog(1);
+    AfterLogin::Schedule();
 }
 
 void CNewUserDlg::OnCancel()
