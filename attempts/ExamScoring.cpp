@@ -9,8 +9,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace ExamScoring {
 
 CFigures Score(const QStringList& expected, const QStringList& expectedTexts,
-               const QStringList& typed, const QStringList& typedTexts, int kind,
-               qint64 limitMs, qint64 serverMs, int keyMedianMs, int keySpreadMs)
+               const QStringList& typed, const QStringList& typedTexts, int kind, qint64 limitMs,
+               qint64 serverMs, int keyMedianMs, int keySpreadMs)
 {
     CFigures figures;
     for (qsizetype i = 0; i < typed.size(); ++i) {

@@ -40,8 +40,8 @@ struct CFigures
 };
 
 CFigures Score(const QStringList& expected, const QStringList& expectedTexts,
-               const QStringList& typed, const QStringList& typedTexts, int kind,
-               qint64 limitMs, qint64 serverMs, int keyMedianMs, int keySpreadMs);
+               const QStringList& typed, const QStringList& typedTexts, int kind, qint64 limitMs,
+               qint64 serverMs, int keyMedianMs, int keySpreadMs);
 
 // Why a result is refused (more cells typed than the screen has); empty
 // when it can be scored.

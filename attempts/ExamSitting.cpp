@@ -23,8 +23,7 @@ namespace {
 // The refusals of a start, the same words as the server's (qe_start_sitting).
 const QString Closed = u"考试已经关闭。"_s;
 const QString NotYourClass = u"这场考试不是给你的班级的。"_s;
-const QString SittingElsewhere =
-    u"你正在另一台电脑(或另一个窗口)上参加这场考试,不能同时考两次。"_s;
+const QString SittingElsewhere = u"你正在另一台电脑(或另一个窗口)上参加这场考试,不能同时考两次。"_s;
 const QString AlreadySat = u"你已经参加过这场考试,这场考试不允许重考。"_s;
 const QString NoStart = u"数据库中没有这次考试的开始记录"_s;
 const QString ExamGone = u"考试已被删除"_s;
@@ -110,8 +109,8 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
                          "user_key = ? AND finished = 0 AND started_at < ?"_s);
     interrupted.addBindValue(sitting.nExamId);
     interrupted.addBindValue(sitting.nUserKey);
-    interrupted.addBindValue(StoredDateTime(
-        now.addMSecs(-(qint64(minutes) * 60000 + ExamScoring::LateGraceMs))));
+    interrupted.addBindValue(
+        StoredDateTime(now.addMSecs(-(qint64(minutes) * 60000 + ExamScoring::LateGraceMs))));
     Exec(interrupted);
 
     QSqlQuery earlier(db.Connection());
@@ -237,15 +236,15 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
     const QStringList expectedTexts = TextsFromJson(exam.value(5).toString());
     const int kind = exam.value(6).toInt();
     exam.finish();
-    if (const QString refusal = ExamScoring::Refusal(expected, result.typedCells, result.typedTexts);
+    if (const QString refusal =
+            ExamScoring::Refusal(expected, result.typedCells, result.typedTexts);
         !refusal.isEmpty())
         return refuse(examId, refusal);
 
     const QDateTime now = Platform().CurrentDateTime();
-    const ExamScoring::CFigures figures =
-        ExamScoring::Score(expected, expectedTexts, result.typedCells, result.typedTexts, kind,
-                           limitMs, startedAt.msecsTo(now), result.nKeyMedianMs,
-                           result.nKeySpreadMs);
+    const ExamScoring::CFigures figures = ExamScoring::Score(
+        expected, expectedTexts, result.typedCells, result.typedTexts, kind, limitMs,
+        startedAt.msecsTo(now), result.nKeyMedianMs, result.nKeySpreadMs);
 
     QSqlQuery user(db.Connection());
     Select(user, u"SELECT COALESCE(name, ''), COALESCE(class, ''), COALESCE(student_no, '') "
@@ -302,8 +301,8 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
                     "key_median_ms = ?, key_spread_ms = ?, flagged = ? WHERE id = ?"_s);
     for (const QVariant& value :
          QVariantList{StoredDateTime(now), kind, figures.nUsedMs, figures.nSpeedMs, figures.nTyped,
-                      figures.nCorrect, result.nEndReason, qMax(result.nFocusLosses, 0),
-                      attemptId, int(figures.bLate), result.nKeyMedianMs, result.nKeySpreadMs,
+                      figures.nCorrect, result.nEndReason, qMax(result.nFocusLosses, 0), attemptId,
+                      int(figures.bLate), result.nKeyMedianMs, result.nKeySpreadMs,
                       int(figures.bFlagged), sittingId})
         update.addBindValue(value);
     Exec(update);

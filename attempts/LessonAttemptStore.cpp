@@ -145,6 +145,7 @@ QList<CAttemptSummary> Summaries(CDaoDatabase& db, qint64 userKey)
     while (query.next()) {
         CAttemptSummary& summary = summaries.emplace_back();
         summary.nKind = PracticeKind::Lesson;
+        summary.bWholeText = true; // a lesson is kept only when typed to its end
         summary.strLabel =
             u"%1 第%2课"_s.arg(CourseName(query.value(0).toString())).arg(query.value(1).toInt());
         summary.startedAt = ParseStoredDateTime(query.value(2));

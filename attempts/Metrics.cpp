@@ -46,6 +46,11 @@ Speed KindSpeed(int kind, int correct, qint64 elapsedMs)
     return {value, SpeedUnit(kind)};
 }
 
+bool CountsForBest(qint64 elapsedMs, bool bWholeText)
+{
+    return bWholeText || elapsedMs >= BestSpeedMinimumMs;
+}
+
 QString SpeedText(const Speed& speed)
 {
     return u"%1 %2"_s.arg(QString::number(speed.dValue, 'f', 1), speed.strUnit);

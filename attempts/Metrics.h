@@ -29,6 +29,12 @@ QString SpeedUnit(int kind);
 // "25.3 字/分": the value with one decimal and its unit.
 QString SpeedText(const Speed& speed);
 
+// An attempt's speed counts as a pupil's best only when it lasted long
+// enough to mean something: at least BestSpeedMinimumMs, or the whole
+// screen (or lesson) typed.
+inline constexpr qint64 BestSpeedMinimumMs = 30000;
+bool CountsForBest(qint64 elapsedMs, bool bWholeText);
+
 // The short name of a kind ("中文", "英文", "数字", "符号", "课程"); empty
 // for others.
 QString KindName(int kind);

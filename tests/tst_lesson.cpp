@@ -24,18 +24,6 @@ namespace {
 
 const QString Class = u"三年级二班"_s;
 
-void LogIn(qint64 key, const QString& name, int kind = UserKind::Ordinary)
-{
-    CurrentUser = CCurrentUser();
-    CurrentUser.KindCode = kind;
-    if (kind != UserKind::Ordinary)
-        return;
-    CurrentUser.Name = name;
-    CurrentUser.Class = Class;
-    CurrentUser.StudentNo = u"2024%1"_s.arg(key);
-    CurrentUser.RowKey = key;
-}
-
 QChar WrongFor(QChar expected)
 {
     return expected == u'g' ? u'h' : u'g';
@@ -83,7 +71,7 @@ private slots:
     void wrongKeyDoesNotAdvance()
     {
         CPracticeFixture f;
-        LogIn(m_nPupil, u"李华"_s);
+        LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 1);
         CLessonView* screen = Screen(f);
         QVERIFY(screen);
@@ -129,24 +117,27 @@ private slots:
         QFETCH(qint64, lastKeyMs);
         QFETCH(bool, passed);
         CPracticeFixture f;
-        LogIn(m_nPupil, u"李华"_s);
+        LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 1);
         const Shown shown = TypeLesson(f, errors, lastKeyMs);
         QCOMPARE(shown.bNext, passed);
         QCOMPARE(shown.stars == u"还没有过关"_s, !passed);
         QVERIFY2(shown.summary.contains(passed ? u"第 2 课已经开放"_s : u"第 2 课没有开放"_s),
                  qPrintable(shown.summary));
-        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT user_key, class_name, course, lesson, kind, "
-                                         "keystrokes, correct_keys, errors, passed FROM "
-                                         "lesson_attempt"_s),
+        QCOMPARE(SelectRows(m_pDatabase->Admin(),
+                            u"SELECT user_key, class_name, course, lesson, kind, "
+                            "keystrokes, correct_keys, errors, passed FROM "
+                            "lesson_attempt"_s),
                  QStringList{u"%1|%2|fingering|1|116|%3|307|%4|%5"_s.arg(m_nPupil)
                                  .arg(Class)
                                  .arg(307 + errors)
                                  .arg(errors)
                                  .arg(passed ? 1 : 0)});
-        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT COALESCE(SUM(times), 0) FROM lesson_miss"_s),
-                 QStringList{QString::number(errors)});
-        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT COUNT(*) FROM score"_s), QStringList{u"0"_s});
+        QCOMPARE(
+            SelectRows(m_pDatabase->Admin(), u"SELECT COALESCE(SUM(times), 0) FROM lesson_miss"_s),
+            QStringList{QString::number(errors)});
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM score"_s),
+                 QStringList{u"0"_s});
         QCOMPARE(LessonOpen(f, 2), passed);
         QVERIFY(!f.view->ShownScreen()); // 返回 leaves the lesson
     }
@@ -182,7 +173,7 @@ private slots:
         QFETCH(bool, passed);
         QFETCH(bool, fifthOpen);
         CPracticeFixture f;
-        LogIn(0, QString(), UserKind::Super);
+        LogIn(f, 0, QString(), UserKind::Super);
         Drive<CThresholdDlg>(f.platform, [&](CThresholdDlg* dlg) {
             QCOMPARE(dlg->m_comboClass->currentData().toString(), Class);
             QCOMPARE(dlg->m_editSpeed->text(), u"100"_s);
@@ -193,11 +184,11 @@ private slots:
         QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_THRESHOLDS));
         if (!refusal.isEmpty()) {
             CompareBoxes(f.platform, {Box(refusal, u"qe"_s, MB_ICONEXCLAMATION)});
-            QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT COUNT(*) FROM course_class"_s),
+            QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM course_class"_s),
                      QStringList{u"0"_s});
         }
         f.platform.boxes.clear();
-        LogIn(m_nPupil, u"李华"_s);
+        LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 1);
         // 307 keys in 1535 s: 12 keys a minute.
         const Shown shown = TypeLesson(f, 34, 1535000);
@@ -210,7 +201,7 @@ private slots:
     void lockedLessonRefused()
     {
         CPracticeFixture f;
-        LogIn(m_nPupil, u"李华"_s);
+        LogIn(f, m_nPupil, u"李华"_s);
         Drive<CCourseDlg>(f.platform, [](CCourseDlg* dlg) {
             dlg->SelectLesson(3);
             dlg->ClickButton(1);
@@ -227,7 +218,7 @@ private slots:
     void anonymousStoresNothing()
     {
         CPracticeFixture f;
-        LogIn(0, QString(), UserKind::Anonymous);
+        LogIn(f, 0, QString(), UserKind::Anonymous);
         QVERIFY(LessonOpen(f, 5));
         OpenLesson(f, 5);
         QVERIFY(Screen(f));
@@ -235,9 +226,9 @@ private slots:
         const Shown shown = TypeLesson(f, 1, 1000);
         QVERIFY(shown.bNext);
         QVERIFY2(shown.summary.contains(u"成绩不保存"_s), qPrintable(shown.summary));
-        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT COUNT(*) FROM lesson_attempt"_s),
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM lesson_attempt"_s),
                  QStringList{u"0"_s});
-        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT COUNT(*) FROM lesson_miss"_s),
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM lesson_miss"_s),
                  QStringList{u"0"_s});
     }
 
@@ -245,7 +236,7 @@ private slots:
     void escapeAsksFirst()
     {
         CPracticeFixture f;
-        LogIn(m_nPupil, u"李华"_s);
+        LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 1);
         QTest::keyClicks(Screen(f), Screen(f)->Session().Lesson().lines[0].left(3));
         f.platform.AnswerBoxes({IDNO, IDYES});
@@ -256,7 +247,7 @@ private slots:
         QVERIFY(!f.view->ShownScreen());
         QCOMPARE(f.platform.boxes.size(), 2);
         QCOMPARE(f.platform.boxes[0].flags, unsigned(MB_YESNO | MB_ICONQUESTION));
-        QCOMPARE(SelectRows(f.doc.m_pDB, u"SELECT COUNT(*) FROM lesson_attempt"_s),
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM lesson_attempt"_s),
                  QStringList{u"0"_s});
     }
 
@@ -265,7 +256,7 @@ private slots:
     void shownToPupilAndTeacher()
     {
         CPracticeFixture f;
-        LogIn(m_nPupil, u"李华"_s);
+        LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 1);
         TypeLesson(f, 2, 60000);
 
@@ -288,7 +279,7 @@ private slots:
         QCOMPARE(f.platform.modalRuns.count(u"CCourseClassDlg"_s), 0);
         QCOMPARE(f.platform.modalRuns.count(u"CThresholdDlg"_s), 0);
 
-        LogIn(0, QString(), UserKind::Super);
+        LogIn(f, 0, QString(), UserKind::Super);
         Listing pupils;
         Drive<CCourseClassDlg>(f.platform,
                                [&](CCourseClassDlg* dlg) { pupils = ListOf(dlg->m_listPupils); });
@@ -301,6 +292,22 @@ private slots:
     }
 
 private:
+    // The user logged in, the document's session signed in as them.
+    void LogIn(CPracticeFixture& f, qint64 key, const QString& name, int kind = UserKind::Ordinary)
+    {
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = kind;
+        if (kind == UserKind::Super)
+            CurrentUser.Name = u"值班老师"_s;
+        if (kind == UserKind::Ordinary) {
+            CurrentUser.Name = name;
+            CurrentUser.Class = Class;
+            CurrentUser.StudentNo = u"2024%1"_s.arg(key);
+            CurrentUser.RowKey = key;
+        }
+        m_pDatabase->SignInAsCurrentUser(f.doc.m_pDB);
+    }
+
     // Starts a lesson through 指法课程 as a pupil would.
     void OpenLesson(CPracticeFixture& f, int lesson)
     {
