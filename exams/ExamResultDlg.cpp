@@ -73,6 +73,8 @@ bool CExamResultDlg::OnInitDialog()
                          .arg(mistake.nPosition % perRow + 1),
                      mistake.strExpected, mistake.strTyped});
     list->AppendRows(rows);
+    for (int column = 0; column < int(g_columns.size()); ++column)
+        list->resizeColumnToContents(column);
     SetDlgItemText(IDC_STORAGE, StorageText());
     return true;
 }
