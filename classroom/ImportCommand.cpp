@@ -18,8 +18,7 @@ QString CsvField(QString text)
     // Quoted where a reader would split it, and never read as a formula.
     if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
         text.prepend(u'\'');
-    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') ||
-        text.contains(u'\r'))
+    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r'))
         return u'"' + text.replace(u'"', u"\"\""_s) + u'"';
     return text;
 }

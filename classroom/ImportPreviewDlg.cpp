@@ -120,8 +120,8 @@ void CImportPreviewDlg::OnOK()
 
 QString ImportedQuestion(int added)
 {
-    return u"已导入 %1 名学生。现在打印他们的登录卡吗?\n密码只有现在能打印,以后忘了只能由老师重设。"_s.arg(
-        added);
+    return u"已导入 %1 名学生。现在打印他们的登录卡吗?\n密码只有现在能打印,以后忘了只能由老师重设。"_s
+        .arg(added);
 }
 
 bool ImportClassList(QWidget* owner)

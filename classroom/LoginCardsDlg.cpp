@@ -123,8 +123,7 @@ void CLoginCardsDlg::OnCommand(int nID)
     if (!m_bGiven && (!LoadPupils() || m_pupils.isEmpty() || !RenewPasswords()))
         return;
     const CLoginCardPainter cards(m_pupils, CardsPerPage());
-    const QString title =
-        u"%1 登录卡"_s.arg(m_bGiven ? m_strTitle : ClassDisplayName(m_strClass));
+    const QString title = u"%1 登录卡"_s.arg(m_bGiven ? m_strTitle : ClassDisplayName(m_strClass));
     const PagePainter paint = [&cards](QPainter& painter, QPagedPaintDevice& device) {
         cards.Paint(painter, device);
     };

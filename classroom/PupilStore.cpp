@@ -76,8 +76,7 @@ QStringList Credentials(CDaoDatabase& db, const QList<CPupil>& pupils,
     return hashes.results();
 }
 
-QList<qint64> AddToFile(CDaoDatabase& db, const QList<CPupil>& pupils,
-                        const QStringList& hashes)
+QList<qint64> AddToFile(CDaoDatabase& db, const QList<CPupil>& pupils, const QStringList& hashes)
 {
     // The names were checked when the list was read; another program may
     // have added one of them since.
@@ -177,8 +176,11 @@ CPupil Find(CDaoDatabase& db, qint64 key)
         CheckRead(query);
         return {};
     }
-    return {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
-            query.value(3).toString(), {}};
+    return {query.value(0).toLongLong(),
+            query.value(1).toString(),
+            query.value(2).toString(),
+            query.value(3).toString(),
+            {}};
 }
 
 qint64 Add(CDaoDatabase& db, const CPupil& pupil)

@@ -63,7 +63,8 @@ bool CExamResultDlg::OnInitDialog()
     SetDlgItemText(IDC_ACCURACY,
                    u"%1%"_s.arg(Metrics::Accuracy(m_figures.nCorrect, m_figures.nTyped)));
     SetDlgItemText(IDC_TIME, DurationText(m_figures.nUsedMs));
-    SetDlgItemText(IDC_TYPED, u"%1 个,其中 %2 个正确"_s.arg(m_figures.nTyped).arg(m_figures.nCorrect));
+    SetDlgItemText(IDC_TYPED,
+                   u"%1 个,其中 %2 个正确"_s.arg(m_figures.nTyped).arg(m_figures.nCorrect));
     auto* list = Item<CListCtrl>(IDC_MISTAKES);
     SetUpReportList(list, g_columns);
     QList<QStringList> rows;

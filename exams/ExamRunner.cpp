@@ -59,10 +59,9 @@ void CExamRunner::EndSitting(const CExamSitting& sitting, const CSittingResult& 
     // What was typed, scored here as the database scores it: the mistakes
     // to show, and the figures when the database could not be reached.
     const qint64 limitMs = qint64(sitting.nMinutes) * 60000;
-    const ExamScoring::CFigures local =
-        ExamScoring::Score(sitting.screenCells, sitting.screenTexts, result.typedCells,
-                           result.typedTexts, sitting.nKind, limitMs, limitMs,
-                           result.nKeyMedianMs, result.nKeySpreadMs);
+    const ExamScoring::CFigures local = ExamScoring::Score(
+        sitting.screenCells, sitting.screenTexts, result.typedCells, result.typedTexts,
+        sitting.nKind, limitMs, limitMs, result.nKeyMedianMs, result.nKeySpreadMs);
     CExamResultDlg::Storage storage = CExamResultDlg::Storage::Stored;
     QString detail;
     ExamScoring::CFigures figures = local;
@@ -75,7 +74,7 @@ void CExamRunner::EndSitting(const CExamSitting& sitting, const CSittingResult& 
     } else {
         QString error;
         storage = PendingResults::Keep(result, &error) ? CExamResultDlg::Storage::Kept
-                                                        : CExamResultDlg::Storage::Lost;
+                                                       : CExamResultDlg::Storage::Lost;
         detail = error;
     }
     CExamResultDlg window(sitting.strTitle, sitting.nKind, limitMs, figures, storage, detail,

@@ -264,7 +264,8 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
     // A running sitting whose time is over was left by a program that
     // stopped: the database's clock says so.
     const QDateTime now = DatabaseNow(db);
-    const auto pupilRow = [&](qint64 key, const QSqlQuery& query, int nameColumn) -> CExamResultRow& {
+    const auto pupilRow = [&](qint64 key, const QSqlQuery& query,
+                              int nameColumn) -> CExamResultRow& {
         auto it = byKey.constFind(key);
         if (it == byKey.constEnd()) {
             // A pupil moved to another class, or whose account is gone.
@@ -304,8 +305,7 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
             row.nSpeedMs = query.value(12).isNull() ? row.nElapsedMs : query.value(12).toLongLong();
             row.bLate = query.value(13).toInt() != 0;
             row.bFlagged = query.value(14).toInt() != 0;
-        } else if (finished == 2 ||
-                   ParseStoredDateTime(query.value(11)).msecsTo(now) > limitMs) {
+        } else if (finished == 2 || ParseStoredDateTime(query.value(11)).msecsTo(now) > limitMs) {
             row.state = CExamResultRow::Interrupted;
         } else {
             row.state = CExamResultRow::Running;

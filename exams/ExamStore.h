@@ -47,7 +47,7 @@ struct CExamResultRow
     int nCorrectUnits = 0;
     int nEndReason = 0;
     int nFocusLosses = 0;
-    qint64 nSpeedMs = 0; // what the speed is measured over
+    qint64 nSpeedMs = 0;   // what the speed is measured over
     bool bLate = false;    // stored after the time allowed (补交)
     bool bFlagged = false; // implausibly fast or regular, for the teacher's eyes
     QString strRefusal;    // why a result of the pupil's could not be stored

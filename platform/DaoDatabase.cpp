@@ -106,7 +106,8 @@ CDaoDatabase::~CDaoDatabase()
 void CDaoDatabase::Open(const QString& target)
 {
     Close();
-    if (const std::optional<QSqlError> error = OpenDaoConnection(d->connectionName, target, g_nBusyTimeout))
+    if (const std::optional<QSqlError> error =
+            OpenDaoConnection(d->connectionName, target, g_nBusyTimeout))
         DaoSql::Throw(*error);
     d->bPostgres = IsPostgresUrl(target);
     d->bOpen = true;

@@ -76,7 +76,8 @@ std::pair<int, int> KeyRhythm(QList<qint64> intervals)
     const qint64 centre = median(intervals);
     for (qint64& interval : intervals)
         interval = std::abs(interval - centre);
-    return {int(std::min<qint64>(centre, INT_MAX)), int(std::min<qint64>(median(intervals), INT_MAX))};
+    return {int(std::min<qint64>(centre, INT_MAX)),
+            int(std::min<qint64>(median(intervals), INT_MAX))};
 }
 
 } // namespace

@@ -91,4 +91,3 @@ QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen)
     }
     return cells;
 }
-

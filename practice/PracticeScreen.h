@@ -37,4 +37,3 @@ void ReadScreen(CQeDoc& doc, const QByteArray& text, int kind, int screen);
 // reading order, each its bytes as the session compares them (a double-byte
 // cell up to its first NUL); read without a document.
 QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen);
-

@@ -255,7 +255,8 @@ void CQeView::LoadScreen(const CPracticeScreen& screen)
         if (screen.nTimeLimitSeconds > 0)
             clock->SetTimeLimit(screen.nTimeLimitSeconds, [this] { m_session.TimeUp(); });
         if (screen.nExamId != 0)
-            clock->ShowNotice(u"考试:%1,按空格键开始(考试的文章在开始时才显示)"_s.arg(screen.strTitle));
+            clock->ShowNotice(
+                u"考试:%1,按空格键开始(考试的文章在开始时才显示)"_s.arg(screen.strTitle));
         else if (m_nScreenCount > 1)
             clock->ShowNotice(u"第 %1 屏,共 %2 屏"_s.arg(screen.nScreen).arg(m_nScreenCount));
     }

@@ -81,7 +81,8 @@ void CTypingSession::OnChar(unsigned char byte)
         m_bAsking = true;
         const int answer = Platform().MessageBox(
             m_pOwner, m_strEndQuestion.isEmpty() ? u"确定要结束练习吗?"_s : m_strEndQuestion,
-            u"提示!"_s, MB_OKCANCEL | MB_ICONQUESTION | (m_bDefaultGoOn ? unsigned(MB_DEFBUTTON2) : 0u));
+            u"提示!"_s,
+            MB_OKCANCEL | MB_ICONQUESTION | (m_bDefaultGoOn ? unsigned(MB_DEFBUTTON2) : 0u));
         m_bAsking = false;
         // The time ran out while the question was open: that ends it,
         // whatever the answer.

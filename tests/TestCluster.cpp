@@ -50,16 +50,15 @@ CTestCluster::CTestCluster() : m_strBin(ServerBin())
     pwfile.close();
     if (geteuid() == 0) {
         const passwd* pw = getpwnam("postgres");
-        if (!pw || chown(QFile::encodeName(pwfile.fileName()).constData(), pw->pw_uid,
-                         pw->pw_gid) != 0) {
+        if (!pw ||
+            chown(QFile::encodeName(pwfile.fileName()).constData(), pw->pw_uid, pw->pw_gid) != 0) {
             m_strLog = u"cannot hand the password file to the user postgres"_s;
             return;
         }
     }
-    if (!Run(m_strBin + u"/initdb"_s,
-             {u"-D"_s, m_dir.filePath(u"data"_s), u"-U"_s, u"postgres"_s,
-              u"--pwfile=%1"_s.arg(pwfile.fileName()), u"--auth-local=peer"_s,
-              u"--auth-host=scram-sha-256"_s}))
+    if (!Run(m_strBin + u"/initdb"_s, {u"-D"_s, m_dir.filePath(u"data"_s), u"-U"_s, u"postgres"_s,
+                                       u"--pwfile=%1"_s.arg(pwfile.fileName()),
+                                       u"--auth-local=peer"_s, u"--auth-host=scram-sha-256"_s}))
         return;
     for (int attempt = 0; attempt < 5 && !m_bRunning; ++attempt) {
         m_nPort = 20000 + int(QRandomGenerator::global()->bounded(30000));

@@ -53,8 +53,7 @@ CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>
         try {
             Administer(m_strServer, u"CREATE DATABASE %1"_s.arg(m_strName));
         } catch (const CDaoException& e) {
-            qCritical("cannot create a test database on %s: %s", qPrintable(m_strServer),
-                      e.what());
+            qCritical("cannot create a test database on %s: %s", qPrintable(m_strServer), e.what());
             throw;
         }
         m_strTarget = AdminTarget();
@@ -167,8 +166,7 @@ bool CTestDatabase::Accepts(qint64 key, const QString& password, bool bSuper) co
            PasswordHash::Verify(query.value(0).toString(), password);
 }
 
-void CTestDatabase::CompareAccounts(const QString& table,
-                                    const QList<QStringList>& expected) const
+void CTestDatabase::CompareAccounts(const QString& table, const QList<QStringList>& expected) const
 {
     const bool bSuper = table == "supperuser"_L1;
     const int field = bSuper ? 1 : 3;
@@ -182,8 +180,8 @@ void CTestDatabase::CompareAccounts(const QString& table,
         row = row.mid(0, bSuper ? 2 : 5);
     QCOMPARE(stored, plain);
     QSqlQuery keys(Admin()->Connection());
-    QVERIFY(keys.exec(u"SELECT qe_key FROM %1 ORDER BY qe_key"_s.arg(
-        bSuper ? u"supperuser"_s : u"\"user\""_s)));
+    QVERIFY(keys.exec(
+        u"SELECT qe_key FROM %1 ORDER BY qe_key"_s.arg(bSuper ? u"supperuser"_s : u"\"user\""_s)));
     for (const QStringList& row : expected) {
         QVERIFY(keys.next());
         const qint64 key = keys.value(0).toLongLong();
@@ -199,8 +197,7 @@ qint64 CTestDatabase::Insert(const QString& table, const QStringList& texts)
     // An account's password is stored as the program stores it.
     const int passwordField = table == "user"_L1 ? 3 : table == "supperuser"_L1 ? 1 : -1;
     const bool bAccount = passwordField >= 0 && m_pAdmin;
-    const bool bHashed = passwordField >= 0 && !IsPostgres() &&
-                         ReadSchemaVersion(*db) >= 6;
+    const bool bHashed = passwordField >= 0 && !IsPostgres() && ReadSchemaVersion(*db) >= 6;
     CDaoTableDef tableDef(db);
     tableDef.Open(table);
     CDaoRecordset rs(db);
@@ -276,11 +273,11 @@ void CTestDatabase::SignInAsCurrentUser(CDaoDatabase* pSession)
                       "OVERRIDING SYSTEM VALUE VALUES (?, ?, ?, ?, '普通用户')"_s
                     : u"INSERT INTO \"user\" (qe_key, name, class, student_no, kind, password) "
                       "VALUES (?, ?, ?, ?, '普通用户', ?)"_s,
-                IsPostgres() ? QVariantList{CurrentUser.RowKey, CurrentUser.Name,
-                                            CurrentUser.Class, CurrentUser.StudentNo}
-                             : QVariantList{CurrentUser.RowKey, CurrentUser.Name,
-                                            CurrentUser.Class, CurrentUser.StudentNo,
-                                            Accounts::StoredPassword(password)});
+                IsPostgres()
+                    ? QVariantList{CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class,
+                                   CurrentUser.StudentNo}
+                    : QVariantList{CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class,
+                                   CurrentUser.StudentNo, Accounts::StoredPassword(password)});
             if (IsPostgres()) {
                 Run(admin, u"SELECT setval(pg_get_serial_sequence('\"user\"', 'qe_key'), "
                            "(SELECT max(qe_key) FROM \"user\"))"_s);

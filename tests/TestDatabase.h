@@ -90,8 +90,8 @@ private:
     std::unique_ptr<CDaoDatabase> m_pDB;
     std::unique_ptr<CDaoDatabase> m_pAdmin;
     QString m_strTarget;
-    QString m_strServer; // the cluster's administration address (PostgreSQL)
-    QString m_strName;   // the test database's name on the cluster
+    QString m_strServer;                 // the cluster's administration address (PostgreSQL)
+    QString m_strName;                   // the test database's name on the cluster
     QHash<QString, QString> m_passwords; // "u17", "s2": the accounts' passwords as inserted
 };
 

@@ -877,8 +877,9 @@ private slots:
         QCOMPARE(RunCreateDatabaseCommand(
                      {u"qe"_s, u"--database"_s, u"cmd2.mdb"_s, u"--create-database"_s}),
                  0);
-        QE_DAO(QCOMPARE(Stored(u"cmd2.mdb"_s, Sql::ScanSuperUsers, 0), QStringList{u"admin"_s});
-               QVERIFY(PasswordHash::IsHash(Stored(u"cmd2.mdb"_s, Sql::ScanSuperUsers, 1).value(0))));
+        QE_DAO(
+            QCOMPARE(Stored(u"cmd2.mdb"_s, Sql::ScanSuperUsers, 0), QStringList{u"admin"_s});
+            QVERIFY(PasswordHash::IsHash(Stored(u"cmd2.mdb"_s, Sql::ScanSuperUsers, 1).value(0))));
         QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s, u"--password"_s}), 2);
 
         // A password the login box cannot take would lock every teacher out.

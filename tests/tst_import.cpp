@@ -184,7 +184,8 @@ private slots:
                 QCOMPARE(after, before);
                 continue;
             }
-            CompareBoxes(platform, {Box(ImportedQuestion(2), u"提示"_s, MB_YESNO | MB_ICONQUESTION)});
+            CompareBoxes(platform,
+                         {Box(ImportedQuestion(2), u"提示"_s, MB_YESNO | MB_ICONQUESTION)});
             // The cards of the pupils just imported carry their passwords.
             QCOMPARE(platform.modalRuns.last(), u"CLoginCardsDlg"_s);
             QCOMPARE(after.mid(0, before.size()), before);

@@ -174,8 +174,8 @@ private slots:
             QCOMPARE(Described(*fixture), before);
             QCOMPARE(Versions(*fixture).size(), version);
             platform.boxes.clear();
-            QCOMPARE(RunUpgradeDatabaseCommand(
-                         {u"qe"_s, u"--database"_s, fixture->AdminTarget(), u"--upgrade-database"_s}),
+            QCOMPARE(RunUpgradeDatabaseCommand({u"qe"_s, u"--database"_s, fixture->AdminTarget(),
+                                                u"--upgrade-database"_s}),
                      0);
         }
         std::unique_ptr<CDaoDatabase> db = OpenAsProgram(*fixture);
@@ -201,11 +201,11 @@ private slots:
         QVERIFY(!fixture->Accepts(1, u"HUA2024"_s));
         QVERIFY(fixture->Accepts(1, u"laoshi1"_s, true));
         // The lookups by name have their indexes.
-        const QStringList indexes =
-            Column(fixture->Admin(), fixture->IsPostgres()
-                                         ? u"SELECT indexname FROM pg_indexes "
-                                           "WHERE schemaname = current_schema()"_s
-                                         : u"SELECT name FROM sqlite_master WHERE type = 'index'"_s);
+        const QStringList indexes = Column(
+            fixture->Admin(), fixture->IsPostgres()
+                                  ? u"SELECT indexname FROM pg_indexes "
+                                    "WHERE schemaname = current_schema()"_s
+                                  : u"SELECT name FROM sqlite_master WHERE type = 'index'"_s);
         for (const QString& index :
              {u"user_by_name"_s, u"supperuser_by_name"_s, u"score_by_owner"_s})
             QVERIFY2(indexes.contains(index), qPrintable(indexes.join(u", "_s)));

@@ -227,7 +227,8 @@ private slots:
         OpenNewSuperUserDialog();
         QCOMPARE(open, (QList<bool>{true, true, false}));
         QCOMPARE(platform.boxes.size(), 2);
-        db.CompareAccounts(u"supperuser"_s, (Rows{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}, {u"c"_s, u"p"_s}}));
+        db.CompareAccounts(u"supperuser"_s,
+                           (Rows{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}, {u"c"_s, u"p"_s}}));
     }
 
     void cancelWritesNothing()

@@ -44,8 +44,8 @@ qint64 SaveText(CDaoDatabase* db, const QString& title, int kind, const QString&
 
 // A pupil logged in; with the fixture, the session (pSession, else the
 // fixture's own) runs as that pupil, as after the login.
-void LogIn(qint64 key, const QString& name, const QString& className,
-           CTestDatabase* db = nullptr, CDaoDatabase* pSession = nullptr)
+void LogIn(qint64 key, const QString& name, const QString& className, CTestDatabase* db = nullptr,
+           CDaoDatabase* pSession = nullptr)
 {
     CurrentUser = CCurrentUser();
     CurrentUser.Name = name;

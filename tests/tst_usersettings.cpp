@@ -114,8 +114,8 @@ private slots:
         QCOMPARE(strTypedNumber, u"123"_s);
         QCOMPARE(strKindItem, u"普通用户"_s);
         QVERIFY(platform.boxes.isEmpty());
-        db.CompareAccounts(u"user"_s,
-                           {{u"张三"_s, u"计算机一班"_s, u"2003001"_s, u"Secret"_s, u"普通用户"_s}});
+        db.CompareAccounts(
+            u"user"_s, {{u"张三"_s, u"计算机一班"_s, u"2003001"_s, u"Secret"_s, u"普通用户"_s}});
     }
 
     // Typing at once replaces the preset name instead of adding to it.

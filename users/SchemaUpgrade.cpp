@@ -94,8 +94,10 @@ void HashFilePasswords(CDaoDatabase& db)
                     rows.append({query.value(0).toLongLong(), stored});
             }
         }
-        const QList<QString> hashes = QtConcurrent::blockingMapped(
-            rows, [](const std::pair<qint64, QString>& row) { return PasswordHash::Hash(row.second); });
+        const QList<QString> hashes =
+            QtConcurrent::blockingMapped(rows, [](const std::pair<qint64, QString>& row) {
+                return PasswordHash::Hash(row.second);
+            });
         QSqlQuery update(db.Connection());
         if (!update.prepare(u"UPDATE %1 SET %2 = ? WHERE qe_key = ?"_s.arg(table, field)))
             throw CDaoException(update.lastError().text());

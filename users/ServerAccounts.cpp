@@ -94,8 +94,7 @@ QString RolePrefix(CDaoDatabase& db)
 
 QString AccountRole(CDaoDatabase& db, Kind kind, qint64 key)
 {
-    return u"%1_%2_%3"_s.arg(RolePrefix(db), kind == Kind::Ordinary ? u"u"_s : u"s"_s)
-        .arg(key);
+    return u"%1_%2_%3"_s.arg(RolePrefix(db), kind == Kind::Ordinary ? u"u"_s : u"s"_s).arg(key);
 }
 
 QString LabRole(CDaoDatabase& db)
@@ -126,10 +125,11 @@ void ConvertAccounts(CDaoDatabase& db)
         QString password;
     };
     std::vector<Account> accounts;
-    for (const auto& [kind, table] : {std::pair{u"u"_s, u"\"user\""_s},
-                                      std::pair{u"s"_s, u"supperuser"_s}}) {
+    for (const auto& [kind, table] :
+         {std::pair{u"u"_s, u"\"user\""_s}, std::pair{u"s"_s, u"supperuser"_s}}) {
         QSqlQuery query(db.Connection());
-        Select(query, u"SELECT qe_key, COALESCE(password, '') FROM %1 ORDER BY qe_key"_s.arg(table));
+        Select(query,
+               u"SELECT qe_key, COALESCE(password, '') FROM %1 ORDER BY qe_key"_s.arg(table));
         Exec(query);
         while (query.next())
             accounts.push_back({kind, query.value(0).toLongLong(), query.value(1).toString()});
