@@ -105,6 +105,8 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     route.append(&m_exams);
     m_display.SetOwner(this);
     route.append(&m_display);
+    m_course.SetView(m_pView);
+    route.append(&m_course);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);

@@ -5,6 +5,7 @@
 #include "app/HelpWindow.h"
 #include "app/PracticeClock.h"
 #include "classroom/ClassroomCommands.h"
+#include "course/CourseCommands.h"
 #include "exams/ExamCommands.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
@@ -108,6 +109,7 @@ private:
     CTextCommands m_texts;
     CExamCommands m_exams;
     CDisplayCommands m_display;
+    CCourseCommands m_course;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

@@ -26,6 +26,7 @@ QString RemainingText(int seconds)
 
 void CPracticeClock::MarkStartTime()
 {
+    m_nStartMs = Platform().MonotonicMilliseconds();
     const QTime now = Platform().CurrentTime();
     m_nStartHour = now.hour();
     m_nStartMinute = now.minute();
@@ -104,6 +105,10 @@ void CPracticeClock::Tick(const QTime& now)
             elapsed += SecondsPerDay;
         ElapsedSeconds = elapsed;
         if (m_nLimitSeconds > 0) {
+            // A limit counts on the monotonic clock: setting the machine's
+            // clock during an exam changes neither its length nor its end.
+            ElapsedSeconds =
+                int(qMax<qint64>(Platform().MonotonicMilliseconds() - m_nStartMs, 0) / 1000);
             m_panes.SetPaneText(SecondsPane,
                                 RemainingText(qMax(m_nLimitSeconds - ElapsedSeconds, 0)));
             if (ElapsedSeconds >= m_nLimitSeconds) {

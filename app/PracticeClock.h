@@ -34,6 +34,7 @@ public:
     int m_nStartHour = 0;
     int m_nStartMinute = 0;
     int m_nStartSecond = 0;
+    qint64 m_nStartMs = 0; // the monotonic start, for a time limit
     QString m_strNotice;
     int m_nLimitSeconds = 0; // 0: no time limit
     std::function<void()> m_timeUp;

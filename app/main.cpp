@@ -1,6 +1,9 @@
 #include "app/QeApp.h"
+#include "classroom/ImportCommand.h"
+#include "exams/ExamStore.h"
 #include "platform/Dao.h"
 #include "users/DatabaseSetup.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QApplication>
 
@@ -23,10 +26,22 @@ bool HasArgument(int argc, char** argv, const char* name)
 
 int main(int argc, char** argv)
 {
-    // Making a database needs no display.
+    // Exams made before their screens were kept get them as the schema
+    // is upgraded.
+    AddSchemaStep(6, [](CDaoDatabase& db) { ExamStore::FillMissingScreens(db); });
+
+    // The administrator's commands need no display.
     if (HasArgument(argc, argv, "--create-database")) {
         QCoreApplication application(argc, argv);
         return RunCreateDatabaseCommand(QCoreApplication::arguments());
+    }
+    if (HasArgument(argc, argv, "--upgrade-database")) {
+        QCoreApplication application(argc, argv);
+        return RunUpgradeDatabaseCommand(QCoreApplication::arguments());
+    }
+    if (HasArgument(argc, argv, "--import-class-list")) {
+        QCoreApplication application(argc, argv);
+        return RunImportClassListCommand(QCoreApplication::arguments());
     }
 
     QApplication application(argc, argv);

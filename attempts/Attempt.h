@@ -49,4 +49,9 @@ struct CAttempt
     qint64 nTextId = 0;
     int nScreen = 0;
     qint64 nExamId = 0;
+    // The rhythm of the keys: the median of the intervals between them and
+    // their spread (median absolute deviation), in milliseconds; 0 when
+    // too few keys were typed.
+    int nKeyMedianMs = 0;
+    int nKeySpreadMs = 0;
 };

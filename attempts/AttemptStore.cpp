@@ -1,7 +1,7 @@
 #include "attempts/AttemptStore.h"
 
-#include "attempts/StoreTransaction.h"
 #include "platform/Dao.h"
+#include "platform/StoreTransaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -64,8 +64,8 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
     QSqlQuery& insert =
         db.Prepared(u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
                     "kind, text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
-                    "correct_units, backspaces, end_reason) "
-                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
+                    "correct_units, backspaces, end_reason, key_median_ms, key_spread_ms) "
+                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
     const QVariantList values{scoreKey,
                               attempt.nUserKey,
                               Text(attempt.strUserName),
@@ -80,7 +80,9 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
                               attempt.nTypedUnits,
                               attempt.nCorrectUnits,
                               attempt.nBackspaces,
-                              attempt.nEndReason};
+                              attempt.nEndReason,
+                              attempt.nKeyMedianMs,
+                              attempt.nKeySpreadMs};
     for (int i = 0; i < values.size(); ++i)
         insert.bindValue(i, values[i]);
     if (!insert.exec() || !insert.next()) {

@@ -1,13 +1,15 @@
 #include "attempts/ClassReport.h"
 
+#include "attempts/Attempt.h"
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
 #include "attempts/Metrics.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
 #include <QCollator>
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QLocale>
 
 #include <algorithm>
@@ -36,15 +38,16 @@ QList<CPupil> LoadPupils(CDaoDatabase& db, const QString& className)
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
     Prepare(query, u"SELECT qe_key, COALESCE(name, ''), COALESCE(class, ''), "
-                   "COALESCE(student_no, ''), COALESCE(password, '') FROM \"user\" "
-                   "WHERE COALESCE(class, '') = ?"_s);
+                   "COALESCE(student_no, '') FROM \"user\" WHERE COALESCE(class, '') = ?"_s);
     query.addBindValue(className);
     Exec(query);
     QList<CPupil> pupils;
     while (query.next()) {
-        pupils.append({query.value(0).toLongLong(), query.value(1).toString(),
-                       query.value(2).toString(), query.value(3).toString(),
-                       query.value(4).toString()});
+        pupils.append({query.value(0).toLongLong(),
+                       query.value(1).toString(),
+                       query.value(2).toString(),
+                       query.value(3).toString(),
+                       {}});
     }
     CheckRead(query);
     const QCollator collator = Collator();
@@ -73,7 +76,7 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
     Prepare(query, u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, "
-                   "a.correct_units FROM \"user\" u CROSS JOIN attempt a "
+                   "a.correct_units, a.end_reason FROM \"user\" u CROSS JOIN attempt a "
                    "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? "
                    "AND a.started_at >= ? AND a.started_at < ? AND a.kind = ? "
                    "ORDER BY a.user_key, a.started_at DESC, a.id DESC"_s);
@@ -109,24 +112,28 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
 
 QList<CWeekAverage> WeeklyAverages(const CClassReport& report)
 {
-    // week -> pupil -> (sum of speeds, attempts)
-    QMap<QDate, QHash<qint64, QPair<double, int>>> weeks;
+    // A week's speed is all its correct units over all its time, so that a
+    // few seconds' attempt weighs as little as it lasted.
+    struct Week
+    {
+        qint64 nCorrect = 0;
+        qint64 nMs = 0;
+        QSet<qint64> pupils;
+    };
+    QMap<QDate, Week> weeks;
     for (const CPupilFigures& row : report.pupils) {
         for (const CAttemptSummary& attempt : row.attempts) {
             const QDate day = attempt.startedAt.date();
-            QPair<double, int>& sum = weeks[day.addDays(1 - day.dayOfWeek())][row.pupil.nKey];
-            sum.first += attempt.Speed();
-            ++sum.second;
+            Week& week = weeks[day.addDays(1 - day.dayOfWeek())];
+            week.nCorrect += qMax(attempt.nCorrectUnits, 0);
+            week.nMs += qMax<qint64>(attempt.nElapsedMs, 0);
+            week.pupils.insert(row.pupil.nKey);
         }
     }
     QList<CWeekAverage> averages;
-    for (auto week = weeks.cbegin(); week != weeks.cend(); ++week) {
-        double total = 0;
-        for (const QPair<double, int>& sum : week.value())
-            total += sum.first / sum.second;
-        averages.append(
-            {week.key(), total / double(week.value().size()), int(week.value().size())});
-    }
+    for (auto week = weeks.cbegin(); week != weeks.cend(); ++week)
+        averages.append({week.key(), AverageSpeed(report.nKind, week->nCorrect, week->nMs),
+                         int(week->pupils.size())});
     return averages;
 }
 

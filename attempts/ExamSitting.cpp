@@ -1,12 +1,18 @@
 #include "attempts/ExamSitting.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
-#include "attempts/StoreTransaction.h"
+#include "attempts/PracticeKind.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "platform/StoreTransaction.h"
+#include "users/Database.h"
 
-#include <QRandomGenerator>
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSqlError>
 #include <QUuid>
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,112 +20,338 @@ using namespace CheckedQuery;
 
 namespace {
 
-// Inserts the sitting as running unless a row with its uid exists.
-void InsertRunning(CDaoDatabase& db, const CExamSitting& sitting)
+// The refusals of a start, the same words as the server's (qe_start_sitting).
+const QString Closed = u"考试已经关闭。"_s;
+const QString NotYourClass = u"这场考试不是给你的班级的。"_s;
+const QString SittingElsewhere = u"你正在另一台电脑(或另一个窗口)上参加这场考试,不能同时考两次。"_s;
+const QString AlreadySat = u"你已经参加过这场考试,这场考试不允许重考。"_s;
+const QString NoStart = u"数据库中没有这次考试的开始记录"_s;
+const QString ExamGone = u"考试已被删除"_s;
+
+QStringList TextsFromJson(const QString& json)
 {
+    QStringList texts;
+    for (const QJsonValue& value : QJsonDocument::fromJson(json.toUtf8()).array())
+        texts.append(value.toString());
+    return texts;
+}
+
+void ReadScreen(CDaoDatabase& db, CExamSitting& sitting)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT e.screen_cells, e.screen_texts, e.title, e.minutes, t.kind FROM exam e "
+                  "LEFT JOIN practice_text t ON t.id = e.text_id WHERE e.id = ?"_s);
+    query.addBindValue(sitting.nExamId);
+    Exec(query);
+    if (query.next()) {
+        sitting.screenCells = SplitCells(query.value(0).toString());
+        sitting.screenTexts = TextsFromJson(query.value(1).toString());
+        sitting.strTitle = query.value(2).toString();
+        sitting.nMinutes = query.value(3).toInt();
+        sitting.nKind = query.value(4).toInt();
+    }
+    CheckRead(query);
+}
+
+// The server's own start: its function checks and records in one
+// transaction, and refuses with an SQLSTATE of class QE1.
+CSittingStart StartOnServer(CDaoDatabase& db, const CExamSitting& sitting)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"SELECT qe_start_sitting(?, ?)"_s);
+    query.addBindValue(sitting.nExamId);
+    query.addBindValue(sitting.strUid);
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        if (error.nativeErrorCode().startsWith("QE1"_L1)) {
+            // The server's words alone, without its "ERROR:" and code.
+            QString reason = error.databaseText().section(u'\n', 0, 0).trimmed();
+            reason.remove(QRegularExpression(u"^[A-Z]+:\\s*"_s));
+            return {std::nullopt, reason};
+        }
+        DaoSql::Throw(error);
+    }
+    NextRow(query);
+    CExamSitting started = sitting;
+    started.startedAt = ParseStoredDateTime(query.value(0));
+    return {started, {}};
+}
+
+CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
+{
+    // The transaction takes the file's write lock at once: two copies of the
+    // program starting together are served one after the other.
+    CStoreTransaction transaction(db);
+    const auto refuse = [](const QString& reason) { return CSittingStart{std::nullopt, reason}; };
+    QSqlQuery exam(db.Connection());
+    Select(exam, u"SELECT is_open, minutes, retake_allowed FROM exam WHERE id = ?"_s);
+    exam.addBindValue(sitting.nExamId);
+    Exec(exam);
+    if (!exam.next() || exam.value(0).toInt() == 0)
+        return refuse(Closed);
+    const int minutes = exam.value(1).toInt();
+    const bool bRetake = exam.value(2).toInt() != 0;
+    exam.finish();
+
+    QSqlQuery member(db.Connection());
+    Select(member, u"SELECT 1 FROM exam_class c JOIN \"user\" u ON c.class_name = "
+                   "COALESCE(u.class, '') WHERE c.exam_id = ? AND u.qe_key = ?"_s);
+    member.addBindValue(sitting.nExamId);
+    member.addBindValue(sitting.nUserKey);
+    Exec(member);
+    if (!member.next())
+        return refuse(NotYourClass);
+    member.finish();
+
+    const QDateTime now = Platform().CurrentDateTime();
+    QSqlQuery interrupted(db.Connection());
+    Prepare(interrupted, u"UPDATE exam_sitting SET finished = 2 WHERE exam_id = ? AND "
+                         "user_key = ? AND finished = 0 AND started_at < ?"_s);
+    interrupted.addBindValue(sitting.nExamId);
+    interrupted.addBindValue(sitting.nUserKey);
+    interrupted.addBindValue(
+        StoredDateTime(now.addMSecs(-(qint64(minutes) * 60000 + ExamScoring::LateGraceMs))));
+    Exec(interrupted);
+
+    QSqlQuery earlier(db.Connection());
+    Select(earlier, u"SELECT MIN(finished) FROM exam_sitting WHERE exam_id = ? AND user_key = ?"_s);
+    earlier.addBindValue(sitting.nExamId);
+    earlier.addBindValue(sitting.nUserKey);
+    Exec(earlier);
+    NextRow(earlier);
+    if (!earlier.value(0).isNull()) {
+        if (earlier.value(0).toInt() == 0)
+            return refuse(SittingElsewhere);
+        if (!bRetake)
+            return refuse(AlreadySat);
+    }
+    earlier.finish();
+
     QSqlQuery insert(db.Connection());
-    Prepare(insert,
-            u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, finished, "
-            "focus_losses, seal_key) VALUES (?, ?, ?, ?, 0, 0, ?) ON CONFLICT (uid) DO NOTHING"_s);
+    Prepare(insert, u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, finished, "
+                    "focus_losses) VALUES (?, ?, ?, ?, 0, 0)"_s);
     insert.addBindValue(sitting.strUid);
     insert.addBindValue(sitting.nExamId);
     insert.addBindValue(sitting.nUserKey);
-    insert.addBindValue(StoredDateTime(sitting.startedAt));
-    insert.addBindValue(sitting.strSealKey);
+    insert.addBindValue(StoredDateTime(now));
     Exec(insert);
+    transaction.Commit();
+    CExamSitting started = sitting;
+    started.startedAt = now;
+    return {started, {}};
+}
+
+CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"SELECT * FROM qe_finish_sitting(?, ?::text[], ?::text[], ?, ?, ?, ?, ?)"_s);
+    query.addBindValue(result.strUid);
+    query.addBindValue(DaoSql::TextArrayLiteral(result.typedCells));
+    query.addBindValue(DaoSql::TextArrayLiteral(result.typedTexts));
+    query.addBindValue(result.nBackspaces);
+    query.addBindValue(result.nEndReason);
+    query.addBindValue(result.nFocusLosses);
+    query.addBindValue(result.nKeyMedianMs);
+    query.addBindValue(result.nKeySpreadMs);
+    Exec(query);
+    NextRow(query);
+    CSittingOutcome outcome;
+    const QString kind = query.value(0).toString();
+    outcome.kind = kind == "stored"_L1          ? CSittingOutcome::Stored
+                   : kind == "stored-before"_L1 ? CSittingOutcome::StoredBefore
+                                                : CSittingOutcome::Refused;
+    outcome.strReason = query.value(1).toString();
+    outcome.figures.nTyped = query.value(2).toInt();
+    outcome.figures.nCorrect = query.value(3).toInt();
+    outcome.figures.nUsedMs = query.value(4).toLongLong();
+    outcome.figures.nSpeedMs = query.value(5).toLongLong();
+    outcome.figures.bLate = query.value(6).toInt() != 0;
+    outcome.figures.bFlagged = query.value(7).toInt() != 0;
+    return outcome;
+}
+
+void KeepRefusal(CDaoDatabase& db, const CSittingResult& result, qint64 examId,
+                 const QString& reason)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"INSERT INTO exam_refusal (uid, exam_id, user_key, reason, refused_at) "
+                   "VALUES (?, ?, ?, ?, ?)"_s);
+    query.addBindValue(result.strUid);
+    query.addBindValue(examId == 0 ? QVariant(QMetaType::fromType<qint64>()) : QVariant(examId));
+    query.addBindValue(result.nUserKey);
+    query.addBindValue(reason);
+    query.addBindValue(StoredDateTime(Platform().CurrentDateTime()));
+    Exec(query);
+}
+
+CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
+{
+    CStoreTransaction transaction(db);
+    CSittingOutcome outcome;
+    const auto refuse = [&](qint64 examId, const QString& reason) {
+        KeepRefusal(db, result, examId, reason);
+        transaction.Commit();
+        outcome.strReason = reason;
+        return outcome;
+    };
+    QSqlQuery sitting(db.Connection());
+    Select(sitting, u"SELECT id, exam_id, user_key, started_at, finished, typed_units, "
+                    "correct_units, elapsed_ms, speed_ms, late, flagged FROM exam_sitting "
+                    "WHERE uid = ?"_s);
+    sitting.addBindValue(result.strUid);
+    Exec(sitting);
+    if (!sitting.next())
+        return refuse(0, NoStart);
+    const qint64 sittingId = sitting.value(0).toLongLong();
+    const qint64 examId = sitting.value(1).toLongLong();
+    if (sitting.value(2).toLongLong() != result.nUserKey)
+        DaoSql::Throw(u"permission denied: the sitting is another pupil's"_s);
+    const QDateTime startedAt = ParseStoredDateTime(sitting.value(3));
+    if (sitting.value(4).toInt() == 1) {
+        outcome.kind = CSittingOutcome::StoredBefore;
+        outcome.figures.nTyped = sitting.value(5).toInt();
+        outcome.figures.nCorrect = sitting.value(6).toInt();
+        outcome.figures.nUsedMs = sitting.value(7).toLongLong();
+        outcome.figures.nSpeedMs = sitting.value(8).toLongLong();
+        outcome.figures.bLate = sitting.value(9).toInt() != 0;
+        outcome.figures.bFlagged = sitting.value(10).toInt() != 0;
+        transaction.Commit();
+        return outcome;
+    }
+    sitting.finish();
+
+    QSqlQuery exam(db.Connection());
+    Select(exam, u"SELECT e.title, e.minutes, e.screen, e.text_id, e.screen_cells, "
+                 "e.screen_texts, t.kind FROM exam e LEFT JOIN practice_text t "
+                 "ON t.id = e.text_id WHERE e.id = ?"_s);
+    exam.addBindValue(examId);
+    Exec(exam);
+    if (!exam.next() || exam.value(4).isNull())
+        return refuse(examId, ExamGone);
+    const QString title = exam.value(0).toString();
+    const qint64 limitMs = exam.value(1).toLongLong() * 60000;
+    const int screen = exam.value(2).toInt();
+    const qint64 textId = exam.value(3).toLongLong();
+    const QStringList expected = SplitCells(exam.value(4).toString());
+    const QStringList expectedTexts = TextsFromJson(exam.value(5).toString());
+    const int kind = exam.value(6).toInt();
+    exam.finish();
+    if (const QString refusal =
+            ExamScoring::Refusal(expected, result.typedCells, result.typedTexts);
+        !refusal.isEmpty())
+        return refuse(examId, refusal);
+
+    const QDateTime now = Platform().CurrentDateTime();
+    const ExamScoring::CFigures figures = ExamScoring::Score(
+        expected, expectedTexts, result.typedCells, result.typedTexts, kind, limitMs,
+        startedAt.msecsTo(now), result.nKeyMedianMs, result.nKeySpreadMs);
+
+    QSqlQuery user(db.Connection());
+    Select(user, u"SELECT COALESCE(name, ''), COALESCE(class, ''), COALESCE(student_no, '') "
+                 "FROM \"user\" WHERE qe_key = ?"_s);
+    user.addBindValue(result.nUserKey);
+    Exec(user);
+    NextRow(user);
+    CAttempt attempt;
+    attempt.nUserKey = result.nUserKey;
+    attempt.strUserName = user.value(0).toString();
+    attempt.strClass = user.value(1).toString();
+    attempt.strStudentNo = user.value(2).toString();
+    user.finish();
+    attempt.nKind = kind;
+    attempt.strTextFile = title;
+    attempt.strTextHash = QString::fromLatin1(
+        QCryptographicHash::hash(QByteArray::fromHex(expected.join(QString()).toLatin1()),
+                                 QCryptographicHash::Sha256)
+            .toHex());
+    attempt.startedAt = startedAt;
+    attempt.endedAt = now;
+    attempt.nElapsedMs = figures.nSpeedMs;
+    attempt.nTypedUnits = figures.nTyped;
+    attempt.nCorrectUnits = figures.nCorrect;
+    attempt.nBackspaces = qMax(result.nBackspaces, 0);
+    attempt.nEndReason = result.nEndReason;
+    attempt.mistakes = figures.mistakes;
+    attempt.nTextId = textId;
+    attempt.nScreen = screen;
+    attempt.nExamId = examId;
+    attempt.nKeyMedianMs = result.nKeyMedianMs;
+    attempt.nKeySpreadMs = result.nKeySpreadMs;
+
+    const int accuracy = figures.nTyped == 0 ? 0 : figures.nCorrect * 100 / figures.nTyped;
+    FieldList score{
+        {0, CDaoFieldValue::FromText(attempt.strUserName)},
+        {1, CDaoFieldValue::FromText(attempt.strStudentNo)},
+        {3, CDaoFieldValue::FromText(PracticeKind::ScoreLabel(kind))},
+        {8, CDaoFieldValue::FromText(QString::number(figures.Seconds()))},
+        {9, CDaoFieldValue::FromInt16(qint16(accuracy))},
+    };
+    if (PracticeKind::IsPractice(kind))
+        score.push_back({4 + kind - PracticeKind::Chinese,
+                         CDaoFieldValue::FromText(QString::number(figures.ScoreSpeed()))});
+    qint64 scoreKey = 0;
+    if (!AppendRow(&db, u"score"_s, score, &scoreKey))
+        DaoSql::Throw(u"the table score cannot be opened"_s);
+    const qint64 attemptId = StoreAttempt(db, scoreKey, attempt);
+
+    QSqlQuery update(db.Connection());
+    Prepare(update, u"UPDATE exam_sitting SET finished = 1, ended_at = ?, kind = ?, "
+                    "elapsed_ms = ?, speed_ms = ?, typed_units = ?, correct_units = ?, "
+                    "end_reason = ?, focus_losses = ?, attempt_id = ?, late = ?, "
+                    "key_median_ms = ?, key_spread_ms = ?, flagged = ? WHERE id = ?"_s);
+    for (const QVariant& value :
+         QVariantList{StoredDateTime(now), kind, figures.nUsedMs, figures.nSpeedMs, figures.nTyped,
+                      figures.nCorrect, result.nEndReason, qMax(result.nFocusLosses, 0), attemptId,
+                      int(figures.bLate), result.nKeyMedianMs, result.nKeySpreadMs,
+                      int(figures.bFlagged), sittingId})
+        update.addBindValue(value);
+    Exec(update);
+    transaction.Commit();
+    outcome.kind = CSittingOutcome::Stored;
+    outcome.figures = figures;
+    return outcome;
 }
 
 } // namespace
 
-CExamSitting CExamSitting::Begin(qint64 examId, qint64 userKey)
+CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey)
 {
     CExamSitting sitting;
     sitting.strUid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    QByteArray key(16, Qt::Uninitialized);
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(key.data()),
-                                          key.size() / sizeof(quint32));
-    sitting.strSealKey = QString::fromLatin1(key.toHex());
     sitting.nExamId = examId;
     sitting.nUserKey = userKey;
-    sitting.startedAt = Platform().CurrentDateTime();
-    return sitting;
+    CSittingStart start = db.IsPostgres() ? StartOnServer(db, sitting) : StartInFile(db, sitting);
+    if (start.sitting)
+        ReadScreen(db, *start.sitting);
+    return start;
 }
 
-void RecordSittingStart(CDaoDatabase& db, const CExamSitting& sitting)
+CSittingOutcome FinishSitting(CDaoDatabase& db, const CSittingResult& result)
 {
-    CStoreTransaction transaction(db); // opens a lost connection again
-    InsertRunning(db, sitting);
-    transaction.Commit();
+    return db.IsPostgres() ? FinishOnServer(db, result) : FinishInFile(db, result);
 }
 
-QString SittingSealKey(CDaoDatabase& db, const QString& uid)
+void RefuseKeptResult(CDaoDatabase& db, const CSittingResult& result, const QString& reason)
 {
-    CStoreTransaction transaction(db); // opens a lost connection again
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT seal_key FROM exam_sitting WHERE uid = ?"_s);
-    query.addBindValue(uid);
-    Exec(query);
-    const QString key = query.next() ? query.value(0).toString() : QString();
-    CheckRead(query);
-    query.finish();
-    transaction.Commit();
-    return key;
-}
-
-int CountSittings(CDaoDatabase& db, qint64 examId, qint64 userKey)
-{
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT COUNT(*) FROM exam_sitting WHERE exam_id = ? AND user_key = ?"_s);
-    query.addBindValue(examId);
-    query.addBindValue(userKey);
-    Exec(query);
-    NextRow(query);
-    return query.value(0).toInt();
-}
-
-bool StoreSittingResult(CDaoDatabase& db, const FieldList& scoreFields, const CAttempt& attempt,
-                        const CExamSitting& sitting)
-{
-    CStoreTransaction transaction(db);
-    // The insert takes the write lock on SQLite; on PostgreSQL the row is
-    // locked below, so that two programs storing one kept result at once
-    // store it once.
-    InsertRunning(db, sitting);
-    {
-        QSqlQuery state(db.Connection());
-        Prepare(state, db.IsPostgres()
-                           ? u"SELECT finished FROM exam_sitting WHERE uid = ? FOR UPDATE"_s
-                           : u"SELECT finished FROM exam_sitting WHERE uid = ?"_s);
-        state.addBindValue(sitting.strUid);
-        Exec(state);
-        NextRow(state);
-        if (state.value(0).toInt() != 0) {
-            state.finish();
-            transaction.Commit();
-            return false;
-        }
+    if (db.IsPostgres()) {
+        QSqlQuery query(db.Connection());
+        Prepare(query, u"SELECT qe_refuse_kept_result(?, ?)"_s);
+        query.addBindValue(result.strUid);
+        query.addBindValue(reason);
+        Exec(query);
+        return;
     }
-
-    qint64 scoreKey = 0;
-    if (!AppendRow(&db, u"score"_s, scoreFields, &scoreKey))
-        throw CDaoException(u"the table score cannot be opened"_s);
-    const qint64 attemptId = StoreAttempt(db, scoreKey, attempt);
-
-    QSqlQuery update(db.Connection());
-    Prepare(update,
-            u"UPDATE exam_sitting SET finished = 1, ended_at = ?, kind = ?, elapsed_ms = ?, "
-            "typed_units = ?, correct_units = ?, end_reason = ?, focus_losses = ?, "
-            "attempt_id = ? WHERE uid = ?"_s);
-    update.addBindValue(StoredDateTime(attempt.endedAt));
-    update.addBindValue(attempt.nKind);
-    update.addBindValue(attempt.nElapsedMs);
-    update.addBindValue(attempt.nTypedUnits);
-    update.addBindValue(attempt.nCorrectUnits);
-    update.addBindValue(attempt.nEndReason);
-    update.addBindValue(sitting.nFocusLosses);
-    update.addBindValue(attemptId);
-    update.addBindValue(sitting.strUid);
-    Exec(update);
+    CStoreTransaction transaction(db);
+    KeepRefusal(db, result, result.nExamId, reason);
     transaction.Commit();
-    return true;
+}
+
+QString JoinCells(const QStringList& cells)
+{
+    return cells.join(u',');
+}
+
+QStringList SplitCells(const QString& joined)
+{
+    return joined.split(u',');
 }

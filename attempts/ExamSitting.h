@@ -1,46 +1,85 @@
 #pragma once
 
-#include "attempts/Attempt.h"
-#include "users/Database.h"
+#include "attempts/ExamScoring.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class CDaoDatabase;
 
-// One pupil's sitting of an exam, as the pupil's program knows it. The uid
-// is made when the exam is loaded and names the sitting everywhere, so that
-// its result is stored exactly once however often the store is tried. The
-// seal key, random as well, goes to the database with the sitting's start
-// and nowhere else: it seals a result kept on the machine (PendingResults).
+// One pupil's sitting of an exam, as the pupil's program knows it once the
+// database recorded its start. The uid names the sitting everywhere, so that
+// its result is stored exactly once however often the store is tried.
 struct CExamSitting
 {
     QString strUid;
-    QString strSealKey;
     qint64 nExamId = 0;
     qint64 nUserKey = 0;
-    QDateTime startedAt;
-    int nFocusLosses = 0; // how often the program lost the focus while it ran
-
-    // A new sitting of exam by the user with key userKey.
-    static CExamSitting Begin(qint64 examId, qint64 userKey);
+    QDateTime startedAt; // on the database's clock
+    // The exam as it started: its title, kind and time allowed, and its
+    // screen as it is scored: cells in reading order (GBK in hex) and the
+    // same cells as text.
+    QString strTitle;
+    int nKind = 0;
+    int nMinutes = 0;
+    QStringList screenCells;
+    QStringList screenTexts;
 };
 
-// Notes in the database that the pupil started the sitting (it shows as
-// running). Throws CDaoException.
-void RecordSittingStart(CDaoDatabase& db, const CExamSitting& sitting);
+// What the pupil's program sends at a sitting's end: what was typed, and
+// what only the program saw. The figures are the database's to compute.
+struct CSittingResult
+{
+    QString strUid;
+    qint64 nExamId = 0;
+    qint64 nUserKey = 0;
+    QStringList typedCells; // up to the typing position; "" for a cell passed over
+    QStringList typedTexts;
+    int nBackspaces = 0;
+    int nEndReason = 0;
+    int nFocusLosses = 0;
+    int nKeyMedianMs = 0;
+    int nKeySpreadMs = 0;
+};
 
-// The seal key stored with the sitting of this uid; empty when the sitting
-// is not in the database or has none. Throws CDaoException.
-QString SittingSealKey(CDaoDatabase& db, const QString& uid);
+struct CSittingOutcome
+{
+    enum Kind { Stored, StoredBefore, Refused };
 
-// How many sittings of the exam the user with key userKey has begun.
-// Throws CDaoException.
-int CountSittings(CDaoDatabase& db, qint64 examId, qint64 userKey);
+    Kind kind = Refused;
+    QString strReason; // why it was refused; the teacher sees it too
+    ExamScoring::CFigures figures;
+};
 
-// Stores a finished sitting: the score row (as AppendRow does), the attempt
-// and the sitting's figures, in one transaction. A sitting whose result is
-// already stored is left as it is and nothing else is stored: false. True
-// when this call stored it. Throws CDaoException, with nothing stored.
-bool StoreSittingResult(CDaoDatabase& db, const FieldList& scoreFields, const CAttempt& attempt,
-                        const CExamSitting& sitting);
+// The start of a sitting or why there is none.
+struct CSittingStart
+{
+    std::optional<CExamSitting> sitting;
+    QString strRefusal; // in Chinese, for the pupil
+};
+
+// Records the start of a sitting of exam by the signed-in pupil (the user
+// row userKey) on the database's clock, in one transaction with its checks:
+// the exam is open and set for the pupil's class, the pupil sits nowhere
+// else at the moment, and a pupil who sat it already may only with retakes.
+// A sitting left running past its time counts as sat (中断). Throws
+// CDaoException when the database fails.
+CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey);
+
+// Stores a sitting's result, scored by the database from what was typed and
+// timed on its clock; a result already stored is left as it is. A result
+// that cannot be scored is refused, and the refusal kept for the teacher.
+// Throws CDaoException when the database fails (the result is then kept on
+// the machine) or when the sitting is another pupil's.
+CSittingOutcome FinishSitting(CDaoDatabase& db, const CSittingResult& result);
+
+// Keeps for the teacher that a result kept on the machine could not be
+// scored, with the reason. Throws CDaoException.
+void RefuseKeptResult(CDaoDatabase& db, const CSittingResult& result, const QString& reason);
+
+// Cells joined as the database keeps them, and split again.
+QString JoinCells(const QStringList& cells);
+QStringList SplitCells(const QString& joined);

@@ -32,6 +32,8 @@ QString SpeedUnit(int kind)
         return u"字/分"_s;
     case PracticeKind::English:
         return u"WPM"_s;
+    case PracticeKind::Lesson:
+        return u"键/分"_s;
     default:
         return u"CPM"_s;
     }
@@ -42,6 +44,11 @@ Speed KindSpeed(int kind, int correct, qint64 elapsedMs)
     const double value = kind == PracticeKind::English ? WordsPerMinute(correct, elapsedMs)
                                                        : UnitsPerMinute(correct, elapsedMs);
     return {value, SpeedUnit(kind)};
+}
+
+bool CountsForBest(qint64 elapsedMs, bool bWholeText)
+{
+    return bWholeText || elapsedMs >= BestSpeedMinimumMs;
 }
 
 QString SpeedText(const Speed& speed)
@@ -60,6 +67,8 @@ QString KindName(int kind)
         return u"数字"_s;
     case PracticeKind::Symbol:
         return u"符号"_s;
+    case PracticeKind::Lesson:
+        return u"课程"_s;
     default:
         return {};
     }

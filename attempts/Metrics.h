@@ -17,7 +17,8 @@ double WordsPerMinute(int correct, qint64 elapsedMs);
 int Accuracy(int correct, int typed);
 
 // The speed of a practice in its kind's own unit: 字/分 (Chinese), WPM
-// (English), CPM (digits and symbols).
+// (English), CPM (digits and symbols), 键/分 (a lesson of the course: its
+// keys typed right a minute).
 struct Speed
 {
     double dValue = 0;
@@ -28,7 +29,14 @@ QString SpeedUnit(int kind);
 // "25.3 字/分": the value with one decimal and its unit.
 QString SpeedText(const Speed& speed);
 
-// The short name of a kind ("中文", "英文", "数字", "符号"); empty for others.
+// An attempt's speed counts as a pupil's best only when it lasted long
+// enough to mean something: at least BestSpeedMinimumMs, or the whole
+// screen (or lesson) typed.
+inline constexpr qint64 BestSpeedMinimumMs = 30000;
+bool CountsForBest(qint64 elapsedMs, bool bWholeText);
+
+// The short name of a kind ("中文", "英文", "数字", "符号", "课程"); empty
+// for others.
 QString KindName(int kind);
 
 } // namespace Metrics

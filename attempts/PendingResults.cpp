@@ -1,21 +1,24 @@
 #include "attempts/PendingResults.h"
 
-#include "attempts/AttemptStore.h"
+#include "platform/DaoException.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
-#include <QMessageAuthenticationCode>
 #include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int FileVersion = 1;
+// Version 1 kept figures and a seal; version 2 keeps what was typed.
+constexpr int FileVersion = 2;
+constexpr int SealedVersion = 1;
 
 QString Path()
 {
@@ -27,174 +30,101 @@ QString RefusedPath()
     return QDir::current().filePath(PendingResults::RefusedFileName());
 }
 
-QJsonValue FieldToJson(const std::pair<int, CDaoFieldValue>& field)
+QJsonArray Strings(const QStringList& texts)
 {
-    QJsonObject o{{u"field"_s, field.first}};
-    switch (field.second.kind) {
-    case CDaoFieldValue::Kind::Int16:
-        o.insert(u"int16"_s, field.second.value.toInt());
-        break;
-    case CDaoFieldValue::Kind::Text:
-        o.insert(u"text"_s, field.second.value.toString());
-        break;
-    default:
-        o.insert(u"null"_s, true);
-        break;
-    }
-    return o;
+    return QJsonArray::fromStringList(texts);
 }
 
-std::pair<int, CDaoFieldValue> FieldFromJson(const QJsonObject& o)
+QStringList StringsFrom(const QJsonValue& value)
 {
-    const int field = o.value(u"field"_s).toInt(-1);
-    if (o.contains(u"int16"_s))
-        return {field, CDaoFieldValue::FromInt16(qint16(o.value(u"int16"_s).toInt()))};
-    if (o.contains(u"text"_s))
-        return {field, CDaoFieldValue::FromText(o.value(u"text"_s).toString())};
-    return {field, CDaoFieldValue()};
+    QStringList texts;
+    for (const QJsonValue& item : value.toArray())
+        texts.append(item.toString());
+    return texts;
 }
 
-QString Time(const QDateTime& time)
+QJsonObject ToJson(const CSittingResult& result)
 {
-    return StoredDateTime(time);
-}
-
-QDateTime TimeFrom(const QJsonValue& value)
-{
-    return ParseStoredDateTime(value.toString());
-}
-
-// Whole numbers that may pass 2^53 go as text.
-QString Number(qint64 number)
-{
-    return QString::number(number);
-}
-
-qint64 NumberFrom(const QJsonValue& value)
-{
-    return value.toString().toLongLong();
-}
-
-QJsonObject ToJson(const CPendingResult& result)
-{
-    QJsonArray fields;
-    for (const auto& field : result.scoreFields)
-        fields.append(FieldToJson(field));
-    const CAttempt& a = result.attempt;
-    QJsonArray mistakes;
-    for (const CMistake& m : a.mistakes)
-        mistakes.append(QJsonArray{m.nPosition, m.strExpected, m.strTyped});
-    const QJsonObject attempt{
-        {u"userKey"_s, Number(a.nUserKey)},
-        {u"userName"_s, a.strUserName},
-        {u"class"_s, a.strClass},
-        {u"studentNo"_s, a.strStudentNo},
-        {u"kind"_s, a.nKind},
-        {u"textFile"_s, a.strTextFile},
-        {u"textHash"_s, a.strTextHash},
-        {u"startedAt"_s, Time(a.startedAt)},
-        {u"endedAt"_s, Time(a.endedAt)},
-        {u"elapsedMs"_s, Number(a.nElapsedMs)},
-        {u"typed"_s, a.nTypedUnits},
-        {u"correct"_s, a.nCorrectUnits},
-        {u"backspaces"_s, a.nBackspaces},
-        {u"endReason"_s, a.nEndReason},
-        {u"mistakes"_s, mistakes},
-        {u"textId"_s, Number(a.nTextId)},
-        {u"screen"_s, a.nScreen},
-        {u"examId"_s, Number(a.nExamId)},
+    // Whole numbers that may pass 2^53 go as text.
+    return {
+        {u"uid"_s, result.strUid},
+        {u"examId"_s, QString::number(result.nExamId)},
+        {u"userKey"_s, QString::number(result.nUserKey)},
+        {u"typedCells"_s, Strings(result.typedCells)},
+        {u"typedTexts"_s, Strings(result.typedTexts)},
+        {u"backspaces"_s, result.nBackspaces},
+        {u"endReason"_s, result.nEndReason},
+        {u"focusLosses"_s, result.nFocusLosses},
+        {u"keyMedianMs"_s, result.nKeyMedianMs},
+        {u"keySpreadMs"_s, result.nKeySpreadMs},
     };
-    const CExamSitting& s = result.sitting;
-    const QJsonObject sitting{
-        {u"uid"_s, s.strUid},
-        {u"examId"_s, Number(s.nExamId)},
-        {u"userKey"_s, Number(s.nUserKey)},
-        {u"startedAt"_s, Time(s.startedAt)},
-        {u"focusLosses"_s, s.nFocusLosses},
-    };
-    QJsonObject o{{u"score"_s, fields}, {u"attempt"_s, attempt}, {u"sitting"_s, sitting}};
-    if (!result.strSeal.isEmpty())
-        o.insert(u"seal"_s, result.strSeal);
-    return o;
 }
 
-// The seal of a result: a keyed hash of everything the file says of it.
-// Only the program that kept it and the database know the key.
-QString Seal(CPendingResult result, const QString& key)
+std::optional<CSittingResult> FromJson(const QJsonObject& o)
 {
-    result.strSeal.clear();
-    const QByteArray text = QJsonDocument(ToJson(result)).toJson(QJsonDocument::Compact);
-    return QString::fromLatin1(
-        QMessageAuthenticationCode::hash(text, key.toUtf8(), QCryptographicHash::Sha256).toHex());
-}
-
-std::optional<CPendingResult> FromJson(const QJsonObject& o)
-{
-    CPendingResult result;
-    for (const QJsonValue& field : o.value(u"score"_s).toArray())
-        result.scoreFields.push_back(FieldFromJson(field.toObject()));
-    const QJsonObject a = o.value(u"attempt"_s).toObject();
-    CAttempt& attempt = result.attempt;
-    attempt.nUserKey = NumberFrom(a.value(u"userKey"_s));
-    attempt.strUserName = a.value(u"userName"_s).toString();
-    attempt.strClass = a.value(u"class"_s).toString();
-    attempt.strStudentNo = a.value(u"studentNo"_s).toString();
-    attempt.nKind = a.value(u"kind"_s).toInt();
-    attempt.strTextFile = a.value(u"textFile"_s).toString();
-    attempt.strTextHash = a.value(u"textHash"_s).toString();
-    attempt.startedAt = TimeFrom(a.value(u"startedAt"_s));
-    attempt.endedAt = TimeFrom(a.value(u"endedAt"_s));
-    attempt.nElapsedMs = NumberFrom(a.value(u"elapsedMs"_s));
-    attempt.nTypedUnits = a.value(u"typed"_s).toInt();
-    attempt.nCorrectUnits = a.value(u"correct"_s).toInt();
-    attempt.nBackspaces = a.value(u"backspaces"_s).toInt();
-    attempt.nEndReason = a.value(u"endReason"_s).toInt();
-    for (const QJsonValue& value : a.value(u"mistakes"_s).toArray()) {
-        const QJsonArray m = value.toArray();
-        attempt.mistakes.append({m.at(0).toInt(), m.at(1).toString(), m.at(2).toString()});
-    }
-    attempt.nTextId = NumberFrom(a.value(u"textId"_s));
-    attempt.nScreen = a.value(u"screen"_s).toInt();
-    attempt.nExamId = NumberFrom(a.value(u"examId"_s));
-    const QJsonObject s = o.value(u"sitting"_s).toObject();
-    CExamSitting& sitting = result.sitting;
-    sitting.strUid = s.value(u"uid"_s).toString();
-    sitting.nExamId = NumberFrom(s.value(u"examId"_s));
-    sitting.nUserKey = NumberFrom(s.value(u"userKey"_s));
-    sitting.startedAt = TimeFrom(s.value(u"startedAt"_s));
-    sitting.nFocusLosses = s.value(u"focusLosses"_s).toInt();
-    result.strSeal = o.value(u"seal"_s).toString();
-    if (sitting.strUid.isEmpty() || result.scoreFields.empty() || !attempt.startedAt.isValid() ||
-        !sitting.startedAt.isValid())
+    CSittingResult result;
+    result.strUid = o.value(u"uid"_s).toString();
+    result.nExamId = o.value(u"examId"_s).toString().toLongLong();
+    result.nUserKey = o.value(u"userKey"_s).toString().toLongLong();
+    result.typedCells = StringsFrom(o.value(u"typedCells"_s));
+    result.typedTexts = StringsFrom(o.value(u"typedTexts"_s));
+    result.nBackspaces = o.value(u"backspaces"_s).toInt();
+    result.nEndReason = o.value(u"endReason"_s).toInt();
+    result.nFocusLosses = o.value(u"focusLosses"_s).toInt();
+    result.nKeyMedianMs = o.value(u"keyMedianMs"_s).toInt();
+    result.nKeySpreadMs = o.value(u"keySpreadMs"_s).toInt();
+    if (result.strUid.isEmpty() || result.nUserKey == 0)
         return std::nullopt;
     return result;
 }
 
-// Reads a file of results; a missing file holds none.
-bool Read(QList<CPendingResult>& results, QString* error, const QString& path = Path())
+// A result kept by an older program: figures under a seal, not what was
+// typed, so that it cannot be scored. Only its sitting is read.
+std::optional<CSittingResult> FromSealedJson(const QJsonObject& o)
+{
+    const QJsonObject sitting = o.value(u"sitting"_s).toObject();
+    CSittingResult result;
+    result.strUid = sitting.value(u"uid"_s).toString();
+    result.nExamId = sitting.value(u"examId"_s).toString().toLongLong();
+    result.nUserKey = sitting.value(u"userKey"_s).toString().toLongLong();
+    if (result.strUid.isEmpty() || result.nUserKey == 0)
+        return std::nullopt;
+    return result;
+}
+
+// Reads a file of results; a missing file holds none. Results of an older
+// program go to *pSealed when given (and fail the read otherwise).
+bool Read(QList<CSittingResult>& results, QString* error, const QString& path = Path(),
+          QList<CSittingResult>* pSealed = nullptr)
 {
     QFile file(path);
     if (!file.exists())
         return true;
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = file.errorString();
+            *error = u"无法读取 %1:%2"_s.arg(QFileInfo(path).fileName(), file.errorString());
         return false;
     }
     QJsonParseError parse;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parse);
     const QJsonObject top = document.object();
-    if (parse.error != QJsonParseError::NoError || top.value(u"version"_s).toInt() != FileVersion) {
+    const int version = top.value(u"version"_s).toInt();
+    const bool bSealed = version == SealedVersion && pSealed;
+    if (parse.error != QJsonParseError::NoError || (version != FileVersion && !bSealed)) {
         if (error)
-            *error = parse.error != QJsonParseError::NoError ? parse.errorString()
-                                                             : u"unknown version"_s;
+            *error = u"%1 已损坏或不是本程序的格式"_s.arg(QFileInfo(path).fileName());
         return false;
     }
     for (const QJsonValue& value : top.value(u"results"_s).toArray()) {
-        std::optional<CPendingResult> result = FromJson(value.toObject());
+        std::optional<CSittingResult> result =
+            bSealed ? FromSealedJson(value.toObject()) : FromJson(value.toObject());
+        if (result && bSealed) {
+            pSealed->append(*result);
+            continue;
+        }
         if (!result) {
             if (error)
-                *error = u"a result without its data"_s;
+                *error = u"%1 中有一个成绩缺少内容"_s.arg(QFileInfo(path).fileName());
             return false;
         }
         results.append(*result);
@@ -203,18 +133,19 @@ bool Read(QList<CPendingResult>& results, QString* error, const QString& path = 
 }
 
 // Replaces the file whole; an empty list removes it.
-bool Write(const QList<CPendingResult>& results, QString* error, const QString& path = Path())
+bool Write(const QList<CSittingResult>& results, QString* error, const QString& path = Path())
 {
+    const QString name = QFileInfo(path).fileName();
     if (results.isEmpty()) {
         if (QFile::exists(path) && !QFile::remove(path)) {
             if (error)
-                *error = u"cannot remove %1"_s.arg(path);
+                *error = u"无法删除 %1"_s.arg(name);
             return false;
         }
         return true;
     }
     QJsonArray array;
-    for (const CPendingResult& result : results)
+    for (const CSittingResult& result : results)
         array.append(ToJson(result));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -222,7 +153,7 @@ bool Write(const QList<CPendingResult>& results, QString* error, const QString& 
                        .toJson()) < 0 ||
         !file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = u"无法在工作目录中写入 %1:%2"_s.arg(name, file.errorString());
         return false;
     }
     return true;
@@ -230,9 +161,9 @@ bool Write(const QList<CPendingResult>& results, QString* error, const QString& 
 
 // Adds a result to a file of results. A damaged file is put aside, never
 // overwritten: what it holds may still be read by hand.
-bool Append(const QString& path, const CPendingResult& result, QString* error)
+bool Append(const QString& path, const CSittingResult& result, QString* error)
 {
-    QList<CPendingResult> results;
+    QList<CSittingResult> results;
     QString readError;
     if (!Read(results, &readError, path)) {
         const QString aside = u"%1.damaged-%2"_s.arg(path).arg(
@@ -254,6 +185,13 @@ class CFileLock
 public:
     CFileLock() : m_lock(Path() + u".lock"_s) { m_bLocked = m_lock.tryLock(5000); }
     bool IsLocked() const { return m_bLocked; }
+    // Why the lock was not taken, in Chinese.
+    QString Reason() const
+    {
+        if (m_lock.error() == QLockFile::LockFailedError)
+            return u"另一个 QE 程序正在使用 %1,请稍后再试"_s.arg(PendingResults::FileName());
+        return u"无法在工作目录中写入 %1(文件夹不可写)"_s.arg(PendingResults::FileName());
+    }
 
 private:
     QLockFile m_lock;
@@ -274,22 +212,20 @@ QString RefusedFileName()
     return u"pending-results-refused.json"_s;
 }
 
-bool Keep(const CPendingResult& result, QString* error)
+bool Keep(const CSittingResult& result, QString* error)
 {
     CFileLock lock;
     if (!lock.IsLocked()) {
         if (error)
-            *error = u"%1 is locked by another program"_s.arg(FileName());
+            *error = lock.Reason();
         return false;
     }
-    CPendingResult sealed = result;
-    sealed.strSeal = Seal(result, result.sitting.strSealKey);
-    return Append(Path(), sealed, error);
+    return Append(Path(), result, error);
 }
 
-QList<CPendingResult> Load(QString* error)
+QList<CSittingResult> Load(QString* error)
 {
-    QList<CPendingResult> results;
+    QList<CSittingResult> results;
     if (!Read(results, error))
         results.clear();
     return results;
@@ -297,36 +233,60 @@ QList<CPendingResult> Load(QString* error)
 
 bool HasSitting(qint64 examId, qint64 userKey)
 {
-    for (const CPendingResult& result : Load()) {
-        if (result.sitting.nExamId == examId && result.sitting.nUserKey == userKey)
+    for (const CSittingResult& result : Load()) {
+        if (result.nExamId == examId && result.nUserKey == userKey)
             return true;
     }
     return false;
 }
 
-int Flush(CDaoDatabase& db)
+int Flush(CDaoDatabase& db, qint64 userKey)
 {
-    if (!QFile::exists(Path()))
+    if (userKey == 0 || !QFile::exists(Path()))
         return 0;
     CFileLock lock;
     if (!lock.IsLocked())
         return 0;
-    QList<CPendingResult> results;
-    if (!Read(results, nullptr))
+    QList<CSittingResult> results;
+    QList<CSittingResult> sealed;
+    if (!Read(results, nullptr, Path(), &sealed))
         return 0;
     int done = 0;
-    while (!results.isEmpty()) {
-        const CPendingResult& result = results.constFirst();
+    const bool bHadSealed = !sealed.isEmpty();
+    // An older program's results cannot be scored: each is refused where the
+    // teacher sees it, and set aside.
+    for (qsizetype i = 0; i < sealed.size();) {
+        if (sealed[i].nUserKey != userKey) {
+            ++i;
+            continue;
+        }
         try {
-            const QString key = SittingSealKey(db, result.sitting.strUid);
-            if (!key.isEmpty() && result.strSeal == Seal(result, key))
-                StoreSittingResult(db, result.scoreFields, result.attempt, result.sitting);
-            else if (!Append(RefusedPath(), result, nullptr))
+            RefuseKeptResult(db, sealed[i], u"本机保存的成绩来自旧版本的程序,无法核对"_s);
+        } catch (const CDaoException&) {
+            return done;
+        }
+        if (!Append(RefusedPath(), sealed.takeAt(i), nullptr))
+            return done;
+        ++done;
+    }
+    if (!sealed.isEmpty())
+        return done; // the others' wait in the older form for their own login
+    if (bHadSealed && !Write(results, nullptr))
+        return done;
+    for (qsizetype i = 0; i < results.size();) {
+        const CSittingResult result = results[i];
+        if (result.nUserKey != userKey) {
+            ++i;
+            continue;
+        }
+        try {
+            const CSittingOutcome outcome = FinishSitting(db, result);
+            if (outcome.kind == CSittingOutcome::Refused && !Append(RefusedPath(), result, nullptr))
                 break;
         } catch (const CDaoException&) {
             break;
         }
-        results.removeFirst();
+        results.removeAt(i);
         ++done;
         // Written after each one, so that a program that stops here has
         // nothing left in the file that the database already holds.

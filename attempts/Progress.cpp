@@ -1,5 +1,6 @@
 #include "attempts/Progress.h"
 
+#include "attempts/Attempt.h"
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
 #include "platform/Dao.h"
@@ -9,6 +10,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,12 +35,18 @@ int CAttemptSummary::Accuracy() const
     return Metrics::Accuracy(nCorrectUnits, nTypedUnits);
 }
 
+bool CAttemptSummary::CountsForBest() const
+{
+    return Metrics::CountsForBest(nElapsedMs, bWholeText);
+}
+
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
-    if (!query.prepare(u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units "
-                       "FROM attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s))
+    if (!query.prepare(
+            u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
+            "end_reason FROM attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s))
         Throw(query);
     query.addBindValue(userKey);
     if (!query.exec())
@@ -51,6 +59,7 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
         attempt.nElapsedMs = query.value(2).toLongLong();
         attempt.nTypedUnits = query.value(3).toInt();
         attempt.nCorrectUnits = query.value(4).toInt();
+        attempt.bWholeText = query.value(5).toInt() == EndReason::EndOfScreen;
     }
     if (query.lastError().isValid())
         Throw(query);
@@ -60,25 +69,33 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
 CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
 {
     CProgressFigures figures;
-    double speeds = 0;
-    double accuracies = 0;
+    qint64 totalMs = 0;
+    qint64 typed = 0;
+    qint64 correct = 0;
+    bool bBest = false;
     for (const CAttemptSummary& attempt : attempts) {
         if (attempt.nKind != kind)
             continue;
-        const double speed = attempt.Speed();
-        const int accuracy = attempt.Accuracy();
-        figures.dBestSpeed = figures.nCount == 0 ? speed : qMax(figures.dBestSpeed, speed);
-        figures.nBestAccuracy =
-            figures.nCount == 0 ? accuracy : qMax(figures.nBestAccuracy, accuracy);
-        speeds += speed;
-        accuracies += accuracy;
         ++figures.nCount;
+        totalMs += qMax<qint64>(attempt.nElapsedMs, 0);
+        typed += qMax(attempt.nTypedUnits, 0);
+        correct += qMax(attempt.nCorrectUnits, 0);
+        if (!attempt.CountsForBest())
+            continue;
+        figures.dBestSpeed = bBest ? qMax(figures.dBestSpeed, attempt.Speed()) : attempt.Speed();
+        figures.nBestAccuracy =
+            bBest ? qMax(figures.nBestAccuracy, attempt.Accuracy()) : attempt.Accuracy();
+        bBest = true;
     }
-    if (figures.nCount > 0) {
-        figures.dAverageSpeed = speeds / figures.nCount;
-        figures.dAverageAccuracy = accuracies / figures.nCount;
-    }
+    figures.dAverageSpeed = AverageSpeed(kind, correct, totalMs);
+    figures.dAverageAccuracy = typed > 0 ? 100.0 * double(correct) / double(typed) : 0;
     return figures;
+}
+
+double AverageSpeed(int kind, qint64 correctUnits, qint64 elapsedMs)
+{
+    const int correct = int(qMin<qint64>(correctUnits, std::numeric_limits<int>::max()));
+    return Metrics::KindSpeed(kind, correct, elapsedMs).dValue;
 }
 
 QList<CMistakeCount> TopMistakes(CDaoDatabase& db, qint64 userKey, int kind, int limit)

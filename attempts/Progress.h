@@ -18,16 +18,22 @@ struct CAttemptSummary
     qint64 nElapsedMs = 0;
     int nTypedUnits = 0;
     int nCorrectUnits = 0;
+    bool bWholeText = false; // typed to the end of its screen or lesson
+    QString strLabel;        // what else names it (a lesson of the course); empty for practices
 
-    double Speed() const; // in the kind's unit (Metrics::KindSpeed)
-    int Accuracy() const; // Metrics::Accuracy
+    double Speed() const;       // in the kind's unit (Metrics::KindSpeed)
+    int Accuracy() const;       // Metrics::Accuracy
+    bool CountsForBest() const; // Metrics::CountsForBest
 };
 
 // The attempts of the user with key userKey, newest first. Throws
 // CDaoException.
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey);
 
-// Best and average over the attempts of one kind.
+// Best and average over the attempts of one kind. The averages are weighted
+// by time and by what was typed (all correct units over all time, all
+// correct units over all typed), so that a few seconds' attempt weighs as
+// little as it lasted; the bests count only attempts that CountsForBest().
 struct CProgressFigures
 {
     int nCount = 0;
@@ -37,6 +43,8 @@ struct CProgressFigures
     double dAverageAccuracy = 0;
 };
 CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind);
+// The speed of correctUnits over elapsedMs in kind's unit.
+double AverageSpeed(int kind, qint64 correctUnits, qint64 elapsedMs);
 
 // A practice character (or key) the pupil mistyped, how often, and what was
 // typed instead, most frequent first.

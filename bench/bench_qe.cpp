@@ -9,6 +9,7 @@
 #include "app/MainFrame.h"
 #include "bench/BenchClassroom.h"
 #include "bench/BenchData.h"
+#include "bench/BenchLesson.h"
 #include "bench/BenchProgress.h"
 #include "platform/Dao.h"
 #include "platform/ListCtrl.h"
@@ -533,6 +534,7 @@ int main(int argc, char** argv)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("Keystroke/OnChar+backing_store", BM_KeystrokeThroughBackingStore)
         ->Unit(benchmark::kMicrosecond);
+    RegisterLessonBenchmarks(screen.View());
     benchmark::RegisterBenchmark("FullRepaint", BM_FullRepaint)
         ->Arg(0)
         ->Arg(7)

@@ -6,9 +6,10 @@
 //                                running
 //   xprobe type FILE             injects the bytes of FILE as key presses with
 //                                no delay between keys
-//   xprobe latency WINDOW COUNT TEXT [GAP_MS] [POLL_US]
+//   xprobe latency WINDOW COUNT TEXT [GAP_MS] [POLL_US] [HEIGHT]
 //                                injects COUNT keys (TEXT repeated) and times
 //                                each one until the window's pixels change
+//                                (in its top HEIGHT pixel rows, when given)
 // Key injection picks the keycode of each character and holds Shift when the
 // character is on the shifted level.
 #include <X11/XKBlib.h>
@@ -216,7 +217,7 @@ double Percentile(std::vector<double> values, double p)
     return values[std::min(values.size() - 1, size_t(double(values.size()) * p))];
 }
 
-int Latency(Window window, int count, const std::string& text, int gapMs, int pollUs)
+int Latency(Window window, int count, const std::string& text, int gapMs, int pollUs, int height)
 {
     Display* d = OpenDisplay();
     const KeyCode shift = XKeysymToKeycode(d, XK_Shift_L);
@@ -232,7 +233,11 @@ int Latency(Window window, int count, const std::string& text, int gapMs, int po
     // The status bar at the foot of a window changes by itself (a clock), so
     // the first key looks above it; the others look only at the pixel rows
     // the first one changed.
-    Region region{x, y, attributes.width, std::max(1, attributes.height - 60)};
+    // A screen that changes in two places (a lesson's text and its keyboard)
+    // is watched where the typed text is.
+    Region region{x, y, attributes.width,
+                  std::max(1, height > 0 ? std::min(height, attributes.height - 60)
+                                         : attributes.height - 60)};
     std::vector<double> latencies;
     int timeouts = 0;
     int unsteady = 0;
@@ -292,8 +297,9 @@ int main(int argc, char** argv)
         return Type(argv[2]);
     if (command == "latency" && argc >= 5)
         return Latency(Window(std::strtoul(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4],
-                       argc > 5 ? std::atoi(argv[5]) : 40, argc > 6 ? std::atoi(argv[6]) : 250);
+                       argc > 5 ? std::atoi(argv[5]) : 40, argc > 6 ? std::atoi(argv[6]) : 250,
+                       argc > 7 ? std::atoi(argv[7]) : 0);
     std::fprintf(stderr, "usage: xprobe launch LOG CMD [ARG...] | type FILE | "
-                         "latency WINDOW COUNT TEXT [GAP_MS] [POLL_US]\n");
+                         "latency WINDOW COUNT TEXT [GAP_MS] [POLL_US] [HEIGHT]\n");
     return 2;
 }

@@ -1,5 +1,6 @@
 #include "classroom/ClassListFile.h"
 
+#include "documents/CsvReader.h"
 #include "documents/XlsxReader.h"
 
 #include <QFile>
@@ -15,6 +16,9 @@ namespace {
 // A class list is small; a larger file is a mistake.
 constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 constexpr int MaxPupils = 20000;
+// Far more than any class list holds, far less than would cost the window
+// its memory: a reading stops at the first of these.
+const CReadLimits Limits{100000, 500000, 2000, 32 << 20};
 
 enum Column : int { Name, Class, StudentNo, Password, ColumnCount };
 
@@ -36,15 +40,6 @@ int HeaderColumn(const QString& cell)
             return c;
     }
     return -1;
-}
-
-bool IsBlank(const QStringList& row)
-{
-    for (const QString& cell : row) {
-        if (!cell.trimmed().isEmpty())
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -86,61 +81,11 @@ QString DecodeClassListText(const QByteArray& bytes, QString* pEncoding, bool* p
     return chinese;
 }
 
-QList<QStringList> ParseCsv(const QString& text)
-{
-    // Tab-separated when the first line has tabs and no commas.
-    const QString firstLine = text.section(u'\n', 0, 0);
-    const QChar separator = firstLine.contains(u'\t') && !firstLine.contains(u',') ? u'\t' : u',';
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool bQuoted = false;
-    bool bFieldStarted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (bQuoted) {
-            if (ch == u'"') {
-                if (i + 1 < text.size() && text[i + 1] == u'"') {
-                    field += u'"';
-                    ++i;
-                } else {
-                    bQuoted = false;
-                }
-            } else {
-                field += ch;
-            }
-        } else if (ch == u'"' && !bFieldStarted) {
-            bQuoted = true;
-            bFieldStarted = true;
-        } else if (ch == separator) {
-            row.append(field);
-            field.clear();
-            bFieldStarted = false;
-        } else if (ch == u'\n' || ch == u'\r') {
-            if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            row.append(field);
-            rows.append(row);
-            row.clear();
-            field.clear();
-            bFieldStarted = false;
-        } else {
-            field += ch;
-            bFieldStarted = true;
-        }
-    }
-    if (bFieldStarted || !field.isEmpty() || !row.isEmpty()) {
-        row.append(field);
-        rows.append(row);
-    }
-    return rows;
-}
-
-CClassListFile ClassListFromCells(const QList<QStringList>& cells)
+CClassListFile ClassListFromCells(const QList<CCellRow>& cells)
 {
     CClassListFile list;
     int first = 0;
-    while (first < cells.size() && IsBlank(cells[first]))
+    while (first < cells.size() && cells[first].IsBlank())
         ++first;
     if (first == cells.size()) {
         list.strError = u"文件中没有学生"_s;
@@ -149,13 +94,13 @@ CClassListFile ClassListFromCells(const QList<QStringList>& cells)
     // Positions of name, class, number and password: a header row names
     // them; without one they stand in that order.
     QList<int> position{0, 1, 2, 3};
-    const QStringList& top = cells[first];
+    const CCellRow& top = cells[first];
     QList<int> named(ColumnCount, -1);
     int recognised = 0;
-    for (int c = 0; c < top.size(); ++c) {
-        const int column = HeaderColumn(top[c]);
+    for (qsizetype i = 0; i < top.columns.size(); ++i) {
+        const int column = HeaderColumn(top.texts[i]);
         if (column >= 0 && named[column] < 0) {
-            named[column] = c;
+            named[column] = top.columns[i];
             ++recognised;
         }
     }
@@ -174,24 +119,26 @@ CClassListFile ClassListFromCells(const QList<QStringList>& cells)
         ++first;
     }
     for (int r = first; r < cells.size(); ++r) {
-        if (IsBlank(cells[r]))
+        if (cells[r].IsBlank())
             continue;
         if (list.rows.size() >= MaxPupils) {
             list.strError = u"文件中的学生太多(超过 %1 名)"_s.arg(MaxPupils);
             list.rows.clear();
             return list;
         }
+        const CCellRow& row = cells[r];
         const auto cell = [&](int column) {
-            return position[column] < 0 ? QString() : cells[r].value(position[column]).trimmed();
+            return position[column] < 0 ? QString() : row.Cell(position[column]).trimmed();
         };
-        list.rows.append({r + 1, cell(Name), cell(Class), cell(StudentNo), cell(Password)});
+        list.rows.append({row.nLine, row.nLastLine, row.bUnclosed, cell(Name), cell(Class),
+                          cell(StudentNo), cell(Password)});
     }
     if (list.rows.isEmpty())
         list.strError = u"文件中没有学生"_s;
     return list;
 }
 
-CClassListFile ReadClassList(const QString& path)
+CClassListFile ReadClassList(const QString& path, CReadProgress* progress)
 {
     CClassListFile list;
     QFile file(path);
@@ -205,30 +152,33 @@ CClassListFile ReadClassList(const QString& path)
     }
     const QByteArray head = file.peek(4);
     const bool bZip = head.startsWith("PK\x03\x04");
+    CCellTable table;
     if (bZip || QFileInfo(path).suffix().compare(u"xlsx"_s, Qt::CaseInsensitive) == 0) {
         file.close();
-        const CXlsxSheet sheet = ReadXlsxSheet(path);
-        if (!sheet.strError.isEmpty()) {
-            list.strError = sheet.strError;
+        table = ReadXlsxSheet(path, Limits, progress);
+        list.strEncoding = u"xlsx"_s;
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (bytes.contains('\0') && !bytes.startsWith("\xFF\xFE") &&
+            !bytes.startsWith("\xFE\xFF")) {
+            list.strError = u"不是文本文件(.csv)"_s;
             return list;
         }
-        list = ClassListFromCells(sheet.rows);
-        list.strEncoding = u"xlsx"_s;
+        bool ok = false;
+        const QString text = DecodeClassListText(bytes, &list.strEncoding, &ok);
+        if (!ok) {
+            list.strError = u"无法识别文件的编码(应为 UTF-8 或 GBK)"_s;
+            return list;
+        }
+        table = ReadCsv(text, Limits, progress);
+    }
+    if (table.bCancelled || !table.strError.isEmpty()) {
+        list.bCancelled = table.bCancelled;
+        list.strError = table.strError;
         return list;
     }
-    const QByteArray bytes = file.readAll();
-    if (bytes.contains('\0') && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {
-        list.strError = u"不是文本文件(.csv)"_s;
-        return list;
-    }
-    QString encoding;
-    bool ok = false;
-    const QString text = DecodeClassListText(bytes, &encoding, &ok);
-    if (!ok) {
-        list.strError = u"无法识别文件的编码(应为 UTF-8 或 GBK)"_s;
-        return list;
-    }
-    list = ClassListFromCells(ParseCsv(text));
+    const QString encoding = list.strEncoding;
+    list = ClassListFromCells(table.rows);
     list.strEncoding = encoding;
     return list;
 }

@@ -1,6 +1,6 @@
 #include "classroom/ClassNames.h"
 
-#include "attempts/CheckedQuery.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
 #include <QCollator>

@@ -14,6 +14,19 @@ QString Reason(const QString& refusal)
     return refusal.section(u',', 0, 0);
 }
 
+// A quote that ran on over the lines after it: those lines' pupils are
+// inside this row's fields, so the row is refused with both lines named.
+QString QuoteRefusal(const CClassListRow& row)
+{
+    if (row.bUnclosed && row.nLastLine > row.nLine)
+        return u"第 %1 行的引号到文件末尾(第 %2 行)也没有闭合"_s.arg(row.nLine).arg(row.nLastLine);
+    if (row.bUnclosed)
+        return u"第 %1 行的引号没有闭合"_s.arg(row.nLine);
+    if (row.nLastLine > row.nLine)
+        return u"第 %1 行的引号到第 %2 行才闭合"_s.arg(row.nLine).arg(row.nLastLine);
+    return {};
+}
+
 } // namespace
 
 QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QString>& takenNames,
@@ -26,6 +39,8 @@ QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QStrin
         entry.source = row;
         entry.pupil = {0, row.strName, row.strClass, row.strStudentNo, row.strPassword};
         QStringList refusals;
+        if (const QString quote = QuoteRefusal(row); !quote.isEmpty())
+            refusals.append(quote);
         for (const QString& refusal :
              {AccountRules::CheckName(row.strName), AccountRules::CheckClass(row.strClass),
               AccountRules::CheckStudentNo(row.strStudentNo),
@@ -49,5 +64,18 @@ QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QStrin
         }
         plan.append(entry);
     }
+    return plan;
+}
+
+CImportPlan PlanImportOf(const QString& path, const QSet<QString>& takenNames,
+                         const std::function<QString()>& randomPassword, CReadProgress* progress)
+{
+    CImportPlan plan;
+    const CClassListFile list = ReadClassList(path, progress);
+    plan.strEncoding = list.strEncoding;
+    plan.strError = list.strError;
+    plan.bCancelled = list.bCancelled;
+    if (plan.strError.isEmpty() && !plan.bCancelled)
+        plan.rows = PlanImport(list.rows, takenNames, randomPassword);
     return plan;
 }

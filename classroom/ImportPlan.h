@@ -26,3 +26,15 @@ struct CImportRow
 // Rows without a password get one from randomPassword.
 QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QString>& takenNames,
                              const std::function<QString()>& randomPassword);
+
+// The whole file: read, checked and planned, on any thread.
+struct CImportPlan
+{
+    QList<CImportRow> rows;
+    QString strEncoding;
+    QString strError; // why the file cannot be imported; empty when it can
+    bool bCancelled = false;
+};
+CImportPlan PlanImportOf(const QString& path, const QSet<QString>& takenNames,
+                         const std::function<QString()>& randomPassword,
+                         CReadProgress* progress = nullptr);

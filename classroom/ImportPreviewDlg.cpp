@@ -1,5 +1,8 @@
 #include "classroom/ImportPreviewDlg.h"
 
+#include "classroom/LoginCardsDlg.h"
+
+#include "classroom/ImportReadDlg.h"
 #include "classroom/PupilStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/FileChooser.h"
@@ -21,6 +24,20 @@ const QList<ListColumn> g_columns = {
     {u"行"_s, 40},   {u"姓名"_s, 80}, {u"班级"_s, 90},
     {u"学号"_s, 80}, {u"密码"_s, 70}, {u"结果"_s, 240},
 };
+
+// A cell as the list shows it: a refused name may be far longer than a
+// column, and a list row is no place for a whole paragraph.
+QString Shown(const QString& text)
+{
+    constexpr int MaxShown = 40;
+    return text.size() > MaxShown ? text.left(MaxShown - 1) + u'…' : text;
+}
+
+QString Lines(const CClassListRow& row)
+{
+    return row.nLastLine > row.nLine ? u"%1–%2"_s.arg(row.nLine).arg(row.nLastLine)
+                                     : QString::number(row.nLine);
+}
 
 } // namespace
 
@@ -50,8 +67,8 @@ bool CImportPreviewDlg::OnInitDialog()
             result = u"拒绝:%1"_s.arg(row.strRefusal);
         else if (row.bRandomPassword)
             result = u"将添加(随机密码)"_s;
-        rows.append({QString::number(row.source.nLine), row.source.strName, row.source.strClass,
-                     row.source.strStudentNo, row.pupil.strPassword, result});
+        rows.append({Lines(row.source), Shown(row.source.strName), Shown(row.source.strClass),
+                     Shown(row.source.strStudentNo), Shown(row.pupil.strPassword), result});
     }
     m_listRows->AppendRows(rows);
     // The line numbers stand whole, however many lines the file has.
@@ -95,9 +112,19 @@ void CImportPreviewDlg::OnOK()
     }
     setEnabled(true);
     m_nAdded = int(pupils.size());
-    Platform().MessageBox(this, u"已导入 %1 名学生。"_s.arg(m_nAdded), u"提示"_s,
-                          MB_OK | MB_ICONINFORMATION);
+    // The passwords can be printed now only: they are never read back.
+    if (Platform().MessageBox(this, ImportedQuestion(m_nAdded), u"提示"_s,
+                              MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        CLoginCardsDlg cards(pupils, u"新导入的学生"_s, this);
+        cards.DoModal();
+    }
     EndDialog(IDOK_RESULT);
+}
+
+QString ImportedQuestion(int added)
+{
+    return u"已导入 %1 名学生。现在打印他们的登录卡吗?\n密码只有现在能打印,以后忘了只能由老师重设。"_s
+        .arg(added);
 }
 
 bool ImportClassList(QWidget* owner)
@@ -111,26 +138,30 @@ bool ImportClassList(QWidget* owner)
     if (path.isEmpty())
         return false;
     const QString fileName = QFileInfo(path).fileName();
-    const CClassListFile list = ReadClassList(path);
-    if (!list.strError.isEmpty()) {
-        Platform().MessageBox(
-            owner, u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(fileName, list.strError),
-            u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
         AfxMessageBox(Guard::CommandNotConnected);
         return false;
     }
-    QList<CImportRow> plan;
+    QSet<QString> taken;
     try {
-        plan = PlanImport(list.rows, PupilStore::PupilNames(*db), &PupilStore::RandomPassword);
+        taken = PupilStore::PupilNames(*db);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         return false;
     }
-    CImportPreviewDlg preview(fileName, list.strEncoding, plan, owner);
+    // The file is read and checked off the interface thread.
+    CImportReadDlg reading(path, taken, owner);
+    if (reading.DoModal() != IDOK)
+        return false;
+    const CImportPlan& plan = reading.Plan();
+    if (!plan.strError.isEmpty()) {
+        Platform().MessageBox(
+            owner, u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(fileName, plan.strError),
+            u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    CImportPreviewDlg preview(fileName, plan.strEncoding, plan.rows, owner);
     preview.DoModal();
     return preview.AddedCount() > 0;
 }

@@ -39,3 +39,6 @@ private:
 // The whole import as the teacher does it: a file chosen (through the
 // platform seam), read and checked, the preview; true when pupils were added.
 bool ImportClassList(QWidget* owner);
+
+// What the teacher is asked once the pupils are imported.
+QString ImportedQuestion(int added);

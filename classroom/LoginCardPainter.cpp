@@ -2,6 +2,7 @@
 
 #include "documents/PagedOutput.h"
 
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -77,11 +78,19 @@ void CLoginCardPainter::Paint(QPainter& painter, QPagedPaintDevice& device) cons
                               cardWidth - 2 * pad, cardHeight - 2 * pad);
             painter.setPen(Qt::black);
             double y = card.top();
-            const auto line = [&](const QString& text, const QFont& font, double space) {
+            // A field takes one line: a name or class longer than the card
+            // is elided, so that the lines after it stay on the card.
+            const auto line = [&](const QString& text, const QFont& font, double space,
+                                  bool bOneLine = true) {
                 painter.setFont(font);
                 const QRectF box(card.left(), y, card.width(), card.bottom() - y);
+                const QString shown =
+                    bOneLine
+                        ? QFontMetricsF(font, &device).elidedText(text, Qt::ElideRight, box.width())
+                        : text;
                 QRectF used;
-                painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text, &used);
+                painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, shown,
+                                 &used);
                 y += used.height() + space * mm;
             };
             line(u"青禾测试系统 · 登录卡"_s, Font(10 * scale, true), 2.5 * scale);
@@ -89,7 +98,7 @@ void CLoginCardPainter::Paint(QPainter& painter, QPagedPaintDevice& device) cons
             line(u"班级:%1"_s.arg(pupil.strClass), Font(10.5 * scale), 1 * scale);
             line(u"学号:%1"_s.arg(pupil.strStudentNo), Font(10.5 * scale), 1 * scale);
             line(u"密码:%1"_s.arg(pupil.strPassword), Font(15 * scale, true), 2.5 * scale);
-            line(HowToLogIn(), Font(8.5 * scale), 0);
+            line(HowToLogIn(), Font(8.5 * scale), 0, false);
         }
     }
 }

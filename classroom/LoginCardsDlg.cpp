@@ -4,6 +4,7 @@
 #include "classroom/ClassCombo.h"
 #include "classroom/ClassNames.h"
 #include "classroom/LoginCardPainter.h"
+#include "classroom/PupilStore.h"
 #include "documents/TableExport.h"
 #include "platform/Platform.h"
 #include "users/Database.h"
@@ -19,6 +20,7 @@ enum : int {
     IDC_EIGHT = 1002,
     IDC_TEN = 1003,
     IDC_COUNT = 1004,
+    IDC_NOTE = 1005,
     IDC_PDF = 1010,
     IDC_PRINT = 1011,
 };
@@ -29,11 +31,24 @@ CLoginCardsDlg::CLoginCardsDlg(QString className, QWidget* parent)
 {
 }
 
+CLoginCardsDlg::CLoginCardsDlg(QList<CPupil> pupils, QString title, QWidget* parent)
+    : CDialog(33014, parent), m_pupils(std::move(pupils)), m_bGiven(true),
+      m_strTitle(std::move(title))
+{
+}
+
 bool CLoginCardsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_comboClass = Item<QComboBox>(IDC_CLASS);
     Item<QRadioButton>(IDC_EIGHT)->setChecked(true);
+    if (m_bGiven) {
+        m_comboClass->addItem(m_strTitle);
+        m_comboClass->setEnabled(false);
+        SetDlgItemText(IDC_COUNT, u"共 %1 名学生"_s.arg(m_pupils.size()));
+        SetDlgItemText(IDC_NOTE, u"卡片上的密码就是刚设的密码。"_s);
+        return true;
+    }
     if (!FillClassCombo(m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
@@ -71,6 +86,31 @@ bool CLoginCardsDlg::LoadPupils()
     return true;
 }
 
+bool CLoginCardsDlg::RenewPasswords()
+{
+    const int answer = Platform().MessageBox(
+        this,
+        u"密码只在设定时才能看到。打印登录卡将为这 %1 名学生各设一个新密码,原来的密码"
+        "从此不能再用。继续吗?"_s.arg(m_pupils.size()),
+        u"提示"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer != IDYES)
+        return false;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    for (CPupil& pupil : m_pupils)
+        pupil.strPassword = PupilStore::RandomPassword();
+    try {
+        PupilStore::SetPasswords(*db, m_pupils);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    return true;
+}
+
 void CLoginCardsDlg::OnCommand(int nID)
 {
     if (nID == IDC_CLASS) {
@@ -79,11 +119,11 @@ void CLoginCardsDlg::OnCommand(int nID)
     }
     if (nID != IDC_PDF && nID != IDC_PRINT)
         return;
-    // The passwords as they are now, not as the dialog first read them.
-    if (!LoadPupils() || m_pupils.isEmpty())
+    // The pupils as they are now, each with a new password.
+    if (!m_bGiven && (!LoadPupils() || m_pupils.isEmpty() || !RenewPasswords()))
         return;
     const CLoginCardPainter cards(m_pupils, CardsPerPage());
-    const QString title = u"%1 登录卡"_s.arg(ClassDisplayName(m_strClass));
+    const QString title = u"%1 登录卡"_s.arg(m_bGiven ? m_strTitle : ClassDisplayName(m_strClass));
     const PagePainter paint = [&cards](QPainter& painter, QPagedPaintDevice& device) {
         cards.Paint(painter, device);
     };

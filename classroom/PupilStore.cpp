@@ -1,10 +1,17 @@
 #include "classroom/PupilStore.h"
 
-#include "attempts/CheckedQuery.h"
-#include "attempts/StoreTransaction.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
+#include "platform/StoreTransaction.h"
+#include "users/Accounts.h"
+#include "users/ServerAccounts.h"
 
+#include <QEventLoop>
+#include <QFutureWatcher>
 #include <QRandomGenerator>
+#include <QtConcurrent>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
@@ -28,6 +35,107 @@ void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values)
     for (const QVariant& value : values)
         query.addBindValue(value);
     Exec(query);
+}
+
+[[noreturn]] void NameTaken(const QString& name)
+{
+    throw CDaoException(
+        u"用户名“%1”刚被别人用了,没有导入任何学生。请重新导入,预览会指出这一行。"_s.arg(name));
+}
+
+// What each pupil's password is stored as: a hash in a file (made on every
+// core), a SCRAM verifier for a server. progress(done) runs on the caller's
+// thread, whose windows keep painting meanwhile.
+QStringList Credentials(CDaoDatabase& db, const QList<CPupil>& pupils,
+                        const std::function<void(int)>& progress)
+{
+    QStringList passwords;
+    for (const CPupil& pupil : pupils)
+        passwords.append(pupil.strPassword);
+    if (db.IsPostgres()) {
+        QStringList verifiers;
+        for (const QString& password : std::as_const(passwords)) {
+            verifiers.append(ServerAccounts::Verifier(db, password));
+            if (progress && verifiers.size() % 50 == 0)
+                progress(int(verifiers.size()) / 2);
+        }
+        return verifiers;
+    }
+    QFuture<QString> hashes = QtConcurrent::mapped(passwords, &Accounts::StoredPassword);
+    QFutureWatcher<QString> watcher;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFutureWatcher<QString>::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&watcher, &QFutureWatcher<QString>::progressValueChanged, &loop,
+                     [&progress](int done) {
+                         if (progress)
+                             progress(done / 2);
+                     });
+    watcher.setFuture(hashes);
+    if (!hashes.isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return hashes.results();
+}
+
+QList<qint64> AddToFile(CDaoDatabase& db, const QList<CPupil>& pupils, const QStringList& hashes)
+{
+    // The names were checked when the list was read; another program may
+    // have added one of them since.
+    QSqlQuery taken(db.Connection());
+    Prepare(taken, u"SELECT 1 FROM \"user\" WHERE name = ? LIMIT 1"_s);
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
+                   "VALUES (?, ?, ?, ?, ?) RETURNING qe_key"_s);
+    QList<qint64> keys;
+    for (qsizetype i = 0; i < pupils.size(); ++i) {
+        const CPupil& pupil = pupils[i];
+        taken.bindValue(0, Text(pupil.strName));
+        Exec(taken);
+        const bool bTaken = taken.next();
+        CheckRead(taken);
+        taken.finish();
+        if (bTaken)
+            NameTaken(pupil.strName);
+        query.bindValue(0, Text(pupil.strName));
+        query.bindValue(1, Text(pupil.strClass));
+        query.bindValue(2, Text(pupil.strStudentNo));
+        query.bindValue(3, hashes[i]);
+        query.bindValue(4, KindOrdinary);
+        Exec(query);
+        NextRow(query);
+        keys.append(query.value(0).toLongLong());
+        query.finish();
+    }
+    return keys;
+}
+
+// The server checks the names under its lock and makes each account's role;
+// a few hundred at a call.
+QList<qint64> AddOnServer(CDaoDatabase& db, const QList<CPupil>& pupils,
+                          const QStringList& verifiers)
+{
+    constexpr qsizetype Chunk = 200;
+    QList<qint64> keys;
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"SELECT * FROM qe_add_pupils(?::text[], ?::text[], ?::text[], ?::text[])"_s);
+    for (qsizetype from = 0; from < pupils.size(); from += Chunk) {
+        QStringList names, classes, numbers, chunk;
+        for (qsizetype i = from; i < std::min(pupils.size(), from + Chunk); ++i) {
+            names.append(Text(pupils[i].strName));
+            classes.append(Text(pupils[i].strClass));
+            numbers.append(Text(pupils[i].strStudentNo));
+            chunk.append(verifiers[i]);
+        }
+        query.bindValue(0, DaoSql::TextArrayLiteral(names));
+        query.bindValue(1, DaoSql::TextArrayLiteral(classes));
+        query.bindValue(2, DaoSql::TextArrayLiteral(numbers));
+        query.bindValue(3, DaoSql::TextArrayLiteral(chunk));
+        Exec(query);
+        while (query.next())
+            keys.append(query.value(0).toLongLong());
+        CheckRead(query);
+        query.finish();
+    }
+    return keys;
 }
 
 } // namespace
@@ -61,70 +169,42 @@ CPupil Find(CDaoDatabase& db, qint64 key)
 {
     QSqlQuery query(db.Connection());
     Prepare(query, u"SELECT qe_key, COALESCE(name, ''), COALESCE(class, ''), "
-                   "COALESCE(student_no, ''), COALESCE(password, '') FROM \"user\" "
-                   "WHERE qe_key = ?"_s);
+                   "COALESCE(student_no, '') FROM \"user\" WHERE qe_key = ?"_s);
     query.addBindValue(key);
     Exec(query);
     if (!query.next()) {
         CheckRead(query);
         return {};
     }
-    return {query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
-            query.value(3).toString(), query.value(4).toString()};
+    return {query.value(0).toLongLong(),
+            query.value(1).toString(),
+            query.value(2).toString(),
+            query.value(3).toString(),
+            {}};
 }
 
 qint64 Add(CDaoDatabase& db, const CPupil& pupil)
 {
-    CStoreTransaction transaction(db);
-    QSqlQuery query(db.Connection());
-    Prepare(query, u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
-                   "VALUES (?, ?, ?, ?, ?) RETURNING qe_key"_s);
-    for (const QString& value :
-         {pupil.strName, pupil.strClass, pupil.strStudentNo, pupil.strPassword, KindOrdinary})
-        query.addBindValue(Text(value));
-    Exec(query);
-    if (!query.next())
-        DaoSql::Throw(query.lastError());
-    const qint64 key = query.value(0).toLongLong();
-    query.finish();
-    transaction.Commit();
-    return key;
+    const QList<qint64> keys = AddAll(db, {pupil});
+    return keys.value(0);
 }
 
-void AddAll(CDaoDatabase& db, const QList<CPupil>& pupils, const std::function<void(int)>& progress)
+QList<qint64> AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,
+                     const std::function<void(int)>& progress)
 {
+    // The passwords' stored forms first, the slow part; then the rows, in
+    // one transaction.
+    const QStringList credentials = Credentials(db, pupils, progress);
     CStoreTransaction transaction(db);
-    // The names were checked when the list was read; another program may
-    // have added one of them since.
-    QSqlQuery taken(db.Connection());
-    Prepare(taken, u"SELECT 1 FROM \"user\" WHERE name = ? LIMIT 1"_s);
-    QSqlQuery query(db.Connection());
-    Prepare(query, u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
-                   "VALUES (?, ?, ?, ?, ?)"_s);
-    int done = 0;
-    for (const CPupil& pupil : pupils) {
-        taken.bindValue(0, Text(pupil.strName));
-        Exec(taken);
-        const bool bTaken = taken.next();
-        CheckRead(taken);
-        taken.finish();
-        if (bTaken)
-            throw CDaoException(
-                u"用户名“%1”刚被别人用了,没有导入任何学生。请重新导入,预览会指出这一行。"_s.arg(
-                    pupil.strName));
-        query.bindValue(0, Text(pupil.strName));
-        query.bindValue(1, Text(pupil.strClass));
-        query.bindValue(2, Text(pupil.strStudentNo));
-        query.bindValue(3, Text(pupil.strPassword));
-        query.bindValue(4, KindOrdinary);
-        Exec(query);
-        if (progress && ++done % 50 == 0)
-            progress(done);
-    }
-    query.finish();
+    QList<qint64> keys;
+    if (db.IsPostgres())
+        keys = AddOnServer(db, pupils, credentials);
+    else
+        keys = AddToFile(db, pupils, credentials);
     transaction.Commit();
     if (progress)
         progress(int(pupils.size()));
+    return keys;
 }
 
 void Update(CDaoDatabase& db, const CPupil& before, const CPupil& after)
@@ -142,8 +222,28 @@ void Update(CDaoDatabase& db, const CPupil& before, const CPupil& after)
 
 void SetPassword(CDaoDatabase& db, qint64 key, const QString& password)
 {
+    if (db.IsPostgres()) {
+        Run(db, u"SELECT qe_set_pupil_password(?, ?)"_s,
+            {key, ServerAccounts::Verifier(db, password)});
+        return;
+    }
     CStoreTransaction transaction(db);
-    Run(db, u"UPDATE \"user\" SET password = ? WHERE qe_key = ?"_s, {Text(password), key});
+    Run(db, u"UPDATE \"user\" SET password = ? WHERE qe_key = ?"_s,
+        {Accounts::StoredPassword(password), key});
+    transaction.Commit();
+}
+
+void SetPasswords(CDaoDatabase& db, const QList<CPupil>& pupils)
+{
+    const QStringList credentials = Credentials(db, pupils, {});
+    CStoreTransaction transaction(db);
+    for (qsizetype i = 0; i < pupils.size(); ++i) {
+        if (db.IsPostgres())
+            Run(db, u"SELECT qe_set_pupil_password(?, ?)"_s, {pupils[i].nKey, credentials[i]});
+        else
+            Run(db, u"UPDATE \"user\" SET password = ? WHERE qe_key = ?"_s,
+                {credentials[i], pupils[i].nKey});
+    }
     transaction.Commit();
 }
 

@@ -8,8 +8,10 @@ namespace {
 
 QString Field(QString text, bool bText)
 {
-    // A text a spreadsheet would take for a formula stays text.
-    if (bText && !text.isEmpty() && u"=+-@"_s.contains(text.front()))
+    // A text a spreadsheet would take for a formula stays text: one that
+    // starts with a formula's sign, or with a tab or carriage return (which
+    // a spreadsheet skips before the sign).
+    if (bText && !text.isEmpty() && u"=+-@\t\r"_s.contains(text.front()))
         text.prepend(u'\'');
     if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') ||
         text.contains(u'\r') || text.startsWith(u' ') || text.endsWith(u' ')) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QTemporaryFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,18 +25,32 @@ QString PrintFontFamily()
 
 QString WritePdf(const QString& path, const QString& title, const PagePainter& paint)
 {
-    QPdfWriter writer(path);
-    writer.setTitle(title);
-    writer.setCreator(u"qe"_s);
-    writer.setResolution(300);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, Margins,
-                                     QPageLayout::Millimeter));
-    QPainter painter;
-    if (!painter.begin(&writer))
+    // Written beside the target, which it replaces only when whole.
+    QTemporaryFile part(path + u".XXXXXX"_s);
+    if (!part.open())
         return QFileInfo(path).dir().exists() ? u"无法写入该文件"_s : u"文件夹不存在"_s;
-    paint(painter, writer);
-    if (!painter.end())
+    {
+        QPdfWriter writer(&part);
+        writer.setTitle(title);
+        writer.setCreator(u"qe"_s);
+        writer.setResolution(300);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, Margins,
+                                         QPageLayout::Millimeter));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return u"无法写入该文件"_s;
+        paint(painter, writer);
+        if (!painter.end())
+            return u"无法写入该文件"_s;
+    }
+    part.close();
+    // A temporary file is the owner's alone; the export is a normal file.
+    part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if (part.error() != QFileDevice::NoError || (QFile::exists(path) && !QFile::remove(path)) ||
+        !part.rename(path))
         return u"无法写入该文件"_s;
+    part.setAutoRemove(false);
     return {};
 }
 

@@ -80,6 +80,29 @@ void CTablePainter::PaintTable(QPainter& painter, QPagedPaintDevice& device,
         widths.append(widest + 2 * pad);
         total += widths.last();
     }
+    if (total > width) {
+        // Too wide for the page: the widest columns give way, down to one
+        // width they share, and their texts are elided; a long name never
+        // squeezes the figures out.
+        QList<double> sorted = widths;
+        std::sort(sorted.begin(), sorted.end());
+        double left = width;
+        double cap = width / std::max(1, columns);
+        for (qsizetype i = 0; i < sorted.size(); ++i) {
+            const double share = left / double(sorted.size() - i);
+            if (sorted[i] > share) {
+                cap = share;
+                break;
+            }
+            left -= sorted[i];
+            cap = sorted[i];
+        }
+        for (double& w : widths)
+            w = std::min(w, cap);
+        total = 0;
+        for (const double w : std::as_const(widths))
+            total += w;
+    }
     for (double& w : widths)
         w *= total > 0 ? width / total : 1;
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSet>
+#include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
@@ -11,13 +12,18 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Excel's limits on a worksheet name: at most 31 characters, none of []:*?/\.
+// Excel's limits on a worksheet name: at most 31 characters, none of
+// []:*?/\ nor a control character, and no apostrophe first or last.
 QString SheetName(const CExportTable& table, QSet<QString>& used)
 {
     QString name = table.strSheetName.isEmpty() ? table.strTitle : table.strSheetName;
-    for (const QChar bad : u"[]:*?/\\"_s)
-        name.replace(bad, u'_');
+    for (QChar& ch : name) {
+        if (u"[]:*?/\\"_s.contains(ch) || ch.category() == QChar::Other_Control)
+            ch = u'_';
+    }
     name = name.left(31).trimmed();
+    while (name.startsWith(u'\'') || name.endsWith(u'\''))
+        name = (name.startsWith(u'\'') ? name.mid(1) : name.chopped(1)).trimmed();
     if (name.isEmpty())
         name = u"Sheet"_s;
     QString unique = name;
@@ -72,9 +78,33 @@ QByteArray Utf8(const QString& text)
     return text.toUtf8();
 }
 
+QString WriteWorkbook(const QList<CExportTable>& tables, const QString& path);
+
 } // namespace
 
 QString WriteXlsx(const QList<CExportTable>& tables, const QString& path)
+{
+    // The workbook is written beside the target and takes its place only
+    // when whole, so that a failed export leaves no file behind.
+    QTemporaryFile part(path + u".XXXXXX"_s);
+    if (!part.open())
+        return u"无法创建文件"_s;
+    part.close();
+    const QString error = WriteWorkbook(tables, part.fileName());
+    if (!error.isEmpty())
+        return error;
+    // A temporary file is the owner's alone; the export is a normal file.
+    part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if ((QFile::exists(path) && !QFile::remove(path)) || !part.rename(path))
+        return u"无法写入该文件"_s;
+    part.setAutoRemove(false);
+    return {};
+}
+
+namespace {
+
+QString WriteWorkbook(const QList<CExportTable>& tables, const QString& path)
 {
     CWorkbook book(path);
     if (!book.Get())
@@ -150,3 +180,5 @@ QString WriteXlsx(const QList<CExportTable>& tables, const QString& path)
         return QString::fromUtf8(lxw_strerror(error));
     return {};
 }
+
+} // namespace

@@ -6,8 +6,11 @@
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
+#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -17,21 +20,33 @@ constexpr int PendingInterval = 60 * 1000;
 
 CExamCommands::CExamCommands()
 {
+    m_nLoginNotice = AfterLogin::Add([this] { OfferOpenExam(); });
     m_pendingTimer.setInterval(PendingInterval);
     QObject::connect(&m_pendingTimer, &QTimer::timeout, &m_pendingTimer,
                      [] { StorePendingResults(); });
 }
 
+CExamCommands::~CExamCommands()
+{
+    AfterLogin::Remove(m_nLoginNotice);
+}
+
 void CExamCommands::SetView(CQeView* pView)
 {
     m_pView = pView;
+    m_runner.SetOwner(pView);
+    if (pView)
+        pView->SetExamHost(&m_runner);
     m_pendingTimer.start();
 }
 
 void CExamCommands::StorePendingResults()
 {
+    // Each pupil's kept results are stored under that pupil's own login.
+    if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0)
+        return;
     if (CDaoDatabase* db = ActiveDatabase())
-        PendingResults::Flush(*db);
+        PendingResults::Flush(*db, CurrentUser.RowKey);
 }
 
 bool CExamCommands::OnCmdMsg(int nID)
@@ -67,6 +82,41 @@ bool CExamCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
     }
 }
 
+void CExamCommands::OfferOpenExam()
+{
+    // A pupil whose class has an open exam not yet sat is told so at once
+    // and may start it from here.
+    if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0 || !m_pView)
+        return;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db)
+        return;
+    StorePendingResults();
+    std::optional<CExam> waiting;
+    try {
+        for (const CExam& exam : ExamStore::OpenExamsOf(*db, CurrentUser.Class)) {
+            if (exam.bRetakeAllowed ||
+                (ExamStore::CountOwnSittings(*db, exam.nId, CurrentUser.RowKey) == 0 &&
+                 !PendingResults::HasSitting(exam.nId, CurrentUser.RowKey))) {
+                waiting = exam;
+                break;
+            }
+        }
+    } catch (const CDaoException&) {
+        return; // told when the pupil opens 参加考试
+    }
+    if (!waiting)
+        return;
+    const int answer = Platform().MessageBox(
+        m_pView,
+        u"%1有一场正在进行的考试《%2》(限时 %3 分钟)。现在开始吗?\n以后也可以从“教学 → 参加考试”开始。"_s
+            .arg(CurrentUser.Class, waiting->strTitle)
+            .arg(waiting->nMinutes),
+        u"考试"_s, MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDYES)
+        LoadExam(*waiting);
+}
+
 void CExamCommands::OnExams()
 {
     if (!CommandGuard())
@@ -83,16 +133,20 @@ void CExamCommands::OnTakeExam()
     CTakeExamDlg take;
     if (take.DoModal() != IDOK || !m_pView)
         return;
-    const CExam& exam = take.ChosenExam();
-    const CPracticeText& text = take.ChosenText();
+    LoadExam(take.ChosenExam());
+}
+
+void CExamCommands::LoadExam(const CExam& exam)
+{
+    // The screen itself comes with the sitting's start.
     CPracticeScreen screen;
-    screen.nKind = text.nKind;
-    screen.text = text.FileBytes();
+    screen.nKind = exam.nKind;
     screen.nScreen = exam.nScreen;
     screen.strTitle = exam.strTitle;
-    screen.nTextId = text.nId;
+    screen.nTextId = exam.nTextId;
     screen.nExamId = exam.nId;
     screen.nTimeLimitSeconds = exam.nMinutes * 60;
     screen.bBackspaceAllowed = exam.bBackspaceAllowed;
+    screen.bRetakeAllowed = exam.bRetakeAllowed;
     m_pView->LoadScreen(screen);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exams/ExamRunner.h"
+#include "exams/ExamStore.h"
 #include "platform/CommandTarget.h"
 
 #include <QTimer>
@@ -14,6 +16,9 @@ class CExamCommands : public ICommandTarget
 {
 public:
     CExamCommands();
+    ~CExamCommands() override;
+    CExamCommands(const CExamCommands&) = delete;
+    CExamCommands& operator=(const CExamCommands&) = delete;
 
     // The view the exams go to; from then on kept results are tried every
     // minute.
@@ -27,10 +32,16 @@ public:
     // the database takes them; silent either way.
     static void StorePendingResults();
 
+    // Loads an open exam into the view, ready for the space bar.
+    void LoadExam(const CExam& exam);
+
 private:
+    void OfferOpenExam();
     void OnExams();
     void OnTakeExam();
 
     CQeView* m_pView = nullptr;
+    CExamRunner m_runner;
+    int m_nLoginNotice = 0;
     QTimer m_pendingTimer;
 };

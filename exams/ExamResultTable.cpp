@@ -21,7 +21,8 @@ QStringList Headings(int kind)
             u"用时"_s,
             u"结束方式"_s,
             u"离开窗口"_s,
-            u"次数"_s};
+            u"次数"_s,
+            u"备注"_s};
 }
 
 QString StateText(CExamResultRow::State state)
@@ -31,6 +32,8 @@ QString StateText(CExamResultRow::State state)
         return u"未开始"_s;
     case CExamResultRow::Running:
         return u"进行中"_s;
+    case CExamResultRow::Interrupted:
+        return u"中断"_s;
     case CExamResultRow::Finished:
         return u"已完成"_s;
     }
@@ -53,6 +56,18 @@ QString EndReasonText(int reason)
     }
 }
 
+QString Remarks(const CExamResultRow& row)
+{
+    QStringList remarks;
+    if (row.state == CExamResultRow::Finished && row.bLate)
+        remarks.append(u"补交"_s);
+    if (row.state == CExamResultRow::Finished && row.bFlagged)
+        remarks.append(u"可疑:过快或按键间隔过于均匀"_s);
+    if (!row.strRefusal.isEmpty())
+        remarks.append(u"未保存:%1"_s.arg(row.strRefusal));
+    return remarks.join(u";"_s);
+}
+
 QList<CExportCell> Cells(const CExamResultRow& row)
 {
     QList<CExportCell> cells{CExportCell::Text(row.strName), CExportCell::Text(row.strClass),
@@ -60,7 +75,7 @@ QList<CExportCell> Cells(const CExamResultRow& row)
                              CExportCell::Text(StateText(row.state))};
     if (row.nKind != 0) {
         cells << CExportCell::Number(
-                     Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nElapsedMs).dValue, 1)
+                     Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nSpeedMs).dValue, 1)
               << CExportCell::Integer(Metrics::Accuracy(row.nCorrectUnits, row.nTypedUnits))
               << CExportCell::Duration(row.nElapsedMs)
               << CExportCell::Text(EndReasonText(row.nEndReason))
@@ -69,6 +84,7 @@ QList<CExportCell> Cells(const CExamResultRow& row)
         cells << CExportCell() << CExportCell() << CExportCell() << CExportCell() << CExportCell();
     }
     cells << (row.nSittings > 0 ? CExportCell::Integer(row.nSittings) : CExportCell());
+    cells << (Remarks(row).isEmpty() ? CExportCell() : CExportCell::Text(Remarks(row)));
     return cells;
 }
 

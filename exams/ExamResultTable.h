@@ -26,6 +26,8 @@ QString Title(const CExam& exam);
 CExportTable Export(const CExam& exam, const QList<CExamResultRow>& rows);
 
 QString StateText(CExamResultRow::State state);
+// 补交, a flag for the teacher's eyes, why a result was not stored.
+QString Remarks(const CExamResultRow& row);
 QString EndReasonText(int reason);
 
 } // namespace ExamResultTable

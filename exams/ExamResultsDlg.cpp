@@ -24,7 +24,7 @@ enum : int {
     IDC_PDF = 1014,
 };
 
-const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 70, 60, 40};
+const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 70, 60, 40, 120};
 
 } // namespace
 
@@ -75,7 +75,7 @@ bool CExamResultsDlg::Reload()
 
 void CExamResultsDlg::Fill()
 {
-    int counts[3] = {};
+    int counts[CExamResultRow::Finished + 1] = {};
     QList<QStringList> rows;
     for (const CExamResultRow& row : std::as_const(m_rows)) {
         ++counts[row.state];
@@ -86,14 +86,18 @@ void CExamResultsDlg::Fill()
     }
     m_listResults->DeleteAllItems();
     m_listResults->AppendRows(rows);
+    // Every column as wide as what it holds, so that no number is cut.
+    for (int column = 0; column < m_listResults->header()->count(); ++column)
+        m_listResults->resizeColumnToContents(column);
     SetDlgItemText(IDC_SUMMARY,
-                   u"%1:《%2》第 %3 屏,限时 %4 分钟,%5。已完成 %6 人,进行中 %7 人,未开始 %8 人。"_s
-                       .arg(m_exam.strTitle, m_exam.strTextTitle)
+                   u"%1:《%2》第 %3 屏,限时 %4 分钟,%5。已完成 %6 人,进行中 %7 人,中断 %8 人,"
+                   "未开始 %9 人。"_s.arg(m_exam.strTitle, m_exam.strTextTitle)
                        .arg(m_exam.nScreen)
                        .arg(m_exam.nMinutes)
                        .arg(m_exam.classes.join(u"、"_s))
                        .arg(counts[CExamResultRow::Finished])
                        .arg(counts[CExamResultRow::Running])
+                       .arg(counts[CExamResultRow::Interrupted])
                        .arg(counts[CExamResultRow::NotStarted]));
 }
 

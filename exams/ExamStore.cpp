@@ -1,15 +1,22 @@
 #include "exams/ExamStore.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
 #include "attempts/ClassReport.h"
-#include "attempts/StoreTransaction.h"
+#include "attempts/ExamSitting.h"
 #include "classroom/ClassNames.h"
+#include "platform/CheckedQuery.h"
 #include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "platform/StoreTransaction.h"
+#include "practice/ScreenCells.h"
+#include "texts/TextStore.h"
 
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <array>
 
 #include <algorithm>
 
@@ -83,6 +90,31 @@ void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values)
     Exec(query);
 }
 
+QDateTime DatabaseNow(CDaoDatabase& db)
+{
+    if (!db.IsPostgres())
+        return Platform().CurrentDateTime(); // a file's sittings start on the program's clock
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT LOCALTIMESTAMP(3)"_s);
+    Exec(query);
+    NextRow(query);
+    return ParseStoredDateTime(query.value(0));
+}
+
+// Reads the exam's screen from its text, as the loader reads it, and keeps
+// it with the exam.
+void KeepScreen(CDaoDatabase& db, qint64 id, qint64 textId, int screen)
+{
+    const std::optional<CPracticeText> text = TextStore::LoadText(db, textId);
+    if (!text)
+        return;
+    const CScreenCells cells = ScreenOfText(text->FileBytes(), text->nKind, screen);
+    const QString texts = QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(cells.texts)).toJson(QJsonDocument::Compact));
+    Run(db, u"UPDATE exam SET screen_cells = ?, screen_texts = ? WHERE id = ?"_s,
+        {JoinCells(cells.hex), texts, id});
+}
+
 } // namespace
 
 namespace ExamStore {
@@ -137,8 +169,27 @@ qint64 SaveExam(CDaoDatabase& db, const CExam& exam)
     classes.removeDuplicates();
     for (const QString& className : std::as_const(classes))
         Run(db, u"INSERT INTO exam_class (exam_id, class_name) VALUES (?, ?)"_s, {id, className});
+    // The screen a result is scored against is the exam's own from now on:
+    // a text changed later does not change an exam set on it.
+    KeepScreen(db, id, exam.nTextId, exam.nScreen);
     transaction.Commit();
     return id;
+}
+
+void FillMissingScreens(CDaoDatabase& db)
+{
+    QList<std::array<qint64, 3>> missing;
+    {
+        QSqlQuery query(db.Connection());
+        Select(query, u"SELECT id, text_id, screen FROM exam WHERE screen_cells IS NULL"_s);
+        Exec(query);
+        while (query.next())
+            missing.append({query.value(0).toLongLong(), query.value(1).toLongLong(),
+                            query.value(2).toLongLong()});
+        CheckRead(query);
+    }
+    for (const auto& [id, textId, screen] : std::as_const(missing))
+        KeepScreen(db, id, textId, int(screen));
 }
 
 void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
@@ -159,6 +210,17 @@ int CountSittings(CDaoDatabase& db, qint64 id)
     return Strings(db, u"SELECT COUNT(*) FROM exam_sitting WHERE exam_id = ?"_s, id)
         .value(0)
         .toInt();
+}
+
+int CountOwnSittings(CDaoDatabase& db, qint64 id, qint64 userKey)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT COUNT(*) FROM exam_sitting WHERE exam_id = ? AND user_key = ?"_s);
+    query.addBindValue(id);
+    query.addBindValue(userKey);
+    Exec(query);
+    NextRow(query);
+    return query.value(0).toInt();
 }
 
 QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className)
@@ -199,30 +261,40 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
         }
         CheckRead(query);
     }
-    // Their sittings, oldest first, so that the latest finished one stays.
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT s.user_key, s.finished, s.kind, s.elapsed_ms, s.typed_units, "
-                  "s.correct_units, s.end_reason, s.focus_losses, u.name, u.class, u.student_no "
-                  "FROM exam_sitting s LEFT JOIN \"user\" u ON u.qe_key = s.user_key "
-                  "WHERE s.exam_id = ? ORDER BY s.id"_s);
-    query.addBindValue(exam.nId);
-    Exec(query);
-    while (query.next()) {
-        const qint64 key = query.value(0).toLongLong();
+    // A running sitting whose time is over was left by a program that
+    // stopped: the database's clock says so.
+    const QDateTime now = DatabaseNow(db);
+    const auto pupilRow = [&](qint64 key, const QSqlQuery& query,
+                              int nameColumn) -> CExamResultRow& {
         auto it = byKey.constFind(key);
         if (it == byKey.constEnd()) {
             // A pupil moved to another class, or whose account is gone.
             CExamResultRow row;
             row.nUserKey = key;
-            row.strName = query.value(8).toString();
-            row.strClass = query.value(9).toString();
-            row.strStudentNo = query.value(10).toString();
+            row.strName = query.value(nameColumn).toString();
+            row.strClass = query.value(nameColumn + 1).toString();
+            row.strStudentNo = query.value(nameColumn + 2).toString();
             it = byKey.insert(key, rows.size());
             rows.append(row);
         }
-        CExamResultRow& row = rows[*it];
+        return rows[*it];
+    };
+    // Their sittings, oldest first: the figures of the latest finished one,
+    // the state of the latest.
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT s.user_key, s.finished, s.kind, s.elapsed_ms, s.typed_units, "
+                  "s.correct_units, s.end_reason, s.focus_losses, u.name, u.class, u.student_no, "
+                  "s.started_at, s.speed_ms, s.late, s.flagged "
+                  "FROM exam_sitting s LEFT JOIN \"user\" u ON u.qe_key = s.user_key "
+                  "WHERE s.exam_id = ? ORDER BY s.id"_s);
+    query.addBindValue(exam.nId);
+    Exec(query);
+    const qint64 limitMs = qint64(exam.nMinutes) * 60000 + ExamScoring::LateGraceMs;
+    while (query.next()) {
+        CExamResultRow& row = pupilRow(query.value(0).toLongLong(), query, 8);
         ++row.nSittings;
-        if (query.value(1).toInt() != 0) {
+        const int finished = query.value(1).toInt();
+        if (finished == 1) {
             row.state = CExamResultRow::Finished;
             row.nKind = query.value(2).toInt();
             row.nElapsedMs = query.value(3).toLongLong();
@@ -230,12 +302,31 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
             row.nCorrectUnits = query.value(5).toInt();
             row.nEndReason = query.value(6).toInt();
             row.nFocusLosses = query.value(7).toInt();
+            row.nSpeedMs = query.value(12).isNull() ? row.nElapsedMs : query.value(12).toLongLong();
+            row.bLate = query.value(13).toInt() != 0;
+            row.bFlagged = query.value(14).toInt() != 0;
+        } else if (finished == 2 || ParseStoredDateTime(query.value(11)).msecsTo(now) > limitMs) {
+            row.state = CExamResultRow::Interrupted;
         } else {
             row.state = CExamResultRow::Running;
         }
     }
     CheckRead(query);
+    // Results that could not be stored, and why: never hidden.
+    QSqlQuery refused(db.Connection());
+    Select(refused, u"SELECT r.user_key, r.reason, u.name, u.class, u.student_no "
+                    "FROM exam_refusal r LEFT JOIN \"user\" u ON u.qe_key = r.user_key "
+                    "WHERE r.exam_id = ? ORDER BY r.id"_s);
+    refused.addBindValue(exam.nId);
+    Exec(refused);
+    while (refused.next())
+        pupilRow(refused.value(0).toLongLong(), refused, 2).strRefusal =
+            refused.value(1).toString();
+    CheckRead(refused);
+    // Those with a result first, then by class and name.
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+        if (a.state != b.state)
+            return a.state > b.state;
         const int byClass = CompareChinese(a.strClass, b.strClass);
         return byClass != 0 ? byClass < 0 : CompareChinese(a.strName, b.strName) < 0;
     });

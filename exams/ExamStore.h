@@ -30,7 +30,9 @@ struct CExam
 // One pupil's line of an exam's results.
 struct CExamResultRow
 {
-    enum State { NotStarted, Running, Finished };
+    // Interrupted (中断): a sitting that ended without a result, its program
+    // stopped before the time was over.
+    enum State { NotStarted, Running, Interrupted, Finished };
 
     qint64 nUserKey = 0;
     QString strName;
@@ -45,6 +47,10 @@ struct CExamResultRow
     int nCorrectUnits = 0;
     int nEndReason = 0;
     int nFocusLosses = 0;
+    qint64 nSpeedMs = 0;   // what the speed is measured over
+    bool bLate = false;    // stored after the time allowed (补交)
+    bool bFlagged = false; // implausibly fast or regular, for the teacher's eyes
+    QString strRefusal;    // why a result of the pupil's could not be stored
 };
 
 // The exams' storage. Every function throws CDaoException.
@@ -54,13 +60,19 @@ namespace ExamStore {
 QList<CExam> LoadExams(CDaoDatabase& db);
 std::optional<CExam> LoadExam(CDaoDatabase& db, qint64 id);
 // Inserts a new exam (nId 0) or replaces a stored one with its classes, in
-// one transaction; returns its id.
+// one transaction; returns its id. The exam keeps the screen of its text
+// that its results are scored against.
 qint64 SaveExam(CDaoDatabase& db, const CExam& exam);
+// Gives the exams of an older database the screens they are scored against
+// (an upgrade step).
+void FillMissingScreens(CDaoDatabase& db);
 void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen);
 // The exam with its classes and sittings.
 void DeleteExam(CDaoDatabase& db, qint64 id);
 // How many sittings the exam has.
 int CountSittings(CDaoDatabase& db, qint64 id);
+// How many sittings of the exam the pupil with key userKey has begun.
+int CountOwnSittings(CDaoDatabase& db, qint64 id, qint64 userKey);
 // The open exams the class takes, newest first.
 QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className);
 // The classes of the pupils, in the class report's order, without the empty one.

@@ -85,19 +85,14 @@ void CTakeExamDlg::OnOK()
             Refuse(u"考试《%1》已经关闭。"_s.arg(m_exams[row].strTitle));
             return;
         }
-        if (!exam->bRetakeAllowed && (CountSittings(*db, exam->nId, CurrentUser.RowKey) > 0 ||
-                                      PendingResults::HasSitting(exam->nId, CurrentUser.RowKey))) {
+        // Told here already; the start itself is checked by the database.
+        if (!exam->bRetakeAllowed &&
+            (ExamStore::CountOwnSittings(*db, exam->nId, CurrentUser.RowKey) > 0 ||
+             PendingResults::HasSitting(exam->nId, CurrentUser.RowKey))) {
             Refuse(u"你已经参加过考试《%1》,这场考试不允许重考。"_s.arg(exam->strTitle));
             return;
         }
-        const std::optional<CPracticeText> text = TextStore::LoadText(*db, exam->nTextId);
-        if (!text || text->Screens() < exam->nScreen) {
-            Refuse(u"考试《%1》的文章已不存在或没有第 %2 屏,请告诉老师。"_s.arg(exam->strTitle)
-                       .arg(exam->nScreen));
-            return;
-        }
         m_chosen = *exam;
-        m_text = *text;
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         return;

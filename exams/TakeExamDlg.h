@@ -2,7 +2,6 @@
 
 #include "exams/ExamStore.h"
 #include "platform/Dialog.h"
-#include "texts/TextStore.h"
 
 #include <QList>
 
@@ -10,7 +9,8 @@ class CListCtrl;
 
 // 参加考试: the open exams of the pupil's class. OK takes the chosen exam
 // when it is still open and the pupil may sit it: once, unless the exam
-// allows retakes (a result kept on this machine counts too).
+// allows retakes (a result kept on this machine counts too). The database
+// checks the same again when the sitting starts.
 class CTakeExamDlg : public CDialog
 {
     Q_OBJECT
@@ -20,9 +20,8 @@ public:
     bool OnInitDialog() override;
     void OnOK() override;
 
-    // After OK: the exam and its text.
+    // After OK: the exam.
     const CExam& ChosenExam() const { return m_chosen; }
-    const CPracticeText& ChosenText() const { return m_text; }
 
     CListCtrl* m_listExams = nullptr;
     const QList<CExam>& Exams() const { return m_exams; }
@@ -32,5 +31,4 @@ private:
 
     QList<CExam> m_exams;
     CExam m_chosen;
-    CPracticeText m_text;
 };

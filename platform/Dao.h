@@ -53,8 +53,21 @@ public:
     void Open(const QString& target);
     void Close();
     bool IsOpen() const;
-    // What Open was given: another connection to the same database opens it.
+    // The session's own address: another connection to it opens the same
+    // database as the same account.
     QString Target() const;
+
+    // A server database's accounts: the session goes on as user (the
+    // session opened on user with password, then the old one closed), or
+    // back to the account Open was given. A refused sign-in throws and
+    // leaves the session as it was. Not inside a transaction.
+    void SignIn(const QString& user, const QString& password);
+    void SignOut();
+    bool IsSignedIn() const;
+    // The account the session runs as (a server database; empty for a file).
+    QString SessionUser() const;
+    // The session's account has a new password: further connections use it.
+    void SetSessionPassword(const QString& password);
 
     // Where the program's database lives: the --database option given to
     // SetTarget, else QE_DATABASE, else "user.mdb" in the working directory.
@@ -108,6 +121,7 @@ private:
         }
         return use();
     }
+    void SwitchTo(const QString& target);
     // Opens a lost PostgreSQL connection again; throws when it cannot.
     void Reconnect() const;
     // After a failed use: true when the connection had been lost and is open

@@ -25,7 +25,6 @@ namespace {
 QString g_strTarget;
 QAtomicInt g_nConnections;
 int g_nBusyTimeout = 10000;
-constexpr int OpenWait = 1200; // milliseconds
 
 bool IsPostgresUrl(const QString& target)
 {
@@ -84,9 +83,18 @@ const CDaoTableInfo& CDaoDatabase::Private::Table(const QString& table)
     return *tables.insert(table, info);
 }
 
+namespace {
+
+QString NewConnectionName()
+{
+    return u"qe_dao_%1"_s.arg(g_nConnections.fetchAndAddRelaxed(1));
+}
+
+} // namespace
+
 CDaoDatabase::CDaoDatabase() : d(new Private)
 {
-    d->connectionName = u"qe_dao_%1"_s.arg(g_nConnections.fetchAndAddRelaxed(1));
+    d->connectionName = NewConnectionName();
 }
 
 CDaoDatabase::~CDaoDatabase()
@@ -98,73 +106,69 @@ CDaoDatabase::~CDaoDatabase()
 void CDaoDatabase::Open(const QString& target)
 {
     Close();
-    d->bPostgres = IsPostgresUrl(target);
-    std::optional<QSqlError> error;
-    {
-        QSqlDatabase db;
-        if (d->bPostgres) {
-            const QUrl url(target);
-            db = QSqlDatabase::addDatabase(u"QPSQL"_s, d->connectionName);
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setPassword(url.password());
-            db.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
-            QStringList options{u"connect_timeout=10"_s};
-            for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
-                options.append(key + u'=' + value);
-            db.setConnectOptions(options.join(u';'));
-        } else {
-            // mode=rw: a missing file is an error and is never created.
-            QUrl url = QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
-            url.setQuery(u"mode=rw"_s);
-            db = QSqlDatabase::addDatabase(u"QSQLITE"_s, d->connectionName);
-            db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-            // The checks below wait for another program's lock themselves.
-            db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=0"_s);
-        }
-        if (!db.open()) {
-            error = db.lastError();
-        } else {
-            // A file that is not a database opens and fails at its first
-            // statement, so one is run here.
-            const QStringList checks =
-                d->bPostgres
-                    ? QStringList{u"SELECT 1"_s}
-                    : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
-                                  u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s,
-                                  // Deleting a score row takes the rows that belong to it.
-                                  u"PRAGMA foreign_keys=ON"_s,
-                                  u"PRAGMA busy_timeout=%1"_s.arg(g_nBusyTimeout)};
-            // Another program's lock is waited for OpenWait at most, so that
-            // a database kept locked is reported at once instead of after
-            // the whole busy timeout without any window. The wait polls
-            // every millisecond: SQLite's own waiting sleeps ever longer and
-            // can miss every gap between the commits of a busy writer.
-            QDeadlineTimer deadline(std::min(g_nBusyTimeout, OpenWait));
-            for (const QString& check : checks) {
-                QSqlQuery query(db);
-                while (!query.exec(check)) {
-                    const bool bBusy = query.lastError().nativeErrorCode() == "5"_L1;
-                    if (!bBusy || deadline.hasExpired()) {
-                        error = query.lastError();
-                        break;
-                    }
-                    QThread::msleep(1);
-                }
-                if (error)
-                    break;
-            }
-            if (error)
-                db.close();
-        }
-    }
-    if (error) {
-        QSqlDatabase::removeDatabase(d->connectionName);
+    if (const std::optional<QSqlError> error =
+            OpenDaoConnection(d->connectionName, target, g_nBusyTimeout))
         DaoSql::Throw(*error);
-    }
+    d->bPostgres = IsPostgresUrl(target);
     d->bOpen = true;
     d->strTarget = target;
+    d->strHomeTarget = target;
+}
+
+void CDaoDatabase::SignIn(const QString& user, const QString& password)
+{
+    if (!d->bOpen || !d->bPostgres)
+        DaoSql::Throw(u"only a server database has accounts to sign in as"_s);
+    QUrl url(d->strHomeTarget);
+    url.setUserName(user, QUrl::DecodedMode);
+    url.setPassword(password, QUrl::DecodedMode);
+    SwitchTo(url.toString());
+}
+
+void CDaoDatabase::SignOut()
+{
+    if (d->bOpen && d->strTarget != d->strHomeTarget)
+        SwitchTo(d->strHomeTarget);
+}
+
+bool CDaoDatabase::IsSignedIn() const
+{
+    return d->bOpen && d->strTarget != d->strHomeTarget;
+}
+
+QString CDaoDatabase::SessionUser() const
+{
+    return QUrl(d->strTarget).userName(QUrl::FullyDecoded);
+}
+
+void CDaoDatabase::SetSessionPassword(const QString& password)
+{
+    if (!d->bPostgres)
+        return;
+    QUrl url(d->strTarget);
+    url.setPassword(password, QUrl::DecodedMode);
+    d->strTarget = url.toString();
+}
+
+void CDaoDatabase::SwitchTo(const QString& target)
+{
+    if (d->nTransactionDepth > 0)
+        DaoSql::Throw(u"the session cannot change inside a transaction"_s);
+    // The new session is opened before the old one goes, so that a refused
+    // sign-in leaves the database as it was.
+    const QString name = NewConnectionName();
+    if (const std::optional<QSqlError> error = OpenDaoConnection(name, target, g_nBusyTimeout))
+        DaoSql::Throw(*error);
+    d->ClearStatements();
+    {
+        QSqlDatabase old = QSqlDatabase::database(d->connectionName, false);
+        old.close();
+    }
+    QSqlDatabase::removeDatabase(d->connectionName);
+    d->connectionName = name;
+    d->strTarget = target;
+    d->tables.clear();
+    ++d->nGeneration;
 }
 
 void CDaoDatabase::Close()

@@ -3,12 +3,14 @@
 #include "platform/Dao.h"
 
 #include <QHash>
+#include <QSqlError>
 #include <QList>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -24,6 +26,7 @@ struct CDaoDatabase::Private
 {
     QString connectionName;
     QString strTarget;
+    QString strHomeTarget; // what Open was given: the session before any sign-in
     bool bOpen = false;
     bool bPostgres = false;
     int nTransactionDepth = 0;
@@ -43,3 +46,9 @@ struct CDaoDatabase::Private
     void Control(const QString& sql);
     void ClearStatements();
 };
+
+// Opens a connection named name on target (see CDaoDatabase::Open); the
+// engine's error when it cannot be opened or is not a usable database, and
+// then no connection of that name is left.
+std::optional<QSqlError> OpenDaoConnection(const QString& name, const QString& target,
+                                           int busyTimeout);

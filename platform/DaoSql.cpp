@@ -165,6 +165,17 @@ QVariant ToBound(Kind kind, const CDaoFieldValue& value)
     }
 }
 
+QString TextArrayLiteral(const QStringList& texts)
+{
+    QStringList quoted;
+    for (QString text : texts) {
+        text.replace(u'\\', u"\\\\"_s);
+        text.replace(u'"', u"\\\""_s);
+        quoted.append(u'"' + text + u'"');
+    }
+    return u'{' + quoted.join(u',') + u'}';
+}
+
 void Throw(const QSqlError& error)
 {
     QString message = error.databaseText().trimmed();

@@ -4,6 +4,7 @@
 
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // Helpers shared by the classes of the database layer.
@@ -19,6 +20,11 @@ CDaoFieldValue::Kind KindOfDeclaredType(const QString& declared);
 CDaoFieldValue FromStored(CDaoFieldValue::Kind kind, const QVariant& stored);
 // What to bind for a value written into a column of the given kind.
 QVariant ToBound(CDaoFieldValue::Kind kind, const CDaoFieldValue& value);
+
+// A PostgreSQL text array as the text a bound value casts from
+// (?::text[]): every element quoted, so that commas, braces and quotes in
+// the texts stay theirs.
+QString TextArrayLiteral(const QStringList& texts);
 
 [[noreturn]] void Throw(const QSqlError& error);
 [[noreturn]] void Throw(const QString& message);

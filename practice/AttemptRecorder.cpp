@@ -9,6 +9,11 @@
 
 #include <QCryptographicHash>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <utility>
+
 namespace {
 
 constexpr unsigned char Backspace = 0x08;
@@ -57,6 +62,24 @@ QList<CMistake> Mistakes(const CQeDoc& doc, const CTypingSession& session, bool 
     return mistakes;
 }
 
+// The median of the intervals between keys and their median absolute
+// deviation; nothing for fewer than ten intervals.
+std::pair<int, int> KeyRhythm(QList<qint64> intervals)
+{
+    if (intervals.size() < 10)
+        return {0, 0};
+    const auto median = [](QList<qint64>& values) {
+        const qsizetype middle = values.size() / 2;
+        std::nth_element(values.begin(), values.begin() + middle, values.end());
+        return values[middle];
+    };
+    const qint64 centre = median(intervals);
+    for (qint64& interval : intervals)
+        interval = std::abs(interval - centre);
+    return {int(std::min<qint64>(centre, INT_MAX)),
+            int(std::min<qint64>(median(intervals), INT_MAX))};
+}
+
 } // namespace
 
 void CAttemptRecorder::OnLoad(int kind, const QString& fileName)
@@ -73,6 +96,15 @@ void CAttemptRecorder::SetOrigin(qint64 textId, int screen, qint64 examId)
     m_nExamId = examId;
 }
 
+void CAttemptRecorder::OnKey(qint64 ms)
+{
+    if (!m_bStarted || m_bEnded)
+        return;
+    if (m_nLastKeyMs >= 0)
+        m_intervals.append(std::max<qint64>(ms - m_nLastKeyMs, 0));
+    m_nLastKeyMs = ms;
+}
+
 void CAttemptRecorder::OnFocusLost()
 {
     if (m_bStarted && !m_bEnded)
@@ -81,6 +113,8 @@ void CAttemptRecorder::OnFocusLost()
 
 void CAttemptRecorder::OnStart()
 {
+    m_nLastKeyMs = -1;
+    m_intervals.clear();
     m_startedAt = Platform().CurrentDateTime();
     m_nStartMs = Platform().MonotonicMilliseconds();
     m_bStarted = true;
@@ -138,5 +172,8 @@ CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& sessi
     attempt.nTextId = m_nTextId;
     attempt.nScreen = m_nScreen;
     attempt.nExamId = m_nExamId;
+    const auto [median, spread] = KeyRhythm(m_intervals);
+    attempt.nKeyMedianMs = median;
+    attempt.nKeySpreadMs = spread;
     return attempt;
 }

@@ -3,6 +3,7 @@
 #include "attempts/Attempt.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 class CQeDoc;
@@ -24,6 +25,10 @@ public:
     void OnEnd(int reason);
     // The stored text, its screen and the exam the loaded practice comes from.
     void SetOrigin(qint64 textId, int screen, qint64 examId);
+    // A key event (a key, or an input method's commit) at the monotonic time
+    // ms, while the session runs: the intervals between them give the
+    // rhythm of the keys.
+    void OnKey(qint64 ms);
     // The program lost the focus to another one; counted while the session runs.
     void OnFocusLost();
     int FocusLosses() const { return m_nFocusLosses; }
@@ -51,4 +56,6 @@ private:
     int m_nScreen = 0;
     qint64 m_nExamId = 0;
     int m_nFocusLosses = 0;
+    qint64 m_nLastKeyMs = -1;
+    QList<qint64> m_intervals;
 };

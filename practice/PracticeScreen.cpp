@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 
+#include <cstring>
+
 namespace {
 
 // Whether anything but line breaks is left to read.
@@ -56,4 +58,36 @@ void ReadScreen(CQeDoc& doc, const QByteArray& text, int kind, int screen)
         doc.ReadDoubleByteScreen(buffer);
     else
         doc.ReadSingleByteScreen(buffer);
+}
+
+QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    for (int skipped = 1; skipped < screen; ++skipped)
+        SkipScreen(buffer, kind);
+    QList<QByteArray> cells;
+    if (kind == PracticeKind::Chinese) {
+        CQeDoc::DoubleByteCells read = {};
+        QList<QByteArray> lines(CQeDoc::Rows);
+        CQeDoc::ReadDoubleByteScreen(buffer, read, lines);
+        for (int r = 0; r < CQeDoc::Rows; ++r) {
+            for (int c = 0; c < CQeDoc::Cells; ++c) {
+                const char* cell = read[r][c];
+                cells.append(QByteArray(cell, cell[0] == 0 ? 0 : (cell[1] == 0 ? 1 : 2)));
+            }
+        }
+    } else {
+        // As a document's reset leaves them: spaces where no text was read.
+        CQeDoc::SingleByteRows read = {};
+        for (auto& row : read)
+            std::memset(row, ' ', CQeDoc::Columns);
+        CQeDoc::ReadSingleByteScreen(buffer, read);
+        for (int r = 0; r < CQeDoc::Rows; ++r) {
+            for (int c = 0; c < CQeDoc::Columns; ++c)
+                cells.append(QByteArray(1, read[r][c]));
+        }
+    }
+    return cells;
 }

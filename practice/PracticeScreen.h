@@ -3,6 +3,7 @@
 #include "attempts/PracticeKind.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class CQeDoc;
@@ -20,6 +21,7 @@ struct CPracticeScreen
     qint64 nExamId = 0;        // the exam; 0 for a practice
     int nTimeLimitSeconds = 0; // 0: no limit
     bool bBackspaceAllowed = true;
+    bool bRetakeAllowed = false; // an exam's: what ending it early means
 };
 
 // How many screenfuls the loader reads from text before only line breaks
@@ -30,3 +32,8 @@ int ScreenCount(const QByteArray& text, int kind);
 // the loader reads a file: the screens before it are read and dropped. The
 // buffers must be in their reset state.
 void ReadScreen(CQeDoc& doc, const QByteArray& text, int kind, int screen);
+
+// The cells of screen (from 1) of text as the loader reads them, in
+// reading order, each its bytes as the session compares them (a double-byte
+// cell up to its first NUL); read without a document.
+QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen);

@@ -6,6 +6,7 @@
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/ResultDlg.h"
+#include "practice/ScreenCells.h"
 #include "practice/ViewPainter.h"
 #include "res/CommandIds.h"
 #include "scores/ClearGroupScoresDlg.h"
@@ -41,6 +42,15 @@ QFont CreditFont(int cellHeight, bool bold, bool underline, const QString& face)
             break;
     }
     return font;
+}
+
+// The question Esc asks in an exam: it names the exam and what ending it
+// means, and going on is what Enter chooses.
+QString ExamEndQuestion(const CPracticeScreen& screen)
+{
+    return u"确定要结束考试《%1》吗?\n%2"_s.arg(
+        screen.strTitle, screen.bRetakeAllowed ? u"结束后成绩将被保存,以后可以重考。"_s
+                                               : u"结束后成绩将被保存,这场考试不能再考。"_s);
 }
 
 struct PracticeCommand
@@ -96,25 +106,32 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     const bool bWasRunning = m_session.IsRunning();
     if (bWasRunning)
         m_recorder.OnRunningByte(byte);
+    else if (byte == 0x20 && !BeginExamSitting())
+        return;
     m_session.OnChar(byte);
-    if (!bWasRunning && m_session.IsRunning()) {
+    if (!bWasRunning && m_session.IsRunning())
         m_recorder.OnStart();
-        if (m_exam) {
-            // The sitting shows as running for the teacher, and its seal key
-            // is in the database from now on. Without the database the exam
-            // goes on and is stored at its end; should the database still be
-            // away then, the result kept on the machine cannot be checked
-            // and is set aside.
-            m_exam->startedAt = Platform().CurrentDateTime();
-            if (CDaoDatabase* db = ActiveDatabase()) {
-                try {
-                    RecordSittingStart(*db, *m_exam);
-                } catch (const CDaoException&) {
-                }
-            }
-        }
-    }
     TellInputMethod();
+}
+
+bool CQeView::BeginExamSitting()
+{
+    // An exam's screen stays blank until the database recorded the
+    // sitting's start: a pupil can neither read the text before the clock
+    // runs nor start without the database knowing.
+    if (!m_screen || m_screen->nExamId == 0 || m_exam)
+        return true;
+    std::optional<CExamSitting> sitting;
+    if (m_pExamHost)
+        sitting = m_pExamHost->BeginSitting(m_screen->nExamId);
+    if (!sitting) {
+        ShowCredits();
+        return false;
+    }
+    m_exam = std::move(sitting);
+    LoadScreenCells(*m_pDocument, m_screen->nKind, m_exam->screenCells);
+    update();
+    return true;
 }
 
 void CQeView::OnApplicationStateChanged(Qt::ApplicationState state)
@@ -125,8 +142,15 @@ void CQeView::OnApplicationStateChanged(Qt::ApplicationState state)
         m_recorder.OnFocusLost();
 }
 
+void CQeView::NoteKey()
+{
+    if (m_session.IsRunning())
+        m_recorder.OnKey(Platform().MonotonicMilliseconds());
+}
+
 void CQeView::OnText(const QString& text)
 {
+    NoteKey();
     const QByteArray bytes = Gbk::Encode(text);
     for (char byte : bytes)
         OnChar(static_cast<unsigned char>(byte));
@@ -139,10 +163,12 @@ void CQeView::ResetSession()
     m_session.Reset();
     m_screen.reset();
     m_exam.reset();
+    CloseScreen();
 }
 
 void CQeView::ShowCredits()
 {
+    CloseScreen();
     m_composition.Cancel();
     m_bShowCredits = 1;
     CurrentPracticeKind = PracticeKind::None;
@@ -156,19 +182,36 @@ void CQeView::ShowCredits()
 void CQeView::EndPractice()
 {
     m_bEnding = true;
-    CResultDlg result;
     if (IPracticeClock* clock = MainPracticeClock())
         clock->StopClock();
     const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
-    result.m_pAttempt = &attempt;
-    std::optional<CExamSitting> sitting = m_exam;
-    if (sitting) {
-        sitting->nFocusLosses = m_recorder.FocusLosses();
-        result.m_pSitting = &*sitting;
+    if (m_exam) {
+        // An exam's figures are the database's: it is sent what was typed.
+        const CExamSitting sitting = *m_exam;
+        const CScreenCells typed = TypedCells(*m_pDocument, m_session, CurrentPracticeKind);
+        CSittingResult sent;
+        sent.strUid = sitting.strUid;
+        sent.nExamId = sitting.nExamId;
+        sent.nUserKey = sitting.nUserKey;
+        sent.typedCells = typed.hex;
+        sent.typedTexts = typed.texts;
+        sent.nBackspaces = attempt.nBackspaces;
+        sent.nEndReason = attempt.nEndReason;
+        sent.nFocusLosses = m_recorder.FocusLosses();
+        sent.nKeyMedianMs = attempt.nKeyMedianMs;
+        sent.nKeySpreadMs = attempt.nKeySpreadMs;
+        if (m_pExamHost)
+            m_pExamHost->EndSitting(sitting, sent);
+        m_file.close();
+        ShowCredits();
+        m_bEnding = false;
+        return;
     }
+    CResultDlg result;
+    result.m_pAttempt = &attempt;
     // A text's screen typed to its end leads to its next screen.
     std::optional<CPracticeScreen> next;
-    if (m_screen && !m_exam && m_recorder.EndReasonCode() == EndReason::EndOfScreen &&
+    if (m_screen && m_recorder.EndReasonCode() == EndReason::EndOfScreen &&
         m_screen->nScreen < m_nScreenCount) {
         next = m_screen;
         ++next->nScreen;
@@ -199,18 +242,21 @@ void CQeView::LoadScreen(const CPracticeScreen& screen)
     ResetSession();
     m_recorder.OnLoad(screen.nKind, screen.strTitle);
     m_recorder.SetOrigin(screen.nTextId, screen.nScreen, screen.nExamId);
-    ReadScreen(*m_pDocument, screen.text, screen.nKind, screen.nScreen);
+    // An exam's screen is loaded when its start is recorded.
+    if (screen.nExamId == 0)
+        ReadScreen(*m_pDocument, screen.text, screen.nKind, screen.nScreen);
     m_screen = screen;
     m_nScreenCount = ScreenCount(screen.text, screen.nKind);
     m_session.SetBackspaceAllowed(screen.bBackspaceAllowed);
     if (screen.nExamId != 0)
-        m_exam = CExamSitting::Begin(screen.nExamId, CurrentUser.RowKey);
+        m_session.SetEndQuestion(ExamEndQuestion(screen), true);
     if (IPracticeClock* clock = MainPracticeClock()) {
         clock->ShowReadyPrompt();
         if (screen.nTimeLimitSeconds > 0)
             clock->SetTimeLimit(screen.nTimeLimitSeconds, [this] { m_session.TimeUp(); });
         if (screen.nExamId != 0)
-            clock->ShowNotice(u"考试:%1"_s.arg(screen.strTitle));
+            clock->ShowNotice(
+                u"考试:%1,按空格键开始(考试的文章在开始时才显示)"_s.arg(screen.strTitle));
         else if (m_nScreenCount > 1)
             clock->ShowNotice(u"第 %1 屏,共 %2 屏"_s.arg(screen.nScreen).arg(m_nScreenCount));
     }
@@ -332,6 +378,7 @@ bool CQeView::OnCmdMsg(int nID)
         return true;
     case ID_USER_LOGOFF:
         LeaveRunningExam();
+        CloseScreen();
         LogOffCurrentUser();
         return true;
     case ID_CLEAR_PERSONAL_SCORES:

@@ -4,11 +4,13 @@
 #include "platform/CommandTarget.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
+#include "practice/ExamHost.h"
 #include "practice/PracticeScreen.h"
 #include "practice/TypingSession.h"
 
 #include <QFile>
 #include <QFont>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -48,11 +50,21 @@ public:
     void LoadScreen(const CPracticeScreen& screen);
     // What LoadScreen loaded, until the next load or reset.
     const std::optional<CPracticeScreen>& LoadedScreen() const { return m_screen; }
-    // The exam sitting loaded, until the next load or reset.
+    // The exam sitting started, until the next load or reset.
     const std::optional<CExamSitting>& ExamSitting() const { return m_exam; }
+    // Who records an exam's start and stores its end.
+    void SetExamHost(IExamHost* pHost) { m_pExamHost = pHost; }
     // A running exam that the pupil leaves (another practice, reset, log
     // off, the end of the program) ends first, and its result is stored.
     void LeaveRunningExam();
+
+    // A screen of another part of the program (a lesson of the course) in
+    // the view's place, filling it and taking the keyboard, until it is
+    // closed: by itself, or by a practice, a reset, the credits or logging
+    // off. The view takes the widget and deletes it when it closes.
+    void ShowScreen(QWidget* pScreen);
+    void CloseScreen();
+    QWidget* ShownScreen() const { return m_pScreen; }
 
     void OnDraw(QPainter& painter, const QRect& dirty);
     // Shows the context menu at a screen point; (-1, -1) asks for the
@@ -86,9 +98,15 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void LoadPractice(int kind, const QString& fileName);
+    // The space bar on an exam's screen: the start recorded and the screen
+    // shown, or false (the exam does not start).
+    bool BeginExamSitting();
+    // A key event of the pupil's, for the rhythm of the keys.
+    void NoteKey();
     void OnApplicationStateChanged(Qt::ApplicationState state);
     // The input method's cursor: the cell the next character goes to.
     QRect TypingCellRect() const;
@@ -106,5 +124,7 @@ private:
     std::optional<CPracticeScreen> m_screen;
     int m_nScreenCount = 0;
     std::optional<CExamSitting> m_exam;
+    IExamHost* m_pExamHost = nullptr;
     bool m_bEnding = false; // EndPractice runs
+    QPointer<QWidget> m_pScreen;
 };

@@ -38,13 +38,16 @@ void CQeView::keyPressEvent(QKeyEvent* event)
     }
     switch (event->key()) {
     case Qt::Key_Escape:
+        NoteKey();
         OnChar(0x1B);
         return;
     case Qt::Key_Backspace:
+        NoteKey();
         OnChar(0x08);
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        NoteKey();
         OnChar(0x0D);
         return;
     default:

@@ -1,9 +1,7 @@
 #include "practice/ResultDlg.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/ExamSitting.h"
 #include "attempts/Metrics.h"
-#include "attempts/PendingResults.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -26,20 +24,6 @@ const QList<ListColumn> g_scoreColumns = {
 // The score field and list column of a kind's speed follow the kind's order.
 constexpr int FirstSpeedField = 4;
 constexpr int FirstSpeedColumn = 2;
-
-// "中文测试", "英文测试", ...: the kind's name as the score list shows it.
-QString KindLabel(int kind)
-{
-    const QString name = Metrics::KindName(kind);
-    return name.isEmpty() ? name : name + u"测试"_s;
-}
-
-bool IsPracticeKind(int kind)
-{
-    return kind >= PracticeKind::Chinese && kind <= PracticeKind::Symbol;
-}
-
-constexpr int IDC_QUESTION = 1005;
 
 } // namespace
 
@@ -66,8 +50,6 @@ bool CResultDlg::OnInitDialog()
     m_strSpeed = QString::number(speed);
     m_strTime = QString::number(ElapsedSeconds);
     FillScoreList();
-    if (m_pSitting && m_pAttempt)
-        StoreExamResult();
     return true;
 }
 
@@ -82,41 +64,10 @@ FieldList CResultDlg::ScoreFields() const
         {8, CDaoFieldValue::FromText(m_strTime)},
         {9, CDaoFieldValue::FromInt16(accuracy)},
     };
-    if (IsPracticeKind(CurrentPracticeKind))
+    if (PracticeKind::IsPractice(CurrentPracticeKind))
         fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
                           CDaoFieldValue::FromText(m_strSpeed)});
     return fields;
-}
-
-void CResultDlg::StoreExamResult()
-{
-    // No Cancel: the result of an exam is stored whatever the pupil presses.
-    if (QWidget* cancel = GetDlgItem(IDCANCEL_RESULT))
-        cancel->hide();
-    const CPendingResult result{ScoreFields(), *m_pAttempt, *m_pSitting};
-    CDaoDatabase* db = ActiveDatabase();
-    if (db) {
-        try {
-            StoreSittingResult(*db, result.scoreFields, result.attempt, result.sitting);
-            SetDlgItemText(IDC_QUESTION, u"考试结束,成绩已保存。"_s);
-            // Results kept while the database was away follow now.
-            PendingResults::Flush(*db);
-            return;
-        } catch (const CDaoException&) {
-            // Kept on this machine below.
-        }
-    }
-    QString error;
-    if (PendingResults::Keep(result, &error)) {
-        SetDlgItemText(IDC_QUESTION,
-                       u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后自动保存。"_s);
-    } else {
-        SetDlgItemText(IDC_QUESTION, u"成绩未能保存!"_s);
-        AfxMessageBox(
-            u"数据库暂时无法连接,成绩也无法暂存在本机(%1)。请把此窗口中的成绩告诉老师。"_s.arg(
-                error),
-            MB_OK | MB_ICONSTOP);
-    }
 }
 
 void CResultDlg::FillUserList()
@@ -130,9 +81,9 @@ void CResultDlg::FillUserList()
 void CResultDlg::FillScoreList()
 {
     m_listScore->InsertItem(0, u"  "_s);
-    if (!IsPracticeKind(CurrentPracticeKind))
+    if (!PracticeKind::IsPractice(CurrentPracticeKind))
         return;
-    m_strKind = KindLabel(CurrentPracticeKind);
+    m_strKind = PracticeKind::ScoreLabel(CurrentPracticeKind);
     m_listScore->SetItemText(0, 1, m_strKind);
     m_listScore->SetItemText(0, FirstSpeedColumn + CurrentPracticeKind - PracticeKind::Chinese,
                              m_strSpeed);
@@ -142,10 +93,6 @@ void CResultDlg::FillScoreList()
 
 void CResultDlg::OnOK()
 {
-    if (m_pSitting) {
-        CDialog::OnOK(); // stored, or kept, as the dialog opened
-        return;
-    }
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
         AfxMessageBox(Guard::ResultNotConnected);

@@ -7,7 +7,6 @@
 #include "users/Database.h"
 
 struct CAttempt;
-struct CExamSitting;
 class CListCtrl;
 
 // The result of a finished practice: who practised, the time used, the speed
@@ -29,14 +28,9 @@ public:
     CListCtrl* m_listUser = nullptr;
     // The practice in full, stored with the score row when given.
     const CAttempt* m_pAttempt = nullptr;
-    // An exam's sitting: its result is stored as the dialog opens, without
-    // a choice (kept on this machine while the database is away), and OK
-    // only closes the dialog.
-    const CExamSitting* m_pSitting = nullptr;
 
 private:
     void FillUserList();
     void FillScoreList();
     FieldList ScoreFields() const;
-    void StoreExamResult();
 };

@@ -45,6 +45,8 @@ void CTypingSession::Reset()
     std::memset(m_bSkipped, 0, sizeof m_bSkipped);
     m_bBackspaceAllowed = true;
     m_bTimeUpPending = false;
+    m_strEndQuestion.clear();
+    m_bDefaultGoOn = false;
 }
 
 void CTypingSession::TimeUp()
@@ -77,8 +79,10 @@ void CTypingSession::OnChar(unsigned char byte)
         return;
     if (byte == Escape) {
         m_bAsking = true;
-        const int answer = Platform().MessageBox(m_pOwner, u"确定要结束练习吗?"_s, u"提示!"_s,
-                                                 MB_OKCANCEL | MB_ICONQUESTION);
+        const int answer = Platform().MessageBox(
+            m_pOwner, m_strEndQuestion.isEmpty() ? u"确定要结束练习吗?"_s : m_strEndQuestion,
+            u"提示!"_s,
+            MB_OKCANCEL | MB_ICONQUESTION | (m_bDefaultGoOn ? unsigned(MB_DEFBUTTON2) : 0u));
         m_bAsking = false;
         // The time ran out while the question was open: that ends it,
         // whatever the answer.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <functional>
 
@@ -37,6 +38,14 @@ public:
     // An exam may refuse Backspace: it then beeps and changes nothing. A
     // reset allows it again.
     void SetBackspaceAllowed(bool bAllowed) { m_bBackspaceAllowed = bAllowed; }
+    // The question Esc asks instead of "确定要结束练习吗?" (an exam's), and
+    // whether going on is its default answer. A reset asks the described
+    // question again.
+    void SetEndQuestion(const QString& text, bool bDefaultGoOn)
+    {
+        m_strEndQuestion = text;
+        m_bDefaultGoOn = bDefaultGoOn;
+    }
     // The time allowed ran out: a running session ends at once, without a
     // question; while the end question is open, as soon as it is answered.
     void TimeUp();
@@ -64,6 +73,8 @@ private:
     std::function<void(int reason)> m_endPractice;
     bool m_bSkipped[14][46] = {};
     bool m_bBackspaceAllowed = true;
+    QString m_strEndQuestion;
+    bool m_bDefaultGoOn = false;
     bool m_bAsking = false;        // the end question is open
     bool m_bTimeUpPending = false; // the time ran out while it was
 };

@@ -1,5 +1,6 @@
 #include "reports/ProgressDlg.h"
 
+#include "attempts/LessonAttemptStore.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "documents/ExportCell.h"
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -37,6 +40,11 @@ const QList<ListColumn> g_mistakeColumns = {
     {u"次数"_s, 50},
     {u"打成"_s, 120},
 };
+
+// The kinds of the kind list, in its order: the four practices and the
+// lessons of the course.
+constexpr int ListedKinds[] = {PracticeKind::Chinese, PracticeKind::English, PracticeKind::Number,
+                               PracticeKind::Symbol, PracticeKind::Lesson};
 
 // How many of the things typed instead a row of the mistake list names.
 constexpr int InsteadShown = 3;
@@ -95,6 +103,12 @@ bool CProgressDlg::OnInitDialog()
     }
     try {
         m_attempts = LoadAttempts(*db, m_nUserKey);
+        // The lessons of the course among them, by time.
+        m_attempts.append(LessonAttemptStore::Summaries(*db, m_nUserKey));
+        std::stable_sort(m_attempts.begin(), m_attempts.end(),
+                         [](const CAttemptSummary& a, const CAttemptSummary& b) {
+                             return a.startedAt > b.startedAt;
+                         });
         FillAttempts();
         // The kind practised last, or Chinese when there is none yet.
         ShowKind(*db,
@@ -111,11 +125,12 @@ void CProgressDlg::FillAttempts()
     QList<QStringList> rows;
     rows.reserve(m_attempts.size());
     for (const CAttemptSummary& attempt : std::as_const(m_attempts)) {
-        rows.append({attempt.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s),
-                     Metrics::KindName(attempt.nKind),
-                     Metrics::SpeedText(Metrics::KindSpeed(attempt.nKind, attempt.nCorrectUnits,
-                                                           attempt.nElapsedMs)),
-                     u"%1%"_s.arg(attempt.Accuracy()), DurationText(attempt.nElapsedMs)});
+        rows.append(
+            {attempt.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s),
+             attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel,
+             Metrics::SpeedText(
+                 Metrics::KindSpeed(attempt.nKind, attempt.nCorrectUnits, attempt.nElapsedMs)),
+             u"%1%"_s.arg(attempt.Accuracy()), DurationText(attempt.nElapsedMs)});
     }
     m_listAttempts->AppendRows(rows);
 }
@@ -130,7 +145,7 @@ void CProgressDlg::OnCommand(int nID)
         return;
     }
     try {
-        ShowKind(*db, PracticeKind::Chinese + m_comboKind->currentIndex());
+        ShowKind(*db, ListedKinds[m_comboKind->currentIndex()]);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
     }
@@ -139,7 +154,8 @@ void CProgressDlg::OnCommand(int nID)
 void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
 {
     m_nKind = kind;
-    m_comboKind->setCurrentIndex(kind - PracticeKind::Chinese);
+    m_comboKind->setCurrentIndex(int(
+        std::find(std::begin(ListedKinds), std::end(ListedKinds), kind) - std::begin(ListedKinds)));
     m_pChart->SetAttempts(m_attempts, kind);
 
     const CProgressFigures figures = SummariseKind(m_attempts, kind);
@@ -156,7 +172,10 @@ void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
     }
 
     QList<QStringList> rows;
-    for (const CMistakeCount& mistake : TopMistakes(db, m_nUserKey, kind)) {
+    const QList<CMistakeCount> mistakes = kind == PracticeKind::Lesson
+                                              ? LessonAttemptStore::TopMisses(db, m_nUserKey)
+                                              : TopMistakes(db, m_nUserKey, kind);
+    for (const CMistakeCount& mistake : mistakes) {
         QStringList instead;
         for (const auto& [typed, count] : mistake.typedInstead.mid(0, InsteadShown))
             instead.append(u"%1×%2"_s.arg(Readable(typed)).arg(count));

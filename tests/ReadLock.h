@@ -37,6 +37,13 @@ public:
                   read.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && read.next();
         return m_bHeld;
     }
+    // Takes the write lock (another program writing) and keeps it.
+    bool HoldWrite()
+    {
+        m_bHeld = QSqlQuery(QSqlDatabase::database(m_strName, false))
+                      .exec(QStringLiteral("BEGIN IMMEDIATE"));
+        return m_bHeld;
+    }
     void Release()
     {
         if (m_bHeld)

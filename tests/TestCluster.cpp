@@ -39,8 +39,26 @@ CTestCluster::CTestCluster() : m_strBin(ServerBin())
             return;
         }
     }
-    if (!Run(m_strBin + u"/initdb"_s,
-             {u"-D"_s, m_dir.filePath(u"data"_s), u"--auth=trust"_s, u"-U"_s, u"postgres"_s}))
+    // Passwords over the network, checked with SCRAM, as a lab's server
+    // checks them; the administrator's is the cluster's own.
+    m_strPassword = u"admin%1"_s.arg(QRandomGenerator::global()->generate64(), 0, 16);
+    QFile pwfile(m_dir.filePath(u"adminpw"_s));
+    if (!pwfile.open(QIODevice::WriteOnly) || pwfile.write(m_strPassword.toLatin1() + '\n') < 0) {
+        m_strLog = u"cannot write the administrator's password file"_s;
+        return;
+    }
+    pwfile.close();
+    if (geteuid() == 0) {
+        const passwd* pw = getpwnam("postgres");
+        if (!pw ||
+            chown(QFile::encodeName(pwfile.fileName()).constData(), pw->pw_uid, pw->pw_gid) != 0) {
+            m_strLog = u"cannot hand the password file to the user postgres"_s;
+            return;
+        }
+    }
+    if (!Run(m_strBin + u"/initdb"_s, {u"-D"_s, m_dir.filePath(u"data"_s), u"-U"_s, u"postgres"_s,
+                                       u"--pwfile=%1"_s.arg(pwfile.fileName()),
+                                       u"--auth-local=peer"_s, u"--auth-host=scram-sha-256"_s}))
         return;
     for (int attempt = 0; attempt < 5 && !m_bRunning; ++attempt) {
         m_nPort = 20000 + int(QRandomGenerator::global()->bounded(30000));
@@ -57,7 +75,7 @@ CTestCluster::~CTestCluster()
 
 QString CTestCluster::Target() const
 {
-    return u"postgresql://postgres@127.0.0.1:%1/postgres"_s.arg(m_nPort);
+    return u"postgresql://postgres:%1@127.0.0.1:%2/postgres"_s.arg(m_strPassword).arg(m_nPort);
 }
 
 bool CTestCluster::Start()

@@ -29,6 +29,7 @@ private:
     QTemporaryDir m_dir;
     QString m_strBin;
     int m_nPort = 0;
+    QString m_strPassword; // the administrator's
     bool m_bRunning = false;
     QString m_strLog;
 };

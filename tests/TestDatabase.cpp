@@ -1,11 +1,18 @@
 #include "tests/TestDatabase.h"
 
+#include "users/Accounts.h"
+#include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/PasswordHash.h"
+#include "users/SchemaUpgrade.h"
+#include "users/ServerAccounts.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,28 +25,38 @@ void Administer(const QString& adminTarget, const QString& sql)
     admin.Open(adminTarget);
     admin.Execute(sql);
 }
+
+void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query(db.Connection());
+    if (!query.prepare(sql))
+        throw CDaoException(query.lastError().text());
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw CDaoException(query.lastError().databaseText());
+}
 } // namespace
 
-CTestDatabase::CTestDatabase(bool bSchema) : m_pDB(std::make_unique<CDaoDatabase>())
+CTestDatabase::CTestDatabase(bool bSchema) : CTestDatabase(bSchema ? -1 : 0) {}
+
+CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>())
 {
     if (qEnvironmentVariable("QE_TEST_ENGINE") == "postgresql"_L1) {
-        m_strAdminTarget = qEnvironmentVariable("QE_TEST_POSTGRES");
-        if (m_strAdminTarget.isEmpty()) {
+        m_strServer = qEnvironmentVariable("QE_TEST_POSTGRES");
+        if (m_strServer.isEmpty()) {
             qCritical("QE_TEST_ENGINE=postgresql needs QE_TEST_POSTGRES (a postgresql:// URL)");
             throw CDaoException(u"QE_TEST_POSTGRES is not set"_s);
         }
-        const QString name = u"qe_test_%1_%2"_s.arg(QCoreApplication::applicationPid())
-                                 .arg(QRandomGenerator::global()->generate64(), 0, 16);
+        m_strName = u"qe_test_%1_%2"_s.arg(QCoreApplication::applicationPid())
+                        .arg(QRandomGenerator::global()->generate64(), 0, 16);
         try {
-            Administer(m_strAdminTarget, u"CREATE DATABASE %1"_s.arg(name));
+            Administer(m_strServer, u"CREATE DATABASE %1"_s.arg(m_strName));
         } catch (const CDaoException& e) {
-            qCritical("cannot create a test database on %s: %s", qPrintable(m_strAdminTarget),
-                      e.what());
+            qCritical("cannot create a test database on %s: %s", qPrintable(m_strServer), e.what());
             throw;
         }
-        QUrl url(m_strAdminTarget);
-        url.setPath(u'/' + name);
-        m_strTarget = url.toString();
+        m_strTarget = AdminTarget();
     } else {
         // The layer opens only an existing file; an empty one is an empty database.
         m_strTarget = u"user.mdb"_s;
@@ -49,8 +66,17 @@ CTestDatabase::CTestDatabase(bool bSchema) : m_pDB(std::make_unique<CDaoDatabase
             throw CDaoException(u"cannot create user.mdb in the working directory"_s);
     }
     m_pDB->Open(m_strTarget);
-    if (bSchema)
-        CreateSchema(m_pDB.get());
+    if (version != 0) {
+        const QString labAddress = CreateSchema(m_pDB.get(), version < 0 ? 0 : version);
+        // The program goes on as a lab machine does; the owner's connection
+        // stays for the test's own use.
+        if (!labAddress.isEmpty() && version < 0) {
+            m_pAdmin = std::move(m_pDB);
+            m_pDB = std::make_unique<CDaoDatabase>();
+            m_pDB->Open(labAddress);
+            m_strTarget = labAddress;
+        }
+    }
     CDaoDatabase* db = m_pDB.get();
     SetActiveDatabaseSource([db] { return db; });
 }
@@ -59,12 +85,26 @@ CTestDatabase::~CTestDatabase()
 {
     SetActiveDatabaseSource({});
     m_pDB->Close();
+    if (m_pAdmin)
+        m_pAdmin->Close();
     if (IsPostgres()) {
-        const QString name = QUrl(m_strTarget).path().mid(1);
         try {
-            Administer(m_strAdminTarget, u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(name));
+            Administer(m_strServer, u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(m_strName));
+            // The database's roles are the cluster's: they go with it.
+            CDaoDatabase server;
+            server.Open(m_strServer);
+            QSqlQuery roles(server.Connection());
+            if (roles.exec(u"SELECT rolname FROM pg_roles WHERE rolname LIKE '%1\\_%%'"_s.arg(
+                    m_strName))) {
+                QStringList names;
+                while (roles.next())
+                    names.append(roles.value(0).toString());
+                roles.finish();
+                for (const QString& name : std::as_const(names))
+                    server.Execute(u"DROP ROLE IF EXISTS \"%1\""_s.arg(name));
+            }
         } catch (const CDaoException& e) {
-            qWarning("cannot drop the test database %s: %s", qPrintable(name), e.what());
+            qWarning("cannot drop the test database %s: %s", qPrintable(m_strName), e.what());
         }
     } else {
         QFile::remove(m_strTarget);
@@ -72,14 +112,23 @@ CTestDatabase::~CTestDatabase()
     }
 }
 
+QString CTestDatabase::AdminTarget() const
+{
+    if (!IsPostgres())
+        return m_strTarget;
+    QUrl url(m_strServer);
+    url.setPath(u'/' + m_strName);
+    return url.toString();
+}
+
 bool CTestDatabase::IsPostgres() const
 {
-    return !m_strAdminTarget.isEmpty();
+    return !m_strServer.isEmpty();
 }
 
 QList<QStringList> CTestDatabase::Rows(const QString& table) const
 {
-    CDaoRecordset rs(m_pDB.get());
+    CDaoRecordset rs(Admin());
     rs.Open(dbOpenDynaset, u"SELECT * FROM %1"_s.arg(table));
     QList<QStringList> rows;
     for (; !rs.IsEOF(); rs.MoveNext()) {
@@ -90,21 +139,184 @@ QList<QStringList> CTestDatabase::Rows(const QString& table) const
     return rows;
 }
 
+QList<QStringList> CTestDatabase::AccountRows(const QString& table) const
+{
+    const int field = table == "user"_L1 ? 3 : 1;
+    QList<QStringList> rows = Rows(table);
+    for (QStringList& row : rows) {
+        if (field < row.size() && PasswordHash::IsHash(row[field]))
+            row[field].clear();
+    }
+    return rows;
+}
+
+bool CTestDatabase::Accepts(qint64 key, const QString& password, bool bSuper) const
+{
+    if (IsPostgres()) {
+        // A login of its own, as a pupil's program makes it.
+        CDaoDatabase probe;
+        probe.Open(m_strTarget); // the lab's address
+        return Accounts::SignIn(probe, bSuper, key, {}, password);
+    }
+    QSqlQuery query(Admin()->Connection());
+    query.prepare(u"SELECT COALESCE(password, '') FROM %1 WHERE qe_key = ?"_s.arg(
+        bSuper ? u"supperuser"_s : u"\"user\""_s));
+    query.addBindValue(key);
+    return query.exec() && query.next() &&
+           PasswordHash::Verify(query.value(0).toString(), password);
+}
+
+void CTestDatabase::CompareAccounts(const QString& table, const QList<QStringList>& expected) const
+{
+    const bool bSuper = table == "supperuser"_L1;
+    const int field = bSuper ? 1 : 3;
+    QList<QStringList> plain = expected;
+    for (QStringList& row : plain) {
+        if (field < row.size())
+            row[field].clear();
+    }
+    QList<QStringList> stored = AccountRows(table);
+    for (QStringList& row : stored)
+        row = row.mid(0, bSuper ? 2 : 5);
+    QCOMPARE(stored, plain);
+    QSqlQuery keys(Admin()->Connection());
+    QVERIFY(keys.exec(
+        u"SELECT qe_key FROM %1 ORDER BY qe_key"_s.arg(bSuper ? u"supperuser"_s : u"\"user\""_s)));
+    for (const QStringList& row : expected) {
+        QVERIFY(keys.next());
+        const qint64 key = keys.value(0).toLongLong();
+        if (!Accepts(key, row.value(field), bSuper))
+            QFAIL(qPrintable(u"the account %1 does not accept its password \"%2\""_s.arg(
+                row.value(0), row.value(field))));
+    }
+}
+
 qint64 CTestDatabase::Insert(const QString& table, const QStringList& texts)
 {
-    CDaoTableDef tableDef(m_pDB.get());
+    CDaoDatabase* db = Admin();
+    // An account's password is stored as the program stores it.
+    const int passwordField = table == "user"_L1 ? 3 : table == "supperuser"_L1 ? 1 : -1;
+    const bool bAccount = passwordField >= 0 && m_pAdmin;
+    const bool bHashed = passwordField >= 0 && !IsPostgres() && ReadSchemaVersion(*db) >= 6;
+    CDaoTableDef tableDef(db);
     tableDef.Open(table);
-    CDaoRecordset rs(m_pDB.get());
+    CDaoRecordset rs(db);
     rs.Open(&tableDef, dbOpenDynaset, dbAppendOnly | dbInconsistent);
     rs.AddNew();
-    for (int i = 0; i < texts.size(); ++i)
-        rs.SetFieldValue(i, texts[i]);
+    for (int i = 0; i < texts.size(); ++i) {
+        if (i == passwordField && bAccount)
+            continue; // the role's, below
+        rs.SetFieldValue(i, i == passwordField && bHashed ? Accounts::StoredPassword(texts[i])
+                                                          : texts[i]);
+    }
+    if (bHashed && texts.size() <= passwordField)
+        rs.SetFieldValue(passwordField, Accounts::StoredPassword(QString()));
     rs.Update();
-    return rs.GetLastModifiedKey();
+    const qint64 key = rs.GetLastModifiedKey();
+    if (passwordField >= 0)
+        m_passwords.insert((passwordField == 3 ? u"u%1"_s : u"s%1"_s).arg(key),
+                           texts.value(passwordField));
+    if (bAccount)
+        Run(*db, u"SELECT qe_create_account_role(?, ?, ?)"_s,
+            {passwordField == 3 ? u"u"_s : u"s"_s, key,
+             ServerAccounts::Verifier(*db, texts.value(passwordField))});
+    return key;
 }
 
 void CTestDatabase::DropTable(const QString& table)
 {
     // SQLite has no CASCADE; with foreign keys on it deletes the rows first.
-    m_pDB->Execute(u"DROP TABLE %1%2"_s.arg(table, IsPostgres() ? u" CASCADE"_s : QString()));
+    Admin()->Execute(u"DROP TABLE %1%2"_s.arg(table, IsPostgres() ? u" CASCADE"_s : QString()));
+}
+
+bool CTestDatabase::SignInAs(qint64 key, const QString& password, bool bSuper,
+                             CDaoDatabase* pSession)
+{
+    QString stored;
+    if (!IsPostgres()) {
+        QSqlQuery query(Admin()->Connection());
+        query.prepare(u"SELECT COALESCE(password, '') FROM %1 WHERE qe_key = ?"_s.arg(
+            bSuper ? u"supperuser"_s : u"\"user\""_s));
+        query.addBindValue(key);
+        if (query.exec() && query.next())
+            stored = query.value(0).toString();
+    }
+    return Accounts::SignIn(pSession ? *pSession : *m_pDB, bSuper, key, stored, password);
+}
+
+bool CTestDatabase::SignInAs(qint64 key, bool bSuper, CDaoDatabase* pSession)
+{
+    return SignInAs(key, m_passwords.value((bSuper ? u"s%1"_s : u"u%1"_s).arg(key)), bSuper,
+                    pSession);
+}
+
+void CTestDatabase::SignInAsCurrentUser(CDaoDatabase* pSession)
+{
+    // A file has no sessions: the program's rights are the file's.
+    if (!IsPostgres())
+        return;
+    CDaoDatabase& admin = *Admin();
+    const auto exists = [&admin](const QString& sql, const QVariant& value) {
+        QSqlQuery query(admin.Connection());
+        query.prepare(sql);
+        query.addBindValue(value);
+        return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+    };
+    bool bDone = false;
+    if (CurrentUser.KindCode == UserKind::Ordinary && CurrentUser.RowKey != 0) {
+        // A test may name a row key of its own: the account is made with it.
+        if (!exists(u"SELECT qe_key FROM \"user\" WHERE qe_key = ?"_s, CurrentUser.RowKey)) {
+            const QString password = u"pw"_s;
+            Run(admin,
+                IsPostgres()
+                    ? u"INSERT INTO \"user\" (qe_key, name, class, student_no, kind) "
+                      "OVERRIDING SYSTEM VALUE VALUES (?, ?, ?, ?, '普通用户')"_s
+                    : u"INSERT INTO \"user\" (qe_key, name, class, student_no, kind, password) "
+                      "VALUES (?, ?, ?, ?, '普通用户', ?)"_s,
+                IsPostgres()
+                    ? QVariantList{CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class,
+                                   CurrentUser.StudentNo}
+                    : QVariantList{CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class,
+                                   CurrentUser.StudentNo, Accounts::StoredPassword(password)});
+            if (IsPostgres()) {
+                Run(admin, u"SELECT setval(pg_get_serial_sequence('\"user\"', 'qe_key'), "
+                           "(SELECT max(qe_key) FROM \"user\"))"_s);
+                Run(admin, u"SELECT qe_create_account_role('u', ?, ?)"_s,
+                    {CurrentUser.RowKey, ServerAccounts::Verifier(admin, password)});
+            }
+            m_passwords.insert(u"u%1"_s.arg(CurrentUser.RowKey), password);
+        }
+        bDone = SignInAs(CurrentUser.RowKey, false, pSession);
+    } else if (CurrentUser.KindCode == UserKind::Super) {
+        qint64 key = exists(u"SELECT qe_key FROM supperuser WHERE name = ? ORDER BY qe_key"_s,
+                            CurrentUser.Name);
+        if (key == 0)
+            key = Insert(u"supperuser"_s, {CurrentUser.Name, u"pw"_s});
+        bDone = SignInAs(key, true, pSession);
+    } else {
+        Accounts::SignOut(pSession ? *pSession : *m_pDB);
+        return;
+    }
+    if (!bDone)
+        throw CDaoException(u"the test's current user cannot log in: %1"_s.arg(CurrentUser.Name));
+}
+
+void CTestDatabase::SignInAsTeacher()
+{
+    const qint64 key = Insert(u"supperuser"_s, {u"值班老师"_s, u"t3acher"_s});
+    if (!SignInAs(key, u"t3acher"_s, true))
+        throw CDaoException(u"the teacher of the test cannot log in"_s);
+}
+
+void CTestDatabase::SignInAsOwner()
+{
+    if (!IsPostgres())
+        return;
+    const QUrl owner(AdminTarget());
+    m_pDB->SignIn(owner.userName(), owner.password());
+}
+
+void CTestDatabase::SignOut()
+{
+    Accounts::SignOut(*m_pDB);
 }

@@ -138,6 +138,97 @@ private slots:
         }
     }
 
+    // A spreadsheet skips a leading tab or carriage return and then takes
+    // the sign for a formula's: such a cell is prefixed too.
+    void csvFormulaAfterATabOrReturnStaysText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("a tab, then =") << u"\t=1+1"_s << u"'\t=1+1"_s;
+        QTest::newRow("a carriage return, then +") << u"\r+1"_s << u"'\r+1"_s;
+        QTest::newRow("a carriage return and line feed, then @")
+            << u"\r\n@SUM(A1)"_s << u"'\r\n@SUM(A1)"_s;
+        QTest::newRow("a minus at once") << u"-2"_s << u"'-2"_s;
+        QTest::newRow("a name with a hyphen inside") << u"李-明"_s << u"李-明"_s;
+    }
+    void csvFormulaAfterATabOrReturnStaysText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, read);
+        CExportTable table;
+        table.strTitle = u"名单"_s;
+        table.header = {u"姓名"_s};
+        table.rows = {{CExportCell::Text(text)}};
+        const QString path = QDir::current().filePath(u"公式.csv"_s);
+        QCOMPARE(WriteTables({table}, ExportFormat::Csv, path), QString());
+        QCOMPARE(ReadTable(path)[u"rows"_s].toArray()[2].toArray()[0].toString(), read);
+    }
+
+    // Worksheet names may not start or end with an apostrophe; a class
+    // called so is exported all the same, under a name Excel takes.
+    void xlsxSheetNamesWithApostrophes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("sheet");
+        QTest::newRow("first") << u"'三年级二班"_s << u"三年级二班"_s;
+        QTest::newRow("last") << u"三年级二班'"_s << u"三年级二班"_s;
+        QTest::newRow("inside") << u"O'Neil 班"_s << u"O'Neil 班"_s;
+        QTest::newRow("nothing but apostrophes") << u"''"_s << u"Sheet"_s;
+        QTest::newRow("a tab and a line feed") << u"三\t年级\n二班"_s << u"三_年级_二班"_s;
+    }
+    void xlsxSheetNamesWithApostrophes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, sheet);
+        CExportTable table = Sample();
+        table.strTitle = name + u" 中文 成绩"_s;
+        table.strSheetName = name;
+        const QString path = QDir::current().filePath(u"撇号.xlsx"_s);
+        QCOMPARE(WriteTables({table}, ExportFormat::Xlsx, path), QString());
+        const QJsonArray sheets = ReadTable(path)[u"sheets"_s].toArray();
+        QCOMPARE(sheets.size(), 1);
+        QCOMPARE(sheets[0][u"name"_s].toString(), sheet);
+        QCOMPARE(sheets[0][u"rows"_s].toArray()[0].toArray()[0],
+                 QJsonValue(Cell(u"s"_s, table.strTitle)));
+    }
+
+    // An export that fails says why and leaves no file behind, not even
+    // the part it was writing.
+    void failedExportLeavesNoFile_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::newRow("xlsx") << int(ExportFormat::Xlsx);
+        QTest::newRow("csv") << int(ExportFormat::Csv);
+        QTest::newRow("pdf") << int(ExportFormat::Pdf);
+    }
+    void failedExportLeavesNoFile()
+    {
+        QFETCH(int, format);
+        QDir here = QDir::current();
+        QVERIFY(here.mkpath(u"out/成绩"_s)); // the target is a folder: it cannot be replaced
+        QDir out(here.filePath(u"out"_s));
+        QVERIFY(!WriteTables({Sample()}, ExportFormat(format), out.filePath(u"成绩"_s)).isEmpty());
+        QCOMPARE(out.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{u"成绩"_s});
+        QVERIFY(here.rmpath(u"out/成绩"_s));
+    }
+
+    // A name as long as a name can be (199 bytes) takes no more than its
+    // share of the page: every figure of its row is still printed.
+    void pdfKeepsEveryColumnBesideALongName()
+    {
+        CExportTable table = Sample();
+        table.rows = {{CExportCell::Text(QString(99, u'王') + u'x'), CExportCell::Integer(12),
+                       CExportCell::Number(25.25, 1), CExportCell::Duration(90500),
+                       CExportCell::Text(u"备注"_s)}};
+        const QString path = QDir::current().filePath(u"长名.pdf"_s);
+        QCOMPARE(WriteTables({table}, ExportFormat::Pdf, path), QString());
+        const QString text = PdfPageTexts(path).join(u'\n');
+        for (const QString& shown : {u"次数"_s, u"总时间"_s, u"备注"_s, u"12"_s, u"25.3"_s})
+            QVERIFY2(text.contains(shown), qPrintable(shown + u" in "_s + text.left(600)));
+        QVERIFY2(text.contains(u"王王王"_s), qPrintable(text.left(600)));
+    }
+
     void exportAsTheUserChooses_data()
     {
         QTest::addColumn<QString>("answer");

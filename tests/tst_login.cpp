@@ -210,7 +210,7 @@ private slots:
         QCOMPARE(CurrentUser.RowKey, row < 0 ? 0 : keys[row]);
         QCOMPARE(mainWindow.panes.value(1), u"用户姓名:"_s + user[0]);
         QCOMPARE(mainWindow.panes.value(2), u"用户类型:"_s + user[4]);
-        const Rows rows = LoginHistory(db.Database());
+        const Rows rows = LoginHistory(db.Admin());
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].mid(0, 4) << rows[0][7], history);
     }
@@ -349,7 +349,7 @@ private slots:
             FillUsers(*db);
         }
         if (setup == NoHistoryTable)
-            QVERIFY(QSqlQuery(db->Database()->Connection()).exec(u"DROP TABLE loginhistory"_s));
+            db->DropTable(u"loginhistory"_s);
         CurrentUser = {u"前一位"_s, u"NONE"_s,     u"0"_s,
                        QString(),   u"匿名用户"_s, UserKind::Anonymous};
         const QStringList before = UserTexts();

@@ -56,6 +56,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsTeacher();
         const Viewed listing = View(platform);
         QCOMPARE(platform.modalRuns, QStringList{u"CLoginHistoryDlg"_s});
         QCOMPARE(platform.unfinishedDialogs, 0);
@@ -73,7 +74,8 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        CDaoDatabase* dao = db.Database();
+        db.SignInAsTeacher();
+        CDaoDatabase* dao = db.Admin();
         AppendLogin(dao, {{0, Text(u"张三"_s)},
                           {1, Text(u"一班"_s)},
                           {2, Text(u"2003001"_s)},
@@ -116,6 +118,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsTeacher();
         CFakeMainWindow frame;
         db.Insert(u"loginhistory"_s, {u"a"_s, u"c"_s, u"1"_s, u"普通用户"_s});
         db.Insert(u"loginhistory"_s, {u"b"_s, u"c"_s, u"2"_s, u"普通用户"_s});
@@ -141,6 +144,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsTeacher();
         CFakeMainWindow frame;
         std::unique_ptr<CDaoRecordset> historySet;
         ClearLoginHistory(&frame, historySet);
@@ -153,6 +157,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsTeacher();
         CFakeMainWindow frame;
         db.Insert(u"loginhistory"_s, {u"a"_s, u"c"_s, u"1"_s, u"普通用户"_s});
         std::unique_ptr<CDaoRecordset> historySet;
@@ -168,8 +173,9 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsTeacher();
         CFakeMainWindow frame;
-        db.Database()->Execute(u"DROP TABLE loginhistory"_s);
+        db.DropTable(u"loginhistory"_s);
         const Viewed listing = View(platform);
         QCOMPARE(listing.headers.size(), 7);
         QVERIFY(listing.cells.isEmpty());

@@ -1,5 +1,6 @@
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/Progress.h"
 #include "tests/TestMain.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -64,6 +65,60 @@ private slots:
         QFETCH(int, typed);
         QFETCH(int, accuracy);
         QCOMPARE(Metrics::Accuracy(correct, typed), accuracy);
+    }
+
+    // A pupil's averages are all correct units over all time (and over all
+    // typed); the best counts only attempts of 30 s or a whole screen.
+    void bestAndAverageOfAttempts_data()
+    {
+        QTest::addColumn<QList<CAttemptSummary>>("attempts");
+        QTest::addColumn<double>("best");
+        QTest::addColumn<double>("average");
+        QTest::addColumn<int>("bestAccuracy");
+        QTest::addColumn<double>("averageAccuracy");
+        const auto at = [](qint64 ms, int typed, int correct, bool whole = false) {
+            CAttemptSummary a;
+            a.nKind = PracticeKind::Chinese;
+            a.nElapsedMs = ms;
+            a.nTypedUnits = typed;
+            a.nCorrectUnits = correct;
+            a.bWholeText = whole;
+            return a;
+        };
+        // 18 in 6 s would be 180 字/分; a whole minute of 15 counts.
+        QTest::newRow("six seconds and Esc is not the best")
+            << QList{at(6000, 18, 18), at(60000, 16, 15)} << 15.0 << 33.0 / 66 * 60 << 93
+            << 100.0 * 33 / 34;
+        QTest::newRow("a whole screen in 20 s is the best")
+            << QList{at(20000, 40, 40, true), at(60000, 30, 30)} << 120.0 << 52.5 << 100 << 100.0;
+        QTest::newRow("exactly 30 s counts")
+            << QList{at(30000, 20, 10), at(60000, 20, 20)} << 20.0 << 20.0 << 100 << 75.0;
+        QTest::newRow("only short attempts: no best")
+            << QList{at(5000, 10, 10), at(1000, 2, 1)} << 0.0 << 11.0 / 6 * 60 << 0
+            << 100.0 * 11 / 12;
+        QTest::newRow("a minute of nothing lowers the average, not the best")
+            << QList{at(60000, 40, 40), at(60000, 0, 0)} << 40.0 << 20.0 << 100 << 100.0;
+        QTest::newRow("other kinds are left out")
+            << QList{at(60000, 40, 40),
+                     [&] {
+                         CAttemptSummary english = at(60000, 100, 100);
+                         english.nKind = PracticeKind::English;
+                         return english;
+                     }()}
+            << 40.0 << 40.0 << 100 << 100.0;
+    }
+    void bestAndAverageOfAttempts()
+    {
+        QFETCH(QList<CAttemptSummary>, attempts);
+        QFETCH(double, best);
+        QFETCH(double, average);
+        QFETCH(int, bestAccuracy);
+        QFETCH(double, averageAccuracy);
+        const CProgressFigures figures = SummariseKind(attempts, PracticeKind::Chinese);
+        QCOMPARE(figures.dBestSpeed, best);
+        QCOMPARE(figures.dAverageSpeed, average);
+        QCOMPARE(figures.nBestAccuracy, bestAccuracy);
+        QCOMPARE(figures.dAverageAccuracy, averageAccuracy);
     }
 };
 

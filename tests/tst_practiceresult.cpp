@@ -28,6 +28,7 @@ private slots:
         CurrentUser.StudentNo = u"2024001"_s;
         CurrentUser.KindCode = UserKind::Ordinary;
         CurrentUser.RowKey = 5;
+        database.SignInAsCurrentUser(f.doc.m_pDB);
 
         QByteArray text;
         for (int i = 0; text.size() < 200; ++i)
@@ -80,9 +81,9 @@ private slots:
                 QCryptographicHash::hash(screen, QCryptographicHash::Sha256).toHex()))};
         for (int i = 8; i < 90; i += 9)
             attempt.append(u"%1|%2|#"_s.arg(i).arg(QLatin1Char(text[i])));
-        QCOMPARE(StoredAttempts(database.Database()), attempt);
+        QCOMPARE(StoredAttempts(database.Admin()), attempt);
         // 80 correct in 45.25 s: 106.08 characters, 21.2 words a minute.
-        QCOMPARE(LoadAttempts(*database.Database(), 5).value(0).Speed(), 80 * 60000.0 / 45250 / 5);
+        QCOMPARE(LoadAttempts(*database.Admin(), 5).value(0).Speed(), 80 * 60000.0 / 45250 / 5);
         CDaoDatabase::SetTarget(QString());
     }
 
@@ -95,6 +96,7 @@ private slots:
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = UserKind::Ordinary;
         CurrentUser.RowKey = 9;
+        database.SignInAsCurrentUser(f.doc.m_pDB);
         QByteArray text;
         for (int i = 0; i < 1288; ++i)
             text.append(char('a' + i % 26));
@@ -108,7 +110,7 @@ private slots:
         f.Type(text.mid(1000));
         QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
         QVERIFY(f.platform.boxes.isEmpty());
-        const QStringList attempts = StoredAttempts(database.Database());
+        const QStringList attempts = StoredAttempts(database.Admin());
         QCOMPARE(attempts.size(), 1); // no mistyped cell
         QVERIFY2(attempts[0].endsWith(u"|60000|1288|1288|0|2"_s), qPrintable(attempts[0]));
         CDaoDatabase::SetTarget(QString());

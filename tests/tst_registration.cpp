@@ -234,7 +234,7 @@ private slots:
         CNewUserDlg dlg;
         dlg.DoModal();
 
-        const Rows users = db.Rows(u"user"_s);
+        const Rows users = db.AccountRows(u"user"_s);
         if (accepted) {
             QStringList user = name == Presets
                                    ? QStringList{u"NONE"_s, u"NONE"_s, u"0"_s, QString()}
@@ -243,8 +243,13 @@ private slots:
             QVERIFY(platform.boxes.isEmpty());
             QVERIFY(!bOpen);
             QCOMPARE(users.size(), 3);
-            QCOMPARE(users[2].mid(0, 5), user);
-            const Rows history = LoginHistory(db.Database());
+            // The password is kept only as the login checks it.
+            QStringList stored = user;
+            stored[3].clear();
+            QCOMPARE(users[2].mid(0, 5), stored);
+            QVERIFY(db.Accepts(CurrentUser.RowKey, user[3]));
+            QVERIFY(!db.Accepts(CurrentUser.RowKey, user[3] + u"x"_s));
+            const Rows history = LoginHistory(db.Admin());
             QCOMPARE(history.size(), 1);
             QCOMPARE(history[0].mid(0, 3) << history[0][3] << history[0][7],
                      user.mid(0, 3) << user[4] << u"创建用户"_s);
@@ -263,11 +268,54 @@ private slots:
             QVERIFY(bOpen);
             QCOMPARE(typedName, name);
             QCOMPARE(users.size(), 2);
-            QVERIFY(LoginHistory(db.Database()).isEmpty());
+            QVERIFY(LoginHistory(db.Admin()).isEmpty());
             // A refused registration grants nothing, not even the kind.
             QCOMPARE(UserTexts(), before);
             QVERIFY(mainWindow.panes.isEmpty());
         }
+    }
+
+    // A name or class that would list or print as something else is
+    // refused with the reason; nothing is stored, nobody is logged in. The
+    // described refusal of a taken name comes first.
+    void oddCharactersRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a line feed in the class")
+            << u"新生"_s << u"三年级\n二班"_s << u"班级名称中有换行符,请重新输入!"_s;
+        QTest::newRow("a right-to-left override in the name")
+            << u"新\u202E生"_s << u"一班"_s
+            << u"用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符),请重新输入!"_s;
+        QTest::newRow("a name of nothing visible")
+            << u"\u3164"_s << u"一班"_s << u"用户姓名中没有看得见的字符,请重新输入!"_s;
+        QTest::newRow("a taken name is refused as taken")
+            << u"Alice"_s << u"一\t班"_s << u"您输入的用户名已经有人使用,请更改!"_s;
+    }
+    void oddCharactersRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, className);
+        QFETCH(QString, message);
+        CScriptedPlatform platform;
+        CFakeMainWindow mainWindow;
+        CTestDatabase db;
+        db.Insert(u"user"_s, {u"Alice"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s});
+        CurrentUser.KindCode = UserKind::Anonymous;
+        const QStringList before = UserTexts();
+        bool bOpen = false;
+        Drive(platform, [&](CDialog* dlg) {
+            Fill(dlg, Typed(name, className, u"20230001"_s, u"pw"_s));
+            bOpen = Press(dlg, 1);
+        });
+        CNewUserDlg dlg;
+        dlg.DoModal();
+        QVERIFY(bOpen);
+        CompareBoxes(platform, {Box(message, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(db.Rows(u"user"_s).size(), 1);
+        QVERIFY(LoginHistory(db.Admin()).isEmpty());
+        QCOMPARE(UserTexts(), before);
     }
 
     // The user row is stored before the history row: when the history
@@ -277,7 +325,7 @@ private slots:
         CScriptedPlatform platform;
         CFakeMainWindow mainWindow;
         CTestDatabase db;
-        QVERIFY(QSqlQuery(db.Database()->Connection()).exec(u"DROP TABLE loginhistory"_s));
+        db.DropTable(u"loginhistory"_s);
         bool bOpen = false;
         Drive(platform, [&](CDialog* dlg) {
             Fill(dlg, Typed(u"甲"_s, u"一班"_s, u"1"_s, u"a"_s));

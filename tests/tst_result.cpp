@@ -18,7 +18,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 const QString NotOrdinaryMessage = u"超级用户无需保存成绩记录,或普通用户无权保存记录!"_s;
 
-void SetUser(int kindCode)
+// 李明 logged in as the kind given: an ordinary user to his own row, a super
+// user to the row of that name; the program's session follows, as after the
+// login.
+void SetUser(int kindCode, CTestDatabase* db = nullptr)
 {
     CurrentUser = CCurrentUser();
     CurrentUser.Name = u"李明"_s;
@@ -26,6 +29,12 @@ void SetUser(int kindCode)
     CurrentUser.StudentNo = u"2003001"_s;
     CurrentUser.KindText = kindCode == UserKind::Super ? u"超级用户"_s : u"普通用户"_s;
     CurrentUser.KindCode = kindCode;
+    if (!db)
+        return;
+    // The sample attempt's user row.
+    if (kindCode == UserKind::Ordinary)
+        CurrentUser.RowKey = 42;
+    db->SignInAsCurrentUser();
 }
 
 void SetPractice(int kind, int correct, int typed, int seconds)
@@ -110,7 +119,7 @@ private slots:
     void init()
     {
         m_pDatabase = std::make_unique<CTestDatabase>();
-        SetUser(UserKind::Ordinary);
+        SetUser(UserKind::Ordinary, m_pDatabase.get());
     }
     void cleanup() { m_pDatabase.reset(); }
 
@@ -233,7 +242,7 @@ private slots:
 
         // The attempt belongs to that score row, with its mistyped cells.
         QCOMPARE(
-            StoredAttempts(m_pDatabase->Database()),
+            StoredAttempts(m_pDatabase->Admin()),
             (QStringList{u"李明|42|李明|计算机一班|2003001|112|english.txt|%1|"
                          "2024-09-02 10:00:00.250|2024-09-02 10:00:44.750|44500|90|80|3|1"_s.arg(
                              QString(64, u'a')),
@@ -254,7 +263,7 @@ private slots:
         CompareBoxes(platform, {Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY2(platform.boxes[0].text.contains(u"attempt_mistake"_s),
                  qPrintable(platform.boxes[0].text));
-        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"attempt"_s), 0);
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 0);
         QVERIFY(!m_pDatabase->Database()->InTransaction());
     }
@@ -269,7 +278,7 @@ private slots:
     void otherKindsStoreNothing()
     {
         QFETCH(int, kindCode);
-        SetUser(kindCode);
+        SetUser(kindCode, m_pDatabase.get());
         SetPractice(PracticeKind::English, 80, 90, 45);
         CScriptedPlatform platform;
         Shown shown;
@@ -277,7 +286,7 @@ private slots:
         QVERIFY(!shown.stillOpenAfterOk);
         CompareBoxes(platform, {Box(NotOrdinaryMessage, u"提示"_s, MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
-        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"attempt"_s), 0);
     }
 
     void cancelStoresNothing_data() { otherKindsStoreNothing_data(); }
@@ -285,14 +294,14 @@ private slots:
     {
         QFETCH(int, kindCode);
         for (int code : {kindCode, int(UserKind::Ordinary)}) {
-            SetUser(code);
+            SetUser(code, m_pDatabase.get());
             SetPractice(PracticeKind::Chinese, 30, 40, 50);
             CScriptedPlatform platform;
             QCOMPARE(RunResultDialog(platform, 2), int(IDCANCEL));
             QVERIFY(platform.boxes.isEmpty());
         }
         QVERIFY(m_pDatabase->Rows(u"score"_s).isEmpty());
-        QCOMPARE(CountRows(m_pDatabase->Database(), u"attempt"_s), 0);
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"attempt"_s), 0);
     }
 
     void noDatabaseKeepsDialogOpen()

@@ -4,6 +4,8 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/Database.h"
+#include "users/DatabaseSetup.h"
+#include "users/PasswordHash.h"
 #include "users/SchemaUpgrade.h"
 
 #include <QFile>
@@ -20,10 +22,11 @@ namespace {
 using Rows = QList<QStringList>;
 
 // Runs statements of our own on the fixture's connection.
+// Runs statements of our own with the owner's rights.
 void Run(CTestDatabase& fixture, const QStringList& statements)
 {
     for (const QString& statement : statements)
-        fixture.Database()->Execute(statement);
+        fixture.Admin()->Execute(statement);
 }
 
 // A database as today's release makes and fills it: on SQLite the file
@@ -64,6 +67,23 @@ std::unique_ptr<CTestDatabase> Version1Database()
     return fixture;
 }
 
+// A database of version 5 with the same rows, its passwords in plain.
+std::unique_ptr<CTestDatabase> Version5Database()
+{
+    auto fixture = std::make_unique<CTestDatabase>(5);
+    Run(*fixture,
+        {u"INSERT INTO supperuser (name, password) VALUES ('老师', 'laoshi1')"_s,
+         u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
+         "VALUES ('李华', '三年级二班', '20240117', 'hua2024', '普通用户')"_s,
+         u"INSERT INTO score (name, student_no, score_type, english_speed, seconds, accuracy) "
+         "VALUES ('李华', '20240117', '英文测试', 1, 45, 88)"_s,
+         u"INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy) "
+         "VALUES ('李华', '20240117', '中文测试', 0, 60, 75)"_s,
+         u"INSERT INTO loginhistory (name, class, student_no, kind, event) "
+         "VALUES ('李华', '三年级二班', '20240117', '普通用户', '用户登录')"_s});
+    return fixture;
+}
+
 QStringList Column(CDaoDatabase* db, const QString& sql)
 {
     QSqlQuery query(db->Connection());
@@ -77,7 +97,7 @@ QStringList Column(CDaoDatabase* db, const QString& sql)
 
 QStringList Tables(CTestDatabase& fixture)
 {
-    return Column(fixture.Database(),
+    return Column(fixture.Admin(),
                   fixture.IsPostgres()
                       ? u"SELECT table_name FROM information_schema.tables "
                         "WHERE table_schema = current_schema() ORDER BY table_name"_s
@@ -87,7 +107,7 @@ QStringList Tables(CTestDatabase& fixture)
 
 QStringList Versions(CTestDatabase& fixture)
 {
-    return Column(fixture.Database(), u"SELECT version FROM schema_version ORDER BY version"_s);
+    return Column(fixture.Admin(), u"SELECT version FROM schema_version ORDER BY version"_s);
 }
 
 // Everything the described tables hold, as the program reads it.
@@ -124,43 +144,87 @@ class TestSchema : public QObject
 {
     Q_OBJECT
 private slots:
-    void version1IsUpgradedAndKeepsItsRows()
+    // An older database keeps its rows; its plain passwords leave the
+    // tables in the same transaction (hashed in a file, the accounts' own
+    // roles on a server), and every account logs in with its old password.
+    // A lab machine does not upgrade a server's database: it says so, names
+    // the administrator's command, and changes nothing.
+    void olderDatabaseIsUpgradedWithItsAccounts_data()
     {
-        std::unique_ptr<CTestDatabase> fixture = Version1Database();
-        QCOMPARE(Versions(*fixture), QStringList{u"1"_s});
-        const Rows before = Described(*fixture);
+        QTest::addColumn<int>("version");
+        QTest::newRow("version 1, as the first release made it") << 1;
+        QTest::newRow("version 5, passwords in plain") << 5;
+    }
+    void olderDatabaseIsUpgradedWithItsAccounts()
+    {
+        QFETCH(int, version);
+        std::unique_ptr<CTestDatabase> fixture =
+            version == 1 ? Version1Database() : Version5Database();
+        QCOMPARE(Versions(*fixture).size(), version);
+        Rows before = Described(*fixture);
         QCOMPARE(before.size(), 5);
 
         CScriptedPlatform platform;
+        if (fixture->IsPostgres()) {
+            QVERIFY(!OpenAsProgram(*fixture));
+            QCOMPARE(platform.boxes.size(), 1);
+            QVERIFY2(platform.boxes[0].text.contains(u"qe --database"_s) &&
+                         platform.boxes[0].text.contains(u"--upgrade-database"_s),
+                     qPrintable(platform.boxes[0].text));
+            QCOMPARE(Described(*fixture), before);
+            QCOMPARE(Versions(*fixture).size(), version);
+            platform.boxes.clear();
+            QCOMPARE(RunUpgradeDatabaseCommand({u"qe"_s, u"--database"_s, fixture->AdminTarget(),
+                                                u"--upgrade-database"_s}),
+                     0);
+        }
         std::unique_ptr<CDaoDatabase> db = OpenAsProgram(*fixture);
         QVERIFY2(platform.boxes.isEmpty(), qPrintable(platform.boxes.value(0).text));
         QVERIFY(db);
         QCOMPARE(Versions(*fixture), AllVersions());
-        QCOMPARE(Described(*fixture), before);
+        // The rows are kept; no password can be read in them, and each
+        // account takes its own.
+        for (QStringList& row : before) {
+            if (row[0] == u"user"_s)
+                row[4].clear();
+            if (row[0] == u"supperuser"_s)
+                row[2].clear();
+        }
+        Rows after = Described(*fixture);
+        for (QStringList& row : after) {
+            const int field = row[0] == u"user"_s ? 4 : row[0] == u"supperuser"_s ? 2 : -1;
+            if (field > 0 && PasswordHash::IsHash(row[field]))
+                row[field].clear();
+        }
+        QCOMPARE(after, before);
+        QVERIFY(fixture->Accepts(1, u"hua2024"_s));
+        QVERIFY(!fixture->Accepts(1, u"HUA2024"_s));
+        QVERIFY(fixture->Accepts(1, u"laoshi1"_s, true));
         // The lookups by name have their indexes.
-        const QStringList indexes =
-            Column(db.get(), fixture->IsPostgres()
-                                 ? u"SELECT indexname FROM pg_indexes "
-                                   "WHERE schemaname = current_schema()"_s
-                                 : u"SELECT name FROM sqlite_master WHERE type = 'index'"_s);
+        const QStringList indexes = Column(
+            fixture->Admin(), fixture->IsPostgres()
+                                  ? u"SELECT indexname FROM pg_indexes "
+                                    "WHERE schemaname = current_schema()"_s
+                                  : u"SELECT name FROM sqlite_master WHERE type = 'index'"_s);
         for (const QString& index :
              {u"user_by_name"_s, u"supperuser_by_name"_s, u"score_by_owner"_s})
             QVERIFY2(indexes.contains(index), qPrintable(indexes.join(u", "_s)));
 
         // The old score rows take attempts, and a deletion takes them along.
+        CDaoDatabase* owner = fixture->Admin();
         CAttempt attempt;
         attempt.nUserKey = 1;
         attempt.startedAt = attempt.endedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
         attempt.mistakes = {{3, u"a"_s, u"s"_s}};
-        StoreAttempt(*db, 1, attempt);
-        QCOMPARE(LoadAttempts(*db, 1).size(), 1);
-        CDaoRecordset rs(db.get());
+        StoreAttempt(*owner, 1, attempt);
+        QCOMPARE(LoadAttempts(*owner, 1).size(), 1);
+        CDaoRecordset rs(owner);
         QVERIFY(OpenScan(rs, Sql::ScanScores));
         DeleteRows(rs, [](CDaoRecordset& row) {
             return VariantToText(row.GetFieldValue(3)) == u"英文测试"_s;
         });
-        QVERIFY(LoadAttempts(*db, 1).isEmpty());
-        QCOMPARE(CountRows(db.get(), u"attempt_mistake"_s), 0);
+        QVERIFY(LoadAttempts(*owner, 1).isEmpty());
+        QCOMPARE(CountRows(owner, u"attempt_mistake"_s), 0);
 
         // Opening it again finds nothing to do.
         db.reset();
@@ -180,19 +244,29 @@ private slots:
         const QStringList tables = Tables(*fixture);
 
         CScriptedPlatform platform;
-        QVERIFY(!OpenAsProgram(*fixture));
-        QCOMPARE(platform.boxes.size(), 1);
-        QVERIFY2(
-            platform.boxes[0].text.startsWith(
-                u"数据库从版本 1 升级到版本 %1 时出错，升级已撤销"_s.arg(NewestSchemaVersion())),
-            qPrintable(platform.boxes[0].text));
-        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
+        QString message;
+        if (fixture->IsPostgres()) {
+            // The administrator's upgrade.
+            try {
+                UpgradeSchema(*fixture->Admin(), UpgradeBy::Administrator);
+            } catch (const CDaoException& e) {
+                message = e.GetErrorMessage();
+            }
+        } else {
+            QVERIFY(!OpenAsProgram(*fixture));
+            QCOMPARE(platform.boxes.size(), 1);
+            QCOMPARE(platform.boxes[0].caption, u"qe"_s);
+            message = platform.boxes[0].text;
+        }
+        QVERIFY2(message.startsWith(u"数据库从版本 1 升级到版本 %1 时出错，升级已撤销"_s.arg(
+                     NewestSchemaVersion())),
+                 qPrintable(message));
         // The first table of the upgrade was made and taken back.
         QCOMPARE(Tables(*fixture), tables);
         QVERIFY(!tables.contains(u"attempt"_s));
         QCOMPARE(Versions(*fixture), QStringList{u"1"_s});
         QCOMPARE(Described(*fixture), before);
-        QCOMPARE(Column(fixture->Database(), u"SELECT note FROM attempt_mistake"_s),
+        QCOMPARE(Column(fixture->Admin(), u"SELECT note FROM attempt_mistake"_s),
                  QStringList{u"mine"_s});
     }
 

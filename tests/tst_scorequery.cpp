@@ -55,6 +55,7 @@ private slots:
         CurrentUser.StudentNo = u"0815"_s;
         CurrentUser.KindCode = UserKind::Ordinary;
         CurrentUser.RowKey = 4;
+        m_pDatabase->SignInAsCurrentUser();
     }
     void cleanup() { m_pDatabase.reset(); }
 
@@ -80,7 +81,7 @@ private slots:
 
     void personalScopeListsExactNameOnly()
     {
-        CDaoDatabase* db = m_pDatabase->Database();
+        CDaoDatabase* db = m_pDatabase->Admin();
         StoreScore(db, u"Li Ming"_s, u"0815"_s, English, u"2"_s, u"45"_s, 88);
         StoreScore(db, u"li ming"_s, u"0815"_s, English, u"3"_s, u"46"_s, 77);
         StoreScore(db, u"Li Ming "_s, u"0815"_s, Chinese, u"4"_s, u"47"_s, 66);
@@ -117,7 +118,7 @@ private slots:
         QFETCH(int, kindCode);
         QFETCH(qint64, key);
         QFETCH(QStringList, seconds);
-        CDaoDatabase* db = m_pDatabase->Database();
+        CDaoDatabase* db = m_pDatabase->Admin();
         StoreScore(db, u"王芳"_s, u"2023101"_s, English, u"1"_s, u"10"_s, 50);
         StoreScore(db, u"王芳"_s, u"2023205"_s, English, u"1"_s, u"20"_s, 50);
         StoreScore(db, u"王芳"_s, u"2023101"_s, Chinese, u"1"_s, u"30"_s, 50);
@@ -126,6 +127,7 @@ private slots:
         CurrentUser.StudentNo = u"2023101"_s;
         CurrentUser.KindCode = kindCode;
         CurrentUser.RowKey = key;
+        m_pDatabase->SignInAsCurrentUser();
 
         CScriptedPlatform platform;
         const Listing listed = RunQuery(platform, ScoreScope::Personal);
@@ -137,7 +139,7 @@ private slots:
 
     void groupScopeListsEveryRowInOrder()
     {
-        CDaoDatabase* db = m_pDatabase->Database();
+        CDaoDatabase* db = m_pDatabase->Admin();
         StoreScore(db, u"Zhao"_s, u"0009"_s, Number, u"7"_s, u"30"_s, 91);
         StoreScore(db, u"Li Ming"_s, u"0001"_s, Chinese, u"1"_s, u"60"_s, 50);
         StoreScore(db, u"Adam"_s, u"0003"_s, Symbol, u"2"_s, u"15"_s, 100);
@@ -158,7 +160,7 @@ private slots:
     void listedRowsAreTheScansRows()
     {
         QFETCH(int, scope);
-        CDaoDatabase* db = m_pDatabase->Database();
+        CDaoDatabase* db = m_pDatabase->Admin();
         const QStringList owners = {u"Li Ming/0815"_s, u"Li Ming/0816"_s, u"li ming/0815"_s,
                                     u"Li Ming /0815"_s, u"Zhao/0009"_s};
         {
@@ -210,7 +212,7 @@ private slots:
 
     void unknownScopeListsNothing()
     {
-        StoreScore(m_pDatabase->Database(), u"Li Ming"_s, u"0001"_s, English, u"2"_s, u"45"_s, 88);
+        StoreScore(m_pDatabase->Admin(), u"Li Ming"_s, u"0001"_s, English, u"2"_s, u"45"_s, 88);
         CScriptedPlatform platform;
         QVERIFY(RunQuery(platform, 0).cells.isEmpty());
     }

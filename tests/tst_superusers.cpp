@@ -41,6 +41,18 @@ Rows Error(const QString& text)
 const QString Mismatch = u"对不起,你两次输入的密码不一致,请重新输入!"_s;
 const QString Duplicate = u"对不起,你输入的用户名已经存在!请重新输入!"_s;
 const QString CannotDo = u"对不起,无法执行指定操作!"_s;
+// Adds a super user; the program's session runs as it when it is the one
+// logged in (CurrentUser: the first row with the name, as the login finds
+// it), as after its login.
+qint64 AddSuper(CTestDatabase& db, const QStringList& row)
+{
+    const qint64 key = db.Insert(u"supperuser"_s, row);
+    const bool bLoggedIn = db.Database()->SessionUser().contains(u"_s_"_s);
+    if (row.value(0) == CurrentUser.Name && !bLoggedIn && !db.SignInAs(key, row.value(1), true))
+        qWarning("the super user does not accept its password");
+    return key;
+}
+
 } // namespace
 
 class TestSuperUsers : public QObject
@@ -92,6 +104,14 @@ private slots:
             << root << u"new"_s << u"abc"_s << u"abC"_s << Mismatch << 1003 << u"abC"_s << root;
         QTest::newRow("mismatch wins over a duplicate")
             << root << u"root"_s << u"abc"_s << u"ab"_s << Mismatch << 1003 << u"ab"_s << root;
+        QTest::newRow("a direction override in the name selects the name")
+            << root << u"admin\u202E"_s << u"x"_s << u"x"_s
+            << u"用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符),请重新输入!"_s << 1031
+            << u"admin\u202E"_s << root;
+        QTest::newRow("a name of nothing visible selects the name")
+            << root << u"\u200B"_s << u"x"_s << u"x"_s
+            << u"用户姓名中有看不见的字符 U+200B(如文字方向符、零宽字符),请重新输入!"_s << 1031
+            << u"\u200B"_s << root;
         QTest::newRow("empty table takes the first super user")
             << Rows{} << u"first"_s << u"p"_s << u"p"_s << QString() << 0 << QString()
             << Rows{{u"first"_s, u"p"_s}};
@@ -109,8 +129,9 @@ private slots:
 
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsOwner(); // no super user yet
         for (const QStringList& row : before)
-            db.Insert(u"supperuser"_s, row);
+            AddSuper(db, row);
 
         EditTexts texts{{1026, password}, {1003, confirmation}};
         if (!name.isNull())
@@ -126,7 +147,7 @@ private slots:
             QCOMPARE(outcome.nFocusId, focus);
             QCOMPARE(outcome.strSelected, selected);
         }
-        QCOMPARE(db.Rows(u"supperuser"_s), after);
+        db.CompareAccounts(u"supperuser"_s, after);
         QCOMPARE(CurrentUser.Name, u"root"_s);
         QVERIFY(db.Rows(u"loginhistory"_s).isEmpty());
     }
@@ -137,7 +158,8 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"root"_s, u"pw"_s});
+        db.SignInAsOwner(); // no super user yet
+        AddSuper(db, {u"root"_s, u"pw"_s});
         bool bOpen = false;
         int nFocus = 0;
         Drive(platform, [&](CDialog* dlg) {
@@ -149,7 +171,7 @@ private slots:
         QVERIFY(bOpen);
         CompareBoxes(platform, Error(PasswordEmpty));
         QCOMPARE(nFocus, 1026);
-        QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"root"_s, u"pw"_s}}));
+        db.CompareAccounts(u"supperuser"_s, (Rows{{u"root"_s, u"pw"_s}}));
     }
 
     // Typing at once replaces the preset name instead of adding to it.
@@ -157,6 +179,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsOwner(); // no super user yet
         int nFocus = 0;
         QString strName;
         Drive(platform, [&](CDialog* dlg) {
@@ -172,6 +195,7 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsOwner(); // no super user yet
         Outcome first, second;
         Confirm(platform, {{1026, u"pw"_s}, {1003, u"pw"_s}}, &first);
         Confirm(platform, {{1026, u"pw"_s}, {1003, u"pw"_s}}, &second);
@@ -183,15 +207,16 @@ private slots:
         CompareBoxes(platform, Error(Duplicate));
         QCOMPARE(second.nFocusId, 1031);
         QCOMPARE(second.strSelected, u"NONE"_s);
-        QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"NONE"_s, u"pw"_s}}));
+        db.CompareAccounts(u"supperuser"_s, (Rows{{u"NONE"_s, u"pw"_s}}));
     }
 
     void retryAfterDuplicateScansFromTheStart()
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"a"_s, u"1"_s});
-        db.Insert(u"supperuser"_s, {u"b"_s, u"2"_s});
+        db.SignInAsOwner(); // no super user yet
+        AddSuper(db, {u"a"_s, u"1"_s});
+        AddSuper(db, {u"b"_s, u"2"_s});
         QList<bool> open;
         Drive(platform, [&](CDialog* dlg) {
             for (const QString& name : {u"b"_s, u"a"_s, u"c"_s}) {
@@ -202,15 +227,16 @@ private slots:
         OpenNewSuperUserDialog();
         QCOMPARE(open, (QList<bool>{true, true, false}));
         QCOMPARE(platform.boxes.size(), 2);
-        QCOMPARE(db.Rows(u"supperuser"_s),
-                 (Rows{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}, {u"c"_s, u"p"_s}}));
+        db.CompareAccounts(u"supperuser"_s,
+                           (Rows{{u"a"_s, u"1"_s}, {u"b"_s, u"2"_s}, {u"c"_s, u"p"_s}}));
     }
 
     void cancelWritesNothing()
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"root"_s, u"pw"_s});
+        db.SignInAsOwner(); // no super user yet
+        AddSuper(db, {u"root"_s, u"pw"_s});
         Drive(platform, [](CDialog* dlg) {
             Fill(dlg, {{1031, u"x"_s}});
             dlg->ClickButton(2);
@@ -223,7 +249,7 @@ private slots:
         OpenSuperPasswordDialog();
         QCOMPARE(platform.unfinishedDialogs, 0);
         QVERIFY(platform.boxes.isEmpty());
-        QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"root"_s, u"pw"_s}}));
+        db.CompareAccounts(u"supperuser"_s, (Rows{{u"root"_s, u"pw"_s}}));
     }
 
     void passwordChange_data()
@@ -276,8 +302,9 @@ private slots:
 
         CScriptedPlatform platform;
         CTestDatabase db;
+        db.SignInAsOwner(); // no super user yet
         for (const QStringList& row : before)
-            db.Insert(u"supperuser"_s, row);
+            AddSuper(db, row);
 
         Outcome outcome;
         Confirm(platform, {{1029, password}, {1030, confirmation}}, &outcome);
@@ -289,7 +316,7 @@ private slots:
             QCOMPARE(outcome.nFocusId, focus);
             QCOMPARE(outcome.strSelected, focus == 1030 ? confirmation : password);
         }
-        QCOMPARE(db.Rows(u"supperuser"_s), after);
+        db.CompareAccounts(u"supperuser"_s, after);
         QCOMPARE(CurrentUser.Name, u"root"_s);
         QCOMPARE(CurrentUser.Password, u"old"_s);
     }
@@ -298,20 +325,20 @@ private slots:
     {
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"root"_s, u"old"_s});
-        db.Insert(u"supperuser"_s, {u"other"_s, u"x"_s});
+        db.SignInAsOwner(); // no super user yet
+        AddSuper(db, {u"root"_s, u"old"_s});
+        AddSuper(db, {u"other"_s, u"x"_s});
         Outcome first, second;
         Confirm(platform, {{1029, u"one"_s}, {1030, u"one"_s}}, &first);
         Confirm(platform, {{1029, u"two"_s}, {1030, u"two"_s}}, &second);
         OpenSuperPasswordDialog();
-        const Rows afterFirst = db.Rows(u"supperuser"_s);
+        db.CompareAccounts(u"supperuser"_s, (Rows{{u"root"_s, u"one"_s}, {u"other"_s, u"x"_s}}));
         OpenSuperPasswordDialog();
 
         QVERIFY(first.bEnded);
         QVERIFY(second.bEnded);
         QVERIFY(platform.boxes.isEmpty());
-        QCOMPARE(afterFirst, (Rows{{u"root"_s, u"one"_s}, {u"other"_s, u"x"_s}}));
-        QCOMPARE(db.Rows(u"supperuser"_s), (Rows{{u"root"_s, u"two"_s}, {u"other"_s, u"x"_s}}));
+        db.CompareAccounts(u"supperuser"_s, (Rows{{u"root"_s, u"two"_s}, {u"other"_s, u"x"_s}}));
     }
 
     void slidesInFromTheLeftAndOutToTheRight_data()
@@ -330,7 +357,8 @@ private slots:
 
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Insert(u"supperuser"_s, {u"root"_s, u"old"_s});
+        db.SignInAsOwner(); // no super user yet
+        AddSuper(db, {u"root"_s, u"old"_s});
         QRect normal, work;
         QPoint atRest, gone;
         Drive(platform, [&](CDialog* dlg) {
@@ -375,7 +403,8 @@ private slots:
         QFETCH(bool, passwordDialog);
         CScriptedPlatform platform;
         CTestDatabase db;
-        db.Database()->Execute(u"DROP TABLE supperuser"_s);
+        db.SignInAsOwner(); // no super user yet
+        db.DropTable(u"supperuser"_s);
         bool bOpenAfterOk = false, bOpenAfterCancel = true;
         qsizetype nBoxesAfterOk = 0;
         Drive(platform, [&](CDialog* dlg) {

@@ -5,6 +5,7 @@
 #include "res/CommandIds.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
+#include "tests/HostileFiles.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -41,7 +42,10 @@ qint64 SaveText(CDaoDatabase* db, const QString& title, int kind, const QString&
     return TextStore::SaveText(*db, Text(title, kind, body));
 }
 
-void LogIn(qint64 key, const QString& name, const QString& className)
+// A pupil logged in; with the fixture, the session (pSession, else the
+// fixture's own) runs as that pupil, as after the login.
+void LogIn(qint64 key, const QString& name, const QString& className, CTestDatabase* db = nullptr,
+           CDaoDatabase* pSession = nullptr)
 {
     CurrentUser = CCurrentUser();
     CurrentUser.Name = name;
@@ -50,6 +54,8 @@ void LogIn(qint64 key, const QString& name, const QString& className)
     CurrentUser.KindCode = UserKind::Ordinary;
     CurrentUser.KindText = u"普通用户"_s;
     CurrentUser.RowKey = key;
+    if (db)
+        db->SignInAsCurrentUser(pSession);
 }
 
 void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
@@ -77,7 +83,12 @@ class TestTexts : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { m_pDatabase = std::make_unique<CTestDatabase>(); }
+    // The library and the exams are a teacher's.
+    void init()
+    {
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        m_pDatabase->SignInAsTeacher();
+    }
     void cleanup() { m_pDatabase.reset(); }
 
     // On saving, a Chinese text's punctuation becomes full-width and the
@@ -148,6 +159,42 @@ private slots:
         CompareBoxes(platform,
                      {Box(u"文件'broken.txt'不是 UTF-8 或 GBK 编码的文本文件,无法导入。"_s,
                           u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"practice_text"_s), 0);
+    }
+
+    // Files of characters GBK cannot hold, imported and saved: the refusal
+    // counts them all and lists the first forty. The fuzzing's file of
+    // 100,000 distinct ones once took seconds to check.
+    void importedCharactersOutsideGbkAreRefused_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("listed");
+        const QString many = HostileFiles::DistinctOutsideGbk();
+        QStringList first;
+        for (int i = 0; i < 40; ++i)
+            first.append(many.mid(2 * i, 2));
+        QTest::newRow("100,000 distinct characters (fuzzing)")
+            << many << u"共 100000 个),请修改后再保存:\n%1 ……"_s.arg(first.join(u' '));
+        QTest::newRow("two among Chinese") << u"春😀天𠀀😀"_s << u"共 2 个),请修改后再保存:\n😀 𠀀"_s;
+    }
+    void importedCharactersOutsideGbkAreRefused()
+    {
+        QFETCH(QString, body);
+        QFETCH(QString, listed);
+        WriteFile(u"外字.txt"_s, body.toUtf8());
+        CScriptedPlatform platform;
+        platform.AnswerFiles({QDir::current().filePath(u"外字.txt"_s)});
+        Drive<CTextEditDlg>(platform, [&](CTextEditDlg* dlg) {
+            dlg->ClickButton(IDC_IMPORT);
+            Press(dlg, 1);
+        });
+        CPracticeText text;
+        text.nKind = PracticeKind::Chinese;
+        CTextEditDlg dlg(text);
+        dlg.DoModal();
+        CompareBoxes(platform,
+                     {Box(u"以下字符不在 GBK 字符集中,中文练习无法显示和输入(%1"_s.arg(listed),
+                          u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
         QCOMPARE(CountRows(m_pDatabase->Database(), u"practice_text"_s), 0);
     }
 
@@ -200,10 +247,10 @@ private slots:
         QByteArray letters;
         for (int i = 0; letters.size() < 1288 + 200; ++i)
             letters.append(char('a' + i % 26));
-        SaveText(f.doc.m_pDB, u"空文章"_s, PracticeKind::Chinese, u"春"_s);
-        const qint64 id =
-            SaveText(f.doc.m_pDB, u"字母"_s, PracticeKind::English, QString::fromLatin1(letters));
-        LogIn(3, u"李华"_s, u"三年级二班"_s);
+        SaveText(m_pDatabase->Admin(), u"空文章"_s, PracticeKind::Chinese, u"春"_s);
+        const qint64 id = SaveText(m_pDatabase->Admin(), u"字母"_s, PracticeKind::English,
+                                   QString::fromLatin1(letters));
+        LogIn(3, u"李华"_s, u"三年级二班"_s, m_pDatabase.get(), f.doc.m_pDB);
         QStringList screens;
         Drive<CChooseTextDlg>(f.platform, [&](CChooseTextDlg* dlg) {
             const int row = dlg->m_listTexts->GetItemText(0, 0) == u"字母"_s ? 0 : 1;
@@ -237,7 +284,7 @@ private slots:
     // another pupil's.
     void drillIsMadeOfRecentMistakes()
     {
-        CDaoDatabase* db = m_pDatabase->Database();
+        CDaoDatabase* db = m_pDatabase->Admin();
         const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
         StoreMistakes(db, 5, PracticeKind::Chinese, day, {u"旧"_s, u"旧"_s, u"旧"_s});
         for (int i = 1; i <= Drill::RecentAttempts; ++i)
@@ -247,7 +294,9 @@ private slots:
         StoreMistakes(db, 5, PracticeKind::English, day, {u"q"_s});
         StoreMistakes(db, 6, PracticeKind::Chinese, day.addDays(2), {u"人"_s});
 
-        const QList<Drill::CUnit> units = Drill::RecentMistakes(*db, 5, PracticeKind::Chinese);
+        LogIn(5, u"李华"_s, u"三年级二班"_s, m_pDatabase.get());
+        const QList<Drill::CUnit> units =
+            Drill::RecentMistakes(*m_pDatabase->Database(), 5, PracticeKind::Chinese);
         // The latest 20 of 22 attempts: the two oldest (旧, and one 的 了) are
         // out; the blank cell is no character to drill.
         QCOMPARE(units,
@@ -287,9 +336,10 @@ private slots:
         CDaoDatabase::SetTarget(m_pDatabase->Target());
         CPracticeFixture f;
         const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
-        StoreMistakes(f.doc.m_pDB, 5, PracticeKind::Chinese, day, {u"的"_s, u"了"_s});
-        StoreMistakes(f.doc.m_pDB, 5, PracticeKind::English, day, {u"a"_s, u"b"_s, u"c"_s});
-        LogIn(5, u"李华"_s, u"三年级二班"_s);
+        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::Chinese, day, {u"的"_s, u"了"_s});
+        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::English, day,
+                      {u"a"_s, u"b"_s, u"c"_s});
+        LogIn(5, u"李华"_s, u"三年级二班"_s, m_pDatabase.get(), f.doc.m_pDB);
         QString chineseShown;
         Drive<CDrillDlg>(f.platform, [&](CDrillDlg* dlg) {
             chineseShown = dlg->GetDlgItemText(1002);

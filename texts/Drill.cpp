@@ -1,7 +1,7 @@
 #include "texts/Drill.h"
 
-#include "attempts/CheckedQuery.h"
 #include "attempts/PracticeKind.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Gbk.h"
 #include "practice/QeDoc.h"

@@ -28,6 +28,15 @@ enum : int {
 // A text file larger than this is no practice text.
 constexpr qint64 MaxFileBytes = 4 * 1024 * 1024;
 
+// The first of the refused characters, enough to find them by: a box that
+// lists a hundred thousand is no help.
+QString ListedRefused(const QStringList& refused)
+{
+    constexpr int MaxListed = 40;
+    const QString listed = refused.mid(0, MaxListed).join(u' ');
+    return refused.size() > MaxListed ? listed + u" ……"_s : listed;
+}
+
 } // namespace
 
 CTextEditDlg::CTextEditDlg(const CPracticeText& text, QWidget* parent)
@@ -150,7 +159,7 @@ void CTextEditDlg::OnOK()
                                  : u"英文、数字和符号文章只能包含半角字符,以下字符不能使用"_s;
         Refuse(u"%1(共 %2 个),请修改后再保存:\n%3"_s.arg(what)
                    .arg(refused.size())
-                   .arg(refused.join(u' ')),
+                   .arg(ListedRefused(refused)),
                IDC_BODY);
         return;
     }

@@ -3,6 +3,7 @@
 #include "attempts/PracticeKind.h"
 #include "platform/Gbk.h"
 
+#include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -18,11 +19,6 @@ bool IsAsciiDigit(char32_t c)
 bool IsAsciiLetter(char32_t c)
 {
     return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
-}
-
-bool IsAsciiPunctuation(char32_t c)
-{
-    return c >= 0x21 && c <= 0x7E && !IsAsciiDigit(c) && !IsAsciiLetter(c);
 }
 
 // Line breaks stay; a tab is a space; other control characters go.
@@ -45,6 +41,10 @@ QString FromCodePoints(const QList<char32_t>& points)
     return QString::fromUcs4(points.constData(), points.size());
 }
 
+// Every half-width character of a Chinese text becomes full-width, so that
+// each takes one cell as a double-byte character: a half-width space would
+// take a cell with another space, and typing one space followed by the next
+// letter leaves that cell blank and swallows the letter.
 QString NormaliseChinese(const QList<char32_t>& in)
 {
     QList<char32_t> out;
@@ -60,17 +60,20 @@ QString NormaliseChinese(const QList<char32_t>& in)
             out.append(c);
             continue;
         }
-        if (!IsAsciiPunctuation(c)) {
+        if (c == U' ') {
+            out.append(U'\u3000');
+            continue;
+        }
+        if (c > 0x7E) {
             out.append(c);
             continue;
         }
         const char32_t before = i > 0 ? in[i - 1] : 0;
         const char32_t after = i + 1 < in.size() ? in[i + 1] : 0;
-        if (QStringView(u".,:/-").contains(QChar(c)) && IsAsciiDigit(before) &&
-            IsAsciiDigit(after)) {
-            out.append(c); // 3.14, 1,000, 10:30, 1/2, 2024-09
+        if (c == U'.' && IsAsciiDigit(before) && IsAsciiDigit(after)) {
+            out.append(U'．'); // 3.14
         } else if (c == U'\'' && IsAsciiLetter(before) && IsAsciiLetter(after)) {
-            out.append(c); // don't
+            out.append(U'’'); // don't
         } else if (c == U'.' && after == U'.' && i + 2 < in.size() && in[i + 2] == U'.') {
             out.append(U'…');
             out.append(U'…');
@@ -132,6 +135,24 @@ bool InGbk(char32_t c)
     return !decoder.hasError() && back == text;
 }
 
+// The characters of the list that GBK does not hold. All of them go there
+// and back at once: each comes back as one character, itself when GBK
+// holds it; only when the counts differ is each one asked on its own.
+QList<bool> NotInGbk(const QList<char32_t>& points)
+{
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    const QString back =
+        decoder.decode(encoder.encode(QString::fromUcs4(points.constData(), points.size())));
+    const QList<uint> returned = back.toUcs4();
+    QList<bool> refused(points.size());
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        refused[i] =
+            returned.size() == points.size() ? returned[i] != points[i] : !InGbk(points[i]);
+    }
+    return refused;
+}
+
 } // namespace
 
 namespace TextRules {
@@ -154,16 +175,21 @@ QStringList Refused(const QString& body, int kind)
         if (!encoder.hasError() && !decoder.hasError() && back == body)
             return {};
     }
-    QStringList refused;
-    QList<char32_t> seen;
+    // Each character once, in order of first use.
+    QList<char32_t> distinct;
+    QSet<char32_t> seen;
     for (const char32_t c : body.toUcs4()) {
-        if (seen.contains(c))
-            continue;
-        const bool bHeld = kind == PracticeKind::Chinese ? c < 0x80 || InGbk(c) : c < 0x7F;
-        if (!bHeld) {
-            seen.append(c);
-            refused.append(QString::fromUcs4(&c, 1));
+        if (c >= 0x7F && !seen.contains(c)) {
+            seen.insert(c);
+            distinct.append(c);
         }
+    }
+    QStringList refused;
+    const QList<bool> outside =
+        kind == PracticeKind::Chinese ? NotInGbk(distinct) : QList<bool>(distinct.size(), true);
+    for (qsizetype i = 0; i < distinct.size(); ++i) {
+        if (outside[i] && (kind != PracticeKind::Chinese || distinct[i] >= 0x80))
+            refused.append(QString::fromUcs4(&distinct[i], 1));
     }
     return refused;
 }

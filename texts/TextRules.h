@@ -8,16 +8,16 @@
 
 // What a text of the library may hold, and how it becomes the bytes the
 // loader reads. A Chinese text is GBK, one character a cell: its half-width
-// punctuation is made full-width, and a half-width letter or digit takes a
-// cell of its own with a space (what typing it in the Chinese practice
-// forms). The other kinds are plain ASCII, one character a column.
+// letters, digits, spaces and punctuation are made full-width, so that each
+// is one double-byte character typed as one unit. The other kinds are
+// plain ASCII, one character a column.
 namespace TextRules {
 
 // The body as it is stored: tabs become spaces and other control
-// characters go (line breaks stay); in a Chinese text half-width
-// punctuation becomes full-width, except inside numbers ("3.14", "10:30")
-// and words ("don't"); in the other kinds full-width letters, digits and
-// punctuation become half-width.
+// characters go (line breaks stay); in a Chinese text every half-width
+// character becomes full-width (a space the ideographic space, "." 。 except
+// inside numbers, quotes paired “” ‘’, "..." ……); in the other kinds
+// full-width letters, digits and punctuation become half-width.
 QString Normalise(const QString& body, int kind);
 
 // The characters of a normalised body that its kind cannot hold (outside

@@ -1,7 +1,7 @@
 #include "texts/TextStore.h"
 
 #include "attempts/AttemptStore.h"
-#include "attempts/CheckedQuery.h"
+#include "platform/CheckedQuery.h"
 #include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"

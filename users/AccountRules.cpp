@@ -2,11 +2,73 @@
 
 #include "platform/Gbk.h"
 
+#include <QList>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// Characters that draw nothing although they are letters to Unicode: the
+// Hangul fillers and the blank Braille pattern.
+bool IsBlankLetter(char32_t c)
+{
+    return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0 || c == 0x2800;
+}
+
+QString CodePoint(char32_t c)
+{
+    return u"U+%1"_s.arg(QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+}
+
+// Why the text cannot be a name or class ("用户姓名" or "班级名称"), or empty.
+QString CheckCharacters(const QString& text, const QString& what)
+{
+    bool bVisible = false;
+    for (const char32_t c : text.toUcs4()) {
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+            if (c == U'\t')
+                return u"%1中有制表符,请重新输入!"_s.arg(what);
+            if (c == U'\n' || c == U'\r')
+                return u"%1中有换行符,请重新输入!"_s.arg(what);
+            return u"%1中有控制字符 %2,请重新输入!"_s.arg(what, CodePoint(c));
+        case QChar::Other_Format:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return u"%1中有看不见的字符 %2(如文字方向符、零宽字符),请重新输入!"_s.arg(what,
+                                                                                      CodePoint(c));
+        case QChar::Other_Surrogate:
+        case QChar::Other_PrivateUse:
+        case QChar::Other_NotAssigned:
+            return u"%1中有无法显示的字符 %2,请重新输入!"_s.arg(what, CodePoint(c));
+        case QChar::Separator_Space:
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_Enclosing:
+            break;
+        default:
+            bVisible = bVisible || !IsBlankLetter(c);
+        }
+    }
+    if (!text.isEmpty() && !bVisible)
+        return u"%1中没有看得见的字符,请重新输入!"_s.arg(what);
+    return {};
+}
+
+} // namespace
+
 namespace AccountRules {
+
+QString CheckNameCharacters(const QString& name)
+{
+    return CheckCharacters(name, u"用户姓名"_s);
+}
+
+QString CheckClassCharacters(const QString& className)
+{
+    return CheckCharacters(className, u"班级名称"_s);
+}
 
 QString CheckName(const QString& name)
 {
@@ -14,7 +76,7 @@ QString CheckName(const QString& name)
         return u"用户姓名不能为空,请输入!"_s;
     if (Gbk::Encode(name).size() > MaxTextBytes)
         return u"用户姓名太长,请重新输入!"_s;
-    return {};
+    return CheckNameCharacters(name);
 }
 
 QString CheckClass(const QString& className)
@@ -23,7 +85,7 @@ QString CheckClass(const QString& className)
         return u"班级不能为空,请输入!"_s;
     if (Gbk::Encode(className).size() > MaxTextBytes)
         return u"班级名称太长,请重新输入!"_s;
-    return {};
+    return CheckClassCharacters(className);
 }
 
 QString CheckStudentNo(const QString& number)

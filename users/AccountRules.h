@@ -4,8 +4,9 @@
 
 // What the account dialogs require of the values they store: the lengths
 // their labels state ("最多10位"), so that every password that can be set can
-// also be typed into the login box. Each check returns the refusal to show,
-// or an empty text when the value may be stored.
+// also be typed into the login box, and names and classes that show as what
+// they are. Each check returns the refusal to show, or an empty text when
+// the value may be stored.
 namespace AccountRules {
 
 constexpr int MaxPasswordChars = 10;
@@ -20,5 +21,12 @@ QString CheckClass(const QString& className);
 QString CheckStudentNo(const QString& number);
 // An empty password is refused only where bRequired.
 QString CheckPassword(const QString& password, bool bRequired);
+
+// Only the characters of a name or a class, for the dialogs that take an
+// empty one: no control characters (tab, line feed), no invisible format
+// characters (direction overrides, zero-width marks), and something visible
+// when not empty. CheckName and CheckClass include these.
+QString CheckNameCharacters(const QString& name);
+QString CheckClassCharacters(const QString& className);
 
 } // namespace AccountRules

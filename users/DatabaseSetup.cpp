@@ -2,8 +2,11 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoErrorText.h"
+#include "platform/DaoSql.h"
 #include "users/AccountRules.h"
+#include "users/Accounts.h"
 #include "users/SchemaUpgrade.h"
+#include "users/ServerAccounts.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -40,35 +43,56 @@ bool HasTables(CDaoDatabase& db)
     return false;
 }
 
-void AddSuperUser(CDaoDatabase& db, const QString& superUser, const QString& password)
+// The first super user: on a file with a hashed password, on a server a row
+// with its own role, made with the owner's rights.
+void AddFirstSuperUser(CDaoDatabase& db, const QString& superUser, const QString& password)
 {
-    CDaoTableDef tableDef(&db);
-    tableDef.Open(u"supperuser"_s);
-    CDaoRecordset rs(&db);
-    rs.Open(&tableDef, dbOpenDynaset, dbAppendOnly | dbInconsistent);
-    rs.AddNew();
-    rs.SetFieldValue(0, superUser);
-    rs.SetFieldValue(1, password);
-    rs.Update();
+    if (!db.IsPostgres()) {
+        CDaoTableDef tableDef(&db);
+        tableDef.Open(u"supperuser"_s);
+        CDaoRecordset rs(&db);
+        rs.Open(&tableDef, dbOpenDynaset, dbAppendOnly | dbInconsistent);
+        rs.AddNew();
+        rs.SetFieldValue(0, superUser);
+        rs.SetFieldValue(1, Accounts::StoredPassword(password));
+        rs.Update();
+        return;
+    }
+    QSqlQuery insert(db.Connection());
+    if (!insert.prepare(u"INSERT INTO supperuser (name) VALUES (?) RETURNING qe_key"_s))
+        DaoSql::Throw(insert.lastError());
+    insert.addBindValue(superUser);
+    if (!insert.exec() || !insert.next())
+        DaoSql::Throw(insert.lastError());
+    const qint64 key = insert.value(0).toLongLong();
+    insert.finish();
+    QSqlQuery role(db.Connection());
+    if (!role.prepare(u"SELECT qe_create_account_role('s', ?, ?)"_s))
+        DaoSql::Throw(role.lastError());
+    role.addBindValue(key);
+    role.addBindValue(ServerAccounts::Verifier(db, password));
+    if (!role.exec())
+        DaoSql::Throw(role.lastError());
 }
 
 // All or nothing: a half-made schema is never left behind. Version 1 and
-// every upgrade after it, up to the version asked for.
-void CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
-                  const QString* pPassword)
+// every upgrade after it, up to the version asked for. Returns the lab
+// machines' address on a server.
+QString CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
+                     const QString* pPassword)
 {
-    QStringList statements;
-    for (int next = 1; next <= version; ++next) {
-        statements += SchemaStatements(db.IsPostgres(), next);
-        if (next > 1)
-            statements.append(u"INSERT INTO schema_version (version) VALUES (%1)"_s.arg(next));
-    }
+    QString labAddress;
     db.BeginTrans();
     try {
-        for (const QString& statement : statements)
-            db.Execute(statement);
+        for (int next = 1; next <= version; ++next) {
+            const QString address = ApplySchemaVersion(db, next);
+            if (!address.isEmpty())
+                labAddress = address;
+            if (next > 1)
+                db.Execute(u"INSERT INTO schema_version (version) VALUES (%1)"_s.arg(next));
+        }
         if (pSuperUser)
-            AddSuperUser(db, *pSuperUser, *pPassword);
+            AddFirstSuperUser(db, *pSuperUser, *pPassword);
         db.CommitTrans();
     } catch (const CDaoException&) {
         // A failed commit has rolled back already.
@@ -76,6 +100,14 @@ void CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
             db.Rollback();
         throw;
     }
+    return labAddress;
+}
+
+// What the administrator copies onto the lab machines.
+void PrintLabLines(QTextStream& out, const QString& labAddress)
+{
+    out << u"实验室电脑的环境设置(写入 /etc/environment，只给实验室的电脑):\n"_s;
+    out << u"QE_DATABASE=%1\n"_s.arg(labAddress);
 }
 
 QString OptionValue(const QStringList& arguments, const QString& option, bool* pbMissing)
@@ -95,20 +127,19 @@ QString OptionValue(const QStringList& arguments, const QString& option, bool* p
 }
 } // namespace
 
-void CreateSchema(CDaoDatabase* db, int version)
+QString CreateSchema(CDaoDatabase* db, int version)
 {
-    CreateTables(*db, version < 1 ? NewestSchemaVersion() : version, nullptr, nullptr);
+    return CreateTables(*db, version < 1 ? NewestSchemaVersion() : version, nullptr, nullptr);
 }
 
-void CreateDatabase(const QString& target, const QString& superUser, const QString& password)
+QString CreateDatabase(const QString& target, const QString& superUser, const QString& password)
 {
     CDaoDatabase db;
     if (IsPostgresTarget(target)) {
         db.Open(target);
         if (HasTables(db))
             throw CDaoException(u"the database already holds the tables; it is left as it is"_s);
-        CreateTables(db, NewestSchemaVersion(), &superUser, &password);
-        return;
+        return CreateTables(db, NewestSchemaVersion(), &superUser, &password);
     }
 
     // The one place where a database file comes into being. NewOnly fails
@@ -129,6 +160,7 @@ void CreateDatabase(const QString& target, const QString& superUser, const QStri
         QFile::remove(target);
         throw;
     }
+    return {};
 }
 
 int RunCreateDatabaseCommand(const QStringList& arguments)
@@ -158,8 +190,9 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     const QString target = CDaoDatabase::DefaultTarget();
     const QString shown =
         IsPostgresTarget(target) ? QUrl(target).toDisplayString(QUrl::RemovePassword) : target;
+    QString labAddress;
     try {
-        CreateDatabase(target, superUser, password);
+        labAddress = CreateDatabase(target, superUser, password);
     } catch (const CDaoException& e) {
         err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
         return 1;
@@ -168,5 +201,40 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     out << u"超级用户: %1\n"_s.arg(superUser);
     out << u"密码: %1\n"_s.arg(password);
     out << u"请登录后立即修改此密码。\n"_s;
+    if (!labAddress.isEmpty())
+        PrintLabLines(out, labAddress);
+    return 0;
+}
+
+int RunUpgradeDatabaseCommand(const QStringList& arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    bool bMissing = false;
+    const QString database = OptionValue(arguments, u"--database"_s, &bMissing);
+    if (bMissing) {
+        err << "usage: qe [--database URL] --upgrade-database\n";
+        return 2;
+    }
+    if (!database.isEmpty())
+        CDaoDatabase::SetTarget(database);
+    CDaoDatabase db;
+    QString labAddress;
+    int from = 0;
+    try {
+        db.Open(CDaoDatabase::DefaultTarget());
+        from = ReadSchemaVersion(db);
+        labAddress = UpgradeSchema(db, UpgradeBy::Administrator);
+    } catch (const CDaoException& e) {
+        err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
+        return 1;
+    }
+    const int newest = NewestSchemaVersion();
+    if (from == newest)
+        out << u"数据库已是最新版本 %1，未作任何改动。\n"_s.arg(newest);
+    else
+        out << u"数据库已从版本 %1 升级到版本 %2。\n"_s.arg(from).arg(newest);
+    if (!labAddress.isEmpty())
+        PrintLabLines(out, labAddress);
     return 0;
 }

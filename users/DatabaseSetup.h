@@ -8,14 +8,22 @@ class CDaoDatabase;
 // Making a new database: the schema and one first super-user account.
 // Throws CDaoException when the target cannot be reached or already holds
 // the tables (an existing database is never touched).
-void CreateDatabase(const QString& target, const QString& superUser, const QString& password);
+// On a server it returns the lab machines' address (the lab role and its
+// new password).
+QString CreateDatabase(const QString& target, const QString& superUser, const QString& password);
 
 // The tables (and the schema version) on an open database that has none, in
 // one transaction, without any rows: the newest version, or the older one
-// given. Throws CDaoException.
-void CreateSchema(CDaoDatabase* db, int version = 0);
+// given. On a server it returns the lab machines' address once the version
+// that makes the lab role is reached. Throws CDaoException.
+QString CreateSchema(CDaoDatabase* db, int version = 0);
 
 // "qe --create-database [--super-user NAME --password PW]": creates the
 // database of CDaoDatabase::DefaultTarget(), prints the account it made and
 // returns the process exit status.
 int RunCreateDatabaseCommand(const QStringList& arguments);
+
+// "qe [--database URL] --upgrade-database": the administrator's upgrade of
+// an older database, a lab's too; prints what it did (and the lab machines'
+// address when it made the lab role) and returns the exit status.
+int RunUpgradeDatabaseCommand(const QStringList& arguments);

@@ -1,11 +1,22 @@
 #include "users/LogOff.h"
 
+#include "users/Accounts.h"
 #include "users/CurrentUser.h"
+#include "users/Database.h"
 #include "users/LoginDlg.h"
 #include "users/UserPanes.h"
 
 void LogOffCurrentUser()
 {
+    // The program's session goes back to the lab's: nothing of the user's
+    // rights stays behind.
+    if (CDaoDatabase* db = ActiveDatabase()) {
+        try {
+            Accounts::SignOut(*db);
+        } catch (const CDaoException& e) {
+            ReportDaoError(e);
+        }
+    }
     CurrentUser = CCurrentUser();
     ShowCurrentUserPanes();
     CLoginDlg dlg;

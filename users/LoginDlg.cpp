@@ -2,6 +2,8 @@
 
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "users/Accounts.h"
+#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/NewUserDlg.h"
@@ -155,6 +157,15 @@ void CLoginDlg::OnOK()
     ReadControls();
     switch (m_nKindCode) {
     case UserKind::Anonymous:
+        // An anonymous user has no rights of the previous user's.
+        if (m_pDB) {
+            try {
+                Accounts::SignOut(*m_pDB);
+            } catch (const CDaoException& e) {
+                ReportDaoError(e);
+                return;
+            }
+        }
         CurrentUser.KindText = KindAnonymous;
         CurrentUser.KindCode = UserKind::Anonymous;
         // The name stays, but no row of the previous user is reached.
@@ -177,6 +188,7 @@ void CLoginDlg::OnOK()
         if (CheckLogin(bSuper)) {
             SlideOut();
             EndDialog(0);
+            AfterLogin::Schedule();
         }
         return;
     }
@@ -212,7 +224,17 @@ bool CLoginDlg::CheckLogin(bool bSuper)
         user.Password = VariantToText(m_pSet->GetFieldValue(3));
         user.KindText = VariantToText(m_pSet->GetFieldValue(4));
     }
-    if (user.Password != m_strPassword) {
+    // The stored password field holds a hash in a file and nothing on a
+    // server, whose account role's password is checked by signing in.
+    bool bAccepted = false;
+    try {
+        bAccepted =
+            Accounts::SignIn(*m_pDB, bSuper, m_pSet->GetRowKey(), user.Password, m_strPassword);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    if (!bAccepted) {
         Platform().MessageBox(this,
                               bSuper ? u"超级用户密码有误!请注意大小,并重输."_s
                                      : u"普通用户密码有误!请注意大小,并重输."_s,
@@ -228,9 +250,21 @@ bool CLoginDlg::CheckLogin(bool bSuper)
     }
     fields.emplace_back(3, CDaoFieldValue::FromText(user.KindText));
     fields.emplace_back(7, CDaoFieldValue::FromText(u"用户登录"_s));
-    if (!AppendRow(m_pDB, u"loginhistory"_s, fields))
-        return false;
+    // Not logged in after all when the login cannot be written: nothing of
+    // the account's rights stays.
+    try {
+        if (!Accounts::LogLogin(*m_pDB, fields)) {
+            Accounts::SignOut(*m_pDB);
+            return false;
+        }
+    } catch (const CDaoException&) {
+        Accounts::SignOut(*m_pDB);
+        throw;
+    }
 
+    // The user's own password, as typed: what is stored can no longer be
+    // read back.
+    user.Password = m_strPassword;
     user.KindCode = m_nKindCode;
     CurrentUser = user;
     ShowCurrentUserPanes();

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "users/AccountRules.h"
+#include "users/Accounts.h"
 #include "users/Database.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -52,10 +53,13 @@ void CNewSuperUserDlg::OnOK()
         SelectEditText(IDC_NAME);
         return;
     }
-    m_pSet->AddNew();
-    m_pSet->SetFieldValue(0, m_strName);
-    m_pSet->SetFieldValue(1, m_strPassword);
-    m_pSet->Update();
+    if (const QString refusal = AccountRules::CheckNameCharacters(m_strName); !refusal.isEmpty()) {
+        ShowError(refusal);
+        SelectEditText(IDC_NAME);
+        return;
+    }
+    if (Accounts::AddSuperUser(*m_pSet->Database(), m_strName, m_strPassword) == 0)
+        return;
 
     Close(IDOK);
 }

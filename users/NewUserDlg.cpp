@@ -2,6 +2,9 @@
 
 #include "platform/Dao.h"
 #include "platform/Platform.h"
+#include "users/AccountRules.h"
+#include "users/Accounts.h"
+#include "users/AfterLogin.h"
 #include "users/ClassCompleter.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
@@ -76,14 +79,21 @@ void CNewUserDlg::OnOK()
                               MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    // A name or class with line breaks, direction overrides or nothing
+    // visible would be listed and printed as something else.
+    for (const QString& refusal : {AccountRules::CheckNameCharacters(m_strName),
+                                   AccountRules::CheckClassCharacters(m_strClass)}) {
+        if (!refusal.isEmpty()) {
+            Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+    }
 
-    FieldList userRow{
-        {0, CDaoFieldValue::FromText(m_strName)},      {1, CDaoFieldValue::FromText(m_strClass)},
-        {2, CDaoFieldValue::FromText(m_strStudentNo)}, {3, CDaoFieldValue::FromText(m_strPassword)},
-        {4, CDaoFieldValue::FromText(KindOrdinary)},
-    };
-    qint64 nKey = 0;
-    if (!AppendRow(m_pDB, u"user"_s, userRow, &nKey))
+    // The password is stored as only the login can check it (Accounts).
+    QString historyError;
+    const qint64 nKey = Accounts::Register(*m_pDB, m_strName, m_strClass, m_strStudentNo,
+                                           m_strPassword, &historyError);
+    if (nKey == 0)
         return;
 
     // The account exists: the new user is logged in, rights included.
@@ -104,9 +114,10 @@ void CNewUserDlg::OnOK()
         {3, CDaoFieldValue::FromText(KindOrdinary)},
         {7, CDaoFieldValue::FromText(u"创建用户"_s)},
     };
-    if (!AppendRow(m_pDB, u"loginhistory"_s, historyRow))
+    if (!Accounts::LogRegistration(*m_pDB, historyRow, historyError))
         return;
     EndDialog(1);
+    AfterLogin::Schedule();
 }
 
 void CNewUserDlg::OnCancel()

@@ -10,5 +10,7 @@ struct CPupil
     QString strName;
     QString strClass;
     QString strStudentNo;
+    // Only a password being set (a new pupil, a reset): what is stored can
+    // never be read back.
     QString strPassword;
 };

@@ -2,11 +2,16 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoErrorText.h"
+#include "users/PasswordHash.h"
+#include "users/ServerAccounts.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QtConcurrent>
+
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -61,6 +66,50 @@ private:
     bool m_bOpen = false;
 };
 
+// The version at which the passwords leave the tables.
+constexpr int AccountsVersion = 6;
+
+std::vector<std::pair<int, SchemaStep>>& Steps()
+{
+    static std::vector<std::pair<int, SchemaStep>> steps;
+    return steps;
+}
+
+// A file's plain passwords become hashes; a field that holds a hash already
+// (a file hashed by hand, or twice upgraded) stays. Hashed on every core:
+// a school's pupils take seconds, not minutes.
+void HashFilePasswords(CDaoDatabase& db)
+{
+    for (const auto& [table, field] :
+         {std::pair{u"\"user\""_s, u"password"_s}, std::pair{u"supperuser"_s, u"password"_s}}) {
+        QList<std::pair<qint64, QString>> rows;
+        {
+            QSqlQuery query(db.Connection());
+            query.setForwardOnly(true);
+            if (!query.exec(u"SELECT qe_key, COALESCE(%1, '') FROM %2"_s.arg(field, table)))
+                throw CDaoException(query.lastError().text());
+            while (query.next()) {
+                const QString stored = query.value(1).toString();
+                if (!PasswordHash::IsHash(stored))
+                    rows.append({query.value(0).toLongLong(), stored});
+            }
+        }
+        const QList<QString> hashes =
+            QtConcurrent::blockingMapped(rows, [](const std::pair<qint64, QString>& row) {
+                return PasswordHash::Hash(row.second);
+            });
+        QSqlQuery update(db.Connection());
+        if (!update.prepare(u"UPDATE %1 SET %2 = ? WHERE qe_key = ?"_s.arg(table, field)))
+            throw CDaoException(update.lastError().text());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            update.bindValue(0, hashes[i]);
+            update.bindValue(1, rows[i].first);
+            if (!update.exec())
+                throw CDaoException(update.lastError().text());
+        }
+    }
+}
+
 CDaoException NewerThanProgram(int version, int newest)
 {
     return CDaoException(u"数据库的版本是 %1，而本程序只认识到版本 %2，请使用更新的 QE 程序。"
@@ -81,20 +130,65 @@ int NewestSchemaVersion()
     return newest;
 }
 
+QStringList SplitStatements(const QString& text)
+{
+    // Statements end at a semicolon outside quotes, dollar-quoted bodies
+    // (functions, DO blocks) and comments.
+    QStringList statements;
+    QString current;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto flush = [&] {
+        if (!current.trimmed().isEmpty())
+            statements.append(current.trimmed());
+        current.clear();
+    };
+    while (i < n) {
+        const QChar ch = text.at(i);
+        if (ch == u'-' && i + 1 < n && text.at(i + 1) == u'-') {
+            while (i < n && text.at(i) != u'\n')
+                ++i;
+            continue;
+        }
+        if (ch == u'\'' || ch == u'"') {
+            const qsizetype end = text.indexOf(ch, i + 1);
+            const qsizetype stop = end < 0 ? n : end + 1;
+            current += text.mid(i, stop - i);
+            i = stop;
+            continue;
+        }
+        if (ch == u'$') {
+            static const QRegularExpression tag(u"\\$[A-Za-z_]*\\$"_s);
+            const QRegularExpressionMatch match =
+                tag.match(text, i, QRegularExpression::NormalMatch,
+                          QRegularExpression::AnchorAtOffsetMatchOption);
+            if (match.hasMatch()) {
+                const qsizetype end = text.indexOf(match.captured(), i + match.capturedLength());
+                const qsizetype stop = end < 0 ? n : end + match.capturedLength();
+                current += text.mid(i, stop - i);
+                i = stop;
+                continue;
+            }
+        }
+        if (ch == u';') {
+            flush();
+            ++i;
+            continue;
+        }
+        current += ch;
+        ++i;
+    }
+    flush();
+    return statements;
+}
+
 QStringList SchemaStatements(bool bPostgres, int version)
 {
     const QString name = SchemaFile(bPostgres, version);
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         throw CDaoException(u"the schema %1 is missing from the program"_s.arg(name));
-    QString text = QString::fromUtf8(file.readAll());
-    text.remove(QRegularExpression(u"--[^\n]*"_s));
-    QStringList statements;
-    for (const QString& statement : text.split(u';')) {
-        if (!statement.trimmed().isEmpty())
-            statements.append(statement.trimmed());
-    }
-    return statements;
+    return SplitStatements(QString::fromUtf8(file.readAll()));
 }
 
 int ReadSchemaVersion(CDaoDatabase& db)
@@ -110,32 +204,72 @@ int ReadSchemaVersion(CDaoDatabase& db)
     return number;
 }
 
-void UpgradeSchema(CDaoDatabase& db)
+void AddSchemaStep(int version, SchemaStep step)
+{
+    Steps().push_back({version, std::move(step)});
+}
+
+QString ApplySchemaVersion(CDaoDatabase& db, int version)
+{
+    QSqlQuery query(db.Connection());
+    for (const QString& statement : SchemaStatements(db.IsPostgres(), version))
+        Exec(query, statement);
+    query.finish();
+    QString labAddress;
+    if (version == AccountsVersion) {
+        // The passwords leave the tables: hashed in a file, the accounts'
+        // own roles on a server.
+        if (db.IsPostgres()) {
+            ServerAccounts::ConvertAccounts(db);
+            labAddress = ServerAccounts::RenewLabPassword(db);
+        } else {
+            HashFilePasswords(db);
+        }
+    }
+    for (const auto& [stepVersion, step] : Steps()) {
+        if (stepVersion == version)
+            step(db);
+    }
+    return labAddress;
+}
+
+QString UpgradeSchema(CDaoDatabase& db, UpgradeBy by)
 {
     const int newest = NewestSchemaVersion();
     int version = ReadSchemaVersion(db);
     if (version == newest)
-        return;
+        return {};
     if (version > newest)
         throw NewerThanProgram(version, newest);
+    // A lab's database is upgraded by its administrator alone: the lab
+    // machines' role may change nothing of the schema, and the accounts'
+    // roles are made with the owner's rights.
+    if (db.IsPostgres() && by == UpgradeBy::Program)
+        throw CDaoException(
+            u"数据库是版本 %1，本程序需要版本 %2。实验室的数据库只能由管理员升级：请在服务器或"
+            "老师的电脑上，用数据库所有者的连接运行\n"
+            "qe --database postgresql://所有者:密码@服务器/数据库 --upgrade-database\n"
+            "数据库未作任何改动，本程序将在没有数据库的情况下运行。"_s.arg(version)
+                .arg(newest));
 
     const int from = version;
+    QString labAddress;
     try {
         CUpgradeTransaction transaction(db.Connection(), db.IsPostgres());
         // Read again under the lock: another program may have upgraded it.
         version = ReadSchemaVersion(db);
         if (version < newest) {
-            QSqlQuery query(db.Connection());
             for (int next = version + 1; next <= newest; ++next) {
-                for (const QString& statement : SchemaStatements(db.IsPostgres(), next))
-                    Exec(query, statement);
+                const QString address = ApplySchemaVersion(db, next);
+                if (!address.isEmpty())
+                    labAddress = address;
+                QSqlQuery query(db.Connection());
                 if (!query.prepare(u"INSERT INTO schema_version (version) VALUES (?)"_s))
                     throw CDaoException(query.lastError().text());
                 query.addBindValue(next);
                 if (!query.exec())
                     throw CDaoException(query.lastError().text());
             }
-            query.finish();
             transaction.Commit();
         }
     } catch (const CDaoException& e) {
@@ -147,4 +281,5 @@ void UpgradeSchema(CDaoDatabase& db)
     }
     if (version > newest)
         throw NewerThanProgram(version, newest);
+    return labAddress;
 }

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class CDaoDatabase;
 
 // The numbered versions of the database schema. Version 1 is the schema of
@@ -21,8 +23,30 @@ QStringList SchemaStatements(bool bPostgres, int version);
 // Chinese message) when it cannot be read.
 int ReadSchemaVersion(CDaoDatabase& db);
 
+// The statements of a schema file's text, split where they end.
+QStringList SplitStatements(const QString& text);
+
+// Work of a version that its statements cannot do (data only the program
+// can compute), run after them in the same transaction. Registered by the
+// program before it opens a database.
+using SchemaStep = std::function<void(CDaoDatabase&)>;
+void AddSchemaStep(int version, SchemaStep step);
+
+// Runs one version's statements and steps inside the caller's transaction.
+// At the version where the passwords leave the tables it converts them (a
+// file's hashed, a server's accounts made roles) and, on a server, gives the
+// lab role a new password: its address is returned. Throws CDaoException.
+QString ApplySchemaVersion(CDaoDatabase& db, int version);
+
+// Who upgrades: the program as it opens its database, or the administrator's
+// command (qe --upgrade-database).
+enum class UpgradeBy { Program, Administrator };
+
 // Brings an open database to the newest version: every pending upgrade in
 // one transaction, so that a failure leaves the database as it was. A
-// database newer than the program is refused and left as it is. Throws
+// database newer than the program is refused and left as it is; so is an
+// older server database that the program itself opens: only the
+// administrator's command upgrades a lab's database. Returns the lab
+// machines' address when the upgrade gave the lab role a password. Throws
 // CDaoException with a Chinese message that says what happened.
-void UpgradeSchema(CDaoDatabase& db);
+QString UpgradeSchema(CDaoDatabase& db, UpgradeBy by = UpgradeBy::Program);

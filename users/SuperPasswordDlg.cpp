@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "users/AccountRules.h"
+#include "users/Accounts.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
@@ -52,7 +53,7 @@ void CSuperPasswordDlg::OnOK()
         ShowError(u"对不起,无法执行指定操作!"_s);
         return;
     }
-    EditCurrent(*m_pSet, {{1, CDaoFieldValue::FromText(m_strPassword)}});
+    Accounts::SetOwnSuperPassword(*m_pSet, m_strPassword);
     m_pSet->Close();
 
     Close(IDOK);

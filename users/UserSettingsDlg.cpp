@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "users/AccountRules.h"
+#include "users/Accounts.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/UserPanes.h"
@@ -85,6 +86,7 @@ void CUserSettingsDlg::OnOK()
     // The fields the labels mark "*" are required; number and password
     // take at most 10 characters, as the login box does.
     if (Refuse(AccountRules::CheckName(m_strNewName), IDC_NEW_NAME) ||
+        Refuse(AccountRules::CheckClassCharacters(m_strNewClass), IDC_NEW_CLASS) ||
         Refuse(AccountRules::CheckStudentNo(m_strNewStudentNo), IDC_NEW_STUDENTNO) ||
         Refuse(AccountRules::CheckPassword(m_strNewPassword, true), IDC_NEW_PASSWORD))
         return;
@@ -108,11 +110,8 @@ void CUserSettingsDlg::OnOK()
         return;
     }
     m_pSet->FindKey(CurrentUser.RowKey);
-    EditCurrent(*m_pSet, {{0, CDaoFieldValue::FromText(m_strNewName)},
-                          {1, CDaoFieldValue::FromText(m_strNewClass)},
-                          {2, CDaoFieldValue::FromText(m_strNewStudentNo)},
-                          {3, CDaoFieldValue::FromText(m_strNewPassword)},
-                          {4, CDaoFieldValue::FromText(CurrentUser.KindText)}});
+    Accounts::EditOwnAccount(*m_pSet, m_strNewName, m_strNewClass, m_strNewStudentNo,
+                             m_strNewPassword, CurrentUser.KindText);
 
     // The program goes on as the changed user, so that later scores carry
     // the name and number that are stored.

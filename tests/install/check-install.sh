@@ -73,7 +73,13 @@ user=$(sed -n 's/^超级用户: //p' "$account" 2>/dev/null || true)
 check "the account file names a super user and a password" test -n "$user" -a -n "$password"
 check "the first run prints the password" grep -qF "密码: $password" "$tmp/first.out"
 stored=$(sqlite3 "$work/user.mdb" "SELECT name || '/' || password FROM supperuser" 2>&1 || true)
-check "the database holds the account of the file (got '$stored')" test "$stored" = "$user/$password"
+# The password itself is never kept: its salted Argon2id hash is.
+check "the database holds the account of the file, its password hashed (got '$stored')" \
+    test "${stored%%/*}" = "$user" -a "${stored#*/}" != "$password"
+case "${stored#*/}" in
+'$argon2id$'*) check "the stored password is an Argon2id hash" true ;;
+*) check "the stored password is an Argon2id hash (got '${stored#*/}')" false ;;
+esac
 
 # Second run: what the user changed or made stays.
 echo "我的练习" >>"$work/chinese.txt"

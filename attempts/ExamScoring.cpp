@@ -1,0 +1,46 @@
+#include "attempts/ExamScoring.h"
+
+#include "attempts/PracticeKind.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace ExamScoring {
+
+CFigures Score(const QStringList& expected, const QStringList& expectedTexts,
+               const QStringList& typed, const QStringList& typedTexts, int kind, qint64 limitMs,
+               qint64 serverMs, int keyMedianMs, int keySpreadMs)
+{
+    CFigures figures;
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        if (typed[i].isEmpty())
+            continue;
+        ++figures.nTyped;
+        if (typed[i] == expected.value(i))
+            ++figures.nCorrect;
+        else
+            figures.mistakes.append({int(i), expectedTexts.value(i), typedTexts.value(i)});
+    }
+    figures.bLate = serverMs > limitMs + LateGraceMs;
+    figures.nUsedMs = std::clamp<qint64>(serverMs, 0, limitMs);
+    figures.nSpeedMs = !figures.bLate && typed.size() == expected.size()
+                           ? std::max<qint64>(figures.nUsedMs, 1)
+                           : limitMs;
+    const double perMinute =
+        figures.nSpeedMs > 0 ? figures.nCorrect * 60000.0 / double(figures.nSpeedMs) : 0;
+    const double fastest = kind == PracticeKind::Chinese ? 250 : 750;
+    figures.bFlagged = perMinute > fastest ||
+                       (figures.nTyped >= 30 && keyMedianMs > 0 && keySpreadMs * 10 < keyMedianMs);
+    return figures;
+}
+
+QString Refusal(const QStringList& expected, const QStringList& typed,
+                const QStringList& typedTexts)
+{
+    if (typed.size() > expected.size() || typed.size() != typedTexts.size())
+        return u"成绩中打入的字比考试的屏幕还多"_s;
+    return {};
+}
+
+} // namespace ExamScoring

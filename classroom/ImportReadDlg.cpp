@@ -1,0 +1,76 @@
+#include "classroom/ImportReadDlg.h"
+
+#include "classroom/PupilStore.h"
+#include "platform/ProgressCtrl.h"
+
+#include <QFileInfo>
+#include <QThread>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int { IDC_TEXT = 1001, IDC_PROGRESS = 1002 };
+constexpr int ProgressTimer = 1;
+
+} // namespace
+
+CImportReadDlg::CImportReadDlg(QString path, QSet<QString> takenNames, QWidget* parent)
+    : CDialog(33035, parent), m_strPath(std::move(path)), m_takenNames(std::move(takenNames))
+{
+}
+
+CImportReadDlg::~CImportReadDlg()
+{
+    if (m_pThread) {
+        m_progress.Cancel();
+        m_pThread->wait();
+    }
+}
+
+bool CImportReadDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_wndProgress = Item<CProgressCtrl>(IDC_PROGRESS);
+    m_wndProgress->setRange(0, 1000);
+    SetDlgItemText(IDC_TEXT, u"正在读取并检查“%1”……"_s.arg(QFileInfo(m_strPath).fileName()));
+    m_pThread.reset(QThread::create([this] {
+        m_plan = PlanImportOf(m_strPath, m_takenNames, &PupilStore::RandomPassword, &m_progress);
+    }));
+    connect(m_pThread.get(), &QThread::finished, this, &CImportReadDlg::OnRead);
+    m_pThread->start();
+    SetTimer(ProgressTimer, 100);
+    return true;
+}
+
+void CImportReadDlg::OnTimer(int nIDEvent)
+{
+    if (nIDEvent == ProgressTimer)
+        m_wndProgress->setValue(m_progress.Permille());
+}
+
+void CImportReadDlg::OnCancel()
+{
+    // The reading stops at its next look at the flag; the destructor waits
+    // for that.
+    m_progress.Cancel();
+    m_bRead = true;
+    KillTimer(ProgressTimer);
+    EndDialog(IDCANCEL_RESULT);
+}
+
+void CImportReadDlg::WaitForReading()
+{
+    if (m_pThread)
+        m_pThread->wait();
+    OnRead();
+}
+
+void CImportReadDlg::OnRead()
+{
+    if (m_bRead)
+        return;
+    m_bRead = true;
+    KillTimer(ProgressTimer);
+    EndDialog(m_plan.bCancelled ? IDCANCEL_RESULT : IDOK_RESULT);
+}

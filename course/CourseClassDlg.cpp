@@ -1,0 +1,117 @@
+#include "course/CourseClassDlg.h"
+
+#include "classroom/ClassCombo.h"
+#include "course/ThresholdDlg.h"
+#include "documents/TableExport.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QComboBox>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_CLASS = 1001,
+    IDC_COURSE = 1002,
+    IDC_PUPILS = 1003,
+    IDC_THRESHOLDS_TEXT = 1004,
+    IDC_THRESHOLDS = 1010,
+    IDC_XLSX = 1011,
+    IDC_CSV = 1012,
+    IDC_PRINT = 1013,
+    IDC_PDF = 1014,
+};
+
+const QList<ListColumn> g_columns = {
+    {u"学号"_s, 100}, {u"姓名"_s, 80},     {u"学到第几课"_s, 80}, {u"已过关"_s, 60},
+    {u"星数"_s, 50},  {u"练习次数"_s, 60}, {u"最近练习"_s, 120},
+};
+
+QString ThresholdsText(const CClassThresholds& thresholds)
+{
+    const QString accuracy =
+        thresholds.nAccuracy > 0 ? u"%1%"_s.arg(thresholds.nAccuracy) : u"每课自己的"_s;
+    return u"正确率要求 %1,速度要求 %2%%3"_s.arg(accuracy)
+        .arg(thresholds.nSpeedPercent)
+        .arg(thresholds.bAllOpen ? u",全部开放"_s : QString());
+}
+
+} // namespace
+
+CCourseClassDlg::CCourseClassDlg(QWidget* parent) : CDialog(33043, parent) {}
+
+bool CCourseClassDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listPupils = Item<CListCtrl>(IDC_PUPILS);
+    m_comboClass = Item<QComboBox>(IDC_CLASS);
+    m_comboCourse = Item<QComboBox>(IDC_COURSE);
+    SetUpReportList(m_listPupils, g_columns);
+    if (!FillClassCombo(m_comboClass)) {
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    m_comboClass->setCurrentIndex(m_comboClass->count() > 0 ? 0 : -1);
+    m_comboCourse->setCurrentIndex(0);
+    Refresh();
+    return true;
+}
+
+QString CCourseClassDlg::ChosenClass() const
+{
+    return m_comboClass->currentIndex() < 0 ? QString() : m_comboClass->currentData().toString();
+}
+
+void CCourseClassDlg::Refresh()
+{
+    m_listPupils->DeleteAllItems();
+    m_pModel.reset();
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db || m_comboClass->currentIndex() < 0)
+        return;
+    const CCourse& course =
+        CoursePlan::Course(CoursePlan::CourseIds().value(qMax(0, m_comboCourse->currentIndex())));
+    try {
+        const QString className = ChosenClass();
+        m_pModel = std::make_unique<CCourseClassModel>(
+            className, course, CourseStore::LoadClassProgress(*db, className, course));
+        SetDlgItemText(IDC_THRESHOLDS_TEXT,
+                       ThresholdsText(CourseStore::LoadThresholds(*db, className)));
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    m_listPupils->AppendRows(m_pModel->RowTexts());
+}
+
+void CCourseClassDlg::OnCommand(int nID)
+{
+    switch (nID) {
+    case IDC_CLASS:
+    case IDC_COURSE:
+        Refresh();
+        return;
+    case IDC_THRESHOLDS: {
+        CThresholdDlg thresholds(ChosenClass(), this);
+        if (thresholds.DoModal() == IDOK)
+            Refresh();
+        return;
+    }
+    default:
+        break;
+    }
+    if (!m_pModel)
+        return;
+    if (nID == IDC_XLSX)
+        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Xlsx, m_pModel->Title());
+    else if (nID == IDC_CSV)
+        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Csv, m_pModel->Title());
+    else if (nID == IDC_PDF)
+        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Pdf, m_pModel->Title());
+    else if (nID == IDC_PRINT)
+        PrintTables(this, {m_pModel->ExportTable()});
+}

@@ -1,0 +1,88 @@
+#include "course/CourseCommands.h"
+
+#include "course/CourseClassDlg.h"
+#include "course/CourseDlg.h"
+#include "course/LessonView.h"
+#include "course/ThresholdDlg.h"
+#include "platform/Platform.h"
+#include "practice/QeView.h"
+#include "res/CommandIds.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QPointer>
+
+bool CCourseCommands::OnCmdMsg(int nID)
+{
+    switch (nID) {
+    case ID_TEACHING_COURSE_FINGERING:
+        OnCourse(CoursePlan::Fingering);
+        return true;
+    case ID_TEACHING_COURSE_PINYIN:
+        OnCourse(CoursePlan::Pinyin);
+        return true;
+    case ID_TEACHING_COURSE_CLASS: {
+        // A teacher's windows, also when the command comes by another way
+        // than its disabled menu item.
+        if (CurrentUser.KindCode != UserKind::Super || !CommandGuard())
+            return true;
+        CCourseClassDlg progress;
+        progress.DoModal();
+        return true;
+    }
+    case ID_TEACHING_COURSE_THRESHOLDS: {
+        if (CurrentUser.KindCode != UserKind::Super || !CommandGuard())
+            return true;
+        CThresholdDlg thresholds;
+        thresholds.DoModal();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CCourseCommands::HasCommandHandler(int nID) const
+{
+    return nID == ID_TEACHING_COURSE_FINGERING || nID == ID_TEACHING_COURSE_PINYIN ||
+           nID == ID_TEACHING_COURSE_CLASS || nID == ID_TEACHING_COURSE_THRESHOLDS;
+}
+
+bool CCourseCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
+{
+    switch (cmdUI.m_nID) {
+    case ID_TEACHING_COURSE_FINGERING:
+    case ID_TEACHING_COURSE_PINYIN:
+        cmdUI.Enable(true);
+        return true;
+    case ID_TEACHING_COURSE_CLASS:
+    case ID_TEACHING_COURSE_THRESHOLDS:
+        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CCourseCommands::OnCourse(const QString& course)
+{
+    CCourseDlg choose(course);
+    if (choose.DoModal() != IDOK || choose.ChosenLesson() < 1)
+        return;
+    StartLesson(choose.ChosenCourse(), choose.ChosenLesson());
+}
+
+void CCourseCommands::StartLesson(const QString& course, int lesson)
+{
+    const CCourse& plan = CoursePlan::Course(course);
+    if (!m_pView || !plan.Lesson(lesson))
+        return;
+    auto* screen = new CLessonView(plan, lesson);
+    QPointer<CQeView> view = m_pView;
+    screen->SetLeave([view] {
+        if (view)
+            view->CloseScreen();
+    });
+    screen->SetOpenLesson([this, course](int next) { StartLesson(course, next); });
+    m_pView->ShowScreen(screen);
+}

@@ -1,0 +1,148 @@
+#include "course/CourseDlg.h"
+
+#include "attempts/LessonAttemptStore.h"
+#include "course/CourseStore.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QComboBox>
+#include <QItemSelectionModel>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_COURSE = 1001,
+    IDC_LESSONS = 1002,
+    IDC_TITLE = 1003,
+    IDC_NOTE = 1004,
+};
+
+const QList<ListColumn> g_columns = {
+    {u"课"_s, 50},    {u"内容"_s, 156}, {u"键数"_s, 50},
+    {u"要求"_s, 120}, {u"最好"_s, 60},  {u"状态"_s, 70},
+};
+
+QString StarText(int stars)
+{
+    return stars == 0 ? QString() : QString(stars, QChar(u'★'));
+}
+
+} // namespace
+
+CCourseDlg::CCourseDlg(const QString& course, QWidget* parent)
+    : CDialog(33041, parent), m_strCourse(course)
+{
+}
+
+bool CCourseDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listLessons = Item<CListCtrl>(IDC_LESSONS);
+    m_comboCourse = Item<QComboBox>(IDC_COURSE);
+    SetUpReportList(m_listLessons, g_columns);
+    m_comboCourse->setCurrentIndex(int(CoursePlan::CourseIds().indexOf(m_strCourse)));
+    if (!Load()) {
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    Fill();
+    m_listLessons->setFocus();
+    return false;
+}
+
+bool CCourseDlg::Load()
+{
+    const CCourse& course = CoursePlan::Course(m_strCourse);
+    setWindowTitle(course.strTitle);
+    m_bOwn = CurrentUser.IsOrdinaryLogin() && ActiveDatabase();
+    m_thresholds = CClassThresholds();
+    QList<CLessonAttempt> attempts;
+    if (m_bOwn) {
+        try {
+            CDaoDatabase& db = *ActiveDatabase();
+            m_thresholds = CourseStore::LoadThresholds(db, CurrentUser.Class);
+            attempts = LessonAttemptStore::Load(db, CurrentUser.RowKey, m_strCourse);
+        } catch (const CDaoException& e) {
+            ReportDaoError(e);
+            return false;
+        }
+    }
+    m_progress = CourseRules::Progress(course, attempts, m_thresholds);
+    return true;
+}
+
+void CCourseDlg::Fill()
+{
+    const CCourse& course = CoursePlan::Course(m_strCourse);
+    QList<QStringList> rows;
+    for (const CLesson& lesson : course.lessons) {
+        const CLessonTargets targets = CourseRules::Targets(lesson, m_thresholds);
+        const CLessonProgress& progress = m_progress[lesson.nNumber - 1];
+        QString state = IsLessonOpen(lesson.nNumber) ? u"开放"_s : u"未开放"_s;
+        if (progress.bPassed)
+            state = u"已过关"_s;
+        rows.append({QString::number(lesson.nNumber), lesson.strTitle,
+                     QString::number(lesson.Keystrokes()),
+                     u"正确率%1% 速度%2"_s.arg(targets.nAccuracy).arg(targets.nSpeed),
+                     StarText(progress.nBestStars), state});
+    }
+    m_listLessons->DeleteAllItems();
+    m_listLessons->AppendRows(rows);
+    SetDlgItemText(IDC_TITLE, m_bOwn ? u"%1,你已经学到第 %2 课。"_s.arg(CurrentUser.Name)
+                                           .arg(CourseRules::Reached(m_progress))
+                                     : u"没有登录个人账号:每一课都可以试,成绩不保存。"_s);
+    SetDlgItemText(IDC_NOTE, u"速度是每分钟打对的键数。一课达到要求(正确率和速度)就开放下一课;"
+                             u"正确率更高、速度更快可以得到两颗或三颗星。"_s);
+    SelectLesson(m_bOwn ? CourseRules::Reached(m_progress) : 1);
+}
+
+bool CCourseDlg::IsLessonOpen(int lesson) const
+{
+    if (lesson < 1 || lesson > m_progress.size())
+        return false;
+    return !m_bOwn || CourseRules::IsOpen(lesson, m_progress, m_thresholds);
+}
+
+void CCourseDlg::SelectLesson(int lesson)
+{
+    const QModelIndex index = m_listLessons->model()->index(lesson - 1, 0);
+    m_listLessons->setCurrentIndex(index);
+    m_listLessons->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+}
+
+void CCourseDlg::OnCommand(int nID)
+{
+    if (nID != IDC_COURSE || m_comboCourse->currentIndex() < 0)
+        return;
+    m_strCourse = CoursePlan::CourseIds().value(m_comboCourse->currentIndex());
+    if (Load())
+        Fill();
+}
+
+void CCourseDlg::OnOK()
+{
+    const int lesson = m_listLessons->currentIndex().row() + 1;
+    if (lesson < 1) {
+        AfxMessageBox(u"请先选择一课。"_s);
+        return;
+    }
+    if (!IsLessonOpen(lesson)) {
+        const CCourse& course = CoursePlan::Course(m_strCourse);
+        const CLessonTargets targets =
+            CourseRules::Targets(course.lessons[lesson - 2], m_thresholds);
+        AfxMessageBox(
+            u"第 %1 课还没有开放:先在第 %2 课达到要求(正确率 %3%,速度每分钟 %4 键)。"_s.arg(lesson)
+                .arg(lesson - 1)
+                .arg(targets.nAccuracy)
+                .arg(targets.nSpeed));
+        return;
+    }
+    m_nChosen = lesson;
+    CDialog::OnOK();
+}

@@ -1,0 +1,88 @@
+#include "course/CoursePlan.h"
+
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QStringList Strings(const QJsonValue& value)
+{
+    QStringList strings;
+    for (const QJsonValue& item : value.toArray())
+        strings.append(item.toString());
+    return strings;
+}
+
+CStarLevel Stars(const QJsonObject& object)
+{
+    return {object.value(u"accuracy"_s).toInt(), object.value(u"speed"_s).toDouble(1.0)};
+}
+
+} // namespace
+
+int CLesson::Keystrokes() const
+{
+    int count = 0;
+    for (const QString& line : lines)
+        count += int(line.size());
+    return count;
+}
+
+const CLesson* CCourse::Lesson(int number) const
+{
+    return number >= 1 && number <= lessons.size() ? &lessons[number - 1] : nullptr;
+}
+
+namespace CoursePlan {
+
+QStringList CourseIds()
+{
+    return {Fingering, Pinyin};
+}
+
+const CCourse& Course(const QString& id)
+{
+    static QHash<QString, CCourse> courses;
+    auto it = courses.find(id);
+    if (it == courses.end()) {
+        QFile file(u":/course/%1.json"_s.arg(id));
+        it = courses.insert(id,
+                            file.open(QIODevice::ReadOnly) ? FromJson(file.readAll()) : CCourse());
+    }
+    return *it;
+}
+
+CCourse FromJson(const QByteArray& json)
+{
+    const QJsonObject root = QJsonDocument::fromJson(json).object();
+    CCourse course;
+    course.strId = root.value(u"course"_s).toString();
+    course.strTitle = root.value(u"title"_s).toString();
+    const QJsonObject stars = root.value(u"stars"_s).toObject();
+    course.twoStars = Stars(stars.value(u"2"_s).toObject());
+    course.threeStars = Stars(stars.value(u"3"_s).toObject());
+    for (const QJsonValue& value : root.value(u"lessons"_s).toArray()) {
+        const QJsonObject object = value.toObject();
+        CLesson lesson;
+        lesson.nNumber = object.value(u"number"_s).toInt();
+        lesson.strTitle = object.value(u"title"_s).toString();
+        lesson.strKind = object.value(u"kind"_s).toString();
+        lesson.newKeys = Strings(object.value(u"newKeys"_s));
+        const QJsonObject targets = object.value(u"targets"_s).toObject();
+        lesson.targets = {targets.value(u"accuracy"_s).toInt(90),
+                          targets.value(u"speed"_s).toInt(20)};
+        lesson.bBackspace = object.value(u"backspace"_s).toBool();
+        lesson.lines = Strings(object.value(u"lines"_s));
+        for (const QJsonValue& line : object.value(u"ruby"_s).toArray())
+            lesson.ruby.append(Strings(line));
+        course.lessons.append(lesson);
+    }
+    return course;
+}
+
+} // namespace CoursePlan

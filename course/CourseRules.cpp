@@ -1,0 +1,70 @@
+#include "course/CourseRules.h"
+
+#include <cmath>
+
+namespace CourseRules {
+
+CLessonTargets Targets(const CLesson& lesson, const CClassThresholds& thresholds)
+{
+    CLessonTargets targets = lesson.targets;
+    if (thresholds.nAccuracy > 0)
+        targets.nAccuracy = thresholds.nAccuracy;
+    targets.nSpeed = int(std::lround(lesson.targets.nSpeed * thresholds.nSpeedPercent / 100.0));
+    return targets;
+}
+
+bool Passes(const CLessonTargets& targets, int accuracy, double keysPerMinute)
+{
+    return accuracy >= targets.nAccuracy && keysPerMinute >= targets.nSpeed;
+}
+
+int Stars(const CCourse& course, const CLessonTargets& targets, int accuracy, double keysPerMinute)
+{
+    if (!Passes(targets, accuracy, keysPerMinute))
+        return 0;
+    const auto reaches = [&](const CStarLevel& level) {
+        return accuracy >= qMax(level.nAccuracy, targets.nAccuracy) &&
+               keysPerMinute >= targets.nSpeed * level.dSpeedFactor;
+    };
+    if (reaches(course.threeStars))
+        return 3;
+    return reaches(course.twoStars) ? 2 : 1;
+}
+
+QList<CLessonProgress> Progress(const CCourse& course, const QList<CLessonAttempt>& attempts,
+                                const CClassThresholds& thresholds)
+{
+    QList<CLessonProgress> progress(course.lessons.size());
+    for (const CLessonAttempt& attempt : attempts) {
+        const CLesson* lesson = course.Lesson(attempt.nLesson);
+        if (!lesson)
+            continue;
+        CLessonProgress& entry = progress[attempt.nLesson - 1];
+        const CLessonTargets targets = Targets(*lesson, thresholds);
+        const int stars = qMax(attempt.nStars,
+                               Stars(course, targets, attempt.Accuracy(), attempt.KeysPerMinute()));
+        ++entry.nAttempts;
+        entry.nBestStars = qMax(entry.nBestStars, stars);
+        entry.bPassed = entry.bPassed || attempt.bPassed || stars > 0;
+        if (!entry.lastAt.isValid() || attempt.startedAt > entry.lastAt)
+            entry.lastAt = attempt.startedAt;
+    }
+    return progress;
+}
+
+bool IsOpen(int lesson, const QList<CLessonProgress>& progress, const CClassThresholds& thresholds)
+{
+    if (lesson < 1 || lesson > progress.size())
+        return false;
+    return lesson == 1 || thresholds.bAllOpen || progress[lesson - 2].bPassed;
+}
+
+int Reached(const QList<CLessonProgress>& progress)
+{
+    int reached = progress.isEmpty() ? 0 : 1;
+    while (reached < progress.size() && progress[reached - 1].bPassed)
+        ++reached;
+    return reached;
+}
+
+} // namespace CourseRules

@@ -1,0 +1,99 @@
+#include "course/CourseStore.h"
+
+#include "attempts/ClassReport.h"
+#include "attempts/LessonAttemptStore.h"
+#include "platform/CheckedQuery.h"
+#include "platform/Dao.h"
+
+#include <QHash>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace CheckedQuery;
+
+namespace CourseStore {
+
+CClassThresholds LoadThresholds(CDaoDatabase& db, const QString& className)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT accuracy, speed_percent, all_open FROM course_class "
+                  "WHERE class_name = ?"_s);
+    query.addBindValue(className);
+    Exec(query);
+    CClassThresholds thresholds;
+    if (query.next()) {
+        thresholds.nAccuracy = query.value(0).toInt();
+        thresholds.nSpeedPercent = query.value(1).toInt();
+        thresholds.bAllOpen = query.value(2).toInt() != 0;
+    }
+    CheckRead(query);
+    return thresholds;
+}
+
+void SaveThresholds(CDaoDatabase& db, const QString& className, const CClassThresholds& thresholds)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"INSERT INTO course_class (class_name, accuracy, speed_percent, all_open) "
+                   "VALUES (?, ?, ?, ?) ON CONFLICT (class_name) DO UPDATE SET "
+                   "accuracy = excluded.accuracy, speed_percent = excluded.speed_percent, "
+                   "all_open = excluded.all_open"_s);
+    query.addBindValue(className);
+    query.addBindValue(thresholds.nAccuracy);
+    query.addBindValue(thresholds.nSpeedPercent);
+    query.addBindValue(thresholds.bAllOpen ? 1 : 0);
+    Exec(query);
+}
+
+CLessonRecord RecordLesson(CDaoDatabase* db, const CCourse& course, const CLessonAttempt& attempt,
+                           bool bOwnAccount)
+{
+    CLessonRecord record;
+    record.attempt = attempt;
+    const CLesson* lesson = course.Lesson(attempt.nLesson);
+    if (!lesson)
+        return record;
+    record.bLastLesson = attempt.nLesson == course.lessons.size();
+    const bool bKeep = db && bOwnAccount && attempt.nUserKey != 0;
+    const CClassThresholds thresholds =
+        bKeep ? LoadThresholds(*db, attempt.strClass) : CClassThresholds();
+    record.targets = CourseRules::Targets(*lesson, thresholds);
+    record.attempt.nStars =
+        CourseRules::Stars(course, record.targets, attempt.Accuracy(), attempt.KeysPerMinute());
+    record.attempt.bPassed = record.attempt.nStars > 0;
+    if (!bKeep) {
+        record.bNextOpen = !record.bLastLesson;
+        return record;
+    }
+    LessonAttemptStore::Store(*db, record.attempt);
+    record.bStored = true;
+    const QList<CLessonProgress> progress = CourseRules::Progress(
+        course, LessonAttemptStore::Load(*db, attempt.nUserKey, course.strId), thresholds);
+    record.bNextOpen = CourseRules::IsOpen(attempt.nLesson + 1, progress, thresholds);
+    return record;
+}
+
+QList<CPupilCourse> LoadClassProgress(CDaoDatabase& db, const QString& className,
+                                      const CCourse& course)
+{
+    const CClassThresholds thresholds = LoadThresholds(db, className);
+    QHash<qint64, QList<CLessonAttempt>> byPupil;
+    for (const CLessonAttempt& attempt : LessonAttemptStore::LoadClass(db, className, course.strId))
+        byPupil[attempt.nUserKey].append(attempt);
+    QList<CPupilCourse> rows;
+    for (const CPupil& pupil : LoadPupils(db, className)) {
+        const QList<CLessonAttempt> attempts = byPupil.value(pupil.nKey);
+        const QList<CLessonProgress> progress = CourseRules::Progress(course, attempts, thresholds);
+        CPupilCourse& row = rows.emplace_back();
+        row.pupil = pupil;
+        row.nReached = CourseRules::Reached(progress);
+        row.nAttempts = int(attempts.size());
+        for (const CLessonProgress& lesson : progress) {
+            row.nPassed += lesson.bPassed ? 1 : 0;
+            row.nStars += lesson.nBestStars;
+            if (lesson.lastAt.isValid() && (!row.lastAt.isValid() || lesson.lastAt > row.lastAt))
+                row.lastAt = lesson.lastAt;
+        }
+    }
+    return rows;
+}
+
+} // namespace CourseStore

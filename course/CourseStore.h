@@ -1,0 +1,57 @@
+#pragma once
+
+#include "course/CourseRules.h"
+#include "users/Pupil.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+class CDaoDatabase;
+
+// The course's own rows beside the lessons typed (attempts/
+// LessonAttemptStore): a class's thresholds, and a class's standing read
+// by the pupils' keys. All throw CDaoException.
+
+// A finished lesson as it was judged and kept: its stars and passing
+// against the class's thresholds, whether it was stored (only for a pupil
+// logged in to an account of their own) and whether the next lesson is open.
+struct CLessonRecord
+{
+    CLessonAttempt attempt;
+    CLessonTargets targets;
+    bool bStored = false;
+    bool bNextOpen = false;
+    bool bLastLesson = false;
+};
+
+namespace CourseStore {
+
+// The class's thresholds; the defaults when its teacher set none.
+CClassThresholds LoadThresholds(CDaoDatabase& db, const QString& className);
+void SaveThresholds(CDaoDatabase& db, const QString& className, const CClassThresholds& thresholds);
+
+// One pupil's standing in a course, as the teacher's view lists it.
+struct CPupilCourse
+{
+    CPupil pupil;
+    int nReached = 0; // CourseRules::Reached
+    int nPassed = 0;  // lessons passed
+    int nStars = 0;   // the best stars of every lesson, added up
+    int nAttempts = 0;
+    QDateTime lastAt; // invalid when the pupil typed no lesson yet
+};
+
+// Judges attempt (setting its stars and passing), keeps it for a logged-in
+// pupil and tells whether the next lesson is open. Without db, or for
+// anyone without an account of their own, nothing is stored and every
+// lesson stays open to try.
+CLessonRecord RecordLesson(CDaoDatabase* db, const CCourse& course, const CLessonAttempt& attempt,
+                           bool bOwnAccount);
+
+// Every pupil of the class in student-number order, those who typed no
+// lesson included.
+QList<CPupilCourse> LoadClassProgress(CDaoDatabase& db, const QString& className,
+                                      const CCourse& course);
+
+} // namespace CourseStore

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "course/KeyboardLayout.h"
+
+#include <QHash>
+#include <QPixmap>
+#include <QWidget>
+
+// The keyboard under a lesson, scaled to the room it has: every key tinted
+// with its finger's colour, bumps on F and J, the key to type next
+// highlighted with the Shift it needs, a wrong key red for a moment,
+// Backspace marked when the lesson asks for it; under the keys, the finger
+// in words. A change repaints only the keys it touches.
+class CKeyboardView : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class KeyState { Plain, Next, Wrong, Correct };
+
+    // How long a wrong key stays red.
+    static constexpr int WrongMs = 600;
+
+    explicit CKeyboardView(const CKeyboardLayout& layout, QWidget* parent = nullptr);
+
+    // The next character to type; null for none.
+    void SetNext(QChar ch);
+    // A wrong character typed: its key red until WrongMs have passed or
+    // the next key is typed.
+    void ShowWrong(QChar typed);
+    // Backspace marked as the key to press now.
+    void SetCorrection(bool bOn);
+
+    KeyState StateOf(int key) const;
+    QString FingerText() const { return m_strFinger; }
+    // The pixels of a key and of the line under the keys.
+    QRect KeyRect(int key) const;
+    QRect FingerRect() const;
+    const CKeyboardLayout& Layout() const { return m_layout; }
+
+    QSize sizeHint() const override { return {560, 210}; }
+    bool hasHeightForWidth() const override { return false; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // Key units to pixels: the block centred in the room above the finger line.
+    double Unit() const;
+    int FingerLineHeight() const;
+    QPointF Origin() const;
+    void PlaceKeys();
+    void UpdateKey(int key);
+    void ClearWrong();
+    void DrawKey(QPainter& painter, int key, KeyState state) const;
+    const QPixmap& KeyImage(int key, KeyState state) const;
+    const QPixmap& FingerImage() const;
+    QFont FingerFont() const;
+    // Where the words of a finger stand in the line under the keys.
+    QRect FingerTextRect(const QString& text) const;
+
+    const CKeyboardLayout& m_layout;
+    int m_nNext = -1;
+    int m_nNextShift = -1;
+    int m_nWrong = -1;
+    int m_nWrongTimer = 0;
+    bool m_bCorrection = false;
+    QString m_strFinger;
+    QColor m_fingerColor;
+    QList<QRect> m_keyRects;                 // in pixels, set when the size changes
+    mutable QHash<int, QPixmap> m_keyImages; // by key × 4 + state
+    mutable QHash<QString, QPixmap> m_fingerImages;
+};

@@ -1,0 +1,96 @@
+#include "course/LessonResultDlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_STARS = 1001,
+    IDC_SUMMARY = 1002,
+    IDC_NEXT = 1003,
+    IDC_AGAIN = 1004,
+};
+
+// How many of the keys missed most the result names.
+constexpr int MissesShown = 5;
+
+QString Shown(const QString& key)
+{
+    return key == u" "_s ? u"空格"_s : key;
+}
+
+} // namespace
+
+CLessonResultDlg::CLessonResultDlg(const CCourse& course, const CLessonRecord& record, bool bKept,
+                                   QWidget* parent)
+    : CDialog(33046, parent), m_course(course), m_record(record), m_bKept(bKept)
+{
+}
+
+QString CLessonResultDlg::StarsText() const
+{
+    const int stars = m_record.attempt.nStars;
+    if (stars == 0)
+        return u"还没有过关"_s;
+    return QString(stars, QChar(u'★')) + QString(3 - stars, QChar(u'☆'));
+}
+
+QString CLessonResultDlg::SummaryText() const
+{
+    const CLessonAttempt& attempt = m_record.attempt;
+    const CLesson* lesson = m_course.Lesson(attempt.nLesson);
+    QStringList lines;
+    lines.append(
+        u"第 %1 课 %2 完成了!"_s.arg(attempt.nLesson).arg(lesson ? lesson->strTitle : QString()));
+    lines.append(u"速度:%1 键/分(%2 WPM),要求 %3 键/分"_s
+                     .arg(QString::number(attempt.KeysPerMinute(), 'f', 1),
+                          QString::number(attempt.WordsPerMinute(), 'f', 1))
+                     .arg(m_record.targets.nSpeed));
+    lines.append(u"正确率:%1%(共打 %2 键,错 %3 键),要求 %4%"_s.arg(attempt.Accuracy())
+                     .arg(attempt.nKeystrokes)
+                     .arg(attempt.nErrors)
+                     .arg(m_record.targets.nAccuracy));
+    QStringList misses;
+    for (const CLessonMiss& miss : attempt.misses.mid(0, MissesShown))
+        misses.append(u"%1(打成 %2)×%3"_s.arg(Shown(miss.strExpected), Shown(miss.strTyped))
+                          .arg(miss.nTimes));
+    lines.append(misses.isEmpty() ? u"一个键也没有打错!"_s
+                                  : u"打错最多的键:%1"_s.arg(misses.join(u"  "_s)));
+    if (m_record.bLastLesson)
+        lines.append(attempt.bPassed ? u"这是最后一课,整个课程都学完了!"_s : u"这是最后一课。"_s);
+    else if (!m_bKept)
+        lines.append(u"没有登录个人账号,成绩不保存;下一课可以直接试。"_s);
+    else if (m_record.bNextOpen)
+        lines.append(u"第 %1 课已经开放。"_s.arg(attempt.nLesson + 1));
+    else
+        lines.append(u"还没有达到要求,第 %1 课没有开放。再练一次吧!"_s.arg(attempt.nLesson + 1));
+    return lines.join(u'\n');
+}
+
+bool CLessonResultDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    auto* stars = Item<QLabel>(IDC_STARS);
+    QFont font = stars->font();
+    font.setPixelSize(qMax(18, stars->height() * 4 / 5));
+    stars->setFont(font);
+    stars->setStyleSheet(m_record.attempt.nStars > 0 ? u"color: #f9a825;"_s : u"color: #c62828;"_s);
+    stars->setText(StarsText());
+    SetDlgItemText(IDC_SUMMARY, SummaryText());
+    auto* next = Item<QPushButton>(IDC_NEXT);
+    next->setEnabled(m_record.bNextOpen && !m_record.bLastLesson);
+    if (!next->isEnabled())
+        Item<QPushButton>(IDC_AGAIN)->setDefault(true);
+    return true;
+}
+
+void CLessonResultDlg::OnCommand(int nID)
+{
+    if (nID == IDC_NEXT)
+        EndDialog(Next);
+    else if (nID == IDC_AGAIN)
+        EndDialog(Again);
+}

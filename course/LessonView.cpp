@@ -1,0 +1,243 @@
+#include "course/LessonView.h"
+
+#include "course/KeyboardView.h"
+#include "course/LessonResultDlg.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QKeyEvent>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QFont MonoFont(int pixelSize)
+{
+    QFont font;
+    font.setFamilies({u"Noto Sans Mono CJK SC"_s, u"Noto Sans CJK SC"_s});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+} // namespace
+
+CLessonView::CLessonView(const CCourse& course, int lesson, QWidget* parent)
+    : QWidget(parent), m_course(course), m_nLesson(lesson),
+      m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled, false); // keys, not an input method's text
+    setFocusPolicy(Qt::StrongFocus);
+    m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
+    ShowNextOnKeyboard();
+}
+
+void CLessonView::Layout()
+{
+    const int header = qMax(20, height() / 16);
+    const int keyboard = height() * 46 / 100;
+    m_pKeyboard->setGeometry(8, height() - keyboard, width() - 16, keyboard - 4);
+    m_headerFont = font();
+    m_headerFont.setPixelSize(qMax(12, header * 3 / 5));
+
+    const bool ruby = !m_session.Lesson().ruby.isEmpty();
+    int longest = 1;
+    for (const QString& line : m_session.Lesson().lines)
+        longest = qMax(longest, int(line.size()));
+    const int room = height() - keyboard - header - 8;
+    // Four rows of text 2.6 cells high, three ruby rows of 2.4 cells.
+    const double rows = 4 * 2.6 + (ruby ? 3 * 2.4 : 0) + 0.5;
+    m_nCellWidth = qMax(6, int(qMin(width() * 0.94 / longest, room / rows)));
+    m_font = MonoFont(2 * m_nCellWidth);
+    m_rubyFont = MonoFont(2 * m_nCellWidth);
+    m_nRowHeight = int(std::lround(2.6 * m_nCellWidth));
+    m_nRubyHeight = ruby ? int(std::lround(2.4 * m_nCellWidth)) : 0;
+    m_textOrigin = QPoint((width() - longest * m_nCellWidth) / 2, header + m_nCellWidth / 2);
+}
+
+QRect CLessonView::HeaderRect() const
+{
+    return QRect(0, 0, width(), qMax(20, height() / 16));
+}
+
+QRect CLessonView::CellRect(int row, int column) const
+{
+    // Ruby rows stand above rows 0, 2 and 3.
+    static constexpr int rubiesAbove[] = {1, 1, 2, 3};
+    static constexpr int rowsAbove[] = {0, 1, 2, 3};
+    const int y =
+        m_textOrigin.y() + rubiesAbove[row] * m_nRubyHeight + rowsAbove[row] * m_nRowHeight;
+    return QRect(m_textOrigin.x() + column * m_nCellWidth, y, m_nCellWidth, m_nRowHeight);
+}
+
+void CLessonView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Layout();
+    update();
+}
+
+bool CLessonView::focusNextPrevChild(bool next)
+{
+    Q_UNUSED(next);
+    return false;
+}
+
+void CLessonView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        OnEscape();
+        return;
+    case Qt::Key_Backspace:
+        OnBackspace();
+        return;
+    default:
+        break;
+    }
+    const QString text = event->text();
+    bool typed = false;
+    for (const QChar ch : text) {
+        if (ch.unicode() >= 0x20 && ch.unicode() != 0x7F) {
+            OnKey(ch);
+            typed = true;
+        }
+    }
+    if (!typed)
+        QWidget::keyPressEvent(event);
+}
+
+void CLessonView::OnKey(QChar ch)
+{
+    if (m_session.IsFinished())
+        return;
+    const int line = m_session.Line();
+    const int column = m_session.Column();
+    const bool started = m_session.IsStarted();
+    const CLessonSession::Outcome outcome = m_session.Type(ch, Platform().MonotonicMilliseconds());
+    if (!started && m_session.IsStarted()) {
+        m_startedAt = Platform().CurrentDateTime();
+        m_nClockTimer = startTimer(1000);
+    }
+    switch (outcome) {
+    case CLessonSession::Outcome::Wrong:
+        m_pKeyboard->ShowWrong(ch);
+        m_pKeyboard->SetCorrection(m_session.AwaitsBackspace());
+        break;
+    case CLessonSession::Outcome::MustCorrect:
+        m_pKeyboard->ShowWrong(ch);
+        break;
+    case CLessonSession::Outcome::Finished:
+        AfterKey(line, column);
+        Finish();
+        return;
+    default:
+        break;
+    }
+    AfterKey(line, column);
+}
+
+void CLessonView::OnBackspace()
+{
+    const int line = m_session.Line();
+    const int column = m_session.Column();
+    if (m_session.Backspace(Platform().MonotonicMilliseconds()) ==
+        CLessonSession::Outcome::Corrected)
+        m_pKeyboard->SetCorrection(false);
+    AfterKey(line, column);
+}
+
+void CLessonView::AfterKey(int line, int column)
+{
+    // The header's counts follow each second with the clock, and at once
+    // when a key was wrong or the Backspace hint comes or goes.
+    if (m_session.Errors() != m_nShownErrors || m_session.AwaitsBackspace() != m_bShownHint ||
+        m_nClockTimer == 0) {
+        m_nShownErrors = m_session.Errors();
+        m_bShownHint = m_session.AwaitsBackspace();
+        update(HeaderRect());
+    }
+    if (line != m_session.Line()) {
+        update(
+            QRect(0, HeaderRect().bottom() + 1, width(), m_pKeyboard->y() - HeaderRect().height()));
+    } else {
+        for (int row : {0, 1}) {
+            update(CellRect(row, column).adjusted(-2, 0, 2, 0));
+            update(CellRect(row, m_session.Column()).adjusted(-2, 0, 2, 0));
+        }
+    }
+    ShowNextOnKeyboard();
+}
+
+void CLessonView::ShowNextOnKeyboard()
+{
+    m_pKeyboard->SetNext(m_session.Expected());
+}
+
+void CLessonView::OnEscape()
+{
+    if (m_session.IsStarted() && !m_session.IsFinished() &&
+        AfxMessageBox(u"要离开这一课吗?这一次的练习不会保存。"_s, MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
+        return;
+    if (m_leave)
+        m_leave();
+}
+
+void CLessonView::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_nClockTimer)
+        update(HeaderRect());
+}
+
+void CLessonView::Finish()
+{
+    killTimer(m_nClockTimer);
+    m_nClockTimer = 0;
+    const qint64 now = Platform().MonotonicMilliseconds();
+    CLessonAttempt attempt;
+    attempt.nUserKey = CurrentUser.RowKey;
+    attempt.strUserName = CurrentUser.Name;
+    attempt.strClass = CurrentUser.Class;
+    attempt.strStudentNo = CurrentUser.StudentNo;
+    attempt.strCourse = m_course.strId;
+    attempt.nLesson = m_nLesson;
+    attempt.nElapsedMs = m_session.ElapsedMs(now);
+    attempt.endedAt = Platform().CurrentDateTime();
+    attempt.startedAt = m_startedAt.isValid() ? m_startedAt : attempt.endedAt;
+    attempt.nKeystrokes = m_session.Keystrokes();
+    attempt.nCorrectKeys = m_session.CorrectKeys();
+    attempt.nErrors = m_session.Errors();
+    attempt.nBackspaces = m_session.Backspaces();
+    attempt.misses = m_session.Misses();
+    const bool own = CurrentUser.IsOrdinaryLogin();
+    try {
+        m_record = CourseStore::RecordLesson(ActiveDatabase(), m_course, attempt, own);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
+        m_record->bNextOpen = false;
+    }
+    CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
+    const int choice = result.DoModal();
+    if (choice == CLessonResultDlg::Next && m_openLesson)
+        m_openLesson(m_nLesson + 1);
+    else if (choice == CLessonResultDlg::Again)
+        Restart();
+    else if (m_leave)
+        m_leave();
+}
+
+void CLessonView::Restart()
+{
+    m_nShownErrors = 0;
+    m_bShownHint = false;
+    m_session = CLessonSession(m_session.Lesson());
+    m_startedAt = QDateTime();
+    m_pKeyboard->SetCorrection(false);
+    ShowNextOnKeyboard();
+    update();
+}

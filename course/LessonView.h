@@ -1,0 +1,81 @@
+#pragma once
+
+#include "course/CoursePlan.h"
+#include "course/CourseStore.h"
+#include "course/LessonSession.h"
+
+#include <QFont>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class CKeyboardView;
+
+// The screen of a lesson in the main window's view: the lesson's lines in
+// large type with what was typed under the current one, the cursor on the
+// next character, the keyboard below. A wrong key does not advance: it is
+// counted, shown red at the cursor and on the keyboard. Esc leaves after
+// asking; the end shows the result and keeps it for a logged-in pupil.
+class CLessonView : public QWidget
+{
+    Q_OBJECT
+public:
+    CLessonView(const CCourse& course, int lesson, QWidget* parent = nullptr);
+
+    const CLessonSession& Session() const { return m_session; }
+    CKeyboardView* Keyboard() const { return m_pKeyboard; }
+    // What the last finished lesson gave, until the next one ends.
+    const std::optional<CLessonRecord>& LastRecord() const { return m_record; }
+
+    // Called when the pupil leaves the lesson, or asks for another one
+    // (the number of the lesson) from the result.
+    void SetLeave(std::function<void()> leave) { m_leave = std::move(leave); }
+    void SetOpenLesson(std::function<void(int)> open) { m_openLesson = std::move(open); }
+
+    // The pixels of a cell: row 0 is the current line, 1 what was typed
+    // under it, 2 and 3 the next lines.
+    QRect CellRect(int row, int column) const;
+    QRect HeaderRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void OnKey(QChar ch);
+    void OnBackspace();
+    void OnEscape();
+    void Finish();
+    void Restart();
+    void Layout();
+    void AfterKey(int line, int column);
+    void ShowNextOnKeyboard();
+    void DrawHeader(QPainter& painter) const;
+    void DrawLine(QPainter& painter, const QRect& dirty, int row, int line) const;
+    void DrawTyped(QPainter& painter, const QRect& dirty) const;
+    QString HeaderText() const;
+
+    const CCourse& m_course;
+    int m_nLesson;
+    CLessonSession m_session;
+    CKeyboardView* m_pKeyboard = nullptr;
+    std::optional<CLessonRecord> m_record;
+    std::function<void()> m_leave;
+    std::function<void(int)> m_openLesson;
+    QDateTime m_startedAt;
+    int m_nClockTimer = 0;
+    int m_nShownErrors = 0; // what the header shows
+    bool m_bShownHint = false;
+    // The text's grid, set by Layout.
+    QFont m_font;
+    QFont m_rubyFont;
+    QFont m_headerFont;
+    int m_nCellWidth = 16;
+    int m_nRowHeight = 32;
+    int m_nRubyHeight = 0;
+    QPoint m_textOrigin;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "attempts/ExamSitting.h"
+
+#include <optional>
+
+// What the view needs of the exams around it, so that practice/ knows the
+// exam's sitting without knowing the exam's windows: the start recorded
+// before the screen is shown, and the end stored and shown.
+class IExamHost
+{
+public:
+    virtual ~IExamHost() = default;
+    // The pupil pressed the space bar on exam's blank screen: the sitting's
+    // start, recorded by the database, or nothing (the pupil was told why)
+    // and the exam does not start.
+    virtual std::optional<CExamSitting> BeginSitting(qint64 examId) = 0;
+    // The sitting ended: stores its result (or keeps it on the machine) and
+    // shows it to the pupil.
+    virtual void EndSitting(const CExamSitting& sitting, const CSittingResult& result) = 0;
+};

@@ -1,0 +1,59 @@
+#include "practice/ScreenCells.h"
+
+#include "attempts/PracticeKind.h"
+#include "platform/Gbk.h"
+#include "practice/PracticeScreen.h"
+#include "practice/PracticeState.h"
+#include "practice/QeDoc.h"
+#include "practice/TypingSession.h"
+
+namespace {
+
+void Add(CScreenCells& cells, const QByteArray& bytes)
+{
+    cells.hex.append(QString::fromLatin1(bytes.toHex()));
+    cells.texts.append(Gbk::Decode(bytes));
+}
+
+} // namespace
+
+CScreenCells ScreenOfText(const QByteArray& text, int kind, int screen)
+{
+    CScreenCells cells;
+    for (const QByteArray& bytes : ScreenCellBytes(text, kind, screen))
+        Add(cells, bytes);
+    return cells;
+}
+
+CScreenCells TypedCells(const CQeDoc& doc, const CTypingSession& session, int kind)
+{
+    CScreenCells cells;
+    const bool doubleByte = kind == PracticeKind::Chinese;
+    const int perRow = doubleByte ? CQeDoc::Cells : CQeDoc::Columns;
+    for (int r = 0; r <= CurrentRow && r < CQeDoc::Rows; ++r) {
+        const int end = r < CurrentRow ? perRow : qMin(CurrentColumn, perRow);
+        for (int c = 0; c < end; ++c) {
+            if (!doubleByte) {
+                Add(cells, QByteArray(1, doc.m_enTyped[r][c]));
+            } else if (session.IsSkipped(r, c)) {
+                cells.hex.append(QString());
+                cells.texts.append(QString());
+            } else {
+                Add(cells, doc.TypedCell(r, c));
+            }
+        }
+    }
+    return cells;
+}
+
+void LoadScreenCells(CQeDoc& doc, int kind, const QStringList& hex)
+{
+    // The cells' bytes are the screen as the loader read it; the cells after
+    // the end of a short text were left empty, and are left so.
+    QByteArray bytes;
+    for (const QString& cell : hex)
+        bytes += QByteArray::fromHex(cell.toLatin1());
+    while (bytes.endsWith('\0'))
+        bytes.chop(1);
+    ReadScreen(doc, bytes, kind, 1);
+}

@@ -1,0 +1,366 @@
+#include "course/CourseClassDlg.h"
+#include "course/CourseCommands.h"
+#include "course/CourseDlg.h"
+#include "course/KeyboardView.h"
+#include "course/LessonResultDlg.h"
+#include "course/LessonView.h"
+#include "course/ThresholdDlg.h"
+#include "platform/ListCtrl.h"
+#include "reports/ProgressDlg.h"
+#include "res/CommandIds.h"
+#include "tests/AttemptRows.h"
+#include "tests/DialogDriver.h"
+#include "tests/PracticeFixture.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Class = u"三年级二班"_s;
+
+QChar WrongFor(QChar expected)
+{
+    return expected == u'g' ? u'h' : u'g';
+}
+
+// What the result of a lesson showed.
+struct Shown
+{
+    QString stars;
+    QString summary;
+    bool bNext = false;
+};
+
+// The view's lesson screen.
+CLessonView* Screen(CPracticeFixture& f)
+{
+    return qobject_cast<CLessonView*>(f.view->ShownScreen());
+}
+
+} // namespace
+
+// Lessons of the course typed through key events into the view: wrong keys,
+// stars and unlocking at the thresholds, a class's own thresholds, what is
+// kept, and where pupils and teachers see it.
+class TestLesson : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        // The document opens the same database, on either engine.
+        CDaoDatabase::SetTarget(m_pDatabase->Target());
+        m_nPupil = m_pDatabase->Insert(u"user"_s, {u"李华"_s, Class, u"2024001"_s, u"pw"_s});
+        m_pDatabase->Insert(u"user"_s, {u"王芳"_s, Class, u"2024002"_s, u"pw"_s});
+    }
+    void cleanup()
+    {
+        m_pDatabase.reset();
+        CDaoDatabase::SetTarget(QString());
+    }
+
+    // The view shows the lesson's screen; a wrong key neither advances nor
+    // goes unnoticed, and the keyboard shows both keys.
+    void wrongKeyDoesNotAdvance()
+    {
+        CPracticeFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        OpenLesson(f, 1);
+        CLessonView* screen = Screen(f);
+        QVERIFY(screen);
+        QVERIFY(!screen->isHidden() && screen->geometry() == f.view->rect());
+        const CKeyboardLayout& layout = screen->Keyboard()->Layout();
+        const QChar first = screen->Session().Expected();
+        QCOMPARE(screen->Keyboard()->StateOf(layout.StrokeFor(first).nKey),
+                 CKeyboardView::KeyState::Next);
+        QTest::keyClick(screen, WrongFor(first).toLatin1());
+        QCOMPARE(screen->Session().Column(), 0);
+        QCOMPARE(screen->Session().Errors(), 1);
+        QCOMPARE(screen->Session().WrongAtCursor(), WrongFor(first));
+        QCOMPARE(screen->Keyboard()->StateOf(layout.StrokeFor(WrongFor(first)).nKey),
+                 CKeyboardView::KeyState::Wrong);
+        QCOMPARE(screen->Keyboard()->StateOf(layout.StrokeFor(first).nKey),
+                 CKeyboardView::KeyState::Next);
+        QTest::keyClick(screen, first.toLatin1());
+        QCOMPARE(screen->Session().Column(), 1);
+        QCOMPARE(screen->Session().Keystrokes(), 2);
+        QCOMPARE(screen->Keyboard()->FingerText(), layout.FingerText(screen->Session().Expected()));
+        // A practice of the four replaces the lesson's screen.
+        QVERIFY(f.frame->Router().Execute(ID_PRACTICE_ENGLISH));
+        QVERIFY(!f.view->ShownScreen());
+    }
+
+    void thresholds_data()
+    {
+        QTest::addColumn<int>("errors");
+        QTest::addColumn<qint64>("lastKeyMs"); // the pause before the last key
+        QTest::addColumn<bool>("passed");
+        // Lesson 1: 307 keys, 90 % and 20 keys a minute (921 s for 307).
+        QTest::newRow("speed just below") << 0 << 921100LL << false;
+        QTest::newRow("speed just at") << 0 << 921000LL << true;
+        QTest::newRow("accuracy just below") << 35 << 1000LL << false;
+        QTest::newRow("accuracy just at") << 34 << 1000LL << true;
+    }
+
+    // Stars and the next lesson follow the targets; the lesson is kept either
+    // way, as an attempt of its own with the keys missed.
+    void thresholds()
+    {
+        QFETCH(int, errors);
+        QFETCH(qint64, lastKeyMs);
+        QFETCH(bool, passed);
+        CPracticeFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        OpenLesson(f, 1);
+        const Shown shown = TypeLesson(f, errors, lastKeyMs);
+        QCOMPARE(shown.bNext, passed);
+        QCOMPARE(shown.stars == u"还没有过关"_s, !passed);
+        QVERIFY2(shown.summary.contains(passed ? u"第 2 课已经开放"_s : u"第 2 课没有开放"_s),
+                 qPrintable(shown.summary));
+        QCOMPARE(SelectRows(m_pDatabase->Admin(),
+                            u"SELECT user_key, class_name, course, lesson, kind, "
+                            "keystrokes, correct_keys, errors, passed FROM "
+                            "lesson_attempt"_s),
+                 QStringList{u"%1|%2|fingering|1|116|%3|307|%4|%5"_s.arg(m_nPupil)
+                                 .arg(Class)
+                                 .arg(307 + errors)
+                                 .arg(errors)
+                                 .arg(passed ? 1 : 0)});
+        QCOMPARE(
+            SelectRows(m_pDatabase->Admin(), u"SELECT COALESCE(SUM(times), 0) FROM lesson_miss"_s),
+            QStringList{QString::number(errors)});
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM score"_s),
+                 QStringList{u"0"_s});
+        QCOMPARE(LessonOpen(f, 2), passed);
+        QVERIFY(!f.view->ShownScreen()); // 返回 leaves the lesson
+    }
+
+    void classThresholds_data()
+    {
+        QTest::addColumn<QString>("accuracy");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<bool>("allOpen");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<bool>("passed"); // lesson 1 at 12 keys a minute, 34 errors
+        QTest::addColumn<bool>("fifthOpen");
+        QTest::newRow("the lesson's own")
+            << u"0"_s << u"100"_s << false << QString() << false << false;
+        QTest::newRow("half the speed") << u"0"_s << u"50"_s << false << QString() << true << false;
+        QTest::newRow("half the speed but 95 %")
+            << u"95"_s << u"50"_s << false << QString() << false << false;
+        QTest::newRow("every lesson open")
+            << u"0"_s << u"100"_s << true << QString() << false << true;
+        QTest::newRow("accuracy refused")
+            << u"30"_s << u"50"_s << true << u"正确率要求应为…"_s << false << false;
+        QTest::newRow("speed refused")
+            << u"0"_s << u"400"_s << true << u"速度要求应为…"_s << false << false;
+    }
+
+    // The teacher sets a class's thresholds; its pupils are judged by them.
+    void classThresholds()
+    {
+        QFETCH(QString, accuracy);
+        QFETCH(QString, speed);
+        QFETCH(bool, allOpen);
+        QFETCH(QString, refusal);
+        QFETCH(bool, passed);
+        QFETCH(bool, fifthOpen);
+        CPracticeFixture f;
+        LogIn(f, 0, QString(), UserKind::Super);
+        Drive<CThresholdDlg>(f.platform, [&](CThresholdDlg* dlg) {
+            QCOMPARE(dlg->m_comboClass->currentData().toString(), Class);
+            QCOMPARE(dlg->m_editSpeed->text(), u"100"_s);
+            Fill(dlg, {{1002, accuracy}, {1003, speed}});
+            dlg->m_checkAllOpen->setChecked(allOpen);
+            dlg->ClickButton(1);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_THRESHOLDS));
+        if (!refusal.isEmpty()) {
+            CompareBoxes(f.platform, {Box(refusal, u"qe"_s, MB_ICONEXCLAMATION)});
+            QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM course_class"_s),
+                     QStringList{u"0"_s});
+        }
+        f.platform.boxes.clear();
+        LogIn(f, m_nPupil, u"李华"_s);
+        OpenLesson(f, 1);
+        // 307 keys in 1535 s: 12 keys a minute.
+        const Shown shown = TypeLesson(f, 34, 1535000);
+        QCOMPARE(shown.stars != u"还没有过关"_s, passed);
+        QCOMPARE(LessonOpen(f, 2), passed || fifthOpen);
+        QCOMPARE(LessonOpen(f, 5), fifthOpen);
+    }
+
+    // A locked lesson is refused with what opens it; nothing starts.
+    void lockedLessonRefused()
+    {
+        CPracticeFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        Drive<CCourseDlg>(f.platform, [](CCourseDlg* dlg) {
+            dlg->SelectLesson(3);
+            dlg->ClickButton(1);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_FINGERING));
+        CompareBoxes(f.platform, {Box(u"第 3 课还没有开放:先在第 2 课达到要求(正确率 90%,"
+                                      u"速度每分钟 21 键)。"_s,
+                                      u"qe"_s, MB_ICONEXCLAMATION)});
+        QVERIFY(!f.view->ShownScreen());
+    }
+
+    // Someone without an account of their own may try any lesson; nothing
+    // is kept.
+    void anonymousStoresNothing()
+    {
+        CPracticeFixture f;
+        LogIn(f, 0, QString(), UserKind::Anonymous);
+        QVERIFY(LessonOpen(f, 5));
+        OpenLesson(f, 5);
+        QVERIFY(Screen(f));
+        OpenLesson(f, 1);
+        const Shown shown = TypeLesson(f, 1, 1000);
+        QVERIFY(shown.bNext);
+        QVERIFY2(shown.summary.contains(u"成绩不保存"_s), qPrintable(shown.summary));
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM lesson_attempt"_s),
+                 QStringList{u"0"_s});
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM lesson_miss"_s),
+                 QStringList{u"0"_s});
+    }
+
+    // Esc asks first: No goes on, Yes leaves and keeps nothing.
+    void escapeAsksFirst()
+    {
+        CPracticeFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        OpenLesson(f, 1);
+        QTest::keyClicks(Screen(f), Screen(f)->Session().Lesson().lines[0].left(3));
+        f.platform.AnswerBoxes({IDNO, IDYES});
+        QTest::keyClick(Screen(f), Qt::Key_Escape);
+        QVERIFY(Screen(f));
+        QCOMPARE(Screen(f)->Session().Column(), 3);
+        QTest::keyClick(Screen(f), Qt::Key_Escape);
+        QVERIFY(!f.view->ShownScreen());
+        QCOMPARE(f.platform.boxes.size(), 2);
+        QCOMPARE(f.platform.boxes[0].flags, unsigned(MB_YESNO | MB_ICONQUESTION));
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM lesson_attempt"_s),
+                 QStringList{u"0"_s});
+    }
+
+    // The stored lesson in 我的练习记录 and in the teacher's course view,
+    // which a pupil cannot open.
+    void shownToPupilAndTeacher()
+    {
+        CPracticeFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        OpenLesson(f, 1);
+        TypeLesson(f, 2, 60000);
+
+        Listing attempts;
+        Listing misses;
+        Drive<CProgressDlg>(f.platform, [&](CProgressDlg* dlg) {
+            attempts = ListOf(dlg->m_listAttempts);
+            misses = ListOf(dlg->m_listMistakes);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_MY_PROGRESS));
+        QCOMPARE(attempts.cells.size(), 1);
+        QCOMPARE(attempts.cells[0].mid(1, 3),
+                 (QStringList{u"指法 第1课"_s, u"307.0 键/分"_s, u"99%"_s}));
+        QCOMPARE(misses.cells.size(), 1);
+        QCOMPARE(misses.cells[0][1], u"2"_s);
+
+        // A pupil does not reach the teacher's windows.
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_CLASS));
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_THRESHOLDS));
+        QCOMPARE(f.platform.modalRuns.count(u"CCourseClassDlg"_s), 0);
+        QCOMPARE(f.platform.modalRuns.count(u"CThresholdDlg"_s), 0);
+
+        LogIn(f, 0, QString(), UserKind::Super);
+        Listing pupils;
+        Drive<CCourseClassDlg>(f.platform,
+                               [&](CCourseClassDlg* dlg) { pupils = ListOf(dlg->m_listPupils); });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_CLASS));
+        QCOMPARE(pupils.cells.size(), 2);
+        QCOMPARE(pupils.cells[0].mid(0, 6),
+                 (QStringList{u"2024001"_s, u"李华"_s, u"2"_s, u"1"_s, u"3"_s, u"1"_s}));
+        QCOMPARE(pupils.cells[1].mid(0, 2), (QStringList{u"2024002"_s, u"王芳"_s}));
+        QCOMPARE(pupils.cells[1].last(), u"还没有练习"_s);
+    }
+
+private:
+    // The user logged in, the document's session signed in as them.
+    void LogIn(CPracticeFixture& f, qint64 key, const QString& name, int kind = UserKind::Ordinary)
+    {
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = kind;
+        if (kind == UserKind::Super)
+            CurrentUser.Name = u"值班老师"_s;
+        if (kind == UserKind::Ordinary) {
+            CurrentUser.Name = name;
+            CurrentUser.Class = Class;
+            CurrentUser.StudentNo = u"2024%1"_s.arg(key);
+            CurrentUser.RowKey = key;
+        }
+        m_pDatabase->SignInAsCurrentUser(f.doc.m_pDB);
+    }
+
+    // Starts a lesson through 指法课程 as a pupil would.
+    void OpenLesson(CPracticeFixture& f, int lesson)
+    {
+        Drive<CCourseDlg>(f.platform, [lesson](CCourseDlg* dlg) {
+            dlg->SelectLesson(lesson);
+            dlg->ClickButton(1);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_FINGERING));
+    }
+
+    // Whether the course window offers a lesson.
+    bool LessonOpen(CPracticeFixture& f, int lesson)
+    {
+        bool open = false;
+        Drive<CCourseDlg>(f.platform, [&](CCourseDlg* dlg) { open = dlg->IsLessonOpen(lesson); });
+        f.frame->Router().Execute(ID_TEACHING_COURSE_FINGERING);
+        return open;
+    }
+
+    // Types the lesson on the screen: errors wrong keys first, then every
+    // key without a pause but the last, which comes lastKeyMs later. The
+    // result is read and left with 返回.
+    Shown TypeLesson(CPracticeFixture& f, int errors, qint64 lastKeyMs)
+    {
+        Shown shown;
+        CLessonView* screen = Screen(f);
+        if (!screen)
+            return shown;
+        const QChar first = screen->Session().Expected();
+        for (int i = 0; i < errors; ++i)
+            QTest::keyClick(screen, WrongFor(first).toLatin1());
+        Drive<CLessonResultDlg>(f.platform, [&shown](CLessonResultDlg* dlg) {
+            shown = {dlg->StarsText(), dlg->SummaryText(),
+                     dlg->Item<QPushButton>(1003)->isEnabled()};
+            dlg->ClickButton(2);
+        });
+        const QStringList& lines = screen->Session().Lesson().lines;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QString& line = lines[i];
+            if (i + 1 < lines.size()) {
+                QTest::keyClicks(screen, line);
+                continue;
+            }
+            QTest::keyClicks(screen, line.chopped(1));
+            f.platform.Advance(lastKeyMs);
+            QTest::keyClick(screen, line.back().toLatin1());
+        }
+        return shown;
+    }
+
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+    qint64 m_nPupil = 0;
+};
+
+QE_TEST_MAIN(TestLesson)
+#include "tst_lesson.moc"

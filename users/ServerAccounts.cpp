@@ -1,0 +1,159 @@
+#include "users/ServerAccounts.h"
+
+#include "platform/CheckedQuery.h"
+#include "platform/Dao.h"
+
+#include <QRandomGenerator>
+#include <QSqlDriver>
+#include <QUrl>
+
+#include <libpq-fe.h>
+
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace CheckedQuery;
+
+namespace ServerAccounts {
+
+namespace {
+
+PGconn* Handle(CDaoDatabase& db)
+{
+    // The driver hands its libpq connection out as a QVariant of its own
+    // "pg_conn*" type (libpq's struct); the pointer is read from its data.
+    const QVariant handle = db.Connection().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "pg_conn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+// A verifier goes into a statement that takes no parameters (CREATE ROLE,
+// ALTER ROLE); it is ours and has only base64 letters and "$:", and is
+// quoted all the same.
+QString Quoted(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(u'\'', u"''"_s);
+    return u'\'' + quoted + u'\'';
+}
+
+QString RandomPassword()
+{
+    static const QString letters = u"abcdefghijkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789"_s;
+    QString password;
+    for (int i = 0; i < 20; ++i)
+        password.append(letters.at(QRandomGenerator::system()->bounded(int(letters.size()))));
+    return password;
+}
+
+// The verifier of a role's password as the server keeps it.
+QString SecretVerifier(CDaoDatabase& db, const QString& secret)
+{
+    PGconn* conn = Handle(db);
+    if (!conn)
+        DaoSql::Throw(u"passwords of a server database need its connection"_s);
+    const QByteArray utf8 = secret.toUtf8();
+    char* verifier = PQencryptPasswordConn(conn, utf8.constData(), "", "scram-sha-256");
+    if (!verifier)
+        DaoSql::Throw(QString::fromLocal8Bit(PQerrorMessage(conn)).trimmed());
+    const QString text = QString::fromLatin1(verifier);
+    PQfreemem(verifier);
+    return text;
+}
+
+// Statements of our own without parameters (the server prepares no ALTER
+// ROLE), run as they are.
+void Run(CDaoDatabase& db, const QString& sql)
+{
+    QSqlQuery query(db.Connection());
+    if (!query.exec(sql))
+        DaoSql::Throw(query.lastError());
+}
+
+} // namespace
+
+QString RolePassword(const QString& password)
+{
+    return u"qe:"_s + password;
+}
+
+QString Verifier(CDaoDatabase& db, const QString& password)
+{
+    return SecretVerifier(db, RolePassword(password));
+}
+
+QString RolePrefix(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT role_prefix FROM lab_config"_s);
+    Exec(query);
+    NextRow(query);
+    return query.value(0).toString();
+}
+
+QString AccountRole(CDaoDatabase& db, Kind kind, qint64 key)
+{
+    return u"%1_%2_%3"_s.arg(RolePrefix(db), kind == Kind::Ordinary ? u"u"_s : u"s"_s).arg(key);
+}
+
+QString LabRole(CDaoDatabase& db)
+{
+    return RolePrefix(db) + u"_lab"_s;
+}
+
+QString RenewLabPassword(CDaoDatabase& db)
+{
+    // The lab's password is nobody's to type: it stands in the machines'
+    // environment as it is, without "qe:".
+    const QString password = RandomPassword();
+    const QString role = LabRole(db);
+    Run(db, u"ALTER ROLE %1 LOGIN PASSWORD %2"_s.arg(DaoSql::QuoteIdentifier(role),
+                                                     Quoted(SecretVerifier(db, password))));
+    QUrl url(db.Target());
+    url.setUserName(role, QUrl::DecodedMode);
+    url.setPassword(password, QUrl::DecodedMode);
+    return url.toString();
+}
+
+void ConvertAccounts(CDaoDatabase& db)
+{
+    struct Account
+    {
+        QString kind;
+        qint64 key;
+        QString password;
+    };
+    std::vector<Account> accounts;
+    for (const auto& [kind, table] :
+         {std::pair{u"u"_s, u"\"user\""_s}, std::pair{u"s"_s, u"supperuser"_s}}) {
+        QSqlQuery query(db.Connection());
+        Select(query,
+               u"SELECT qe_key, COALESCE(password, '') FROM %1 ORDER BY qe_key"_s.arg(table));
+        Exec(query);
+        while (query.next())
+            accounts.push_back({kind, query.value(0).toLongLong(), query.value(1).toString()});
+        CheckRead(query);
+    }
+    QSqlQuery create(db.Connection());
+    Prepare(create, u"SELECT qe_create_account_role(?, ?, ?)"_s);
+    for (const Account& account : accounts) {
+        create.bindValue(0, account.kind);
+        create.bindValue(1, account.key);
+        create.bindValue(2, Verifier(db, account.password));
+        Exec(create);
+        create.finish();
+    }
+    Run(db, u"UPDATE \"user\" SET password = NULL"_s);
+    Run(db, u"UPDATE supperuser SET password = NULL"_s);
+    Run(db, u"ALTER TABLE \"user\" VALIDATE CONSTRAINT user_keeps_no_password"_s);
+    Run(db, u"ALTER TABLE supperuser VALIDATE CONSTRAINT supperuser_keeps_no_password"_s);
+}
+
+void SetOwnPassword(CDaoDatabase& db, const QString& password)
+{
+    Run(db, u"ALTER ROLE CURRENT_USER PASSWORD %1"_s.arg(Quoted(Verifier(db, password))));
+    db.SetSessionPassword(RolePassword(password));
+}
+
+} // namespace ServerAccounts
