@@ -283,16 +283,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, reason);
-        QVERIFY(!path.isEmpty());
-        const QStringList before = Pupils(*m_pDatabase);
-        CScriptedPlatform platform;
-        platform.AnswerFiles({path});
-        ReadThrough(platform);
-        QVERIFY(!ImportClassList(nullptr));
-        QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
-        CompareBoxes(platform, {Box(Refusal(QFileInfo(path).fileName(), reason), u"错误!"_s,
-                                    MB_OK | MB_ICONEXCLAMATION)});
-        QCOMPARE(Pupils(*m_pDatabase), before);
+        ExpectRefused(path, reason);
     }
 
     // Files that once froze the window for many seconds, took gigabytes or
@@ -325,16 +316,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, reason);
-        QVERIFY(!path.isEmpty());
-        const QStringList before = Pupils(*m_pDatabase);
-        CScriptedPlatform platform;
-        platform.AnswerFiles({path});
-        ReadThrough(platform);
-        QVERIFY(!ImportClassList(nullptr));
-        QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
-        CompareBoxes(platform, {Box(Refusal(QFileInfo(path).fileName(), reason), u"错误!"_s,
-                                    MB_OK | MB_ICONEXCLAMATION)});
-        QCOMPARE(Pupils(*m_pDatabase), before);
+        ExpectRefused(path, reason);
     }
 
     // Cancel while the file is read: no preview, no message, nothing written.
@@ -417,6 +399,22 @@ private slots:
     }
 
 private:
+    // The file at path is refused with reason after it was read, and
+    // nothing is written.
+    void ExpectRefused(const QString& path, const QString& reason)
+    {
+        QVERIFY(!path.isEmpty());
+        const QStringList before = Pupils(*m_pDatabase);
+        CScriptedPlatform platform;
+        platform.AnswerFiles({path});
+        ReadThrough(platform);
+        QVERIFY(!ImportClassList(nullptr));
+        QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
+        CompareBoxes(platform, {Box(Refusal(QFileInfo(path).fileName(), reason), u"错误!"_s,
+                                    MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(Pupils(*m_pDatabase), before);
+    }
+
     std::unique_ptr<CTestDatabase> m_pDatabase;
 };
 
