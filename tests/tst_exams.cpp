@@ -828,11 +828,12 @@ private slots:
     void examClassesAreTickedNotPointedAt()
     {
         QFETCH(bool, open);
+        m_pDatabase->SignInAsTeacher();
         CDaoDatabase* db = m_pDatabase->Database();
         const QStringList classes{u"三年级一班"_s, Class, u"三年级三班"_s};
         for (int i = 0; i < classes.size(); ++i)
             m_pDatabase->Insert(u"user"_s, {u"学生%1"_s.arg(i), classes[i], QString::number(i)});
-        AddText(db);
+        AddText(m_pDatabase->Admin());
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = UserKind::Super;
         CScriptedPlatform platform;

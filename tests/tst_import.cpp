@@ -210,6 +210,7 @@ private slots:
         const QString path = WriteFile(u"长名单.csv"_s, lines.join(u"\r\n"_s).toUtf8());
         CScriptedPlatform platform;
         platform.AnswerFiles({path});
+        ReadThrough(platform);
         int needed = 0;
         int width = 0;
         Drive<CImportPreviewDlg>(platform, [&](CImportPreviewDlg* dlg) {

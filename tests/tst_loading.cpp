@@ -68,6 +68,7 @@ private slots:
         QVERIFY2(text.open(QIODevice::ReadOnly), qPrintable(text.fileName()));
         const bool chinese = file == u"chinese.txt"_s;
         QStringList rows;
+        CPracticeFixture f;
         CQeDoc doc;
         while (!text.atEnd()) {
             doc.ResetPractice();
