@@ -157,6 +157,8 @@ class InputMethodSession(rw.Session):
             "QE_REALINPUT_MARKER": self.marker,
         })
         config = env["XDG_CONFIG_HOME"]
+        # The composition is found by its pixels at a display size of 100 %.
+        self.write_display_percent(config, 100)
         if self.im == "fcitx5":
             write(os.path.join(config, "fcitx5", "profile"), FCITX5_PROFILE)
             write(os.path.join(config, "fcitx5", "config"), FCITX5_CONFIG)

@@ -69,8 +69,12 @@ CLASS_LIST = ("\ufeff姓名,班级,学号,密码\r\n"
               "lihua,三年级二班,20240120,\r\n"
               "liuyang,,20240121,\r\n")
 
+# The practice grid at a display size of 100 %; SCALE is the display size
+# the program chose for this screen, read off the main window.
 LINE_HEIGHT = 16
 CHAR_WIDTH = 6
+MAIN_SIZE = (750, 540)
+SCALE = 1.0
 
 
 def password_hash(password):
@@ -136,9 +140,14 @@ class Session:
         self.env = env
         print("display", env["DISPLAY"], flush=True)
 
-    def make_work_dir(self):
+    def make_work_dir(self, display_percent=None):
+        """display_percent fixes the display size (显示比例) as a user who
+        chose it would; None leaves the automatic one."""
         self.work = tempfile.mkdtemp(prefix="qe-realwindow.")
         self.env["XDG_CONFIG_HOME"] = os.path.join(self.work, "config")
+        if display_percent is not None:
+            self.write_display_percent(os.path.join(self.work, "config"), display_percent)
+
         for name in ("chinese.txt", "english.txt", "number.txt", "punctuate.txt"):
             shutil.copy(os.path.join(self.data, name), self.work)
         made = subprocess.run(
@@ -147,6 +156,13 @@ class Session:
         check(made.returncode == 0 and os.path.exists(self.db_path()),
               "a new database is made (%s)" % made.stdout.strip().replace("\n", " "))
         self.add_user(PUPIL)
+
+    @staticmethod
+    def write_display_percent(config, percent):
+        settings = os.path.join(config, "QE青禾中英文测试系统")
+        os.makedirs(settings, exist_ok=True)
+        with open(os.path.join(settings, "qe.conf"), "w", encoding="utf-8") as conf:
+            conf.write("[display]\nscale=%d\n" % percent)
 
     def add_user(self, user):
         self.sql("INSERT INTO user (name, class, student_no, password, kind) "
@@ -318,12 +334,14 @@ def check_red_cells(image, window, before, text, mistakes, cell_width, label):
     nothing either way.
     """
     wx, wy, _, _ = window
+    line_height = int(round(LINE_HEIGHT * SCALE))
+    cell_width = cell_width * SCALE
     red = image.reds(window) - before
     check(red, "%s: red characters appeared" % label)
     top = min(y for _, y in red)
     bottom = max(y for _, y in red)
     right = max(x for x, _ in red)
-    check(bottom - top < LINE_HEIGHT, "%s: the red pixels lie on one text line (y %d-%d,"
+    check(bottom - top < line_height, "%s: the red pixels lie on one text line (y %d-%d,"
           " %d px below the window's top)" % (label, top, bottom, top - wy))
     check(right < wx + cell_width * len(text),
           "%s: no red pixels right of the typed cells" % label)
@@ -332,10 +350,11 @@ def check_red_cells(image, window, before, text, mistakes, cell_width, label):
     for i, ch in enumerate(text):
         if ch.isspace():
             continue
-        left = wx + i * cell_width
+        left = int(round(wx + i * cell_width))
+        width = int(round(wx + (i + 1) * cell_width)) - left
         reds = sum(1 for x, y in red
-                   if left <= x < left + cell_width and band_top <= y < band_top + LINE_HEIGHT)
-        darks = image.count(left, band_top, cell_width, LINE_HEIGHT, is_dark)
+                   if left <= x < left + width and band_top <= y < band_top + line_height)
+        darks = image.count(left, band_top, width, line_height, is_dark)
         if i not in mistakes:
             check(reds > 0, "%s: cell %d '%s' (typed correctly) is red (%d pixels)"
                   % (label, i, ch, reds))
@@ -414,7 +433,10 @@ def run(session):
     # Start-up: the splash picture, then the login a second later.
     def splash():
         for wid, info in session.windows().items():
-            if (info[3], info[4]) == SPLASH_SIZE:
+            # At the display size this screen gives, whichever step it is.
+            if any(abs(info[3] - SPLASH_SIZE[0] * p / 100) <= 1
+                   and abs(info[4] - SPLASH_SIZE[1] * p / 100) <= 1
+                   for p in (100, 125, 150, 175, 200, 250, 300)):
                 return wid, info
         return None
 
@@ -452,6 +474,13 @@ def run(session):
     session.wait_gone(LOGIN_CAPTION)
     main_id, main = session.wait_window(MAIN_CAPTION)
     check(set(session.windows()) == {main_id}, "after the login only the main window is open")
+    # The display size that fits this 1024x768 screen: 125 %, the window
+    # and the practice text a quarter larger than at 100 %.
+    global SCALE
+    SCALE = main[3] / MAIN_SIZE[0]
+    check(abs(main[3] - MAIN_SIZE[0] * 1.25) <= 2 and abs(main[4] - MAIN_SIZE[1] * 1.25) <= 2,
+          "the main window is %dx%d, 125 %% of %dx%d, on a 1024x768 screen"
+          % (main[3], main[4], MAIN_SIZE[0], MAIN_SIZE[1]))
     logins = session.sql("SELECT name FROM loginhistory")
     check([PUPIL["name"]] in logins, "the login is recorded in loginhistory")
     shot = session.screenshot("02-main-window.png")
@@ -497,7 +526,7 @@ def run(session):
     session.key("Delete")
     session.type(typed)
     shot = wait_typed(session, geometry(main), "03-english-practice.png", before,
-                      main[1] + (len(target) - 1) * CHAR_WIDTH)
+                      main[1] + int((len(target) - 1) * CHAR_WIDTH * SCALE))
     check(set(session.windows()) == {main_id}, "no message interrupted the English practice")
     check_red_cells(shot, geometry(main), before, target, mistakes, CHAR_WIDTH, "English")
     # At least two ticks of the one-second practice clock.
@@ -549,7 +578,7 @@ def run(session):
     session.key("Delete")
     session.type(typed, delay=80)
     shot = wait_typed(session, geometry(main), "05-chinese-practice.png", before,
-                      main[1] + (len(target) - 1) * 2 * CHAR_WIDTH)
+                      main[1] + int((len(target) - 1) * 2 * CHAR_WIDTH * SCALE))
     check(set(session.windows()) == {main_id}, "no message interrupted the Chinese practice")
     check_red_cells(shot, geometry(main), before, target, mistakes, 2 * CHAR_WIDTH, "Chinese")
 
