@@ -131,8 +131,11 @@ void CTablePainter::PaintTable(QPainter& painter, QPagedPaintDevice& device,
             double x = 0;
             for (int c = 0; c < columns; ++c) {
                 const QRectF cell(x + pad, y, widths[c] - 2 * pad, rowHeight);
-                const QString shown = painter.fontMetrics().elidedText(
-                    texts.value(c), Qt::ElideRight, int(cell.width()));
+                // A text as wide as its column (the column took its width)
+                // is not cut for a rounding: it may reach into the padding.
+                const QString shown =
+                    QFontMetricsF(painter.font(), &device)
+                        .elidedText(texts.value(c), Qt::ElideRight, cell.width() + pad / 2);
                 painter.drawText(
                     cell, Qt::AlignVCenter | (right.value(c) ? Qt::AlignRight : Qt::AlignLeft),
                     shown);
