@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/SplashWnd.h"
 #include "platform/DisplayScale.h"
+#include "platform/KeyPressCounter.h"
 #include "platform/MainWindow.h"
 #include "practice/QeDoc.h"
 #include "res/CommandIds.h"
@@ -61,6 +62,9 @@ bool CQeApp::InitInstance(const QStringList& arguments)
     if (m_pQtTranslator->load(chinese, u"qtbase"_s, u"_"_s,
                               QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(m_pQtTranslator.get());
+
+    // Key presses are counted for 击键 and 码长 where the platform shows them.
+    CKeyPressCounter::InstallOnXcb();
 
     // The one document template: the document, then the frame with its view.
     m_pDocument = std::make_unique<CQeDoc>();

@@ -54,4 +54,9 @@ struct CAttempt
     // too few keys were typed.
     int nKeyMedianMs = 0;
     int nKeySpreadMs = 0;
+    // The physical key presses (Backspace among them) QE's window received
+    // while the practice ran, input method keys included; -1 where the
+    // platform does not show them.
+    int nKeyPresses = -1;
+    int nBackspacePresses = -1;
 };

@@ -31,6 +31,16 @@ QString Text(const QString& text)
 
 } // namespace
 
+QVariant KnownCount(int count)
+{
+    return count < 0 ? QVariant(QMetaType::fromType<int>()) : QVariant(count);
+}
+
+int CountOrUnknown(const QVariant& stored)
+{
+    return stored.isNull() ? -1 : stored.toInt();
+}
+
 QString StoredDateTime(const QDateTime& time)
 {
     return time.toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s);
@@ -61,11 +71,12 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
 {
     // Prepared once per session: fifty pupils storing at once do not each
     // make the server plan them again.
-    QSqlQuery& insert =
-        db.Prepared(u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
-                    "kind, text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
-                    "correct_units, backspaces, end_reason, key_median_ms, key_spread_ms) "
-                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
+    QSqlQuery& insert = db.Prepared(
+        u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
+        "kind, text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
+        "correct_units, backspaces, end_reason, key_median_ms, key_spread_ms, key_presses, "
+        "backspace_presses) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
     const QVariantList values{scoreKey,
                               attempt.nUserKey,
                               Text(attempt.strUserName),
@@ -82,7 +93,9 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
                               attempt.nBackspaces,
                               attempt.nEndReason,
                               attempt.nKeyMedianMs,
-                              attempt.nKeySpreadMs};
+                              attempt.nKeySpreadMs,
+                              KnownCount(attempt.nKeyPresses),
+                              KnownCount(attempt.nBackspacePresses)};
     for (int i = 0; i < values.size(); ++i)
         insert.bindValue(i, values[i]);
     if (!insert.exec() || !insert.next()) {

@@ -22,3 +22,8 @@ bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
 // The stored form of the attempts' times of day.
 QString StoredDateTime(const QDateTime& time);
 QDateTime ParseStoredDateTime(const QVariant& stored);
+
+// A count that may be unknown (-1, such as the key presses where the
+// platform does not show them) as it is stored: NULL when unknown.
+QVariant KnownCount(int count);
+int CountOrUnknown(const QVariant& stored);

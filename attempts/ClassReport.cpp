@@ -76,7 +76,8 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
     Prepare(query, u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, "
-                   "a.correct_units, a.end_reason FROM \"user\" u CROSS JOIN attempt a "
+                   "a.correct_units, a.end_reason, a.backspaces, a.key_presses "
+                   "FROM \"user\" u CROSS JOIN attempt a "
                    "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? "
                    "AND a.started_at >= ? AND a.started_at < ? AND a.kind = ? "
                    "ORDER BY a.user_key, a.started_at DESC, a.id DESC"_s);
@@ -96,6 +97,9 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
         attempt.nElapsedMs = query.value(2).toLongLong();
         attempt.nTypedUnits = query.value(3).toInt();
         attempt.nCorrectUnits = query.value(4).toInt();
+        attempt.bWholeText = query.value(5).toInt() == EndReason::EndOfScreen;
+        attempt.nDeletedUnits = query.value(6).toInt();
+        attempt.nKeyPresses = CountOrUnknown(query.value(7));
     }
     CheckRead(query);
 

@@ -143,6 +143,8 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
 
 CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
 {
+    // The result and its key presses are stored together or not at all.
+    CStoreTransaction transaction(db);
     QSqlQuery query(db.Connection());
     Prepare(query, u"SELECT * FROM qe_finish_sitting(?, ?::text[], ?::text[], ?, ?, ?, ?, ?)"_s);
     query.addBindValue(result.strUid);
@@ -167,6 +169,16 @@ CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
     outcome.figures.nSpeedMs = query.value(5).toLongLong();
     outcome.figures.bLate = query.value(6).toInt() != 0;
     outcome.figures.bFlagged = query.value(7).toInt() != 0;
+    query.finish();
+    if (outcome.kind == CSittingOutcome::Stored && result.nKeyPresses >= 0) {
+        QSqlQuery keys(db.Connection());
+        Prepare(keys, u"SELECT qe_sitting_key_presses(?, ?, ?)"_s);
+        keys.addBindValue(result.strUid);
+        keys.addBindValue(result.nKeyPresses);
+        keys.addBindValue(result.nBackspacePresses);
+        Exec(keys);
+    }
+    transaction.Commit();
     return outcome;
 }
 
@@ -277,6 +289,9 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
     attempt.nExamId = examId;
     attempt.nKeyMedianMs = result.nKeyMedianMs;
     attempt.nKeySpreadMs = result.nKeySpreadMs;
+    attempt.nKeyPresses = result.nKeyPresses;
+    attempt.nBackspacePresses =
+        result.nKeyPresses < 0 ? -1 : qBound(0, result.nBackspacePresses, result.nKeyPresses);
 
     const int accuracy = figures.nTyped == 0 ? 0 : figures.nCorrect * 100 / figures.nTyped;
     FieldList score{

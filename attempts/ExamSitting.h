@@ -43,6 +43,8 @@ struct CSittingResult
     int nFocusLosses = 0;
     int nKeyMedianMs = 0;
     int nKeySpreadMs = 0;
+    int nKeyPresses = -1; // as CAttempt's: -1 where they are not known
+    int nBackspacePresses = -1;
 };
 
 struct CSittingOutcome

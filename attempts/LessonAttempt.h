@@ -36,6 +36,9 @@ struct CLessonAttempt
     int nStars = 0; // 0 when the lesson's targets were not reached
     bool bPassed = false;
     QList<CLessonMiss> misses; // most frequent first
+    // The physical key presses, as CAttempt's; -1 where not known.
+    int nKeyPresses = -1;
+    int nBackspacePresses = -1;
 
     double KeysPerMinute() const;
     double WordsPerMinute() const;

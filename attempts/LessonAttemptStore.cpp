@@ -18,7 +18,7 @@ namespace {
 
 const QString Columns = u"user_key, user_name, class_name, student_no, course, lesson, "
                         "started_at, ended_at, elapsed_ms, keystrokes, correct_keys, errors, "
-                        "backspaces, stars, passed"_s;
+                        "backspaces, stars, passed, key_presses, backspace_presses"_s;
 
 QString Text(const QString& text)
 {
@@ -43,6 +43,8 @@ CLessonAttempt ReadAttempt(const QSqlQuery& query)
     attempt.nBackspaces = query.value(12).toInt();
     attempt.nStars = query.value(13).toInt();
     attempt.bPassed = query.value(14).toInt() != 0;
+    attempt.nKeyPresses = CountOrUnknown(query.value(15));
+    attempt.nBackspacePresses = CountOrUnknown(query.value(16));
     return attempt;
 }
 
@@ -79,8 +81,9 @@ qint64 Store(CDaoDatabase& db, const CLessonAttempt& attempt)
 {
     CStoreTransaction transaction(db);
     QSqlQuery insert(db.Connection());
-    Prepare(insert, u"INSERT INTO lesson_attempt (%1, kind) VALUES "
-                    "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s.arg(Columns));
+    Prepare(insert,
+            u"INSERT INTO lesson_attempt (%1, kind) VALUES "
+            "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s.arg(Columns));
     const QVariantList values{attempt.nUserKey,
                               Text(attempt.strUserName),
                               Text(attempt.strClass),
@@ -96,6 +99,8 @@ qint64 Store(CDaoDatabase& db, const CLessonAttempt& attempt)
                               attempt.nBackspaces,
                               attempt.nStars,
                               attempt.bPassed ? 1 : 0,
+                              KnownCount(attempt.nKeyPresses),
+                              KnownCount(attempt.nBackspacePresses),
                               int(PracticeKind::Lesson)};
     for (int i = 0; i < values.size(); ++i)
         insert.bindValue(i, values[i]);
@@ -137,8 +142,10 @@ QList<CLessonAttempt> Load(CDaoDatabase& db, qint64 userKey, const QString& cour
 QList<CAttemptSummary> Summaries(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
-    Select(query, u"SELECT course, lesson, started_at, elapsed_ms, keystrokes, correct_keys "
-                  "FROM lesson_attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s);
+    Select(
+        query,
+        u"SELECT course, lesson, started_at, elapsed_ms, keystrokes, correct_keys, "
+        "backspaces, key_presses FROM lesson_attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s);
     query.addBindValue(userKey);
     Exec(query);
     QList<CAttemptSummary> summaries;
@@ -152,6 +159,8 @@ QList<CAttemptSummary> Summaries(CDaoDatabase& db, qint64 userKey)
         summary.nElapsedMs = query.value(3).toLongLong();
         summary.nTypedUnits = query.value(4).toInt();
         summary.nCorrectUnits = query.value(5).toInt();
+        summary.nDeletedUnits = query.value(6).toInt();
+        summary.nKeyPresses = CountOrUnknown(query.value(7));
     }
     CheckRead(query);
     return summaries;

@@ -56,6 +56,41 @@ QString SpeedText(const Speed& speed)
     return u"%1 %2"_s.arg(QString::number(speed.dValue, 'f', 1), speed.strUnit);
 }
 
+double KeysPerSecond(qint64 presses, qint64 elapsedMs)
+{
+    if (presses <= 0 || elapsedMs <= 0)
+        return 0;
+    return double(presses) * 1000.0 / double(elapsedMs);
+}
+
+double KeysPerUnit(qint64 presses, qint64 correct)
+{
+    if (presses <= 0 || correct <= 0)
+        return 0;
+    return double(presses) / double(correct);
+}
+
+QString KeysPerSecondText(qint64 presses, qint64 elapsedMs)
+{
+    return presses < 0 ? NotAvailable : QString::number(KeysPerSecond(presses, elapsedMs), 'f', 2);
+}
+
+QString KeysPerUnitText(qint64 presses, qint64 correct)
+{
+    return presses < 0 ? NotAvailable : QString::number(KeysPerUnit(presses, correct), 'f', 2);
+}
+
+int KeystrokeAccuracy(int correct, int typed, int deleted)
+{
+    return Accuracy(correct, qMax(typed, 0) + qMax(deleted, 0));
+}
+
+bool HasKeystrokeAccuracy(int kind)
+{
+    return kind == PracticeKind::English || kind == PracticeKind::Number ||
+           kind == PracticeKind::Symbol;
+}
+
 QString KindName(int kind)
 {
     switch (kind) {

@@ -35,6 +35,24 @@ QString SpeedText(const Speed& speed);
 inline constexpr qint64 BestSpeedMinimumMs = 30000;
 bool CountsForBest(qint64 elapsedMs, bool bWholeText);
 
+// The figures of the physical key presses. presses < 0 means the platform
+// did not show them: the texts then read NotAvailable, never a number.
+inline const QString NotAvailable = QStringLiteral("不可用");
+// 击键: key presses per second of the practice's time.
+double KeysPerSecond(qint64 presses, qint64 elapsedMs);
+// 码长: key presses per correct unit (a character, or a key of a lesson).
+double KeysPerUnit(qint64 presses, qint64 correct);
+// "2.45" (击键) and "3.00" (码长), or NotAvailable.
+QString KeysPerSecondText(qint64 presses, qint64 elapsedMs);
+QString KeysPerUnitText(qint64 presses, qint64 correct);
+// The keystroke accuracy of the English-side practices: of every character
+// typed (those that stand at the end and those deleted with Backspace on
+// the way, 回改), the share that is right, in percent, truncated.
+int KeystrokeAccuracy(int correct, int typed, int deleted);
+// Whether kind's keystroke accuracy means something: one key, one character
+// (a lesson's own accuracy already counts every key).
+bool HasKeystrokeAccuracy(int kind);
+
 // The short name of a kind ("中文", "英文", "数字", "符号", "课程"); empty
 // for others.
 QString KindName(int kind);

@@ -57,6 +57,8 @@ QJsonObject ToJson(const CSittingResult& result)
         {u"focusLosses"_s, result.nFocusLosses},
         {u"keyMedianMs"_s, result.nKeyMedianMs},
         {u"keySpreadMs"_s, result.nKeySpreadMs},
+        {u"keyPresses"_s, result.nKeyPresses},
+        {u"backspacePresses"_s, result.nBackspacePresses},
     };
 }
 
@@ -73,6 +75,9 @@ std::optional<CSittingResult> FromJson(const QJsonObject& o)
     result.nFocusLosses = o.value(u"focusLosses"_s).toInt();
     result.nKeyMedianMs = o.value(u"keyMedianMs"_s).toInt();
     result.nKeySpreadMs = o.value(u"keySpreadMs"_s).toInt();
+    // A result kept by an older program knows no key presses.
+    result.nKeyPresses = o.value(u"keyPresses"_s).toInt(-1);
+    result.nBackspacePresses = o.value(u"backspacePresses"_s).toInt(-1);
     if (result.strUid.isEmpty() || result.nUserKey == 0)
         return std::nullopt;
     return result;

@@ -44,9 +44,9 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
-    if (!query.prepare(
-            u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
-            "end_reason FROM attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s))
+    if (!query.prepare(u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
+                       "end_reason, backspaces, key_presses FROM attempt WHERE user_key = ? "
+                       "ORDER BY started_at DESC, id DESC"_s))
         Throw(query);
     query.addBindValue(userKey);
     if (!query.exec())
@@ -60,6 +60,8 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
         attempt.nTypedUnits = query.value(3).toInt();
         attempt.nCorrectUnits = query.value(4).toInt();
         attempt.bWholeText = query.value(5).toInt() == EndReason::EndOfScreen;
+        attempt.nDeletedUnits = query.value(6).toInt();
+        attempt.nKeyPresses = CountOrUnknown(query.value(7));
     }
     if (query.lastError().isValid())
         Throw(query);
@@ -72,6 +74,9 @@ CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
     qint64 totalMs = 0;
     qint64 typed = 0;
     qint64 correct = 0;
+    qint64 presses = 0;
+    qint64 keyedMs = 0;
+    qint64 keyedCorrect = 0;
     bool bBest = false;
     for (const CAttemptSummary& attempt : attempts) {
         if (attempt.nKind != kind)
@@ -80,6 +85,12 @@ CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
         totalMs += qMax<qint64>(attempt.nElapsedMs, 0);
         typed += qMax(attempt.nTypedUnits, 0);
         correct += qMax(attempt.nCorrectUnits, 0);
+        if (attempt.HasKeyPresses()) {
+            ++figures.nKeyedCount;
+            presses += attempt.nKeyPresses;
+            keyedMs += qMax<qint64>(attempt.nElapsedMs, 0);
+            keyedCorrect += qMax(attempt.nCorrectUnits, 0);
+        }
         if (!attempt.CountsForBest())
             continue;
         figures.dBestSpeed = bBest ? qMax(figures.dBestSpeed, attempt.Speed()) : attempt.Speed();
@@ -89,6 +100,8 @@ CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
     }
     figures.dAverageSpeed = AverageSpeed(kind, correct, totalMs);
     figures.dAverageAccuracy = typed > 0 ? 100.0 * double(correct) / double(typed) : 0;
+    figures.dAverageKeysPerSecond = Metrics::KeysPerSecond(presses, keyedMs);
+    figures.dAverageKeysPerUnit = Metrics::KeysPerUnit(presses, keyedCorrect);
     return figures;
 }
 

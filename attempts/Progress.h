@@ -20,10 +20,13 @@ struct CAttemptSummary
     int nCorrectUnits = 0;
     bool bWholeText = false; // typed to the end of its screen or lesson
     QString strLabel;        // what else names it (a lesson of the course); empty for practices
+    int nDeletedUnits = 0;   // 回改: units deleted with Backspace
+    int nKeyPresses = -1;    // physical key presses; -1 where not known
 
     double Speed() const;       // in the kind's unit (Metrics::KindSpeed)
     int Accuracy() const;       // Metrics::Accuracy
     bool CountsForBest() const; // Metrics::CountsForBest
+    bool HasKeyPresses() const { return nKeyPresses >= 0; }
 };
 
 // The attempts of the user with key userKey, newest first. Throws
@@ -41,6 +44,11 @@ struct CProgressFigures
     double dAverageSpeed = 0;
     int nBestAccuracy = 0;
     double dAverageAccuracy = 0;
+    // Over the attempts whose key presses are known (nKeyedCount of them):
+    // all presses over all their time, and over all their correct units.
+    int nKeyedCount = 0;
+    double dAverageKeysPerSecond = 0;
+    double dAverageKeysPerUnit = 0;
 };
 CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind);
 // The speed of correctUnits over elapsedMs in kind's unit.

@@ -1,5 +1,7 @@
 #include "course/LessonResultDlg.h"
 
+#include "attempts/Metrics.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -53,6 +55,12 @@ QString CLessonResultDlg::SummaryText() const
                      .arg(attempt.nKeystrokes)
                      .arg(attempt.nErrors)
                      .arg(m_record.targets.nAccuracy));
+    const QString keysPerSecond =
+        Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.nElapsedMs);
+    lines.append(u"击键:%1   码长:%2   回改:%3"_s.arg(
+        attempt.nKeyPresses < 0 ? keysPerSecond : keysPerSecond + u" 次/秒"_s,
+        Metrics::KeysPerUnitText(attempt.nKeyPresses, attempt.nCorrectKeys),
+        QString::number(attempt.nBackspaces)));
     QStringList misses;
     for (const CLessonMiss& miss : attempt.misses.mid(0, MissesShown))
         misses.append(u"%1(打成 %2)×%3"_s.arg(Shown(miss.strExpected), Shown(miss.strTyped))

@@ -33,6 +33,7 @@ CLessonView::CLessonView(const CCourse& course, int lesson, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
     ShowNextOnKeyboard();
+    m_keysAtStart = CKeyPressCounter::Application().Counts();
 }
 
 void CLessonView::Layout()
@@ -213,6 +214,11 @@ void CLessonView::Finish()
     attempt.nErrors = m_session.Errors();
     attempt.nBackspaces = m_session.Backspaces();
     attempt.misses = m_session.Misses();
+    if (CKeyPressCounter::Application().IsAvailable()) {
+        const CKeyCounts keys = CKeyPressCounter::Application().Counts() - m_keysAtStart;
+        attempt.nKeyPresses = int(keys.nPresses);
+        attempt.nBackspacePresses = int(keys.nBackspaces);
+    }
     const bool own = CurrentUser.IsOrdinaryLogin();
     try {
         m_record = CourseStore::RecordLesson(ActiveDatabase(), m_course, attempt, own);
@@ -237,6 +243,7 @@ void CLessonView::Restart()
     m_bShownHint = false;
     m_session = CLessonSession(m_session.Lesson());
     m_startedAt = QDateTime();
+    m_keysAtStart = CKeyPressCounter::Application().Counts();
     m_pKeyboard->SetCorrection(false);
     ShowNextOnKeyboard();
     update();

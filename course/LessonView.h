@@ -3,6 +3,7 @@
 #include "course/CoursePlan.h"
 #include "course/CourseStore.h"
 #include "course/LessonSession.h"
+#include "platform/KeyPressCounter.h"
 
 #include <QFont>
 #include <QWidget>
@@ -67,6 +68,9 @@ private:
     std::function<void()> m_leave;
     std::function<void(int)> m_openLesson;
     QDateTime m_startedAt;
+    // The key press counter's totals when the lesson was set out: the keys
+    // pressed for it from there on (a Shift before the first capital too).
+    CKeyCounts m_keysAtStart;
     int m_nClockTimer = 0;
     int m_nShownErrors = 0; // what the header shows
     bool m_bShownHint = false;

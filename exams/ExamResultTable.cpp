@@ -19,6 +19,8 @@ QStringList Headings(int kind)
             u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)),
             u"正确率(%)"_s,
             u"用时"_s,
+            u"击键"_s,
+            u"码长"_s,
             u"结束方式"_s,
             u"离开窗口"_s,
             u"次数"_s,
@@ -68,6 +70,25 @@ QString Remarks(const CExamResultRow& row)
     return remarks.join(u";"_s);
 }
 
+namespace {
+
+// 击键 over the time the speed is measured over, 码长 per correct unit.
+CExportCell KeysPerSecond(const CExamResultRow& row)
+{
+    if (row.nKeyPresses < 0)
+        return CExportCell::Text(Metrics::NotAvailable);
+    return CExportCell::Number(Metrics::KeysPerSecond(row.nKeyPresses, row.nSpeedMs), 2);
+}
+
+CExportCell KeysPerUnit(const CExamResultRow& row)
+{
+    if (row.nKeyPresses < 0)
+        return CExportCell::Text(Metrics::NotAvailable);
+    return CExportCell::Number(Metrics::KeysPerUnit(row.nKeyPresses, row.nCorrectUnits), 2);
+}
+
+} // namespace
+
 QList<CExportCell> Cells(const CExamResultRow& row)
 {
     QList<CExportCell> cells{CExportCell::Text(row.strName), CExportCell::Text(row.strClass),
@@ -77,11 +98,11 @@ QList<CExportCell> Cells(const CExamResultRow& row)
         cells << CExportCell::Number(
                      Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nSpeedMs).dValue, 1)
               << CExportCell::Integer(Metrics::Accuracy(row.nCorrectUnits, row.nTypedUnits))
-              << CExportCell::Duration(row.nElapsedMs)
+              << CExportCell::Duration(row.nElapsedMs) << KeysPerSecond(row) << KeysPerUnit(row)
               << CExportCell::Text(EndReasonText(row.nEndReason))
               << CExportCell::Integer(row.nFocusLosses);
     } else {
-        cells << CExportCell() << CExportCell() << CExportCell() << CExportCell() << CExportCell();
+        cells.resize(cells.size() + 7);
     }
     cells << (row.nSittings > 0 ? CExportCell::Integer(row.nSittings) : CExportCell());
     cells << (Remarks(row).isEmpty() ? CExportCell() : CExportCell::Text(Remarks(row)));

@@ -24,7 +24,7 @@ enum : int {
     IDC_PDF = 1014,
 };
 
-const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 70, 60, 40, 120};
+const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 50, 50, 70, 60, 40, 120};
 
 } // namespace
 

@@ -117,6 +117,7 @@ void CAttemptRecorder::OnStart()
     m_intervals.clear();
     m_startedAt = Platform().CurrentDateTime();
     m_nStartMs = Platform().MonotonicMilliseconds();
+    m_keysAtStart = CKeyPressCounter::Application().Counts();
     m_bStarted = true;
     m_bEnded = false;
 }
@@ -130,6 +131,7 @@ void CAttemptRecorder::OnRunningByte(unsigned char byte)
         // follows is answered.
         m_escapeAt = Platform().CurrentDateTime();
         m_nEscapeMs = Platform().MonotonicMilliseconds();
+        m_keysAtEscape = CKeyPressCounter::Application().Counts();
     }
 }
 
@@ -139,9 +141,11 @@ void CAttemptRecorder::OnEnd(int reason)
     if (reason == EndReason::Escape && m_escapeAt.isValid()) {
         m_endedAt = m_escapeAt;
         m_nEndMs = m_nEscapeMs;
+        m_keysAtEnd = m_keysAtEscape;
     } else {
         m_endedAt = Platform().CurrentDateTime();
         m_nEndMs = Platform().MonotonicMilliseconds();
+        m_keysAtEnd = CKeyPressCounter::Application().Counts();
     }
     m_bEnded = true;
 }
@@ -175,5 +179,11 @@ CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& sessi
     const auto [median, spread] = KeyRhythm(m_intervals);
     attempt.nKeyMedianMs = median;
     attempt.nKeySpreadMs = spread;
+    if (m_bStarted && CKeyPressCounter::Application().IsAvailable()) {
+        const CKeyCounts keys =
+            (m_bEnded ? m_keysAtEnd : CKeyPressCounter::Application().Counts()) - m_keysAtStart;
+        attempt.nKeyPresses = int(keys.nPresses);
+        attempt.nBackspacePresses = int(keys.nBackspaces);
+    }
     return attempt;
 }

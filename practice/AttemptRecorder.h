@@ -1,6 +1,7 @@
 #pragma once
 
 #include "attempts/Attempt.h"
+#include "platform/KeyPressCounter.h"
 
 #include <QDateTime>
 #include <QList>
@@ -58,4 +59,8 @@ private:
     int m_nFocusLosses = 0;
     qint64 m_nLastKeyMs = -1;
     QList<qint64> m_intervals;
+    // The key press counter's totals at the start, at Esc and at the end.
+    CKeyCounts m_keysAtStart;
+    CKeyCounts m_keysAtEscape;
+    CKeyCounts m_keysAtEnd;
 };

@@ -200,6 +200,8 @@ void CQeView::EndPractice()
         sent.nFocusLosses = m_recorder.FocusLosses();
         sent.nKeyMedianMs = attempt.nKeyMedianMs;
         sent.nKeySpreadMs = attempt.nKeySpreadMs;
+        sent.nKeyPresses = attempt.nKeyPresses;
+        sent.nBackspacePresses = attempt.nBackspacePresses;
         if (m_pExamHost)
             m_pExamHost->EndSitting(sitting, sent);
         m_file.close();

@@ -36,6 +36,12 @@ QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
           << CExportCell::Number(row.figures.dAverageSpeed, 1)
           << CExportCell::Number(row.figures.dAverageAccuracy, 1)
           << CExportCell::Duration(row.nTotalMs);
+    if (row.figures.nKeyedCount > 0)
+        cells << CExportCell::Number(row.figures.dAverageKeysPerSecond, 2)
+              << CExportCell::Number(row.figures.dAverageKeysPerUnit, 2);
+    else
+        cells << CExportCell::Text(Metrics::NotAvailable)
+              << CExportCell::Text(Metrics::NotAvailable);
     return cells;
 }
 
@@ -76,7 +82,9 @@ QStringList CClassReportModel::Header() const
             u"最近速度(%1)"_s.arg(unit),
             u"平均速度(%1)"_s.arg(unit),
             u"平均正确率(%)"_s,
-            u"练习总时间"_s};
+            u"练习总时间"_s,
+            u"平均击键(次/秒)"_s,
+            u"平均码长"_s};
 }
 
 QVariant CClassReportModel::headerData(int section, Qt::Orientation orientation, int role) const

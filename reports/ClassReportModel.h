@@ -22,6 +22,8 @@ public:
         AverageSpeed,
         AverageAccuracy,
         TotalTime,
+        KeysPerSecond, // 击键 and 码长 over the attempts whose presses are known
+        KeysPerUnit,
         ColumnCount
     };
 

@@ -14,7 +14,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 CProgressChart::CProgressChart(QWidget* parent)
-    : QChartView(parent), m_pSpeed(new QLineSeries), m_pAccuracy(new QLineSeries)
+    : QChartView(parent), m_pSpeed(new QLineSeries), m_pAccuracy(new QLineSeries),
+      m_pKeys(new QLineSeries)
 {
     auto* chart = new QChart;
     chart->setAnimationOptions(QChart::NoAnimation);
@@ -22,10 +23,13 @@ CProgressChart::CProgressChart(QWidget* parent)
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->addSeries(m_pSpeed);
     chart->addSeries(m_pAccuracy);
+    chart->addSeries(m_pKeys);
     m_pAccuracy->setName(u"正确率(%)"_s);
+    m_pKeys->setName(u"击键(次/秒)"_s);
     // A single practice is a point, not yet a line.
     m_pSpeed->setPointsVisible(true);
     m_pAccuracy->setPointsVisible(true);
+    m_pKeys->setPointsVisible(true);
 
     auto* time = new QDateTimeAxis;
     time->setFormat(u"MM-dd"_s);
@@ -38,10 +42,16 @@ CProgressChart::CProgressChart(QWidget* parent)
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(speed, Qt::AlignLeft);
     chart->addAxis(accuracy, Qt::AlignRight);
+    auto* keys = new QValueAxis;
+    keys->setLabelFormat(u"%.0f"_s);
+    chart->addAxis(keys, Qt::AlignRight);
+    m_pKeysAxis = keys;
     m_pSpeed->attachAxis(time);
     m_pSpeed->attachAxis(speed);
     m_pAccuracy->attachAxis(time);
     m_pAccuracy->attachAxis(accuracy);
+    m_pKeys->attachAxis(time);
+    m_pKeys->attachAxis(keys);
     setChart(chart);
     setRenderHint(QPainter::Antialiasing, false);
 }
@@ -50,15 +60,24 @@ void CProgressChart::SetAttempts(const QList<CAttemptSummary>& attempts, int kin
 {
     QList<QPointF> speeds;
     QList<QPointF> accuracies;
+    QList<QPointF> keys;
+    double mostKeys = 0;
     for (auto it = attempts.crbegin(); it != attempts.crend(); ++it) {
         if (it->nKind != kind)
             continue;
         const double when = double(it->startedAt.toMSecsSinceEpoch());
         speeds.append({when, it->Speed()});
         accuracies.append({when, double(it->Accuracy())});
+        // Only where the key presses are known; an unknown one is no 0.
+        if (it->HasKeyPresses()) {
+            keys.append({when, Metrics::KeysPerSecond(it->nKeyPresses, it->nElapsedMs)});
+            mostKeys = std::max(mostKeys, keys.constLast().y());
+        }
     }
     m_pSpeed->replace(speeds);
     m_pAccuracy->replace(accuracies);
+    m_pKeys->replace(keys);
+    m_pKeysAxis->setRange(0, std::max(5.0, std::ceil(mostKeys)));
     m_pSpeed->setName(u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)));
 
     // The time axis spans the points (a day around a single one); the speed
@@ -91,4 +110,9 @@ QList<QPointF> CProgressChart::SpeedPoints() const
 QList<QPointF> CProgressChart::AccuracyPoints() const
 {
     return m_pAccuracy->points();
+}
+
+QList<QPointF> CProgressChart::KeysPerSecondPoints() const
+{
+    return m_pKeys->points();
 }

@@ -32,7 +32,8 @@ enum : int {
 };
 
 const QList<ListColumn> g_attemptColumns = {
-    {u"日期时间"_s, 150}, {u"类型"_s, 60}, {u"速度"_s, 110}, {u"正确率"_s, 70}, {u"用时"_s, 80},
+    {u"日期时间"_s, 150}, {u"类型"_s, 60}, {u"速度"_s, 110}, {u"正确率"_s, 70},   {u"用时"_s, 80},
+    {u"击键"_s, 60},      {u"码长"_s, 60}, {u"回改"_s, 50},  {u"键准确率"_s, 70},
 };
 
 const QList<ListColumn> g_mistakeColumns = {
@@ -130,7 +131,14 @@ void CProgressDlg::FillAttempts()
              attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel,
              Metrics::SpeedText(
                  Metrics::KindSpeed(attempt.nKind, attempt.nCorrectUnits, attempt.nElapsedMs)),
-             u"%1%"_s.arg(attempt.Accuracy()), DurationText(attempt.nElapsedMs)});
+             u"%1%"_s.arg(attempt.Accuracy()), DurationText(attempt.nElapsedMs),
+             Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.nElapsedMs),
+             Metrics::KeysPerUnitText(attempt.nKeyPresses, attempt.nCorrectUnits),
+             QString::number(attempt.nDeletedUnits),
+             Metrics::HasKeystrokeAccuracy(attempt.nKind)
+                 ? u"%1%"_s.arg(Metrics::KeystrokeAccuracy(
+                       attempt.nCorrectUnits, attempt.nTypedUnits, attempt.nDeletedUnits))
+                 : QString()});
     }
     m_listAttempts->AppendRows(rows);
 }
@@ -163,12 +171,18 @@ void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
     if (figures.nCount == 0) {
         m_wndFigures->setText(u"还没有%1练习的记录。"_s.arg(Metrics::KindName(kind)));
     } else {
+        const bool keyed = figures.nKeyedCount > 0;
         m_wndFigures->setText(
-            u"共 %1 次   最快 %2   平均 %3   最高正确率 %4%   平均正确率 %5%"_s.arg(figures.nCount)
+            u"共 %1 次   最快 %2   平均 %3   最高正确率 %4%   平均正确率 %5%   击键 %6   码长 %7"_s
+                .arg(figures.nCount)
                 .arg(Metrics::SpeedText({figures.dBestSpeed, unit}),
                      Metrics::SpeedText({figures.dAverageSpeed, unit}))
                 .arg(figures.nBestAccuracy)
-                .arg(QString::number(figures.dAverageAccuracy, 'f', 1)));
+                .arg(QString::number(figures.dAverageAccuracy, 'f', 1),
+                     keyed ? QString::number(figures.dAverageKeysPerSecond, 'f', 2)
+                           : Metrics::NotAvailable,
+                     keyed ? QString::number(figures.dAverageKeysPerUnit, 'f', 2)
+                           : Metrics::NotAvailable));
     }
 
     QList<QStringList> rows;

@@ -183,15 +183,17 @@ private slots:
         // her own, not her namesake's, and only September's Chinese ones,
         // weighted by time: 90 characters in 3分30秒 and 90 of 100 right.
         const Rows expected{
-            {u"李明"_s, u"001"_s, u"1"_s, u"80.0"_s, u"80.0"_s, u"80.0"_s, u"100.0"_s, u"30秒"_s},
-            {u"张伟"_s, u"002"_s, u"0"_s, {}, {}, {}, {}, {}},
-            {u"王芳"_s, u"003"_s, u"3"_s, u"30.0"_s, u"20.0"_s, u"25.7"_s, u"90.0"_s, u"3分30秒"_s},
+            {u"李明"_s, u"001"_s, u"1"_s, u"80.0"_s, u"80.0"_s, u"80.0"_s, u"100.0"_s, u"30秒"_s,
+             u"不可用"_s, u"不可用"_s},
+            {u"张伟"_s, u"002"_s, u"0"_s, {}, {}, {}, {}, {}, {}, {}},
+            {u"王芳"_s, u"003"_s, u"3"_s, u"30.0"_s, u"20.0"_s, u"25.7"_s, u"90.0"_s, u"3分30秒"_s,
+             u"不可用"_s, u"不可用"_s},
         };
         QCOMPARE(byNumber, expected);
         QVERIFY2(summary.contains(u"共 3 名学生,2 人练习过,1 人没有练习"_s), qPrintable(summary));
         QCOMPARE(byBestDescending, (Rows{expected[0], expected[2], expected[1]}));
         QCOMPARE(other, (Rows{{u"王芳"_s, u"003"_s, u"1"_s, u"100.0"_s, u"100.0"_s, u"100.0"_s,
-                               u"100.0"_s, u"1分00秒"_s}}));
+                               u"100.0"_s, u"1分00秒"_s, u"不可用"_s, u"不可用"_s}}));
 
         // Exported as shown: sorted by the best speed, numbers as numbers.
         const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
@@ -202,21 +204,24 @@ private slots:
                  (QJsonArray{QJsonArray{u"s"_s, u"李明"_s}, QJsonArray{u"s"_s, u"001"_s},
                              QJsonArray{u"n"_s, 1, u"0"_s}, QJsonArray{u"n"_s, 80, u"0.0"_s},
                              QJsonArray{u"n"_s, 80, u"0.0"_s}, QJsonArray{u"n"_s, 80, u"0.0"_s},
-                             QJsonArray{u"n"_s, 100, u"0.0"_s}, QJsonArray{u"t"_s, 30}}));
+                             QJsonArray{u"n"_s, 100, u"0.0"_s}, QJsonArray{u"t"_s, 30},
+                             QJsonArray{u"s"_s, u"不可用"_s}, QJsonArray{u"s"_s, u"不可用"_s}}));
         QCOMPARE(rows[3][0][1].toString(), u"王芳"_s);
         QCOMPARE(rows[3][5][2].toString(), u"0.0"_s);
         QCOMPARE(qRound(rows[3][5][1].toDouble() * 1000), 25714);
         QCOMPARE(rows[3][6][1].toDouble(), 90.0);
         QCOMPARE(rows[3][7].toArray(), (QJsonArray{u"t"_s, 210}));
-        QCOMPARE(rows[4].toArray(),
-                 (QJsonArray{QJsonArray{u"s"_s, u"张伟"_s}, QJsonArray{u"s"_s, u"002"_s},
-                             QJsonArray{u"n"_s, 0, u"0"_s}, QJsonArray{u"-"_s, {}},
-                             QJsonArray{u"-"_s, {}}, QJsonArray{u"-"_s, {}}, QJsonArray{u"-"_s, {}},
-                             QJsonArray{u"-"_s, {}}}));
+        QCOMPARE(
+            rows[4].toArray(),
+            (QJsonArray{QJsonArray{u"s"_s, u"张伟"_s}, QJsonArray{u"s"_s, u"002"_s},
+                        QJsonArray{u"n"_s, 0, u"0"_s}, QJsonArray{u"-"_s, {}},
+                        QJsonArray{u"-"_s, {}}, QJsonArray{u"-"_s, {}}, QJsonArray{u"-"_s, {}},
+                        QJsonArray{u"-"_s, {}}, QJsonArray{u"-"_s, {}}, QJsonArray{u"-"_s, {}}}));
         const QJsonArray csvRows = ReadTable(csv)[u"rows"_s].toArray();
         QCOMPARE(csvRows.size(), 5);
-        QCOMPARE(csvRows[3].toArray(), (QJsonArray{u"王芳"_s, u"003"_s, u"3"_s, u"30.0"_s,
-                                                   u"20.0"_s, u"25.7"_s, u"90.0"_s, u"0:03:30"_s}));
+        QCOMPARE(csvRows[3].toArray(),
+                 (QJsonArray{u"王芳"_s, u"003"_s, u"3"_s, u"30.0"_s, u"20.0"_s, u"25.7"_s,
+                             u"90.0"_s, u"0:03:30"_s, u"不可用"_s, u"不可用"_s}));
         QCOMPARE(PdfPages(pdf), 1);
         QCOMPARE(PdfPages(printed), 1);
         QVERIFY(PdfPageTexts(pdf).value(0).contains(u"王芳"_s));

@@ -517,6 +517,47 @@ private slots:
     // What a kept result says of its figures counts for nothing: the
     // database scores what was typed. One it cannot score is refused, and
     // the teacher sees why; another pupil's waits for that pupil's login.
+    // An exam's key presses are kept with its result and shown as 击键 over
+    // the exam's time and 码长 per correct character; the pupil cannot
+    // change them afterwards, by the function or by hand.
+    void examKeepsItsKeyPresses()
+    {
+        CPracticeFixture f;
+        LogIn(f);
+        const qint64 exam = AddExam(m_pDatabase->Admin(), 1, true, false);
+        const CSittingStart start = StartSitting(*f.doc.m_pDB, exam, m_nPupil);
+        QVERIFY(start.sitting);
+        CSittingResult result;
+        result.strUid = start.sitting->strUid;
+        result.nExamId = exam;
+        result.nUserKey = m_nPupil;
+        for (int i = 0; i < 30; ++i) {
+            const QByteArray cell = i == 3 ? QByteArray("x") : Screen2(i, 1);
+            result.typedCells.append(QString::fromLatin1(cell.toHex()));
+            result.typedTexts.append(QString::fromLatin1(cell));
+        }
+        result.nEndReason = EndReason::TimeLimit;
+        result.nKeyPresses = 87;
+        result.nBackspacePresses = 4;
+        PassSittingTime(f.platform, 61000);
+        QCOMPARE(FinishSitting(*f.doc.m_pDB, result).kind, CSittingOutcome::Stored);
+        if (f.doc.m_pDB->IsPostgres()) {
+            QSqlQuery query(f.doc.m_pDB->Connection());
+            QVERIFY(query.exec(u"SELECT qe_sitting_key_presses('%1', 1, 0)"_s.arg(result.strUid)));
+            QVERIFY(!query.exec(u"UPDATE attempt SET key_presses = 1"_s));
+        }
+        CDaoDatabase* owner = m_pDatabase->Admin();
+        QCOMPARE(SelectRows(owner, u"SELECT key_presses, backspace_presses FROM attempt"_s),
+                 QStringList{u"87|4"_s});
+        const CExamResultRow row =
+            ExamStore::LoadResults(*owner, ExamStore::LoadExam(*owner, exam).value()).value(0);
+        const QList<CExportCell> cells = ExamResultTable::Cells(row);
+        QCOMPARE(ExamResultTable::Headings(PracticeKind::Chinese).mid(7, 2),
+                 (QStringList{u"击键"_s, u"码长"_s}));
+        QCOMPARE(cells[7].DisplayText(), u"1.45"_s); // 87 keys over the minute
+        QCOMPARE(cells[8].DisplayText(), u"3.00"_s); // for 29 correct characters
+    }
+
     void keptResultIsScoredByTheDatabase_data()
     {
         QTest::addColumn<QString>("change");
@@ -680,6 +721,8 @@ private slots:
              u"18.0"_s,
              u"90"_s,
              u"1分00秒"_s,
+             u"不可用"_s,
+             u"不可用"_s,
              u"时间到"_s,
              u"2"_s,
              u"1"_s,
@@ -691,16 +734,18 @@ private slots:
              u"50.7"_s,
              u"95"_s,
              u"45秒"_s,
+             u"不可用"_s,
+             u"不可用"_s,
              u"打完一屏"_s,
              u"0"_s,
              u"2"_s,
              {}},
             {u"方方"_s, u"三年级一班"_s, u"No.方方"_s, u"已完成"_s, u"12.0"_s, u"75"_s, u"50秒"_s,
-             u"中途离开"_s, u"1"_s, u"1"_s, u"补交"_s},
-            {u"瓜瓜"_s, Class, u"No.瓜瓜"_s, u"中断"_s, {}, {}, {}, {}, {}, u"1"_s, {}},
-            {u"贝贝"_s, Class, u"No.贝贝"_s, u"进行中"_s, {}, {}, {}, {}, {}, u"1"_s, {}},
-            {u"安安"_s, Class, u"No.安安"_s, u"未开始"_s, {}, {}, {}, {}, {}, {}, {}},
-            {u"李华"_s, Class, u"2024001"_s, u"未开始"_s, {}, {}, {}, {}, {}, {}, {}},
+             u"不可用"_s, u"不可用"_s, u"中途离开"_s, u"1"_s, u"1"_s, u"补交"_s},
+            {u"瓜瓜"_s, Class, u"No.瓜瓜"_s, u"中断"_s, {}, {}, {}, {}, {}, {}, {}, u"1"_s, {}},
+            {u"贝贝"_s, Class, u"No.贝贝"_s, u"进行中"_s, {}, {}, {}, {}, {}, {}, {}, u"1"_s, {}},
+            {u"安安"_s, Class, u"No.安安"_s, u"未开始"_s, {}, {}, {}, {}, {}, {}, {}, {}, {}},
+            {u"李华"_s, Class, u"2024001"_s, u"未开始"_s, {}, {}, {}, {}, {}, {}, {}, {}, {}},
         };
         QCOMPARE(shown, expected);
         QCOMPARE(bySpeed.mid(0, 3), (Rows{expected[2], expected[0], expected[1]}));
@@ -709,7 +754,7 @@ private slots:
         QCOMPARE(rows.size(), 9);
         QCOMPARE(rows[2][0][1].toString(), u"方方"_s);
         QCOMPARE(rows[2][4][1].toDouble(), 60 * 60000.0 / 60000 / 5);
-        QCOMPARE(rows[2][10][1].toString(), u"补交"_s);
+        QCOMPARE(rows[2][12][1].toString(), u"补交"_s);
         QCOMPARE(ReadTable(csv)[u"rows"_s].toArray().size(), 9);
     }
 

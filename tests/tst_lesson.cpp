@@ -13,6 +13,7 @@
 #include "tests/PracticeFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "tests/XcbKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -289,6 +290,32 @@ private slots:
                  (QStringList{u"2024001"_s, u"李华"_s, u"2"_s, u"1"_s, u"3"_s, u"1"_s}));
         QCOMPARE(pupils.cells[1].mid(0, 2), (QStringList{u"2024002"_s, u"王芳"_s}));
         QCOMPARE(pupils.cells[1].last(), u"还没有练习"_s);
+    }
+
+    // A lesson keeps the physical key presses made for it: the result says
+    // 击键 and 码长, and 我的练习记录 lists them.
+    void lessonKeepsItsKeyPresses()
+    {
+        CPracticeFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        const quint32 window = quint32(f.frame->winId());
+        CKeyPressCounter counter(true, XcbKeys::KeysymOf, [window] { return quintptr(window); });
+        CKeyPressCounter::SetApplication(&counter);
+        OpenLesson(f, 1);
+        CLessonView* screen = Screen(f);
+        QVERIFY(screen);
+        int keys = 0;
+        for (const QString& line : screen->Session().Lesson().lines)
+            keys += int(line.size());
+        // One key more than the lesson has characters: a Shift, say.
+        XcbKeys::Deliver(counter, XcbKeys::Presses(keys + 1), window);
+        const Shown shown = TypeLesson(f, 0, 60000);
+        CKeyPressCounter::SetApplication(nullptr);
+        QVERIFY2(shown.summary.contains(u"码长:%1"_s.arg(double(keys + 1) / keys, 0, 'f', 2)),
+                 qPrintable(shown.summary));
+        QVERIFY2(shown.summary.contains(u" 次/秒"_s), qPrintable(shown.summary));
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT key_presses FROM lesson_attempt"_s),
+                 QStringList{QString::number(keys + 1)});
     }
 
 private:

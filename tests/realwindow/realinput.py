@@ -488,6 +488,29 @@ def run(session):
           % (im, row[9], correct, typed))
     check(row[5] == row[6] == row[7] == "", "%s: the other kinds' speeds are empty" % im)
 
+    # Every key xdotool pressed in the practice is counted, those the input
+    # method took included: Control and Space to switch pinyin on, the
+    # pinyin letters, the candidates' keys, the composition left open.
+    sent = 2 + sum(len(pinyin or "") + len(keys) for pinyin, keys, _ in STEPS)
+    sent += len(LEFT_OPEN[0]) + len(LEFT_OPEN[1]) + 1
+    # IBus's panel grabs its trigger on the whole display: the Space of
+    # Ctrl+Space goes to the panel and never reaches QE's window; fcitx5
+    # takes it from the application, which receives it first.
+    received = sent - (1 if im == "ibus" else 0)
+    backspaces = sum(keys.count("BackSpace") for _, keys, _ in STEPS)
+    presses, backspace_presses = session.sql(
+        "SELECT key_presses, backspace_presses FROM attempt")[0]
+    print("%s: keys sent %d (Backspace %d), %d of them to QE's window, presses counted %s"
+          " (Backspace %s), 码长 %.2f" % (im, sent, backspaces, received, presses,
+                                         backspace_presses, int(presses or 0) / correct),
+          flush=True)
+    check(presses != "" and int(presses) == received,
+          "%s: the stored key presses (%s) are the %d keys QE's window received"
+          % (im, presses, received))
+    check(int(backspace_presses) == backspaces,
+          "%s: the stored Backspace presses (%s) are the %d sent" % (im, backspace_presses,
+                                                                     backspaces))
+
 
 def main(argv):
     if len(argv) < 4:
