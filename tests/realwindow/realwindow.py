@@ -114,12 +114,12 @@ class Session:
 
     # --- processes -------------------------------------------------------
 
-    def start_display(self):
+    def start_display(self, screen="1024x768"):
         read_end, write_end = os.pipe()
         # -displayfd lets the server pick a free display number itself.
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", "1024x768x24"],
+             "-screen", "0", screen + "x24"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
@@ -373,17 +373,17 @@ def longest_run(points, y):
     return longest
 
 
-def practice_screen(session, window, name):
+def practice_screen(session, window, name, scale=1.0):
     """Waits until the credits have given way to the practice text; returns
     the red pixels left (the tool bar's icons have some).
 
     The credits' underlined red title and red rule are long red runs; a
-    tool bar icon is 16 pixels wide.
+    tool bar icon is 16 pixels wide at a display size of 100 %.
     """
     def shown():
         reds = session.screenshot(name).reds(window)
         longest = max((longest_run(reds, y) for _, y in reds), default=0)
-        return [reds] if longest <= 16 else None
+        return [reds] if longest <= 16 * scale + 1 else None
     return session.wait_for(shown, "the practice screen")[0]
 
 
