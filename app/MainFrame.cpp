@@ -18,6 +18,7 @@
 #include "users/LoginHistoryDlg.h"
 #include "users/NewSuperUserDlg.h"
 #include "users/SuperPasswordDlg.h"
+#include "users/AfterLogin.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -107,6 +108,7 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     route.append(&m_display);
     m_course.SetView(m_pView);
     route.append(&m_course);
+    route.append(&m_monitor);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);
@@ -379,6 +381,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     event->accept();
     if (m_pView)
         m_pView->LeaveRunningExam();
+    // The live view no longer shows the pupil.
+    BeforeLogOff::Run();
     // A confirmed exit leaves no window of the program behind.
     if (m_pHelpWindow)
         m_pHelpWindow->close();

@@ -7,6 +7,7 @@
 #include "classroom/ClassroomCommands.h"
 #include "course/CourseCommands.h"
 #include "exams/ExamCommands.h"
+#include "monitor/MonitorCommands.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
 #include "reports/ReportCommands.h"
@@ -110,6 +111,7 @@ private:
     CExamCommands m_exams;
     CDisplayCommands m_display;
     CCourseCommands m_course;
+    CMonitorCommands m_monitor;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

@@ -45,6 +45,11 @@ public:
     bool IsStarted() const { return m_nStartMs >= 0; }
     bool IsFinished() const { return m_bFinished; }
     qint64 ElapsedMs(qint64 nowMs) const;
+    // Since the last key (or the start), 0 before the first.
+    qint64 IdleMs(qint64 nowMs) const
+    {
+        return m_nLastMs < 0 ? 0 : qMax<qint64>(nowMs - m_nLastMs, 0);
+    }
     int Keystrokes() const { return m_nCorrect + m_nErrors; }
     int CorrectKeys() const { return m_nCorrect; }
     int Errors() const { return m_nErrors; }

@@ -1,11 +1,15 @@
 #include "course/LessonView.h"
 
+#include "attempts/Attempt.h"
+#include "attempts/PracticeKind.h"
+
 #include "course/KeyboardView.h"
 #include "course/LessonResultDlg.h"
 #include "platform/Platform.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 #include <cmath>
@@ -34,6 +38,14 @@ CLessonView::CLessonView(const CCourse& course, int lesson, QWidget* parent)
     m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
     ShowNextOnKeyboard();
     m_keysAtStart = CKeyPressCounter::Application().Counts();
+}
+
+CLessonView::~CLessonView()
+{
+    // A lesson left unfinished: the program is idle again.
+    LiveProgress::CReport idle;
+    idle.nActivity = LiveProgress::LoggedIn;
+    m_reporter.Finish(idle);
 }
 
 void CLessonView::Layout()
@@ -122,6 +134,7 @@ void CLessonView::OnKey(QChar ch)
     if (!started && m_session.IsStarted()) {
         m_startedAt = Platform().CurrentDateTime();
         m_nClockTimer = startTimer(1000);
+        m_reporter.Start([this] { return LiveReport(0); });
     }
     switch (outcome) {
     case CLessonSession::Outcome::Wrong:
@@ -214,6 +227,7 @@ void CLessonView::Finish()
     attempt.nErrors = m_session.Errors();
     attempt.nBackspaces = m_session.Backspaces();
     attempt.misses = m_session.Misses();
+    m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
     if (CKeyPressCounter::Application().IsAvailable()) {
         const CKeyCounts keys = CKeyPressCounter::Application().Counts() - m_keysAtStart;
         attempt.nKeyPresses = int(keys.nPresses);
@@ -235,6 +249,24 @@ void CLessonView::Finish()
         Restart();
     else if (m_leave)
         m_leave();
+}
+
+LiveProgress::CReport CLessonView::LiveReport(int endReason) const
+{
+    const qint64 now = Platform().MonotonicMilliseconds();
+    LiveProgress::CReport report;
+    report.nActivity = LiveProgress::Lesson;
+    report.nKind = PracticeKind::Lesson;
+    report.strLabel = u"%1 第%2课"_s.arg(m_course.strTitle).arg(m_nLesson);
+    for (const QString& line : m_session.Lesson().lines)
+        report.nScreenUnits += int(line.size());
+    report.nTypedUnits = m_session.Keystrokes();
+    report.nCorrectUnits = m_session.CorrectKeys();
+    report.nElapsedMs = m_session.ElapsedMs(now);
+    report.nIdleMs = m_session.IdleMs(now);
+    report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
+    report.nEndReason = endReason;
+    return report;
 }
 
 void CLessonView::Restart()

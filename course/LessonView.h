@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/LiveReporter.h"
 #include "course/CoursePlan.h"
 #include "course/CourseStore.h"
 #include "course/LessonSession.h"
@@ -23,6 +24,7 @@ class CLessonView : public QWidget
     Q_OBJECT
 public:
     CLessonView(const CCourse& course, int lesson, QWidget* parent = nullptr);
+    ~CLessonView() override;
 
     const CLessonSession& Session() const { return m_session; }
     CKeyboardView* Keyboard() const { return m_pKeyboard; }
@@ -59,6 +61,8 @@ private:
     void DrawLine(QPainter& painter, const QRect& dirty, int row, int line) const;
     void DrawTyped(QPainter& painter, const QRect& dirty) const;
     QString HeaderText() const;
+    // What the live view is told of the lesson; endReason 0 while it runs.
+    LiveProgress::CReport LiveReport(int endReason) const;
 
     const CCourse& m_course;
     int m_nLesson;
@@ -71,6 +75,7 @@ private:
     // The key press counter's totals when the lesson was set out: the keys
     // pressed for it from there on (a Shift before the first capital too).
     CKeyCounts m_keysAtStart;
+    CLiveReporter m_reporter;
     int m_nClockTimer = 0;
     int m_nShownErrors = 0; // what the header shows
     bool m_bShownHint = false;

@@ -194,13 +194,20 @@ void FillMissingScreens(CDaoDatabase& db)
 
 void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
 {
+    CStoreTransaction transaction(db);
     Run(db, u"UPDATE exam SET is_open = ? WHERE id = ?"_s, {int(bOpen), id});
+    // Opened again after the teacher ended it for everybody: its new
+    // sittings run their time.
+    if (bOpen)
+        Run(db, u"DELETE FROM exam_stop WHERE exam_id = ?"_s, {id});
+    transaction.Commit();
 }
 
 void DeleteExam(CDaoDatabase& db, qint64 id)
 {
     CStoreTransaction transaction(db);
     Run(db, u"DELETE FROM exam_sitting WHERE exam_id = ?"_s, {id});
+    Run(db, u"DELETE FROM exam_stop WHERE exam_id = ?"_s, {id});
     Run(db, u"DELETE FROM exam WHERE id = ?"_s, {id});
     transaction.Commit();
 }

@@ -111,6 +111,21 @@ void CAttemptRecorder::OnFocusLost()
         ++m_nFocusLosses;
 }
 
+qint64 CAttemptRecorder::ElapsedMs() const
+{
+    if (!m_bStarted)
+        return 0;
+    return qMax<qint64>((m_bEnded ? m_nEndMs : Platform().MonotonicMilliseconds()) - m_nStartMs, 0);
+}
+
+qint64 CAttemptRecorder::IdleMs() const
+{
+    if (!m_bStarted)
+        return 0;
+    const qint64 last = m_nLastKeyMs >= 0 ? m_nLastKeyMs : m_nStartMs;
+    return qMax<qint64>(Platform().MonotonicMilliseconds() - last, 0);
+}
+
 void CAttemptRecorder::OnStart()
 {
     m_nLastKeyMs = -1;

@@ -33,6 +33,10 @@ public:
     // The program lost the focus to another one; counted while the session runs.
     void OnFocusLost();
     int FocusLosses() const { return m_nFocusLosses; }
+    // The time since the start (to the end once it ended), and since the
+    // last key (or the start), in milliseconds.
+    qint64 ElapsedMs() const;
+    qint64 IdleMs() const;
     // How the session ended (EndReason); meaningful once it has.
     int EndReasonCode() const { return m_nEndReason; }
 

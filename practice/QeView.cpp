@@ -1,5 +1,6 @@
 #include "practice/QeView.h"
 
+#include "attempts/Metrics.h"
 #include "platform/Gbk.h"
 #include "platform/MainWindow.h"
 #include "platform/Platform.h"
@@ -91,6 +92,11 @@ CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
         [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &CQeView::OnApplicationStateChanged);
+    // The teacher ended the exam for everybody: as if its time had run out.
+    connect(&m_reporter, &CLiveReporter::examStopped, this, [this] {
+        if (m_exam && m_session.IsRunning())
+            m_session.TimeUp();
+    });
 }
 
 CQeView::~CQeView()
@@ -109,9 +115,31 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     else if (byte == 0x20 && !BeginExamSitting())
         return;
     m_session.OnChar(byte);
-    if (!bWasRunning && m_session.IsRunning())
+    if (!bWasRunning && m_session.IsRunning()) {
         m_recorder.OnStart();
+        m_reporter.Start([this] { return LiveReport(0); });
+    }
     TellInputMethod();
+}
+
+LiveProgress::CReport CQeView::LiveReport(int endReason) const
+{
+    LiveProgress::CReport report;
+    report.nActivity = m_exam ? LiveProgress::Exam : LiveProgress::Practice;
+    report.nKind = CurrentPracticeKind;
+    report.nExamId = m_exam ? m_exam->nExamId : 0;
+    report.strLabel = m_exam     ? m_exam->strTitle
+                      : m_screen ? m_screen->strTitle
+                                 : Metrics::KindName(CurrentPracticeKind) + u"练习"_s;
+    report.nScreenUnits =
+        CQeDoc::Rows * CQeDoc::Columns / (CurrentPracticeKind == PracticeKind::Chinese ? 2 : 1);
+    report.nTypedUnits = qMax(TypedCount, 0);
+    report.nCorrectUnits = qMax(CorrectCount, 0);
+    report.nElapsedMs = m_recorder.ElapsedMs();
+    report.nIdleMs = m_recorder.IdleMs();
+    report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
+    report.nEndReason = endReason;
+    return report;
 }
 
 bool CQeView::BeginExamSitting()
@@ -161,9 +189,18 @@ void CQeView::ResetSession()
     if (IPracticeClock* clock = MainPracticeClock())
         clock->ResetClock();
     m_session.Reset();
+    StopReporting();
     m_screen.reset();
     m_exam.reset();
     CloseScreen();
+}
+
+void CQeView::StopReporting()
+{
+    // A practice left unfinished: the program is idle again.
+    LiveProgress::CReport idle;
+    idle.nActivity = LiveProgress::LoggedIn;
+    m_reporter.Finish(idle);
 }
 
 void CQeView::ShowCredits()
@@ -173,6 +210,7 @@ void CQeView::ShowCredits()
     m_bShowCredits = 1;
     CurrentPracticeKind = PracticeKind::None;
     m_session.Stop();
+    StopReporting();
     m_screen.reset();
     m_exam.reset();
     update();
@@ -185,6 +223,7 @@ void CQeView::EndPractice()
     if (IPracticeClock* clock = MainPracticeClock())
         clock->StopClock();
     const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
+    m_reporter.Finish(LiveReport(attempt.nEndReason));
     if (m_exam) {
         // An exam's figures are the database's: it is sent what was typed.
         const CExamSitting sitting = *m_exam;

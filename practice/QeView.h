@@ -1,6 +1,7 @@
 #pragma once
 
 #include "attempts/ExamSitting.h"
+#include "attempts/LiveReporter.h"
 #include "platform/CommandTarget.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
@@ -116,6 +117,10 @@ private:
     // In pane 0, a notice when no input method can type Chinese into the
     // program.
     void ShowInputMethodNotice();
+    // What the live view is told of the running practice; endReason 0
+    // while it runs.
+    LiveProgress::CReport LiveReport(int endReason) const;
+    void StopReporting();
 
     CQeDoc* m_pDocument;
     CTypingSession m_session;
@@ -127,4 +132,9 @@ private:
     IExamHost* m_pExamHost = nullptr;
     bool m_bEnding = false; // EndPractice runs
     QPointer<QWidget> m_pScreen;
+    CLiveReporter m_reporter;
+
+public:
+    // The reports of the running practice to the live view (for the suites).
+    CLiveReporter& Reporter() { return m_reporter; }
 };

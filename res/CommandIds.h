@@ -58,5 +58,7 @@ enum CommandId : int {
     ID_TEACHING_COURSE_PINYIN = 33042,
     ID_TEACHING_COURSE_CLASS = 33043,
     ID_TEACHING_COURSE_THRESHOLDS = 33044,
+    // The live view of the lab.
+    ID_TEACHING_MONITOR = 33051,
     ID_APP_EXIT = 57665,
 };

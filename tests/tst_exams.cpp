@@ -1,4 +1,5 @@
 #include "attempts/ExamSitting.h"
+#include "attempts/LiveProgress.h"
 #include "attempts/PendingResults.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamEditDlg.h"
@@ -182,6 +183,50 @@ private slots:
         QCOMPARE(SelectRows(m_pDatabase->Admin(),
                             u"SELECT position, expected, typed FROM attempt_mistake"_s),
                  QStringList{u"10|y|x"_s});
+    }
+
+    // The teacher ends a running exam for everybody from 课堂监控: the
+    // pupil's program learns it at its next report and ends the sitting as
+    // if the time had run out; the result is stored once, and the exam is
+    // closed to new sittings until it is opened again.
+    void teacherEndsTheExamForEverybody()
+    {
+        CPracticeFixture f;
+        LogIn(f);
+        const qint64 exam = AddExam(m_pDatabase->Admin(), 5, true, true);
+        TakeExam(f);
+        f.Type(QByteArray(" "));
+        f.Type(Screen2(0, 10));
+        CLiveReporter& reporter = f.view->Reporter();
+        QVERIFY(reporter.IsRunning());
+        reporter.WaitUntilSent();
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT activity, exam_id FROM live_progress"_s),
+                 QStringList{u"2|%1"_s.arg(exam)});
+
+        m_pDatabase->SignInAsTeacher();
+        LiveProgress::StopExam(*m_pDatabase->Database(), exam);
+        ExamStore::SetOpen(*m_pDatabase->Database(), exam, false);
+        LogIn(f);
+        ExamResultShown shown;
+        f.platform.DriveDialog(LookAndOk(shown));
+        Advance(f, 2000);
+        reporter.ReportNow();
+        reporter.WaitUntilSent();
+        QCoreApplication::processEvents(); // the reporter's word reaches the view
+        QCOMPARE(f.platform.modalRuns, (QStringList{u"CTakeExamDlg"_s, u"CExamResultDlg"_s}));
+        QVERIFY(!reporter.IsRunning());
+        reporter.ReportNow();
+        reporter.WaitUntilSent();
+        QCoreApplication::processEvents();
+        QCOMPARE(SelectRows(m_pDatabase->Admin(),
+                            u"SELECT finished, end_reason, correct_units FROM exam_sitting"_s),
+                 QStringList{u"1|3|10"_s});
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT end_reason FROM live_progress"_s),
+                 QStringList{u"3"_s});
+        // Opened again, its sittings run their own time.
+        ExamStore::SetOpen(*m_pDatabase->Admin(), exam, true);
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"exam_stop"_s), 0);
     }
 
     // Stopping early earns nothing: the speed is over the time allowed,

@@ -16,3 +16,13 @@ void Remove(int number);
 void Schedule();
 
 } // namespace AfterLogin
+
+// What the rooms above do when a user logs off or the program closes, while
+// the user's rights still hold (the live view takes the pupil's row away).
+namespace BeforeLogOff {
+
+int Add(AfterLogin::Notice notice);
+void Remove(int number);
+void Run();
+
+} // namespace BeforeLogOff

@@ -1,6 +1,7 @@
 #include "users/LogOff.h"
 
 #include "users/Accounts.h"
+#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/LoginDlg.h"
@@ -8,6 +9,7 @@
 
 void LogOffCurrentUser()
 {
+    BeforeLogOff::Run();
     // The program's session goes back to the lab's: nothing of the user's
     // rights stays behind.
     if (CDaoDatabase* db = ActiveDatabase()) {

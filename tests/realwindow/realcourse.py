@@ -23,9 +23,9 @@ RESULT_CAPTION = "课程成绩"
 CLASS_CAPTION = "班级课程进度"
 # 教学(&J): a pupil's first enabled item is 我的练习记录; 指法课程 is four
 # below it (练习我的错字, 参加考试, 选择练习文章). A teacher's first is
-# 班级成绩报表; 班级课程进度 is nine below it.
+# 班级成绩报表; 班级课程进度 is ten below it (课堂监控 among them).
 PUPIL_COURSE_STEPS = 4
-TEACHER_CLASS_STEPS = 9
+TEACHER_CLASS_STEPS = 10
 # The keyboard's colours (course/KeyboardView.cpp).
 NEXT_FILL = (0xff, 0xf1, 0x76)
 WRONG_FILL = (0xe5, 0x39, 0x35)

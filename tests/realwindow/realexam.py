@@ -33,8 +33,8 @@ EXAM_TITLE = "期中打字测验"
 TEXT_TITLE = "Exam text"
 CHINESE_TEXT = ("春晓", "春眠不觉晓，处处闻啼鸟。夜来风雨声，花落知多少。" * 40)
 ENGLISH_BODY = ("The quick brown fox jumps over the lazy dog. " * 40).strip()
-LIBRARY_STEPS = 5
-EXAMS_STEPS = 6
+LIBRARY_STEPS = 6
+EXAMS_STEPS = 7
 
 
 def paste(session, text):
@@ -70,7 +70,7 @@ def log_off(session, main_id):
 def teaching_menu(session, main_id, downs):
     """教学(&J), then the item downs steps below the first enabled one; the
     keys pass over disabled items. A teacher's first is 班级成绩报表, with
-    选择练习文章, 练习文章 and 考试 four to six steps below; a pupil's first
+    选择练习文章, 练习文章 and 考试 five to seven steps below; a pupil's first
     is 我的练习记录, then 练习我的错字 and 参加考试."""
     session.focus(main_id)
     session.key("alt+j", *(["Down"] * downs), "Return")
@@ -208,8 +208,9 @@ def run(session):
     check([cell[1] for cell in rows[2][:4]] == [rw.PUPIL["name"], rw.PUPIL["class"],
                                                 rw.PUPIL["student_no"], "已完成"]
           and rows[2][5][:2] == ["n", int((len(typed) - 1) / len(typed) * 100)]
-          and rows[2][7][1] == "时间到",
-          "the pupil's row: finished, the accuracy as a number, ended by the time: %s"
+          and rows[2][7][0] == rows[2][8][0] == "n" and rows[2][9][1] == "时间到",
+          "the pupil's row: finished, the accuracy, 击键 and 码长 as numbers, ended by the"
+          " time: %s"
           % rows[2])
     session.focus(results_id)
     session.key("Escape")

@@ -695,8 +695,13 @@ def check_progress_rows(session, progress_id, typed, correct):
     session.focus(progress_id)
     session.key("Home", "ctrl+c")
     newest = session.wait_for(lambda: clipboard(session), "the copied row").split("\t")
-    check(len(newest) == 5 and newest[1] == "中文",
+    check(len(newest) == 9 and newest[1] == "中文",
           "the newest row is the Chinese practice: %s" % newest)
+    # The key presses QE's window received, as 码长 per correct character.
+    presses = int(session.sql("SELECT key_presses FROM attempt WHERE kind = 111")[0][0])
+    check(newest[6] == "%.2f" % (presses / correct),
+          "its 码长 %s is the %d key presses over %d correct characters"
+          % (newest[6], presses, correct))
     speed, _, unit = newest[2].partition(" ")
     expected = correct * 60000 / ms
     check(unit == "字/分" and abs(float(speed) - expected) <= 0.05 + 1e-9,

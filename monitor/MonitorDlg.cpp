@@ -1,0 +1,193 @@
+#include "monitor/MonitorDlg.h"
+
+#include "attempts/ClassReport.h"
+#include "classroom/ClassCombo.h"
+#include "exams/ExamStore.h"
+#include "platform/Dao.h"
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QSqlDriver>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_CLASS = 1001,
+    IDC_SUMMARY = 1002,
+    IDC_PUPILS = 1003,
+    IDC_END_EXAM = 1004,
+};
+
+const QString Channel = u"qe_live"_s;
+
+} // namespace
+
+CMonitorDlg::CMonitorDlg(QWidget* parent) : CDialog(33051, parent)
+{
+    m_poll.setInterval(PollMs);
+    connect(&m_poll, &QTimer::timeout, this, [this] { Reload(); });
+    m_woken.setSingleShot(true);
+    m_woken.setInterval(200);
+    connect(&m_woken, &QTimer::timeout, this, [this] { Reload(); });
+}
+
+CMonitorDlg::~CMonitorDlg()
+{
+    Listen(false);
+}
+
+bool CMonitorDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_comboClass = Item<QComboBox>(IDC_CLASS);
+    m_listPupils = Item<CListCtrl>(IDC_PUPILS);
+    QList<ListColumn> columns;
+    const QList<int> widths{70, 70, 60, 140, 50, 80, 60, 50};
+    const QStringList headings = MonitorModel::Headings();
+    for (int i = 0; i < headings.size(); ++i)
+        columns.append({headings[i], widths.value(i, 60)});
+    SetUpReportList(m_listPupils, columns);
+    QHeaderView* header = m_listPupils->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int column) { Dispatch([this, column] { SortBy(column); }); });
+    if (!FillClassCombo(m_comboClass)) {
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    m_comboClass->setCurrentIndex(m_comboClass->count() > 0 ? 0 : -1);
+    Listen(true);
+    m_poll.start();
+    Reload();
+    return true;
+}
+
+void CMonitorDlg::Listen(bool on)
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db || !db->IsPostgres() || on == m_bListening)
+        return;
+    QSqlDriver* driver = db->Connection().driver();
+    if (on) {
+        // The payload is empty: whoever listens learns only that something
+        // changed, and reads what the rights allow.
+        m_bListening = driver->subscribeToNotification(Channel);
+        if (m_bListening)
+            connect(driver, &QSqlDriver::notification, this, [this](const QString& name) {
+                if (name != Channel)
+                    return;
+                ++m_nNotices;
+                if (!m_woken.isActive())
+                    m_woken.start();
+            });
+    } else {
+        driver->unsubscribeFromNotification(Channel);
+        disconnect(driver, &QSqlDriver::notification, this, nullptr);
+        m_bListening = false;
+    }
+}
+
+bool CMonitorDlg::Reload()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db || m_comboClass->currentIndex() < 0)
+        return false;
+    const QString className = m_comboClass->currentData().toString();
+    try {
+        m_now = LiveProgress::Now(*db);
+        m_lines =
+            MonitorModel::Join(LoadPupils(*db, className), LiveProgress::LoadClass(*db, className));
+    } catch (const CDaoException& e) {
+        // Said once in the summary, not in a box every five seconds.
+        SetDlgItemText(IDC_SUMMARY, u"无法读取班级的情况:%1"_s.arg(e.GetErrorMessage()));
+        return false;
+    }
+    if (m_nSortColumn >= 0)
+        MonitorModel::Sort(m_lines, m_nSortColumn, m_bAscending, m_now);
+    Fill();
+    return true;
+}
+
+void CMonitorDlg::Fill()
+{
+    QList<QStringList> rows;
+    QMap<QString, int> states;
+    for (const MonitorModel::CLine& line : std::as_const(m_lines)) {
+        rows.append(MonitorModel::Cells(line, m_now));
+        ++states[rows.last().value(2)];
+    }
+    // The row the teacher stands on stays where it was.
+    const int current = m_listPupils->currentIndex().row();
+    m_listPupils->DeleteAllItems();
+    m_listPupils->AppendRows(rows);
+    if (current >= 0 && current < rows.size())
+        m_listPupils->setCurrentIndex(m_listPupils->model()->index(current, 0));
+    QStringList counts;
+    for (const QString& state :
+         {u"考试中"_s, u"练习中"_s, u"空闲"_s, u"离开窗口"_s, u"离线"_s, u"已完成"_s, u"未登录"_s})
+        if (states.value(state) > 0)
+            counts.append(u"%1 %2 人"_s.arg(state).arg(states.value(state)));
+    SetDlgItemText(IDC_SUMMARY, u"共 %1 名学生:%2。更新于 %3"_s.arg(m_lines.size())
+                                    .arg(counts.join(u","_s), m_now.toString(u"HH:mm:ss"_s)));
+}
+
+void CMonitorDlg::SortBy(int column)
+{
+    m_bAscending = column == m_nSortColumn ? !m_bAscending : true;
+    m_nSortColumn = column;
+    MonitorModel::Sort(m_lines, column, m_bAscending, m_now);
+    m_listPupils->header()->setSortIndicator(column, m_bAscending ? Qt::AscendingOrder
+                                                                  : Qt::DescendingOrder);
+    Fill();
+}
+
+void CMonitorDlg::EndExam()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    const QList<qint64> exams = MonitorModel::RunningExams(m_lines, m_now);
+    if (!db || exams.isEmpty()) {
+        Platform().MessageBox(this, u"这个班级现在没有正在进行的考试。"_s, u"课堂监控"_s,
+                              MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    try {
+        const std::optional<CExam> exam = ExamStore::LoadExam(*db, exams.first());
+        const QString title = exam ? exam->strTitle : QString();
+        if (Platform().MessageBox(this,
+                                  u"要让所有正在参加考试《%1》的学生现在结束考试吗?\n"
+                                  "每个学生的考试会在几秒钟内结束,就像时间到了一样,成绩照常保存;"
+                                  "考试同时关闭,不能再开始。"_s.arg(title),
+                                  u"课堂监控"_s,
+                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
+        LiveProgress::StopExam(*db, exams.first());
+        ExamStore::SetOpen(*db, exams.first(), false);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    Reload();
+}
+
+void CMonitorDlg::OnCommand(int nID)
+{
+    switch (nID) {
+    case IDC_CLASS:
+        Reload();
+        break;
+    case IDC_END_EXAM:
+        EndExam();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "monitor/MonitorModel.h"
+#include "platform/Dialog.h"
+
+#include <QTimer>
+
+class CListCtrl;
+class QComboBox;
+
+// 课堂监控: the pupils of a class and what their programs are doing, as
+// they report it. On PostgreSQL the window is woken by the reports' notices
+// (LISTEN qe_live); it reads the class again every five seconds besides, for
+// where notices do not arrive (a file database, a connection pooler). A
+// click on a heading sorts by that column; 结束考试 ends the exam running in
+// the class for everybody.
+class CMonitorDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CMonitorDlg(QWidget* parent = nullptr);
+    ~CMonitorDlg() override;
+
+    bool OnInitDialog() override;
+    void OnCommand(int nID) override;
+
+    // Reads the class again, as a notice or the timer does.
+    bool Reload();
+    void SortBy(int column);
+    const QList<MonitorModel::CLine>& Lines() const { return m_lines; }
+    // How often a notice woke the window (for the suites).
+    int Notices() const { return m_nNotices; }
+
+    CListCtrl* m_listPupils = nullptr;
+    QComboBox* m_comboClass = nullptr;
+
+    static constexpr int PollMs = 5000;
+
+private:
+    void Fill();
+    void EndExam();
+    void Listen(bool on);
+
+    QList<MonitorModel::CLine> m_lines;
+    QDateTime m_now;
+    QTimer m_poll;
+    QTimer m_woken; // coalesces a burst of notices into one read
+    int m_nSortColumn = -1;
+    bool m_bAscending = true;
+    int m_nNotices = 0;
+    bool m_bListening = false;
+};
