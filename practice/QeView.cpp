@@ -1,13 +1,10 @@
 #include "practice/QeView.h"
 
-#include "attempts/Metrics.h"
 #include "platform/Gbk.h"
 #include "platform/MainWindow.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
-#include "practice/ResultDlg.h"
-#include "practice/ScreenCells.h"
 #include "practice/ViewPainter.h"
 #include "res/CommandIds.h"
 #include "scores/ClearGroupScoresDlg.h"
@@ -122,46 +119,6 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     TellInputMethod();
 }
 
-LiveProgress::CReport CQeView::LiveReport(int endReason) const
-{
-    LiveProgress::CReport report;
-    report.nActivity = m_exam ? LiveProgress::Exam : LiveProgress::Practice;
-    report.nKind = CurrentPracticeKind;
-    report.nExamId = m_exam ? m_exam->nExamId : 0;
-    report.strLabel = m_exam     ? m_exam->strTitle
-                      : m_screen ? m_screen->strTitle
-                                 : Metrics::KindName(CurrentPracticeKind) + u"练习"_s;
-    report.nScreenUnits =
-        CQeDoc::Rows * CQeDoc::Columns / (CurrentPracticeKind == PracticeKind::Chinese ? 2 : 1);
-    report.nTypedUnits = qMax(TypedCount, 0);
-    report.nCorrectUnits = qMax(CorrectCount, 0);
-    report.nElapsedMs = m_recorder.ElapsedMs();
-    report.nIdleMs = m_recorder.IdleMs();
-    report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
-    report.nEndReason = endReason;
-    return report;
-}
-
-bool CQeView::BeginExamSitting()
-{
-    // An exam's screen stays blank until the database recorded the
-    // sitting's start: a pupil can neither read the text before the clock
-    // runs nor start without the database knowing.
-    if (!m_screen || m_screen->nExamId == 0 || m_exam)
-        return true;
-    std::optional<CExamSitting> sitting;
-    if (m_pExamHost)
-        sitting = m_pExamHost->BeginSitting(m_screen->nExamId);
-    if (!sitting) {
-        ShowCredits();
-        return false;
-    }
-    m_exam = std::move(sitting);
-    LoadScreenCells(*m_pDocument, m_screen->nKind, m_exam->screenCells);
-    update();
-    return true;
-}
-
 void CQeView::OnApplicationStateChanged(Qt::ApplicationState state)
 {
     // Another program took the keyboard; the program's own message boxes
@@ -195,14 +152,6 @@ void CQeView::ResetSession()
     CloseScreen();
 }
 
-void CQeView::StopReporting()
-{
-    // A practice left unfinished: the program is idle again.
-    LiveProgress::CReport idle;
-    idle.nActivity = LiveProgress::LoggedIn;
-    m_reporter.Finish(idle);
-}
-
 void CQeView::ShowCredits()
 {
     CloseScreen();
@@ -215,62 +164,6 @@ void CQeView::ShowCredits()
     m_exam.reset();
     update();
     TellInputMethod();
-}
-
-void CQeView::EndPractice()
-{
-    m_bEnding = true;
-    if (IPracticeClock* clock = MainPracticeClock())
-        clock->StopClock();
-    const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
-    m_reporter.Finish(LiveReport(attempt.nEndReason));
-    if (m_exam) {
-        // An exam's figures are the database's: it is sent what was typed.
-        const CExamSitting sitting = *m_exam;
-        const CScreenCells typed = TypedCells(*m_pDocument, m_session, CurrentPracticeKind);
-        CSittingResult sent;
-        sent.strUid = sitting.strUid;
-        sent.nExamId = sitting.nExamId;
-        sent.nUserKey = sitting.nUserKey;
-        sent.typedCells = typed.hex;
-        sent.typedTexts = typed.texts;
-        sent.nBackspaces = attempt.nBackspaces;
-        sent.nEndReason = attempt.nEndReason;
-        sent.nFocusLosses = m_recorder.FocusLosses();
-        sent.nKeyMedianMs = attempt.nKeyMedianMs;
-        sent.nKeySpreadMs = attempt.nKeySpreadMs;
-        sent.nKeyPresses = attempt.nKeyPresses;
-        sent.nBackspacePresses = attempt.nBackspacePresses;
-        if (m_pExamHost)
-            m_pExamHost->EndSitting(sitting, sent);
-        m_file.close();
-        ShowCredits();
-        m_bEnding = false;
-        return;
-    }
-    CResultDlg result;
-    result.m_pAttempt = &attempt;
-    // A text's screen typed to its end leads to its next screen.
-    std::optional<CPracticeScreen> next;
-    if (m_screen && m_recorder.EndReasonCode() == EndReason::EndOfScreen &&
-        m_screen->nScreen < m_nScreenCount) {
-        next = m_screen;
-        ++next->nScreen;
-    }
-    result.DoModal();
-    m_file.close();
-    ShowCredits();
-    m_bEnding = false;
-    if (next)
-        LoadScreen(*next);
-}
-
-void CQeView::LeaveRunningExam()
-{
-    if (!m_exam || !m_session.IsRunning() || m_bEnding)
-        return;
-    m_recorder.OnEnd(EndReason::Left);
-    EndPractice();
 }
 
 void CQeView::LoadScreen(const CPracticeScreen& screen)

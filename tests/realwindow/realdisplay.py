@@ -16,6 +16,7 @@ import os
 import sys
 
 import realwindow as rw
+from realinput import log_in
 from realwindow import check
 
 # The screen, the step the program takes there, and the least height of the
@@ -35,15 +36,7 @@ def one_screen(session, size, percent, least_height):
     session.start_display("%dx%d" % size)
     session.make_work_dir()
     session.start_program()
-    login_id, _ = session.wait_window(rw.LOGIN_CAPTION, timeout=30)
-    session.focus(login_id)
-    session.key("Tab")
-    session.type(rw.PUPIL["name"])
-    session.key("Tab")
-    session.type(rw.PUPIL["password"])
-    session.key("Return")
-    session.wait_gone(rw.LOGIN_CAPTION)
-    main_id, main = session.wait_window(rw.MAIN_CAPTION)
+    main_id, main = log_in(session)
     want = (rw.MAIN_SIZE[0] * percent / 100, rw.MAIN_SIZE[1] * percent / 100)
     check(abs(main[3] - want[0]) <= 2 and abs(main[4] - want[1]) <= 2,
           "%s: the main window is %dx%d, %d %% of %dx%d" % (label, main[3], main[4], percent,
