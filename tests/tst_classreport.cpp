@@ -35,9 +35,11 @@ QDateTime At(int month, int day, const QTime& time)
 }
 
 void Store(CDaoDatabase* db, qint64 user, const QString& name, const QString& number, int kind,
-           const QDateTime& at, qint64 ms, int typed, int correct)
+           const QDateTime& at, qint64 ms, int typed, int correct,
+           int endReason = EndReason::Escape)
 {
     CAttempt attempt;
+    attempt.nEndReason = endReason;
     attempt.nUserKey = user;
     attempt.strUserName = name;
     attempt.strStudentNo = number;
@@ -266,6 +268,24 @@ private slots:
         QTest::newRow("all days") << int(ReportRange::All) << QDate(2025, 6, 30) << QDate()
                                   << QDate();
     }
+    // The report's best speed follows the rule of 我的练习记录: an attempt
+    // counts when it lasted 30 s or typed its whole screen, however short.
+    void bestCountsAWholeScreenOfAnyLength()
+    {
+        const QString cls = u"六年级一班"_s;
+        const qint64 min = m_pDatabase->Insert(u"user"_s, {u"赵敏"_s, cls, u"009"_s, u"pw"_s});
+        CDaoDatabase* db = m_pDatabase->Admin();
+        // 120 字/分 over a whole screen in 20 s; 180 over 10 s left with Esc;
+        // 30 over a minute.
+        Store(db, min, u"赵敏"_s, u"009"_s, 111, At(9, 2, {9, 0}), 20000, 40, 40,
+              EndReason::EndOfScreen);
+        Store(db, min, u"赵敏"_s, u"009"_s, 111, At(9, 3, {9, 0}), 10000, 30, 30);
+        Store(db, min, u"赵敏"_s, u"009"_s, 111, At(9, 4, {9, 0}), 60000, 30, 30);
+        const CClassReport report = LoadClassReport(*m_pDatabase->Database(), cls, 111, {});
+        QCOMPARE(report.pupils.size(), 1);
+        QCOMPARE(report.pupils[0].figures.dBestSpeed, 120.0);
+    }
+
     void rangesOfDays()
     {
         QFETCH(int, preset);
