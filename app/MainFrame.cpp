@@ -109,6 +109,9 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     m_course.SetView(m_pView);
     route.append(&m_course);
     route.append(&m_monitor);
+    m_assignments.SetView(m_pView);
+    m_assignments.SetCourse(&m_course);
+    route.append(&m_assignments);
     m_router.SetRoute(route);
     m_pBars = new CCommandBars(m_router, this);
     m_pBars->BuildMenuBar(menuBar(), 128);

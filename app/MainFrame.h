@@ -7,6 +7,7 @@
 #include "classroom/ClassroomCommands.h"
 #include "course/CourseCommands.h"
 #include "exams/ExamCommands.h"
+#include "monitor/AssignmentCommands.h"
 #include "monitor/MonitorCommands.h"
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
@@ -112,6 +113,7 @@ private:
     CDisplayCommands m_display;
     CCourseCommands m_course;
     CMonitorCommands m_monitor;
+    CAssignmentCommands m_assignments;
     CCommandRouter m_router;
     CCommandBars* m_pBars = nullptr;
     QList<QLabel*> m_aPanes;

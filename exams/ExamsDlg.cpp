@@ -27,23 +27,6 @@ const QList<ListColumn> g_columns = {
     {u"班级"_s, 140}, {u"状态"_s, 50},  {u"退格键"_s, 55}, {u"重考"_s, 45},
 };
 
-// Runs a step on the database, showing a failure; false when it failed.
-template <class Step> bool OnDatabase(Step step)
-{
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
-        return false;
-    }
-    try {
-        step(*db);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 CExamsDlg::CExamsDlg(QWidget* parent) : CDialog(33025, parent) {}

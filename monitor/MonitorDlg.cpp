@@ -10,9 +10,12 @@
 #include "users/Database.h"
 #include "users/ReportList.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QScrollArea>
 #include <QSqlDriver>
+#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,6 +26,8 @@ enum : int {
     IDC_SUMMARY = 1002,
     IDC_PUPILS = 1003,
     IDC_END_EXAM = 1004,
+    IDC_AS_LIST = 1005,
+    IDC_TILES = 1006,
 };
 
 const QString Channel = u"qe_live"_s;
@@ -60,6 +65,18 @@ bool CMonitorDlg::OnInitDialog()
     header->setSortIndicator(-1, Qt::AscendingOrder);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { Dispatch([this, column] { SortBy(column); }); });
+    // The tiles show the class at one glance; the list sorts by a heading,
+    // and the tiles follow its order.
+    QWidget* place = GetDlgItem(IDC_TILES);
+    auto* layout = new QVBoxLayout(place);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(place);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pTiles = new CPupilTiles;
+    scroll->setWidget(m_pTiles);
+    layout->addWidget(scroll);
+    ShowAsList(false);
     if (!FillClassCombo(m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
@@ -129,6 +146,11 @@ void CMonitorDlg::Fill()
     const int current = m_listPupils->currentIndex().row();
     m_listPupils->DeleteAllItems();
     m_listPupils->AppendRows(rows);
+    QList<CPupilTiles::CTile> tiles;
+    for (const QStringList& cells : std::as_const(rows))
+        tiles.append({cells.value(1), cells.value(4).isEmpty() ? QString() : cells.value(4) + u'%',
+                      cells.value(2), cells.value(5)});
+    m_pTiles->SetTiles(tiles);
     if (current >= 0 && current < rows.size())
         m_listPupils->setCurrentIndex(m_listPupils->model()->index(current, 0));
     QStringList counts;
@@ -138,6 +160,12 @@ void CMonitorDlg::Fill()
             counts.append(u"%1 %2 人"_s.arg(state).arg(states.value(state)));
     SetDlgItemText(IDC_SUMMARY, u"共 %1 名学生:%2。更新于 %3"_s.arg(m_lines.size())
                                     .arg(counts.join(u","_s), m_now.toString(u"HH:mm:ss"_s)));
+}
+
+void CMonitorDlg::ShowAsList(bool bList)
+{
+    m_listPupils->setVisible(bList);
+    GetDlgItem(IDC_TILES)->setVisible(!bList);
 }
 
 void CMonitorDlg::SortBy(int column)
@@ -186,6 +214,9 @@ void CMonitorDlg::OnCommand(int nID)
         break;
     case IDC_END_EXAM:
         EndExam();
+        break;
+    case IDC_AS_LIST:
+        ShowAsList(Item<QCheckBox>(IDC_AS_LIST)->isChecked());
         break;
     default:
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/MonitorModel.h"
+#include "monitor/PupilTiles.h"
 #include "platform/Dialog.h"
 
 #include <QTimer>
@@ -13,7 +14,7 @@ class QComboBox;
 // (LISTEN qe_live); it reads the class again every five seconds besides, for
 // where notices do not arrive (a file database, a connection pooler). A
 // click on a heading sorts by that column; 结束考试 ends the exam running in
-// the class for everybody.
+// the class for everybody. The pupils show as tiles, or as a list.
 class CMonitorDlg : public CDialog
 {
     Q_OBJECT
@@ -33,11 +34,13 @@ public:
 
     CListCtrl* m_listPupils = nullptr;
     QComboBox* m_comboClass = nullptr;
+    CPupilTiles* m_pTiles = nullptr;
 
     static constexpr int PollMs = 5000;
 
 private:
     void Fill();
+    void ShowAsList(bool bList);
     void EndExam();
     void Listen(bool on);
 

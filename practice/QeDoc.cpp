@@ -106,6 +106,20 @@ QByteArray CQeDoc::TextCell(int row, int cell) const
     return CellString(m_cnText[row][cell]);
 }
 
+int CQeDoc::TextUnits(bool bDoubleByte) const
+{
+    const int perRow = bDoubleByte ? Cells : Columns;
+    for (int unit = Rows * perRow - 1; unit >= 0; --unit) {
+        const int row = unit / perRow;
+        const int column = unit % perRow;
+        const QByteArray cell =
+            bDoubleByte ? TextCell(row, column) : QByteArray(1, m_enText[row][column]);
+        if (!cell.trimmed().isEmpty() && cell != QByteArray(1, '\0'))
+            return unit + 1;
+    }
+    return 0;
+}
+
 QByteArray CQeDoc::TypedCell(int row, int cell) const
 {
     return CellString(m_cnTyped[row][cell]);

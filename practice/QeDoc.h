@@ -45,6 +45,10 @@ public:
     // to the first NUL, at most two bytes).
     QByteArray TextCell(int row, int cell) const;
     QByteArray TypedCell(int row, int cell) const;
+    // How many cells of the screen, in reading order, lead up to and
+    // include its last visible character: the part a pupil has to type of a
+    // text shorter than the screen. 0 for an empty screen.
+    int TextUnits(bool bDoubleByte) const;
 
     QList<QByteArray> m_aTextLine;
     QList<QByteArray> m_aTypedLine;

@@ -26,8 +26,9 @@ LiveProgress::CReport CQeView::LiveReport(int endReason) const
     report.strLabel = m_exam     ? m_exam->strTitle
                       : m_screen ? m_screen->strTitle
                                  : Metrics::KindName(CurrentPracticeKind) + u"练习"_s;
-    report.nScreenUnits =
-        CQeDoc::Rows * CQeDoc::Columns / (CurrentPracticeKind == PracticeKind::Chinese ? 2 : 1);
+    // The progress is of what there is to type: a short text fills only
+    // part of the screen.
+    report.nScreenUnits = m_pDocument->TextUnits(CurrentPracticeKind == PracticeKind::Chinese);
     report.nTypedUnits = qMax(TypedCount, 0);
     report.nCorrectUnits = qMax(CorrectCount, 0);
     report.nElapsedMs = m_recorder.ElapsedMs();

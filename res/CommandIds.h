@@ -60,5 +60,7 @@ enum CommandId : int {
     ID_TEACHING_COURSE_THRESHOLDS = 33044,
     // The live view of the lab.
     ID_TEACHING_MONITOR = 33051,
+    ID_TEACHING_ASSIGNMENTS = 33052,
+    ID_TEACHING_MY_ASSIGNMENTS = 33053,
     ID_APP_EXIT = 57665,
 };

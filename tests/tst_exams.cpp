@@ -200,8 +200,9 @@ private slots:
         CLiveReporter& reporter = f.view->Reporter();
         QVERIFY(reporter.IsRunning());
         reporter.WaitUntilSent();
-        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT activity, exam_id FROM live_progress"_s),
-                 QStringList{u"2|%1"_s.arg(exam)});
+        QCOMPARE(SelectRows(m_pDatabase->Admin(),
+                            u"SELECT activity, exam_id, screen_units FROM live_progress"_s),
+                 QStringList{u"2|%1|1288"_s.arg(exam)});
 
         m_pDatabase->SignInAsTeacher();
         LiveProgress::StopExam(*m_pDatabase->Database(), exam);

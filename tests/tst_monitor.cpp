@@ -1,13 +1,32 @@
+#include "attempts/LessonAttemptStore.h"
 #include "attempts/LiveProgress.h"
+#include "attempts/PracticeKind.h"
+#include "exams/ExamStore.h"
+#include "course/CoursePlan.h"
+#include "monitor/AssignmentEditDlg.h"
+#include "monitor/AssignmentReportDlg.h"
+#include "monitor/AssignmentsDlg.h"
+#include "monitor/AssignmentStore.h"
 #include "monitor/MonitorDlg.h"
+#include "monitor/MyAssignmentsDlg.h"
 #include "platform/ListCtrl.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
+#include "tests/PracticeFixture.h"
+#include "tests/TableReader.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "texts/Drill.h"
+#include "texts/TextStore.h"
+#include "users/Accounts.h"
 #include "users/CurrentUser.h"
+#include "users/LoginDlg.h"
 
 #include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QJsonArray>
+#include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -31,6 +50,55 @@ LiveProgress::CReport Typing(int typed, int correct)
     return report;
 }
 
+QDateTime September(int day, int hour = 10)
+{
+    return QDateTime(QDate(2024, 9, day), QTime(hour, 0));
+}
+
+// Lessons 5 to 7 at 60 keys a minute and 90 %, twice each, 2 to 6 September.
+CAssignment LessonsFiveToSeven()
+{
+    CAssignment assignment;
+    assignment.strTitle = u"第二周练习"_s;
+    assignment.nTask = AssignmentTask::Lessons;
+    assignment.strCourse = u"fingering"_s;
+    assignment.nLessonFrom = 5;
+    assignment.nLessonTo = 7;
+    assignment.dMinSpeed = 60;
+    assignment.nMinAccuracy = 90;
+    assignment.nPasses = 2;
+    assignment.startsOn = QDate(2024, 9, 2);
+    assignment.dueOn = QDate(2024, 9, 6);
+    return assignment;
+}
+
+// "4:5:70:95" is an attempt on 4 September of lesson 5 at 70 keys a minute
+// and 95 %; a leading "!" makes it too short to count.
+QList<CAssignmentTry> Tries(const QString& spec)
+{
+    QList<CAssignmentTry> tries;
+    for (QString one : spec.split(u' ', Qt::SkipEmptyParts)) {
+        CAssignmentTry attempt;
+        attempt.bLongEnough = !one.startsWith(u'!');
+        one.remove(u'!');
+        const QStringList parts = one.split(u':');
+        attempt.startedAt = September(parts[0].toInt()).addSecs(tries.size());
+        attempt.nLesson = parts[1].toInt();
+        attempt.dSpeed = parts[2].toDouble();
+        attempt.nAccuracy = parts[3].toInt();
+        tries.append(attempt);
+    }
+    return tries;
+}
+
+QString EnglishBody()
+{
+    QString body;
+    for (int line = 0; line < 40; ++line)
+        body += u"the quick brown fox jumps over the lazy dog %1\n"_s.arg(line);
+    return body;
+}
+
 } // namespace
 
 // 课堂监控: what the pupils' programs report, the states the teacher sees,
@@ -42,10 +110,15 @@ private slots:
     void init()
     {
         m_pDatabase = std::make_unique<CTestDatabase>();
+        CDaoDatabase::SetTarget(m_pDatabase->Target());
         m_nPupil = m_pDatabase->Insert(u"user"_s, {u"李华"_s, Class, u"2024001"_s, u"pw"_s});
         m_nOther = m_pDatabase->Insert(u"user"_s, {u"王芳"_s, Class, u"2024002"_s, u"pw"_s});
     }
-    void cleanup() { m_pDatabase.reset(); }
+    void cleanup()
+    {
+        CDaoDatabase::SetTarget(QString());
+        m_pDatabase.reset();
+    }
 
     // However many reports, one row per pupil, the latest; a login's
     // report takes away the rows of programs silent for a day.
@@ -150,6 +223,360 @@ private slots:
         QCOMPARE(CMonitorDlg::PollMs, 5000);
     }
 
+    // Where a pupil stands, for a fixed set of attempts and a fixed day.
+    void assignmentStatus_data()
+    {
+        QTest::addColumn<QString>("tries");
+        QTest::addColumn<int>("today");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("nextLesson");
+        QTest::newRow("nothing yet") << "" << 3 << u"未开始"_s << 5;
+        QTest::newRow("only before the start day")
+            << "1:5:80:99 1:5:80:99" << 3 << u"未开始"_s << 5;
+        QTest::newRow("one lesson met twice") << "3:5:70:95 3:5:61:90" << 3 << u"进行中 2/6"_s << 6;
+        QTest::newRow("a third pass of a lesson fills no other")
+            << "3:5:70:95 3:5:70:95 3:5:70:95" << 3 << u"进行中 2/6"_s << 6;
+        QTest::newRow("too slow, too inaccurate, too short")
+            << "3:5:59:99 3:5:80:89 !3:5:80:99" << 3 << u"进行中 0/6"_s << 5;
+        QTest::newRow("a lesson outside the range")
+            << "3:4:80:99 3:8:80:99" << 3 << u"未开始"_s << 5;
+        QTest::newRow("every lesson twice, on time")
+            << "2:5:60:90 2:5:60:90 3:6:60:90 4:6:60:90 6:7:60:90 6:7:60:90" << 9 << u"已完成"_s
+            << 0;
+        QTest::newRow("the last pass after the due day is late")
+            << "2:5:60:90 2:5:60:90 3:6:60:90 4:6:60:90 6:7:60:90 7:7:60:90" << 9
+            << u"已完成(迟交)"_s << 0;
+        QTest::newRow("past the due day, unfinished") << "3:5:70:95" << 7 << u"逾期 1/6"_s << 5;
+        QTest::newRow("past the due day, never begun") << "" << 7 << u"逾期"_s << 5;
+    }
+    void assignmentStatus()
+    {
+        QFETCH(QString, tries);
+        QFETCH(int, today);
+        QFETCH(QString, status);
+        QFETCH(int, nextLesson);
+        const CAssignmentStatus judged =
+            JudgeAssignment(LessonsFiveToSeven(), Tries(tries), QDate(2024, 9, today));
+        QCOMPARE(judged.Text(), status);
+        QCOMPARE(judged.nNextLesson, nextLesson);
+        QCOMPARE(judged.nNeeded, 6);
+    }
+
+    // The teacher's report of a text's screen, a range of lessons and a
+    // drill, read from what the pupils typed: the exam's sittings on the
+    // same screen, attempts before the start day and another class's
+    // pupils do not count; a pupil sees the same of their own attempts.
+    void assignmentReportReadsTheAttempts()
+    {
+        CDaoDatabase* admin = m_pDatabase->Admin();
+        const qint64 zhang =
+            m_pDatabase->Insert(u"user"_s, {u"张三"_s, Class, u"2024003"_s, u"pw"_s});
+        m_pDatabase->Insert(u"user"_s, {u"赵六"_s, Class, u"2024004"_s, u"pw"_s});
+        const qint64 qian =
+            m_pDatabase->Insert(u"user"_s, {u"钱七"_s, u"别的班"_s, u"2024005"_s, u"pw"_s});
+        CPracticeText text;
+        text.strTitle = u"狐狸"_s;
+        text.nKind = PracticeKind::English;
+        text.strBody = EnglishBody();
+        text.nId = TextStore::SaveText(*admin, text);
+        CExam exam;
+        exam.strTitle = u"期中测验"_s;
+        exam.nTextId = text.nId;
+        exam.classes = {Class};
+        const qint64 examId = ExamStore::SaveExam(*admin, exam);
+        // 29 WPM at 96 % over a minute meets 20 WPM and 90 %; 10 WPM does not.
+        const auto typed = [&](qint64 user, const QDateTime& at, int correct, qint64 exam = 0,
+                               const QString& file = {}) {
+            CAttempt attempt;
+            attempt.nUserKey = user;
+            attempt.strUserName = u"某"_s;
+            attempt.nKind = PracticeKind::English;
+            attempt.strTextFile = file.isEmpty() ? text.strTitle : file;
+            attempt.startedAt = at;
+            attempt.endedAt = at.addSecs(60);
+            attempt.nElapsedMs = 60000;
+            attempt.nTypedUnits = correct + correct / 25;
+            attempt.nCorrectUnits = correct;
+            attempt.nTextId = file.isEmpty() ? text.nId : 0;
+            attempt.nScreen = file.isEmpty() ? 1 : 0;
+            attempt.nExamId = exam;
+            QVERIFY(AppendScoreWithAttempt(
+                admin, {{0, CDaoFieldValue::FromText(u"某"_s)}, {9, CDaoFieldValue::FromInt16(0)}},
+                &attempt));
+        };
+        typed(m_nPupil, September(3), 145);
+        typed(m_nOther, September(1), 145); // before the start day
+        typed(m_nOther, September(8), 145); // after the due day: late
+        typed(zhang, September(3), 50);
+        typed(zhang, September(3), 145, examId); // the exam's, not the practice's
+        typed(qian, September(3), 145);
+        typed(m_nPupil, September(4), 145, 0, Drill::Title);
+        CLessonAttempt lesson;
+        lesson.nUserKey = m_nPupil;
+        lesson.strCourse = u"fingering"_s;
+        lesson.nLesson = 1;
+        lesson.startedAt = lesson.endedAt = September(3);
+        lesson.nElapsedMs = 60000;
+        lesson.nKeystrokes = lesson.nCorrectKeys = 40;
+        LessonAttemptStore::Store(*admin, lesson);
+
+        m_pDatabase->SignInAsTeacher();
+        CDaoDatabase& teacher = *m_pDatabase->Database();
+        CAssignment onText;
+        onText.strTitle = u"狐狸一屏"_s;
+        onText.nTask = AssignmentTask::TextScreen;
+        onText.nTextId = text.nId;
+        onText.nScreen = 1;
+        onText.nKind = PracticeKind::English;
+        onText.dMinSpeed = 20;
+        onText.nMinAccuracy = 90;
+        onText.startsOn = QDate(2024, 9, 2);
+        onText.dueOn = QDate(2024, 9, 6);
+        onText.classes = {Class};
+        onText.nId = AssignmentStore::SaveAssignment(teacher, onText);
+        CAssignment lessons = LessonsFiveToSeven();
+        lessons.nLessonFrom = 1;
+        lessons.nLessonTo = 2;
+        lessons.dMinSpeed = 30;
+        lessons.nPasses = 1;
+        lessons.classes = {Class, u"别的班"_s};
+        lessons.nId = AssignmentStore::SaveAssignment(teacher, lessons);
+        CAssignment drill = onText;
+        drill.nId = 0;
+        drill.strTitle = u"错字"_s;
+        drill.nTask = AssignmentTask::Drill;
+        drill.nTextId = 0;
+        drill.nId = AssignmentStore::SaveAssignment(teacher, drill);
+        QCOMPARE(AssignmentStore::AssignmentsOf(teacher, u"别的班"_s).size(), 1);
+        const std::optional<CAssignment> stored =
+            AssignmentStore::LoadAssignment(teacher, onText.nId);
+        QVERIFY(stored);
+        QCOMPARE(stored->TaskText(), u"《狐狸》第 1 屏"_s);
+        QCOMPARE(stored->TargetText(), u"速度 ≥ 20 WPM,正确率 ≥ 90%,1 次"_s);
+        QCOMPARE(stored->classes, QStringList{Class});
+        QCOMPARE(stored->dueOn, QDate(2024, 9, 6));
+
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Super;
+        CScriptedPlatform platform;
+        platform.SetDate(QDate(2024, 9, 4));
+        const QString xlsx = QDir::current().filePath(u"assignment.xlsx"_s);
+        platform.AnswerFiles({xlsx});
+        Rows shown;
+        QString summary;
+        Drive<CAssignmentReportDlg>(platform, [&](CAssignmentReportDlg* dlg) {
+            shown = ListOf(dlg->m_listPupils).cells;
+            summary = dlg->GetDlgItemText(1002);
+            dlg->ClickButton(1011);
+        });
+        CAssignmentReportDlg report(*stored);
+        report.DoModal();
+        QCOMPARE(shown, (Rows{
+                            {u"2024001"_s, u"李华"_s, u"已完成"_s, u"1/1"_s, u"1"_s, u"29.0"_s,
+                             u"96"_s, u"2024-09-03 10:00"_s},
+                            {u"2024002"_s, u"王芳"_s, u"已完成(迟交)"_s, u"1/1"_s, u"1"_s,
+                             u"29.0"_s, u"96"_s, u"2024-09-08 10:00"_s},
+                            {u"2024003"_s,
+                             u"张三"_s,
+                             u"进行中 0/1"_s,
+                             u"0/1"_s,
+                             u"1"_s,
+                             u"10.0"_s,
+                             u"96"_s,
+                             {}},
+                            {u"2024004"_s, u"赵六"_s, u"未开始"_s, u"0/1"_s, u"0"_s, {}, {}, {}},
+                        }));
+        QVERIFY2(summary.endsWith(u"已完成 2 人(迟交 1 人),进行中 1 人,未开始 1 人,逾期 0 人。"_s),
+                 qPrintable(summary));
+        const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
+        QCOMPARE(rows.size(), 6);
+        QCOMPARE(rows[1][5][1].toString(), u"最高速度(WPM)"_s);
+        QCOMPARE(rows[3][1][1].toString(), u"王芳"_s);
+        QCOMPARE(rows[3][5][1].toDouble(), 29.0);
+
+        // The pupil's own view, through the pupil's own login.
+        QVERIFY(m_pDatabase->SignInAs(m_nPupil));
+        CDaoDatabase& pupil = *m_pDatabase->Database();
+        const QDate today(2024, 9, 4);
+        QCOMPARE(AssignmentStore::OwnStatus(pupil, onText, m_nPupil, today).Text(), u"已完成"_s);
+        const CAssignmentStatus ownLessons =
+            AssignmentStore::OwnStatus(pupil, lessons, m_nPupil, today);
+        QCOMPARE(ownLessons.Text(), u"进行中 1/2"_s);
+        QCOMPARE(ownLessons.nNextLesson, 2);
+        QCOMPARE(AssignmentStore::OwnStatus(pupil, drill, m_nPupil, today).Text(), u"已完成"_s);
+        // A text set as work stays in the library while the work names it.
+        QCOMPARE(TextStore::AssignmentsUsing(*admin, text.nId), QStringList{u"狐狸一屏"_s});
+    }
+
+    // The teacher's way: what is missing or impossible is refused with a
+    // reason, then the assignment is stored with its classes and listed.
+    void teacherSetsAnAssignment()
+    {
+        m_pDatabase->SignInAsTeacher();
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Super;
+        CScriptedPlatform platform;
+        Rows listed;
+        QString unit;
+        Drive<CAssignmentsDlg>(platform, [&](CAssignmentsDlg* dlg) {
+            Drive<CAssignmentEditDlg>(platform, [&](CAssignmentEditDlg* edit) {
+                Press(edit, 1); // no title
+                edit->m_editTitle->setText(u"第二周练习"_s);
+                edit->m_editFrom->setText(u"7"_s);
+                edit->m_editTo->setText(u"5"_s);
+                Press(edit, 1); // 7 to 5
+                edit->m_editFrom->setText(u"5"_s);
+                edit->m_editTo->setText(u"7"_s);
+                edit->m_editSpeed->setText(u"60"_s);
+                edit->m_editPasses->setText(u"0"_s);
+                Press(edit, 1); // no passes
+                edit->m_editPasses->setText(u"2"_s);
+                edit->m_dateDue->setDate(QDate(2024, 9, 1));
+                Press(edit, 1); // due before the start
+                edit->m_dateDue->setDate(QDate(2024, 9, 6));
+                Press(edit, 1); // no class
+                unit = edit->GetDlgItemText(1010);
+                edit->CheckClasses({Class});
+                Press(edit, 1);
+            });
+            dlg->ClickButton(1002);
+            listed = ListOf(dlg->m_listAssignments).cells;
+        });
+        CAssignmentsDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(unit, u"键/分"_s);
+        QStringList refusals;
+        for (const CScriptedPlatform::Box& box : std::as_const(platform.boxes))
+            refusals.append(box.text);
+        QCOMPARE(refusals,
+                 (QStringList{u"请输入作业名称!"_s,
+                              u"指法课程共 %1 课,请输入 1 到 %1 之间的课,前一课不大于后一课!"_s.arg(
+                                  CoursePlan::Course(u"fingering"_s).lessons.size()),
+                              u"达到要求的次数应为 1 到 99!"_s, u"截止日期不能早于开始日期!"_s,
+                              u"请至少选择一个班级!"_s}));
+        QCOMPARE(listed,
+                 (Rows{{u"第二周练习"_s, u"指法课程 第 5–7 课"_s,
+                        u"速度 ≥ 60 键/分,正确率 ≥ 90%,每课 2 次"_s, u"9月2日–9月6日"_s, Class}}));
+        const CAssignment stored = AssignmentStore::LoadAssignments(*m_pDatabase->Admin()).value(0);
+        QCOMPARE(stored.Needed(), 6);
+        QCOMPARE(stored.classes, QStringList{Class});
+    }
+
+    // Right after the login, a pupil with work of the class still to do
+    // sees the list; 开始 starts the one chosen. Once it is done, the login
+    // shows nothing.
+    void pupilSeesTheAssignmentsAfterLogin()
+    {
+        CDaoDatabase* admin = m_pDatabase->Admin();
+        CPracticeText text;
+        text.strTitle = u"狐狸"_s;
+        text.nKind = PracticeKind::English;
+        text.strBody = EnglishBody();
+        text.nId = TextStore::SaveText(*admin, text);
+        CAssignment onText;
+        onText.strTitle = u"狐狸第二屏"_s;
+        onText.nTask = AssignmentTask::TextScreen;
+        onText.nTextId = text.nId;
+        onText.nScreen = 2;
+        onText.nKind = PracticeKind::English;
+        onText.dMinSpeed = 20;
+        onText.nMinAccuracy = 90;
+        onText.startsOn = QDate(2024, 9, 2);
+        onText.dueOn = QDate(2024, 9, 6);
+        onText.classes = {Class};
+        AssignmentStore::SaveAssignment(*admin, onText);
+        CAssignment elsewhere = onText;
+        elsewhere.strTitle = u"别的班的作业"_s;
+        elsewhere.classes = {u"别的班"_s};
+        AssignmentStore::SaveAssignment(*admin, elsewhere);
+
+        const auto logIn = [this](CPracticeFixture& f, bool bStart) {
+            CurrentUser = CCurrentUser();
+            Rows listed;
+            Drive<CLoginDlg>(f.platform, [](CLoginDlg* dlg) {
+                dlg->Item<QComboBox>(1005)->setEditText(u"李华"_s);
+                dlg->Item<QLineEdit>(1025)->setText(u"pw"_s);
+                dlg->ClickButton(1);
+            });
+            Drive<CMyAssignmentsDlg>(f.platform, [&listed, bStart](CMyAssignmentsDlg* dlg) {
+                listed = ListOf(dlg->m_listAssignments).cells;
+                dlg->ClickButton(bStart ? 1 : 2);
+            });
+            CLoginDlg login;
+            login.DoModal();
+            QCoreApplication::processEvents();
+            return listed;
+        };
+        {
+            CPracticeFixture f;
+            const Rows listed = logIn(f, true);
+            QCOMPARE(listed, (Rows{{u"狐狸第二屏"_s,
+                                    u"《狐狸》第 2 屏"_s,
+                                    u"速度 ≥ 20 WPM,正确率 ≥ 90%,1 次"_s,
+                                    u"9月2日–9月6日"_s,
+                                    u"未开始"_s,
+                                    {}}}));
+            QVERIFY(f.view->LoadedScreen());
+            QCOMPARE(f.view->LoadedScreen()->nTextId, text.nId);
+            QCOMPARE(f.view->LoadedScreen()->nScreen, 2);
+            Accounts::SignOut(*f.doc.m_pDB);
+        }
+        CAttempt attempt;
+        attempt.nUserKey = m_nPupil;
+        attempt.nKind = PracticeKind::English;
+        attempt.startedAt = attempt.endedAt = September(3);
+        attempt.nElapsedMs = 60000;
+        attempt.nTypedUnits = attempt.nCorrectUnits = 200;
+        attempt.nEndReason = EndReason::EndOfScreen;
+        attempt.nTextId = text.nId;
+        attempt.nScreen = 2;
+        QVERIFY(AppendScoreWithAttempt(admin, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt));
+        CPracticeFixture f;
+        const Rows listed = logIn(f, false);
+        QVERIFY2(listed.isEmpty(), "the list showed with nothing left to do");
+        QVERIFY(!f.platform.modalRuns.contains(u"CMyAssignmentsDlg"_s));
+        QVERIFY(!f.view->LoadedScreen());
+    }
+
+    // A class of 50 shows whole at one glance: every tile inside the
+    // window without scrolling, and the window within the smallest screen
+    // of each display size (1024x768 at 125 %, 1920x1080 at 200 %, less
+    // the title bar).
+    void fiftyPupilsFitOnOneScreen()
+    {
+        for (int i = 3; i <= 50; ++i)
+            m_pDatabase->Insert(
+                u"user"_s, {u"学生%1"_s.arg(i), Class, u"20240%1"_s.arg(i, 2, 10, QChar(u'0'))});
+        m_pDatabase->SignInAsTeacher();
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Super;
+        CScriptedPlatform platform;
+        int tiles = 0;
+        QRect last, shown;
+        QSize dialog;
+        bool bListHidden = false;
+        Drive<CMonitorDlg>(platform, [&](CMonitorDlg* dlg) {
+            tiles = int(dlg->m_pTiles->Tiles().size());
+            last = dlg->m_pTiles->TileRect(tiles - 1);
+            shown = dlg->m_pTiles->visibleRegion().boundingRect();
+            dialog = dlg->size();
+            bListHidden = !dlg->m_listPupils->isVisible();
+        });
+        CMonitorDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(tiles, 50);
+        QVERIFY(bListHidden);
+        QVERIFY2(shown.contains(last),
+                 qPrintable(u"the 50th tile %1,%2 %3x%4 lies outside %5x%6"_s.arg(last.x())
+                                .arg(last.y())
+                                .arg(last.width())
+                                .arg(last.height())
+                                .arg(shown.width())
+                                .arg(shown.height())));
+        QVERIFY2(dialog.width() <= 819 && dialog.height() <= 510,
+                 qPrintable(u"%1x%2"_s.arg(dialog.width()).arg(dialog.height())));
+    }
+
     // A pupil reaches the reports only through the functions, as their own:
     // the table is neither read nor written, no exam is stopped, and the
     // row a report writes is the pupil's whatever it claims.
@@ -169,7 +596,12 @@ private slots:
               u"INSERT INTO live_progress SELECT * FROM live_progress"_s,
               u"UPDATE live_progress SET typed_units = 9999"_s, u"DELETE FROM live_progress"_s,
               u"INSERT INTO exam_stop (exam_id, stopped_at) VALUES (1, LOCALTIMESTAMP)"_s,
-              u"SELECT * FROM exam_stop"_s}) {
+              u"SELECT * FROM exam_stop"_s,
+              u"INSERT INTO assignment (title, task, course, lesson_from, lesson_to, screen, "
+              "kind, min_speed, min_accuracy, passes, starts_on, due_on, created_at) VALUES "
+              "('我的', 1, 'fingering', 1, 1, 0, 0, 0, 0, 1, '2024-09-02', '2024-09-02', "
+              "LOCALTIMESTAMP)"_s,
+              u"UPDATE assignment SET min_speed = 0"_s, u"DELETE FROM assignment_class"_s}) {
             QVERIFY2(!query.exec(sql), qPrintable(sql));
             QVERIFY2(query.lastError().nativeErrorCode() == u"42501"_s, qPrintable(sql));
         }

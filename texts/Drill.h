@@ -10,6 +10,9 @@ class CDaoDatabase;
 // other kinds) a pupil mistyped most in their latest attempts.
 namespace Drill {
 
+// The title a drill's attempts are kept under.
+inline const QString Title = QStringLiteral("练习我的错字");
+
 // A practice character or key and how often it was mistyped.
 struct CUnit
 {

@@ -18,8 +18,8 @@ enum : int {
 
 } // namespace
 
-CDrillDlg::CDrillDlg(qint64 userKey, quint32 seed, QWidget* parent)
-    : CDialog(33024, parent), m_nUserKey(userKey), m_nSeed(seed)
+CDrillDlg::CDrillDlg(qint64 userKey, quint32 seed, int fixedKind, QWidget* parent)
+    : CDialog(33024, parent), m_nUserKey(userKey), m_nSeed(seed), m_nFixedKind(fixedKind)
 {
 }
 
@@ -27,7 +27,9 @@ bool CDrillDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_comboKind = Item<QComboBox>(IDC_KIND);
-    m_comboKind->setCurrentIndex(0);
+    const bool bFixed = PracticeKind::IsPractice(m_nFixedKind);
+    m_comboKind->setCurrentIndex(bFixed ? m_nFixedKind - PracticeKind::Chinese : 0);
+    m_comboKind->setEnabled(!bFixed);
     ShowUnits();
     return true;
 }

@@ -15,8 +15,9 @@ class CDrillDlg : public CDialog
 {
     Q_OBJECT
 public:
-    // userKey: the pupil; seed: shuffles the screen.
-    CDrillDlg(qint64 userKey, quint32 seed, QWidget* parent = nullptr);
+    // userKey: the pupil; seed: shuffles the screen; fixedKind, when given,
+    // the only kind offered (an assignment's drill).
+    CDrillDlg(qint64 userKey, quint32 seed, int fixedKind = 0, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -36,6 +37,7 @@ private:
 
     qint64 m_nUserKey;
     quint32 m_nSeed;
+    int m_nFixedKind;
     QList<Drill::CUnit> m_units;
     QByteArray m_screen;
 };

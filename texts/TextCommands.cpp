@@ -4,6 +4,7 @@
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
 #include "texts/ChooseTextDlg.h"
+#include "texts/Drill.h"
 #include "texts/DrillDlg.h"
 #include "texts/TextLibraryDlg.h"
 #include "users/CurrentUser.h"
@@ -85,6 +86,6 @@ void CTextCommands::OnDrill()
     CPracticeScreen screen;
     screen.nKind = drill.Kind();
     screen.text = drill.ScreenText();
-    screen.strTitle = u"练习我的错字"_s;
+    screen.strTitle = Drill::Title;
     m_pView->LoadScreen(screen);
 }

@@ -127,6 +127,14 @@ void CTextLibraryDlg::DeleteSelected()
                                   u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
             return;
         }
+        const QStringList assignments = TextStore::AssignmentsUsing(*db, text->nId);
+        if (!assignments.isEmpty()) {
+            Platform().MessageBox(this,
+                                  u"文章《%1》已用于作业(%2),不能删除。请先删除这些作业。"_s.arg(
+                                      text->strTitle, assignments.join(u"、"_s)),
+                                  u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
         if (Platform().MessageBox(this, u"确定要删除文章《%1》吗?"_s.arg(text->strTitle),
                                   u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
             return;

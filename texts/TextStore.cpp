@@ -28,6 +28,19 @@ CPracticeText Read(const QSqlQuery& query)
 
 const QString Columns = u"SELECT id, title, kind, body, updated_at FROM practice_text "_s;
 
+QStringList Titles(CDaoDatabase& db, const QString& sql, qint64 id)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, sql);
+    query.addBindValue(id);
+    Exec(query);
+    QStringList titles;
+    while (query.next())
+        titles.append(query.value(0).toString());
+    CheckRead(query);
+    return titles;
+}
+
 } // namespace
 
 QByteArray CPracticeText::FileBytes() const
@@ -102,15 +115,12 @@ void DeleteText(CDaoDatabase& db, qint64 id)
 
 QStringList ExamsUsing(CDaoDatabase& db, qint64 id)
 {
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT title FROM exam WHERE text_id = ? ORDER BY id"_s);
-    query.addBindValue(id);
-    Exec(query);
-    QStringList titles;
-    while (query.next())
-        titles.append(query.value(0).toString());
-    CheckRead(query);
-    return titles;
+    return Titles(db, u"SELECT title FROM exam WHERE text_id = ? ORDER BY id"_s, id);
+}
+
+QStringList AssignmentsUsing(CDaoDatabase& db, qint64 id)
+{
+    return Titles(db, u"SELECT title FROM assignment WHERE text_id = ? ORDER BY id"_s, id);
 }
 
 } // namespace TextStore

@@ -34,5 +34,7 @@ qint64 SaveText(CDaoDatabase& db, const CPracticeText& text);
 void DeleteText(CDaoDatabase& db, qint64 id);
 // The titles of the exams set on the text.
 QStringList ExamsUsing(CDaoDatabase& db, qint64 id);
+// The titles of the assignments set on the text, which keep it.
+QStringList AssignmentsUsing(CDaoDatabase& db, qint64 id);
 
 } // namespace TextStore

@@ -62,6 +62,22 @@ bool CommandGuard()
     return false;
 }
 
+bool OnDatabase(const std::function<void(CDaoDatabase&)>& step)
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    try {
+        step(*db);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    return true;
+}
+
 QString VariantToText(const CDaoFieldValue& value)
 {
     switch (value.kind) {

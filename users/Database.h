@@ -42,6 +42,10 @@ inline const QString CommandNotConnected = QStringLiteral("数据库未正确连
 // "数据库未正确连接!操作无法进行!" (caption "qe", exclamation) and returns false.
 bool CommandGuard();
 
+// Runs step(db) on the active database, reporting a failure (not
+// connected, or a CDaoException) to the user; false when it failed.
+bool OnDatabase(const std::function<void(CDaoDatabase&)>& step);
+
 // Display text of a stored value (every comparison and display goes through it).
 QString VariantToText(const CDaoFieldValue& value);
 // Shows a caught database exception: "错误信息:" + its message, OK,

@@ -1,0 +1,134 @@
+#include "monitor/AssignmentCommands.h"
+
+#include "course/CourseCommands.h"
+#include "monitor/AssignmentsDlg.h"
+#include "monitor/MyAssignmentsDlg.h"
+#include "platform/Platform.h"
+#include "practice/QeView.h"
+#include "res/CommandIds.h"
+#include "texts/DrillDlg.h"
+#include "texts/TextStore.h"
+#include "users/AfterLogin.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+CAssignmentCommands::CAssignmentCommands()
+{
+    m_nLoginNotice = AfterLogin::Add([this] { OfferAfterLogin(); });
+}
+
+CAssignmentCommands::~CAssignmentCommands()
+{
+    AfterLogin::Remove(m_nLoginNotice);
+}
+
+bool CAssignmentCommands::OnCmdMsg(int nID)
+{
+    switch (nID) {
+    case ID_TEACHING_ASSIGNMENTS:
+        if (CommandGuard()) {
+            CAssignmentsDlg assignments;
+            assignments.DoModal();
+        }
+        return true;
+    case ID_TEACHING_MY_ASSIGNMENTS:
+        if (CommandGuard())
+            ShowMyAssignments();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CAssignmentCommands::HasCommandHandler(int nID) const
+{
+    return nID == ID_TEACHING_ASSIGNMENTS || nID == ID_TEACHING_MY_ASSIGNMENTS;
+}
+
+bool CAssignmentCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
+{
+    switch (cmdUI.m_nID) {
+    case ID_TEACHING_ASSIGNMENTS:
+        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
+        return true;
+    case ID_TEACHING_MY_ASSIGNMENTS:
+        cmdUI.Enable(CurrentUser.IsOrdinaryLogin());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CAssignmentCommands::OfferAfterLogin()
+{
+    // Not over an exam the pupil has just begun from its own offer.
+    if (!CurrentUser.IsOrdinaryLogin() || !m_pView ||
+        (m_pView->LoadedScreen() && m_pView->LoadedScreen()->nExamId != 0))
+        return;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db)
+        return;
+    try {
+        if (!CMyAssignmentsDlg::HasWork(CMyAssignmentsDlg::Load(*db),
+                                        Platform().CurrentDateTime().date()))
+            return;
+    } catch (const CDaoException&) {
+        return; // told when the pupil opens 我的作业
+    }
+    ShowMyAssignments();
+}
+
+void CAssignmentCommands::ShowMyAssignments()
+{
+    CMyAssignmentsDlg mine(m_pView);
+    if (mine.DoModal() != IDOK)
+        return;
+    Start(mine.Chosen().assignment, mine.Chosen().status);
+}
+
+void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignmentStatus& status)
+{
+    if (!m_pView)
+        return;
+    switch (assignment.nTask) {
+    case AssignmentTask::Lessons:
+        if (m_pCourse)
+            m_pCourse->StartLesson(assignment.strCourse, status.nNextLesson != 0
+                                                             ? status.nNextLesson
+                                                             : assignment.nLessonFrom);
+        break;
+    case AssignmentTask::TextScreen: {
+        std::optional<CPracticeText> text;
+        if (!OnDatabase(
+                [&](CDaoDatabase& db) { text = TextStore::LoadText(db, assignment.nTextId); }))
+            return;
+        if (!text) {
+            Platform().MessageBox(m_pView, u"作业用的文章已不在文章库中,请告诉老师。"_s, u"提示"_s,
+                                  MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        CPracticeScreen screen;
+        screen.nKind = text->nKind;
+        screen.text = text->FileBytes();
+        screen.nScreen = assignment.nScreen;
+        screen.strTitle = text->strTitle;
+        screen.nTextId = text->nId;
+        m_pView->LoadScreen(screen);
+        break;
+    }
+    default: {
+        CDrillDlg drill(CurrentUser.RowKey, quint32(Platform().MonotonicMilliseconds()),
+                        assignment.nKind, m_pView);
+        if (drill.DoModal() != IDOK)
+            return;
+        CPracticeScreen screen;
+        screen.nKind = drill.Kind();
+        screen.text = drill.ScreenText();
+        screen.strTitle = Drill::Title;
+        m_pView->LoadScreen(screen);
+        break;
+    }
+    }
+}

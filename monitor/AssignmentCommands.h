@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/CommandTarget.h"
+
+class CCourseCommands;
+class CQeView;
+struct CAssignment;
+struct CAssignmentStatus;
+
+// 作业 (teachers) and 我的作业 (pupils) in the menu 教学(&J); after a
+// pupil's login, the list of the class's assignments when one is still to
+// be done. An assignment starts as its lesson, its text's screen or its
+// drill would from their own commands.
+class CAssignmentCommands : public ICommandTarget
+{
+public:
+    CAssignmentCommands();
+    ~CAssignmentCommands() override;
+
+    void SetView(CQeView* pView) { m_pView = pView; }
+    void SetCourse(CCourseCommands* pCourse) { m_pCourse = pCourse; }
+
+    bool OnCmdMsg(int nID) override;
+    bool HasCommandHandler(int nID) const override;
+    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
+
+private:
+    void OfferAfterLogin();
+    void ShowMyAssignments();
+    void Start(const CAssignment& assignment, const CAssignmentStatus& status);
+
+    CQeView* m_pView = nullptr;
+    CCourseCommands* m_pCourse = nullptr;
+    int m_nLoginNotice = 0;
+};

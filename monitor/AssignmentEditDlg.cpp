@@ -1,0 +1,270 @@
+#include "monitor/AssignmentEditDlg.h"
+
+#include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
+#include "course/CoursePlan.h"
+#include "exams/ExamStore.h"
+#include "monitor/AssignmentStore.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_TITLE = 1001,
+    IDC_TASK = 1002,
+    IDC_COURSE = 1003,
+    IDC_FROM = 1004,
+    IDC_TO = 1005,
+    IDC_TEXT = 1006,
+    IDC_SCREEN = 1007,
+    IDC_KIND = 1008,
+    IDC_SPEED = 1009,
+    IDC_UNIT = 1010,
+    IDC_ACCURACY = 1011,
+    IDC_PASSES = 1012,
+    IDC_START = 1013,
+    IDC_DUE = 1014,
+    IDC_CLASSES = 1015,
+    IDC_PASSES_UNIT = 1018,
+};
+
+constexpr int MaxPasses = 99;
+constexpr double MaxSpeed = 2000;
+
+} // namespace
+
+CAssignmentEditDlg::CAssignmentEditDlg(const CAssignment& assignment, QWidget* parent)
+    : CDialog(33054, parent), m_assignment(assignment)
+{
+    setWindowTitle(assignment.nId == 0 ? u"新建作业"_s : u"修改作业"_s);
+}
+
+bool CAssignmentEditDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_editTitle = Item<QLineEdit>(IDC_TITLE);
+    m_comboTask = Item<QComboBox>(IDC_TASK);
+    m_comboCourse = Item<QComboBox>(IDC_COURSE);
+    m_editFrom = Item<QLineEdit>(IDC_FROM);
+    m_editTo = Item<QLineEdit>(IDC_TO);
+    m_comboText = Item<QComboBox>(IDC_TEXT);
+    m_comboScreen = Item<QComboBox>(IDC_SCREEN);
+    m_comboKind = Item<QComboBox>(IDC_KIND);
+    m_editSpeed = Item<QLineEdit>(IDC_SPEED);
+    m_editAccuracy = Item<QLineEdit>(IDC_ACCURACY);
+    m_editPasses = Item<QLineEdit>(IDC_PASSES);
+    m_dateStart = Item<QDateEdit>(IDC_START);
+    m_dateDue = Item<QDateEdit>(IDC_DUE);
+    m_listClasses = Item<CListCtrl>(IDC_CLASSES);
+    // The classes are ticked; a row is only a place to tick.
+    SetUpReportList(m_listClasses, {{u"班级"_s, 250}});
+    m_listClasses->SetExtendedStyle(m_listClasses->GetExtendedStyle() | LVS_EX_CHECKBOXES);
+    m_listClasses->setSelectionMode(QAbstractItemView::NoSelection);
+
+    try {
+        if (CDaoDatabase* db = ActiveDatabase()) {
+            m_texts = TextStore::LoadTexts(*db);
+            m_classes = ExamStore::LoadClasses(*db);
+        }
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    // A class no pupil is in any longer still shows while the assignment names it.
+    for (const QString& className : std::as_const(m_assignment.classes)) {
+        if (!m_classes.contains(className))
+            m_classes.append(className);
+    }
+    QList<QStringList> rows;
+    for (const QString& className : std::as_const(m_classes))
+        rows.append({className});
+    m_listClasses->AppendRows(rows);
+    CheckClasses(m_assignment.classes);
+
+    int current = 0;
+    for (const CPracticeText& text : std::as_const(m_texts)) {
+        m_comboText->addItem(u"%1(%2)"_s.arg(text.strTitle, Metrics::KindName(text.nKind)));
+        if (text.nId == m_assignment.nTextId)
+            current = m_comboText->count() - 1;
+    }
+    m_comboText->setCurrentIndex(m_texts.isEmpty() ? -1 : current);
+    ShowScreens(m_assignment.nScreen);
+
+    const QDate today = Platform().CurrentDateTime().date();
+    m_editTitle->setText(m_assignment.strTitle);
+    m_comboTask->setCurrentIndex(qBound(0, m_assignment.nTask - 1, 2));
+    m_comboCourse->setCurrentIndex(
+        qMax(0, CoursePlan::CourseIds().indexOf(m_assignment.strCourse)));
+    m_editFrom->setText(QString::number(m_assignment.nLessonFrom));
+    m_editTo->setText(QString::number(m_assignment.nLessonTo));
+    m_comboKind->setCurrentIndex(PracticeKind::IsPractice(m_assignment.nKind)
+                                     ? m_assignment.nKind - PracticeKind::Chinese
+                                     : 0);
+    m_editSpeed->setText(QString::number(m_assignment.dMinSpeed, 'g', 6));
+    m_editAccuracy->setText(QString::number(m_assignment.nMinAccuracy));
+    m_editPasses->setText(QString::number(m_assignment.nPasses));
+    m_dateStart->setDate(m_assignment.startsOn.isValid() ? m_assignment.startsOn : today);
+    m_dateDue->setDate(m_assignment.dueOn.isValid() ? m_assignment.dueOn : today.addDays(7));
+    ShowTask();
+    return true;
+}
+
+int CAssignmentEditDlg::Task() const
+{
+    return m_comboTask->currentIndex() + 1;
+}
+
+QString CAssignmentEditDlg::CourseId() const
+{
+    return CoursePlan::CourseIds().value(m_comboCourse->currentIndex(), CoursePlan::Fingering);
+}
+
+void CAssignmentEditDlg::CheckClasses(const QStringList& classes)
+{
+    for (int row = 0; row < m_classes.size(); ++row)
+        m_listClasses->SetCheck(row, classes.contains(m_classes[row]));
+}
+
+void CAssignmentEditDlg::ShowTask()
+{
+    // Only the choices of the task chosen can be changed; the unit of the
+    // speed follows what is measured.
+    const int task = Task();
+    for (QWidget* control : {static_cast<QWidget*>(m_comboCourse),
+                             static_cast<QWidget*>(m_editFrom), static_cast<QWidget*>(m_editTo)})
+        control->setEnabled(task == AssignmentTask::Lessons);
+    m_comboText->setEnabled(task == AssignmentTask::TextScreen);
+    m_comboScreen->setEnabled(task == AssignmentTask::TextScreen);
+    m_comboKind->setEnabled(task == AssignmentTask::Drill);
+    int kind = PracticeKind::Lesson;
+    if (task == AssignmentTask::TextScreen)
+        kind = m_texts.value(m_comboText->currentIndex()).nKind;
+    else if (task == AssignmentTask::Drill)
+        kind = PracticeKind::Chinese + m_comboKind->currentIndex();
+    SetDlgItemText(IDC_UNIT, Metrics::SpeedUnit(kind));
+    SetDlgItemText(IDC_PASSES_UNIT, task == AssignmentTask::Lessons ? u"次(每课)"_s : u"次"_s);
+}
+
+void CAssignmentEditDlg::ShowScreens(int screen)
+{
+    m_comboScreen->clear();
+    const int row = m_comboText->currentIndex();
+    const int count = row >= 0 && row < m_texts.size() ? m_texts[row].Screens() : 0;
+    for (int i = 1; i <= count; ++i)
+        m_comboScreen->addItem(u"第 %1 屏"_s.arg(i));
+    m_comboScreen->setCurrentIndex(count == 0 ? -1 : qBound(1, screen, count) - 1);
+}
+
+void CAssignmentEditDlg::OnCommand(int nID)
+{
+    if (nID == IDC_TEXT)
+        ShowScreens(1);
+    if (nID == IDC_TASK || nID == IDC_TEXT || nID == IDC_KIND)
+        ShowTask();
+}
+
+bool CAssignmentEditDlg::Refuse(const QString& text, int nFocusID)
+{
+    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+    if (QWidget* control = GetDlgItem(nFocusID))
+        control->setFocus();
+    return false;
+}
+
+void CAssignmentEditDlg::OnOK()
+{
+    CAssignment assignment = m_assignment;
+    assignment.strTitle = m_editTitle->text().trimmed();
+    if (assignment.strTitle.isEmpty()) {
+        Refuse(u"请输入作业名称!"_s, IDC_TITLE);
+        return;
+    }
+    assignment.nTask = Task();
+    assignment.strCourse.clear();
+    assignment.nTextId = 0;
+    assignment.strTextTitle.clear();
+    assignment.nKind = 0;
+    assignment.nLessonFrom = assignment.nLessonTo = 0;
+    assignment.nScreen = 0;
+    if (assignment.nTask == AssignmentTask::Lessons) {
+        const CCourse& course = CoursePlan::Course(CourseId());
+        const int from = m_editFrom->text().toInt();
+        const int to = m_editTo->text().toInt();
+        if (!course.Lesson(from) || !course.Lesson(to) || from > to) {
+            Refuse(u"%1共 %2 课,请输入 1 到 %2 之间的课,前一课不大于后一课!"_s.arg(course.strTitle)
+                       .arg(course.lessons.size()),
+                   IDC_FROM);
+            return;
+        }
+        assignment.strCourse = course.strId;
+        assignment.nLessonFrom = from;
+        assignment.nLessonTo = to;
+    } else if (assignment.nTask == AssignmentTask::TextScreen) {
+        const int text = m_comboText->currentIndex();
+        if (text < 0 || text >= m_texts.size() || m_comboScreen->currentIndex() < 0) {
+            Refuse(u"请选择作业用的文章和屏!"_s, IDC_TEXT);
+            return;
+        }
+        assignment.nTextId = m_texts[text].nId;
+        assignment.strTextTitle = m_texts[text].strTitle;
+        assignment.nKind = m_texts[text].nKind;
+        assignment.nScreen = m_comboScreen->currentIndex() + 1;
+    } else {
+        assignment.nKind = PracticeKind::Chinese + m_comboKind->currentIndex();
+    }
+    bool ok = false;
+    assignment.dMinSpeed = m_editSpeed->text().trimmed().toDouble(&ok);
+    if (!ok || assignment.dMinSpeed < 0 || assignment.dMinSpeed > MaxSpeed) {
+        Refuse(u"速度要求应为 0 到 %1 之间的数!"_s.arg(MaxSpeed), IDC_SPEED);
+        return;
+    }
+    assignment.nMinAccuracy = m_editAccuracy->text().toInt(&ok);
+    if (!ok || assignment.nMinAccuracy < 0 || assignment.nMinAccuracy > 100) {
+        Refuse(u"正确率要求应为 0 到 100!"_s, IDC_ACCURACY);
+        return;
+    }
+    assignment.nPasses = m_editPasses->text().toInt(&ok);
+    if (!ok || assignment.nPasses < 1 || assignment.nPasses > MaxPasses) {
+        Refuse(u"达到要求的次数应为 1 到 %1!"_s.arg(MaxPasses), IDC_PASSES);
+        return;
+    }
+    assignment.startsOn = m_dateStart->date();
+    assignment.dueOn = m_dateDue->date();
+    if (assignment.dueOn < assignment.startsOn) {
+        Refuse(u"截止日期不能早于开始日期!"_s, IDC_DUE);
+        return;
+    }
+    assignment.classes.clear();
+    for (int row = 0; row < m_classes.size(); ++row) {
+        if (m_listClasses->GetCheck(row))
+            assignment.classes.append(m_classes[row]);
+    }
+    assignment.classes.sort();
+    if (assignment.classes.isEmpty()) {
+        Refuse(u"请至少选择一个班级!"_s, IDC_CLASSES);
+        return;
+    }
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    try {
+        assignment.nId = AssignmentStore::SaveAssignment(*db, assignment);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    m_assignment = assignment;
+    CDialog::OnOK();
+}

@@ -1,0 +1,102 @@
+#include "monitor/AssignmentReportDlg.h"
+
+#include "documents/TableExport.h"
+#include "monitor/AssignmentReport.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_CLASS = 1001,
+    IDC_SUMMARY = 1002,
+    IDC_PUPILS = 1003,
+    IDC_XLSX = 1011,
+    IDC_CSV = 1012,
+    IDC_PRINT = 1013,
+    IDC_PDF = 1014,
+};
+
+} // namespace
+
+CAssignmentReportDlg::CAssignmentReportDlg(const CAssignment& assignment, QWidget* parent)
+    : CDialog(33055, parent), m_assignment(assignment)
+{
+    setWindowTitle(u"作业完成情况 - %1"_s.arg(assignment.strTitle));
+}
+
+bool CAssignmentReportDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_comboClass = Item<QComboBox>(IDC_CLASS);
+    m_listPupils = Item<CListCtrl>(IDC_PUPILS);
+    QList<ListColumn> columns;
+    for (const QString& heading : AssignmentReport::Headings(m_assignment))
+        columns.append({heading, 60});
+    SetUpReportList(m_listPupils, columns);
+    m_comboClass->addItems(m_assignment.classes);
+    m_comboClass->setCurrentIndex(m_assignment.classes.isEmpty() ? -1 : 0);
+    if (!Reload())
+        EndDialog(IDCANCEL_RESULT);
+    return true;
+}
+
+QString CAssignmentReportDlg::ClassName() const
+{
+    return m_comboClass->currentText();
+}
+
+bool CAssignmentReportDlg::Reload()
+{
+    const QDate today = Platform().CurrentDateTime().date();
+    if (!OnDatabase([this, &today](CDaoDatabase& db) {
+            m_rows = AssignmentStore::LoadReport(db, m_assignment, ClassName(), today);
+        }))
+        return false;
+    QList<QStringList> rows;
+    for (const CAssignmentRow& row : std::as_const(m_rows)) {
+        QStringList cells;
+        for (const CExportCell& cell : AssignmentReport::Cells(row))
+            cells.append(cell.DisplayText());
+        rows.append(cells);
+    }
+    m_listPupils->DeleteAllItems();
+    m_listPupils->AppendRows(rows);
+    for (int column = 0; column < m_listPupils->header()->count(); ++column)
+        m_listPupils->resizeColumnToContents(column);
+    SetDlgItemText(IDC_SUMMARY, u"%1,%2,%3。\n%4"_s.arg(
+                                    m_assignment.TaskText(), m_assignment.TargetText(),
+                                    m_assignment.DaysText(), AssignmentReport::Summary(m_rows)));
+    return true;
+}
+
+void CAssignmentReportDlg::OnCommand(int nID)
+{
+    const CExportTable table = AssignmentReport::Export(m_assignment, ClassName(), m_rows);
+    switch (nID) {
+    case IDC_CLASS:
+        Reload();
+        break;
+    case IDC_XLSX:
+        ExportTables(this, {table}, ExportFormat::Xlsx, table.strTitle);
+        break;
+    case IDC_CSV:
+        ExportTables(this, {table}, ExportFormat::Csv, table.strTitle);
+        break;
+    case IDC_PDF:
+        ExportTables(this, {table}, ExportFormat::Pdf, table.strTitle);
+        break;
+    case IDC_PRINT:
+        PrintTables(this, {table});
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "monitor/AssignmentStore.h"
+#include "platform/Dialog.h"
+
+class CListCtrl;
+class QComboBox;
+
+// 作业完成情况: one class's pupils with their status, figures and when they
+// were done; exported like the class report.
+class CAssignmentReportDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    CAssignmentReportDlg(const CAssignment& assignment, QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnCommand(int nID) override;
+
+    QComboBox* m_comboClass = nullptr;
+    CListCtrl* m_listPupils = nullptr;
+    const QList<CAssignmentRow>& Rows() const { return m_rows; }
+
+private:
+    bool Reload();
+    QString ClassName() const;
+
+    CAssignment m_assignment;
+    QList<CAssignmentRow> m_rows;
+};

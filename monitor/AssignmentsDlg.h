@@ -1,0 +1,31 @@
+#pragma once
+
+#include "monitor/Assignment.h"
+#include "platform/Dialog.h"
+
+#include <QList>
+
+class CListCtrl;
+
+// 作业: the teacher's assignments; new, edit, each class's report, delete.
+class CAssignmentsDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CAssignmentsDlg(QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnCommand(int nID) override;
+
+    CListCtrl* m_listAssignments = nullptr;
+    const QList<CAssignment>& Assignments() const { return m_assignments; }
+
+private:
+    bool Load();
+    void Fill();
+    const CAssignment* Selected();
+    void Edit(const CAssignment& assignment);
+    void DeleteSelected();
+
+    QList<CAssignment> m_assignments;
+};

@@ -1,0 +1,109 @@
+#include "monitor/MyAssignmentsDlg.h"
+
+#include "attempts/Metrics.h"
+#include "monitor/AssignmentStore.h"
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+enum : int {
+    IDC_ASSIGNMENTS = 1001,
+    IDC_SUMMARY = 1002,
+};
+
+const QList<ListColumn> g_columns = {
+    {u"作业"_s, 110}, {u"内容"_s, 170}, {u"要求"_s, 230},
+    {u"日期"_s, 120}, {u"状态"_s, 90},  {u"最好成绩"_s, 130},
+};
+
+QString BestText(const CAssignment& assignment, const CAssignmentStatus& status)
+{
+    if (status.nTries == 0)
+        return {};
+    return u"%1,%2%"_s
+        .arg(Metrics::SpeedText({status.dBestSpeed, Metrics::SpeedUnit(assignment.SpeedKind())}))
+        .arg(status.nBestAccuracy);
+}
+
+} // namespace
+
+CMyAssignmentsDlg::CMyAssignmentsDlg(QWidget* parent) : CDialog(33053, parent) {}
+
+QList<CMyAssignmentsDlg::CEntry> CMyAssignmentsDlg::Load(CDaoDatabase& db)
+{
+    const QDate today = Platform().CurrentDateTime().date();
+    QList<CEntry> entries;
+    for (const CAssignment& assignment : AssignmentStore::AssignmentsOf(db, CurrentUser.Class))
+        entries.append(
+            {assignment, AssignmentStore::OwnStatus(db, assignment, CurrentUser.RowKey, today)});
+    // What is still to be done comes first, the nearest due day first.
+    std::stable_sort(entries.begin(), entries.end(), [](const CEntry& a, const CEntry& b) {
+        const bool aDone = a.status.state == CAssignmentStatus::Completed;
+        const bool bDone = b.status.state == CAssignmentStatus::Completed;
+        if (aDone != bDone)
+            return !aDone;
+        return aDone ? a.assignment.dueOn > b.assignment.dueOn
+                     : a.assignment.dueOn < b.assignment.dueOn;
+    });
+    return entries;
+}
+
+bool CMyAssignmentsDlg::HasWork(const QList<CEntry>& entries, const QDate& today)
+{
+    return std::any_of(entries.begin(), entries.end(), [&today](const CEntry& entry) {
+        return entry.status.state != CAssignmentStatus::Completed &&
+               entry.assignment.startsOn <= today && today <= entry.assignment.dueOn;
+    });
+}
+
+bool CMyAssignmentsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listAssignments = Item<CListCtrl>(IDC_ASSIGNMENTS);
+    SetUpReportList(m_listAssignments, g_columns);
+    connect(m_listAssignments, &QAbstractItemView::doubleClicked, this,
+            [this] { Dispatch([this] { OnOK(); }); });
+    if (!OnDatabase([this](CDaoDatabase& db) { m_entries = Load(db); })) {
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    QList<QStringList> rows;
+    int open = 0;
+    for (const CEntry& entry : std::as_const(m_entries)) {
+        open += entry.status.state == CAssignmentStatus::Completed ? 0 : 1;
+        rows.append({entry.assignment.strTitle, entry.assignment.TaskText(),
+                     entry.assignment.TargetText(), entry.assignment.DaysText(),
+                     entry.status.Text(), BestText(entry.assignment, entry.status)});
+    }
+    m_listAssignments->AppendRows(rows);
+    if (!rows.isEmpty())
+        m_listAssignments->setCurrentIndex(m_listAssignments->model()->index(0, 0));
+    SetDlgItemText(
+        IDC_SUMMARY,
+        m_entries.isEmpty()
+            ? u"%1还没有作业。"_s.arg(CurrentUser.Class)
+            : u"%1的作业共 %2 项,未完成 %3 项。选择一项,按\"开始\"练习它。"_s.arg(CurrentUser.Class)
+                  .arg(m_entries.size())
+                  .arg(open));
+    return true;
+}
+
+void CMyAssignmentsDlg::OnOK()
+{
+    const int row = m_listAssignments->GetSelectionMark();
+    if (row < 0 || row >= m_entries.size()) {
+        Platform().MessageBox(this, u"请先选择一项作业!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    m_chosen = m_entries[row];
+    CDialog::OnOK();
+}
