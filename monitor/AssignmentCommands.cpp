@@ -7,6 +7,7 @@
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
 #include "texts/DrillDlg.h"
+#include "texts/TextCommands.h"
 #include "texts/TextStore.h"
 #include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
@@ -109,13 +110,7 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
                                   MB_OK | MB_ICONEXCLAMATION);
             return;
         }
-        CPracticeScreen screen;
-        screen.nKind = text->nKind;
-        screen.text = text->FileBytes();
-        screen.nScreen = assignment.nScreen;
-        screen.strTitle = text->strTitle;
-        screen.nTextId = text->nId;
-        m_pView->LoadScreen(screen);
+        m_pView->LoadScreen(TextScreen(*text, assignment.nScreen));
         break;
     }
     default: {
@@ -123,11 +118,7 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
                         assignment.nKind, m_pView);
         if (drill.DoModal() != IDOK)
             return;
-        CPracticeScreen screen;
-        screen.nKind = drill.Kind();
-        screen.text = drill.ScreenText();
-        screen.strTitle = Drill::Title;
-        m_pView->LoadScreen(screen);
+        m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText()));
         break;
     }
     }

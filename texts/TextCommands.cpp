@@ -12,6 +12,26 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+CPracticeScreen TextScreen(const CPracticeText& text, int screen)
+{
+    CPracticeScreen practice;
+    practice.nKind = text.nKind;
+    practice.text = text.FileBytes();
+    practice.nScreen = screen;
+    practice.strTitle = text.strTitle;
+    practice.nTextId = text.nId;
+    return practice;
+}
+
+CPracticeScreen DrillScreen(int kind, const QByteArray& text)
+{
+    CPracticeScreen practice;
+    practice.nKind = kind;
+    practice.text = text;
+    practice.strTitle = Drill::Title;
+    return practice;
+}
+
 bool CTextCommands::OnCmdMsg(int nID)
 {
     switch (nID) {
@@ -66,14 +86,7 @@ void CTextCommands::OnChooseText()
     CChooseTextDlg choose;
     if (choose.DoModal() != IDOK || !m_pView)
         return;
-    const CPracticeText& text = choose.ChosenText();
-    CPracticeScreen screen;
-    screen.nKind = text.nKind;
-    screen.text = text.FileBytes();
-    screen.nScreen = choose.ChosenScreen();
-    screen.strTitle = text.strTitle;
-    screen.nTextId = text.nId;
-    m_pView->LoadScreen(screen);
+    m_pView->LoadScreen(TextScreen(choose.ChosenText(), choose.ChosenScreen()));
 }
 
 void CTextCommands::OnDrill()
@@ -83,9 +96,5 @@ void CTextCommands::OnDrill()
     CDrillDlg drill(CurrentUser.RowKey, quint32(Platform().MonotonicMilliseconds()));
     if (drill.DoModal() != IDOK || !m_pView)
         return;
-    CPracticeScreen screen;
-    screen.nKind = drill.Kind();
-    screen.text = drill.ScreenText();
-    screen.strTitle = Drill::Title;
-    m_pView->LoadScreen(screen);
+    m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText()));
 }
