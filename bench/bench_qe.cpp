@@ -162,6 +162,47 @@ void BM_KeystrokeWithRepaint(benchmark::State& state)
     benchmark::DoNotOptimize(image.constBits());
 }
 
+// The same keystroke while a pupil's practice reports to the live view: a
+// pupil logged in on a file database, and a report handed to the reporter's
+// thread every tenth key (a pupil typing five keys a second reports every
+// two seconds); the thread writes it meanwhile.
+void BM_KeystrokeWhileReporting(benchmark::State& state, CDaoDatabase* db, qint64 pupilKey)
+{
+    SetActiveDatabaseSource([db] { return db; });
+    CurrentUser = CCurrentUser();
+    CurrentUser.Name = u"live"_s;
+    CurrentUser.Class = u"机房"_s;
+    CurrentUser.KindCode = UserKind::Ordinary;
+    CurrentUser.RowKey = pupilKey;
+    CBenchWindow& screen = *g_pScreen;
+    screen.Start();
+    QImage image(screen.View()->size(), QImage::Format_RGB32);
+    CDirtyCapture dirty(screen.View());
+    dirty.Paint(image);
+    CLiveReporter& reporter = screen.View()->Reporter();
+    if (!reporter.IsRunning())
+        state.SkipWithError("the practice does not report");
+    int typed = 0;
+    for (auto _ : state) {
+        if (typed == KeysPerPractice) {
+            state.PauseTiming();
+            screen.Start();
+            dirty.Paint(image);
+            typed = 0;
+            state.ResumeTiming();
+        }
+        screen.TypeNext();
+        dirty.Paint(image);
+        if (++typed % 10 == 0)
+            reporter.ReportNow();
+    }
+    benchmark::DoNotOptimize(image.constBits());
+    reporter.WaitUntilSent();
+    screen.View()->OnPracticeEnglish(); // ends the reports
+    CurrentUser = CCurrentUser();
+    SetActiveDatabaseSource({});
+}
+
 // Counts the paint events the view receives.
 class CPaintCounter : public QObject
 {
@@ -533,6 +574,27 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("Keystroke/OnChar+dirty_repaint", BM_KeystrokeWithRepaint)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("Keystroke/OnChar+backing_store", BM_KeystrokeThroughBackingStore)
+        ->Unit(benchmark::kMicrosecond);
+    // A pupil of a file database, whose practice reports to the live view.
+    const QString liveTarget = workDir.filePath(u"live.mdb"_s);
+    CDaoDatabase liveDb;
+    qint64 livePupil = 0;
+    try {
+        CreateDatabase(liveTarget, u"admin"_s, u"admin"_s);
+        liveDb.Open(liveTarget);
+        AppendRow(&liveDb, u"user"_s,
+                  {{0, CDaoFieldValue::FromText(u"live"_s)},
+                   {1, CDaoFieldValue::FromText(u"机房"_s)},
+                   {2, CDaoFieldValue::FromText(u"2003000"_s)},
+                   {3, CDaoFieldValue::FromText(u"pw"_s)},
+                   {4, CDaoFieldValue::FromText(u"普通用户"_s)}},
+                  &livePupil);
+    } catch (const CDaoException& e) {
+        std::fprintf(stderr, "qe_bench: %s\n", e.what());
+        return 1;
+    }
+    benchmark::RegisterBenchmark("Keystroke/OnChar+dirty_repaint+reporting",
+                                 BM_KeystrokeWhileReporting, &liveDb, livePupil)
         ->Unit(benchmark::kMicrosecond);
     RegisterLessonBenchmarks(screen.View());
     benchmark::RegisterBenchmark("FullRepaint", BM_FullRepaint)

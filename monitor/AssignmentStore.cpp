@@ -94,7 +94,8 @@ QHash<qint64, QList<CAssignmentTry>> LoadTries(CDaoDatabase& db, const CAssignme
 {
     const bool bClass = who.nUserKey == 0;
     // The class's few pupils first, then each one's range of an index
-    // (CROSS JOIN keeps SQLite from scanning every attempt instead).
+    // (CROSS JOIN keeps SQLite to that order instead of scanning every
+    // attempt).
     const QString pupils = bClass ? u"\"user\" u CROSS JOIN "_s : QString();
     const QString whose =
         bClass ? u"a.user_key = u.qe_key AND COALESCE(u.class, '') = ?"_s : u"a.user_key = ?"_s;
@@ -109,11 +110,14 @@ QHash<qint64, QList<CAssignmentTry>> LoadTries(CDaoDatabase& db, const CAssignme
         values = {assignment.strCourse, assignment.nLessonFrom, assignment.nLessonTo};
         break;
     case AssignmentTask::TextScreen:
-        sql = u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
-              "0, a.end_reason, a.kind FROM "_s +
-              pupils + u"attempt a JOIN attempt_text s ON s.attempt_id = a.id WHERE "_s + whose +
-              u" AND s.text_id = ? AND s.screen = ? AND s.exam_id IS NULL "
-              "AND a.started_at >= ?"_s;
+        // From the screen's own attempts, fewer than a class's since its
+        // start; materialised, so that neither engine begins with the class.
+        sql = u"WITH screen AS MATERIALIZED (SELECT attempt_id FROM attempt_text "
+              "WHERE text_id = ? AND screen = ? AND exam_id IS NULL) "
+              "SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
+              "0, a.end_reason, a.kind FROM screen s CROSS JOIN attempt a "_s +
+              (bClass ? u"CROSS JOIN \"user\" u "_s : QString()) +
+              u"WHERE a.id = s.attempt_id AND "_s + whose + u" AND a.started_at >= ?"_s;
         values = {assignment.nTextId, assignment.nScreen};
         break;
     default:
@@ -125,7 +129,11 @@ QHash<qint64, QList<CAssignmentTry>> LoadTries(CDaoDatabase& db, const CAssignme
         values = {assignment.nKind, Drill::Title};
         break;
     }
-    values.prepend(bClass ? QVariant(who.strClass) : QVariant(who.nUserKey));
+    const QVariant whom = bClass ? QVariant(who.strClass) : QVariant(who.nUserKey);
+    if (assignment.nTask == AssignmentTask::TextScreen)
+        values.append(whom);
+    else
+        values.prepend(whom);
     values.append(StoredDateTime(assignment.startsOn.startOfDay()));
 
     QSqlQuery query(db.Connection());

@@ -1,0 +1,447 @@
+// The live view of a lab and the assignments' status, on the engines.
+//   qe_bench_live CLUSTER
+//       CLUSTER: a PostgreSQL cluster's address, on which databases of the
+//       run's own are made (empty: the SQLite rows alone).
+// Prints one line per figure, "live ..." and "assignment ...":
+//  - 50 pupils' programs, each on a thread and a connection of its own and
+//    signed in as its pupil, report every 2 s through qe_report_progress;
+//    the teacher's side (signed in as a teacher) reads the class as
+//    课堂监控 does: woken by NOTIFY (a burst coalesced for 200 ms), then by
+//    its 5 s poll alone. The latency of a report is from its send until a
+//    read shows it. The server's time and WAL per report come from
+//    pg_stat_user_functions and the WAL position.
+//  - The status of a class of 50 in an assignment on a text's screen and
+//    in one on a range of lessons, over 1,000,000 attempts and 1,000,000
+//    lessons of 1,000 pupils, as the teacher's report reads it.
+#include "attempts/LiveProgress.h"
+#include "bench/BenchData.h"
+#include "monitor/AssignmentStore.h"
+#include "monitor/MonitorDlg.h"
+#include "platform/Dao.h"
+#include "platform/ScriptedPlatform.h"
+#include "users/Accounts.h"
+#include "users/Database.h"
+#include "users/DatabaseSetup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int Pupils = 50;
+constexpr int ReportMs = 2000;
+constexpr int PhaseSeconds = 40;
+const QString LabClass = u"机房"_s;
+
+double Percentile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(share * double(values.size())))];
+}
+
+QString NewDatabase(const QString& cluster, const QString& purpose)
+{
+    const QString name = u"qe_bench_%1_%2"_s.arg(purpose).arg(QCoreApplication::applicationPid());
+    CDaoDatabase admin;
+    admin.Open(cluster);
+    admin.Execute(u"CREATE DATABASE %1"_s.arg(name));
+    QUrl url(cluster);
+    url.setPath(u'/' + name);
+    return url.toString();
+}
+
+void DropDatabase(const QString& cluster, const QString& target)
+{
+    CDaoDatabase admin;
+    admin.Open(cluster);
+    admin.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(QUrl(target).path().mid(1)));
+}
+
+QVariant Scalar(CDaoDatabase& db, const QString& sql)
+{
+    QSqlQuery query(db.Connection());
+    if (!query.exec(sql) || !query.next())
+        throw CDaoException(query.lastError().text());
+    return query.value(0);
+}
+
+// An account's key and stored password field.
+std::pair<qint64, QString> Account(CDaoDatabase& db, const QString& table, const QString& name)
+{
+    QSqlQuery query(db.Connection());
+    query.prepare(u"SELECT qe_key, password FROM %1 WHERE name = ?"_s.arg(table));
+    query.addBindValue(name);
+    if (!query.exec() || !query.next())
+        throw CDaoException(u"no account %1"_s.arg(name));
+    return {query.value(0).toLongLong(), query.value(1).toString()};
+}
+
+// --- the live view ------------------------------------------------------------
+
+struct CSent
+{
+    std::mutex mutex;
+    std::vector<std::vector<Clock::time_point>> at; // per pupil, per report number
+    std::vector<double> roundTripMs;
+};
+
+void Pupil(const QString& target, int id, qint64 key, const QString& stored,
+           std::atomic<bool>& stop, CSent& sent)
+{
+    CDaoDatabase db;
+    db.Open(target);
+    if (!Accounts::SignIn(db, false, key, stored, u"pw%1"_s.arg(id)))
+        throw CDaoException(u"pupil %1 was refused"_s.arg(id));
+    // The programs of a lab do not report in step.
+    std::this_thread::sleep_for(std::chrono::milliseconds(id * ReportMs / Pupils));
+    LiveProgress::CReport report;
+    report.nActivity = LiveProgress::Practice;
+    report.nKind = 112;
+    report.strLabel = u"英文练习"_s;
+    report.nScreenUnits = 1288;
+    auto next = Clock::now();
+    for (int number = 1; !stop; ++number) {
+        report.nTypedUnits = report.nCorrectUnits = number;
+        report.nElapsedMs = qint64(number) * ReportMs;
+        const auto before = Clock::now();
+        {
+            std::lock_guard lock(sent.mutex);
+            sent.at[id].push_back(before);
+        }
+        LiveProgress::Report(db, key, u"live%1"_s.arg(id), LabClass, report);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - before).count();
+        {
+            std::lock_guard lock(sent.mutex);
+            sent.roundTripMs.push_back(ms);
+        }
+        next += std::chrono::milliseconds(ReportMs);
+        std::this_thread::sleep_until(next);
+    }
+    LiveProgress::Leave(db, key);
+}
+
+// The teacher's reads: each shows the reports sent since the last one.
+class CTeacher : public QObject
+{
+public:
+    CTeacher(CDaoDatabase& db, CSent& sent, const QHash<qint64, int>& pupilOfKey)
+        : m_db(db), m_sent(sent), m_pupilOfKey(pupilOfKey), m_seen(Pupils, 0)
+    {
+    }
+
+    void Read()
+    {
+        const QList<LiveProgress::CRow> rows = LiveProgress::LoadClass(m_db, LabClass);
+        const auto now = Clock::now();
+        std::lock_guard lock(m_sent.mutex);
+        for (const LiveProgress::CRow& row : rows) {
+            const int pupil = m_pupilOfKey.value(row.nUserKey, -1);
+            if (pupil < 0)
+                continue;
+            const int number = row.report.nTypedUnits;
+            for (int shown = m_seen[pupil] + 1; shown <= number; ++shown) {
+                if (m_bMeasuring && shown - 1 < int(m_sent.at[pupil].size()))
+                    m_latencyMs.push_back(
+                        std::chrono::duration<double, std::milli>(now - m_sent.at[pupil][shown - 1])
+                            .count());
+            }
+            m_seen[pupil] = std::max(m_seen[pupil], number);
+        }
+    }
+    void Measure(bool on)
+    {
+        m_bMeasuring = on;
+        if (on)
+            m_latencyMs.clear();
+    }
+    const std::vector<double>& Latencies() const { return m_latencyMs; }
+
+private:
+    CDaoDatabase& m_db;
+    CSent& m_sent;
+    QHash<qint64, int> m_pupilOfKey;
+    std::vector<int> m_seen;
+    std::vector<double> m_latencyMs;
+    bool m_bMeasuring = false;
+};
+
+void RunFor(int seconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < seconds * 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+void LiveView(const QString& cluster)
+{
+    const QString target = NewDatabase(cluster, u"live"_s);
+    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CDaoDatabase owner;
+    owner.Open(target);
+    // The pupils register as the program registers them: on a server each
+    // gets an account of its own.
+    for (int id = 0; id < Pupils; ++id) {
+        QString historyError;
+        if (Accounts::Register(owner, u"live%1"_s.arg(id), LabClass, QString::number(2003000 + id),
+                               u"pw%1"_s.arg(id), &historyError) == 0)
+            throw CDaoException(u"pupil %1 was not registered"_s.arg(id));
+        Accounts::SignOut(owner);
+    }
+    const QString name = QUrl(target).path().mid(1);
+    owner.Execute(u"ALTER DATABASE %1 SET track_functions = 'pl'"_s.arg(name));
+    QHash<qint64, int> pupilOfKey;
+    std::vector<std::pair<qint64, QString>> accounts;
+    for (int id = 0; id < Pupils; ++id) {
+        accounts.push_back(Account(owner, u"\"user\""_s, u"live%1"_s.arg(id)));
+        pupilOfKey.insert(accounts.back().first, id);
+    }
+    CDaoDatabase teacherDb;
+    teacherDb.Open(target);
+    const auto [adminKey, adminStored] = Account(owner, u"supperuser"_s, u"admin"_s);
+    if (!Accounts::SignIn(teacherDb, true, adminKey, adminStored, u"admin"_s))
+        throw CDaoException(u"the teacher was refused"_s);
+
+    CSent sent;
+    sent.at.resize(Pupils);
+    CTeacher teacher(teacherDb, sent, pupilOfKey);
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> threads;
+    for (int id = 0; id < Pupils; ++id)
+        threads.emplace_back([&, id] {
+            try {
+                Pupil(target, id, accounts[id].first, accounts[id].second, stop, sent);
+            } catch (const CDaoException& e) {
+                std::fprintf(stderr, "qe_bench_live: %s\n", e.what());
+            }
+        });
+    RunFor(ReportMs / 1000 + 1); // every program has logged in and reported
+
+    // Woken by the notices, a burst read once after 200 ms, as the window does.
+    QSqlDriver* driver = teacherDb.Connection().driver();
+    QTimer woken;
+    woken.setSingleShot(true);
+    woken.setInterval(200);
+    QObject::connect(&woken, &QTimer::timeout, &teacher, [&teacher] { teacher.Read(); });
+    QObject::connect(driver, &QSqlDriver::notification, &teacher, [&woken](const QString& channel) {
+        if (channel == u"qe_live" && !woken.isActive())
+            woken.start();
+    });
+    if (!driver->subscribeToNotification(u"qe_live"_s))
+        throw CDaoException(u"LISTEN qe_live failed"_s);
+    teacher.Read();
+    const qint64 walBefore =
+        Scalar(owner, u"SELECT pg_current_wal_lsn() - '0/0'::pg_lsn"_s).toLongLong();
+    size_t reportsBefore = 0;
+    {
+        std::lock_guard lock(sent.mutex);
+        reportsBefore = sent.roundTripMs.size();
+    }
+    teacher.Measure(true);
+    RunFor(PhaseSeconds);
+    teacher.Measure(false);
+    const qint64 walAfter =
+        Scalar(owner, u"SELECT pg_current_wal_lsn() - '0/0'::pg_lsn"_s).toLongLong();
+    std::vector<double> roundTrips;
+    {
+        std::lock_guard lock(sent.mutex);
+        roundTrips.assign(sent.roundTripMs.begin() + qsizetype(reportsBefore),
+                          sent.roundTripMs.end());
+    }
+    const std::vector<double> notified = teacher.Latencies();
+    driver->unsubscribeFromNotification(u"qe_live"_s);
+    QObject::disconnect(driver, &QSqlDriver::notification, &teacher, nullptr);
+
+    // The poll alone, as where no notice arrives.
+    QTimer poll;
+    poll.setInterval(CMonitorDlg::PollMs);
+    QObject::connect(&poll, &QTimer::timeout, &teacher, [&teacher] { teacher.Read(); });
+    teacher.Read();
+    poll.start();
+    teacher.Measure(true);
+    RunFor(PhaseSeconds);
+    teacher.Measure(false);
+    const std::vector<double> polled = teacher.Latencies();
+    poll.stop();
+
+    stop = true;
+    for (std::thread& thread : threads)
+        thread.join();
+    RunFor(1); // the sessions' statistics reach the server
+    QSqlQuery stats(owner.Connection());
+    double serverUs = -1;
+    if (stats.exec(u"SELECT total_time / NULLIF(calls, 0) * 1000 FROM pg_stat_user_functions "
+                   "WHERE funcname = 'qe_report_progress'"_s) &&
+        stats.next())
+        serverUs = stats.value(0).toDouble();
+    const double wal =
+        roundTrips.empty() ? -1 : double(walAfter - walBefore) / double(roundTrips.size());
+    const int rows = Scalar(owner, u"SELECT count(*) FROM live_progress"_s).toInt();
+    std::printf("live mode=notify pupils=%d reports=%zu p50_ms=%.0f p95_ms=%.0f max_ms=%.0f\n",
+                Pupils, notified.size(), Percentile(notified, 0.5), Percentile(notified, 0.95),
+                Percentile(notified, 1.0));
+    std::printf("live mode=poll pupils=%d reports=%zu p50_ms=%.0f p95_ms=%.0f max_ms=%.0f\n",
+                Pupils, polled.size(), Percentile(polled, 0.5), Percentile(polled, 0.95),
+                Percentile(polled, 1.0));
+    std::printf("live report_p50_ms=%.2f report_p95_ms=%.2f server_us=%.0f wal_bytes=%.0f "
+                "rows_left=%d\n",
+                Percentile(roundTrips, 0.5), Percentile(roundTrips, 0.95), serverUs, wal, rows);
+    std::fflush(stdout);
+    teacherDb.Close();
+    owner.Close();
+    DropDatabase(cluster, target);
+}
+
+// --- the assignments' status ------------------------------------------------------
+
+void Generate(CDaoDatabase& db, const QString& sql, int rows)
+{
+    const QString series = db.IsPostgres()
+                               ? u"%1 FROM generate_series(0, %2 - 1) AS n(i)"_s
+                               : u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                                 "WHERE i + 1 < %2) %1 FROM n"_s;
+    // SQLite wants its WITH between INSERT INTO ... (columns) and the SELECT.
+    const qsizetype select = db.IsPostgres() ? 0 : sql.indexOf(u"SELECT"_s);
+    db.Execute(sql.left(select) + series.arg(sql.mid(select)).arg(rows));
+}
+
+void AssignmentStatus(const QString& engine, const QString& target, int attempts)
+{
+    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CDaoDatabase db;
+    db.Open(target);
+    const bool pg = db.IsPostgres();
+    constexpr int School = 1000;
+    // 20 classes of 50; on a server a pupil's password is the account's own,
+    // never in the row.
+    Generate(db,
+             u"INSERT INTO \"user\" (name, class, student_no, kind) SELECT 'p' || i, "
+             "'class' || (i % 20), 'n' || i, '普通用户'"_s,
+             School);
+    for (int text = 0; text < 20; ++text)
+        db.Execute(u"INSERT INTO practice_text (title, kind, body, updated_at) VALUES "
+                   "('text%1', 112, 'the quick brown fox', '2024-09-01 08:00:00.000')"_s.arg(text));
+    BenchData::AddScores(db, attempts);
+    // Attempt i is pupil i % 1000's; its block b = i / 1000 sets its day, its
+    // text and screen (or lesson) and its figures, so that every pupil has
+    // some of each.
+    const QString day =
+        pg ? u"(TIMESTAMP '2024-09-02 08:00:00' + (i / 1000 % 30) * INTERVAL '1 day')"_s
+           : u"datetime('2024-09-02 08:00:00', '+' || (i / 1000 % 30) || ' days')"_s;
+    const QString spread = u"(i / 1000 + i / 100000 * 17)"_s;
+    const QString firstUser = u"(SELECT min(qe_key) FROM \"user\")"_s;
+    Generate(db,
+             u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind, "
+             "text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
+             "correct_units, backspaces, end_reason) SELECT (SELECT min(qe_key) FROM score) + i, "
+             "%1 + i % %2, 'p', 'c', 'n', 112, 'text', '', %3, %3, 60000, 200, 150 + %4 % 50, 0, "
+             "1"_s.arg(firstUser)
+                 .arg(School)
+                 .arg(day, spread),
+             attempts);
+    db.Execute(u"INSERT INTO attempt_text (attempt_id, text_id, screen, exam_id) SELECT a.id, "
+               "(SELECT min(id) FROM practice_text) + (a.id - f.first) / 1000 % 20, "
+               "1 + (a.id - f.first) / 20000 % 5, NULL "
+               "FROM attempt a CROSS JOIN (SELECT min(id) AS first FROM attempt) f"_s);
+    Generate(db,
+             u"INSERT INTO lesson_attempt (user_key, user_name, class_name, student_no, kind, "
+             "course, lesson, started_at, ended_at, elapsed_ms, keystrokes, correct_keys, errors, "
+             "backspaces, stars, passed) SELECT %1 + i % %2, 'p', 'c', 'n', 116, 'fingering', "
+             "1 + i / 30000 % 30, %3, %3, 60000, 100, 60 + %4 % 40, 0, 0, 1, 1"_s.arg(firstUser)
+                 .arg(School)
+                 .arg(day, spread),
+             attempts);
+    db.Execute(pg ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
+    if (pg) {
+        const auto [key, stored] = Account(db, u"supperuser"_s, u"admin"_s);
+        if (!Accounts::SignIn(db, true, key, stored, u"admin"_s))
+            throw CDaoException(u"the teacher was refused"_s);
+    }
+
+    CAssignment onText;
+    onText.nTask = AssignmentTask::TextScreen;
+    onText.nTextId = Scalar(db, u"SELECT min(id) FROM practice_text"_s).toLongLong();
+    onText.nScreen = 1;
+    onText.nKind = 112;
+    onText.dMinSpeed = 30;
+    onText.nMinAccuracy = 90;
+    onText.nPasses = 2;
+    onText.startsOn = QDate(2024, 9, 9);
+    onText.dueOn = QDate(2024, 9, 20);
+    CAssignment lessons = onText;
+    lessons.nTask = AssignmentTask::Lessons;
+    lessons.strCourse = u"fingering"_s;
+    lessons.nLessonFrom = 5;
+    lessons.nLessonTo = 7;
+    lessons.dMinSpeed = 80;
+    const QDate today(2024, 9, 15);
+    for (const auto& [name, assignment] :
+         {std::pair{u"text_screen"_s, onText}, std::pair{u"lessons"_s, lessons}}) {
+        std::vector<double> ms;
+        int done = 0;
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            const QList<CAssignmentRow> rows =
+                AssignmentStore::LoadReport(db, assignment, u"class7"_s, today);
+            ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+            done = int(std::count_if(rows.begin(), rows.end(), [](const CAssignmentRow& row) {
+                return row.status.state == CAssignmentStatus::Completed;
+            }));
+            if (rows.size() != 50)
+                throw CDaoException(u"the class has %1 pupils"_s.arg(rows.size()));
+        }
+        std::printf("assignment engine=%s task=%s attempts=%d pupils=50 done=%d median_ms=%.1f "
+                    "max_ms=%.1f\n",
+                    qPrintable(engine), qPrintable(name), attempts, done, Percentile(ms, 0.5),
+                    Percentile(ms, 1.0));
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication app(argc, argv);
+    const QString cluster = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    QTemporaryDir work;
+    if (!work.isValid() || !QDir::setCurrent(work.path()))
+        return 2;
+    CScriptedPlatform platform;
+    constexpr int Attempts = 1000000;
+    try {
+        AssignmentStatus(u"sqlite"_s, work.filePath(u"assignments.mdb"_s), Attempts);
+        if (!cluster.isEmpty()) {
+            const QString target = NewDatabase(cluster, u"assignments"_s);
+            AssignmentStatus(u"postgresql"_s, target, Attempts);
+            DropDatabase(cluster, target);
+            LiveView(cluster);
+        }
+    } catch (const CDaoException& e) {
+        std::fprintf(stderr, "qe_bench_live: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
