@@ -7,14 +7,15 @@ Usage: realmonitor.py QE_BINARY DATA_DIR OUTPUT_DIR
 With a fresh working directory and database, three programs run on the
 same database: the teacher's and the first pupil's on one Xvfb, the second
 pupil's on another, so that each pupil's window has the keyboard as on a
-lab's own machines. The class 三年级二班 has an assignment
-on a short library text. The teacher logs in and opens 课堂监控. The first
-pupil logs in, is shown 我的作业 at once and starts the assignment from
-there; the second pupil, shown the same, leaves it for later and starts an
-English practice. Both type; the grid
-shows them at work. The first pupil then types the rest of the screen and
-finds the assignment done in 我的作业. The database is checked along the
-way; screenshots land in OUTPUT_DIR.
+lab's own machines. The class 三年级二班 has an assignment on a short
+library text and an open exam. The teacher logs in and opens 课堂监控. The
+first pupil logs in, leaves the exam offered for later, is then shown
+我的作业 and starts the assignment from there; the second pupil takes the
+exam from its offer, and no assignment list interrupts it. Both type; the
+grid shows one practising and one in the exam. The first pupil then types the rest of the screen and
+finds the assignment done in 我的作业. The teacher opens the assignment's
+report and exports it (read back with openpyxl). The database is checked
+along the way; screenshots land in OUTPUT_DIR.
 """
 
 import os
@@ -24,18 +25,25 @@ import time
 
 import realwindow as rw
 from realwindow import check
-from realexam import log_in, teaching_menu
+from realexam import EXAM_EDIT_CAPTION, EXAMS_CAPTION, log_in, paste, teaching_menu
 
 MONITOR_CAPTION = "课堂监控"
 MINE_CAPTION = "我的作业"
+OFFER_CAPTION = "考试"
+ASSIGNMENTS_CAPTION = "作业"
+REPORT_CAPTION = "作业完成情况 - 本周作业"
 # 教学(&J): a teacher's first enabled item is 班级成绩报表, 课堂监控 is four
 # below it; a pupil's first is 我的练习记录, 我的作业 is six below it (after
 # 练习我的错字, 参加考试, 选择练习文章, 指法课程 and 拼音课程).
+# 考试 is the teacher's seventh below the first, 作业 the twelfth.
 TEACHER_MONITOR_STEPS = 4
+TEACHER_EXAMS_STEPS = 7
+TEACHER_ASSIGNMENTS_STEPS = 12
 PUPIL_MINE_STEPS = 6
 SECOND = {"name": "wangfang", "class": rw.PUPIL["class"], "student_no": "20240118",
           "password": "fang2024"}
 HOMEWORK = "asdf jkl"
+EXAM_TITLE = "随堂测验"
 # The tiles' frame of a pupil at work (monitor/PupilTiles.cpp).
 AT_WORK = (0x2e, 0x7d, 0x32)
 
@@ -92,14 +100,39 @@ def run_programs(session, programs, first_env, second_env):
     programs.append(teacher)
     log_in(session, True, rw.SUPER_USER["name"], rw.SUPER_USER["password"])
     teacher_main, _ = session.wait_window(rw.MAIN_CAPTION)
+
+    # A 10-minute exam on the same text for the class, opened.
+    teaching_menu(session, teacher_main, TEACHER_EXAMS_STEPS)
+    exams_id, _ = session.wait_window(EXAMS_CAPTION)
+    session.focus(exams_id)
+    session.key("alt+n")
+    exam_edit_id, _ = session.wait_window(EXAM_EDIT_CAPTION)
+    session.focus(exam_edit_id)
+    paste(session, EXAM_TITLE)
+    session.key("Tab", "Tab", "Tab", "ctrl+a")
+    session.type("10")
+    session.key("Tab", "Tab", "Tab", "space", "alt+y")
+    session.wait_gone(EXAM_EDIT_CAPTION)
+    session.focus(exams_id)
+    session.key("alt+o")
+    session.wait_for(lambda: session.sql("SELECT e.is_open, c.class_name FROM exam e "
+                                         "JOIN exam_class c ON c.exam_id = e.id")
+                     == [["1", rw.PUPIL["class"]]], "the exam to open for the class")
+    session.key("Escape")
+    session.wait_gone(EXAMS_CAPTION)
+
     teaching_menu(session, teacher_main, TEACHER_MONITOR_STEPS)
     monitor_id, monitor = session.wait_window(MONITOR_CAPTION)
 
-    # The first pupil: 我的作业 comes by itself, and 开始 starts the
-    # assignment's screen.
+    # The first pupil leaves the exam for later; 我的作业 then comes by
+    # itself, and 开始 starts the assignment's screen.
     first = start(session, "pupil1", first_env)
     programs.append(first)
     log_in(session, False, rw.PUPIL["name"], rw.PUPIL["password"])
+    offer_id, _ = session.wait_window(OFFER_CAPTION)
+    session.focus(offer_id)
+    session.key("alt+n")
+    session.wait_gone(OFFER_CAPTION)
     mine_id, _ = session.wait_window(MINE_CAPTION)
     session.screenshot("31-my-assignments.png")
     session.focus(mine_id)
@@ -112,25 +145,25 @@ def run_programs(session, programs, first_env, second_env):
     homework_started = time.monotonic()
     session.type(HOMEWORK[:4])
 
-    # The second pupil practises English.
+    # The second pupil.
     second = start(session, "pupil2", second_env)
     programs.append(second)
     log_in(session, False, SECOND["name"], SECOND["password"])
-    # Shown the same assignment, she leaves it for later.
-    later_id, _ = session.wait_window(MINE_CAPTION)
-    session.focus(later_id)
-    session.key("Escape")
-    session.wait_gone(MINE_CAPTION)
+    # She takes the exam from its offer; the assignments wait.
+    offer_id, _ = session.wait_window(OFFER_CAPTION)
+    session.focus(offer_id)
+    session.key("alt+y")
+    session.wait_gone(OFFER_CAPTION)
     second_main, _ = session.wait_window(rw.MAIN_CAPTION)
     session.focus(second_main)
-    session.key("ctrl+e")
-    time.sleep(1)  # the practice file is read and set out
+    time.sleep(1)
+    check(set(session.windows()) == {second_main}, "no assignment list interrupts the exam")
     session.key("space")
-    session.type("The quick")
+    session.type(HOMEWORK[:3])
 
     use(session, teacher, first_env)
-    session.wait_for(lambda: [row[1] for row in live_rows(session)] == ["1", "1"],
-                     "both pupils' reports of a running practice")
+    session.wait_for(lambda: [row[1] for row in live_rows(session)] == ["1", "2"],
+                     "the reports of a running practice and a running exam")
     # A file database has no notices: the grid reads the class every 5 s.
     # Raised above the first pupil's window, not given the keyboard, which
     # stays with the pupil.
@@ -141,7 +174,8 @@ def run_programs(session, programs, first_env, second_env):
     frame = rw.geometry(session.windows()[monitor_id])
     at_work = shot.count(*frame, lambda p: p == AT_WORK)
     rows = live_rows(session)
-    check(at_work > 600, "the grid frames two tiles as at work (%d green points): %s"
+    check(at_work > 600, "the grid frames both tiles as at work, 练习中 and 考试中 (%d green"
+          " points): %s"
           % (at_work, rows))
     check(rows[0][3] == str(len(HOMEWORK)),
           "the short homework's progress is of its %d characters, not of the whole screen: %s"
@@ -172,10 +206,34 @@ def run_programs(session, programs, first_env, second_env):
     session.key("Escape")
     session.wait_gone(MINE_CAPTION)
 
+    # The teacher's report of the assignment, exported and read back.
     use(session, teacher, first_env)
     session.focus(monitor_id)
     session.key("Escape")
     session.wait_gone(MONITOR_CAPTION)
+    teaching_menu(session, teacher_main, TEACHER_ASSIGNMENTS_STEPS)
+    assignments_id, _ = session.wait_window(ASSIGNMENTS_CAPTION)
+    session.focus(assignments_id)
+    session.key("alt+r")
+    report_id, _ = session.wait_window(REPORT_CAPTION)
+    session.screenshot("36-assignment-report.png")
+    xlsx = os.path.join(session.work, "assignment.xlsx")
+    session.focus(report_id)
+    session.key("alt+x")
+    rw.choose_file(session, rw.EXPORT_CAPTION, xlsx)
+    rw.accept_notice(session, "37-assignment-exported.png")
+    rows = rw.read_table(session, xlsx)["sheets"][0]["rows"]
+    shown = [[cell[1] for cell in row[:4]] for row in rows[2:]]
+    check(rows[0][0][1].startswith("本周作业 完成情况")
+          and shown == [[rw.PUPIL["student_no"], rw.PUPIL["name"], "已完成", "1/1"],
+                        [SECOND["student_no"], SECOND["name"], "未开始", "0/1"]],
+          "the report's export: %s, %s" % (rows[0][0][1], shown))
+    session.focus(report_id)
+    session.key("Escape")
+    session.wait_gone(REPORT_CAPTION)
+    session.focus(assignments_id)
+    session.key("Escape")
+    session.wait_gone(ASSIGNMENTS_CAPTION)
 
 
 def main(argv):
