@@ -9,7 +9,8 @@ class CDaoDatabase;
 namespace BenchData {
 
 // Pupils "user0", "user1", ...: class "class<i % 40>", student number
-// 2003000 + i, password "pw<i>", kind "普通用户".
+// 2003000 + i, kind "普通用户"; on a file the password field "pw<i>" (no
+// account can log in with it), on a server none.
 void AddUsers(CDaoDatabase& db, int nRows);
 // English scores. Every tenth row is Li's (student number 2003000); the
 // others belong to "user<i % 997>" with student number 2003000 + i.

@@ -29,6 +29,7 @@
 #include "platform/ScriptedPlatform.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
+#include "users/Accounts.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
@@ -244,16 +245,18 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
         CreateDatabase(target, u"admin"_s, u"admin"_s);
         CDaoDatabase db;
         db.Open(target);
-        // The lab's pupils, then the rest of the school and years of scores.
-        CDaoTransaction pupils(&db);
-        for (int id = 0; id < clients; ++id)
-            AppendRow(&db, u"user"_s,
-                      {{0, CDaoFieldValue::FromText(u"lab%1"_s.arg(id))},
-                       {1, CDaoFieldValue::FromText(u"机房"_s)},
-                       {2, CDaoFieldValue::FromText(StudentNo(id))},
-                       {3, CDaoFieldValue::FromText(u"pw%1"_s.arg(id))},
-                       {4, CDaoFieldValue::FromText(u"普通用户"_s)}});
-        pupils.Commit();
+        // The lab's pupils, registered as the program registers them (a
+        // hashed password in a file, an account of its own on a server,
+        // whose "创建用户" row is no login of the lab's), then the rest of
+        // the school and years of scores.
+        for (int id = 0; id < clients; ++id) {
+            QString historyError;
+            if (Accounts::Register(db, u"lab%1"_s.arg(id), u"机房"_s, StudentNo(id),
+                                   u"pw%1"_s.arg(id), &historyError) == 0)
+                throw CDaoException(u"lab%1 was not registered"_s.arg(id));
+            Accounts::SignOut(db);
+        }
+        db.Execute(u"DELETE FROM loginhistory"_s);
         BenchData::AddUsers(db, std::max(users - clients, 0));
         BenchData::AddScores(db, scores);
         db.Execute(db.IsPostgres() ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
