@@ -16,8 +16,9 @@ namespace {
 
 enum : int {
     IDC_CLASS = 1001,
-    IDC_SUMMARY = 1002,
+    IDC_TASK = 1002,
     IDC_PUPILS = 1003,
+    IDC_SUMMARY = 1004,
     IDC_XLSX = 1011,
     IDC_CSV = 1012,
     IDC_PRINT = 1013,
@@ -71,9 +72,9 @@ bool CAssignmentReportDlg::Reload()
     m_listPupils->AppendRows(rows);
     for (int column = 0; column < m_listPupils->header()->count(); ++column)
         m_listPupils->resizeColumnToContents(column);
-    SetDlgItemText(IDC_SUMMARY, u"%1,%2,%3。\n%4"_s.arg(
-                                    m_assignment.TaskText(), m_assignment.TargetText(),
-                                    m_assignment.DaysText(), AssignmentReport::Summary(m_rows)));
+    SetDlgItemText(IDC_TASK, u"%1,%2,%3。"_s.arg(m_assignment.TaskText(), m_assignment.TargetText(),
+                                                 m_assignment.DaysText()));
+    SetDlgItemText(IDC_SUMMARY, AssignmentReport::Summary(m_rows));
     return true;
 }
 

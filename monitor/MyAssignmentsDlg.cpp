@@ -21,8 +21,8 @@ enum : int {
 };
 
 const QList<ListColumn> g_columns = {
-    {u"作业"_s, 110}, {u"内容"_s, 170}, {u"要求"_s, 230},
-    {u"日期"_s, 120}, {u"状态"_s, 90},  {u"最好成绩"_s, 130},
+    {u"作业"_s, 100}, {u"内容"_s, 140}, {u"要求"_s, 200},
+    {u"日期"_s, 110}, {u"状态"_s, 80},  {u"最好成绩"_s, 130},
 };
 
 QString BestText(const CAssignment& assignment, const CAssignmentStatus& status)

@@ -366,7 +366,7 @@ private slots:
         QString summary;
         Drive<CAssignmentReportDlg>(platform, [&](CAssignmentReportDlg* dlg) {
             shown = ListOf(dlg->m_listPupils).cells;
-            summary = dlg->GetDlgItemText(1002);
+            summary = dlg->GetDlgItemText(1004);
             dlg->ClickButton(1011);
         });
         CAssignmentReportDlg report(*stored);
@@ -386,7 +386,7 @@ private slots:
                              {}},
                             {u"2024004"_s, u"赵六"_s, u"未开始"_s, u"0/1"_s, u"0"_s, {}, {}, {}},
                         }));
-        QVERIFY2(summary.endsWith(u"已完成 2 人(迟交 1 人),进行中 1 人,未开始 1 人,逾期 0 人。"_s),
+        QVERIFY2(summary == (u"已完成 2 人(迟交 1 人),进行中 1 人,未开始 1 人,逾期 0 人。"_s),
                  qPrintable(summary));
         const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
         QCOMPARE(rows.size(), 6);
