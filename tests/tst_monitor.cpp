@@ -74,10 +74,10 @@ CAssignment LessonsFiveToSeven()
 
 // "4:5:70:95" is an attempt on 4 September of lesson 5 at 70 keys a minute
 // and 95 %; a leading "!" makes it too short to count.
-QList<CAssignmentTry> Tries(const QString& spec)
+QList<CAssignmentTry> Tries(const QString& written)
 {
     QList<CAssignmentTry> tries;
-    for (QString one : spec.split(u' ', Qt::SkipEmptyParts)) {
+    for (QString one : written.split(u' ', Qt::SkipEmptyParts)) {
         CAssignmentTry attempt;
         attempt.bLongEnough = !one.startsWith(u'!');
         one.remove(u'!');
@@ -91,12 +91,33 @@ QList<CAssignmentTry> Tries(const QString& spec)
     return tries;
 }
 
-QString EnglishBody()
+// An English text of the library, "狐狸", of several screens.
+CPracticeText AddFoxText(CDaoDatabase& db)
 {
-    QString body;
+    CPracticeText text;
+    text.strTitle = u"狐狸"_s;
+    text.nKind = PracticeKind::English;
     for (int line = 0; line < 40; ++line)
-        body += u"the quick brown fox jumps over the lazy dog %1\n"_s.arg(line);
-    return body;
+        text.strBody += u"the quick brown fox jumps over the lazy dog %1\n"_s.arg(line);
+    text.nId = TextStore::SaveText(db, text);
+    return text;
+}
+
+// A screen of the text at 20 WPM and 90 %, once, 2 to 6 September, for the class.
+CAssignment OnScreen(const QString& title, const CPracticeText& text, int screen)
+{
+    CAssignment assignment;
+    assignment.strTitle = title;
+    assignment.nTask = AssignmentTask::TextScreen;
+    assignment.nTextId = text.nId;
+    assignment.nScreen = screen;
+    assignment.nKind = text.nKind;
+    assignment.dMinSpeed = 20;
+    assignment.nMinAccuracy = 90;
+    assignment.startsOn = QDate(2024, 9, 2);
+    assignment.dueOn = QDate(2024, 9, 6);
+    assignment.classes = {Class};
+    return assignment;
 }
 
 } // namespace
@@ -274,11 +295,7 @@ private slots:
         m_pDatabase->Insert(u"user"_s, {u"赵六"_s, Class, u"2024004"_s, u"pw"_s});
         const qint64 qian =
             m_pDatabase->Insert(u"user"_s, {u"钱七"_s, u"别的班"_s, u"2024005"_s, u"pw"_s});
-        CPracticeText text;
-        text.strTitle = u"狐狸"_s;
-        text.nKind = PracticeKind::English;
-        text.strBody = EnglishBody();
-        text.nId = TextStore::SaveText(*admin, text);
+        const CPracticeText text = AddFoxText(*admin);
         CExam exam;
         exam.strTitle = u"期中测验"_s;
         exam.nTextId = text.nId;
@@ -322,17 +339,7 @@ private slots:
 
         m_pDatabase->SignInAsTeacher();
         CDaoDatabase& teacher = *m_pDatabase->Database();
-        CAssignment onText;
-        onText.strTitle = u"狐狸一屏"_s;
-        onText.nTask = AssignmentTask::TextScreen;
-        onText.nTextId = text.nId;
-        onText.nScreen = 1;
-        onText.nKind = PracticeKind::English;
-        onText.dMinSpeed = 20;
-        onText.nMinAccuracy = 90;
-        onText.startsOn = QDate(2024, 9, 2);
-        onText.dueOn = QDate(2024, 9, 6);
-        onText.classes = {Class};
+        CAssignment onText = OnScreen(u"狐狸一屏"_s, text, 1);
         onText.nId = AssignmentStore::SaveAssignment(teacher, onText);
         CAssignment lessons = LessonsFiveToSeven();
         lessons.nLessonFrom = 1;
@@ -468,22 +475,8 @@ private slots:
     void pupilSeesTheAssignmentsAfterLogin()
     {
         CDaoDatabase* admin = m_pDatabase->Admin();
-        CPracticeText text;
-        text.strTitle = u"狐狸"_s;
-        text.nKind = PracticeKind::English;
-        text.strBody = EnglishBody();
-        text.nId = TextStore::SaveText(*admin, text);
-        CAssignment onText;
-        onText.strTitle = u"狐狸第二屏"_s;
-        onText.nTask = AssignmentTask::TextScreen;
-        onText.nTextId = text.nId;
-        onText.nScreen = 2;
-        onText.nKind = PracticeKind::English;
-        onText.dMinSpeed = 20;
-        onText.nMinAccuracy = 90;
-        onText.startsOn = QDate(2024, 9, 2);
-        onText.dueOn = QDate(2024, 9, 6);
-        onText.classes = {Class};
+        const CPracticeText text = AddFoxText(*admin);
+        const CAssignment onText = OnScreen(u"狐狸第二屏"_s, text, 2);
         AssignmentStore::SaveAssignment(*admin, onText);
         CAssignment elsewhere = onText;
         elsewhere.strTitle = u"别的班的作业"_s;
