@@ -4,7 +4,6 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "users/Database.h"
-#include "users/ReportList.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,32 +45,21 @@ bool CExamEditDlg::OnInitDialog()
     m_comboRetake = Item<QComboBox>(IDC_RETAKE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
     m_checkOpen = Item<QCheckBox>(IDC_OPEN);
-    // The classes are ticked; a row is only a place to tick.
-    SetUpReportList(m_listClasses, {{u"班级"_s, 250}});
-    m_listClasses->SetExtendedStyle(m_listClasses->GetExtendedStyle() | LVS_EX_CHECKBOXES);
-    m_listClasses->setSelectionMode(QAbstractItemView::NoSelection);
+    m_classes.SetUp(m_listClasses);
 
+    QStringList classes;
     CDaoDatabase* db = ActiveDatabase();
     try {
         if (db) {
             m_texts = TextStore::LoadTexts(*db);
-            m_classes = ExamStore::LoadClasses(*db);
+            classes = ExamStore::LoadClasses(*db);
         }
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
-    // A class no pupil is in any longer still shows while the exam names it.
-    for (const QString& className : std::as_const(m_exam.classes)) {
-        if (!m_classes.contains(className))
-            m_classes.append(className);
-    }
-    QList<QStringList> rows;
-    for (const QString& className : std::as_const(m_classes))
-        rows.append({className});
-    m_listClasses->AppendRows(rows);
-    CheckClasses(m_exam.classes);
+    m_classes.Fill(classes, m_exam.classes);
 
     int current = -1;
     for (const CPracticeText& text : std::as_const(m_texts)) {
@@ -93,8 +81,7 @@ bool CExamEditDlg::OnInitDialog()
 
 void CExamEditDlg::CheckClasses(const QStringList& classes)
 {
-    for (int row = 0; row < m_classes.size(); ++row)
-        m_listClasses->SetCheck(row, classes.contains(m_classes[row]));
+    m_classes.Check(classes);
 }
 
 void CExamEditDlg::ShowScreens(int screen)
@@ -140,12 +127,7 @@ void CExamEditDlg::OnOK()
         Refuse(u"限时应为 1 到 %1 分钟!"_s.arg(MaxMinutes), IDC_MINUTES);
         return;
     }
-    exam.classes.clear();
-    for (int row = 0; row < m_classes.size(); ++row) {
-        if (m_listClasses->GetCheck(row))
-            exam.classes.append(m_classes[row]);
-    }
-    exam.classes.sort();
+    exam.classes = m_classes.Checked();
     if (exam.classes.isEmpty()) {
         Refuse(u"请至少选择一个参加考试的班级!"_s, IDC_CLASSES);
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exams/ExamStore.h"
+#include "classroom/ClassChecklist.h"
 #include "platform/Dialog.h"
 #include "texts/TextStore.h"
 
@@ -44,5 +45,5 @@ private:
     CExam m_exam;
     QList<CPracticeText> m_texts;
     QList<int> m_screens;
-    QStringList m_classes;
+    CClassChecklist m_classes;
 };

@@ -8,7 +8,6 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "users/Database.h"
-#include "users/ReportList.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -65,31 +64,20 @@ bool CAssignmentEditDlg::OnInitDialog()
     m_dateStart = Item<QDateEdit>(IDC_START);
     m_dateDue = Item<QDateEdit>(IDC_DUE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
-    // The classes are ticked; a row is only a place to tick.
-    SetUpReportList(m_listClasses, {{u"班级"_s, 250}});
-    m_listClasses->SetExtendedStyle(m_listClasses->GetExtendedStyle() | LVS_EX_CHECKBOXES);
-    m_listClasses->setSelectionMode(QAbstractItemView::NoSelection);
+    m_classes.SetUp(m_listClasses);
 
+    QStringList classes;
     try {
         if (CDaoDatabase* db = ActiveDatabase()) {
             m_texts = TextStore::LoadTexts(*db);
-            m_classes = ExamStore::LoadClasses(*db);
+            classes = ExamStore::LoadClasses(*db);
         }
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
-    // A class no pupil is in any longer still shows while the assignment names it.
-    for (const QString& className : std::as_const(m_assignment.classes)) {
-        if (!m_classes.contains(className))
-            m_classes.append(className);
-    }
-    QList<QStringList> rows;
-    for (const QString& className : std::as_const(m_classes))
-        rows.append({className});
-    m_listClasses->AppendRows(rows);
-    CheckClasses(m_assignment.classes);
+    m_classes.Fill(classes, m_assignment.classes);
 
     int current = 0;
     for (const CPracticeText& text : std::as_const(m_texts)) {
@@ -131,8 +119,7 @@ QString CAssignmentEditDlg::CourseId() const
 
 void CAssignmentEditDlg::CheckClasses(const QStringList& classes)
 {
-    for (int row = 0; row < m_classes.size(); ++row)
-        m_listClasses->SetCheck(row, classes.contains(m_classes[row]));
+    m_classes.Check(classes);
 }
 
 void CAssignmentEditDlg::ShowTask()
@@ -244,12 +231,7 @@ void CAssignmentEditDlg::OnOK()
         Refuse(u"截止日期不能早于开始日期!"_s, IDC_DUE);
         return;
     }
-    assignment.classes.clear();
-    for (int row = 0; row < m_classes.size(); ++row) {
-        if (m_listClasses->GetCheck(row))
-            assignment.classes.append(m_classes[row]);
-    }
-    assignment.classes.sort();
+    assignment.classes = m_classes.Checked();
     if (assignment.classes.isEmpty()) {
         Refuse(u"请至少选择一个班级!"_s, IDC_CLASSES);
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/Assignment.h"
+#include "classroom/ClassChecklist.h"
 #include "platform/Dialog.h"
 #include "texts/TextStore.h"
 
@@ -52,5 +53,5 @@ private:
 
     CAssignment m_assignment;
     QList<CPracticeText> m_texts;
-    QStringList m_classes;
+    CClassChecklist m_classes;
 };
