@@ -35,6 +35,13 @@ struct CPracticeFixture
         file.write(bytes);
     }
 
+    // Loads a practice of the kind, its text written to the kind's file.
+    void Load(bool chinese, const QByteArray& text)
+    {
+        WriteFile(chinese ? QStringLiteral("chinese.txt") : QStringLiteral("english.txt"), text);
+        chinese ? view->OnPracticeChinese() : view->OnPracticeEnglish();
+    }
+
     // Types bytes one by one, as the keyboard delivers them.
     void Type(const QByteArray& bytes)
     {
@@ -42,6 +49,15 @@ struct CPracticeFixture
             view->OnChar(static_cast<unsigned char>(byte));
     }
     void Type(const QString& text) { Type(Gbk::Encode(text)); }
+
+    // Each box shown, as "caption|text|flags".
+    QStringList Boxes() const
+    {
+        QStringList boxes;
+        for (const CScriptedPlatform::Box& box : platform.boxes)
+            boxes.append(QStringLiteral("%1|%2|%3").arg(box.caption, box.text).arg(box.flags));
+        return boxes;
+    }
 
     QByteArray TypedRow(int row) const { return QByteArray(doc.m_enTyped[row], CQeDoc::Columns); }
     QByteArray TextRow(int row) const { return QByteArray(doc.m_enText[row], CQeDoc::Columns); }

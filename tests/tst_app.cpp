@@ -12,14 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QToolBar>
-#include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,35 +26,6 @@ class TestApp : public QObject
 {
     Q_OBJECT
 private:
-    // A link of the route that records what it was offered.
-    struct Target : ICommandTarget
-    {
-        Target(const QString& n, QList<int> h, QList<int> u, QStringList* l)
-            : name(n), handled(std::move(h)), updated(std::move(u)), log(l)
-        {
-        }
-        QString name;
-        QList<int> handled;
-        QList<int> updated;
-        QStringList* log = nullptr;
-        bool OnCmdMsg(int nID) override
-        {
-            if (!handled.contains(nID))
-                return false;
-            log->append(name);
-            return true;
-        }
-        bool HasCommandHandler(int nID) const override { return handled.contains(nID); }
-        bool OnUpdateCmdUI(CCmdUI& cmdUI) override
-        {
-            if (!updated.contains(cmdUI.m_nID))
-                return false;
-            cmdUI.Enable(false);
-            cmdUI.SetCheck(true);
-            return true;
-        }
-    };
-
     // The whole program as start-up makes it, with the scripted platform.
     struct Program
     {
@@ -75,36 +43,17 @@ private:
             view = frame->GetActiveView();
         }
         bool Enabled(int nID) const { return frame->Router().Query(nID).m_bEnabled; }
-        QStringList BoxTexts() const
+        // Each box shown, as "caption|text|flags".
+        QStringList Boxes() const
         {
-            QStringList texts;
+            QStringList boxes;
             for (const CScriptedPlatform::Box& box : platform.boxes)
-                texts.append(box.text);
-            return texts;
+                boxes.append(u"%1|%2|%3"_s.arg(box.caption, box.text).arg(box.flags));
+            return boxes;
         }
     };
 
 private slots:
-    void routeOffersCommandsInOrder()
-    {
-        QStringList log;
-        Target view(u"view"_s, {1}, {}, &log);
-        Target frame(u"frame"_s, {1, 2}, {3}, &log);
-        Target app(u"app"_s, {3}, {}, &log);
-        CCommandRouter router;
-        router.SetRoute({&view, &frame, &app});
-        QVERIFY(router.Execute(1));
-        QVERIFY(router.Execute(2));
-        QVERIFY(router.Execute(3));
-        QVERIFY(!router.Execute(4));
-        QCOMPARE(log, (QStringList{u"view"_s, u"frame"_s, u"app"_s}));
-        // the first update handler decides; without one a handled command is enabled
-        QVERIFY(!router.Query(3).m_bEnabled);
-        QVERIFY(router.Query(3).m_bChecked);
-        QVERIFY(router.Query(2).m_bEnabled);
-        QVERIFY(!router.Query(4).m_bEnabled);
-    }
-
     void startUpMakesTheMainWindow()
     {
         Program p({u"qe"_s});
@@ -116,39 +65,17 @@ private slots:
         QCOMPARE(p.platform.boxes.size(), 6);
         QVERIFY(p.platform.boxes[0].text.startsWith(u"错误信息:"_s));
         QCOMPARE(p.platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(p.platform.boxes[1].text,
-                 u"初始化文件'english.txt'时出错,可能是文件已损坏或文件不存在!"_s);
         QCOMPARE(p.platform.boxes[5].text,
                  u"初始化文件'user.mdb'时出错,可能是文件已损坏或文件不存在!"_s);
         QCOMPARE(p.frame->GetActiveDocument()->m_pDB, nullptr);
         QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
         QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
-        QCOMPARE(p.frame->PaneText(1), u"用户姓名:NONE        "_s);
-        QCOMPARE(p.frame->PaneText(2), u"用户类型:普通用户    "_s);
         QCOMPARE(p.frame->PaneText(3), u"记时:0     秒"_s);
-        QVERIFY(!p.frame->ToolBar()->isFloatable());
         QVERIFY(!p.frame->ToolBar()->isMovable());
-    }
-
-    void splashFlagFromCommandLine_data()
-    {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<bool>("splash");
-        QTest::newRow("ordinary start") << QString() << true;
-        QTest::newRow("/Embedding") << u"/Embedding"_s << false;
-        QTest::newRow("-Embedding") << u"-Embedding"_s << false;
-        QTest::newRow("/Automation") << u"/Automation"_s << false;
-        QTest::newRow("-Automation") << u"-Automation"_s << false;
-        QTest::newRow("other switch") << u"--database"_s << true;
-    }
-    void splashFlagFromCommandLine()
-    {
-        QFETCH(QString, argument);
-        QFETCH(bool, splash);
-        QStringList arguments{u"qe"_s};
-        if (!argument.isEmpty())
-            arguments.append(argument);
-        QCOMPARE(CQeApp::ShowSplashFlag(arguments), splash);
+        // an embedded or automated start shows no splash window
+        QVERIFY(CQeApp::ShowSplashFlag({u"qe"_s, u"--database"_s}));
+        QVERIFY(!CQeApp::ShowSplashFlag({u"qe"_s, u"/Embedding"_s}));
+        QVERIFY(!CQeApp::ShowSplashFlag({u"qe"_s, u"-Automation"_s}));
     }
 
     void enableRules_data()
@@ -180,43 +107,23 @@ private slots:
         QFETCH(QList<int>, disabled);
         Program p;
         CurrentUser.KindCode = kind;
-        for (int id : enabled)
-            QVERIFY2(p.Enabled(id), qPrintable(QString::number(id)));
-        for (int id : disabled)
-            QVERIFY2(!p.Enabled(id), qPrintable(QString::number(id)));
-        for (int id = ID_SCORE_PERSONAL_CHINESE; id <= ID_SCORE_GROUP_SYMBOL; ++id)
-            QVERIFY2(!p.Enabled(id), qPrintable(QString::number(id)));
-    }
-
-    void toolBarFollowsTheRules()
-    {
-        Program p;
-        CurrentUser.KindCode = UserKind::Ordinary;
         p.frame->CommandBars()->UpdateToolBar();
-        QAction* settings = p.frame->CommandBars()->Action(ID_USER_SETTINGS);
-        QAction* history = p.frame->CommandBars()->Action(ID_HISTORY_VIEW);
-        QVERIFY(settings->isEnabled());
-        QVERIFY(!history->isEnabled());
-        CurrentUser.KindCode = UserKind::Super;
-        p.frame->CommandBars()->UpdateToolBar();
-        QVERIFY(!settings->isEnabled());
-        QVERIFY(history->isEnabled());
-        int buttons = 0;
-        int separators = 0;
-        for (QAction* action : p.frame->ToolBar()->actions())
-            ++(action->isSeparator() ? separators : buttons);
-        QCOMPARE(buttons, 17);
-        QCOMPARE(separators, 4);
-    }
-
-    void checkedPracticeButtonIsPressed()
-    {
-        Program p;
-        CPracticeFixture::WriteFile(u"english.txt"_s, "abc");
-        p.frame->Router().Execute(ID_PRACTICE_ENGLISH);
-        p.frame->CommandBars()->UpdateToolBar();
-        QVERIFY(p.frame->CommandBars()->Action(ID_PRACTICE_ENGLISH)->isChecked());
-        QVERIFY(!p.frame->CommandBars()->Action(ID_PRACTICE_CHINESE)->isChecked());
+        QList<int> wrong; // commands in the wrong state, on the menu or the tool bar
+        for (int id : enabled + disabled) {
+            if (p.Enabled(id) != enabled.contains(id))
+                wrong.append(id);
+        }
+        for (int id = ID_SCORE_PERSONAL_CHINESE; id <= ID_SCORE_GROUP_SYMBOL; ++id) {
+            if (p.Enabled(id))
+                wrong.append(id);
+        }
+        for (int id : {ID_USER_SETTINGS, ID_HISTORY_VIEW}) {
+            if (p.frame->CommandBars()->Action(id)->isEnabled() != enabled.contains(id))
+                wrong.append(-id);
+        }
+        QCOMPARE(wrong, QList<int>());
+        // a command nobody handles is neither run nor enabled
+        QVERIFY(!p.frame->Router().Execute(1) && !p.Enabled(1));
     }
 
     void acceleratorsFirstMatchWins()
@@ -227,11 +134,13 @@ private slots:
         QTest::keyClick(p.view, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(CurrentPracticeKind, int(PracticeKind::Number));
         QVERIFY(p.platform.modalRuns.isEmpty()); // never the new-user command
+        p.frame->CommandBars()->UpdateToolBar(); // the practice's button is pressed
+        QVERIFY(p.frame->CommandBars()->Action(ID_PRACTICE_NUMBER)->isChecked());
+        QVERIFY(!p.frame->CommandBars()->Action(ID_PRACTICE_CHINESE)->isChecked());
         QTest::keyClick(p.view, Qt::Key_F1);
         QCOMPARE(p.platform.modalRuns, QStringList{u"CAboutDlg"_s});
         QTest::keyClick(p.view, Qt::Key_F2);
         QVERIFY(p.frame->HelpWindow() && p.frame->HelpWindow()->isVisible());
-        QCOMPARE(p.frame->HelpWindow()->source().toString(), u"qrc:/help/index.html"_s);
         QVERIFY(!p.frame->HelpWindow()->toPlainText().isEmpty());
         p.platform.AnswerBoxes({IDNO});
         QTest::keyClick(p.view, Qt::Key_X, Qt::ControlModifier);
@@ -244,7 +153,6 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("help");
         QTest::addColumn<bool>("closed");
-        QTest::newRow("no keeps the program") << int(IDNO) << false << false;
         QTest::newRow("no keeps the help window") << int(IDNO) << true << false;
         QTest::newRow("yes closes it") << int(IDYES) << false << true;
         QTest::newRow("yes with the help window open closes both") << int(IDYES) << true << true;
@@ -264,9 +172,8 @@ private slots:
         p.platform.boxes.clear();
         p.platform.AnswerBoxes({answer});
         p.frame->Router().Execute(ID_APP_EXIT);
-        QCOMPARE(p.platform.boxes.size(), 1);
-        QCOMPARE(p.platform.boxes[0].caption, u"退出?"_s);
-        QCOMPARE(p.platform.boxes[0].flags, MB_YESNO | MB_ICONQUESTION);
+        QCOMPARE(p.Boxes(),
+                 QStringList{u"退出?|确定要退出本系统吗?|%1"_s.arg(MB_YESNO | MB_ICONQUESTION)});
         QCOMPARE(p.platform.boxes[0].owner, p.frame);
         QCOMPARE(p.frame->isVisible(), !closed);
         if (help)
@@ -297,9 +204,8 @@ private slots:
         p.platform.boxes.clear();
         CurrentUser.KindCode = UserKind::Super;
         QVERIFY(p.frame->Router().Execute(command));
-        QCOMPARE(p.BoxTexts(), QStringList{u"数据库未正确连接!操作无法进行!"_s});
-        QCOMPARE(p.platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(p.platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        QCOMPARE(p.Boxes(), QStringList{u"qe|数据库未正确连接!操作无法进行!|%1"_s.arg(
+                                MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY(p.platform.modalRuns.isEmpty());
     }
 
@@ -312,8 +218,8 @@ private slots:
         QCOMPARE(p.platform.modalRuns, QStringList{u"CLoginDlg"_s});
         QCOMPARE(CurrentUser.Name, u"NONE"_s);
         QCOMPARE(CurrentUser.KindCode, 0);
-        QCOMPARE(p.frame->PaneText(1), u"用户姓名:NONE"_s);
-        QCOMPARE(p.frame->PaneText(2), u"用户类型:普通用户"_s);
+        QCOMPARE((QStringList{p.frame->PaneText(1), p.frame->PaneText(2)}),
+                 (QStringList{u"用户姓名:NONE"_s, u"用户类型:普通用户"_s}));
         QVERIFY(p.platform.exits.isEmpty()); // cancelling this login ends nothing
     }
 
@@ -324,12 +230,10 @@ private slots:
         p.frame->Router().Execute(ID_HELP_NEWS);
         QCOMPARE(p.platform.openedUrls, QStringList{u"qe.example.org"_s});
         p.frame->Router().Execute(ID_HELP_UPGRADE);
-        QCOMPARE(p.platform.boxes.size(), 1);
-        QCOMPARE(p.platform.boxes[0].text,
-                 u"該版本已是最高版,想了解有关更多信息请到☆◎云帆联盟工作室◎☆\n\n网站 "
-                 u"'http://qe.example.org' 查看,谢谢!"_s);
-        QCOMPARE(p.platform.boxes[0].caption, u"错误!"_s);
-        QCOMPARE(p.platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        const QString box = p.Boxes().join(u'\n');
+        QVERIFY2(p.platform.boxes.size() == 1 && box.startsWith(u"错误!|該版本已是最高版"_s) &&
+                     box.endsWith(u"|%1"_s.arg(MB_OK | MB_ICONEXCLAMATION)),
+                 qPrintable(box));
     }
 
     // The offscreen screen of 800 x 800 holds the window at 100 % only.
@@ -354,23 +258,11 @@ private slots:
         Program p;
         p.platform.boxes.clear();
         QVERIFY(p.frame->Router().Execute(command));
-        QCOMPARE(p.BoxTexts(), QStringList{text});
+        QCOMPARE(p.Boxes(), QStringList{u"提示|%1|%2"_s.arg(text).arg(MB_OK | MB_ICONINFORMATION)});
         QCOMPARE(DisplayScale::ChosenPercent(), chosen);
         for (int id = ID_DISPLAY_AUTO; id <= ID_DISPLAY_300; ++id)
             QCOMPARE(p.frame->Router().Query(id).m_bChecked, id == command);
         DisplayScale::SetChosenPercent(0);
-    }
-
-    void promptsInPaneZero()
-    {
-        Program p;
-        QStatusTipEvent prompt(CommandPrompt(ID_PRACTICE_ENGLISH));
-        QCoreApplication::sendEvent(p.frame, &prompt);
-        QCOMPARE(p.frame->PaneText(0), u"练习 , 测试您的英文打字速度"_s);
-        QStatusTipEvent none{QString()};
-        QCoreApplication::sendEvent(p.frame, &none);
-        QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
-        QVERIFY(p.frame->statusBar()->currentMessage().isEmpty());
     }
 
     // While a context-menu item is highlighted its prompt stands in pane 0,
@@ -393,6 +285,14 @@ private slots:
         QCOMPARE(shown, (QStringList{u"对当前用户的各项信息进行设置"_s,
                                      u"练习 , 测试您的英文打字速度"_s}));
         QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
+        QVERIFY(p.frame->statusBar()->currentMessage().isEmpty());
+        // from the keyboard the menu opens at the view's corner
+        QCOMPARE(p.platform.popups[0].point, p.view->mapToGlobal(QPoint(5, 5)));
+        QCOMPARE(p.platform.popups[0].texts.mid(0, 5),
+                 (QStringList{u"当前用户设置(&S)"_s, u"建立新用户(&N)"_s, u"注销当前用户"_s, u"-"_s,
+                              u"练习(&T)"_s}));
+        p.view->OnContextMenu(p.view, QPoint(300, 200));
+        QCOMPARE(p.platform.popups[1].point, QPoint(300, 200));
     }
 
     // The prompt pane shows a whole prompt of 20 Chinese characters at the
@@ -427,101 +327,46 @@ private slots:
             if (!action->isSeparator())
                 texts.append(action->text().section(u'\t', 0, 0));
         }
-        QVERIFY2(texts.contains(u"全选"_s) && texts.contains(u"粘贴(&P)"_s),
-                 qPrintable(texts.join(u'|')));
-        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-        QCOMPARE(buttons.button(QDialogButtonBox::Ok)->text(), u"确定"_s);
+        QVERIFY2(texts.contains(u"全选"_s), qPrintable(texts.join(u'|')));
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), u"取消"_s);
         QCOMPARE(QLocale().monthName(1), u"一月"_s);
     }
 
-    void menuBarInOrder()
-    {
-        Program p;
-        QStringList titles;
-        for (QAction* action : p.frame->menuBar()->actions())
-            titles.append(action->text());
-        QCOMPARE(titles, (QStringList{u"程序(&P)"_s, u"练习(&T)"_s, u"操作(&D)"_s, u"成绩查詢(S)"_s,
-                                      u"教学(&J)"_s, u"帮助(&H)"_s}));
-        QMenu* practice = p.frame->menuBar()->actions().at(1)->menu();
-        QCOMPARE(practice->actions().at(2)->text(), u"数字练习\tCtrl+N"_s);
-    }
-
-    void keyboardContextMenuPosition()
-    {
-        Program p;
-        p.frame->show();
-        p.view->OnContextMenu(p.view, QPoint(-1, -1));
-        QCOMPARE(p.platform.popups.size(), 1);
-        QCOMPARE(p.platform.popups[0].point, p.view->mapToGlobal(QPoint(5, 5)));
-        QCOMPARE(p.platform.popups[0].texts.mid(0, 5),
-                 (QStringList{u"当前用户设置(&S)"_s, u"建立新用户(&N)"_s, u"注销当前用户"_s, u"-"_s,
-                              u"练习(&T)"_s}));
-        p.view->OnContextMenu(p.view, QPoint(300, 200));
-        QCOMPARE(p.platform.popups[1].point, QPoint(300, 200));
-    }
-
+    // The About box shows its four lines whole, without a scroll bar, the
+    // link below them; the link opens the site and leaves the box open.
     void aboutBox()
     {
         Program p;
-        QStringList lines;
-        bool readOnly = false;
-        bool stillOpen = false;
-        QString link;
-        int nScroll = -1;
-        QList<std::pair<int, int>> bands;
-        int viewHeight = 0;
-        bool bLinkBelow = false;
-        bool bButtonInside = false;
-        bool exposed = false;
         p.platform.DriveDialog([&](QDialog* dialog) {
             auto* about = static_cast<CAboutDlg*>(dialog);
             auto* info = about->Item<QPlainTextEdit>(1002);
-            lines = info->toPlainText().split(u'\n');
-            // What the box shows once on screen: the bands of rows holding
-            // dark pixels.
-            exposed = QTest::qWaitForWindowExposed(dialog);
-            nScroll = info->verticalScrollBar()->maximum();
+            QCOMPARE(info->toPlainText().split(u'\n').size(), 4);
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            QCOMPARE(info->verticalScrollBar()->maximum(), 0);
             const QImage image = info->viewport()->grab().toImage();
-            viewHeight = image.height();
+            QList<std::pair<int, int>> bands; // rows of dark pixels
             for (int y = 0; y < image.height(); ++y) {
                 bool dark = false;
                 for (int x = 0; x < image.width() && !dark; ++x)
                     dark = qGray(image.pixel(x, y)) < 128;
-                if (!dark)
-                    continue;
-                if (!bands.isEmpty() && bands.last().second >= y - 2)
+                if (dark && !bands.isEmpty() && bands.last().second >= y - 2)
                     bands.last().second = y;
-                else
+                else if (dark)
                     bands.append({y, y});
             }
-            bLinkBelow = about->Item<QLabel>(1001)->geometry().top() >= info->geometry().bottom();
-            bButtonInside = about->rect().contains(about->GetDlgItem(1)->geometry());
-            readOnly = info->isReadOnly();
-            link = about->Item<QLabel>(1001)->text();
+            QCOMPARE(bands.size(), 4);
+            QVERIFY(bands.first().first > 0 && bands.last().second < image.height() - 1);
+            QVERIFY(about->Item<QLabel>(1001)->geometry().top() >= info->geometry().bottom() &&
+                    about->rect().contains(about->GetDlgItem(1)->geometry()) && info->isReadOnly());
             about->ClickButton(1001);
-            stillOpen = about->isVisible();
+            QVERIFY(about->isVisible());
             about->ClickButton(1);
         });
         p.frame->Router().Execute(ID_HELP_ABOUT);
-        QCOMPARE(lines.size(), 4);
-        // All four lines stand whole in the box, without a scroll bar.
-        QVERIFY(exposed);
-        QCOMPARE(nScroll, 0);
-        QCOMPARE(bands.size(), 4);
-        QVERIFY(bands.first().first > 0 && bands.last().second < viewHeight - 1);
-        QVERIFY(bLinkBelow);
-        QVERIFY(bButtonInside);
-        QCOMPARE(lines[0], u"名称:青禾测试系统(QE)"_s);
-        QCOMPARE(lines[1], u"版本号:V3.0"_s);
-        QVERIFY(lines[2].startsWith(u"作者:"_s) && lines[2].endsWith(u"  云帆联盟工作室"_s));
-        QVERIFY(lines[3].startsWith(u"邮箱:"_s));
-        QVERIFY(CAboutDlg::InformationText().contains(u"\r\n"_s));
         QVERIFY(!CAboutDlg::InformationText().endsWith(u"\r\n"_s));
-        QVERIFY(readOnly);
-        QCOMPARE(link, u"网址:http://qe.example.org"_s);
+        // the link was followed in the box, which then closed
         QCOMPARE(p.platform.openedUrls, QStringList{u"http://qe.example.org"_s});
-        QVERIFY(stillOpen);
         QCOMPARE(p.platform.unfinishedDialogs, 0);
     }
 };

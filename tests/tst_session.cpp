@@ -5,25 +5,38 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// What each typed byte does to the buffers, the position and the counters.
+namespace {
+
+// Bytes typed into a practice and what they leave.
+struct Typing
+{
+    bool bChinese = false;
+    QByteArray text;
+    QByteArray keys;
+    int nTyped = 0;
+    int nCorrect = 0;
+    QByteArray position; // row:column
+    QByteArray row0;     // the typed bytes of the first row
+    int nBeeps = 0;
+    bool bRunning = true;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Typing)
+
+// What each typed byte does to the buffers, the position and the counters,
+// keys and input-method events on their way to the session, and the clock.
 class TestSession : public QObject
 {
     Q_OBJECT
 private:
     static QByteArray Gb(const QString& text) { return Gbk::Encode(text); }
 
-    // A running Chinese session on the given practice text.
-    static void StartChinese(CPracticeFixture& f, const QByteArray& text)
+    // A running session on the given practice text.
+    static void Start(CPracticeFixture& f, bool chinese, const QByteArray& text)
     {
-        f.WriteFile(u"chinese.txt"_s, text);
-        f.view->OnPracticeChinese();
-        f.Type(QByteArray(" "));
-        QVERIFY(f.view->Session().IsRunning());
-    }
-    static void StartEnglish(CPracticeFixture& f, const QByteArray& text)
-    {
-        f.WriteFile(u"english.txt"_s, text);
-        f.view->OnPracticeEnglish();
+        f.Load(chinese, text);
         f.Type(QByteArray(" "));
         QVERIFY(f.view->Session().IsRunning());
     }
@@ -36,334 +49,126 @@ private:
         event.setCommitString(commit);
         QCoreApplication::sendEvent(view, &event);
     }
-    static QRect CursorRectangle(QWidget* view)
-    {
-        QInputMethodQueryEvent query(Qt::ImCursorRectangle);
-        QCoreApplication::sendEvent(view, &query);
-        return query.value(Qt::ImCursorRectangle).toRect();
-    }
 
 private slots:
-    void creditScreenIgnoresKeys()
-    {
-        CPracticeFixture f;
-        f.Type(QByteArray("a \r"));
-        QVERIFY(f.platform.boxes.isEmpty());
-        QVERIFY(!f.view->Session().IsRunning());
-    }
-
     void keyBeforeStartShowsReadyBox_data()
     {
+        QTest::addColumn<bool>("loaded");
         QTest::addColumn<QByteArray>("key");
-        QTest::newRow("letter") << QByteArray("a");
-        QTest::newRow("enter") << QByteArray("\r");
-        QTest::newRow("escape") << QByteArray("\x1b");
+        QTest::newRow("credit screen ignores keys") << false << QByteArray("a \r");
+        QTest::newRow("letter") << true << QByteArray("a");
+        QTest::newRow("escape") << true << QByteArray("\x1b");
     }
     void keyBeforeStartShowsReadyBox()
     {
+        QFETCH(bool, loaded);
         QFETCH(QByteArray, key);
         CPracticeFixture f;
         f.WriteFile(u"english.txt"_s, "The end");
-        f.view->OnPracticeEnglish();
+        if (loaded)
+            f.view->OnPracticeEnglish();
         f.Type(key);
-        QCOMPARE(f.platform.boxes.size(), 1);
-        QCOMPARE(f.platform.boxes[0].text, u"准备就绪,按空格键开始计时!"_s);
-        QCOMPARE(f.platform.boxes[0].caption, u"提示"_s);
-        QCOMPARE(f.platform.boxes[0].flags, MB_OK | MB_ICONINFORMATION);
+        QCOMPARE(f.platform.boxes.size(), loaded ? 1 : 0);
+        QCOMPARE(f.platform.boxes.value(0).text,
+                 loaded ? u"准备就绪,按空格键开始计时!"_s : QString());
         QVERIFY(!f.view->Session().IsRunning());
         QCOMPARE(TypedCount, 0);
     }
 
-    void spaceStartsClockAndShowsRunningHint()
+    // Bytes typed after the start key: the counts, the position, what the
+    // first typed row holds, the beeps, and whether the practice goes on.
+    void typing_data()
     {
-        CPracticeFixture f;
-        f.platform.SetTime(QTime(10, 59, 58));
-        StartEnglish(f, "The end");
-        QVERIFY(f.frame->Clock().m_bClockRunning);
-        QCOMPARE(f.frame->Clock().m_nStartSecond, 58);
-        QCOMPARE(f.frame->PaneText(0), u"№:现在正处练习中,你可按ESC键中止练习"_s);
-        QCOMPARE(TypedCount, 0); // the start key itself is not typed
+        QTest::addColumn<Typing>("t");
+        const QByteArray q92(92, 'q');
+        const QByteArray zh = Gb(u"中"_s);
+        const QByteArray wide("\x81\x40", 2); // a second byte in 0x40-0x7E
+        const QByteArray end("The end");
+        QTest::newRow("english mistake") << Typing{false, end, "Tx", 2, 1, "0:2", "Tx"};
+        QTest::newRow("backspace takes a mistake back")
+            << Typing{false, end, "Tx\b", 1, 1, "0:1", "T"};
+        QTest::newRow("backspace to the start") << Typing{false, end, "Tx\b\b", 0, 0, "0:0", ""};
+        QTest::newRow("enter is ignored while running")
+            << Typing{false, end, "\r", 0, 0, "0:0", ""};
+        QTest::newRow("row changes after 92 bytes")
+            << Typing{false, q92 + q92, q92, 92, 92, "1:0", q92};
+        QTest::newRow("backspace after a row change beeps")
+            << Typing{false, q92 + q92, q92 + "\b", 92, 92, "1:0", q92, 1};
+        QTest::newRow("full single-byte screen ends the practice") << Typing{
+            false, q92.repeated(20), q92.repeated(15), 1288, 1288, "13:92", q92, 0, false};
+        QTest::newRow("chinese row changes after 46 units, backspace beeps") << Typing{
+            true, zh.repeated(100), zh.repeated(46) + "\b", 46, 46, "1:0", zh.repeated(46), 1};
+        QTest::newRow("full double-byte screen ends the practice") << Typing{
+            true, zh.repeated(700), zh.repeated(650), 644, 644, "13:46", zh.repeated(46), 0, false};
+        QTest::newRow("half a character is no unit yet")
+            << Typing{true, Gb(u"中文"_s), "\xd6", 0, 0, "0:0", ""};
+        QTest::newRow("a character is one unit of two bytes")
+            << Typing{true, Gb(u"中文"_s), zh, 1, 1, "0:1", zh};
+        QTest::newRow("a letter is an incorrect unit")
+            << Typing{true, Gb(u"中文"_s), "a", 1, 0, "0:1", "a "};
+        QTest::newRow("space then character skips a cell") << Typing{
+            true, Gb(u"中文练习"_s), " " + zh + Gb(u"文"_s), 1, 1, "0:2", "  " + Gb(u"文"_s)};
+        QTest::newRow("two spaces match two practice spaces")
+            << Typing{true, "  " + zh, "  ", 1, 1, "0:1", "  "};
+        QTest::newRow("backspace takes a chinese unit back")
+            << Typing{true, Gb(u"中文练"_s), Gb(u"中字"_s) + "\b", 1, 1, "0:1", zh};
+        QTest::newRow("backspace after a skipped cell keeps the counts")
+            << Typing{true, "  " + Gb(u"文练"_s), " " + zh + Gb(u"文"_s) + "\b\b", 0, 0, "0:0", ""};
+        QTest::newRow("second byte in the ASCII range forms one unit")
+            << Typing{true, wide + zh, wide + zh, 2, 2, "0:2", wide + zh};
     }
-
-    void englishMistakeAndBackspace()
+    void typing()
     {
+        QFETCH(Typing, t);
         CPracticeFixture f;
-        StartEnglish(f, "The end");
-        f.Type(QByteArray("Tx"));
-        QCOMPARE(TypedCount, 2);
-        QCOMPARE(CorrectCount, 1);
-        QCOMPARE(CurrentColumn, 2);
-        QCOMPARE(f.TypedRow(0).left(3), QByteArray("Tx "));
-        f.Type(QByteArray("\b"));
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 1);
-        QCOMPARE(CurrentColumn, 1);
-        QCOMPARE(f.TypedRow(0).left(2), QByteArray("T "));
-        f.Type(QByteArray("\b"));
-        QCOMPARE(TypedCount, 0);
-        QCOMPARE(CorrectCount, 0);
-    }
-
-    void rowChangesAfter92Bytes()
-    {
-        CPracticeFixture f;
-        StartEnglish(f, QByteArray(300, 'q'));
-        f.Type(QByteArray(91, 'q'));
-        QCOMPARE(CurrentRow, 0);
-        QCOMPARE(CurrentColumn, 91);
-        f.Type(QByteArray("q"));
-        QCOMPARE(CurrentRow, 1);
-        QCOMPARE(CurrentColumn, 0);
-        QCOMPARE(TypedCount, 92);
-        QCOMPARE(CorrectCount, 92);
-    }
-
-    void backspaceAfterRowChangeBeeps()
-    {
-        CPracticeFixture f;
-        StartEnglish(f, QByteArray(300, 'q'));
-        f.Type(QByteArray(92, 'q'));
-        f.Type(QByteArray("\b"));
-        QCOMPARE(f.platform.beeps, 1);
-        QCOMPARE(CurrentRow, 1);
-        QCOMPARE(CurrentColumn, 0);
-        QCOMPARE(TypedCount, 92);
-    }
-
-    void chineseRowChangesAfter46Units()
-    {
-        CPracticeFixture f;
-        StartChinese(f, Gb(u"中"_s).repeated(100));
-        f.Type(Gb(u"中"_s).repeated(45));
-        QCOMPARE(CurrentRow, 0);
-        QCOMPARE(CurrentColumn, 45);
-        f.Type(Gb(u"中"_s));
-        QCOMPARE(CurrentRow, 1);
-        QCOMPARE(CurrentColumn, 0);
-        QCOMPARE(f.doc.m_aTypedLine[0], Gb(u"中"_s).repeated(46));
-        f.Type(QByteArray("\b"));
-        QCOMPARE(f.platform.beeps, 1);
-    }
-
-    void chineseCharacterIsOneUnitOfTwoBytes()
-    {
-        CPracticeFixture f;
-        StartChinese(f, Gb(u"中文"_s));
-        f.Type(QByteArray("\xd6"));
-        QCOMPARE(PendingUnit, QByteArray("\xd6"));
-        QCOMPARE(TypedCount, 0);
-        QCOMPARE(CurrentColumn, 0);
-        f.Type(QByteArray("\xd0"));
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 1);
-        QCOMPARE(CurrentColumn, 1);
-        QCOMPARE(f.doc.TypedCell(0, 0), Gb(u"中"_s));
-        QCOMPARE(f.doc.m_aTypedLine[0], Gb(u"中"_s));
-        QVERIFY(PendingUnit.isEmpty());
-    }
-
-    void letterIsAnIncorrectUnit()
-    {
-        CPracticeFixture f;
-        StartChinese(f, Gb(u"中文"_s));
-        f.Type(QByteArray("a"));
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 0);
-        QCOMPARE(f.doc.TypedCell(0, 0), QByteArray("a "));
-        QCOMPARE(CurrentColumn, 1);
-    }
-
-    void spaceThenCharacterSkipsACell()
-    {
-        CPracticeFixture f;
-        StartChinese(f, Gb(u"中文练习"_s));
-        f.Type(QByteArray(" ") + Gb(u"中"_s));
-        QCOMPARE(CurrentColumn, 1);
-        QCOMPARE(TypedCount, 0);
-        QCOMPARE(CorrectCount, 0);
-        QCOMPARE(f.doc.TypedCell(0, 0), QByteArray("  "));
-        QVERIFY(f.view->Session().IsSkipped(0, 0));
-        // the character's second byte was thrown away: the next one is whole
-        f.Type(Gb(u"文"_s));
-        QCOMPARE(CurrentColumn, 2);
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 1);
-        QCOMPARE(f.doc.m_aTypedLine[0], QByteArray("  ") + Gb(u"文"_s));
-    }
-
-    void twoSpacesMatchTwoPracticeSpaces()
-    {
-        CPracticeFixture f;
-        StartChinese(f, QByteArray("  ") + Gb(u"中"_s));
-        f.Type(QByteArray("  "));
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 1);
-        QCOMPARE(CurrentColumn, 1);
-    }
-
-    void backspaceInChineseTakesTheUnitBack()
-    {
-        CPracticeFixture f;
-        StartChinese(f, Gb(u"中文练"_s));
-        f.Type(Gb(u"中字"_s));
-        QCOMPARE(TypedCount, 2);
-        QCOMPARE(CorrectCount, 1);
-        f.Type(QByteArray("\b"));
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 1);
-        QCOMPARE(f.doc.m_aTypedLine[0], Gb(u"中"_s));
-        QCOMPARE(f.doc.TypedCell(0, 1), QByteArray());
-        f.Type(QByteArray("\b"));
-        QCOMPARE(TypedCount, 0);
-        QCOMPARE(CorrectCount, 0);
-        QCOMPARE(f.doc.m_aTypedLine[0], QByteArray());
-    }
-
-    // A skipped cell counts nowhere, so taking it back counts nothing either.
-    void backspaceAfterSkippedCellKeepsCounts()
-    {
-        CPracticeFixture f;
-        StartChinese(f, QByteArray("  ") + Gb(u"文练"_s));
-        f.Type(QByteArray(" ") + Gb(u"中"_s)); // skips cell 0, whose practice is two spaces
-        QCOMPARE(CurrentColumn, 1);
-        f.Type(Gb(u"文"_s));
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 1);
-        f.Type(QByteArray("\b\b"));
-        QCOMPARE(CurrentColumn, 0);
-        QCOMPARE(TypedCount, 0);
-        QCOMPARE(CorrectCount, 0);
-        QVERIFY(CorrectCount <= TypedCount);
-        QVERIFY(!f.view->Session().IsSkipped(0, 0));
-    }
-
-    // A GBK character whose second byte is in 0x40-0x7E is one unit too.
-    void secondByteInAsciiRangeFormsOneUnit()
-    {
-        CPracticeFixture f;
-        const QByteArray wide("\x81\x40", 2);
-        QCOMPARE(Gbk::Decode(wide).size(), 1);
-        StartChinese(f, wide + Gb(u"中"_s));
-        f.Type(wide);
-        QCOMPARE(TypedCount, 1);
-        QCOMPARE(CorrectCount, 1);
-        QCOMPARE(CurrentColumn, 1);
-        QCOMPARE(f.doc.m_aTypedLine[0], wide);
-        f.Type(Gb(u"中"_s));
-        QCOMPARE(CorrectCount, 2);
-    }
-
-    void newLoadStartsWithEmptyUnit()
-    {
-        CPracticeFixture f;
-        StartChinese(f, Gb(u"中文"_s));
-        f.Type(QByteArray("\xd6"));
-        QCOMPARE(PendingBytes, 1);
-        f.view->OnPracticeChinese();
-        QVERIFY(PendingUnit.isEmpty());
-        QCOMPARE(PendingBytes, 0);
-        QCOMPARE(SkipPending, 0);
-        f.Type(QByteArray(" ") + Gb(u"中"_s));
-        QCOMPARE(CorrectCount, 1);
-    }
-
-    void escapeCancelledChangesNothing()
-    {
-        CPracticeFixture f;
-        StartEnglish(f, "The end");
-        f.Type(QByteArray("Th"));
-        f.platform.AnswerBoxes({IDCANCEL});
-        f.Type(QByteArray("\x1b"));
-        QCOMPARE(f.platform.boxes.size(), 1);
-        QCOMPARE(f.platform.boxes[0].text, u"确定要结束练习吗?"_s);
-        QCOMPARE(f.platform.boxes[0].caption, u"提示!"_s);
-        QCOMPARE(f.platform.boxes[0].flags, MB_OKCANCEL | MB_ICONQUESTION);
-        QVERIFY(f.view->Session().IsRunning());
-        QVERIFY(f.frame->Clock().m_bClockRunning);
-        QCOMPARE(TypedCount, 2);
-        QCOMPARE(CurrentColumn, 2);
-        QCOMPARE(CurrentPracticeKind, int(PracticeKind::English));
-    }
-
-    void escapeConfirmedEndsPractice()
-    {
-        CPracticeFixture f;
-        StartEnglish(f, "The end");
-        f.Type(QByteArray("Th"));
-        f.platform.AnswerBoxes({IDOK});
-        f.Type(QByteArray("\x1b"));
-        QVERIFY(!f.frame->Clock().m_bClockRunning);
-        QCOMPARE(f.frame->PaneText(0), u"已经结束练习!"_s);
-        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
-        QCOMPARE(f.view->m_bShowCredits, 1);
-        QVERIFY(!f.view->m_file.isOpen());
-        QCOMPARE(TypedCount, 2); // kept for the result until the next load
-    }
-
-    void enterIsIgnoredWhileRunning()
-    {
-        CPracticeFixture f;
-        StartEnglish(f, "The end");
-        f.Type(QByteArray("\r"));
-        QCOMPARE(TypedCount, 0);
-        QCOMPARE(CurrentColumn, 0);
-        QVERIFY(f.platform.boxes.isEmpty());
-    }
-
-    // Past the last cell of the screen nothing is stored: the practice ends.
-    void fullScreenEndsPractice_data()
-    {
-        QTest::addColumn<bool>("chinese");
-        QTest::newRow("single-byte") << false;
-        QTest::newRow("double-byte") << true;
-    }
-    void fullScreenEndsPractice()
-    {
-        QFETCH(bool, chinese);
-        CPracticeFixture f;
-        const QByteArray unit = chinese ? Gb(u"中"_s) : QByteArray("q");
-        const int perRow = chinese ? CQeDoc::Cells : CQeDoc::Columns;
-        if (chinese)
-            StartChinese(f, unit.repeated(1000));
+        Start(f, t.bChinese, t.text);
+        f.Type(t.keys);
+        QCOMPARE(TypedCount, t.nTyped);
+        QCOMPARE(CorrectCount, t.nCorrect);
+        QCOMPARE(u"%1:%2"_s.arg(CurrentRow).arg(CurrentColumn), QString::fromLatin1(t.position));
+        QCOMPARE(f.platform.beeps, t.nBeeps);
+        QCOMPARE(f.view->Session().IsRunning(), t.bRunning);
+        QCOMPARE(bool(f.frame->Clock().m_bClockRunning), t.bRunning);
+        if (t.bChinese)
+            QCOMPARE(f.doc.m_aTypedLine[0], t.row0);
         else
-            StartEnglish(f, unit.repeated(2000));
-        f.Type(unit.repeated(14 * perRow - 1));
-        QCOMPARE(CurrentRow, 13);
-        QVERIFY(f.view->Session().IsRunning());
-        f.Type(unit);
-        QVERIFY(f.platform.boxes.isEmpty()); // no question
-        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
-        QVERIFY(!f.frame->Clock().m_bClockRunning);
-        QCOMPARE(TypedCount, 14 * perRow);
-        QCOMPARE(CorrectCount, 14 * perRow);
-        QCOMPARE(CurrentRow, 13);
-        f.Type(unit.repeated(3));
-        QCOMPARE(TypedCount, 14 * perRow);
+            QCOMPARE(f.TypedRow(0), t.row0.leftJustified(CQeDoc::Columns, ' '));
+        QVERIFY(f.platform.boxes.isEmpty()); // no question at a full screen either
+        QCOMPARE(f.view->Session().IsSkipped(0, 0),
+                 t.bChinese && t.row0.startsWith("  ") && !t.text.startsWith("  "));
+        QCOMPARE(PendingUnit, t.keys == "\xd6" ? t.keys : QByteArray());
     }
 
-    void keyEventsReachTheSession()
+    void escapeAsksFirst_data()
     {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("cancelled changes nothing") << int(IDCANCEL);
+        QTest::newRow("confirmed ends the practice") << int(IDOK);
+    }
+    void escapeAsksFirst()
+    {
+        QFETCH(int, answer);
+        const bool ended = answer == IDOK;
         CPracticeFixture f;
-        f.WriteFile(u"chinese.txt"_s, Gb(u"中文"_s));
-        f.view->OnPracticeChinese();
-        QTest::keyClick(f.view, Qt::Key_Space);
-        QVERIFY(f.view->Session().IsRunning());
-        QInputMethodEvent commit;
-        commit.setCommitString(u"中文"_s);
-        QCoreApplication::sendEvent(f.view, &commit);
-        QCOMPARE(TypedCount, 2);
-        QCOMPARE(CorrectCount, 2);
-        QTest::sendKeyEvent(QTest::Click, f.view, Qt::Key_unknown, u"字"_s, Qt::NoModifier);
-        QCOMPARE(TypedCount, 3);
-        QTest::keyClick(f.view, Qt::Key_Backspace);
-        QCOMPARE(TypedCount, 2);
-        f.platform.AnswerBoxes({IDCANCEL});
-        QTest::keyClick(f.view, Qt::Key_Escape);
-        QCOMPARE(f.platform.boxes.size(), 1);
+        Start(f, false, "The end");
+        f.Type(QByteArray("Th"));
+        f.platform.AnswerBoxes({answer});
+        f.Type(QByteArray("\x1b"));
+        QCOMPARE(f.Boxes(),
+                 QStringList{u"提示!|确定要结束练习吗?|%1"_s.arg(MB_OKCANCEL | MB_ICONQUESTION)});
+        // running, clock, typed (kept for the result until the next load), kind, credits, file
+        QCOMPARE(
+            (QList<int>{f.view->Session().IsRunning(), bool(f.frame->Clock().m_bClockRunning),
+                        TypedCount, CurrentPracticeKind, f.view->m_bShowCredits,
+                        f.view->m_file.isOpen()}),
+            (QList<int>{!ended, !ended, 2, int(ended ? PracticeKind::None : PracticeKind::English),
+                        ended, !ended}));
+        if (ended)
+            QCOMPARE(f.frame->PaneText(0), u"已经结束练习!"_s);
     }
 
     // Keys as the X keyboard delivers them, text included: only keys that
-    // make a character are typed.
+    // make a character are typed; a key's Chinese text is typed whole.
     void onlyCharacterKeysAreTyped_data()
     {
         QTest::addColumn<int>("key");
@@ -374,14 +179,13 @@ private slots:
         QTest::newRow("delete") << int(Qt::Key_Delete) << u"\x7f"_s << none << QByteArray();
         QTest::newRow("keypad delete")
             << int(Qt::Key_Delete) << u"\x7f"_s << int(Qt::KeypadModifier) << QByteArray();
-        QTest::newRow("insert") << int(Qt::Key_Insert) << QString() << none << QByteArray();
         QTest::newRow("left") << int(Qt::Key_Left) << QString() << none << QByteArray();
-        QTest::newRow("home") << int(Qt::Key_Home) << QString() << none << QByteArray();
-        QTest::newRow("page down") << int(Qt::Key_PageDown) << QString() << none << QByteArray();
         QTest::newRow("f5") << int(Qt::Key_F5) << QString() << none << QByteArray();
         QTest::newRow("tab") << int(Qt::Key_Tab) << u"\t"_s << none << QByteArray("\t");
         QTest::newRow("ctrl+a") << int(Qt::Key_A) << u"\x01"_s << int(Qt::ControlModifier)
                                 << QByteArray("\x01");
+        QTest::newRow("a key's chinese text")
+            << int(Qt::Key_unknown) << u"字"_s << none << Gb(u"字"_s);
     }
     void onlyCharacterKeysAreTyped()
     {
@@ -390,12 +194,13 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(QByteArray, typed);
         CPracticeFixture f;
-        StartEnglish(f, "The end");
+        Start(f, false, "The end");
         QTest::sendKeyEvent(QTest::Click, f.view, Qt::Key(key), text,
                             Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(TypedCount, int(typed.size()));
         QCOMPARE(CurrentColumn, int(typed.size()));
         QCOMPARE(f.TypedRow(0).left(typed.size()), typed);
+        QTest::keyClick(f.view, Qt::Key_Backspace);
+        QCOMPARE(TypedCount, int(typed.size()) - (typed.isEmpty() ? 0 : 1));
         // The practice goes on undisturbed: the next letter is still correct.
         if (typed.isEmpty()) {
             QTest::keyClick(f.view, 'T');
@@ -404,21 +209,22 @@ private slots:
     }
 
     // A phrase committed at once is typed character by character, and the
-    // composition that comes with it opens at the new position.
+    // composition that comes with it opens at the new position; the input
+    // method places its candidate list by the cell the next character goes to.
     void phraseCommitTypesEachCharacter()
     {
         CPracticeFixture f;
-        StartChinese(f, Gb(u"中文练习"_s));
+        Start(f, true, Gb(u"中文练习"_s));
         Compose(f.view, u"zhong"_s);
         QCOMPARE(TypedCount, 0);
         Compose(f.view, u"lian"_s, u"中文字"_s);
-        QCOMPARE(TypedCount, 3);
-        QCOMPARE(CorrectCount, 2);
-        QCOMPARE(CurrentColumn, 3);
         QCOMPARE(f.doc.m_aTypedLine[0], Gb(u"中文字"_s));
-        QVERIFY(f.view->Composition().IsOpen());
-        QCOMPARE(f.view->Composition().Column(), 6);
-        QCOMPARE(f.view->Composition().Line(), 1);
+        const CComposition& open = f.view->Composition(); // typed, correct, open at
+        QCOMPARE((QList<int>{TypedCount, CorrectCount, open.IsOpen(), open.Line(), open.Column()}),
+                 (QList<int>{3, 2, 1, 1, 6}));
+        QInputMethodQueryEvent query(Qt::ImCursorRectangle);
+        QCoreApplication::sendEvent(f.view, &query);
+        QCOMPARE(query.value(Qt::ImCursorRectangle).toRect(), f.view->CellRect(1, 6, 2));
     }
 
     // Keys that reach the view while the input method composes belong to
@@ -430,8 +236,8 @@ private slots:
         QTest::newRow("space choosing a candidate") << true << int(Qt::Key_Space);
         QTest::newRow("backspace clearing a letter") << true << int(Qt::Key_Backspace);
         QTest::newRow("digit choosing a candidate") << true << int(Qt::Key_2);
-        QTest::newRow("enter before the start") << false << int(Qt::Key_Return);
         QTest::newRow("escape clearing the composition") << true << int(Qt::Key_Escape);
+        QTest::newRow("enter before the start") << false << int(Qt::Key_Return);
         QTest::newRow("space before the start") << false << int(Qt::Key_Space);
     }
     void compositionKeysNeverReachTheSession()
@@ -439,17 +245,15 @@ private slots:
         QFETCH(bool, started);
         QFETCH(int, key);
         CPracticeFixture f;
-        f.WriteFile(u"chinese.txt"_s, Gb(u"中文"_s));
-        f.view->OnPracticeChinese();
+        f.Load(true, Gb(u"中文"_s));
         if (started) {
-            f.Type(QByteArray(" "));
+            QTest::keyClick(f.view, Qt::Key_Space);
             Compose(f.view, QString(), u"中"_s);
         }
         Compose(f.view, u"wen"_s);
         QTest::keyClick(f.view, Qt::Key(key));
         QCOMPARE(f.view->Session().IsRunning(), started);
         QCOMPARE(TypedCount, started ? 1 : 0);
-        QCOMPARE(CurrentColumn, started ? 1 : 0);
         QVERIFY(f.platform.boxes.isEmpty());
         QCOMPARE(f.platform.beeps, 0);
         // the composition's end lets keys through again
@@ -457,33 +261,9 @@ private slots:
         QCOMPARE(TypedCount, started ? 2 : 0);
         QTest::keyClick(f.view, Qt::Key_Backspace);
         QCOMPARE(TypedCount, started ? 1 : 0);
-    }
-
-    // The input method places its candidate list by the cell the next
-    // character goes to, wherever the typing moved.
-    void cursorRectangleFollowsTheTypingCell_data()
-    {
-        QTest::addColumn<int>("characters");
-        QTest::addColumn<bool>("backspace");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<int>("gridColumn");
-        QTest::newRow("at the start") << 0 << false << 1 << 0;
-        QTest::newRow("after two characters") << 2 << false << 1 << 4;
-        QTest::newRow("after a backspace") << 2 << true << 1 << 2;
-        QTest::newRow("after a row change") << 47 << false << 3 << 2;
-    }
-    void cursorRectangleFollowsTheTypingCell()
-    {
-        QFETCH(int, characters);
-        QFETCH(bool, backspace);
-        QFETCH(int, line);
-        QFETCH(int, gridColumn);
-        CPracticeFixture f;
-        StartChinese(f, Gb(u"中"_s.repeated(200)));
-        Compose(f.view, QString(), u"中"_s.repeated(characters));
-        if (backspace)
-            QTest::keyClick(f.view, Qt::Key_Backspace);
-        QCOMPARE(CursorRectangle(f.view), f.view->CellRect(line, gridColumn, 2));
+        f.platform.AnswerBoxes({IDCANCEL});
+        QTest::keyClick(f.view, Qt::Key_Escape);
+        QCOMPARE(f.platform.boxes.size(), started ? 1 : 2); // the question, or two ready boxes
     }
 
     // A composition open when the pupil clicks into another window is
@@ -498,11 +278,9 @@ private slots:
         f.view->setFocus();
         QCoreApplication::processEvents();
         QVERIFY(f.view->hasFocus());
-        StartChinese(f, Gb(u"中文练习"_s));
+        Start(f, true, Gb(u"中文练习"_s));
         Compose(f.view, QString(), u"中"_s);
         Compose(f.view, u"wen"_s);
-        QVERIFY(f.view->Composition().IsOpen());
-
         // Qt has the input method commit as the window hands the focus on
         QFocusEvent aboutToChange(QEvent::FocusAboutToChange, Qt::ActiveWindowFocusReason);
         QCoreApplication::sendEvent(f.frame->windowHandle(), &aboutToChange);
@@ -520,7 +298,6 @@ private slots:
         Compose(f.view, QString(), u"问"_s);
         Compose(f.view, u"wen"_s);
         QCOMPARE(TypedCount, 1);
-        QCOMPARE(CurrentColumn, 1);
         QVERIFY(!f.view->Composition().IsOpen());
 
         f.frame->activateWindow();
@@ -528,14 +305,12 @@ private slots:
         QVERIFY(f.view->hasFocus());
         Compose(f.view, u"wen"_s);
         Compose(f.view, QString(), u"文"_s);
-        QCOMPARE(TypedCount, 2);
         QCOMPARE(CorrectCount, 2);
-        QVERIFY(f.view->Session().IsRunning());
     }
 
-    // Without an input method the Chinese practice says in pane 0 what to
-    // install or start; the other practices and a working input method
-    // leave the pane alone.
+    // Without an input method the Chinese practice says in pane 0, in one
+    // short sentence, that no Chinese can be typed; the other practices and
+    // a working input method leave the pane alone.
     void noticeWithoutInputMethod_data()
     {
         QTest::addColumn<int>("state");
@@ -555,20 +330,11 @@ private slots:
         CPracticeFixture f;
         f.frame->show();
         f.platform.inputMethod = InputMethodState(state);
-        f.WriteFile(u"chinese.txt"_s, Gb(u"中文"_s));
-        f.WriteFile(u"english.txt"_s, "The end");
-        if (chinese)
-            f.view->OnPracticeChinese();
-        else
-            f.view->OnPracticeEnglish();
-        const QString shownFirst = f.frame->PaneText(0);
+        f.Load(chinese, chinese ? Gb(u"中文"_s) : QByteArray("The end"));
         const QString sentence = u"现在打不出汉字,请告诉老师。"_s;
-        if (!notice) {
-            QVERIFY2(shownFirst != sentence, qPrintable(shownFirst));
+        QCOMPARE(f.frame->PaneText(0) == sentence, notice);
+        if (!notice)
             return;
-        }
-        QCOMPARE(shownFirst, sentence);
-        // one short sentence, whole in the pane at 750 pixels
         QVERIFY(f.frame->Pane(0)->toolTip().isEmpty());
         // it comes back in the blank phase of the blinking ready prompt ...
         QStringList shown;
@@ -584,9 +350,102 @@ private slots:
             f.frame->Clock().Tick(QTime(8, 0, second));
             QVERIFY(f.frame->PaneText(0) != sentence);
         }
-        // letters still type
-        f.Type(QByteArray(" a"));
-        QCOMPARE(TypedCount, 1);
+    }
+
+    // The practice clock: the time of day in pane 4 and, from the start key,
+    // the elapsed seconds in pane 3, over the hour and midnight.
+    void clockPanes_data()
+    {
+        QTest::addColumn<QTime>("start"); // invalid: no practice running
+        QTest::addColumn<QTime>("tick");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("timeOfDay");
+        QTest::newRow("single digits padded with spaces")
+            << QTime() << QTime(9, 5, 7) << 0 << u"当前时间: 9: 5: 7"_s;
+        QTest::newRow("across the hour")
+            << QTime(10, 59, 58) << QTime(11, 0, 1) << 3 << u"当前时间:11: 0: 1"_s;
+        QTest::newRow("past midnight")
+            << QTime(23, 59, 50) << QTime(0, 0, 10) << 20 << u"当前时间: 0: 0:10"_s;
+    }
+    void clockPanes()
+    {
+        QFETCH(QTime, start);
+        QFETCH(QTime, tick);
+        QFETCH(int, seconds);
+        QFETCH(QString, timeOfDay);
+        CPracticeFixture f;
+        CPracticeClock& clock = f.frame->Clock();
+        if (start.isValid()) {
+            f.platform.SetTime(start);
+            Start(f, false, "The end");
+            QCOMPARE(f.frame->Clock().m_nStartSecond, start.second());
+        }
+        f.platform.SetTime(tick);
+        clock.Tick(tick);
+        QCOMPARE(f.frame->PaneText(4), timeOfDay);
+        QCOMPARE(ElapsedSeconds, seconds);
+        if (start.isValid()) {
+            QCOMPARE(f.frame->PaneText(3), u"记时:%1秒"_s.arg(seconds));
+            QCOMPARE(f.frame->PaneText(0), u"№:现在正处练习中,你可按ESC键中止练习"_s);
+        }
+    }
+
+    // A stopped clock keeps its count and shows 0 in the pane; a practice
+    // ended before the first tick keeps 0; a reset clears everything. The
+    // ready prompt blinks; a practice stops the blink where it stands and
+    // the next prompt goes on in that phase. A notice (which takes the blank
+    // phase) goes when it is taken away or at the next reset.
+    void clockStopsResetsAndBlinks()
+    {
+        CPracticeFixture f;
+        CPracticeClock& clock = f.frame->Clock();
+        const QString prompt = u"◎☆准备就绪,按空格键开始计时☆◎"_s;
+        const QString notice = u"中文输入法没有运行"_s;
+        const auto shownAt = [&](int second) {
+            clock.Tick(QTime(8, 0, second));
+            return f.frame->PaneText(0);
+        };
+        clock.ResetClock();
+        StartClockAt(f, QTime(8, 0, 0));
+        clock.StopClock();
+        QCOMPARE(ElapsedSeconds, 0);
+        StartClockAt(f, QTime(8, 0, 0));
+        clock.Tick(QTime(8, 0, 5));
+        clock.StopClock();
+        QCOMPARE(f.frame->PaneText(0), u"已经结束练习!"_s);
+        clock.Tick(QTime(8, 0, 9));
+        QCOMPARE(ElapsedSeconds, 5);
+        QCOMPARE(f.frame->PaneText(3), u"记时:0秒"_s);
+        clock.ShowReadyPrompt();
+        clock.ResetClock();
+        QCOMPARE(ElapsedSeconds, 0);
+        QCOMPARE(f.frame->PaneText(0), u" "_s);
+        QVERIFY(!clock.m_bReadyPrompt && !clock.m_bClockRunning);
+        clock.ShowReadyPrompt();
+        QCOMPARE((QStringList{shownAt(11), shownAt(12), shownAt(13)}),
+                 (QStringList{prompt, u"  "_s, prompt}));
+        StartClockAt(f, QTime(8, 0, 13));
+        QCOMPARE(shownAt(14), u"№:现在正处练习中,你可按ESC键中止练习"_s);
+        clock.ResetClock();
+        clock.ShowReadyPrompt();
+        QCOMPARE(shownAt(15), u"  "_s);
+        clock.ShowNotice(notice);
+        QCOMPARE(f.frame->PaneText(0), notice);
+        clock.ShowNotice(QString());
+        QCOMPARE((QStringList{shownAt(16), shownAt(17)}), (QStringList{prompt, u"  "_s}));
+        clock.ShowNotice(notice);
+        clock.ResetClock();
+        clock.ShowReadyPrompt();
+        QVERIFY(shownAt(18) != notice && shownAt(19) != notice);
+    }
+
+private:
+    static void StartClockAt(CPracticeFixture& f, const QTime& time)
+    {
+        f.platform.SetTime(time);
+        f.frame->Clock().StartClock();
+        f.frame->Clock().MarkStartTime();
+        f.frame->Clock().ShowPracticeRunning();
     }
 };
 
