@@ -68,6 +68,51 @@ inline int TypeAtOnce(CDialog* dlg, const QString& text)
     return focus->property("controlId").toInt();
 }
 
+// What a driver saw after pressing OK: whether the dialog stayed open, and
+// the focused edit's id and selected text.
+struct Outcome
+{
+    bool bOpen = false;
+    int nFocus = 0;
+    QString strSelected;
+};
+
+// Queues a driver that fills the edits, presses OK and notes the outcome.
+inline void Confirm(CScriptedPlatform& platform, const EditTexts& texts, Outcome* outcome)
+{
+    Drive(platform, [texts, outcome](CDialog* dlg) {
+        Fill(dlg, texts);
+        outcome->bOpen = Press(dlg, 1);
+        if (auto* edit = qobject_cast<QLineEdit*>(dlg->focusWidget())) {
+            outcome->nFocus = edit->property("controlId").toInt();
+            outcome->strSelected = edit->selectedText();
+        }
+    });
+}
+
+// The edits ids[i] with texts[i], as far as texts go.
+inline EditTexts Edits(const QList<int>& ids, const QStringList& texts)
+{
+    EditTexts edits;
+    for (qsizetype i = 0; i < texts.size() && i < ids.size(); ++i)
+        edits.append({ids[i], texts[i]});
+    return edits;
+}
+
+// Opens a dialog with open() and types text at once, as a person would;
+// returns the control that took it and that control's text.
+template <class Open>
+std::pair<int, QString> TypedAtOnce(CScriptedPlatform& platform, Open open, const QString& text)
+{
+    std::pair<int, QString> typed;
+    Drive(platform, [&typed, text](CDialog* dlg) {
+        typed.first = TypeAtOnce(dlg, text);
+        typed.second = dlg->GetDlgItemText(typed.first);
+    });
+    open();
+    return typed;
+}
+
 inline const QString PasswordEmpty = QStringLiteral("密码不能为空,请输入!");
 inline const QString PasswordTooLong = QStringLiteral("密码最多10位,请重新输入!");
 // The password of a teacher who locked every teacher out: 12 characters.
@@ -89,6 +134,12 @@ inline QStringList UserTexts(const CCurrentUser& user = CurrentUser)
 inline QStringList Box(const QString& text, const QString& caption, unsigned flags)
 {
     return {text, caption, QString::number(flags)};
+}
+
+// The refusal the account dialogs show: the text under "错误!".
+inline QList<QStringList> ErrorBox(const QString& text)
+{
+    return {Box(text, QStringLiteral("错误!"), MB_OK | MB_ICONEXCLAMATION)};
 }
 
 // Compares the boxes shown with the expected ones ({text, caption, flags});
@@ -113,6 +164,15 @@ struct Listing
     QList<int> widths;
     Rows cells;
 };
+
+// The cells of each row joined by "|", a row a line.
+inline QStringList RowLines(const Rows& rows)
+{
+    QStringList lines;
+    for (const QStringList& row : rows)
+        lines.append(row.join(u'|'));
+    return lines;
+}
 
 inline Listing ListOf(CListCtrl* list)
 {

@@ -12,12 +12,20 @@ namespace {
 void AddColumns(CListCtrl& list, int nCount)
 {
     for (int i = 0; i < nCount; ++i)
-        list.InsertColumn(i, u"列%1"_s.arg(i), i == 10 ? 60 : 80);
+        list.InsertColumn(i, u"列%1"_s.arg(i), i == 1 ? 60 : 80);
 }
 
 QString Cell(int nRow, int nCol)
 {
     return u"%1-%2"_s.arg(nRow).arg(nCol);
+}
+
+QStringList Column(CListCtrl& list, int nCol)
+{
+    QStringList texts;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        texts.append(list.GetItemText(row, nCol));
+    return texts;
 }
 
 } // namespace
@@ -26,56 +34,33 @@ class TestListCtrl : public QObject
 {
     Q_OBJECT
 private slots:
-    void columnsKeepHeadersAndWidths()
+    // Rows inserted where asked (past the end or at -1: appended), sub-items
+    // travelling with their row and with an inserted column; rows appended at
+    // once, a short one reading empty in its missing cells.
+    void rowsAndColumns()
     {
         CListCtrl list;
-        AddColumns(list, 12);
-        QCOMPARE(list.GetColumnCount(), 12);
-        QCOMPARE(list.GetColumnText(4), u"列4"_s);
-        QCOMPARE(list.GetColumnWidth(10), 60);
-        QCOMPARE(list.GetColumnWidth(11), 80);
-        QCOMPARE(list.GetColumnWidth(12), 0);
-        QVERIFY(!list.header()->stretchLastSection());
-    }
-
-    void hundredThousandRows_data()
-    {
-        QTest::addColumn<bool>("atOnce");
-        QTest::newRow("inserted one by one") << false;
-        QTest::newRow("appended at once") << true;
-    }
-    void hundredThousandRows()
-    {
-        QFETCH(bool, atOnce);
-        CListCtrl list;
-        AddColumns(list, 12);
-        const int nRows = 100000;
-        QList<QStringList> rows;
-        for (int row = 0; row < nRows; ++row) {
-            if (atOnce) {
-                QStringList& cells = rows.emplace_back();
-                for (int col = 0; col < 12; ++col)
-                    cells.append(Cell(row, col));
-                continue;
-            }
-            const int nItem = list.InsertItem(row, Cell(row, 0));
-            for (int col = 1; col < 12; ++col)
-                list.SetItemText(nItem, col, Cell(row, col));
-        }
-        list.AppendRows(rows);
-        // A short row appended after the others reads empty in its missing cells.
-        list.AppendRows({{u"last"_s}});
-        QCOMPARE(list.GetItemCount(), nRows + 1);
-        for (int row : {0, 1, 54321, nRows - 1}) {
-            for (int col : {0, 5, 11})
-                QCOMPARE(list.GetItemText(row, col), Cell(row, col));
-        }
-        QCOMPARE(list.model()->data(list.model()->index(77777, 9)).toString(), Cell(77777, 9));
-        QCOMPARE(list.GetItemText(nRows, 0), u"last"_s);
-        QCOMPARE(list.GetItemText(nRows, 1), QString());
+        AddColumns(list, 2);
+        QCOMPARE(std::tuple(list.GetColumnWidth(1), list.GetColumnWidth(2),
+                            list.header()->stretchLastSection()),
+                 std::tuple(60, 0, false));
+        for (const auto& [position, text] :
+             {std::pair{0, u"b"_s}, {0, u"a"_s}, {1, u"m"_s}, {9, u"z"_s}, {-1, u"e"_s}})
+            QVERIFY(list.InsertItem(position, text) >= 0);
+        QCOMPARE((QList<bool>{list.SetItemText(0, 1, u"a1"_s), list.SetItemText(0, 2, u"beyond"_s),
+                              list.SetItemText(5, 0, u"no row"_s)}),
+                 (QList<bool>{true, false, false}));
+        QCOMPARE(list.InsertItem(1, u"n"_s), 1);
+        QCOMPARE(list.InsertColumn(1, u"插入"_s, 50), 1);
+        QCOMPARE(list.GetColumnText(2), u"列1"_s);
+        QCOMPARE(Column(list, 0), (QStringList{u"a"_s, u"n"_s, u"m"_s, u"b"_s, u"z"_s, u"e"_s}));
+        QCOMPARE(Column(list, 2), (QStringList{u"a1"_s, {}, {}, {}, {}, {}}));
+        QCOMPARE(list.GetItemText(0, 1), QString());
         list.DeleteAllItems();
-        QCOMPARE(list.GetItemCount(), 0);
-        QCOMPARE(list.GetColumnCount(), 12);
+        list.AppendRows({{Cell(0, 0), Cell(0, 1), Cell(0, 2)}, {u"last"_s}});
+        QCOMPARE(Column(list, 2) << list.GetItemText(7, 0)
+                                 << QString::number(list.GetColumnCount()),
+                 (QStringList{Cell(0, 2), QString(), QString(), u"3"_s}));
     }
 
     // A million rows read on demand: only the spans looked at are fetched,
@@ -101,9 +86,9 @@ private slots:
         QCOMPARE(list.GetItemCount(), nRows);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        QCOMPARE(list.GetItemText(nRows - 1, 11), Cell(nRows - 1, 11));
-        QCOMPARE(list.GetItemText(500009, 2), Cell(500009, 2));
-        QCOMPARE(list.GetItemText(500011, 2), QString());
+        QCOMPARE((QStringList{list.GetItemText(nRows - 1, 11), list.GetItemText(500009, 2),
+                              list.GetItemText(500011, 2)}),
+                 (QStringList{Cell(nRows - 1, 11), Cell(500009, 2), QString()}));
         list.setFocus();
         QTest::keyClick(&list, Qt::Key_End);
         QCOMPARE(list.currentIndex().row(), nRows - 1);
@@ -116,53 +101,11 @@ private slots:
             QVERIFY2(first < 640 || std::abs(first - 500000) < 640 || first > nRows - 640,
                      qPrintable(QString::number(first)));
         list.DeleteAllItems();
-        QCOMPARE(list.GetItemCount(), 0);
         QCOMPARE(list.InsertItem(0, u"own"_s), 0);
         QCOMPARE(list.GetItemText(0, 0), u"own"_s);
     }
 
-    void insertItemPlacesRows_data()
-    {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<int>("expectedRow");
-        QTest::addColumn<QStringList>("column0");
-        QTest::newRow("at the top") << 0 << 0 << QStringList{u"new"_s, u"a"_s, u"b"_s};
-        QTest::newRow("in the middle") << 1 << 1 << QStringList{u"a"_s, u"new"_s, u"b"_s};
-        QTest::newRow("past the end appends") << 9 << 2 << QStringList{u"a"_s, u"b"_s, u"new"_s};
-        QTest::newRow("negative appends") << -1 << 2 << QStringList{u"a"_s, u"b"_s, u"new"_s};
-    }
-    void insertItemPlacesRows()
-    {
-        QFETCH(int, position);
-        QFETCH(int, expectedRow);
-        QFETCH(QStringList, column0);
-        CListCtrl list;
-        AddColumns(list, 2);
-        list.InsertItem(0, u"a"_s);
-        list.SetItemText(0, 1, u"a1"_s);
-        list.InsertItem(1, u"b"_s);
-        QCOMPARE(list.InsertItem(position, u"new"_s), expectedRow);
-        QStringList texts;
-        for (int row = 0; row < list.GetItemCount(); ++row)
-            texts.append(list.GetItemText(row, 0));
-        QCOMPARE(texts, column0);
-        // Sub-items travel with their row.
-        QCOMPARE(list.GetItemText(column0.indexOf(u"a"_s), 1), u"a1"_s);
-    }
-
-    void setItemTextNeedsRowAndColumn()
-    {
-        CListCtrl list;
-        AddColumns(list, 3);
-        list.InsertItem(0, u"x"_s);
-        QVERIFY(list.SetItemText(0, 2, u"z"_s));
-        QVERIFY(!list.SetItemText(0, 3, u"beyond"_s));
-        QVERIFY(!list.SetItemText(1, 0, u"no row"_s));
-        QCOMPARE(list.GetItemText(0, 2), u"z"_s);
-        QCOMPARE(list.GetItemText(0, 1), QString());
-        QCOMPARE(list.GetItemText(5, 0), QString());
-    }
-
+    // Changes to cells reach the view as one change, once control returns.
     void cellChangesReachTheViewTogether()
     {
         CListCtrl list;
@@ -176,63 +119,42 @@ private slots:
         QCOMPARE(spy.size(), 0);
         QCoreApplication::processEvents();
         QCOMPARE(spy.size(), 1);
-        const auto topLeft = spy[0][0].value<QModelIndex>();
-        const auto bottomRight = spy[0][1].value<QModelIndex>();
-        QCOMPARE(topLeft.row(), 1);
-        QCOMPARE(bottomRight.row(), 3);
-        QCOMPARE(bottomRight.column(), 2);
+        QCOMPARE(std::pair(spy[0][0].value<QModelIndex>().row(), spy[0][1].value<QModelIndex>()),
+                 std::pair(1, list.model()->index(3, 2)));
     }
 
-    void insertedColumnShiftsSubItems()
-    {
-        CListCtrl list;
-        AddColumns(list, 2);
-        list.InsertItem(0, u"name"_s);
-        list.SetItemText(0, 1, u"class"_s);
-        QCOMPARE(list.InsertColumn(1, u"插入"_s, 50), 1);
-        QCOMPARE(list.GetColumnText(2), u"列1"_s);
-        QCOMPARE(list.GetItemText(0, 2), u"class"_s);
-        QCOMPARE(list.GetItemText(0, 1), QString());
-    }
-
-    void extendedStyleSetsSelectionAndHeader()
-    {
-        CListCtrl list;
-        list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TRACKSELECT |
-                              LVS_EX_GRIDLINES);
-        QCOMPARE(list.GetExtendedStyle(), 0x39u);
-        QCOMPARE(list.selectionBehavior(), QAbstractItemView::SelectRows);
-        QVERIFY(list.header()->sectionsMovable());
-        QVERIFY(list.hasMouseTracking());
-        list.SetExtendedStyle(0);
-        QCOMPARE(list.selectionBehavior(), QAbstractItemView::SelectItems);
-        QVERIFY(!list.header()->sectionsMovable());
-    }
-
-    void gridLinesAreDrawn_data()
+    // The extended styles: full-row selection, movable headers, tracking and
+    // grid lines on the column edge and the row's bottom edge.
+    void extendedStyle_data()
     {
         QTest::addColumn<unsigned>("style");
-        QTest::addColumn<bool>("lines");
-        QTest::newRow("grid lines") << unsigned(LVS_EX_GRIDLINES) << true;
-        QTest::newRow("no grid lines") << 0u << false;
+        QTest::newRow("all four") << unsigned(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP |
+                                              LVS_EX_TRACKSELECT | LVS_EX_GRIDLINES);
+        QTest::newRow("none") << 0u;
     }
-    void gridLinesAreDrawn()
+    void extendedStyle()
     {
         QFETCH(unsigned, style);
-        QFETCH(bool, lines);
         CListCtrl list;
         list.resize(300, 200);
         AddColumns(list, 2);
         list.InsertItem(0, QString());
         list.InsertItem(1, QString());
+        list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP);
         list.SetExtendedStyle(style);
+        const bool on = style != 0;
+        QCOMPARE(std::tuple(list.GetExtendedStyle(), list.selectionBehavior(),
+                            list.header()->sectionsMovable(), list.hasMouseTracking()),
+                 std::tuple(on ? 0x39u : 0u,
+                            on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems, on,
+                            on));
         list.show();
         const QImage image = list.viewport()->grab().toImage();
         const QRect row = list.visualRect(list.model()->index(0, 0));
         const QRgb line = list.palette().color(QPalette::Mid).rgb();
-        // The column edge at x = 79 and the row's bottom edge.
-        QCOMPARE(image.pixel(79, row.center().y()) == line, lines);
-        QCOMPARE(image.pixel(40, row.bottom()) == line, lines);
+        QCOMPARE(std::pair(image.pixel(79, row.center().y()) == line,
+                           image.pixel(40, row.bottom()) == line),
+                 std::pair(on, on));
     }
 
     void imageListShowsFirstImageWithBlackTransparent()
@@ -249,12 +171,12 @@ private slots:
         list.InsertItem(0, u"行"_s);
         list.SetImageList(strip, 16);
         QCOMPARE(list.GetImageCount(), 2);
-        const QVariant decoration =
-            list.model()->data(list.model()->index(0, 0), Qt::DecorationRole);
-        const QImage image = decoration.value<QPixmap>().toImage();
-        QCOMPARE(image.size(), QSize(16, 15));
-        QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
-        QCOMPARE(image.pixelColor(6, 6), QColor(Qt::red));
+        const QImage image = list.model()
+                                 ->data(list.model()->index(0, 0), Qt::DecorationRole)
+                                 .value<QPixmap>()
+                                 .toImage();
+        QCOMPARE(std::tuple(image.size(), image.pixelColor(0, 0).alpha(), image.pixelColor(6, 6)),
+                 std::tuple(QSize(16, 15), 0, QColor(Qt::red)));
         QVERIFY(!list.model()->data(list.model()->index(0, 1), Qt::DecorationRole).isValid());
     }
 };

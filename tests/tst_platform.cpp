@@ -32,10 +32,11 @@ private slots:
     {
         CScriptedPlatform platform;
         platform.AnswerBoxes({IDCANCEL});
-        QCOMPARE(AfxMessageBox(u"文本"_s, MB_OKCANCEL), IDCANCEL);
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(platform.boxes[0].flags, MB_OKCANCEL | MB_ICONEXCLAMATION);
+        const int nAnswer = AfxMessageBox(u"文本"_s, MB_OKCANCEL);
+        QCOMPARE(
+            std::tuple(nAnswer, platform.boxes.size(), platform.boxes.value(0).caption,
+                       platform.boxes.value(0).flags),
+            std::tuple(int(IDCANCEL), qsizetype(1), u"qe"_s, MB_OKCANCEL | MB_ICONEXCLAMATION));
     }
 
     // The main window at 100 % is 750 x 540 with its frame.
@@ -64,18 +65,18 @@ private slots:
         QTest::newRow("a step") << 150 << 150;
         QTest::newRow("automatic") << 0 << 0;
         QTest::newRow("a size that is no step is refused") << 130 << 0;
+        QTest::newRow("a value written by hand that is no step") << -133 << 0;
     }
     void displaySizeChoiceIsKept()
     {
         QFETCH(int, chosen);
         QFETCH(int, kept);
         DisplayScale::SetChosenPercent(175);
-        DisplayScale::SetChosenPercent(chosen);
+        if (chosen < 0)
+            QSettings().setValue(u"display/scale"_s, -chosen);
+        else
+            DisplayScale::SetChosenPercent(chosen);
         QCOMPARE(DisplayScale::ChosenPercent(), kept);
-        // A value written by hand that is no step counts as automatic.
-        QSettings().setValue(u"display/scale"_s, 133);
-        QCOMPARE(DisplayScale::ChosenPercent(), 0);
-        DisplayScale::SetChosenPercent(0);
     }
 
     // Each chooser starts in the folder where the last one ended; one that
@@ -153,13 +154,10 @@ private slots:
             if (!busName.isEmpty())
                 QVERIFY(connection.registerService(busName));
             QTemporaryDir empty;
-            CInputMethodProbe::Setup setup;
-            setup.platformName = platformName;
-            setup.module = module;
-            setup.pluginDirs = modules ? QStringList{QLibraryInfo::path(QLibraryInfo::PluginsPath)}
-                                       : QStringList{empty.path()};
-            setup.busAddress = address;
-            QCOMPARE(int(CInputMethodProbe::Probe(setup)), state);
+            const QString plugins =
+                modules ? QLibraryInfo::path(QLibraryInfo::PluginsPath) : empty.path();
+            QCOMPARE(int(CInputMethodProbe::Probe({platformName, module, {plugins}, address})),
+                     state);
         }
         QDBusConnection::disconnectFromBus(owner);
         bus.terminate();

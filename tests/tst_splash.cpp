@@ -34,9 +34,23 @@ void MakeFiles(const QStringList& missing)
     }
 }
 
-QString Message(const QString& file)
+// A scripted platform and a main window; Show() makes the data files but
+// those missing and shows the splash window.
+struct Start
 {
-    return u"初始化文件'%1'时出错,可能是文件已损坏或文件不存在!"_s.arg(file);
+    CSplashWnd* Show(const QStringList& missing = {})
+    {
+        MakeFiles(missing);
+        CSplashWnd::ShowSplash(&mainWindow);
+        return CSplashWnd::s_pInstance;
+    }
+    CScriptedPlatform platform;
+    CFakeMainWindow mainWindow;
+};
+
+QImage Rgb(const QPixmap& pixmap)
+{
+    return pixmap.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -58,217 +72,152 @@ private slots:
         QVERIFY(!CSplashWnd::s_pInstance);
     }
 
+    // The picture alone, frameless, centred, with a wait cursor; input does
+    // nothing, and a second call while it stands does nothing.
     void window()
     {
-        CScriptedPlatform platform;
-        MakeFiles({});
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        CSplashWnd* splash = CSplashWnd::s_pInstance;
+        Start start;
+        CSplashWnd* splash = start.Show();
         QVERIFY(splash);
-        QVERIFY(splash->isVisible());
-        QCOMPARE(splash->size(), QSize(326, 240));
-        QCOMPARE(splash->m_bitmap.size(), QSize(326, 240));
-        QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(splash->cursor().shape(), Qt::WaitCursor);
         const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY(qAbs(splash->geometry().center().x() - work.center().x()) <= 1);
-        QVERIFY(qAbs(splash->geometry().center().y() - work.center().y()) <= 1);
-        QVERIFY(!splash->m_bFirstPaint);
-        // A second call while the splash stands does nothing.
-        CSplashWnd::ShowSplash(&mainWindow);
-        QCOMPARE(CSplashWnd::s_pInstance, splash);
+        QCOMPARE(std::tuple(splash->isVisible(), splash->size(),
+                            splash->windowFlags().testFlag(Qt::FramelessWindowHint),
+                            splash->cursor().shape(), splash->m_bFirstPaint),
+                 std::tuple(true, QSize(326, 240), true, Qt::WaitCursor, false));
+        QVERIFY((splash->geometry().center() - work.center()).manhattanLength() <= 2);
+        QTest::keyClick(splash, Qt::Key_Escape);
+        QTest::mouseClick(splash, Qt::LeftButton);
+        CSplashWnd::ShowSplash(&start.mainWindow);
+        QCOMPARE(std::tuple(CSplashWnd::s_pInstance, splash->isVisible(),
+                            start.platform.boxes.size() + start.platform.modalRuns.size()),
+                 std::tuple(splash, true, qsizetype(0)));
     }
 
-    void allFilesPresent()
+    // The check drew its texts one over the other at the lower left, the
+    // last with six dots; a repaint after it shows the picture alone. The
+    // green text stands on a plain, dark part of the picture.
+    void checkTextOnThePicture()
     {
-        CScriptedPlatform platform;
-        MakeFiles({});
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        CSplashWnd* splash = CSplashWnd::s_pInstance;
-        QVERIFY(splash);
-        QVERIFY(platform.boxes.isEmpty());
-        QVERIFY(platform.modalRuns.isEmpty());
-
-        // The check drew its texts one over the other at the lower left.
-        const auto drawn = [splash](int nSixDots) {
-            QImage image = splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32);
+        Start start;
+        CSplashWnd* splash = start.Show();
+        const QFontMetrics metrics(splash->font());
+        const QPoint at(10, 240 - metrics.height() - 5 + metrics.ascent());
+        const auto drawn = [&](int nSixDots) {
+            QImage image = Rgb(splash->m_bitmap);
             QPainter painter(&image);
             painter.setFont(splash->font());
             painter.setPen(QColor(0, 255, 0));
-            const QFontMetrics metrics(splash->font());
-            const QPoint at(10, 240 - metrics.height() - 5 + metrics.ascent());
             painter.drawText(at, u"正在初始化....."_s);
             for (int i = 0; i < nSixDots; ++i)
                 painter.drawText(at, u"正在初始化......"_s);
             return image;
         };
-        const QImage frame = splash->CheckFrame().toImage().convertToFormat(QImage::Format_RGB32);
-        QVERIFY(frame != splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32));
+        const QImage frame = Rgb(splash->CheckFrame());
         QCOMPARE(frame, drawn(4));
-        // The sixth dot shows: five-dot text alone would differ.
         QVERIFY(frame != drawn(0));
-
-        // A repaint after the check shows the picture alone.
-        const QImage repainted = splash->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(repainted, splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32));
-    }
-
-    // The green progress text stands on a plain, dark part of the picture,
-    // so that it can be read.
-    void progressTextStandsOnAPlainArea()
-    {
-        CScriptedPlatform platform;
-        MakeFiles({});
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        CSplashWnd* splash = CSplashWnd::s_pInstance;
-        QVERIFY(splash);
-        const QFontMetrics metrics(splash->font());
+        QCOMPARE(Rgb(splash->grab()), Rgb(splash->m_bitmap));
         const QRect text(10, 240 - metrics.height() - 5,
                          metrics.horizontalAdvance(u"正在初始化......"_s), metrics.height());
-        const QImage picture = splash->m_bitmap.toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage picture = Rgb(splash->m_bitmap);
         const QRgb under = picture.pixel(text.topLeft());
         for (int y = text.top(); y <= text.bottom(); ++y) {
             for (int x = text.left(); x <= text.right(); ++x)
                 QVERIFY2(picture.pixel(x, y) == under, qPrintable(u"%1,%2"_s.arg(x).arg(y)));
         }
-        // Pure green against it: far apart in brightness.
-        QVERIFY2(qGray(QColor(0, 255, 0).rgb()) - qGray(under) >= 100,
-                 qPrintable(QString::number(qGray(under))));
+        QVERIFY(qGray(QColor(0, 255, 0).rgb()) - qGray(under) >= 100);
     }
 
-    // With a lab's PostgreSQL database there is no user.mdb to miss.
-    void serverDatabaseNeedsNoFile()
-    {
-        CScriptedPlatform platform;
-        MakeFiles({u"user.mdb"_s});
-        CDaoDatabase::SetTarget(u"postgresql://qe@127.0.0.1:1/qe"_s);
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        CDaoDatabase::SetTarget(QString());
-        QVERIFY(CSplashWnd::s_pInstance);
-        QVERIFY(platform.boxes.isEmpty());
-    }
-
+    // Each missing file is named; the start goes on to the login. With a
+    // lab's PostgreSQL database there is no user.mdb to miss.
     void missingFiles_data()
     {
         QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<QString>("server");
         QTest::newRow("english.txt and user.mdb missing")
-            << QStringList{u"user.mdb"_s, u"english.txt"_s};
-        QTest::newRow("all missing") << DataFiles;
-        QTest::newRow("only punctuate.txt missing") << QStringList{u"punctuate.txt"_s};
+            << QStringList{u"user.mdb"_s, u"english.txt"_s} << QString();
+        QTest::newRow("all missing") << DataFiles << QString();
+        QTest::newRow("a server database needs no user.mdb")
+            << QStringList{u"user.mdb"_s} << u"postgresql://qe@127.0.0.1:1/qe"_s;
     }
     void missingFiles()
     {
         QFETCH(QStringList, missing);
-        CScriptedPlatform platform;
-        MakeFiles(missing);
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        CSplashWnd* splash = CSplashWnd::s_pInstance;
-        QVERIFY(splash);
-
-        QStringList expected;
+        QFETCH(QString, server);
+        Start start;
+        CDaoDatabase::SetTarget(server);
+        CSplashWnd* splash = start.Show(missing);
+        CDaoDatabase::SetTarget(QString());
+        QStringList expected, shown;
         for (const QString& name : DataFiles) {
-            if (missing.contains(name))
-                expected.append(Message(name));
+            if (missing.contains(name) && (server.isEmpty() || name != u"user.mdb"_s))
+                expected << u"初始化文件'%1'时出错,可能是文件已损坏或文件不存在!"_s.arg(name);
         }
-        QStringList shown;
-        for (const CScriptedPlatform::Box& box : platform.boxes) {
+        for (const CScriptedPlatform::Box& box : start.platform.boxes) {
             shown.append(box.text);
-            QCOMPARE(box.caption, u"出错"_s);
-            QCOMPARE(box.flags, MB_OK | MB_ICONEXCLAMATION);
+            QCOMPARE(Box(box.text, box.caption, box.flags),
+                     Box(box.text, u"出错"_s, MB_OK | MB_ICONEXCLAMATION));
             QCOMPARE(box.owner, splash);
         }
         QCOMPARE(shown, expected);
-        // The start goes on: the login still follows.
-        QVERIFY(platform.modalRuns.isEmpty());
-        Drive<CLoginDlg>(platform, [](CLoginDlg* dlg) {
+        QVERIFY(start.platform.modalRuns.isEmpty());
+        Drive<CLoginDlg>(start.platform, [](CLoginDlg* dlg) {
             dlg->ChooseItem(1004, 2);
             dlg->ClickButton(1);
         });
         splash->OnTimer(1);
-        QCOMPARE(platform.modalRuns, QStringList{u"CLoginDlg"_s});
-        QVERIFY(!CSplashWnd::s_pInstance);
-        QVERIFY(platform.exits.isEmpty());
-        QCOMPARE(CurrentUser.KindCode, int(UserKind::Anonymous));
+        QCOMPARE(std::tuple(start.platform.modalRuns, CSplashWnd::s_pInstance,
+                            start.platform.exits.size(), CurrentUser.KindCode),
+                 std::tuple(QStringList{u"CLoginDlg"_s}, nullptr, qsizetype(0),
+                            int(UserKind::Anonymous)));
     }
 
-    void disabled()
+    // Disabled: no window and no check; otherwise the window goes with its owner.
+    void disabledOrDestroyedWithOwner()
     {
-        CScriptedPlatform platform;
-        MakeFiles({u"english.txt"_s});
-        CFakeMainWindow mainWindow;
+        Start start;
         CSplashWnd::EnableSplash(false);
-        CSplashWnd::ShowSplash(&mainWindow);
-        QVERIFY(!CSplashWnd::s_pInstance);
-        QVERIFY(platform.boxes.isEmpty());
-        QVERIFY(platform.modalRuns.isEmpty());
-    }
-
-    void cancelFirstLoginEndsProcess()
-    {
-        CScriptedPlatform platform;
-        MakeFiles({});
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        QVERIFY(CSplashWnd::s_pInstance);
-        int nBoxesBefore = -1;
-        Drive(platform, [&](CDialog* dlg) {
-            nBoxesBefore = int(platform.boxes.size());
-            dlg->ClickButton(2);
-        });
-        CSplashWnd::s_pInstance->OnTimer(1);
-        QCOMPARE(platform.modalRuns, QStringList{u"CLoginDlg"_s});
-        QCOMPARE(platform.exits, QList<int>{0});
-        // Nothing is asked after the Cancel.
-        QCOMPARE(platform.boxes.size(), nBoxesBefore);
-        QVERIFY(!CSplashWnd::s_pInstance);
-    }
-
-    void loginWithoutCancelGoesOn()
-    {
-        CScriptedPlatform platform;
-        MakeFiles({});
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(1007); });
-        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(2); });
-        Drive(platform, [](CDialog* dlg) { dlg->ClickButton(2); });
-        CSplashWnd::s_pInstance->OnTimer(1);
-        // The new-user button ends the first login without Cancel; the login
-        // that follows a cancelled registration may be cancelled freely.
-        QCOMPARE(platform.modalRuns,
-                 (QStringList{u"CLoginDlg"_s, u"CNewUserDlg"_s, u"CLoginDlg"_s}));
-        QVERIFY(platform.exits.isEmpty());
-    }
-
-    void inputDoesNothing()
-    {
-        CScriptedPlatform platform;
-        MakeFiles({});
-        CFakeMainWindow mainWindow;
-        CSplashWnd::ShowSplash(&mainWindow);
-        CSplashWnd* splash = CSplashWnd::s_pInstance;
-        QTest::keyClick(splash, Qt::Key_Escape);
-        QTest::keyClick(splash, Qt::Key_Space);
-        QTest::mouseClick(splash, Qt::LeftButton);
-        QCOMPARE(CSplashWnd::s_pInstance, splash);
-        QVERIFY(splash->isVisible());
-        QVERIFY(platform.modalRuns.isEmpty());
-    }
-
-    void destroyedWithOwner()
-    {
-        CScriptedPlatform platform;
-        MakeFiles({});
+        QVERIFY(!start.Show({u"english.txt"_s}));
+        QVERIFY(start.platform.boxes.isEmpty() && start.platform.modalRuns.isEmpty());
+        CSplashWnd::EnableSplash(true);
         {
-            CFakeMainWindow mainWindow;
-            CSplashWnd::ShowSplash(&mainWindow);
+            CFakeMainWindow owner;
+            CSplashWnd::ShowSplash(&owner);
             QVERIFY(CSplashWnd::s_pInstance);
         }
+        QVERIFY(!CSplashWnd::s_pInstance);
+    }
+
+    // Cancelling the first login ends the program, asking nothing more; the
+    // new-user button ends it without Cancel, and the login that follows a
+    // cancelled registration may be cancelled freely.
+    void firstLogin_data()
+    {
+        QTest::addColumn<QList<int>>("buttons");
+        QTest::addColumn<QStringList>("runs");
+        QTest::addColumn<QList<int>>("exits");
+        QTest::newRow("cancelled") << QList<int>{2} << QStringList{u"CLoginDlg"_s} << QList<int>{0};
+        QTest::newRow("registration cancelled, then the login")
+            << QList<int>{1007, 2, 2}
+            << QStringList{u"CLoginDlg"_s, u"CNewUserDlg"_s, u"CLoginDlg"_s} << QList<int>();
+    }
+    void firstLogin()
+    {
+        QFETCH(QList<int>, buttons);
+        QFETCH(QStringList, runs);
+        QFETCH(QList<int>, exits);
+        Start start;
+        start.Show();
+        qsizetype nBoxes = -1;
+        for (int button : buttons) {
+            Drive(start.platform, [&, button](CDialog* dlg) {
+                nBoxes = start.platform.boxes.size();
+                dlg->ClickButton(button);
+            });
+        }
+        CSplashWnd::s_pInstance->OnTimer(1);
+        QCOMPARE(start.platform.modalRuns, runs);
+        QCOMPARE(start.platform.exits, exits);
+        QCOMPARE(start.platform.boxes.size(), nBoxes); // nothing asked after the last
         QVERIFY(!CSplashWnd::s_pInstance);
     }
 };
