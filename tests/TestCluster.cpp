@@ -30,17 +30,9 @@ CTestCluster::CTestCluster() : m_strBin(ServerBin())
         m_strLog = u"no temporary folder or no PostgreSQL server installed"_s;
         return;
     }
-    // initdb refuses to run as root; the server's user must own the folder.
-    if (geteuid() == 0) {
-        const passwd* pw = getpwnam("postgres");
-        if (!pw ||
-            chown(QFile::encodeName(m_dir.path()).constData(), pw->pw_uid, pw->pw_gid) != 0) {
-            m_strLog = u"cannot hand the cluster's folder to the user postgres"_s;
-            return;
-        }
-    }
     // Passwords over the network, checked with SCRAM, as a lab's server
-    // checks them; the administrator's is the cluster's own.
+    // checks them; the administrator's is the cluster's own. initdb refuses
+    // to run as root: the server's user must own the folder and the file.
     m_strPassword = u"admin%1"_s.arg(QRandomGenerator::global()->generate64(), 0, 16);
     QFile pwfile(m_dir.filePath(u"adminpw"_s));
     if (!pwfile.open(QIODevice::WriteOnly) || pwfile.write(m_strPassword.toLatin1() + '\n') < 0) {
@@ -48,11 +40,11 @@ CTestCluster::CTestCluster() : m_strBin(ServerBin())
         return;
     }
     pwfile.close();
-    if (geteuid() == 0) {
-        const passwd* pw = getpwnam("postgres");
-        if (!pw ||
-            chown(QFile::encodeName(pwfile.fileName()).constData(), pw->pw_uid, pw->pw_gid) != 0) {
-            m_strLog = u"cannot hand the password file to the user postgres"_s;
+    const passwd* pw = geteuid() == 0 ? getpwnam("postgres") : nullptr;
+    for (const QString& path : {m_dir.path(), pwfile.fileName()}) {
+        if (geteuid() == 0 &&
+            (!pw || chown(QFile::encodeName(path).constData(), pw->pw_uid, pw->pw_gid) != 0)) {
+            m_strLog = u"cannot hand %1 to the user postgres"_s.arg(path);
             return;
         }
     }

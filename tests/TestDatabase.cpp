@@ -36,6 +36,16 @@ void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values = {})
     if (!query.exec())
         throw CDaoException(query.lastError().databaseText());
 }
+
+// The password field of an account as a file stores it.
+QString StoredPassword(CDaoDatabase& db, qint64 key, bool bSuper)
+{
+    QSqlQuery query(db.Connection());
+    query.prepare(u"SELECT COALESCE(password, '') FROM %1 WHERE qe_key = ?"_s.arg(
+        bSuper ? u"supperuser"_s : u"\"user\""_s));
+    query.addBindValue(key);
+    return query.exec() && query.next() ? query.value(0).toString() : QString();
+}
 } // namespace
 
 CTestDatabase::CTestDatabase(bool bSchema) : CTestDatabase(bSchema ? -1 : 0) {}
@@ -158,12 +168,7 @@ bool CTestDatabase::Accepts(qint64 key, const QString& password, bool bSuper) co
         probe.Open(m_strTarget); // the lab's address
         return Accounts::SignIn(probe, bSuper, key, {}, password);
     }
-    QSqlQuery query(Admin()->Connection());
-    query.prepare(u"SELECT COALESCE(password, '') FROM %1 WHERE qe_key = ?"_s.arg(
-        bSuper ? u"supperuser"_s : u"\"user\""_s));
-    query.addBindValue(key);
-    return query.exec() && query.next() &&
-           PasswordHash::Verify(query.value(0).toString(), password);
+    return PasswordHash::Verify(StoredPassword(*Admin(), key, bSuper), password);
 }
 
 void CTestDatabase::CompareAccounts(const QString& table, const QList<QStringList>& expected) const
@@ -232,15 +237,7 @@ void CTestDatabase::DropTable(const QString& table)
 bool CTestDatabase::SignInAs(qint64 key, const QString& password, bool bSuper,
                              CDaoDatabase* pSession)
 {
-    QString stored;
-    if (!IsPostgres()) {
-        QSqlQuery query(Admin()->Connection());
-        query.prepare(u"SELECT COALESCE(password, '') FROM %1 WHERE qe_key = ?"_s.arg(
-            bSuper ? u"supperuser"_s : u"\"user\""_s));
-        query.addBindValue(key);
-        if (query.exec() && query.next())
-            stored = query.value(0).toString();
-    }
+    const QString stored = IsPostgres() ? QString() : StoredPassword(*Admin(), key, bSuper);
     return Accounts::SignIn(pSession ? *pSession : *m_pDB, bSuper, key, stored, password);
 }
 
@@ -268,22 +265,13 @@ void CTestDatabase::SignInAsCurrentUser(CDaoDatabase* pSession)
         if (!exists(u"SELECT qe_key FROM \"user\" WHERE qe_key = ?"_s, CurrentUser.RowKey)) {
             const QString password = u"pw"_s;
             Run(admin,
-                IsPostgres()
-                    ? u"INSERT INTO \"user\" (qe_key, name, class, student_no, kind) "
-                      "OVERRIDING SYSTEM VALUE VALUES (?, ?, ?, ?, '普通用户')"_s
-                    : u"INSERT INTO \"user\" (qe_key, name, class, student_no, kind, password) "
-                      "VALUES (?, ?, ?, ?, '普通用户', ?)"_s,
-                IsPostgres()
-                    ? QVariantList{CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class,
-                                   CurrentUser.StudentNo}
-                    : QVariantList{CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class,
-                                   CurrentUser.StudentNo, Accounts::StoredPassword(password)});
-            if (IsPostgres()) {
-                Run(admin, u"SELECT setval(pg_get_serial_sequence('\"user\"', 'qe_key'), "
-                           "(SELECT max(qe_key) FROM \"user\"))"_s);
-                Run(admin, u"SELECT qe_create_account_role('u', ?, ?)"_s,
-                    {CurrentUser.RowKey, ServerAccounts::Verifier(admin, password)});
-            }
+                u"INSERT INTO \"user\" (qe_key, name, class, student_no, kind) "
+                "OVERRIDING SYSTEM VALUE VALUES (?, ?, ?, ?, '普通用户')"_s,
+                {CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class, CurrentUser.StudentNo});
+            Run(admin, u"SELECT setval(pg_get_serial_sequence('\"user\"', 'qe_key'), "
+                       "(SELECT max(qe_key) FROM \"user\"))"_s);
+            Run(admin, u"SELECT qe_create_account_role('u', ?, ?)"_s,
+                {CurrentUser.RowKey, ServerAccounts::Verifier(admin, password)});
             m_passwords.insert(u"u%1"_s.arg(CurrentUser.RowKey), password);
         }
         bDone = SignInAs(CurrentUser.RowKey, false, pSession);

@@ -16,28 +16,23 @@ private slots:
         QTest::addColumn<int>("correct");
         QTest::addColumn<qint64>("ms");
         QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, int kind, int correct, qint64 ms,
+                            const QString& shown) {
+            QTest::newRow(name) << kind << correct << ms << shown;
+        };
+        const int chinese = PracticeKind::Chinese, english = PracticeKind::English;
+        const int number = PracticeKind::Number, symbol = PracticeKind::Symbol;
         // 25 units in 60 s: 25 per minute, where the described speed is 0.
-        QTest::newRow("Chinese beginner, 25 in a minute")
-            << int(PracticeKind::Chinese) << 25 << qint64(60000) << u"25.0 字/分"_s;
-        // 37 × 60 / 80.5 = 27.577...
-        QTest::newRow("Chinese, 37 in 80.5 s")
-            << int(PracticeKind::Chinese) << 37 << qint64(80500) << u"27.6 字/分"_s;
+        row("Chinese beginner, 25 in a minute", chinese, 25, 60000, u"25.0 字/分"_s);
+        row("Chinese, 37 in 80.5 s", chinese, 37, 80500, u"27.6 字/分"_s); // 27.577...
         // 150 characters in 90 s: 100 CPM, 20 words of five.
-        QTest::newRow("English is WPM, characters / 5")
-            << int(PracticeKind::English) << 150 << qint64(90000) << u"20.0 WPM"_s;
-        // 45 × 60 / 30.5 = 88.52...
-        QTest::newRow("digits are CPM")
-            << int(PracticeKind::Number) << 45 << qint64(30500) << u"88.5 CPM"_s;
-        QTest::newRow("symbols are CPM")
-            << int(PracticeKind::Symbol) << 12 << qint64(6000) << u"120.0 CPM"_s;
-        QTest::newRow("0 ms gives 0, not a division fault")
-            << int(PracticeKind::Chinese) << 40 << qint64(0) << u"0.0 字/分"_s;
-        QTest::newRow("a clock run backwards gives 0")
-            << int(PracticeKind::English) << 40 << qint64(-500) << u"0.0 WPM"_s;
-        QTest::newRow("nothing correct gives 0")
-            << int(PracticeKind::Number) << 0 << qint64(30000) << u"0.0 CPM"_s;
-        QTest::newRow("negative counts read as 0")
-            << int(PracticeKind::Symbol) << -3 << qint64(30000) << u"0.0 CPM"_s;
+        row("English is WPM, characters / 5", english, 150, 90000, u"20.0 WPM"_s);
+        row("digits are CPM", number, 45, 30500, u"88.5 CPM"_s); // 88.52...
+        row("symbols are CPM", symbol, 12, 6000, u"120.0 CPM"_s);
+        row("0 ms gives 0, not a division fault", chinese, 40, 0, u"0.0 字/分"_s);
+        row("a clock run backwards gives 0", english, 40, -500, u"0.0 WPM"_s);
+        row("nothing correct gives 0", number, 0, 30000, u"0.0 CPM"_s);
+        row("negative counts read as 0", symbol, -3, 30000, u"0.0 CPM"_s);
     }
     void speedInTheKindsUnit()
     {
@@ -46,25 +41,6 @@ private slots:
         QFETCH(qint64, ms);
         QFETCH(QString, shown);
         QCOMPARE(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, ms)), shown);
-    }
-
-    void accuracyAsTheResultDialog_data()
-    {
-        QTest::addColumn<int>("correct");
-        QTest::addColumn<int>("typed");
-        QTest::addColumn<int>("accuracy");
-        QTest::newRow("57 of 100 truncates to 56") << 57 << 100 << 56;
-        QTest::newRow("2 of 3 truncates to 66") << 2 << 3 << 66;
-        QTest::newRow("80 of 90 is 88") << 80 << 90 << 88;
-        QTest::newRow("nothing typed gives 0") << 0 << 0 << 0;
-        QTest::newRow("negative typed reads as 0") << 5 << -1 << 0;
-    }
-    void accuracyAsTheResultDialog()
-    {
-        QFETCH(int, correct);
-        QFETCH(int, typed);
-        QFETCH(int, accuracy);
-        QCOMPARE(Metrics::Accuracy(correct, typed), accuracy);
     }
 
     // A pupil's averages are all correct units over all time (and over all

@@ -92,36 +92,31 @@ void Fill(CLab& lab)
          {lab.strOtherSitting, lab.nExam, lab.nOther});
 }
 
-// The lab as the program makes it today.
-std::unique_ptr<CLab> NewLab()
+// The lab as the program makes it today, or one of version 5, its passwords
+// in plain, converted by the administrator's upgrade.
+std::unique_ptr<CLab> NewLab(bool bConverted)
 {
     auto lab = std::make_unique<CLab>();
-    lab->fixture = std::make_unique<CTestDatabase>();
-    lab->strLabAddress = lab->fixture->Target();
-    lab->nPupil =
-        lab->fixture->Insert(u"user"_s, {u"李华"_s, u"一班"_s, u"001"_s, u"pw"_s, u"普通用户"_s});
-    lab->nOther =
-        lab->fixture->Insert(u"user"_s, {u"王明"_s, u"一班"_s, u"002"_s, u"wm"_s, u"普通用户"_s});
-    lab->fixture->Insert(u"supperuser"_s, {u"老师"_s, u"ls"_s});
-    return lab;
-}
-
-// A lab of version 5, its passwords in plain, converted by the
-// administrator's upgrade.
-std::unique_ptr<CLab> ConvertedLab()
-{
-    auto lab = std::make_unique<CLab>();
-    lab->fixture = std::make_unique<CTestDatabase>(5);
-    CDaoDatabase& owner = *lab->fixture->Admin();
+    lab->fixture = std::make_unique<CTestDatabase>(bConverted ? 5 : -1);
+    CTestDatabase& db = *lab->fixture;
+    if (!bConverted) {
+        lab->strLabAddress = db.Target();
+        lab->nPupil =
+            db.Insert(u"user"_s, {u"李华"_s, u"一班"_s, u"001"_s, u"pw"_s, u"普通用户"_s});
+        lab->nOther =
+            db.Insert(u"user"_s, {u"王明"_s, u"一班"_s, u"002"_s, u"wm"_s, u"普通用户"_s});
+        db.Insert(u"supperuser"_s, {u"老师"_s, u"ls"_s});
+        return lab;
+    }
     for (const QString& sql : {u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
                                "VALUES ('李华', '一班', '001', 'pw', '普通用户')"_s,
                                u"INSERT INTO \"user\" (name, class, student_no, password, kind) "
                                "VALUES ('王明', '一班', '002', 'wm', '普通用户')"_s,
                                u"INSERT INTO supperuser (name, password) VALUES ('老师', 'ls')"_s})
-        owner.Execute(sql);
+        db.Admin()->Execute(sql);
     lab->nPupil = 1;
     lab->nOther = 2;
-    lab->strLabAddress = UpgradeSchema(owner, UpgradeBy::Administrator);
+    lab->strLabAddress = UpgradeSchema(*db.Admin(), UpgradeBy::Administrator);
     return lab;
 }
 
@@ -139,8 +134,8 @@ private slots:
     {
         if (qEnvironmentVariable("QE_TEST_ENGINE") != "postgresql"_L1)
             return;
-        m_labs[0] = NewLab();
-        m_labs[1] = ConvertedLab();
+        m_labs[0] = NewLab(false);
+        m_labs[1] = NewLab(true);
         for (auto& lab : m_labs) {
             QVERIFY(!lab->strLabAddress.isEmpty());
             lab->strPrefix = ServerAccounts::RolePrefix(*lab->fixture->Admin());
@@ -153,103 +148,82 @@ private slots:
             lab.reset();
     }
 
+    // One attack a line: "p" a pupil or "l" the lab role, "R" refused or "N"
+    // nothing, the fault tried, the statement (%u pupil's key, %o other's, %p
+    // prefix, %s other's sitting, %e exam); a line opening with spaces goes on.
     void attack_data()
     {
-        QTest::addColumn<int>("lab");    // 0 new, 1 converted from version 5
-        QTest::addColumn<bool>("pupil"); // false: the lab machines' role
-        QTest::addColumn<QString>(
-            "sql"); // %u pupil's key, %o other's, %p prefix, %s other's sitting, %e exam
+        QTest::addColumn<int>("lab"); // 0 new, 1 converted from version 5
+        QTest::addColumn<bool>("pupil");
+        QTest::addColumn<QString>("sql");
         QTest::addColumn<int>("expect");
-        const QList<std::tuple<const char*, bool, QString, int>> attacks = {
-            {"read a password", false, u"SELECT password FROM \"user\" WHERE password <> ''"_s,
-             Nothing},
-            {"read a password", true, u"SELECT password FROM \"user\" WHERE password <> ''"_s,
-             Nothing},
-            {"read a super user's password", true,
-             u"SELECT password FROM supperuser WHERE password <> ''"_s, Nothing},
-            {"read a password verifier", true, u"SELECT rolpassword FROM pg_authid"_s, Refused},
-            {"read a password verifier", false, u"SELECT passwd FROM pg_shadow"_s, Refused},
-            {"read a seal key", true, u"SELECT seal_key FROM exam_sitting"_s, Refused},
-            {"store a score as another pupil", true,
-             u"INSERT INTO score (name, student_no, score_type, english_speed, seconds, "
-             "accuracy) VALUES ('王明', '002', '英文测试', 9, 1, 100)"_s,
-             Refused},
-            {"store a score without an account", false,
-             u"INSERT INTO score (name, student_no, score_type) VALUES ('李华', '001', "
-             "'英文测试')"_s,
-             Refused},
-            {"raise one's own stored score", true,
-             u"UPDATE score SET english_speed = 99 WHERE name = '李华'"_s, Refused},
-            {"change another's score", true, u"UPDATE score SET seconds = 1"_s, Refused},
-            {"delete another's score", true, u"DELETE FROM score WHERE name = '王明'"_s, Nothing},
-            {"delete every score", false, u"DELETE FROM score"_s, Refused},
-            {"change one's own attempt", true, u"UPDATE attempt SET correct_units = 50"_s, Refused},
-            {"delete an attempt", true, u"DELETE FROM attempt"_s, Refused},
-            {"store an attempt of another pupil", true,
-             u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind, "
-             "text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
-             "correct_units, backspaces, end_reason) SELECT qe_key, %o, 'x', 'x', 'x', 112, 'x', "
-             "'x', now(), now(), 1, 1, 1, 0, 1 FROM score LIMIT 1"_s,
-             Refused},
-            {"read another pupil's attempts", true, u"SELECT id FROM attempt WHERE user_key = %o"_s,
-             Nothing},
-            {"read another pupil's mistakes", true,
-             u"SELECT position FROM attempt_mistake WHERE user_key = %o"_s, Nothing},
-            {"read the attempts", false, u"SELECT id FROM attempt"_s, Refused},
-            {"make a sitting up", true,
-             u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, finished, "
-             "focus_losses) VALUES ('mine', %e, %u, now(), 1, 0)"_s,
-             Refused},
-            {"change a sitting's figures", true, u"UPDATE exam_sitting SET correct_units = 999"_s,
-             Refused},
-            {"read another's sitting", true, u"SELECT id FROM exam_sitting WHERE user_key = %o"_s,
-             Nothing},
-            {"store a result for another's sitting", true,
-             u"SELECT * FROM qe_finish_sitting('%s', ARRAY['61'], ARRAY['a'], 0, 1, 0, 0, 0)"_s,
-             Refused},
-            {"open or close an exam", true, u"UPDATE exam SET is_open = 1 - is_open"_s, Refused},
-            {"edit an exam", false, u"UPDATE exam SET minutes = 600"_s, Refused},
-            {"delete an exam's class", true, u"DELETE FROM exam_class"_s, Refused},
-            {"change a text", true, u"UPDATE practice_text SET body = 'x'"_s, Refused},
-            {"add a text", false,
-             u"INSERT INTO practice_text (title, kind, body, updated_at) VALUES ('x', 112, 'x', "
-             "now())"_s,
-             Refused},
-            {"change another's class", true,
-             u"UPDATE \"user\" SET class = '三班' WHERE qe_key = %o"_s, Nothing},
-            {"change another's account", false, u"UPDATE \"user\" SET class = '三班'"_s, Refused},
-            {"make oneself a super user", true,
-             u"UPDATE \"user\" SET kind = '超级用户' WHERE qe_key = %u"_s, Refused},
-            {"keep a password in one's row", true,
-             u"UPDATE \"user\" SET password = 'pw' WHERE qe_key = %u"_s, Refused},
-            {"delete an account", true, u"DELETE FROM \"user\""_s, Refused},
-            {"add an account", false,
-             u"INSERT INTO \"user\" (name, kind) VALUES ('x', '普通用户')"_s, Refused},
-            {"add a super user", true, u"INSERT INTO supperuser (name) VALUES ('x')"_s, Refused},
-            {"add a super user through the teachers' function", true,
-             u"SELECT qe_add_super_user('x', 'SCRAM-SHA-256$4096:YQ==$YQ==:YQ==')"_s, Refused},
-            {"add pupils through the teachers' function", false,
-             u"SELECT qe_add_pupils(ARRAY['x'], ARRAY['a'], ARRAY['1'], "
-             "ARRAY['SCRAM-SHA-256$4096:YQ==$YQ==:YQ=='])"_s,
-             Refused},
-            {"reset another's password", true,
-             u"SELECT qe_set_pupil_password(%o, 'SCRAM-SHA-256$4096:YQ==$YQ==:YQ==')"_s, Refused},
-            {"change another's password", true, u"ALTER ROLE %p_u_%o PASSWORD 'x'"_s, Refused},
-            {"become a teacher", true, u"GRANT %p_teacher TO CURRENT_USER"_s, Refused},
-            {"act as a teacher", true, u"SET ROLE %p_teacher"_s, Refused},
-            {"make a role", false, u"CREATE ROLE intruder LOGIN PASSWORD 'x'"_s, Refused},
-            {"make a table", true, u"CREATE TABLE mine (x int)"_s, Refused},
-            {"read the login history", true, u"SELECT * FROM loginhistory"_s, Refused},
-            {"read the login history", false, u"SELECT * FROM loginhistory"_s, Refused},
-            {"clear the login history", true, u"DELETE FROM loginhistory"_s, Refused},
-            {"write a login of another's", true,
-             u"INSERT INTO loginhistory (name, event) VALUES ('王明', '用户登录')"_s, Refused},
-        };
+        const QString hash = u"'SCRAM-SHA-256$4096:YQ==$YQ==:YQ=='"_s;
+        const QString table = uR"(
+l N read a password|SELECT password FROM "user" WHERE password <> ''
+p N read a password|SELECT password FROM "user" WHERE password <> ''
+p N read a super user's password|SELECT password FROM supperuser WHERE password <> ''
+p R read a password verifier|SELECT rolpassword FROM pg_authid
+l R read a password verifier|SELECT passwd FROM pg_shadow
+p R read a seal key|SELECT seal_key FROM exam_sitting
+p R store a score as another pupil|INSERT INTO score (name, student_no, score_type,
+  english_speed, seconds, accuracy) VALUES ('王明', '002', '英文测试', 9, 1, 100)
+l R store a score without an account|INSERT INTO score (name, student_no, score_type)
+  VALUES ('李华', '001', '英文测试')
+p R raise one's own stored score|UPDATE score SET english_speed = 99 WHERE name = '李华'
+p R change another's score|UPDATE score SET seconds = 1
+p N delete another's score|DELETE FROM score WHERE name = '王明'
+l R delete every score|DELETE FROM score
+p R change one's own attempt|UPDATE attempt SET correct_units = 50
+p R delete an attempt|DELETE FROM attempt
+p R store an attempt of another pupil|INSERT INTO attempt (score_key, user_key, user_name,
+  class_name, student_no, kind, text_file, text_hash, started_at, ended_at, elapsed_ms,
+  typed_units, correct_units, backspaces, end_reason) SELECT qe_key, %o, 'x', 'x', 'x',
+  112, 'x', 'x', now(), now(), 1, 1, 1, 0, 1 FROM score LIMIT 1
+p N read another pupil's attempts|SELECT id FROM attempt WHERE user_key = %o
+p N read another pupil's mistakes|SELECT position FROM attempt_mistake WHERE user_key = %o
+l R read the attempts|SELECT id FROM attempt
+p R make a sitting up|INSERT INTO exam_sitting (uid, exam_id, user_key, started_at,
+  finished, focus_losses) VALUES ('mine', %e, %u, now(), 1, 0)
+p R change a sitting's figures|UPDATE exam_sitting SET correct_units = 999
+p N read another's sitting|SELECT id FROM exam_sitting WHERE user_key = %o
+p R store a result for another's sitting|SELECT * FROM qe_finish_sitting('%s',
+  ARRAY['61'], ARRAY['a'], 0, 1, 0, 0, 0)
+p R open or close an exam|UPDATE exam SET is_open = 1 - is_open
+l R edit an exam|UPDATE exam SET minutes = 600
+p R delete an exam's class|DELETE FROM exam_class
+p R change a text|UPDATE practice_text SET body = 'x'
+l R add a text|INSERT INTO practice_text (title, kind, body, updated_at)
+  VALUES ('x', 112, 'x', now())
+p N change another's class|UPDATE "user" SET class = '三班' WHERE qe_key = %o
+l R change another's account|UPDATE "user" SET class = '三班'
+p R make oneself a super user|UPDATE "user" SET kind = '超级用户' WHERE qe_key = %u
+p R keep a password in one's row|UPDATE "user" SET password = 'pw' WHERE qe_key = %u
+p R delete an account|DELETE FROM "user"
+l R add an account|INSERT INTO "user" (name, kind) VALUES ('x', '普通用户')
+p R add a super user|INSERT INTO supperuser (name) VALUES ('x')
+p R add a super user through the teachers' function|SELECT qe_add_super_user('x', %h)
+l R add pupils through the teachers' function|SELECT qe_add_pupils(ARRAY['x'],
+  ARRAY['a'], ARRAY['1'], ARRAY[%h])
+p R reset another's password|SELECT qe_set_pupil_password(%o, %h)
+p R change another's password|ALTER ROLE %p_u_%o PASSWORD 'x'
+p R become a teacher|GRANT %p_teacher TO CURRENT_USER
+p R act as a teacher|SET ROLE %p_teacher
+l R make a role|CREATE ROLE intruder LOGIN PASSWORD 'x'
+p R make a table|CREATE TABLE mine (x int)
+p R read the login history|SELECT * FROM loginhistory
+l R read the login history|SELECT * FROM loginhistory
+p R clear the login history|DELETE FROM loginhistory
+p R write a login of another's|INSERT INTO loginhistory (name, event) VALUES ('王明', '用户登录')
+)"_s.replace(u"\n  "_s, u" "_s)
+                                  .replace(u"%h"_s, hash);
         for (int lab = 0; lab < 2; ++lab) {
-            for (const auto& [name, pupil, sql, expect] : attacks) {
-                QTest::addRow("%s as %s%s", name, pupil ? "a pupil" : "the lab role",
+            for (const QString& line : table.split(u'\n', Qt::SkipEmptyParts)) {
+                const QString name = line.mid(4).section(u'|', 0, 0);
+                QTest::addRow("%s as %s%s", qPrintable(name),
+                              line[0] == u'p' ? "a pupil" : "the lab role",
                               lab ? ", converted from version 5" : "")
-                    << lab << pupil << sql << expect;
+                    << lab << (line[0] == u'p') << line.section(u'|', 1)
+                    << int(line[2] == u'R' ? Refused : Nothing);
             }
         }
     }
