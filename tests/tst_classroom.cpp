@@ -1,0 +1,806 @@
+#include "attempts/AttemptStore.h"
+#include "classroom/ClassListDlg.h"
+#include "classroom/ImportPreviewDlg.h"
+#include "classroom/ImportReadDlg.h"
+#include "classroom/LoginCardPainter.h"
+#include "classroom/LoginCardsDlg.h"
+#include "classroom/PupilDlg.h"
+#include "platform/ListCtrl.h"
+#include "platform/ProgressCtrl.h"
+#include "platform/ScriptedPlatform.h"
+#include "tests/AttemptRows.h"
+#include "tests/DialogDriver.h"
+#include "tests/HostileFiles.h"
+#include "tests/TableReader.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QStringEncoder>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString ClassA = u"三年级二班"_s;
+const QString ClassB = u"五年级一班"_s;
+const QString NameTaken = u"您输入的用户名已经有人使用,请更改!"_s;
+
+// Each pupil's user row as "name|class|number|password", in key order.
+// Each pupil as "name|class|number|": no password can be read back.
+QStringList Pupils(const CTestDatabase& db)
+{
+    QStringList pupils;
+    for (const QStringList& row : db.AccountRows(u"user"_s))
+        pupils.append(row.mid(0, 4).join(u'|'));
+    return pupils;
+}
+
+// Each score row as "name|number".
+QStringList Scores(const CTestDatabase& db)
+{
+    QStringList scores;
+    for (const QStringList& row : db.Rows(u"score"_s))
+        scores.append(row[0] + u'|' + row[1]);
+    return scores;
+}
+
+// The key of the pupil with name.
+qint64 KeyOf(const CTestDatabase& db, const QString& name)
+{
+    QSqlQuery query(db.Admin()->Connection());
+    query.prepare(u"SELECT qe_key FROM \"user\" WHERE name = ?"_s);
+    query.addBindValue(name);
+    return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+}
+
+bool IsSixDigits(const QString& text)
+{
+    return QRegularExpression(u"^\\d{6}$"_s).match(text).hasMatch();
+}
+
+QString WriteFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir::current().filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+// An .xlsx made by a real spreadsheet writer (openpyxl); numbers stay
+// numbers, as a teacher's sheet holds them.
+QString WriteXlsxWithOpenpyxl(const QString& name, const QList<QVariantList>& rows)
+{
+    QString script = u"import openpyxl,sys\nb=openpyxl.Workbook()\ns=b.active\ns.title='名单'\n"_s;
+    for (const QVariantList& row : rows) {
+        QStringList cells;
+        for (const QVariant& cell : row) {
+            cells.append(cell.typeId() == QMetaType::Int ? cell.toString()
+                                                         : u"'%1'"_s.arg(cell.toString()));
+        }
+        script += u"s.append([%1])\n"_s.arg(cells.join(u','));
+    }
+    const QString path = QDir::current().filePath(name);
+    script += u"b.save(sys.argv[1])\n"_s;
+    QProcess python;
+    python.start(u"/usr/bin/python3"_s, {u"-c"_s, script, path});
+    return python.waitForFinished(60000) && python.exitCode() == 0 ? path : QString();
+}
+
+// The reading dialog left to end by itself once the file is read.
+void ReadThrough(CScriptedPlatform& platform)
+{
+    platform.DriveDialog(
+        [](QDialog* dialog) { static_cast<CImportReadDlg*>(dialog)->WaitForReading(); });
+}
+
+// The class list opened; step sees it.
+template <class Step> void OnClassList(CScriptedPlatform& platform, Step step)
+{
+    Drive<CClassListDlg>(platform, step);
+    CClassListDlg dlg;
+    dlg.DoModal();
+}
+
+// The file at path chosen, read and previewed (step sees the preview);
+// true when it was imported.
+template <class Step> bool Import(CScriptedPlatform& platform, const QString& path, Step step)
+{
+    platform.AnswerFiles({path});
+    ReadThrough(platform);
+    Drive<CImportPreviewDlg>(platform, step);
+    return ImportClassList(nullptr);
+}
+
+// A preview's rows as "line|result".
+QStringList Results(const Listing& preview)
+{
+    QStringList results;
+    for (const QStringList& row : preview.cells)
+        results.append(row[0] + u'|' + row[5]);
+    return results;
+}
+
+QString Refusal(const QString& fileName, const QString& reason)
+{
+    return u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(fileName, reason);
+}
+
+} // namespace
+
+// The teacher's class lists: pupils added, edited, moved and deleted,
+// their passwords and login cards, and class lists imported from files
+// (read off the interface thread, every row checked, files made to hurt).
+class TestClassroom : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Super;
+        m_pDatabase->SignInAsTeacher();
+        const auto pupil = [this](const QString& name, const QString& cls, const QString& no) {
+            return m_pDatabase->Insert(u"user"_s, {name, cls, no, u"pw"_s, u"普通用户"_s});
+        };
+        m_nFang = pupil(u"王芳"_s, ClassA, u"003"_s);
+        m_nMing = pupil(u"李明"_s, ClassA, u"001"_s);
+        m_nNamesake = pupil(u"王芳2"_s, ClassB, u"201"_s);
+        // Scores and attempts: two of 王芳's, one of the pupil of class B.
+        StoreScore(m_nFang, u"王芳"_s, u"003"_s);
+        StoreScore(m_nFang, u"王芳"_s, u"003"_s);
+        StoreScore(m_nNamesake, u"王芳2"_s, u"201"_s);
+    }
+    void cleanup() { m_pDatabase.reset(); }
+
+    void addKeepsTheAccountRules_data()
+    {
+        QTest::addColumn<EditTexts>("texts");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("refusal");
+        const auto texts = [](const QString& name, const QString& no, const QString& password) {
+            return EditTexts{{1001, name}, {1003, no}, {1004, password}};
+        };
+        QTest::newRow("a name another pupil has")
+            << texts(u"王芳2"_s, u"005"_s, u"abc"_s) << ClassA << NameTaken;
+        QTest::newRow("an empty name")
+            << texts({}, u"005"_s, u"abc"_s) << ClassA << u"用户姓名不能为空,请输入!"_s;
+        QTest::newRow("an empty number")
+            << texts(u"张伟"_s, {}, u"abc"_s) << ClassA << u"学号不能为空,请输入!"_s;
+        QTest::newRow("an empty class")
+            << texts(u"张伟"_s, u"005"_s, u"abc"_s) << QString() << u"班级不能为空,请输入!"_s;
+        QTest::newRow("a tab in the name") << texts(u"张\t伟"_s, u"005"_s, u"abc"_s) << ClassA
+                                           << u"用户姓名中有制表符,请重新输入!"_s;
+        QTest::newRow("a line feed in the class")
+            << texts(u"张伟"_s, u"005"_s, u"abc"_s) << u"三年级\n二班"_s
+            << u"班级名称中有换行符,请重新输入!"_s;
+        QTest::newRow("typed password")
+            << texts(u"张伟"_s, u"005"_s, u"abc"_s) << ClassA << QString();
+        QTest::newRow("random password") << texts(u"张伟"_s, u"005"_s, {}) << ClassA << QString();
+    }
+    void addKeepsTheAccountRules()
+    {
+        QFETCH(EditTexts, texts);
+        QFETCH(QString, className);
+        QFETCH(QString, refusal);
+        CScriptedPlatform platform;
+        QString presetClass;
+        const QStringList before = Pupils(*m_pDatabase);
+        OnClassList(platform, [&](CClassListDlg* dlg) {
+            Drive<CPupilDlg>(platform, [&](CPupilDlg* add) {
+                presetClass = add->Item<QComboBox>(1002)->currentText();
+                Fill(add, texts);
+                add->Item<QComboBox>(1002)->setEditText(className);
+                add->ClickButton(1);
+            });
+            dlg->ClickButton(1010);
+        });
+        // The class shown in the list is the new pupil's class at first.
+        QCOMPARE(presetClass, ClassA);
+        const QStringList after = Pupils(*m_pDatabase);
+        if (!refusal.isEmpty()) {
+            CompareBoxes(platform, ErrorBox(refusal));
+            QCOMPARE(after, before);
+            return;
+        }
+        QCOMPARE(after, before + QStringList{u"张伟|三年级二班|005|"_s});
+        // The password is told once, as it is set, and is the account's.
+        const QString shown = platform.boxes[0].text.section(u"密码:"_s, 1);
+        const QString password = texts.value(2).second;
+        if (password.isEmpty())
+            QVERIFY2(IsSixDigits(shown), qPrintable(shown));
+        else
+            QCOMPARE(shown, password);
+        CompareBoxes(platform, {Box(u"已添加学生 张伟,密码:%1"_s.arg(shown), u"提示"_s,
+                                    MB_OK | MB_ICONINFORMATION)});
+        QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"张伟"_s), shown));
+    }
+
+    // A rename takes the pupil's own score rows along; another pupil's
+    // name is refused.
+    void editCarriesTheScores()
+    {
+        CScriptedPlatform platform;
+        OnClassList(platform, [&](CClassListDlg* dlg) {
+            dlg->SelectPupils({m_nFang});
+            Drive<CPupilDlg>(platform, [](CPupilDlg* edit) {
+                QVERIFY(!edit->GetDlgItem(1004)->isVisible());
+                Fill(edit, {{1001, u"李明"_s}});
+                if (!Press(edit, 1))
+                    return;
+                Fill(edit, {{1001, u"王小芳"_s}, {1003, u"004"_s}});
+                edit->ClickButton(1);
+            });
+            dlg->ClickButton(1011);
+        });
+        CompareBoxes(platform, ErrorBox(NameTaken));
+        QCOMPARE(Pupils(*m_pDatabase),
+                 (QStringList{u"王小芳|三年级二班|004|"_s, u"李明|三年级二班|001|"_s,
+                              u"王芳2|五年级一班|201|"_s}));
+        QVERIFY(m_pDatabase->Accepts(m_nFang, u"pw"_s));
+        QCOMPARE(Scores(*m_pDatabase),
+                 (QStringList{u"王小芳|004"_s, u"王小芳|004"_s, u"王芳2|201"_s}));
+    }
+
+    void resetPassword_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("random") << false << QString() << QString();
+        QTest::newRow("typed") << true << u"laoshi"_s << QString();
+        // The box takes no more than 10 characters.
+        QTest::newRow("typed, 12 characters") << true << TwelveChars << QString();
+        QTest::newRow("typed, empty") << true << QString() << PasswordEmpty;
+    }
+    void resetPassword()
+    {
+        QFETCH(bool, typed);
+        QFETCH(QString, password);
+        QFETCH(QString, refusal);
+        CScriptedPlatform platform;
+        OnClassList(platform, [&](CClassListDlg* dlg) {
+            dlg->SelectPupils({m_nMing});
+            Drive<CDialog>(platform, [&](CDialog* reset) {
+                if (typed) {
+                    reset->Item<QRadioButton>(1002)->click();
+                    Fill(reset, {{1003, password}});
+                }
+                reset->ClickButton(1);
+            });
+            dlg->ClickButton(1012);
+        });
+        if (!refusal.isEmpty()) {
+            CompareBoxes(platform, ErrorBox(refusal));
+            QVERIFY(m_pDatabase->Accepts(m_nMing, u"pw"_s));
+            return;
+        }
+        // Told once, as it is set; the old one no longer opens the account.
+        const QString shown = platform.boxes[0].text.section(u"新密码是:"_s, 1);
+        QVERIFY(typed ? shown == password.left(10) : IsSixDigits(shown));
+        CompareBoxes(platform, {Box(u"李明 的新密码是:%1"_s.arg(shown), u"提示"_s,
+                                    MB_OK | MB_ICONINFORMATION)});
+        QVERIFY(m_pDatabase->Accepts(m_nMing, shown));
+        QVERIFY(!m_pDatabase->Accepts(m_nMing, u"pw"_s));
+        QCOMPARE(Pupils(*m_pDatabase)[1], u"李明|三年级二班|001|"_s);
+    }
+
+    // A click chooses a pupil; passing over another on the way to a button
+    // chooses nobody else.
+    void pointingAtAPupilChoosesNobody()
+    {
+        CScriptedPlatform platform;
+        QString who;
+        QStringList selectedAfterPointing;
+        OnClassList(platform, [&](CClassListDlg* dlg) {
+            CListCtrl* list = dlg->m_listPupils;
+            const QRect first = list->visualRect(list->model()->index(0, 0));
+            const QRect second = list->visualRect(list->model()->index(1, 1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+            QTest::mouseMove(list->viewport(), second.center());
+            QTest::mouseMove(list->viewport(), second.center() + QPoint(3, 1));
+            for (int row = 0; row < list->GetItemCount(); ++row) {
+                if (list->selectionModel()->isRowSelected(row, {}))
+                    selectedAfterPointing.append(list->GetItemText(row, 0));
+            }
+            Drive<CDialog>(platform, [&](CDialog* reset) { who = reset->GetDlgItemText(1004); });
+            dlg->ClickButton(1012);
+        });
+        QCOMPARE(selectedAfterPointing, QStringList{u"李明"_s});
+        QCOMPARE(who, u"学生:李明(学号 001)"_s);
+    }
+
+    // Two pupils moved to another class, which the list then shows; a
+    // class of odd characters is refused and nobody moves. A class of one,
+    // often a class name mistyped at registration, stands out in the list
+    // of classes and says how to merge it.
+    void moveTwoPupils_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("to another class") << ClassB << QString();
+        QTest::newRow("a line feed") << u"三年级\n二班"_s << u"班级名称中有换行符,请重新输入!"_s;
+        QTest::newRow("a zero-width space")
+            << u"五年级\u200B一班"_s
+            << u"班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符),请重新输入!"_s;
+    }
+    void moveTwoPupils()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, refusal);
+        CScriptedPlatform platform;
+        const QStringList before = Pupils(*m_pDatabase);
+        QStringList listedAfter, classesBefore, classesAfter;
+        QString count;
+        const auto classes = [](CClassListDlg* dlg) {
+            QStringList texts;
+            for (int i = 0; i < dlg->m_comboClass->count(); ++i)
+                texts.append(dlg->m_comboClass->itemText(i));
+            return texts;
+        };
+        OnClassList(platform, [&](CClassListDlg* dlg) {
+            classesBefore = classes(dlg);
+            dlg->ChooseItem(1001, dlg->m_comboClass->findData(ClassB));
+            count = dlg->GetDlgItemText(1003);
+            dlg->ChooseItem(1001, dlg->m_comboClass->findData(ClassA));
+            dlg->SelectPupils({m_nFang, m_nMing});
+            Drive<CDialog>(platform, [&](CDialog* move) {
+                move->Item<QComboBox>(1001)->setEditText(className);
+                move->ClickButton(1);
+            });
+            dlg->ClickButton(1013);
+            for (const CPupil& pupil : dlg->Pupils())
+                listedAfter.append(pupil.strName);
+            classesAfter = classes(dlg);
+        });
+        QCOMPARE(classesBefore, (QStringList{u"三年级二班(2 人)"_s, u"五年级一班(只有 1 人)"_s}));
+        QVERIFY2(count.contains(u"只有 1 名学生"_s) && count.contains(u"调班"_s),
+                 qPrintable(count));
+        if (!refusal.isEmpty()) {
+            CompareBoxes(platform, ErrorBox(refusal));
+            QCOMPARE(Pupils(*m_pDatabase), before);
+            return;
+        }
+        QCOMPARE(listedAfter, (QStringList{u"李明"_s, u"王芳"_s, u"王芳2"_s}));
+        QCOMPARE(classesAfter, QStringList{u"五年级一班(3 人)"_s});
+        QCOMPARE(Pupils(*m_pDatabase),
+                 (QStringList{u"王芳|五年级一班|003|"_s, u"李明|五年级一班|001|"_s,
+                              u"王芳2|五年级一班|201|"_s}));
+    }
+
+    void deleteAsksAndKeepsScoresUnlessTicked_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("scoresToo");
+        QTest::addColumn<QStringList>("pupils");
+        QTest::addColumn<QStringList>("scores");
+        QTest::addColumn<int>("attempts");
+        const QStringList all{u"王芳|三年级二班|003|"_s, u"李明|三年级二班|001|"_s,
+                              u"王芳2|五年级一班|201|"_s};
+        const QStringList allScores{u"王芳|003"_s, u"王芳|003"_s, u"王芳2|201"_s};
+        QTest::newRow("No deletes nothing") << int(IDCANCEL) << true << all << allScores << 3;
+        QTest::newRow("the scores stay") << int(IDOK) << false << all.mid(1) << allScores << 3;
+        QTest::newRow("the scores go too")
+            << int(IDOK) << true << all.mid(1) << QStringList{u"王芳2|201"_s} << 1;
+    }
+    void deleteAsksAndKeepsScoresUnlessTicked()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, scoresToo);
+        QFETCH(QStringList, pupils);
+        QFETCH(QStringList, scores);
+        QFETCH(int, attempts);
+        CScriptedPlatform platform;
+        bool bTickedAtFirst = true;
+        OnClassList(platform, [&](CClassListDlg* dlg) {
+            dlg->SelectPupils({m_nFang});
+            Drive<CDialog>(platform, [&](CDialog* ask) {
+                bTickedAtFirst = ask->Item<QCheckBox>(1002)->isChecked();
+                ask->Item<QCheckBox>(1002)->setChecked(scoresToo);
+                ask->ClickButton(answer);
+            });
+            dlg->ClickButton(1014);
+        });
+        QVERIFY(!bTickedAtFirst);
+        QCOMPARE(Pupils(*m_pDatabase), pupils);
+        QCOMPARE(Scores(*m_pDatabase), scores);
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"attempt"_s), attempts);
+    }
+
+    void loginCardsPerPage_data()
+    {
+        QTest::addColumn<bool>("ten");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("8 to a page") << false << 3;
+        QTest::newRow("10 to a page") << true << 2;
+    }
+    // A name of 99 characters is elided on its card; the class, the number
+    // and the password stay on it.
+    void loginCardsPerPage()
+    {
+        QFETCH(bool, ten);
+        QFETCH(int, pages);
+        const QString name = QString(98, u'王') + u'x';
+        m_pDatabase->Insert(u"user"_s, {name, ClassA, u"9001"_s, u"513724"_s, u"普通用户"_s});
+        for (int i = 0; i < 15; ++i) {
+            m_pDatabase->Insert(u"user"_s,
+                                {u"学生%1"_s.arg(i), ClassA, u"3%1"_s.arg(i, 2, 10, QChar(u'0')),
+                                 u"%1"_s.arg(480000 + i * 7), u"普通用户"_s});
+        }
+        CScriptedPlatform platform;
+        const QString pdf = QDir::current().filePath(u"cards.pdf"_s);
+        platform.AnswerFiles({pdf});
+        platform.AnswerBoxes({IDYES}); // new passwords for the cards
+        Drive<CLoginCardsDlg>(platform, [&](CLoginCardsDlg* dlg) {
+            dlg->Item<QRadioButton>(ten ? 1003 : 1002)->click();
+            dlg->ClickButton(1010);
+        });
+        CLoginCardsDlg dlg(ClassA);
+        dlg.DoModal();
+        QCOMPARE(dlg.Pupils().size(), 18);
+        QCOMPARE(PdfPages(pdf), pages);
+        const QString text = PdfPageTexts(pdf).join(u'\n');
+        const QString squeezed = QString(text).remove(u' ');
+        // Each card's password is the pupil's new one; the old is gone.
+        for (const CPupil& pupil : dlg.Pupils()) {
+            const QString shown = pupil.strName == name ? u"姓名:王王王"_s : pupil.strName;
+            QVERIFY2(squeezed.contains(shown), qPrintable(shown));
+            QVERIFY2(IsSixDigits(pupil.strPassword) &&
+                         text.contains(u"密码:%1"_s.arg(pupil.strPassword)),
+                     qPrintable(pupil.strPassword));
+            QVERIFY(m_pDatabase->Accepts(pupil.nKey, pupil.strPassword));
+        }
+        QCOMPARE(text.count(u"登录卡"_s), 18);
+        QVERIFY(squeezed.contains(u"学号:9001"_s));
+    }
+
+    // The cards are cut apart along dashed lines, as the manual says: at
+    // 72 dpi the line between the two columns of cards is dashes with gaps.
+    void loginCardsHaveDashedCutLines()
+    {
+        const QString pdf = QDir::current().filePath(u"dashes.pdf"_s);
+        CScriptedPlatform platform;
+        platform.AnswerFiles({pdf});
+        Drive<CLoginCardsDlg>(platform, [](CLoginCardsDlg* dlg) { dlg->ClickButton(1010); });
+        CLoginCardsDlg dlg(ClassA);
+        dlg.DoModal();
+        QProcess raster;
+        raster.start(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, u"-gray"_s,
+                                     u"-singlefile"_s, pdf, QDir::current().filePath(u"dashes"_s)});
+        QVERIFY(raster.waitForFinished(60000) && raster.exitCode() == 0);
+        const QImage page(QDir::current().filePath(u"dashes.pgm"_s));
+        QVERIFY(!page.isNull());
+        // The darkest column near the middle is the cut line.
+        const auto ink = [&page](int x, int y) { return qGray(page.pixel(x, y)) < 230; };
+        int line = -1, most = 0;
+        for (int x = page.width() / 2 - 10; x <= page.width() / 2 + 10; ++x) {
+            int count = 0;
+            for (int y = 0; y < page.height(); ++y)
+                count += ink(x, y);
+            if (count > most) {
+                most = count;
+                line = x;
+            }
+        }
+        QVERIFY(line >= 0);
+        QString column; // '#' where the cut line has ink
+        for (int y = 0; y < page.height(); ++y)
+            column += ink(line, y) ? u'#' : u'.';
+        const qsizetype first = column.indexOf(u'#');
+        const QString inner = column.mid(first, column.lastIndexOf(u'#') - first + 1);
+        const qsizetype dashes = column.split(u'.', Qt::SkipEmptyParts).size();
+        qsizetype shortestGap = page.height();
+        for (const QString& gap : inner.split(u'#', Qt::SkipEmptyParts))
+            shortestGap = std::min(shortestGap, gap.size());
+        // An A4 page is about 270 mm high within its margins: some 50 dashes.
+        QVERIFY2(dashes > 30, qPrintable(QString::number(dashes)));
+        QVERIFY2(shortestGap >= 3, qPrintable(QString::number(shortestGap)));
+    }
+
+    void importAClassList_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("encoding");
+        // 刘洋 twice in the file; 李明 already a pupil; a missing class, a
+        // number of 11 digits, a password of 11 characters.
+        const QList<QStringList> pupils{
+            {u"刘洋"_s, ClassA, u"101"_s, u"ly2024"_s},
+            {u"陈静"_s, ClassA, u"102"_s, {}},
+            {u"刘洋"_s, ClassA, u"103"_s, {}},
+            {u"李明"_s, ClassA, u"104"_s, {}},
+            {u"赵磊"_s, {}, u"105"_s, {}},
+            {u"孙丽"_s, ClassA, u"12345678901"_s, {}},
+            {u"周杰"_s, ClassA, u"107"_s, u"12345678901"_s},
+        };
+        const auto csv = [&](const QString& header, QChar separator) {
+            QStringList lines{header};
+            for (const QStringList& row : pupils)
+                lines.append(row.join(separator));
+            return lines.join(u"\r\n"_s) + u"\r\n"_s;
+        };
+        QTest::newRow("UTF-8 with BOM, Chinese header")
+            << WriteFile(u"名单.csv"_s,
+                         "\xEF\xBB\xBF" + csv(u"姓名,班级,学号,密码"_s, u',').toUtf8())
+            << u"UTF-8"_s;
+        QStringEncoder gbk("GBK");
+        QTest::newRow("GBK, English header, tab-separated")
+            << WriteFile(u"gbk.csv"_s, gbk(csv(u"Name\tClass\tStudent No\tPassword"_s, u'\t')))
+            << u"GBK"_s;
+        QStringEncoder gbk2("GBK");
+        // Without a header (a blank first line) the columns stand in order;
+        // a class list saved by Excel on a Chinese Windows is GBK.
+        QTest::newRow("GBK without a header")
+            << WriteFile(u"nohead.csv"_s, gbk2(csv({}, u','))) << u"GBK"_s;
+        QList<QVariantList> sheet{{u"学号"_s, u"姓名"_s, u"班级"_s, u"密码"_s}};
+        for (const QStringList& row : pupils) {
+            bool numeric = false;
+            const int number = row[2].toInt(&numeric);
+            sheet.append({numeric ? QVariant(number) : QVariant(row[2]), row[0], row[1], row[3]});
+        }
+        QTest::newRow("xlsx, columns in another order, numbers as numbers")
+            << WriteXlsxWithOpenpyxl(u"名单.xlsx"_s, sheet) << u"xlsx"_s;
+    }
+    void importAClassList()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, encoding);
+        QVERIFY(!path.isEmpty());
+        const QStringList before = Pupils(*m_pDatabase);
+        for (const bool confirm : {false, true}) {
+            CScriptedPlatform platform;
+            Listing preview;
+            QString summary;
+            QCOMPARE(Import(platform, path,
+                            [&](CImportPreviewDlg* dlg) {
+                                preview = ListOf(dlg->m_listRows);
+                                summary = dlg->GetDlgItemText(1001);
+                                dlg->ClickButton(confirm ? 1 : 2);
+                            }),
+                     confirm);
+            QCOMPARE(platform.modalRuns.mid(0, 2),
+                     (QStringList{u"CImportReadDlg"_s, u"CImportPreviewDlg"_s}));
+            QVERIFY2(summary.contains(u"(%1)"_s.arg(encoding)), qPrintable(summary));
+            QVERIFY2(summary.contains(u"将添加 2 名学生,拒绝 5 行"_s), qPrintable(summary));
+            QCOMPARE(
+                Results(preview),
+                (QStringList{u"2|将添加"_s, u"3|将添加(随机密码)"_s, u"4|拒绝:与文件第 2 行重名"_s,
+                             u"5|拒绝:数据库中已有同名学生"_s, u"6|拒绝:班级不能为空"_s,
+                             u"7|拒绝:学号最多10位"_s, u"8|拒绝:密码最多10位"_s}));
+            const QStringList after = Pupils(*m_pDatabase);
+            if (!confirm) {
+                QVERIFY(platform.boxes.isEmpty());
+                QCOMPARE(after, before);
+                continue;
+            }
+            CompareBoxes(platform,
+                         {Box(ImportedQuestion(2), u"提示"_s, MB_YESNO | MB_ICONQUESTION)});
+            // The cards of the pupils just imported carry their passwords.
+            QCOMPARE(platform.modalRuns.last(), u"CLoginCardsDlg"_s);
+            const QStringList added{u"刘洋|三年级二班|101|"_s, u"陈静|三年级二班|102|"_s};
+            QCOMPARE(after, before + added);
+            QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"刘洋"_s), u"ly2024"_s));
+            // The password the preview showed is the one the account takes.
+            QVERIFY(IsSixDigits(preview.cells[1][4]));
+            QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"陈静"_s), preview.cells[1][4]));
+        }
+    }
+
+    // The chooser names the columns; the preview shows every line number
+    // whole, also those of two digits and more.
+    void importShowsWhatAClassListHolds()
+    {
+        QStringList lines{u"姓名,班级,学号"_s};
+        for (int i = 0; i < 120; ++i)
+            lines.append(u"学生%1,%2,%3"_s.arg(i).arg(ClassA).arg(500 + i));
+        const QString path = WriteFile(u"长名单.csv"_s, lines.join(u"\r\n"_s).toUtf8());
+        CScriptedPlatform platform;
+        int needed = 0;
+        int width = 0;
+        Import(platform, path, [&](CImportPreviewDlg* dlg) {
+            // The list measures the rows in view: the last ones, of three digits.
+            CListCtrl* list = dlg->m_listRows;
+            list->scrollToBottom();
+            needed = static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0);
+            width = list->GetColumnWidth(0);
+        });
+        QVERIFY2(needed > 0 && width >= needed, qPrintable(u"%1 < %2"_s.arg(width).arg(needed)));
+        const QString chooser = platform.fileChoosers.value(0) + platform.fileFilters.value(0);
+        for (const QString& column : {u"姓名"_s, u"班级"_s, u"学号"_s, u"密码"_s})
+            QVERIFY2(chooser.contains(column), qPrintable(chooser));
+    }
+
+    // A name registered elsewhere between the preview and OK: nothing is
+    // added, the teacher is told which name, and the preview stays open.
+    void nameTakenAfterThePreviewAddsNobody()
+    {
+        const QString path =
+            WriteFile(u"late.csv"_s,
+                      u"姓名,班级,学号\r\n王五,%1,201\r\n赵六,%1,202\r\n"_s.arg(ClassA).toUtf8());
+        CScriptedPlatform platform;
+        QStringList before;
+        bool bStillOpen = false;
+        QVERIFY(!Import(platform, path, [&](CImportPreviewDlg* dlg) {
+            m_pDatabase->Insert(u"user"_s, {u"赵六"_s, u"三年级一班"_s, u"301"_s, u"1"_s});
+            before = Pupils(*m_pDatabase);
+            bStillOpen = Press(dlg, 1);
+        }));
+        QVERIFY(bStillOpen);
+        QCOMPARE(Pupils(*m_pDatabase), before);
+        QCOMPARE(platform.boxes.size(), 1);
+        QVERIFY2(platform.boxes[0].text.contains(u"“赵六”"_s), qPrintable(platform.boxes[0].text));
+    }
+
+    void brokenAndHostileFilesWriteNothing_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not a zip, named .xlsx")
+            << WriteFile(u"坏.xlsx"_s, "this is not a spreadsheet")
+            << u"不是有效的 Excel 文件(.xlsx)"_s;
+        QByteArray truncated;
+        {
+            const QString whole = WriteXlsxWithOpenpyxl(u"whole.xlsx"_s, {{u"姓名"_s}});
+            QFile file(whole);
+            if (file.open(QIODevice::ReadOnly))
+                truncated = file.readAll();
+            truncated.chop(truncated.size() / 2);
+        }
+        QTest::newRow("a truncated xlsx")
+            << WriteFile(u"cut.xlsx"_s, truncated) << u"不是有效的 Excel 文件(.xlsx)"_s;
+        QTest::newRow("an empty file") << WriteFile(u"empty.csv"_s, {}) << u"文件中没有学生"_s;
+        QTest::newRow("binary bytes")
+            << WriteFile(u"bin.csv"_s, QByteArray("ab\0\x01\xff", 5)) << u"不是文本文件(.csv)"_s;
+        QTest::newRow("neither UTF-8 nor GBK")
+            << WriteFile(u"odd.csv"_s, "\xff\xff\xff,\x80\x80\r\n")
+            << u"无法识别文件的编码(应为 UTF-8 或 GBK)"_s;
+        QTest::newRow("a header without the number")
+            << WriteFile(u"nonum.csv"_s, u"姓名,班级\n张三,一班\n"_s.toUtf8())
+            << u"标题行中找不到这些列:学号"_s;
+        // Files that once froze the window for many seconds, took gigabytes
+        // or overflowed the column arithmetic: each is refused, with its
+        // reason, before it costs the window anything (bench_import.cpp
+        // measures that).
+        QTest::newRow("99,999 rows of one cell in column ALM")
+            << WriteFile(u"wide.xlsx"_s, HostileFiles::WideSheet())
+            << u"文件中的学生太多(超过 20000 名)"_s;
+        QTest::newRow("shared strings that inflate to 60 MB")
+            << WriteFile(u"strings.xlsx"_s, HostileFiles::InflatingStrings())
+            << u"文件解压后太大(xl/sharedStrings.xml 超过 32 MB)"_s;
+        QTest::newRow("a cell reference of seven letters (fuzzing)")
+            << WriteFile(u"seven.xlsx"_s, HostileFiles::SevenLetterColumn())
+            << u"单元格位置“ZZZZZZZ1”超出了工作表的范围(最后一列是 XFD)"_s;
+        QTest::newRow("five names of 700,000 characters")
+            << WriteFile(u"names.csv"_s, HostileFiles::LongNamesCsv())
+            << u"第 2 行的第 1 个字段太长(超过 2000 个字符)"_s;
+        QString swallowed = u"姓名,班级,学号\n张三,\"三年级二班,101\n"_s;
+        for (int i = 0; i < 3000; ++i)
+            swallowed += u"学生%1,三年级二班,%1\n"_s.arg(i);
+        QTest::newRow("a quote that swallows the rest of the file")
+            << WriteFile(u"quote.csv"_s, swallowed.toUtf8())
+            << u"第 2 行的引号到第 141 行还没有闭合"_s; // where it passes 2,000 characters
+    }
+    void brokenAndHostileFilesWriteNothing()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        ExpectRefused(path, reason);
+    }
+
+    // Cancel while the file is read: no preview, no message, nothing written.
+    void cancelStopsTheReading()
+    {
+        const QString path = WriteFile(u"wide.xlsx"_s, HostileFiles::WideSheet());
+        CScriptedPlatform platform;
+        platform.AnswerFiles({path});
+        bool bProgressShown = false;
+        Drive<CImportReadDlg>(platform, [&](CImportReadDlg* dlg) {
+            bProgressShown = dlg->m_wndProgress && dlg->m_wndProgress->maximum() > 0;
+            dlg->ClickButton(2);
+        });
+        QVERIFY(!ImportClassList(nullptr));
+        QVERIFY(bProgressShown);
+        QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(Pupils(*m_pDatabase).size(), 3);
+    }
+
+    // Rows refused with their reason: characters that show as something
+    // else or as nothing, and a quote that runs on over the next pupils.
+    void rowsAreRefusedWithTheirReason_data()
+    {
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QStringList>("results"); // "line|result"
+        const QString head = u"姓名,班级,学号\n"_s;
+        QTest::newRow("a line break in a class")
+            << head + u"刘洋,\"三年级\n二班\",101\n"_s
+            << QStringList{u"2–3|拒绝:第 2 行的引号到第 3 行才闭合;班级名称中有换行符"_s};
+        QTest::newRow("a tab in a name")
+            << head + u"刘\t洋,一班,101\n"_s << QStringList{u"2|拒绝:用户姓名中有制表符"_s};
+        QTest::newRow("a right-to-left override")
+            << head + u"刘洋\u202E,一班,101\n"_s
+            << QStringList{u"2|拒绝:用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符)"_s};
+        QTest::newRow("a zero-width space in a class")
+            << head + u"刘洋,一\u200B班,101\n"_s
+            << QStringList{u"2|拒绝:班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符)"_s};
+        QTest::newRow("a bell") << head + u"刘洋\u0007,一班,101\n"_s
+                                << QStringList{u"2|拒绝:用户姓名中有控制字符 U+0007"_s};
+        QTest::newRow("nothing visible") << head + u"\u3164\u3164,一班,101\n"_s
+                                         << QStringList{u"2|拒绝:用户姓名中没有看得见的字符"_s};
+        QTest::newRow("an ideographic space inside a name is a name")
+            << head + u"王　芳,一班,101\n"_s << QStringList{u"2|将添加(随机密码)"_s};
+        QTest::newRow("a quote closed two lines later")
+            << head + u"刘洋,\"一班,101\n陈静,一班,102\n赵磊,一班\",103\n孙丽,一班,104\n"_s
+            << QStringList{u"2–4|拒绝:第 2 行的引号到第 4 行才闭合;班级名称中有换行符"_s,
+                           u"5|将添加(随机密码)"_s};
+        QTest::newRow("a quote never closed")
+            << head + u"刘洋,一班,101\n陈静,\"一班,102\n赵磊,一班,103\n"_s
+            << QStringList{
+                   u"2|将添加(随机密码)"_s,
+                   u"3–4|拒绝:第 3 行的引号到文件末尾(第 4 行)也没有闭合;班级名称中有换行符;"
+                   "学号不能为空"_s};
+    }
+    void rowsAreRefusedWithTheirReason()
+    {
+        QFETCH(QString, csv);
+        QFETCH(QStringList, results);
+        CScriptedPlatform platform;
+        Listing preview;
+        QVERIFY(!Import(platform, WriteFile(u"名单.csv"_s, csv.toUtf8()),
+                        [&](CImportPreviewDlg* dlg) { preview = ListOf(dlg->m_listRows); }));
+        QCOMPARE(Results(preview), results);
+        QCOMPARE(Pupils(*m_pDatabase).size(), 3);
+    }
+
+private:
+    void StoreScore(qint64 user, const QString& name, const QString& number)
+    {
+        CAttempt attempt;
+        attempt.nUserKey = user;
+        attempt.nKind = 111;
+        attempt.startedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
+        attempt.endedAt = attempt.startedAt.addSecs(60);
+        attempt.nElapsedMs = 60000;
+        QVERIFY(AppendScoreWithAttempt(m_pDatabase->Admin(),
+                                       {{0, CDaoFieldValue::FromText(name)},
+                                        {1, CDaoFieldValue::FromText(number)},
+                                        {9, CDaoFieldValue::FromInt16(90)}},
+                                       &attempt));
+    }
+
+    // The file at path is refused with reason after it was read, and
+    // nothing is written.
+    void ExpectRefused(const QString& path, const QString& reason)
+    {
+        QVERIFY(!path.isEmpty());
+        const QStringList before = Pupils(*m_pDatabase);
+        CScriptedPlatform platform;
+        platform.AnswerFiles({path});
+        ReadThrough(platform);
+        QVERIFY(!ImportClassList(nullptr));
+        QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
+        CompareBoxes(platform, {Box(Refusal(QFileInfo(path).fileName(), reason), u"错误!"_s,
+                                    MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(Pupils(*m_pDatabase), before);
+    }
+
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+    qint64 m_nFang = 0;
+    qint64 m_nMing = 0;
+    qint64 m_nNamesake = 0;
+};
+
+QE_TEST_MAIN(TestClassroom)
+#include "tst_classroom.moc"

@@ -1,0 +1,455 @@
+#include "attempts/AttemptStore.h"
+#include "classroom/ClassroomCommands.h"
+#include "platform/ListCtrl.h"
+#include "platform/ScriptedPlatform.h"
+#include "reports/ClassChartDlg.h"
+#include "reports/ClassReportDlg.h"
+#include "reports/ClassReportModel.h"
+#include "reports/ProgressChart.h"
+#include "reports/ProgressDlg.h"
+#include "reports/ReportCommands.h"
+#include "reports/ReportRange.h"
+#include "res/CommandIds.h"
+#include "tests/DialogDriver.h"
+#include "tests/TableReader.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QLabel>
+#include <QTreeView>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString ClassA = u"三年级二班"_s;
+const QString ClassB = u"五年级一班"_s;
+constexpr qint64 Pupil = 7;
+constexpr qint64 OtherPupil = 8;
+
+QDateTime At(int month, int day, const QTime& time)
+{
+    return QDateTime(QDate(2024, month, day), time);
+}
+
+QDateTime Sept(int day, int hour)
+{
+    return QDateTime(QDate(2024, 9, day), QTime(hour, 0));
+}
+
+// An attempt and its score row, of a pupil named or (name empty) not.
+void Store(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at, qint64 ms, int typed,
+           int correct, const QList<CMistake>& mistakes = {}, const QString& name = {},
+           const QString& number = {}, int endReason = EndReason::Escape)
+{
+    CAttempt attempt;
+    attempt.nEndReason = endReason;
+    attempt.nUserKey = user;
+    attempt.strUserName = name;
+    attempt.strStudentNo = number;
+    attempt.nKind = kind;
+    attempt.startedAt = at;
+    attempt.endedAt = at.addMSecs(ms);
+    attempt.nElapsedMs = ms;
+    attempt.nTypedUnits = typed;
+    attempt.nCorrectUnits = correct;
+    attempt.mistakes = mistakes;
+    FieldList fields{{9, CDaoFieldValue::FromInt16(0)}};
+    if (!name.isEmpty())
+        fields.insert(fields.begin(),
+                      {{0, CDaoFieldValue::FromText(name)}, {1, CDaoFieldValue::FromText(number)}});
+    QVERIFY(AppendScoreWithAttempt(db, fields, &attempt));
+}
+
+// The rows of the class report as shown, "a|b|…" each.
+QStringList Shown(const CClassReportDlg* dlg)
+{
+    Rows rows;
+    const QAbstractItemModel* model = dlg->m_pList->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c)
+            cells.append(model->index(r, c).data().toString());
+        rows.append(cells);
+    }
+    return RowLines(rows);
+}
+
+QString Json(const QJsonValue& value)
+{
+    return QString::fromUtf8(QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact));
+}
+
+// What 我的练习记录 showed for one kind.
+struct KindShown
+{
+    QString figures;
+    Rows mistakes;
+    QList<QPointF> speeds;
+    QList<QPointF> accuracies;
+};
+
+KindShown Capture(CProgressDlg* dlg)
+{
+    return {dlg->m_wndFigures->text(), ListOf(dlg->m_listMistakes).cells,
+            dlg->m_pChart->SpeedPoints(), dlg->m_pChart->AccuracyPoints()};
+}
+
+QPointF Point(const QDateTime& when, double value)
+{
+    return {double(when.toMSecsSinceEpoch()), value};
+}
+
+// The attempts of 我的练习记录's figures, stored in an order not theirs.
+void StoreKnown(CDaoDatabase* db)
+{
+    Store(db, Pupil, 111, Sept(3, 9), 90000, 50, 45,
+          {{1, u"的"_s, u"地"_s}, {4, u"了"_s, u"啦"_s}, {6, u"是"_s, u"事"_s}});
+    Store(db, Pupil, 111, Sept(2, 9), 60000, 30, 25,
+          {{2, u"的"_s, u"地"_s}, {5, u"的"_s, u"得"_s}, {9, u"是"_s, u"事"_s}});
+    Store(db, OtherPupil, 111, Sept(5, 9), 30000, 40, 40, {{0, u"的"_s, u"滴"_s}});
+    Store(db, Pupil, 112, Sept(2, 10), 30000, 100, 95, {{0, u"T"_s, u"t"_s}, {10, u" "_s, u"x"_s}});
+    // Symbols a to y mistyped 1 to 25 times (as ';' each time).
+    QList<CMistake> symbols;
+    for (int k = 0; k < 25; ++k) {
+        for (int n = 0; n <= k; ++n)
+            symbols.append({int(symbols.size()), QString(QChar(u'a' + k)), u";"_s});
+    }
+    Store(db, Pupil, 114, Sept(1, 9), 120000, 400, 75, symbols);
+    Store(db, Pupil, 111, Sept(4, 8), 0, 0, 0);
+}
+
+// The teaching commands as the main frame routes them.
+struct CTeacherCommands
+{
+    CReportCommands reports;
+    CClassroomCommands classroom;
+
+    ICommandTarget& For(int id)
+    {
+        if (reports.HasCommandHandler(id))
+            return reports;
+        return classroom;
+    }
+};
+
+const QList<int> TeacherCommands{ID_TEACHING_CLASS_REPORT, ID_TEACHING_CLASS_LIST,
+                                 ID_TEACHING_IMPORT_PUPILS, ID_TEACHING_LOGIN_CARDS};
+
+} // namespace
+
+// What the figures say: the teacher's class report with its chart and
+// exports, and a pupil's own record (我的练习记录).
+class TestReports : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_pDatabase = std::make_unique<CTestDatabase>(); }
+    void cleanup() { m_pDatabase.reset(); }
+
+    void classReportOfAKnownSetOfAttempts()
+    {
+        // The class report is a teacher's.
+        m_pDatabase->SignInAsTeacher();
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const auto pupil = [this](const QString& name, const QString& cls, const QString& no) {
+            return m_pDatabase->Insert(u"user"_s, {name, cls, no, u"pw"_s, u"普通用户"_s});
+        };
+        const qint64 fang = pupil(u"王芳"_s, ClassA, u"003"_s);
+        const qint64 ming = pupil(u"李明"_s, ClassA, u"001"_s);
+        pupil(u"张伟"_s, ClassA, u"002"_s); // never practised
+        // A namesake in another class, with the same student number.
+        const qint64 namesake = pupil(u"王芳"_s, ClassB, u"003"_s);
+        const auto store = [db](qint64 user, const QString& name, const QString& number, int kind,
+                                const QDateTime& at, qint64 ms, int typed, int correct) {
+            Store(db, user, kind, at, ms, typed, correct, {}, name, number);
+        };
+        // Chinese, in September: 25, 30 and 20 字/分, the last at the very end
+        // of the range; one in October and one of English fall outside.
+        store(fang, u"王芳"_s, u"003"_s, 111, At(9, 2, {9, 0}), 60000, 30, 25);
+        store(fang, u"王芳"_s, u"003"_s, 111, At(9, 9, {10, 0}), 90000, 50, 45);
+        store(fang, u"王芳"_s, u"003"_s, 111, At(9, 30, {23, 59, 59, 999}), 60000, 20, 20);
+        store(fang, u"王芳"_s, u"003"_s, 111, At(10, 1, {0, 0}), 60000, 90, 90);
+        store(fang, u"王芳"_s, u"003"_s, 112, At(9, 3, {9, 0}), 60000, 100, 100);
+        // 80 字/分 at the first moment of the range.
+        store(ming, u"李明"_s, u"001"_s, 111, At(9, 1, {0, 0}), 30000, 40, 40);
+        store(namesake, u"王芳"_s, u"003"_s, 111, At(9, 5, {9, 0}), 60000, 100, 100);
+
+        CScriptedPlatform platform;
+        platform.SetDate(QDate(2024, 10, 8));
+        const QString xlsx = QDir::current().filePath(u"report.xlsx"_s);
+        const QString csv = QDir::current().filePath(u"report.csv"_s);
+        const QString pdf = QDir::current().filePath(u"report.pdf"_s);
+        const QString printed = QDir::current().filePath(u"printed.pdf"_s);
+        platform.AnswerFiles({xlsx, csv, pdf});
+        platform.AnswerPrints({printed});
+        QStringList classes, byNumber, byBestDescending, other, bandLabels;
+        QString summary, title, recordCaption, idleTitle;
+        Listing pupilsRecord;
+        QList<QPointF> weeks;
+        QList<int> bandCounts;
+        Drive<CClassReportDlg>(platform, [&](CClassReportDlg* dlg) {
+            for (int i = 0; i < dlg->m_comboClass->count(); ++i)
+                classes.append(dlg->m_comboClass->itemText(i));
+            dlg->m_dateFrom->setDate(QDate(2024, 9, 1));
+            dlg->m_dateTo->setDate(QDate(2024, 9, 30));
+            dlg->ChooseItem(1003, ReportRange::Custom);
+            byNumber = Shown(dlg);
+            summary = dlg->m_wndSummary->text();
+            title = dlg->m_pModel->Title();
+            // A click on the header of 最快速度, twice: descending.
+            dlg->m_pList->header()->setSortIndicator(CClassReportModel::BestSpeed,
+                                                     Qt::DescendingOrder);
+            byBestDescending = Shown(dlg);
+            dlg->ClickButton(1011);
+            dlg->ClickButton(1012);
+            dlg->ClickButton(1014);
+            dlg->ClickButton(1013);
+            // A double-click on 王芳, now second.
+            Drive<CProgressDlg>(platform, [&](CProgressDlg* record) {
+                recordCaption = record->windowTitle();
+                pupilsRecord = ListOf(record->m_listAttempts);
+            });
+            const QRect cell = dlg->m_pList->visualRect(dlg->m_pList->model()->index(1, 0));
+            QTest::mouseClick(dlg->m_pList->viewport(), Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(dlg->m_pList->viewport(), Qt::LeftButton, {}, cell.center());
+            Drive<CClassChartDlg>(platform, [&](CClassChartDlg* chart) {
+                weeks = chart->WeekPoints();
+                bandLabels = chart->BandLabels();
+                bandCounts = chart->BandCounts();
+                idleTitle = chart->m_pBands->chart()->title();
+            });
+            dlg->ClickButton(1010);
+            dlg->ChooseItem(1001, 1);
+            other = Shown(dlg);
+        });
+        CClassReportDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(platform.unfinishedDialogs, 0);
+
+        QCOMPARE(classes, (QStringList{ClassA, ClassB}));
+        QCOMPARE(title, u"三年级二班 中文练习成绩(2024-09-01 至 2024-09-30)"_s);
+        // In student-number order; 张伟 did not practise; 王芳's figures are
+        // her own, not her namesake's, and only September's Chinese ones,
+        // weighted by time: 90 characters in 3分30秒 and 90 of 100 right.
+        const QStringList expected{
+            u"李明|001|1|80.0|80.0|80.0|100.0|30秒|不可用|不可用"_s,
+            u"张伟|002|0|||||||"_s,
+            u"王芳|003|3|30.0|20.0|25.7|90.0|3分30秒|不可用|不可用"_s,
+        };
+        QCOMPARE(byNumber, expected);
+        QVERIFY2(summary.contains(u"共 3 名学生,2 人练习过,1 人没有练习"_s), qPrintable(summary));
+        QCOMPARE(byBestDescending, (QStringList{expected[0], expected[2], expected[1]}));
+        QCOMPARE(other, QStringList{u"王芳|003|1|100.0|100.0|100.0|100.0|1分00秒|不可用|不可用"_s});
+
+        // Exported as shown: sorted by the best speed, numbers as numbers.
+        const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows[0][0][1].toString(), title);
+        QCOMPARE(Json(rows[2]), uR"([["s","李明"],["s","001"],["n",1,"0"],["n",80,"0.0"],)"
+                                uR"(["n",80,"0.0"],["n",80,"0.0"],["n",100,"0.0"],["t",30],)"
+                                uR"(["s","不可用"],["s","不可用"]])"_s);
+        QCOMPARE(qRound(rows[3][5][1].toDouble() * 1000), 25714); // unrounded
+        QCOMPARE(Json(rows[4]), uR"([["s","张伟"],["s","002"],["n",0,"0"],["-",null],)"
+                                uR"(["-",null],["-",null],["-",null],["-",null],["-",null],)"
+                                uR"(["-",null]])"_s);
+        const QJsonArray csvRows = ReadTable(csv)[u"rows"_s].toArray();
+        QCOMPARE(csvRows.size(), 5);
+        QCOMPARE(
+            Json(csvRows[3]),
+            uR"(["王芳","003","3","30.0","20.0","25.7","90.0","0:03:30","不可用","不可用"])"_s);
+        QCOMPARE(PdfPages(printed), 1);
+        QVERIFY(PdfPageTexts(pdf).value(0).contains(u"王芳"_s));
+        QCOMPARE(platform.boxes.size(), 3); // "已导出到 …" after each file
+
+        // The double-click opens 王芳's own record, read-only: all her five
+        // attempts, none of her namesake's.
+        QCOMPARE(recordCaption, u"王芳的练习记录"_s);
+        QCOMPARE(pupilsRecord.cells.size(), 5);
+
+        // Weeks from Monday: 1 September is a Sunday (李明, 80); then 王芳's
+        // 25, 30 and 20. Best speeds 80 and 30 in bands of 10; one pupil idle.
+        const auto monday = [](int month, int day) {
+            return double(QDate(2024, month, day).startOfDay().toMSecsSinceEpoch());
+        };
+        QCOMPARE(
+            weeks,
+            (QList<QPointF>{
+                {monday(8, 26), 80}, {monday(9, 2), 25}, {monday(9, 9), 30}, {monday(9, 30), 20}}));
+        QCOMPARE(bandLabels.join(u' '), u"0 10 20 30 40 50 60 70 80"_s);
+        QCOMPARE(bandCounts, (QList<int>{0, 0, 0, 1, 0, 0, 0, 0, 1}));
+        QCOMPARE(idleTitle, u"没有练习:1 人"_s);
+    }
+
+    // The report's best speed follows the rule of 我的练习记录: an attempt
+    // counts when it lasted 30 s or typed its whole screen, however short.
+    void bestCountsAWholeScreenOfAnyLength()
+    {
+        m_pDatabase->SignInAsTeacher();
+        const QString cls = u"六年级一班"_s;
+        const qint64 min = m_pDatabase->Insert(u"user"_s, {u"赵敏"_s, cls, u"009"_s, u"pw"_s});
+        CDaoDatabase* db = m_pDatabase->Admin();
+        // 120 字/分 over a whole screen in 20 s; 180 over 10 s left with Esc;
+        // 30 over a minute.
+        Store(db, min, 111, At(9, 2, {9, 0}), 20000, 40, 40, {}, u"赵敏"_s, u"009"_s,
+              EndReason::EndOfScreen);
+        Store(db, min, 111, At(9, 3, {9, 0}), 10000, 30, 30, {}, u"赵敏"_s, u"009"_s);
+        Store(db, min, 111, At(9, 4, {9, 0}), 60000, 30, 30, {}, u"赵敏"_s, u"009"_s);
+        const CClassReport report = LoadClassReport(*m_pDatabase->Database(), cls, 111, {});
+        QCOMPARE(report.pupils.value(0).figures.dBestSpeed, 120.0);
+    }
+
+    void rangesOfDays_data()
+    {
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::newRow("this week starts on Monday")
+            << int(ReportRange::ThisWeek) << QDate(2024, 9, 8) << QDate(2024, 9, 2)
+            << QDate(2024, 9, 8);
+        QTest::newRow("this month") << int(ReportRange::ThisMonth) << QDate(2024, 2, 29)
+                                    << QDate(2024, 2, 1) << QDate(2024, 2, 29);
+        QTest::newRow("autumn term in January") << int(ReportRange::ThisTerm) << QDate(2025, 1, 10)
+                                                << QDate(2024, 9, 1) << QDate(2025, 1, 10);
+        QTest::newRow("spring term") << int(ReportRange::ThisTerm) << QDate(2025, 6, 30)
+                                     << QDate(2025, 2, 1) << QDate(2025, 6, 30);
+        QTest::newRow("all days") << int(ReportRange::All) << QDate(2025, 6, 30) << QDate()
+                                  << QDate();
+    }
+    void rangesOfDays()
+    {
+        QFETCH(int, preset);
+        QFETCH(QDate, today);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        const CDayRange range = ReportRange::Of(preset, today);
+        QCOMPARE(std::pair(range.from, range.to), std::pair(from, to));
+    }
+
+    void ownRecordOfAKnownSetOfAttempts()
+    {
+        StoreKnown(m_pDatabase->Admin());
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CurrentUser.RowKey = Pupil;
+        m_pDatabase->SignInAsCurrentUser();
+        CScriptedPlatform platform;
+        Listing attempts;
+        int initialKind = 0;
+        KindShown chinese, english, digits, symbols;
+        QString copied, caption;
+        platform.DriveDialog([&](QDialog* dialog) {
+            auto* dlg = static_cast<CProgressDlg*>(dialog);
+            caption = dlg->windowTitle();
+            attempts = ListOf(dlg->m_listAttempts);
+            initialKind = dlg->ShownKind();
+            chinese = Capture(dlg);
+            dlg->ChooseItem(1002, 1);
+            english = Capture(dlg);
+            dlg->ChooseItem(1002, 2);
+            digits = Capture(dlg);
+            dlg->ChooseItem(1002, 3);
+            symbols = Capture(dlg);
+            dlg->m_listAttempts->setCurrentIndex(dlg->m_listAttempts->model()->index(1, 0));
+            QTest::keySequence(dlg->m_listAttempts, QKeySequence::Copy);
+            copied = QGuiApplication::clipboard()->text();
+            dlg->ClickButton(2);
+        });
+        // The command opens the record on the logged-in pupil's own key.
+        QVERIFY(CReportCommands().OnCmdMsg(ID_TEACHING_MY_PROGRESS));
+        QCOMPARE(caption, u"我的练习记录"_s);
+        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(attempts.headers.mid(0, 5).join(u'|'), u"日期时间|类型|速度|正确率|用时"_s);
+        // Newest first; only this pupil's. (The key press columns have a
+        // suite of their own.)
+        QStringList firstColumns;
+        for (const QStringList& row : std::as_const(attempts.cells))
+            firstColumns.append(row.mid(0, 5).join(u'|'));
+        QCOMPARE(firstColumns, (QStringList{u"2024-09-04 08:00:00|中文|0.0 字/分|0%|0秒"_s,
+                                            u"2024-09-03 09:00:00|中文|30.0 字/分|90%|1分30秒"_s,
+                                            u"2024-09-02 10:00:00|英文|38.0 WPM|95%|30秒"_s,
+                                            u"2024-09-02 09:00:00|中文|25.0 字/分|83%|1分00秒"_s,
+                                            u"2024-09-01 09:00:00|符号|37.5 CPM|18%|2分00秒"_s}));
+        QCOMPARE(copied,
+                 u"2024-09-03 09:00:00\t中文\t30.0 字/分\t90%\t1分30秒\t不可用\t不可用\t0\t"_s);
+
+        // The kind practised last comes first: Chinese. Speeds 0, 30, 25;
+        // accuracies 0, 90, 83.
+        QCOMPARE(initialKind, 111);
+        QCOMPARE(chinese.figures, u"共 3 次   最快 30.0 字/分   平均 28.0 字/分   最高正确率 90%   "
+                                  "平均正确率 87.5%   击键 不可用   码长 不可用"_s);
+        QCOMPARE(RowLines(chinese.mistakes),
+                 (QStringList{u"的|3|地×2  得×1"_s, u"是|2|事×2"_s, u"了|1|啦×1"_s}));
+        QCOMPARE(chinese.speeds, (QList<QPointF>{Point(Sept(2, 9), 25), Point(Sept(3, 9), 30),
+                                                 Point(Sept(4, 8), 0)}));
+        QCOMPARE(chinese.accuracies, (QList<QPointF>{Point(Sept(2, 9), 83), Point(Sept(3, 9), 90),
+                                                     Point(Sept(4, 8), 0)}));
+        QCOMPARE(english.figures, u"共 1 次   最快 38.0 WPM   平均 38.0 WPM   最高正确率 95%   "
+                                  "平均正确率 95.0%   击键 不可用   码长 不可用"_s);
+        QCOMPARE(RowLines(english.mistakes), (QStringList{u"␣|1|x×1"_s, u"T|1|t×1"_s}));
+        QCOMPARE(english.speeds, QList<QPointF>{Point(Sept(2, 10), 38)});
+        QCOMPARE(digits.figures, u"还没有数字练习的记录。"_s);
+        QVERIFY(digits.mistakes.isEmpty() && digits.speeds.isEmpty());
+        // 25 symbols mistyped 1 to 25 times: the 20 most, most first.
+        QCOMPARE(symbols.mistakes.size(), 20);
+        QCOMPARE(symbols.mistakes.first().join(u'|'), u"y|25|;×25"_s);
+        QCOMPARE(symbols.mistakes.last().join(u'|'), u"f|6|;×6"_s);
+    }
+
+    // The class report and the class lists are a teacher's; 我的练习记录 an
+    // ordinary user's.
+    void commandsFollowTheUserKind_data()
+    {
+        QTest::addColumn<int>("kindCode");
+        QTest::addColumn<bool>("teacher");
+        QTest::addColumn<bool>("pupil");
+        QTest::newRow("super user") << int(UserKind::Super) << true << false;
+        QTest::newRow("ordinary user") << int(UserKind::Ordinary) << false << true;
+        QTest::newRow("anonymous user") << int(UserKind::Anonymous) << false << false;
+        QTest::newRow("before login") << 0 << false << false;
+    }
+    void commandsFollowTheUserKind()
+    {
+        QFETCH(int, kindCode);
+        QFETCH(bool, teacher);
+        QFETCH(bool, pupil);
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = kindCode;
+        CTeacherCommands commands;
+        for (const int id : TeacherCommands + QList<int>{ID_TEACHING_MY_PROGRESS}) {
+            CCmdUI state(id);
+            QVERIFY(commands.For(id).OnUpdateCmdUI(state));
+            QCOMPARE(state.m_bEnabled, id == ID_TEACHING_MY_PROGRESS ? pupil : teacher);
+        }
+    }
+
+    void commandsGuardTheDatabase()
+    {
+        CScriptedPlatform platform;
+        NoDatabase();
+        CTeacherCommands commands;
+        for (const int id : TeacherCommands + QList<int>{ID_TEACHING_MY_PROGRESS})
+            QVERIFY(commands.For(id).OnCmdMsg(id));
+        QVERIFY(platform.modalRuns.isEmpty());
+        QVERIFY(platform.fileChoosers.isEmpty());
+        CompareBoxes(platform, Rows(5, Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)));
+    }
+
+private:
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+};
+
+QE_TEST_MAIN(TestReports)
+#include "tst_reports.moc"
