@@ -3,6 +3,7 @@
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
+#include <QLibrary>
 #include <QRandomGenerator>
 #include <QSqlDriver>
 #include <QUrl>
@@ -47,18 +48,46 @@ QString RandomPassword()
     return password;
 }
 
+// libpq is loaded by Qt's PostgreSQL driver once a server database is open;
+// its three functions are looked up there instead of linked, so that the
+// program starts without libpq and the dozen libraries it brings.
+struct LibPq
+{
+    decltype(&PQencryptPasswordConn) encryptPasswordConn = nullptr;
+    decltype(&PQerrorMessage) errorMessage = nullptr;
+    decltype(&PQfreemem) freemem = nullptr;
+};
+
+const LibPq& Pq()
+{
+    static const LibPq functions = [] {
+        QLibrary library(u"pq"_s, 5);
+        LibPq found;
+        found.encryptPasswordConn = reinterpret_cast<decltype(found.encryptPasswordConn)>(
+            library.resolve("PQencryptPasswordConn"));
+        found.errorMessage =
+            reinterpret_cast<decltype(found.errorMessage)>(library.resolve("PQerrorMessage"));
+        found.freemem = reinterpret_cast<decltype(found.freemem)>(library.resolve("PQfreemem"));
+        return found;
+    }();
+    return functions;
+}
+
 // The verifier of a role's password as the server keeps it.
 QString SecretVerifier(CDaoDatabase& db, const QString& secret)
 {
     PGconn* conn = Handle(db);
     if (!conn)
         DaoSql::Throw(u"passwords of a server database need its connection"_s);
+    const LibPq& pq = Pq();
+    if (!pq.encryptPasswordConn || !pq.errorMessage || !pq.freemem)
+        DaoSql::Throw(u"libpq.so.5 is missing: passwords of a server database need it"_s);
     const QByteArray utf8 = secret.toUtf8();
-    char* verifier = PQencryptPasswordConn(conn, utf8.constData(), "", "scram-sha-256");
+    char* verifier = pq.encryptPasswordConn(conn, utf8.constData(), "", "scram-sha-256");
     if (!verifier)
-        DaoSql::Throw(QString::fromLocal8Bit(PQerrorMessage(conn)).trimmed());
+        DaoSql::Throw(QString::fromLocal8Bit(pq.errorMessage(conn)).trimmed());
     const QString text = QString::fromLatin1(verifier);
-    PQfreemem(verifier);
+    pq.freemem(verifier);
     return text;
 }
 
