@@ -136,6 +136,20 @@ bool CTestDatabase::IsPostgres() const
     return !m_strServer.isEmpty();
 }
 
+void CTestDatabase::RefuseDeletions(CDaoDatabase* db, const QString& table,
+                                    const QString& condition) const
+{
+    if (IsPostgres()) {
+        db->Execute(u"CREATE FUNCTION refuse_deletion() RETURNS trigger LANGUAGE plpgsql AS "
+                    "$$ BEGIN RAISE EXCEPTION 'row is protected'; END $$"_s);
+        db->Execute(u"CREATE TRIGGER protect BEFORE DELETE ON %1 FOR EACH ROW WHEN (%2) "
+                    "EXECUTE FUNCTION refuse_deletion()"_s.arg(table, condition));
+    } else {
+        db->Execute(u"CREATE TRIGGER protect BEFORE DELETE ON %1 WHEN %2 "
+                    "BEGIN SELECT RAISE(ABORT, 'row is protected'); END"_s.arg(table, condition));
+    }
+}
+
 QList<QStringList> CTestDatabase::Rows(const QString& table) const
 {
     CDaoRecordset rs(Admin());

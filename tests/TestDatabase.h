@@ -36,6 +36,9 @@ public:
     // The owner's address of the database (the file on SQLite).
     QString AdminTarget() const;
     bool IsPostgres() const;
+    // Makes the engine itself refuse, through db, to delete the rows of
+    // table that meet condition (an expression on the row "old").
+    void RefuseDeletions(CDaoDatabase* db, const QString& table, const QString& condition) const;
 
     // Rows of a table as display texts, in key order (for assertions).
     QList<QStringList> Rows(const QString& table) const;

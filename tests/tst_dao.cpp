@@ -88,16 +88,7 @@ bool SuperAccepts(const QString& target, const QString& password)
 // Refuses, inside the engine, the deletion of the user row named "bad".
 void ProtectUserNamedBad(CTestDatabase& fixture)
 {
-    CDaoDatabase* db = fixture.Database();
-    if (fixture.IsPostgres()) {
-        db->Execute(u"CREATE FUNCTION refuse_delete() RETURNS trigger LANGUAGE plpgsql AS "
-                    "$$ BEGIN RAISE EXCEPTION 'row is protected'; END $$"_s);
-        db->Execute(u"CREATE TRIGGER protect BEFORE DELETE ON \"user\" FOR EACH ROW "
-                    "WHEN (OLD.name = 'bad') EXECUTE FUNCTION refuse_delete()"_s);
-    } else {
-        db->Execute(u"CREATE TRIGGER protect BEFORE DELETE ON \"user\" WHEN old.name = 'bad' "
-                    "BEGIN SELECT RAISE(ABORT, 'row is protected'); END"_s);
-    }
+    fixture.RefuseDeletions(fixture.Database(), u"\"user\""_s, u"old.name = 'bad'"_s);
 }
 
 // Field `field` of every row of sql, read over a connection of its own, so

@@ -154,16 +154,7 @@ void Fill(CDaoDatabase* db, const QStringList& owners)
 // Refuses, inside the engine, the deletion of the score row of time 999.
 void ProtectRow999(CTestDatabase& database)
 {
-    CDaoDatabase* db = database.Admin();
-    if (database.IsPostgres()) {
-        db->Execute(u"CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                    "$$ BEGIN RAISE EXCEPTION 'row is protected'; END $$"_s);
-        db->Execute(u"CREATE TRIGGER protect BEFORE DELETE ON score FOR EACH ROW "
-                    "WHEN (OLD.seconds = 999) EXECUTE FUNCTION refuse()"_s);
-    } else {
-        db->Execute(u"CREATE TRIGGER protect BEFORE DELETE ON score WHEN old.seconds = 999 "
-                    "BEGIN SELECT RAISE(ABORT, 'row is protected'); END"_s);
-    }
+    database.RefuseDeletions(database.Admin(), u"score"_s, u"old.seconds = 999"_s);
 }
 } // namespace
 
