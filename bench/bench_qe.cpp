@@ -139,11 +139,12 @@ private:
 // Typing stays below the screen's end, where the practice would end itself.
 constexpr int KeysPerPractice = 12 * CQeDoc::Columns;
 
-void BM_KeystrokeWithRepaint(benchmark::State& state)
+// One key per iteration, its cells repainted into image; afterKey(n) runs
+// after the n-th key of a practice, which starts again (untimed) before its
+// end.
+template <typename AfterKey>
+void TypeAndRepaint(benchmark::State& state, CBenchWindow& screen, QImage& image, AfterKey afterKey)
 {
-    CBenchWindow& screen = *g_pScreen;
-    screen.Start();
-    QImage image(screen.View()->size(), QImage::Format_RGB32);
     CDirtyCapture dirty(screen.View());
     dirty.Paint(image);
     int typed = 0;
@@ -157,9 +158,17 @@ void BM_KeystrokeWithRepaint(benchmark::State& state)
         }
         screen.TypeNext();
         dirty.Paint(image);
-        ++typed;
+        afterKey(++typed);
     }
     benchmark::DoNotOptimize(image.constBits());
+}
+
+void BM_KeystrokeWithRepaint(benchmark::State& state)
+{
+    CBenchWindow& screen = *g_pScreen;
+    screen.Start();
+    QImage image(screen.View()->size(), QImage::Format_RGB32);
+    TypeAndRepaint(state, screen, image, [](int) {});
 }
 
 // The same keystroke while a pupil's practice reports to the live view: a
@@ -177,26 +186,13 @@ void BM_KeystrokeWhileReporting(benchmark::State& state, CDaoDatabase* db, qint6
     CBenchWindow& screen = *g_pScreen;
     screen.Start();
     QImage image(screen.View()->size(), QImage::Format_RGB32);
-    CDirtyCapture dirty(screen.View());
-    dirty.Paint(image);
     CLiveReporter& reporter = screen.View()->Reporter();
     if (!reporter.IsRunning())
         state.SkipWithError("the practice does not report");
-    int typed = 0;
-    for (auto _ : state) {
-        if (typed == KeysPerPractice) {
-            state.PauseTiming();
-            screen.Start();
-            dirty.Paint(image);
-            typed = 0;
-            state.ResumeTiming();
-        }
-        screen.TypeNext();
-        dirty.Paint(image);
-        if (++typed % 10 == 0)
+    TypeAndRepaint(state, screen, image, [&reporter](int typed) {
+        if (typed % 10 == 0)
             reporter.ReportNow();
-    }
-    benchmark::DoNotOptimize(image.constBits());
+    });
     reporter.WaitUntilSent();
     screen.View()->OnPracticeEnglish(); // ends the reports
     CurrentUser = CCurrentUser();
