@@ -94,6 +94,9 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     m_pDocument = pDoc;
     m_pView = new CQeView(pDoc, this);
     setCentralWidget(m_pView);
+    // The picture stands, and the practice files are checked, while the
+    // menus and bars are made behind it.
+    CSplashWnd::ShowSplash(this);
     QList<ICommandTarget*> route{m_pView, this};
     if (pApplication)
         route.append(pApplication);
@@ -122,7 +125,6 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     setWindowIcon(LoadIcon(128));
     FitOuterSize();
     qApp->installEventFilter(this);
-    CSplashWnd::ShowSplash(this);
     m_nClockTimer = startTimer(1000);
     m_pView->setFocus();
     return true;
