@@ -20,25 +20,37 @@
 #include <QGuiApplication>
 #include <QPainter>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 // The credit fonts are given by the height of their character cell (ascent
 // plus descent), not of their em square: the largest pixel size whose cell
-// fits that height.
+// fits that height. Cells grow about in proportion to the pixel size, so the
+// search starts from the proportional guess and loads few sizes.
 QFont CreditFont(int cellHeight, bool bold, bool underline, const QString& face)
 {
     QFont font;
     font.setFamilies({face, u"Noto Sans CJK SC"_s});
     font.setBold(bold);
+    // Bold is drawn by emboldening the regular face, as for a face that has
+    // no bold of its own: the bold face would be loaded, megabytes of it,
+    // for the three lines of this screen.
+    font.setStyleName(u"Regular"_s);
     font.setUnderline(underline);
     font.setFixedPitch(true);
-    for (int size = cellHeight; size > 1; --size) {
+    const auto cellAt = [&font](int size) {
         font.setPixelSize(size);
-        if (QFontMetrics(font).height() <= cellHeight)
-            break;
-    }
+        return QFontMetrics(font).height();
+    };
+    int size = std::clamp(cellHeight * cellHeight / std::max(1, cellAt(cellHeight)), 1, cellHeight);
+    while (size > 1 && cellAt(size) > cellHeight)
+        --size;
+    while (size < cellHeight && cellAt(size + 1) <= cellHeight)
+        ++size;
+    font.setPixelSize(size);
     return font;
 }
 
@@ -67,10 +79,7 @@ constexpr PracticeCommand PracticeCommands[] = {
 } // namespace
 
 CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
-    : QWidget(parent), m_fontTitle(CreditFont(30, true, true, u"new Font1"_s)),
-      m_fontCredit(CreditFont(20, true, false, u"new Font2"_s)),
-      m_fontFooter(CreditFont(15, false, false, u"new Font3"_s)), m_pDocument(pDoc),
-      m_session(*pDoc, this), m_composition(this)
+    : QWidget(parent), m_pDocument(pDoc), m_session(*pDoc, this), m_composition(this)
 {
     CurrentPracticeKind = PracticeKind::None;
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -252,10 +261,18 @@ void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
     painter.fillRect(dirty, palette().window());
     painter.setBackground(palette().window());
     const CViewPainter screen(*m_pDocument);
-    if (m_bShowCredits)
-        screen.DrawCredits(painter, width(), m_fontTitle, m_fontCredit, m_fontFooter);
-    else
+    if (m_bShowCredits) {
+        // The credit faces are found the first time the screen is drawn, not
+        // before the first window.
+        if (!m_creditFonts)
+            m_creditFonts = CreditFonts{CreditFont(30, true, true, u"new Font1"_s),
+                                        CreditFont(20, true, false, u"new Font2"_s),
+                                        CreditFont(15, false, false, u"new Font3"_s)};
+        screen.DrawCredits(painter, width(), m_creditFonts->title, m_creditFonts->credit,
+                           m_creditFonts->footer);
+    } else {
         screen.DrawPractice(painter, dirty);
+    }
     if (!m_bShowCredits && m_composition.IsOpen())
         screen.DrawComposition(painter, dirty, m_composition.Line(), m_composition.Column(),
                                m_composition.Bytes());

@@ -85,9 +85,13 @@ public:
     QRect DirtyRect(int line, int column, int count) const;
 
     int m_bShowCredits = 1;
-    QFont m_fontTitle;
-    QFont m_fontCredit;
-    QFont m_fontFooter;
+    struct CreditFonts
+    {
+        QFont title;
+        QFont credit;
+        QFont footer;
+    };
+    std::optional<CreditFonts> m_creditFonts;
     QFile m_file;
 
 protected:
