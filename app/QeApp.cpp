@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/SplashWnd.h"
 #include "platform/DisplayScale.h"
+#include "platform/GlyphBlending.h"
 #include "platform/KeyPressCounter.h"
 #include "platform/MainWindow.h"
 #include "practice/QeDoc.h"
@@ -42,6 +43,7 @@ bool CQeApp::ShowSplashFlag(const QStringList& arguments)
 bool CQeApp::InitInstance(const QStringList& arguments)
 {
     CSplashWnd::EnableSplash(ShowSplashFlag(arguments));
+    GlyphBlending::UsePlainBlending();
     // The per-user settings live under the key "QE青禾中英文测试系统",
     // with the application name "qe" below it.
     QCoreApplication::setOrganizationName(u"QE青禾中英文测试系统"_s);

@@ -12,6 +12,7 @@
 #include "bench/BenchLesson.h"
 #include "bench/BenchProgress.h"
 #include "platform/Dao.h"
+#include "platform/GlyphBlending.h"
 #include "platform/ListCtrl.h"
 #include "platform/MainWindow.h"
 #include "platform/ScriptedPlatform.h"
@@ -558,6 +559,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    GlyphBlending::UsePlainBlending(); // as the program does at its start
     benchmark::Initialize(&argc, argv);
     QTemporaryDir workDir;
     if (!workDir.isValid() || !QDir::setCurrent(workDir.path()))
