@@ -1,16 +1,79 @@
 #include "documents/XlsxWriter.h"
 
 #include <QFile>
+#include <QLibrary>
 #include <QSet>
 #include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <type_traits>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// libxlsxwriter, and the libcrypto it brings, are loaded at the first
+// export rather than at every start: the functions are looked up by name,
+// with the types of the library's own header.
+struct LibXlsxWriter
+{
+    decltype(&::workbook_new) workbook_new = nullptr;
+    decltype(&::workbook_close) workbook_close = nullptr;
+    decltype(&::workbook_add_format) workbook_add_format = nullptr;
+    decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
+    decltype(&::format_set_bold) format_set_bold = nullptr;
+    decltype(&::format_set_font_size) format_set_font_size = nullptr;
+    decltype(&::format_set_bottom) format_set_bottom = nullptr;
+    decltype(&::format_set_bg_color) format_set_bg_color = nullptr;
+    decltype(&::format_set_text_wrap) format_set_text_wrap = nullptr;
+    decltype(&::format_set_num_format) format_set_num_format = nullptr;
+    decltype(&::worksheet_set_column) worksheet_set_column = nullptr;
+    decltype(&::worksheet_set_row) worksheet_set_row = nullptr;
+    decltype(&::worksheet_merge_range) worksheet_merge_range = nullptr;
+    decltype(&::worksheet_write_string) worksheet_write_string = nullptr;
+    decltype(&::worksheet_write_number) worksheet_write_number = nullptr;
+    decltype(&::worksheet_freeze_panes) worksheet_freeze_panes = nullptr;
+    decltype(&::lxw_strerror) lxw_strerror = nullptr;
+    bool bComplete = false;
+};
+
+const LibXlsxWriter& Xlsx()
+{
+    static const LibXlsxWriter functions = [] {
+        QLibrary library(u"xlsxwriter"_s, 4);
+        LibXlsxWriter found;
+        bool complete = true;
+        const auto resolve = [&library, &complete](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+                library.resolve(name));
+            complete = complete && function;
+        };
+#define QE_RESOLVE(name) resolve(found.name, #name)
+        QE_RESOLVE(workbook_new);
+        QE_RESOLVE(workbook_close);
+        QE_RESOLVE(workbook_add_format);
+        QE_RESOLVE(workbook_add_worksheet);
+        QE_RESOLVE(format_set_bold);
+        QE_RESOLVE(format_set_font_size);
+        QE_RESOLVE(format_set_bottom);
+        QE_RESOLVE(format_set_bg_color);
+        QE_RESOLVE(format_set_text_wrap);
+        QE_RESOLVE(format_set_num_format);
+        QE_RESOLVE(worksheet_set_column);
+        QE_RESOLVE(worksheet_set_row);
+        QE_RESOLVE(worksheet_merge_range);
+        QE_RESOLVE(worksheet_write_string);
+        QE_RESOLVE(worksheet_write_number);
+        QE_RESOLVE(worksheet_freeze_panes);
+        QE_RESOLVE(lxw_strerror);
+#undef QE_RESOLVE
+        found.bComplete = complete;
+        return found;
+    }();
+    return functions;
+}
 
 // Excel's limits on a worksheet name: at most 31 characters, none of
 // []:*?/\ nor a control character, and no apostrophe first or last.
@@ -49,13 +112,13 @@ class CWorkbook
 {
 public:
     explicit CWorkbook(const QString& path)
-        : m_pBook(workbook_new(QFile::encodeName(path).constData()))
+        : m_pBook(Xlsx().workbook_new(QFile::encodeName(path).constData()))
     {
     }
     ~CWorkbook()
     {
         if (m_pBook)
-            workbook_close(m_pBook);
+            Xlsx().workbook_close(m_pBook);
     }
     CWorkbook(const CWorkbook&) = delete;
     CWorkbook& operator=(const CWorkbook&) = delete;
@@ -64,7 +127,7 @@ public:
     // Writes the file; the workbook is gone afterwards.
     lxw_error Close()
     {
-        const lxw_error error = workbook_close(m_pBook);
+        const lxw_error error = Xlsx().workbook_close(m_pBook);
         m_pBook = nullptr;
         return error;
     }
@@ -84,6 +147,8 @@ QString WriteWorkbook(const QList<CExportTable>& tables, const QString& path);
 
 QString WriteXlsx(const QList<CExportTable>& tables, const QString& path)
 {
+    if (!Xlsx().bComplete)
+        return u"缺少 libxlsxwriter.so.4,无法写入 .xlsx 文件"_s;
     // The workbook is written beside the target and takes its place only
     // when whole, so that a failed export leaves no file behind.
     QTemporaryFile part(path + u".XXXXXX"_s);
@@ -106,46 +171,49 @@ namespace {
 
 QString WriteWorkbook(const QList<CExportTable>& tables, const QString& path)
 {
+    const LibXlsxWriter& x = Xlsx();
     CWorkbook book(path);
     if (!book.Get())
         return u"无法创建文件"_s;
     lxw_workbook* wb = book.Get();
-    lxw_format* title = workbook_add_format(wb);
-    format_set_bold(title);
-    format_set_font_size(title, 14);
-    lxw_format* heading = workbook_add_format(wb);
-    format_set_bold(heading);
-    format_set_bottom(heading, LXW_BORDER_THIN);
-    format_set_bg_color(heading, 0xDDEBF7);
-    format_set_text_wrap(heading);
-    lxw_format* integer = workbook_add_format(wb);
-    format_set_num_format(integer, "0");
-    lxw_format* decimals[3] = {integer, workbook_add_format(wb), workbook_add_format(wb)};
-    format_set_num_format(decimals[1], "0.0");
-    format_set_num_format(decimals[2], "0.00");
-    lxw_format* duration = workbook_add_format(wb);
-    format_set_num_format(duration, "[h]:mm:ss");
-    lxw_format* text = workbook_add_format(wb);
-    format_set_num_format(text, "@");
+    lxw_format* title = x.workbook_add_format(wb);
+    x.format_set_bold(title);
+    x.format_set_font_size(title, 14);
+    lxw_format* heading = x.workbook_add_format(wb);
+    x.format_set_bold(heading);
+    x.format_set_bottom(heading, LXW_BORDER_THIN);
+    x.format_set_bg_color(heading, 0xDDEBF7);
+    x.format_set_text_wrap(heading);
+    lxw_format* integer = x.workbook_add_format(wb);
+    x.format_set_num_format(integer, "0");
+    lxw_format* decimals[3] = {integer, x.workbook_add_format(wb), x.workbook_add_format(wb)};
+    x.format_set_num_format(decimals[1], "0.0");
+    x.format_set_num_format(decimals[2], "0.00");
+    lxw_format* duration = x.workbook_add_format(wb);
+    x.format_set_num_format(duration, "[h]:mm:ss");
+    lxw_format* text = x.workbook_add_format(wb);
+    x.format_set_num_format(text, "@");
 
     QSet<QString> used;
     for (const CExportTable& table : tables) {
-        lxw_worksheet* sheet = workbook_add_worksheet(wb, Utf8(SheetName(table, used)).constData());
+        lxw_worksheet* sheet =
+            x.workbook_add_worksheet(wb, Utf8(SheetName(table, used)).constData());
         if (!sheet)
             return u"无法创建工作表"_s;
         const int columns = int(table.header.size());
         for (int c = 0; c < columns; ++c)
-            worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), ColumnWidth(table, c), nullptr);
+            x.worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), ColumnWidth(table, c),
+                                   nullptr);
         if (columns > 1)
-            worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1),
-                                  Utf8(table.strTitle).constData(), title);
+            x.worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1),
+                                    Utf8(table.strTitle).constData(), title);
         else
-            worksheet_write_string(sheet, 0, 0, Utf8(table.strTitle).constData(), title);
-        worksheet_set_row(sheet, 0, 22, nullptr);
+            x.worksheet_write_string(sheet, 0, 0, Utf8(table.strTitle).constData(), title);
+        x.worksheet_set_row(sheet, 0, 22, nullptr);
         for (int c = 0; c < columns; ++c)
-            worksheet_write_string(sheet, 1, lxw_col_t(c), Utf8(table.header[c]).constData(),
-                                   heading);
-        worksheet_freeze_panes(sheet, 2, 0);
+            x.worksheet_write_string(sheet, 1, lxw_col_t(c), Utf8(table.header[c]).constData(),
+                                     heading);
+        x.worksheet_freeze_panes(sheet, 2, 0);
 
         lxw_row_t r = 2;
         for (const QList<CExportCell>& row : table.rows) {
@@ -155,18 +223,19 @@ QString WriteWorkbook(const QList<CExportTable>& tables, const QString& path)
                 switch (cell.kind) {
                 case CExportCell::Kind::Text:
                     // Always a string, never a formula, whatever it starts with.
-                    worksheet_write_string(sheet, r, column, Utf8(cell.strText).constData(), text);
+                    x.worksheet_write_string(sheet, r, column, Utf8(cell.strText).constData(),
+                                             text);
                     break;
                 case CExportCell::Kind::Integer:
-                    worksheet_write_number(sheet, r, column, cell.dValue, integer);
+                    x.worksheet_write_number(sheet, r, column, cell.dValue, integer);
                     break;
                 case CExportCell::Kind::Number:
-                    worksheet_write_number(sheet, r, column, cell.dValue,
-                                           decimals[std::clamp(cell.nDecimals, 0, 2)]);
+                    x.worksheet_write_number(sheet, r, column, cell.dValue,
+                                             decimals[std::clamp(cell.nDecimals, 0, 2)]);
                     break;
                 case CExportCell::Kind::Duration:
                     // Excel keeps times in days.
-                    worksheet_write_number(sheet, r, column, cell.dValue / 86400000.0, duration);
+                    x.worksheet_write_number(sheet, r, column, cell.dValue / 86400000.0, duration);
                     break;
                 case CExportCell::Kind::Empty:
                     break;
@@ -177,7 +246,7 @@ QString WriteWorkbook(const QList<CExportTable>& tables, const QString& path)
     }
     const lxw_error error = book.Close();
     if (error != LXW_NO_ERROR)
-        return QString::fromUtf8(lxw_strerror(error));
+        return QString::fromUtf8(x.lxw_strerror(error));
     return {};
 }
 
