@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+
 class QSqlQuery;
 
 // A small data-access layer in the manner of DAO over Qt SQL, on SQLite or
@@ -204,6 +206,10 @@ public:
     // Moves to the record with the given hidden key; false, at end-of-file,
     // when the record set holds none.
     bool FindKey(qint64 key);
+    // The values of field `index` of every record, in the walk's order, as
+    // GetFieldValue gives them, read with pause() between large pages; the
+    // current record stays.
+    QList<CDaoFieldValue> ReadField(int index, const std::function<void()>& pause = {});
     // The hidden key of the row last stored by Update (added or edited).
     qint64 GetLastModifiedKey() const;
 

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 using DaoSql::QuoteIdentifier;
@@ -14,6 +15,7 @@ using DaoSql::QuoteIdentifier;
 namespace {
 constexpr int FirstPageRows = 64;
 constexpr int LargestPageRows = 4096;
+constexpr int ColumnPageRows = 16384;
 } // namespace
 
 void CDaoPages::Reset(CDaoDatabase* db, const QString& table, const QStringList& columns)
@@ -125,6 +127,45 @@ void CDaoPages::First()
     m_nPageRows = FirstPageRows;
     ReadOn(true);
     Settle();
+}
+
+QVariantList CDaoPages::Column(int index, const std::function<void()>& pause) const
+{
+    const QString key = QuoteIdentifier(DaoSql::KeyColumn);
+    const QString sql = u"SELECT %1, %2 FROM %3 WHERE %2 > ? ORDER BY %2 LIMIT ?"_s.arg(
+        QuoteIdentifier(m_columns.at(index)), key, QuoteIdentifier(m_strTable));
+    QVariantList values;
+    qint64 nAfterKey = std::numeric_limits<qint64>::min();
+    for (qsizetype nRead = ColumnPageRows; nRead == ColumnPageRows;) {
+        QVariantList page;
+        qint64 nLastKey = nAfterKey;
+        m_pDB->Run([&] {
+            page.clear();
+            nLastKey = nAfterKey;
+            QSqlQuery& query = m_pDB->Prepared(sql);
+            query.bindValue(0, nAfterKey);
+            query.bindValue(1, ColumnPageRows);
+            if (!query.exec()) {
+                const QSqlError error = query.lastError();
+                query.finish();
+                DaoSql::Throw(error);
+            }
+            while (query.next()) {
+                page.append(query.value(0));
+                nLastKey = query.value(1).toLongLong();
+            }
+            const QSqlError error = query.lastError();
+            query.finish();
+            if (error.isValid())
+                DaoSql::Throw(error);
+        });
+        nRead = page.size();
+        values.append(std::move(page));
+        nAfterKey = nLastKey;
+        if (nRead == ColumnPageRows && pause)
+            pause();
+    }
+    return values;
 }
 
 void CDaoPages::Next()

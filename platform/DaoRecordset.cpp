@@ -236,6 +236,18 @@ CDaoFieldValue CDaoRecordset::GetFieldValue(int index) const
     return DaoSql::FromStored(d->kinds[index], stored);
 }
 
+QList<CDaoFieldValue> CDaoRecordset::ReadField(int index, const std::function<void()>& pause)
+{
+    d->CheckOpen();
+    d->CheckField(index);
+    QList<CDaoFieldValue> values;
+    const QVariantList stored = d->pages.Column(index, pause);
+    values.reserve(stored.size());
+    for (const QVariant& value : stored)
+        values.append(DaoSql::FromStored(d->kinds[index], value));
+    return values;
+}
+
 void CDaoRecordset::SetFieldValue(int index, const QString& text)
 {
     SetFieldValue(index, CDaoFieldValue::FromText(text));

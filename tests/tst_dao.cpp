@@ -317,6 +317,33 @@ private slots:
                QCOMPARE(fixture.Rows(u"user"_s).value(0).value(1), u"班"_s));
     }
 
+    // A long column is read in pages, each going on after the last key of
+    // the one before: nothing is read twice or left out, the windows get
+    // their turn between pages, and the walk stays on its record.
+    void longColumnIsReadInPages()
+    {
+        CTestDatabase fixture(5);
+        constexpr int Rows = 16384 + 3;
+        QE_DAO(fixture.Database()->Execute(
+            fixture.IsPostgres()
+                ? u"INSERT INTO \"user\" (name) SELECT 'n' || i FROM generate_series(1, %1) i"_s
+                      .arg(Rows)
+                : u"INSERT INTO \"user\" (name) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                  "SELECT i + 1 FROM n WHERE i < %1) SELECT 'n' || i FROM n"_s.arg(Rows)));
+        CDaoRecordset rs(fixture.Database());
+        QVERIFY(OpenScan(rs, Sql::ScanUsers));
+        int pauses = 0;
+        QList<CDaoFieldValue> values;
+        QE_DAO(values = rs.ReadField(0, [&pauses] { ++pauses; }));
+        QCOMPARE(values.size(), Rows);
+        QCOMPARE(pauses, 1);
+        for (int i = 0; i < Rows; ++i) {
+            if (values[i].value.toString() != u"n%1"_s.arg(i + 1))
+                QFAIL(qPrintable(u"row %1 reads %2"_s.arg(i).arg(values[i].value.toString())));
+        }
+        QE_DAO(QCOMPARE(VariantToText(rs.GetFieldValue(0)), u"n1"_s));
+    }
+
     // The login's lookup goes through the engine and its index: it finds
     // the same rows, in the same order, as reading every row does, each seek
     // going on from the row after the last one found.

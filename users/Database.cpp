@@ -144,16 +144,13 @@ bool SeekNext(CDaoRecordset& rs, int field, const QString& wanted)
 
 QStringList ReadColumn(CDaoRecordset& rs, int field)
 {
-    // A long table is read with breaks in which the windows paint and the
-    // clock ticks on; the user's input waits until the list is read.
-    constexpr int RowsBetweenBreaks = 4096;
+    // A long table is read in large pages with breaks in which the windows
+    // paint and the clock ticks on; the user's input waits until the list is
+    // read.
     QStringList texts;
-    rs.MoveFirst();
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        texts.append(VariantToText(rs.GetFieldValue(field)));
-        if (texts.size() % RowsBetweenBreaks == 0)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+    for (const CDaoFieldValue& value : rs.ReadField(
+             field, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }))
+        texts.append(VariantToText(value));
     return texts;
 }
 

@@ -14,12 +14,27 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStringListModel>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QString KindSuper = u"超级用户"_s;
 const QString KindAnonymous = u"匿名用户"_s;
+
+// The names go into a plain list model: the combo box's own model makes an
+// item object for each, which takes most of the time for a school's
+// hundred thousand names.
+void SetNames(QComboBox& box, const QStringList& names)
+{
+    auto* model = qobject_cast<QStringListModel*>(box.model());
+    if (!model) {
+        model = new QStringListModel(&box);
+        box.setModel(model);
+    }
+    model->setStringList(names);
+}
+
 } // namespace
 
 CLoginDlg::CLoginDlg(QWidget* parent) : CDialog(IDD, parent), m_pDB(ActiveDatabase())
@@ -55,7 +70,7 @@ bool CLoginDlg::OnInitDialog()
     m_nKindCode = UserKind::Ordinary;
     if (m_pSet) {
         try {
-            pName->addItems(ReadColumn(*m_pSet, 0));
+            SetNames(*pName, ReadColumn(*m_pSet, 0));
         } catch (const CDaoException& e) {
             ReportDaoError(e);
         }
@@ -137,7 +152,7 @@ void CLoginDlg::ReloadNames(const QString& sql)
     } catch (const CDaoException& e) {
         ReportDaoError(e);
     }
-    pName->addItems(names);
+    SetNames(*pName, names);
     if (!names.isEmpty())
         m_strName = names.last();
 
