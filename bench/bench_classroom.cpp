@@ -1,4 +1,5 @@
 #include "bench/BenchClassroom.h"
+#include "bench/BenchFloor.h"
 
 #include "attempts/ClassReport.h"
 #include "classroom/ClassListFile.h"
@@ -10,8 +11,10 @@
 #include "reports/ClassReportDlg.h"
 #include "reports/ClassReportModel.h"
 #include "reports/ReportRange.h"
+#include "users/Accounts.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/ServerAccounts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,6 +24,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QWindow>
+#include <QtConcurrent>
 
 #include <benchmark/benchmark.h>
 
@@ -234,6 +238,72 @@ void BM_ImportPupils(benchmark::State& state, CSchool* school)
     }
 }
 
+// The floor of the report: the Chinese attempts of the class's pupils
+// selected and every value read, once.
+void BM_ClassReportFloor(benchmark::State& state, CSchool* school)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        int rows = 0;
+        for (auto _ : state)
+            rows = BenchFloor::ReadAll(*db,
+                                       u"SELECT a.* FROM attempt a JOIN \"user\" u ON "
+                                       "u.qe_key = a.user_key WHERE u.class = ? AND a.kind = 111"_s,
+                                       {ReportedClass});
+        if (rows != Attempts / 4 / (Pupils / 50))
+            state.SkipWithError("the floor read a wrong number of attempts");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// The floor of the import: the same passwords made into the forms the
+// engine keeps (hashed on every core on a file, the server's verifiers on a
+// server, as the import makes them) and the rows added by one INSERT of
+// many rows in one transaction.
+void BM_ImportFloor(benchmark::State& state, CSchool* school)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        int added = 0;
+        for (auto _ : state) {
+            QStringList passwords;
+            for (int i = 0; i < ImportedPupils; ++i)
+                passwords.append(PupilStore::RandomPassword());
+            QStringList stored;
+            if (db->IsPostgres()) {
+                for (const QString& password : std::as_const(passwords))
+                    stored.append(ServerAccounts::Verifier(*db, password));
+            } else {
+                stored = QtConcurrent::blockingMapped(passwords, &Accounts::StoredPassword);
+            }
+            QStringList rows;
+            QVariantList values;
+            for (int i = 0; i < ImportedPupils; ++i) {
+                rows.append(u"(?, ?, ?, ?, '普通用户')"_s);
+                values << u"新生底%1"_s.arg(i) << ImportedClass << QString::number(900000 + i)
+                       << (db->IsPostgres() ? QVariant() : QVariant(stored[i]));
+            }
+            added = BenchFloor::InOneTransaction(
+                *db,
+                u"INSERT INTO \"user\" (name, class, student_no, password, kind) VALUES "_s +
+                    rows.join(u", "_s),
+                values);
+            state.PauseTiming();
+            QSqlQuery remove(db->Connection());
+            remove.prepare(u"DELETE FROM \"user\" WHERE class = ?"_s);
+            remove.addBindValue(ImportedClass);
+            if (!remove.exec())
+                state.SkipWithError("cannot remove the floor's pupils");
+            state.ResumeTiming();
+        }
+        if (added != ImportedPupils)
+            state.SkipWithError("the floor added a wrong number of pupils");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 QString OnCluster(const QString& purpose)
 {
     const QString name = u"qe_bench_%1_%2"_s.arg(purpose).arg(QCoreApplication::applicationPid());
@@ -265,7 +335,15 @@ void RegisterClassroomBenchmarks(const QString& workDir, const QString& postgres
             ->Unit(benchmark::kMillisecond)
             ->UseManualTime()
             ->Iterations(5);
+        benchmark::RegisterBenchmark(("Floor/ClassReport/" + engine).c_str(), BM_ClassReportFloor,
+                                     school.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
         benchmark::RegisterBenchmark(("ImportPupils/" + engine).c_str(), BM_ImportPupils,
+                                     school.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+        benchmark::RegisterBenchmark(("Floor/ImportPupils/" + engine).c_str(), BM_ImportFloor,
                                      school.get())
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);

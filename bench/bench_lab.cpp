@@ -71,6 +71,33 @@ double Ms(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// The least a login needs: the pupil's row found by its index and the
+// password checked, as the engine checks it (the hash on a file, the
+// server's own check of the account's password on a server).
+void LoginFloor(CDaoDatabase& db, const QString& name, const QString& password)
+{
+    QSqlQuery query(db.Connection());
+    query.prepare(u"SELECT qe_key, password FROM \"user\" WHERE name = ?"_s);
+    query.addBindValue(name);
+    if (!query.exec() || !query.next())
+        throw CDaoException(u"the floor found no row of %1"_s.arg(name));
+    if (!Accounts::SignIn(db, false, query.value(0).toLongLong(), query.value(1).toString(),
+                          password))
+        throw CDaoException(u"the floor's password check failed"_s);
+    if (db.IsPostgres())
+        Accounts::SignOut(db);
+}
+
+// The least a store needs: one row inserted, one round trip.
+void StoreFloor(CDaoDatabase& db, int id)
+{
+    QSqlQuery query(db.Connection());
+    query.prepare(u"INSERT INTO bench_floor (v) VALUES (?)"_s);
+    query.addBindValue(id);
+    if (!query.exec())
+        throw CDaoException(query.lastError().text());
+}
+
 // --- one client -------------------------------------------------------------
 
 int Client(const QString& target, int id, int rounds)
@@ -175,6 +202,28 @@ int Client(const QString& target, int id, int rounds)
                     bOk ? 1 : 0, openMs, loginMs, storeMs,
                     qUtf8Printable(errors.join(u" | "_s).replace(u' ', u'_')));
         std::fflush(stdout);
+
+        // The floors, under the same load: at one signal every pupil's login
+        // floor, at the next every pupil's store floor.
+        const auto timed = [](const auto& work) {
+            try {
+                QElapsedTimer timer;
+                timer.start();
+                work();
+                return Ms(timer);
+            } catch (const CDaoException& e) {
+                std::fprintf(stderr, "qe_bench_lab: %s\n", e.what());
+                return -1.0;
+            }
+        };
+        std::getline(std::cin, line);
+        const double loginFloorMs = timed([&] { LoginFloor(*db, name, password); });
+        std::printf("floor-login\n");
+        std::fflush(stdout);
+        std::getline(std::cin, line);
+        const double storeFloorMs = timed([&] { StoreFloor(*db, id); });
+        std::printf("floors login_ms=%.2f store_ms=%.2f\n", loginFloorMs, storeFloorMs);
+        std::fflush(stdout);
     }
     // Ends when the lab says so, not while the others still store.
     std::getline(std::cin, line);
@@ -260,6 +309,10 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
         BenchData::AddUsers(db, std::max(users - clients, 0));
         BenchData::AddScores(db, scores);
         db.Execute(db.IsPostgres() ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
+        // The store floor's table, which every session may write.
+        db.Execute(u"CREATE TABLE bench_floor (v integer)"_s);
+        if (db.IsPostgres())
+            db.Execute(u"GRANT INSERT ON bench_floor TO PUBLIC"_s);
 
         std::vector<std::unique_ptr<QProcess>> processes;
         std::vector<double> connects;
@@ -293,6 +346,7 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
                 answers.append(ReadLine(*process));
             return answers;
         };
+        std::vector<double> loginFloors, storeFloors;
         for (int round = 0; round < rounds; ++round) {
             signal();                                // the login dialogs open
             signal();                                // the bell: every pupil presses OK
@@ -307,6 +361,15 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
                 opens.push_back(Field(report, u"open_ms"_s).toDouble());
                 logins.push_back(Field(report, u"login_ms"_s).toDouble());
                 stores.push_back(Field(report, u"store_ms"_s).toDouble());
+            }
+            signal();                                // every login floor at once
+            for (const QString& report : signal()) { // every store floor at once
+                const double login = Field(report, u"login_ms"_s).toDouble();
+                const double store = Field(report, u"store_ms"_s).toDouble();
+                if (login < 0 || store < 0)
+                    ++failed;
+                loginFloors.push_back(login);
+                storeFloors.push_back(store);
             }
         }
         for (auto& process : processes) {
@@ -350,12 +413,13 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
                     "lost=%d doubled=%d stray=%d without_attempt=%d connect_max=%.1f open_p50=%.1f "
                     "open_p99=%.1f "
                     "login_p50=%.1f login_p99=%.1f login_max=%.1f store_p50=%.1f store_p99=%.1f "
-                    "store_max=%.1f\n",
+                    "store_max=%.1f login_floor_p99=%.1f store_floor_p99=%.1f\n",
                     db.IsPostgres() ? "postgresql" : "sqlite", clients, rounds, users, scores,
                     logins.size(), failed, lost, doubled, stray, withoutAttempt,
                     Percentile(connects, 1.0), Percentile(opens, 0.5), Percentile(opens, 0.99),
                     Percentile(logins, 0.5), Percentile(logins, 0.99), Percentile(logins, 1.0),
-                    Percentile(stores, 0.5), Percentile(stores, 0.99), Percentile(stores, 1.0));
+                    Percentile(stores, 0.5), Percentile(stores, 0.99), Percentile(stores, 1.0),
+                    Percentile(loginFloors, 0.99), Percentile(storeFloors, 0.99));
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench_lab: %s\n", e.what());
         status = 1;

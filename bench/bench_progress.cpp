@@ -1,4 +1,5 @@
 #include "bench/BenchProgress.h"
+#include "bench/BenchFloor.h"
 
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
@@ -89,6 +90,28 @@ void BM_ProgressOpen(benchmark::State& state, CProgressDatabase* db, CScriptedPl
     }
 }
 
+// The floor of the window: the pupil's attempts and mistakes selected and
+// every value read.
+void BM_ProgressFloor(benchmark::State& state, CProgressDatabase* db)
+{
+    try {
+        db->Activate();
+        CDaoDatabase& connection = *ActiveDatabase();
+        int attempts = 0;
+        for (auto _ : state) {
+            attempts =
+                BenchFloor::ReadAll(connection, u"SELECT * FROM attempt WHERE user_key = ?"_s,
+                                    {CProgressDatabase::PupilKey});
+            BenchFloor::ReadAll(connection, u"SELECT * FROM attempt_mistake WHERE user_key = ?"_s,
+                                {CProgressDatabase::PupilKey});
+        }
+        if (attempts != CProgressDatabase::PupilAttempts)
+            state.SkipWithError("the floor read a wrong number of attempts");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 } // namespace
 
 CProgressDatabase::CProgressDatabase(QString engine, QString target)
@@ -129,5 +152,9 @@ void RegisterProgressBenchmark(CProgressDatabase* db, CScriptedPlatform* platfor
                                  BM_ProgressOpen, db, platform)
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
+        ->Iterations(5);
+    benchmark::RegisterBenchmark(("Floor/ProgressOpen/" + db->Engine().toStdString()).c_str(),
+                                 BM_ProgressFloor, db)
+        ->Unit(benchmark::kMillisecond)
         ->Iterations(5);
 }

@@ -9,6 +9,7 @@
 #include "app/MainFrame.h"
 #include "bench/BenchClassroom.h"
 #include "bench/BenchData.h"
+#include "bench/BenchFloor.h"
 #include "bench/BenchLesson.h"
 #include "bench/BenchProgress.h"
 #include "platform/Dao.h"
@@ -520,6 +521,43 @@ void BM_LoginHistoryClearing(benchmark::State& state, CBenchDatabase* db)
     }
 }
 
+// The floor of a query: the rows it shows selected and every value read.
+void BM_ReadFloor(benchmark::State& state, CBenchDatabase* db, QString sql, QVariantList values,
+                  int expected)
+{
+    try {
+        db->Activate();
+        int rows = 0;
+        for (auto _ : state)
+            rows = BenchFloor::ReadAll(*db->Db(), sql, values);
+        if (rows != expected)
+            state.SkipWithError("the floor read a wrong number of rows");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// The floor of a clearing: the same rows deleted by one statement in one
+// transaction, the table refilled between runs.
+void BM_DeleteFloor(benchmark::State& state, CBenchDatabase* db, QString sql, QVariantList values,
+                    bool bLogins, int expected)
+{
+    try {
+        db->Activate();
+        int deleted = 0;
+        for (auto _ : state) {
+            state.PauseTiming();
+            bLogins ? db->RefillLogins() : db->RefillScores();
+            state.ResumeTiming();
+            deleted = BenchFloor::InOneTransaction(*db->Db(), sql, values);
+        }
+        if (deleted != expected)
+            state.SkipWithError("the floor deleted a wrong number of rows");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 void RegisterDatabase(CBenchDatabase* db, bool bLarge)
 {
     // Built by appending: "/" + std::string trips a false -Wrestrict of GCC 12.
@@ -528,29 +566,55 @@ void RegisterDatabase(CBenchDatabase* db, bool bLarge)
     auto timed = [](benchmark::internal::Benchmark* b, int iterations) {
         b->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(iterations);
     };
+    auto read = [&](const char* figure, const QString& sql, const QVariantList& values,
+                    int expected) {
+        benchmark::RegisterBenchmark(("Floor/" + std::string(figure) + suffix).c_str(),
+                                     BM_ReadFloor, db, sql, values, expected)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+    };
+    auto erase = [&](const char* figure, const QString& sql, const QVariantList& values,
+                     bool bLogins, int expected) {
+        benchmark::RegisterBenchmark(("Floor/" + std::string(figure) + suffix).c_str(),
+                                     BM_DeleteFloor, db, sql, values, bLogins, expected)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+    };
+    const int rows = db->Rows();
+    const QVariantList li{u"Li"_s, u"2003000"_s};
     benchmark::RegisterBenchmark(("LoginLookup" + suffix).c_str(), BM_LoginLookup, db)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(20);
+    read("LoginLookup", u"SELECT * FROM \"user\" WHERE name = ?"_s, {u"user%1"_s.arg(rows - 1)}, 1);
     timed(benchmark::RegisterBenchmark(("GroupScoreQuery" + suffix).c_str(), BM_ScoreQuery, db,
                                        int(ScoreScope::Group)),
           3);
+    read("GroupScoreQuery", u"SELECT * FROM score"_s, {}, rows);
     timed(benchmark::RegisterBenchmark(("PersonalScoreQuery" + suffix).c_str(), BM_ScoreQuery, db,
                                        int(ScoreScope::Personal)),
           3);
+    read("PersonalScoreQuery", u"SELECT * FROM score WHERE name = ? AND student_no = ?"_s, li,
+         rows / 10);
     if (bLarge) {
         timed(benchmark::RegisterBenchmark(("PersonalClearing" + suffix).c_str(),
-                                           BM_Clearing<CClearPersonalScoresDlg>, db,
-                                           db->Rows() / 10),
+                                           BM_Clearing<CClearPersonalScoresDlg>, db, rows / 10),
               1);
+        erase("PersonalClearing", u"DELETE FROM score WHERE name = ? AND student_no = ?"_s, li,
+              false, rows / 10);
         return;
     }
     timed(benchmark::RegisterBenchmark(("LoginDialog" + suffix).c_str(), BM_LoginDialog, db), 3);
+    read("LoginDialog", u"SELECT name FROM \"user\""_s, {}, rows);
     timed(benchmark::RegisterBenchmark(("GroupClearing" + suffix).c_str(),
-                                       BM_Clearing<CClearGroupScoresDlg>, db, db->Rows()),
+                                       BM_Clearing<CClearGroupScoresDlg>, db, rows),
           3);
+    // A WHERE clause: without one SQLite empties the table without visiting
+    // its rows, which no clearing of chosen rows can do.
+    erase("GroupClearing", u"DELETE FROM score WHERE qe_key >= 0"_s, {}, false, rows);
     timed(benchmark::RegisterBenchmark(("LoginHistoryClearing" + suffix).c_str(),
                                        BM_LoginHistoryClearing, db),
           3);
+    erase("LoginHistoryClearing", u"DELETE FROM loginhistory WHERE qe_key >= 0"_s, {}, true, rows);
 }
 
 } // namespace
