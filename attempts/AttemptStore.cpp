@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -121,20 +123,27 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
         text.finish();
     }
 
-    if (attempt.mistakes.isEmpty())
-        return attemptId;
-    QSqlQuery& mistake =
-        db.Prepared(u"INSERT INTO attempt_mistake (attempt_id, position, "
-                    "user_key, kind, expected, typed) VALUES (?, ?, ?, ?, ?, ?)"_s);
-    for (const CMistake& cell : attempt.mistakes) {
-        mistake.bindValue(0, attemptId);
-        mistake.bindValue(1, cell.nPosition);
-        mistake.bindValue(2, attempt.nUserKey);
-        mistake.bindValue(3, attempt.nKind);
-        mistake.bindValue(4, Text(cell.strExpected));
-        mistake.bindValue(5, Text(cell.strTyped));
-        Exec(mistake);
-        mistake.finish();
+    // The mistakes go in by one statement for up to a batch of them: one
+    // round trip instead of one each, while a lab stores at the bell.
+    constexpr qsizetype Batch = 64;
+    for (qsizetype from = 0; from < attempt.mistakes.size(); from += Batch) {
+        const qsizetype count = std::min(Batch, attempt.mistakes.size() - from);
+        QStringList rows(count, u"(?, ?, ?, ?, ?, ?)"_s);
+        QSqlQuery& mistakes = db.Prepared(u"INSERT INTO attempt_mistake (attempt_id, position, "
+                                          "user_key, kind, expected, typed) VALUES "_s +
+                                          rows.join(u", "_s));
+        int bind = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const CMistake& cell = attempt.mistakes[i];
+            mistakes.bindValue(bind++, attemptId);
+            mistakes.bindValue(bind++, cell.nPosition);
+            mistakes.bindValue(bind++, attempt.nUserKey);
+            mistakes.bindValue(bind++, attempt.nKind);
+            mistakes.bindValue(bind++, Text(cell.strExpected));
+            mistakes.bindValue(bind++, Text(cell.strTyped));
+        }
+        Exec(mistakes);
+        mistakes.finish();
     }
     return attemptId;
 }

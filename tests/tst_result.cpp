@@ -1,3 +1,4 @@
+#include "attempts/AttemptStore.h"
 #include "attempts/Progress.h"
 #include "platform/ScriptedPlatform.h"
 #include "practice/PracticeState.h"
@@ -313,6 +314,24 @@ private slots:
 
     // A whole practice, from the typed keys to the stored score row and its
     // attempt with the mistyped cells.
+    // The mistakes go in by one statement a batch: every one of them is
+    // stored in its place, past the end of a batch too.
+    void everyMistakeIsStored()
+    {
+        CAttempt attempt = SampleAttempt();
+        attempt.mistakes.clear();
+        QStringList expected;
+        for (int i = 0; i < 70; ++i) {
+            attempt.mistakes.append({i * 3, QString(QChar(u'a' + i % 26)), u"#"_s});
+            expected.append(u"%1|%2|#"_s.arg(i * 3).arg(QChar(u'a' + i % 26)));
+        }
+        CDaoDatabase* admin = m_pDatabase->Admin();
+        QVERIFY(AppendScoreWithAttempt(admin, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt));
+        QCOMPARE(SelectRows(admin, u"SELECT position, expected, typed FROM attempt_mistake "
+                                   "ORDER BY position"_s),
+                 expected);
+    }
+
     void englishPracticeStoresItsScore()
     {
         CTestDatabase& database = *m_pDatabase;
