@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTreeView>
 #include <QUrl>
@@ -65,8 +66,9 @@ const QString SqliteFill[] = {
 };
 
 const QString PostgresFill[] = {
+    // On a server a password is the account's own, never in the row.
     uR"(INSERT INTO "user" (name, class, student_no, password, kind)
-        SELECT '学生' || i, '班级' || ((i - 1) / 50 + 1), lpad(i::text, 6, '0'), '123456',
+        SELECT '学生' || i, '班级' || ((i - 1) / 50 + 1), lpad(i::text, 6, '0'), NULL,
             '普通用户' FROM generate_series(1, {pupils}) i)"_s,
     uR"(INSERT INTO score (name, student_no, score_type, chinese_speed, seconds, accuracy)
         SELECT '学生' || (1 + i % {pupils}), lpad((1 + i % {pupils})::text, 6, '0'), '中文测试', i % 60, 60, 90
@@ -260,7 +262,8 @@ void BM_ClassReportFloor(benchmark::State& state, CSchool* school)
 // The floor of the import: the same passwords made into the forms the
 // engine keeps (hashed on every core on a file, the server's verifiers on a
 // server, as the import makes them) and the rows added by one INSERT of
-// many rows in one transaction.
+// many rows in one transaction; on a server, where an account is a login
+// role, the roles made first by one batch of statements.
 void BM_ImportFloor(benchmark::State& state, CSchool* school)
 {
     try {
@@ -284,17 +287,34 @@ void BM_ImportFloor(benchmark::State& state, CSchool* school)
                 values << u"新生底%1"_s.arg(i) << ImportedClass << QString::number(900000 + i)
                        << (db->IsPostgres() ? QVariant() : QVariant(stored[i]));
             }
+            QStringList roles;
+            const QString prefix = db->IsPostgres() ? ServerAccounts::RolePrefix(*db) : QString();
+            for (int i = 0; db->IsPostgres() && i < ImportedPupils; ++i)
+                roles.append(
+                    u"CREATE ROLE %1_floor_%2 LOGIN PASSWORD '%3' IN ROLE %1_pupil"_s.arg(prefix)
+                        .arg(i)
+                        .arg(stored[i]));
+            QSqlDatabase connection = db->Connection();
+            connection.transaction();
+            QSqlQuery accounts(connection);
+            if (!roles.isEmpty() && !accounts.exec(roles.join(u"; "_s)))
+                throw CDaoException(accounts.lastError().text());
+            connection.commit();
             added = BenchFloor::InOneTransaction(
                 *db,
                 u"INSERT INTO \"user\" (name, class, student_no, password, kind) VALUES "_s +
                     rows.join(u", "_s),
                 values);
             state.PauseTiming();
-            QSqlQuery remove(db->Connection());
+            QSqlQuery remove(connection);
             remove.prepare(u"DELETE FROM \"user\" WHERE class = ?"_s);
             remove.addBindValue(ImportedClass);
             if (!remove.exec())
                 state.SkipWithError("cannot remove the floor's pupils");
+            for (QString& role : roles)
+                role = u"DROP ROLE "_s + role.section(u' ', 2, 2);
+            if (!roles.isEmpty() && !accounts.exec(roles.join(u"; "_s)))
+                state.SkipWithError("cannot drop the floor's roles");
             state.ResumeTiming();
         }
         if (added != ImportedPupils)

@@ -36,7 +36,7 @@ CLessonView* ShowLesson(CQeView* view)
 {
     auto* screen = new CLessonView(CoursePlan::Course(CoursePlan::Fingering), 1);
     view->ShowScreen(screen);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::sendPostedEvents();
     return screen;
 }
 
@@ -64,7 +64,7 @@ void BM_LessonKeystroke(benchmark::State& state, CQeView* view)
         const QString ch(screen->Session().Expected());
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, ch);
         QCoreApplication::sendEvent(screen, &press);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        QCoreApplication::sendPostedEvents();
         ++typed;
         ++keys;
     }
