@@ -171,36 +171,6 @@ private slots:
         s.db.CompareAccounts(u"supperuser"_s, {{u"root"_s, u"pw"_s}});
     }
 
-    // In from the left in steps of 12, out to the right, by OK or by Cancel;
-    // Cancel writes nothing, and a second change finds the changed row again.
-    void superUserDialogFrameAndCancel()
-    {
-        Supers s({{u"root"_s, u"old"_s}});
-        QList<bool> seen;
-        for (const auto& [change, confirm] :
-             {std::pair{false, true}, {true, false}, {false, false}, {true, true}}) {
-            Drive(s.platform, [&seen, change, confirm](CDialog* dlg) {
-                const CSlidePlacement& placement =
-                    change ? static_cast<CSuperPasswordDlg*>(dlg)->Placement()
-                           : static_cast<CNewSuperUserDlg*>(dlg)->Placement();
-                const QRect normal = placement.NormalRect(), work = placement.WorkArea();
-                const QPoint atRest = dlg->pos();
-                Fill(dlg, Edits(change ? PasswordIds : NewSuperIds, {u"pw"_s, u"pw"_s}));
-                dlg->ClickButton(confirm ? 1 : 2);
-                const int right = work.left() + work.width(), x = dlg->pos().x();
-                seen << (atRest == QPoint(normal.left() / 12 * 12, normal.top()))
-                     << (dlg->pos().y() == normal.top()) << ((x - normal.left()) % 12 == 0)
-                     << (x <= right && x > right - 12);
-            });
-            change ? OpenSuperPasswordDialog() : OpenNewSuperUserDialog();
-        }
-        QCOMPARE(seen, QList<bool>(16, true));
-        s.platform.DriveDialog(FillAndOk(Edits(PasswordIds, {u"two"_s, u"two"_s})));
-        OpenSuperPasswordDialog();
-        QVERIFY(s.platform.boxes.isEmpty());
-        s.db.CompareAccounts(u"supperuser"_s, {{u"root"_s, u"two"_s}, {u"NONE"_s, u"pw"_s}});
-    }
-
     // An unopenable table is reported; OK then does nothing (the settings say
     // they cannot work and close) and Cancel closes.
     void unreachableTables()

@@ -150,27 +150,6 @@ private slots:
         QCOMPARE(characterKeys, 43);
     }
 
-    // Above every word of a pinyin line stands one Chinese character, and the
-    // pinyin is typed in lower-case letters (ü as v).
-    void pinyinShowsItsCharacters()
-    {
-        const CCourse& plan = CoursePlan::Course(CoursePlan::Pinyin);
-        const QRegularExpression letters(u"^[a-z ]+$"_s);
-        int withRuby = 0;
-        for (const CLesson& lesson : plan.lessons) {
-            withRuby += !lesson.ruby.isEmpty();
-            for (int i = 0; i < lesson.lines.size(); ++i) {
-                QVERIFY2(letters.match(lesson.lines[i]).hasMatch(), qPrintable(lesson.lines[i]));
-                if (lesson.ruby.isEmpty())
-                    continue;
-                QCOMPARE(lesson.ruby.value(i).size(), lesson.lines[i].split(u' ').size());
-                for (const QString& ch : lesson.ruby[i])
-                    QVERIFY2(ch.size() == 1 && ch.front().unicode() >= 0x4E00, qPrintable(ch));
-            }
-        }
-        QVERIFY(withRuby >= 3);
-    }
-
     void session_data()
     {
         QTest::addColumn<bool>("backspace");
@@ -294,19 +273,6 @@ private slots:
                  open);
     }
 
-    // A lesson passed under the thresholds of its day stays passed when the
-    // teacher raises them.
-    void raisedThresholdsCloseNothing()
-    {
-        const CCourse& plan = CoursePlan::Course(CoursePlan::Fingering);
-        CLessonAttempt passed = Attempt(300, 0, 900000);
-        passed.nStars = 1;
-        passed.bPassed = true;
-        const CClassThresholds raised{100, 300, false};
-        const QList<CLessonProgress> progress = CourseRules::Progress(plan, {passed}, raised);
-        QVERIFY(CourseRules::IsOpen(2, progress, raised));
-    }
-
     // Every printable character has one key and one finger; a shifted one
     // takes the Shift of the other hand.
     void fingerTable()
@@ -346,46 +312,6 @@ private slots:
         QFETCH(QString, finger);
         for (const QChar ch : keys)
             QCOMPARE(Layout().FingerText(ch), finger);
-    }
-
-    void screenScales_data()
-    {
-        QTest::addColumn<QString>("course");
-        QTest::addColumn<int>("lesson");
-        QTest::newRow("sentences") << CoursePlan::Fingering << 29;
-        QTest::newRow("pinyin under characters") << CoursePlan::Pinyin << 6;
-    }
-
-    // The lesson screen and its keyboard fit the view's room at the
-    // program's size and at larger ones, and grow with it.
-    void screenScales()
-    {
-        QFETCH(QString, course);
-        QFETCH(int, lesson);
-        CLessonView screen(CoursePlan::Course(course), lesson);
-        screen.show(); // a hidden widget is laid out only when it shows
-        int lastCell = 0;
-        int lastKey = 0;
-        for (const QSize size : {QSize(740, 430), QSize(1200, 800), QSize(1900, 1000)}) {
-            screen.resize(size);
-            const QString where = u"%1x%2"_s.arg(size.width()).arg(size.height());
-            const CKeyboardView* keyboard = screen.Keyboard();
-            const QRect keys = keyboard->KeyRect(0).united(
-                keyboard->KeyRect(int(keyboard->Layout().Keys().size()) - 1));
-            int longest = 0;
-            for (const QString& line : screen.Session().Lesson().lines)
-                longest = qMax(longest, int(line.size()));
-            const QRect lastRow = screen.CellRect(3, longest - 1);
-            QVERIFY2(screen.rect().contains(keyboard->geometry()) &&
-                         keyboard->rect().contains(keys) && lastRow.right() < size.width() &&
-                         lastRow.bottom() < keyboard->y() &&
-                         screen.CellRect(0, 0).top() > screen.HeaderRect().bottom() &&
-                         screen.CellRect(0, 0).width() > lastCell &&
-                         keyboard->KeyRect(0).width() > lastKey,
-                     qPrintable(where));
-            lastCell = screen.CellRect(0, 0).width();
-            lastKey = keyboard->KeyRect(0).width();
-        }
     }
 
     void keyboardRepaintsOnlyWhatChanged_data()

@@ -21,23 +21,6 @@ class TestPlatform : public QObject
 {
     Q_OBJECT
 private slots:
-    void gbkRoundTrip()
-    {
-        const QByteArray bytes = Gbk::Encode(u"中文abc"_s);
-        QCOMPARE(bytes, QByteArray("\xd6\xd0\xce\xc4"
-                                   "abc"));
-        QCOMPARE(Gbk::Decode(bytes), u"中文abc"_s);
-    }
-    void afxMessageBoxAddsCaptionAndExclamation()
-    {
-        CScriptedPlatform platform;
-        platform.AnswerBoxes({IDCANCEL});
-        const int nAnswer = AfxMessageBox(u"文本"_s, MB_OKCANCEL);
-        QCOMPARE(
-            std::tuple(nAnswer, platform.boxes.size(), platform.boxes.value(0).caption,
-                       platform.boxes.value(0).flags),
-            std::tuple(int(IDCANCEL), qsizetype(1), u"qe"_s, MB_OKCANCEL | MB_ICONEXCLAMATION));
-    }
 
     // The main window at 100 % is 750 x 540 with its frame.
     void displaySizeFitsTheWorkArea_data()

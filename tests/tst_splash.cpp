@@ -72,27 +72,6 @@ private slots:
         QVERIFY(!CSplashWnd::s_pInstance);
     }
 
-    // The picture alone, frameless, centred, with a wait cursor; input does
-    // nothing, and a second call while it stands does nothing.
-    void window()
-    {
-        Start start;
-        CSplashWnd* splash = start.Show();
-        QVERIFY(splash);
-        const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(std::tuple(splash->isVisible(), splash->size(),
-                            splash->windowFlags().testFlag(Qt::FramelessWindowHint),
-                            splash->cursor().shape(), splash->m_bFirstPaint),
-                 std::tuple(true, QSize(326, 240), true, Qt::WaitCursor, false));
-        QVERIFY((splash->geometry().center() - work.center()).manhattanLength() <= 2);
-        QTest::keyClick(splash, Qt::Key_Escape);
-        QTest::mouseClick(splash, Qt::LeftButton);
-        CSplashWnd::ShowSplash(&start.mainWindow);
-        QCOMPARE(std::tuple(CSplashWnd::s_pInstance, splash->isVisible(),
-                            start.platform.boxes.size() + start.platform.modalRuns.size()),
-                 std::tuple(splash, true, qsizetype(0)));
-    }
-
     // The check drew its texts one over the other at the lower left, the
     // last with six dots; a repaint after it shows the picture alone. The
     // green text stands on a plain, dark part of the picture.
@@ -169,56 +148,6 @@ private slots:
                             start.platform.exits.size(), CurrentUser.KindCode),
                  std::tuple(QStringList{u"CLoginDlg"_s}, nullptr, qsizetype(0),
                             int(UserKind::Anonymous)));
-    }
-
-    // Disabled: no window and no check; otherwise the window goes with its owner.
-    void disabledOrDestroyedWithOwner()
-    {
-        Start start;
-        CSplashWnd::EnableSplash(false);
-        QVERIFY(!start.Show({u"english.txt"_s}));
-        QVERIFY(start.platform.boxes.isEmpty() && start.platform.modalRuns.isEmpty());
-        CSplashWnd::EnableSplash(true);
-        {
-            CFakeMainWindow owner;
-            CSplashWnd::ShowSplash(&owner);
-            QVERIFY(CSplashWnd::s_pInstance);
-        }
-        QVERIFY(!CSplashWnd::s_pInstance);
-    }
-
-    // Cancelling the first login ends the program, asking nothing more; the
-    // new-user button ends it without Cancel, and the login that follows a
-    // cancelled registration may be cancelled freely.
-    void firstLogin_data()
-    {
-        QTest::addColumn<QList<int>>("buttons");
-        QTest::addColumn<QStringList>("runs");
-        QTest::addColumn<QList<int>>("exits");
-        QTest::newRow("cancelled") << QList<int>{2} << QStringList{u"CLoginDlg"_s} << QList<int>{0};
-        QTest::newRow("registration cancelled, then the login")
-            << QList<int>{1007, 2, 2}
-            << QStringList{u"CLoginDlg"_s, u"CNewUserDlg"_s, u"CLoginDlg"_s} << QList<int>();
-    }
-    void firstLogin()
-    {
-        QFETCH(QList<int>, buttons);
-        QFETCH(QStringList, runs);
-        QFETCH(QList<int>, exits);
-        Start start;
-        start.Show();
-        qsizetype nBoxes = -1;
-        for (int button : buttons) {
-            Drive(start.platform, [&, button](CDialog* dlg) {
-                nBoxes = start.platform.boxes.size();
-                dlg->ClickButton(button);
-            });
-        }
-        CSplashWnd::s_pInstance->OnTimer(1);
-        QCOMPARE(start.platform.modalRuns, runs);
-        QCOMPARE(start.platform.exits, exits);
-        QCOMPARE(start.platform.boxes.size(), nBoxes); // nothing asked after the last
-        QVERIFY(!CSplashWnd::s_pInstance);
     }
 };
 
