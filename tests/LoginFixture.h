@@ -78,3 +78,8 @@ inline void TypeLogin(CLoginDlg* dlg, int nKind, const QString& name, const QStr
     for (const QChar ch : password)
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
+
+inline void PressNewUser(CScriptedPlatform& platform)
+{
+    Drive<CLoginDlg>(platform, [](CLoginDlg* dlg) { dlg->ClickButton(IDC_NEWUSER); });
+}

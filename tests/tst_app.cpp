@@ -54,6 +54,99 @@ private:
     };
 
 private slots:
+    void startUpMakesTheMainWindow()
+    {
+        Program p({u"qe"_s});
+        QCOMPARE(p.frame->windowTitle(), u"青禾测试系统 - qe"_s);
+        QCOMPARE(p.frame->frameGeometry().size(), QSize(750, 540));
+        QVERIFY(!(p.frame->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // without user.mdb the document reports the engine's message and goes
+        // on; then the splash window's check reports the five missing files
+        QCOMPARE(p.platform.boxes.size(), 6);
+        QVERIFY(p.platform.boxes[0].text.startsWith(u"错误信息:"_s));
+        QCOMPARE(p.platform.boxes[0].caption, u"qe"_s);
+        QCOMPARE(p.platform.boxes[5].text,
+                 u"初始化文件'user.mdb'时出错,可能是文件已损坏或文件不存在!"_s);
+        QCOMPARE(p.frame->GetActiveDocument()->m_pDB, nullptr);
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
+        QCOMPARE(p.frame->PaneText(0), u"就绪"_s);
+        QCOMPARE(p.frame->PaneText(3), u"记时:0     秒"_s);
+        QVERIFY(!p.frame->ToolBar()->isMovable());
+        // an embedded or automated start shows no splash window
+        QVERIFY(CQeApp::ShowSplashFlag({u"qe"_s, u"--database"_s}));
+        QVERIFY(!CQeApp::ShowSplashFlag({u"qe"_s, u"/Embedding"_s}));
+        QVERIFY(!CQeApp::ShowSplashFlag({u"qe"_s, u"-Automation"_s}));
+    }
+
+    void enableRules_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<int>>("enabled");
+        QTest::addColumn<QList<int>>("disabled");
+        const QList<int> superOnly{ID_CLEAR_GROUP_SCORES, ID_HISTORY_VIEW, ID_HISTORY_CLEAR,
+                                   ID_SUPER_NEW, ID_SUPER_PASSWORD};
+        const QList<int> always{ID_USER_LOGOFF,    ID_CLEAR_PERSONAL_SCORES,
+                                ID_QUERY_PERSONAL, ID_QUERY_GROUP,
+                                ID_HELP_TOPICS,    ID_HELP_ABOUT,
+                                ID_PROGRAM_RESET,  ID_APP_EXIT};
+        QTest::newRow("before any login") << 0 << (always + QList<int>{ID_USER_NEW})
+                                          << (superOnly + QList<int>{ID_USER_SETTINGS});
+        QTest::newRow("super user") << int(UserKind::Super) << (always + superOnly)
+                                    << QList<int>{ID_USER_SETTINGS, ID_USER_NEW};
+        QTest::newRow("ordinary user")
+            << int(UserKind::Ordinary) << (always + QList<int>{ID_USER_SETTINGS, ID_USER_NEW})
+            << superOnly;
+        QTest::newRow("anonymous user")
+            << int(UserKind::Anonymous) << (always + QList<int>{ID_USER_NEW})
+            << (superOnly + QList<int>{ID_USER_SETTINGS});
+    }
+    void enableRules()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<int>, enabled);
+        QFETCH(QList<int>, disabled);
+        Program p;
+        CurrentUser.KindCode = kind;
+        p.frame->CommandBars()->UpdateToolBar();
+        QList<int> wrong; // commands in the wrong state, on the menu or the tool bar
+        for (int id : enabled + disabled) {
+            if (p.Enabled(id) != enabled.contains(id))
+                wrong.append(id);
+        }
+        for (int id = ID_SCORE_PERSONAL_CHINESE; id <= ID_SCORE_GROUP_SYMBOL; ++id) {
+            if (p.Enabled(id))
+                wrong.append(id);
+        }
+        for (int id : {ID_USER_SETTINGS, ID_HISTORY_VIEW}) {
+            if (p.frame->CommandBars()->Action(id)->isEnabled() != enabled.contains(id))
+                wrong.append(-id);
+        }
+        QCOMPARE(wrong, QList<int>());
+        // a command nobody handles is neither run nor enabled
+        QVERIFY(!p.frame->Router().Execute(1) && !p.Enabled(1));
+    }
+
+    void acceleratorsFirstMatchWins()
+    {
+        Program p;
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CPracticeFixture::WriteFile(u"number.txt"_s, "123 456");
+        QTest::keyClick(p.view, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::Number));
+        QVERIFY(p.platform.modalRuns.isEmpty()); // never the new-user command
+        p.frame->CommandBars()->UpdateToolBar(); // the practice's button is pressed
+        QVERIFY(p.frame->CommandBars()->Action(ID_PRACTICE_NUMBER)->isChecked());
+        QVERIFY(!p.frame->CommandBars()->Action(ID_PRACTICE_CHINESE)->isChecked());
+        QTest::keyClick(p.view, Qt::Key_F1);
+        QCOMPARE(p.platform.modalRuns, QStringList{u"CAboutDlg"_s});
+        QTest::keyClick(p.view, Qt::Key_F2);
+        QVERIFY(p.frame->HelpWindow() && p.frame->HelpWindow()->isVisible());
+        QVERIFY(!p.frame->HelpWindow()->toPlainText().isEmpty());
+        p.platform.AnswerBoxes({IDNO});
+        QTest::keyClick(p.view, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(p.platform.boxes.last().text, u"确定要退出本系统吗?"_s);
+        QVERIFY(p.frame->isVisible());
+    }
 
     void exitQuestion_data()
     {
@@ -114,6 +207,20 @@ private slots:
         QCOMPARE(p.Boxes(), QStringList{u"qe|数据库未正确连接!操作无法进行!|%1"_s.arg(
                                 MB_OK | MB_ICONEXCLAMATION)});
         QVERIFY(p.platform.modalRuns.isEmpty());
+    }
+
+    void logOffWithoutDatabaseStillOpensLogin()
+    {
+        Program p;
+        CurrentUser.Name = u"某人"_s;
+        CurrentUser.KindCode = UserKind::Ordinary;
+        p.frame->Router().Execute(ID_USER_LOGOFF);
+        QCOMPARE(p.platform.modalRuns, QStringList{u"CLoginDlg"_s});
+        QCOMPARE(CurrentUser.Name, u"NONE"_s);
+        QCOMPARE(CurrentUser.KindCode, 0);
+        QCOMPARE((QStringList{p.frame->PaneText(1), p.frame->PaneText(2)}),
+                 (QStringList{u"用户姓名:NONE"_s, u"用户类型:普通用户"_s}));
+        QVERIFY(p.platform.exits.isEmpty()); // cancelling this login ends nothing
     }
 
     void helpNewsAndUpgrade()

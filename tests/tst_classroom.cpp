@@ -37,8 +37,7 @@ const QString ClassA = u"三年级二班"_s;
 const QString ClassB = u"五年级一班"_s;
 const QString NameTaken = u"您输入的用户名已经有人使用,请更改!"_s;
 
-// Each pupil's user row as "name|class|number|password", in key order.
-// Each pupil as "name|class|number|": no password can be read back.
+// Each pupil as "name|class|number|", in key order: no password can be read back.
 QStringList Pupils(const CTestDatabase& db)
 {
     QStringList pupils;
@@ -114,6 +113,18 @@ template <class Step> void OnClassList(CScriptedPlatform& platform, Step step)
     dlg.DoModal();
 }
 
+// The class list opened, pupils chosen and button clicked; step sees the
+// dialog the button opens.
+template <class Dlg, class Step>
+void OnPupils(CScriptedPlatform& platform, const QList<qint64>& pupils, int button, Step step)
+{
+    OnClassList(platform, [&](CClassListDlg* dlg) {
+        dlg->SelectPupils(pupils);
+        Drive<Dlg>(platform, step);
+        dlg->ClickButton(button);
+    });
+}
+
 // The file at path chosen, read and previewed (step sees the preview);
 // true when it was imported.
 template <class Step> bool Import(CScriptedPlatform& platform, const QString& path, Step step)
@@ -131,11 +142,6 @@ QStringList Results(const Listing& preview)
     for (const QStringList& row : preview.cells)
         results.append(row[0] + u'|' + row[5]);
     return results;
-}
-
-QString Refusal(const QString& fileName, const QString& reason)
-{
-    return u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(fileName, reason);
 }
 
 } // namespace
@@ -199,14 +205,11 @@ private slots:
         CScriptedPlatform platform;
         QString presetClass;
         const QStringList before = Pupils(*m_pDatabase);
-        OnClassList(platform, [&](CClassListDlg* dlg) {
-            Drive<CPupilDlg>(platform, [&](CPupilDlg* add) {
-                presetClass = add->Item<QComboBox>(1002)->currentText();
-                Fill(add, texts);
-                add->Item<QComboBox>(1002)->setEditText(className);
-                add->ClickButton(1);
-            });
-            dlg->ClickButton(1010);
+        OnPupils<CPupilDlg>(platform, {}, 1010, [&](CPupilDlg* add) {
+            presetClass = add->Item<QComboBox>(1002)->currentText();
+            Fill(add, texts);
+            add->Item<QComboBox>(1002)->setEditText(className);
+            add->ClickButton(1);
         });
         // The class shown in the list is the new pupil's class at first.
         QCOMPARE(presetClass, ClassA);
@@ -234,17 +237,13 @@ private slots:
     void editCarriesTheScores()
     {
         CScriptedPlatform platform;
-        OnClassList(platform, [&](CClassListDlg* dlg) {
-            dlg->SelectPupils({m_nFang});
-            Drive<CPupilDlg>(platform, [](CPupilDlg* edit) {
-                QVERIFY(!edit->GetDlgItem(1004)->isVisible());
-                Fill(edit, {{1001, u"李明"_s}});
-                if (!Press(edit, 1))
-                    return;
-                Fill(edit, {{1001, u"王小芳"_s}, {1003, u"004"_s}});
-                edit->ClickButton(1);
-            });
-            dlg->ClickButton(1011);
+        OnPupils<CPupilDlg>(platform, {m_nFang}, 1011, [](CPupilDlg* edit) {
+            QVERIFY(!edit->GetDlgItem(1004)->isVisible());
+            Fill(edit, {{1001, u"李明"_s}});
+            if (!Press(edit, 1))
+                return;
+            Fill(edit, {{1001, u"王小芳"_s}, {1003, u"004"_s}});
+            edit->ClickButton(1);
         });
         CompareBoxes(platform, ErrorBox(NameTaken));
         QCOMPARE(Pupils(*m_pDatabase),
@@ -272,9 +271,23 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QString, refusal);
         CScriptedPlatform platform;
+        QString who;
+        QStringList selectedAfterPointing;
         OnClassList(platform, [&](CClassListDlg* dlg) {
-            dlg->SelectPupils({m_nMing});
+            // A click chooses 李明; passing over another on the way to the
+            // button chooses nobody else.
+            CListCtrl* list = dlg->m_listPupils;
+            const QRect second = list->visualRect(list->model()->index(1, 1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(0, 0)).center());
+            QTest::mouseMove(list->viewport(), second.center());
+            QTest::mouseMove(list->viewport(), second.center() + QPoint(3, 1));
+            for (int row = 0; row < list->GetItemCount(); ++row) {
+                if (list->selectionModel()->isRowSelected(row, {}))
+                    selectedAfterPointing.append(list->GetItemText(row, 0));
+            }
             Drive<CDialog>(platform, [&](CDialog* reset) {
+                who = reset->GetDlgItemText(1004);
                 if (typed) {
                     reset->Item<QRadioButton>(1002)->click();
                     Fill(reset, {{1003, password}});
@@ -283,6 +296,8 @@ private slots:
             });
             dlg->ClickButton(1012);
         });
+        QCOMPARE(selectedAfterPointing, QStringList{u"李明"_s});
+        QCOMPARE(who, u"学生:李明(学号 001)"_s);
         if (!refusal.isEmpty()) {
             CompareBoxes(platform, ErrorBox(refusal));
             QVERIFY(m_pDatabase->Accepts(m_nMing, u"pw"_s));
@@ -296,31 +311,6 @@ private slots:
         QVERIFY(m_pDatabase->Accepts(m_nMing, shown));
         QVERIFY(!m_pDatabase->Accepts(m_nMing, u"pw"_s));
         QCOMPARE(Pupils(*m_pDatabase)[1], u"李明|三年级二班|001|"_s);
-    }
-
-    // A click chooses a pupil; passing over another on the way to a button
-    // chooses nobody else.
-    void pointingAtAPupilChoosesNobody()
-    {
-        CScriptedPlatform platform;
-        QString who;
-        QStringList selectedAfterPointing;
-        OnClassList(platform, [&](CClassListDlg* dlg) {
-            CListCtrl* list = dlg->m_listPupils;
-            const QRect first = list->visualRect(list->model()->index(0, 0));
-            const QRect second = list->visualRect(list->model()->index(1, 1));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
-            QTest::mouseMove(list->viewport(), second.center());
-            QTest::mouseMove(list->viewport(), second.center() + QPoint(3, 1));
-            for (int row = 0; row < list->GetItemCount(); ++row) {
-                if (list->selectionModel()->isRowSelected(row, {}))
-                    selectedAfterPointing.append(list->GetItemText(row, 0));
-            }
-            Drive<CDialog>(platform, [&](CDialog* reset) { who = reset->GetDlgItemText(1004); });
-            dlg->ClickButton(1012);
-        });
-        QCOMPARE(selectedAfterPointing, QStringList{u"李明"_s});
-        QCOMPARE(who, u"学生:李明(学号 001)"_s);
     }
 
     // Two pupils moved to another class, which the list then shows; a
@@ -405,14 +395,10 @@ private slots:
         QFETCH(int, attempts);
         CScriptedPlatform platform;
         bool bTickedAtFirst = true;
-        OnClassList(platform, [&](CClassListDlg* dlg) {
-            dlg->SelectPupils({m_nFang});
-            Drive<CDialog>(platform, [&](CDialog* ask) {
-                bTickedAtFirst = ask->Item<QCheckBox>(1002)->isChecked();
-                ask->Item<QCheckBox>(1002)->setChecked(scoresToo);
-                ask->ClickButton(answer);
-            });
-            dlg->ClickButton(1014);
+        OnPupils<CDialog>(platform, {m_nFang}, 1014, [&](CDialog* ask) {
+            bTickedAtFirst = ask->Item<QCheckBox>(1002)->isChecked();
+            ask->Item<QCheckBox>(1002)->setChecked(scoresToo);
+            ask->ClickButton(answer);
         });
         QVERIFY(!bTickedAtFirst);
         QCOMPARE(Pupils(*m_pDatabase), pupils);
@@ -465,18 +451,10 @@ private slots:
         }
         QCOMPARE(text.count(u"登录卡"_s), 18);
         QVERIFY(squeezed.contains(u"学号:9001"_s));
-    }
-
-    // The cards are cut apart along dashed lines, as the manual says: at
-    // 72 dpi the line between the two columns of cards is dashes with gaps.
-    void loginCardsHaveDashedCutLines()
-    {
-        const QString pdf = QDir::current().filePath(u"dashes.pdf"_s);
-        CScriptedPlatform platform;
-        platform.AnswerFiles({pdf});
-        Drive<CLoginCardsDlg>(platform, [](CLoginCardsDlg* dlg) { dlg->ClickButton(1010); });
-        CLoginCardsDlg dlg(ClassA);
-        dlg.DoModal();
+        if (ten)
+            return;
+        // The cards are cut apart along dashed lines, as the manual says: at
+        // 72 dpi the line between the two columns of cards is dashes with gaps.
         QProcess raster;
         raster.start(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, u"-gray"_s,
                                      u"-singlefile"_s, pdf, QDir::current().filePath(u"dashes"_s)});
@@ -539,11 +517,10 @@ private slots:
         QTest::newRow("GBK, English header, tab-separated")
             << WriteFile(u"gbk.csv"_s, gbk(csv(u"Name\tClass\tStudent No\tPassword"_s, u'\t')))
             << u"GBK"_s;
-        QStringEncoder gbk2("GBK");
         // Without a header (a blank first line) the columns stand in order;
         // a class list saved by Excel on a Chinese Windows is GBK.
         QTest::newRow("GBK without a header")
-            << WriteFile(u"nohead.csv"_s, gbk2(csv({}, u','))) << u"GBK"_s;
+            << WriteFile(u"nohead.csv"_s, gbk(csv({}, u','))) << u"GBK"_s;
         QList<QVariantList> sheet{{u"学号"_s, u"姓名"_s, u"班级"_s, u"密码"_s}};
         for (const QStringList& row : pupils) {
             bool numeric = false;
@@ -570,8 +547,6 @@ private slots:
                                 dlg->ClickButton(confirm ? 1 : 2);
                             }),
                      confirm);
-            QCOMPARE(platform.modalRuns.mid(0, 2),
-                     (QStringList{u"CImportReadDlg"_s, u"CImportPreviewDlg"_s}));
             QVERIFY2(summary.contains(u"(%1)"_s.arg(encoding)), qPrintable(summary));
             QVERIFY2(summary.contains(u"将添加 2 名学生,拒绝 5 行"_s), qPrintable(summary));
             QCOMPARE(
@@ -696,7 +671,16 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, reason);
-        ExpectRefused(path, reason);
+        QVERIFY(!path.isEmpty());
+        CScriptedPlatform platform;
+        platform.AnswerFiles({path});
+        ReadThrough(platform);
+        QVERIFY(!ImportClassList(nullptr));
+        QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
+        const QString told =
+            u"无法导入“%1”:%2。\n没有写入任何内容。"_s.arg(QFileInfo(path).fileName(), reason);
+        CompareBoxes(platform, {Box(told, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        QCOMPARE(Pupils(*m_pDatabase).size(), 3);
     }
 
     // Cancel while the file is read: no preview, no message, nothing written.
@@ -778,22 +762,6 @@ private:
                                         {1, CDaoFieldValue::FromText(number)},
                                         {9, CDaoFieldValue::FromInt16(90)}},
                                        &attempt));
-    }
-
-    // The file at path is refused with reason after it was read, and
-    // nothing is written.
-    void ExpectRefused(const QString& path, const QString& reason)
-    {
-        QVERIFY(!path.isEmpty());
-        const QStringList before = Pupils(*m_pDatabase);
-        CScriptedPlatform platform;
-        platform.AnswerFiles({path});
-        ReadThrough(platform);
-        QVERIFY(!ImportClassList(nullptr));
-        QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
-        CompareBoxes(platform, {Box(Refusal(QFileInfo(path).fileName(), reason), u"错误!"_s,
-                                    MB_OK | MB_ICONEXCLAMATION)});
-        QCOMPARE(Pupils(*m_pDatabase), before);
     }
 
     std::unique_ptr<CTestDatabase> m_pDatabase;

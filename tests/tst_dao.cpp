@@ -221,6 +221,28 @@ private slots:
         QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
     }
 
+    // A file in a folder whose name reads like an address, opened for use by
+    // several programs at once.
+    void sqliteFileIsOpenedForSharedUse()
+    {
+        QVERIFY(QDir().mkpath(u"lab #1 ?x"_s));
+        const QString path = u"lab #1 ?x/用户.mdb"_s;
+        QE_DAO(CreateDatabase(path, u"root"_s, u"pw"_s);
+               QCOMPARE(Stored(path, Sql::ScanSuperUsers, 0), QStringList{u"root"_s}));
+        QVERIFY(!QFile::exists(u"lab "_s));
+        CDaoDatabase db;
+        QE_DAO(db.Open(path));
+        const auto pragma = [&db](const QString& name) {
+            QSqlQuery query(db.Connection());
+            return query.exec(u"PRAGMA "_s + name) && query.next() ? query.value(0).toString()
+                                                                   : QString();
+        };
+        // synchronous FULL; busy_timeout, the default of CDaoDatabase.
+        QCOMPARE((QStringList{pragma(u"journal_mode"_s), pragma(u"synchronous"_s),
+                              pragma(u"busy_timeout"_s)}),
+                 (QStringList{u"delete"_s, u"2"_s, u"10000"_s}));
+    }
+
     void valueTextOfEveryColumnKind_data()
     {
         QTest::addColumn<int>("field");
@@ -265,6 +287,34 @@ private slots:
         for (int i = 0; i < values.size(); ++i)
             QVERIFY(i == field || (values[i].IsNull() && VariantToText(values[i]).isEmpty()));
         QCOMPARE(VariantToText({Kind::Error, QVariant(42)}), u"VT_ERROR"_s);
+    }
+
+    // An edited row keeps its place (PostgreSQL moves it in its heap), the
+    // record set shows what it stored at once, and a deleted row leaves the
+    // others in order.
+    void scanOrderIsInsertionOrder()
+    {
+        CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
+        QStringList names;
+        QE_DAO(for (int i = 0; i < 40; ++i) {
+            names.append(u"n%1"_s.arg((i * 17) % 40));
+            fixture.Insert(u"user"_s, {names.last(), u"班"_s});
+        });
+        CDaoRecordset rs(fixture.Database());
+        QVERIFY(OpenScan(rs, Sql::ScanUsers));
+        QE_DAO(QCOMPARE(ReadColumn(rs, 0), names); rs.MoveFirst();
+               EditCurrent(rs, {{0, Text(u"edited"_s)}, {3, Text(u"new"_s)}});
+               QCOMPARE(VariantToText(rs.GetFieldValue(3)), u"new"_s);
+               QVERIFY(SeekNext(rs, 0, names[5])); rs.Delete());
+        QVERIFY_THROWS_EXCEPTION(CDaoException, rs.GetFieldValue(0));
+        QE_DAO(rs.MoveNext(); QCOMPARE(VariantToText(rs.GetFieldValue(0)), names[6]);
+               fixture.Insert(u"user"_s, {u"last"_s}));
+        names[0] = u"edited"_s;
+        names.removeAt(5);
+        names.append(u"last"_s);
+        QVERIFY(OpenScan(rs, Sql::ScanUsers));
+        QE_DAO(QCOMPARE(ReadColumn(rs, 0), names);
+               QCOMPARE(fixture.Rows(u"user"_s).value(0).value(1), u"班"_s));
     }
 
     // A long column is read in pages, each going on after the last key of
@@ -404,6 +454,50 @@ private slots:
         QVERIFY(timeout.exec(u"PRAGMA busy_timeout"_s) && timeout.next());
         QCOMPARE(timeout.value(0).toInt(), 4321);
         CDaoDatabase::SetBusyTimeout(10000);
+    }
+
+    // The fields named are set, the date fields filled in by the table, the
+    // others left empty; a failed append stores nothing and leaves the
+    // database usable.
+    void appendSetsOnlyTheNamedFields()
+    {
+        CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
+        CDaoDatabase* db = fixture.Database();
+        const QString today = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+        QE_DAO(QVERIFY(AppendRow(db, u"score"_s,
+                                 {{0, Text(u"张三"_s)},
+                                  {1, Text(u"2003001"_s)},
+                                  {3, Text(u"英文测试"_s)},
+                                  {5, Text(u"42"_s)},
+                                  {8, Text(u"60"_s)},
+                                  {9, CDaoFieldValue::FromInt16(95)}}));
+               QVERIFY(AppendRow(
+                   db, u"loginhistory"_s,
+                   {{0, Text(u"张三"_s)}, {3, Text(u"超级用户"_s)}, {7, Text(u"用户登录"_s)}}));
+               // Fields given out of order.
+               QVERIFY(AppendRow(db, u"user"_s, {{3, Text(u"pw"_s)}, {0, Text(u"李四"_s)}})));
+        QVERIFY_THROWS_EXCEPTION(
+            CDaoException, AppendRow(db, u"user"_s, {{0, Text(u"ghost"_s)}, {5, Text(u"x"_s)}}));
+        QVERIFY_THROWS_EXCEPTION(CDaoException,
+                                 AppendRow(db, u"nosuchtable"_s, {{0, Text(u"ghost"_s)}}));
+        {
+            CDaoTableDef tableDef(db);
+            CDaoRecordset rs(db);
+            QE_DAO(tableDef.Open(u"user"_s);
+                   rs.Open(&tableDef, dbOpenDynaset, dbAppendOnly | dbInconsistent); rs.AddNew();
+                   rs.SetFieldValue(0, u"never stored"_s));
+        }
+        QStringList rows;
+        QE_DAO(for (const QString& table
+                    : {u"score"_s, u"loginhistory"_s, u"user"_s}) rows
+                   << fixture.Rows(table).value(0).join(u'|');
+               QCOMPARE(fixture.Rows(u"user"_s).size(), 1));
+        QCOMPARE(rows,
+                 (QStringList{u"张三|2003001|%1|英文测试||42|||60|95"_s.arg(today),
+                              u"张三|||超级用户||%1||用户登录"_s.arg(today), u"李四|||pw|"_s}));
+        CDaoRecordset rs(db);
+        QVERIFY(OpenScan(rs, Sql::ScanScores));
+        QE_DAO(QCOMPARE(rs.GetFieldValue(9).kind, Kind::Int16));
     }
 
     // A deletion pass that fails part-way (the engine refuses a row, or the
@@ -585,6 +679,45 @@ private slots:
                      code);
         QVERIFY(!QFile::exists(u"Teacher-2026.mdb"_s));
         QVERIFY(SuperAccepts(u"Teacher-20.mdb"_s, u"Teacher-20"_s));
+    }
+
+    void defaultTargetPrecedence()
+    {
+        const QByteArray saved = qgetenv("QE_DATABASE");
+        QStringList targets;
+        qunsetenv("QE_DATABASE");
+        targets << CDaoDatabase::DefaultTarget();
+        qputenv("QE_DATABASE", "postgresql://lab@server/qe");
+        targets << CDaoDatabase::DefaultTarget();
+        CDaoDatabase::SetTarget(u"other.mdb"_s);
+        targets << CDaoDatabase::DefaultTarget();
+        if (saved.isNull())
+            qunsetenv("QE_DATABASE");
+        else
+            qputenv("QE_DATABASE", saved);
+        QCOMPARE(targets,
+                 (QStringList{u"user.mdb"_s, u"postgresql://lab@server/qe"_s, u"other.mdb"_s}));
+    }
+
+    // A command needs the connection; a scan opens only the scans it knows.
+    void commandGuardAndScanRefuse()
+    {
+        CScriptedPlatform platform;
+        QVERIFY(!CommandGuard());
+        QCOMPARE(platform.boxes.size(), 1);
+        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!操作无法进行!"_s);
+        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        {
+            CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
+            QVERIFY(CommandGuard());
+            CDaoRecordset rs(fixture.Database());
+            QVERIFY(!OpenScan(rs, u"SELECT * FROM user WHERE name = 'x'"_s));
+            QVERIFY(!OpenScan(rs, u"SELECT * FROM nosuchtable"_s));
+            QCOMPARE(platform.boxes.size(), 3);
+            QVERIFY(platform.boxes[2].text.startsWith(u"错误信息:"_s));
+            QVERIFY(!rs.IsOpen());
+        }
+        QCOMPARE(ActiveDatabase(), nullptr);
     }
 };
 

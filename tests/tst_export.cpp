@@ -29,12 +29,98 @@ CExportTable Sample()
     return table;
 }
 
+QJsonArray Cell(const QString& kind, const QJsonValue& value)
+{
+    return {kind, value};
+}
+
 } // namespace
 
 class TestExport : public QObject
 {
     Q_OBJECT
 private slots:
+    void xlsxReadBackCellForCell()
+    {
+        const QString path = QDir::current().filePath(u"表.xlsx"_s);
+        QCOMPARE(WriteTables({Sample()}, ExportFormat::Xlsx, path), QString());
+        const QJsonArray sheets = ReadTable(path)[u"sheets"_s].toArray();
+        QCOMPARE(sheets.size(), 1);
+        const QJsonObject sheet = sheets[0].toObject();
+        QCOMPARE(sheet[u"name"_s].toString(), u"三年级二班"_s);
+        QCOMPARE(sheet[u"merged"_s].toArray(), QJsonArray{u"A1:E1"_s});
+        QCOMPARE(sheet[u"frozen"_s].toString(), u"A3"_s);
+        const QJsonArray rows = sheet[u"rows"_s].toArray();
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[0].toArray()[0], QJsonValue(Cell(u"s"_s, Sample().strTitle)));
+        QJsonArray header;
+        for (const QString& name : Sample().header)
+            header.append(Cell(u"s"_s, name));
+        QCOMPARE(rows[1].toArray(), header);
+        // Numbers are numbers in their formats, a duration is a time, a text
+        // that looks like a formula stays text, an empty figure stays empty.
+        QCOMPARE(rows[2].toArray(),
+                 (QJsonArray{Cell(u"s"_s, u"王芳"_s), QJsonArray{u"n"_s, 12, u"0"_s},
+                             QJsonArray{u"n"_s, 25.25, u"0.0"_s}, Cell(u"t"_s, 90.5),
+                             Cell(u"s"_s, u"a,\"b\""_s)}));
+        QCOMPARE(rows[3].toArray(),
+                 (QJsonArray{Cell(u"s"_s, u"=1+1"_s), QJsonArray{u"n"_s, 0, u"0"_s},
+                             Cell(u"-"_s, {}), Cell(u"-"_s, {}), Cell(u"s"_s, u"两行\n文字"_s)}));
+        // Wide enough for the Chinese header: 9 characters, 7 of them Chinese.
+        QVERIFY2(sheet[u"widths"_s][u"C"_s].toDouble() >= 16,
+                 qPrintable(QString::number(sheet[u"widths"_s][u"C"_s].toDouble())));
+    }
+
+    void csvParsedCellForCell()
+    {
+        const QString path = QDir::current().filePath(u"表.csv"_s);
+        QCOMPARE(WriteTables({Sample()}, ExportFormat::Csv, path), QString());
+        const QJsonObject csv = ReadTable(path);
+        QVERIFY(csv[u"bom"_s].toBool());
+        QVERIFY(csv[u"crlf"_s].toBool());
+        QJsonArray header;
+        for (const QString& name : Sample().header)
+            header.append(name);
+        QCOMPARE(csv[u"rows"_s].toArray(),
+                 (QJsonArray{QJsonArray{Sample().strTitle}, header,
+                             QJsonArray{u"王芳"_s, u"12"_s, u"25.3"_s, u"0:01:30"_s, u"a,\"b\""_s},
+                             QJsonArray{u"'=1+1"_s, u"0"_s, u""_s, u""_s, u"两行\n文字"_s}}));
+    }
+
+    // Each table from a new page, its title on every page; a long one goes
+    // on over pages that count themselves.
+    void pdfPagesPerTable()
+    {
+        CExportTable first = Sample();
+        CExportTable second = Sample();
+        second.strTitle = u"五年级一班 中文 成绩"_s;
+        for (int i = 0; i < 50; ++i)
+            second.rows.append(first.rows[0]);
+        CExportTable third = Sample();
+        third.strTitle = u"全校 中文 成绩"_s;
+        for (int i = 0; i < 400; ++i)
+            third.rows.append(first.rows[0]);
+        const QString path = QDir::current().filePath(u"表.pdf"_s);
+        QCOMPARE(WriteTables({first, second, third}, ExportFormat::Pdf, path), QString());
+        const int pages = PdfPages(path);
+        QVERIFY2(pages >= 5, qPrintable(QString::number(pages)));
+        const QStringList texts = PdfPageTexts(path);
+        QVERIFY2(texts[0].contains(u"三年级二班 中文"_s), qPrintable(texts[0].left(300)));
+        // "第 n 页,共 m 页" (页 comes back as a radical that NFKC keeps).
+        const auto pageOf = [](const QString& text) {
+            const auto match = QRegularExpression(u"第 (\\d+) .,共 (\\d+) ."_s).match(text);
+            return match.hasMatch() ? match.captured(1) + u'/' + match.captured(2) : QString();
+        };
+        // Fifty pupils fit one page.
+        QVERIFY(texts[1].contains(u"五年级一班"_s));
+        QCOMPARE(pageOf(texts[1]), u"1/1"_s);
+        const int rest = pages - 2;
+        for (int page = 0; page < rest; ++page) {
+            QVERIFY(texts[2 + page].contains(u"全校 中文 成绩"_s));
+            QCOMPARE(pageOf(texts[2 + page]), u"%1/%2"_s.arg(page + 1).arg(rest));
+            QVERIFY(texts[2 + page].contains(u"姓名"_s));
+        }
+    }
 
     // A spreadsheet skips a leading tab or carriage return and then takes
     // the sign for a formula's: such a cell is prefixed too.

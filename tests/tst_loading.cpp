@@ -27,6 +27,16 @@ QByteArray Gb(const QString& text)
     return Gbk::Encode(text);
 }
 
+// Every practice buffer of the document, for comparing two loads.
+QByteArray Buffers(const CQeDoc& doc)
+{
+    QByteArray bytes(&doc.m_cnText[0][0][0], sizeof doc.m_cnText);
+    bytes.append(&doc.m_enText[0][0], sizeof doc.m_enText);
+    for (const QByteArray& line : doc.m_aTextLine)
+        bytes.append(line).append('|');
+    return bytes;
+}
+
 void ReadNextScreen(CQeDoc& doc, QIODevice& file, bool chinese)
 {
     doc.ResetPractice();
@@ -137,6 +147,97 @@ private slots:
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
+    // A missing file is reported and leads back to the credits; a loaded
+    // practice has its command checked alone, until the credits.
+    void loadedPracticeIsChecked()
+    {
+        CPracticeFixture f;
+        const auto checked = [&f](int id) { return f.frame->Router().Query(id).m_bChecked; };
+        f.view->OnPracticeNumber();
+        QCOMPARE(f.platform.boxes.size(), 1);
+        QVERIFY(f.platform.boxes[0].text.contains(u"number.txt"_s));
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
+        QCOMPARE(f.view->m_bShowCredits, 1);
+        QVERIFY(!f.frame->Clock().m_bReadyPrompt && !checked(ID_PRACTICE_NUMBER));
+        f.WriteFile(u"punctuate.txt"_s, "!?");
+        f.view->OnPracticeSymbol();
+        QVERIFY(checked(ID_PRACTICE_SYMBOL) && !checked(ID_PRACTICE_NUMBER));
+        QVERIFY(f.view->m_file.isOpen() && f.frame->Clock().m_bReadyPrompt);
+        f.view->ShowCredits();
+        QVERIFY(!checked(ID_PRACTICE_SYMBOL));
+    }
+
+    // A new load abandons the running session, its clock and a half-typed
+    // character.
+    void newLoadAbandonsRunningSession()
+    {
+        CPracticeFixture f;
+        f.Load(true, Gb(u"中文"_s).repeated(30));
+        f.Type(QByteArray(" ") + Gb(u"中"_s) + "\xd6");
+        f.platform.SetTime(QTime(12, 0, 9));
+        f.frame->OnTimer(1);
+        QCOMPARE(ElapsedSeconds, 9);
+        f.view->OnPracticeChinese();
+        QVERIFY(ElapsedSeconds == 0 && TypedCount == 0 && f.doc.m_aTypedLine[0].isEmpty());
+        QVERIFY(PendingUnit.isEmpty() && PendingBytes == 0 && SkipPending == 0);
+        QVERIFY(!f.view->Session().IsRunning() && !f.frame->Clock().m_bClockRunning);
+        f.Type(QByteArray(" ") + Gb(u"中"_s));
+        QCOMPARE(CorrectCount, 1);
+    }
+
+    // A stored text is practised screen by screen: screen n is what the
+    // loader reads from a file of the same bytes after n - 1 screenfuls,
+    // and the text has as many screens as the loader reads before only
+    // line breaks are left. Its first screen is the practice command's.
+    void storedTextScreensAreTheLoadersScreens_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("screens");
+        QString lines;
+        for (int i = 0; i < 120; ++i)
+            lines += u"typing "_s.repeated(1 + i % 7) + u"\r\n"_s;
+        QTest::newRow("English lines over three screens")
+            << int(PracticeKind::English) << lines << 3;
+        QTest::newRow("exactly one screen")
+            << int(PracticeKind::Number) << u"0123456789"_s.repeated(128) + u"12345678"_s << 1;
+        QTest::newRow("a trailing line break makes no screen")
+            << int(PracticeKind::Symbol) << u"!@#$%"_s.repeated(258) + u"\r\n\r\n"_s << 2;
+        QTest::newRow("Chinese with digits, letters and line breaks")
+            << int(PracticeKind::Chinese) << u"第1课春天来了，ABC。\r\n"_s.repeated(60) << 2;
+    }
+    void storedTextScreensAreTheLoadersScreens()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, body);
+        QFETCH(int, screens);
+        const QByteArray bytes = TextRules::FileBytes(TextRules::Normalise(body, kind), kind);
+        QCOMPARE(ScreenCount(bytes, kind), screens);
+        CPracticeFixture f;
+        CQeDoc reader;
+        QBuffer file;
+        file.setData(bytes);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        CPracticeScreen stored;
+        stored.nKind = kind;
+        stored.text = bytes;
+        for (stored.nScreen = 1; stored.nScreen <= screens; ++stored.nScreen) {
+            ReadNextScreen(reader, file, kind == PracticeKind::Chinese);
+            f.view->LoadScreen(stored);
+            QCOMPARE(Buffers(f.doc), Buffers(reader));
+            QCOMPARE(CurrentPracticeKind, kind);
+        }
+        QVERIFY(file.readAll().replace('\r', "").replace('\n', "").isEmpty());
+        const QStringList files{u"chinese.txt"_s, u"english.txt"_s, u"number.txt"_s,
+                                u"punctuate.txt"_s};
+        f.WriteFile(files[kind - PracticeKind::Chinese], bytes);
+        stored.nScreen = 1;
+        f.view->LoadScreen(stored);
+        const QByteArray first = Buffers(f.doc);
+        f.view->OnCmdMsg(ID_PRACTICE_CHINESE + kind - PracticeKind::Chinese);
+        QCOMPARE(Buffers(f.doc), first);
+    }
+
     // In a Chinese text every character is one double-byte cell, typed as
     // it is shown: a half-width space would take a cell with another space,
     // and typing it followed by the next letter would leave that cell blank
@@ -201,6 +302,27 @@ private slots:
         QCOMPARE(normalised, stored);
         QCOMPARE(TextRules::Refused(normalised, kind), refused);
         QCOMPARE(TextRules::Normalise(normalised, kind), normalised); // nothing more later
+    }
+
+    void importedFilesAreDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text"); // "<none>": refused
+        const QString chinese = u"中文练习,第1课。"_s;
+        QTest::newRow("UTF-8") << chinese.toUtf8() << chinese;
+        QTest::newRow("UTF-8 with its byte-order mark")
+            << "\xEF\xBB\xBF" + chinese.toUtf8() << chinese;
+        QTest::newRow("GBK") << Gb(chinese) << chinese;
+        QTest::newRow("broken: a lead byte at the end") << Gb(chinese) + "\x81" << u"<none>"_s;
+        QTest::newRow("broken: bytes of no character") << QByteArray("ab\xFF\xFF") << u"<none>"_s;
+        QTest::newRow("a word processor's file")
+            << QByteArray("PK\x03\x04\x00\x00", 6) << u"<none>"_s;
+    }
+    void importedFilesAreDecoded()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(TextRules::DecodeFile(bytes).value_or(u"<none>"_s), text);
     }
 
     // After the last cell of a text's screen and its result, the next screen

@@ -9,6 +9,86 @@ class TestLogin : public QObject
 private slots:
     void init() { CurrentUser = CCurrentUser(); }
 
+    void slideWindow_data()
+    {
+        QTest::addColumn<int>("axis");
+        QTest::addColumn<QPoint>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QPoint>("expected"); // (333, 222): not moved, not shown
+        QTest::newRow("x stops on the last step before end")
+            << 120 << QPoint(0, 40) << 100 << QPoint(96, 40);
+        QTest::newRow("y reaches end on an exact step")
+            << 121 << QPoint(30, 5) << 29 << QPoint(30, 29);
+        QTest::newRow("start past end does not move")
+            << 121 << QPoint(10, 200) << 100 << QPoint(333, 222);
+        QTest::newRow("other axis does not move") << 122 << QPoint(0, 0) << 500 << QPoint(333, 222);
+    }
+    void slideWindow()
+    {
+        QFETCH(int, axis);
+        QFETCH(QPoint, start);
+        QFETCH(int, end);
+        QFETCH(QPoint, expected);
+        QWidget window;
+        window.setGeometry(333, 222, 50, 40);
+        SlideWindow(&window, axis, start.x(), start.y(), end);
+        QCOMPARE(window.pos(), expected);
+        QCOMPARE(window.isVisible(), expected != QPoint(333, 222));
+    }
+
+    // Opening, then switching kinds and cancelling: nobody is logged in.
+    void openingAndKindChoice()
+    {
+        Lab lab;
+        CurrentUser.KindCode = UserKind::Super;
+        const QStringList before = UserTexts();
+        QStringList seen;
+        QList<QStringList> lists;
+        QList<int> codes;
+        bool bAnonymousDisabled = false;
+        QPoint pos, normal;
+        Drive<CLoginDlg>(lab.platform, [&](CLoginDlg* dlg) {
+            auto* kind = dlg->Item<QComboBox>(IDC_KIND);
+            auto* name = dlg->Item<QComboBox>(IDC_NAME);
+            auto* password = dlg->Item<QLineEdit>(IDC_PASSWORD);
+            lists << Items(kind) << Items(name);
+            pos = dlg->pos();
+            normal = dlg->NormalPosition();
+            seen << kind->currentText() << name->currentText() << password->text();
+            password->setText(u"typed"_s);
+            for (int choice : {0, 2, 1}) {
+                dlg->ChooseItem(IDC_KIND, choice);
+                lists << Items(name);
+                codes << dlg->KindCode();
+                seen << name->currentText() << password->text();
+                if (choice == 2)
+                    bAnonymousDisabled = !name->isEnabled() && !password->isEnabled();
+            }
+            dlg->ClickButton(2);
+        });
+        CLoginDlg dlg;
+        QCOMPARE(dlg.DoModal(), IDCANCEL);
+        QVERIFY(lab.platform.boxes.isEmpty());
+        QStringList names;
+        for (const QStringList& user : Users)
+            names << user[0];
+        const QStringList supers{u"admin"_s, u"root"_s};
+        QCOMPARE(lists,
+                 (QList<QStringList>{
+                     {u"超级用户"_s, u"普通用户"_s, u"匿名用户"_s}, names, supers, supers, names}));
+        QCOMPARE(seen, (QStringList{u"普通用户"_s, QString(), QString(), u"root"_s, u"typed"_s,
+                                    u"root"_s, u"typed"_s, u"长"_s, u"typed"_s}));
+        QVERIFY(bAnonymousDisabled);
+        QCOMPARE(codes, (QList<int>{UserKind::Super, UserKind::Anonymous, UserKind::Ordinary}));
+        QCOMPARE(UserTexts(), before);
+        // Slid in from the top: rests on the last 12-pixel step above the centre.
+        QCOMPARE(pos.x(), normal.x());
+        QVERIFY(pos.y() <= normal.y() && normal.y() - pos.y() < 12 && pos.y() % 12 == 0);
+        // Cancel slid it out downwards to the bottom of the work area.
+        const int bottom = dlg.WorkArea().y() + dlg.WorkArea().height();
+        QVERIFY(dlg.pos().y() <= bottom && dlg.pos().y() > bottom - 12);
+    }
+
     void login_data()
     {
         QTest::addColumn<int>("kind");
@@ -218,6 +298,27 @@ private slots:
                             u"用户类型:匿名用户"_s));
         if (connected)
             QVERIFY(lab.db->Rows(u"loginhistory"_s).isEmpty());
+    }
+
+    // Logging off clears the whole user before the login opens; a cancelled
+    // login leaves nobody logged in and the program going on.
+    void logOff()
+    {
+        Lab lab;
+        CurrentUser = {u"admin"_s, u"班"_s, u"7"_s, u"Root1"_s, u"超级用户"_s, UserKind::Super};
+        lab.mainWindow.panes[1] = u"用户姓名:admin"_s;
+        QStringList during;
+        Drive<CLoginDlg>(lab.platform, [&](CLoginDlg* dlg) {
+            during = UserTexts() << lab.mainWindow.panes.value(1) << lab.mainWindow.panes.value(2);
+            dlg->ChooseItem(IDC_KIND, 0);
+            dlg->ClickButton(2);
+        });
+        LogOffCurrentUser();
+        QCOMPARE(lab.platform.modalRuns, QStringList{u"CLoginDlg"_s});
+        const QStringList loggedOff{u"NONE"_s, u"NONE"_s, u"0"_s, {}, u"普通用户"_s, u"0"_s};
+        QCOMPARE(during, loggedOff + QStringList({u"用户姓名:NONE"_s, u"用户类型:普通用户"_s}));
+        QCOMPARE(UserTexts(), loggedOff);
+        QVERIFY(lab.platform.exits.isEmpty());
     }
 };
 

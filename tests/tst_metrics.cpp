@@ -10,6 +10,38 @@ class TestMetrics : public QObject
 {
     Q_OBJECT
 private slots:
+    void speedInTheKindsUnit_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("correct");
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, int kind, int correct, qint64 ms,
+                            const QString& shown) {
+            QTest::newRow(name) << kind << correct << ms << shown;
+        };
+        const int chinese = PracticeKind::Chinese, english = PracticeKind::English;
+        const int number = PracticeKind::Number, symbol = PracticeKind::Symbol;
+        // 25 units in 60 s: 25 per minute, where the described speed is 0.
+        row("Chinese beginner, 25 in a minute", chinese, 25, 60000, u"25.0 字/分"_s);
+        row("Chinese, 37 in 80.5 s", chinese, 37, 80500, u"27.6 字/分"_s); // 27.577...
+        // 150 characters in 90 s: 100 CPM, 20 words of five.
+        row("English is WPM, characters / 5", english, 150, 90000, u"20.0 WPM"_s);
+        row("digits are CPM", number, 45, 30500, u"88.5 CPM"_s); // 88.52...
+        row("symbols are CPM", symbol, 12, 6000, u"120.0 CPM"_s);
+        row("0 ms gives 0, not a division fault", chinese, 40, 0, u"0.0 字/分"_s);
+        row("a clock run backwards gives 0", english, 40, -500, u"0.0 WPM"_s);
+        row("nothing correct gives 0", number, 0, 30000, u"0.0 CPM"_s);
+        row("negative counts read as 0", symbol, -3, 30000, u"0.0 CPM"_s);
+    }
+    void speedInTheKindsUnit()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, correct);
+        QFETCH(qint64, ms);
+        QFETCH(QString, shown);
+        QCOMPARE(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, ms)), shown);
+    }
 
     // A pupil's averages are all correct units over all time (and over all
     // typed); the best counts only attempts of 30 s or a whole screen.

@@ -119,6 +119,30 @@ CAssignment OnScreen(const QString& title, const CPracticeText& text, int screen
     return assignment;
 }
 
+// One minute of the text's screen (of the named file instead, file given),
+// typed by the user, stored with its score row; typed without a mistake, it
+// ends at the end of the screen.
+void StoreTyped(CDaoDatabase* db, qint64 user, const CPracticeText& text, const QDateTime& at,
+                int typed, int correct, int screen = 1, qint64 exam = 0, const QString& file = {})
+{
+    CAttempt attempt;
+    attempt.nUserKey = user;
+    attempt.strUserName = u"某"_s;
+    attempt.nKind = PracticeKind::English;
+    attempt.strTextFile = file.isEmpty() ? text.strTitle : file;
+    attempt.startedAt = at;
+    attempt.endedAt = at.addSecs(60);
+    attempt.nElapsedMs = 60000;
+    attempt.nTypedUnits = typed;
+    attempt.nCorrectUnits = correct;
+    attempt.nEndReason = typed == correct ? EndReason::EndOfScreen : EndReason::Escape;
+    attempt.nTextId = file.isEmpty() ? text.nId : 0;
+    attempt.nScreen = file.isEmpty() ? screen : 0;
+    attempt.nExamId = exam;
+    QVERIFY(AppendScoreWithAttempt(
+        db, {{0, CDaoFieldValue::FromText(u"某"_s)}, {9, CDaoFieldValue::FromInt16(0)}}, &attempt));
+}
+
 } // namespace
 
 // 课堂监控: what the pupils' programs report, the states the teacher sees,
@@ -318,22 +342,7 @@ private slots:
         // 29 WPM at 96 % over a minute meets 20 WPM and 90 %; 10 WPM does not.
         const auto typed = [&](qint64 user, const QDateTime& at, int correct, qint64 exam = 0,
                                const QString& file = {}) {
-            CAttempt attempt;
-            attempt.nUserKey = user;
-            attempt.strUserName = u"某"_s;
-            attempt.nKind = PracticeKind::English;
-            attempt.strTextFile = file.isEmpty() ? text.strTitle : file;
-            attempt.startedAt = at;
-            attempt.endedAt = at.addSecs(60);
-            attempt.nElapsedMs = 60000;
-            attempt.nTypedUnits = correct + correct / 25;
-            attempt.nCorrectUnits = correct;
-            attempt.nTextId = file.isEmpty() ? text.nId : 0;
-            attempt.nScreen = file.isEmpty() ? 1 : 0;
-            attempt.nExamId = exam;
-            QVERIFY(AppendScoreWithAttempt(
-                admin, {{0, CDaoFieldValue::FromText(u"某"_s)}, {9, CDaoFieldValue::FromInt16(0)}},
-                &attempt));
+            StoreTyped(admin, user, text, at, correct + correct / 25, correct, 1, exam, file);
         };
         typed(m_nPupil, September(3), 145);
         typed(m_nOther, September(1), 145); // before the start day
@@ -494,16 +503,7 @@ private slots:
             QCOMPARE(std::pair(loaded.nTextId, loaded.nScreen), std::pair(text.nId, 2));
             Accounts::SignOut(*f.doc.m_pDB);
         }
-        CAttempt attempt;
-        attempt.nUserKey = m_nPupil;
-        attempt.nKind = PracticeKind::English;
-        attempt.startedAt = attempt.endedAt = September(3);
-        attempt.nElapsedMs = 60000;
-        attempt.nTypedUnits = attempt.nCorrectUnits = 200;
-        attempt.nEndReason = EndReason::EndOfScreen;
-        attempt.nTextId = text.nId;
-        attempt.nScreen = 2;
-        QVERIFY(AppendScoreWithAttempt(admin, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt));
+        StoreTyped(admin, m_nPupil, text, September(3), 200, 200, 2);
         CPracticeFixture f;
         const Rows listed = logIn(f, false);
         QVERIFY2(listed.isEmpty(), "the list showed with nothing left to do");

@@ -161,6 +161,85 @@ private slots:
         QCOMPARE(lab.mainWindow.panes.value(1) + lab.mainWindow.panes.value(2),
                  u"用户姓名:"_s + user[0] + u"用户类型:普通用户"_s);
     }
+
+    // The user row is stored before the history row: when the history
+    // cannot be written, the account exists and its owner is logged in.
+    void registrationHistoryFailure()
+    {
+        Lab lab(NoHistoryTable, false);
+        Outcome outcome;
+        Confirm(lab.platform, Edits(NewUserIds, {u"甲"_s, u"一班"_s, u"1"_s, u"a"_s}), &outcome);
+        OpenNewUserDialog();
+        QVERIFY(outcome.bOpen);
+        lab.db->CompareAccounts(u"user"_s, {{u"甲"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s}});
+        QCOMPARE(std::tuple(lab.platform.boxes.size(), CurrentUser.Name, CurrentUser.KindCode),
+                 std::tuple(qsizetype(1), u"甲"_s, int(UserKind::Ordinary)));
+    }
+
+    void registrationFromLogin_data()
+    {
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("connected: stored and logged in") << true;
+        QTest::newRow("not connected: refused, dialog stays open") << false;
+    }
+    void registrationFromLogin()
+    {
+        QFETCH(bool, connected);
+        Lab lab(connected ? Connected : NoDb, false);
+        const QStringList typed{u"乙"_s, u"二班"_s, u"2"_s, u"b"_s};
+        PressNewUser(lab.platform);
+        bool bOpen = false;
+        Drive(lab.platform, [&](CDialog* dlg) {
+            Fill(dlg, Edits(NewUserIds, typed));
+            if ((bOpen = Press(dlg, 1)))
+                dlg->EndDialog(-1);
+        });
+        CLoginDlg login;
+        QCOMPARE(login.DoModal(), 0);
+        QCOMPARE(lab.platform.modalRuns, (QStringList{u"CLoginDlg"_s, u"CNewUserDlg"_s}));
+        QCOMPARE(bOpen, !connected);
+        if (connected) {
+            QCOMPARE(UserTexts(), (typed + QStringList{u"普通用户"_s, Ordinary}));
+            return;
+        }
+        QCOMPARE(std::tuple(lab.platform.boxes.size(), lab.platform.boxes.value(1).text,
+                            CurrentUser.KindCode),
+                 std::tuple(qsizetype(2), u"数据库未正确连接!无法添加新用户!"_s, 0));
+    }
+
+    // A cancelled registration leads to the login, which may be cancelled
+    // too: nobody is logged in, the program goes on.
+    void registrationCancelled_data()
+    {
+        QTest::addColumn<bool>("fromCommand");
+        QTest::newRow("opened by the view command") << true;
+        QTest::newRow("opened from the login dialog") << false;
+    }
+    void registrationCancelled()
+    {
+        QFETCH(bool, fromCommand);
+        Lab lab(Connected, false);
+        CurrentUser = {u"甲"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s, UserKind::Ordinary};
+        const QStringList before = UserTexts();
+        if (!fromCommand)
+            PressNewUser(lab.platform);
+        Drive(lab.platform, [](CDialog* dlg) { dlg->ClickButton(2); });
+        Drive(lab.platform, [](CDialog* dlg) { dlg->ClickButton(2); });
+        if (fromCommand) {
+            OpenNewUserDialog();
+        } else {
+            CLoginDlg login;
+            login.DoModal();
+        }
+        QStringList expected{u"CNewUserDlg"_s, u"CLoginDlg"_s};
+        if (!fromCommand)
+            expected.prepend(u"CLoginDlg"_s);
+        QCOMPARE(lab.platform.modalRuns, expected);
+        QCOMPARE(lab.platform.unfinishedDialogs, 0);
+        QVERIFY(lab.platform.exits.isEmpty() && lab.platform.boxes.isEmpty());
+        QVERIFY(lab.db->Rows(u"user"_s).isEmpty());
+        QCOMPARE(UserTexts(), before);
+    }
 };
 
 QE_TEST_MAIN(TestRegistration)

@@ -125,6 +125,60 @@ private slots:
         CDaoDatabase::SetTarget(QString());
     }
 
+    // The described figures, truncated as described, in the column of the
+    // practice's kind; negative counts are clamped to 0 in place.
+    void scoreRowShown_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("correct");
+        QTest::addColumn<int>("typed");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("row");
+        const auto english = [](const char* name, int correct, int typed, int seconds,
+                                const char* speed, const char* accuracy) {
+            QTest::newRow(name) << int(PracticeKind::English) << correct << typed << seconds
+                                << u"  |英文测试||%1|||%2|%3"_s.arg(QLatin1StringView(speed))
+                                       .arg(qMax(seconds, 0))
+                                       .arg(QLatin1StringView(accuracy));
+        };
+        english("57 of 100 truncates to 56", 57, 100, 60, "0", "56%");
+        english("29 of 100 truncates to 28", 29, 100, 10, "2", "28%");
+        english("2 of 3 truncates to 66", 2, 3, 1, "2", "66%");
+        english("58 of 100 truncates to 57", 58, 100, 60, "0", "57%");
+        english("70 of 100 stays 70", 70, 100, 60, "1", "70%");
+        english("150 in 60 s is speed 2", 150, 150, 60, "2", "100%");
+        english("59 in 60 s is speed 0", 59, 100, 60, "0", "59%");
+        english("no clock tick gives speed 0", 5, 10, 0, "0", "50%");
+        english("nothing typed gives 0%", 0, 0, 30, "0", "0%");
+        english("negative counts read as 0", -4, -9, -2, "0", "0%");
+        QTest::newRow("chinese") << int(PracticeKind::Chinese) << 60 << 80 << 20
+                                 << u"  |中文测试|3||||20|75%"_s;
+        QTest::newRow("number") << int(PracticeKind::Number) << 60 << 80 << 20
+                                << u"  |数字测试|||3||20|75%"_s;
+        QTest::newRow("symbol") << int(PracticeKind::Symbol) << 60 << 80 << 20
+                                << u"  |符号测试||||3|20|75%"_s;
+        QTest::newRow("no practice shows only the date cell")
+            << int(PracticeKind::None) << 60 << 80 << 20 << u"  |||||||"_s;
+    }
+    void scoreRowShown()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, correct);
+        QFETCH(int, typed);
+        QFETCH(int, seconds);
+        QFETCH(QString, row);
+        SetPractice(kind, correct, typed, seconds);
+        CScriptedPlatform platform;
+        Shown shown;
+        RunResultDialog(platform, 2, &shown);
+        QCOMPARE(shown.scoreColumns, 8);
+        QCOMPARE(shown.scoreRow.join(u'|'), row);
+        QCOMPARE(shown.userColumns, 5);
+        QCOMPARE(shown.userRow.join(u'|'), u"李明|计算机一班|2003001|普通用户|"_s);
+        QCOMPARE((QList<int>{CorrectCount, TypedCount, ElapsedSeconds}),
+                 (QList<int>{qMax(correct, 0), qMax(typed, 0), qMax(seconds, 0)}));
+    }
+
     // A failed store (no database, the score table gone, or the attempt's
     // failing, which takes the score row back too) is shown with its reason
     // and the dialog stays open.
@@ -276,6 +330,90 @@ private slots:
         QCOMPARE(SelectRows(admin, u"SELECT position, expected, typed FROM attempt_mistake "
                                    "ORDER BY position"_s),
                  expected);
+    }
+
+    void englishPracticeStoresItsScore()
+    {
+        CTestDatabase& database = *m_pDatabase;
+        CDaoDatabase::SetTarget(database.Target());
+        CPracticeFixture f;
+        QVERIFY(f.doc.m_pDB);
+        SetUser(UserKind::Ordinary);
+        CurrentUser.RowKey = 5;
+        database.SignInAsCurrentUser(f.doc.m_pDB);
+
+        QByteArray text;
+        for (int i = 0; text.size() < 200; ++i)
+            text += QByteArray("typing ").append(char('a' + i % 26));
+        f.WriteFile(u"english.txt"_s, text);
+        f.view->OnPracticeEnglish();
+        f.platform.SetDate(QDate(2024, 9, 2));
+        f.platform.SetTime(QTime(10, 0, 0));
+        f.Type(QByteArray(" "));
+        // A slip taken back, then 90 keys, every ninth one wrong: 80 correct.
+        f.Type(QByteArray("x\b"));
+        QByteArray keys = text.left(90);
+        for (int i = 8; i < 90; i += 9)
+            keys[i] = '#';
+        f.Type(keys);
+        QCOMPARE(TypedCount, 90);
+        QCOMPARE(CorrectCount, 80);
+        f.platform.Advance(45250);
+        f.frame->OnTimer(1);
+
+        f.platform.AnswerBoxes({IDOK});
+        f.platform.DriveDialog([&](QDialog* dialog) {
+            auto* result = static_cast<CDialog*>(dialog);
+            result->ClickButton(1);
+        });
+        f.Type(QByteArray("\x1b"));
+        QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
+        QCOMPARE(f.platform.unfinishedDialogs, 0);
+        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
+
+        QList<QStringList> rows = database.Rows(u"score"_s);
+        QCOMPARE(rows.size(), 1);
+        rows[0][2].clear(); // the date the table fills in
+        QCOMPARE(rows[0].join(u'|'), u"李明|2003001||英文测试||1|||45|88"_s);
+        // The attempt in full, beside the score row.
+        QByteArray screen = text.left(1288);
+        screen.append(QByteArray(1288 - screen.size(), ' '));
+        QStringList attempt{
+            u"李明|5|李明|计算机一班|2003001|112|english.txt|%1|2024-09-02 10:00:00.000|"
+            "2024-09-02 10:00:45.250|45250|90|80|1|1"_s.arg(QString::fromLatin1(
+                QCryptographicHash::hash(screen, QCryptographicHash::Sha256).toHex()))};
+        for (int i = 8; i < 90; i += 9)
+            attempt.append(u"%1|%2|#"_s.arg(i).arg(QLatin1Char(text[i])));
+        QCOMPARE(StoredAttempts(database.Admin()), attempt);
+        // 80 correct in 45.25 s: 106.08 characters, 21.2 words a minute.
+        QCOMPARE(LoadAttempts(*database.Admin(), 5).value(0).Speed(), 80 * 60000.0 / 45250 / 5);
+    }
+
+    // A screen typed to its last cell ends by itself, and says so.
+    void fullScreenEndsWithItsReason()
+    {
+        CTestDatabase& database = *m_pDatabase;
+        CDaoDatabase::SetTarget(database.Target());
+        CPracticeFixture f;
+        SetUser(UserKind::Ordinary);
+        CurrentUser.RowKey = 9;
+        database.SignInAsCurrentUser(f.doc.m_pDB);
+        QByteArray text;
+        for (int i = 0; i < 1288; ++i)
+            text.append(char('a' + i % 26));
+        f.WriteFile(u"english.txt"_s, text);
+        f.view->OnPracticeEnglish();
+        f.Type(QByteArray(" "));
+        f.platform.DriveDialog(
+            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        f.Type(text.left(1000));
+        f.platform.Advance(60000);
+        f.Type(text.mid(1000));
+        QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
+        QVERIFY(f.platform.boxes.isEmpty());
+        const QStringList attempts = StoredAttempts(database.Admin());
+        QCOMPARE(attempts.size(), 1); // no mistyped cell
+        QVERIFY2(attempts[0].endsWith(u"|60000|1288|1288|0|2"_s), qPrintable(attempts[0]));
     }
 
 private:

@@ -51,6 +51,29 @@ private:
     }
 
 private slots:
+    void keyBeforeStartShowsReadyBox_data()
+    {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QByteArray>("key");
+        QTest::newRow("credit screen ignores keys") << false << QByteArray("a \r");
+        QTest::newRow("letter") << true << QByteArray("a");
+        QTest::newRow("escape") << true << QByteArray("\x1b");
+    }
+    void keyBeforeStartShowsReadyBox()
+    {
+        QFETCH(bool, loaded);
+        QFETCH(QByteArray, key);
+        CPracticeFixture f;
+        f.WriteFile(u"english.txt"_s, "The end");
+        if (loaded)
+            f.view->OnPracticeEnglish();
+        f.Type(key);
+        QCOMPARE(f.platform.boxes.size(), loaded ? 1 : 0);
+        QCOMPARE(f.platform.boxes.value(0).text,
+                 loaded ? u"准备就绪,按空格键开始计时!"_s : QString());
+        QVERIFY(!f.view->Session().IsRunning());
+        QCOMPARE(TypedCount, 0);
+    }
 
     // Bytes typed after the start key: the counts, the position, what the
     // first typed row holds, the beeps, and whether the practice goes on.
@@ -116,6 +139,34 @@ private slots:
         QCOMPARE(PendingUnit, t.keys == "\xd6" ? t.keys : QByteArray());
     }
 
+    void escapeAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("cancelled changes nothing") << int(IDCANCEL);
+        QTest::newRow("confirmed ends the practice") << int(IDOK);
+    }
+    void escapeAsksFirst()
+    {
+        QFETCH(int, answer);
+        const bool ended = answer == IDOK;
+        CPracticeFixture f;
+        Start(f, false, "The end");
+        f.Type(QByteArray("Th"));
+        f.platform.AnswerBoxes({answer});
+        f.Type(QByteArray("\x1b"));
+        QCOMPARE(f.Boxes(),
+                 QStringList{u"提示!|确定要结束练习吗?|%1"_s.arg(MB_OKCANCEL | MB_ICONQUESTION)});
+        // running, clock, typed (kept for the result until the next load), kind, credits, file
+        QCOMPARE(
+            (QList<int>{f.view->Session().IsRunning(), bool(f.frame->Clock().m_bClockRunning),
+                        TypedCount, CurrentPracticeKind, f.view->m_bShowCredits,
+                        f.view->m_file.isOpen()}),
+            (QList<int>{!ended, !ended, 2, int(ended ? PracticeKind::None : PracticeKind::English),
+                        ended, !ended}));
+        if (ended)
+            QCOMPARE(f.frame->PaneText(0), u"已经结束练习!"_s);
+    }
+
     // Keys as the X keyboard delivers them, text included: only keys that
     // make a character are typed; a key's Chinese text is typed whole.
     void onlyCharacterKeysAreTyped_data()
@@ -155,6 +206,25 @@ private slots:
             QTest::keyClick(f.view, 'T');
             QCOMPARE(CorrectCount, 1);
         }
+    }
+
+    // A phrase committed at once is typed character by character, and the
+    // composition that comes with it opens at the new position; the input
+    // method places its candidate list by the cell the next character goes to.
+    void phraseCommitTypesEachCharacter()
+    {
+        CPracticeFixture f;
+        Start(f, true, Gb(u"中文练习"_s));
+        Compose(f.view, u"zhong"_s);
+        QCOMPARE(TypedCount, 0);
+        Compose(f.view, u"lian"_s, u"中文字"_s);
+        QCOMPARE(f.doc.m_aTypedLine[0], Gb(u"中文字"_s));
+        const CComposition& open = f.view->Composition(); // typed, correct, open at
+        QCOMPARE((QList<int>{TypedCount, CorrectCount, open.IsOpen(), open.Line(), open.Column()}),
+                 (QList<int>{3, 2, 1, 1, 6}));
+        QInputMethodQueryEvent query(Qt::ImCursorRectangle);
+        QCoreApplication::sendEvent(f.view, &query);
+        QCOMPARE(query.value(Qt::ImCursorRectangle).toRect(), f.view->CellRect(1, 6, 2));
     }
 
     // Keys that reach the view while the input method composes belong to
@@ -280,6 +350,102 @@ private slots:
             f.frame->Clock().Tick(QTime(8, 0, second));
             QVERIFY(f.frame->PaneText(0) != sentence);
         }
+    }
+
+    // The practice clock: the time of day in pane 4 and, from the start key,
+    // the elapsed seconds in pane 3, over the hour and midnight.
+    void clockPanes_data()
+    {
+        QTest::addColumn<QTime>("start"); // invalid: no practice running
+        QTest::addColumn<QTime>("tick");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("timeOfDay");
+        QTest::newRow("single digits padded with spaces")
+            << QTime() << QTime(9, 5, 7) << 0 << u"当前时间: 9: 5: 7"_s;
+        QTest::newRow("across the hour")
+            << QTime(10, 59, 58) << QTime(11, 0, 1) << 3 << u"当前时间:11: 0: 1"_s;
+        QTest::newRow("past midnight")
+            << QTime(23, 59, 50) << QTime(0, 0, 10) << 20 << u"当前时间: 0: 0:10"_s;
+    }
+    void clockPanes()
+    {
+        QFETCH(QTime, start);
+        QFETCH(QTime, tick);
+        QFETCH(int, seconds);
+        QFETCH(QString, timeOfDay);
+        CPracticeFixture f;
+        CPracticeClock& clock = f.frame->Clock();
+        if (start.isValid()) {
+            f.platform.SetTime(start);
+            Start(f, false, "The end");
+            QCOMPARE(f.frame->Clock().m_nStartSecond, start.second());
+        }
+        f.platform.SetTime(tick);
+        clock.Tick(tick);
+        QCOMPARE(f.frame->PaneText(4), timeOfDay);
+        QCOMPARE(ElapsedSeconds, seconds);
+        if (start.isValid()) {
+            QCOMPARE(f.frame->PaneText(3), u"记时:%1秒"_s.arg(seconds));
+            QCOMPARE(f.frame->PaneText(0), u"№:现在正处练习中,你可按ESC键中止练习"_s);
+        }
+    }
+
+    // A stopped clock keeps its count and shows 0 in the pane; a practice
+    // ended before the first tick keeps 0; a reset clears everything. The
+    // ready prompt blinks; a practice stops the blink where it stands and
+    // the next prompt goes on in that phase. A notice (which takes the blank
+    // phase) goes when it is taken away or at the next reset.
+    void clockStopsResetsAndBlinks()
+    {
+        CPracticeFixture f;
+        CPracticeClock& clock = f.frame->Clock();
+        const QString prompt = u"◎☆准备就绪,按空格键开始计时☆◎"_s;
+        const QString notice = u"中文输入法没有运行"_s;
+        const auto shownAt = [&](int second) {
+            clock.Tick(QTime(8, 0, second));
+            return f.frame->PaneText(0);
+        };
+        clock.ResetClock();
+        StartClockAt(f, QTime(8, 0, 0));
+        clock.StopClock();
+        QCOMPARE(ElapsedSeconds, 0);
+        StartClockAt(f, QTime(8, 0, 0));
+        clock.Tick(QTime(8, 0, 5));
+        clock.StopClock();
+        QCOMPARE(f.frame->PaneText(0), u"已经结束练习!"_s);
+        clock.Tick(QTime(8, 0, 9));
+        QCOMPARE(ElapsedSeconds, 5);
+        QCOMPARE(f.frame->PaneText(3), u"记时:0秒"_s);
+        clock.ShowReadyPrompt();
+        clock.ResetClock();
+        QCOMPARE(ElapsedSeconds, 0);
+        QCOMPARE(f.frame->PaneText(0), u" "_s);
+        QVERIFY(!clock.m_bReadyPrompt && !clock.m_bClockRunning);
+        clock.ShowReadyPrompt();
+        QCOMPARE((QStringList{shownAt(11), shownAt(12), shownAt(13)}),
+                 (QStringList{prompt, u"  "_s, prompt}));
+        StartClockAt(f, QTime(8, 0, 13));
+        QCOMPARE(shownAt(14), u"№:现在正处练习中,你可按ESC键中止练习"_s);
+        clock.ResetClock();
+        clock.ShowReadyPrompt();
+        QCOMPARE(shownAt(15), u"  "_s);
+        clock.ShowNotice(notice);
+        QCOMPARE(f.frame->PaneText(0), notice);
+        clock.ShowNotice(QString());
+        QCOMPARE((QStringList{shownAt(16), shownAt(17)}), (QStringList{prompt, u"  "_s}));
+        clock.ShowNotice(notice);
+        clock.ResetClock();
+        clock.ShowReadyPrompt();
+        QVERIFY(shownAt(18) != notice && shownAt(19) != notice);
+    }
+
+private:
+    static void StartClockAt(CPracticeFixture& f, const QTime& time)
+    {
+        f.platform.SetTime(time);
+        f.frame->Clock().StartClock();
+        f.frame->Clock().MarkStartTime();
+        f.frame->Clock().ShowPracticeRunning();
     }
 };
 
