@@ -126,28 +126,6 @@ private slots:
         QVERIFY(!p.frame->Router().Execute(1) && !p.Enabled(1));
     }
 
-    void acceleratorsFirstMatchWins()
-    {
-        Program p;
-        CurrentUser.KindCode = UserKind::Ordinary;
-        CPracticeFixture::WriteFile(u"number.txt"_s, "123 456");
-        QTest::keyClick(p.view, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(CurrentPracticeKind, int(PracticeKind::Number));
-        QVERIFY(p.platform.modalRuns.isEmpty()); // never the new-user command
-        p.frame->CommandBars()->UpdateToolBar(); // the practice's button is pressed
-        QVERIFY(p.frame->CommandBars()->Action(ID_PRACTICE_NUMBER)->isChecked());
-        QVERIFY(!p.frame->CommandBars()->Action(ID_PRACTICE_CHINESE)->isChecked());
-        QTest::keyClick(p.view, Qt::Key_F1);
-        QCOMPARE(p.platform.modalRuns, QStringList{u"CAboutDlg"_s});
-        QTest::keyClick(p.view, Qt::Key_F2);
-        QVERIFY(p.frame->HelpWindow() && p.frame->HelpWindow()->isVisible());
-        QVERIFY(!p.frame->HelpWindow()->toPlainText().isEmpty());
-        p.platform.AnswerBoxes({IDNO});
-        QTest::keyClick(p.view, Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(p.platform.boxes.last().text, u"确定要退出本系统吗?"_s);
-        QVERIFY(p.frame->isVisible());
-    }
-
     void exitQuestion_data()
     {
         QTest::addColumn<int>("answer");

@@ -289,34 +289,6 @@ private slots:
         QCOMPARE(VariantToText({Kind::Error, QVariant(42)}), u"VT_ERROR"_s);
     }
 
-    // An edited row keeps its place (PostgreSQL moves it in its heap), the
-    // record set shows what it stored at once, and a deleted row leaves the
-    // others in order.
-    void scanOrderIsInsertionOrder()
-    {
-        CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
-        QStringList names;
-        QE_DAO(for (int i = 0; i < 40; ++i) {
-            names.append(u"n%1"_s.arg((i * 17) % 40));
-            fixture.Insert(u"user"_s, {names.last(), u"班"_s});
-        });
-        CDaoRecordset rs(fixture.Database());
-        QVERIFY(OpenScan(rs, Sql::ScanUsers));
-        QE_DAO(QCOMPARE(ReadColumn(rs, 0), names); rs.MoveFirst();
-               EditCurrent(rs, {{0, Text(u"edited"_s)}, {3, Text(u"new"_s)}});
-               QCOMPARE(VariantToText(rs.GetFieldValue(3)), u"new"_s);
-               QVERIFY(SeekNext(rs, 0, names[5])); rs.Delete());
-        QVERIFY_THROWS_EXCEPTION(CDaoException, rs.GetFieldValue(0));
-        QE_DAO(rs.MoveNext(); QCOMPARE(VariantToText(rs.GetFieldValue(0)), names[6]);
-               fixture.Insert(u"user"_s, {u"last"_s}));
-        names[0] = u"edited"_s;
-        names.removeAt(5);
-        names.append(u"last"_s);
-        QVERIFY(OpenScan(rs, Sql::ScanUsers));
-        QE_DAO(QCOMPARE(ReadColumn(rs, 0), names);
-               QCOMPARE(fixture.Rows(u"user"_s).value(0).value(1), u"班"_s));
-    }
-
     // A long column is read in pages, each going on after the last key of
     // the one before: nothing is read twice or left out, the windows get
     // their turn between pages, and the walk stays on its record.
@@ -679,45 +651,6 @@ private slots:
                      code);
         QVERIFY(!QFile::exists(u"Teacher-2026.mdb"_s));
         QVERIFY(SuperAccepts(u"Teacher-20.mdb"_s, u"Teacher-20"_s));
-    }
-
-    void defaultTargetPrecedence()
-    {
-        const QByteArray saved = qgetenv("QE_DATABASE");
-        QStringList targets;
-        qunsetenv("QE_DATABASE");
-        targets << CDaoDatabase::DefaultTarget();
-        qputenv("QE_DATABASE", "postgresql://lab@server/qe");
-        targets << CDaoDatabase::DefaultTarget();
-        CDaoDatabase::SetTarget(u"other.mdb"_s);
-        targets << CDaoDatabase::DefaultTarget();
-        if (saved.isNull())
-            qunsetenv("QE_DATABASE");
-        else
-            qputenv("QE_DATABASE", saved);
-        QCOMPARE(targets,
-                 (QStringList{u"user.mdb"_s, u"postgresql://lab@server/qe"_s, u"other.mdb"_s}));
-    }
-
-    // A command needs the connection; a scan opens only the scans it knows.
-    void commandGuardAndScanRefuse()
-    {
-        CScriptedPlatform platform;
-        QVERIFY(!CommandGuard());
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes[0].text, u"数据库未正确连接!操作无法进行!"_s);
-        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
-        {
-            CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
-            QVERIFY(CommandGuard());
-            CDaoRecordset rs(fixture.Database());
-            QVERIFY(!OpenScan(rs, u"SELECT * FROM user WHERE name = 'x'"_s));
-            QVERIFY(!OpenScan(rs, u"SELECT * FROM nosuchtable"_s));
-            QCOMPARE(platform.boxes.size(), 3);
-            QVERIFY(platform.boxes[2].text.startsWith(u"错误信息:"_s));
-            QVERIFY(!rs.IsOpen());
-        }
-        QCOMPARE(ActiveDatabase(), nullptr);
     }
 };
 

@@ -29,63 +29,12 @@ CExportTable Sample()
     return table;
 }
 
-QJsonArray Cell(const QString& kind, const QJsonValue& value)
-{
-    return {kind, value};
-}
-
 } // namespace
 
 class TestExport : public QObject
 {
     Q_OBJECT
 private slots:
-    void xlsxReadBackCellForCell()
-    {
-        const QString path = QDir::current().filePath(u"表.xlsx"_s);
-        QCOMPARE(WriteTables({Sample()}, ExportFormat::Xlsx, path), QString());
-        const QJsonArray sheets = ReadTable(path)[u"sheets"_s].toArray();
-        QCOMPARE(sheets.size(), 1);
-        const QJsonObject sheet = sheets[0].toObject();
-        QCOMPARE(sheet[u"name"_s].toString(), u"三年级二班"_s);
-        QCOMPARE(sheet[u"merged"_s].toArray(), QJsonArray{u"A1:E1"_s});
-        QCOMPARE(sheet[u"frozen"_s].toString(), u"A3"_s);
-        const QJsonArray rows = sheet[u"rows"_s].toArray();
-        QCOMPARE(rows.size(), 4);
-        QCOMPARE(rows[0].toArray()[0], QJsonValue(Cell(u"s"_s, Sample().strTitle)));
-        QJsonArray header;
-        for (const QString& name : Sample().header)
-            header.append(Cell(u"s"_s, name));
-        QCOMPARE(rows[1].toArray(), header);
-        // Numbers are numbers in their formats, a duration is a time, a text
-        // that looks like a formula stays text, an empty figure stays empty.
-        QCOMPARE(rows[2].toArray(),
-                 (QJsonArray{Cell(u"s"_s, u"王芳"_s), QJsonArray{u"n"_s, 12, u"0"_s},
-                             QJsonArray{u"n"_s, 25.25, u"0.0"_s}, Cell(u"t"_s, 90.5),
-                             Cell(u"s"_s, u"a,\"b\""_s)}));
-        QCOMPARE(rows[3].toArray(),
-                 (QJsonArray{Cell(u"s"_s, u"=1+1"_s), QJsonArray{u"n"_s, 0, u"0"_s},
-                             Cell(u"-"_s, {}), Cell(u"-"_s, {}), Cell(u"s"_s, u"两行\n文字"_s)}));
-        // Wide enough for the Chinese header: 9 characters, 7 of them Chinese.
-        QVERIFY2(sheet[u"widths"_s][u"C"_s].toDouble() >= 16,
-                 qPrintable(QString::number(sheet[u"widths"_s][u"C"_s].toDouble())));
-    }
-
-    void csvParsedCellForCell()
-    {
-        const QString path = QDir::current().filePath(u"表.csv"_s);
-        QCOMPARE(WriteTables({Sample()}, ExportFormat::Csv, path), QString());
-        const QJsonObject csv = ReadTable(path);
-        QVERIFY(csv[u"bom"_s].toBool());
-        QVERIFY(csv[u"crlf"_s].toBool());
-        QJsonArray header;
-        for (const QString& name : Sample().header)
-            header.append(name);
-        QCOMPARE(csv[u"rows"_s].toArray(),
-                 (QJsonArray{QJsonArray{Sample().strTitle}, header,
-                             QJsonArray{u"王芳"_s, u"12"_s, u"25.3"_s, u"0:01:30"_s, u"a,\"b\""_s},
-                             QJsonArray{u"'=1+1"_s, u"0"_s, u""_s, u""_s, u"两行\n文字"_s}}));
-    }
 
     // Each table from a new page, its title on every page; a long one goes
     // on over pages that count themselves.

@@ -147,44 +147,6 @@ private slots:
         QVERIFY(f.platform.boxes.isEmpty());
     }
 
-    // A missing file is reported and leads back to the credits; a loaded
-    // practice has its command checked alone, until the credits.
-    void loadedPracticeIsChecked()
-    {
-        CPracticeFixture f;
-        const auto checked = [&f](int id) { return f.frame->Router().Query(id).m_bChecked; };
-        f.view->OnPracticeNumber();
-        QCOMPARE(f.platform.boxes.size(), 1);
-        QVERIFY(f.platform.boxes[0].text.contains(u"number.txt"_s));
-        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
-        QCOMPARE(f.view->m_bShowCredits, 1);
-        QVERIFY(!f.frame->Clock().m_bReadyPrompt && !checked(ID_PRACTICE_NUMBER));
-        f.WriteFile(u"punctuate.txt"_s, "!?");
-        f.view->OnPracticeSymbol();
-        QVERIFY(checked(ID_PRACTICE_SYMBOL) && !checked(ID_PRACTICE_NUMBER));
-        QVERIFY(f.view->m_file.isOpen() && f.frame->Clock().m_bReadyPrompt);
-        f.view->ShowCredits();
-        QVERIFY(!checked(ID_PRACTICE_SYMBOL));
-    }
-
-    // A new load abandons the running session, its clock and a half-typed
-    // character.
-    void newLoadAbandonsRunningSession()
-    {
-        CPracticeFixture f;
-        f.Load(true, Gb(u"中文"_s).repeated(30));
-        f.Type(QByteArray(" ") + Gb(u"中"_s) + "\xd6");
-        f.platform.SetTime(QTime(12, 0, 9));
-        f.frame->OnTimer(1);
-        QCOMPARE(ElapsedSeconds, 9);
-        f.view->OnPracticeChinese();
-        QVERIFY(ElapsedSeconds == 0 && TypedCount == 0 && f.doc.m_aTypedLine[0].isEmpty());
-        QVERIFY(PendingUnit.isEmpty() && PendingBytes == 0 && SkipPending == 0);
-        QVERIFY(!f.view->Session().IsRunning() && !f.frame->Clock().m_bClockRunning);
-        f.Type(QByteArray(" ") + Gb(u"中"_s));
-        QCOMPARE(CorrectCount, 1);
-    }
-
     // A stored text is practised screen by screen: screen n is what the
     // loader reads from a file of the same bytes after n - 1 screenfuls,
     // and the text has as many screens as the loader reads before only

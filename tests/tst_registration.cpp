@@ -162,20 +162,6 @@ private slots:
                  u"用户姓名:"_s + user[0] + u"用户类型:普通用户"_s);
     }
 
-    // The user row is stored before the history row: when the history
-    // cannot be written, the account exists and its owner is logged in.
-    void registrationHistoryFailure()
-    {
-        Lab lab(NoHistoryTable, false);
-        Outcome outcome;
-        Confirm(lab.platform, Edits(NewUserIds, {u"甲"_s, u"一班"_s, u"1"_s, u"a"_s}), &outcome);
-        OpenNewUserDialog();
-        QVERIFY(outcome.bOpen);
-        lab.db->CompareAccounts(u"user"_s, {{u"甲"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s}});
-        QCOMPARE(std::tuple(lab.platform.boxes.size(), CurrentUser.Name, CurrentUser.KindCode),
-                 std::tuple(qsizetype(1), u"甲"_s, int(UserKind::Ordinary)));
-    }
-
     void registrationFromLogin_data()
     {
         QTest::addColumn<bool>("connected");
@@ -205,40 +191,6 @@ private slots:
         QCOMPARE(std::tuple(lab.platform.boxes.size(), lab.platform.boxes.value(1).text,
                             CurrentUser.KindCode),
                  std::tuple(qsizetype(2), u"数据库未正确连接!无法添加新用户!"_s, 0));
-    }
-
-    // A cancelled registration leads to the login, which may be cancelled
-    // too: nobody is logged in, the program goes on.
-    void registrationCancelled_data()
-    {
-        QTest::addColumn<bool>("fromCommand");
-        QTest::newRow("opened by the view command") << true;
-        QTest::newRow("opened from the login dialog") << false;
-    }
-    void registrationCancelled()
-    {
-        QFETCH(bool, fromCommand);
-        Lab lab(Connected, false);
-        CurrentUser = {u"甲"_s, u"一班"_s, u"1"_s, u"a"_s, u"普通用户"_s, UserKind::Ordinary};
-        const QStringList before = UserTexts();
-        if (!fromCommand)
-            PressNewUser(lab.platform);
-        Drive(lab.platform, [](CDialog* dlg) { dlg->ClickButton(2); });
-        Drive(lab.platform, [](CDialog* dlg) { dlg->ClickButton(2); });
-        if (fromCommand) {
-            OpenNewUserDialog();
-        } else {
-            CLoginDlg login;
-            login.DoModal();
-        }
-        QStringList expected{u"CNewUserDlg"_s, u"CLoginDlg"_s};
-        if (!fromCommand)
-            expected.prepend(u"CLoginDlg"_s);
-        QCOMPARE(lab.platform.modalRuns, expected);
-        QCOMPARE(lab.platform.unfinishedDialogs, 0);
-        QVERIFY(lab.platform.exits.isEmpty() && lab.platform.boxes.isEmpty());
-        QVERIFY(lab.db->Rows(u"user"_s).isEmpty());
-        QCOMPARE(UserTexts(), before);
     }
 };
 
