@@ -9,6 +9,33 @@ class TestLogin : public QObject
 private slots:
     void init() { CurrentUser = CCurrentUser(); }
 
+    void slideWindow_data()
+    {
+        QTest::addColumn<int>("axis");
+        QTest::addColumn<QPoint>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QPoint>("expected"); // (333, 222): not moved, not shown
+        QTest::newRow("x stops on the last step before end")
+            << 120 << QPoint(0, 40) << 100 << QPoint(96, 40);
+        QTest::newRow("y reaches end on an exact step")
+            << 121 << QPoint(30, 5) << 29 << QPoint(30, 29);
+        QTest::newRow("start past end does not move")
+            << 121 << QPoint(10, 200) << 100 << QPoint(333, 222);
+        QTest::newRow("other axis does not move") << 122 << QPoint(0, 0) << 500 << QPoint(333, 222);
+    }
+    void slideWindow()
+    {
+        QFETCH(int, axis);
+        QFETCH(QPoint, start);
+        QFETCH(int, end);
+        QFETCH(QPoint, expected);
+        QWidget window;
+        window.setGeometry(333, 222, 50, 40);
+        SlideWindow(&window, axis, start.x(), start.y(), end);
+        QCOMPARE(window.pos(), expected);
+        QCOMPARE(window.isVisible(), expected != QPoint(333, 222));
+    }
+
     // Opening, then switching kinds and cancelling: nobody is logged in.
     void openingAndKindChoice()
     {

@@ -423,6 +423,76 @@ private slots:
         QCOMPARE(shown, seconds);
     }
 
+    // The list reads its rows as it shows them; read from the last row up,
+    // it holds the rows the whole scan of the table gave, in the same order:
+    // the user's own in the personal query, with the user's class; every
+    // row with its stored number but no class in the group query.
+    void listedRowsAreTheScansRows_data()
+    {
+        QTest::addColumn<int>("scope");
+        QTest::newRow("personal") << int(ScoreScope::Personal);
+        QTest::newRow("group") << int(ScoreScope::Group);
+    }
+    void listedRowsAreTheScansRows()
+    {
+        QFETCH(int, scope);
+        LogIn(UserKind::Ordinary, u"Li Ming"_s, u"0815"_s, 4);
+        CurrentUser.Class = u"二班"_s;
+        m_pDatabase->SignInAsCurrentUser();
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const QStringList owners = {u"Li Ming/0815"_s, u"Li Ming/0816"_s, u"li ming/0815"_s,
+                                    u"Li Ming /0815"_s, u"Zhao/0009"_s};
+        {
+            CDaoTransaction filling(db);
+            for (int i = 0; i < 500; ++i) {
+                const QString owner = owners[(i * 3 + i / 7) % owners.size()];
+                StoreScore(db, owner.section(u'/', 0, 0), owner.section(u'/', 1), Chinese + i % 4,
+                           QString::number(i), QString::number(60 + i), 90);
+            }
+            filling.Commit();
+        }
+        Rows expected;
+        CDaoRecordset rs(db);
+        QVERIFY(OpenScan(rs, Sql::ScanScores));
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            const QString name = VariantToText(rs.GetFieldValue(0));
+            const QString number = VariantToText(rs.GetFieldValue(1));
+            const bool bPersonal = scope == ScoreScope::Personal;
+            if (bPersonal && !CurrentUser.OwnsScore(name, number))
+                continue;
+            QStringList row =
+                bPersonal ? QStringList{CurrentUser.Name, CurrentUser.Class, CurrentUser.StudentNo}
+                          : QStringList{name, {}, number};
+            const QString kind = VariantToText(rs.GetFieldValue(3));
+            row << kind << QString() << kind;
+            for (int field = 4; field <= 9; ++field)
+                row << VariantToText(rs.GetFieldValue(field));
+            expected.append(row);
+        }
+        Rows listed;
+        QStringList headers;
+        CScriptedPlatform platform;
+        Drive(platform, [&](CDialog* dlg) {
+            auto* list = dlg->Item<CListCtrl>(1024);
+            headers = ListOf(list).headers;
+            for (int row = list->GetItemCount() - 1; row >= 0; --row) {
+                QStringList cells;
+                for (int col = 0; col < list->GetColumnCount(); ++col)
+                    cells << list->GetItemText(row, col);
+                listed.prepend(cells);
+            }
+            dlg->ClickButton(1);
+        });
+        ScoreQueryScope = scope;
+        CScoreQueryDlg dlg;
+        dlg.DoModal();
+        QCOMPARE(headers, (QStringList{u"姓名"_s, u"班级"_s, u"学号"_s, u"用户类型"_s,
+                                       u"测試日期"_s, u"成绩类型"_s, u"中文成绩"_s, u"英文成绩"_s,
+                                       u"数字成绩"_s, u"符号成绩"_s, u"所用时间"_s, u"正确率"_s}));
+        QVERIFY(expected.size() > 64); // more than one span of the list
+        QCOMPARE(listed, expected);
+    }
+
 private:
     std::unique_ptr<CTestDatabase> m_pDatabase;
 };
