@@ -43,6 +43,11 @@ QDateTime At(int month, int day, const QTime& time)
     return QDateTime(QDate(2024, month, day), time);
 }
 
+QDateTime Sept(int day, int hour)
+{
+    return QDateTime(QDate(2024, 9, day), QTime(hour, 0));
+}
+
 // An attempt and its score row, of a pupil named or (name empty) not.
 void Store(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at, qint64 ms, int typed,
            int correct, const QList<CMistake>& mistakes = {}, const QString& name = {},
@@ -109,21 +114,20 @@ QPointF Point(const QDateTime& when, double value)
 // The attempts of 我的练习记录's figures, stored in an order not theirs.
 void StoreKnown(CDaoDatabase* db)
 {
-    Store(db, Pupil, 111, At(9, 3, {9, 0}), 90000, 50, 45,
+    Store(db, Pupil, 111, Sept(3, 9), 90000, 50, 45,
           {{1, u"的"_s, u"地"_s}, {4, u"了"_s, u"啦"_s}, {6, u"是"_s, u"事"_s}});
-    Store(db, Pupil, 111, At(9, 2, {9, 0}), 60000, 30, 25,
+    Store(db, Pupil, 111, Sept(2, 9), 60000, 30, 25,
           {{2, u"的"_s, u"地"_s}, {5, u"的"_s, u"得"_s}, {9, u"是"_s, u"事"_s}});
-    Store(db, OtherPupil, 111, At(9, 5, {9, 0}), 30000, 40, 40, {{0, u"的"_s, u"滴"_s}});
-    Store(db, Pupil, 112, At(9, 2, {10, 0}), 30000, 100, 95,
-          {{0, u"T"_s, u"t"_s}, {10, u" "_s, u"x"_s}});
+    Store(db, OtherPupil, 111, Sept(5, 9), 30000, 40, 40, {{0, u"的"_s, u"滴"_s}});
+    Store(db, Pupil, 112, Sept(2, 10), 30000, 100, 95, {{0, u"T"_s, u"t"_s}, {10, u" "_s, u"x"_s}});
     // Symbols a to y mistyped 1 to 25 times (as ';' each time).
     QList<CMistake> symbols;
     for (int k = 0; k < 25; ++k) {
         for (int n = 0; n <= k; ++n)
             symbols.append({int(symbols.size()), QString(QChar(u'a' + k)), u";"_s});
     }
-    Store(db, Pupil, 114, At(9, 1, {9, 0}), 120000, 400, 75, symbols);
-    Store(db, Pupil, 111, At(9, 4, {8, 0}), 0, 0, 0);
+    Store(db, Pupil, 114, Sept(1, 9), 120000, 400, 75, symbols);
+    Store(db, Pupil, 111, Sept(4, 8), 0, 0, 0);
 }
 
 // The teaching commands as the main frame routes them.
@@ -388,16 +392,14 @@ private slots:
                                   "平均正确率 87.5%   击键 不可用   码长 不可用"_s);
         QCOMPARE(RowLines(chinese.mistakes),
                  (QStringList{u"的|3|地×2  得×1"_s, u"是|2|事×2"_s, u"了|1|啦×1"_s}));
-        QCOMPARE(chinese.speeds,
-                 (QList<QPointF>{Point(At(9, 2, {9, 0}), 25), Point(At(9, 3, {9, 0}), 30),
-                                 Point(At(9, 4, {8, 0}), 0)}));
-        QCOMPARE(chinese.accuracies,
-                 (QList<QPointF>{Point(At(9, 2, {9, 0}), 83), Point(At(9, 3, {9, 0}), 90),
-                                 Point(At(9, 4, {8, 0}), 0)}));
+        QCOMPARE(chinese.speeds, (QList<QPointF>{Point(Sept(2, 9), 25), Point(Sept(3, 9), 30),
+                                                 Point(Sept(4, 8), 0)}));
+        QCOMPARE(chinese.accuracies, (QList<QPointF>{Point(Sept(2, 9), 83), Point(Sept(3, 9), 90),
+                                                     Point(Sept(4, 8), 0)}));
         QCOMPARE(english.figures, u"共 1 次   最快 38.0 WPM   平均 38.0 WPM   最高正确率 95%   "
                                   "平均正确率 95.0%   击键 不可用   码长 不可用"_s);
         QCOMPARE(RowLines(english.mistakes), (QStringList{u"␣|1|x×1"_s, u"T|1|t×1"_s}));
-        QCOMPARE(english.speeds, QList<QPointF>{Point(At(9, 2, {10, 0}), 38)});
+        QCOMPARE(english.speeds, QList<QPointF>{Point(Sept(2, 10), 38)});
         QCOMPARE(digits.figures, u"还没有数字练习的记录。"_s);
         QVERIFY(digits.mistakes.isEmpty() && digits.speeds.isEmpty());
         // 25 symbols mistyped 1 to 25 times: the 20 most, most first.
