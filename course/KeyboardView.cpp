@@ -53,6 +53,7 @@ void CKeyboardView::PlaceKeys()
 {
     m_keyImages.clear();
     m_fingerImages.clear();
+    m_fingerWidths.clear();
     const double unit = Unit();
     const QPointF origin = Origin();
     m_keyRects.clear();
@@ -76,7 +77,7 @@ QRect CKeyboardView::FingerRect() const
 void CKeyboardView::UpdateKey(int key)
 {
     if (key >= 0)
-        update(KeyRect(key).adjusted(-2, -2, 2, 2));
+        update(KeyRect(key));
 }
 
 void CKeyboardView::SetNext(QChar ch)
@@ -160,17 +161,49 @@ void CKeyboardView::paintEvent(QPaintEvent* event)
     // The region, not its bounding rectangle: two keys apart and the
     // finger's line ask for little of the keyboard between them.
     const QRegion& dirty = event->region();
+    if (m_keyImages.isEmpty()) {
+        // Every key plain and lit, drawn at the first paint of this size:
+        // a keystroke then only copies images, never waits for one drawn.
+        for (int key = 0; key < m_keyRects.size(); ++key) {
+            KeyImage(key, KeyState::Plain);
+            KeyImage(key, KeyState::Next);
+        }
+    }
+    // The images are copied only where they meet the dirty rectangles (the
+    // finger's line is as wide as the keyboard), and only what no image
+    // covers is filled: a key's own rectangle is all image.
     QPainter painter(this);
-    for (const QRect& rect : dirty)
-        painter.fillRect(rect, palette().window());
-    for (int key = 0; key < m_keyRects.size(); ++key) {
-        const QRect rect = m_keyRects[key];
-        if (dirty.intersects(rect.adjusted(-2, -2, 2, 2)))
-            painter.drawPixmap(rect.topLeft(), KeyImage(key, StateOf(key)));
+    QRegion uncovered = dirty;
+    for (const QRect& rect : dirty) {
+        for (int key = 0; key < m_keyRects.size(); ++key) {
+            const QRect shown = m_keyRects[key] & rect;
+            if (shown.isEmpty())
+                continue;
+            DrawPart(painter, shown, KeyImage(key, StateOf(key)), m_keyRects[key].topLeft());
+            uncovered -= shown;
+        }
     }
     const QRect line = FingerRect();
-    if (dirty.intersects(line) && !m_strFinger.isEmpty())
-        painter.drawPixmap(line.topLeft(), FingerImage());
+    if (!m_strFinger.isEmpty() && dirty.intersects(line)) {
+        for (const QRect& rect : dirty) {
+            const QRect shown = line & rect;
+            if (!shown.isEmpty())
+                DrawPart(painter, shown, FingerImage(), line.topLeft());
+        }
+        uncovered -= line;
+    }
+    for (const QRect& rect : uncovered)
+        painter.fillRect(rect, palette().window());
+}
+
+// The part of an image placed at origin that falls in target.
+void CKeyboardView::DrawPart(QPainter& painter, const QRect& target, const QPixmap& image,
+                             QPoint origin)
+{
+    const qreal ratio = image.devicePixelRatio();
+    const QRectF source = QRectF(target.translated(-origin));
+    painter.drawPixmap(QRectF(target), image,
+                       QRectF(source.topLeft() * ratio, source.size() * ratio));
 }
 
 // A key looks the same every time it is in the same state, and a finger's
@@ -206,7 +239,10 @@ QRect CKeyboardView::FingerTextRect(const QString& text) const
         return {};
     const QRect line = FingerRect();
     const int swatch = line.height() * 2 / 3;
-    const int width = QFontMetrics(FingerFont()).horizontalAdvance(text) + swatch + 10;
+    auto known = m_fingerWidths.constFind(text);
+    if (known == m_fingerWidths.constEnd())
+        known = m_fingerWidths.insert(text, QFontMetrics(FingerFont()).horizontalAdvance(text));
+    const int width = *known + swatch + 10;
     return QRect(line.left() + (line.width() - width) / 2 - 2, line.top(), width + 4,
                  line.height());
 }

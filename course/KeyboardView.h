@@ -56,6 +56,8 @@ private:
     void DrawKey(QPainter& painter, int key, KeyState state) const;
     const QPixmap& KeyImage(int key, KeyState state) const;
     const QPixmap& FingerImage() const;
+    static void DrawPart(QPainter& painter, const QRect& target, const QPixmap& image,
+                         QPoint origin);
     QFont FingerFont() const;
     // Where the words of a finger stand in the line under the keys.
     QRect FingerTextRect(const QString& text) const;
@@ -71,4 +73,5 @@ private:
     QList<QRect> m_keyRects;                 // in pixels, set when the size changes
     mutable QHash<int, QPixmap> m_keyImages; // by key × 4 + state
     mutable QHash<QString, QPixmap> m_fingerImages;
+    mutable QHash<QString, int> m_fingerWidths; // of the finger's words, in pixels
 };

@@ -65,6 +65,7 @@ void CLessonView::Layout()
     const double rows = 4 * 2.6 + (ruby ? 3 * 2.4 : 0) + 0.5;
     m_nCellWidth = qMax(6, int(qMin(width() * 0.94 / longest, room / rows)));
     m_font = MonoFont(2 * m_nCellWidth);
+    m_cellImages.clear();
     m_rubyFont = MonoFont(2 * m_nCellWidth);
     m_nRowHeight = int(std::lround(2.6 * m_nCellWidth));
     m_nRubyHeight = ruby ? int(std::lround(2.4 * m_nCellWidth)) : 0;
@@ -179,8 +180,8 @@ void CLessonView::AfterKey(int line, int column)
             QRect(0, HeaderRect().bottom() + 1, width(), m_pKeyboard->y() - HeaderRect().height()));
     } else {
         for (int row : {0, 1}) {
-            update(CellRect(row, column).adjusted(-2, 0, 2, 0));
-            update(CellRect(row, m_session.Column()).adjusted(-2, 0, 2, 0));
+            update(CellRect(row, column));
+            update(CellRect(row, m_session.Column()));
         }
     }
     ShowNextOnKeyboard();

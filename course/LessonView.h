@@ -7,6 +7,8 @@
 #include "platform/KeyPressCounter.h"
 
 #include <QFont>
+#include <QHash>
+#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
@@ -60,6 +62,11 @@ private:
     void DrawHeader(QPainter& painter) const;
     void DrawLine(QPainter& painter, const QRect& dirty, int row, int line) const;
     void DrawTyped(QPainter& painter, const QRect& dirty) const;
+    void DrawCell(QPainter& painter, const QRect& cell, QChar ch, const QColor& text,
+                  const QColor& fill) const;
+    const QPixmap& CellImage(QChar ch, const QColor& text, const QColor& fill) const;
+    // Whether every rectangle asked for lies in cells of the text's rows.
+    bool OnlyCells(const QRegion& dirty) const;
     QString HeaderText() const;
     // What the live view is told of the lesson; endReason 0 while it runs.
     LiveProgress::CReport LiveReport(int endReason) const;
@@ -87,4 +94,6 @@ private:
     int m_nRowHeight = 32;
     int m_nRubyHeight = 0;
     QPoint m_textOrigin;
+    // Each cell's image by character and colours, for the cell size.
+    mutable QHash<quint64, QPixmap> m_cellImages;
 };

@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include <algorithm>
+#include <iterator>
+
 using namespace Qt::Literals::StringLiterals;
 
 // The lesson screen's one paint routine: a keystroke asks for the few cells
@@ -36,16 +39,6 @@ void DrawSpace(QPainter& painter, const QRect& cell, const QColor& color)
     painter.drawLine(left + w, bottom - h, left + w, bottom);
 }
 
-void DrawChar(QPainter& painter, const QRect& cell, QChar ch, const QColor& color)
-{
-    if (ch == u' ') {
-        DrawSpace(painter, cell, color == DoneText ? DoneText : SpaceMark);
-        return;
-    }
-    painter.setPen(color);
-    painter.drawText(cell, Qt::AlignCenter, QString(ch));
-}
-
 // Where each space-separated word of a line starts.
 QList<int> WordStarts(const QString& line)
 {
@@ -59,11 +52,68 @@ QList<int> WordStarts(const QString& line)
 
 } // namespace
 
+// A cell looks the same every time it shows the same character in the same
+// colours: it is drawn once for the size and copied after, so that a
+// keystroke copies a few small images instead of laying out and blending
+// large glyphs.
+const QPixmap& CLessonView::CellImage(QChar ch, const QColor& text, const QColor& fill) const
+{
+    const quint64 key = (quint64(ch.unicode()) << 48) | (quint64(text.rgb() & 0xffffff) << 24) |
+                        quint64(fill.rgb() & 0xffffff);
+    QPixmap& image = m_cellImages[key];
+    const qreal ratio = devicePixelRatioF();
+    if (image.isNull() || image.devicePixelRatio() != ratio) {
+        const QRect cell(0, 0, m_nCellWidth, m_nRowHeight);
+        image = QPixmap(cell.size() * ratio);
+        image.setDevicePixelRatio(ratio);
+        image.fill(fill);
+        QPainter painter(&image);
+        if (ch == u' ') {
+            DrawSpace(painter, cell, text == DoneText ? DoneText : SpaceMark);
+        } else {
+            painter.setFont(m_font);
+            painter.setPen(text);
+            painter.drawText(cell, Qt::AlignCenter, QString(ch));
+        }
+    }
+    return image;
+}
+
+void CLessonView::DrawCell(QPainter& painter, const QRect& cell, QChar ch, const QColor& text,
+                           const QColor& fill) const
+{
+    painter.drawPixmap(cell.topLeft(), CellImage(ch, text, fill));
+}
+
+bool CLessonView::OnlyCells(const QRegion& dirty) const
+{
+    const CLesson& lesson = m_session.Lesson();
+    const int line = m_session.Line();
+    const auto span = [&](int row, int shown) {
+        if (shown < 0 || shown >= lesson.lines.size())
+            return QRect();
+        const QRect first = CellRect(row, 0);
+        return QRect(first.topLeft(),
+                     QSize(int(lesson.lines[shown].size()) * m_nCellWidth, first.height()));
+    };
+    const bool current = !m_session.IsFinished();
+    const QRect rows[] = {current ? span(0, line) : QRect(), current ? span(1, line) : QRect(),
+                          span(2, line + 1), span(3, line + 2)};
+    for (const QRect& rect : dirty) {
+        if (std::none_of(std::begin(rows), std::end(rows),
+                         [&rect](const QRect& row) { return row.contains(rect); }))
+            return false;
+    }
+    return true;
+}
+
 void CLessonView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect dirty = event->rect();
-    painter.fillRect(dirty, palette().base());
+    // A keystroke asks for whole cells, which their images cover.
+    if (!OnlyCells(event->region()))
+        painter.fillRect(dirty, palette().base());
     if (dirty.intersects(HeaderRect()))
         DrawHeader(painter);
     painter.setFont(m_font);
@@ -113,16 +163,17 @@ void CLessonView::DrawLine(QPainter& painter, const QRect& dirty, int row, int l
     const bool current = row == 0;
     for (int column = 0; column < text.size(); ++column) {
         const QRect cell = CellRect(row, column);
-        if (!dirty.intersects(cell.adjusted(-2, 0, 2, 0)))
+        if (!dirty.intersects(cell))
             continue;
         QColor color = current ? palette().text().color() : NextLines;
+        QColor fill = palette().base().color();
         if (current && column < m_session.Column())
             color = DoneText;
         if (current && column == m_session.Column()) {
-            painter.fillRect(cell, m_session.WrongAtCursor().isNull() ? CursorFill : WrongFill);
+            fill = m_session.WrongAtCursor().isNull() ? CursorFill : WrongFill;
             color = Qt::black;
         }
-        DrawChar(painter, cell, text[column], color);
+        DrawCell(painter, cell, text[column], color, fill);
     }
     // The characters above the words, centred over each word.
     if (line >= lesson.ruby.size() || m_nRubyHeight == 0)
@@ -149,20 +200,23 @@ void CLessonView::DrawTyped(QPainter& painter, const QRect& dirty) const
 {
     const int line = m_session.Line();
     const QString& text = m_session.Lesson().lines[line];
-    for (int column = 0; column <= m_session.Column() && column < text.size(); ++column) {
+    const QColor base = palette().base().color();
+    for (int column = 0; column < text.size(); ++column) {
         const QRect cell = CellRect(1, column);
-        if (!dirty.intersects(cell.adjusted(-2, 0, 2, 0)))
+        if (!dirty.intersects(cell))
             continue;
         if (column < m_session.Column()) {
-            DrawChar(painter, cell, text[column],
-                     m_session.HadError(line, column) ? TypedAfterError : TypedRight);
+            DrawCell(painter, cell, text[column],
+                     m_session.HadError(line, column) ? TypedAfterError : TypedRight, base);
             continue;
         }
         const QChar wrong = m_session.WrongAtCursor();
-        if (!wrong.isNull()) {
-            painter.fillRect(cell, WrongFill);
-            DrawChar(painter, cell, wrong, WrongText);
-        }
-        painter.fillRect(QRect(cell.left() + 1, cell.bottom() - 3, cell.width() - 2, 3), CursorBar);
+        if (column == m_session.Column() && !wrong.isNull())
+            DrawCell(painter, cell, wrong, WrongText, WrongFill);
+        else
+            painter.fillRect(cell, base); // not typed yet
+        if (column == m_session.Column())
+            painter.fillRect(QRect(cell.left() + 1, cell.bottom() - 3, cell.width() - 2, 3),
+                             CursorBar);
     }
 }
