@@ -52,6 +52,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,15 +89,104 @@ void LoginFloor(CDaoDatabase& db, const QString& name, const QString& password)
         Accounts::SignOut(db);
 }
 
-// The least a store needs: one row inserted, one round trip.
-void StoreFloor(CDaoDatabase& db, int id)
+// The least a store needs: the same score row, attempt and mistakes as the
+// program stores, by the pupil's own session (on a server its row checks
+// are the engine's work too) in one transaction, of statements prepared
+// before the bell. Its score rows carry FloorSeconds, which the lab's
+// checks leave out.
+constexpr int FloorSeconds = -1;
+
+class CStoreFloor
 {
-    QSqlQuery query(db.Connection());
-    query.prepare(u"INSERT INTO bench_floor (v) VALUES (?)"_s);
-    query.addBindValue(id);
-    if (!query.exec())
-        throw CDaoException(query.lastError().text());
-}
+    Q_DISABLE_COPY_MOVE(CStoreFloor)
+
+public:
+    CStoreFloor(CDaoDatabase& db, const QString& name, const QString& password) : m_db(db)
+    {
+        if (db.IsPostgres()) {
+            QSqlQuery user(db.Connection());
+            user.prepare(u"SELECT qe_key, password FROM \"user\" WHERE name = ?"_s);
+            user.addBindValue(name);
+            if (!user.exec() || !user.next() ||
+                !Accounts::SignIn(db, false, user.value(0).toLongLong(), user.value(1).toString(),
+                                  password))
+                throw CDaoException(u"the store floor could not sign in as %1"_s.arg(name));
+        }
+        m_score = Prepare(u"INSERT INTO score (name, student_no, score_type, english_speed, "
+                          "seconds, accuracy) VALUES (?, ?, ?, ?, ?, ?) RETURNING qe_key"_s);
+        m_attempt = Prepare(
+            u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
+            "kind, text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
+            "correct_units, backspaces, end_reason, key_median_ms, key_spread_ms, key_presses, "
+            "backspace_presses) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
+        m_mistakes = Prepare(u"INSERT INTO attempt_mistake (attempt_id, position, user_key, kind, "
+                             "expected, typed) VALUES "_s +
+                             QStringList(5, u"(?, ?, ?, ?, ?, ?)"_s).join(u", "_s));
+    }
+    ~CStoreFloor()
+    {
+        m_score.reset();
+        m_attempt.reset();
+        m_mistakes.reset();
+        if (m_db.IsPostgres())
+            Accounts::SignOut(m_db);
+    }
+
+    void Store(const CCurrentUser& user)
+    {
+        QSqlQuery begin(m_db.Connection());
+        Run(begin, m_db.IsPostgres() ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s);
+        Bind(*m_score, {user.Name, user.StudentNo, u"英文测试"_s, 3, FloorSeconds, 100});
+        const qint64 scoreKey = ReturnedKey(*m_score);
+        const QString now = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s);
+        Bind(*m_attempt,
+             {scoreKey, user.RowKey, user.Name, user.Class, user.StudentNo, 112, u"english.txt"_s,
+              QString(64, u'0'), now, now, 100000, 300, 300, 0, 0, 0, 0,
+              QVariant(QMetaType::fromType<int>()), QVariant(QMetaType::fromType<int>())});
+        const qint64 attemptId = ReturnedKey(*m_attempt);
+        QVariantList mistakes;
+        for (int i = 0; i < 5; ++i)
+            mistakes << attemptId << i * 7 << user.RowKey << 112 << u"a"_s << u"s"_s;
+        Bind(*m_mistakes, mistakes);
+        if (!m_mistakes->exec())
+            throw CDaoException(m_mistakes->lastError().text());
+        QSqlQuery commit(m_db.Connection());
+        Run(commit, u"COMMIT"_s);
+    }
+
+private:
+    std::unique_ptr<QSqlQuery> Prepare(const QString& sql)
+    {
+        auto query = std::make_unique<QSqlQuery>(m_db.Connection());
+        if (!query->prepare(sql))
+            throw CDaoException(query->lastError().text());
+        return query;
+    }
+    static void Run(QSqlQuery& query, const QString& sql)
+    {
+        if (!query.exec(sql))
+            throw CDaoException(query.lastError().text());
+    }
+    static void Bind(QSqlQuery& query, const QVariantList& values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values[i]);
+    }
+    static qint64 ReturnedKey(QSqlQuery& query)
+    {
+        if (!query.exec() || !query.next())
+            throw CDaoException(query.lastError().text());
+        const qint64 key = query.value(0).toLongLong();
+        query.finish();
+        return key;
+    }
+
+    CDaoDatabase& m_db;
+    std::unique_ptr<QSqlQuery> m_score;
+    std::unique_ptr<QSqlQuery> m_attempt;
+    std::unique_ptr<QSqlQuery> m_mistakes;
+};
 
 // --- one client -------------------------------------------------------------
 
@@ -220,8 +310,21 @@ int Client(const QString& target, int id, int rounds)
         const double loginFloorMs = timed([&] { LoginFloor(*db, name, password); });
         std::printf("floor-login\n");
         std::fflush(stdout);
+        // The store floor's session and statements, made at a signal of
+        // their own before its bell.
         std::getline(std::cin, line);
-        const double storeFloorMs = timed([&] { StoreFloor(*db, id); });
+        std::optional<CStoreFloor> floor;
+        try {
+            floor.emplace(*db, name, password);
+        } catch (const CDaoException& e) {
+            std::fprintf(stderr, "qe_bench_lab: %s\n", e.what());
+        }
+        std::printf("floor-ready\n");
+        std::fflush(stdout);
+        std::getline(std::cin, line);
+        const CCurrentUser pupil = CurrentUser;
+        const double storeFloorMs = floor ? timed([&] { floor->Store(pupil); }) : -1.0;
+        floor.reset();
         std::printf("floors login_ms=%.2f store_ms=%.2f\n", loginFloorMs, storeFloorMs);
         std::fflush(stdout);
     }
@@ -309,10 +412,6 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
         BenchData::AddUsers(db, std::max(users - clients, 0));
         BenchData::AddScores(db, scores);
         db.Execute(db.IsPostgres() ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
-        // The store floor's table, which every session may write.
-        db.Execute(u"CREATE TABLE bench_floor (v integer)"_s);
-        if (db.IsPostgres())
-            db.Execute(u"GRANT INSERT ON bench_floor TO PUBLIC"_s);
 
         std::vector<std::unique_ptr<QProcess>> processes;
         std::vector<double> connects;
@@ -363,6 +462,7 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
                 stores.push_back(Field(report, u"store_ms"_s).toDouble());
             }
             signal();                                // every login floor at once
+            signal();                                // the store floors made ready
             for (const QString& report : signal()) { // every store floor at once
                 const double login = Field(report, u"login_ms"_s).toDouble();
                 const double store = Field(report, u"store_ms"_s).toDouble();
@@ -381,11 +481,13 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
         const QHash<QString, int> loginRows = StoredRows(
             db, u"SELECT name, count(*) FROM loginhistory WHERE name LIKE 'lab%' GROUP BY name"_s);
         const int attempts = StoredRows(db, u"SELECT 'all', count(*) FROM attempt a JOIN score s "
-                                            "ON s.qe_key = a.score_key WHERE s.name LIKE 'lab%'"_s)
+                                            "ON s.qe_key = a.score_key WHERE s.name LIKE 'lab%' "
+                                            "AND s.seconds <> %1"_s.arg(FloorSeconds))
                                  .value(u"all"_s);
         const QHash<QString, int> scoreRows = StoredRows(
             db, u"SELECT name || '/' || student_no || '/' || seconds, count(*) FROM score "
-                "WHERE name LIKE 'lab%' GROUP BY name, student_no, seconds"_s);
+                "WHERE name LIKE 'lab%' AND seconds <> %1 GROUP BY name, student_no, seconds"_s.arg(
+                    FloorSeconds));
         int lost = 0;
         int doubled = 0;
         for (int id = 0; id < clients; ++id) {

@@ -167,7 +167,9 @@ void CDaoDatabase::SwitchTo(const QString& target)
     QSqlDatabase::removeDatabase(d->connectionName);
     d->connectionName = name;
     d->strTarget = target;
-    d->tables.clear();
+    // The tables' columns stay known: the session changes, the database
+    // does not. Reading them again made each pupil's first store after the
+    // login wait for the server's catalog.
     ++d->nGeneration;
 }
 
