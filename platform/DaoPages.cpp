@@ -13,7 +13,11 @@ using namespace Qt::Literals::StringLiterals;
 using DaoSql::QuoteIdentifier;
 
 namespace {
-constexpr int FirstPageRows = 64;
+// A scan opens on its first row alone: most are opened to look one row up,
+// or to have their column read by a query of its own. A walk goes on in
+// pages that grow to the largest.
+constexpr int FirstPageRows = 1;
+constexpr int SecondPageRows = 64;
 constexpr int LargestPageRows = 4096;
 constexpr int ColumnPageRows = 16384;
 } // namespace
@@ -108,7 +112,7 @@ void CDaoPages::ReadOn(bool bFirst)
         Read(Select(u"%1 > ?"_s.arg(QuoteIdentifier(DaoSql::KeyColumn)), {}),
              {m_nAfterKey, nLimit});
     m_bEnd = int(m_rows.size()) < nLimit;
-    m_nPageRows = std::min(m_nPageRows * 4, LargestPageRows);
+    m_nPageRows = std::clamp(m_nPageRows * 4, SecondPageRows, LargestPageRows);
 }
 
 void CDaoPages::Settle()
