@@ -37,6 +37,7 @@ CLessonView* ShowLesson(CQeView* view)
     auto* screen = new CLessonView(CoursePlan::Course(CoursePlan::Fingering), 1);
     view->ShowScreen(screen);
     QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the lesson it replaced
     return screen;
 }
 
@@ -74,6 +75,7 @@ void BM_LessonKeystroke(benchmark::State& state, CQeView* view)
     state.counters["keyboard_share_per_key"] =
         double(keyboard.m_nPixels) / double(keys) / (double(board.width()) * board.height());
     view->CloseScreen();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
