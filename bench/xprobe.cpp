@@ -15,6 +15,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -28,6 +29,9 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <sys/types.h>
 #include <thread>
 #include <unistd.h>
@@ -175,41 +179,71 @@ struct Region
     int x, y, w, h;
 };
 
-// XDestroyImage is a macro.
-int DestroyImage(XImage* image)
+// The pixels of a region of the screen, taken through shared memory: the
+// server copies them into our segment instead of sending them down the
+// socket, so that a look costs little whatever the region's size and the
+// program watched waits less for the server meanwhile.
+class CGrabber
 {
-    return XDestroyImage(image);
-}
-
-using ImagePtr = std::unique_ptr<XImage, int (*)(XImage*)>;
-
-ImagePtr Grab(Display* d, const Region& r)
-{
-    return ImagePtr(XGetImage(d, DefaultRootWindow(d), r.x, r.y, unsigned(r.w), unsigned(r.h),
-                              AllPlanes, ZPixmap),
-                    DestroyImage);
-}
-
-bool Same(const XImage* a, const XImage* b)
-{
-    return std::memcmp(a->data, b->data, size_t(a->bytes_per_line) * size_t(a->height)) == 0;
-}
-
-// The rows of the region where two grabs differ, or {-1, -1}.
-std::pair<int, int> ChangedRows(const XImage* a, const XImage* b)
-{
-    int first = -1;
-    int last = -1;
-    for (int y = 0; y < a->height; ++y) {
-        const size_t offset = size_t(y) * size_t(a->bytes_per_line);
-        if (std::memcmp(a->data + offset, b->data + offset, size_t(a->bytes_per_line)) != 0) {
-            if (first < 0)
-                first = y;
-            last = y;
-        }
+public:
+    CGrabber(Display* d, const Region& r) : m_d(d), m_region(r)
+    {
+        const int screen = DefaultScreen(d);
+        m_image = XShmCreateImage(d, DefaultVisual(d, screen), unsigned(DefaultDepth(d, screen)),
+                                  ZPixmap, nullptr, &m_shm, unsigned(r.w), unsigned(r.h));
+        if (!m_image)
+            return;
+        m_shm.shmid = shmget(IPC_PRIVATE, Bytes(), IPC_CREAT | 0600);
+        m_shm.shmaddr = m_image->data = static_cast<char*>(shmat(m_shm.shmid, nullptr, 0));
+        m_shm.readOnly = False;
+        m_bAttached = XShmAttach(d, &m_shm);
+        XSync(d, False);
+        shmctl(m_shm.shmid, IPC_RMID, nullptr); // gone once both sides detach
     }
-    return {first, last};
-}
+    ~CGrabber()
+    {
+        if (!m_image)
+            return;
+        if (m_bAttached)
+            XShmDetach(m_d, &m_shm);
+        shmdt(m_shm.shmaddr);
+        m_image->data = nullptr;
+        XDestroyImage(m_image);
+    }
+    CGrabber(const CGrabber&) = delete;
+    CGrabber& operator=(const CGrabber&) = delete;
+
+    bool IsValid() const { return m_image && m_bAttached; }
+    size_t Bytes() const { return size_t(m_image->bytes_per_line) * size_t(m_image->height); }
+    // Takes the region's pixels now; their bytes until the next take.
+    std::string_view Take()
+    {
+        XShmGetImage(m_d, DefaultRootWindow(m_d), m_image, m_region.x, m_region.y, AllPlanes);
+        return {m_image->data, Bytes()};
+    }
+    // The rows where two takes differ, or {-1, -1}.
+    std::pair<int, int> ChangedRows(std::string_view a, std::string_view b) const
+    {
+        const size_t line = size_t(m_image->bytes_per_line);
+        int first = -1;
+        int last = -1;
+        for (int y = 0; y < m_image->height; ++y) {
+            if (a.substr(size_t(y) * line, line) != b.substr(size_t(y) * line, line)) {
+                if (first < 0)
+                    first = y;
+                last = y;
+            }
+        }
+        return {first, last};
+    }
+
+private:
+    Display* m_d;
+    Region m_region;
+    XShmSegmentInfo m_shm{};
+    XImage* m_image = nullptr;
+    bool m_bAttached = false;
+};
 
 double Percentile(std::vector<double> values, double p)
 {
@@ -232,7 +266,9 @@ int Latency(Window window, int count, const std::string& text, int gapMs, int po
     XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child);
     // The status bar at the foot of a window changes by itself (a clock), so
     // the first key looks above it; the others look only at the pixel rows
-    // the first one changed.
+    // the first two changed, the second within the first's: a first key may
+    // also change what does not change with each key (a lesson's header
+    // starts its clock), and the larger the rows, the longer each look.
     // A screen that changes in two places (a lesson's text and its keyboard)
     // is watched where the typed text is.
     Region region{x, y, attributes.width,
@@ -241,23 +277,28 @@ int Latency(Window window, int count, const std::string& text, int gapMs, int po
     std::vector<double> latencies;
     int timeouts = 0;
     int unsteady = 0;
+    auto grabber = std::make_unique<CGrabber>(d, region);
+    if (!grabber->IsValid()) {
+        std::fprintf(stderr, "xprobe: the X server shares no memory (MIT-SHM)\n");
+        return 1;
+    }
     for (int i = 0; i < count; ++i) {
         const Key key = KeyFor(d, static_cast<unsigned char>(text[size_t(i) % text.size()]));
-        ImagePtr before = Grab(d, region);
+        const std::string before(grabber->Take());
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ImagePtr idle = Grab(d, region);
-        if (!Same(before.get(), idle.get()))
+        const std::string idle(grabber->Take());
+        if (before != idle)
             ++unsteady;
         const auto start = Clock::now();
         Press(d, key, shift);
         XFlush(d);
         double ms = -1;
-        ImagePtr changed(nullptr, DestroyImage);
+        std::string changed;
         while (MsSince(start) < 1000) {
-            ImagePtr now = Grab(d, region);
-            if (!Same(idle.get(), now.get())) {
+            const std::string_view now = grabber->Take();
+            if (now != idle) {
                 ms = MsSince(start);
-                changed = std::move(now);
+                changed = now;
                 break;
             }
             std::this_thread::sleep_for(std::chrono::microseconds(pollUs));
@@ -266,11 +307,12 @@ int Latency(Window window, int count, const std::string& text, int gapMs, int po
             ++timeouts;
         } else {
             latencies.push_back(ms);
-            if (i == 0) {
-                const auto [first, last] = ChangedRows(idle.get(), changed.get());
-                const int top = std::max(0, first - 2);
-                region =
-                    Region{x, y + top, attributes.width, std::min(region.h - top, last + 3 - top)};
+            if (i <= 1) {
+                const auto [first, last] = grabber->ChangedRows(idle, changed);
+                const int top = region.y + std::max(0, first - 2);
+                const int bottom = region.y + std::min(region.h, last + 3);
+                region = Region{x, top, attributes.width, bottom - top};
+                grabber = std::make_unique<CGrabber>(d, region);
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
@@ -280,9 +322,10 @@ int Latency(Window window, int count, const std::string& text, int gapMs, int po
         return 1;
     }
     std::printf("SUMMARY keys=%d changed=%zu timeouts=%d unsteady=%d min=%.2f median=%.2f "
-                "p90=%.2f max=%.2f\n",
+                "p90=%.2f max=%.2f rows=%d\n",
                 count, latencies.size(), timeouts, unsteady, Percentile(latencies, 0),
-                Percentile(latencies, 0.5), Percentile(latencies, 0.9), Percentile(latencies, 1.0));
+                Percentile(latencies, 0.5), Percentile(latencies, 0.9), Percentile(latencies, 1.0),
+                region.h);
     return 0;
 }
 

@@ -65,6 +65,7 @@ private:
     void DrawCell(QPainter& painter, const QRect& cell, QChar ch, const QColor& text,
                   const QColor& fill) const;
     const QPixmap& CellImage(QChar ch, const QColor& text, const QColor& fill) const;
+    void PrepareCellImages() const;
     // Whether every rectangle asked for lies in cells of the text's rows.
     bool OnlyCells(const QRegion& dirty) const;
     QString HeaderText() const;

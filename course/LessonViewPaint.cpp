@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QPaintEvent>
+#include <QSet>
 
 #include <algorithm>
 #include <iterator>
@@ -107,8 +108,26 @@ bool CLessonView::OnlyCells(const QRegion& dirty) const
     return true;
 }
 
+void CLessonView::PrepareCellImages() const
+{
+    // Every character of the lesson in each colour a keystroke gives it,
+    // drawn at the first paint of this size: typing then only copies.
+    const QColor base = palette().base().color();
+    const QColor text = palette().text().color();
+    QSet<QChar> chars;
+    for (const QString& line : m_session.Lesson().lines)
+        chars.unite(QSet<QChar>(line.begin(), line.end()));
+    for (const QChar ch : std::as_const(chars)) {
+        for (const QColor& color : {text, DoneText, NextLines, TypedRight, TypedAfterError})
+            CellImage(ch, color, base);
+        CellImage(ch, Qt::black, CursorFill);
+    }
+}
+
 void CLessonView::paintEvent(QPaintEvent* event)
 {
+    if (m_cellImages.isEmpty())
+        PrepareCellImages();
     QPainter painter(this);
     const QRect dirty = event->rect();
     // A keystroke asks for whole cells, which their images cover.
