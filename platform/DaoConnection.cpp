@@ -2,18 +2,50 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <cstdint>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 constexpr int OpenWait = 1200; // milliseconds
+
+// SQLite's busy handler: another connection's lock is tried again every
+// millisecond until the busy timeout (carried in `timeout`) has passed.
+// SQLite's own handler sleeps ever longer, up to 100 ms a try, and so leaves
+// the file unlocked between the commits of a lab whose pupils all store at
+// the bell. A connection serves one thread, which waits for one lock at a
+// time, so the deadline is the thread's.
+int RetryEveryMillisecond(void* timeout, int tries)
+{
+    thread_local QDeadlineTimer deadline;
+    if (tries == 0)
+        deadline.setRemainingTime(int(reinterpret_cast<std::intptr_t>(timeout)));
+    if (deadline.hasExpired())
+        return 0;
+    QThread::msleep(1);
+    return 1;
+}
+
+// Installs RetryEveryMillisecond on the open SQLite connection db.
+void WaitForLocks(const QSqlDatabase& db, int busyTimeout)
+{
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    if (auto* connection = *static_cast<sqlite3* const*>(handle.constData()))
+        sqlite3_busy_handler(connection, RetryEveryMillisecond,
+                             reinterpret_cast<void*>(std::intptr_t(busyTimeout)));
+}
 } // namespace
 
 // Opens a connection named name on target; the engine's error when it
@@ -56,8 +88,7 @@ std::optional<QSqlError> OpenDaoConnection(const QString& name, const QString& t
                     : QStringList{u"SELECT count(*) FROM sqlite_master"_s,
                                   u"PRAGMA journal_mode=DELETE"_s, u"PRAGMA synchronous=FULL"_s,
                                   // Deleting a score row takes the rows that belong to it.
-                                  u"PRAGMA foreign_keys=ON"_s,
-                                  u"PRAGMA busy_timeout=%1"_s.arg(busyTimeout)};
+                                  u"PRAGMA foreign_keys=ON"_s};
             // Another program's lock is waited for OpenWait at most, so that
             // a database kept locked is reported at once instead of after
             // the whole busy timeout without any window. The wait polls
@@ -79,6 +110,8 @@ std::optional<QSqlError> OpenDaoConnection(const QString& name, const QString& t
             }
             if (error)
                 db.close();
+            else if (!CDaoDatabase::IsServerTarget(target))
+                WaitForLocks(db, busyTimeout);
         }
     }
     if (error)

@@ -11,6 +11,7 @@
 #include "users/PasswordHash.h"
 #include "users/SchemaUpgrade.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
@@ -237,10 +238,9 @@ private slots:
             return query.exec(u"PRAGMA "_s + name) && query.next() ? query.value(0).toString()
                                                                    : QString();
         };
-        // synchronous FULL; busy_timeout, the default of CDaoDatabase.
-        QCOMPARE((QStringList{pragma(u"journal_mode"_s), pragma(u"synchronous"_s),
-                              pragma(u"busy_timeout"_s)}),
-                 (QStringList{u"delete"_s, u"2"_s, u"10000"_s}));
+        // synchronous FULL; the wait for locks is fileLocksOfAnotherProgram's.
+        QCOMPARE((QStringList{pragma(u"journal_mode"_s), pragma(u"synchronous"_s)}),
+                 (QStringList{u"delete"_s, u"2"_s}));
     }
 
     void valueTextOfEveryColumnKind_data()
@@ -420,11 +420,32 @@ private slots:
             QVERIFY(lock.exec(u"ROLLBACK"_s));
         }
         QSqlDatabase::removeDatabase(u"locker"_s);
+
+        // Once open, a write waits for another program's lock the whole busy
+        // timeout, then reports the lock; released, the lock is taken.
+        CDaoDatabase::SetBusyTimeout(300);
         CDaoDatabase db;
         QE_DAO(db.Open(fixture.Target()));
-        QSqlQuery timeout(db.Connection());
-        QVERIFY(timeout.exec(u"PRAGMA busy_timeout"_s) && timeout.next());
-        QCOMPARE(timeout.value(0).toInt(), 4321);
+        {
+            QSqlDatabase locker = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"locker"_s);
+            locker.setDatabaseName(fixture.Target());
+            QVERIFY(locker.open());
+            QSqlQuery lock(locker);
+            QVERIFY(lock.exec(u"BEGIN IMMEDIATE"_s));
+            QElapsedTimer waited;
+            waited.start();
+            QString message;
+            try {
+                db.Execute(u"UPDATE \"user\" SET class = 'x'"_s);
+            } catch (const CDaoException& e) {
+                message = e.GetErrorMessage();
+            }
+            QCOMPARE(message, u"database is locked"_s);
+            QVERIFY2(waited.elapsed() >= 300, qPrintable(QString::number(waited.elapsed())));
+            QVERIFY(lock.exec(u"ROLLBACK"_s));
+        }
+        QSqlDatabase::removeDatabase(u"locker"_s);
+        QE_DAO(db.Execute(u"UPDATE \"user\" SET class = 'x'"_s));
         CDaoDatabase::SetBusyTimeout(10000);
     }
 
