@@ -206,10 +206,12 @@ public:
     // Moves to the record with the given hidden key; false, at end-of-file,
     // when the record set holds none.
     bool FindKey(qint64 key);
-    // The values of field `index` of every record, in the walk's order, as
-    // GetFieldValue gives them, read with pause() between large pages; the
-    // current record stays.
-    QList<CDaoFieldValue> ReadField(int index, const std::function<void()>& pause = {});
+    // Hands each(value) the value of field `index` of every record, in the
+    // walk's order, as GetFieldValue gives it, read with pause() between
+    // large pages; the current record stays. Nothing but a page is held, so
+    // a long table costs the caller's own list alone.
+    void ReadField(int index, const std::function<void(const CDaoFieldValue&)>& each,
+                   const std::function<void()>& pause = {});
     // The hidden key of the row last stored by Update (added or edited).
     qint64 GetLastModifiedKey() const;
 

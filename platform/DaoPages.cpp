@@ -133,12 +133,12 @@ void CDaoPages::First()
     Settle();
 }
 
-QVariantList CDaoPages::Column(int index, const std::function<void()>& pause) const
+void CDaoPages::Column(int index, const std::function<void(const QVariantList&)>& eachPage,
+                       const std::function<void()>& pause) const
 {
     const QString key = QuoteIdentifier(DaoSql::KeyColumn);
     const QString sql = u"SELECT %1, %2 FROM %3 WHERE %2 > ? ORDER BY %2 LIMIT ?"_s.arg(
         QuoteIdentifier(m_columns.at(index)), key, QuoteIdentifier(m_strTable));
-    QVariantList values;
     qint64 nAfterKey = std::numeric_limits<qint64>::min();
     for (qsizetype nRead = ColumnPageRows; nRead == ColumnPageRows;) {
         QVariantList page;
@@ -164,12 +164,11 @@ QVariantList CDaoPages::Column(int index, const std::function<void()>& pause) co
                 DaoSql::Throw(error);
         });
         nRead = page.size();
-        values.append(std::move(page));
+        eachPage(page);
         nAfterKey = nLastKey;
         if (nRead == ColumnPageRows && pause)
             pause();
     }
-    return values;
 }
 
 void CDaoPages::Next()

@@ -39,9 +39,10 @@ public:
     void Next();
     void Last();
     // Every value of field `index`, in the walk's order, read a large page
-    // at a time with pause() between pages, when no read is open; the walk
-    // stays where it stood.
-    QVariantList Column(int index, const std::function<void()>& pause) const;
+    // at a time, each page handed to eachPage with pause() between pages,
+    // when no read is open; the walk stays where it stood.
+    void Column(int index, const std::function<void(const QVariantList&)>& eachPage,
+                const std::function<void()>& pause) const;
     // The walk stands on the row with the key, or at the end without one.
     bool Find(qint64 key);
     // From the current row on, the first row whose text field `index`

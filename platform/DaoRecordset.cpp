@@ -236,16 +236,19 @@ CDaoFieldValue CDaoRecordset::GetFieldValue(int index) const
     return DaoSql::FromStored(d->kinds[index], stored);
 }
 
-QList<CDaoFieldValue> CDaoRecordset::ReadField(int index, const std::function<void()>& pause)
+void CDaoRecordset::ReadField(int index, const std::function<void(const CDaoFieldValue&)>& each,
+                              const std::function<void()>& pause)
 {
     d->CheckOpen();
     d->CheckField(index);
-    QList<CDaoFieldValue> values;
-    const QVariantList stored = d->pages.Column(index, pause);
-    values.reserve(stored.size());
-    for (const QVariant& value : stored)
-        values.append(DaoSql::FromStored(d->kinds[index], value));
-    return values;
+    const CDaoFieldValue::Kind kind = d->kinds[index];
+    d->pages.Column(
+        index,
+        [&](const QVariantList& page) {
+            for (const QVariant& value : page)
+                each(DaoSql::FromStored(kind, value));
+        },
+        pause);
 }
 
 void CDaoRecordset::SetFieldValue(int index, const QString& text)

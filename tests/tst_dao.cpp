@@ -306,7 +306,9 @@ private slots:
         QVERIFY(OpenScan(rs, Sql::ScanUsers));
         int pauses = 0;
         QList<CDaoFieldValue> values;
-        QE_DAO(values = rs.ReadField(0, [&pauses] { ++pauses; }));
+        QE_DAO(rs.ReadField(
+            0, [&values](const CDaoFieldValue& value) { values.append(value); },
+            [&pauses] { ++pauses; }));
         QCOMPARE(values.size(), Rows);
         QCOMPARE(pauses, 1);
         for (int i = 0; i < Rows; ++i) {

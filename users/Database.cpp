@@ -148,9 +148,9 @@ QStringList ReadColumn(CDaoRecordset& rs, int field)
     // paint and the clock ticks on; the user's input waits until the list is
     // read.
     QStringList texts;
-    for (const CDaoFieldValue& value : rs.ReadField(
-             field, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }))
-        texts.append(VariantToText(value));
+    rs.ReadField(
+        field, [&texts](const CDaoFieldValue& value) { texts.append(VariantToText(value)); },
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     return texts;
 }
 
