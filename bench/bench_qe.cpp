@@ -47,6 +47,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -371,9 +372,12 @@ void BM_LoginLookup(benchmark::State& state, CBenchDatabase* db)
 }
 
 // From the login dialog's construction until it is on screen with its list
-// of every user's name.
+// of every user's name. The first opening on each database is also kept:
+// it is the one a pupil sees, on memory and pages the process has not used
+// yet.
 void BM_LoginDialog(benchmark::State& state, CBenchDatabase* db)
 {
+    static std::map<const CBenchDatabase*, double> s_firstMs;
     try {
         db->Activate();
         int names = 0;
@@ -387,6 +391,7 @@ void BM_LoginDialog(benchmark::State& state, CBenchDatabase* db)
                     QCoreApplication::processEvents();
                 dialog->repaint();
                 state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+                s_firstMs.try_emplace(db, double(timer.nsecsElapsed()) / 1e6);
                 names =
                     static_cast<CLoginDlg*>(dialog)->Item<QComboBox>(CLoginDlg::IDC_NAME)->count();
                 dialog->hide();
@@ -399,6 +404,7 @@ void BM_LoginDialog(benchmark::State& state, CBenchDatabase* db)
         if (names != db->Rows())
             state.SkipWithError("the login dialog listed a wrong number of names");
         state.counters["stall_ms"] = stall;
+        state.counters["first_ms"] = s_firstMs[db];
     } catch (const CDaoException& e) {
         state.SkipWithError(e.what());
     }
@@ -562,6 +568,9 @@ void BM_DeleteFloor(benchmark::State& state, CBenchDatabase* db, QString sql, QV
     }
 }
 
+// How often the login dialog and its floor are run, the least time kept.
+constexpr int LoginDialogRuns = 9;
+
 void RegisterDatabase(CBenchDatabase* db, bool bLarge)
 {
     // Built by appending: "/" + std::string trips a false -Wrestrict of GCC 12.
@@ -572,8 +581,8 @@ void RegisterDatabase(CBenchDatabase* db, bool bLarge)
     };
     auto read = [&](const char* figure, const QString& sql, const QVariantList& values,
                     int expected) {
-        benchmark::RegisterBenchmark(("Floor/" + std::string(figure) + suffix).c_str(),
-                                     BM_ReadFloor, db, sql, values, expected)
+        return benchmark::RegisterBenchmark(("Floor/" + std::string(figure) + suffix).c_str(),
+                                            BM_ReadFloor, db, sql, values, expected)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(5);
     };
@@ -607,8 +616,13 @@ void RegisterDatabase(CBenchDatabase* db, bool bLarge)
               false, rows / 10);
         return;
     }
-    timed(benchmark::RegisterBenchmark(("LoginDialog" + suffix).c_str(), BM_LoginDialog, db), 3);
-    read("LoginDialog", u"SELECT name FROM \"user\""_s, {}, rows);
+    // Repeated, the least time kept: the first run pays for the process's
+    // first reading of the long table, by an amount that depends on what ran
+    // before.
+    timed(benchmark::RegisterBenchmark(("LoginDialog" + suffix).c_str(), BM_LoginDialog, db)
+              ->Repetitions(LoginDialogRuns),
+          3);
+    read("LoginDialog", u"SELECT name FROM \"user\""_s, {}, rows)->Repetitions(LoginDialogRuns);
     timed(benchmark::RegisterBenchmark(("GroupClearing" + suffix).c_str(),
                                        BM_Clearing<CClearGroupScoresDlg>, db, rows),
           3);
