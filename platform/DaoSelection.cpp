@@ -68,19 +68,28 @@ void CDaoSelection::Execute(const QString& sql)
         DaoSql::Throw(query.lastError());
 }
 
-int CDaoSelection::Count()
+qint64 CDaoSelection::FixKeyBound()
 {
     const QString table = QuoteIdentifier(m_strTable);
     const QString key = QuoteIdentifier(DaoSql::KeyColumn);
     m_anchors.clear();
     return m_pDB->Run([&] {
-        // The bound first: a row stored between the two statements is then
-        // neither counted nor part of the selection.
         QSqlQuery& last = Prepared(u"SELECT max(%1) FROM %2"_s.arg(key, table));
         Run(last, {});
         m_nKeyBound = last.next() ? last.value(0).toLongLong() : 0;
         last.finish();
+        return m_nKeyBound;
+    });
+}
 
+int CDaoSelection::Count()
+{
+    const QString table = QuoteIdentifier(m_strTable);
+    const QString key = QuoteIdentifier(DaoSql::KeyColumn);
+    // The bound first: a row stored between the two statements is then
+    // neither counted nor part of the selection.
+    FixKeyBound();
+    return m_pDB->Run([&] {
         QVariantList binds;
         const QString criteria = CriteriaText(binds);
         binds.append(m_nKeyBound);

@@ -32,6 +32,8 @@ public:
 
     // Fixes the key bound at the largest key stored now and counts the rows.
     int Count();
+    // Fixes the key bound alone, for rows that need no count; returns it.
+    qint64 FixKeyBound();
     qint64 KeyBound() const { return m_nKeyBound; }
     // Takes the bound another selection of the same rows fixed.
     void SetKeyBound(qint64 key) { m_nKeyBound = key; }

@@ -5,6 +5,7 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/Database.h"
+#include "users/DeletionPass.h"
 #include "users/LoginHistoryDlg.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -105,6 +106,9 @@ private slots:
         QTest::newRow("twice in a row") << 2 << 2 << int(IDOK);
         QTest::newRow("an empty table says nothing") << 0 << 1 << int(IDOK);
         QTest::newRow("Cancel changes nothing") << 1 << 1 << int(IDCANCEL);
+        // Nothing shows the pass's batches, which are then of the largest size.
+        QTest::newRow("more rows than two batches")
+            << 2 * CDeletionPass::MaxBatchRows + 1 << 1 << int(IDOK);
     }
     void clearing()
     {
@@ -118,8 +122,10 @@ private slots:
         std::unique_ptr<CDaoRecordset> historySet;
         Rows questions;
         for (int round = 0; round < rounds; ++round) {
-            for (int i = 0; i < rows; ++i)
-                db.Insert(u"loginhistory"_s, {u"a%1"_s.arg(i), u"c"_s, u"1"_s, u"普通用户"_s});
+            QE_DAO(db.Admin()->Execute(
+                u"INSERT INTO loginhistory (name, class, student_no, kind) "
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "SELECT 'a' || i, 'c', '1', '普通用户' FROM n WHERE i <= %1"_s.arg(rows)));
             platform.AnswerBoxes({answer});
             ClearLoginHistory(&frame, historySet);
             questions << Box(Question, u"提示!"_s, MB_OKCANCEL | MB_ICONQUESTION);

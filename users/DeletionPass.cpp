@@ -15,13 +15,14 @@ CDeletionPass::CDeletionPass(CDaoDatabase* db, QString table, CDaoCriteria crite
 
 int CDeletionPass::BatchRows(int nRows)
 {
-    return std::clamp((nRows + 99) / 100, 1, 5000);
+    return std::clamp((nRows + 99) / 100, 1, MaxBatchRows);
 }
 
 int CDeletionPass::Run(const std::function<void(int)>& step)
 {
     if (!m_pDB)
         throw CDaoException(u"the database is not open"_s);
+    const int nBatchRows = step ? BatchRows(m_nRows) : MaxBatchRows;
     int nDeleted = 0;
     std::function<void(int)> report;
     RunOffThread(
@@ -29,7 +30,7 @@ int CDeletionPass::Run(const std::function<void(int)>& step)
         [&](CDaoDatabase& own) {
             CDaoSelection selection(&own, m_strTable, m_criteria);
             selection.SetKeyBound(m_nKeyBound);
-            nDeleted = selection.Delete(BatchRows(m_nRows), report);
+            nDeleted = selection.Delete(nBatchRows, report);
         },
         step, &report);
     return nDeleted;

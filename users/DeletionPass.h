@@ -16,15 +16,20 @@ class CDeletionPass
 {
 public:
     // The selection's rows: those of table meeting criteria, keys up to
-    // nKeyBound, nRows of them when counted.
+    // nKeyBound, nRows of them as counted (which sizes the batches a step
+    // shows; unused without one).
     CDeletionPass(CDaoDatabase* db, QString table, CDaoCriteria criteria, qint64 nKeyBound,
                   int nRows);
 
+    // Without a step nothing shows the batches: they are of MaxBatchRows
+    // rows, for the fewest round trips to the engine.
     int Run(const std::function<void(int)>& step);
 
     // Rows per batch: about a hundredth of the pass, so that the bar moves
-    // in small steps, and never so many that one statement runs long.
+    // in small steps, and never more than MaxBatchRows, so that no one
+    // statement runs long.
     static int BatchRows(int nRows);
+    static constexpr int MaxBatchRows = 5000;
 
 private:
     CDaoDatabase* m_pDB;

@@ -100,12 +100,13 @@ void ClearLoginHistory(QWidget* owner, std::unique_ptr<CDaoRecordset>& historySe
     if (!OpenScan(*historySet, Sql::ScanLoginHistory))
         return;
     // Every row there now, deleted by the engine off the interface thread:
-    // the windows keep painting meanwhile. Nothing more is shown.
-    CDaoSelection all(db, u"loginhistory"_s, {});
-    const int nRows = all.Count();
-    if (nRows == 0)
+    // the windows keep painting meanwhile. Nothing more is shown, so the
+    // rows are not counted: the scan tells whether there is any.
+    if (historySet->IsEOF())
         return;
+    CDaoSelection all(db, u"loginhistory"_s, {});
+    const qint64 nKeyBound = all.FixKeyBound();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-    CDeletionPass(db, u"loginhistory"_s, {}, all.KeyBound(), nRows).Run({});
+    CDeletionPass(db, u"loginhistory"_s, {}, nKeyBound, 0).Run({});
 }
