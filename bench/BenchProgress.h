@@ -30,6 +30,7 @@ private:
 };
 
 // Registers ProgressOpen/<engine>: from the window's construction until it
-// is on screen, painted, with its list, chart and mistakes filled.
+// is on screen, painted, with its list, chart and mistakes filled; it and
+// its floor are each run five times as repetitions, the median kept.
 // The dialog is driven through platform, the one scripted platform of the run.
 void RegisterProgressBenchmark(CProgressDatabase* db, CScriptedPlatform* platform);

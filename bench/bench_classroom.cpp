@@ -354,11 +354,13 @@ void RegisterClassroomBenchmarks(const QString& workDir, const QString& postgres
                                      school.get(), platform)
             ->Unit(benchmark::kMillisecond)
             ->UseManualTime()
-            ->Iterations(5);
+            ->Iterations(1)
+            ->Repetitions(5);
         benchmark::RegisterBenchmark(("Floor/ClassReport/" + engine).c_str(), BM_ClassReportFloor,
                                      school.get())
             ->Unit(benchmark::kMillisecond)
-            ->Iterations(5);
+            ->Iterations(1)
+            ->Repetitions(5);
         benchmark::RegisterBenchmark(("ImportPupils/" + engine).c_str(), BM_ImportPupils,
                                      school.get())
             ->Unit(benchmark::kMillisecond)

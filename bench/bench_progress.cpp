@@ -152,9 +152,11 @@ void RegisterProgressBenchmark(CProgressDatabase* db, CScriptedPlatform* platfor
                                  BM_ProgressOpen, db, platform)
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
-        ->Iterations(5);
+        ->Iterations(1)
+        ->Repetitions(5);
     benchmark::RegisterBenchmark(("Floor/ProgressOpen/" + db->Engine().toStdString()).c_str(),
                                  BM_ProgressFloor, db)
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(5);
+        ->Iterations(1)
+        ->Repetitions(5);
 }

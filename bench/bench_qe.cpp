@@ -568,7 +568,17 @@ void BM_DeleteFloor(benchmark::State& state, CBenchDatabase* db, QString sql, QV
     }
 }
 
-// How often the login dialog and its floor are run, the least time kept.
+// Each figure and its floor are timed several times, each time a
+// repetition of its own, and bench/run keeps the median: a slow spell of
+// the machine that fell on one of a pair alone would otherwise move their
+// ratio. Figures run once each time; a login's lookup, well under a
+// millisecond, LookupIterations times.
+constexpr int FigureRuns = 3;
+constexpr int FloorRuns = 5;
+constexpr int LookupRuns = 9;
+constexpr int LookupIterations = 20;
+// The login dialog's first opening pays for the process's first reading of
+// the long table, by an amount that depends on what ran before.
 constexpr int LoginDialogRuns = 9;
 
 void RegisterDatabase(CBenchDatabase* db, bool bLarge)
@@ -576,62 +586,57 @@ void RegisterDatabase(CBenchDatabase* db, bool bLarge)
     // Built by appending: "/" + std::string trips a false -Wrestrict of GCC 12.
     std::string suffix(1, '/');
     suffix.append(db->Engine().toStdString()).append(1, '/').append(std::to_string(db->Rows()));
-    auto timed = [](benchmark::internal::Benchmark* b, int iterations) {
-        b->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(iterations);
+    auto timed = [](benchmark::internal::Benchmark* b, int runs = FigureRuns) {
+        b->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(runs);
     };
     auto read = [&](const char* figure, const QString& sql, const QVariantList& values,
-                    int expected) {
-        return benchmark::RegisterBenchmark(("Floor/" + std::string(figure) + suffix).c_str(),
-                                            BM_ReadFloor, db, sql, values, expected)
+                    int expected, int runs = FloorRuns, int iterations = 1) {
+        benchmark::RegisterBenchmark(("Floor/" + std::string(figure) + suffix).c_str(),
+                                     BM_ReadFloor, db, sql, values, expected)
             ->Unit(benchmark::kMillisecond)
-            ->Iterations(5);
+            ->Iterations(iterations)
+            ->Repetitions(runs);
     };
     auto erase = [&](const char* figure, const QString& sql, const QVariantList& values,
                      bool bLogins, int expected) {
         benchmark::RegisterBenchmark(("Floor/" + std::string(figure) + suffix).c_str(),
                                      BM_DeleteFloor, db, sql, values, bLogins, expected)
             ->Unit(benchmark::kMillisecond)
-            ->Iterations(3);
+            ->Iterations(1)
+            ->Repetitions(FigureRuns);
     };
     const int rows = db->Rows();
     const QVariantList li{u"Li"_s, u"2003000"_s};
     benchmark::RegisterBenchmark(("LoginLookup" + suffix).c_str(), BM_LoginLookup, db)
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(20);
-    read("LoginLookup", u"SELECT * FROM \"user\" WHERE name = ?"_s, {u"user%1"_s.arg(rows - 1)}, 1);
+        ->Iterations(LookupIterations)
+        ->Repetitions(LookupRuns);
+    read("LoginLookup", u"SELECT * FROM \"user\" WHERE name = ?"_s, {u"user%1"_s.arg(rows - 1)}, 1,
+         LookupRuns, LookupIterations);
     timed(benchmark::RegisterBenchmark(("GroupScoreQuery" + suffix).c_str(), BM_ScoreQuery, db,
-                                       int(ScoreScope::Group)),
-          3);
+                                       int(ScoreScope::Group)));
     read("GroupScoreQuery", u"SELECT * FROM score"_s, {}, rows);
     timed(benchmark::RegisterBenchmark(("PersonalScoreQuery" + suffix).c_str(), BM_ScoreQuery, db,
-                                       int(ScoreScope::Personal)),
-          3);
+                                       int(ScoreScope::Personal)));
     read("PersonalScoreQuery", u"SELECT * FROM score WHERE name = ? AND student_no = ?"_s, li,
          rows / 10);
     if (bLarge) {
         timed(benchmark::RegisterBenchmark(("PersonalClearing" + suffix).c_str(),
-                                           BM_Clearing<CClearPersonalScoresDlg>, db, rows / 10),
-              1);
+                                           BM_Clearing<CClearPersonalScoresDlg>, db, rows / 10));
         erase("PersonalClearing", u"DELETE FROM score WHERE name = ? AND student_no = ?"_s, li,
               false, rows / 10);
         return;
     }
-    // Repeated, the least time kept: the first run pays for the process's
-    // first reading of the long table, by an amount that depends on what ran
-    // before.
-    timed(benchmark::RegisterBenchmark(("LoginDialog" + suffix).c_str(), BM_LoginDialog, db)
-              ->Repetitions(LoginDialogRuns),
-          3);
-    read("LoginDialog", u"SELECT name FROM \"user\""_s, {}, rows)->Repetitions(LoginDialogRuns);
+    timed(benchmark::RegisterBenchmark(("LoginDialog" + suffix).c_str(), BM_LoginDialog, db),
+          LoginDialogRuns);
+    read("LoginDialog", u"SELECT name FROM \"user\""_s, {}, rows, LoginDialogRuns);
     timed(benchmark::RegisterBenchmark(("GroupClearing" + suffix).c_str(),
-                                       BM_Clearing<CClearGroupScoresDlg>, db, rows),
-          3);
+                                       BM_Clearing<CClearGroupScoresDlg>, db, rows));
     // A WHERE clause: without one SQLite empties the table without visiting
     // its rows, which no clearing of chosen rows can do.
     erase("GroupClearing", u"DELETE FROM score WHERE qe_key >= 0"_s, {}, false, rows);
     timed(benchmark::RegisterBenchmark(("LoginHistoryClearing" + suffix).c_str(),
-                                       BM_LoginHistoryClearing, db),
-          3);
+                                       BM_LoginHistoryClearing, db));
     erase("LoginHistoryClearing", u"DELETE FROM loginhistory WHERE qe_key >= 0"_s, {}, true, rows);
 }
 
