@@ -6,16 +6,18 @@
 //                                running
 //   xprobe type FILE             injects the bytes of FILE as key presses with
 //                                no delay between keys
-//   xprobe latency WINDOW COUNT TEXT [GAP_MS] [POLL_US] [HEIGHT]
+//   xprobe latency WINDOW COUNT TEXT [GAP_MS] [HEIGHT]
 //                                injects COUNT keys (TEXT repeated) and times
-//                                each one until the window's pixels change
-//                                (in its top HEIGHT pixel rows, when given)
+//                                each one until the server draws into the
+//                                window's watched rows (its top HEIGHT pixel
+//                                rows at first, when given)
 // Key injection picks the keycode of each character and holds Shift when the
 // character is on the shifted level.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xdamage.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -31,6 +33,7 @@
 #include <string>
 #include <string_view>
 #include <sys/ipc.h>
+#include <sys/select.h>
 #include <sys/shm.h>
 #include <sys/types.h>
 #include <thread>
@@ -181,8 +184,8 @@ struct Region
 
 // The pixels of a region of the screen, taken through shared memory: the
 // server copies them into our segment instead of sending them down the
-// socket, so that a look costs little whatever the region's size and the
-// program watched waits less for the server meanwhile.
+// socket. They tell which rows a key changes; the keys are timed by
+// CDamageWatch.
 class CGrabber
 {
 public:
@@ -245,13 +248,84 @@ private:
     bool m_bAttached = false;
 };
 
+// The server's reports of drawing into a window, one for each rectangle it
+// draws: a probe that waits for them costs the server nothing while the
+// watched program draws, whatever the size of the area watched, where
+// looking at the pixels again and again would hold the server up.
+class CDamageWatch
+{
+public:
+    CDamageWatch(Display* d, Window window) : m_d(d)
+    {
+        int error = 0;
+        if (XDamageQueryExtension(d, &m_nEventBase, &error))
+            m_damage = XDamageCreate(d, window, XDamageReportRawRectangles);
+        XSync(d, False);
+    }
+    ~CDamageWatch()
+    {
+        if (m_damage)
+            XDamageDestroy(m_d, m_damage);
+    }
+    CDamageWatch(const CDamageWatch&) = delete;
+    CDamageWatch& operator=(const CDamageWatch&) = delete;
+
+    bool IsValid() const { return m_damage != 0; }
+    // Takes the reports the server has sent; whether one touched the
+    // window's pixel rows [top, bottom).
+    bool Drain(int top, int bottom)
+    {
+        XSync(m_d, False);
+        bool touched = false;
+        while (XPending(m_d))
+            touched = Next(top, bottom) || touched;
+        return touched;
+    }
+    // Waits until a report touches the rows [top, bottom): true, or false
+    // when none did before the deadline.
+    bool WaitFor(int top, int bottom, Clock::time_point deadline)
+    {
+        const int fd = ConnectionNumber(m_d);
+        for (;;) {
+            while (XPending(m_d)) {
+                if (Next(top, bottom))
+                    return true;
+            }
+            const auto left = deadline - Clock::now();
+            if (left <= Clock::duration::zero())
+                return false;
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
+            timeval tv{time_t(us / 1000000), suseconds_t(us % 1000000)};
+            fd_set fds;
+            FD_ZERO(&fds);
+            FD_SET(fd, &fds);
+            select(fd + 1, &fds, nullptr, nullptr, &tv);
+        }
+    }
+
+private:
+    bool Next(int top, int bottom)
+    {
+        XEvent event;
+        XNextEvent(m_d, &event);
+        if (event.type != m_nEventBase + XDamageNotify)
+            return false;
+        const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
+        return damage.area.y < bottom && damage.area.y + damage.area.height > top;
+    }
+
+    Display* m_d;
+    int m_nEventBase = 0;
+    Damage m_damage = 0;
+};
+
 double Percentile(std::vector<double> values, double p)
 {
     std::sort(values.begin(), values.end());
     return values[std::min(values.size() - 1, size_t(double(values.size()) * p))];
 }
 
-int Latency(Window window, int count, const std::string& text, int gapMs, int pollUs, int height)
+int Latency(Window window, int count, const std::string& text, int gapMs, int height)
 {
     Display* d = OpenDisplay();
     const KeyCode shift = XKeysymToKeycode(d, XK_Shift_L);
@@ -265,57 +339,59 @@ int Latency(Window window, int count, const std::string& text, int gapMs, int po
     Window child;
     XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child);
     // The status bar at the foot of a window changes by itself (a clock), so
-    // the first key looks above it; the others look only at the pixel rows
-    // the first two changed, the second within the first's: a first key may
-    // also change what does not change with each key (a lesson's header
-    // starts its clock), and the larger the rows, the longer each look.
-    // A screen that changes in two places (a lesson's text and its keyboard)
-    // is watched where the typed text is.
+    // the first key watches the rows above it; the others watch only the
+    // pixel rows the first two changed, the second within the first's: a
+    // first key may also change what does not change with each key (a
+    // lesson's header starts its clock). A screen that changes in two places
+    // (a lesson's text and its keyboard) is watched where the typed text is.
+    // The rows are found by looking at the pixels after those two keys; each
+    // key is timed by the server's report of drawing into the rows watched.
     Region region{x, y, attributes.width,
                   std::max(1, height > 0 ? std::min(height, attributes.height - 60)
                                          : attributes.height - 60)};
+    CDamageWatch watch(d, window);
+    if (!watch.IsValid()) {
+        std::fprintf(stderr, "xprobe: the X server reports no damage (DAMAGE)\n");
+        return 1;
+    }
     std::vector<double> latencies;
     int timeouts = 0;
     int unsteady = 0;
-    auto grabber = std::make_unique<CGrabber>(d, region);
-    if (!grabber->IsValid()) {
-        std::fprintf(stderr, "xprobe: the X server shares no memory (MIT-SHM)\n");
-        return 1;
-    }
     for (int i = 0; i < count; ++i) {
         const Key key = KeyFor(d, static_cast<unsigned char>(text[size_t(i) % text.size()]));
-        const std::string before(grabber->Take());
+        const int top = region.y - y;
+        const int bottom = top + region.h;
+        std::unique_ptr<CGrabber> grabber;
+        std::string idle;
+        if (i <= 1) {
+            grabber = std::make_unique<CGrabber>(d, region);
+            if (!grabber->IsValid()) {
+                std::fprintf(stderr, "xprobe: the X server shares no memory (MIT-SHM)\n");
+                return 1;
+            }
+        }
+        watch.Drain(top, bottom);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const std::string idle(grabber->Take());
-        if (before != idle)
+        if (watch.Drain(top, bottom))
             ++unsteady;
+        if (grabber)
+            idle = grabber->Take();
         const auto start = Clock::now();
         Press(d, key, shift);
         XFlush(d);
-        double ms = -1;
-        std::string changed;
-        while (MsSince(start) < 1000) {
-            const std::string_view now = grabber->Take();
-            if (now != idle) {
-                ms = MsSince(start);
-                changed = now;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::microseconds(pollUs));
-        }
-        if (ms < 0) {
+        if (watch.WaitFor(top, bottom, start + std::chrono::seconds(1)))
+            latencies.push_back(MsSince(start));
+        else
             ++timeouts;
-        } else {
-            latencies.push_back(ms);
-            if (i <= 1) {
-                const auto [first, last] = grabber->ChangedRows(idle, changed);
-                const int top = region.y + std::max(0, first - 2);
-                const int bottom = region.y + std::min(region.h, last + 3);
-                region = Region{x, top, attributes.width, bottom - top};
-                grabber = std::make_unique<CGrabber>(d, region);
+        std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
+        if (grabber) {
+            const auto [first, last] = grabber->ChangedRows(idle, grabber->Take());
+            if (first >= 0) {
+                const int narrowedTop = region.y + std::max(0, first - 2);
+                const int narrowedBottom = region.y + std::min(region.h, last + 3);
+                region = Region{x, narrowedTop, attributes.width, narrowedBottom - narrowedTop};
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
     }
     if (latencies.empty()) {
         std::printf("SUMMARY keys=%d changed=0 timeouts=%d\n", count, timeouts);
@@ -340,9 +416,8 @@ int main(int argc, char** argv)
         return Type(argv[2]);
     if (command == "latency" && argc >= 5)
         return Latency(Window(std::strtoul(argv[2], nullptr, 0)), std::atoi(argv[3]), argv[4],
-                       argc > 5 ? std::atoi(argv[5]) : 40, argc > 6 ? std::atoi(argv[6]) : 250,
-                       argc > 7 ? std::atoi(argv[7]) : 0);
+                       argc > 5 ? std::atoi(argv[5]) : 40, argc > 6 ? std::atoi(argv[6]) : 0);
     std::fprintf(stderr, "usage: xprobe launch LOG CMD [ARG...] | type FILE | "
-                         "latency WINDOW COUNT TEXT [GAP_MS] [POLL_US] [HEIGHT]\n");
+                         "latency WINDOW COUNT TEXT [GAP_MS] [HEIGHT]\n");
     return 2;
 }
