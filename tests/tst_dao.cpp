@@ -428,25 +428,18 @@ private slots:
         CDaoDatabase::SetBusyTimeout(300);
         CDaoDatabase db;
         QE_DAO(db.Open(fixture.Target()));
-        {
-            QSqlDatabase locker = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"locker"_s);
-            locker.setDatabaseName(fixture.Target());
-            QVERIFY(locker.open());
-            QSqlQuery lock(locker);
-            QVERIFY(lock.exec(u"BEGIN IMMEDIATE"_s));
-            QElapsedTimer waited;
-            waited.start();
-            QString message;
-            try {
-                db.Execute(u"UPDATE \"user\" SET class = 'x'"_s);
-            } catch (const CDaoException& e) {
-                message = e.GetErrorMessage();
-            }
-            QCOMPARE(message, u"database is locked"_s);
-            QVERIFY2(waited.elapsed() >= 300, qPrintable(QString::number(waited.elapsed())));
-            QVERIFY(lock.exec(u"ROLLBACK"_s));
+        QVERIFY(other.HoldWrite());
+        QElapsedTimer waited;
+        waited.start();
+        QString message;
+        try {
+            db.Execute(u"UPDATE \"user\" SET class = 'x'"_s);
+        } catch (const CDaoException& e) {
+            message = e.GetErrorMessage();
         }
-        QSqlDatabase::removeDatabase(u"locker"_s);
+        QCOMPARE(message, u"database is locked"_s);
+        QVERIFY2(waited.elapsed() >= 300, qPrintable(QString::number(waited.elapsed())));
+        other.Release();
         QE_DAO(db.Execute(u"UPDATE \"user\" SET class = 'x'"_s));
         CDaoDatabase::SetBusyTimeout(10000);
     }
