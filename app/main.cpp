@@ -2,16 +2,23 @@
 #include "classroom/ImportCommand.h"
 #include "exams/ExamStore.h"
 #include "platform/Dao.h"
+#include "platform/DaoBackground.h"
+#include "platform/DaoOffThread.h"
 #include "users/DatabaseSetup.h"
 #include "users/SchemaUpgrade.h"
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// How long the program waits at its end for the database's last jobs.
+constexpr int ExitWaitMs = 1000;
 
 bool HasArgument(int argc, char** argv, const char* name)
 {
@@ -50,8 +57,20 @@ int main(int argc, char** argv)
     if (database > 0 && database + 1 < arguments.size())
         CDaoDatabase::SetTarget(arguments.at(database + 1));
 
-    CQeApp theApp;
-    if (!theApp.InitInstance(arguments))
-        return 1;
-    return QApplication::exec();
+    int status = 1;
+    {
+        CQeApp theApp;
+        if (theApp.InitInstance(arguments))
+            status = QApplication::exec();
+    }
+    // What the database still has to take (the live view's last row) gets a
+    // moment; a server that does not answer keeps no program waiting.
+    DaoBackground::Finish(ExitWaitMs);
+    if (OffThread::Abandoned() > 0) {
+        // Threads still wait for that server inside the connections that
+        // the ordinary end would close under them.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

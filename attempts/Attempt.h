@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // How a practice ended. The set stays open: later ways to end take the next
 // numbers, and stored numbers never change their meaning.
@@ -59,4 +60,13 @@ struct CAttempt
     // platform does not show them.
     int nKeyPresses = -1;
     int nBackspacePresses = -1;
+    // The screen as it was shown and what was typed up to the typing
+    // position, cell by cell in reading order (GBK bytes in hex, and the
+    // same cells as text; a passed-over cell is empty): what a server counts
+    // the typed and right cells from. Empty where the attempt was not typed
+    // on a screen.
+    QStringList screenCells;
+    QStringList screenTexts;
+    QStringList typedCells;
+    QStringList typedTexts;
 };

@@ -1,6 +1,8 @@
 #include "attempts/AttemptStore.h"
 
 #include "platform/Dao.h"
+#include "platform/DaoSql.h"
+#include "users/ServerAccounts.h"
 #include "platform/StoreTransaction.h"
 
 #include <QSqlError>
@@ -14,9 +16,7 @@ namespace {
 
 [[noreturn]] void Throw(const QSqlQuery& query)
 {
-    const QSqlError error = query.lastError();
-    const QString text = error.databaseText().trimmed();
-    throw CDaoException(text.isEmpty() ? error.text() : text);
+    DaoSql::Throw(query.lastError());
 }
 
 void Exec(QSqlQuery& query)
@@ -77,8 +77,8 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
         u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
         "kind, text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
         "correct_units, backspaces, end_reason, key_median_ms, key_spread_ms, key_presses, "
-        "backspace_presses) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s);
+        "backspace_presses, checked) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1) RETURNING id"_s);
     const QVariantList values{scoreKey,
                               attempt.nUserKey,
                               Text(attempt.strUserName),
@@ -103,8 +103,7 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
     if (!insert.exec() || !insert.next()) {
         const QSqlError error = insert.lastError();
         insert.finish();
-        const QString text = error.databaseText().trimmed();
-        throw CDaoException(text.isEmpty() ? error.text() : text);
+        DaoSql::Throw(error);
     }
     const qint64 attemptId = insert.value(0).toLongLong();
     insert.finish();
@@ -148,9 +147,55 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
     return attemptId;
 }
 
+namespace {
+
+// A pupil's practice on a server: the server stores it as the described
+// score row and its attempt, from the cells and its own clock.
+void StoreOnServer(CDaoDatabase& db, const FieldList& scoreFields, const CAttempt& attempt)
+{
+    int seconds = 0;
+    for (const auto& [field, value] : scoreFields) {
+        if (field == 8)
+            seconds = value.value.toInt();
+    }
+    QSqlQuery& call =
+        db.Prepared(u"SELECT score_key FROM qe_store_practice(?, ?::text[], ?::text[], ?::text[], "
+                    "?::text[], ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    const QVariantList values{attempt.nKind,
+                              DaoSql::TextArrayLiteral(attempt.screenCells),
+                              DaoSql::TextArrayLiteral(attempt.screenTexts),
+                              DaoSql::TextArrayLiteral(attempt.typedCells),
+                              DaoSql::TextArrayLiteral(attempt.typedTexts),
+                              seconds,
+                              attempt.nElapsedMs,
+                              attempt.nBackspaces,
+                              attempt.nEndReason,
+                              Text(attempt.strTextFile),
+                              Text(attempt.strTextHash),
+                              attempt.nTextId,
+                              attempt.nScreen,
+                              attempt.nKeyMedianMs,
+                              attempt.nKeySpreadMs,
+                              attempt.nKeyPresses,
+                              attempt.nBackspacePresses};
+    for (int i = 0; i < values.size(); ++i)
+        call.bindValue(i, values[i]);
+    const bool bRan = call.exec() && call.next();
+    const QSqlError error = call.lastError();
+    call.finish();
+    if (!bRan)
+        DaoSql::Throw(error);
+}
+
+} // namespace
+
 bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
                             const CAttempt* pAttempt)
 {
+    if (pAttempt && ServerAccounts::IsPupilSession(*db)) {
+        StoreOnServer(*db, scoreFields, *pAttempt);
+        return true;
+    }
     CStoreTransaction transaction(*db);
     qint64 scoreKey = 0;
     if (!AppendRow(db, u"score"_s, scoreFields, &scoreKey))

@@ -30,8 +30,11 @@ CFigures Score(const QStringList& expected, const QStringList& expectedTexts,
     const double perMinute =
         figures.nSpeedMs > 0 ? figures.nCorrect * 60000.0 / double(figures.nSpeedMs) : 0;
     const double fastest = kind == PracticeKind::Chinese ? 250 : 750;
-    figures.bFlagged = perMinute > fastest ||
-                       (figures.nTyped >= 30 && keyMedianMs > 0 && keySpreadMs * 10 < keyMedianMs);
+    if (perMinute > fastest)
+        figures.strFlagReason = u"每分钟超过%1个字,超出常人的速度"_s.arg(fastest);
+    else if (figures.nTyped >= 30 && keyMedianMs > 0 && keySpreadMs * 10 < keyMedianMs)
+        figures.strFlagReason = u"按键间隔整齐得像机器"_s;
+    figures.bFlagged = !figures.strFlagReason.isEmpty();
     return figures;
 }
 

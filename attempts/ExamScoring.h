@@ -31,6 +31,7 @@ struct CFigures
     qint64 nSpeedMs = 0; // the time the speed is measured over
     bool bLate = false;
     bool bFlagged = false; // faster than a person types, or machine-regular keys
+    QString strFlagReason; // why it is flagged (可疑), for the teacher
     QList<CMistake> mistakes;
 
     // The described score row: whole seconds, whole units per second, the

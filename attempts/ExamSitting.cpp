@@ -11,7 +11,6 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QUuid>
 
@@ -54,26 +53,32 @@ void ReadScreen(CDaoDatabase& db, CExamSitting& sitting)
 }
 
 // The server's own start: its function checks and records in one
-// transaction, and refuses with an SQLSTATE of class QE1.
+// transaction, refuses with an SQLSTATE of class QE1, and hands over the
+// exam's screen, which a pupil reads nowhere else.
 CSittingStart StartOnServer(CDaoDatabase& db, const CExamSitting& sitting)
 {
     QSqlQuery query(db.Connection());
-    Prepare(query, u"SELECT qe_start_sitting(?, ?)"_s);
+    Prepare(query, u"SELECT started_at, title, kind, minutes, screen_cells, screen_texts "
+                   "FROM qe_start_sitting(?, ?)"_s);
     query.addBindValue(sitting.nExamId);
     query.addBindValue(sitting.strUid);
     if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        if (error.nativeErrorCode().startsWith("QE1"_L1)) {
-            // The server's words alone, without its "ERROR:" and code.
-            QString reason = error.databaseText().section(u'\n', 0, 0).trimmed();
-            reason.remove(QRegularExpression(u"^[A-Z]+:\\s*"_s));
-            return {std::nullopt, reason};
+        try {
+            DaoSql::Throw(query.lastError());
+        } catch (const CDaoException& e) {
+            if (e.State().startsWith("QE1"_L1))
+                return {std::nullopt, e.GetErrorMessage()};
+            throw;
         }
-        DaoSql::Throw(error);
     }
     NextRow(query);
     CExamSitting started = sitting;
     started.startedAt = ParseStoredDateTime(query.value(0));
+    started.strTitle = query.value(1).toString();
+    started.nKind = query.value(2).toInt();
+    started.nMinutes = query.value(3).toInt();
+    started.screenCells = SplitCells(query.value(4).toString());
+    started.screenTexts = TextsFromJson(query.value(5).toString());
     return {started, {}};
 }
 
@@ -143,10 +148,11 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
 
 CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
 {
-    // The result and its key presses are stored together or not at all.
-    CStoreTransaction transaction(db);
+    // The server scores what it saw arrive; the whole screen typed goes
+    // with the result once more, for what it did not see.
     QSqlQuery query(db.Connection());
-    Prepare(query, u"SELECT * FROM qe_finish_sitting(?, ?::text[], ?::text[], ?, ?, ?, ?, ?)"_s);
+    Prepare(query,
+            u"SELECT * FROM qe_finish_sitting(?, ?::text[], ?::text[], ?, ?, ?, ?, ?, ?, ?)"_s);
     query.addBindValue(result.strUid);
     query.addBindValue(DaoSql::TextArrayLiteral(result.typedCells));
     query.addBindValue(DaoSql::TextArrayLiteral(result.typedTexts));
@@ -155,6 +161,8 @@ CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
     query.addBindValue(result.nFocusLosses);
     query.addBindValue(result.nKeyMedianMs);
     query.addBindValue(result.nKeySpreadMs);
+    query.addBindValue(result.nKeyPresses);
+    query.addBindValue(result.nBackspacePresses);
     Exec(query);
     NextRow(query);
     CSittingOutcome outcome;
@@ -162,23 +170,16 @@ CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
     outcome.kind = kind == "stored"_L1          ? CSittingOutcome::Stored
                    : kind == "stored-before"_L1 ? CSittingOutcome::StoredBefore
                                                 : CSittingOutcome::Refused;
-    outcome.strReason = query.value(1).toString();
+    if (outcome.kind == CSittingOutcome::Refused)
+        outcome.strReason = query.value(1).toString();
+    else
+        outcome.figures.strFlagReason = query.value(1).toString();
     outcome.figures.nTyped = query.value(2).toInt();
     outcome.figures.nCorrect = query.value(3).toInt();
     outcome.figures.nUsedMs = query.value(4).toLongLong();
     outcome.figures.nSpeedMs = query.value(5).toLongLong();
     outcome.figures.bLate = query.value(6).toInt() != 0;
     outcome.figures.bFlagged = query.value(7).toInt() != 0;
-    query.finish();
-    if (outcome.kind == CSittingOutcome::Stored && result.nKeyPresses >= 0) {
-        QSqlQuery keys(db.Connection());
-        Prepare(keys, u"SELECT qe_sitting_key_presses(?, ?, ?)"_s);
-        keys.addBindValue(result.strUid);
-        keys.addBindValue(result.nKeyPresses);
-        keys.addBindValue(result.nBackspacePresses);
-        Exec(keys);
-    }
-    transaction.Commit();
     return outcome;
 }
 
@@ -313,12 +314,15 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
     Prepare(update, u"UPDATE exam_sitting SET finished = 1, ended_at = ?, kind = ?, "
                     "elapsed_ms = ?, speed_ms = ?, typed_units = ?, correct_units = ?, "
                     "end_reason = ?, focus_losses = ?, attempt_id = ?, late = ?, "
-                    "key_median_ms = ?, key_spread_ms = ?, flagged = ? WHERE id = ?"_s);
-    for (const QVariant& value :
-         QVariantList{StoredDateTime(now), kind, figures.nUsedMs, figures.nSpeedMs, figures.nTyped,
-                      figures.nCorrect, result.nEndReason, qMax(result.nFocusLosses, 0), attemptId,
-                      int(figures.bLate), result.nKeyMedianMs, result.nKeySpreadMs,
-                      int(figures.bFlagged), sittingId})
+                    "key_median_ms = ?, key_spread_ms = ?, flagged = ?, flag_reason = ? "
+                    "WHERE id = ?"_s);
+    for (const QVariant& value : QVariantList{
+             StoredDateTime(now), kind, figures.nUsedMs, figures.nSpeedMs, figures.nTyped,
+             figures.nCorrect, result.nEndReason, qMax(result.nFocusLosses, 0), attemptId,
+             int(figures.bLate), result.nKeyMedianMs, result.nKeySpreadMs, int(figures.bFlagged),
+             figures.bFlagged ? QVariant(figures.strFlagReason)
+                              : QVariant(QMetaType::fromType<QString>()),
+             sittingId})
         update.addBindValue(value);
     Exec(update);
     transaction.Commit();
@@ -335,7 +339,9 @@ CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey)
     sitting.strUid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     sitting.nExamId = examId;
     sitting.nUserKey = userKey;
-    CSittingStart start = db.IsPostgres() ? StartOnServer(db, sitting) : StartInFile(db, sitting);
+    if (db.IsPostgres())
+        return StartOnServer(db, sitting);
+    CSittingStart start = StartInFile(db, sitting);
     if (start.sitting)
         ReadScreen(db, *start.sitting);
     return start;

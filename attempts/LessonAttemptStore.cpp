@@ -6,6 +6,7 @@
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/StoreTransaction.h"
+#include "users/ServerAccounts.h"
 
 #include <QHash>
 
@@ -58,6 +59,32 @@ QString CourseName(const QString& course)
     return course;
 }
 
+qint64 StoreOnServer(CDaoDatabase& db, CLessonAttempt& attempt)
+{
+    QStringList expected;
+    QStringList typed;
+    QStringList times;
+    for (const CLessonMiss& miss : attempt.misses) {
+        expected.append(Text(miss.strExpected));
+        typed.append(Text(miss.strTyped));
+        times.append(QString::number(miss.nTimes));
+    }
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"SELECT attempt_id, stars, passed FROM qe_store_lesson(?, ?, ?, ?, ?, ?, ?, "
+                   "?::text[], ?::text[], ?::integer[])"_s);
+    for (const QVariant& value :
+         QVariantList{Text(attempt.strCourse), attempt.nLesson, attempt.nElapsedMs, attempt.nErrors,
+                      attempt.nBackspaces, attempt.nKeyPresses, attempt.nBackspacePresses,
+                      DaoSql::TextArrayLiteral(expected), DaoSql::TextArrayLiteral(typed),
+                      u"{%1}"_s.arg(times.join(u','))})
+        query.addBindValue(value);
+    Exec(query);
+    NextRow(query);
+    attempt.nStars = query.value(1).toInt();
+    attempt.bPassed = query.value(2).toInt() != 0;
+    return query.value(0).toLongLong();
+}
+
 } // namespace
 
 double CLessonAttempt::KeysPerMinute() const
@@ -77,13 +104,15 @@ int CLessonAttempt::Accuracy() const
 
 namespace LessonAttemptStore {
 
-qint64 Store(CDaoDatabase& db, const CLessonAttempt& attempt)
+qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt)
 {
+    if (ServerAccounts::IsPupilSession(db))
+        return StoreOnServer(db, attempt);
     CStoreTransaction transaction(db);
     QSqlQuery insert(db.Connection());
-    Prepare(insert,
-            u"INSERT INTO lesson_attempt (%1, kind) VALUES "
-            "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"_s.arg(Columns));
+    Prepare(insert, u"INSERT INTO lesson_attempt (%1, kind, checked) VALUES "
+                    "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1) RETURNING id"_s.arg(
+                        Columns));
     const QVariantList values{attempt.nUserKey,
                               Text(attempt.strUserName),
                               Text(attempt.strClass),
@@ -128,7 +157,7 @@ QList<CLessonAttempt> Load(CDaoDatabase& db, qint64 userKey, const QString& cour
 {
     QSqlQuery query(db.Connection());
     Select(query, u"SELECT %1 FROM lesson_attempt WHERE user_key = ? AND course = ? "
-                  "ORDER BY started_at, id"_s.arg(Columns));
+                  "AND checked = 1 ORDER BY started_at, id"_s.arg(Columns));
     query.addBindValue(userKey);
     query.addBindValue(course);
     Exec(query);
@@ -208,7 +237,7 @@ QList<CLessonAttempt> LoadClass(CDaoDatabase& db, const QString& className, cons
     QSqlQuery query(db.Connection());
     Select(query, u"SELECT a.%1 FROM \"user\" u CROSS JOIN lesson_attempt a "
                   "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? AND a.course = ? "
-                  "ORDER BY a.user_key, a.started_at, a.id"_s.arg(
+                  "AND a.checked = 1 ORDER BY a.user_key, a.started_at, a.id"_s.arg(
                       QString(Columns).replace(u", "_s, u", a."_s)));
     query.addBindValue(className);
     query.addBindValue(course);

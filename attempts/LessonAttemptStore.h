@@ -13,8 +13,11 @@ class CDaoDatabase;
 // of their user row. All throw CDaoException.
 namespace LessonAttemptStore {
 
-// Stores attempt with its misses in one transaction; returns its id.
-qint64 Store(CDaoDatabase& db, const CLessonAttempt& attempt);
+// Stores attempt with its misses in one transaction; returns its id. A
+// pupil's session on a server asks the server, which takes the lesson's
+// keys, stars and whether it passed from its own rules and the times from
+// its clock: attempt receives the stars and the pass it stored.
+qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt);
 
 // The lessons of course the pupil finished, oldest first, without misses.
 QList<CLessonAttempt> Load(CDaoDatabase& db, qint64 userKey, const QString& course);

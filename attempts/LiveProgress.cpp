@@ -36,8 +36,8 @@ QDateTime Now(CDaoDatabase& db)
     return ParseStoredDateTime(query.value(0));
 }
 
-bool Report(CDaoDatabase& db, qint64 userKey, const QString& name, const QString& className,
-            const CReport& report)
+CAnswer Report(CDaoDatabase& db, qint64 userKey, const QString& name, const QString& className,
+               const CReport& report, int nFrom)
 {
     const QVariantList figures{report.nActivity,
                                report.nKind,
@@ -51,16 +51,30 @@ bool Report(CDaoDatabase& db, qint64 userKey, const QString& name, const QString
                                report.bFocusLost ? 1 : 0,
                                report.nEndReason};
     if (db.IsPostgres()) {
-        // One prepared call for the whole report, on the lab's roles.
+        // One prepared call for the whole report, on the lab's roles, and
+        // in an exam the cells typed since the server's last row began.
+        CAnswer answer;
+        const bool bCells = !report.strSittingUid.isEmpty() && report.nEndReason == 0;
         QSqlQuery& call =
-            db.Prepared(u"SELECT qe_report_progress(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+            db.Prepared(bCells ? u"SELECT qe_report_progress(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?), "
+                                 "qe_sitting_report(?, ?, ?::text[], ?::text[])"_s
+                               : u"SELECT qe_report_progress(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
         for (int i = 0; i < figures.size(); ++i)
             call.bindValue(i, figures[i]);
+        if (bCells) {
+            const int from = qBound(0, nFrom, int(report.sittingCells.size()));
+            call.bindValue(11, report.strSittingUid);
+            call.bindValue(12, from);
+            call.bindValue(13, DaoSql::TextArrayLiteral(report.sittingCells.mid(from)));
+            call.bindValue(14, DaoSql::TextArrayLiteral(report.sittingTexts.mid(from)));
+        }
         Exec(call);
         NextRow(call);
-        const bool stopped = call.value(0).toInt() != 0;
+        answer.bExamStopped = call.value(0).toInt() != 0;
+        if (bCells)
+            answer.nSeenCells = call.value(1).toInt();
         call.finish();
-        return stopped;
+        return answer;
     }
     QSqlQuery& upsert = db.Prepared(
         u"INSERT INTO live_progress (activity, kind, exam_id, label, screen_units, typed_units, "
@@ -87,7 +101,9 @@ bool Report(CDaoDatabase& db, qint64 userKey, const QString& name, const QString
         old.addBindValue(StoredDateTime(now.addDays(-1)));
         Exec(old);
     }
-    return report.nExamId != 0 && IsExamStopped(db, report.nExamId);
+    CAnswer answer;
+    answer.bExamStopped = report.nExamId != 0 && IsExamStopped(db, report.nExamId);
+    return answer;
 }
 
 void Leave(CDaoDatabase& db, qint64 userKey)

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class CDaoDatabase;
 
@@ -33,13 +34,27 @@ struct CReport
     qint64 nIdleMs = 0; // since the last key
     bool bFocusLost = false;
     int nEndReason = 0; // EndReason once it ended, 0 while it runs
+    // A running exam's sitting and what was typed up to the typing position
+    // (cells in reading order, GBK in hex, and the same cells as text): a
+    // server keeps them as they arrive and scores the exam from them.
+    QString strSittingUid;
+    QStringList sittingCells;
+    QStringList sittingTexts;
+    int nRowCells = 0; // cells of a screen row: a cell before its row no longer changes
+};
+
+// What the database answered a report.
+struct CAnswer
+{
+    bool bExamStopped = false; // the report's exam was ended for everybody
+    int nSeenCells = -1;       // the exam's cells the server holds; -1 none
 };
 
 // Keeps the report of the pupil with key userKey (name and class as the
-// login gave them; on a server the server takes its own). True when the
-// report's exam was ended for everybody.
-bool Report(CDaoDatabase& db, qint64 userKey, const QString& name, const QString& className,
-            const CReport& report);
+// login gave them; on a server the server takes its own). On a server an
+// exam's cells go with it from cell nFrom on (0 for all of them).
+CAnswer Report(CDaoDatabase& db, qint64 userKey, const QString& name, const QString& className,
+               const CReport& report, int nFrom = 0);
 // The pupil's program logs out or closes: the row goes.
 void Leave(CDaoDatabase& db, qint64 userKey);
 

@@ -1,26 +1,119 @@
 #include "attempts/LiveReporter.h"
 
 #include "platform/Dao.h"
+#include "platform/DaoOffThread.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
-#include <memory>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
-CLiveReporter::CLiveReporter(QObject* parent) : QObject(parent)
+namespace {
+
+struct CJob
 {
+    QString strTarget;
+    qint64 nUserKey = 0;
+    QString strName;
+    QString strClass;
+    LiveProgress::CReport report;
+};
+
+} // namespace
+
+struct CLiveReporter::CShared
+{
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::optional<CJob> next; // a newer report replaces one not yet sent
+    bool bBusy = false;
+    bool bQuit = false;
+    bool bEnded = false;
+    bool bLeft = false;             // the reporter went without waiting for the thread
+    CLiveReporter* owner = nullptr; // null once the reporter went
+
+    void Work();
+};
+
+void CLiveReporter::CShared::Work()
+{
+    std::unique_ptr<CDaoDatabase> db;
+    QString target;
+    // The sitting whose cells the server acknowledged, and how many.
+    QString sitting;
+    int nSeen = 0;
+    while (true) {
+        CJob job;
+        {
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [this] { return bQuit || next; });
+            // The last report handed over still goes out before the end.
+            if (!next)
+                break;
+            job = std::move(*next);
+            next.reset();
+            bBusy = true;
+        }
+        const LiveProgress::CReport& report = job.report;
+        if (report.strSittingUid != sitting) {
+            sitting = report.strSittingUid;
+            nSeen = 0;
+        }
+        // Cells before the row of the last cell acknowledged no longer
+        // change: the server has them.
+        const int from = report.nRowCells > 0 ? nSeen / report.nRowCells * report.nRowCells : 0;
+        LiveProgress::CAnswer answer;
+        try {
+            if (!db || target != job.strTarget) {
+                db.reset();
+                auto opened = std::make_unique<CDaoDatabase>();
+                opened->Open(job.strTarget);
+                db = std::move(opened);
+                target = job.strTarget;
+            }
+            answer =
+                LiveProgress::Report(*db, job.nUserKey, job.strName, job.strClass, report, from);
+            if (answer.nSeenCells >= 0)
+                nSeen = answer.nSeenCells;
+        } catch (const CDaoException&) {
+            db.reset(); // opened again for the next report
+        }
+        std::lock_guard lock(mutex);
+        if (answer.bExamStopped && report.nEndReason == 0 && owner)
+            QMetaObject::invokeMethod(owner, &CLiveReporter::examStopped, Qt::QueuedConnection);
+        bBusy = false;
+        wake.notify_all();
+    }
+    std::lock_guard lock(mutex);
+    bEnded = true;
+    if (bLeft)
+        OffThread::CountAbandoned(-1);
+    wake.notify_all();
+}
+
+CLiveReporter::CLiveReporter(QObject* parent)
+    : QObject(parent), m_shared(std::make_shared<CShared>())
+{
+    m_shared->owner = this;
     m_timer.setInterval(int(LiveProgress::ReportIntervalMs));
     connect(&m_timer, &QTimer::timeout, this, &CLiveReporter::ReportNow);
-    m_worker = std::thread([this] { Work(); });
+    std::thread([shared = m_shared] { shared->Work(); }).detach();
 }
 
 CLiveReporter::~CLiveReporter()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_bQuit = true;
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->bQuit = true;
+    m_shared->owner = nullptr;
+    m_shared->wake.notify_all();
+    if (!m_shared->wake.wait_for(lock, std::chrono::milliseconds(LeaveWaitMs),
+                                 [this] { return m_shared->bEnded; })) {
+        m_shared->bLeft = true;
+        OffThread::CountAbandoned(1);
     }
-    m_wake.notify_all();
-    m_worker.join();
 }
 
 void CLiveReporter::Start(Snapshot snapshot)
@@ -52,55 +145,15 @@ void CLiveReporter::Send(const LiveProgress::CReport& report)
     if (!db || !CurrentUser.IsOrdinaryLogin())
         return;
     {
-        std::lock_guard lock(m_mutex);
-        m_next =
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->next =
             CJob{db->Target(), CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class, report};
     }
-    m_wake.notify_all();
+    m_shared->wake.notify_all();
 }
 
 void CLiveReporter::WaitUntilSent()
 {
-    std::unique_lock lock(m_mutex);
-    m_wake.wait(lock, [this] { return !m_next && !m_bBusy; });
-}
-
-void CLiveReporter::Work()
-{
-    std::unique_ptr<CDaoDatabase> db;
-    QString target;
-    while (true) {
-        CJob job;
-        {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_bQuit || m_next; });
-            // The last report handed over still goes out before the end.
-            if (!m_next)
-                return;
-            job = std::move(*m_next);
-            m_next.reset();
-            m_bBusy = true;
-        }
-        bool stopped = false;
-        try {
-            if (!db || target != job.strTarget) {
-                db.reset();
-                auto opened = std::make_unique<CDaoDatabase>();
-                opened->Open(job.strTarget);
-                db = std::move(opened);
-                target = job.strTarget;
-            }
-            stopped =
-                LiveProgress::Report(*db, job.nUserKey, job.strName, job.strClass, job.report);
-        } catch (const CDaoException&) {
-            db.reset(); // opened again for the next report
-        }
-        if (stopped && job.report.nEndReason == 0)
-            QMetaObject::invokeMethod(this, &CLiveReporter::examStopped, Qt::QueuedConnection);
-        {
-            std::lock_guard lock(m_mutex);
-            m_bBusy = false;
-        }
-        m_wake.notify_all();
-    }
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->wake.wait(lock, [this] { return !m_shared->next && !m_shared->bBusy; });
 }

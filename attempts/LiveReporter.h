@@ -5,17 +5,16 @@
 #include <QObject>
 #include <QTimer>
 
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <optional>
-#include <thread>
+#include <memory>
 
 // Reports a running practice, exam or lesson to the live view: at its
 // start, every two seconds while it runs, and at its end; nothing while the
 // program is idle. The reports go out on a thread of their own with its own
 // connection (the same account), newest first: typing never waits for the
-// database, and a report that fails is dropped without a word.
+// database, and a report that fails is dropped without a word. An exam's
+// report carries its cells from the start of the row the server last
+// acknowledged, so that a report lost on the way loses no cell.
 class CLiveReporter : public QObject
 {
     Q_OBJECT
@@ -23,6 +22,8 @@ public:
     using Snapshot = std::function<LiveProgress::CReport()>;
 
     explicit CLiveReporter(QObject* parent = nullptr);
+    // Waits a moment for a report under way; a server that does not answer
+    // is not waited for.
     ~CLiveReporter() override;
 
     // Reports snapshot() now and every two seconds until Finish().
@@ -35,28 +36,18 @@ public:
     // Waits until the reports handed over have been sent (for the suites).
     void WaitUntilSent();
 
+    // How long the destructor waits for a report under way.
+    static constexpr int LeaveWaitMs = 500;
+
 signals:
     // The teacher ended the running exam for everybody.
     void examStopped();
 
 private:
-    struct CJob
-    {
-        QString strTarget;
-        qint64 nUserKey = 0;
-        QString strName;
-        QString strClass;
-        LiveProgress::CReport report;
-    };
+    struct CShared;
     void Send(const LiveProgress::CReport& report);
-    void Work();
 
     QTimer m_timer;
     Snapshot m_snapshot;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::optional<CJob> m_next; // a newer report replaces one not yet sent
-    bool m_bBusy = false;
-    bool m_bQuit = false;
-    std::thread m_worker;
+    std::shared_ptr<CShared> m_shared; // with the thread, which may outlive this
 };

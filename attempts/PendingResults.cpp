@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
+#include <QMutex>
 #include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
@@ -184,11 +185,17 @@ bool Append(const QString& path, const CSittingResult& result, QString* error)
     return Write(results, error, path);
 }
 
+// The threads of one program, before the lock file of the programs.
+QMutex g_mutex;
+
 // Serialises changes of two programs working in one directory.
 class CFileLock
 {
 public:
-    CFileLock() : m_lock(Path() + u".lock"_s) { m_bLocked = m_lock.tryLock(5000); }
+    CFileLock() : m_guard(&g_mutex), m_lock(Path() + u".lock"_s)
+    {
+        m_bLocked = m_lock.tryLock(5000);
+    }
     bool IsLocked() const { return m_bLocked; }
     // Why the lock was not taken, in Chinese.
     QString Reason() const
@@ -199,6 +206,7 @@ public:
     }
 
 private:
+    QMutexLocker<QMutex> m_guard;
     QLockFile m_lock;
     bool m_bLocked = false;
 };
@@ -245,7 +253,7 @@ bool HasSitting(qint64 examId, qint64 userKey)
     return false;
 }
 
-int Flush(CDaoDatabase& db, qint64 userKey)
+int Flush(CDaoDatabase& db, qint64 userKey, QStringList* pRefusals)
 {
     if (userKey == 0 || !QFile::exists(Path()))
         return 0;
@@ -284,12 +292,23 @@ int Flush(CDaoDatabase& db, qint64 userKey)
             ++i;
             continue;
         }
+        QString refusal;
         try {
             const CSittingOutcome outcome = FinishSitting(db, result);
-            if (outcome.kind == CSittingOutcome::Refused && !Append(RefusedPath(), result, nullptr))
+            if (outcome.kind == CSittingOutcome::Refused)
+                refusal = outcome.strReason;
+        } catch (const CDaoException& e) {
+            // Refused by the server's rules, it is set aside like any
+            // refusal; any other failure means the database is away.
+            if (!e.IsRefusal() && e.State() != "42501"_L1)
                 break;
-        } catch (const CDaoException&) {
-            break;
+            refusal = e.GetErrorMessage();
+        }
+        if (!refusal.isEmpty()) {
+            if (!Append(RefusedPath(), result, nullptr))
+                break;
+            if (pRefusals)
+                pRefusals->append(refusal);
         }
         results.removeAt(i);
         ++done;

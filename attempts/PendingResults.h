@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class CDaoDatabase;
 
@@ -37,7 +38,8 @@ bool HasSitting(qint64 examId, qint64 userKey);
 // others' wait for their own login); each one stored (or found stored
 // before, or refused) leaves the file. Stops at the first that cannot be
 // stored (the database is still away) and keeps it and the rest. Returns
-// how many left the file. Nothing is shown.
-int Flush(CDaoDatabase& db, qint64 userKey);
+// how many left the file; the reasons of those refused go to *pRefusals.
+// Nothing is shown. Safe on any thread.
+int Flush(CDaoDatabase& db, qint64 userKey, QStringList* pRefusals = nullptr);
 
 } // namespace PendingResults

@@ -3,9 +3,13 @@
 #include "classroom/ClassListDlg.h"
 #include "classroom/ImportPreviewDlg.h"
 #include "classroom/LoginCardsDlg.h"
+#include "platform/Platform.h"
 #include "res/CommandIds.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/ServerAccounts.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 bool CClassroomCommands::OnCmdMsg(int nID)
 {
@@ -17,7 +21,9 @@ bool CClassroomCommands::OnCmdMsg(int nID)
     }
     if (!CommandGuard())
         return true;
-    if (nID == ID_TEACHING_CLASS_LIST) {
+    if (nID == ID_TEACHING_REGISTRATION) {
+        ToggleRegistration();
+    } else if (nID == ID_TEACHING_CLASS_LIST) {
         CClassListDlg list;
         list.DoModal();
     } else {
@@ -30,13 +36,50 @@ bool CClassroomCommands::OnCmdMsg(int nID)
 bool CClassroomCommands::HasCommandHandler(int nID) const
 {
     return nID == ID_TEACHING_CLASS_LIST || nID == ID_TEACHING_IMPORT_PUPILS ||
-           nID == ID_TEACHING_LOGIN_CARDS;
+           nID == ID_TEACHING_LOGIN_CARDS || nID == ID_TEACHING_REGISTRATION;
 }
 
 bool CClassroomCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
 {
     if (!HasCommandHandler(cmdUI.m_nID))
         return false;
-    cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
+    const bool bSuper = CurrentUser.KindCode == UserKind::Super;
+    if (cmdUI.m_nID != ID_TEACHING_REGISTRATION) {
+        cmdUI.Enable(bSuper);
+        return true;
+    }
+    // A file's registration is the described one, always open.
+    CDaoDatabase* db = ActiveDatabase();
+    const bool bServer = bSuper && db && db->IsPostgres();
+    if (bServer && !m_bRegistrationOpen) {
+        try {
+            m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(*db);
+        } catch (const CDaoException&) {
+            m_bRegistrationOpen = false; // read again when it is changed
+        }
+    }
+    cmdUI.Enable(bServer);
+    cmdUI.SetCheck(bServer && m_bRegistrationOpen.value_or(false));
     return true;
+}
+
+void CClassroomCommands::ToggleRegistration()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db->IsPostgres())
+        return;
+    OnDatabase([this](CDaoDatabase& database) {
+        const bool bOpen = !ServerAccounts::IsRegistrationOpen(database);
+        ServerAccounts::SetRegistrationOpen(database, bOpen);
+        m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(database);
+    });
+    if (!m_bRegistrationOpen)
+        return;
+    Platform().MessageBox(
+        nullptr,
+        *m_bRegistrationOpen
+            ? u"已允许学生用登录窗口的“新建用户”自己注册。学生只能加入老师已经建立的班级,"
+              "用户名不能与别人重复。"_s
+            : u"已禁止学生自己注册。学生的帐户由老师在“学生名单”中添加或导入。"_s,
+        u"提示"_s, MB_OK | MB_ICONINFORMATION);
 }

@@ -2,13 +2,23 @@
 
 #include "platform/CommandTarget.h"
 
+#include <optional>
+
 // The teacher's commands of the menu 教学(&J) around pupils and classes: the
-// class list, the import of a class list and the login cards; open to a
-// super user only, each behind the database guard.
+// class list, the import of a class list, the login cards and, on a lab's
+// server, whether pupils may register themselves; open to a super user
+// only, each behind the database guard.
 class CClassroomCommands : public ICommandTarget
 {
 public:
     bool OnCmdMsg(int nID) override;
     bool HasCommandHandler(int nID) const override;
     bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
+
+private:
+    void ToggleRegistration();
+
+    // Whether registration is open, as last read (the menu's check mark
+    // asks no server).
+    std::optional<bool> m_bRegistrationOpen;
 };

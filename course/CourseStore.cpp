@@ -4,11 +4,25 @@
 #include "attempts/LessonAttemptStore.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
+#include "users/SchemaUpgrade.h"
 
 #include <QHash>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
+
+namespace {
+
+// The server's copy of the lessons is written when version 11 makes its
+// tables and at every administrator's refresh, wherever the course's
+// records are used.
+const bool g_bServerLessonsRegistered = [] {
+    AddSchemaStep(11, CourseStore::WriteServerLessons);
+    AddRefreshStep(CourseStore::WriteServerLessons);
+    return true;
+}();
+
+} // namespace
 
 namespace CourseStore {
 
@@ -41,6 +55,38 @@ void SaveThresholds(CDaoDatabase& db, const QString& className, const CClassThre
     query.addBindValue(thresholds.nSpeedPercent);
     query.addBindValue(thresholds.bAllOpen ? 1 : 0);
     Exec(query);
+}
+
+void WriteServerLessons(CDaoDatabase& db)
+{
+    if (!db.IsPostgres())
+        return;
+    QSqlQuery clear(db.Connection());
+    Prepare(clear, u"DELETE FROM course_lesson"_s);
+    Exec(clear);
+    Prepare(clear, u"DELETE FROM course_stars"_s);
+    Exec(clear);
+    QSqlQuery lesson(db.Connection());
+    Prepare(lesson, u"INSERT INTO course_lesson (course, lesson, keys, accuracy, speed) "
+                    "VALUES (?, ?, ?, ?, ?)"_s);
+    QSqlQuery stars(db.Connection());
+    Prepare(stars, u"INSERT INTO course_stars (course, two_accuracy, two_speed_factor, "
+                   "three_accuracy, three_speed_factor) VALUES (?, ?, ?, ?, ?)"_s);
+    for (const QString& id : CoursePlan::CourseIds()) {
+        const CCourse& course = CoursePlan::Course(id);
+        for (const CLesson& entry : course.lessons) {
+            for (const QVariant& value :
+                 QVariantList{id, entry.nNumber, entry.Keystrokes(), entry.targets.nAccuracy,
+                              entry.targets.nSpeed})
+                lesson.addBindValue(value);
+            Exec(lesson);
+        }
+        for (const QVariant& value :
+             QVariantList{id, course.twoStars.nAccuracy, course.twoStars.dSpeedFactor,
+                          course.threeStars.nAccuracy, course.threeStars.dSpeedFactor})
+            stars.addBindValue(value);
+        Exec(stars);
+    }
 }
 
 CLessonRecord RecordLesson(CDaoDatabase* db, const CCourse& course, const CLessonAttempt& attempt,

@@ -54,4 +54,10 @@ CLessonRecord RecordLesson(CDaoDatabase* db, const CCourse& course, const CLesso
 QList<CPupilCourse> LoadClassProgress(CDaoDatabase& db, const QString& className,
                                       const CCourse& course);
 
+// A lab's server judges the lessons its pupils store by the lessons the
+// program has (their keys and targets, the course's star levels): the
+// owner's setup commands write them there. Nothing to do in a file.
+// Throws CDaoException.
+void WriteServerLessons(CDaoDatabase& db);
+
 } // namespace CourseStore

@@ -3,12 +3,16 @@
 #include "attempts/PendingResults.h"
 #include "exams/ExamsDlg.h"
 #include "exams/TakeExamDlg.h"
+#include "platform/DaoBackground.h"
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
 #include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -42,11 +46,31 @@ void CExamCommands::SetView(CQeView* pView)
 
 void CExamCommands::StorePendingResults()
 {
-    // Each pupil's kept results are stored under that pupil's own login.
+    // Each pupil's kept results are stored under that pupil's own login, on
+    // a thread no window waits for: a server that does not answer freezes
+    // nothing.
     if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0)
         return;
-    if (CDaoDatabase* db = ActiveDatabase())
-        PendingResults::Flush(*db, CurrentUser.RowKey);
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db || !QFile::exists(PendingResults::FileName()))
+        return;
+    const qint64 userKey = CurrentUser.RowKey;
+    DaoBackground::Post(db->Target(), [userKey](CDaoDatabase& own) {
+        QStringList refusals;
+        PendingResults::Flush(own, userKey, &refusals);
+        if (refusals.isEmpty())
+            return;
+        // The pupil is told, on the windows' thread, while still the one
+        // logged in.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [userKey, refusals] {
+            if (CurrentUser.RowKey != userKey)
+                return;
+            Platform().MessageBox(nullptr,
+                                  u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(
+                                      refusals.join(u'\n')),
+                                  u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
+        });
+    });
 }
 
 bool CExamCommands::OnCmdMsg(int nID)

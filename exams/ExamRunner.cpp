@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
-#include "users/OffThread.h"
+#include "platform/DaoOffThread.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,9 +19,10 @@ std::optional<CExamSitting> CExamRunner::BeginSitting(qint64 examId)
         return std::nullopt;
     }
     CSittingStart start;
+    const qint64 userKey = CurrentUser.RowKey;
     try {
-        RunOffThread(db->Target(), [&](CDaoDatabase& own) {
-            start = StartSitting(own, examId, CurrentUser.RowKey);
+        start = OffThread::Run<CSittingStart>(db->Target(), [examId, userKey](CDaoDatabase& own) {
+            return StartSitting(own, examId, userKey);
         });
     } catch (const CDaoException& e) {
         Platform().MessageBox(
@@ -46,14 +47,16 @@ void CExamRunner::EndSitting(const CExamSitting& sitting, const CSittingResult& 
     bool bStored = false;
     if (db) {
         try {
-            RunOffThread(db->Target(), [&](CDaoDatabase& own) {
-                outcome = FinishSitting(own, result);
+            outcome = OffThread::Run<CSittingOutcome>(db->Target(), [result](CDaoDatabase& own) {
+                const CSittingOutcome finished = FinishSitting(own, result);
                 // Results kept while the database was away follow now.
                 PendingResults::Flush(own, result.nUserKey);
+                return finished;
             });
             bStored = true;
         } catch (const CDaoException&) {
-            // Kept on this machine below.
+            // Kept on this machine below (a server that answers too late
+            // finds it stored already when it is sent again).
         }
     }
     // What was typed, scored here as the database scores it: the mistakes

@@ -25,10 +25,12 @@ using namespace CheckedQuery;
 
 namespace {
 
+// A pupil reads no text of an open exam on a server: the exam keeps its
+// kind itself.
 const QString ExamColumns =
     u"SELECT e.id, e.title, e.text_id, e.screen, e.minutes, e.backspace_allowed, "
-    "e.retake_allowed, e.is_open, e.created_at, t.title, t.kind "
-    "FROM exam e JOIN practice_text t ON t.id = e.text_id "_s;
+    "e.retake_allowed, e.is_open, e.created_at, COALESCE(t.title, ''), COALESCE(e.kind, t.kind) "
+    "FROM exam e LEFT JOIN practice_text t ON t.id = e.text_id "_s;
 
 CExam ReadExam(const QSqlQuery& query)
 {
@@ -111,8 +113,8 @@ void KeepScreen(CDaoDatabase& db, qint64 id, qint64 textId, int screen)
     const CScreenCells cells = ScreenOfText(text->FileBytes(), text->nKind, screen);
     const QString texts = QString::fromUtf8(
         QJsonDocument(QJsonArray::fromStringList(cells.texts)).toJson(QJsonDocument::Compact));
-    Run(db, u"UPDATE exam SET screen_cells = ?, screen_texts = ? WHERE id = ?"_s,
-        {JoinCells(cells.hex), texts, id});
+    Run(db, u"UPDATE exam SET screen_cells = ?, screen_texts = ?, kind = ? WHERE id = ?"_s,
+        {JoinCells(cells.hex), texts, text->nKind, id});
 }
 
 } // namespace

@@ -88,7 +88,8 @@ struct CWho
 };
 
 // The attempts that may count for the assignment since its start day, by
-// pupil. A practice's come without the exams' sittings.
+// pupil: those the server scored (every one in a file). A practice's come
+// without the exams' sittings.
 QHash<qint64, QList<CAssignmentTry>> LoadTries(CDaoDatabase& db, const CAssignment& assignment,
                                                const CWho& who)
 {
@@ -106,7 +107,8 @@ QHash<qint64, QList<CAssignmentTry>> LoadTries(CDaoDatabase& db, const CAssignme
         sql = u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.keystrokes, a.correct_keys, "
               "a.lesson FROM "_s +
               pupils + u"lesson_attempt a WHERE "_s + whose +
-              u" AND a.course = ? AND a.lesson >= ? AND a.lesson <= ? AND a.started_at >= ?"_s;
+              u" AND a.course = ? AND a.lesson >= ? AND a.lesson <= ? AND a.checked = 1 "
+              "AND a.started_at >= ?"_s;
         values = {assignment.strCourse, assignment.nLessonFrom, assignment.nLessonTo};
         break;
     case AssignmentTask::TextScreen:
@@ -117,14 +119,16 @@ QHash<qint64, QList<CAssignmentTry>> LoadTries(CDaoDatabase& db, const CAssignme
               "SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
               "0, a.end_reason, a.kind FROM screen s CROSS JOIN attempt a "_s +
               (bClass ? u"CROSS JOIN \"user\" u "_s : QString()) +
-              u"WHERE a.id = s.attempt_id AND "_s + whose + u" AND a.started_at >= ?"_s;
+              u"WHERE a.id = s.attempt_id AND "_s + whose +
+              u" AND a.checked = 1 AND a.started_at >= ?"_s;
         values = {assignment.nTextId, assignment.nScreen};
         break;
     default:
         sql = u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
               "0, a.end_reason, a.kind FROM "_s +
               pupils + u"attempt a WHERE "_s + whose +
-              u" AND a.kind = ? AND a.text_file = ? AND a.started_at >= ? AND NOT EXISTS "
+              u" AND a.kind = ? AND a.text_file = ? AND a.checked = 1 AND a.started_at >= ? "
+              "AND NOT EXISTS "
               "(SELECT 1 FROM attempt_text s WHERE s.attempt_id = a.id)"_s;
         values = {assignment.nKind, Drill::Title};
         break;

@@ -2,6 +2,7 @@
 
 #include "attempts/LiveProgress.h"
 #include "monitor/MonitorDlg.h"
+#include "platform/DaoBackground.h"
 #include "res/CommandIds.h"
 #include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
@@ -9,21 +10,22 @@
 
 namespace {
 
-// The live view's row of the pupil logged in; a failure is no concern of
-// the pupil's.
+// The live view's row of the pupil logged in, on a thread no window waits
+// for; a failure is no concern of the pupil's.
 void ReportLogin(bool bLeaving)
 {
     CDaoDatabase* db = ActiveDatabase();
     if (!db || !CurrentUser.IsOrdinaryLogin())
         return;
-    try {
+    const qint64 key = CurrentUser.RowKey;
+    const QString name = CurrentUser.Name;
+    const QString className = CurrentUser.Class;
+    DaoBackground::Post(db->Target(), [bLeaving, key, name, className](CDaoDatabase& own) {
         if (bLeaving)
-            LiveProgress::Leave(*db, CurrentUser.RowKey);
+            LiveProgress::Leave(own, key);
         else
-            LiveProgress::Report(*db, CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class,
-                                 LiveProgress::CReport());
-    } catch (const CDaoException&) {
-    }
+            LiveProgress::Report(own, key, name, className, LiveProgress::CReport());
+    });
 }
 
 } // namespace

@@ -127,8 +127,22 @@ void CDaoDatabase::SignIn(const QString& user, const QString& password)
 
 void CDaoDatabase::SignOut()
 {
-    if (d->bOpen && d->strTarget != d->strHomeTarget)
-        SwitchTo(d->strHomeTarget);
+    if (!d->bOpen || d->strTarget == d->strHomeTarget)
+        return;
+    if (d->nTransactionDepth > 0)
+        DaoSql::Throw(u"the session cannot change inside a transaction"_s);
+    // The account's session ends now; the one before it is opened when it
+    // is next used.
+    d->ClearStatements();
+    {
+        QSqlDatabase old = QSqlDatabase::database(d->connectionName, false);
+        old.close();
+    }
+    QSqlDatabase::removeDatabase(d->connectionName);
+    d->connectionName = NewConnectionName();
+    d->strTarget = d->strHomeTarget;
+    d->bPendingHome = true;
+    ++d->nGeneration;
 }
 
 bool CDaoDatabase::IsSignedIn() const
@@ -160,11 +174,14 @@ void CDaoDatabase::SwitchTo(const QString& target)
     if (const std::optional<QSqlError> error = OpenDaoConnection(name, target, g_nBusyTimeout))
         DaoSql::Throw(*error);
     d->ClearStatements();
-    {
-        QSqlDatabase old = QSqlDatabase::database(d->connectionName, false);
-        old.close();
+    if (QSqlDatabase::contains(d->connectionName)) {
+        {
+            QSqlDatabase old = QSqlDatabase::database(d->connectionName, false);
+            old.close();
+        }
+        QSqlDatabase::removeDatabase(d->connectionName);
     }
-    QSqlDatabase::removeDatabase(d->connectionName);
+    d->bPendingHome = false;
     d->connectionName = name;
     d->strTarget = target;
     // The tables' columns stay known: the session changes, the database
@@ -175,6 +192,13 @@ void CDaoDatabase::SwitchTo(const QString& target)
 
 void CDaoDatabase::Close()
 {
+    if (d->bPendingHome) {
+        d->bPendingHome = false;
+        d->bOpen = false;
+        d->tables.clear();
+        ++d->nGeneration;
+        return;
+    }
     if (!QSqlDatabase::contains(d->connectionName))
         return;
     d->ClearStatements();
@@ -233,6 +257,8 @@ void CDaoDatabase::Reconnect() const
     QSqlDatabase db = Connection();
     if (db.isOpen())
         return;
+    if (d->bPendingHome && d->pendingError)
+        DaoSql::Throw(*d->pendingError);
     // The driver closes a connection whose server went away. Its prepared
     // statements and any transaction went with it.
     const bool bInTransaction = d->nTransactionDepth > 0;
@@ -364,6 +390,13 @@ void CDaoDatabase::Execute(const QString& sql)
 
 QSqlDatabase CDaoDatabase::Connection() const
 {
+    if (d->bPendingHome) {
+        // A failure leaves no connection: the use that follows fails and
+        // reports why, and the next use tries again.
+        d->pendingError = OpenDaoConnection(d->connectionName, d->strTarget, g_nBusyTimeout);
+        if (!d->pendingError)
+            d->bPendingHome = false;
+    }
     return QSqlDatabase::database(d->connectionName, false);
 }
 

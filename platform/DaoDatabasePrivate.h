@@ -29,6 +29,10 @@ struct CDaoDatabase::Private
     QString strHomeTarget; // what Open was given: the session before any sign-in
     bool bOpen = false;
     bool bPostgres = false;
+    // Signed out: the session before any sign-in opens at the next use, so
+    // that signing out never waits for a server that does not answer.
+    bool bPendingHome = false;
+    mutable std::optional<QSqlError> pendingError; // why it did not open last time
     int nTransactionDepth = 0;
     int nGeneration = 0;
     QHash<QString, CDaoTableInfo> tables;

@@ -52,7 +52,18 @@ QString CDaoSelection::CriteriaText(QVariantList& binds) const
             binds.append(text);
         }
     }
+    if (!m_strCondition.isEmpty()) {
+        terms.append(u"(%1)"_s.arg(m_strCondition));
+        binds.append(m_conditionValue);
+    }
     return terms.isEmpty() ? u"1 = 1"_s : terms.join(u" AND "_s);
+}
+
+void CDaoSelection::AddCondition(const QString& sqlTerm, const QVariant& value)
+{
+    m_strCondition = sqlTerm;
+    m_conditionValue = value;
+    m_anchors.clear();
 }
 
 QSqlQuery& CDaoSelection::Prepared(const QString& sql)

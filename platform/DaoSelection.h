@@ -30,6 +30,11 @@ public:
     CDaoSelection(const CDaoSelection&) = delete;
     CDaoSelection& operator=(const CDaoSelection&) = delete;
 
+    // A further condition the rows must meet: an SQL term of ours (never
+    // made from input) with one bound value, such as the rows an account
+    // owns by a side table.
+    void AddCondition(const QString& sqlTerm, const QVariant& value);
+
     // Fixes the key bound at the largest key stored now and counts the rows.
     int Count();
     // Fixes the key bound alone, for rows that need no count; returns it.
@@ -61,6 +66,8 @@ private:
     CDaoDatabase* m_pDB;
     QString m_strTable;
     CDaoCriteria m_criteria;
+    QString m_strCondition;
+    QVariant m_conditionValue;
     QStringList m_columns; // the fields, then the key
     QList<CDaoFieldValue::Kind> m_kinds;
     qint64 m_nKeyBound = 0;

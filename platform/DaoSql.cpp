@@ -179,11 +179,20 @@ QString TextArrayLiteral(const QStringList& texts)
 void Throw(const QSqlError& error)
 {
     QString message = error.databaseText().trimmed();
+    const QString state = error.nativeErrorCode();
+    if (state.startsWith("QE"_L1)) {
+        // Our own refusals speak Chinese to the user: the server's words
+        // alone, without its "ERROR:" and the code the driver adds.
+        message = message.section(u'\n', 0, 0).trimmed();
+        static const QRegularExpression severity(u"^[A-Z]+:\\s*"_s);
+        message.remove(severity);
+        message.remove(QRegularExpression(u"\\s*\\(QE[0-9A-Z]+\\)$"_s));
+    }
     if (message.isEmpty())
         message = error.driverText().trimmed();
     if (message.isEmpty())
         message = u"unknown database error"_s;
-    throw CDaoException(message);
+    throw CDaoException(message, state);
 }
 
 void Throw(const QString& message)

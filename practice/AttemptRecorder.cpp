@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
+#include "practice/ScreenCells.h"
 #include "practice/TypingSession.h"
 #include "users/CurrentUser.h"
 
@@ -200,5 +201,11 @@ CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& sessi
         attempt.nKeyPresses = int(keys.nPresses);
         attempt.nBackspacePresses = int(keys.nBackspaces);
     }
+    const CScreenCells screen = PracticeCells(doc, m_nKind);
+    const CScreenCells typed = TypedCells(doc, session, m_nKind);
+    attempt.screenCells = screen.hex;
+    attempt.screenTexts = screen.texts;
+    attempt.typedCells = typed.hex;
+    attempt.typedTexts = typed.texts;
     return attempt;
 }

@@ -35,6 +35,15 @@ LiveProgress::CReport CQeView::LiveReport(int endReason) const
     report.nIdleMs = m_recorder.IdleMs();
     report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
     report.nEndReason = endReason;
+    if (m_exam && endReason == 0) {
+        // The server sees the exam's cells arrive while it runs.
+        const CScreenCells typed = TypedCells(*m_pDocument, m_session, CurrentPracticeKind);
+        report.strSittingUid = m_exam->strUid;
+        report.sittingCells = typed.hex;
+        report.sittingTexts = typed.texts;
+        report.nRowCells =
+            CurrentPracticeKind == PracticeKind::Chinese ? CQeDoc::Cells : CQeDoc::Columns;
+    }
     return report;
 }
 

@@ -12,7 +12,10 @@ namespace {
 void Add(CScreenCells& cells, const QByteArray& bytes)
 {
     cells.hex.append(QString::fromLatin1(bytes.toHex()));
-    cells.texts.append(Gbk::Decode(bytes));
+    // A NUL (the end of a short text) is no character of a text.
+    QString text = Gbk::Decode(bytes);
+    text.remove(QChar(0));
+    cells.texts.append(text);
 }
 
 } // namespace
@@ -22,6 +25,17 @@ CScreenCells ScreenOfText(const QByteArray& text, int kind, int screen)
     CScreenCells cells;
     for (const QByteArray& bytes : ScreenCellBytes(text, kind, screen))
         Add(cells, bytes);
+    return cells;
+}
+
+CScreenCells PracticeCells(const CQeDoc& doc, int kind)
+{
+    CScreenCells cells;
+    const bool doubleByte = kind == PracticeKind::Chinese;
+    for (int r = 0; r < CQeDoc::Rows; ++r) {
+        for (int c = 0; c < (doubleByte ? CQeDoc::Cells : CQeDoc::Columns); ++c)
+            Add(cells, doubleByte ? doc.TextCell(r, c) : QByteArray(1, doc.m_enText[r][c]));
+    }
     return cells;
 }
 

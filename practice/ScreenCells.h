@@ -18,6 +18,8 @@ struct CScreenCells
 
 // Every cell of screen (from 1) of text, read without a document.
 CScreenCells ScreenOfText(const QByteArray& text, int kind, int screen);
+// Every cell of the document's practice screen, as the session compares it.
+CScreenCells PracticeCells(const CQeDoc& doc, int kind);
 // The typed cells before the typing position; a double-byte cell that was
 // passed over is "" (it was never counted).
 CScreenCells TypedCells(const CQeDoc& doc, const CTypingSession& session, int kind);

@@ -1,5 +1,6 @@
 #include "scores/ClearPersonalScoresDlg.h"
 
+#include "scores/OwnScores.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
@@ -12,11 +13,21 @@ CClearPersonalScoresDlg::CClearPersonalScoresDlg(QWidget* parent)
 
 bool CClearPersonalScoresDlg::Criteria(CDaoCriteria& criteria) const
 {
-    // The rows stored under the logged-in ordinary user's name and number.
-    if (!CurrentUser.IsOrdinaryLogin())
+    // The logged-in ordinary user's own rows.
+    if (!CurrentUser.IsOrdinaryLogin() || !ActiveDatabase())
         return false;
-    criteria = {{0, CurrentUser.Name}, {1, CurrentUser.StudentNo}};
+    criteria = OwnScores::Criteria(*ActiveDatabase());
     return true;
+}
+
+void CClearPersonalScoresDlg::Limit(CDaoDatabase& db, CDaoSelection& selection) const
+{
+    OwnScores::Limit(db, selection);
+}
+
+bool CClearPersonalScoresDlg::ClearsByServer(const CDaoDatabase& db) const
+{
+    return OwnScores::ByKey(db);
 }
 
 QString CClearPersonalScoresDlg::Question(int nCount) const

@@ -2,8 +2,9 @@
 
 #include "scores/ClearScoresDlg.h"
 
-// Deletes the score rows of the logged-in ordinary user: those stored under
-// their name and student number.
+// Deletes the score rows of the logged-in ordinary user (OwnScores): those
+// stored under their name and student number, or on a server the account's
+// own rows, through the server.
 class CClearPersonalScoresDlg : public CClearScoresDlg
 {
     Q_OBJECT
@@ -12,6 +13,8 @@ public:
 
 protected:
     bool Criteria(CDaoCriteria& criteria) const override;
+    void Limit(CDaoDatabase& db, CDaoSelection& selection) const override;
+    bool ClearsByServer(const CDaoDatabase& db) const override;
     QString Question(int nCount) const override;
 };
 

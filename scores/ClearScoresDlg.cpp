@@ -1,6 +1,7 @@
 #include "scores/ClearScoresDlg.h"
 
 #include "platform/Platform.h"
+#include "scores/OwnScores.h"
 #include "users/Database.h"
 #include "users/DeletionPass.h"
 
@@ -35,10 +36,19 @@ bool CClearScoresDlg::OnInitDialog()
     if (Criteria(criteria)) {
         try {
             CDaoSelection selection(db, u"score"_s, criteria);
+            Limit(*db, selection);
             nCount = selection.Count();
-            if (nCount > 0)
-                m_pPass = std::make_unique<CDeletionPass>(db, u"score"_s, criteria,
-                                                          selection.KeyBound(), nCount);
+            const qint64 nKeyBound = selection.KeyBound();
+            if (nCount > 0 && ClearsByServer(*db))
+                m_pPass = std::make_unique<CDeletionPass>(
+                    db,
+                    [nKeyBound](CDaoDatabase& own, int nBatch) {
+                        return OwnScores::DeleteBatch(own, nKeyBound, nBatch);
+                    },
+                    nCount);
+            else if (nCount > 0)
+                m_pPass =
+                    std::make_unique<CDeletionPass>(db, u"score"_s, criteria, nKeyBound, nCount);
         } catch (const CDaoException& e) {
             ReportDaoError(e);
             m_pRecordset.reset();

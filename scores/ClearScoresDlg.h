@@ -31,6 +31,18 @@ protected:
     CClearScoresDlg(int nIDTemplate, int nIDProgress, QWidget* parent);
     // The score rows deleted: false when no row is (criteria then unused).
     virtual bool Criteria(CDaoCriteria& criteria) const = 0;
+    // A further limit of the rows counted and deleted.
+    virtual void Limit(CDaoDatabase& db, CDaoSelection& selection) const
+    {
+        Q_UNUSED(db);
+        Q_UNUSED(selection);
+    }
+    // Whether the server's own function deletes them (OwnScores).
+    virtual bool ClearsByServer(const CDaoDatabase& db) const
+    {
+        Q_UNUSED(db);
+        return false;
+    }
     // The Yes/No question naming what nCount rows will be deleted.
     virtual QString Question(int nCount) const = 0;
 

@@ -2,6 +2,7 @@
 
 #include "platform/DaoSelection.h"
 #include "platform/ListCtrl.h"
+#include "scores/OwnScores.h"
 #include "scores/ScoreQueryScope.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
@@ -51,19 +52,20 @@ void CScoreQueryDlg::FillList()
     m_bPersonal = ScoreQueryScope == ScoreScope::Personal;
     if (!m_bPersonal && ScoreQueryScope != ScoreScope::Group)
         return;
-    // Personal scope: the rows stored under the logged-in user's name and
-    // student number; a namesake's rows and anybody's rows before a login
-    // are not the user's.
+    // Personal scope: the logged-in user's own rows (OwnScores); a
+    // namesake's rows and anybody's rows before a login are not the user's.
     CDaoCriteria criteria;
     if (m_bPersonal) {
         if (!CurrentUser.IsOrdinaryLogin())
             return;
-        criteria = {{0, CurrentUser.Name}, {1, CurrentUser.StudentNo}};
+        criteria = OwnScores::Criteria(*m_pRecordset->Database());
         m_userCells = {CurrentUser.Name, CurrentUser.Class, CurrentUser.StudentNo};
     }
     // Counted now and read as the list shows them: a large table lists at
     // once, and only the rows seen are held.
     m_pSelection = std::make_unique<CDaoSelection>(m_pRecordset->Database(), u"score"_s, criteria);
+    if (m_bPersonal)
+        OwnScores::Limit(*m_pRecordset->Database(), *m_pSelection);
     const int nRows = m_pSelection->Count();
     m_listScore->SetRowSource(nRows,
                               [this](int nFirst, int nCount) { return ReadRows(nFirst, nCount); });

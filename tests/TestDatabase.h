@@ -62,6 +62,9 @@ public:
     // (field 3, or 1) is stored as the program stores it (a hash in a file,
     // the account's own role on a server).
     qint64 Insert(const QString& table, const QStringList& texts);
+    // On a server, each score row without an owner goes to the one account
+    // with its name and number (as the upgrade to version 11 does).
+    void RecordScoreOwners() const;
     // Drops a table, with the constraints of other tables that refer to it.
     void DropTable(const QString& table);
 

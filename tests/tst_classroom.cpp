@@ -1,5 +1,6 @@
 #include "attempts/AttemptStore.h"
 #include "classroom/ClassListDlg.h"
+#include "classroom/ClassroomCommands.h"
 #include "classroom/ImportPreviewDlg.h"
 #include "classroom/ImportReadDlg.h"
 #include "classroom/LoginCardPainter.h"
@@ -8,12 +9,14 @@
 #include "platform/ListCtrl.h"
 #include "platform/ProgressCtrl.h"
 #include "platform/ScriptedPlatform.h"
+#include "res/CommandIds.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/HostileFiles.h"
 #include "tests/TableReader.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "users/NewUserDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -171,6 +174,49 @@ private slots:
         StoreScore(m_nNamesake, u"王芳2"_s, u"201"_s);
     }
     void cleanup() { m_pDatabase.reset(); }
+
+    // On a lab's server pupils register themselves only while a teacher
+    // allows it (教学 → 允许学生自己注册, checked while it is allowed), and
+    // only into a class a teacher made.
+    void registrationIsTheTeachers()
+    {
+        if (!m_pDatabase->IsPostgres())
+            QSKIP("a file's registration is the described one, always open");
+        CScriptedPlatform platform;
+        CClassroomCommands commands;
+        const auto checked = [&commands] {
+            CCmdUI state(ID_TEACHING_REGISTRATION);
+            commands.OnUpdateCmdUI(state);
+            return state.m_bChecked;
+        };
+        const auto registering = [&](const QString& name, const QString& className) {
+            m_pDatabase->SignOut();
+            platform.DriveDialog(FillAndOk(
+                EditTexts{{1008, name}, {1003, className}, {1010, u"42"_s}, {1011, u"pw"_s}}));
+            OpenNewUserDialog();
+            CurrentUser = CCurrentUser();
+            CurrentUser.KindCode = UserKind::Super;
+            m_pDatabase->SignInAsTeacher();
+            return platform.boxes.isEmpty() ? QString() : platform.boxes.takeLast().text;
+        };
+        const auto toggle = [&] {
+            platform.AnswerBoxes({IDOK});
+            commands.OnCmdMsg(ID_TEACHING_REGISTRATION);
+            platform.boxes.clear();
+        };
+        QVERIFY(!checked());
+        QCOMPARE(registering(u"新生"_s, ClassA),
+                 u"这个实验室的数据库不允许学生自己注册,请老师在“学生名单”中添加你的帐户。"_s);
+        toggle();
+        QVERIFY(checked());
+        QCOMPARE(registering(u"新生"_s, ClassA), QString());
+        QCOMPARE(registering(u"又一个"_s, u"六年级"_s),
+                 u"没有“六年级”这个班级,请选择老师建立的班级。"_s);
+        toggle();
+        QVERIFY(!checked());
+        QVERIFY(!registering(u"又一个"_s, ClassA).isEmpty());
+        QCOMPARE(Pupils(*m_pDatabase).size(), 4);
+    }
 
     void addKeepsTheAccountRules_data()
     {

@@ -75,8 +75,8 @@ private slots:
         // Lesson 1: 307 keys, 90 % and 20 keys a minute (921 s for 307).
         QTest::newRow("speed just below") << 0 << 921100LL << false;
         QTest::newRow("speed just at") << 0 << 921000LL << true;
-        QTest::newRow("accuracy just below") << 35 << 1000LL << false;
-        QTest::newRow("accuracy just at") << 34 << 1000LL << true;
+        QTest::newRow("accuracy just below") << 35 << 60000LL << false;
+        QTest::newRow("accuracy just at") << 34 << 60000LL << true;
     }
 
     // Stars and the next lesson follow the targets; the lesson is kept either

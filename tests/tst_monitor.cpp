@@ -177,7 +177,8 @@ private slots:
         QVERIFY(m_pDatabase->SignInAs(m_nPupil));
         CDaoDatabase& pupil = *m_pDatabase->Database();
         for (int typed = 1; typed <= 5; ++typed)
-            QVERIFY(!LiveProgress::Report(pupil, m_nPupil, u"李华"_s, Class, Typing(typed, typed)));
+            QVERIFY(!LiveProgress::Report(pupil, m_nPupil, u"李华"_s, Class, Typing(typed, typed))
+                         .bExamStopped);
         QCOMPARE(SelectRows(m_pDatabase->Admin(),
                             u"SELECT user_key, typed_units FROM live_progress ORDER BY user_key"_s),
                  (QStringList{u"%1|5"_s.arg(m_nPupil), u"%1|0"_s.arg(m_nOther)}));

@@ -7,6 +7,21 @@
 #include <QCompleter>
 #include <QDateEdit>
 
+namespace {
+
+// On a lab's server a teacher allows registration, and only into classes a
+// teacher made (here by the course's thresholds of each class).
+void OpenRegistration(CTestDatabase& db, const QStringList& classes)
+{
+    if (!db.IsPostgres())
+        return;
+    db.Admin()->Execute(u"UPDATE lab_config SET registration_open = 1"_s);
+    for (const QString& className : classes)
+        db.Admin()->Execute(u"INSERT INTO course_class VALUES ('%1', 0, 100, 0)"_s.arg(className));
+}
+
+} // namespace
+
 class TestRegistration : public QObject
 {
     Q_OBJECT
@@ -59,16 +74,19 @@ private slots:
         QTest::newRow("the arrow offers all") << QString() << QStringList{g42, g41, g51} << g41;
         QTest::newRow("a new class is still typed") << u"六年级"_s << QStringList() << u"六年级"_s;
     }
+    // On a lab's server, that class no teacher made is refused.
     void classBoxOffersTheClasses()
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, offered);
         QFETCH(QString, stored);
         Lab lab(Connected, false);
+        OpenRegistration(*lab.db, {});
         int n = 0;
         for (const QString& c :
              {u"四年级一班"_s, u"四年级一班"_s, u"四年级二班"_s, u"五年级一班"_s, {}})
             lab.db->Insert(u"user"_s, {QString::number(++n), c, u"1"_s, u"p"_s, u"普通用户"_s});
+        const bool bRefused = lab.db->IsPostgres() && offered.isEmpty();
         QStringList shown;
         Drive(lab.platform, [&](CDialog* dlg) {
             QApplication::setActiveWindow(dlg);
@@ -93,7 +111,11 @@ private slots:
         });
         OpenNewUserDialog();
         QCOMPARE(shown, offered);
-        QCOMPARE(lab.db->Rows(u"user"_s).last().value(1), stored);
+        QCOMPARE(lab.db->Rows(u"user"_s).size(), bRefused ? 5 : 6);
+        if (bRefused)
+            CompareBoxes(lab.platform, ErrorBox(u"没有“六年级”这个班级,请选择老师建立的班级。"_s));
+        else
+            QCOMPARE(lab.db->Rows(u"user"_s).last().value(1), stored);
     }
 
     // Alice and the others are stored, admin only as a super user. A name or
@@ -104,16 +126,20 @@ private slots:
     {
         QTest::addColumn<QString>("name"); // null: the presets are left
         QTest::addColumn<QString>("className");
-        QTest::addColumn<QString>("message"); // empty: stored and logged in
+        QTest::addColumn<QString>("message");  // empty: stored and logged in
+        QTest::addColumn<QString>("onServer"); // the message on a lab's server
         const auto row = [](const char* name, const QString& user, const QString& message,
-                            const QString& className = u"新班"_s) {
-            QTest::newRow(name) << user << className << message;
+                            const QString& className = u"新班"_s,
+                            const QString& onServer = u"="_s) {
+            QTest::newRow(name) << user << className << message
+                                << (onServer == u"="_s ? message : onServer);
         };
-        row("OK at once stores the presets", {}, {});
+        row("OK at once stores the presets", {}, {}, {},
+            u"没有“NONE”这个班级,请选择老师建立的班级。"_s);
         row("new name stored with its history row", u"新生"_s, {});
         row("letter case differs", u"alice"_s, {});
         row("trailing space differs", u"Alice "_s, {});
-        row("empty name", u""_s, {});
+        row("empty name", u""_s, {}, u"新班"_s, u"用户姓名不能为空,请输入!"_s);
         row("name only of a super user", u"admin"_s, {});
         row("same name refused", u"Alice"_s, NameTaken);
         row("second stored name refused", u"同名"_s, NameTaken);
@@ -129,7 +155,11 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, className);
         QFETCH(QString, message);
+        QFETCH(QString, onServer);
         Lab lab;
+        OpenRegistration(*lab.db, {u"新班"_s});
+        if (lab.db->IsPostgres())
+            message = onServer;
         CurrentUser.KindCode = UserKind::Anonymous;
         const QStringList before = UserTexts();
         const QStringList typed{name, className, u"20230001"_s, u"pw"_s};
@@ -172,6 +202,8 @@ private slots:
     {
         QFETCH(bool, connected);
         Lab lab(connected ? Connected : NoDb, false);
+        if (lab.db)
+            OpenRegistration(*lab.db, {u"二班"_s});
         const QStringList typed{u"乙"_s, u"二班"_s, u"2"_s, u"b"_s};
         PressNewUser(lab.platform);
         bool bOpen = false;

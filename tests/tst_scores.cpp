@@ -476,6 +476,7 @@ private slots:
             }
             filling.Commit();
         }
+        m_pDatabase->RecordScoreOwners();
         Rows expected;
         CDaoRecordset rs(db);
         QVERIFY(OpenScan(rs, Sql::ScanScores));
@@ -483,7 +484,8 @@ private slots:
             const QString name = VariantToText(rs.GetFieldValue(0));
             const QString number = VariantToText(rs.GetFieldValue(1));
             const bool bPersonal = scope == ScoreScope::Personal;
-            if (bPersonal && !CurrentUser.OwnsScore(name, number))
+            // Hers: her exact name and number, as stored.
+            if (bPersonal && (name != u"Li Ming"_s || number != u"0815"_s))
                 continue;
             QStringList row =
                 bPersonal ? QStringList{CurrentUser.Name, CurrentUser.Class, CurrentUser.StudentNo}

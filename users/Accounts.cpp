@@ -2,7 +2,6 @@
 
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
-#include "platform/StoreTransaction.h"
 #include "users/PasswordHash.h"
 #include "users/ServerAccounts.h"
 
@@ -104,13 +103,9 @@ void EditOwnAccount(CDaoRecordset& rs, const QString& name, const QString& class
                          {4, CDaoFieldValue::FromText(kindText)}});
         return;
     }
-    // The row keeps its kind and no password; the password is the role's.
-    CStoreTransaction transaction(db);
-    EditCurrent(rs, {{0, CDaoFieldValue::FromText(name)},
-                     {1, CDaoFieldValue::FromText(className)},
-                     {2, CDaoFieldValue::FromText(studentNo)}});
+    // The name, class and number are the teacher's on a server; the
+    // password is the role's.
     ServerAccounts::SetOwnPassword(db, password);
-    transaction.Commit();
 }
 
 void SetOwnSuperPassword(CDaoRecordset& rs, const QString& password)

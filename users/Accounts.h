@@ -44,7 +44,8 @@ qint64 Register(CDaoDatabase& db, const QString& name, const QString& className,
 bool LogRegistration(CDaoDatabase& db, const FieldList& fields, const QString& historyError);
 
 // The signed-in user's own account (the record set on its row): name, class,
-// number and password, and the kind text the row keeps.
+// number and password, and the kind text the row keeps; on a server the
+// password alone (the rest is the teacher's).
 void EditOwnAccount(CDaoRecordset& rs, const QString& name, const QString& className,
                     const QString& studentNo, const QString& password, const QString& kindText);
 // The signed-in super user's own password (the record set on its row).

@@ -225,6 +225,9 @@ int RunUpgradeDatabaseCommand(const QStringList& arguments)
         db.Open(CDaoDatabase::DefaultTarget());
         from = ReadSchemaVersion(db);
         labAddress = UpgradeSchema(db, UpgradeBy::Administrator);
+        // The lab's limits and the program's lessons, also when the
+        // database was up to date: a changed setting takes effect now.
+        RefreshLab(db);
     } catch (const CDaoException& e) {
         err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
         return 1;

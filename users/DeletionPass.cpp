@@ -1,6 +1,6 @@
 #include "users/DeletionPass.h"
 
-#include "users/OffThread.h"
+#include "platform/DaoOffThread.h"
 
 #include <algorithm>
 
@@ -12,6 +12,42 @@ CDeletionPass::CDeletionPass(CDaoDatabase* db, QString table, CDaoCriteria crite
       m_nKeyBound(nKeyBound), m_nRows(nRows)
 {
 }
+
+CDeletionPass::CDeletionPass(CDaoDatabase* db, BatchDeleter deleteBatch, int nRows)
+    : m_pDB(db), m_deleteBatch(std::move(deleteBatch)), m_nRows(nRows)
+{
+}
+
+namespace {
+
+// The server's batches in one transaction, each behind a savepoint so that
+// a failing batch leaves the ones before it deleted.
+int DeleteByServer(CDaoDatabase& own, const CDeletionPass::BatchDeleter& deleteBatch,
+                   int nBatchRows, const std::function<void(int)>& report)
+{
+    own.BeginTrans();
+    int nDeleted = 0;
+    try {
+        while (true) {
+            own.Execute(u"SAVEPOINT qe_batch"_s);
+            const int n = deleteBatch(own, nBatchRows);
+            own.Execute(u"RELEASE SAVEPOINT qe_batch"_s);
+            nDeleted += n;
+            if (report)
+                report(nDeleted);
+            if (n < nBatchRows)
+                break;
+        }
+    } catch (const CDaoException&) {
+        own.Execute(u"ROLLBACK TO SAVEPOINT qe_batch"_s);
+        own.CommitTrans();
+        throw;
+    }
+    own.CommitTrans();
+    return nDeleted;
+}
+
+} // namespace
 
 int CDeletionPass::BatchRows(int nRows)
 {
@@ -28,6 +64,10 @@ int CDeletionPass::Run(const std::function<void(int)>& step)
     RunOffThread(
         m_pDB->Target(),
         [&](CDaoDatabase& own) {
+            if (m_deleteBatch) {
+                nDeleted = DeleteByServer(own, m_deleteBatch, nBatchRows, report);
+                return;
+            }
             CDaoSelection selection(&own, m_strTable, m_criteria);
             selection.SetKeyBound(m_nKeyBound);
             nDeleted = selection.Delete(nBatchRows, report);

@@ -20,6 +20,12 @@ public:
     // shows; unused without one).
     CDeletionPass(CDaoDatabase* db, QString table, CDaoCriteria criteria, qint64 nKeyBound,
                   int nRows);
+    // Rows the server deletes itself: deleteBatch(own connection, rows at
+    // most) deletes the next batch and returns how many went, 0 at the end.
+    // The batches run in one transaction; when one fails, what went before
+    // it stays deleted.
+    using BatchDeleter = std::function<int(CDaoDatabase& own, int nBatch)>;
+    CDeletionPass(CDaoDatabase* db, BatchDeleter deleteBatch, int nRows);
 
     // Without a step nothing shows the batches: they are of MaxBatchRows
     // rows, for the fewest round trips to the engine.
@@ -35,6 +41,7 @@ private:
     CDaoDatabase* m_pDB;
     QString m_strTable;
     CDaoCriteria m_criteria;
-    qint64 m_nKeyBound;
+    qint64 m_nKeyBound = 0;
+    BatchDeleter m_deleteBatch;
     int m_nRows;
 };

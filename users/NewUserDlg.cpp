@@ -91,8 +91,19 @@ void CNewUserDlg::OnOK()
 
     // The password is stored as only the login can check it (Accounts).
     QString historyError;
-    const qint64 nKey = Accounts::Register(*m_pDB, m_strName, m_strClass, m_strStudentNo,
-                                           m_strPassword, &historyError);
+    qint64 nKey = 0;
+    try {
+        nKey = Accounts::Register(*m_pDB, m_strName, m_strClass, m_strStudentNo, m_strPassword,
+                                  &historyError);
+    } catch (const CDaoException& e) {
+        // A lab's server refuses by its own rules (registration closed, a
+        // class no teacher made, a name just taken): its words, and the
+        // dialog stays open.
+        if (!e.IsRefusal())
+            throw;
+        Platform().MessageBox(this, e.GetErrorMessage(), u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     if (nKey == 0)
         return;
 

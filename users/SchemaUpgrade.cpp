@@ -20,9 +20,15 @@ namespace {
 QString SchemaFile(bool bPostgres, int version)
 {
     const QString engine = bPostgres ? u"postgresql"_s : u"sqlite"_s;
+    // QE_SCHEMA_DIR names a folder of schema files read instead of the
+    // program's own: tools/mutate-rights tries the rights' tests on
+    // migrations with one right taken out. It changes nothing a program
+    // can do to a database its account could not do by hand.
+    const QString folder = qEnvironmentVariable("QE_SCHEMA_DIR");
+    const QString directory = folder.isEmpty() ? u":/schema"_s : folder;
     if (version == 1)
-        return u":/schema/schema-%1.sql"_s.arg(engine);
-    return u":/schema/upgrade-%1-%2.sql"_s.arg(version).arg(engine);
+        return u"%1/schema-%2.sql"_s.arg(directory, engine);
+    return u"%1/upgrade-%2-%3.sql"_s.arg(directory).arg(version).arg(engine);
 }
 
 void Exec(QSqlQuery& query, const QString& sql)
@@ -207,6 +213,31 @@ int ReadSchemaVersion(CDaoDatabase& db)
 void AddSchemaStep(int version, SchemaStep step)
 {
     Steps().push_back({version, std::move(step)});
+}
+
+namespace {
+std::vector<SchemaStep>& RefreshSteps()
+{
+    static std::vector<SchemaStep> steps;
+    return steps;
+}
+} // namespace
+
+void AddRefreshStep(SchemaStep step)
+{
+    RefreshSteps().push_back(std::move(step));
+}
+
+void RefreshLab(CDaoDatabase& db)
+{
+    if (!db.IsPostgres())
+        return;
+    CUpgradeTransaction transaction(db.Connection(), true);
+    QSqlQuery query(db.Connection());
+    Exec(query, u"SELECT qe_apply_lab_limits()"_s);
+    for (const SchemaStep& step : RefreshSteps())
+        step(db);
+    transaction.Commit();
 }
 
 QString ApplySchemaVersion(CDaoDatabase& db, int version)

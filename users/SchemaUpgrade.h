@@ -32,6 +32,13 @@ QStringList SplitStatements(const QString& text);
 using SchemaStep = std::function<void(CDaoDatabase&)>;
 void AddSchemaStep(int version, SchemaStep step);
 
+// Work the administrator's commands do on a lab's server each time, after
+// any upgrade: data of the program's that the server judges by.
+void AddRefreshStep(SchemaStep step);
+// Runs the refresh steps and applies the lab's limits to its roles, in one
+// transaction. A server at the newest version only. Throws CDaoException.
+void RefreshLab(CDaoDatabase& db);
+
 // Runs one version's statements and steps inside the caller's transaction.
 // At the version where the passwords leave the tables it converts them (a
 // file's hashed, a server's accounts made roles) and, on a server, gives the

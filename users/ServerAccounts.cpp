@@ -5,6 +5,7 @@
 
 #include <QLibrary>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QUrl>
 
@@ -177,6 +178,31 @@ void ConvertAccounts(CDaoDatabase& db)
     Run(db, u"UPDATE supperuser SET password = NULL"_s);
     Run(db, u"ALTER TABLE \"user\" VALIDATE CONSTRAINT user_keeps_no_password"_s);
     Run(db, u"ALTER TABLE supperuser VALIDATE CONSTRAINT supperuser_keeps_no_password"_s);
+}
+
+bool IsRegistrationOpen(CDaoDatabase& db)
+{
+    if (!db.IsPostgres())
+        return true;
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT registration_open FROM lab_config"_s);
+    Exec(query);
+    NextRow(query);
+    return query.value(0).toInt() != 0;
+}
+
+void SetRegistrationOpen(CDaoDatabase& db, bool bOpen)
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, u"SELECT qe_set_registration(?)"_s);
+    query.addBindValue(bOpen);
+    Exec(query);
+}
+
+bool IsPupilSession(const CDaoDatabase& db)
+{
+    static const QRegularExpression account(u"_u_[0-9]+$"_s);
+    return db.IsPostgres() && account.match(db.SessionUser()).hasMatch();
 }
 
 void SetOwnPassword(CDaoDatabase& db, const QString& password)

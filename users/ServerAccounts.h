@@ -38,6 +38,16 @@ QString RenewLabPassword(CDaoDatabase& db);
 // schema's owner inside the upgrade's transaction. Throws CDaoException.
 void ConvertAccounts(CDaoDatabase& db);
 
+// Whether pupils may register themselves (新建用户): on a server while a
+// teacher allows it, in a file always. Throws CDaoException.
+bool IsRegistrationOpen(CDaoDatabase& db);
+// A teacher's session opens or closes registration. Throws CDaoException.
+void SetRegistrationOpen(CDaoDatabase& db, bool bOpen);
+
+// Whether the session runs as a pupil's own account on a server: such a
+// session writes nothing but through the server's functions.
+bool IsPupilSession(const CDaoDatabase& db);
+
 // Sets the signed-in account's own password. Throws CDaoException.
 void SetOwnPassword(CDaoDatabase& db, const QString& password);
 

@@ -5,6 +5,7 @@
 #include "users/Accounts.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/ServerAccounts.h"
 #include "users/UserPanes.h"
 
 #include <QLineEdit>
@@ -30,6 +31,12 @@ CUserSettingsDlg::CUserSettingsDlg(QWidget* parent) : CDialog(IDD, parent)
     CDaoDatabase* db = ActiveDatabase();
     if (!db)
         return;
+    m_bPasswordOnly = ServerAccounts::IsPupilSession(*db);
+    if (m_bPasswordOnly) {
+        m_strNewName = CurrentUser.Name;
+        m_strNewClass = CurrentUser.Class;
+        m_strNewStudentNo = CurrentUser.StudentNo;
+    }
     m_pSet = std::make_unique<CDaoRecordset>(db);
     if (!OpenScan(*m_pSet, Sql::ScanUsers))
         m_pSet.reset();
@@ -48,6 +55,15 @@ bool CUserSettingsDlg::OnInitDialog()
     SetDlgItemText(IDC_NEW_CLASS, m_strNewClass);
     SetDlgItemText(IDC_NEW_STUDENTNO, m_strNewStudentNo);
     SetDlgItemText(IDC_NEW_PASSWORD, m_strNewPassword);
+    if (m_bPasswordOnly) {
+        for (const int id : {IDC_NEW_NAME, IDC_NEW_CLASS, IDC_NEW_STUDENTNO}) {
+            auto* edit = Item<QLineEdit>(id);
+            edit->setReadOnly(true);
+            edit->setToolTip(u"姓名、班级和学号由老师在“学生名单”中修改"_s);
+        }
+        SelectEditText(IDC_NEW_PASSWORD);
+        return false;
+    }
     // The first value to type is the new name: typing replaces its preset.
     SelectEditText(IDC_NEW_NAME);
     return false;
@@ -81,6 +97,10 @@ void CUserSettingsDlg::OnOK()
     if (!m_pSet) {
         AfxMessageBox(Guard::SettingsNotConnected, MB_OK);
         EndDialog(IDOK);
+        return;
+    }
+    if (m_bPasswordOnly) {
+        ChangePasswordOnly();
         return;
     }
     // The fields the labels mark "*" are required; number and password
@@ -120,6 +140,15 @@ void CUserSettingsDlg::OnOK()
     CurrentUser.StudentNo = m_strNewStudentNo;
     CurrentUser.Password = m_strNewPassword;
     ShowCurrentUserPanes();
+    EndDialog(IDOK);
+}
+
+void CUserSettingsDlg::ChangePasswordOnly()
+{
+    if (Refuse(AccountRules::CheckPassword(m_strNewPassword, true), IDC_NEW_PASSWORD))
+        return;
+    ServerAccounts::SetOwnPassword(*m_pSet->Database(), m_strNewPassword);
+    CurrentUser.Password = m_strNewPassword;
     EndDialog(IDOK);
 }
 

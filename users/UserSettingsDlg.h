@@ -10,7 +10,9 @@
 // Lets a logged-in ordinary user overwrite the name, class, student number
 // and password of their own row in table user, found by the key taken at
 // login. The left half shows the current values read-only, the right half
-// takes the new ones; a name another row carries is refused.
+// takes the new ones; a name another row carries is refused. On a lab's
+// server the name, class and number are the teacher's: they stay as they
+// are, shown read-only, and only the password changes.
 class CUserSettingsDlg : public CDialog
 {
     Q_OBJECT
@@ -30,6 +32,8 @@ private:
     bool Refuse(const QString& text, int nIDEdit);
     // Whether a row other than the user's own carries the new name.
     bool IsNameTakenByAnother();
+    // On a server: the password alone.
+    void ChangePasswordOnly();
 
     // New values (right half).
     QString m_strNewName = QStringLiteral("NONE");
@@ -38,6 +42,7 @@ private:
     QString m_strNewPassword;
 
     std::unique_ptr<CDaoRecordset> m_pSet;
+    bool m_bPasswordOnly = false;
 };
 
 // Command 32775 of the practice view: the database guard, then the dialog.
