@@ -109,13 +109,29 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
     member.finish();
 
     const QDateTime now = Platform().CurrentDateTime();
+    const QDateTime over = now.addMSecs(-(qint64(minutes) * 60000 + ExamScoring::LateGraceMs));
+    QSqlQuery again(db.Connection());
+    Select(again, u"SELECT started_at FROM exam_sitting WHERE uid = ? AND user_key = ? AND "
+                  "exam_id = ? AND finished = 0 AND started_at >= ?"_s);
+    again.addBindValue(sitting.strUid);
+    again.addBindValue(sitting.nUserKey);
+    again.addBindValue(sitting.nExamId);
+    again.addBindValue(StoredDateTime(over));
+    Exec(again);
+    if (again.next()) {
+        CExamSitting started = sitting;
+        started.startedAt = ParseStoredDateTime(again.value(0));
+        again.finish();
+        transaction.Commit();
+        return {started, {}};
+    }
+    again.finish();
     QSqlQuery interrupted(db.Connection());
     Prepare(interrupted, u"UPDATE exam_sitting SET finished = 2 WHERE exam_id = ? AND "
                          "user_key = ? AND finished = 0 AND started_at < ?"_s);
     interrupted.addBindValue(sitting.nExamId);
     interrupted.addBindValue(sitting.nUserKey);
-    interrupted.addBindValue(
-        StoredDateTime(now.addMSecs(-(qint64(minutes) * 60000 + ExamScoring::LateGraceMs))));
+    interrupted.addBindValue(StoredDateTime(over));
     Exec(interrupted);
 
     QSqlQuery earlier(db.Connection());
@@ -333,10 +349,10 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
 
 } // namespace
 
-CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey)
+CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey, const QString& uid)
 {
     CExamSitting sitting;
-    sitting.strUid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    sitting.strUid = uid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : uid;
     sitting.nExamId = examId;
     sitting.nUserKey = userKey;
     if (db.IsPostgres())

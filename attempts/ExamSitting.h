@@ -67,9 +67,12 @@ struct CSittingStart
 // row userKey) on the database's clock, in one transaction with its checks:
 // the exam is open and set for the pupil's class, the pupil sits nowhere
 // else at the moment, and a pupil who sat it already may only with retakes.
-// A sitting left running past its time counts as sat (中断). Throws
-// CDaoException when the database fails.
-CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey);
+// A sitting left running past its time counts as sat (中断). A start under
+// the uid of one that is still running (its answer came too late for the
+// program) is that sitting again. Throws CDaoException when the database
+// fails.
+CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey,
+                           const QString& uid = {});
 
 // Stores a sitting's result, scored by the database from what was typed and
 // timed on its clock; a result already stored is left as it is. A result

@@ -725,7 +725,9 @@ REVOKE ALL ON FUNCTION qe_clear_my_scores(bigint, integer) FROM PUBLIC;
 -- An exam's start, on the server's clock: the exam must be open and set for
 -- the pupil's class; a pupil has one running sitting at a time, and a
 -- sitting left running past its time counts as sat (中断). Returns the
--- start and the exam's screen, which reaches the pupil only here.
+-- start and the exam's screen, which reaches the pupil only here. A start
+-- asked again under the same uid (the program gave up waiting for the
+-- first answer) is the same sitting, on its first start's clock.
 DROP FUNCTION qe_start_sitting(bigint, text);
 CREATE FUNCTION qe_start_sitting(p_exam bigint, p_uid text)
 RETURNS TABLE (started_at timestamp(3), title text, kind integer, minutes integer,
@@ -738,6 +740,7 @@ DECLARE
     v_class text;
     v_exam exam%ROWTYPE;
     v_kind integer;
+    v_started timestamp(3);
     v_now timestamp(3) := LOCALTIMESTAMP(3);
 BEGIN
     IF char_length(p_uid) > 64 THEN
@@ -757,6 +760,14 @@ BEGIN
     END IF;
     -- Serialises the starts of one pupil's copies of the program.
     PERFORM qe_lock_pupil_clock(v_me);
+    SELECT s.started_at INTO v_started FROM exam_sitting s
+    WHERE s.uid = p_uid AND s.user_key = v_me AND s.exam_id = p_exam AND s.finished = 0
+      AND s.started_at + make_interval(mins => v_exam.minutes, secs => 30) >= v_now;
+    IF FOUND THEN
+        RETURN QUERY SELECT v_started, v_exam.title, coalesce(v_exam.kind, 0), v_exam.minutes,
+                            v_exam.screen_cells, v_exam.screen_texts;
+        RETURN;
+    END IF;
     UPDATE exam_sitting SET finished = 2
     WHERE exam_id = p_exam AND user_key = v_me AND finished = 0
       AND exam_sitting.started_at + make_interval(mins => v_exam.minutes, secs => 30) < v_now;

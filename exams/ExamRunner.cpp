@@ -3,10 +3,12 @@
 #include "attempts/PendingResults.h"
 #include "exams/ExamResultDlg.h"
 #include "platform/DaoErrorText.h"
+#include "platform/DaoOffThread.h"
 #include "platform/Platform.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
-#include "platform/DaoOffThread.h"
+
+#include <QUuid>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -20,10 +22,15 @@ std::optional<CExamSitting> CExamRunner::BeginSitting(qint64 examId)
     }
     CSittingStart start;
     const qint64 userKey = CurrentUser.RowKey;
+    const QString uid =
+        m_unanswered.try_emplace(examId, QUuid::createUuid().toString(QUuid::WithoutBraces))
+            .first->second;
     try {
-        start = OffThread::Run<CSittingStart>(db->Target(), [examId, userKey](CDaoDatabase& own) {
-            return StartSitting(own, examId, userKey);
-        });
+        start =
+            OffThread::Run<CSittingStart>(db->Target(), [examId, userKey, uid](CDaoDatabase& own) {
+                return StartSitting(own, examId, userKey, uid);
+            });
+        m_unanswered.erase(examId);
     } catch (const CDaoException& e) {
         Platform().MessageBox(
             m_pOwner,

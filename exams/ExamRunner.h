@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <map>
+
 // Starts and ends the sittings of the exams the view runs: the start is
 // recorded by the database before the screen is shown, the end is stored
 // (or kept on this machine while the database is away) and shown to the
@@ -20,4 +22,7 @@ public:
 
 private:
     QWidget* m_pOwner = nullptr;
+    // Starts whose answer did not come, by exam: asked again under the same
+    // uid, a start the server recorded late is that sitting.
+    std::map<qint64, QString> m_unanswered;
 };

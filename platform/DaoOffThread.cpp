@@ -75,7 +75,7 @@ namespace OffThread {
 
 QString NoAnswerMessage()
 {
-    return u"数据库服务器没有回应(超过 %1 秒)。"_s.arg(TimeoutMs() / 1000);
+    return u"数据库服务器没有回应(超过 %1 秒)。"_s.arg((TimeoutMs() + 999) / 1000);
 }
 
 int TimeoutMs()

@@ -1,0 +1,162 @@
+#include "attempts/LiveReporter.h"
+#include "attempts/PendingResults.h"
+#include "exams/ExamCommands.h"
+#include "exams/ExamRunner.h"
+#include "exams/ExamStore.h"
+#include "monitor/MonitorCommands.h"
+#include "platform/DaoBackground.h"
+#include "platform/DaoOffThread.h"
+#include "platform/Dialog.h"
+#include "platform/ScriptedPlatform.h"
+#include "tests/AttemptRows.h"
+#include "tests/FrozenServer.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+#include "texts/TextStore.h"
+#include "users/AfterLogin.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QFile>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+// A pupil's program on a lab's server that stops answering (stopped by
+// SIGSTOP, a cable pulled): nothing the pupil does waits for it. Each call
+// below returns while the server is frozen (a wait would hang the suite),
+// and what could not be sent goes once the server is back.
+class TestFrozen : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        if (qEnvironmentVariable("QE_TEST_ENGINE") != "postgresql"_L1)
+            QSKIP("a server that stops answering");
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        m_pServer = std::make_unique<CFrozenServer>(m_pDatabase->Target());
+        m_pPupil = std::make_unique<CDaoDatabase>();
+        m_pPupil->Open(m_pServer->Relayed(m_pDatabase->Target()));
+        const qint64 key =
+            m_pDatabase->Insert(u"user"_s, {u"李华"_s, u"一班"_s, u"001"_s, u"pw"_s});
+        CurrentUser = {u"李华"_s,     u"一班"_s,          u"001"_s, u"pw"_s,
+                       u"普通用户"_s, UserKind::Ordinary, key};
+        QVERIFY(m_pDatabase->SignInAs(key, u"pw"_s, false, m_pPupil.get()));
+        CDaoDatabase* pupil = m_pPupil.get();
+        SetActiveDatabaseSource([pupil] { return pupil; });
+        OffThread::SetTimeoutMs(500);
+    }
+    void cleanup()
+    {
+        if (m_pServer)
+            m_pServer->Thaw();
+        QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
+        QVERIFY(DaoBackground::Finish(20000));
+        OffThread::SetTimeoutMs(15000);
+        m_pPupil.reset();
+        m_pServer.reset();
+        m_pDatabase.reset();
+        QFile::remove(PendingResults::FileName());
+    }
+
+    // The log-off and the exit: the live view's row goes on a thread of its
+    // own, signing out waits for nothing, and the row goes once the server
+    // answers again.
+    void logOffLeavesTheRowForLater()
+    {
+        CMonitorCommands commands;
+        AfterLogin::Schedule();
+        QTRY_COMPARE(Live(), 1);
+        m_pServer->Freeze();
+        BeforeLogOff::Run();
+        m_pPupil->SignOut();
+        QVERIFY(!DaoBackground::Finish(100));
+        m_pServer->Thaw();
+        QVERIFY(DaoBackground::Finish(20000));
+        QCOMPARE(Live(), 0);
+    }
+
+    // A practice's reports: the reporter goes at once, its thread is left
+    // to the server and ends when the server answers.
+    void reporterGoesWithoutItsReport()
+    {
+        auto reporter = std::make_unique<CLiveReporter>();
+        m_pServer->Freeze();
+        reporter->Start([] { return LiveProgress::CReport(); });
+        reporter.reset();
+        QCOMPARE(OffThread::Abandoned(), 1);
+        m_pServer->Thaw();
+        QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
+    }
+
+    // An exam does not start without the server's word, and says so; its
+    // result is kept on the machine when the server does not take it, and
+    // stored once from there, however late the server's answer comes.
+    void examWaitsForNoServer()
+    {
+        const qint64 exam = AddExam();
+        CScriptedPlatform platform;
+        CExamRunner runner;
+        m_pServer->Freeze();
+        QVERIFY(!runner.BeginSitting(exam));
+        QVERIFY2(platform.boxes.value(0).text.contains(OffThread::NoAnswerMessage()),
+                 qPrintable(platform.boxes.value(0).text));
+        m_pServer->Thaw();
+        QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
+
+        platform.boxes.clear();
+        const std::optional<CExamSitting> sitting = runner.BeginSitting(exam);
+        QVERIFY(sitting);
+        CSittingResult result;
+        result.strUid = sitting->strUid;
+        result.nExamId = exam;
+        result.nUserKey = CurrentUser.RowKey;
+        result.typedCells = sitting->screenCells.mid(0, 10);
+        result.typedTexts = sitting->screenTexts.mid(0, 10);
+        result.nEndReason = 1;
+        m_pServer->Freeze();
+        QString shown;
+        platform.DriveDialog([&shown](QDialog* dialog) {
+            shown = static_cast<CDialog*>(dialog)->GetDlgItemText(1007);
+            static_cast<CDialog*>(dialog)->ClickButton(1);
+        });
+        runner.EndSitting(*sitting, result);
+        QCOMPARE(shown, u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后会自动保存。"_s);
+        QCOMPARE(PendingResults::Load().size(), 1);
+        CExamCommands::StorePendingResults(); // the minute's store, frozen too
+        m_pServer->Thaw();
+        QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
+        QVERIFY(DaoBackground::Finish(20000));
+        CExamCommands::StorePendingResults();
+        QVERIFY(DaoBackground::Finish(20000));
+        QVERIFY(!QFile::exists(PendingResults::FileName()));
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
+    }
+
+private:
+    int Live() const { return CountRows(m_pDatabase->Admin(), u"live_progress"_s); }
+
+    qint64 AddExam()
+    {
+        CPracticeText text;
+        text.strTitle = u"字母"_s;
+        text.nKind = 112;
+        text.strBody = u"abcdefghijklmnopqrstuvwxyz"_s;
+        CExam exam;
+        exam.strTitle = u"测验"_s;
+        exam.nTextId = TextStore::SaveText(*m_pDatabase->Admin(), text);
+        exam.nMinutes = 1;
+        exam.bOpen = true;
+        exam.classes = {u"一班"_s};
+        return ExamStore::SaveExam(*m_pDatabase->Admin(), exam);
+    }
+
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+    std::unique_ptr<CFrozenServer> m_pServer;
+    std::unique_ptr<CDaoDatabase> m_pPupil;
+};
+
+QE_TEST_MAIN(TestFrozen)
+#include "tst_frozen.moc"
