@@ -1050,7 +1050,7 @@ BEGIN
     v_accuracy := CASE WHEN v_typed = 0 THEN 0 ELSE (v_correct * 100) / v_typed END;
     -- Keys at machine-regular intervals, by the program's own count.
     IF v_typed >= 30 AND p_key_median_ms > 0 AND p_key_spread_ms * 10 < p_key_median_ms THEN
-        s.flag_reason := coalesce(s.flag_reason, '按键间隔整齐得像机器');
+        s.flag_reason := concat_ws(';', s.flag_reason, '按键间隔整齐得像机器');
     END IF;
     v_flagged := CASE WHEN s.flag_reason IS NULL THEN 0 ELSE 1 END;
     v_presses := CASE WHEN p_key_presses IS NULL OR p_key_presses < 0 THEN NULL

@@ -293,7 +293,7 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
     QSqlQuery query(db.Connection());
     Select(query, u"SELECT s.user_key, s.finished, s.kind, s.elapsed_ms, s.typed_units, "
                   "s.correct_units, s.end_reason, s.focus_losses, u.name, u.class, u.student_no, "
-                  "s.started_at, s.speed_ms, s.late, s.flagged, a.key_presses "
+                  "s.started_at, s.speed_ms, s.late, s.flagged, a.key_presses, s.flag_reason "
                   "FROM exam_sitting s LEFT JOIN \"user\" u ON u.qe_key = s.user_key "
                   "LEFT JOIN attempt a ON a.id = s.attempt_id "
                   "WHERE s.exam_id = ? ORDER BY s.id"_s);
@@ -316,6 +316,7 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
             row.bLate = query.value(13).toInt() != 0;
             row.bFlagged = query.value(14).toInt() != 0;
             row.nKeyPresses = CountOrUnknown(query.value(15));
+            row.strFlagReason = query.value(16).toString();
         } else if (finished == 2 || ParseStoredDateTime(query.value(11)).msecsTo(now) > limitMs) {
             row.state = CExamResultRow::Interrupted;
         } else {

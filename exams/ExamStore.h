@@ -50,6 +50,7 @@ struct CExamResultRow
     qint64 nSpeedMs = 0;   // what the speed is measured over
     bool bLate = false;    // stored after the time allowed (补交)
     bool bFlagged = false; // implausibly fast or regular, for the teacher's eyes
+    QString strFlagReason; // why, as the database found it
     int nKeyPresses = -1;  // physical key presses; -1 where not known
     QString strRefusal;    // why a result of the pupil's could not be stored
 };
