@@ -2,8 +2,8 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoSql.h"
-#include "users/ServerAccounts.h"
 #include "platform/StoreTransaction.h"
+#include "users/ServerAccounts.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -128,6 +128,14 @@ WHERE correct_keys > 0 AND keystrokes >= correct_keys AND elapsed_ms > 0
   AND correct_keys <= 20 + 750 * elapsed_ms / 60000.0
   AND (key_presses IS NULL OR key_presses >= correct_keys);
 
+-- Only the lab's roles reach the database and its schema.
+DO $$
+BEGIN
+    EXECUTE format('REVOKE CONNECT, TEMPORARY ON DATABASE %I FROM PUBLIC', current_database());
+    EXECUTE format('REVOKE ALL ON SCHEMA %I FROM PUBLIC', current_schema());
+END
+$$;
+
 -- Nothing is written by a pupil but through the functions.
 DO $$
 DECLARE

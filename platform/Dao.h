@@ -61,8 +61,9 @@ public:
 
     // A server database's accounts: the session goes on as user (the
     // session opened on user with password, then the old one closed), or
-    // back to the account Open was given. A refused sign-in throws and
-    // leaves the session as it was. Not inside a transaction.
+    // back to the account Open was given (opened at its next use, so that
+    // signing out waits for no server). A refused sign-in throws and leaves
+    // the session as it was. Not inside a transaction.
     void SignIn(const QString& user, const QString& password);
     void SignOut();
     bool IsSignedIn() const;

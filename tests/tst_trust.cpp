@@ -719,7 +719,13 @@ pupil 42501 write a login of another's|INSERT INTO loginhistory (name, event)
                     "GROUP BY c.relname UNION ALL "
                     "SELECT 'EXECUTE ' || string_agg(proname, ' ' ORDER BY proname) FROM pg_proc "
                     "WHERE pronamespace = current_schema()::regnamespace "
-                    "AND has_function_privilege('%1', oid, 'EXECUTE') ORDER BY 1"_s.arg(role)));
+                    "AND has_function_privilege('%1', oid, 'EXECUTE') UNION ALL "
+                    "SELECT 'CONNECT TEMPORARY USAGE CREATE ' || "
+                    "has_database_privilege('%1', current_database(), 'CONNECT') || ' ' || "
+                    "has_database_privilege('%1', current_database(), 'TEMPORARY') || ' ' || "
+                    "has_schema_privilege('%1', current_schema(), 'USAGE') || ' ' || "
+                    "has_schema_privilege('%1', current_schema(), 'CREATE') ORDER BY 1"_s.arg(
+                        role)));
                 while (query.next())
                     granted << who + u": "_s + query.value(0).toString();
             }
@@ -1005,7 +1011,10 @@ private:
 // The rights of the lab's roles, by role: the tables each may read or
 // write and the functions it may call. Everything a pupil or a lab machine
 // writes goes through a function; a role outside the lab may call none.
-const QString TestTrust::Rights = uR"(outsider: 
+const QString TestTrust::Rights =
+    uR"(outsider: CONNECT TEMPORARY USAGE CREATE false false false false
+outsider: 
+lab: CONNECT TEMPORARY USAGE CREATE true false true false
 lab: EXECUTE qe_account_key qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_register qe_role qe_text_in_open_exam
 lab: lab_config SELECT
 lab: practice_text SELECT
@@ -1013,6 +1022,7 @@ lab: schema_version SELECT
 lab: score SELECT
 lab: supperuser SELECT
 lab: user SELECT
+pupil: CONNECT TEMPORARY USAGE CREATE true false true false
 pupil: EXECUTE qe_account_key qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_refuse_kept_result qe_register qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_lesson qe_store_practice qe_text_in_open_exam
 pupil: assignment SELECT
 pupil: assignment_class SELECT
@@ -1032,6 +1042,7 @@ pupil: score SELECT
 pupil: score_owner SELECT
 pupil: supperuser SELECT
 pupil: user SELECT
+teacher: CONNECT TEMPORARY USAGE CREATE true false true false
 teacher: EXECUTE qe_account_key qe_add_pupils qe_add_super_user qe_log_login qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_register qe_role qe_set_pupil_password qe_set_registration qe_text_in_open_exam
 teacher: assignment DELETE INSERT SELECT UPDATE
 teacher: assignment_class DELETE INSERT SELECT UPDATE
