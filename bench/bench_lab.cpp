@@ -26,6 +26,7 @@
 #include "attempts/Attempt.h"
 #include "bench/BenchData.h"
 #include "platform/Dao.h"
+#include "platform/DaoSql.h"
 #include "platform/ScriptedPlatform.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultDlg.h"
@@ -90,11 +91,23 @@ void LoginFloor(CDaoDatabase& db, const QString& name, const QString& password)
 }
 
 // The least a store needs: the same score row, attempt and mistakes as the
-// program stores, by the pupil's own session (on a server its row checks
-// are the engine's work too) in one transaction, of statements prepared
-// before the bell. Its score rows carry FloorSeconds, which the lab's
-// checks leave out.
-constexpr int FloorSeconds = -1;
+// program stores, by the pupil's own session, of statements prepared before
+// the bell: in a file its rows in one transaction; on a server, where a
+// pupil writes nothing but through the server's function, one bare call of
+// that function with the same cells. Its score rows are of the digits
+// (数字测试), which the lab's checks leave out.
+const QString FloorKind = QStringLiteral("数字测试");
+
+// A screen of the English practice and what the client typed of it.
+QStringList Cells(int n, bool bText)
+{
+    QStringList cells;
+    for (int i = 0; i < n; ++i) {
+        const QChar ch(u'a' + i % 26);
+        cells.append(bText ? QString(ch) : QString::number(ch.unicode(), 16));
+    }
+    return cells;
+}
 
 class CStoreFloor
 {
@@ -112,7 +125,14 @@ public:
                                   password))
                 throw CDaoException(u"the store floor could not sign in as %1"_s.arg(name));
         }
-        m_score = Prepare(u"INSERT INTO score (name, student_no, score_type, english_speed, "
+        if (db.IsPostgres()) {
+            m_server =
+                Prepare(u"SELECT score_key FROM qe_store_practice(113, ?::text[], ?::text[], "
+                        "?::text[], ?::text[], ?, ?, 0, 1, 'number.txt', '', 0, 0, 0, 0, "
+                        "-1, -1)"_s);
+            return;
+        }
+        m_score = Prepare(u"INSERT INTO score (name, student_no, score_type, number_speed, "
                           "seconds, accuracy) VALUES (?, ?, ?, ?, ?, ?) RETURNING qe_key"_s);
         m_attempt = Prepare(
             u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, "
@@ -126,6 +146,7 @@ public:
     }
     ~CStoreFloor()
     {
+        m_server.reset();
         m_score.reset();
         m_attempt.reset();
         m_mistakes.reset();
@@ -133,16 +154,24 @@ public:
             Accounts::SignOut(m_db);
     }
 
-    void Store(const CCurrentUser& user)
+    void Store(const CCurrentUser& user, int typed)
     {
+        if (m_server) {
+            Bind(*m_server, {DaoSql::TextArrayLiteral(Cells(1288, false)),
+                             DaoSql::TextArrayLiteral(Cells(1288, true)),
+                             DaoSql::TextArrayLiteral(Cells(typed, false)),
+                             DaoSql::TextArrayLiteral(Cells(typed, true)), 100, 100000});
+            ReturnedKey(*m_server);
+            return;
+        }
         QSqlQuery begin(m_db.Connection());
         Run(begin, m_db.IsPostgres() ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s);
-        Bind(*m_score, {user.Name, user.StudentNo, u"英文测试"_s, 3, FloorSeconds, 100});
+        Bind(*m_score, {user.Name, user.StudentNo, FloorKind, 3, 100, 100});
         const qint64 scoreKey = ReturnedKey(*m_score);
         const QString now = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s);
         Bind(*m_attempt,
              {scoreKey, user.RowKey, user.Name, user.Class, user.StudentNo, 112, u"english.txt"_s,
-              QString(64, u'0'), now, now, 100000, 300, 300, 0, 0, 0, 0,
+              QString(64, u'0'), now, now, 100000, typed, typed, 0, 0, 0, 0,
               QVariant(QMetaType::fromType<int>()), QVariant(QMetaType::fromType<int>())});
         const qint64 attemptId = ReturnedKey(*m_attempt);
         QVariantList mistakes;
@@ -183,6 +212,7 @@ private:
     }
 
     CDaoDatabase& m_db;
+    std::unique_ptr<QSqlQuery> m_server;
     std::unique_ptr<QSqlQuery> m_score;
     std::unique_ptr<QSqlQuery> m_attempt;
     std::unique_ptr<QSqlQuery> m_mistakes;
@@ -276,6 +306,12 @@ int Client(const QString& target, int id, int rounds)
             attempt.nElapsedMs = ElapsedSeconds * 1000;
             attempt.nTypedUnits = TypedCount;
             attempt.nCorrectUnits = CorrectCount;
+            // What the screen showed and what was typed, every key right,
+            // for a server to count.
+            attempt.screenCells = Cells(1288, false);
+            attempt.screenTexts = Cells(1288, true);
+            attempt.typedCells = Cells(TypedCount, false);
+            attempt.typedTexts = Cells(TypedCount, true);
             for (int i = 0; i < 5; ++i)
                 attempt.mistakes.append({i * 7, u"a"_s, u"s"_s});
             CResultDlg result;
@@ -323,7 +359,7 @@ int Client(const QString& target, int id, int rounds)
         std::fflush(stdout);
         std::getline(std::cin, line);
         const CCurrentUser pupil = CurrentUser;
-        const double storeFloorMs = floor ? timed([&] { floor->Store(pupil); }) : -1.0;
+        const double storeFloorMs = floor ? timed([&] { floor->Store(pupil, 300 + id); }) : -1.0;
         floor.reset();
         std::printf("floors login_ms=%.2f store_ms=%.2f\n", loginFloorMs, storeFloorMs);
         std::fflush(stdout);
@@ -399,8 +435,13 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
         db.Open(target);
         // The lab's pupils, registered as the program registers them (a
         // hashed password in a file, an account of its own on a server,
-        // whose "创建用户" row is no login of the lab's), then the rest of
-        // the school and years of scores.
+        // while a teacher allows it into a class a teacher made; its
+        // "创建用户" row is no login of the lab's), then the rest of the
+        // school and years of scores.
+        if (db.IsPostgres()) {
+            db.Execute(u"UPDATE lab_config SET registration_open = 1"_s);
+            db.Execute(u"INSERT INTO course_class VALUES ('机房', 0, 100, 0)"_s);
+        }
         for (int id = 0; id < clients; ++id) {
             QString historyError;
             if (Accounts::Register(db, u"lab%1"_s.arg(id), u"机房"_s, StudentNo(id),
@@ -446,7 +487,15 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
             return answers;
         };
         std::vector<double> loginFloors, storeFloors;
+        // The bells come a minute and more apart in a lab; here at once:
+        // the server's record of each pupil's last practice is forgotten
+        // before each, so that one practice does not overlap the next.
+        const auto nextBell = [&db] {
+            if (db.IsPostgres())
+                db.Execute(u"DELETE FROM pupil_clock"_s);
+        };
         for (int round = 0; round < rounds; ++round) {
+            nextBell();
             signal();                                // the login dialogs open
             signal();                                // the bell: every pupil presses OK
             signal();                                // the result dialogs open
@@ -461,8 +510,9 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
                 logins.push_back(Field(report, u"login_ms"_s).toDouble());
                 stores.push_back(Field(report, u"store_ms"_s).toDouble());
             }
-            signal();                                // every login floor at once
-            signal();                                // the store floors made ready
+            signal(); // every login floor at once
+            signal(); // the store floors made ready
+            nextBell();
             for (const QString& report : signal()) { // every store floor at once
                 const double login = Field(report, u"login_ms"_s).toDouble();
                 const double store = Field(report, u"store_ms"_s).toDouble();
@@ -482,12 +532,12 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
             db, u"SELECT name, count(*) FROM loginhistory WHERE name LIKE 'lab%' GROUP BY name"_s);
         const int attempts = StoredRows(db, u"SELECT 'all', count(*) FROM attempt a JOIN score s "
                                             "ON s.qe_key = a.score_key WHERE s.name LIKE 'lab%' "
-                                            "AND s.seconds <> %1"_s.arg(FloorSeconds))
+                                            "AND s.score_type <> '%1'"_s.arg(FloorKind))
                                  .value(u"all"_s);
         const QHash<QString, int> scoreRows = StoredRows(
             db, u"SELECT name || '/' || student_no || '/' || seconds, count(*) FROM score "
-                "WHERE name LIKE 'lab%' AND seconds <> %1 GROUP BY name, student_no, seconds"_s.arg(
-                    FloorSeconds));
+                "WHERE name LIKE 'lab%' AND score_type <> '%1' "
+                "GROUP BY name, student_no, seconds"_s.arg(FloorKind));
         int lost = 0;
         int doubled = 0;
         for (int id = 0; id < clients; ++id) {

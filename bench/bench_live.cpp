@@ -1,8 +1,9 @@
 // The live view of a lab and the assignments' status, on the engines.
-//   qe_bench_live CLUSTER
+//   qe_bench_live CLUSTER [exam]
 //       CLUSTER: a PostgreSQL cluster's address, on which databases of the
-//       run's own are made (empty: the SQLite rows alone).
-// Prints one line per figure, "live ..." and "assignment ...":
+//       run's own are made (empty: the SQLite rows alone); "exam": the
+//       exam at the bell alone.
+// Prints one line per figure, "live ...", "exam ..." and "assignment ...":
 //  - 50 pupils' programs, each on a thread and a connection of its own and
 //    signed in as its pupil, report every 2 s through qe_report_progress;
 //    the teacher's side (signed in as a teacher) reads the class as
@@ -10,19 +11,29 @@
 //    its 5 s poll alone. The latency of a report is from its send until a
 //    read shows it. The server's time and WAL per report come from
 //    pg_stat_user_functions and the WAL position.
+//  - An exam at the bell: the 50 start a 2-minute exam at once and type it
+//    at 300 keys a minute, their reports carrying the cells every 2 s as
+//    the program's do, then finish; each report and result is timed beside
+//    a bare function call of the same arguments (the floor), with the
+//    server's time and WAL per report and the sittings stored counted.
 //  - The status of a class of 50 in an assignment on a text's screen and
 //    in one on a range of lessons, over 1,000,000 attempts and 1,000,000
 //    lessons of 1,000 pupils, as the teacher's report reads it.
+#include "attempts/ExamSitting.h"
 #include "attempts/LiveProgress.h"
 #include "bench/BenchData.h"
 #include "bench/BenchFloor.h"
 #include "monitor/AssignmentStore.h"
+#include "exams/ExamStore.h"
 #include "monitor/MonitorDlg.h"
 #include "platform/Dao.h"
+#include "platform/DaoSql.h"
 #include "platform/ScriptedPlatform.h"
+#include "texts/TextStore.h"
 #include "users/Accounts.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/ServerAccounts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -38,6 +49,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -194,14 +207,13 @@ void RunFor(int seconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
-void LiveView(const QString& cluster)
+// The pupils register as the program registers them: on a server each
+// gets an account of its own, while a teacher allows registration into a
+// class a teacher made.
+void RegisterPupils(CDaoDatabase& owner)
 {
-    const QString target = NewDatabase(cluster, u"live"_s);
-    CreateDatabase(target, u"admin"_s, u"admin"_s);
-    CDaoDatabase owner;
-    owner.Open(target);
-    // The pupils register as the program registers them: on a server each
-    // gets an account of its own.
+    owner.Execute(u"UPDATE lab_config SET registration_open = 1"_s);
+    owner.Execute(u"INSERT INTO course_class VALUES ('%1', 0, 100, 0)"_s.arg(LabClass));
     for (int id = 0; id < Pupils; ++id) {
         QString historyError;
         if (Accounts::Register(owner, u"live%1"_s.arg(id), LabClass, QString::number(2003000 + id),
@@ -209,6 +221,15 @@ void LiveView(const QString& cluster)
             throw CDaoException(u"pupil %1 was not registered"_s.arg(id));
         Accounts::SignOut(owner);
     }
+}
+
+void LiveView(const QString& cluster)
+{
+    const QString target = NewDatabase(cluster, u"live"_s);
+    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CDaoDatabase owner;
+    owner.Open(target);
+    RegisterPupils(owner);
     const QString name = QUrl(target).path().mid(1);
     owner.Execute(u"ALTER DATABASE %1 SET track_functions = 'pl'"_s.arg(name));
     QHash<qint64, int> pupilOfKey;
@@ -337,6 +358,203 @@ void LiveView(const QString& cluster)
     DropDatabase(cluster, target);
 }
 
+// --- an exam at the bell, its cells streamed ------------------------------------------
+
+constexpr int StreamReports = 10;  // 20 s of typing
+constexpr int CellsPerReport = 10; // 300 keys a minute
+constexpr int RowCells = 92;
+
+struct CExamTimes
+{
+    std::mutex mutex;
+    std::vector<double> firstReports, reports, reportFloors, finishes, finishFloors;
+};
+
+double TimedMs(const std::function<void()>& work)
+{
+    const auto before = Clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Clock::now() - before).count();
+}
+
+// The floors: bare functions of the same arguments as a report and a
+// result, which do nothing.
+void MakeFloors(CDaoDatabase& owner)
+{
+    owner.Execute(u"CREATE FUNCTION bench_report_floor(integer, integer, bigint, text, integer, "
+                  "integer, integer, bigint, bigint, integer, integer, text, integer, text[], "
+                  "text[]) RETURNS integer LANGUAGE sql AS 'SELECT 1'"_s);
+    owner.Execute(u"CREATE FUNCTION bench_finish_floor(text, text[], text[], integer, integer, "
+                  "integer, integer, integer, integer, integer) RETURNS integer LANGUAGE sql "
+                  "AS 'SELECT 1'"_s);
+}
+
+void Floor(CDaoDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery& call = db.Prepared(sql);
+    for (int i = 0; i < values.size(); ++i)
+        call.bindValue(i, values[i]);
+    if (!call.exec() || !call.next())
+        throw CDaoException(call.lastError().text());
+    call.finish();
+}
+
+void ExamPupil(const QString& target, int id, const std::pair<qint64, QString>& account,
+               qint64 exam, Clock::time_point bell, CExamTimes& times)
+{
+    CDaoDatabase db;
+    db.Open(target);
+    if (!Accounts::SignIn(db, false, account.first, account.second, u"pw%1"_s.arg(id)))
+        throw CDaoException(u"pupil %1 was refused"_s.arg(id));
+    std::this_thread::sleep_until(bell);
+    const CSittingStart start = StartSitting(db, exam, account.first);
+    if (!start.sitting)
+        throw CDaoException(start.strRefusal);
+    const CExamSitting& sitting = *start.sitting;
+    // The programs of a lab do not report in step.
+    std::this_thread::sleep_for(std::chrono::milliseconds(id * ReportMs / Pupils));
+    auto next = Clock::now();
+    int seen = 0;
+    for (int number = 1; number <= StreamReports; ++number) {
+        next += std::chrono::milliseconds(ReportMs);
+        std::this_thread::sleep_until(next);
+        LiveProgress::CReport report;
+        report.nActivity = LiveProgress::Exam;
+        report.nKind = 112;
+        report.nExamId = exam;
+        report.strLabel = sitting.strTitle;
+        report.nScreenUnits = int(sitting.screenCells.size());
+        report.nTypedUnits = report.nCorrectUnits = number * CellsPerReport;
+        report.nElapsedMs = qint64(number) * ReportMs;
+        report.strSittingUid = sitting.strUid;
+        report.sittingCells = sitting.screenCells.mid(0, number * CellsPerReport);
+        report.sittingTexts = sitting.screenTexts.mid(0, number * CellsPerReport);
+        report.nRowCells = RowCells;
+        const int from = seen / RowCells * RowCells;
+        const double ms = TimedMs([&] {
+            seen = LiveProgress::Report(db, account.first, {}, {}, report, from).nSeenCells;
+        });
+        const double floorMs = TimedMs([&] {
+            Floor(db,
+                  u"SELECT bench_report_floor(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                  "?::text[], ?::text[])"_s,
+                  {report.nActivity, report.nKind, exam, report.strLabel, report.nScreenUnits,
+                   report.nTypedUnits, report.nCorrectUnits, report.nElapsedMs, 0, 0, 0,
+                   sitting.strUid, from, DaoSql::TextArrayLiteral(report.sittingCells.mid(from)),
+                   DaoSql::TextArrayLiteral(report.sittingTexts.mid(from))});
+        });
+        // A session's first report compiles the server's functions for it:
+        // kept apart, the rest are the reports of a running exam.
+        std::lock_guard lock(times.mutex);
+        if (number == 1) {
+            times.firstReports.push_back(ms);
+            continue;
+        }
+        times.reports.push_back(ms);
+        times.reportFloors.push_back(floorMs);
+    }
+    CSittingResult result;
+    result.strUid = sitting.strUid;
+    result.nExamId = exam;
+    result.nUserKey = account.first;
+    result.typedCells = sitting.screenCells.mid(0, StreamReports * CellsPerReport);
+    result.typedTexts = sitting.screenTexts.mid(0, StreamReports * CellsPerReport);
+    result.nEndReason = 1;
+    const double ms = TimedMs([&] {
+        if (FinishSitting(db, result).kind != CSittingOutcome::Stored)
+            throw CDaoException(u"pupil %1's result was not stored"_s.arg(id));
+    });
+    const double floorMs = TimedMs([&] {
+        Floor(db, u"SELECT bench_finish_floor(?, ?::text[], ?::text[], ?, ?, ?, ?, ?, ?, ?)"_s,
+              {result.strUid, DaoSql::TextArrayLiteral(result.typedCells),
+               DaoSql::TextArrayLiteral(result.typedTexts), 0, 1, 0, 0, 0, -1, -1});
+    });
+    std::lock_guard lock(times.mutex);
+    times.finishes.push_back(ms);
+    times.finishFloors.push_back(floorMs);
+}
+
+// 50 pupils start a 2-minute exam at one bell, type it at 300 keys a
+// minute, the program's reports carrying the cells every 2 s, and finish;
+// each report and each result is timed beside a bare call of its size.
+void ExamAtTheBell(const QString& cluster)
+{
+    const QString target = NewDatabase(cluster, u"exam"_s);
+    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CDaoDatabase owner;
+    owner.Open(target);
+    RegisterPupils(owner);
+    MakeFloors(owner);
+    owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
+        ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
+    const QString name = QUrl(target).path().mid(1);
+    owner.Execute(u"ALTER DATABASE %1 SET track_functions = 'pl'"_s.arg(name));
+    CPracticeText text;
+    text.strTitle = u"期中"_s;
+    text.nKind = 112;
+    for (int i = 0; i < 1400; ++i)
+        text.strBody.append(QChar(u'a' + i % 26));
+    CExam exam;
+    exam.strTitle = u"期中"_s;
+    exam.nTextId = TextStore::SaveText(owner, text);
+    exam.nMinutes = 2;
+    exam.bOpen = true;
+    exam.classes = {LabClass};
+    exam.nId = ExamStore::SaveExam(owner, exam);
+    std::vector<std::pair<qint64, QString>> accounts;
+    for (int id = 0; id < Pupils; ++id)
+        accounts.push_back(Account(owner, u"\"user\""_s, u"live%1"_s.arg(id)));
+
+    CExamTimes times;
+    const qint64 walBefore =
+        Scalar(owner, u"SELECT pg_current_wal_lsn() - '0/0'::pg_lsn"_s).toLongLong();
+    const auto bell = Clock::now() + std::chrono::seconds(3);
+    std::vector<std::thread> threads;
+    std::atomic<int> failed = 0;
+    for (int id = 0; id < Pupils; ++id)
+        threads.emplace_back([&, id] {
+            try {
+                ExamPupil(target, id, accounts[id], exam.nId, bell, times);
+            } catch (const CDaoException& e) {
+                ++failed;
+                std::fprintf(stderr, "qe_bench_live: %s\n", e.what());
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    const qint64 walAfter =
+        Scalar(owner, u"SELECT pg_current_wal_lsn() - '0/0'::pg_lsn"_s).toLongLong();
+    RunFor(1); // the sessions' statistics reach the server
+    const double serverUs =
+        Scalar(owner, u"SELECT coalesce(sum(total_time) / NULLIF(sum(calls), 0) * 1000, -1) "
+                      "FROM pg_stat_user_functions WHERE funcname = 'qe_sitting_report'"_s)
+            .toDouble();
+    const int stored = Scalar(owner, u"SELECT count(DISTINCT user_key) FROM exam_sitting "
+                                     "WHERE finished = 1 AND exam_id = %1"_s.arg(exam.nId))
+                           .toInt();
+    const int rows =
+        Scalar(owner, u"SELECT count(*) FROM attempt_text WHERE exam_id = %1"_s.arg(exam.nId))
+            .toInt();
+    const int flagged =
+        Scalar(owner, u"SELECT count(*) FROM exam_sitting WHERE flagged = 1"_s).toInt();
+    const int typed = Scalar(owner, u"SELECT coalesce(min(typed_units), 0) FROM exam_sitting "
+                                    "WHERE exam_id = %1"_s.arg(exam.nId))
+                          .toInt();
+    // The exam's WAL (its starts and results too) over its reports.
+    const size_t reports = times.reports.size() + times.firstReports.size();
+    const double wal = reports == 0 ? -1 : double(walAfter - walBefore) / double(reports);
+    std::printf("exam pupils=%d failed=%d reports=%zu report_p99_ms=%.2f report_floor_p99_ms=%.2f "
+                "first_report_max_ms=%.2f finish_p99_ms=%.2f finish_floor_p99_ms=%.2f "
+                "server_us=%.0f wal_bytes=%.0f lost=%d doubled=%d flagged=%d typed_min=%d\n",
+                Pupils, failed.load(), reports, Percentile(times.reports, 0.99),
+                Percentile(times.reportFloors, 0.99), Percentile(times.firstReports, 1.0),
+                Percentile(times.finishes, 0.99), Percentile(times.finishFloors, 0.99), serverUs,
+                wal, Pupils - stored, std::max(rows - stored, 0), flagged, typed);
+    std::fflush(stdout);
+    owner.Close();
+    DropDatabase(cluster, target);
+}
+
 // --- the assignments' status ------------------------------------------------------
 
 void Generate(CDaoDatabase& db, const QString& sql, int rows)
@@ -375,15 +593,16 @@ void AssignmentStatus(const QString& engine, const QString& target, int attempts
            : u"datetime('2024-09-02 08:00:00', '+' || (i / 1000 % 30) || ' days')"_s;
     const QString spread = u"(i / 1000 + i / 100000 * 17)"_s;
     const QString firstUser = u"(SELECT min(qe_key) FROM \"user\")"_s;
-    Generate(db,
-             u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind, "
-             "text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
-             "correct_units, backspaces, end_reason) SELECT (SELECT min(qe_key) FROM score) + i, "
-             "%1 + i % %2, 'p', 'c', 'n', 112, 'text', '', %3, %3, 60000, 200, 150 + %4 % 50, 0, "
-             "1"_s.arg(firstUser)
-                 .arg(School)
-                 .arg(day, spread),
-             attempts);
+    Generate(
+        db,
+        u"INSERT INTO attempt (score_key, user_key, user_name, class_name, student_no, kind, "
+        "text_file, text_hash, started_at, ended_at, elapsed_ms, typed_units, "
+        "correct_units, backspaces, end_reason, checked) SELECT (SELECT min(qe_key) FROM score) "
+        "+ i, %1 + i % %2, 'p', 'c', 'n', 112, 'text', '', %3, %3, 60000, 200, 150 + %4 % 50, "
+        "0, 1, 1"_s.arg(firstUser)
+            .arg(School)
+            .arg(day, spread),
+        attempts);
     db.Execute(u"INSERT INTO attempt_text (attempt_id, text_id, screen, exam_id) SELECT a.id, "
                "(SELECT min(id) FROM practice_text) + (a.id - f.first) / 1000 % 20, "
                "1 + (a.id - f.first) / 20000 % 5, NULL "
@@ -391,8 +610,9 @@ void AssignmentStatus(const QString& engine, const QString& target, int attempts
     Generate(db,
              u"INSERT INTO lesson_attempt (user_key, user_name, class_name, student_no, kind, "
              "course, lesson, started_at, ended_at, elapsed_ms, keystrokes, correct_keys, errors, "
-             "backspaces, stars, passed) SELECT %1 + i % %2, 'p', 'c', 'n', 116, 'fingering', "
-             "1 + i / 30000 % 30, %3, %3, 60000, 100, 60 + %4 % 40, 0, 0, 1, 1"_s.arg(firstUser)
+             "backspaces, stars, passed, checked) SELECT %1 + i % %2, 'p', 'c', 'n', 116, "
+             "'fingering', 1 + i / 30000 % 30, %3, %3, 60000, 100, 60 + %4 % 40, 0, 0, 1, 1, 1"_s
+                 .arg(firstUser)
                  .arg(School)
                  .arg(day, spread),
              attempts);
@@ -476,12 +696,17 @@ int main(int argc, char** argv)
     CScriptedPlatform platform;
     constexpr int Attempts = 1000000;
     try {
+        if (argc > 2 && std::strcmp(argv[2], "exam") == 0) {
+            ExamAtTheBell(cluster);
+            return 0;
+        }
         AssignmentStatus(u"sqlite"_s, work.filePath(u"assignments.mdb"_s), Attempts);
         if (!cluster.isEmpty()) {
             const QString target = NewDatabase(cluster, u"assignments"_s);
             AssignmentStatus(u"postgresql"_s, target, Attempts);
             DropDatabase(cluster, target);
             LiveView(cluster);
+            ExamAtTheBell(cluster);
         }
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench_live: %s\n", e.what());

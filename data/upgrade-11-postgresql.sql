@@ -846,7 +846,8 @@ LANGUAGE plpgsql SET search_path FROM CURRENT
 AS $$
 DECLARE
     s exam_sitting%ROWTYPE;
-    v_exam exam%ROWTYPE;
+    v_minutes integer;
+    v_backspace integer;
     v_count integer := coalesce(cardinality(p_cells), 0);
     v_end integer := p_from + coalesce(cardinality(p_cells), 0);
     v_row integer;
@@ -863,18 +864,18 @@ DECLARE
     v_stored_texts text[];
 BEGIN
     SELECT * INTO s FROM exam_sitting WHERE id = p_id;
-    SELECT * INTO v_exam FROM exam WHERE id = s.exam_id;
+    -- The exam's screen stays where it is: only its time and rule are read.
+    SELECT minutes, backspace_allowed INTO v_minutes, v_backspace FROM exam WHERE id = s.exam_id;
     v_row := CASE WHEN s.kind = 111 THEN 46 ELSE 92 END;
     v_rate := (CASE WHEN s.kind = 111 THEN 250 ELSE 750 END) / 60000.0;
-    v_limit_ms := v_exam.minutes * 60000;
+    v_limit_ms := v_minutes * 60000;
     IF p_from < 0 OR v_end > coalesce(s.screen_units, 0) THEN
         RAISE EXCEPTION '成绩中打入的字比考试的屏幕还多' USING ERRCODE = 'QE105';
     END IF;
     IF p_from > s.seen_pos THEN
         RAISE EXCEPTION '成绩中缺少考试时已经打过的字' USING ERRCODE = 'QE105';
     END IF;
-    v_frozen := CASE WHEN v_exam.backspace_allowed = 1 THEN (s.seen_pos / v_row) * v_row
-                     ELSE s.seen_pos END;
+    v_frozen := CASE WHEN v_backspace = 1 THEN (s.seen_pos / v_row) * v_row ELSE s.seen_pos END;
     IF v_end < v_frozen THEN
         RAISE EXCEPTION '成绩中少了考试时已经收到的字' USING ERRCODE = 'QE105';
     END IF;
@@ -969,6 +970,9 @@ BEGIN
         RAISE EXCEPTION 'permission denied: only a pupil sits an exam' USING ERRCODE = '42501';
     END IF;
     PERFORM qe_check_cells(p_uid, p_from, p_cells, p_texts);
+    -- A report lost to a crash of the server costs nothing (the result
+    -- brings every cell again): its commit does not wait for the disk.
+    PERFORM set_config('synchronous_commit', 'off', true);
     SELECT * INTO s FROM exam_sitting WHERE uid = p_uid AND user_key = v_me FOR UPDATE;
     IF NOT FOUND OR s.finished <> 0 THEN
         RETURN -1;
@@ -1189,6 +1193,8 @@ BEGIN
     IF char_length(p_label) > 1000 THEN
         RAISE EXCEPTION 'a report''s label is too long' USING ERRCODE = 'QE006';
     END IF;
+    -- The next report replaces this one: its commit does not wait for the disk.
+    PERFORM set_config('synchronous_commit', 'off', true);
     SELECT * INTO v_user FROM "user" WHERE qe_key = v_me;
     SELECT DISTINCT exam_id INTO v_exam FROM exam_sitting
     WHERE exam_id = p_exam_id AND user_key = v_me;
