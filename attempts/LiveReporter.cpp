@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoOffThread.h"
+#include "platform/DaoWorkerConnection.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
@@ -40,8 +41,7 @@ struct CLiveReporter::CShared
 
 void CLiveReporter::CShared::Work()
 {
-    std::unique_ptr<CDaoDatabase> db;
-    QString target;
+    CDaoWorkerConnection connection;
     // The sitting whose cells the server acknowledged, and how many.
     QString sitting;
     int nSeen = 0;
@@ -67,19 +67,12 @@ void CLiveReporter::CShared::Work()
         const int from = report.nRowCells > 0 ? nSeen / report.nRowCells * report.nRowCells : 0;
         LiveProgress::CAnswer answer;
         try {
-            if (!db || target != job.strTarget) {
-                db.reset();
-                auto opened = std::make_unique<CDaoDatabase>();
-                opened->Open(job.strTarget);
-                db = std::move(opened);
-                target = job.strTarget;
-            }
-            answer =
-                LiveProgress::Report(*db, job.nUserKey, job.strName, job.strClass, report, from);
+            answer = LiveProgress::Report(connection.For(job.strTarget), job.nUserKey, job.strName,
+                                          job.strClass, report, from);
             if (answer.nSeenCells >= 0)
                 nSeen = answer.nSeenCells;
         } catch (const CDaoException&) {
-            db.reset(); // opened again for the next report
+            connection.Drop();
         }
         std::lock_guard lock(mutex);
         if (answer.bExamStopped && report.nEndReason == 0 && owner)

@@ -318,6 +318,28 @@ END
 $$;
 REVOKE ALL ON FUNCTION qe_lock_pupil_clock(bigint) FROM PUBLIC;
 
+-- The time a practice or lesson of p_ms milliseconds that ends now took on
+-- the server's clock; refused (QE201, naming what) when it began before the
+-- pupil's last one stored ended. Returns its start; the pupil's clock moves
+-- on to now.
+CREATE FUNCTION qe_claim_time(p_key bigint, p_ms bigint, p_now timestamp(3), p_what text)
+RETURNS timestamp(3)
+LANGUAGE plpgsql SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_last timestamp(3) := qe_lock_pupil_clock(p_key);
+    v_start timestamp(3) := p_now - make_interval(secs => p_ms / 1000.0);
+BEGIN
+    IF v_last IS NOT NULL AND v_start < v_last - interval '2 seconds' THEN
+        RAISE EXCEPTION '%的时间与你上一次保存的练习重叠(是否在另一台电脑上同时练习?),不能保存。', p_what
+            USING ERRCODE = 'QE201';
+    END IF;
+    UPDATE pupil_clock SET last_end = p_now WHERE user_key = p_key;
+    RETURN v_start;
+END
+$$;
+REVOKE ALL ON FUNCTION qe_claim_time(bigint, bigint, timestamp, text) FROM PUBLIC;
+
 -- The timeouts and the connection limit of one role of the lab.
 CREATE FUNCTION qe_limit_role(p_role text, p_pupil boolean) RETURNS void
 LANGUAGE plpgsql SET search_path FROM CURRENT
@@ -541,7 +563,6 @@ DECLARE
     v_correct integer;
     v_per_minute integer := CASE p_kind WHEN 111 THEN 250 ELSE 750 END;
     v_start timestamp(3);
-    v_last timestamp(3);
     v_score bigint;
     v_attempt bigint;
     v_presses integer;
@@ -573,13 +594,7 @@ BEGIN
         RAISE EXCEPTION '这次练习比人能打的还快(每分钟超过%个),成绩不能保存。', v_per_minute
             USING ERRCODE = 'QE201';
     END IF;
-    v_last := qe_lock_pupil_clock(v_me);
-    v_start := v_now - make_interval(secs => p_elapsed_ms / 1000.0);
-    IF v_last IS NOT NULL AND v_start < v_last - interval '2 seconds' THEN
-        RAISE EXCEPTION '这次练习的时间与你上一次保存的练习重叠(是否在另一台电脑上同时练习?),成绩不能保存。'
-            USING ERRCODE = 'QE201';
-    END IF;
-    UPDATE pupil_clock SET last_end = v_now WHERE user_key = v_me;
+    v_start := qe_claim_time(v_me, p_elapsed_ms, v_now, '这次练习');
 
     SELECT * INTO v_user FROM "user" WHERE qe_key = v_me;
     INSERT INTO score (name, student_no, score_type, chinese_speed, english_speed, number_speed,
@@ -657,7 +672,6 @@ DECLARE
     v_target_speed integer;
     v_stars integer := 0;
     v_start timestamp(3);
-    v_last timestamp(3);
     v_attempt bigint;
 BEGIN
     IF v_me IS NULL THEN
@@ -686,13 +700,7 @@ BEGIN
     IF p_key_presses IS NOT NULL AND p_key_presses >= 0 AND p_key_presses < v_lesson.keys THEN
         RAISE EXCEPTION '按键次数比这一课的键还少,不能保存。' USING ERRCODE = 'QE201';
     END IF;
-    v_last := qe_lock_pupil_clock(v_me);
-    v_start := v_now - make_interval(secs => p_elapsed_ms / 1000.0);
-    IF v_last IS NOT NULL AND v_start < v_last - interval '2 seconds' THEN
-        RAISE EXCEPTION '这一课的时间与你上一次保存的练习重叠(是否在另一台电脑上同时练习?),不能保存。'
-            USING ERRCODE = 'QE201';
-    END IF;
-    UPDATE pupil_clock SET last_end = v_now WHERE user_key = v_me;
+    v_start := qe_claim_time(v_me, p_elapsed_ms, v_now, '这一课');
 
     SELECT * INTO v_user FROM "user" WHERE qe_key = v_me;
     SELECT * INTO v_class FROM course_class WHERE class_name = coalesce(v_user.class, '');

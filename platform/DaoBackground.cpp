@@ -1,6 +1,7 @@
 #include "platform/DaoBackground.h"
 
 #include "platform/DaoOffThread.h"
+#include "platform/DaoWorkerConnection.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -37,8 +38,7 @@ std::shared_ptr<CQueue>& Queue()
 
 void Work(std::shared_ptr<CQueue> queue)
 {
-    std::unique_ptr<CDaoDatabase> db;
-    QString target;
+    CDaoWorkerConnection connection;
     while (true) {
         CJob job;
         {
@@ -55,19 +55,13 @@ void Work(std::shared_ptr<CQueue> queue)
             queue->bBusy = true;
         }
         try {
-            if (!db || target != job.strTarget) {
-                db.reset();
-                auto opened = std::make_unique<CDaoDatabase>();
-                opened->Open(job.strTarget);
-                db = std::move(opened);
-                target = job.strTarget;
-            }
-            job.work(*db);
+            CDaoDatabase& db = connection.For(job.strTarget);
+            job.work(db);
             // A file is opened anew for each job: it may have been replaced.
-            if (!db->IsPostgres())
-                db.reset();
+            if (!db.IsPostgres())
+                connection.Drop();
         } catch (const CDaoException&) {
-            db.reset(); // opened again for the next job
+            connection.Drop();
         }
     }
 }
