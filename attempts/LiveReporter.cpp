@@ -37,9 +37,22 @@ struct CLiveReporter::CShared
     CLiveReporter* owner = nullptr; // null once the reporter went
 
     void Work();
+    void Send(); // the reports, until the reporter goes
 };
 
 void CLiveReporter::CShared::Work()
+{
+    Send();
+    // The connection is closed before the end is told: the program may end
+    // as soon as it knows.
+    std::lock_guard lock(mutex);
+    bEnded = true;
+    if (bLeft)
+        OffThread::CountAbandoned(-1);
+    wake.notify_all();
+}
+
+void CLiveReporter::CShared::Send()
 {
     CDaoWorkerConnection connection;
     // The sitting whose cells the server acknowledged, and how many.
@@ -52,7 +65,7 @@ void CLiveReporter::CShared::Work()
             wake.wait(lock, [this] { return bQuit || next; });
             // The last report handed over still goes out before the end.
             if (!next)
-                break;
+                return;
             job = std::move(*next);
             next.reset();
             bBusy = true;
@@ -80,11 +93,6 @@ void CLiveReporter::CShared::Work()
         bBusy = false;
         wake.notify_all();
     }
-    std::lock_guard lock(mutex);
-    bEnded = true;
-    if (bLeft)
-        OffThread::CountAbandoned(-1);
-    wake.notify_all();
 }
 
 CLiveReporter::CLiveReporter(QObject* parent)
