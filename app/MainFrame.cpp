@@ -12,13 +12,9 @@
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
 #include "res/Resources.h"
-#include "scores/ScoreQueryDlg.h"
-#include "scores/ScoreQueryScope.h"
 #include "users/CurrentUser.h"
-#include "users/LoginHistoryDlg.h"
-#include "users/NewSuperUserDlg.h"
-#include "users/SuperPasswordDlg.h"
-#include "users/AfterLogin.h"
+#include "users/Session.h"
+#include "users/UserPanes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,25 +52,12 @@ constexpr int PaneMargin = 1; // pixels between a pane's border and its text
 constexpr int CapsPane = 6;
 constexpr int NumPane = 7;
 
-bool IsSuperUserCommand(int nID)
-{
-    switch (nID) {
-    case ID_CLEAR_GROUP_SCORES:
-    case ID_HISTORY_VIEW:
-    case ID_HISTORY_CLEAR:
-    case ID_SUPER_NEW:
-    case ID_SUPER_PASSWORD:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 CMainFrame::CMainFrame() : m_clock(*this)
 {
     PreCreateWindow();
+    connect(&CSession::Instance(), &CSession::userChanged, this, [this] { ShowUserPanes(*this); });
 }
 
 CMainFrame::~CMainFrame()
@@ -92,7 +75,7 @@ void CMainFrame::PreCreateWindow()
 bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
 {
     m_pDocument = pDoc;
-    m_pView = new CQeView(pDoc, this);
+    m_pView = new CQeView(pDoc, CViewServices{&m_clock, this}, this);
     setCentralWidget(m_pView);
     // The picture stands, and the practice files are checked, while the
     // menus and bars are made behind it.
@@ -100,6 +83,13 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     QList<ICommandTarget*> route{m_pView, this};
     if (pApplication)
         route.append(pApplication);
+    m_users.SetOwner(this);
+    m_users.SetBeforeLogOff([this] {
+        m_pView->LeaveRunningExam();
+        m_pView->CloseScreen();
+    });
+    route.append(&m_users);
+    route.append(&m_scores);
     // The teaching layer's own commands, room by room.
     route.append(&m_reports);
     route.append(&m_classroom);
@@ -292,24 +282,6 @@ bool CMainFrame::OnCmdMsg(int nID)
     case ID_HELP_UPGRADE:
         OnHelpUpgrade();
         return true;
-    case ID_HISTORY_VIEW:
-        OpenLoginHistoryDialog();
-        return true;
-    case ID_HISTORY_CLEAR:
-        ClearLoginHistory(this, m_pHistorySet);
-        return true;
-    case ID_SUPER_NEW:
-        OpenNewSuperUserDialog();
-        return true;
-    case ID_SUPER_PASSWORD:
-        OpenSuperPasswordDialog();
-        return true;
-    case ID_QUERY_PERSONAL:
-        OpenScoreQuery(ScoreScope::Personal);
-        return true;
-    case ID_QUERY_GROUP:
-        OpenScoreQuery(ScoreScope::Group);
-        return true;
     default:
         return false;
     }
@@ -321,12 +293,6 @@ bool CMainFrame::HasCommandHandler(int nID) const
     case ID_HELP_TOPICS:
     case ID_HELP_NEWS:
     case ID_HELP_UPGRADE:
-    case ID_HISTORY_VIEW:
-    case ID_HISTORY_CLEAR:
-    case ID_SUPER_NEW:
-    case ID_SUPER_PASSWORD:
-    case ID_QUERY_PERSONAL:
-    case ID_QUERY_GROUP:
         return true;
     default:
         return false;
@@ -335,10 +301,8 @@ bool CMainFrame::HasCommandHandler(int nID) const
 
 bool CMainFrame::OnUpdateCmdUI(CCmdUI& cmdUI)
 {
-    if (!IsSuperUserCommand(cmdUI.m_nID))
-        return false;
-    cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
-    return true;
+    Q_UNUSED(cmdUI);
+    return false;
 }
 
 bool CMainFrame::event(QEvent* event)
@@ -387,7 +351,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     if (m_pView)
         m_pView->LeaveRunningExam();
     // The live view no longer shows the pupil.
-    BeforeLogOff::Run();
+    CSession::Instance().LogOff();
     // A confirmed exit leaves no window of the program behind.
     if (m_pHelpWindow)
         m_pHelpWindow->close();

@@ -12,7 +12,9 @@
 #include "platform/CommandTarget.h"
 #include "platform/MainWindow.h"
 #include "reports/ReportCommands.h"
+#include "scores/ScoreCommands.h"
 #include "texts/TextCommands.h"
+#include "users/UserCommands.h"
 
 #include <QLabel>
 #include <QList>
@@ -31,11 +33,7 @@ class QToolBar;
 // The one main window: menu, tool bar and the eight status-bar panes; it
 // holds the practice clock, driven by its one-second timer 1, routes the
 // commands, asks before the program closes, and handles the frame's commands.
-class CMainFrame : public QMainWindow,
-                   public IStatusPanes,
-                   public IPracticeClock,
-                   public IMenuHost,
-                   public ICommandTarget
+class CMainFrame : public QMainWindow, public IStatusPanes, public IMenuHost, public ICommandTarget
 {
     Q_OBJECT
 public:
@@ -60,17 +58,6 @@ public:
     QString PaneText(int index) const;
     QLabel* Pane(int index) const { return m_aPanes.value(index); }
 
-    void MarkStartTime() override { m_clock.MarkStartTime(); }
-    void StartClock() override { m_clock.StartClock(); }
-    void StopClock() override { m_clock.StopClock(); }
-    void ShowReadyPrompt() override { m_clock.ShowReadyPrompt(); }
-    void ShowPracticeRunning() override { m_clock.ShowPracticeRunning(); }
-    void ResetClock() override { m_clock.ResetClock(); }
-    void ShowNotice(const QString& text) override { m_clock.ShowNotice(text); }
-    void SetTimeLimit(int seconds, std::function<void()> timeUp) override
-    {
-        m_clock.SetTimeLimit(seconds, std::move(timeUp));
-    }
     CPracticeClock& Clock() { return m_clock; }
 
     // The timer message: timer 1 runs the practice clock's tick.
@@ -86,8 +73,6 @@ public:
     bool OnCmdMsg(int nID) override;
     bool HasCommandHandler(int nID) const override;
     bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
-
-    std::unique_ptr<CDaoRecordset> m_pHistorySet;
 
 protected:
     bool event(QEvent* event) override;
@@ -106,6 +91,8 @@ private:
     void UpdateLockPanes();
 
     CPracticeClock m_clock;
+    CUserCommands m_users;
+    CScoreCommands m_scores;
     CReportCommands m_reports;
     CClassroomCommands m_classroom;
     CTextCommands m_texts;

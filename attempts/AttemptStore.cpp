@@ -2,7 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoSql.h"
-#include "platform/StoreTransaction.h"
+#include "platform/RollbackOnThrowTransaction.h"
 #include "users/ServerAccounts.h"
 
 #include <QSqlError>
@@ -196,7 +196,7 @@ bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
         StoreOnServer(*db, scoreFields, *pAttempt);
         return true;
     }
-    CStoreTransaction transaction(*db);
+    CRollbackOnThrowTransaction transaction(*db);
     qint64 scoreKey = 0;
     if (!AppendRow(db, u"score"_s, scoreFields, &scoreKey))
         return false;

@@ -5,7 +5,7 @@
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
-#include "platform/StoreTransaction.h"
+#include "platform/RollbackOnThrowTransaction.h"
 #include "users/Database.h"
 
 #include <QCryptographicHash>
@@ -86,7 +86,7 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
 {
     // The transaction takes the file's write lock at once: two copies of the
     // program starting together are served one after the other.
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     const auto refuse = [](const QString& reason) { return CSittingStart{std::nullopt, reason}; };
     QSqlQuery exam(db.Connection());
     Select(exam, u"SELECT is_open, minutes, retake_allowed FROM exam WHERE id = ?"_s);
@@ -215,7 +215,7 @@ void KeepRefusal(CDaoDatabase& db, const CSittingResult& result, qint64 examId,
 
 CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
 {
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     CSittingOutcome outcome;
     const auto refuse = [&](qint64 examId, const QString& reason) {
         KeepRefusal(db, result, examId, reason);
@@ -378,7 +378,7 @@ void RefuseKeptResult(CDaoDatabase& db, const CSittingResult& result, const QStr
         Exec(query);
         return;
     }
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     KeepRefusal(db, result, result.nExamId, reason);
     transaction.Commit();
 }

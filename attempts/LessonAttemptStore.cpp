@@ -5,7 +5,7 @@
 #include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
-#include "platform/StoreTransaction.h"
+#include "platform/RollbackOnThrowTransaction.h"
 #include "users/ServerAccounts.h"
 
 #include <QHash>
@@ -108,7 +108,7 @@ qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt)
 {
     if (ServerAccounts::IsPupilSession(db))
         return StoreOnServer(db, attempt);
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     QSqlQuery insert(db.Connection());
     Prepare(insert, u"INSERT INTO lesson_attempt (%1, kind, checked) VALUES "
                     "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1) RETURNING id"_s.arg(

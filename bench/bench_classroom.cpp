@@ -15,6 +15,7 @@
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
 #include "users/ServerAccounts.h"
+#include "users/Session.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -105,7 +106,7 @@ public:
         if (!m_db.IsOpen())
             Fill();
         CDaoDatabase* db = &m_db;
-        SetActiveDatabaseSource([db] { return db; });
+        CSession::Instance().SetDatabaseSource([db] { return db; });
         return db;
     }
     void Close() { m_db.Close(); }
@@ -121,7 +122,7 @@ private:
             for (const QString& sql : PostgresFill)
                 m_db.Execute(Filled(sql));
         } else {
-            CDaoTransaction transaction(&m_db);
+            CCommitOnThrowTransaction transaction(&m_db);
             for (const QString& sql : SqliteFill)
                 m_db.Execute(Filled(sql));
             transaction.Commit();

@@ -30,7 +30,7 @@ void Run(const QString& engine, const QString& target)
 
     timer.start();
     {
-        CDaoTransaction transaction(&db);
+        CCommitOnThrowTransaction transaction(&db);
         CDaoTableDef tableDef(&db);
         tableDef.Open(u"score"_s);
         CDaoRecordset rs(&db);

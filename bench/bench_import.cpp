@@ -11,6 +11,7 @@
 #include "texts/TextRules.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/Session.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -118,7 +119,7 @@ int main(int argc, char** argv)
     CreateDatabase(target, u"admin"_s, u"admin"_s);
     CDaoDatabase db;
     db.Open(target);
-    SetActiveDatabaseSource([&db] { return &db; });
+    CSession::Instance().SetDatabaseSource([&db] { return &db; });
 
     platform.AnswerFiles({QDir::current().filePath(name)});
     QString shown;

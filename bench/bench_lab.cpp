@@ -35,6 +35,7 @@
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
 #include "users/LoginDlg.h"
+#include "users/Session.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -233,7 +234,7 @@ int Client(const QString& target, int id, int rounds)
         return 1;
     }
     CDaoDatabase* pDB = db.get();
-    SetActiveDatabaseSource([pDB] { return pDB; });
+    CSession::Instance().SetDatabaseSource([pDB] { return pDB; });
     std::printf("ready connect_ms=%.2f\n", connectMs);
     std::fflush(stdout);
 
@@ -366,7 +367,7 @@ int Client(const QString& target, int id, int rounds)
     }
     // Ends when the lab says so, not while the others still store.
     std::getline(std::cin, line);
-    SetActiveDatabaseSource({});
+    CSession::Instance().SetDatabaseSource({});
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "reports/ProgressDlg.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/Session.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -124,7 +125,7 @@ void CProgressDatabase::Activate()
     if (!m_db.IsOpen())
         Fill();
     CDaoDatabase* db = &m_db;
-    SetActiveDatabaseSource([db] { return db; });
+    CSession::Instance().SetDatabaseSource([db] { return db; });
 }
 
 void CProgressDatabase::Fill()
@@ -137,7 +138,7 @@ void CProgressDatabase::Fill()
         for (const QString& sql : PostgresFill)
             m_db.Execute(sql.contains(u"%1"_s) ? sql.arg(AttemptCount) : sql);
     } else {
-        CDaoTransaction transaction(&m_db);
+        CCommitOnThrowTransaction transaction(&m_db);
         for (const QString& sql : SqliteFill)
             m_db.Execute(sql.contains(u"%1"_s) ? sql.arg(AttemptCount) : sql);
         transaction.Commit();

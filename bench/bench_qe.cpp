@@ -29,6 +29,7 @@
 #include "users/DatabaseSetup.h"
 #include "users/LoginDlg.h"
 #include "users/LoginHistoryDlg.h"
+#include "users/Session.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -180,7 +181,7 @@ void BM_KeystrokeWithRepaint(benchmark::State& state)
 // two seconds); the thread writes it meanwhile.
 void BM_KeystrokeWhileReporting(benchmark::State& state, CDaoDatabase* db, qint64 pupilKey)
 {
-    SetActiveDatabaseSource([db] { return db; });
+    CSession::Instance().SetDatabaseSource([db] { return db; });
     CurrentUser = CCurrentUser();
     CurrentUser.Name = u"live"_s;
     CurrentUser.Class = u"机房"_s;
@@ -199,7 +200,7 @@ void BM_KeystrokeWhileReporting(benchmark::State& state, CDaoDatabase* db, qint6
     reporter.WaitUntilSent();
     screen.View()->OnPracticeEnglish(); // ends the reports
     CurrentUser = CCurrentUser();
-    SetActiveDatabaseSource({});
+    CSession::Instance().SetDatabaseSource({});
 }
 
 // Counts the paint events the view receives.
@@ -292,7 +293,7 @@ public:
             Analyse();
         }
         CDaoDatabase* db = &m_db;
-        SetActiveDatabaseSource([db] { return db; });
+        CSession::Instance().SetDatabaseSource([db] { return db; });
     }
     // Fills a table again that a clearing emptied (in part).
     void RefillScores()
@@ -734,7 +735,7 @@ int main(int argc, char** argv)
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    SetActiveDatabaseSource({});
+    CSession::Instance().SetDatabaseSource({});
     databases.clear();
     sqliteProgress.reset();
     postgresProgress.reset();

@@ -10,6 +10,7 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/Session.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,7 +26,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 void Fill(CDaoDatabase* db, int rows)
 {
-    CDaoTransaction transaction(db);
+    CCommitOnThrowTransaction transaction(db);
     for (int i = 0; i < rows; ++i) {
         const FieldList fields = {
             {0, CDaoFieldValue::FromText(i % 10 == 0 ? u"Li"_s : u"user%1"_s.arg(i % 997))},
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
         CreateDatabase(target, u"admin"_s, u"admin"_s);
         CDaoDatabase db;
         db.Open(target);
-        SetActiveDatabaseSource([&db] { return &db; });
+        CSession::Instance().SetDatabaseSource([&db] { return &db; });
         CScriptedPlatform platform;
         // Li, logged in as an ordinary user, with student number 0.
         CurrentUser.Name = u"Li"_s;
@@ -124,7 +125,7 @@ int main(int argc, char** argv)
         }
         std::printf("group clearing, whole dialog: %.0f ms (bar 0..%d, final value %d)\n",
                     timer.nsecsElapsed() / 1e6, maximum, value);
-        SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+        CSession::Instance().SetDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "database error: %s\n", e.what());
         return 1;

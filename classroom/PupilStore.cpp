@@ -2,7 +2,7 @@
 
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
-#include "platform/StoreTransaction.h"
+#include "platform/RollbackOnThrowTransaction.h"
 #include "users/Accounts.h"
 #include "users/ServerAccounts.h"
 
@@ -195,7 +195,7 @@ QList<qint64> AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,
     // The passwords' stored forms first, the slow part; then the rows, in
     // one transaction.
     const QStringList credentials = Credentials(db, pupils, progress);
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     QList<qint64> keys;
     if (db.IsPostgres())
         keys = AddOnServer(db, pupils, credentials);
@@ -209,7 +209,7 @@ QList<qint64> AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,
 
 void Update(CDaoDatabase& db, const CPupil& before, const CPupil& after)
 {
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     Run(db, u"UPDATE \"user\" SET name = ?, class = ?, student_no = ? WHERE qe_key = ?"_s,
         {Text(after.strName), Text(after.strClass), Text(after.strStudentNo), before.nKey});
     if (before.strName != after.strName || before.strStudentNo != after.strStudentNo) {
@@ -227,7 +227,7 @@ void SetPassword(CDaoDatabase& db, qint64 key, const QString& password)
             {key, ServerAccounts::Verifier(db, password)});
         return;
     }
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     Run(db, u"UPDATE \"user\" SET password = ? WHERE qe_key = ?"_s,
         {Accounts::StoredPassword(password), key});
     transaction.Commit();
@@ -236,7 +236,7 @@ void SetPassword(CDaoDatabase& db, qint64 key, const QString& password)
 void SetPasswords(CDaoDatabase& db, const QList<CPupil>& pupils)
 {
     const QStringList credentials = Credentials(db, pupils, {});
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     for (qsizetype i = 0; i < pupils.size(); ++i) {
         if (db.IsPostgres())
             Run(db, u"SELECT qe_set_pupil_password(?, ?)"_s, {pupils[i].nKey, credentials[i]});
@@ -249,7 +249,7 @@ void SetPasswords(CDaoDatabase& db, const QList<CPupil>& pupils)
 
 void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className)
 {
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     QSqlQuery query(db.Connection());
     Prepare(query, u"UPDATE \"user\" SET class = ? WHERE qe_key = ?"_s);
     for (const qint64 key : keys) {
@@ -263,7 +263,7 @@ void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className)
 
 void Delete(CDaoDatabase& db, const CPupil& pupil, bool bScores)
 {
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     if (bScores) {
         // An attempt goes with its score row; the mistyped cells with it.
         Run(db, u"DELETE FROM score WHERE name = ? AND student_no = ?"_s,

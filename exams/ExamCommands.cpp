@@ -7,9 +7,9 @@
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
-#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -24,7 +24,8 @@ constexpr int PendingInterval = 60 * 1000;
 
 CExamCommands::CExamCommands()
 {
-    m_nLoginNotice = AfterLogin::Add([this] { OfferOpenExam(); });
+    m_loggedIn =
+        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferOpenExam(); });
     m_pendingTimer.setInterval(PendingInterval);
     QObject::connect(&m_pendingTimer, &QTimer::timeout, &m_pendingTimer,
                      [] { StorePendingResults(); });
@@ -32,7 +33,7 @@ CExamCommands::CExamCommands()
 
 CExamCommands::~CExamCommands()
 {
-    AfterLogin::Remove(m_nLoginNotice);
+    QObject::disconnect(m_loggedIn);
 }
 
 void CExamCommands::SetView(CQeView* pView)

@@ -42,6 +42,6 @@ private:
 
     CQeView* m_pView = nullptr;
     CExamRunner m_runner;
-    int m_nLoginNotice = 0;
+    QMetaObject::Connection m_loggedIn;
     QTimer m_pendingTimer;
 };

@@ -8,7 +8,7 @@
 #include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
-#include "platform/StoreTransaction.h"
+#include "platform/RollbackOnThrowTransaction.h"
 #include "practice/ScreenCells.h"
 #include "texts/TextStore.h"
 
@@ -136,7 +136,7 @@ std::optional<CExam> LoadExam(CDaoDatabase& db, qint64 id)
 
 qint64 SaveExam(CDaoDatabase& db, const CExam& exam)
 {
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     qint64 id = exam.nId;
     const QVariantList values{exam.strTitle,
                               exam.nTextId,
@@ -196,7 +196,7 @@ void FillMissingScreens(CDaoDatabase& db)
 
 void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
 {
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     Run(db, u"UPDATE exam SET is_open = ? WHERE id = ?"_s, {int(bOpen), id});
     // Opened again after the teacher ended it for everybody: its new
     // sittings run their time.
@@ -207,7 +207,7 @@ void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
 
 void DeleteExam(CDaoDatabase& db, qint64 id)
 {
-    CStoreTransaction transaction(db);
+    CRollbackOnThrowTransaction transaction(db);
     Run(db, u"DELETE FROM exam_sitting WHERE exam_id = ?"_s, {id});
     Run(db, u"DELETE FROM exam_stop WHERE exam_id = ?"_s, {id});
     Run(db, u"DELETE FROM exam WHERE id = ?"_s, {id});

@@ -9,20 +9,21 @@
 #include "texts/DrillDlg.h"
 #include "texts/TextCommands.h"
 #include "texts/TextStore.h"
-#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 CAssignmentCommands::CAssignmentCommands()
 {
-    m_nLoginNotice = AfterLogin::Add([this] { OfferAfterLogin(); });
+    m_loggedIn =
+        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferAfterLogin(); });
 }
 
 CAssignmentCommands::~CAssignmentCommands()
 {
-    AfterLogin::Remove(m_nLoginNotice);
+    QObject::disconnect(m_loggedIn);
 }
 
 bool CAssignmentCommands::OnCmdMsg(int nID)

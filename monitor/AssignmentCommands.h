@@ -2,6 +2,8 @@
 
 #include "platform/CommandTarget.h"
 
+#include <QMetaObject>
+
 class CCourseCommands;
 class CQeView;
 struct CAssignment;
@@ -31,5 +33,5 @@ private:
 
     CQeView* m_pView = nullptr;
     CCourseCommands* m_pCourse = nullptr;
-    int m_nLoginNotice = 0;
+    QMetaObject::Connection m_loggedIn;
 };

@@ -4,9 +4,9 @@
 #include "monitor/MonitorDlg.h"
 #include "platform/DaoBackground.h"
 #include "res/CommandIds.h"
-#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 namespace {
 
@@ -32,14 +32,15 @@ void ReportLogin(bool bLeaving)
 
 CMonitorCommands::CMonitorCommands()
 {
-    m_nLoginNotice = AfterLogin::Add([] { ReportLogin(false); });
-    m_nLogOffNotice = BeforeLogOff::Add([] { ReportLogin(true); });
+    CSession& session = CSession::Instance();
+    m_loggedIn = QObject::connect(&session, &CSession::loggedIn, [] { ReportLogin(false); });
+    m_loggingOff = QObject::connect(&session, &CSession::loggingOff, [] { ReportLogin(true); });
 }
 
 CMonitorCommands::~CMonitorCommands()
 {
-    AfterLogin::Remove(m_nLoginNotice);
-    BeforeLogOff::Remove(m_nLogOffNotice);
+    QObject::disconnect(m_loggedIn);
+    QObject::disconnect(m_loggingOff);
 }
 
 bool CMonitorCommands::OnCmdMsg(int nID)

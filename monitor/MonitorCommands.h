@@ -2,6 +2,8 @@
 
 #include "platform/CommandTarget.h"
 
+#include <QMetaObject>
+
 // 课堂监控 in the menu 教学(&J), for teachers; and, for every pupil's login,
 // the report that the program is idle, taken away again at the log-off.
 class CMonitorCommands : public ICommandTarget
@@ -15,6 +17,6 @@ public:
     bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
 private:
-    int m_nLoginNotice = 0;
-    int m_nLogOffNotice = 0;
+    QMetaObject::Connection m_loggedIn;
+    QMetaObject::Connection m_loggingOff;
 };

@@ -147,11 +147,11 @@ private:
 
 // Keeps a transaction for a pass; if the pass throws, what it already did is
 // committed (deleted rows stay deleted) before the error goes on.
-class CDaoTransaction
+class CCommitOnThrowTransaction
 {
 public:
-    explicit CDaoTransaction(CDaoDatabase* db);
-    ~CDaoTransaction();
+    explicit CCommitOnThrowTransaction(CDaoDatabase* db);
+    ~CCommitOnThrowTransaction();
     void Commit();
 
 private:

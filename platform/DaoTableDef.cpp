@@ -1,11 +1,11 @@
 #include "platform/Dao.h"
 
-CDaoTransaction::CDaoTransaction(CDaoDatabase* db) : m_pDB(db)
+CCommitOnThrowTransaction::CCommitOnThrowTransaction(CDaoDatabase* db) : m_pDB(db)
 {
     m_pDB->BeginTrans();
 }
 
-CDaoTransaction::~CDaoTransaction()
+CCommitOnThrowTransaction::~CCommitOnThrowTransaction()
 {
     if (m_bDone)
         return;
@@ -20,7 +20,7 @@ CDaoTransaction::~CDaoTransaction()
     }
 }
 
-void CDaoTransaction::Commit()
+void CCommitOnThrowTransaction::Commit()
 {
     m_bDone = true;
     m_pDB->CommitTrans();

@@ -16,13 +16,3 @@ void AfxSetMainWnd(QWidget* window)
 {
     g_mainWindow = window;
 }
-
-IStatusPanes* MainStatusPanes()
-{
-    return dynamic_cast<IStatusPanes*>(AfxGetMainWnd());
-}
-
-IMenuHost* MainMenuHost()
-{
-    return dynamic_cast<IMenuHost*>(AfxGetMainWnd());
-}

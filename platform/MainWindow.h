@@ -18,9 +18,6 @@ public:
     virtual void SetPaneText(int index, const QString& text) = 0;
 };
 
-// The main window's panes, or null when it has none (no main window yet).
-IStatusPanes* MainStatusPanes();
-
 // The main window tracks pop-up menus, so that their commands are routed
 // and their states set like those of the main menu.
 class IMenuHost
@@ -29,5 +26,3 @@ public:
     virtual ~IMenuHost() = default;
     virtual void TrackPopupMenu(int nMenuId, const QPoint& screenPoint) = 0;
 };
-
-IMenuHost* MainMenuHost();

@@ -1,9 +1,5 @@
 #include "practice/PracticeState.h"
 
-#include "platform/MainWindow.h"
-
-#include <QWidget>
-
 int CurrentPracticeKind = PracticeKind::None;
 int CurrentRow = 0;
 int CurrentColumn = 0;
@@ -15,8 +11,3 @@ int SkipPending = 0;
 int LineHeight = 16;
 int CharWidth = 8;
 int ElapsedSeconds = 0;
-
-IPracticeClock* MainPracticeClock()
-{
-    return dynamic_cast<IPracticeClock*>(AfxGetMainWnd());
-}

@@ -21,7 +21,7 @@ extern int LineHeight;
 extern int CharWidth;
 extern int ElapsedSeconds;
 
-// The practice clock as the view drives it; the main frame implements it.
+// The practice clock as the view drives it; the main frame lends it.
 class IPracticeClock
 {
 public:
@@ -41,5 +41,12 @@ public:
     virtual void SetTimeLimit(int seconds, std::function<void()> timeUp) = 0;
 };
 
-// The main window's clock, or null while there is none.
-IPracticeClock* MainPracticeClock();
+class IMenuHost;
+
+// What the main window lends the view when it makes it: its practice clock
+// and the tracking of pop-up menus. Either may be null (no window).
+struct CViewServices
+{
+    IPracticeClock* pClock = nullptr;
+    IMenuHost* pMenuHost = nullptr;
+};

@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QIODevice>
 
@@ -31,12 +32,12 @@ CQeDoc::CQeDoc()
 {
     ResetPractice();
     m_pDB = OpenUserDatabase();
-    SetActiveDatabaseSource([this] { return m_pDB; });
+    CSession::Instance().SetDatabaseSource([this] { return m_pDB; });
 }
 
 CQeDoc::~CQeDoc()
 {
-    SetActiveDatabaseSource({});
+    CSession::Instance().SetDatabaseSource({});
     delete m_pDB;
     m_pDB = nullptr;
 }

@@ -7,13 +7,7 @@
 #include "practice/QeDoc.h"
 #include "practice/ViewPainter.h"
 #include "res/CommandIds.h"
-#include "scores/ClearGroupScoresDlg.h"
-#include "scores/ClearPersonalScoresDlg.h"
-#include "users/CurrentUser.h"
 #include "users/Database.h"
-#include "users/LogOff.h"
-#include "users/NewUserDlg.h"
-#include "users/UserSettingsDlg.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -78,8 +72,9 @@ constexpr PracticeCommand PracticeCommands[] = {
 
 } // namespace
 
-CQeView::CQeView(CQeDoc* pDoc, QWidget* parent)
-    : QWidget(parent), m_pDocument(pDoc), m_session(*pDoc, this), m_composition(this)
+CQeView::CQeView(CQeDoc* pDoc, CViewServices services, QWidget* parent)
+    : QWidget(parent), m_services(services), m_pDocument(pDoc),
+      m_session(*pDoc, this, services.pClock), m_composition(this)
 {
     CurrentPracticeKind = PracticeKind::None;
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -152,7 +147,7 @@ void CQeView::OnText(const QString& text)
 
 void CQeView::ResetSession()
 {
-    if (IPracticeClock* clock = MainPracticeClock())
+    if (IPracticeClock* clock = m_services.pClock)
         clock->ResetClock();
     m_session.Reset();
     StopReporting();
@@ -193,7 +188,7 @@ void CQeView::LoadScreen(const CPracticeScreen& screen)
     m_session.SetBackspaceAllowed(screen.bBackspaceAllowed);
     if (screen.nExamId != 0)
         m_session.SetEndQuestion(ExamEndQuestion(screen), true);
-    if (IPracticeClock* clock = MainPracticeClock()) {
+    if (IPracticeClock* clock = m_services.pClock) {
         clock->ShowReadyPrompt();
         if (screen.nTimeLimitSeconds > 0)
             clock->SetTimeLimit(screen.nTimeLimitSeconds, [this] { m_session.TimeUp(); });
@@ -248,7 +243,7 @@ void CQeView::LoadPractice(int kind, const QString& fileName)
         m_pDocument->ReadDoubleByteScreen(m_file);
     else
         m_pDocument->ReadSingleByteScreen(m_file);
-    if (IPracticeClock* clock = MainPracticeClock())
+    if (IPracticeClock* clock = m_services.pClock)
         clock->ShowReadyPrompt();
     update();
     TellInputMethod();
@@ -293,8 +288,8 @@ void CQeView::OnContextMenu(QWidget* pWnd, QPoint point)
     Q_UNUSED(pWnd);
     if (point == QPoint(-1, -1))
         point = KeyboardMenuPoint();
-    if (IMenuHost* host = MainMenuHost())
-        host->TrackPopupMenu(109, point);
+    if (m_services.pMenuHost)
+        m_services.pMenuHost->TrackPopupMenu(109, point);
 }
 
 QPoint CQeView::KeyboardMenuPoint() const
@@ -321,23 +316,6 @@ bool CQeView::OnCmdMsg(int nID)
         LeaveRunningExam();
         ShowCredits();
         return true;
-    case ID_USER_SETTINGS:
-        OpenUserSettingsDialog();
-        return true;
-    case ID_USER_NEW:
-        OpenNewUserDialog();
-        return true;
-    case ID_USER_LOGOFF:
-        LeaveRunningExam();
-        CloseScreen();
-        LogOffCurrentUser();
-        return true;
-    case ID_CLEAR_PERSONAL_SCORES:
-        OpenClearPersonalScores();
-        return true;
-    case ID_CLEAR_GROUP_SCORES:
-        OpenClearGroupScores();
-        return true;
     default:
         return false;
     }
@@ -351,11 +329,6 @@ bool CQeView::HasCommandHandler(int nID) const
     case ID_PRACTICE_NUMBER:
     case ID_PRACTICE_SYMBOL:
     case ID_PROGRAM_RESET:
-    case ID_USER_SETTINGS:
-    case ID_USER_NEW:
-    case ID_USER_LOGOFF:
-    case ID_CLEAR_PERSONAL_SCORES:
-    case ID_CLEAR_GROUP_SCORES:
         return true;
     default:
         return false;
@@ -370,16 +343,7 @@ bool CQeView::OnUpdateCmdUI(CCmdUI& cmdUI)
             return true;
         }
     }
-    switch (cmdUI.m_nID) {
-    case ID_USER_SETTINGS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
-        return true;
-    case ID_USER_NEW:
-        cmdUI.Enable(CurrentUser.KindCode != UserKind::Super);
-        return true;
-    default:
-        return false;
-    }
+    return false;
 }
 
 void CQeView::paintEvent(QPaintEvent* event)

@@ -7,6 +7,7 @@
 #include "practice/Composition.h"
 #include "practice/ExamHost.h"
 #include "practice/PracticeScreen.h"
+#include "practice/PracticeState.h"
 #include "practice/TypingSession.h"
 
 #include <QFile>
@@ -26,7 +27,7 @@ class CQeView : public QWidget, public ICommandTarget
 {
     Q_OBJECT
 public:
-    explicit CQeView(CQeDoc* pDoc, QWidget* parent = nullptr);
+    CQeView(CQeDoc* pDoc, CViewServices services, QWidget* parent = nullptr);
     ~CQeView() override;
 
     CQeDoc* GetDocument() const { return m_pDocument; }
@@ -126,6 +127,7 @@ private:
     LiveProgress::CReport LiveReport(int endReason) const;
     void StopReporting();
 
+    CViewServices m_services;
     CQeDoc* m_pDocument;
     CTypingSession m_session;
     CAttemptRecorder m_recorder;

@@ -78,7 +78,7 @@ void CQeView::StopReporting()
 void CQeView::EndPractice()
 {
     m_bEnding = true;
-    if (IPracticeClock* clock = MainPracticeClock())
+    if (IPracticeClock* clock = m_services.pClock)
         clock->StopClock();
     const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
     m_reporter.Finish(LiveReport(attempt.nEndReason));

@@ -65,7 +65,7 @@ void CQeView::inputMethodEvent(QInputMethodEvent* event)
     // Text from an input method proves one is at work: a notice that none
     // was found goes.
     if (m_composition.OnInputMethodEvent(*event)) {
-        if (IPracticeClock* clock = MainPracticeClock())
+        if (IPracticeClock* clock = m_services.pClock)
             clock->ShowNotice(QString());
     }
     event->accept();
@@ -107,7 +107,7 @@ void CQeView::ShowInputMethodNotice()
     // teacher what each cause is and how to mend it.
     if (Platform().InputMethod() == InputMethodState::Active)
         return;
-    if (IPracticeClock* clock = MainPracticeClock())
+    if (IPracticeClock* clock = m_services.pClock)
         clock->ShowNotice(u"现在打不出汉字,请告诉老师。"_s);
 }
 

@@ -29,7 +29,10 @@ bool IsDoubleByteLayout()
 
 } // namespace
 
-CTypingSession::CTypingSession(CQeDoc& doc, QWidget* owner) : m_doc(doc), m_pOwner(owner) {}
+CTypingSession::CTypingSession(CQeDoc& doc, QWidget* owner, IPracticeClock* clock)
+    : m_doc(doc), m_pOwner(owner), m_pClock(clock)
+{
+}
 
 void CTypingSession::Reset()
 {
@@ -112,7 +115,7 @@ void CTypingSession::OnChar(unsigned char byte)
 void CTypingSession::Start()
 {
     m_bRunning = true;
-    if (IPracticeClock* clock = MainPracticeClock()) {
+    if (IPracticeClock* clock = m_pClock) {
         clock->StartClock();
         clock->MarkStartTime();
         clock->ShowPracticeRunning();

@@ -6,6 +6,7 @@
 #include <functional>
 
 class CQeDoc;
+class IPracticeClock;
 class QWidget;
 
 // The rules of a typing session: what each character byte does to the
@@ -19,7 +20,8 @@ public:
     // first grid column (one single-byte column each) and column count.
     using InvalidateFn = std::function<void(int line, int column, int count)>;
 
-    CTypingSession(CQeDoc& doc, QWidget* owner);
+    // The clock may be null (no window shows one).
+    CTypingSession(CQeDoc& doc, QWidget* owner, IPracticeClock* clock);
 
     void SetInvalidate(InvalidateFn invalidate) { m_invalidate = std::move(invalidate); }
     // Called when the practice is to end, with the reason (EndReason: Esc
@@ -69,6 +71,7 @@ private:
 
     CQeDoc& m_doc;
     QWidget* m_pOwner;
+    IPracticeClock* m_pClock;
     InvalidateFn m_invalidate;
     std::function<void(int reason)> m_endPractice;
     bool m_bSkipped[14][46] = {};

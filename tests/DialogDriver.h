@@ -6,6 +6,7 @@
 #include "platform/ScriptedPlatform.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QLineEdit>
 #include <QStringList>
@@ -121,7 +122,7 @@ inline const QString TenChars = QStringLiteral("Teacher-20");
 
 inline void NoDatabase()
 {
-    SetActiveDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
+    CSession::Instance().SetDatabaseSource([] { return static_cast<CDaoDatabase*>(nullptr); });
 }
 
 // The user as {name, class, number, password, kind text, kind code}.

@@ -8,6 +8,7 @@
 #include "users/PasswordHash.h"
 #include "users/SchemaUpgrade.h"
 #include "users/ServerAccounts.h"
+#include "users/Session.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -89,7 +90,7 @@ CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>
         }
     }
     CDaoDatabase* db = m_pDB.get();
-    SetActiveDatabaseSource([db] { return db; });
+    CSession::Instance().SetDatabaseSource([db] { return db; });
 }
 
 CTestDatabase::~CTestDatabase()
@@ -97,7 +98,7 @@ CTestDatabase::~CTestDatabase()
     // What the program left to its background thread is done before the
     // next test's database takes this one's place.
     DaoBackground::Finish(10000);
-    SetActiveDatabaseSource({});
+    CSession::Instance().SetDatabaseSource({});
     m_pDB->Close();
     if (m_pAdmin)
         m_pAdmin->Close();

@@ -367,7 +367,7 @@ private slots:
         CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
         CDaoDatabase* db = fixture.Database();
         QStringList all;
-        QE_DAO(CDaoTransaction filling(db); for (int i = 0; i < 300; ++i) {
+        QE_DAO(CCommitOnThrowTransaction filling(db); for (int i = 0; i < 300; ++i) {
             const QString name = i % 3 == 0 ? u"Li"_s : u"u%1"_s.arg(i);
             fixture.Insert(u"score"_s, {name, i % 6 == 0 ? u"01"_s : u"02"_s, {}, u"%1"_s.arg(i)});
             if (name == "Li"_L1 && i % 6 == 0)
@@ -511,7 +511,7 @@ private slots:
         QFETCH(QString, left);
         CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
         QE_DAO(if (refuse % 2) ProtectUserNamedBad(fixture);
-               CDaoTransaction filling(fixture.Database());
+               CCommitOnThrowTransaction filling(fixture.Database());
                for (int i = 0; i < before; ++i) fixture.Insert(u"user"_s, {u"a%1"_s.arg(i)});
                fixture.Insert(u"user"_s, {u"bad"_s}); fixture.Insert(u"user"_s, {u"c"_s});
                filling.Commit());
@@ -601,7 +601,8 @@ private slots:
         }
         QVERIFY2(!message.isEmpty() && message != u"unknown database error"_s, qPrintable(message));
         QVERIFY2(cluster.Start(), qPrintable(cluster.Log()));
-        QE_DAO(AppendRow(&db, u"user"_s, {{0, Text(u"back"_s)}}); CDaoTransaction pass(&db);
+        QE_DAO(AppendRow(&db, u"user"_s, {{0, Text(u"back"_s)}});
+               CCommitOnThrowTransaction pass(&db);
                AppendRow(&db, u"user"_s, {{0, Text(u"in a pass"_s)}}); pass.Commit());
         QE_DAO(QCOMPARE(Stored(cluster.Target(), Sql::ScanUsers, 0),
                         (QStringList{u"before"_s, u"after restart"_s, u"back"_s, u"in a pass"_s}));

@@ -13,9 +13,9 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "texts/TextStore.h"
-#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QFile>
 
@@ -45,7 +45,7 @@ private slots:
                        u"普通用户"_s, UserKind::Ordinary, key};
         QVERIFY(m_pDatabase->SignInAs(key, u"pw"_s, false, m_pPupil.get()));
         CDaoDatabase* pupil = m_pPupil.get();
-        SetActiveDatabaseSource([pupil] { return pupil; });
+        CSession::Instance().SetDatabaseSource([pupil] { return pupil; });
         OffThread::SetTimeoutMs(500);
     }
     void cleanup()
@@ -67,10 +67,10 @@ private slots:
     void logOffLeavesTheRowForLater()
     {
         CMonitorCommands commands;
-        AfterLogin::Schedule();
+        CSession::Instance().LogIn();
         QTRY_COMPARE(Live(), 1);
         m_pServer->Freeze();
-        BeforeLogOff::Run();
+        CSession::Instance().LogOff();
         m_pPupil->SignOut();
         QVERIFY(!DaoBackground::Finish(100));
         m_pServer->Thaw();

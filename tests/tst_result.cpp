@@ -13,6 +13,7 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
+#include "users/Session.h"
 
 #include <QCryptographicHash>
 
@@ -289,7 +290,7 @@ private slots:
         CDaoDatabase db;
         db.Open(cluster.Target());
         CreateSchema(&db);
-        SetActiveDatabaseSource([&db] { return &db; });
+        CSession::Instance().SetDatabaseSource([&db] { return &db; });
         SetPractice(PracticeKind::English, 80, 90, 45);
         CScriptedPlatform platform;
         bool bStopped = false, bStarted = false, bOpenWhileAway = false, bOpenAfterRetry = true;

@@ -134,7 +134,7 @@ const QStringList Variants = {u"王芳/2023101"_s,  u"王芳/2023205"_s, u"王�
 // each with its attempt and a mistyped cell, the row's place as its time.
 void Fill(CDaoDatabase* db, const QStringList& owners)
 {
-    CDaoTransaction filling(db);
+    CCommitOnThrowTransaction filling(db);
     for (int i = 0; i < owners.size(); ++i) {
         FieldList fields{{3, CDaoFieldValue::FromText(u"英文测试"_s)},
                          {8, CDaoFieldValue::FromText(QString::number(i))}};
@@ -468,7 +468,7 @@ private slots:
         const QStringList owners = {u"Li Ming/0815"_s, u"Li Ming/0816"_s, u"li ming/0815"_s,
                                     u"Li Ming /0815"_s, u"Zhao/0009"_s};
         {
-            CDaoTransaction filling(db);
+            CCommitOnThrowTransaction filling(db);
             for (int i = 0; i < 500; ++i) {
                 const QString owner = owners[(i * 3 + i / 7) % owners.size()];
                 StoreScore(db, owner.section(u'/', 0, 0), owner.section(u'/', 1), Chinese + i % 4,

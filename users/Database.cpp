@@ -3,6 +3,7 @@
 #include "platform/DaoErrorText.h"
 #include "platform/Platform.h"
 #include "users/SchemaUpgrade.h"
+#include "users/Session.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -13,23 +14,9 @@
 using namespace Qt::Literals::StringLiterals;
 using Kind = CDaoFieldValue::Kind;
 
-namespace {
-std::function<CDaoDatabase*()>& DatabaseSource()
-{
-    static std::function<CDaoDatabase*()> source;
-    return source;
-}
-} // namespace
-
 CDaoDatabase* ActiveDatabase()
 {
-    const auto& source = DatabaseSource();
-    return source ? source() : nullptr;
-}
-
-void SetActiveDatabaseSource(std::function<CDaoDatabase*()> source)
-{
-    DatabaseSource() = std::move(source);
+    return CSession::Instance().Database();
 }
 
 CDaoDatabase* OpenUserDatabase()
@@ -189,7 +176,7 @@ void EditCurrent(CDaoRecordset& rs, const FieldList& fields)
 int DeleteRows(CDaoRecordset& rs, const std::function<bool(CDaoRecordset&)>& matches,
                const std::function<void()>& deleted)
 {
-    CDaoTransaction transaction(rs.Database());
+    CCommitOnThrowTransaction transaction(rs.Database());
     int nDeleted = 0;
     rs.MoveFirst();
     while (!rs.IsEOF()) {

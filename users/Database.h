@@ -11,10 +11,8 @@
 // The database as the dialogs use it: the document's connection, the fixed
 // texts, the guard messages, and the scan, append and edit/delete patterns.
 
-// The document's connection (null when not connected). The document
-// registers where its connection lives; tests may register their own.
+// The session's connection (null when not connected): CSession::Database().
 CDaoDatabase* ActiveDatabase();
-void SetActiveDatabaseSource(std::function<CDaoDatabase*()> source);
 
 // Opens the program's database (CDaoDatabase::DefaultTarget()) and brings
 // its schema to the newest version. On failure shows "错误信息:" + the

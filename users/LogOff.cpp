@@ -1,15 +1,14 @@
 #include "users/LogOff.h"
 
 #include "users/Accounts.h"
-#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/LoginDlg.h"
-#include "users/UserPanes.h"
+#include "users/Session.h"
 
 void LogOffCurrentUser()
 {
-    BeforeLogOff::Run();
+    CSession::Instance().LogOff();
     // The program's session goes back to the lab's: nothing of the user's
     // rights stays behind.
     if (CDaoDatabase* db = ActiveDatabase()) {
@@ -20,7 +19,7 @@ void LogOffCurrentUser()
         }
     }
     CurrentUser = CCurrentUser();
-    ShowCurrentUserPanes();
+    CSession::Instance().UserChanged();
     CLoginDlg dlg;
     dlg.DoModal();
 }

@@ -3,12 +3,11 @@
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "users/Accounts.h"
-#include "users/AfterLogin.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/NewUserDlg.h"
+#include "users/Session.h"
 #include "users/SlideWindow.h"
-#include "users/UserPanes.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -185,7 +184,7 @@ void CLoginDlg::OnOK()
         CurrentUser.KindCode = UserKind::Anonymous;
         // The name stays, but no row of the previous user is reached.
         CurrentUser.RowKey = 0;
-        ShowCurrentUserPanes();
+        CSession::Instance().UserChanged();
         EndDialog(1);
         return;
     case UserKind::Ordinary:
@@ -203,7 +202,7 @@ void CLoginDlg::OnOK()
         if (CheckLogin(bSuper)) {
             SlideOut();
             EndDialog(0);
-            AfterLogin::Schedule();
+            CSession::Instance().LogIn();
         }
         return;
     }
@@ -282,7 +281,7 @@ bool CLoginDlg::CheckLogin(bool bSuper)
     user.Password = m_strPassword;
     user.KindCode = m_nKindCode;
     CurrentUser = user;
-    ShowCurrentUserPanes();
+    CSession::Instance().UserChanged();
     return true;
 }
 

@@ -4,12 +4,11 @@
 #include "platform/Platform.h"
 #include "users/AccountRules.h"
 #include "users/Accounts.h"
-#include "users/AfterLogin.h"
 #include "users/ClassCompleter.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/LoginDlg.h"
-#include "users/UserPanes.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -116,7 +115,7 @@ void CNewUserDlg::OnOK()
     CurrentUser.RowKey = nKey;
     if (m_nKind == 0)
         CurrentUser.KindCode = UserKind::Ordinary;
-    ShowCurrentUserPanes();
+    CSession::Instance().UserChanged();
 
     FieldList historyRow{
         {0, CDaoFieldValue::FromText(CurrentUser.Name)},
@@ -128,7 +127,7 @@ void CNewUserDlg::OnOK()
     if (!Accounts::LogRegistration(*m_pDB, historyRow, historyError))
         return;
     EndDialog(1);
-    AfterLogin::Schedule();
+    CSession::Instance().LogIn();
 }
 
 void CNewUserDlg::OnCancel()

@@ -5,11 +5,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-void ShowCurrentUserPanes()
+void ShowUserPanes(IStatusPanes& panes)
 {
-    IStatusPanes* pPanes = MainStatusPanes();
-    if (!pPanes)
-        return;
-    pPanes->SetPaneText(1, u"用户姓名:%1"_s.arg(CurrentUser.Name));
-    pPanes->SetPaneText(2, u"用户类型:%1"_s.arg(CurrentUser.KindText));
+    panes.SetPaneText(1, u"用户姓名:%1"_s.arg(CurrentUser.Name));
+    panes.SetPaneText(2, u"用户类型:%1"_s.arg(CurrentUser.KindText));
 }

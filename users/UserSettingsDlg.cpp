@@ -6,7 +6,7 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/ServerAccounts.h"
-#include "users/UserPanes.h"
+#include "users/Session.h"
 
 #include <QLineEdit>
 
@@ -139,7 +139,7 @@ void CUserSettingsDlg::OnOK()
     CurrentUser.Class = m_strNewClass;
     CurrentUser.StudentNo = m_strNewStudentNo;
     CurrentUser.Password = m_strNewPassword;
-    ShowCurrentUserPanes();
+    CSession::Instance().UserChanged();
     EndDialog(IDOK);
 }
 

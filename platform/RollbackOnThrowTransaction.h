@@ -4,11 +4,11 @@
 
 // One transaction for a store that must happen whole: rolled back unless
 // committed, on every path out.
-class CStoreTransaction
+class CRollbackOnThrowTransaction
 {
 public:
-    explicit CStoreTransaction(CDaoDatabase& db) : m_db(db) { m_db.BeginTrans(); }
-    ~CStoreTransaction()
+    explicit CRollbackOnThrowTransaction(CDaoDatabase& db) : m_db(db) { m_db.BeginTrans(); }
+    ~CRollbackOnThrowTransaction()
     {
         if (m_bCommitted)
             return;
@@ -18,8 +18,8 @@ public:
             // The connection is gone; the server drops the transaction.
         }
     }
-    CStoreTransaction(const CStoreTransaction&) = delete;
-    CStoreTransaction& operator=(const CStoreTransaction&) = delete;
+    CRollbackOnThrowTransaction(const CRollbackOnThrowTransaction&) = delete;
+    CRollbackOnThrowTransaction& operator=(const CRollbackOnThrowTransaction&) = delete;
 
     void Commit()
     {
