@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "practice/Credits.h"
+#include "res/DialogIds.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -9,11 +10,10 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-constexpr int IDC_LINK = 1001;
-constexpr int IDC_INFO = 1002;
+using enum AboutDlgIds::Id;
 } // namespace
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(100, parent) {}
+CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 QString CAboutDlg::InformationText()
 {

@@ -11,6 +11,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -21,24 +22,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_CLASS = 1001,
-    IDC_PUPILS = 1002,
-    IDC_COUNT = 1003,
-    IDC_ADD = 1010,
-    IDC_EDIT = 1011,
-    IDC_PASSWORD = 1012,
-    IDC_MOVE = 1013,
-    IDC_DELETE = 1014,
-    IDC_IMPORT = 1015,
-    IDC_CARDS = 1016,
-};
+using enum ClassListDlgIds::Id;
 
 const QList<ListColumn> g_columns = {{u"姓名"_s, 110}, {u"学号"_s, 100}, {u"班级"_s, 150}};
 
 } // namespace
 
-CClassListDlg::CClassListDlg(QWidget* parent) : CDialog(33012, parent) {}
+CClassListDlg::CClassListDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CClassListDlg::OnInitDialog()
 {

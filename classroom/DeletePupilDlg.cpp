@@ -2,6 +2,7 @@
 
 #include "classroom/PupilStore.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 
 #include <QCheckBox>
@@ -9,11 +10,11 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum : int { IDC_QUESTION = 1001, IDC_SCORES = 1002 };
+using enum DeletePupilDlgIds::Id;
 } // namespace
 
 CDeletePupilDlg::CDeletePupilDlg(CPupil pupil, QWidget* parent)
-    : CDialog(33019, parent), m_pupil(std::move(pupil))
+    : CDialog(IDD, parent), m_pupil(std::move(pupil))
 {
 }
 

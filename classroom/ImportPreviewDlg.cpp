@@ -8,6 +8,7 @@
 #include "platform/FileChooser.h"
 #include "platform/Platform.h"
 #include "platform/ProgressCtrl.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -18,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int { IDC_SUMMARY = 1001, IDC_ROWS = 1002, IDC_PROGRESS = 1003 };
+using enum ImportPreviewDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"行"_s, 40},   {u"姓名"_s, 80}, {u"班级"_s, 90},
@@ -43,8 +44,8 @@ QString Lines(const CClassListRow& row)
 
 CImportPreviewDlg::CImportPreviewDlg(QString fileName, QString encoding, QList<CImportRow> plan,
                                      QWidget* parent)
-    : CDialog(33013, parent), m_strFileName(std::move(fileName)),
-      m_strEncoding(std::move(encoding)), m_plan(std::move(plan))
+    : CDialog(IDD, parent), m_strFileName(std::move(fileName)), m_strEncoding(std::move(encoding)),
+      m_plan(std::move(plan))
 {
 }
 

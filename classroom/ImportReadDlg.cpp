@@ -2,6 +2,7 @@
 
 #include "classroom/PupilStore.h"
 #include "platform/ProgressCtrl.h"
+#include "res/DialogIds.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -10,13 +11,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int { IDC_TEXT = 1001, IDC_PROGRESS = 1002 };
+using enum ImportReadDlgIds::Id;
 constexpr int ProgressTimer = 1;
 
 } // namespace
 
 CImportReadDlg::CImportReadDlg(QString path, QSet<QString> takenNames, QWidget* parent)
-    : CDialog(33035, parent), m_strPath(std::move(path)), m_takenNames(std::move(takenNames))
+    : CDialog(IDD, parent), m_strPath(std::move(path)), m_takenNames(std::move(takenNames))
 {
 }
 

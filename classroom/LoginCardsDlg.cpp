@@ -7,6 +7,7 @@
 #include "classroom/PupilStore.h"
 #include "documents/TableExport.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 
 #include <QComboBox>
@@ -15,24 +16,16 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum : int {
-    IDC_CLASS = 1001,
-    IDC_EIGHT = 1002,
-    IDC_TEN = 1003,
-    IDC_COUNT = 1004,
-    IDC_NOTE = 1005,
-    IDC_PDF = 1010,
-    IDC_PRINT = 1011,
-};
+using enum LoginCardsDlgIds::Id;
 } // namespace
 
 CLoginCardsDlg::CLoginCardsDlg(QString className, QWidget* parent)
-    : CDialog(33014, parent), m_strClass(std::move(className))
+    : CDialog(IDD, parent), m_strClass(std::move(className))
 {
 }
 
 CLoginCardsDlg::CLoginCardsDlg(QList<CPupil> pupils, QString title, QWidget* parent)
-    : CDialog(33014, parent), m_pupils(std::move(pupils)), m_bGiven(true),
+    : CDialog(IDD, parent), m_pupils(std::move(pupils)), m_bGiven(true),
       m_strTitle(std::move(title))
 {
 }

@@ -2,6 +2,7 @@
 
 #include "classroom/PupilStore.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
 
@@ -10,11 +11,11 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum : int { IDC_CLASS = 1001, IDC_WHO = 1002 };
+using enum MovePupilsDlgIds::Id;
 } // namespace
 
 CMovePupilsDlg::CMovePupilsDlg(QList<qint64> keys, QStringList classes, QWidget* parent)
-    : CDialog(33018, parent), m_keys(std::move(keys)), m_classes(std::move(classes))
+    : CDialog(IDD, parent), m_keys(std::move(keys)), m_classes(std::move(classes))
 {
 }
 

@@ -2,6 +2,7 @@
 
 #include "classroom/PupilStore.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
 
@@ -10,11 +11,11 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum : int { IDC_RANDOM = 1001, IDC_TYPED = 1002, IDC_PASSWORD = 1003, IDC_WHO = 1004 };
+using enum PasswordResetDlgIds::Id;
 } // namespace
 
 CPasswordResetDlg::CPasswordResetDlg(CPupil pupil, QWidget* parent)
-    : CDialog(33017, parent), m_pupil(std::move(pupil))
+    : CDialog(IDD, parent), m_pupil(std::move(pupil))
 {
 }
 

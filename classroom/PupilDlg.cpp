@@ -2,6 +2,7 @@
 
 #include "classroom/PupilStore.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
 
@@ -11,18 +12,11 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum : int {
-    IDC_NAME = 1001,
-    IDC_CLASS = 1002,
-    IDC_STUDENTNO = 1003,
-    IDC_PASSWORD = 1004,
-    IDC_PASSWORD_LABEL = 1005,
-    IDC_PASSWORD_NOTE = 1006,
-};
+using enum PupilDlgIds::Id;
 } // namespace
 
 CPupilDlg::CPupilDlg(CPupil pupil, QStringList classes, QWidget* parent)
-    : CDialog(33016, parent), m_pupil(std::move(pupil)), m_classes(std::move(classes))
+    : CDialog(IDD, parent), m_pupil(std::move(pupil)), m_classes(std::move(classes))
 {
     if (m_pupil.nKey != 0)
         setWindowTitle(u"修改学生"_s);

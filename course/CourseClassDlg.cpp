@@ -5,6 +5,7 @@
 #include "documents/TableExport.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -14,17 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_CLASS = 1001,
-    IDC_COURSE = 1002,
-    IDC_PUPILS = 1003,
-    IDC_THRESHOLDS_TEXT = 1004,
-    IDC_THRESHOLDS = 1010,
-    IDC_XLSX = 1011,
-    IDC_CSV = 1012,
-    IDC_PRINT = 1013,
-    IDC_PDF = 1014,
-};
+using enum CourseClassDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"学号"_s, 100}, {u"姓名"_s, 80},     {u"学到第几课"_s, 80}, {u"已过关"_s, 60},
@@ -42,7 +33,7 @@ QString ThresholdsText(const CClassThresholds& thresholds)
 
 } // namespace
 
-CCourseClassDlg::CCourseClassDlg(QWidget* parent) : CDialog(33043, parent) {}
+CCourseClassDlg::CCourseClassDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CCourseClassDlg::OnInitDialog()
 {

@@ -4,6 +4,7 @@
 #include "course/CourseStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
@@ -15,12 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_COURSE = 1001,
-    IDC_LESSONS = 1002,
-    IDC_TITLE = 1003,
-    IDC_NOTE = 1004,
-};
+using enum CourseDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"课"_s, 50},    {u"内容"_s, 156}, {u"键数"_s, 50},
@@ -35,7 +31,7 @@ QString StarText(int stars)
 } // namespace
 
 CCourseDlg::CCourseDlg(const QString& course, QWidget* parent)
-    : CDialog(33041, parent), m_strCourse(course)
+    : CDialog(IDD, parent), m_strCourse(course)
 {
 }
 

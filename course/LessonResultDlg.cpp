@@ -1,6 +1,7 @@
 #include "course/LessonResultDlg.h"
 
 #include "attempts/Metrics.h"
+#include "res/DialogIds.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -9,12 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_STARS = 1001,
-    IDC_SUMMARY = 1002,
-    IDC_NEXT = 1003,
-    IDC_AGAIN = 1004,
-};
+using enum LessonResultDlgIds::Id;
 
 // How many of the keys missed most the result names.
 constexpr int MissesShown = 5;
@@ -28,7 +24,7 @@ QString Shown(const QString& key)
 
 CLessonResultDlg::CLessonResultDlg(const CCourse& course, const CLessonRecord& record, bool bKept,
                                    QWidget* parent)
-    : CDialog(33046, parent), m_course(course), m_record(record), m_bKept(bKept)
+    : CDialog(IDD, parent), m_course(course), m_record(record), m_bKept(bKept)
 {
 }
 

@@ -3,6 +3,7 @@
 #include "classroom/ClassCombo.h"
 #include "course/CourseStore.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 
 #include <QCheckBox>
@@ -13,17 +14,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_CLASS = 1001,
-    IDC_ACCURACY = 1002,
-    IDC_SPEED = 1003,
-    IDC_ALL_OPEN = 1004,
-};
+using enum ThresholdDlgIds::Id;
 
 } // namespace
 
 CThresholdDlg::CThresholdDlg(const QString& className, QWidget* parent)
-    : CDialog(33044, parent), m_strClass(className)
+    : CDialog(IDD, parent), m_strClass(className)
 {
 }
 

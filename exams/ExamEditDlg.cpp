@@ -3,6 +3,7 @@
 #include "attempts/Metrics.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 
 #include <QCheckBox>
@@ -13,23 +14,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_TITLE = 1001,
-    IDC_TEXT = 1002,
-    IDC_SCREEN = 1003,
-    IDC_MINUTES = 1004,
-    IDC_BACKSPACE = 1005,
-    IDC_RETAKE = 1006,
-    IDC_CLASSES = 1007,
-    IDC_OPEN = 1008,
-};
+using enum ExamEditDlgIds::Id;
 
 constexpr int MaxMinutes = 600;
 
 } // namespace
 
-CExamEditDlg::CExamEditDlg(const CExam& exam, QWidget* parent)
-    : CDialog(33026, parent), m_exam(exam)
+CExamEditDlg::CExamEditDlg(const CExam& exam, QWidget* parent) : CDialog(IDD, parent), m_exam(exam)
 {
     setWindowTitle(exam.nId == 0 ? u"新建考试"_s : u"修改考试"_s);
 }

@@ -5,21 +5,14 @@
 #include "documents/ExportCell.h"
 #include "platform/ListCtrl.h"
 #include "practice/QeDoc.h"
+#include "res/DialogIds.h"
 #include "users/ReportList.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_HEADING = 1001,
-    IDC_SPEED = 1002,
-    IDC_ACCURACY = 1003,
-    IDC_TIME = 1004,
-    IDC_TYPED = 1005,
-    IDC_MISTAKES = 1006,
-    IDC_STORAGE = 1007,
-};
+using enum ExamResultDlgIds::Id;
 
 const QList<ListColumn> g_columns = {{u"位置"_s, 90}, {u"应打"_s, 80}, {u"打成"_s, 80}};
 
@@ -28,7 +21,7 @@ const QList<ListColumn> g_columns = {{u"位置"_s, 90}, {u"应打"_s, 80}, {u"�
 CExamResultDlg::CExamResultDlg(QString title, int kind, qint64 limitMs,
                                ExamScoring::CFigures figures, Storage storage, QString detail,
                                QWidget* parent)
-    : CDialog(33061, parent), m_strTitle(std::move(title)), m_nKind(kind), m_nLimitMs(limitMs),
+    : CDialog(IDD, parent), m_strTitle(std::move(title)), m_nKind(kind), m_nLimitMs(limitMs),
       m_figures(std::move(figures)), m_storage(storage), m_strDetail(std::move(detail))
 {
 }

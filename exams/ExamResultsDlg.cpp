@@ -5,6 +5,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -14,22 +15,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_SUMMARY = 1001,
-    IDC_RESULTS = 1002,
-    IDC_REFRESH = 1003,
-    IDC_XLSX = 1011,
-    IDC_CSV = 1012,
-    IDC_PRINT = 1013,
-    IDC_PDF = 1014,
-};
+using enum ExamResultsDlgIds::Id;
 
 const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 50, 50, 70, 60, 40, 120};
 
 } // namespace
 
 CExamResultsDlg::CExamResultsDlg(const CExam& exam, QWidget* parent)
-    : CDialog(33027, parent), m_exam(exam)
+    : CDialog(IDD, parent), m_exam(exam)
 {
     setWindowTitle(u"考试成绩 - %1"_s.arg(exam.strTitle));
 }

@@ -5,6 +5,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "texts/TextStore.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
@@ -13,14 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_EXAMS = 1001,
-    IDC_NEW = 1002,
-    IDC_EDIT = 1003,
-    IDC_OPEN = 1004,
-    IDC_RESULTS = 1005,
-    IDC_DELETE = 1006,
-};
+using enum ExamsDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"考试"_s, 150}, {u"文章"_s, 130}, {u"屏"_s, 35},     {u"限时"_s, 55},
@@ -29,7 +23,7 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CExamsDlg::CExamsDlg(QWidget* parent) : CDialog(33025, parent) {}
+CExamsDlg::CExamsDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CExamsDlg::OnInitDialog()
 {

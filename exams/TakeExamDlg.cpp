@@ -6,6 +6,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
@@ -14,10 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_EXAMS = 1001,
-    IDC_CLASS = 1002,
-};
+using enum TakeExamDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"考试"_s, 150}, {u"类型"_s, 45}, {u"限时"_s, 55}, {u"退格键"_s, 55}, {u"重考"_s, 45},
@@ -25,7 +23,7 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CTakeExamDlg::CTakeExamDlg(QWidget* parent) : CDialog(33028, parent) {}
+CTakeExamDlg::CTakeExamDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CTakeExamDlg::OnInitDialog()
 {

@@ -7,6 +7,7 @@
 #include "monitor/AssignmentStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 
 #include <QComboBox>
@@ -17,24 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_TITLE = 1001,
-    IDC_TASK = 1002,
-    IDC_COURSE = 1003,
-    IDC_FROM = 1004,
-    IDC_TO = 1005,
-    IDC_TEXT = 1006,
-    IDC_SCREEN = 1007,
-    IDC_KIND = 1008,
-    IDC_SPEED = 1009,
-    IDC_UNIT = 1010,
-    IDC_ACCURACY = 1011,
-    IDC_PASSES = 1012,
-    IDC_START = 1013,
-    IDC_DUE = 1014,
-    IDC_CLASSES = 1015,
-    IDC_PASSES_UNIT = 1018,
-};
+using enum AssignmentEditDlgIds::Id;
 
 constexpr int MaxPasses = 99;
 constexpr double MaxSpeed = 2000;
@@ -42,7 +26,7 @@ constexpr double MaxSpeed = 2000;
 } // namespace
 
 CAssignmentEditDlg::CAssignmentEditDlg(const CAssignment& assignment, QWidget* parent)
-    : CDialog(33054, parent), m_assignment(assignment)
+    : CDialog(IDD, parent), m_assignment(assignment)
 {
     setWindowTitle(assignment.nId == 0 ? u"新建作业"_s : u"修改作业"_s);
 }

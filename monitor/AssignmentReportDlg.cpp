@@ -4,6 +4,7 @@
 #include "monitor/AssignmentReport.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -14,21 +15,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_CLASS = 1001,
-    IDC_TASK = 1002,
-    IDC_PUPILS = 1003,
-    IDC_SUMMARY = 1004,
-    IDC_XLSX = 1011,
-    IDC_CSV = 1012,
-    IDC_PRINT = 1013,
-    IDC_PDF = 1014,
-};
+using enum AssignmentReportDlgIds::Id;
 
 } // namespace
 
 CAssignmentReportDlg::CAssignmentReportDlg(const CAssignment& assignment, QWidget* parent)
-    : CDialog(33055, parent), m_assignment(assignment)
+    : CDialog(IDD, parent), m_assignment(assignment)
 {
     setWindowTitle(u"作业完成情况 - %1"_s.arg(assignment.strTitle));
 }

@@ -6,6 +6,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -13,13 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_ASSIGNMENTS = 1001,
-    IDC_NEW = 1002,
-    IDC_EDIT = 1003,
-    IDC_REPORT = 1004,
-    IDC_DELETE = 1005,
-};
+using enum AssignmentsDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"作业"_s, 110}, {u"内容"_s, 130}, {u"要求"_s, 200}, {u"日期"_s, 90}, {u"班级"_s, 120},
@@ -27,7 +22,7 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CAssignmentsDlg::CAssignmentsDlg(QWidget* parent) : CDialog(33052, parent) {}
+CAssignmentsDlg::CAssignmentsDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CAssignmentsDlg::OnInitDialog()
 {

@@ -7,6 +7,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -21,20 +22,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_CLASS = 1001,
-    IDC_SUMMARY = 1002,
-    IDC_PUPILS = 1003,
-    IDC_END_EXAM = 1004,
-    IDC_AS_LIST = 1005,
-    IDC_TILES = 1006,
-};
+using enum MonitorDlgIds::Id;
 
 const QString Channel = u"qe_live"_s;
 
 } // namespace
 
-CMonitorDlg::CMonitorDlg(QWidget* parent) : CDialog(33051, parent)
+CMonitorDlg::CMonitorDlg(QWidget* parent) : CDialog(IDD, parent)
 {
     m_poll.setInterval(PollMs);
     connect(&m_poll, &QTimer::timeout, this, [this] { Reload(); });

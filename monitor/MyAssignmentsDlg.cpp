@@ -5,6 +5,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
@@ -15,10 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_ASSIGNMENTS = 1001,
-    IDC_SUMMARY = 1002,
-};
+using enum MyAssignmentsDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"作业"_s, 100}, {u"内容"_s, 140}, {u"要求"_s, 200},
@@ -36,7 +34,7 @@ QString BestText(const CAssignment& assignment, const CAssignmentStatus& status)
 
 } // namespace
 
-CMyAssignmentsDlg::CMyAssignmentsDlg(QWidget* parent) : CDialog(33053, parent) {}
+CMyAssignmentsDlg::CMyAssignmentsDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 QList<CMyAssignmentsDlg::CEntry> CMyAssignmentsDlg::Load(CDaoDatabase& db)
 {

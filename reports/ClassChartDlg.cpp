@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "reports/ClassReportModel.h"
 #include "reports/ReportRange.h"
+#include "res/DialogIds.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -24,7 +25,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int { IDC_TITLE = 1001, IDC_WEEKLY = 1002, IDC_BANDS = 1003 };
+using enum ClassChartDlgIds::Id;
 
 QChartView* PlaceChart(QWidget* place)
 {
@@ -47,7 +48,7 @@ double RoundUp(double value)
 } // namespace
 
 CClassChartDlg::CClassChartDlg(CClassReport report, QWidget* parent)
-    : CDialog(33015, parent), m_report(std::move(report))
+    : CDialog(IDD, parent), m_report(std::move(report))
 {
 }
 

@@ -9,6 +9,7 @@
 #include "reports/ClassReportModel.h"
 #include "reports/ProgressDlg.h"
 #include "reports/ReportRange.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 
 #include <QComboBox>
@@ -23,24 +24,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_CLASS = 1001,
-    IDC_KIND = 1002,
-    IDC_RANGE = 1003,
-    IDC_FROM = 1004,
-    IDC_TO = 1005,
-    IDC_LIST = 1006,
-    IDC_SUMMARY = 1007,
-    IDC_CHART = 1010,
-    IDC_XLSX = 1011,
-    IDC_CSV = 1012,
-    IDC_PRINT = 1013,
-    IDC_PDF = 1014,
-};
+using enum ClassReportDlgIds::Id;
 
 } // namespace
 
-CClassReportDlg::CClassReportDlg(QWidget* parent) : CDialog(33011, parent) {}
+CClassReportDlg::CClassReportDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CClassReportDlg::OnInitDialog()
 {

@@ -7,6 +7,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "reports/ProgressChart.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -23,13 +24,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_ATTEMPTS = 1001,
-    IDC_KIND = 1002,
-    IDC_FIGURES = 1003,
-    IDC_CHART = 1004,
-    IDC_MISTAKES = 1005,
-};
+using enum ProgressDlgIds::Id;
 
 const QList<ListColumn> g_attemptColumns = {
     {u"日期时间"_s, 150}, {u"类型"_s, 60}, {u"速度"_s, 110}, {u"正确率"_s, 70},   {u"用时"_s, 80},
@@ -71,7 +66,7 @@ QString Readable(const QString& text)
 } // namespace
 
 CProgressDlg::CProgressDlg(qint64 userKey, const QString& pupilName, QWidget* parent)
-    : CDialog(33001, parent), m_nUserKey(userKey)
+    : CDialog(IDD, parent), m_nUserKey(userKey)
 {
     if (!pupilName.isEmpty())
         setWindowTitle(u"%1的练习记录"_s.arg(pupilName));

@@ -4,6 +4,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
 
@@ -13,10 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_TEXTS = 1001,
-    IDC_SCREEN = 1002,
-};
+using enum ChooseTextDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"标题"_s, 250},
@@ -26,7 +24,7 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CChooseTextDlg::CChooseTextDlg(QWidget* parent) : CDialog(33023, parent) {}
+CChooseTextDlg::CChooseTextDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CChooseTextDlg::OnInitDialog()
 {

@@ -3,6 +3,7 @@
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 
 #include <QComboBox>
@@ -11,15 +12,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_KIND = 1001,
-    IDC_UNITS = 1002,
-};
+using enum DrillDlgIds::Id;
 
 } // namespace
 
 CDrillDlg::CDrillDlg(qint64 userKey, quint32 seed, int fixedKind, QWidget* parent)
-    : CDialog(33024, parent), m_nUserKey(userKey), m_nSeed(seed), m_nFixedKind(fixedKind)
+    : CDialog(IDD, parent), m_nUserKey(userKey), m_nSeed(seed), m_nFixedKind(fixedKind)
 {
 }
 

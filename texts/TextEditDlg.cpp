@@ -4,6 +4,7 @@
 #include "platform/FileChooser.h"
 #include "platform/Platform.h"
 #include "practice/PracticeScreen.h"
+#include "res/DialogIds.h"
 #include "texts/TextRules.h"
 #include "users/Database.h"
 
@@ -17,13 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_TITLE = 1001,
-    IDC_KIND = 1002,
-    IDC_BODY = 1003,
-    IDC_SCREENS = 1004,
-    IDC_IMPORT = 1005,
-};
+using enum TextEditDlgIds::Id;
 
 // A text file larger than this is no practice text.
 constexpr qint64 MaxFileBytes = 4 * 1024 * 1024;
@@ -40,7 +35,7 @@ QString ListedRefused(const QStringList& refused)
 } // namespace
 
 CTextEditDlg::CTextEditDlg(const CPracticeText& text, QWidget* parent)
-    : CDialog(33022, parent), m_text(text)
+    : CDialog(IDD, parent), m_text(text)
 {
     if (text.nId == 0)
         setWindowTitle(u"新建练习文章"_s);

@@ -5,6 +5,7 @@
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "texts/TextEditDlg.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
@@ -13,12 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum : int {
-    IDC_TEXTS = 1001,
-    IDC_NEW = 1002,
-    IDC_EDIT = 1003,
-    IDC_DELETE = 1004,
-};
+using enum TextLibraryDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"标题"_s, 200}, {u"类型"_s, 50}, {u"屏数"_s, 50}, {u"字数"_s, 60}, {u"修改时间"_s, 130},
@@ -26,7 +22,7 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CTextLibraryDlg::CTextLibraryDlg(QWidget* parent) : CDialog(33021, parent) {}
+CTextLibraryDlg::CTextLibraryDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CTextLibraryDlg::OnInitDialog()
 {

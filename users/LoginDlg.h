@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dialog.h"
+#include "res/DialogIds.h"
 
 #include <QRect>
 #include <QString>
@@ -19,13 +20,7 @@ class CLoginDlg : public CDialog
 {
     Q_OBJECT
 public:
-    enum { IDD = 151 };
-    enum {
-        IDC_KIND = 1004,
-        IDC_NAME = 1005,
-        IDC_PASSWORD = 1025,
-        IDC_NEWUSER = 1007,
-    };
+    using enum LoginDlgIds::Id;
 
     explicit CLoginDlg(QWidget* parent = nullptr);
     ~CLoginDlg() override;

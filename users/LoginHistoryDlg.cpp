@@ -3,6 +3,7 @@
 #include "platform/DaoSelection.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/DeletionPass.h"
 #include "users/ReportList.h"
@@ -15,9 +16,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum {
-    IDC_HISTORY_LIST = 1028,
-};
+using enum LoginHistoryDlgIds::Id;
 } // namespace
 
 CLoginHistoryDlg::CLoginHistoryDlg(QWidget* parent) : CDialog(IDD, parent) {}

@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/Dialog.h"
+#include "res/DialogIds.h"
 
 #include <QList>
 #include <QStringList>
@@ -17,7 +18,7 @@ class CLoginHistoryDlg : public CDialog
 {
     Q_OBJECT
 public:
-    enum { IDD = 169 };
+    using enum LoginHistoryDlgIds::Id;
 
     explicit CLoginHistoryDlg(QWidget* parent = nullptr);
     ~CLoginHistoryDlg() override;

@@ -1,6 +1,7 @@
 #include "users/NewSuperUserDlg.h"
 
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Accounts.h"
 #include "users/Database.h"
@@ -8,11 +9,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum {
-    IDC_NAME = 1031,
-    IDC_PASSWORD = 1026,
-    IDC_CONFIRM = 1003,
-};
+using enum NewSuperUserDlgIds::Id;
 } // namespace
 
 CNewSuperUserDlg::CNewSuperUserDlg(QWidget* parent) : CSuperUserDlg(IDD, parent) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "res/DialogIds.h"
 #include "users/SuperUserDlg.h"
 
 #include <QString>
@@ -10,7 +11,7 @@ class CNewSuperUserDlg : public CSuperUserDlg
 {
     Q_OBJECT
 public:
-    enum { IDD = 170 };
+    using enum NewSuperUserDlgIds::Id;
 
     explicit CNewSuperUserDlg(QWidget* parent = nullptr);
     ~CNewSuperUserDlg() override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dialog.h"
+#include "res/DialogIds.h"
 
 #include <QString>
 
@@ -16,15 +17,7 @@ class CNewUserDlg : public CDialog
 {
     Q_OBJECT
 public:
-    enum { IDD = 155 };
-    enum {
-        IDC_NAME = 1008,
-        IDC_CLASS = 1003,
-        IDC_STUDENTNO = 1010,
-        IDC_PASSWORD = 1011,
-        IDC_KIND = 1009,
-        IDC_DATE = 1012,
-    };
+    using enum NewUserDlgIds::Id;
 
     explicit CNewUserDlg(QWidget* parent = nullptr);
     ~CNewUserDlg() override;

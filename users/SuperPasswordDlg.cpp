@@ -1,6 +1,7 @@
 #include "users/SuperPasswordDlg.h"
 
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Accounts.h"
 #include "users/CurrentUser.h"
@@ -9,10 +10,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum {
-    IDC_PASSWORD = 1029,
-    IDC_CONFIRM = 1030,
-};
+using enum SuperPasswordDlgIds::Id;
 } // namespace
 
 CSuperPasswordDlg::CSuperPasswordDlg(QWidget* parent) : CSuperUserDlg(IDD, parent) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "res/DialogIds.h"
 #include "users/SuperUserDlg.h"
 
 #include <QString>
@@ -10,7 +11,7 @@ class CSuperPasswordDlg : public CSuperUserDlg
 {
     Q_OBJECT
 public:
-    enum { IDD = 167 };
+    using enum SuperPasswordDlgIds::Id;
 
     explicit CSuperPasswordDlg(QWidget* parent = nullptr);
     ~CSuperPasswordDlg() override;

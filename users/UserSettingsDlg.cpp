@@ -1,6 +1,7 @@
 #include "users/UserSettingsDlg.h"
 
 #include "platform/Platform.h"
+#include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Accounts.h"
 #include "users/CurrentUser.h"
@@ -13,17 +14,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-enum {
-    IDC_OLD_NAME = 1020,
-    IDC_OLD_CLASS = 1003,
-    IDC_OLD_STUDENTNO = 1004,
-    IDC_OLD_PASSWORD = 1005,
-    IDC_OLD_KIND = 1006,
-    IDC_NEW_NAME = 1021,
-    IDC_NEW_CLASS = 1008,
-    IDC_NEW_STUDENTNO = 1009,
-    IDC_NEW_PASSWORD = 1010,
-};
+using enum UserSettingsDlgIds::Id;
 } // namespace
 
 CUserSettingsDlg::CUserSettingsDlg(QWidget* parent) : CDialog(IDD, parent)

@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/Dialog.h"
+#include "res/DialogIds.h"
 
 #include <QString>
 
@@ -17,7 +18,7 @@ class CUserSettingsDlg : public CDialog
 {
     Q_OBJECT
 public:
-    enum { IDD = 159 };
+    using enum UserSettingsDlgIds::Id;
 
     explicit CUserSettingsDlg(QWidget* parent = nullptr);
     ~CUserSettingsDlg() override;
