@@ -223,15 +223,23 @@ void RegisterPupils(CDaoDatabase& owner)
     }
 }
 
-void LiveView(const QString& cluster)
+// A database of the run's own, opened as its owner, with the lab's pupils
+// registered; the server counts the time of its functions.
+QString LabDatabase(const QString& cluster, const QString& label, CDaoDatabase& owner)
 {
-    const QString target = NewDatabase(cluster, u"live"_s);
+    const QString target = NewDatabase(cluster, label);
     CreateDatabase(target, u"admin"_s, u"admin"_s);
-    CDaoDatabase owner;
     owner.Open(target);
     RegisterPupils(owner);
-    const QString name = QUrl(target).path().mid(1);
-    owner.Execute(u"ALTER DATABASE %1 SET track_functions = 'pl'"_s.arg(name));
+    owner.Execute(
+        u"ALTER DATABASE %1 SET track_functions = 'pl'"_s.arg(QUrl(target).path().mid(1)));
+    return target;
+}
+
+void LiveView(const QString& cluster)
+{
+    CDaoDatabase owner;
+    const QString target = LabDatabase(cluster, u"live"_s, owner);
     QHash<qint64, int> pupilOfKey;
     std::vector<std::pair<qint64, QString>> accounts;
     for (int id = 0; id < Pupils; ++id) {
@@ -479,16 +487,11 @@ void ExamPupil(const QString& target, int id, const std::pair<qint64, QString>& 
 // each report and each result is timed beside a bare call of its size.
 void ExamAtTheBell(const QString& cluster)
 {
-    const QString target = NewDatabase(cluster, u"exam"_s);
-    CreateDatabase(target, u"admin"_s, u"admin"_s);
     CDaoDatabase owner;
-    owner.Open(target);
-    RegisterPupils(owner);
+    const QString target = LabDatabase(cluster, u"exam"_s, owner);
     MakeFloors(owner);
     owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
         ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
-    const QString name = QUrl(target).path().mid(1);
-    owner.Execute(u"ALTER DATABASE %1 SET track_functions = 'pl'"_s.arg(name));
     CPracticeText text;
     text.strTitle = u"期中"_s;
     text.nKind = 112;

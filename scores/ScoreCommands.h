@@ -1,13 +1,11 @@
 #pragma once
 
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 
 // The commands of the scores: 个人成绩 and 团体成绩 (查詢), clearing one's own
 // scores and, for super users, everybody's.
-class CScoreCommands : public ICommandTarget
+class CScoreCommands : public CCommandMap
 {
 public:
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
+    CScoreCommands();
 };

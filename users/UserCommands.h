@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 
 #include <functional>
 #include <memory>
@@ -11,7 +11,7 @@ class QWidget;
 // The commands of the accounts: 当前用户设置 (ordinary users), 新建用户
 // (all but super users), 注销, and the super users' 登录记录 (view, clear),
 // 新建超级用户 and 超级用户密码.
-class CUserCommands : public ICommandTarget
+class CUserCommands : public CCommandMap
 {
 public:
     CUserCommands();
@@ -23,11 +23,9 @@ public:
     // practice's screen closed).
     void SetBeforeLogOff(std::function<void()> step) { m_beforeLogOff = std::move(step); }
 
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
-
 private:
+    void LogOff();
+
     QWidget* m_pOwner = nullptr;
     std::function<void()> m_beforeLogOff;
     // The record set of the last clearing of the login history.
