@@ -189,19 +189,15 @@ void StoreOnServer(CDaoDatabase& db, const FieldList& scoreFields, const CAttemp
 
 } // namespace
 
-bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
-                            const CAttempt* pAttempt)
+void StoreScoreWithAttempt(CDaoDatabase& db, const FieldList& scoreFields, const CAttempt* pAttempt)
 {
-    if (pAttempt && ServerAccounts::IsPupilSession(*db)) {
-        StoreOnServer(*db, scoreFields, *pAttempt);
-        return true;
+    if (pAttempt && ServerAccounts::IsPupilSession(db)) {
+        StoreOnServer(db, scoreFields, *pAttempt);
+        return;
     }
-    CRollbackOnThrowTransaction transaction(*db);
-    qint64 scoreKey = 0;
-    if (!AppendRow(db, u"score"_s, scoreFields, &scoreKey))
-        return false;
+    CRollbackOnThrowTransaction transaction(db);
+    const qint64 scoreKey = InsertRow(db, u"score"_s, scoreFields);
     if (pAttempt)
-        StoreAttempt(*db, scoreKey, *pAttempt);
+        StoreAttempt(db, scoreKey, *pAttempt);
     transaction.Commit();
-    return true;
 }

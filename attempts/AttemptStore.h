@@ -12,15 +12,15 @@ class CDaoDatabase;
 // on. Returns the attempt's id. Throws CDaoException.
 qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt);
 
-// Appends the score row (as AppendRow does) and, when pAttempt is given, its
-// attempt, in one transaction: both are stored or neither. False, with
-// nothing stored, when the score table cannot be opened (already reported);
-// any other failure rolls back and goes on as CDaoException. A pupil's
-// session on a server asks the server's function instead, which counts the
-// attempt's cells, takes the seconds of field 8 and stores both rows itself,
-// or refuses (CDaoException::IsRefusal) what no person could have typed.
-bool AppendScoreWithAttempt(CDaoDatabase* db, const FieldList& scoreFields,
-                            const CAttempt* pAttempt);
+// Appends the score row and, when pAttempt is given, its attempt, in one
+// transaction: both are stored or neither; any failure rolls back and goes
+// on as CDaoException. A pupil's session on a server asks the server's
+// function instead, which counts the attempt's cells, takes the seconds of
+// field 8 and stores both rows itself, or refuses (CDaoException::IsRefusal)
+// what no person could have typed. The store of the windows is
+// CResultStore::StorePractice, which calls this on its worker.
+void StoreScoreWithAttempt(CDaoDatabase& db, const FieldList& scoreFields,
+                           const CAttempt* pAttempt);
 
 // The stored form of the attempts' times of day.
 QString StoredDateTime(const QDateTime& time);

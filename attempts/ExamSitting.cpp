@@ -321,9 +321,7 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
     if (PracticeKind::IsPractice(kind))
         score.push_back({4 + kind - PracticeKind::Chinese,
                          CDaoFieldValue::FromText(QString::number(figures.ScoreSpeed()))});
-    qint64 scoreKey = 0;
-    if (!AppendRow(&db, u"score"_s, score, &scoreKey))
-        DaoSql::Throw(u"the table score cannot be opened"_s);
+    const qint64 scoreKey = InsertRow(db, u"score"_s, score);
     const qint64 attemptId = StoreAttempt(db, scoreKey, attempt);
 
     QSqlQuery update(db.Connection());

@@ -2,6 +2,7 @@
 
 #include "attempts/ClassReport.h"
 #include "attempts/LessonAttemptStore.h"
+#include "attempts/ResultStore.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "users/SchemaUpgrade.h"
@@ -109,7 +110,7 @@ CLessonRecord RecordLesson(CDaoDatabase* db, const CCourse& course, const CLesso
         record.bNextOpen = !record.bLastLesson;
         return record;
     }
-    LessonAttemptStore::Store(*db, record.attempt);
+    CResultStore(db).StoreLesson(record.attempt);
     record.bStored = true;
     const QList<CLessonProgress> progress = CourseRules::Progress(
         course, LessonAttemptStore::Load(*db, attempt.nUserKey, course.strId), thresholds);

@@ -1,18 +1,15 @@
 #include "exams/ExamCommands.h"
 
 #include "attempts/PendingResults.h"
+#include "attempts/ResultStore.h"
 #include "exams/ExamsDlg.h"
 #include "exams/TakeExamDlg.h"
-#include "platform/DaoBackground.h"
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/Session.h"
-
-#include <QCoreApplication>
-#include <QFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -52,25 +49,15 @@ void CExamCommands::StorePendingResults()
     // nothing.
     if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0)
         return;
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db || !QFile::exists(PendingResults::FileName()))
-        return;
     const qint64 userKey = CurrentUser.RowKey;
-    DaoBackground::Post(db->Target(), [userKey](CDaoDatabase& own) {
-        QStringList refusals;
-        PendingResults::Flush(own, userKey, &refusals);
-        if (refusals.isEmpty())
+    CResultStore(ActiveDatabase()).StoreKept(userKey, [userKey](const QStringList& refusals) {
+        // The pupil is told while still the one logged in.
+        if (CurrentUser.RowKey != userKey)
             return;
-        // The pupil is told, on the windows' thread, while still the one
-        // logged in.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [userKey, refusals] {
-            if (CurrentUser.RowKey != userKey)
-                return;
-            Platform().MessageBox(nullptr,
-                                  u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(
-                                      refusals.join(u'\n')),
-                                  u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
-        });
+        Platform().MessageBox(
+            nullptr,
+            u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(refusals.join(u'\n')),
+            u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
     });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "attempts/ExamSitting.h"
+#include "attempts/ResultStore.h"
 #include "platform/Dialog.h"
 
 #include <QString>
@@ -14,7 +14,7 @@ class CExamResultDlg : public CDialog
     Q_OBJECT
 public:
     // How the result went: what the pupil is told below the figures.
-    enum class Storage { Stored, Kept, Refused, Lost };
+    using Storage = CSittingStored::Storage;
 
     CExamResultDlg(QString title, int kind, qint64 limitMs, ExamScoring::CFigures figures,
                    Storage storage, QString detail, QWidget* parent = nullptr);

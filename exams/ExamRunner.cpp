@@ -1,6 +1,5 @@
 #include "exams/ExamRunner.h"
 
-#include "attempts/PendingResults.h"
 #include "exams/ExamResultDlg.h"
 #include "platform/DaoErrorText.h"
 #include "platform/DaoOffThread.h"
@@ -49,45 +48,8 @@ std::optional<CExamSitting> CExamRunner::BeginSitting(qint64 examId)
 
 void CExamRunner::EndSitting(const CExamSitting& sitting, const CSittingResult& result)
 {
-    CDaoDatabase* db = ActiveDatabase();
-    CSittingOutcome outcome;
-    bool bStored = false;
-    if (db) {
-        try {
-            outcome = OffThread::Run<CSittingOutcome>(db->Target(), [result](CDaoDatabase& own) {
-                const CSittingOutcome finished = FinishSitting(own, result);
-                // Results kept while the database was away follow now.
-                PendingResults::Flush(own, result.nUserKey);
-                return finished;
-            });
-            bStored = true;
-        } catch (const CDaoException&) {
-            // Kept on this machine below (a server that answers too late
-            // finds it stored already when it is sent again).
-        }
-    }
-    // What was typed, scored here as the database scores it: the mistakes
-    // to show, and the figures when the database could not be reached.
-    const qint64 limitMs = qint64(sitting.nMinutes) * 60000;
-    const ExamScoring::CFigures local = ExamScoring::Score(
-        sitting.screenCells, sitting.screenTexts, result.typedCells, result.typedTexts,
-        sitting.nKind, limitMs, limitMs, result.nKeyMedianMs, result.nKeySpreadMs);
-    CExamResultDlg::Storage storage = CExamResultDlg::Storage::Stored;
-    QString detail;
-    ExamScoring::CFigures figures = local;
-    if (bStored && outcome.kind == CSittingOutcome::Refused) {
-        storage = CExamResultDlg::Storage::Refused;
-        detail = outcome.strReason;
-    } else if (bStored) {
-        figures = outcome.figures;
-        figures.mistakes = local.mistakes;
-    } else {
-        QString error;
-        storage = PendingResults::Keep(result, &error) ? CExamResultDlg::Storage::Kept
-                                                       : CExamResultDlg::Storage::Lost;
-        detail = error;
-    }
-    CExamResultDlg window(sitting.strTitle, sitting.nKind, limitMs, figures, storage, detail,
-                          m_pOwner);
+    const CSittingStored stored = CResultStore(ActiveDatabase()).StoreSitting(sitting, result);
+    CExamResultDlg window(sitting.strTitle, sitting.nKind, qint64(sitting.nMinutes) * 60000,
+                          stored.figures, stored.storage, stored.strDetail, m_pOwner);
     window.DoModal();
 }

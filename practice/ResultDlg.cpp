@@ -1,6 +1,6 @@
 #include "practice/ResultDlg.h"
 
-#include "attempts/AttemptStore.h"
+#include "attempts/ResultStore.h"
 #include "attempts/Metrics.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
@@ -111,8 +111,7 @@ void CResultDlg::OnOK()
     // stays open so that OK can be pressed again. The attempt goes with
     // the score row: both are stored or neither.
     try {
-        if (!AppendScoreWithAttempt(db, fields, m_pAttempt))
-            return;
+        CResultStore(db).StorePractice(fields, m_pAttempt);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         return;

@@ -804,11 +804,11 @@ private:
         attempt.startedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
         attempt.endedAt = attempt.startedAt.addSecs(60);
         attempt.nElapsedMs = 60000;
-        QVERIFY(AppendScoreWithAttempt(m_pDatabase->Admin(),
-                                       {{0, CDaoFieldValue::FromText(name)},
-                                        {1, CDaoFieldValue::FromText(number)},
-                                        {9, CDaoFieldValue::FromInt16(90)}},
-                                       &attempt));
+        StoreScoreWithAttempt(*m_pDatabase->Admin(),
+                              {{0, CDaoFieldValue::FromText(name)},
+                               {1, CDaoFieldValue::FromText(number)},
+                               {9, CDaoFieldValue::FromInt16(90)}},
+                              &attempt);
     }
 
     std::unique_ptr<CTestDatabase> m_pDatabase;

@@ -1,5 +1,6 @@
 #include "attempts/LiveReporter.h"
 #include "attempts/PendingResults.h"
+#include "attempts/ResultStore.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamRunner.h"
 #include "exams/ExamStore.h"
@@ -132,6 +133,39 @@ private slots:
         CExamCommands::StorePendingResults();
         QVERIFY(DaoBackground::Finish(20000));
         QVERIFY(!QFile::exists(PendingResults::FileName()));
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
+    }
+
+    // A practice's result dialog: OK gives up after the timeout with the
+    // reason, and the store left to the server is done once it answers, so
+    // a second OK is refused rather than counted twice.
+    void practiceStoreGivesUp()
+    {
+        CAttempt attempt;
+        attempt.nKind = 112;
+        attempt.screenCells = attempt.typedCells = QStringList(10, u"61"_s);
+        attempt.screenTexts = attempt.typedTexts = QStringList(10, u"a"_s);
+        attempt.nElapsedMs = 10000;
+        attempt.nEndReason = 1;
+        const FieldList fields{{8, CDaoFieldValue::FromText(u"10"_s)},
+                               {9, CDaoFieldValue::FromInt16(100)}};
+        const CResultStore store(m_pPupil.get());
+        m_pServer->Freeze();
+        try {
+            store.StorePractice(fields, &attempt);
+            QFAIL("stored on a frozen server");
+        } catch (const CDaoException& e) {
+            QCOMPARE(e.GetErrorMessage(), OffThread::NoAnswerMessage());
+        }
+        m_pServer->Thaw();
+        QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
+        try {
+            store.StorePractice(fields, &attempt);
+            QFAIL("stored twice");
+        } catch (const CDaoException& e) {
+            QCOMPARE(e.State(), u"QE201"_s);
+        }
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
     }
 

@@ -139,8 +139,8 @@ void StoreTyped(CDaoDatabase* db, qint64 user, const CPracticeText& text, const 
     attempt.nTextId = file.isEmpty() ? text.nId : 0;
     attempt.nScreen = file.isEmpty() ? screen : 0;
     attempt.nExamId = exam;
-    QVERIFY(AppendScoreWithAttempt(
-        db, {{0, CDaoFieldValue::FromText(u"某"_s)}, {9, CDaoFieldValue::FromInt16(0)}}, &attempt));
+    StoreScoreWithAttempt(
+        *db, {{0, CDaoFieldValue::FromText(u"某"_s)}, {9, CDaoFieldValue::FromInt16(0)}}, &attempt);
 }
 
 } // namespace

@@ -69,7 +69,7 @@ void Store(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at, qint64 
     if (!name.isEmpty())
         fields.insert(fields.begin(),
                       {{0, CDaoFieldValue::FromText(name)}, {1, CDaoFieldValue::FromText(number)}});
-    QVERIFY(AppendScoreWithAttempt(db, fields, &attempt));
+    StoreScoreWithAttempt(*db, fields, &attempt);
 }
 
 // The rows of the class report as shown, "a|b|…" each.

@@ -327,7 +327,7 @@ private slots:
             expected.append(u"%1|%2|#"_s.arg(i * 3).arg(QChar(u'a' + i % 26)));
         }
         CDaoDatabase* admin = m_pDatabase->Admin();
-        QVERIFY(AppendScoreWithAttempt(admin, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt));
+        StoreScoreWithAttempt(*admin, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt);
         QCOMPARE(SelectRows(admin, u"SELECT position, expected, typed FROM attempt_mistake "
                                    "ORDER BY position"_s),
                  expected);

@@ -146,7 +146,7 @@ void Fill(CDaoDatabase* db, const QStringList& owners)
         CAttempt attempt;
         attempt.startedAt = attempt.endedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
         attempt.mistakes = {{0, u"a"_s, u"s"_s}};
-        AppendScoreWithAttempt(db, fields, &attempt);
+        StoreScoreWithAttempt(*db, fields, &attempt);
     }
     filling.Commit();
 }

@@ -141,6 +141,24 @@ QStringList ReadColumn(CDaoRecordset& rs, int field)
     return texts;
 }
 
+namespace {
+
+qint64 AddRow(CDaoRecordset& rs, const FieldList& fields)
+{
+    FieldList ordered = fields;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    rs.AddNew();
+    for (const auto& [index, value] : ordered)
+        rs.SetFieldValue(index, value);
+    rs.Update();
+    const qint64 key = rs.GetLastModifiedKey();
+    rs.Close();
+    return key;
+}
+
+} // namespace
+
 bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields, qint64* pKey)
 {
     CDaoTableDef tableDef(db);
@@ -152,17 +170,19 @@ bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields, 
         ReportDaoError(e);
         return false;
     }
-    FieldList ordered = fields;
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    rs.AddNew();
-    for (const auto& [index, value] : ordered)
-        rs.SetFieldValue(index, value);
-    rs.Update();
+    const qint64 key = AddRow(rs, fields);
     if (pKey)
-        *pKey = rs.GetLastModifiedKey();
-    rs.Close();
+        *pKey = key;
     return true;
+}
+
+qint64 InsertRow(CDaoDatabase& db, const QString& table, const FieldList& fields)
+{
+    CDaoTableDef tableDef(&db);
+    tableDef.Open(table);
+    CDaoRecordset rs(&db);
+    rs.Open(&tableDef, dbOpenDynaset, dbAppendOnly | dbInconsistent);
+    return AddRow(rs, fields);
 }
 
 void EditCurrent(CDaoRecordset& rs, const FieldList& fields)

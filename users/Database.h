@@ -68,6 +68,10 @@ QStringList ReadColumn(CDaoRecordset& rs, int field);
 using FieldList = std::vector<std::pair<int, CDaoFieldValue>>;
 bool AppendRow(CDaoDatabase* db, const QString& table, const FieldList& fields,
                qint64* pKey = nullptr);
+// The same row appended where nobody can be shown a message (a worker
+// thread): any failure, the opening too, throws CDaoException. Returns the
+// new row's hidden key.
+qint64 InsertRow(CDaoDatabase& db, const QString& table, const FieldList& fields);
 
 // Edit pattern on the current record of a scan.
 void EditCurrent(CDaoRecordset& rs, const FieldList& fields);

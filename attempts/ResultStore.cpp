@@ -1,0 +1,95 @@
+#include "attempts/ResultStore.h"
+
+#include "attempts/AttemptStore.h"
+#include "attempts/LessonAttemptStore.h"
+#include "attempts/PendingResults.h"
+#include "platform/DaoBackground.h"
+#include "platform/DaoOffThread.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+CDaoDatabase& Connected(CDaoDatabase* db)
+{
+    if (!db)
+        throw CDaoException(u"数据库未正确连接。"_s);
+    return *db;
+}
+
+} // namespace
+
+void CResultStore::StorePractice(const FieldList& scoreFields, const CAttempt* pAttempt) const
+{
+    const std::optional<CAttempt> attempt =
+        pAttempt ? std::optional<CAttempt>(*pAttempt) : std::nullopt;
+    OffThread::RunFor(Connected(m_db).Target(), [scoreFields, attempt](CDaoDatabase& own) {
+        StoreScoreWithAttempt(own, scoreFields, attempt ? &*attempt : nullptr);
+    });
+}
+
+void CResultStore::StoreLesson(CLessonAttempt& attempt) const
+{
+    attempt = OffThread::Run<CLessonAttempt>(Connected(m_db).Target(),
+                                             [attempt](CDaoDatabase& own) mutable {
+                                                 LessonAttemptStore::Store(own, attempt);
+                                                 return attempt;
+                                             });
+}
+
+CSittingStored CResultStore::StoreSitting(const CExamSitting& sitting,
+                                          const CSittingResult& result) const
+{
+    std::optional<CSittingOutcome> outcome;
+    if (m_db) {
+        try {
+            outcome = OffThread::Run<CSittingOutcome>(m_db->Target(), [result](CDaoDatabase& own) {
+                const CSittingOutcome finished = FinishSitting(own, result);
+                // Results kept while the database was away follow now.
+                PendingResults::Flush(own, result.nUserKey);
+                return finished;
+            });
+        } catch (const CDaoException&) {
+            // Kept on this machine below (a server that answers too late
+            // finds it stored already when it is sent again).
+        }
+    }
+    // What was typed, scored as a database file scores it: the mistakes to
+    // show, and the figures when the database could not be reached.
+    const qint64 limitMs = qint64(sitting.nMinutes) * 60000;
+    CSittingStored stored;
+    stored.figures = ExamScoring::Score(sitting.screenCells, sitting.screenTexts, result.typedCells,
+                                        result.typedTexts, sitting.nKind, limitMs, limitMs,
+                                        result.nKeyMedianMs, result.nKeySpreadMs);
+    if (outcome && outcome->kind == CSittingOutcome::Refused) {
+        stored.storage = CSittingStored::Storage::Refused;
+        stored.strDetail = outcome->strReason;
+    } else if (outcome) {
+        const QList<CMistake> mistakes = stored.figures.mistakes;
+        stored.figures = outcome->figures;
+        stored.figures.mistakes = mistakes;
+        stored.storage = CSittingStored::Storage::Stored;
+    } else {
+        stored.storage = PendingResults::Keep(result, &stored.strDetail)
+                             ? CSittingStored::Storage::Kept
+                             : CSittingStored::Storage::Lost;
+    }
+    return stored;
+}
+
+void CResultStore::StoreKept(qint64 userKey, std::function<void(const QStringList&)> refused) const
+{
+    if (!m_db || !QFile::exists(PendingResults::FileName()))
+        return;
+    DaoBackground::Post(m_db->Target(), [userKey, refused](CDaoDatabase& own) {
+        QStringList refusals;
+        PendingResults::Flush(own, userKey, &refusals);
+        if (refusals.isEmpty() || !refused)
+            return;
+        QMetaObject::invokeMethod(QCoreApplication::instance(),
+                                  [refused, refusals] { refused(refusals); });
+    });
+}
