@@ -3,7 +3,7 @@
 #include "app/CommandRouter.h"
 #include "app/DisplayCommands.h"
 #include "app/HelpWindow.h"
-#include "app/PracticeClock.h"
+#include "practice/PracticeClock.h"
 #include "classroom/ClassroomCommands.h"
 #include "course/CourseCommands.h"
 #include "exams/ExamCommands.h"

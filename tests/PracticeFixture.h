@@ -1,32 +1,22 @@
 #pragma once
 
-#include "app/MainFrame.h"
 #include "platform/Gbk.h"
 #include "platform/MainWindow.h"
 #include "platform/ScriptedPlatform.h"
+#include "practice/PracticeClock.h"
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/QeView.h"
 
 #include <QFile>
+#include <QMap>
 
 #include <memory>
 
-// A main frame with its document and view, as start-up makes them, for the
-// practice suites; the platform is scripted.
-struct CPracticeFixture
+// The typing of the practice suites: a document and its view, and the
+// helpers that load and type a practice; the platform is scripted.
+struct CTypingFixture
 {
-    CPracticeFixture()
-    {
-        doc.OnNewDocument();
-        frame = std::make_unique<CMainFrame>();
-        AfxSetMainWnd(frame.get());
-        frame->Create(&doc);
-        view = frame->GetActiveView();
-        platform.boxes.clear(); // the document's report of the missing database
-    }
-    ~CPracticeFixture() { AfxSetMainWnd(nullptr); }
-
     static void WriteFile(const QString& name, const QByteArray& bytes)
     {
         QFile file(name);
@@ -64,6 +54,28 @@ struct CPracticeFixture
 
     CScriptedPlatform platform;
     CQeDoc doc;
-    std::unique_ptr<CMainFrame> frame;
     CQeView* view = nullptr;
+};
+
+// The view alone, as a window of its own, with the practice clock writing
+// to panes the suite reads: what the practice and its clock do, without the
+// main window around them.
+struct CPracticeFixture : CTypingFixture, IStatusPanes
+{
+    CPracticeFixture()
+    {
+        doc.OnNewDocument();
+        m_pView = std::make_unique<CQeView>(&doc, CViewServices{&clock, nullptr});
+        view = m_pView.get();
+        platform.boxes.clear(); // the document's report of the missing database
+    }
+
+    void SetPaneText(int index, const QString& text) override { panes[index] = text; }
+    QString PaneText(int index) const { return panes.value(index); }
+
+    QMap<int, QString> panes;
+    CPracticeClock clock{*this};
+
+private:
+    std::unique_ptr<CQeView> m_pView;
 };

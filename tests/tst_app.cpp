@@ -4,7 +4,7 @@
 #include "app/QeApp.h"
 #include "platform/DisplayScale.h"
 #include "res/CommandIds.h"
-#include "tests/PracticeFixture.h"
+#include "tests/FrameFixture.h"
 #include "tests/TestMain.h"
 #include "users/CurrentUser.h"
 
@@ -144,7 +144,7 @@ private slots:
         p.frame->show();
         if (help)
             p.frame->Router().Execute(ID_HELP_TOPICS);
-        CPracticeFixture::WriteFile(u"english.txt"_s, "abc");
+        CFrameFixture::WriteFile(u"english.txt"_s, "abc");
         p.view->OnPracticeEnglish();
         p.view->OnChar(' ');
         p.platform.boxes.clear();

@@ -14,7 +14,7 @@
 #include "res/CommandIds.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
-#include "tests/PracticeFixture.h"
+#include "tests/FrameFixture.h"
 #include "tests/ReadLock.h"
 #include "tests/TableReader.h"
 #include "tests/TeachingFixture.h"
@@ -132,7 +132,7 @@ private slots:
     // scored by the database from what was typed.
     void timeLimitEndsTheExamAndStoresOnce()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         f.platform.SetTime(QTime(10, 0, 0));
         const qint64 exam = Begin(f, 1);
         QCOMPARE(f.view->LoadedScreen().value().nExamId, exam);
@@ -179,7 +179,7 @@ private slots:
     // closed to new sittings until it is opened again.
     void teacherEndsTheExamForEverybody()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         const qint64 exam = Begin(f, 5, true, true);
         f.Type(QByteArray(" ") + Screen2(0, 10));
         CLiveReporter& reporter = f.view->Reporter();
@@ -213,7 +213,7 @@ private slots:
     // names the exam, and going on is its default.
     void stoppingEarlyIsMeasuredOverTheLimit()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         const qint64 exam = Begin(f, 1);
         f.Type(QByteArray(" ") + Screen2(0, 18));
         Advance(f, 6000);
@@ -247,7 +247,7 @@ private slots:
     {
         QFETCH(int, way);
         QFETCH(bool, backspace);
-        CPracticeFixture f;
+        CFrameFixture f;
         Begin(f, 5, backspace);
         f.Type(QByteArray(" ") + Screen2(0, 3) + "x\b");
         QCOMPARE(TypedCount, backspace ? 3 : 4);
@@ -286,7 +286,7 @@ private slots:
     {
         QFETCH(bool, retakeAllowed);
         QFETCH(bool, keptOnThisMachine);
-        CPracticeFixture f;
+        CFrameFixture f;
         LogIn(f);
         const qint64 exam = AddExam(m_pDatabase->Admin(), 5, true, retakeAllowed);
         if (keptOnThisMachine) {
@@ -335,7 +335,7 @@ private slots:
         QFETCH(QString, away);
         if ((away == u"renamed"_s || away == u"locked"_s) && m_pDatabase->IsPostgres())
             QSKIP("a database file's faults");
-        CPracticeFixture f;
+        CFrameFixture f;
         const qint64 exam = Begin(f, 5);
         std::unique_ptr<CReadLock> writer;
         if (away == u"none"_s)
@@ -409,7 +409,7 @@ private slots:
     {
         if (m_pDatabase->IsPostgres())
             QSKIP("a database file's lock");
-        CPracticeFixture f;
+        CFrameFixture f;
         Begin(f, 5);
         CReadLock reader(u"user.mdb"_s);
         QVERIFY(reader.Hold());
@@ -433,7 +433,7 @@ private slots:
     // was typed.
     void resultKeptWhileDatabaseAwayStoredOnce()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         Begin(f, 5);
         f.Type(QByteArray(" ") + Screen2(0, 20));
         NoDatabase();
@@ -487,7 +487,7 @@ private slots:
     {
         QFETCH(QString, change);
         QFETCH(QString, outcome);
-        CPracticeFixture f;
+        CFrameFixture f;
         LogIn(f);
         const qint64 exam = AddExam(m_pDatabase->Admin(), 1);
         CSittingStart start = StartSitting(*f.doc.m_pDB, exam, m_nPupil);
@@ -516,7 +516,7 @@ private slots:
             kept.insert(u"keyPresses"_s, 100000);
             results.replace(0, kept);
             top.insert(u"results"_s, results);
-            CPracticeFixture::WriteFile(PendingResults::FileName(), QJsonDocument(top).toJson());
+            CFrameFixture::WriteFile(PendingResults::FileName(), QJsonDocument(top).toJson());
         }
         PassSittingTime(f.platform, change == u"late"_s ? 150000 : 50000);
         PendingResults::Flush(*f.doc.m_pDB, m_nPupil);
@@ -563,7 +563,7 @@ private slots:
     // flagged for the teacher; it is stored all the same.
     void machineRegularTypingIsFlagged()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         const qint64 exam = Begin(f, 1);
         f.Type(QByteArray(" "));
         for (const char key : Screen2(0, 60)) {
@@ -671,7 +671,7 @@ private slots:
     {
         QFETCH(bool, sat);
         QFETCH(int, answer);
-        CPracticeFixture f;
+        CFrameFixture f;
         const qint64 exam = AddExam(m_pDatabase->Admin(), 5);
         if (sat) {
             LogIn(f);
@@ -774,20 +774,20 @@ private slots:
 
 private:
     // 李华 logged in; the document's session runs as her account.
-    void LogIn(CPracticeFixture& f)
+    void LogIn(CFrameFixture& f)
     {
         LogInPupil(m_nPupil, u"李华"_s, Class, u"2024001"_s, m_pDatabase.get(), f.doc.m_pDB);
     }
 
     // 参加考试 with the first open exam chosen.
-    void TakeExam(CPracticeFixture& f)
+    void TakeExam(CFrameFixture& f)
     {
         Drive<CTakeExamDlg>(f.platform, [](CTakeExamDlg* dlg) { dlg->ClickButton(1); });
         QVERIFY(f.frame->Router().Execute(ID_TEACHING_TAKE_EXAM));
     }
 
     // 李华 logged in chooses a new exam of her class.
-    qint64 Begin(CPracticeFixture& f, int minutes, bool bBackspace = true, bool bRetake = false)
+    qint64 Begin(CFrameFixture& f, int minutes, bool bBackspace = true, bool bRetake = false)
     {
         LogIn(f);
         const qint64 exam = AddExam(m_pDatabase->Admin(), minutes, bBackspace, bRetake);
@@ -805,7 +805,7 @@ private:
     // Time passes for the program's clocks and for the database's: a
     // server's own clock cannot be set, so its sittings begin that much
     // earlier instead.
-    void Advance(CPracticeFixture& f, qint64 ms)
+    void Advance(CFrameFixture& f, qint64 ms)
     {
         PassSittingTime(f.platform, ms);
         f.frame->OnTimer(1);

@@ -101,7 +101,7 @@ private slots:
         CurrentUser.KindCode = UserKind::Ordinary;
         CurrentUser.RowKey = pupil;
         database.SignInAsCurrentUser(f.doc.m_pDB);
-        const quint32 window = quint32(f.frame->winId());
+        const quint32 window = quint32(f.view->winId());
         CKeyPressCounter counter(available, KeysymOf, [window] { return quintptr(window); });
         CKeyPressCounter::SetApplication(&counter);
 

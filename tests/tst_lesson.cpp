@@ -10,7 +10,7 @@
 #include "res/CommandIds.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
-#include "tests/PracticeFixture.h"
+#include "tests/FrameFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "tests/XcbKeys.h"
@@ -39,7 +39,7 @@ struct Shown
 };
 
 // The view's lesson screen.
-CLessonView* Screen(CPracticeFixture& f)
+CLessonView* Screen(CFrameFixture& f)
 {
     return qobject_cast<CLessonView*>(f.view->ShownScreen());
 }
@@ -88,7 +88,7 @@ private slots:
         QFETCH(int, errors);
         QFETCH(qint64, lastKeyMs);
         QFETCH(bool, passed);
-        CPracticeFixture f;
+        CFrameFixture f;
         LogIn(f, m_nPupil, u"李华"_s);
         const quint32 window = quint32(f.frame->winId());
         CKeyPressCounter counter(true, XcbKeys::KeysymOf, [window] { return quintptr(window); });
@@ -148,7 +148,7 @@ private slots:
         QFETCH(QString, refusal);
         QFETCH(bool, passed);
         QFETCH(bool, fifthOpen);
-        CPracticeFixture f;
+        CFrameFixture f;
         LogIn(f, 0, QString(), UserKind::Super);
         Drive<CThresholdDlg>(f.platform, [&](CThresholdDlg* dlg) {
             QCOMPARE(dlg->m_comboClass->currentData().toString(), Class);
@@ -177,7 +177,7 @@ private slots:
     // in a lesson asks first: No goes on, Yes leaves and keeps nothing.
     void lockedLessonAndEscape()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 3);
         CompareBoxes(f.platform, {Box(u"第 3 课还没有开放:先在第 2 课达到要求(正确率 90%,"
@@ -202,7 +202,7 @@ private slots:
     // the whole view; nothing is kept.
     void anonymousStoresNothing()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         LogIn(f, 0, QString(), UserKind::Anonymous);
         QVERIFY(LessonOpen(f, 5));
         OpenLesson(f, 5);
@@ -223,7 +223,7 @@ private slots:
     // which a pupil cannot open.
     void shownToPupilAndTeacher()
     {
-        CPracticeFixture f;
+        CFrameFixture f;
         LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 1);
         TypeLesson(f, 2, 60000);
@@ -261,7 +261,7 @@ private slots:
 
 private:
     // The user logged in, the document's session signed in as them.
-    void LogIn(CPracticeFixture& f, qint64 key, const QString& name, int kind = UserKind::Ordinary)
+    void LogIn(CFrameFixture& f, qint64 key, const QString& name, int kind = UserKind::Ordinary)
     {
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = kind;
@@ -277,7 +277,7 @@ private:
     }
 
     // Starts a lesson through 指法课程 as a pupil would.
-    void OpenLesson(CPracticeFixture& f, int lesson)
+    void OpenLesson(CFrameFixture& f, int lesson)
     {
         Drive<CCourseDlg>(f.platform, [lesson](CCourseDlg* dlg) {
             dlg->SelectLesson(lesson);
@@ -287,7 +287,7 @@ private:
     }
 
     // Whether the course window offers a lesson.
-    bool LessonOpen(CPracticeFixture& f, int lesson)
+    bool LessonOpen(CFrameFixture& f, int lesson)
     {
         bool open = false;
         Drive<CCourseDlg>(f.platform, [&](CCourseDlg* dlg) { open = dlg->IsLessonOpen(lesson); });
@@ -298,7 +298,7 @@ private:
     // Types the lesson on the screen: errors wrong keys first, then every
     // key without a pause but the last, which comes lastKeyMs later. The
     // result is read and left with 返回.
-    Shown TypeLesson(CPracticeFixture& f, int errors, qint64 lastKeyMs)
+    Shown TypeLesson(CFrameFixture& f, int errors, qint64 lastKeyMs)
     {
         Shown shown;
         CLessonView* screen = Screen(f);

@@ -315,7 +315,7 @@ private slots:
         QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
         QCOMPARE(f.view->LoadedScreen().value().nScreen, 2);
         QCOMPARE(f.TextRow(0), text.mid(1288, 92));
-        QVERIFY(!f.view->Session().IsRunning() && f.frame->Clock().m_bReadyPrompt);
+        QVERIFY(!f.view->Session().IsRunning() && f.clock.m_bReadyPrompt);
         f.Type(QByteArray(" "));
         QVERIFY(f.view->Session().IsRunning());
         QVERIFY(f.platform.boxes.isEmpty());

@@ -12,7 +12,7 @@
 #include "platform/ListCtrl.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
-#include "tests/PracticeFixture.h"
+#include "tests/FrameFixture.h"
 #include "tests/TableReader.h"
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
@@ -484,7 +484,7 @@ private slots:
         elsewhere.classes = {u"别的班"_s};
         AssignmentStore::SaveAssignment(*admin, elsewhere);
 
-        const auto logIn = [](CPracticeFixture& f, bool bStart) {
+        const auto logIn = [](CFrameFixture& f, bool bStart) {
             Rows listed;
             LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s, [&] {
                 Drive<CMyAssignmentsDlg>(f.platform, [&listed, bStart](CMyAssignmentsDlg* dlg) {
@@ -495,7 +495,7 @@ private slots:
             return listed;
         };
         {
-            CPracticeFixture f;
+            CFrameFixture f;
             const Rows listed = logIn(f, true);
             QCOMPARE(RowLines(listed),
                      QStringList{u"狐狸第二屏|《狐狸》第 2 屏|速度 ≥ 20 WPM,正确率 ≥ 90%,1 次|"
@@ -505,7 +505,7 @@ private slots:
             Accounts::SignOut(*f.doc.m_pDB);
         }
         StoreTyped(admin, m_nPupil, text, September(3), 200, 200, 2);
-        CPracticeFixture f;
+        CFrameFixture f;
         const Rows listed = logIn(f, false);
         QVERIFY2(listed.isEmpty(), "the list showed with nothing left to do");
         QVERIFY(!f.platform.modalRuns.contains(u"CMyAssignmentsDlg"_s));

@@ -79,7 +79,7 @@ QImage Full(CQeView* view)
 // A shown practice of the kind.
 void Load(CPracticeFixture& f, bool chinese, const QByteArray& text)
 {
-    f.frame->show();
+    f.view->show();
     f.Load(chinese, text);
 }
 
@@ -220,7 +220,7 @@ private slots:
     void creditLinesInsideTheirCells()
     {
         CPracticeFixture f;
-        f.frame->show();
+        f.view->show();
         const QImage image = Full(f.view);
         // the rows of a band, from its top, that hold ink of the kind
         const auto rows = [&](int top, int bottom, Ink ink) {

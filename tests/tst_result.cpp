@@ -360,7 +360,7 @@ private slots:
         QCOMPARE(TypedCount, 90);
         QCOMPARE(CorrectCount, 80);
         f.platform.Advance(45250);
-        f.frame->OnTimer(1);
+        f.clock.Tick(Platform().CurrentTime());
 
         f.platform.AnswerBoxes({IDOK});
         f.platform.DriveDialog([&](QDialog* dialog) {
@@ -422,7 +422,7 @@ private slots:
             [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
         f.Type(text.left(1000));
         f.platform.Advance(120000);
-        f.frame->OnTimer(1);
+        f.clock.Tick(Platform().CurrentTime());
         f.Type(text.mid(1000));
         QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
         QVERIFY(f.platform.boxes.isEmpty());

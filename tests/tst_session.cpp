@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(u"%1:%2"_s.arg(CurrentRow).arg(CurrentColumn), QString::fromLatin1(t.position));
         QCOMPARE(f.platform.beeps, t.nBeeps);
         QCOMPARE(f.view->Session().IsRunning(), t.bRunning);
-        QCOMPARE(bool(f.frame->Clock().m_bClockRunning), t.bRunning);
+        QCOMPARE(bool(f.clock.m_bClockRunning), t.bRunning);
         if (t.bChinese)
             QCOMPARE(f.doc.m_aTypedLine[0], t.row0);
         else
@@ -158,13 +158,12 @@ private slots:
                  QStringList{u"提示!|确定要结束练习吗?|%1"_s.arg(MB_OKCANCEL | MB_ICONQUESTION)});
         // running, clock, typed (kept for the result until the next load), kind, credits, file
         QCOMPARE(
-            (QList<int>{f.view->Session().IsRunning(), bool(f.frame->Clock().m_bClockRunning),
-                        TypedCount, CurrentPracticeKind, f.view->m_bShowCredits,
-                        f.view->m_file.isOpen()}),
+            (QList<int>{f.view->Session().IsRunning(), bool(f.clock.m_bClockRunning), TypedCount,
+                        CurrentPracticeKind, f.view->m_bShowCredits, f.view->m_file.isOpen()}),
             (QList<int>{!ended, !ended, 2, int(ended ? PracticeKind::None : PracticeKind::English),
                         ended, !ended}));
         if (ended)
-            QCOMPARE(f.frame->PaneText(0), u"已经结束练习!"_s);
+            QCOMPARE(f.PaneText(0), u"已经结束练习!"_s);
     }
 
     // Keys as the X keyboard delivers them, text included: only keys that
@@ -273,8 +272,8 @@ private slots:
     void focusLossCancelsTheComposition()
     {
         CPracticeFixture f;
-        f.frame->show();
-        f.frame->activateWindow();
+        f.view->show();
+        f.view->activateWindow();
         f.view->setFocus();
         QCoreApplication::processEvents();
         QVERIFY(f.view->hasFocus());
@@ -283,7 +282,7 @@ private slots:
         Compose(f.view, u"wen"_s);
         // Qt has the input method commit as the window hands the focus on
         QFocusEvent aboutToChange(QEvent::FocusAboutToChange, Qt::ActiveWindowFocusReason);
-        QCoreApplication::sendEvent(f.frame->windowHandle(), &aboutToChange);
+        QCoreApplication::sendEvent(f.view->windowHandle(), &aboutToChange);
         Compose(f.view, QString(), u"问"_s);
         QVERIFY(!f.view->Composition().IsOpen());
         QCOMPARE(TypedCount, 1);
@@ -300,7 +299,7 @@ private slots:
         QCOMPARE(TypedCount, 1);
         QVERIFY(!f.view->Composition().IsOpen());
 
-        f.frame->activateWindow();
+        f.view->activateWindow();
         QCoreApplication::processEvents();
         QVERIFY(f.view->hasFocus());
         Compose(f.view, u"wen"_s);
@@ -328,27 +327,26 @@ private slots:
         QFETCH(bool, chinese);
         QFETCH(bool, notice);
         CPracticeFixture f;
-        f.frame->show();
+        f.view->show();
         f.platform.inputMethod = InputMethodState(state);
         f.Load(chinese, chinese ? Gb(u"中文"_s) : QByteArray("The end"));
         const QString sentence = u"现在打不出汉字,请告诉老师。"_s;
-        QCOMPARE(f.frame->PaneText(0) == sentence, notice);
+        QCOMPARE(f.PaneText(0) == sentence, notice);
         if (!notice)
             return;
-        QVERIFY(f.frame->Pane(0)->toolTip().isEmpty());
         // it comes back in the blank phase of the blinking ready prompt ...
         QStringList shown;
         for (int second : {1, 2}) {
-            f.frame->Clock().Tick(QTime(8, 0, second));
-            shown.append(f.frame->PaneText(0));
+            f.clock.Tick(QTime(8, 0, second));
+            shown.append(f.PaneText(0));
         }
         QVERIFY(shown.contains(sentence));
         // ... until a composition proves an input method at work
         Compose(f.view, u"zhong"_s);
         Compose(f.view, QString());
         for (int second : {3, 4}) {
-            f.frame->Clock().Tick(QTime(8, 0, second));
-            QVERIFY(f.frame->PaneText(0) != sentence);
+            f.clock.Tick(QTime(8, 0, second));
+            QVERIFY(f.PaneText(0) != sentence);
         }
     }
 
@@ -374,19 +372,19 @@ private slots:
         QFETCH(int, seconds);
         QFETCH(QString, timeOfDay);
         CPracticeFixture f;
-        CPracticeClock& clock = f.frame->Clock();
+        CPracticeClock& clock = f.clock;
         if (start.isValid()) {
             f.platform.SetTime(start);
             Start(f, false, "The end");
-            QCOMPARE(f.frame->Clock().m_nStartSecond, start.second());
+            QCOMPARE(f.clock.m_nStartSecond, start.second());
         }
         f.platform.SetTime(tick);
         clock.Tick(tick);
-        QCOMPARE(f.frame->PaneText(4), timeOfDay);
+        QCOMPARE(f.PaneText(4), timeOfDay);
         QCOMPARE(ElapsedSeconds, seconds);
         if (start.isValid()) {
-            QCOMPARE(f.frame->PaneText(3), u"记时:%1秒"_s.arg(seconds));
-            QCOMPARE(f.frame->PaneText(0), u"№:现在正处练习中,你可按ESC键中止练习"_s);
+            QCOMPARE(f.PaneText(3), u"记时:%1秒"_s.arg(seconds));
+            QCOMPARE(f.PaneText(0), u"№:现在正处练习中,你可按ESC键中止练习"_s);
         }
     }
 
@@ -398,12 +396,12 @@ private slots:
     void clockStopsResetsAndBlinks()
     {
         CPracticeFixture f;
-        CPracticeClock& clock = f.frame->Clock();
+        CPracticeClock& clock = f.clock;
         const QString prompt = u"◎☆准备就绪,按空格键开始计时☆◎"_s;
         const QString notice = u"中文输入法没有运行"_s;
         const auto shownAt = [&](int second) {
             clock.Tick(QTime(8, 0, second));
-            return f.frame->PaneText(0);
+            return f.PaneText(0);
         };
         clock.ResetClock();
         StartClockAt(f, QTime(8, 0, 0));
@@ -412,14 +410,14 @@ private slots:
         StartClockAt(f, QTime(8, 0, 0));
         clock.Tick(QTime(8, 0, 5));
         clock.StopClock();
-        QCOMPARE(f.frame->PaneText(0), u"已经结束练习!"_s);
+        QCOMPARE(f.PaneText(0), u"已经结束练习!"_s);
         clock.Tick(QTime(8, 0, 9));
         QCOMPARE(ElapsedSeconds, 5);
-        QCOMPARE(f.frame->PaneText(3), u"记时:0秒"_s);
+        QCOMPARE(f.PaneText(3), u"记时:0秒"_s);
         clock.ShowReadyPrompt();
         clock.ResetClock();
         QCOMPARE(ElapsedSeconds, 0);
-        QCOMPARE(f.frame->PaneText(0), u" "_s);
+        QCOMPARE(f.PaneText(0), u" "_s);
         QVERIFY(!clock.m_bReadyPrompt && !clock.m_bClockRunning);
         clock.ShowReadyPrompt();
         QCOMPARE((QStringList{shownAt(11), shownAt(12), shownAt(13)}),
@@ -430,7 +428,7 @@ private slots:
         clock.ShowReadyPrompt();
         QCOMPARE(shownAt(15), u"  "_s);
         clock.ShowNotice(notice);
-        QCOMPARE(f.frame->PaneText(0), notice);
+        QCOMPARE(f.PaneText(0), notice);
         clock.ShowNotice(QString());
         QCOMPARE((QStringList{shownAt(16), shownAt(17)}), (QStringList{prompt, u"  "_s}));
         clock.ShowNotice(notice);
@@ -443,9 +441,9 @@ private:
     static void StartClockAt(CPracticeFixture& f, const QTime& time)
     {
         f.platform.SetTime(time);
-        f.frame->Clock().StartClock();
-        f.frame->Clock().MarkStartTime();
-        f.frame->Clock().ShowPracticeRunning();
+        f.clock.StartClock();
+        f.clock.MarkStartTime();
+        f.clock.ShowPracticeRunning();
     }
 };
 

@@ -1,4 +1,4 @@
-#include "app/PracticeClock.h"
+#include "practice/PracticeClock.h"
 
 #include "platform/MainWindow.h"
 #include "platform/Platform.h"
