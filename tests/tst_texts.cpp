@@ -6,7 +6,7 @@
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/HostileFiles.h"
-#include "tests/FrameFixture.h"
+#include "tests/PracticeFixture.h"
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -87,7 +87,7 @@ private slots:
         QStringList first;
         for (int i = 0; i < 40; ++i)
             first.append(many.mid(2 * i, 2));
-        CFrameFixture::WriteFile(u"外字.txt"_s, many.toUtf8());
+        CPracticeFixture::WriteFile(u"外字.txt"_s, many.toUtf8());
         CScriptedPlatform platform;
         platform.AnswerFiles({QDir::current().filePath(u"外字.txt"_s)});
         QString shownRefused, screens, longScreens;
@@ -133,9 +133,9 @@ private slots:
     {
         const QString spring = u"春眠不觉晓，处处闻啼鸟。"_s;
         const QString summer = u"Summer: the sun is hot."_s;
-        CFrameFixture::WriteFile(u"春晓.txt"_s, Gbk::Encode(spring));
-        CFrameFixture::WriteFile(u"summer.txt"_s, QByteArray("\xEF\xBB\xBF") + summer.toUtf8());
-        CFrameFixture::WriteFile(u"broken.txt"_s, Gbk::Encode(spring) + QByteArray("\xFF\xFF"));
+        CPracticeFixture::WriteFile(u"春晓.txt"_s, Gbk::Encode(spring));
+        CPracticeFixture::WriteFile(u"summer.txt"_s, QByteArray("\xEF\xBB\xBF") + summer.toUtf8());
+        CPracticeFixture::WriteFile(u"broken.txt"_s, Gbk::Encode(spring) + QByteArray("\xFF\xFF"));
         CScriptedPlatform platform;
         platform.AnswerFiles({QDir::current().filePath(u"春晓.txt"_s),
                               QDir::current().filePath(u"broken.txt"_s), QString(),
@@ -201,7 +201,7 @@ private slots:
     // text and the screen.
     void chosenScreenIsPractisedAndNamed()
     {
-        CFrameFixture f;
+        CPracticeFixture f;
         QByteArray letters;
         for (int i = 0; letters.size() < 1288 + 200; ++i)
             letters.append(char('a' + i % 26));
@@ -218,7 +218,9 @@ private slots:
             dlg->m_comboScreen->setCurrentIndex(1);
             dlg->ClickButton(1);
         });
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_CHOOSE_TEXT));
+        CTextCommands commands;
+        commands.SetView(f.view);
+        QVERIFY(commands.OnCmdMsg(ID_TEACHING_CHOOSE_TEXT));
         QCOMPARE(screens, (QStringList{u"第 1 屏"_s, u"第 2 屏"_s}));
         QCOMPARE(f.view->LoadedScreen().value().nScreen, 2);
         QCOMPARE(f.TextRow(0), letters.mid(1288, 92));
@@ -290,7 +292,7 @@ private slots:
     // enough: the command loads a screenful of them.
     void drillCommandNeedsEnoughMistakes()
     {
-        CFrameFixture f;
+        CPracticeFixture f;
         const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
         StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::Chinese, day, {u"的"_s, u"了"_s});
         StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::English, day,
@@ -303,7 +305,9 @@ private slots:
             dlg->ChooseItem(1001, 1);
             dlg->ClickButton(1);
         });
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_DRILL));
+        CTextCommands commands;
+        commands.SetView(f.view);
+        QVERIFY(commands.OnCmdMsg(ID_TEACHING_DRILL));
         QVERIFY2(chineseShown.startsWith(u"最近的中文练习中打错的字(键)只有 2 个"_s),
                  qPrintable(chineseShown));
         CompareBoxes(f.platform, {Box(chineseShown, u"提示"_s, MB_OK | MB_ICONINFORMATION)});
