@@ -8,6 +8,34 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+// An attempt of kind by the user, ms long from at, with its counts.
+inline CAttempt TimedAttempt(qint64 user, int kind, const QDateTime& at, qint64 ms, int typed = 0,
+                             int correct = 0)
+{
+    CAttempt attempt;
+    attempt.nUserKey = user;
+    attempt.nKind = kind;
+    attempt.startedAt = at;
+    attempt.endedAt = at.addMSecs(ms);
+    attempt.nElapsedMs = ms;
+    attempt.nTypedUnits = typed;
+    attempt.nCorrectUnits = correct;
+    return attempt;
+}
+
+// The attempt stored with its score row, of the pupil named (of nobody when
+// name is empty; without a number when number is null) at accuracy.
+inline void StoreWithScore(CDaoDatabase& db, const CAttempt& attempt, const QString& name = {},
+                           const QString& number = {}, int accuracy = 0)
+{
+    FieldList fields{{9, CDaoFieldValue::FromInt16(qint16(accuracy))}};
+    if (!number.isNull())
+        fields.insert(fields.begin(), {1, CDaoFieldValue::FromText(number)});
+    if (!name.isEmpty())
+        fields.insert(fields.begin(), {0, CDaoFieldValue::FromText(name)});
+    StoreScoreWithAttempt(db, fields, &attempt);
+}
+
 // The stored attempts as the suites compare them: each attempt as "score
 // name|user key|name|class|number|kind|file|hash|start|end|ms|typed|correct|
 // backspaces|end reason", followed by its mistyped cells as

@@ -798,17 +798,9 @@ private slots:
 private:
     void StoreScore(qint64 user, const QString& name, const QString& number)
     {
-        CAttempt attempt;
-        attempt.nUserKey = user;
-        attempt.nKind = 111;
-        attempt.startedAt = QDateTime(QDate(2024, 9, 2), QTime(9, 0));
-        attempt.endedAt = attempt.startedAt.addSecs(60);
-        attempt.nElapsedMs = 60000;
-        StoreScoreWithAttempt(*m_pDatabase->Admin(),
-                              {{0, CDaoFieldValue::FromText(name)},
-                               {1, CDaoFieldValue::FromText(number)},
-                               {9, CDaoFieldValue::FromInt16(90)}},
-                              &attempt);
+        StoreWithScore(*m_pDatabase->Admin(),
+                       TimedAttempt(user, 111, QDateTime(QDate(2024, 9, 2), QTime(9, 0)), 60000),
+                       name, number, 90);
     }
 
     std::unique_ptr<CTestDatabase> m_pDatabase;

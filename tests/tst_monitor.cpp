@@ -125,22 +125,14 @@ CAssignment OnScreen(const QString& title, const CPracticeText& text, int screen
 void StoreTyped(CDaoDatabase* db, qint64 user, const CPracticeText& text, const QDateTime& at,
                 int typed, int correct, int screen = 1, qint64 exam = 0, const QString& file = {})
 {
-    CAttempt attempt;
-    attempt.nUserKey = user;
+    CAttempt attempt = TimedAttempt(user, PracticeKind::English, at, 60000, typed, correct);
     attempt.strUserName = u"某"_s;
-    attempt.nKind = PracticeKind::English;
     attempt.strTextFile = file.isEmpty() ? text.strTitle : file;
-    attempt.startedAt = at;
-    attempt.endedAt = at.addSecs(60);
-    attempt.nElapsedMs = 60000;
-    attempt.nTypedUnits = typed;
-    attempt.nCorrectUnits = correct;
     attempt.nEndReason = typed == correct ? EndReason::EndOfScreen : EndReason::Escape;
     attempt.nTextId = file.isEmpty() ? text.nId : 0;
     attempt.nScreen = file.isEmpty() ? screen : 0;
     attempt.nExamId = exam;
-    StoreScoreWithAttempt(
-        *db, {{0, CDaoFieldValue::FromText(u"某"_s)}, {9, CDaoFieldValue::FromInt16(0)}}, &attempt);
+    StoreWithScore(*db, attempt, u"某"_s);
 }
 
 } // namespace

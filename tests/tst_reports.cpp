@@ -10,6 +10,7 @@
 #include "reports/ReportCommands.h"
 #include "reports/ReportRange.h"
 #include "res/CommandIds.h"
+#include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/TableReader.h"
 #include "tests/TestDatabase.h"
@@ -53,23 +54,12 @@ void Store(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at, qint64 
            int correct, const QList<CMistake>& mistakes = {}, const QString& name = {},
            const QString& number = {}, int endReason = EndReason::Escape)
 {
-    CAttempt attempt;
+    CAttempt attempt = TimedAttempt(user, kind, at, ms, typed, correct);
     attempt.nEndReason = endReason;
-    attempt.nUserKey = user;
     attempt.strUserName = name;
     attempt.strStudentNo = number;
-    attempt.nKind = kind;
-    attempt.startedAt = at;
-    attempt.endedAt = at.addMSecs(ms);
-    attempt.nElapsedMs = ms;
-    attempt.nTypedUnits = typed;
-    attempt.nCorrectUnits = correct;
     attempt.mistakes = mistakes;
-    FieldList fields{{9, CDaoFieldValue::FromInt16(0)}};
-    if (!name.isEmpty())
-        fields.insert(fields.begin(),
-                      {{0, CDaoFieldValue::FromText(name)}, {1, CDaoFieldValue::FromText(number)}});
-    StoreScoreWithAttempt(*db, fields, &attempt);
+    StoreWithScore(*db, attempt, name, name.isEmpty() ? QString() : number);
 }
 
 // The rows of the class report as shown, "a|b|…" each.

@@ -46,13 +46,10 @@ qint64 SaveText(CDaoDatabase* db, const QString& title, int kind, const QString&
 void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
                    const QStringList& expected)
 {
-    CAttempt attempt;
-    attempt.nUserKey = user;
-    attempt.nKind = kind;
-    attempt.startedAt = attempt.endedAt = at;
+    CAttempt attempt = TimedAttempt(user, kind, at, 0);
     for (const QString& text : expected)
         attempt.mistakes.append({int(attempt.mistakes.size()), text, u"x "_s});
-    StoreScoreWithAttempt(*db, {{9, CDaoFieldValue::FromInt16(0)}}, &attempt);
+    StoreWithScore(*db, attempt);
 }
 
 } // namespace
