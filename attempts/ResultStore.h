@@ -32,8 +32,10 @@ struct CSittingStored
 // held by another program freezes nothing, and one that does not answer is
 // given up after OffThread::TimeoutMs(). An exam's result the database
 // cannot take is kept on this machine (PendingResults) and stored at the
-// pupil's next login; a practice or a lesson is timed by the server's clock
-// as it ends, so its window offers to store it again instead.
+// pupil's next login. A practice or a lesson is not kept: a server times
+// it by its own clock as it ends, so a later store would be refused. The
+// result dialog stays open to store a practice again; a lesson that could
+// not be stored is reported and shown unstored.
 class CResultStore
 {
 public:
