@@ -15,7 +15,8 @@ class CDaoDatabase;
 // The highest version the program knows.
 int NewestSchemaVersion();
 
-// The statements of one version for the engine, in order. Throws
+// The statements of one version for the engine, in order: its file, then
+// the parts a long migration is split into (upgrade-11.2-…, -11.3-…). Throws
 // CDaoException when the program carries no such file.
 QStringList SchemaStatements(bool bPostgres, int version);
 
