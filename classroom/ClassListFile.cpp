@@ -42,6 +42,42 @@ int HeaderColumn(const QString& cell)
     return -1;
 }
 
+// The columns a row names as a heading, by their position in the file (-1
+// where it names none); returns how many it names.
+int NamedColumns(const CCellRow& row, QList<int>* pNamed)
+{
+    *pNamed = QList<int>(ColumnCount, -1);
+    int recognised = 0;
+    for (qsizetype i = 0; i < row.columns.size(); ++i) {
+        const int column = HeaderColumn(row.texts[i]);
+        if (column >= 0 && (*pNamed)[column] < 0) {
+            (*pNamed)[column] = row.columns[i];
+            ++recognised;
+        }
+    }
+    return recognised;
+}
+
+// How far down a heading is looked for: a sheet as teachers keep it has a
+// title, a date or a blank row or two above it.
+constexpr int RowsBeforeHeading = 10;
+
+// The row of the heading: the first of the top rows that names two of our
+// columns (the rows above it are titles), else the first row when it names
+// one (the others are then missing); -1 when there is none.
+int HeadingRow(const QList<CCellRow>& cells, int first, QList<int>* pNamed)
+{
+    int looked = 0;
+    for (int r = first; r < cells.size() && looked < RowsBeforeHeading; ++r) {
+        if (cells[r].IsBlank())
+            continue;
+        ++looked;
+        if (NamedColumns(cells[r], pNamed) >= 2)
+            return r;
+    }
+    return NamedColumns(cells[first], pNamed) > 0 ? first : -1;
+}
+
 } // namespace
 
 QString DecodeClassListText(const QByteArray& bytes, QString* pEncoding, bool* pOk)
@@ -91,20 +127,13 @@ CClassListFile ClassListFromCells(const QList<CCellRow>& cells)
         list.strError = u"文件中没有学生"_s;
         return list;
     }
-    // Positions of name, class, number and password: a header row names
-    // them; without one they stand in that order.
+    // Positions of name, class, number and password: a heading row names
+    // them, in any order, with columns of no use to us between them;
+    // without one they stand in that order.
     QList<int> position{0, 1, 2, 3};
-    const CCellRow& top = cells[first];
-    QList<int> named(ColumnCount, -1);
-    int recognised = 0;
-    for (qsizetype i = 0; i < top.columns.size(); ++i) {
-        const int column = HeaderColumn(top.texts[i]);
-        if (column >= 0 && named[column] < 0) {
-            named[column] = top.columns[i];
-            ++recognised;
-        }
-    }
-    if (recognised > 0) {
+    QList<int> named;
+    const int heading = HeadingRow(cells, first, &named);
+    if (heading >= 0) {
         QStringList missing;
         const QStringList names{u"姓名"_s, u"班级"_s, u"学号"_s};
         for (int c = Name; c <= StudentNo; ++c) {
@@ -116,8 +145,9 @@ CClassListFile ClassListFromCells(const QList<CCellRow>& cells)
             return list;
         }
         position = named;
-        ++first;
+        first = heading + 1;
     }
+    list.columns = position;
     for (int r = first; r < cells.size(); ++r) {
         if (cells[r].IsBlank())
             continue;

@@ -8,8 +8,9 @@
 
 // A class list as a teacher keeps it: .csv (UTF-8 or GBK, comma- or
 // tab-separated) or .xlsx; columns name, class, student number and an
-// optional password, in that order or named by a header row in Chinese or
-// English.
+// optional password, in that order or named by a heading row in Chinese or
+// English (in any order, below a title, beside columns such as 序号 or 性别
+// that are not read).
 struct CClassListRow
 {
     int nLine = 0;          // the row's number in the file, from 1
@@ -24,6 +25,9 @@ struct CClassListRow
 struct CClassListFile
 {
     QList<CClassListRow> rows;
+    // The file's column (from 0) of the name, class, number and password;
+    // -1 for one the file does not have.
+    QList<int> columns;
     QString strEncoding; // "UTF-8", "GBK", "UTF-16" or "xlsx"
     QString strError;    // why nothing could be read; empty when it was
     bool bCancelled = false;
@@ -36,6 +40,6 @@ CClassListFile ReadClassList(const QString& path, CReadProgress* progress = null
 // Decodes CSV bytes: a byte-order mark decides, then UTF-8 if the bytes are
 // valid UTF-8, else GBK; false in *pOk when neither fits.
 QString DecodeClassListText(const QByteArray& bytes, QString* pEncoding, bool* pOk);
-// Rows of cells to class-list rows: a header row found and used, blank
-// rows left out, cells trimmed.
+// Rows of cells to class-list rows: a heading row found and used (the rows
+// above it left out), blank rows left out, cells trimmed.
 CClassListFile ClassListFromCells(const QList<CCellRow>& cells);

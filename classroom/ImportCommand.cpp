@@ -50,7 +50,8 @@ int RunImportClassListCommand(const QStringList& arguments)
     QList<CImportRow> plan;
     try {
         db.Open(CDaoDatabase::DefaultTarget());
-        plan = PlanImport(list.rows, PupilStore::PupilNames(db), &PupilStore::RandomPassword);
+        plan = PlanImport(list.rows, PupilStore::PupilNames(db), &PupilStore::RandomPassword,
+                          list.columns);
     } catch (const CDaoException& e) {
         err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
         return 1;

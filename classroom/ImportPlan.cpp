@@ -27,11 +27,36 @@ QString QuoteRefusal(const CClassListRow& row)
     return {};
 }
 
+// A column as a spreadsheet names it: A, B, …, Z, AA, ….
+QString ColumnLetters(int column)
+{
+    QString letters;
+    for (int n = column + 1; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+// Where a refused field was found: its column and, where it shows as what
+// it is (nothing invisible that would turn the list's text around), its
+// text.
+QString Found(int column, const QString& text)
+{
+    if (column < 0)
+        return {};
+    const QString where = u"第 %1 列"_s.arg(ColumnLetters(column));
+    if (text.isEmpty() || !AccountRules::CheckNameCharacters(text).isEmpty())
+        return u"(%1)"_s.arg(where);
+    const QString shown = text.size() > 20 ? text.left(20) + u"…"_s : text;
+    return u"(%1:“%2”)"_s.arg(where, shown);
+}
+
 } // namespace
 
 QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QString>& takenNames,
-                             const std::function<QString()>& randomPassword)
+                             const std::function<QString()>& randomPassword,
+                             const QList<int>& columns)
 {
+    const auto column = [&columns](int field) { return columns.value(field, -1); };
     QList<CImportRow> plan;
     QHash<QString, int> lineOfName; // names accepted so far -> their line
     for (const CClassListRow& row : rows) {
@@ -41,12 +66,14 @@ QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QStrin
         QStringList refusals;
         if (const QString quote = QuoteRefusal(row); !quote.isEmpty())
             refusals.append(quote);
-        for (const QString& refusal :
-             {AccountRules::CheckName(row.strName), AccountRules::CheckClass(row.strClass),
-              AccountRules::CheckStudentNo(row.strStudentNo),
-              AccountRules::CheckPassword(row.strPassword, false)}) {
-            if (!refusal.isEmpty())
-                refusals.append(Reason(refusal));
+        const QStringList fields{row.strName, row.strClass, row.strStudentNo, row.strPassword};
+        const QStringList checks{AccountRules::CheckName(row.strName),
+                                 AccountRules::CheckClass(row.strClass),
+                                 AccountRules::CheckStudentNo(row.strStudentNo),
+                                 AccountRules::CheckPassword(row.strPassword, false)};
+        for (int field = 0; field < checks.size(); ++field) {
+            if (!checks[field].isEmpty())
+                refusals.append(Reason(checks[field]) + Found(column(field), fields[field]));
         }
         if (!row.strName.isEmpty()) {
             if (takenNames.contains(row.strName))
@@ -76,6 +103,6 @@ CImportPlan PlanImportOf(const QString& path, const QSet<QString>& takenNames,
     plan.strError = list.strError;
     plan.bCancelled = list.bCancelled;
     if (plan.strError.isEmpty() && !plan.bCancelled)
-        plan.rows = PlanImport(list.rows, takenNames, randomPassword);
+        plan.rows = PlanImport(list.rows, takenNames, randomPassword, list.columns);
     return plan;
 }

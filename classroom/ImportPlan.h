@@ -23,9 +23,12 @@ struct CImportRow
 
 // The account rules hold for every row; a name is refused when another row
 // of the file before it, or a pupil in the database (takenNames), has it.
-// Rows without a password get one from randomPassword.
+// Rows without a password get one from randomPassword. A field refused
+// names its column of the file (columns, as CClassListFile has them) and
+// what was found there.
 QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QString>& takenNames,
-                             const std::function<QString()>& randomPassword);
+                             const std::function<QString()>& randomPassword,
+                             const QList<int>& columns = {});
 
 // The whole file: read, checked and planned, on any thread.
 struct CImportPlan

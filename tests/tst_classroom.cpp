@@ -83,7 +83,9 @@ QString WriteFile(const QString& name, const QByteArray& bytes)
 
 // An .xlsx made by a real spreadsheet writer (openpyxl); numbers stay
 // numbers, as a teacher's sheet holds them.
-QString WriteXlsxWithOpenpyxl(const QString& name, const QList<QVariantList>& rows)
+// rows written by openpyxl, then more, a script of openpyxl's on the sheet s.
+QString WriteXlsxWithOpenpyxl(const QString& name, const QList<QVariantList>& rows,
+                              const QString& more = {})
 {
     QString script = u"import openpyxl,sys\nb=openpyxl.Workbook()\ns=b.active\ns.title='名单'\n"_s;
     for (const QVariantList& row : rows) {
@@ -95,7 +97,7 @@ QString WriteXlsxWithOpenpyxl(const QString& name, const QList<QVariantList>& ro
         script += u"s.append([%1])\n"_s.arg(cells.join(u','));
     }
     const QString path = QDir::current().filePath(name);
-    script += u"b.save(sys.argv[1])\n"_s;
+    script += more + u"b.save(sys.argv[1])\n"_s;
     QProcess python;
     python.start(u"/usr/bin/python3"_s, {u"-c"_s, script, path});
     return python.waitForFinished(60000) && python.exitCode() == 0 ? path : QString();
@@ -538,6 +540,7 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QString>("columns"); // the file's columns of class, number, password
         // 刘洋 twice in the file; 李明 already a pupil; a missing class, a
         // number of 11 digits, a password of 11 characters.
         const QList<QStringList> pupils{
@@ -558,15 +561,15 @@ private slots:
         QTest::newRow("UTF-8 with BOM, Chinese header")
             << WriteFile(u"名单.csv"_s,
                          "\xEF\xBB\xBF" + csv(u"姓名,班级,学号,密码"_s, u',').toUtf8())
-            << u"UTF-8"_s;
+            << u"UTF-8"_s << u"BCD"_s;
         QStringEncoder gbk("GBK");
         QTest::newRow("GBK, English header, tab-separated")
             << WriteFile(u"gbk.csv"_s, gbk(csv(u"Name\tClass\tStudent No\tPassword"_s, u'\t')))
-            << u"GBK"_s;
+            << u"GBK"_s << u"BCD"_s;
         // Without a header (a blank first line) the columns stand in order;
         // a class list saved by Excel on a Chinese Windows is GBK.
         QTest::newRow("GBK without a header")
-            << WriteFile(u"nohead.csv"_s, gbk(csv({}, u','))) << u"GBK"_s;
+            << WriteFile(u"nohead.csv"_s, gbk(csv({}, u','))) << u"GBK"_s << u"BCD"_s;
         QList<QVariantList> sheet{{u"学号"_s, u"姓名"_s, u"班级"_s, u"密码"_s}};
         for (const QStringList& row : pupils) {
             bool numeric = false;
@@ -574,12 +577,13 @@ private slots:
             sheet.append({numeric ? QVariant(number) : QVariant(row[2]), row[0], row[1], row[3]});
         }
         QTest::newRow("xlsx, columns in another order, numbers as numbers")
-            << WriteXlsxWithOpenpyxl(u"名单.xlsx"_s, sheet) << u"xlsx"_s;
+            << WriteXlsxWithOpenpyxl(u"名单.xlsx"_s, sheet) << u"xlsx"_s << u"CAD"_s;
     }
     void importAClassList()
     {
         QFETCH(QString, path);
         QFETCH(QString, encoding);
+        QFETCH(QString, columns);
         QVERIFY(!path.isEmpty());
         const QStringList before = Pupils(*m_pDatabase);
         for (const bool confirm : {false, true}) {
@@ -598,8 +602,10 @@ private slots:
             QCOMPARE(
                 Results(preview),
                 (QStringList{u"2|将添加"_s, u"3|将添加(随机密码)"_s, u"4|拒绝:与文件第 2 行重名"_s,
-                             u"5|拒绝:数据库中已有同名学生"_s, u"6|拒绝:班级不能为空"_s,
-                             u"7|拒绝:学号最多10位"_s, u"8|拒绝:密码最多10位"_s}));
+                             u"5|拒绝:数据库中已有同名学生"_s,
+                             u"6|拒绝:班级不能为空(第 %1 列)"_s.arg(columns[0]),
+                             u"7|拒绝:学号最多10位(第 %1 列:“12345678901”)"_s.arg(columns[1]),
+                             u"8|拒绝:密码最多10位(第 %1 列:“12345678901”)"_s.arg(columns[2])}));
             const QStringList after = Pupils(*m_pDatabase);
             if (!confirm) {
                 QVERIFY(platform.boxes.isEmpty());
@@ -617,6 +623,39 @@ private slots:
             QVERIFY(IsSixDigits(preview.cells[1][4]));
             QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"陈静"_s), preview.cells[1][4]));
         }
+    }
+
+    // A sheet as teachers keep it: a merged title, a blank row, a heading
+    // of 序号, 学号, 姓名, 性别 and 班级, then the class: every pupil comes in,
+    // the columns found by their heading.
+    void importATeachersSheet()
+    {
+        QList<QVariantList> sheet{{ClassA + u"学生名单"_s}, {}, {}};
+        for (const QString& column : {u"序号"_s, u"学号"_s, u"姓名"_s, u"性别"_s, u"班级"_s})
+            sheet[2].append(column);
+        QStringList expected;
+        for (int i = 0; i < 32; ++i) {
+            const QString name = QString(u"张赵刘陈"_s[i % 4]) + u"伟芳静磊敏强丽军"_s[i / 4];
+            sheet.append({i + 1, 2024101 + i, name, i % 2 ? u"女"_s : u"男"_s, ClassA});
+            expected.append(u"%1|%2|%3|"_s.arg(name, ClassA).arg(2024101 + i));
+        }
+        const QString path =
+            WriteXlsxWithOpenpyxl(u"三年级二班.xlsx"_s, sheet, u"s.merge_cells('A1:E1')\n"_s);
+        QVERIFY(!path.isEmpty());
+        const QStringList before = Pupils(*m_pDatabase);
+        CScriptedPlatform platform;
+        QString summary;
+        QVERIFY(Import(platform, path, [&](CImportPreviewDlg* dlg) {
+            summary = dlg->GetDlgItemText(1001);
+            dlg->ClickButton(1);
+        }));
+        QVERIFY2(summary.contains(u"将添加 32 名学生,拒绝 0 行"_s), qPrintable(summary));
+        QStringList added = Pupils(*m_pDatabase);
+        for (const QString& pupil : before)
+            added.removeOne(pupil);
+        added.sort();
+        expected.sort();
+        QCOMPARE(added, expected);
     }
 
     // The chooser names the columns; the preview shows every line number
@@ -757,31 +796,34 @@ private slots:
         const QString head = u"姓名,班级,学号\n"_s;
         QTest::newRow("a line break in a class")
             << head + u"刘洋,\"三年级\n二班\",101\n"_s
-            << QStringList{u"2–3|拒绝:第 2 行的引号到第 3 行才闭合;班级名称中有换行符"_s};
-        QTest::newRow("a tab in a name")
-            << head + u"刘\t洋,一班,101\n"_s << QStringList{u"2|拒绝:用户姓名中有制表符"_s};
+            << QStringList{u"2–3|拒绝:第 2 行的引号到第 3 行才闭合;班级名称中有换行符(第 B 列)"_s};
+        QTest::newRow("a tab in a name") << head + u"刘\t洋,一班,101\n"_s
+                                         << QStringList{u"2|拒绝:用户姓名中有制表符(第 A 列)"_s};
         QTest::newRow("a right-to-left override")
             << head + u"刘洋\u202E,一班,101\n"_s
-            << QStringList{u"2|拒绝:用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符)"_s};
+            << QStringList{
+                   u"2|拒绝:用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符)(第 A 列)"_s};
         QTest::newRow("a zero-width space in a class")
             << head + u"刘洋,一\u200B班,101\n"_s
-            << QStringList{u"2|拒绝:班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符)"_s};
+            << QStringList{
+                   u"2|拒绝:班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符)(第 B 列)"_s};
         QTest::newRow("a bell") << head + u"刘洋\u0007,一班,101\n"_s
-                                << QStringList{u"2|拒绝:用户姓名中有控制字符 U+0007"_s};
-        QTest::newRow("nothing visible") << head + u"\u3164\u3164,一班,101\n"_s
-                                         << QStringList{u"2|拒绝:用户姓名中没有看得见的字符"_s};
+                                << QStringList{u"2|拒绝:用户姓名中有控制字符 U+0007(第 A 列)"_s};
+        QTest::newRow("nothing visible")
+            << head + u"\u3164\u3164,一班,101\n"_s
+            << QStringList{u"2|拒绝:用户姓名中没有看得见的字符(第 A 列)"_s};
         QTest::newRow("an ideographic space inside a name is a name")
             << head + u"王　芳,一班,101\n"_s << QStringList{u"2|将添加(随机密码)"_s};
         QTest::newRow("a quote closed two lines later")
             << head + u"刘洋,\"一班,101\n陈静,一班,102\n赵磊,一班\",103\n孙丽,一班,104\n"_s
-            << QStringList{u"2–4|拒绝:第 2 行的引号到第 4 行才闭合;班级名称中有换行符"_s,
+            << QStringList{u"2–4|拒绝:第 2 行的引号到第 4 行才闭合;班级名称中有换行符(第 B 列)"_s,
                            u"5|将添加(随机密码)"_s};
         QTest::newRow("a quote never closed")
             << head + u"刘洋,一班,101\n陈静,\"一班,102\n赵磊,一班,103\n"_s
             << QStringList{
                    u"2|将添加(随机密码)"_s,
-                   u"3–4|拒绝:第 3 行的引号到文件末尾(第 4 行)也没有闭合;班级名称中有换行符;"
-                   "学号不能为空"_s};
+                   u"3–4|拒绝:第 3 行的引号到文件末尾(第 4 行)也没有闭合;班级名称中有换行符(第 B "
+                   "列);学号不能为空(第 C 列)"_s};
     }
     void rowsAreRefusedWithTheirReason()
     {
