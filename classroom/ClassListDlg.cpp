@@ -1,6 +1,7 @@
 #include "classroom/ClassListDlg.h"
 
 #include "attempts/ClassReport.h"
+#include "classroom/ClassListFile.h"
 #include "classroom/ClassNames.h"
 #include "classroom/DeletePupilDlg.h"
 #include "classroom/ImportPreviewDlg.h"
@@ -8,6 +9,7 @@
 #include "classroom/MovePupilsDlg.h"
 #include "classroom/PasswordResetDlg.h"
 #include "classroom/PupilDlg.h"
+#include "documents/TableExport.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
@@ -187,6 +189,9 @@ void CClassListDlg::OnCommand(int nID)
     case IDC_IMPORT:
         if (ImportClassList(this))
             Reload(CurrentClass());
+        break;
+    case IDC_TEMPLATE:
+        ExportTables(this, {ClassListTemplate()}, ExportFormat::Xlsx, u"学生名单模板"_s);
         break;
     case IDC_CARDS: {
         CLoginCardsDlg cards(CurrentClass(), this);

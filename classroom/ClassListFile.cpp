@@ -212,3 +212,14 @@ CClassListFile ReadClassList(const QString& path, CReadProgress* progress)
     list.strEncoding = encoding;
     return list;
 }
+
+CExportTable ClassListTemplate()
+{
+    CExportTable table;
+    table.strTitle = u"学生名单:姓名、班级、学号必填(学号只用数字,最多10位),密码可以空着,"
+                     "导入时由程序生成"_s;
+    table.strSheetName = u"学生名单"_s;
+    table.header = {HeaderNames[StudentNo][0], HeaderNames[Name][0], HeaderNames[Class][0],
+                    HeaderNames[Password][0]};
+    return table;
+}

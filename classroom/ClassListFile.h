@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/CellTable.h"
+#include "documents/ExportTable.h"
 
 #include <QByteArray>
 #include <QList>
@@ -43,3 +44,7 @@ QString DecodeClassListText(const QByteArray& bytes, QString* pEncoding, bool* p
 // Rows of cells to class-list rows: a heading row found and used (the rows
 // above it left out), blank rows left out, cells trimmed.
 CClassListFile ClassListFromCells(const QList<CCellRow>& cells);
+
+// The sheet a teacher fills in for 导入名单: a line on what to fill in, then
+// the heading the reading finds (学号, 姓名, 班级, 密码).
+CExportTable ClassListTemplate();

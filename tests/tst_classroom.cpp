@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -656,6 +657,38 @@ private slots:
         added.sort();
         expected.sort();
         QCOMPARE(added, expected);
+    }
+
+    // 名单模板: the sheet saved reads back in openpyxl with its heading under
+    // a title, and once a teacher filled it in, it imports.
+    void templateFilledInImports()
+    {
+        const QString path = QDir::current().filePath(u"学生名单模板.xlsx"_s);
+        CScriptedPlatform platform;
+        platform.AnswerFiles({path});
+        OnClassList(platform, [](CClassListDlg* dlg) { dlg->ClickButton(1017); });
+        const QJsonArray rows = ReadTable(path)[u"sheets"_s].toArray().at(0)[u"rows"_s].toArray();
+        QCOMPARE(rows.size(), 2);
+        QStringList heading;
+        for (const QJsonValue& cell : rows.at(1).toArray())
+            heading.append(cell.toArray().at(1).toString());
+        QCOMPARE(heading, (QStringList{u"学号"_s, u"姓名"_s, u"班级"_s, u"密码"_s}));
+
+        QProcess fill;
+        fill.start(u"/usr/bin/python3"_s,
+                   {u"-c"_s,
+                    u"import openpyxl,sys\nb=openpyxl.load_workbook(sys.argv[1])\ns=b.active\n"
+                    "s.append(['301','刘洋','%1',''])\ns.append(['302','陈静','%1','cj2024'])\n"
+                    "b.save(sys.argv[1])\n"_s.arg(ClassA),
+                    path});
+        QVERIFY(fill.waitForFinished(60000) && fill.exitCode() == 0);
+        QString summary;
+        QVERIFY(Import(platform, path, [&](CImportPreviewDlg* dlg) {
+            summary = dlg->GetDlgItemText(1001);
+            dlg->ClickButton(1);
+        }));
+        QVERIFY2(summary.contains(u"将添加 2 名学生,拒绝 0 行"_s), qPrintable(summary));
+        QVERIFY(m_pDatabase->Accepts(KeyOf(*m_pDatabase, u"陈静"_s), u"cj2024"_s));
     }
 
     // The chooser names the columns; the preview shows every line number
