@@ -1,7 +1,9 @@
 #include "documents/PagedOutput.h"
 
+#include "documents/PdfText.h"
 #include "platform/Platform.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -29,8 +31,12 @@ QString WritePdf(const QString& path, const QString& title, const PagePainter& p
     QTemporaryFile part(path + u".XXXXXX"_s);
     if (!part.open())
         return QFileInfo(path).dir().exists() ? u"无法写入该文件"_s : u"文件夹不存在"_s;
+    // Painted into memory first: the text's map is mended before the file
+    // is written (WithIdeographsForRadicals).
+    QBuffer painted;
+    painted.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&part);
+        QPdfWriter writer(&painted);
         writer.setTitle(title);
         writer.setCreator(u"qe"_s);
         writer.setResolution(300);
@@ -43,6 +49,9 @@ QString WritePdf(const QString& path, const QString& title, const PagePainter& p
         if (!painter.end())
             return u"无法写入该文件"_s;
     }
+    if (part.write(WithIdeographsForRadicals(painted.buffer(), PrintFontFamily())) !=
+        painted.size())
+        return u"无法写入该文件"_s;
     part.close();
     // A temporary file is the owner's alone; the export is a normal file.
     part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |

@@ -34,18 +34,15 @@ inline int PdfPages(const QString& path)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
-// The text of each page, as pdftotext extracts it. The PDF maps some
-// glyphs that Chinese shares with the radicals back to the radical (二 as
-// ⼆); NFKC folds most of them back.
+// The text of each page, as pdftotext extracts it (the characters as a
+// reader copies them: 子, not the radical ⼦ whose glyph it shares).
 inline QStringList PdfPageTexts(const QString& path)
 {
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     if (!text.waitForFinished(60000) || text.exitCode() != 0)
         return {};
-    QStringList pages = QString::fromUtf8(text.readAllStandardOutput())
-                            .normalized(QString::NormalizationForm_KC)
-                            .split(u'\f');
+    QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f');
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;

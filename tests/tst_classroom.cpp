@@ -470,10 +470,13 @@ private slots:
         QFETCH(int, pages);
         const QString name = QString(98, u'王') + u'x';
         m_pDatabase->Insert(u"user"_s, {name, ClassA, u"9001"_s, u"513724"_s, u"普通用户"_s});
+        // 子, 黄 and 户 share their glyphs with radicals (⼦ ⻩ ⼾): the text
+        // reads back as the names.
+        const QStringList names{u"张子涵"_s, u"黄小户"_s};
         for (int i = 0; i < 15; ++i) {
-            m_pDatabase->Insert(u"user"_s,
-                                {u"学生%1"_s.arg(i), ClassA, u"3%1"_s.arg(i, 2, 10, QChar(u'0')),
-                                 u"%1"_s.arg(480000 + i * 7), u"普通用户"_s});
+            m_pDatabase->Insert(u"user"_s, {names.value(i, u"学生%1"_s.arg(i)), ClassA,
+                                            u"3%1"_s.arg(i, 2, 10, QChar(u'0')),
+                                            u"%1"_s.arg(480000 + i * 7), u"普通用户"_s});
         }
         CScriptedPlatform platform;
         const QString pdf = QDir::current().filePath(u"cards.pdf"_s);
@@ -489,6 +492,8 @@ private slots:
         QCOMPARE(PdfPages(pdf), pages);
         const QString text = PdfPageTexts(pdf).join(u'\n');
         const QString squeezed = QString(text).remove(u' ');
+        for (const QString& shown : names)
+            QVERIFY2(text.contains(shown), qPrintable(shown));
         // Each card's password is the pupil's new one; the old is gone.
         for (const CPupil& pupil : dlg.Pupils()) {
             const QString shown = pupil.strName == name ? u"姓名:王王王"_s : pupil.strName;

@@ -1,4 +1,5 @@
 #include "documents/CsvWriter.h"
+#include "documents/PdfText.h"
 #include "documents/TableExport.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/TableReader.h"
@@ -55,9 +56,9 @@ private slots:
         QVERIFY2(pages >= 5, qPrintable(QString::number(pages)));
         const QStringList texts = PdfPageTexts(path);
         QVERIFY2(texts[0].contains(u"三年级二班 中文"_s), qPrintable(texts[0].left(300)));
-        // "第 n 页,共 m 页" (页 comes back as a radical that NFKC keeps).
+        // "第 n 页,共 m 页".
         const auto pageOf = [](const QString& text) {
-            const auto match = QRegularExpression(u"第 (\\d+) .,共 (\\d+) ."_s).match(text);
+            const auto match = QRegularExpression(u"第 (\\d+) 页,共 (\\d+) 页"_s).match(text);
             return match.hasMatch() ? match.captured(1) + u'/' + match.captured(2) : QString();
         };
         // Fifty pupils fit one page.
@@ -69,6 +70,34 @@ private slots:
             QCOMPARE(pageOf(texts[2 + page]), u"%1/%2"_s.arg(page + 1).arg(rest));
             QVERIFY(texts[2 + page].contains(u"姓名"_s));
         }
+    }
+
+    // The text maps of a PDF: a radical standing for one glyph becomes its
+    // ideograph (as the print font draws it: 户 for ⼾), in every form a map
+    // may take; a run of glyphs over consecutive code points, the code
+    // space and the rest of the file stay as they are, byte for byte.
+    void radicalsInTheTextMapBecomeIdeographs_data()
+    {
+        QTest::addColumn<QByteArray>("map");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("an array") << QByteArray("<0001> <0003> [<5F20> <2F26> <2F3E>]")
+                                  << QByteArray("<0001> <0003> [<5F20> <5B50> <6237>]");
+        QTest::newRow("one glyph")
+            << QByteArray("<0004> <0004> <2EE9>") << QByteArray("<0004> <0004> <9EC4>");
+        QTest::newRow("a run is left")
+            << QByteArray("<0005> <0006> <2F00>") << QByteArray("<0005> <0006> <2F00>");
+    }
+    void radicalsInTheTextMapBecomeIdeographs()
+    {
+        QFETCH(QByteArray, map);
+        QFETCH(QByteArray, expected);
+        const QByteArray head = "%PDF-1.4 <2F26>\nbegincmap\n1 begincodespacerange\n<2F00> "
+                                "<2FFF>\nendcodespacerange\n";
+        const QByteArray chars = "1 beginbfchar\n<0007> <2EDA>\nendbfchar\nendcmap\n<2F26>";
+        const QByteArray pdf = head + "1 beginbfrange\n" + map + "\nendbfrange\n" + chars;
+        QCOMPARE(WithIdeographsForRadicals(pdf, u"Noto Sans CJK SC"_s),
+                 head + "1 beginbfrange\n" + expected + "\nendbfrange\n" +
+                     QByteArray(chars).replace("<2EDA>", "<9875>"));
     }
 
     // A spreadsheet skips a leading tab or carriage return and then takes
