@@ -145,7 +145,7 @@ QList<CSpeedBand> BestSpeedBands(const CClassReport& report)
 {
     QList<double> bests;
     for (const CPupilFigures& row : report.pupils) {
-        if (row.HasAttempts())
+        if (row.figures.nCounted > 0)
             bests.append(row.figures.dBestSpeed);
     }
     if (bests.isEmpty())

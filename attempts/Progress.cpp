@@ -68,6 +68,16 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
     return attempts;
 }
 
+QString CProgressFigures::NotCounted()
+{
+    return u"—"_s;
+}
+
+QString CProgressFigures::NotCountedReason()
+{
+    return u"(练满30秒的练习才计入)"_s;
+}
+
 CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
 {
     CProgressFigures figures;
@@ -77,26 +87,28 @@ CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
     qint64 presses = 0;
     qint64 keyedMs = 0;
     qint64 keyedCorrect = 0;
-    bool bBest = false;
     for (const CAttemptSummary& attempt : attempts) {
         if (attempt.nKind != kind)
             continue;
         ++figures.nCount;
-        totalMs += qMax<qint64>(attempt.nElapsedMs, 0);
-        typed += qMax(attempt.nTypedUnits, 0);
-        correct += qMax(attempt.nCorrectUnits, 0);
+        if (!attempt.CountsForBest())
+            continue;
+        ++figures.nCounted;
+        const qint64 ms = qMax<qint64>(attempt.nElapsedMs, 0);
+        const int right = qMax(attempt.nCorrectUnits, 0);
+        const int all = qMax(attempt.nTypedUnits, 0);
+        totalMs += ms;
+        typed += all;
+        correct += right;
         if (attempt.HasKeyPresses()) {
             ++figures.nKeyedCount;
             presses += attempt.nKeyPresses;
-            keyedMs += qMax<qint64>(attempt.nElapsedMs, 0);
-            keyedCorrect += qMax(attempt.nCorrectUnits, 0);
+            keyedMs += ms;
+            keyedCorrect += right;
         }
-        if (!attempt.CountsForBest())
-            continue;
-        figures.dBestSpeed = bBest ? qMax(figures.dBestSpeed, attempt.Speed()) : attempt.Speed();
-        figures.nBestAccuracy =
-            bBest ? qMax(figures.nBestAccuracy, attempt.Accuracy()) : attempt.Accuracy();
-        bBest = true;
+        figures.dBestSpeed = qMax(figures.dBestSpeed, attempt.Speed());
+        if (all > 0)
+            figures.dBestAccuracy = qMax(figures.dBestAccuracy, 100.0 * right / all);
     }
     figures.dAverageSpeed = AverageSpeed(kind, correct, totalMs);
     figures.dAverageAccuracy = typed > 0 ? 100.0 * double(correct) / double(typed) : 0;

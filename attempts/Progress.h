@@ -33,22 +33,30 @@ struct CAttemptSummary
 // CDaoException.
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey);
 
-// Best and average over the attempts of one kind. The averages are weighted
-// by time and by what was typed (all correct units over all time, all
-// correct units over all typed), so that a few seconds' attempt weighs as
-// little as it lasted; the bests count only attempts that CountsForBest().
+// Best and average over the attempts of one kind that mean something:
+// those of at least 30 s or of a whole screen (CountsForBest), the same
+// attempts for every figure, so that no best is below its average. The
+// averages are weighted by time and by what was typed (all correct units
+// over all time, all correct units over all typed). Where no attempt
+// counts, the figures are not shown but NotCounted().
 struct CProgressFigures
 {
-    int nCount = 0;
+    int nCount = 0;   // every attempt of the kind
+    int nCounted = 0; // those the figures are taken over
     double dBestSpeed = 0;
     double dAverageSpeed = 0;
-    int nBestAccuracy = 0;
+    double dBestAccuracy = 0; // exact, as the average: 57 of 100 is 57.0
     double dAverageAccuracy = 0;
-    // Over the attempts whose key presses are known (nKeyedCount of them):
-    // all presses over all their time, and over all their correct units.
+    // Over the counted attempts whose key presses are known (nKeyedCount of
+    // them): all presses over all their time, and over all their correct
+    // units.
     int nKeyedCount = 0;
     double dAverageKeysPerSecond = 0;
     double dAverageKeysPerUnit = 0;
+
+    // What stands for a figure when no attempt counts, and why.
+    static QString NotCounted();
+    static QString NotCountedReason();
 };
 CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind);
 // The speed of correctUnits over elapsedMs in kind's unit.

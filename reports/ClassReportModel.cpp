@@ -31,12 +31,19 @@ QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
         cells.resize(ColumnCount);
         return cells;
     }
-    cells << CExportCell::Number(row.figures.dBestSpeed, 1)
-          << CExportCell::Number(row.dLatestSpeed, 1)
-          << CExportCell::Number(row.figures.dAverageSpeed, 1)
-          << CExportCell::Number(row.figures.dAverageAccuracy, 1)
+    // Only attempts of 30 s or a whole screen make the best and the
+    // averages; a pupil with none shows "—" for them.
+    const bool bCounted = row.figures.nCounted > 0;
+    const auto counted = [bCounted](double value, int decimals) {
+        return bCounted ? CExportCell::Number(value, decimals)
+                        : CExportCell::Text(CProgressFigures::NotCounted());
+    };
+    cells << counted(row.figures.dBestSpeed, 1) << CExportCell::Number(row.dLatestSpeed, 1)
+          << counted(row.figures.dAverageSpeed, 1) << counted(row.figures.dAverageAccuracy, 1)
           << CExportCell::Duration(row.nTotalMs);
-    if (row.figures.nKeyedCount > 0)
+    if (!bCounted)
+        cells << counted(0, 2) << counted(0, 2);
+    else if (row.figures.nKeyedCount > 0)
         cells << CExportCell::Number(row.figures.dAverageKeysPerSecond, 2)
               << CExportCell::Number(row.figures.dAverageKeysPerUnit, 2);
     else
@@ -94,6 +101,18 @@ QVariant CClassReportModel::headerData(int section, Qt::Orientation orientation,
     return {};
 }
 
+namespace {
+
+// A cell that holds no figure: empty, "—" (no attempt counts) or 不可用.
+bool Figureless(const CExportCell& cell)
+{
+    return cell.IsEmpty() ||
+           (!cell.IsNumeric() && (cell.strText == CProgressFigures::NotCounted() ||
+                                  cell.strText == Metrics::NotAvailable));
+}
+
+} // namespace
+
 void CClassReportModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= ColumnCount)
@@ -111,13 +130,13 @@ void CClassReportModel::sort(int column, Qt::SortOrder order)
     std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
         const CExportCell& x = keys[order == Qt::AscendingOrder ? a : b];
         const CExportCell& y = keys[order == Qt::AscendingOrder ? b : a];
-        if (x.IsEmpty() || y.IsEmpty()) {
-            if (x.IsEmpty() == y.IsEmpty())
+        if (Figureless(x) || Figureless(y)) {
+            if (Figureless(x) == Figureless(y))
                 return false;
             // Without a figure: last when descending, first when ascending.
-            return x.IsEmpty();
+            return Figureless(x);
         }
-        if (x.IsNumeric())
+        if (x.IsNumeric() && y.IsNumeric())
             return x.dValue < y.dValue;
         return collator.compare(x.strText, y.strText) < 0;
     });

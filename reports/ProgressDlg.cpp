@@ -165,15 +165,21 @@ void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
     const QString unit = Metrics::SpeedUnit(kind);
     if (figures.nCount == 0) {
         m_wndFigures->setText(u"还没有%1练习的记录。"_s.arg(Metrics::KindName(kind)));
+    } else if (figures.nCounted == 0) {
+        const QString none = CProgressFigures::NotCounted();
+        m_wndFigures->setText(
+            u"共 %1 次   最快 %2   平均 %2   最高正确率 %2   平均正确率 %2   击键 %2   码长 %2 %3"_s
+                .arg(figures.nCount)
+                .arg(none, CProgressFigures::NotCountedReason()));
     } else {
         const bool keyed = figures.nKeyedCount > 0;
         m_wndFigures->setText(
             u"共 %1 次   最快 %2   平均 %3   最高正确率 %4%   平均正确率 %5%   击键 %6   码长 %7"_s
                 .arg(figures.nCount)
                 .arg(Metrics::SpeedText({figures.dBestSpeed, unit}),
-                     Metrics::SpeedText({figures.dAverageSpeed, unit}))
-                .arg(figures.nBestAccuracy)
-                .arg(QString::number(figures.dAverageAccuracy, 'f', 1),
+                     Metrics::SpeedText({figures.dAverageSpeed, unit}),
+                     QString::number(figures.dBestAccuracy, 'f', 1),
+                     QString::number(figures.dAverageAccuracy, 'f', 1),
                      keyed ? QString::number(figures.dAverageKeysPerSecond, 'f', 2)
                            : Metrics::NotAvailable,
                      keyed ? QString::number(figures.dAverageKeysPerUnit, 'f', 2)

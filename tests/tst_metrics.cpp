@@ -3,6 +3,8 @@
 #include "attempts/Progress.h"
 #include "tests/TestMain.h"
 
+#include <QRandomGenerator>
+
 using namespace Qt::Literals::StringLiterals;
 
 // The figures every window shows, against values worked out by hand.
@@ -43,14 +45,16 @@ private slots:
         QCOMPARE(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, ms)), shown);
     }
 
-    // A pupil's averages are all correct units over all time (and over all
-    // typed); the best counts only attempts of 30 s or a whole screen.
+    // The best and the averages are taken over the same attempts, those of
+    // 30 s or a whole screen; the averages are all their correct units over
+    // all their time (and over all they typed).
     void bestAndAverageOfAttempts_data()
     {
         QTest::addColumn<QList<CAttemptSummary>>("attempts");
+        QTest::addColumn<int>("counted");
         QTest::addColumn<double>("best");
         QTest::addColumn<double>("average");
-        QTest::addColumn<int>("bestAccuracy");
+        QTest::addColumn<double>("bestAccuracy");
         QTest::addColumn<double>("averageAccuracy");
         const auto at = [](qint64 ms, int typed, int correct, bool whole = false) {
             CAttemptSummary a;
@@ -62,18 +66,19 @@ private slots:
             return a;
         };
         // 18 in 6 s would be 180 字/分; a whole minute of 15 counts.
-        QTest::newRow("six seconds and Esc is not the best")
-            << QList{at(6000, 18, 18), at(60000, 16, 15)} << 15.0 << 33.0 / 66 * 60 << 93
-            << 100.0 * 33 / 34;
+        QTest::newRow("six seconds and Esc count for nothing")
+            << QList{at(6000, 18, 18), at(60000, 16, 15)} << 1 << 15.0 << 15.0 << 93.75 << 93.75;
         QTest::newRow("a whole screen in 20 s is the best")
-            << QList{at(20000, 40, 40, true), at(60000, 30, 30)} << 120.0 << 52.5 << 100 << 100.0;
+            << QList{at(20000, 40, 40, true), at(60000, 30, 30)} << 2 << 120.0 << 52.5 << 100.0
+            << 100.0;
         QTest::newRow("exactly 30 s counts")
-            << QList{at(30000, 20, 10), at(60000, 20, 20)} << 20.0 << 20.0 << 100 << 75.0;
-        QTest::newRow("only short attempts: no best")
-            << QList{at(5000, 10, 10), at(1000, 2, 1)} << 0.0 << 11.0 / 6 * 60 << 0
-            << 100.0 * 11 / 12;
+            << QList{at(30000, 20, 10), at(60000, 20, 20)} << 2 << 20.0 << 20.0 << 100.0 << 75.0;
+        QTest::newRow("only short attempts: nothing counts")
+            << QList{at(5000, 10, 10), at(1000, 2, 1)} << 0 << 0.0 << 0.0 << 0.0 << 0.0;
         QTest::newRow("a minute of nothing lowers the average, not the best")
-            << QList{at(60000, 40, 40), at(60000, 0, 0)} << 40.0 << 20.0 << 100 << 100.0;
+            << QList{at(60000, 40, 40), at(60000, 0, 0)} << 2 << 40.0 << 20.0 << 100.0 << 100.0;
+        QTest::newRow("57 of 100 is 57.0 both ways")
+            << QList{at(60000, 100, 57)} << 1 << 57.0 << 57.0 << 57.0 << 57.0;
         QTest::newRow("other kinds are left out")
             << QList{at(60000, 40, 40),
                      [&] {
@@ -81,20 +86,52 @@ private slots:
                          english.nKind = PracticeKind::English;
                          return english;
                      }()}
-            << 40.0 << 40.0 << 100 << 100.0;
+            << 1 << 40.0 << 40.0 << 100.0 << 100.0;
     }
     void bestAndAverageOfAttempts()
     {
         QFETCH(QList<CAttemptSummary>, attempts);
+        QFETCH(int, counted);
         QFETCH(double, best);
         QFETCH(double, average);
-        QFETCH(int, bestAccuracy);
+        QFETCH(double, bestAccuracy);
         QFETCH(double, averageAccuracy);
         const CProgressFigures figures = SummariseKind(attempts, PracticeKind::Chinese);
+        QCOMPARE(figures.nCounted, counted);
         QCOMPARE(figures.dBestSpeed, best);
         QCOMPARE(figures.dAverageSpeed, average);
-        QCOMPARE(figures.nBestAccuracy, bestAccuracy);
+        QCOMPARE(figures.dBestAccuracy, bestAccuracy);
         QCOMPARE(figures.dAverageAccuracy, averageAccuracy);
+    }
+
+    // Whatever a pupil typed, no best is below its average, as computed and
+    // as shown (one decimal): random sets of attempts of every kind.
+    void bestIsNeverBelowAverage()
+    {
+        QRandomGenerator random(20261209);
+        for (int set = 0; set < 2000; ++set) {
+            const int kind = PracticeKind::Chinese + int(random.bounded(4));
+            QList<CAttemptSummary> attempts(1 + random.bounded(12));
+            for (CAttemptSummary& attempt : attempts) {
+                attempt.nKind = kind;
+                attempt.nElapsedMs = random.bounded(1, 400000);
+                attempt.nTypedUnits = random.bounded(0, 800);
+                attempt.nCorrectUnits = random.bounded(0, attempt.nTypedUnits + 1);
+                attempt.bWholeText = random.bounded(4) == 0;
+            }
+            const CProgressFigures f = SummariseKind(attempts, kind);
+            const auto shown = [](double value) {
+                return QString::number(value, 'f', 1).toDouble();
+            };
+            QVERIFY2(
+                f.dBestSpeed >= f.dAverageSpeed && shown(f.dBestSpeed) >= shown(f.dAverageSpeed),
+                qPrintable(u"set %1: %2 < %3"_s.arg(set).arg(f.dBestSpeed).arg(f.dAverageSpeed)));
+            QVERIFY2(
+                f.dBestAccuracy >= f.dAverageAccuracy &&
+                    shown(f.dBestAccuracy) >= shown(f.dAverageAccuracy),
+                qPrintable(
+                    u"set %1: %2 < %3"_s.arg(set).arg(f.dBestAccuracy).arg(f.dAverageAccuracy)));
+        }
     }
 };
 

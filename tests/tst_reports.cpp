@@ -300,6 +300,31 @@ private slots:
         QCOMPARE(report.pupils.value(0).figures.dBestSpeed, 120.0);
     }
 
+    // A pupil whose only attempt is shorter than 30 s has no best and no
+    // average: a dash, and why, in 我的练习记录 and in the class report.
+    void nothingCountsShowsADash()
+    {
+        m_pDatabase->SignInAsTeacher();
+        const QString cls = u"六年级二班"_s;
+        const qint64 pupil = m_pDatabase->Insert(u"user"_s, {u"钱多"_s, cls, u"010"_s, u"pw"_s});
+        Store(m_pDatabase->Admin(), pupil, 111, At(9, 3, {9, 0}), 10000, 30, 30, {}, u"钱多"_s,
+              u"010"_s);
+        CClassReportModel model;
+        model.SetReport(LoadClassReport(*m_pDatabase->Database(), cls, 111, {}));
+        QStringList cells;
+        for (const CExportCell& cell : model.RowCells(0).mid(3, 4))
+            cells.append(cell.DisplayText());
+        QCOMPARE(cells, (QStringList{u"—"_s, u"180.0"_s, u"—"_s, u"—"_s}));
+
+        CScriptedPlatform platform;
+        QString figures;
+        Drive<CProgressDlg>(platform,
+                            [&](CProgressDlg* dlg) { figures = dlg->GetDlgItemText(1003); });
+        CProgressDlg(pupil, QString()).DoModal();
+        QCOMPARE(figures, u"共 1 次   最快 —   平均 —   最高正确率 —   平均正确率 —   击键 —   "
+                          "码长 — (练满30秒的练习才计入)"_s);
+    }
+
     void rangesOfDays_data()
     {
         QTest::addColumn<int>("preset");
@@ -378,15 +403,16 @@ private slots:
         // The kind practised last comes first: Chinese. Speeds 0, 30, 25;
         // accuracies 0, 90, 83.
         QCOMPARE(initialKind, 111);
-        QCOMPARE(chinese.figures, u"共 3 次   最快 30.0 字/分   平均 28.0 字/分   最高正确率 90%   "
-                                  "平均正确率 87.5%   击键 不可用   码长 不可用"_s);
+        QCOMPARE(chinese.figures,
+                 u"共 3 次   最快 30.0 字/分   平均 28.0 字/分   最高正确率 90.0%   "
+                 "平均正确率 87.5%   击键 不可用   码长 不可用"_s);
         QCOMPARE(RowLines(chinese.mistakes),
                  (QStringList{u"的|3|地×2  得×1"_s, u"是|2|事×2"_s, u"了|1|啦×1"_s}));
         QCOMPARE(chinese.speeds, (QList<QPointF>{Point(Sept(2, 9), 25), Point(Sept(3, 9), 30),
                                                  Point(Sept(4, 8), 0)}));
         QCOMPARE(chinese.accuracies, (QList<QPointF>{Point(Sept(2, 9), 83), Point(Sept(3, 9), 90),
                                                      Point(Sept(4, 8), 0)}));
-        QCOMPARE(english.figures, u"共 1 次   最快 38.0 WPM   平均 38.0 WPM   最高正确率 95%   "
+        QCOMPARE(english.figures, u"共 1 次   最快 38.0 WPM   平均 38.0 WPM   最高正确率 95.0%   "
                                   "平均正确率 95.0%   击键 不可用   码长 不可用"_s);
         QCOMPARE(RowLines(english.mistakes), (QStringList{u"␣|1|x×1"_s, u"T|1|t×1"_s}));
         QCOMPARE(english.speeds, QList<QPointF>{Point(Sept(2, 10), 38)});
