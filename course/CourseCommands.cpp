@@ -72,17 +72,21 @@ void CCourseCommands::OnCourse(const QString& course)
     StartLesson(choose.ChosenCourse(), choose.ChosenLesson());
 }
 
-void CCourseCommands::StartLesson(const QString& course, int lesson)
+void CCourseCommands::StartLesson(const QString& course, int lesson,
+                                  std::optional<CLessonGoal> goal)
 {
     const CCourse& plan = CoursePlan::Course(course);
     if (!m_pView || !plan.Lesson(lesson))
         return;
+    if (goal && !goal->Covers(lesson))
+        goal.reset();
     auto* screen = new CLessonView(plan, lesson);
+    screen->SetGoal(goal);
     QPointer<CQeView> view = m_pView;
     screen->SetLeave([view] {
         if (view)
             view->CloseScreen();
     });
-    screen->SetOpenLesson([this, course](int next) { StartLesson(course, next); });
+    screen->SetOpenLesson([this, course, goal](int next) { StartLesson(course, next, goal); });
     m_pView->ShowScreen(screen);
 }

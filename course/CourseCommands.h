@@ -1,8 +1,12 @@
 #pragma once
 
+#include "course/CourseStore.h"
+
 #include "platform/CommandTarget.h"
 
 #include <QString>
+
+#include <optional>
 
 class CQeView;
 
@@ -19,7 +23,9 @@ public:
     bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
     // Shows a lesson of a course on the view's lesson screen.
-    void StartLesson(const QString& course, int lesson);
+    // Opens the lesson on the view; goal, when given, is the assignment it
+    // was started from (kept for the next lessons it covers).
+    void StartLesson(const QString& course, int lesson, std::optional<CLessonGoal> goal = {});
 
 private:
     void OnCourse(const QString& course);

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class CDaoDatabase;
 
 // The course's own rows beside the lessons typed (attempts/
@@ -16,10 +18,30 @@ class CDaoDatabase;
 // A finished lesson as it was judged and kept: its stars and passing
 // against the class's thresholds, whether it was stored (only for a pupil
 // logged in to an account of their own) and whether the next lesson is open.
+// An assignment's own targets for the lessons it sets: a lesson started
+// from it shows and judges them instead of the course's (the course's
+// stars and unlocking stay the course's).
+struct CLessonGoal
+{
+    QString strTitle;
+    int nLessonFrom = 0;
+    int nLessonTo = 0;
+    double dKeysPerMinute = 0; // keys typed right a minute
+    int nAccuracy = 0;         // per cent of the keys typed
+
+    bool Covers(int lesson) const { return lesson >= nLessonFrom && lesson <= nLessonTo; }
+    // As the assignment judges a lesson's try.
+    bool IsMet(const CLessonAttempt& attempt) const
+    {
+        return attempt.KeysPerMinute() >= dKeysPerMinute && attempt.Accuracy() >= nAccuracy;
+    }
+};
+
 struct CLessonRecord
 {
     CLessonAttempt attempt;
     CLessonTargets targets;
+    std::optional<CLessonGoal> goal; // the assignment the lesson was started from
     bool bStored = false;
     bool bNextOpen = false;
     bool bLastLesson = false;

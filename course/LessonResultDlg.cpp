@@ -43,14 +43,24 @@ QString CLessonResultDlg::SummaryText() const
     QStringList lines;
     lines.append(
         u"第 %1 课 %2 完成了!"_s.arg(attempt.nLesson).arg(lesson ? lesson->strTitle : QString()));
-    lines.append(u"速度:%1 键/分(%2 WPM),要求 %3 键/分"_s
-                     .arg(QString::number(attempt.KeysPerMinute(), 'f', 1),
-                          QString::number(attempt.WordsPerMinute(), 'f', 1))
-                     .arg(m_record.targets.nSpeed));
-    lines.append(u"正确率:%1%(共打 %2 键,错 %3 键),要求 %4%"_s.arg(attempt.Accuracy())
+    // A lesson of an assignment is measured against the assignment's own
+    // targets, the others against the lesson's.
+    const std::optional<CLessonGoal>& goal = m_record.goal;
+    const QString speedWanted = goal ? u"作业要求 %1 键/分"_s.arg(goal->dKeysPerMinute, 0, 'g', 6)
+                                     : u"要求 %1 键/分"_s.arg(m_record.targets.nSpeed);
+    const QString accuracyWanted = goal ? u"作业要求 %1%"_s.arg(goal->nAccuracy)
+                                        : u"要求 %1%"_s.arg(m_record.targets.nAccuracy);
+    lines.append(u"速度:%1 键/分(%2 WPM),%3"_s.arg(
+        QString::number(attempt.KeysPerMinute(), 'f', 1),
+        QString::number(attempt.WordsPerMinute(), 'f', 1), speedWanted));
+    lines.append(u"正确率:%1%(共打 %2 键,错 %3 键),%4"_s.arg(attempt.Accuracy())
                      .arg(attempt.nKeystrokes)
                      .arg(attempt.nErrors)
-                     .arg(m_record.targets.nAccuracy));
+                     .arg(accuracyWanted));
+    if (goal)
+        lines.append(goal->IsMet(attempt)
+                         ? u"作业“%1”:这一课达到了作业的要求。"_s.arg(goal->strTitle)
+                         : u"作业“%1”:这一课还没有达到作业的要求。"_s.arg(goal->strTitle));
     const QString keysPerSecond =
         Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.nElapsedMs);
     lines.append(u"击键:%1   码长:%2   回改:%3"_s.arg(

@@ -242,6 +242,7 @@ void CLessonView::Finish()
         m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
         m_record->bNextOpen = false;
     }
+    m_record->goal = m_goal;
     CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
     const int choice = result.DoModal();
     if (choice == CLessonResultDlg::Next && m_openLesson)

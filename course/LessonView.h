@@ -37,6 +37,9 @@ public:
     // (the number of the lesson) from the result.
     void SetLeave(std::function<void()> leave) { m_leave = std::move(leave); }
     void SetOpenLesson(std::function<void(int)> open) { m_openLesson = std::move(open); }
+    // The assignment the lesson was started from, if any.
+    void SetGoal(std::optional<CLessonGoal> goal) { m_goal = std::move(goal); }
+    const std::optional<CLessonGoal>& Goal() const { return m_goal; }
 
     // The pixels of a cell: row 0 is the current line, 1 what was typed
     // under it, 2 and 3 the next lines.
@@ -74,6 +77,7 @@ private:
 
     const CCourse& m_course;
     int m_nLesson;
+    std::optional<CLessonGoal> m_goal;
     CLessonSession m_session;
     CKeyboardView* m_pKeyboard = nullptr;
     std::optional<CLessonRecord> m_record;

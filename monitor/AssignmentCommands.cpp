@@ -97,9 +97,11 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
     switch (assignment.nTask) {
     case AssignmentTask::Lessons:
         if (m_pCourse)
-            m_pCourse->StartLesson(assignment.strCourse, status.nNextLesson != 0
-                                                             ? status.nNextLesson
-                                                             : assignment.nLessonFrom);
+            m_pCourse->StartLesson(
+                assignment.strCourse,
+                status.nNextLesson != 0 ? status.nNextLesson : assignment.nLessonFrom,
+                CLessonGoal{assignment.strTitle, assignment.nLessonFrom, assignment.nLessonTo,
+                            assignment.dMinSpeed, assignment.nMinAccuracy});
         break;
     case AssignmentTask::TextScreen: {
         std::optional<CPracticeText> text;

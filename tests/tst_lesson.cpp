@@ -198,6 +198,25 @@ private slots:
                  QStringList{u"0"_s});
     }
 
+    // A lesson started from an assignment says the assignment's targets and
+    // whether it met them; the next lesson it covers keeps them, a lesson
+    // past its range has the course's own.
+    void assignmentTargetsInTheResult()
+    {
+        CFrameFixture f;
+        LogIn(f, m_nPupil, u"李华"_s, UserKind::Ordinary);
+        CCourseCommands course;
+        course.SetView(f.view);
+        course.StartLesson(u"fingering"_s, 1, CLessonGoal{u"第一周"_s, 1, 2, 25, 90});
+        Shown shown = TypeLesson(f, 0, 1000);
+        QVERIFY2(shown.summary.contains(u"作业要求 25 键/分"_s) &&
+                     shown.summary.contains(u"作业要求 90%"_s) &&
+                     shown.summary.contains(u"作业“第一周”:这一课达到了作业的要求。"_s),
+                 qPrintable(shown.summary));
+        course.StartLesson(u"fingering"_s, 3, CLessonGoal{u"第一周"_s, 1, 2, 25, 90});
+        QVERIFY(Screen(f) && !Screen(f)->Goal());
+    }
+
     // Someone without an account of their own may try any lesson, shown in
     // the whole view; nothing is kept.
     void anonymousStoresNothing()

@@ -8,6 +8,7 @@
 #include "monitor/AssignmentsDlg.h"
 #include "monitor/AssignmentStore.h"
 #include "monitor/MonitorDlg.h"
+#include "course/LessonView.h"
 #include "monitor/MyAssignmentsDlg.h"
 #include "platform/ListCtrl.h"
 #include "tests/AttemptRows.h"
@@ -502,6 +503,28 @@ private slots:
         QVERIFY2(listed.isEmpty(), "the list showed with nothing left to do");
         QVERIFY(!f.platform.modalRuns.contains(u"CMyAssignmentsDlg"_s));
         QVERIFY(!f.view->LoadedScreen());
+    }
+
+    // 开始 on an assignment of lessons opens its next lesson with the
+    // assignment's own targets, which the lesson's result measures against.
+    void lessonsOfAnAssignmentKeepItsTargets()
+    {
+        CAssignment lessons = LessonsFiveToSeven();
+        lessons.classes = {Class};
+        AssignmentStore::SaveAssignment(*m_pDatabase->Admin(), lessons);
+        CFrameFixture f;
+        LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s, [&] {
+            Drive<CMyAssignmentsDlg>(f.platform,
+                                     [](CMyAssignmentsDlg* dlg) { dlg->ClickButton(1); });
+        });
+        const auto* screen = qobject_cast<CLessonView*>(f.view->ShownScreen());
+        QVERIFY(screen && screen->Goal());
+        QCOMPARE(screen->Session().Lesson().strTitle,
+                 CoursePlan::Course(u"fingering"_s).Lesson(5)->strTitle);
+        QCOMPARE(std::tuple(screen->Goal()->strTitle, screen->Goal()->dKeysPerMinute,
+                            screen->Goal()->nAccuracy, screen->Goal()->nLessonTo),
+                 std::tuple(u"第二周练习"_s, 60.0, 90, 7));
+        Accounts::SignOut(*f.doc.m_pDB);
     }
 
     // A pupil reaches the reports only through the functions, as their own:
