@@ -27,17 +27,23 @@ QStringList Headings(int kind)
             u"备注"_s};
 }
 
-QString StateText(CExamResultRow::State state)
+QString StateText(const CExamResultRow& row)
 {
-    switch (state) {
+    switch (row.state) {
     case CExamResultRow::NotStarted:
         return u"未开始"_s;
     case CExamResultRow::Running:
         return u"进行中"_s;
     case CExamResultRow::Interrupted:
         return u"中断"_s;
-    case CExamResultRow::Finished:
-        return u"已完成"_s;
+    case CExamResultRow::Finished: {
+        QStringList marks;
+        if (row.bLate)
+            marks.append(u"补交"_s);
+        if (row.bFlagged)
+            marks.append(u"可疑"_s);
+        return marks.isEmpty() ? u"已完成"_s : marks.join(u"、"_s);
+    }
     }
     return {};
 }
@@ -94,7 +100,7 @@ QList<CExportCell> Cells(const CExamResultRow& row)
 {
     QList<CExportCell> cells{CExportCell::Text(row.strName), CExportCell::Text(row.strClass),
                              CExportCell::Text(row.strStudentNo),
-                             CExportCell::Text(StateText(row.state))};
+                             CExportCell::Text(StateText(row))};
     if (row.nKind != 0) {
         cells << CExportCell::Number(
                      Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nSpeedMs).dValue, 1)

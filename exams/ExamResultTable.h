@@ -25,8 +25,11 @@ QString Title(const CExam& exam);
 // The table as shown, for .xlsx, .csv, PDF and paper.
 CExportTable Export(const CExam& exam, const QList<CExamResultRow>& rows);
 
-QString StateText(CExamResultRow::State state);
-// 补交, a flag for the teacher's eyes, why a result was not stored.
+// The status of a row as the teacher reads it: 未开始, 进行中, 中断,
+// 已完成, or for a finished result that needs a look 补交, 可疑 or both.
+QString StateText(const CExamResultRow& row);
+// Why the status is what it is: 补交, why a result is 可疑, why it was not
+// stored (the 备注 column and the status's tip); empty when nothing is.
 QString Remarks(const CExamResultRow& row);
 QString EndReasonText(int reason);
 

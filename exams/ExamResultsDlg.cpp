@@ -17,6 +17,9 @@ namespace {
 
 using enum ExamResultsDlgIds::Id;
 
+// The column of the status (状态) in the list.
+constexpr int StatusColumn = 3;
+
 const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 50, 50, 70, 60, 40, 120};
 
 } // namespace
@@ -79,6 +82,9 @@ void CExamResultsDlg::Fill()
     }
     m_listResults->DeleteAllItems();
     m_listResults->AppendRows(rows);
+    // The status names 补交 and 可疑; its tip says why.
+    for (int row = 0; row < int(m_rows.size()); ++row)
+        m_listResults->SetItemToolTip(row, StatusColumn, ExamResultTable::Remarks(m_rows[row]));
     // Every column as wide as what it holds, so that no number is cut.
     for (int column = 0; column < m_listResults->header()->count(); ++column)
         m_listResults->resizeColumnToContents(column);

@@ -85,6 +85,11 @@ bool CListCtrl::SetItemText(int nItem, int nSubItem, const QString& text)
     return m_pModel->SetText(nItem, nSubItem, text);
 }
 
+void CListCtrl::SetItemToolTip(int nItem, int nSubItem, const QString& text)
+{
+    m_pModel->SetToolTip(nItem, nSubItem, text);
+}
+
 QString CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
     return m_pModel->Text(nItem, nSubItem);

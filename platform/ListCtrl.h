@@ -45,6 +45,8 @@ public:
     // of range); SetItemText fails on a missing row or column.
     int InsertItem(int nItem, const QString& text);
     bool SetItemText(int nItem, int nSubItem, const QString& text);
+    // The tip of a cell, shown when the mouse rests on it; empty: none.
+    void SetItemToolTip(int nItem, int nSubItem, const QString& text);
     QString GetItemText(int nItem, int nSubItem) const;
     int GetItemCount() const;
     bool DeleteItem(int nItem);

@@ -26,6 +26,10 @@ QVariant CListModel::data(const QModelIndex& index, int role) const
         return m_pixmapDecoration;
     if (role == Qt::CheckStateRole && index.column() == 0 && m_bCheckable && !HasSource())
         return IsChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    if (role == Qt::ToolTipRole) {
+        const QString tip = m_toolTips.value({index.row(), index.column()});
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     return {};
 }
 
@@ -130,8 +134,25 @@ bool CListModel::RemoveRow(int nRow)
     beginRemoveRows({}, nRow, nRow);
     m_rows.removeAt(nRow);
     m_checked.removeAt(nRow);
+    QMap<std::pair<int, int>, QString> tips;
+    for (auto it = m_toolTips.cbegin(); it != m_toolTips.cend(); ++it) {
+        if (it.key().first != nRow)
+            tips.insert({it.key().first - (it.key().first > nRow ? 1 : 0), it.key().second},
+                        it.value());
+    }
+    m_toolTips = std::move(tips);
     endRemoveRows();
     return true;
+}
+
+void CListModel::SetToolTip(int nRow, int nCol, const QString& text)
+{
+    if (HasSource() || nRow < 0 || nRow >= m_rows.size())
+        return;
+    if (text.isEmpty())
+        m_toolTips.remove({nRow, nCol});
+    else
+        m_toolTips.insert({nRow, nCol}, text);
 }
 
 void CListModel::Clear()
@@ -139,6 +160,7 @@ void CListModel::Clear()
     beginResetModel();
     m_rows.clear();
     m_checked.clear();
+    m_toolTips.clear();
     m_nSourceRows = -1;
     m_fetch = {};
     m_spans.clear();

@@ -3,10 +3,12 @@
 #include <QAbstractTableModel>
 #include <QCache>
 #include <QList>
+#include <QMap>
 #include <QPixmap>
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 // The rows of a report-style list: plain strings per cell, so that a
 // hundred thousand rows are inserted and shown without per-cell objects.
@@ -40,6 +42,8 @@ public:
     void SetCheckable(bool bCheckable);
     bool IsChecked(int nRow) const;
     bool SetChecked(int nRow, bool bChecked);
+    // The tip a held row's cell shows when the mouse rests on it.
+    void SetToolTip(int nRow, int nCol, const QString& text);
 
     // Rows read on demand instead of held: nRows rows, which fetch(first,
     // count) gives span by span as the views show them; a few hundred spans
@@ -66,7 +70,8 @@ private:
     mutable QCache<int, QList<QStringList>> m_spans{256};
     QPixmap m_pixmapDecoration;
     bool m_bCheckable = false;
-    QList<bool> m_checked; // beside m_rows
+    QList<bool> m_checked;                         // beside m_rows
+    QMap<std::pair<int, int>, QString> m_toolTips; // by (row, column) of held rows
     int m_nChangedFirst = -1;
     int m_nChangedLast = -1;
     bool m_bAnnouncePending = false;

@@ -625,13 +625,21 @@ private slots:
         const QString csv = QDir::current().filePath(u"results.csv"_s);
         platform.AnswerFiles({xlsx, csv});
         QString summary, heading;
-        QStringList shown, bySpeed;
+        QStringList shown, bySpeed, tips;
+        // The status's tip of the first three rows, as shown.
+        const auto statusTips = [](CListCtrl* list) {
+            QStringList found;
+            for (int row = 0; row < 3; ++row)
+                found.append(list->model()->index(row, 3).data(Qt::ToolTipRole).toString());
+            return found;
+        };
         Drive<CExamResultsDlg>(platform, [&](CExamResultsDlg* dlg) {
             summary = dlg->GetDlgItemText(1001);
             heading = ListOf(dlg->m_listResults).headers.last();
             shown = Lines(dlg->m_listResults);
             dlg->SortBy(4);
             bySpeed = Lines(dlg->m_listResults);
+            tips = statusTips(dlg->m_listResults);
             dlg->ClickButton(1011);
             dlg->ClickButton(1012);
         });
@@ -642,7 +650,7 @@ private slots:
         const QStringList expected{
             u"陈晨|三年级二班|No.陈晨|已完成|18.0|90|1分00秒|不可用|不可用|时间到|2|1|"_s,
             u"丁丁|三年级二班|No.丁丁|已完成|50.7|95|45秒|不可用|不可用|打完一屏|0|2|"_s,
-            u"方方|三年级一班|No.方方|已完成|12.0|75|50秒|不可用|不可用|中途离开|1|1|补交"_s,
+            u"方方|三年级一班|No.方方|补交|12.0|75|50秒|不可用|不可用|中途离开|1|1|补交"_s,
             u"瓜瓜|三年级二班|No.瓜瓜|中断||||||||1|"_s,
             u"贝贝|三年级二班|No.贝贝|进行中||||||||1|"_s,
             u"安安|三年级二班|No.安安|未开始|||||||||"_s,
@@ -651,6 +659,7 @@ private slots:
         QCOMPARE(heading, u"备注"_s);
         QCOMPARE(shown, expected);
         QCOMPARE(bySpeed.mid(0, 3), (QStringList{expected[2], expected[0], expected[1]}));
+        QCOMPARE(tips, (QStringList{u"补交"_s, QString(), QString()}));
         const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
         QCOMPARE(rows.size(), 9);
         QCOMPARE(rows[2][4][1].toDouble(), 60 * 60000.0 / 60000 / 5); // 方方's, unrounded
