@@ -143,7 +143,7 @@ void CMonitorDlg::Fill()
     QList<CPupilTiles::CTile> tiles;
     for (const QStringList& cells : std::as_const(rows))
         tiles.append({cells.value(1), cells.value(4).isEmpty() ? QString() : cells.value(4) + u'%',
-                      cells.value(2), cells.value(5)});
+                      cells.value(2), cells.value(5), cells.value(3)});
     m_pTiles->SetTiles(tiles);
     if (current >= 0 && current < rows.size())
         m_listPupils->setCurrentIndex(m_listPupils->model()->index(current, 0));

@@ -58,6 +58,14 @@ QColor CPupilTiles::StateColour(const QString& state)
     return QColor(0x9e, 0x9e, 0x9e);     // 离线, 未登录: grey
 }
 
+QString CPupilTiles::SecondLine(const CTile& tile)
+{
+    const bool bAtWork = tile.strState == u"练习中" || tile.strState == u"考试中";
+    if (bAtWork && !tile.strActivity.isEmpty())
+        return u"%1 %2"_s.arg(tile.strActivity, tile.strSpeed).trimmed();
+    return u"%1 %2"_s.arg(tile.strState, tile.strActivity).trimmed();
+}
+
 void CPupilTiles::FitHeight()
 {
     // Tall enough for every tile: a scroll area shows a bar when the class
@@ -98,7 +106,6 @@ void CPupilTiles::paintEvent(QPaintEvent* event)
         painter.drawText(first, Qt::AlignRight | Qt::AlignVCenter, tile.strProgress);
         painter.setPen(colour.darker(130));
         painter.drawText(second, Qt::AlignLeft | Qt::AlignVCenter,
-                         metrics.elidedText(u"%1 %2"_s.arg(tile.strState, tile.strSpeed).trimmed(),
-                                            Qt::ElideRight, second.width()));
+                         metrics.elidedText(SecondLine(tile), Qt::ElideRight, second.width()));
     }
 }

@@ -18,7 +18,13 @@ public:
         QString strProgress; // "45%", or empty
         QString strState;
         QString strSpeed;
+        QString strActivity; // what is typed: "英文练习", the exam's title, "指法 第3课"
     };
+
+    // The tile's second line: at work, what the pupil types and how fast
+    // (the colour says 练习中 or 考试中); otherwise the state, and what it
+    // was about.
+    static QString SecondLine(const CTile& tile);
 
     explicit CPupilTiles(QWidget* parent = nullptr);
 

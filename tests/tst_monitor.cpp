@@ -10,6 +10,7 @@
 #include "monitor/MonitorDlg.h"
 #include "course/LessonView.h"
 #include "monitor/MyAssignmentsDlg.h"
+#include "monitor/PupilTiles.h"
 #include "platform/ListCtrl.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
@@ -239,7 +240,7 @@ private slots:
         pupil.Open(m_pDatabase->Target());
         QVERIFY(m_pDatabase->SignInAs(m_nPupil, false, &pupil));
         CScriptedPlatform platform;
-        QStringList before, after, sorted;
+        QStringList before, after, sorted, tileLines;
         int notices = 0, tiles = 0;
         QRect last, shown;
         QSize dialog;
@@ -257,6 +258,8 @@ private slots:
             QVERIFY(dlg->Reload());
             notices = dlg->Notices();
             after = Lines(dlg->m_listPupils);
+            tileLines = {CPupilTiles::SecondLine(dlg->m_pTiles->Tiles().value(0)),
+                         CPupilTiles::SecondLine(dlg->m_pTiles->Tiles().value(1))};
             dlg->SortBy(2); // 状态: 练习中 before 未登录
             dlg->SortBy(2);
             sorted = Lines(dlg->m_listPupils);
@@ -271,6 +274,8 @@ private slots:
         QCOMPARE(before.size(), 50);
         QVERIFY2(before[0].startsWith(u"2024001|李华|未登录|"_s), qPrintable(before[0]));
         QCOMPARE(after[0], u"2024001|李华|练习中|英文练习|15|36.0 WPM|90|1:00"_s);
+        // The tile says what the pupil types and how fast; an idle one its state.
+        QCOMPARE(tileLines, (QStringList{u"英文练习 36.0 WPM"_s, u"未登录"_s}));
         QVERIFY2(after[1].startsWith(u"2024002|王芳|未登录|"_s), qPrintable(after[1]));
         // Descending: 未登录 (wei) after 练习中 (lian).
         QVERIFY2(sorted.last().startsWith(u"2024001|李华|练习中"_s), qPrintable(sorted.last()));
