@@ -2,10 +2,12 @@
 
 #include <QFile>
 #include <QFont>
-#include <QRawFont>
 #include <QHash>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QString>
+
+#include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,10 +40,12 @@ QHash<uint, uint> UnicodeEquivalents()
 // The ideograph each radical stands for in the font the PDFs are painted
 // with: the one the font draws with the radical's glyph (户 for ⼾ in a
 // simplified-Chinese font, where Unicode's equivalent is the traditional
-// 戶), else Unicode's equivalent. Made once.
-const QHash<uint, uint>& Ideographs(const QString& family)
+// 戶), else Unicode's equivalent. Made once a family.
+QHash<uint, uint> Ideographs(const QString& family)
 {
+    static std::mutex mutex;
     static QHash<QString, QHash<uint, uint>> tables;
+    const std::lock_guard lock(mutex);
     if (const auto found = tables.constFind(family); found != tables.cend())
         return *found;
     const QRawFont font = QRawFont::fromFont(QFont(family));
@@ -65,7 +69,8 @@ const QHash<uint, uint>& Ideographs(const QString& family)
         if (same != 0 && glyphOf(it.value()) != glyph)
             it.value() = same;
     }
-    return *tables.insert(family, table);
+    tables.insert(family, table);
+    return table;
 }
 
 // A four-digit destination <XXXX> at pos, rewritten in place when it names
@@ -130,7 +135,7 @@ void MapCMap(QByteArray& pdf, qsizetype from, qsizetype to, const QHash<uint, ui
 
 QByteArray WithIdeographsForRadicals(QByteArray pdf, const QString& fontFamily)
 {
-    const QHash<uint, uint>& ideographs = Ideographs(fontFamily);
+    const QHash<uint, uint> ideographs = Ideographs(fontFamily);
     for (qsizetype from = pdf.indexOf("begincmap"); from >= 0;
          from = pdf.indexOf("begincmap", from)) {
         const qsizetype to = pdf.indexOf("endcmap", from);
