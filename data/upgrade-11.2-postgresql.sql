@@ -1,6 +1,6 @@
--- Version 11 on PostgreSQL, part 2 (run after part 1, in the same
--- transaction): the account rules, the locks, the pupil's clock, the roles'
--- limits and the accounts' functions.
+-- Version 11 on PostgreSQL, continued from upgrade-11-postgresql.sql (read
+-- after it, in the same transaction): the account rules, the locks, the
+-- pupil's clock, the roles' limits and the accounts' functions.
 
 -- The account rules of the program (AccountRules), for what reaches the
 -- server by hand: required, at most 199 bytes in GBK, no control

@@ -1,6 +1,6 @@
--- Version 11 on PostgreSQL, part 3 (run after part 2, in the same
--- transaction): storing practices and lessons, clearing one's own
--- scores.
+-- Version 11 on PostgreSQL, continued from upgrade-11.2-postgresql.sql (read
+-- after it, in the same transaction): storing practices and lessons, clearing
+-- one's own scores.
 
 -- A finished practice of the four kinds, a library text or a drill, stored
 -- as the described result dialog stores it: the server counts the typed

@@ -1,6 +1,6 @@
--- Version 11 on PostgreSQL, part 4 (run after part 3, in the same
--- transaction): an exam's start and the cells reported while it
--- runs.
+-- Version 11 on PostgreSQL, continued from upgrade-11.3-postgresql.sql (read
+-- after it, in the same transaction): an exam's start and the cells reported
+-- while it runs.
 
 -- An exam's start, on the server's clock: the exam must be open and set for
 -- the pupil's class; a pupil has one running sitting at a time, and a

@@ -1,5 +1,5 @@
--- Version 11 on PostgreSQL, part 5 (run after part 4, in the same
--- transaction): an exam's result and the live reports.
+-- Version 11 on PostgreSQL, continued from upgrade-11.4-postgresql.sql (read
+-- after it, in the same transaction): an exam's result and the live reports.
 
 -- An exam's result, scored from the cells the server saw arrive: the
 -- result brings the whole typed screen once more (a result kept on the

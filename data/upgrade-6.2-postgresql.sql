@@ -1,6 +1,6 @@
--- Version 6 on PostgreSQL, part 2 (run after part 1, in the same
--- transaction): the accounts' roles, registration, the login log and
--- the teacher's functions.
+-- Version 6 on PostgreSQL, continued from upgrade-6-postgresql.sql (read
+-- after it, in the same transaction): the accounts' roles, registration, the
+-- login log and the teacher's functions.
 
 -- One account role; the key names it.
 CREATE FUNCTION qe_create_account_role(p_kind text, p_key bigint, p_verifier text) RETURNS void

@@ -1,6 +1,6 @@
--- Version 6 on PostgreSQL, part 3 (run after part 2, in the same
--- transaction): an exam's sitting, its start and its scored result, and
--- who may call the functions.
+-- Version 6 on PostgreSQL, continued from upgrade-6.2-postgresql.sql (read
+-- after it, in the same transaction): an exam's sitting, its start and its
+-- scored result, and who may call the functions.
 
 -- An exam's start, on the server's clock: the exam must be open and set for
 -- the pupil's class; a pupil has one running sitting at a time, and a

@@ -17,9 +17,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// A version's migration, or its part (from 2) where a long one is split by
-// what it does: upgrade-11-postgresql.sql, upgrade-11.2-postgresql.sql, ...
-QString SchemaFile(bool bPostgres, int version, int part = 1)
+// A version's migration, or its continuation number (from 2) where a long
+// one is split by what it does: upgrade-11-postgresql.sql,
+// upgrade-11.2-postgresql.sql, ...
+QString SchemaFile(bool bPostgres, int version, int continuation = 1)
 {
     const QString engine = bPostgres ? u"postgresql"_s : u"sqlite"_s;
     // QE_SCHEMA_DIR names a folder of schema files read instead of the
@@ -30,7 +31,8 @@ QString SchemaFile(bool bPostgres, int version, int part = 1)
     const QString directory = folder.isEmpty() ? u":/schema"_s : folder;
     if (version == 1)
         return u"%1/schema-%2.sql"_s.arg(directory, engine);
-    const QString number = part == 1 ? QString::number(version) : u"%1.%2"_s.arg(version).arg(part);
+    const QString number =
+        continuation == 1 ? QString::number(version) : u"%1.%2"_s.arg(version).arg(continuation);
     return u"%1/upgrade-%2-%3.sql"_s.arg(directory, number, engine);
 }
 
@@ -198,8 +200,8 @@ QStringList SchemaStatements(bool bPostgres, int version)
     if (!file.open(QIODevice::ReadOnly))
         throw CDaoException(u"the schema %1 is missing from the program"_s.arg(name));
     QStringList statements = SplitStatements(QString::fromUtf8(file.readAll()));
-    for (int part = 2; version > 1; ++part) {
-        QFile next(SchemaFile(bPostgres, version, part));
+    for (int continuation = 2; version > 1; ++continuation) {
+        QFile next(SchemaFile(bPostgres, version, continuation));
         if (!next.open(QIODevice::ReadOnly))
             break;
         statements += SplitStatements(QString::fromUtf8(next.readAll()));

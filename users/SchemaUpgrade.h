@@ -16,7 +16,7 @@ class CDaoDatabase;
 int NewestSchemaVersion();
 
 // The statements of one version for the engine, in order: its file, then
-// the parts a long migration is split into (upgrade-11.2-…, -11.3-…). Throws
+// the continuations a long migration is split into (upgrade-11.2-…, -11.3-…). Throws
 // CDaoException when the program carries no such file.
 QStringList SchemaStatements(bool bPostgres, int version);
 
