@@ -75,7 +75,8 @@ void CMainFrame::PreCreateWindow()
 bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
 {
     m_pDocument = pDoc;
-    m_pView = new CQeView(pDoc, CViewServices{&m_clock, this}, this);
+    m_pView = new CQeView(
+        pDoc, CViewServices{&m_clock, this, [this](int nID) { m_router.Execute(nID); }}, this);
     setCentralWidget(m_pView);
     // The picture stands, and the practice files are checked, while the
     // menus and bars are made behind it.

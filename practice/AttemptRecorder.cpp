@@ -127,6 +127,16 @@ qint64 CAttemptRecorder::IdleMs() const
     return qMax<qint64>(Platform().MonotonicMilliseconds() - last, 0);
 }
 
+qint64 CAttemptRecorder::KeyPressesSoFar() const
+{
+    if (!CKeyPressCounter::Application().IsAvailable())
+        return -1;
+    if (!m_bStarted)
+        return 0;
+    return ((m_bEnded ? m_keysAtEnd : CKeyPressCounter::Application().Counts()) - m_keysAtStart)
+        .nPresses;
+}
+
 void CAttemptRecorder::OnStart()
 {
     m_nLastKeyMs = -1;

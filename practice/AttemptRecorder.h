@@ -37,6 +37,9 @@ public:
     // last key (or the start), in milliseconds.
     qint64 ElapsedMs() const;
     qint64 IdleMs() const;
+    // The physical key presses since the start (to the end once it ended);
+    // -1 where the platform does not show them.
+    qint64 KeyPressesSoFar() const;
     // How the session ended (EndReason); meaningful once it has.
     int EndReasonCode() const { return m_nEndReason; }
 

@@ -43,10 +43,12 @@ public:
 
 class IMenuHost;
 
-// What the main window lends the view when it makes it: its practice clock
-// and the tracking of pop-up menus. Either may be null (no window).
+// What the main window lends the view when it makes it: its practice clock,
+// the tracking of pop-up menus and the running of a command by its id (as
+// its menu would). Any may be empty (no window).
 struct CViewServices
 {
     IPracticeClock* pClock = nullptr;
     IMenuHost* pMenuHost = nullptr;
+    std::function<void(int nID)> runCommand;
 };

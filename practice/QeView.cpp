@@ -93,6 +93,14 @@ CQeView::CQeView(CQeDoc* pDoc, CViewServices services, QWidget* parent)
         [this](int line, int column, int count) { update(DirtyRect(line, column, count)); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &CQeView::OnApplicationStateChanged);
+    // The large screen's figures change with the time as well as the keys.
+    m_figureTimer.setInterval(1000);
+    connect(&m_figureTimer, &QTimer::timeout, this, [this] {
+        if (IsLarge() && m_session.IsRunning())
+            update(LargeLayout().band);
+        else
+            m_figureTimer.stop();
+    });
     // The teacher ended the exam for everybody: as if its time had run out.
     connect(&m_reporter, &CLiveReporter::examStopped, this, [this] {
         if (m_exam && m_session.IsRunning())
@@ -110,6 +118,14 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     Q_UNUSED(nRepCnt);
     Q_UNUSED(nFlags);
     const auto byte = static_cast<unsigned char>(nChar & 0xFF);
+    if (m_result) {
+        // The result waits for a button: Enter goes on, Esc goes back.
+        if (byte == '\r')
+            m_result->next ? OnResultButton(1) : OnResultButton(0);
+        else if (byte == 0x1b)
+            OnResultButton(3);
+        return;
+    }
     const bool bWasRunning = m_session.IsRunning();
     if (bWasRunning)
         m_recorder.OnRunningByte(byte);
@@ -119,6 +135,10 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     if (!bWasRunning && m_session.IsRunning()) {
         m_recorder.OnStart();
         m_reporter.Start([this] { return LiveReport(0); });
+        if (IsLarge()) {
+            update(); // the card goes, the figures come
+            m_figureTimer.start();
+        }
     }
     TellInputMethod();
 }
@@ -153,6 +173,7 @@ void CQeView::ResetSession()
     StopReporting();
     m_screen.reset();
     m_exam.reset();
+    ClearResult();
     CloseScreen();
 }
 
@@ -166,6 +187,7 @@ void CQeView::ShowCredits()
     StopReporting();
     m_screen.reset();
     m_exam.reset();
+    ClearResult();
     update();
     TellInputMethod();
 }
@@ -265,6 +287,9 @@ void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
                                         CreditFont(15, false, false, u"new Font3"_s)};
         screen.DrawCredits(painter, width(), m_creditFonts->title, m_creditFonts->credit,
                            m_creditFonts->footer);
+    } else if (IsLarge()) {
+        DrawLarge(painter, dirty);
+        return;
     } else {
         screen.DrawPractice(painter, dirty);
     }
@@ -275,11 +300,16 @@ void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
 
 QRect CQeView::CellRect(int line, int column, int count) const
 {
+    if (IsLarge())
+        return LargeLayout().Cells(line, column, count);
     return QRect(column * CharWidth, line * LineHeight, count * CharWidth, LineHeight);
 }
 
 QRect CQeView::DirtyRect(int line, int column, int count) const
 {
+    // On the large screen a cell's text line and strip change together.
+    if (IsLarge())
+        return LargeLayout().Row(line / 2, column - 2, count + 4).adjusted(0, -2, 0, 2);
     return CellRect(line, column - 1, count + 2).adjusted(0, -2, 0, 2);
 }
 

@@ -6,6 +6,8 @@
 #include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
 #include "practice/ExamHost.h"
+#include "practice/LargeLayout.h"
+#include "practice/LargePainter.h"
 #include "practice/PracticeScreen.h"
 #include "practice/PracticeState.h"
 #include "practice/TypingSession.h"
@@ -13,11 +15,13 @@
 #include <QFile>
 #include <QFont>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
 
 class CQeDoc;
+class QPushButton;
 
 // The single view of the main window: the credit screen or the practice
 // screen. Keyboard and input-method text reaches OnChar as GBK bytes, one
@@ -67,6 +71,18 @@ public:
     void ShowScreen(QWidget* pScreen);
     void CloseScreen();
     QWidget* ShownScreen() const { return m_pScreen; }
+
+    // Whether the practice shown is on the large screen: a stored text, a
+    // drill, an exam or an assignment's text, while it waits, runs and
+    // shows its result. The four practices keep the described screen.
+    bool IsLarge() const { return !m_bShowCredits && m_screen.has_value(); }
+    CLargeLayout LargeLayout() const;
+    // The large screen's result, once its practice ended, until the next
+    // load, reset or the credits.
+    bool ShowsResult() const { return m_result.has_value(); }
+    const CBandText& ResultBand() const { return m_result->band; }
+    // The result's buttons, by their text ("再练一次", "下一屏", "我的作业", "返回").
+    QPushButton* ResultButton(const QString& text) const;
 
     void OnDraw(QPainter& painter, const QRect& dirty);
     // Shows the context menu at a screen point; (-1, -1) asks for the
@@ -126,6 +142,15 @@ private:
     // while it runs.
     LiveProgress::CReport LiveReport(int endReason) const;
     void StopReporting();
+    void DrawLarge(QPainter& painter, const QRect& dirty);
+    CBandText RunningBand() const;
+    // The end of a practice on the large screen: the attempt stored for an
+    // ordinary user, and its result shown in place of the figures.
+    void ShowLargeResult(const CAttempt& attempt);
+    void MakeResultButtons();
+    void PlaceResultButtons();
+    void OnResultButton(int index);
+    void ClearResult();
 
     CViewServices m_services;
     CQeDoc* m_pDocument;
@@ -139,6 +164,14 @@ private:
     bool m_bEnding = false; // EndPractice runs
     QPointer<QWidget> m_pScreen;
     CLiveReporter m_reporter;
+    QTimer m_figureTimer; // refreshes the large screen's figures
+    struct CLargeResult
+    {
+        CBandText band;
+        std::optional<CPracticeScreen> next; // the text's next screen
+    };
+    std::optional<CLargeResult> m_result;
+    QList<QPushButton*> m_resultButtons;
 
 public:
     // The reports of the running practice to the live view (for the suites).

@@ -106,21 +106,21 @@ void CQeView::EndPractice()
         m_bEnding = false;
         return;
     }
+    if (m_screen) {
+        // A text, a drill or an assignment's text shows its result on its
+        // own screen.
+        m_figureTimer.stop();
+        ShowLargeResult(attempt);
+        m_file.close();
+        m_bEnding = false;
+        return;
+    }
     CResultDlg result;
     result.m_pAttempt = &attempt;
-    // A text's screen typed to its end leads to its next screen.
-    std::optional<CPracticeScreen> next;
-    if (m_screen && m_recorder.EndReasonCode() == EndReason::EndOfScreen &&
-        m_screen->nScreen < m_nScreenCount) {
-        next = m_screen;
-        ++next->nScreen;
-    }
     result.DoModal();
     m_file.close();
     ShowCredits();
     m_bEnding = false;
-    if (next)
-        LoadScreen(*next);
 }
 
 void CQeView::LeaveRunningExam()

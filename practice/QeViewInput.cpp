@@ -83,7 +83,7 @@ QVariant CQeView::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImCursorRectangle:
         return TypingCellRect();
     case Qt::ImFont:
-        return CViewPainter::PracticeFont();
+        return IsLarge() ? LargeLayout().TextFont() : CViewPainter::PracticeFont();
     default:
         return QWidget::inputMethodQuery(query);
     }

@@ -53,20 +53,29 @@ bool CResultDlg::OnInitDialog()
     return true;
 }
 
+FieldList PracticeScoreFields(int kind, const QString& speed, const QString& seconds,
+                              qint16 accuracy)
+{
+    FieldList fields = {
+        {0, CDaoFieldValue::FromText(CurrentUser.Name)},
+        {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)},
+        {3, CDaoFieldValue::FromText(PracticeKind::IsPractice(kind) ? PracticeKind::ScoreLabel(kind)
+                                                                    : QString())},
+        {8, CDaoFieldValue::FromText(seconds)},
+        {9, CDaoFieldValue::FromInt16(accuracy)},
+    };
+    if (PracticeKind::IsPractice(kind))
+        fields.push_back(
+            {FirstSpeedField + kind - PracticeKind::Chinese, CDaoFieldValue::FromText(speed)});
+    return fields;
+}
+
 FieldList CResultDlg::ScoreFields() const
 {
     // The accuracy is stored as the number before the percent sign.
     const qint16 accuracy = m_strAccuracy.left(m_strAccuracy.indexOf(u'%')).toShort();
-    FieldList fields = {
-        {0, CDaoFieldValue::FromText(CurrentUser.Name)},
-        {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)},
-        {3, CDaoFieldValue::FromText(m_strKind)},
-        {8, CDaoFieldValue::FromText(m_strTime)},
-        {9, CDaoFieldValue::FromInt16(accuracy)},
-    };
-    if (PracticeKind::IsPractice(CurrentPracticeKind))
-        fields.push_back({FirstSpeedField + CurrentPracticeKind - PracticeKind::Chinese,
-                          CDaoFieldValue::FromText(m_strSpeed)});
+    FieldList fields = PracticeScoreFields(CurrentPracticeKind, m_strSpeed, m_strTime, accuracy);
+    fields[2].second = CDaoFieldValue::FromText(m_strKind);
     return fields;
 }
 

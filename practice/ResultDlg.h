@@ -9,6 +9,12 @@
 struct CAttempt;
 class CListCtrl;
 
+// The score row of a practice of kind: its label, the speed as the result
+// dialog shows it (correct units a second, whole), the seconds and the
+// accuracy in percent.
+FieldList PracticeScoreFields(int kind, const QString& speed, const QString& seconds,
+                              qint16 accuracy);
+
 // The result of a finished practice: who practised, the time used, the speed
 // and the accuracy. OK stores it as a score row, for an ordinary user only.
 class CResultDlg : public CDialog

@@ -65,7 +65,10 @@ struct CPracticeFixture : CTypingFixture, IStatusPanes
     CPracticeFixture()
     {
         doc.OnNewDocument();
-        m_pView = std::make_unique<CQeView>(&doc, CViewServices{&clock, nullptr});
+        CViewServices services;
+        services.pClock = &clock;
+        services.runCommand = [this](int nID) { commandsRun.append(nID); };
+        m_pView = std::make_unique<CQeView>(&doc, services);
         view = m_pView.get();
         platform.boxes.clear(); // the document's report of the missing database
     }
@@ -75,6 +78,7 @@ struct CPracticeFixture : CTypingFixture, IStatusPanes
 
     QMap<int, QString> panes;
     CPracticeClock clock{*this};
+    QList<int> commandsRun; // the commands the view ran, by id
 
 private:
     std::unique_ptr<CQeView> m_pView;

@@ -4,6 +4,9 @@
 #include "tests/PracticeFixture.h"
 #include "tests/TestMain.h"
 #include "texts/TextRules.h"
+#include "users/CurrentUser.h"
+
+#include <QPushButton>
 
 #include <QBuffer>
 #include <QDir>
@@ -287,10 +290,12 @@ private slots:
         QCOMPARE(TextRules::DecodeFile(bytes).value_or(u"<none>"_s), text);
     }
 
-    // After the last cell of a text's screen and its result, the next screen
-    // waits for the space bar: one key starts it. The last screen, or a
-    // screen ended with Esc, leads back to the credits.
-    void nextScreenStartsWithOneKey()
+    // A text's screen shows its result on its own screen, with no dialog:
+    // after the last cell of a screen 下一屏 (or Enter) loads the next one,
+    // waiting for the space bar; a screen ended with Esc, or the last one,
+    // offers no next screen, and Esc goes back to the credits. 我的作业
+    // runs the command of the menu.
+    void textScreensShowTheirResultInPlace()
     {
         CPracticeFixture f;
         QByteArray text;
@@ -300,37 +305,54 @@ private slots:
         screen.text = text;
         screen.strTitle = u"字母"_s;
         f.view->LoadScreen(screen);
-        const auto closeResult = [&f] {
-            f.platform.DriveDialog(
-                [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(2); });
-        };
         const auto typeScreen = [&] {
-            closeResult();
             QByteArray keys(" ");
             for (int r = 0; r < CQeDoc::Rows; ++r)
                 keys += f.TextRow(r);
             f.Type(keys);
         };
         typeScreen();
-        QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
+        QVERIFY(f.platform.modalRuns.isEmpty());
+        QVERIFY(f.view->ShowsResult());
+        QVERIFY2(f.view->ResultBand().strTitle.endsWith(u"错 0 处"_s),
+                 qPrintable(f.view->ResultBand().strTitle));
+        QVERIFY(f.view->ResultButton(u"下一屏"_s)->isEnabled());
+        f.Type(QByteArray(" x")); // keys wait for a button
+        QVERIFY(f.view->ShowsResult() && !f.view->Session().IsRunning());
+        f.view->ResultButton(u"下一屏"_s)->click();
         QCOMPARE(f.view->LoadedScreen().value().nScreen, 2);
+        QVERIFY(!f.view->ShowsResult());
         QCOMPARE(f.TextRow(0), text.mid(1288, 92));
         QVERIFY(!f.view->Session().IsRunning() && f.clock.m_bReadyPrompt);
         f.Type(QByteArray(" "));
         QVERIFY(f.view->Session().IsRunning());
-        QVERIFY(f.platform.boxes.isEmpty());
-        // Esc on screen 2 ends the text.
+        // Esc on screen 2 ends it, a mistake shown; no next screen then.
         f.platform.AnswerBoxes({IDOK});
-        closeResult();
-        f.Type(QByteArray("ab\x1b"));
+        f.Type(f.TextRow(0).left(1) + "#\x1b");
+        QVERIFY(f.view->ShowsResult());
+        QVERIFY2(f.view->ResultBand().strTitle.endsWith(u"错 1 处"_s),
+                 qPrintable(f.view->ResultBand().strTitle));
+        QVERIFY(!f.view->ResultButton(u"下一屏"_s)->isEnabled());
+        f.Type(QByteArray("\x1b"));
         QCOMPARE(f.view->m_bShowCredits, 1);
-        // The last screen typed to its end leads to the credits too.
+        QVERIFY(!f.view->ShowsResult());
+        // The last screen typed to its end: Enter practises it again.
         screen.nScreen = 3;
         f.view->LoadScreen(screen);
         typeScreen();
-        QCOMPARE(f.platform.modalRuns.size(), 3);
+        QVERIFY(!f.view->ResultButton(u"下一屏"_s)->isEnabled());
+        QVERIFY(!f.view->ResultButton(u"我的作业"_s)->isEnabled()); // nobody logged in
+        f.Type(QByteArray("\r"));
+        QCOMPARE(f.view->LoadedScreen().value().nScreen, 3);
+        QVERIFY(!f.view->ShowsResult() && f.clock.m_bReadyPrompt);
+        CurrentUser.KindCode = UserKind::Ordinary;
+        CurrentUser.RowKey = 3;
+        typeScreen();
+        f.view->ResultButton(u"我的作业"_s)->click();
+        CurrentUser = CCurrentUser();
         QCOMPARE(f.view->m_bShowCredits, 1);
-        QCOMPARE(CurrentPracticeKind, int(PracticeKind::None));
+        QCOMPARE(f.commandsRun, QList<int>{ID_TEACHING_MY_ASSIGNMENTS});
+        QVERIFY(f.platform.modalRuns.isEmpty());
     }
 };
 

@@ -1,3 +1,5 @@
+#include "practice/LargeLayout.h"
+#include "practice/LargePainter.h"
 #include "practice/ViewPainter.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestMain.h"
@@ -66,6 +68,30 @@ int GlyphInk(const QString& text, QRgb background)
     Gbk::DrawColumns(painter, 16, 0, 64, 40, CViewPainter::PracticeCharWidth(), Gbk::Encode(text));
     painter.end();
     return Count(image, image.rect(), Ink::Any);
+}
+
+// A stored text's screen on the large screen of a client of size.
+void LoadLarge(CPracticeFixture& f, bool chinese, const QByteArray& text, QSize size = {1366, 611})
+{
+    f.view->resize(size);
+    f.view->show();
+    CPracticeScreen screen;
+    screen.nKind = chinese ? PracticeKind::Chinese : PracticeKind::English;
+    screen.text = text;
+    screen.strTitle = u"小猫钓鱼"_s;
+    screen.nTextId = 7;
+    f.view->LoadScreen(screen);
+}
+
+int CountColour(const QImage& image, const QRect& area, const QColor& colour)
+{
+    int count = 0;
+    const QRect inside = area & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            count += image.pixel(x, y) == colour.rgb();
+    }
+    return count;
 }
 
 QImage Full(CQeView* view)
@@ -261,6 +287,85 @@ private slots:
         }
         QVERIFY(TypedCount > 0);
         QCOMPARE(repaints.canvas, Full(f.view));
+    }
+
+    // The large screen fills the width of each display and keeps its rows
+    // inside the client: the glyphs are at least 24 px on a 1366×768
+    // display, 32 px on a 1920×1080 one (their clients less the title,
+    // menu, tool and status bars and a 40-px panel).
+    void largeScreenFitsEveryDisplay_data()
+    {
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<int>("leastPixels");
+        QTest::newRow("1366×768") << QSize(1366, 611) << 24;
+        QTest::newRow("1920×1080") << QSize(1920, 923) << 32;
+        QTest::newRow("1280×1024") << QSize(1280, 867) << 24;
+        QTest::newRow("a small window") << QSize(640, 400) << 8;
+    }
+    void largeScreenFitsEveryDisplay()
+    {
+        QFETCH(QSize, client);
+        QFETCH(int, leastPixels);
+        for (const auto band : {CLargeLayout::Band::Figures, CLargeLayout::Band::Result}) {
+            const CLargeLayout layout = CLargeLayout::For(client, band);
+            // the result's band takes a little of the rows' room
+            const int least =
+                band == CLargeLayout::Band::Figures ? leastPixels : leastPixels * 7 / 8;
+            QVERIFY2(layout.nPixelSize >= least, qPrintable(QString::number(layout.nPixelSize)));
+            QVERIFY(QRect(QPoint(0, 0), client).contains(layout.text));
+            QVERIFY(layout.band.bottom() < layout.text.top());
+            QVERIFY(qAbs(layout.text.left() - (client.width() - layout.text.right() - 1)) <= 1);
+        }
+    }
+
+    // On the large screen a cell typed right keeps the text's colour, a
+    // wrong one is red on pale red with the character typed in the strip
+    // under it, and the cell to type is marked. Before the start a card
+    // covers the middle of the rows; the space bar takes it away.
+    void largeScreenShowsMistakes()
+    {
+        CPracticeFixture f;
+        LoadLarge(f, false, QByteArray("abcdefgh ").repeated(40));
+        QVERIFY(f.view->IsLarge());
+        const QRect middle = f.view->LargeLayout().text.adjusted(200, 100, -200, -100);
+        QVERIFY(CountColour(Full(f.view), middle, CLargePainter::CursorBar) > 100);
+        f.Type(QByteArray(" ax"));
+        QCOMPARE(f.view->Session().IsRunning(), true);
+        const QImage image = Full(f.view);
+        QCOMPARE(CountColour(image, middle, CLargePainter::CursorBar), 0);
+        const QRect right = f.view->CellRect(0, 0, 1);
+        const QRect wrong = f.view->CellRect(0, 1, 1);
+        QVERIFY(Count(image, right, Ink::Dark) > 10);
+        QCOMPARE(
+            Count(image, right, Ink::Red) + CountColour(image, right, CLargePainter::WrongFill), 0);
+        QVERIFY(CountColour(image, wrong, CLargePainter::WrongFill) >
+                wrong.width() * wrong.height() / 2);
+        QVERIFY(CountColour(image, wrong, CLargePainter::WrongText) > 5);
+        QVERIFY(Count(image, f.view->CellRect(1, 1, 1), Ink::Red) > 5); // the x typed
+        const QRect strip = f.view->CellRect(1, 0, 1); // a right cell's ink stays in its line
+        QCOMPARE(CountColour(image, strip, CLargePainter::Background),
+                 strip.width() * strip.height());
+        QVERIFY(CountColour(image, f.view->CellRect(0, 2, 1), CLargePainter::CursorFill) > 20);
+    }
+
+    // A keystroke's repaint of the large screen agrees with a full one.
+    void largeRepaintAgreesWithFullRepaint_data() { partialRepaintAgreesWithFullRepaint_data(); }
+    void largeRepaintAgreesWithFullRepaint()
+    {
+        QFETCH(bool, chinese);
+        QFETCH(QByteArray, keys);
+        CPracticeFixture f;
+        LoadLarge(f, chinese,
+                  chinese ? Gbk::Encode(u"中文练习中文练习"_s) : QByteArray("The quick brown fox"));
+        f.Type(keys.left(1)); // the start repaints all
+        CRepaints repaints(f);
+        repaints.canvas = Full(f.view);
+        for (char key : keys.mid(1)) {
+            f.view->OnChar(static_cast<unsigned char>(key));
+            repaints.Paint();
+        }
+        const QRect rows = f.view->LargeLayout().text;
+        QCOMPARE(repaints.canvas.copy(rows), Full(f.view).copy(rows));
     }
 
     // An input method's composition is drawn in grey and underlined from the

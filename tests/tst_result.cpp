@@ -431,6 +431,51 @@ private slots:
         QVERIFY2(attempts[0].endsWith(u"|120000|1288|1288|0|2"_s), qPrintable(attempts[0]));
     }
 
+    // A text's result is stored on its own screen with no dialog, for a
+    // pupil only, and set beside the pupil's last and best.
+    void textResultStoredOnItsOwnScreen_data()
+    {
+        QTest::addColumn<int>("kindCode");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("secondLine");
+        QTest::newRow("a pupil")
+            << int(UserKind::Ordinary) << 2
+            << u"上一次:速度 40.0 WPM,正确率 100%    最好:速度 40.0 WPM,正确率 100%"_s;
+        QTest::newRow("a super user") << int(UserKind::Super) << 1 << u"只保存登录的学生的成绩"_s;
+    }
+    void textResultStoredOnItsOwnScreen()
+    {
+        QFETCH(int, kindCode);
+        QFETCH(int, rows);
+        QFETCH(QString, secondLine);
+        CTestDatabase& database = *m_pDatabase;
+        CDaoDatabase::SetTarget(database.Target());
+        CPracticeFixture f;
+        SetUser(kindCode);
+        CurrentUser.RowKey = kindCode == UserKind::Ordinary ? 5 : 0;
+        database.SignInAsCurrentUser(f.doc.m_pDB);
+        // An earlier minute of English: 200 characters, all right.
+        StoreWithScore(*database.Admin(),
+                       TimedAttempt(5, PracticeKind::English,
+                                    QDateTime(QDate(2024, 9, 1), QTime(9, 0)), 60000, 200, 200),
+                       u"李明"_s, u"2003001"_s, 100);
+        CPracticeScreen screen;
+        screen.text = QByteArray("typing practice ").repeated(10);
+        screen.strTitle = u"打字"_s;
+        f.view->LoadScreen(screen);
+        f.Type(" " + screen.text.left(19) + "#");
+        f.platform.Advance(40000);
+        f.clock.Tick(Platform().CurrentTime());
+        f.platform.AnswerBoxes({IDOK});
+        f.Type(QByteArray("\x1b"));
+        QVERIFY(f.platform.modalRuns.isEmpty());
+        QVERIFY(f.view->ShowsResult());
+        QCOMPARE(database.Rows(u"score"_s).size(), rows);
+        QCOMPARE(f.view->ResultBand().strSecondLine, secondLine);
+        QVERIFY2(f.view->ResultBand().strTitle.endsWith(u"错 1 处"_s),
+                 qPrintable(f.view->ResultBand().strTitle));
+    }
+
 private:
     std::unique_ptr<CTestDatabase> m_pDatabase;
 };
