@@ -94,6 +94,17 @@ public:
         m_view->OnPracticeEnglish();
         m_view->OnChar(' ');
     }
+    // The same text as a stored text's screen, on the large screen.
+    void StartLarge()
+    {
+        QFile shipped(QStringLiteral(QE_ENGLISH_TEXT));
+        shipped.open(QIODevice::ReadOnly);
+        CPracticeScreen screen;
+        screen.text = shipped.readAll();
+        screen.strTitle = u"english"_s;
+        m_view->LoadScreen(screen);
+        m_view->OnChar(' ');
+    }
     // The next character of the practice text, typed correctly.
     void TypeNext() { m_view->OnChar(static_cast<unsigned char>(NextByte())); }
     char NextByte() const { return m_doc.m_enText[CurrentRow][CurrentColumn]; }
@@ -220,10 +231,11 @@ protected:
 
 // The same keystroke with Qt's own path: update() of the changed cells, the
 // update request and the paint into the window's backing store.
-void BM_KeystrokeThroughBackingStore(benchmark::State& state)
+void BM_KeystrokeThroughBackingStore(benchmark::State& state, bool bLarge)
 {
     CBenchWindow& screen = *g_pScreen;
-    screen.Start();
+    const auto start = [&screen, bLarge] { bLarge ? screen.StartLarge() : screen.Start(); };
+    start();
     QCoreApplication::sendPostedEvents();
     CPaintCounter counter;
     screen.View()->installEventFilter(&counter);
@@ -232,7 +244,7 @@ void BM_KeystrokeThroughBackingStore(benchmark::State& state)
     for (auto _ : state) {
         if (typed == KeysPerPractice) {
             state.PauseTiming();
-            screen.Start();
+            start();
             QCoreApplication::sendPostedEvents();
             counter.m_nPaints -= 1;
             typed = 0;
@@ -266,6 +278,34 @@ void BM_FullRepaint(benchmark::State& state)
     }
     benchmark::DoNotOptimize(image.constBits());
     state.counters["typed_rows"] = double(state.range(0));
+}
+
+// A full repaint of the large screen with 13 rows typed, one cell in ten
+// wrong, at a display scale (percent) on a 1366×768 display's client.
+void BM_LargeFullRepaint(benchmark::State& state)
+{
+    CBenchWindow& screen = *g_pScreen;
+    CQeView* view = screen.View();
+    const QSize size = view->size();
+    view->resize(1366, 611);
+    screen.StartLarge();
+    {
+        CDirtyCapture dirty(view);
+        for (int i = 0; i < 13 * CQeDoc::Columns; ++i)
+            i % 10 == 9 ? view->OnChar('#') : screen.TypeNext();
+    }
+    const qreal ratio = state.range(0) / 100.0;
+    QImage image(view->size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        view->OnDraw(painter, view->rect());
+        painter.end();
+    }
+    benchmark::DoNotOptimize(image.constBits());
+    state.counters["scale_percent"] = double(state.range(0));
+    view->OnPracticeEnglish();
+    view->resize(size);
 }
 
 // A database of the benchmarks, made and filled on first use (so that a
@@ -659,7 +699,11 @@ int main(int argc, char** argv)
     g_pScreen = &screen;
     benchmark::RegisterBenchmark("Keystroke/OnChar+dirty_repaint", BM_KeystrokeWithRepaint)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("Keystroke/OnChar+backing_store", BM_KeystrokeThroughBackingStore)
+    benchmark::RegisterBenchmark("Keystroke/OnChar+backing_store", BM_KeystrokeThroughBackingStore,
+                                 false)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Keystroke/large+backing_store", BM_KeystrokeThroughBackingStore,
+                                 true)
         ->Unit(benchmark::kMicrosecond);
     // A pupil of a file database, whose practice reports to the live view.
     const QString liveTarget = workDir.filePath(u"live.mdb"_s);
@@ -687,6 +731,10 @@ int main(int argc, char** argv)
         ->Arg(0)
         ->Arg(7)
         ->Arg(13)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("FullRepaint/large", BM_LargeFullRepaint)
+        ->Arg(150)
+        ->Arg(200)
         ->Unit(benchmark::kMicrosecond);
 
     // Each engine gets a database of 100,000 rows a table and one of a
