@@ -89,7 +89,12 @@ def run(new, _):
     first.press(first_main)
     first.type(HOMEWORK[4:])
     time.sleep(max(0.0, homework_started + 31 - time.monotonic()))
-    first.end_practice(first_main)
+    # The result shows on the practice's own screen, stored, with no dialog.
+    first.press(first_main, "Escape")
+    first.answer(walk.QUESTION_CAPTION, "Return")
+    first.wait_for(lambda: first.sql("SELECT COUNT(*) FROM score") == [["1"]],
+                   "the homework's result stored")
+    check(set(first.windows()) == {first_main}, "the homework's result needs no dialog")
 
     # The assignment's report, exported as shown.
     teacher.answer(MONITOR_CAPTION, "Escape")
