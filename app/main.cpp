@@ -4,6 +4,7 @@
 #include "platform/Dao.h"
 #include "platform/DaoBackground.h"
 #include "platform/DaoOffThread.h"
+#include "texts/StarterLibrary.h"
 #include "users/DatabaseSetup.h"
 #include "users/SchemaUpgrade.h"
 
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
     // Exams made before their screens were kept get them as the schema
     // is upgraded.
     AddSchemaStep(6, [](CDaoDatabase& db) { ExamStore::FillMissingScreens(db); });
+    // A new database's library starts with the program's texts.
+    AddNewDatabaseStep(StarterLibrary::Seed);
 
     // The administrator's commands need no display.
     if (HasArgument(argc, argv, "--create-database")) {

@@ -1,17 +1,21 @@
+#include "attempts/PracticeKind.h"
 #include "attempts/Progress.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/AttemptRows.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "texts/StarterLibrary.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
 #include "users/SchemaUpgrade.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -132,6 +136,49 @@ class TestSchema : public QObject
 {
     Q_OBJECT
 private slots:
+    // As the program does before it creates or opens a database.
+    void initTestCase() { AddNewDatabaseStep(StarterLibrary::Seed); }
+
+    // A new database's library holds the starter texts, graded ones of
+    // every kind of school and the four practice files, each at least two
+    // screenfuls, stored as the program lists them.
+    void newDatabaseHoldsTheStarterLibrary()
+    {
+        std::unique_ptr<CTestDatabase> empty;
+        QE_DAO(empty = std::make_unique<CTestDatabase>(false));
+        const QString target = empty->IsPostgres() ? empty->Target() : u"starter.mdb"_s;
+        QE_DAO(CreateDatabase(target, u"root"_s, u"Teacher-20"_s));
+        CDaoDatabase db;
+        QList<CPracticeText> stored;
+        QList<CPracticeText> starter;
+        QE_DAO(db.Open(target); stored = TextStore::LoadTexts(db);
+               starter = StarterLibrary::Texts());
+        QCOMPARE(stored.size(), starter.size());
+        QHash<int, int> kinds;
+        for (const CPracticeText& text : stored) {
+            const auto same = std::find_if(starter.begin(), starter.end(), [&](const auto& s) {
+                return s.strTitle == text.strTitle;
+            });
+            QVERIFY2(same != starter.end(), qPrintable(text.strTitle));
+            QCOMPARE(text.nKind, same->nKind);
+            QCOMPARE(text.strBody, same->strBody);
+            QVERIFY2(text.Screens() >= 2, qPrintable(text.strTitle));
+            ++kinds[text.nKind];
+        }
+        QVERIFY(kinds[PracticeKind::Chinese] >= 13 && kinds[PracticeKind::English] >= 9);
+        QCOMPARE(kinds[PracticeKind::Number], 1);
+        QCOMPARE(kinds[PracticeKind::Symbol], 1);
+        QStringList titles;
+        for (const CPracticeText& text : stored)
+            titles.append(text.strTitle);
+        for (const QString& grade : {u"一年级·"_s, u"三年级·"_s, u"六年级·"_s, u"初中·"_s})
+            QVERIFY2(titles.filter(grade).size() >= 1, qPrintable(grade));
+        QVERIFY(titles.contains(u"练习·中文"_s) && titles.contains(u"练习·符号"_s));
+        // A database made for the tests (no first super user) starts empty.
+        CTestDatabase fixture;
+        QCOMPARE(CountRows(fixture.Admin(), u"practice_text"_s), 0);
+    }
+
     // An older database keeps its rows; its plain passwords leave the
     // tables in the same transaction (hashed in a file, the accounts' own
     // roles on a server), and every account logs in with its old password.
@@ -169,6 +216,8 @@ private slots:
         QVERIFY2(platform.boxes.isEmpty(), qPrintable(platform.boxes.value(0).text));
         QVERIFY(db);
         QCOMPARE(Versions(*fixture), AllVersions());
+        // Its library stays its own: no starter texts are added.
+        QCOMPARE(CountRows(fixture->Admin(), u"practice_text"_s), 0);
         // The rows are kept; no password can be read in them, and each
         // account takes its own.
         for (QStringList& row : before) {

@@ -15,12 +15,20 @@
 #include <QTextStream>
 #include <QUrl>
 
+#include <vector>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QStringList Tables{u"user"_s,           u"supperuser"_s,     u"score"_s,
                          u"loginhistory"_s,   u"schema_version"_s, u"attempt"_s,
                          u"attempt_mistake"_s};
+
+std::vector<std::function<void(CDaoDatabase&)>>& NewDatabaseSteps()
+{
+    static std::vector<std::function<void(CDaoDatabase&)>> steps;
+    return steps;
+}
 
 bool IsPostgresTarget(const QString& target)
 {
@@ -76,8 +84,9 @@ void AddFirstSuperUser(CDaoDatabase& db, const QString& superUser, const QString
 }
 
 // All or nothing: a half-made schema is never left behind. Version 1 and
-// every upgrade after it, up to the version asked for. Returns the lab
-// machines' address on a server.
+// every upgrade after it, up to the version asked for; for a new database
+// (a first super user given) its starting rows and that account. Returns
+// the lab machines' address on a server.
 QString CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
                      const QString* pPassword)
 {
@@ -91,8 +100,11 @@ QString CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
             if (next > 1)
                 db.Execute(u"INSERT INTO schema_version (version) VALUES (%1)"_s.arg(next));
         }
-        if (pSuperUser)
+        if (pSuperUser) {
+            for (const auto& step : NewDatabaseSteps())
+                step(db);
             AddFirstSuperUser(db, *pSuperUser, *pPassword);
+        }
         db.CommitTrans();
     } catch (const CDaoException&) {
         // A failed commit has rolled back already.
@@ -126,6 +138,11 @@ QString OptionValue(const QStringList& arguments, const QString& option, bool* p
     return {};
 }
 } // namespace
+
+void AddNewDatabaseStep(std::function<void(CDaoDatabase&)> step)
+{
+    NewDatabaseSteps().push_back(std::move(step));
+}
 
 QString CreateSchema(CDaoDatabase* db, int version)
 {

@@ -3,9 +3,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class CDaoDatabase;
 
-// Making a new database: the schema and one first super-user account.
+// Rows of the program's that a new database starts with (the starter
+// library), written by CreateDatabase after the tables and before the first
+// super user, in the same transaction, with the owner's rights. Never run
+// by an upgrade: an existing database keeps what it holds. Registered by
+// the program before it creates a database.
+void AddNewDatabaseStep(std::function<void(CDaoDatabase&)> step);
+
+// Making a new database: the schema, the rows of the new-database steps and
+// one first super-user account.
 // Throws CDaoException when the target cannot be reached or already holds
 // the tables (an existing database is never touched).
 // On a server it returns the lab machines' address (the lab role and its

@@ -89,6 +89,12 @@ class Session:
                                SUPER_USER["name"], "--password", SUPER_USER["password"]],
                               cwd=self.work, env=self.env, capture_output=True, timeout=30)
         check(made.returncode == 0 and os.path.exists(self.db_path()), "a new database is made")
+        # It comes with the starter library; the walks type texts of their
+        # own, numbered from 1.
+        check(int(self.sql("SELECT count(*) FROM practice_text")[0][0]) >= 20,
+              "the new database holds the starter library")
+        self.sql("DELETE FROM practice_text; "
+                 "DELETE FROM sqlite_sequence WHERE name = 'practice_text'")
         for user in (PUPIL,) + users:
             self.sql("INSERT INTO user (name, class, student_no, password, kind) VALUES "
                      "('%s', '%s', '%s', '%s', '普通用户')" % (user["name"], user["class"],
