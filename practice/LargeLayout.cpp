@@ -7,13 +7,14 @@
 
 namespace {
 
-constexpr int Margin = 12;
+constexpr int Margin = 4;
 constexpr int GridColumns = CQeDoc::Columns;
 // A text line is 1.1 of the font's size (a CJK face's glyphs stand in
-// about 1.0), the strip under it 0.5: the wrong character typed is shown
-// at half the text's size.
+// about 1.0), the strip under it 0.4: the wrong character typed is shown
+// at 0.4 of the text's size. The rows take nearly all of the height, so
+// that the text is as large as a laptop's display allows.
 constexpr int TextLinePercent = 110;
-constexpr int StripPercent = 50;
+constexpr int StripPercent = 40;
 constexpr int SmallestPixelSize = 8;
 
 } // namespace
@@ -21,9 +22,10 @@ constexpr int SmallestPixelSize = 8;
 CLargeLayout CLargeLayout::For(const QSize& client, Band band)
 {
     CLargeLayout layout;
-    const int bandHeight = band == Band::Figures ? std::clamp(client.height() / 16, 32, 56)
-                                                 : std::clamp(client.height() / 8, 64, 120);
+    const int bandHeight = band == Band::Figures ? std::clamp(client.height() / 20, 24, 48)
+                                                 : std::clamp(client.height() / 7, 72, 120);
     layout.band = QRect(0, 0, client.width(), bandHeight);
+    layout.nBandPixelSize = std::clamp(client.height() / 35, 13, 20);
     const int width = client.width() - 2 * Margin;
     const int height = client.height() - bandHeight - 2 * Margin;
     // The largest even size whose rows fit both ways: two grid columns are
@@ -73,6 +75,6 @@ QFont CLargeLayout::BandFont() const
 {
     QFont font;
     font.setFamilies({QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(std::clamp(band.height() * 2 / 5, 14, 24));
+    font.setPixelSize(nBandPixelSize);
     return font;
 }

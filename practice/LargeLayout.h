@@ -17,11 +17,12 @@ struct CLargeLayout
     enum class Band { Figures, Result };
 
     QRect band;
-    QRect text;           // the rows
-    int nColumnWidth = 0; // a grid column: half a Chinese character
-    int nTextHeight = 0;  // a text line
-    int nStripHeight = 0; // the strip under it
-    int nPixelSize = 0;   // the text's font
+    QRect text;             // the rows
+    int nColumnWidth = 0;   // a grid column: half a Chinese character
+    int nTextHeight = 0;    // a text line
+    int nStripHeight = 0;   // the strip under it
+    int nPixelSize = 0;     // the text's font
+    int nBandPixelSize = 0; // the band's
 
     static CLargeLayout For(const QSize& client, Band band = Band::Figures);
 

@@ -175,15 +175,16 @@ void CLargePainter::DrawBand(QPainter& painter, const CBandText& text) const
     painter.setPen(BandText);
     const QRect inner = band.adjusted(m_layout.text.left(), 0, -m_layout.text.left(), 0);
     const int lineHeight = QFontMetrics(painter.font()).height();
-    const QRect first =
-        text.strSecondLine.isEmpty()
-            ? inner
-            : QRect(inner.left(), inner.top() + lineHeight / 2, inner.width(), lineHeight);
+    // Alone, the line is centred in the band; with a second line both
+    // stand at its top, the result's buttons under them.
+    const QRect first = text.strSecondLine.isEmpty()
+                            ? inner
+                            : QRect(inner.left(), inner.top() + 2, inner.width(), lineHeight);
     painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter, text.strTitle);
-    painter.drawText(first, Qt::AlignRight | Qt::AlignVCenter, text.figures.join(u"    "));
+    painter.drawText(first, Qt::AlignRight | Qt::AlignVCenter, text.figures.join(u"    "_s));
     if (!text.strSecondLine.isEmpty())
-        painter.drawText(first.translated(0, lineHeight + lineHeight / 4),
-                         Qt::AlignLeft | Qt::AlignVCenter, text.strSecondLine);
+        painter.drawText(first.translated(0, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         text.strSecondLine);
 }
 
 void CLargePainter::DrawCard(QPainter& painter, const QStringList& lines,

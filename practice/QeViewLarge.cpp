@@ -11,6 +11,7 @@
 #include "res/CommandIds.h"
 #include "users/CurrentUser.h"
 
+#include <QFontMetrics>
 #include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -138,14 +139,16 @@ void CQeView::PlaceResultButtons()
 {
     if (m_resultButtons.isEmpty() || !m_result)
         return;
+    // In a row at the foot of the band, right-aligned with the text.
     const CLargeLayout layout = LargeLayout();
-    const int height = layout.band.height() / 3;
-    int right = layout.band.right() - layout.text.left();
+    const int height = QFontMetrics(layout.BandFont()).height() + 6;
+    const int top = layout.band.bottom() - height - 2;
+    int right = layout.text.right();
     for (qsizetype index = m_resultButtons.size() - 1; index >= 0; --index) {
         QPushButton* button = m_resultButtons[index];
-        const int width = qMax(button->sizeHint().width(), height * 3);
-        button->setGeometry(right - width, layout.band.bottom() - height - height / 3, width,
-                            height);
+        button->setFont(layout.BandFont());
+        const int width = qMax(button->sizeHint().width(), 4 * height);
+        button->setGeometry(right - width, top, width, height);
         right -= width + height / 3;
     }
 }

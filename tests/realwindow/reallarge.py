@@ -69,7 +69,7 @@ def walk_display(session, display, least):
           % (tag, cell_width, cell_height, left, top, red))
     # The typed line's ink, from the ascenders of "The quick" to the
     # descender of its q, in the cells before the wrong one.
-    ink = [y for y in range(top - cell_height, top + 2 * cell_height)
+    ink = [y for y in range(top, top + cell_height)
            for x in range(left - 4 * cell_width, left) if walk.is_dark(image.pixel(x, y))]
     ink_height = max(ink) - min(ink) + 1
     size = 2 * cell_width
