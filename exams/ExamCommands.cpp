@@ -22,7 +22,7 @@ constexpr int PendingInterval = 60 * 1000;
 CExamCommands::CExamCommands()
 {
     m_loggedIn =
-        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferOpenExam(); });
+        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OnLoggedIn(); });
     m_pendingTimer.setInterval(PendingInterval);
     QObject::connect(&m_pendingTimer, &QTimer::timeout, &m_pendingTimer,
                      [] { StorePendingResults(); });
@@ -94,39 +94,12 @@ bool CExamCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
     }
 }
 
-void CExamCommands::OfferOpenExam()
+void CExamCommands::OnLoggedIn()
 {
-    // A pupil whose class has an open exam not yet sat is told so at once
-    // and may start it from here.
-    if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0 || !m_pView)
-        return;
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db)
-        return;
-    StorePendingResults();
-    std::optional<CExam> waiting;
-    try {
-        for (const CExam& exam : ExamStore::OpenExamsOf(*db, CurrentUser.Class)) {
-            if (exam.bRetakeAllowed ||
-                (ExamStore::CountOwnSittings(*db, exam.nId, CurrentUser.RowKey) == 0 &&
-                 !PendingResults::HasSitting(exam.nId, CurrentUser.RowKey))) {
-                waiting = exam;
-                break;
-            }
-        }
-    } catch (const CDaoException&) {
-        return; // told when the pupil opens 参加考试
-    }
-    if (!waiting)
-        return;
-    const int answer = Platform().MessageBox(
-        m_pView,
-        u"%1有一场正在进行的考试《%2》(限时 %3 分钟)。现在开始吗?\n以后也可以从“教学 → 参加考试”开始。"_s
-            .arg(CurrentUser.Class, waiting->strTitle)
-            .arg(waiting->nMinutes),
-        u"考试"_s, MB_YESNO | MB_ICONQUESTION);
-    if (answer == IDYES)
-        LoadExam(*waiting);
+    // The results kept on this machine go to the database at the pupil's
+    // login; an open exam is offered by 今日任务.
+    if (CurrentUser.KindCode == UserKind::Ordinary && CurrentUser.RowKey != 0 && m_pView)
+        StorePendingResults();
 }
 
 void CExamCommands::OnExams()
@@ -148,7 +121,7 @@ void CExamCommands::OnTakeExam()
     LoadExam(take.ChosenExam());
 }
 
-void CExamCommands::LoadExam(const CExam& exam)
+CPracticeScreen ExamScreen(const CExam& exam)
 {
     // The screen itself comes with the sitting's start.
     CPracticeScreen screen;
@@ -160,5 +133,10 @@ void CExamCommands::LoadExam(const CExam& exam)
     screen.nTimeLimitSeconds = exam.nMinutes * 60;
     screen.bBackspaceAllowed = exam.bBackspaceAllowed;
     screen.bRetakeAllowed = exam.bRetakeAllowed;
-    m_pView->LoadScreen(screen);
+    return screen;
+}
+
+void CExamCommands::LoadExam(const CExam& exam)
+{
+    m_pView->LoadScreen(ExamScreen(exam));
 }

@@ -7,6 +7,10 @@
 #include <QTimer>
 
 class CQeView;
+struct CPracticeScreen;
+
+// The screen an open exam loads into the view, ready for the space bar.
+CPracticeScreen ExamScreen(const CExam& exam);
 
 // The commands of the menu 教学(&J) around exams: the teacher's exams (考试)
 // and taking an exam (参加考试), which loads the exam into the view. Exam
@@ -36,7 +40,7 @@ public:
     void LoadExam(const CExam& exam);
 
 private:
-    void OfferOpenExam();
+    void OnLoggedIn();
     void OnExams();
     void OnTakeExam();
 

@@ -3,6 +3,8 @@
 #include "course/CourseCommands.h"
 #include "monitor/AssignmentsDlg.h"
 #include "monitor/MyAssignmentsDlg.h"
+#include "monitor/TodayDlg.h"
+#include "exams/ExamCommands.h"
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
@@ -39,6 +41,10 @@ bool CAssignmentCommands::OnCmdMsg(int nID)
         if (CommandGuard())
             ShowMyAssignments();
         return true;
+    case ID_TEACHING_TODAY:
+        if (CommandGuard())
+            ShowToday();
+        return true;
     default:
         return false;
     }
@@ -46,7 +52,8 @@ bool CAssignmentCommands::OnCmdMsg(int nID)
 
 bool CAssignmentCommands::HasCommandHandler(int nID) const
 {
-    return nID == ID_TEACHING_ASSIGNMENTS || nID == ID_TEACHING_MY_ASSIGNMENTS;
+    return nID == ID_TEACHING_ASSIGNMENTS || nID == ID_TEACHING_MY_ASSIGNMENTS ||
+           nID == ID_TEACHING_TODAY;
 }
 
 bool CAssignmentCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
@@ -56,6 +63,7 @@ bool CAssignmentCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
         cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
         return true;
     case ID_TEACHING_MY_ASSIGNMENTS:
+    case ID_TEACHING_TODAY:
         cmdUI.Enable(CurrentUser.IsOrdinaryLogin());
         return true;
     default:
@@ -65,21 +73,38 @@ bool CAssignmentCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
 
 void CAssignmentCommands::OfferAfterLogin()
 {
-    // Not over an exam the pupil has just begun from its own offer.
-    if (!CurrentUser.IsOrdinaryLogin() || !m_pView ||
-        (m_pView->LoadedScreen() && m_pView->LoadedScreen()->nExamId != 0))
+    if (!CurrentUser.IsOrdinaryLogin() || !m_pView)
         return;
     CDaoDatabase* db = ActiveDatabase();
     if (!db)
         return;
     try {
-        if (!CMyAssignmentsDlg::HasWork(CMyAssignmentsDlg::Load(*db),
-                                        Platform().CurrentDateTime().date()))
+        if (!LoadToday(*db).HasWork(Platform().CurrentDateTime().date()))
             return;
     } catch (const CDaoException&) {
-        return; // told when the pupil opens 我的作业
+        return; // told when the pupil opens 今日任务
     }
-    ShowMyAssignments();
+    ShowToday();
+}
+
+void CAssignmentCommands::ShowToday()
+{
+    CTodayDlg today(m_pView);
+    if (today.DoModal() != IDOK || !m_pView)
+        return;
+    const CTodayTask& task = today.Chosen();
+    switch (task.kind) {
+    case CTodayTask::Kind::Exam:
+        m_pView->LoadScreen(ExamScreen(task.exam));
+        break;
+    case CTodayTask::Kind::Assignment:
+        Start(task.assignment.assignment, task.assignment.status);
+        break;
+    case CTodayTask::Kind::Lesson:
+        if (m_pCourse)
+            m_pCourse->StartLesson(task.strCourse, task.nLesson);
+        break;
+    }
 }
 
 void CAssignmentCommands::ShowMyAssignments()

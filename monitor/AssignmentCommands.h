@@ -9,10 +9,10 @@ class CQeView;
 struct CAssignment;
 struct CAssignmentStatus;
 
-// 作业 (teachers) and 我的作业 (pupils) in the menu 教学(&J); after a
-// pupil's login, the list of the class's assignments when one is still to
-// be done. An assignment starts as its lesson, its text's screen or its
-// drill would from their own commands.
+// 作业 (teachers), 我的作业 and 今日任务 (pupils) in the menu 教学(&J);
+// after a pupil's login, 今日任务 when an exam waits or an assignment is
+// still to be done. An assignment starts as its lesson, its text's screen
+// or its drill would from their own commands.
 class CAssignmentCommands : public ICommandTarget
 {
 public:
@@ -29,6 +29,7 @@ public:
 private:
     void OfferAfterLogin();
     void ShowMyAssignments();
+    void ShowToday();
     void Start(const CAssignment& assignment, const CAssignmentStatus& status);
 
     CQeView* m_pView = nullptr;

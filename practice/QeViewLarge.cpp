@@ -177,7 +177,7 @@ void CQeView::OnResultButton(int index)
     case Assignments:
         ShowCredits();
         if (m_services.runCommand)
-            m_services.runCommand(ID_TEACHING_MY_ASSIGNMENTS);
+            m_services.runCommand(ID_TEACHING_TODAY);
         break;
     default:
         ShowCredits();

@@ -63,5 +63,7 @@ enum CommandId : int {
     ID_TEACHING_MONITOR = 33051,
     ID_TEACHING_ASSIGNMENTS = 33052,
     ID_TEACHING_MY_ASSIGNMENTS = 33053,
+    // A pupil's start page.
+    ID_TEACHING_TODAY = 33056,
     ID_APP_EXIT = 57665,
 };

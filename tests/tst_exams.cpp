@@ -12,6 +12,7 @@
 #include "platform/DaoBackground.h"
 #include "platform/ListCtrl.h"
 #include "res/CommandIds.h"
+#include "monitor/TodayDlg.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/FrameFixture.h"
@@ -667,19 +668,19 @@ private slots:
     }
 
     // Right after the login a pupil with an open exam of the class, not yet
-    // sat, is told so and may start it from there.
+    // sat, finds it first in 今日任务 and may start it from there.
     void openExamIsOfferedAfterLogin_data()
     {
         QTest::addColumn<bool>("sat");
-        QTest::addColumn<int>("answer");
-        QTest::newRow("offered, and started") << false << int(IDYES);
-        QTest::newRow("offered, and left for later") << false << int(IDNO);
-        QTest::newRow("sat already: nothing") << true << int(IDYES);
+        QTest::addColumn<int>("button");
+        QTest::newRow("offered, and started") << false << 1;
+        QTest::newRow("offered, and left for later") << false << 2;
+        QTest::newRow("sat already: nothing") << true << 1;
     }
     void openExamIsOfferedAfterLogin()
     {
         QFETCH(bool, sat);
-        QFETCH(int, answer);
+        QFETCH(int, button);
         CFrameFixture f;
         const qint64 exam = AddExam(m_pDatabase->Admin(), 5);
         if (sat) {
@@ -688,15 +689,17 @@ private slots:
             m_pDatabase->SignOut();
             Accounts::SignOut(*f.doc.m_pDB);
         }
-        f.platform.AnswerBoxes({answer});
+        QStringList first;
+        Drive<CTodayDlg>(f.platform, [&first, button](CTodayDlg* dlg) {
+            first = ListOf(dlg->m_listTasks).cells.value(0);
+            dlg->ClickButton(button);
+        });
         LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s);
-        QCOMPARE(f.platform.boxes.size(), sat ? 0 : 1);
+        QCOMPARE(f.platform.modalRuns.contains(u"CTodayDlg"_s), !sat);
+        QVERIFY(f.platform.boxes.isEmpty());
         if (!sat)
-            QVERIFY2(
-                f.platform.boxes[0].text.startsWith(
-                    u"%1有一场正在进行的考试《期中测验》(限时 5 分钟)。现在开始吗?"_s.arg(Class)),
-                qPrintable(f.platform.boxes[0].text));
-        const bool bLoaded = !sat && answer == IDYES;
+            QCOMPARE(first.join(u'|'), u"考试|期中测验|限时 5 分钟|可以开始"_s);
+        const bool bLoaded = !sat && button == 1;
         QCOMPARE(f.view->LoadedScreen() ? f.view->LoadedScreen()->nExamId : 0, bLoaded ? exam : 0);
     }
 

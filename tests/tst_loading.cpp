@@ -294,7 +294,7 @@ private slots:
     // after the last cell of a screen 下一屏 (or Enter) loads the next one,
     // waiting for the space bar; a screen ended with Esc, or the last one,
     // offers no next screen, and Esc goes back to the credits. 我的作业
-    // runs the command of the menu.
+    // opens 今日任务, as its menu command does.
     void textScreensShowTheirResultInPlace()
     {
         CPracticeFixture f;
@@ -351,7 +351,7 @@ private slots:
         f.view->ResultButton(u"我的作业"_s)->click();
         CurrentUser = CCurrentUser();
         QCOMPARE(f.view->m_bShowCredits, 1);
-        QCOMPARE(f.commandsRun, QList<int>{ID_TEACHING_MY_ASSIGNMENTS});
+        QCOMPARE(f.commandsRun, QList<int>{ID_TEACHING_TODAY});
         QVERIFY(f.platform.modalRuns.isEmpty());
     }
 };

@@ -10,6 +10,8 @@
 #include "monitor/MonitorDlg.h"
 #include "course/LessonView.h"
 #include "monitor/MyAssignmentsDlg.h"
+#include "monitor/TodayDlg.h"
+#include "res/CommandIds.h"
 #include "monitor/PupilTiles.h"
 #include "platform/ListCtrl.h"
 #include "tests/AttemptRows.h"
@@ -469,8 +471,10 @@ private slots:
     }
 
     // Right after the login, a pupil with work of the class still to do
-    // sees the list; 开始 starts the one chosen. Once it is done, the login
-    // shows nothing.
+    // sees 今日任务: the assignment, the next lesson of the course and the
+    // last results; 开始 starts the one chosen. Once it is done, the login
+    // shows nothing, and 今日任务 from the menu lists it as done after the
+    // lesson.
     void pupilSeesTheAssignmentsAfterLogin()
     {
         CDaoDatabase* admin = m_pDatabase->Admin();
@@ -482,32 +486,43 @@ private slots:
         elsewhere.classes = {u"别的班"_s};
         AssignmentStore::SaveAssignment(*admin, elsewhere);
 
-        const auto logIn = [](CFrameFixture& f, bool bStart) {
-            Rows listed;
-            LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s, [&] {
-                Drive<CMyAssignmentsDlg>(f.platform, [&listed, bStart](CMyAssignmentsDlg* dlg) {
-                    listed = ListOf(dlg->m_listAssignments).cells;
-                    dlg->ClickButton(bStart ? 1 : 2);
-                });
+        Rows listed, recent;
+        const auto driveToday = [&](CFrameFixture& f, bool bStart) {
+            Drive<CTodayDlg>(f.platform, [&listed, &recent, bStart](CTodayDlg* dlg) {
+                listed = ListOf(dlg->m_listTasks).cells;
+                recent = ListOf(dlg->m_listRecent).cells;
+                dlg->ClickButton(bStart ? 1 : 2);
             });
-            return listed;
         };
+        const QString nextLesson =
+            u"课程|指法课程 第 1 课 %1|正确率 90% 速度 20 键/分|下一课"_s.arg(
+                CoursePlan::Course(u"fingering"_s).Lesson(1)->strTitle);
         {
             CFrameFixture f;
-            const Rows listed = logIn(f, true);
-            QCOMPARE(RowLines(listed),
-                     QStringList{u"狐狸第二屏|《狐狸》第 2 屏|速度 ≥ 20 WPM,正确率 ≥ 90%,1 次|"
-                                 "9月2日–9月6日|未开始|"_s});
+            LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s, [&] { driveToday(f, true); });
+            QCOMPARE(
+                RowLines(listed),
+                (QStringList{u"作业|狐狸第二屏:《狐狸》第 2 屏|速度 ≥ 20 WPM,正确率 ≥ 90%,1 次,"
+                             "9月2日–9月6日|未开始"_s,
+                             nextLesson}));
+            QVERIFY(recent.isEmpty());
             const CPracticeScreen loaded = f.view->LoadedScreen().value();
             QCOMPARE(std::pair(loaded.nTextId, loaded.nScreen), std::pair(text.nId, 2));
             Accounts::SignOut(*f.doc.m_pDB);
         }
         StoreTyped(admin, m_nPupil, text, September(3), 200, 200, 2);
         CFrameFixture f;
-        const Rows listed = logIn(f, false);
-        QVERIFY2(listed.isEmpty(), "the list showed with nothing left to do");
-        QVERIFY(!f.platform.modalRuns.contains(u"CMyAssignmentsDlg"_s));
+        listed.clear();
+        LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s);
+        QVERIFY(!f.platform.modalRuns.contains(u"CTodayDlg"_s));
         QVERIFY(!f.view->LoadedScreen());
+        driveToday(f, false);
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_TODAY));
+        QCOMPARE(listed.size(), 2);
+        QCOMPARE(RowLines(listed).last().section(u'|', -1), u"已完成"_s);
+        QCOMPARE(recent.size(), 1);
+        QCOMPARE(recent[0].value(3), u"100%"_s);
+        Accounts::SignOut(*f.doc.m_pDB);
     }
 
     // 开始 on an assignment of lessons opens its next lesson with the
@@ -519,8 +534,7 @@ private slots:
         AssignmentStore::SaveAssignment(*m_pDatabase->Admin(), lessons);
         CFrameFixture f;
         LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s, [&] {
-            Drive<CMyAssignmentsDlg>(f.platform,
-                                     [](CMyAssignmentsDlg* dlg) { dlg->ClickButton(1); });
+            Drive<CTodayDlg>(f.platform, [](CTodayDlg* dlg) { dlg->ClickButton(1); });
         });
         const auto* screen = qobject_cast<CLessonView*>(f.view->ShownScreen());
         QVERIFY(screen && screen->Goal());

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # The exam's walk, on the real clock: the teacher sets a 1-minute exam on an
 # English text of the library for the pupil's class with Backspace refused
-# and opens it (考试). The pupil, told of the exam at her login, starts it
-# from there (her class's assignment does not come in the way), types with
+# and opens it (考试). The pupil finds the exam first in 今日任务 at her
+# login, beside her class's assignment, and starts it from there; types with
 # a mistake and a refused Backspace and waits: the time limit ends the exam
 # by itself, without a question, and its result is stored before she closes
 # the exam's own result window.
@@ -14,6 +14,7 @@ import walk
 from walk import PUPIL, SUPER_USER, check
 
 EXAMS_CAPTION = "考试"
+TODAY_CAPTION = "今日任务"
 EXAM_EDIT_CAPTION = "新建考试"
 EXAM_RESULT_CAPTION = "考试结束"
 EXAM_TITLE = "期中打字测验"
@@ -54,7 +55,7 @@ def run(new, _):
     session.press(main_id, "alt+d", "u")  # 操作(&D) → 注销当前用户(&U)
 
     main_id, _ = session.log_in(PUPIL)
-    session.answer(EXAMS_CAPTION, "alt+y", shot="15-exam-offer.png")
+    session.answer(TODAY_CAPTION, "Return", shot="15-today-exam-first.png")
     session.press(main_id, "space")
     started = time.monotonic()
     target = ENGLISH_BODY[:30]
@@ -65,7 +66,7 @@ def run(new, _):
                      "the sitting to show as running")
     time.sleep(max(0.0, started + 4 - time.monotonic()))
     session.screenshot("16-exam-running.png")
-    check(set(session.windows()) == {main_id}, "no question nor 我的作业 interrupts the exam")
+    check(set(session.windows()) == {main_id}, "no question nor 今日任务 interrupts the exam")
 
     session.show(EXAM_RESULT_CAPTION, "17-exam-result.png", timeout=75)
     ended = time.monotonic() - started

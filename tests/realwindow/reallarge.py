@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # The large practice screen, on a 1366x768 and a 1920x1080 display with
 # the main window filling the screen less a 40-px panel: the pupil gets
-# 我的作业 at her login and starts the assignment's text. Before the space
+# 今日任务 at her login and starts the assignment's text. Before the space
 # bar a card says what it is; while she types, one mistake turns its cell
 # red on pale red (measured in the screenshot's pixels, with the glyphs'
 # height); Esc shows the result on the same screen with no dialog, stored,
@@ -13,7 +13,7 @@ import time
 import walk
 from walk import PUPIL, check
 
-MINE_CAPTION = "我的作业"
+TODAY_CAPTION = "今日任务"
 BODY = ("The quick brown fox jumps over the lazy dog. " * 60).strip()
 WRONG_FILL = (0xff, 0xcd, 0xd2)
 CURSOR_BAR = (0x1f, 0x4e, 0xd8)
@@ -42,7 +42,7 @@ def walk_display(session, display, least):
     main_id, _ = session.log_in(PUPIL)
     session.x("xdotool", "windowmove", main_id, "0", "0")
     session.x("xdotool", "windowsize", main_id, str(width), str(height - 40))
-    session.answer(MINE_CAPTION, "Return")
+    session.answer(TODAY_CAPTION, "Return", shot="49-today-%s.png" % display)
     main = walk.geometry(session.wait_for(
         lambda: (lambda info: info if info and info[3] == width else None)(
             session.windows().get(main_id)), "the main window to fill the screen"))

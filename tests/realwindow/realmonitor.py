@@ -3,7 +3,7 @@
 # first pupil's on one X server, the second pupil's on another (each pupil's
 # window has the keyboard, as on a lab's own machines). The class 三年级二班
 # has an assignment on a short library text; the teacher opens 课堂监控.
-# Both pupils get 我的作业 at their login and start the assignment; while
+# Both pupils get 今日任务 at their login and start the assignment; while
 # they type the teacher's grid frames both as at work. The first pupil
 # finishes the assignment; the teacher exports its report through Qt's file
 # chooser (read back with openpyxl), then opens a class list through the
@@ -17,7 +17,7 @@ import walk
 from walk import PUPIL, SUPER_USER, check
 
 MONITOR_CAPTION = "课堂监控"
-MINE_CAPTION = "我的作业"
+TODAY_CAPTION = "今日任务"
 ASSIGNMENTS_CAPTION = "作业"
 REPORT_CAPTION = "作业完成情况 - 本周作业"
 IMPORT_CAPTION = "导入学生名单"
@@ -57,13 +57,13 @@ def run(new, _):
     teacher.press(teacher_main, "alt+j", *["Down"] * MONITOR_STEPS, "Return")
     monitor_id, _ = teacher.wait_window(MONITOR_CAPTION)
 
-    # Each pupil gets 我的作业 right after the login; its 开始 (the
-    # default) starts the assignment's screen.
+    # Each pupil gets 今日任务 right after the login; its 开始 (the
+    # default) starts the assignment, its first row.
     mains = []  # the pupils' main windows
     for pupil, user, name in ((first, PUPIL, "pupil1"), (second, SECOND, "pupil2")):
         pupil.start_program(name)
         mains.append(pupil.log_in(user)[0])
-        pupil.answer(MINE_CAPTION, "Return", shot="31-my-assignments-%s.png" % name)
+        pupil.answer(TODAY_CAPTION, "Return", shot="31-today-%s.png" % name)
         time.sleep(1)
         pupil.press(mains[-1], "space")
         if pupil is first:

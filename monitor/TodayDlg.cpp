@@ -1,0 +1,65 @@
+#include "monitor/TodayDlg.h"
+
+#include "platform/Dispatch.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "res/DialogIds.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using enum TodayDlgIds::Id;
+
+const QList<ListColumn> g_taskColumns = {
+    {u"类别"_s, 50}, {u"名称"_s, 230}, {u"要求"_s, 330}, {u"状态"_s, 110}};
+const QList<ListColumn> g_recentColumns = {
+    {u"时间"_s, 110}, {u"练习"_s, 250}, {u"速度"_s, 130}, {u"正确率"_s, 80}};
+
+} // namespace
+
+CTodayDlg::CTodayDlg(QWidget* parent) : CDialog(IDD, parent) {}
+
+bool CTodayDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listTasks = Item<CListCtrl>(IDC_TASKS);
+    m_listRecent = Item<CListCtrl>(IDC_RECENT);
+    SetUpReportList(m_listTasks, g_taskColumns);
+    SetUpReportList(m_listRecent, g_recentColumns);
+    connect(m_listTasks, &QAbstractItemView::doubleClicked, this,
+            [this] { Dispatch([this] { OnOK(); }); });
+    if (!OnDatabase([this](CDaoDatabase& db) { m_today = LoadToday(db); })) {
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    QList<QStringList> rows;
+    for (const CTodayTask& task : std::as_const(m_today.tasks))
+        rows.append(task.Row());
+    m_listTasks->AppendRows(rows);
+    if (!rows.isEmpty())
+        m_listTasks->setCurrentIndex(m_listTasks->model()->index(0, 0));
+    QList<QStringList> recent;
+    for (const CAttemptSummary& attempt : std::as_const(m_today.recent))
+        recent.append(RecentRow(attempt));
+    m_listRecent->AppendRows(recent);
+    SetDlgItemText(IDC_SUMMARY,
+                   m_today.HasWork(Platform().CurrentDateTime().date())
+                       ? u"%1,这些是今天可以做的。选择一项,按\"开始\"。"_s.arg(CurrentUser.Name)
+                       : u"%1,今天没有要交的作业,可以接着学课程。"_s.arg(CurrentUser.Name));
+    return true;
+}
+
+void CTodayDlg::OnOK()
+{
+    const int row = m_listTasks->GetSelectionMark();
+    if (row < 0 || row >= m_today.tasks.size()) {
+        Platform().MessageBox(this, u"请先选择一项!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    m_chosen = m_today.tasks[row];
+    CDialog::OnOK();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "monitor/TodayTasks.h"
+#include "platform/Dialog.h"
+
+class CListCtrl;
+
+// 今日任务: a pupil's start page. The class's open exams, its assignments
+// with their status, the next lesson of the course and the last three
+// results, in one window; 开始 (or a double click) starts the task chosen.
+class CTodayDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    explicit CTodayDlg(QWidget* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    CListCtrl* m_listTasks = nullptr;
+    CListCtrl* m_listRecent = nullptr;
+    const CToday& Today() const { return m_today; }
+    const CTodayTask& Chosen() const { return m_chosen; }
+
+private:
+    CToday m_today;
+    CTodayTask m_chosen;
+};

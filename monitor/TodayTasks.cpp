@@ -1,0 +1,119 @@
+#include "monitor/TodayTasks.h"
+
+#include "attempts/LessonAttemptStore.h"
+#include "attempts/Metrics.h"
+#include "attempts/PendingResults.h"
+#include "course/CourseRules.h"
+#include "course/CourseStore.h"
+#include "users/CurrentUser.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int RecentResults = 3;
+
+bool IsDone(const CTodayTask& task)
+{
+    return task.kind == CTodayTask::Kind::Assignment &&
+           task.assignment.status.state == CAssignmentStatus::Completed;
+}
+
+// The next lesson of each course the pupil has begun, and of 指法 always.
+QList<CTodayTask> NextLessons(CDaoDatabase& db)
+{
+    QList<CTodayTask> tasks;
+    const CClassThresholds thresholds = CourseStore::LoadThresholds(db, CurrentUser.Class);
+    for (const QString& id : CoursePlan::CourseIds()) {
+        const CCourse& course = CoursePlan::Course(id);
+        const QList<CLessonAttempt> attempts = LessonAttemptStore::Load(db, CurrentUser.RowKey, id);
+        if (course.IsEmpty() || (attempts.isEmpty() && id != CoursePlan::Fingering))
+            continue;
+        const int reached =
+            CourseRules::Reached(CourseRules::Progress(course, attempts, thresholds));
+        if (!course.Lesson(reached))
+            continue; // every lesson passed
+        CTodayTask task;
+        task.kind = CTodayTask::Kind::Lesson;
+        task.strCourse = id;
+        task.nLesson = reached;
+        task.targets = CourseRules::Targets(*course.Lesson(reached), thresholds);
+        tasks.append(task);
+    }
+    return tasks;
+}
+
+} // namespace
+
+QStringList CTodayTask::Row() const
+{
+    switch (kind) {
+    case Kind::Exam:
+        return {u"考试"_s, exam.strTitle,
+                u"限时 %1 分钟%2"_s.arg(exam.nMinutes)
+                    .arg(exam.bBackspaceAllowed ? QString() : u",不能用 Backspace"_s),
+                exam.bRetakeAllowed ? u"可以开始(可重考)"_s : u"可以开始"_s};
+    case Kind::Assignment:
+        return {u"作业"_s,
+                assignment.assignment.strTitle + u":"_s + assignment.assignment.TaskText(),
+                assignment.assignment.TargetText() + u","_s + assignment.assignment.DaysText(),
+                assignment.status.Text()};
+    default: {
+        const CCourse& course = CoursePlan::Course(strCourse);
+        const CLesson* lesson = course.Lesson(nLesson);
+        return {u"课程"_s,
+                u"%1 第 %2 课 %3"_s.arg(course.strTitle)
+                    .arg(nLesson)
+                    .arg(lesson ? lesson->strTitle : QString()),
+                u"正确率 %1% 速度 %2 键/分"_s.arg(targets.nAccuracy).arg(targets.nSpeed),
+                u"下一课"_s};
+    }
+    }
+}
+
+bool CToday::HasWork(const QDate& today) const
+{
+    return std::any_of(tasks.begin(), tasks.end(), [&today](const CTodayTask& task) {
+        if (task.kind == CTodayTask::Kind::Exam)
+            return true;
+        return task.kind == CTodayTask::Kind::Assignment && !IsDone(task) &&
+               task.assignment.assignment.startsOn <= today &&
+               today <= task.assignment.assignment.dueOn;
+    });
+}
+
+CToday LoadToday(CDaoDatabase& db)
+{
+    CToday result;
+    for (const CExam& exam : ExamStore::OpenExamsOf(db, CurrentUser.Class)) {
+        if (exam.bRetakeAllowed ||
+            (ExamStore::CountOwnSittings(db, exam.nId, CurrentUser.RowKey) == 0 &&
+             !PendingResults::HasSitting(exam.nId, CurrentUser.RowKey))) {
+            CTodayTask task;
+            task.kind = CTodayTask::Kind::Exam;
+            task.exam = exam;
+            result.tasks.append(task);
+        }
+    }
+    QList<CTodayTask> done;
+    for (const CMyAssignmentsDlg::CEntry& entry : CMyAssignmentsDlg::Load(db)) {
+        CTodayTask task;
+        task.assignment = entry;
+        (IsDone(task) ? done : result.tasks).append(task);
+    }
+    result.tasks += NextLessons(db);
+    result.tasks += done;
+    result.recent = LoadAttempts(db, CurrentUser.RowKey).mid(0, RecentResults);
+    return result;
+}
+
+QStringList RecentRow(const CAttemptSummary& attempt)
+{
+    const QString what = attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) + u"练习"_s
+                                                    : attempt.strLabel;
+    return {attempt.startedAt.toString(u"M月d日 HH:mm"_s), what,
+            Metrics::SpeedText({attempt.Speed(), Metrics::SpeedUnit(attempt.nKind)}),
+            u"%1%"_s.arg(attempt.Accuracy())};
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "attempts/Progress.h"
+#include "course/CoursePlan.h"
+#include "exams/ExamStore.h"
+#include "monitor/MyAssignmentsDlg.h"
+
+#include <QDate>
+#include <QList>
+#include <QStringList>
+
+class CDaoDatabase;
+
+// One thing a pupil can start from 今日任务: an open exam of the class not
+// yet sat, an assignment of the class, or the next lesson of a course.
+struct CTodayTask
+{
+    enum class Kind { Exam, Assignment, Lesson };
+
+    Kind kind = Kind::Assignment;
+    CExam exam;                           // Kind::Exam
+    CMyAssignmentsDlg::CEntry assignment; // Kind::Assignment
+    QString strCourse;                    // Kind::Lesson
+    int nLesson = 0;
+    CLessonTargets targets; // the lesson's, by the class's thresholds
+
+    // 类别, 名称, 要求, 状态 as the list shows them.
+    QStringList Row() const;
+};
+
+// What the logged-in pupil has today: the tasks (exams first, then the
+// assignments still to do, the next lessons, the assignments done) and the
+// last three results.
+struct CToday
+{
+    QList<CTodayTask> tasks;
+    QList<CAttemptSummary> recent; // newest first
+
+    // Whether something waits: an exam, or an assignment running today and
+    // not done.
+    bool HasWork(const QDate& today) const;
+};
+
+// Throws CDaoException.
+CToday LoadToday(CDaoDatabase& db);
+
+// A result of the recent list: 时间, 练习, 速度, 正确率.
+QStringList RecentRow(const CAttemptSummary& attempt);
