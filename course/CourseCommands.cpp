@@ -84,8 +84,10 @@ void CCourseCommands::StartLesson(const QString& course, int lesson,
     screen->SetGoal(goal);
     QPointer<CQeView> view = m_pView;
     screen->SetLeave([view] {
-        if (view)
+        if (view) {
             view->CloseScreen();
+            view->OnResultSeen();
+        }
     });
     screen->SetOpenLesson([this, course, goal](int next) { StartLesson(course, next, goal); });
     m_pView->ShowScreen(screen);

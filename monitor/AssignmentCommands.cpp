@@ -20,7 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 CAssignmentCommands::CAssignmentCommands()
 {
     m_loggedIn =
-        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferAfterLogin(); });
+        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferToday(); });
 }
 
 CAssignmentCommands::~CAssignmentCommands()
@@ -71,7 +71,14 @@ bool CAssignmentCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
     }
 }
 
-void CAssignmentCommands::OfferAfterLogin()
+void CAssignmentCommands::SetView(CQeView* pView)
+{
+    m_pView = pView;
+    if (pView)
+        QObject::connect(pView, &CQeView::resultSeen, pView, [this] { OfferToday(); });
+}
+
+void CAssignmentCommands::OfferToday()
 {
     if (!CurrentUser.IsOrdinaryLogin() || !m_pView)
         return;

@@ -19,7 +19,9 @@ public:
     CAssignmentCommands();
     ~CAssignmentCommands() override;
 
-    void SetView(CQeView* pView) { m_pView = pView; }
+    // The view the assignments start in; after each exam or lesson it
+    // closes, 今日任务 shows when something is still to do.
+    void SetView(CQeView* pView);
     void SetCourse(CCourseCommands* pCourse) { m_pCourse = pCourse; }
 
     bool OnCmdMsg(int nID) override;
@@ -27,7 +29,8 @@ public:
     bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
 private:
-    void OfferAfterLogin();
+    // 今日任务 when an exam waits or an assignment is still to do.
+    void OfferToday();
     void ShowMyAssignments();
     void ShowToday();
     void Start(const CAssignment& assignment, const CAssignmentStatus& status);

@@ -91,6 +91,10 @@ public:
     // Where the keyboard context menu opens, in screen coordinates.
     QPoint KeyboardMenuPoint() const;
 
+    // A result was seen and closed (an exam's, a lesson's): what comes
+    // next may be offered.
+    void OnResultSeen() { emit resultSeen(); }
+
     bool OnCmdMsg(int nID) override;
     bool HasCommandHandler(int nID) const override;
     bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
@@ -110,6 +114,9 @@ public:
     };
     std::optional<CreditFonts> m_creditFonts;
     QFile m_file;
+
+signals:
+    void resultSeen();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

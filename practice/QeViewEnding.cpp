@@ -104,6 +104,9 @@ void CQeView::EndPractice()
         m_file.close();
         ShowCredits();
         m_bEnding = false;
+        // Not when the pupil is leaving for something else.
+        if (attempt.nEndReason != EndReason::Left)
+            OnResultSeen();
         return;
     }
     if (m_screen) {
