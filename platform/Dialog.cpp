@@ -16,6 +16,8 @@
 #include <QTimerEvent>
 #include <qdrawutil.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,6 +32,9 @@ int MulDiv(int nValue, int nNumerator, int nDenominator)
 
 const char* const kControlId = "controlId";
 const char* const kNotify = "notifyClicks";
+// Height of a window manager's title bar and borders, which is not known
+// before the dialog is first shown.
+const int kFrameAllowance = 38;
 
 } // namespace
 
@@ -291,9 +296,18 @@ void CDialog::CreateControls()
 void CDialog::MakeRoomForTallerEdits(const QList<std::pair<QWidget*, QRect>>& placed)
 {
     // A multi-line edit that grew beyond its template rectangle pushes the
-    // controls below it down, and the frames around it and the dialog grow.
+    // controls below it down, and the frames around it and the dialog grow;
+    // but the dialog grows no taller than the screen's work area leaves room
+    // for with a title bar and borders, and the edit scrolls instead.
+    const QScreen* pScreen = screen();
+    const int nRoom = pScreen ? pScreen->availableGeometry().height() - kFrameAllowance : INT_MAX;
     for (const auto& [edit, rect] : placed) {
-        const int grown = qobject_cast<QPlainTextEdit*>(edit) ? edit->height() - rect.height() : 0;
+        if (!qobject_cast<QPlainTextEdit*>(edit))
+            continue;
+        const int wanted = edit->height() - rect.height();
+        const int grown = std::min(wanted, nRoom - height());
+        if (grown < wanted)
+            edit->resize(edit->width(), rect.height() + std::max(grown, 0));
         if (grown <= 0)
             continue;
         for (const auto& [other, otherRect] : placed) {

@@ -137,6 +137,25 @@ private slots:
             QVERIFY2(dialog.pixel(edge) != face,
                      qPrintable(u"%1,%2"_s.arg(edge.x()).arg(edge.y())));
     }
+
+    // A multi-line edit grows for the taller lines of the face only as far as
+    // the screen leaves room for the dialog and its title bar (this one would
+    // grow beyond it); the button below moves down with it and stays inside.
+    void tallEditStopsGrowingAtTheScreen()
+    {
+        Probe p(9005);
+        p.Run();
+        const int available = p.dlg.screen()->availableGeometry().height();
+        auto* edit = p.dlg.Item<QPlainTextEdit>(1050);
+        const QRect templateRect = p.dlg.MapDialogRect(QRect(5, 5, 190, 340));
+        const QRect button = p.dlg.GetDlgItem(1)->geometry();
+        QVERIFY2(p.dlg.height() + 30 <= available && p.dlg.height() + 60 > available,
+                 qPrintable(u"%1 of %2"_s.arg(p.dlg.height()).arg(available)));
+        QVERIFY(edit->height() > templateRect.height());
+        QCOMPARE(button.top() - edit->geometry().bottom(),
+                 p.dlg.MapDialogRect(QRect(145, 360, 50, 14)).top() - templateRect.bottom());
+        QVERIFY(p.dlg.rect().contains(button));
+    }
 };
 
 QE_TEST_MAIN(TestDialog)

@@ -1,7 +1,13 @@
+#include "platform/Dialog.h"
+#include "platform/DisplayScale.h"
+#include "platform/ScriptedPlatform.h"
 #include "res/Resources.h"
 #include "tests/TestMain.h"
 
+#include <QDir>
 #include <QSet>
+
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,6 +22,11 @@ void Commands(const QList<MenuItem>& items, QList<int>& out)
         Commands(item.children, out);
     }
 }
+
+// The smallest screen the program is made for: 1366x768 less a 40-pixel
+// panel, and room for a window manager's title bar and borders.
+constexpr QSize SmallWorkArea{1366, 728};
+constexpr QSize FrameAllowance{2 * 4, 30 + 2 * 4};
 
 } // namespace
 
@@ -48,6 +59,44 @@ private slots:
         QVERIFY(used.size() > 60);
         for (int id : used)
             QVERIFY2(known.contains(id), qPrintable(QString::number(id)));
+    }
+
+    // Every dialog, as the builder makes it at 100 %, fits the small screen
+    // with its frame; and so it does at the display size chosen there, which
+    // scales the same layout as a whole.
+    void everyDialogFitsTheSmallScreen_data()
+    {
+        QTest::addColumn<int>("id");
+        const QStringList files = QDir(u":/dialogs"_s).entryList({u"*.json"_s});
+        QVERIFY(files.size() > 20);
+        for (const QString& file : files) {
+            const int id = QFileInfo(file).baseName().toInt();
+            QTest::newRow(qPrintable(u"dialog %1"_s.arg(id))) << id;
+        }
+    }
+    void everyDialogFitsTheSmallScreen()
+    {
+        QFETCH(int, id);
+        QCOMPARE(DisplayScale::AppliedPercent(), 100);
+        CScriptedPlatform platform;
+        QSize size;
+        platform.DriveDialog([&](QDialog* dialog) {
+            size = dialog->size();
+            static_cast<CDialog*>(dialog)->EndDialog(2);
+        });
+        CDialog dialog(id);
+        dialog.DoModal();
+        QVERIFY(!size.isEmpty());
+        // The automatic display size there, for the main window of 750x540.
+        const int percent = DisplayScale::FitPercent(SmallWorkArea, QSize(750, 540));
+        for (int p : {100, percent}) {
+            const QSize outer = QSize(int(std::lround(size.width() * p / 100.0)),
+                                      int(std::lround(size.height() * p / 100.0))) +
+                                FrameAllowance;
+            QVERIFY2(outer.width() <= SmallWorkArea.width() &&
+                         outer.height() <= SmallWorkArea.height(),
+                     qPrintable(u"%1x%2 at %3 %"_s.arg(size.width()).arg(size.height()).arg(p)));
+        }
     }
 };
 
