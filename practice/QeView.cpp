@@ -275,6 +275,10 @@ void CQeView::LoadPractice(int kind, const QString& fileName)
 
 void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
 {
+    if (IsLarge()) {
+        DrawLarge(painter, dirty); // its rows fill their own ground
+        return;
+    }
     painter.fillRect(dirty, palette().window());
     painter.setBackground(palette().window());
     const CViewPainter screen(*m_pDocument);
@@ -287,9 +291,6 @@ void CQeView::OnDraw(QPainter& painter, const QRect& dirty)
                                         CreditFont(15, false, false, u"new Font3"_s)};
         screen.DrawCredits(painter, width(), m_creditFonts->title, m_creditFonts->credit,
                            m_creditFonts->footer);
-    } else if (IsLarge()) {
-        DrawLarge(painter, dirty);
-        return;
     } else {
         screen.DrawPractice(painter, dirty);
     }

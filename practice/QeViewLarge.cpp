@@ -12,6 +12,7 @@
 #include "users/CurrentUser.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -50,6 +51,9 @@ void CQeView::DrawLarge(QPainter& painter, const QRect& dirty)
 {
     const CLargeLayout layout = LargeLayout();
     const CLargePainter screen(*m_pDocument, m_session, layout, CurrentPracticeKind);
+    // The window's ground around the rows; the rows fill their own.
+    for (const QRect& rect : QRegion(dirty).subtracted(layout.text))
+        painter.fillRect(rect, palette().window());
     if (dirty.intersects(layout.band))
         screen.DrawBand(painter, m_result ? m_result->band : RunningBand());
     const bool waiting = !m_session.IsRunning() && !m_result;
