@@ -30,12 +30,9 @@ public:
 
     const Entry& Find(const QFont& font, quint16 code, const QByteArray& bytes)
     {
-        if (font != m_font) {
-            m_font = font;
-            m_entries.clear();
-        }
-        auto it = m_entries.constFind(code);
-        if (it != m_entries.cend())
+        QHash<quint16, Entry>& entries = EntriesOf(font);
+        auto it = entries.constFind(code);
+        if (it != entries.cend())
             return *it;
         const QString text = bytes.size() == 1 && static_cast<unsigned char>(bytes[0]) < 0x80
                                  ? QString(QChar(char16_t(bytes[0])))
@@ -51,12 +48,36 @@ public:
                 offset.ry() -= line.ascent();
             entry.append(std::move(piece));
         }
-        return *m_entries.insert(code, std::move(entry));
+        return *entries.insert(code, std::move(entry));
     }
 
 private:
-    QFont m_font;
-    QHash<quint16, Entry> m_entries;
+    // A screen draws in a few fonts (its text and, under it, what was
+    // typed): the glyphs of the last few are kept, the latest first.
+    static constexpr qsizetype FontsKept = 4;
+    struct FontEntries
+    {
+        QFont font;
+        QHash<quint16, Entry> entries;
+    };
+
+    QHash<quint16, Entry>& EntriesOf(const QFont& font)
+    {
+        if (!m_fonts.isEmpty() && m_fonts.front().font == font)
+            return m_fonts.front().entries;
+        auto it = std::find_if(m_fonts.begin(), m_fonts.end(),
+                               [&font](const FontEntries& kept) { return kept.font == font; });
+        if (it == m_fonts.end()) {
+            if (m_fonts.size() == FontsKept)
+                m_fonts.removeLast();
+            m_fonts.prepend({font, {}});
+        } else {
+            std::rotate(m_fonts.begin(), it, it + 1);
+        }
+        return m_fonts.front().entries;
+    }
+
+    QList<FontEntries> m_fonts;
 };
 
 CGlyphCache& Cache()

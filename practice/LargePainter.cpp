@@ -134,18 +134,22 @@ void CLargePainter::DrawRow(QPainter& painter, int row, int firstCell, int lastC
         marked.Add(font, line.left() + (cell - firstCell) * width * m_layout.nColumnWidth,
                    TextOf(row, cell), WrongText);
     }
-    marked.Draw(painter);
-    if (wrong.isEmpty())
-        return;
-    // What was typed in each wrong cell, in the strip under it.
-    painter.setFont(m_layout.StripFont());
-    painter.setPen(WrongText);
+    // What was typed in each wrong cell, centred in the strip under it; a
+    // space typed for a character shows as "_".
+    const QFont stripFont = m_layout.StripFont();
+    const int stripSize = stripFont.pixelSize();
+    Gbk::CGridLine strip(line.top() + m_layout.nTextHeight, m_layout.nStripHeight,
+                         stripSize * 7 / 8, stripSize / 2, line.left(), line.right());
     for (int cell : wrong) {
-        const QRect strip = m_layout.Cells(2 * row + 1, width * cell, width);
-        const QString typed = Gbk::Decode(TypedOf(row, cell));
-        // A space typed for a character is shown as one.
-        painter.drawText(strip, Qt::AlignCenter, typed.trimmed().isEmpty() ? u"␣"_s : typed);
+        QByteArray typed = TypedOf(row, cell);
+        if (typed.trimmed().isEmpty())
+            typed = "_";
+        const int left = line.left() + (cell - firstCell) * width * m_layout.nColumnWidth;
+        const int glyphs = int(typed.size()) * stripSize / 2;
+        strip.Add(stripFont, left + (width * m_layout.nColumnWidth - glyphs) / 2, typed, WrongText);
     }
+    marked.Draw(painter);
+    strip.Draw(painter);
 }
 
 void CLargePainter::DrawComposition(QPainter& painter, const QByteArray& bytes) const
