@@ -1,6 +1,7 @@
 #include "platform/Dialog.h"
 #include "platform/DisplayScale.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/DialogTemplates.h"
 #include "tests/TestMain.h"
 
 #include <QAbstractButton>
@@ -73,16 +74,7 @@ private slots:
     }
 
     // Every dialog template of the program as the builder makes it.
-    void everyTextFitsItsWidget_data()
-    {
-        QTest::addColumn<int>("id");
-        const QStringList files = QDir(u":/dialogs"_s).entryList({u"*.json"_s});
-        QVERIFY(files.size() > 20);
-        for (const QString& file : files) {
-            const int id = QFileInfo(file).baseName().toInt();
-            QTest::newRow(qPrintable(u"dialog %1"_s.arg(id))) << id;
-        }
-    }
+    void everyTextFitsItsWidget_data() { AddRowPerDialog(); }
     void everyTextFitsItsWidget()
     {
         QFETCH(int, id);

@@ -291,27 +291,31 @@ private slots:
 
     // The large screen fills the width of each display and keeps its rows
     // inside the client: the glyphs are at least 24 px on a 1366×768
-    // display, 32 px on a 1920×1080 one (their clients less the title,
-    // menu, tool and status bars and a 40-px panel).
+    // display, 32 px on a 1920×1080 one with a 40-px panel. Each client is
+    // the main window's, less its bars, at the display size the program
+    // takes there.
     void largeScreenFitsEveryDisplay_data()
     {
         QTest::addColumn<QSize>("client");
+        QTest::addColumn<int>("percent");
         QTest::addColumn<int>("leastPixels");
-        QTest::newRow("1366×768") << QSize(1366, 611) << 24;
-        QTest::newRow("1920×1080") << QSize(1920, 923) << 32;
-        QTest::newRow("1280×1024") << QSize(1280, 867) << 24;
-        QTest::newRow("a small window") << QSize(640, 400) << 8;
+        QTest::newRow("1366×768 at 125 %") << QSize(1093, 507) << 125 << 24;
+        QTest::newRow("1920×1080 less a panel at 175 %") << QSize(1097, 512) << 175 << 32;
+        QTest::newRow("1280×1024 at 150 %") << QSize(853, 595) << 150 << 24;
+        QTest::newRow("a small window at 100 %") << QSize(640, 400) << 100 << 8;
     }
     void largeScreenFitsEveryDisplay()
     {
         QFETCH(QSize, client);
+        QFETCH(int, percent);
         QFETCH(int, leastPixels);
         for (const auto band : {CLargeLayout::Band::Figures, CLargeLayout::Band::Result}) {
             const CLargeLayout layout = CLargeLayout::For(client, band);
             // the result's band takes a little of the rows' room
             const int least =
                 band == CLargeLayout::Band::Figures ? leastPixels : leastPixels * 7 / 8;
-            QVERIFY2(layout.nPixelSize >= least, qPrintable(QString::number(layout.nPixelSize)));
+            const int shown = layout.nPixelSize * percent / 100;
+            QVERIFY2(shown >= least, qPrintable(QString::number(shown)));
             QVERIFY(QRect(QPoint(0, 0), client).contains(layout.text));
             QVERIFY(layout.band.bottom() < layout.text.top());
             QVERIFY(qAbs(layout.text.left() - (client.width() - layout.text.right() - 1)) <= 1);

@@ -2,6 +2,7 @@
 #include "platform/DisplayScale.h"
 #include "platform/ScriptedPlatform.h"
 #include "res/Resources.h"
+#include "tests/DialogTemplates.h"
 #include "tests/TestMain.h"
 
 #include <QDir>
@@ -64,16 +65,7 @@ private slots:
     // Every dialog, as the builder makes it at 100 %, fits the small screen
     // with its frame; and so it does at the display size chosen there, which
     // scales the same layout as a whole.
-    void everyDialogFitsTheSmallScreen_data()
-    {
-        QTest::addColumn<int>("id");
-        const QStringList files = QDir(u":/dialogs"_s).entryList({u"*.json"_s});
-        QVERIFY(files.size() > 20);
-        for (const QString& file : files) {
-            const int id = QFileInfo(file).baseName().toInt();
-            QTest::newRow(qPrintable(u"dialog %1"_s.arg(id))) << id;
-        }
-    }
+    void everyDialogFitsTheSmallScreen_data() { AddRowPerDialog(); }
     void everyDialogFitsTheSmallScreen()
     {
         QFETCH(int, id);
