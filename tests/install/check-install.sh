@@ -111,6 +111,23 @@ XMODIFIERS=@im=fcitx QT_IM_MODULE=fcitx,XMODIFIERS=@im=fcitx
 QT_IM_MODULE=fcitx,XMODIFIERS=@im=ibus QT_IM_MODULE=fcitx,XMODIFIERS=@im=ibus
 - QT_IM_MODULE=,XMODIFIERS=
 EOF
+
+# In a Wayland session qe runs on XWayland, where the keys are counted,
+# unless the platform was chosen or no XWayland is there.
+printf '#!/bin/sh\necho "QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-}"\n' >"$prefix/bin/qe"
+while read -r given expected; do
+    given=${given#-}
+    seen=$(timeout 60 env -u QE_DATABASE -u XDG_DATA_HOME -u QT_QPA_PLATFORM -u DISPLAY \
+        -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE HOME="$home" ${given//,/ } \
+        "$prefix/bin/qe-launcher" 2>&1)
+    check "the session's '$given' gives qe '$expected' (got '$seen')" test "$seen" = "$expected"
+done <<'EOF'
+WAYLAND_DISPLAY=wayland-0,DISPLAY=:1 QT_QPA_PLATFORM=xcb
+XDG_SESSION_TYPE=wayland,DISPLAY=:1 QT_QPA_PLATFORM=xcb
+WAYLAND_DISPLAY=wayland-0,DISPLAY=:1,QT_QPA_PLATFORM=wayland QT_QPA_PLATFORM=wayland
+WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=
+DISPLAY=:1 QT_QPA_PLATFORM=
+EOF
 mv "$tmp/qe.real" "$prefix/bin/qe"
 
 # The desktop entry: its group first, every line a group, a comment or a
