@@ -119,11 +119,7 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     Q_UNUSED(nFlags);
     const auto byte = static_cast<unsigned char>(nChar & 0xFF);
     if (m_result) {
-        // The result waits for a button: Enter goes on, Esc goes back.
-        if (byte == '\r')
-            m_result->next ? OnResultButton(1) : OnResultButton(0);
-        else if (byte == 0x1b)
-            OnResultButton(3);
+        OnResultKey(byte);
         return;
     }
     const bool bWasRunning = m_session.IsRunning();

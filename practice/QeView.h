@@ -157,6 +157,9 @@ private:
     void MakeResultButtons();
     void PlaceResultButtons();
     void OnResultButton(int index);
+    // The result waits for a button: Enter goes on, Esc goes back, other
+    // keys do nothing.
+    void OnResultKey(unsigned char byte);
     void ClearResult();
 
     CViewServices m_services;

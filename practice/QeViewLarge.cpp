@@ -189,6 +189,14 @@ void CQeView::OnResultButton(int index)
     }
 }
 
+void CQeView::OnResultKey(unsigned char byte)
+{
+    if (byte == '\r')
+        OnResultButton(m_result && m_result->next ? Next : Again);
+    else if (byte == 0x1b)
+        OnResultButton(Back);
+}
+
 void CQeView::ClearResult()
 {
     m_result.reset();
