@@ -11,6 +11,7 @@
 #include "practice/PracticeScreen.h"
 #include "practice/PracticeState.h"
 #include "practice/TypingSession.h"
+#include "users/Database.h"
 
 #include <QFile>
 #include <QFont>
@@ -81,7 +82,8 @@ public:
     // load, reset or the credits.
     bool ShowsResult() const { return m_result.has_value(); }
     const CBandText& ResultBand() const { return m_result->band; }
-    // The result's buttons, by their text ("再练一次", "下一屏", "我的作业", "返回").
+    // The result's buttons, by their text ("保存成绩", "再练一次", "下一屏",
+    // "我的作业", "返回").
     QPushButton* ResultButton(const QString& text) const;
 
     void OnDraw(QPainter& painter, const QRect& dirty);
@@ -154,6 +156,9 @@ private:
     // The end of a practice on the large screen: the attempt stored for an
     // ordinary user, and its result shown in place of the figures.
     void ShowLargeResult(const CAttempt& attempt);
+    // Stores the result shown for an ordinary login and says in the band
+    // how it went, beside the pupil's last and best.
+    void StoreLargeResult();
     void MakeResultButtons();
     void PlaceResultButtons();
     void OnResultButton(int index);
@@ -179,6 +184,9 @@ private:
     {
         CBandText band;
         std::optional<CPracticeScreen> next; // the text's next screen
+        CAttempt attempt;
+        FieldList scoreFields;
+        bool bUnsaved = false; // a pupil's result the database did not take
     };
     std::optional<CLargeResult> m_result;
     QList<QPushButton*> m_resultButtons;

@@ -23,8 +23,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum ResultButton { Again, Next, Assignments, Back };
-const QStringList ResultButtonTexts = {u"再练一次"_s, u"下一屏"_s, u"我的作业"_s, u"返回"_s};
+enum ResultButton { Save, Again, Next, Assignments, Back };
+const QStringList ResultButtonTexts = {u"保存成绩"_s, u"再练一次"_s, u"下一屏"_s, u"我的作业"_s,
+                                       u"返回"_s};
 
 } // namespace
 
@@ -81,44 +82,51 @@ void CQeView::ShowLargeResult(const CAttempt& attempt)
         LargeBand::Figures(CurrentPracticeKind, attempt.nCorrectUnits, attempt.nTypedUnits,
                            attempt.nElapsedMs, attempt.nKeyPresses, 0);
 
-    // An ordinary user's result is stored as the result dialog stores it,
-    // then compared with the ones before.
-    CDaoDatabase* db = ActiveDatabase();
-    bool stored = false;
-    QString status;
-    if (!CurrentUser.IsOrdinaryLogin()) {
-        status = u"只保存登录的学生的成绩"_s;
-    } else if (!db) {
-        status = Guard::ResultNotConnected;
-    } else {
-        const int seconds = qMax(ElapsedSeconds, 0);
-        const int correct = qMax(CorrectCount, 0);
-        try {
-            CResultStore(db).StorePractice(
-                PracticeScoreFields(
-                    CurrentPracticeKind, QString::number(seconds == 0 ? 0 : correct / seconds),
-                    QString::number(seconds), qint16(Metrics::Accuracy(correct, TypedCount))),
-                &attempt);
-            stored = true;
-        } catch (const CDaoException& e) {
-            status = u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200));
-        }
-    }
-    if (db && CurrentUser.IsOrdinaryLogin()) {
-        try {
-            status = LargeBand::Comparison(CurrentPracticeKind,
-                                           LoadAttempts(*db, CurrentUser.RowKey), stored) +
-                     (stored ? QString() : u"    "_s + status);
-        } catch (const CDaoException&) {
-            // The comparison is a help, not the result: without it the
-            // result still shows.
-        }
-    }
-    result.band.strSecondLine = status;
+    const int seconds = qMax(ElapsedSeconds, 0);
+    const int correct = qMax(CorrectCount, 0);
+    result.scoreFields = PracticeScoreFields(
+        CurrentPracticeKind, QString::number(seconds == 0 ? 0 : correct / seconds),
+        QString::number(seconds), qint16(Metrics::Accuracy(correct, TypedCount)));
+    result.attempt = attempt;
     m_result = std::move(result);
     m_session.Stop();
+    StoreLargeResult();
     MakeResultButtons();
     update();
+}
+
+void CQeView::StoreLargeResult()
+{
+    // An ordinary user's result is stored as the result dialog stores it;
+    // one the database did not take waits for 保存成绩, as the dialog
+    // waits for OK again.
+    CDaoDatabase* db = ActiveDatabase();
+    QString status;
+    m_result->bUnsaved = false;
+    if (!CurrentUser.IsOrdinaryLogin()) {
+        m_result->band.strSecondLine = u"只保存登录的学生的成绩"_s;
+        return;
+    }
+    if (!db) {
+        m_result->bUnsaved = true;
+        m_result->band.strSecondLine = Guard::ResultNotConnected;
+        return;
+    }
+    try {
+        CResultStore(db).StorePractice(m_result->scoreFields, &m_result->attempt);
+    } catch (const CDaoException& e) {
+        m_result->bUnsaved = true;
+        status = u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200));
+    }
+    try {
+        status = LargeBand::Comparison(CurrentPracticeKind, LoadAttempts(*db, CurrentUser.RowKey),
+                                       !m_result->bUnsaved) +
+                 (status.isEmpty() ? QString() : u"    "_s + status);
+    } catch (const CDaoException&) {
+        // The comparison is a help, not the result: without it the result
+        // still shows.
+    }
+    m_result->band.strSecondLine = status;
 }
 
 void CQeView::MakeResultButtons()
@@ -137,6 +145,7 @@ void CQeView::MakeResultButtons()
     PlaceResultButtons();
     for (QPushButton* button : std::as_const(m_resultButtons))
         button->setVisible(m_result.has_value());
+    m_resultButtons[Save]->setVisible(m_result && m_result->bUnsaved);
 }
 
 void CQeView::PlaceResultButtons()
@@ -171,6 +180,11 @@ void CQeView::OnResultButton(int index)
     const CPracticeScreen again = *m_screen;
     const std::optional<CPracticeScreen> next = m_result->next;
     switch (index) {
+    case Save:
+        StoreLargeResult();
+        MakeResultButtons();
+        update();
+        break;
     case Again:
         LoadScreen(again);
         break;

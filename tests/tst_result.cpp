@@ -16,6 +16,7 @@
 #include "users/Session.h"
 
 #include <QCryptographicHash>
+#include <QPushButton>
 
 #include <memory>
 
@@ -474,6 +475,38 @@ private slots:
         QCOMPARE(f.view->ResultBand().strSecondLine, secondLine);
         QVERIFY2(f.view->ResultBand().strTitle.endsWith(u"错 1 处"_s),
                  qPrintable(f.view->ResultBand().strTitle));
+    }
+
+    // A text's result the database did not take waits for 保存成绩, which
+    // stores it once the database is back, and only once.
+    void textResultSavedAgainOnceTheDatabaseIsBack()
+    {
+        CTestDatabase& database = *m_pDatabase;
+        CDaoDatabase::SetTarget(database.Target());
+        CPracticeFixture f;
+        SetUser(UserKind::Ordinary);
+        CurrentUser.RowKey = 5;
+        database.SignInAsCurrentUser(f.doc.m_pDB);
+        CPracticeScreen screen;
+        screen.text = QByteArray("typing practice ").repeated(10);
+        screen.strTitle = u"打字"_s;
+        f.view->LoadScreen(screen);
+        f.Type(" " + screen.text.left(20));
+        f.platform.Advance(40000);
+        f.clock.Tick(Platform().CurrentTime());
+        NoDatabase();
+        f.platform.AnswerBoxes({IDOK});
+        f.Type(QByteArray("\x1b"));
+        QCOMPARE(f.view->ResultBand().strSecondLine, u"数据库未正确连接!无法保存结果!"_s);
+        QPushButton* save = f.view->ResultButton(u"保存成绩"_s);
+        QVERIFY(save && !save->isHidden());
+        CDaoDatabase* db = f.doc.m_pDB;
+        CSession::Instance().SetDatabaseSource([db] { return db; });
+        save->click();
+        QVERIFY(save->isHidden());
+        QCOMPARE(database.Rows(u"score"_s).size(), 1);
+        QCOMPARE(StoredAttempts(database.Admin()).size(), 1);
+        QCOMPARE(f.view->ResultBand().strSecondLine, u"这是你第一次做英文练习"_s);
     }
 
 private:
