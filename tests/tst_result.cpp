@@ -52,6 +52,30 @@ void SetPractice(int kind, int correct, int typed, int seconds)
     ElapsedSeconds = seconds;
 }
 
+// 李明 logged in as the kind given with user key, the fixture's document
+// signed in as him.
+void SignIn(CTestDatabase& database, CPracticeFixture& f, int kindCode, qint64 key)
+{
+    SetUser(kindCode);
+    CurrentUser.RowKey = key;
+    database.SignInAsCurrentUser(f.doc.m_pDB);
+}
+
+const QByteArray TextBody = QByteArray("typing practice ").repeated(10);
+
+// A text of English on the large screen, keys typed after the space bar
+// over 40 s.
+void TypeText(CPracticeFixture& f, const QByteArray& keys)
+{
+    CPracticeScreen screen;
+    screen.text = TextBody;
+    screen.strTitle = u"打字"_s;
+    f.view->LoadScreen(screen);
+    f.Type(" " + keys);
+    f.platform.Advance(40000);
+    f.clock.Tick(Platform().CurrentTime());
+}
+
 // What the live dialog showed, captured before it is closed.
 struct Shown
 {
@@ -340,9 +364,7 @@ private slots:
         CDaoDatabase::SetTarget(database.Target());
         CPracticeFixture f;
         QVERIFY(f.doc.m_pDB);
-        SetUser(UserKind::Ordinary);
-        CurrentUser.RowKey = 5;
-        database.SignInAsCurrentUser(f.doc.m_pDB);
+        SignIn(database, f, UserKind::Ordinary, 5);
 
         QByteArray text;
         for (int i = 0; text.size() < 200; ++i)
@@ -410,9 +432,7 @@ private slots:
         CTestDatabase& database = *m_pDatabase;
         CDaoDatabase::SetTarget(database.Target());
         CPracticeFixture f;
-        SetUser(UserKind::Ordinary);
-        CurrentUser.RowKey = 9;
-        database.SignInAsCurrentUser(f.doc.m_pDB);
+        SignIn(database, f, UserKind::Ordinary, 9);
         QByteArray text;
         for (int i = 0; i < 1288; ++i)
             text.append(char('a' + i % 26));
@@ -452,21 +472,13 @@ private slots:
         CTestDatabase& database = *m_pDatabase;
         CDaoDatabase::SetTarget(database.Target());
         CPracticeFixture f;
-        SetUser(kindCode);
-        CurrentUser.RowKey = kindCode == UserKind::Ordinary ? 5 : 0;
-        database.SignInAsCurrentUser(f.doc.m_pDB);
+        SignIn(database, f, kindCode, kindCode == UserKind::Ordinary ? 5 : 0);
         // An earlier minute of English: 200 characters, all right.
         StoreWithScore(*database.Admin(),
                        TimedAttempt(5, PracticeKind::English,
                                     QDateTime(QDate(2024, 9, 1), QTime(9, 0)), 60000, 200, 200),
                        u"李明"_s, u"2003001"_s, 100);
-        CPracticeScreen screen;
-        screen.text = QByteArray("typing practice ").repeated(10);
-        screen.strTitle = u"打字"_s;
-        f.view->LoadScreen(screen);
-        f.Type(" " + screen.text.left(19) + "#");
-        f.platform.Advance(40000);
-        f.clock.Tick(Platform().CurrentTime());
+        TypeText(f, TextBody.left(19) + "#");
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
         QVERIFY(f.platform.modalRuns.isEmpty());
@@ -484,16 +496,8 @@ private slots:
         CTestDatabase& database = *m_pDatabase;
         CDaoDatabase::SetTarget(database.Target());
         CPracticeFixture f;
-        SetUser(UserKind::Ordinary);
-        CurrentUser.RowKey = 5;
-        database.SignInAsCurrentUser(f.doc.m_pDB);
-        CPracticeScreen screen;
-        screen.text = QByteArray("typing practice ").repeated(10);
-        screen.strTitle = u"打字"_s;
-        f.view->LoadScreen(screen);
-        f.Type(" " + screen.text.left(20));
-        f.platform.Advance(40000);
-        f.clock.Tick(Platform().CurrentTime());
+        SignIn(database, f, UserKind::Ordinary, 5);
+        TypeText(f, TextBody.left(20));
         NoDatabase();
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
