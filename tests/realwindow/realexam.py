@@ -5,7 +5,7 @@
 # login, beside her class's assignment, and starts it from there; types with
 # a mistake and a refused Backspace and waits: the time limit ends the exam
 # by itself, without a question, and its result is stored before she closes
-# the exam's own result window.
+# the exam's own result window; 今日任务 then shows her the assignment left.
 
 import sys
 import time
@@ -78,6 +78,8 @@ def run(new, _):
           "stored at the limit before OK, Backspace refused, over the whole minute: %s"
           % sitting)
     session.answer(EXAM_RESULT_CAPTION, "Return")
+    # Her class's assignment is still to do: 今日任务 comes back.
+    session.answer(TODAY_CAPTION, "Escape", shot="18-today-after-exam.png")
     session.exit(main_id)
 
 
