@@ -15,9 +15,9 @@ namespace {
 using enum TodayDlgIds::Id;
 
 const QList<ListColumn> g_taskColumns = {
-    {u"类别"_s, 50}, {u"名称"_s, 230}, {u"要求"_s, 330}, {u"状态"_s, 110}};
+    {u"类别"_s, 80}, {u"名称"_s, 240}, {u"要求"_s, 320}, {u"状态"_s, 110}};
 const QList<ListColumn> g_recentColumns = {
-    {u"时间"_s, 110}, {u"练习"_s, 250}, {u"速度"_s, 130}, {u"正确率"_s, 80}};
+    {u"时间"_s, 120}, {u"练习"_s, 300}, {u"速度"_s, 150}, {u"正确率"_s, 90}};
 
 } // namespace
 
