@@ -3,6 +3,7 @@
 #include "attempts/AttemptStore.h"
 #include "attempts/ClassReport.h"
 #include "attempts/ExamSitting.h"
+#include "attempts/PendingResults.h"
 #include "classroom/ClassNames.h"
 #include "platform/CheckedQuery.h"
 #include "platform/ChineseOrder.h"
@@ -230,6 +231,12 @@ int CountOwnSittings(CDaoDatabase& db, qint64 id, qint64 userKey)
     Exec(query);
     NextRow(query);
     return query.value(0).toInt();
+}
+
+bool CanSit(CDaoDatabase& db, const CExam& exam, qint64 userKey)
+{
+    return exam.bRetakeAllowed || (CountOwnSittings(db, exam.nId, userKey) == 0 &&
+                                   !PendingResults::HasSitting(exam.nId, userKey));
 }
 
 QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className)

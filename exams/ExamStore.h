@@ -75,6 +75,10 @@ void DeleteExam(CDaoDatabase& db, qint64 id);
 int CountSittings(CDaoDatabase& db, qint64 id);
 // How many sittings of the exam the pupil with key userKey has begun.
 int CountOwnSittings(CDaoDatabase& db, qint64 id, qint64 userKey);
+// Whether the pupil with key userKey may begin a sitting of exam: one that
+// allows retakes, or one the pupil has no sitting of (here or kept on this
+// machine). The start itself is checked by the database.
+bool CanSit(CDaoDatabase& db, const CExam& exam, qint64 userKey);
 // The open exams the class takes, newest first.
 QList<CExam> OpenExamsOf(CDaoDatabase& db, const QString& className);
 // The classes of the pupils, in the class report's order, without the empty one.

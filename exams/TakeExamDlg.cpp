@@ -2,7 +2,6 @@
 
 #include "attempts/ExamSitting.h"
 #include "attempts/Metrics.h"
-#include "attempts/PendingResults.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
@@ -84,9 +83,7 @@ void CTakeExamDlg::OnOK()
             return;
         }
         // Told here already; the start itself is checked by the database.
-        if (!exam->bRetakeAllowed &&
-            (ExamStore::CountOwnSittings(*db, exam->nId, CurrentUser.RowKey) > 0 ||
-             PendingResults::HasSitting(exam->nId, CurrentUser.RowKey))) {
+        if (!ExamStore::CanSit(*db, *exam, CurrentUser.RowKey)) {
             Refuse(u"你已经参加过考试《%1》,这场考试不允许重考。"_s.arg(exam->strTitle));
             return;
         }

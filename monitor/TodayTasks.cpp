@@ -2,7 +2,6 @@
 
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/Metrics.h"
-#include "attempts/PendingResults.h"
 #include "course/CourseRules.h"
 #include "course/CourseStore.h"
 #include "users/CurrentUser.h"
@@ -88,9 +87,7 @@ CToday LoadToday(CDaoDatabase& db)
 {
     CToday result;
     for (const CExam& exam : ExamStore::OpenExamsOf(db, CurrentUser.Class)) {
-        if (exam.bRetakeAllowed ||
-            (ExamStore::CountOwnSittings(db, exam.nId, CurrentUser.RowKey) == 0 &&
-             !PendingResults::HasSitting(exam.nId, CurrentUser.RowKey))) {
+        if (ExamStore::CanSit(db, exam, CurrentUser.RowKey)) {
             CTodayTask task;
             task.kind = CTodayTask::Kind::Exam;
             task.exam = exam;

@@ -64,17 +64,6 @@ bool CLargePainter::IsWrong(int row, int cell) const
     return TypedOf(row, cell) != TextOf(row, cell);
 }
 
-int CLargePainter::WrongCells() const
-{
-    const int perRow = DoubleByte() ? CQeDoc::Cells : CQeDoc::Columns;
-    int wrong = 0;
-    for (int row = 0; row <= std::min(CurrentRow, CQeDoc::Rows - 1); ++row) {
-        for (int cell = 0; cell < perRow; ++cell)
-            wrong += IsWrong(row, cell) ? 1 : 0;
-    }
-    return wrong;
-}
-
 void CLargePainter::DrawRows(QPainter& painter, const QRect& dirty, bool bCursor) const
 {
     const int width = DoubleByte() ? 2 : 1;

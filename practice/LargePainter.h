@@ -50,10 +50,6 @@ public:
     // prompt in large type.
     void DrawCard(QPainter& painter, const QStringList& lines, const QString& prompt) const;
 
-    // How many cells of the screen were typed wrong, up to the typing
-    // position: the mistakes the attempt records.
-    int WrongCells() const;
-
 private:
     bool DoubleByte() const;
     // Whether the cell (in the kind's units) lies before the typing position.

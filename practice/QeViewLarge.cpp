@@ -74,10 +74,7 @@ void CQeView::ShowLargeResult(const CAttempt& attempt)
         result.next = m_screen;
         ++result.next->nScreen;
     }
-    const CLargeLayout layout = LargeLayout();
-    const int wrong =
-        CLargePainter(*m_pDocument, m_session, layout, CurrentPracticeKind).WrongCells();
-    result.band.strTitle = u"%1  错 %2 处"_s.arg(m_screen->strTitle).arg(wrong);
+    result.band.strTitle = u"%1  错 %2 处"_s.arg(m_screen->strTitle).arg(attempt.mistakes.size());
     result.band.figures =
         LargeBand::Figures(CurrentPracticeKind, attempt.nCorrectUnits, attempt.nTypedUnits,
                            attempt.nElapsedMs, attempt.nKeyPresses, 0);
