@@ -1,5 +1,7 @@
 #pragma once
 
+#include "attempts/KeyDetail.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -69,4 +71,6 @@ struct CAttempt
     QStringList screenTexts;
     QStringList typedCells;
     QStringList typedTexts;
+    // What the keys behind it tell (KeyDetail.h).
+    CKeyDetail detail;
 };

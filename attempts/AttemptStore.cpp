@@ -69,6 +69,103 @@ QDateTime ParseStoredDateTime(const QVariant& stored)
     return QDateTime::fromString(text, Qt::ISODateWithMs);
 }
 
+namespace {
+
+QString IntegerArrayLiteral(const QList<int>& numbers)
+{
+    QStringList texts;
+    texts.reserve(numbers.size());
+    for (const int number : numbers)
+        texts.append(QString::number(number));
+    return u'{' + texts.join(u',') + u'}';
+}
+
+// The detail's rows through the server's function, which checks that the
+// attempt is the pupil's own and just stored.
+void StoreDetailOnServer(CDaoDatabase& db, qint64 attemptId, const CKeyDetail& detail)
+{
+    QStringList keys, expected, committed, keysTyped;
+    QList<int> keyFigures, commitFigures;
+    for (const CKeyFigures& key : detail.keys) {
+        keys.append(key.strKey);
+        keyFigures << key.nExpected << key.nPresses << key.nWrong << key.nMedianMs;
+    }
+    for (const CCommitUnit& unit : detail.commits) {
+        expected.append(unit.strExpected);
+        committed.append(unit.strCommitted);
+        keysTyped.append(unit.strKeys);
+        commitFigures << unit.nKeyCount << unit.nElapsedMs << unit.nPicked;
+    }
+    QSqlQuery& call = db.Prepared(u"SELECT qe_store_detail(?, ?::text[], ?::integer[], "
+                                  "?::text[], ?::text[], ?::text[], ?::integer[])"_s);
+    const QVariantList values{attemptId,
+                              DaoSql::TextArrayLiteral(keys),
+                              IntegerArrayLiteral(keyFigures),
+                              DaoSql::TextArrayLiteral(expected),
+                              DaoSql::TextArrayLiteral(committed),
+                              DaoSql::TextArrayLiteral(keysTyped),
+                              IntegerArrayLiteral(commitFigures)};
+    for (int i = 0; i < values.size(); ++i)
+        call.bindValue(i, values[i]);
+    Exec(call);
+    call.finish();
+}
+
+// The detail's rows written directly, by a statement for up to a batch.
+void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail)
+{
+    constexpr qsizetype Batch = 64;
+    for (qsizetype from = 0; from < detail.keys.size(); from += Batch) {
+        const qsizetype count = std::min(Batch, detail.keys.size() - from);
+        QSqlQuery& insert = db.Prepared(
+            u"INSERT INTO attempt_key (attempt_id, user_key, key_name, expected, presses, wrong, "
+            "median_ms) VALUES "_s +
+            QStringList(count, u"(?, ?, ?, ?, ?, ?, ?)"_s).join(u", "_s));
+        int bind = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const CKeyFigures& key = detail.keys[i];
+            for (const QVariant& value :
+                 {QVariant(attemptId), QVariant(userKey), QVariant(Text(key.strKey)),
+                  QVariant(key.nExpected), QVariant(key.nPresses), QVariant(key.nWrong),
+                  KnownCount(key.nMedianMs)})
+                insert.bindValue(bind++, value);
+        }
+        Exec(insert);
+        insert.finish();
+    }
+    for (qsizetype from = 0; from < detail.commits.size(); from += Batch) {
+        const qsizetype count = std::min(Batch, detail.commits.size() - from);
+        QSqlQuery& insert = db.Prepared(
+            u"INSERT INTO attempt_commit (attempt_id, user_key, position, expected, committed, "
+            "keys_typed, key_count, elapsed_ms, picked) VALUES "_s +
+            QStringList(count, u"(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s).join(u", "_s));
+        int bind = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const CCommitUnit& unit = detail.commits[i];
+            for (const QVariant& value :
+                 {QVariant(attemptId), QVariant(userKey), QVariant(int(i)),
+                  QVariant(Text(unit.strExpected)), QVariant(Text(unit.strCommitted)),
+                  QVariant(Text(unit.strKeys)), KnownCount(unit.nKeyCount),
+                  QVariant(unit.nElapsedMs), QVariant(unit.nPicked)})
+                insert.bindValue(bind++, value);
+        }
+        Exec(insert);
+        insert.finish();
+    }
+}
+
+} // namespace
+
+void StoreDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail)
+{
+    if (detail.IsEmpty())
+        return;
+    if (ServerAccounts::IsPupilSession(db))
+        StoreDetailOnServer(db, attemptId, detail);
+    else
+        InsertDetail(db, attemptId, userKey, detail);
+}
+
 qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
 {
     // Prepared once per session: fifty pupils storing at once do not each
@@ -144,6 +241,7 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
         Exec(mistakes);
         mistakes.finish();
     }
+    StoreDetail(db, attemptId, attempt.nUserKey, attempt.detail);
     return attemptId;
 }
 
@@ -159,7 +257,7 @@ void StoreOnServer(CDaoDatabase& db, const FieldList& scoreFields, const CAttemp
             seconds = value.value.toInt();
     }
     QSqlQuery& call =
-        db.Prepared(u"SELECT score_key FROM qe_store_practice(?, ?::text[], ?::text[], ?::text[], "
+        db.Prepared(u"SELECT attempt_id FROM qe_store_practice(?, ?::text[], ?::text[], ?::text[], "
                     "?::text[], ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
     const QVariantList values{attempt.nKind,
                               DaoSql::TextArrayLiteral(attempt.screenCells),
@@ -182,20 +280,23 @@ void StoreOnServer(CDaoDatabase& db, const FieldList& scoreFields, const CAttemp
         call.bindValue(i, values[i]);
     const bool bRan = call.exec() && call.next();
     const QSqlError error = call.lastError();
+    const qint64 attemptId = bRan ? call.value(0).toLongLong() : 0;
     call.finish();
     if (!bRan)
         DaoSql::Throw(error);
+    StoreDetail(db, attemptId, attempt.nUserKey, attempt.detail);
 }
 
 } // namespace
 
 void StoreScoreWithAttempt(CDaoDatabase& db, const FieldList& scoreFields, const CAttempt* pAttempt)
 {
+    CRollbackOnThrowTransaction transaction(db);
     if (pAttempt && ServerAccounts::IsPupilSession(db)) {
         StoreOnServer(db, scoreFields, *pAttempt);
+        transaction.Commit();
         return;
     }
-    CRollbackOnThrowTransaction transaction(db);
     const qint64 scoreKey = InsertRow(db, u"score"_s, scoreFields);
     if (pAttempt)
         StoreAttempt(db, scoreKey, *pAttempt);

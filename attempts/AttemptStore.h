@@ -12,6 +12,11 @@ class CDaoDatabase;
 // on. Returns the attempt's id. Throws CDaoException.
 qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt);
 
+// Stores the detail of the keys behind the attempt attemptId of the user
+// userKey (on a server, through its function, as the pupil's own and just
+// stored). Throws CDaoException.
+void StoreDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail);
+
 // Appends the score row and, when pAttempt is given, its attempt, in one
 // transaction: both are stored or neither; any failure rolls back and goes
 // on as CDaoException. A pupil's session on a server asks the server's

@@ -6,6 +6,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -109,9 +110,23 @@ void CKeyPressCounter::OnPress(quint8 keycode, quint32 time, quint32 window)
     const quint32 keysym = m_keysymOf(keycode);
     if (keysym == KeysymEscape)
         return;
+    m_recent[m_counts.nPresses % RecentPresses] = {keysym, quintptr(window)};
     ++m_counts.nPresses;
     if (keysym == KeysymBackSpace)
         ++m_counts.nBackspaces;
+}
+
+QList<quint32> CKeyPressCounter::PressesSince(qint64* seen, quintptr window) const
+{
+    QList<quint32> keysyms;
+    const qint64 last = m_counts.nPresses;
+    for (qint64 n = std::max(*seen, last - RecentPresses); n < last; ++n) {
+        const CPress& press = m_recent[n % RecentPresses];
+        if (press.window == window)
+            keysyms.append(press.keysym);
+    }
+    *seen = last;
+    return keysyms;
 }
 
 void CKeyPressCounter::OnRelease(quint8 keycode, quint32 time)

@@ -3,13 +3,17 @@
 #include <QAbstractNativeEventFilter>
 #include <QtGlobal>
 
+#include <QList>
+
+#include <array>
 #include <bitset>
 #include <functional>
 
 // The physical key presses QE's own windows receive, counted before an
 // input method takes them: the only way to know how many keys a pupil
-// pressed for what an input method committed. Only counts are kept, never
-// which keys.
+// pressed for what an input method committed. Counts are kept for the
+// program's life; which keys, only for the last few presses, and only
+// for the window that asks for them (the practice's).
 struct CKeyCounts
 {
     qint64 nPresses = 0;
@@ -51,6 +55,12 @@ public:
     // The presses counted since the program started.
     CKeyCounts Counts() const { return m_counts; }
 
+    // The keysyms of the presses counted to window since *seen presses had
+    // been counted (Counts().nPresses then), oldest first; *seen becomes the
+    // count now. Only the last RecentPresses are kept.
+    static constexpr int RecentPresses = 64;
+    QList<quint32> PressesSince(qint64* seen, quintptr window) const;
+
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
@@ -61,6 +71,12 @@ private:
     KeysymOf m_keysymOf;
     FocusedWindow m_focusedWindow;
     CKeyCounts m_counts;
+    struct CPress
+    {
+        quint32 keysym = 0;
+        quintptr window = 0;
+    };
+    std::array<CPress, RecentPresses> m_recent{};
     std::bitset<256> m_down;
     quint32 m_lastRelease[256] = {};
 };

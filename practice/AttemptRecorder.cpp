@@ -144,8 +144,35 @@ void CAttemptRecorder::OnStart()
     m_startedAt = Platform().CurrentDateTime();
     m_nStartMs = Platform().MonotonicMilliseconds();
     m_keysAtStart = CKeyPressCounter::Application().Counts();
+    m_nKeysSeen = m_keysAtStart.nPresses;
+    m_detail.Reset();
     m_bStarted = true;
     m_bEnded = false;
+}
+
+void CAttemptRecorder::OnTyped(const CQeDoc& doc, const QString& text, qint64 ms, quintptr window)
+{
+    if (m_nKind != PracticeKind::Chinese) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int column = CurrentColumn + int(i);
+            if (CurrentRow < CQeDoc::Rows && column < CQeDoc::Columns)
+                m_detail.OnKeyCell(QChar::fromLatin1(doc.m_enText[CurrentRow][column]), text[i],
+                                   ms);
+        }
+        return;
+    }
+    // The cells the commit fills, from the typing cell on.
+    QString expected;
+    int cell = CurrentRow * CQeDoc::Cells + CurrentColumn;
+    for (qsizetype i = 0; i < text.size() && cell < CQeDoc::Rows * CQeDoc::Cells; ++i, ++cell)
+        expected += Gbk::Decode(doc.TextCell(cell / CQeDoc::Cells, cell % CQeDoc::Cells));
+    const CKeyPressCounter& counter = CKeyPressCounter::Application();
+    if (!counter.IsAvailable()) {
+        m_detail.OnCommit(expected, text, nullptr, ms);
+        return;
+    }
+    const QList<quint32> keysyms = counter.PressesSince(&m_nKeysSeen, window);
+    m_detail.OnCommit(expected, text, &keysyms, ms);
 }
 
 void CAttemptRecorder::OnRunningByte(unsigned char byte)
@@ -205,6 +232,7 @@ CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& sessi
     const auto [median, spread] = KeyRhythm(m_intervals);
     attempt.nKeyMedianMs = median;
     attempt.nKeySpreadMs = spread;
+    attempt.detail = m_detail.Detail();
     if (m_bStarted && CKeyPressCounter::Application().IsAvailable()) {
         const CKeyCounts keys =
             (m_bEnded ? m_keysAtEnd : CKeyPressCounter::Application().Counts()) - m_keysAtStart;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "attempts/Attempt.h"
+#include "attempts/KeyDetail.h"
 #include "platform/KeyPressCounter.h"
 
 #include <QDateTime>
@@ -30,6 +31,11 @@ public:
     // ms, while the session runs: the intervals between them give the
     // rhythm of the keys.
     void OnKey(qint64 ms);
+    // Text (a key's character, or an input method's commit) reaches the
+    // running session at the monotonic time ms, before the session takes
+    // it, in the practice's window: what it was to type and the keys
+    // behind it go into the attempt's detail.
+    void OnTyped(const CQeDoc& doc, const QString& text, qint64 ms, quintptr window);
     // The program lost the focus to another one; counted while the session runs.
     void OnFocusLost();
     int FocusLosses() const { return m_nFocusLosses; }
@@ -66,6 +72,8 @@ private:
     int m_nFocusLosses = 0;
     qint64 m_nLastKeyMs = -1;
     QList<qint64> m_intervals;
+    CKeyDetailRecorder m_detail;
+    qint64 m_nKeysSeen = 0; // the key presses counted before the last commit
     // The key press counter's totals at the start, at Esc and at the end.
     CKeyCounts m_keysAtStart;
     CKeyCounts m_keysAtEscape;

@@ -13,6 +13,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -156,6 +157,11 @@ void CQeView::NoteKey()
 void CQeView::OnText(const QString& text)
 {
     NoteKey();
+    if (m_session.IsRunning()) {
+        const QWindow* handle = window()->windowHandle();
+        m_recorder.OnTyped(*m_pDocument, text, Platform().MonotonicMilliseconds(),
+                           handle ? quintptr(handle->winId()) : 0);
+    }
     const QByteArray bytes = Gbk::Encode(text);
     for (char byte : bytes)
         OnChar(static_cast<unsigned char>(byte));

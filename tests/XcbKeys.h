@@ -14,18 +14,28 @@ inline constexpr quint8 BackSpace = 22;
 inline constexpr quint8 Escape = 9;
 inline constexpr quint32 OtherWindow = 0x600003;
 
-// The keysyms of those keycodes; any other is a letter, Space or Shift,
-// all of which count alike.
+// The keysyms of a US keyboard's keycodes: the letters, the digits, Space,
+// Shift, Backspace and Esc; any other is a key that shows nothing.
 inline quint32 KeysymOf(quint8 keycode)
 {
+    static const char Letters[] = "qwertyuiop\0\0\0\0asdfghjkl\0\0\0\0\0zxcvbnm";
     switch (keycode) {
     case BackSpace:
         return CKeyPressCounter::KeysymBackSpace;
     case Escape:
         return CKeyPressCounter::KeysymEscape;
+    case 50:
+        return 0xffe1; // Shift
+    case 65:
+        return 0x20;
     default:
-        return 0x1000 + keycode;
+        break;
     }
+    if (keycode >= 10 && keycode <= 19)
+        return keycode == 19 ? u'0' : u'1' + (keycode - 10);
+    if (keycode >= 24 && keycode < 24 + sizeof Letters - 1 && Letters[keycode - 24])
+        return quint32(Letters[keycode - 24]);
+    return 0x1000 + keycode;
 }
 
 // Sends counter the events: "p38@100" a press of keycode 38 at 100 ms to

@@ -11,6 +11,7 @@
 #include "users/CurrentUser.h"
 
 #include <QInputMethodEvent>
+#include <QSqlQuery>
 #include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,6 +25,23 @@ constexpr quint32 QeWindow = 0x400007;
 // "nihao" and Space, each key pressed and let go: keycodes of n i h a o ␣.
 const QString NihaoSpace = u"p57@100 r57@150 p31@200 r31@250 p43@300 r43@350 p38@400 r38@450 "
                            "p32@500 r32@550 p65@600 r65@650"_s;
+
+// The commits a pupil's attempts kept, in order: "committed>expected keys
+// count ms picked", "|" between them.
+QString CommitsOf(CDaoDatabase& db, qint64 userKey)
+{
+    QSqlQuery query(db.Connection());
+    query.exec(
+        u"SELECT committed, expected, keys_typed, key_count, elapsed_ms, picked "
+        "FROM attempt_commit WHERE user_key = %1 ORDER BY attempt_id, position"_s.arg(userKey));
+    QStringList commits;
+    while (query.next())
+        commits << u"%1>%2 %3 %4 %5 %6"_s.arg(
+            query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+            query.value(3).isNull() ? u"-"_s : query.value(3).toString(), query.value(4).toString(),
+            query.value(5).toString());
+    return commits.join(u" | "_s);
+}
 
 } // namespace
 
@@ -80,7 +98,7 @@ private slots:
         QTest::addColumn<bool>("available");
         QTest::addColumn<QString>("pressesShown");
         QTest::addColumn<QString>("keysPerUnitShown");
-        QTest::newRow("on X11: 6 keys for 你好") << true << u"0.20"_s << u"3.00"_s;
+        QTest::newRow("on X11: 13 keys for 你好 and 世界") << true << u"0.41"_s << u"6.50"_s;
         QTest::newRow("without key events") << false << u"不可用"_s << u"不可用"_s;
     }
     void practiceKeepsTheKeysOfItsInputMethod()
@@ -113,6 +131,15 @@ private slots:
         QInputMethodEvent commit;
         commit.setCommitString(u"你好"_s);
         QCoreApplication::sendEvent(f.view, &commit);
+        // "shijie", then 2 to pick the second candidate, 世界; "，" typed alone.
+        Deliver(counter,
+                u"p39@700 r39@710 p43@720 r43@730 p31@740 r31@750 p44@760 r44@770 "
+                "p31@775 r31@777 p26@780 r26@790 p11@800 r11@810"_s,
+                window);
+        f.platform.Advance(1500);
+        QInputMethodEvent picked;
+        picked.setCommitString(u"世界"_s);
+        QCoreApplication::sendEvent(f.view, &picked);
         f.platform.Advance(30000); // half a minute: it counts for the figures
         Deliver(counter, u"p9@29000 r9@29050"_s, window);
         f.platform.AnswerBoxes({IDOK});
@@ -125,7 +152,12 @@ private slots:
 
         const CAttemptSummary attempt = LoadAttempts(*database.Admin(), pupil).value(0);
         QCOMPARE(attempt.nCorrectUnits, 2);
-        QCOMPARE(attempt.nKeyPresses, available ? 6 : -1);
+        QCOMPARE(attempt.nKeyPresses, available ? 13 : -1);
+        // Each commit with the keys behind it, how the candidate was picked
+        // and its time; the start key and the keys after the end are in none.
+        QCOMPARE(CommitsOf(*database.Admin(), pupil),
+                 available ? u"你好>你好 nihao␣ 6 0 0 | 世界>，世 shijie2 7 1500 1"_s
+                           : u"你好>你好  - 0 0 | 世界>，世  - 1500 0"_s);
 
         // 我的练习记录 shows them in its columns and its figures.
         CScriptedPlatform platform;
@@ -143,6 +175,37 @@ private slots:
         QVERIFY2(figures.contains(u"击键 %1   码长 %2"_s.arg(pressesShown, keysPerUnitShown)),
                  qPrintable(figures));
         CDaoDatabase::SetTarget(QString());
+    }
+
+    // The figures of each key of a line typed: a key missed counts against
+    // the key that was to be typed and a wrong press against the key
+    // pressed; Shift does not make another key; a pause is no key's time;
+    // two letters typed right one after the other are a timed pair.
+    void keyFiguresOfATypedLine()
+    {
+        CKeyDetailRecorder recorder;
+        const struct
+        {
+            char16_t expected, typed;
+            qint64 ms;
+        } cells[] = {{u't', u't', 0},
+                     {u'h', u'h', 200},
+                     {u'e', u'r', 500},
+                     {u'T', u'T', 900},
+                     {u'a', u'a', 9000}};
+        for (const auto& cell : cells)
+            recorder.OnKeyCell(QChar(cell.expected), QChar(cell.typed), cell.ms);
+        QStringList figures;
+        for (const CKeyFigures& key : recorder.Detail().keys)
+            figures << u"%1 %2/%3/%4 %5 missed %6"_s.arg(key.strKey)
+                           .arg(key.nExpected)
+                           .arg(key.nPresses)
+                           .arg(key.nWrong)
+                           .arg(key.nMedianMs)
+                           .arg(key.Missed());
+        QCOMPARE(figures, (QStringList{u"a 1/1/0 -1 missed 0"_s, u"e 1/0/0 -1 missed 1"_s,
+                                       u"h 1/1/0 200 missed 0"_s, u"r 0/1/1 -1 missed 0"_s,
+                                       u"t 2/2/0 400 missed 0"_s, u"th 1/1/0 200 missed 0"_s}));
     }
 
     // 击键, 码长 and the keystroke accuracy of a known attempt, and how they

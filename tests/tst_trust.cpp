@@ -86,6 +86,7 @@ public:
     qint64 nPupil = 0, nOther = 0, nThird = 0, nTeacher = 0;
     qint64 nText = 0, nFreeText = 0, nExam = 0, nOtherExam = 0, nClosedExam = 0;
     QString strOtherSitting;
+    qint64 nOtherAttempt = 0;
 
 private:
     QString Address(const QString& user, const QString& password) const;
@@ -184,6 +185,10 @@ CLab::CLab(bool bFromVersion5)
                          "-1, -1, ARRAY['a'], ARRAY['s'], ARRAY[1])"_s);
     for (const QString& who : {u"pupil"_s, u"other"_s})
         Must(As(who), Practice(nFreeText, u"62"_s));
+    nOtherAttempt =
+        Must(*m_pOwner, u"SELECT max(id) FROM attempt WHERE user_key = %1"_s.arg(nOther))
+            .toLongLong();
+    Must(As(u"other"_s), Expand(u"SELECT qe_store_detail(%w, %d)"_s));
     m_pOwner->Execute(u"INSERT INTO loginhistory (name, kind, event) "
                       "VALUES ('老师', '超级用户', '用户登录')"_s);
     m_pOwner->Execute(
@@ -307,7 +312,11 @@ QString CLab::Expand(QString sql) const
         .replace(u"%z"_s, QString::number(nClosedExam))
         .replace(u"%T"_s, QString::number(nText))
         .replace(u"%F"_s, QString::number(nFreeText))
-        .replace(u"%h"_s, Verifier);
+        .replace(u"%h"_s, Verifier)
+        .replace(u"%w"_s, QString::number(nOtherAttempt))
+        // The detail of a practice: a key, a pair of letters and a commit.
+        .replace(u"%d"_s, u"ARRAY['a', 'th'], ARRAY[10, 10, 0, 180, 2, 2, 0, 150], ARRAY['你'], "
+                          "ARRAY['你'], ARRAY['ni␣'], ARRAY[3, 400, 0]"_s);
 }
 
 // Shifts the server's record of a sitting back by seconds, as if that much
@@ -410,6 +419,9 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("sql");
         const QString p112 = u"SELECT * FROM qe_store_practice(112, "_s;
+        // A practice of ten cells stored now, a second long.
+        const QString s112 = u"qe_store_practice(112, %c10, %a10, %c10, %a10, 1, 1000, 0, 1, 'x', "
+                             "'', 0, 0, 0, 0, -1, -1)"_s;
         const QString table = uR"(
 pupil 42501 take another's name and number|UPDATE "user" SET name = '王明', student_no = '002'
   WHERE qe_key = %u
@@ -505,6 +517,25 @@ pupil - read another pupil's mistakes|SELECT position FROM attempt_mistake WHERE
 pupil - read another pupil's lessons|SELECT id FROM lesson_attempt WHERE user_key = %o
 pupil - read whose another's scores are|SELECT score_key FROM score_owner WHERE user_key = %o
 lab 42501 read the attempts|SELECT id FROM attempt
+pupil 42501 keep the keys of another's attempt|SELECT qe_store_detail(%w, %d)
+pupil + keep the keys of one's practice as it is stored|SELECT qe_store_detail(attempt_id, %d)
+  FROM %s112
+pupil QE201 keep the keys of one's practice twice|SELECT qe_store_detail(attempt_id, %d),
+  qe_store_detail(attempt_id, %d) FROM %s112
+pupil QE201 keep more key presses than a person makes|SELECT qe_store_detail(attempt_id,
+  ARRAY['a'], ARRAY[100000, 100000, 0, 100], '{}', '{}', '{}', '{}') FROM %s112
+pupil QE006 keep a key twice|SELECT qe_store_detail(attempt_id, ARRAY['a', 'a'],
+  ARRAY[1, 1, 0, 100, 1, 1, 0, 100], '{}', '{}', '{}', '{}') FROM %s112
+pupil QE006 keep commits beyond their size|SELECT qe_store_detail(attempt_id, '{}', '{}',
+  array_fill('x'::text, ARRAY[1289]), array_fill('x'::text, ARRAY[1289]),
+  array_fill('x'::text, ARRAY[1289]), array_fill(0, ARRAY[3867])) FROM %s112
+lab 42501 keep keys without an account|SELECT qe_store_detail(%w, %d)
+ghost-pupil 42501 keep keys as no account|SELECT qe_store_detail(%w, %d)
+pupil 42501 write key figures by hand|INSERT INTO attempt_key VALUES (%w, %u, 'q', 1, 1, 0, 100)
+other 42501 change one's own key figures|UPDATE attempt_key SET wrong = 0
+pupil - read another's key figures|SELECT key_name FROM attempt_key WHERE user_key = %o
+pupil - read another's commits|SELECT keys_typed FROM attempt_commit WHERE user_key = %o
+lab 42501 read the key figures|SELECT key_name FROM attempt_key
 pupil QE201 store a practice faster than a person types|%p112 %c100, %a100, %c100, %a100, 60, 1000,
   0, 2, 'x', '', 0, 0, 0, 0, -1, -1)
 pupil QE201 store a practice whose seconds make it too fast|%p112 %c30, %a30, %c30, %a30, 0, 2000, 0,
@@ -565,6 +596,10 @@ other 1 read one's own sitting|SELECT id FROM exam_sitting WHERE user_key = %o
 teacher 1 change a sitting|UPDATE exam_sitting SET focus_losses = focus_losses
 other 1 read one's own lessons|SELECT id FROM lesson_attempt WHERE user_key = %o
 teacher 1 read the lessons|SELECT id FROM lesson_attempt
+other 1 read one's own key figures|SELECT key_name FROM attempt_key WHERE user_key = %o
+other 1 read one's own commits|SELECT keys_typed FROM attempt_commit WHERE user_key = %o
+teacher 1 read the pupils' key figures|SELECT key_name FROM attempt_key WHERE user_key = %o
+teacher 1 read the pupils' commits|SELECT keys_typed FROM attempt_commit
 other 1 read one's own keys missed|SELECT times FROM lesson_miss WHERE user_key = %o
 pupil - read another's keys missed|SELECT times FROM lesson_miss WHERE user_key = %o
 teacher 1 read the keys missed|SELECT times FROM lesson_miss
@@ -642,7 +677,8 @@ pupil 42501 clear the login history|DELETE FROM loginhistory
 pupil 42501 write a login of another's|INSERT INTO loginhistory (name, event)
   VALUES ('王明', '用户登录')
 )"_s.replace(u"\n  "_s, u" "_s)
-                                  .replace(u"%p112 "_s, p112);
+                                  .replace(u"%p112 "_s, p112)
+                                  .replace(u"%s112"_s, s112);
         for (int lab = 0; lab < 2; ++lab) {
             for (const QString& line : table.split(u'\n', Qt::SkipEmptyParts)) {
                 const QString head = line.section(u'|', 0, 0);
@@ -1023,10 +1059,12 @@ lab: score SELECT
 lab: supperuser SELECT
 lab: user SELECT
 pupil: CONNECT TEMPORARY USAGE CREATE true false true false
-pupil: EXECUTE qe_account_key qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_refuse_kept_result qe_register qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_lesson qe_store_practice qe_text_in_open_exam
+pupil: EXECUTE qe_account_key qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_refuse_kept_result qe_register qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_detail qe_store_lesson qe_store_practice qe_text_in_open_exam
 pupil: assignment SELECT
 pupil: assignment_class SELECT
 pupil: attempt SELECT
+pupil: attempt_commit SELECT
+pupil: attempt_key SELECT
 pupil: attempt_mistake SELECT
 pupil: attempt_text SELECT
 pupil: course_class SELECT
@@ -1047,6 +1085,8 @@ teacher: EXECUTE qe_account_key qe_add_pupils qe_add_super_user qe_log_login qe_
 teacher: assignment DELETE INSERT SELECT UPDATE
 teacher: assignment_class DELETE INSERT SELECT UPDATE
 teacher: attempt SELECT
+teacher: attempt_commit SELECT
+teacher: attempt_key SELECT
 teacher: attempt_mistake SELECT
 teacher: attempt_text SELECT
 teacher: course_class DELETE INSERT SELECT UPDATE

@@ -1,0 +1,138 @@
+#include "attempts/KeyDetail.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace KeyDetail {
+
+QString KeyOf(QChar c)
+{
+    static const QString Shifted = u"~!@#$%^&*()_+{}|:\"<>?"_s;
+    static const QString Unshifted = u"`1234567890-=[]\\;',./"_s;
+    if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+        return {};
+    if (c.isUpper())
+        return QString(c.toLower());
+    const qsizetype shifted = Shifted.indexOf(c);
+    return QString(shifted >= 0 ? Unshifted[shifted] : c);
+}
+
+QString KeysText(const QList<quint32>& keysyms)
+{
+    QString text;
+    for (const quint32 keysym : keysyms) {
+        if (keysym == 0x20)
+            text += u'␣';
+        else if (keysym > 0x20 && keysym <= 0x7e)
+            text += QChar(char16_t(keysym));
+        else if (keysym == 0xff08)
+            text += u'⌫';
+        else if (keysym == 0xff0d || keysym == 0xff8d)
+            text += u'⏎';
+        else if (keysym >= 0xff51 && keysym <= 0xff56)
+            text += u"←↑→↓⇞⇟"_s[keysym - 0xff51];
+    }
+    return text.left(MostKeysText);
+}
+
+CCommitUnit::Picked PickedBy(const QList<quint32>& keysyms)
+{
+    const auto digit = [](quint32 k) { return k >= u'1' && k <= u'9'; };
+    const auto arrow = [](quint32 k) { return k >= 0xff51 && k <= 0xff56; };
+    if (std::any_of(keysyms.begin(), keysyms.end(), digit))
+        return CCommitUnit::ByDigit;
+    if (std::any_of(keysyms.begin(), keysyms.end(), arrow))
+        return CCommitUnit::ByArrow;
+    return CCommitUnit::First;
+}
+
+} // namespace KeyDetail
+
+void CKeyDetailRecorder::Reset()
+{
+    *this = CKeyDetailRecorder();
+}
+
+CKeyDetailRecorder::CKeyTally& CKeyDetailRecorder::Tally(const QString& key)
+{
+    return m_keys[key];
+}
+
+int CKeyDetailRecorder::SinceLast(qint64 ms)
+{
+    const qint64 since = m_nLastMs < 0 ? -1 : ms - m_nLastMs;
+    m_nLastMs = ms;
+    return since < 0 || since > KeyDetail::PauseMs ? -1 : int(since);
+}
+
+void CKeyDetailRecorder::OnKeyCell(QChar expected, QChar typed, qint64 ms)
+{
+    const int since = SinceLast(ms);
+    const QString expectedKey = KeyDetail::KeyOf(expected);
+    const QString typedKey = KeyDetail::KeyOf(typed);
+    if (expectedKey.isEmpty() || typedKey.isEmpty()) {
+        m_previous = QChar();
+        return;
+    }
+    CKeyTally& wanted = Tally(expectedKey);
+    ++wanted.nExpected;
+    CKeyTally& pressed = Tally(typedKey);
+    ++pressed.nPresses;
+    if (typed != expected) {
+        ++pressed.nWrong;
+        m_previous = QChar();
+        return;
+    }
+    if (since >= 0) {
+        wanted.timesMs.append(since);
+        if (m_previous.isLetter() && expected.isLetter())
+            Tally(KeyDetail::KeyOf(m_previous) + expectedKey).timesMs.append(since);
+    }
+    m_previous = expected;
+}
+
+void CKeyDetailRecorder::OnCommit(const QString& expected, const QString& committed,
+                                  const QList<quint32>* keysyms, qint64 ms)
+{
+    if (m_commits.size() >= KeyDetail::MostCommits)
+        return;
+    CCommitUnit unit;
+    unit.strExpected = expected.left(KeyDetail::MostCommitText);
+    unit.strCommitted = committed.left(KeyDetail::MostCommitText);
+    const int since = SinceLast(ms);
+    unit.nElapsedMs = std::max(since, 0);
+    if (keysyms) {
+        unit.strKeys = KeyDetail::KeysText(*keysyms);
+        unit.nKeyCount = int(keysyms->size());
+        unit.nPicked = KeyDetail::PickedBy(*keysyms);
+    }
+    m_commits.append(unit);
+}
+
+CKeyDetail CKeyDetailRecorder::Detail() const
+{
+    CKeyDetail detail;
+    QList<CKeyFigures> pairs;
+    for (const auto& [key, tally] : m_keys) {
+        CKeyFigures figures{key, tally.nExpected, tally.nPresses, tally.nWrong, -1};
+        if (!tally.timesMs.isEmpty()) {
+            QList<int> times = tally.timesMs;
+            const auto middle = times.begin() + times.size() / 2;
+            std::nth_element(times.begin(), middle, times.end());
+            figures.nMedianMs = *middle;
+        }
+        if (key.size() == 2) {
+            // A pair is only timed: its counts are the times it was typed.
+            figures.nExpected = figures.nPresses = int(tally.timesMs.size());
+            pairs.append(figures);
+        } else {
+            detail.keys.append(figures);
+        }
+    }
+    detail.keys += pairs;
+    if (detail.keys.size() > KeyDetail::MostKeys)
+        detail.keys.resize(KeyDetail::MostKeys);
+    detail.commits = m_commits;
+    return detail;
+}
