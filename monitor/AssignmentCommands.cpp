@@ -153,7 +153,7 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
                         assignment.nKind, m_pView);
         if (drill.DoModal() != IDOK)
             return;
-        m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText()));
+        m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText(), Drill::Title));
         break;
     }
     }

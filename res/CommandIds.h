@@ -65,5 +65,6 @@ enum CommandId : int {
     ID_TEACHING_MY_ASSIGNMENTS = 33053,
     // A pupil's start page.
     ID_TEACHING_TODAY = 33056,
+    ID_TEACHING_SMART = 33057,
     ID_APP_EXIT = 57665,
 };

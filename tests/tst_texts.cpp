@@ -13,6 +13,7 @@
 #include "texts/ChooseTextDlg.h"
 #include "texts/Drill.h"
 #include "texts/DrillDlg.h"
+#include "texts/SmartDrill.h"
 #include "texts/TextCommands.h"
 #include "texts/TextEditDlg.h"
 #include "texts/TextLibraryDlg.h"
@@ -283,6 +284,76 @@ private slots:
         QCOMPARE(keyScreen.size(), 1284);
         for (int i = 0; i < keyScreen.size(); ++i)
             QVERIFY(i % 6 == 5 ? keyScreen[i] == ' ' : QByteArray("qw;p").contains(keyScreen[i]));
+    }
+
+    // 智能练习 leans on the weakest key of the pupil's latest screens: over
+    // 1,000 screens it comes at least twice as often as in the word list.
+    // Once five screens typed it well, it is no longer weak and comes as
+    // often as the words bring it.
+    void smartDrillLeansOnWeakKeysUntilTheyAreTypedWell()
+    {
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
+        const auto storeScreens = [&](int from, int vMedianMs, int vMissed) {
+            for (int i = 0; i < SmartDrill::RecentAttempts; ++i) {
+                CAttempt attempt =
+                    TimedAttempt(5, PracticeKind::English, day.addSecs(60 * (from + i)), 60000);
+                for (char16_t c = u'a'; c <= u'z'; ++c) {
+                    const bool v = c == u'v';
+                    attempt.detail.keys.append(
+                        {QString(QChar(c)), 10, 10 - (v ? vMissed : 0), 0, v ? vMedianMs : 250});
+                }
+                StoreWithScore(*db, attempt);
+            }
+        };
+        const auto vShare = [](const QByteArray& text) {
+            const auto letters = std::count_if(text.begin(), text.end(),
+                                               [](char c) { return c >= 'a' && c <= 'z'; });
+            return double(text.count('v')) / double(std::max<qsizetype>(letters, 1));
+        };
+        const QStringList words = SmartDrill::Words();
+        QVERIFY(words.size() > 1000);
+        const double listShare = vShare(words.join(u' ').toLatin1());
+        const auto screensShare = [&](const QList<SmartDrill::CKeyRecord>& keys) {
+            QByteArray all;
+            for (quint32 seed = 1; seed <= 1000; ++seed) {
+                const QByteArray screen = SmartDrill::EnglishScreen(keys, words, seed);
+                if (screen.size() != 14 * 92)
+                    return -1.0;
+                // Whole words only, none split across rows.
+                for (int row = 0; row < 14; ++row) {
+                    for (const QByteArray& word : screen.mid(row * 92, 92).split(' ')) {
+                        if (!word.isEmpty() && !words.contains(QString::fromLatin1(word)))
+                            return -2.0;
+                    }
+                }
+                all += screen;
+            }
+            return vShare(all);
+        };
+
+        storeScreens(0, 900, 3);
+        QList<SmartDrill::CKeyRecord> keys = SmartDrill::RecentKeys(*db, 5);
+        QCOMPARE(SmartDrill::WeakKeys(keys).value(0).strKey, u"v"_s);
+        double share = screensShare(keys);
+        QVERIFY2(share >= 2 * listShare, qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));
+        // The command loads such a screen for the pupil logged in.
+        {
+            CPracticeFixture f;
+            LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, m_pDatabase.get(), f.doc.m_pDB);
+            CTextCommands commands;
+            commands.SetView(f.view);
+            QVERIFY(commands.OnCmdMsg(ID_TEACHING_SMART));
+            QCOMPARE(f.view->LoadedScreen().value().strTitle, u"智能练习"_s);
+            QVERIFY2(f.TextRow(0).count('v') >= 3, f.TextRow(0).constData());
+        }
+
+        storeScreens(10, 300, 0);
+        keys = SmartDrill::RecentKeys(*db, 5);
+        QVERIFY(SmartDrill::WeakKeys(keys).isEmpty());
+        share = screensShare(keys);
+        QVERIFY2(share > 0.7 * listShare && share < 1.4 * listShare,
+                 qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));
     }
 
     // Too few mistyped characters: the dialog says so and nothing starts;

@@ -1,11 +1,13 @@
 #include "texts/TextCommands.h"
 
+#include "attempts/PracticeKind.h"
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
 #include "texts/ChooseTextDlg.h"
 #include "texts/Drill.h"
 #include "texts/DrillDlg.h"
+#include "texts/SmartDrill.h"
 #include "texts/TextLibraryDlg.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
@@ -23,12 +25,12 @@ CPracticeScreen TextScreen(const CPracticeText& text, int screen)
     return practice;
 }
 
-CPracticeScreen DrillScreen(int kind, const QByteArray& text)
+CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& title)
 {
     CPracticeScreen practice;
     practice.nKind = kind;
     practice.text = text;
-    practice.strTitle = Drill::Title;
+    practice.strTitle = title;
     return practice;
 }
 
@@ -44,6 +46,9 @@ bool CTextCommands::OnCmdMsg(int nID)
     case ID_TEACHING_DRILL:
         OnDrill();
         return true;
+    case ID_TEACHING_SMART:
+        OnSmartDrill();
+        return true;
     default:
         return false;
     }
@@ -51,7 +56,8 @@ bool CTextCommands::OnCmdMsg(int nID)
 
 bool CTextCommands::HasCommandHandler(int nID) const
 {
-    return nID == ID_TEACHING_TEXTS || nID == ID_TEACHING_CHOOSE_TEXT || nID == ID_TEACHING_DRILL;
+    return nID == ID_TEACHING_TEXTS || nID == ID_TEACHING_CHOOSE_TEXT || nID == ID_TEACHING_DRILL ||
+           nID == ID_TEACHING_SMART;
 }
 
 bool CTextCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
@@ -61,6 +67,7 @@ bool CTextCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
         cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
         return true;
     case ID_TEACHING_DRILL:
+    case ID_TEACHING_SMART:
         cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
         return true;
     case ID_TEACHING_CHOOSE_TEXT:
@@ -96,5 +103,26 @@ void CTextCommands::OnDrill()
     CDrillDlg drill(CurrentUser.RowKey, quint32(Platform().MonotonicMilliseconds()));
     if (drill.DoModal() != IDOK || !m_pView)
         return;
-    m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText()));
+    m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText(), Drill::Title));
+}
+
+void CTextCommands::OnSmartDrill()
+{
+    if (!CommandGuard() || !m_pView)
+        return;
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return;
+    }
+    QList<SmartDrill::CKeyRecord> keys;
+    try {
+        keys = SmartDrill::RecentKeys(*db, CurrentUser.RowKey);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return;
+    }
+    const QByteArray screen = SmartDrill::EnglishScreen(
+        keys, SmartDrill::Words(), quint32(Platform().MonotonicMilliseconds()));
+    m_pView->LoadScreen(DrillScreen(PracticeKind::English, screen, SmartDrill::Title));
 }

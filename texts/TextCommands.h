@@ -11,11 +11,12 @@ struct CPracticeText;
 // A screen of a library text, and a drill's screenful of a kind, as the
 // view loads them.
 CPracticeScreen TextScreen(const CPracticeText& text, int screen);
-CPracticeScreen DrillScreen(int kind, const QByteArray& text);
+CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& title);
 
 // The commands of the menu 教学(&J) around texts: the teacher's library
-// (练习文章), a text's screen to practise (选择练习文章) and a drill on one's
-// own mistakes (练习我的错字). The practices are loaded into the view.
+// (练习文章), a text's screen to practise (选择练习文章), a drill on one's
+// own mistakes (练习我的错字) and a screen made from one's weak keys (智能练习). The practices are
+// loaded into the view.
 class CTextCommands : public ICommandTarget
 {
 public:
@@ -30,6 +31,7 @@ private:
     void OnTexts();
     void OnChooseText();
     void OnDrill();
+    void OnSmartDrill();
 
     CQeView* m_pView = nullptr;
 };

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class CDaoDatabase;
+
+// 智能练习: a screen made for one pupil from the keys behind their latest
+// English-side attempts: words rich in the keys they miss or reach slowly,
+// the weakest most. The figures come from the latest attempts only, so a
+// key typed well for a few screens drops out on its own.
+namespace SmartDrill {
+
+// The title the practice's attempts are kept under.
+inline const QString Title = QStringLiteral("智能练习");
+
+// How many of the latest attempts with key figures count.
+constexpr int RecentAttempts = 5;
+// Fewer times a key was to be typed than this tell nothing of it.
+constexpr int LeastSamples = 5;
+// A key below this confidence is weak.
+constexpr double WeakBelow = 0.8;
+// At most this many weak keys shape a screen.
+constexpr int MostWeakKeys = 3;
+
+// A key ("a") or two letters one after the other ("th") over the recent
+// attempts.
+struct CKeyRecord
+{
+    QString strKey;
+    int nExpected = 0;  // times it was to be typed (timed, for a pair)
+    int nMissed = 0;    // of them, another key was pressed
+    int nMedianMs = -1; // time from the key before; -1 unknown
+
+    bool operator==(const CKeyRecord&) const = default;
+};
+
+// How sure the pupil is of a key, from 0 to 1: by its time (1 at 340 ms or
+// less, 0 at 1000 ms or more) and by how often it is missed (0 at a fifth).
+double Confidence(const CKeyRecord& key);
+
+// The keys (not pairs) below WeakBelow with enough samples, weakest first,
+// at most MostWeakKeys.
+QList<CKeyRecord> WeakKeys(const QList<CKeyRecord>& keys);
+
+// A single-byte screenful (14 rows of 92 columns, no word split across
+// rows) of words: with weak keys, three words in four hold the weakest and
+// the rest are drawn the more often the more weak keys and slow pairs they
+// hold; without, drawn evenly. The seed makes each screen its own.
+QByteArray EnglishScreen(const QList<CKeyRecord>& keys, const QStringList& words, quint32 seed);
+
+// The words a pupil knows (from the course's word list).
+QStringList Words();
+
+// The figures of the keys and pairs of the user's latest RecentAttempts
+// attempts that have them. Throws CDaoException.
+QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey);
+
+} // namespace SmartDrill
