@@ -4,6 +4,7 @@
 #include "course/CourseDlg.h"
 #include "course/LessonView.h"
 #include "course/ThresholdDlg.h"
+#include "course/WeaknessDlg.h"
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
@@ -37,6 +38,17 @@ bool CCourseCommands::OnCmdMsg(int nID)
         thresholds.DoModal();
         return true;
     }
+    case ID_TEACHING_WEAKNESS:
+    case ID_TEACHING_CLASS_WEAKNESS: {
+        // A pupil's own, or a teacher's of a class.
+        const bool bClass = nID == ID_TEACHING_CLASS_WEAKNESS;
+        if (CurrentUser.KindCode != (bClass ? UserKind::Super : UserKind::Ordinary) ||
+            !CommandGuard())
+            return true;
+        CWeaknessDlg weakness(bClass ? 0 : CurrentUser.RowKey);
+        weakness.DoModal();
+        return true;
+    }
     default:
         return false;
     }
@@ -45,7 +57,8 @@ bool CCourseCommands::OnCmdMsg(int nID)
 bool CCourseCommands::HasCommandHandler(int nID) const
 {
     return nID == ID_TEACHING_COURSE_FINGERING || nID == ID_TEACHING_COURSE_PINYIN ||
-           nID == ID_TEACHING_COURSE_CLASS || nID == ID_TEACHING_COURSE_THRESHOLDS;
+           nID == ID_TEACHING_COURSE_CLASS || nID == ID_TEACHING_COURSE_THRESHOLDS ||
+           nID == ID_TEACHING_WEAKNESS || nID == ID_TEACHING_CLASS_WEAKNESS;
 }
 
 bool CCourseCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
@@ -57,7 +70,11 @@ bool CCourseCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
         return true;
     case ID_TEACHING_COURSE_CLASS:
     case ID_TEACHING_COURSE_THRESHOLDS:
+    case ID_TEACHING_CLASS_WEAKNESS:
         cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
+        return true;
+    case ID_TEACHING_WEAKNESS:
+        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
         return true;
     default:
         return false;

@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QTimerEvent>
+#include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -279,6 +281,13 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
     const QRect rect = KeyRect(key);
     const CKeyFinger* finger = m_layout.FingerOf(key);
     QColor fill = finger ? finger->color : QColor(0xf0, 0xf0, 0xf0);
+    if (const double heat = HeatOf(key); heat > 0) {
+        const QColor red(0xd0, 0x20, 0x20);
+        const double keep = 1.0 - 0.85 * std::min(heat, 1.0);
+        fill = QColor::fromRgbF(fill.redF() * keep + red.redF() * (1 - keep),
+                                fill.greenF() * keep + red.greenF() * (1 - keep),
+                                fill.blueF() * keep + red.blueF() * (1 - keep));
+    }
     QPen border(QColor(0x80, 0x80, 0x80), 1);
     if (state == KeyState::Next) {
         fill = NextFill;
@@ -322,4 +331,29 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
         painter.setPen(QPen(QColor(0x30, 0x30, 0x30), qMax(2, rect.height() / 16)));
         painter.drawLine(rect.center().x() - w / 2, y, rect.center().x() + w / 2, y);
     }
+}
+
+void CKeyboardView::SetHeat(const QHash<int, double>& heat, const QHash<int, QString>& tips)
+{
+    m_heat = heat;
+    m_tips = tips;
+    m_keyImages.clear();
+    update();
+}
+
+bool CKeyboardView::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+    for (int key = 0; key < m_keyRects.size(); ++key) {
+        if (m_keyRects[key].contains(at) && m_tips.contains(key)) {
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), m_tips[key], this,
+                               m_keyRects[key]);
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }

@@ -29,6 +29,10 @@ public:
     void ShowWrong(QChar typed);
     // Backspace marked as the key to press now.
     void SetCorrection(bool bOn);
+    // Each key named tinted from its finger's colour (0) to deep red (1),
+    // with its figures as a tooltip; the others as they are.
+    void SetHeat(const QHash<int, double>& heat, const QHash<int, QString>& tips);
+    double HeatOf(int key) const { return m_heat.value(key, 0.0); }
 
     KeyState StateOf(int key) const;
     QString FingerText() const { return m_strFinger; }
@@ -41,6 +45,7 @@ public:
     bool hasHeightForWidth() const override { return false; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -69,6 +74,8 @@ private:
     int m_nWrongTimer = 0;
     bool m_bCorrection = false;
     QString m_strFinger;
+    QHash<int, double> m_heat;
+    QHash<int, QString> m_tips;
     QColor m_fingerColor;
     QList<QRect> m_keyRects;                 // in pixels, set when the size changes
     mutable QHash<int, QPixmap> m_keyImages; // by key × 4 + state

@@ -66,5 +66,7 @@ enum CommandId : int {
     // A pupil's start page.
     ID_TEACHING_TODAY = 33056,
     ID_TEACHING_SMART = 33057,
+    ID_TEACHING_WEAKNESS = 33058,
+    ID_TEACHING_CLASS_WEAKNESS = 33059,
     ID_APP_EXIT = 57665,
 };

@@ -1,0 +1,128 @@
+#include "attempts/Weakness.h"
+
+#include "attempts/AttemptStore.h"
+#include "platform/CheckedQuery.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace CheckedQuery;
+
+namespace Weakness {
+
+namespace {
+
+// The detail table (as d) of the filter's attempts (as a): a pupil's by
+// their key, a class's by the pupils in it now (from the pupils' index, as
+// the class report reads).
+QString FromAttempts(const CWeaknessFilter& filter, const QString& detail)
+{
+    const QString join = u" JOIN %1 d ON d.attempt_id = a.id "_s.arg(detail);
+    return filter.nUserKey != 0
+               ? u" FROM attempt a"_s + join + u"WHERE a.user_key = ? AND a.started_at >= ?"_s
+               : u" FROM \"user\" u CROSS JOIN attempt a"_s + join +
+                     u"WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? "
+                     "AND a.started_at >= ?"_s;
+}
+
+void BindFilter(QSqlQuery& query, const CWeaknessFilter& filter)
+{
+    if (filter.nUserKey != 0)
+        query.addBindValue(filter.nUserKey);
+    else
+        query.addBindValue(filter.strClass);
+    query.addBindValue(filter.since.isNull() ? u"1900-01-01 00:00:00.000"_s
+                                             : StoredDateTime(filter.since));
+}
+
+void ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakness)
+{
+    QSqlQuery query(db.Connection());
+    // A key's time over attempts: their medians, each weighed by its presses.
+    Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.presses), SUM(d.wrong), "
+                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
+                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END)"_s +
+                      FromAttempts(filter, u"attempt_key"_s) +
+                      u" GROUP BY d.key_name ORDER BY d.key_name"_s);
+    BindFilter(query, filter);
+    Exec(query);
+    while (query.next()) {
+        const qint64 timed = query.value(5).toLongLong();
+        const CKeyFigures key{query.value(0).toString(), query.value(1).toInt(),
+                              query.value(2).toInt(), query.value(3).toInt(),
+                              timed > 0 ? int(query.value(4).toLongLong() / timed) : -1};
+        if (key.strKey.size() == 1)
+            weakness.keys.append(key);
+        else if (key.nPresses >= LeastTimes && key.nMedianMs >= 0)
+            weakness.slowPairs.append(key);
+    }
+    CheckRead(query);
+    std::stable_sort(
+        weakness.slowPairs.begin(), weakness.slowPairs.end(),
+        [](const CKeyFigures& a, const CKeyFigures& b) { return a.nMedianMs > b.nMedianMs; });
+    if (weakness.slowPairs.size() > MostPairs)
+        weakness.slowPairs.resize(MostPairs);
+}
+
+void ReadCommits(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakness)
+{
+    QSqlQuery query(db.Connection());
+    // Every commit counts for the share picked by a digit; only those
+    // typed right count for what a text costs.
+    Select(query,
+           u"SELECT d.committed, COUNT(*), "
+           "SUM(CASE WHEN d.key_count IS NULL THEN 0 ELSE d.key_count END), "
+           "SUM(CASE WHEN d.key_count IS NULL THEN 0 ELSE 1 END), SUM(d.elapsed_ms), "
+           "SUM(CASE WHEN d.picked = 1 AND d.key_count IS NOT NULL THEN 1 ELSE 0 END), "
+           "MAX(CASE WHEN d.key_count IS NULL THEN NULL ELSE d.keys_typed END), "
+           "CASE WHEN d.committed = d.expected THEN 1 ELSE 0 END"_s +
+               FromAttempts(filter, u"attempt_commit"_s) +
+               u" GROUP BY d.committed, CASE WHEN d.committed = d.expected THEN 1 ELSE 0 END"_s);
+    BindFilter(query, filter);
+    Exec(query);
+    while (query.next()) {
+        const QString text = query.value(0).toString();
+        const int times = query.value(1).toInt();
+        const int known = query.value(3).toInt();
+        weakness.nCommits += known;
+        weakness.nByDigit += query.value(5).toInt();
+        if (query.value(7).toInt() == 0 || text.isEmpty() || times < LeastTimes || known == 0)
+            continue;
+        const auto chars = double(text.size());
+        weakness.costly.append({text, times, query.value(2).toDouble() / known / chars,
+                                int(query.value(4).toDouble() / times / chars),
+                                query.value(6).toString(), query.value(5).toInt()});
+    }
+    CheckRead(query);
+    std::stable_sort(weakness.costly.begin(), weakness.costly.end(),
+                     [](const CCostlyText& a, const CCostlyText& b) {
+                         return a.dKeysPerChar != b.dKeysPerChar ? a.dKeysPerChar > b.dKeysPerChar
+                                                                 : a.nMsPerChar > b.nMsPerChar;
+                     });
+    if (weakness.costly.size() > MostCostly)
+        weakness.costly.resize(MostCostly);
+}
+
+} // namespace
+
+CWeakness Read(CDaoDatabase& db, const CWeaknessFilter& filter)
+{
+    CWeakness weakness;
+    ReadKeys(db, filter, weakness);
+    ReadCommits(db, filter, weakness);
+    return weakness;
+}
+
+QString CheaperWay(const CCostlyText& text)
+{
+    if (text.nByDigit * 2 >= text.nTimes)
+        return text.strText.size() == 1 ? u"常要用数字键选字:和前后的字连成词组一起打"_s
+                                        : u"常要用数字键选字:多打一个音节或连着下一个词打"_s;
+    if (text.strText.size() == 1 && text.dKeysPerChar >= 3.5)
+        return u"单字要打全拼:和前后的字连成词组一起打,每个字少按几个键"_s;
+    if (text.strText.size() >= 2 && text.dKeysPerChar >= 3)
+        return u"试试只打每个字的声母(简拼),再按空格"_s;
+    return {};
+}
+
+} // namespace Weakness

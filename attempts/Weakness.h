@@ -1,0 +1,57 @@
+#pragma once
+
+#include "attempts/KeyDetail.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+class CDaoDatabase;
+
+// 我的弱项 and 班级弱项: the detail of the keys behind the attempts of one
+// pupil or of a class since a day, summed.
+
+// Whose attempts: one pupil (nUserKey) or, without one, a class.
+struct CWeaknessFilter
+{
+    qint64 nUserKey = 0;
+    QString strClass;
+    QDateTime since; // null: all of them
+};
+
+// A text committed right, and what it cost.
+struct CCostlyText
+{
+    QString strText;
+    int nTimes = 0;
+    double dKeysPerChar = 0; // over the commits whose keys are known; 0 none
+    int nMsPerChar = 0;
+    QString strKeys; // keys pressed for it, one of the times they were known
+    int nByDigit = 0;
+};
+
+struct CWeakness
+{
+    QList<CKeyFigures> keys;      // single keys, in key order
+    QList<CKeyFigures> slowPairs; // the slowest letter pairs typed often enough
+    QList<CCostlyText> costly;    // the costliest texts, most keys a character first
+    int nCommits = 0;             // commits whose keys are known
+    int nByDigit = 0;             // of them, picked by a digit
+
+    bool IsEmpty() const { return keys.isEmpty() && costly.isEmpty(); }
+};
+
+namespace Weakness {
+
+constexpr int MostPairs = 10;
+constexpr int MostCostly = 10;
+// A pair or a text typed fewer times than this says nothing.
+constexpr int LeastTimes = 3;
+
+// Throws CDaoException.
+CWeakness Read(CDaoDatabase& db, const CWeaknessFilter& filter);
+
+// A cheaper way to type a costly text, in words; empty when none is known.
+QString CheaperWay(const CCostlyText& text);
+
+} // namespace Weakness

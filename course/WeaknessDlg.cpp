@@ -1,0 +1,185 @@
+#include "course/WeaknessDlg.h"
+
+#include "classroom/ClassCombo.h"
+#include "classroom/ClassNames.h"
+#include "course/KeyboardView.h"
+#include "documents/TableExport.h"
+#include "platform/ListCtrl.h"
+#include "platform/Platform.h"
+#include "res/DialogIds.h"
+#include "texts/SmartDrill.h"
+#include "users/Database.h"
+#include "users/ReportList.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace WeaknessDlgIds;
+
+namespace {
+
+const QList<ListColumn> g_pairColumns = {{u"组合"_s, 50}, {u"次数"_s, 50}, {u"用时"_s, 70}};
+const QList<ListColumn> g_costlyColumns = {{u"字词"_s, 60},     {u"次数"_s, 45},
+                                           {u"每字按键"_s, 60}, {u"每字用时"_s, 65},
+                                           {u"怎么打的"_s, 90}, {u"更省键的打法"_s, 330}};
+
+// The days of the range list, in its order; 0 for all.
+constexpr int RangeDays[] = {7, 30, 0};
+
+QString KeyName(const QString& key)
+{
+    return key == u" "_s ? u"空格"_s : key;
+}
+
+} // namespace
+
+CWeaknessDlg::CWeaknessDlg(qint64 userKey, QWidget* parent)
+    : CDialog(IDD, parent), m_nUserKey(userKey)
+{
+    if (userKey == 0)
+        setWindowTitle(u"班级弱项"_s);
+}
+
+bool CWeaknessDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_comboRange = Item<QComboBox>(IDC_RANGE);
+    m_comboClass = Item<QComboBox>(IDC_CLASS);
+    m_listPairs = Item<CListCtrl>(IDC_PAIRS);
+    m_listCostly = Item<CListCtrl>(IDC_COSTLY);
+    SetUpReportList(m_listPairs, g_pairColumns);
+    SetUpReportList(m_listCostly, g_costlyColumns);
+    QWidget* place = GetDlgItem(IDC_KEYBOARD);
+    auto* layout = new QVBoxLayout(place);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), place);
+    layout->addWidget(m_pKeyboard);
+    m_comboRange->setCurrentIndex(1);
+
+    const bool bClass = m_nUserKey == 0;
+    GetDlgItem(IDC_CLASS_LABEL)->setVisible(bClass);
+    m_comboClass->setVisible(bClass);
+    GetDlgItem(IDC_EXPORT)->setVisible(bClass);
+    if (bClass && !FillClassCombo(m_comboClass)) {
+        EndDialog(IDCANCEL_RESULT);
+        return true;
+    }
+    if (!Refresh())
+        EndDialog(IDCANCEL_RESULT);
+    return true;
+}
+
+void CWeaknessDlg::OnCommand(int nID)
+{
+    switch (nID) {
+    case IDC_RANGE:
+    case IDC_CLASS:
+        Refresh();
+        break;
+    case IDC_EXPORT:
+        ExportTables(this, {ExportTable()}, ExportFormat::Xlsx, Title());
+        break;
+    default:
+        break;
+    }
+}
+
+QString CWeaknessDlg::Title() const
+{
+    return m_nUserKey != 0 ? u"我的弱项"_s : u"%1班级弱项"_s.arg(m_comboClass->currentText());
+}
+
+bool CWeaknessDlg::Refresh()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db) {
+        AfxMessageBox(Guard::CommandNotConnected);
+        return false;
+    }
+    CWeaknessFilter filter;
+    filter.nUserKey = m_nUserKey;
+    filter.strClass = m_comboClass->currentData().toString();
+    const int days = RangeDays[std::clamp(m_comboRange->currentIndex(), 0, 2)];
+    if (days > 0)
+        filter.since = Platform().CurrentDateTime().date().addDays(1 - days).startOfDay();
+    try {
+        m_weakness = Weakness::Read(*db, filter);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    ShowKeyboard();
+    QList<QStringList> pairs;
+    for (const CKeyFigures& pair : std::as_const(m_weakness.slowPairs))
+        pairs.append(
+            {pair.strKey, QString::number(pair.nPresses), u"%1 毫秒"_s.arg(pair.nMedianMs)});
+    m_listPairs->DeleteAllItems();
+    m_listPairs->AppendRows(pairs);
+    QList<QStringList> costly;
+    for (const CCostlyText& text : std::as_const(m_weakness.costly))
+        costly.append(
+            {text.strText, QString::number(text.nTimes), QString::number(text.dKeysPerChar, 'f', 1),
+             u"%1 毫秒"_s.arg(text.nMsPerChar), text.strKeys, Weakness::CheaperWay(text)});
+    m_listCostly->DeleteAllItems();
+    m_listCostly->AppendRows(costly);
+    const int percent =
+        m_weakness.nCommits > 0 ? m_weakness.nByDigit * 100 / m_weakness.nCommits : 0;
+    SetDlgItemText(IDC_SUMMARY,
+                   m_weakness.IsEmpty()
+                       ? u"这段时间还没有记下按键的练习。"_s
+                       : u"最费键的字和词(输入法每出一次字算一次):用数字键选字 %1 次,占 %2%"_s
+                             .arg(m_weakness.nByDigit)
+                             .arg(percent));
+    return true;
+}
+
+void CWeaknessDlg::ShowKeyboard()
+{
+    const CKeyboardLayout& layout = m_pKeyboard->Layout();
+    QHash<int, double> heat;
+    QHash<int, QString> tips;
+    for (const CKeyFigures& key : std::as_const(m_weakness.keys)) {
+        const int index = layout.StrokeFor(key.strKey[0]).nKey;
+        if (index < 0)
+            continue;
+        const int missed = key.Missed();
+        tips[index] =
+            u"%1:要打 %2 次,打错 %3 次(%4%),按错成它 %5 次,用时 %6"_s.arg(KeyName(key.strKey))
+                .arg(key.nExpected)
+                .arg(missed)
+                .arg(key.nExpected > 0 ? missed * 100 / key.nExpected : 0)
+                .arg(key.nWrong)
+                .arg(key.nMedianMs >= 0 ? u"%1 毫秒"_s.arg(key.nMedianMs) : u"—"_s);
+        // Heat is what confidence lacks, by the rule of 智能练习.
+        if (key.nExpected >= SmartDrill::LeastSamples)
+            heat[index] =
+                1.0 - SmartDrill::Confidence({key.strKey, key.nExpected, missed, key.nMedianMs});
+    }
+    m_pKeyboard->SetHeat(heat, tips);
+}
+
+CExportTable CWeaknessDlg::ExportTable() const
+{
+    CExportTable table;
+    table.strTitle = Title();
+    table.header = {u"键或字词"_s,   u"次数"_s,     u"打错"_s,
+                    u"用时(毫秒)"_s, u"每字按键"_s, u"怎么打的"_s};
+    QList<CKeyFigures> keys = m_weakness.keys;
+    std::stable_sort(keys.begin(), keys.end(), [](const CKeyFigures& a, const CKeyFigures& b) {
+        return a.Missed() * qint64(b.nExpected) > b.Missed() * qint64(a.nExpected);
+    });
+    for (const CKeyFigures& key : std::as_const(keys))
+        table.rows.append(
+            {CExportCell::Text(KeyName(key.strKey)), CExportCell::Integer(key.nExpected),
+             CExportCell::Integer(key.Missed()),
+             key.nMedianMs >= 0 ? CExportCell::Integer(key.nMedianMs) : CExportCell::Text(u"—"_s),
+             CExportCell(), CExportCell()});
+    for (const CCostlyText& text : m_weakness.costly)
+        table.rows.append({CExportCell::Text(text.strText), CExportCell::Integer(text.nTimes),
+                           CExportCell(), CExportCell::Integer(text.nMsPerChar),
+                           CExportCell::Number(text.dKeysPerChar, 1),
+                           CExportCell::Text(text.strKeys)});
+    return table;
+}

@@ -1,0 +1,147 @@
+#include "attempts/PracticeKind.h"
+#include "course/CourseCommands.h"
+#include "course/KeyboardView.h"
+#include "course/WeaknessDlg.h"
+#include "platform/ListCtrl.h"
+#include "res/CommandIds.h"
+#include "tests/AttemptRows.h"
+#include "tests/DialogDriver.h"
+#include "tests/TeachingFixture.h"
+#include "tests/TestDatabase.h"
+#include "tests/TestMain.h"
+
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QToolTip>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A practice of the pupil an hour before now with the detail of its keys:
+// v missed 3 times of 10 and slow, a sure; "th" and "ve" timed; 的 picked
+// by a digit, 我们 typed as one word.
+CAttempt PracticeWithDetail(qint64 user, const QDateTime& now)
+{
+    CAttempt attempt = TimedAttempt(user, PracticeKind::English, now.addSecs(-3600), 60000);
+    attempt.detail.keys = {{u"a"_s, 10, 10, 0, 250},
+                           {u"b"_s, 0, 3, 3, -1},
+                           {u"v"_s, 10, 7, 0, 900},
+                           {u"th"_s, 4, 4, 0, 200},
+                           {u"ve"_s, 4, 4, 0, 700}};
+    for (int i = 0; i < 2; ++i) {
+        attempt.detail.commits.append({u"的"_s, u"的"_s, u"de1"_s, 3, 900, CCommitUnit::ByDigit});
+        attempt.detail.commits.append({u"我们"_s, u"我们"_s, u"women␣"_s, 6, 1200});
+    }
+    // Typed wrong, it is no cost of 的.
+    attempt.detail.commits.append({u"的"_s, u"地"_s, u"di␣"_s, 3, 500});
+    return attempt;
+}
+
+} // namespace
+
+// Coaching from the keys behind the characters: 我的弱项 for a pupil and
+// 班级弱项 for a teacher, from the detail the attempts kept.
+class TestCoaching : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        m_pDatabase->SignInAsTeacher();
+        CDaoDatabase::SetTarget(m_pDatabase->Target());
+    }
+    void cleanup()
+    {
+        CDaoDatabase::SetTarget(QString());
+        m_pDatabase.reset();
+    }
+
+    // The pupil sees their keys tinted by misses and time with the figures
+    // on hover, the slowest pairs, the texts that cost the most keys with a
+    // cheaper way, and how often a digit picked the candidate; the teacher
+    // sees the same for the class, and another class's pupil is not in it.
+    void weaknessOfAPupilAndOfTheClass()
+    {
+        CScriptedPlatform platform;
+        const QDateTime now = platform.CurrentDateTime();
+        const qint64 pupil =
+            m_pDatabase->Insert(u"user"_s, {u"李华"_s, u"一班"_s, u"1"_s, u"pw"_s});
+        const qint64 other =
+            m_pDatabase->Insert(u"user"_s, {u"张三"_s, u"二班"_s, u"2"_s, u"pw"_s});
+        for (const qint64 user : {pupil, pupil, other})
+            StoreWithScore(*m_pDatabase->Admin(), PracticeWithDetail(user, now));
+        // An attempt older than the range chosen counts only under 全部.
+        StoreWithScore(*m_pDatabase->Admin(), PracticeWithDetail(pupil, now.addDays(-40)));
+
+        struct CShown
+        {
+            double vHeat = 0, aHeat = 0;
+            QString vTip, summary;
+            QStringList pairs, costly;
+            int exportedRows = 0;
+        };
+        const auto read = [](CWeaknessDlg* dlg) {
+            CShown shown;
+            const CKeyboardLayout& layout = dlg->m_pKeyboard->Layout();
+            const int v = layout.StrokeFor(u'v').nKey;
+            shown.vHeat = dlg->m_pKeyboard->HeatOf(v);
+            shown.aHeat = dlg->m_pKeyboard->HeatOf(layout.StrokeFor(u'a').nKey);
+            QHelpEvent hover(QEvent::ToolTip, dlg->m_pKeyboard->KeyRect(v).center(), QPoint());
+            QCoreApplication::sendEvent(dlg->m_pKeyboard, &hover);
+            shown.vTip = QToolTip::text();
+            shown.summary = dlg->GetDlgItemText(1006);
+            shown.pairs = Lines(dlg->m_listPairs);
+            shown.costly = Lines(dlg->m_listCostly);
+            shown.exportedRows = int(dlg->ExportTable().rows.size());
+            return shown;
+        };
+
+        CShown mine;
+        CShown all;
+        LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
+        Drive<CWeaknessDlg>(platform, [&](CWeaknessDlg* dlg) {
+            mine = read(dlg);
+            dlg->ChooseItem(1001, 2); // 全部
+            all = read(dlg);
+        });
+        QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_WEAKNESS));
+        QVERIFY2(mine.vHeat > 0.8 && mine.aHeat < 0.1,
+                 qPrintable(u"%1 %2"_s.arg(mine.vHeat).arg(mine.aHeat)));
+        QCOMPARE(mine.vTip, u"v:要打 20 次,打错 6 次(30%),按错成它 0 次,用时 900 毫秒"_s);
+        QCOMPARE(mine.pairs, (QStringList{u"ve|8|700 毫秒"_s, u"th|8|200 毫秒"_s}));
+        QCOMPARE(
+            mine.costly,
+            (QStringList{u"的|4|3.0|900 毫秒|de1|常要用数字键选字:和前后的字连成词组一起打"_s,
+                         u"我们|4|3.0|600 毫秒|women␣|试试只打每个字的声母(简拼),再按空格"_s}));
+        QCOMPARE(mine.summary,
+                 u"最费键的字和词(输入法每出一次字算一次):用数字键选字 4 次,占 40%"_s);
+        QVERIFY2(all.vTip.contains(u"要打 30 次"_s), qPrintable(all.vTip));
+
+        // The teacher's 班级弱项: 一班 holds 李华 alone.
+        CurrentUser = CCurrentUser();
+        CurrentUser.KindCode = UserKind::Super;
+        m_pDatabase->SignInAsTeacher();
+        CShown classOne;
+        Drive<CWeaknessDlg>(platform, [&](CWeaknessDlg* dlg) {
+            dlg->ChooseItem(1003, dlg->m_comboClass->findData(u"一班"_s));
+            classOne = read(dlg);
+        });
+        QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
+        QCOMPARE(classOne.vTip, mine.vTip);
+        QCOMPARE(classOne.costly, mine.costly);
+        // Three keys and two texts.
+        QCOMPARE(classOne.exportedRows, 5);
+        // A pupil has no 班级弱项, whatever way the command comes.
+        LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
+        QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
+        QCOMPARE(platform.modalRuns.size(), 2);
+    }
+
+private:
+    std::unique_ptr<CTestDatabase> m_pDatabase;
+};
+
+QE_TEST_MAIN(TestCoaching)
+#include "tst_coaching.moc"
