@@ -49,9 +49,10 @@ CCommitUnit::Picked PickedBy(const QList<quint32>& keysyms)
 
 } // namespace KeyDetail
 
-void CKeyDetailRecorder::Reset()
+void CKeyDetailRecorder::Start(qint64 ms)
 {
     *this = CKeyDetailRecorder();
+    m_nLastMs = ms;
 }
 
 CKeyDetailRecorder::CKeyTally& CKeyDetailRecorder::Tally(const QString& key)

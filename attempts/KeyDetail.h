@@ -73,7 +73,8 @@ CCommitUnit::Picked PickedBy(const QList<quint32>& keysyms);
 class CKeyDetailRecorder
 {
 public:
-    void Reset();
+    // Starts over, the practice starting at the monotonic time ms.
+    void Start(qint64 ms);
     // A character typed where expected stood, at the monotonic time ms.
     void OnKeyCell(QChar expected, QChar typed, qint64 ms);
     // An input method's commit over the text expected, the keysyms pressed

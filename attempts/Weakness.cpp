@@ -86,9 +86,11 @@ void ReadCommits(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& wea
         const int known = query.value(3).toInt();
         weakness.nCommits += known;
         weakness.nByDigit += query.value(5).toInt();
-        if (query.value(7).toInt() == 0 || text.isEmpty() || times < LeastTimes || known == 0)
+        if (query.value(7).toInt() == 0 || text.isEmpty() || known == 0)
             continue;
         const auto chars = double(text.size());
+        if (query.value(2).toDouble() / known <= chars)
+            continue; // a key a character (a mark) costs nothing to save
         weakness.costly.append({text, times, query.value(2).toDouble() / known / chars,
                                 int(query.value(4).toDouble() / times / chars),
                                 query.value(6).toString(), query.value(5).toInt()});

@@ -38,14 +38,15 @@ struct CWeakness
     int nCommits = 0;             // commits whose keys are known
     int nByDigit = 0;             // of them, picked by a digit
 
-    bool IsEmpty() const { return keys.isEmpty() && costly.isEmpty(); }
+    bool IsEmpty() const { return keys.isEmpty() && costly.isEmpty() && nCommits == 0; }
 };
 
 namespace Weakness {
 
 constexpr int MostPairs = 10;
 constexpr int MostCostly = 10;
-// A pair or a text typed fewer times than this says nothing.
+// A pair timed fewer times than this says nothing; a text committed once
+// already shows what it cost.
 constexpr int LeastTimes = 3;
 
 // Throws CDaoException.

@@ -8,6 +8,7 @@
 // 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
 #include "app/MainFrame.h"
 #include "bench/BenchClassroom.h"
+#include "bench/BenchCoaching.h"
 #include "bench/BenchData.h"
 #include "bench/BenchFloor.h"
 #include "bench/BenchLesson.h"
@@ -727,6 +728,7 @@ int main(int argc, char** argv)
                                  BM_KeystrokeWhileReporting, &liveDb, livePupil)
         ->Unit(benchmark::kMicrosecond);
     RegisterLessonBenchmarks(screen.View());
+    RegisterCoachingBenchmarks();
     benchmark::RegisterBenchmark("FullRepaint", BM_FullRepaint)
         ->Arg(0)
         ->Arg(7)

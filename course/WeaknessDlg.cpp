@@ -21,9 +21,9 @@ using namespace WeaknessDlgIds;
 namespace {
 
 const QList<ListColumn> g_pairColumns = {{u"组合"_s, 50}, {u"次数"_s, 50}, {u"用时"_s, 70}};
-const QList<ListColumn> g_costlyColumns = {{u"字词"_s, 60},     {u"次数"_s, 45},
-                                           {u"每字按键"_s, 60}, {u"每字用时"_s, 65},
-                                           {u"怎么打的"_s, 90}, {u"更省键的打法"_s, 330}};
+const QList<ListColumn> g_costlyColumns = {{u"字词"_s, 90},      {u"次数"_s, 40},
+                                           {u"每字按键"_s, 60},  {u"每字用时"_s, 65},
+                                           {u"怎么打的"_s, 100}, {u"更省键的打法"_s, 300}};
 
 // The days of the range list, in its order; 0 for all.
 constexpr int RangeDays[] = {7, 30, 0};
@@ -167,8 +167,11 @@ CExportTable CWeaknessDlg::ExportTable() const
     table.header = {u"键或字词"_s,   u"次数"_s,     u"打错"_s,
                     u"用时(毫秒)"_s, u"每字按键"_s, u"怎么打的"_s};
     QList<CKeyFigures> keys = m_weakness.keys;
-    std::stable_sort(keys.begin(), keys.end(), [](const CKeyFigures& a, const CKeyFigures& b) {
-        return a.Missed() * qint64(b.nExpected) > b.Missed() * qint64(a.nExpected);
+    const auto missRate = [](const CKeyFigures& key) {
+        return key.nExpected > 0 ? double(key.Missed()) / key.nExpected : 0.0;
+    };
+    std::stable_sort(keys.begin(), keys.end(), [&](const CKeyFigures& a, const CKeyFigures& b) {
+        return missRate(a) > missRate(b);
     });
     for (const CKeyFigures& key : std::as_const(keys))
         table.rows.append(

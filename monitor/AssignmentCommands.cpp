@@ -111,6 +111,10 @@ void CAssignmentCommands::ShowToday()
         if (m_pCourse)
             m_pCourse->StartLesson(task.strCourse, task.nLesson);
         break;
+    case CTodayTask::Kind::Smart:
+        m_pView->LoadScreen(
+            SmartDrillScreen(task.keys, quint32(Platform().MonotonicMilliseconds())));
+        break;
     }
 }
 

@@ -59,6 +59,13 @@ QStringList CTodayTask::Row() const
                 assignment.assignment.strTitle + u":"_s + assignment.assignment.TaskText(),
                 assignment.assignment.TargetText() + u","_s + assignment.assignment.DaysText(),
                 assignment.status.Text()};
+    case Kind::Smart: {
+        QStringList weak;
+        for (const SmartDrill::CKeyRecord& key : SmartDrill::WeakKeys(keys))
+            weak.append(key.strKey);
+        return {u"练习"_s, u"智能练习:多练最弱的键 %1"_s.arg(weak.join(u"、"_s)), u"一屏"_s,
+                u"可以开始"_s};
+    }
     default: {
         const CCourse& course = CoursePlan::Course(strCourse);
         const CLesson* lesson = course.Lesson(nLesson);
@@ -101,6 +108,11 @@ CToday LoadToday(CDaoDatabase& db)
         (IsDone(task) ? done : result.tasks).append(task);
     }
     result.tasks += NextLessons(db);
+    CTodayTask smart;
+    smart.kind = CTodayTask::Kind::Smart;
+    smart.keys = SmartDrill::RecentKeys(db, CurrentUser.RowKey);
+    if (!SmartDrill::WeakKeys(smart.keys).isEmpty())
+        result.tasks.append(smart);
     result.tasks += done;
     result.recent = LoadAttempts(db, CurrentUser.RowKey).mid(0, RecentResults);
     return result;

@@ -4,6 +4,7 @@
 #include "course/CoursePlan.h"
 #include "exams/ExamStore.h"
 #include "monitor/MyAssignmentsDlg.h"
+#include "texts/SmartDrill.h"
 
 #include <QDate>
 #include <QList>
@@ -12,25 +13,27 @@
 class CDaoDatabase;
 
 // One thing a pupil can start from 今日任务: an open exam of the class not
-// yet sat, an assignment of the class, or the next lesson of a course.
+// yet sat, an assignment of the class, the next lesson of a course, or a
+// 智能练习 screen while some keys are weak.
 struct CTodayTask
 {
-    enum class Kind { Exam, Assignment, Lesson };
+    enum class Kind { Exam, Assignment, Lesson, Smart };
 
     Kind kind = Kind::Assignment;
     CExam exam;                           // Kind::Exam
     CMyAssignmentsDlg::CEntry assignment; // Kind::Assignment
     QString strCourse;                    // Kind::Lesson
     int nLesson = 0;
-    CLessonTargets targets; // the lesson's, by the class's thresholds
+    CLessonTargets targets;             // the lesson's, by the class's thresholds
+    QList<SmartDrill::CKeyRecord> keys; // Kind::Smart: the pupil's recent keys
 
     // 类别, 名称, 要求, 状态 as the list shows them.
     QStringList Row() const;
 };
 
 // What the logged-in pupil has today: the tasks (exams first, then the
-// assignments still to do, the next lessons, the assignments done) and the
-// last three results.
+// assignments still to do, the next lessons, 智能练习, the assignments
+// done) and the last three results.
 struct CToday
 {
     QList<CTodayTask> tasks;

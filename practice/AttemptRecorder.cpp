@@ -145,7 +145,7 @@ void CAttemptRecorder::OnStart()
     m_nStartMs = Platform().MonotonicMilliseconds();
     m_keysAtStart = CKeyPressCounter::Application().Counts();
     m_nKeysSeen = m_keysAtStart.nPresses;
-    m_detail.Reset();
+    m_detail.Start(m_nStartMs);
     m_bStarted = true;
     m_bEnded = false;
 }

@@ -2,15 +2,19 @@
 #include "course/CourseCommands.h"
 #include "course/KeyboardView.h"
 #include "course/WeaknessDlg.h"
+#include "monitor/TodayTasks.h"
 #include "platform/ListCtrl.h"
 #include "res/CommandIds.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
+#include "tests/TableReader.h"
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
 #include <QHelpEvent>
 #include <QToolTip>
 
@@ -118,21 +122,34 @@ private slots:
         QCOMPARE(mine.summary,
                  u"最费键的字和词(输入法每出一次字算一次):用数字键选字 4 次,占 40%"_s);
         QVERIFY2(all.vTip.contains(u"要打 30 次"_s), qPrintable(all.vTip));
+        // 今日任务 offers a 智能练习 on the weak key.
+        const CToday today = LoadToday(*m_pDatabase->Database());
+        QCOMPARE(today.tasks.value(today.tasks.size() - 1).Row(),
+                 (QStringList{u"练习"_s, u"智能练习:多练最弱的键 v"_s, u"一屏"_s, u"可以开始"_s}));
 
         // The teacher's 班级弱项: 一班 holds 李华 alone.
         CurrentUser = CCurrentUser();
         CurrentUser.KindCode = UserKind::Super;
         m_pDatabase->SignInAsTeacher();
         CShown classOne;
+        const QString xlsx = QDir::current().filePath(u"weak.xlsx"_s);
+        platform.AnswerFiles({xlsx});
         Drive<CWeaknessDlg>(platform, [&](CWeaknessDlg* dlg) {
             dlg->ChooseItem(1003, dlg->m_comboClass->findData(u"一班"_s));
             classOne = read(dlg);
+            dlg->ClickButton(1008);
         });
         QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
         QCOMPARE(classOne.vTip, mine.vTip);
         QCOMPARE(classOne.costly, mine.costly);
-        // Three keys and two texts.
+        // Three keys and two texts, the keys most missed first, read back
+        // from the .xlsx written.
         QCOMPARE(classOne.exportedRows, 5);
+        const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
+        QCOMPARE(rows[0][0][1].toString(), u"一班班级弱项"_s);
+        QCOMPARE(rows[2][0][1].toString(), u"v"_s);
+        QCOMPARE(rows[2][2][1].toInt(), 6);
+        QCOMPARE(rows[5][0][1].toString(), u"的"_s);
         // A pupil has no 班级弱项, whatever way the command comes.
         LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
         QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));

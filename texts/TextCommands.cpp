@@ -34,6 +34,13 @@ CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& tit
     return practice;
 }
 
+CPracticeScreen SmartDrillScreen(const QList<SmartDrill::CKeyRecord>& keys, quint32 seed)
+{
+    return DrillScreen(PracticeKind::English,
+                       SmartDrill::EnglishScreen(keys, SmartDrill::Words(), seed),
+                       SmartDrill::Title);
+}
+
 bool CTextCommands::OnCmdMsg(int nID)
 {
     switch (nID) {
@@ -122,7 +129,5 @@ void CTextCommands::OnSmartDrill()
         ReportDaoError(e);
         return;
     }
-    const QByteArray screen = SmartDrill::EnglishScreen(
-        keys, SmartDrill::Words(), quint32(Platform().MonotonicMilliseconds()));
-    m_pView->LoadScreen(DrillScreen(PracticeKind::English, screen, SmartDrill::Title));
+    m_pView->LoadScreen(SmartDrillScreen(keys, quint32(Platform().MonotonicMilliseconds())));
 }

@@ -34,6 +34,19 @@ STEPS = [
     ("womenban", ["space"], 3),                   # 我们班
 ]
 MISTYPED = [5]
+# The keys each commit keeps after the first (Ctrl+Space and 新学期), its
+# key count and how its candidate was picked (1: by a digit).
+COMMIT_KEYS = [
+    (None, 0, "0"),
+    ("kaishi\u2423", 7, "0"),
+    ("lw\u232be2", 5, "1"),
+    (",", 1, "0"),
+    ("womenban\u2423", 9, "0"),
+    ("diyidiyici\u2423", 11, "0"),
+]
+# 教学(&J): 我的弱项 is three below a pupil's first item, 我的练习记录.
+WEAKNESS_STEPS = 3
+WEAKNESS_CAPTION = "我的弱项"
 # Composed, abandoned by the focus loss, then typed in full: 第一次. A whole
 # phrase, as the input method forgets the context of the sentence when it
 # loses the focus.
@@ -365,6 +378,17 @@ def walk_one(session):
           "%s: the attempt counts the %d committed cells, %d correct, and the %d keys (%d"
           " Backspace) the window received: %s"
           % (im, cells, cells - len(MISTYPED), received, backspaces, stored))
+
+    # Each commit keeps the keys behind it as the pupil reads them, and
+    # whether a digit picked its candidate; 我的弱项 shows them.
+    first = ("" if im == "ibus" else "\u2423") + "xinxueqi\u2423"
+    expected = [[first, str(received - sum(c for _, c, _ in COMMIT_KEYS[1:])), "0"]]
+    expected += [[keys, str(count), picked] for keys, count, picked in COMMIT_KEYS[1:]]
+    commits = session.sql("SELECT keys_typed, key_count, picked FROM attempt_commit"
+                          " ORDER BY position")
+    check(commits == expected, "%s: the commits keep the keys sent for each: %s" % (im, commits))
+    session.press(main_id, "alt+j", *["Down"] * WEAKNESS_STEPS, "Return")
+    session.answer(WEAKNESS_CAPTION, "Escape", shot="%s-11-weakness.png" % im)
 
 
 def run(new, methods):

@@ -135,9 +135,9 @@ def run(new, _):
           "the attempt's ms are the %.2f s from the space bar to Esc, its key presses the %d"
           " keys sent (Delete and the characters): %s" % (elapsed, len(typed) + 1, stored))
 
-    # Lesson 1 (教学(&J): 指法课程 is four below 我的练习记录), with a wrong
+    # Lesson 1 (教学(&J): 指法课程 is six below 我的练习记录), with a wrong
     # key in its first line and one in its last; lesson 2 is then open.
-    session.press(main_id, "alt+j", *["Down"] * 4, "Return")
+    session.press(main_id, "alt+j", *["Down"] * 6, "Return")
     session.answer(COURSE_CAPTION, "Return", shot="21-course-lessons.png")
     with open(os.path.join(session.data, "course", "fingering.json"), encoding="utf-8") as f:
         lines = json.load(f)["lessons"][0]["lines"]
