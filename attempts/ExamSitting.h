@@ -1,6 +1,7 @@
 #pragma once
 
 #include "attempts/ExamScoring.h"
+#include "attempts/KeyDetail.h"
 
 #include <QDateTime>
 #include <QString>
@@ -45,6 +46,9 @@ struct CSittingResult
     int nKeySpreadMs = 0;
     int nKeyPresses = -1; // as CAttempt's: -1 where they are not known
     int nBackspacePresses = -1;
+    // What the keys behind it tell, stored beside the sitting's attempt; a
+    // result kept on the machine keeps none.
+    CKeyDetail detail;
 };
 
 struct CSittingOutcome

@@ -8,10 +8,32 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSqlQuery>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// The detail of a sitting's keys beside the attempt the database just made
+// of it. The sitting is stored whatever becomes of its detail: a failure is
+// only logged.
+void StoreSittingDetail(CDaoDatabase& db, const CSittingResult& result)
+{
+    if (result.detail.IsEmpty())
+        return;
+    try {
+        QSqlQuery query(db.Connection());
+        query.prepare(u"SELECT MAX(a.id) FROM attempt a JOIN attempt_text t ON t.attempt_id = a.id "
+                      "WHERE t.exam_id = ? AND a.user_key = ?"_s);
+        query.addBindValue(result.nExamId);
+        query.addBindValue(result.nUserKey);
+        if (!query.exec() || !query.next() || query.value(0).isNull())
+            return;
+        StoreDetail(db, query.value(0).toLongLong(), result.nUserKey, result.detail);
+    } catch (const CDaoException& e) {
+        qWarning("the keys of the sitting were not kept: %s", e.what());
+    }
+}
 
 CDaoDatabase& Connected(CDaoDatabase* db)
 {
@@ -48,6 +70,8 @@ CSittingStored CResultStore::StoreSitting(const CExamSitting& sitting,
         try {
             outcome = OffThread::Run<CSittingOutcome>(m_db->Target(), [result](CDaoDatabase& own) {
                 const CSittingOutcome finished = FinishSitting(own, result);
+                if (finished.kind == CSittingOutcome::Stored)
+                    StoreSittingDetail(own, result);
                 // Results kept while the database was away follow now.
                 PendingResults::Flush(own, result.nUserKey);
                 return finished;

@@ -99,6 +99,7 @@ void CQeView::EndPractice()
         sent.nKeySpreadMs = attempt.nKeySpreadMs;
         sent.nKeyPresses = attempt.nKeyPresses;
         sent.nBackspacePresses = attempt.nBackspacePresses;
+        sent.detail = attempt.detail;
         if (m_pExamHost)
             m_pExamHost->EndSitting(sitting, sent);
         m_file.close();
