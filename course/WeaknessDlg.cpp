@@ -154,8 +154,8 @@ void CWeaknessDlg::ShowKeyboard()
                 .arg(key.nMedianMs >= 0 ? u"%1 毫秒"_s.arg(key.nMedianMs) : u"—"_s);
         // Heat is what confidence lacks, by the rule of 智能练习.
         if (key.nExpected >= SmartDrill::LeastSamples)
-            heat[index] =
-                1.0 - SmartDrill::Confidence({key.strKey, key.nExpected, missed, key.nMedianMs});
+            heat[index] = 1.0 - SmartDrill::Confidence(SmartDrill::CKeyRecord{
+                                    key.strKey, key.nExpected, missed, key.nMedianMs});
     }
     m_pKeyboard->SetHeat(heat, tips);
 }

@@ -112,8 +112,14 @@ void CAssignmentCommands::ShowToday()
             m_pCourse->StartLesson(task.strCourse, task.nLesson);
         break;
     case CTodayTask::Kind::Smart:
-        m_pView->LoadScreen(
-            SmartDrillScreen(task.keys, quint32(Platform().MonotonicMilliseconds())));
+        if (CDaoDatabase* db = ActiveDatabase()) {
+            try {
+                m_pView->LoadScreen(SmartDrillScreen(*db, CurrentUser.RowKey, task.bChinese,
+                                                     quint32(Platform().MonotonicMilliseconds())));
+            } catch (const CDaoException& e) {
+                ReportDaoError(e);
+            }
+        }
         break;
     }
 }

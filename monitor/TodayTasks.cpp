@@ -4,6 +4,7 @@
 #include "attempts/Metrics.h"
 #include "course/CourseRules.h"
 #include "course/CourseStore.h"
+#include "texts/SmartDrill.h"
 #include "users/CurrentUser.h"
 
 #include <algorithm>
@@ -59,13 +60,11 @@ QStringList CTodayTask::Row() const
                 assignment.assignment.strTitle + u":"_s + assignment.assignment.TaskText(),
                 assignment.assignment.TargetText() + u","_s + assignment.assignment.DaysText(),
                 assignment.status.Text()};
-    case Kind::Smart: {
-        QStringList weak;
-        for (const SmartDrill::CKeyRecord& key : SmartDrill::WeakKeys(keys))
-            weak.append(key.strKey);
-        return {u"练习"_s, u"智能练习:多练最弱的键 %1"_s.arg(weak.join(u"、"_s)), u"一屏"_s,
-                u"可以开始"_s};
-    }
+    case Kind::Smart:
+        return {u"练习"_s,
+                (bChinese ? u"智能练习:多练最费键的字 %1"_s : u"智能练习:多练最弱的键 %1"_s)
+                    .arg(weak.join(u"、"_s)),
+                u"一屏"_s, u"可以开始"_s};
     default: {
         const CCourse& course = CoursePlan::Course(strCourse);
         const CLesson* lesson = course.Lesson(nLesson);
@@ -108,10 +107,20 @@ CToday LoadToday(CDaoDatabase& db)
         (IsDone(task) ? done : result.tasks).append(task);
     }
     result.tasks += NextLessons(db);
+    // 智能练习 on each side with something weak.
     CTodayTask smart;
     smart.kind = CTodayTask::Kind::Smart;
-    smart.keys = SmartDrill::RecentKeys(db, CurrentUser.RowKey);
-    if (!SmartDrill::WeakKeys(smart.keys).isEmpty())
+    for (const SmartDrill::CKeyRecord& key :
+         SmartDrill::WeakKeys(SmartDrill::RecentKeys(db, CurrentUser.RowKey)))
+        smart.weak.append(key.strKey);
+    if (!smart.weak.isEmpty())
+        result.tasks.append(smart);
+    smart.weak.clear();
+    smart.bChinese = true;
+    for (const SmartDrill::CCharRecord& character :
+         SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(db, CurrentUser.RowKey)))
+        smart.weak.append(character.strChar);
+    if (!smart.weak.isEmpty())
         result.tasks.append(smart);
     result.tasks += done;
     result.recent = LoadAttempts(db, CurrentUser.RowKey).mid(0, RecentResults);

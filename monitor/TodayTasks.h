@@ -4,7 +4,6 @@
 #include "course/CoursePlan.h"
 #include "exams/ExamStore.h"
 #include "monitor/MyAssignmentsDlg.h"
-#include "texts/SmartDrill.h"
 
 #include <QDate>
 #include <QList>
@@ -14,7 +13,7 @@ class CDaoDatabase;
 
 // One thing a pupil can start from 今日任务: an open exam of the class not
 // yet sat, an assignment of the class, the next lesson of a course, or a
-// 智能练习 screen while some keys are weak.
+// 智能练习 screen while some keys or characters are weak.
 struct CTodayTask
 {
     enum class Kind { Exam, Assignment, Lesson, Smart };
@@ -24,8 +23,9 @@ struct CTodayTask
     CMyAssignmentsDlg::CEntry assignment; // Kind::Assignment
     QString strCourse;                    // Kind::Lesson
     int nLesson = 0;
-    CLessonTargets targets;             // the lesson's, by the class's thresholds
-    QList<SmartDrill::CKeyRecord> keys; // Kind::Smart: the pupil's recent keys
+    CLessonTargets targets; // the lesson's, by the class's thresholds
+    QStringList weak;       // Kind::Smart: the weak keys or characters
+    bool bChinese = false;
 
     // 类别, 名称, 要求, 状态 as the list shows them.
     QStringList Row() const;

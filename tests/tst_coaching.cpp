@@ -122,10 +122,14 @@ private slots:
         QCOMPARE(mine.summary,
                  u"最费键的字和词(输入法每出一次字算一次):用数字键选字 4 次,占 40%"_s);
         QVERIFY2(all.vTip.contains(u"要打 30 次"_s), qPrintable(all.vTip));
-        // 今日任务 offers a 智能练习 on the weak key.
+        // 今日任务 offers a 智能练习 on the weak key, and one on the
+        // characters mistyped (的) or typed with many keys (我们, 3 a character).
         const CToday today = LoadToday(*m_pDatabase->Database());
+        QCOMPARE(today.tasks.value(today.tasks.size() - 2).Row().value(1),
+                 u"智能练习:多练最弱的键 v"_s);
         QCOMPARE(today.tasks.value(today.tasks.size() - 1).Row(),
-                 (QStringList{u"练习"_s, u"智能练习:多练最弱的键 v"_s, u"一屏"_s, u"可以开始"_s}));
+                 (QStringList{u"练习"_s, u"智能练习:多练最费键的字 的、我、们"_s, u"一屏"_s,
+                              u"可以开始"_s}));
 
         // The teacher's 班级弱项: 一班 holds 李华 alone.
         CurrentUser = CCurrentUser();

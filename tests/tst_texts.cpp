@@ -356,6 +356,56 @@ private slots:
                  qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));
     }
 
+    // The Chinese side: sentences rich in the character that cost the
+    // pupil most keys come at least twice as often as in our texts, until
+    // five screens typed it cheaply.
+    void smartDrillLeansOnCostlyCharacters()
+    {
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
+        const auto storeScreens = [&](int from, int keysOfStar) {
+            for (int i = 0; i < SmartDrill::RecentAttempts; ++i) {
+                CAttempt attempt =
+                    TimedAttempt(5, PracticeKind::Chinese, day.addSecs(60 * (from + i)), 60000);
+                for (int n = 0; n < 4; ++n) {
+                    attempt.detail.commits.append({u"的"_s, u"的"_s, u"de"_s, 2, 500});
+                    attempt.detail.commits.append({u"星"_s, u"星"_s, u"xing␣"_s, keysOfStar, 900});
+                }
+                StoreWithScore(*db, attempt);
+            }
+        };
+        const auto starShare = [](const QString& text) {
+            return double(text.count(u'星')) / double(std::max<qsizetype>(text.size(), 1));
+        };
+        const QStringList sentences = SmartDrill::Sentences();
+        QVERIFY(sentences.size() > 200);
+        const double listShare = starShare(sentences.join(QString()));
+        QVERIFY(listShare > 0);
+        const auto screensShare = [&]() {
+            const QList<SmartDrill::CCharRecord> characters = SmartDrill::RecentCharacters(*db, 5);
+            QString all;
+            for (quint32 seed = 1; seed <= 1000; ++seed) {
+                const QByteArray screen = SmartDrill::ChineseScreen(characters, sentences, seed);
+                if (screen.size() != 1288)
+                    return -1.0;
+                all += Gbk::Decode(screen);
+            }
+            return starShare(all);
+        };
+
+        storeScreens(0, 6);
+        QCOMPARE(SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(*db, 5)).value(0).strChar,
+                 u"星"_s);
+        double share = screensShare();
+        QVERIFY2(share >= 2 * listShare, qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));
+
+        storeScreens(10, 2);
+        QVERIFY(SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(*db, 5)).isEmpty());
+        share = screensShare();
+        QVERIFY2(share > 0.6 * listShare && share < 1.6 * listShare,
+                 qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));
+    }
+
     // Too few mistyped characters: the dialog says so and nothing starts;
     // enough: the command loads a screenful of them.
     void drillCommandNeedsEnoughMistakes()

@@ -1,9 +1,14 @@
 #include "texts/SmartDrill.h"
 
 #include "platform/CheckedQuery.h"
+#include "attempts/PracticeKind.h"
 #include "practice/QeDoc.h"
+#include "texts/TextRules.h"
 
+#include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -179,6 +184,145 @@ QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey)
     }
     CheckRead(query);
     return keys;
+}
+
+double Confidence(const CCharRecord& character)
+{
+    const double keys =
+        character.dKeys <= 0 ? 1.0 : std::clamp((5.0 - character.dKeys) / 3.0, 0.0, 1.0);
+    const double missRate =
+        character.nTimes > 0 ? double(character.nMissed) / character.nTimes : 0.0;
+    return keys * std::clamp(1.0 - 5.0 * missRate, 0.0, 1.0);
+}
+
+QList<CCharRecord> WeakCharacters(const QList<CCharRecord>& characters)
+{
+    QList<CCharRecord> weak;
+    for (const CCharRecord& character : characters) {
+        if (character.nTimes >= 2 && Confidence(character) < WeakBelow)
+            weak.append(character);
+    }
+    std::stable_sort(weak.begin(), weak.end(), [](const CCharRecord& a, const CCharRecord& b) {
+        return Confidence(a) < Confidence(b);
+    });
+    if (weak.size() > MostWeakCharacters)
+        weak.resize(MostWeakCharacters);
+    return weak;
+}
+
+QByteArray ChineseScreen(const QList<CCharRecord>& characters, const QStringList& sentences,
+                         quint32 seed)
+{
+    const QList<CCharRecord> weak = WeakCharacters(characters);
+    CWeightedWords all;
+    CWeightedWords focus;
+    for (const QString& sentence : sentences) {
+        double weight = 1.0;
+        for (const CCharRecord& character : weak) {
+            if (sentence.contains(character.strChar))
+                weight += 4.0 * (1.0 - Confidence(character));
+        }
+        all.Add(sentence, weight);
+        if (!weak.isEmpty() && sentence.contains(weak.first().strChar))
+            focus.Add(sentence, weight);
+    }
+    if (all.IsEmpty())
+        return {};
+    QRandomGenerator random(seed);
+    constexpr int Cells = CQeDoc::Rows * CQeDoc::Cells;
+    QString text;
+    while (text.size() < Cells) {
+        const bool bFocus = !focus.IsEmpty() && random.bounded(4) != 0;
+        text += (bFocus ? focus : all).Draw(random);
+    }
+    // Every character takes a cell; a screen holds the first 644.
+    return TextRules::FileBytes(text, PracticeKind::Chinese).left(2 * Cells);
+}
+
+QStringList Sentences()
+{
+    static const QStringList sentences = [] {
+        QStringList list;
+        static const QRegularExpression clause(u"[^，。！？；：、\\s“”]+[，。！？；：、]"_s);
+        QDir library(u":/library"_s);
+        for (const QString& name : library.entryList({u"zh-*.txt"_s, u"chinese.txt"_s})) {
+            QFile file(library.filePath(name));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString text = QString::fromUtf8(file.readAll());
+            for (auto it = clause.globalMatch(text); it.hasNext();) {
+                const QString piece = it.next().captured();
+                if (piece.size() >= 4 && piece.size() <= 20)
+                    list.append(piece);
+            }
+        }
+        list.removeDuplicates();
+        return list;
+    }();
+    return sentences;
+}
+
+QList<CCharRecord> RecentCharacters(CDaoDatabase& db, qint64 userKey)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT c.expected, c.committed, c.key_count FROM attempt_commit c "
+                  "JOIN (SELECT a.id FROM attempt a WHERE a.user_key = ? "
+                  "AND EXISTS (SELECT 1 FROM attempt_commit x WHERE x.attempt_id = a.id) "
+                  "ORDER BY a.id DESC LIMIT ?) recent ON recent.id = c.attempt_id"_s);
+    query.addBindValue(userKey);
+    query.addBindValue(RecentAttempts);
+    Exec(query);
+    struct CTally
+    {
+        int nTimes = 0, nMissed = 0, nTimed = 0;
+        double dKeys = 0;
+    };
+    QHash<QString, CTally> tallies;
+    QStringList order;
+    while (query.next()) {
+        const QString expected = query.value(0).toString();
+        const bool bRight = expected == query.value(1).toString();
+        const bool bKeysKnown = !query.value(2).isNull() && !expected.isEmpty();
+        const double keysEach = bKeysKnown ? query.value(2).toDouble() / expected.size() : 0;
+        for (const QChar ch : expected) {
+            if (ch.unicode() < 0x80)
+                continue;
+            auto it = tallies.find(QString(ch));
+            if (it == tallies.end()) {
+                it = tallies.insert(QString(ch), {});
+                order.append(QString(ch));
+            }
+            ++it->nTimes;
+            if (!bRight) {
+                ++it->nMissed;
+            } else if (bKeysKnown) {
+                it->dKeys += keysEach;
+                ++it->nTimed;
+            }
+        }
+    }
+    CheckRead(query);
+    QList<CCharRecord> characters;
+    for (const QString& ch : std::as_const(order)) {
+        const CTally& tally = tallies[ch];
+        characters.append(
+            {ch, tally.nTimes, tally.nMissed, tally.nTimed > 0 ? tally.dKeys / tally.nTimed : 0.0});
+    }
+    return characters;
+}
+
+bool LatestWasChinese(CDaoDatabase& db, qint64 userKey)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT EXISTS (SELECT 1 FROM attempt_commit c WHERE c.attempt_id = a.id) "
+                  "FROM attempt a WHERE a.user_key = ? AND (EXISTS (SELECT 1 FROM attempt_key k "
+                  "WHERE k.attempt_id = a.id) OR EXISTS (SELECT 1 FROM attempt_commit c "
+                  "WHERE c.attempt_id = a.id)) ORDER BY a.id DESC LIMIT 1"_s);
+    query.addBindValue(userKey);
+    Exec(query);
+    const bool bChinese = query.next() && query.value(0).toBool();
+    CheckRead(query);
+    return bChinese;
 }
 
 } // namespace SmartDrill

@@ -8,9 +8,11 @@
 class CDaoDatabase;
 
 // 智能练习: a screen made for one pupil from the keys behind their latest
-// English-side attempts: words rich in the keys they miss or reach slowly,
-// the weakest most. The figures come from the latest attempts only, so a
-// key typed well for a few screens drops out on its own.
+// attempts: for the English side, words rich in the keys they miss or reach
+// slowly; for Chinese, short sentences rich in the characters that cost
+// them most keys or were mistyped; the weakest most. The figures come from
+// the latest attempts only, so what was typed well for a few screens drops
+// out on its own.
 namespace SmartDrill {
 
 // The title the practice's attempts are kept under.
@@ -57,5 +59,42 @@ QStringList Words();
 // The figures of the keys and pairs of the user's latest RecentAttempts
 // attempts that have them. Throws CDaoException.
 QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey);
+
+// A Chinese character over the recent attempts: the keys it cost where it
+// was committed right (its share of its commit's keys), and the times it
+// was mistyped.
+struct CCharRecord
+{
+    QString strChar;
+    int nTimes = 0;   // times it was to be typed
+    int nMissed = 0;  // of them, something else was committed
+    double dKeys = 0; // keys a time over the times committed right, 0 unknown
+
+    bool operator==(const CCharRecord&) const = default;
+};
+
+// How sure the pupil is of a character, from 0 to 1: by its keys (1 at two
+// or fewer, 0 at five or more) and by how often it is mistyped (0 at a
+// fifth).
+double Confidence(const CCharRecord& character);
+// The characters below WeakBelow typed at least twice, weakest first, at
+// most MostWeakCharacters.
+constexpr int MostWeakCharacters = 5;
+QList<CCharRecord> WeakCharacters(const QList<CCharRecord>& characters);
+
+// A Chinese screenful (644 cells) of the short sentences given: with weak
+// characters, three in four hold the weakest and the rest are drawn the
+// more often the more weak characters they hold; without, drawn evenly.
+QByteArray ChineseScreen(const QList<CCharRecord>& characters, const QStringList& sentences,
+                         quint32 seed);
+// The short sentences of our Chinese texts, each with its punctuation.
+QStringList Sentences();
+
+// The characters of the user's latest RecentAttempts Chinese attempts that
+// kept their commits. Throws CDaoException.
+QList<CCharRecord> RecentCharacters(CDaoDatabase& db, qint64 userKey);
+// Whether the user's latest attempt with detail was Chinese. Throws
+// CDaoException.
+bool LatestWasChinese(CDaoDatabase& db, qint64 userKey);
 
 } // namespace SmartDrill

@@ -34,11 +34,17 @@ CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& tit
     return practice;
 }
 
-CPracticeScreen SmartDrillScreen(const QList<SmartDrill::CKeyRecord>& keys, quint32 seed)
+CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese, quint32 seed)
 {
-    return DrillScreen(PracticeKind::English,
-                       SmartDrill::EnglishScreen(keys, SmartDrill::Words(), seed),
-                       SmartDrill::Title);
+    if (bChinese)
+        return DrillScreen(PracticeKind::Chinese,
+                           SmartDrill::ChineseScreen(SmartDrill::RecentCharacters(db, userKey),
+                                                     SmartDrill::Sentences(), seed),
+                           SmartDrill::Title);
+    return DrillScreen(
+        PracticeKind::English,
+        SmartDrill::EnglishScreen(SmartDrill::RecentKeys(db, userKey), SmartDrill::Words(), seed),
+        SmartDrill::Title);
 }
 
 bool CTextCommands::OnCmdMsg(int nID)
@@ -122,12 +128,15 @@ void CTextCommands::OnSmartDrill()
         AfxMessageBox(Guard::CommandNotConnected);
         return;
     }
-    QList<SmartDrill::CKeyRecord> keys;
+    // The side the pupil practised last.
+    CPracticeScreen screen;
     try {
-        keys = SmartDrill::RecentKeys(*db, CurrentUser.RowKey);
+        screen = SmartDrillScreen(*db, CurrentUser.RowKey,
+                                  SmartDrill::LatestWasChinese(*db, CurrentUser.RowKey),
+                                  quint32(Platform().MonotonicMilliseconds()));
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         return;
     }
-    m_pView->LoadScreen(SmartDrillScreen(keys, quint32(Platform().MonotonicMilliseconds())));
+    m_pView->LoadScreen(screen);
 }

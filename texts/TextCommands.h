@@ -2,10 +2,10 @@
 
 #include "platform/CommandTarget.h"
 #include "practice/PracticeScreen.h"
-#include "texts/SmartDrill.h"
 
 #include <QByteArray>
 
+class CDaoDatabase;
 class CQeView;
 struct CPracticeText;
 
@@ -13,8 +13,9 @@ struct CPracticeText;
 // view loads them.
 CPracticeScreen TextScreen(const CPracticeText& text, int screen);
 CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& title);
-// A 智能练习 screen from the keys of the pupil's recent attempts.
-CPracticeScreen SmartDrillScreen(const QList<SmartDrill::CKeyRecord>& keys, quint32 seed);
+// A 智能练习 screen for the user from their recent attempts: Chinese or the
+// English side. Throws CDaoException.
+CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese, quint32 seed);
 
 // The commands of the menu 教学(&J) around texts: the teacher's library
 // (练习文章), a text's screen to practise (选择练习文章), a drill on one's
