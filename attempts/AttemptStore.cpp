@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -111,47 +112,55 @@ void StoreDetailOnServer(CDaoDatabase& db, qint64 attemptId, const CKeyDetail& d
     call.finish();
 }
 
-// The detail's rows written directly, by a statement for up to a batch.
-void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail)
+// Rows into table, by one statement for up to a batch of them: one round
+// trip instead of one each, while a lab stores at the bell. values(i) are
+// the values of row i, in the order of columns.
+void InsertRows(CDaoDatabase& db, const QString& table, const QString& columns, qsizetype rows,
+                const std::function<QVariantList(qsizetype)>& values)
 {
     constexpr qsizetype Batch = 64;
-    for (qsizetype from = 0; from < detail.keys.size(); from += Batch) {
-        const qsizetype count = std::min(Batch, detail.keys.size() - from);
-        QSqlQuery& insert = db.Prepared(
-            u"INSERT INTO attempt_key (attempt_id, user_key, key_name, expected, presses, wrong, "
-            "median_ms) VALUES "_s +
-            QStringList(count, u"(?, ?, ?, ?, ?, ?, ?)"_s).join(u", "_s));
+    const auto width = columns.count(u',') + 1;
+    const QString row = u'(' + QStringList(width, u"?"_s).join(u", "_s) + u')';
+    for (qsizetype from = 0; from < rows; from += Batch) {
+        const qsizetype count = std::min(Batch, rows - from);
+        QSqlQuery& insert = db.Prepared(u"INSERT INTO %1 (%2) VALUES "_s.arg(table, columns) +
+                                        QStringList(count, row).join(u", "_s));
         int bind = 0;
         for (qsizetype i = from; i < from + count; ++i) {
-            const CKeyFigures& key = detail.keys[i];
-            for (const QVariant& value :
-                 {QVariant(attemptId), QVariant(userKey), QVariant(Text(key.strKey)),
-                  QVariant(key.nExpected), QVariant(key.nPresses), QVariant(key.nWrong),
-                  KnownCount(key.nMedianMs)})
+            for (const QVariant& value : values(i))
                 insert.bindValue(bind++, value);
         }
         Exec(insert);
         insert.finish();
     }
-    for (qsizetype from = 0; from < detail.commits.size(); from += Batch) {
-        const qsizetype count = std::min(Batch, detail.commits.size() - from);
-        QSqlQuery& insert = db.Prepared(
-            u"INSERT INTO attempt_commit (attempt_id, user_key, position, expected, committed, "
-            "keys_typed, key_count, elapsed_ms, picked) VALUES "_s +
-            QStringList(count, u"(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s).join(u", "_s));
-        int bind = 0;
-        for (qsizetype i = from; i < from + count; ++i) {
-            const CCommitUnit& unit = detail.commits[i];
-            for (const QVariant& value :
-                 {QVariant(attemptId), QVariant(userKey), QVariant(int(i)),
-                  QVariant(Text(unit.strExpected)), QVariant(Text(unit.strCommitted)),
-                  QVariant(Text(unit.strKeys)), KnownCount(unit.nKeyCount),
-                  QVariant(unit.nElapsedMs), QVariant(unit.nPicked)})
-                insert.bindValue(bind++, value);
-        }
-        Exec(insert);
-        insert.finish();
-    }
+}
+
+// The detail's rows written directly.
+void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail)
+{
+    InsertRows(db, u"attempt_key"_s,
+               u"attempt_id, user_key, key_name, expected, presses, wrong, median_ms"_s,
+               detail.keys.size(), [&](qsizetype i) {
+                   const CKeyFigures& key = detail.keys[i];
+                   return QVariantList{
+                       attemptId,    userKey,    Text(key.strKey),         key.nExpected,
+                       key.nPresses, key.nWrong, KnownCount(key.nMedianMs)};
+               });
+    InsertRows(db, u"attempt_commit"_s,
+               u"attempt_id, user_key, position, expected, committed, keys_typed, key_count, "
+               "elapsed_ms, picked"_s,
+               detail.commits.size(), [&](qsizetype i) {
+                   const CCommitUnit& unit = detail.commits[i];
+                   return QVariantList{attemptId,
+                                       userKey,
+                                       int(i),
+                                       Text(unit.strExpected),
+                                       Text(unit.strCommitted),
+                                       Text(unit.strKeys),
+                                       KnownCount(unit.nKeyCount),
+                                       unit.nElapsedMs,
+                                       unit.nPicked};
+               });
 }
 
 } // namespace
@@ -219,28 +228,12 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
         text.finish();
     }
 
-    // The mistakes go in by one statement for up to a batch of them: one
-    // round trip instead of one each, while a lab stores at the bell.
-    constexpr qsizetype Batch = 64;
-    for (qsizetype from = 0; from < attempt.mistakes.size(); from += Batch) {
-        const qsizetype count = std::min(Batch, attempt.mistakes.size() - from);
-        QStringList rows(count, u"(?, ?, ?, ?, ?, ?)"_s);
-        QSqlQuery& mistakes = db.Prepared(u"INSERT INTO attempt_mistake (attempt_id, position, "
-                                          "user_key, kind, expected, typed) VALUES "_s +
-                                          rows.join(u", "_s));
-        int bind = 0;
-        for (qsizetype i = from; i < from + count; ++i) {
-            const CMistake& cell = attempt.mistakes[i];
-            mistakes.bindValue(bind++, attemptId);
-            mistakes.bindValue(bind++, cell.nPosition);
-            mistakes.bindValue(bind++, attempt.nUserKey);
-            mistakes.bindValue(bind++, attempt.nKind);
-            mistakes.bindValue(bind++, Text(cell.strExpected));
-            mistakes.bindValue(bind++, Text(cell.strTyped));
-        }
-        Exec(mistakes);
-        mistakes.finish();
-    }
+    InsertRows(db, u"attempt_mistake"_s, u"attempt_id, position, user_key, kind, expected, typed"_s,
+               attempt.mistakes.size(), [&](qsizetype i) {
+                   const CMistake& cell = attempt.mistakes[i];
+                   return QVariantList{attemptId,     cell.nPosition,         attempt.nUserKey,
+                                       attempt.nKind, Text(cell.strExpected), Text(cell.strTyped)};
+               });
     StoreDetail(db, attemptId, attempt.nUserKey, attempt.detail);
     return attemptId;
 }

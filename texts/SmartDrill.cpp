@@ -51,6 +51,15 @@ private:
 // words of every length up to it, all of them and those of the focus key.
 constexpr int LongestWord = 12;
 
+// The rows of a detail table (as d) of the user's latest RecentAttempts
+// attempts that have rows there; binds the user and the count.
+QString FromRecent(const QString& table)
+{
+    return u" FROM %1 d JOIN (SELECT a.id FROM attempt a WHERE a.user_key = ? "
+           "AND EXISTS (SELECT 1 FROM %1 x WHERE x.attempt_id = a.id) "
+           "ORDER BY a.id DESC LIMIT ?) recent ON recent.id = d.attempt_id"_s.arg(table);
+}
+
 struct CDraws
 {
     CWeightedWords all[LongestWord + 1];
@@ -166,13 +175,10 @@ QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey)
     QSqlQuery query(db.Connection());
     // A key's time over several attempts: the attempts' medians, each
     // weighed by the presses it was taken over.
-    Select(query, u"SELECT k.key_name, SUM(k.expected), SUM(k.expected - (k.presses - k.wrong)), "
-                  "SUM(CASE WHEN k.median_ms IS NULL THEN 0 ELSE k.median_ms * k.presses END), "
-                  "SUM(CASE WHEN k.median_ms IS NULL THEN 0 ELSE k.presses END) "
-                  "FROM attempt_key k JOIN (SELECT a.id FROM attempt a WHERE a.user_key = ? "
-                  "AND EXISTS (SELECT 1 FROM attempt_key x WHERE x.attempt_id = a.id) "
-                  "ORDER BY a.id DESC LIMIT ?) recent ON recent.id = k.attempt_id "
-                  "GROUP BY k.key_name ORDER BY k.key_name"_s);
+    Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.expected - (d.presses - d.wrong)), "
+                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
+                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END)"_s +
+                      FromRecent(u"attempt_key"_s) + u" GROUP BY d.key_name ORDER BY d.key_name"_s);
     query.addBindValue(userKey);
     query.addBindValue(RecentAttempts);
     Exec(query);
@@ -265,10 +271,8 @@ QStringList Sentences()
 QList<CCharRecord> RecentCharacters(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
-    Select(query, u"SELECT c.expected, c.committed, c.key_count FROM attempt_commit c "
-                  "JOIN (SELECT a.id FROM attempt a WHERE a.user_key = ? "
-                  "AND EXISTS (SELECT 1 FROM attempt_commit x WHERE x.attempt_id = a.id) "
-                  "ORDER BY a.id DESC LIMIT ?) recent ON recent.id = c.attempt_id"_s);
+    Select(query,
+           u"SELECT d.expected, d.committed, d.key_count"_s + FromRecent(u"attempt_commit"_s));
     query.addBindValue(userKey);
     query.addBindValue(RecentAttempts);
     Exec(query);
