@@ -81,16 +81,24 @@ QString IntegerArrayLiteral(const QList<int>& numbers)
     return u'{' + texts.join(u',') + u'}';
 }
 
+// The keys and their four figures each, as the server's functions take them.
+std::pair<QString, QString> KeyArrays(const QList<CKeyFigures>& keys)
+{
+    QStringList names;
+    QList<int> figures;
+    for (const CKeyFigures& key : keys) {
+        names.append(key.strKey);
+        figures << key.nExpected << key.nPresses << key.nWrong << key.nMedianMs;
+    }
+    return {DaoSql::TextArrayLiteral(names), IntegerArrayLiteral(figures)};
+}
+
 // The detail's rows through the server's function, which checks that the
 // attempt is the pupil's own and just stored.
 void StoreDetailOnServer(CDaoDatabase& db, qint64 attemptId, const CKeyDetail& detail)
 {
-    QStringList keys, expected, committed, keysTyped;
-    QList<int> keyFigures, commitFigures;
-    for (const CKeyFigures& key : detail.keys) {
-        keys.append(key.strKey);
-        keyFigures << key.nExpected << key.nPresses << key.nWrong << key.nMedianMs;
-    }
+    QStringList expected, committed, keysTyped;
+    QList<int> commitFigures;
     for (const CCommitUnit& unit : detail.commits) {
         expected.append(unit.strExpected);
         committed.append(unit.strCommitted);
@@ -99,9 +107,10 @@ void StoreDetailOnServer(CDaoDatabase& db, qint64 attemptId, const CKeyDetail& d
     }
     QSqlQuery& call = db.Prepared(u"SELECT qe_store_detail(?, ?::text[], ?::integer[], "
                                   "?::text[], ?::text[], ?::text[], ?::integer[])"_s);
+    const auto [keys, keyFigures] = KeyArrays(detail.keys);
     const QVariantList values{attemptId,
-                              DaoSql::TextArrayLiteral(keys),
-                              IntegerArrayLiteral(keyFigures),
+                              keys,
+                              keyFigures,
                               DaoSql::TextArrayLiteral(expected),
                               DaoSql::TextArrayLiteral(committed),
                               DaoSql::TextArrayLiteral(keysTyped),
@@ -135,17 +144,22 @@ void InsertRows(CDaoDatabase& db, const QString& table, const QString& columns, 
     }
 }
 
+void InsertKeys(CDaoDatabase& db, const QString& table, const QString& idColumn, qint64 id,
+                qint64 userKey, const QList<CKeyFigures>& keys)
+{
+    InsertRows(db, table, idColumn + u", user_key, key_name, expected, presses, wrong, median_ms"_s,
+               keys.size(), [&](qsizetype i) {
+                   const CKeyFigures& key = keys[i];
+                   return QVariantList{
+                       id,           userKey,    Text(key.strKey),         key.nExpected,
+                       key.nPresses, key.nWrong, KnownCount(key.nMedianMs)};
+               });
+}
+
 // The detail's rows written directly.
 void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail)
 {
-    InsertRows(db, u"attempt_key"_s,
-               u"attempt_id, user_key, key_name, expected, presses, wrong, median_ms"_s,
-               detail.keys.size(), [&](qsizetype i) {
-                   const CKeyFigures& key = detail.keys[i];
-                   return QVariantList{
-                       attemptId,    userKey,    Text(key.strKey),         key.nExpected,
-                       key.nPresses, key.nWrong, KnownCount(key.nMedianMs)};
-               });
+    InsertKeys(db, u"attempt_key"_s, u"attempt_id"_s, attemptId, userKey, detail.keys);
     InsertRows(db, u"attempt_commit"_s,
                u"attempt_id, user_key, position, expected, committed, keys_typed, key_count, "
                "elapsed_ms, picked"_s,
@@ -164,6 +178,24 @@ void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKey
 }
 
 } // namespace
+
+void StoreLessonKeys(CDaoDatabase& db, qint64 lessonAttemptId, qint64 userKey,
+                     const QList<CKeyFigures>& keys)
+{
+    if (keys.isEmpty())
+        return;
+    if (!ServerAccounts::IsPupilSession(db)) {
+        InsertKeys(db, u"lesson_key"_s, u"lesson_attempt_id"_s, lessonAttemptId, userKey, keys);
+        return;
+    }
+    QSqlQuery& call = db.Prepared(u"SELECT qe_store_lesson_keys(?, ?::text[], ?::integer[])"_s);
+    const auto [names, figures] = KeyArrays(keys);
+    call.bindValue(0, lessonAttemptId);
+    call.bindValue(1, names);
+    call.bindValue(2, figures);
+    Exec(call);
+    call.finish();
+}
 
 void StoreDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail)
 {

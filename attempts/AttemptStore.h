@@ -17,6 +17,10 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt);
 // stored). Throws CDaoException.
 void StoreDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKeyDetail& detail);
 
+// The same for the keys of the lesson lessonAttemptId. Throws CDaoException.
+void StoreLessonKeys(CDaoDatabase& db, qint64 lessonAttemptId, qint64 userKey,
+                     const QList<CKeyFigures>& keys);
+
 // Appends the score row and, when pAttempt is given, its attempt, in one
 // transaction: both are stored or neither; any failure rolls back and goes
 // on as CDaoException. A pupil's session on a server asks the server's

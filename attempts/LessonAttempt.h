@@ -1,5 +1,7 @@
 #pragma once
 
+#include "attempts/KeyDetail.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -39,6 +41,8 @@ struct CLessonAttempt
     // The physical key presses, as CAttempt's; -1 where not known.
     int nKeyPresses = -1;
     int nBackspacePresses = -1;
+    // What each key of the lesson told (KeyDetail.h).
+    QList<CKeyFigures> keys;
 
     double KeysPerMinute() const;
     double WordsPerMinute() const;

@@ -106,9 +106,13 @@ namespace LessonAttemptStore {
 
 qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt)
 {
-    if (ServerAccounts::IsPupilSession(db))
-        return StoreOnServer(db, attempt);
     CRollbackOnThrowTransaction transaction(db);
+    if (ServerAccounts::IsPupilSession(db)) {
+        const qint64 id = StoreOnServer(db, attempt);
+        StoreLessonKeys(db, id, attempt.nUserKey, attempt.keys);
+        transaction.Commit();
+        return id;
+    }
     QSqlQuery insert(db.Connection());
     Prepare(insert, u"INSERT INTO lesson_attempt (%1, kind, checked) VALUES "
                     "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1) RETURNING id"_s.arg(
@@ -149,6 +153,7 @@ qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt)
         miss.bindValue(4, entry.nTimes);
         Exec(miss);
     }
+    StoreLessonKeys(db, id, attempt.nUserKey, attempt.keys);
     transaction.Commit();
     return id;
 }

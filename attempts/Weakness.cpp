@@ -39,11 +39,15 @@ void ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakne
 {
     QSqlQuery query(db.Connection());
     // A key's time over attempts: their medians, each weighed by its presses.
+    // Practices and the course's lessons alike.
     Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.presses), SUM(d.wrong), "
                   "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
                   "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END)"_s +
-                      FromAttempts(filter, u"attempt_key"_s) +
-                      u" GROUP BY d.key_name ORDER BY d.key_name"_s);
+                      (filter.nUserKey != 0
+                           ? u" FROM key_figures d WHERE d.user_key = ?"_s
+                           : u" FROM \"user\" u CROSS JOIN key_figures d "
+                             "WHERE d.user_key = u.qe_key AND COALESCE(u.class, '') = ?"_s) +
+                      u" AND d.started_at >= ? GROUP BY d.key_name ORDER BY d.key_name"_s);
     BindFilter(query, filter);
     Exec(query);
     while (query.next()) {

@@ -131,7 +131,11 @@ void CLessonView::OnKey(QChar ch)
     const int line = m_session.Line();
     const int column = m_session.Column();
     const bool started = m_session.IsStarted();
-    const CLessonSession::Outcome outcome = m_session.Type(ch, Platform().MonotonicMilliseconds());
+    const qint64 now = Platform().MonotonicMilliseconds();
+    if (!started)
+        m_keyDetail.Start(now);
+    m_keyDetail.OnKeyCell(m_session.Expected(), ch, now);
+    const CLessonSession::Outcome outcome = m_session.Type(ch, now);
     if (!started && m_session.IsStarted()) {
         m_startedAt = Platform().CurrentDateTime();
         m_nClockTimer = startTimer(1000);
@@ -228,6 +232,7 @@ void CLessonView::Finish()
     attempt.nErrors = m_session.Errors();
     attempt.nBackspaces = m_session.Backspaces();
     attempt.misses = m_session.Misses();
+    attempt.keys = m_keyDetail.Detail().keys;
     m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
     if (CKeyPressCounter::Application().IsAvailable()) {
         const CKeyCounts keys = CKeyPressCounter::Application().Counts() - m_keysAtStart;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/KeyDetail.h"
 #include "attempts/LiveReporter.h"
 #include "course/CoursePlan.h"
 #include "course/CourseStore.h"
@@ -79,6 +80,7 @@ private:
     int m_nLesson;
     std::optional<CLessonGoal> m_goal;
     CLessonSession m_session;
+    CKeyDetailRecorder m_keyDetail;
     CKeyboardView* m_pKeyboard = nullptr;
     std::optional<CLessonRecord> m_record;
     std::function<void()> m_leave;

@@ -36,16 +36,47 @@ CREATE TABLE attempt_commit (
 );
 CREATE INDEX attempt_commit_by_user ON attempt_commit (user_key, expected);
 
+-- The same per key for a lesson of the course.
+CREATE TABLE lesson_key (
+    lesson_attempt_id bigint NOT NULL REFERENCES lesson_attempt (id) ON DELETE CASCADE,
+    user_key bigint NOT NULL,
+    key_name text NOT NULL,
+    expected integer NOT NULL,
+    presses integer NOT NULL,
+    wrong integer NOT NULL,
+    median_ms integer,
+    PRIMARY KEY (lesson_attempt_id, key_name)
+);
+CREATE INDEX lesson_key_by_user ON lesson_key (user_key, key_name);
+
+-- The keys of practices and lessons alike, by the pupil, when and where
+-- from (lesson 1: source_id is a lesson_attempt's); read with the reader's
+-- own rights.
+CREATE VIEW key_figures WITH (security_invoker = true) AS
+    SELECT a.user_key, a.started_at, 0 AS lesson, a.id AS source_id, k.key_name, k.expected,
+           k.presses, k.wrong, k.median_ms
+    FROM attempt a JOIN attempt_key k ON k.attempt_id = a.id
+    UNION ALL
+    SELECT l.user_key, l.started_at, 1, l.id, k.key_name, k.expected, k.presses, k.wrong,
+           k.median_ms
+    FROM lesson_attempt l JOIN lesson_key k ON k.lesson_attempt_id = l.id;
+
 -- A pupil reads the detail of their own attempts, a teacher every pupil's;
 -- nobody writes it but the function below.
 ALTER TABLE attempt_key ENABLE ROW LEVEL SECURITY;
 ALTER TABLE attempt_commit ENABLE ROW LEVEL SECURITY;
+ALTER TABLE lesson_key ENABLE ROW LEVEL SECURITY;
 DO $$
 DECLARE
     pupil text := quote_ident(qe_role('pupil'));
     teacher text := quote_ident(qe_role('teacher'));
 BEGIN
-    EXECUTE 'GRANT SELECT ON attempt_key, attempt_commit TO ' || pupil || ', ' || teacher;
+    EXECUTE 'GRANT SELECT ON attempt_key, attempt_commit, lesson_key, key_figures TO ' || pupil
+            || ', ' || teacher;
+    EXECUTE 'CREATE POLICY pupil_reads_own ON lesson_key FOR SELECT TO ' || pupil
+            || ' USING (user_key = (SELECT qe_my_user_key()))';
+    EXECUTE 'CREATE POLICY teacher_reads ON lesson_key FOR SELECT TO ' || teacher
+            || ' USING (true)';
     EXECUTE 'CREATE POLICY pupil_reads_own ON attempt_key FOR SELECT TO ' || pupil
             || ' USING (user_key = (SELECT qe_my_user_key()))';
     EXECUTE 'CREATE POLICY teacher_reads ON attempt_key FOR SELECT TO ' || teacher
@@ -134,5 +165,59 @@ DO $$
 BEGIN
     EXECUTE 'GRANT EXECUTE ON FUNCTION qe_store_detail(bigint, text[], integer[], text[], text[], '
             'text[], integer[]) TO ' || quote_ident(qe_role('pupil'));
+END
+$$;
+
+-- The keys of a lesson the pupil has just stored, once, as qe_store_detail
+-- keeps those of a practice.
+CREATE FUNCTION qe_store_lesson_keys(p_lesson bigint, p_keys text[], p_key_figures integer[])
+RETURNS void
+LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_me bigint := qe_my_user_key();
+    v_keys integer := coalesce(cardinality(p_keys), 0);
+    v_lesson lesson_attempt%ROWTYPE;
+BEGIN
+    IF v_me IS NULL THEN
+        RAISE EXCEPTION 'permission denied: only a pupil stores the keys of a lesson'
+            USING ERRCODE = '42501';
+    END IF;
+    IF v_keys > 800 OR coalesce(cardinality(p_key_figures), 0) <> 4 * v_keys
+       OR EXISTS (SELECT 1 FROM unnest(p_keys) k WHERE k IS NULL OR char_length(k) NOT IN (1, 2))
+       OR (SELECT count(DISTINCT k) FROM unnest(p_keys) k) <> v_keys
+       OR EXISTS (SELECT 1 FROM unnest(p_key_figures) n
+                  WHERE n IS NULL OR n < -1 OR n > 86400000) THEN
+        RAISE EXCEPTION '按键记录的内容超出了范围' USING ERRCODE = 'QE006';
+    END IF;
+    SELECT * INTO v_lesson FROM lesson_attempt WHERE id = p_lesson AND user_key = v_me;
+    IF NOT FOUND THEN
+        RAISE EXCEPTION 'permission denied: the keys of one''s own lesson only'
+            USING ERRCODE = '42501';
+    END IF;
+    IF v_lesson.ended_at < LOCALTIMESTAMP(3) - interval '1 minute' THEN
+        RAISE EXCEPTION '这一课的按键记录来得太晚,不能保存。' USING ERRCODE = 'QE201';
+    END IF;
+    IF EXISTS (SELECT 1 FROM lesson_key WHERE lesson_attempt_id = p_lesson) THEN
+        RAISE EXCEPTION '这一课的按键记录已经保存过了。' USING ERRCODE = 'QE201';
+    END IF;
+    IF (SELECT coalesce(sum(p_key_figures[4 * i - 2]), 0)
+        FROM generate_series(1, v_keys) i WHERE char_length(p_keys[i]) = 1)
+       > 20 * (v_lesson.elapsed_ms / 1000 + 1) THEN
+        RAISE EXCEPTION '按键记录比人能打的还多,不能保存。' USING ERRCODE = 'QE201';
+    END IF;
+    INSERT INTO lesson_key (lesson_attempt_id, user_key, key_name, expected, presses, wrong,
+                            median_ms)
+    SELECT p_lesson, v_me, p_keys[i], greatest(p_key_figures[4 * i - 3], 0),
+           greatest(p_key_figures[4 * i - 2], 0), greatest(p_key_figures[4 * i - 1], 0),
+           nullif(p_key_figures[4 * i], -1)
+    FROM generate_series(1, v_keys) i;
+END
+$$;
+REVOKE ALL ON FUNCTION qe_store_lesson_keys(bigint, text[], integer[]) FROM PUBLIC;
+DO $$
+BEGIN
+    EXECUTE 'GRANT EXECUTE ON FUNCTION qe_store_lesson_keys(bigint, text[], integer[]) TO '
+            || quote_ident(qe_role('pupil'));
 END
 $$;

@@ -118,6 +118,11 @@ private slots:
                             u"SELECT COALESCE(SUM(times), 0), "
                             "(SELECT COUNT(*) FROM score) FROM lesson_miss"_s),
                  QStringList{u"%1|0"_s.arg(errors)});
+        // Every key the lesson asked for, and the wrong ones, kept per key.
+        QCOMPARE(SelectRows(m_pDatabase->Admin(),
+                            u"SELECT SUM(expected), SUM(presses), SUM(wrong) FROM lesson_key "
+                            "WHERE LENGTH(key_name) = 1"_s),
+                 QStringList{u"%1|%1|%2"_s.arg(307 + errors).arg(errors)});
         QCOMPARE(LessonOpen(f, 2), passed);
         QVERIFY(!f.view->ShownScreen()); // 返回 leaves the lesson
     }

@@ -87,6 +87,7 @@ public:
     qint64 nText = 0, nFreeText = 0, nExam = 0, nOtherExam = 0, nClosedExam = 0;
     QString strOtherSitting;
     qint64 nOtherAttempt = 0;
+    qint64 nOtherLesson = 0;
 
 private:
     QString Address(const QString& user, const QString& password) const;
@@ -181,8 +182,12 @@ CLab::CLab(bool bFromVersion5)
     nText = TextStore::SaveText(*m_pOwner, text);
     text.strTitle = u"又一篇"_s;
     nFreeText = TextStore::SaveText(*m_pOwner, text);
-    Must(As(u"other"_s), u"SELECT attempt_id FROM qe_store_lesson('fingering', 1, 60000, 1, 0, "
-                         "-1, -1, ARRAY['a'], ARRAY['s'], ARRAY[1])"_s);
+    nOtherLesson =
+        Must(As(u"other"_s), u"SELECT attempt_id FROM qe_store_lesson('fingering', 1, 60000, 1, 0, "
+                             "-1, -1, ARRAY['a'], ARRAY['s'], ARRAY[1])"_s)
+            .toLongLong();
+    Must(As(u"other"_s), Expand(u"SELECT qe_store_lesson_keys(%L, ARRAY['a'], "
+                                "ARRAY[2, 2, 1, 300])"_s));
     for (const QString& who : {u"pupil"_s, u"other"_s})
         Must(As(who), Practice(nFreeText, u"62"_s));
     nOtherAttempt =
@@ -314,6 +319,7 @@ QString CLab::Expand(QString sql) const
         .replace(u"%F"_s, QString::number(nFreeText))
         .replace(u"%h"_s, Verifier)
         .replace(u"%w"_s, QString::number(nOtherAttempt))
+        .replace(u"%L"_s, QString::number(nOtherLesson))
         // The detail of a practice: a key, a pair of letters and a commit.
         .replace(u"%d"_s, u"ARRAY['a', 'th'], ARRAY[10, 10, 0, 180, 2, 2, 0, 150], ARRAY['你'], "
                           "ARRAY['你'], ARRAY['ni␣'], ARRAY[3, 400, 0]"_s);
@@ -536,6 +542,14 @@ other 42501 change one's own key figures|UPDATE attempt_key SET wrong = 0
 pupil - read another's key figures|SELECT key_name FROM attempt_key WHERE user_key = %o
 pupil - read another's commits|SELECT keys_typed FROM attempt_commit WHERE user_key = %o
 lab 42501 read the key figures|SELECT key_name FROM attempt_key
+pupil 42501 keep the keys of another's lesson|SELECT qe_store_lesson_keys(%L, ARRAY['q'],
+  ARRAY[1, 1, 0, 200])
+pupil 42501 write a lesson's key figures by hand|INSERT INTO lesson_key
+  VALUES (%L, %u, 'q', 1, 1, 0, 100)
+pupil - read another's lesson keys|SELECT key_name FROM lesson_key WHERE user_key = %o
+pupil - read another's keys through the view of all keys|SELECT key_name FROM key_figures
+  WHERE user_key = %o
+lab 42501 read the keys through the view of all keys|SELECT key_name FROM key_figures
 pupil QE201 store a practice faster than a person types|%p112 %c100, %a100, %c100, %a100, 60, 1000,
   0, 2, 'x', '', 0, 0, 0, 0, -1, -1)
 pupil QE201 store a practice whose seconds make it too fast|%p112 %c30, %a30, %c30, %a30, 0, 2000, 0,
@@ -600,6 +614,10 @@ other 1 read one's own key figures|SELECT key_name FROM attempt_key WHERE user_k
 other 1 read one's own commits|SELECT keys_typed FROM attempt_commit WHERE user_key = %o
 teacher 1 read the pupils' key figures|SELECT key_name FROM attempt_key WHERE user_key = %o
 teacher 1 read the pupils' commits|SELECT keys_typed FROM attempt_commit
+other 1 read one's own keys through the view of all keys|SELECT key_name FROM key_figures
+  WHERE user_key = %o
+teacher 1 read the pupils' keys through the view of all keys|SELECT key_name FROM key_figures
+  WHERE user_key = %o
 other 1 read one's own keys missed|SELECT times FROM lesson_miss WHERE user_key = %o
 pupil - read another's keys missed|SELECT times FROM lesson_miss WHERE user_key = %o
 teacher 1 read the keys missed|SELECT times FROM lesson_miss
@@ -1059,7 +1077,7 @@ lab: score SELECT
 lab: supperuser SELECT
 lab: user SELECT
 pupil: CONNECT TEMPORARY USAGE CREATE true false true false
-pupil: EXECUTE qe_account_key qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_refuse_kept_result qe_register qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_detail qe_store_lesson qe_store_practice qe_text_in_open_exam
+pupil: EXECUTE qe_account_key qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_refuse_kept_result qe_register qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_detail qe_store_lesson qe_store_lesson_keys qe_store_practice qe_text_in_open_exam
 pupil: assignment SELECT
 pupil: assignment_class SELECT
 pupil: attempt SELECT
@@ -1073,6 +1091,7 @@ pupil: exam_class SELECT
 pupil: exam_sitting SELECT
 pupil: lab_config SELECT
 pupil: lesson_attempt SELECT
+pupil: lesson_key SELECT
 pupil: lesson_miss SELECT
 pupil: practice_text SELECT
 pupil: schema_version SELECT
@@ -1097,6 +1116,7 @@ teacher: exam_sitting DELETE SELECT UPDATE
 teacher: exam_stop DELETE INSERT SELECT
 teacher: lab_config SELECT
 teacher: lesson_attempt SELECT
+teacher: lesson_key SELECT
 teacher: lesson_miss SELECT
 teacher: live_progress SELECT
 teacher: loginhistory DELETE SELECT

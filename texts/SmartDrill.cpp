@@ -52,7 +52,7 @@ private:
 constexpr int LongestWord = 12;
 
 // The rows of a detail table (as d) of the user's latest RecentAttempts
-// attempts that have rows there; binds the user and the count.
+// attempts that have rows there; the user and the count are bound.
 QString FromRecent(const QString& table)
 {
     return u" FROM %1 d JOIN (SELECT a.id FROM attempt a WHERE a.user_key = ? "
@@ -175,10 +175,15 @@ QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey)
     QSqlQuery query(db.Connection());
     // A key's time over several attempts: the attempts' medians, each
     // weighed by the presses it was taken over.
+    // Practices and the course's lessons alike.
     Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.expected - (d.presses - d.wrong)), "
                   "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
-                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END)"_s +
-                      FromRecent(u"attempt_key"_s) + u" GROUP BY d.key_name ORDER BY d.key_name"_s);
+                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END) "
+                  "FROM key_figures d JOIN (SELECT lesson, source_id FROM key_figures "
+                  "WHERE user_key = ? GROUP BY lesson, source_id, started_at "
+                  "ORDER BY started_at DESC, source_id DESC LIMIT ?) recent "
+                  "ON recent.lesson = d.lesson AND recent.source_id = d.source_id "
+                  "GROUP BY d.key_name ORDER BY d.key_name"_s);
     query.addBindValue(userKey);
     query.addBindValue(RecentAttempts);
     Exec(query);

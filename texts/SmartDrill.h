@@ -57,7 +57,7 @@ QByteArray EnglishScreen(const QList<CKeyRecord>& keys, const QStringList& words
 QStringList Words();
 
 // The figures of the keys and pairs of the user's latest RecentAttempts
-// attempts that have them. Throws CDaoException.
+// attempts or lessons that have them. Throws CDaoException.
 QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey);
 
 // A Chinese character over the recent attempts: the keys it cost where it
