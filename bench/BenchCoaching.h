@@ -63,8 +63,7 @@ inline void BM_SmartScreen(benchmark::State& state)
 {
     QList<SmartDrill::CKeyRecord> keys;
     for (char16_t c = u'a'; c <= u'z'; ++c)
-        keys.append({QString(QChar(c)), 40, c == u'v' || c == u'q' ? 8 : 0,
-                     c == u'z' ? 900 : 250});
+        keys.append({QString(QChar(c)), 40, c == u'v' || c == u'q' ? 8 : 0, c == u'z' ? 900 : 250});
     keys.append({QStringLiteral("th"), 10, 0, 800});
     const QStringList words = SmartDrill::Words();
     quint32 seed = 0;

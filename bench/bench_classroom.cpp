@@ -2,6 +2,7 @@
 #include "bench/BenchFloor.h"
 
 #include "attempts/ClassReport.h"
+#include "attempts/Weakness.h"
 #include "classroom/ClassListFile.h"
 #include "classroom/ImportPlan.h"
 #include "classroom/PupilStore.h"
@@ -64,6 +65,10 @@ const QString SqliteFill[] = {
             strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30) || ' seconds'),
             strftime('%Y-%m-%d %H:%M:%f', '2024-01-01', '+' || (i * 30 + 25) || ' seconds'),
             20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1 FROM n)"_s,
+    // One key row an attempt: 1,000,000 for 班级弱项.
+    uR"(INSERT INTO attempt_key (attempt_id, user_key, key_name, expected, presses, wrong,
+            median_ms)
+        SELECT id, user_key, char(97 + id % 26), 20, 19, 1, 200 + id % 500 FROM attempt)"_s,
 };
 
 const QString PostgresFill[] = {
@@ -82,6 +87,9 @@ const QString PostgresFill[] = {
             timestamp '2024-01-01' + (i * 30 + 25) * interval '1 second',
             20000 + i % 60000, 40 + i % 50, 30 + i % 40, i % 7, 1
         FROM generate_series(1, {attempts}) i)"_s,
+    uR"(INSERT INTO attempt_key (attempt_id, user_key, key_name, expected, presses, wrong,
+            median_ms)
+        SELECT id, user_key, chr(97 + (id % 26)::int), 20, 19, 1, 200 + id % 500 FROM attempt)"_s,
     u"VACUUM ANALYZE"_s,
 };
 
@@ -260,6 +268,45 @@ void BM_ClassReportFloor(benchmark::State& state, CSchool* school)
     }
 }
 
+// 班级弱项 of one class over all days: the 25,000 key rows of its 50
+// pupils among 1,000,000, summed by key.
+void BM_ClassWeakness(benchmark::State& state, CSchool* school)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        CWeaknessFilter filter;
+        filter.strClass = ReportedClass;
+        int expected = 0;
+        for (auto _ : state) {
+            expected = 0;
+            for (const CKeyFigures& key : Weakness::Read(*db, filter).keys)
+                expected += key.nExpected;
+        }
+        if (expected != 20 * Attempts / (Pupils / 50))
+            state.SkipWithError("the figures summed a wrong number of keys");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// Its floor: the class's key rows read.
+void BM_ClassWeaknessFloor(benchmark::State& state, CSchool* school)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        int rows = 0;
+        for (auto _ : state)
+            rows = BenchFloor::ReadAll(*db,
+                                       u"SELECT k.* FROM \"user\" u CROSS JOIN attempt_key k "
+                                       "WHERE k.user_key = u.qe_key AND u.class = ?"_s,
+                                       {ReportedClass});
+        if (rows != Attempts / (Pupils / 50))
+            state.SkipWithError("the floor read a wrong number of key rows");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 // The floor of the import: the same passwords made into the forms the
 // engine keeps (hashed on every core on a file, the server's verifiers on a
 // server, as the import makes them) and the rows added by one INSERT of
@@ -359,6 +406,16 @@ void RegisterClassroomBenchmarks(const QString& workDir, const QString& postgres
             ->Repetitions(5);
         benchmark::RegisterBenchmark(("Floor/ClassReport/" + engine).c_str(), BM_ClassReportFloor,
                                      school.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(5);
+        benchmark::RegisterBenchmark(("ClassWeakness/" + engine).c_str(), BM_ClassWeakness,
+                                     school.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(5);
+        benchmark::RegisterBenchmark(("Floor/ClassWeakness/" + engine).c_str(),
+                                     BM_ClassWeaknessFloor, school.get())
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)
             ->Repetitions(5);

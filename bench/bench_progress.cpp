@@ -1,6 +1,7 @@
 #include "bench/BenchProgress.h"
 #include "bench/BenchFloor.h"
 
+#include "attempts/Weakness.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
 #include "reports/ProgressDlg.h"
@@ -40,6 +41,13 @@ const QString SqliteFill[] = {
         INSERT INTO attempt_mistake (attempt_id, position, user_key, kind, expected, typed)
         SELECT a.id, p.k * 7, a.user_key, a.kind, char(19968 + (a.id * 7 + p.k) % 300),
             char(19968 + (a.id + p.k * 13) % 50) FROM attempt a, p)"_s,
+    // The keys of the pupil's latest 1,000 attempts, 26 letters each.
+    uR"(WITH RECURSIVE c(j) AS (SELECT 0 UNION ALL SELECT j + 1 FROM c WHERE j < 25)
+        INSERT INTO attempt_key (attempt_id, user_key, key_name, expected, presses, wrong,
+            median_ms)
+        SELECT a.id, a.user_key, char(97 + c.j), 20 + (a.id + c.j) % 10,
+            20 + (a.id + c.j) % 10 - (a.id + c.j) % 3, 0, 200 + (a.id * 7 + c.j * 13) % 600
+        FROM attempt a, c WHERE a.user_key = 1 AND a.id > %1 - 100000)"_s,
 };
 
 const QString PostgresFill[] = {
@@ -59,6 +67,11 @@ const QString PostgresFill[] = {
         SELECT a.id, k * 7, a.user_key, a.kind, chr(19968 + ((a.id * 7 + k) % 300)::int),
             chr(19968 + ((a.id + k * 13) % 50)::int)
         FROM attempt a, generate_series(0, 4) k)"_s,
+    uR"(INSERT INTO attempt_key (attempt_id, user_key, key_name, expected, presses, wrong,
+            median_ms)
+        SELECT a.id, a.user_key, chr(97 + j), 20 + (a.id + j) % 10,
+            20 + (a.id + j) % 10 - (a.id + j) % 3, 0, 200 + (a.id * 7 + j * 13) % 600
+        FROM attempt a, generate_series(0, 25) j WHERE a.user_key = 1 AND a.id > %1 - 100000)"_s,
     // What the server's autovacuum does after a bulk load: statistics, and
     // the visibility map that lets a pupil's rows be read from the indexes.
     u"VACUUM ANALYZE"_s,
@@ -113,6 +126,40 @@ void BM_ProgressFloor(benchmark::State& state, CProgressDatabase* db)
     }
 }
 
+// 我的弱项's figures of the pupil over all their attempts (1,000 with keys).
+void BM_WeaknessRead(benchmark::State& state, CProgressDatabase* db)
+{
+    try {
+        db->Activate();
+        CWeaknessFilter filter;
+        filter.nUserKey = CProgressDatabase::PupilKey;
+        int keys = 0;
+        for (auto _ : state)
+            keys = int(Weakness::Read(*ActiveDatabase(), filter).keys.size());
+        if (keys != 26)
+            state.SkipWithError("the figures hold a wrong number of keys");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// Its floor: the pupil's key rows read.
+void BM_WeaknessFloor(benchmark::State& state, CProgressDatabase* db)
+{
+    try {
+        db->Activate();
+        int rows = 0;
+        for (auto _ : state)
+            rows = BenchFloor::ReadAll(*ActiveDatabase(),
+                                       u"SELECT * FROM attempt_key WHERE user_key = ?"_s,
+                                       {CProgressDatabase::PupilKey});
+        if (rows != 26 * 1000)
+            state.SkipWithError("the floor read a wrong number of rows");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 } // namespace
 
 CProgressDatabase::CProgressDatabase(QString engine, QString target)
@@ -157,6 +204,16 @@ void RegisterProgressBenchmark(CProgressDatabase* db, CScriptedPlatform* platfor
         ->Repetitions(5);
     benchmark::RegisterBenchmark(("Floor/ProgressOpen/" + db->Engine().toStdString()).c_str(),
                                  BM_ProgressFloor, db)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(5);
+    benchmark::RegisterBenchmark(("WeaknessRead/" + db->Engine().toStdString()).c_str(),
+                                 BM_WeaknessRead, db)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(5);
+    benchmark::RegisterBenchmark(("Floor/WeaknessRead/" + db->Engine().toStdString()).c_str(),
+                                 BM_WeaknessFloor, db)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1)
         ->Repetitions(5);

@@ -1,5 +1,6 @@
 #include "monitor/TodayDlg.h"
 
+#include "course/WeaknessDlg.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
@@ -62,4 +63,12 @@ void CTodayDlg::OnOK()
     }
     m_chosen = m_today.tasks[row];
     CDialog::OnOK();
+}
+
+void CTodayDlg::OnCommand(int nID)
+{
+    if (nID != IDC_WEAKNESS)
+        return;
+    CWeaknessDlg weakness(CurrentUser.RowKey, this);
+    weakness.DoModal();
 }

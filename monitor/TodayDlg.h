@@ -7,7 +7,8 @@ class CListCtrl;
 
 // 今日任务: a pupil's start page. The class's open exams, its assignments
 // with their status, the next lesson of the course and the last three
-// results, in one window; 开始 (or a double click) starts the task chosen.
+// results, in one window; 开始 (or a double click) starts the task chosen;
+// 我的弱项 opens the pupil's weak keys and characters over it.
 class CTodayDlg : public CDialog
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ public:
 
     bool OnInitDialog() override;
     void OnOK() override;
+    void OnCommand(int nID) override;
 
     CListCtrl* m_listTasks = nullptr;
     CListCtrl* m_listRecent = nullptr;

@@ -2,6 +2,7 @@
 #include "course/CourseCommands.h"
 #include "course/KeyboardView.h"
 #include "course/WeaknessDlg.h"
+#include "monitor/TodayDlg.h"
 #include "monitor/TodayTasks.h"
 #include "platform/ListCtrl.h"
 #include "res/CommandIds.h"
@@ -130,6 +131,11 @@ private slots:
         QCOMPARE(today.tasks.value(today.tasks.size() - 1).Row(),
                  (QStringList{u"练习"_s, u"智能练习:多练最费键的字 的、我、们"_s, u"一屏"_s,
                               u"可以开始"_s}));
+        // 我的弱项 opens from 今日任务 too.
+        Drive<CTodayDlg>(platform, [](CTodayDlg* dlg) { dlg->ClickButton(1005); });
+        Drive<CWeaknessDlg>(platform, [](CWeaknessDlg*) {});
+        CTodayDlg().DoModal();
+        QCOMPARE(platform.modalRuns.mid(1), (QStringList{u"CTodayDlg"_s, u"CWeaknessDlg"_s}));
 
         // The teacher's 班级弱项: 一班 holds 李华 alone.
         CurrentUser = CCurrentUser();
@@ -157,7 +163,7 @@ private slots:
         // A pupil has no 班级弱项, whatever way the command comes.
         LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
         QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
-        QCOMPARE(platform.modalRuns.size(), 2);
+        QCOMPARE(platform.modalRuns.size(), 4);
     }
 
 private:
