@@ -38,17 +38,40 @@ void BindFilter(QSqlQuery& query, const CWeaknessFilter& filter)
 void ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakness)
 {
     QSqlQuery query(db.Connection());
+    // Practices and the course's lessons alike, each table read from its
+    // pupils' index (a class's pupils first: through the view of both, an
+    // engine reads every attempt of the school instead); the attempt or the
+    // lesson is looked up only for its time, when a range asks for it.
+    const bool bSince = !filter.since.isNull();
+    const auto from = [&filter, bSince](const QString& keys, const QString& owner,
+                                        const QString& id) {
+        QString sql = filter.nUserKey != 0
+                          ? u"SELECT k.* FROM %1 k"_s.arg(keys)
+                          : u"SELECT k.* FROM \"user\" u CROSS JOIN %1 k"_s.arg(keys);
+        if (bSince)
+            sql += u" CROSS JOIN %1 a"_s.arg(owner);
+        sql += filter.nUserKey != 0
+                   ? u" WHERE k.user_key = ?"_s
+                   : u" WHERE k.user_key = u.qe_key AND COALESCE(u.class, '') = ?"_s;
+        if (bSince)
+            sql += u" AND a.id = k.%1 AND a.started_at >= ?"_s.arg(id);
+        return sql;
+    };
     // A key's time over attempts: their medians, each weighed by its presses.
-    // Practices and the course's lessons alike.
     Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.presses), SUM(d.wrong), "
                   "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
-                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END)"_s +
-                      (filter.nUserKey != 0
-                           ? u" FROM key_figures d WHERE d.user_key = ?"_s
-                           : u" FROM \"user\" u CROSS JOIN key_figures d "
-                             "WHERE d.user_key = u.qe_key AND COALESCE(u.class, '') = ?"_s) +
-                      u" AND d.started_at >= ? GROUP BY d.key_name ORDER BY d.key_name"_s);
-    BindFilter(query, filter);
+                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END) FROM ("_s +
+                      from(u"attempt_key"_s, u"attempt"_s, u"attempt_id"_s) + u" UNION ALL "_s +
+                      from(u"lesson_key"_s, u"lesson_attempt"_s, u"lesson_attempt_id"_s) +
+                      u") d GROUP BY d.key_name ORDER BY d.key_name"_s);
+    for (int part = 0; part < 2; ++part) {
+        if (filter.nUserKey != 0)
+            query.addBindValue(filter.nUserKey);
+        else
+            query.addBindValue(filter.strClass);
+        if (bSince)
+            query.addBindValue(StoredDateTime(filter.since));
+    }
     Exec(query);
     while (query.next()) {
         const qint64 timed = query.value(5).toLongLong();

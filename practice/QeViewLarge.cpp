@@ -71,8 +71,9 @@ void CQeView::ShowLargeResult(const CAttempt& attempt)
     CLargeResult result;
     if (m_recorder.EndReasonCode() == EndReason::EndOfScreen &&
         m_screen->nScreen < m_nScreenCount) {
-        result.next = m_screen;
-        ++result.next->nScreen;
+        CPracticeScreen next = *m_screen;
+        ++next.nScreen;
+        result.next = std::move(next);
     }
     result.band.strTitle = u"%1  错 %2 处"_s.arg(m_screen->strTitle).arg(attempt.mistakes.size());
     result.band.figures =
