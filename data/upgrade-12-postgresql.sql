@@ -62,7 +62,7 @@ CREATE VIEW key_figures WITH (security_invoker = true) AS
     FROM lesson_attempt l JOIN lesson_key k ON k.lesson_attempt_id = l.id;
 
 -- A pupil reads the detail of their own attempts, a teacher every pupil's;
--- nobody writes it but the function below.
+-- nobody writes it but the functions below.
 ALTER TABLE attempt_key ENABLE ROW LEVEL SECURITY;
 ALTER TABLE attempt_commit ENABLE ROW LEVEL SECURITY;
 ALTER TABLE lesson_key ENABLE ROW LEVEL SECURITY;
