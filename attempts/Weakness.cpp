@@ -38,24 +38,21 @@ void BindFilter(QSqlQuery& query, const CWeaknessFilter& filter)
 void ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakness)
 {
     QSqlQuery query(db.Connection());
-    // Practices and the course's lessons alike, each table read from its
-    // pupils' index (a class's pupils first: through the view of both, an
-    // engine reads every attempt of the school instead); the attempt or the
-    // lesson is looked up only for its time, when a range asks for it.
+    // Practices and the course's lessons alike, each read from its pupils'
+    // index (a class's pupils first: through the view of both, an engine
+    // reads every attempt of the school instead): over all days the key
+    // rows by their pupil; over a range the attempts or lessons by their
+    // pupil and time, then their key rows.
     const bool bSince = !filter.since.isNull();
     const auto from = [&filter, bSince](const QString& keys, const QString& owner,
                                         const QString& id) {
-        QString sql = filter.nUserKey != 0
-                          ? u"SELECT k.* FROM %1 k"_s.arg(keys)
-                          : u"SELECT k.* FROM \"user\" u CROSS JOIN %1 k"_s.arg(keys);
-        if (bSince)
-            sql += u" CROSS JOIN %1 a"_s.arg(owner);
-        sql += filter.nUserKey != 0
-                   ? u" WHERE k.user_key = ?"_s
-                   : u" WHERE k.user_key = u.qe_key AND COALESCE(u.class, '') = ?"_s;
-        if (bSince)
-            sql += u" AND a.id = k.%1 AND a.started_at >= ?"_s.arg(id);
-        return sql;
+        const QString pupil =
+            filter.nUserKey != 0 ? u"?"_s : u"u.qe_key AND COALESCE(u.class, '') = ?"_s;
+        const QString users = filter.nUserKey != 0 ? QString() : u"\"user\" u CROSS JOIN "_s;
+        if (!bSince)
+            return u"SELECT k.* FROM %1%2 k WHERE k.user_key = %3"_s.arg(users, keys, pupil);
+        return u"SELECT k.* FROM %1%2 a CROSS JOIN %3 k WHERE a.user_key = %4 "
+               "AND a.started_at >= ? AND k.%5 = a.id"_s.arg(users, owner, keys, pupil, id);
     };
     // A key's time over attempts: their medians, each weighed by its presses.
     Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.presses), SUM(d.wrong), "
