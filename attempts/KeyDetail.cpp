@@ -55,11 +55,6 @@ void CKeyDetailRecorder::Start(qint64 ms)
     m_nLastMs = ms;
 }
 
-CKeyDetailRecorder::CKeyTally& CKeyDetailRecorder::Tally(const QString& key)
-{
-    return m_keys[key];
-}
-
 int CKeyDetailRecorder::SinceLast(qint64 ms)
 {
     const qint64 since = m_nLastMs < 0 ? -1 : ms - m_nLastMs;
@@ -76,9 +71,9 @@ void CKeyDetailRecorder::OnKeyCell(QChar expected, QChar typed, qint64 ms)
         m_previous = QChar();
         return;
     }
-    CKeyTally& wanted = Tally(expectedKey);
+    CKeyTally& wanted = m_keys[expectedKey];
     ++wanted.nExpected;
-    CKeyTally& pressed = Tally(typedKey);
+    CKeyTally& pressed = m_keys[typedKey];
     ++pressed.nPresses;
     if (typed != expected) {
         ++pressed.nWrong;
@@ -88,7 +83,7 @@ void CKeyDetailRecorder::OnKeyCell(QChar expected, QChar typed, qint64 ms)
     if (since >= 0) {
         wanted.timesMs.append(since);
         if (m_previous.isLetter() && expected.isLetter())
-            Tally(KeyDetail::KeyOf(m_previous) + expectedKey).timesMs.append(since);
+            m_keys[KeyDetail::KeyOf(m_previous) + expectedKey].timesMs.append(since);
     }
     m_previous = expected;
 }

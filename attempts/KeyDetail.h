@@ -91,7 +91,6 @@ private:
         int nWrong = 0;
         QList<int> timesMs;
     };
-    CKeyTally& Tally(const QString& key);
     int SinceLast(qint64 ms);
 
     std::map<QString, CKeyTally> m_keys;
