@@ -33,6 +33,16 @@ int CLesson::Keystrokes() const
     return count;
 }
 
+QString CCodeItem::FullCode() const
+{
+    QString full;
+    for (const QString& code : codes) {
+        if (code.size() > full.size())
+            full = code;
+    }
+    return full;
+}
+
 const CLesson* CCourse::Lesson(int number) const
 {
     return number >= 1 && number <= lessons.size() ? &lessons[number - 1] : nullptr;
@@ -77,7 +87,24 @@ CCourse FromJson(const QByteArray& json)
         lesson.targets = {targets.value(u"accuracy"_s).toInt(90),
                           targets.value(u"speed"_s).toInt(20)};
         lesson.bBackspace = object.value(u"backspace"_s).toBool();
-        lesson.lines = Strings(object.value(u"lines"_s));
+        for (const QJsonValue& line : object.value(u"lines"_s).toArray()) {
+            if (!line.isArray()) {
+                lesson.lines.append(line.toString());
+                continue;
+            }
+            // A line of items, each its text and then its codes.
+            QList<CCodeItem> items;
+            QStringList texts;
+            for (const QJsonValue& item : line.toArray()) {
+                QStringList parts = Strings(item);
+                if (parts.size() < 2)
+                    continue;
+                texts.append(parts.takeFirst());
+                items.append({texts.last(), parts});
+            }
+            lesson.lines.append(texts.join(u' '));
+            lesson.items.append(items);
+        }
         for (const QJsonValue& line : object.value(u"ruby"_s).toArray())
             lesson.ruby.append(Strings(line));
         course.lessons.append(lesson);

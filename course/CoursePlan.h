@@ -13,11 +13,24 @@ struct CLessonTargets
     int nSpeed = 20;    // keys typed right a minute
 };
 
+// What a 五笔 lesson shows for one item (a 字根, a character or a word)
+// and every code that types it, shortest first.
+struct CCodeItem
+{
+    QString strText;
+    QStringList codes;
+
+    bool operator==(const CCodeItem&) const = default;
+    QString ShortestCode() const { return codes.value(0); }
+    // The first of the longest codes: the full code a learner is taught.
+    QString FullCode() const;
+};
+
 struct CLesson
 {
     int nNumber = 0; // from 1
     QString strTitle;
-    QString strKind;     // "keys", "words", "sentences", "pinyin"
+    QString strKind;     // "keys", "words", "sentences", "pinyin", "wubi"
     QStringList newKeys; // key ids the lesson introduces
     CLessonTargets targets;
     bool bBackspace = false; // a wrong key must be taken back with Backspace
@@ -25,6 +38,9 @@ struct CLesson
     // For each line, the characters shown above its space-separated words
     // (the pinyin lessons); empty when the lesson shows none.
     QList<QStringList> ruby;
+    // The items of each line of a lesson typed by codes (the 五笔 lessons);
+    // its lines then hold the items' texts, space-separated.
+    QList<QList<CCodeItem>> items;
 
     int Keystrokes() const; // the characters of all lines
 };
@@ -52,6 +68,7 @@ namespace CoursePlan {
 
 inline const QString Fingering = QStringLiteral("fingering");
 inline const QString Pinyin = QStringLiteral("pinyin");
+inline const QString Wubi = QStringLiteral("wubi");
 
 // The courses in the order the course window lists them.
 QStringList CourseIds();

@@ -1,3 +1,4 @@
+#include "course/CodeSession.h"
 #include "course/CoursePlan.h"
 #include "course/CourseRules.h"
 #include "course/KeyboardLayout.h"
@@ -36,6 +37,30 @@ CLesson Lesson(const QStringList& lines, bool bBackspace = false)
     lesson.lines = lines;
     lesson.bBackspace = bBackspace;
     return lesson;
+}
+
+// A lesson of codes: 工 (a, aaa, aaaa), 王 (ggg, gggg) and the 字根 艹 (a).
+CLesson CodeLesson()
+{
+    CLesson lesson;
+    lesson.nNumber = 1;
+    lesson.strKind = u"wubi"_s;
+    lesson.items = {{{u"工"_s, {u"a"_s, u"aaa"_s, u"aaaa"_s}}, {u"王"_s, {u"ggg"_s, u"gggg"_s}}},
+                    {{u"艹"_s, {u"a"_s}}}};
+    lesson.lines = {u"工 王"_s, u"艹"_s};
+    return lesson;
+}
+
+// Types keys into a code session a second apart ("<" is Backspace) and
+// tells the outcome of the last.
+CCodeSession::Outcome TypeCodes(CCodeSession& session, const QString& keys, qint64& now)
+{
+    CCodeSession::Outcome outcome = CCodeSession::Outcome::Ignored;
+    for (const QChar ch : keys) {
+        now += 1000;
+        outcome = ch == u'<' ? session.Backspace(now) : session.Type(ch, now);
+    }
+    return outcome;
 }
 
 CLessonAttempt Attempt(int correct, int errors, qint64 elapsedMs, int lesson = 1)
@@ -188,6 +213,110 @@ private slots:
                      .arg(session.Errors())
                      .arg(session.Keystrokes()),
                  after);
+    }
+
+    // Any code of the table types an item: a 简码 with Space, a full code
+    // by its fourth letter, a 字根's key by itself; a letter no code begins
+    // with is a wrong code that keeps the item and shows its code.
+    void codeSession_data()
+    {
+        QTest::addColumn<QString>("keys"); // "<" stands for Backspace
+        QTest::addColumn<QString>("after");
+        // after: the item due, the letters typed, errors of keystrokes, and
+        // whether the code shows.
+        QTest::newRow("a 简码 waits for Space") << u"a"_s << u"工 [a] 0 of 1 -"_s;
+        QTest::newRow("a 简码 with Space") << u"a "_s << u"王 [] 0 of 2 -"_s;
+        QTest::newRow("a full code ends by itself") << u"aaaa"_s << u"王 [] 0 of 4 -"_s;
+        QTest::newRow("a three-letter code with Space") << u"aaa "_s << u"王 [] 0 of 4 -"_s;
+        QTest::newRow("a wrong letter is a wrong code") << u"b"_s << u"工 [] 1 of 1 code"_s;
+        QTest::newRow("a wrong letter after right ones") << u"aab"_s << u"工 [] 1 of 3 code"_s;
+        QTest::newRow("Space after letters that are no code") << u"aa "_s << u"工 [] 1 of 3 code"_s;
+        QTest::newRow("Space alone does nothing") << u" "_s << u"工 [] 0 of 0 -"_s;
+        QTest::newRow("Backspace takes a letter back") << u"aa<<a "_s << u"王 [] 0 of 6 -"_s;
+        QTest::newRow("the right code after a wrong one") << u"ba "_s << u"王 [] 1 of 3 -"_s;
+        QTest::newRow("a 字根's key by itself") << u"a gggga"_s << u"- [] 0 of 7 -"_s;
+        QTest::newRow("capitals count as letters") << u"A "_s << u"王 [] 0 of 2 -"_s;
+    }
+    void codeSession()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, after);
+        CCodeSession session(CodeLesson());
+        qint64 now = 1000;
+        TypeCodes(session, keys, now);
+        QCOMPARE(
+            u"%1 [%2] %3 of %4 %5"_s.arg(session.Current() ? session.Current()->strText : u"-"_s)
+                .arg(session.Typed())
+                .arg(session.Errors())
+                .arg(session.Keystrokes())
+                .arg(session.ShowsCode(now) ? u"code"_s : u"-"_s),
+            after);
+    }
+
+    // An item typed wrong comes back a few items later, at most twice; the
+    // end lists what is still weak and what took a longer code than its
+    // shortest; the code shows after 3 s without a key.
+    void codeSessionBringsWeakItemsBack()
+    {
+        CLesson lesson;
+        lesson.strKind = u"wubi"_s;
+        for (const QChar ch : u"一二三四五六七八九十"_s)
+            lesson.items.append({{QString(ch), {QString(ch.unicode() == u'一' ? u'g' : u'f')}}});
+        // 一 (g) typed wrong three times; every other item is f.
+        CCodeSession session(lesson);
+        qint64 now = 0;
+        QCOMPARE(TypeCodes(session, u"fg"_s, now), CCodeSession::Outcome::Right);
+        QStringList order{u"一"_s};
+        while (!session.IsFinished()) {
+            const QString text = session.Current()->strText;
+            order.append(text);
+            TypeCodes(session, text == u"一"_s ? u"fg"_s : u"f"_s, now);
+        }
+        QCOMPARE(order.count(u"一"_s), 1 + CCodeSession::MostReturns);
+        QCOMPARE(order.indexOf(u"一"_s, 1), 1 + CCodeSession::ComesBackAfter);
+        QCOMPARE(session.ItemsTyped(), 10 + CCodeSession::MostReturns);
+        QCOMPARE(session.StillWeak(), QStringList{u"一"_s});
+
+        CCodeSession slow(CodeLesson());
+        now = 0;
+        TypeCodes(slow, u"a"_s, now);
+        QVERIFY(!slow.ShowsCode(now + CCodeSession::HintAfterMs - 1));
+        QVERIFY(slow.ShowsCode(now + CCodeSession::HintAfterMs));
+        now += CCodeSession::HintAfterMs;
+        TypeCodes(slow, u"aaa"_s, now); // 工 as aaaa, slowly
+        QCOMPARE(slow.LongerThanShortest(), QStringList{u"工"_s});
+        QCOMPARE(slow.StillWeak(), QStringList{u"工"_s});
+        QCOMPARE(slow.Upcoming(1).value(0).strText, u"王"_s);
+    }
+
+    // The 五笔 course as the program reads it: every lesson made of items
+    // with codes of the letters a to y, at most four, shortest first.
+    void wubiCourse()
+    {
+        const CCourse& plan = CoursePlan::Course(CoursePlan::Wubi);
+        QVERIFY(plan.lessons.size() >= 20);
+        for (const CLesson& lesson : plan.lessons) {
+            const QString name = u"lesson %1"_s.arg(lesson.nNumber);
+            QCOMPARE(lesson.strKind, u"wubi"_s);
+            QVERIFY2(!lesson.items.isEmpty() && lesson.items.size() == lesson.lines.size(),
+                     qPrintable(name));
+            for (const QList<CCodeItem>& line : lesson.items) {
+                for (const CCodeItem& item : line) {
+                    QVERIFY2(!item.codes.isEmpty(), qPrintable(name + item.strText));
+                    for (const QString& code : item.codes) {
+                        QVERIFY2(code.contains(QRegularExpression(u"^[a-y]{1,4}$"_s)) &&
+                                     code.size() >= item.ShortestCode().size() &&
+                                     code.size() <= item.FullCode().size(),
+                                 qPrintable(name + item.strText + code));
+                    }
+                }
+            }
+        }
+        const CCodeItem first = plan.Lesson(9)->items.value(0).value(0);
+        QCOMPARE(plan.Lesson(9)->strTitle, u"一级简码"_s);
+        QCOMPARE(first.strText, u"一"_s);
+        QCOMPARE(first.ShortestCode(), u"g"_s);
+        QCOMPARE(first.FullCode(), u"ggll"_s);
     }
 
     // The clock starts at the first key and stops at the last; the misses

@@ -1,0 +1,136 @@
+#include "course/CodeSession.h"
+
+#include <algorithm>
+
+CCodeSession::CCodeSession(const CLesson& lesson) : m_lesson(lesson)
+{
+    for (const QList<CCodeItem>& line : m_lesson.items)
+        m_queue.append(line);
+}
+
+const CCodeItem* CCodeSession::Current() const
+{
+    return IsFinished() ? nullptr : &m_queue[m_nNext];
+}
+
+QList<CCodeItem> CCodeSession::Upcoming(int count) const
+{
+    return m_queue.mid(m_nNext, count);
+}
+
+void CCodeSession::Start(qint64 nowMs)
+{
+    if (m_nStartMs < 0)
+        m_nStartMs = nowMs;
+    else if (nowMs - m_nLastMs >= HintAfterMs)
+        m_bPausedHere = true; // the code was shown: the pupil needed it
+    m_nLastMs = nowMs;
+}
+
+bool CCodeSession::ShowsCode(qint64 nowMs) const
+{
+    if (IsFinished())
+        return false;
+    const qint64 since = m_nLastMs < 0 ? 0 : nowMs - m_nLastMs;
+    return m_bWrongHere || since >= HintAfterMs;
+}
+
+CCodeSession::Outcome CCodeSession::Type(QChar ch, qint64 nowMs)
+{
+    if (IsFinished())
+        return Outcome::Ignored;
+    const QChar letter = ch.toLower();
+    const bool space = ch == u' ';
+    if (!space && (letter < u'a' || letter > u'z'))
+        return Outcome::Ignored;
+    if (space && m_strTyped.isEmpty())
+        return Outcome::Ignored;
+    Start(nowMs);
+    ++m_nKeystrokes;
+    const QStringList& codes = m_queue[m_nNext].codes;
+    if (space) {
+        if (!codes.contains(m_strTyped))
+            return Refuse();
+        ++m_nCorrectKeys; // Space ends the code as the input method wants it
+        return Accept();
+    }
+    const QString typed = m_strTyped + letter;
+    const auto begins = [&typed](const QString& code) { return code.startsWith(typed); };
+    if (std::none_of(codes.begin(), codes.end(), begins))
+        return Refuse();
+    m_strTyped = typed;
+    const bool longer = std::any_of(codes.begin(), codes.end(), [&typed](const QString& code) {
+        return code.size() > typed.size() && code.startsWith(typed);
+    });
+    return codes.contains(typed) && !longer ? Accept() : Outcome::Pending;
+}
+
+CCodeSession::Outcome CCodeSession::Backspace(qint64 nowMs)
+{
+    if (IsFinished() || m_strTyped.isEmpty())
+        return Outcome::Ignored;
+    Start(nowMs);
+    ++m_nKeystrokes;
+    ++m_nBackspaces;
+    m_strTyped.chop(1);
+    return Outcome::Pending;
+}
+
+CCodeSession::Outcome CCodeSession::Refuse()
+{
+    ++m_nErrors;
+    m_strTyped.clear();
+    m_bWrongHere = true;
+    return Outcome::Wrong;
+}
+
+CCodeSession::Outcome CCodeSession::Accept()
+{
+    const CCodeItem item = m_queue[m_nNext];
+    m_nCorrectKeys += int(m_strTyped.size());
+    if (m_strTyped.size() > item.ShortestCode().size() && !m_longer.contains(item.strText))
+        m_longer.append(item.strText);
+    const bool slow = m_bPausedHere;
+    const bool weak = m_bWrongHere || slow;
+    if (weak) {
+        if (!m_weak.contains(item.strText))
+            m_weakOrder.append(item.strText);
+        m_weak.insert(item.strText);
+        // The worse it went, the sooner it comes back.
+        int& returns = m_returns[item.strText];
+        if (returns < MostReturns) {
+            ++returns;
+            const int after = ComesBackAfter - (m_bWrongHere && slow ? 2 : 0);
+            m_queue.insert(qMin(m_nNext + 1 + after, int(m_queue.size())), item);
+        }
+    } else {
+        m_weak.remove(item.strText);
+    }
+    ++m_nItemsTyped;
+    ++m_nNext;
+    m_strTyped.clear();
+    m_bWrongHere = m_bPausedHere = false;
+    return IsFinished() ? Outcome::Finished : Outcome::Right;
+}
+
+qint64 CCodeSession::ElapsedMs(qint64 nowMs) const
+{
+    if (m_nStartMs < 0)
+        return 0;
+    return (IsFinished() ? m_nLastMs : nowMs) - m_nStartMs;
+}
+
+QStringList CCodeSession::StillWeak() const
+{
+    QStringList weak;
+    for (const QString& text : m_weakOrder) {
+        if (m_weak.contains(text))
+            weak.append(text);
+    }
+    return weak;
+}
+
+QStringList CCodeSession::LongerThanShortest() const
+{
+    return m_longer;
+}

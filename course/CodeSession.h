@@ -1,0 +1,89 @@
+#pragma once
+
+#include "course/CoursePlan.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+// Typing a lesson of codes (五笔) without an input method, without a
+// widget: the pupil types an item's code letters and any code the table
+// gives the item counts. A code ends by itself when no longer code of the
+// item begins with it (a 字根's key, a full code's fourth letter), and with
+// Space otherwise (工 is a and Space, or aaaa). A letter that no code of
+// the item begins with is a wrong code: counted, the letters dropped, the
+// item stays, and its code is shown until it is typed; so it is after a
+// pause of 3 s. An item typed wrong or after such a pause comes back a few
+// items later, up to twice. Times come from the
+// caller; the clock starts at the first key.
+class CCodeSession
+{
+public:
+    enum class Outcome {
+        Ignored,  // nothing changed
+        Pending,  // a letter of a code not yet ended
+        Right,    // the item was typed; the next one is due
+        Wrong,    // a wrong code, counted; the item stays
+        Finished, // the last item was typed
+    };
+
+    // A pause this long shows the item's code, and makes the item weak.
+    static constexpr qint64 HintAfterMs = 3000;
+    // Items an item typed wrong or slowly comes back after, at most.
+    static constexpr int ComesBackAfter = 4;
+    static constexpr int MostReturns = 2;
+
+    explicit CCodeSession(const CLesson& lesson);
+
+    Outcome Type(QChar ch, qint64 nowMs);
+    // Takes the last letter of the code being typed back.
+    Outcome Backspace(qint64 nowMs);
+
+    const CLesson& Lesson() const { return m_lesson; }
+    // The items still to type, the current one first.
+    QList<CCodeItem> Upcoming(int count) const;
+    const CCodeItem* Current() const;
+    QString Typed() const { return m_strTyped; }
+    // Whether the current item's code is to be shown: after a wrong code,
+    // or when no key came for HintAfterMs.
+    bool ShowsCode(qint64 nowMs) const;
+
+    bool IsStarted() const { return m_nStartMs >= 0; }
+    bool IsFinished() const { return m_nNext >= m_queue.size(); }
+    qint64 ElapsedMs(qint64 nowMs) const;
+    qint64 IdleMs(qint64 nowMs) const { return m_nLastMs < 0 ? 0 : nowMs - m_nLastMs; }
+    int ItemsTyped() const { return m_nItemsTyped; }
+    int Keystrokes() const { return m_nKeystrokes; }
+    // The keys of the codes accepted.
+    int CorrectKeys() const { return m_nCorrectKeys; }
+    int Errors() const { return m_nErrors; }
+    int Backspaces() const { return m_nBackspaces; }
+    // Items whose last turn was wrong or slow, in the lesson's order.
+    QStringList StillWeak() const;
+    // Items typed with a longer code than their shortest one, in order.
+    QStringList LongerThanShortest() const;
+
+private:
+    void Start(qint64 nowMs);
+    Outcome Accept();
+    Outcome Refuse();
+
+    CLesson m_lesson;
+    QList<CCodeItem> m_queue;
+    int m_nNext = 0;
+    QString m_strTyped;
+    bool m_bWrongHere = false;
+    bool m_bPausedHere = false; // a pause of HintAfterMs within the item
+    qint64 m_nStartMs = -1;
+    qint64 m_nLastMs = -1;
+    int m_nItemsTyped = 0;
+    int m_nKeystrokes = 0;
+    int m_nCorrectKeys = 0;
+    int m_nErrors = 0;
+    int m_nBackspaces = 0;
+    QHash<QString, int> m_returns;
+    QStringList m_weakOrder;
+    QSet<QString> m_weak;
+    QStringList m_longer;
+};
