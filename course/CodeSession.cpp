@@ -50,14 +50,14 @@ CCodeSession::Outcome CCodeSession::Type(QChar ch, qint64 nowMs)
     const QStringList& codes = m_queue[m_nNext].codes;
     if (space) {
         if (!codes.contains(m_strTyped))
-            return Refuse();
+            return Refuse(m_strTyped + u'␣');
         ++m_nCorrectKeys; // Space ends the code as the input method wants it
         return Accept();
     }
     const QString typed = m_strTyped + letter;
     const auto begins = [&typed](const QString& code) { return code.startsWith(typed); };
     if (std::none_of(codes.begin(), codes.end(), begins))
-        return Refuse();
+        return Refuse(typed);
     m_strTyped = typed;
     const bool longer = std::any_of(codes.begin(), codes.end(), [&typed](const QString& code) {
         return code.size() > typed.size() && code.startsWith(typed);
@@ -76,9 +76,10 @@ CCodeSession::Outcome CCodeSession::Backspace(qint64 nowMs)
     return Outcome::Pending;
 }
 
-CCodeSession::Outcome CCodeSession::Refuse()
+CCodeSession::Outcome CCodeSession::Refuse(const QString& typed)
 {
     ++m_nErrors;
+    ++m_misses[{m_queue[m_nNext].strText, typed}];
     m_strTyped.clear();
     m_bWrongHere = true;
     return Outcome::Wrong;
@@ -88,8 +89,8 @@ CCodeSession::Outcome CCodeSession::Accept()
 {
     const CCodeItem item = m_queue[m_nNext];
     m_nCorrectKeys += int(m_strTyped.size());
-    if (m_strTyped.size() > item.ShortestCode().size() && !m_longer.contains(item.strText))
-        m_longer.append(item.strText);
+    if (m_strTyped.size() > item.ShortestCode().size() && !m_longer.contains(item))
+        m_longer.append(item);
     const bool slow = m_bPausedHere;
     const bool weak = m_bWrongHere || slow;
     if (weak) {
@@ -120,6 +121,17 @@ qint64 CCodeSession::ElapsedMs(qint64 nowMs) const
     return (IsFinished() ? m_nLastMs : nowMs) - m_nStartMs;
 }
 
+QList<CLessonMiss> CCodeSession::Misses() const
+{
+    QList<CLessonMiss> misses;
+    for (auto it = m_misses.cbegin(); it != m_misses.cend(); ++it)
+        misses.append({it.key().first, it.key().second, it.value()});
+    std::stable_sort(misses.begin(), misses.end(), [](const CLessonMiss& a, const CLessonMiss& b) {
+        return a.nTimes > b.nTimes;
+    });
+    return misses;
+}
+
 QStringList CCodeSession::StillWeak() const
 {
     QStringList weak;
@@ -128,9 +140,4 @@ QStringList CCodeSession::StillWeak() const
             weak.append(text);
     }
     return weak;
-}
-
-QStringList CCodeSession::LongerThanShortest() const
-{
-    return m_longer;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "attempts/LessonAttempt.h"
 #include "course/CoursePlan.h"
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QSet>
 #include <QString>
 
@@ -59,15 +61,17 @@ public:
     int CorrectKeys() const { return m_nCorrectKeys; }
     int Errors() const { return m_nErrors; }
     int Backspaces() const { return m_nBackspaces; }
+    // The wrong codes by item and what was typed, most often first.
+    QList<CLessonMiss> Misses() const;
     // Items whose last turn was wrong or slow, in the lesson's order.
     QStringList StillWeak() const;
     // Items typed with a longer code than their shortest one, in order.
-    QStringList LongerThanShortest() const;
+    QList<CCodeItem> LongerThanShortest() const { return m_longer; }
 
 private:
     void Start(qint64 nowMs);
     Outcome Accept();
-    Outcome Refuse();
+    Outcome Refuse(const QString& typed);
 
     CLesson m_lesson;
     QList<CCodeItem> m_queue;
@@ -83,7 +87,8 @@ private:
     int m_nErrors = 0;
     int m_nBackspaces = 0;
     QHash<QString, int> m_returns;
+    QMap<QPair<QString, QString>, int> m_misses;
     QStringList m_weakOrder;
     QSet<QString> m_weak;
-    QStringList m_longer;
+    QList<CCodeItem> m_longer;
 };

@@ -1,5 +1,6 @@
 #include "course/CourseCommands.h"
 
+#include "course/CodeLessonView.h"
 #include "course/CourseClassDlg.h"
 #include "course/CourseDlg.h"
 #include "course/LessonView.h"
@@ -21,6 +22,9 @@ bool CCourseCommands::OnCmdMsg(int nID)
         return true;
     case ID_TEACHING_COURSE_PINYIN:
         OnCourse(CoursePlan::Pinyin);
+        return true;
+    case ID_TEACHING_COURSE_WUBI:
+        OnCourse(CoursePlan::Wubi);
         return true;
     case ID_TEACHING_COURSE_CLASS: {
         // A teacher's windows, also when the command comes by another way
@@ -57,8 +61,9 @@ bool CCourseCommands::OnCmdMsg(int nID)
 bool CCourseCommands::HasCommandHandler(int nID) const
 {
     return nID == ID_TEACHING_COURSE_FINGERING || nID == ID_TEACHING_COURSE_PINYIN ||
-           nID == ID_TEACHING_COURSE_CLASS || nID == ID_TEACHING_COURSE_THRESHOLDS ||
-           nID == ID_TEACHING_WEAKNESS || nID == ID_TEACHING_CLASS_WEAKNESS;
+           nID == ID_TEACHING_COURSE_WUBI || nID == ID_TEACHING_COURSE_CLASS ||
+           nID == ID_TEACHING_COURSE_THRESHOLDS || nID == ID_TEACHING_WEAKNESS ||
+           nID == ID_TEACHING_CLASS_WEAKNESS;
 }
 
 bool CCourseCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
@@ -66,6 +71,7 @@ bool CCourseCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
     switch (cmdUI.m_nID) {
     case ID_TEACHING_COURSE_FINGERING:
     case ID_TEACHING_COURSE_PINYIN:
+    case ID_TEACHING_COURSE_WUBI:
         cmdUI.Enable(true);
         return true;
     case ID_TEACHING_COURSE_CLASS:
@@ -97,15 +103,21 @@ void CCourseCommands::StartLesson(const QString& course, int lesson,
         return;
     if (goal && !goal->Covers(lesson))
         goal.reset();
-    auto* screen = new CLessonView(plan, lesson);
-    screen->SetGoal(goal);
-    QPointer<CQeView> view = m_pView;
-    screen->SetLeave([view] {
-        if (view) {
-            view->CloseScreen();
-            view->OnResultSeen();
-        }
-    });
-    screen->SetOpenLesson([this, course, goal](int next) { StartLesson(course, next, goal); });
-    m_pView->ShowScreen(screen);
+    // A lesson typed by codes has a screen of its own.
+    const auto show = [&](auto* screen) {
+        screen->SetGoal(goal);
+        QPointer<CQeView> view = m_pView;
+        screen->SetLeave([view] {
+            if (view) {
+                view->CloseScreen();
+                view->OnResultSeen();
+            }
+        });
+        screen->SetOpenLesson([this, course, goal](int next) { StartLesson(course, next, goal); });
+        m_pView->ShowScreen(screen);
+    };
+    if (plan.Lesson(lesson)->items.isEmpty())
+        show(new CLessonView(plan, lesson));
+    else
+        show(new CCodeLessonView(plan, lesson));
 }

@@ -92,8 +92,8 @@ void CCourseDlg::Fill()
     SetDlgItemText(IDC_TITLE, m_bOwn ? u"%1,你已经学到第 %2 课。"_s.arg(CurrentUser.Name)
                                            .arg(CourseRules::Reached(m_progress))
                                      : u"没有登录个人账号:每一课都可以试,成绩不保存。"_s);
-    SetDlgItemText(IDC_NOTE, u"速度是每分钟打对的键数。一课达到要求(正确率和速度)就开放下一课;"
-                             u"正确率更高、速度更快可以得到两颗或三颗星。"_s);
+    SetDlgItemText(IDC_NOTE, u"速度是每分钟打对的%1数。一课达到要求(正确率和速度)就开放下一课;"
+                             u"正确率更高、速度更快可以得到两颗或三颗星。"_s.arg(course.strUnit));
     SelectLesson(m_bOwn ? CourseRules::Reached(m_progress) : 1);
 }
 
@@ -133,10 +133,11 @@ void CCourseDlg::OnOK()
         const CLessonTargets targets =
             CourseRules::Targets(course.lessons[lesson - 2], m_thresholds);
         AfxMessageBox(
-            u"第 %1 课还没有开放:先在第 %2 课达到要求(正确率 %3%,速度每分钟 %4 键)。"_s.arg(lesson)
+            u"第 %1 课还没有开放:先在第 %2 课达到要求(正确率 %3%,速度每分钟 %4 %5)。"_s.arg(lesson)
                 .arg(lesson - 1)
                 .arg(targets.nAccuracy)
-                .arg(targets.nSpeed));
+                .arg(targets.nSpeed)
+                .arg(course.strUnit));
         return;
     }
     m_nChosen = lesson;

@@ -28,6 +28,12 @@ CStarLevel Stars(const QJsonObject& object)
 int CLesson::Keystrokes() const
 {
     int count = 0;
+    if (!items.isEmpty()) {
+        // A lesson typed by codes counts its items.
+        for (const QList<CCodeItem>& line : items)
+            count += int(line.size());
+        return count;
+    }
     for (const QString& line : lines)
         count += int(line.size());
     return count;
@@ -52,7 +58,7 @@ namespace CoursePlan {
 
 QStringList CourseIds()
 {
-    return {Fingering, Pinyin};
+    return {Fingering, Pinyin, Wubi};
 }
 
 const CCourse& Course(const QString& id)
@@ -73,6 +79,7 @@ CCourse FromJson(const QByteArray& json)
     CCourse course;
     course.strId = root.value(u"course"_s).toString();
     course.strTitle = root.value(u"title"_s).toString();
+    course.strUnit = root.value(u"unit"_s).toString(course.strUnit);
     const QJsonObject stars = root.value(u"stars"_s).toObject();
     course.twoStars = Stars(stars.value(u"2"_s).toObject());
     course.threeStars = Stars(stars.value(u"3"_s).toObject());

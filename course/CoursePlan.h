@@ -42,7 +42,8 @@ struct CLesson
     // its lines then hold the items' texts, space-separated.
     QList<QList<CCodeItem>> items;
 
-    int Keystrokes() const; // the characters of all lines
+    // The characters of all lines; the items of a lesson typed by codes.
+    int Keystrokes() const;
 };
 
 // How much more than the targets two and three stars ask.
@@ -56,6 +57,9 @@ struct CCourse
 {
     QString strId;
     QString strTitle;
+    // What the course's speed counts a minute: keys, or characters for a
+    // course typed by codes.
+    QString strUnit = QStringLiteral("键");
     CStarLevel twoStars;
     CStarLevel threeStars;
     QList<CLesson> lessons;

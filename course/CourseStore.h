@@ -45,6 +45,10 @@ struct CLessonRecord
     bool bStored = false;
     bool bNextOpen = false;
     bool bLastLesson = false;
+    // A lesson typed by codes: the items still weak at its end, and those
+    // typed with a longer code than their shortest.
+    QStringList weakItems;
+    QStringList longerCodes;
 };
 
 namespace CourseStore {

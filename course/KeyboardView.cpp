@@ -104,6 +104,30 @@ void CKeyboardView::SetNext(QChar ch)
     }
 }
 
+void CKeyboardView::SetLegends(const QHash<int, QString>& legends)
+{
+    m_legends = legends;
+    m_keyImages.clear();
+    update();
+}
+
+void CKeyboardView::SetCode(const QString& letters)
+{
+    QList<int> keys;
+    for (const QChar ch : letters) {
+        const int key = m_layout.StrokeFor(ch).nKey;
+        if (key >= 0 && !keys.contains(key))
+            keys.append(key);
+    }
+    if (keys == m_codeKeys)
+        return;
+    for (const int key : std::as_const(m_codeKeys))
+        UpdateKey(key);
+    m_codeKeys = keys;
+    for (const int key : std::as_const(m_codeKeys))
+        UpdateKey(key);
+}
+
 void CKeyboardView::ShowWrong(QChar typed)
 {
     ClearWrong();
@@ -140,7 +164,7 @@ CKeyboardView::KeyState CKeyboardView::StateOf(int key) const
         return KeyState::Wrong;
     if (m_bCorrection && key == m_layout.BackspaceKey())
         return KeyState::Correct;
-    if (!m_bCorrection && (key == m_nNext || key == m_nNextShift))
+    if (!m_bCorrection && (key == m_nNext || key == m_nNextShift || m_codeKeys.contains(key)))
         return KeyState::Next;
     return KeyState::Plain;
 }
@@ -308,7 +332,22 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
     font.setBold(state != KeyState::Plain);
     const bool twoSigns =
         !cap.chPlain.isNull() && !cap.chShifted.isNull() && cap.chShifted != cap.chPlain.toUpper();
-    if (!cap.strLabel.isEmpty()) {
+    if (const QString legend = LegendOf(key); !legend.isEmpty()) {
+        // The letter small in the corner, the legend in two rows at most
+        // in the rest.
+        font.setPixelSize(qMax(8, rect.height() / 4));
+        painter.setFont(font);
+        painter.drawText(rect.adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignTop,
+                         QString(cap.chShifted));
+        const int perRow = int(legend.size() <= 4 ? legend.size() : (legend.size() + 1) / 2);
+        const QRect room = rect.adjusted(3, rect.height() / 4 + 2, -3, -3);
+        font.setBold(false);
+        font.setPixelSize(qMax(7, qMin(room.height() / 2 - 1, room.width() / qMax(1, perRow))));
+        painter.setFont(font);
+        const QString rows =
+            legend.size() <= 4 ? legend : legend.left(perRow) + u'\n' + legend.mid(perRow);
+        painter.drawText(room, Qt::AlignCenter, rows);
+    } else if (!cap.strLabel.isEmpty()) {
         font.setPixelSize(qMax(8, rect.height() / 4));
         painter.setFont(font);
         painter.drawText(rect.adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignVCenter,

@@ -29,6 +29,11 @@ public:
     void ShowWrong(QChar typed);
     // Backspace marked as the key to press now.
     void SetCorrection(bool bOn);
+    // A text drawn on keys under their letter (a 五笔 key's 字根), by key.
+    void SetLegends(const QHash<int, QString>& legends);
+    QString LegendOf(int key) const { return m_legends.value(key); }
+    // The keys of a code lit as keys to type, each once; empty for none.
+    void SetCode(const QString& letters);
     // Each key named tinted from its finger's colour (0) to deep red (1),
     // with its figures as a tooltip; the others as they are.
     void SetHeat(const QHash<int, double>& heat, const QHash<int, QString>& tips);
@@ -74,6 +79,8 @@ private:
     int m_nWrongTimer = 0;
     bool m_bCorrection = false;
     QString m_strFinger;
+    QHash<int, QString> m_legends;
+    QList<int> m_codeKeys;
     QHash<int, double> m_heat;
     QHash<int, QString> m_tips;
     QColor m_fingerColor;

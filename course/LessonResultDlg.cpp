@@ -14,6 +14,8 @@ using enum LessonResultDlgIds::Id;
 
 // How many of the keys missed most the result names.
 constexpr int MissesShown = 5;
+// How many of the items still weak, or typed with a long code, it names.
+constexpr int WeakShown = 12;
 
 QString Shown(const QString& key)
 {
@@ -46,17 +48,28 @@ QString CLessonResultDlg::SummaryText() const
     // A lesson of an assignment is measured against the assignment's own
     // targets, the others against the lesson's.
     const std::optional<CLessonGoal>& goal = m_record.goal;
-    const QString speedWanted = goal ? u"作业要求 %1 键/分"_s.arg(goal->dKeysPerMinute, 0, 'g', 6)
-                                     : u"要求 %1 键/分"_s.arg(m_record.targets.nSpeed);
+    // A course typed by codes counts characters (字) where the others
+    // count keys.
+    const QString& unit = m_course.strUnit;
+    const bool byKeys = unit == u"键"_s;
+    const QString speedWanted =
+        goal ? u"作业要求 %1 %2/分"_s.arg(goal->dKeysPerMinute, 0, 'g', 6).arg(unit)
+             : u"要求 %1 %2/分"_s.arg(m_record.targets.nSpeed).arg(unit);
     const QString accuracyWanted = goal ? u"作业要求 %1%"_s.arg(goal->nAccuracy)
                                         : u"要求 %1%"_s.arg(m_record.targets.nAccuracy);
-    lines.append(u"速度:%1 键/分(%2 WPM),%3"_s.arg(
-        QString::number(attempt.KeysPerMinute(), 'f', 1),
-        QString::number(attempt.WordsPerMinute(), 'f', 1), speedWanted));
-    lines.append(u"正确率:%1%(共打 %2 键,错 %3 键),%4"_s.arg(attempt.Accuracy())
-                     .arg(attempt.nKeystrokes)
-                     .arg(attempt.nErrors)
-                     .arg(accuracyWanted));
+    const QString speed = QString::number(attempt.KeysPerMinute(), 'f', 1);
+    lines.append(byKeys ? u"速度:%1 键/分(%2 WPM),%3"_s.arg(
+                              speed, QString::number(attempt.WordsPerMinute(), 'f', 1), speedWanted)
+                        : u"速度:%1 %2/分,%3"_s.arg(speed, unit, speedWanted));
+    lines.append(byKeys ? u"正确率:%1%(共打 %2 键,错 %3 键),%4"_s.arg(attempt.Accuracy())
+                              .arg(attempt.nKeystrokes)
+                              .arg(attempt.nErrors)
+                              .arg(accuracyWanted)
+                        : u"正确率:%1%(%2 个%3,打错编码 %4 次),%5"_s.arg(attempt.Accuracy())
+                              .arg(attempt.nCorrectKeys)
+                              .arg(unit)
+                              .arg(attempt.nErrors)
+                              .arg(accuracyWanted));
     if (goal)
         lines.append(goal->IsMet(attempt)
                          ? u"作业“%1”:这一课达到了作业的要求。"_s.arg(goal->strTitle)
@@ -71,8 +84,15 @@ QString CLessonResultDlg::SummaryText() const
     for (const CLessonMiss& miss : attempt.misses.mid(0, MissesShown))
         misses.append(u"%1(打成 %2)×%3"_s.arg(Shown(miss.strExpected), Shown(miss.strTyped))
                           .arg(miss.nTimes));
-    lines.append(misses.isEmpty() ? u"一个键也没有打错!"_s
-                                  : u"打错最多的键:%1"_s.arg(misses.join(u"  "_s)));
+    if (byKeys)
+        lines.append(misses.isEmpty() ? u"一个键也没有打错!"_s
+                                      : u"打错最多的键:%1"_s.arg(misses.join(u"  "_s)));
+    else if (!misses.isEmpty())
+        lines.append(u"打错最多的编码:%1"_s.arg(misses.join(u"  "_s)));
+    if (!m_record.weakItems.isEmpty())
+        lines.append(u"还要多练:%1"_s.arg(m_record.weakItems.mid(0, WeakShown).join(u' ')));
+    if (!m_record.longerCodes.isEmpty())
+        lines.append(u"可以打简码:%1"_s.arg(m_record.longerCodes.mid(0, WeakShown).join(u' ')));
     if (m_record.bLastLesson)
         lines.append(attempt.bPassed ? u"这是最后一课,整个课程都学完了!"_s : u"这是最后一课。"_s);
     else if (!m_bKept)

@@ -57,6 +57,7 @@ enum CommandId : int {
     // The typing course.
     ID_TEACHING_COURSE_FINGERING = 33041,
     ID_TEACHING_COURSE_PINYIN = 33042,
+    ID_TEACHING_COURSE_WUBI = 33060,
     ID_TEACHING_COURSE_CLASS = 33043,
     ID_TEACHING_COURSE_THRESHOLDS = 33044,
     // The live view of the lab.

@@ -284,7 +284,7 @@ private slots:
         QVERIFY(slow.ShowsCode(now + CCodeSession::HintAfterMs));
         now += CCodeSession::HintAfterMs;
         TypeCodes(slow, u"aaa"_s, now); // 工 as aaaa, slowly
-        QCOMPARE(slow.LongerThanShortest(), QStringList{u"工"_s});
+        QCOMPARE(slow.LongerThanShortest().value(0).strText, u"工"_s);
         QCOMPARE(slow.StillWeak(), QStringList{u"工"_s});
         QCOMPARE(slow.Upcoming(1).value(0).strText, u"王"_s);
     }

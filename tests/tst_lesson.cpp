@@ -1,3 +1,4 @@
+#include "course/CodeLessonView.h"
 #include "course/CourseClassDlg.h"
 #include "course/CourseCommands.h"
 #include "course/CourseDlg.h"
@@ -220,6 +221,60 @@ private slots:
                  qPrintable(shown.summary));
         course.StartLesson(u"fingering"_s, 3, CLessonGoal{u"第一周"_s, 1, 2, 25, 90});
         QVERIFY(Screen(f) && !Screen(f)->Goal());
+    }
+
+    // The first 五笔 lesson typed by codes in the view: the keyboard shows
+    // each key's 字根; a wrong key is a wrong code that shows the item's
+    // code and lights its key, and brings the item back; the result counts
+    // 字 a minute and is kept with the wrong code.
+    void wubiLessonByCodes()
+    {
+        CFrameFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        Drive<CCourseDlg>(f.platform, [](CCourseDlg* dlg) {
+            dlg->SelectLesson(1);
+            dlg->ClickButton(1);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_WUBI));
+        auto* screen = qobject_cast<CCodeLessonView*>(f.view->ShownScreen());
+        QVERIFY(screen);
+        const CKeyboardView& keyboard = *screen->Keyboard();
+        const int g = keyboard.Layout().StrokeFor(u'g').nKey;
+        QCOMPARE(keyboard.LegendOf(g), u"王一五戋龶"_s);
+        const CCodeItem first = *screen->Session().Current();
+        const int key = keyboard.Layout().StrokeFor(first.codes[0].front()).nKey;
+        QCOMPARE(keyboard.StateOf(key), CKeyboardView::KeyState::Plain);
+        QTest::keyClick(screen, WrongFor(first.codes[0].front()).toLatin1());
+        QVERIFY(screen->Session().ShowsCode(f.platform.MonotonicMilliseconds()));
+        QCOMPARE(keyboard.StateOf(key), CKeyboardView::KeyState::Next);
+        QCOMPARE(*screen->Session().Current(), first);
+        Shown shown;
+        Drive<CLessonResultDlg>(f.platform, [&shown](CLessonResultDlg* dlg) {
+            shown = {dlg->StarsText(), dlg->SummaryText(),
+                     dlg->Item<QPushButton>(1003)->isEnabled()};
+            dlg->ClickButton(2);
+        });
+        int typed = 0;
+        while (screen->Session().Current()) {
+            ++typed;
+            f.platform.Advance(700); // no pause long enough to show a code
+            QTest::keyClicks(screen, screen->Session().Current()->codes[0]);
+        }
+        const int items = screen->Session().Lesson().Keystrokes();
+        QCOMPARE(typed, items + 1); // the item typed wrong came back once
+        QVERIFY2(shown.summary.contains(u"要求 10 字/分"_s) &&
+                     shown.summary.contains(u"(%1 个字,打错编码 1 次)"_s.arg(items)) &&
+                     shown.summary.contains(u"打错最多的编码:%1(打成 %2)×1"_s.arg(
+                         first.strText, WrongFor(first.codes[0].front()))) &&
+                     !shown.summary.contains(u"还要多练"_s) && shown.bNext,
+                 qPrintable(shown.summary));
+        QCOMPARE(SelectRows(m_pDatabase->Admin(),
+                            u"SELECT course, lesson, keystrokes, correct_keys, errors, passed,"
+                            " (SELECT expected || typed FROM lesson_miss) FROM lesson_attempt"_s),
+                 QStringList{u"wubi|1|%1|%2|1|1|%3%4"_s.arg(items + 1)
+                                 .arg(items)
+                                 .arg(first.strText)
+                                 .arg(WrongFor(first.codes[0].front()))});
     }
 
     // Someone without an account of their own may try any lesson, shown in

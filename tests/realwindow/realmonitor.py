@@ -23,7 +23,7 @@ REPORT_CAPTION = "作业完成情况 - 本周作业"
 IMPORT_CAPTION = "导入学生名单"
 IMPORT_CHOOSER_CAPTION = "导入学生名单:每行姓名、班级、学号、密码(可不填)"
 # 教学(&J), steps below a teacher's first enabled item (班级成绩报表).
-IMPORT_STEPS, MONITOR_STEPS, ASSIGNMENTS_STEPS = 3, 5, 13
+IMPORT_STEPS, MONITOR_STEPS, ASSIGNMENTS_STEPS = 3, 5, 14
 SECOND = {"name": "wangfang", "class": PUPIL["class"], "student_no": "20240118",
           "password": "fang2024"}
 HOMEWORK = "asdf jkl"

@@ -1,0 +1,335 @@
+#include "course/CodeLessonView.h"
+
+#include "attempts/Attempt.h"
+#include "attempts/PracticeKind.h"
+#include "course/KeyboardView.h"
+#include "course/LessonResultDlg.h"
+#include "course/WubiChart.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QColor DoneText(0x9e, 0x9e, 0x9e);
+const QColor NextItems(0x61, 0x61, 0x61);
+const QColor CurrentFill(0xff, 0xf1, 0x76);
+const QColor TypedText(0x1f, 0x4e, 0xd8);
+const QColor CodeText(0xc6, 0x28, 0x28);
+// Rows of items shown, the current one first.
+constexpr int RowsShown = 3;
+// The clock and the code's hint are looked at this often.
+constexpr int TickMs = 200;
+
+QFont ItemFont(int pixelSize)
+{
+    QFont font;
+    font.setFamilies({u"Noto Sans CJK SC"_s, u"Noto Sans Mono CJK SC"_s});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+} // namespace
+
+CCodeLessonView::CCodeLessonView(const CCourse& course, int lesson, QWidget* parent)
+    : QWidget(parent), m_course(course), m_nLesson(lesson),
+      m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled, false); // code letters, not an input method's text
+    setFocusPolicy(Qt::StrongFocus);
+    m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
+    QHash<int, QString> legends;
+    const QHash<QChar, QString>& roots = WubiChart::RootsByKey();
+    for (auto it = roots.cbegin(); it != roots.cend(); ++it)
+        legends.insert(CKeyboardLayout::Standard().StrokeFor(it.key()).nKey, it.value());
+    m_pKeyboard->SetLegends(legends);
+    m_keysAtStart = CKeyPressCounter::Application().Counts();
+    m_nTimer = startTimer(TickMs);
+}
+
+CCodeLessonView::~CCodeLessonView()
+{
+    LiveProgress::CReport idle;
+    idle.nActivity = LiveProgress::LoggedIn;
+    m_reporter.Finish(idle);
+}
+
+void CCodeLessonView::Layout()
+{
+    const int header = HeaderRect().height();
+    const int keyboard = height() * 46 / 100;
+    m_pKeyboard->setGeometry(8, height() - keyboard, width() - 16, keyboard - 4);
+    m_headerFont = font();
+    m_headerFont.setPixelSize(qMax(12, header * 3 / 5));
+    // Three rows of items 2.2 characters high, and two lines of letters
+    // (typed, the code) of 1.2 under the first; 16 characters wide.
+    const int room = height() - keyboard - header - 8;
+    m_nCell = qMax(10, int(qMin(width() * 0.94 / 16, room / (RowsShown * 2.2 + 2.6))));
+    m_itemFont = ItemFont(int(m_nCell * 0.9));
+    m_codeFont = ItemFont(int(m_nCell * 0.6));
+    m_nRowHeight = int(std::lround(2.2 * m_nCell));
+    m_nTop = header + m_nCell / 3;
+}
+
+QRect CCodeLessonView::HeaderRect() const
+{
+    return QRect(0, 0, width(), qMax(20, height() / 16));
+}
+
+int CCodeLessonView::ItemWidth(const CCodeItem& item) const
+{
+    // Room for the item and for a four-letter code under it.
+    return (qMax(2, int(item.strText.size())) + 1) * m_nCell;
+}
+
+QList<QList<CCodeItem>> CCodeLessonView::Rows() const
+{
+    QList<QList<CCodeItem>> rows;
+    const int room = int(width() * 0.94);
+    int used = room;
+    for (const CCodeItem& item : m_session.Upcoming(RowsShown * 16)) {
+        if (used + ItemWidth(item) > room) {
+            if (rows.size() == RowsShown)
+                break;
+            rows.append(QList<CCodeItem>());
+            used = 0;
+        }
+        rows.last().append(item);
+        used += ItemWidth(item);
+    }
+    return rows;
+}
+
+QRect CCodeLessonView::CurrentItemRect() const
+{
+    if (m_session.IsFinished())
+        return {};
+    const int left = int(width() * 0.03);
+    return QRect(left, m_nTop, ItemWidth(*m_session.Current()) - m_nCell / 4, m_nRowHeight);
+}
+
+void CCodeLessonView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Layout();
+    update();
+}
+
+bool CCodeLessonView::focusNextPrevChild(bool next)
+{
+    Q_UNUSED(next);
+    return false;
+}
+
+QString CCodeLessonView::HeaderText() const
+{
+    const qint64 seconds = m_session.ElapsedMs(Platform().MonotonicMilliseconds()) / 1000;
+    QString text = u"第 %1 课  %2    已打 %3    用时 %4:%5"_s.arg(m_nLesson)
+                       .arg(m_session.Lesson().strTitle)
+                       .arg(m_session.ItemsTyped())
+                       .arg(seconds / 60)
+                       .arg(seconds % 60, 2, 10, QChar(u'0'));
+    if (m_session.Keystrokes() > 0)
+        text += u"    错 %1"_s.arg(m_session.Errors());
+    return text;
+}
+
+void CCodeLessonView::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event);
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    const QRect header = HeaderRect().adjusted(10, 0, -10, 0);
+    painter.fillRect(HeaderRect(), palette().window());
+    painter.setFont(m_headerFont);
+    painter.setPen(palette().windowText().color());
+    painter.drawText(header, Qt::AlignVCenter | Qt::AlignLeft, HeaderText());
+    painter.setPen(DoneText);
+    painter.drawText(header, Qt::AlignVCenter | Qt::AlignRight, u"打编码,简码后按空格  Esc 离开"_s);
+
+    const qint64 now = Platform().MonotonicMilliseconds();
+    const QList<QList<CCodeItem>> rows = Rows();
+    const int left = int(width() * 0.03);
+    // The first row has the typed letters and the code under it.
+    const int letters = int(std::lround(1.3 * m_nCell));
+    for (int r = 0; r < rows.size(); ++r) {
+        const int top = m_nTop + r * m_nRowHeight + (r > 0 ? 2 * letters : 0);
+        int x = left;
+        for (int i = 0; i < rows[r].size(); ++i) {
+            const CCodeItem& item = rows[r][i];
+            const QRect box(x, top, ItemWidth(item) - m_nCell / 4, m_nRowHeight);
+            const bool current = r == 0 && i == 0;
+            if (current)
+                painter.fillRect(box, CurrentFill);
+            painter.setFont(m_itemFont);
+            painter.setPen(current ? palette().text().color() : NextItems);
+            painter.drawText(box, Qt::AlignCenter, item.strText);
+            if (current) {
+                painter.setFont(m_codeFont);
+                painter.setPen(TypedText);
+                const QRect typed(box.left(), box.bottom() + 1, box.width(), letters);
+                painter.drawText(typed, Qt::AlignCenter, m_session.Typed());
+                if (m_session.ShowsCode(now)) {
+                    painter.setPen(CodeText);
+                    const QString shortest = item.ShortestCode();
+                    const QString code = shortest == item.FullCode()
+                                             ? shortest
+                                             : shortest + u" / "_s + item.FullCode();
+                    painter.drawText(
+                        typed.translated(0, letters).adjusted(-m_nCell, 0, m_nCell * 4, 0),
+                        Qt::AlignLeft | Qt::AlignVCenter, code);
+                }
+            }
+            x += ItemWidth(item);
+        }
+    }
+}
+
+void CCodeLessonView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        OnEscape();
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace) {
+        m_session.Backspace(Platform().MonotonicMilliseconds());
+        update();
+        return;
+    }
+    const QString text = event->text();
+    if (text.size() != 1 || (!text.front().isLetter() && text.front() != u' ')) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    OnKey(text.front());
+}
+
+void CCodeLessonView::OnKey(QChar ch)
+{
+    if (m_session.IsFinished())
+        return;
+    const bool started = m_session.IsStarted();
+    const CCodeSession::Outcome outcome = m_session.Type(ch, Platform().MonotonicMilliseconds());
+    if (!started && m_session.IsStarted()) {
+        m_startedAt = Platform().CurrentDateTime();
+        m_reporter.Start([this] { return LiveReport(0); });
+    }
+    if (outcome == CCodeSession::Outcome::Wrong)
+        m_pKeyboard->ShowWrong(ch);
+    ShowCodeOnKeyboard();
+    update();
+    if (outcome == CCodeSession::Outcome::Finished)
+        Finish();
+}
+
+void CCodeLessonView::ShowCodeOnKeyboard()
+{
+    const qint64 now = Platform().MonotonicMilliseconds();
+    m_bCodeShown = m_session.ShowsCode(now);
+    m_pKeyboard->SetCode(m_bCodeShown ? m_session.Current()->FullCode() : QString());
+}
+
+void CCodeLessonView::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_nTimer)
+        return;
+    update(HeaderRect());
+    if (m_session.ShowsCode(Platform().MonotonicMilliseconds()) != m_bCodeShown) {
+        ShowCodeOnKeyboard();
+        update();
+    }
+}
+
+void CCodeLessonView::OnEscape()
+{
+    if (m_session.IsStarted() && !m_session.IsFinished() &&
+        AfxMessageBox(u"要离开这一课吗?这一次的练习不会保存。"_s, MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
+        return;
+    if (m_leave)
+        m_leave();
+}
+
+void CCodeLessonView::Finish()
+{
+    const qint64 now = Platform().MonotonicMilliseconds();
+    const CLesson& lesson = m_session.Lesson();
+    CLessonAttempt attempt;
+    attempt.nUserKey = CurrentUser.RowKey;
+    attempt.strUserName = CurrentUser.Name;
+    attempt.strClass = CurrentUser.Class;
+    attempt.strStudentNo = CurrentUser.StudentNo;
+    attempt.strCourse = m_course.strId;
+    attempt.nLesson = m_nLesson;
+    attempt.nElapsedMs = m_session.ElapsedMs(now);
+    attempt.endedAt = Platform().CurrentDateTime();
+    attempt.startedAt = m_startedAt.isValid() ? m_startedAt : attempt.endedAt;
+    // The course's rules count the lesson's items as its keys: an item
+    // typed right once each, the wrong codes as the errors.
+    attempt.nCorrectKeys = lesson.Keystrokes();
+    attempt.nErrors = m_session.Errors();
+    attempt.nKeystrokes = attempt.nCorrectKeys + attempt.nErrors;
+    attempt.nBackspaces = m_session.Backspaces();
+    attempt.misses = m_session.Misses();
+    m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
+    if (CKeyPressCounter::Application().IsAvailable()) {
+        const CKeyCounts keys = CKeyPressCounter::Application().Counts() - m_keysAtStart;
+        attempt.nKeyPresses = int(keys.nPresses);
+        attempt.nBackspacePresses = int(keys.nBackspaces);
+    }
+    const bool own = CurrentUser.IsOrdinaryLogin();
+    try {
+        m_record = CourseStore::RecordLesson(ActiveDatabase(), m_course, attempt, own);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
+        m_record->bNextOpen = false;
+    }
+    m_record->goal = m_goal;
+    m_record->weakItems = m_session.StillWeak();
+    for (const CCodeItem& item : m_session.LongerThanShortest())
+        m_record->longerCodes.append(u"%1(%2)"_s.arg(item.strText, item.ShortestCode()));
+    CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
+    const int choice = result.DoModal();
+    if (choice == CLessonResultDlg::Next && m_openLesson)
+        m_openLesson(m_nLesson + 1);
+    else if (choice == CLessonResultDlg::Again)
+        Restart();
+    else if (m_leave)
+        m_leave();
+}
+
+LiveProgress::CReport CCodeLessonView::LiveReport(int endReason) const
+{
+    const qint64 now = Platform().MonotonicMilliseconds();
+    LiveProgress::CReport report;
+    report.nActivity = LiveProgress::Lesson;
+    report.nKind = PracticeKind::Lesson;
+    report.strLabel = u"%1 第%2课"_s.arg(m_course.strTitle).arg(m_nLesson);
+    report.nScreenUnits = m_session.Lesson().Keystrokes();
+    report.nTypedUnits = m_session.ItemsTyped() + m_session.Errors();
+    report.nCorrectUnits = m_session.ItemsTyped();
+    report.nElapsedMs = m_session.ElapsedMs(now);
+    report.nIdleMs = m_session.IdleMs(now);
+    report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
+    report.nEndReason = endReason;
+    return report;
+}
+
+void CCodeLessonView::Restart()
+{
+    m_session = CCodeSession(m_session.Lesson());
+    m_startedAt = QDateTime();
+    m_keysAtStart = CKeyPressCounter::Application().Counts();
+    ShowCodeOnKeyboard();
+    update();
+}

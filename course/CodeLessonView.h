@@ -1,0 +1,82 @@
+#pragma once
+
+#include "attempts/LiveReporter.h"
+#include "course/CodeSession.h"
+#include "course/CoursePlan.h"
+#include "course/CourseStore.h"
+#include "platform/KeyPressCounter.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class CKeyboardView;
+
+// The screen of a lesson typed by codes (五笔) in the main window's view:
+// the items still to type in rows, the current one framed with the letters
+// typed under it, the keyboard below with each key's 字根. After a wrong
+// code, or 3 s without a key, the item's code shows under it and its keys
+// light up. Esc leaves after asking; the end shows the result, with the
+// items still weak, and keeps it for a logged-in pupil.
+class CCodeLessonView : public QWidget
+{
+    Q_OBJECT
+public:
+    CCodeLessonView(const CCourse& course, int lesson, QWidget* parent = nullptr);
+    ~CCodeLessonView() override;
+
+    const CCodeSession& Session() const { return m_session; }
+    CKeyboardView* Keyboard() const { return m_pKeyboard; }
+    const std::optional<CLessonRecord>& LastRecord() const { return m_record; }
+
+    void SetLeave(std::function<void()> leave) { m_leave = std::move(leave); }
+    void SetOpenLesson(std::function<void(int)> open) { m_openLesson = std::move(open); }
+    void SetGoal(std::optional<CLessonGoal> goal) { m_goal = std::move(goal); }
+
+    // The rows of items shown, the current one first; and the frame of the
+    // current item.
+    QList<QList<CCodeItem>> Rows() const;
+    QRect CurrentItemRect() const;
+    QRect HeaderRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void OnKey(QChar ch);
+    void OnEscape();
+    void Finish();
+    void Restart();
+    void Layout();
+    void ShowCodeOnKeyboard();
+    int ItemWidth(const CCodeItem& item) const;
+    QString HeaderText() const;
+    LiveProgress::CReport LiveReport(int endReason) const;
+
+    const CCourse& m_course;
+    int m_nLesson;
+    std::optional<CLessonGoal> m_goal;
+    CCodeSession m_session;
+    CKeyboardView* m_pKeyboard = nullptr;
+    std::optional<CLessonRecord> m_record;
+    std::function<void()> m_leave;
+    std::function<void(int)> m_openLesson;
+    QDateTime m_startedAt;
+    CKeyCounts m_keysAtStart;
+    CLiveReporter m_reporter;
+    int m_nTimer = 0;
+    bool m_bCodeShown = false;
+    QFont m_itemFont;
+    QFont m_codeFont;
+    QFont m_headerFont;
+    int m_nCell = 24; // the width of a character of an item
+    int m_nRowHeight = 60;
+    int m_nTop = 40;
+};
