@@ -10,6 +10,7 @@
 #include "users/Database.h"
 
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -37,6 +38,21 @@ QFont ItemFont(int pixelSize)
     return font;
 }
 
+// The 码长 of typing a lesson's words one character at a time: each
+// character's pinyin (the word's whole pinyin) and a Space for each.
+double CharacterByCharacter(const CLesson& lesson)
+{
+    qsizetype keys = 0;
+    qsizetype characters = 0;
+    for (const QList<CCodeItem>& line : lesson.items) {
+        for (const CCodeItem& item : line) {
+            keys += item.FullCode().size() + item.strText.size();
+            characters += item.strText.size();
+        }
+    }
+    return characters ? double(keys) / double(characters) : 0.0;
+}
+
 } // namespace
 
 CCodeLessonView::CCodeLessonView(const CCourse& course, int lesson, QWidget* parent)
@@ -44,15 +60,18 @@ CCodeLessonView::CCodeLessonView(const CCourse& course, int lesson, QWidget* par
       m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_InputMethodEnabled, false); // code letters, not an input method's text
+    setAttribute(Qt::WA_InputMethodEnabled);
     setFocusPolicy(Qt::StrongFocus);
     m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
-    QHash<int, QString> legends;
-    const QHash<QChar, QString>& roots = WubiChart::RootsByKey();
-    for (auto it = roots.cbegin(); it != roots.cend(); ++it)
-        legends.insert(CKeyboardLayout::Standard().StrokeFor(it.key()).nKey, it.value());
-    m_pKeyboard->SetLegends(legends);
+    if (m_course.strId == CoursePlan::Wubi) {
+        QHash<int, QString> legends;
+        const QHash<QChar, QString>& roots = WubiChart::RootsByKey();
+        for (auto it = roots.cbegin(); it != roots.cend(); ++it)
+            legends.insert(CKeyboardLayout::Standard().StrokeFor(it.key()).nKey, it.value());
+        m_pKeyboard->SetLegends(legends);
+    }
     m_keysAtStart = CKeyPressCounter::Application().Counts();
+    m_nPressesAtCommit = m_keysAtStart.nPresses;
     m_nTimer = startTimer(TickMs);
 }
 
@@ -154,7 +173,9 @@ void CCodeLessonView::paintEvent(QPaintEvent* event)
     painter.setPen(palette().windowText().color());
     painter.drawText(header, Qt::AlignVCenter | Qt::AlignLeft, HeaderText());
     painter.setPen(DoneText);
-    painter.drawText(header, Qt::AlignVCenter | Qt::AlignRight, u"打编码,简码后按空格  Esc 离开"_s);
+    painter.drawText(header, Qt::AlignVCenter | Qt::AlignRight,
+                     m_course.strId == CoursePlan::Wubi ? u"打编码,简码后按空格  Esc 离开"_s
+                                                        : u"整个词组一起打  Esc 离开"_s);
 
     const qint64 now = Platform().MonotonicMilliseconds();
     const QList<QList<CCodeItem>> rows = Rows();
@@ -177,7 +198,8 @@ void CCodeLessonView::paintEvent(QPaintEvent* event)
                 painter.setFont(m_codeFont);
                 painter.setPen(TypedText);
                 const QRect typed(box.left(), box.bottom() + 1, box.width(), letters);
-                painter.drawText(typed, Qt::AlignCenter, m_session.Typed());
+                painter.drawText(typed, Qt::AlignCenter,
+                                 m_strComposing.isEmpty() ? m_session.Typed() : m_strComposing);
                 if (m_session.ShowsCode(now)) {
                     painter.setPen(CodeText);
                     const QString shortest = item.ShortestCode();
@@ -196,6 +218,11 @@ void CCodeLessonView::paintEvent(QPaintEvent* event)
 
 void CCodeLessonView::keyPressEvent(QKeyEvent* event)
 {
+    // While the input method composes, its keys are its own.
+    if (!m_strComposing.isEmpty()) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         OnEscape();
         return;
@@ -213,18 +240,60 @@ void CCodeLessonView::keyPressEvent(QKeyEvent* event)
     OnKey(text.front());
 }
 
+void CCodeLessonView::inputMethodEvent(QInputMethodEvent* event)
+{
+    event->accept();
+    m_strComposing = event->preeditString();
+    if (!event->commitString().isEmpty())
+        OnCommit(event->commitString());
+    update();
+}
+
+QVariant CCodeLessonView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return CurrentItemRect();
+    case Qt::ImFont:
+        return m_itemFont;
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
+}
+
 void CCodeLessonView::OnKey(QChar ch)
 {
     if (m_session.IsFinished())
         return;
-    const bool started = m_session.IsStarted();
-    const CCodeSession::Outcome outcome = m_session.Type(ch, Platform().MonotonicMilliseconds());
-    if (!started && m_session.IsStarted()) {
+    if (CKeyPressCounter::Application().IsAvailable())
+        m_nPressesAtCommit = CKeyPressCounter::Application().Counts().nPresses;
+    AfterInput(m_session.Type(ch, Platform().MonotonicMilliseconds()), ch);
+}
+
+void CCodeLessonView::OnCommit(const QString& text)
+{
+    if (m_session.IsFinished())
+        return;
+    // The keys since the last commit, where they are counted.
+    int keys = -1;
+    if (CKeyPressCounter::Application().IsAvailable()) {
+        const qint64 presses = CKeyPressCounter::Application().Counts().nPresses;
+        keys = int(presses - m_nPressesAtCommit);
+        m_nPressesAtCommit = presses;
+    }
+    AfterInput(m_session.Commit(text, keys, Platform().MonotonicMilliseconds()), QChar());
+}
+
+void CCodeLessonView::AfterInput(CCodeSession::Outcome outcome, QChar typed)
+{
+    if (!m_startedAt.isValid() && m_session.IsStarted()) {
         m_startedAt = Platform().CurrentDateTime();
         m_reporter.Start([this] { return LiveReport(0); });
     }
-    if (outcome == CCodeSession::Outcome::Wrong)
-        m_pKeyboard->ShowWrong(ch);
+    if (outcome == CCodeSession::Outcome::Wrong && !typed.isNull())
+        m_pKeyboard->ShowWrong(typed);
     ShowCodeOnKeyboard();
     update();
     if (outcome == CCodeSession::Outcome::Finished)
@@ -298,6 +367,8 @@ void CCodeLessonView::Finish()
     m_record->weakItems = m_session.StillWeak();
     for (const CCodeItem& item : m_session.LongerThanShortest())
         m_record->longerCodes.append(u"%1(%2)"_s.arg(item.strText, item.ShortestCode()));
+    if (m_course.strId == CoursePlan::Pinyin)
+        m_record->dCharacterByCharacter = CharacterByCharacter(lesson);
     CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
     const int choice = result.DoModal();
     if (choice == CLessonResultDlg::Next && m_openLesson)
@@ -330,6 +401,7 @@ void CCodeLessonView::Restart()
     m_session = CCodeSession(m_session.Lesson());
     m_startedAt = QDateTime();
     m_keysAtStart = CKeyPressCounter::Application().Counts();
+    m_nPressesAtCommit = m_keysAtStart.nPresses;
     ShowCodeOnKeyboard();
     update();
 }

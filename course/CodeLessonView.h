@@ -17,10 +17,13 @@ class CKeyboardView;
 
 // The screen of a lesson typed by codes (五笔) in the main window's view:
 // the items still to type in rows, the current one framed with the letters
-// typed under it, the keyboard below with each key's 字根. After a wrong
-// code, or 3 s without a key, the item's code shows under it and its keys
-// light up. Esc leaves after asking; the end shows the result, with the
-// items still weak, and keeps it for a logged-in pupil.
+// typed under it, the keyboard below with each key's 字根. The code letters
+// come as keys, or through the pupil's own 五笔 input method, whose
+// commits are checked and whose keys are counted. After a wrong code, or
+// 3 s without a key, the item's code shows under it and its keys light up.
+// Esc leaves after asking; the end shows the result, with the items still
+// weak and those typed with a longer code than their shortest, and keeps it
+// for a logged-in pupil.
 class CCodeLessonView : public QWidget
 {
     Q_OBJECT
@@ -45,12 +48,16 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
     void OnKey(QChar ch);
+    void OnCommit(const QString& text);
+    void AfterInput(CCodeSession::Outcome outcome, QChar typed);
     void OnEscape();
     void Finish();
     void Restart();
@@ -73,6 +80,8 @@ private:
     CLiveReporter m_reporter;
     int m_nTimer = 0;
     bool m_bCodeShown = false;
+    QString m_strComposing; // what the input method composes, not yet typed
+    qint64 m_nPressesAtCommit = 0;
     QFont m_itemFont;
     QFont m_codeFont;
     QFont m_headerFont;

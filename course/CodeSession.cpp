@@ -52,7 +52,7 @@ CCodeSession::Outcome CCodeSession::Type(QChar ch, qint64 nowMs)
         if (!codes.contains(m_strTyped))
             return Refuse(m_strTyped + u'␣');
         ++m_nCorrectKeys; // Space ends the code as the input method wants it
-        return Accept();
+        return Accept(int(m_strTyped.size()));
     }
     const QString typed = m_strTyped + letter;
     const auto begins = [&typed](const QString& code) { return code.startsWith(typed); };
@@ -62,7 +62,7 @@ CCodeSession::Outcome CCodeSession::Type(QChar ch, qint64 nowMs)
     const bool longer = std::any_of(codes.begin(), codes.end(), [&typed](const QString& code) {
         return code.size() > typed.size() && code.startsWith(typed);
     });
-    return codes.contains(typed) && !longer ? Accept() : Outcome::Pending;
+    return codes.contains(typed) && !longer ? Accept(int(typed.size())) : Outcome::Pending;
 }
 
 CCodeSession::Outcome CCodeSession::Backspace(qint64 nowMs)
@@ -85,11 +85,48 @@ CCodeSession::Outcome CCodeSession::Refuse(const QString& typed)
     return Outcome::Wrong;
 }
 
-CCodeSession::Outcome CCodeSession::Accept()
+CCodeSession::Outcome CCodeSession::Commit(const QString& text, int keys, qint64 nowMs)
+{
+    if (IsFinished() || text.isEmpty())
+        return Outcome::Ignored;
+    Start(nowMs);
+    m_nKeystrokes += keys >= 0 ? keys : int(text.size());
+    m_strTyped.clear();
+    QString rest = text;
+    Outcome outcome = Outcome::Ignored;
+    bool first = true;
+    while (!rest.isEmpty() && !IsFinished()) {
+        const CCodeItem& item = m_queue[m_nNext];
+        const QString wanted = item.strText.mid(m_strCommitted.size());
+        if (wanted.startsWith(rest) && wanted.size() > rest.size()) {
+            // A word's first characters, committed one by one.
+            m_strCommitted += rest;
+            m_nCommittedKeys = keys >= 0 && m_nCommittedKeys >= 0 ? m_nCommittedKeys + keys : -1;
+            return Outcome::Pending;
+        }
+        if (!rest.startsWith(wanted)) {
+            m_strCommitted.clear();
+            m_nCommittedKeys = 0;
+            return Refuse(rest.left(MostMissChars));
+        }
+        rest.remove(0, wanted.size());
+        // The keys tell the code only of commits of this item alone; one
+        // key (Space) commits it.
+        const int itemKeys = keys >= 0 && m_nCommittedKeys >= 0 ? m_nCommittedKeys + keys : -1;
+        const bool alone = first && rest.isEmpty() && itemKeys > 0;
+        m_strCommitted.clear();
+        m_nCommittedKeys = 0;
+        outcome = Accept(alone ? itemKeys - 1 : int(item.ShortestCode().size()));
+        first = false;
+    }
+    return outcome;
+}
+
+CCodeSession::Outcome CCodeSession::Accept(int codeKeys)
 {
     const CCodeItem item = m_queue[m_nNext];
-    m_nCorrectKeys += int(m_strTyped.size());
-    if (m_strTyped.size() > item.ShortestCode().size() && !m_longer.contains(item))
+    m_nCorrectKeys += codeKeys;
+    if (codeKeys > item.ShortestCode().size() && !m_longer.contains(item))
         m_longer.append(item);
     const bool slow = m_bPausedHere;
     const bool weak = m_bWrongHere || slow;

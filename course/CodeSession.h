@@ -35,10 +35,18 @@ public:
     // Items an item typed wrong or slowly comes back after, at most.
     static constexpr int ComesBackAfter = 4;
     static constexpr int MostReturns = 2;
+    // A wrong commit is kept as a miss of at most this many characters.
+    static constexpr int MostMissChars = 8;
 
     explicit CCodeSession(const CLesson& lesson);
 
     Outcome Type(QChar ch, qint64 nowMs);
+    // Text an input method committed, with the keys pressed for it (-1
+    // when unknown): each item it begins with is typed, a word's first
+    // characters wait for the rest; anything else is a wrong code. An item
+    // committed alone with more keys than its shortest code and one key to
+    // commit it (a word typed character by character) took a longer code.
+    Outcome Commit(const QString& text, int keys, qint64 nowMs);
     // Takes the last letter of the code being typed back.
     Outcome Backspace(qint64 nowMs);
 
@@ -70,13 +78,17 @@ public:
 
 private:
     void Start(qint64 nowMs);
-    Outcome Accept();
+    Outcome Accept(int codeKeys);
     Outcome Refuse(const QString& typed);
 
     CLesson m_lesson;
     QList<CCodeItem> m_queue;
     int m_nNext = 0;
     QString m_strTyped;
+    // A word's first characters committed, and the keys for them (-1 when
+    // unknown).
+    QString m_strCommitted;
+    int m_nCommittedKeys = 0;
     bool m_bWrongHere = false;
     bool m_bPausedHere = false; // a pause of HintAfterMs within the item
     qint64 m_nStartMs = -1;

@@ -137,7 +137,7 @@ void CCourseDlg::OnOK()
                 .arg(lesson - 1)
                 .arg(targets.nAccuracy)
                 .arg(targets.nSpeed)
-                .arg(course.strUnit));
+                .arg(course.UnitOf(course.lessons[lesson - 2])));
         return;
     }
     m_nChosen = lesson;

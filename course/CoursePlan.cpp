@@ -93,6 +93,7 @@ CCourse FromJson(const QByteArray& json)
         const QJsonObject targets = object.value(u"targets"_s).toObject();
         lesson.targets = {targets.value(u"accuracy"_s).toInt(90),
                           targets.value(u"speed"_s).toInt(20)};
+        lesson.strUnit = object.value(u"unit"_s).toString();
         lesson.bBackspace = object.value(u"backspace"_s).toBool();
         for (const QJsonValue& line : object.value(u"lines"_s).toArray()) {
             if (!line.isArray()) {

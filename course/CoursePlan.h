@@ -30,9 +30,12 @@ struct CLesson
 {
     int nNumber = 0; // from 1
     QString strTitle;
-    QString strKind;     // "keys", "words", "sentences", "pinyin", "wubi"
+    // "keys", "words", "sentences", "pinyin"; "wubi" and "words-im" are
+    // typed by codes.
+    QString strKind;
     QStringList newKeys; // key ids the lesson introduces
     CLessonTargets targets;
+    QString strUnit;         // what its speed counts, when not the course's
     bool bBackspace = false; // a wrong key must be taken back with Backspace
     QStringList lines;
     // For each line, the characters shown above its space-separated words
@@ -65,6 +68,10 @@ struct CCourse
     QList<CLesson> lessons;
 
     bool IsEmpty() const { return lessons.isEmpty(); }
+    QString UnitOf(const CLesson& lesson) const
+    {
+        return lesson.strUnit.isEmpty() ? strUnit : lesson.strUnit;
+    }
     const CLesson* Lesson(int number) const;
 };
 

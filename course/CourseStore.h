@@ -49,6 +49,9 @@ struct CLessonRecord
     // typed with a longer code than their shortest.
     QStringList weakItems;
     QStringList longerCodes;
+    // The 码长 of typing the words of a 词组 lesson one character at a
+    // time (each character's pinyin and Space), to compare; 0 for none.
+    double dCharacterByCharacter = 0;
 };
 
 namespace CourseStore {

@@ -340,9 +340,12 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
         painter.drawText(rect.adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignTop,
                          QString(cap.chShifted));
         const int perRow = int(legend.size() <= 4 ? legend.size() : (legend.size() + 1) / 2);
-        const QRect room = rect.adjusted(3, rect.height() / 4 + 2, -3, -3);
+        const int rowCount = legend.size() <= 4 ? 1 : 2;
+        const QRect room = rect.adjusted(3, rect.height() / 4 + 4, -3, -2);
         font.setBold(false);
-        font.setPixelSize(qMax(7, qMin(room.height() / 2 - 1, room.width() / qMax(1, perRow))));
+        // A CJK line is about 1.45 times the font's pixel size.
+        font.setPixelSize(
+            qMax(7, qMin(int(room.height() / (1.45 * rowCount)), room.width() / qMax(1, perRow))));
         painter.setFont(font);
         const QString rows =
             legend.size() <= 4 ? legend : legend.left(perRow) + u'\n' + legend.mid(perRow);

@@ -50,7 +50,7 @@ QString CLessonResultDlg::SummaryText() const
     const std::optional<CLessonGoal>& goal = m_record.goal;
     // A course typed by codes counts characters (字) where the others
     // count keys.
-    const QString& unit = m_course.strUnit;
+    const QString unit = lesson ? m_course.UnitOf(*lesson) : m_course.strUnit;
     const bool byKeys = unit == u"键"_s;
     const QString speedWanted =
         goal ? u"作业要求 %1 %2/分"_s.arg(goal->dKeysPerMinute, 0, 'g', 6).arg(unit)
@@ -92,7 +92,9 @@ QString CLessonResultDlg::SummaryText() const
     if (!m_record.weakItems.isEmpty())
         lines.append(u"还要多练:%1"_s.arg(m_record.weakItems.mid(0, WeakShown).join(u' ')));
     if (!m_record.longerCodes.isEmpty())
-        lines.append(u"可以打简码:%1"_s.arg(m_record.longerCodes.mid(0, WeakShown).join(u' ')));
+        lines.append(u"可以打得更短:%1"_s.arg(m_record.longerCodes.mid(0, WeakShown).join(u' ')));
+    if (m_record.dCharacterByCharacter > 0)
+        lines.append(u"一个字一个字打,码长约 %1"_s.arg(m_record.dCharacterByCharacter, 0, 'f', 2));
     if (m_record.bLastLesson)
         lines.append(attempt.bPassed ? u"这是最后一课,整个课程都学完了!"_s : u"这是最后一课。"_s);
     else if (!m_bKept)

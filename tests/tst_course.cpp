@@ -98,14 +98,16 @@ class TestCourse : public QObject
     Q_OBJECT
 private slots:
     // Each lesson is 200 to 600 keystrokes (5 to 15 minutes at 40 keys a
-    // minute), its targets never fall from one lesson to the next, and a
-    // lesson of words does not repeat one word over and over.
+    // minute), or 40 to 300 items typed by codes; its targets never fall
+    // from one lesson to the next of the same unit, and a lesson of words
+    // does not repeat one word over and over.
     void courses_data()
     {
         QTest::addColumn<QString>("course");
         QTest::addColumn<int>("minLessons");
         QTest::newRow("fingering") << CoursePlan::Fingering << 20;
-        QTest::newRow("pinyin") << CoursePlan::Pinyin << 6;
+        QTest::newRow("pinyin") << CoursePlan::Pinyin << 10;
+        QTest::newRow("wubi") << CoursePlan::Wubi << 20;
     }
     void courses()
     {
@@ -113,13 +115,18 @@ private slots:
         QFETCH(int, minLessons);
         const CCourse& plan = CoursePlan::Course(course);
         QVERIFY(plan.lessons.size() >= minLessons);
-        int speed = 0;
+        QHash<QString, int> speed; // by unit
         for (const CLesson& lesson : plan.lessons) {
             const QString name = u"lesson %1"_s.arg(lesson.nNumber);
-            QVERIFY2(lesson.Keystrokes() >= 200 && lesson.Keystrokes() <= 600, qPrintable(name));
-            QVERIFY2(lesson.targets.nSpeed >= speed && lesson.targets.nAccuracy >= 90,
+            const bool byCodes = !lesson.items.isEmpty();
+            QVERIFY2(byCodes ? lesson.Keystrokes() >= 40 && lesson.Keystrokes() <= 300
+                             : lesson.Keystrokes() >= 200 && lesson.Keystrokes() <= 600,
                      qPrintable(name));
-            speed = lesson.targets.nSpeed;
+            const QString unit = plan.UnitOf(lesson);
+            QCOMPARE(unit, byCodes ? u"字"_s : u"键"_s);
+            QVERIFY2(lesson.targets.nSpeed >= speed.value(unit) && lesson.targets.nAccuracy >= 90,
+                     qPrintable(name));
+            speed[unit] = lesson.targets.nSpeed;
             QHash<QString, int> counts;
             for (const QString& line : lesson.lines) {
                 for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
@@ -128,8 +135,8 @@ private slots:
                 }
             }
         }
-        QCOMPARE(plan.lessons.constFirst().targets.nSpeed, 20);
-        QVERIFY(plan.lessons.constLast().targets.nSpeed > 20);
+        QVERIFY(plan.lessons.constFirst().targets.nSpeed <= 20);
+        QVERIFY(plan.lessons.constLast().targets.nSpeed > plan.lessons.constFirst().targets.nSpeed);
     }
 
     // Every character of every lesson is typed on keys already taught, its
@@ -287,6 +294,56 @@ private slots:
         QCOMPARE(slow.LongerThanShortest().value(0).strText, u"工"_s);
         QCOMPARE(slow.StillWeak(), QStringList{u"工"_s});
         QCOMPARE(slow.Upcoming(1).value(0).strText, u"王"_s);
+    }
+
+    // Text an input method commits: each item it begins with is typed, the
+    // keys before it judged against the item's shortest code and Space.
+    void codeSessionTakesCommits_data()
+    {
+        QTest::addColumn<QStringList>("commits"); // text:keys
+        QTest::addColumn<QString>("after");       // due, errors of keystrokes, longer
+        QTest::newRow("a 简码 and Space") << QStringList{u"工:2"_s} << u"王 0 of 2 -"_s;
+        QTest::newRow("two items at once") << QStringList{u"工王:6"_s} << u"艹 0 of 6 -"_s;
+        QTest::newRow("a full code where a 简码 would do")
+            << QStringList{u"工:5"_s} << u"王 0 of 5 工"_s;
+        QTest::newRow("another item is a wrong code") << QStringList{u"王:5"_s} << u"工 1 of 5 -"_s;
+        QTest::newRow("keys unknown: the text's characters")
+            << QStringList{u"工:-1"_s, u"王:-1"_s} << u"艹 0 of 2 -"_s;
+    }
+    void codeSessionTakesCommits()
+    {
+        QFETCH(QStringList, commits);
+        QFETCH(QString, after);
+        CCodeSession session(CodeLesson());
+        qint64 now = 0;
+        for (const QString& commit : commits)
+            session.Commit(commit.section(u':', 0, 0), commit.section(u':', 1).toInt(), now += 500);
+        QStringList longer;
+        for (const CCodeItem& item : session.LongerThanShortest())
+            longer.append(item.strText);
+        QCOMPARE(u"%1 %2 of %3 %4"_s.arg(session.Current()->strText)
+                     .arg(session.Errors())
+                     .arg(session.Keystrokes())
+                     .arg(longer.isEmpty() ? u"-"_s : longer.join(u',')),
+                 after);
+    }
+
+    // A word committed character by character waits for its last one and
+    // took more keys than the word at once; another character is wrong.
+    void codeSessionTakesWordsInPieces()
+    {
+        CLesson lesson;
+        lesson.items = {{{u"电脑"_s, {u"diannao"_s}}, {u"我们"_s, {u"wm"_s, u"women"_s}}}};
+        CCodeSession session(lesson);
+        QCOMPARE(session.Commit(u"电"_s, 5, 1000), CCodeSession::Outcome::Pending);
+        QCOMPARE(session.Commit(u"脑"_s, 4, 2000), CCodeSession::Outcome::Right);
+        QCOMPARE(session.Commit(u"我"_s, 3, 3000), CCodeSession::Outcome::Pending);
+        QCOMPARE(session.Commit(u"门"_s, 4, 4000), CCodeSession::Outcome::Wrong);
+        QCOMPARE(session.Current()->strText, u"我们"_s);
+        QCOMPARE(session.Commit(u"我们"_s, 3, 5000), CCodeSession::Outcome::Right);
+        QCOMPARE(session.LongerThanShortest().value(0).strText, u"电脑"_s);
+        QCOMPARE(session.LongerThanShortest().size(), 1);
+        QCOMPARE(session.Misses().value(0).strTyped, u"门"_s);
     }
 
     // The 五笔 course as the program reads it: every lesson made of items

@@ -16,7 +16,9 @@
 #include "tests/TestMain.h"
 #include "tests/XcbKeys.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -248,6 +250,11 @@ private slots:
         QVERIFY(screen->Session().ShowsCode(f.platform.MonotonicMilliseconds()));
         QCOMPARE(keyboard.StateOf(key), CKeyboardView::KeyState::Next);
         QCOMPARE(*screen->Session().Current(), first);
+        // The same item committed by an input method.
+        QInputMethodEvent commit;
+        commit.setCommitString(first.strText);
+        QApplication::sendEvent(screen, &commit);
+        QCOMPARE(screen->Session().ItemsTyped(), 1);
         Shown shown;
         Drive<CLessonResultDlg>(f.platform, [&shown](CLessonResultDlg* dlg) {
             shown = {dlg->StarsText(), dlg->SummaryText(),
@@ -261,7 +268,7 @@ private slots:
             QTest::keyClicks(screen, screen->Session().Current()->codes[0]);
         }
         const int items = screen->Session().Lesson().Keystrokes();
-        QCOMPARE(typed, items + 1); // the item typed wrong came back once
+        QCOMPARE(typed + 1, items + 1); // the item typed wrong came back once
         QVERIFY2(shown.summary.contains(u"要求 10 字/分"_s) &&
                      shown.summary.contains(u"(%1 个字,打错编码 1 次)"_s.arg(items)) &&
                      shown.summary.contains(u"打错最多的编码:%1(打成 %2)×1"_s.arg(
@@ -275,6 +282,43 @@ private slots:
                                  .arg(items)
                                  .arg(first.strText)
                                  .arg(WrongFor(first.codes[0].front()))});
+    }
+
+    // A 词组 lesson of the 拼音 course typed through an input method: each
+    // word committed; the result compares with typing one character at a
+    // time, and counts 字 a minute.
+    void wordLessonThroughAnInputMethod()
+    {
+        CFrameFixture f;
+        LogIn(f, m_nPupil, u"李华"_s);
+        CCourseCommands course;
+        course.SetView(f.view);
+        course.StartLesson(CoursePlan::Pinyin, 7);
+        auto* screen = qobject_cast<CCodeLessonView*>(f.view->ShownScreen());
+        QVERIFY(screen && screen->Keyboard()->LegendOf(0).isEmpty());
+        Shown shown;
+        Drive<CLessonResultDlg>(f.platform, [&shown](CLessonResultDlg* dlg) {
+            shown = {dlg->StarsText(), dlg->SummaryText(), false};
+            dlg->ClickButton(2);
+        });
+        qsizetype letters = 0;
+        qsizetype characters = 0;
+        while (const CCodeItem* item = screen->Session().Current()) {
+            letters += item->FullCode().size() + item->strText.size();
+            characters += item->strText.size();
+            f.platform.Advance(1000);
+            QInputMethodEvent commit;
+            commit.setCommitString(item->strText);
+            QApplication::sendEvent(screen, &commit);
+        }
+        QVERIFY2(shown.summary.contains(u"要求 15 字/分"_s) &&
+                     shown.summary.contains(u"(60 个字,打错编码 0 次)"_s) &&
+                     shown.summary.contains(u"一个字一个字打,码长约 %1"_s.arg(
+                         double(letters) / double(characters), 0, 'f', 2)),
+                 qPrintable(shown.summary));
+        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT course, lesson, correct_keys, errors,"
+                                                  " passed FROM lesson_attempt"_s),
+                 QStringList{u"pinyin|7|60|0|1"_s});
     }
 
     // Someone without an account of their own may try any lesson, shown in
