@@ -29,7 +29,12 @@ void StoreSittingDetail(CDaoDatabase& db, const CSittingResult& result)
         query.addBindValue(result.nUserKey);
         if (!query.exec() || !query.next() || query.value(0).isNull())
             return;
-        StoreDetail(db, query.value(0).toLongLong(), result.nUserKey, result.detail);
+        const qint64 attemptId = query.value(0).toLongLong();
+        // A statement left open keeps its read lock on a database file: the
+        // writes below would then wait on a writer that waits on it, and
+        // SQLite refuses them at once.
+        query.finish();
+        StoreDetail(db, attemptId, result.nUserKey, result.detail);
     } catch (const CDaoException& e) {
         qWarning("the keys of the sitting were not kept: %s", e.what());
     }
