@@ -8,6 +8,7 @@
 #include "users/SchemaUpgrade.h"
 
 #include <QHash>
+#include <QSqlRecord>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
@@ -19,6 +20,7 @@ namespace {
 // records are used.
 const bool g_bServerLessonsRegistered = [] {
     AddSchemaStep(11, CourseStore::WriteServerLessons);
+    AddSchemaStep(13, CourseStore::WriteServerLessons); // with their units
     AddRefreshStep(CourseStore::WriteServerLessons);
     return true;
 }();
@@ -67,9 +69,13 @@ void WriteServerLessons(CDaoDatabase& db)
     Exec(clear);
     Prepare(clear, u"DELETE FROM course_stars"_s);
     Exec(clear);
+    // A database of before version 13 keeps no unit.
+    const bool units = db.Connection().record(u"course_lesson"_s).contains(u"unit"_s);
     QSqlQuery lesson(db.Connection());
-    Prepare(lesson, u"INSERT INTO course_lesson (course, lesson, keys, accuracy, speed) "
-                    "VALUES (?, ?, ?, ?, ?)"_s);
+    Prepare(lesson, units ? u"INSERT INTO course_lesson (course, lesson, keys, accuracy, speed, "
+                            "unit) VALUES (?, ?, ?, ?, ?, ?)"_s
+                          : u"INSERT INTO course_lesson (course, lesson, keys, accuracy, speed) "
+                            "VALUES (?, ?, ?, ?, ?)"_s);
     QSqlQuery stars(db.Connection());
     Prepare(stars, u"INSERT INTO course_stars (course, two_accuracy, two_speed_factor, "
                    "three_accuracy, three_speed_factor) VALUES (?, ?, ?, ?, ?)"_s);
@@ -80,6 +86,8 @@ void WriteServerLessons(CDaoDatabase& db)
                  QVariantList{id, entry.nNumber, entry.Keystrokes(), entry.targets.nAccuracy,
                               entry.targets.nSpeed})
                 lesson.addBindValue(value);
+            if (units)
+                lesson.addBindValue(course.UnitOf(entry));
             Exec(lesson);
         }
         for (const QVariant& value :

@@ -580,6 +580,8 @@ third QE201 store a lesson with fewer key presses than its keys|SELECT * FROM qe
   'fingering', 1, 60000, 0, 0, 5, 0, '{}', '{}', '{}')
 third QE201 store a lesson faster than a person types|SELECT * FROM qe_store_lesson('fingering', 1,
   1000, 0, 0, -1, -1, '{}', '{}', '{}')
+third QE201 store a 五笔 lesson faster than a person types characters|SELECT * FROM qe_store_lesson(
+  'wubi', 1, 10000, 0, 0, -1, -1, '{}', '{}', '{}')
 third QE201 store a lesson there is not|SELECT * FROM qe_store_lesson('fingering', 999, 60000, 0, 0,
   -1, -1, '{}', '{}', '{}')
 third QE201 store a lesson missing a key more often than its errors|SELECT * FROM qe_store_lesson(

@@ -1,0 +1,2 @@
+-- Version 13 on SQLite: nothing changes. On a server the lessons typed by
+-- codes are bounded by what a person types; a file is the program's own.
