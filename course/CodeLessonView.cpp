@@ -1,19 +1,17 @@
 #include "course/CodeLessonView.h"
 
 #include "attempts/Attempt.h"
-#include "attempts/PracticeKind.h"
 #include "course/KeyboardView.h"
+#include "course/LessonEnding.h"
 #include "course/LessonResultDlg.h"
 #include "course/WubiChart.h"
 #include "platform/Platform.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 
-#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -233,6 +231,11 @@ void CCodeLessonView::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString text = event->text();
+    // An input method that speaks X's own protocol commits as keys.
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; })) {
+        OnCommit(text);
+        return;
+    }
     if (text.size() != 1 || (!text.front().isLetter() && text.front() != u' ')) {
         QWidget::keyPressEvent(event);
         return;
@@ -332,16 +335,8 @@ void CCodeLessonView::Finish()
 {
     const qint64 now = Platform().MonotonicMilliseconds();
     const CLesson& lesson = m_session.Lesson();
-    CLessonAttempt attempt;
-    attempt.nUserKey = CurrentUser.RowKey;
-    attempt.strUserName = CurrentUser.Name;
-    attempt.strClass = CurrentUser.Class;
-    attempt.strStudentNo = CurrentUser.StudentNo;
-    attempt.strCourse = m_course.strId;
-    attempt.nLesson = m_nLesson;
-    attempt.nElapsedMs = m_session.ElapsedMs(now);
-    attempt.endedAt = Platform().CurrentDateTime();
-    attempt.startedAt = m_startedAt.isValid() ? m_startedAt : attempt.endedAt;
+    CLessonAttempt attempt = LessonEnding::NewAttempt(m_course, m_nLesson, m_session.ElapsedMs(now),
+                                                      m_startedAt, m_keysAtStart);
     // The course's rules count the lesson's items as its keys: an item
     // typed right once each, the wrong codes as the errors.
     attempt.nCorrectKeys = lesson.Keystrokes();
@@ -350,27 +345,14 @@ void CCodeLessonView::Finish()
     attempt.nBackspaces = m_session.Backspaces();
     attempt.misses = m_session.Misses();
     m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
-    if (CKeyPressCounter::Application().IsAvailable()) {
-        const CKeyCounts keys = CKeyPressCounter::Application().Counts() - m_keysAtStart;
-        attempt.nKeyPresses = int(keys.nPresses);
-        attempt.nBackspacePresses = int(keys.nBackspaces);
-    }
-    const bool own = CurrentUser.IsOrdinaryLogin();
-    try {
-        m_record = CourseStore::RecordLesson(ActiveDatabase(), m_course, attempt, own);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
-        m_record->bNextOpen = false;
-    }
+    m_record = LessonEnding::Keep(m_course, attempt);
     m_record->goal = m_goal;
     m_record->weakItems = m_session.StillWeak();
     for (const CCodeItem& item : m_session.LongerThanShortest())
         m_record->longerCodes.append(u"%1(%2)"_s.arg(item.strText, item.ShortestCode()));
     if (m_course.strId == CoursePlan::Pinyin)
         m_record->dCharacterByCharacter = CharacterByCharacter(lesson);
-    CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
-    const int choice = result.DoModal();
+    const int choice = LessonEnding::ShowResult(m_course, *m_record, this);
     if (choice == CLessonResultDlg::Next && m_openLesson)
         m_openLesson(m_nLesson + 1);
     else if (choice == CLessonResultDlg::Again)
@@ -382,18 +364,9 @@ void CCodeLessonView::Finish()
 LiveProgress::CReport CCodeLessonView::LiveReport(int endReason) const
 {
     const qint64 now = Platform().MonotonicMilliseconds();
-    LiveProgress::CReport report;
-    report.nActivity = LiveProgress::Lesson;
-    report.nKind = PracticeKind::Lesson;
-    report.strLabel = u"%1 第%2课"_s.arg(m_course.strTitle).arg(m_nLesson);
-    report.nScreenUnits = m_session.Lesson().Keystrokes();
-    report.nTypedUnits = m_session.ItemsTyped() + m_session.Errors();
-    report.nCorrectUnits = m_session.ItemsTyped();
-    report.nElapsedMs = m_session.ElapsedMs(now);
-    report.nIdleMs = m_session.IdleMs(now);
-    report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
-    report.nEndReason = endReason;
-    return report;
+    return LessonEnding::Report(m_course, m_nLesson, m_session.Lesson().Keystrokes(),
+                                m_session.ItemsTyped() + m_session.Errors(), m_session.ItemsTyped(),
+                                m_session.ElapsedMs(now), m_session.IdleMs(now), endReason);
 }
 
 void CCodeLessonView::Restart()

@@ -51,7 +51,6 @@ CCodeSession::Outcome CCodeSession::Type(QChar ch, qint64 nowMs)
     if (space) {
         if (!codes.contains(m_strTyped))
             return Refuse(m_strTyped + u'␣');
-        ++m_nCorrectKeys; // Space ends the code as the input method wants it
         return Accept(int(m_strTyped.size()));
     }
     const QString typed = m_strTyped + letter;
@@ -116,7 +115,7 @@ CCodeSession::Outcome CCodeSession::Commit(const QString& text, int keys, qint64
         const bool alone = first && rest.isEmpty() && itemKeys > 0;
         m_strCommitted.clear();
         m_nCommittedKeys = 0;
-        outcome = Accept(alone ? itemKeys - 1 : int(item.ShortestCode().size()));
+        outcome = Accept(alone ? itemKeys - 1 : -1);
         first = false;
     }
     return outcome;
@@ -125,7 +124,6 @@ CCodeSession::Outcome CCodeSession::Commit(const QString& text, int keys, qint64
 CCodeSession::Outcome CCodeSession::Accept(int codeKeys)
 {
     const CCodeItem item = m_queue[m_nNext];
-    m_nCorrectKeys += codeKeys;
     if (codeKeys > item.ShortestCode().size() && !m_longer.contains(item))
         m_longer.append(item);
     const bool slow = m_bPausedHere;
@@ -160,13 +158,7 @@ qint64 CCodeSession::ElapsedMs(qint64 nowMs) const
 
 QList<CLessonMiss> CCodeSession::Misses() const
 {
-    QList<CLessonMiss> misses;
-    for (auto it = m_misses.cbegin(); it != m_misses.cend(); ++it)
-        misses.append({it.key().first, it.key().second, it.value()});
-    std::stable_sort(misses.begin(), misses.end(), [](const CLessonMiss& a, const CLessonMiss& b) {
-        return a.nTimes > b.nTimes;
-    });
-    return misses;
+    return MissesByCount(m_misses);
 }
 
 QStringList CCodeSession::StillWeak() const

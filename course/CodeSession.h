@@ -1,7 +1,7 @@
 #pragma once
 
-#include "attempts/LessonAttempt.h"
 #include "course/CoursePlan.h"
+#include "course/LessonSession.h"
 
 #include <QHash>
 #include <QList>
@@ -65,8 +65,6 @@ public:
     qint64 IdleMs(qint64 nowMs) const { return m_nLastMs < 0 ? 0 : nowMs - m_nLastMs; }
     int ItemsTyped() const { return m_nItemsTyped; }
     int Keystrokes() const { return m_nKeystrokes; }
-    // The keys of the codes accepted.
-    int CorrectKeys() const { return m_nCorrectKeys; }
     int Errors() const { return m_nErrors; }
     int Backspaces() const { return m_nBackspaces; }
     // The wrong codes by item and what was typed, most often first.
@@ -78,6 +76,7 @@ public:
 
 private:
     void Start(qint64 nowMs);
+    // codeKeys: the letters of the code typed, -1 for the shortest.
     Outcome Accept(int codeKeys);
     Outcome Refuse(const QString& typed);
 
@@ -95,7 +94,6 @@ private:
     qint64 m_nLastMs = -1;
     int m_nItemsTyped = 0;
     int m_nKeystrokes = 0;
-    int m_nCorrectKeys = 0;
     int m_nErrors = 0;
     int m_nBackspaces = 0;
     QHash<QString, int> m_returns;

@@ -65,13 +65,18 @@ qint64 CLessonSession::ElapsedMs(qint64 nowMs) const
     return (m_bFinished ? m_nLastMs : nowMs) - m_nStartMs;
 }
 
-QList<CLessonMiss> CLessonSession::Misses() const
+QList<CLessonMiss> MissesByCount(const QMap<QPair<QString, QString>, int>& counts)
 {
     QList<CLessonMiss> misses;
-    for (auto it = m_misses.cbegin(); it != m_misses.cend(); ++it)
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         misses.append({it.key().first, it.key().second, it.value()});
     std::stable_sort(misses.begin(), misses.end(), [](const CLessonMiss& a, const CLessonMiss& b) {
         return a.nTimes > b.nTimes;
     });
     return misses;
+}
+
+QList<CLessonMiss> CLessonSession::Misses() const
+{
+    return MissesByCount(m_misses);
 }

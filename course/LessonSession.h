@@ -8,6 +8,10 @@
 #include <QPair>
 #include <QSet>
 
+// Misses counted by the key (or item) asked for and what was typed, most
+// often first (equal counts in that order).
+QList<CLessonMiss> MissesByCount(const QMap<QPair<QString, QString>, int>& counts);
+
 // Typing one lesson, without a widget: the cursor on the next character, a
 // wrong key counted and kept at the cursor without advancing, and the
 // figures of the lesson. By default the right key then goes on; a lesson

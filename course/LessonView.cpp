@@ -1,15 +1,12 @@
 #include "course/LessonView.h"
 
 #include "attempts/Attempt.h"
-#include "attempts/PracticeKind.h"
 
 #include "course/KeyboardView.h"
+#include "course/LessonEnding.h"
 #include "course/LessonResultDlg.h"
 #include "platform/Platform.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 
 #include <cmath>
@@ -217,16 +214,8 @@ void CLessonView::Finish()
     killTimer(m_nClockTimer);
     m_nClockTimer = 0;
     const qint64 now = Platform().MonotonicMilliseconds();
-    CLessonAttempt attempt;
-    attempt.nUserKey = CurrentUser.RowKey;
-    attempt.strUserName = CurrentUser.Name;
-    attempt.strClass = CurrentUser.Class;
-    attempt.strStudentNo = CurrentUser.StudentNo;
-    attempt.strCourse = m_course.strId;
-    attempt.nLesson = m_nLesson;
-    attempt.nElapsedMs = m_session.ElapsedMs(now);
-    attempt.endedAt = Platform().CurrentDateTime();
-    attempt.startedAt = m_startedAt.isValid() ? m_startedAt : attempt.endedAt;
+    CLessonAttempt attempt = LessonEnding::NewAttempt(m_course, m_nLesson, m_session.ElapsedMs(now),
+                                                      m_startedAt, m_keysAtStart);
     attempt.nKeystrokes = m_session.Keystrokes();
     attempt.nCorrectKeys = m_session.CorrectKeys();
     attempt.nErrors = m_session.Errors();
@@ -234,22 +223,9 @@ void CLessonView::Finish()
     attempt.misses = m_session.Misses();
     attempt.keys = m_keyDetail.Detail().keys;
     m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
-    if (CKeyPressCounter::Application().IsAvailable()) {
-        const CKeyCounts keys = CKeyPressCounter::Application().Counts() - m_keysAtStart;
-        attempt.nKeyPresses = int(keys.nPresses);
-        attempt.nBackspacePresses = int(keys.nBackspaces);
-    }
-    const bool own = CurrentUser.IsOrdinaryLogin();
-    try {
-        m_record = CourseStore::RecordLesson(ActiveDatabase(), m_course, attempt, own);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
-        m_record->bNextOpen = false;
-    }
+    m_record = LessonEnding::Keep(m_course, attempt);
     m_record->goal = m_goal;
-    CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
-    const int choice = result.DoModal();
+    const int choice = LessonEnding::ShowResult(m_course, *m_record, this);
     if (choice == CLessonResultDlg::Next && m_openLesson)
         m_openLesson(m_nLesson + 1);
     else if (choice == CLessonResultDlg::Again)
@@ -261,19 +237,9 @@ void CLessonView::Finish()
 LiveProgress::CReport CLessonView::LiveReport(int endReason) const
 {
     const qint64 now = Platform().MonotonicMilliseconds();
-    LiveProgress::CReport report;
-    report.nActivity = LiveProgress::Lesson;
-    report.nKind = PracticeKind::Lesson;
-    report.strLabel = u"%1 第%2课"_s.arg(m_course.strTitle).arg(m_nLesson);
-    for (const QString& line : m_session.Lesson().lines)
-        report.nScreenUnits += int(line.size());
-    report.nTypedUnits = m_session.Keystrokes();
-    report.nCorrectUnits = m_session.CorrectKeys();
-    report.nElapsedMs = m_session.ElapsedMs(now);
-    report.nIdleMs = m_session.IdleMs(now);
-    report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
-    report.nEndReason = endReason;
-    return report;
+    return LessonEnding::Report(m_course, m_nLesson, m_session.Lesson().Keystrokes(),
+                                m_session.Keystrokes(), m_session.CorrectKeys(),
+                                m_session.ElapsedMs(now), m_session.IdleMs(now), endReason);
 }
 
 void CLessonView::Restart()
