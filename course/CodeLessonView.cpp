@@ -2,7 +2,6 @@
 
 #include "attempts/Attempt.h"
 #include "course/KeyboardView.h"
-#include "course/LessonEnding.h"
 #include "course/LessonResultDlg.h"
 #include "course/WubiChart.h"
 #include "platform/Platform.h"
@@ -54,7 +53,7 @@ double CharacterByCharacter(const CLesson& lesson)
 } // namespace
 
 CCodeLessonView::CCodeLessonView(const CCourse& course, int lesson, QWidget* parent)
-    : QWidget(parent), m_course(course), m_nLesson(lesson),
+    : CLessonScreen(course, lesson, parent),
       m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -68,16 +67,8 @@ CCodeLessonView::CCodeLessonView(const CCourse& course, int lesson, QWidget* par
             legends.insert(CKeyboardLayout::Standard().StrokeFor(it.key()).nKey, it.value());
         m_pKeyboard->SetLegends(legends);
     }
-    m_keysAtStart = CKeyPressCounter::Application().Counts();
     m_nPressesAtCommit = m_keysAtStart.nPresses;
     m_nTimer = startTimer(TickMs);
-}
-
-CCodeLessonView::~CCodeLessonView()
-{
-    LiveProgress::CReport idle;
-    idle.nActivity = LiveProgress::LoggedIn;
-    m_reporter.Finish(idle);
 }
 
 void CCodeLessonView::Layout()
@@ -222,7 +213,7 @@ void CCodeLessonView::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->key() == Qt::Key_Escape) {
-        OnEscape();
+        Leave(m_session.IsStarted() && !m_session.IsFinished());
         return;
     }
     if (event->key() == Qt::Key_Backspace) {
@@ -291,9 +282,9 @@ void CCodeLessonView::OnCommit(const QString& text)
 
 void CCodeLessonView::AfterInput(CCodeSession::Outcome outcome, QChar typed)
 {
-    if (!m_startedAt.isValid() && m_session.IsStarted()) {
-        m_startedAt = Platform().CurrentDateTime();
-        m_reporter.Start([this] { return LiveReport(0); });
+    if (!m_bStarted && m_session.IsStarted()) {
+        m_bStarted = true;
+        OnStarted();
     }
     if (outcome == CCodeSession::Outcome::Wrong && !typed.isNull())
         m_pKeyboard->ShowWrong(typed);
@@ -321,22 +312,10 @@ void CCodeLessonView::timerEvent(QTimerEvent* event)
     }
 }
 
-void CCodeLessonView::OnEscape()
-{
-    if (m_session.IsStarted() && !m_session.IsFinished() &&
-        AfxMessageBox(u"要离开这一课吗?这一次的练习不会保存。"_s, MB_YESNO | MB_ICONQUESTION) !=
-            IDYES)
-        return;
-    if (m_leave)
-        m_leave();
-}
-
 void CCodeLessonView::Finish()
 {
-    const qint64 now = Platform().MonotonicMilliseconds();
     const CLesson& lesson = m_session.Lesson();
-    CLessonAttempt attempt = LessonEnding::NewAttempt(m_course, m_nLesson, m_session.ElapsedMs(now),
-                                                      m_startedAt, m_keysAtStart);
+    CLessonAttempt attempt = NewAttempt(m_session.ElapsedMs(Platform().MonotonicMilliseconds()));
     // The course's rules count the lesson's items as its keys: an item
     // typed right once each, the wrong codes as the errors.
     attempt.nCorrectKeys = lesson.Keystrokes();
@@ -344,36 +323,28 @@ void CCodeLessonView::Finish()
     attempt.nKeystrokes = attempt.nCorrectKeys + attempt.nErrors;
     attempt.nBackspaces = m_session.Backspaces();
     attempt.misses = m_session.Misses();
-    m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
-    m_record = LessonEnding::Keep(m_course, attempt);
-    m_record->goal = m_goal;
-    m_record->weakItems = m_session.StillWeak();
-    for (const CCodeItem& item : m_session.LongerThanShortest())
-        m_record->longerCodes.append(u"%1(%2)"_s.arg(item.strText, item.ShortestCode()));
-    if (m_course.strId == CoursePlan::Pinyin)
-        m_record->dCharacterByCharacter = CharacterByCharacter(lesson);
-    const int choice = LessonEnding::ShowResult(m_course, *m_record, this);
-    if (choice == CLessonResultDlg::Next && m_openLesson)
-        m_openLesson(m_nLesson + 1);
-    else if (choice == CLessonResultDlg::Again)
-        Restart();
-    else if (m_leave)
-        m_leave();
+    End(attempt, [this, &lesson](CLessonRecord& record) {
+        record.weakItems = m_session.StillWeak();
+        for (const CCodeItem& item : m_session.LongerThanShortest())
+            record.longerCodes.append(u"%1(%2)"_s.arg(item.strText, item.ShortestCode()));
+        if (m_course.strId == CoursePlan::Pinyin)
+            record.dCharacterByCharacter = CharacterByCharacter(lesson);
+    });
 }
 
 LiveProgress::CReport CCodeLessonView::LiveReport(int endReason) const
 {
     const qint64 now = Platform().MonotonicMilliseconds();
-    return LessonEnding::Report(m_course, m_nLesson, m_session.Lesson().Keystrokes(),
-                                m_session.ItemsTyped() + m_session.Errors(), m_session.ItemsTyped(),
-                                m_session.ElapsedMs(now), m_session.IdleMs(now), endReason);
+    return Report(m_session.Lesson().Keystrokes(), m_session.ItemsTyped() + m_session.Errors(),
+                  m_session.ItemsTyped(), m_session.ElapsedMs(now), m_session.IdleMs(now),
+                  endReason);
 }
 
 void CCodeLessonView::Restart()
 {
     m_session = CCodeSession(m_session.Lesson());
-    m_startedAt = QDateTime();
-    m_keysAtStart = CKeyPressCounter::Application().Counts();
+    m_bStarted = false;
+    SetOut();
     m_nPressesAtCommit = m_keysAtStart.nPresses;
     ShowCodeOnKeyboard();
     update();

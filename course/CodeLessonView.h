@@ -1,17 +1,9 @@
 #pragma once
 
-#include "attempts/LiveReporter.h"
 #include "course/CodeSession.h"
-#include "course/CoursePlan.h"
-#include "course/CourseStore.h"
-#include "platform/KeyPressCounter.h"
+#include "course/LessonScreen.h"
 
-#include <QDateTime>
 #include <QFont>
-#include <QWidget>
-
-#include <functional>
-#include <optional>
 
 class CKeyboardView;
 
@@ -24,20 +16,14 @@ class CKeyboardView;
 // Esc leaves after asking; the end shows the result, with the items still
 // weak and those typed with a longer code than their shortest, and keeps it
 // for a logged-in pupil.
-class CCodeLessonView : public QWidget
+class CCodeLessonView : public CLessonScreen
 {
     Q_OBJECT
 public:
     CCodeLessonView(const CCourse& course, int lesson, QWidget* parent = nullptr);
-    ~CCodeLessonView() override;
 
     const CCodeSession& Session() const { return m_session; }
     CKeyboardView* Keyboard() const { return m_pKeyboard; }
-    const std::optional<CLessonRecord>& LastRecord() const { return m_record; }
-
-    void SetLeave(std::function<void()> leave) { m_leave = std::move(leave); }
-    void SetOpenLesson(std::function<void(int)> open) { m_openLesson = std::move(open); }
-    void SetGoal(std::optional<CLessonGoal> goal) { m_goal = std::move(goal); }
 
     // The rows of items shown, the current one first; and the frame of the
     // current item.
@@ -58,27 +44,18 @@ private:
     void OnKey(QChar ch);
     void OnCommit(const QString& text);
     void AfterInput(CCodeSession::Outcome outcome, QChar typed);
-    void OnEscape();
     void Finish();
-    void Restart();
+    void Restart() override;
     void Layout();
     void ShowCodeOnKeyboard();
     int ItemWidth(const CCodeItem& item) const;
     QString HeaderText() const;
-    LiveProgress::CReport LiveReport(int endReason) const;
+    LiveProgress::CReport LiveReport(int endReason) const override;
 
-    const CCourse& m_course;
-    int m_nLesson;
-    std::optional<CLessonGoal> m_goal;
     CCodeSession m_session;
     CKeyboardView* m_pKeyboard = nullptr;
-    std::optional<CLessonRecord> m_record;
-    std::function<void()> m_leave;
-    std::function<void(int)> m_openLesson;
-    QDateTime m_startedAt;
-    CKeyCounts m_keysAtStart;
-    CLiveReporter m_reporter;
     int m_nTimer = 0;
+    bool m_bStarted = false;
     bool m_bCodeShown = false;
     QString m_strComposing; // what the input method composes, not yet typed
     qint64 m_nPressesAtCommit = 0;

@@ -104,20 +104,17 @@ void CCourseCommands::StartLesson(const QString& course, int lesson,
     if (goal && !goal->Covers(lesson))
         goal.reset();
     // A lesson typed by codes has a screen of its own.
-    const auto show = [&](auto* screen) {
-        screen->SetGoal(goal);
-        QPointer<CQeView> view = m_pView;
-        screen->SetLeave([view] {
-            if (view) {
-                view->CloseScreen();
-                view->OnResultSeen();
-            }
-        });
-        screen->SetOpenLesson([this, course, goal](int next) { StartLesson(course, next, goal); });
-        m_pView->ShowScreen(screen);
-    };
-    if (plan.Lesson(lesson)->items.isEmpty())
-        show(new CLessonView(plan, lesson));
-    else
-        show(new CCodeLessonView(plan, lesson));
+    CLessonScreen* screen = plan.Lesson(lesson)->items.isEmpty()
+                                ? static_cast<CLessonScreen*>(new CLessonView(plan, lesson))
+                                : new CCodeLessonView(plan, lesson);
+    screen->SetGoal(goal);
+    QPointer<CQeView> view = m_pView;
+    screen->SetLeave([view] {
+        if (view) {
+            view->CloseScreen();
+            view->OnResultSeen();
+        }
+    });
+    screen->SetOpenLesson([this, course, goal](int next) { StartLesson(course, next, goal); });
+    m_pView->ShowScreen(screen);
 }

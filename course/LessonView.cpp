@@ -3,7 +3,6 @@
 #include "attempts/Attempt.h"
 
 #include "course/KeyboardView.h"
-#include "course/LessonEnding.h"
 #include "course/LessonResultDlg.h"
 #include "platform/Platform.h"
 
@@ -26,7 +25,7 @@ QFont MonoFont(int pixelSize)
 } // namespace
 
 CLessonView::CLessonView(const CCourse& course, int lesson, QWidget* parent)
-    : QWidget(parent), m_course(course), m_nLesson(lesson),
+    : CLessonScreen(course, lesson, parent),
       m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -34,15 +33,6 @@ CLessonView::CLessonView(const CCourse& course, int lesson, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
     ShowNextOnKeyboard();
-    m_keysAtStart = CKeyPressCounter::Application().Counts();
-}
-
-CLessonView::~CLessonView()
-{
-    // A lesson left unfinished: the program is idle again.
-    LiveProgress::CReport idle;
-    idle.nActivity = LiveProgress::LoggedIn;
-    m_reporter.Finish(idle);
 }
 
 void CLessonView::Layout()
@@ -101,7 +91,7 @@ void CLessonView::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        OnEscape();
+        Leave(m_session.IsStarted() && !m_session.IsFinished());
         return;
     case Qt::Key_Backspace:
         OnBackspace();
@@ -134,9 +124,8 @@ void CLessonView::OnKey(QChar ch)
     m_keyDetail.OnKeyCell(m_session.Expected(), ch, now);
     const CLessonSession::Outcome outcome = m_session.Type(ch, now);
     if (!started && m_session.IsStarted()) {
-        m_startedAt = Platform().CurrentDateTime();
         m_nClockTimer = startTimer(1000);
-        m_reporter.Start([this] { return LiveReport(0); });
+        OnStarted();
     }
     switch (outcome) {
     case CLessonSession::Outcome::Wrong:
@@ -193,16 +182,6 @@ void CLessonView::ShowNextOnKeyboard()
     m_pKeyboard->SetNext(m_session.Expected());
 }
 
-void CLessonView::OnEscape()
-{
-    if (m_session.IsStarted() && !m_session.IsFinished() &&
-        AfxMessageBox(u"要离开这一课吗?这一次的练习不会保存。"_s, MB_YESNO | MB_ICONQUESTION) !=
-            IDYES)
-        return;
-    if (m_leave)
-        m_leave();
-}
-
 void CLessonView::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_nClockTimer)
@@ -213,33 +192,21 @@ void CLessonView::Finish()
 {
     killTimer(m_nClockTimer);
     m_nClockTimer = 0;
-    const qint64 now = Platform().MonotonicMilliseconds();
-    CLessonAttempt attempt = LessonEnding::NewAttempt(m_course, m_nLesson, m_session.ElapsedMs(now),
-                                                      m_startedAt, m_keysAtStart);
+    CLessonAttempt attempt = NewAttempt(m_session.ElapsedMs(Platform().MonotonicMilliseconds()));
     attempt.nKeystrokes = m_session.Keystrokes();
     attempt.nCorrectKeys = m_session.CorrectKeys();
     attempt.nErrors = m_session.Errors();
     attempt.nBackspaces = m_session.Backspaces();
     attempt.misses = m_session.Misses();
     attempt.keys = m_keyDetail.Detail().keys;
-    m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
-    m_record = LessonEnding::Keep(m_course, attempt);
-    m_record->goal = m_goal;
-    const int choice = LessonEnding::ShowResult(m_course, *m_record, this);
-    if (choice == CLessonResultDlg::Next && m_openLesson)
-        m_openLesson(m_nLesson + 1);
-    else if (choice == CLessonResultDlg::Again)
-        Restart();
-    else if (m_leave)
-        m_leave();
+    End(attempt);
 }
 
 LiveProgress::CReport CLessonView::LiveReport(int endReason) const
 {
     const qint64 now = Platform().MonotonicMilliseconds();
-    return LessonEnding::Report(m_course, m_nLesson, m_session.Lesson().Keystrokes(),
-                                m_session.Keystrokes(), m_session.CorrectKeys(),
-                                m_session.ElapsedMs(now), m_session.IdleMs(now), endReason);
+    return Report(m_session.Lesson().Keystrokes(), m_session.Keystrokes(), m_session.CorrectKeys(),
+                  m_session.ElapsedMs(now), m_session.IdleMs(now), endReason);
 }
 
 void CLessonView::Restart()
@@ -247,8 +214,7 @@ void CLessonView::Restart()
     m_nShownErrors = 0;
     m_bShownHint = false;
     m_session = CLessonSession(m_session.Lesson());
-    m_startedAt = QDateTime();
-    m_keysAtStart = CKeyPressCounter::Application().Counts();
+    SetOut();
     m_pKeyboard->SetCorrection(false);
     ShowNextOnKeyboard();
     update();

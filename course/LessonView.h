@@ -1,19 +1,12 @@
 #pragma once
 
 #include "attempts/KeyDetail.h"
-#include "attempts/LiveReporter.h"
-#include "course/CoursePlan.h"
-#include "course/CourseStore.h"
+#include "course/LessonScreen.h"
 #include "course/LessonSession.h"
-#include "platform/KeyPressCounter.h"
 
 #include <QFont>
 #include <QHash>
 #include <QPixmap>
-#include <QWidget>
-
-#include <functional>
-#include <optional>
 
 class CKeyboardView;
 
@@ -22,25 +15,14 @@ class CKeyboardView;
 // next character, the keyboard below. A wrong key does not advance: it is
 // counted, shown red at the cursor and on the keyboard. Esc leaves after
 // asking; the end shows the result and keeps it for a logged-in pupil.
-class CLessonView : public QWidget
+class CLessonView : public CLessonScreen
 {
     Q_OBJECT
 public:
     CLessonView(const CCourse& course, int lesson, QWidget* parent = nullptr);
-    ~CLessonView() override;
 
     const CLessonSession& Session() const { return m_session; }
     CKeyboardView* Keyboard() const { return m_pKeyboard; }
-    // What the last finished lesson gave, until the next one ends.
-    const std::optional<CLessonRecord>& LastRecord() const { return m_record; }
-
-    // Called when the pupil leaves the lesson, or asks for another one
-    // (the number of the lesson) from the result.
-    void SetLeave(std::function<void()> leave) { m_leave = std::move(leave); }
-    void SetOpenLesson(std::function<void(int)> open) { m_openLesson = std::move(open); }
-    // The assignment the lesson was started from, if any.
-    void SetGoal(std::optional<CLessonGoal> goal) { m_goal = std::move(goal); }
-    const std::optional<CLessonGoal>& Goal() const { return m_goal; }
 
     // The pixels of a cell: row 0 is the current line, 1 what was typed
     // under it, 2 and 3 the next lines.
@@ -57,9 +39,8 @@ protected:
 private:
     void OnKey(QChar ch);
     void OnBackspace();
-    void OnEscape();
     void Finish();
-    void Restart();
+    void Restart() override;
     void Layout();
     void AfterKey(int line, int column);
     void ShowNextOnKeyboard();
@@ -73,23 +54,11 @@ private:
     // Whether every rectangle asked for lies in cells of the text's rows.
     bool OnlyCells(const QRegion& dirty) const;
     QString HeaderText() const;
-    // What the live view is told of the lesson; endReason 0 while it runs.
-    LiveProgress::CReport LiveReport(int endReason) const;
+    LiveProgress::CReport LiveReport(int endReason) const override;
 
-    const CCourse& m_course;
-    int m_nLesson;
-    std::optional<CLessonGoal> m_goal;
     CLessonSession m_session;
     CKeyDetailRecorder m_keyDetail;
     CKeyboardView* m_pKeyboard = nullptr;
-    std::optional<CLessonRecord> m_record;
-    std::function<void()> m_leave;
-    std::function<void(int)> m_openLesson;
-    QDateTime m_startedAt;
-    // The key press counter's totals when the lesson was set out: the keys
-    // pressed for it from there on (a Shift before the first capital too).
-    CKeyCounts m_keysAtStart;
-    CLiveReporter m_reporter;
     int m_nClockTimer = 0;
     int m_nShownErrors = 0; // what the header shows
     bool m_bShownHint = false;

@@ -1,0 +1,109 @@
+#include "course/LessonScreen.h"
+
+#include "attempts/Attempt.h"
+#include "attempts/PracticeKind.h"
+#include "course/LessonResultDlg.h"
+#include "platform/Platform.h"
+#include "users/CurrentUser.h"
+#include "users/Database.h"
+
+#include <QGuiApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+CLessonScreen::CLessonScreen(const CCourse& course, int lesson, QWidget* parent)
+    : QWidget(parent), m_course(course), m_nLesson(lesson)
+{
+    SetOut();
+}
+
+CLessonScreen::~CLessonScreen()
+{
+    // A lesson left unfinished: the program is idle again.
+    LiveProgress::CReport idle;
+    idle.nActivity = LiveProgress::LoggedIn;
+    m_reporter.Finish(idle);
+}
+
+void CLessonScreen::OnStarted()
+{
+    m_startedAt = Platform().CurrentDateTime();
+    m_reporter.Start([this] { return LiveReport(0); });
+}
+
+void CLessonScreen::SetOut()
+{
+    m_startedAt = QDateTime();
+    m_keysAtStart = CKeyPressCounter::Application().Counts();
+}
+
+void CLessonScreen::Leave(bool bAsk)
+{
+    if (bAsk && AfxMessageBox(u"要离开这一课吗?这一次的练习不会保存。"_s,
+                              MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (m_leave)
+        m_leave();
+}
+
+CLessonAttempt CLessonScreen::NewAttempt(qint64 elapsedMs) const
+{
+    CLessonAttempt attempt;
+    attempt.nUserKey = CurrentUser.RowKey;
+    attempt.strUserName = CurrentUser.Name;
+    attempt.strClass = CurrentUser.Class;
+    attempt.strStudentNo = CurrentUser.StudentNo;
+    attempt.strCourse = m_course.strId;
+    attempt.nLesson = m_nLesson;
+    attempt.nElapsedMs = elapsedMs;
+    attempt.endedAt = Platform().CurrentDateTime();
+    attempt.startedAt = m_startedAt.isValid() ? m_startedAt : attempt.endedAt;
+    if (CKeyPressCounter::Application().IsAvailable()) {
+        const CKeyCounts keys = CKeyPressCounter::Application().Counts() - m_keysAtStart;
+        attempt.nKeyPresses = int(keys.nPresses);
+        attempt.nBackspacePresses = int(keys.nBackspaces);
+    }
+    return attempt;
+}
+
+void CLessonScreen::End(const CLessonAttempt& attempt,
+                        const std::function<void(CLessonRecord&)>& add)
+{
+    m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
+    const bool own = CurrentUser.IsOrdinaryLogin();
+    try {
+        m_record = CourseStore::RecordLesson(ActiveDatabase(), m_course, attempt, own);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
+        m_record->bNextOpen = false;
+    }
+    m_record->goal = m_goal;
+    if (add)
+        add(*m_record);
+    CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
+    const int choice = result.DoModal();
+    if (choice == CLessonResultDlg::Next && m_openLesson)
+        m_openLesson(m_nLesson + 1);
+    else if (choice == CLessonResultDlg::Again)
+        Restart();
+    else if (m_leave)
+        m_leave();
+}
+
+LiveProgress::CReport CLessonScreen::Report(int screenUnits, int typedUnits, int correctUnits,
+                                            qint64 elapsedMs, qint64 idleMs, int endReason) const
+{
+    LiveProgress::CReport report;
+    report.nActivity = LiveProgress::Lesson;
+    report.nKind = PracticeKind::Lesson;
+    report.strLabel = u"%1 第%2课"_s.arg(m_course.strTitle).arg(m_nLesson);
+    report.nScreenUnits = screenUnits;
+    report.nTypedUnits = typedUnits;
+    report.nCorrectUnits = correctUnits;
+    report.nElapsedMs = elapsedMs;
+    report.nIdleMs = idleMs;
+    report.bFocusLost = QGuiApplication::applicationState() != Qt::ApplicationActive;
+    report.nEndReason = endReason;
+    return report;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "attempts/LessonAttempt.h"
+#include "attempts/LiveReporter.h"
+#include "course/CoursePlan.h"
+#include "course/CourseStore.h"
+#include "platform/KeyPressCounter.h"
+
+#include <QDateTime>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+// What every lesson screen has, whatever it counts: its course and lesson,
+// the assignment it was started from, where the pupil goes when it ends
+// (the next lesson, the same again, or away), the live view's reports, the
+// keys pressed since it was set out, and at its end the attempt of the user
+// logged in, kept for a pupil's own account, and its result.
+class CLessonScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    CLessonScreen(const CCourse& course, int lesson, QWidget* parent = nullptr);
+    ~CLessonScreen() override;
+
+    // What the last finished lesson gave, until the next one ends.
+    const std::optional<CLessonRecord>& LastRecord() const { return m_record; }
+    // Called when the pupil leaves the lesson, or asks for another one
+    // (the number of the lesson) from the result.
+    void SetLeave(std::function<void()> leave) { m_leave = std::move(leave); }
+    void SetOpenLesson(std::function<void(int)> open) { m_openLesson = std::move(open); }
+    // The assignment the lesson was started from, if any.
+    void SetGoal(std::optional<CLessonGoal> goal) { m_goal = std::move(goal); }
+    const std::optional<CLessonGoal>& Goal() const { return m_goal; }
+
+protected:
+    // What the live view is told of the lesson; endReason 0 while it runs.
+    virtual LiveProgress::CReport LiveReport(int endReason) const = 0;
+    // The same lesson once more, from its start.
+    virtual void Restart() = 0;
+
+    // The first key: the clock of the attempt and the live view's reports.
+    void OnStarted();
+    // Set out again: no start yet, the keys counted from now.
+    void SetOut();
+    // Leaves, after asking whether to when the lesson is under way.
+    void Leave(bool bAsk);
+    // The current user's attempt, ending now after elapsedMs: the keys
+    // pressed where they are counted; the figures of the typing are the
+    // caller's.
+    CLessonAttempt NewAttempt(qint64 elapsedMs) const;
+    // Keeps the attempt, shows its result with what add puts in the
+    // record, and goes where the pupil chose.
+    void End(const CLessonAttempt& attempt, const std::function<void(CLessonRecord&)>& add = {});
+    LiveProgress::CReport Report(int screenUnits, int typedUnits, int correctUnits,
+                                 qint64 elapsedMs, qint64 idleMs, int endReason) const;
+
+    const CCourse& m_course;
+    const int m_nLesson;
+    // The key press counter's totals when the lesson was set out.
+    CKeyCounts m_keysAtStart;
+
+private:
+    std::optional<CLessonGoal> m_goal;
+    std::optional<CLessonRecord> m_record;
+    std::function<void()> m_leave;
+    std::function<void(int)> m_openLesson;
+    QDateTime m_startedAt;
+    CLiveReporter m_reporter;
+};
