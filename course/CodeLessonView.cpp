@@ -305,7 +305,11 @@ void CCodeLessonView::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_nTimer)
         return;
-    update(HeaderRect());
+    // The header changes with the clock's seconds only.
+    if (const QString header = HeaderText(); header != m_strShownHeader) {
+        m_strShownHeader = header;
+        update(HeaderRect());
+    }
     if (m_session.ShowsCode(Platform().MonotonicMilliseconds()) != m_bCodeShown) {
         ShowCodeOnKeyboard();
         update();

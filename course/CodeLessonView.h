@@ -57,6 +57,7 @@ private:
     int m_nTimer = 0;
     bool m_bStarted = false;
     bool m_bCodeShown = false;
+    QString m_strShownHeader;
     QString m_strComposing; // what the input method composes, not yet typed
     qint64 m_nPressesAtCommit = 0;
     QFont m_itemFont;

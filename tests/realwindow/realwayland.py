@@ -31,14 +31,14 @@ def credits_shown(image):
 class WaylandSession(walk.Session):
     def __init__(self, *args):
         super().__init__(*args)
-        self.weston = self.runtime = self.home = None
-        self.outer = None
+        self.weston = self.runtime = self.home = self.outer = None
 
     def start_display(self, screen="1366x768"):
         # Weston draws its output into a window of the private X server and
         # reads the keys and the mouse from it, as from a seat of its own.
         super().start_display(screen)
-        self.outer = dict(self.env)
+        # A person's keys reach Weston's window, and the screen is read there.
+        self.outer = self.seat_env = dict(self.env)
         self.runtime = tempfile.mkdtemp(prefix="qe-wayland.")
         weston_log = os.path.join(self.out, "weston.log")
         width, height = screen.split("x")
@@ -90,15 +90,6 @@ class WaylandSession(walk.Session):
             if folder:
                 shutil.rmtree(folder, ignore_errors=True)
 
-    def x_outer(self, *args, check_rc=True):
-        done = subprocess.run(list(args), env=self.outer, capture_output=True, text=True,
-                              timeout=30)
-        if check_rc and done.returncode != 0:
-            raise walk.Failure("%s failed: %s" % (" ".join(args), done.stderr.strip()))
-        return done.stdout
-
-    # A person's keys and clicks reach Weston's window; what the program's
-    # windows show is read there too.
     def focus(self, wid):
         # Weston gives the keyboard to a window when it appears and back to
         # its owner when it closes; XWayland's focus follows it. A window's
@@ -106,18 +97,6 @@ class WaylandSession(walk.Session):
         # click is aimed by it.
         self.wait_for(lambda: self.x("xdotool", "getwindowfocus", check_rc=False).strip()
                       == str(int(wid)), "the keyboard on window %s" % wid)
-
-    def key(self, *keys):
-        self.x_outer("xdotool", "key", "--delay", "60", *keys)
-
-    def type(self, text, delay=40):
-        self.x_outer("xdotool", "type", "--delay", str(delay), text)
-
-    def screenshot(self, name):
-        path = os.path.join(self.out, name)
-        self.x_outer("import", "-window", "root", path)
-        print("screenshot", path, flush=True)
-        return walk.Image(path)
 
 
 def run(new, _):

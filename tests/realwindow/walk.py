@@ -61,6 +61,9 @@ class Session:
     def __init__(self, qe, data, out):
         self.qe, self.data, self.out = (os.path.abspath(p) for p in (qe, data, out))
         self.xvfb = self.program = self.work = self.env = None
+        # Where keys are sent and the screen is read, when not the program's
+        # display (a compositor's window on the walk's X server).
+        self.seat_env = None
         self.own_work = False
         self.logs = []
 
@@ -139,9 +142,9 @@ class Session:
         if self.own_work:
             shutil.rmtree(self.work, ignore_errors=True)
 
-    def x(self, *args, check_rc=True):
-        done = subprocess.run(list(args), env=self.env, capture_output=True, text=True,
-                              timeout=30)
+    def x(self, *args, check_rc=True, seat=False):
+        done = subprocess.run(list(args), env=(seat and self.seat_env) or self.env,
+                              capture_output=True, text=True, timeout=30)
         if check_rc and done.returncode != 0:
             raise Failure("%s failed: %s" % (" ".join(args), done.stderr.strip()))
         return done.stdout
@@ -198,21 +201,23 @@ class Session:
         self.x("xdotool", "windowfocus", "--sync", wid)
 
     def key(self, *keys):
-        self.x("xdotool", "key", "--delay", "60", *keys)
+        self.x("xdotool", "key", "--delay", "60", *keys, seat=True)
 
     def type(self, text, delay=40):
         # xdotool types a character only if a key of the keyboard map yields
         # it: each one beyond ASCII gets a spare keycode first.
         needed = sorted({ch for ch in text if ord(ch) > 127})
         if needed:
-            spare = [int(line.split()[1]) for line in self.x("xmodmap", "-pke").splitlines()
+            spare = [int(line.split()[1]) for line in self.x("xmodmap", "-pke",
+                                                             seat=True).splitlines()
                      if line.startswith("keycode") and not line.partition("=")[2].strip()]
             if len(spare) < len(needed):
                 raise Failure("fewer than %d spare keycodes" % len(needed))
             self.x("xmodmap", *(arg for code, ch in zip(spare[-len(needed):], needed)
-                                for arg in ("-e", "keycode %d = U%04X" % (code, ord(ch)))))
+                                for arg in ("-e", "keycode %d = U%04X" % (code, ord(ch)))),
+                   seat=True)
             delay = max(delay, 80)
-        self.x("xdotool", "type", "--delay", str(delay), text)
+        self.x("xdotool", "type", "--delay", str(delay), text, seat=True)
 
     def press(self, wid, *keys):
         self.focus(wid)
@@ -275,7 +280,7 @@ class Session:
 
     def screenshot(self, name):
         path = os.path.join(self.out, name)
-        self.x("import", "-window", "root", path)
+        self.x("import", "-window", "root", path, seat=True)
         print("screenshot", path, flush=True)
         return Image(path)
 
