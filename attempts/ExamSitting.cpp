@@ -1,6 +1,7 @@
 #include "attempts/ExamSitting.h"
 
 #include "attempts/AttemptStore.h"
+#include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
@@ -310,7 +311,7 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
     attempt.nBackspacePresses =
         result.nKeyPresses < 0 ? -1 : qBound(0, result.nBackspacePresses, result.nKeyPresses);
 
-    const int accuracy = figures.nTyped == 0 ? 0 : figures.nCorrect * 100 / figures.nTyped;
+    const int accuracy = Metrics::Accuracy(figures.nCorrect, figures.nTyped);
     FieldList score{
         {0, CDaoFieldValue::FromText(attempt.strUserName)},
         {1, CDaoFieldValue::FromText(attempt.strStudentNo)},

@@ -18,11 +18,16 @@ double WordsPerMinute(int correct, qint64 elapsedMs)
     return UnitsPerMinute(correct, elapsedMs) / 5;
 }
 
-int Accuracy(int correct, int typed)
+int Accuracy(qint64 correct, qint64 typed)
 {
-    correct = qMax(correct, 0);
-    typed = qMax(typed, 0);
-    return typed == 0 ? 0 : int(static_cast<double>(correct) / typed * 100);
+    correct = qMax<qint64>(correct, 0);
+    typed = qMax<qint64>(typed, 0);
+    return typed == 0 ? 0 : int(correct * 100 / typed);
+}
+
+QString AccuracyText(qint64 correct, qint64 typed)
+{
+    return typed <= 0 ? u"—"_s : u"%1%"_s.arg(Accuracy(correct, typed));
 }
 
 QString SpeedUnit(int kind)
@@ -49,6 +54,25 @@ Speed KindSpeed(int kind, int correct, qint64 elapsedMs)
 bool CountsForBest(qint64 elapsedMs, bool bWholeText)
 {
     return bWholeText || elapsedMs >= BestSpeedMinimumMs;
+}
+
+bool MeetsTarget(double speed, int accuracy, double minSpeed, int minAccuracy)
+{
+    return speed >= minSpeed && accuracy >= minAccuracy;
+}
+
+int LessonStars(int accuracy, double perMinute, int targetAccuracy, double targetSpeed,
+                const CStarLevel& two, const CStarLevel& three)
+{
+    const auto reaches = [&](double factor, int levelAccuracy) {
+        return MeetsTarget(perMinute, accuracy, targetSpeed * factor,
+                           qMax(levelAccuracy, targetAccuracy));
+    };
+    if (!MeetsTarget(perMinute, accuracy, targetSpeed, targetAccuracy))
+        return 0;
+    if (reaches(three.dSpeedFactor, three.nAccuracy))
+        return 3;
+    return reaches(two.dSpeedFactor, two.nAccuracy) ? 2 : 1;
 }
 
 QString SpeedText(const Speed& speed)

@@ -6,15 +6,26 @@
 // The one definition of the figures of a practice, used by every window and
 // export so that no two screens disagree. Nothing here divides by zero: no
 // time or nothing typed gives 0.
+// A level of stars above a lesson's targets: the accuracy it asks (never
+// below the target's) and the share of the target's speed.
+struct CStarLevel
+{
+    int nAccuracy = 0;
+    double dSpeedFactor = 1;
+};
+
 namespace Metrics {
 
 // Correct units per minute: 字/分 for Chinese, CPM for the other kinds.
 double UnitsPerMinute(int correct, qint64 elapsedMs);
 // Words per minute for English: correct characters / 5 per minute.
 double WordsPerMinute(int correct, qint64 elapsedMs);
-// The accuracy as the result dialog computes it: correct / typed × 100,
-// truncated; 0 when nothing was typed; negative counts read as 0.
-int Accuracy(int correct, int typed);
+// The accuracy of every window, list, export and server function:
+// correct × 100 / typed in integers (57 of 100 is 57); 0 when nothing was
+// typed; negative counts read as 0.
+int Accuracy(qint64 correct, qint64 typed);
+// "57%", or "—" while nothing is typed.
+QString AccuracyText(qint64 correct, qint64 typed);
 
 // The speed of a practice in its kind's own unit: 字/分 (Chinese), WPM
 // (English), CPM (digits and symbols), 键/分 (a lesson of the course: its
@@ -34,6 +45,16 @@ QString SpeedText(const Speed& speed);
 // screen (or lesson) typed.
 inline constexpr qint64 BestSpeedMinimumMs = 30000;
 bool CountsForBest(qint64 elapsedMs, bool bWholeText);
+// What a result too short to count says beside its figures.
+inline const QString TooShortToCount = QStringLiteral("不足30秒,不计入");
+
+// Whether an attempt reaches a target of speed and accuracy: a lesson's
+// passing and stars, an assignment's try and a lesson started from one.
+bool MeetsTarget(double speed, int accuracy, double minSpeed, int minAccuracy);
+// A lesson's stars: 0 below its targets, 1 at them, 2 and 3 at the higher
+// levels.
+int LessonStars(int accuracy, double perMinute, int targetAccuracy, double targetSpeed,
+                const CStarLevel& two, const CStarLevel& three);
 
 // The figures of the physical key presses. presses < 0 means the platform
 // did not show them: the texts then read NotAvailable, never a number.

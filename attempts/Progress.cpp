@@ -108,10 +108,10 @@ CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
         }
         figures.dBestSpeed = qMax(figures.dBestSpeed, attempt.Speed());
         if (all > 0)
-            figures.dBestAccuracy = qMax(figures.dBestAccuracy, 100.0 * right / all);
+            figures.nBestAccuracy = qMax(figures.nBestAccuracy, attempt.Accuracy());
     }
     figures.dAverageSpeed = AverageSpeed(kind, correct, totalMs);
-    figures.dAverageAccuracy = typed > 0 ? 100.0 * double(correct) / double(typed) : 0;
+    figures.nAverageAccuracy = Metrics::Accuracy(correct, typed);
     figures.dAverageKeysPerSecond = Metrics::KeysPerSecond(presses, keyedMs);
     figures.dAverageKeysPerUnit = Metrics::KeysPerUnit(presses, keyedCorrect);
     return figures;

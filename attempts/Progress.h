@@ -45,8 +45,10 @@ struct CProgressFigures
     int nCounted = 0; // those the figures are taken over
     double dBestSpeed = 0;
     double dAverageSpeed = 0;
-    double dBestAccuracy = 0; // exact, as the average: 57 of 100 is 57.0
-    double dAverageAccuracy = 0;
+    // The best attempt's own accuracy, and all correct units over all typed,
+    // both by Metrics::Accuracy (so the best is never below the average).
+    int nBestAccuracy = 0;
+    int nAverageAccuracy = 0;
     // Over the counted attempts whose key presses are known (nKeyedCount of
     // them): all presses over all their time, and over all their correct
     // units.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "attempts/Metrics.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -50,12 +52,6 @@ struct CLesson
 };
 
 // How much more than the targets two and three stars ask.
-struct CStarLevel
-{
-    int nAccuracy = 0;
-    double dSpeedFactor = 1;
-};
-
 struct CCourse
 {
     QString strId;

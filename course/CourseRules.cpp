@@ -1,5 +1,7 @@
 #include "course/CourseRules.h"
 
+#include "attempts/Metrics.h"
+
 #include <cmath>
 
 namespace CourseRules {
@@ -15,20 +17,13 @@ CLessonTargets Targets(const CLesson& lesson, const CClassThresholds& thresholds
 
 bool Passes(const CLessonTargets& targets, int accuracy, double keysPerMinute)
 {
-    return accuracy >= targets.nAccuracy && keysPerMinute >= targets.nSpeed;
+    return Metrics::MeetsTarget(keysPerMinute, accuracy, targets.nSpeed, targets.nAccuracy);
 }
 
 int Stars(const CCourse& course, const CLessonTargets& targets, int accuracy, double keysPerMinute)
 {
-    if (!Passes(targets, accuracy, keysPerMinute))
-        return 0;
-    const auto reaches = [&](const CStarLevel& level) {
-        return accuracy >= qMax(level.nAccuracy, targets.nAccuracy) &&
-               keysPerMinute >= targets.nSpeed * level.dSpeedFactor;
-    };
-    if (reaches(course.threeStars))
-        return 3;
-    return reaches(course.twoStars) ? 2 : 1;
+    return Metrics::LessonStars(accuracy, keysPerMinute, targets.nAccuracy, targets.nSpeed,
+                                course.twoStars, course.threeStars);
 }
 
 QList<CLessonProgress> Progress(const CCourse& course, const QList<CLessonAttempt>& attempts,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/Metrics.h"
 #include "course/CourseRules.h"
 #include "users/Pupil.h"
 
@@ -33,7 +34,8 @@ struct CLessonGoal
     // As the assignment judges a lesson's try.
     bool IsMet(const CLessonAttempt& attempt) const
     {
-        return attempt.KeysPerMinute() >= dKeysPerMinute && attempt.Accuracy() >= nAccuracy;
+        return Metrics::MeetsTarget(attempt.KeysPerMinute(), attempt.Accuracy(), dKeysPerMinute,
+                                    nAccuracy);
     }
 };
 

@@ -53,8 +53,7 @@ bool CExamResultDlg::OnInitDialog()
                    u"%1(%2)"_s.arg(Metrics::SpeedText(speed),
                                    bOverLimit ? u"按限时 %1 计算"_s.arg(DurationText(m_nLimitMs))
                                               : u"提前打完一屏,按所用时间计算"_s));
-    SetDlgItemText(IDC_ACCURACY,
-                   u"%1%"_s.arg(Metrics::Accuracy(m_figures.nCorrect, m_figures.nTyped)));
+    SetDlgItemText(IDC_ACCURACY, Metrics::AccuracyText(m_figures.nCorrect, m_figures.nTyped));
     SetDlgItemText(IDC_TIME, DurationText(m_figures.nUsedMs));
     SetDlgItemText(IDC_TYPED,
                    u"%1 个,其中 %2 个正确"_s.arg(m_figures.nTyped).arg(m_figures.nCorrect));

@@ -90,8 +90,9 @@ CAssignmentStatus JudgeAssignment(const CAssignment& assignment, QList<CAssignme
         ++status.nTries;
         status.dBestSpeed = qMax(status.dBestSpeed, attempt.dSpeed);
         status.nBestAccuracy = qMax(status.nBestAccuracy, attempt.nAccuracy);
-        const bool bMeets = attempt.bLongEnough && attempt.dSpeed >= assignment.dMinSpeed &&
-                            attempt.nAccuracy >= assignment.nMinAccuracy;
+        const bool bMeets = attempt.bLongEnough &&
+                            Metrics::MeetsTarget(attempt.dSpeed, attempt.nAccuracy,
+                                                 assignment.dMinSpeed, assignment.nMinAccuracy);
         int& passed = passedOfLesson[bLessons ? attempt.nLesson : 0];
         if (!bMeets || passed >= passes || status.nDone >= status.nNeeded)
             continue;

@@ -133,5 +133,5 @@ QStringList RecentRow(const CAttemptSummary& attempt)
                                                     : attempt.strLabel;
     return {attempt.startedAt.toString(u"M月d日 HH:mm"_s), what,
             Metrics::SpeedText({attempt.Speed(), Metrics::SpeedUnit(attempt.nKind)}),
-            u"%1%"_s.arg(attempt.Accuracy())};
+            Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits)};
 }

@@ -42,7 +42,7 @@ QStringList Figures(int kind, int correct, int typed, qint64 elapsedMs, qint64 k
     const qint64 seconds = elapsedMs / 1000;
     return {
         u"速度 %1"_s.arg(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, elapsedMs))),
-        u"正确率 %1%"_s.arg(Metrics::Accuracy(correct, typed)),
+        u"正确率 %1"_s.arg(Metrics::AccuracyText(correct, typed)),
         u"击键 %1"_s.arg(Metrics::KeysPerSecondText(keyPresses, elapsedMs)),
         limitSeconds > 0 ? u"剩余 %1"_s.arg(Clock(limitSeconds - seconds))
                          : u"用时 %1"_s.arg(Clock(seconds)),
@@ -61,16 +61,16 @@ QString Comparison(int kind, const QList<CAttemptSummary>& attempts, bool bThisO
     if (before.isEmpty())
         return u"这是你第一次做%1练习"_s.arg(Metrics::KindName(kind));
     const CAttemptSummary& last = before.first();
-    QString line = u"上一次:速度 %1,正确率 %2%"_s
-                       .arg(Metrics::SpeedText({last.Speed(), Metrics::SpeedUnit(kind)}))
-                       .arg(last.Accuracy());
+    QString line = u"上一次:速度 %1,正确率 %2"_s.arg(
+        Metrics::SpeedText({last.Speed(), Metrics::SpeedUnit(kind)}),
+        Metrics::AccuracyText(last.nCorrectUnits, last.nTypedUnits));
     const CProgressFigures figures = SummariseKind(before, kind);
     if (figures.nCounted == 0)
         return line + u"    最好:%1 %2"_s.arg(CProgressFigures::NotCounted(),
                                               CProgressFigures::NotCountedReason());
     return line + u"    最好:速度 %1,正确率 %2%"_s
                       .arg(Metrics::SpeedText({figures.dBestSpeed, Metrics::SpeedUnit(kind)}))
-                      .arg(figures.dBestAccuracy, 0, 'f', 0);
+                      .arg(figures.nBestAccuracy);
 }
 
 } // namespace LargeBand

@@ -43,7 +43,7 @@ bool CResultDlg::OnInitDialog()
     TypedCount = qMax(TypedCount, 0);
     ElapsedSeconds = qMax(ElapsedSeconds, 0);
 
-    // The one accuracy of every window: truncated, so 57 of 100 gives 56.
+    // The one accuracy of every window, in integers: 57 of 100 gives 57.
     const int accuracy = Metrics::Accuracy(CorrectCount, TypedCount);
     const int speed = ElapsedSeconds == 0 ? 0 : CorrectCount / ElapsedSeconds;
     m_strAccuracy = u"%1%"_s.arg(accuracy);

@@ -39,7 +39,9 @@ QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
                         : CExportCell::Text(CProgressFigures::NotCounted());
     };
     cells << counted(row.figures.dBestSpeed, 1) << CExportCell::Number(row.dLatestSpeed, 1)
-          << counted(row.figures.dAverageSpeed, 1) << counted(row.figures.dAverageAccuracy, 1)
+          << counted(row.figures.dAverageSpeed, 1)
+          << (bCounted ? CExportCell::Integer(row.figures.nAverageAccuracy)
+                       : CExportCell::Text(CProgressFigures::NotCounted()))
           << CExportCell::Duration(row.nTotalMs);
     if (!bCounted)
         cells << counted(0, 2) << counted(0, 2);

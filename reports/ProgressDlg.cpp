@@ -126,7 +126,8 @@ void CProgressDlg::FillAttempts()
              attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel,
              Metrics::SpeedText(
                  Metrics::KindSpeed(attempt.nKind, attempt.nCorrectUnits, attempt.nElapsedMs)),
-             u"%1%"_s.arg(attempt.Accuracy()), DurationText(attempt.nElapsedMs),
+             Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits),
+             DurationText(attempt.nElapsedMs),
              Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.nElapsedMs),
              Metrics::KeysPerUnitText(attempt.nKeyPresses, attempt.nCorrectUnits),
              QString::number(attempt.nDeletedUnits),
@@ -178,8 +179,8 @@ void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
                 .arg(figures.nCount)
                 .arg(Metrics::SpeedText({figures.dBestSpeed, unit}),
                      Metrics::SpeedText({figures.dAverageSpeed, unit}),
-                     QString::number(figures.dBestAccuracy, 'f', 1),
-                     QString::number(figures.dAverageAccuracy, 'f', 1),
+                     QString::number(figures.nBestAccuracy),
+                     QString::number(figures.nAverageAccuracy),
                      keyed ? QString::number(figures.dAverageKeysPerSecond, 'f', 2)
                            : Metrics::NotAvailable,
                      keyed ? QString::number(figures.dAverageKeysPerUnit, 'f', 2)

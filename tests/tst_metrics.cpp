@@ -45,6 +45,56 @@ private slots:
         QCOMPARE(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, ms)), shown);
     }
 
+    // The accuracy in integers: the floating-point quotient truncated gave
+    // 56 for 57 of 100 and let a 57 % target fail at exactly 57 %.
+    void accuracyInIntegers_data()
+    {
+        QTest::addColumn<qint64>("correct");
+        QTest::addColumn<qint64>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("57 of 100 is 57") << 57LL << 100LL << u"57%"_s;
+        QTest::newRow("29 of 100 is 29") << 29LL << 100LL << u"29%"_s;
+        QTest::newRow("2 of 3 is 66") << 2LL << 3LL << u"66%"_s;
+        QTest::newRow("1284 of 1288 is 99") << 1284LL << 1288LL << u"99%"_s;
+        QTest::newRow("nothing typed yet shows a dash") << 0LL << 0LL << u"—"_s;
+        QTest::newRow("counts past 32 bits do not overflow")
+            << 3000000000LL << 4000000000LL << u"75%"_s;
+    }
+    void accuracyInIntegers()
+    {
+        QFETCH(qint64, correct);
+        QFETCH(qint64, typed);
+        QFETCH(QString, shown);
+        QCOMPARE(Metrics::AccuracyText(correct, typed), shown);
+        // A target of exactly the figure is met.
+        QVERIFY(Metrics::MeetsTarget(10, Metrics::Accuracy(correct, typed), 10,
+                                     Metrics::Accuracy(correct, typed)));
+    }
+
+    // Stars at a lesson's targets and the course's levels: 80 % and 20 keys
+    // a minute asked, two stars at 90 % and 1.2 times, three at 95 % and
+    // 1.5 times.
+    void lessonStars_data()
+    {
+        QTest::addColumn<int>("accuracy");
+        QTest::addColumn<double>("perMinute");
+        QTest::addColumn<int>("stars");
+        QTest::newRow("below the accuracy") << 79 << 100.0 << 0;
+        QTest::newRow("below the speed") << 100 << 19.9 << 0;
+        QTest::newRow("exactly the targets") << 80 << 20.0 << 1;
+        QTest::newRow("two stars' speed without their accuracy") << 89 << 40.0 << 1;
+        QTest::newRow("two stars") << 90 << 24.0 << 2;
+        QTest::newRow("three stars' accuracy at two stars' speed") << 99 << 29.9 << 2;
+        QTest::newRow("three stars") << 95 << 30.0 << 3;
+    }
+    void lessonStars()
+    {
+        QFETCH(int, accuracy);
+        QFETCH(double, perMinute);
+        QFETCH(int, stars);
+        QCOMPARE(Metrics::LessonStars(accuracy, perMinute, 80, 20, {90, 1.2}, {95, 1.5}), stars);
+    }
+
     // The best and the averages are taken over the same attempts, those of
     // 30 s or a whole screen; the averages are all their correct units over
     // all their time (and over all they typed).
@@ -54,8 +104,8 @@ private slots:
         QTest::addColumn<int>("counted");
         QTest::addColumn<double>("best");
         QTest::addColumn<double>("average");
-        QTest::addColumn<double>("bestAccuracy");
-        QTest::addColumn<double>("averageAccuracy");
+        QTest::addColumn<int>("bestAccuracy");
+        QTest::addColumn<int>("averageAccuracy");
         const auto at = [](qint64 ms, int typed, int correct, bool whole = false) {
             CAttemptSummary a;
             a.nKind = PracticeKind::Chinese;
@@ -67,18 +117,23 @@ private slots:
         };
         // 18 in 6 s would be 180 字/分; a whole minute of 15 counts.
         QTest::newRow("six seconds and Esc count for nothing")
-            << QList{at(6000, 18, 18), at(60000, 16, 15)} << 1 << 15.0 << 15.0 << 93.75 << 93.75;
+            << QList{at(6000, 18, 18), at(60000, 16, 15)} << 1 << 15.0 << 15.0 << 93 << 93;
         QTest::newRow("a whole screen in 20 s is the best")
-            << QList{at(20000, 40, 40, true), at(60000, 30, 30)} << 2 << 120.0 << 52.5 << 100.0
-            << 100.0;
+            << QList{at(20000, 40, 40, true), at(60000, 30, 30)} << 2 << 120.0 << 52.5 << 100
+            << 100;
         QTest::newRow("exactly 30 s counts")
-            << QList{at(30000, 20, 10), at(60000, 20, 20)} << 2 << 20.0 << 20.0 << 100.0 << 75.0;
+            << QList{at(30000, 20, 10), at(60000, 20, 20)} << 2 << 20.0 << 20.0 << 100 << 75;
         QTest::newRow("only short attempts: nothing counts")
-            << QList{at(5000, 10, 10), at(1000, 2, 1)} << 0 << 0.0 << 0.0 << 0.0 << 0.0;
+            << QList{at(5000, 10, 10), at(1000, 2, 1)} << 0 << 0.0 << 0.0 << 0 << 0;
         QTest::newRow("a minute of nothing lowers the average, not the best")
-            << QList{at(60000, 40, 40), at(60000, 0, 0)} << 2 << 40.0 << 20.0 << 100.0 << 100.0;
-        QTest::newRow("57 of 100 is 57.0 both ways")
-            << QList{at(60000, 100, 57)} << 1 << 57.0 << 57.0 << 57.0 << 57.0;
+            << QList{at(60000, 40, 40), at(60000, 0, 0)} << 2 << 40.0 << 20.0 << 100 << 100;
+        QTest::newRow("57 of 100 is 57 both ways")
+            << QList{at(60000, 100, 57)} << 1 << 57.0 << 57.0 << 57 << 57;
+        // 1284 of 1288 is 99 %: the best is the attempt's own figure, never
+        // rounded up to 100.
+        QTest::newRow("the best of 1284 of 1288 is 99, not 100")
+            << QList{at(600000, 1288, 1284), at(60000, 50, 40)} << 2 << 128.4
+            << 1324 * 60000.0 / 660000 << 99 << 98;
         QTest::newRow("other kinds are left out")
             << QList{at(60000, 40, 40),
                      [&] {
@@ -86,7 +141,7 @@ private slots:
                          english.nKind = PracticeKind::English;
                          return english;
                      }()}
-            << 1 << 40.0 << 40.0 << 100.0 << 100.0;
+            << 1 << 40.0 << 40.0 << 100 << 100;
     }
     void bestAndAverageOfAttempts()
     {
@@ -94,14 +149,14 @@ private slots:
         QFETCH(int, counted);
         QFETCH(double, best);
         QFETCH(double, average);
-        QFETCH(double, bestAccuracy);
-        QFETCH(double, averageAccuracy);
+        QFETCH(int, bestAccuracy);
+        QFETCH(int, averageAccuracy);
         const CProgressFigures figures = SummariseKind(attempts, PracticeKind::Chinese);
         QCOMPARE(figures.nCounted, counted);
         QCOMPARE(figures.dBestSpeed, best);
         QCOMPARE(figures.dAverageSpeed, average);
-        QCOMPARE(figures.dBestAccuracy, bestAccuracy);
-        QCOMPARE(figures.dAverageAccuracy, averageAccuracy);
+        QCOMPARE(figures.nBestAccuracy, bestAccuracy);
+        QCOMPARE(figures.nAverageAccuracy, averageAccuracy);
     }
 
     // Whatever a pupil typed, no best is below its average, as computed and
@@ -127,10 +182,9 @@ private slots:
                 f.dBestSpeed >= f.dAverageSpeed && shown(f.dBestSpeed) >= shown(f.dAverageSpeed),
                 qPrintable(u"set %1: %2 < %3"_s.arg(set).arg(f.dBestSpeed).arg(f.dAverageSpeed)));
             QVERIFY2(
-                f.dBestAccuracy >= f.dAverageAccuracy &&
-                    shown(f.dBestAccuracy) >= shown(f.dAverageAccuracy),
+                f.nBestAccuracy >= f.nAverageAccuracy,
                 qPrintable(
-                    u"set %1: %2 < %3"_s.arg(set).arg(f.dBestAccuracy).arg(f.dAverageAccuracy)));
+                    u"set %1: %2 < %3"_s.arg(set).arg(f.nBestAccuracy).arg(f.nAverageAccuracy)));
         }
     }
 };

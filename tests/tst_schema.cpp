@@ -1,3 +1,4 @@
+#include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "attempts/Progress.h"
 #include "platform/ScriptedPlatform.h"
@@ -11,6 +12,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -262,6 +264,84 @@ private slots:
         QVERIFY(db);
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(Versions(*fixture), AllVersions());
+    }
+
+    // The program's figures and the database's agree for any counts: the
+    // accuracy (the server's function, or the expression SQLite mends the
+    // old scores with), a target met and a lesson's stars (the server's).
+    void figuresAgreeWithTheDatabase()
+    {
+        CTestDatabase fixture;
+        const bool bServer = fixture.IsPostgres();
+        QRandomGenerator random(20261209);
+        QStringList values;
+        QList<int> accuracies;
+        QList<int> stars;
+        for (int i = 0; i < 2000; ++i) {
+            const qint64 typed = i < 4 ? QList<qint64>{0, 100, 100, 1288}[i]
+                                       : random.bounded(1, i % 2 ? 2000 : 2000000);
+            const qint64 correct =
+                i < 4 ? QList<qint64>{0, 57, 29, 1284}[i] : random.bounded(qint64(0), typed + 1);
+            const int accuracy = random.bounded(40, 101);
+            const double perMinute = random.bounded(0, 3000) / 10.0;
+            const int targetAccuracy = random.bounded(50, 101);
+            const int targetSpeed = random.bounded(5, 120);
+            // One division each, so that the program and the server read the
+            // same double from the same two decimals.
+            const CStarLevel two{random.bounded(50, 101), random.bounded(100, 150) / 100.0};
+            const CStarLevel three{random.bounded(50, 101), random.bounded(100, 200) / 100.0};
+            accuracies.append(Metrics::Accuracy(correct, typed));
+            stars.append(
+                Metrics::LessonStars(accuracy, perMinute, targetAccuracy, targetSpeed, two, three));
+            values.append(u"(%1, %2, %3, %4, %5, %6, %7, %8, %9, %10, %11)"_s.arg(i)
+                              .arg(correct)
+                              .arg(typed)
+                              .arg(accuracy)
+                              .arg(perMinute, 0, 'f', 1)
+                              .arg(targetAccuracy)
+                              .arg(targetSpeed)
+                              .arg(two.nAccuracy)
+                              .arg(two.dSpeedFactor, 0, 'f', 2)
+                              .arg(three.nAccuracy)
+                              .arg(three.dSpeedFactor, 0, 'f', 2));
+        }
+        const QString figures =
+            bServer ? u"qe_accuracy(c, t) || '|' || qe_lesson_stars(a, m::double precision, ta, "
+                      "ts, a2, f2::double precision, a3, f3::double precision)"_s
+                    : u"CASE WHEN t = 0 THEN 0 ELSE c * 100 / t END"_s;
+        const QStringList rows = SelectRows(
+            fixture.Admin(), u"WITH v(i, c, t, a, m, ta, ts, a2, f2, a3, f3) AS (VALUES %2) "
+                             "SELECT %1 FROM v ORDER BY i"_s.arg(figures, values.join(u", "_s)));
+        QCOMPARE(rows.size(), accuracies.size());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QString expected = bServer ? u"%1|%2"_s.arg(accuracies[i]).arg(stars[i])
+                                             : QString::number(accuracies[i]);
+            QVERIFY2(rows[i] == expected, qPrintable(u"row %1 (%2): the database says %3, the "
+                                                     "program %4"_s.arg(i)
+                                                         .arg(values[i], rows[i], expected)));
+        }
+        QCOMPARE(accuracies.mid(0, 4), (QList<int>{0, 57, 29, 99}));
+    }
+
+    // The scores stored with the old floating-point quotient (57 of 100
+    // kept as 56) take their attempts' figure at the upgrade.
+    void upgradeMendsTruncatedAccuracies()
+    {
+        CTestDatabase fixture(13);
+        CDaoDatabase& owner = *fixture.Admin();
+        const QDateTime at(QDate(2024, 9, 2), QTime(9, 0));
+        StoreWithScore(owner, TimedAttempt(0, PracticeKind::English, at, 60000, 100, 57), u"李华"_s,
+                       u"20240117"_s, 56);
+        StoreWithScore(owner, TimedAttempt(0, PracticeKind::English, at.addSecs(90), 60000, 0, 0),
+                       u"李华"_s, u"20240117"_s, 0);
+        if (fixture.IsPostgres())
+            QCOMPARE(RunUpgradeDatabaseCommand({u"qe"_s, u"--database"_s, fixture.AdminTarget(),
+                                                u"--upgrade-database"_s}),
+                     0);
+        else
+            QVERIFY(OpenAsProgram(fixture));
+        QCOMPARE(SelectRows(&owner, u"SELECT accuracy FROM score ORDER BY qe_key"_s),
+                 (QStringList{u"57"_s, u"0"_s}));
     }
 
     void failedUpgradeLeavesItUntouched()
