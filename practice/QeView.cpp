@@ -124,6 +124,11 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
         return;
     }
     const bool bWasRunning = m_session.IsRunning();
+    if (!bWasRunning && byte == 0x1B && IsLarge()) {
+        // Esc on the start card goes back; nothing was begun or stored.
+        ShowCredits();
+        return;
+    }
     if (bWasRunning)
         m_recorder.OnRunningByte(byte);
     else if (byte == 0x20 && !BeginExamSitting())

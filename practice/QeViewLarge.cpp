@@ -101,6 +101,11 @@ void CQeView::StoreLargeResult()
     CDaoDatabase* db = ActiveDatabase();
     QString status;
     m_result->bUnsaved = false;
+    if (m_result->attempt.nTypedUnits <= 0) {
+        // Space and then Esc: there is nothing to keep.
+        m_result->band.strSecondLine = u"没有打字,成绩不保存"_s;
+        return;
+    }
     if (!CurrentUser.IsOrdinaryLogin()) {
         m_result->band.strSecondLine = u"只保存登录的学生的成绩"_s;
         return;
@@ -124,6 +129,9 @@ void CQeView::StoreLargeResult()
         // The comparison is a help, not the result: without it the result
         // still shows.
     }
+    if (!Metrics::CountsForBest(m_result->attempt.nElapsedMs,
+                                m_result->attempt.nEndReason == EndReason::EndOfScreen))
+        status = Metrics::TooShortToCount + (status.isEmpty() ? QString() : u"    "_s + status);
     m_result->band.strSecondLine = status;
 }
 

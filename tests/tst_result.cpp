@@ -1,4 +1,5 @@
 #include "attempts/AttemptStore.h"
+#include "attempts/Metrics.h"
 #include "attempts/Progress.h"
 #include "platform/ScriptedPlatform.h"
 #include "practice/PracticeState.h"
@@ -151,8 +152,9 @@ private slots:
         CDaoDatabase::SetTarget(QString());
     }
 
-    // The described figures, truncated as described, in the column of the
-    // practice's kind; negative counts are clamped to 0 in place.
+    // The described figures in the column of the practice's kind, the
+    // accuracy in integers (a floating-point quotient truncated gave 56 for
+    // 57 of 100); negative counts are clamped to 0 in place.
     void scoreRowShown_data()
     {
         QTest::addColumn<int>("kind");
@@ -167,10 +169,10 @@ private slots:
                                        .arg(qMax(seconds, 0))
                                        .arg(QLatin1StringView(accuracy));
         };
-        english("57 of 100 truncates to 56", 57, 100, 60, "0", "56%");
-        english("29 of 100 truncates to 28", 29, 100, 10, "2", "28%");
+        english("57 of 100 is 57, not 56", 57, 100, 60, "0", "57%");
+        english("29 of 100 is 29, not 28", 29, 100, 10, "2", "29%");
         english("2 of 3 truncates to 66", 2, 3, 1, "2", "66%");
-        english("58 of 100 truncates to 57", 58, 100, 60, "0", "57%");
+        english("58 of 100 is 58", 58, 100, 60, "0", "58%");
         english("70 of 100 stays 70", 70, 100, 60, "1", "70%");
         english("150 in 60 s is speed 2", 150, 150, 60, "2", "100%");
         english("59 in 60 s is speed 0", 59, 100, 60, "0", "59%");
@@ -511,6 +513,63 @@ private slots:
         QCOMPARE(database.Rows(u"score"_s).size(), 1);
         QCOMPARE(StoredAttempts(database.Admin()).size(), 1);
         QCOMPARE(f.view->ResultBand().strSecondLine, u"这是你第一次做英文练习"_s);
+    }
+
+    // 100 cells with 43 wrong read 57 % on the result, in the score row the
+    // program or the server stored, and in the pupil's attempts.
+    void fortyThreeWrongOfAHundredIs57Everywhere()
+    {
+        CTestDatabase& database = *m_pDatabase;
+        CDaoDatabase::SetTarget(database.Target());
+        CPracticeFixture f;
+        SignIn(database, f, UserKind::Ordinary, 5);
+        TypeText(f, QByteArray(43, '#') + TextBody.mid(43, 57));
+        f.platform.AnswerBoxes({IDOK});
+        f.Type(QByteArray("\x1b"));
+        QVERIFY(f.view->ShowsResult());
+        QVERIFY2(f.view->ResultBand().figures.contains(u"正确率 57%"_s),
+                 qPrintable(f.view->ResultBand().figures.join(u", "_s)));
+        QCOMPARE(SelectRows(database.Admin(), u"SELECT accuracy FROM score"_s),
+                 QStringList{u"57"_s});
+        const QList<CAttemptSummary> attempts = LoadAttempts(*database.Admin(), 5);
+        QCOMPARE(attempts.size(), 1);
+        QCOMPARE(Metrics::AccuracyText(attempts[0].nCorrectUnits, attempts[0].nTypedUnits),
+                 u"57%"_s);
+    }
+
+    // Esc on the start card goes back without a box; Space and Esc with
+    // nothing typed store nothing; a result under 30 s says it will not count.
+    void nothingTypedIsNeverStored()
+    {
+        CTestDatabase& database = *m_pDatabase;
+        CDaoDatabase::SetTarget(database.Target());
+        CPracticeFixture f;
+        SignIn(database, f, UserKind::Ordinary, 5);
+        CPracticeScreen screen;
+        screen.text = TextBody;
+        screen.strTitle = u"打字"_s;
+        f.view->LoadScreen(screen);
+        f.Type(QByteArray("\x1b"));
+        QVERIFY(f.platform.boxes.isEmpty());
+        QVERIFY(!f.view->IsLarge());
+
+        f.view->LoadScreen(screen);
+        f.Type(QByteArray(" "));
+        f.platform.AnswerBoxes({IDOK});
+        f.Type(QByteArray("\x1b"));
+        QVERIFY(f.view->ShowsResult());
+        QVERIFY2(f.view->ResultBand().figures.contains(u"正确率 —"_s),
+                 qPrintable(f.view->ResultBand().figures.join(u", "_s)));
+        QCOMPARE(f.view->ResultBand().strSecondLine, u"没有打字,成绩不保存"_s);
+        QCOMPARE(CountRows(database.Admin(), u"score"_s), 0);
+
+        f.view->LoadScreen(screen);
+        f.Type(QByteArray(" ") + TextBody.left(5));
+        f.platform.Advance(2000);
+        f.platform.AnswerBoxes({IDOK});
+        f.Type(QByteArray("\x1b"));
+        QVERIFY2(f.view->ResultBand().strSecondLine.startsWith(u"不足30秒,不计入"_s),
+                 qPrintable(f.view->ResultBand().strSecondLine));
     }
 
 private:
