@@ -56,6 +56,8 @@ QString CourseName(const QString& course)
         return u"指法"_s;
     if (course == u"pinyin"_s)
         return u"拼音"_s;
+    if (course == u"wubi"_s)
+        return u"五笔"_s;
     return course;
 }
 

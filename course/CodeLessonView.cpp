@@ -143,7 +143,7 @@ QString CCodeLessonView::HeaderText() const
     const qint64 seconds = m_session.ElapsedMs(Platform().MonotonicMilliseconds()) / 1000;
     QString text = u"第 %1 课  %2    已打 %3    用时 %4:%5"_s.arg(m_nLesson)
                        .arg(m_session.Lesson().strTitle)
-                       .arg(m_session.ItemsTyped())
+                       .arg(m_session.CharactersTyped())
                        .arg(seconds / 60)
                        .arg(seconds % 60, 2, 10, QChar(u'0'));
     if (m_session.Keystrokes() > 0)
@@ -320,8 +320,8 @@ void CCodeLessonView::Finish()
 {
     const CLesson& lesson = m_session.Lesson();
     CLessonAttempt attempt = NewAttempt(m_session.ElapsedMs(Platform().MonotonicMilliseconds()));
-    // The course's rules count the lesson's items as its keys: an item
-    // typed right once each, the wrong codes as the errors.
+    // The course's rules count the lesson's characters as its keys: each
+    // typed right once, the wrong codes as the errors.
     attempt.nCorrectKeys = lesson.Keystrokes();
     attempt.nErrors = m_session.Errors();
     attempt.nKeystrokes = attempt.nCorrectKeys + attempt.nErrors;
@@ -339,8 +339,8 @@ void CCodeLessonView::Finish()
 LiveProgress::CReport CCodeLessonView::LiveReport(int endReason) const
 {
     const qint64 now = Platform().MonotonicMilliseconds();
-    return Report(m_session.Lesson().Keystrokes(), m_session.ItemsTyped() + m_session.Errors(),
-                  m_session.ItemsTyped(), m_session.ElapsedMs(now), m_session.IdleMs(now),
+    return Report(m_session.Lesson().Keystrokes(), m_session.CharactersTyped() + m_session.Errors(),
+                  m_session.CharactersTyped(), m_session.ElapsedMs(now), m_session.IdleMs(now),
                   endReason);
 }
 

@@ -6,6 +6,7 @@ CCodeSession::CCodeSession(const CLesson& lesson) : m_lesson(lesson)
 {
     for (const QList<CCodeItem>& line : m_lesson.items)
         m_queue.append(line);
+    m_comesBack.fill(false, m_queue.size());
 }
 
 const CCodeItem* CCodeSession::Current() const
@@ -50,13 +51,14 @@ CCodeSession::Outcome CCodeSession::Type(QChar ch, qint64 nowMs)
     const QStringList& codes = m_queue[m_nNext].codes;
     if (space) {
         if (!codes.contains(m_strTyped))
-            return Refuse(m_strTyped + u'␣');
+            return Refuse(m_strTyped + u'␣', false);
         return Accept(int(m_strTyped.size()));
     }
     const QString typed = m_strTyped + letter;
     const auto begins = [&typed](const QString& code) { return code.startsWith(typed); };
     if (std::none_of(codes.begin(), codes.end(), begins))
-        return Refuse(typed);
+        return Refuse(typed, true);
+    m_bInSlip = false;
     m_strTyped = typed;
     const bool longer = std::any_of(codes.begin(), codes.end(), [&typed](const QString& code) {
         return code.size() > typed.size() && code.startsWith(typed);
@@ -71,15 +73,21 @@ CCodeSession::Outcome CCodeSession::Backspace(qint64 nowMs)
     Start(nowMs);
     ++m_nKeystrokes;
     ++m_nBackspaces;
+    m_bInSlip = false;
     m_strTyped.chop(1);
     return Outcome::Pending;
 }
 
-CCodeSession::Outcome CCodeSession::Refuse(const QString& typed)
+CCodeSession::Outcome CCodeSession::Refuse(const QString& typed, bool bKeepTyped)
 {
-    ++m_nErrors;
-    ++m_misses[{m_queue[m_nNext].strText, typed}];
-    m_strTyped.clear();
+    // Wrong keys in a row are one slip: one error, one miss.
+    if (!m_bInSlip) {
+        ++m_nErrors;
+        ++m_misses[{m_queue[m_nNext].strText, typed}];
+    }
+    m_bInSlip = bKeepTyped;
+    if (!bKeepTyped)
+        m_strTyped.clear();
     m_bWrongHere = true;
     return Outcome::Wrong;
 }
@@ -106,7 +114,8 @@ CCodeSession::Outcome CCodeSession::Commit(const QString& text, int keys, qint64
         if (!rest.startsWith(wanted)) {
             m_strCommitted.clear();
             m_nCommittedKeys = 0;
-            return Refuse(rest.left(MostMissChars));
+            m_bInSlip = false; // each wrong commit counts
+            return Refuse(rest.left(MostMissChars), false);
         }
         rest.remove(0, wanted.size());
         // The keys tell the code only of commits of this item alone; one
@@ -137,15 +146,19 @@ CCodeSession::Outcome CCodeSession::Accept(int codeKeys)
         if (returns < MostReturns) {
             ++returns;
             const int after = ComesBackAfter - (m_bWrongHere && slow ? 2 : 0);
-            m_queue.insert(qMin(m_nNext + 1 + after, int(m_queue.size())), item);
+            const int at = qMin(m_nNext + 1 + after, int(m_queue.size()));
+            m_queue.insert(at, item);
+            m_comesBack.insert(at, true);
         }
     } else {
         m_weak.remove(item.strText);
     }
     ++m_nItemsTyped;
+    if (!m_comesBack[m_nNext])
+        m_nCharactersTyped += int(item.strText.size());
     ++m_nNext;
     m_strTyped.clear();
-    m_bWrongHere = m_bPausedHere = false;
+    m_bWrongHere = m_bPausedHere = m_bInSlip = false;
     return IsFinished() ? Outcome::Finished : Outcome::Right;
 }
 

@@ -14,9 +14,11 @@
 // gives the item counts. A code ends by itself when no longer code of the
 // item begins with it (a 字根's key, a full code's fourth letter), and with
 // Space otherwise (工 is a and Space, or aaaa). A letter that no code of
-// the item begins with is a wrong code: counted, the letters dropped, the
-// item stays, and its code is shown until it is typed; so it is after a
-// pause of 3 s. An item typed wrong or after such a pause comes back a few
+// the item begins with is a slip: the letter is dropped, the letters typed
+// before it stay, the item stays, and its code is shown until it is typed;
+// wrong letters in a row count as one error. Space after letters that are
+// no code is a wrong code: counted, the letters dropped. So the code shows
+// after a pause of 3 s too. An item typed wrong or after such a pause comes back a few
 // items later, up to twice. Times come from the
 // caller; the clock starts at the first key.
 class CCodeSession
@@ -64,6 +66,9 @@ public:
     qint64 ElapsedMs(qint64 nowMs) const;
     qint64 IdleMs(qint64 nowMs) const { return m_nLastMs < 0 ? 0 : nowMs - m_nLastMs; }
     int ItemsTyped() const { return m_nItemsTyped; }
+    // The characters of the lesson typed so far, each item once however
+    // often it came back: the lesson's Keystrokes() at its end.
+    int CharactersTyped() const { return m_nCharactersTyped; }
     int Keystrokes() const { return m_nKeystrokes; }
     int Errors() const { return m_nErrors; }
     int Backspaces() const { return m_nBackspaces; }
@@ -78,10 +83,12 @@ private:
     void Start(qint64 nowMs);
     // codeKeys: the letters of the code typed, -1 for the shortest.
     Outcome Accept(int codeKeys);
-    Outcome Refuse(const QString& typed);
+    // bKeepTyped: a wrong letter, dropped alone; else the code typed goes.
+    Outcome Refuse(const QString& typed, bool bKeepTyped);
 
     CLesson m_lesson;
     QList<CCodeItem> m_queue;
+    QList<bool> m_comesBack; // by queue position: an item brought back
     int m_nNext = 0;
     QString m_strTyped;
     // A word's first characters committed, and the keys for them (-1 when
@@ -89,10 +96,12 @@ private:
     QString m_strCommitted;
     int m_nCommittedKeys = 0;
     bool m_bWrongHere = false;
+    bool m_bInSlip = false;     // the last key was a wrong letter
     bool m_bPausedHere = false; // a pause of HintAfterMs within the item
     qint64 m_nStartMs = -1;
     qint64 m_nLastMs = -1;
     int m_nItemsTyped = 0;
+    int m_nCharactersTyped = 0;
     int m_nKeystrokes = 0;
     int m_nErrors = 0;
     int m_nBackspaces = 0;

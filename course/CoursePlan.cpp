@@ -29,9 +29,12 @@ int CLesson::Keystrokes() const
 {
     int count = 0;
     if (!items.isEmpty()) {
-        // A lesson typed by codes counts its items.
-        for (const QList<CCodeItem>& line : items)
-            count += int(line.size());
+        // A lesson typed by codes counts the characters of its items: a
+        // word of two characters is two.
+        for (const QList<CCodeItem>& line : items) {
+            for (const CCodeItem& item : line)
+                count += int(item.strText.size());
+        }
         return count;
     }
     for (const QString& line : lines)

@@ -235,6 +235,12 @@ private slots:
         QTest::newRow("a 简码 with Space") << u"a "_s << u"王 [] 0 of 2 -"_s;
         QTest::newRow("a full code ends by itself") << u"aaaa"_s << u"王 [] 0 of 4 -"_s;
         QTest::newRow("a wrong letter is a wrong code") << u"b"_s << u"工 [] 1 of 1 code"_s;
+        QTest::newRow("a wrong letter keeps the letters before it")
+            << u"ab"_s << u"工 [a] 1 of 2 code"_s;
+        QTest::newRow("wrong letters in a row are one slip")
+            << u"abbb"_s << u"工 [a] 1 of 4 code"_s;
+        QTest::newRow("two slips are two errors") << u"abab"_s << u"工 [aa] 2 of 4 code"_s;
+        QTest::newRow("the code goes on after a slip") << u"abaaa"_s << u"王 [] 1 of 5 -"_s;
         QTest::newRow("Space after letters that are no code") << u"aa "_s << u"工 [] 1 of 3 code"_s;
         QTest::newRow("Space alone does nothing") << u" "_s << u"工 [] 0 of 0 -"_s;
         QTest::newRow("Backspace takes a letter back") << u"aa<<a "_s << u"王 [] 0 of 6 -"_s;

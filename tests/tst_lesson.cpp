@@ -312,13 +312,13 @@ private slots:
             QApplication::sendEvent(screen, &commit);
         }
         QVERIFY2(shown.summary.contains(u"要求 15 字/分"_s) &&
-                     shown.summary.contains(u"(60 个字,打错编码 0 次)"_s) &&
+                     shown.summary.contains(u"(%1 个字,打错编码 0 次)"_s.arg(characters)) &&
                      shown.summary.contains(u"一个字一个字打,码长约 %1"_s.arg(
                          double(letters) / double(characters), 0, 'f', 2)),
                  qPrintable(shown.summary));
         QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT course, lesson, correct_keys, errors,"
                                                   " passed FROM lesson_attempt"_s),
-                 QStringList{u"pinyin|7|60|0|1"_s});
+                 QStringList{u"pinyin|7|%1|0|1"_s.arg(characters)});
     }
 
     // Someone without an account of their own may try any lesson, shown in
