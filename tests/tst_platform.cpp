@@ -1,3 +1,4 @@
+#include "platform/ChineseOrder.h"
 #include "platform/DisplayScale.h"
 #include "platform/FileChooser.h"
 #include "platform/Gbk.h"
@@ -21,6 +22,19 @@ class TestPlatform : public QObject
 {
     Q_OBJECT
 private slots:
+    // Titles and classes in the order a teacher reads them: by pinyin, with
+    // the grades, classes and lessons counted in Chinese in their order.
+    void chineseOrderCountsGrades()
+    {
+        QStringList titles{u"六年级 春"_s,   u"三年级二班"_s, u"十二年级"_s, u"三年级十班"_s,
+                           u"一年级 小猫"_s, u"三年级三班"_s, u"第十课"_s,   u"第二课"_s,
+                           u"一只小鸟"_s,    u"春晓"_s};
+        std::sort(titles.begin(), titles.end(),
+                  [](const QString& a, const QString& b) { return CompareChinese(a, b) < 0; });
+        QCOMPARE(titles, (QStringList{u"一年级 小猫"_s, u"三年级二班"_s, u"三年级三班"_s,
+                                      u"三年级十班"_s, u"六年级 春"_s, u"十二年级"_s, u"春晓"_s,
+                                      u"第二课"_s, u"第十课"_s, u"一只小鸟"_s}));
+    }
 
     // The main window at 100 % is 750 x 540 with its frame.
     void displaySizeFitsTheWorkArea_data()
