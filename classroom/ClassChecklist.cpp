@@ -25,7 +25,8 @@ void CClassChecklist::Fill(QStringList classes, const QStringList& chosen)
         rows.append({className});
     m_pList->DeleteAllItems();
     m_pList->AppendRows(rows);
-    Check(chosen);
+    // Something new for a school of one class is for that class.
+    Check(chosen.isEmpty() && m_classes.size() == 1 ? m_classes : chosen);
 }
 
 void CClassChecklist::Check(const QStringList& chosen)

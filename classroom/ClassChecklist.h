@@ -12,8 +12,9 @@ class CClassChecklist
 public:
     // Makes list a check list of one column.
     void SetUp(CListCtrl* list);
-    // Shows classes and ticks chosen; a chosen class no pupil is in any
-    // longer still shows while it is named.
+    // Shows classes and ticks chosen (the only class when nothing is
+    // chosen yet); a chosen class no pupil is in any longer still shows
+    // while it is named.
     void Fill(QStringList classes, const QStringList& chosen);
     // Ticks the classes named and clears the others (as a teacher would).
     void Check(const QStringList& chosen);

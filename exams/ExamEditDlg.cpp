@@ -66,7 +66,8 @@ bool CExamEditDlg::OnInitDialog()
     m_editMinutes->setText(QString::number(m_exam.nMinutes));
     m_comboBackspace->setCurrentIndex(m_exam.bBackspaceAllowed ? 0 : 1);
     m_comboRetake->setCurrentIndex(m_exam.bRetakeAllowed ? 1 : 0);
-    m_checkOpen->setChecked(m_exam.bOpen);
+    // A new exam is set to be sat: open once saved, unless unticked.
+    m_checkOpen->setChecked(m_exam.nId == 0 || m_exam.bOpen);
     return true;
 }
 

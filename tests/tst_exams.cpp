@@ -739,10 +739,12 @@ private slots:
         CScriptedPlatform platform;
         QStringList chosenByPointing, ticked, statesShown;
         QString second;
+        bool startsOpen = false;
         Drive<CExamsDlg>(platform, [&](CExamsDlg* dlg) {
             Drive<CExamEditDlg>(platform, [&](CExamEditDlg* edit) {
                 CListCtrl* list = edit->m_listClasses;
                 second = list->GetItemText(1, 0);
+                startsOpen = edit->m_checkOpen->isChecked();
                 edit->m_editTitle->setText(u"期末测验"_s);
                 edit->m_editMinutes->setText(u"0"_s);
                 Press(edit, 1); // refused: no minutes
@@ -781,7 +783,10 @@ private slots:
             platform,
             {Box(u"限时应为 1 到 600 分钟!"_s, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION),
              Box(u"请至少选择一个参加考试的班级!"_s, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
+        // Of three classes none is ticked for the teacher; a new exam is to
+        // be opened as it is saved unless the teacher unticks that.
         QCOMPARE(chosenByPointing, QStringList());
+        QVERIFY(startsOpen);
         QCOMPARE(ticked, QStringList{second});
         const QString opened = u"打开"_s, closed = u"关闭"_s;
         QCOMPARE(statesShown, open ? (QStringList{opened, closed, opened})

@@ -427,8 +427,11 @@ private slots:
         CScriptedPlatform platform;
         Rows listed;
         QString unit;
+        bool onlyClassTicked = false;
         Drive<CAssignmentsDlg>(platform, [&](CAssignmentsDlg* dlg) {
             Drive<CAssignmentEditDlg>(platform, [&](CAssignmentEditDlg* edit) {
+                onlyClassTicked =
+                    edit->m_listClasses->GetItemCount() == 1 && edit->m_listClasses->GetCheck(0);
                 Press(edit, 1); // no title
                 edit->m_editTitle->setText(u"第二周练习"_s);
                 edit->m_editFrom->setText(u"7"_s);
@@ -443,6 +446,7 @@ private slots:
                 edit->m_dateDue->setDate(QDate(2024, 9, 1));
                 Press(edit, 1); // due before the start
                 edit->m_dateDue->setDate(QDate(2024, 9, 6));
+                edit->CheckClasses({});
                 Press(edit, 1); // no class
                 unit = edit->GetDlgItemText(1010);
                 edit->CheckClasses({Class});
@@ -454,6 +458,7 @@ private slots:
         CAssignmentsDlg dlg;
         dlg.DoModal();
         QCOMPARE(unit, u"键/分"_s);
+        QVERIFY(onlyClassTicked); // the school's one class, ticked from the start
         QStringList refusals;
         for (const CScriptedPlatform::Box& box : std::as_const(platform.boxes))
             refusals.append(box.text);
