@@ -186,6 +186,10 @@ void CQeView::ResetSession()
 
 void CQeView::ShowCredits()
 {
+    // Left before its end, a practice leaves no ready prompt blinking and
+    // no notice behind; an ended one keeps the clock's last word.
+    if (IPracticeClock* clock = m_services.pClock; clock && !m_bEnding)
+        clock->ResetClock();
     CloseScreen();
     m_composition.Cancel();
     m_bShowCredits = 1;

@@ -549,9 +549,13 @@ private slots:
         screen.text = TextBody;
         screen.strTitle = u"打字"_s;
         f.view->LoadScreen(screen);
+        f.clock.Tick(Platform().CurrentTime());
+        QVERIFY(f.PaneText(0).contains(u"按空格键开始计时"_s));
         f.Type(QByteArray("\x1b"));
         QVERIFY(f.platform.boxes.isEmpty());
         QVERIFY(!f.view->IsLarge());
+        f.clock.Tick(Platform().CurrentTime());
+        QCOMPARE(f.PaneText(0), u" "_s); // no ready prompt left blinking
 
         f.view->LoadScreen(screen);
         f.Type(QByteArray(" "));
