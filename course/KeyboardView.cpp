@@ -304,7 +304,9 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
     const CKeyCap& cap = m_layout.Keys()[key];
     const QRect rect = KeyRect(key);
     const CKeyFinger* finger = m_layout.FingerOf(key);
-    QColor fill = finger ? finger->color : QColor(0xf0, 0xf0, 0xf0);
+    // A map of weak keys is one scale, grey to red, not the fingers'
+    // colours.
+    QColor fill = finger && !m_bHeatMap ? finger->color : QColor(0xf0, 0xf0, 0xf0);
     if (const double heat = HeatOf(key); heat > 0) {
         const QColor red(0xd0, 0x20, 0x20);
         const double keep = 1.0 - 0.85 * std::min(heat, 1.0);
@@ -378,6 +380,7 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
 void CKeyboardView::SetHeat(const QHash<int, double>& heat, const QHash<int, QString>& tips)
 {
     m_heat = heat;
+    m_bHeatMap = true;
     m_tips = tips;
     m_keyImages.clear();
     update();

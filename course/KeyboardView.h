@@ -34,8 +34,8 @@ public:
     QString LegendOf(int key) const { return m_legends.value(key); }
     // The keys of a code lit as keys to type, each once; empty for none.
     void SetCode(const QString& letters);
-    // Each key named tinted from its finger's colour (0) to deep red (1),
-    // with its figures as a tooltip; the others as they are.
+    // Every key grey, each key named tinted towards deep red by its heat
+    // (0 to 1), with its figures as a tooltip.
     void SetHeat(const QHash<int, double>& heat, const QHash<int, QString>& tips);
     double HeatOf(int key) const { return m_heat.value(key, 0.0); }
 
@@ -82,6 +82,7 @@ private:
     QHash<int, QString> m_legends;
     QList<int> m_codeKeys;
     QHash<int, double> m_heat;
+    bool m_bHeatMap = false; // the keys show heat, not fingers
     QHash<int, QString> m_tips;
     QColor m_fingerColor;
     QList<QRect> m_keyRects;                 // in pixels, set when the size changes

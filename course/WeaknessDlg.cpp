@@ -135,6 +135,10 @@ bool CWeaknessDlg::Refresh()
     return true;
 }
 
+namespace {
+constexpr int TintAfter = 20; // times a key was to be typed
+} // namespace
+
 void CWeaknessDlg::ShowKeyboard()
 {
     const CKeyboardLayout& layout = m_pKeyboard->Layout();
@@ -152,8 +156,10 @@ void CWeaknessDlg::ShowKeyboard()
                 .arg(key.nExpected > 0 ? missed * 100 / key.nExpected : 0)
                 .arg(key.nWrong)
                 .arg(key.nMedianMs >= 0 ? u"%1 毫秒"_s.arg(key.nMedianMs) : u"—"_s);
-        // Heat is what confidence lacks, by the rule of 智能练习.
-        if (key.nExpected >= SmartDrill::LeastSamples)
+        // Heat is what confidence lacks, by the rule of 智能练习; a key is
+        // tinted only once it was to be typed often enough that one slip
+        // among few is no red key.
+        if (key.nExpected >= TintAfter)
             heat[index] = 1.0 - SmartDrill::Confidence(SmartDrill::CKeyRecord{
                                     key.strKey, key.nExpected, missed, key.nMedianMs});
     }
