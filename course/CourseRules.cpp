@@ -56,9 +56,13 @@ bool IsOpen(int lesson, const QList<CLessonProgress>& progress, const CClassThre
 
 int Reached(const QList<CLessonProgress>& progress)
 {
+    // The lesson after the last one passed: in a class with every lesson
+    // open a pupil may pass lesson 7 before lesson 1.
     int reached = progress.isEmpty() ? 0 : 1;
-    while (reached < progress.size() && progress[reached - 1].bPassed)
-        ++reached;
+    for (int lesson = 1; lesson <= progress.size(); ++lesson) {
+        if (progress[lesson - 1].bPassed)
+            reached = qMin(lesson + 1, int(progress.size()));
+    }
     return reached;
 }
 

@@ -51,9 +51,9 @@ QList<CLessonProgress> Progress(const CCourse& course, const QList<CLessonAttemp
 // Lesson 1 is always open; lesson n when lesson n - 1 is passed, or when the
 // class has every lesson open.
 bool IsOpen(int lesson, const QList<CLessonProgress>& progress, const CClassThresholds& thresholds);
-// Where the pupil has got to: the first lesson not yet passed after a run
-// of passed ones from lesson 1 (the last lesson when all are passed), also
-// in a class with every lesson open.
+// Where the pupil has got to: the lesson after the last one passed (the
+// last lesson when it is passed, lesson 1 when none is), also in a class
+// with every lesson open.
 int Reached(const QList<CLessonProgress>& progress);
 
 } // namespace CourseRules

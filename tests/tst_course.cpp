@@ -397,19 +397,22 @@ private slots:
         QTest::addColumn<bool>("allOpen");
         QTest::addColumn<int>("errors");
         QTest::addColumn<qint64>("elapsedMs");
+        QTest::addColumn<int>("lesson");
         QTest::addColumn<QString>("open"); // lessons 2 and 5, and the lesson reached
         // 300 keys right; 20 keys a minute is 900 s.
         QTest::newRow("at the lesson's targets")
-            << 0 << 100 << false << 33 << 900000LL << u"2 open, 5 shut, at 2"_s;
+            << 0 << 100 << false << 33 << 900000LL << 1 << u"2 open, 5 shut, at 2"_s;
         QTest::newRow("just too slow")
-            << 0 << 100 << false << 0 << 900100LL << u"2 shut, 5 shut, at 1"_s;
+            << 0 << 100 << false << 0 << 900100LL << 1 << u"2 shut, 5 shut, at 1"_s;
         QTest::newRow("class at half the speed")
-            << 0 << 50 << false << 0 << 1700000LL << u"2 open, 5 shut, at 2"_s;
+            << 0 << 50 << false << 0 << 1700000LL << 1 << u"2 open, 5 shut, at 2"_s;
         QTest::newRow("class asks 95 %")
-            << 95 << 100 << false << 33 << 900000LL << u"2 shut, 5 shut, at 1"_s;
+            << 95 << 100 << false << 33 << 900000LL << 1 << u"2 shut, 5 shut, at 1"_s;
         // Open is not passed: the pupil has still got to lesson 1.
         QTest::newRow("class has all open")
-            << 0 << 100 << true << 0 << 9000000LL << u"2 open, 5 open, at 1"_s;
+            << 0 << 100 << true << 0 << 9000000LL << 1 << u"2 open, 5 open, at 1"_s;
+        QTest::newRow("all open, lesson 4 passed first")
+            << 0 << 100 << true << 0 << 100000LL << 4 << u"2 open, 5 open, at 5"_s;
     }
 
     void unlocking()
@@ -419,11 +422,12 @@ private slots:
         QFETCH(bool, allOpen);
         QFETCH(int, errors);
         QFETCH(qint64, elapsedMs);
+        QFETCH(int, lesson);
         QFETCH(QString, open);
         const CCourse& plan = CoursePlan::Course(CoursePlan::Fingering);
         const CClassThresholds thresholds{classAccuracy, speedPercent, allOpen};
         const QList<CLessonProgress> progress =
-            CourseRules::Progress(plan, {Attempt(300, errors, elapsedMs)}, thresholds);
+            CourseRules::Progress(plan, {Attempt(300, errors, elapsedMs, lesson)}, thresholds);
         const auto state = [&](int lesson) {
             return CourseRules::IsOpen(lesson, progress, thresholds) ? u"open"_s : u"shut"_s;
         };
