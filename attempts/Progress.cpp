@@ -68,6 +68,19 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
     return attempts;
 }
 
+int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback)
+{
+    QSqlQuery query(db.Connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(u"SELECT kind FROM attempt WHERE user_key = ? "
+                       "ORDER BY started_at DESC, id DESC LIMIT 1"_s))
+        Throw(query);
+    query.addBindValue(userKey);
+    if (!query.exec())
+        Throw(query);
+    return query.next() ? query.value(0).toInt() : fallback;
+}
+
 QString CProgressFigures::NotCounted()
 {
     return u"—"_s;

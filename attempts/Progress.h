@@ -32,6 +32,9 @@ struct CAttemptSummary
 // The attempts of the user with key userKey, newest first. Throws
 // CDaoException.
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey);
+// The kind of the user's newest practice, or fallback when there is none.
+// Throws CDaoException.
+int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback);
 
 // Best and average over the attempts of one kind that mean something:
 // those of at least 30 s or of a whole screen (CountsForBest), the same

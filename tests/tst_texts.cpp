@@ -406,18 +406,22 @@ private slots:
                  qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));
     }
 
-    // Too few mistyped characters: the dialog says so and nothing starts;
-    // enough: the command loads a screenful of them.
+    // It opens on the kind practised last. Too few mistyped characters: the
+    // dialog says so and nothing starts; enough: the command loads a
+    // screenful of them.
     void drillCommandNeedsEnoughMistakes()
     {
         CPracticeFixture f;
         const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
         StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::Chinese, day, {u"的"_s, u"了"_s});
-        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::English, day,
+        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::English, day.addSecs(60),
                       {u"a"_s, u"b"_s, u"c"_s});
         LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, m_pDatabase.get(), f.doc.m_pDB);
         QString chineseShown;
+        int openedOn = -1;
         Drive<CDrillDlg>(f.platform, [&](CDrillDlg* dlg) {
+            openedOn = dlg->Item<QComboBox>(1001)->currentIndex();
+            dlg->ChooseItem(1001, 0);
             chineseShown = dlg->GetDlgItemText(1002);
             dlg->ClickButton(1); // refused: two characters only
             dlg->ChooseItem(1001, 1);
@@ -426,6 +430,7 @@ private slots:
         CTextCommands commands;
         commands.SetView(f.view);
         QVERIFY(commands.OnCmdMsg(ID_TEACHING_DRILL));
+        QCOMPARE(openedOn, 1); // English
         QVERIFY2(chineseShown.startsWith(u"最近的中文练习中打错的字(键)只有 2 个"_s),
                  qPrintable(chineseShown));
         CompareBoxes(f.platform, {Box(chineseShown, u"提示"_s, MB_OK | MB_ICONINFORMATION)});

@@ -2,6 +2,7 @@
 
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/Progress.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
@@ -26,7 +27,21 @@ bool CDrillDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_comboKind = Item<QComboBox>(IDC_KIND);
     const bool bFixed = PracticeKind::IsPractice(m_nFixedKind);
-    m_comboKind->setCurrentIndex(bFixed ? m_nFixedKind - PracticeKind::Chinese : 0);
+    int kind = m_nFixedKind;
+    if (!bFixed) {
+        // The kind practised last: a pupil who types only English opens on
+        // English mistakes, not on no Chinese ones.
+        kind = PracticeKind::Chinese;
+        try {
+            if (CDaoDatabase* db = ActiveDatabase())
+                kind = LastPractisedKind(*db, m_nUserKey, kind);
+        } catch (const CDaoException&) {
+            // Chinese, then; ShowUnits reports what the database says.
+        }
+        if (!PracticeKind::IsPractice(kind))
+            kind = PracticeKind::Chinese;
+    }
+    m_comboKind->setCurrentIndex(kind - PracticeKind::Chinese);
     m_comboKind->setEnabled(!bFixed);
     ShowUnits();
     return true;
