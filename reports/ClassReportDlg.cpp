@@ -28,6 +28,23 @@ using enum ClassReportDlgIds::Id;
 
 } // namespace
 
+namespace {
+
+// The class and kind the teacher looked at last, shown again the next
+// time the report opens in this run.
+struct CLastChoice
+{
+    QString strClass;
+    int nKindIndex = 0;
+};
+CLastChoice& LastChoice()
+{
+    static CLastChoice last;
+    return last;
+}
+
+} // namespace
+
 CClassReportDlg::CClassReportDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
 bool CClassReportDlg::OnInitDialog()
@@ -74,14 +91,15 @@ bool CClassReportDlg::OnInitDialog()
                 Dispatch([this] { Refresh(); });
         });
     }
-    m_comboKind->setCurrentIndex(0);
+    m_comboKind->setCurrentIndex(LastChoice().nKindIndex);
     m_comboRange->setCurrentIndex(ReportRange::ThisTerm);
 
     if (!FillClassCombo(m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
-    m_comboClass->setCurrentIndex(m_comboClass->count() > 0 ? 0 : -1);
+    const int last = m_comboClass->findData(LastChoice().strClass);
+    m_comboClass->setCurrentIndex(last >= 0 ? last : m_comboClass->count() > 0 ? 0 : -1);
     Refresh();
     return true;
 }
@@ -122,6 +140,7 @@ bool CClassReportDlg::Refresh()
     m_dateFrom->setEnabled(bCustom);
     m_dateTo->setEnabled(bCustom);
     const int kind = PracticeKind::Chinese + std::max(0, m_comboKind->currentIndex());
+    LastChoice() = {m_comboClass->currentData().toString(), kind - PracticeKind::Chinese};
     const CDayRange range =
         ReportRange::Of(m_comboRange->currentIndex(), Platform().CurrentDateTime().date(),
                         m_dateFrom->date(), m_dateTo->date());

@@ -226,6 +226,14 @@ private slots:
         });
         CClassReportDlg dlg;
         dlg.DoModal();
+        // Opened again, it shows the class and kind looked at last.
+        QString reopenedOn;
+        Drive<CClassReportDlg>(platform, [&](CClassReportDlg* again) {
+            reopenedOn = again->m_comboClass->currentText() + again->m_comboKind->currentText();
+        });
+        CClassReportDlg again;
+        again.DoModal();
+        QCOMPARE(reopenedOn, classes.value(1) + u"中文"_s);
         QCOMPARE(platform.unfinishedDialogs, 0);
 
         QCOMPARE(classes, (QStringList{ClassA, ClassB}));
