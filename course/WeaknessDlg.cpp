@@ -79,7 +79,7 @@ void CWeaknessDlg::OnCommand(int nID)
         Refresh();
         break;
     case IDC_EXPORT:
-        ExportTables(this, {ExportTable()}, ExportFormat::Xlsx, Title());
+        ExportTables(this, ExportedTables(), ExportFormat::Xlsx, Title());
         break;
     default:
         break;
@@ -166,29 +166,41 @@ void CWeaknessDlg::ShowKeyboard()
     m_pKeyboard->SetHeat(heat, tips);
 }
 
-CExportTable CWeaknessDlg::ExportTable() const
+QList<CExportTable> CWeaknessDlg::ExportedTables() const
 {
-    CExportTable table;
-    table.strTitle = Title();
-    table.header = {u"键或字词"_s,   u"次数"_s,     u"打错"_s,
-                    u"用时(毫秒)"_s, u"每字按键"_s, u"怎么打的"_s};
-    QList<CKeyFigures> keys = m_weakness.keys;
+    // As the window shows them: the keys, the slow pairs and the costly
+    // texts with a cheaper way, each a table of its own.
+    CExportTable keys;
+    keys.strTitle = Title();
+    keys.header = {u"键"_s, u"要打次数"_s, u"打错"_s, u"打错(%)"_s, u"按错成它"_s, u"用时(毫秒)"_s};
+    QList<CKeyFigures> sorted = m_weakness.keys;
     const auto missRate = [](const CKeyFigures& key) {
         return key.nExpected > 0 ? double(key.Missed()) / key.nExpected : 0.0;
     };
-    std::stable_sort(keys.begin(), keys.end(), [&](const CKeyFigures& a, const CKeyFigures& b) {
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const CKeyFigures& a, const CKeyFigures& b) {
         return missRate(a) > missRate(b);
     });
-    for (const CKeyFigures& key : std::as_const(keys))
-        table.rows.append(
+    for (const CKeyFigures& key : std::as_const(sorted))
+        keys.rows.append(
             {CExportCell::Text(KeyName(key.strKey)), CExportCell::Integer(key.nExpected),
              CExportCell::Integer(key.Missed()),
-             key.nMedianMs >= 0 ? CExportCell::Integer(key.nMedianMs) : CExportCell::Text(u"—"_s),
-             CExportCell(), CExportCell()});
+             CExportCell::Integer(key.nExpected > 0 ? key.Missed() * 100 / key.nExpected : 0),
+             CExportCell::Integer(key.nWrong),
+             key.nMedianMs >= 0 ? CExportCell::Integer(key.nMedianMs) : CExportCell::Text(u"—"_s)});
+    CExportTable pairs;
+    pairs.strTitle = u"%1:最慢的键对"_s.arg(Title());
+    pairs.header = {u"键对"_s, u"次数"_s, u"用时(毫秒)"_s};
+    for (const CKeyFigures& pair : m_weakness.slowPairs)
+        pairs.rows.append({CExportCell::Text(pair.strKey), CExportCell::Integer(pair.nPresses),
+                           CExportCell::Integer(pair.nMedianMs)});
+    CExportTable costly;
+    costly.strTitle = u"%1:最费键的字和词"_s.arg(Title());
+    costly.header = {u"字词"_s,           u"次数"_s,     u"每字按键"_s,
+                     u"每字用时(毫秒)"_s, u"怎么打的"_s, u"更省键的打法"_s};
     for (const CCostlyText& text : m_weakness.costly)
-        table.rows.append({CExportCell::Text(text.strText), CExportCell::Integer(text.nTimes),
-                           CExportCell(), CExportCell::Integer(text.nMsPerChar),
-                           CExportCell::Number(text.dKeysPerChar, 1),
-                           CExportCell::Text(text.strKeys)});
-    return table;
+        costly.rows.append({CExportCell::Text(text.strText), CExportCell::Integer(text.nTimes),
+                            CExportCell::Number(text.dKeysPerChar, 1),
+                            CExportCell::Integer(text.nMsPerChar), CExportCell::Text(text.strKeys),
+                            CExportCell::Text(Weakness::CheaperWay(text))});
+    return {keys, pairs, costly};
 }

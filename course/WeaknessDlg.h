@@ -27,7 +27,7 @@ public:
     bool Refresh();
     const CWeakness& Shown() const { return m_weakness; }
     // The keys and texts as a table, for export.
-    CExportTable ExportTable() const;
+    QList<CExportTable> ExportedTables() const;
 
     QComboBox* m_comboRange = nullptr;
     QComboBox* m_comboClass = nullptr;

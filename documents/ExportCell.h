@@ -17,9 +17,11 @@ struct CExportCell
 
     static CExportCell Text(const QString& text) { return {Kind::Text, text, 0, 0}; }
     static CExportCell Integer(qint64 value) { return {Kind::Integer, {}, double(value), 0}; }
+    // The value as shown, rounded to its decimals, so that a spreadsheet
+    // holds 3.7 where the window shows 3.7, not 3.666666666666667.
     static CExportCell Number(double value, int decimals)
     {
-        return {Kind::Number, {}, value, decimals};
+        return {Kind::Number, {}, QString::number(value, 'f', decimals).toDouble(), decimals};
     }
     static CExportCell Duration(qint64 milliseconds)
     {

@@ -99,7 +99,8 @@ private slots:
             shown.summary = dlg->GetDlgItemText(1006);
             shown.pairs = Lines(dlg->m_listPairs);
             shown.costly = Lines(dlg->m_listCostly);
-            shown.exportedRows = int(dlg->ExportTable().rows.size());
+            for (const CExportTable& table : dlg->ExportedTables())
+                shown.exportedRows += int(table.rows.size());
             return shown;
         };
 
@@ -152,14 +153,19 @@ private slots:
         QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
         QCOMPARE(classOne.vTip, mine.vTip);
         QCOMPARE(classOne.costly, mine.costly);
-        // Three keys and two texts, the keys most missed first, read back
-        // from the .xlsx written.
-        QCOMPARE(classOne.exportedRows, 5);
-        const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
-        QCOMPARE(rows[0][0][1].toString(), u"一班班级弱项"_s);
-        QCOMPARE(rows[2][0][1].toString(), u"v"_s);
-        QCOMPARE(rows[2][2][1].toInt(), 6);
-        QCOMPARE(rows[5][0][1].toString(), u"的"_s);
+        // Three keys, two pairs and two texts, each in a sheet of its own,
+        // the keys most missed first, the texts with their cheaper way, read
+        // back from the .xlsx written.
+        QCOMPARE(classOne.exportedRows, 7);
+        const QJsonArray sheets = ReadTable(xlsx)[u"sheets"_s].toArray();
+        const QJsonArray keys = sheets[0][u"rows"_s].toArray();
+        QCOMPARE(keys[0][0][1].toString(), u"一班班级弱项"_s);
+        QCOMPARE(keys[2][0][1].toString(), u"v"_s);
+        QCOMPARE(keys[2][2][1].toInt(), 6);
+        QCOMPARE(sheets[1][u"rows"_s][2][0][1].toString(), u"ve"_s);
+        const QJsonArray costly = sheets[2][u"rows"_s][2].toArray();
+        QCOMPARE(costly[0][1].toString() + costly[5][1].toString(),
+                 u"的常要用数字键选字:和前后的字连成词组一起打"_s);
         // A pupil has no 班级弱项, whatever way the command comes.
         LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
         QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
