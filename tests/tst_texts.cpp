@@ -320,8 +320,11 @@ private slots:
                 const QByteArray screen = SmartDrill::EnglishScreen(keys, words, seed);
                 if (screen.size() != 14 * 92)
                     return -1.0;
-                // Whole words only, none split across rows.
+                // Whole words only, none split across rows, and each row's
+                // last word at its end.
                 for (int row = 0; row < 14; ++row) {
+                    if (screen[row * 92 + 90] == ' ')
+                        return -3.0;
                     for (const QByteArray& word : screen.mid(row * 92, 92).split(' ')) {
                         if (!word.isEmpty() && !words.contains(QString::fromLatin1(word)))
                             return -2.0;

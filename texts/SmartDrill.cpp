@@ -129,12 +129,14 @@ QByteArray EnglishScreen(const QList<CKeyRecord>& keys, const QStringList& words
     text.reserve(CQeDoc::Rows * CQeDoc::Columns);
     for (int row = 0; row < CQeDoc::Rows; ++row) {
         // A row is words each followed by a space, filled to its end: the
-        // last word is one that just fits, or the row ends in spaces.
+        // last word is one that just fits; where no word has that length
+        // another word goes first, so that no row ends in blank cells a
+        // pupil cannot see.
         QByteArray line;
         while (line.size() < CQeDoc::Columns) {
             const int left = CQeDoc::Columns - int(line.size());
             const CWeightedWords* from = nullptr;
-            if (left <= LongestWord + 1) {
+            if (left <= LongestWord + 1 && (!draws->exact[left - 1].IsEmpty() || left < 4)) {
                 from = &draws->exact[left - 1];
             } else {
                 // Leave room for a last word of two letters at least.
