@@ -10,11 +10,12 @@ namespace {
 constexpr int Margin = 4;
 constexpr int GridColumns = CQeDoc::Columns;
 // A text line is 1.1 of the font's size (a CJK face's glyphs stand in
-// about 1.0), the strip under it 0.4: the wrong character typed is shown
-// at 0.4 of the text's size. The rows take nearly all of the height, so
-// that the text is as large as a laptop's display allows.
+// about 1.0), the strip under it 0.56: the wrong character typed is shown
+// at half the text's size at least, large enough for a child to read. The
+// rows take nearly all of the height, so that the text is as large as a
+// laptop's display allows.
 constexpr int TextLinePercent = 110;
-constexpr int StripPercent = 40;
+constexpr int StripPercent = 56;
 constexpr int SmallestPixelSize = 8;
 
 } // namespace
@@ -67,7 +68,10 @@ QFont CLargeLayout::TextFont() const
 QFont CLargeLayout::StripFont() const
 {
     QFont font = CViewPainter::PracticeFont();
-    font.setPixelSize(std::max(6, nStripHeight / 2 * 2));
+    // Even, as the grid needs, and not below half the text's size; bold,
+    // so that a small glyph reads from a pupil's seat.
+    font.setPixelSize(std::max(6, (nPixelSize / 2 + 1) / 2 * 2));
+    font.setBold(true);
     return font;
 }
 

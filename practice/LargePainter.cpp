@@ -24,6 +24,8 @@ const QColor CLargePainter::Background(0xff, 0xff, 0xff);
 namespace {
 
 const QColor BandFill(0xec, 0xef, 0xf1);
+// What was typed in a wrong cell: a dark red that small glyphs still show.
+const QColor StripText(0xb0, 0x00, 0x0c);
 const QColor BandText(0x37, 0x47, 0x4f);
 const QColor Composing(0x61, 0x61, 0x61);
 
@@ -135,7 +137,7 @@ void CLargePainter::DrawRow(QPainter& painter, int row, int firstCell, int lastC
             typed = "_";
         const int left = line.left() + (cell - firstCell) * width * m_layout.nColumnWidth;
         const int glyphs = int(typed.size()) * stripSize / 2;
-        strip.Add(stripFont, left + (width * m_layout.nColumnWidth - glyphs) / 2, typed, WrongText);
+        strip.Add(stripFont, left + (width * m_layout.nColumnWidth - glyphs) / 2, typed, StripText);
     }
     marked.Draw(painter);
     strip.Draw(painter);

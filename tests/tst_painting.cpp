@@ -316,6 +316,13 @@ private slots:
                 band == CLargeLayout::Band::Figures ? leastPixels : leastPixels * 7 / 8;
             const int shown = layout.nPixelSize * percent / 100;
             QVERIFY2(shown >= least, qPrintable(QString::number(shown)));
+            // The wrong character typed, under its cell: half the text's
+            // size at least, inside its strip.
+            const int strip = layout.StripFont().pixelSize();
+            QVERIFY2(2 * strip >= layout.nPixelSize && strip <= layout.nStripHeight,
+                     qPrintable(u"%1 of %2 in %3"_s.arg(strip)
+                                    .arg(layout.nPixelSize)
+                                    .arg(layout.nStripHeight)));
             QVERIFY(QRect(QPoint(0, 0), client).contains(layout.text));
             QVERIFY(layout.band.bottom() < layout.text.top());
             QVERIFY(qAbs(layout.text.left() - (client.width() - layout.text.right() - 1)) <= 1);
