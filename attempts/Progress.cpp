@@ -44,9 +44,10 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
-    if (!query.prepare(u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
-                       "end_reason, backspaces, key_presses FROM attempt WHERE user_key = ? "
-                       "ORDER BY started_at DESC, id DESC"_s))
+    if (!query.prepare(
+            u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
+            "end_reason, backspaces, key_presses, text_file FROM attempt WHERE user_key = ? "
+            "ORDER BY started_at DESC, id DESC"_s))
         Throw(query);
     query.addBindValue(userKey);
     if (!query.exec())
@@ -62,6 +63,7 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
         attempt.bWholeText = query.value(5).toInt() == EndReason::EndOfScreen;
         attempt.nDeletedUnits = query.value(6).toInt();
         attempt.nKeyPresses = CountOrUnknown(query.value(7));
+        attempt.strText = query.value(8).toString();
     }
     if (query.lastError().isValid())
         Throw(query);

@@ -20,6 +20,7 @@ struct CAttemptSummary
     int nCorrectUnits = 0;
     bool bWholeText = false; // typed to the end of its screen or lesson
     QString strLabel;        // what else names it (a lesson of the course); empty for practices
+    QString strText;         // the text typed: a file, a library text, a drill or an exam
     int nDeletedUnits = 0;   // 回改: units deleted with Backspace
     int nKeyPresses = -1;    // physical key presses; -1 where not known
 

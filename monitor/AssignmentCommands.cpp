@@ -20,7 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 CAssignmentCommands::CAssignmentCommands()
 {
     m_loggedIn =
-        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferToday(); });
+        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferToday(true); });
 }
 
 CAssignmentCommands::~CAssignmentCommands()
@@ -75,10 +75,10 @@ void CAssignmentCommands::SetView(CQeView* pView)
 {
     m_pView = pView;
     if (pView)
-        QObject::connect(pView, &CQeView::resultSeen, pView, [this] { OfferToday(); });
+        QObject::connect(pView, &CQeView::resultSeen, pView, [this] { OfferToday(false); });
 }
 
-void CAssignmentCommands::OfferToday()
+void CAssignmentCommands::OfferToday(bool bAfterLogin)
 {
     if (!CurrentUser.IsOrdinaryLogin() || !m_pView)
         return;
@@ -86,7 +86,9 @@ void CAssignmentCommands::OfferToday()
     if (!db)
         return;
     try {
-        if (!LoadToday(*db).HasWork(Platform().CurrentDateTime().date()))
+        // After the login always (the next lesson at least); after a
+        // result only when an exam or an assignment still waits.
+        if (!bAfterLogin && !LoadToday(*db).HasWork(Platform().CurrentDateTime().date()))
             return;
     } catch (const CDaoException&) {
         return; // told when the pupil opens 今日任务

@@ -29,8 +29,9 @@ public:
     bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
 private:
-    // 今日任务 when an exam waits or an assignment is still to do.
-    void OfferToday();
+    // 今日任务 after every login, and after a result when an exam waits or
+    // an assignment is still to do.
+    void OfferToday(bool bAfterLogin);
     void ShowMyAssignments();
     void ShowToday();
     void Start(const CAssignment& assignment, const CAssignmentStatus& status);

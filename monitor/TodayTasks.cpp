@@ -54,7 +54,7 @@ QStringList CTodayTask::Row() const
         return {u"考试"_s, exam.strTitle,
                 u"限时 %1 分钟%2"_s.arg(exam.nMinutes)
                     .arg(exam.bBackspaceAllowed ? QString() : u",不能用 Backspace"_s),
-                exam.bRetakeAllowed ? u"可以开始(可重考)"_s : u"可以开始"_s};
+                bSat ? u"已考过,可以重考"_s : u"可以开始"_s};
     case Kind::Assignment:
         return {u"作业"_s,
                 assignment.assignment.strTitle + u":"_s + assignment.assignment.TaskText(),
@@ -82,7 +82,7 @@ bool CToday::HasWork(const QDate& today) const
 {
     return std::any_of(tasks.begin(), tasks.end(), [&today](const CTodayTask& task) {
         if (task.kind == CTodayTask::Kind::Exam)
-            return true;
+            return !task.bSat;
         return task.kind == CTodayTask::Kind::Assignment && !IsDone(task) &&
                task.assignment.assignment.startsOn <= today &&
                today <= task.assignment.assignment.dueOn;
@@ -92,12 +92,14 @@ bool CToday::HasWork(const QDate& today) const
 CToday LoadToday(CDaoDatabase& db)
 {
     CToday result;
+    QList<CTodayTask> retakes;
     for (const CExam& exam : ExamStore::OpenExamsOf(db, CurrentUser.Class)) {
         if (ExamStore::CanSit(db, exam, CurrentUser.RowKey)) {
             CTodayTask task;
             task.kind = CTodayTask::Kind::Exam;
             task.exam = exam;
-            result.tasks.append(task);
+            task.bSat = ExamStore::CountOwnSittings(db, exam.nId, CurrentUser.RowKey) > 0;
+            (task.bSat ? retakes : result.tasks).append(task);
         }
     }
     QList<CTodayTask> done;
@@ -122,6 +124,7 @@ CToday LoadToday(CDaoDatabase& db)
         smart.weak.append(character.strChar);
     if (!smart.weak.isEmpty())
         result.tasks.append(smart);
+    result.tasks += retakes;
     result.tasks += done;
     result.recent = LoadAttempts(db, CurrentUser.RowKey).mid(0, RecentResults);
     return result;
@@ -129,8 +132,12 @@ CToday LoadToday(CDaoDatabase& db)
 
 QStringList RecentRow(const CAttemptSummary& attempt)
 {
-    const QString what = attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) + u"练习"_s
-                                                    : attempt.strLabel;
+    // A lesson by its name, a text, drill or exam by its title, one of the
+    // four practices by its kind.
+    const bool bFile = attempt.strText.isEmpty() || attempt.strText.endsWith(u".txt"_s);
+    const QString what = !attempt.strLabel.isEmpty() ? attempt.strLabel
+                         : bFile ? Metrics::KindName(attempt.nKind) + u"练习"_s
+                                 : attempt.strText;
     return {attempt.startedAt.toString(u"M月d日 HH:mm"_s), what,
             Metrics::SpeedText({attempt.Speed(), Metrics::SpeedUnit(attempt.nKind)}),
             Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits)};

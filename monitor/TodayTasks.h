@@ -20,6 +20,7 @@ struct CTodayTask
 
     Kind kind = Kind::Assignment;
     CExam exam;                           // Kind::Exam
+    bool bSat = false;                    // Kind::Exam: sat before, to retake
     CMyAssignmentsDlg::CEntry assignment; // Kind::Assignment
     QString strCourse;                    // Kind::Lesson
     int nLesson = 0;
@@ -31,16 +32,17 @@ struct CTodayTask
     QStringList Row() const;
 };
 
-// What the logged-in pupil has today: the tasks (exams first, then the
-// assignments still to do, the next lessons, 智能练习, the assignments
-// done) and the last three results.
+// What the logged-in pupil has today: the tasks (the exams not yet sat
+// first, then the assignments still to do, the next lessons, 智能练习,
+// the exams sat that may be retaken, the assignments done) and the last
+// three results.
 struct CToday
 {
     QList<CTodayTask> tasks;
     QList<CAttemptSummary> recent; // newest first
 
-    // Whether something waits: an exam, or an assignment running today and
-    // not done.
+    // Whether something waits: an exam not yet sat, or an assignment
+    // running today and not done.
     bool HasWork(const QDate& today) const;
 };
 

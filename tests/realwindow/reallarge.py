@@ -39,7 +39,7 @@ def walk_display(session, display, least):
                 "('Fox', 112, '%s', '2024-09-01 08:00:00.000')" % BODY)
     session.add_assignment(112)
     session.start_program()
-    main_id, _ = session.log_in(PUPIL)
+    main_id, _ = session.log_in(PUPIL, today=None)
     session.x("xdotool", "windowmove", main_id, "0", "0")
     session.x("xdotool", "windowsize", main_id, str(width), str(height - 40))
     session.answer(TODAY_CAPTION, "Return", shot="49-today-%s.png" % display)

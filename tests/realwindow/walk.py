@@ -21,6 +21,7 @@ RESULT_CAPTION = "你的此次练习成绩"
 EXIT_CAPTION = "退出?"
 EXPORT_CAPTION = "导出"
 NOTICE_CAPTION = "提示"
+TODAY_CAPTION = "今日任务"
 PUPIL = {"name": "lihua", "class": "三年级二班", "student_no": "20240117", "password": "hua2024"}
 SUPER_USER = {"name": "老师", "password": "laoshi1"}
 # The practice grid and the main window at a display size of 100 %.
@@ -235,9 +236,10 @@ class Session:
         self.press(self.show(caption, shot) if shot else self.wait_window(caption)[0], *keys)
         self.wait_gone(caption)
 
-    def log_in(self, user, super_user=False):
+    def log_in(self, user, super_user=False, today="Escape"):
         # The kind list first (普通用户 preselected, Up is 超级用户), then
-        # Tab to the name and to the password.
+        # Tab to the name and to the password. A pupil's 今日任务 follows;
+        # today=None leaves it to the caller.
         self.press(self.wait_window(LOGIN_CAPTION, timeout=30)[0],
                    *(["Up"] if super_user else []), "Tab", "ctrl+a")
         self.type(user["name"])
@@ -245,7 +247,10 @@ class Session:
         self.type(user["password"])
         self.key("Return")
         self.wait_gone(LOGIN_CAPTION)
-        return self.wait_window(MAIN_CAPTION)
+        main = self.wait_window(MAIN_CAPTION)
+        if not super_user and today:
+            self.answer(TODAY_CAPTION, today)
+        return main
 
     def end_practice(self, main_id):
         # Esc, the question answered OK, the result stored with OK.
