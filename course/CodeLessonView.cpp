@@ -83,7 +83,7 @@ void CCodeLessonView::Layout()
     const int room = height() - keyboard - header - 8;
     m_nCell = qMax(10, int(qMin(width() * 0.94 / 16, room / (RowsShown * 2.2 + 2.6))));
     m_itemFont = ItemFont(int(m_nCell * 0.9));
-    m_codeFont = ItemFont(int(m_nCell * 0.6));
+    m_codeFont = ItemFont(int(m_nCell * 0.8));
     m_nRowHeight = int(std::lround(2.2 * m_nCell));
     m_nTop = header + m_nCell / 3;
 }
@@ -195,14 +195,33 @@ void CCodeLessonView::paintEvent(QPaintEvent* event)
                     const QString code = shortest == item.FullCode()
                                              ? shortest
                                              : shortest + u" / "_s + item.FullCode();
+                    // Large, right under the item it types.
                     painter.drawText(
-                        typed.translated(0, letters).adjusted(-m_nCell, 0, m_nCell * 4, 0),
-                        Qt::AlignLeft | Qt::AlignVCenter, code);
+                        typed.translated(0, letters).adjusted(-3 * m_nCell, 0, 3 * m_nCell, 0),
+                        Qt::AlignHCenter | Qt::AlignVCenter, code);
                 }
             }
             x += ItemWidth(item);
         }
     }
+    if (!m_session.IsStarted())
+        DrawStartCard(painter);
+}
+
+void CCodeLessonView::DrawStartCard(QPainter& painter) const
+{
+    // What a child does first, over the rows until the first key.
+    const QString text = m_course.strId == CoursePlan::Wubi
+                             ? u"按字根所在的键,简码后按空格\n打错了会显示编码,照着打就行"_s
+                             : u"用输入法把整个词组一起打出来\n打错了会显示拼音,照着打就行"_s;
+    painter.setFont(m_codeFont);
+    const QRect card = QRect(0, 0, width() * 3 / 5, m_nRowHeight * 2)
+                           .translated(width() / 5, m_nTop + m_nRowHeight + 2 * m_nCell);
+    painter.setPen(QPen(CodeText, 2));
+    painter.setBrush(palette().base());
+    painter.drawRoundedRect(card, m_nCell / 3, m_nCell / 3);
+    painter.setPen(palette().text().color());
+    painter.drawText(card, Qt::AlignCenter, text);
 }
 
 void CCodeLessonView::keyPressEvent(QKeyEvent* event)

@@ -6,6 +6,7 @@
 #include <QFont>
 
 class CKeyboardView;
+class QPainter;
 
 // The screen of a lesson typed by codes (五笔) in the main window's view:
 // the items still to type in rows, the current one framed with the letters
@@ -48,6 +49,7 @@ private:
     void Restart() override;
     void Layout();
     void ShowCodeOnKeyboard();
+    void DrawStartCard(QPainter& painter) const;
     int ItemWidth(const CCodeItem& item) const;
     QString HeaderText() const;
     LiveProgress::CReport LiveReport(int endReason) const override;

@@ -104,6 +104,39 @@ void CKeyboardView::SetNext(QChar ch)
     }
 }
 
+QRect CKeyboardView::LegendRoom(int key) const
+{
+    // Under the letter in the corner, above the bump of F and J, which runs
+    // along the key's foot.
+    const QRect rect = KeyRect(key);
+    return rect.adjusted(2, rect.height() / 5 + 2, -2,
+                         m_layout.Keys()[key].bBump ? -rect.height() / 8 : -2);
+}
+
+int CKeyboardView::LegendFit(const QString& legend, const QRect& room, int* perRow)
+{
+    // In one, two or three rows, whichever lets the glyphs be largest
+    // (rows of CJK set 1.2 times their pixel size apart).
+    int size = 0;
+    *perRow = int(legend.size());
+    for (int rowCount = 1; rowCount <= 3; ++rowCount) {
+        const int across = int((legend.size() + rowCount - 1) / rowCount);
+        const int fits = qMin(int(room.height() / (1.2 * rowCount)), room.width() / across);
+        if (fits > size) {
+            size = fits;
+            *perRow = across;
+        }
+    }
+    return size;
+}
+
+int CKeyboardView::LegendPixelSize(int key) const
+{
+    int perRow = 0;
+    const QString legend = LegendOf(key);
+    return legend.isEmpty() ? 0 : qMax(7, LegendFit(legend, LegendRoom(key), &perRow));
+}
+
 void CKeyboardView::SetLegends(const QHash<int, QString>& legends)
 {
     m_legends = legends;
@@ -335,22 +368,20 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
     const bool twoSigns =
         !cap.chPlain.isNull() && !cap.chShifted.isNull() && cap.chShifted != cap.chPlain.toUpper();
     if (const QString legend = LegendOf(key); !legend.isEmpty()) {
-        // The letter small in the corner, the legend in two rows at most
-        // in the rest.
+        // The letter small in the corner, the legend in the rest.
         font.setPixelSize(qMax(8, rect.height() / 4));
         painter.setFont(font);
         painter.drawText(rect.adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignTop,
                          QString(cap.chShifted));
-        const int perRow = int(legend.size() <= 4 ? legend.size() : (legend.size() + 1) / 2);
-        const int rowCount = legend.size() <= 4 ? 1 : 2;
-        const QRect room = rect.adjusted(3, rect.height() / 4 + 4, -3, -2);
+        const QRect room = LegendRoom(key);
         font.setBold(false);
-        // A CJK line is about 1.45 times the font's pixel size.
-        font.setPixelSize(
-            qMax(7, qMin(int(room.height() / (1.45 * rowCount)), room.width() / qMax(1, perRow))));
+        int perRow = 0;
+        font.setPixelSize(qMax(7, LegendFit(legend, room, &perRow)));
         painter.setFont(font);
-        const QString rows =
-            legend.size() <= 4 ? legend : legend.left(perRow) + u'\n' + legend.mid(perRow);
+        QStringList lines;
+        for (qsizetype at = 0; at < legend.size(); at += perRow)
+            lines.append(legend.mid(at, perRow));
+        const QString rows = lines.join(u'\n');
         painter.drawText(room, Qt::AlignCenter, rows);
     } else if (!cap.strLabel.isEmpty()) {
         font.setPixelSize(qMax(8, rect.height() / 4));
@@ -371,7 +402,8 @@ void CKeyboardView::DrawKey(QPainter& painter, int key, KeyState state) const
     }
     if (cap.bBump) {
         const int w = rect.width() / 4;
-        const int y = rect.bottom() - rect.height() / 6;
+        // A legend keeps the key's middle: the bump goes to its foot.
+        const int y = rect.bottom() - rect.height() / (LegendOf(key).isEmpty() ? 6 : 14);
         painter.setPen(QPen(QColor(0x30, 0x30, 0x30), qMax(2, rect.height() / 16)));
         painter.drawLine(rect.center().x() - w / 2, y, rect.center().x() + w / 2, y);
     }

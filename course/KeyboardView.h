@@ -32,6 +32,8 @@ public:
     // A text drawn on keys under their letter (a 五笔 key's 字根), by key.
     void SetLegends(const QHash<int, QString>& legends);
     QString LegendOf(int key) const { return m_legends.value(key); }
+    // The pixel size a key's legend is drawn at; 0 for none.
+    int LegendPixelSize(int key) const;
     // The keys of a code lit as keys to type, each once; empty for none.
     void SetCode(const QString& letters);
     // Every key grey, each key named tinted towards deep red by its heat
@@ -56,6 +58,9 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    QRect LegendRoom(int key) const;
+    // The largest pixel size legend fits room at, and its characters a row.
+    static int LegendFit(const QString& legend, const QRect& room, int* perRow);
     // Key units to pixels: the block centred in the room above the finger line.
     double Unit() const;
     int FingerLineHeight() const;

@@ -5,6 +5,7 @@
 #include "course/KeyboardView.h"
 #include "course/LessonSession.h"
 #include "course/LessonView.h"
+#include "course/WubiChart.h"
 #include "tests/TestMain.h"
 
 #include <QHash>
@@ -438,6 +439,25 @@ private slots:
 
     // Every printable character has one key and one finger; a shifted one
     // takes the Shift of the other hand.
+    // The 字根 on the keys of a 五笔 lesson read at 10 px at least on a
+    // 1366×768 display (the keyboard under a full-screen lesson).
+    void wubiLegendsAreReadable()
+    {
+        CKeyboardView keyboard(CKeyboardLayout::Standard());
+        QHash<int, QString> legends;
+        const QHash<QChar, QString>& roots = WubiChart::RootsByKey();
+        for (auto it = roots.cbegin(); it != roots.cend(); ++it)
+            legends.insert(CKeyboardLayout::Standard().StrokeFor(it.key()).nKey, it.value());
+        keyboard.SetLegends(legends);
+        keyboard.resize(1350, 294);
+        keyboard.show(); // lays the keys out
+        QCOMPARE(legends.size(), 25);
+        for (auto it = legends.cbegin(); it != legends.cend(); ++it)
+            QVERIFY2(
+                keyboard.LegendPixelSize(it.key()) >= 10,
+                qPrintable(u"%1: %2 px"_s.arg(it.value()).arg(keyboard.LegendPixelSize(it.key()))));
+    }
+
     void fingerTable()
     {
         const CKeyboardLayout& layout = Layout();
