@@ -3,9 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-// The one definition of the figures of a practice, used by every window and
-// export so that no two screens disagree. Nothing here divides by zero: no
-// time or nothing typed gives 0.
 // A level of stars above a lesson's targets: the accuracy it asks (never
 // below the target's) and the share of the target's speed.
 struct CStarLevel
@@ -14,6 +11,9 @@ struct CStarLevel
     double dSpeedFactor = 1;
 };
 
+// The one definition of the figures of a practice, used by every window and
+// export so that no two screens disagree. Nothing here divides by zero: no
+// time or nothing typed gives 0.
 namespace Metrics {
 
 // Correct units per minute: 字/分 for Chinese, CPM for the other kinds.
