@@ -45,56 +45,6 @@ private slots:
         QCOMPARE(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, ms)), shown);
     }
 
-    // The accuracy in integers: the floating-point quotient truncated gave
-    // 56 for 57 of 100 and let a 57 % target fail at exactly 57 %.
-    void accuracyInIntegers_data()
-    {
-        QTest::addColumn<qint64>("correct");
-        QTest::addColumn<qint64>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("57 of 100 is 57") << 57LL << 100LL << u"57%"_s;
-        QTest::newRow("29 of 100 is 29") << 29LL << 100LL << u"29%"_s;
-        QTest::newRow("2 of 3 is 66") << 2LL << 3LL << u"66%"_s;
-        QTest::newRow("1284 of 1288 is 99") << 1284LL << 1288LL << u"99%"_s;
-        QTest::newRow("nothing typed yet shows a dash") << 0LL << 0LL << u"—"_s;
-        QTest::newRow("counts past 32 bits do not overflow")
-            << 3000000000LL << 4000000000LL << u"75%"_s;
-    }
-    void accuracyInIntegers()
-    {
-        QFETCH(qint64, correct);
-        QFETCH(qint64, typed);
-        QFETCH(QString, shown);
-        QCOMPARE(Metrics::AccuracyText(correct, typed), shown);
-        // A target of exactly the figure is met.
-        QVERIFY(Metrics::MeetsTarget(10, Metrics::Accuracy(correct, typed), 10,
-                                     Metrics::Accuracy(correct, typed)));
-    }
-
-    // Stars at a lesson's targets and the course's levels: 80 % and 20 keys
-    // a minute asked, two stars at 90 % and 1.2 times, three at 95 % and
-    // 1.5 times.
-    void lessonStars_data()
-    {
-        QTest::addColumn<int>("accuracy");
-        QTest::addColumn<double>("perMinute");
-        QTest::addColumn<int>("stars");
-        QTest::newRow("below the accuracy") << 79 << 100.0 << 0;
-        QTest::newRow("below the speed") << 100 << 19.9 << 0;
-        QTest::newRow("exactly the targets") << 80 << 20.0 << 1;
-        QTest::newRow("two stars' speed without their accuracy") << 89 << 40.0 << 1;
-        QTest::newRow("two stars") << 90 << 24.0 << 2;
-        QTest::newRow("three stars' accuracy at two stars' speed") << 99 << 29.9 << 2;
-        QTest::newRow("three stars") << 95 << 30.0 << 3;
-    }
-    void lessonStars()
-    {
-        QFETCH(int, accuracy);
-        QFETCH(double, perMinute);
-        QFETCH(int, stars);
-        QCOMPARE(Metrics::LessonStars(accuracy, perMinute, 80, 20, {90, 1.2}, {95, 1.5}), stars);
-    }
-
     // The best and the averages are taken over the same attempts, those of
     // 30 s or a whole screen; the averages are all their correct units over
     // all their time (and over all they typed).
