@@ -64,7 +64,9 @@ def run(new, _):
         pupil.start_program(name)
         mains.append(pupil.log_in(user, today=None)[0])
         pupil.answer(TODAY_CAPTION, "Return", shot="31-today-%s.png" % name)
-        time.sleep(1)
+        # The homework's screen in place of the credits, then the space bar.
+        walk.practice_screen(pupil, walk.geometry(pupil.windows()[mains[-1]]),
+                             "32-ready-%s.png" % name)
         pupil.press(mains[-1], "space")
         if pupil is first:
             homework_started = time.monotonic()
@@ -74,13 +76,17 @@ def run(new, _):
                      "the reports of both practices")
     # A file database has no notices: the grid reads the class every 5 s.
     # Raised above the first pupil's window, which keeps the keyboard.
-    time.sleep(6)
     teacher.x("xdotool", "windowraise", monitor_id)
-    time.sleep(0.5)
-    shot = teacher.screenshot("34-monitor-grid.png")
-    at_work = shot.count(*walk.geometry(teacher.windows()[monitor_id]), lambda p: p == AT_WORK)
+
+    def both_at_work():
+        shot = teacher.screenshot("34-monitor-grid.png")
+        at_work = shot.count(*walk.geometry(teacher.windows()[monitor_id]),
+                             lambda p: p == AT_WORK)
+        return at_work if at_work > 600 else None
+
+    at_work = teacher.wait_for(both_at_work, "the grid to frame both tiles as at work")
     rows = live_rows(teacher)
-    check(at_work > 600 and rows[0][3] == str(len(HOMEWORK)),
+    check(rows[0][3] == str(len(HOMEWORK)),
           "the grid frames both tiles as at work (%d green points), the homework's progress"
           " is of its %d characters: %s" % (at_work, len(HOMEWORK), rows))
 
