@@ -72,7 +72,9 @@ QStringList CTodayTask::Row() const
                 u"%1 第 %2 课 %3"_s.arg(course.strTitle)
                     .arg(nLesson)
                     .arg(lesson ? lesson->strTitle : QString()),
-                u"正确率 %1% 速度 %2 键/分"_s.arg(targets.nAccuracy).arg(targets.nSpeed),
+                u"正确率 %1% 速度 %2 %3/分"_s.arg(targets.nAccuracy)
+                    .arg(targets.nSpeed)
+                    .arg(lesson ? course.UnitOf(*lesson) : course.strUnit),
                 u"下一课"_s};
     }
     }
