@@ -3,6 +3,7 @@
 #include "attempts/Attempt.h"
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
+#include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
 #include <QHash>
@@ -14,16 +15,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-[[noreturn]] void Throw(const QSqlQuery& query)
-{
-    const QSqlError error = query.lastError();
-    const QString text = error.databaseText().trimmed();
-    throw CDaoException(text.isEmpty() ? error.text() : text);
-}
-
-} // namespace
+using namespace CheckedQuery;
 
 double CAttemptSummary::Speed() const
 {
@@ -43,15 +35,11 @@ bool CAttemptSummary::CountsForBest() const
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(
-            u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
-            "end_reason, backspaces, key_presses, text_file FROM attempt WHERE user_key = ? "
-            "ORDER BY started_at DESC, id DESC"_s))
-        Throw(query);
+    Select(query, u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
+                  "end_reason, backspaces, key_presses, text_file FROM attempt WHERE user_key = ? "
+                  "ORDER BY started_at DESC, id DESC"_s);
     query.addBindValue(userKey);
-    if (!query.exec())
-        Throw(query);
+    Exec(query);
     QList<CAttemptSummary> attempts;
     while (query.next()) {
         CAttemptSummary& attempt = attempts.emplace_back();
@@ -65,21 +53,17 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
         attempt.nKeyPresses = CountOrUnknown(query.value(7));
         attempt.strText = query.value(8).toString();
     }
-    if (query.lastError().isValid())
-        Throw(query);
+    CheckRead(query);
     return attempts;
 }
 
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback)
 {
     QSqlQuery query(db.Connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(u"SELECT kind FROM attempt WHERE user_key = ? "
-                       "ORDER BY started_at DESC, id DESC LIMIT 1"_s))
-        Throw(query);
+    Select(query, u"SELECT kind FROM attempt WHERE user_key = ? "
+                  "ORDER BY started_at DESC, id DESC LIMIT 1"_s);
     query.addBindValue(userKey);
-    if (!query.exec())
-        Throw(query);
+    Exec(query);
     return query.next() ? query.value(0).toInt() : fallback;
 }
 
@@ -141,14 +125,11 @@ double AverageSpeed(int kind, qint64 correctUnits, qint64 elapsedMs)
 QList<CMistakeCount> TopMistakes(CDaoDatabase& db, qint64 userKey, int kind, int limit)
 {
     QSqlQuery query(db.Connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(u"SELECT expected, typed, COUNT(*) FROM attempt_mistake "
-                       "WHERE user_key = ? AND kind = ? GROUP BY expected, typed"_s))
-        Throw(query);
+    Select(query, u"SELECT expected, typed, COUNT(*) FROM attempt_mistake "
+                  "WHERE user_key = ? AND kind = ? GROUP BY expected, typed"_s);
     query.addBindValue(userKey);
     query.addBindValue(kind);
-    if (!query.exec())
-        Throw(query);
+    Exec(query);
     QHash<QString, qsizetype> index;
     QList<CMistakeCount> counts;
     while (query.next()) {
@@ -163,8 +144,7 @@ QList<CMistakeCount> TopMistakes(CDaoDatabase& db, qint64 userKey, int kind, int
         entry.nCount += count;
         entry.typedInstead.append({query.value(1).toString(), count});
     }
-    if (query.lastError().isValid())
-        Throw(query);
+    CheckRead(query);
 
     const auto byCount = [](const auto& a, const auto& b) {
         return a.nCount != b.nCount ? a.nCount > b.nCount : a.strExpected < b.strExpected;

@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -28,6 +30,11 @@ int ChineseNumber(const QString& numerals)
 // 九年级 where pinyin would put 一 (yi) last.
 QString CountsAsDigits(const QString& text)
 {
+    // Most names count nothing: no pattern to run for each comparison of a
+    // sort.
+    static const QString Counters = u"年班册课元级章节组"_s;
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return Counters.contains(c); }))
+        return text;
     static const QRegularExpression Counted(
         u"[零一二三四五六七八九十]+(?=年级|班|册|课|单元|级|章|节|组)"_s);
     QString out = text;

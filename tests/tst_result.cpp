@@ -64,14 +64,19 @@ void SignIn(CTestDatabase& database, CPracticeFixture& f, int kindCode, qint64 k
 
 const QByteArray TextBody = QByteArray("typing practice ").repeated(10);
 
-// A text of English on the large screen, keys typed after the space bar
-// over 40 s.
-void TypeText(CPracticeFixture& f, const QByteArray& keys)
+// A text of English on the large screen, waiting for the space bar.
+void LoadText(CPracticeFixture& f)
 {
     CPracticeScreen screen;
     screen.text = TextBody;
     screen.strTitle = u"打字"_s;
     f.view->LoadScreen(screen);
+}
+
+// The text with keys typed after the space bar over 40 s.
+void TypeText(CPracticeFixture& f, const QByteArray& keys)
+{
+    LoadText(f);
     f.Type(" " + keys);
     f.platform.Advance(40000);
     f.clock.Tick(Platform().CurrentTime());
@@ -545,10 +550,7 @@ private slots:
         CDaoDatabase::SetTarget(database.Target());
         CPracticeFixture f;
         SignIn(database, f, UserKind::Ordinary, 5);
-        CPracticeScreen screen;
-        screen.text = TextBody;
-        screen.strTitle = u"打字"_s;
-        f.view->LoadScreen(screen);
+        LoadText(f);
         f.clock.Tick(Platform().CurrentTime());
         QVERIFY(f.PaneText(0).contains(u"按空格键开始计时"_s));
         f.Type(QByteArray("\x1b"));
@@ -557,7 +559,7 @@ private slots:
         f.clock.Tick(Platform().CurrentTime());
         QCOMPARE(f.PaneText(0), u" "_s); // no ready prompt left blinking
 
-        f.view->LoadScreen(screen);
+        LoadText(f);
         f.Type(QByteArray(" "));
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
@@ -567,7 +569,7 @@ private slots:
         QCOMPARE(f.view->ResultBand().strSecondLine, u"没有打字,成绩不保存"_s);
         QCOMPARE(CountRows(database.Admin(), u"score"_s), 0);
 
-        f.view->LoadScreen(screen);
+        LoadText(f);
         f.Type(QByteArray(" ") + TextBody.left(5));
         f.platform.Advance(2000);
         f.platform.AnswerBoxes({IDOK});
