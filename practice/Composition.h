@@ -41,6 +41,7 @@ public:
     void TellCursor(const QRect& cursor);
 
     bool IsOpen() const { return !m_strText.isEmpty(); }
+    const QString& Text() const { return m_strText; }
     // The composition as it is drawn: GBK bytes from grid column Column() of
     // text line Line(), the typed line of the current row.
     const QByteArray& Bytes() const { return m_baText; }

@@ -8,7 +8,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace LargeBand {
 
-QStringList CardLines(const CPracticeScreen& screen, int screenCount)
+CStartCard Card(const CPracticeScreen& screen, int screenCount)
 {
     QStringList lines;
     if (screen.nExamId != 0) {
@@ -27,7 +27,7 @@ QStringList CardLines(const CPracticeScreen& screen, int screenCount)
         lines << u"打错的字变红,按 Esc 结束"_s;
     }
     lines << (screen.bBackspaceAllowed ? u"可以用 Backspace 改正"_s : u"不能用 Backspace 改正"_s);
-    return lines;
+    return {lines, u"按空格键开始"_s};
 }
 
 QString Clock(qint64 seconds)

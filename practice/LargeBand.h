@@ -1,5 +1,7 @@
 #pragma once
 
+#include "practice/StartCard.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,8 +16,7 @@ namespace LargeBand {
 
 // What is about to start: the text and its screen, or the exam with its
 // time limit, Backspace and retake rules.
-QStringList CardLines(const CPracticeScreen& screen, int screenCount);
-inline const QString StartPrompt = QStringLiteral("按空格键开始");
+CStartCard Card(const CPracticeScreen& screen, int screenCount);
 
 // "1:05": minutes and seconds.
 QString Clock(qint64 seconds);

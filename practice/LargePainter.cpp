@@ -181,38 +181,3 @@ void CLargePainter::DrawBand(QPainter& painter, const CBandText& text) const
         painter.drawText(first.translated(0, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                          text.strSecondLine);
 }
-
-void CLargePainter::DrawCard(QPainter& painter, const QStringList& lines,
-                             const QString& prompt) const
-{
-    QFont small = m_layout.BandFont();
-    QFont large = small;
-    large.setPixelSize(small.pixelSize() * 2);
-    large.setBold(true);
-    const QFontMetrics smallMetrics(small);
-    const QFontMetrics largeMetrics(large);
-    int width = largeMetrics.horizontalAdvance(prompt);
-    for (const QString& line : lines)
-        width = std::max(width, smallMetrics.horizontalAdvance(line));
-    const int padding = smallMetrics.height();
-    const QSize size(width + 4 * padding, int(lines.size()) * smallMetrics.height() +
-                                              largeMetrics.height() + 3 * padding);
-    QRect card(QPoint(0, 0), size);
-    card.moveCenter(m_layout.text.center());
-    painter.setPen(QPen(CursorBar, 2));
-    painter.setBrush(Background);
-    painter.drawRoundedRect(card, 8, 8);
-    painter.setFont(small);
-    painter.setPen(Text);
-    int y = card.top() + padding;
-    for (const QString& line : lines) {
-        painter.drawText(QRect(card.left(), y, card.width(), smallMetrics.height()),
-                         Qt::AlignHCenter | Qt::AlignVCenter, line);
-        y += smallMetrics.height();
-    }
-    painter.setFont(large);
-    painter.setPen(CursorBar);
-    painter.drawText(QRect(card.left(), y + padding, card.width(), largeMetrics.height()),
-                     Qt::AlignHCenter | Qt::AlignVCenter, prompt);
-    painter.setBrush(Qt::NoBrush);
-}

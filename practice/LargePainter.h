@@ -46,9 +46,6 @@ public:
     // An input method's composition in the strip under the cell to type.
     void DrawComposition(QPainter& painter, const QByteArray& bytes) const;
     void DrawBand(QPainter& painter, const CBandText& text) const;
-    // A card centred over the rows: what is about to start, then the
-    // prompt in large type.
-    void DrawCard(QPainter& painter, const QStringList& lines, const QString& prompt) const;
 
 private:
     bool DoubleByte() const;

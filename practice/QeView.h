@@ -1,22 +1,17 @@
 #pragma once
 
-#include "attempts/ExamSitting.h"
-#include "attempts/LiveReporter.h"
 #include "platform/CommandTarget.h"
 #include "practice/AttemptRecorder.h"
-#include "practice/Composition.h"
-#include "practice/ExamHost.h"
-#include "practice/LargeLayout.h"
-#include "practice/LargePainter.h"
-#include "practice/PracticeScreen.h"
+#include "practice/LargeScreen.h"
+#include "practice/PracticeReporter.h"
 #include "practice/PracticeState.h"
+#include "practice/TypingInput.h"
 #include "practice/TypingSession.h"
-#include "users/Database.h"
+#include "practice/ViewPainter.h"
 
 #include <QFile>
 #include <QFont>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -37,7 +32,7 @@ public:
 
     CQeDoc* GetDocument() const { return m_pDocument; }
     CTypingSession& Session() { return m_session; }
-    CComposition& Composition() { return m_composition; }
+    CComposition& Composition() { return m_input.Composition(); }
 
     void OnChar(unsigned nChar, unsigned nRepCnt = 1, unsigned nFlags = 0);
     // Feeds text as the keyboard or an input method delivers it.
@@ -56,11 +51,9 @@ public:
     // for the space bar.
     void LoadScreen(const CPracticeScreen& screen);
     // What LoadScreen loaded, until the next load or reset.
-    const std::optional<CPracticeScreen>& LoadedScreen() const { return m_screen; }
-    // The exam sitting started, until the next load or reset.
-    const std::optional<CExamSitting>& ExamSitting() const { return m_exam; }
+    const std::optional<CPracticeScreen>& LoadedScreen() const { return m_large.Screen(); }
     // Who records an exam's start and stores its end.
-    void SetExamHost(IExamHost* pHost) { m_pExamHost = pHost; }
+    void SetExamHost(IExamHost* pHost) { m_large.Exam().SetHost(pHost); }
     // A running exam that the pupil leaves (another practice, reset, log
     // off, the end of the program) ends first, and its result is stored.
     void LeaveRunningExam();
@@ -76,15 +69,15 @@ public:
     // Whether the practice shown is on the large screen: a stored text, a
     // drill, an exam or an assignment's text, while it waits, runs and
     // shows its result. The four practices keep the described screen.
-    bool IsLarge() const { return !m_bShowCredits && m_screen.has_value(); }
-    CLargeLayout LargeLayout() const;
+    bool IsLarge() const { return !m_bShowCredits && m_large.Screen().has_value(); }
+    CLargeLayout LargeLayout() const { return m_large.Layout(); }
     // The large screen's result, once its practice ended, until the next
     // load, reset or the credits.
-    bool ShowsResult() const { return m_result.has_value(); }
-    const CBandText& ResultBand() const { return m_result->band; }
+    bool ShowsResult() const { return m_large.ShowsResult(); }
+    const CBandText& ResultBand() const { return m_large.ResultBand(); }
     // The result's buttons, by their text ("保存成绩", "再练一次", "下一屏",
     // "我的作业", "返回").
-    QPushButton* ResultButton(const QString& text) const;
+    QPushButton* ResultButton(const QString& text) const { return m_large.ResultButton(text); }
 
     void OnDraw(QPainter& painter, const QRect& dirty);
     // Shows the context menu at a screen point; (-1, -1) asks for the
@@ -108,14 +101,8 @@ public:
     QRect DirtyRect(int line, int column, int count) const;
 
     int m_bShowCredits = 1;
-    struct CreditFonts
-    {
-        QFont title;
-        QFont credit;
-        QFont footer;
-    };
-    std::optional<CreditFonts> m_creditFonts;
     QFile m_file;
+    std::optional<CViewPainter::CCreditFonts> m_creditFonts;
 
 signals:
     void resultSeen();
@@ -133,9 +120,13 @@ protected:
 
 private:
     void LoadPractice(int kind, const QString& fileName);
-    // The space bar on an exam's screen: the start recorded and the screen
-    // shown, or false (the exam does not start).
-    bool BeginExamSitting();
+    // What every load does first: a running exam stored, the last practice
+    // and its result gone, the new one's kind and title recorded.
+    void SetOut(int kind, const QString& title);
+    // What every load does last: the screen shown, the input method told.
+    void ShowSetOut();
+    // What the keys and the input method's text do here.
+    CTypingInput::CTarget InputTarget();
     // A key event of the pupil's, for the rhythm of the keys.
     void NoteKey();
     void OnApplicationStateChanged(Qt::ApplicationState state);
@@ -147,51 +138,18 @@ private:
     // In pane 0, a notice when no input method can type Chinese into the
     // program.
     void ShowInputMethodNotice();
-    // What the live view is told of the running practice; endReason 0
-    // while it runs.
-    LiveProgress::CReport LiveReport(int endReason) const;
-    void StopReporting();
-    void DrawLarge(QPainter& painter, const QRect& dirty);
-    CBandText RunningBand() const;
-    // The end of a practice on the large screen: the attempt stored for an
-    // ordinary user, and its result shown in place of the figures.
-    void ShowLargeResult(const CAttempt& attempt);
-    // Stores the result shown for an ordinary login and says in the band
-    // how it went, beside the pupil's last and best.
-    void StoreLargeResult();
-    void MakeResultButtons();
-    void PlaceResultButtons();
-    void OnResultButton(int index);
-    // The result waits for a button: Enter goes on, Esc goes back, other
-    // keys do nothing.
-    void OnResultKey(unsigned char byte);
-    void ClearResult();
 
     CViewServices m_services;
     CQeDoc* m_pDocument;
     CTypingSession m_session;
     CAttemptRecorder m_recorder;
-    CComposition m_composition;
-    std::optional<CPracticeScreen> m_screen;
-    int m_nScreenCount = 0;
-    std::optional<CExamSitting> m_exam;
-    IExamHost* m_pExamHost = nullptr;
+    CTypingInput m_input;
+    CLargeScreen m_large;
     bool m_bEnding = false; // EndPractice runs
     QPointer<QWidget> m_pScreen;
-    CLiveReporter m_reporter;
-    QTimer m_figureTimer; // refreshes the large screen's figures
-    struct CLargeResult
-    {
-        CBandText band;
-        std::optional<CPracticeScreen> next; // the text's next screen
-        CAttempt attempt;
-        FieldList scoreFields;
-        bool bUnsaved = false; // a pupil's result the database did not take
-    };
-    std::optional<CLargeResult> m_result;
-    QList<QPushButton*> m_resultButtons;
+    CPracticeReporter m_reporter;
 
 public:
     // The reports of the running practice to the live view (for the suites).
-    CLiveReporter& Reporter() { return m_reporter; }
+    CLiveReporter& Reporter() { return m_reporter.Live(); }
 };

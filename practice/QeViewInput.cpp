@@ -14,79 +14,43 @@ using namespace Qt::Literals::StringLiterals;
 // The view's keyboard, input-method and focus side: keys and committed text
 // become OnChar bytes, and the input method learns where the typing cell is.
 
-namespace {
-
-// Keys of the special block (Delete, Insert, the arrows, Home and End, the
-// page and function keys, ...) produce no character there, whatever text
-// the keyboard layout attaches to them (Delete carries "\x7f"). Tab keeps
-// its character; Esc, Backspace and Enter are mapped on their own.
-bool ProducesNoCharacter(int key)
+CTypingInput::CTarget CQeView::InputTarget()
 {
-    return key >= Qt::Key_Escape && key < Qt::Key_unknown && key != Qt::Key_Tab &&
-           key != Qt::Key_Backtab;
+    CTypingInput::CTarget target;
+    target.key = [this](CTypingInput::Key key) {
+        NoteKey();
+        OnChar(key == CTypingInput::Key::Escape      ? 0x1B
+               : key == CTypingInput::Key::Backspace ? 0x08
+                                                     : 0x0D);
+    };
+    target.text = [this](const QString& text, bool) { OnText(text); };
+    target.cursor = [this] { return TypingCellRect(); };
+    target.font = [this] {
+        return IsLarge() ? LargeLayout().TextFont() : CViewPainter::PracticeFont();
+    };
+    return target;
 }
-
-} // namespace
 
 void CQeView::keyPressEvent(QKeyEvent* event)
 {
-    // While the input method composes, a key it passes on (Space, a digit,
-    // Backspace, Enter, Esc) belongs to the composition, not the practice.
-    if (m_composition.IsOpen()) {
-        event->accept();
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        NoteKey();
-        OnChar(0x1B);
-        return;
-    case Qt::Key_Backspace:
-        NoteKey();
-        OnChar(0x08);
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        NoteKey();
-        OnChar(0x0D);
-        return;
-    default:
-        break;
-    }
-    if (event->text().isEmpty() || ProducesNoCharacter(event->key())) {
+    if (!m_input.KeyPress(*event))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    OnText(event->text());
 }
 
 void CQeView::inputMethodEvent(QInputMethodEvent* event)
 {
     // Text from an input method proves one is at work: a notice that none
     // was found goes.
-    if (m_composition.OnInputMethodEvent(*event)) {
+    if (m_input.InputMethod(*event)) {
         if (IPracticeClock* clock = m_services.pClock)
             clock->ShowNotice(QString());
     }
-    event->accept();
-    TellInputMethod();
 }
 
-// The view always takes input-method text: an input method that is told
-// "disabled" while the view has the focus is not told "enabled" again by
-// Qt (IBus then keeps the focus and the cursor of the last edit field).
 QVariant CQeView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    switch (query) {
-    case Qt::ImEnabled:
-        return true;
-    case Qt::ImCursorRectangle:
-        return TypingCellRect();
-    case Qt::ImFont:
-        return IsLarge() ? LargeLayout().TextFont() : CViewPainter::PracticeFont();
-    default:
-        return QWidget::inputMethodQuery(query);
-    }
+    const QVariant answer = m_input.Query(query);
+    return answer.isValid() ? answer : QWidget::inputMethodQuery(query);
 }
 
 QRect CQeView::TypingCellRect() const
@@ -98,7 +62,7 @@ QRect CQeView::TypingCellRect() const
 
 void CQeView::TellInputMethod()
 {
-    m_composition.TellCursor(TypingCellRect());
+    m_input.TellCursor();
 }
 
 void CQeView::ShowInputMethodNotice()
@@ -119,13 +83,13 @@ bool CQeView::focusNextPrevChild(bool next)
 
 void CQeView::focusInEvent(QFocusEvent* event)
 {
-    m_composition.OnFocusIn();
+    m_input.Composition().OnFocusIn();
     QWidget::focusInEvent(event);
     TellInputMethod();
 }
 
 void CQeView::focusOutEvent(QFocusEvent* event)
 {
-    m_composition.OnFocusOut();
+    m_input.FocusOut();
     QWidget::focusOutEvent(event);
 }

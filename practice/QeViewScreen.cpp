@@ -35,5 +35,5 @@ void CQeView::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (m_pScreen)
         m_pScreen->setGeometry(rect());
-    PlaceResultButtons();
+    m_large.PlaceResult();
 }

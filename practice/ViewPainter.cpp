@@ -15,6 +15,34 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// The credit fonts are given by the height of their character cell (ascent
+// plus descent), not of their em square: the largest pixel size whose cell
+// fits that height. Cells grow about in proportion to the pixel size, so the
+// search starts from the proportional guess and loads few sizes.
+QFont CreditFont(int cellHeight, bool bold, bool underline, const QString& face)
+{
+    QFont font;
+    font.setFamilies({face, u"Noto Sans CJK SC"_s});
+    font.setBold(bold);
+    // Bold is drawn by emboldening the regular face, as for a face that has
+    // no bold of its own: the bold face would be loaded, megabytes of it,
+    // for the three lines of this screen.
+    font.setStyleName(u"Regular"_s);
+    font.setUnderline(underline);
+    font.setFixedPitch(true);
+    const auto cellAt = [&font](int size) {
+        font.setPixelSize(size);
+        return QFontMetrics(font).height();
+    };
+    int size = std::clamp(cellHeight * cellHeight / std::max(1, cellAt(cellHeight)), 1, cellHeight);
+    while (size > 1 && cellAt(size) > cellHeight)
+        --size;
+    while (size < cellHeight && cellAt(size + 1) <= cellHeight)
+        ++size;
+    font.setPixelSize(size);
+    return font;
+}
+
 // The grid columns a repaint draws (first to last, inclusive).
 struct Columns
 {
@@ -208,9 +236,17 @@ void CViewPainter::DrawComposition(QPainter& painter, const QRect& dirty, int li
                      1, Grey);
 }
 
-void CViewPainter::DrawCredits(QPainter& painter, int width, const QFont& title,
-                               const QFont& credit, const QFont& footer) const
+CViewPainter::CCreditFonts CViewPainter::CreditFonts()
 {
+    return {CreditFont(30, true, true, u"new Font1"_s), CreditFont(20, true, false, u"new Font2"_s),
+            CreditFont(15, false, false, u"new Font3"_s)};
+}
+
+void CViewPainter::DrawCredits(QPainter& painter, int width, const CCreditFonts& fonts) const
+{
+    const QFont& title = fonts.title;
+    const QFont& credit = fonts.credit;
+    const QFont& footer = fonts.footer;
     const int half = width / 2;
     const int quarter = width / 4;
     painter.setBackgroundMode(Qt::TransparentMode); // cells fill their own background

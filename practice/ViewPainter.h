@@ -31,9 +31,17 @@ public:
     // DrawPractice to the cells that meet dirty.
     void DrawComposition(QPainter& painter, const QRect& dirty, int line, int column,
                          const QByteArray& bytes) const;
+    // The credit screen's faces, given by the height of their character
+    // cell. Finding them loads fonts: the view keeps them.
+    struct CCreditFonts
+    {
+        QFont title;
+        QFont credit;
+        QFont footer;
+    };
+    static CCreditFonts CreditFonts();
     // The credit screen for a client area width pixels wide.
-    void DrawCredits(QPainter& painter, int width, const QFont& title, const QFont& credit,
-                     const QFont& footer) const;
+    void DrawCredits(QPainter& painter, int width, const CCreditFonts& fonts) const;
 
 private:
     // Lines firstLine to lastLine, grid columns firstColumn to lastColumn.

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "attempts/Attempt.h"
+#include "attempts/ExamSitting.h"
+#include "attempts/LiveReporter.h"
+#include "practice/ExamHost.h"
+#include "practice/PracticeScreen.h"
+
+#include <optional>
+
+class CQeDoc;
+class CTypingSession;
+
+// An exam on the large screen: its screen stays blank until the database
+// recorded the sitting's start, the server sees its cells arrive while it
+// runs, and at its end it is sent what was typed; its figures are the
+// database's.
+class CExamRun
+{
+public:
+    // Who records an exam's start and stores its end.
+    void SetHost(IExamHost* pHost) { m_pHost = pHost; }
+    // The question Esc asks: it names the exam and what ending it means.
+    static QString EndQuestion(const CPracticeScreen& screen);
+
+    // The space bar on the exam's card: the start recorded and the screen
+    // loaded into the document, or false (the exam does not start).
+    bool Begin(const CPracticeScreen& screen, CQeDoc& doc);
+    bool IsRunning() const { return m_sitting.has_value(); }
+    const std::optional<CExamSitting>& Sitting() const { return m_sitting; }
+    void Reset() { m_sitting.reset(); }
+
+    // What the live view is told of the sitting besides the practice's
+    // figures: the cells typed so far while it runs.
+    void AddToReport(LiveProgress::CReport& report, const CQeDoc& doc,
+                     const CTypingSession& session, int kind) const;
+    // Sends what was typed, with the keys' figures of the attempt, to be
+    // stored and shown; the sitting is over.
+    void Send(const CQeDoc& doc, const CTypingSession& session, int kind, const CAttempt& attempt,
+              int focusLosses);
+
+private:
+    IExamHost* m_pHost = nullptr;
+    std::optional<CExamSitting> m_sitting;
+};

@@ -1,0 +1,223 @@
+#include "practice/LargeScreen.h"
+
+#include "attempts/Metrics.h"
+#include "attempts/Progress.h"
+#include "attempts/ResultStore.h"
+#include "practice/AttemptRecorder.h"
+#include "practice/Composition.h"
+#include "practice/LargeBand.h"
+#include "practice/QeDoc.h"
+#include "practice/ResultDlg.h"
+#include "practice/TypingSession.h"
+#include "res/CommandIds.h"
+#include "users/CurrentUser.h"
+
+#include <QPainter>
+#include <QWidget>
+
+using namespace Qt::Literals::StringLiterals;
+
+CLargeScreen::CLargeScreen(QWidget* pView, CQeDoc& doc, CTypingSession& session,
+                           const CAttemptRecorder& recorder, const CViewServices& services)
+    : QObject(pView), m_pView(pView), m_doc(doc), m_session(session), m_recorder(recorder),
+      m_services(services), m_panel(pView)
+{
+    m_figureTimer.setInterval(1000);
+    connect(&m_figureTimer, &QTimer::timeout, this, [this] {
+        if (m_screen && m_session.IsRunning())
+            m_pView->update(Layout().band);
+        else
+            m_figureTimer.stop();
+    });
+}
+
+void CLargeScreen::Load(const CPracticeScreen& screen)
+{
+    Clear();
+    if (screen.nExamId == 0)
+        ReadScreen(m_doc, screen.text, screen.nKind, screen.nScreen);
+    m_screen = screen;
+    m_nScreenCount = ScreenCount(screen.text, screen.nKind);
+    m_session.SetBackspaceAllowed(screen.bBackspaceAllowed);
+    if (screen.nExamId != 0)
+        m_session.SetEndQuestion(CExamRun::EndQuestion(screen), true);
+    IPracticeClock* clock = m_services.pClock;
+    if (!clock)
+        return;
+    clock->ShowReadyPrompt();
+    if (screen.nTimeLimitSeconds > 0)
+        clock->SetTimeLimit(screen.nTimeLimitSeconds, [this] { m_session.TimeUp(); });
+    if (screen.nExamId != 0)
+        clock->ShowNotice(u"考试:%1,按空格键开始(考试的文章在开始时才显示)"_s.arg(screen.strTitle));
+    else if (m_nScreenCount > 1)
+        clock->ShowNotice(u"第 %1 屏,共 %2 屏"_s.arg(screen.nScreen).arg(m_nScreenCount));
+}
+
+void CLargeScreen::Clear()
+{
+    m_screen.reset();
+    m_exam.Reset();
+    m_figureTimer.stop();
+    m_result.reset();
+    m_panel.Hide();
+}
+
+CLargeLayout CLargeScreen::Layout() const
+{
+    return CLargeLayout::For(m_pView->size(),
+                             m_result ? CLargeLayout::Band::Result : CLargeLayout::Band::Figures);
+}
+
+bool CLargeScreen::Begin()
+{
+    if (!m_screen || m_screen->nExamId == 0 || m_exam.IsRunning())
+        return true;
+    if (!m_exam.Begin(*m_screen, m_doc))
+        return false;
+    m_pView->update();
+    return true;
+}
+
+void CLargeScreen::OnStarted()
+{
+    m_pView->update();
+    m_figureTimer.start();
+}
+
+CBandText CLargeScreen::RunningBand() const
+{
+    const bool exam = m_exam.IsRunning();
+    CBandText band;
+    band.strTitle = exam ? u"考试:%1"_s.arg(m_exam.Sitting()->strTitle) : m_screen->strTitle;
+    if (m_nScreenCount > 1 && !exam)
+        band.strTitle += u"  第 %1/%2 屏"_s.arg(m_screen->nScreen).arg(m_nScreenCount);
+    if (m_session.IsRunning())
+        band.figures = LargeBand::Figures(CurrentPracticeKind, CorrectCount, TypedCount,
+                                          m_recorder.ElapsedMs(), m_recorder.KeyPressesSoFar(),
+                                          m_screen->nTimeLimitSeconds);
+    return band;
+}
+
+void CLargeScreen::Draw(QPainter& painter, const QRect& dirty,
+                        const CComposition& composition) const
+{
+    const CLargeLayout layout = Layout();
+    const CLargePainter screen(m_doc, m_session, layout, CurrentPracticeKind);
+    // The window's ground around the rows; the rows fill their own.
+    for (const QRect& rect : QRegion(dirty).subtracted(layout.text))
+        painter.fillRect(rect, m_pView->palette().window());
+    if (dirty.intersects(layout.band))
+        screen.DrawBand(painter, m_result ? m_result->band : RunningBand());
+    screen.DrawRows(painter, dirty, !m_result);
+    if (composition.IsOpen())
+        screen.DrawComposition(painter, composition.Bytes());
+    if (!m_session.IsRunning() && !m_result)
+        LargeBand::Card(*m_screen, m_nScreenCount).Draw(painter, layout.text, layout.BandFont());
+}
+
+void CLargeScreen::ShowResult(const CAttempt& attempt)
+{
+    m_figureTimer.stop();
+    CResult result;
+    if (attempt.nEndReason == EndReason::EndOfScreen && m_screen->nScreen < m_nScreenCount) {
+        CPracticeScreen next = *m_screen;
+        ++next.nScreen;
+        result.next = std::move(next);
+    }
+    result.band.strTitle = u"%1  错 %2 处"_s.arg(m_screen->strTitle).arg(attempt.mistakes.size());
+    result.band.figures =
+        LargeBand::Figures(CurrentPracticeKind, attempt.nCorrectUnits, attempt.nTypedUnits,
+                           attempt.nElapsedMs, attempt.nKeyPresses, 0);
+    const int seconds = qMax(ElapsedSeconds, 0);
+    const int correct = qMax(CorrectCount, 0);
+    result.scoreFields = PracticeScoreFields(
+        CurrentPracticeKind, QString::number(seconds == 0 ? 0 : correct / seconds),
+        QString::number(seconds), qint16(Metrics::Accuracy(correct, TypedCount)));
+    result.attempt = attempt;
+    m_result = std::move(result);
+    m_session.Stop();
+    StoreResult();
+    ShowSteps();
+    m_pView->update();
+}
+
+void CLargeScreen::StoreResult()
+{
+    // An ordinary user's result is stored as the result dialog stores it;
+    // one the database did not take waits for 保存成绩, as the dialog
+    // waits for OK again.
+    CDaoDatabase* db = ActiveDatabase();
+    CResult& result = *m_result;
+    result.bUnsaved = false;
+    if (result.attempt.nTypedUnits <= 0) {
+        // Space and then Esc: there is nothing to keep.
+        result.band.strSecondLine = u"没有打字,成绩不保存"_s;
+        return;
+    }
+    if (!CurrentUser.IsOrdinaryLogin()) {
+        result.band.strSecondLine = u"只保存登录的学生的成绩"_s;
+        return;
+    }
+    if (!db) {
+        result.bUnsaved = true;
+        result.band.strSecondLine = Guard::ResultNotConnected;
+        return;
+    }
+    QString status;
+    try {
+        CResultStore(db).StorePractice(result.scoreFields, &result.attempt);
+    } catch (const CDaoException& e) {
+        result.bUnsaved = true;
+        status = u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200));
+    }
+    try {
+        status = LargeBand::Comparison(CurrentPracticeKind, LoadAttempts(*db, CurrentUser.RowKey),
+                                       !result.bUnsaved) +
+                 (status.isEmpty() ? QString() : u"    "_s + status);
+    } catch (const CDaoException&) {
+        // The comparison is a help, not the result: without it the result
+        // still shows.
+    }
+    if (!Metrics::CountsForBest(result.attempt.nElapsedMs,
+                                result.attempt.nEndReason == EndReason::EndOfScreen))
+        status = Metrics::TooShortToCount + (status.isEmpty() ? QString() : u"    "_s + status);
+    result.band.strSecondLine = status;
+}
+
+void CLargeScreen::ShowSteps()
+{
+    enum Step { Save, Again, Next, Assignments, Back };
+    const CPracticeScreen again = *m_screen;
+    const std::optional<CPracticeScreen> next = m_result->next;
+    const auto back = [this] {
+        if (m_back)
+            m_back();
+    };
+    QList<CResultPanel::CStep> steps(Back + 1);
+    steps[Save] = {u"保存成绩"_s,
+                   [this] {
+                       StoreResult();
+                       ShowSteps();
+                       m_pView->update();
+                   },
+                   true, m_result->bUnsaved};
+    steps[Again] = {u"再练一次"_s, [this, again] { m_load(again); }};
+    steps[Next] = {u"下一屏"_s, [this, next] { m_load(*next); }, next.has_value()};
+    steps[Assignments] = {u"我的作业"_s,
+                          [this, back] {
+                              back();
+                              m_services.runCommand(ID_TEACHING_TODAY);
+                          },
+                          bool(m_services.runCommand) && CurrentUser.IsOrdinaryLogin()};
+    steps[Back] = {u"返回"_s, back};
+    m_panel.Show(std::move(steps), next ? Next : Again, Back);
+    PlaceResult();
+}
+
+void CLargeScreen::PlaceResult()
+{
+    if (!m_result)
+        return;
+    const CLargeLayout layout = Layout();
+    m_panel.Place(layout.band, layout.text.right(), layout.BandFont());
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "attempts/Attempt.h"
+#include "practice/ExamRun.h"
+#include "practice/LargeLayout.h"
+#include "practice/LargePainter.h"
+#include "practice/PracticeScreen.h"
+#include "practice/PracticeState.h"
+#include "practice/ResultPanel.h"
+#include "users/Database.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+class CAttemptRecorder;
+class CComposition;
+class CQeDoc;
+class CTypingSession;
+class QPainter;
+class QPushButton;
+class QWidget;
+
+// The large screen of the teaching layer's practices (a stored text, a
+// drill, an exam, an assignment's text): the card before the start, the
+// figures while typing and the result in place at the end, drawn around
+// the view's document and session.
+class CLargeScreen : public QObject
+{
+    Q_OBJECT
+public:
+    CLargeScreen(QWidget* pView, CQeDoc& doc, CTypingSession& session,
+                 const CAttemptRecorder& recorder, const CViewServices& services);
+
+    // Where the result's steps lead: another screen (the same again, the
+    // text's next), or back to the credits.
+    void SetLoad(std::function<void(const CPracticeScreen&)> load) { m_load = std::move(load); }
+    void SetBack(std::function<void()> back) { m_back = std::move(back); }
+
+    // Sets out a screen in the document (in its reset state), for the
+    // space bar; an exam's cells come when its start is recorded.
+    void Load(const CPracticeScreen& screen);
+    // Nothing loaded, no exam, no result.
+    void Clear();
+    const std::optional<CPracticeScreen>& Screen() const { return m_screen; }
+    CExamRun& Exam() { return m_exam; }
+    const CExamRun& Exam() const { return m_exam; }
+    CLargeLayout Layout() const;
+
+    // The space bar on the card: false when an exam does not start.
+    bool Begin();
+    // The first key: the card goes, the figures come and follow the clock.
+    void OnStarted();
+    void Draw(QPainter& painter, const QRect& dirty, const CComposition& composition) const;
+
+    // The end of the practice: the attempt stored for an ordinary user and
+    // its result shown in place of the figures, with the next steps.
+    void ShowResult(const CAttempt& attempt);
+    bool ShowsResult() const { return m_result.has_value(); }
+    const CBandText& ResultBand() const { return m_result->band; }
+    QPushButton* ResultButton(const QString& text) const { return m_panel.Button(text); }
+    // Enter goes on, Esc goes back, other keys do nothing.
+    void OnResultKey(unsigned char byte) { m_panel.OnKey(byte); }
+    void PlaceResult();
+
+private:
+    CBandText RunningBand() const;
+    void StoreResult();
+    void ShowSteps();
+
+    struct CResult
+    {
+        CBandText band;
+        std::optional<CPracticeScreen> next; // the text's next screen
+        CAttempt attempt;
+        FieldList scoreFields;
+        bool bUnsaved = false; // a pupil's result the database did not take
+    };
+
+    QWidget* m_pView;
+    CQeDoc& m_doc;
+    CTypingSession& m_session;
+    const CAttemptRecorder& m_recorder;
+    CViewServices m_services;
+    std::function<void(const CPracticeScreen&)> m_load;
+    std::function<void()> m_back;
+    std::optional<CPracticeScreen> m_screen;
+    int m_nScreenCount = 0;
+    CExamRun m_exam;
+    QTimer m_figureTimer; // the figures change with the time as well as the keys
+    std::optional<CResult> m_result;
+    CResultPanel m_panel;
+};
