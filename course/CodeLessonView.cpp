@@ -5,6 +5,7 @@
 #include "course/LessonResultDlg.h"
 #include "course/WubiChart.h"
 #include "platform/Platform.h"
+#include "practice/StartCard.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -54,11 +55,11 @@ double CharacterByCharacter(const CLesson& lesson)
 
 CCodeLessonView::CCodeLessonView(const CCourse& course, int lesson, QWidget* parent)
     : CLessonScreen(course, lesson, parent),
-      m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson())
+      m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson()),
+      m_input(this, CTypingInput::Takes::KeysAndInputMethod, InputTarget())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_InputMethodEnabled);
-    setFocusPolicy(Qt::StrongFocus);
+    m_input.Composition().SetInvalidate([this](int, int, int) { update(); });
     m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
     if (m_course.strId == CoursePlan::Wubi) {
         QHash<int, QString> legends;
@@ -188,7 +189,8 @@ void CCodeLessonView::paintEvent(QPaintEvent* event)
                 painter.setPen(TypedText);
                 const QRect typed(box.left(), box.bottom() + 1, box.width(), letters);
                 painter.drawText(typed, Qt::AlignCenter,
-                                 m_strComposing.isEmpty() ? m_session.Typed() : m_strComposing);
+                                 m_input.Composition().IsOpen() ? m_input.Composition().Text()
+                                                                : m_session.Typed());
                 if (m_session.ShowsCode(now)) {
                     painter.setPen(CodeText);
                     const QString shortest = item.ShortestCode();
@@ -210,70 +212,67 @@ void CCodeLessonView::paintEvent(QPaintEvent* event)
 
 void CCodeLessonView::DrawStartCard(QPainter& painter) const
 {
-    // What a child does first, over the rows until the first key.
-    const QString text = m_course.strId == CoursePlan::Wubi
-                             ? u"按字根所在的键,简码后按空格\n打错了会显示编码,照着打就行"_s
-                             : u"用输入法把整个词组一起打出来\n打错了会显示拼音,照着打就行"_s;
-    painter.setFont(m_codeFont);
-    const QRect card = QRect(0, 0, width() * 3 / 5, m_nRowHeight * 2)
-                           .translated(width() / 5, m_nTop + m_nRowHeight + 2 * m_nCell);
-    painter.setPen(QPen(CodeText, 2));
-    painter.setBrush(palette().base());
-    painter.drawRoundedRect(card, m_nCell / 3, m_nCell / 3);
-    painter.setPen(palette().text().color());
-    painter.drawText(card, Qt::AlignCenter, text);
+    // What a child does first, over the rows after the first until the
+    // first key.
+    const CStartCard card = {
+        m_course.strId == CoursePlan::Wubi
+            ? QStringList{u"按字根所在的键,简码后按空格"_s, u"打错了会显示编码,照着打就行"_s}
+            : QStringList{u"用输入法把整个词组一起打出来"_s, u"打错了会显示拼音,照着打就行"_s},
+        CLessonScreen::StartPrompt};
+    const int rowsTop = m_nTop + m_nRowHeight + 2 * int(std::lround(1.3 * m_nCell));
+    card.Draw(painter, QRect(0, rowsTop, width(), m_pKeyboard->y() - rowsTop), m_headerFont);
+}
+
+CTypingInput::CTarget CCodeLessonView::InputTarget()
+{
+    CTypingInput::CTarget target;
+    target.key = [this](CTypingInput::Key key) {
+        if (key == CTypingInput::Key::Escape) {
+            Leave(m_session.IsStarted() && !m_session.IsFinished());
+        } else if (key == CTypingInput::Key::Backspace) {
+            m_session.Backspace(Platform().MonotonicMilliseconds());
+            update();
+        }
+    };
+    target.text = [this](const QString& text, bool bCommitted) {
+        if (bCommitted)
+            OnCommit(text);
+        else if (text.size() == 1 && (text.front().isLetter() || text.front() == u' '))
+            OnKey(text.front());
+    };
+    target.cursor = [this] { return CurrentItemRect(); };
+    target.font = [this] { return m_itemFont; };
+    return target;
 }
 
 void CCodeLessonView::keyPressEvent(QKeyEvent* event)
 {
-    // While the input method composes, its keys are its own.
-    if (!m_strComposing.isEmpty()) {
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape) {
-        Leave(m_session.IsStarted() && !m_session.IsFinished());
-        return;
-    }
-    if (event->key() == Qt::Key_Backspace) {
-        m_session.Backspace(Platform().MonotonicMilliseconds());
-        update();
-        return;
-    }
-    const QString text = event->text();
-    // An input method that speaks X's own protocol commits as keys.
-    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; })) {
-        OnCommit(text);
-        return;
-    }
-    if (text.size() != 1 || (!text.front().isLetter() && text.front() != u' ')) {
+    if (!m_input.KeyPress(*event))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    OnKey(text.front());
 }
 
 void CCodeLessonView::inputMethodEvent(QInputMethodEvent* event)
 {
-    event->accept();
-    m_strComposing = event->preeditString();
-    if (!event->commitString().isEmpty())
-        OnCommit(event->commitString());
+    m_input.InputMethod(*event);
     update();
 }
 
 QVariant CCodeLessonView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    switch (query) {
-    case Qt::ImEnabled:
-        return true;
-    case Qt::ImCursorRectangle:
-        return CurrentItemRect();
-    case Qt::ImFont:
-        return m_itemFont;
-    default:
-        return QWidget::inputMethodQuery(query);
-    }
+    const QVariant answer = m_input.Query(query);
+    return answer.isValid() ? answer : QWidget::inputMethodQuery(query);
+}
+
+void CCodeLessonView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    m_input.FocusIn();
+}
+
+void CCodeLessonView::focusOutEvent(QFocusEvent* event)
+{
+    m_input.FocusOut();
+    QWidget::focusOutEvent(event);
 }
 
 void CCodeLessonView::OnKey(QChar ch)

@@ -2,6 +2,7 @@
 
 #include "course/CodeSession.h"
 #include "course/LessonScreen.h"
+#include "practice/TypingInput.h"
 
 #include <QFont>
 
@@ -40,8 +41,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    CTypingInput::CTarget InputTarget();
     void OnKey(QChar ch);
     void OnCommit(const QString& text);
     void AfterInput(CCodeSession::Outcome outcome, QChar typed);
@@ -55,12 +59,12 @@ private:
     LiveProgress::CReport LiveReport(int endReason) const override;
 
     CCodeSession m_session;
+    CTypingInput m_input;
     CKeyboardView* m_pKeyboard = nullptr;
     int m_nTimer = 0;
     bool m_bStarted = false;
     bool m_bCodeShown = false;
     QString m_strShownHeader;
-    QString m_strComposing; // what the input method composes, not yet typed
     qint64 m_nPressesAtCommit = 0;
     QFont m_itemFont;
     QFont m_codeFont;

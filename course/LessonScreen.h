@@ -34,6 +34,10 @@ public:
     void SetGoal(std::optional<CLessonGoal> goal) { m_goal = std::move(goal); }
     const std::optional<CLessonGoal>& Goal() const { return m_goal; }
 
+    // What a lesson's start card asks for: its clock starts with the first
+    // key.
+    static inline const QString StartPrompt = QStringLiteral("打第一个键就开始计时");
+
 protected:
     // What the live view is told of the lesson; endReason 0 while it runs.
     virtual LiveProgress::CReport LiveReport(int endReason) const = 0;

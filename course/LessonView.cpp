@@ -26,11 +26,10 @@ QFont MonoFont(int pixelSize)
 
 CLessonView::CLessonView(const CCourse& course, int lesson, QWidget* parent)
     : CLessonScreen(course, lesson, parent),
-      m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson())
+      m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson()),
+      m_input(this, CTypingInput::Takes::Keys, InputTarget())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_InputMethodEnabled, false); // keys, not an input method's text
-    setFocusPolicy(Qt::StrongFocus);
     m_pKeyboard = new CKeyboardView(CKeyboardLayout::Standard(), this);
     ShowNextOnKeyboard();
 }
@@ -87,27 +86,29 @@ bool CLessonView::focusNextPrevChild(bool next)
     return false;
 }
 
+CTypingInput::CTarget CLessonView::InputTarget()
+{
+    CTypingInput::CTarget target;
+    target.key = [this](CTypingInput::Key key) {
+        if (key == CTypingInput::Key::Escape)
+            Leave(m_session.IsStarted() && !m_session.IsFinished());
+        else if (key == CTypingInput::Key::Backspace)
+            OnBackspace();
+    };
+    target.text = [this](const QString& text, bool) {
+        for (const QChar ch : text) {
+            if (ch.unicode() >= 0x20 && ch.unicode() != 0x7F)
+                OnKey(ch);
+        }
+    };
+    target.cursor = [this] { return CellRect(1, m_session.Column()); };
+    target.font = [this] { return m_font; };
+    return target;
+}
+
 void CLessonView::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        Leave(m_session.IsStarted() && !m_session.IsFinished());
-        return;
-    case Qt::Key_Backspace:
-        OnBackspace();
-        return;
-    default:
-        break;
-    }
-    const QString text = event->text();
-    bool typed = false;
-    for (const QChar ch : text) {
-        if (ch.unicode() >= 0x20 && ch.unicode() != 0x7F) {
-            OnKey(ch);
-            typed = true;
-        }
-    }
-    if (!typed)
+    if (!m_input.KeyPress(*event))
         QWidget::keyPressEvent(event);
 }
 
@@ -126,6 +127,7 @@ void CLessonView::OnKey(QChar ch)
     if (!started && m_session.IsStarted()) {
         m_nClockTimer = startTimer(1000);
         OnStarted();
+        update(); // the start card goes
     }
     switch (outcome) {
     case CLessonSession::Outcome::Wrong:

@@ -3,6 +3,7 @@
 #include "attempts/KeyDetail.h"
 #include "course/LessonScreen.h"
 #include "course/LessonSession.h"
+#include "practice/TypingInput.h"
 
 #include <QFont>
 #include <QHash>
@@ -37,6 +38,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    CTypingInput::CTarget InputTarget();
     void OnKey(QChar ch);
     void OnBackspace();
     void Finish();
@@ -57,6 +59,7 @@ private:
     LiveProgress::CReport LiveReport(int endReason) const override;
 
     CLessonSession m_session;
+    CTypingInput m_input;
     CKeyDetailRecorder m_keyDetail;
     CKeyboardView* m_pKeyboard = nullptr;
     int m_nClockTimer = 0;

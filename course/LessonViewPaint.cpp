@@ -2,6 +2,7 @@
 
 #include "course/KeyboardView.h"
 #include "platform/Platform.h"
+#include "practice/StartCard.h"
 
 #include <QPainter>
 #include <QPaintEvent>
@@ -143,6 +144,13 @@ void CLessonView::paintEvent(QPaintEvent* event)
     }
     DrawLine(painter, dirty, 2, line + 1);
     DrawLine(painter, dirty, 3, line + 2);
+    if (!m_session.IsStarted()) {
+        // Over the next lines, until the first key; the line to type shows.
+        const CStartCard card = {{u"%1 第%2课"_s.arg(m_course.strTitle).arg(m_nLesson)},
+                                 StartPrompt};
+        const int top = CellRect(2, 0).top();
+        card.Draw(painter, QRect(0, top, width(), m_pKeyboard->y() - top), m_headerFont);
+    }
 }
 
 QString CLessonView::HeaderText() const
