@@ -26,8 +26,11 @@ struct CLessonAttempt
     QString strUserName;
     QString strClass;
     QString strStudentNo;
-    QString strCourse; // "fingering" or "pinyin"
+    QString strCourse; // "fingering", "pinyin" or "wubi"
     int nLesson = 0;   // from 1
+    // What its speed counts: "键" (指法), "字" (a lesson typed by codes). On
+    // a lab's server the server's own lessons say.
+    QString strUnit = QStringLiteral("键");
     QDateTime startedAt;
     QDateTime endedAt;
     qint64 nElapsedMs = 0;

@@ -19,7 +19,7 @@ namespace {
 
 const QString Columns = u"user_key, user_name, class_name, student_no, course, lesson, "
                         "started_at, ended_at, elapsed_ms, keystrokes, correct_keys, errors, "
-                        "backspaces, stars, passed, key_presses, backspace_presses"_s;
+                        "backspaces, stars, passed, key_presses, backspace_presses, unit"_s;
 
 QString Text(const QString& text)
 {
@@ -46,6 +46,7 @@ CLessonAttempt ReadAttempt(const QSqlQuery& query)
     attempt.bPassed = query.value(14).toInt() != 0;
     attempt.nKeyPresses = CountOrUnknown(query.value(15));
     attempt.nBackspacePresses = CountOrUnknown(query.value(16));
+    attempt.strUnit = query.value(17).toString();
     return attempt;
 }
 
@@ -116,9 +117,10 @@ qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt)
         return id;
     }
     QSqlQuery insert(db.Connection());
-    Prepare(insert, u"INSERT INTO lesson_attempt (%1, kind, checked) VALUES "
-                    "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1) RETURNING id"_s.arg(
-                        Columns));
+    Prepare(
+        insert,
+        u"INSERT INTO lesson_attempt (%1, kind, checked) VALUES "
+        "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1) RETURNING id"_s.arg(Columns));
     const QVariantList values{attempt.nUserKey,
                               Text(attempt.strUserName),
                               Text(attempt.strClass),
@@ -136,6 +138,7 @@ qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt)
                               attempt.bPassed ? 1 : 0,
                               KnownCount(attempt.nKeyPresses),
                               KnownCount(attempt.nBackspacePresses),
+                              attempt.strUnit.isEmpty() ? u"键"_s : attempt.strUnit,
                               int(PracticeKind::Lesson)};
     for (int i = 0; i < values.size(); ++i)
         insert.bindValue(i, values[i]);
@@ -181,7 +184,7 @@ QList<CAttemptSummary> Summaries(CDaoDatabase& db, qint64 userKey)
     Select(
         query,
         u"SELECT course, lesson, started_at, elapsed_ms, keystrokes, correct_keys, "
-        "backspaces, key_presses FROM lesson_attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s);
+        "backspaces, key_presses, unit FROM lesson_attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s);
     query.addBindValue(userKey);
     Exec(query);
     QList<CAttemptSummary> summaries;
@@ -197,6 +200,7 @@ QList<CAttemptSummary> Summaries(CDaoDatabase& db, qint64 userKey)
         summary.nCorrectUnits = query.value(5).toInt();
         summary.nDeletedUnits = query.value(6).toInt();
         summary.nKeyPresses = CountOrUnknown(query.value(7));
+        summary.strSpeedUnit = query.value(8).toString() + u"/分"_s;
     }
     CheckRead(query);
     return summaries;

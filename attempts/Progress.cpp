@@ -22,6 +22,16 @@ double CAttemptSummary::Speed() const
     return Metrics::KindSpeed(nKind, nCorrectUnits, nElapsedMs).dValue;
 }
 
+QString CAttemptSummary::SpeedUnit() const
+{
+    return strSpeedUnit.isEmpty() ? Metrics::SpeedUnit(nKind) : strSpeedUnit;
+}
+
+QString CAttemptSummary::SpeedText() const
+{
+    return Metrics::SpeedText({Speed(), SpeedUnit()});
+}
+
 int CAttemptSummary::Accuracy() const
 {
     return Metrics::Accuracy(nCorrectUnits, nTypedUnits);
@@ -77,7 +87,18 @@ QString CProgressFigures::NotCountedReason()
     return u"(练满30秒的练习才计入)"_s;
 }
 
-CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
+QStringList SpeedUnits(const QList<CAttemptSummary>& attempts, int kind)
+{
+    QStringList units;
+    for (const CAttemptSummary& attempt : attempts) {
+        if (attempt.nKind == kind && !units.contains(attempt.SpeedUnit()))
+            units.append(attempt.SpeedUnit());
+    }
+    return units;
+}
+
+CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind,
+                               const QString& unit)
 {
     CProgressFigures figures;
     qint64 totalMs = 0;
@@ -87,7 +108,7 @@ CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind)
     qint64 keyedMs = 0;
     qint64 keyedCorrect = 0;
     for (const CAttemptSummary& attempt : attempts) {
-        if (attempt.nKind != kind)
+        if (attempt.nKind != kind || (!unit.isEmpty() && attempt.SpeedUnit() != unit))
             continue;
         ++figures.nCount;
         if (!attempt.CountsForBest())

@@ -23,8 +23,13 @@ struct CAttemptSummary
     QString strText;         // the text typed: a file, a library text, a drill or an exam
     int nDeletedUnits = 0;   // 回改: units deleted with Backspace
     int nKeyPresses = -1;    // physical key presses; -1 where not known
+    // The unit of its speed where it is not the kind's: "字/分" for a
+    // lesson typed by codes.
+    QString strSpeedUnit;
 
-    double Speed() const;       // in the kind's unit (Metrics::KindSpeed)
+    double Speed() const;       // in SpeedUnit() (Metrics::KindSpeed)
+    QString SpeedUnit() const;  // strSpeedUnit, or the kind's
+    QString SpeedText() const;  // "25.3 字/分"
     int Accuracy() const;       // Metrics::Accuracy
     bool CountsForBest() const; // Metrics::CountsForBest
     bool HasKeyPresses() const { return nKeyPresses >= 0; }
@@ -64,7 +69,12 @@ struct CProgressFigures
     static QString NotCounted();
     static QString NotCountedReason();
 };
-CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind);
+// Over the attempts of kind whose speed is in unit (any unit when empty).
+CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind,
+                               const QString& unit = {});
+// The speed units of the attempts of kind, as they come (a pupil's lessons
+// may count keys and characters).
+QStringList SpeedUnits(const QList<CAttemptSummary>& attempts, int kind);
 // The speed of correctUnits over elapsedMs in kind's unit.
 double AverageSpeed(int kind, qint64 correctUnits, qint64 elapsedMs);
 

@@ -38,11 +38,29 @@ QString CAssignment::TaskText() const
     }
 }
 
+QString CAssignment::SpeedUnitText() const
+{
+    if (nTask != AssignmentTask::Lessons || strCourse.isEmpty())
+        return Metrics::SpeedUnit(SpeedKind());
+    // Each lesson is measured in its own unit: keys, or characters for a
+    // lesson typed by codes.
+    const CCourse& course = CoursePlan::Course(strCourse);
+    QStringList units;
+    const int last = qMin(nLessonTo, int(course.lessons.size()));
+    for (int number = qMax(nLessonFrom, 1); number <= last; ++number) {
+        const CLesson* lesson = course.Lesson(number);
+        const QString unit = (lesson ? course.UnitOf(*lesson) : course.strUnit) + u"/分"_s;
+        if (!units.contains(unit))
+            units.append(unit);
+    }
+    return units.isEmpty() ? Metrics::SpeedUnit(SpeedKind()) : units.join(u"或"_s);
+}
+
 QString CAssignment::TargetText() const
 {
     const QString each = nTask == AssignmentTask::Lessons ? u"每课 %1 次"_s : u"%1 次"_s;
     return u"速度 ≥ %1 %2,正确率 ≥ %3%,%4"_s
-        .arg(QString::number(dMinSpeed, 'g', 6), Metrics::SpeedUnit(SpeedKind()))
+        .arg(QString::number(dMinSpeed, 'g', 6), SpeedUnitText())
         .arg(nMinAccuracy)
         .arg(each.arg(qMax(nPasses, 1)));
 }

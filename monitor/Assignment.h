@@ -44,6 +44,9 @@ struct CAssignment
     int Needed() const;
     // "指法课程 第 5–7 课", "《春》第 2 屏", "练习我的错字(英文)".
     QString TaskText() const;
+    // What its speed target counts: the kind's unit, or the unit of the
+    // lessons set ("键/分", "字/分", "键/分或字/分").
+    QString SpeedUnitText() const;
     // "速度 ≥ 60 键/分,正确率 ≥ 90%,每课 2 次".
     QString TargetText() const;
     // "9月2日–9月6日".

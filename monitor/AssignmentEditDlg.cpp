@@ -122,7 +122,15 @@ void CAssignmentEditDlg::ShowTask()
         kind = m_texts.value(m_comboText->currentIndex()).nKind;
     else if (task == AssignmentTask::Drill)
         kind = PracticeKind::Chinese + m_comboKind->currentIndex();
-    SetDlgItemText(IDC_UNIT, Metrics::SpeedUnit(kind));
+    CAssignment measured;
+    measured.nTask = task;
+    measured.nKind = kind;
+    if (task == AssignmentTask::Lessons) {
+        measured.strCourse = CourseId();
+        measured.nLessonFrom = m_editFrom->text().toInt();
+        measured.nLessonTo = m_editTo->text().toInt();
+    }
+    SetDlgItemText(IDC_UNIT, measured.SpeedUnitText());
     SetDlgItemText(IDC_PASSES_UNIT, task == AssignmentTask::Lessons ? u"次(每课)"_s : u"次"_s);
 }
 
@@ -140,7 +148,8 @@ void CAssignmentEditDlg::OnCommand(int nID)
 {
     if (nID == IDC_TEXT)
         ShowScreens(1);
-    if (nID == IDC_TASK || nID == IDC_TEXT || nID == IDC_KIND)
+    if (nID == IDC_TASK || nID == IDC_TEXT || nID == IDC_KIND || nID == IDC_COURSE ||
+        nID == IDC_FROM || nID == IDC_TO)
         ShowTask();
 }
 

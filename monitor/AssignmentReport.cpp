@@ -8,9 +8,8 @@ namespace AssignmentReport {
 
 QStringList Headings(const CAssignment& assignment)
 {
-    return {u"学号"_s,          u"姓名"_s,
-            u"状态"_s,          u"完成"_s,
-            u"练习次数"_s,      u"最高速度(%1)"_s.arg(Metrics::SpeedUnit(assignment.SpeedKind())),
+    return {u"学号"_s,          u"姓名"_s,     u"状态"_s,
+            u"完成"_s,          u"练习次数"_s, u"最高速度(%1)"_s.arg(assignment.SpeedUnitText()),
             u"最高正确率(%)"_s, u"完成时间"_s};
 }
 

@@ -27,8 +27,7 @@ QString BestText(const CAssignment& assignment, const CAssignmentStatus& status)
 {
     if (status.nTries == 0)
         return {};
-    return u"%1,%2%"_s
-        .arg(Metrics::SpeedText({status.dBestSpeed, Metrics::SpeedUnit(assignment.SpeedKind())}))
+    return u"%1,%2%"_s.arg(Metrics::SpeedText({status.dBestSpeed, assignment.SpeedUnitText()}))
         .arg(status.nBestAccuracy);
 }
 

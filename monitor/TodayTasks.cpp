@@ -140,7 +140,6 @@ QStringList RecentRow(const CAttemptSummary& attempt)
     const QString what = !attempt.strLabel.isEmpty() ? attempt.strLabel
                          : bFile ? Metrics::KindName(attempt.nKind) + u"练习"_s
                                  : attempt.strText;
-    return {attempt.startedAt.toString(u"M月d日 HH:mm"_s), what,
-            Metrics::SpeedText({attempt.Speed(), Metrics::SpeedUnit(attempt.nKind)}),
+    return {attempt.startedAt.toString(u"M月d日 HH:mm"_s), what, attempt.SpeedText(),
             Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits)};
 }

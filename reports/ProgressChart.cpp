@@ -62,11 +62,16 @@ void CProgressChart::SetAttempts(const QList<CAttemptSummary>& attempts, int kin
     QList<QPointF> accuracies;
     QList<QPointF> keys;
     double mostKeys = 0;
+    // The speeds in one unit, the newest attempt's: lessons that count keys
+    // and lessons that count characters are not drawn on one scale.
+    const QStringList units = SpeedUnits(attempts, kind);
+    const QString unit = units.isEmpty() ? Metrics::SpeedUnit(kind) : units.constFirst();
     for (auto it = attempts.crbegin(); it != attempts.crend(); ++it) {
         if (it->nKind != kind)
             continue;
         const double when = double(it->startedAt.toMSecsSinceEpoch());
-        speeds.append({when, it->Speed()});
+        if (it->SpeedUnit() == unit)
+            speeds.append({when, it->Speed()});
         accuracies.append({when, double(it->Accuracy())});
         // Only where the key presses are known; an unknown one is no 0.
         if (it->HasKeyPresses()) {
@@ -78,7 +83,7 @@ void CProgressChart::SetAttempts(const QList<CAttemptSummary>& attempts, int kin
     m_pAccuracy->replace(accuracies);
     m_pKeys->replace(keys);
     m_pKeysAxis->setRange(0, std::max(5.0, std::ceil(mostKeys)));
-    m_pSpeed->setName(u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)));
+    m_pSpeed->setName(u"速度(%1)"_s.arg(unit));
 
     // The time axis spans the points (a day around a single one); the speed
     // axis starts at 0 and ends at a round number above the best.

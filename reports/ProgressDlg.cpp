@@ -124,9 +124,7 @@ void CProgressDlg::FillAttempts()
         rows.append(
             {attempt.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s),
              attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel,
-             Metrics::SpeedText(
-                 Metrics::KindSpeed(attempt.nKind, attempt.nCorrectUnits, attempt.nElapsedMs)),
-             Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits),
+             attempt.SpeedText(), Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits),
              DurationText(attempt.nElapsedMs),
              Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.nElapsedMs),
              Metrics::KeysPerUnitText(attempt.nKeyPresses, attempt.nCorrectUnits),
@@ -155,6 +153,25 @@ void CProgressDlg::OnCommand(int nID)
     }
 }
 
+QString CProgressDlg::FiguresText(const CProgressFigures& figures, int kind, const QString& unit)
+{
+    if (figures.nCount == 0)
+        return u"还没有%1练习的记录。"_s.arg(Metrics::KindName(kind));
+    if (figures.nCounted == 0) {
+        return u"共 %1 次   最快 %2   平均 %2   最高正确率 %2   平均正确率 %2   击键 %2   码长 %2 %3"_s
+            .arg(figures.nCount)
+            .arg(CProgressFigures::NotCounted(), CProgressFigures::NotCountedReason());
+    }
+    const bool keyed = figures.nKeyedCount > 0;
+    return u"共 %1 次   最快 %2   平均 %3   最高正确率 %4%   平均正确率 %5%   击键 %6   码长 %7"_s
+        .arg(figures.nCount)
+        .arg(Metrics::SpeedText({figures.dBestSpeed, unit}),
+             Metrics::SpeedText({figures.dAverageSpeed, unit}),
+             QString::number(figures.nBestAccuracy), QString::number(figures.nAverageAccuracy),
+             keyed ? QString::number(figures.dAverageKeysPerSecond, 'f', 2) : Metrics::NotAvailable,
+             keyed ? QString::number(figures.dAverageKeysPerUnit, 'f', 2) : Metrics::NotAvailable);
+}
+
 void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
 {
     m_nKind = kind;
@@ -162,30 +179,15 @@ void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
         std::find(std::begin(ListedKinds), std::end(ListedKinds), kind) - std::begin(ListedKinds)));
     m_pChart->SetAttempts(m_attempts, kind);
 
-    const CProgressFigures figures = SummariseKind(m_attempts, kind);
-    const QString unit = Metrics::SpeedUnit(kind);
-    if (figures.nCount == 0) {
-        m_wndFigures->setText(u"还没有%1练习的记录。"_s.arg(Metrics::KindName(kind)));
-    } else if (figures.nCounted == 0) {
-        const QString none = CProgressFigures::NotCounted();
-        m_wndFigures->setText(
-            u"共 %1 次   最快 %2   平均 %2   最高正确率 %2   平均正确率 %2   击键 %2   码长 %2 %3"_s
-                .arg(figures.nCount)
-                .arg(none, CProgressFigures::NotCountedReason()));
-    } else {
-        const bool keyed = figures.nKeyedCount > 0;
-        m_wndFigures->setText(
-            u"共 %1 次   最快 %2   平均 %3   最高正确率 %4%   平均正确率 %5%   击键 %6   码长 %7"_s
-                .arg(figures.nCount)
-                .arg(Metrics::SpeedText({figures.dBestSpeed, unit}),
-                     Metrics::SpeedText({figures.dAverageSpeed, unit}),
-                     QString::number(figures.nBestAccuracy),
-                     QString::number(figures.nAverageAccuracy),
-                     keyed ? QString::number(figures.dAverageKeysPerSecond, 'f', 2)
-                           : Metrics::NotAvailable,
-                     keyed ? QString::number(figures.dAverageKeysPerUnit, 'f', 2)
-                           : Metrics::NotAvailable));
-    }
+    // Lessons that count keys and lessons that count characters are
+    // summed apart, a line each.
+    QStringList units = SpeedUnits(m_attempts, kind);
+    if (units.isEmpty())
+        units.append(Metrics::SpeedUnit(kind));
+    QStringList lines;
+    for (const QString& unit : std::as_const(units))
+        lines.append(FiguresText(SummariseKind(m_attempts, kind, unit), kind, unit));
+    m_wndFigures->setText(lines.join(u'\n'));
 
     QList<QStringList> rows;
     const QList<CMistakeCount> mistakes = kind == PracticeKind::Lesson

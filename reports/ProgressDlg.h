@@ -46,6 +46,8 @@ protected:
 private:
     void FillAttempts();
     void ShowKind(CDaoDatabase& db, int kind);
+    // One line of figures: the attempts of kind whose speed is in unit.
+    static QString FiguresText(const CProgressFigures& figures, int kind, const QString& unit);
 
     qint64 m_nUserKey;
     QList<CAttemptSummary> m_attempts;

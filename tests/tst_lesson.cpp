@@ -282,6 +282,20 @@ private slots:
                                  .arg(items)
                                  .arg(first.strText)
                                  .arg(WrongFor(first.codes[0].front()))});
+        // 我的练习记录 counts 字 as its result did, in the list and the figures.
+        Listing attempts;
+        QString figures;
+        Drive<CProgressDlg>(f.platform, [&](CProgressDlg* dlg) {
+            attempts = ListOf(dlg->m_listAttempts);
+            figures = dlg->GetDlgItemText(1003);
+        });
+        QVERIFY(f.frame->Router().Execute(ID_TEACHING_MY_PROGRESS));
+        QCOMPARE(attempts.cells.size(), 1);
+        QVERIFY2(attempts.cells[0][1] == u"五笔 第1课"_s &&
+                     attempts.cells[0][2].endsWith(u" 字/分"_s),
+                 qPrintable(attempts.cells[0].join(u'|')));
+        QVERIFY2(figures.contains(u" 字/分"_s) && !figures.contains(u"键/分"_s),
+                 qPrintable(figures));
     }
 
     // A 词组 lesson of the 拼音 course typed through an input method: each

@@ -473,6 +473,15 @@ private slots:
             QStringList{u"第二周练习|指法课程 第 5–7 课|速度 ≥ 60 键/分,正确率 ≥ 90%,每课 2 次|"
                         "9月2日–9月6日|%1"_s.arg(Class)});
         QCOMPARE(AssignmentStore::LoadAssignments(*m_pDatabase->Admin()).value(0).Needed(), 6);
+        // Lessons typed by codes are measured in 字 a minute.
+        CAssignment words;
+        words.strCourse = CoursePlan::Pinyin;
+        words.nLessonFrom = 6;
+        words.nLessonTo = 7;
+        QCOMPARE(words.SpeedUnitText(), u"键/分或字/分"_s);
+        words.strCourse = CoursePlan::Wubi;
+        words.nLessonTo = 1000000;
+        QCOMPARE(words.SpeedUnitText(), u"字/分"_s);
     }
 
     // Right after the login, a pupil with work of the class still to do

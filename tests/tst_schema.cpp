@@ -325,10 +325,21 @@ private slots:
 
     // The scores stored with the old floating-point quotient (57 of 100
     // kept as 56) take their attempts' figure at the upgrade.
-    void upgradeMendsTruncatedAccuracies()
+    // Scores kept with the old floating-point accuracy read their
+    // attempts' own figure, and lessons typed by codes count 字.
+    void upgradeMendsStoredFigures()
     {
         CTestDatabase fixture(13);
         CDaoDatabase& owner = *fixture.Admin();
+        for (const auto& [course, lesson] :
+             {std::pair{"fingering", 3}, {"wubi", 2}, {"pinyin", 8}, {"pinyin", 2}})
+            Run(fixture, {u"INSERT INTO lesson_attempt (user_key, user_name, class_name, "
+                          "student_no, kind, course, lesson, started_at, ended_at, elapsed_ms, "
+                          "keystrokes, correct_keys, errors, backspaces, stars, passed, checked) "
+                          "VALUES (1, 'a', 'b', 'c', 116, '%1', %2, '2024-09-02 09:00:00', "
+                          "'2024-09-02 09:01:00', 60000, 10, 10, 0, 0, 1, 1, 1)"_s
+                              .arg(QLatin1StringView(course))
+                              .arg(lesson)});
         const QDateTime at(QDate(2024, 9, 2), QTime(9, 0));
         StoreWithScore(owner, TimedAttempt(0, PracticeKind::English, at, 60000, 100, 57), u"李华"_s,
                        u"20240117"_s, 56);
@@ -342,6 +353,8 @@ private slots:
             QVERIFY(OpenAsProgram(fixture));
         QCOMPARE(SelectRows(&owner, u"SELECT accuracy FROM score ORDER BY qe_key"_s),
                  (QStringList{u"57"_s, u"0"_s}));
+        QCOMPARE(SelectRows(&owner, u"SELECT unit FROM lesson_attempt ORDER BY id"_s),
+                 (QStringList{u"键"_s, u"字"_s, u"字"_s, u"键"_s}));
     }
 
     void failedUpgradeLeavesItUntouched()
