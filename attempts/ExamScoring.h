@@ -1,6 +1,7 @@
 #pragma once
 
 #include "attempts/Attempt.h"
+#include "attempts/Metrics.h"
 
 #include <QList>
 #include <QString>
@@ -37,7 +38,7 @@ struct CFigures
     // The described score row: whole seconds, whole units per second, the
     // truncated accuracy.
     int Seconds() const { return int(nUsedMs / 1000); }
-    int ScoreSpeed() const { return Seconds() == 0 ? 0 : nCorrect / Seconds(); }
+    int ScoreSpeed() const { return Metrics::ScoreSpeed(nCorrect, Seconds()); }
 };
 
 CFigures Score(const QStringList& expected, const QStringList& expectedTexts,

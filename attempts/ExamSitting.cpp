@@ -3,6 +3,7 @@
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/ScoreRow.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
@@ -311,17 +312,10 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
     attempt.nBackspacePresses =
         result.nKeyPresses < 0 ? -1 : qBound(0, result.nBackspacePresses, result.nKeyPresses);
 
-    const int accuracy = Metrics::Accuracy(figures.nCorrect, figures.nTyped);
-    FieldList score{
-        {0, CDaoFieldValue::FromText(attempt.strUserName)},
-        {1, CDaoFieldValue::FromText(attempt.strStudentNo)},
-        {3, CDaoFieldValue::FromText(PracticeKind::ScoreLabel(kind))},
-        {8, CDaoFieldValue::FromText(QString::number(figures.Seconds()))},
-        {9, CDaoFieldValue::FromInt16(qint16(accuracy))},
-    };
-    if (PracticeKind::IsPractice(kind))
-        score.push_back({4 + kind - PracticeKind::Chinese,
-                         CDaoFieldValue::FromText(QString::number(figures.ScoreSpeed()))});
+    const FieldList score =
+        ScoreRow::Fields(attempt.strUserName, attempt.strStudentNo, kind,
+                         QString::number(figures.ScoreSpeed()), QString::number(figures.Seconds()),
+                         qint16(Metrics::Accuracy(figures.nCorrect, figures.nTyped)));
     const qint64 scoreKey = InsertRow(db, u"score"_s, score);
     const qint64 attemptId = StoreAttempt(db, scoreKey, attempt);
 

@@ -40,6 +40,13 @@ QString SpeedUnit(int kind);
 // "25.3 字/分": the value with one decimal and its unit.
 QString SpeedText(const Speed& speed);
 
+// The described result's speed: correct units a second, whole; 0 before
+// the first whole second.
+inline int ScoreSpeed(int correct, int seconds)
+{
+    return seconds <= 0 ? 0 : qMax(correct, 0) / seconds;
+}
+
 // An attempt's speed counts as a pupil's best only when it lasted long
 // enough to mean something: at least BestSpeedMinimumMs, or the whole
 // screen (or lesson) typed.

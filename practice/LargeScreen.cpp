@@ -131,7 +131,7 @@ void CLargeScreen::ShowResult(const CAttempt& attempt)
     const int seconds = qMax(ElapsedSeconds, 0);
     const int correct = qMax(CorrectCount, 0);
     result.scoreFields = PracticeScoreFields(
-        CurrentPracticeKind, QString::number(seconds == 0 ? 0 : correct / seconds),
+        CurrentPracticeKind, QString::number(Metrics::ScoreSpeed(correct, seconds)),
         QString::number(seconds), qint16(Metrics::Accuracy(correct, TypedCount)));
     result.attempt = attempt;
     m_result = std::move(result);

@@ -1,7 +1,8 @@
 #include "practice/ResultDlg.h"
 
-#include "attempts/ResultStore.h"
 #include "attempts/Metrics.h"
+#include "attempts/ResultStore.h"
+#include "attempts/ScoreRow.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -21,8 +22,7 @@ const QList<ListColumn> g_scoreColumns = {
     {u"数字成绩"_s, 80}, {u"符号成绩"_s, 80}, {u"所用时间"_s, 60}, {u"正确率(%)"_s, 80},
 };
 
-// The score field and list column of a kind's speed follow the kind's order.
-constexpr int FirstSpeedField = 4;
+// The list column of a kind's speed follows the kind's order.
 constexpr int FirstSpeedColumn = 2;
 
 } // namespace
@@ -45,7 +45,7 @@ bool CResultDlg::OnInitDialog()
 
     // The one accuracy of every window, in integers: 57 of 100 gives 57.
     const int accuracy = Metrics::Accuracy(CorrectCount, TypedCount);
-    const int speed = ElapsedSeconds == 0 ? 0 : CorrectCount / ElapsedSeconds;
+    const int speed = Metrics::ScoreSpeed(CorrectCount, ElapsedSeconds);
     m_strAccuracy = u"%1%"_s.arg(accuracy);
     m_strSpeed = QString::number(speed);
     m_strTime = QString::number(ElapsedSeconds);
@@ -56,18 +56,8 @@ bool CResultDlg::OnInitDialog()
 FieldList PracticeScoreFields(int kind, const QString& speed, const QString& seconds,
                               qint16 accuracy)
 {
-    FieldList fields = {
-        {0, CDaoFieldValue::FromText(CurrentUser.Name)},
-        {1, CDaoFieldValue::FromText(CurrentUser.StudentNo)},
-        {3, CDaoFieldValue::FromText(PracticeKind::IsPractice(kind) ? PracticeKind::ScoreLabel(kind)
-                                                                    : QString())},
-        {8, CDaoFieldValue::FromText(seconds)},
-        {9, CDaoFieldValue::FromInt16(accuracy)},
-    };
-    if (PracticeKind::IsPractice(kind))
-        fields.push_back(
-            {FirstSpeedField + kind - PracticeKind::Chinese, CDaoFieldValue::FromText(speed)});
-    return fields;
+    return ScoreRow::Fields(CurrentUser.Name, CurrentUser.StudentNo, kind, speed, seconds,
+                            accuracy);
 }
 
 FieldList CResultDlg::ScoreFields() const
