@@ -4,6 +4,8 @@
 #include "app/HelpWindow.h"
 #include "app/KeyboardLocks.h"
 #include "app/SplashWnd.h"
+#include "attempts/Attempt.h"
+#include "monitor/AssignmentStore.h"
 #include "platform/Dao.h"
 #include "platform/Dispatch.h"
 #include "platform/Platform.h"
@@ -75,8 +77,16 @@ void CMainFrame::PreCreateWindow()
 bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
 {
     m_pDocument = pDoc;
-    m_pView = new CQeView(
-        pDoc, CViewServices{&m_clock, this, [this](int nID) { m_router.Execute(nID); }}, this);
+    CViewServices services;
+    services.pClock = &m_clock;
+    services.pMenuHost = this;
+    services.runCommand = [this](int nID) { m_router.Execute(nID); };
+    services.assignmentsDone = [](const CAttempt& attempt) {
+        CDaoDatabase* db = ActiveDatabase();
+        return db ? AssignmentStore::CompletedByNewest(*db, attempt.nUserKey, CurrentUser.Class)
+                  : QStringList();
+    };
+    m_pView = new CQeView(pDoc, services, this);
     setCentralWidget(m_pView);
     // The picture stands, and the practice files are checked, while the
     // menus and bars are made behind it.

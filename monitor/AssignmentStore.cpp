@@ -259,4 +259,23 @@ CAssignmentStatus OwnStatus(CDaoDatabase& db, const CAssignment& assignment, qin
                            today);
 }
 
+QStringList CompletedByNewest(CDaoDatabase& db, qint64 userKey, const QString& className)
+{
+    QSqlQuery newest(db.Connection());
+    Select(newest, u"SELECT started_at FROM attempt WHERE user_key = ? "
+                   "ORDER BY started_at DESC, id DESC LIMIT 1"_s);
+    newest.addBindValue(userKey);
+    Exec(newest);
+    if (!newest.next())
+        return {};
+    const QDateTime startedAt = ParseStoredDateTime(newest.value(0));
+    QStringList titles;
+    for (const CAssignment& assignment : AssignmentsOf(db, className)) {
+        const CAssignmentStatus status = OwnStatus(db, assignment, userKey, startedAt.date());
+        if (status.state == CAssignmentStatus::Completed && status.completedAt == startedAt)
+            titles.append(assignment.strTitle);
+    }
+    return titles;
+}
+
 } // namespace AssignmentStore

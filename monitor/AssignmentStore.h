@@ -36,5 +36,9 @@ QList<CAssignmentRow> LoadReport(CDaoDatabase& db, const CAssignment& assignment
 // The status of one pupil's own attempts.
 CAssignmentStatus OwnStatus(CDaoDatabase& db, const CAssignment& assignment, qint64 userKey,
                             const QDate& today);
+// The titles of the class's assignments that the pupil's newest stored
+// practice completed: its try was the one that made each done. The time
+// is the database's: a server keeps its own.
+QStringList CompletedByNewest(CDaoDatabase& db, qint64 userKey, const QString& className);
 
 } // namespace AssignmentStore

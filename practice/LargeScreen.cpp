@@ -178,6 +178,15 @@ void CLargeScreen::StoreResult()
         // The comparison is a help, not the result: without it the result
         // still shows.
     }
+    try {
+        // The homework this practice completed, named in the result.
+        if (!result.bUnsaved && m_services.assignmentsDone) {
+            for (const QString& title : m_services.assignmentsDone(result.attempt))
+                status = u"作业完成:%1"_s.arg(title) + u"    "_s + status;
+        }
+    } catch (const CDaoException&) {
+        // As the comparison: a help beside the result.
+    }
     if (!Metrics::CountsForBest(result.attempt.nElapsedMs,
                                 result.attempt.nEndReason == EndReason::EndOfScreen))
         status = Metrics::TooShortToCount + (status.isEmpty() ? QString() : u"    "_s + status);

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -42,13 +43,16 @@ public:
 };
 
 class IMenuHost;
+struct CAttempt;
 
 // What the main window lends the view when it makes it: its practice clock,
-// the tracking of pop-up menus and the running of a command by its id (as
-// its menu would). Any may be empty (no window).
+// the tracking of pop-up menus, the running of a command by its id (as its
+// menu would), and the titles of the homework a stored attempt completed
+// (it may throw CDaoException). Any may be empty (no window).
 struct CViewServices
 {
     IPracticeClock* pClock = nullptr;
     IMenuHost* pMenuHost = nullptr;
     std::function<void(int nID)> runCommand;
+    std::function<QStringList(const CAttempt& attempt)> assignmentsDone;
 };
