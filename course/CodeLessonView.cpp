@@ -2,7 +2,6 @@
 
 #include "attempts/Attempt.h"
 #include "course/KeyboardView.h"
-#include "course/LessonResultDlg.h"
 #include "course/WubiChart.h"
 #include "platform/Platform.h"
 #include "practice/StartCard.h"
@@ -227,6 +226,8 @@ CTypingInput::CTarget CCodeLessonView::InputTarget()
 {
     CTypingInput::CTarget target;
     target.key = [this](CTypingInput::Key key) {
+        if (ResultTakes(key))
+            return;
         if (key == CTypingInput::Key::Escape) {
             Leave(m_session.IsStarted() && !m_session.IsFinished());
         } else if (key == CTypingInput::Key::Backspace) {
@@ -235,6 +236,8 @@ CTypingInput::CTarget CCodeLessonView::InputTarget()
         }
     };
     target.text = [this](const QString& text, bool bCommitted) {
+        if (ResultTakes(std::nullopt))
+            return;
         if (bCommitted)
             OnCommit(text);
         else if (text.size() == 1 && (text.front().isLetter() || text.front() == u' '))

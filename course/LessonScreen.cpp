@@ -2,7 +2,7 @@
 
 #include "attempts/Attempt.h"
 #include "attempts/PracticeKind.h"
-#include "course/LessonResultDlg.h"
+#include "course/LessonResult.h"
 #include "platform/Platform.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
@@ -12,7 +12,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 CLessonScreen::CLessonScreen(const CCourse& course, int lesson, QWidget* parent)
-    : QWidget(parent), m_course(course), m_nLesson(lesson)
+    : QWidget(parent), m_course(course), m_nLesson(lesson), m_pResult(new CResultSheet(this))
 {
     SetOut();
 }
@@ -83,14 +83,39 @@ void CLessonScreen::End(const CLessonAttempt& attempt,
     m_record->goal = m_goal;
     if (add)
         add(*m_record);
-    CLessonResultDlg result(m_course, *m_record, own && ActiveDatabase(), this);
-    const int choice = result.DoModal();
-    if (choice == CLessonResultDlg::Next && m_openLesson)
-        m_openLesson(m_nLesson + 1);
-    else if (choice == CLessonResultDlg::Again)
-        Restart();
-    else if (m_leave)
-        m_leave();
+    enum Step { Next, Again, Back };
+    const bool next = m_record->bNextOpen && !m_record->bLastLesson;
+    QList<CResultPanel::CStep> steps(Back + 1);
+    steps[Next] = {u"下一课(N)"_s,
+                   [this] {
+                       if (m_openLesson)
+                           m_openLesson(m_nLesson + 1);
+                   },
+                   next};
+    steps[Again] = {u"再练一次(R)"_s, [this] {
+                        m_pResult->Close();
+                        Restart();
+                    }};
+    steps[Back] = {u"返回(C)"_s, [this] {
+                       if (m_leave)
+                           m_leave();
+                   }};
+    m_pResult->Show(LessonResult::Stars(*m_record),
+                    m_record->attempt.nStars > 0 ? QColor(0xf9, 0xa8, 0x25)
+                                                 : QColor(0xc6, 0x28, 0x28),
+                    LessonResult::Summary(m_course, *m_record, own && ActiveDatabase()),
+                    std::move(steps), next ? Next : Again, Back);
+}
+
+bool CLessonScreen::ResultTakes(std::optional<CTypingInput::Key> key)
+{
+    if (!m_pResult->IsShown())
+        return false;
+    if (key == CTypingInput::Key::Enter)
+        m_pResult->OnKey('\r');
+    else if (key == CTypingInput::Key::Escape)
+        m_pResult->OnKey(0x1b);
+    return true;
 }
 
 LiveProgress::CReport CLessonScreen::Report(int screenUnits, int typedUnits, int correctUnits,

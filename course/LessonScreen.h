@@ -5,6 +5,8 @@
 #include "course/CoursePlan.h"
 #include "course/CourseStore.h"
 #include "platform/KeyPressCounter.h"
+#include "practice/ResultSheet.h"
+#include "practice/TypingInput.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -33,6 +35,9 @@ public:
     // The assignment the lesson was started from, if any.
     void SetGoal(std::optional<CLessonGoal> goal) { m_goal = std::move(goal); }
     const std::optional<CLessonGoal>& Goal() const { return m_goal; }
+    // The result shown in place once the lesson ended, until the pupil
+    // chooses what comes next.
+    const CResultSheet& Result() const { return *m_pResult; }
 
     // What a lesson's start card asks for: its clock starts with the first
     // key.
@@ -54,9 +59,12 @@ protected:
     // pressed where they are counted; the figures of the typing are the
     // caller's.
     CLessonAttempt NewAttempt(qint64 elapsedMs) const;
-    // Keeps the attempt, shows its result with what add puts in the
-    // record, and goes where the pupil chose.
+    // Keeps the attempt and shows its result, with what add puts in the
+    // record, in place; the pupil's choice there leads on.
     void End(const CLessonAttempt& attempt, const std::function<void(CLessonRecord&)>& add = {});
+    // While the result shows, Enter and Esc choose there and nothing is
+    // typed: true when the key went to the result.
+    bool ResultTakes(std::optional<CTypingInput::Key> key);
     LiveProgress::CReport Report(int screenUnits, int typedUnits, int correctUnits,
                                  qint64 elapsedMs, qint64 idleMs, int endReason) const;
 
@@ -72,4 +80,5 @@ private:
     std::function<void(int)> m_openLesson;
     QDateTime m_startedAt;
     CLiveReporter m_reporter;
+    CResultSheet* m_pResult;
 };

@@ -3,7 +3,6 @@
 #include "attempts/Attempt.h"
 
 #include "course/KeyboardView.h"
-#include "course/LessonResultDlg.h"
 #include "platform/Platform.h"
 
 #include <QKeyEvent>
@@ -90,12 +89,16 @@ CTypingInput::CTarget CLessonView::InputTarget()
 {
     CTypingInput::CTarget target;
     target.key = [this](CTypingInput::Key key) {
+        if (ResultTakes(key))
+            return;
         if (key == CTypingInput::Key::Escape)
             Leave(m_session.IsStarted() && !m_session.IsFinished());
         else if (key == CTypingInput::Key::Backspace)
             OnBackspace();
     };
     target.text = [this](const QString& text, bool) {
+        if (ResultTakes(std::nullopt))
+            return;
         for (const QChar ch : text) {
             if (ch.unicode() >= 0x20 && ch.unicode() != 0x7F)
                 OnKey(ch);

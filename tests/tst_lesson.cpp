@@ -3,7 +3,6 @@
 #include "course/CourseCommands.h"
 #include "course/CourseDlg.h"
 #include "course/KeyboardView.h"
-#include "course/LessonResultDlg.h"
 #include "course/LessonView.h"
 #include "course/ThresholdDlg.h"
 #include "platform/ListCtrl.h"
@@ -40,6 +39,19 @@ struct Shown
     QString summary;
     bool bNext = false;
 };
+
+// What a lesson's result in place shows, read before choose (a step's
+// button) leads on; nothing when no result shows.
+Shown ReadResult(const CLessonScreen* screen, const QString& choose = QStringLiteral("返回(C)"))
+{
+    const CResultSheet& result = screen->Result();
+    if (!result.IsShown())
+        return {};
+    const Shown shown{result.Heading(), result.Lines().join(u'\n'),
+                      result.Button(QStringLiteral("下一课(N)"))->isEnabled()};
+    result.Button(choose)->click();
+    return shown;
+}
 
 // The view's lesson screen.
 CLessonView* Screen(CFrameFixture& f)
@@ -255,18 +267,13 @@ private slots:
         commit.setCommitString(first.strText);
         QApplication::sendEvent(screen, &commit);
         QCOMPARE(screen->Session().ItemsTyped(), 1);
-        Shown shown;
-        Drive<CLessonResultDlg>(f.platform, [&shown](CLessonResultDlg* dlg) {
-            shown = {dlg->StarsText(), dlg->SummaryText(),
-                     dlg->Item<QPushButton>(1003)->isEnabled()};
-            dlg->ClickButton(2);
-        });
         int typed = 0;
         while (screen->Session().Current()) {
             ++typed;
             f.platform.Advance(700); // no pause long enough to show a code
             QTest::keyClicks(screen, screen->Session().Current()->codes[0]);
         }
+        const Shown shown = ReadResult(screen);
         const int items = screen->Session().Lesson().Keystrokes();
         QCOMPARE(typed + 1, items + 1); // the item typed wrong came back once
         QVERIFY2(shown.summary.contains(u"要求 10 字/分"_s) &&
@@ -310,11 +317,6 @@ private slots:
         course.StartLesson(CoursePlan::Pinyin, 7);
         auto* screen = qobject_cast<CCodeLessonView*>(f.view->ShownScreen());
         QVERIFY(screen && screen->Keyboard()->LegendOf(0).isEmpty());
-        Shown shown;
-        Drive<CLessonResultDlg>(f.platform, [&shown](CLessonResultDlg* dlg) {
-            shown = {dlg->StarsText(), dlg->SummaryText(), false};
-            dlg->ClickButton(2);
-        });
         qsizetype letters = 0;
         qsizetype characters = 0;
         while (const CCodeItem* item = screen->Session().Current()) {
@@ -325,6 +327,7 @@ private slots:
             commit.setCommitString(item->strText);
             QApplication::sendEvent(screen, &commit);
         }
+        const Shown shown = ReadResult(screen);
         QVERIFY2(shown.summary.contains(u"要求 15 字/分"_s) &&
                      shown.summary.contains(u"(%1 个字,打错编码 0 次)"_s.arg(characters)) &&
                      shown.summary.contains(u"一个字一个字打,码长约 %1"_s.arg(
@@ -437,18 +440,12 @@ private:
     // result is read and left with 返回.
     Shown TypeLesson(CFrameFixture& f, int errors, qint64 lastKeyMs)
     {
-        Shown shown;
         CLessonView* screen = Screen(f);
         if (!screen)
-            return shown;
+            return {};
         const QChar first = screen->Session().Expected();
         for (int i = 0; i < errors; ++i)
             QTest::keyClick(screen, WrongFor(first).toLatin1());
-        Drive<CLessonResultDlg>(f.platform, [&shown](CLessonResultDlg* dlg) {
-            shown = {dlg->StarsText(), dlg->SummaryText(),
-                     dlg->Item<QPushButton>(1003)->isEnabled()};
-            dlg->ClickButton(2);
-        });
         const QStringList& lines = screen->Session().Lesson().lines;
         for (int i = 0; i < lines.size(); ++i) {
             const QString& line = lines[i];
@@ -460,7 +457,7 @@ private:
             f.platform.Advance(lastKeyMs);
             QTest::keyClick(screen, line.back().toLatin1());
         }
-        return shown;
+        return ReadResult(screen);
     }
 
     std::unique_ptr<CTestDatabase> m_pDatabase;

@@ -19,7 +19,6 @@ from walk import PUPIL, check, geometry, password_hash  # noqa: F401 (read by ot
 SPLASH_SIZE = (326, 240)
 HELP_CAPTION = "青禾测试系统 帮助"
 COURSE_CAPTION = "指法课程"
-LESSON_RESULT_CAPTION = "课程成绩"
 # The on-screen keyboard's colours: the key to type next, a wrong key.
 NEXT_FILL = (0xff, 0xf1, 0x76)
 WRONG_FILL = (0xe5, 0x39, 0x35)
@@ -158,13 +157,16 @@ def run(new, _):
                 check(keyboard(session.screenshot("23-lesson-wrong-key.png"), WRONG_FILL) > 50,
                       "a wrong key shows red on the keyboard")
             session.type(line[at:], delay=20)
-    session.show(LESSON_RESULT_CAPTION, "24-lesson-result.png")
+    # The result shows in place once the lesson is stored.
     text = "".join(lines)
-    stored = session.sql("SELECT lesson, keystrokes, correct_keys, errors, passed,"
-                         " (SELECT SUM(times) FROM lesson_miss) FROM lesson_attempt")
+    stored = session.wait_for(
+        lambda: session.sql("SELECT lesson, keystrokes, correct_keys, errors, passed,"
+                            " (SELECT SUM(times) FROM lesson_miss) FROM lesson_attempt"),
+        "the lesson's result")
+    session.screenshot("24-lesson-result.png")
     check(stored == [["1", str(len(text) + 2), str(len(text)), "2", "1", "2"]],
           "lesson 1 is stored passed, with its two wrong keys: %s" % stored)
-    session.answer(LESSON_RESULT_CAPTION, "Return")  # 下一课, lesson 2 now open
+    session.press(main_id, "Return")  # 下一课, lesson 2 now open
     session.press(main_id, "Escape")  # nothing typed in lesson 2: leaves at once
 
     # 操作(&D) → 清除成绩记录 → 个人成绩 asks first; Enter takes the

@@ -17,7 +17,6 @@ import walk
 from walk import PUPIL, check
 
 COURSE_CAPTION = "五笔课程"
-LESSON_RESULT_CAPTION = "课程成绩"
 ENGINE = "table:wubi-haifeng86"
 LESSON = 9
 # 教学(&J): 五笔课程 is eight below a pupil's first item, 我的练习记录.
@@ -83,13 +82,16 @@ def run(new, _):
         sent += 2
         if sent == 2:
             session.screenshot("03-wubi-typing.png")
-    session.show(LESSON_RESULT_CAPTION, "04-wubi-result.png")
-    stored = session.sql("SELECT course, lesson, correct_keys, errors, key_presses"
-                         " FROM lesson_attempt WHERE lesson = %d" % LESSON)
+    # The result shows in place once the lesson is stored.
+    stored = session.wait_for(
+        lambda: session.sql("SELECT course, lesson, correct_keys, errors, key_presses"
+                            " FROM lesson_attempt WHERE lesson = %d" % LESSON),
+        "the lesson's result")
+    session.screenshot("04-wubi-result.png")
     check(stored == [["wubi", str(LESSON), str(len(items)), "0", str(sent)]],
           "the lesson keeps the %d characters typed right through IBus and the %d keys"
           " pressed: %s" % (len(items), sent, stored))
-    session.answer(LESSON_RESULT_CAPTION, "Escape")
+    session.press(main_id, "Escape")
     session.wait_alone(main_id)
     session.exit(main_id)
 

@@ -1,16 +1,10 @@
-#include "course/LessonResultDlg.h"
+#include "course/LessonResult.h"
 
 #include "attempts/Metrics.h"
-#include "res/DialogIds.h"
-
-#include <QLabel>
-#include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-using enum LessonResultDlgIds::Id;
 
 // How many of the keys missed most the result names.
 constexpr int MissesShown = 5;
@@ -24,39 +18,35 @@ QString Shown(const QString& key)
 
 } // namespace
 
-CLessonResultDlg::CLessonResultDlg(const CCourse& course, const CLessonRecord& record, bool bKept,
-                                   QWidget* parent)
-    : CDialog(IDD, parent), m_course(course), m_record(record), m_bKept(bKept)
-{
-}
+namespace LessonResult {
 
-QString CLessonResultDlg::StarsText() const
+QString Stars(const CLessonRecord& record)
 {
-    const int stars = m_record.attempt.nStars;
+    const int stars = record.attempt.nStars;
     if (stars == 0)
         return u"还没有过关"_s;
     return QString(stars, QChar(u'★')) + QString(3 - stars, QChar(u'☆'));
 }
 
-QString CLessonResultDlg::SummaryText() const
+QStringList Summary(const CCourse& course, const CLessonRecord& record, bool bKept)
 {
-    const CLessonAttempt& attempt = m_record.attempt;
-    const CLesson* lesson = m_course.Lesson(attempt.nLesson);
+    const CLessonAttempt& attempt = record.attempt;
+    const CLesson* lesson = course.Lesson(attempt.nLesson);
     QStringList lines;
     lines.append(
         u"第 %1 课 %2 完成了!"_s.arg(attempt.nLesson).arg(lesson ? lesson->strTitle : QString()));
     // A lesson of an assignment is measured against the assignment's own
     // targets, the others against the lesson's.
-    const std::optional<CLessonGoal>& goal = m_record.goal;
+    const std::optional<CLessonGoal>& goal = record.goal;
     // A course typed by codes counts characters (字) where the others
     // count keys.
-    const QString unit = lesson ? m_course.UnitOf(*lesson) : m_course.strUnit;
+    const QString unit = lesson ? course.UnitOf(*lesson) : course.strUnit;
     const bool byKeys = unit == u"键"_s;
     const QString speedWanted =
         goal ? u"作业要求 %1 %2/分"_s.arg(goal->dKeysPerMinute, 0, 'g', 6).arg(unit)
-             : u"要求 %1 %2/分"_s.arg(m_record.targets.nSpeed).arg(unit);
-    const QString accuracyWanted = goal ? u"作业要求 %1%"_s.arg(goal->nAccuracy)
-                                        : u"要求 %1%"_s.arg(m_record.targets.nAccuracy);
+             : u"要求 %1 %2/分"_s.arg(record.targets.nSpeed).arg(unit);
+    const QString accuracyWanted =
+        goal ? u"作业要求 %1%"_s.arg(goal->nAccuracy) : u"要求 %1%"_s.arg(record.targets.nAccuracy);
     const QString speed = QString::number(attempt.KeysPerMinute(), 'f', 1);
     lines.append(byKeys ? u"速度:%1 键/分(%2 WPM),%3"_s.arg(
                               speed, QString::number(attempt.WordsPerMinute(), 'f', 1), speedWanted)
@@ -89,44 +79,21 @@ QString CLessonResultDlg::SummaryText() const
                                       : u"打错最多的键:%1"_s.arg(misses.join(u"  "_s)));
     else if (!misses.isEmpty())
         lines.append(u"打错最多的编码:%1"_s.arg(misses.join(u"  "_s)));
-    if (!m_record.weakItems.isEmpty())
-        lines.append(u"还要多练:%1"_s.arg(m_record.weakItems.mid(0, WeakShown).join(u' ')));
-    if (!m_record.longerCodes.isEmpty())
-        lines.append(u"可以打得更短:%1"_s.arg(m_record.longerCodes.mid(0, WeakShown).join(u' ')));
-    if (m_record.dCharacterByCharacter > 0)
-        lines.append(u"一个字一个字打,码长约 %1"_s.arg(m_record.dCharacterByCharacter, 0, 'f', 2));
-    if (m_record.bLastLesson)
+    if (!record.weakItems.isEmpty())
+        lines.append(u"还要多练:%1"_s.arg(record.weakItems.mid(0, WeakShown).join(u' ')));
+    if (!record.longerCodes.isEmpty())
+        lines.append(u"可以打得更短:%1"_s.arg(record.longerCodes.mid(0, WeakShown).join(u' ')));
+    if (record.dCharacterByCharacter > 0)
+        lines.append(u"一个字一个字打,码长约 %1"_s.arg(record.dCharacterByCharacter, 0, 'f', 2));
+    if (record.bLastLesson)
         lines.append(attempt.bPassed ? u"这是最后一课,整个课程都学完了!"_s : u"这是最后一课。"_s);
-    else if (!m_bKept)
+    else if (!bKept)
         lines.append(u"没有登录个人账号,成绩不保存;下一课可以直接试。"_s);
-    else if (m_record.bNextOpen)
+    else if (record.bNextOpen)
         lines.append(u"第 %1 课已经开放。"_s.arg(attempt.nLesson + 1));
     else
         lines.append(u"还没有达到要求,第 %1 课没有开放。再练一次吧!"_s.arg(attempt.nLesson + 1));
-    return lines.join(u'\n');
+    return lines;
 }
 
-bool CLessonResultDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    auto* stars = Item<QLabel>(IDC_STARS);
-    QFont font = stars->font();
-    font.setPixelSize(qMax(18, stars->height() * 4 / 5));
-    stars->setFont(font);
-    stars->setStyleSheet(m_record.attempt.nStars > 0 ? u"color: #f9a825;"_s : u"color: #c62828;"_s);
-    stars->setText(StarsText());
-    SetDlgItemText(IDC_SUMMARY, SummaryText());
-    auto* next = Item<QPushButton>(IDC_NEXT);
-    next->setEnabled(m_record.bNextOpen && !m_record.bLastLesson);
-    if (!next->isEnabled())
-        Item<QPushButton>(IDC_AGAIN)->setDefault(true);
-    return true;
-}
-
-void CLessonResultDlg::OnCommand(int nID)
-{
-    if (nID == IDC_NEXT)
-        EndDialog(Next);
-    else if (nID == IDC_AGAIN)
-        EndDialog(Again);
-}
+} // namespace LessonResult
