@@ -1,6 +1,6 @@
 #include "exams/ExamRunner.h"
 
-#include "exams/ExamResultDlg.h"
+#include "exams/ExamResult.h"
 #include "platform/DaoErrorText.h"
 #include "platform/DaoOffThread.h"
 #include "platform/Platform.h"
@@ -46,10 +46,9 @@ std::optional<CExamSitting> CExamRunner::BeginSitting(qint64 examId)
     return start.sitting;
 }
 
-void CExamRunner::EndSitting(const CExamSitting& sitting, const CSittingResult& result)
+CSittingShown CExamRunner::EndSitting(const CExamSitting& sitting, const CSittingResult& result)
 {
     const CSittingStored stored = CResultStore(ActiveDatabase()).StoreSitting(sitting, result);
-    CExamResultDlg window(sitting.strTitle, sitting.nKind, qint64(sitting.nMinutes) * 60000,
-                          stored.figures, stored.storage, stored.strDetail, m_pOwner);
-    window.DoModal();
+    return ExamResult::Shown(sitting.strTitle, sitting.nKind, qint64(sitting.nMinutes) * 60000,
+                             stored.figures, stored.storage, stored.strDetail);
 }

@@ -8,9 +8,10 @@
 
 // Starts and ends the sittings of the exams the view runs: the start is
 // recorded by the database before the screen is shown, the end is stored
-// (or kept on this machine while the database is away) and shown to the
-// pupil in the exam's own window. The database work runs off the interface
-// thread, so that a database held by another program freezes nothing.
+// (or kept on this machine while the database is away) and its words for
+// the pupil returned, for the exam's screen to show. The database work runs
+// off the interface thread, so that a database held by another program
+// freezes nothing.
 class CExamRunner : public IExamHost
 {
 public:
@@ -18,7 +19,7 @@ public:
     void SetOwner(QWidget* pOwner) { m_pOwner = pOwner; }
 
     std::optional<CExamSitting> BeginSitting(qint64 examId) override;
-    void EndSitting(const CExamSitting& sitting, const CSittingResult& result) override;
+    CSittingShown EndSitting(const CExamSitting& sitting, const CSittingResult& result) override;
 
 private:
     QWidget* m_pOwner = nullptr;

@@ -2,7 +2,19 @@
 
 #include "attempts/ExamSitting.h"
 
+#include <QString>
+#include <QStringList>
+
 #include <optional>
+
+// What a pupil is shown of a sitting's end, in place on the exam's screen:
+// a heading, the figures as the database scored them and the cells typed
+// wrong, line by line, and whether the result was stored (its last line).
+struct CSittingShown
+{
+    QString strHeading;
+    QStringList lines;
+};
 
 // What the view needs of the exams around it, so that practice/ knows the
 // exam's sitting without knowing the exam's windows: the start recorded
@@ -16,6 +28,6 @@ public:
     // and the exam does not start.
     virtual std::optional<CExamSitting> BeginSitting(qint64 examId) = 0;
     // The sitting ended: stores its result (or keeps it on the machine) and
-    // shows it to the pupil.
-    virtual void EndSitting(const CExamSitting& sitting, const CSittingResult& result) = 0;
+    // says what to show the pupil.
+    virtual CSittingShown EndSitting(const CExamSitting& sitting, const CSittingResult& result) = 0;
 };

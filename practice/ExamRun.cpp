@@ -41,11 +41,11 @@ void CExamRun::AddToReport(LiveProgress::CReport& report, const CQeDoc& doc,
     report.nRowCells = kind == PracticeKind::Chinese ? CQeDoc::Cells : CQeDoc::Columns;
 }
 
-void CExamRun::Send(const CQeDoc& doc, const CTypingSession& session, int kind,
-                    const CAttempt& attempt, int focusLosses)
+CSittingShown CExamRun::Send(const CQeDoc& doc, const CTypingSession& session, int kind,
+                             const CAttempt& attempt, int focusLosses)
 {
     if (!m_sitting)
-        return;
+        return {};
     const CExamSitting sitting = *m_sitting;
     const CScreenCells typed = TypedCells(doc, session, kind);
     CSittingResult sent;
@@ -63,6 +63,5 @@ void CExamRun::Send(const CQeDoc& doc, const CTypingSession& session, int kind,
     sent.nBackspacePresses = attempt.nBackspacePresses;
     sent.detail = attempt.detail;
     m_sitting.reset();
-    if (m_pHost)
-        m_pHost->EndSitting(sitting, sent);
+    return m_pHost ? m_pHost->EndSitting(sitting, sent) : CSittingShown{};
 }

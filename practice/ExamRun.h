@@ -35,9 +35,9 @@ public:
     void AddToReport(LiveProgress::CReport& report, const CQeDoc& doc,
                      const CTypingSession& session, int kind) const;
     // Sends what was typed, with the keys' figures of the attempt, to be
-    // stored and shown; the sitting is over.
-    void Send(const CQeDoc& doc, const CTypingSession& session, int kind, const CAttempt& attempt,
-              int focusLosses);
+    // stored; the sitting is over. Returns what to show the pupil.
+    CSittingShown Send(const CQeDoc& doc, const CTypingSession& session, int kind,
+                       const CAttempt& attempt, int focusLosses);
 
 private:
     IExamHost* m_pHost = nullptr;

@@ -20,7 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 CLargeScreen::CLargeScreen(QWidget* pView, CQeDoc& doc, CTypingSession& session,
                            const CAttemptRecorder& recorder, const CViewServices& services)
     : QObject(pView), m_pView(pView), m_doc(doc), m_session(session), m_recorder(recorder),
-      m_services(services), m_panel(pView)
+      m_services(services), m_panel(pView), m_sitting(pView)
 {
     m_figureTimer.setInterval(1000);
     connect(&m_figureTimer, &QTimer::timeout, this, [this] {
@@ -60,6 +60,31 @@ void CLargeScreen::Clear()
     m_figureTimer.stop();
     m_result.reset();
     m_panel.Hide();
+    m_sitting.Close();
+}
+
+void CLargeScreen::ShowSitting(const CSittingShown& shown)
+{
+    m_figureTimer.stop();
+    m_session.Stop();
+    m_sitting.Show(shown.strHeading, CLargePainter::CursorBar, shown.lines,
+                   {{u"确定(Y)"_s,
+                     [this] {
+                         if (m_back)
+                             m_back();
+                         if (m_seen)
+                             m_seen();
+                     }}},
+                   0, 0);
+    m_pView->update();
+}
+
+void CLargeScreen::OnResultKey(unsigned char byte)
+{
+    if (m_sitting.IsShown())
+        m_sitting.OnKey(byte);
+    else
+        m_panel.OnKey(byte);
 }
 
 CLargeLayout CLargeScreen::Layout() const
@@ -108,10 +133,11 @@ void CLargeScreen::Draw(QPainter& painter, const QRect& dirty,
         painter.fillRect(rect, m_pView->palette().window());
     if (dirty.intersects(layout.band))
         screen.DrawBand(painter, m_result ? m_result->band : RunningBand());
-    screen.DrawRows(painter, dirty, !m_result);
+    const bool ended = m_result || m_sitting.IsShown();
+    screen.DrawRows(painter, dirty, !ended);
     if (composition.IsOpen())
         screen.DrawComposition(painter, composition.Bytes());
-    if (!m_session.IsRunning() && !m_result)
+    if (!m_session.IsRunning() && !ended)
         LargeBand::Card(*m_screen, m_nScreenCount).Draw(painter, layout.text, layout.BandFont());
 }
 

@@ -7,6 +7,7 @@
 #include "practice/PracticeScreen.h"
 #include "practice/PracticeState.h"
 #include "practice/ResultPanel.h"
+#include "practice/ResultSheet.h"
 #include "users/Database.h"
 
 #include <QObject>
@@ -38,6 +39,8 @@ public:
     // text's next), or back to the credits.
     void SetLoad(std::function<void(const CPracticeScreen&)> load) { m_load = std::move(load); }
     void SetBack(std::function<void()> back) { m_back = std::move(back); }
+    // A sitting's result was seen and closed.
+    void SetSeen(std::function<void()> seen) { m_seen = std::move(seen); }
 
     // Sets out a screen in the document (in its reset state), for the
     // space bar; an exam's cells come when its start is recorded.
@@ -58,11 +61,15 @@ public:
     // The end of the practice: the attempt stored for an ordinary user and
     // its result shown in place of the figures, with the next steps.
     void ShowResult(const CAttempt& attempt);
-    bool ShowsResult() const { return m_result.has_value(); }
+    // An exam's end: what the database scored, over the screen typed, until
+    // the pupil closes it.
+    void ShowSitting(const CSittingShown& shown);
+    bool ShowsResult() const { return m_result.has_value() || m_sitting.IsShown(); }
     const CBandText& ResultBand() const { return m_result->band; }
+    const CResultSheet& SittingResult() const { return m_sitting; }
     QPushButton* ResultButton(const QString& text) const { return m_panel.Button(text); }
     // Enter goes on, Esc goes back, other keys do nothing.
-    void OnResultKey(unsigned char byte) { m_panel.OnKey(byte); }
+    void OnResultKey(unsigned char byte);
     void PlaceResult();
 
 private:
@@ -86,10 +93,12 @@ private:
     CViewServices m_services;
     std::function<void(const CPracticeScreen&)> m_load;
     std::function<void()> m_back;
+    std::function<void()> m_seen;
     std::optional<CPracticeScreen> m_screen;
     int m_nScreenCount = 0;
     CExamRun m_exam;
     QTimer m_figureTimer; // the figures change with the time as well as the keys
     std::optional<CResult> m_result;
     CResultPanel m_panel;
+    CResultSheet m_sitting;
 };

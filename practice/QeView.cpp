@@ -67,6 +67,7 @@ CQeView::CQeView(CQeDoc* pDoc, CViewServices services, QWidget* parent)
             &CQeView::OnApplicationStateChanged);
     m_large.SetLoad([this](const CPracticeScreen& screen) { LoadScreen(screen); });
     m_large.SetBack([this] { ShowCredits(); });
+    m_large.SetSeen([this] { OnResultSeen(); });
     // The teacher ended the exam for everybody: as if its time had run out.
     connect(&m_reporter.Live(), &CLiveReporter::examStopped, this, [this] {
         if (m_large.Exam().IsRunning() && m_session.IsRunning())

@@ -78,6 +78,8 @@ public:
     // The result's buttons, by their text ("保存成绩", "再练一次", "下一屏",
     // "我的作业", "返回").
     QPushButton* ResultButton(const QString& text) const { return m_large.ResultButton(text); }
+    // An exam's result over its screen, once it ended, until it is closed.
+    const CResultSheet& SittingResult() const { return m_large.SittingResult(); }
 
     void OnDraw(QPainter& painter, const QRect& dirty);
     // Shows the context menu at a screen point; (-1, -1) asks for the

@@ -20,15 +20,20 @@ void CQeView::EndPractice()
     const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
     m_reporter.Finish(attempt.nEndReason);
     if (m_large.Exam().IsRunning()) {
-        // An exam's figures are the database's: it is sent what was typed.
-        m_large.Exam().Send(*m_pDocument, m_session, CurrentPracticeKind, attempt,
-                            m_recorder.FocusLosses());
+        // An exam's figures are the database's: it is sent what was typed,
+        // and its result shows over the screen typed.
+        const CSittingShown shown = m_large.Exam().Send(
+            *m_pDocument, m_session, CurrentPracticeKind, attempt, m_recorder.FocusLosses());
         m_file.close();
-        ShowCredits();
         m_bEnding = false;
-        // Not when the pupil is leaving for something else.
-        if (attempt.nEndReason != EndReason::Left)
-            OnResultSeen();
+        if (attempt.nEndReason == EndReason::Left) {
+            // The pupil is leaving for something else: told in a box.
+            ShowCredits();
+            AfxMessageBox(shown.strHeading + u"\n"_s + shown.lines.join(u'\n'),
+                          MB_OK | MB_ICONINFORMATION);
+            return;
+        }
+        m_large.ShowSitting(shown);
         return;
     }
     if (m_large.Screen()) {

@@ -3,7 +3,6 @@
 #include "attempts/PendingResults.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamEditDlg.h"
-#include "exams/ExamResultDlg.h"
 #include "exams/ExamResultTable.h"
 #include "exams/ExamResultsDlg.h"
 #include "exams/ExamsDlg.h"
@@ -88,14 +87,20 @@ void OkNext(CScriptedPlatform& platform)
 
 // The exam's own result window read (its speed, its word on the storage,
 // the count of mistakes listed), then OK.
-CScriptedPlatform::DialogDriver LookAndOk(QStringList& shown)
+// What the exam's result in place shows (the speed, the line that says
+// whether it was stored, the cells named wrong), read before Enter closes
+// it; nothing when none shows.
+QStringList LookAndClose(CFrameFixture& f)
 {
-    return [&shown](QDialog* dialog) {
-        auto* dlg = static_cast<CDialog*>(dialog);
-        shown = {dlg->GetDlgItemText(1002), dlg->GetDlgItemText(1007),
-                 QString::number(dlg->Item<CListCtrl>(1006)->GetItemCount())};
-        dlg->ClickButton(1);
-    };
+    const CResultSheet& result = f.view->SittingResult();
+    if (!result.IsShown())
+        return {};
+    const QStringList& lines = result.Lines();
+    const auto wrong = std::count_if(lines.begin(), lines.end(),
+                                     [](const QString& line) { return line.contains(u"(打成"_s); });
+    const QStringList shown{lines.value(0).mid(3), lines.last(), QString::number(wrong)};
+    f.Type(QByteArray("\r"));
+    return shown;
 }
 
 CExamResultRow FirstResult(CDaoDatabase* db, qint64 exam)
@@ -156,10 +161,9 @@ private slots:
         QVERIFY(f.view->Session().IsRunning());
         QCOMPARE(f.frame->PaneText(3), u"剩余:0:30"_s);
         f.platform.SetTime(QTime(10, 0, 30)); // put right: the end is on time
-        QStringList shown;
-        f.platform.DriveDialog(LookAndOk(shown));
         Advance(f, 30000);
-        QCOMPARE(f.platform.modalRuns, (QStringList{u"CTakeExamDlg"_s, u"CExamResultDlg"_s}));
+        QCOMPARE(f.platform.modalRuns, QStringList{u"CTakeExamDlg"_s});
+        const QStringList shown = LookAndClose(f);
         QVERIFY2(f.platform.boxes.isEmpty(), qPrintable(f.platform.boxes.value(0).text));
         QCOMPARE(shown.mid(1), (QStringList{u"成绩已保存。"_s, u"1"_s}));
         QCOMPARE(f.view->m_bShowCredits, 1);
@@ -202,8 +206,8 @@ private slots:
             reporter.WaitUntilSent();
             QCoreApplication::processEvents(); // the reporter's word reaches the view
         }
-        QCOMPARE(f.platform.modalRuns, (QStringList{u"CTakeExamDlg"_s, u"CExamResultDlg"_s}));
-        QVERIFY(!reporter.IsRunning());
+        QCOMPARE(f.platform.modalRuns, QStringList{u"CTakeExamDlg"_s});
+        QVERIFY(f.view->SittingResult().IsShown() && !reporter.IsRunning());
         QCOMPARE(Sql(u"SELECT finished, end_reason, correct_units FROM exam_sitting"_s),
                  u"1|3|10"_s);
         QCOMPARE(Count(u"score"_s), 1);
@@ -222,10 +226,9 @@ private slots:
         const qint64 exam = Begin(f, 1);
         f.Type(QByteArray(" ") + Screen2(0, 18));
         Advance(f, 6000);
-        QStringList shown;
-        f.platform.DriveDialog(LookAndOk(shown));
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
+        const QStringList shown = LookAndClose(f);
         CompareBoxes(f.platform, {Box(u"确定要结束考试《期中测验》吗?\n结束后成绩将被保存,"
                                       "这场考试不能再考。"_s,
                                       u"提示!"_s, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2)});
@@ -267,7 +270,9 @@ private slots:
             QVERIFY(f.frame->Router().Execute(ID_PROGRAM_RESET));
         else
             f.frame->close(); // the exit question is answered Yes
-        QCOMPARE(f.platform.modalRuns, (QStringList{u"CTakeExamDlg"_s, u"CExamResultDlg"_s}));
+        QCOMPARE(f.platform.modalRuns, QStringList{u"CTakeExamDlg"_s});
+        QVERIFY2(f.platform.boxes.constLast().text.startsWith(u"考试《期中测验》结束\n"_s),
+                 qPrintable(f.platform.boxes.constLast().text));
         QCOMPARE(Sql(u"SELECT finished, typed_units, end_reason FROM exam_sitting"_s),
                  u"1|%1|4"_s.arg(backspace ? 3 : 4));
         QCOMPARE(Count(u"score"_s), 1);
@@ -445,11 +450,10 @@ private slots:
         Begin(f, 5);
         f.Type(QByteArray(" ") + Screen2(0, 20));
         NoDatabase();
-        QStringList shown;
         f.platform.AnswerBoxes({IDOK});
-        f.platform.DriveDialog(LookAndOk(shown));
         Advance(f, 12000);
         f.Type(QByteArray("\x1b"));
+        const QStringList shown = LookAndClose(f);
         QCOMPARE(shown.value(1), u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后会自动保存。"_s);
         QCOMPARE(PendingResults::Load().size(), 1);
         QCOMPARE(Count(u"score"_s), 0);

@@ -118,13 +118,9 @@ private slots:
         result.typedTexts = sitting->screenTexts.mid(0, 10);
         result.nEndReason = 1;
         m_pServer->Freeze();
-        QString shown;
-        platform.DriveDialog([&shown](QDialog* dialog) {
-            shown = static_cast<CDialog*>(dialog)->GetDlgItemText(1007);
-            static_cast<CDialog*>(dialog)->ClickButton(1);
-        });
-        runner.EndSitting(*sitting, result);
-        QCOMPARE(shown, u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后会自动保存。"_s);
+        const CSittingShown shown = runner.EndSitting(*sitting, result);
+        QCOMPARE(shown.lines.value(shown.lines.size() - 1),
+                 u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后会自动保存。"_s);
         QCOMPARE(PendingResults::Load().size(), 1);
         CExamCommands::StorePendingResults(); // the minute's store, frozen too
         m_pServer->Thaw();
