@@ -3,6 +3,7 @@
 #include "attempts/Metrics.h"
 #include "attempts/Progress.h"
 #include "attempts/ResultStore.h"
+#include "platform/Platform.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/Composition.h"
 #include "practice/LargeBand.h"
@@ -61,6 +62,27 @@ void CLargeScreen::Clear()
     m_result.reset();
     m_panel.Hide();
     m_sitting.Close();
+}
+
+bool CLargeScreen::End(const CAttempt& attempt, int focusLosses)
+{
+    if (!m_screen)
+        return false;
+    if (!m_exam.IsRunning()) {
+        ShowResult(attempt);
+        return true;
+    }
+    // An exam's figures are the database's: it is sent what was typed.
+    const CSittingShown shown =
+        m_exam.Send(m_doc, m_session, CurrentPracticeKind, attempt, focusLosses);
+    if (attempt.nEndReason != EndReason::Left) {
+        ShowSitting(shown);
+        return true;
+    }
+    if (m_back)
+        m_back();
+    AfxMessageBox(shown.strHeading + u"\n"_s + shown.lines.join(u'\n'), MB_OK | MB_ICONINFORMATION);
+    return true;
 }
 
 void CLargeScreen::ShowSitting(const CSittingShown& shown)

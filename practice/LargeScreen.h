@@ -58,8 +58,12 @@ public:
     void OnStarted();
     void Draw(QPainter& painter, const QRect& dirty, const CComposition& composition) const;
 
-    // The end of the practice: the attempt stored for an ordinary user and
-    // its result shown in place of the figures, with the next steps.
+    // The end of the practice loaded here, false when there is none: an
+    // exam's sent, and its result shown over its screen (told in a box to a
+    // pupil leaving it for something else); another's shown by ShowResult.
+    bool End(const CAttempt& attempt, int focusLosses);
+    // The attempt stored for an ordinary user and its result shown in place
+    // of the figures, with the next steps.
     void ShowResult(const CAttempt& attempt);
     // An exam's end: what the database scored, over the screen typed, until
     // the pupil closes it.

@@ -1,13 +1,9 @@
 #include "practice/QeView.h"
 
-#include "attempts/Metrics.h"
-#include "platform/MainWindow.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/ResultDlg.h"
-
-using namespace Qt::Literals::StringLiterals;
 
 // The end of a practice: the result stored or sent, and what the live view
 // is told meanwhile.
@@ -19,27 +15,9 @@ void CQeView::EndPractice()
         clock->StopClock();
     const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
     m_reporter.Finish(attempt.nEndReason);
-    if (m_large.Exam().IsRunning()) {
-        // An exam's figures are the database's: it is sent what was typed,
-        // and its result shows over the screen typed.
-        const CSittingShown shown = m_large.Exam().Send(
-            *m_pDocument, m_session, CurrentPracticeKind, attempt, m_recorder.FocusLosses());
-        m_file.close();
-        m_bEnding = false;
-        if (attempt.nEndReason == EndReason::Left) {
-            // The pupil is leaving for something else: told in a box.
-            ShowCredits();
-            AfxMessageBox(shown.strHeading + u"\n"_s + shown.lines.join(u'\n'),
-                          MB_OK | MB_ICONINFORMATION);
-            return;
-        }
-        m_large.ShowSitting(shown);
-        return;
-    }
-    if (m_large.Screen()) {
-        // A text, a drill or an assignment's text shows its result on its
-        // own screen.
-        m_large.ShowResult(attempt);
+    // A text, a drill, an assignment's text or an exam ends on its own
+    // screen; the four practices in the result dialog.
+    if (m_large.End(attempt, m_recorder.FocusLosses())) {
         m_file.close();
         m_bEnding = false;
         return;
