@@ -69,6 +69,12 @@ struct CCourse
         return lesson.strUnit.isEmpty() ? strUnit : lesson.strUnit;
     }
     const CLesson* Lesson(int number) const;
+    // The unit of lesson number's speed; the course's for a number it has not.
+    QString UnitOf(int number) const
+    {
+        const CLesson* lesson = Lesson(number);
+        return lesson ? UnitOf(*lesson) : strUnit;
+    }
 };
 
 namespace CoursePlan {

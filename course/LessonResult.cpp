@@ -40,7 +40,7 @@ QStringList Summary(const CCourse& course, const CLessonRecord& record, bool bKe
     const std::optional<CLessonGoal>& goal = record.goal;
     // A course typed by codes counts characters (字) where the others
     // count keys.
-    const QString unit = lesson ? course.UnitOf(*lesson) : course.strUnit;
+    const QString unit = course.UnitOf(attempt.nLesson);
     const bool byKeys = unit == u"键"_s;
     const QString speedWanted =
         goal ? u"作业要求 %1 %2/分"_s.arg(goal->dKeysPerMinute, 0, 'g', 6).arg(unit)

@@ -55,8 +55,7 @@ CLessonAttempt CLessonScreen::NewAttempt(qint64 elapsedMs) const
     attempt.strStudentNo = CurrentUser.StudentNo;
     attempt.strCourse = m_course.strId;
     attempt.nLesson = m_nLesson;
-    if (const CLesson* lesson = m_course.Lesson(m_nLesson))
-        attempt.strUnit = m_course.UnitOf(*lesson);
+    attempt.strUnit = m_course.UnitOf(m_nLesson);
     attempt.nElapsedMs = elapsedMs;
     attempt.endedAt = Platform().CurrentDateTime();
     attempt.startedAt = m_startedAt.isValid() ? m_startedAt : attempt.endedAt;

@@ -48,8 +48,7 @@ QString CAssignment::SpeedUnitText() const
     QStringList units;
     const int last = qMin(nLessonTo, int(course.lessons.size()));
     for (int number = qMax(nLessonFrom, 1); number <= last; ++number) {
-        const CLesson* lesson = course.Lesson(number);
-        const QString unit = (lesson ? course.UnitOf(*lesson) : course.strUnit) + u"/分"_s;
+        const QString unit = course.UnitOf(number) + u"/分"_s;
         if (!units.contains(unit))
             units.append(unit);
     }

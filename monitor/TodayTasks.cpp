@@ -74,7 +74,7 @@ QStringList CTodayTask::Row() const
                     .arg(lesson ? lesson->strTitle : QString()),
                 u"正确率 %1% 速度 %2 %3/分"_s.arg(targets.nAccuracy)
                     .arg(targets.nSpeed)
-                    .arg(lesson ? course.UnitOf(*lesson) : course.strUnit),
+                    .arg(course.UnitOf(nLesson)),
                 u"下一课"_s};
     }
     }

@@ -11,14 +11,10 @@
 
 #include <algorithm>
 
-namespace {
-
-bool BeyondAscii(const QString& text)
+bool CComposition::BeyondAscii(const QString& text)
 {
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7F; });
 }
-
-} // namespace
 
 bool CComposition::OnInputMethodEvent(const QInputMethodEvent& event)
 {

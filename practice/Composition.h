@@ -26,6 +26,10 @@ public:
 
     explicit CComposition(QWidget* view) : m_pView(view) {}
 
+    // Whether text has a character beyond ASCII: only an input method
+    // delivers such text.
+    static bool BeyondAscii(const QString& text);
+
     void SetCommit(CommitFn commit) { m_commit = std::move(commit); }
     void SetInvalidate(InvalidateFn invalidate) { m_invalidate = std::move(invalidate); }
 

@@ -62,27 +62,20 @@ QFont CResultSheet::LineFont() const
     return font;
 }
 
-QRect CResultSheet::Card() const
+void CResultSheet::Place()
 {
-    const QFont font = LineFont();
-    const QFontMetrics metrics(font);
+    m_font = LineFont();
+    const QFontMetrics metrics(m_font);
     int widest = 0;
-    for (const QString& line : m_lines)
+    for (const QString& line : std::as_const(m_lines))
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const int line = metrics.height();
     // The heading is three lines high, the buttons two.
     const QSize size(std::min(width() - 8, std::max(widest + 4 * line, width() / 2)),
                      std::min(height() - 8, (int(m_lines.size()) + 7) * line));
-    QRect card(QPoint(0, 0), size);
-    card.moveCenter(rect().center());
-    return card;
-}
-
-void CResultSheet::Place()
-{
-    const QRect card = Card();
-    const int line = QFontMetrics(LineFont()).height();
-    m_panel.Place(card.adjusted(0, 0, 0, -line / 2), card.right() - line, LineFont());
+    m_card = QRect(QPoint(0, 0), size);
+    m_card.moveCenter(rect().center());
+    m_panel.Place(m_card.adjusted(0, 0, 0, -line / 2), m_card.right() - line, m_font);
 }
 
 void CResultSheet::resizeEvent(QResizeEvent* event)
@@ -95,8 +88,8 @@ void CResultSheet::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
-    const QRect card = Card();
-    const QFont font = LineFont();
+    const QRect& card = m_card;
+    const QFont& font = m_font;
     const int line = QFontMetrics(font).height();
     painter.setPen(QPen(CLargePainter::CursorBar, 2));
     painter.setBrush(CLargePainter::Background);

@@ -35,13 +35,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // The card's size and fonts for the parent's size.
-    QRect Card() const;
+    // The lines' font and the card for the sheet's size and lines, and the
+    // buttons at the card's foot: worked out when these change, not on
+    // every paint.
     QFont LineFont() const;
     void Place();
 
     QString m_strHeading;
     QColor m_headingColour;
     QStringList m_lines;
+    QFont m_font;
+    QRect m_card;
     CResultPanel m_panel;
 };

@@ -4,8 +4,6 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-#include <algorithm>
-
 namespace {
 
 // Keys of the special block (Delete, Insert, the arrows, Home and End, the
@@ -16,11 +14,6 @@ bool ProducesNoCharacter(int key)
 {
     return key >= Qt::Key_Escape && key < Qt::Key_unknown && key != Qt::Key_Tab &&
            key != Qt::Key_Backtab;
-}
-
-bool BeyondAscii(const QString& text)
-{
-    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7F; });
 }
 
 } // namespace
@@ -58,7 +51,7 @@ bool CTypingInput::KeyPress(QKeyEvent& event)
     const QString text = event.text();
     if (text.isEmpty() || ProducesNoCharacter(event.key()))
         return false;
-    m_target.text(text, BeyondAscii(text));
+    m_target.text(text, CComposition::BeyondAscii(text));
     return true;
 }
 
