@@ -8,6 +8,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace ExamScoring {
 
+qint64 SpeedMs(qint64 usedMs, qint64 limitMs, bool bWholeInTime)
+{
+    return bWholeInTime ? std::max<qint64>(usedMs, 1) : limitMs;
+}
+
 CFigures Score(const QStringList& expected, const QStringList& expectedTexts,
                const QStringList& typed, const QStringList& typedTexts, int kind, qint64 limitMs,
                qint64 serverMs, int keyMedianMs, int keySpreadMs)
@@ -24,9 +29,8 @@ CFigures Score(const QStringList& expected, const QStringList& expectedTexts,
     }
     figures.bLate = serverMs > limitMs + LateGraceMs;
     figures.nUsedMs = std::clamp<qint64>(serverMs, 0, limitMs);
-    figures.nSpeedMs = !figures.bLate && typed.size() == expected.size()
-                           ? std::max<qint64>(figures.nUsedMs, 1)
-                           : limitMs;
+    figures.nSpeedMs =
+        SpeedMs(figures.nUsedMs, limitMs, !figures.bLate && typed.size() == expected.size());
     const double perMinute =
         figures.nSpeedMs > 0 ? figures.nCorrect * 60000.0 / double(figures.nSpeedMs) : 0;
     const double fastest = kind == PracticeKind::Chinese ? 250 : 750;

@@ -41,6 +41,12 @@ struct CFigures
     int ScoreSpeed() const { return Metrics::ScoreSpeed(nCorrect, Seconds()); }
 };
 
+// The time an exam's speed is measured over: the time used when the whole
+// screen was typed in time, else the time allowed. The screen's figures
+// while typing use it too (whole = false), so that the speed a pupil
+// watches grows into the one the result gives.
+qint64 SpeedMs(qint64 usedMs, qint64 limitMs, bool bWholeInTime);
+
 CFigures Score(const QStringList& expected, const QStringList& expectedTexts,
                const QStringList& typed, const QStringList& typedTexts, int kind, qint64 limitMs,
                qint64 serverMs, int keyMedianMs, int keySpreadMs);

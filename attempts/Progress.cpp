@@ -22,6 +22,11 @@ double CAttemptSummary::Speed() const
     return Metrics::KindSpeed(nKind, nCorrectUnits, nElapsedMs).dValue;
 }
 
+double CAttemptSummary::KeysPerSecond() const
+{
+    return Metrics::KeysPerSecond(nKeyPresses, UsedMs());
+}
+
 QString CAttemptSummary::SpeedUnit() const
 {
     return strSpeedUnit.isEmpty() ? Metrics::SpeedUnit(nKind) : strSpeedUnit;
@@ -45,9 +50,11 @@ bool CAttemptSummary::CountsForBest() const
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
-    Select(query, u"SELECT kind, started_at, elapsed_ms, typed_units, correct_units, "
-                  "end_reason, backspaces, key_presses, text_file FROM attempt WHERE user_key = ? "
-                  "ORDER BY started_at DESC, id DESC"_s);
+    // An exam's sitting keeps the time used beside the attempt's speed time.
+    Select(query, u"SELECT a.kind, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
+                  "a.end_reason, a.backspaces, a.key_presses, a.text_file, s.elapsed_ms "
+                  "FROM attempt a LEFT JOIN exam_sitting s ON s.attempt_id = a.id "
+                  "WHERE a.user_key = ? ORDER BY a.started_at DESC, a.id DESC"_s);
     query.addBindValue(userKey);
     Exec(query);
     QList<CAttemptSummary> attempts;
@@ -62,6 +69,8 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
         attempt.nDeletedUnits = query.value(6).toInt();
         attempt.nKeyPresses = CountOrUnknown(query.value(7));
         attempt.strText = query.value(8).toString();
+        if (!query.value(9).isNull())
+            attempt.nUsedMs = query.value(9).toLongLong();
     }
     CheckRead(query);
     return attempts;
@@ -123,7 +132,7 @@ CProgressFigures SummariseKind(const QList<CAttemptSummary>& attempts, int kind,
         if (attempt.HasKeyPresses()) {
             ++figures.nKeyedCount;
             presses += attempt.nKeyPresses;
-            keyedMs += ms;
+            keyedMs += qMax<qint64>(attempt.UsedMs(), 0);
             keyedCorrect += right;
         }
         figures.dBestSpeed = qMax(figures.dBestSpeed, attempt.Speed());

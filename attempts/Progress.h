@@ -15,7 +15,10 @@ struct CAttemptSummary
 {
     int nKind = 0;
     QDateTime startedAt;
-    qint64 nElapsedMs = 0;
+    qint64 nElapsedMs = 0; // what its speed is measured over
+    // The time typed where it is not nElapsedMs: an exam's time used, when
+    // its speed is measured over the time allowed. -1 where they agree.
+    qint64 nUsedMs = -1;
     int nTypedUnits = 0;
     int nCorrectUnits = 0;
     bool bWholeText = false; // typed to the end of its screen or lesson
@@ -33,6 +36,8 @@ struct CAttemptSummary
     int Accuracy() const;       // Metrics::Accuracy
     bool CountsForBest() const; // Metrics::CountsForBest
     bool HasKeyPresses() const { return nKeyPresses >= 0; }
+    qint64 UsedMs() const { return nUsedMs >= 0 ? nUsedMs : nElapsedMs; }
+    double KeysPerSecond() const; // 击键: over the time used
 };
 
 // The attempts of the user with key userKey, newest first. Throws

@@ -79,12 +79,13 @@ QString Remarks(const CExamResultRow& row)
 
 namespace {
 
-// 击键 over the time the speed is measured over, 码长 per correct unit.
+// 击键 over the time used, as on the screen and in 我的练习记录; 码长 per
+// correct unit.
 CExportCell KeysPerSecond(const CExamResultRow& row)
 {
     if (row.nKeyPresses < 0)
         return CExportCell::Text(Metrics::NotAvailable);
-    return CExportCell::Number(Metrics::KeysPerSecond(row.nKeyPresses, row.nSpeedMs), 2);
+    return CExportCell::Number(Metrics::KeysPerSecond(row.nKeyPresses, row.nElapsedMs), 2);
 }
 
 CExportCell KeysPerUnit(const CExamResultRow& row)

@@ -36,12 +36,12 @@ QString Clock(qint64 seconds)
     return u"%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
-QStringList Figures(int kind, int correct, int typed, qint64 elapsedMs, qint64 keyPresses,
-                    int limitSeconds)
+QStringList Figures(int kind, int correct, int typed, qint64 elapsedMs, qint64 speedMs,
+                    qint64 keyPresses, int limitSeconds)
 {
     const qint64 seconds = elapsedMs / 1000;
     return {
-        u"速度 %1"_s.arg(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, elapsedMs))),
+        u"速度 %1"_s.arg(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, speedMs))),
         u"正确率 %1"_s.arg(Metrics::AccuracyText(correct, typed)),
         u"击键 %1"_s.arg(Metrics::KeysPerSecondText(keyPresses, elapsedMs)),
         limitSeconds > 0 ? u"剩余 %1"_s.arg(Clock(limitSeconds - seconds))

@@ -21,11 +21,12 @@ CStartCard Card(const CPracticeScreen& screen, int screenCount);
 // "1:05": minutes and seconds.
 QString Clock(qint64 seconds);
 
-// The figures of a practice: speed in the kind's unit, accuracy, 击键 and
-// the time used, or left when there is a limit (limitSeconds > 0).
-// keyPresses < 0: the platform does not show them.
-QStringList Figures(int kind, int correct, int typed, qint64 elapsedMs, qint64 keyPresses,
-                    int limitSeconds);
+// The figures of a practice: speed in the kind's unit over speedMs,
+// accuracy, 击键 over the time used and that time, or the time left when
+// there is a limit (limitSeconds > 0). keyPresses < 0: the platform does
+// not show them.
+QStringList Figures(int kind, int correct, int typed, qint64 elapsedMs, qint64 speedMs,
+                    qint64 keyPresses, int limitSeconds);
 
 // The pupil's best and last of the kind beside this attempt, from the
 // stored attempts (newest first, this one among them when stored).

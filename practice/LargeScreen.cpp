@@ -1,5 +1,6 @@
 #include "practice/LargeScreen.h"
 
+#include "attempts/ExamScoring.h"
 #include "attempts/Metrics.h"
 #include "attempts/Progress.h"
 #include "attempts/ResultStore.h"
@@ -138,10 +139,16 @@ CBandText CLargeScreen::RunningBand() const
     band.strTitle = exam ? u"考试:%1"_s.arg(m_exam.Sitting()->strTitle) : m_screen->strTitle;
     if (m_nScreenCount > 1 && !exam)
         band.strTitle += u"  第 %1/%2 屏"_s.arg(m_screen->nScreen).arg(m_nScreenCount);
-    if (m_session.IsRunning())
-        band.figures = LargeBand::Figures(CurrentPracticeKind, CorrectCount, TypedCount,
-                                          m_recorder.ElapsedMs(), m_recorder.KeyPressesSoFar(),
-                                          m_screen->nTimeLimitSeconds);
+    if (m_session.IsRunning()) {
+        // An exam's speed is its result's, by the exam's rule, as it stands.
+        const qint64 elapsedMs = m_recorder.ElapsedMs();
+        const qint64 speedMs =
+            exam ? ExamScoring::SpeedMs(elapsedMs, m_screen->nTimeLimitSeconds * 1000LL, false)
+                 : elapsedMs;
+        band.figures =
+            LargeBand::Figures(CurrentPracticeKind, CorrectCount, TypedCount, elapsedMs, speedMs,
+                               m_recorder.KeyPressesSoFar(), m_screen->nTimeLimitSeconds);
+    }
     return band;
 }
 
@@ -154,7 +161,7 @@ void CLargeScreen::Draw(QPainter& painter, const QRect& dirty,
     for (const QRect& rect : QRegion(dirty).subtracted(layout.text))
         painter.fillRect(rect, m_pView->palette().window());
     if (dirty.intersects(layout.band))
-        screen.DrawBand(painter, m_result ? m_result->band : RunningBand());
+        screen.DrawBand(painter, Band());
     const bool ended = m_result || m_sitting.IsShown();
     screen.DrawRows(painter, dirty, !ended);
     if (composition.IsOpen())
@@ -175,7 +182,7 @@ void CLargeScreen::ShowResult(const CAttempt& attempt)
     result.band.strTitle = u"%1  错 %2 处"_s.arg(m_screen->strTitle).arg(attempt.mistakes.size());
     result.band.figures =
         LargeBand::Figures(CurrentPracticeKind, attempt.nCorrectUnits, attempt.nTypedUnits,
-                           attempt.nElapsedMs, attempt.nKeyPresses, 0);
+                           attempt.nElapsedMs, attempt.nElapsedMs, attempt.nKeyPresses, 0);
     const int seconds = qMax(ElapsedSeconds, 0);
     const int correct = qMax(CorrectCount, 0);
     result.scoreFields = PracticeScoreFields(

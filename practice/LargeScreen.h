@@ -69,7 +69,8 @@ public:
     // the pupil closes it.
     void ShowSitting(const CSittingShown& shown);
     bool ShowsResult() const { return m_result.has_value() || m_sitting.IsShown(); }
-    const CBandText& ResultBand() const { return m_result->band; }
+    // The band over the rows: the figures while typing, the result's after.
+    CBandText Band() const { return m_result ? m_result->band : RunningBand(); }
     const CResultSheet& SittingResult() const { return m_sitting; }
     QPushButton* ResultButton(const QString& text) const { return m_panel.Button(text); }
     // Enter goes on, Esc goes back, other keys do nothing.

@@ -74,7 +74,8 @@ public:
     // The large screen's result, once its practice ended, until the next
     // load, reset or the credits.
     bool ShowsResult() const { return m_large.ShowsResult(); }
-    const CBandText& ResultBand() const { return m_large.ResultBand(); }
+    // Its band: the figures while typing, the result's once it ended.
+    CBandText Band() const { return m_large.Band(); }
     // The result's buttons, by their text ("保存成绩", "再练一次", "下一屏",
     // "我的作业", "返回").
     QPushButton* ResultButton(const QString& text) const { return m_large.ResultButton(text); }

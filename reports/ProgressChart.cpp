@@ -75,7 +75,7 @@ void CProgressChart::SetAttempts(const QList<CAttemptSummary>& attempts, int kin
         accuracies.append({when, double(it->Accuracy())});
         // Only where the key presses are known; an unknown one is no 0.
         if (it->HasKeyPresses()) {
-            keys.append({when, Metrics::KeysPerSecond(it->nKeyPresses, it->nElapsedMs)});
+            keys.append({when, it->KeysPerSecond()});
             mostKeys = std::max(mostKeys, keys.constLast().y());
         }
     }

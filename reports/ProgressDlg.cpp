@@ -125,8 +125,8 @@ void CProgressDlg::FillAttempts()
             {attempt.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s),
              attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel,
              attempt.SpeedText(), Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits),
-             DurationText(attempt.nElapsedMs),
-             Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.nElapsedMs),
+             DurationText(attempt.UsedMs()),
+             Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.UsedMs()),
              Metrics::KeysPerUnitText(attempt.nKeyPresses, attempt.nCorrectUnits),
              QString::number(attempt.nDeletedUnits),
              Metrics::HasKeystrokeAccuracy(attempt.nKind)

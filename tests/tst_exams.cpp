@@ -1,6 +1,7 @@
 #include "attempts/ExamSitting.h"
 #include "attempts/LiveProgress.h"
 #include "attempts/PendingResults.h"
+#include "attempts/Progress.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamEditDlg.h"
 #include "exams/ExamResultTable.h"
@@ -226,6 +227,8 @@ private slots:
         const qint64 exam = Begin(f, 1);
         f.Type(QByteArray(" ") + Screen2(0, 18));
         Advance(f, 6000);
+        // While typing, the speed is the result's as it stands: over the limit.
+        QCOMPARE(f.view->Band().figures.value(0), u"速度 3.6 WPM"_s);
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
         const QStringList shown = LookAndClose(f);
@@ -242,6 +245,24 @@ private slots:
     // Backspace follows the exam, and a practice loaded afterwards allows
     // it again. Leaving a running exam for another command, or the program,
     // ends it first and stores its result: it never stays running.
+    // 100 cells with 43 wrong read 57 % on the result, in the score row, in
+    // the teacher's results and in the pupil's attempts.
+    void fortyThreeWrongOfAHundredIs57Everywhere()
+    {
+        CFrameFixture f;
+        const qint64 exam = Begin(f, 1);
+        f.Type(QByteArray(" ") + QByteArray(43, '#') + Screen2(43, 57));
+        Advance(f, 30000);
+        f.platform.AnswerBoxes({IDOK});
+        f.Type(QByteArray("\x1b"));
+        QVERIFY(f.view->SittingResult().Lines().contains(u"正确率:57%"_s));
+        QCOMPARE(Sql(u"SELECT accuracy FROM score"_s), u"57"_s);
+        const CExamResultRow row = FirstResult(m_pDatabase->Admin(), exam);
+        QCOMPARE(ExamResultTable::Cells(row).value(5).DisplayText(), u"57"_s);
+        const CAttemptSummary mine = LoadAttempts(*m_pDatabase->Admin(), m_nPupil).value(0);
+        QCOMPARE(Metrics::AccuracyText(mine.nCorrectUnits, mine.nTypedUnits), u"57%"_s);
+    }
+
     void leavingARunningExamStoresIt_data()
     {
         QTest::addColumn<int>("way");
@@ -566,7 +587,13 @@ private slots:
             const QList<CExportCell> cells = ExamResultTable::Cells(row);
             QCOMPARE(ExamResultTable::Headings(PracticeKind::Chinese).mid(7, 2),
                      (QStringList{u"击键"_s, u"码长"_s}));
-            QCOMPARE(cells[7].DisplayText(), u"1.45"_s); // 87 keys over the minute
+            // 87 keys over the 50 s used, not over the minute the speed takes.
+            QVERIFY(row.nElapsedMs >= 50000 && row.nElapsedMs < row.nSpeedMs);
+            QCOMPARE(cells[7].DisplayText(), QString::number(87000.0 / row.nElapsedMs, 'f', 2));
+            // 我的练习记录 shows the same time used, and the speed's own time.
+            const CAttemptSummary mine = LoadAttempts(*m_pDatabase->Admin(), m_nPupil).value(0);
+            QCOMPARE(mine.UsedMs(), row.nElapsedMs);
+            QCOMPARE(mine.nElapsedMs, row.nSpeedMs);
             QCOMPARE(cells[8].DisplayText(), u"3.00"_s); // for 29 correct characters
         } else if (outcome == u"refused"_s && change != u"unseen"_s && !bOversized) {
             // The teacher's results name the refusal.

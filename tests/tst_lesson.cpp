@@ -1,3 +1,6 @@
+#include "attempts/LessonAttemptStore.h"
+#include "attempts/Metrics.h"
+#include "attempts/Progress.h"
 #include "course/CodeLessonView.h"
 #include "course/CourseClassDlg.h"
 #include "course/CourseCommands.h"
@@ -92,6 +95,8 @@ private slots:
         QTest::newRow("speed just at") << 0 << 921000LL << true;
         QTest::newRow("accuracy just below") << 35 << 60000LL << false;
         QTest::newRow("accuracy just at") << 34 << 60000LL << true;
+        // 307 right of 538 keys: 57 % on the result and in 我的练习记录.
+        QTest::newRow("57 percent") << 231 << 60000LL << false;
     }
 
     // Stars and the next lesson follow the targets; the lesson is kept either
@@ -140,6 +145,12 @@ private slots:
                  QStringList{u"%1|%1|%2"_s.arg(307 + errors).arg(errors)});
         QCOMPARE(LessonOpen(f, 2), passed);
         QVERIFY(!f.view->ShownScreen()); // 返回 leaves the lesson
+        if (errors == 231) {
+            QVERIFY2(shown.summary.contains(u"正确率:57%"_s), qPrintable(shown.summary));
+            const CAttemptSummary listed =
+                LessonAttemptStore::Summaries(*m_pDatabase->Admin(), m_nPupil).value(0);
+            QCOMPARE(Metrics::AccuracyText(listed.nCorrectUnits, listed.nTypedUnits), u"57%"_s);
+        }
     }
 
     void classThresholds_data()

@@ -314,8 +314,8 @@ private slots:
         typeScreen();
         QVERIFY(f.platform.modalRuns.isEmpty());
         QVERIFY(f.view->ShowsResult());
-        QVERIFY2(f.view->ResultBand().strTitle.endsWith(u"错 0 处"_s),
-                 qPrintable(f.view->ResultBand().strTitle));
+        QVERIFY2(f.view->Band().strTitle.endsWith(u"错 0 处"_s),
+                 qPrintable(f.view->Band().strTitle));
         QVERIFY(f.view->ResultButton(u"下一屏"_s)->isEnabled());
         f.Type(QByteArray(" x")); // keys wait for a button
         QVERIFY(f.view->ShowsResult() && !f.view->Session().IsRunning());
@@ -330,8 +330,8 @@ private slots:
         f.platform.AnswerBoxes({IDOK});
         f.Type(f.TextRow(0).left(1) + "#\x1b");
         QVERIFY(f.view->ShowsResult());
-        QVERIFY2(f.view->ResultBand().strTitle.endsWith(u"错 1 处"_s),
-                 qPrintable(f.view->ResultBand().strTitle));
+        QVERIFY2(f.view->Band().strTitle.endsWith(u"错 1 处"_s),
+                 qPrintable(f.view->Band().strTitle));
         QVERIFY(!f.view->ResultButton(u"下一屏"_s)->isEnabled());
         f.Type(QByteArray("\x1b"));
         QCOMPARE(f.view->m_bShowCredits, 1);

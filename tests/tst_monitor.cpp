@@ -531,8 +531,8 @@ private slots:
             f.frame->Clock().Tick(Platform().CurrentTime());
             f.Type(cells.constLast());
             QVERIFY(f.view->ShowsResult());
-            QVERIFY2(f.view->ResultBand().strSecondLine.startsWith(u"作业完成:狐狸第二屏"_s),
-                     qPrintable(f.view->ResultBand().strSecondLine));
+            QVERIFY2(f.view->Band().strSecondLine.startsWith(u"作业完成:狐狸第二屏"_s),
+                     qPrintable(f.view->Band().strSecondLine));
             Accounts::SignOut(*f.doc.m_pDB);
         }
         CFrameFixture f;

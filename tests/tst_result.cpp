@@ -491,9 +491,9 @@ private slots:
         QVERIFY(f.platform.modalRuns.isEmpty());
         QVERIFY(f.view->ShowsResult());
         QCOMPARE(database.Rows(u"score"_s).size(), rows);
-        QCOMPARE(f.view->ResultBand().strSecondLine, secondLine);
-        QVERIFY2(f.view->ResultBand().strTitle.endsWith(u"错 1 处"_s),
-                 qPrintable(f.view->ResultBand().strTitle));
+        QCOMPARE(f.view->Band().strSecondLine, secondLine);
+        QVERIFY2(f.view->Band().strTitle.endsWith(u"错 1 处"_s),
+                 qPrintable(f.view->Band().strTitle));
     }
 
     // A text's result the database did not take waits for 保存成绩, which
@@ -508,7 +508,7 @@ private slots:
         NoDatabase();
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
-        QCOMPARE(f.view->ResultBand().strSecondLine, u"数据库未正确连接!无法保存结果!"_s);
+        QCOMPARE(f.view->Band().strSecondLine, u"数据库未正确连接!无法保存结果!"_s);
         QPushButton* save = f.view->ResultButton(u"保存成绩"_s);
         QVERIFY(save && !save->isHidden());
         CDaoDatabase* db = f.doc.m_pDB;
@@ -517,7 +517,7 @@ private slots:
         QVERIFY(save->isHidden());
         QCOMPARE(database.Rows(u"score"_s).size(), 1);
         QCOMPARE(StoredAttempts(database.Admin()).size(), 1);
-        QCOMPARE(f.view->ResultBand().strSecondLine, u"这是你第一次做英文练习"_s);
+        QCOMPARE(f.view->Band().strSecondLine, u"这是你第一次做英文练习"_s);
     }
 
     // 100 cells with 43 wrong read 57 % on the result, in the score row the
@@ -532,8 +532,8 @@ private slots:
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
         QVERIFY(f.view->ShowsResult());
-        QVERIFY2(f.view->ResultBand().figures.contains(u"正确率 57%"_s),
-                 qPrintable(f.view->ResultBand().figures.join(u", "_s)));
+        QVERIFY2(f.view->Band().figures.contains(u"正确率 57%"_s),
+                 qPrintable(f.view->Band().figures.join(u", "_s)));
         QCOMPARE(SelectRows(database.Admin(), u"SELECT accuracy FROM score"_s),
                  QStringList{u"57"_s});
         const QList<CAttemptSummary> attempts = LoadAttempts(*database.Admin(), 5);
@@ -564,9 +564,9 @@ private slots:
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
         QVERIFY(f.view->ShowsResult());
-        QVERIFY2(f.view->ResultBand().figures.contains(u"正确率 —"_s),
-                 qPrintable(f.view->ResultBand().figures.join(u", "_s)));
-        QCOMPARE(f.view->ResultBand().strSecondLine, u"没有打字,成绩不保存"_s);
+        QVERIFY2(f.view->Band().figures.contains(u"正确率 —"_s),
+                 qPrintable(f.view->Band().figures.join(u", "_s)));
+        QCOMPARE(f.view->Band().strSecondLine, u"没有打字,成绩不保存"_s);
         QCOMPARE(CountRows(database.Admin(), u"score"_s), 0);
 
         LoadText(f);
@@ -574,8 +574,8 @@ private slots:
         f.platform.Advance(2000);
         f.platform.AnswerBoxes({IDOK});
         f.Type(QByteArray("\x1b"));
-        QVERIFY2(f.view->ResultBand().strSecondLine.startsWith(u"不足30秒,不计入"_s),
-                 qPrintable(f.view->ResultBand().strSecondLine));
+        QVERIFY2(f.view->Band().strSecondLine.startsWith(u"不足30秒,不计入"_s),
+                 qPrintable(f.view->Band().strSecondLine));
     }
 
 private:
