@@ -20,6 +20,8 @@ CStartCard Card(const CPracticeScreen& screen, int screenCount)
         lines << (screen.bRetakeAllowed ? u"提前结束后可以重考"_s : u"这场考试只能考一次"_s);
     } else {
         lines << u"%1练习:%2"_s.arg(Metrics::KindName(screen.nKind), screen.strTitle);
+        if (!screen.strAim.isEmpty())
+            lines << screen.strAim;
         if (screenCount > 1)
             lines << u"第 %1 屏,共 %2 屏"_s.arg(screen.nScreen).arg(screenCount);
         if (screen.nTimeLimitSeconds > 0)

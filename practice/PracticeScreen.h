@@ -22,6 +22,7 @@ struct CPracticeScreen
     int nTimeLimitSeconds = 0; // 0: no limit
     bool bBackspaceAllowed = true;
     bool bRetakeAllowed = false; // an exam's: what ending it early means
+    QString strAim;              // what the screen trains, for its card; empty for a text
 };
 
 // How many screenfuls the loader reads from text before only line breaks

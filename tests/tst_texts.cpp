@@ -348,6 +348,8 @@ private slots:
             commands.SetView(f.view);
             QVERIFY(commands.OnCmdMsg(ID_TEACHING_SMART));
             QCOMPARE(f.view->LoadedScreen().value().strTitle, u"智能练习"_s);
+            // Its card names the key it trains.
+            QCOMPARE(f.view->LoadedScreen().value().strAim, u"这一屏多练这些键:v"_s);
             QVERIFY2(f.TextRow(0).count('v') >= 3, f.TextRow(0).constData());
         }
 
@@ -401,6 +403,15 @@ private slots:
                  u"星"_s);
         double share = screensShare();
         QVERIFY2(share >= 2 * listShare, qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));
+        // Yet no clause comes twice on a screen.
+        QStringList clauses;
+        static const QRegularExpression clause(u"[^，。！？；：、]+[，。！？；：、]"_s);
+        const QString screen = Gbk::Decode(
+            SmartDrill::ChineseScreen(SmartDrill::RecentCharacters(*db, 5), sentences, 7));
+        for (auto it = clause.globalMatch(screen); it.hasNext();)
+            clauses.append(it.next().captured());
+        QVERIFY(clauses.size() > 20);
+        QCOMPARE(clauses.removeDuplicates(), 0);
 
         storeScreens(10, 2);
         QVERIFY(SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(*db, 5)).isEmpty());

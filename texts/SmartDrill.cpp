@@ -34,6 +34,19 @@ public:
         m_sums.append(m_total);
     }
     bool IsEmpty() const { return m_words.isEmpty(); }
+    // Leaves word out of the later draws.
+    void Remove(const QString& word)
+    {
+        const qsizetype at = m_words.indexOf(word);
+        if (at < 0)
+            return;
+        const double weight = m_sums[at] - (at > 0 ? m_sums[at - 1] : 0.0);
+        m_words.removeAt(at);
+        m_sums.removeAt(at);
+        for (qsizetype i = at; i < m_sums.size(); ++i)
+            m_sums[i] -= weight;
+        m_total -= weight;
+    }
     const QString& Draw(QRandomGenerator& random) const
     {
         const double point = random.generateDouble() * m_total;
@@ -236,17 +249,26 @@ QByteArray ChineseScreen(const QList<CCharRecord>& characters, const QStringList
                 weight += 4.0 * (1.0 - Confidence(character));
         }
         all.Add(sentence, weight);
-        if (!weak.isEmpty() && sentence.contains(weak.first().strChar))
+        if (weight > 1.0)
             focus.Add(sentence, weight);
     }
     if (all.IsEmpty())
         return {};
     QRandomGenerator random(seed);
     constexpr int Cells = CQeDoc::Rows * CQeDoc::Cells;
+    // Three clauses in four hold a weak character; no clause comes twice
+    // while others are left, so that a rare character does not fill the
+    // screen with the one clause that holds it.
+    const CWeightedWords every = all;
     QString text;
     while (text.size() < Cells) {
+        if (all.IsEmpty())
+            all = every;
         const bool bFocus = !focus.IsEmpty() && random.bounded(4) != 0;
-        text += (bFocus ? focus : all).Draw(random);
+        const QString clause = (bFocus ? focus : all).Draw(random);
+        focus.Remove(clause);
+        all.Remove(clause);
+        text += clause;
     }
     // Every character takes a cell; a screen holds the first 644.
     return TextRules::FileBytes(text, PracticeKind::Chinese).left(2 * Cells);

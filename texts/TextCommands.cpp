@@ -36,15 +36,29 @@ CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& tit
 
 CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese, quint32 seed)
 {
-    if (bChinese)
-        return DrillScreen(PracticeKind::Chinese,
-                           SmartDrill::ChineseScreen(SmartDrill::RecentCharacters(db, userKey),
-                                                     SmartDrill::Sentences(), seed),
-                           SmartDrill::Title);
-    return DrillScreen(
-        PracticeKind::English,
-        SmartDrill::EnglishScreen(SmartDrill::RecentKeys(db, userKey), SmartDrill::Words(), seed),
-        SmartDrill::Title);
+    // The card names what the screen trains.
+    QStringList weak;
+    CPracticeScreen screen;
+    if (bChinese) {
+        const QList<SmartDrill::CCharRecord> characters = SmartDrill::RecentCharacters(db, userKey);
+        for (const SmartDrill::CCharRecord& character : SmartDrill::WeakCharacters(characters))
+            weak.append(character.strChar);
+        screen = DrillScreen(PracticeKind::Chinese,
+                             SmartDrill::ChineseScreen(characters, SmartDrill::Sentences(), seed),
+                             SmartDrill::Title);
+        screen.strAim = weak.isEmpty() ? u"还没有哪个字特别难打,这一屏是常用的句子"_s
+                                       : u"这一屏多练这些字:%1"_s.arg(weak.join(u' '));
+    } else {
+        const QList<SmartDrill::CKeyRecord> keys = SmartDrill::RecentKeys(db, userKey);
+        for (const SmartDrill::CKeyRecord& key : SmartDrill::WeakKeys(keys))
+            weak.append(key.strKey);
+        screen = DrillScreen(PracticeKind::English,
+                             SmartDrill::EnglishScreen(keys, SmartDrill::Words(), seed),
+                             SmartDrill::Title);
+        screen.strAim = weak.isEmpty() ? u"还没有哪个键特别难按,这一屏各个键一样多"_s
+                                       : u"这一屏多练这些键:%1"_s.arg(weak.join(u' '));
+    }
+    return screen;
 }
 
 bool CTextCommands::OnCmdMsg(int nID)
