@@ -339,7 +339,7 @@ private slots:
             QApplication::sendEvent(screen, &commit);
         }
         const Shown shown = ReadResult(screen);
-        QVERIFY2(shown.summary.contains(u"要求 15 字/分"_s) &&
+        QVERIFY2(shown.summary.contains(u"要求 30 字/分"_s) &&
                      shown.summary.contains(u"(%1 个字,打错编码 0 次)"_s.arg(characters)) &&
                      shown.summary.contains(u"一个字一个字打,码长约 %1"_s.arg(
                          double(letters) / double(characters), 0, 'f', 2)),
