@@ -179,7 +179,7 @@ private slots:
     void cleanup() { m_pDatabase.reset(); }
 
     // On a lab's server pupils register themselves only while a teacher
-    // allows it (教学 → 允许学生自己注册, checked while it is allowed), and
+    // allows it (教学 → 班级 → 允许学生自己注册, checked while it is allowed), and
     // only into a class a teacher made.
     void registrationIsTheTeachers()
     {

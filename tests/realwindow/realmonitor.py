@@ -22,8 +22,9 @@ ASSIGNMENTS_CAPTION = "作业"
 REPORT_CAPTION = "作业完成情况 - 本周作业"
 IMPORT_CAPTION = "导入学生名单"
 IMPORT_CHOOSER_CAPTION = "导入学生名单:每行姓名、班级、学号、密码(可不填)"
-# 教学(&J), steps below a teacher's first enabled item (班级成绩报表).
-IMPORT_STEPS, MONITOR_STEPS, ASSIGNMENTS_STEPS = 3, 5, 14
+# 教学(&J) → 班级(&B): 课堂监控 first, 导入学生名单 four below it; 备课(&L):
+# 作业 two below 练习文章.
+IMPORT_STEPS, ASSIGNMENTS_STEPS = 4, 2
 SECOND = {"name": "wangfang", "class": PUPIL["class"], "student_no": "20240118",
           "password": "fang2024"}
 HOMEWORK = "asdf jkl"
@@ -54,7 +55,7 @@ def run(new, _):
     teacher.start_program("teacher")
     teacher_main, _ = teacher.log_in(SUPER_USER, super_user=True)
 
-    teacher.press(teacher_main, "alt+j", *["Down"] * MONITOR_STEPS, "Return")
+    teacher.press(teacher_main, "alt+j", "b", "Return")
     monitor_id, _ = teacher.wait_window(MONITOR_CAPTION)
 
     # Each pupil gets 今日任务 right after the login; its 开始 (the
@@ -104,7 +105,7 @@ def run(new, _):
 
     # The assignment's report, exported as shown.
     teacher.answer(MONITOR_CAPTION, "Escape")
-    teacher.press(teacher_main, "alt+j", *["Down"] * ASSIGNMENTS_STEPS, "Return")
+    teacher.press(teacher_main, "alt+j", "l", *["Down"] * ASSIGNMENTS_STEPS, "Return")
     teacher.press(teacher.wait_window(ASSIGNMENTS_CAPTION)[0], "alt+r")
     report_id = teacher.show(REPORT_CAPTION, "36-assignment-report.png")
     xlsx = os.path.join(teacher.work, "assignment.xlsx")
@@ -124,7 +125,7 @@ def run(new, _):
     with open(path, "w", encoding="utf-8", newline="") as f:
         f.write(CLASS_LIST)
     users = teacher.sql("SELECT COUNT(*) FROM user")
-    teacher.press(teacher_main, "alt+j", *["Down"] * IMPORT_STEPS, "Return")
+    teacher.press(teacher_main, "alt+j", "b", *["Down"] * IMPORT_STEPS, "Return")
     teacher.choose_file(IMPORT_CHOOSER_CAPTION, path)
     teacher.answer(IMPORT_CAPTION, "Escape", shot="13-import-preview.png")
     check(teacher.sql("SELECT COUNT(*) FROM user") == users, "the preview has written nothing")

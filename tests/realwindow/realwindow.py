@@ -134,9 +134,9 @@ def run(new, _):
           "the attempt's ms are the %.2f s from the space bar to Esc, its key presses the %d"
           " keys sent (Delete and the characters): %s" % (elapsed, len(typed) + 1, stored))
 
-    # Lesson 1 (教学(&J): 指法课程 is six below 我的练习记录), with a wrong
+    # Lesson 1 (教学(&J) → 课程(&K): 指法课程 first), with a wrong
     # key in its first line and one in its last; lesson 2 is then open.
-    session.press(main_id, "alt+j", *["Down"] * 6, "Return")
+    session.press(main_id, "alt+j", "k", "Return")
     session.answer(COURSE_CAPTION, "Return", shot="21-course-lessons.png")
     with open(os.path.join(session.data, "course", "fingering.json"), encoding="utf-8") as f:
         lines = json.load(f)["lessons"][0]["lines"]
@@ -193,6 +193,17 @@ def run(new, _):
         session.make_work_dir()
         session.start_program()
         main_id, main = session.log_in(PUPIL)
+        # The 教学 menu stands in one column: Qt only adds a second one when
+        # the items do not fit the screen's height.
+        session.press(main_id, "alt+j")
+        menu_id = session.wait_for(lambda: sorted(set(session.windows()) - {main_id}),
+                                   "the 教学 menu")[0]
+        menu_height = session.windows()[menu_id][4]
+        session.screenshot("teaching-menu-%s.png" % screen[0])
+        check(menu_height < 0.8 * int(screen[0].split("x")[1]),
+              "%s: the 教学 menu is %d px tall, in one column" % (screen[0], menu_height))
+        session.key("Escape", "Escape")
+        session.wait_for(lambda: menu_id not in session.windows(), "the 教学 menu to close")
         target = walk.text_of(session, "english.txt")[:20]
         practise(session, main_id, main, screen, "ctrl+e", target, target, walk.CHAR_WIDTH,
                  "practice-%s.png" % screen[0])

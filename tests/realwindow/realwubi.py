@@ -19,8 +19,8 @@ from walk import PUPIL, check
 COURSE_CAPTION = "五笔课程"
 ENGINE = "table:wubi-haifeng86"
 LESSON = 9
-# 教学(&J): 五笔课程 is eight below a pupil's first item, 我的练习记录.
-WUBI_STEPS = 8
+# 教学(&J) → 课程(&K): 五笔课程 is two below 指法课程.
+WUBI_STEPS = 2
 
 IBUS_WUBI_KEYFILE = realinput.IBUS_KEYFILE.replace("'libpinyin'", "'%s'" % ENGINE)
 
@@ -68,7 +68,7 @@ def run(new, _):
     # reached, chosen at once.
     session.press(main_id, "ctrl+space")
     session.wait_for(lambda: session.engine() == ENGINE, "IBus's 五笔 table to be on")
-    session.press(main_id, "alt+j", *["Down"] * WUBI_STEPS, "Return")
+    session.press(main_id, "alt+j", "k", *["Down"] * WUBI_STEPS, "Return")
     session.answer(COURSE_CAPTION, "Return", shot="01-wubi-course.png")
     session.wait_alone(main_id)
     session.screenshot("02-wubi-keyboard.png")
