@@ -237,11 +237,6 @@ private slots:
             << texts(u"张伟"_s, {}, u"abc"_s) << ClassA << u"学号不能为空,请输入!"_s;
         QTest::newRow("an empty class")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << QString() << u"班级不能为空,请输入!"_s;
-        QTest::newRow("a tab in the name") << texts(u"张\t伟"_s, u"005"_s, u"abc"_s) << ClassA
-                                           << u"用户姓名中有制表符,请重新输入!"_s;
-        QTest::newRow("a line feed in the class")
-            << texts(u"张伟"_s, u"005"_s, u"abc"_s) << u"三年级\n二班"_s
-            << u"班级名称中有换行符,请重新输入!"_s;
         QTest::newRow("typed password")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << ClassA << QString();
         QTest::newRow("random password") << texts(u"张伟"_s, u"005"_s, {}) << ClassA << QString();
@@ -372,9 +367,6 @@ private slots:
         QTest::addColumn<QString>("refusal");
         QTest::newRow("to another class") << ClassB << QString();
         QTest::newRow("a line feed") << u"三年级\n二班"_s << u"班级名称中有换行符,请重新输入!"_s;
-        QTest::newRow("a zero-width space")
-            << u"五年级\u200B一班"_s
-            << u"班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符),请重新输入!"_s;
     }
     void moveTwoPupils()
     {
@@ -837,19 +829,10 @@ private slots:
             << QStringList{u"2–3|拒绝:第 2 行的引号到第 3 行才闭合;班级名称中有换行符(第 B 列)"_s};
         QTest::newRow("a tab in a name") << head + u"刘\t洋,一班,101\n"_s
                                          << QStringList{u"2|拒绝:用户姓名中有制表符(第 A 列)"_s};
-        QTest::newRow("a right-to-left override")
-            << head + u"刘洋\u202E,一班,101\n"_s
-            << QStringList{
-                   u"2|拒绝:用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符)(第 A 列)"_s};
         QTest::newRow("a zero-width space in a class")
             << head + u"刘洋,一\u200B班,101\n"_s
             << QStringList{
                    u"2|拒绝:班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符)(第 B 列)"_s};
-        QTest::newRow("a bell") << head + u"刘洋\u0007,一班,101\n"_s
-                                << QStringList{u"2|拒绝:用户姓名中有控制字符 U+0007(第 A 列)"_s};
-        QTest::newRow("nothing visible")
-            << head + u"\u3164\u3164,一班,101\n"_s
-            << QStringList{u"2|拒绝:用户姓名中没有看得见的字符(第 A 列)"_s};
         QTest::newRow("an ideographic space inside a name is a name")
             << head + u"王　芳,一班,101\n"_s << QStringList{u"2|将添加(随机密码)"_s};
         QTest::newRow("a quote closed two lines later")
