@@ -14,6 +14,7 @@
 #include "tests/DialogDriver.h"
 #include "tests/HostileFiles.h"
 #include "tests/TableReader.h"
+#include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/NewUserDlg.h"
@@ -155,16 +156,14 @@ QStringList Results(const Listing& preview)
 // The teacher's class lists: pupils added, edited, moved and deleted,
 // their passwords and login cards, and class lists imported from files
 // (read off the interface thread, every row checked, files made to hurt).
-class TestClassroom : public QObject
+class TestClassroom : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
-        CurrentUser = CCurrentUser();
-        CurrentUser.KindCode = UserKind::Super;
-        m_pDatabase->SignInAsTeacher();
+        CDatabaseSuite::init();
+        LogInTeacher(*m_pDatabase);
         const auto pupil = [this](const QString& name, const QString& cls, const QString& no) {
             return m_pDatabase->Insert(u"user"_s, {name, cls, no, u"pw"_s, u"普通用户"_s});
         };
@@ -176,7 +175,6 @@ private slots:
         StoreScore(m_nFang, u"王芳"_s, u"003"_s);
         StoreScore(m_nNamesake, u"王芳2"_s, u"201"_s);
     }
-    void cleanup() { m_pDatabase.reset(); }
 
     // On a lab's server pupils register themselves only while a teacher
     // allows it (教学 → 允许学生自己注册, checked while it is allowed), and
@@ -197,9 +195,7 @@ private slots:
             platform.DriveDialog(FillAndOk(
                 EditTexts{{1008, name}, {1003, className}, {1010, u"42"_s}, {1011, u"pw"_s}}));
             OpenNewUserDialog();
-            CurrentUser = CCurrentUser();
-            CurrentUser.KindCode = UserKind::Super;
-            m_pDatabase->SignInAsTeacher();
+            LogInTeacher(*m_pDatabase);
             return platform.boxes.isEmpty() ? QString() : platform.boxes.takeLast().text;
         };
         const auto toggle = [&] {
@@ -866,7 +862,6 @@ private:
                        name, number, 90);
     }
 
-    std::unique_ptr<CTestDatabase> m_pDatabase;
     qint64 m_nFang = 0;
     qint64 m_nMing = 0;
     qint64 m_nNamesake = 0;
