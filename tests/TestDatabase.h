@@ -3,6 +3,7 @@
 #include "platform/Dao.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 #include <QTest>
 
@@ -99,6 +100,34 @@ private:
     QString m_strServer;                 // the cluster's administration address (PostgreSQL)
     QString m_strName;                   // the test database's name on the cluster
     QHash<QString, QString> m_passwords; // "u17", "s2": the accounts' passwords as inserted
+};
+
+// A suite on a fresh database for each test (m_pDatabase), made before the
+// test and removed after it; the program's documents open it too. A suite's
+// own init() and cleanup() call these first.
+class CDatabaseSuite : public QObject
+{
+    Q_OBJECT
+protected slots:
+    void init()
+    {
+        m_pDatabase = std::make_unique<CTestDatabase>();
+        CDaoDatabase::SetTarget(m_pDatabase->Target());
+    }
+    void cleanup()
+    {
+        CDaoDatabase::SetTarget(QString());
+        m_pDatabase.reset();
+    }
+
+protected:
+    // A pupil of the class with the number and the password "pw"; its key.
+    qint64 AddPupil(const QString& name, const QString& className, const QString& number)
+    {
+        return m_pDatabase->Insert(QStringLiteral("user"),
+                                   {name, className, number, QStringLiteral("pw")});
+    }
+    std::unique_ptr<CTestDatabase> m_pDatabase;
 };
 
 // Runs a block of database calls; an escaping exception fails the test with

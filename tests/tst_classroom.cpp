@@ -14,6 +14,7 @@
 #include "tests/DialogDriver.h"
 #include "tests/HostileFiles.h"
 #include "tests/TableReader.h"
+#include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/NewUserDlg.h"
@@ -155,16 +156,14 @@ QStringList Results(const Listing& preview)
 // The teacher's class lists: pupils added, edited, moved and deleted,
 // their passwords and login cards, and class lists imported from files
 // (read off the interface thread, every row checked, files made to hurt).
-class TestClassroom : public QObject
+class TestClassroom : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
-        CurrentUser = CCurrentUser();
-        CurrentUser.KindCode = UserKind::Super;
-        m_pDatabase->SignInAsTeacher();
+        CDatabaseSuite::init();
+        LogInTeacher(*m_pDatabase);
         const auto pupil = [this](const QString& name, const QString& cls, const QString& no) {
             return m_pDatabase->Insert(u"user"_s, {name, cls, no, u"pw"_s, u"普通用户"_s});
         };
@@ -176,7 +175,6 @@ private slots:
         StoreScore(m_nFang, u"王芳"_s, u"003"_s);
         StoreScore(m_nNamesake, u"王芳2"_s, u"201"_s);
     }
-    void cleanup() { m_pDatabase.reset(); }
 
     // On a lab's server pupils register themselves only while a teacher
     // allows it (教学 → 班级 → 允许学生自己注册, checked while it is allowed), and
@@ -197,9 +195,7 @@ private slots:
             platform.DriveDialog(FillAndOk(
                 EditTexts{{1008, name}, {1003, className}, {1010, u"42"_s}, {1011, u"pw"_s}}));
             OpenNewUserDialog();
-            CurrentUser = CCurrentUser();
-            CurrentUser.KindCode = UserKind::Super;
-            m_pDatabase->SignInAsTeacher();
+            LogInTeacher(*m_pDatabase);
             return platform.boxes.isEmpty() ? QString() : platform.boxes.takeLast().text;
         };
         const auto toggle = [&] {
@@ -237,11 +233,6 @@ private slots:
             << texts(u"张伟"_s, {}, u"abc"_s) << ClassA << u"学号不能为空,请输入!"_s;
         QTest::newRow("an empty class")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << QString() << u"班级不能为空,请输入!"_s;
-        QTest::newRow("a tab in the name") << texts(u"张\t伟"_s, u"005"_s, u"abc"_s) << ClassA
-                                           << u"用户姓名中有制表符,请重新输入!"_s;
-        QTest::newRow("a line feed in the class")
-            << texts(u"张伟"_s, u"005"_s, u"abc"_s) << u"三年级\n二班"_s
-            << u"班级名称中有换行符,请重新输入!"_s;
         QTest::newRow("typed password")
             << texts(u"张伟"_s, u"005"_s, u"abc"_s) << ClassA << QString();
         QTest::newRow("random password") << texts(u"张伟"_s, u"005"_s, {}) << ClassA << QString();
@@ -372,9 +363,6 @@ private slots:
         QTest::addColumn<QString>("refusal");
         QTest::newRow("to another class") << ClassB << QString();
         QTest::newRow("a line feed") << u"三年级\n二班"_s << u"班级名称中有换行符,请重新输入!"_s;
-        QTest::newRow("a zero-width space")
-            << u"五年级\u200B一班"_s
-            << u"班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符),请重新输入!"_s;
     }
     void moveTwoPupils()
     {
@@ -837,19 +825,10 @@ private slots:
             << QStringList{u"2–3|拒绝:第 2 行的引号到第 3 行才闭合;班级名称中有换行符(第 B 列)"_s};
         QTest::newRow("a tab in a name") << head + u"刘\t洋,一班,101\n"_s
                                          << QStringList{u"2|拒绝:用户姓名中有制表符(第 A 列)"_s};
-        QTest::newRow("a right-to-left override")
-            << head + u"刘洋\u202E,一班,101\n"_s
-            << QStringList{
-                   u"2|拒绝:用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符)(第 A 列)"_s};
         QTest::newRow("a zero-width space in a class")
             << head + u"刘洋,一\u200B班,101\n"_s
             << QStringList{
                    u"2|拒绝:班级名称中有看不见的字符 U+200B(如文字方向符、零宽字符)(第 B 列)"_s};
-        QTest::newRow("a bell") << head + u"刘洋\u0007,一班,101\n"_s
-                                << QStringList{u"2|拒绝:用户姓名中有控制字符 U+0007(第 A 列)"_s};
-        QTest::newRow("nothing visible")
-            << head + u"\u3164\u3164,一班,101\n"_s
-            << QStringList{u"2|拒绝:用户姓名中没有看得见的字符(第 A 列)"_s};
         QTest::newRow("an ideographic space inside a name is a name")
             << head + u"王　芳,一班,101\n"_s << QStringList{u"2|将添加(随机密码)"_s};
         QTest::newRow("a quote closed two lines later")
@@ -883,7 +862,6 @@ private:
                        name, number, 90);
     }
 
-    std::unique_ptr<CTestDatabase> m_pDatabase;
     qint64 m_nFang = 0;
     qint64 m_nMing = 0;
     qint64 m_nNamesake = 0;

@@ -47,20 +47,14 @@ CAttempt PracticeWithDetail(qint64 user, const QDateTime& now)
 
 // Coaching from the keys behind the characters: 我的弱项 for a pupil and
 // 班级弱项 for a teacher, from the detail the attempts kept.
-class TestCoaching : public QObject
+class TestCoaching : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
+        CDatabaseSuite::init();
         m_pDatabase->SignInAsTeacher();
-        CDaoDatabase::SetTarget(m_pDatabase->Target());
-    }
-    void cleanup()
-    {
-        CDaoDatabase::SetTarget(QString());
-        m_pDatabase.reset();
     }
 
     // The pupil sees their keys tinted by misses and time with the figures
@@ -139,9 +133,7 @@ private slots:
         QCOMPARE(platform.modalRuns.mid(1), (QStringList{u"CTodayDlg"_s, u"CWeaknessDlg"_s}));
 
         // The teacher's 班级弱项: 一班 holds 李华 alone.
-        CurrentUser = CCurrentUser();
-        CurrentUser.KindCode = UserKind::Super;
-        m_pDatabase->SignInAsTeacher();
+        LogInTeacher(*m_pDatabase);
         CShown classOne;
         const QString xlsx = QDir::current().filePath(u"weak.xlsx"_s);
         platform.AnswerFiles({xlsx});
@@ -171,9 +163,6 @@ private slots:
         QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
         QCOMPARE(platform.modalRuns.size(), 4);
     }
-
-private:
-    std::unique_ptr<CTestDatabase> m_pDatabase;
 };
 
 QE_TEST_MAIN(TestCoaching)

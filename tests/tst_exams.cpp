@@ -114,21 +114,19 @@ CExamResultRow FirstResult(CDaoDatabase* db, qint64 exam)
 // Timed exams: taking one as a pupil, its rules and the faults it must
 // hold against (the database away, two copies of one pupil, a closed exam,
 // a clock set during it, edited results), its results for the teacher.
-class TestExams : public QObject
+class TestExams : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
     void initTestCase() { CDaoDatabase::SetBusyTimeout(400); }
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
-        CDaoDatabase::SetTarget(m_pDatabase->Target());
-        m_nPupil = m_pDatabase->Insert(u"user"_s, {u"李华"_s, Class, u"2024001"_s, u"pw"_s});
+        CDatabaseSuite::init();
+        m_nPupil = AddPupil(u"李华"_s, Class, u"2024001"_s);
     }
     void cleanup()
     {
-        CDaoDatabase::SetTarget(QString());
-        m_pDatabase.reset();
+        CDatabaseSuite::cleanup();
         QFile::remove(PendingResults::FileName());
         QFile::remove(PendingResults::RefusedFileName());
     }
@@ -885,7 +883,6 @@ private:
         QVERIFY2(shift.exec(), qPrintable(shift.lastError().text()));
     }
 
-    std::unique_ptr<CTestDatabase> m_pDatabase;
     qint64 m_nPupil = 0;
 };
 

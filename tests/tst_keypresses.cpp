@@ -5,6 +5,7 @@
 #include "reports/ProgressDlg.h"
 #include "tests/DialogDriver.h"
 #include "tests/PracticeFixture.h"
+#include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "tests/XcbKeys.h"
@@ -112,13 +113,7 @@ private slots:
         CPracticeFixture f;
         const qint64 pupil =
             database.Insert(u"user"_s, {u"李华"_s, u"三年级一班"_s, u"1"_s, u"pw"_s});
-        CurrentUser = CCurrentUser();
-        CurrentUser.Name = u"李华"_s;
-        CurrentUser.Class = u"三年级一班"_s;
-        CurrentUser.StudentNo = u"1"_s;
-        CurrentUser.KindCode = UserKind::Ordinary;
-        CurrentUser.RowKey = pupil;
-        database.SignInAsCurrentUser(f.doc.m_pDB);
+        LogInPupil(pupil, u"李华"_s, u"三年级一班"_s, u"1"_s, &database, f.doc.m_pDB);
         const quint32 window = quint32(f.view->winId());
         CKeyPressCounter counter(available, KeysymOf, [window] { return quintptr(window); });
         CKeyPressCounter::SetApplication(&counter);

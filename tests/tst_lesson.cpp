@@ -67,22 +67,15 @@ CLessonView* Screen(CFrameFixture& f)
 // Lessons of the course typed through key events into the view: wrong keys,
 // stars and unlocking at the thresholds, a class's own thresholds, what is
 // kept, and where pupils and teachers see it.
-class TestLesson : public QObject
+class TestLesson : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
-        // The document opens the same database, on either engine.
-        CDaoDatabase::SetTarget(m_pDatabase->Target());
-        m_nPupil = m_pDatabase->Insert(u"user"_s, {u"李华"_s, Class, u"2024001"_s, u"pw"_s});
-        m_pDatabase->Insert(u"user"_s, {u"王芳"_s, Class, u"2024002"_s, u"pw"_s});
-    }
-    void cleanup()
-    {
-        m_pDatabase.reset();
-        CDaoDatabase::SetTarget(QString());
+        CDatabaseSuite::init();
+        m_nPupil = AddPupil(u"李华"_s, Class, u"2024001"_s);
+        AddPupil(u"王芳"_s, Class, u"2024002"_s);
     }
 
     void thresholds_data()
@@ -471,7 +464,6 @@ private:
         return ReadResult(screen);
     }
 
-    std::unique_ptr<CTestDatabase> m_pDatabase;
     qint64 m_nPupil = 0;
 };
 

@@ -143,21 +143,15 @@ void StoreTyped(CDaoDatabase* db, qint64 user, const CPracticeText& text, const 
 
 // 课堂监控: what the pupils' programs report, the states the teacher sees,
 // and who may read or write the reports.
-class TestMonitor : public QObject
+class TestMonitor : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
-        CDaoDatabase::SetTarget(m_pDatabase->Target());
-        m_nPupil = m_pDatabase->Insert(u"user"_s, {u"李华"_s, Class, u"2024001"_s, u"pw"_s});
-        m_nOther = m_pDatabase->Insert(u"user"_s, {u"王芳"_s, Class, u"2024002"_s, u"pw"_s});
-    }
-    void cleanup()
-    {
-        CDaoDatabase::SetTarget(QString());
-        m_pDatabase.reset();
+        CDatabaseSuite::init();
+        m_nPupil = AddPupil(u"李华"_s, Class, u"2024001"_s);
+        m_nOther = AddPupil(u"王芳"_s, Class, u"2024002"_s);
     }
 
     // However many reports, one row per pupil, the latest; a login's
@@ -605,7 +599,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<CTestDatabase> m_pDatabase;
     qint64 m_nPupil = 0;
     qint64 m_nOther = 0;
 };

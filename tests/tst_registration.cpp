@@ -1,11 +1,14 @@
 #include "tests/LoginFixture.h"
 #include "tests/TestMain.h"
+#include "users/AccountRules.h"
 #include "users/NewUserDlg.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCompleter>
 #include <QDateEdit>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 
@@ -19,6 +22,9 @@ void OpenRegistration(CTestDatabase& db, const QStringList& classes)
     for (const QString& className : classes)
         db.Admin()->Execute(u"INSERT INTO course_class VALUES ('%1', 0, 100, 0)"_s.arg(className));
 }
+
+// The fields a row of the rules applies to.
+enum RuleField { NameField = 1, ClassField = 2, NumberField = 4 };
 
 } // namespace
 
@@ -141,14 +147,12 @@ private slots:
         row("trailing space differs", u"Alice "_s, {});
         row("empty name", u""_s, {}, u"新班"_s, u"用户姓名不能为空,请输入!"_s);
         row("name only of a super user", u"admin"_s, {});
-        row("same name refused", u"Alice"_s, NameTaken);
         row("second stored name refused", u"同名"_s, NameTaken);
         row("a taken name is refused as taken", u"Alice"_s, NameTaken, u"一\t班"_s);
         row("a line feed in the class", u"新生"_s, u"班级名称中有换行符,请重新输入!"_s,
             u"三年级\n二班"_s);
         row("a right-to-left override in the name", u"新\u202E生"_s,
             u"用户姓名中有看不见的字符 U+202E(如文字方向符、零宽字符),请重新输入!"_s);
-        row("a name of nothing visible", u"\u3164"_s, u"用户姓名中没有看得见的字符,请重新输入!"_s);
     }
     void registration()
     {
@@ -190,6 +194,119 @@ private slots:
         QVERIFY(!lab.db->Accepts(CurrentUser.RowKey, user[3] + u"x"_s));
         QCOMPARE(lab.mainWindow.panes.value(1) + lab.mainWindow.panes.value(2),
                  u"用户姓名:"_s + user[0] + u"用户类型:普通用户"_s);
+    }
+
+    // The rules on a name, a class and a student number, each stated once:
+    // what the program refuses (AccountRules), and on a lab's server what its
+    // own check refuses for what reaches it by hand (QE001). A row of both
+    // name and class holds for each, %1 being 用户姓名 or 班级名称.
+    void accountRules_data()
+    {
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal");  // empty: accepted
+        QTest::addColumn<QString>("onServer"); // "=": the same refusal; "-": not asked
+        QTest::addColumn<QString>("known");    // "program: why" or "server: why", a known fault
+        const auto row = [](const char* name, int fields, const QString& text,
+                            const QString& refusal, const QString& onServer = u"="_s,
+                            const QString& known = {}) {
+            QTest::newRow(name) << fields << text << refusal
+                                << (onServer == u"="_s ? refusal : onServer) << known;
+        };
+        const QString control = u"%1中有控制字符(如换行符、制表符),请重新输入!"_s;
+        const QString controlAt = u"%1中有控制字符 U+%2,请重新输入!"_s;
+        const QString invisible = u"%1中有看不见的字符 U+%2(如文字方向符、零宽字符),请重新输入!"_s;
+        const QString unshown = u"%1中有无法显示的字符 U+%2,请重新输入!"_s;
+        const QString blank = u"%1中没有看得见的字符,请重新输入!"_s;
+        const QString tooLong = u"%1太长,请重新输入!"_s;
+        // The program names the code point, the server does not.
+        const auto named = [&row](const char* name, const QString& text, const QString& message,
+                                  const char* code, const QString& onServer = {},
+                                  const QString& known = {}) {
+            row(name, NameField | ClassField, text,
+                QString(message).replace(u"%2"_s, QString::fromLatin1(code)),
+                onServer.isEmpty() ? QString(message).remove(u" U+%2"_s) : onServer, known);
+        };
+        const int both = NameField | ClassField;
+        row("Chinese and Latin letters and a space", both, u"李华 Li"_s, {});
+        row("a letter beyond the BMP", both, u"\U00020000华"_s, {});
+        row("99 Chinese and a letter: 199 bytes in GBK", both, QString(99, u'名') + u'a', {});
+        row("100 Chinese: 200 bytes in GBK", both, QString(100, u'名'), tooLong);
+        row("200 letters", both, QString(200, u'a'), tooLong);
+        row("60 letters beyond GBK, one byte each to the program", both,
+            QString(u"\U00020000"_s).repeated(60), {}, {},
+            u"server: qe_gbk_bytes counts such a letter as its 4 bytes of UTF-8"_s);
+        row("a tab", both, u"李\t华"_s, u"%1中有制表符,请重新输入!"_s, control);
+        row("a line feed", both, u"李\n华"_s, u"%1中有换行符,请重新输入!"_s, control);
+        named("a bell", u"李\u0007"_s, controlAt, "0007", control);
+        named("a C1 control", u"李\u0085华"_s, controlAt, "0085", control);
+        named("a direction override", u"李\u202E华"_s, invisible, "202E");
+        named("a zero-width space", u"李\u200B华"_s, invisible, "200B");
+        named("a line separator", u"李\u2028华"_s, invisible, "2028");
+        named("a soft hyphen", u"李\u00AD华"_s, invisible, "00AD");
+        named("a private-use character", u"李\uE000"_s, unshown, "E000");
+        named("a private-use character beyond the BMP", u"李\U000F0000"_s, unshown, "F0000");
+        named("an unassigned code point", u"李\u0378"_s, unshown, "0378", {},
+              u"server: the server's check has no rule on unassigned code points"_s);
+        // No UTF-8 holds a lone surrogate: it never reaches a server as itself.
+        named("a lone surrogate", u"李"_s + QChar(0xD800), unshown, "D800", u"-"_s,
+              u"program: toUcs4() reads it as U+FFFD, which counts as visible"_s);
+        row("only a Hangul filler", both, u"\u3164"_s, blank);
+        row("only spaces", both, u"  "_s, blank);
+        row("only an ideographic space", both, u"\u3000"_s, blank);
+        row("only a blank Braille pattern", both, u"\u2800"_s, blank);
+        row("only a combining mark", both, u"\u0301"_s, blank, u"="_s,
+            u"server: the server counts a combining mark as visible"_s);
+        row("an empty name", NameField, {}, u"用户姓名不能为空,请输入!"_s);
+        row("an empty class", ClassField, {}, u"班级不能为空,请输入!"_s,
+            u"班级名称不能为空,请输入!"_s);
+        row("a number of ten digits", NumberField, u"2026000001"_s, {});
+        row("a number of eleven digits", NumberField, u"20260000001"_s,
+            u"学号最多10位,请重新输入!"_s);
+        row("a number with a letter", NumberField, u"12a"_s, u"学号只能由数字组成,请重新输入!"_s);
+        row("a number of full-width digits", NumberField, u"１２"_s,
+            u"学号只能由数字组成,请重新输入!"_s);
+        row("an empty number", NumberField, {}, u"学号不能为空,请输入!"_s);
+    }
+    void accountRules()
+    {
+        QFETCH(int, fields);
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        QFETCH(QString, onServer);
+        QFETCH(QString, known);
+        // A known fault of one side is expected to fail there, and only there.
+        const auto expectFault = [&known](const QString& side) {
+            if (known.startsWith(side + u':'))
+                QEXPECT_FAIL("", qPrintable(known.section(u':', 1).trimmed()), Continue);
+        };
+        CTestDatabase db;
+        for (const RuleField field : {NameField, ClassField, NumberField}) {
+            if (!(fields & field))
+                continue;
+            const QString what = field == NameField ? u"用户姓名"_s : u"班级名称"_s;
+            const QString program = field == NameField    ? AccountRules::CheckName(text)
+                                    : field == ClassField ? AccountRules::CheckClass(text)
+                                                          : AccountRules::CheckStudentNo(text);
+            expectFault(u"program"_s);
+            QCOMPARE(program, QString(refusal).replace(u"%1"_s, what));
+            if (!db.IsPostgres() || onServer == u"-"_s)
+                continue;
+            QSqlQuery query(db.Admin()->Connection());
+            query.prepare(field == NumberField ? u"SELECT qe_check_student_no(?)"_s
+                                               : u"SELECT qe_check_account_text(?, ?, true)"_s);
+            query.addBindValue(text);
+            if (field != NumberField)
+                query.addBindValue(what);
+            const bool bRan = query.exec();
+            const QString expected = QString(onServer).replace(u"%1"_s, what);
+            expectFault(u"server"_s);
+            QCOMPARE(bRan ? QString() : query.lastError().nativeErrorCode(),
+                     expected.isEmpty() ? QString() : u"QE001"_s);
+            if (!bRan)
+                QVERIFY2(query.lastError().databaseText().contains(expected),
+                         qPrintable(query.lastError().databaseText()));
+        }
     }
 
     void registrationFromLogin_data()

@@ -141,13 +141,10 @@ const QList<int> TeacherCommands{ID_TEACHING_CLASS_REPORT, ID_TEACHING_CLASS_LIS
 
 // What the figures say: the teacher's class report with its chart and
 // exports, and a pupil's own record (我的练习记录).
-class TestReports : public QObject
+class TestReports : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
-    void init() { m_pDatabase = std::make_unique<CTestDatabase>(); }
-    void cleanup() { m_pDatabase.reset(); }
-
     void classReportOfAKnownSetOfAttempts()
     {
         // The class report is a teacher's.
@@ -462,9 +459,6 @@ private slots:
         QVERIFY(platform.fileChoosers.isEmpty());
         CompareBoxes(platform, Rows(5, Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)));
     }
-
-private:
-    std::unique_ptr<CTestDatabase> m_pDatabase;
 };
 
 QE_TEST_MAIN(TestReports)

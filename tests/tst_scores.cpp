@@ -158,7 +158,7 @@ void ProtectRow999(CTestDatabase& database)
 }
 } // namespace
 
-class TestScores : public QObject
+class TestScores : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
@@ -167,10 +167,9 @@ private slots:
 
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
+        CDatabaseSuite::init();
         LogIn(UserKind::Super, u"Li"_s, u"01"_s, 0);
     }
-    void cleanup() { m_pDatabase.reset(); }
 
     // The personal clearing takes the rows whose name and number are the
     // logged-in pupil's, exactly: two pupils called 王芳 in two classes keep
@@ -519,9 +518,6 @@ private slots:
         QVERIFY(expected.size() > 64); // more than one span of the list
         QCOMPARE(listed, expected);
     }
-
-private:
-    std::unique_ptr<CTestDatabase> m_pDatabase;
 };
 
 QE_TEST_MAIN(TestScores)

@@ -57,21 +57,15 @@ void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
 
 // The text library, choosing a text's screen, and drills on one's own
 // mistakes.
-class TestTexts : public QObject
+class TestTexts : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
     // The library and the exams are a teacher's.
     void init()
     {
-        m_pDatabase = std::make_unique<CTestDatabase>();
+        CDatabaseSuite::init();
         m_pDatabase->SignInAsTeacher();
-        CDaoDatabase::SetTarget(m_pDatabase->Target());
-    }
-    void cleanup()
-    {
-        CDaoDatabase::SetTarget(QString());
-        m_pDatabase.reset();
     }
 
     // On saving, a Chinese text's punctuation becomes full-width and the
@@ -497,9 +491,6 @@ private slots:
         CompareBoxes(platform, Rows(5, Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)));
         QVERIFY(platform.modalRuns.isEmpty());
     }
-
-private:
-    std::unique_ptr<CTestDatabase> m_pDatabase;
 };
 
 QE_TEST_MAIN(TestTexts)
