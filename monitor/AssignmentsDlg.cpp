@@ -17,7 +17,7 @@ namespace {
 using enum AssignmentsDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
-    {u"作业"_s, 110}, {u"内容"_s, 130}, {u"要求"_s, 200}, {u"日期"_s, 90}, {u"班级"_s, 120},
+    {u"作业"_s, 170}, {u"内容"_s, 150}, {u"要求"_s, 220}, {u"日期"_s, 90}, {u"班级"_s, 120},
 };
 
 } // namespace

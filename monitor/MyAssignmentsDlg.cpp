@@ -19,7 +19,7 @@ namespace {
 using enum MyAssignmentsDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
-    {u"作业"_s, 100}, {u"内容"_s, 140}, {u"要求"_s, 200},
+    {u"作业"_s, 150}, {u"内容"_s, 150}, {u"要求"_s, 220},
     {u"日期"_s, 110}, {u"状态"_s, 80},  {u"最好成绩"_s, 130},
 };
 

@@ -79,6 +79,7 @@ bool CProgressDlg::OnInitDialog()
     m_listMistakes = Item<CListCtrl>(IDC_MISTAKES);
     m_comboKind = Item<QComboBox>(IDC_KIND);
     m_wndFigures = Item<QLabel>(IDC_FIGURES);
+    m_wndFigures->setWordWrap(true); // a line per unit, each as long as it needs
     SetUpReportList(m_listAttempts, g_attemptColumns);
     SetUpReportList(m_listMistakes, g_mistakeColumns);
 
