@@ -25,6 +25,14 @@ QString CodePoint(char32_t c)
 // Why the text cannot be a name or class ("用户姓名" or "班级名称"), or empty.
 QString CheckCharacters(const QString& text, const QString& what)
 {
+    // A lone surrogate stands for no character (toUcs4 would read it as
+    // U+FFFD, a visible one).
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return u"%1中有无法显示的字符 %2,请重新输入!"_s.arg(what, CodePoint(text[i].unicode()));
+    }
     bool bVisible = false;
     for (const char32_t c : text.toUcs4()) {
         switch (QChar::category(c)) {
