@@ -86,7 +86,7 @@ QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen)
         CQeDoc::ReadSingleByteScreen(buffer, read);
         for (int r = 0; r < CQeDoc::Rows; ++r) {
             for (int c = 0; c < CQeDoc::Columns; ++c)
-                cells.append(QByteArray(1, read[r][c]));
+                cells.append(read[r][c] == 0 ? QByteArray() : QByteArray(1, read[r][c]));
         }
     }
     return cells;

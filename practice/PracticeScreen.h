@@ -35,6 +35,6 @@ int ScreenCount(const QByteArray& text, int kind);
 void ReadScreen(CQeDoc& doc, const QByteArray& text, int kind, int screen);
 
 // The cells of screen (from 1) of text as the loader reads them, in
-// reading order, each its bytes as the session compares them (a double-byte
-// cell up to its first NUL); read without a document.
+// reading order, each its bytes as the session compares them (a cell up to
+// its first NUL); read without a document.
 QList<QByteArray> ScreenCellBytes(const QByteArray& text, int kind, int screen);

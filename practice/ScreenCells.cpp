@@ -45,9 +45,15 @@ CScreenCells TypedCells(const CQeDoc& doc, const CTypingSession& session, int ki
     const bool doubleByte = kind == PracticeKind::Chinese;
     const int perRow = doubleByte ? CQeDoc::Cells : CQeDoc::Columns;
     for (int r = 0; r <= CurrentRow && r < CQeDoc::Rows; ++r) {
-        const int end = r < CurrentRow ? perRow : qMin(CurrentColumn, perRow);
+        int end = r < CurrentRow ? perRow : qMin(CurrentColumn, perRow);
+        // A row's NUL end the practice stopped at was passed over with it.
+        while (r == CurrentRow && end < perRow && session.IsRowEnd(r, end))
+            ++end;
         for (int c = 0; c < end; ++c) {
-            if (!doubleByte) {
+            if (session.IsRowEnd(r, c)) {
+                cells.hex.append(QString());
+                cells.texts.append(QString());
+            } else if (!doubleByte) {
                 Add(cells, QByteArray(1, doc.m_enTyped[r][c]));
             } else if (session.IsSkipped(r, c)) {
                 cells.hex.append(QString());
@@ -62,11 +68,13 @@ CScreenCells TypedCells(const CQeDoc& doc, const CTypingSession& session, int ki
 
 void LoadScreenCells(CQeDoc& doc, int kind, const QStringList& hex)
 {
-    // The cells' bytes are the screen as the loader read it; the cells after
-    // the end of a short text were left empty, and are left so.
+    // The cells' bytes are the screen as the loader read it, each cell in
+    // its place: an empty one (where a row ends early, or after the end of a
+    // short text) is NUL, as the loader leaves it.
+    const qsizetype width = kind == PracticeKind::Chinese ? 2 : 1;
     QByteArray bytes;
     for (const QString& cell : hex)
-        bytes += QByteArray::fromHex(cell.toLatin1());
+        bytes += QByteArray::fromHex(cell.toLatin1()).leftJustified(width, '\0', true);
     while (bytes.endsWith('\0'))
         bytes.chop(1);
     ReadScreen(doc, bytes, kind, 1);

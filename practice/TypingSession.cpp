@@ -134,7 +134,7 @@ void CTypingSession::SingleByte(unsigned char byte)
         ++CorrectCount;
         InvalidatePractice(c, 1);
     }
-    if (++CurrentColumn == CQeDoc::Columns)
+    if (++CurrentColumn == CQeDoc::Columns || IsRowEnd(r, CurrentColumn))
         NextRow(CQeDoc::Columns);
 }
 
@@ -240,7 +240,7 @@ void CTypingSession::AdvanceCell()
 {
     ++CurrentColumn;
     InvalidateTyped(2 * CurrentColumn, 2);
-    if (CurrentColumn == CQeDoc::Cells)
+    if (CurrentColumn == CQeDoc::Cells || IsRowEnd(CurrentRow, CurrentColumn))
         NextRow(CQeDoc::Columns);
 }
 
@@ -258,6 +258,34 @@ void CTypingSession::NextRow(int gridColumns)
     ++CurrentRow;
     CurrentColumn = 0;
     InvalidateTyped(0, cursorWidth);
+}
+
+bool CTypingSession::IsRowEnd(int row, int cell) const
+{
+    if (!IsEmptyCell(row, cell))
+        return false;
+    if (!IsDoubleByteLayout())
+        return true; // a text file holds no NUL
+    return cell == CQeDoc::Cells - 1 && (row == CQeDoc::Rows - 1 || HasTextFrom(row + 1));
+}
+
+bool CTypingSession::IsEmptyCell(int row, int cell) const
+{
+    if (IsDoubleByteLayout())
+        return cell < CQeDoc::Cells && m_doc.m_cnText[row][cell][0] == 0;
+    return cell < CQeDoc::Columns && m_doc.m_enText[row][cell] == 0;
+}
+
+bool CTypingSession::HasTextFrom(int row) const
+{
+    const int perRow = IsDoubleByteLayout() ? CQeDoc::Cells : CQeDoc::Columns;
+    for (int r = row; r < CQeDoc::Rows; ++r) {
+        for (int c = 0; c < perRow; ++c) {
+            if (!IsEmptyCell(r, c))
+                return true;
+        }
+    }
+    return false;
 }
 
 void CTypingSession::InvalidateTyped(int column, int count)

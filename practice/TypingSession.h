@@ -54,6 +54,11 @@ public:
 
     // A cell of the double-byte layout that was skipped (blank, no count).
     bool IsSkipped(int row, int cell) const { return m_bSkipped[row][cell]; }
+    // Whether (row, cell) lies in the NUL end of a row laid out by words (a
+    // library text in English) or of a Chinese row whose last character
+    // went down with a closing mark: never typed, passed over to the next
+    // row. A Chinese text's own end is not one: its cells stay as they were.
+    bool IsRowEnd(int row, int cell) const;
 
     bool m_bRunning = false;
 
@@ -66,6 +71,8 @@ private:
     void CompleteUnit();
     void AdvanceCell();
     void NextRow(int columnsPerRow);
+    bool IsEmptyCell(int row, int cell) const;
+    bool HasTextFrom(int row) const;
     void InvalidateTyped(int column, int count);
     void InvalidatePractice(int column, int count);
 

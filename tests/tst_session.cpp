@@ -1,3 +1,4 @@
+#include "practice/ScreenCells.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TestMain.h"
 
@@ -114,6 +115,18 @@ private slots:
             << Typing{true, Gb(u"中文练"_s), Gb(u"中字"_s) + "\b", 1, 1, "0:1", zh};
         QTest::newRow("backspace after a skipped cell keeps the counts")
             << Typing{true, "  " + Gb(u"文练"_s), " " + zh + Gb(u"文"_s) + "\b\b", 0, 0, "0:0", ""};
+        // A row laid out by words, or a Chinese row whose last character went
+        // down with a closing mark, ends in NUL cells, passed over.
+        QTest::newRow("a row's NUL end is passed over") << Typing{
+            false, QByteArray("ab").leftJustified(92, '\0') + "cd", "ab", 2, 2, "1:0", "ab"};
+        QTest::newRow("a chinese row's NUL end is passed over")
+            << Typing{true,
+                      zh.repeated(45) + QByteArray(2, '\0') + zh,
+                      zh.repeated(45),
+                      45,
+                      45,
+                      "1:0",
+                      zh.repeated(45)};
         QTest::newRow("second byte in the ASCII range forms one unit")
             << Typing{true, wide + zh, wide + zh, 2, 2, "0:2", wide + zh};
     }
@@ -137,6 +150,26 @@ private slots:
         QCOMPARE(f.view->Session().IsSkipped(0, 0),
                  t.bChinese && t.row0.startsWith("  ") && !t.text.startsWith("  "));
         QCOMPARE(PendingUnit, t.keys == "\xd6" ? t.keys : QByteArray());
+    }
+
+    // A row's NUL end is sent as cells not typed, and a stored screen loads
+    // back with each cell in its place.
+    void rowEndsKeepTheirPlaces()
+    {
+        CPracticeFixture f;
+        Start(f, false, QByteArray("ab").leftJustified(CQeDoc::Columns, '\0') + "cd");
+        f.Type(QByteArray("abc"));
+        const CScreenCells typed = TypedCells(f.doc, f.view->Session(), PracticeKind::English);
+        QCOMPARE(typed.hex.size(), CQeDoc::Columns + 1);
+        QCOMPARE(typed.hex.mid(0, 3), (QStringList{u"61"_s, u"62"_s, QString()}));
+        QCOMPARE(typed.hex.last(), u"63"_s);
+
+        const QByteArray zh = Gb(QString(45, u'中')) + QByteArray(2, '\0') + Gb(u"文，"_s);
+        f.doc.ResetPractice();
+        LoadScreenCells(f.doc, PracticeKind::Chinese,
+                        ScreenOfText(zh, PracticeKind::Chinese, 1).hex);
+        QCOMPARE(f.doc.TextCell(0, 45), QByteArray());
+        QCOMPARE(f.doc.TextCell(1, 0), Gb(u"文"_s));
     }
 
     void escapeAsksFirst_data()

@@ -61,6 +61,28 @@ class TestTexts : public CDatabaseSuite
 {
     Q_OBJECT
 private slots:
+    // A library text keeps its English words whole on a row, and no Chinese
+    // row starts with a closing mark; no word of the text is lost.
+    void rowsKeepWordsWhole()
+    {
+        const QString english =
+            u"Every morning the children walk to school together.\n"_s.repeated(40);
+        const QByteArray bytes = TextRules::FileBytes(english, PracticeKind::English);
+        QVERIFY(bytes.contains('\0'));
+        QStringList words;
+        for (qsizetype at = 0; at < bytes.size(); at += CQeDoc::Columns) {
+            QByteArray row = bytes.mid(at, CQeDoc::Columns);
+            QVERIFY2(at == 0 || (row[0] != ' ' && row[0] != '\0'), row.constData());
+            words += QString::fromLatin1(row.replace('\0', ' ')).split(u' ', Qt::SkipEmptyParts);
+        }
+        QCOMPARE(words, english.split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts));
+
+        const QString chinese = QString(45, u'春') + u"眠，不觉晓。"_s;
+        const QByteArray cells = TextRules::FileBytes(chinese, PracticeKind::Chinese);
+        QCOMPARE(cells.mid(2 * 45, 2), QByteArray(2, '\0'));
+        QCOMPARE(Gbk::Decode(cells.mid(2 * CQeDoc::Cells, 4)), u"眠，"_s);
+    }
+
     // The library and the exams are a teacher's.
     void init()
     {

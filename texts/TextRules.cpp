@@ -2,6 +2,7 @@
 
 #include "attempts/PracticeKind.h"
 #include "platform/Gbk.h"
+#include "practice/QeDoc.h"
 
 #include <QSet>
 #include <QStringDecoder>
@@ -155,6 +156,92 @@ QList<bool> NotInGbk(const QList<char32_t>& points)
 
 } // namespace
 
+namespace {
+
+constexpr qsizetype RowColumns = CQeDoc::Columns;
+constexpr qsizetype RowCells = CQeDoc::Cells;
+
+// Single-byte text in rows of whole words: a word that does not fit the
+// row's end starts the next row, the cells left filled with NUL; a word
+// longer than a row is cut. Spaces at a row's start go.
+QByteArray WholeWords(const QByteArray& bytes)
+{
+    QByteArray text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        if (c != '\r' && c != '\n')
+            text.append(c);
+        else if (!text.isEmpty() && !text.endsWith(' '))
+            text.append(' ');
+    }
+    QByteArray rows;
+    rows.reserve(text.size() + text.size() / 8);
+    QByteArray row;
+    const auto endRow = [&] {
+        rows += row.leftJustified(RowColumns, '\0');
+        row.clear();
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] == ' ') {
+            if (!row.isEmpty())
+                row.append(' ');
+            if (row.size() == RowColumns)
+                endRow();
+            ++i;
+            continue;
+        }
+        qsizetype end = text.indexOf(' ', i);
+        if (end < 0)
+            end = text.size();
+        if (!row.isEmpty() && row.size() + (end - i) > RowColumns)
+            endRow();
+        for (; i < end; ++i) {
+            row.append(text[i]);
+            if (row.size() == RowColumns)
+                endRow();
+        }
+    }
+    return rows + row; // the last row as long as its text
+}
+
+// GBK cells (two bytes each, line breaks passed over as the loader does)
+// where no row starts with a closing mark: the cell before the mark moves
+// down with it, and a NUL cell takes its place.
+QByteArray NoClosingMarkFirst(const QByteArray& bytes)
+{
+    static const QSet<QByteArray> closing = [] {
+        QSet<QByteArray> marks;
+        QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+        for (const QChar mark : u"，。、；：？！）》」』”’…"_s)
+            marks.insert(encoder.encode(QString(mark)));
+        return marks;
+    }();
+    QList<QByteArray> cells;
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            ++i;
+            continue;
+        }
+        cells.append(bytes.mid(i, 2));
+        i += 2;
+    }
+    QByteArray rows;
+    rows.reserve(bytes.size() + bytes.size() / 16);
+    qsizetype inRow = 0;
+    for (qsizetype k = 0; k < cells.size(); ++k) {
+        if (inRow == RowCells - 1 && k + 1 < cells.size() && closing.contains(cells[k + 1]) &&
+            !closing.contains(cells[k])) {
+            rows += QByteArray(2, '\0');
+            inRow = 0;
+        }
+        rows += cells[k];
+        inRow = (inRow + 1) % RowCells;
+    }
+    return rows;
+}
+
+} // namespace
+
 namespace TextRules {
 
 QString Normalise(const QString& body, int kind)
@@ -201,7 +288,7 @@ QByteArray FileBytes(const QString& body, int kind)
         bytes.reserve(body.size());
         for (const QChar c : body)
             bytes.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
-        return bytes;
+        return WholeWords(bytes);
     }
     QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
     const QByteArray encoded = encoder.encode(body);
@@ -219,7 +306,7 @@ QByteArray FileBytes(const QString& body, int kind)
                 bytes.append(' ');
         }
     }
-    return bytes;
+    return NoClosingMarkFirst(bytes);
 }
 
 std::optional<QString> DecodeFile(const QByteArray& bytes)

@@ -24,7 +24,11 @@ QString Normalise(const QString& body, int kind);
 // GBK for Chinese, outside ASCII for the others), each once, in order.
 QStringList Refused(const QString& body, int kind);
 
-// The normalised body as the bytes of a practice file of its kind.
+// The normalised body as the bytes of a practice file of its kind, laid
+// out in the screen's rows: no English word is split over two rows (a line
+// break between words is a space), and no Chinese row starts with a closing
+// mark (the character before it comes down with it). A row that ends
+// early is filled with NUL cells, which a practice passes over.
 QByteArray FileBytes(const QString& body, int kind);
 
 // The text of an imported .txt file: UTF-8 (with or without its byte-order
