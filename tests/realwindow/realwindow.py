@@ -83,10 +83,15 @@ def run(new, _):
                             for p in (100, 125, 150, 200))), None)
     splash_id, splash_info = session.wait_for(splash, "the splash picture")
     splash_at = time.monotonic()
-    shot = session.screenshot("01-splash.png")
     sx, sy, sw, sh = geometry(splash_info)
-    colours = {shot.pixel(x, y) for y in range(sy, sy + sh) for x in range(sx, sx + sw)}
-    check(len(colours) > 100, "the splash window shows a picture (%d colours)" % len(colours))
+
+    def colours():
+        # The window may be mapped a moment before its picture is drawn.
+        shot = session.screenshot("01-splash.png")
+        found = {shot.pixel(x, y) for y in range(sy, sy + sh) for x in range(sx, sx + sw)}
+        return len(found) if len(found) > 100 or splash_id not in session.windows() else None
+    shown = session.wait_for(colours, "the splash picture to be drawn", timeout=3)
+    check(shown > 100, "the splash window shows a picture (%d colours)" % shown)
     session.wait_window(walk.LOGIN_CAPTION)
     delay = time.monotonic() - splash_at
     check(0.5 <= delay <= 3.0 and splash_id not in session.windows(),
