@@ -36,28 +36,27 @@ CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& tit
 
 CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese, quint32 seed)
 {
-    // The card names what the screen trains.
     QStringList weak;
-    CPracticeScreen screen;
+    QByteArray text;
     if (bChinese) {
         const QList<SmartDrill::CCharRecord> characters = SmartDrill::RecentCharacters(db, userKey);
         for (const SmartDrill::CCharRecord& character : SmartDrill::WeakCharacters(characters))
             weak.append(character.strChar);
-        screen = DrillScreen(PracticeKind::Chinese,
-                             SmartDrill::ChineseScreen(characters, SmartDrill::Sentences(), seed),
-                             SmartDrill::Title);
-        screen.strAim = weak.isEmpty() ? u"还没有哪个字特别难打,这一屏是常用的句子"_s
-                                       : u"这一屏多练这些字:%1"_s.arg(weak.join(u' '));
+        text = SmartDrill::ChineseScreen(characters, SmartDrill::Sentences(), seed);
     } else {
         const QList<SmartDrill::CKeyRecord> keys = SmartDrill::RecentKeys(db, userKey);
         for (const SmartDrill::CKeyRecord& key : SmartDrill::WeakKeys(keys))
             weak.append(key.strKey);
-        screen = DrillScreen(PracticeKind::English,
-                             SmartDrill::EnglishScreen(keys, SmartDrill::Words(), seed),
-                             SmartDrill::Title);
-        screen.strAim = weak.isEmpty() ? u"还没有哪个键特别难按,这一屏各个键一样多"_s
-                                       : u"这一屏多练这些键:%1"_s.arg(weak.join(u' '));
+        text = SmartDrill::EnglishScreen(keys, SmartDrill::Words(), seed);
     }
+    CPracticeScreen screen = DrillScreen(bChinese ? PracticeKind::Chinese : PracticeKind::English,
+                                         text, SmartDrill::Title);
+    // The card names what the screen trains.
+    if (!weak.isEmpty())
+        screen.strAim = u"这一屏多练这些%1:%2"_s.arg(bChinese ? u"字"_s : u"键"_s, weak.join(u' '));
+    else
+        screen.strAim = bChinese ? u"还没有哪个字特别难打,这一屏是常用的句子"_s
+                                 : u"还没有哪个键特别难按,这一屏各个键一样多"_s;
     return screen;
 }
 
