@@ -8,7 +8,6 @@
 # and Esc again goes back to the credits.
 
 import sys
-import time
 
 import walk
 from walk import PUPIL, check
@@ -81,8 +80,13 @@ def walk_display(session, display, least):
     session.answer(walk.QUESTION_CAPTION, "Return")
     session.wait_for(lambda: session.sql("SELECT COUNT(*) FROM score") == [["1"]],
                      "the result stored")
-    time.sleep(0.5)
-    session.screenshot("52-large-result-%s.png" % tag)
+    # The result is drawn once the screen stops changing.
+    shots = [session.screenshot("52-large-result-%s.png" % tag).rgb]
+
+    def steady():
+        shots.append(session.screenshot("52-large-result-%s.png" % tag).rgb)
+        return shots[-1] == shots[-2]
+    session.wait_for(steady, "the result to be drawn")
     check(set(session.windows()) == {main_id}, "%s: the result shows with no dialog" % tag)
     session.press(main_id, "Escape")
     session.exit(main_id)
