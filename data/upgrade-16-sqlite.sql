@@ -1,0 +1,2 @@
+-- Version 16 changes only functions of a server database; a database file
+-- has none, and its rules are the program's own.
