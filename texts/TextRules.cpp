@@ -154,10 +154,6 @@ QList<bool> NotInGbk(const QList<char32_t>& points)
     return refused;
 }
 
-} // namespace
-
-namespace {
-
 constexpr qsizetype RowColumns = CQeDoc::Columns;
 constexpr qsizetype RowCells = CQeDoc::Cells;
 
