@@ -59,6 +59,9 @@ struct Pupils
 };
 
 const Rows Tom{{u"Tom"_s, u"c"_s, u"1"_s, u"p"_s, Kind}};
+// Two pupils, the second logged in where both are.
+const QStringList Victim{u"李四"_s, u"二班"_s, u"22"_s, u"victim"_s, Kind},
+    Me{u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, Kind};
 
 } // namespace
 
@@ -136,13 +139,13 @@ private slots:
         QFETCH(int, focus);
         QFETCH(Rows, after);
         Supers s(before);
-        Outcome outcome;
-        Confirm(s.platform, Edits(change ? PasswordIds : NewSuperIds, typed), &outcome);
-        change ? OpenSuperPasswordDialog() : OpenNewSuperUserDialog();
         const QList<int> ids = change ? PasswordIds : NewSuperIds;
-        if (message.isEmpty() || focus < 0)
-            outcome = {outcome.bOpen, 0, {}};
+        Outcome outcome;
+        Confirm(s.platform, Edits(ids, typed), &outcome);
+        change ? OpenSuperPasswordDialog() : OpenNewSuperUserDialog();
         const bool bNamed = !message.isEmpty() && focus >= 0;
+        if (!bNamed)
+            outcome = {outcome.bOpen, 0, {}};
         QCOMPARE(
             std::tuple(outcome.bOpen, outcome.nFocus, outcome.strSelected),
             std::tuple(!message.isEmpty(), bNamed ? ids[focus] : 0, bNamed ? typed[focus] : u""_s));
@@ -178,12 +181,11 @@ private slots:
         Supers s({});
         s.db.DropTable(u"supperuser"_s);
         QList<qsizetype> boxes;
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 2; ++i)
             Drive(s.platform, [&](CDialog* dlg) {
                 boxes << s.platform.boxes.size() << Press(dlg, 1) << s.platform.boxes.size()
                       << Press(dlg, 2);
             });
-        }
         OpenNewSuperUserDialog();
         OpenSuperPasswordDialog();
         QCOMPARE(boxes, (QList<qsizetype>{1, 1, 1, 0, 2, 1, 2, 0}));
@@ -245,8 +247,7 @@ private slots:
     {
         QFETCH(QString, password);
         QFETCH(QString, message);
-        const QStringList me{u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, Kind};
-        Pupils p({{u"李四"_s, u"二班"_s, u"22"_s, u"victim"_s, Kind}, me}, 1);
+        Pupils p({Victim, Me}, 1);
         if (!p.db.IsPostgres())
             QSKIP("the described settings of a file (settingsChange)");
         QStringList shown;
@@ -268,11 +269,10 @@ private slots:
         QCOMPARE(shown, (QStringList{u"张三 1"_s, u"一班 1"_s, u"11 1"_s}));
         QCOMPARE(outcome.bOpen, !message.isEmpty());
         CompareBoxes(p.platform, message.isEmpty() ? Rows() : ErrorBox(message));
-        QStringList changed = me;
-        changed[3] = message.isEmpty() ? password : me[3];
-        p.db.CompareAccounts(u"user"_s,
-                             {{u"李四"_s, u"二班"_s, u"22"_s, u"victim"_s, Kind}, changed});
-        QCOMPARE(CurrentUser.Name, me[0]);
+        QStringList changed = Me;
+        changed[3] = message.isEmpty() ? password : Me[3];
+        p.db.CompareAccounts(u"user"_s, {Victim, changed});
+        QCOMPARE(CurrentUser.Name, Me[0]);
     }
 
     // The settings change the logged-in pupil's own row; a refusal names the
@@ -343,8 +343,7 @@ private slots:
     // the pupil's own row only, never the other's password or scores.
     void takeoverByRenameIsRefused()
     {
-        const QStringList victim{u"李四"_s, u"二班"_s, u"22"_s, u"victim"_s, Kind};
-        Pupils p({victim, {u"张三"_s, u"一班"_s, u"11"_s, u"pw"_s, Kind}}, 1);
+        Pupils p({Victim, Me}, 1);
         if (p.db.IsPostgres())
             QSKIP("a lab's server keeps the name, class and number (serverSettings)");
         p.db.Insert(u"score"_s, {u"张三"_s, u"11"_s});
@@ -359,17 +358,15 @@ private slots:
             FillAndOk(Edits(SettingsIds, {u"王五"_s, u"三班"_s, u"33"_s, u"attack"_s})));
         OpenUserSettingsDialog();
         p.db.CompareAccounts(u"user"_s,
-                             {victim, {u"王五"_s, u"三班"_s, u"33"_s, u"attack"_s, Kind}});
+                             {Victim, {u"王五"_s, u"三班"_s, u"33"_s, u"attack"_s, Kind}});
         // The program goes on as the changed user: panes, and the name and
         // number a practice result stored now goes under.
         QCOMPARE(UserTexts() << p.frame.panes.value(1) << p.frame.panes.value(2),
                  (QStringList{u"王五"_s, u"三班"_s, u"33"_s, u"attack"_s, Kind,
                               QString::number(UserKind::Ordinary), u"用户姓名:王五"_s,
                               u"用户类型:普通用户"_s}));
-        CurrentPracticeKind = 112;
-        CorrectCount = 30;
-        TypedCount = 40;
-        ElapsedSeconds = 10;
+        std::tie(CurrentPracticeKind, CorrectCount, TypedCount, ElapsedSeconds) =
+            std::tuple(112, 30, 40, 10);
         p.platform.DriveDialog(FillAndOk({}));
         CResultDlg result;
         result.DoModal();

@@ -92,32 +92,29 @@ private slots:
     void login_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("pick"); // index in the name list, -1: typed
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<int>("row"); // the user row logged in; -1: the super user admin
-        QTest::newRow("typed ordinary name") << 1 << -1 << u"Alice"_s << u"secret"_s << 1;
-        QTest::newRow("name picked from the list") << 1 << 0 << QString() << u"zz"_s << 0;
-        QTest::newRow("name stored twice: the first row's password")
-            << 1 << -1 << u"同名"_s << u"first"_s << 2;
+        QTest::addColumn<int>("pick"); // index in the name list, -1: the name typed
+        QTest::addColumn<int>("row");  // the user row logged in, -1: the super user admin
+        QTest::newRow("typed ordinary name") << 1 << -1 << 1;
+        QTest::newRow("name picked from the list") << 1 << 0 << 0;
+        QTest::newRow("name stored twice: the first row's password") << 1 << -1 << 2;
         // Every password that can be set (10 characters) fits the login box.
-        QTest::newRow("10 wide letters") << 1 << -1 << u"Wide"_s << Users[4][3] << 4;
-        QTest::newRow("10 Chinese characters") << 1 << -1 << u"长"_s << Users[5][3] << 5;
-        QTest::newRow("super user: no class or number in the history")
-            << 0 << -1 << u"admin"_s << u"Root1"_s << -1;
+        QTest::newRow("10 wide letters") << 1 << -1 << 4;
+        QTest::newRow("10 Chinese characters") << 1 << -1 << 5;
+        QTest::newRow("super user: no class or number in the history") << 0 << -1 << -1;
     }
     void login()
     {
         QFETCH(int, kind);
         QFETCH(int, pick);
-        QFETCH(QString, name);
-        QFETCH(QString, password);
         QFETCH(int, row);
         Lab lab;
+        const QStringList user =
+            row < 0 ? QStringList{u"admin"_s, u"NONE"_s, u"0"_s, u"Root1"_s, u"超级用户"_s}
+                    : Users[row];
         // Whoever was logged in before leaves no key behind.
         CurrentUser.RowKey = lab.keys[3];
         Drive<CLoginDlg>(lab.platform, [&](CLoginDlg* dlg) {
-            TypeLogin(dlg, kind, name, password);
+            TypeLogin(dlg, kind, pick < 0 ? user[0] : QString(), user[3]);
             if (pick >= 0)
                 dlg->Item<QComboBox>(IDC_NAME)->setCurrentIndex(pick);
             dlg->ClickButton(1);
@@ -125,9 +122,6 @@ private slots:
         CLoginDlg dlg;
         QCOMPARE(dlg.DoModal(), 0);
         QVERIFY(lab.platform.boxes.isEmpty());
-        const QStringList user =
-            row < 0 ? QStringList{u"admin"_s, u"NONE"_s, u"0"_s, u"Root1"_s, u"超级用户"_s}
-                    : Users[row];
         const Rows history = LoginHistory(lab.db->Admin());
         const QStringList fields =
             row < 0 ? QStringList{u"admin"_s, u"<null>"_s, u"<null>"_s} : user.mid(0, 3);
@@ -243,61 +237,50 @@ private slots:
             QVERIFY(lab.db->Rows(u"loginhistory"_s).isEmpty());
     }
 
-    // Choosing the super-user kind and cancelling must not grant its rights.
-    void cancelAfterChoosingSuperKeepsRights_data()
-    {
-        QTest::addColumn<int>("kindBefore");
-        QTest::newRow("before the first login") << 0;
-        QTest::newRow("an ordinary user stays ordinary") << int(UserKind::Ordinary);
-    }
-    void cancelAfterChoosingSuperKeepsRights()
-    {
-        QFETCH(int, kindBefore);
-        Lab lab;
-        CurrentUser.KindCode = kindBefore;
-        const QStringList before = UserTexts();
-        Drive<CLoginDlg>(lab.platform, [](CLoginDlg* dlg) {
-            dlg->ChooseItem(IDC_KIND, 0);
-            dlg->ClickButton(2);
-        });
-        CLoginDlg dlg;
-        QCOMPARE(dlg.DoModal(), IDCANCEL);
-        QCOMPARE(UserTexts(), before);
-    }
-
-    // An anonymous login keeps the name on show but leaves no key to the
-    // previous user's rows, and writes no history.
-    void anonymousLogin_data()
+    // Choosing 超级用户 and cancelling grants none of its rights. An
+    // anonymous login keeps the name on show but leaves no key to the
+    // previous user's rows. Neither writes history.
+    void chosenKind_data()
     {
         QTest::addColumn<bool>("connected");
-        QTest::addColumn<bool>("afterAlice");
-        QTest::newRow("connected") << true << false;
-        QTest::newRow("not connected") << false << false;
-        QTest::newRow("after an ordinary user") << true << true;
+        QTest::addColumn<int>("before"); // the kind logged in before; -1: Alice
+        QTest::addColumn<int>("kind");   // 0: 超级用户 and Cancel; 2: 匿名用户 and OK
+        QTest::newRow("super: before the first login") << true << 0 << 0;
+        QTest::newRow("super: an ordinary user stays ordinary")
+            << true << int(UserKind::Ordinary) << 0;
+        QTest::newRow("anonymous: connected") << true << 0 << 2;
+        QTest::newRow("anonymous: not connected") << false << 0 << 2;
+        QTest::newRow("anonymous: after an ordinary user") << true << -1 << 2;
     }
-    void anonymousLogin()
+    void chosenKind()
     {
         QFETCH(bool, connected);
-        QFETCH(bool, afterAlice);
+        QFETCH(int, before);
+        QFETCH(int, kind);
         Lab lab(connected ? Connected : NoDb);
-        if (afterAlice) {
+        CurrentUser.KindCode = before;
+        if (before < 0) {
             const QStringList& a = Users[1];
             CurrentUser = {a[0], a[1], a[2], a[3], a[4], UserKind::Ordinary, lab.keys[1]};
         }
-        const QString name = CurrentUser.Name;
-        Drive<CLoginDlg>(lab.platform, [](CLoginDlg* dlg) {
-            dlg->ChooseItem(IDC_KIND, 2);
-            dlg->ClickButton(1);
+        const QStringList texts = UserTexts();
+        Drive<CLoginDlg>(lab.platform, [kind](CLoginDlg* dlg) {
+            dlg->ChooseItem(IDC_KIND, kind);
+            dlg->ClickButton(kind ? 1 : 2);
         });
         CLoginDlg dlg;
-        QCOMPARE(dlg.DoModal(), IDOK);
+        QCOMPARE(dlg.DoModal(), kind ? IDOK : IDCANCEL);
+        if (connected)
+            QVERIFY(lab.db->Rows(u"loginhistory"_s).isEmpty());
+        if (!kind) {
+            QCOMPARE(UserTexts(), texts);
+            return;
+        }
         QCOMPARE(std::tuple(CurrentUser.Name, CurrentUser.KindCode, CurrentUser.RowKey,
                             CurrentUser.IsOrdinaryLogin(), lab.mainWindow.panes.value(1),
                             lab.mainWindow.panes.value(2)),
-                 std::tuple(name, int(UserKind::Anonymous), qint64(0), false, u"用户姓名:"_s + name,
-                            u"用户类型:匿名用户"_s));
-        if (connected)
-            QVERIFY(lab.db->Rows(u"loginhistory"_s).isEmpty());
+                 std::tuple(texts[0], int(UserKind::Anonymous), qint64(0), false,
+                            u"用户姓名:"_s + texts[0], u"用户类型:匿名用户"_s));
     }
 
     // Logging off clears the whole user before the login opens; a cancelled

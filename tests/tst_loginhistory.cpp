@@ -13,8 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 struct Viewed : Listing
 {
-    bool bFullRow = false;
-    bool bGrid = false;
+    bool bFullRow = false, bGrid = false;
     int nImages = 0;
 };
 
@@ -35,15 +34,19 @@ Viewed View(CScriptedPlatform& platform)
     return viewed;
 }
 
-// Rows as the login and the registration append them.
-void AppendLogin(CDaoDatabase* db, const FieldList& fields)
+// A row as the login and the registration append it: fields 0 to 3 (an
+// empty one left unset), the date of the login if valid, and the event.
+void AppendLogin(CDaoDatabase* db, const QStringList& texts, const QDateTime& loggedIn = {})
 {
+    FieldList fields;
+    for (int i = 0; i < 4; ++i) {
+        if (!texts[i].isEmpty())
+            fields.push_back({i, CDaoFieldValue::FromText(texts[i])});
+    }
+    if (loggedIn.isValid())
+        fields.push_back({5, {CDaoFieldValue::Kind::Date, loggedIn}});
+    fields.push_back({7, CDaoFieldValue::FromText(texts[4])});
     QVERIFY(AppendRow(db, u"loginhistory"_s, fields));
-}
-
-CDaoFieldValue Text(const QString& text)
-{
-    return CDaoFieldValue::FromText(text);
 }
 
 const QString Question = u"确定要删除所有的用户登录记录吗?"_s;
@@ -60,32 +63,19 @@ private slots:
         CScriptedPlatform platform;
         CTestDatabase db;
         db.SignInAsTeacher();
-        CDaoDatabase* dao = db.Admin();
-        const auto pupil = [](const FieldList& more) {
-            FieldList fields = {{0, Text(u"张三"_s)},
-                                {1, Text(u"一班"_s)},
-                                {2, Text(u"2003001"_s)},
-                                {3, Text(u"普通用户"_s)}};
-            fields.insert(fields.end(), more.begin(), more.end());
-            return fields;
-        };
-        AppendLogin(dao, pupil({{7, Text(u"创建用户"_s)}}));
-        AppendLogin(dao,
-                    pupil({{5, CDaoFieldValue{CDaoFieldValue::Kind::Date,
-                                              QDateTime(QDate(2003, 5, 1), QTime(23, 59, 30))}},
-                           {7, Text(u"用户登录"_s)}}));
-        AppendLogin(dao,
-                    {{0, Text(u"root"_s)}, {3, Text(u"超级用户"_s)}, {7, Text(u"用户登录"_s)}});
-
+        const QStringList pupil{u"张三"_s, u"一班"_s, u"2003001"_s, u"普通用户"_s};
+        AppendLogin(db.Admin(), pupil + QStringList{u"创建用户"_s});
+        AppendLogin(db.Admin(), pupil + QStringList{u"用户登录"_s},
+                    QDateTime(QDate(2003, 5, 1), QTime(23, 59, 30)));
+        AppendLogin(db.Admin(), {u"root"_s, {}, {}, u"超级用户"_s, u"用户登录"_s});
         const Viewed listing = View(platform);
-        QCOMPARE(platform.modalRuns, QStringList{u"CLoginHistoryDlg"_s});
-        QCOMPARE(platform.unfinishedDialogs, 0);
-        QVERIFY(platform.boxes.isEmpty());
+        QCOMPARE(std::tuple(platform.modalRuns, platform.unfinishedDialogs, platform.boxes.size()),
+                 std::tuple(QStringList{u"CLoginHistoryDlg"_s}, 0, 0));
         QCOMPARE(listing.headers, (QStringList{u"姓名"_s, u"班级"_s, u"学号"_s, u"用户类型"_s,
                                                u"创建日期"_s, u"登录日期"_s, u"测試日期"_s}));
         QCOMPARE(listing.widths, (QList<int>(7, 80)));
-        QVERIFY(listing.bFullRow && listing.bGrid);
-        QCOMPARE(listing.nImages, 1);
+        QCOMPARE(std::tuple(listing.bFullRow, listing.bGrid, listing.nImages),
+                 std::tuple(true, true, 1));
         Rows expected = db.Rows(u"loginhistory"_s);
         for (QStringList& row : expected)
             row = row.mid(0, 7);
@@ -148,10 +138,9 @@ private slots:
         QVERIFY(listing.cells.isEmpty());
         std::unique_ptr<CDaoRecordset> historySet;
         ClearLoginHistory(&frame, historySet);
-        QCOMPARE(platform.boxes.size(), 3);
-        QVERIFY(platform.boxes[0].text.startsWith(u"错误信息:"_s));
-        QCOMPARE(platform.boxes[1].text, Question);
-        QVERIFY(platform.boxes[2].text.startsWith(u"错误信息:"_s));
+        const QStringList error = Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform,
+                     {error, Box(Question, u"提示!"_s, MB_OKCANCEL | MB_ICONQUESTION), error});
     }
 
     void guardsWithoutDatabase()
