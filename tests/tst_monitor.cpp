@@ -30,8 +30,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QLineEdit>
-#include <QSqlError>
-#include <QSqlQuery>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -58,18 +56,19 @@ QDateTime September(int day, int hour = 10)
     return QDateTime(QDate(2024, 9, day), QTime(hour, 0));
 }
 
-// Lessons 5 to 7 at 60 keys a minute and 90 %, twice each, 2 to 6 September.
-CAssignment LessonsFiveToSeven()
+// Lessons from to to of 指法 at speed keys a minute and 90 %, passes times
+// each, 2 to 6 September.
+CAssignment Lessons(int from, int to, double speed, int passes)
 {
     CAssignment assignment;
     assignment.strTitle = u"第二周练习"_s;
     assignment.nTask = AssignmentTask::Lessons;
     assignment.strCourse = u"fingering"_s;
-    assignment.nLessonFrom = 5;
-    assignment.nLessonTo = 7;
-    assignment.dMinSpeed = 60;
+    assignment.nLessonFrom = from;
+    assignment.nLessonTo = to;
+    assignment.dMinSpeed = speed;
     assignment.nMinAccuracy = 90;
-    assignment.nPasses = 2;
+    assignment.nPasses = passes;
     assignment.startsOn = QDate(2024, 9, 2);
     assignment.dueOn = QDate(2024, 9, 6);
     return assignment;
@@ -81,15 +80,10 @@ QList<CAssignmentTry> Tries(const QString& written)
 {
     QList<CAssignmentTry> tries;
     for (QString one : written.split(u' ', Qt::SkipEmptyParts)) {
-        CAssignmentTry attempt;
-        attempt.bLongEnough = !one.startsWith(u'!');
-        one.remove(u'!');
-        const QStringList parts = one.split(u':');
-        attempt.startedAt = September(parts[0].toInt()).addSecs(tries.size());
-        attempt.nLesson = parts[1].toInt();
-        attempt.dSpeed = parts[2].toDouble();
-        attempt.nAccuracy = parts[3].toInt();
-        tries.append(attempt);
+        const bool bLongEnough = !one.startsWith(u'!');
+        const QStringList parts = one.remove(u'!').split(u':');
+        tries.append({September(parts[0].toInt()).addSecs(tries.size()), parts[1].toInt(),
+                      parts[2].toDouble(), parts[3].toInt(), bLongEnough});
     }
     return tries;
 }
@@ -123,18 +117,20 @@ CAssignment OnScreen(const QString& title, const CPracticeText& text, int screen
     return assignment;
 }
 
-// One minute of the text's screen (of the named file instead, file given),
-// typed by the user, stored with its score row; typed without a mistake, it
-// ends at the end of the screen.
+// One minute of the text's first screen (of the named file instead, file
+// given), typed by the user with correct characters and one mistake in 25,
+// stored with its score row; typed without a mistake, it ends at the end of
+// the screen.
 void StoreTyped(CDaoDatabase* db, qint64 user, const CPracticeText& text, const QDateTime& at,
-                int typed, int correct, int screen = 1, qint64 exam = 0, const QString& file = {})
+                int correct, qint64 exam = 0, const QString& file = {})
 {
+    const int typed = correct + correct / 25;
     CAttempt attempt = TimedAttempt(user, PracticeKind::English, at, 60000, typed, correct);
     attempt.strUserName = u"某"_s;
     attempt.strTextFile = file.isEmpty() ? text.strTitle : file;
     attempt.nEndReason = typed == correct ? EndReason::EndOfScreen : EndReason::Escape;
     attempt.nTextId = file.isEmpty() ? text.nId : 0;
-    attempt.nScreen = file.isEmpty() ? screen : 0;
+    attempt.nScreen = file.isEmpty() ? 1 : 0;
     attempt.nExamId = exam;
     StoreWithScore(*db, attempt, u"某"_s);
 }
@@ -155,7 +151,8 @@ private slots:
     }
 
     // However many reports, one row per pupil, the latest; a login's
-    // report takes away the rows of programs silent for a day.
+    // report takes away the rows of programs silent for a day. On a server
+    // the row a pupil's report writes is the pupil's whatever it claims.
     void reportsKeepOneRowPerPupil()
     {
         m_pDatabase->Admin()->Execute(
@@ -178,43 +175,49 @@ private slots:
             QStringList{u"%1|0"_s.arg(m_nPupil)});
         LiveProgress::Leave(pupil, m_nPupil);
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"live_progress"_s), 0);
+        if (!pupil.IsPostgres())
+            return;
+        LiveProgress::Report(pupil, m_nOther, u"王芳"_s, u"别的班"_s, Typing(5, 5));
+        QCOMPARE(
+            SelectRows(m_pDatabase->Admin(), u"SELECT user_key, class_name FROM live_progress"_s),
+            QStringList{u"%1|%2"_s.arg(m_nPupil).arg(Class)});
+        QCOMPARE(CountRows(m_pDatabase->Admin(), u"live_progress"_s), 1);
     }
 
     void statesForAFixedClock_data()
     {
-        QTest::addColumn<int>("activity");
-        QTest::addColumn<int>("endReason");
-        QTest::addColumn<bool>("focusLost");
-        QTest::addColumn<int>("idleMs");   // at the report
+        QTest::addColumn<LiveProgress::CRow>("row");
         QTest::addColumn<int>("silentMs"); // since the report
         QTest::addColumn<QString>("state");
-        QTest::newRow("logged in, nothing running") << 0 << 0 << false << 0 << 60000 << u"空闲"_s;
-        QTest::newRow("typing a practice") << 1 << 0 << false << 400 << 1500 << u"练习中"_s;
-        QTest::newRow("typing an exam") << 2 << 0 << false << 400 << 1500 << u"考试中"_s;
-        QTest::newRow("typing a lesson") << 3 << 0 << false << 400 << 1500 << u"练习中"_s;
-        QTest::newRow("no key for 29.9 s") << 1 << 0 << false << 28000 << 1900 << u"练习中"_s;
-        QTest::newRow("no key for 30 s") << 1 << 0 << false << 28000 << 2000 << u"空闲"_s;
-        QTest::newRow("silent for 9.9 s") << 1 << 0 << false << 0 << 9900 << u"练习中"_s;
-        QTest::newRow("silent for 10 s: offline") << 2 << 0 << false << 0 << 10000 << u"离线"_s;
+        // A report of the activity, idleMs after its last key.
+        const auto report = [](int activity, int idleMs, bool focusLost = false,
+                               int endReason = 0) {
+            LiveProgress::CRow row;
+            row.report.nActivity = activity;
+            row.report.nIdleMs = idleMs;
+            row.report.bFocusLost = focusLost;
+            row.report.nEndReason = endReason;
+            row.reportedAt = September(2);
+            return row;
+        };
+        QTest::newRow("logged in, nothing running") << report(0, 0) << 60000 << u"空闲"_s;
+        QTest::newRow("typing a practice") << report(1, 400) << 1500 << u"练习中"_s;
+        QTest::newRow("typing an exam") << report(2, 400) << 1500 << u"考试中"_s;
+        QTest::newRow("typing a lesson") << report(3, 400) << 1500 << u"练习中"_s;
+        QTest::newRow("no key for 29.9 s") << report(1, 28000) << 1900 << u"练习中"_s;
+        QTest::newRow("no key for 30 s") << report(1, 28000) << 2000 << u"空闲"_s;
+        QTest::newRow("silent for 9.9 s") << report(1, 0) << 9900 << u"练习中"_s;
+        QTest::newRow("silent for 10 s: offline") << report(2, 0) << 10000 << u"离线"_s;
         QTest::newRow("another program has the keyboard")
-            << 2 << 0 << true << 0 << 1000 << u"离开窗口"_s;
-        QTest::newRow("offline outweighs the focus") << 2 << 0 << true << 0 << 12000 << u"离线"_s;
-        QTest::newRow("ended, long ago") << 2 << 3 << false << 0 << 600000 << u"已完成"_s;
+            << report(2, 0, true) << 1000 << u"离开窗口"_s;
+        QTest::newRow("offline outweighs the focus") << report(2, 0, true) << 12000 << u"离线"_s;
+        QTest::newRow("ended, long ago") << report(2, 0, false, 3) << 600000 << u"已完成"_s;
     }
     void statesForAFixedClock()
     {
-        QFETCH(int, activity);
-        QFETCH(int, endReason);
-        QFETCH(bool, focusLost);
-        QFETCH(int, idleMs);
+        QFETCH(LiveProgress::CRow, row);
         QFETCH(int, silentMs);
         QFETCH(QString, state);
-        LiveProgress::CRow row;
-        row.report.nActivity = activity;
-        row.report.nEndReason = endReason;
-        row.report.bFocusLost = focusLost;
-        row.report.nIdleMs = idleMs;
-        row.reportedAt = QDateTime(QDate(2024, 9, 2), QTime(10, 0));
         QCOMPARE(LiveProgress::StateText(&row, row.reportedAt.addMSecs(silentMs)), state);
         QCOMPARE(LiveProgress::StateText(nullptr, row.reportedAt), u"未登录"_s);
     }
@@ -311,7 +314,7 @@ private slots:
         QFETCH(QString, status);
         QFETCH(int, nextLesson);
         const CAssignmentStatus judged =
-            JudgeAssignment(LessonsFiveToSeven(), Tries(tries), QDate(2024, 9, today));
+            JudgeAssignment(Lessons(5, 7, 60, 2), Tries(tries), QDate(2024, 9, today));
         QCOMPARE(judged.Text(), status);
         QCOMPARE(std::pair(judged.nNextLesson, judged.nNeeded), std::pair(nextLesson, 6));
     }
@@ -335,17 +338,13 @@ private slots:
         exam.classes = {Class};
         const qint64 examId = ExamStore::SaveExam(*admin, exam);
         // 29 WPM at 96 % over a minute meets 20 WPM and 90 %; 10 WPM does not.
-        const auto typed = [&](qint64 user, const QDateTime& at, int correct, qint64 exam = 0,
-                               const QString& file = {}) {
-            StoreTyped(admin, user, text, at, correct + correct / 25, correct, 1, exam, file);
-        };
-        typed(m_nPupil, September(3), 145);
-        typed(m_nOther, September(1), 145); // before the start day
-        typed(m_nOther, September(8), 145); // after the due day: late
-        typed(zhang, September(3), 50);
-        typed(zhang, September(3), 145, examId); // the exam's, not the practice's
-        typed(qian, September(3), 145);
-        typed(m_nPupil, September(4), 145, 0, Drill::Title);
+        StoreTyped(admin, m_nPupil, text, September(3), 145);
+        StoreTyped(admin, m_nOther, text, September(1), 145); // before the start day
+        StoreTyped(admin, m_nOther, text, September(8), 145); // after the due day: late
+        StoreTyped(admin, zhang, text, September(3), 50);
+        StoreTyped(admin, zhang, text, September(3), 145, examId); // the exam's, not the practice's
+        StoreTyped(admin, qian, text, September(3), 145);
+        StoreTyped(admin, m_nPupil, text, September(4), 145, 0, Drill::Title);
         CLessonAttempt lesson;
         lesson.nUserKey = m_nPupil;
         lesson.strCourse = u"fingering"_s;
@@ -359,22 +358,15 @@ private slots:
         CDaoDatabase& teacher = *m_pDatabase->Database();
         CAssignment onText = OnScreen(u"狐狸一屏"_s, text, 1);
         onText.nId = AssignmentStore::SaveAssignment(teacher, onText);
-        CAssignment lessons = LessonsFiveToSeven();
-        lessons.nLessonFrom = 1;
-        lessons.nLessonTo = 2;
-        lessons.dMinSpeed = 30;
-        lessons.nPasses = 1;
+        CAssignment lessons = Lessons(1, 2, 30, 1);
         lessons.classes = {Class, u"别的班"_s};
         lessons.nId = AssignmentStore::SaveAssignment(teacher, lessons);
-        CAssignment drill = onText;
-        drill.nId = 0;
-        drill.strTitle = u"错字"_s;
+        CAssignment drill = OnScreen(u"错字"_s, text, 1);
         drill.nTask = AssignmentTask::Drill;
         drill.nTextId = 0;
         drill.nId = AssignmentStore::SaveAssignment(teacher, drill);
         QCOMPARE(AssignmentStore::AssignmentsOf(teacher, u"别的班"_s).size(), 1);
-        const std::optional<CAssignment> stored =
-            AssignmentStore::LoadAssignment(teacher, onText.nId);
+        const auto stored = AssignmentStore::LoadAssignment(teacher, onText.nId);
         QVERIFY(stored);
         QCOMPARE(stored->TaskText(), u"《狐狸》第 1 屏"_s);
 
@@ -414,7 +406,9 @@ private slots:
     }
 
     // The teacher's way: what is missing or impossible is refused with a
-    // reason, then the assignment is stored with its classes and listed.
+    // reason, then the assignment is stored with its classes and listed. For
+    // the pupil, 开始 on it opens its next lesson with the assignment's own
+    // targets, which the lesson's result measures against.
     void teacherSetsAnAssignment()
     {
         LogInTeacher(*m_pDatabase);
@@ -453,29 +447,38 @@ private slots:
         dlg.DoModal();
         QCOMPARE(unit, u"键/分"_s);
         QVERIFY(onlyClassTicked); // the school's one class, ticked from the start
-        QStringList refusals;
-        for (const CScriptedPlatform::Box& box : std::as_const(platform.boxes))
-            refusals.append(box.text);
-        QCOMPARE(refusals,
-                 (QStringList{u"请输入作业名称!"_s,
-                              u"指法课程共 %1 课,请输入 1 到 %1 之间的课,前一课不大于后一课!"_s.arg(
-                                  CoursePlan::Course(u"fingering"_s).lessons.size()),
-                              u"达到要求的次数应为 1 到 99!"_s, u"截止日期不能早于开始日期!"_s,
-                              u"请至少选择一个班级!"_s}));
+        CompareBoxes(
+            platform,
+            ErrorBox(u"请输入作业名称!"_s) +
+                ErrorBox(u"指法课程共 %1 课,请输入 1 到 %1 之间的课,前一课不大于后一课!"_s.arg(
+                    CoursePlan::Course(u"fingering"_s).lessons.size())) +
+                ErrorBox(u"达到要求的次数应为 1 到 99!"_s) +
+                ErrorBox(u"截止日期不能早于开始日期!"_s) + ErrorBox(u"请至少选择一个班级!"_s));
         QCOMPARE(
             RowLines(listed),
             QStringList{u"第二周练习|指法课程 第 5–7 课|速度 ≥ 60 键/分,正确率 ≥ 90%,每课 2 次|"
                         "9月2日–9月6日|%1"_s.arg(Class)});
         QCOMPARE(AssignmentStore::LoadAssignments(*m_pDatabase->Admin()).value(0).Needed(), 6);
         // Lessons typed by codes are measured in 字 a minute.
-        CAssignment words;
+        CAssignment words = Lessons(6, 7, 0, 1);
         words.strCourse = CoursePlan::Pinyin;
-        words.nLessonFrom = 6;
-        words.nLessonTo = 7;
         QCOMPARE(words.SpeedUnitText(), u"键/分或字/分"_s);
         words.strCourse = CoursePlan::Wubi;
         words.nLessonTo = 1000000;
         QCOMPARE(words.SpeedUnitText(), u"字/分"_s);
+
+        CFrameFixture f;
+        LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s, [&] {
+            Drive<CTodayDlg>(f.platform, [](CTodayDlg* dlg) { dlg->ClickButton(1); });
+        });
+        const auto* screen = qobject_cast<CLessonView*>(f.view->ShownScreen());
+        QVERIFY(screen && screen->Goal());
+        QCOMPARE(screen->Session().Lesson().strTitle,
+                 CoursePlan::Course(u"fingering"_s).Lesson(5)->strTitle);
+        QCOMPARE(std::tuple(screen->Goal()->strTitle, screen->Goal()->dKeysPerMinute,
+                            screen->Goal()->nAccuracy, screen->Goal()->nLessonTo),
+                 std::tuple(u"第二周练习"_s, 60.0, 90, 7));
+        Accounts::SignOut(*f.doc.m_pDB);
     }
 
     // Right after the login, a pupil with work of the class still to do
@@ -489,8 +492,7 @@ private slots:
         const CPracticeText text = AddFoxText(*admin);
         const CAssignment onText = OnScreen(u"狐狸第二屏"_s, text, 2);
         AssignmentStore::SaveAssignment(*admin, onText);
-        CAssignment elsewhere = onText;
-        elsewhere.strTitle = u"别的班的作业"_s;
+        CAssignment elsewhere = OnScreen(u"别的班的作业"_s, text, 2);
         elsewhere.classes = {u"别的班"_s};
         AssignmentStore::SaveAssignment(*admin, elsewhere);
 
@@ -544,58 +546,6 @@ private slots:
         QCOMPARE(recent.size(), 1);
         QCOMPARE(recent[0].value(3), u"100%"_s);
         Accounts::SignOut(*f.doc.m_pDB);
-    }
-
-    // 开始 on an assignment of lessons opens its next lesson with the
-    // assignment's own targets, which the lesson's result measures against.
-    void lessonsOfAnAssignmentKeepItsTargets()
-    {
-        CAssignment lessons = LessonsFiveToSeven();
-        lessons.classes = {Class};
-        AssignmentStore::SaveAssignment(*m_pDatabase->Admin(), lessons);
-        CFrameFixture f;
-        LogInThroughTheDialog(f.platform, u"李华"_s, u"pw"_s, [&] {
-            Drive<CTodayDlg>(f.platform, [](CTodayDlg* dlg) { dlg->ClickButton(1); });
-        });
-        const auto* screen = qobject_cast<CLessonView*>(f.view->ShownScreen());
-        QVERIFY(screen && screen->Goal());
-        QCOMPARE(screen->Session().Lesson().strTitle,
-                 CoursePlan::Course(u"fingering"_s).Lesson(5)->strTitle);
-        QCOMPARE(std::tuple(screen->Goal()->strTitle, screen->Goal()->dKeysPerMinute,
-                            screen->Goal()->nAccuracy, screen->Goal()->nLessonTo),
-                 std::tuple(u"第二周练习"_s, 60.0, 90, 7));
-        Accounts::SignOut(*f.doc.m_pDB);
-    }
-
-    // A pupil reaches the reports only through the functions, as their own:
-    // the table is neither read nor written, no exam is stopped, and the
-    // row a report writes is the pupil's whatever it claims.
-    void pupilCannotReadOrForgeTheReports()
-    {
-        if (!m_pDatabase->Database()->IsPostgres())
-            QSKIP("the rights of a server's database");
-        QVERIFY(m_pDatabase->SignInAs(m_nPupil));
-        CDaoDatabase& pupil = *m_pDatabase->Database();
-        LiveProgress::Report(pupil, m_nOther, u"王芳"_s, u"别的班"_s, Typing(5, 5));
-        QCOMPARE(
-            SelectRows(m_pDatabase->Admin(), u"SELECT user_key, class_name FROM live_progress"_s),
-            QStringList{u"%1|%2"_s.arg(m_nPupil).arg(Class)});
-        QSqlQuery query(pupil.Connection());
-        for (const QString& sql :
-             {u"SELECT * FROM live_progress"_s,
-              u"INSERT INTO live_progress SELECT * FROM live_progress"_s,
-              u"UPDATE live_progress SET typed_units = 9999"_s, u"DELETE FROM live_progress"_s,
-              u"INSERT INTO exam_stop (exam_id, stopped_at) VALUES (1, LOCALTIMESTAMP)"_s,
-              u"SELECT * FROM exam_stop"_s,
-              u"INSERT INTO assignment (title, task, course, lesson_from, lesson_to, screen, "
-              "kind, min_speed, min_accuracy, passes, starts_on, due_on, created_at) VALUES "
-              "('我的', 1, 'fingering', 1, 1, 0, 0, 0, 0, 1, '2024-09-02', '2024-09-02', "
-              "LOCALTIMESTAMP)"_s,
-              u"UPDATE assignment SET min_speed = 0"_s, u"DELETE FROM assignment_class"_s}) {
-            QVERIFY2(!query.exec(sql), qPrintable(sql));
-            QVERIFY2(query.lastError().nativeErrorCode() == u"42501"_s, qPrintable(sql));
-        }
-        QCOMPARE(CountRows(m_pDatabase->Admin(), u"live_progress"_s), 1);
     }
 
 private:
