@@ -31,47 +31,27 @@ int TaughtKey(const QString& entry)
     return Layout().StrokeFor(entry.front()).nKey;
 }
 
-CLesson Lesson(const QStringList& lines, bool bBackspace = false)
-{
-    CLesson lesson;
-    lesson.nNumber = 1;
-    lesson.lines = lines;
-    lesson.bBackspace = bBackspace;
-    return lesson;
-}
-
 // A lesson of codes: 工 (a, aaa, aaaa), 王 (ggg, gggg) and the 字根 艹 (a).
 CLesson CodeLesson()
 {
-    CLesson lesson;
-    lesson.nNumber = 1;
-    lesson.strKind = u"wubi"_s;
-    lesson.items = {{{u"工"_s, {u"a"_s, u"aaa"_s, u"aaaa"_s}}, {u"王"_s, {u"ggg"_s, u"gggg"_s}}},
-                    {{u"艹"_s, {u"a"_s}}}};
-    lesson.lines = {u"工 王"_s, u"艹"_s};
-    return lesson;
+    return {.nNumber = 1,
+            .strKind = u"wubi"_s,
+            .lines = {u"工 王"_s, u"艹"_s},
+            .items = {{{u"工"_s, {u"a"_s, u"aaa"_s, u"aaaa"_s}}, {u"王"_s, {u"ggg"_s, u"gggg"_s}}},
+                      {{u"艹"_s, {u"a"_s}}}}};
 }
 
-// Types keys into a code session a second apart ("<" is Backspace) and
-// tells the outcome of the last.
-CCodeSession::Outcome TypeCodes(CCodeSession& session, const QString& keys, qint64& now)
+// Types keys into a lesson or code session a second apart ("<" is
+// Backspace) and tells the outcome of the last.
+template <class Session>
+typename Session::Outcome TypeCodes(Session& session, const QString& keys, qint64& now)
 {
-    CCodeSession::Outcome outcome = CCodeSession::Outcome::Ignored;
+    auto outcome = Session::Outcome::Ignored;
     for (const QChar ch : keys) {
         now += 1000;
         outcome = ch == u'<' ? session.Backspace(now) : session.Type(ch, now);
     }
     return outcome;
-}
-
-CLessonAttempt Attempt(int correct, int errors, qint64 elapsedMs, int lesson = 1)
-{
-    CLessonAttempt attempt;
-    attempt.nLesson = lesson;
-    attempt.nCorrectKeys = correct;
-    attempt.nKeystrokes = correct + errors;
-    attempt.nElapsedMs = elapsedMs;
-    return attempt;
 }
 
 // The regions a widget is asked to paint.
@@ -91,6 +71,9 @@ protected:
 
 } // namespace
 
+Q_DECLARE_METATYPE(CClassThresholds)
+Q_DECLARE_METATYPE(CLessonAttempt)
+
 // The course's lessons, the typing rules of a lesson, the rules of stars
 // and unlocking, and the keyboard: its finger table, its painting, and the
 // lesson screen it stands in at the sizes a window may have.
@@ -101,7 +84,10 @@ private slots:
     // Each lesson is 200 to 600 keystrokes (5 to 15 minutes at 40 keys a
     // minute), or 40 to 300 items typed by codes; its targets never fall
     // from one lesson to the next of the same unit, and a lesson of words
-    // does not repeat one word over and over.
+    // does not repeat one word over and over. Fingering: every character of
+    // every lesson is typed on keys already taught, its Shift included; the
+    // home row comes first, then two new keys at a time until 20 keys are
+    // taught.
     void courses_data()
     {
         QTest::addColumn<QString>("course");
@@ -115,8 +101,12 @@ private slots:
         QFETCH(QString, course);
         QFETCH(int, minLessons);
         const CCourse& plan = CoursePlan::Course(course);
+        const bool bFingering = course == CoursePlan::Fingering;
         QVERIFY(plan.lessons.size() >= minLessons);
         QHash<QString, int> speed; // by unit
+        QSet<int> taught;          // fingering: the keys taught so far, and their entries
+        QSet<QString> entries;
+        int characterKeys = 0;
         for (const CLesson& lesson : plan.lessons) {
             const QString name = u"lesson %1"_s.arg(lesson.nNumber);
             const bool byCodes = !lesson.items.isEmpty();
@@ -128,30 +118,8 @@ private slots:
             QVERIFY2(lesson.targets.nSpeed >= speed.value(unit) && lesson.targets.nAccuracy >= 90,
                      qPrintable(name));
             speed[unit] = lesson.targets.nSpeed;
-            QHash<QString, int> counts;
-            for (const QString& line : lesson.lines) {
-                for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
-                    QVERIFY2(lesson.strKind != u"words"_s || ++counts[word] <= 3,
-                             qPrintable(name + u": "_s + word));
-                }
-            }
-        }
-        QVERIFY(plan.lessons.constFirst().targets.nSpeed <= 20);
-        QVERIFY(plan.lessons.constLast().targets.nSpeed > plan.lessons.constFirst().targets.nSpeed);
-    }
-
-    // Every character of every lesson is typed on keys already taught, its
-    // Shift included; the home row comes first, then two new keys at a time
-    // until 20 keys are taught.
-    void fingeringUsesOnlyTaughtKeys()
-    {
-        const CCourse& plan = CoursePlan::Course(CoursePlan::Fingering);
-        QSet<int> taught;
-        QSet<QString> entries;
-        int characterKeys = 0;
-        for (const CLesson& lesson : plan.lessons) {
             int newCharacterKeys = 0;
-            for (const QString& entry : lesson.newKeys) {
+            for (const QString& entry : bFingering ? lesson.newKeys : QStringList()) {
                 const int key = TaughtKey(entry);
                 QVERIFY2(key >= 0, qPrintable(entry));
                 QVERIFY2(!entries.contains(entry), qPrintable(u"taught twice: "_s + entry));
@@ -161,7 +129,7 @@ private slots:
                     ++newCharacterKeys;
                 taught.insert(key);
             }
-            if (lesson.nNumber == 1) {
+            if (bFingering && lesson.nNumber == 1) {
                 QCOMPARE(QSet<QString>(lesson.newKeys.begin(), lesson.newKeys.end()),
                          (QSet<QString>{u"a"_s, u"s"_s, u"d"_s, u"f"_s, u"j"_s, u"k"_s, u"l"_s,
                                         u";"_s, u" "_s}));
@@ -169,58 +137,58 @@ private slots:
                 QVERIFY2(newCharacterKeys == 2, qPrintable(lesson.strTitle));
             }
             characterKeys += newCharacterKeys;
+            QHash<QString, int> counts;
             for (const QString& line : lesson.lines) {
-                for (const QChar ch : line) {
+                for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
+                    QVERIFY2(lesson.strKind != u"words"_s || ++counts[word] <= 3,
+                             qPrintable(name + u": "_s + word));
+                }
+                for (const QChar ch : bFingering ? line : QString()) {
                     const CKeyStroke stroke = Layout().StrokeFor(ch);
-                    const QString where = u"lesson %1: '%2'"_s.arg(lesson.nNumber).arg(ch);
+                    const QString where = name + u": '%1'"_s.arg(ch);
                     QVERIFY2(taught.contains(stroke.nKey), qPrintable(where));
                     QVERIFY2(stroke.nShift < 0 || taught.contains(stroke.nShift),
                              qPrintable(where));
                 }
             }
         }
+        QVERIFY(plan.lessons.constFirst().targets.nSpeed <= 20);
+        QVERIFY(plan.lessons.constLast().targets.nSpeed > plan.lessons.constFirst().targets.nSpeed);
         // The letters, the digits and ; , . / ' - \ (what a Chinese text needs).
-        QCOMPARE(characterKeys, 43);
+        QCOMPARE(characterKeys, bFingering ? 43 : 0);
     }
 
     void session_data()
     {
         QTest::addColumn<bool>("backspace");
-        QTest::addColumn<QString>("keys");  // "<" stands for Backspace
-        QTest::addColumn<QString>("after"); // line:column, errors of keystrokes
-        QTest::newRow("right keys advance") << false << u"as"_s << u"0:2, 0 of 2"_s;
-        QTest::newRow("wrong key stays and counts") << false << u"ax"_s << u"0:1, 1 of 2"_s;
-        QTest::newRow("right key after a wrong one goes on")
-            << false << u"axs"_s << u"0:2, 1 of 3"_s;
-        QTest::newRow("each wrong key counts") << false << u"axxx"_s << u"0:1, 3 of 4"_s;
-        QTest::newRow("line end moves to the next line") << false << u"as d"_s << u"1:0, 0 of 4"_s;
-        QTest::newRow("Backspace without a mistake does nothing")
-            << false << u"a<"_s << u"0:1, 0 of 1"_s;
-        QTest::newRow("correction lesson waits for Backspace")
-            << true << u"axs"_s << u"0:1, 1 of 2"_s;
-        QTest::newRow("correction lesson goes on after Backspace")
-            << true << u"ax<s"_s << u"0:2, 1 of 3"_s;
+        QTest::addColumn<QString>("keys");     // "<" stands for Backspace
+        QTest::addColumn<QList<int>>("after"); // line, column, errors, keystrokes
+        const auto row = [](const char* name, bool backspace, const QString& keys,
+                            const QList<int>& after) {
+            QTest::newRow(name) << backspace << keys << after;
+        };
+        row("right keys advance", false, u"as"_s, {0, 2, 0, 2});
+        row("wrong key stays and counts", false, u"ax"_s, {0, 1, 1, 2});
+        row("right key after a wrong one goes on", false, u"axs"_s, {0, 2, 1, 3});
+        row("each wrong key counts", false, u"axxx"_s, {0, 1, 3, 4});
+        row("line end moves to the next line", false, u"as d"_s, {1, 0, 0, 4});
+        row("Backspace without a mistake does nothing", false, u"a<"_s, {0, 1, 0, 1});
+        row("correction lesson waits for Backspace", true, u"axs"_s, {0, 1, 1, 2});
+        row("correction lesson goes on after Backspace", true, u"ax<s"_s, {0, 2, 1, 3});
     }
 
     void session()
     {
         QFETCH(bool, backspace);
         QFETCH(QString, keys);
-        QFETCH(QString, after);
-        CLessonSession session(Lesson({u"as d"_s, u"fj"_s}, backspace));
+        QFETCH(QList<int>, after);
+        CLessonSession session(
+            {.nNumber = 1, .bBackspace = backspace, .lines = {u"as d"_s, u"fj"_s}});
         qint64 now = 1000;
-        for (const QChar ch : keys) {
-            now += 500;
-            if (ch == u'<')
-                session.Backspace(now);
-            else
-                session.Type(ch, now);
-        }
-        QCOMPARE(u"%1:%2, %3 of %4"_s.arg(session.Line())
-                     .arg(session.Column())
-                     .arg(session.Errors())
-                     .arg(session.Keystrokes()),
-                 after);
+        TypeCodes(session, keys, now);
+        QCOMPARE(
+            (QList<int>{session.Line(), session.Column(), session.Errors(), session.Keystrokes()}),
+            after);
     }
 
     // Any code of the table types an item: a 简码 with Space, a full code
@@ -291,8 +259,8 @@ private slots:
         CCodeSession slow(CodeLesson());
         now = 0;
         TypeCodes(slow, u"a"_s, now);
-        QVERIFY(!slow.ShowsCode(now + CCodeSession::HintAfterMs - 1));
-        QVERIFY(slow.ShowsCode(now + CCodeSession::HintAfterMs));
+        QVERIFY(!slow.ShowsCode(now + CCodeSession::HintAfterMs - 1) &&
+                slow.ShowsCode(now + CCodeSession::HintAfterMs));
         now += CCodeSession::HintAfterMs;
         TypeCodes(slow, u"aaa"_s, now); // 工 as aaaa, slowly
         QCOMPARE(slow.LongerThanShortest().value(0).strText, u"工"_s);
@@ -354,7 +322,7 @@ private slots:
     // name the key asked for and what was typed.
     void sessionFigures()
     {
-        CLessonSession session(Lesson({u"ab"_s}));
+        CLessonSession session({.nNumber = 1, .lines = {u"ab"_s}});
         QCOMPARE(session.ElapsedMs(5000), 0);
         session.Type(u'a', 10000);
         session.Type(u'x', 12000);
@@ -362,8 +330,7 @@ private slots:
         QCOMPARE(session.Type(u'b', 16000), CLessonSession::Outcome::Finished);
         QCOMPARE(session.ElapsedMs(99000), 6000);
         QCOMPARE(session.Misses(), (QList<CLessonMiss>{{u"b"_s, u"x"_s, 2}}));
-        QVERIFY(session.HadError(0, 1));
-        QVERIFY(!session.HadError(0, 0));
+        QVERIFY(session.HadError(0, 1) && !session.HadError(0, 0));
     }
 
     void stars_data()
@@ -393,42 +360,35 @@ private slots:
 
     void unlocking_data()
     {
-        QTest::addColumn<int>("classAccuracy");
-        QTest::addColumn<int>("speedPercent");
-        QTest::addColumn<bool>("allOpen");
-        QTest::addColumn<int>("errors");
-        QTest::addColumn<qint64>("elapsedMs");
-        QTest::addColumn<int>("lesson");
-        QTest::addColumn<QString>("open"); // lessons 2 and 5, and the lesson reached
-        // 300 keys right; 20 keys a minute is 900 s.
-        QTest::newRow("at the lesson's targets")
-            << 0 << 100 << false << 33 << 900000LL << 1 << u"2 open, 5 shut, at 2"_s;
-        QTest::newRow("just too slow")
-            << 0 << 100 << false << 0 << 900100LL << 1 << u"2 shut, 5 shut, at 1"_s;
-        QTest::newRow("class at half the speed")
-            << 0 << 50 << false << 0 << 1700000LL << 1 << u"2 open, 5 shut, at 2"_s;
-        QTest::newRow("class asks 95 %")
-            << 95 << 100 << false << 33 << 900000LL << 1 << u"2 shut, 5 shut, at 1"_s;
+        QTest::addColumn<CClassThresholds>("thresholds");
+        QTest::addColumn<CLessonAttempt>("attempt"); // 300 keys right
+        QTest::addColumn<QString>("open");           // lessons 2 and 5, and the lesson reached
+        const auto row = [](const char* name, CClassThresholds thresholds, int lesson, int errors,
+                            qint64 ms, const QString& open) {
+            const CLessonAttempt attempt{.nLesson = lesson,
+                                         .nElapsedMs = ms,
+                                         .nKeystrokes = 300 + errors,
+                                         .nCorrectKeys = 300};
+            QTest::newRow(name) << thresholds << attempt << open;
+        };
+        // 20 keys a minute is 900 s.
+        row("at the lesson's targets", {0, 100, false}, 1, 33, 900000, u"2 open, 5 shut, at 2"_s);
+        row("just too slow", {0, 100, false}, 1, 0, 900100, u"2 shut, 5 shut, at 1"_s);
+        row("class at half the speed", {0, 50, false}, 1, 0, 1700000, u"2 open, 5 shut, at 2"_s);
+        row("class asks 95 %", {95, 100, false}, 1, 33, 900000, u"2 shut, 5 shut, at 1"_s);
         // Open is not passed: the pupil has still got to lesson 1.
-        QTest::newRow("class has all open")
-            << 0 << 100 << true << 0 << 9000000LL << 1 << u"2 open, 5 open, at 1"_s;
-        QTest::newRow("all open, lesson 4 passed first")
-            << 0 << 100 << true << 0 << 100000LL << 4 << u"2 open, 5 open, at 5"_s;
+        row("class has all open", {0, 100, true}, 1, 0, 9000000, u"2 open, 5 open, at 1"_s);
+        row("all open, lesson 4 passed first", {0, 100, true}, 4, 0, 100000,
+            u"2 open, 5 open, at 5"_s);
     }
 
     void unlocking()
     {
-        QFETCH(int, classAccuracy);
-        QFETCH(int, speedPercent);
-        QFETCH(bool, allOpen);
-        QFETCH(int, errors);
-        QFETCH(qint64, elapsedMs);
-        QFETCH(int, lesson);
+        QFETCH(CClassThresholds, thresholds);
+        QFETCH(CLessonAttempt, attempt);
         QFETCH(QString, open);
-        const CCourse& plan = CoursePlan::Course(CoursePlan::Fingering);
-        const CClassThresholds thresholds{classAccuracy, speedPercent, allOpen};
         const QList<CLessonProgress> progress =
-            CourseRules::Progress(plan, {Attempt(300, errors, elapsedMs, lesson)}, thresholds);
+            CourseRules::Progress(CoursePlan::Course(CoursePlan::Fingering), {attempt}, thresholds);
         const auto state = [&](int lesson) {
             return CourseRules::IsOpen(lesson, progress, thresholds) ? u"open"_s : u"shut"_s;
         };
@@ -437,8 +397,6 @@ private slots:
                  open);
     }
 
-    // Every printable character has one key and one finger; a shifted one
-    // takes the Shift of the other hand.
     // The 字根 on the keys of a 五笔 lesson read at 10 px at least on a
     // 1366×768 display (the keyboard under a full-screen lesson).
     void wubiLegendsAreReadable()
@@ -458,6 +416,8 @@ private slots:
                 qPrintable(u"%1: %2 px"_s.arg(it.value()).arg(keyboard.LegendPixelSize(it.key()))));
     }
 
+    // Every printable character has one key and one finger; a shifted one
+    // takes the Shift of the other hand; the finger as the lesson names it.
     void fingerTable()
     {
         const CKeyboardLayout& layout = Layout();
@@ -476,25 +436,15 @@ private slots:
                          qPrintable(where));
             }
         }
-    }
-
-    void fingers_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("finger");
-        QTest::newRow("left index covers 5TGB") << u"45rtfgvb"_s << u"左手食指"_s;
-        QTest::newRow("right little finger") << u"0-=p[]\\;'/"_s << u"右手小指"_s;
-        QTest::newRow("space for the thumbs") << u" "_s << u"拇指"_s;
-        QTest::newRow("capital: right Shift") << u"A"_s << u"左手小指,同时右手小指按 Shift"_s;
-        QTest::newRow("colon: left Shift") << u":"_s << u"右手小指,同时左手小指按 Shift"_s;
-    }
-
-    void fingers()
-    {
-        QFETCH(QString, keys);
-        QFETCH(QString, finger);
-        for (const QChar ch : keys)
-            QCOMPARE(Layout().FingerText(ch), finger);
+        // The left index covers 5TGB; a capital takes the right Shift, a colon the left.
+        for (const auto& [keys, finger] : {std::pair{u"45rtfgvb"_s, u"左手食指"_s},
+                                           {u"0-=p[]\\;'/"_s, u"右手小指"_s},
+                                           {u" "_s, u"拇指"_s},
+                                           {u"A"_s, u"左手小指,同时右手小指按 Shift"_s},
+                                           {u":"_s, u"右手小指,同时左手小指按 Shift"_s}}) {
+            for (const QChar ch : keys)
+                QVERIFY2(layout.FingerText(ch) == finger, qPrintable(QString(ch)));
+        }
     }
 
     void keyboardRepaintsOnlyWhatChanged_data()
@@ -523,10 +473,7 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         CPaintRegions painted;
         keyboard.installEventFilter(&painted);
-        if (after.startsWith(u'!'))
-            keyboard.ShowWrong(after[1]);
-        else
-            keyboard.SetNext(after.front());
+        after.startsWith(u'!') ? keyboard.ShowWrong(after[1]) : keyboard.SetNext(after.front());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         for (const QString& id : repainted.split(u' '))
             QVERIFY2(painted.m_region.contains(keyboard.KeyRect(Layout().KeyIndex(id))),

@@ -1,6 +1,8 @@
 #include "platform/DaoSelection.h"
 #include "platform/Dispatch.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/AttemptRows.h"
+#include "tests/DialogDriver.h"
 #include "tests/ReadLock.h"
 #include "tests/TestCluster.h"
 #include "tests/TestDatabase.h"
@@ -45,6 +47,17 @@ CDaoFieldValue Text(const QString& text)
     return CDaoFieldValue::FromText(text);
 }
 
+// The engine's message of the failure of run; empty when it succeeds.
+template <class Run> QString Failure(Run run)
+{
+    try {
+        run();
+    } catch (const CDaoException& e) {
+        return e.GetErrorMessage();
+    }
+    return {};
+}
+
 // Stores written in field `field` of a new row of a table with one column of
 // every declared type the layer knows, and reads the whole row back.
 QList<CDaoFieldValue> StoreInKinds(CTestDatabase& fixture, int field, const QString& written)
@@ -86,12 +99,6 @@ bool SuperAccepts(const QString& target, const QString& password)
     return Accounts::SignIn(db, true, key, stored, password);
 }
 
-// Refuses, inside the engine, the deletion of the user row named "bad".
-void ProtectUserNamedBad(CTestDatabase& fixture)
-{
-    fixture.RefuseDeletions(fixture.Database(), u"\"user\""_s, u"old.name = 'bad'"_s);
-}
-
 // Field `field` of every row of sql, read over a connection of its own, so
 // that only what was committed shows.
 QStringList Stored(const QString& target, const QString& sql, int field)
@@ -118,12 +125,8 @@ QList<qint64> FindKeys(CDaoDatabase* db, const QString& wanted, bool bSeek)
     QList<qint64> keys;
     CDaoRecordset rs(db);
     rs.Open(dbOpenDynaset, Sql::ScanUsers);
-    if (bSeek) {
-        for (; SeekNext(rs, 0, wanted); rs.MoveNext())
-            keys.append(rs.GetRowKey());
-    }
-    for (; !bSeek && !rs.IsEOF(); rs.MoveNext()) {
-        if (VariantToText(rs.GetFieldValue(0)) == wanted)
+    for (; bSeek ? SeekNext(rs, 0, wanted) : !rs.IsEOF(); rs.MoveNext()) {
+        if (bSeek || VariantToText(rs.GetFieldValue(0)) == wanted)
             keys.append(rs.GetRowKey());
     }
     return keys;
@@ -189,13 +192,8 @@ private slots:
             WriteFile(u"user.mdb"_s, content);
         if (engine.isEmpty()) {
             CDaoDatabase db;
-            try {
-                db.Open(target);
-                QFAIL("opened what is no database");
-            } catch (const CDaoException& e) {
-                engine = e.GetErrorMessage();
-            }
-            QVERIFY(!db.IsOpen());
+            engine = Failure([&] { db.Open(target); });
+            QVERIFY2(!engine.isEmpty() && !db.IsOpen(), "opened what is no database");
             QCOMPARE(QFile::exists(u"user.mdb"_s), !content.isNull());
             QCOMPARE(ReadFile(u"user.mdb"_s), content.isNull() ? QByteArray() : content);
         }
@@ -216,10 +214,7 @@ private slots:
         CScriptedPlatform platform;
         QCOMPARE(OpenUserDatabase(), nullptr);
         QVERIFY(!QFile::exists(u"user.mdb"_s));
-        QCOMPARE(platform.boxes.size(), 1);
-        QVERIFY(platform.boxes[0].text.startsWith(u"错误信息:找不到"_s));
-        QCOMPARE(platform.boxes[0].caption, u"qe"_s);
-        QCOMPARE(platform.boxes[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        CompareBoxes(platform, {Box(u"错误信息:找不到…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
     }
 
     // A file in a folder whose name reads like an address, opened for use by
@@ -233,13 +228,9 @@ private slots:
         QVERIFY(!QFile::exists(u"lab "_s));
         CDaoDatabase db;
         QE_DAO(db.Open(path));
-        const auto pragma = [&db](const QString& name) {
-            QSqlQuery query(db.Connection());
-            return query.exec(u"PRAGMA "_s + name) && query.next() ? query.value(0).toString()
-                                                                   : QString();
-        };
         // synchronous FULL; the wait for locks is fileLocksOfAnotherProgram's.
-        QCOMPARE((QStringList{pragma(u"journal_mode"_s), pragma(u"synchronous"_s)}),
+        QCOMPARE(SelectRows(&db, u"PRAGMA journal_mode"_s) +
+                     SelectRows(&db, u"PRAGMA synchronous"_s),
                  (QStringList{u"delete"_s, u"2"_s}));
     }
 
@@ -321,26 +312,10 @@ private slots:
     // The login's lookup goes through the engine and its index: it finds
     // the same rows, in the same order, as reading every row does, each seek
     // going on from the row after the last one found.
-    void indexedLookupFindsWhatTheScanFinds_data()
-    {
-        QTest::addColumn<QString>("wanted");
-        QTest::newRow("duplicates, first in key order") << u"Bob"_s;
-        QTest::newRow("lower case") << u"bob"_s;
-        QTest::newRow("with its trailing space") << u"bob "_s;
-        QTest::newRow("trailing space added") << u"Bob "_s;
-        QTest::newRow("leading space") << u" Bob"_s;
-        QTest::newRow("capitals") << u"BOB"_s;
-        QTest::newRow("Chinese namesakes") << u"王芳"_s;
-        QTest::newRow("Chinese with a space inside") << u"王 芳"_s;
-        QTest::newRow("empty name finds empty and null names") << QString();
-        QTest::newRow("missing name") << u"nobody"_s;
-    }
     void indexedLookupFindsWhatTheScanFinds()
     {
-        QFETCH(QString, wanted);
         CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
         CDaoDatabase* db = fixture.Database();
-        QList<qint64> scanned, sought;
         QE_DAO(for (const auto& [name, bNull]
                     : VariantNames) {
             if (bNull)
@@ -350,43 +325,21 @@ private slots:
         } // A gap in the keys: the second Bob goes.
                CDaoRecordset rs(db);
                rs.Open(dbOpenDynaset, Sql::ScanUsers); QVERIFY(SeekNext(rs, 0, u"Bob"_s));
-               rs.MoveNext(); QVERIFY(SeekNext(rs, 0, u"Bob"_s)); rs.Delete();
-               scanned = FindKeys(db, wanted, false); sought = FindKeys(db, wanted, true));
-        QCOMPARE(sought, scanned);
-        const qsizetype expected =
-            std::count_if(VariantNames.begin(), VariantNames.end(),
-                          [&wanted](const auto& row) { return row.first == wanted; }) -
-            (wanted == "Bob"_L1 ? 1 : 0);
-        QCOMPARE(scanned.size(), expected);
-    }
-
-    // Read by position, span by span in any order, a selection lists what a
-    // scan of the same rows lists; rows stored after its count are not in it.
-    void selectionReadsAsTheScanLists()
-    {
-        CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
-        CDaoDatabase* db = fixture.Database();
-        QStringList all;
-        QE_DAO(CCommitOnThrowTransaction filling(db); for (int i = 0; i < 300; ++i) {
-            const QString name = i % 3 == 0 ? u"Li"_s : u"u%1"_s.arg(i);
-            fixture.Insert(u"score"_s, {name, i % 6 == 0 ? u"01"_s : u"02"_s, {}, u"%1"_s.arg(i)});
-            if (name == "Li"_L1 && i % 6 == 0)
-                all.append(u"%1"_s.arg(i));
-        } filling.Commit());
-        CDaoSelection selection(db, u"score"_s, {{0, u"Li"_s}, {1, u"01"_s}});
-        int count = 0;
-        QE_DAO(count = selection.Count(); fixture.Insert(u"score"_s, {u"Li"_s, u"01"_s}));
-        QCOMPARE(count, int(all.size()));
-        QStringList read(count);
-        // The last span first, then from the start, overlapping, past the end.
-        for (const auto& [first, n] : {std::pair{40, 20}, {0, 7}, {7, 7}, {5, 30}, {14, 40}}) {
-            QList<QList<CDaoFieldValue>> rows;
-            QE_DAO(rows = selection.Read(first, n));
-            QCOMPARE(rows.size(), qMax(0, qMin(n, count - first)));
-            for (int i = 0; i < rows.size(); ++i)
-                read[first + i] = VariantToText(rows[i][3]);
+               rs.MoveNext(); QVERIFY(SeekNext(rs, 0, u"Bob"_s)); rs.Delete());
+        // Duplicates, first in key order; case and space variants; Chinese
+        // namesakes, and with a space inside; the empty name, which finds
+        // empty and null names; a missing name.
+        for (const QString& wanted : {u"Bob"_s, u"bob"_s, u"bob "_s, u"Bob "_s, u" Bob"_s, u"BOB"_s,
+                                      u"王芳"_s, u"王 芳"_s, QString(), u"nobody"_s}) {
+            QList<qint64> scanned, sought;
+            QE_DAO(scanned = FindKeys(db, wanted, false); sought = FindKeys(db, wanted, true));
+            QCOMPARE(sought, scanned);
+            const qsizetype expected =
+                std::count_if(VariantNames.begin(), VariantNames.end(),
+                              [&wanted](const auto& row) { return row.first == wanted; }) -
+                (wanted == "Bob"_L1 ? 1 : 0);
+            QVERIFY2(scanned.size() == expected, qPrintable(u"'%1'"_s.arg(wanted)));
         }
-        QCOMPARE(read, all);
     }
 
     // Two programs on one SQLite file. A transaction takes the write lock at
@@ -412,13 +365,7 @@ private slots:
             QSqlQuery lock(locker);
             QVERIFY(lock.exec(u"BEGIN EXCLUSIVE"_s));
             CDaoDatabase db;
-            QString message;
-            try {
-                db.Open(fixture.Target());
-            } catch (const CDaoException& e) {
-                message = e.GetErrorMessage();
-            }
-            QCOMPARE(message, u"database is locked"_s);
+            QCOMPARE(Failure([&] { db.Open(fixture.Target()); }), u"database is locked"_s);
             QVERIFY(lock.exec(u"ROLLBACK"_s));
         }
         QSqlDatabase::removeDatabase(u"locker"_s);
@@ -431,13 +378,8 @@ private slots:
         QVERIFY(other.HoldWrite());
         QElapsedTimer waited;
         waited.start();
-        QString message;
-        try {
-            db.Execute(u"UPDATE \"user\" SET class = 'x'"_s);
-        } catch (const CDaoException& e) {
-            message = e.GetErrorMessage();
-        }
-        QCOMPARE(message, u"database is locked"_s);
+        QCOMPARE(Failure([&] { db.Execute(u"UPDATE \"user\" SET class = 'x'"_s); }),
+                 u"database is locked"_s);
         QVERIFY2(waited.elapsed() >= 300, qPrintable(QString::number(waited.elapsed())));
         other.Release();
         QE_DAO(db.Execute(u"UPDATE \"user\" SET class = 'x'"_s));
@@ -446,8 +388,8 @@ private slots:
 
     // The fields named are set, the date fields filled in by the table, the
     // others left empty; a failed append stores nothing and leaves the
-    // database usable.
-    void appendSetsOnlyTheNamedFields()
+    // database usable. Then a selection of rows appended.
+    void appendedRowsAndSelectionsOfThem()
     {
         CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
         CDaoDatabase* db = fixture.Database();
@@ -486,6 +428,31 @@ private slots:
         CDaoRecordset rs(db);
         QVERIFY(OpenScan(rs, Sql::ScanScores));
         QE_DAO(QCOMPARE(rs.GetFieldValue(9).kind, Kind::Int16));
+
+        // Read by position, span by span in any order, a selection lists what
+        // a scan of the same rows lists; rows stored after its count are not
+        // in it.
+        QStringList all;
+        QE_DAO(CCommitOnThrowTransaction filling(db); for (int i = 0; i < 300; ++i) {
+            const QString name = i % 3 == 0 ? u"Li"_s : u"u%1"_s.arg(i);
+            fixture.Insert(u"score"_s, {name, i % 6 == 0 ? u"01"_s : u"02"_s, {}, u"%1"_s.arg(i)});
+            if (name == "Li"_L1 && i % 6 == 0)
+                all.append(u"%1"_s.arg(i));
+        } filling.Commit());
+        CDaoSelection selection(db, u"score"_s, {{0, u"Li"_s}, {1, u"01"_s}});
+        int count = 0;
+        QE_DAO(count = selection.Count(); fixture.Insert(u"score"_s, {u"Li"_s, u"01"_s}));
+        QCOMPARE(count, int(all.size()));
+        QStringList read(count);
+        // The last span first, then from the start, overlapping, past the end.
+        for (const auto& [first, n] : {std::pair{40, 20}, {0, 7}, {7, 7}, {5, 30}, {14, 40}}) {
+            QList<QList<CDaoFieldValue>> span;
+            QE_DAO(span = selection.Read(first, n));
+            QCOMPARE(span.size(), qMax(0, qMin(n, count - first)));
+            for (int i = 0; i < span.size(); ++i)
+                read[first + i] = VariantToText(span[i][3]);
+        }
+        QCOMPARE(read, all);
     }
 
     // A deletion pass that fails part-way (the engine refuses a row, or the
@@ -510,16 +477,17 @@ private slots:
         QFETCH(int, before);
         QFETCH(QString, left);
         CTestDatabase fixture(5); // the layer itself, on the tables without the lab's rules
-        QE_DAO(if (refuse % 2) ProtectUserNamedBad(fixture);
+        // The engine refuses to delete the user row named "bad".
+        QE_DAO(if (refuse % 2) fixture.RefuseDeletions(fixture.Database(), u"\"user\""_s,
+                                                       u"old.name = 'bad'"_s);
                CCommitOnThrowTransaction filling(fixture.Database());
                for (int i = 0; i < before; ++i) fixture.Insert(u"user"_s, {u"a%1"_s.arg(i)});
                fixture.Insert(u"user"_s, {u"bad"_s}); fixture.Insert(u"user"_s, {u"c"_s});
                filling.Commit());
         CDaoRecordset rs(fixture.Database());
         QVERIFY(OpenScan(rs, Sql::ScanUsers));
-        QString message;
         int nDeletedCalls = 0;
-        try {
+        const QString message = Failure([&] {
             DeleteRows(
                 rs,
                 [refuse](CDaoRecordset& r) {
@@ -531,9 +499,7 @@ private slots:
                     return refuse != 3 || name != "a1"_L1;
                 },
                 [&nDeletedCalls] { ++nDeletedCalls; });
-        } catch (const CDaoException& e) {
-            message = e.GetErrorMessage();
-        }
+        });
         QVERIFY2(message.contains(u"row is protected"_s) == (refuse != 0), qPrintable(message));
         QCOMPARE(nDeletedCalls, before + (refuse ? 0 : 2) - (refuse == 3 ? 1 : 0));
         QVERIFY(!fixture.Database()->InTransaction());
@@ -561,10 +527,8 @@ private slots:
                      writer.readAllStandardError().constData());
         }
         QStringList written, stored;
-        for (const QString& tag : {u"p1"_s, u"p2"_s}) {
-            for (int i = 0; i < nEach; ++i)
-                written.append(u"%1 %2"_s.arg(tag).arg(i));
-        }
+        for (int i = 0; i < 2 * nEach; ++i)
+            written.append(u"p%1 %2"_s.arg(1 + i / nEach).arg(i % nEach));
         QE_DAO(for (const QStringList& row
                     : fixture.Rows(u"user"_s)) stored.append(row.mid(0, 2).join(u' ')));
         std::stable_sort(stored.begin(), stored.end(),
@@ -593,12 +557,9 @@ private slots:
         QE_DAO(kept.MoveFirst(); EditCurrent(kept, {{1, Text(u"edited"_s)}}));
 
         QVERIFY2(cluster.Stop(), qPrintable(cluster.Log()));
-        QString message;
-        try {
+        const QString message = Failure([&] {
             AppendRow(&db, u"user"_s, {{0, Text(u"while away"_s)}});
-        } catch (const CDaoException& e) {
-            message = e.GetErrorMessage();
-        }
+        });
         QVERIFY2(!message.isEmpty() && message != u"unknown database error"_s, qPrintable(message));
         QVERIFY2(cluster.Start(), qPrintable(cluster.Log()));
         QE_DAO(AppendRow(&db, u"user"_s, {{0, Text(u"back"_s)}});
@@ -611,7 +572,8 @@ private slots:
     }
 
     // A new database has its first super user, whose password is never kept
-    // as it is; an existing one (any file, database or not) is left alone.
+    // as it is; an existing one (any file, database or not) is left alone;
+    // the same through the command line.
     void createDatabaseMakesTheFirstSuperUser()
     {
         // On SQLite the file must not be there yet; on PostgreSQL the
@@ -622,31 +584,26 @@ private slots:
         QString labAddress;
         QE_DAO(labAddress = CreateDatabase(target, u"root"_s, u"秘密 pw"_s));
         QCOMPARE(labAddress.isEmpty(), !empty->IsPostgres());
+        const QString owner = labAddress.isEmpty() ? target : labAddress;
         CDaoDatabase db;
         QE_DAO(db.Open(target));
         CDaoRecordset rs(&db);
         QVERIFY(OpenScan(rs, Sql::ScanSuperUsers));
         QE_DAO(QCOMPARE(ReadColumn(rs, 0), QStringList{u"root"_s});
                QVERIFY(ReadColumn(rs, 1).value(0) != u"秘密 pw"_s));
-        QVERIFY(SuperAccepts(labAddress.isEmpty() ? target : labAddress, u"秘密 pw"_s));
-        QVERIFY(!SuperAccepts(labAddress.isEmpty() ? target : labAddress, u"秘密 PW"_s));
-        for (const QString& sql : {Sql::ScanUsers, Sql::ScanScores, Sql::ScanLoginHistory}) {
-            QVERIFY(OpenScan(rs, sql));
-            QVERIFY(rs.IsEOF());
-        }
+        QVERIFY(SuperAccepts(owner, u"秘密 pw"_s) && !SuperAccepts(owner, u"秘密 PW"_s));
+        for (const QString& sql : {Sql::ScanUsers, Sql::ScanScores, Sql::ScanLoginHistory})
+            QVERIFY2(OpenScan(rs, sql) && rs.IsEOF(), qPrintable(sql));
         QE_DAO(QCOMPARE(ReadSchemaVersion(db), NewestSchemaVersion()));
 
         QE_DAO(QVERIFY_THROWS_EXCEPTION(CDaoException, CreateDatabase(target, u"x"_s, u"pw"_s));
-               QCOMPARE(Stored(labAddress.isEmpty() ? target : labAddress, Sql::ScanSuperUsers, 0),
-                        QStringList{u"root"_s}));
+               QCOMPARE(Stored(owner, Sql::ScanSuperUsers, 0), QStringList{u"root"_s}));
         WriteFile(u"notes.mdb"_s, "notes");
         QVERIFY_THROWS_EXCEPTION(CDaoException, CreateDatabase(u"notes.mdb"_s, u"x"_s, u"pw"_s));
         QCOMPARE(ReadFile(u"notes.mdb"_s), QByteArray("notes"));
-    }
 
-    // A password the login box cannot take would lock every teacher out.
-    void createDatabaseCommand()
-    {
+        // The command: a password the login box cannot take would lock every
+        // teacher out.
         CDaoDatabase::SetTarget(u"cmd.mdb"_s);
         QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s, u"--super-user"_s,
                                            u"boss"_s, u"--password"_s, u"pw1"_s}),
@@ -666,8 +623,8 @@ private slots:
             QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--database"_s, password + u".mdb"_s,
                                                u"--create-database"_s, u"--password"_s, password}),
                      code);
-        QVERIFY(!QFile::exists(u"Teacher-2026.mdb"_s));
-        QVERIFY(SuperAccepts(u"Teacher-20.mdb"_s, u"Teacher-20"_s));
+        QVERIFY(!QFile::exists(u"Teacher-2026.mdb"_s) &&
+                SuperAccepts(u"Teacher-20.mdb"_s, u"Teacher-20"_s));
     }
 };
 

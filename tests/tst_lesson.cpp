@@ -90,6 +90,9 @@ private slots:
         QTest::newRow("accuracy just at") << 34 << 60000LL << true;
         // 307 right of 538 keys: 57 % on the result and in 我的练习记录.
         QTest::newRow("57 percent") << 231 << 60000LL << false;
+        // The stored lesson in 我的练习记录 and in the teacher's course view,
+        // which a pupil cannot open.
+        QTest::newRow("shown to pupil and teacher") << 2 << 60000LL << true;
     }
 
     // Stars and the next lesson follow the targets; the lesson is kept either
@@ -118,24 +121,21 @@ private slots:
         QCOMPARE(shown.stars == u"还没有过关"_s, !passed);
         QVERIFY2(shown.summary.contains(passed ? u"第 2 课已经开放"_s : u"第 2 课没有开放"_s),
                  qPrintable(shown.summary));
-        QCOMPARE(SelectRows(m_pDatabase->Admin(),
-                            u"SELECT user_key, class_name, course, lesson, kind, keystrokes, "
-                            "correct_keys, errors, passed, key_presses FROM lesson_attempt"_s),
-                 QStringList{u"%1|%2|fingering|1|116|%3|307|%4|%5|%6"_s.arg(m_nPupil)
-                                 .arg(Class)
-                                 .arg(307 + errors)
-                                 .arg(errors)
-                                 .arg(passed ? 1 : 0)
-                                 .arg(keys)});
-        QCOMPARE(SelectRows(m_pDatabase->Admin(),
-                            u"SELECT COALESCE(SUM(times), 0), "
-                            "(SELECT COUNT(*) FROM score) FROM lesson_miss"_s),
-                 QStringList{u"%1|0"_s.arg(errors)});
-        // Every key the lesson asked for, and the wrong ones, kept per key.
-        QCOMPARE(SelectRows(m_pDatabase->Admin(),
-                            u"SELECT SUM(expected), SUM(presses), SUM(wrong) FROM lesson_key "
-                            "WHERE LENGTH(key_name) = 1"_s),
-                 QStringList{u"%1|%1|%2"_s.arg(307 + errors).arg(errors)});
+        // The attempt, its misses and no score row; every key the lesson asked
+        // for, and the wrong ones, kept per key.
+        QCOMPARE(
+            SelectRows(m_pDatabase->Admin(),
+                       u"SELECT user_key, class_name, course, lesson, kind, keystrokes, "
+                       "correct_keys, errors, passed, key_presses, (SELECT COALESCE(SUM(times), "
+                       "0) FROM lesson_miss), (SELECT COUNT(*) FROM score), k.* FROM "
+                       "lesson_attempt, (SELECT SUM(expected) e, SUM(presses) p, SUM(wrong) w "
+                       "FROM lesson_key WHERE LENGTH(key_name) = 1) k"_s),
+            QStringList{u"%1|%2|fingering|1|116|%3|307|%4|%5|%6|%4|0|%3|%3|%4"_s.arg(m_nPupil)
+                            .arg(Class)
+                            .arg(307 + errors)
+                            .arg(errors)
+                            .arg(passed ? 1 : 0)
+                            .arg(keys)});
         QCOMPARE(LessonOpen(f, 2), passed);
         QVERIFY(!f.view->ShownScreen()); // 返回 leaves the lesson
         if (errors == 231) {
@@ -143,6 +143,36 @@ private slots:
             const CAttemptSummary listed =
                 LessonAttemptStore::Summaries(*m_pDatabase->Admin(), m_nPupil).value(0);
             QCOMPARE(Metrics::AccuracyText(listed.nCorrectUnits, listed.nTypedUnits), u"57%"_s);
+        }
+        if (errors == 2) {
+            Listing attempts, misses;
+            Drive<CProgressDlg>(f.platform, [&](CProgressDlg* dlg) {
+                attempts = ListOf(dlg->m_listAttempts);
+                misses = ListOf(dlg->m_listMistakes);
+            });
+            QVERIFY(f.frame->Router().Execute(ID_TEACHING_MY_PROGRESS));
+            QCOMPARE(attempts.cells.size(), 1);
+            QCOMPARE(attempts.cells[0].mid(1, 3),
+                     (QStringList{u"指法 第1课"_s, u"307.0 键/分"_s, u"99%"_s}));
+            QCOMPARE(misses.cells.size(), 1);
+            QCOMPARE(misses.cells[0][1], u"2"_s);
+
+            // A pupil does not reach the teacher's windows.
+            QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_CLASS));
+            QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_THRESHOLDS));
+            QVERIFY(!f.platform.modalRuns.contains(u"CCourseClassDlg"_s) &&
+                    !f.platform.modalRuns.contains(u"CThresholdDlg"_s));
+
+            LogIn(f, 0, QString(), UserKind::Super);
+            Listing pupils;
+            Drive<CCourseClassDlg>(
+                f.platform, [&](CCourseClassDlg* dlg) { pupils = ListOf(dlg->m_listPupils); });
+            QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_CLASS));
+            QCOMPARE(pupils.cells.size(), 2);
+            QCOMPARE(pupils.cells[0].mid(0, 6),
+                     (QStringList{u"2024001"_s, u"李华"_s, u"2"_s, u"1"_s, u"3"_s, u"1"_s}));
+            QCOMPARE(pupils.cells[1].mid(0, 2), (QStringList{u"2024002"_s, u"王芳"_s}));
+            QCOMPARE(pupils.cells[1].last(), u"还没有练习"_s);
         }
     }
 
@@ -197,11 +227,28 @@ private slots:
         QCOMPARE(LessonOpen(f, 5), fifthOpen);
     }
 
-    // A locked lesson is refused with what opens it; nothing starts. Esc
-    // in a lesson asks first: No goes on, Yes leaves and keeps nothing.
-    void lockedLessonAndEscape()
+    // Someone without an account of their own may try any lesson, shown in
+    // the whole view; nothing is kept. For a pupil a locked lesson is
+    // refused with what opens it; nothing starts. Esc in a lesson asks
+    // first: No goes on, Yes leaves and keeps nothing. A lesson started
+    // from an assignment says the assignment's targets and whether it met
+    // them; the next lesson it covers keeps them, a lesson past its range
+    // has the course's own.
+    void whatIsOpenAndWhatIsKept()
     {
         CFrameFixture f;
+        LogIn(f, 0, QString(), UserKind::Anonymous);
+        QVERIFY(LessonOpen(f, 5));
+        OpenLesson(f, 5);
+        QVERIFY(Screen(f) && !Screen(f)->isHidden() && Screen(f)->geometry() == f.view->rect());
+        // a practice of the four replaces the lesson's screen
+        QVERIFY(f.frame->Router().Execute(ID_PRACTICE_ENGLISH) && !f.view->ShownScreen());
+        OpenLesson(f, 1);
+        Shown shown = TypeLesson(f, 1, 1000);
+        QVERIFY(shown.bNext);
+        QVERIFY2(shown.summary.contains(u"成绩不保存"_s), qPrintable(shown.summary));
+
+        f.platform.boxes.clear();
         LogIn(f, m_nPupil, u"李华"_s);
         OpenLesson(f, 3);
         CompareBoxes(f.platform, {Box(u"第 3 课还没有开放:先在第 2 课达到要求(正确率 90%,"
@@ -218,21 +265,15 @@ private slots:
         QVERIFY(!f.view->ShownScreen());
         QCOMPARE(f.platform.boxes.size(), 2);
         QCOMPARE(f.platform.boxes[0].flags, unsigned(MB_YESNO | MB_ICONQUESTION));
-        QCOMPARE(SelectRows(m_pDatabase->Admin(), u"SELECT COUNT(*) FROM lesson_attempt"_s),
-                 QStringList{u"0"_s});
-    }
+        QCOMPARE(SelectRows(m_pDatabase->Admin(),
+                            u"SELECT COUNT(*), "
+                            "(SELECT COUNT(*) FROM lesson_miss) FROM lesson_attempt"_s),
+                 QStringList{u"0|0"_s});
 
-    // A lesson started from an assignment says the assignment's targets and
-    // whether it met them; the next lesson it covers keeps them, a lesson
-    // past its range has the course's own.
-    void assignmentTargetsInTheResult()
-    {
-        CFrameFixture f;
-        LogIn(f, m_nPupil, u"李华"_s, UserKind::Ordinary);
         CCourseCommands course;
         course.SetView(f.view);
         course.StartLesson(u"fingering"_s, 1, CLessonGoal{u"第一周"_s, 1, 2, 25, 90});
-        Shown shown = TypeLesson(f, 0, 1000);
+        shown = TypeLesson(f, 0, 1000);
         QVERIFY2(shown.summary.contains(u"作业要求 25 键/分"_s) &&
                      shown.summary.contains(u"作业要求 90%"_s) &&
                      shown.summary.contains(u"作业“第一周”:这一课达到了作业的要求。"_s),
@@ -249,20 +290,17 @@ private slots:
     {
         CFrameFixture f;
         LogIn(f, m_nPupil, u"李华"_s);
-        Drive<CCourseDlg>(f.platform, [](CCourseDlg* dlg) {
-            dlg->SelectLesson(1);
-            dlg->ClickButton(1);
-        });
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_WUBI));
+        OpenLesson(f, 1, ID_TEACHING_COURSE_WUBI);
         auto* screen = qobject_cast<CCodeLessonView*>(f.view->ShownScreen());
         QVERIFY(screen);
         const CKeyboardView& keyboard = *screen->Keyboard();
         const int g = keyboard.Layout().StrokeFor(u'g').nKey;
         QCOMPARE(keyboard.LegendOf(g), u"王一五戋龶"_s);
         const CCodeItem first = *screen->Session().Current();
+        const QChar wrong = WrongFor(first.codes[0].front());
         const int key = keyboard.Layout().StrokeFor(first.codes[0].front()).nKey;
         QCOMPARE(keyboard.StateOf(key), CKeyboardView::KeyState::Plain);
-        QTest::keyClick(screen, WrongFor(first.codes[0].front()).toLatin1());
+        QTest::keyClick(screen, wrong.toLatin1());
         QVERIFY(screen->Session().ShowsCode(f.platform.MonotonicMilliseconds()));
         QCOMPARE(keyboard.StateOf(key), CKeyboardView::KeyState::Next);
         QCOMPARE(*screen->Session().Current(), first);
@@ -282,17 +320,15 @@ private slots:
         QCOMPARE(typed + 1, items + 1); // the item typed wrong came back once
         QVERIFY2(shown.summary.contains(u"要求 10 字/分"_s) &&
                      shown.summary.contains(u"(%1 个字,打错编码 1 次)"_s.arg(items)) &&
-                     shown.summary.contains(u"打错最多的编码:%1(打成 %2)×1"_s.arg(
-                         first.strText, WrongFor(first.codes[0].front()))) &&
+                     shown.summary.contains(
+                         u"打错最多的编码:%1(打成 %2)×1"_s.arg(first.strText, wrong)) &&
                      !shown.summary.contains(u"还要多练"_s) && shown.bNext,
                  qPrintable(shown.summary));
-        QCOMPARE(SelectRows(m_pDatabase->Admin(),
-                            u"SELECT course, lesson, keystrokes, correct_keys, errors, passed,"
-                            " (SELECT expected || typed FROM lesson_miss) FROM lesson_attempt"_s),
-                 QStringList{u"wubi|1|%1|%2|1|1|%3%4"_s.arg(items + 1)
-                                 .arg(items)
-                                 .arg(first.strText)
-                                 .arg(WrongFor(first.codes[0].front()))});
+        QCOMPARE(
+            SelectRows(m_pDatabase->Admin(),
+                       u"SELECT course, lesson, keystrokes, correct_keys, errors, passed,"
+                       " (SELECT expected || typed FROM lesson_miss) FROM lesson_attempt"_s),
+            QStringList{u"wubi|1|%1|%2|1|1|"_s.arg(items + 1).arg(items) + first.strText + wrong});
         // 我的练习记录 counts 字 as its result did, in the list and the figures.
         Listing attempts;
         QString figures;
@@ -321,8 +357,7 @@ private slots:
         course.StartLesson(CoursePlan::Pinyin, 7);
         auto* screen = qobject_cast<CCodeLessonView*>(f.view->ShownScreen());
         QVERIFY(screen && screen->Keyboard()->LegendOf(0).isEmpty());
-        qsizetype letters = 0;
-        qsizetype characters = 0;
+        qsizetype letters = 0, characters = 0;
         while (const CCodeItem* item = screen->Session().Current()) {
             letters += item->FullCode().size() + item->strText.size();
             characters += item->strText.size();
@@ -342,67 +377,6 @@ private slots:
                  QStringList{u"pinyin|7|%1|0|1"_s.arg(characters)});
     }
 
-    // Someone without an account of their own may try any lesson, shown in
-    // the whole view; nothing is kept.
-    void anonymousStoresNothing()
-    {
-        CFrameFixture f;
-        LogIn(f, 0, QString(), UserKind::Anonymous);
-        QVERIFY(LessonOpen(f, 5));
-        OpenLesson(f, 5);
-        QVERIFY(Screen(f) && !Screen(f)->isHidden() && Screen(f)->geometry() == f.view->rect());
-        // a practice of the four replaces the lesson's screen
-        QVERIFY(f.frame->Router().Execute(ID_PRACTICE_ENGLISH) && !f.view->ShownScreen());
-        OpenLesson(f, 1);
-        const Shown shown = TypeLesson(f, 1, 1000);
-        QVERIFY(shown.bNext);
-        QVERIFY2(shown.summary.contains(u"成绩不保存"_s), qPrintable(shown.summary));
-        QCOMPARE(SelectRows(m_pDatabase->Admin(),
-                            u"SELECT COUNT(*), "
-                            "(SELECT COUNT(*) FROM lesson_miss) FROM lesson_attempt"_s),
-                 QStringList{u"0|0"_s});
-    }
-
-    // The stored lesson in 我的练习记录 and in the teacher's course view,
-    // which a pupil cannot open.
-    void shownToPupilAndTeacher()
-    {
-        CFrameFixture f;
-        LogIn(f, m_nPupil, u"李华"_s);
-        OpenLesson(f, 1);
-        TypeLesson(f, 2, 60000);
-
-        Listing attempts;
-        Listing misses;
-        Drive<CProgressDlg>(f.platform, [&](CProgressDlg* dlg) {
-            attempts = ListOf(dlg->m_listAttempts);
-            misses = ListOf(dlg->m_listMistakes);
-        });
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_MY_PROGRESS));
-        QCOMPARE(attempts.cells.size(), 1);
-        QCOMPARE(attempts.cells[0].mid(1, 3),
-                 (QStringList{u"指法 第1课"_s, u"307.0 键/分"_s, u"99%"_s}));
-        QCOMPARE(misses.cells.size(), 1);
-        QCOMPARE(misses.cells[0][1], u"2"_s);
-
-        // A pupil does not reach the teacher's windows.
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_CLASS));
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_THRESHOLDS));
-        QVERIFY(!f.platform.modalRuns.contains(u"CCourseClassDlg"_s) &&
-                !f.platform.modalRuns.contains(u"CThresholdDlg"_s));
-
-        LogIn(f, 0, QString(), UserKind::Super);
-        Listing pupils;
-        Drive<CCourseClassDlg>(f.platform,
-                               [&](CCourseClassDlg* dlg) { pupils = ListOf(dlg->m_listPupils); });
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_CLASS));
-        QCOMPARE(pupils.cells.size(), 2);
-        QCOMPARE(pupils.cells[0].mid(0, 6),
-                 (QStringList{u"2024001"_s, u"李华"_s, u"2"_s, u"1"_s, u"3"_s, u"1"_s}));
-        QCOMPARE(pupils.cells[1].mid(0, 2), (QStringList{u"2024002"_s, u"王芳"_s}));
-        QCOMPARE(pupils.cells[1].last(), u"还没有练习"_s);
-    }
-
 private:
     // The user logged in, the document's session signed in as them.
     void LogIn(CFrameFixture& f, qint64 key, const QString& name, int kind = UserKind::Ordinary)
@@ -420,14 +394,15 @@ private:
         m_pDatabase->SignInAsCurrentUser(f.doc.m_pDB);
     }
 
-    // Starts a lesson through 指法课程 as a pupil would.
-    void OpenLesson(CFrameFixture& f, int lesson)
+    // Starts a lesson through 指法课程 (or another course's command) as a
+    // pupil would.
+    void OpenLesson(CFrameFixture& f, int lesson, int command = ID_TEACHING_COURSE_FINGERING)
     {
         Drive<CCourseDlg>(f.platform, [lesson](CCourseDlg* dlg) {
             dlg->SelectLesson(lesson);
             dlg->ClickButton(1);
         });
-        QVERIFY(f.frame->Router().Execute(ID_TEACHING_COURSE_FINGERING));
+        QVERIFY(f.frame->Router().Execute(command));
     }
 
     // Whether the course window offers a lesson.
@@ -450,17 +425,10 @@ private:
         const QChar first = screen->Session().Expected();
         for (int i = 0; i < errors; ++i)
             QTest::keyClick(screen, WrongFor(first).toLatin1());
-        const QStringList& lines = screen->Session().Lesson().lines;
-        for (int i = 0; i < lines.size(); ++i) {
-            const QString& line = lines[i];
-            if (i + 1 < lines.size()) {
-                QTest::keyClicks(screen, line);
-                continue;
-            }
-            QTest::keyClicks(screen, line.chopped(1));
-            f.platform.Advance(lastKeyMs);
-            QTest::keyClick(screen, line.back().toLatin1());
-        }
+        const QString keys = screen->Session().Lesson().lines.join(QString());
+        QTest::keyClicks(screen, keys.chopped(1));
+        f.platform.Advance(lastKeyMs);
+        QTest::keyClick(screen, keys.back().toLatin1());
         return ReadResult(screen);
     }
 

@@ -85,13 +85,8 @@ Cleared RunClearing(CScriptedPlatform& platform, CTestDatabase& database, bool b
         if (dialog->isVisible())
             dlg->OnCancel();
     });
-    if (bPersonal) {
-        CClearPersonalScoresDlg dlg;
-        cleared.result = dlg.DoModal();
-    } else {
-        CClearGroupScoresDlg dlg;
-        cleared.result = dlg.DoModal();
-    }
+    cleared.result =
+        bPersonal ? CClearPersonalScoresDlg().DoModal() : CClearGroupScoresDlg().DoModal();
     return cleared;
 }
 
@@ -108,11 +103,7 @@ QStringList Question(bool bPersonal, int count)
 
 void LogIn(int kindCode, const QString& name, const QString& number, qint64 key)
 {
-    CurrentUser = CCurrentUser();
-    CurrentUser.Name = name;
-    CurrentUser.StudentNo = number;
-    CurrentUser.KindCode = kindCode;
-    CurrentUser.RowKey = key;
+    CurrentUser = {.Name = name, .StudentNo = number, .KindCode = kindCode, .RowKey = key};
 }
 
 // The score rows as "name/number".
@@ -151,11 +142,6 @@ void Fill(CDaoDatabase* db, const QStringList& owners)
     filling.Commit();
 }
 
-// Refuses, inside the engine, the deletion of the score row of time 999.
-void ProtectRow999(CTestDatabase& database)
-{
-    database.RefuseDeletions(database.Admin(), u"score"_s, u"old.seconds = 999"_s);
-}
 } // namespace
 
 class TestScores : public CDatabaseSuite
@@ -251,10 +237,9 @@ private slots:
         QVERIFY(reader.Hold());
         const Cleared cleared = RunClearing(platform, *m_pDatabase, false);
         reader.Release();
-        QVERIFY(reader.CanWrite());
-        QVERIFY(!db->InTransaction());
-        QVERIFY(!cleared.openAfterTick);
-        QCOMPARE(cleared.result, int(IDCANCEL));
+        QCOMPARE((QList<int>{reader.CanWrite(), db->InTransaction(), cleared.openAfterTick,
+                             cleared.result}),
+                 (QList<int>{true, false, false, IDCANCEL}));
         CompareBoxes(platform,
                      {Question(false, 3),
                       Box(u"错误信息:数据库正被另一个程序使用,请稍后再试!\ndatabase is locked"_s,
@@ -265,9 +250,8 @@ private slots:
         db->Close(); // the program ends
         CDaoDatabase again;
         again.Open(m_pDatabase->Target());
-        CDaoRecordset rs(&again);
-        QVERIFY(OpenScan(rs, Sql::ScanScores));
-        QCOMPARE(ReadColumn(rs, 0), (QStringList{u"Li"_s, u"Li"_s, u"Li"_s, u"Wang"_s}));
+        QCOMPARE(SelectRows(&again, u"SELECT name FROM score ORDER BY qe_key"_s),
+                 (QStringList{u"Li"_s, u"Li"_s, u"Li"_s, u"Wang"_s}));
     }
 
     // The engine refuses one row part-way through the batches: the rows
@@ -289,7 +273,8 @@ private slots:
         QSqlQuery mark(db->Connection());
         QE_DAO(Fill(db, QStringList(300, u"Li/01"_s)); QVERIFY(
                    mark.exec(u"UPDATE score SET seconds = 999 WHERE seconds = %1"_s.arg(refused)));
-               ProtectRow999(*m_pDatabase));
+               // The engine refuses to delete the row of time 999.
+               m_pDatabase->RefuseDeletions(db, u"score"_s, u"old.seconds = 999"_s));
         CScriptedPlatform platform;
         const Cleared cleared = RunClearing(platform, *m_pDatabase, false);
         QCOMPARE((QList<int>{cleared.result, cleared.openAfterTick, cleared.valueAfter,
@@ -297,11 +282,8 @@ private slots:
                  (QList<int>{IDCANCEL, false, refused, 2, false}));
         QVERIFY2(platform.boxes[1].text.contains(u"row is protected"_s),
                  qPrintable(platform.boxes[1].text));
-        QStringList seconds;
-        QE_DAO(for (const QStringList& row
-                    : m_pDatabase->Rows(u"score"_s)) seconds
-                   << row[8];
-               StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50));
+        const QStringList seconds = SelectRows(db, u"SELECT seconds FROM score ORDER BY qe_key"_s);
+        QE_DAO(StoreScore(db, u"Wang"_s, u"04"_s, English, u"1"_s, u"10"_s, 50));
         QStringList expected{u"999"_s};
         for (int i = refused + 1; i < 300; ++i)
             expected << QString::number(i);
@@ -397,14 +379,12 @@ private slots:
     {
         QTest::addColumn<int>("kindCode");
         QTest::addColumn<qint64>("key");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("user"); // name/number
         QTest::addColumn<int>("scope");
         QTest::addColumn<QStringList>("seconds"); // of the rows listed
         const auto row = [](const char* name, int kind, qint64 key, const QString& user, int scope,
                             const QStringList& seconds) {
-            QTest::newRow(name) << kind << key << user.section(u'/', 0, 0) << user.section(u'/', 1)
-                                << scope << seconds;
+            QTest::newRow(name) << kind << key << user << scope << seconds;
         };
         const int ordinary = UserKind::Ordinary, personal = ScoreScope::Personal;
         const QString fang = u"王芳/2023101"_s;
@@ -421,8 +401,7 @@ private slots:
     {
         QFETCH(int, kindCode);
         QFETCH(qint64, key);
-        QFETCH(QString, name);
-        QFETCH(QString, number);
+        QFETCH(QString, user);
         QFETCH(int, scope);
         QFETCH(QStringList, seconds);
         CDaoDatabase* db = m_pDatabase->Admin();
@@ -438,7 +417,7 @@ private slots:
                                                 {u"王芳/2023205"_s, Chinese, 40}})
             StoreScore(db, owner.section(u'/', 0, 0), owner.section(u'/', 1), kind, u"1"_s,
                        QString::number(time), 50);
-        LogIn(kindCode, name, number, key);
+        LogIn(kindCode, user.section(u'/', 0, 0), user.section(u'/', 1), key);
         m_pDatabase->SignInAsCurrentUser();
         CScriptedPlatform platform;
         QStringList shown;
@@ -479,21 +458,16 @@ private slots:
         Rows expected;
         CDaoRecordset rs(db);
         QVERIFY(OpenScan(rs, Sql::ScanScores));
+        const bool bPersonal = scope == ScoreScope::Personal;
         for (; !rs.IsEOF(); rs.MoveNext()) {
-            const QString name = VariantToText(rs.GetFieldValue(0));
-            const QString number = VariantToText(rs.GetFieldValue(1));
-            const bool bPersonal = scope == ScoreScope::Personal;
-            // Hers: her exact name and number, as stored.
-            if (bPersonal && (name != u"Li Ming"_s || number != u"0815"_s))
-                continue;
-            QStringList row =
-                bPersonal ? QStringList{CurrentUser.Name, CurrentUser.Class, CurrentUser.StudentNo}
-                          : QStringList{name, {}, number};
-            const QString kind = VariantToText(rs.GetFieldValue(3));
-            row << kind << QString() << kind;
-            for (int field = 4; field <= 9; ++field)
-                row << VariantToText(rs.GetFieldValue(field));
-            expected.append(row);
+            QStringList f; // the stored fields
+            for (int field = 0; field <= 9; ++field)
+                f << VariantToText(rs.GetFieldValue(field));
+            // Hers: her exact name and number, as stored; listed with her class.
+            if (!bPersonal || f.mid(0, 2) == QStringList{u"Li Ming"_s, u"0815"_s})
+                expected.append(QStringList{f[0], bPersonal ? CurrentUser.Class : QString(), f[1],
+                                            f[3], QString(), f[3]} +
+                                f.mid(4));
         }
         Rows listed;
         QStringList headers;

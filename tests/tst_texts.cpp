@@ -30,18 +30,12 @@ namespace {
 constexpr int IDC_IMPORT = 1005;
 constexpr int IDC_DELETE = 1004;
 
-CPracticeText Text(const QString& title, int kind, const QString& body)
-{
-    CPracticeText text;
-    text.strTitle = title;
-    text.nKind = kind;
-    text.strBody = TextRules::Normalise(body, kind);
-    return text;
-}
+const QDateTime Day(QDate(2024, 9, 2), QTime(8, 0));
 
 qint64 SaveText(CDaoDatabase* db, const QString& title, int kind, const QString& body)
 {
-    return TextStore::SaveText(*db, Text(title, kind, body));
+    return TextStore::SaveText(
+        *db, {.strTitle = title, .nKind = kind, .strBody = TextRules::Normalise(body, kind)});
 }
 
 void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
@@ -51,6 +45,16 @@ void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
     for (const QString& text : expected)
         attempt.mistakes.append({int(attempt.mistakes.size()), text, u"x "_s});
     StoreWithScore(*db, attempt);
+}
+
+// Runs a teaching command for the pupil 李华 (key 5) logged in, on the
+// fixture's view.
+bool RunAsPupil(CPracticeFixture& f, CTestDatabase* db, int id)
+{
+    LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, db, f.doc.m_pDB);
+    CTextCommands commands;
+    commands.SetView(f.view);
+    return commands.OnCmdMsg(id);
 }
 
 } // namespace
@@ -90,24 +94,40 @@ private slots:
         m_pDatabase->SignInAsTeacher();
     }
 
-    // On saving, a Chinese text's punctuation becomes full-width and the
-    // characters GBK cannot hold are listed; nothing is saved until they
-    // are gone. The refusal counts them all and lists the first forty: the
-    // fuzzing's file of 100,000 distinct ones once took seconds to check.
-    void savingNormalisesAndRefusesOutsideGbk()
+    // Import reads UTF-8 and GBK and refuses a broken file; the title comes
+    // from the first file's name, later imports keep it. On saving, a
+    // Chinese text's punctuation becomes full-width and the characters GBK
+    // cannot hold are listed; nothing is saved until they are gone. The
+    // refusal counts them all and lists the first forty: the fuzzing's file
+    // of 100,000 distinct ones once took seconds to check.
+    void importAndSavingRefuseWhatTheyCannotTake()
     {
         CDaoDatabase* db = m_pDatabase->Database();
+        const QString spring = u"春眠不觉晓，处处闻啼鸟。"_s;
+        const QString summer = u"Summer: the sun is hot."_s;
+        CPracticeFixture::WriteFile(u"春晓.txt"_s, Gbk::Encode(spring));
+        CPracticeFixture::WriteFile(u"summer.txt"_s, QByteArray("\xEF\xBB\xBF") + summer.toUtf8());
+        CPracticeFixture::WriteFile(u"broken.txt"_s, Gbk::Encode(spring) + QByteArray("\xFF\xFF"));
         const QString many = HostileFiles::DistinctOutsideGbk();
         QStringList first;
         for (int i = 0; i < 40; ++i)
             first.append(many.mid(2 * i, 2));
         CPracticeFixture::WriteFile(u"外字.txt"_s, many.toUtf8());
         CScriptedPlatform platform;
-        platform.AnswerFiles({QDir::current().filePath(u"外字.txt"_s)});
+        platform.AnswerFiles({QDir::current().filePath(u"春晓.txt"_s),
+                              QDir::current().filePath(u"broken.txt"_s), QString(),
+                              QDir::current().filePath(u"summer.txt"_s),
+                              QDir::current().filePath(u"外字.txt"_s)});
+        QStringList bodies, titles;
         QString shownRefused, screens, longScreens;
         bool bOpenWhileRefused = false;
         int rowsWhileRefused = -1;
         Drive<CTextEditDlg>(platform, [&](CTextEditDlg* dlg) {
+            for (int i = 0; i < 4; ++i) {
+                dlg->ClickButton(IDC_IMPORT);
+                bodies.append(dlg->m_editBody->toPlainText());
+                titles.append(dlg->m_editTitle->text());
+            }
             dlg->ClickButton(IDC_IMPORT);
             Press(dlg, 1);
             dlg->m_editBody->setPlainText(QString(1500, QChar(0x6625)));
@@ -121,10 +141,11 @@ private slots:
             dlg->m_editBody->setPlainText(QString(shownRefused).remove(u"😀"_s).remove(u"𠀀"_s));
             Press(dlg, 1);
         });
-        CPracticeText text;
-        text.nKind = PracticeKind::Chinese;
-        CTextEditDlg dlg(text);
+        CTextEditDlg dlg({.nKind = PracticeKind::Chinese});
         QCOMPARE(dlg.DoModal(), int(IDOK));
+        QCOMPARE(platform.fileChoosers, QStringList(5, u"导入文本文件"_s));
+        QCOMPARE(bodies, (QStringList{spring, spring, spring, summer}));
+        QCOMPARE(titles, QStringList(4, u"春晓"_s));
         QCOMPARE(longScreens, u"共 3 屏"_s);
         QCOMPARE(screens, u"共 1 屏"_s);
         QVERIFY(bOpenWhileRefused);
@@ -133,7 +154,9 @@ private slots:
         const QString outsideGbk = u"以下字符不在 GBK 字符集中,中文练习无法显示和输入"_s;
         CompareBoxes(
             platform,
-            {Box(outsideGbk + u"(共 100000 个),请修改后再保存:\n%1 ……"_s.arg(first.join(u' ')),
+            {Box(u"文件'broken.txt'不是 UTF-8 或 GBK 编码的文本文件,无法导入。"_s, u"错误!"_s,
+                 MB_OK | MB_ICONEXCLAMATION),
+             Box(outsideGbk + u"(共 100000 个),请修改后再保存:\n%1 ……"_s.arg(first.join(u' ')),
                  u"错误!"_s, MB_OK | MB_ICONEXCLAMATION),
              Box(outsideGbk + u"(共 2 个),请修改后再保存:\n😀 𠀀"_s, u"错误!"_s,
                  MB_OK | MB_ICONEXCLAMATION)});
@@ -143,48 +166,13 @@ private slots:
                  SelectRows(db, u"SELECT id FROM practice_text"_s).value(0).toLongLong());
     }
 
-    void importReadsUtf8AndGbkAndRefusesBrokenFiles()
-    {
-        const QString spring = u"春眠不觉晓，处处闻啼鸟。"_s;
-        const QString summer = u"Summer: the sun is hot."_s;
-        CPracticeFixture::WriteFile(u"春晓.txt"_s, Gbk::Encode(spring));
-        CPracticeFixture::WriteFile(u"summer.txt"_s, QByteArray("\xEF\xBB\xBF") + summer.toUtf8());
-        CPracticeFixture::WriteFile(u"broken.txt"_s, Gbk::Encode(spring) + QByteArray("\xFF\xFF"));
-        CScriptedPlatform platform;
-        platform.AnswerFiles({QDir::current().filePath(u"春晓.txt"_s),
-                              QDir::current().filePath(u"broken.txt"_s), QString(),
-                              QDir::current().filePath(u"summer.txt"_s)});
-        QStringList bodies, titles;
-        Drive<CTextEditDlg>(platform, [&](CTextEditDlg* dlg) {
-            for (int i = 0; i < 4; ++i) {
-                dlg->ClickButton(IDC_IMPORT);
-                bodies.append(dlg->m_editBody->toPlainText());
-                titles.append(dlg->m_editTitle->text());
-            }
-        });
-        CTextEditDlg dlg(CPracticeText{});
-        dlg.DoModal();
-        QCOMPARE(platform.fileChoosers, QStringList(4, u"导入文本文件"_s));
-        QCOMPARE(bodies, (QStringList{spring, spring, spring, summer}));
-        // The title comes from the first file's name; later imports keep it.
-        QCOMPARE(titles, QStringList(4, u"春晓"_s));
-        CompareBoxes(platform,
-                     {Box(u"文件'broken.txt'不是 UTF-8 或 GBK 编码的文本文件,无法导入。"_s,
-                          u"错误!"_s, MB_OK | MB_ICONEXCLAMATION)});
-        QCOMPARE(CountRows(m_pDatabase->Admin(), u"practice_text"_s), 0);
-    }
-
     // A text an exam is set on is not deleted; another is, after Yes.
     void libraryKeepsTheTextsOfExams()
     {
         CDaoDatabase* db = m_pDatabase->Database();
         const qint64 used = SaveText(db, u"A 考试用"_s, PracticeKind::English, u"abc"_s);
         SaveText(db, u"B 练习"_s, PracticeKind::Chinese, QString(700, QChar(0x6625)));
-        CExam exam;
-        exam.strTitle = u"期中"_s;
-        exam.nTextId = used;
-        exam.classes = {u"一班"_s};
-        ExamStore::SaveExam(*db, exam);
+        ExamStore::SaveExam(*db, {.strTitle = u"期中"_s, .nTextId = used, .classes = {u"一班"_s}});
 
         CScriptedPlatform platform;
         platform.AnswerBoxes({IDOK, IDNO, IDYES});
@@ -222,7 +210,6 @@ private slots:
         SaveText(m_pDatabase->Admin(), u"空文章"_s, PracticeKind::Chinese, u"春"_s);
         const qint64 id = SaveText(m_pDatabase->Admin(), u"字母"_s, PracticeKind::English,
                                    QString::fromLatin1(letters));
-        LogInPupil(3, u"李华"_s, u"三年级二班"_s, u"20243"_s, m_pDatabase.get(), f.doc.m_pDB);
         QStringList screens;
         Drive<CChooseTextDlg>(f.platform, [&](CChooseTextDlg* dlg) {
             const int row = dlg->m_listTexts->GetItemText(0, 0) == u"字母"_s ? 0 : 1;
@@ -232,9 +219,7 @@ private slots:
             dlg->m_comboScreen->setCurrentIndex(1);
             dlg->ClickButton(1);
         });
-        CTextCommands commands;
-        commands.SetView(f.view);
-        QVERIFY(commands.OnCmdMsg(ID_TEACHING_CHOOSE_TEXT));
+        QVERIFY(RunAsPupil(f, m_pDatabase.get(), ID_TEACHING_CHOOSE_TEXT));
         QCOMPARE(screens, (QStringList{u"第 1 屏"_s, u"第 2 屏"_s}));
         QCOMPARE(f.view->LoadedScreen().value().nScreen, 2);
         QCOMPARE(f.TextRow(0), letters.mid(1288, 92));
@@ -258,14 +243,13 @@ private slots:
     void drillIsMadeOfRecentMistakes()
     {
         CDaoDatabase* db = m_pDatabase->Admin();
-        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
-        StoreMistakes(db, 5, PracticeKind::Chinese, day, {u"旧"_s, u"旧"_s, u"旧"_s});
+        StoreMistakes(db, 5, PracticeKind::Chinese, Day, {u"旧"_s, u"旧"_s, u"旧"_s});
         for (int i = 1; i <= Drill::RecentAttempts; ++i)
-            StoreMistakes(db, 5, PracticeKind::Chinese, day.addSecs(60 * i),
+            StoreMistakes(db, 5, PracticeKind::Chinese, Day.addSecs(60 * i),
                           i <= 5 ? QStringList{u"的"_s, u"了"_s} : QStringList{u"的"_s});
-        StoreMistakes(db, 5, PracticeKind::Chinese, day.addDays(1), {u"是"_s, u"1 "_s, u"  "_s});
-        StoreMistakes(db, 5, PracticeKind::English, day, {u"q"_s});
-        StoreMistakes(db, 6, PracticeKind::Chinese, day.addDays(2), {u"人"_s});
+        StoreMistakes(db, 5, PracticeKind::Chinese, Day.addDays(1), {u"是"_s, u"1 "_s, u"  "_s});
+        StoreMistakes(db, 5, PracticeKind::English, Day, {u"q"_s});
+        StoreMistakes(db, 6, PracticeKind::Chinese, Day.addDays(2), {u"人"_s});
 
         LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, m_pDatabase.get());
         const QList<Drill::CUnit> units =
@@ -309,11 +293,10 @@ private slots:
     void smartDrillLeansOnWeakKeysUntilTheyAreTypedWell()
     {
         CDaoDatabase* db = m_pDatabase->Admin();
-        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
         const auto storeScreens = [&](int from, int vMedianMs, int vMissed) {
             for (int i = 0; i < SmartDrill::RecentAttempts; ++i) {
                 CAttempt attempt =
-                    TimedAttempt(5, PracticeKind::English, day.addSecs(60 * (from + i)), 60000);
+                    TimedAttempt(5, PracticeKind::English, Day.addSecs(60 * (from + i)), 60000);
                 for (char16_t c = u'a'; c <= u'z'; ++c) {
                     const bool v = c == u'v';
                     attempt.detail.keys.append(
@@ -359,10 +342,7 @@ private slots:
         // The command loads such a screen for the pupil logged in.
         {
             CPracticeFixture f;
-            LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, m_pDatabase.get(), f.doc.m_pDB);
-            CTextCommands commands;
-            commands.SetView(f.view);
-            QVERIFY(commands.OnCmdMsg(ID_TEACHING_SMART));
+            QVERIFY(RunAsPupil(f, m_pDatabase.get(), ID_TEACHING_SMART));
             QCOMPARE(f.view->LoadedScreen().value().strTitle, u"智能练习"_s);
             // Its card names the key it trains.
             QCOMPARE(f.view->LoadedScreen().value().strAim, u"这一屏多练这些键:v"_s);
@@ -383,11 +363,10 @@ private slots:
     void smartDrillLeansOnCostlyCharacters()
     {
         CDaoDatabase* db = m_pDatabase->Admin();
-        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
         const auto storeScreens = [&](int from, int keysOfStar) {
             for (int i = 0; i < SmartDrill::RecentAttempts; ++i) {
                 CAttempt attempt =
-                    TimedAttempt(5, PracticeKind::Chinese, day.addSecs(60 * (from + i)), 60000);
+                    TimedAttempt(5, PracticeKind::Chinese, Day.addSecs(60 * (from + i)), 60000);
                 for (int n = 0; n < 4; ++n) {
                     attempt.detail.commits.append({u"的"_s, u"的"_s, u"de"_s, 2, 500});
                     attempt.detail.commits.append({u"星"_s, u"星"_s, u"xing␣"_s, keysOfStar, 900});
@@ -442,11 +421,9 @@ private slots:
     void drillCommandNeedsEnoughMistakes()
     {
         CPracticeFixture f;
-        const QDateTime day(QDate(2024, 9, 2), QTime(8, 0));
-        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::Chinese, day, {u"的"_s, u"了"_s});
-        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::English, day.addSecs(60),
+        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::Chinese, Day, {u"的"_s, u"了"_s});
+        StoreMistakes(m_pDatabase->Admin(), 5, PracticeKind::English, Day.addSecs(60),
                       {u"a"_s, u"b"_s, u"c"_s});
-        LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, m_pDatabase.get(), f.doc.m_pDB);
         QString chineseShown;
         int openedOn = -1;
         Drive<CDrillDlg>(f.platform, [&](CDrillDlg* dlg) {
@@ -457,9 +434,7 @@ private slots:
             dlg->ChooseItem(1001, 1);
             dlg->ClickButton(1);
         });
-        CTextCommands commands;
-        commands.SetView(f.view);
-        QVERIFY(commands.OnCmdMsg(ID_TEACHING_DRILL));
+        QVERIFY(RunAsPupil(f, m_pDatabase.get(), ID_TEACHING_DRILL));
         QCOMPARE(openedOn, 1); // English
         QVERIFY2(chineseShown.startsWith(u"最近的中文练习中打错的字(键)只有 2 个"_s),
                  qPrintable(chineseShown));
@@ -487,14 +462,11 @@ private slots:
     {
         QFETCH(int, kindCode);
         QFETCH(QString, enabled);
-        CurrentUser = CCurrentUser();
-        CurrentUser.KindCode = kindCode;
+        CurrentUser = {.KindCode = kindCode};
         CTextCommands texts;
         CExamCommands exams;
         const auto commands = [&](int id) -> ICommandTarget& {
-            if (texts.HasCommandHandler(id))
-                return texts;
-            return exams;
+            return texts.HasCommandHandler(id) ? static_cast<ICommandTarget&>(texts) : exams;
         };
         QStringList shown;
         for (int id = ID_TEACHING_TEXTS; id <= ID_TEACHING_TAKE_EXAM; ++id) {
