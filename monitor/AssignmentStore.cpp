@@ -12,6 +12,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
 
@@ -257,6 +259,21 @@ CAssignmentStatus OwnStatus(CDaoDatabase& db, const CAssignment& assignment, qin
 {
     return JudgeAssignment(assignment, LoadTries(db, assignment, CWho{{}, userKey}).value(userKey),
                            today);
+}
+
+QList<CAssignmentEntry> OwnAssignments(CDaoDatabase& db, const QString& className, qint64 userKey,
+                                       const QDate& today)
+{
+    QList<CAssignmentEntry> entries;
+    for (const CAssignment& assignment : AssignmentsOf(db, className))
+        entries.append({assignment, OwnStatus(db, assignment, userKey, today)});
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        if (a.IsDone() != b.IsDone())
+            return !a.IsDone();
+        return a.IsDone() ? a.assignment.dueOn > b.assignment.dueOn
+                          : a.assignment.dueOn < b.assignment.dueOn;
+    });
+    return entries;
 }
 
 QStringList CompletedByNewest(CDaoDatabase& db, qint64 userKey, const QString& className)

@@ -8,6 +8,20 @@
 
 class CDaoDatabase;
 
+// An assignment of a pupil's class and where the pupil stands with it.
+struct CAssignmentEntry
+{
+    CAssignment assignment;
+    CAssignmentStatus status;
+
+    bool IsDone() const { return status.state == CAssignmentStatus::Completed; }
+    // Running on day today and not done yet.
+    bool IsWorkOn(const QDate& today) const
+    {
+        return !IsDone() && assignment.startsOn <= today && today <= assignment.dueOn;
+    }
+};
+
 // One pupil's line of an assignment's report.
 struct CAssignmentRow
 {
@@ -36,6 +50,10 @@ QList<CAssignmentRow> LoadReport(CDaoDatabase& db, const CAssignment& assignment
 // The status of one pupil's own attempts.
 CAssignmentStatus OwnStatus(CDaoDatabase& db, const CAssignment& assignment, qint64 userKey,
                             const QDate& today);
+// The assignments of the pupil's class with the pupil's status on day
+// today, those still to do first, the nearest due day first.
+QList<CAssignmentEntry> OwnAssignments(CDaoDatabase& db, const QString& className, qint64 userKey,
+                                       const QDate& today);
 // The titles of the class's assignments that the pupil's newest stored
 // practice completed: its try was the one that made each done. The time
 // is the database's: a server keeps its own.

@@ -10,8 +10,6 @@
 #include "users/Database.h"
 #include "users/ReportList.h"
 
-#include <algorithm>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -35,33 +33,6 @@ QString BestText(const CAssignment& assignment, const CAssignmentStatus& status)
 
 CMyAssignmentsDlg::CMyAssignmentsDlg(QWidget* parent) : CDialog(IDD, parent) {}
 
-QList<CMyAssignmentsDlg::CEntry> CMyAssignmentsDlg::Load(CDaoDatabase& db)
-{
-    const QDate today = Platform().CurrentDateTime().date();
-    QList<CEntry> entries;
-    for (const CAssignment& assignment : AssignmentStore::AssignmentsOf(db, CurrentUser.Class))
-        entries.append(
-            {assignment, AssignmentStore::OwnStatus(db, assignment, CurrentUser.RowKey, today)});
-    // What is still to be done comes first, the nearest due day first.
-    std::stable_sort(entries.begin(), entries.end(), [](const CEntry& a, const CEntry& b) {
-        const bool aDone = a.status.state == CAssignmentStatus::Completed;
-        const bool bDone = b.status.state == CAssignmentStatus::Completed;
-        if (aDone != bDone)
-            return !aDone;
-        return aDone ? a.assignment.dueOn > b.assignment.dueOn
-                     : a.assignment.dueOn < b.assignment.dueOn;
-    });
-    return entries;
-}
-
-bool CMyAssignmentsDlg::HasWork(const QList<CEntry>& entries, const QDate& today)
-{
-    return std::any_of(entries.begin(), entries.end(), [&today](const CEntry& entry) {
-        return entry.status.state != CAssignmentStatus::Completed &&
-               entry.assignment.startsOn <= today && today <= entry.assignment.dueOn;
-    });
-}
-
 bool CMyAssignmentsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
@@ -69,14 +40,17 @@ bool CMyAssignmentsDlg::OnInitDialog()
     SetUpReportList(m_listAssignments, g_columns);
     connect(m_listAssignments, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    if (!OnDatabase([this](CDaoDatabase& db) { m_entries = Load(db); })) {
+    if (!OnDatabase([this](CDaoDatabase& db) {
+            m_entries = AssignmentStore::OwnAssignments(db, CurrentUser.Class, CurrentUser.RowKey,
+                                                        Platform().CurrentDateTime().date());
+        })) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
     QList<QStringList> rows;
     int open = 0;
-    for (const CEntry& entry : std::as_const(m_entries)) {
-        open += entry.status.state == CAssignmentStatus::Completed ? 0 : 1;
+    for (const CAssignmentEntry& entry : std::as_const(m_entries)) {
+        open += entry.IsDone() ? 0 : 1;
         rows.append({entry.assignment.strTitle, entry.assignment.TaskText(),
                      entry.assignment.TargetText(), entry.assignment.DaysText(),
                      entry.status.Text(), BestText(entry.assignment, entry.status)});

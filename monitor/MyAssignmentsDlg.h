@@ -1,11 +1,10 @@
 #pragma once
 
-#include "monitor/Assignment.h"
+#include "monitor/AssignmentStore.h"
 #include "platform/Dialog.h"
 
 #include <QList>
 
-class CDaoDatabase;
 class CListCtrl;
 
 // 我的作业: the assignments of the pupil's class, each with its target
@@ -15,28 +14,16 @@ class CMyAssignmentsDlg : public CDialog
 {
     Q_OBJECT
 public:
-    struct CEntry
-    {
-        CAssignment assignment;
-        CAssignmentStatus status;
-    };
-
     explicit CMyAssignmentsDlg(QWidget* parent = nullptr);
-
-    // The assignments of the logged-in pupil's class with their status,
-    // those still to do first. Throws CDaoException.
-    static QList<CEntry> Load(CDaoDatabase& db);
-    // Whether one is running today and not done yet.
-    static bool HasWork(const QList<CEntry>& entries, const QDate& today);
 
     bool OnInitDialog() override;
     void OnOK() override;
 
     CListCtrl* m_listAssignments = nullptr;
-    const QList<CEntry>& Entries() const { return m_entries; }
-    const CEntry& Chosen() const { return m_chosen; }
+    const QList<CAssignmentEntry>& Entries() const { return m_entries; }
+    const CAssignmentEntry& Chosen() const { return m_chosen; }
 
 private:
-    QList<CEntry> m_entries;
-    CEntry m_chosen;
+    QList<CAssignmentEntry> m_entries;
+    CAssignmentEntry m_chosen;
 };

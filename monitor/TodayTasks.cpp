@@ -4,6 +4,7 @@
 #include "attempts/Metrics.h"
 #include "course/CourseRules.h"
 #include "course/CourseStore.h"
+#include "platform/Platform.h"
 #include "texts/SmartDrill.h"
 #include "users/CurrentUser.h"
 
@@ -14,12 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int RecentResults = 3;
-
-bool IsDone(const CTodayTask& task)
-{
-    return task.kind == CTodayTask::Kind::Assignment &&
-           task.assignment.status.state == CAssignmentStatus::Completed;
-}
 
 // The next lesson of each course the pupil has begun, and of 指法 always.
 QList<CTodayTask> NextLessons(CDaoDatabase& db)
@@ -85,9 +80,7 @@ bool CToday::HasWork(const QDate& today) const
     return std::any_of(tasks.begin(), tasks.end(), [&today](const CTodayTask& task) {
         if (task.kind == CTodayTask::Kind::Exam)
             return !task.bSat;
-        return task.kind == CTodayTask::Kind::Assignment && !IsDone(task) &&
-               task.assignment.assignment.startsOn <= today &&
-               today <= task.assignment.assignment.dueOn;
+        return task.kind == CTodayTask::Kind::Assignment && task.assignment.IsWorkOn(today);
     });
 }
 
@@ -105,10 +98,11 @@ CToday LoadToday(CDaoDatabase& db)
         }
     }
     QList<CTodayTask> done;
-    for (const CMyAssignmentsDlg::CEntry& entry : CMyAssignmentsDlg::Load(db)) {
+    for (const CAssignmentEntry& entry : AssignmentStore::OwnAssignments(
+             db, CurrentUser.Class, CurrentUser.RowKey, Platform().CurrentDateTime().date())) {
         CTodayTask task;
         task.assignment = entry;
-        (IsDone(task) ? done : result.tasks).append(task);
+        (entry.IsDone() ? done : result.tasks).append(task);
     }
     result.tasks += NextLessons(db);
     // 智能练习 on each side with something weak.

@@ -3,7 +3,7 @@
 #include "attempts/Progress.h"
 #include "course/CoursePlan.h"
 #include "exams/ExamStore.h"
-#include "monitor/MyAssignmentsDlg.h"
+#include "monitor/AssignmentStore.h"
 
 #include <QDate>
 #include <QList>
@@ -19,10 +19,10 @@ struct CTodayTask
     enum class Kind { Exam, Assignment, Lesson, Smart };
 
     Kind kind = Kind::Assignment;
-    CExam exam;                           // Kind::Exam
-    bool bSat = false;                    // Kind::Exam: sat before, to retake
-    CMyAssignmentsDlg::CEntry assignment; // Kind::Assignment
-    QString strCourse;                    // Kind::Lesson
+    CExam exam;                  // Kind::Exam
+    bool bSat = false;           // Kind::Exam: sat before, to retake
+    CAssignmentEntry assignment; // Kind::Assignment
+    QString strCourse;           // Kind::Lesson
     int nLesson = 0;
     CLessonTargets targets; // the lesson's, by the class's thresholds
     QStringList weak;       // Kind::Smart: the weak keys or characters
