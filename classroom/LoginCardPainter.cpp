@@ -14,9 +14,9 @@ namespace {
 
 constexpr int Across = 2;
 
-QFont Font(double points, bool bBold = false)
+QFont Font(double points, bool bBold = false, const QString& family = PrintFontFamily())
 {
-    QFont font(PrintFontFamily());
+    QFont font(family);
     font.setPointSizeF(points);
     font.setBold(bBold);
     return font;
@@ -97,7 +97,8 @@ void CLoginCardPainter::Paint(QPainter& painter, QPagedPaintDevice& device) cons
             line(u"姓名:%1"_s.arg(pupil.strName), Font(15 * scale, true), 1.5 * scale);
             line(u"班级:%1"_s.arg(pupil.strClass), Font(10.5 * scale), 1 * scale);
             line(u"学号:%1"_s.arg(pupil.strStudentNo), Font(10.5 * scale), 1 * scale);
-            line(u"密码:%1"_s.arg(pupil.strPassword), Font(15 * scale, true), 2.5 * scale);
+            line(u"密码:%1"_s.arg(pupil.strPassword),
+                 Font(15 * scale, true, PrintFixedFontFamily()), 2.5 * scale);
             line(HowToLogIn(), Font(8.5 * scale), 0, false);
         }
     }

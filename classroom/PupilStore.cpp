@@ -279,7 +279,11 @@ void Delete(CDaoDatabase& db, const CPupil& pupil, bool bScores)
 
 QString RandomPassword()
 {
-    return u"%1"_s.arg(QRandomGenerator::system()->bounded(1000000), 6, 10, QChar(u'0'));
+    static const QString alphabet = u"23456789abcdefghjkmnpqrstuvwxyz"_s;
+    QString password;
+    for (int i = 0; i < 8; ++i)
+        password.append(alphabet.at(QRandomGenerator::system()->bounded(int(alphabet.size()))));
+    return password;
 }
 
 } // namespace PupilStore

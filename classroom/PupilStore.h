@@ -45,7 +45,8 @@ void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className)
 // number) and attempts (by key), otherwise those stay.
 void Delete(CDaoDatabase& db, const CPupil& pupil, bool bScores);
 
-// A random password of six digits.
+// A random password a pupil reads off a card and types: eight digits and
+// small letters, without the look-alikes 0, 1, i, l and o (about 40 bits).
 QString RandomPassword();
 
 } // namespace PupilStore

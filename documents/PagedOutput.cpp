@@ -25,6 +25,11 @@ QString PrintFontFamily()
     return u"Noto Sans CJK SC"_s;
 }
 
+QString PrintFixedFontFamily()
+{
+    return u"Noto Sans Mono CJK SC"_s;
+}
+
 QString WritePdf(const QString& path, const QString& title, const PagePainter& paint)
 {
     // Written beside the target, which it replaces only when whole.

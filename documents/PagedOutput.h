@@ -15,6 +15,10 @@ using PagePainter = std::function<void(QPainter& painter, QPagedPaintDevice& dev
 
 // The font of printed pages: a face with every Chinese glyph.
 QString PrintFontFamily();
+// Its fixed-width face, for what is copied from paper letter by letter (a
+// password). Its digits beside letters are read back from a PDF, which the
+// proportional face's are not.
+QString PrintFixedFontFamily();
 
 // Writes the pages to a PDF file; an empty text, or why it could not.
 QString WritePdf(const QString& path, const QString& title, const PagePainter& paint);
