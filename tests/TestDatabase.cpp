@@ -50,6 +50,24 @@ QString StoredPassword(CDaoDatabase& db, qint64 key, bool bSuper)
 }
 } // namespace
 
+void DropServerDatabase(const QString& server, const QString& name)
+{
+    CDaoDatabase admin;
+    admin.Open(server);
+    admin.Execute(u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(name));
+    // Its roles are the cluster's; an owner goes last, after the roles it made.
+    QSqlQuery query(admin.Connection());
+    QStringList roles;
+    if (query.exec(u"SELECT rolname FROM pg_roles WHERE rolname LIKE '%1\\_%%' "
+                   "ORDER BY rolname = '%1_owner'"_s.arg(name))) {
+        while (query.next())
+            roles.append(query.value(0).toString());
+    }
+    query.finish();
+    for (const QString& role : std::as_const(roles))
+        admin.Execute(u"DROP ROLE IF EXISTS \"%1\""_s.arg(role));
+}
+
 CTestDatabase::CTestDatabase(bool bSchema) : CTestDatabase(bSchema ? -1 : 0) {}
 
 CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>())
@@ -104,20 +122,7 @@ CTestDatabase::~CTestDatabase()
         m_pAdmin->Close();
     if (IsPostgres()) {
         try {
-            Administer(m_strServer, u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(m_strName));
-            // The database's roles are the cluster's: they go with it.
-            CDaoDatabase server;
-            server.Open(m_strServer);
-            QSqlQuery roles(server.Connection());
-            if (roles.exec(u"SELECT rolname FROM pg_roles WHERE rolname LIKE '%1\\_%%'"_s.arg(
-                    m_strName))) {
-                QStringList names;
-                while (roles.next())
-                    names.append(roles.value(0).toString());
-                roles.finish();
-                for (const QString& name : std::as_const(names))
-                    server.Execute(u"DROP ROLE IF EXISTS \"%1\""_s.arg(name));
-            }
+            DropServerDatabase(m_strServer, m_strName);
         } catch (const CDaoException& e) {
             qWarning("cannot drop the test database %s: %s", qPrintable(m_strName), e.what());
         }

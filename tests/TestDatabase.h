@@ -102,6 +102,10 @@ private:
     QHash<QString, QString> m_passwords; // "u17", "s2": the accounts' passwords as inserted
 };
 
+// Drops a database of the cluster at the administration address server,
+// with the roles named after it (name_...). Throws CDaoException.
+void DropServerDatabase(const QString& server, const QString& name);
+
 // A suite on a fresh database for each test (m_pDatabase), made before the
 // test and removed after it; the program's documents open it too. A suite's
 // own init() and cleanup() call these first.
