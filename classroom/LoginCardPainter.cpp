@@ -14,14 +14,6 @@ namespace {
 
 constexpr int Across = 2;
 
-QFont Font(double points, bool bBold = false, const QString& family = PrintFontFamily())
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bBold);
-    return font;
-}
-
 } // namespace
 
 CLoginCardPainter::CLoginCardPainter(QList<CPupil> pupils, int perPage)
@@ -93,13 +85,12 @@ void CLoginCardPainter::Paint(QPainter& painter, QPagedPaintDevice& device) cons
                                  &used);
                 y += used.height() + space * mm;
             };
-            line(u"青禾测试系统 · 登录卡"_s, Font(10 * scale, true), 2.5 * scale);
-            line(u"姓名:%1"_s.arg(pupil.strName), Font(15 * scale, true), 1.5 * scale);
-            line(u"班级:%1"_s.arg(pupil.strClass), Font(10.5 * scale), 1 * scale);
-            line(u"学号:%1"_s.arg(pupil.strStudentNo), Font(10.5 * scale), 1 * scale);
-            line(u"密码:%1"_s.arg(pupil.strPassword),
-                 Font(15 * scale, true, PrintFixedFontFamily()), 2.5 * scale);
-            line(HowToLogIn(), Font(8.5 * scale), 0, false);
+            line(u"青禾测试系统 · 登录卡"_s, PrintFont(10 * scale, true), 2.5 * scale);
+            line(u"姓名:%1"_s.arg(pupil.strName), PrintFont(15 * scale, true), 1.5 * scale);
+            line(u"班级:%1"_s.arg(pupil.strClass), PrintFont(10.5 * scale), 1 * scale);
+            line(u"学号:%1"_s.arg(pupil.strStudentNo), PrintFont(10.5 * scale), 1 * scale);
+            line(u"密码:%1"_s.arg(pupil.strPassword), PrintFont(15 * scale, true), 2.5 * scale);
+            line(HowToLogIn(), PrintFont(8.5 * scale), 0, false);
         }
     }
 }

@@ -25,9 +25,13 @@ QString PrintFontFamily()
     return u"Noto Sans CJK SC"_s;
 }
 
-QString PrintFixedFontFamily()
+QFont PrintFont(double points, bool bBold)
 {
-    return u"Noto Sans Mono CJK SC"_s;
+    QFont font(PrintFontFamily());
+    font.setPointSizeF(points);
+    font.setBold(bBold);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
 }
 
 QString WritePdf(const QString& path, const QString& title, const PagePainter& paint)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 #include <functional>
@@ -13,12 +14,12 @@ class QWidget;
 // pages.
 using PagePainter = std::function<void(QPainter& painter, QPagedPaintDevice& device)>;
 
-// The font of printed pages: a face with every Chinese glyph.
+// The face of printed pages: one with every Chinese glyph.
 QString PrintFontFamily();
-// Its fixed-width face, for what is copied from paper letter by letter (a
-// password). Its digits beside letters are read back from a PDF, which the
-// proportional face's are not.
-QString PrintFixedFontFamily();
+// The font of printed pages at a size. Latin runs are drawn unshaped: a
+// digit shaped beside letters takes a glyph that the PDF's text map cannot
+// name, and a reader would lose it to search and copy.
+QFont PrintFont(double points, bool bBold = false);
 
 // Writes the pages to a PDF file; an empty text, or why it could not.
 QString WritePdf(const QString& path, const QString& title, const PagePainter& paint);

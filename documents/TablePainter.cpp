@@ -18,14 +18,6 @@ constexpr double SmallestPoints = 7;
 // A class of this many pupils shrinks the type until it fits one page.
 constexpr int RowsOnePage = 60;
 
-QFont Font(double points, bool bBold = false)
-{
-    QFont font(PrintFontFamily());
-    font.setPointSizeF(points);
-    font.setBold(bBold);
-    return font;
-}
-
 } // namespace
 
 CTablePainter::CTablePainter(QList<CExportTable> tables, QDateTime printedAt)
@@ -46,8 +38,8 @@ void CTablePainter::PaintTable(QPainter& painter, QPagedPaintDevice& device,
 {
     const double width = device.width();
     const double height = device.height();
-    const QFont titleFont = Font(14, true);
-    const QFont smallFont = Font(8);
+    const QFont titleFont = PrintFont(14, true);
+    const QFont smallFont = PrintFont(8);
     const QFontMetricsF titleMetrics(titleFont, &device);
     const QFontMetricsF smallMetrics(smallFont, &device);
     const double headTop = titleMetrics.height() + smallMetrics.height() * 1.6;
@@ -58,15 +50,15 @@ void CTablePainter::PaintTable(QPainter& painter, QPagedPaintDevice& device,
     double rowHeight = 0;
     int perPage = 1;
     while (true) {
-        rowHeight = QFontMetricsF(Font(points), &device).height() * 1.25;
+        rowHeight = QFontMetricsF(PrintFont(points), &device).height() * 1.25;
         perPage = std::max(1, int((height - headTop) / rowHeight) - 1);
         if (perPage >= std::min<qsizetype>(table.rows.size(), RowsOnePage) ||
             points <= SmallestPoints)
             break;
         points -= 0.5;
     }
-    const QFont bodyFont = Font(points);
-    const QFont headFont = Font(points, true);
+    const QFont bodyFont = PrintFont(points);
+    const QFont headFont = PrintFont(points, true);
     const QFontMetricsF body(bodyFont, &device);
     const double pad = body.averageCharWidth() * 0.6;
 
