@@ -117,10 +117,8 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, read);
-        CExportTable table;
-        table.strTitle = u"名单"_s;
-        table.header = {u"姓名"_s};
-        table.rows = {{CExportCell::Text(text)}};
+        const CExportTable table{
+            .strTitle = u"名单"_s, .header = {u"姓名"_s}, .rows = {{CExportCell::Text(text)}}};
         const QString path = QDir::current().filePath(u"公式.csv"_s);
         QCOMPARE(WriteTables({table}, ExportFormat::Csv, path), QString());
         QCOMPARE(ReadTable(path)[u"rows"_s].toArray()[2].toArray()[0].toString(), read);

@@ -110,13 +110,10 @@ private slots:
         platform.boxes.clear();
         const std::optional<CExamSitting> sitting = runner.BeginSitting(exam);
         QVERIFY(sitting);
-        CSittingResult result;
-        result.strUid = sitting->strUid;
-        result.nExamId = exam;
+        CSittingResult result{.strUid = sitting->strUid, .nExamId = exam, .nEndReason = 1};
         result.nUserKey = CurrentUser.RowKey;
         result.typedCells = sitting->screenCells.mid(0, 10);
         result.typedTexts = sitting->screenTexts.mid(0, 10);
-        result.nEndReason = 1;
         m_pServer->Freeze();
         const CSittingShown shown = runner.EndSitting(*sitting, result);
         QCOMPARE(shown.lines.value(shown.lines.size() - 1),
@@ -137,12 +134,9 @@ private slots:
     // a second OK is refused rather than counted twice.
     void practiceStoreGivesUp()
     {
-        CAttempt attempt;
-        attempt.nKind = 112;
+        CAttempt attempt{.nKind = 112, .nElapsedMs = 10000, .nEndReason = 1};
         attempt.screenCells = attempt.typedCells = QStringList(10, u"61"_s);
         attempt.screenTexts = attempt.typedTexts = QStringList(10, u"a"_s);
-        attempt.nElapsedMs = 10000;
-        attempt.nEndReason = 1;
         const FieldList fields{{8, CDaoFieldValue::FromText(u"10"_s)},
                                {9, CDaoFieldValue::FromInt16(100)}};
         const CResultStore store(m_pPupil.get());
@@ -170,17 +164,11 @@ private:
 
     qint64 AddExam()
     {
-        CPracticeText text;
-        text.strTitle = u"字母"_s;
-        text.nKind = 112;
-        text.strBody = u"abcdefghijklmnopqrstuvwxyz"_s;
-        CExam exam;
-        exam.strTitle = u"测验"_s;
-        exam.nTextId = TextStore::SaveText(*m_pDatabase->Admin(), text);
-        exam.nMinutes = 1;
-        exam.bOpen = true;
-        exam.classes = {u"一班"_s};
-        return ExamStore::SaveExam(*m_pDatabase->Admin(), exam);
+        CDaoDatabase& db = *m_pDatabase->Admin();
+        CExam exam{.strTitle = u"测验"_s, .nMinutes = 1, .bOpen = true, .classes = {u"一班"_s}};
+        exam.nTextId = TextStore::SaveText(
+            db, {.strTitle = u"字母"_s, .nKind = 112, .strBody = u"abcdefghijklmnopqrstuvwxyz"_s});
+        return ExamStore::SaveExam(db, exam);
     }
 
     std::unique_ptr<CTestDatabase> m_pDatabase;

@@ -218,13 +218,11 @@ private slots:
         QCOMPARE(Metrics::KeysPerSecond(12, 0), 0.0);
 
         const auto summary = [](qint64 ms, int correct, int presses) {
-            CAttemptSummary attempt;
-            attempt.nKind = PracticeKind::Chinese;
-            attempt.nElapsedMs = ms;
-            attempt.nTypedUnits = correct;
-            attempt.nCorrectUnits = correct;
-            attempt.nKeyPresses = presses;
-            return attempt;
+            return CAttemptSummary{.nKind = PracticeKind::Chinese,
+                                   .nElapsedMs = ms,
+                                   .nTypedUnits = correct,
+                                   .nCorrectUnits = correct,
+                                   .nKeyPresses = presses};
         };
         // The 20 s attempt is too short to count, the last has no presses.
         const CProgressFigures figures =

@@ -56,14 +56,13 @@ private slots:
         QTest::addColumn<double>("average");
         QTest::addColumn<int>("bestAccuracy");
         QTest::addColumn<int>("averageAccuracy");
-        const auto at = [](qint64 ms, int typed, int correct, bool whole = false) {
-            CAttemptSummary a;
-            a.nKind = PracticeKind::Chinese;
-            a.nElapsedMs = ms;
-            a.nTypedUnits = typed;
-            a.nCorrectUnits = correct;
-            a.bWholeText = whole;
-            return a;
+        const auto at = [](qint64 ms, int typed, int correct, bool whole = false,
+                           int kind = PracticeKind::Chinese) {
+            return CAttemptSummary{.nKind = kind,
+                                   .nElapsedMs = ms,
+                                   .nTypedUnits = typed,
+                                   .nCorrectUnits = correct,
+                                   .bWholeText = whole};
         };
         // 18 in 6 s would be 180 字/分; a whole minute of 15 counts.
         QTest::newRow("six seconds and Esc count for nothing")
@@ -85,13 +84,8 @@ private slots:
             << QList{at(600000, 1288, 1284), at(60000, 50, 40)} << 2 << 128.4
             << 1324 * 60000.0 / 660000 << 99 << 98;
         QTest::newRow("other kinds are left out")
-            << QList{at(60000, 40, 40),
-                     [&] {
-                         CAttemptSummary english = at(60000, 100, 100);
-                         english.nKind = PracticeKind::English;
-                         return english;
-                     }()}
-            << 1 << 40.0 << 40.0 << 100 << 100;
+            << QList{at(60000, 40, 40), at(60000, 100, 100, false, PracticeKind::English)} << 1
+            << 40.0 << 40.0 << 100 << 100;
     }
     void bestAndAverageOfAttempts()
     {

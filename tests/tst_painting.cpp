@@ -70,19 +70,6 @@ int GlyphInk(const QString& text, QRgb background)
     return Count(image, image.rect(), Ink::Any);
 }
 
-// A stored text's screen on the large screen of a client of size.
-void LoadLarge(CPracticeFixture& f, bool chinese, const QByteArray& text, QSize size = {1366, 611})
-{
-    f.view->resize(size);
-    f.view->show();
-    CPracticeScreen screen;
-    screen.nKind = chinese ? PracticeKind::Chinese : PracticeKind::English;
-    screen.text = text;
-    screen.strTitle = u"小猫钓鱼"_s;
-    screen.nTextId = 7;
-    f.view->LoadScreen(screen);
-}
-
 int CountColour(const QImage& image, const QRect& area, const QColor& colour)
 {
     int count = 0;
@@ -102,11 +89,17 @@ QImage Full(CQeView* view)
     return image;
 }
 
-// A shown practice of the kind.
-void Load(CPracticeFixture& f, bool chinese, const QByteArray& text)
+// A shown practice of the kind; large: a stored text's, on the large screen.
+void Load(CPracticeFixture& f, bool chinese, const QByteArray& text, bool large = false)
 {
+    if (large)
+        f.view->resize(1366, 611);
     f.view->show();
-    f.Load(chinese, text);
+    const int kind = chinese ? PracticeKind::Chinese : PracticeKind::English;
+    if (large)
+        f.view->LoadScreen({.nKind = kind, .text = text, .strTitle = u"小猫钓鱼"_s, .nTextId = 7});
+    else
+        f.Load(chinese, text);
 }
 
 // Paints the cells the session and the composition mark dirty over canvas,
@@ -264,29 +257,39 @@ private slots:
     }
 
     // The cells a keystroke repaints, painted over the old picture, give the
-    // same picture as a full repaint.
+    // same picture as a full repaint, on the practice screen and the large one.
     void partialRepaintAgreesWithFullRepaint_data()
     {
+        QTest::addColumn<bool>("large");
         QTest::addColumn<bool>("chinese");
         QTest::addColumn<QByteArray>("keys");
-        QTest::newRow("english with backspaces") << false << QByteArray(" Thx\b\be  wq\bq");
-        QTest::newRow("chinese with skips and backspaces")
-            << true << Gbk::Encode(u" 中字 练"_s) + "\b\ba" + Gbk::Encode(u"习"_s) + "  \b";
+        const QByteArray zh = Gbk::Encode(u" 中字 练"_s) + "\b\ba" + Gbk::Encode(u"习"_s) + "  \b";
+        for (const char* screen : {"practice", "large"}) {
+            const bool large = screen == std::string_view("large");
+            QTest::addRow("%s: english with backspaces", screen)
+                << large << false << QByteArray(" Thx\b\be  wq\bq");
+            QTest::addRow("%s: chinese with skips and backspaces", screen) << large << true << zh;
+        }
     }
     void partialRepaintAgreesWithFullRepaint()
     {
+        QFETCH(bool, large);
         QFETCH(bool, chinese);
         QFETCH(QByteArray, keys);
         CPracticeFixture f;
         Load(f, chinese,
-             chinese ? Gbk::Encode(u"中文练习中文练习"_s) : QByteArray("The quick brown fox"));
+             chinese ? Gbk::Encode(u"中文练习中文练习"_s) : QByteArray("The quick brown fox"),
+             large);
+        const int start = large ? 1 : 0; // the large screen's start repaints all
+        f.Type(keys.left(start));
         CRepaints repaints(f);
-        for (char key : keys) {
+        for (char key : keys.mid(start)) {
             f.view->OnChar(static_cast<unsigned char>(key));
             repaints.Paint();
         }
         QVERIFY(TypedCount > 0);
-        QCOMPARE(repaints.canvas, Full(f.view));
+        const QRect rows = large ? f.view->LargeLayout().text : repaints.canvas.rect();
+        QCOMPARE(repaints.canvas.copy(rows), Full(f.view).copy(rows));
     }
 
     // The large screen fills the width of each display and keeps its rows
@@ -336,7 +339,7 @@ private slots:
     void largeScreenShowsMistakes()
     {
         CPracticeFixture f;
-        LoadLarge(f, false, QByteArray("abcdefgh ").repeated(40));
+        Load(f, false, QByteArray("abcdefgh ").repeated(40), true);
         QVERIFY(f.view->IsLarge());
         const QRect middle = f.view->LargeLayout().text.adjusted(200, 100, -200, -100);
         QVERIFY(CountColour(Full(f.view), middle, CLargePainter::CursorBar) > 100);
@@ -357,26 +360,6 @@ private slots:
         QCOMPARE(CountColour(image, strip, CLargePainter::Background),
                  strip.width() * strip.height());
         QVERIFY(CountColour(image, f.view->CellRect(0, 2, 1), CLargePainter::CursorFill) > 20);
-    }
-
-    // A keystroke's repaint of the large screen agrees with a full one.
-    void largeRepaintAgreesWithFullRepaint_data() { partialRepaintAgreesWithFullRepaint_data(); }
-    void largeRepaintAgreesWithFullRepaint()
-    {
-        QFETCH(bool, chinese);
-        QFETCH(QByteArray, keys);
-        CPracticeFixture f;
-        LoadLarge(f, chinese,
-                  chinese ? Gbk::Encode(u"中文练习中文练习"_s) : QByteArray("The quick brown fox"));
-        f.Type(keys.left(1)); // the start repaints all
-        CRepaints repaints(f);
-        repaints.canvas = Full(f.view);
-        for (char key : keys.mid(1)) {
-            f.view->OnChar(static_cast<unsigned char>(key));
-            repaints.Paint();
-        }
-        const QRect rows = f.view->LargeLayout().text;
-        QCOMPARE(repaints.canvas.copy(rows), Full(f.view).copy(rows));
     }
 
     // An input method's composition is drawn in grey and underlined from the

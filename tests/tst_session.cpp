@@ -51,6 +51,14 @@ private:
         QCoreApplication::sendEvent(view, &event);
     }
 
+    static void StartClockAt(CPracticeFixture& f, const QTime& time)
+    {
+        f.platform.SetTime(time);
+        f.clock.StartClock();
+        f.clock.MarkStartTime();
+        f.clock.ShowPracticeRunning();
+    }
+
 private slots:
     void keyBeforeStartShowsReadyBox_data()
     {
@@ -84,7 +92,7 @@ private slots:
         const QByteArray q92(92, 'q');
         const QByteArray zh = Gb(u"中"_s);
         const QByteArray wide("\x81\x40", 2); // a second byte in 0x40-0x7E
-        const QByteArray end("The end");
+        const QByteArray end("The end"), zh45 = zh.repeated(45);
         QTest::newRow("english mistake") << Typing{false, end, "Tx", 2, 1, "0:2", "Tx"};
         QTest::newRow("backspace takes a mistake back")
             << Typing{false, end, "Tx\b", 1, 1, "0:1", "T"};
@@ -120,13 +128,7 @@ private slots:
         QTest::newRow("a row's NUL end is passed over") << Typing{
             false, QByteArray("ab").leftJustified(92, '\0') + "cd", "ab", 2, 2, "1:0", "ab"};
         QTest::newRow("a chinese row's NUL end is passed over")
-            << Typing{true,
-                      zh.repeated(45) + QByteArray(2, '\0') + zh,
-                      zh.repeated(45),
-                      45,
-                      45,
-                      "1:0",
-                      zh.repeated(45)};
+            << Typing{true, zh45 + QByteArray(2, '\0') + zh, zh45, 45, 45, "1:0", zh45};
         QTest::newRow("second byte in the ASCII range forms one unit")
             << Typing{true, wide + zh, wide + zh, 2, 2, "0:2", wide + zh};
     }
@@ -405,14 +407,13 @@ private slots:
         QFETCH(int, seconds);
         QFETCH(QString, timeOfDay);
         CPracticeFixture f;
-        CPracticeClock& clock = f.clock;
         if (start.isValid()) {
             f.platform.SetTime(start);
             Start(f, false, "The end");
             QCOMPARE(f.clock.m_nStartSecond, start.second());
         }
         f.platform.SetTime(tick);
-        clock.Tick(tick);
+        f.clock.Tick(tick);
         QCOMPARE(f.PaneText(4), timeOfDay);
         QCOMPARE(ElapsedSeconds, seconds);
         if (start.isValid()) {
@@ -468,15 +469,6 @@ private slots:
         clock.ResetClock();
         clock.ShowReadyPrompt();
         QVERIFY(shownAt(18) != notice && shownAt(19) != notice);
-    }
-
-private:
-    static void StartClockAt(CPracticeFixture& f, const QTime& time)
-    {
-        f.platform.SetTime(time);
-        f.clock.StartClock();
-        f.clock.MarkStartTime();
-        f.clock.ShowPracticeRunning();
     }
 };
 
