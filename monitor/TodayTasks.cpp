@@ -108,16 +108,13 @@ CToday LoadToday(CDaoDatabase& db)
     // 智能练习 on each side with something weak.
     CTodayTask smart;
     smart.kind = CTodayTask::Kind::Smart;
-    for (const SmartDrill::CKeyRecord& key :
-         SmartDrill::WeakKeys(SmartDrill::RecentKeys(db, CurrentUser.RowKey)))
-        smart.weak.append(key.strKey);
+    smart.weak =
+        SmartDrill::Names(SmartDrill::WeakKeys(SmartDrill::RecentKeys(db, CurrentUser.RowKey)));
     if (!smart.weak.isEmpty())
         result.tasks.append(smart);
-    smart.weak.clear();
     smart.bChinese = true;
-    for (const SmartDrill::CCharRecord& character :
-         SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(db, CurrentUser.RowKey)))
-        smart.weak.append(character.strChar);
+    smart.weak = SmartDrill::Names(
+        SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(db, CurrentUser.RowKey)));
     if (!smart.weak.isEmpty())
         result.tasks.append(smart);
     result.tasks += retakes;

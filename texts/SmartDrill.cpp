@@ -91,6 +91,14 @@ double Confidence(const CKeyRecord& key)
     return speed * accuracy;
 }
 
+QStringList Names(const QList<CKeyRecord>& keys)
+{
+    QStringList names;
+    for (const CKeyRecord& key : keys)
+        names.append(key.strKey);
+    return names;
+}
+
 QList<CKeyRecord> WeakKeys(const QList<CKeyRecord>& keys)
 {
     QList<CKeyRecord> weak;
@@ -219,6 +227,14 @@ double Confidence(const CCharRecord& character)
     const double missRate =
         character.nTimes > 0 ? double(character.nMissed) / character.nTimes : 0.0;
     return keys * std::clamp(1.0 - 5.0 * missRate, 0.0, 1.0);
+}
+
+QStringList Names(const QList<CCharRecord>& characters)
+{
+    QStringList names;
+    for (const CCharRecord& character : characters)
+        names.append(character.strChar);
+    return names;
 }
 
 QList<CCharRecord> WeakCharacters(const QList<CCharRecord>& characters)

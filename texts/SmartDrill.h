@@ -47,6 +47,9 @@ double Confidence(const CKeyRecord& key);
 // at most MostWeakKeys.
 QList<CKeyRecord> WeakKeys(const QList<CKeyRecord>& keys);
 
+// The keys as the pupil reads them ("v", "th").
+QStringList Names(const QList<CKeyRecord>& keys);
+
 // A single-byte screenful (14 rows of 92 columns, no word split across
 // rows) of words: with weak keys, three words in four hold the weakest and
 // the rest are drawn the more often the more weak keys and slow pairs they
@@ -81,6 +84,9 @@ double Confidence(const CCharRecord& character);
 // most MostWeakCharacters.
 constexpr int MostWeakCharacters = 5;
 QList<CCharRecord> WeakCharacters(const QList<CCharRecord>& characters);
+
+// The characters as the pupil reads them.
+QStringList Names(const QList<CCharRecord>& characters);
 
 // A Chinese screenful (644 cells) of the short sentences given: with weak
 // characters, three in four hold the weakest and the rest are drawn the

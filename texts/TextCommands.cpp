@@ -40,13 +40,11 @@ CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese
     QByteArray text;
     if (bChinese) {
         const QList<SmartDrill::CCharRecord> characters = SmartDrill::RecentCharacters(db, userKey);
-        for (const SmartDrill::CCharRecord& character : SmartDrill::WeakCharacters(characters))
-            weak.append(character.strChar);
+        weak = SmartDrill::Names(SmartDrill::WeakCharacters(characters));
         text = SmartDrill::ChineseScreen(characters, SmartDrill::Sentences(), seed);
     } else {
         const QList<SmartDrill::CKeyRecord> keys = SmartDrill::RecentKeys(db, userKey);
-        for (const SmartDrill::CKeyRecord& key : SmartDrill::WeakKeys(keys))
-            weak.append(key.strKey);
+        weak = SmartDrill::Names(SmartDrill::WeakKeys(keys));
         text = SmartDrill::EnglishScreen(keys, SmartDrill::Words(), seed);
     }
     CPracticeScreen screen = DrillScreen(bChinese ? PracticeKind::Chinese : PracticeKind::English,
