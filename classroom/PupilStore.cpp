@@ -4,11 +4,11 @@
 #include "platform/Dao.h"
 #include "platform/RollbackOnThrowTransaction.h"
 #include "users/Accounts.h"
+#include "users/PasswordHash.h"
 #include "users/ServerAccounts.h"
 
 #include <QEventLoop>
 #include <QFutureWatcher>
-#include <QRandomGenerator>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -279,11 +279,7 @@ void Delete(CDaoDatabase& db, const CPupil& pupil, bool bScores)
 
 QString RandomPassword()
 {
-    static const QString alphabet = u"23456789abcdefghjkmnpqrstuvwxyz"_s;
-    QString password;
-    for (int i = 0; i < 8; ++i)
-        password.append(alphabet.at(QRandomGenerator::system()->bounded(int(alphabet.size()))));
-    return password;
+    return PasswordHash::RandomPassword(8, u"23456789abcdefghjkmnpqrstuvwxyz"_s);
 }
 
 } // namespace PupilStore

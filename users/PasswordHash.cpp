@@ -2,6 +2,8 @@
 
 #include "platform/DaoException.h"
 
+#include <QRandomGenerator>
+
 #include <sodium.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -49,6 +51,14 @@ bool Verify(const QString& stored, const QString& password)
 bool IsHash(const QString& stored)
 {
     return stored.startsWith("$argon2id$"_L1) && stored.size() < crypto_pwhash_STRBYTES;
+}
+
+QString RandomPassword(int length, const QString& alphabet)
+{
+    QString password;
+    for (int i = 0; i < length; ++i)
+        password.append(alphabet.at(QRandomGenerator::system()->bounded(int(alphabet.size()))));
+    return password;
 }
 
 } // namespace PasswordHash

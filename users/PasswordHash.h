@@ -12,5 +12,8 @@ QString Hash(const QString& password);
 bool Verify(const QString& stored, const QString& password);
 // Whether a stored field already holds a hash rather than a password.
 bool IsHash(const QString& stored);
+// A new password of length characters drawn from alphabet by the system's
+// random source.
+QString RandomPassword(int length, const QString& alphabet);
 
 } // namespace PasswordHash

@@ -2,9 +2,9 @@
 
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
+#include "users/PasswordHash.h"
 
 #include <QLibrary>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QUrl>
@@ -38,15 +38,6 @@ QString Quoted(const QString& text)
     QString quoted = text;
     quoted.replace(u'\'', u"''"_s);
     return u'\'' + quoted + u'\'';
-}
-
-QString RandomPassword()
-{
-    static const QString letters = u"abcdefghijkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789"_s;
-    QString password;
-    for (int i = 0; i < 20; ++i)
-        password.append(letters.at(QRandomGenerator::system()->bounded(int(letters.size()))));
-    return password;
 }
 
 // libpq is loaded by Qt's PostgreSQL driver once a server database is open;
@@ -136,7 +127,8 @@ QString RenewLabPassword(CDaoDatabase& db)
 {
     // The lab's password is nobody's to type: it stands in the machines'
     // environment as it is, without "qe:".
-    const QString password = RandomPassword();
+    const QString password = PasswordHash::RandomPassword(
+        20, u"abcdefghijkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789"_s);
     const QString role = LabRole(db);
     Run(db, u"ALTER ROLE %1 LOGIN PASSWORD %2"_s.arg(DaoSql::QuoteIdentifier(role),
                                                      Quoted(SecretVerifier(db, password))));
