@@ -49,6 +49,10 @@ int main(int argc, char** argv)
         QCoreApplication application(argc, argv);
         return RunUpgradeDatabaseCommand(QCoreApplication::arguments());
     }
+    if (HasArgument(argc, argv, "--lab-line")) {
+        QCoreApplication application(argc, argv);
+        return RunLabLineCommand(QCoreApplication::arguments());
+    }
     if (HasArgument(argc, argv, "--import-class-list")) {
         QCoreApplication application(argc, argv);
         return RunImportClassListCommand(QCoreApplication::arguments());

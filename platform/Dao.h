@@ -63,8 +63,10 @@ public:
     // session opened on user with password, then the old one closed), or
     // back to the account Open was given (opened at its next use, so that
     // signing out waits for no server). A refused sign-in throws and leaves
-    // the session as it was. Not inside a transaction.
-    void SignIn(const QString& user, const QString& password);
+    // the session as it was. Not inside a transaction. Settings given are
+    // the new session's from its start (see WithSessionSettings).
+    void SignIn(const QString& user, const QString& password,
+                const QList<std::pair<QString, QString>>& settings = {});
     void SignOut();
     bool IsSignedIn() const;
     // The account the session runs as (a server database; empty for a file).
@@ -78,6 +80,11 @@ public:
     // True for a PostgreSQL address, false for a database file.
     static bool IsServerTarget(const QString& target);
     static void SetTarget(const QString& target);
+    // A server target whose sessions start with the settings (name, value)
+    // given, above the ones the role keeps for itself (ALTER ROLE … SET);
+    // a file's target as it is.
+    static QString WithSessionSettings(const QString& target,
+                                       const QList<std::pair<QString, QString>>& settings);
     // How long a SQLite write waits for another program's lock before it
     // fails with "database is locked"; taken by each Open.
     static void SetBusyTimeout(int milliseconds);

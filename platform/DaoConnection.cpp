@@ -65,8 +65,10 @@ std::optional<QSqlError> OpenDaoConnection(const QString& name, const QString& t
             db.setPassword(url.password(QUrl::FullyDecoded));
             db.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
             QStringList options{u"connect_timeout=10"_s};
-            for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
-                options.append(key + u'=' + value);
+            // Each value quoted as libpq reads one: an option may hold spaces.
+            for (auto [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+                options.append(key + u"='"_s +
+                               value.replace(u'\\', u"\\\\"_s).replace(u'\'', u"\\'"_s) + u'\'');
             db.setConnectOptions(options.join(u';'));
         } else {
             // mode=rw: a missing file is an error and is never created.

@@ -115,11 +115,13 @@ void CDaoDatabase::Open(const QString& target)
     d->strHomeTarget = target;
 }
 
-void CDaoDatabase::SignIn(const QString& user, const QString& password)
+void CDaoDatabase::SignIn(const QString& user, const QString& password,
+                          const QList<std::pair<QString, QString>>& settings)
 {
     if (!d->bOpen || !d->bPostgres)
         DaoSql::Throw(u"only a server database has accounts to sign in as"_s);
-    QUrl url(d->strHomeTarget);
+    QUrl url(settings.isEmpty() ? d->strHomeTarget
+                                : WithSessionSettings(d->strHomeTarget, settings));
     url.setUserName(user, QUrl::DecodedMode);
     url.setPassword(password, QUrl::DecodedMode);
     SwitchTo(url.toString());
@@ -238,6 +240,23 @@ QString CDaoDatabase::DefaultTarget()
     if (!env.isEmpty())
         return env;
     return u"user.mdb"_s;
+}
+
+QString CDaoDatabase::WithSessionSettings(const QString& target,
+                                          const QList<std::pair<QString, QString>>& settings)
+{
+    if (!IsPostgresUrl(target))
+        return target;
+    // libpq's "options": the server's command-line switches for the session.
+    QStringList switches;
+    for (const auto& [name, value] : settings)
+        switches << u"-c %1=%2"_s.arg(name, value);
+    QUrl url(target);
+    QUrlQuery query(url);
+    query.removeAllQueryItems(u"options"_s);
+    query.addQueryItem(u"options"_s, switches.join(u' '));
+    url.setQuery(query);
+    return url.toString();
 }
 
 void CDaoDatabase::SetTarget(const QString& target)

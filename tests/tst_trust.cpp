@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <algorithm>
 #include <map>
@@ -85,9 +86,15 @@ public:
                                                               const QString& password = {}) const;
     // The role of who, or of "outsider", a role outside the lab that rights() makes.
     QString Role(const QString& who) const;
+    // The sessions of who's role on the server now.
+    int Sessions(const QString& who);
+    // The session As(who) gave ends with the server's.
+    void Forget(const QString& who) { m_sessions.erase(who); }
+    // The first machine's line.
+    const QString& LabAddress() const { return m_strLabAddress; }
     QString Expand(QString sql) const;
     // A new exam on the text for class, open.
-    qint64 AddExam(const QString& className, int minutes, bool bOpen = true);
+    qint64 AddExam(const QString& className, int minutes, bool bOpen = true, qint64 text = 0);
 
     QString strPrefix;
     qint64 nPupil = 0, nOther = 0, nThird = 0, nTeacher = 0;
@@ -212,12 +219,19 @@ CLab::~CLab()
     DropServerDatabase(m_strServer, m_strName);
 }
 
-qint64 CLab::AddExam(const QString& className, int minutes, bool bOpen)
+qint64 CLab::AddExam(const QString& className, int minutes, bool bOpen, qint64 text)
 {
     CExam exam;
     std::tie(exam.strTitle, exam.nTextId, exam.nMinutes, exam.bOpen, exam.classes) =
-        std::tuple(u"测验"_s, nText, minutes, bOpen, QStringList{className});
+        std::tuple(u"测验"_s, text ? text : nText, minutes, bOpen, QStringList{className});
     return ExamStore::SaveExam(*m_pOwner, exam);
+}
+
+int CLab::Sessions(const QString& who)
+{
+    return Must(*m_pOwner, u"SELECT count(*) FROM pg_stat_activity WHERE usename = '%1'"_s.arg(
+                               who == "lab"_L1 ? QUrl(m_strLabAddress).userName() : Role(who)))
+        .toInt();
 }
 
 QString CLab::Role(const QString& who) const
@@ -790,9 +804,9 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
     }
 
     // The lab's roles run with connection limits that leave the teachers'
-    // connections free: a pupil's fifth connection and the lab's beyond its
-    // limit are refused (their timeouts: attack()). A wrong password is
-    // answered only after the server's auth_delay, which slows guessing.
+    // connections free: a pupil's fifth connection and a machine's third
+    // are refused (their timeouts: attack()). A wrong password is answered
+    // only after the server's auth_delay, which slows guessing.
     void limitsOfTheLabsRoles_data() { Labs(); }
     void limitsOfTheLabsRoles()
     {
@@ -813,18 +827,7 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
             longest = std::max(longest, guess.elapsed());
         }
         QVERIFY2(longest >= delay, qPrintable(u"%1 ms"_s.arg(longest)));
-        const auto connections = [&lab](const QString& who) {
-            return Must(lab.Owner(), u"SELECT count(*) FROM pg_stat_activity "
-                                     "WHERE usename = '%1'"_s.arg(lab.Role(who)))
-                .toInt();
-        };
-        const int labLimit = Must(lab.Owner(), u"SELECT lab_connections FROM lab_config"_s).toInt();
-        // The lab's own limit, above the pupils' own.
-        const int labAllowed = connections(u"lab"_s) + 6;
-        lab.Owner().Execute(u"UPDATE lab_config SET lab_connections = %1"_s.arg(labAllowed));
-        RefreshLab(lab.Owner());
-        for (const auto& [who, limit] :
-             {std::pair{u"pupil"_s, 4}, std::pair{u"lab"_s, labAllowed}}) {
+        for (const auto& [who, limit] : {std::pair{u"pupil"_s, 4}, std::pair{u"lab"_s, 2}}) {
             std::vector<std::unique_ptr<CDaoDatabase>> held;
             QString refusal;
             while (refusal.isEmpty() && held.size() < 20) {
@@ -834,10 +837,118 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
                     held.push_back(std::move(session));
             }
             QCOMPARE(refusal, u"53300"_s);
-            QCOMPARE(connections(who), limit);
+            QCOMPARE(lab.Sessions(who), limit);
         }
-        lab.Owner().Execute(u"UPDATE lab_config SET lab_connections = %1"_s.arg(labLimit));
+    }
+
+    // Each machine has a line of its own. What a pupil does with one
+    // machine's line (its password, its settings, all its connections)
+    // leaves the other machines logging in, and the program's sessions run
+    // with its own timeouts whatever the role sets. The shared line of
+    // before logs in no more; giving a line again ends its sessions, as the
+    // upgrade ends the lab's and the pupils'.
+    void aLineForEachMachine_data() { Labs(); }
+    void aLineForEachMachine()
+    {
+        CLab& lab = Lab();
+        const QString first = lab.LabAddress();
+        const QString second = ServerAccounts::IssueLabLine(lab.Owner(), u" PC-02 "_s);
+        QCOMPARE(QUrl(second).userName(), lab.strPrefix + u"_lab_pc-02"_s);
+        QCOMPARE(
+            Must(
+                lab.Owner(),
+                u"SELECT string_agg(name, ' ' ORDER BY name) FROM lab_line WHERE name LIKE 'pc%2' OR name = 'pc01'"_s)
+                .toString(),
+            u"pc-02 pc01"_s);
+        const auto open = [](const QString& address) {
+            auto db = std::make_unique<CDaoDatabase>();
+            try {
+                db->Open(address);
+            } catch (const CDaoException& e) {
+                return std::pair{std::unique_ptr<CDaoDatabase>(), e.GetErrorMessage()};
+            }
+            return std::pair{std::move(db), QString()};
+        };
+        auto [spoiler, refused] = open(second);
+        QVERIFY2(spoiler, qPrintable(refused));
+        // Over TLS, the server's certificate and name checked, the login
+        // bound to the channel; plain only where the owner asked for it.
+        const QUrlQuery tls(QUrl(second).query());
+        QCOMPARE(
+            std::pair(tls.queryItemValue(u"sslmode"_s), tls.queryItemValue(u"channel_binding"_s)),
+            std::pair(u"verify-full"_s, u"require"_s));
+        QCOMPARE(Must(*spoiler, u"SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()"_s),
+                 QVariant(true));
+        QCOMPARE(ServerAccounts::WithTls(u"postgresql://o@h/qe"_s),
+                 u"postgresql://o@h/qe?sslmode=verify-full&channel_binding=require&"
+                 "sslrootcert=/etc/qe/root.crt"_s);
+        QCOMPARE(ServerAccounts::WithTls(u"postgresql://o@h/qe?sslmode=disable"_s),
+                 u"postgresql://o@h/qe?sslmode=disable"_s);
+        QCOMPARE(Run(*spoiler, u"ALTER ROLE CURRENT_USER CONNECTION LIMIT 50"_s).strState,
+                 u"42501"_s);
+        // What PostgreSQL lets any role do to itself.
+        Must(*spoiler, u"ALTER ROLE CURRENT_USER SET statement_timeout = '20ms'"_s);
+        Must(*spoiler, u"ALTER ROLE CURRENT_USER SET lock_timeout = 0"_s);
+        std::vector<std::unique_ptr<CDaoDatabase>> held;
+        held.push_back(open(second).first);
+        QVERIFY(held.back());
+        QVERIFY(open(second).second.contains("too many connections for role"_L1));
+        QCOMPARE(Run(*held.back(), u"SELECT pg_sleep(0.1)"_s).strState, u"57014"_s);
+        held.clear();
+        const QString ours =
+            CDaoDatabase::WithSessionSettings(second, ServerAccounts::LabLineSettings());
+        auto [program, programRefused] = open(ours);
+        QVERIFY2(program, qPrintable(programRefused));
+        QCOMPARE(Run(*program, u"SELECT pg_sleep(0.1)"_s).strState, u""_s);
+        QCOMPARE(Must(*program, u"SHOW lock_timeout"_s).toString(), u"5s"_s);
+        program.reset();
+        Must(*spoiler, u"ALTER ROLE CURRENT_USER PASSWORD 'x'"_s);
+        QVERIFY(!open(second).first);
+        // The other machine logs in, and so do its pupils, with the lab's
+        // timeouts whatever a pupil set on their own role.
+        Must(lab.As(u"pupil"_s), u"ALTER ROLE CURRENT_USER SET statement_timeout = 0"_s);
+        auto [other, otherRefused] = open(first);
+        QVERIFY2(other, qPrintable(otherRefused));
+        QVERIFY(Accounts::SignIn(*other, false, lab.nPupil, {}, u"pw"_s));
+        QCOMPARE(Must(*other, u"SHOW statement_timeout"_s).toString(), u"30s"_s);
         RefreshLab(lab.Owner());
+        // The shared line of before.
+        QCOMPARE(
+            Must(lab.Owner(),
+                 u"SELECT rolcanlogin FROM pg_roles WHERE rolname = '%1_lab'"_s.arg(lab.strPrefix)),
+            QVariant(false));
+
+        // Given again: a new password, the settings gone, the spoiler's
+        // session ended.
+        const QString again = ServerAccounts::IssueLabLine(lab.Owner(), u"pc-02"_s);
+        QVERIFY(Run(*spoiler, u"SELECT 1"_s).strState != u""_s);
+        auto [renewed, renewedRefused] = open(again);
+        QVERIFY2(renewed, qPrintable(renewedRefused));
+        QCOMPARE(Run(*renewed, u"SELECT pg_sleep(0.1)"_s).strState, u""_s);
+        for (const QString& bad : {u"'pc_1', %1"_s.arg(Verifier), u"'pc9', 'plain'"_s})
+            QCOMPARE(Run(lab.Owner(), u"SELECT qe_issue_lab_line(%1)"_s.arg(bad)).strState,
+                     u"QE001"_s);
+
+        // The upgrade's first step: the lab's and the pupils' sessions end
+        // (a pupil's open transaction among them), a teacher's stays.
+        CDaoDatabase& pupil = lab.As(u"pupil"_s);
+        Must(pupil, u"BEGIN"_s);
+        Must(pupil, u"SELECT count(*) FROM score_owner"_s);
+        lab.As(u"teacher"_s);
+        const QString ofTheLab =
+            u"FROM pg_stat_activity WHERE usename ~ '^%1_(u_[0-9]+|lab_.+)$'"_s.arg(lab.strPrefix);
+        const int before = Must(lab.Owner(), u"SELECT count(*) "_s + ofTheLab).toInt();
+        QVERIFY(before >= 3);
+        QCOMPARE(ServerAccounts::EndLabSessions(lab.Owner()), before);
+        QCOMPARE(Must(lab.Owner(), u"SELECT count(*) "_s + ofTheLab).toInt(), 0);
+        QCOMPARE(lab.Sessions(u"teacher"_s), 1);
+        QVERIFY(Run(pupil, u"SELECT 1"_s).strState != u""_s);
+        for (const QString& who : {u"pupil"_s, u"other"_s, u"third"_s, u"lab"_s})
+            lab.Forget(who);
+        QCOMPARE(Must(lab.Owner(), u"SELECT count(*) FROM pg_auth_members m JOIN pg_roles r "
+                                   "ON r.oid = m.member WHERE r.rolname = current_user"_s)
+                     .toInt(),
+                 0);
     }
 
     // The teacher's class list and reset leave in the file a salted hash the
@@ -903,7 +1014,7 @@ teacher: EXECUTE qe_account_key qe_add_pupils qe_add_super_user qe_log_login qe_
   qe_my_super_key qe_my_user_key qe_owns_attempt qe_register qe_role qe_set_pupil_password
   qe_set_registration qe_text_in_open_exam
 teacher: SELECT attempt attempt_commit attempt_key attempt_mistake attempt_text lab_config
-  lesson_attempt lesson_key lesson_miss live_progress schema_version score_owner supperuser)"_s
+  lab_line lesson_attempt lesson_key lesson_miss live_progress schema_version score_owner supperuser)"_s
         .replace(u"\n  "_s, u" "_s);
 
 QE_TEST_MAIN(TestTrust)

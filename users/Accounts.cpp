@@ -15,10 +15,12 @@ bool SignIn(CDaoDatabase& db, bool bSuper, qint64 key, const QString& stored,
 {
     if (!db.IsPostgres())
         return PasswordHash::Verify(stored, password);
-    const QString role = ServerAccounts::AccountRole(
-        db, bSuper ? ServerAccounts::Kind::Super : ServerAccounts::Kind::Ordinary, key);
+    const ServerAccounts::Kind kind =
+        bSuper ? ServerAccounts::Kind::Super : ServerAccounts::Kind::Ordinary;
+    const QString role = ServerAccounts::AccountRole(db, kind, key);
+    const auto settings = ServerAccounts::SessionSettings(db, kind);
     try {
-        db.SignIn(role, ServerAccounts::RolePassword(password));
+        db.SignIn(role, ServerAccounts::RolePassword(password), settings);
     } catch (const CDaoException&) {
         // The server says no more than that the login failed. While the
         // session it had still answers, the server is there and the
@@ -78,7 +80,8 @@ qint64 Register(CDaoDatabase& db, const QString& name, const QString& className,
             *pHistoryError = query.value(1).toString();
     }
     db.SignIn(ServerAccounts::AccountRole(db, ServerAccounts::Kind::Ordinary, key),
-              ServerAccounts::RolePassword(password));
+              ServerAccounts::RolePassword(password),
+              ServerAccounts::SessionSettings(db, ServerAccounts::Kind::Ordinary));
     return key;
 }
 

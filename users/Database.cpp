@@ -3,6 +3,7 @@
 #include "platform/DaoErrorText.h"
 #include "platform/Platform.h"
 #include "users/SchemaUpgrade.h"
+#include "users/ServerAccounts.h"
 #include "users/Session.h"
 
 #include <QCoreApplication>
@@ -23,7 +24,10 @@ CDaoDatabase* OpenUserDatabase()
 {
     auto* db = new CDaoDatabase;
     try {
-        db->Open(CDaoDatabase::DefaultTarget());
+        // The machine's line runs with the program's own timeouts, whatever
+        // a pupil set on it.
+        db->Open(CDaoDatabase::WithSessionSettings(CDaoDatabase::DefaultTarget(),
+                                                   ServerAccounts::LabLineSettings()));
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         delete db;

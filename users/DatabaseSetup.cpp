@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QTextStream>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <vector>
 
@@ -115,11 +116,22 @@ QString CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
     return labAddress;
 }
 
-// What the administrator copies onto the lab machines.
-void PrintLabLines(QTextStream& out, const QString& labAddress)
+// What the administrator copies onto a lab machine: the line is that
+// machine's own.
+void PrintLabLine(QTextStream& out, const QString& labAddress)
 {
-    out << u"实验室电脑的环境设置(写入 /etc/environment，只给实验室的电脑):\n"_s;
+    const QString user = QUrl(labAddress).userName();
+    const QString machine = user.mid(user.lastIndexOf(u"_lab_"_s) + 5);
+    out << u"实验室电脑 %1 的连接(只写入这一台电脑的 /etc/environment；"
+           "其他电脑各用 qe --lab-line 名字 生成自己的一行):\n"_s.arg(machine);
     out << u"QE_DATABASE=%1\n"_s.arg(labAddress);
+    const QString certificate =
+        QUrlQuery(QUrl(labAddress)).queryItemValue(u"sslrootcert"_s, QUrl::FullyDecoded);
+    if (!certificate.isEmpty())
+        out << u"并把服务器的 CA 证书(签发服务器证书的 root.crt)复制到这台电脑的 %1。\n"_s.arg(
+            certificate);
+    else
+        out << u"注意：这一行不加密(sslmode=disable)，只适合没有网络的单台电脑。\n"_s;
 }
 
 QString OptionValue(const QStringList& arguments, const QString& option, bool* pbMissing)
@@ -219,7 +231,7 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     out << u"密码: %1\n"_s.arg(password);
     out << u"请登录后立即修改此密码。\n"_s;
     if (!labAddress.isEmpty())
-        PrintLabLines(out, labAddress);
+        PrintLabLine(out, labAddress);
     return 0;
 }
 
@@ -241,6 +253,11 @@ int RunUpgradeDatabaseCommand(const QStringList& arguments)
     try {
         db.Open(CDaoDatabase::DefaultTarget());
         from = ReadSchemaVersion(db);
+        // No pupil's session holds a lock the upgrade waits for: the lab's
+        // machines and pupils sign in again once it is done.
+        if (db.IsPostgres() && from >= AccountsVersion && from < NewestSchemaVersion())
+            out << u"已结束实验室电脑和学生的 %1 个数据库连接。\n"_s.arg(
+                ServerAccounts::EndLabSessions(db));
         labAddress = UpgradeSchema(db, UpgradeBy::Administrator);
         // The lab's limits and the program's lessons, also when the
         // database was up to date: a changed setting takes effect now.
@@ -255,6 +272,40 @@ int RunUpgradeDatabaseCommand(const QStringList& arguments)
     else
         out << u"数据库已从版本 %1 升级到版本 %2。\n"_s.arg(from).arg(newest);
     if (!labAddress.isEmpty())
-        PrintLabLines(out, labAddress);
+        PrintLabLine(out, labAddress);
+    return 0;
+}
+
+int RunLabLineCommand(const QStringList& arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    bool bMissing = false;
+    const QString database = OptionValue(arguments, u"--database"_s, &bMissing);
+    const QString name = OptionValue(arguments, u"--lab-line"_s, &bMissing);
+    if (bMissing || name.isEmpty()) {
+        err << "usage: qe --database OWNER-URL --lab-line NAME\n";
+        return 2;
+    }
+    if (!database.isEmpty())
+        CDaoDatabase::SetTarget(database);
+    if (!IsPostgresTarget(CDaoDatabase::DefaultTarget())) {
+        err << u"错误信息:只有服务器上的数据库(PostgreSQL)才有实验室电脑的连接。\n"_s;
+        return 2;
+    }
+    QString labAddress;
+    try {
+        CDaoDatabase db;
+        db.Open(CDaoDatabase::DefaultTarget());
+        const int version = ReadSchemaVersion(db);
+        if (version < NewestSchemaVersion())
+            throw CDaoException(
+                u"数据库是版本 %1，请先用 --upgrade-database 升级。"_s.arg(version));
+        labAddress = ServerAccounts::IssueLabLine(db, name);
+    } catch (const CDaoException& e) {
+        err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
+        return 1;
+    }
+    PrintLabLine(out, labAddress);
     return 0;
 }

@@ -37,3 +37,8 @@ int RunCreateDatabaseCommand(const QStringList& arguments);
 // an older database, a lab's too; prints what it did (and the lab machines'
 // address when it made the lab role) and returns the exit status.
 int RunUpgradeDatabaseCommand(const QStringList& arguments);
+
+// "qe --database OWNER-URL --lab-line NAME": issues the line of the lab
+// machine NAME (or gives it again, ending its sessions), prints its
+// QE_DATABASE line and returns the exit status.
+int RunLabLineCommand(const QStringList& arguments);

@@ -77,9 +77,6 @@ private:
     bool m_bOpen = false;
 };
 
-// The version at which the passwords leave the tables.
-constexpr int AccountsVersion = 6;
-
 std::vector<std::pair<int, SchemaStep>>& Steps()
 {
     static std::vector<std::pair<int, SchemaStep>> steps;
@@ -269,6 +266,9 @@ QString ApplySchemaVersion(CDaoDatabase& db, int version)
             HashFilePasswords(db);
         }
     }
+    // The first machine's line: the shared one of before logs in no more.
+    if (version == LabLinesVersion && db.IsPostgres())
+        labAddress = ServerAccounts::IssueLabLine(db, FirstLabLine.toString());
     for (const auto& [stepVersion, step] : Steps()) {
         if (stepVersion == version)
             step(db);

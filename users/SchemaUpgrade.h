@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QStringView>
 
 #include <functional>
 
@@ -40,10 +41,18 @@ void AddRefreshStep(SchemaStep step);
 // transaction. A server at the newest version only. Throws CDaoException.
 void RefreshLab(CDaoDatabase& db);
 
+// The version at which the passwords leave the tables (a server's accounts
+// become roles), and the one at which each lab machine has a line of its own.
+inline constexpr int AccountsVersion = 6;
+inline constexpr int LabLinesVersion = 17;
+// The line a new or upgraded lab's first machine gets.
+inline constexpr QStringView FirstLabLine = u"pc01";
+
 // Runs one version's statements and steps inside the caller's transaction.
 // At the version where the passwords leave the tables it converts them (a
 // file's hashed, a server's accounts made roles) and, on a server, gives the
-// lab role a new password: its address is returned. Throws CDaoException.
+// lab role a new password; at the version of the machines' own lines it
+// issues the first one. The lab's address is returned. Throws CDaoException.
 QString ApplySchemaVersion(CDaoDatabase& db, int version);
 
 // Who upgrades: the program as it opens its database, or the administrator's
@@ -55,6 +64,6 @@ enum class UpgradeBy { Program, Administrator };
 // database newer than the program is refused and left as it is; so is an
 // older server database that the program itself opens: only the
 // administrator's command upgrades a lab's database. Returns the lab
-// machines' address when the upgrade gave the lab role a password. Throws
+// machines' address when the upgrade issued a lab line. Throws
 // CDaoException with a Chinese message that says what happened.
 QString UpgradeSchema(CDaoDatabase& db, UpgradeBy by = UpgradeBy::Program);

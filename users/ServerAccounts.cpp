@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <libpq-fe.h>
 
@@ -19,6 +20,14 @@ using namespace CheckedQuery;
 namespace ServerAccounts {
 
 namespace {
+
+// A lab machine's password is nobody's to type: it stands in the machine's
+// environment as it is, without "qe:".
+QString LabPassword()
+{
+    return PasswordHash::RandomPassword(
+        20, u"abcdefghijkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789"_s);
+}
 
 PGconn* Handle(CDaoDatabase& db)
 {
@@ -125,10 +134,7 @@ QString LabRole(CDaoDatabase& db)
 
 QString RenewLabPassword(CDaoDatabase& db)
 {
-    // The lab's password is nobody's to type: it stands in the machines'
-    // environment as it is, without "qe:".
-    const QString password = PasswordHash::RandomPassword(
-        20, u"abcdefghijkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789"_s);
+    const QString password = LabPassword();
     const QString role = LabRole(db);
     Run(db, u"ALTER ROLE %1 LOGIN PASSWORD %2"_s.arg(DaoSql::QuoteIdentifier(role),
                                                      Quoted(SecretVerifier(db, password))));
@@ -136,6 +142,151 @@ QString RenewLabPassword(CDaoDatabase& db)
     url.setUserName(role, QUrl::DecodedMode);
     url.setPassword(password, QUrl::DecodedMode);
     return url.toString();
+}
+
+namespace {
+
+// The sessions of role on this database end. pg_terminate_backend asks for
+// the role's privileges, which the owner takes for the moment (it made the
+// role, and CREATEROLE may grant it); each end is waited for up to 5 s.
+int EndSessionsOf(CDaoDatabase& db, const QString& role)
+{
+    const QString quoted = DaoSql::QuoteIdentifier(role);
+    Run(db, u"GRANT %1 TO CURRENT_USER"_s.arg(quoted));
+    QSqlQuery end(db.Connection());
+    Prepare(end, u"SELECT count(*) FILTER (WHERE pg_terminate_backend(pid, 5000)) "
+                 "FROM pg_stat_activity WHERE usename = ? AND datname = current_database() "
+                 "AND pid <> pg_backend_pid()"_s);
+    end.addBindValue(role);
+    Exec(end);
+    NextRow(end);
+    const int ended = end.value(0).toInt();
+    end.finish();
+    Run(db, u"REVOKE %1 FROM CURRENT_USER"_s.arg(quoted));
+    return ended;
+}
+
+QStringList RolesWithSessions(CDaoDatabase& db, const QString& condition, const QString& value)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT DISTINCT usename::text FROM pg_stat_activity, lab_config c "
+                  "WHERE datname = current_database() AND pid <> pg_backend_pid() AND (%1)"_s.arg(
+                      condition));
+    if (!value.isNull())
+        query.addBindValue(value);
+    Exec(query);
+    QStringList roles;
+    while (query.next())
+        roles << query.value(0).toString();
+    CheckRead(query);
+    return roles;
+}
+
+} // namespace
+
+QString IssueLabLine(CDaoDatabase& db, const QString& name)
+{
+    const QString password = LabPassword();
+    QSqlQuery issue(db.Connection());
+    Prepare(issue, u"SELECT qe_issue_lab_line(?, ?)"_s);
+    issue.addBindValue(name.trimmed().toLower());
+    issue.addBindValue(SecretVerifier(db, password));
+    Exec(issue);
+    NextRow(issue);
+    const QString role = issue.value(0).toString();
+    issue.finish();
+    // The sessions through the old password end with it.
+    if (!RolesWithSessions(db, u"usename = ?"_s, role).isEmpty())
+        EndSessionsOf(db, role);
+    QUrl url(WithTls(db.Target()));
+    url.setUserName(role, QUrl::DecodedMode);
+    url.setPassword(password, QUrl::DecodedMode);
+    return url.toString();
+}
+
+QString WithTls(const QString& target)
+{
+    QUrl url(target);
+    QUrlQuery query(url);
+    if (query.queryItemValue(u"sslmode"_s) == "disable"_L1)
+        return target;
+    const QString certificate = query.queryItemValue(u"sslrootcert"_s, QUrl::FullyDecoded);
+    for (const QString& key : {u"sslmode"_s, u"channel_binding"_s, u"sslrootcert"_s})
+        query.removeAllQueryItems(key);
+    query.addQueryItem(u"sslmode"_s, u"verify-full"_s);
+    query.addQueryItem(u"channel_binding"_s, u"require"_s);
+    query.addQueryItem(u"sslrootcert"_s, certificate.isEmpty() ? LabCertificatePath : certificate);
+    url.setQuery(query);
+    return url.toString();
+}
+
+int EndLabSessions(CDaoDatabase& db)
+{
+    int ended = 0;
+    const QStringList roles =
+        RolesWithSessions(db,
+                          u"usename = c.role_prefix || '_lab' "
+                          "OR left(usename, length(c.role_prefix) + 5) = c.role_prefix || '_lab_' "
+                          "OR (left(usename, length(c.role_prefix) + 3) = c.role_prefix || '_u_' "
+                          "AND substr(usename, length(c.role_prefix) + 4) ~ '^[0-9]+$')"_s,
+                          {});
+    for (const QString& role : roles)
+        ended += EndSessionsOf(db, role);
+    return ended;
+}
+
+QList<CLabLine> LabLines(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT l.name, l.issued_at, (SELECT count(*) FROM pg_stat_activity a "
+                  "WHERE a.usename = qe_role('lab_' || l.name)) FROM lab_line l ORDER BY l.name"_s);
+    Exec(query);
+    QList<CLabLine> lines;
+    while (query.next())
+        lines.append(
+            {query.value(0).toString(), query.value(1).toDateTime(), query.value(2).toInt()});
+    CheckRead(query);
+    return lines;
+}
+
+bool IsEncrypted(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()"_s);
+    Exec(query);
+    NextRow(query);
+    return query.value(0).toBool();
+}
+
+QList<std::pair<QString, QString>> SessionSettings(CDaoDatabase& db, Kind kind)
+{
+    const bool bPupil = kind == Kind::Ordinary;
+    QList<std::pair<QString, QString>> settings =
+        bPupil ? LabLineSettings()
+               : QList<std::pair<QString, QString>>{
+                     {u"lock_timeout"_s, u"10s"_s},
+                     {u"statement_timeout"_s, u"10min"_s},
+                     {u"idle_in_transaction_session_timeout"_s, u"10min"_s}};
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT %1_lock_timeout, %1_statement_timeout, %1_idle_timeout "
+                  "FROM lab_config"_s.arg(bPupil ? u"pupil"_s : u"teacher"_s));
+    Exec(query);
+    NextRow(query);
+    // A value the server would refuse would refuse the login: the default stays.
+    static const QRegularExpression duration(u"^[0-9]{1,9}(ms|s|min|h)?$"_s);
+    for (int i = 0; i < settings.size(); ++i) {
+        const QString value = query.value(i).toString().trimmed();
+        if (duration.match(value).hasMatch())
+            settings[i].second = value;
+    }
+    return settings;
+}
+
+QList<std::pair<QString, QString>> LabLineSettings()
+{
+    return {{u"lock_timeout"_s, u"5s"_s},
+            {u"statement_timeout"_s, u"30s"_s},
+            {u"idle_in_transaction_session_timeout"_s, u"60s"_s}};
 }
 
 void ConvertAccounts(CDaoDatabase& db)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
+
+#include <utility>
 
 class CDaoDatabase;
 
@@ -9,8 +13,9 @@ class CDaoDatabase;
 // login role of its own, named after the database's role prefix and the
 // account's key ("<prefix>_u_17" for the user row 17, "<prefix>_s_2" for the
 // super user 2), whose password the server keeps as a SCRAM verifier. The
-// lab machines connect as "<prefix>_lab". See data/upgrade-6-postgresql.sql
-// for the rights of each.
+// lab machines connect each with a line of its own, "<prefix>_lab_<name>",
+// a member of "<prefix>_lab". See data/upgrade-6-postgresql.sql for the
+// rights of each, data/upgrade-17-postgresql.sql for the lines.
 namespace ServerAccounts {
 
 enum class Kind { Ordinary, Super };
@@ -32,6 +37,46 @@ QString LabRole(CDaoDatabase& db);
 // returns the address the lab machines use, with that password. Run by the
 // schema's owner. Throws CDaoException.
 QString RenewLabPassword(CDaoDatabase& db);
+
+// Issues the line of one lab machine (name: small letters, digits and "-")
+// or gives it again: a new password, its settings reset, its sessions
+// ended. Returns the address the machine uses. Run by the owner. Throws
+// CDaoException.
+QString IssueLabLine(CDaoDatabase& db, const QString& name);
+// Where a lab machine keeps the server's CA certificate, unless the owner's
+// address names another (sslrootcert).
+inline const QString LabCertificatePath = QStringLiteral("/etc/qe/root.crt");
+// A lab machine's address made from the owner's: TLS with the server's
+// certificate checked against that CA and its name (verify-full), and the
+// SCRAM login bound to the TLS channel, so that neither a listener nor a
+// relay on the lab's network reads or takes a session. An owner's address
+// with sslmode=disable stays plain: a single machine without a network.
+QString WithTls(const QString& target);
+// Ends the sessions on the database of the lab's machines and its pupils
+// (not the teachers' nor the owner's) and returns how many ended. Run by
+// the owner. Throws CDaoException.
+int EndLabSessions(CDaoDatabase& db);
+
+// The machines' lines of a lab, as a teacher reads them.
+struct CLabLine
+{
+    QString strName;
+    QDateTime issuedAt;
+    int nConnections = 0; // the line's sessions now
+};
+// Every line issued, by name. Throws CDaoException.
+QList<CLabLine> LabLines(CDaoDatabase& db);
+// Whether the session reaches the server over TLS. Throws CDaoException.
+bool IsEncrypted(CDaoDatabase& db);
+
+// The settings the program's sessions start with, above whatever a role
+// keeps for itself: a pupil may change their own role's and their
+// machine's line's (ALTER ROLE … SET), which then reaches their psql alone.
+// The timeouts of the kind of account, as lab_config has them, read on the
+// session before it signs in. Throws CDaoException.
+QList<std::pair<QString, QString>> SessionSettings(CDaoDatabase& db, Kind kind);
+// The lab line's own, before any account: the pupils' defaults.
+QList<std::pair<QString, QString>> LabLineSettings();
 
 // The conversion of a database of version 5: each account's password
 // becomes its role's, then the password fields are emptied. Run by the

@@ -1,0 +1,94 @@
+-- Version 17 on PostgreSQL: a lab line per machine.
+--
+-- Each lab machine logs in before any account as a role of its own,
+-- <p>_lab_<name>, a member of <p>_lab, which holds the rights and logs in
+-- no more. A line has its own password, at most two connections and the
+-- pupils' timeouts, so whatever a pupil does with one machine's line (its
+-- password, its settings, its connections) reaches no other machine. The
+-- owner issues a line with qe --lab-line NAME, which also gives a line
+-- again: a new password, its settings reset and its sessions ended.
+
+SELECT set_config('search_path', quote_ident(current_schema()) || ', pg_temp', true);
+
+CREATE TABLE lab_line (
+    name text PRIMARY KEY CHECK (name ~ '^[a-z0-9][a-z0-9-]{0,15}$'),
+    issued_at timestamp(3) NOT NULL DEFAULT LOCALTIMESTAMP(3)
+);
+
+-- The shared line of before logs in no more; its sessions are ended by the
+-- upgrade before it began.
+ALTER TABLE lab_config DROP COLUMN lab_connections;
+DO $$
+BEGIN
+    EXECUTE format('ALTER ROLE %I NOLOGIN PASSWORD NULL CONNECTION LIMIT -1', qe_role('lab'));
+    EXECUTE format('GRANT SELECT ON lab_line TO %I', qe_role('teacher'));
+END
+$$;
+
+-- The limits of one machine's line: the pupils' timeouts and two
+-- connections, one for the program and one while it signs in or out.
+CREATE FUNCTION qe_limit_lab_line(p_role text) RETURNS void
+LANGUAGE plpgsql SET search_path FROM CURRENT
+AS $$
+BEGIN
+    PERFORM qe_limit_role(p_role, true);
+    EXECUTE format('ALTER ROLE %I CONNECTION LIMIT 2', p_role);
+END
+$$;
+REVOKE ALL ON FUNCTION qe_limit_lab_line(text) FROM PUBLIC;
+
+-- Issues the line of one machine, or gives it again: run by the owner.
+-- Returns the line's role.
+CREATE FUNCTION qe_issue_lab_line(p_name text, p_verifier text) RETURNS text
+LANGUAGE plpgsql SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_role text := qe_role('lab_' || p_name);
+BEGIN
+    IF p_name IS NULL OR p_name !~ '^[a-z0-9][a-z0-9-]{0,15}$' THEN
+        RAISE EXCEPTION '电脑的名字只能由小写字母、数字和连字符组成，最多16个字符。'
+            USING ERRCODE = 'QE001';
+    END IF;
+    PERFORM qe_check_verifier(p_verifier);
+    IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = v_role) THEN
+        EXECUTE format('CREATE ROLE %I IN ROLE %I', v_role, qe_role('lab'));
+    END IF;
+    EXECUTE format('ALTER ROLE %I RESET ALL', v_role);
+    EXECUTE format('ALTER ROLE %I LOGIN PASSWORD %L', v_role, p_verifier);
+    PERFORM qe_limit_lab_line(v_role);
+    INSERT INTO lab_line (name) VALUES (p_name)
+    ON CONFLICT (name) DO UPDATE SET issued_at = LOCALTIMESTAMP(3);
+    RETURN v_role;
+END
+$$;
+REVOKE ALL ON FUNCTION qe_issue_lab_line(text, text) FROM PUBLIC;
+
+-- Every role of the lab as lab_config says: run by the setup commands.
+CREATE OR REPLACE FUNCTION qe_apply_lab_limits() RETURNS void
+LANGUAGE plpgsql SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_role text;
+BEGIN
+    FOR v_role IN
+        SELECT r.rolname FROM pg_roles r
+        WHERE r.rolname IN (SELECT qe_role('lab_' || name) FROM lab_line)
+    LOOP
+        PERFORM qe_limit_lab_line(v_role);
+    END LOOP;
+    FOR v_role IN
+        SELECT r.rolname FROM pg_roles r
+        WHERE r.rolname IN (SELECT qe_role('u_' || qe_key) FROM "user")
+    LOOP
+        PERFORM qe_limit_role(v_role, true);
+    END LOOP;
+    FOR v_role IN
+        SELECT r.rolname FROM pg_roles r
+        WHERE r.rolname IN (SELECT qe_role('s_' || qe_key) FROM supperuser)
+    LOOP
+        PERFORM qe_limit_role(v_role, false);
+    END LOOP;
+END
+$$;
+REVOKE ALL ON FUNCTION qe_apply_lab_limits() FROM PUBLIC;
+

@@ -1,0 +1,2 @@
+-- Version 17 gives each lab machine of a server database a line of its
+-- own; a database file has no lab.
