@@ -55,6 +55,9 @@ private slots:
             pos = dlg->pos();
             normal = dlg->NormalPosition();
             seen << kind->currentText() << name->currentText() << password->text();
+            // The card's 8 characters and the account's longest, 10, fit.
+            QTest::keyClicks(password, u"abcdefghijkl"_s);
+            seen << password->text();
             password->setText(u"typed"_s);
             for (int choice : {0, 2, 1}) {
                 dlg->ChooseItem(IDC_KIND, choice);
@@ -76,8 +79,8 @@ private slots:
         QCOMPARE(lists,
                  (QList<QStringList>{
                      {u"超级用户"_s, u"普通用户"_s, u"匿名用户"_s}, names, supers, supers, names}));
-        QCOMPARE(seen, (QStringList{u"普通用户"_s, QString(), QString(), u"root"_s, u"typed"_s,
-                                    u"root"_s, u"typed"_s, u"长"_s, u"typed"_s}));
+        QCOMPARE(seen, (QStringList{u"普通用户"_s, QString(), QString(), u"abcdefghij"_s, u"root"_s,
+                                    u"typed"_s, u"root"_s, u"typed"_s, u"长"_s, u"typed"_s}));
         QVERIFY(bAnonymousDisabled);
         QCOMPARE(codes, (QList<int>{UserKind::Super, UserKind::Anonymous, UserKind::Ordinary}));
         QCOMPARE(UserTexts(), before);
