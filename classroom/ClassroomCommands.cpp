@@ -23,6 +23,8 @@ bool CClassroomCommands::OnCmdMsg(int nID)
         return true;
     if (nID == ID_TEACHING_REGISTRATION) {
         ToggleRegistration();
+    } else if (nID == ID_TEACHING_LAB_LINES) {
+        ShowLabLines();
     } else if (nID == ID_TEACHING_CLASS_LIST) {
         CClassListDlg list;
         list.DoModal();
@@ -36,7 +38,8 @@ bool CClassroomCommands::OnCmdMsg(int nID)
 bool CClassroomCommands::HasCommandHandler(int nID) const
 {
     return nID == ID_TEACHING_CLASS_LIST || nID == ID_TEACHING_IMPORT_PUPILS ||
-           nID == ID_TEACHING_LOGIN_CARDS || nID == ID_TEACHING_REGISTRATION;
+           nID == ID_TEACHING_LOGIN_CARDS || nID == ID_TEACHING_REGISTRATION ||
+           nID == ID_TEACHING_LAB_LINES;
 }
 
 bool CClassroomCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
@@ -44,13 +47,17 @@ bool CClassroomCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
     if (!HasCommandHandler(cmdUI.m_nID))
         return false;
     const bool bSuper = CurrentUser.KindCode == UserKind::Super;
+    CDaoDatabase* db = ActiveDatabase();
+    const bool bServer = bSuper && db && db->IsPostgres();
+    if (cmdUI.m_nID == ID_TEACHING_LAB_LINES) {
+        cmdUI.Enable(bServer);
+        return true;
+    }
     if (cmdUI.m_nID != ID_TEACHING_REGISTRATION) {
         cmdUI.Enable(bSuper);
         return true;
     }
     // A file's registration is the described one, always open.
-    CDaoDatabase* db = ActiveDatabase();
-    const bool bServer = bSuper && db && db->IsPostgres();
     if (bServer && !m_bRegistrationOpen) {
         try {
             m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(*db);
@@ -82,4 +89,31 @@ void CClassroomCommands::ToggleRegistration()
               "用户名不能与别人重复。"_s
             : u"已禁止学生自己注册。学生的帐户由老师在“学生名单”中添加或导入。"_s,
         u"提示"_s, MB_OK | MB_ICONINFORMATION);
+}
+
+void CClassroomCommands::ShowLabLines()
+{
+    QList<ServerAccounts::CLabLine> lines;
+    bool bEncrypted = false;
+    if (!ActiveDatabase()->IsPostgres() || !OnDatabase([&](CDaoDatabase& db) {
+            lines = ServerAccounts::LabLines(db);
+            bEncrypted = ServerAccounts::IsEncrypted(db);
+        }))
+        return;
+    QStringList text{u"实验室电脑的连接(%1台):"_s.arg(lines.size())};
+    for (const ServerAccounts::CLabLine& line : std::as_const(lines))
+        text << u"%1  %2发放  现在%3个连接"_s
+                    .arg(line.strName, line.issuedAt.toString(u"yyyy-MM-dd HH:mm"_s))
+                    .arg(line.nConnections);
+    text << QString()
+         << (bEncrypted ? u"这台电脑到服务器的连接已加密(TLS)。"_s
+                        : u"注意：这台电脑到服务器的连接没有加密！同一网络上的人能看到成绩、"
+                          "考试内容和登录过程。请按说明书给服务器配置 TLS,"
+                          "再重新发放各台电脑的连接。"_s)
+         << QString()
+         << u"重新发放一台电脑的连接(新密码,并断开它现在的连接),或为新电脑发放:"
+            "在服务器上用数据库所有者的连接运行\n"
+            "qe --database postgresql://所有者:密码@服务器/数据库 --lab-line 电脑名"_s;
+    Platform().MessageBox(nullptr, text.join(u'\n'), u"实验室电脑"_s,
+                          MB_OK | (bEncrypted ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
 }

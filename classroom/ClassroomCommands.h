@@ -6,8 +6,8 @@
 
 // The teacher's commands of the menu 教学(&J) around pupils and classes: the
 // class list, the import of a class list, the login cards and, on a lab's
-// server, whether pupils may register themselves; open to a super user
-// only, each behind the database guard.
+// server, whether pupils may register themselves and the machines' lines;
+// open to a super user only, each behind the database guard.
 class CClassroomCommands : public ICommandTarget
 {
 public:
@@ -17,6 +17,7 @@ public:
 
 private:
     void ToggleRegistration();
+    void ShowLabLines();
 
     // Whether registration is open, as last read (the menu's check mark
     // asks no server).
