@@ -7,8 +7,9 @@
 #include <memory>
 
 // The connection of a worker thread, kept from one job to the next while
-// their target stays the same; a job that fails drops it, and the next
-// opens it again.
+// their target stays the same; a job that fails drops it, and so does a
+// server that went away (a job may have taken its failure in its stride),
+// and the next job opens it again.
 class CDaoWorkerConnection
 {
 public:
@@ -16,6 +17,8 @@ public:
     // CDaoException.
     CDaoDatabase& For(const QString& target)
     {
+        if (m_pDB && m_pDB->IsPostgres() && !m_pDB->Connection().isOpen())
+            m_pDB.reset();
         if (!m_pDB || m_strTarget != target) {
             m_pDB.reset();
             auto opened = std::make_unique<CDaoDatabase>();

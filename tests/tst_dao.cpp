@@ -1,3 +1,4 @@
+#include "platform/DaoBackground.h"
 #include "platform/DaoSelection.h"
 #include "platform/Dispatch.h"
 #include "platform/ScriptedPlatform.h"
@@ -569,6 +570,23 @@ private slots:
                         (QStringList{u"before"_s, u"after restart"_s, u"back"_s, u"in a pass"_s}));
                QCOMPARE(Stored(cluster.Target(), Sql::ScanUsers, 1),
                         (QStringList{u"edited"_s, {}, {}, {}})));
+
+        // The background worker's connection dies with the server as well:
+        // a job that takes its failure in its stride (as the flush of the
+        // kept results does) leaves it, and the next job opens a new one.
+        const auto job = [&cluster] {
+            auto answer = std::make_shared<QString>();
+            DaoBackground::Post(cluster.Target(), [answer](CDaoDatabase& own) {
+                QSqlQuery query(own.Connection());
+                *answer = query.exec(u"SELECT 'ran'"_s) && query.next() ? query.value(0).toString()
+                                                                        : query.lastError().text();
+            });
+            return DaoBackground::Finish(20000) ? *answer : u"no answer"_s;
+        };
+        QCOMPARE(job(), u"ran"_s);
+        QVERIFY2(cluster.Stop() && cluster.Start(), qPrintable(cluster.Log()));
+        QVERIFY(job() != u"ran"_s);
+        QCOMPARE(job(), u"ran"_s);
     }
 
     // A new database has its first super user, whose password is never kept
