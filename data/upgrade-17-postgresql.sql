@@ -6,7 +6,8 @@
 -- pupils' timeouts, so whatever a pupil does with one machine's line (its
 -- password, its settings, its connections) reaches no other machine. The
 -- owner issues a line with qe --lab-line NAME, which also gives a line
--- again: a new password, its settings reset and its sessions ended.
+-- again: a new password, its settings reset and its sessions ended. Our
+-- SQLSTATE of this version: QE007, registrations from one line too many.
 
 SELECT set_config('search_path', quote_ident(current_schema()) || ', pg_temp', true);
 
@@ -91,4 +92,44 @@ BEGIN
 END
 $$;
 REVOKE ALL ON FUNCTION qe_apply_lab_limits() FROM PUBLIC;
+
+-- Registration while a teacher allows it: at most five accounts a minute
+-- from one machine's line (or one account's session), so that a script on
+-- a lab machine makes no thousand accounts and roles (QE007). The
+-- registrations of a line count while their transaction stands.
+CREATE TABLE lab_registration (
+    line text NOT NULL,
+    registered_at timestamp(3) NOT NULL DEFAULT LOCALTIMESTAMP(3)
+);
+CREATE INDEX lab_registration_by_line ON lab_registration (line, registered_at);
+
+CREATE FUNCTION qe_check_registration_rate() RETURNS void
+LANGUAGE plpgsql SET search_path FROM CURRENT
+AS $$
+BEGIN
+    DELETE FROM lab_registration
+    WHERE line = session_user AND registered_at < LOCALTIMESTAMP - interval '1 minute';
+    IF (SELECT count(*) FROM lab_registration WHERE line = session_user) >= 5 THEN
+        RAISE EXCEPTION '这台电脑一分钟内注册的帐户太多,请过一会儿再注册。' USING ERRCODE = 'QE007';
+    END IF;
+    INSERT INTO lab_registration (line) VALUES (session_user);
+END
+$$;
+REVOKE ALL ON FUNCTION qe_check_registration_rate() FROM PUBLIC;
+
+-- qe_register keeps its body, the check of the rate put before its first
+-- check of the name; the upgrade stops on a body it does not know.
+DO $$
+DECLARE
+    v_function constant text := 'qe_register(text, text, text, text)';
+    v_before constant text := '    PERFORM qe_check_account_text(p_name, ''用户姓名'', true);';
+    v_def text := pg_get_functiondef(v_function::regprocedure);
+BEGIN
+    IF position(v_before IN v_def) = 0 THEN
+        RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
+    END IF;
+    EXECUTE replace(v_def, v_before,
+                    '    PERFORM qe_check_registration_rate();' || chr(10) || v_before);
+END
+$$;
 

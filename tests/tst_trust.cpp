@@ -803,6 +803,33 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         lab.Owner().Execute(u"DELETE FROM \"user\" WHERE name IN ('又一个', '新来的')"_s);
     }
 
+    // While registration is open one machine's line makes at most five
+    // accounts a minute; another machine registers all the same.
+    void registrationIsLimitedPerLine_data() { Labs(); }
+    void registrationIsLimitedPerLine()
+    {
+        CLab& lab = Lab();
+        lab.Owner().Execute(u"UPDATE lab_config SET registration_open = 1"_s);
+        lab.Owner().Execute(u"DELETE FROM lab_registration"_s);
+        const auto registering = [&lab](CDaoDatabase& line, int n) {
+            return Run(line, lab.Expand(u"SELECT user_key FROM qe_register('注册%1', '一班', "
+                                        "'02%1', %h)"_s.arg(n)))
+                .strState;
+        };
+        CDaoDatabase other;
+        other.Open(ServerAccounts::IssueLabLine(lab.Owner(), u"pc-03"_s));
+        QStringList states;
+        for (int n = 0; n < 6; ++n)
+            states << registering(lab.As(u"lab"_s), n);
+        states << registering(other, 6);
+        lab.Owner().Execute(
+            u"UPDATE lab_registration SET registered_at = registered_at - interval '61 s'"_s);
+        states << registering(lab.As(u"lab"_s), 7);
+        QCOMPARE(states.join(u','), u",,,,,QE007,,"_s);
+        lab.Owner().Execute(u"UPDATE lab_config SET registration_open = 0"_s);
+        lab.Owner().Execute(u"DELETE FROM \"user\" WHERE name LIKE '注册_'"_s);
+    }
+
     // The lab's roles run with connection limits that leave the teachers'
     // connections free: a pupil's fifth connection and a machine's third
     // are refused (their timeouts: attack()). A wrong password is answered
