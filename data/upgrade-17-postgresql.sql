@@ -133,3 +133,15 @@ BEGIN
 END
 $$;
 
+-- An exam's text is nobody's to read but the teachers' until its sittings
+-- begin: while the exam is open, and before it was ever sat (an exam
+-- prepared and not yet opened). A closed exam that pupils sat gives its
+-- text back to the library.
+CREATE OR REPLACE FUNCTION qe_text_in_open_exam(p_text bigint) RETURNS boolean
+LANGUAGE sql STABLE SECURITY DEFINER SET search_path FROM CURRENT
+AS $$
+    SELECT EXISTS (SELECT 1 FROM exam e WHERE e.text_id = p_text
+                   AND (e.is_open = 1
+                        OR NOT EXISTS (SELECT 1 FROM exam_sitting s WHERE s.exam_id = e.id)))
+$$;
+

@@ -99,6 +99,8 @@ public:
     QString strPrefix;
     qint64 nPupil = 0, nOther = 0, nThird = 0, nTeacher = 0;
     qint64 nText = 0, nFreeText = 0, nExam = 0, nOtherExam = 0, nClosedExam = 0;
+    // Texts of an exam not yet opened, and of one closed after a sitting.
+    qint64 nPreparedText = 0, nSatText = 0;
     QString strOtherSitting = u"sitting-of-wang"_s;
     qint64 nOtherAttempt = 0, nOtherLesson = 0;
 
@@ -207,6 +209,16 @@ CLab::CLab(bool bFromVersion5)
     nExam = AddExam(u"一班"_s, 1);
     nOtherExam = AddExam(u"二班"_s, 1);
     nClosedExam = AddExam(u"一班"_s, 1, false);
+    for (auto [title, key] :
+         {std::pair{u"备考"_s, &nPreparedText}, std::pair{u"考过"_s, &nSatText}}) {
+        text.strTitle = title;
+        *key = TextStore::SaveText(*m_pOwner, text);
+    }
+    AddExam(u"一班"_s, 1, false, nPreparedText);
+    const qint64 sat = AddExam(u"二班"_s, 1, true, nSatText);
+    Must(As(u"third"_s),
+         u"SELECT started_at FROM qe_start_sitting(%1, 'sitting-of-zhang')"_s.arg(sat));
+    m_pOwner->Execute(u"UPDATE exam SET is_open = 0 WHERE id = %1"_s.arg(sat));
     Must(As(u"other"_s), Expand(u"SELECT started_at FROM qe_start_sitting(%e, '%s')"_s));
     Must(As(u"other"_s), Expand(u"SELECT outcome FROM qe_finish_sitting('%s', %C10, %A10, 0, "
                                 "1, 0, 0, 0, -1, -1)"_s));
@@ -292,6 +304,8 @@ QString CLab::Expand(QString sql) const
         {u"%z"_s, n(nClosedExam)},
         {u"%T"_s, n(nText)},
         {u"%F"_s, n(nFreeText)},
+        {u"%P"_s, n(nPreparedText)},
+        {u"%Q"_s, n(nSatText)},
         {u"%h"_s, Verifier},
         {u"%w"_s, n(nOtherAttempt)},
         {u"%L"_s, n(nOtherLesson)},
@@ -552,6 +566,9 @@ teacher QE001 import a name with a line feed|SELECT qe_add_pupils(ARRAY[E'新\n�
 pupil 42501 read an exam's screen before it starts|SELECT screen_cells FROM exam
 pupil - read the text of an open exam|SELECT body FROM practice_text WHERE id = %T
 lab - read the text of an open exam as the lab|SELECT body FROM practice_text WHERE id = %T
+pupil=-,lab=- read the text of an exam not yet opened|SELECT body FROM practice_text WHERE id = %P
+pupil=1,lab=1 read the text of an exam closed after it was sat|SELECT body FROM practice_text
+  WHERE id = %Q
 pupil QE102 start another class's exam|SELECT * FROM qe_start_sitting(%x, 'mine')
 pupil QE101 start a closed exam|SELECT * FROM qe_start_sitting(%z, 'mine')
 pupil QE006 start a sitting of a uid beyond its size|SELECT qe_start_sitting(%e, repeat('u', 65))
