@@ -145,3 +145,50 @@ AS $$
                         OR NOT EXISTS (SELECT 1 FROM exam_sitting s WHERE s.exam_id = e.id)))
 $$;
 
+-- The server tells its own stall from a pupil's silence. Each sitting keeps
+-- the arrival times of its last 30 reports (its own row, as before: no
+-- lock another pupil takes); cells after a silence of more than 15 s are
+-- a doubt only when another sitting's report arrived while this one was
+-- silent. When other sittings ran across the silence and none of theirs
+-- arrived in it, the server was away for everybody, and nobody is flagged.
+-- A lone sitting's silence cannot be told from the server's and stays a
+-- doubt.
+ALTER TABLE exam_sitting ADD COLUMN recent_reports timestamp(3)[] NOT NULL DEFAULT '{}';
+
+CREATE FUNCTION qe_server_was_away(p_sitting bigint, p_from timestamp(3), p_to timestamp(3))
+RETURNS boolean
+LANGUAGE sql STABLE SET search_path FROM CURRENT
+AS $$
+    SELECT EXISTS (SELECT 1 FROM exam_sitting o
+                   WHERE o.id <> p_sitting AND o.started_at <= p_from + interval '5 seconds'
+                     AND coalesce(o.seen_at, o.started_at) >= p_from - interval '10 seconds')
+       AND NOT EXISTS (SELECT 1 FROM exam_sitting o, unnest(o.recent_reports) r(at)
+                       WHERE o.id <> p_sitting AND coalesce(o.seen_at, o.started_at) >= p_from
+                         AND r.at > p_from + interval '5 seconds'
+                         AND r.at < p_to - interval '5 seconds')
+$$;
+REVOKE ALL ON FUNCTION qe_server_was_away(bigint, timestamp, timestamp) FROM PUBLIC;
+
+DO $$
+DECLARE
+    v_function constant text :=
+        'qe_take_cells(bigint, integer, text[], text[], timestamp, boolean)';
+    v_rewrites constant text[] := ARRAY[
+        ['        ELSIF v_since_ms > 15000 THEN',
+         '        ELSIF v_since_ms > 15000' || chr(10) ||
+         '              AND NOT qe_server_was_away(p_id, coalesce(s.seen_at, s.started_at), p_now) THEN'],
+        ['    UPDATE exam_sitting SET seen_pos = v_end, seen_at = p_now, reports = reports + 1,',
+         '    UPDATE exam_sitting SET seen_pos = v_end, seen_at = p_now, reports = reports + 1,' || chr(10) ||
+         '        recent_reports = (recent_reports || p_now)[greatest(1, cardinality(recent_reports) - 28):],']];
+    v_rewrite text[];
+    v_def text := pg_get_functiondef(v_function::regprocedure);
+BEGIN
+    FOREACH v_rewrite SLICE 1 IN ARRAY v_rewrites LOOP
+        IF position(v_rewrite[1] IN v_def) = 0 THEN
+            RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
+        END IF;
+        v_def := replace(v_def, v_rewrite[1], v_rewrite[2]);
+    END LOOP;
+    EXECUTE v_def;
+END
+$$;

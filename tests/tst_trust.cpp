@@ -697,6 +697,44 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         owner.Execute(u"UPDATE \"user\" SET name = '李华' WHERE qe_key = %1"_s.arg(lab.nPupil));
     }
 
+    // A silence the server shared with every sitting (its own stall: no
+    // report arrived from anybody while it lasted) flags none of those that
+    // ran across it; a pupil silent while another's reports arrived is
+    // flagged as before.
+    void aStallOfTheServerFlagsNobody_data() { Labs(); }
+    void aStallOfTheServerFlagsNobody()
+    {
+        CLab& lab = Lab();
+        const auto flag = [&lab](const QString& uid) {
+            return Must(lab.Owner(), u"SELECT coalesce(flag_reason, '') FROM exam_sitting "
+                                     "WHERE uid = '%1'"_s.arg(uid))
+                .toString();
+        };
+        QStringList flags;
+        for (const bool bStall : {true, false}) {
+            const qint64 exam = lab.AddExam(u"一班"_s, 5);
+            const QString mine = u"mine-%1"_s.arg(exam), theirs = u"theirs-%1"_s.arg(exam);
+            for (const auto& [who, uid] :
+                 {std::pair{u"pupil"_s, mine}, std::pair{u"other"_s, theirs}}) {
+                Must(lab.As(who),
+                     u"SELECT started_at FROM qe_start_sitting(%1, '%2')"_s.arg(exam).arg(uid));
+                Pass(lab, uid, 20);
+            }
+            // Nobody else reported meanwhile; or the other's report came 10 s ago.
+            lab.Owner().Execute(u"UPDATE exam_sitting SET recent_reports = CASE WHEN uid = '%1' "
+                                "AND %2 THEN ARRAY[LOCALTIMESTAMP(3) - interval '10 s'] "
+                                "ELSE '{}' END"_s.arg(theirs, bStall ? u"false"_s : u"true"_s));
+            for (const auto& [who, uid] :
+                 {std::pair{u"pupil"_s, mine}, std::pair{u"other"_s, theirs}})
+                Must(lab.As(who), u"SELECT qe_sitting_report('%1', 0, %2, %3)"_s.arg(
+                                      uid, Cells(0, 10, false), Cells(0, 10, true)));
+            flags << flag(mine) << flag(theirs);
+            lab.Owner().Execute(
+                u"UPDATE exam_sitting SET finished = 2 WHERE exam_id = %1"_s.arg(exam));
+        }
+        QCOMPARE(flags, (QStringList{{}, {}, u"服务器有20秒没有收到打字内容"_s, {}}));
+    }
+
     // An exam is scored from the cells the server saw arrive on its own
     // clock. A result with nothing seen before it, or more than a person
     // types since the start, is stored 可疑 with the reason; the keys the
