@@ -28,6 +28,7 @@ const QString SittingElsewhere = u"你正在另一台电脑(或另一个窗口)�
 const QString AlreadySat = u"你已经参加过这场考试,这场考试不允许重考。"_s;
 const QString NoStart = u"数据库中没有这次考试的开始记录"_s;
 const QString ExamGone = u"考试已被删除"_s;
+const QString AnothersSitting = u"本机保存的成绩属于另一个帐户,不能记在这个帐户下"_s;
 
 QStringList TextsFromJson(const QString& json)
 {
@@ -187,7 +188,13 @@ CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
     const QString kind = query.value(0).toString();
     outcome.kind = kind == "stored"_L1          ? CSittingOutcome::Stored
                    : kind == "stored-before"_L1 ? CSittingOutcome::StoredBefore
+                   : kind == "anothers"_L1      ? CSittingOutcome::Anothers
                                                 : CSittingOutcome::Refused;
+    if (outcome.kind == CSittingOutcome::Anothers) {
+        outcome.strReason = AnothersSitting;
+        outcome.nOwnerKey = query.value(1).toLongLong();
+        return outcome;
+    }
     if (outcome.kind == CSittingOutcome::Refused)
         outcome.strReason = query.value(1).toString();
     else
@@ -235,8 +242,12 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
         return refuse(0, NoStart);
     const qint64 sittingId = sitting.value(0).toLongLong();
     const qint64 examId = sitting.value(1).toLongLong();
-    if (sitting.value(2).toLongLong() != result.nUserKey)
-        DaoSql::Throw(u"permission denied: the sitting is another pupil's"_s);
+    if (sitting.value(2).toLongLong() != result.nUserKey) {
+        refuse(examId, AnothersSitting);
+        outcome.kind = CSittingOutcome::Anothers;
+        outcome.nOwnerKey = sitting.value(2).toLongLong();
+        return outcome;
+    }
     const QDateTime startedAt = ParseStoredDateTime(sitting.value(3));
     if (sitting.value(4).toInt() == 1) {
         outcome.kind = CSittingOutcome::StoredBefore;

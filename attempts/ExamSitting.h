@@ -53,10 +53,13 @@ struct CSittingResult
 
 struct CSittingOutcome
 {
-    enum Kind { Stored, StoredBefore, Refused };
+    // Anothers: the sitting is another account's (a kept result whose
+    // account was changed on the machine); the teacher sees the refusal.
+    enum Kind { Stored, StoredBefore, Refused, Anothers };
 
     Kind kind = Refused;
-    QString strReason; // why it was refused; the teacher sees it too
+    QString strReason;    // why it was refused; the teacher sees it too
+    qint64 nOwnerKey = 0; // Anothers: the account whose sitting it is
     ExamScoring::CFigures figures;
 };
 
@@ -81,8 +84,9 @@ CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey,
 // Stores a sitting's result, scored by the database from what was typed and
 // timed on its clock; a result already stored is left as it is. A result
 // that cannot be scored is refused, and the refusal kept for the teacher.
-// Throws CDaoException when the database fails (the result is then kept on
-// the machine) or when the sitting is another pupil's.
+// The sitting of another account is refused as Anothers, naming that
+// account. Throws CDaoException when the database fails (the result is then
+// kept on the machine).
 CSittingOutcome FinishSitting(CDaoDatabase& db, const CSittingResult& result);
 
 // Keeps for the teacher that a result kept on the machine could not be

@@ -295,6 +295,17 @@ int Flush(CDaoDatabase& db, qint64 userKey, QStringList* pRefusals)
         QString refusal;
         try {
             const CSittingOutcome outcome = FinishSitting(db, result);
+            if (outcome.kind == CSittingOutcome::Anothers) {
+                // Changed on this machine to this account: it goes back to
+                // the account it is, for that account's login to store.
+                results[i].nUserKey = outcome.nOwnerKey;
+                if (!Write(results, nullptr))
+                    break;
+                if (pRefusals)
+                    pRefusals->append(outcome.strReason);
+                ++i;
+                continue;
+            }
             if (outcome.kind == CSittingOutcome::Refused)
                 refusal = outcome.strReason;
         } catch (const CDaoException& e) {

@@ -36,10 +36,10 @@ bool HasSitting(qint64 examId, qint64 userKey);
 
 // Stores the kept results of the pupil with key userKey in order (the
 // others' wait for their own login); each one stored (or found stored
-// before, or refused) leaves the file. Stops at the first that cannot be
-// stored (the database is still away) and keeps it and the rest. Returns
-// how many left the file; the reasons of those refused go to *pRefusals.
-// Nothing is shown. Safe on any thread.
+// before, or refused) leaves the file; one whose sitting is another
+// account's goes back to that account (its refusal kept for the teacher). Stops at the first that
+// cannot be stored (the database is still away) and keeps it and the rest. Returns how many left
+// the file; the reasons of those refused go to *pRefusals. Nothing is shown. Safe on any thread.
 int Flush(CDaoDatabase& db, qint64 userKey, QStringList* pRefusals = nullptr);
 
 } // namespace PendingResults

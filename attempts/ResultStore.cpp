@@ -93,7 +93,8 @@ CSittingStored CResultStore::StoreSitting(const CExamSitting& sitting,
     stored.figures = ExamScoring::Score(sitting.screenCells, sitting.screenTexts, result.typedCells,
                                         result.typedTexts, sitting.nKind, limitMs, limitMs,
                                         result.nKeyMedianMs, result.nKeySpreadMs);
-    if (outcome && outcome->kind == CSittingOutcome::Refused) {
+    if (outcome &&
+        (outcome->kind == CSittingOutcome::Refused || outcome->kind == CSittingOutcome::Anothers)) {
         stored.storage = CSittingStored::Storage::Refused;
         stored.strDetail = outcome->strReason;
     } else if (outcome) {

@@ -487,7 +487,9 @@ private slots:
 
     // What a kept result says of its figures counts for nothing: the
     // database scores what was typed. One it cannot score is refused, and
-    // the teacher sees why; another pupil's waits for that pupil's login.
+    // the teacher sees why; another pupil's waits for that pupil's login,
+    // and one changed on the machine to another account goes back to its
+    // own (the teacher sees the try) and is stored at that login.
     // The key presses are kept with the result and shown as 击键 over the
     // exam's time and 码长 per correct character.
     void keptResultIsScoredByTheDatabase_data()
@@ -499,6 +501,7 @@ private slots:
         QTest::newRow("more typed than the screen holds") << u"overlong"_s << u"refused"_s;
         QTest::newRow("a sitting the database never saw") << u"unseen"_s << u"refused"_s;
         QTest::newRow("another pupil's result waits") << u"other"_s << u"waiting"_s;
+        QTest::newRow("a result changed to another account") << u"rekeyed"_s << u"given back"_s;
         QTest::newRow("after the time allowed: late, over the limit") << u"late"_s << u"stored"_s;
     }
     void keptResultIsScoredByTheDatabase()
@@ -522,6 +525,11 @@ private slots:
         result.nEndReason = EndReason::TimeLimit;
         result.nKeyPresses = 87;
         result.nBackspacePresses = 4;
+        qint64 flusher = m_nPupil;
+        if (change == u"rekeyed"_s) {
+            result.nUserKey = flusher = AddPupil(u"王明"_s, Class, u"2024002"_s);
+            LogInPupil(flusher, u"王明"_s, Class, u"2024002"_s, m_pDatabase.get(), f.doc.m_pDB);
+        }
         QVERIFY(PendingResults::Keep(result));
         if (change == u"figures"_s) {
             QByteArray kept = KeptFile();
@@ -530,9 +538,10 @@ private slots:
             CFrameFixture::WriteFile(PendingResults::FileName(), kept);
         }
         PassSittingTime(f.platform, change == u"late"_s ? 150000 : 50000);
-        PendingResults::Flush(*f.doc.m_pDB, m_nPupil);
+        PendingResults::Flush(*f.doc.m_pDB, flusher);
 
-        QCOMPARE(QFile::exists(PendingResults::FileName()), outcome == u"waiting"_s);
+        QCOMPARE(QFile::exists(PendingResults::FileName()),
+                 outcome == u"waiting"_s || outcome == u"given back"_s);
         QCOMPARE(QFile::exists(PendingResults::RefusedFileName()), outcome == u"refused"_s);
         QCOMPARE(Count(u"score"_s), outcome == u"stored"_s ? 1 : 0);
         if (outcome == u"stored"_s)
@@ -553,7 +562,8 @@ private slots:
         // A server refuses a result beyond any screen's size before it does
         // any work, and keeps no trace of it.
         const bool bOversized = change == u"overlong"_s && m_pDatabase->IsPostgres();
-        QCOMPARE(refusals.size(), outcome == u"refused"_s && !bOversized ? 1 : 0);
+        QCOMPARE(refusals.size(),
+                 (outcome == u"refused"_s && !bOversized) || outcome == u"given back"_s ? 1 : 0);
         const CExamResultRow row = FirstResult(m_pDatabase->Admin(), exam);
         if (change.isEmpty()) {
             QCOMPARE(Sql(u"SELECT key_presses, backspace_presses FROM attempt"_s), u"87|4"_s);
@@ -572,6 +582,13 @@ private slots:
             // The teacher's results name the refusal.
             QCOMPARE(row.strRefusal, refusals[0]);
             QVERIFY(ExamResultTable::Remarks(row).startsWith(u"未保存:"_s));
+        } else if (outcome == u"given back"_s) {
+            QCOMPARE(refusals[0], u"本机保存的成绩属于另一个帐户,不能记在这个帐户下"_s);
+            QCOMPARE(PendingResults::Load().value(0).nUserKey, m_nPupil);
+            LogIn(f);
+            PendingResults::Flush(*f.doc.m_pDB, m_nPupil);
+            QVERIFY(!QFile::exists(PendingResults::FileName()));
+            QCOMPARE(Count(u"score"_s), 1);
         }
     }
 
