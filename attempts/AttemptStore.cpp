@@ -270,6 +270,15 @@ qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt)
     return attemptId;
 }
 
+void BeginOnServer(CDaoDatabase& db)
+{
+    if (!ServerAccounts::IsPupilSession(db))
+        return;
+    QSqlQuery query(db.Connection());
+    if (!query.exec(u"SELECT qe_begin_attempt()"_s))
+        DaoSql::Throw(query.lastError());
+}
+
 namespace {
 
 // A pupil's practice on a server: the server stores it as the described

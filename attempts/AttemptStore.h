@@ -12,6 +12,10 @@ class CDaoDatabase;
 // on. Returns the attempt's id. Throws CDaoException.
 qint64 StoreAttempt(CDaoDatabase& db, qint64 scoreKey, const CAttempt& attempt);
 
+// A pupil's practice or lesson begins on the server's clock (a server
+// session of a pupil's account; nothing otherwise). Throws CDaoException.
+void BeginOnServer(CDaoDatabase& db);
+
 // Stores the detail of the keys behind the attempt attemptId of the user
 // userKey (on a server, through its function, as the pupil's own and just
 // stored). Throws CDaoException.

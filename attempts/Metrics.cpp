@@ -53,7 +53,7 @@ Speed KindSpeed(int kind, int correct, qint64 elapsedMs)
 
 bool CountsForBest(qint64 elapsedMs, bool bWholeText)
 {
-    return bWholeText || elapsedMs >= BestSpeedMinimumMs;
+    return (bWholeText && elapsedMs >= WholeTextMinimumMs) || elapsedMs >= BestSpeedMinimumMs;
 }
 
 bool MeetsTarget(double speed, int accuracy, double minSpeed, int minAccuracy)

@@ -49,8 +49,10 @@ inline int ScoreSpeed(int correct, int seconds)
 
 // An attempt's speed counts as a pupil's best only when it lasted long
 // enough to mean something: at least BestSpeedMinimumMs, or the whole
-// screen (or lesson) typed.
+// screen (or lesson) typed in no less than WholeTextMinimumMs (a screen of
+// a moment means nothing, a forged one least of all).
 inline constexpr qint64 BestSpeedMinimumMs = 30000;
+inline constexpr qint64 WholeTextMinimumMs = 5000;
 bool CountsForBest(qint64 elapsedMs, bool bWholeText);
 // What a result too short to count says beside its figures.
 inline const QString TooShortToCount = QStringLiteral("不足30秒,不计入");

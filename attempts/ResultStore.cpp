@@ -5,6 +5,7 @@
 #include "attempts/PendingResults.h"
 #include "platform/DaoBackground.h"
 #include "platform/DaoOffThread.h"
+#include "users/CurrentUser.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,6 +14,9 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// How long a store waits for its attempt's begin still on the background thread.
+constexpr int BeginWaitMs = 2000;
 
 // The detail of a sitting's keys beside the attempt the database just made
 // of it. The sitting is stored whatever becomes of its detail: a failure is
@@ -49,11 +53,20 @@ CDaoDatabase& Connected(CDaoDatabase* db)
 
 } // namespace
 
+void CResultStore::BeginAttempt() const
+{
+    if (m_db && m_db->IsPostgres() && CurrentUser.IsOrdinaryLogin())
+        DaoBackground::Post(m_db->Target(), BeginOnServer);
+}
+
 void CResultStore::StorePractice(const FieldList& scoreFields, const CAttempt* pAttempt) const
 {
     const std::optional<CAttempt> attempt =
         pAttempt ? std::optional<CAttempt>(*pAttempt) : std::nullopt;
     OffThread::RunFor(Connected(m_db).Target(), [scoreFields, attempt](CDaoDatabase& own) {
+        // The attempt's begin goes first (it is long done but for a
+        // practice of a moment).
+        DaoBackground::Wait(BeginWaitMs);
         StoreScoreWithAttempt(own, scoreFields, attempt ? &*attempt : nullptr);
     });
 }
@@ -62,6 +75,7 @@ void CResultStore::StoreLesson(CLessonAttempt& attempt) const
 {
     attempt = OffThread::Run<CLessonAttempt>(Connected(m_db).Target(),
                                              [attempt](CDaoDatabase& own) mutable {
+                                                 DaoBackground::Wait(BeginWaitMs);
                                                  LessonAttemptStore::Store(own, attempt);
                                                  return attempt;
                                              });

@@ -33,7 +33,8 @@ struct CSittingStored
 // given up after OffThread::TimeoutMs(). An exam's result the database
 // cannot take is kept on this machine (PendingResults) and stored at the
 // pupil's next login. A practice or a lesson is not kept: a server times
-// it by its own clock as it ends, so a later store would be refused. The
+// it by its own clock from the attempt's begin (BeginAttempt, at the space
+// bar) to its store, so a later store would be refused. The
 // result dialog stays open to store a practice again; a lesson that could
 // not be stored is reported and shown unstored.
 class CResultStore
@@ -41,6 +42,11 @@ class CResultStore
 public:
     // The store of db, the session's database (nullptr: none connected).
     explicit CResultStore(CDaoDatabase* db) : m_db(db) {}
+
+    // A practice or a lesson of a pupil begins on a server's clock, on the
+    // background thread (the first key waits for nothing); its store, on
+    // the server, takes the time from there. Nothing on a file.
+    void BeginAttempt() const;
 
     // A practice's score row and its attempt (when given): both or
     // neither. Throws CDaoException (nothing connected, refused, no

@@ -2,6 +2,7 @@
 
 #include "attempts/Attempt.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/ResultStore.h"
 #include "course/LessonResult.h"
 #include "platform/Platform.h"
 #include "users/CurrentUser.h"
@@ -28,6 +29,7 @@ CLessonScreen::~CLessonScreen()
 void CLessonScreen::OnStarted()
 {
     m_startedAt = Platform().CurrentDateTime();
+    CResultStore(ActiveDatabase()).BeginAttempt();
     m_reporter.Start([this] { return LiveReport(0); });
 }
 

@@ -226,3 +226,136 @@ BEGIN
 END
 $$;
 
+-- Practices and lessons timed by the server. The pupil's program begins an
+-- attempt on the server at the space bar (qe_begin_attempt, off the
+-- window's thread); the store takes the server's time since that begin
+-- where it is shorter than the program's, and closes the attempt: one is
+-- open per pupil, a new begin replacing it. A store with no begin before
+-- it keeps the program's time but is not checked (checked = 0): it counts
+-- for no lesson's progress and no assignment. The bound of what a person
+-- types has no slack but two cells: no short screen gets through.
+ALTER TABLE pupil_clock ADD COLUMN begun_at timestamp(3);
+
+CREATE FUNCTION qe_begin_attempt() RETURNS timestamp(3)
+LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_me bigint := qe_my_user_key();
+    v_now timestamp(3) := LOCALTIMESTAMP(3);
+BEGIN
+    IF v_me IS NULL THEN
+        RAISE EXCEPTION 'permission denied: only a pupil begins a practice' USING ERRCODE = '42501';
+    END IF;
+    PERFORM qe_lock_pupil_clock(v_me);
+    UPDATE pupil_clock SET begun_at = v_now WHERE user_key = v_me;
+    RETURN v_now;
+END
+$$;
+REVOKE ALL ON FUNCTION qe_begin_attempt() FROM PUBLIC;
+
+-- The server's time of the pupil's open attempt until p_now, which it
+-- closes; NULL when none is open.
+CREATE FUNCTION qe_close_attempt(p_key bigint, p_now timestamp(3)) RETURNS bigint
+LANGUAGE plpgsql SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_begun timestamp(3);
+BEGIN
+    PERFORM qe_lock_pupil_clock(p_key);
+    SELECT begun_at INTO v_begun FROM pupil_clock WHERE user_key = p_key;
+    UPDATE pupil_clock SET begun_at = NULL WHERE user_key = p_key;
+    RETURN floor(extract(epoch FROM (p_now - v_begun)) * 1000)::bigint;
+END
+$$;
+REVOKE ALL ON FUNCTION qe_close_attempt(bigint, timestamp) FROM PUBLIC;
+
+DO $$
+BEGIN
+    EXECUTE format('GRANT EXECUTE ON FUNCTION qe_begin_attempt() TO %I', qe_role('pupil'));
+END
+$$;
+
+-- The two stores keep their bodies but for these expressions; the upgrade
+-- stops on a body it does not know.
+DO $$
+DECLARE
+    v_close constant text :=
+        '    v_server_ms := qe_close_attempt(v_me, v_now);' || chr(10) ||
+        '    IF v_server_ms < p_elapsed_ms THEN' || chr(10) ||
+        '        p_elapsed_ms := v_server_ms;' || chr(10);
+    v_rewrites constant text[] := ARRAY[
+        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
+         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
+         '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10),
+         '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10) ||
+         '    v_server_ms bigint;' || chr(10)],
+        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
+         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
+         'only a pupil stores a practice'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10),
+         'only a pupil stores a practice'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10) ||
+         v_close || '        p_seconds := least(p_seconds, (v_server_ms / 1000)::integer);' || chr(10) ||
+         '    END IF;' || chr(10)],
+        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
+         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
+         '    IF v_typed > 20 + v_per_minute * p_elapsed_ms / 60000.0' || chr(10) ||
+         '       OR v_typed > 20 + v_per_minute * p_seconds / 60.0 THEN',
+         '    IF v_typed > 2 + v_per_minute * p_elapsed_ms / 60000.0' || chr(10) ||
+         '       OR v_typed > 2 + v_per_minute * (p_seconds + 1) / 60.0 THEN'],
+        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
+         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
+         'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), v_presses) END, 1)',
+         'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), v_presses) END,' || chr(10) ||
+         '            CASE WHEN v_server_ms IS NULL THEN 0 ELSE 1 END)'],
+        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
+         'text[], integer[])',
+         '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10),
+         '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10) ||
+         '    v_server_ms bigint;' || chr(10)],
+        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
+         'text[], integer[])',
+         'only a pupil stores a lesson'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10),
+         'only a pupil stores a lesson'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10) ||
+         v_close || '    END IF;' || chr(10)],
+        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
+         'text[], integer[])',
+         'IF v_lesson.keys > 20 + 750 * p_elapsed_ms / 60000.0 THEN',
+         'IF v_lesson.keys > 2 + 750 * p_elapsed_ms / 60000.0 THEN'],
+        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
+         'text[], integer[])',
+         'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), p_key_presses) END, 1)',
+         'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), p_key_presses) END,' || chr(10) ||
+         '            CASE WHEN v_server_ms IS NULL THEN 0 ELSE 1 END)']];
+    v_rewrite text[];
+    v_function text := '';
+    v_def text;
+BEGIN
+    FOREACH v_rewrite SLICE 1 IN ARRAY v_rewrites LOOP
+        IF v_rewrite[1] <> v_function THEN
+            IF v_def IS NOT NULL THEN
+                EXECUTE v_def;
+            END IF;
+            v_function := v_rewrite[1];
+            v_def := pg_get_functiondef(v_function::regprocedure);
+        END IF;
+        IF position(v_rewrite[2] IN v_def) = 0 THEN
+            RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
+        END IF;
+        v_def := replace(v_def, v_rewrite[2], v_rewrite[3]);
+    END LOOP;
+    EXECUTE v_def;
+END
+$$;
+
+-- A lesson of characters, whoever stores it, as fast as a person types.
+CREATE OR REPLACE FUNCTION qe_lesson_at_human_speed() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT
+AS $$
+BEGIN
+    IF EXISTS (SELECT 1 FROM course_lesson c
+               WHERE c.course = NEW.course AND c.lesson = NEW.lesson AND c.unit = '字'
+                 AND NEW.correct_keys > 2 + 250 * NEW.elapsed_ms / 60000.0) THEN
+        RAISE EXCEPTION '这一课比人能打的还快(每分钟超过250字),不能保存。' USING ERRCODE = 'QE201';
+    END IF;
+    RETURN NEW;
+END
+$$;

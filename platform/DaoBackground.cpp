@@ -82,6 +82,14 @@ void Post(const QString& target, std::function<void(CDaoDatabase&)> job)
     queue->wake.notify_all();
 }
 
+bool Wait(int milliseconds)
+{
+    const std::shared_ptr<CQueue> queue = Queue();
+    std::unique_lock lock(queue->mutex);
+    return queue->wake.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                [&queue] { return queue->jobs.empty() && !queue->bBusy; });
+}
+
 bool Finish(int milliseconds)
 {
     const std::shared_ptr<CQueue> queue = Queue();

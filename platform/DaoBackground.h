@@ -16,6 +16,10 @@ namespace DaoBackground {
 
 void Post(const QString& target, std::function<void(CDaoDatabase& own)> job);
 
+// Waits at most milliseconds until the jobs posted so far are done (a job
+// that must follow them, on another connection); true when they are.
+bool Wait(int milliseconds);
+
 // Waits at most milliseconds for the jobs posted so far; true when all are
 // done. A job still running then waits for a server that does not answer:
 // it is left to the end of the program (OffThread::Abandoned counts it).

@@ -53,13 +53,21 @@ public:
     void SetTime(const QTime& time) { m_time = time; }
     void SetDate(const QDate& date) { m_date = date; }
     // Moves both clocks on: the monotonic one and the time of day (past
-    // midnight into the next day).
+    // midnight into the next day); then tells whoever keeps a clock of its
+    // own (a server's records of when things began, moved back as much).
     void Advance(qint64 milliseconds)
     {
         m_nMonotonic += milliseconds;
         const QDateTime next = CurrentDateTime().addMSecs(milliseconds);
         m_date = next.date();
         m_time = next.time();
+        if (TimePasses())
+            TimePasses()(milliseconds);
+    }
+    static std::function<void(qint64)>& TimePasses()
+    {
+        static std::function<void(qint64)> passes;
+        return passes;
     }
 
     QList<Box> boxes;

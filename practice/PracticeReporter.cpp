@@ -1,6 +1,7 @@
 #include "practice/PracticeReporter.h"
 
 #include "attempts/Metrics.h"
+#include "attempts/ResultStore.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/LargeScreen.h"
 #include "practice/PracticeState.h"
@@ -12,6 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 
 void CPracticeReporter::Start()
 {
+    CResultStore(m_doc.m_pDB).BeginAttempt();
     m_live.Start([this] { return Report(0); });
 }
 

@@ -1,6 +1,7 @@
 #include "tests/TestDatabase.h"
 
 #include "platform/DaoBackground.h"
+#include "platform/ScriptedPlatform.h"
 #include "users/Accounts.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
@@ -109,6 +110,19 @@ CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>
     }
     CDaoDatabase* db = m_pDB.get();
     CSession::Instance().SetDatabaseSource([db] { return db; });
+    // A server's clock cannot be set: the begins of the pupils' practices
+    // move back as the test's clocks move on (once the begins posted so far
+    // have reached the server).
+    if (IsPostgres() && m_pAdmin) {
+        CScriptedPlatform::TimePasses() = [admin = m_pAdmin.get()](qint64 ms) {
+            DaoBackground::Wait(10000);
+            QSqlQuery shift(admin->Connection());
+            if (!shift.exec(u"UPDATE pupil_clock SET begun_at = begun_at - interval '%1 ms' "
+                            "WHERE begun_at IS NOT NULL"_s.arg(ms)))
+                qWarning("the begins were not moved back: %s",
+                         qPrintable(shift.lastError().text()));
+        };
+    }
 }
 
 CTestDatabase::~CTestDatabase()
@@ -116,6 +130,7 @@ CTestDatabase::~CTestDatabase()
     // What the program left to its background thread is done before the
     // next test's database takes this one's place.
     DaoBackground::Finish(10000);
+    CScriptedPlatform::TimePasses() = nullptr;
     CSession::Instance().SetDatabaseSource({});
     m_pDB->Close();
     if (m_pAdmin)

@@ -46,7 +46,7 @@ private slots:
     }
 
     // The best and the averages are taken over the same attempts, those of
-    // 30 s or a whole screen; the averages are all their correct units over
+    // 30 s or a whole screen of 5 s; the averages are all their correct units over
     // all their time (and over all they typed).
     void bestAndAverageOfAttempts_data()
     {
@@ -70,6 +70,8 @@ private slots:
         QTest::newRow("a whole screen in 20 s is the best")
             << QList{at(20000, 40, 40, true), at(60000, 30, 30)} << 2 << 120.0 << 52.5 << 100
             << 100;
+        QTest::newRow("a whole screen in under 5 s counts for nothing")
+            << QList{at(4999, 40, 40, true), at(60000, 30, 30)} << 1 << 30.0 << 30.0 << 100 << 100;
         QTest::newRow("exactly 30 s counts")
             << QList{at(30000, 20, 10), at(60000, 20, 20)} << 2 << 20.0 << 20.0 << 100 << 75;
         QTest::newRow("only short attempts: nothing counts")

@@ -226,6 +226,7 @@ private slots:
         QCOMPARE(CurrentPracticeKind, int(PracticeKind::English));
 
         f.Type(" " + letters.mid(1288, 10) + "x");
+        f.platform.Advance(2000); // 11 keys as a person types them
         f.platform.AnswerBoxes({IDOK});
         f.platform.DriveDialog(
             [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });

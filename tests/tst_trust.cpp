@@ -16,7 +16,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUrlQuery>
 
 #include <algorithm>
 #include <map>
@@ -60,6 +59,20 @@ QVariant Must(CDaoDatabase& db, const QString& sql)
     if (!run.strState.isEmpty())
         QTest::qFail(qPrintable(run.strError + u" in: "_s + sql), __FILE__, __LINE__);
     return run.value;
+}
+
+// A connection to address, or none and the reason in *pRefusal.
+std::unique_ptr<CDaoDatabase> OpenAt(const QString& address, QString* pRefusal = nullptr)
+{
+    auto db = std::make_unique<CDaoDatabase>();
+    try {
+        db->Open(address);
+    } catch (const CDaoException& e) {
+        if (pRefusal)
+            *pRefusal = e.GetErrorMessage();
+        return nullptr;
+    }
+    return db;
 }
 
 // A lab's database made as the README has its administrator make it: an
@@ -269,15 +282,12 @@ std::pair<std::unique_ptr<CDaoDatabase>, QString> CLab::Connect(const QString& w
     }
     if (!password.isEmpty())
         address.setPassword(password);
-    auto db = std::make_unique<CDaoDatabase>();
-    try {
-        db->Open(address.toString());
-    } catch (const CDaoException& e) {
-        // libpq gives a refused connection no SQLSTATE; its text names it.
-        const QString text = e.GetErrorMessage();
-        return {nullptr, text.contains("too many connections for role"_L1) ? u"53300"_s : text};
-    }
-    return {std::move(db), QString()};
+    QString refusal;
+    auto db = OpenAt(address.toString(), &refusal);
+    // libpq gives a refused connection no SQLSTATE; its text names it.
+    if (refusal.contains("too many connections for role"_L1))
+        refusal = u"53300"_s;
+    return {std::move(db), refusal};
 }
 
 CDaoDatabase& CLab::As(const QString& who)
@@ -564,6 +574,9 @@ lab 1 read the super users' names|SELECT name FROM supperuser
 teacher QE001 import a name with a line feed|SELECT qe_add_pupils(ARRAY[E'新\n人'], ARRAY['一班'],
   ARRAY['9'], ARRAY[%h])
 pupil 42501 read an exam's screen before it starts|SELECT screen_cells FROM exam
+pupil QE201 store 32 right cells in a second|SELECT * FROM qe_store_practice(112, %c32, %a32,
+  %c32, %a32, 1, 1000, 0, 1, 'x', '', 0, 0, 0, 0, -1, -1)
+ghost-pupil 42501 begin a practice as no account|SELECT qe_begin_attempt()
 pupil - read the text of an open exam|SELECT body FROM practice_text WHERE id = %T
 lab - read the text of an open exam as the lab|SELECT body FROM practice_text WHERE id = %T
 pupil=-,lab=- read the text of an exam not yet opened|SELECT body FROM practice_text WHERE id = %P
@@ -695,6 +708,38 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         QVERIFY(others > 0);
         owner.Execute(u"UPDATE \"user\" SET name = '王明' WHERE qe_key = %1"_s.arg(lab.nOther));
         owner.Execute(u"UPDATE \"user\" SET name = '李华' WHERE qe_key = %1"_s.arg(lab.nPupil));
+    }
+
+    // A practice is timed by the server from its begin at the space bar: a
+    // store claiming more time than passed since then is held to the
+    // server's (and refused as faster than a person types when that is
+    // short), the begin is closed by its store, and a store without one
+    // counts for no lesson or assignment (checked = 0).
+    void practicesAreTimedByTheServer_data() { Labs(); }
+    void practicesAreTimedByTheServer()
+    {
+        CLab& lab = Lab();
+        CDaoDatabase& pupil = lab.As(u"third"_s);
+        QStringList stored;
+        const auto store = [&](int cells) {
+            lab.Owner().Execute(u"UPDATE pupil_clock SET last_end = NULL"_s);
+            const CRun run = Run(pupil, lab.Expand(u"SELECT attempt_id FROM qe_store_practice(112, "
+                                                   "%c%1, %a%1, %c%1, %a%1, 60, 60000, 0, 1, 'x', "
+                                                   "'', 0, 0, 0, 0, -1, -1)"_s.arg(cells)));
+            stored << (run.strState.isEmpty()
+                           ? Must(lab.Owner(), u"SELECT (elapsed_ms / 1000)::text || 's/' || "
+                                               "checked FROM attempt WHERE id = %1"_s.arg(
+                                                   run.value.toLongLong()))
+                                 .toString()
+                           : run.strState);
+        };
+        Must(pupil, u"SELECT qe_begin_attempt()"_s);
+        lab.Owner().Execute(u"UPDATE pupil_clock SET begun_at = begun_at - interval '10 s'"_s);
+        // Begun 10 s ago, "a minute" of 140 cells is too fast and one of 100
+        // is 10 s; after it no begin is open.
+        for (int cells : {140, 100, 100})
+            store(cells);
+        QCOMPARE(stored, (QStringList{u"QE201"_s, u"10s/1"_s, u"60s/0"_s}));
     }
 
     // A silence the server shared with every sitting (its own stall: no
@@ -934,37 +979,16 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
     void aLineForEachMachine()
     {
         CLab& lab = Lab();
-        const QString first = lab.LabAddress();
         const QString second = ServerAccounts::IssueLabLine(lab.Owner(), u" PC-02 "_s);
         QCOMPARE(QUrl(second).userName(), lab.strPrefix + u"_lab_pc-02"_s);
-        QCOMPARE(
-            Must(
-                lab.Owner(),
-                u"SELECT string_agg(name, ' ' ORDER BY name) FROM lab_line WHERE name LIKE 'pc%2' OR name = 'pc01'"_s)
-                .toString(),
-            u"pc-02 pc01"_s);
-        const auto open = [](const QString& address) {
-            auto db = std::make_unique<CDaoDatabase>();
-            try {
-                db->Open(address);
-            } catch (const CDaoException& e) {
-                return std::pair{std::unique_ptr<CDaoDatabase>(), e.GetErrorMessage()};
-            }
-            return std::pair{std::move(db), QString()};
-        };
-        auto [spoiler, refused] = open(second);
+        QString refused;
+        auto spoiler = OpenAt(second, &refused);
         QVERIFY2(spoiler, qPrintable(refused));
         // Over TLS, the server's certificate and name checked, the login
         // bound to the channel; plain only where the owner asked for it.
-        const QUrlQuery tls(QUrl(second).query());
-        QCOMPARE(
-            std::pair(tls.queryItemValue(u"sslmode"_s), tls.queryItemValue(u"channel_binding"_s)),
-            std::pair(u"verify-full"_s, u"require"_s));
+        QVERIFY(second.contains("sslmode=verify-full&channel_binding=require"_L1));
         QCOMPARE(Must(*spoiler, u"SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()"_s),
                  QVariant(true));
-        QCOMPARE(ServerAccounts::WithTls(u"postgresql://o@h/qe"_s),
-                 u"postgresql://o@h/qe?sslmode=verify-full&channel_binding=require&"
-                 "sslrootcert=/etc/qe/root.crt"_s);
         QCOMPARE(ServerAccounts::WithTls(u"postgresql://o@h/qe?sslmode=disable"_s),
                  u"postgresql://o@h/qe?sslmode=disable"_s);
         QCOMPARE(Run(*spoiler, u"ALTER ROLE CURRENT_USER CONNECTION LIMIT 50"_s).strState,
@@ -972,27 +996,23 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         // What PostgreSQL lets any role do to itself.
         Must(*spoiler, u"ALTER ROLE CURRENT_USER SET statement_timeout = '20ms'"_s);
         Must(*spoiler, u"ALTER ROLE CURRENT_USER SET lock_timeout = 0"_s);
-        std::vector<std::unique_ptr<CDaoDatabase>> held;
-        held.push_back(open(second).first);
-        QVERIFY(held.back());
-        QVERIFY(open(second).second.contains("too many connections for role"_L1));
-        QCOMPARE(Run(*held.back(), u"SELECT pg_sleep(0.1)"_s).strState, u"57014"_s);
-        held.clear();
-        const QString ours =
-            CDaoDatabase::WithSessionSettings(second, ServerAccounts::LabLineSettings());
-        auto [program, programRefused] = open(ours);
-        QVERIFY2(program, qPrintable(programRefused));
+        auto held = OpenAt(second);
+        QVERIFY(held && !OpenAt(second, &refused));
+        QVERIFY(refused.contains("too many connections for role"_L1));
+        QCOMPARE(Run(*held, u"SELECT pg_sleep(0.1)"_s).strState, u"57014"_s);
+        held.reset();
+        auto program =
+            OpenAt(CDaoDatabase::WithSessionSettings(second, ServerAccounts::LabLineSettings()));
         QCOMPARE(Run(*program, u"SELECT pg_sleep(0.1)"_s).strState, u""_s);
         QCOMPARE(Must(*program, u"SHOW lock_timeout"_s).toString(), u"5s"_s);
         program.reset();
         Must(*spoiler, u"ALTER ROLE CURRENT_USER PASSWORD 'x'"_s);
-        QVERIFY(!open(second).first);
+        QVERIFY(!OpenAt(second));
         // The other machine logs in, and so do its pupils, with the lab's
         // timeouts whatever a pupil set on their own role.
         Must(lab.As(u"pupil"_s), u"ALTER ROLE CURRENT_USER SET statement_timeout = 0"_s);
-        auto [other, otherRefused] = open(first);
-        QVERIFY2(other, qPrintable(otherRefused));
-        QVERIFY(Accounts::SignIn(*other, false, lab.nPupil, {}, u"pw"_s));
+        auto other = OpenAt(lab.LabAddress());
+        QVERIFY(other && Accounts::SignIn(*other, false, lab.nPupil, {}, u"pw"_s));
         QCOMPARE(Must(*other, u"SHOW statement_timeout"_s).toString(), u"30s"_s);
         RefreshLab(lab.Owner());
         // The shared line of before.
@@ -1003,17 +1023,16 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
 
         // Given again: a new password, the settings gone, the spoiler's
         // session ended.
-        const QString again = ServerAccounts::IssueLabLine(lab.Owner(), u"pc-02"_s);
+        auto renewed = OpenAt(ServerAccounts::IssueLabLine(lab.Owner(), u"pc-02"_s));
         QVERIFY(Run(*spoiler, u"SELECT 1"_s).strState != u""_s);
-        auto [renewed, renewedRefused] = open(again);
-        QVERIFY2(renewed, qPrintable(renewedRefused));
         QCOMPARE(Run(*renewed, u"SELECT pg_sleep(0.1)"_s).strState, u""_s);
         for (const QString& bad : {u"'pc_1', %1"_s.arg(Verifier), u"'pc9', 'plain'"_s})
             QCOMPARE(Run(lab.Owner(), u"SELECT qe_issue_lab_line(%1)"_s.arg(bad)).strState,
                      u"QE001"_s);
 
         // The upgrade's first step: the lab's and the pupils' sessions end
-        // (a pupil's open transaction among them), a teacher's stays.
+        // (a pupil's open transaction among them), a teacher's stays, and
+        // the owner keeps no membership it took for it.
         CDaoDatabase& pupil = lab.As(u"pupil"_s);
         Must(pupil, u"BEGIN"_s);
         Must(pupil, u"SELECT count(*) FROM score_owner"_s);
@@ -1080,7 +1099,7 @@ lab: EXECUTE qe_account_key qe_my_class qe_my_super_key qe_my_user_key qe_owns_a
   qe_role qe_text_in_open_exam
 lab: SELECT lab_config practice_text schema_version score supperuser user
 pupil: CONNECT TEMPORARY USAGE CREATE true false true false
-pupil: EXECUTE qe_account_key qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login
+pupil: EXECUTE qe_account_key qe_begin_attempt qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login
   qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_refuse_kept_result qe_register
   qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_detail qe_store_lesson
   qe_store_lesson_keys qe_store_practice qe_text_in_open_exam
