@@ -359,3 +359,22 @@ BEGIN
     RETURN NEW;
 END
 $$;
+
+-- The functions a pupil or a lab line calls keep the server's time zone
+-- (the one of this upgrade's session), whatever a session sets: a pupil's
+-- session moved across the date line between a practice's begin and its
+-- store, or a sitting's start and its end, made the server's own clock
+-- (LOCALTIMESTAMP) disagree with itself by a day. Functions of later
+-- versions keep it too (SET TimeZone FROM CURRENT).
+DO $$
+DECLARE
+    v_function regprocedure;
+BEGIN
+    FOR v_function IN
+        SELECT p.oid::regprocedure FROM pg_proc p
+        WHERE p.pronamespace = current_schema()::regnamespace AND p.prosecdef
+    LOOP
+        EXECUTE format('ALTER FUNCTION %s SET TimeZone FROM CURRENT', v_function);
+    END LOOP;
+END
+$$;

@@ -714,7 +714,8 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
     // store claiming more time than passed since then is held to the
     // server's (and refused as faster than a person types when that is
     // short), the begin is closed by its store, and a store without one
-    // counts for no lesson or assignment (checked = 0).
+    // counts for no lesson or assignment (checked = 0); the server's clock
+    // keeps its time zone, whatever the session sets.
     void practicesAreTimedByTheServer_data() { Labs(); }
     void practicesAreTimedByTheServer()
     {
@@ -739,7 +740,14 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         // is 10 s; after it no begin is open.
         for (int cells : {140, 100, 100})
             store(cells);
-        QCOMPARE(stored, (QStringList{u"QE201"_s, u"10s/1"_s, u"60s/0"_s}));
+        // A session moved across the date line between the begin and the
+        // store gains no day on the server's clock.
+        for (const QString& sql : {u"SET TimeZone = 'Etc/GMT+12'"_s, u"SELECT qe_begin_attempt()"_s,
+                                   u"SET TimeZone = 'Etc/GMT-14'"_s})
+            Must(pupil, sql);
+        store(100);
+        Must(pupil, u"RESET TimeZone"_s);
+        QCOMPARE(stored, (QStringList{u"QE201"_s, u"10s/1"_s, u"60s/0"_s, u"QE201"_s}));
     }
 
     // A silence the server shared with every sitting (its own stall: no
@@ -996,6 +1004,7 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         // What PostgreSQL lets any role do to itself.
         Must(*spoiler, u"ALTER ROLE CURRENT_USER SET statement_timeout = '20ms'"_s);
         Must(*spoiler, u"ALTER ROLE CURRENT_USER SET lock_timeout = 0"_s);
+        Must(*spoiler, u"ALTER ROLE CURRENT_USER SET default_transaction_read_only = on"_s);
         auto held = OpenAt(second);
         QVERIFY(held && !OpenAt(second, &refused));
         QVERIFY(refused.contains("too many connections for role"_L1));
@@ -1026,6 +1035,7 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         auto renewed = OpenAt(ServerAccounts::IssueLabLine(lab.Owner(), u"pc-02"_s));
         QVERIFY(Run(*spoiler, u"SELECT 1"_s).strState != u""_s);
         QCOMPARE(Run(*renewed, u"SELECT pg_sleep(0.1)"_s).strState, u""_s);
+        QCOMPARE(Must(*renewed, u"SHOW default_transaction_read_only"_s).toString(), u"off"_s);
         for (const QString& bad : {u"'pc_1', %1"_s.arg(Verifier), u"'pc9', 'plain'"_s})
             QCOMPARE(Run(lab.Owner(), u"SELECT qe_issue_lab_line(%1)"_s.arg(bad)).strState,
                      u"QE001"_s);
