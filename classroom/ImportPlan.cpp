@@ -67,8 +67,8 @@ QList<CImportRow> PlanImport(const QList<CClassListRow>& rows, const QSet<QStrin
         if (const QString quote = QuoteRefusal(row); !quote.isEmpty())
             refusals.append(quote);
         const QStringList fields{row.strName, row.strClass, row.strStudentNo, row.strPassword};
-        const QStringList checks{AccountRules::CheckName(row.strName),
-                                 AccountRules::CheckClass(row.strClass),
+        const QStringList checks{AccountRules::CheckPupilName(row.strName),
+                                 AccountRules::CheckPupilClass(row.strClass),
                                  AccountRules::CheckStudentNo(row.strStudentNo),
                                  AccountRules::CheckPassword(row.strPassword, false)};
         for (int field = 0; field < checks.size(); ++field) {

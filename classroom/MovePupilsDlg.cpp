@@ -33,8 +33,8 @@ bool CMovePupilsDlg::OnInitDialog()
 
 void CMovePupilsDlg::OnOK()
 {
-    const QString className = Item<QComboBox>(IDC_CLASS)->currentText();
-    const QString refusal = AccountRules::CheckClass(className);
+    const QString className = Item<QComboBox>(IDC_CLASS)->currentText().trimmed();
+    const QString refusal = AccountRules::CheckPupilClass(className);
     if (!refusal.isEmpty()) {
         Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
         return;

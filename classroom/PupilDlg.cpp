@@ -53,14 +53,14 @@ bool CPupilDlg::Refuse(const QString& text, int nID)
 void CPupilDlg::OnOK()
 {
     CPupil pupil = m_pupil;
-    pupil.strName = GetDlgItemText(IDC_NAME);
-    pupil.strClass = Item<QComboBox>(IDC_CLASS)->currentText();
+    pupil.strName = GetDlgItemText(IDC_NAME).trimmed();
+    pupil.strClass = Item<QComboBox>(IDC_CLASS)->currentText().trimmed();
     pupil.strStudentNo = GetDlgItemText(IDC_STUDENTNO);
     const bool bAdding = pupil.nKey == 0;
     if (bAdding)
         pupil.strPassword = GetDlgItemText(IDC_PASSWORD);
-    if (Refuse(AccountRules::CheckName(pupil.strName), IDC_NAME) ||
-        Refuse(AccountRules::CheckClass(pupil.strClass), IDC_CLASS) ||
+    if (Refuse(AccountRules::CheckPupilName(pupil.strName), IDC_NAME) ||
+        Refuse(AccountRules::CheckPupilClass(pupil.strClass), IDC_CLASS) ||
         Refuse(AccountRules::CheckStudentNo(pupil.strStudentNo), IDC_STUDENTNO) ||
         (bAdding && Refuse(AccountRules::CheckPassword(pupil.strPassword, false), IDC_PASSWORD)))
         return;

@@ -378,3 +378,59 @@ BEGIN
     END LOOP;
 END
 $$;
+
+-- One rule of names and classes, the program's (AccountRules::
+-- CheckPupilName): after the checks of before, only letters of the
+-- writing systems a school's names use (Latin, Greek, Cyrillic, Han, kana),
+-- digits, a middle dot, brackets and spaces (an ideographic one too)
+-- inside; no two look-alike
+-- alphabets in one word; no space before or after. Nothing a spreadsheet
+-- takes for a formula ("=1+2", "@SUM"), nothing unassigned, no marks or
+-- selectors that draw nothing.
+CREATE FUNCTION qe_check_visible_text(p_text text, p_what text) RETURNS void
+LANGUAGE plpgsql IMMUTABLE SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_bad text;
+    v_word text;
+BEGIN
+    -- A pupil's name and class; a super user's name is the teachers' own.
+    IF coalesce(p_text, '') = '' OR p_what NOT IN ('用户姓名', '班级名称') THEN
+        RETURN;
+    END IF;
+    IF p_text ~ '^[\s\u0085\u00a0\u1680\u2000-\u200a\u2028\u2029\u202f\u205f\u3000]'
+       OR p_text ~ '[\s\u0085\u00a0\u1680\u2000-\u200a\u2028\u2029\u202f\u205f\u3000]$' THEN
+        RAISE EXCEPTION '%的前后不能有空格,请重新输入!', p_what USING ERRCODE = 'QE001';
+    END IF;
+    v_bad := substring(p_text FROM '[^A-Za-z0-9\u00c0-\u00d6\u00d8-\u00f6\u00f8-\u024f\u0391-\u03a1\u03a3-\u03a9\u03b1-\u03c9\u0401\u0410-\u044f\u0451\u3007\u3041-\u3096\u30a1-\u30fa\u30fc\u3400-\u4dbf\u4e00-\u9fff\uf900-\ufaff\uff10-\uff19\U00020000-\U0002fa1f\u00b7\u30fb()\uff08\uff09 \u3000]');
+    IF v_bad IS NOT NULL THEN
+        RAISE EXCEPTION '%中有不能用的字符 U+%(只能用汉字、字母、数字、括号、间隔号“·”和中间的空格),请重新输入!',
+            p_what, upper(lpad(to_hex(ascii(v_bad)), greatest(4, length(to_hex(ascii(v_bad)))), '0'))
+            USING ERRCODE = 'QE001';
+    END IF;
+    FOR v_word IN SELECT w FROM regexp_split_to_table(p_text, '[ \u3000\u00b7\u30fb()\uff08\uff09]+') w LOOP
+        IF (v_word ~ '[A-Za-z\u00c0-\u00d6\u00d8-\u00f6\u00f8-\u024f]')::integer
+           + (v_word ~ '[\u0391-\u03a1\u03a3-\u03a9\u03b1-\u03c9]')::integer
+           + (v_word ~ '[\u0401\u0410-\u044f\u0451]')::integer > 1 THEN
+            RAISE EXCEPTION '%的“%”中混用了看起来一样的不同字母(如拉丁字母和西里尔字母),请重新输入!',
+                p_what, v_word USING ERRCODE = 'QE001';
+        END IF;
+    END LOOP;
+END
+$$;
+REVOKE ALL ON FUNCTION qe_check_visible_text(text, text) FROM PUBLIC;
+
+DO $$
+DECLARE
+    v_function constant text := 'qe_check_account_text(text, text, boolean)';
+    v_after constant text := '中没有看得见的字符,请重新输入!'', p_what USING ERRCODE = ''QE001'';'
+                             || chr(10) || '    END IF;' || chr(10);
+    v_def text := pg_get_functiondef(v_function::regprocedure);
+BEGIN
+    IF position(v_after IN v_def) = 0 THEN
+        RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
+    END IF;
+    EXECUTE replace(v_def, v_after,
+                    v_after || '    PERFORM qe_check_visible_text(p_text, p_what);' || chr(10));
+END
+$$;

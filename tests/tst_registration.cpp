@@ -144,7 +144,9 @@ private slots:
             u"没有“NONE”这个班级,请选择老师建立的班级。"_s);
         row("new name stored with its history row", u"新生"_s, {});
         row("letter case differs", u"alice"_s, {});
-        row("trailing space differs", u"Alice "_s, {});
+        // On a lab's server the one rule of names holds: no space before or after.
+        row("trailing space differs", u"Alice "_s, {}, u"新班"_s,
+            u"用户姓名的前后不能有空格,请重新输入!"_s);
         row("empty name", u""_s, {}, u"新班"_s, u"用户姓名不能为空,请输入!"_s);
         row("name only of a super user", u"admin"_s, {});
         row("second stored name refused", u"同名"_s, NameTaken);
@@ -244,8 +246,28 @@ private slots:
         named("a soft hyphen", u"李\u00AD华"_s, invisible, "00AD");
         named("a private-use character", u"李\uE000"_s, unshown, "E000");
         named("a private-use character beyond the BMP", u"李\U000F0000"_s, unshown, "F0000");
-        named("an unassigned code point", u"李\u0378"_s, unshown, "0378", {},
-              u"server: the server's check has no rule on unassigned code points"_s);
+        const QString other =
+            u"%1中有不能用的字符 U+%2(只能用汉字、字母、数字、括号、间隔号“·”和中间的空格),请重新输入!"_s;
+        const auto outside = [&](const char* name, const QString& text, const char* code) {
+            row(name, both, text, QString(other).replace(u"%2"_s, QString::fromLatin1(code)));
+        };
+        named("an unassigned code point", u"李\u0378"_s, unshown, "0378",
+              QString(other).replace(u"%2"_s, u"0378"_s));
+        named("a tag space", u"李\U000E0020"_s, invisible, "E0020",
+              QString(other).replace(u"%2"_s, u"E0020"_s));
+        outside("a no-break space", u"李\u00A0华"_s, "00A0");
+        outside("a variation selector", u"李\uFE0F"_s, "FE0F");
+        outside("a grapheme joiner", u"李\u034F华"_s, "034F");
+        outside("a formula", u"=1+2"_s, "003D");
+        outside("a formula of a function", u"@SUM"_s, "0040");
+        outside("a Hangul filler beside a letter", u"李\u3164"_s, "3164");
+        row("a space after", both, u"李华 "_s, u"%1的前后不能有空格,请重新输入!"_s);
+        row("an ideographic space before", both, u"\u3000李华"_s,
+            u"%1的前后不能有空格,请重新输入!"_s);
+        row("a Cyrillic letter among Latin ones", both, u"Li P\u0430vel"_s,
+            u"%1的“P\u0430vel”中混用了看起来一样的不同字母(如拉丁字母和西里尔字母),请重新输入!"_s);
+        row("a middle dot, brackets and Cyrillic beside Latin", both,
+            u"阿依古丽·买买提 初一(2)班 Иван Li"_s, {});
         // No UTF-8 holds a lone surrogate: it never reaches a server as itself.
         named("a lone surrogate", u"李"_s + QChar(0xD800), unshown, "D800", u"-"_s);
         row("only a Hangul filler", both, u"\u3164"_s, blank);
@@ -281,8 +303,8 @@ private slots:
             if (!(fields & field))
                 continue;
             const QString what = field == NameField ? u"用户姓名"_s : u"班级名称"_s;
-            const QString program = field == NameField    ? AccountRules::CheckName(text)
-                                    : field == ClassField ? AccountRules::CheckClass(text)
+            const QString program = field == NameField    ? AccountRules::CheckPupilName(text)
+                                    : field == ClassField ? AccountRules::CheckPupilClass(text)
                                                           : AccountRules::CheckStudentNo(text);
             expectFault(u"program"_s);
             QCOMPARE(program, QString(refusal).replace(u"%1"_s, what));

@@ -443,7 +443,12 @@ teacher 1 run with the teachers' timeouts|%timeouts '10s 10min 10min'
 lab QE004 register while registration is closed|SELECT qe_register('新人', '一班', '009', %h)
 lab+ + register while a teacher allows it|SELECT qe_register('新人', '一班', '009', %h)
 lab+ QE002 register a name taken|SELECT qe_register('王明', '一班', '009', %h)
-lab+ QE004 register into a class no teacher made|SELECT qe_register('新人', '=1+1', '009', %h)
+lab+ QE004 register into a class no teacher made|SELECT qe_register('新人', '九班', '009', %h)
+lab+ QE001 register a name with a space after it|SELECT qe_register('新人 ', '一班', '009', %h)
+lab+ QE001 register a class a spreadsheet takes for a formula|SELECT qe_register('新人', '=1+1',
+  '009', %h)
+lab+ QE001 register a name of a Cyrillic letter among Latin ones|SELECT qe_register('Pаvel',
+  '一班', '009', %h)
 lab+ QE001 register a name with a line feed|SELECT qe_register(E'李\n华', '一班', '009', %h)
 lab+ QE006 register a name beyond its size|SELECT qe_register(repeat('名', 2000), '一班', '009', %h)
 lab+ QE001 register a class with a tab|SELECT qe_register('新人', E'一\t班', '009', %h)

@@ -64,9 +64,81 @@ QString CheckCharacters(const QString& text, const QString& what)
     return {};
 }
 
+// The letters a name may hold, by alphabet; the look-alike ones must not
+// meet in one word.
+enum class Alphabet { None, Other, Latin, Greek, Cyrillic };
+
+Alphabet AlphabetOf(char32_t c)
+{
+    const auto in = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
+    if (in(U'A', U'Z') || in(U'a', U'z') || in(0xC0, 0xD6) || in(0xD8, 0xF6) || in(0xF8, 0x24F))
+        return Alphabet::Latin;
+    if (in(0x391, 0x3A1) || in(0x3A3, 0x3A9) || in(0x3B1, 0x3C9))
+        return Alphabet::Greek;
+    if (c == 0x401 || c == 0x451 || in(0x410, 0x44F))
+        return Alphabet::Cyrillic;
+    // Han (and 〇), kana, and the digits, half- and full-width.
+    if (in(0x3400, 0x4DBF) || in(0x4E00, 0x9FFF) || in(0xF900, 0xFAFF) || in(0x20000, 0x2FA1F) ||
+        c == 0x3007 || in(0x3041, 0x3096) || in(0x30A1, 0x30FA) || c == 0x30FC || in(U'0', U'9') ||
+        in(0xFF10, 0xFF19))
+        return Alphabet::Other;
+    return Alphabet::None;
+}
+
+// A space (the ideographic one of "李　华" too), the middle dots · and ・,
+// and the brackets of "初一(2)班".
+bool IsWordBreak(char32_t c)
+{
+    return c == U' ' || c == 0x3000 || c == 0xB7 || c == 0x30FB || c == U'(' || c == U')' ||
+           c == 0xFF08 || c == 0xFF09;
+}
+
+QString CheckVisibleText(const QString& text, const QString& what)
+{
+    if (text != text.trimmed())
+        return u"%1的前后不能有空格,请重新输入!"_s.arg(what);
+    QString word;
+    QList<Alphabet> alphabets;
+    // A space after the last word ends it too.
+    QList<uint> characters = text.toUcs4();
+    characters.append(U' ');
+    for (const char32_t c : std::as_const(characters)) {
+        if (IsWordBreak(c)) {
+            if (alphabets.count(Alphabet::Latin) + alphabets.count(Alphabet::Greek) +
+                    alphabets.count(Alphabet::Cyrillic) >
+                1)
+                return u"%1的“%2”中混用了看起来一样的不同字母(如拉丁字母和西里尔字母),请重新输入!"_s
+                    .arg(what, word);
+            word.clear();
+            alphabets.clear();
+            continue;
+        }
+        const Alphabet alphabet = AlphabetOf(c);
+        if (alphabet == Alphabet::None)
+            return u"%1中有不能用的字符 %2(只能用汉字、字母、数字、括号、间隔号“·”和中间的空格),"
+                   "请重新输入!"_s.arg(what, CodePoint(c));
+        word += QString::fromUcs4(&c, 1);
+        if (alphabet != Alphabet::Other && !alphabets.contains(alphabet))
+            alphabets.append(alphabet);
+    }
+    return {};
+}
+
 } // namespace
 
 namespace AccountRules {
+
+QString CheckPupilName(const QString& name)
+{
+    const QString refusal = CheckName(name);
+    return refusal.isEmpty() ? CheckVisibleText(name, u"用户姓名"_s) : refusal;
+}
+
+QString CheckPupilClass(const QString& className)
+{
+    const QString refusal = CheckClass(className);
+    return refusal.isEmpty() ? CheckVisibleText(className, u"班级名称"_s) : refusal;
+}
 
 QString CheckNameCharacters(const QString& name)
 {

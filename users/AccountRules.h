@@ -22,6 +22,17 @@ QString CheckStudentNo(const QString& number);
 // An empty password is refused only where bRequired.
 QString CheckPassword(const QString& password, bool bRequired);
 
+// The one rule of the names and classes a teacher files pupils under (the
+// class list, its import, a move to another class), as a lab's server
+// applies it to every account it makes: CheckName or CheckClass, then only
+// letters of the writing systems a school's names use, digits, a middle
+// dot, brackets ("初一(2)班") and spaces inside, no letters of two look-alike
+// alphabets (Latin, Greek, Cyrillic) in one word, no space before or after.
+// Given trimmed text; data/upgrade-17-postgresql.sql holds the server's
+// copy (qe_check_visible_text).
+QString CheckPupilName(const QString& name);
+QString CheckPupilClass(const QString& className);
+
 // Only the characters of a name or a class, for the dialogs that take an
 // empty one: no control characters (tab, line feed), no invisible format
 // characters (direction overrides, zero-width marks), and something visible
