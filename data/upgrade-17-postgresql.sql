@@ -11,6 +11,26 @@
 
 SELECT set_config('search_path', quote_ident(current_schema()) || ', pg_temp', true);
 
+-- Rewrites a function of an earlier version in place: each pair of
+-- p_rewrites replaces its first text, which must stand in the body, by its
+-- second; the upgrade stops on a body it does not know. Dropped at the end.
+CREATE FUNCTION qe_rewrite_function(p_function text, p_rewrites text[]) RETURNS void
+LANGUAGE plpgsql SET search_path FROM CURRENT
+AS $$
+DECLARE
+    v_rewrite text[];
+    v_def text := pg_get_functiondef(p_function::regprocedure);
+BEGIN
+    FOREACH v_rewrite SLICE 1 IN ARRAY p_rewrites LOOP
+        IF position(v_rewrite[1] IN v_def) = 0 THEN
+            RAISE EXCEPTION '% is not the function this upgrade knows', p_function;
+        END IF;
+        v_def := replace(v_def, v_rewrite[1], v_rewrite[2]);
+    END LOOP;
+    EXECUTE v_def;
+END
+$$;
+
 CREATE TABLE lab_line (
     name text PRIMARY KEY CHECK (name ~ '^[a-z0-9][a-z0-9-]{0,15}$'),
     issued_at timestamp(3) NOT NULL DEFAULT LOCALTIMESTAMP(3)
@@ -128,13 +148,9 @@ DO $$
 DECLARE
     v_function constant text := 'qe_register(text, text, text, text)';
     v_before constant text := '    PERFORM qe_check_account_text(p_name, ''用户姓名'', true);';
-    v_def text := pg_get_functiondef(v_function::regprocedure);
 BEGIN
-    IF position(v_before IN v_def) = 0 THEN
-        RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
-    END IF;
-    EXECUTE replace(v_def, v_before,
-                    '    PERFORM qe_check_registration_rate();' || chr(10) || v_before);
+    PERFORM qe_rewrite_function(v_function, ARRAY[[v_before,
+        '    PERFORM qe_check_registration_rate();' || chr(10) || v_before]]);
 END
 $$;
 
@@ -185,16 +201,8 @@ DECLARE
         ['    UPDATE exam_sitting SET seen_pos = v_end, seen_at = p_now, reports = reports + 1,',
          '    UPDATE exam_sitting SET seen_pos = v_end, seen_at = p_now, reports = reports + 1,' || chr(10) ||
          '        recent_reports = (recent_reports || p_now)[greatest(1, cardinality(recent_reports) - 28):],']];
-    v_rewrite text[];
-    v_def text := pg_get_functiondef(v_function::regprocedure);
 BEGIN
-    FOREACH v_rewrite SLICE 1 IN ARRAY v_rewrites LOOP
-        IF position(v_rewrite[1] IN v_def) = 0 THEN
-            RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
-        END IF;
-        v_def := replace(v_def, v_rewrite[1], v_rewrite[2]);
-    END LOOP;
-    EXECUTE v_def;
+    PERFORM qe_rewrite_function(v_function, v_rewrites);
 END
 $$;
 
@@ -210,19 +218,15 @@ DECLARE
     v_before constant text :=
         '    IF NOT FOUND THEN' || chr(10) ||
         '        PERFORM qe_refuse_sitting(p_uid, NULL, v_me, ''数据库中没有这次考试的开始记录'');';
-    v_def text := pg_get_functiondef(v_function::regprocedure);
 BEGIN
-    IF position(v_before IN v_def) = 0 THEN
-        RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
-    END IF;
-    EXECUTE replace(v_def, v_before,
+    PERFORM qe_rewrite_function(v_function, ARRAY[[v_before,
         '    IF NOT FOUND AND EXISTS (SELECT 1 FROM exam_sitting WHERE uid = p_uid) THEN' || chr(10) ||
         '        PERFORM qe_refuse_sitting(p_uid, (SELECT exam_id FROM exam_sitting WHERE uid = p_uid),' || chr(10) ||
         '                                  v_me, ''本机保存的成绩属于另一个帐户,不能记在这个帐户下'');' || chr(10) ||
         '        RETURN QUERY SELECT ''anothers'', (SELECT user_key FROM exam_sitting WHERE uid = p_uid)::text,' || chr(10) ||
         '                            0, 0, 0::bigint, 0::bigint, 0, 0;' || chr(10) ||
         '        RETURN;' || chr(10) ||
-        '    END IF;' || chr(10) || v_before);
+        '    END IF;' || chr(10) || v_before]]);
 END
 $$;
 
@@ -283,66 +287,40 @@ DECLARE
         '    v_server_ms := qe_close_attempt(v_me, v_now);' || chr(10) ||
         '    IF v_server_ms < p_elapsed_ms THEN' || chr(10) ||
         '        p_elapsed_ms := v_server_ms;' || chr(10);
-    v_rewrites constant text[] := ARRAY[
-        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
-         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
-         '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10),
+BEGIN
+    PERFORM qe_rewrite_function(
+        'qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
+        'integer, text, text, bigint, integer, integer, integer, integer, integer)',
+        ARRAY[
+        ['#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10),
          '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10) ||
          '    v_server_ms bigint;' || chr(10)],
-        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
-         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
-         'only a pupil stores a practice'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10),
+        ['only a pupil stores a practice'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10),
          'only a pupil stores a practice'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10) ||
          v_close || '        p_seconds := least(p_seconds, (v_server_ms / 1000)::integer);' || chr(10) ||
          '    END IF;' || chr(10)],
-        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
-         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
-         '    IF v_typed > 20 + v_per_minute * p_elapsed_ms / 60000.0' || chr(10) ||
+        ['    IF v_typed > 20 + v_per_minute * p_elapsed_ms / 60000.0' || chr(10) ||
          '       OR v_typed > 20 + v_per_minute * p_seconds / 60.0 THEN',
          '    IF v_typed > 2 + v_per_minute * p_elapsed_ms / 60000.0' || chr(10) ||
          '       OR v_typed > 2 + v_per_minute * (p_seconds + 1) / 60.0 THEN'],
-        ['qe_store_practice(integer, text[], text[], text[], text[], integer, bigint, integer, '
-         'integer, text, text, bigint, integer, integer, integer, integer, integer)',
-         'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), v_presses) END, 1)',
+        ['ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), v_presses) END, 1)',
          'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), v_presses) END,' || chr(10) ||
-         '            CASE WHEN v_server_ms IS NULL THEN 0 ELSE 1 END)'],
-        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
-         'text[], integer[])',
-         '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10),
+         '            CASE WHEN v_server_ms IS NULL THEN 0 ELSE 1 END)']]);
+    PERFORM qe_rewrite_function(
+        'qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
+        'text[], integer[])',
+        ARRAY[
+        ['#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10),
          '#variable_conflict use_column' || chr(10) || 'DECLARE' || chr(10) ||
          '    v_server_ms bigint;' || chr(10)],
-        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
-         'text[], integer[])',
-         'only a pupil stores a lesson'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10),
+        ['only a pupil stores a lesson'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10),
          'only a pupil stores a lesson'' USING ERRCODE = ''42501'';' || chr(10) || '    END IF;' || chr(10) ||
          v_close || '    END IF;' || chr(10)],
-        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
-         'text[], integer[])',
-         'IF v_lesson.keys > 20 + 750 * p_elapsed_ms / 60000.0 THEN',
+        ['IF v_lesson.keys > 20 + 750 * p_elapsed_ms / 60000.0 THEN',
          'IF v_lesson.keys > 2 + 750 * p_elapsed_ms / 60000.0 THEN'],
-        ['qe_store_lesson(text, integer, bigint, integer, integer, integer, integer, text[], '
-         'text[], integer[])',
-         'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), p_key_presses) END, 1)',
+        ['ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), p_key_presses) END, 1)',
          'ELSE least(greatest(coalesce(p_backspace_presses, 0), 0), p_key_presses) END,' || chr(10) ||
-         '            CASE WHEN v_server_ms IS NULL THEN 0 ELSE 1 END)']];
-    v_rewrite text[];
-    v_function text := '';
-    v_def text;
-BEGIN
-    FOREACH v_rewrite SLICE 1 IN ARRAY v_rewrites LOOP
-        IF v_rewrite[1] <> v_function THEN
-            IF v_def IS NOT NULL THEN
-                EXECUTE v_def;
-            END IF;
-            v_function := v_rewrite[1];
-            v_def := pg_get_functiondef(v_function::regprocedure);
-        END IF;
-        IF position(v_rewrite[2] IN v_def) = 0 THEN
-            RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
-        END IF;
-        v_def := replace(v_def, v_rewrite[2], v_rewrite[3]);
-    END LOOP;
-    EXECUTE v_def;
+         '            CASE WHEN v_server_ms IS NULL THEN 0 ELSE 1 END)']]);
 END
 $$;
 
@@ -425,12 +403,10 @@ DECLARE
     v_function constant text := 'qe_check_account_text(text, text, boolean)';
     v_after constant text := '中没有看得见的字符,请重新输入!'', p_what USING ERRCODE = ''QE001'';'
                              || chr(10) || '    END IF;' || chr(10);
-    v_def text := pg_get_functiondef(v_function::regprocedure);
 BEGIN
-    IF position(v_after IN v_def) = 0 THEN
-        RAISE EXCEPTION '% is not the function this upgrade knows', v_function;
-    END IF;
-    EXECUTE replace(v_def, v_after,
-                    v_after || '    PERFORM qe_check_visible_text(p_text, p_what);' || chr(10));
+    PERFORM qe_rewrite_function(v_function, ARRAY[[v_after,
+        v_after || '    PERFORM qe_check_visible_text(p_text, p_what);' || chr(10)]]);
 END
 $$;
+
+DROP FUNCTION qe_rewrite_function(text, text[]);
