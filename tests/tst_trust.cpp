@@ -579,6 +579,14 @@ lab 1 read the super users' names|SELECT name FROM supperuser
 teacher QE001 import a name with a line feed|SELECT qe_add_pupils(ARRAY[E'新\n人'], ARRAY['一班'],
   ARRAY['9'], ARRAY[%h])
 pupil 42501 read an exam's screen before it starts|SELECT screen_cells FROM exam
+pupil 42501 confirm a result in doubt|SELECT qe_confirm_result(%w)
+pupil 42501 count a result in doubt|UPDATE attempt SET checked = 1 WHERE id = %w
+pupil 42501 unmark a score in doubt|DELETE FROM score_doubt
+pupil 42501 raise the class's plausible speed|INSERT INTO class_speed VALUES ('一班', 400, 1200)
+lab 42501 read the classes' plausible speeds|SELECT * FROM class_speed
+teacher 23514 set a plausible speed no person types|INSERT INTO class_speed VALUES ('一班', 10,
+  5000)
+teacher 1 confirm a result in doubt|SELECT qe_confirm_result(%w)
 pupil QE201 store 32 right cells in a second|SELECT * FROM qe_store_practice(112, %c32, %a32,
   %c32, %a32, 1, 1000, 0, 1, 'x', '', 0, 0, 0, 0, -1, -1)
 ghost-pupil 42501 begin a practice as no account|SELECT qe_begin_attempt()
@@ -752,7 +760,9 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
             Must(pupil, sql);
         store(100);
         Must(pupil, u"RESET TimeZone"_s);
-        QCOMPARE(stored, (QStringList{u"QE201"_s, u"10s/1"_s, u"60s/0"_s, u"QE201"_s}));
+        // The 10-s screen, at 600 characters a minute, is above the class's
+        // plausible speed: stored, and in doubt (checked = 2).
+        QCOMPARE(stored, (QStringList{u"QE201"_s, u"10s/2"_s, u"60s/0"_s, u"QE201"_s}));
     }
 
     // A silence the server shared with every sitting (its own stall: no
@@ -865,6 +875,65 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         for (int i = 0; i < 3; ++i)
             QCOMPARE(Finish(lab, QString(65536, u'u'), 1).value(0), u"QE006"_s);
         QCOMPARE(refusals(), before + 3);
+    }
+
+    // A result above the class's plausible speed (the default of its
+    // school year, or the teacher's setting) is kept in doubt, its score
+    // marked, until a teacher confirms it: a practice and an exam streamed
+    // at 780 characters a minute alike.
+    void aResultAboveTheClassSpeedWaitsForATeacher_data() { Labs(); }
+    void aResultAboveTheClassSpeedWaitsForATeacher()
+    {
+        CLab& lab = Lab();
+        CDaoDatabase& owner = lab.Owner();
+        QCOMPARE(Must(owner, u"SELECT string_agg(coalesce(qe_school_year(c)::text, '-'), ' ') "
+                             "FROM unnest(ARRAY['一年级1班', '三年级(2)班', '十一年级', '初二3班', "
+                             "'高三', '2019级', '七年级', '十年级']) c"_s)
+                     .toString(),
+                 u"1 3 11 8 12 - 7 10"_s);
+        const QString third = u"UPDATE \"user\" SET class = '%1' WHERE qe_key = %2"_s;
+        owner.Execute(third.arg(u"三年级二班"_s).arg(lab.nThird));
+        CDaoDatabase& pupil = lab.As(u"third"_s);
+        // 100 cells in 30 s: 200 a minute, above a third year's 180.
+        const auto store = [&] {
+            owner.Execute(u"UPDATE pupil_clock SET last_end = NULL"_s);
+            Must(pupil, u"SELECT qe_begin_attempt()"_s);
+            owner.Execute(u"UPDATE pupil_clock SET begun_at = begun_at - interval '30 s'"_s);
+            return Must(pupil, lab.Expand(u"SELECT attempt_id FROM qe_store_practice(112, %c100, "
+                                          "%a100, %c100, %a100, 30, 30000, 0, 1, 'x', '', 0, 0, "
+                                          "0, 0, -1, -1)"_s))
+                .toLongLong();
+        };
+        const auto state = [&](qint64 attempt) {
+            return Must(owner, u"SELECT checked || ' ' || coalesce(doubt, '') || ' ' || EXISTS "
+                               "(SELECT 1 FROM score_doubt d WHERE d.score_key = a.score_key) "
+                               "FROM attempt a WHERE id = %1"_s.arg(attempt))
+                .toString();
+        };
+        const QString doubt = u"每分钟200个字符,超过本班的可信速度(每分钟180个字符)"_s;
+        const qint64 fast = store();
+        QCOMPARE(state(fast), u"2 %1 true"_s.arg(doubt));
+        CDaoDatabase& teacher = lab.As(u"teacher"_s);
+        QCOMPARE(Must(teacher, u"SELECT qe_confirm_result(%1)"_s.arg(fast)).toInt(), 1);
+        QCOMPARE(state(fast), u"1 %1 false"_s.arg(doubt));
+        Must(teacher, u"INSERT INTO class_speed VALUES ('三年级二班', 50, 250) "
+                      "ON CONFLICT (class_name) DO UPDATE SET others_per_minute = 250"_s);
+        QCOMPARE(state(store()), u"1  false"_s);
+        owner.Execute(third.arg(u"一班"_s).arg(lab.nThird));
+
+        // 13 cells a second for a minute, as the program reports them.
+        const QString uid = Start(lab, 1);
+        for (int i = 0; i < 60; ++i) {
+            Pass(lab, uid, 1);
+            Report(lab, uid, i * 13, 13);
+        }
+        QCOMPARE(
+            Finish(lab, uid, 780).mid(0, 2),
+            (QStringList{u"stored"_s, u"每分钟780个字符,超过本班的可信速度(每分钟500个字符)"_s}));
+        QCOMPARE(Must(owner, u"SELECT a.checked || ' ' || s.flagged FROM attempt a JOIN "
+                             "exam_sitting s ON s.attempt_id = a.id WHERE s.uid = '%1'"_s.arg(uid))
+                     .toString(),
+                 u"2 1"_s);
     }
 
     // No lock a pupil or the lab machines can take holds anybody else: the
@@ -1109,7 +1178,7 @@ outsider:
 lab: CONNECT TEMPORARY USAGE CREATE true false true false
 lab: EXECUTE qe_account_key qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_register
   qe_role qe_text_in_open_exam
-lab: SELECT lab_config practice_text schema_version score supperuser user
+lab: SELECT lab_config practice_text schema_version score score_doubt supperuser user
 pupil: CONNECT TEMPORARY USAGE CREATE true false true false
 pupil: EXECUTE qe_account_key qe_begin_attempt qe_clear_my_scores qe_finish_sitting qe_leave_progress qe_log_login
   qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_refuse_kept_result qe_register
@@ -1117,19 +1186,19 @@ pupil: EXECUTE qe_account_key qe_begin_attempt qe_clear_my_scores qe_finish_sitt
   qe_store_lesson_keys qe_store_practice qe_text_in_open_exam
 pupil: SELECT assignment assignment_class attempt attempt_commit attempt_key attempt_mistake
   attempt_text course_class exam exam_class exam_sitting lab_config lesson_attempt lesson_key
-  lesson_miss practice_text schema_version score score_owner supperuser user
+  lesson_miss practice_text schema_version score score_doubt score_owner supperuser user
 teacher: CONNECT TEMPORARY USAGE CREATE true false true false
-teacher: DELETE INSERT SELECT UPDATE assignment assignment_class course_class exam exam_class
-  practice_text
+teacher: DELETE INSERT SELECT UPDATE assignment assignment_class class_speed course_class exam
+  exam_class practice_text
 teacher: DELETE INSERT SELECT exam_stop
 teacher: DELETE SELECT UPDATE exam_sitting score user
 teacher: DELETE SELECT exam_refusal loginhistory
-teacher: EXECUTE qe_account_key qe_add_pupils qe_add_super_user qe_log_login qe_my_class
-  qe_my_super_key qe_my_user_key qe_owns_attempt qe_register qe_role qe_set_pupil_password
-  qe_set_registration qe_text_in_open_exam
+teacher: EXECUTE qe_account_key qe_add_pupils qe_add_super_user qe_confirm_result qe_log_login
+  qe_my_class qe_my_super_key qe_my_user_key qe_owns_attempt qe_plausible_speed qe_register qe_role
+  qe_school_year qe_set_pupil_password qe_set_registration qe_text_in_open_exam
 teacher: SELECT attempt attempt_commit attempt_key attempt_mistake attempt_text lab_config
-  lab_line lesson_attempt lesson_key lesson_miss live_progress schema_version score_owner supperuser)"_s
-        .replace(u"\n  "_s, u" "_s);
+  lab_line lesson_attempt lesson_key lesson_miss live_progress schema_version score_doubt score_owner
+  supperuser)"_s.replace(u"\n  "_s, u" "_s);
 
 QE_TEST_MAIN(TestTrust)
 #include "tst_trust.moc"
