@@ -65,7 +65,7 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     QHash<qint64, qsizetype> rowOfKey;
     for (const CPupil& pupil : LoadPupils(db, className)) {
         rowOfKey.insert(pupil.nKey, report.pupils.size());
-        report.pupils.append({pupil, {}, {}, 0, 0});
+        report.pupils.append({pupil, {}, {}, 0, 0, 0});
     }
     if (report.pupils.isEmpty())
         return report;
@@ -76,7 +76,8 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     QSqlQuery query(db.Connection());
     query.setForwardOnly(true);
     Prepare(query, u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, "
-                   "a.correct_units, a.end_reason, a.backspaces, a.key_presses "
+                   "a.correct_units, a.end_reason, a.backspaces, a.key_presses, a.checked, "
+                   "a.doubt "
                    "FROM \"user\" u CROSS JOIN attempt a "
                    "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? "
                    "AND a.started_at >= ? AND a.started_at < ? AND a.kind = ? "
@@ -100,6 +101,8 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
         attempt.bWholeText = query.value(5).toInt() == EndReason::EndOfScreen;
         attempt.nDeletedUnits = query.value(6).toInt();
         attempt.nKeyPresses = CountOrUnknown(query.value(7));
+        attempt.bInDoubt = query.value(8).toInt() == Metrics::InDoubtChecked;
+        attempt.strDoubt = query.value(9).toString();
     }
     CheckRead(query);
 
@@ -108,8 +111,10 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
             continue;
         row.figures = SummariseKind(row.attempts, kind);
         row.dLatestSpeed = row.attempts.constFirst().Speed();
-        for (const CAttemptSummary& attempt : std::as_const(row.attempts))
+        for (const CAttemptSummary& attempt : std::as_const(row.attempts)) {
             row.nTotalMs += qMax<qint64>(attempt.nElapsedMs, 0);
+            row.nInDoubt += attempt.bInDoubt ? 1 : 0;
+        }
     }
     return report;
 }
@@ -127,6 +132,8 @@ QList<CWeekAverage> WeeklyAverages(const CClassReport& report)
     QMap<QDate, Week> weeks;
     for (const CPupilFigures& row : report.pupils) {
         for (const CAttemptSummary& attempt : row.attempts) {
+            if (attempt.bInDoubt)
+                continue; // counts for nothing until a teacher confirms it
             const QDate day = attempt.startedAt.date();
             Week& week = weeks[day.addDays(1 - day.dayOfWeek())];
             week.nCorrect += qMax(attempt.nCorrectUnits, 0);

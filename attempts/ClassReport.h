@@ -32,6 +32,7 @@ struct CPupilFigures
     CProgressFigures figures;        // SummariseKind over attempts
     double dLatestSpeed = 0;
     qint64 nTotalMs = 0;
+    int nInDoubt = 0; // attempts 可疑 until a teacher confirms them
 
     bool HasAttempts() const { return !attempts.isEmpty(); }
 };

@@ -54,6 +54,14 @@ inline int ScoreSpeed(int correct, int seconds)
 inline constexpr qint64 BestSpeedMinimumMs = 30000;
 inline constexpr qint64 WholeTextMinimumMs = 5000;
 bool CountsForBest(qint64 elapsedMs, bool bWholeText);
+
+// A server's result in doubt (可疑): faster than its class plausibly types,
+// or an exam the server doubts. It counts for no best, report or
+// assignment until a teacher confirms it; the attempt's checked value is
+// then InDoubtChecked. The mark beside it, and what the pupil reads.
+inline constexpr int InDoubtChecked = 2;
+inline const QString InDoubt = QStringLiteral("可疑");
+inline const QString InDoubtUntilConfirmed = QStringLiteral("可疑,老师确认后才计入成绩");
 // What a result too short to count says beside its figures.
 inline const QString TooShortToCount = QStringLiteral("不足30秒,不计入");
 

@@ -44,7 +44,7 @@ int CAttemptSummary::Accuracy() const
 
 bool CAttemptSummary::CountsForBest() const
 {
-    return Metrics::CountsForBest(nElapsedMs, bWholeText);
+    return !bInDoubt && Metrics::CountsForBest(nElapsedMs, bWholeText);
 }
 
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
@@ -52,7 +52,8 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
     QSqlQuery query(db.Connection());
     // An exam's sitting keeps the time used beside the attempt's speed time.
     Select(query, u"SELECT a.kind, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
-                  "a.end_reason, a.backspaces, a.key_presses, a.text_file, s.elapsed_ms "
+                  "a.end_reason, a.backspaces, a.key_presses, a.text_file, s.elapsed_ms, "
+                  "a.checked, a.doubt "
                   "FROM attempt a LEFT JOIN exam_sitting s ON s.attempt_id = a.id "
                   "WHERE a.user_key = ? ORDER BY a.started_at DESC, a.id DESC"_s);
     query.addBindValue(userKey);
@@ -71,6 +72,8 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
         attempt.strText = query.value(8).toString();
         if (!query.value(9).isNull())
             attempt.nUsedMs = query.value(9).toLongLong();
+        attempt.bInDoubt = query.value(10).toInt() == Metrics::InDoubtChecked;
+        attempt.strDoubt = query.value(11).toString();
     }
     CheckRead(query);
     return attempts;

@@ -29,12 +29,15 @@ struct CAttemptSummary
     // The unit of its speed where it is not the kind's: "字/分" for a
     // lesson typed by codes.
     QString strSpeedUnit;
+    // 可疑 until a teacher confirms it (Metrics::InDoubtChecked), and why.
+    bool bInDoubt = false;
+    QString strDoubt;
 
     double Speed() const;       // in SpeedUnit() (Metrics::KindSpeed)
     QString SpeedUnit() const;  // strSpeedUnit, or the kind's
     QString SpeedText() const;  // "25.3 字/分"
     int Accuracy() const;       // Metrics::Accuracy
-    bool CountsForBest() const; // Metrics::CountsForBest
+    bool CountsForBest() const; // Metrics::CountsForBest, and not in doubt
     bool HasKeyPresses() const { return nKeyPresses >= 0; }
     qint64 UsedMs() const { return nUsedMs >= 0 ? nUsedMs : nElapsedMs; }
     double KeysPerSecond() const; // 击键: over the time used

@@ -72,6 +72,8 @@ QString Remarks(const CExamResultRow& row)
     if (row.state == CExamResultRow::Finished && row.bFlagged)
         remarks.append(u"可疑:%1"_s.arg(row.strFlagReason.isEmpty() ? u"过快或按键间隔过于均匀"_s
                                                                     : row.strFlagReason));
+    else if (row.state == CExamResultRow::Finished && !row.strFlagReason.isEmpty())
+        remarks.append(u"老师已确认:%1"_s.arg(row.strFlagReason));
     if (!row.strRefusal.isEmpty())
         remarks.append(u"未保存:%1"_s.arg(row.strRefusal));
     return remarks.join(u";"_s);

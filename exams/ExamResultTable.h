@@ -28,8 +28,9 @@ CExportTable Export(const CExam& exam, const QList<CExamResultRow>& rows);
 // The status of a row as the teacher reads it: 未开始, 进行中, 中断,
 // 已完成, or for a finished result that needs a look 补交, 可疑 or both.
 QString StateText(const CExamResultRow& row);
-// Why the status is what it is: 补交, why a result is 可疑, why it was not
-// stored (the 备注 column and the status's tip); empty when nothing is.
+// Why the status is what it is: 补交, why a result is 可疑 (or was, until a
+// teacher confirmed it), why it was not stored (the 备注 column and the
+// status's tip); empty when nothing is.
 QString Remarks(const CExamResultRow& row);
 QString EndReasonText(int reason);
 

@@ -113,7 +113,7 @@ int CDaoSelection::Count()
     });
 }
 
-QList<QList<CDaoFieldValue>> CDaoSelection::Read(int first, int count)
+QList<QList<CDaoFieldValue>> CDaoSelection::Read(int first, int count, QList<qint64>* rowKeys)
 {
     QList<QList<CDaoFieldValue>> rows;
     if (first < 0 || count <= 0)
@@ -164,7 +164,10 @@ QList<QList<CDaoFieldValue>> CDaoSelection::Read(int first, int count)
     if (rows.size() > count) {
         m_anchors[first + count] = keys.last();
         rows.removeLast();
+        keys.removeLast();
     }
+    if (rowKeys)
+        *rowKeys = keys;
     return rows;
 }
 

@@ -45,8 +45,9 @@ public:
 
     // The rows at positions first, first + 1, ..., at most count of them,
     // each as its field values. Where each span begins is remembered, so
-    // that reading on from there costs one short statement.
-    QList<QList<CDaoFieldValue>> Read(int first, int count);
+    // that reading on from there costs one short statement. rowKeys, when
+    // given, receives each row's hidden key.
+    QList<QList<CDaoFieldValue>> Read(int first, int count, QList<qint64>* rowKeys = nullptr);
 
     // Deletes the rows in one transaction, batch after batch of up to
     // nBatchRows rows in key order, calling deleted(rows deleted so far)

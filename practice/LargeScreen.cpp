@@ -226,9 +226,12 @@ void CLargeScreen::StoreResult()
         status = u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200));
     }
     try {
-        status = LargeBand::Comparison(CurrentPracticeKind, LoadAttempts(*db, CurrentUser.RowKey),
-                                       !result.bUnsaved) +
+        const QList<CAttemptSummary> attempts = LoadAttempts(*db, CurrentUser.RowKey);
+        status = LargeBand::Comparison(CurrentPracticeKind, attempts, !result.bUnsaved) +
                  (status.isEmpty() ? QString() : u"    "_s + status);
+        // The server keeps a result faster than the class types in doubt.
+        if (!result.bUnsaved && !attempts.isEmpty() && attempts.constFirst().bInDoubt)
+            status = Metrics::InDoubtUntilConfirmed + u"    "_s + status;
     } catch (const CDaoException&) {
         // The comparison is a help, not the result: without it the result
         // still shows.

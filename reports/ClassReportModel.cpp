@@ -27,6 +27,8 @@ QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
     QList<CExportCell> cells{CExportCell::Text(row.pupil.strName),
                              CExportCell::Text(row.pupil.strStudentNo),
                              CExportCell::Integer(row.figures.nCount)};
+    const CExportCell inDoubt =
+        row.nInDoubt > 0 ? CExportCell::Integer(row.nInDoubt) : CExportCell();
     if (!row.HasAttempts()) {
         cells.resize(ColumnCount);
         return cells;
@@ -51,6 +53,7 @@ QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
     else
         cells << CExportCell::Text(Metrics::NotAvailable)
               << CExportCell::Text(Metrics::NotAvailable);
+    cells << inDoubt;
     return cells;
 }
 
@@ -93,7 +96,8 @@ QStringList CClassReportModel::Header() const
             u"平均正确率(%)"_s,
             u"练习总时间"_s,
             u"平均击键(次/秒)"_s,
-            u"平均码长"_s};
+            u"平均码长"_s,
+            u"可疑(待确认)"_s};
 }
 
 QVariant CClassReportModel::headerData(int section, Qt::Orientation orientation, int role) const

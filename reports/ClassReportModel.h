@@ -24,6 +24,7 @@ public:
         TotalTime,
         KeysPerSecond, // 击键 and 码长 over the attempts whose presses are known
         KeysPerUnit,
+        InDoubt, // attempts 可疑 until a teacher confirms them
         ColumnCount
     };
 

@@ -124,7 +124,8 @@ void CProgressDlg::FillAttempts()
     for (const CAttemptSummary& attempt : std::as_const(m_attempts)) {
         rows.append(
             {attempt.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s),
-             attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel,
+             (attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel) +
+                 (attempt.bInDoubt ? u" "_s + Metrics::InDoubt : QString()),
              attempt.SpeedText(), Metrics::AccuracyText(attempt.nCorrectUnits, attempt.nTypedUnits),
              DurationText(attempt.UsedMs()),
              Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.UsedMs()),

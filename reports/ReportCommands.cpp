@@ -1,6 +1,7 @@
 #include "reports/ReportCommands.h"
 
 #include "reports/ClassReportDlg.h"
+#include "reports/DoubtsDlg.h"
 #include "reports/ProgressDlg.h"
 #include "res/CommandIds.h"
 #include "users/CurrentUser.h"
@@ -21,6 +22,9 @@ bool CReportCommands::OnCmdMsg(int nID)
             report.DoModal();
         }
         return true;
+    case ID_TEACHING_DOUBTS:
+        OpenDoubts();
+        return true;
     default:
         return false;
     }
@@ -28,7 +32,8 @@ bool CReportCommands::OnCmdMsg(int nID)
 
 bool CReportCommands::HasCommandHandler(int nID) const
 {
-    return nID == ID_TEACHING_MY_PROGRESS || nID == ID_TEACHING_CLASS_REPORT;
+    return nID == ID_TEACHING_MY_PROGRESS || nID == ID_TEACHING_CLASS_REPORT ||
+           nID == ID_TEACHING_DOUBTS;
 }
 
 bool CReportCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
@@ -38,6 +43,7 @@ bool CReportCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
         cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
         return true;
     case ID_TEACHING_CLASS_REPORT:
+    case ID_TEACHING_DOUBTS:
         cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
         return true;
     default:

@@ -1,5 +1,7 @@
 #include "scores/ScoreQueryDlg.h"
 
+#include "attempts/Metrics.h"
+#include "platform/CheckedQuery.h"
 #include "platform/DaoSelection.h"
 #include "platform/ListCtrl.h"
 #include "scores/OwnScores.h"
@@ -23,6 +25,20 @@ const QList<ListColumn> g_columns = {
 // Columns 6 to 11 show fields 4 to 9 of the row.
 constexpr int FirstShownField = 4;
 constexpr int LastShownField = 9;
+
+// The score rows a server keeps in doubt (可疑) until a teacher confirms
+// them; a database file has none. Throws CDaoException.
+QSet<qint64> ScoresInDoubt(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    CheckedQuery::Select(query, u"SELECT score_key FROM score_doubt"_s);
+    CheckedQuery::Exec(query);
+    QSet<qint64> keys;
+    while (query.next())
+        keys.insert(query.value(0).toLongLong());
+    CheckedQuery::CheckRead(query);
+    return keys;
+}
 } // namespace
 
 CScoreQueryDlg::CScoreQueryDlg(QWidget* parent) : CDialog(158, parent) {}
@@ -63,6 +79,11 @@ void CScoreQueryDlg::FillList()
     }
     // Counted now and read as the list shows them: a large table lists at
     // once, and only the rows seen are held.
+    try {
+        m_inDoubt = ScoresInDoubt(*m_pRecordset->Database());
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+    }
     m_pSelection = std::make_unique<CDaoSelection>(m_pRecordset->Database(), u"score"_s, criteria);
     if (m_bPersonal)
         OwnScores::Limit(*m_pRecordset->Database(), *m_pSelection);
@@ -74,14 +95,16 @@ void CScoreQueryDlg::FillList()
 QList<QStringList> CScoreQueryDlg::ReadRows(int nFirst, int nCount)
 {
     QList<QList<CDaoFieldValue>> stored;
+    QList<qint64> keys;
     try {
-        stored = m_pSelection->Read(nFirst, nCount);
+        stored = m_pSelection->Read(nFirst, nCount, &keys);
     } catch (const CDaoException& e) {
         ReportReadError(e);
     }
     QList<QStringList> rows;
     rows.reserve(stored.size());
-    for (const QList<CDaoFieldValue>& fields : stored) {
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QList<CDaoFieldValue>& fields = stored[i];
         const QString kind = VariantToText(fields.value(3));
         QStringList row;
         row.reserve(int(g_columns.size()));
@@ -89,7 +112,8 @@ QList<QStringList> CScoreQueryDlg::ReadRows(int nFirst, int nCount)
             row << m_userCells;
         else
             row << VariantToText(fields.value(0)) << QString() << VariantToText(fields.value(1));
-        row << kind << QString() << kind;
+        row << kind << QString()
+            << (m_inDoubt.contains(keys.value(i)) ? kind + u" "_s + Metrics::InDoubt : kind);
         for (int field = FirstShownField; field <= LastShownField; ++field)
             row << VariantToText(fields.value(field));
         rows.append(std::move(row));

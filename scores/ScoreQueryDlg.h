@@ -3,6 +3,7 @@
 #include "platform/Dialog.h"
 
 #include <QList>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -40,6 +41,8 @@ private:
     // Columns 0 to 2 of the personal scope: the user when the list was filled.
     QStringList m_userCells;
     bool m_bReadFailed = false;
+    // The score rows in doubt (可疑), by key, when the list was filled.
+    QSet<qint64> m_inDoubt;
 };
 
 // Commands 32816 (personal) and 32817 (group): the database guard, then the
