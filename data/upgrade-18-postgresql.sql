@@ -160,6 +160,29 @@ $$;
 REVOKE ALL ON FUNCTION qe_school_year(text), qe_plausible_speed(text, integer),
     qe_speed_doubt(text, integer, integer, bigint) FROM PUBLIC;
 
+-- The cells of an exam's report were typed since the program sent the
+-- report before it, which it sent only once the one before that was
+-- answered: the time they count against runs from that one. After a stall
+-- the report held back meanwhile arrives, the next right behind it, and
+-- what that one brings was typed over the stall.
+DO $$
+BEGIN
+    PERFORM qe_rewrite_function(
+        'qe_take_cells(bigint, integer, text[], text[], timestamp, boolean)',
+        ARRAY[
+        ['    v_since_ms bigint;',
+         '    v_since_ms bigint;' || chr(10) || '    v_typing_ms bigint;'],
+        ['    IF p_late THEN',
+         '    v_typing_ms := floor(extract(epoch FROM (p_now - coalesce(' || chr(10) ||
+         '        s.recent_reports[cardinality(s.recent_reports) - 1], s.started_at))) * 1000);' || chr(10) ||
+         '    IF p_late THEN'],
+        ['        ELSIF v_advance > 20 + v_rate * (v_since_ms + 2000) THEN' || chr(10) ||
+         '            v_doubt := format(''%s秒内收到%s个字,超出常人的速度'', v_since_ms / 1000, v_advance);',
+         '        ELSIF v_advance > 20 + v_rate * (v_typing_ms + 2000) THEN' || chr(10) ||
+         '            v_doubt := format(''%s秒内收到%s个字,超出常人的速度'', v_typing_ms / 1000, v_advance);']]);
+END
+$$;
+
 -- A teacher's confirmation: the result counts from now on. The number of
 -- results it confirmed (0 when it was not in doubt).
 CREATE FUNCTION qe_confirm_result(p_attempt bigint) RETURNS integer

@@ -332,9 +332,11 @@ QString CLab::Expand(QString sql) const
 // time had passed: a server's clock cannot be set.
 void Pass(CLab& lab, const QString& uid, int seconds)
 {
-    lab.Owner().Execute(u"UPDATE exam_sitting SET started_at = started_at - interval '%1 s', "
-                        "seen_at = seen_at - interval '%1 s' WHERE uid = '%2'"_s.arg(seconds)
-                            .arg(uid));
+    lab.Owner().Execute(
+        u"UPDATE exam_sitting SET started_at = started_at - interval '%1 s', "
+        "seen_at = seen_at - interval '%1 s', recent_reports = ARRAY(SELECT "
+        "r - interval '%1 s' FROM unnest(recent_reports) r) WHERE uid = '%2'"_s.arg(seconds)
+            .arg(uid));
 }
 
 // The cells from..from + n of the exam's screen, reported by 李华: the
@@ -798,6 +800,31 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
                 u"UPDATE exam_sitting SET finished = 2 WHERE exam_id = %1"_s.arg(exam));
         }
         QCOMPARE(flags, (QStringList{u"|"_s, u"服务器有20秒没有收到打字内容|"_s}));
+    }
+
+    // After a stall the program's report held back meanwhile arrives, and
+    // right behind it the next with what was typed since: those cells were
+    // typed since the report before, not in the moment between the two. A
+    // burst with no such time behind it is still too fast.
+    void aBurstAfterAStallIsTypedOverTheStall_data() { Labs(); }
+    void aBurstAfterAStallIsTypedOverTheStall()
+    {
+        CLab& lab = Lab();
+        const QString uid = Start(lab, 2, 3, 3);
+        Pass(lab, uid, 10);
+        Report(lab, uid, 30, 10);
+        Report(lab, uid, 40, 62);
+        const auto reason = [&lab, &uid] {
+            return Must(
+                       lab.Owner(),
+                       u"SELECT coalesce(flag_reason, '') FROM exam_sitting WHERE uid = '%1'"_s.arg(
+                           uid))
+                .toString();
+        };
+        QCOMPARE(reason(), QString());
+        Report(lab, uid, 102, 1);
+        Report(lab, uid, 103, 60);
+        QCOMPARE(reason(), u"0秒内收到60个字,超出常人的速度"_s);
     }
 
     // An exam is scored from the cells the server saw arrive on its own
