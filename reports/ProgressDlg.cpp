@@ -137,6 +137,11 @@ void CProgressDlg::FillAttempts()
                  : QString()});
     }
     m_listAttempts->AppendRows(rows);
+    // Why a result is 可疑, where its kind says so.
+    for (int row = 0; row < m_attempts.size(); ++row) {
+        if (m_attempts[row].bInDoubt)
+            m_listAttempts->SetItemToolTip(row, 1, m_attempts[row].strDoubt);
+    }
 }
 
 void CProgressDlg::OnCommand(int nID)
