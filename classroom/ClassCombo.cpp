@@ -9,11 +9,9 @@
 
 bool FillClassCombo(QComboBox* combo)
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     try {
         for (const QString& className : LoadClasses(*db))
             combo->addItem(ClassDisplayName(className), className);

@@ -64,11 +64,9 @@ QString CClassListDlg::CurrentClass() const
 
 bool CClassListDlg::Reload(const QString& className)
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     QList<CClassSize> sizes;
     try {
         sizes = LoadClassSizes(*db);

@@ -30,11 +30,9 @@ bool CDeletePupilDlg::OnInitDialog()
 
 void CDeletePupilDlg::OnOK()
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         PupilStore::Delete(*db, m_pupil, Item<QCheckBox>(IDC_SCORES)->isChecked());
     } catch (const CDaoException& e) {

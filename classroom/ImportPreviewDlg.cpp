@@ -93,11 +93,9 @@ void CImportPreviewDlg::OnOK()
     }
     if (pupils.isEmpty())
         return;
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     m_wndProgress->setRange(0, int(pupils.size()));
     setEnabled(false);
     try {
@@ -139,11 +137,9 @@ bool ImportClassList(QWidget* owner)
     if (path.isEmpty())
         return false;
     const QString fileName = QFileInfo(path).fileName();
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     QSet<QString> taken;
     try {
         taken = PupilStore::PupilNames(*db);

@@ -60,11 +60,9 @@ bool CLoginCardsDlg::LoadPupils()
 {
     m_pupils.clear();
     m_strClass = m_comboClass->currentData().toString();
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     if (m_comboClass->currentIndex() >= 0) {
         try {
             m_pupils = ::LoadPupils(*db, m_strClass);
@@ -88,11 +86,9 @@ bool CLoginCardsDlg::RenewPasswords()
         u"提示"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES)
         return false;
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     for (CPupil& pupil : m_pupils)
         pupil.strPassword = PupilStore::RandomPassword();
     try {

@@ -39,11 +39,9 @@ void CMovePupilsDlg::OnOK()
         Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         PupilStore::Move(*db, m_keys, className);
     } catch (const CDaoException& e) {

@@ -50,11 +50,9 @@ void CPasswordResetDlg::OnOK()
             return;
         }
     }
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         PupilStore::SetPassword(*db, m_pupil.nKey, password);
     } catch (const CDaoException& e) {

@@ -64,11 +64,9 @@ void CPupilDlg::OnOK()
         Refuse(AccountRules::CheckStudentNo(pupil.strStudentNo), IDC_STUDENTNO) ||
         (bAdding && Refuse(AccountRules::CheckPassword(pupil.strPassword, false), IDC_PASSWORD)))
         return;
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         if (PupilStore::IsNameTaken(*db, pupil.strName, pupil.nKey)) {
             Refuse(u"您输入的用户名已经有人使用,请更改!"_s, IDC_NAME);

@@ -93,11 +93,9 @@ QString CWeaknessDlg::Title() const
 
 bool CWeaknessDlg::Refresh()
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     CWeaknessFilter filter;
     filter.nUserKey = m_nUserKey;
     filter.strClass = m_comboClass->currentData().toString();

@@ -131,11 +131,9 @@ void CExamEditDlg::OnOK()
     exam.bBackspaceAllowed = m_comboBackspace->currentIndex() == 0;
     exam.bRetakeAllowed = m_comboRetake->currentIndex() == 1;
     exam.bOpen = m_checkOpen->isChecked();
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         exam.nId = ExamStore::SaveExam(*db, exam);
     } catch (const CDaoException& e) {

@@ -52,11 +52,9 @@ bool CExamResultsDlg::OnInitDialog()
 
 bool CExamResultsDlg::Reload()
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     try {
         m_rows = ExamStore::LoadResults(*db, m_exam);
     } catch (const CDaoException& e) {

@@ -70,11 +70,9 @@ void CTakeExamDlg::OnOK()
         Refuse(u"请先选择一场考试!"_s);
         return;
     }
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         // Read again: the teacher may have closed or changed it meanwhile.
         const std::optional<CExam> exam = ExamStore::LoadExam(*db, m_exams[row].nId);

@@ -229,11 +229,9 @@ void CAssignmentEditDlg::OnOK()
         Refuse(u"请至少选择一个班级!"_s, IDC_CLASSES);
         return;
     }
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         assignment.nId = AssignmentStore::SaveAssignment(*db, assignment);
     } catch (const CDaoException& e) {

@@ -145,11 +145,9 @@ bool CClassReportDlg::Refresh()
         ReportRange::Of(m_comboRange->currentIndex(), Platform().CurrentDateTime().date(),
                         m_dateFrom->date(), m_dateTo->date());
     CClassReport report{m_comboClass->currentData().toString(), kind, range, {}};
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     if (m_comboClass->currentIndex() >= 0) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         try {

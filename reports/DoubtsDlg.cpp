@@ -158,9 +158,10 @@ void CDoubtsDlg::ClearClass()
 
 void OpenDoubts()
 {
-    if (!CommandGuard())
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    if (!ActiveDatabase()->IsPostgres()) {
+    if (!db->IsPostgres()) {
         AfxMessageBox(u"可疑成绩由服务器数据库判定;本机的数据库文件不标可疑成绩。"_s);
         return;
     }

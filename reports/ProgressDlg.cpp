@@ -92,9 +92,8 @@ bool CProgressDlg::OnInitDialog()
     // Ctrl+C copies whole rows; the list by itself would copy one cell.
     m_listAttempts->installEventFilter(this);
 
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = GuardedDatabase();
     if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
@@ -148,11 +147,9 @@ void CProgressDlg::OnCommand(int nID)
 {
     if (nID != IDC_KIND || m_comboKind->currentIndex() < 0)
         return;
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         ShowKind(*db, ListedKinds[m_comboKind->currentIndex()]);
     } catch (const CDaoException& e) {

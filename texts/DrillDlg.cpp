@@ -69,11 +69,9 @@ QString CDrillDlg::TooFewText() const
 void CDrillDlg::ShowUnits()
 {
     m_units.clear();
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         m_units = Drill::RecentMistakes(*db, m_nUserKey, Kind());
     } catch (const CDaoException& e) {

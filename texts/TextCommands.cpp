@@ -132,13 +132,9 @@ void CTextCommands::OnDrill()
 
 void CTextCommands::OnSmartDrill()
 {
-    if (!CommandGuard() || !m_pView)
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db || !m_pView)
         return;
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
-        return;
-    }
     // The side the pupil practised last.
     CPracticeScreen screen;
     try {

@@ -158,11 +158,9 @@ void CTextEditDlg::OnOK()
                IDC_BODY);
         return;
     }
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     CPracticeText text = m_text;
     text.strTitle = title;
     text.nKind = kind;

@@ -109,11 +109,9 @@ void CTextLibraryDlg::DeleteSelected()
         Platform().MessageBox(this, u"请先选择一篇文章!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return;
-    }
     try {
         const QStringList exams = TextStore::ExamsUsing(*db, text->nId);
         if (!exams.isEmpty()) {

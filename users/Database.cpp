@@ -45,21 +45,24 @@ CDaoDatabase* OpenUserDatabase()
     return db;
 }
 
+CDaoDatabase* GuardedDatabase()
+{
+    CDaoDatabase* db = ActiveDatabase();
+    if (!db)
+        AfxMessageBox(Guard::CommandNotConnected);
+    return db;
+}
+
 bool CommandGuard()
 {
-    if (ActiveDatabase())
-        return true;
-    AfxMessageBox(Guard::CommandNotConnected);
-    return false;
+    return GuardedDatabase() != nullptr;
 }
 
 bool OnDatabase(const std::function<void(CDaoDatabase&)>& step)
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db) {
-        AfxMessageBox(Guard::CommandNotConnected);
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
         return false;
-    }
     try {
         step(*db);
     } catch (const CDaoException& e) {

@@ -36,8 +36,11 @@ inline const QString ResultNotConnected = QStringLiteral("数据库未正确连�
 inline const QString CommandNotConnected = QStringLiteral("数据库未正确连接!操作无法进行!");
 } // namespace Guard
 
-// The database guard of the commands: true when connected; otherwise shows
-// "数据库未正确连接!操作无法进行!" (caption "qe", exclamation) and returns false.
+// The one guard of whatever needs the database: the active database, or,
+// when there is none, nullptr after "数据库未正确连接!操作无法进行!" (caption
+// "qe", exclamation).
+CDaoDatabase* GuardedDatabase();
+// The same for the commands: true when connected.
 bool CommandGuard();
 
 // Runs step(db) on the active database, reporting a failure (not
