@@ -7,46 +7,22 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 
-bool CReportCommands::OnCmdMsg(int nID)
+CReportCommands::CReportCommands()
 {
-    switch (nID) {
-    case ID_TEACHING_MY_PROGRESS:
-        if (CommandGuard()) {
-            CProgressDlg progress(CurrentUser.RowKey);
-            progress.DoModal();
-        }
-        return true;
-    case ID_TEACHING_CLASS_REPORT:
-        if (CommandGuard()) {
-            CClassReportDlg report;
-            report.DoModal();
-        }
-        return true;
-    case ID_TEACHING_DOUBTS:
-        OpenDoubts();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CReportCommands::HasCommandHandler(int nID) const
-{
-    return nID == ID_TEACHING_MY_PROGRESS || nID == ID_TEACHING_CLASS_REPORT ||
-           nID == ID_TEACHING_DOUBTS;
-}
-
-bool CReportCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
-{
-    switch (cmdUI.m_nID) {
-    case ID_TEACHING_MY_PROGRESS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
-        return true;
-    case ID_TEACHING_CLASS_REPORT:
-    case ID_TEACHING_DOUBTS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
-        return true;
-    default:
-        return false;
-    }
+    const auto superUser = [] { return CurrentUser.KindCode == UserKind::Super; };
+    SetCommands({
+        {ID_TEACHING_MY_PROGRESS,
+         [] {
+             if (CommandGuard())
+                 CProgressDlg(CurrentUser.RowKey).DoModal();
+         },
+         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
+        {ID_TEACHING_CLASS_REPORT,
+         [] {
+             if (CommandGuard())
+                 CClassReportDlg().DoModal();
+         },
+         superUser},
+        {ID_TEACHING_DOUBTS, OpenDoubts, superUser},
+    });
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 
 // The commands of the menu 教学(&J) that open the reports: a pupil's own
-// record (我的练习记录) and the teacher's class report (班级成绩报表).
-class CReportCommands : public ICommandTarget
+// record (我的练习记录), and the teacher's class report (班级成绩报表) and
+// results in doubt (可疑成绩).
+class CReportCommands : public CCommandMap
 {
 public:
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
+    CReportCommands();
 };
