@@ -21,6 +21,12 @@ constexpr int PendingInterval = 60 * 1000;
 
 CExamCommands::CExamCommands()
 {
+    SetCommands({
+        {ID_TEACHING_EXAMS, [this] { OnExams(); },
+         [] { return CurrentUser.KindCode == UserKind::Super; }},
+        {ID_TEACHING_TAKE_EXAM, [this] { OnTakeExam(); },
+         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
+    });
     m_loggedIn =
         QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OnLoggedIn(); });
     m_pendingTimer.setInterval(PendingInterval);
@@ -59,39 +65,6 @@ void CExamCommands::StorePendingResults()
             u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(refusals.join(u'\n')),
             u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
     });
-}
-
-bool CExamCommands::OnCmdMsg(int nID)
-{
-    switch (nID) {
-    case ID_TEACHING_EXAMS:
-        OnExams();
-        return true;
-    case ID_TEACHING_TAKE_EXAM:
-        OnTakeExam();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CExamCommands::HasCommandHandler(int nID) const
-{
-    return nID == ID_TEACHING_EXAMS || nID == ID_TEACHING_TAKE_EXAM;
-}
-
-bool CExamCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
-{
-    switch (cmdUI.m_nID) {
-    case ID_TEACHING_EXAMS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
-        return true;
-    case ID_TEACHING_TAKE_EXAM:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
-        return true;
-    default:
-        return false;
-    }
 }
 
 void CExamCommands::OnLoggedIn()

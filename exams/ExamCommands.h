@@ -2,7 +2,7 @@
 
 #include "exams/ExamRunner.h"
 #include "exams/ExamStore.h"
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 
 #include <QTimer>
 
@@ -16,7 +16,7 @@ CPracticeScreen ExamScreen(const CExam& exam);
 // and taking an exam (参加考试), which loads the exam into the view. Exam
 // results kept on this machine while the database was away are stored when
 // it is back.
-class CExamCommands : public ICommandTarget
+class CExamCommands : public CCommandMap
 {
 public:
     CExamCommands();
@@ -27,10 +27,6 @@ public:
     // The view the exams go to; from then on kept results are tried every
     // minute.
     void SetView(CQeView* pView);
-
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
     // Stores the exam results kept on this machine, when there are any and
     // the database takes them; silent either way.

@@ -32,6 +32,12 @@ void ReportLogin(bool bLeaving)
 
 CMonitorCommands::CMonitorCommands()
 {
+    SetCommands({{ID_TEACHING_MONITOR,
+                  [] {
+                      if (CommandGuard())
+                          CMonitorDlg().DoModal();
+                  },
+                  [] { return CurrentUser.KindCode == UserKind::Super; }}});
     CSession& session = CSession::Instance();
     m_loggedIn = QObject::connect(&session, &CSession::loggedIn, [] { ReportLogin(false); });
     m_loggingOff = QObject::connect(&session, &CSession::loggingOff, [] { ReportLogin(true); });
@@ -41,28 +47,4 @@ CMonitorCommands::~CMonitorCommands()
 {
     QObject::disconnect(m_loggedIn);
     QObject::disconnect(m_loggingOff);
-}
-
-bool CMonitorCommands::OnCmdMsg(int nID)
-{
-    if (nID != ID_TEACHING_MONITOR)
-        return false;
-    if (CommandGuard()) {
-        CMonitorDlg monitor;
-        monitor.DoModal();
-    }
-    return true;
-}
-
-bool CMonitorCommands::HasCommandHandler(int nID) const
-{
-    return nID == ID_TEACHING_MONITOR;
-}
-
-bool CMonitorCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
-{
-    if (cmdUI.m_nID != ID_TEACHING_MONITOR)
-        return false;
-    cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
-    return true;
 }
