@@ -11,63 +11,54 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-bool CClassroomCommands::OnCmdMsg(int nID)
+CClassroomCommands::CClassroomCommands()
 {
-    if (!HasCommandHandler(nID))
-        return false;
-    if (nID == ID_TEACHING_IMPORT_PUPILS) {
-        ImportClassList(nullptr); // guards itself
-        return true;
-    }
-    if (!CommandGuard())
-        return true;
-    if (nID == ID_TEACHING_REGISTRATION) {
-        ToggleRegistration();
-    } else if (nID == ID_TEACHING_LAB_LINES) {
-        ShowLabLines();
-    } else if (nID == ID_TEACHING_CLASS_LIST) {
-        CClassListDlg list;
-        list.DoModal();
-    } else {
-        CLoginCardsDlg cards;
-        cards.DoModal();
-    }
-    return true;
+    const auto superUser = [] { return CurrentUser.KindCode == UserKind::Super; };
+    // A lab's server: a file's registration is the described one, always
+    // open, and a file has no machines' lines.
+    const auto onServer = [superUser] {
+        CDaoDatabase* db = ActiveDatabase();
+        return superUser() && db && db->IsPostgres();
+    };
+    SetCommands({
+        {ID_TEACHING_CLASS_LIST,
+         [] {
+             if (CommandGuard())
+                 CClassListDlg().DoModal();
+         },
+         superUser},
+        {ID_TEACHING_IMPORT_PUPILS, [] { ImportClassList(nullptr); }, superUser}, // guards itself
+        {ID_TEACHING_LOGIN_CARDS,
+         [] {
+             if (CommandGuard())
+                 CLoginCardsDlg().DoModal();
+         },
+         superUser},
+        {ID_TEACHING_REGISTRATION,
+         [this] {
+             if (CommandGuard())
+                 ToggleRegistration();
+         },
+         onServer, [this, onServer] { return onServer() && IsRegistrationOpen(); }},
+        {ID_TEACHING_LAB_LINES,
+         [this] {
+             if (CommandGuard())
+                 ShowLabLines();
+         },
+         onServer},
+    });
 }
 
-bool CClassroomCommands::HasCommandHandler(int nID) const
+bool CClassroomCommands::IsRegistrationOpen()
 {
-    return nID == ID_TEACHING_CLASS_LIST || nID == ID_TEACHING_IMPORT_PUPILS ||
-           nID == ID_TEACHING_LOGIN_CARDS || nID == ID_TEACHING_REGISTRATION ||
-           nID == ID_TEACHING_LAB_LINES;
-}
-
-bool CClassroomCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
-{
-    if (!HasCommandHandler(cmdUI.m_nID))
-        return false;
-    const bool bSuper = CurrentUser.KindCode == UserKind::Super;
-    CDaoDatabase* db = ActiveDatabase();
-    const bool bServer = bSuper && db && db->IsPostgres();
-    if (cmdUI.m_nID == ID_TEACHING_LAB_LINES) {
-        cmdUI.Enable(bServer);
-        return true;
-    }
-    if (cmdUI.m_nID != ID_TEACHING_REGISTRATION) {
-        cmdUI.Enable(bSuper);
-        return true;
-    }
-    // A file's registration is the described one, always open.
-    if (bServer && !m_bRegistrationOpen) {
+    if (!m_bRegistrationOpen) {
         try {
-            m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(*db);
+            m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(*ActiveDatabase());
         } catch (const CDaoException&) {
             m_bRegistrationOpen = false; // read again when it is changed
         }
     }
-    cmdUI.Enable(bServer);
-    cmdUI.SetCheck(bServer && m_bRegistrationOpen.value_or(false));
-    return true;
+    return *m_bRegistrationOpen;
 }
 
 void CClassroomCommands::ToggleRegistration()

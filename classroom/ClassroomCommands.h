@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 
 #include <optional>
 
@@ -8,16 +8,16 @@
 // class list, the import of a class list, the login cards and, on a lab's
 // server, whether pupils may register themselves and the machines' lines;
 // open to a super user only, each behind the database guard.
-class CClassroomCommands : public ICommandTarget
+class CClassroomCommands : public CCommandMap
 {
 public:
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
+    CClassroomCommands();
 
 private:
     void ToggleRegistration();
     void ShowLabLines();
+    // As last read, or read now (on a server only).
+    bool IsRegistrationOpen();
 
     // Whether registration is open, as last read (the menu's check mark
     // asks no server).

@@ -29,5 +29,7 @@ bool CCommandMap::OnUpdateCmdUI(CCmdUI& cmdUI)
     if (!entry || !entry->enabled)
         return false;
     cmdUI.Enable(entry->enabled());
+    if (entry->checked)
+        cmdUI.SetCheck(entry->checked());
     return true;
 }

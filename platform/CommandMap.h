@@ -7,7 +7,8 @@
 #include <functional>
 
 // A link of the command route whose commands are a table: each id with what
-// it runs and, when its state depends on something, whether it is enabled.
+// it runs and, when its state depends on something, whether it is enabled
+// and whether its menu item bears a check mark.
 class CCommandMap : public ICommandTarget
 {
 public:
@@ -16,6 +17,7 @@ public:
         int nID;
         std::function<void()> run;
         std::function<bool()> enabled = {}; // none: enabled while handled
+        std::function<bool()> checked = {}; // none: never checked
     };
 
     CCommandMap() = default;
