@@ -14,77 +14,46 @@
 
 #include <QPointer>
 
-bool CCourseCommands::OnCmdMsg(int nID)
+namespace {
+
+bool IsTeacher()
 {
-    switch (nID) {
-    case ID_TEACHING_COURSE_FINGERING:
-        OnCourse(CoursePlan::Fingering);
-        return true;
-    case ID_TEACHING_COURSE_PINYIN:
-        OnCourse(CoursePlan::Pinyin);
-        return true;
-    case ID_TEACHING_COURSE_WUBI:
-        OnCourse(CoursePlan::Wubi);
-        return true;
-    case ID_TEACHING_COURSE_CLASS: {
-        // A teacher's windows, also when the command comes by another way
-        // than its disabled menu item.
-        if (CurrentUser.KindCode != UserKind::Super || !CommandGuard())
-            return true;
-        CCourseClassDlg progress;
-        progress.DoModal();
-        return true;
-    }
-    case ID_TEACHING_COURSE_THRESHOLDS: {
-        if (CurrentUser.KindCode != UserKind::Super || !CommandGuard())
-            return true;
-        CThresholdDlg thresholds;
-        thresholds.DoModal();
-        return true;
-    }
-    case ID_TEACHING_WEAKNESS:
-    case ID_TEACHING_CLASS_WEAKNESS: {
-        // A pupil's own, or a teacher's of a class.
-        const bool bClass = nID == ID_TEACHING_CLASS_WEAKNESS;
-        if (CurrentUser.KindCode != (bClass ? UserKind::Super : UserKind::Ordinary) ||
-            !CommandGuard())
-            return true;
-        CWeaknessDlg weakness(bClass ? 0 : CurrentUser.RowKey);
-        weakness.DoModal();
-        return true;
-    }
-    default:
-        return false;
-    }
+    return CurrentUser.KindCode == UserKind::Super;
 }
 
-bool CCourseCommands::HasCommandHandler(int nID) const
+bool IsPupil()
 {
-    return nID == ID_TEACHING_COURSE_FINGERING || nID == ID_TEACHING_COURSE_PINYIN ||
-           nID == ID_TEACHING_COURSE_WUBI || nID == ID_TEACHING_COURSE_CLASS ||
-           nID == ID_TEACHING_COURSE_THRESHOLDS || nID == ID_TEACHING_WEAKNESS ||
-           nID == ID_TEACHING_CLASS_WEAKNESS;
+    return CurrentUser.KindCode == UserKind::Ordinary;
 }
 
-bool CCourseCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
+// Opens a window for whom allowed() holds, also when the command comes by
+// another way than its disabled menu item, behind the database guard.
+std::function<void()> OpenFor(bool (*allowed)(), std::function<void()> open)
 {
-    switch (cmdUI.m_nID) {
-    case ID_TEACHING_COURSE_FINGERING:
-    case ID_TEACHING_COURSE_PINYIN:
-    case ID_TEACHING_COURSE_WUBI:
-        cmdUI.Enable(true);
-        return true;
-    case ID_TEACHING_COURSE_CLASS:
-    case ID_TEACHING_COURSE_THRESHOLDS:
-    case ID_TEACHING_CLASS_WEAKNESS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
-        return true;
-    case ID_TEACHING_WEAKNESS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
-        return true;
-    default:
-        return false;
-    }
+    return [allowed, open] {
+        if (allowed() && CommandGuard())
+            open();
+    };
+}
+
+} // namespace
+
+CCourseCommands::CCourseCommands()
+{
+    SetCommands({
+        {ID_TEACHING_COURSE_FINGERING, [this] { OnCourse(CoursePlan::Fingering); }},
+        {ID_TEACHING_COURSE_PINYIN, [this] { OnCourse(CoursePlan::Pinyin); }},
+        {ID_TEACHING_COURSE_WUBI, [this] { OnCourse(CoursePlan::Wubi); }},
+        {ID_TEACHING_COURSE_CLASS, OpenFor(IsTeacher, [] { CCourseClassDlg().DoModal(); }),
+         IsTeacher},
+        {ID_TEACHING_COURSE_THRESHOLDS, OpenFor(IsTeacher, [] { CThresholdDlg().DoModal(); }),
+         IsTeacher},
+        // A pupil's own weak keys, or a teacher's of a class.
+        {ID_TEACHING_WEAKNESS, OpenFor(IsPupil, [] { CWeaknessDlg(CurrentUser.RowKey).DoModal(); }),
+         IsPupil},
+        {ID_TEACHING_CLASS_WEAKNESS, OpenFor(IsTeacher, [] { CWeaknessDlg(0).DoModal(); }),
+         IsTeacher},
+    });
 }
 
 void CCourseCommands::OnCourse(const QString& course)

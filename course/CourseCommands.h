@@ -2,7 +2,7 @@
 
 #include "course/CourseStore.h"
 
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 
 #include <QString>
 
@@ -13,14 +13,11 @@ class CQeView;
 // The commands of the menu 教学(&J) around the typing course: 指法课程 and
 // 拼音课程 for everybody, 班级课程进度 and 课程过关要求 for teachers. A lesson
 // is typed on its own screen in the view.
-class CCourseCommands : public ICommandTarget
+class CCourseCommands : public CCommandMap
 {
 public:
+    CCourseCommands();
     void SetView(CQeView* pView) { m_pView = pView; }
-
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
     // Shows a lesson of a course on the view's lesson screen.
     // Opens the lesson on the view; goal, when given, is the assignment it
