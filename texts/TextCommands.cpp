@@ -58,48 +58,17 @@ CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese
     return screen;
 }
 
-bool CTextCommands::OnCmdMsg(int nID)
+CTextCommands::CTextCommands()
 {
-    switch (nID) {
-    case ID_TEACHING_TEXTS:
-        OnTexts();
-        return true;
-    case ID_TEACHING_CHOOSE_TEXT:
-        OnChooseText();
-        return true;
-    case ID_TEACHING_DRILL:
-        OnDrill();
-        return true;
-    case ID_TEACHING_SMART:
-        OnSmartDrill();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CTextCommands::HasCommandHandler(int nID) const
-{
-    return nID == ID_TEACHING_TEXTS || nID == ID_TEACHING_CHOOSE_TEXT || nID == ID_TEACHING_DRILL ||
-           nID == ID_TEACHING_SMART;
-}
-
-bool CTextCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
-{
-    switch (cmdUI.m_nID) {
-    case ID_TEACHING_TEXTS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
-        return true;
-    case ID_TEACHING_DRILL:
-    case ID_TEACHING_SMART:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Ordinary);
-        return true;
-    case ID_TEACHING_CHOOSE_TEXT:
-        cmdUI.Enable(true);
-        return true;
-    default:
-        return false;
-    }
+    SetCommands({
+        {ID_TEACHING_TEXTS, [this] { OnTexts(); },
+         [] { return CurrentUser.KindCode == UserKind::Super; }},
+        {ID_TEACHING_CHOOSE_TEXT, [this] { OnChooseText(); }, [] { return true; }},
+        {ID_TEACHING_DRILL, [this] { OnDrill(); },
+         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
+        {ID_TEACHING_SMART, [this] { OnSmartDrill(); },
+         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
+    });
 }
 
 void CTextCommands::OnTexts()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 #include "practice/PracticeScreen.h"
 
 #include <QByteArray>
@@ -21,15 +21,12 @@ CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese
 // (练习文章), a text's screen to practise (选择练习文章), a drill on one's
 // own mistakes (练习我的错字) and a screen made from one's weak keys (智能练习). The practices are
 // loaded into the view.
-class CTextCommands : public ICommandTarget
+class CTextCommands : public CCommandMap
 {
 public:
+    CTextCommands();
     // The view the practices go to.
     void SetView(CQeView* pView) { m_pView = pView; }
-
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
 private:
     void OnTexts();
