@@ -19,6 +19,27 @@ using namespace Qt::Literals::StringLiterals;
 
 CAssignmentCommands::CAssignmentCommands()
 {
+    const auto pupil = [] { return CurrentUser.IsOrdinaryLogin(); };
+    SetCommands({
+        {ID_TEACHING_ASSIGNMENTS,
+         [] {
+             if (CommandGuard())
+                 CAssignmentsDlg().DoModal();
+         },
+         [] { return CurrentUser.KindCode == UserKind::Super; }},
+        {ID_TEACHING_MY_ASSIGNMENTS,
+         [this] {
+             if (CommandGuard())
+                 ShowMyAssignments();
+         },
+         pupil},
+        {ID_TEACHING_TODAY,
+         [this] {
+             if (CommandGuard())
+                 ShowToday();
+         },
+         pupil},
+    });
     m_loggedIn =
         QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferToday(true); });
 }
@@ -26,49 +47,6 @@ CAssignmentCommands::CAssignmentCommands()
 CAssignmentCommands::~CAssignmentCommands()
 {
     QObject::disconnect(m_loggedIn);
-}
-
-bool CAssignmentCommands::OnCmdMsg(int nID)
-{
-    switch (nID) {
-    case ID_TEACHING_ASSIGNMENTS:
-        if (CommandGuard()) {
-            CAssignmentsDlg assignments;
-            assignments.DoModal();
-        }
-        return true;
-    case ID_TEACHING_MY_ASSIGNMENTS:
-        if (CommandGuard())
-            ShowMyAssignments();
-        return true;
-    case ID_TEACHING_TODAY:
-        if (CommandGuard())
-            ShowToday();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CAssignmentCommands::HasCommandHandler(int nID) const
-{
-    return nID == ID_TEACHING_ASSIGNMENTS || nID == ID_TEACHING_MY_ASSIGNMENTS ||
-           nID == ID_TEACHING_TODAY;
-}
-
-bool CAssignmentCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
-{
-    switch (cmdUI.m_nID) {
-    case ID_TEACHING_ASSIGNMENTS:
-        cmdUI.Enable(CurrentUser.KindCode == UserKind::Super);
-        return true;
-    case ID_TEACHING_MY_ASSIGNMENTS:
-    case ID_TEACHING_TODAY:
-        cmdUI.Enable(CurrentUser.IsOrdinaryLogin());
-        return true;
-    default:
-        return false;
-    }
 }
 
 void CAssignmentCommands::SetView(CQeView* pView)

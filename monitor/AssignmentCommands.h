@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CommandTarget.h"
+#include "platform/CommandMap.h"
 
 #include <QMetaObject>
 
@@ -13,7 +13,7 @@ struct CAssignmentStatus;
 // after a pupil's login, 今日任务 when an exam waits or an assignment is
 // still to be done. An assignment starts as its lesson, its text's screen
 // or its drill would from their own commands.
-class CAssignmentCommands : public ICommandTarget
+class CAssignmentCommands : public CCommandMap
 {
 public:
     CAssignmentCommands();
@@ -23,10 +23,6 @@ public:
     // closes, 今日任务 shows when something is still to do.
     void SetView(CQeView* pView);
     void SetCourse(CCourseCommands* pCourse) { m_pCourse = pCourse; }
-
-    bool OnCmdMsg(int nID) override;
-    bool HasCommandHandler(int nID) const override;
-    bool OnUpdateCmdUI(CCmdUI& cmdUI) override;
 
 private:
     // 今日任务 after every login, and after a result when an exam waits or
