@@ -12,16 +12,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The percent of a command: 0 for automatic, -1 for another command.
-int PercentOf(int nID)
-{
-    if (nID == ID_DISPLAY_AUTO)
-        return 0;
-    const QList<int>& steps = DisplayScale::Steps();
-    const int index = nID - ID_DISPLAY_100;
-    return index >= 0 && index < steps.size() ? steps[index] : -1;
-}
-
 QSize WorkArea()
 {
     // Measured at the scale in effect, in pixels at 100 %.
@@ -41,13 +31,25 @@ int CDisplayCommands::StartPercent()
     return chosen != 0 ? chosen : DisplayScale::FitPercent(WorkArea(), CMainFrame::OuterSize);
 }
 
-bool CDisplayCommands::OnCmdMsg(int nID)
+CDisplayCommands::CDisplayCommands()
 {
-    const int percent = PercentOf(nID);
-    if (percent < 0)
-        return false;
+    // 自动 (0), then each step from 100 %.
+    QList<Entry> entries;
+    const QList<int> percents = QList<int>{0} + DisplayScale::Steps();
+    for (qsizetype i = 0; i < percents.size(); ++i) {
+        const int percent = percents[i];
+        entries.append({i == 0 ? int(ID_DISPLAY_AUTO) : int(ID_DISPLAY_100 + i - 1),
+                        [this, percent] { Choose(percent); },
+                        {},
+                        [percent] { return percent == DisplayScale::ChosenPercent(); }});
+    }
+    SetCommands(std::move(entries));
+}
+
+void CDisplayCommands::Choose(int percent)
+{
     if (percent == DisplayScale::ChosenPercent())
-        return true;
+        return;
     DisplayScale::SetChosenPercent(percent);
     const int next = StartPercent();
     QString text = percent == 0 ? u"显示比例已设为自动:这台计算机的屏幕上为 %1%。"_s.arg(next)
@@ -56,19 +58,4 @@ bool CDisplayCommands::OnCmdMsg(int nID)
     if (next != DisplayScale::AppliedPercent())
         text += u"下次启动本程序时生效。"_s;
     Platform().MessageBox(m_pOwner, text, u"提示"_s, MB_OK | MB_ICONINFORMATION);
-    return true;
-}
-
-bool CDisplayCommands::HasCommandHandler(int nID) const
-{
-    return PercentOf(nID) >= 0;
-}
-
-bool CDisplayCommands::OnUpdateCmdUI(CCmdUI& cmdUI)
-{
-    const int percent = PercentOf(cmdUI.m_nID);
-    if (percent < 0)
-        return false;
-    cmdUI.SetCheck(percent == DisplayScale::ChosenPercent());
-    return true;
 }

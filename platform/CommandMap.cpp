@@ -26,9 +26,10 @@ bool CCommandMap::HasCommandHandler(int nID) const
 bool CCommandMap::OnUpdateCmdUI(CCmdUI& cmdUI)
 {
     const Entry* entry = Find(cmdUI.m_nID);
-    if (!entry || !entry->enabled)
+    if (!entry || (!entry->enabled && !entry->checked))
         return false;
-    cmdUI.Enable(entry->enabled());
+    if (entry->enabled)
+        cmdUI.Enable(entry->enabled());
     if (entry->checked)
         cmdUI.SetCheck(entry->checked());
     return true;
