@@ -20,15 +20,20 @@ namespace {
 // A version's migration, or its continuation number (from 2) where a long
 // one is split by what it does: upgrade-11-postgresql.sql,
 // upgrade-11.2-postgresql.sql, ...
-QString SchemaFile(bool bPostgres, int version, int continuation = 1)
+QString SchemaDirectory()
 {
-    const QString engine = bPostgres ? u"postgresql"_s : u"sqlite"_s;
     // QE_SCHEMA_DIR names a folder of schema files read instead of the
     // program's own: tools/mutate-rights tries the rights' tests on
     // migrations with one right taken out. It changes nothing a program
     // can do to a database its account could not do by hand.
     const QString folder = qEnvironmentVariable("QE_SCHEMA_DIR");
-    const QString directory = folder.isEmpty() ? u":/schema"_s : folder;
+    return folder.isEmpty() ? u":/schema"_s : folder;
+}
+
+QString SchemaFile(bool bPostgres, int version, int continuation = 1)
+{
+    const QString engine = bPostgres ? u"postgresql"_s : u"sqlite"_s;
+    const QString directory = SchemaDirectory();
     if (version == 1)
         return u"%1/schema-%2.sql"_s.arg(directory, engine);
     const QString number =
@@ -190,19 +195,28 @@ QStringList SplitStatements(const QString& text)
     return statements;
 }
 
-QStringList SchemaStatements(bool bPostgres, int version)
+QStringList FileStatements(const QString& name)
 {
-    const QString name = SchemaFile(bPostgres, version);
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         throw CDaoException(u"the schema %1 is missing from the program"_s.arg(name));
-    QStringList statements = SplitStatements(QString::fromUtf8(file.readAll()));
+    return SplitStatements(QString::fromUtf8(file.readAll()));
+}
+
+QStringList SchemaStatements(bool bPostgres, int version)
+{
+    QStringList statements = FileStatements(SchemaFile(bPostgres, version));
     for (int continuation = 2; version > 1; ++continuation) {
-        QFile next(SchemaFile(bPostgres, version, continuation));
-        if (!next.open(QIODevice::ReadOnly))
+        const QString next = SchemaFile(bPostgres, version, continuation);
+        if (!QFile::exists(next))
             break;
-        statements += SplitStatements(QString::fromUtf8(next.readAll()));
+        statements += FileStatements(next);
     }
+    // A server migration that rewrites earlier functions in place has the
+    // helper for it while it runs, and only then.
+    if (bPostgres && statements.join(u'\n').contains("qe_rewrite_function("_L1))
+        statements = FileStatements(SchemaDirectory() + u"/rewrite-function-postgresql.sql"_s) +
+                     statements + QStringList{u"DROP FUNCTION qe_rewrite_function(text, text[])"_s};
     return statements;
 }
 
