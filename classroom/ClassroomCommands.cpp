@@ -21,31 +21,12 @@ CClassroomCommands::CClassroomCommands()
         return superUser() && db && db->IsPostgres();
     };
     SetCommands({
-        {ID_TEACHING_CLASS_LIST,
-         [] {
-             if (CommandGuard())
-                 CClassListDlg().DoModal();
-         },
-         superUser},
+        {ID_TEACHING_CLASS_LIST, Guarded([] { CClassListDlg().DoModal(); }), superUser},
         {ID_TEACHING_IMPORT_PUPILS, [] { ImportClassList(nullptr); }, superUser}, // guards itself
-        {ID_TEACHING_LOGIN_CARDS,
-         [] {
-             if (CommandGuard())
-                 CLoginCardsDlg().DoModal();
-         },
-         superUser},
-        {ID_TEACHING_REGISTRATION,
-         [this] {
-             if (CommandGuard())
-                 ToggleRegistration();
-         },
-         onServer, [this, onServer] { return onServer() && IsRegistrationOpen(); }},
-        {ID_TEACHING_LAB_LINES,
-         [this] {
-             if (CommandGuard())
-                 ShowLabLines();
-         },
-         onServer},
+        {ID_TEACHING_LOGIN_CARDS, Guarded([] { CLoginCardsDlg().DoModal(); }), superUser},
+        {ID_TEACHING_REGISTRATION, Guarded([this] { ToggleRegistration(); }), onServer,
+         [this, onServer] { return onServer() && IsRegistrationOpen(); }},
+        {ID_TEACHING_LAB_LINES, Guarded([this] { ShowLabLines(); }), onServer},
     });
 }
 

@@ -21,24 +21,10 @@ CAssignmentCommands::CAssignmentCommands()
 {
     const auto pupil = [] { return CurrentUser.IsOrdinaryLogin(); };
     SetCommands({
-        {ID_TEACHING_ASSIGNMENTS,
-         [] {
-             if (CommandGuard())
-                 CAssignmentsDlg().DoModal();
-         },
+        {ID_TEACHING_ASSIGNMENTS, Guarded([] { CAssignmentsDlg().DoModal(); }),
          [] { return CurrentUser.KindCode == UserKind::Super; }},
-        {ID_TEACHING_MY_ASSIGNMENTS,
-         [this] {
-             if (CommandGuard())
-                 ShowMyAssignments();
-         },
-         pupil},
-        {ID_TEACHING_TODAY,
-         [this] {
-             if (CommandGuard())
-                 ShowToday();
-         },
-         pupil},
+        {ID_TEACHING_MY_ASSIGNMENTS, Guarded([this] { ShowMyAssignments(); }), pupil},
+        {ID_TEACHING_TODAY, Guarded([this] { ShowToday(); }), pupil},
     });
     m_loggedIn =
         QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferToday(true); });

@@ -32,11 +32,7 @@ void ReportLogin(bool bLeaving)
 
 CMonitorCommands::CMonitorCommands()
 {
-    SetCommands({{ID_TEACHING_MONITOR,
-                  [] {
-                      if (CommandGuard())
-                          CMonitorDlg().DoModal();
-                  },
+    SetCommands({{ID_TEACHING_MONITOR, Guarded([] { CMonitorDlg().DoModal(); }),
                   [] { return CurrentUser.KindCode == UserKind::Super; }}});
     CSession& session = CSession::Instance();
     m_loggedIn = QObject::connect(&session, &CSession::loggedIn, [] { ReportLogin(false); });

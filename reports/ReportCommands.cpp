@@ -11,18 +11,9 @@ CReportCommands::CReportCommands()
 {
     const auto superUser = [] { return CurrentUser.KindCode == UserKind::Super; };
     SetCommands({
-        {ID_TEACHING_MY_PROGRESS,
-         [] {
-             if (CommandGuard())
-                 CProgressDlg(CurrentUser.RowKey).DoModal();
-         },
+        {ID_TEACHING_MY_PROGRESS, Guarded([] { CProgressDlg(CurrentUser.RowKey).DoModal(); }),
          [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
-        {ID_TEACHING_CLASS_REPORT,
-         [] {
-             if (CommandGuard())
-                 CClassReportDlg().DoModal();
-         },
-         superUser},
+        {ID_TEACHING_CLASS_REPORT, Guarded([] { CClassReportDlg().DoModal(); }), superUser},
         {ID_TEACHING_DOUBTS, OpenDoubts, superUser},
     });
 }

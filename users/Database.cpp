@@ -58,6 +58,14 @@ bool CommandGuard()
     return GuardedDatabase() != nullptr;
 }
 
+std::function<void()> Guarded(std::function<void()> action)
+{
+    return [action = std::move(action)] {
+        if (CommandGuard())
+            action();
+    };
+}
+
 bool OnDatabase(const std::function<void(CDaoDatabase&)>& step)
 {
     CDaoDatabase* db = GuardedDatabase();

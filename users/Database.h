@@ -42,6 +42,8 @@ inline const QString CommandNotConnected = QStringLiteral("数据库未正确连
 CDaoDatabase* GuardedDatabase();
 // The same for the commands: true when connected.
 bool CommandGuard();
+// A command's action behind that guard.
+std::function<void()> Guarded(std::function<void()> action);
 
 // Runs step(db) on the active database, reporting a failure (not
 // connected, or a CDaoException) to the user; false when it failed.
