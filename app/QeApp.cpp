@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/DisplayCommands.h"
 #include "app/MainFrame.h"
+#include "app/ProgramDatabaseSteps.h"
 #include "app/SplashWnd.h"
 #include "platform/DisplayScale.h"
 #include "platform/GlyphBlending.h"
@@ -69,7 +70,7 @@ bool CQeApp::InitInstance(const QStringList& arguments)
     CKeyPressCounter::InstallOnXcb();
 
     // The one document template: the document, then the frame with its view.
-    m_pDocument = std::make_unique<CQeDoc>();
+    m_pDocument = std::make_unique<CQeDoc>(ProgramDatabaseSteps());
     if (!m_pDocument->OnNewDocument())
         return false;
     m_pMainFrame = std::make_unique<CMainFrame>();

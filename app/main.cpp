@@ -1,12 +1,10 @@
+#include "app/ProgramDatabaseSteps.h"
 #include "app/QeApp.h"
 #include "classroom/ImportCommand.h"
-#include "exams/ExamStore.h"
 #include "platform/Dao.h"
 #include "platform/DaoBackground.h"
 #include "platform/DaoOffThread.h"
-#include "texts/StarterLibrary.h"
 #include "users/DatabaseSetup.h"
-#include "users/SchemaUpgrade.h"
 
 #include <QApplication>
 
@@ -34,20 +32,14 @@ bool HasArgument(int argc, char** argv, const char* name)
 
 int main(int argc, char** argv)
 {
-    // Exams made before their screens were kept get them as the schema
-    // is upgraded.
-    AddSchemaStep(6, [](CDaoDatabase& db) { ExamStore::FillMissingScreens(db); });
-    // A new database's library starts with the program's texts.
-    AddNewDatabaseStep(StarterLibrary::Seed);
-
     // The administrator's commands need no display.
     if (HasArgument(argc, argv, "--create-database")) {
         QCoreApplication application(argc, argv);
-        return RunCreateDatabaseCommand(QCoreApplication::arguments());
+        return RunCreateDatabaseCommand(QCoreApplication::arguments(), ProgramDatabaseSteps());
     }
     if (HasArgument(argc, argv, "--upgrade-database")) {
         QCoreApplication application(argc, argv);
-        return RunUpgradeDatabaseCommand(QCoreApplication::arguments());
+        return RunUpgradeDatabaseCommand(QCoreApplication::arguments(), ProgramDatabaseSteps());
     }
     if (HasArgument(argc, argv, "--lab-line")) {
         QCoreApplication application(argc, argv);

@@ -5,6 +5,7 @@
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "texts/SmartDrill.h"
+#include "users/DatabaseSteps.h"
 
 #include <QRandomGenerator>
 
@@ -17,7 +18,7 @@
 // passes each typed character before the session takes it.
 inline void BM_DetailPerKey(benchmark::State& state)
 {
-    CQeDoc doc;
+    CQeDoc doc{CDatabaseSteps{}};
     for (int r = 0; r < CQeDoc::Rows; ++r)
         for (int c = 0; c < CQeDoc::Columns; ++c)
             doc.m_enText[r][c] = char('a' + (r * CQeDoc::Columns + c) % 26);

@@ -1,6 +1,7 @@
 #include "bench/BenchClassroom.h"
 #include "bench/BenchFloor.h"
 
+#include "app/ProgramDatabaseSteps.h"
 #include "attempts/ClassReport.h"
 #include "attempts/Weakness.h"
 #include "classroom/ClassListFile.h"
@@ -122,7 +123,7 @@ public:
 private:
     void Fill()
     {
-        CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s);
+        CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s, ProgramDatabaseSteps());
         m_db.Open(m_strTarget);
         QElapsedTimer timer;
         timer.start();

@@ -23,7 +23,7 @@ void Report(const QString& engine, const QString& step, qint64 ms)
 
 void Run(const QString& engine, const QString& target)
 {
-    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CreateDatabase(target, u"admin"_s, u"admin"_s, {});
     CDaoDatabase db;
     db.Open(target);
     QElapsedTimer timer;

@@ -116,7 +116,7 @@ int main(int argc, char** argv)
     bytes.squeeze();
 
     const QString target = QDir::current().filePath(u"user.mdb"_s);
-    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CreateDatabase(target, u"admin"_s, u"admin"_s, {});
     CDaoDatabase db;
     db.Open(target);
     CSession::Instance().SetDatabaseSource([&db] { return &db; });

@@ -227,7 +227,7 @@ int Client(const QString& target, int id, int rounds)
     CDaoDatabase::SetTarget(target);
     QElapsedTimer timer;
     timer.start();
-    std::unique_ptr<CDaoDatabase> db(OpenUserDatabase());
+    std::unique_ptr<CDaoDatabase> db(OpenUserDatabase({}));
     const double connectMs = Ms(timer);
     if (!db) {
         std::printf("failed connect %s\n", qUtf8Printable(platform.boxes.value(0).text));
@@ -431,7 +431,7 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
     }
     int status = 0;
     try {
-        CreateDatabase(target, u"admin"_s, u"admin"_s);
+        CreateDatabase(target, u"admin"_s, u"admin"_s, {});
         CDaoDatabase db;
         db.Open(target);
         // The lab's pupils, registered as the program registers them (a
@@ -588,7 +588,7 @@ int Lab(const QString& program, QString target, int clients, int rounds, int use
 int Fill(const QString& target, int users, int scores)
 {
     try {
-        CreateDatabase(target, u"admin"_s, u"admin"_s);
+        CreateDatabase(target, u"admin"_s, u"admin"_s, {});
         CDaoDatabase db;
         db.Open(target);
         BenchData::AddUsers(db, users);

@@ -19,6 +19,7 @@
 //  - The status of a class of 50 in an assignment on a text's screen and
 //    in one on a range of lessons, over 1,000,000 attempts and 1,000,000
 //    lessons of 1,000 pupils, as the teacher's report reads it.
+#include "app/ProgramDatabaseSteps.h"
 #include "attempts/ExamSitting.h"
 #include "attempts/LiveProgress.h"
 #include "bench/BenchData.h"
@@ -228,7 +229,7 @@ void RegisterPupils(CDaoDatabase& owner)
 QString LabDatabase(const QString& cluster, const QString& label, CDaoDatabase& owner)
 {
     const QString target = NewDatabase(cluster, label);
-    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CreateDatabase(target, u"admin"_s, u"admin"_s, ProgramDatabaseSteps());
     owner.Open(target);
     RegisterPupils(owner);
     owner.Execute(
@@ -573,7 +574,7 @@ void Generate(CDaoDatabase& db, const QString& sql, int rows)
 
 void AssignmentStatus(const QString& engine, const QString& target, int attempts)
 {
-    CreateDatabase(target, u"admin"_s, u"admin"_s);
+    CreateDatabase(target, u"admin"_s, u"admin"_s, ProgramDatabaseSteps());
     CDaoDatabase db;
     db.Open(target);
     const bool pg = db.IsPostgres();

@@ -1,6 +1,7 @@
 #include "bench/BenchProgress.h"
 #include "bench/BenchFloor.h"
 
+#include "app/ProgramDatabaseSteps.h"
 #include "attempts/Weakness.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
@@ -177,7 +178,7 @@ void CProgressDatabase::Activate()
 
 void CProgressDatabase::Fill()
 {
-    CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s);
+    CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s, ProgramDatabaseSteps());
     m_db.Open(m_strTarget);
     QElapsedTimer timer;
     timer.start();

@@ -7,6 +7,7 @@
 // clearings (with the longest stall of the interface thread meanwhile), and
 // 我的练习记录 over 1,000,000 attempts (bench_progress.cpp).
 #include "app/MainFrame.h"
+#include "app/ProgramDatabaseSteps.h"
 #include "bench/BenchClassroom.h"
 #include "bench/BenchCoaching.h"
 #include "bench/BenchData.h"
@@ -111,7 +112,7 @@ public:
     char NextByte() const { return m_doc.m_enText[CurrentRow][CurrentColumn]; }
 
 private:
-    CQeDoc m_doc;
+    CQeDoc m_doc{ProgramDatabaseSteps()};
     std::unique_ptr<CMainFrame> m_frame;
     CQeView* m_view = nullptr;
 };
@@ -327,7 +328,7 @@ public:
     void Activate()
     {
         if (!m_db.IsOpen()) {
-            CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s);
+            CreateDatabase(m_strTarget, u"admin"_s, u"admin"_s, ProgramDatabaseSteps());
             m_db.Open(m_strTarget);
             BenchData::AddUsers(m_db, m_nRows);
             BenchData::AddScores(m_db, m_nRows);
@@ -711,7 +712,7 @@ int main(int argc, char** argv)
     CDaoDatabase liveDb;
     qint64 livePupil = 0;
     try {
-        CreateDatabase(liveTarget, u"admin"_s, u"admin"_s);
+        CreateDatabase(liveTarget, u"admin"_s, u"admin"_s, ProgramDatabaseSteps());
         liveDb.Open(liveTarget);
         AppendRow(&liveDb, u"user"_s,
                   {{0, CDaoFieldValue::FromText(u"live"_s)},

@@ -68,7 +68,7 @@ int main(int argc, char** argv)
 
     try {
         const QString target = workDir.filePath(u"user.mdb"_s);
-        CreateDatabase(target, u"admin"_s, u"admin"_s);
+        CreateDatabase(target, u"admin"_s, u"admin"_s, {});
         CDaoDatabase db;
         db.Open(target);
         CSession::Instance().SetDatabaseSource([&db] { return &db; });

@@ -151,7 +151,7 @@ int Stall(QString target, int pupils, int freezeSeconds)
 
     int status = 0;
     try {
-        CreateDatabase(target, u"admin"_s, u"admin"_s);
+        CreateDatabase(target, u"admin"_s, u"admin"_s, {});
         CDaoDatabase owner;
         owner.Open(target);
         const QString prefix = ServerAccounts::RolePrefix(owner);

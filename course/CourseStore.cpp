@@ -5,27 +5,13 @@
 #include "attempts/ResultStore.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
-#include "users/SchemaUpgrade.h"
+#include "users/DatabaseSteps.h"
 
 #include <QHash>
 #include <QSqlRecord>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
-
-namespace {
-
-// The server's copy of the lessons is written when version 11 makes its
-// tables and at every administrator's refresh, wherever the course's
-// records are used.
-const bool g_bServerLessonsRegistered = [] {
-    AddSchemaStep(11, CourseStore::WriteServerLessons);
-    AddSchemaStep(13, CourseStore::WriteServerLessons); // with their units
-    AddRefreshStep(CourseStore::WriteServerLessons);
-    return true;
-}();
-
-} // namespace
 
 namespace CourseStore {
 
@@ -149,6 +135,13 @@ QList<CPupilCourse> LoadClassProgress(CDaoDatabase& db, const QString& className
         }
     }
     return rows;
+}
+
+void AddServerLessonSteps(CDatabaseSteps& steps)
+{
+    steps.versions.emplace_back(11, WriteServerLessons);
+    steps.versions.emplace_back(13, WriteServerLessons);
+    steps.refresh.push_back(WriteServerLessons);
 }
 
 } // namespace CourseStore

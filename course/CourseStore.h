@@ -11,6 +11,7 @@
 #include <optional>
 
 class CDaoDatabase;
+struct CDatabaseSteps;
 
 // The course's own rows beside the lessons typed (attempts/
 // LessonAttemptStore): a class's thresholds, and a class's standing read
@@ -90,5 +91,10 @@ QList<CPupilCourse> LoadClassProgress(CDaoDatabase& db, const QString& className
 // owner's setup commands write them there. Nothing to do in a file.
 // Throws CDaoException.
 void WriteServerLessons(CDaoDatabase& db);
+
+// Adds to steps where the server's copy of the lessons is written: when
+// version 11 makes its tables, again with their units at 13, and at every
+// administrator's refresh.
+void AddServerLessonSteps(CDatabaseSteps& steps);
 
 } // namespace CourseStore

@@ -28,10 +28,10 @@ QByteArray CellString(const char (&cell)[2])
 
 } // namespace
 
-CQeDoc::CQeDoc()
+CQeDoc::CQeDoc(const CDatabaseSteps& steps)
 {
     ResetPractice();
-    m_pDB = OpenUserDatabase();
+    m_pDB = OpenUserDatabase(steps);
     CSession::Instance().SetDatabaseSource([this] { return m_pDB; });
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 class CDaoDatabase;
+struct CDatabaseSteps;
 class QIODevice;
 
 // The document: the practice buffers (the practice text and what was typed
@@ -18,7 +19,8 @@ public:
     static constexpr int Cells = 46;   // double-byte cells of a row
     static constexpr int Columns = 92; // single-byte positions of a row
 
-    CQeDoc();
+    // Opens the program's database, upgraded with steps when it is older.
+    explicit CQeDoc(const CDatabaseSteps& steps);
     ~CQeDoc() override;
 
     void ResetPractice();

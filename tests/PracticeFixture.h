@@ -7,6 +7,7 @@
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/QeView.h"
+#include "users/DatabaseSteps.h"
 
 #include <QFile>
 #include <QMap>
@@ -53,7 +54,7 @@ struct CTypingFixture
     QByteArray TextRow(int row) const { return QByteArray(doc.m_enText[row], CQeDoc::Columns); }
 
     CScriptedPlatform platform;
-    CQeDoc doc;
+    CQeDoc doc{CDatabaseSteps{}};
     CQeView* view = nullptr;
 };
 

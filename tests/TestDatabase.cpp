@@ -21,6 +21,12 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+CDatabaseSteps& SuiteSteps()
+{
+    static CDatabaseSteps steps;
+    return steps;
+}
 // Runs one statement on the cluster's administration database.
 void Administer(const QString& adminTarget, const QString& sql)
 {
@@ -69,6 +75,11 @@ void DropServerDatabase(const QString& server, const QString& name)
         admin.Execute(u"DROP ROLE IF EXISTS \"%1\""_s.arg(role));
 }
 
+void CTestDatabase::SetSteps(CDatabaseSteps steps)
+{
+    SuiteSteps() = std::move(steps);
+}
+
 CTestDatabase::CTestDatabase(bool bSchema) : CTestDatabase(bSchema ? -1 : 0) {}
 
 CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>())
@@ -98,7 +109,8 @@ CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>
     }
     m_pDB->Open(m_strTarget);
     if (version != 0) {
-        const QString labAddress = CreateSchema(m_pDB.get(), version < 0 ? 0 : version);
+        const QString labAddress =
+            CreateSchema(m_pDB.get(), SuiteSteps(), version < 0 ? 0 : version);
         // The program goes on as a lab machine does; the owner's connection
         // stays for the test's own use.
         if (!labAddress.isEmpty() && version < 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dao.h"
+#include "users/DatabaseSteps.h"
 
 #include <QHash>
 #include <QObject>
@@ -92,6 +93,10 @@ public:
     void SignInAsOwner();
     // Back to the lab's session.
     void SignOut();
+
+    // The program's steps that the databases of this suite are made with
+    // (none unless set): a suite that needs the server's lessons sets them.
+    static void SetSteps(CDatabaseSteps steps);
 
 private:
     std::unique_ptr<CDaoDatabase> m_pDB;

@@ -213,7 +213,7 @@ private slots:
     void missingUserDatabaseIsReported()
     {
         CScriptedPlatform platform;
-        QCOMPARE(OpenUserDatabase(), nullptr);
+        QCOMPARE(OpenUserDatabase({}), nullptr);
         QVERIFY(!QFile::exists(u"user.mdb"_s));
         CompareBoxes(platform, {Box(u"错误信息:找不到…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION)});
     }
@@ -224,7 +224,7 @@ private slots:
     {
         QVERIFY(QDir().mkpath(u"lab #1 ?x"_s));
         const QString path = u"lab #1 ?x/用户.mdb"_s;
-        QE_DAO(CreateDatabase(path, u"root"_s, u"pw"_s);
+        QE_DAO(CreateDatabase(path, u"root"_s, u"pw"_s, {});
                QCOMPARE(Stored(path, Sql::ScanSuperUsers, 0), QStringList{u"root"_s}));
         QVERIFY(!QFile::exists(u"lab "_s));
         CDaoDatabase db;
@@ -547,7 +547,7 @@ private slots:
         CTestCluster cluster;
         QVERIFY2(cluster.IsRunning(), qPrintable(cluster.Log()));
         CDaoDatabase db;
-        QE_DAO(db.Open(cluster.Target()); CreateSchema(&db);
+        QE_DAO(db.Open(cluster.Target()); CreateSchema(&db, {});
                AppendRow(&db, u"user"_s, {{0, Text(u"before"_s)}}));
         CDaoRecordset kept(&db);
         QVERIFY(OpenScan(kept, Sql::ScanUsers));
@@ -599,7 +599,7 @@ private slots:
         QE_DAO(empty = std::make_unique<CTestDatabase>(false));
         const QString target = empty->IsPostgres() ? empty->Target() : u"made.mdb"_s;
         QString labAddress;
-        QE_DAO(labAddress = CreateDatabase(target, u"root"_s, u"秘密 pw"_s));
+        QE_DAO(labAddress = CreateDatabase(target, u"root"_s, u"秘密 pw"_s, {}));
         QCOMPARE(labAddress.isEmpty(), !empty->IsPostgres());
         const QString owner = labAddress.isEmpty() ? target : labAddress;
         CDaoDatabase db;
@@ -613,32 +613,36 @@ private slots:
             QVERIFY2(OpenScan(rs, sql) && rs.IsEOF(), qPrintable(sql));
         QE_DAO(QCOMPARE(ReadSchemaVersion(db), NewestSchemaVersion()));
 
-        QE_DAO(QVERIFY_THROWS_EXCEPTION(CDaoException, CreateDatabase(target, u"x"_s, u"pw"_s));
+        QE_DAO(QVERIFY_THROWS_EXCEPTION(CDaoException, CreateDatabase(target, u"x"_s, u"pw"_s, {}));
                QCOMPARE(Stored(owner, Sql::ScanSuperUsers, 0), QStringList{u"root"_s}));
         WriteFile(u"notes.mdb"_s, "notes");
-        QVERIFY_THROWS_EXCEPTION(CDaoException, CreateDatabase(u"notes.mdb"_s, u"x"_s, u"pw"_s));
+        QVERIFY_THROWS_EXCEPTION(CDaoException,
+                                 CreateDatabase(u"notes.mdb"_s, u"x"_s, u"pw"_s, {}));
         QCOMPARE(ReadFile(u"notes.mdb"_s), QByteArray("notes"));
 
         // The command: a password the login box cannot take would lock every
         // teacher out.
         CDaoDatabase::SetTarget(u"cmd.mdb"_s);
         QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s, u"--super-user"_s,
-                                           u"boss"_s, u"--password"_s, u"pw1"_s}),
+                                           u"boss"_s, u"--password"_s, u"pw1"_s},
+                                          {}),
                  0);
-        QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s}), 1);
+        QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s}, {}), 1);
         QE_DAO(QCOMPARE(Stored(u"cmd.mdb"_s, Sql::ScanSuperUsers, 0), QStringList{u"boss"_s}));
         QVERIFY(SuperAccepts(u"cmd.mdb"_s, u"pw1"_s));
         // Without options: "admin" with a random password.
         QCOMPARE(RunCreateDatabaseCommand(
-                     {u"qe"_s, u"--database"_s, u"cmd2.mdb"_s, u"--create-database"_s}),
+                     {u"qe"_s, u"--database"_s, u"cmd2.mdb"_s, u"--create-database"_s}, {}),
                  0);
         QE_DAO(
             QCOMPARE(Stored(u"cmd2.mdb"_s, Sql::ScanSuperUsers, 0), QStringList{u"admin"_s});
             QVERIFY(PasswordHash::IsHash(Stored(u"cmd2.mdb"_s, Sql::ScanSuperUsers, 1).value(0))));
-        QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s, u"--password"_s}), 2);
+        QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--create-database"_s, u"--password"_s}, {}),
+                 2);
         for (const auto& [password, code] : {std::pair{u"Teacher-2026"_s, 2}, {u"Teacher-20"_s, 0}})
             QCOMPARE(RunCreateDatabaseCommand({u"qe"_s, u"--database"_s, password + u".mdb"_s,
-                                               u"--create-database"_s, u"--password"_s, password}),
+                                               u"--create-database"_s, u"--password"_s, password},
+                                              {}),
                      code);
         QVERIFY(!QFile::exists(u"Teacher-2026.mdb"_s) &&
                 SuperAccepts(u"Teacher-20.mdb"_s, u"Teacher-20"_s));

@@ -74,7 +74,7 @@ private slots:
         const bool chinese = file == u"chinese.txt"_s;
         QStringList rows;
         CPracticeFixture f; // the scripted platform the document needs
-        CQeDoc doc;
+        CQeDoc doc{CDatabaseSteps{}};
         while (!text.atEnd()) {
             ReadNextScreen(doc, text, chinese);
             for (int r = 0; r < CQeDoc::Rows; ++r) {
@@ -176,7 +176,7 @@ private slots:
         const QByteArray bytes = TextRules::FileBytes(TextRules::Normalise(body, kind), kind);
         QCOMPARE(ScreenCount(bytes, kind), screens);
         CPracticeFixture f;
-        CQeDoc reader;
+        CQeDoc reader{CDatabaseSteps{}};
         QBuffer file;
         file.setData(bytes);
         QVERIFY(file.open(QIODevice::ReadOnly));

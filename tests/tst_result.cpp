@@ -288,7 +288,7 @@ private slots:
         QVERIFY2(cluster.IsRunning(), qPrintable(cluster.Log()));
         CDaoDatabase db;
         db.Open(cluster.Target());
-        CreateSchema(&db);
+        CreateSchema(&db, {});
         CSession::Instance().SetDatabaseSource([&db] { return &db; });
         SetPractice(PracticeKind::English, 80, 90, 45);
         CScriptedPlatform platform;

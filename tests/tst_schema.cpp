@@ -119,7 +119,7 @@ QStringList Everything(CTestDatabase& fixture)
 std::unique_ptr<CDaoDatabase> OpenAsProgram(CTestDatabase& fixture)
 {
     CDaoDatabase::SetTarget(fixture.Target());
-    std::unique_ptr<CDaoDatabase> db(OpenUserDatabase());
+    std::unique_ptr<CDaoDatabase> db(OpenUserDatabase({}));
     CDaoDatabase::SetTarget(QString());
     return db;
 }
@@ -138,9 +138,6 @@ class TestSchema : public QObject
 {
     Q_OBJECT
 private slots:
-    // As the program does before it creates or opens a database.
-    void initTestCase() { AddNewDatabaseStep(StarterLibrary::Seed); }
-
     // A new database's library holds the starter texts, graded ones of
     // every kind of school and the four practice files, each at least two
     // screenfuls, stored as the program lists them.
@@ -149,7 +146,8 @@ private slots:
         std::unique_ptr<CTestDatabase> empty;
         QE_DAO(empty = std::make_unique<CTestDatabase>(false));
         const QString target = empty->IsPostgres() ? empty->Target() : u"starter.mdb"_s;
-        QE_DAO(CreateDatabase(target, u"root"_s, u"Teacher-20"_s));
+        QE_DAO(
+            CreateDatabase(target, u"root"_s, u"Teacher-20"_s, {{StarterLibrary::Seed}, {}, {}}));
         CDaoDatabase db;
         QList<CPracticeText> stored;
         QList<CPracticeText> starter;
@@ -211,7 +209,8 @@ private slots:
             QCOMPARE(Everything(*fixture), untouched);
             platform.boxes.clear();
             QCOMPARE(RunUpgradeDatabaseCommand({u"qe"_s, u"--database"_s, fixture->AdminTarget(),
-                                                u"--upgrade-database"_s}),
+                                                u"--upgrade-database"_s},
+                                               {}),
                      0);
         }
         std::unique_ptr<CDaoDatabase> db = OpenAsProgram(*fixture);
@@ -346,9 +345,10 @@ private slots:
         StoreWithScore(owner, TimedAttempt(0, PracticeKind::English, at.addSecs(90), 60000, 0, 0),
                        u"李华"_s, u"20240117"_s, 0);
         if (fixture.IsPostgres())
-            QCOMPARE(RunUpgradeDatabaseCommand({u"qe"_s, u"--database"_s, fixture.AdminTarget(),
-                                                u"--upgrade-database"_s}),
-                     0);
+            QCOMPARE(
+                RunUpgradeDatabaseCommand(
+                    {u"qe"_s, u"--database"_s, fixture.AdminTarget(), u"--upgrade-database"_s}, {}),
+                0);
         else
             QVERIFY(OpenAsProgram(fixture));
         QCOMPARE(SelectRows(&owner, u"SELECT accuracy FROM score ORDER BY qe_key"_s),
@@ -369,7 +369,7 @@ private slots:
         if (fixture->IsPostgres()) {
             // The administrator's upgrade.
             try {
-                UpgradeSchema(*fixture->Admin(), UpgradeBy::Administrator);
+                UpgradeSchema(*fixture->Admin(), {}, UpgradeBy::Administrator);
             } catch (const CDaoException& e) {
                 message = e.GetErrorMessage();
             }

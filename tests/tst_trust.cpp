@@ -25,6 +25,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// The program's steps that the lab's server judges by: its lessons.
+CDatabaseSteps LessonSteps()
+{
+    CDatabaseSteps steps;
+    CourseStore::AddServerLessonSteps(steps);
+    return steps;
+}
+
 // What a statement came to: the SQLSTATE of its error ("" when it ran),
 // the error's text, and its first value or the rows it changed.
 struct CRun
@@ -153,7 +161,7 @@ CLab::CLab(bool bFromVersion5)
     owner.setPath(u'/' + m_strName);
     m_pOwner = std::make_unique<CDaoDatabase>();
     if (!bFromVersion5)
-        m_strLabAddress = CreateDatabase(owner.toString(), u"老师"_s, u"ls"_s);
+        m_strLabAddress = CreateDatabase(owner.toString(), u"老师"_s, u"ls"_s, LessonSteps());
     m_pOwner->Open(owner.toString());
     nTeacher = 1;
     if (!bFromVersion5) {
@@ -169,15 +177,15 @@ CLab::CLab(bool bFromVersion5)
             *key = add.value(0).toLongLong();
         }
     } else {
-        CreateSchema(m_pOwner.get(), 5);
+        CreateSchema(m_pOwner.get(), LessonSteps(), 5);
         m_pOwner->Execute(u"INSERT INTO \"user\" (name, class, student_no, password, kind) VALUES "
                           "('李华', '一班', '001', 'pw', '普通用户'), "
                           "('王明', '一班', '002', 'wm', '普通用户'), "
                           "('张三', '二班', '003', 'zs', '普通用户')"_s);
         m_pOwner->Execute(u"INSERT INTO supperuser (name, password) VALUES ('老师', 'ls')"_s);
         std::tie(nPupil, nOther, nThird) = std::tuple(1, 2, 3);
-        m_strLabAddress = UpgradeSchema(*m_pOwner, UpgradeBy::Administrator);
-        RefreshLab(*m_pOwner); // what qe --upgrade-database does after it
+        m_strLabAddress = UpgradeSchema(*m_pOwner, LessonSteps(), UpgradeBy::Administrator);
+        RefreshLab(*m_pOwner, LessonSteps()); // what qe --upgrade-database does after it
     }
     strPrefix = ServerAccounts::RolePrefix(*m_pOwner);
     for (const QString& group : {u"pupil"_s, u"teacher"_s})
@@ -1121,7 +1129,7 @@ ghost-pupil 42501 report progress as no account|SELECT qe_report_progress(0, 0, 
         auto other = OpenAt(lab.LabAddress());
         QVERIFY(other && Accounts::SignIn(*other, false, lab.nPupil, {}, u"pw"_s));
         QCOMPARE(Must(*other, u"SHOW statement_timeout"_s).toString(), u"30s"_s);
-        RefreshLab(lab.Owner());
+        RefreshLab(lab.Owner(), LessonSteps());
         // The shared line of before.
         QCOMPARE(
             Must(lab.Owner(),

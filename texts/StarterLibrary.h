@@ -17,7 +17,7 @@ namespace StarterLibrary {
 QList<CPracticeText> Texts();
 
 // Stores the texts in a new database: a step of its creation (see
-// AddNewDatabaseStep), with the owner's rights. Throws CDaoException.
+// CDatabaseSteps::newDatabase), with the owner's rights. Throws CDaoException.
 void Seed(CDaoDatabase& db);
 
 } // namespace StarterLibrary

@@ -20,7 +20,7 @@ CDaoDatabase* ActiveDatabase()
     return CSession::Instance().Database();
 }
 
-CDaoDatabase* OpenUserDatabase()
+CDaoDatabase* OpenUserDatabase(const CDatabaseSteps& steps)
 {
     auto* db = new CDaoDatabase;
     try {
@@ -36,7 +36,7 @@ CDaoDatabase* OpenUserDatabase()
     // An older database is upgraded before anything reads it; one that
     // cannot be, or is newer than the program, is left as it is.
     try {
-        UpgradeSchema(*db);
+        UpgradeSchema(*db, steps);
     } catch (const CDaoException& e) {
         AfxMessageBox(e.GetErrorMessage());
         delete db;

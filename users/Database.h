@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Dao.h"
+#include "users/DatabaseSteps.h"
 
 #include <QString>
 
@@ -15,10 +16,10 @@
 CDaoDatabase* ActiveDatabase();
 
 // Opens the program's database (CDaoDatabase::DefaultTarget()) and brings
-// its schema to the newest version. On failure shows "错误信息:" + the
+// its schema to the newest version, with the program's steps. On failure shows "错误信息:" + the
 // engine's message through ReportDaoError (or why the schema could not be
 // upgraded) and returns null: the program then runs without a database.
-CDaoDatabase* OpenUserDatabase();
+CDaoDatabase* OpenUserDatabase(const CDatabaseSteps& steps);
 
 namespace Sql {
 inline const QString ScanUsers = QStringLiteral("SELECT * FROM user");

@@ -16,20 +16,12 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-#include <vector>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QStringList Tables{u"user"_s,           u"supperuser"_s,     u"score"_s,
                          u"loginhistory"_s,   u"schema_version"_s, u"attempt"_s,
                          u"attempt_mistake"_s};
-
-std::vector<std::function<void(CDaoDatabase&)>>& NewDatabaseSteps()
-{
-    static std::vector<std::function<void(CDaoDatabase&)>> steps;
-    return steps;
-}
 
 bool IsPostgresTarget(const QString& target)
 {
@@ -88,21 +80,21 @@ void AddFirstSuperUser(CDaoDatabase& db, const QString& superUser, const QString
 // every upgrade after it, up to the version asked for; for a new database
 // (a first super user given) its starting rows and that account. Returns
 // the lab machines' address on a server.
-QString CreateTables(CDaoDatabase& db, int version, const QString* pSuperUser,
-                     const QString* pPassword)
+QString CreateTables(CDaoDatabase& db, int version, const CDatabaseSteps& steps,
+                     const QString* pSuperUser, const QString* pPassword)
 {
     QString labAddress;
     db.BeginTrans();
     try {
         for (int next = 1; next <= version; ++next) {
-            const QString address = ApplySchemaVersion(db, next);
+            const QString address = ApplySchemaVersion(db, next, steps);
             if (!address.isEmpty())
                 labAddress = address;
             if (next > 1)
                 db.Execute(u"INSERT INTO schema_version (version) VALUES (%1)"_s.arg(next));
         }
         if (pSuperUser) {
-            for (const auto& step : NewDatabaseSteps())
+            for (const SchemaStep& step : steps.newDatabase)
                 step(db);
             AddFirstSuperUser(db, *pSuperUser, *pPassword);
         }
@@ -151,24 +143,21 @@ QString OptionValue(const QStringList& arguments, const QString& option, bool* p
 }
 } // namespace
 
-void AddNewDatabaseStep(std::function<void(CDaoDatabase&)> step)
+QString CreateSchema(CDaoDatabase* db, const CDatabaseSteps& steps, int version)
 {
-    NewDatabaseSteps().push_back(std::move(step));
+    return CreateTables(*db, version < 1 ? NewestSchemaVersion() : version, steps, nullptr,
+                        nullptr);
 }
 
-QString CreateSchema(CDaoDatabase* db, int version)
-{
-    return CreateTables(*db, version < 1 ? NewestSchemaVersion() : version, nullptr, nullptr);
-}
-
-QString CreateDatabase(const QString& target, const QString& superUser, const QString& password)
+QString CreateDatabase(const QString& target, const QString& superUser, const QString& password,
+                       const CDatabaseSteps& steps)
 {
     CDaoDatabase db;
     if (IsPostgresTarget(target)) {
         db.Open(target);
         if (HasTables(db))
             throw CDaoException(u"the database already holds the tables; it is left as it is"_s);
-        return CreateTables(db, NewestSchemaVersion(), &superUser, &password);
+        return CreateTables(db, NewestSchemaVersion(), steps, &superUser, &password);
     }
 
     // The one place where a database file comes into being. NewOnly fails
@@ -183,7 +172,7 @@ QString CreateDatabase(const QString& target, const QString& superUser, const QS
     file.close();
     try {
         db.Open(target);
-        CreateTables(db, NewestSchemaVersion(), &superUser, &password);
+        CreateTables(db, NewestSchemaVersion(), steps, &superUser, &password);
     } catch (const CDaoException&) {
         db.Close();
         QFile::remove(target);
@@ -192,7 +181,7 @@ QString CreateDatabase(const QString& target, const QString& superUser, const QS
     return {};
 }
 
-int RunCreateDatabaseCommand(const QStringList& arguments)
+int RunCreateDatabaseCommand(const QStringList& arguments, const CDatabaseSteps& steps)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -221,7 +210,7 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
         IsPostgresTarget(target) ? QUrl(target).toDisplayString(QUrl::RemovePassword) : target;
     QString labAddress;
     try {
-        labAddress = CreateDatabase(target, superUser, password);
+        labAddress = CreateDatabase(target, superUser, password, steps);
     } catch (const CDaoException& e) {
         err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
         return 1;
@@ -235,7 +224,7 @@ int RunCreateDatabaseCommand(const QStringList& arguments)
     return 0;
 }
 
-int RunUpgradeDatabaseCommand(const QStringList& arguments)
+int RunUpgradeDatabaseCommand(const QStringList& arguments, const CDatabaseSteps& steps)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -258,10 +247,10 @@ int RunUpgradeDatabaseCommand(const QStringList& arguments)
         if (db.IsPostgres() && from >= AccountsVersion && from < NewestSchemaVersion())
             out << u"已结束实验室电脑和学生的 %1 个数据库连接。\n"_s.arg(
                 ServerAccounts::EndLabSessions(db));
-        labAddress = UpgradeSchema(db, UpgradeBy::Administrator);
+        labAddress = UpgradeSchema(db, steps, UpgradeBy::Administrator);
         // The lab's limits and the program's lessons, also when the
         // database was up to date: a changed setting takes effect now.
-        RefreshLab(db);
+        RefreshLab(db, steps);
     } catch (const CDaoException& e) {
         err << u"错误信息:%1\n"_s.arg(ExplainDaoError(e.GetErrorMessage()));
         return 1;

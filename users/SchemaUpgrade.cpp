@@ -82,12 +82,6 @@ private:
     bool m_bOpen = false;
 };
 
-std::vector<std::pair<int, SchemaStep>>& Steps()
-{
-    static std::vector<std::pair<int, SchemaStep>> steps;
-    return steps;
-}
-
 // A file's plain passwords become hashes; a field that holds a hash already
 // (a file hashed by hand, or twice upgraded) stays. Hashed on every core:
 // a school's pupils take seconds, not minutes.
@@ -233,37 +227,19 @@ int ReadSchemaVersion(CDaoDatabase& db)
     return number;
 }
 
-void AddSchemaStep(int version, SchemaStep step)
-{
-    Steps().push_back({version, std::move(step)});
-}
-
-namespace {
-std::vector<SchemaStep>& RefreshSteps()
-{
-    static std::vector<SchemaStep> steps;
-    return steps;
-}
-} // namespace
-
-void AddRefreshStep(SchemaStep step)
-{
-    RefreshSteps().push_back(std::move(step));
-}
-
-void RefreshLab(CDaoDatabase& db)
+void RefreshLab(CDaoDatabase& db, const CDatabaseSteps& steps)
 {
     if (!db.IsPostgres())
         return;
     CUpgradeTransaction transaction(db.Connection(), true);
     QSqlQuery query(db.Connection());
     Exec(query, u"SELECT qe_apply_lab_limits()"_s);
-    for (const SchemaStep& step : RefreshSteps())
+    for (const SchemaStep& step : steps.refresh)
         step(db);
     transaction.Commit();
 }
 
-QString ApplySchemaVersion(CDaoDatabase& db, int version)
+QString ApplySchemaVersion(CDaoDatabase& db, int version, const CDatabaseSteps& steps)
 {
     QSqlQuery query(db.Connection());
     for (const QString& statement : SchemaStatements(db.IsPostgres(), version))
@@ -283,14 +259,14 @@ QString ApplySchemaVersion(CDaoDatabase& db, int version)
     // The first machine's line: the shared one of before logs in no more.
     if (version == LabLinesVersion && db.IsPostgres())
         labAddress = ServerAccounts::IssueLabLine(db, FirstLabLine.toString());
-    for (const auto& [stepVersion, step] : Steps()) {
+    for (const auto& [stepVersion, step] : steps.versions) {
         if (stepVersion == version)
             step(db);
     }
     return labAddress;
 }
 
-QString UpgradeSchema(CDaoDatabase& db, UpgradeBy by)
+QString UpgradeSchema(CDaoDatabase& db, const CDatabaseSteps& steps, UpgradeBy by)
 {
     const int newest = NewestSchemaVersion();
     int version = ReadSchemaVersion(db);
@@ -317,7 +293,7 @@ QString UpgradeSchema(CDaoDatabase& db, UpgradeBy by)
         version = ReadSchemaVersion(db);
         if (version < newest) {
             for (int next = version + 1; next <= newest; ++next) {
-                const QString address = ApplySchemaVersion(db, next);
+                const QString address = ApplySchemaVersion(db, next, steps);
                 if (!address.isEmpty())
                     labAddress = address;
                 QSqlQuery query(db.Connection());

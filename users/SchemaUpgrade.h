@@ -1,9 +1,9 @@
 #pragma once
 
+#include "users/DatabaseSteps.h"
+
 #include <QStringList>
 #include <QStringView>
-
-#include <functional>
 
 class CDaoDatabase;
 
@@ -28,18 +28,9 @@ int ReadSchemaVersion(CDaoDatabase& db);
 // The statements of a schema file's text, split where they end.
 QStringList SplitStatements(const QString& text);
 
-// Work of a version that its statements cannot do (data only the program
-// can compute), run after them in the same transaction. Registered by the
-// program before it opens a database.
-using SchemaStep = std::function<void(CDaoDatabase&)>;
-void AddSchemaStep(int version, SchemaStep step);
-
-// Work the administrator's commands do on a lab's server each time, after
-// any upgrade: data of the program's that the server judges by.
-void AddRefreshStep(SchemaStep step);
 // Runs the refresh steps and applies the lab's limits to its roles, in one
 // transaction. A server at the newest version only. Throws CDaoException.
-void RefreshLab(CDaoDatabase& db);
+void RefreshLab(CDaoDatabase& db, const CDatabaseSteps& steps);
 
 // The version at which the passwords leave the tables (a server's accounts
 // become roles), and the one at which each lab machine has a line of its own.
@@ -53,7 +44,7 @@ inline constexpr QStringView FirstLabLine = u"pc01";
 // file's hashed, a server's accounts made roles) and, on a server, gives the
 // lab role a new password; at the version of the machines' own lines it
 // issues the first one. The lab's address is returned. Throws CDaoException.
-QString ApplySchemaVersion(CDaoDatabase& db, int version);
+QString ApplySchemaVersion(CDaoDatabase& db, int version, const CDatabaseSteps& steps);
 
 // Who upgrades: the program as it opens its database, or the administrator's
 // command (qe --upgrade-database).
@@ -66,4 +57,5 @@ enum class UpgradeBy { Program, Administrator };
 // administrator's command upgrades a lab's database. Returns the lab
 // machines' address when the upgrade issued a lab line. Throws
 // CDaoException with a Chinese message that says what happened.
-QString UpgradeSchema(CDaoDatabase& db, UpgradeBy by = UpgradeBy::Program);
+QString UpgradeSchema(CDaoDatabase& db, const CDatabaseSteps& steps,
+                      UpgradeBy by = UpgradeBy::Program);
