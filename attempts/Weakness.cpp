@@ -35,14 +35,33 @@ void BindFilter(QSqlQuery& query, const CWeaknessFilter& filter)
                                              : StoredDateTime(filter.since));
 }
 
-void ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakness)
+// The summed figures of the rows of the query's key table (as d).
+QString SumsOfKeys(const QString& rows)
 {
-    QSqlQuery query(db.Connection());
-    // Practices and the course's lessons alike, each read from its pupils'
-    // index (a class's pupils first: through the view of both, an engine
-    // reads every attempt of the school instead): over all days the key
-    // rows by their pupil; over a range the attempts or lessons by their
-    // pupil and time, then their key rows.
+    return u"SELECT d.key_name, SUM(d.expected), SUM(d.presses), SUM(d.wrong), "
+           "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
+           "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END) FROM "_s +
+           rows + u" GROUP BY d.key_name ORDER BY d.key_name"_s;
+}
+
+// A pupil's latest attempts or lessons with key rows, then their rows.
+void PrepareLatest(QSqlQuery& query, const CWeaknessFilter& filter)
+{
+    Select(query, SumsOfKeys(u"key_figures d JOIN (SELECT lesson, source_id FROM key_figures "
+                             "WHERE user_key = ? GROUP BY lesson, source_id, started_at "
+                             "ORDER BY started_at DESC, source_id DESC LIMIT ?) recent "
+                             "ON recent.lesson = d.lesson AND recent.source_id = d.source_id"_s));
+    query.addBindValue(filter.nUserKey);
+    query.addBindValue(filter.nLatest);
+}
+
+// Practices and the course's lessons alike, each read from its pupils'
+// index (a class's pupils first: through the view of both, an engine reads
+// every attempt of the school instead): over all days the key rows by their
+// pupil; over a range the attempts or lessons by their pupil and time, then
+// their key rows.
+void PrepareSince(QSqlQuery& query, const CWeaknessFilter& filter)
+{
     const bool bSince = !filter.since.isNull();
     const auto from = [&filter, bSince](const QString& keys, const QString& owner,
                                         const QString& id) {
@@ -54,13 +73,10 @@ void ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakne
         return u"SELECT k.* FROM %1%2 a CROSS JOIN %3 k WHERE a.user_key = %4 "
                "AND a.started_at >= ? AND k.%5 = a.id"_s.arg(users, owner, keys, pupil, id);
     };
-    // A key's time over attempts: their medians, each weighed by its presses.
-    Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.presses), SUM(d.wrong), "
-                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
-                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END) FROM ("_s +
-                      from(u"attempt_key"_s, u"attempt"_s, u"attempt_id"_s) + u" UNION ALL "_s +
-                      from(u"lesson_key"_s, u"lesson_attempt"_s, u"lesson_attempt_id"_s) +
-                      u") d GROUP BY d.key_name ORDER BY d.key_name"_s);
+    Select(query, SumsOfKeys(u"("_s + from(u"attempt_key"_s, u"attempt"_s, u"attempt_id"_s) +
+                             u" UNION ALL "_s +
+                             from(u"lesson_key"_s, u"lesson_attempt"_s, u"lesson_attempt_id"_s) +
+                             u") d"_s));
     for (int part = 0; part < 2; ++part) {
         if (filter.nUserKey != 0)
             query.addBindValue(filter.nUserKey);
@@ -69,18 +85,16 @@ void ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& weakne
         if (bSince)
             query.addBindValue(StoredDateTime(filter.since));
     }
-    Exec(query);
-    while (query.next()) {
-        const qint64 timed = query.value(5).toLongLong();
-        const CKeyFigures key{query.value(0).toString(), query.value(1).toInt(),
-                              query.value(2).toInt(), query.value(3).toInt(),
-                              timed > 0 ? int(query.value(4).toLongLong() / timed) : -1};
+}
+
+void SplitKeys(const QList<CKeyFigures>& all, CWeakness& weakness)
+{
+    for (const CKeyFigures& key : all) {
         if (key.strKey.size() == 1)
             weakness.keys.append(key);
         else if (key.nPresses >= LeastTimes && key.nMedianMs >= 0)
             weakness.slowPairs.append(key);
     }
-    CheckRead(query);
     std::stable_sort(
         weakness.slowPairs.begin(), weakness.slowPairs.end(),
         [](const CKeyFigures& a, const CKeyFigures& b) { return a.nMedianMs > b.nMedianMs; });
@@ -134,9 +148,28 @@ void ReadCommits(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& wea
 CWeakness Read(CDaoDatabase& db, const CWeaknessFilter& filter)
 {
     CWeakness weakness;
-    ReadKeys(db, filter, weakness);
+    SplitKeys(ReadKeys(db, filter), weakness);
     ReadCommits(db, filter, weakness);
     return weakness;
+}
+
+QList<CKeyFigures> ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter)
+{
+    QSqlQuery query(db.Connection());
+    if (filter.nLatest > 0)
+        PrepareLatest(query, filter);
+    else
+        PrepareSince(query, filter);
+    Exec(query);
+    QList<CKeyFigures> keys;
+    while (query.next()) {
+        const qint64 timed = query.value(5).toLongLong();
+        keys.append({query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt(),
+                     query.value(3).toInt(),
+                     timed > 0 ? int(query.value(4).toLongLong() / timed) : -1});
+    }
+    CheckRead(query);
+    return keys;
 }
 
 QString CheaperWay(const CCostlyText& text)

@@ -17,6 +17,7 @@ struct CWeaknessFilter
     qint64 nUserKey = 0;
     QString strClass;
     QDateTime since; // null: all of them
+    int nLatest = 0; // ReadKeys: a pupil's latest attempts or lessons with keys; 0 all
 };
 
 // A text committed right, and what it cost.
@@ -51,6 +52,12 @@ constexpr int LeastTimes = 3;
 
 // Throws CDaoException.
 CWeakness Read(CDaoDatabase& db, const CWeaknessFilter& filter);
+
+// The key rows of the filter's attempts and lessons, summed per key and
+// pair, in key order: a key's time is the medians of its rows, each weighed
+// by the presses it was taken over. What 我的弱项, 班级弱项 and 智能练习
+// read. Throws CDaoException.
+QList<CKeyFigures> ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter);
 
 // A cheaper way to type a costly text, in words; empty when none is known.
 QString CheaperWay(const CCostlyText& text);

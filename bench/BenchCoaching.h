@@ -62,10 +62,11 @@ inline void BM_AnalyseAttempt(benchmark::State& state)
 // A 智能练习 screen from a record with three weak keys and slow pairs.
 inline void BM_SmartScreen(benchmark::State& state)
 {
-    QList<SmartDrill::CKeyRecord> keys;
+    QList<CKeyFigures> keys;
     for (char16_t c = u'a'; c <= u'z'; ++c)
-        keys.append({QString(QChar(c)), 40, c == u'v' || c == u'q' ? 8 : 0, c == u'z' ? 900 : 250});
-    keys.append({QStringLiteral("th"), 10, 0, 800});
+        keys.append(
+            {QString(QChar(c)), 40, 40, c == u'v' || c == u'q' ? 8 : 0, c == u'z' ? 900 : 250});
+    keys.append({QStringLiteral("th"), 10, 10, 0, 800});
     const QStringList words = SmartDrill::Words();
     quint32 seed = 0;
     for (auto _ : state)

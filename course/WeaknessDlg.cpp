@@ -158,8 +158,7 @@ void CWeaknessDlg::ShowKeyboard()
         // tinted only once it was to be typed often enough that one slip
         // among few is no red key.
         if (key.nExpected >= TintAfter)
-            heat[index] = 1.0 - SmartDrill::Confidence(SmartDrill::CKeyRecord{
-                                    key.strKey, key.nExpected, missed, key.nMedianMs});
+            heat[index] = 1.0 - SmartDrill::Confidence(key);
     }
     m_pKeyboard->SetHeat(heat, tips);
 }

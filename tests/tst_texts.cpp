@@ -314,7 +314,7 @@ private slots:
         const QStringList words = SmartDrill::Words();
         QVERIFY(words.size() > 1000);
         const double listShare = vShare(words.join(u' ').toLatin1());
-        const auto screensShare = [&](const QList<SmartDrill::CKeyRecord>& keys) {
+        const auto screensShare = [&](const QList<CKeyFigures>& keys) {
             QByteArray all;
             for (quint32 seed = 1; seed <= 1000; ++seed) {
                 const QByteArray screen = SmartDrill::EnglishScreen(keys, words, seed);
@@ -336,7 +336,7 @@ private slots:
         };
 
         storeScreens(0, 900, 3);
-        QList<SmartDrill::CKeyRecord> keys = SmartDrill::RecentKeys(*db, 5);
+        QList<CKeyFigures> keys = SmartDrill::RecentKeys(*db, 5);
         QCOMPARE(SmartDrill::WeakKeys(keys).value(0).strKey, u"v"_s);
         double share = screensShare(keys);
         QVERIFY2(share >= 2 * listShare, qPrintable(u"%1 %2"_s.arg(share).arg(listShare)));

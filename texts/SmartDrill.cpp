@@ -2,6 +2,7 @@
 
 #include "platform/CheckedQuery.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/Weakness.h"
 #include "practice/QeDoc.h"
 #include "texts/TextRules.h"
 
@@ -82,32 +83,32 @@ struct CDraws
 
 } // namespace
 
-double Confidence(const CKeyRecord& key)
+double Confidence(const CKeyFigures& key)
 {
     const double speed =
         key.nMedianMs < 0 ? 1.0 : std::clamp((1000.0 - key.nMedianMs) / (1000.0 - 340.0), 0.0, 1.0);
-    const double missRate = key.nExpected > 0 ? double(key.nMissed) / key.nExpected : 0.0;
+    const double missRate = key.nExpected > 0 ? double(key.Missed()) / key.nExpected : 0.0;
     const double accuracy = std::clamp(1.0 - 5.0 * missRate, 0.0, 1.0);
     return speed * accuracy;
 }
 
-QStringList Names(const QList<CKeyRecord>& keys)
+QStringList Names(const QList<CKeyFigures>& keys)
 {
     QStringList names;
-    for (const CKeyRecord& key : keys)
+    for (const CKeyFigures& key : keys)
         names.append(key.strKey);
     return names;
 }
 
-QList<CKeyRecord> WeakKeys(const QList<CKeyRecord>& keys)
+QList<CKeyFigures> WeakKeys(const QList<CKeyFigures>& keys)
 {
-    QList<CKeyRecord> weak;
-    for (const CKeyRecord& key : keys) {
+    QList<CKeyFigures> weak;
+    for (const CKeyFigures& key : keys) {
         if (key.strKey.size() == 1 && key.strKey[0].isLetter() && key.nExpected >= LeastSamples &&
             Confidence(key) < WeakBelow)
             weak.append(key);
     }
-    std::stable_sort(weak.begin(), weak.end(), [](const CKeyRecord& a, const CKeyRecord& b) {
+    std::stable_sort(weak.begin(), weak.end(), [](const CKeyFigures& a, const CKeyFigures& b) {
         return Confidence(a) < Confidence(b);
     });
     if (weak.size() > MostWeakKeys)
@@ -115,11 +116,11 @@ QList<CKeyRecord> WeakKeys(const QList<CKeyRecord>& keys)
     return weak;
 }
 
-QByteArray EnglishScreen(const QList<CKeyRecord>& keys, const QStringList& words, quint32 seed)
+QByteArray EnglishScreen(const QList<CKeyFigures>& keys, const QStringList& words, quint32 seed)
 {
-    const QList<CKeyRecord> weak = WeakKeys(keys);
-    QList<CKeyRecord> slowPairs;
-    for (const CKeyRecord& key : keys) {
+    const QList<CKeyFigures> weak = WeakKeys(keys);
+    QList<CKeyFigures> slowPairs;
+    for (const CKeyFigures& key : keys) {
         if (key.strKey.size() == 2 && key.nExpected >= LeastSamples && Confidence(key) < 0.5)
             slowPairs.append(key);
     }
@@ -129,11 +130,11 @@ QByteArray EnglishScreen(const QList<CKeyRecord>& keys, const QStringList& words
         if (word.isEmpty() || word.size() > LongestWord)
             continue;
         double weight = 1.0;
-        for (const CKeyRecord& key : weak) {
+        for (const CKeyFigures& key : weak) {
             if (word.contains(key.strKey))
                 weight += 4.0 * (1.0 - Confidence(key));
         }
-        for (const CKeyRecord& pair : slowPairs) {
+        for (const CKeyFigures& pair : slowPairs) {
             if (word.contains(pair.strKey))
                 weight += 2.0;
         }
@@ -193,31 +194,12 @@ QStringList Words()
     return words;
 }
 
-QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey)
+QList<CKeyFigures> RecentKeys(CDaoDatabase& db, qint64 userKey)
 {
-    QSqlQuery query(db.Connection());
-    // A key's time over several attempts: the attempts' medians, each
-    // weighed by the presses it was taken over.
-    // Practices and the course's lessons alike.
-    Select(query, u"SELECT d.key_name, SUM(d.expected), SUM(d.expected - (d.presses - d.wrong)), "
-                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.median_ms * d.presses END), "
-                  "SUM(CASE WHEN d.median_ms IS NULL THEN 0 ELSE d.presses END) "
-                  "FROM key_figures d JOIN (SELECT lesson, source_id FROM key_figures "
-                  "WHERE user_key = ? GROUP BY lesson, source_id, started_at "
-                  "ORDER BY started_at DESC, source_id DESC LIMIT ?) recent "
-                  "ON recent.lesson = d.lesson AND recent.source_id = d.source_id "
-                  "GROUP BY d.key_name ORDER BY d.key_name"_s);
-    query.addBindValue(userKey);
-    query.addBindValue(RecentAttempts);
-    Exec(query);
-    QList<CKeyRecord> keys;
-    while (query.next()) {
-        const qint64 timed = query.value(4).toLongLong();
-        keys.append({query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt(),
-                     timed > 0 ? int(query.value(3).toLongLong() / timed) : -1});
-    }
-    CheckRead(query);
-    return keys;
+    CWeaknessFilter recent;
+    recent.nUserKey = userKey;
+    recent.nLatest = RecentAttempts;
+    return Weakness::ReadKeys(db, recent);
 }
 
 double Confidence(const CCharRecord& character)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "attempts/KeyDetail.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -27,41 +29,30 @@ constexpr double WeakBelow = 0.8;
 // At most this many weak keys shape a screen.
 constexpr int MostWeakKeys = 3;
 
-// A key ("a") or two letters one after the other ("th") over the recent
-// attempts.
-struct CKeyRecord
-{
-    QString strKey;
-    int nExpected = 0;  // times it was to be typed (timed, for a pair)
-    int nMissed = 0;    // of them, another key was pressed
-    int nMedianMs = -1; // time from the key before; -1 unknown
-
-    bool operator==(const CKeyRecord&) const = default;
-};
-
 // How sure the pupil is of a key, from 0 to 1: by its time (1 at 340 ms or
 // less, 0 at 1000 ms or more) and by how often it is missed (0 at a fifth).
-double Confidence(const CKeyRecord& key);
+double Confidence(const CKeyFigures& key);
 
 // The keys (not pairs) below WeakBelow with enough samples, weakest first,
 // at most MostWeakKeys.
-QList<CKeyRecord> WeakKeys(const QList<CKeyRecord>& keys);
+QList<CKeyFigures> WeakKeys(const QList<CKeyFigures>& keys);
 
 // The keys as the pupil reads them ("v", "th").
-QStringList Names(const QList<CKeyRecord>& keys);
+QStringList Names(const QList<CKeyFigures>& keys);
 
 // A single-byte screenful (14 rows of 92 columns, no word split across
 // rows) of words: with weak keys, three words in four hold the weakest and
 // the rest are drawn the more often the more weak keys and slow pairs they
 // hold; without, drawn evenly. The seed makes each screen its own.
-QByteArray EnglishScreen(const QList<CKeyRecord>& keys, const QStringList& words, quint32 seed);
+QByteArray EnglishScreen(const QList<CKeyFigures>& keys, const QStringList& words, quint32 seed);
 
 // The words a pupil knows (from the course's word list).
 QStringList Words();
 
 // The figures of the keys and pairs of the user's latest RecentAttempts
-// attempts or lessons that have them. Throws CDaoException.
-QList<CKeyRecord> RecentKeys(CDaoDatabase& db, qint64 userKey);
+// attempts or lessons that have them (Weakness::ReadKeys). Throws
+// CDaoException.
+QList<CKeyFigures> RecentKeys(CDaoDatabase& db, qint64 userKey);
 
 // A Chinese character over the recent attempts: the keys it cost where it
 // was committed right (its share of its commit's keys), and the times it

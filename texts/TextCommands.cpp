@@ -43,7 +43,7 @@ CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese
         weak = SmartDrill::Names(SmartDrill::WeakCharacters(characters));
         text = SmartDrill::ChineseScreen(characters, SmartDrill::Sentences(), seed);
     } else {
-        const QList<SmartDrill::CKeyRecord> keys = SmartDrill::RecentKeys(db, userKey);
+        const QList<CKeyFigures> keys = SmartDrill::RecentKeys(db, userKey);
         weak = SmartDrill::Names(SmartDrill::WeakKeys(keys));
         text = SmartDrill::EnglishScreen(keys, SmartDrill::Words(), seed);
     }
