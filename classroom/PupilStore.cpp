@@ -28,15 +28,6 @@ QString Text(const QString& text)
     return text.isNull() ? u""_s : text;
 }
 
-void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery query(db.Connection());
-    Prepare(query, sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    Exec(query);
-}
-
 [[noreturn]] void NameTaken(const QString& name)
 {
     throw CDaoException(

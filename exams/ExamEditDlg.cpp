@@ -1,8 +1,6 @@
 #include "exams/ExamEditDlg.h"
 
-#include "attempts/Metrics.h"
 #include "platform/ListCtrl.h"
-#include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
 
@@ -20,7 +18,8 @@ constexpr int MaxMinutes = 600;
 
 } // namespace
 
-CExamEditDlg::CExamEditDlg(const CExam& exam, QWidget* parent) : CDialog(IDD, parent), m_exam(exam)
+CExamEditDlg::CExamEditDlg(const CExam& exam, QWidget* parent)
+    : CClassTaskEditDlg(IDD, parent), m_exam(exam)
 {
     setWindowTitle(exam.nId == 0 ? u"新建考试"_s : u"修改考试"_s);
 }
@@ -36,31 +35,9 @@ bool CExamEditDlg::OnInitDialog()
     m_comboRetake = Item<QComboBox>(IDC_RETAKE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
     m_checkOpen = Item<QCheckBox>(IDC_OPEN);
-    m_classes.SetUp(m_listClasses);
-
-    QStringList classes;
-    CDaoDatabase* db = ActiveDatabase();
-    try {
-        if (db) {
-            m_texts = TextStore::LoadTexts(*db);
-            classes = ExamStore::LoadClasses(*db);
-        }
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        EndDialog(IDCANCEL_RESULT);
+    if (!ShowChoices(m_comboText, m_comboScreen, m_listClasses, m_exam.nTextId, m_exam.nScreen,
+                     m_exam.classes))
         return true;
-    }
-    m_classes.Fill(classes, m_exam.classes);
-
-    int current = -1;
-    for (const CPracticeText& text : std::as_const(m_texts)) {
-        m_screens.append(text.Screens());
-        m_comboText->addItem(u"%1(%2)"_s.arg(text.strTitle, Metrics::KindName(text.nKind)));
-        if (text.nId == m_exam.nTextId)
-            current = m_comboText->count() - 1;
-    }
-    m_comboText->setCurrentIndex(current < 0 && !m_texts.isEmpty() ? 0 : current);
-    ShowScreens(m_exam.nScreen);
 
     m_editTitle->setText(m_exam.strTitle);
     m_editMinutes->setText(QString::number(m_exam.nMinutes));
@@ -71,33 +48,10 @@ bool CExamEditDlg::OnInitDialog()
     return true;
 }
 
-void CExamEditDlg::CheckClasses(const QStringList& classes)
-{
-    m_classes.Check(classes);
-}
-
-void CExamEditDlg::ShowScreens(int screen)
-{
-    m_comboScreen->clear();
-    const int row = m_comboText->currentIndex();
-    const int count = row >= 0 && row < m_screens.size() ? m_screens[row] : 0;
-    for (int i = 1; i <= count; ++i)
-        m_comboScreen->addItem(u"第 %1 屏"_s.arg(i));
-    m_comboScreen->setCurrentIndex(count == 0 ? -1 : qBound(1, screen, count) - 1);
-}
-
 void CExamEditDlg::OnCommand(int nID)
 {
     if (nID == IDC_TEXT)
         ShowScreens(1);
-}
-
-bool CExamEditDlg::Refuse(const QString& text, int nFocusID)
-{
-    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
-    if (QWidget* control = GetDlgItem(nFocusID))
-        control->setFocus();
-    return false;
 }
 
 void CExamEditDlg::OnOK()
@@ -108,8 +62,8 @@ void CExamEditDlg::OnOK()
         Refuse(u"请输入考试名称!"_s, IDC_TITLE);
         return;
     }
-    const int text = m_comboText->currentIndex();
-    if (text < 0 || text >= m_texts.size() || m_comboScreen->currentIndex() < 0) {
+    const CPracticeText* text = ChosenText();
+    if (!text || ChosenScreen() == 0) {
         Refuse(u"请选择考试用的文章和屏!"_s, IDC_TEXT);
         return;
     }
@@ -119,27 +73,20 @@ void CExamEditDlg::OnOK()
         Refuse(u"限时应为 1 到 %1 分钟!"_s.arg(MaxMinutes), IDC_MINUTES);
         return;
     }
-    exam.classes = m_classes.Checked();
+    exam.classes = CheckedClasses();
     if (exam.classes.isEmpty()) {
         Refuse(u"请至少选择一个参加考试的班级!"_s, IDC_CLASSES);
         return;
     }
-    exam.nTextId = m_texts[text].nId;
-    exam.strTextTitle = m_texts[text].strTitle;
-    exam.nKind = m_texts[text].nKind;
-    exam.nScreen = m_comboScreen->currentIndex() + 1;
+    exam.nTextId = text->nId;
+    exam.strTextTitle = text->strTitle;
+    exam.nKind = text->nKind;
+    exam.nScreen = ChosenScreen();
     exam.bBackspaceAllowed = m_comboBackspace->currentIndex() == 0;
     exam.bRetakeAllowed = m_comboRetake->currentIndex() == 1;
     exam.bOpen = m_checkOpen->isChecked();
-    CDaoDatabase* db = GuardedDatabase();
-    if (!db)
+    if (!OnDatabase([&exam](CDaoDatabase& db) { exam.nId = ExamStore::SaveExam(db, exam); }))
         return;
-    try {
-        exam.nId = ExamStore::SaveExam(*db, exam);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
     m_exam = exam;
     CDialog::OnOK();
 }

@@ -1,11 +1,7 @@
 #pragma once
 
+#include "exams/ClassTaskEditDlg.h"
 #include "exams/ExamStore.h"
-#include "classroom/ClassChecklist.h"
-#include "platform/Dialog.h"
-#include "texts/TextStore.h"
-
-#include <QList>
 
 class CListCtrl;
 class QCheckBox;
@@ -15,7 +11,7 @@ class QLineEdit;
 // A new or changed exam: title, text and screen, time limit in minutes,
 // whether Backspace is allowed and a pupil may retake it, the classes that
 // take it (ticked in a list) and whether it is open once saved.
-class CExamEditDlg : public CDialog
+class CExamEditDlg : public CClassTaskEditDlg
 {
     Q_OBJECT
 public:
@@ -26,8 +22,6 @@ public:
     void OnCommand(int nID) override;
 
     const CExam& Exam() const { return m_exam; }
-    // Ticks the classes named and clears the others (as a teacher would).
-    void CheckClasses(const QStringList& classes);
 
     QLineEdit* m_editTitle = nullptr;
     QComboBox* m_comboText = nullptr;
@@ -39,11 +33,5 @@ public:
     QCheckBox* m_checkOpen = nullptr;
 
 private:
-    void ShowScreens(int screen);
-    bool Refuse(const QString& text, int nFocusID);
-
     CExam m_exam;
-    QList<CPracticeText> m_texts;
-    QList<int> m_screens;
-    CClassChecklist m_classes;
 };

@@ -5,6 +5,7 @@
 #include "attempts/ExamSitting.h"
 #include "attempts/PendingResults.h"
 #include "classroom/ClassNames.h"
+#include "classroom/ClassTasks.h"
 #include "platform/CheckedQuery.h"
 #include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
@@ -25,6 +26,8 @@ using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
 
 namespace {
+
+const CClassTable ExamClasses{u"exam_class"_s, u"exam_id"_s};
 
 // A pupil reads no text of an open exam on a server: the exam keeps its
 // kind itself.
@@ -77,20 +80,8 @@ QList<CExam> Exams(CDaoDatabase& db, const QString& sql, const QVariant& bound =
             exams.append(ReadExam(query));
         CheckRead(query);
     }
-    for (CExam& exam : exams)
-        exam.classes = Strings(
-            db, u"SELECT class_name FROM exam_class WHERE exam_id = ? ORDER BY class_name"_s,
-            exam.nId);
+    ClassTasks::ReadClasses(db, ExamClasses, exams);
     return exams;
-}
-
-void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery query(db.Connection());
-    Prepare(query, sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    Exec(query);
 }
 
 QDateTime DatabaseNow(CDaoDatabase& db)
@@ -167,11 +158,7 @@ qint64 SaveExam(CDaoDatabase& db, const CExam& exam)
         throw CDaoException(u"the exam was deleted meanwhile"_s);
     id = query.value(0).toLongLong();
     query.finish();
-    Run(db, u"DELETE FROM exam_class WHERE exam_id = ?"_s, {id});
-    QStringList classes = exam.classes;
-    classes.removeDuplicates();
-    for (const QString& className : std::as_const(classes))
-        Run(db, u"INSERT INTO exam_class (exam_id, class_name) VALUES (?, ?)"_s, {id, className});
+    ClassTasks::SetClasses(db, ExamClasses, id, exam.classes);
     // The screen a result is scored against is the exam's own from now on:
     // a text changed later does not change an exam set on it.
     KeepScreen(db, id, exam.nTextId, exam.nScreen);

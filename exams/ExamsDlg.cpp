@@ -2,13 +2,11 @@
 
 #include "exams/ExamEditDlg.h"
 #include "exams/ExamResultsDlg.h"
-#include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "texts/TextStore.h"
 #include "users/Database.h"
-#include "users/ReportList.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,15 +21,13 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CExamsDlg::CExamsDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CExamsDlg::CExamsDlg(QWidget* parent) : CClassTaskListDlg(IDD, u"请先选择一场考试!"_s, parent) {}
 
 bool CExamsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_listExams = Item<CListCtrl>(IDC_EXAMS);
-    SetUpReportList(m_listExams, g_columns);
-    connect(m_listExams, &QAbstractItemView::doubleClicked, this,
-            [this] { Dispatch([this] { OnCommand(IDC_RESULTS); }); });
+    SetUpList(m_listExams, g_columns, IDC_RESULTS);
     if (!OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); }))
         EndDialog(IDCANCEL_RESULT);
     else
@@ -39,31 +35,26 @@ bool CExamsDlg::OnInitDialog()
     return true;
 }
 
-void CExamsDlg::Reload()
+void CExamsDlg::Reload(qint64 chooseId)
 {
-    const int selected = m_listExams->GetSelectionMark();
     QList<QStringList> rows;
-    for (const CExam& exam : std::as_const(m_exams))
+    QList<qint64> ids;
+    for (const CExam& exam : std::as_const(m_exams)) {
+        ids.append(exam.nId);
         rows.append({exam.strTitle, exam.strTextTitle, QString::number(exam.nScreen),
                      u"%1分钟"_s.arg(exam.nMinutes), exam.classes.join(u"、"_s),
                      exam.bOpen ? u"打开"_s : u"关闭"_s,
                      exam.bBackspaceAllowed ? u"允许"_s : u"不允许"_s,
                      exam.bRetakeAllowed ? u"允许"_s : u"不允许"_s});
-    m_listExams->DeleteAllItems();
-    m_listExams->AppendRows(rows);
+    }
     // The exam worked on stays chosen; at first the newest one is.
-    if (!rows.isEmpty())
-        m_listExams->setCurrentIndex(
-            m_listExams->model()->index(selected >= 0 && selected < rows.size() ? selected : 0, 0));
+    ShowRows(rows, ids, chooseId);
 }
 
 const CExam* CExamsDlg::Selected()
 {
-    const int row = m_listExams->GetSelectionMark();
-    if (row >= 0 && row < m_exams.size())
-        return &m_exams[row];
-    Platform().MessageBox(this, u"请先选择一场考试!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
-    return nullptr;
+    const int row = ChosenRow();
+    return row >= 0 && row < m_exams.size() ? &m_exams[row] : nullptr;
 }
 
 void CExamsDlg::OnCommand(int nID)
@@ -107,12 +98,7 @@ void CExamsDlg::Edit(const CExam& exam)
     if (edit.DoModal() != IDOK)
         return;
     OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); });
-    m_listExams->clearSelection();
-    Reload();
-    for (int row = 0; row < m_exams.size(); ++row) {
-        if (m_exams[row].nId == edit.Exam().nId)
-            m_listExams->setCurrentIndex(m_listExams->model()->index(row, 0));
-    }
+    Reload(edit.Exam().nId);
 }
 
 void CExamsDlg::ToggleOpen()

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "exams/ClassTaskListDlg.h"
 #include "exams/ExamStore.h"
-#include "platform/Dialog.h"
 
 #include <QList>
 
@@ -9,7 +9,7 @@ class CListCtrl;
 
 // 考试: the teacher's exams; new, edit, open or close, their results, and
 // delete. Only an open exam is offered to the pupils of its classes.
-class CExamsDlg : public CDialog
+class CExamsDlg : public CClassTaskListDlg
 {
     Q_OBJECT
 public:
@@ -22,7 +22,7 @@ public:
     const QList<CExam>& Exams() const { return m_exams; }
 
 private:
-    void Reload();
+    void Reload(qint64 chooseId = 0);
     const CExam* Selected();
     void Edit(const CExam& exam);
     void ToggleOpen();

@@ -1,9 +1,7 @@
 #include "monitor/AssignmentEditDlg.h"
 
-#include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "course/CoursePlan.h"
-#include "exams/ExamStore.h"
 #include "monitor/AssignmentStore.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
@@ -26,7 +24,7 @@ constexpr double MaxSpeed = 2000;
 } // namespace
 
 CAssignmentEditDlg::CAssignmentEditDlg(const CAssignment& assignment, QWidget* parent)
-    : CDialog(IDD, parent), m_assignment(assignment)
+    : CClassTaskEditDlg(IDD, parent), m_assignment(assignment)
 {
     setWindowTitle(assignment.nId == 0 ? u"新建作业"_s : u"修改作业"_s);
 }
@@ -48,29 +46,9 @@ bool CAssignmentEditDlg::OnInitDialog()
     m_dateStart = Item<QDateEdit>(IDC_START);
     m_dateDue = Item<QDateEdit>(IDC_DUE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
-    m_classes.SetUp(m_listClasses);
-
-    QStringList classes;
-    try {
-        if (CDaoDatabase* db = ActiveDatabase()) {
-            m_texts = TextStore::LoadTexts(*db);
-            classes = ExamStore::LoadClasses(*db);
-        }
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        EndDialog(IDCANCEL_RESULT);
+    if (!ShowChoices(m_comboText, m_comboScreen, m_listClasses, m_assignment.nTextId,
+                     m_assignment.nScreen, m_assignment.classes))
         return true;
-    }
-    m_classes.Fill(classes, m_assignment.classes);
-
-    int current = 0;
-    for (const CPracticeText& text : std::as_const(m_texts)) {
-        m_comboText->addItem(u"%1(%2)"_s.arg(text.strTitle, Metrics::KindName(text.nKind)));
-        if (text.nId == m_assignment.nTextId)
-            current = m_comboText->count() - 1;
-    }
-    m_comboText->setCurrentIndex(m_texts.isEmpty() ? -1 : current);
-    ShowScreens(m_assignment.nScreen);
 
     const QDate today = Platform().CurrentDateTime().date();
     m_editTitle->setText(m_assignment.strTitle);
@@ -101,11 +79,6 @@ QString CAssignmentEditDlg::CourseId() const
     return CoursePlan::CourseIds().value(m_comboCourse->currentIndex(), CoursePlan::Fingering);
 }
 
-void CAssignmentEditDlg::CheckClasses(const QStringList& classes)
-{
-    m_classes.Check(classes);
-}
-
 void CAssignmentEditDlg::ShowTask()
 {
     // Only the choices of the task chosen can be changed; the unit of the
@@ -119,7 +92,7 @@ void CAssignmentEditDlg::ShowTask()
     m_comboKind->setEnabled(task == AssignmentTask::Drill);
     int kind = PracticeKind::Lesson;
     if (task == AssignmentTask::TextScreen)
-        kind = m_texts.value(m_comboText->currentIndex()).nKind;
+        kind = ChosenText() ? ChosenText()->nKind : 0;
     else if (task == AssignmentTask::Drill)
         kind = PracticeKind::Chinese + m_comboKind->currentIndex();
     CAssignment measured;
@@ -134,16 +107,6 @@ void CAssignmentEditDlg::ShowTask()
     SetDlgItemText(IDC_PASSES_UNIT, task == AssignmentTask::Lessons ? u"次(每课)"_s : u"次"_s);
 }
 
-void CAssignmentEditDlg::ShowScreens(int screen)
-{
-    m_comboScreen->clear();
-    const int row = m_comboText->currentIndex();
-    const int count = row >= 0 && row < m_texts.size() ? m_texts[row].Screens() : 0;
-    for (int i = 1; i <= count; ++i)
-        m_comboScreen->addItem(u"第 %1 屏"_s.arg(i));
-    m_comboScreen->setCurrentIndex(count == 0 ? -1 : qBound(1, screen, count) - 1);
-}
-
 void CAssignmentEditDlg::OnCommand(int nID)
 {
     if (nID == IDC_TEXT)
@@ -151,14 +114,6 @@ void CAssignmentEditDlg::OnCommand(int nID)
     if (nID == IDC_TASK || nID == IDC_TEXT || nID == IDC_KIND || nID == IDC_COURSE ||
         nID == IDC_FROM || nID == IDC_TO)
         ShowTask();
-}
-
-bool CAssignmentEditDlg::Refuse(const QString& text, int nFocusID)
-{
-    Platform().MessageBox(this, text, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
-    if (QWidget* control = GetDlgItem(nFocusID))
-        control->setFocus();
-    return false;
 }
 
 void CAssignmentEditDlg::OnOK()
@@ -190,15 +145,15 @@ void CAssignmentEditDlg::OnOK()
         assignment.nLessonFrom = from;
         assignment.nLessonTo = to;
     } else if (assignment.nTask == AssignmentTask::TextScreen) {
-        const int text = m_comboText->currentIndex();
-        if (text < 0 || text >= m_texts.size() || m_comboScreen->currentIndex() < 0) {
+        const CPracticeText* text = ChosenText();
+        if (!text || ChosenScreen() == 0) {
             Refuse(u"请选择作业用的文章和屏!"_s, IDC_TEXT);
             return;
         }
-        assignment.nTextId = m_texts[text].nId;
-        assignment.strTextTitle = m_texts[text].strTitle;
-        assignment.nKind = m_texts[text].nKind;
-        assignment.nScreen = m_comboScreen->currentIndex() + 1;
+        assignment.nTextId = text->nId;
+        assignment.strTextTitle = text->strTitle;
+        assignment.nKind = text->nKind;
+        assignment.nScreen = ChosenScreen();
     } else {
         assignment.nKind = PracticeKind::Chinese + m_comboKind->currentIndex();
     }
@@ -224,20 +179,15 @@ void CAssignmentEditDlg::OnOK()
         Refuse(u"截止日期不能早于开始日期!"_s, IDC_DUE);
         return;
     }
-    assignment.classes = m_classes.Checked();
+    assignment.classes = CheckedClasses();
     if (assignment.classes.isEmpty()) {
         Refuse(u"请至少选择一个班级!"_s, IDC_CLASSES);
         return;
     }
-    CDaoDatabase* db = GuardedDatabase();
-    if (!db)
+    if (!OnDatabase([&assignment](CDaoDatabase& db) {
+            assignment.nId = AssignmentStore::SaveAssignment(db, assignment);
+        }))
         return;
-    try {
-        assignment.nId = AssignmentStore::SaveAssignment(*db, assignment);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
     m_assignment = assignment;
     CDialog::OnOK();
 }

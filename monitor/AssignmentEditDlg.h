@@ -1,11 +1,7 @@
 #pragma once
 
+#include "exams/ClassTaskEditDlg.h"
 #include "monitor/Assignment.h"
-#include "classroom/ClassChecklist.h"
-#include "platform/Dialog.h"
-#include "texts/TextStore.h"
-
-#include <QList>
 
 class CListCtrl;
 class QComboBox;
@@ -15,7 +11,7 @@ class QLineEdit;
 // A new or changed assignment: its title, what is to be typed (a range of
 // course lessons, a text's screen or a drill of a kind), the target, how
 // many attempts must meet it, its days and the classes it is set for.
-class CAssignmentEditDlg : public CDialog
+class CAssignmentEditDlg : public CClassTaskEditDlg
 {
     Q_OBJECT
 public:
@@ -26,8 +22,6 @@ public:
     void OnCommand(int nID) override;
 
     const CAssignment& Assignment() const { return m_assignment; }
-    // Ticks the classes named and clears the others (as a teacher would).
-    void CheckClasses(const QStringList& classes);
 
     QLineEdit* m_editTitle = nullptr;
     QComboBox* m_comboTask = nullptr;
@@ -48,10 +42,6 @@ private:
     int Task() const;
     QString CourseId() const;
     void ShowTask();
-    void ShowScreens(int screen);
-    bool Refuse(const QString& text, int nFocusID);
 
     CAssignment m_assignment;
-    QList<CPracticeText> m_texts;
-    CClassChecklist m_classes;
 };

@@ -4,6 +4,7 @@
 #include "attempts/AttemptStore.h"
 #include "attempts/ClassReport.h"
 #include "attempts/Metrics.h"
+#include "classroom/ClassTasks.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
@@ -18,6 +19,8 @@ using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
 
 namespace {
+
+const CClassTable AssignmentClasses{u"assignment_class"_s, u"assignment_id"_s};
 
 const QString AssignmentColumns =
     u"SELECT a.id, a.title, a.task, a.course, a.lesson_from, a.lesson_to, a.text_id, a.screen, "
@@ -59,26 +62,8 @@ QList<CAssignment> Assignments(CDaoDatabase& db, const QString& sql, const QVari
             assignments.append(ReadAssignment(query));
         CheckRead(query);
     }
-    QSqlQuery classes(db.Connection());
-    Select(classes, u"SELECT class_name FROM assignment_class WHERE assignment_id = ? "
-                    "ORDER BY class_name"_s);
-    for (CAssignment& assignment : assignments) {
-        classes.addBindValue(assignment.nId);
-        Exec(classes);
-        while (classes.next())
-            assignment.classes.append(classes.value(0).toString());
-        CheckRead(classes);
-    }
+    ClassTasks::ReadClasses(db, AssignmentClasses, assignments);
     return assignments;
-}
-
-void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery query(db.Connection());
-    Prepare(query, sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    Exec(query);
 }
 
 // Whose attempts are read: a class's pupils (by their class now, as the
@@ -229,11 +214,8 @@ qint64 SaveAssignment(CDaoDatabase& db, const CAssignment& assignment)
             "lesson_to = ?, text_id = ?, screen = ?, kind = ?, min_speed = ?, "
             "min_accuracy = ?, passes = ?, starts_on = ?, due_on = ? WHERE id = ?"_s,
             updated);
-        Run(db, u"DELETE FROM assignment_class WHERE assignment_id = ?"_s, {id});
     }
-    for (const QString& className : assignment.classes)
-        Run(db, u"INSERT INTO assignment_class (assignment_id, class_name) VALUES (?, ?)"_s,
-            {id, className});
+    ClassTasks::SetClasses(db, AssignmentClasses, id, assignment.classes);
     transaction.Commit();
     return id;
 }

@@ -3,12 +3,10 @@
 #include "monitor/AssignmentEditDlg.h"
 #include "monitor/AssignmentReportDlg.h"
 #include "monitor/AssignmentStore.h"
-#include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/ReportList.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,48 +20,41 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CAssignmentsDlg::CAssignmentsDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CAssignmentsDlg::CAssignmentsDlg(QWidget* parent)
+    : CClassTaskListDlg(IDD, u"请先选择一项作业!"_s, parent)
+{
+}
 
 bool CAssignmentsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_listAssignments = Item<CListCtrl>(IDC_ASSIGNMENTS);
-    SetUpReportList(m_listAssignments, g_columns);
-    connect(m_listAssignments, &QAbstractItemView::doubleClicked, this,
-            [this] { Dispatch([this] { OnCommand(IDC_REPORT); }); });
+    SetUpList(m_listAssignments, g_columns, IDC_REPORT);
     if (!Load())
         EndDialog(IDCANCEL_RESULT);
     return true;
 }
 
-bool CAssignmentsDlg::Load()
+bool CAssignmentsDlg::Load(qint64 chooseId)
 {
     if (!OnDatabase(
             [this](CDaoDatabase& db) { m_assignments = AssignmentStore::LoadAssignments(db); }))
         return false;
-    Fill();
-    return true;
-}
-
-void CAssignmentsDlg::Fill()
-{
     QList<QStringList> rows;
-    for (const CAssignment& assignment : std::as_const(m_assignments))
+    QList<qint64> ids;
+    for (const CAssignment& assignment : std::as_const(m_assignments)) {
+        ids.append(assignment.nId);
         rows.append({assignment.strTitle, assignment.TaskText(), assignment.TargetText(),
                      assignment.DaysText(), assignment.classes.join(u"、"_s)});
-    m_listAssignments->DeleteAllItems();
-    m_listAssignments->AppendRows(rows);
-    if (!rows.isEmpty())
-        m_listAssignments->setCurrentIndex(m_listAssignments->model()->index(0, 0));
+    }
+    ShowRows(rows, ids, chooseId);
+    return true;
 }
 
 const CAssignment* CAssignmentsDlg::Selected()
 {
-    const int row = m_listAssignments->GetSelectionMark();
-    if (row >= 0 && row < m_assignments.size())
-        return &m_assignments[row];
-    Platform().MessageBox(this, u"请先选择一项作业!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
-    return nullptr;
+    const int row = ChosenRow();
+    return row >= 0 && row < m_assignments.size() ? &m_assignments[row] : nullptr;
 }
 
 void CAssignmentsDlg::OnCommand(int nID)
@@ -98,12 +89,8 @@ void CAssignmentsDlg::OnCommand(int nID)
 void CAssignmentsDlg::Edit(const CAssignment& assignment)
 {
     CAssignmentEditDlg edit(assignment, this);
-    if (edit.DoModal() != IDOK || !Load())
-        return;
-    for (int row = 0; row < m_assignments.size(); ++row) {
-        if (m_assignments[row].nId == edit.Assignment().nId)
-            m_listAssignments->setCurrentIndex(m_listAssignments->model()->index(row, 0));
-    }
+    if (edit.DoModal() == IDOK)
+        Load(edit.Assignment().nId);
 }
 
 void CAssignmentsDlg::DeleteSelected()

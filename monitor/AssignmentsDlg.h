@@ -1,14 +1,14 @@
 #pragma once
 
+#include "exams/ClassTaskListDlg.h"
 #include "monitor/Assignment.h"
-#include "platform/Dialog.h"
 
 #include <QList>
 
 class CListCtrl;
 
 // 作业: the teacher's assignments; new, edit, each class's report, delete.
-class CAssignmentsDlg : public CDialog
+class CAssignmentsDlg : public CClassTaskListDlg
 {
     Q_OBJECT
 public:
@@ -21,8 +21,7 @@ public:
     const QList<CAssignment>& Assignments() const { return m_assignments; }
 
 private:
-    bool Load();
-    void Fill();
+    bool Load(qint64 chooseId = 0);
     const CAssignment* Selected();
     void Edit(const CAssignment& assignment);
     void DeleteSelected();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/Dao.h"
 #include "platform/DaoSql.h"
 
 #include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 
 // Statements of our own with bound values, every call checked: a failure
 // throws CDaoException with the engine's message.
@@ -44,6 +46,17 @@ inline void CheckRead(const QSqlQuery& query)
 {
     if (query.lastError().isValid())
         DaoSql::Throw(query.lastError());
+}
+
+// Prepares sql on the database's connection, binds values in order and
+// runs it.
+inline void Run(CDaoDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query(db.Connection());
+    Prepare(query, sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    Exec(query);
 }
 
 } // namespace CheckedQuery

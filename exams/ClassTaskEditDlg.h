@@ -1,0 +1,46 @@
+#pragma once
+
+#include "classroom/ClassChecklist.h"
+#include "platform/Dialog.h"
+#include "texts/TextStore.h"
+
+#include <QList>
+
+class CListCtrl;
+class QComboBox;
+
+// The editor of a task set for some classes (an exam, an assignment): the
+// library's texts with their screens, the classes ticked in a list, the
+// refusal that names its field.
+class CClassTaskEditDlg : public CDialog
+{
+    Q_OBJECT
+public:
+    // Ticks the classes named and clears the others (as a teacher would).
+    void CheckClasses(const QStringList& classes);
+
+protected:
+    explicit CClassTaskEditDlg(int nIDTemplate, QWidget* parent);
+
+    // Reads the texts and the classes and shows them: the text textId (else
+    // the first) at its screen, the classes ticked. False, with the dialog
+    // ended, when the database failed.
+    bool ShowChoices(QComboBox* texts, QComboBox* screens, CListCtrl* classes, qint64 textId,
+                     int screen, const QStringList& ticked);
+    // The screens of the text chosen, with the one given chosen.
+    void ShowScreens(int screen);
+    // The text chosen (null when none) and its screen (0 when none).
+    const CPracticeText* ChosenText() const;
+    int ChosenScreen() const;
+    QStringList CheckedClasses() const { return m_classes.Checked(); }
+
+    // Shows why the form is refused and puts the focus on its field; false.
+    bool Refuse(const QString& text, int nFocusID);
+
+private:
+    QComboBox* m_pTexts = nullptr;
+    QComboBox* m_pScreens = nullptr;
+    QList<CPracticeText> m_texts;
+    QList<int> m_screens; // each text's screen count, read once
+    CClassChecklist m_classes;
+};
