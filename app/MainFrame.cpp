@@ -56,7 +56,10 @@ constexpr int NumPane = 7;
 
 } // namespace
 
-CMainFrame::CMainFrame() : m_clock(*this)
+CMainFrame::CMainFrame()
+    : m_clock(*this), m_reports(CSession::Instance()), m_classroom(CSession::Instance()),
+      m_texts(CSession::Instance()), m_exams(CSession::Instance()), m_course(CSession::Instance()),
+      m_monitor(CSession::Instance()), m_assignments(CSession::Instance())
 {
     PreCreateWindow();
     connect(&CSession::Instance(), &CSession::userChanged, this, [this] { ShowUserPanes(*this); });

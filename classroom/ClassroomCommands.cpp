@@ -3,30 +3,30 @@
 #include "classroom/ClassListDlg.h"
 #include "classroom/ImportPreviewDlg.h"
 #include "classroom/LoginCardsDlg.h"
+#include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "res/CommandIds.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/ServerAccounts.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-CClassroomCommands::CClassroomCommands()
+CClassroomCommands::CClassroomCommands(const CSession& session) : m_session(session)
 {
-    const auto superUser = [] { return CurrentUser.KindCode == UserKind::Super; };
+    const auto teacher = [&session] { return session.IsTeacher(); };
     // A lab's server: a file's registration is the described one, always
     // open, and a file has no machines' lines.
-    const auto onServer = [superUser] {
-        CDaoDatabase* db = ActiveDatabase();
-        return superUser() && db && db->IsPostgres();
+    const auto onServer = [&session] {
+        CDaoDatabase* db = session.Database();
+        return session.IsTeacher() && db && db->IsPostgres();
     };
     SetCommands({
-        {ID_TEACHING_CLASS_LIST, Guarded([] { CClassListDlg().DoModal(); }), superUser},
-        {ID_TEACHING_IMPORT_PUPILS, [] { ImportClassList(nullptr); }, superUser}, // guards itself
-        {ID_TEACHING_LOGIN_CARDS, Guarded([] { CLoginCardsDlg().DoModal(); }), superUser},
-        {ID_TEACHING_REGISTRATION, Guarded([this] { ToggleRegistration(); }), onServer,
+        {ID_TEACHING_CLASS_LIST, session.Guarded([] { CClassListDlg().DoModal(); }), teacher},
+        {ID_TEACHING_IMPORT_PUPILS, [] { ImportClassList(nullptr); }, teacher}, // guards itself
+        {ID_TEACHING_LOGIN_CARDS, session.Guarded([] { CLoginCardsDlg().DoModal(); }), teacher},
+        {ID_TEACHING_REGISTRATION, session.Guarded([this] { ToggleRegistration(); }), onServer,
          [this, onServer] { return onServer() && IsRegistrationOpen(); }},
-        {ID_TEACHING_LAB_LINES, Guarded([this] { ShowLabLines(); }), onServer},
+        {ID_TEACHING_LAB_LINES, session.Guarded([this] { ShowLabLines(); }), onServer},
     });
 }
 
@@ -34,7 +34,7 @@ bool CClassroomCommands::IsRegistrationOpen()
 {
     if (!m_bRegistrationOpen) {
         try {
-            m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(*ActiveDatabase());
+            m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(*m_session.Database());
         } catch (const CDaoException&) {
             m_bRegistrationOpen = false; // read again when it is changed
         }
@@ -44,10 +44,9 @@ bool CClassroomCommands::IsRegistrationOpen()
 
 void CClassroomCommands::ToggleRegistration()
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db->IsPostgres())
+    if (!m_session.Database()->IsPostgres())
         return;
-    OnDatabase([this](CDaoDatabase& database) {
+    m_session.OnDatabase([this](CDaoDatabase& database) {
         const bool bOpen = !ServerAccounts::IsRegistrationOpen(database);
         ServerAccounts::SetRegistrationOpen(database, bOpen);
         m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(database);
@@ -67,7 +66,7 @@ void CClassroomCommands::ShowLabLines()
 {
     QList<ServerAccounts::CLabLine> lines;
     bool bEncrypted = false;
-    if (!ActiveDatabase()->IsPostgres() || !OnDatabase([&](CDaoDatabase& db) {
+    if (!m_session.Database()->IsPostgres() || !m_session.OnDatabase([&](CDaoDatabase& db) {
             lines = ServerAccounts::LabLines(db);
             bEncrypted = ServerAccounts::IsEncrypted(db);
         }))

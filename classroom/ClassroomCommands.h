@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class CSession;
+
 // The teacher's commands of the menu 教学(&J) around pupils and classes: the
 // class list, the import of a class list, the login cards and, on a lab's
 // server, whether pupils may register themselves and the machines' lines;
@@ -11,7 +13,7 @@
 class CClassroomCommands : public CCommandMap
 {
 public:
-    CClassroomCommands();
+    explicit CClassroomCommands(const CSession& session);
 
 private:
     void ToggleRegistration();
@@ -22,4 +24,5 @@ private:
     // Whether registration is open, as last read (the menu's check mark
     // asks no server).
     std::optional<bool> m_bRegistrationOpen;
+    const CSession& m_session;
 };

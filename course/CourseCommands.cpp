@@ -9,50 +9,43 @@
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
+#include "users/Session.h"
 
 #include <QPointer>
 
 namespace {
 
-bool IsTeacher()
-{
-    return CurrentUser.KindCode == UserKind::Super;
-}
-
-bool IsPupil()
-{
-    return CurrentUser.KindCode == UserKind::Ordinary;
-}
-
 // Opens a window for whom allowed() holds, also when the command comes by
 // another way than its disabled menu item, behind the database guard.
-std::function<void()> OpenFor(bool (*allowed)(), std::function<void()> open)
+std::function<void()> OpenFor(const CSession& session, const std::function<bool()>& allowed,
+                              std::function<void()> open)
 {
-    return [allowed, open] {
-        if (allowed() && CommandGuard())
-            open();
+    return [allowed, guarded = session.Guarded(std::move(open))] {
+        if (allowed())
+            guarded();
     };
 }
 
 } // namespace
 
-CCourseCommands::CCourseCommands()
+CCourseCommands::CCourseCommands(const CSession& session)
 {
+    const std::function<bool()> teacher = [&session] { return session.IsTeacher(); };
+    const std::function<bool()> pupil = [&session] { return session.IsPupil(); };
     SetCommands({
         {ID_TEACHING_COURSE_FINGERING, [this] { OnCourse(CoursePlan::Fingering); }},
         {ID_TEACHING_COURSE_PINYIN, [this] { OnCourse(CoursePlan::Pinyin); }},
         {ID_TEACHING_COURSE_WUBI, [this] { OnCourse(CoursePlan::Wubi); }},
-        {ID_TEACHING_COURSE_CLASS, OpenFor(IsTeacher, [] { CCourseClassDlg().DoModal(); }),
-         IsTeacher},
-        {ID_TEACHING_COURSE_THRESHOLDS, OpenFor(IsTeacher, [] { CThresholdDlg().DoModal(); }),
-         IsTeacher},
+        {ID_TEACHING_COURSE_CLASS, OpenFor(session, teacher, [] { CCourseClassDlg().DoModal(); }),
+         teacher},
+        {ID_TEACHING_COURSE_THRESHOLDS,
+         OpenFor(session, teacher, [] { CThresholdDlg().DoModal(); }), teacher},
         // A pupil's own weak keys, or a teacher's of a class.
-        {ID_TEACHING_WEAKNESS, OpenFor(IsPupil, [] { CWeaknessDlg(CurrentUser.RowKey).DoModal(); }),
-         IsPupil},
-        {ID_TEACHING_CLASS_WEAKNESS, OpenFor(IsTeacher, [] { CWeaknessDlg(0).DoModal(); }),
-         IsTeacher},
+        {ID_TEACHING_WEAKNESS,
+         OpenFor(session, pupil, [&session] { CWeaknessDlg(session.Account().nKey).DoModal(); }),
+         pupil},
+        {ID_TEACHING_CLASS_WEAKNESS, OpenFor(session, teacher, [] { CWeaknessDlg(0).DoModal(); }),
+         teacher},
     });
 }
 

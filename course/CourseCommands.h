@@ -9,6 +9,7 @@
 #include <optional>
 
 class CQeView;
+class CSession;
 
 // The commands of the menu 教学(&J) around the typing course: 指法课程 and
 // 拼音课程 for everybody, 班级课程进度 and 课程过关要求 for teachers. A lesson
@@ -16,7 +17,7 @@ class CQeView;
 class CCourseCommands : public CCommandMap
 {
 public:
-    CCourseCommands();
+    explicit CCourseCommands(const CSession& session);
     void SetView(CQeView* pView) { m_pView = pView; }
 
     // Shows a lesson of a course on the view's lesson screen.

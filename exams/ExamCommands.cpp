@@ -7,8 +7,6 @@
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -19,19 +17,18 @@ constexpr int PendingInterval = 60 * 1000;
 
 } // namespace
 
-CExamCommands::CExamCommands()
+CExamCommands::CExamCommands(const CSession& session) : m_session(session)
 {
     SetCommands({
-        {ID_TEACHING_EXAMS, [this] { OnExams(); },
-         [] { return CurrentUser.KindCode == UserKind::Super; }},
-        {ID_TEACHING_TAKE_EXAM, [this] { OnTakeExam(); },
-         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
+        {ID_TEACHING_EXAMS, session.Guarded([] { CExamsDlg().DoModal(); }),
+         [&session] { return session.IsTeacher(); }},
+        {ID_TEACHING_TAKE_EXAM, session.Guarded([this] { OnTakeExam(); }),
+         [&session] { return session.IsPupil(); }},
     });
-    m_loggedIn =
-        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OnLoggedIn(); });
+    m_loggedIn = QObject::connect(&session, &CSession::loggedIn, [this] { OnLoggedIn(); });
     m_pendingTimer.setInterval(PendingInterval);
     QObject::connect(&m_pendingTimer, &QTimer::timeout, &m_pendingTimer,
-                     [] { StorePendingResults(); });
+                     [&session] { StorePendingResults(session); });
 }
 
 CExamCommands::~CExamCommands()
@@ -48,46 +45,37 @@ void CExamCommands::SetView(CQeView* pView)
     m_pendingTimer.start();
 }
 
-void CExamCommands::StorePendingResults()
+void CExamCommands::StorePendingResults(const CSession& session)
 {
     // Each pupil's kept results are stored under that pupil's own login, on
     // a thread no window waits for: a server that does not answer freezes
     // nothing.
-    if (CurrentUser.KindCode != UserKind::Ordinary || CurrentUser.RowKey == 0)
+    if (!session.IsOwnLogin())
         return;
-    const qint64 userKey = CurrentUser.RowKey;
-    CResultStore(ActiveDatabase()).StoreKept(userKey, [userKey](const QStringList& refusals) {
-        // The pupil is told while still the one logged in.
-        if (CurrentUser.RowKey != userKey)
-            return;
-        Platform().MessageBox(
-            nullptr,
-            u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(refusals.join(u'\n')),
-            u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
-    });
+    const qint64 userKey = session.Account().nKey;
+    CResultStore(session.Database())
+        .StoreKept(userKey, [&session, userKey](const QStringList& refusals) {
+            // The pupil is told while still the one logged in.
+            if (session.Account().nKey != userKey)
+                return;
+            Platform().MessageBox(nullptr,
+                                  u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(
+                                      refusals.join(u'\n')),
+                                  u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
+        });
 }
 
 void CExamCommands::OnLoggedIn()
 {
     // The results kept on this machine go to the database at the pupil's
     // login; an open exam is offered by 今日任务.
-    if (CurrentUser.KindCode == UserKind::Ordinary && CurrentUser.RowKey != 0 && m_pView)
-        StorePendingResults();
-}
-
-void CExamCommands::OnExams()
-{
-    if (!CommandGuard())
-        return;
-    CExamsDlg exams;
-    exams.DoModal();
+    if (m_session.IsOwnLogin() && m_pView)
+        StorePendingResults(m_session);
 }
 
 void CExamCommands::OnTakeExam()
 {
-    if (!CommandGuard())
-        return;
-    StorePendingResults();
+    StorePendingResults(m_session);
     CTakeExamDlg take;
     if (take.DoModal() != IDOK || !m_pView)
         return;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 class CQeView;
+class CSession;
 struct CPracticeScreen;
 
 // The screen an open exam loads into the view, ready for the space bar.
@@ -19,7 +20,7 @@ CPracticeScreen ExamScreen(const CExam& exam);
 class CExamCommands : public CCommandMap
 {
 public:
-    CExamCommands();
+    explicit CExamCommands(const CSession& session);
     ~CExamCommands() override;
     CExamCommands(const CExamCommands&) = delete;
     CExamCommands& operator=(const CExamCommands&) = delete;
@@ -28,18 +29,18 @@ public:
     // minute.
     void SetView(CQeView* pView);
 
-    // Stores the exam results kept on this machine, when there are any and
-    // the database takes them; silent either way.
-    static void StorePendingResults();
+    // Stores the exam results kept on this machine for the pupil logged in,
+    // when there are any and the database takes them; silent either way.
+    static void StorePendingResults(const CSession& session);
 
     // Loads an open exam into the view, ready for the space bar.
     void LoadExam(const CExam& exam);
 
 private:
     void OnLoggedIn();
-    void OnExams();
     void OnTakeExam();
 
+    const CSession& m_session;
     CQeView* m_pView = nullptr;
     CExamRunner m_runner;
     QMetaObject::Connection m_loggedIn;

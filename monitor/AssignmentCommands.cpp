@@ -11,23 +11,20 @@
 #include "texts/DrillDlg.h"
 #include "texts/TextCommands.h"
 #include "texts/TextStore.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-CAssignmentCommands::CAssignmentCommands()
+CAssignmentCommands::CAssignmentCommands(const CSession& session) : m_session(session)
 {
-    const auto pupil = [] { return CurrentUser.IsOrdinaryLogin(); };
+    const auto pupil = [&session] { return session.IsOwnLogin(); };
     SetCommands({
-        {ID_TEACHING_ASSIGNMENTS, Guarded([] { CAssignmentsDlg().DoModal(); }),
-         [] { return CurrentUser.KindCode == UserKind::Super; }},
-        {ID_TEACHING_MY_ASSIGNMENTS, Guarded([this] { ShowMyAssignments(); }), pupil},
-        {ID_TEACHING_TODAY, Guarded([this] { ShowToday(); }), pupil},
+        {ID_TEACHING_ASSIGNMENTS, session.Guarded([] { CAssignmentsDlg().DoModal(); }),
+         [&session] { return session.IsTeacher(); }},
+        {ID_TEACHING_MY_ASSIGNMENTS, session.Guarded([this] { ShowMyAssignments(); }), pupil},
+        {ID_TEACHING_TODAY, session.Guarded([this] { ShowToday(); }), pupil},
     });
-    m_loggedIn =
-        QObject::connect(&CSession::Instance(), &CSession::loggedIn, [this] { OfferToday(true); });
+    m_loggedIn = QObject::connect(&session, &CSession::loggedIn, [this] { OfferToday(true); });
 }
 
 CAssignmentCommands::~CAssignmentCommands()
@@ -44,15 +41,16 @@ void CAssignmentCommands::SetView(CQeView* pView)
 
 void CAssignmentCommands::OfferToday(bool bAfterLogin)
 {
-    if (!CurrentUser.IsOrdinaryLogin() || !m_pView)
+    if (!m_session.IsOwnLogin() || !m_pView)
         return;
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db)
         return;
     try {
         // After the login always (the next lesson at least); after a
         // result only when an exam or an assignment still waits.
-        if (!bAfterLogin && !LoadToday(*db).HasWork(Platform().CurrentDateTime().date()))
+        if (!bAfterLogin &&
+            !LoadToday(*db, m_session.Account()).HasWork(Platform().CurrentDateTime().date()))
             return;
     } catch (const CDaoException&) {
         return; // told when the pupil opens 今日任务
@@ -62,7 +60,7 @@ void CAssignmentCommands::OfferToday(bool bAfterLogin)
 
 void CAssignmentCommands::ShowToday()
 {
-    CTodayDlg today(m_pView);
+    CTodayDlg today(m_session, m_pView);
     if (today.DoModal() != IDOK || !m_pView)
         return;
     const CTodayTask& task = today.Chosen();
@@ -78,21 +76,17 @@ void CAssignmentCommands::ShowToday()
             m_pCourse->StartLesson(task.strCourse, task.nLesson);
         break;
     case CTodayTask::Kind::Smart:
-        if (CDaoDatabase* db = ActiveDatabase()) {
-            try {
-                m_pView->LoadScreen(SmartDrillScreen(*db, CurrentUser.RowKey, task.bChinese,
-                                                     quint32(Platform().MonotonicMilliseconds())));
-            } catch (const CDaoException& e) {
-                ReportDaoError(e);
-            }
-        }
+        m_session.OnDatabase([this, &task](CDaoDatabase& db) {
+            m_pView->LoadScreen(SmartDrillScreen(db, m_session.Account().nKey, task.bChinese,
+                                                 quint32(Platform().MonotonicMilliseconds())));
+        });
         break;
     }
 }
 
 void CAssignmentCommands::ShowMyAssignments()
 {
-    CMyAssignmentsDlg mine(m_pView);
+    CMyAssignmentsDlg mine(m_session, m_pView);
     if (mine.DoModal() != IDOK)
         return;
     Start(mine.Chosen().assignment, mine.Chosen().status);
@@ -113,7 +107,7 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
         break;
     case AssignmentTask::TextScreen: {
         std::optional<CPracticeText> text;
-        if (!OnDatabase(
+        if (!m_session.OnDatabase(
                 [&](CDaoDatabase& db) { text = TextStore::LoadText(db, assignment.nTextId); }))
             return;
         if (!text) {
@@ -125,7 +119,7 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
         break;
     }
     default: {
-        CDrillDlg drill(CurrentUser.RowKey, quint32(Platform().MonotonicMilliseconds()),
+        CDrillDlg drill(m_session.Account().nKey, quint32(Platform().MonotonicMilliseconds()),
                         assignment.nKind, m_pView);
         if (drill.DoModal() != IDOK)
             return;

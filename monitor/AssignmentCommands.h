@@ -6,6 +6,7 @@
 
 class CCourseCommands;
 class CQeView;
+class CSession;
 struct CAssignment;
 struct CAssignmentStatus;
 
@@ -16,7 +17,7 @@ struct CAssignmentStatus;
 class CAssignmentCommands : public CCommandMap
 {
 public:
-    CAssignmentCommands();
+    explicit CAssignmentCommands(const CSession& session);
     ~CAssignmentCommands() override;
 
     // The view the assignments start in; after each exam or lesson it
@@ -32,6 +33,7 @@ private:
     void ShowToday();
     void Start(const CAssignment& assignment, const CAssignmentStatus& status);
 
+    const CSession& m_session;
     CQeView* m_pView = nullptr;
     CCourseCommands* m_pCourse = nullptr;
     QMetaObject::Connection m_loggedIn;

@@ -4,22 +4,20 @@
 #include "monitor/MonitorDlg.h"
 #include "platform/DaoBackground.h"
 #include "res/CommandIds.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/Session.h"
 
 namespace {
 
 // The live view's row of the pupil logged in, on a thread no window waits
 // for; a failure is no concern of the pupil's.
-void ReportLogin(bool bLeaving)
+void ReportLogin(const CSession& session, bool bLeaving)
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db || !CurrentUser.IsOrdinaryLogin())
+    CDaoDatabase* db = session.Database();
+    if (!db || !session.IsOwnLogin())
         return;
-    const qint64 key = CurrentUser.RowKey;
-    const QString name = CurrentUser.Name;
-    const QString className = CurrentUser.Class;
+    const qint64 key = session.Account().nKey;
+    const QString name = session.Account().strName;
+    const QString className = session.Account().strClass;
     DaoBackground::Post(db->Target(), [bLeaving, key, name, className](CDaoDatabase& own) {
         if (bLeaving)
             LiveProgress::Leave(own, key);
@@ -30,13 +28,14 @@ void ReportLogin(bool bLeaving)
 
 } // namespace
 
-CMonitorCommands::CMonitorCommands()
+CMonitorCommands::CMonitorCommands(const CSession& session)
 {
-    SetCommands({{ID_TEACHING_MONITOR, Guarded([] { CMonitorDlg().DoModal(); }),
-                  [] { return CurrentUser.KindCode == UserKind::Super; }}});
-    CSession& session = CSession::Instance();
-    m_loggedIn = QObject::connect(&session, &CSession::loggedIn, [] { ReportLogin(false); });
-    m_loggingOff = QObject::connect(&session, &CSession::loggingOff, [] { ReportLogin(true); });
+    SetCommands({{ID_TEACHING_MONITOR, session.Guarded([] { CMonitorDlg().DoModal(); }),
+                  [&session] { return session.IsTeacher(); }}});
+    m_loggedIn = QObject::connect(&session, &CSession::loggedIn,
+                                  [&session] { ReportLogin(session, false); });
+    m_loggingOff = QObject::connect(&session, &CSession::loggingOff,
+                                    [&session] { ReportLogin(session, true); });
 }
 
 CMonitorCommands::~CMonitorCommands()

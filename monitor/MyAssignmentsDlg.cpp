@@ -6,9 +6,8 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -31,7 +30,10 @@ QString BestText(const CAssignment& assignment, const CAssignmentStatus& status)
 
 } // namespace
 
-CMyAssignmentsDlg::CMyAssignmentsDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CMyAssignmentsDlg::CMyAssignmentsDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CMyAssignmentsDlg::OnInitDialog()
 {
@@ -40,8 +42,9 @@ bool CMyAssignmentsDlg::OnInitDialog()
     SetUpReportList(m_listAssignments, g_columns);
     connect(m_listAssignments, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    if (!OnDatabase([this](CDaoDatabase& db) {
-            m_entries = AssignmentStore::OwnAssignments(db, CurrentUser.Class, CurrentUser.RowKey,
+    const CAccount pupil = m_session.Account();
+    if (!m_session.OnDatabase([this, &pupil](CDaoDatabase& db) {
+            m_entries = AssignmentStore::OwnAssignments(db, pupil.strClass, pupil.nKey,
                                                         Platform().CurrentDateTime().date());
         })) {
         EndDialog(IDCANCEL_RESULT);
@@ -61,8 +64,8 @@ bool CMyAssignmentsDlg::OnInitDialog()
     SetDlgItemText(
         IDC_SUMMARY,
         m_entries.isEmpty()
-            ? u"%1还没有作业。"_s.arg(CurrentUser.Class)
-            : u"%1的作业共 %2 项,未完成 %3 项。选择一项,按\"开始\"练习它。"_s.arg(CurrentUser.Class)
+            ? u"%1还没有作业。"_s.arg(pupil.strClass)
+            : u"%1的作业共 %2 项,未完成 %3 项。选择一项,按\"开始\"练习它。"_s.arg(pupil.strClass)
                   .arg(m_entries.size())
                   .arg(open));
     return true;

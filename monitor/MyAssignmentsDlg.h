@@ -6,6 +6,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 
 // 我的作业: the assignments of the pupil's class, each with its target
 // before it is started and where the pupil stands; 开始 starts the one
@@ -14,7 +15,7 @@ class CMyAssignmentsDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CMyAssignmentsDlg(QWidget* parent = nullptr);
+    explicit CMyAssignmentsDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -24,6 +25,7 @@ public:
     const CAssignmentEntry& Chosen() const { return m_chosen; }
 
 private:
+    const CSession& m_session;
     QList<CAssignmentEntry> m_entries;
     CAssignmentEntry m_chosen;
 };

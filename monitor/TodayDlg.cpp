@@ -5,9 +5,8 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,7 +21,10 @@ const QList<ListColumn> g_recentColumns = {
 
 } // namespace
 
-CTodayDlg::CTodayDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CTodayDlg::CTodayDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CTodayDlg::OnInitDialog()
 {
@@ -33,7 +35,8 @@ bool CTodayDlg::OnInitDialog()
     SetUpReportList(m_listRecent, g_recentColumns);
     connect(m_listTasks, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    if (!OnDatabase([this](CDaoDatabase& db) { m_today = LoadToday(db); })) {
+    if (!m_session.OnDatabase(
+            [this](CDaoDatabase& db) { m_today = LoadToday(db, m_session.Account()); })) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
@@ -47,10 +50,11 @@ bool CTodayDlg::OnInitDialog()
     for (const CAttemptSummary& attempt : std::as_const(m_today.recent))
         recent.append(RecentRow(attempt));
     m_listRecent->AppendRows(recent);
-    SetDlgItemText(IDC_SUMMARY,
-                   m_today.HasWork(Platform().CurrentDateTime().date())
-                       ? u"%1,这些是今天可以做的。选择一项,按\"开始\"。"_s.arg(CurrentUser.Name)
-                       : u"%1,今天没有要交的作业,可以接着学课程。"_s.arg(CurrentUser.Name));
+    SetDlgItemText(
+        IDC_SUMMARY,
+        m_today.HasWork(Platform().CurrentDateTime().date())
+            ? u"%1,这些是今天可以做的。选择一项,按\"开始\"。"_s.arg(m_session.Account().strName)
+            : u"%1,今天没有要交的作业,可以接着学课程。"_s.arg(m_session.Account().strName));
     return true;
 }
 
@@ -69,6 +73,6 @@ void CTodayDlg::OnCommand(int nID)
 {
     if (nID != IDC_WEAKNESS)
         return;
-    CWeaknessDlg weakness(CurrentUser.RowKey, this);
+    CWeaknessDlg weakness(m_session.Account().nKey, this);
     weakness.DoModal();
 }

@@ -4,6 +4,7 @@
 #include "platform/Dialog.h"
 
 class CListCtrl;
+class CSession;
 
 // 今日任务: a pupil's start page. The class's open exams, its assignments
 // with their status, the next lesson of the course and the last three
@@ -13,7 +14,7 @@ class CTodayDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CTodayDlg(QWidget* parent = nullptr);
+    explicit CTodayDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -25,6 +26,7 @@ public:
     const CTodayTask& Chosen() const { return m_chosen; }
 
 private:
+    const CSession& m_session;
     CToday m_today;
     CTodayTask m_chosen;
 };

@@ -6,7 +6,7 @@
 #include "course/CourseStore.h"
 #include "platform/Platform.h"
 #include "texts/SmartDrill.h"
-#include "users/CurrentUser.h"
+#include "users/Account.h"
 
 #include <algorithm>
 
@@ -17,13 +17,13 @@ namespace {
 constexpr int RecentResults = 3;
 
 // The next lesson of each course the pupil has begun, and of 指法 always.
-QList<CTodayTask> NextLessons(CDaoDatabase& db)
+QList<CTodayTask> NextLessons(CDaoDatabase& db, const CAccount& pupil)
 {
     QList<CTodayTask> tasks;
-    const CClassThresholds thresholds = CourseStore::LoadThresholds(db, CurrentUser.Class);
+    const CClassThresholds thresholds = CourseStore::LoadThresholds(db, pupil.strClass);
     for (const QString& id : CoursePlan::CourseIds()) {
         const CCourse& course = CoursePlan::Course(id);
-        const QList<CLessonAttempt> attempts = LessonAttemptStore::Load(db, CurrentUser.RowKey, id);
+        const QList<CLessonAttempt> attempts = LessonAttemptStore::Load(db, pupil.nKey, id);
         if (course.IsEmpty() || (attempts.isEmpty() && id != CoursePlan::Fingering))
             continue;
         const int reached =
@@ -84,42 +84,41 @@ bool CToday::HasWork(const QDate& today) const
     });
 }
 
-CToday LoadToday(CDaoDatabase& db)
+CToday LoadToday(CDaoDatabase& db, const CAccount& pupil)
 {
     CToday result;
     QList<CTodayTask> retakes;
-    for (const CExam& exam : ExamStore::OpenExamsOf(db, CurrentUser.Class)) {
-        if (ExamStore::CanSit(db, exam, CurrentUser.RowKey)) {
+    for (const CExam& exam : ExamStore::OpenExamsOf(db, pupil.strClass)) {
+        if (ExamStore::CanSit(db, exam, pupil.nKey)) {
             CTodayTask task;
             task.kind = CTodayTask::Kind::Exam;
             task.exam = exam;
-            task.bSat = ExamStore::CountOwnSittings(db, exam.nId, CurrentUser.RowKey) > 0;
+            task.bSat = ExamStore::CountOwnSittings(db, exam.nId, pupil.nKey) > 0;
             (task.bSat ? retakes : result.tasks).append(task);
         }
     }
     QList<CTodayTask> done;
     for (const CAssignmentEntry& entry : AssignmentStore::OwnAssignments(
-             db, CurrentUser.Class, CurrentUser.RowKey, Platform().CurrentDateTime().date())) {
+             db, pupil.strClass, pupil.nKey, Platform().CurrentDateTime().date())) {
         CTodayTask task;
         task.assignment = entry;
         (entry.IsDone() ? done : result.tasks).append(task);
     }
-    result.tasks += NextLessons(db);
+    result.tasks += NextLessons(db, pupil);
     // 智能练习 on each side with something weak.
     CTodayTask smart;
     smart.kind = CTodayTask::Kind::Smart;
-    smart.weak =
-        SmartDrill::Names(SmartDrill::WeakKeys(SmartDrill::RecentKeys(db, CurrentUser.RowKey)));
+    smart.weak = SmartDrill::Names(SmartDrill::WeakKeys(SmartDrill::RecentKeys(db, pupil.nKey)));
     if (!smart.weak.isEmpty())
         result.tasks.append(smart);
     smart.bChinese = true;
-    smart.weak = SmartDrill::Names(
-        SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(db, CurrentUser.RowKey)));
+    smart.weak =
+        SmartDrill::Names(SmartDrill::WeakCharacters(SmartDrill::RecentCharacters(db, pupil.nKey)));
     if (!smart.weak.isEmpty())
         result.tasks.append(smart);
     result.tasks += retakes;
     result.tasks += done;
-    result.recent = LoadAttempts(db, CurrentUser.RowKey).mid(0, RecentResults);
+    result.recent = LoadAttempts(db, pupil.nKey).mid(0, RecentResults);
     return result;
 }
 

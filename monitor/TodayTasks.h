@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class CDaoDatabase;
+struct CAccount;
 
 // One thing a pupil can start from 今日任务: an open exam of the class not
 // yet sat, an assignment of the class, the next lesson of a course, or a
@@ -47,7 +48,7 @@ struct CToday
 };
 
 // Throws CDaoException.
-CToday LoadToday(CDaoDatabase& db);
+CToday LoadToday(CDaoDatabase& db, const CAccount& pupil);
 
 // A result of the recent list: 时间, 练习, 速度, 正确率.
 QStringList RecentRow(const CAttemptSummary& attempt);

@@ -4,16 +4,16 @@
 #include "reports/DoubtsDlg.h"
 #include "reports/ProgressDlg.h"
 #include "res/CommandIds.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
+#include "users/Session.h"
 
-CReportCommands::CReportCommands()
+CReportCommands::CReportCommands(const CSession& session)
 {
-    const auto superUser = [] { return CurrentUser.KindCode == UserKind::Super; };
+    const auto teacher = [&session] { return session.IsTeacher(); };
     SetCommands({
-        {ID_TEACHING_MY_PROGRESS, Guarded([] { CProgressDlg(CurrentUser.RowKey).DoModal(); }),
-         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
-        {ID_TEACHING_CLASS_REPORT, Guarded([] { CClassReportDlg().DoModal(); }), superUser},
-        {ID_TEACHING_DOUBTS, OpenDoubts, superUser},
+        {ID_TEACHING_MY_PROGRESS,
+         session.Guarded([&session] { CProgressDlg(session.Account().nKey).DoModal(); }),
+         [&session] { return session.IsPupil(); }},
+        {ID_TEACHING_CLASS_REPORT, session.Guarded([] { CClassReportDlg().DoModal(); }), teacher},
+        {ID_TEACHING_DOUBTS, OpenDoubts, teacher},
     });
 }

@@ -19,6 +19,7 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "users/NewUserDlg.h"
+#include "users/Session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -181,7 +182,7 @@ private slots:
         if (!m_pDatabase->IsPostgres())
             QSKIP("a file's registration is the described one, always open");
         CScriptedPlatform platform;
-        CClassroomCommands commands;
+        CClassroomCommands commands(CSession::Instance());
         const auto checked = [&commands] {
             CCmdUI state(ID_TEACHING_REGISTRATION);
             commands.OnUpdateCmdUI(state);

@@ -12,6 +12,7 @@
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -106,7 +107,7 @@ private slots:
             dlg->ChooseItem(1001, 2); // 全部
             all = read(dlg);
         });
-        QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_WEAKNESS));
+        QVERIFY(CCourseCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_WEAKNESS));
         QVERIFY2(mine.vHeat > 0.8 && mine.aHeat < 0.1,
                  qPrintable(u"%1 %2"_s.arg(mine.vHeat).arg(mine.aHeat)));
         QCOMPARE(mine.vTip, u"v:要打 20 次,打错 6 次(30%),按错成它 0 次,用时 900 毫秒"_s);
@@ -120,7 +121,7 @@ private slots:
         QVERIFY2(all.vTip.contains(u"要打 30 次"_s), qPrintable(all.vTip));
         // 今日任务 offers a 智能练习 on the weak key, and one on the
         // characters mistyped (的) or typed with many keys (我们, 3 a character).
-        const CToday today = LoadToday(*m_pDatabase->Database());
+        const CToday today = LoadToday(*m_pDatabase->Database(), CSession::Instance().Account());
         QCOMPARE(today.tasks.value(today.tasks.size() - 2).Row().value(1),
                  u"智能练习:多练最弱的键 v"_s);
         QCOMPARE(today.tasks.value(today.tasks.size() - 1).Row(),
@@ -129,7 +130,7 @@ private slots:
         // 我的弱项 opens from 今日任务 too.
         Drive<CTodayDlg>(platform, [](CTodayDlg* dlg) { dlg->ClickButton(1005); });
         Drive<CWeaknessDlg>(platform, [](CWeaknessDlg*) {});
-        CTodayDlg().DoModal();
+        CTodayDlg(CSession::Instance()).DoModal();
         QCOMPARE(platform.modalRuns.mid(1), (QStringList{u"CTodayDlg"_s, u"CWeaknessDlg"_s}));
 
         // The teacher's 班级弱项: 一班 holds 李华 alone.
@@ -142,7 +143,7 @@ private slots:
             classOne = read(dlg);
             dlg->ClickButton(1008);
         });
-        QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
+        QVERIFY(CCourseCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
         QCOMPARE(classOne.vTip, mine.vTip);
         QCOMPARE(classOne.costly, mine.costly);
         // Three keys, two pairs and two texts, each in a sheet of its own,
@@ -160,7 +161,7 @@ private slots:
                  u"的常要用数字键选字:和前后的字连成词组一起打"_s);
         // A pupil has no 班级弱项, whatever way the command comes.
         LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
-        QVERIFY(CCourseCommands().OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
+        QVERIFY(CCourseCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
         QCOMPARE(platform.modalRuns.size(), 4);
     }
 };

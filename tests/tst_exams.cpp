@@ -474,7 +474,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             if (i == 1)
                 f.WriteFile(PendingResults::FileName(), kept);
-            CExamCommands::StorePendingResults();
+            CExamCommands::StorePendingResults(CSession::Instance());
             QVERIFY(DaoBackground::Finish(10000)); // stored on a thread of its own
             QVERIFY(!QFile::exists(PendingResults::FileName()));
             QCOMPARE(Count(u"score"_s), 1);

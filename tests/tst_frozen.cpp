@@ -67,7 +67,7 @@ private slots:
     // answers again.
     void logOffLeavesTheRowForLater()
     {
-        CMonitorCommands commands;
+        CMonitorCommands commands(CSession::Instance());
         CSession::Instance().LogIn();
         QTRY_COMPARE(Live(), 1);
         m_pServer->Freeze();
@@ -119,11 +119,11 @@ private slots:
         QCOMPARE(shown.lines.value(shown.lines.size() - 1),
                  u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后会自动保存。"_s);
         QCOMPARE(PendingResults::Load().size(), 1);
-        CExamCommands::StorePendingResults(); // the minute's store, frozen too
+        CExamCommands::StorePendingResults(CSession::Instance()); // the minute's store, frozen too
         m_pServer->Thaw();
         QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
         QVERIFY(DaoBackground::Finish(20000));
-        CExamCommands::StorePendingResults();
+        CExamCommands::StorePendingResults(CSession::Instance());
         QVERIFY(DaoBackground::Finish(20000));
         QVERIFY(!QFile::exists(PendingResults::FileName()));
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);

@@ -18,6 +18,7 @@
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "tests/XcbKeys.h"
+#include "users/Session.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -275,7 +276,7 @@ private slots:
                             "(SELECT COUNT(*) FROM lesson_miss) FROM lesson_attempt"_s),
                  QStringList{u"0|0"_s});
 
-        CCourseCommands course;
+        CCourseCommands course(CSession::Instance());
         course.SetView(f.view);
         course.StartLesson(u"fingering"_s, 1, CLessonGoal{u"第一周"_s, 1, 2, 25, 90});
         shown = TypeLesson(f, 0, 1000);
@@ -357,7 +358,7 @@ private slots:
     {
         CFrameFixture f;
         LogIn(f, m_nPupil, u"李华"_s);
-        CCourseCommands course;
+        CCourseCommands course(CSession::Instance());
         course.SetView(f.view);
         course.StartLesson(CoursePlan::Pinyin, 7);
         auto* screen = qobject_cast<CCodeLessonView*>(f.view->ShownScreen());

@@ -20,6 +20,7 @@
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "users/Session.h"
 
 #include <QChart>
 #include <QChartView>
@@ -408,7 +409,7 @@ private slots:
             copied = QGuiApplication::clipboard()->text();
         });
         // The command opens the record on the logged-in pupil's own key.
-        QVERIFY(CReportCommands().OnCmdMsg(ID_TEACHING_MY_PROGRESS));
+        QVERIFY(CReportCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_MY_PROGRESS));
         QCOMPARE(caption, u"我的练习记录"_s);
         QVERIFY(platform.boxes.isEmpty());
         QCOMPARE(attempts.headers.mid(0, 5).join(u'|'), u"日期时间|类型|速度|正确率|用时"_s);
@@ -470,8 +471,8 @@ private slots:
         CScriptedPlatform platform;
         NoDatabase();
         // The teaching commands as the main frame routes them.
-        CReportCommands reports;
-        CClassroomCommands classroom;
+        CReportCommands reports(CSession::Instance());
+        CClassroomCommands classroom(CSession::Instance());
         for (const int id :
              {ID_TEACHING_CLASS_REPORT, ID_TEACHING_CLASS_LIST, ID_TEACHING_IMPORT_PUPILS,
               ID_TEACHING_LOGIN_CARDS, ID_TEACHING_MY_PROGRESS}) {

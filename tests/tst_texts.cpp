@@ -18,6 +18,7 @@
 #include "texts/TextEditDlg.h"
 #include "texts/TextLibraryDlg.h"
 #include "texts/TextRules.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -52,7 +53,7 @@ void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
 bool RunAsPupil(CPracticeFixture& f, CTestDatabase* db, int id)
 {
     LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, db, f.doc.m_pDB);
-    CTextCommands commands;
+    CTextCommands commands(CSession::Instance());
     commands.SetView(f.view);
     return commands.OnCmdMsg(id);
 }
@@ -464,8 +465,8 @@ private slots:
         QFETCH(int, kindCode);
         QFETCH(QString, enabled);
         CurrentUser = {.KindCode = kindCode};
-        CTextCommands texts;
-        CExamCommands exams;
+        CTextCommands texts(CSession::Instance());
+        CExamCommands exams(CSession::Instance());
         const auto commands = [&](int id) -> ICommandTarget& {
             return texts.HasCommandHandler(id) ? static_cast<ICommandTarget&>(texts) : exams;
         };

@@ -9,8 +9,7 @@
 #include "texts/DrillDlg.h"
 #include "texts/SmartDrill.h"
 #include "texts/TextLibraryDlg.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -58,31 +57,20 @@ CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese
     return screen;
 }
 
-CTextCommands::CTextCommands()
+CTextCommands::CTextCommands(const CSession& session) : m_session(session)
 {
+    const auto pupil = [&session] { return session.IsPupil(); };
     SetCommands({
-        {ID_TEACHING_TEXTS, [this] { OnTexts(); },
-         [] { return CurrentUser.KindCode == UserKind::Super; }},
-        {ID_TEACHING_CHOOSE_TEXT, [this] { OnChooseText(); }, [] { return true; }},
-        {ID_TEACHING_DRILL, [this] { OnDrill(); },
-         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
-        {ID_TEACHING_SMART, [this] { OnSmartDrill(); },
-         [] { return CurrentUser.KindCode == UserKind::Ordinary; }},
+        {ID_TEACHING_TEXTS, session.Guarded([] { CTextLibraryDlg().DoModal(); }),
+         [&session] { return session.IsTeacher(); }},
+        {ID_TEACHING_CHOOSE_TEXT, session.Guarded([this] { OnChooseText(); }), [] { return true; }},
+        {ID_TEACHING_DRILL, session.Guarded([this] { OnDrill(); }), pupil},
+        {ID_TEACHING_SMART, [this] { OnSmartDrill(); }, pupil},
     });
-}
-
-void CTextCommands::OnTexts()
-{
-    if (!CommandGuard())
-        return;
-    CTextLibraryDlg library;
-    library.DoModal();
 }
 
 void CTextCommands::OnChooseText()
 {
-    if (!CommandGuard())
-        return;
     CChooseTextDlg choose;
     if (choose.DoModal() != IDOK || !m_pView)
         return;
@@ -91,9 +79,7 @@ void CTextCommands::OnChooseText()
 
 void CTextCommands::OnDrill()
 {
-    if (!CommandGuard())
-        return;
-    CDrillDlg drill(CurrentUser.RowKey, quint32(Platform().MonotonicMilliseconds()));
+    CDrillDlg drill(m_session.Account().nKey, quint32(Platform().MonotonicMilliseconds()));
     if (drill.DoModal() != IDOK || !m_pView)
         return;
     m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText(), Drill::Title));
@@ -101,18 +87,14 @@ void CTextCommands::OnDrill()
 
 void CTextCommands::OnSmartDrill()
 {
-    CDaoDatabase* db = GuardedDatabase();
-    if (!db || !m_pView)
+    if (!m_pView)
         return;
     // The side the pupil practised last.
     CPracticeScreen screen;
-    try {
-        screen = SmartDrillScreen(*db, CurrentUser.RowKey,
-                                  SmartDrill::LatestWasChinese(*db, CurrentUser.RowKey),
-                                  quint32(Platform().MonotonicMilliseconds()));
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    m_pView->LoadScreen(screen);
+    const qint64 userKey = m_session.Account().nKey;
+    if (m_session.OnDatabase([&screen, userKey](CDaoDatabase& db) {
+            screen = SmartDrillScreen(db, userKey, SmartDrill::LatestWasChinese(db, userKey),
+                                      quint32(Platform().MonotonicMilliseconds()));
+        }))
+        m_pView->LoadScreen(screen);
 }

@@ -7,6 +7,7 @@
 
 class CDaoDatabase;
 class CQeView;
+class CSession;
 struct CPracticeText;
 
 // A screen of a library text, and a drill's screenful of a kind, as the
@@ -24,15 +25,15 @@ CPracticeScreen SmartDrillScreen(CDaoDatabase& db, qint64 userKey, bool bChinese
 class CTextCommands : public CCommandMap
 {
 public:
-    CTextCommands();
+    explicit CTextCommands(const CSession& session);
     // The view the practices go to.
     void SetView(CQeView* pView) { m_pView = pView; }
 
 private:
-    void OnTexts();
     void OnChooseText();
     void OnDrill();
     void OnSmartDrill();
 
+    const CSession& m_session;
     CQeView* m_pView = nullptr;
 };

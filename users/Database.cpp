@@ -47,10 +47,7 @@ CDaoDatabase* OpenUserDatabase(const CDatabaseSteps& steps)
 
 CDaoDatabase* GuardedDatabase()
 {
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db)
-        AfxMessageBox(Guard::CommandNotConnected);
-    return db;
+    return CSession::Instance().GuardedDatabase();
 }
 
 bool CommandGuard()
@@ -60,24 +57,12 @@ bool CommandGuard()
 
 std::function<void()> Guarded(std::function<void()> action)
 {
-    return [action = std::move(action)] {
-        if (CommandGuard())
-            action();
-    };
+    return CSession::Instance().Guarded(std::move(action));
 }
 
 bool OnDatabase(const std::function<void(CDaoDatabase&)>& step)
 {
-    CDaoDatabase* db = GuardedDatabase();
-    if (!db)
-        return false;
-    try {
-        step(*db);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
-    }
-    return true;
+    return CSession::Instance().OnDatabase(step);
 }
 
 QString VariantToText(const CDaoFieldValue& value)

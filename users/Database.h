@@ -16,9 +16,10 @@
 CDaoDatabase* ActiveDatabase();
 
 // Opens the program's database (CDaoDatabase::DefaultTarget()) and brings
-// its schema to the newest version, with the program's steps. On failure shows "错误信息:" + the
-// engine's message through ReportDaoError (or why the schema could not be
-// upgraded) and returns null: the program then runs without a database.
+// its schema to the newest version, with the program's steps. On failure
+// shows "错误信息:" + the engine's message through ReportDaoError (or why the
+// schema could not be upgraded) and returns null: the program then runs
+// without a database.
 CDaoDatabase* OpenUserDatabase(const CDatabaseSteps& steps);
 
 namespace Sql {
@@ -37,8 +38,9 @@ inline const QString ResultNotConnected = QStringLiteral("数据库未正确连�
 inline const QString CommandNotConnected = QStringLiteral("数据库未正确连接!操作无法进行!");
 } // namespace Guard
 
-// The one guard of whatever needs the database: the active database, or,
-// when there is none, nullptr after "数据库未正确连接!操作无法进行!" (caption
+// The session's guards (CSession::GuardedDatabase and the like) for the
+// dialogs that are not handed the session: the active database, or, when
+// there is none, nullptr after "数据库未正确连接!操作无法进行!" (caption
 // "qe", exclamation).
 CDaoDatabase* GuardedDatabase();
 // The same for the commands: true when connected.

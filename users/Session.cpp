@@ -1,5 +1,9 @@
 #include "users/Session.h"
 
+#include "platform/Dao.h"
+#include "platform/Platform.h"
+#include "users/Database.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -24,6 +28,48 @@ CDaoDatabase* CSession::Database() const
 void CSession::SetDatabaseSource(std::function<CDaoDatabase*()> source)
 {
     m_databaseSource = std::move(source);
+}
+
+CAccount CSession::Account() const
+{
+    // The login and the registration write the process-wide record.
+    CAccount account;
+    account.nKey = CurrentUser.RowKey;
+    account.strName = CurrentUser.Name;
+    account.strClass = CurrentUser.Class;
+    account.strStudentNo = CurrentUser.StudentNo;
+    account.nKind = CurrentUser.KindCode;
+    return account;
+}
+
+CDaoDatabase* CSession::GuardedDatabase() const
+{
+    CDaoDatabase* db = Database();
+    if (!db)
+        AfxMessageBox(Guard::CommandNotConnected);
+    return db;
+}
+
+std::function<void()> CSession::Guarded(std::function<void()> action) const
+{
+    return [this, action = std::move(action)] {
+        if (GuardedDatabase())
+            action();
+    };
+}
+
+bool CSession::OnDatabase(const std::function<void(CDaoDatabase&)>& step) const
+{
+    CDaoDatabase* db = GuardedDatabase();
+    if (!db)
+        return false;
+    try {
+        step(*db);
+    } catch (const CDaoException& e) {
+        ReportDaoError(e);
+        return false;
+    }
+    return true;
 }
 
 void CSession::LogIn()

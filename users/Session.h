@@ -1,14 +1,19 @@
 #pragma once
 
+#include "users/Account.h"
+#include "users/CurrentUser.h"
+
 #include <QObject>
 
 #include <functional>
 
 class CDaoDatabase;
 
-// The program's session, without a window: where its database connection
-// lives, and the moments the rooms above act on. The logged-in user is
-// CurrentUser; the session tells when it changed.
+// The program's session, without a window: its database connection, the
+// account of the login, and the moments the rooms above act on. The
+// teaching layer's commands receive it when they are made; the account is
+// CurrentUser, which the login and the registration write, and the session
+// tells when it changed.
 class CSession : public QObject
 {
     Q_OBJECT
@@ -19,6 +24,23 @@ public:
     // registers where its connection lives; tests may register their own.
     CDaoDatabase* Database() const;
     void SetDatabaseSource(std::function<CDaoDatabase*()> source);
+
+    // The account of the login, as it is now.
+    CAccount Account() const;
+    bool IsTeacher() const { return Account().nKind == UserKind::Super; }
+    // An ordinary user, with a row of their own or anonymous.
+    bool IsPupil() const { return Account().nKind == UserKind::Ordinary; }
+    // An ordinary user logged in to (or registered) a row of their own.
+    bool IsOwnLogin() const { return IsPupil() && Account().nKey != 0; }
+
+    // The one guard of whatever needs the database: the connection, or,
+    // when there is none, nullptr after "数据库未正确连接!操作无法进行!".
+    CDaoDatabase* GuardedDatabase() const;
+    // A command's action behind that guard.
+    std::function<void()> Guarded(std::function<void()> action) const;
+    // Runs step on the connection, reporting a failure (not connected, or
+    // a CDaoException) to the user; false when it failed.
+    bool OnDatabase(const std::function<void(CDaoDatabase&)>& step) const;
 
     // By the login and the registration: loggedIn follows from the event
     // loop, once the dialog is gone.
