@@ -8,6 +8,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 
@@ -33,7 +34,10 @@ QString ThresholdsText(const CClassThresholds& thresholds)
 
 } // namespace
 
-CCourseClassDlg::CCourseClassDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CCourseClassDlg::CCourseClassDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CCourseClassDlg::OnInitDialog()
 {
@@ -61,7 +65,7 @@ void CCourseClassDlg::Refresh()
 {
     m_listPupils->DeleteAllItems();
     m_pModel.reset();
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db || m_comboClass->currentIndex() < 0)
         return;
     const CCourse& course =
@@ -87,7 +91,7 @@ void CCourseClassDlg::OnCommand(int nID)
         Refresh();
         return;
     case IDC_THRESHOLDS: {
-        CThresholdDlg thresholds(ChosenClass(), this);
+        CThresholdDlg thresholds(m_session, ChosenClass(), this);
         if (thresholds.DoModal() == IDOK)
             Refresh();
         return;

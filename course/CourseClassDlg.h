@@ -6,6 +6,7 @@
 #include <memory>
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // 班级课程进度: for one class and course, each pupil's lesson reached,
@@ -15,7 +16,7 @@ class CCourseClassDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CCourseClassDlg(QWidget* parent = nullptr);
+    explicit CCourseClassDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -30,5 +31,6 @@ public:
 private:
     void Refresh();
 
+    const CSession& m_session;
     std::unique_ptr<CCourseClassModel> m_pModel;
 };

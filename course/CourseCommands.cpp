@@ -28,7 +28,7 @@ std::function<void()> OpenFor(const CSession& session, const std::function<bool(
 
 } // namespace
 
-CCourseCommands::CCourseCommands(const CSession& session)
+CCourseCommands::CCourseCommands(const CSession& session) : m_session(session)
 {
     const std::function<bool()> teacher = [&session] { return session.IsTeacher(); };
     const std::function<bool()> pupil = [&session] { return session.IsPupil(); };
@@ -36,10 +36,10 @@ CCourseCommands::CCourseCommands(const CSession& session)
         {ID_TEACHING_COURSE_FINGERING, [this] { OnCourse(CoursePlan::Fingering); }},
         {ID_TEACHING_COURSE_PINYIN, [this] { OnCourse(CoursePlan::Pinyin); }},
         {ID_TEACHING_COURSE_WUBI, [this] { OnCourse(CoursePlan::Wubi); }},
-        {ID_TEACHING_COURSE_CLASS, OpenFor(session, teacher, [] { CCourseClassDlg().DoModal(); }),
-         teacher},
+        {ID_TEACHING_COURSE_CLASS,
+         OpenFor(session, teacher, [&session] { CCourseClassDlg(session).DoModal(); }), teacher},
         {ID_TEACHING_COURSE_THRESHOLDS,
-         OpenFor(session, teacher, [] { CThresholdDlg().DoModal(); }), teacher},
+         OpenFor(session, teacher, [&session] { CThresholdDlg(session).DoModal(); }), teacher},
         // A pupil's own weak keys, or a teacher's of a class.
         {ID_TEACHING_WEAKNESS,
          OpenFor(session, pupil, [&session] { CWeaknessDlg(session.Account().nKey).DoModal(); }),
@@ -51,7 +51,7 @@ CCourseCommands::CCourseCommands(const CSession& session)
 
 void CCourseCommands::OnCourse(const QString& course)
 {
-    CCourseDlg choose(course);
+    CCourseDlg choose(m_session, course);
     if (choose.DoModal() != IDOK || choose.ChosenLesson() < 1)
         return;
     StartLesson(choose.ChosenCourse(), choose.ChosenLesson());

@@ -28,5 +28,6 @@ public:
 private:
     void OnCourse(const QString& course);
 
+    const CSession& m_session;
     CQeView* m_pView = nullptr;
 };

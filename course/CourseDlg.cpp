@@ -5,9 +5,9 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>
@@ -30,8 +30,8 @@ QString StarText(int stars)
 
 } // namespace
 
-CCourseDlg::CCourseDlg(const QString& course, QWidget* parent)
-    : CDialog(IDD, parent), m_strCourse(course)
+CCourseDlg::CCourseDlg(const CSession& session, const QString& course, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_strCourse(course)
 {
 }
 
@@ -55,14 +55,14 @@ bool CCourseDlg::Load()
 {
     const CCourse& course = CoursePlan::Course(m_strCourse);
     setWindowTitle(course.strTitle);
-    m_bOwn = CurrentUser.IsOrdinaryLogin() && ActiveDatabase();
+    m_bOwn = m_session.IsOwnLogin() && m_session.Database();
     m_thresholds = CClassThresholds();
     QList<CLessonAttempt> attempts;
     if (m_bOwn) {
         try {
-            CDaoDatabase& db = *ActiveDatabase();
-            m_thresholds = CourseStore::LoadThresholds(db, CurrentUser.Class);
-            attempts = LessonAttemptStore::Load(db, CurrentUser.RowKey, m_strCourse);
+            CDaoDatabase& db = *m_session.Database();
+            m_thresholds = CourseStore::LoadThresholds(db, m_session.Account().strClass);
+            attempts = LessonAttemptStore::Load(db, m_session.Account().nKey, m_strCourse);
         } catch (const CDaoException& e) {
             ReportDaoError(e);
             return false;
@@ -89,7 +89,7 @@ void CCourseDlg::Fill()
     }
     m_listLessons->DeleteAllItems();
     m_listLessons->AppendRows(rows);
-    SetDlgItemText(IDC_TITLE, m_bOwn ? u"%1,你已经学到第 %2 课。"_s.arg(CurrentUser.Name)
+    SetDlgItemText(IDC_TITLE, m_bOwn ? u"%1,你已经学到第 %2 课。"_s.arg(m_session.Account().strName)
                                            .arg(CourseRules::Reached(m_progress))
                                      : u"没有登录个人账号:每一课都可以试,成绩不保存。"_s);
     SetDlgItemText(IDC_NOTE, u"速度是每分钟打对的%1数。一课达到要求(正确率和速度)就开放下一课;"

@@ -6,6 +6,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // 指法课程 / 拼音课程: the lessons of a course with the pupil's best stars and
@@ -15,7 +16,7 @@ class CCourseDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CCourseDlg(const QString& course, QWidget* parent = nullptr);
+    explicit CCourseDlg(const CSession& session, const QString& course, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -34,6 +35,7 @@ private:
     bool Load();
     void Fill();
 
+    const CSession& m_session;
     QString m_strCourse;
     int m_nChosen = 0;
     bool m_bOwn = false;

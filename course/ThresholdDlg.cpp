@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,8 +19,8 @@ using enum ThresholdDlgIds::Id;
 
 } // namespace
 
-CThresholdDlg::CThresholdDlg(const QString& className, QWidget* parent)
-    : CDialog(IDD, parent), m_strClass(className)
+CThresholdDlg::CThresholdDlg(const CSession& session, const QString& className, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_strClass(className)
 {
 }
 
@@ -42,7 +43,7 @@ bool CThresholdDlg::OnInitDialog()
 
 void CThresholdDlg::ShowClass()
 {
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db || m_comboClass->currentIndex() < 0)
         return;
     try {
@@ -64,7 +65,7 @@ void CThresholdDlg::OnCommand(int nID)
 
 void CThresholdDlg::OnOK()
 {
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db || m_comboClass->currentIndex() < 0) {
         AfxMessageBox(u"请先选择班级。"_s);
         return;

@@ -3,6 +3,7 @@
 #include "course/CourseRules.h"
 #include "platform/Dialog.h"
 
+class CSession;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -16,7 +17,8 @@ class CThresholdDlg : public CDialog
     Q_OBJECT
 public:
     // className, when given, is the class chosen first.
-    explicit CThresholdDlg(const QString& className = {}, QWidget* parent = nullptr);
+    explicit CThresholdDlg(const CSession& session, const QString& className = {},
+                           QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -30,5 +32,6 @@ public:
 private:
     void ShowClass();
 
+    const CSession& m_session;
     QString m_strClass;
 };

@@ -4,13 +4,14 @@
 #include "exams/ExamStore.h"
 #include "platform/Platform.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 
 using namespace Qt::Literals::StringLiterals;
 
-CClassTaskEditDlg::CClassTaskEditDlg(int nIDTemplate, QWidget* parent)
-    : CDialog(nIDTemplate, parent)
+CClassTaskEditDlg::CClassTaskEditDlg(const CSession& session, int nIDTemplate, QWidget* parent)
+    : CDialog(nIDTemplate, parent), m_session(session)
 {
 }
 
@@ -22,7 +23,7 @@ bool CClassTaskEditDlg::ShowChoices(QComboBox* texts, QComboBox* screens, CListC
     m_classes.SetUp(classes);
     QStringList names;
     try {
-        if (CDaoDatabase* db = ActiveDatabase()) {
+        if (CDaoDatabase* db = m_session.Database()) {
             m_texts = TextStore::LoadTexts(*db);
             names = ExamStore::LoadClasses(*db);
         }

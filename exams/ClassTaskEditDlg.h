@@ -7,6 +7,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // The editor of a task set for some classes (an exam, an assignment): the
@@ -20,7 +21,7 @@ public:
     void CheckClasses(const QStringList& classes);
 
 protected:
-    explicit CClassTaskEditDlg(int nIDTemplate, QWidget* parent);
+    CClassTaskEditDlg(const CSession& session, int nIDTemplate, QWidget* parent);
 
     // Reads the texts and the classes and shows them: the text textId (else
     // the first) at its screen, the classes ticked. False, with the dialog
@@ -36,6 +37,8 @@ protected:
 
     // Shows why the form is refused and puts the focus on its field; false.
     bool Refuse(const QString& text, int nFocusID);
+
+    const CSession& m_session;
 
 private:
     QComboBox* m_pTexts = nullptr;

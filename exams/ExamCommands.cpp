@@ -20,7 +20,7 @@ constexpr int PendingInterval = 60 * 1000;
 CExamCommands::CExamCommands(const CSession& session) : m_session(session)
 {
     SetCommands({
-        {ID_TEACHING_EXAMS, session.Guarded([] { CExamsDlg().DoModal(); }),
+        {ID_TEACHING_EXAMS, session.Guarded([&session] { CExamsDlg(session).DoModal(); }),
          [&session] { return session.IsTeacher(); }},
         {ID_TEACHING_TAKE_EXAM, session.Guarded([this] { OnTakeExam(); }),
          [&session] { return session.IsPupil(); }},
@@ -76,7 +76,7 @@ void CExamCommands::OnLoggedIn()
 void CExamCommands::OnTakeExam()
 {
     StorePendingResults(m_session);
-    CTakeExamDlg take;
+    CTakeExamDlg take(m_session);
     if (take.DoModal() != IDOK || !m_pView)
         return;
     LoadExam(take.ChosenExam());

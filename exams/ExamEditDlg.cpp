@@ -2,7 +2,7 @@
 
 #include "platform/ListCtrl.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
+#include "users/Session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,8 +18,8 @@ constexpr int MaxMinutes = 600;
 
 } // namespace
 
-CExamEditDlg::CExamEditDlg(const CExam& exam, QWidget* parent)
-    : CClassTaskEditDlg(IDD, parent), m_exam(exam)
+CExamEditDlg::CExamEditDlg(const CSession& session, const CExam& exam, QWidget* parent)
+    : CClassTaskEditDlg(session, IDD, parent), m_exam(exam)
 {
     setWindowTitle(exam.nId == 0 ? u"新建考试"_s : u"修改考试"_s);
 }
@@ -85,7 +85,8 @@ void CExamEditDlg::OnOK()
     exam.bBackspaceAllowed = m_comboBackspace->currentIndex() == 0;
     exam.bRetakeAllowed = m_comboRetake->currentIndex() == 1;
     exam.bOpen = m_checkOpen->isChecked();
-    if (!OnDatabase([&exam](CDaoDatabase& db) { exam.nId = ExamStore::SaveExam(db, exam); }))
+    if (!m_session.OnDatabase(
+            [&exam](CDaoDatabase& db) { exam.nId = ExamStore::SaveExam(db, exam); }))
         return;
     m_exam = exam;
     CDialog::OnOK();

@@ -15,7 +15,7 @@ class CExamEditDlg : public CClassTaskEditDlg
 {
     Q_OBJECT
 public:
-    CExamEditDlg(const CExam& exam, QWidget* parent = nullptr);
+    CExamEditDlg(const CSession& session, const CExam& exam, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;

@@ -7,6 +7,7 @@
 #include "res/DialogIds.h"
 #include "texts/TextStore.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -21,14 +22,17 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CExamsDlg::CExamsDlg(QWidget* parent) : CClassTaskListDlg(IDD, u"请先选择一场考试!"_s, parent) {}
+CExamsDlg::CExamsDlg(const CSession& session, QWidget* parent)
+    : CClassTaskListDlg(IDD, u"请先选择一场考试!"_s, parent), m_session(session)
+{
+}
 
 bool CExamsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_listExams = Item<CListCtrl>(IDC_EXAMS);
     SetUpList(m_listExams, g_columns, IDC_RESULTS);
-    if (!OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); }))
+    if (!m_session.OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); }))
         EndDialog(IDCANCEL_RESULT);
     else
         Reload();
@@ -62,7 +66,7 @@ void CExamsDlg::OnCommand(int nID)
     switch (nID) {
     case IDC_NEW: {
         bool bHasTexts = false;
-        if (!OnDatabase([&bHasTexts](CDaoDatabase& db) {
+        if (!m_session.OnDatabase([&bHasTexts](CDaoDatabase& db) {
                 bHasTexts = !TextStore::LoadTexts(db).isEmpty();
             }))
             return;
@@ -94,10 +98,10 @@ void CExamsDlg::OnCommand(int nID)
 
 void CExamsDlg::Edit(const CExam& exam)
 {
-    CExamEditDlg edit(exam, this);
+    CExamEditDlg edit(m_session, exam, this);
     if (edit.DoModal() != IDOK)
         return;
-    OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); });
+    m_session.OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); });
     Reload(edit.Exam().nId);
 }
 
@@ -108,7 +112,7 @@ void CExamsDlg::ToggleOpen()
         return;
     const qint64 id = exam->nId;
     const bool bOpen = !exam->bOpen;
-    OnDatabase([this, id, bOpen](CDaoDatabase& db) {
+    m_session.OnDatabase([this, id, bOpen](CDaoDatabase& db) {
         ExamStore::SetOpen(db, id, bOpen);
         m_exams = ExamStore::LoadExams(db);
     });
@@ -130,7 +134,8 @@ void CExamsDlg::DeleteSelected()
         return;
     const CExam chosen = *exam;
     int sittings = 0;
-    if (!OnDatabase([&](CDaoDatabase& db) { sittings = ExamStore::CountSittings(db, chosen.nId); }))
+    if (!m_session.OnDatabase(
+            [&](CDaoDatabase& db) { sittings = ExamStore::CountSittings(db, chosen.nId); }))
         return;
     const QString question = sittings == 0
                                  ? u"确定要删除考试《%1》吗?"_s.arg(chosen.strTitle)
@@ -140,7 +145,7 @@ void CExamsDlg::DeleteSelected()
     if (Platform().MessageBox(this, question, u"提示!"_s,
                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    OnDatabase([this, &chosen](CDaoDatabase& db) {
+    m_session.OnDatabase([this, &chosen](CDaoDatabase& db) {
         ExamStore::DeleteExam(db, chosen.nId);
         m_exams = ExamStore::LoadExams(db);
     });

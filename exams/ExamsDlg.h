@@ -6,6 +6,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 
 // 考试: the teacher's exams; new, edit, open or close, their results, and
 // delete. Only an open exam is offered to the pupils of its classes.
@@ -13,7 +14,7 @@ class CExamsDlg : public CClassTaskListDlg
 {
     Q_OBJECT
 public:
-    explicit CExamsDlg(QWidget* parent = nullptr);
+    explicit CExamsDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -29,5 +30,6 @@ private:
     void ShowResults();
     void DeleteSelected();
 
+    const CSession& m_session;
     QList<CExam> m_exams;
 };

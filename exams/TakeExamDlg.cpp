@@ -6,9 +6,9 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,29 +22,32 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CTakeExamDlg::CTakeExamDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CTakeExamDlg::CTakeExamDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CTakeExamDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_listExams = Item<CListCtrl>(IDC_EXAMS);
     SetUpReportList(m_listExams, g_columns);
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     try {
         if (db)
-            m_exams = ExamStore::OpenExamsOf(*db, CurrentUser.Class);
+            m_exams = ExamStore::OpenExamsOf(*db, m_session.Account().strClass);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
     if (m_exams.isEmpty()) {
-        Platform().MessageBox(this, u"%1现在没有打开的考试。"_s.arg(CurrentUser.Class), u"提示"_s,
-                              MB_OK | MB_ICONINFORMATION);
+        Platform().MessageBox(this, u"%1现在没有打开的考试。"_s.arg(m_session.Account().strClass),
+                              u"提示"_s, MB_OK | MB_ICONINFORMATION);
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
-    SetDlgItemText(IDC_CLASS, u"%1的考试:"_s.arg(CurrentUser.Class));
+    SetDlgItemText(IDC_CLASS, u"%1的考试:"_s.arg(m_session.Account().strClass));
     QList<QStringList> rows;
     for (const CExam& exam : std::as_const(m_exams))
         rows.append({exam.strTitle, Metrics::KindName(exam.nKind), u"%1分钟"_s.arg(exam.nMinutes),
@@ -70,18 +73,18 @@ void CTakeExamDlg::OnOK()
         Refuse(u"请先选择一场考试!"_s);
         return;
     }
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {
         // Read again: the teacher may have closed or changed it meanwhile.
         const std::optional<CExam> exam = ExamStore::LoadExam(*db, m_exams[row].nId);
-        if (!exam || !exam->bOpen || !exam->classes.contains(CurrentUser.Class)) {
+        if (!exam || !exam->bOpen || !exam->classes.contains(m_session.Account().strClass)) {
             Refuse(u"考试《%1》已经关闭。"_s.arg(m_exams[row].strTitle));
             return;
         }
         // Told here already; the start itself is checked by the database.
-        if (!ExamStore::CanSit(*db, *exam, CurrentUser.RowKey)) {
+        if (!ExamStore::CanSit(*db, *exam, m_session.Account().nKey)) {
             Refuse(u"你已经参加过考试《%1》,这场考试不允许重考。"_s.arg(exam->strTitle));
             return;
         }

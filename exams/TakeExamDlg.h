@@ -6,6 +6,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 
 // 参加考试: the open exams of the pupil's class. OK takes the chosen exam
 // when it is still open and the pupil may sit it: once, unless the exam
@@ -15,7 +16,7 @@ class CTakeExamDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CTakeExamDlg(QWidget* parent = nullptr);
+    explicit CTakeExamDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -29,6 +30,7 @@ public:
 private:
     bool Refuse(const QString& text);
 
+    const CSession& m_session;
     QList<CExam> m_exams;
     CExam m_chosen;
 };

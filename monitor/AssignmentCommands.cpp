@@ -19,7 +19,8 @@ CAssignmentCommands::CAssignmentCommands(const CSession& session) : m_session(se
 {
     const auto pupil = [&session] { return session.IsOwnLogin(); };
     SetCommands({
-        {ID_TEACHING_ASSIGNMENTS, session.Guarded([] { CAssignmentsDlg().DoModal(); }),
+        {ID_TEACHING_ASSIGNMENTS,
+         session.Guarded([&session] { CAssignmentsDlg(session).DoModal(); }),
          [&session] { return session.IsTeacher(); }},
         {ID_TEACHING_MY_ASSIGNMENTS, session.Guarded([this] { ShowMyAssignments(); }), pupil},
         {ID_TEACHING_TODAY, session.Guarded([this] { ShowToday(); }), pupil},
@@ -119,8 +120,8 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
         break;
     }
     default: {
-        CDrillDlg drill(m_session.Account().nKey, quint32(Platform().MonotonicMilliseconds()),
-                        assignment.nKind, m_pView);
+        CDrillDlg drill(m_session, m_session.Account().nKey,
+                        quint32(Platform().MonotonicMilliseconds()), assignment.nKind, m_pView);
         if (drill.DoModal() != IDOK)
             return;
         m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText(), Drill::Title));

@@ -6,7 +6,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -23,8 +23,9 @@ constexpr double MaxSpeed = 2000;
 
 } // namespace
 
-CAssignmentEditDlg::CAssignmentEditDlg(const CAssignment& assignment, QWidget* parent)
-    : CClassTaskEditDlg(IDD, parent), m_assignment(assignment)
+CAssignmentEditDlg::CAssignmentEditDlg(const CSession& session, const CAssignment& assignment,
+                                       QWidget* parent)
+    : CClassTaskEditDlg(session, IDD, parent), m_assignment(assignment)
 {
     setWindowTitle(assignment.nId == 0 ? u"新建作业"_s : u"修改作业"_s);
 }
@@ -184,7 +185,7 @@ void CAssignmentEditDlg::OnOK()
         Refuse(u"请至少选择一个班级!"_s, IDC_CLASSES);
         return;
     }
-    if (!OnDatabase([&assignment](CDaoDatabase& db) {
+    if (!m_session.OnDatabase([&assignment](CDaoDatabase& db) {
             assignment.nId = AssignmentStore::SaveAssignment(db, assignment);
         }))
         return;

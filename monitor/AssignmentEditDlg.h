@@ -15,7 +15,8 @@ class CAssignmentEditDlg : public CClassTaskEditDlg
 {
     Q_OBJECT
 public:
-    CAssignmentEditDlg(const CAssignment& assignment, QWidget* parent = nullptr);
+    CAssignmentEditDlg(const CSession& session, const CAssignment& assignment,
+                       QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -20,8 +21,8 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CAssignmentsDlg::CAssignmentsDlg(QWidget* parent)
-    : CClassTaskListDlg(IDD, u"请先选择一项作业!"_s, parent)
+CAssignmentsDlg::CAssignmentsDlg(const CSession& session, QWidget* parent)
+    : CClassTaskListDlg(IDD, u"请先选择一项作业!"_s, parent), m_session(session)
 {
 }
 
@@ -37,7 +38,7 @@ bool CAssignmentsDlg::OnInitDialog()
 
 bool CAssignmentsDlg::Load(qint64 chooseId)
 {
-    if (!OnDatabase(
+    if (!m_session.OnDatabase(
             [this](CDaoDatabase& db) { m_assignments = AssignmentStore::LoadAssignments(db); }))
         return false;
     QList<QStringList> rows;
@@ -88,7 +89,7 @@ void CAssignmentsDlg::OnCommand(int nID)
 
 void CAssignmentsDlg::Edit(const CAssignment& assignment)
 {
-    CAssignmentEditDlg edit(assignment, this);
+    CAssignmentEditDlg edit(m_session, assignment, this);
     if (edit.DoModal() == IDOK)
         Load(edit.Assignment().nId);
 }
@@ -103,7 +104,7 @@ void CAssignmentsDlg::DeleteSelected()
                               u"确定要删除作业《%1》吗?学生的练习记录保留。"_s.arg(chosen.strTitle),
                               u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    if (OnDatabase(
+    if (m_session.OnDatabase(
             [&chosen](CDaoDatabase& db) { AssignmentStore::DeleteAssignment(db, chosen.nId); }))
         Load();
 }

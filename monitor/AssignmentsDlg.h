@@ -6,13 +6,14 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 
 // 作业: the teacher's assignments; new, edit, each class's report, delete.
 class CAssignmentsDlg : public CClassTaskListDlg
 {
     Q_OBJECT
 public:
-    explicit CAssignmentsDlg(QWidget* parent = nullptr);
+    explicit CAssignmentsDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -26,5 +27,6 @@ private:
     void Edit(const CAssignment& assignment);
     void DeleteSelected();
 
+    const CSession& m_session;
     QList<CAssignment> m_assignments;
 };

@@ -30,8 +30,9 @@ void ReportLogin(const CSession& session, bool bLeaving)
 
 CMonitorCommands::CMonitorCommands(const CSession& session)
 {
-    SetCommands({{ID_TEACHING_MONITOR, session.Guarded([] { CMonitorDlg().DoModal(); }),
-                  [&session] { return session.IsTeacher(); }}});
+    SetCommands(
+        {{ID_TEACHING_MONITOR, session.Guarded([&session] { CMonitorDlg(session).DoModal(); }),
+          [&session] { return session.IsTeacher(); }}});
     m_loggedIn = QObject::connect(&session, &CSession::loggedIn,
                                   [&session] { ReportLogin(session, false); });
     m_loggingOff = QObject::connect(&session, &CSession::loggingOff,

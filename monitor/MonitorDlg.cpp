@@ -10,6 +10,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,7 +29,8 @@ const QString Channel = u"qe_live"_s;
 
 } // namespace
 
-CMonitorDlg::CMonitorDlg(QWidget* parent) : CDialog(IDD, parent)
+CMonitorDlg::CMonitorDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
 {
     m_poll.setInterval(PollMs);
     connect(&m_poll, &QTimer::timeout, this, [this] { Reload(); });
@@ -84,7 +86,7 @@ bool CMonitorDlg::OnInitDialog()
 
 void CMonitorDlg::Listen(bool on)
 {
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db || !db->IsPostgres() || on == m_bListening)
         return;
     QSqlDriver* driver = db->Connection().driver();
@@ -109,7 +111,7 @@ void CMonitorDlg::Listen(bool on)
 
 bool CMonitorDlg::Reload()
 {
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db || m_comboClass->currentIndex() < 0)
         return false;
     const QString className = m_comboClass->currentData().toString();
@@ -174,7 +176,7 @@ void CMonitorDlg::SortBy(int column)
 
 void CMonitorDlg::EndExam()
 {
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     const QList<qint64> exams = MonitorModel::RunningExams(m_lines, m_now);
     if (!db || exams.isEmpty()) {
         Platform().MessageBox(this, u"这个班级现在没有正在进行的考试。"_s, u"课堂监控"_s,

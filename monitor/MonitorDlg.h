@@ -7,6 +7,7 @@
 #include <QTimer>
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // 课堂监控: the pupils of a class and what their programs are doing, as
@@ -19,7 +20,7 @@ class CMonitorDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CMonitorDlg(QWidget* parent = nullptr);
+    explicit CMonitorDlg(const CSession& session, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
 
     bool OnInitDialog() override;
@@ -44,6 +45,7 @@ private:
     void EndExam();
     void Listen(bool on);
 
+    const CSession& m_session;
     QList<MonitorModel::CLine> m_lines;
     QDateTime m_now;
     QTimer m_poll;

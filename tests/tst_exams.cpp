@@ -770,7 +770,7 @@ private slots:
                 dlg->ClickButton(1004);
             }
         });
-        CExamsDlg dlg;
+        CExamsDlg dlg(CSession::Instance());
         dlg.DoModal();
         CompareBoxes(platform, ErrorBox(u"限时应为 1 到 600 分钟!"_s) +
                                    ErrorBox(u"请至少选择一个参加考试的班级!"_s));

@@ -26,6 +26,7 @@
 #include "texts/TextStore.h"
 #include "users/Accounts.h"
 #include "users/CurrentUser.h"
+#include "users/Session.h"
 
 #include <QDateEdit>
 #include <QDir>
@@ -268,7 +269,7 @@ private slots:
             dlg->SortBy(2);
             sorted = Lines(dlg->m_listPupils);
         });
-        CMonitorDlg dlg;
+        CMonitorDlg dlg(CSession::Instance());
         dlg.DoModal();
         QCOMPARE(tiles, 50);
         QVERIFY(bListHidden);
@@ -448,7 +449,7 @@ private slots:
             dlg->ClickButton(1002);
             listed = ListOf(dlg->m_listAssignments).cells;
         });
-        CAssignmentsDlg dlg;
+        CAssignmentsDlg dlg(CSession::Instance());
         dlg.DoModal();
         QCOMPARE(unit, u"键/分"_s);
         QVERIFY(onlyClassTicked); // the school's one class, ticked from the start

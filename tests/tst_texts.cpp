@@ -187,7 +187,7 @@ private slots:
             }
             textsAfter = dlg->Texts().size();
         });
-        CTextLibraryDlg dlg;
+        CTextLibraryDlg dlg(CSession::Instance());
         dlg.DoModal();
         QCOMPARE(listed[0].mid(0, 4), (QStringList{u"A 考试用"_s, u"英文"_s, u"1"_s, u"3"_s}));
         QCOMPARE(listed[1].mid(0, 4), (QStringList{u"B 练习"_s, u"中文"_s, u"2"_s, u"700"_s}));

@@ -7,6 +7,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 
@@ -24,7 +25,10 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CChooseTextDlg::CChooseTextDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CChooseTextDlg::CChooseTextDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CChooseTextDlg::OnInitDialog()
 {
@@ -32,7 +36,7 @@ bool CChooseTextDlg::OnInitDialog()
     m_listTexts = Item<CListCtrl>(IDC_TEXTS);
     m_comboScreen = Item<QComboBox>(IDC_SCREEN);
     SetUpReportList(m_listTexts, g_columns);
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     try {
         if (db)
             m_texts = TextStore::LoadTexts(*db);

@@ -6,6 +6,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // 选择练习文章: a text of the library and one of its screens to practise.
@@ -13,7 +14,7 @@ class CChooseTextDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CChooseTextDlg(QWidget* parent = nullptr);
+    explicit CChooseTextDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -28,6 +29,7 @@ public:
 private:
     void ShowScreens();
 
+    const CSession& m_session;
     QList<CPracticeText> m_texts;
     QList<int> m_screens; // of each text
     CPracticeText m_chosen;

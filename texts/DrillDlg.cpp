@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 
@@ -17,8 +18,10 @@ using enum DrillDlgIds::Id;
 
 } // namespace
 
-CDrillDlg::CDrillDlg(qint64 userKey, quint32 seed, int fixedKind, QWidget* parent)
-    : CDialog(IDD, parent), m_nUserKey(userKey), m_nSeed(seed), m_nFixedKind(fixedKind)
+CDrillDlg::CDrillDlg(const CSession& session, qint64 userKey, quint32 seed, int fixedKind,
+                     QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_nUserKey(userKey), m_nSeed(seed),
+      m_nFixedKind(fixedKind)
 {
 }
 
@@ -33,7 +36,7 @@ bool CDrillDlg::OnInitDialog()
         // English mistakes, not on no Chinese ones.
         kind = PracticeKind::Chinese;
         try {
-            if (CDaoDatabase* db = ActiveDatabase())
+            if (CDaoDatabase* db = m_session.Database())
                 kind = LastPractisedKind(*db, m_nUserKey, kind);
         } catch (const CDaoException&) {
             // Chinese, then; ShowUnits reports what the database says.
@@ -69,7 +72,7 @@ QString CDrillDlg::TooFewText() const
 void CDrillDlg::ShowUnits()
 {
     m_units.clear();
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {

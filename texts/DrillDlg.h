@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 
+class CSession;
 class QComboBox;
 
 // 练习我的错字: the kind to drill, the characters (keys) the pupil mistyped
@@ -17,7 +18,8 @@ class CDrillDlg : public CDialog
 public:
     // userKey: the pupil; seed: shuffles the screen; fixedKind, when given,
     // the only kind offered (an assignment's drill).
-    CDrillDlg(qint64 userKey, quint32 seed, int fixedKind = 0, QWidget* parent = nullptr);
+    explicit CDrillDlg(const CSession& session, qint64 userKey, quint32 seed, int fixedKind = 0,
+                       QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -35,6 +37,7 @@ private:
     void ShowUnits();
     QString TooFewText() const;
 
+    const CSession& m_session;
     qint64 m_nUserKey;
     quint32 m_nSeed;
     int m_nFixedKind;

@@ -61,7 +61,7 @@ CTextCommands::CTextCommands(const CSession& session) : m_session(session)
 {
     const auto pupil = [&session] { return session.IsPupil(); };
     SetCommands({
-        {ID_TEACHING_TEXTS, session.Guarded([] { CTextLibraryDlg().DoModal(); }),
+        {ID_TEACHING_TEXTS, session.Guarded([&session] { CTextLibraryDlg(session).DoModal(); }),
          [&session] { return session.IsTeacher(); }},
         {ID_TEACHING_CHOOSE_TEXT, session.Guarded([this] { OnChooseText(); }), [] { return true; }},
         {ID_TEACHING_DRILL, session.Guarded([this] { OnDrill(); }), pupil},
@@ -71,7 +71,7 @@ CTextCommands::CTextCommands(const CSession& session) : m_session(session)
 
 void CTextCommands::OnChooseText()
 {
-    CChooseTextDlg choose;
+    CChooseTextDlg choose(m_session);
     if (choose.DoModal() != IDOK || !m_pView)
         return;
     m_pView->LoadScreen(TextScreen(choose.ChosenText(), choose.ChosenScreen()));
@@ -79,7 +79,8 @@ void CTextCommands::OnChooseText()
 
 void CTextCommands::OnDrill()
 {
-    CDrillDlg drill(m_session.Account().nKey, quint32(Platform().MonotonicMilliseconds()));
+    CDrillDlg drill(m_session, m_session.Account().nKey,
+                    quint32(Platform().MonotonicMilliseconds()));
     if (drill.DoModal() != IDOK || !m_pView)
         return;
     m_pView->LoadScreen(DrillScreen(drill.Kind(), drill.ScreenText(), Drill::Title));

@@ -9,6 +9,7 @@
 #include "texts/TextEditDlg.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,7 +23,10 @@ const QList<ListColumn> g_columns = {
 
 } // namespace
 
-CTextLibraryDlg::CTextLibraryDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CTextLibraryDlg::CTextLibraryDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CTextLibraryDlg::OnInitDialog()
 {
@@ -42,7 +46,7 @@ bool CTextLibraryDlg::OnInitDialog()
 
 void CTextLibraryDlg::Reload()
 {
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db)
         throw CDaoException(Guard::CommandNotConnected);
     m_texts = TextStore::LoadTexts(*db);
@@ -109,7 +113,7 @@ void CTextLibraryDlg::DeleteSelected()
         Platform().MessageBox(this, u"请先选择一篇文章!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {

@@ -6,6 +6,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 
 // 练习文章: the teacher's library of texts, stored in the database so that
 // every machine of the lab sees the same ones. New, edit and delete; a text
@@ -14,7 +15,7 @@ class CTextLibraryDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CTextLibraryDlg(QWidget* parent = nullptr);
+    explicit CTextLibraryDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -28,5 +29,6 @@ private:
     void DeleteSelected();
     const CPracticeText* Selected() const;
 
+    const CSession& m_session;
     QList<CPracticeText> m_texts;
 };
