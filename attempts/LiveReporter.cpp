@@ -3,8 +3,7 @@
 #include "platform/Dao.h"
 #include "platform/DaoOffThread.h"
 #include "platform/DaoWorkerConnection.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
+#include "users/Session.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -95,8 +94,8 @@ void CLiveReporter::CShared::Send()
     }
 }
 
-CLiveReporter::CLiveReporter(QObject* parent)
-    : QObject(parent), m_shared(std::make_shared<CShared>())
+CLiveReporter::CLiveReporter(const CSession& session, QObject* parent)
+    : QObject(parent), m_session(session), m_shared(std::make_shared<CShared>())
 {
     m_shared->owner = this;
     m_timer.setInterval(int(LiveProgress::ReportIntervalMs));
@@ -142,13 +141,13 @@ void CLiveReporter::ReportNow()
 void CLiveReporter::Send(const LiveProgress::CReport& report)
 {
     // Only a pupil's own login is shown to the teacher.
-    CDaoDatabase* db = ActiveDatabase();
-    if (!db || !CurrentUser.IsOrdinaryLogin())
+    CDaoDatabase* db = m_session.Database();
+    if (!db || !m_session.IsOwnLogin())
         return;
+    const CAccount pupil = m_session.Account();
     {
         std::lock_guard lock(m_shared->mutex);
-        m_shared->next =
-            CJob{db->Target(), CurrentUser.RowKey, CurrentUser.Name, CurrentUser.Class, report};
+        m_shared->next = CJob{db->Target(), pupil.nKey, pupil.strName, pupil.strClass, report};
     }
     m_shared->wake.notify_all();
 }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class CSession;
+
 // Reports a running practice, exam or lesson to the live view: at its
 // start, every two seconds while it runs, and at its end; nothing while the
 // program is idle. The reports go out on a thread of their own with its own
@@ -21,7 +23,8 @@ class CLiveReporter : public QObject
 public:
     using Snapshot = std::function<LiveProgress::CReport()>;
 
-    explicit CLiveReporter(QObject* parent = nullptr);
+    // The reports are of the session's login.
+    explicit CLiveReporter(const CSession& session, QObject* parent = nullptr);
     // Waits a moment for a report under way; a server that does not answer
     // is not waited for.
     ~CLiveReporter() override;
@@ -47,6 +50,7 @@ private:
     struct CShared;
     void Send(const LiveProgress::CReport& report);
 
+    const CSession& m_session;
     QTimer m_timer;
     Snapshot m_snapshot;
     std::shared_ptr<CShared> m_shared; // with the thread, which may outlive this

@@ -5,7 +5,6 @@
 #include "attempts/PendingResults.h"
 #include "platform/DaoBackground.h"
 #include "platform/DaoOffThread.h"
-#include "users/CurrentUser.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -53,9 +52,9 @@ CDaoDatabase& Connected(CDaoDatabase* db)
 
 } // namespace
 
-void CResultStore::BeginAttempt() const
+void CResultStore::BeginAttempt(bool bOwnLogin) const
 {
-    if (m_db && m_db->IsPostgres() && CurrentUser.IsOrdinaryLogin())
+    if (m_db && m_db->IsPostgres() && bOwnLogin)
         DaoBackground::Post(m_db->Target(), BeginOnServer);
 }
 

@@ -9,8 +9,8 @@
 
 #include <functional>
 
-class CDaoDatabase;
 struct CAttempt;
+class CDaoDatabase;
 
 // How an exam's result went, and the figures the pupil is shown.
 struct CSittingStored
@@ -43,10 +43,11 @@ public:
     // The store of db, the session's database (nullptr: none connected).
     explicit CResultStore(CDaoDatabase* db) : m_db(db) {}
 
-    // A practice or a lesson of a pupil begins on a server's clock, on the
-    // background thread (the first key waits for nothing); its store, on
-    // the server, takes the time from there. Nothing on a file.
-    void BeginAttempt() const;
+    // A practice or a lesson of a pupil's own login (bOwnLogin) begins on
+    // a server's clock, on the background thread (the first key waits for
+    // nothing); its store, on the server, takes the time from there.
+    // Nothing on a file, nor for another login.
+    void BeginAttempt(bool bOwnLogin) const;
 
     // A practice's score row and its attempt (when given): both or
     // neither. Throws CDaoException (nothing connected, refused, no

@@ -34,7 +34,8 @@ protected:
 
 CLessonView* ShowLesson(CQeView* view)
 {
-    auto* screen = new CLessonView(CoursePlan::Course(CoursePlan::Fingering), 1);
+    auto* screen =
+        new CLessonView(CSession::Instance(), CoursePlan::Course(CoursePlan::Fingering), 1);
     view->ShowScreen(screen);
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the lesson it replaced

@@ -52,8 +52,9 @@ double CharacterByCharacter(const CLesson& lesson)
 
 } // namespace
 
-CCodeLessonView::CCodeLessonView(const CCourse& course, int lesson, QWidget* parent)
-    : CLessonScreen(course, lesson, parent),
+CCodeLessonView::CCodeLessonView(const CSession& session, const CCourse& course, int lesson,
+                                 QWidget* parent)
+    : CLessonScreen(session, course, lesson, parent),
       m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson()),
       m_input(this, CTypingInput::Takes::KeysAndInputMethod, InputTarget())
 {

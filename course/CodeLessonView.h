@@ -7,6 +7,7 @@
 #include <QFont>
 
 class CKeyboardView;
+class CSession;
 class QPainter;
 
 // The screen of a lesson typed by codes (五笔) in the main window's view:
@@ -22,7 +23,8 @@ class CCodeLessonView : public CLessonScreen
 {
     Q_OBJECT
 public:
-    CCodeLessonView(const CCourse& course, int lesson, QWidget* parent = nullptr);
+    CCodeLessonView(const CSession& session, const CCourse& course, int lesson,
+                    QWidget* parent = nullptr);
 
     const CCodeSession& Session() const { return m_session; }
     CKeyboardView* Keyboard() const { return m_pKeyboard; }

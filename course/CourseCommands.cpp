@@ -66,9 +66,10 @@ void CCourseCommands::StartLesson(const QString& course, int lesson,
     if (goal && !goal->Covers(lesson))
         goal.reset();
     // A lesson typed by codes has a screen of its own.
-    CLessonScreen* screen = plan.Lesson(lesson)->items.isEmpty()
-                                ? static_cast<CLessonScreen*>(new CLessonView(plan, lesson))
-                                : new CCodeLessonView(plan, lesson);
+    CLessonScreen* screen =
+        plan.Lesson(lesson)->items.isEmpty()
+            ? static_cast<CLessonScreen*>(new CLessonView(m_session, plan, lesson))
+            : new CCodeLessonView(m_session, plan, lesson);
     screen->SetGoal(goal);
     QPointer<CQeView> view = m_pView;
     screen->SetLeave([view] {

@@ -5,15 +5,17 @@
 #include "attempts/ResultStore.h"
 #include "course/LessonResult.h"
 #include "platform/Platform.h"
-#include "users/CurrentUser.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QGuiApplication>
 
 using namespace Qt::Literals::StringLiterals;
 
-CLessonScreen::CLessonScreen(const CCourse& course, int lesson, QWidget* parent)
-    : QWidget(parent), m_course(course), m_nLesson(lesson), m_pResult(new CResultSheet(this))
+CLessonScreen::CLessonScreen(const CSession& session, const CCourse& course, int lesson,
+                             QWidget* parent)
+    : QWidget(parent), m_session(session), m_course(course), m_nLesson(lesson), m_reporter(session),
+      m_pResult(new CResultSheet(this))
 {
     SetOut();
 }
@@ -29,7 +31,7 @@ CLessonScreen::~CLessonScreen()
 void CLessonScreen::OnStarted()
 {
     m_startedAt = Platform().CurrentDateTime();
-    CResultStore(ActiveDatabase()).BeginAttempt();
+    CResultStore(m_session.Database()).BeginAttempt(m_session.IsOwnLogin());
     m_reporter.Start([this] { return LiveReport(0); });
 }
 
@@ -51,10 +53,11 @@ void CLessonScreen::Leave(bool bAsk)
 CLessonAttempt CLessonScreen::NewAttempt(qint64 elapsedMs) const
 {
     CLessonAttempt attempt;
-    attempt.nUserKey = CurrentUser.RowKey;
-    attempt.strUserName = CurrentUser.Name;
-    attempt.strClass = CurrentUser.Class;
-    attempt.strStudentNo = CurrentUser.StudentNo;
+    const CAccount pupil = m_session.Account();
+    attempt.nUserKey = pupil.nKey;
+    attempt.strUserName = pupil.strName;
+    attempt.strClass = pupil.strClass;
+    attempt.strStudentNo = pupil.strStudentNo;
     attempt.strCourse = m_course.strId;
     attempt.nLesson = m_nLesson;
     attempt.strUnit = m_course.UnitOf(m_nLesson);
@@ -73,9 +76,9 @@ void CLessonScreen::End(const CLessonAttempt& attempt,
                         const std::function<void(CLessonRecord&)>& add)
 {
     m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
-    const bool own = CurrentUser.IsOrdinaryLogin();
+    const bool own = m_session.IsOwnLogin();
     try {
-        m_record = CourseStore::RecordLesson(ActiveDatabase(), m_course, attempt, own);
+        m_record = CourseStore::RecordLesson(m_session.Database(), m_course, attempt, own);
     } catch (const CDaoException& e) {
         ReportDaoError(e);
         m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
@@ -104,7 +107,7 @@ void CLessonScreen::End(const CLessonAttempt& attempt,
     m_pResult->Show(LessonResult::Stars(*m_record),
                     m_record->attempt.nStars > 0 ? QColor(0xf9, 0xa8, 0x25)
                                                  : QColor(0xc6, 0x28, 0x28),
-                    LessonResult::Summary(m_course, *m_record, own && ActiveDatabase()),
+                    LessonResult::Summary(m_course, *m_record, own && m_session.Database()),
                     std::move(steps), next ? Next : Again, Back);
 }
 

@@ -14,6 +14,8 @@
 #include <functional>
 #include <optional>
 
+class CSession;
+
 // What every lesson screen has, whatever it counts: its course and lesson,
 // the assignment it was started from, where the pupil goes when it ends
 // (the next lesson, the same again, or away), the live view's reports, the
@@ -23,7 +25,8 @@ class CLessonScreen : public QWidget
 {
     Q_OBJECT
 public:
-    CLessonScreen(const CCourse& course, int lesson, QWidget* parent = nullptr);
+    CLessonScreen(const CSession& session, const CCourse& course, int lesson,
+                  QWidget* parent = nullptr);
     ~CLessonScreen() override;
 
     // What the last finished lesson gave, until the next one ends.
@@ -68,6 +71,7 @@ protected:
     LiveProgress::CReport Report(int screenUnits, int typedUnits, int correctUnits,
                                  qint64 elapsedMs, qint64 idleMs, int endReason) const;
 
+    const CSession& m_session;
     const CCourse& m_course;
     const int m_nLesson;
     // The key press counter's totals when the lesson was set out.

@@ -23,8 +23,9 @@ QFont MonoFont(int pixelSize)
 
 } // namespace
 
-CLessonView::CLessonView(const CCourse& course, int lesson, QWidget* parent)
-    : CLessonScreen(course, lesson, parent),
+CLessonView::CLessonView(const CSession& session, const CCourse& course, int lesson,
+                         QWidget* parent)
+    : CLessonScreen(session, course, lesson, parent),
       m_session(course.Lesson(lesson) ? *course.Lesson(lesson) : CLesson()),
       m_input(this, CTypingInput::Takes::Keys, InputTarget())
 {

@@ -10,6 +10,7 @@
 #include <QPixmap>
 
 class CKeyboardView;
+class CSession;
 
 // The screen of a lesson in the main window's view: the lesson's lines in
 // large type with what was typed under the current one, the cursor on the
@@ -20,7 +21,8 @@ class CLessonView : public CLessonScreen
 {
     Q_OBJECT
 public:
-    CLessonView(const CCourse& course, int lesson, QWidget* parent = nullptr);
+    CLessonView(const CSession& session, const CCourse& course, int lesson,
+                QWidget* parent = nullptr);
 
     const CLessonSession& Session() const { return m_session; }
     CKeyboardView* Keyboard() const { return m_pKeyboard; }

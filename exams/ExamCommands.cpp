@@ -17,7 +17,7 @@ constexpr int PendingInterval = 60 * 1000;
 
 } // namespace
 
-CExamCommands::CExamCommands(const CSession& session) : m_session(session)
+CExamCommands::CExamCommands(const CSession& session) : m_session(session), m_runner(session)
 {
     SetCommands({
         {ID_TEACHING_EXAMS, session.Guarded([&session] { CExamsDlg(session).DoModal(); }),

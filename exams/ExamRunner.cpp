@@ -4,8 +4,7 @@
 #include "platform/DaoErrorText.h"
 #include "platform/DaoOffThread.h"
 #include "platform/Platform.h"
-#include "users/CurrentUser.h"
-#include "users/Database.h"
+#include "users/Session.h"
 
 #include <QUuid>
 
@@ -13,14 +12,14 @@ using namespace Qt::Literals::StringLiterals;
 
 std::optional<CExamSitting> CExamRunner::BeginSitting(qint64 examId)
 {
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_session.Database();
     if (!db) {
         Platform().MessageBox(m_pOwner, u"数据库未正确连接,考试无法开始。"_s, u"提示"_s,
                               MB_OK | MB_ICONEXCLAMATION);
         return std::nullopt;
     }
     CSittingStart start;
-    const qint64 userKey = CurrentUser.RowKey;
+    const qint64 userKey = m_session.Account().nKey;
     const QString uid =
         m_unanswered.try_emplace(examId, QUuid::createUuid().toString(QUuid::WithoutBraces))
             .first->second;
@@ -48,7 +47,7 @@ std::optional<CExamSitting> CExamRunner::BeginSitting(qint64 examId)
 
 CSittingShown CExamRunner::EndSitting(const CExamSitting& sitting, const CSittingResult& result)
 {
-    const CSittingStored stored = CResultStore(ActiveDatabase()).StoreSitting(sitting, result);
+    const CSittingStored stored = CResultStore(m_session.Database()).StoreSitting(sitting, result);
     return ExamResult::Shown(sitting.strTitle, sitting.nKind, qint64(sitting.nMinutes) * 60000,
                              stored.figures, stored.storage, stored.strDetail);
 }

@@ -6,6 +6,8 @@
 
 #include <map>
 
+class CSession;
+
 // Starts and ends the sittings of the exams the view runs: the start is
 // recorded by the database before the screen is shown, the end is stored
 // (or kept on this machine while the database is away) and its words for
@@ -15,6 +17,9 @@
 class CExamRunner : public IExamHost
 {
 public:
+    // The sittings are the session's pupil's.
+    explicit CExamRunner(const CSession& session) : m_session(session) {}
+
     // Where the pupil's messages and windows belong.
     void SetOwner(QWidget* pOwner) { m_pOwner = pOwner; }
 
@@ -22,6 +27,7 @@ public:
     CSittingShown EndSitting(const CExamSitting& sitting, const CSittingResult& result) override;
 
 private:
+    const CSession& m_session;
     QWidget* m_pOwner = nullptr;
     // Starts whose answer did not come, by exam: asked again under the same
     // uid, a start the server recorded late is that sitting.

@@ -6,6 +6,7 @@
 #include "practice/LargeScreen.h"
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
+#include "users/Session.h"
 
 #include <QGuiApplication>
 
@@ -13,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 void CPracticeReporter::Start()
 {
-    CResultStore(m_doc.m_pDB).BeginAttempt();
+    CResultStore(m_doc.m_pDB).BeginAttempt(m_login.IsOwnLogin());
     m_live.Start([this] { return Report(0); });
 }
 

@@ -5,6 +5,7 @@
 class CAttemptRecorder;
 class CLargeScreen;
 class CQeDoc;
+class CSession;
 class CTypingSession;
 
 // What the live view is told of the view's practice: its figures while it
@@ -13,9 +14,11 @@ class CTypingSession;
 class CPracticeReporter
 {
 public:
-    CPracticeReporter(const CQeDoc& doc, const CTypingSession& session,
+    // login: the session whose pupil is reported.
+    CPracticeReporter(const CSession& login, const CQeDoc& doc, const CTypingSession& session,
                       const CAttemptRecorder& recorder, const CLargeScreen& large)
-        : m_doc(doc), m_session(session), m_recorder(recorder), m_large(large)
+        : m_login(login), m_doc(doc), m_session(session), m_recorder(recorder), m_large(large),
+          m_live(login)
     {
     }
 
@@ -27,6 +30,7 @@ public:
     CLiveReporter& Live() { return m_live; }
 
 private:
+    const CSession& m_login;
     const CQeDoc& m_doc;
     const CTypingSession& m_session;
     const CAttemptRecorder& m_recorder;

@@ -8,6 +8,7 @@
 #include "practice/ViewPainter.h"
 #include "res/CommandIds.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -50,7 +51,7 @@ CQeView::CQeView(CQeDoc* pDoc, CViewServices services, QWidget* parent)
       m_session(*pDoc, this, services.pClock),
       m_input(this, CTypingInput::Takes::KeysAndInputMethod, InputTarget()),
       m_large(this, *pDoc, m_session, m_recorder, services),
-      m_reporter(*pDoc, m_session, m_recorder, m_large)
+      m_reporter(CSession::Instance(), *pDoc, m_session, m_recorder, m_large)
 {
     CurrentPracticeKind = PracticeKind::None;
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -83,7 +83,7 @@ private slots:
     // to the server and ends when the server answers.
     void reporterGoesWithoutItsReport()
     {
-        auto reporter = std::make_unique<CLiveReporter>();
+        auto reporter = std::make_unique<CLiveReporter>(CSession::Instance());
         m_pServer->Freeze();
         reporter->Start([] { return LiveProgress::CReport(); });
         reporter.reset();
@@ -99,7 +99,7 @@ private slots:
     {
         const qint64 exam = AddExam();
         CScriptedPlatform platform;
-        CExamRunner runner;
+        CExamRunner runner(CSession::Instance());
         m_pServer->Freeze();
         QVERIFY(!runner.BeginSitting(exam));
         QVERIFY2(platform.boxes.value(0).text.contains(OffThread::NoAnswerMessage()),
