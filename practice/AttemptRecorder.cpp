@@ -6,7 +6,7 @@
 #include "practice/QeDoc.h"
 #include "practice/ScreenCells.h"
 #include "practice/TypingSession.h"
-#include "users/CurrentUser.h"
+#include "users/Account.h"
 
 #include <QCryptographicHash>
 
@@ -203,14 +203,15 @@ void CAttemptRecorder::OnEnd(int reason)
     m_bEnded = true;
 }
 
-CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& session) const
+CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& session,
+                                  const CAccount& pupil) const
 {
     const bool doubleByte = m_nKind == PracticeKind::Chinese;
     CAttempt attempt;
-    attempt.nUserKey = CurrentUser.RowKey;
-    attempt.strUserName = CurrentUser.Name;
-    attempt.strClass = CurrentUser.Class;
-    attempt.strStudentNo = CurrentUser.StudentNo;
+    attempt.nUserKey = pupil.nKey;
+    attempt.strUserName = pupil.strName;
+    attempt.strClass = pupil.strClass;
+    attempt.strStudentNo = pupil.strStudentNo;
     attempt.nKind = m_nKind;
     attempt.strTextFile = m_strFile;
     attempt.strTextHash = QString::fromLatin1(

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+struct CAccount;
 class CQeDoc;
 class CTypingSession;
 
@@ -49,9 +50,9 @@ public:
     // How the session ended (EndReason); meaningful once it has.
     int EndReasonCode() const { return m_nEndReason; }
 
-    // The attempt as the practice leaves it: the document's buffers up to
-    // the typing position, the counters, the clocks and the current user.
-    CAttempt Finish(const CQeDoc& doc, const CTypingSession& session) const;
+    // The attempt of pupil as the practice leaves it: the document's
+    // buffers up to the typing position, the counters and the clocks.
+    CAttempt Finish(const CQeDoc& doc, const CTypingSession& session, const CAccount& pupil) const;
 
 private:
     int m_nKind = 0;

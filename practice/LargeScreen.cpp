@@ -12,17 +12,18 @@
 #include "practice/ResultDlg.h"
 #include "practice/TypingSession.h"
 #include "res/CommandIds.h"
-#include "users/CurrentUser.h"
+#include "users/Session.h"
 
 #include <QPainter>
 #include <QWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
-CLargeScreen::CLargeScreen(QWidget* pView, CQeDoc& doc, CTypingSession& session,
-                           const CAttemptRecorder& recorder, const CViewServices& services)
-    : QObject(pView), m_pView(pView), m_doc(doc), m_session(session), m_recorder(recorder),
-      m_services(services), m_panel(pView), m_sitting(pView)
+CLargeScreen::CLargeScreen(QWidget* pView, const CSession& login, CQeDoc& doc,
+                           CTypingSession& session, const CAttemptRecorder& recorder,
+                           const CViewServices& services)
+    : QObject(pView), m_login(login), m_pView(pView), m_doc(doc), m_session(session),
+      m_recorder(recorder), m_services(services), m_panel(pView), m_sitting(pView)
 {
     m_figureTimer.setInterval(1000);
     connect(&m_figureTimer, &QTimer::timeout, this, [this] {
@@ -201,7 +202,7 @@ void CLargeScreen::StoreResult()
     // An ordinary user's result is stored as the result dialog stores it;
     // one the database did not take waits for 保存成绩, as the dialog
     // waits for OK again.
-    CDaoDatabase* db = ActiveDatabase();
+    CDaoDatabase* db = m_login.Database();
     CResult& result = *m_result;
     result.bUnsaved = false;
     if (result.attempt.nTypedUnits <= 0) {
@@ -209,7 +210,7 @@ void CLargeScreen::StoreResult()
         result.band.strSecondLine = u"没有打字,成绩不保存"_s;
         return;
     }
-    if (!CurrentUser.IsOrdinaryLogin()) {
+    if (!m_login.IsOwnLogin()) {
         result.band.strSecondLine = u"只保存登录的学生的成绩"_s;
         return;
     }
@@ -226,7 +227,7 @@ void CLargeScreen::StoreResult()
         status = u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200));
     }
     try {
-        const QList<CAttemptSummary> attempts = LoadAttempts(*db, CurrentUser.RowKey);
+        const QList<CAttemptSummary> attempts = LoadAttempts(*db, m_login.Account().nKey);
         status = LargeBand::Comparison(CurrentPracticeKind, attempts, !result.bUnsaved) +
                  (status.isEmpty() ? QString() : u"    "_s + status);
         // The server keeps a result faster than the class types in doubt.
@@ -275,7 +276,7 @@ void CLargeScreen::ShowSteps()
                               back();
                               m_services.runCommand(ID_TEACHING_TODAY);
                           },
-                          bool(m_services.runCommand) && CurrentUser.IsOrdinaryLogin()};
+                          bool(m_services.runCommand) && m_login.IsOwnLogin()};
     steps[Back] = {u"返回"_s, back};
     m_panel.Show(std::move(steps), next ? Next : Again, Back);
     PlaceResult();

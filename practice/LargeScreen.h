@@ -19,6 +19,7 @@
 class CAttemptRecorder;
 class CComposition;
 class CQeDoc;
+class CSession;
 class CTypingSession;
 class QPainter;
 class QPushButton;
@@ -32,7 +33,8 @@ class CLargeScreen : public QObject
 {
     Q_OBJECT
 public:
-    CLargeScreen(QWidget* pView, CQeDoc& doc, CTypingSession& session,
+    // login: the session whose pupil's results are stored and compared.
+    CLargeScreen(QWidget* pView, const CSession& login, CQeDoc& doc, CTypingSession& session,
                  const CAttemptRecorder& recorder, const CViewServices& services);
 
     // Where the result's steps lead: another screen (the same again, the
@@ -91,6 +93,7 @@ private:
         bool bUnsaved = false; // a pupil's result the database did not take
     };
 
+    const CSession& m_login;
     QWidget* m_pView;
     CQeDoc& m_doc;
     CTypingSession& m_session;

@@ -50,7 +50,7 @@ CQeView::CQeView(CQeDoc* pDoc, CViewServices services, QWidget* parent)
     : QWidget(parent), m_services(services), m_pDocument(pDoc),
       m_session(*pDoc, this, services.pClock),
       m_input(this, CTypingInput::Takes::KeysAndInputMethod, InputTarget()),
-      m_large(this, *pDoc, m_session, m_recorder, services),
+      m_large(this, CSession::Instance(), *pDoc, m_session, m_recorder, services),
       m_reporter(CSession::Instance(), *pDoc, m_session, m_recorder, m_large)
 {
     CurrentPracticeKind = PracticeKind::None;

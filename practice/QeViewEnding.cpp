@@ -4,6 +4,7 @@
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/ResultDlg.h"
+#include "users/Session.h"
 
 // The end of a practice: the result stored or sent, and what the live view
 // is told meanwhile.
@@ -13,7 +14,8 @@ void CQeView::EndPractice()
     m_bEnding = true;
     if (IPracticeClock* clock = m_services.pClock)
         clock->StopClock();
-    const CAttempt attempt = m_recorder.Finish(*m_pDocument, m_session);
+    const CAttempt attempt =
+        m_recorder.Finish(*m_pDocument, m_session, CSession::Instance().Account());
     m_reporter.Finish(attempt.nEndReason);
     // A text, a drill, an assignment's text or an exam ends on its own
     // screen; the four practices in the result dialog.
