@@ -4,6 +4,7 @@
 #include "course/KeyboardView.h"
 #include "course/LessonView.h"
 #include "practice/QeView.h"
+#include "users/Session.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -28,7 +28,7 @@ public:
     // The account of the login, as it is now.
     CAccount Account() const;
     bool IsTeacher() const { return Account().nKind == UserKind::Super; }
-    // An ordinary user, with a row of their own or anonymous.
+    // The kind 普通用户, with a row of their own or not (IsOwnLogin).
     bool IsPupil() const { return Account().nKind == UserKind::Ordinary; }
     // An ordinary user logged in to (or registered) a row of their own.
     bool IsOwnLogin() const { return IsPupil() && Account().nKey != 0; }
