@@ -84,10 +84,8 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     services.pClock = &m_clock;
     services.pMenuHost = this;
     services.runCommand = [this](int nID) { m_router.Execute(nID); };
-    services.assignmentsDone = [](const CAttempt& attempt) {
-        CDaoDatabase* db = ActiveDatabase();
-        return db ? AssignmentStore::CompletedByNewest(*db, attempt.nUserKey, CurrentUser.Class)
-                  : QStringList();
+    services.assignmentsDone = [](CDaoDatabase& db, const CAttempt& attempt) {
+        return AssignmentStore::CompletedByNewest(db, attempt.nUserKey, attempt.strClass);
     };
     m_pView = new CQeView(pDoc, services, this);
     setCentralWidget(m_pView);

@@ -2,9 +2,9 @@
 #include "app/QeApp.h"
 #include "classroom/ImportCommand.h"
 #include "platform/Dao.h"
-#include "platform/DaoBackground.h"
 #include "platform/DaoOffThread.h"
 #include "users/DatabaseSetup.h"
+#include "users/Session.h"
 
 #include <QApplication>
 
@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     }
     // What the database still has to take (the live view's last row) gets a
     // moment; a server that does not answer keeps no program waiting.
-    DaoBackground::Finish(ExitWaitMs);
+    CSession::Instance().Worker().Finish(ExitWaitMs);
     if (OffThread::Abandoned() > 0) {
         // Threads still wait for that server inside the connections that
         // the ordinary end would close under them.

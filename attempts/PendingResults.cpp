@@ -236,6 +236,18 @@ bool Keep(const CSittingResult& result, QString* error)
     return Append(Path(), result, error);
 }
 
+void Forget(const QString& uid)
+{
+    if (!QFile::exists(Path()))
+        return;
+    CFileLock lock;
+    QList<CSittingResult> results;
+    if (!lock.IsLocked() || !Read(results, nullptr))
+        return;
+    if (results.removeIf([&uid](const CSittingResult& kept) { return kept.strUid == uid; }) > 0)
+        Write(results, nullptr);
+}
+
 QList<CSittingResult> Load(QString* error)
 {
     QList<CSittingResult> results;

@@ -28,6 +28,11 @@ QString RefusedFileName();
 // when it cannot be written.
 bool Keep(const CSittingResult& result, QString* error = nullptr);
 
+// Takes the result of the sitting with that uid out of the file: the
+// database decided on it. A file that cannot be changed keeps it, and
+// storing it again finds it stored. Safe on any thread.
+void Forget(const QString& uid);
+
 // The results kept; an unreadable file gives none and the reason in *error.
 QList<CSittingResult> Load(QString* error = nullptr);
 

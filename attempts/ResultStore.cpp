@@ -3,8 +3,6 @@
 #include "attempts/AttemptStore.h"
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/PendingResults.h"
-#include "platform/DaoBackground.h"
-#include "platform/DaoOffThread.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,9 +11,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// How long a store waits for its attempt's begin still on the background thread.
-constexpr int BeginWaitMs = 2000;
 
 // The detail of a sitting's keys beside the attempt the database just made
 // of it. The sitting is stored whatever becomes of its detail: a failure is
@@ -43,64 +38,38 @@ void StoreSittingDetail(CDaoDatabase& db, const CSittingResult& result)
     }
 }
 
-CDaoDatabase& Connected(CDaoDatabase* db)
-{
-    if (!db)
-        throw CDaoException(u"数据库未正确连接。"_s);
-    return *db;
-}
-
 } // namespace
 
-void CResultStore::BeginAttempt(bool bOwnLogin) const
+void CResultStore::BeginAttempt() const
 {
-    if (m_db && m_db->IsPostgres() && bOwnLogin)
-        DaoBackground::Post(m_db->Target(), BeginOnServer);
+    const CDaoDatabase* db = m_session.Database();
+    if (db && db->IsPostgres() && m_session.IsOwnLogin())
+        m_session.Post(BeginOnServer);
 }
 
-void CResultStore::StorePractice(const FieldList& scoreFields, const CAttempt* pAttempt) const
+void CResultStore::StorePractice(QObject* context, const FieldList& scoreFields,
+                                 const CAttempt* pAttempt, std::function<void()> stored,
+                                 CDaoWorker::Failed failed) const
 {
     const std::optional<CAttempt> attempt =
         pAttempt ? std::optional<CAttempt>(*pAttempt) : std::nullopt;
-    OffThread::RunFor(Connected(m_db).Target(), [scoreFields, attempt](CDaoDatabase& own) {
-        // The attempt's begin goes first (it is long done but for a
-        // practice of a moment).
-        DaoBackground::Wait(BeginWaitMs);
-        StoreScoreWithAttempt(own, scoreFields, attempt ? &*attempt : nullptr);
-    });
+    m_session.Ask(
+        context,
+        [scoreFields, attempt](CDaoDatabase& own) {
+            StoreScoreWithAttempt(own, scoreFields, attempt ? &*attempt : nullptr);
+        },
+        std::move(stored), std::move(failed));
 }
 
-void CResultStore::StoreLesson(CLessonAttempt& attempt) const
-{
-    attempt = OffThread::Run<CLessonAttempt>(Connected(m_db).Target(),
-                                             [attempt](CDaoDatabase& own) mutable {
-                                                 DaoBackground::Wait(BeginWaitMs);
-                                                 LessonAttemptStore::Store(own, attempt);
-                                                 return attempt;
-                                             });
-}
+namespace {
 
-CSittingStored CResultStore::StoreSitting(const CExamSitting& sitting,
-                                          const CSittingResult& result) const
+// What was typed, scored as a database file scores it: the mistakes to
+// show, and the figures when the database could not be reached (the result
+// then kept on this machine when bKept, lost with keepError otherwise).
+CSittingStored Shown(const CExamSitting& sitting, const CSittingResult& result,
+                     const std::optional<CSittingOutcome>& outcome, bool bKept,
+                     const QString& keepError)
 {
-    std::optional<CSittingOutcome> outcome;
-    if (m_db) {
-        try {
-            outcome = OffThread::Run<CSittingOutcome>(m_db->Target(), [result](CDaoDatabase& own) {
-                const CSittingOutcome finished = FinishSitting(own, result);
-                if (finished.kind == CSittingOutcome::Stored)
-                    StoreSittingDetail(own, result);
-                // Results kept while the database was away follow now.
-                PendingResults::Flush(own, result.nUserKey);
-                return finished;
-            });
-        } catch (const CDaoException&) {
-            // Kept on this machine below (a server that answers too late
-            // finds it stored already when it is sent again).
-        }
-    }
-    // What was typed, scored as a database file scores it: the mistakes to
-    // show, and the figures when the database could not be reached.
     const qint64 limitMs = qint64(sitting.nMinutes) * 60000;
     CSittingStored stored;
     stored.figures = ExamScoring::Score(sitting.screenCells, sitting.screenTexts, result.typedCells,
@@ -116,18 +85,48 @@ CSittingStored CResultStore::StoreSitting(const CExamSitting& sitting,
         stored.figures.mistakes = mistakes;
         stored.storage = CSittingStored::Storage::Stored;
     } else {
-        stored.storage = PendingResults::Keep(result, &stored.strDetail)
-                             ? CSittingStored::Storage::Kept
-                             : CSittingStored::Storage::Lost;
+        stored.storage = bKept ? CSittingStored::Storage::Kept : CSittingStored::Storage::Lost;
+        stored.strDetail = keepError;
     }
     return stored;
 }
 
+} // namespace
+
+void CResultStore::StoreSitting(QObject* context, const CExamSitting& sitting,
+                                const CSittingResult& result,
+                                std::function<void(const CSittingStored&)> done) const
+{
+    // Kept on this machine first: a program that ends before the answer,
+    // or a server that gives none, loses nothing. The worker takes it out
+    // again once the database decided on it (a server that answers too
+    // late finds it stored already when it is sent again).
+    QString keepError;
+    const bool bKept = PendingResults::Keep(result, &keepError);
+    m_session.Ask<CSittingOutcome>(
+        context,
+        [result](CDaoDatabase& own) {
+            const CSittingOutcome finished = FinishSitting(own, result);
+            PendingResults::Forget(result.strUid);
+            if (finished.kind == CSittingOutcome::Stored)
+                StoreSittingDetail(own, result);
+            // Results kept while the database was away follow now.
+            PendingResults::Flush(own, result.nUserKey);
+            return finished;
+        },
+        [sitting, result, done](const CSittingOutcome& outcome) {
+            done(Shown(sitting, result, outcome, true, {}));
+        },
+        [sitting, result, done, bKept, keepError](const CDaoException&) {
+            done(Shown(sitting, result, std::nullopt, bKept, keepError));
+        });
+}
+
 void CResultStore::StoreKept(qint64 userKey, std::function<void(const QStringList&)> refused) const
 {
-    if (!m_db || !QFile::exists(PendingResults::FileName()))
+    if (!QFile::exists(PendingResults::FileName()))
         return;
-    DaoBackground::Post(m_db->Target(), [userKey, refused](CDaoDatabase& own) {
+    m_session.Post([userKey, refused](CDaoDatabase& own) {
         QStringList refusals;
         PendingResults::Flush(own, userKey, &refusals);
         if (refusals.isEmpty() || !refused)

@@ -2,8 +2,11 @@
 
 #include "platform/Dao.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -67,6 +70,19 @@ int Count(CDaoDatabase& db, const QString& table)
     if (!query.exec(u"SELECT count(*) FROM %1"_s.arg(table)) || !query.next())
         throw CDaoException(query.lastError().text());
     return query.value(0).toInt();
+}
+
+bool WaitFor(const std::function<bool()>& done, int milliseconds)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > milliseconds)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(200);
+    }
+    return true;
 }
 
 } // namespace BenchData

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class CDaoDatabase;
 
 // Data for the benchmarks, made by the engine itself: one INSERT ... SELECT
@@ -19,5 +21,9 @@ void AddScores(CDaoDatabase& db, int nRows);
 void AddLogins(CDaoDatabase& db, int nRows);
 // Rows of a table.
 int Count(CDaoDatabase& db, const QString& table);
+
+// Lets the windows' events run until done() holds (the database worker's
+// answer arrived), milliseconds at most; false when it never did.
+bool WaitFor(const std::function<bool()>& done, int milliseconds = 30000);
 
 } // namespace BenchData

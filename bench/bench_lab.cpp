@@ -287,6 +287,10 @@ int Client(const QString& target, int id, int rounds)
             QElapsedTimer pressed;
             pressed.start();
             dlg->ClickButton(1);
+            // The store answers from the session's worker: OK comes back
+            // enabled (refused) or the dialog closes (stored).
+            const QWidget* ok = dlg->GetDlgItem(1);
+            BenchData::WaitFor([dlg, ok] { return !dlg->isVisible() || ok->isEnabled(); });
             storeMs = Ms(pressed);
             if (dialog->isVisible())
                 dlg->ClickButton(2);

@@ -522,6 +522,7 @@ template <class Dlg> void BM_Clearing(benchmark::State& state, CBenchDatabase* d
                 for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
                     QCoreApplication::processEvents();
                 dlg->OnTimer(1);
+                BenchData::WaitFor([dialog] { return !dialog->isVisible(); });
                 state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
                 stall = std::max(stall, meter->Longest());
                 deleted = dlg->m_wndProgress->value();
@@ -558,6 +559,9 @@ void BM_LoginHistoryClearing(benchmark::State& state, CBenchDatabase* db)
             timer.start();
             std::unique_ptr<CDaoRecordset> historySet;
             ClearLoginHistory(nullptr, historySet);
+            // The pass runs on the session's worker; the wait cursor goes
+            // when it is done.
+            BenchData::WaitFor([] { return QGuiApplication::overrideCursor() == nullptr; });
             state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
             stall = std::max(stall, meter.Longest());
             left = BenchData::Count(*db->Db(), u"loginhistory"_s);

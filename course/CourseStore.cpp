@@ -2,7 +2,6 @@
 
 #include "attempts/ClassReport.h"
 #include "attempts/LessonAttemptStore.h"
-#include "attempts/ResultStore.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "users/DatabaseSteps.h"
@@ -104,7 +103,7 @@ CLessonRecord RecordLesson(CDaoDatabase* db, const CCourse& course, const CLesso
         record.bNextOpen = !record.bLastLesson;
         return record;
     }
-    CResultStore(db).StoreLesson(record.attempt);
+    LessonAttemptStore::Store(*db, record.attempt);
     record.bStored = true;
     const QList<CLessonProgress> progress = CourseRules::Progress(
         course, LessonAttemptStore::Load(*db, attempt.nUserKey, course.strId), thresholds);

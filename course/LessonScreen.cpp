@@ -31,7 +31,7 @@ CLessonScreen::~CLessonScreen()
 void CLessonScreen::OnStarted()
 {
     m_startedAt = Platform().CurrentDateTime();
-    CResultStore(m_session.Database()).BeginAttempt(m_session.IsOwnLogin());
+    CResultStore(m_session).BeginAttempt();
     m_reporter.Start([this] { return LiveReport(0); });
 }
 
@@ -72,18 +72,34 @@ CLessonAttempt CLessonScreen::NewAttempt(qint64 elapsedMs) const
     return attempt;
 }
 
-void CLessonScreen::End(const CLessonAttempt& attempt,
-                        const std::function<void(CLessonRecord&)>& add)
+void CLessonScreen::End(const CLessonAttempt& attempt, std::function<void(CLessonRecord&)> add)
 {
     m_reporter.Finish(LiveReport(EndReason::EndOfScreen));
-    const bool own = m_session.IsOwnLogin();
-    try {
-        m_record = CourseStore::RecordLesson(m_session.Database(), m_course, attempt, own);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        m_record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
-        m_record->bNextOpen = false;
+    if (!m_session.IsOwnLogin() || !m_session.Database()) {
+        Show(CourseStore::RecordLesson(nullptr, m_course, attempt, false), add);
+        return;
     }
+    // The thresholds, the store and the progress after it are the worker's;
+    // the keys wait for the result meanwhile.
+    m_bRecording = true;
+    m_session.Ask<CLessonRecord>(
+        this,
+        [course = m_course, attempt](CDaoDatabase& own) {
+            return CourseStore::RecordLesson(&own, course, attempt, true);
+        },
+        [this, add](CLessonRecord record) { Show(std::move(record), add); },
+        [this, attempt, add](const CDaoException& e) {
+            ReportDaoError(e);
+            CLessonRecord record = CourseStore::RecordLesson(nullptr, m_course, attempt, false);
+            record.bNextOpen = false;
+            Show(std::move(record), add);
+        });
+}
+
+void CLessonScreen::Show(CLessonRecord record, const std::function<void(CLessonRecord&)>& add)
+{
+    m_bRecording = false;
+    m_record = std::move(record);
     m_record->goal = m_goal;
     if (add)
         add(*m_record);
@@ -104,6 +120,7 @@ void CLessonScreen::End(const CLessonAttempt& attempt,
                        if (m_leave)
                            m_leave();
                    }};
+    const bool own = m_session.IsOwnLogin();
     m_pResult->Show(LessonResult::Stars(*m_record),
                     m_record->attempt.nStars > 0 ? QColor(0xf9, 0xa8, 0x25)
                                                  : QColor(0xc6, 0x28, 0x28),
@@ -113,6 +130,8 @@ void CLessonScreen::End(const CLessonAttempt& attempt,
 
 bool CLessonScreen::ResultTakes(std::optional<CTypingInput::Key> key)
 {
+    if (m_bRecording)
+        return true;
     if (!m_pResult->IsShown())
         return false;
     if (key == CTypingInput::Key::Enter)

@@ -63,8 +63,9 @@ protected:
     // caller's.
     CLessonAttempt NewAttempt(qint64 elapsedMs) const;
     // Keeps the attempt and shows its result, with what add puts in the
-    // record, in place; the pupil's choice there leads on.
-    void End(const CLessonAttempt& attempt, const std::function<void(CLessonRecord&)>& add = {});
+    // record, in place, once the database's worker answered; the pupil's
+    // choice there leads on.
+    void End(const CLessonAttempt& attempt, std::function<void(CLessonRecord&)> add = {});
     // While the result shows, Enter and Esc choose there and nothing is
     // typed: true when the key went to the result.
     bool ResultTakes(std::optional<CTypingInput::Key> key);
@@ -78,6 +79,10 @@ protected:
     CKeyCounts m_keysAtStart;
 
 private:
+    // The record's result in place, with the steps that lead on.
+    void Show(CLessonRecord record, const std::function<void(CLessonRecord&)>& add);
+
+    bool m_bRecording = false; // the worker keeps the attempt; keys wait
     std::optional<CLessonGoal> m_goal;
     std::optional<CLessonRecord> m_record;
     std::function<void()> m_leave;

@@ -53,16 +53,15 @@ void CExamCommands::StorePendingResults(const CSession& session)
     if (!session.IsOwnLogin())
         return;
     const qint64 userKey = session.Account().nKey;
-    CResultStore(session.Database())
-        .StoreKept(userKey, [&session, userKey](const QStringList& refusals) {
-            // The pupil is told while still the one logged in.
-            if (session.Account().nKey != userKey)
-                return;
-            Platform().MessageBox(nullptr,
-                                  u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(
-                                      refusals.join(u'\n')),
-                                  u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
-        });
+    CResultStore(session).StoreKept(userKey, [&session, userKey](const QStringList& refusals) {
+        // The pupil is told while still the one logged in.
+        if (session.Account().nKey != userKey)
+            return;
+        Platform().MessageBox(
+            nullptr,
+            u"本机保存的考试成绩没有被数据库接受,老师可以看到原因:\n%1"_s.arg(refusals.join(u'\n')),
+            u"考试"_s, MB_OK | MB_ICONEXCLAMATION);
+    });
 }
 
 void CExamCommands::OnLoggedIn()

@@ -11,9 +11,9 @@ class CSession;
 // Starts and ends the sittings of the exams the view runs: the start is
 // recorded by the database before the screen is shown, the end is stored
 // (or kept on this machine while the database is away) and its words for
-// the pupil returned, for the exam's screen to show. The database work runs
-// off the interface thread, so that a database held by another program
-// freezes nothing.
+// the pupil given, for the exam's screen to show. The database work runs on
+// the session's worker, so that a database held by another program freezes
+// nothing.
 class CExamRunner : public IExamHost
 {
 public:
@@ -23,8 +23,10 @@ public:
     // Where the pupil's messages and windows belong.
     void SetOwner(QWidget* pOwner) { m_pOwner = pOwner; }
 
-    std::optional<CExamSitting> BeginSitting(qint64 examId) override;
-    CSittingShown EndSitting(const CExamSitting& sitting, const CSittingResult& result) override;
+    void BeginSitting(QObject* context, qint64 examId,
+                      std::function<void(std::optional<CExamSitting>)> begun) override;
+    void EndSitting(QObject* context, const CExamSitting& sitting, const CSittingResult& result,
+                    std::function<void(const CSittingShown&)> shown) override;
 
 private:
     const CSession& m_session;

@@ -42,26 +42,31 @@ void CAssignmentCommands::SetView(CQeView* pView)
 
 void CAssignmentCommands::OfferToday(bool bAfterLogin)
 {
-    if (!m_session.IsOwnLogin() || !m_pView)
+    if (!m_session.IsOwnLogin() || !m_pView || !m_session.Database())
         return;
-    CDaoDatabase* db = m_session.Database();
-    if (!db)
-        return;
-    try {
-        // After the login always (the next lesson at least); after a
-        // result only when an exam or an assignment still waits.
-        if (!bAfterLogin &&
-            !LoadToday(*db, m_session.Account()).HasWork(Platform().CurrentDateTime().date()))
-            return;
-    } catch (const CDaoException&) {
-        return; // told when the pupil opens 今日任务
-    }
-    ShowToday();
+    // After the login always (the next lesson at least); after a result
+    // only when an exam or an assignment still waits. The worker reads the
+    // tasks once, and the window shows what it read.
+    const CAccount pupil = m_session.Account();
+    m_session.Ask<CToday>(
+        m_pView, [pupil](CDaoDatabase& own) { return LoadToday(own, pupil); },
+        [this, bAfterLogin](CToday today) {
+            if (bAfterLogin || today.HasWork(Platform().CurrentDateTime().date()))
+                ShowToday(std::move(today));
+        },
+        [this, bAfterLogin](const CDaoException&) {
+            // After a result it waits until the pupil opens 今日任务; after
+            // the login the window reads again and says why it cannot.
+            if (bAfterLogin)
+                ShowToday();
+        });
 }
 
-void CAssignmentCommands::ShowToday()
+void CAssignmentCommands::ShowToday(std::optional<CToday> read)
 {
     CTodayDlg today(m_session, m_pView);
+    if (read)
+        today.SetToday(std::move(*read));
     if (today.DoModal() != IDOK || !m_pView)
         return;
     const CTodayTask& task = today.Chosen();

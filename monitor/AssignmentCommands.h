@@ -1,8 +1,11 @@
 #pragma once
 
+#include "monitor/TodayTasks.h"
 #include "platform/CommandMap.h"
 
 #include <QMetaObject>
+
+#include <optional>
 
 class CCourseCommands;
 class CQeView;
@@ -30,7 +33,8 @@ private:
     // an assignment is still to do.
     void OfferToday(bool bAfterLogin);
     void ShowMyAssignments();
-    void ShowToday();
+    // 今日任务, with the tasks read already when given.
+    void ShowToday(std::optional<CToday> read = std::nullopt);
     void Start(const CAssignment& assignment, const CAssignmentStatus& status);
 
     const CSession& m_session;

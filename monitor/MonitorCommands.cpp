@@ -2,23 +2,21 @@
 
 #include "attempts/LiveProgress.h"
 #include "monitor/MonitorDlg.h"
-#include "platform/DaoBackground.h"
 #include "res/CommandIds.h"
 #include "users/Session.h"
 
 namespace {
 
-// The live view's row of the pupil logged in, on a thread no window waits
-// for; a failure is no concern of the pupil's.
+// The live view's row of the pupil logged in, on the session's worker,
+// which no window waits for; a failure is no concern of the pupil's.
 void ReportLogin(const CSession& session, bool bLeaving)
 {
-    CDaoDatabase* db = session.Database();
-    if (!db || !session.IsOwnLogin())
+    if (!session.IsOwnLogin())
         return;
     const qint64 key = session.Account().nKey;
     const QString name = session.Account().strName;
     const QString className = session.Account().strClass;
-    DaoBackground::Post(db->Target(), [bLeaving, key, name, className](CDaoDatabase& own) {
+    session.Post([bLeaving, key, name, className](CDaoDatabase& own) {
         if (bLeaving)
             LiveProgress::Leave(own, key);
         else

@@ -35,8 +35,9 @@ bool CTodayDlg::OnInitDialog()
     SetUpReportList(m_listRecent, g_recentColumns);
     connect(m_listTasks, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    if (!m_session.OnDatabase(
-            [this](CDaoDatabase& db) { m_today = LoadToday(db, m_session.Account()); })) {
+    if (!m_bRead && !m_session.OnDatabase([this](CDaoDatabase& db) {
+            m_today = LoadToday(db, m_session.Account());
+        })) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }

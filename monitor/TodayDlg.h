@@ -23,10 +23,17 @@ public:
     CListCtrl* m_listTasks = nullptr;
     CListCtrl* m_listRecent = nullptr;
     const CToday& Today() const { return m_today; }
+    // The tasks read already: the window shows them without reading again.
+    void SetToday(CToday today)
+    {
+        m_today = std::move(today);
+        m_bRead = true;
+    }
     const CTodayTask& Chosen() const { return m_chosen; }
 
 private:
     const CSession& m_session;
     CToday m_today;
+    bool m_bRead = false;
     CTodayTask m_chosen;
 };

@@ -12,16 +12,27 @@ QString CExamRun::EndQuestion(const CPracticeScreen& screen)
                                                : u"结束后成绩将被保存,这场考试不能再考。"_s);
 }
 
-bool CExamRun::Begin(const CPracticeScreen& screen, CQeDoc& doc)
+void CExamRun::Begin(QObject* context, const CPracticeScreen& screen, CQeDoc& doc,
+                     std::function<void(bool)> begun)
 {
     // A pupil can neither read the text before the clock runs nor start
     // without the database knowing.
-    if (m_pHost)
-        m_sitting = m_pHost->BeginSitting(screen.nExamId);
-    if (!m_sitting)
-        return false;
-    LoadScreenCells(doc, screen.nKind, m_sitting->screenCells);
-    return true;
+    if (!m_pHost) {
+        begun(false);
+        return;
+    }
+    m_bBeginning = true;
+    m_pHost->BeginSitting(context, screen.nExamId,
+                          [this, kind = screen.nKind, &doc,
+                           begun = std::move(begun)](std::optional<CExamSitting> sitting) {
+                              if (!m_bBeginning)
+                                  return; // the screen was left meanwhile
+                              m_bBeginning = false;
+                              m_sitting = std::move(sitting);
+                              if (m_sitting)
+                                  LoadScreenCells(doc, kind, m_sitting->screenCells);
+                              begun(m_sitting.has_value());
+                          });
 }
 
 void CExamRun::AddToReport(LiveProgress::CReport& report, const CQeDoc& doc,
@@ -41,11 +52,14 @@ void CExamRun::AddToReport(LiveProgress::CReport& report, const CQeDoc& doc,
     report.nRowCells = kind == PracticeKind::Chinese ? CQeDoc::Cells : CQeDoc::Columns;
 }
 
-CSittingShown CExamRun::Send(const CQeDoc& doc, const CTypingSession& session, int kind,
-                             const CAttempt& attempt, int focusLosses)
+void CExamRun::Send(QObject* context, const CQeDoc& doc, const CTypingSession& session, int kind,
+                    const CAttempt& attempt, int focusLosses,
+                    std::function<void(const CSittingShown&)> shown)
 {
-    if (!m_sitting)
-        return {};
+    if (!m_sitting) {
+        shown({});
+        return;
+    }
     const CExamSitting sitting = *m_sitting;
     const CScreenCells typed = TypedCells(doc, session, kind);
     CSittingResult sent;
@@ -63,5 +77,8 @@ CSittingShown CExamRun::Send(const CQeDoc& doc, const CTypingSession& session, i
     sent.nBackspacePresses = attempt.nBackspacePresses;
     sent.detail = attempt.detail;
     m_sitting.reset();
-    return m_pHost ? m_pHost->EndSitting(sitting, sent) : CSittingShown{};
+    if (m_pHost)
+        m_pHost->EndSitting(context, sitting, sent, std::move(shown));
+    else
+        shown({});
 }

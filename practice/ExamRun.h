@@ -6,6 +6,7 @@
 #include "practice/ExamHost.h"
 #include "practice/PracticeScreen.h"
 
+#include <functional>
 #include <optional>
 
 class CQeDoc;
@@ -23,23 +24,34 @@ public:
     // The question Esc asks: it names the exam and what ending it means.
     static QString EndQuestion(const CPracticeScreen& screen);
 
-    // The space bar on the exam's card: the start recorded and the screen
-    // loaded into the document, or false (the exam does not start).
-    bool Begin(const CPracticeScreen& screen, CQeDoc& doc);
+    // The space bar on the exam's card: the start asked for; once it is
+    // recorded the screen is loaded into the document and begun(true)
+    // follows on context's thread, begun(false) when the exam does not
+    // start.
+    void Begin(QObject* context, const CPracticeScreen& screen, CQeDoc& doc,
+               std::function<void(bool bBegun)> begun);
+    bool IsBeginning() const { return m_bBeginning; }
     bool IsRunning() const { return m_sitting.has_value(); }
     const std::optional<CExamSitting>& Sitting() const { return m_sitting; }
-    void Reset() { m_sitting.reset(); }
+    void Reset()
+    {
+        m_sitting.reset();
+        m_bBeginning = false;
+    }
 
     // What the live view is told of the sitting besides the practice's
     // figures: the cells typed so far while it runs.
     void AddToReport(LiveProgress::CReport& report, const CQeDoc& doc,
                      const CTypingSession& session, int kind) const;
     // Sends what was typed, with the keys' figures of the attempt, to be
-    // stored; the sitting is over. Returns what to show the pupil.
-    CSittingShown Send(const CQeDoc& doc, const CTypingSession& session, int kind,
-                       const CAttempt& attempt, int focusLosses);
+    // stored; the sitting is over. shown(what to show the pupil) follows on
+    // context's thread.
+    void Send(QObject* context, const CQeDoc& doc, const CTypingSession& session, int kind,
+              const CAttempt& attempt, int focusLosses,
+              std::function<void(const CSittingShown&)> shown);
 
 private:
     IExamHost* m_pHost = nullptr;
     std::optional<CExamSitting> m_sitting;
+    bool m_bBeginning = false; // asked, not answered yet
 };

@@ -60,6 +60,7 @@ void CLargeScreen::Clear()
 {
     m_screen.reset();
     m_exam.Reset();
+    m_bSending = false;
     m_figureTimer.stop();
     m_result.reset();
     m_panel.Hide();
@@ -74,16 +75,26 @@ bool CLargeScreen::End(const CAttempt& attempt, int focusLosses)
         ShowResult(attempt);
         return true;
     }
-    // An exam's figures are the database's: it is sent what was typed.
-    const CSittingShown shown =
-        m_exam.Send(m_doc, m_session, CurrentPracticeKind, attempt, focusLosses);
-    if (attempt.nEndReason != EndReason::Left) {
-        ShowSitting(shown);
-        return true;
-    }
-    if (m_back)
+    // An exam's figures are the database's: it is sent what was typed, and
+    // its answer shown over the screen, or told in a box to a pupil who
+    // left it meanwhile.
+    m_figureTimer.stop();
+    m_session.Stop();
+    const bool bLeft = attempt.nEndReason == EndReason::Left;
+    m_bSending = !bLeft;
+    m_exam.Send(this, m_doc, m_session, CurrentPracticeKind, attempt, focusLosses,
+                [this, bLeft](const CSittingShown& shown) {
+                    if (!bLeft && m_bSending) {
+                        m_bSending = false;
+                        ShowSitting(shown);
+                        return;
+                    }
+                    AfxMessageBox(shown.strHeading + u"\n"_s + shown.lines.join(u'\n'),
+                                  MB_OK | MB_ICONINFORMATION);
+                });
+    if (bLeft && m_back)
         m_back();
-    AfxMessageBox(shown.strHeading + u"\n"_s + shown.lines.join(u'\n'), MB_OK | MB_ICONINFORMATION);
+    m_pView->update();
     return true;
 }
 
@@ -117,14 +128,20 @@ CLargeLayout CLargeScreen::Layout() const
                              m_result ? CLargeLayout::Band::Result : CLargeLayout::Band::Figures);
 }
 
-bool CLargeScreen::Begin()
+bool CLargeScreen::Begin(std::function<void()> begun)
 {
     if (!m_screen || m_screen->nExamId == 0 || m_exam.IsRunning())
         return true;
-    if (!m_exam.Begin(*m_screen, m_doc))
+    if (m_exam.IsBeginning())
         return false;
-    m_pView->update();
-    return true;
+    m_exam.Begin(this, *m_screen, m_doc, [this, begun = std::move(begun)](bool bBegun) {
+        m_pView->update();
+        if (bBegun)
+            begun();
+        else if (m_back)
+            m_back(); // the pupil was told why
+    });
+    return false;
 }
 
 void CLargeScreen::OnStarted()
@@ -163,7 +180,7 @@ void CLargeScreen::Draw(QPainter& painter, const QRect& dirty,
         painter.fillRect(rect, m_pView->palette().window());
     if (dirty.intersects(layout.band))
         screen.DrawBand(painter, Band());
-    const bool ended = m_result || m_sitting.IsShown();
+    const bool ended = ShowsResult();
     screen.DrawRows(painter, dirty, !ended);
     if (composition.IsOpen())
         screen.DrawComposition(painter, composition.Bytes());
@@ -191,6 +208,7 @@ void CLargeScreen::ShowResult(const CAttempt& attempt)
         QString::number(seconds), qint16(Metrics::Accuracy(correct, TypedCount)));
     result.attempt = attempt;
     m_result = std::move(result);
+    ++m_nResultsShown;
     m_session.Stop();
     StoreResult();
     ShowSteps();
@@ -202,7 +220,6 @@ void CLargeScreen::StoreResult()
     // An ordinary user's result is stored as the result dialog stores it;
     // one the database did not take waits for 保存成绩, as the dialog
     // waits for OK again.
-    CDaoDatabase* db = m_login.Database();
     CResult& result = *m_result;
     result.bUnsaved = false;
     if (result.attempt.nTypedUnits <= 0) {
@@ -214,42 +231,76 @@ void CLargeScreen::StoreResult()
         result.band.strSecondLine = u"只保存登录的学生的成绩"_s;
         return;
     }
-    if (!db) {
+    if (!m_login.Database()) {
         result.bUnsaved = true;
         result.band.strSecondLine = Guard::ResultNotConnected;
         return;
     }
-    QString status;
-    try {
-        CResultStore(db).StorePractice(result.scoreFields, &result.attempt);
-    } catch (const CDaoException& e) {
-        result.bUnsaved = true;
-        status = u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200));
-    }
-    try {
-        const QList<CAttemptSummary> attempts = LoadAttempts(*db, m_login.Account().nKey);
-        status = LargeBand::Comparison(CurrentPracticeKind, attempts, !result.bUnsaved) +
-                 (status.isEmpty() ? QString() : u"    "_s + status);
-        // The server keeps a result faster than the class types in doubt.
-        if (!result.bUnsaved && !attempts.isEmpty() && attempts.constFirst().bInDoubt)
-            status = Metrics::InDoubtUntilConfirmed + u"    "_s + status;
-    } catch (const CDaoException&) {
-        // The comparison is a help, not the result: without it the result
-        // still shows.
-    }
-    try {
-        // The homework this practice completed, named in the result.
-        if (!result.bUnsaved && m_services.assignmentsDone) {
-            for (const QString& title : m_services.assignmentsDone(result.attempt))
-                status = u"作业完成:%1"_s.arg(title) + u"    "_s + status;
+    result.band.strSecondLine = u"正在保存成绩……"_s;
+    const int shown = m_nResultsShown;
+    CResultStore(m_login).StorePractice(
+        this, result.scoreFields, &result.attempt, [this, shown] { FollowStore(shown, {}); },
+        [this, shown](const CDaoException& e) {
+            if (shown != m_nResultsShown)
+                return;
+            m_result->bUnsaved = true;
+            FollowStore(shown, u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200)));
+        });
+}
+
+void CLargeScreen::FollowStore(int shown, const QString& failure)
+{
+    if (shown != m_nResultsShown)
+        return;
+    // What follows a result is read by the worker as well: the last and the
+    // best, and the homework this practice completed. Each is a help beside
+    // the result, not the result: without it the result still shows.
+    struct CFollowing
+    {
+        std::optional<QList<CAttemptSummary>> attempts;
+        QStringList assignmentsDone;
+    };
+    const bool bStored = !m_result->bUnsaved;
+    const CAttempt attempt = m_result->attempt;
+    const auto assignmentsDone = m_services.assignmentsDone;
+    const int kind = CurrentPracticeKind;
+    const auto show = [this, shown, failure, bStored, kind](const CFollowing& following) {
+        if (shown != m_nResultsShown)
+            return;
+        QString status = failure;
+        if (following.attempts) {
+            const QList<CAttemptSummary>& attempts = *following.attempts;
+            status = LargeBand::Comparison(kind, attempts, bStored) +
+                     (status.isEmpty() ? QString() : u"    "_s + status);
+            // The server keeps a result faster than the class types in doubt.
+            if (bStored && !attempts.isEmpty() && attempts.constFirst().bInDoubt)
+                status = Metrics::InDoubtUntilConfirmed + u"    "_s + status;
         }
-    } catch (const CDaoException&) {
-        // As the comparison: a help beside the result.
-    }
-    if (!Metrics::CountsForBest(result.attempt.nElapsedMs,
-                                result.attempt.nEndReason == EndReason::EndOfScreen))
-        status = Metrics::TooShortToCount + (status.isEmpty() ? QString() : u"    "_s + status);
-    result.band.strSecondLine = status;
+        for (const QString& title : following.assignmentsDone)
+            status = u"作业完成:%1"_s.arg(title) + u"    "_s + status;
+        if (!Metrics::CountsForBest(m_result->attempt.nElapsedMs,
+                                    m_result->attempt.nEndReason == EndReason::EndOfScreen))
+            status = Metrics::TooShortToCount + (status.isEmpty() ? QString() : u"    "_s + status);
+        m_result->band.strSecondLine = status;
+        ShowSteps();
+        m_pView->update();
+    };
+    m_login.Ask<CFollowing>(
+        this,
+        [attempt, bStored, assignmentsDone](CDaoDatabase& own) {
+            CFollowing following;
+            try {
+                following.attempts = LoadAttempts(own, attempt.nUserKey);
+            } catch (const CDaoException&) {
+            }
+            try {
+                if (bStored && assignmentsDone)
+                    following.assignmentsDone = assignmentsDone(own, attempt);
+            } catch (const CDaoException&) {
+            }
+            return following;
+        },
+        show, [show](const CDaoException&) { show(CFollowing()); });
 }
 
 void CLargeScreen::ShowSteps()

@@ -54,8 +54,10 @@ public:
     const CExamRun& Exam() const { return m_exam; }
     CLargeLayout Layout() const;
 
-    // The space bar on the card: false when an exam does not start.
-    bool Begin();
+    // The space bar on the card: true when the typing may start. An exam's
+    // start is asked for first (false): begun() follows once the database
+    // recorded it; one that does not start goes back, the pupil told why.
+    bool Begin(std::function<void()> begun);
     // The first key: the card goes, the figures come and follow the clock.
     void OnStarted();
     void Draw(QPainter& painter, const QRect& dirty, const CComposition& composition) const;
@@ -70,7 +72,7 @@ public:
     // An exam's end: what the database scored, over the screen typed, until
     // the pupil closes it.
     void ShowSitting(const CSittingShown& shown);
-    bool ShowsResult() const { return m_result.has_value() || m_sitting.IsShown(); }
+    bool ShowsResult() const { return m_result.has_value() || m_sitting.IsShown() || m_bSending; }
     // The band over the rows: the figures while typing, the result's after.
     CBandText Band() const { return m_result ? m_result->band : RunningBand(); }
     const CResultSheet& SittingResult() const { return m_sitting; }
@@ -82,6 +84,10 @@ public:
 private:
     CBandText RunningBand() const;
     void StoreResult();
+    // After the store's answer for the result shown as number shown (none
+    // when another came since): the comparison and the homework, read by
+    // the worker, then the steps.
+    void FollowStore(int shown, const QString& failure);
     void ShowSteps();
 
     struct CResult
@@ -107,6 +113,8 @@ private:
     CExamRun m_exam;
     QTimer m_figureTimer; // the figures change with the time as well as the keys
     std::optional<CResult> m_result;
+    bool m_bSending = false; // an exam's end waits for the database's answer
+    int m_nResultsShown = 0; // the stores' answers belong to the last
     CResultPanel m_panel;
     CResultSheet m_sitting;
 };

@@ -14,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 void CPracticeReporter::Start()
 {
-    CResultStore(m_doc.m_pDB).BeginAttempt(m_login.IsOwnLogin());
+    CResultStore(m_login).BeginAttempt();
     m_live.Start([this] { return Report(0); });
 }
 

@@ -42,17 +42,19 @@ public:
     virtual void SetTimeLimit(int seconds, std::function<void()> timeUp) = 0;
 };
 
+class CDaoDatabase;
 class IMenuHost;
 struct CAttempt;
 
 // What the main window lends the view when it makes it: its practice clock,
 // the tracking of pop-up menus, the running of a command by its id (as its
 // menu would), and the titles of the homework a stored attempt completed
-// (it may throw CDaoException). Any may be empty (no window).
+// (read on the database's worker; it may throw CDaoException). Any may be
+// empty (no window).
 struct CViewServices
 {
     IPracticeClock* pClock = nullptr;
     IMenuHost* pMenuHost = nullptr;
     std::function<void(int nID)> runCommand;
-    std::function<QStringList(const CAttempt& attempt)> assignmentsDone;
+    std::function<QStringList(CDaoDatabase& db, const CAttempt& attempt)> assignmentsDone;
 };

@@ -98,10 +98,8 @@ void CQeView::OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags)
     }
     if (bWasRunning)
         m_recorder.OnRunningByte(byte);
-    else if (byte == 0x20 && !m_large.Begin()) {
-        ShowCredits(); // the exam does not start; the pupil was told why
-        return;
-    }
+    else if (byte == 0x20 && !m_large.Begin([this] { OnChar(0x20, 1, 0); }))
+        return; // the exam starts once the database recorded its start
     m_session.OnChar(byte);
     if (!bWasRunning && m_session.IsRunning()) {
         m_recorder.OnStart();

@@ -9,6 +9,7 @@
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -92,6 +93,8 @@ void CResultDlg::FillScoreList()
 
 void CResultDlg::OnOK()
 {
+    if (m_bStoring)
+        return;
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
         AfxMessageBox(Guard::ResultNotConnected);
@@ -105,15 +108,31 @@ void CResultDlg::OnOK()
     }
 
     const FieldList fields = ScoreFields();
-    // A store that did not commit (another program held the database past
-    // the busy timeout, the server was away) is reported, and the dialog
-    // stays open so that OK can be pressed again. The attempt goes with
-    // the score row: both are stored or neither.
-    try {
-        CResultStore(db).StorePractice(fields, m_pAttempt);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    CDialog::OnOK();
+    // The store runs on the session's worker; the buttons wait for its
+    // answer. A store that did not commit (another program held the
+    // database past the busy timeout, the server was away) is reported, and
+    // the dialog stays open so that OK can be pressed again. The attempt
+    // goes with the score row: both are stored or neither.
+    SetStoring(true);
+    CResultStore(CSession::Instance())
+        .StorePractice(
+            this, fields, m_pAttempt, [this] { CDialog::OnOK(); },
+            [this](const CDaoException& e) {
+                SetStoring(false);
+                ReportDaoError(e);
+            });
+}
+
+void CResultDlg::OnCancel()
+{
+    if (!m_bStoring)
+        CDialog::OnCancel();
+}
+
+void CResultDlg::SetStoring(bool bStoring)
+{
+    m_bStoring = bStoring;
+    for (const int id : {IDOK, IDCANCEL})
+        if (QWidget* button = GetDlgItem(id))
+            button->setEnabled(!bStoring);
 }

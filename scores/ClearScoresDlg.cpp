@@ -4,6 +4,7 @@
 #include "scores/OwnScores.h"
 #include "users/Database.h"
 #include "users/DeletionPass.h"
+#include "users/Session.h"
 
 #include <QProgressBar>
 
@@ -41,14 +42,12 @@ bool CClearScoresDlg::OnInitDialog()
             const qint64 nKeyBound = selection.KeyBound();
             if (nCount > 0 && ClearsByServer(*db))
                 m_pPass = std::make_unique<CDeletionPass>(
-                    db,
                     [nKeyBound](CDaoDatabase& own, int nBatch) {
                         return OwnScores::DeleteBatch(own, nKeyBound, nBatch);
                     },
                     nCount);
             else if (nCount > 0)
-                m_pPass =
-                    std::make_unique<CDeletionPass>(db, u"score"_s, criteria, nKeyBound, nCount);
+                m_pPass = std::make_unique<CDeletionPass>(u"score"_s, criteria, nKeyBound, nCount);
         } catch (const CDaoException& e) {
             ReportDaoError(e);
             m_pRecordset.reset();
@@ -75,20 +74,33 @@ void CClearScoresDlg::OnTimer(int nIDEvent)
     if (!m_pRecordset)
         return;
     KillTimer(1);
-    if (m_pPass) {
-        try {
-            // setValue repaints the bar at once whenever the step shows.
-            m_pPass->Run([this](int nDeleted) { m_wndProgress->setValue(nDeleted); });
-        } catch (const CDaoException& e) {
+    if (!m_pPass) {
+        CDialog::OnOK();
+        return;
+    }
+    // The notice stays until the pass is over; setValue repaints the bar at
+    // once whenever the step shows.
+    m_bDeleting = true;
+    m_pPass->Start(
+        CSession::Instance(), this, [this](int nDeleted) { m_wndProgress->setValue(nDeleted); },
+        [this](int) {
+            m_bDeleting = false;
+            m_pPass.reset();
+            CDialog::OnOK();
+        },
+        [this](const CDaoException& e) {
             // The pass is over either way (what it deleted before a failing
             // row stays deleted; a failed commit was rolled back and holds no
             // lock): the failure is shown and the notice goes.
+            m_bDeleting = false;
             m_pPass.reset();
             ReportDaoError(e);
             EndDialog(IDCANCEL);
-            return;
-        }
-        m_pPass.reset();
-    }
-    CDialog::OnOK();
+        });
+}
+
+void CClearScoresDlg::OnCancel()
+{
+    if (!m_bDeleting)
+        CDialog::OnCancel();
 }

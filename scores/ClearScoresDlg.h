@@ -14,8 +14,8 @@ class QProgressBar;
 // What the two score-clearing dialogs share: a captionless notice with a
 // progress bar that counts the rows to delete, asks whether to delete them,
 // waits half a second, deletes them in one pass and closes by itself. The
-// pass runs off the interface thread in batches; the bar fills over the
-// count as the batches are done, and the windows keep painting.
+// pass runs on the session's database worker in batches; the bar fills over
+// the count as the batches are done, and the windows stay free.
 class CClearScoresDlg : public CDialog
 {
     Q_OBJECT
@@ -24,6 +24,8 @@ public:
 
     bool OnInitDialog() override;
     void OnTimer(int nIDEvent) override;
+    // The close box waits while the pass runs.
+    void OnCancel() override;
 
     QProgressBar* m_wndProgress = nullptr;
 
@@ -51,4 +53,5 @@ private:
     std::unique_ptr<CDaoRecordset> m_pRecordset;
     // The deletion the tick runs; none when no row is to be deleted.
     std::unique_ptr<CDeletionPass> m_pPass;
+    bool m_bDeleting = false;
 };

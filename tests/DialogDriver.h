@@ -4,6 +4,7 @@
 #include "platform/Dialog.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
+#include "tests/SettleWorker.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
 #include "users/Session.h"
@@ -35,10 +36,18 @@ template <class Dlg = CDialog, class Step> void Drive(CScriptedPlatform& platfor
     });
 }
 
-// Presses a button; true when the dialog is still open afterwards.
+// Presses a button; true when the dialog is still open afterwards. A
+// dialog that stores on the session's worker holds its button disabled
+// until the answer: the press waits for it, as a person would.
 inline bool Press(CDialog* dlg, int nID)
 {
     dlg->ClickButton(nID);
+    const QWidget* button = dlg->GetDlgItem(nID);
+    (void)QTest::qWaitFor(
+        [dlg, button] {
+            return !dlg->isVisible() || dlg->IsEnded() || !button || button->isEnabled();
+        },
+        20000);
     return dlg->isVisible() && !dlg->IsEnded();
 }
 
@@ -54,7 +63,7 @@ inline CScriptedPlatform::DialogDriver FillAndOk(const EditTexts& texts)
     return [texts](QDialog* dialog) {
         auto* dlg = static_cast<CDialog*>(dialog);
         Fill(dlg, texts);
-        dlg->ClickButton(1);
+        Press(dlg, 1);
     };
 }
 

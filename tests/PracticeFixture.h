@@ -7,6 +7,7 @@
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
 #include "practice/QeView.h"
+#include "tests/SettleWorker.h"
 #include "users/DatabaseSteps.h"
 
 #include <QFile>
@@ -33,11 +34,15 @@ struct CTypingFixture
         chinese ? view->OnPracticeChinese() : view->OnPracticeEnglish();
     }
 
-    // Types bytes one by one, as the keyboard delivers them.
+    // Types bytes one by one, as the keyboard delivers them, each after
+    // what the database's worker answered to the one before (an exam's
+    // text shows once its start is recorded).
     void Type(const QByteArray& bytes)
     {
-        for (char byte : bytes)
+        for (char byte : bytes) {
             view->OnChar(static_cast<unsigned char>(byte));
+            SettleWorker();
+        }
     }
     void Type(const QString& text) { Type(Gbk::Encode(text)); }
 

@@ -60,6 +60,7 @@ inline void LogInThroughTheDialog(CScriptedPlatform& platform, const QString& na
     CLoginDlg login;
     login.DoModal();
     QCoreApplication::processEvents();
+    SettleWorker(); // 今日任务 follows once the worker read it
 }
 
 inline QStringList Lines(CListCtrl* list)

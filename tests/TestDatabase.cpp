@@ -1,6 +1,5 @@
 #include "tests/TestDatabase.h"
 
-#include "platform/DaoBackground.h"
 #include "platform/ScriptedPlatform.h"
 #include "users/Accounts.h"
 #include "users/CurrentUser.h"
@@ -127,7 +126,7 @@ CTestDatabase::CTestDatabase(int version) : m_pDB(std::make_unique<CDaoDatabase>
     // have reached the server).
     if (IsPostgres() && m_pAdmin) {
         CScriptedPlatform::TimePasses() = [admin = m_pAdmin.get()](qint64 ms) {
-            DaoBackground::Wait(10000);
+            CSession::Instance().Worker().Wait(10000);
             QSqlQuery shift(admin->Connection());
             if (!shift.exec(u"UPDATE pupil_clock SET begun_at = begun_at - interval '%1 ms' "
                             "WHERE begun_at IS NOT NULL"_s.arg(ms)))
@@ -141,7 +140,7 @@ CTestDatabase::~CTestDatabase()
 {
     // What the program left to its background thread is done before the
     // next test's database takes this one's place.
-    DaoBackground::Finish(10000);
+    CSession::Instance().Worker().Finish(10000);
     CScriptedPlatform::TimePasses() = nullptr;
     CSession::Instance().SetDatabaseSource({});
     m_pDB->Close();

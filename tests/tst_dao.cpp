@@ -1,5 +1,5 @@
-#include "platform/DaoBackground.h"
 #include "platform/DaoSelection.h"
+#include "platform/DaoWorker.h"
 #include "platform/Dispatch.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/AttemptRows.h"
@@ -574,13 +574,14 @@ private slots:
         // The background worker's connection dies with the server as well:
         // a job that takes its failure in its stride (as the flush of the
         // kept results does) leaves it, and the next job opens a new one.
-        const auto job = [&cluster] {
+        CDaoWorker worker;
+        const auto job = [&cluster, &worker] {
             auto answer = std::make_shared<QString>(u"no answer"_s);
-            DaoBackground::Post(cluster.Target(), [answer](CDaoDatabase& own) {
+            worker.Post(cluster.Target(), [answer](CDaoDatabase& own) {
                 QSqlQuery query(own.Connection());
                 *answer = query.exec(u"SELECT 'ran'"_s) && query.next() ? u"ran"_s : u"failed"_s;
             });
-            return DaoBackground::Finish(20000) ? *answer : u"no answer"_s;
+            return worker.Finish(20000) ? *answer : u"no answer"_s;
         };
         QCOMPARE(job(), u"ran"_s);
         QVERIFY2(cluster.Stop() && cluster.Start(), qPrintable(cluster.Log()));

@@ -9,7 +9,6 @@
 #include "exams/ExamsDlg.h"
 #include "exams/ExamStore.h"
 #include "exams/TakeExamDlg.h"
-#include "platform/DaoBackground.h"
 #include "platform/ListCtrl.h"
 #include "res/CommandIds.h"
 #include "monitor/TodayDlg.h"
@@ -200,6 +199,7 @@ private slots:
             reporter.WaitUntilSent();
             QCoreApplication::processEvents(); // the reporter's word reaches the view
         }
+        SettleWorker();
         QCOMPARE(f.platform.modalRuns, QStringList{u"CTakeExamDlg"_s});
         QVERIFY(f.view->SittingResult().IsShown() && !reporter.IsRunning());
         QCOMPARE(Sql(u"SELECT finished, end_reason, correct_units FROM exam_sitting"_s),
@@ -284,6 +284,7 @@ private slots:
             QVERIFY(f.frame->Router().Execute(ID_PROGRAM_RESET));
         else
             f.frame->close(); // the exit question is answered Yes
+        SettleWorker();
         QCOMPARE(f.platform.modalRuns, QStringList{u"CTakeExamDlg"_s});
         QVERIFY2(f.platform.boxes.constLast().text.startsWith(u"考试《期中测验》结束\n"_s),
                  qPrintable(f.platform.boxes.constLast().text));
@@ -475,7 +476,7 @@ private slots:
             if (i == 1)
                 f.WriteFile(PendingResults::FileName(), kept);
             CExamCommands::StorePendingResults(CSession::Instance());
-            QVERIFY(DaoBackground::Finish(10000)); // stored on a thread of its own
+            QVERIFY(CSession::Instance().Worker().Finish(10000)); // stored on a thread of its own
             QVERIFY(!QFile::exists(PendingResults::FileName()));
             QCOMPARE(Count(u"score"_s), 1);
             QCOMPARE(Count(u"attempt"_s), 1);
@@ -825,6 +826,7 @@ private:
     {
         PassSittingTime(f.platform, ms);
         f.frame->OnTimer(1);
+        SettleWorker();
     }
     void PassSittingTime(CScriptedPlatform& platform, qint64 ms)
     {

@@ -5,8 +5,8 @@
 #include "exams/ExamRunner.h"
 #include "exams/ExamStore.h"
 #include "monitor/MonitorCommands.h"
-#include "platform/DaoBackground.h"
 #include "platform/DaoOffThread.h"
+#include "platform/DaoWorker.h"
 #include "platform/Dialog.h"
 #include "platform/ScriptedPlatform.h"
 #include "tests/AttemptRows.h"
@@ -20,6 +20,7 @@
 
 #include <QFile>
 
+#include <atomic>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -54,7 +55,7 @@ private slots:
         if (m_pServer)
             m_pServer->Thaw();
         QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
-        QVERIFY(DaoBackground::Finish(20000));
+        QVERIFY(CSession::Instance().Worker().Finish(20000));
         OffThread::SetTimeoutMs(15000);
         m_pPupil.reset();
         m_pServer.reset();
@@ -73,9 +74,9 @@ private slots:
         m_pServer->Freeze();
         CSession::Instance().LogOff();
         m_pPupil->SignOut();
-        QVERIFY(!DaoBackground::Finish(100));
+        QVERIFY(!CSession::Instance().Worker().Finish(100));
         m_pServer->Thaw();
-        QVERIFY(DaoBackground::Finish(20000));
+        QVERIFY(CSession::Instance().Worker().Finish(20000));
         QCOMPARE(Live(), 0);
     }
 
@@ -100,31 +101,43 @@ private slots:
         const qint64 exam = AddExam();
         CScriptedPlatform platform;
         CExamRunner runner(CSession::Instance());
+        QObject screen;
+        const auto begin = [&runner, &screen, exam] {
+            std::optional<std::optional<CExamSitting>> begun;
+            runner.BeginSitting(&screen, exam, [&begun](auto sitting) { begun = sitting; });
+            (void)QTest::qWaitFor([&begun] { return begun.has_value(); }, 20000);
+            return begun.value_or(std::nullopt);
+        };
         m_pServer->Freeze();
-        QVERIFY(!runner.BeginSitting(exam));
+        QVERIFY(!begin());
         QVERIFY2(platform.boxes.value(0).text.contains(OffThread::NoAnswerMessage()),
                  qPrintable(platform.boxes.value(0).text));
         m_pServer->Thaw();
         QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
 
         platform.boxes.clear();
-        const std::optional<CExamSitting> sitting = runner.BeginSitting(exam);
+        const std::optional<CExamSitting> sitting = begin();
         QVERIFY(sitting);
         CSittingResult result{.strUid = sitting->strUid, .nExamId = exam, .nEndReason = 1};
         result.nUserKey = CurrentUser.RowKey;
         result.typedCells = sitting->screenCells.mid(0, 10);
         result.typedTexts = sitting->screenTexts.mid(0, 10);
         m_pServer->Freeze();
-        const CSittingShown shown = runner.EndSitting(*sitting, result);
+        CSittingShown shown;
+        runner.EndSitting(&screen, *sitting, result,
+                          [&shown](const CSittingShown& answer) { shown = answer; });
+        // Kept before any answer: a program closed now loses nothing.
+        QCOMPARE(PendingResults::Load().size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.lines.isEmpty(), 20000);
         QCOMPARE(shown.lines.value(shown.lines.size() - 1),
                  u"数据库暂时无法连接,成绩已暂存在本机,数据库恢复后会自动保存。"_s);
         QCOMPARE(PendingResults::Load().size(), 1);
         CExamCommands::StorePendingResults(CSession::Instance()); // the minute's store, frozen too
         m_pServer->Thaw();
         QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
-        QVERIFY(DaoBackground::Finish(20000));
+        QVERIFY(CSession::Instance().Worker().Finish(20000));
         CExamCommands::StorePendingResults(CSession::Instance());
-        QVERIFY(DaoBackground::Finish(20000));
+        QVERIFY(CSession::Instance().Worker().Finish(20000));
         QVERIFY(!QFile::exists(PendingResults::FileName()));
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
     }
@@ -139,24 +152,67 @@ private slots:
         attempt.screenTexts = attempt.typedTexts = QStringList(10, u"a"_s);
         const FieldList fields{{8, CDaoFieldValue::FromText(u"10"_s)},
                                {9, CDaoFieldValue::FromInt16(100)}};
-        const CResultStore store(m_pPupil.get());
+        QObject dialog;
+        // The store's answer: "stored", or the failure's state and message.
+        const auto store = [&dialog, &fields, &attempt] {
+            std::optional<QString> answer;
+            CResultStore(CSession::Instance())
+                .StorePractice(
+                    &dialog, fields, &attempt, [&answer] { answer = u"stored"_s; },
+                    [&answer](const CDaoException& e) {
+                        answer = e.State() + u' ' + e.GetErrorMessage();
+                    });
+            (void)QTest::qWaitFor([&answer] { return answer.has_value(); }, 20000);
+            return answer.value_or(u"no answer at all"_s);
+        };
         m_pServer->Freeze();
-        try {
-            store.StorePractice(fields, &attempt);
-            QFAIL("stored on a frozen server");
-        } catch (const CDaoException& e) {
-            QCOMPARE(e.GetErrorMessage(), OffThread::NoAnswerMessage());
-        }
+        QCOMPARE(store(), u' ' + OffThread::NoAnswerMessage());
         m_pServer->Thaw();
         QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
-        try {
-            store.StorePractice(fields, &attempt);
-            QFAIL("stored twice");
-        } catch (const CDaoException& e) {
-            QCOMPARE(e.State(), u"QE201"_s);
-        }
+        QVERIFY(store().startsWith(u"QE201 "_s));
         QCOMPARE(CountRows(m_pDatabase->Admin(), u"score"_s), 1);
+    }
+
+    // The worker's queue behind a frozen server: each question is answered
+    // in time with the failure; the one that was running ends once the
+    // server answers, unheard, and the one given up before it began never
+    // runs; an answer for a window that closed meanwhile reaches nobody.
+    void givenUpQuestionsDoNotRunLater()
+    {
+        CDaoWorker worker;
+        const QString target = m_pPupil->Target();
+        QStringList heard;
+        std::atomic<int> ran{0};
+        const auto ask = [&](QObject* context) {
+            worker.Ask(
+                target, context,
+                [&ran](CDaoDatabase& own) {
+                    own.Execute(u"SELECT 1"_s);
+                    ++ran;
+                },
+                [&heard] { heard.append(u"done"_s); },
+                [&heard](const CDaoException& e) { heard.append(e.GetErrorMessage()); });
+        };
+        QObject window;
+        m_pServer->Freeze();
+        ask(&window);
+        ask(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.size(), 2, 5000);
+        QCOMPARE(heard, QStringList(2, OffThread::NoAnswerMessage()));
+        m_pServer->Thaw();
+        QVERIFY(worker.Finish(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(OffThread::Abandoned(), 0, 20000);
+        QCOMPARE(ran.load(), 1);
+
+        heard.clear();
+        auto closing = std::make_unique<QObject>();
+        ask(closing.get());
+        QVERIFY(worker.Wait(20000));
+        closing.reset();
+        ask(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(heard, QStringList{u"done"_s}, 20000);
+        QCOMPARE(ran.load(), 3);
     }
 
 private:

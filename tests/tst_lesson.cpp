@@ -49,6 +49,7 @@ struct Shown
 // button) leads on; nothing when no result shows.
 Shown ReadResult(const CLessonScreen* screen, const QString& choose = QStringLiteral("返回(C)"))
 {
+    SettleWorker(); // the lesson is kept by the database's worker
     const CResultSheet& result = screen->Result();
     if (!result.IsShown())
         return {};

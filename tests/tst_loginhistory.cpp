@@ -118,6 +118,7 @@ private slots:
                 "SELECT 'a' || i, 'c', '1', '普通用户' FROM n WHERE i <= %1"_s.arg(rows)));
             platform.AnswerBoxes({answer});
             ClearLoginHistory(&frame, historySet);
+            SettleWorker();
             questions << Box(Question, u"提示!"_s, MB_OKCANCEL | MB_ICONQUESTION);
             QCOMPARE(db.Rows(u"loginhistory"_s).size(), answer == IDOK ? 0 : rows);
             QCOMPARE(historySet && historySet->IsOpen(), answer == IDOK);
@@ -138,6 +139,7 @@ private slots:
         QVERIFY(listing.cells.isEmpty());
         std::unique_ptr<CDaoRecordset> historySet;
         ClearLoginHistory(&frame, historySet);
+        SettleWorker();
         const QStringList error = Box(u"错误信息:…"_s, u"qe"_s, MB_OK | MB_ICONEXCLAMATION);
         CompareBoxes(platform,
                      {error, Box(Question, u"提示!"_s, MB_OKCANCEL | MB_ICONQUESTION), error});
@@ -151,6 +153,7 @@ private slots:
         std::unique_ptr<CDaoRecordset> historySet;
         OpenLoginHistoryDialog();
         ClearLoginHistory(&frame, historySet);
+        SettleWorker();
         QVERIFY(platform.modalRuns.isEmpty());
         QVERIFY(!historySet);
         const QStringList box = Box(NotConnected, u"qe"_s, MB_OK | MB_ICONEXCLAMATION);

@@ -358,8 +358,7 @@ private slots:
         f.clock.Tick(Platform().CurrentTime());
 
         f.platform.AnswerBoxes({IDOK});
-        f.platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        f.platform.DriveDialog([](QDialog* dialog) { Press(static_cast<CDialog*>(dialog), 1); });
         f.Type(QByteArray("\x1b"));
         QCOMPARE(f.platform.modalRuns, QStringList{u"CResultDlg"_s});
         QCOMPARE(f.platform.unfinishedDialogs, 0);
@@ -405,8 +404,7 @@ private slots:
         f.WriteFile(u"english.txt"_s, full);
         f.view->OnPracticeEnglish();
         f.Type(QByteArray(" "));
-        f.platform.DriveDialog(
-            [](QDialog* dialog) { static_cast<CDialog*>(dialog)->ClickButton(1); });
+        f.platform.DriveDialog([](QDialog* dialog) { Press(static_cast<CDialog*>(dialog), 1); });
         f.Type(full.left(1000));
         f.platform.Advance(120000);
         f.clock.Tick(Platform().CurrentTime());
@@ -465,6 +463,7 @@ private slots:
         QVERIFY(save && !save->isHidden());
         CSession::Instance().SetDatabaseSource([db = f.doc.m_pDB] { return db; });
         save->click();
+        SettleWorker();
         QVERIFY(save->isHidden());
         QCOMPARE(m_pDatabase->Rows(u"score"_s).size(), 1);
         QCOMPARE(StoredAttempts(m_pDatabase->Admin()).size(), 1);

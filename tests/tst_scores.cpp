@@ -78,6 +78,7 @@ Cleared RunClearing(CScriptedPlatform& platform, CTestDatabase& database, bool b
         CPaintCounter counter;
         bar->installEventFilter(&counter);
         dlg->OnTimer(1);
+        SettleWorker();
         bar->removeEventFilter(&counter);
         cleared.paintsDuringTick = counter.paints;
         cleared.valueAfter = bar->value();

@@ -1,20 +1,17 @@
 #include "users/DeletionPass.h"
 
-#include "platform/DaoOffThread.h"
-
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
-CDeletionPass::CDeletionPass(CDaoDatabase* db, QString table, CDaoCriteria criteria,
-                             qint64 nKeyBound, int nRows)
-    : m_pDB(db), m_strTable(std::move(table)), m_criteria(std::move(criteria)),
-      m_nKeyBound(nKeyBound), m_nRows(nRows)
+CDeletionPass::CDeletionPass(QString table, CDaoCriteria criteria, qint64 nKeyBound, int nRows)
+    : m_strTable(std::move(table)), m_criteria(std::move(criteria)), m_nKeyBound(nKeyBound),
+      m_nRows(nRows)
 {
 }
 
-CDeletionPass::CDeletionPass(CDaoDatabase* db, BatchDeleter deleteBatch, int nRows)
-    : m_pDB(db), m_deleteBatch(std::move(deleteBatch)), m_nRows(nRows)
+CDeletionPass::CDeletionPass(BatchDeleter deleteBatch, int nRows)
+    : m_deleteBatch(std::move(deleteBatch)), m_nRows(nRows)
 {
 }
 
@@ -54,24 +51,27 @@ int CDeletionPass::BatchRows(int nRows)
     return std::clamp((nRows + 99) / 100, 1, MaxBatchRows);
 }
 
-int CDeletionPass::Run(const std::function<void(int)>& step)
+void CDeletionPass::Start(const CSession& session, QObject* context, std::function<void(int)> step,
+                          std::function<void(int)> done, CDaoWorker::Failed failed) const
 {
-    if (!m_pDB)
-        throw CDaoException(u"the database is not open"_s);
     const int nBatchRows = step ? BatchRows(m_nRows) : MaxBatchRows;
-    int nDeleted = 0;
-    std::function<void(int)> report;
-    RunOffThread(
-        m_pDB->Target(),
-        [&](CDaoDatabase& own) {
-            if (m_deleteBatch) {
-                nDeleted = DeleteByServer(own, m_deleteBatch, nBatchRows, report);
-                return;
-            }
-            CDaoSelection selection(&own, m_strTable, m_criteria);
-            selection.SetKeyBound(m_nKeyBound);
-            nDeleted = selection.Delete(nBatchRows, report);
+    const std::function<void(int)> report =
+        step ? CDaoWorker::Reporter(context, std::move(step)) : nullptr;
+    // A long pass shows its steps rather than a deadline.
+    session.Ask<int>(
+        context,
+        [pass = *this, nBatchRows, report](CDaoDatabase& own) {
+            return pass.Delete(own, nBatchRows, report);
         },
-        step, &report);
-    return nDeleted;
+        std::move(done), std::move(failed), CDaoWorker::Deadline::None);
+}
+
+int CDeletionPass::Delete(CDaoDatabase& own, int nBatchRows,
+                          const std::function<void(int)>& report) const
+{
+    if (m_deleteBatch)
+        return DeleteByServer(own, m_deleteBatch, nBatchRows, report);
+    CDaoSelection selection(&own, m_strTable, m_criteria);
+    selection.SetKeyBound(m_nKeyBound);
+    return selection.Delete(nBatchRows, report);
 }

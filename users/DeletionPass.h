@@ -1,35 +1,34 @@
 #pragma once
 
 #include "platform/DaoSelection.h"
+#include "users/Session.h"
 
 #include <functional>
 
-// Deletes the rows of a selection off the interface thread: a worker thread
-// with a connection of its own to the same database deletes them in batches
-// (CDaoSelection::Delete), while the caller waits in an event loop that
-// keeps the windows painting and the clock ticking but holds back the
-// user's input until the pass is over. step(rows deleted so far) runs on
-// the caller's thread after each batch. Returns the number deleted; throws
-// CDaoException as the pass failed (see CDaoSelection::Delete for what then
-// stays deleted).
+// Deletes the rows of a selection on the session's database worker, in
+// batches (CDaoSelection::Delete), while the windows stay free: a step
+// shows each batch, and the pass has no deadline. What a failing pass
+// leaves deleted: see CDaoSelection::Delete.
 class CDeletionPass
 {
 public:
     // The selection's rows: those of table meeting criteria, keys up to
     // nKeyBound, nRows of them as counted (which sizes the batches a step
     // shows; unused without one).
-    CDeletionPass(CDaoDatabase* db, QString table, CDaoCriteria criteria, qint64 nKeyBound,
-                  int nRows);
+    CDeletionPass(QString table, CDaoCriteria criteria, qint64 nKeyBound, int nRows);
     // Rows the server deletes itself: deleteBatch(own connection, rows at
     // most) deletes the next batch and returns how many went, 0 at the end.
     // The batches run in one transaction; when one fails, what went before
     // it stays deleted.
     using BatchDeleter = std::function<int(CDaoDatabase& own, int nBatch)>;
-    CDeletionPass(CDaoDatabase* db, BatchDeleter deleteBatch, int nRows);
+    CDeletionPass(BatchDeleter deleteBatch, int nRows);
 
-    // Without a step nothing shows the batches: they are of MaxBatchRows
-    // rows, for the fewest round trips to the engine.
-    int Run(const std::function<void(int)>& step);
+    // Starts the pass; on context's thread step(rows deleted so far) follows
+    // each batch, then done(rows deleted) or failed(why). Without a step
+    // the batches are of MaxBatchRows rows, for the fewest round trips to
+    // the engine.
+    void Start(const CSession& session, QObject* context, std::function<void(int)> step,
+               std::function<void(int)> done, CDaoWorker::Failed failed) const;
 
     // Rows per batch: about a hundredth of the pass, so that the bar moves
     // in small steps, and never more than MaxBatchRows, so that no one
@@ -38,7 +37,9 @@ public:
     static constexpr int MaxBatchRows = 5000;
 
 private:
-    CDaoDatabase* m_pDB;
+    // The pass itself, on the worker's connection.
+    int Delete(CDaoDatabase& own, int nBatchRows, const std::function<void(int)>& report) const;
+
     QString m_strTable;
     CDaoCriteria m_criteria;
     qint64 m_nKeyBound = 0;

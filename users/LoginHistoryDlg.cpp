@@ -7,9 +7,10 @@
 #include "users/Database.h"
 #include "users/DeletionPass.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -98,14 +99,22 @@ void ClearLoginHistory(QWidget* owner, std::unique_ptr<CDaoRecordset>& historySe
     historySet = std::make_unique<CDaoRecordset>(db);
     if (!OpenScan(*historySet, Sql::ScanLoginHistory))
         return;
-    // Every row there now, deleted by the engine off the interface thread:
-    // the windows keep painting meanwhile. Nothing more is shown, so the
-    // rows are not counted: the scan tells whether there is any.
+    // Every row there now, deleted by the engine on the session's worker:
+    // the windows stay free, the wait cursor shows until it is done.
+    // Nothing more is shown, so the rows are not counted: the scan tells
+    // whether there is any.
     if (historySet->IsEOF())
         return;
     CDaoSelection all(db, u"loginhistory"_s, {});
     const qint64 nKeyBound = all.FixKeyBound();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-    CDeletionPass(db, u"loginhistory"_s, {}, nKeyBound, 0).Run({});
+    const auto restore = [] { QGuiApplication::restoreOverrideCursor(); };
+    QObject* context = owner ? static_cast<QObject*>(owner) : QCoreApplication::instance();
+    CDeletionPass(u"loginhistory"_s, {}, nKeyBound, 0)
+        .Start(
+            CSession::Instance(), context, {}, [restore](int) { restore(); },
+            [restore](const CDaoException& e) {
+                restore();
+                ReportDaoError(e);
+            });
 }

@@ -72,6 +72,26 @@ bool CSession::OnDatabase(const std::function<void(CDaoDatabase&)>& step) const
     return true;
 }
 
+void CSession::Ask(QObject* context, std::function<void(CDaoDatabase&)> work,
+                   std::function<void()> done, CDaoWorker::Failed failed) const
+{
+    if (const CDaoDatabase* db = Database())
+        m_worker.Ask(db->Target(), context, std::move(work), std::move(done), std::move(failed));
+    else if (failed)
+        failed(NotConnected());
+}
+
+void CSession::Post(std::function<void(CDaoDatabase&)> job) const
+{
+    if (const CDaoDatabase* db = Database())
+        m_worker.Post(db->Target(), std::move(job));
+}
+
+CDaoException CSession::NotConnected()
+{
+    return CDaoException(QStringLiteral("数据库未正确连接。"));
+}
+
 void CSession::LogIn()
 {
     // Queued: what the rooms offer after a login opens windows of its own,

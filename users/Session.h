@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DaoWorker.h"
 #include "users/Account.h"
 #include "users/CurrentUser.h"
 
@@ -42,6 +43,27 @@ public:
     // a CDaoException) to the user; false when it failed.
     bool OnDatabase(const std::function<void(CDaoDatabase&)>& step) const;
 
+    // The session's database worker: work runs there on a connection of
+    // its own to the session's database, and its answer comes back on
+    // context's thread (CDaoWorker::Ask). Without a connection, failed hears
+    // at once that there is none.
+    template <class T>
+    void Ask(QObject* context, std::function<T(CDaoDatabase& own)> work,
+             std::function<void(T value)> done, CDaoWorker::Failed failed,
+             CDaoWorker::Deadline deadline = CDaoWorker::Deadline::Timeout) const
+    {
+        if (const CDaoDatabase* db = Database())
+            m_worker.Ask<T>(db->Target(), context, std::move(work), std::move(done),
+                            std::move(failed), deadline);
+        else if (failed)
+            failed(NotConnected());
+    }
+    void Ask(QObject* context, std::function<void(CDaoDatabase& own)> work,
+             std::function<void()> done, CDaoWorker::Failed failed) const;
+    // A job nobody waits for; nothing without a connection.
+    void Post(std::function<void(CDaoDatabase& own)> job) const;
+    CDaoWorker& Worker() const { return m_worker; }
+
     // By the login and the registration: loggedIn follows from the event
     // loop, once the dialog is gone.
     void LogIn();
@@ -56,5 +78,8 @@ signals:
     void userChanged();
 
 private:
+    static CDaoException NotConnected();
+
     std::function<CDaoDatabase*()> m_databaseSource;
+    mutable CDaoWorker m_worker;
 };
