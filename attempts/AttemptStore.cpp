@@ -2,7 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoSql.h"
-#include "platform/RollbackOnThrowTransaction.h"
+#include "platform/DaoTransaction.h"
 #include "users/ServerAccounts.h"
 
 #include <QSqlError>
@@ -325,7 +325,7 @@ void StoreOnServer(CDaoDatabase& db, const FieldList& scoreFields, const CAttemp
 
 void StoreScoreWithAttempt(CDaoDatabase& db, const FieldList& scoreFields, const CAttempt* pAttempt)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     if (pAttempt && ServerAccounts::IsPupilSession(db)) {
         StoreOnServer(db, scoreFields, *pAttempt);
         transaction.Commit();

@@ -7,7 +7,7 @@
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
-#include "platform/RollbackOnThrowTransaction.h"
+#include "platform/DaoTransaction.h"
 #include "users/Database.h"
 
 #include <QCryptographicHash>
@@ -89,7 +89,7 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
 {
     // The transaction takes the file's write lock at once: two copies of the
     // program starting together are served one after the other.
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     const auto refuse = [](const QString& reason) { return CSittingStart{std::nullopt, reason}; };
     QSqlQuery exam(db.Connection());
     Select(exam, u"SELECT is_open, minutes, retake_allowed FROM exam WHERE id = ?"_s);
@@ -224,7 +224,7 @@ void KeepRefusal(CDaoDatabase& db, const CSittingResult& result, qint64 examId,
 
 CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     CSittingOutcome outcome;
     const auto refuse = [&](qint64 examId, const QString& reason) {
         KeepRefusal(db, result, examId, reason);
@@ -382,7 +382,7 @@ void RefuseKeptResult(CDaoDatabase& db, const CSittingResult& result, const QStr
         Exec(query);
         return;
     }
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     KeepRefusal(db, result, result.nExamId, reason);
     transaction.Commit();
 }

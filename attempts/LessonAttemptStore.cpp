@@ -5,7 +5,7 @@
 #include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
-#include "platform/RollbackOnThrowTransaction.h"
+#include "platform/DaoTransaction.h"
 #include "users/ServerAccounts.h"
 
 #include <QHash>
@@ -109,7 +109,7 @@ namespace LessonAttemptStore {
 
 qint64 Store(CDaoDatabase& db, CLessonAttempt& attempt)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     if (ServerAccounts::IsPupilSession(db)) {
         const qint64 id = StoreOnServer(db, attempt);
         StoreLessonKeys(db, id, attempt.nUserKey, attempt.keys);

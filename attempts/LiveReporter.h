@@ -17,6 +17,12 @@ class CSession;
 // database, and a report that fails is dropped without a word. An exam's
 // report carries its cells from the start of the row the server last
 // acknowledged, so that a report lost on the way loses no cell.
+//
+// It does not use the session's worker: a report is worth only its newest
+// snapshot, so its thread keeps one waiting (the older dropped) where the
+// worker would queue each in turn; and a report stuck on a slow server
+// must not hold back the store of the result that follows it, nor a store
+// the reports of the next practice.
 class CLiveReporter : public QObject
 {
     Q_OBJECT

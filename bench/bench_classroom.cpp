@@ -9,6 +9,7 @@
 #include "classroom/PupilStore.h"
 #include "documents/TableExport.h"
 #include "platform/Dao.h"
+#include "platform/DaoTransaction.h"
 #include "platform/ScriptedPlatform.h"
 #include "reports/ClassReportDlg.h"
 #include "reports/ClassReportModel.h"
@@ -131,7 +132,7 @@ private:
             for (const QString& sql : PostgresFill)
                 m_db.Execute(Filled(sql));
         } else {
-            CCommitOnThrowTransaction transaction(&m_db);
+            CDaoTransaction transaction(m_db, CDaoTransaction::OnThrow::KeepDone);
             for (const QString& sql : SqliteFill)
                 m_db.Execute(Filled(sql));
             transaction.Commit();

@@ -2,6 +2,7 @@
 // opening a scan, a full scan that compares every name, and a deletion pass.
 // SQLite always; PostgreSQL too when QE_BENCH_POSTGRES names a cluster
 // (postgresql://user@host:port/db), on which a scratch database is made.
+#include "platform/DaoTransaction.h"
 #include "users/Database.h"
 #include "users/DatabaseSetup.h"
 
@@ -30,7 +31,7 @@ void Run(const QString& engine, const QString& target)
 
     timer.start();
     {
-        CCommitOnThrowTransaction transaction(&db);
+        CDaoTransaction transaction(db, CDaoTransaction::OnThrow::KeepDone);
         CDaoTableDef tableDef(&db);
         tableDef.Open(u"score"_s);
         CDaoRecordset rs(&db);

@@ -3,6 +3,7 @@
 
 #include "app/ProgramDatabaseSteps.h"
 #include "attempts/Weakness.h"
+#include "platform/DaoTransaction.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
 #include "reports/ProgressDlg.h"
@@ -186,7 +187,7 @@ void CProgressDatabase::Fill()
         for (const QString& sql : PostgresFill)
             m_db.Execute(sql.contains(u"%1"_s) ? sql.arg(AttemptCount) : sql);
     } else {
-        CCommitOnThrowTransaction transaction(&m_db);
+        CDaoTransaction transaction(m_db, CDaoTransaction::OnThrow::KeepDone);
         for (const QString& sql : SqliteFill)
             m_db.Execute(sql.contains(u"%1"_s) ? sql.arg(AttemptCount) : sql);
         transaction.Commit();

@@ -3,6 +3,7 @@
 
 #include "bench/BenchData.h"
 #include "platform/Dao.h"
+#include "platform/DaoTransaction.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
 #include "scores/ClearGroupScoresDlg.h"
@@ -27,7 +28,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 void Fill(CDaoDatabase* db, int rows)
 {
-    CCommitOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(*db, CDaoTransaction::OnThrow::KeepDone);
     for (int i = 0; i < rows; ++i) {
         const FieldList fields = {
             {0, CDaoFieldValue::FromText(i % 10 == 0 ? u"Li"_s : u"user%1"_s.arg(i % 997))},

@@ -2,7 +2,7 @@
 
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
-#include "platform/RollbackOnThrowTransaction.h"
+#include "platform/DaoTransaction.h"
 #include "users/Accounts.h"
 #include "users/PasswordHash.h"
 #include "users/ServerAccounts.h"
@@ -186,7 +186,7 @@ QList<qint64> AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,
     // The passwords' stored forms first, the slow part; then the rows, in
     // one transaction.
     const QStringList credentials = Credentials(db, pupils, progress);
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     QList<qint64> keys;
     if (db.IsPostgres())
         keys = AddOnServer(db, pupils, credentials);
@@ -200,7 +200,7 @@ QList<qint64> AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,
 
 void Update(CDaoDatabase& db, const CPupil& before, const CPupil& after)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     Run(db, u"UPDATE \"user\" SET name = ?, class = ?, student_no = ? WHERE qe_key = ?"_s,
         {Text(after.strName), Text(after.strClass), Text(after.strStudentNo), before.nKey});
     if (before.strName != after.strName || before.strStudentNo != after.strStudentNo) {
@@ -218,7 +218,7 @@ void SetPassword(CDaoDatabase& db, qint64 key, const QString& password)
             {key, ServerAccounts::Verifier(db, password)});
         return;
     }
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     Run(db, u"UPDATE \"user\" SET password = ? WHERE qe_key = ?"_s,
         {Accounts::StoredPassword(password), key});
     transaction.Commit();
@@ -227,7 +227,7 @@ void SetPassword(CDaoDatabase& db, qint64 key, const QString& password)
 void SetPasswords(CDaoDatabase& db, const QList<CPupil>& pupils)
 {
     const QStringList credentials = Credentials(db, pupils, {});
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     for (qsizetype i = 0; i < pupils.size(); ++i) {
         if (db.IsPostgres())
             Run(db, u"SELECT qe_set_pupil_password(?, ?)"_s, {pupils[i].nKey, credentials[i]});
@@ -240,7 +240,7 @@ void SetPasswords(CDaoDatabase& db, const QList<CPupil>& pupils)
 
 void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     QSqlQuery query(db.Connection());
     Prepare(query, u"UPDATE \"user\" SET class = ? WHERE qe_key = ?"_s);
     for (const qint64 key : keys) {
@@ -254,7 +254,7 @@ void Move(CDaoDatabase& db, const QList<qint64>& keys, const QString& className)
 
 void Delete(CDaoDatabase& db, const CPupil& pupil, bool bScores)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     if (bScores) {
         // An attempt goes with its score row; the mistyped cells with it.
         Run(db, u"DELETE FROM score WHERE name = ? AND student_no = ?"_s,

@@ -10,7 +10,7 @@
 #include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
-#include "platform/RollbackOnThrowTransaction.h"
+#include "platform/DaoTransaction.h"
 #include "practice/ScreenCells.h"
 #include "texts/TextStore.h"
 
@@ -128,7 +128,7 @@ std::optional<CExam> LoadExam(CDaoDatabase& db, qint64 id)
 
 qint64 SaveExam(CDaoDatabase& db, const CExam& exam)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     qint64 id = exam.nId;
     const QVariantList values{exam.strTitle,
                               exam.nTextId,
@@ -184,7 +184,7 @@ void FillMissingScreens(CDaoDatabase& db)
 
 void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     Run(db, u"UPDATE exam SET is_open = ? WHERE id = ?"_s, {int(bOpen), id});
     // Opened again after the teacher ended it for everybody: its new
     // sittings run their time.
@@ -195,7 +195,7 @@ void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
 
 void DeleteExam(CDaoDatabase& db, qint64 id)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     Run(db, u"DELETE FROM exam_sitting WHERE exam_id = ?"_s, {id});
     Run(db, u"DELETE FROM exam_stop WHERE exam_id = ?"_s, {id});
     Run(db, u"DELETE FROM exam WHERE id = ?"_s, {id});

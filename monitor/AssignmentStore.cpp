@@ -8,7 +8,7 @@
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/Platform.h"
-#include "platform/RollbackOnThrowTransaction.h"
+#include "platform/DaoTransaction.h"
 #include "texts/Drill.h"
 
 #include <QHash>
@@ -183,7 +183,7 @@ QList<CAssignment> AssignmentsOf(CDaoDatabase& db, const QString& className)
 
 qint64 SaveAssignment(CDaoDatabase& db, const CAssignment& assignment)
 {
-    CRollbackOnThrowTransaction transaction(db);
+    CDaoTransaction transaction(db);
     const bool bText = assignment.nTask == AssignmentTask::TextScreen;
     const QVariantList values{assignment.strTitle, assignment.nTask,
                               // never NULL: empty for the tasks of no course

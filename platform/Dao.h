@@ -152,20 +152,6 @@ private:
     Private* d;
 };
 
-// Keeps a transaction for a pass; if the pass throws, what it already did is
-// committed (deleted rows stay deleted) before the error goes on.
-class CCommitOnThrowTransaction
-{
-public:
-    explicit CCommitOnThrowTransaction(CDaoDatabase* db);
-    ~CCommitOnThrowTransaction();
-    void Commit();
-
-private:
-    CDaoDatabase* m_pDB;
-    bool m_bDone = false;
-};
-
 class CDaoTableDef
 {
 public:

@@ -1,31 +1,5 @@
 #include "platform/Dao.h"
 
-CCommitOnThrowTransaction::CCommitOnThrowTransaction(CDaoDatabase* db) : m_pDB(db)
-{
-    m_pDB->BeginTrans();
-}
-
-CCommitOnThrowTransaction::~CCommitOnThrowTransaction()
-{
-    if (m_bDone)
-        return;
-    // Reached when the pass throws: what it did so far stays.
-    try {
-        m_pDB->CommitTrans();
-    } catch (const CDaoException&) {
-        try {
-            m_pDB->Rollback();
-        } catch (const CDaoException&) {
-        }
-    }
-}
-
-void CCommitOnThrowTransaction::Commit()
-{
-    m_bDone = true;
-    m_pDB->CommitTrans();
-}
-
 CDaoTableDef::CDaoTableDef(CDaoDatabase* db) : m_pDatabase(db) {}
 
 CDaoTableDef::~CDaoTableDef()

@@ -1,4 +1,5 @@
 #include "platform/DaoSelection.h"
+#include "platform/DaoTransaction.h"
 #include "platform/DaoWorker.h"
 #include "platform/Dispatch.h"
 #include "platform/ScriptedPlatform.h"
@@ -434,7 +435,9 @@ private slots:
         // a scan of the same rows lists; rows stored after its count are not
         // in it.
         QStringList all;
-        QE_DAO(CCommitOnThrowTransaction filling(db); for (int i = 0; i < 300; ++i) {
+        QE_DAO(CDaoTransaction filling(*db, CDaoTransaction::OnThrow::KeepDone); for (int i = 0;
+                                                                                      i < 300;
+                                                                                      ++i) {
             const QString name = i % 3 == 0 ? u"Li"_s : u"u%1"_s.arg(i);
             fixture.Insert(u"score"_s, {name, i % 6 == 0 ? u"01"_s : u"02"_s, {}, u"%1"_s.arg(i)});
             if (name == "Li"_L1 && i % 6 == 0)
@@ -481,7 +484,7 @@ private slots:
         // The engine refuses to delete the user row named "bad".
         QE_DAO(if (refuse % 2) fixture.RefuseDeletions(fixture.Database(), u"\"user\""_s,
                                                        u"old.name = 'bad'"_s);
-               CCommitOnThrowTransaction filling(fixture.Database());
+               CDaoTransaction filling(*fixture.Database(), CDaoTransaction::OnThrow::KeepDone);
                for (int i = 0; i < before; ++i) fixture.Insert(u"user"_s, {u"a%1"_s.arg(i)});
                fixture.Insert(u"user"_s, {u"bad"_s}); fixture.Insert(u"user"_s, {u"c"_s});
                filling.Commit());
@@ -564,7 +567,7 @@ private slots:
         QVERIFY2(!message.isEmpty() && message != u"unknown database error"_s, qPrintable(message));
         QVERIFY2(cluster.Start(), qPrintable(cluster.Log()));
         QE_DAO(AppendRow(&db, u"user"_s, {{0, Text(u"back"_s)}});
-               CCommitOnThrowTransaction pass(&db);
+               CDaoTransaction pass(db, CDaoTransaction::OnThrow::KeepDone);
                AppendRow(&db, u"user"_s, {{0, Text(u"in a pass"_s)}}); pass.Commit());
         QE_DAO(QCOMPARE(Stored(cluster.Target(), Sql::ScanUsers, 0),
                         (QStringList{u"before"_s, u"after restart"_s, u"back"_s, u"in a pass"_s}));

@@ -1,3 +1,4 @@
+#include "platform/DaoTransaction.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
 #include "scores/ClearGroupScoresDlg.h"
@@ -126,7 +127,7 @@ const QStringList Variants = {u"王芳/2023101"_s,  u"王芳/2023205"_s, u"王�
 // each with its attempt and a mistyped cell, the row's place as its time.
 void Fill(CDaoDatabase* db, const QStringList& owners)
 {
-    CCommitOnThrowTransaction filling(db);
+    CDaoTransaction filling(*db, CDaoTransaction::OnThrow::KeepDone);
     for (int i = 0; i < owners.size(); ++i) {
         FieldList fields{{3, CDaoFieldValue::FromText(u"英文测试"_s)},
                          {8, CDaoFieldValue::FromText(QString::number(i))}};
@@ -447,7 +448,7 @@ private slots:
         const QStringList owners = {u"Li Ming/0815"_s, u"Li Ming/0816"_s, u"li ming/0815"_s,
                                     u"Li Ming /0815"_s, u"Zhao/0009"_s};
         {
-            CCommitOnThrowTransaction filling(db);
+            CDaoTransaction filling(*db, CDaoTransaction::OnThrow::KeepDone);
             for (int i = 0; i < 500; ++i) {
                 const QString owner = owners[(i * 3 + i / 7) % owners.size()];
                 StoreScore(db, owner.section(u'/', 0, 0), owner.section(u'/', 1), Chinese + i % 4,

@@ -1,6 +1,7 @@
 #include "users/Database.h"
 
 #include "platform/DaoErrorText.h"
+#include "platform/DaoTransaction.h"
 #include "platform/Platform.h"
 #include "users/SchemaUpgrade.h"
 #include "users/ServerAccounts.h"
@@ -196,7 +197,7 @@ void EditCurrent(CDaoRecordset& rs, const FieldList& fields)
 int DeleteRows(CDaoRecordset& rs, const std::function<bool(CDaoRecordset&)>& matches,
                const std::function<void()>& deleted)
 {
-    CCommitOnThrowTransaction transaction(rs.Database());
+    CDaoTransaction transaction(*rs.Database(), CDaoTransaction::OnThrow::KeepDone);
     int nDeleted = 0;
     rs.MoveFirst();
     while (!rs.IsEOF()) {

@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoErrorText.h"
+#include "platform/DaoTransaction.h"
 #include "platform/DaoSql.h"
 #include "users/AccountRules.h"
 #include "users/Accounts.h"
@@ -84,27 +85,20 @@ QString CreateTables(CDaoDatabase& db, int version, const CDatabaseSteps& steps,
                      const QString* pSuperUser, const QString* pPassword)
 {
     QString labAddress;
-    db.BeginTrans();
-    try {
-        for (int next = 1; next <= version; ++next) {
-            const QString address = ApplySchemaVersion(db, next, steps);
-            if (!address.isEmpty())
-                labAddress = address;
-            if (next > 1)
-                db.Execute(u"INSERT INTO schema_version (version) VALUES (%1)"_s.arg(next));
-        }
-        if (pSuperUser) {
-            for (const SchemaStep& step : steps.newDatabase)
-                step(db);
-            AddFirstSuperUser(db, *pSuperUser, *pPassword);
-        }
-        db.CommitTrans();
-    } catch (const CDaoException&) {
-        // A failed commit has rolled back already.
-        if (db.InTransaction())
-            db.Rollback();
-        throw;
+    CDaoTransaction transaction(db);
+    for (int next = 1; next <= version; ++next) {
+        const QString address = ApplySchemaVersion(db, next, steps);
+        if (!address.isEmpty())
+            labAddress = address;
+        if (next > 1)
+            db.Execute(u"INSERT INTO schema_version (version) VALUES (%1)"_s.arg(next));
     }
+    if (pSuperUser) {
+        for (const SchemaStep& step : steps.newDatabase)
+            step(db);
+        AddFirstSuperUser(db, *pSuperUser, *pPassword);
+    }
+    transaction.Commit();
     return labAddress;
 }
 

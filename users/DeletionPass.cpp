@@ -1,5 +1,7 @@
 #include "users/DeletionPass.h"
 
+#include "platform/DaoTransaction.h"
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -17,30 +19,22 @@ CDeletionPass::CDeletionPass(BatchDeleter deleteBatch, int nRows)
 
 namespace {
 
-// The server's batches in one transaction, each behind a savepoint so that
+// The server's batches in one transaction, each a step of its own, so that
 // a failing batch leaves the ones before it deleted.
 int DeleteByServer(CDaoDatabase& own, const CDeletionPass::BatchDeleter& deleteBatch,
                    int nBatchRows, const std::function<void(int)>& report)
 {
-    own.BeginTrans();
+    CDaoTransaction pass(own, CDaoTransaction::OnThrow::KeepDone);
     int nDeleted = 0;
-    try {
-        while (true) {
-            own.Execute(u"SAVEPOINT qe_batch"_s);
-            const int n = deleteBatch(own, nBatchRows);
-            own.Execute(u"RELEASE SAVEPOINT qe_batch"_s);
-            nDeleted += n;
-            if (report)
-                report(nDeleted);
-            if (n < nBatchRows)
-                break;
-        }
-    } catch (const CDaoException&) {
-        own.Execute(u"ROLLBACK TO SAVEPOINT qe_batch"_s);
-        own.CommitTrans();
-        throw;
+    while (true) {
+        const int n = pass.Step([&] { return deleteBatch(own, nBatchRows); });
+        nDeleted += n;
+        if (report)
+            report(nDeleted);
+        if (n < nBatchRows)
+            break;
     }
-    own.CommitTrans();
+    pass.Commit();
     return nDeleted;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Dao.h"
 #include "platform/DaoErrorText.h"
+#include "platform/DaoTransaction.h"
 #include "users/PasswordHash.h"
 #include "users/ServerAccounts.h"
 
@@ -49,38 +50,15 @@ void Exec(QSqlQuery& query, const QString& sql)
                                 : query.lastError().databaseText().trimmed());
 }
 
-// The upgrade's transaction; it rolls back unless committed. On SQLite it
-// takes the write lock at once and on PostgreSQL it locks schema_version,
-// so that of two programs opening one old database at the same moment the
-// second waits and then finds it upgraded.
-class CUpgradeTransaction
+// The upgrade's transaction (the write lock at once on SQLite, as every
+// transaction takes it) locks schema_version on PostgreSQL, so that of two
+// programs opening one old database at the same moment the second waits
+// and then finds it upgraded.
+void LockSchemaVersion(CDaoDatabase& db)
 {
-public:
-    CUpgradeTransaction(const QSqlDatabase& connection, bool bPostgres) : m_query(connection)
-    {
-        Exec(m_query, bPostgres ? u"BEGIN"_s : u"BEGIN IMMEDIATE"_s);
-        m_bOpen = true;
-        if (bPostgres)
-            Exec(m_query, u"LOCK TABLE schema_version IN SHARE ROW EXCLUSIVE MODE"_s);
-    }
-    ~CUpgradeTransaction()
-    {
-        if (m_bOpen)
-            m_query.exec(u"ROLLBACK"_s);
-    }
-    CUpgradeTransaction(const CUpgradeTransaction&) = delete;
-    CUpgradeTransaction& operator=(const CUpgradeTransaction&) = delete;
-
-    void Commit()
-    {
-        Exec(m_query, u"COMMIT"_s);
-        m_bOpen = false;
-    }
-
-private:
-    QSqlQuery m_query;
-    bool m_bOpen = false;
-};
+    if (db.IsPostgres())
+        db.Execute(u"LOCK TABLE schema_version IN SHARE ROW EXCLUSIVE MODE"_s);
+}
 
 // A file's plain passwords become hashes; a field that holds a hash already
 // (a file hashed by hand, or twice upgraded) stays. Hashed on every core:
@@ -231,7 +209,8 @@ void RefreshLab(CDaoDatabase& db, const CDatabaseSteps& steps)
 {
     if (!db.IsPostgres())
         return;
-    CUpgradeTransaction transaction(db.Connection(), true);
+    CDaoTransaction transaction(db);
+    LockSchemaVersion(db);
     QSqlQuery query(db.Connection());
     Exec(query, u"SELECT qe_apply_lab_limits()"_s);
     for (const SchemaStep& step : steps.refresh)
@@ -288,7 +267,8 @@ QString UpgradeSchema(CDaoDatabase& db, const CDatabaseSteps& steps, UpgradeBy b
     const int from = version;
     QString labAddress;
     try {
-        CUpgradeTransaction transaction(db.Connection(), db.IsPostgres());
+        CDaoTransaction transaction(db);
+        LockSchemaVersion(db);
         // Read again under the lock: another program may have upgraded it.
         version = ReadSchemaVersion(db);
         if (version < newest) {

@@ -56,12 +56,13 @@ def run(new, _):
     session.answer(TODAY_CAPTION, "Return", shot="15-today-exam-first.png")
     session.press(main_id, "space")
     started = time.monotonic()
+    # The text shows once the server recorded the start: she waits for it.
+    session.wait_for(lambda: session.sql("SELECT finished FROM exam_sitting") == [["0"]],
+                     "the sitting to show as running")
     target = ENGLISH_BODY[:30]
     typed = target[:12] + "#" + target[13:]
     session.type(typed)
     session.key("BackSpace")
-    session.wait_for(lambda: session.sql("SELECT finished FROM exam_sitting") == [["0"]],
-                     "the sitting to show as running")
     time.sleep(max(0.0, started + 4 - time.monotonic()))
     session.screenshot("16-exam-running.png")
     check(set(session.windows()) == {main_id}, "no question nor 今日任务 interrupts the exam")
