@@ -61,6 +61,7 @@ void CLargeScreen::Clear()
     m_screen.reset();
     m_exam.Reset();
     m_bSending = false;
+    ++m_nResultsShown; // an answer still on its way belongs to nothing shown
     m_figureTimer.stop();
     m_result.reset();
     m_panel.Hide();
@@ -238,17 +239,19 @@ void CLargeScreen::StoreResult()
     }
     result.band.strSecondLine = u"正在保存成绩……"_s;
     const int shown = m_nResultsShown;
+    const int kind = CurrentPracticeKind;
     CResultStore(m_login).StorePractice(
-        this, result.scoreFields, &result.attempt, [this, shown] { FollowStore(shown, {}); },
-        [this, shown](const CDaoException& e) {
+        this, result.scoreFields, &result.attempt,
+        [this, shown, kind] { FollowStore(shown, kind, {}); },
+        [this, shown, kind](const CDaoException& e) {
             if (shown != m_nResultsShown)
                 return;
             m_result->bUnsaved = true;
-            FollowStore(shown, u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200)));
+            FollowStore(shown, kind, u"成绩没有保存:%1"_s.arg(e.GetErrorMessage(200)));
         });
 }
 
-void CLargeScreen::FollowStore(int shown, const QString& failure)
+void CLargeScreen::FollowStore(int shown, int kind, const QString& failure)
 {
     if (shown != m_nResultsShown)
         return;
@@ -263,7 +266,6 @@ void CLargeScreen::FollowStore(int shown, const QString& failure)
     const bool bStored = !m_result->bUnsaved;
     const CAttempt attempt = m_result->attempt;
     const auto assignmentsDone = m_services.assignmentsDone;
-    const int kind = CurrentPracticeKind;
     const auto show = [this, shown, failure, bStored, kind](const CFollowing& following) {
         if (shown != m_nResultsShown)
             return;

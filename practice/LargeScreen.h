@@ -85,9 +85,9 @@ private:
     CBandText RunningBand() const;
     void StoreResult();
     // After the store's answer for the result shown as number shown (none
-    // when another came since): the comparison and the homework, read by
-    // the worker, then the steps.
-    void FollowStore(int shown, const QString& failure);
+    // when the screen changed since) of the practice kind: the comparison
+    // and the homework, read by the worker, then the steps.
+    void FollowStore(int shown, int kind, const QString& failure);
     void ShowSteps();
 
     struct CResult
@@ -114,7 +114,7 @@ private:
     QTimer m_figureTimer; // the figures change with the time as well as the keys
     std::optional<CResult> m_result;
     bool m_bSending = false; // an exam's end waits for the database's answer
-    int m_nResultsShown = 0; // the stores' answers belong to the last
+    int m_nResultsShown = 0; // the stores' answers belong to the last shown
     CResultPanel m_panel;
     CResultSheet m_sitting;
 };
