@@ -222,7 +222,16 @@ void CDialog::ChooseItem(int nID, int nIndex)
 
 void CDialog::reject()
 {
-    Dispatch([this] { OnCancel(); });
+    if (!m_bWaiting)
+        Dispatch([this] { OnCancel(); });
+}
+
+void CDialog::SetWaiting(bool bWaiting)
+{
+    m_bWaiting = bWaiting;
+    for (const int id : {IDOK_RESULT, IDCANCEL_RESULT})
+        if (QWidget* button = GetDlgItem(id))
+            button->setEnabled(!bWaiting);
 }
 
 void CDialog::timerEvent(QTimerEvent* event)
@@ -337,6 +346,8 @@ void CDialog::ConnectControl(int nID, const QString& kind, QWidget* widget)
 void CDialog::OnButton(int nID)
 {
     Dispatch([this, nID] {
+        if (m_bWaiting && (nID == IDOK_RESULT || nID == IDCANCEL_RESULT))
+            return;
         if (nID == IDOK_RESULT)
             OnOK();
         else if (nID == IDCANCEL_RESULT)

@@ -26,6 +26,10 @@ public:
     int DoModal();
     void EndDialog(int nResult);
     bool IsEnded() const { return m_bEnded; }
+    // While the dialog waits for an answer (the database's worker), OK and
+    // Cancel are greyed, and Esc and the close box wait as well.
+    void SetWaiting(bool bWaiting);
+    bool IsWaiting() const { return m_bWaiting; }
 
     int TemplateId() const { return m_nIDTemplate; }
     QWidget* GetDlgItem(int nID) const;
@@ -82,6 +86,7 @@ private:
     std::optional<DialogTemplate> m_template;
     bool m_bCreated = false;
     bool m_bEnded = false;
+    bool m_bWaiting = false;
     QHash<int, QWidget*> m_controls;
     QHash<int, int> m_timers; // Qt timer id -> our id
     int m_nBaseUnitX = 6;

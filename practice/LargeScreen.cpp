@@ -101,8 +101,6 @@ bool CLargeScreen::End(const CAttempt& attempt, int focusLosses)
 
 void CLargeScreen::ShowSitting(const CSittingShown& shown)
 {
-    m_figureTimer.stop();
-    m_session.Stop();
     m_sitting.Show(shown.strHeading, CLargePainter::CursorBar, shown.lines,
                    {{u"确定(Y)"_s,
                      [this] {

@@ -93,8 +93,6 @@ void CResultDlg::FillScoreList()
 
 void CResultDlg::OnOK()
 {
-    if (m_bStoring)
-        return;
     CDaoDatabase* db = ActiveDatabase();
     if (!db) {
         AfxMessageBox(Guard::ResultNotConnected);
@@ -113,26 +111,12 @@ void CResultDlg::OnOK()
     // database past the busy timeout, the server was away) is reported, and
     // the dialog stays open so that OK can be pressed again. The attempt
     // goes with the score row: both are stored or neither.
-    SetStoring(true);
+    SetWaiting(true);
     CResultStore(CSession::Instance())
         .StorePractice(
             this, fields, m_pAttempt, [this] { CDialog::OnOK(); },
             [this](const CDaoException& e) {
-                SetStoring(false);
+                SetWaiting(false);
                 ReportDaoError(e);
             });
-}
-
-void CResultDlg::OnCancel()
-{
-    if (!m_bStoring)
-        CDialog::OnCancel();
-}
-
-void CResultDlg::SetStoring(bool bStoring)
-{
-    m_bStoring = bStoring;
-    for (const int id : {IDOK, IDCANCEL})
-        if (QWidget* button = GetDlgItem(id))
-            button->setEnabled(!bStoring);
 }

@@ -25,8 +25,6 @@ public:
 
     bool OnInitDialog() override;
     void OnOK() override;
-    // Esc and the close box wait, as Cancel does, while the store runs.
-    void OnCancel() override;
 
     QString m_strKind;
     QString m_strAccuracy;
@@ -41,8 +39,4 @@ private:
     void FillUserList();
     void FillScoreList();
     FieldList ScoreFields() const;
-    // While the store is under way, OK and Cancel wait for its answer.
-    void SetStoring(bool bStoring);
-
-    bool m_bStoring = false;
 };

@@ -80,11 +80,11 @@ void CClearScoresDlg::OnTimer(int nIDEvent)
     }
     // The notice stays until the pass is over; setValue repaints the bar at
     // once whenever the step shows.
-    m_bDeleting = true;
+    SetWaiting(true);
     m_pPass->Start(
         CSession::Instance(), this, [this](int nDeleted) { m_wndProgress->setValue(nDeleted); },
         [this](int) {
-            m_bDeleting = false;
+            SetWaiting(false);
             m_pPass.reset();
             CDialog::OnOK();
         },
@@ -92,15 +92,9 @@ void CClearScoresDlg::OnTimer(int nIDEvent)
             // The pass is over either way (what it deleted before a failing
             // row stays deleted; a failed commit was rolled back and holds no
             // lock): the failure is shown and the notice goes.
-            m_bDeleting = false;
+            SetWaiting(false);
             m_pPass.reset();
             ReportDaoError(e);
             EndDialog(IDCANCEL);
         });
-}
-
-void CClearScoresDlg::OnCancel()
-{
-    if (!m_bDeleting)
-        CDialog::OnCancel();
 }

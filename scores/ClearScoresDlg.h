@@ -24,8 +24,6 @@ public:
 
     bool OnInitDialog() override;
     void OnTimer(int nIDEvent) override;
-    // The close box waits while the pass runs.
-    void OnCancel() override;
 
     QProgressBar* m_wndProgress = nullptr;
 
@@ -53,5 +51,4 @@ private:
     std::unique_ptr<CDaoRecordset> m_pRecordset;
     // The deletion the tick runs; none when no row is to be deleted.
     std::unique_ptr<CDeletionPass> m_pPass;
-    bool m_bDeleting = false;
 };
