@@ -173,7 +173,7 @@ void BM_ClassReport(benchmark::State& state, CSchool* school, CScriptedPlatform*
                 dialog->reject();
             });
             timer.start();
-            CClassReportDlg dlg;
+            CClassReportDlg dlg(CSession::Instance());
             dlg.DoModal();
         }
         if (rows != 50 || attempts != Attempts / 4 / (Pupils / 50))

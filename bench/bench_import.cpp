@@ -146,7 +146,7 @@ int main(int argc, char** argv)
     CStallWatch watch;
     QElapsedTimer timer;
     timer.start();
-    ImportClassList(nullptr);
+    ImportClassList(CSession::Instance(), nullptr);
     const qint64 elapsed = timer.elapsed();
     const qint64 stall = watch.Longest();
     if (!platform.boxes.isEmpty())

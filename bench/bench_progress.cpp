@@ -95,7 +95,7 @@ void BM_ProgressOpen(benchmark::State& state, CProgressDatabase* db, CScriptedPl
                 dialog->reject();
             });
             timer.start();
-            CProgressDlg dlg(CProgressDatabase::PupilKey);
+            CProgressDlg dlg(CSession::Instance(), CProgressDatabase::PupilKey);
             dlg.DoModal();
         }
         if (listed != CProgressDatabase::PupilAttempts)

@@ -4,12 +4,13 @@
 #include "classroom/ClassNames.h"
 #include "platform/Platform.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 
-bool FillClassCombo(QComboBox* combo)
+bool FillClassCombo(const CSession& session, QComboBox* combo)
 {
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = session.GuardedDatabase();
     if (!db)
         return false;
     try {

@@ -16,6 +16,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QMouseEvent>
@@ -30,7 +31,10 @@ const QList<ListColumn> g_columns = {{u"姓名"_s, 110}, {u"学号"_s, 100}, {u"
 
 } // namespace
 
-CClassListDlg::CClassListDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CClassListDlg::CClassListDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CClassListDlg::OnInitDialog()
 {
@@ -64,7 +68,7 @@ QString CClassListDlg::CurrentClass() const
 
 bool CClassListDlg::Reload(const QString& className)
 {
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return false;
     QList<CClassSize> sizes;
@@ -139,7 +143,7 @@ void CClassListDlg::OnCommand(int nID)
         Reload(CurrentClass());
         break;
     case IDC_ADD: {
-        CPupilDlg add({0, {}, CurrentClass(), {}, {}}, m_classes, this);
+        CPupilDlg add(m_session, {0, {}, CurrentClass(), {}, {}}, m_classes, this);
         if (add.DoModal() == IDOK) {
             Reload(add.Pupil().strClass);
             SelectPupils({add.Pupil().nKey});
@@ -148,7 +152,7 @@ void CClassListDlg::OnCommand(int nID)
     }
     case IDC_EDIT:
         if (OneSelected(&pupil)) {
-            CPupilDlg edit(pupil, m_classes, this);
+            CPupilDlg edit(m_session, pupil, m_classes, this);
             if (edit.DoModal() == IDOK) {
                 Reload(CurrentClass());
                 SelectPupils({pupil.nKey});
@@ -157,7 +161,7 @@ void CClassListDlg::OnCommand(int nID)
         break;
     case IDC_PASSWORD:
         if (OneSelected(&pupil)) {
-            CPasswordResetDlg reset(pupil, this);
+            CPasswordResetDlg reset(m_session, pupil, this);
             reset.DoModal();
         }
         break;
@@ -170,7 +174,7 @@ void CClassListDlg::OnCommand(int nID)
                                   MB_OK | MB_ICONINFORMATION);
             break;
         }
-        CMovePupilsDlg move(keys, m_classes, this);
+        CMovePupilsDlg move(m_session, keys, m_classes, this);
         if (move.DoModal() == IDOK) {
             Reload(move.TargetClass());
             SelectPupils(keys);
@@ -179,20 +183,20 @@ void CClassListDlg::OnCommand(int nID)
     }
     case IDC_DELETE:
         if (OneSelected(&pupil)) {
-            CDeletePupilDlg remove(pupil, this);
+            CDeletePupilDlg remove(m_session, pupil, this);
             if (remove.DoModal() == IDOK)
                 Reload(CurrentClass());
         }
         break;
     case IDC_IMPORT:
-        if (ImportClassList(this))
+        if (ImportClassList(m_session, this))
             Reload(CurrentClass());
         break;
     case IDC_TEMPLATE:
         ExportTables(this, {ClassListTemplate()}, ExportFormat::Xlsx, u"学生名单模板"_s);
         break;
     case IDC_CARDS: {
-        CLoginCardsDlg cards(CurrentClass(), this);
+        CLoginCardsDlg cards(m_session, CurrentClass(), this);
         cards.DoModal();
         break;
     }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // 学生名单: the pupils of a class; add, edit, reset a password, move to
@@ -15,7 +16,7 @@ class CClassListDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CClassListDlg(QWidget* parent = nullptr);
+    explicit CClassListDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -39,6 +40,7 @@ private:
     // The one selected pupil, or a notice that one must be chosen.
     bool OneSelected(CPupil* pPupil);
 
+    const CSession& m_session;
     QStringList m_classes;
     QList<CPupil> m_pupils;
 };

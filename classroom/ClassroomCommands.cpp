@@ -21,9 +21,12 @@ CClassroomCommands::CClassroomCommands(const CSession& session) : m_session(sess
         return session.IsTeacher() && db && db->IsPostgres();
     };
     SetCommands({
-        {ID_TEACHING_CLASS_LIST, session.Guarded([] { CClassListDlg().DoModal(); }), teacher},
-        {ID_TEACHING_IMPORT_PUPILS, [] { ImportClassList(nullptr); }, teacher}, // guards itself
-        {ID_TEACHING_LOGIN_CARDS, session.Guarded([] { CLoginCardsDlg().DoModal(); }), teacher},
+        {ID_TEACHING_CLASS_LIST, session.Guarded([&session] { CClassListDlg(session).DoModal(); }),
+         teacher},
+        {ID_TEACHING_IMPORT_PUPILS, [&session] { ImportClassList(session, nullptr); },
+         teacher}, // guards itself
+        {ID_TEACHING_LOGIN_CARDS,
+         session.Guarded([&session] { CLoginCardsDlg(session).DoModal(); }), teacher},
         {ID_TEACHING_REGISTRATION, session.Guarded([this] { ToggleRegistration(); }), onServer,
          [this, onServer] { return onServer() && IsRegistrationOpen(); }},
         {ID_TEACHING_LAB_LINES, session.Guarded([this] { ShowLabLines(); }), onServer},

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QCheckBox>
 
@@ -13,8 +14,8 @@ namespace {
 using enum DeletePupilDlgIds::Id;
 } // namespace
 
-CDeletePupilDlg::CDeletePupilDlg(CPupil pupil, QWidget* parent)
-    : CDialog(IDD, parent), m_pupil(std::move(pupil))
+CDeletePupilDlg::CDeletePupilDlg(const CSession& session, CPupil pupil, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_pupil(std::move(pupil))
 {
 }
 
@@ -30,7 +31,7 @@ bool CDeletePupilDlg::OnInitDialog()
 
 void CDeletePupilDlg::OnOK()
 {
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {

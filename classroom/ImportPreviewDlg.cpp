@@ -4,6 +4,7 @@
 
 #include "classroom/ImportReadDlg.h"
 #include "classroom/PupilStore.h"
+#include "platform/DaoWorker.h"
 #include "platform/ListCtrl.h"
 #include "platform/FileChooser.h"
 #include "platform/Platform.h"
@@ -11,8 +12,8 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
@@ -42,10 +43,10 @@ QString Lines(const CClassListRow& row)
 
 } // namespace
 
-CImportPreviewDlg::CImportPreviewDlg(QString fileName, QString encoding, QList<CImportRow> plan,
-                                     QWidget* parent)
-    : CDialog(IDD, parent), m_strFileName(std::move(fileName)), m_strEncoding(std::move(encoding)),
-      m_plan(std::move(plan))
+CImportPreviewDlg::CImportPreviewDlg(const CSession& session, QString fileName, QString encoding,
+                                     QList<CImportRow> plan, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_strFileName(std::move(fileName)),
+      m_strEncoding(std::move(encoding)), m_plan(std::move(plan))
 {
 }
 
@@ -93,28 +94,35 @@ void CImportPreviewDlg::OnOK()
     }
     if (pupils.isEmpty())
         return;
-    CDaoDatabase* db = GuardedDatabase();
-    if (!db)
+    if (!m_session.GuardedDatabase())
         return;
     m_wndProgress->setRange(0, int(pupils.size()));
-    setEnabled(false);
-    try {
-        PupilStore::AddAll(*db, pupils, [this](int done) {
-            m_wndProgress->setValue(done);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
-    } catch (const CDaoException& e) {
-        setEnabled(true);
-        m_wndProgress->setValue(0);
-        ReportDaoError(e);
-        return;
-    }
-    setEnabled(true);
+    SetWaiting(true);
+    // The hashes and the rows are made on the session's worker; the list
+    // and its progress keep painting meanwhile.
+    const auto progress =
+        CDaoWorker::Reporter(this, [this](int done) { m_wndProgress->setValue(done); });
+    m_session.Ask<QList<qint64>>(
+        this,
+        [pupils, progress](CDaoDatabase& own) { return PupilStore::AddAll(own, pupils, progress); },
+        [this, pupils](const QList<qint64>&) { Added(pupils); },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            m_wndProgress->setValue(0);
+            ReportDaoError(e);
+        },
+        CDaoWorker::Deadline::None);
+}
+
+void CImportPreviewDlg::Added(const QList<CPupil>& pupils)
+{
+    SetWaiting(false);
+    m_wndProgress->setValue(int(pupils.size()));
     m_nAdded = int(pupils.size());
     // The passwords can be printed now only: they are never read back.
     if (Platform().MessageBox(this, ImportedQuestion(m_nAdded), u"提示"_s,
                               MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        CLoginCardsDlg cards(pupils, u"新导入的学生"_s, this);
+        CLoginCardsDlg cards(m_session, pupils, u"新导入的学生"_s, this);
         cards.DoModal();
     }
     EndDialog(IDOK_RESULT);
@@ -126,9 +134,10 @@ QString ImportedQuestion(int added)
         .arg(added);
 }
 
-bool ImportClassList(QWidget* owner)
+bool ImportClassList(const CSession& session, QWidget* owner)
 {
-    if (!CommandGuard())
+    CDaoDatabase* db = session.GuardedDatabase();
+    if (!db)
         return false;
     // The filter's name says what a class list holds.
     const QString path =
@@ -137,9 +146,6 @@ bool ImportClassList(QWidget* owner)
     if (path.isEmpty())
         return false;
     const QString fileName = QFileInfo(path).fileName();
-    CDaoDatabase* db = GuardedDatabase();
-    if (!db)
-        return false;
     QSet<QString> taken;
     try {
         taken = PupilStore::PupilNames(*db);
@@ -158,7 +164,7 @@ bool ImportClassList(QWidget* owner)
             u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    CImportPreviewDlg preview(fileName, plan.strEncoding, plan.rows, owner);
+    CImportPreviewDlg preview(session, fileName, plan.strEncoding, plan.rows, owner);
     preview.DoModal();
     return preview.AddedCount() > 0;
 }

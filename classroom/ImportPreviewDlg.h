@@ -8,6 +8,7 @@
 
 class CListCtrl;
 class CProgressCtrl;
+class CSession;
 
 // 导入学生名单: shows what the import of a class list would add and which
 // rows it refuses and why; nothing is written until the teacher confirms,
@@ -16,8 +17,8 @@ class CImportPreviewDlg : public CDialog
 {
     Q_OBJECT
 public:
-    CImportPreviewDlg(QString fileName, QString encoding, QList<CImportRow> plan,
-                      QWidget* parent = nullptr);
+    CImportPreviewDlg(const CSession& session, QString fileName, QString encoding,
+                      QList<CImportRow> plan, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -30,6 +31,9 @@ public:
     CProgressCtrl* m_wndProgress = nullptr;
 
 private:
+    void Added(const QList<CPupil>& pupils);
+
+    const CSession& m_session;
     QString m_strFileName;
     QString m_strEncoding;
     QList<CImportRow> m_plan;
@@ -38,7 +42,7 @@ private:
 
 // The whole import as the teacher does it: a file chosen (through the
 // platform seam), read and checked, the preview; true when pupils were added.
-bool ImportClassList(QWidget* owner);
+bool ImportClassList(const CSession& session, QWidget* owner);
 
 // What the teacher is asked once the pupils are imported.
 QString ImportedQuestion(int added);

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QRadioButton>
@@ -19,13 +20,14 @@ namespace {
 using enum LoginCardsDlgIds::Id;
 } // namespace
 
-CLoginCardsDlg::CLoginCardsDlg(QString className, QWidget* parent)
-    : CDialog(IDD, parent), m_strClass(std::move(className))
+CLoginCardsDlg::CLoginCardsDlg(const CSession& session, QString className, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_strClass(std::move(className))
 {
 }
 
-CLoginCardsDlg::CLoginCardsDlg(QList<CPupil> pupils, QString title, QWidget* parent)
-    : CDialog(IDD, parent), m_pupils(std::move(pupils)), m_bGiven(true),
+CLoginCardsDlg::CLoginCardsDlg(const CSession& session, QList<CPupil> pupils, QString title,
+                               QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_pupils(std::move(pupils)), m_bGiven(true),
       m_strTitle(std::move(title))
 {
 }
@@ -42,7 +44,7 @@ bool CLoginCardsDlg::OnInitDialog()
         SetDlgItemText(IDC_NOTE, u"卡片上的密码就是刚设的密码。"_s);
         return true;
     }
-    if (!FillClassCombo(m_comboClass)) {
+    if (!FillClassCombo(m_session, m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
@@ -60,7 +62,7 @@ bool CLoginCardsDlg::LoadPupils()
 {
     m_pupils.clear();
     m_strClass = m_comboClass->currentData().toString();
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return false;
     if (m_comboClass->currentIndex() >= 0) {
@@ -86,7 +88,7 @@ bool CLoginCardsDlg::RenewPasswords()
         u"提示"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES)
         return false;
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return false;
     for (CPupil& pupil : m_pupils)

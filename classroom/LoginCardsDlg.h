@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+class CSession;
 class QComboBox;
 
 // 打印登录卡: the login cards of a class, 8 or 10 to an A4 page, to a PDF
@@ -18,9 +19,11 @@ class CLoginCardsDlg : public CDialog
     Q_OBJECT
 public:
     // className, when given, is chosen first.
-    explicit CLoginCardsDlg(QString className = {}, QWidget* parent = nullptr);
+    explicit CLoginCardsDlg(const CSession& session, QString className = {},
+                            QWidget* parent = nullptr);
     // The cards of pupils whose passwords were just set (strPassword).
-    CLoginCardsDlg(QList<CPupil> pupils, QString title, QWidget* parent = nullptr);
+    CLoginCardsDlg(const CSession& session, QList<CPupil> pupils, QString title,
+                   QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -36,6 +39,7 @@ private:
     // when the teacher said no or it failed (reported).
     bool RenewPasswords();
 
+    const CSession& m_session;
     QString m_strClass;
     QList<CPupil> m_pupils;
     bool m_bGiven = false;

@@ -5,6 +5,7 @@
 #include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 
@@ -14,8 +15,10 @@ namespace {
 using enum MovePupilsDlgIds::Id;
 } // namespace
 
-CMovePupilsDlg::CMovePupilsDlg(QList<qint64> keys, QStringList classes, QWidget* parent)
-    : CDialog(IDD, parent), m_keys(std::move(keys)), m_classes(std::move(classes))
+CMovePupilsDlg::CMovePupilsDlg(const CSession& session, QList<qint64> keys, QStringList classes,
+                               QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_keys(std::move(keys)),
+      m_classes(std::move(classes))
 {
 }
 
@@ -39,7 +42,7 @@ void CMovePupilsDlg::OnOK()
         Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {

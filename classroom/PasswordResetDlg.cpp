@@ -5,6 +5,7 @@
 #include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QRadioButton>
 
@@ -14,8 +15,8 @@ namespace {
 using enum PasswordResetDlgIds::Id;
 } // namespace
 
-CPasswordResetDlg::CPasswordResetDlg(CPupil pupil, QWidget* parent)
-    : CDialog(IDD, parent), m_pupil(std::move(pupil))
+CPasswordResetDlg::CPasswordResetDlg(const CSession& session, CPupil pupil, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_pupil(std::move(pupil))
 {
 }
 
@@ -50,7 +51,7 @@ void CPasswordResetDlg::OnOK()
             return;
         }
     }
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {

@@ -5,6 +5,7 @@
 #include "res/DialogIds.h"
 #include "users/AccountRules.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,8 +16,9 @@ namespace {
 using enum PupilDlgIds::Id;
 } // namespace
 
-CPupilDlg::CPupilDlg(CPupil pupil, QStringList classes, QWidget* parent)
-    : CDialog(IDD, parent), m_pupil(std::move(pupil)), m_classes(std::move(classes))
+CPupilDlg::CPupilDlg(const CSession& session, CPupil pupil, QStringList classes, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_pupil(std::move(pupil)),
+      m_classes(std::move(classes))
 {
     if (m_pupil.nKey != 0)
         setWindowTitle(u"修改学生"_s);
@@ -64,7 +66,7 @@ void CPupilDlg::OnOK()
         Refuse(AccountRules::CheckStudentNo(pupil.strStudentNo), IDC_STUDENTNO) ||
         (bAdding && Refuse(AccountRules::CheckPassword(pupil.strPassword, false), IDC_PASSWORD)))
         return;
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {

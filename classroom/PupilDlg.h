@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+class CSession;
+
 // 添加学生 / 修改学生: a pupil's name, class and student number (and, when
 // adding, a password; empty gives a random one). OK checks the account rules
 // and that no other pupil has the name, then stores.
@@ -13,7 +15,8 @@ class CPupilDlg : public CDialog
     Q_OBJECT
 public:
     // pupil.nKey 0 adds a pupil (its class preset); otherwise edits that one.
-    CPupilDlg(CPupil pupil, QStringList classes, QWidget* parent = nullptr);
+    CPupilDlg(const CSession& session, CPupil pupil, QStringList classes,
+              QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -24,6 +27,7 @@ public:
 private:
     bool Refuse(const QString& text, int nID);
 
+    const CSession& m_session;
     CPupil m_pupil;
     QStringList m_classes;
 };

@@ -7,8 +7,6 @@
 #include "users/PasswordHash.h"
 #include "users/ServerAccounts.h"
 
-#include <QEventLoop>
-#include <QFutureWatcher>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -35,36 +33,27 @@ QString Text(const QString& text)
 }
 
 // What each pupil's password is stored as: a hash in a file (made on every
-// core), a SCRAM verifier for a server. progress(done) runs on the caller's
-// thread, whose windows keep painting meanwhile.
+// core, a chunk at a time), a SCRAM verifier for a server. progress(done)
+// runs on the caller's thread between chunks.
 QStringList Credentials(CDaoDatabase& db, const QList<CPupil>& pupils,
                         const std::function<void(int)>& progress)
 {
-    QStringList passwords;
-    for (const CPupil& pupil : pupils)
-        passwords.append(pupil.strPassword);
-    if (db.IsPostgres()) {
-        QStringList verifiers;
-        for (const QString& password : std::as_const(passwords)) {
-            verifiers.append(ServerAccounts::Verifier(db, password));
-            if (progress && verifiers.size() % 50 == 0)
-                progress(int(verifiers.size()) / 2);
+    constexpr qsizetype Chunk = 50;
+    QStringList credentials;
+    for (qsizetype from = 0; from < pupils.size(); from += Chunk) {
+        QStringList passwords;
+        for (qsizetype i = from; i < std::min(pupils.size(), from + Chunk); ++i)
+            passwords.append(pupils[i].strPassword);
+        if (db.IsPostgres()) {
+            for (const QString& password : std::as_const(passwords))
+                credentials.append(ServerAccounts::Verifier(db, password));
+        } else {
+            credentials.append(QtConcurrent::blockingMapped(passwords, &Accounts::StoredPassword));
         }
-        return verifiers;
+        if (progress)
+            progress(int(credentials.size()) / 2);
     }
-    QFuture<QString> hashes = QtConcurrent::mapped(passwords, &Accounts::StoredPassword);
-    QFutureWatcher<QString> watcher;
-    QEventLoop loop;
-    QObject::connect(&watcher, &QFutureWatcher<QString>::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&watcher, &QFutureWatcher<QString>::progressValueChanged, &loop,
-                     [&progress](int done) {
-                         if (progress)
-                             progress(done / 2);
-                     });
-    watcher.setFuture(hashes);
-    if (!hashes.isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return hashes.results();
+    return credentials;
 }
 
 QList<qint64> AddToFile(CDaoDatabase& db, const QList<CPupil>& pupils, const QStringList& hashes)

@@ -27,8 +27,8 @@ qint64 Add(CDaoDatabase& db, const CPupil& pupil);
 // Adds the pupils in one transaction, each with the password of its
 // strPassword, which is stored only as the login can check it (a hash in a
 // file, the account's own role on a server); returns their keys in order.
-// progress(done) is called now and then on the caller's thread, whose
-// windows keep painting. Nothing is added if any of them fails, or if a
+// progress(done) is called now and then on the caller's thread (the
+// session's worker, for the window). Nothing is added if any of them fails, or if a
 // pupil already carries one of their names (the server checks under a lock
 // of its own, so that two teachers importing at once cannot both add one).
 QList<qint64> AddAll(CDaoDatabase& db, const QList<CPupil>& pupils,

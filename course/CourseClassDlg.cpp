@@ -46,7 +46,7 @@ bool CCourseClassDlg::OnInitDialog()
     m_comboClass = Item<QComboBox>(IDC_CLASS);
     m_comboCourse = Item<QComboBox>(IDC_COURSE);
     SetUpReportList(m_listPupils, g_columns);
-    if (!FillClassCombo(m_comboClass)) {
+    if (!FillClassCombo(m_session, m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }

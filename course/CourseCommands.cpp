@@ -42,10 +42,11 @@ CCourseCommands::CCourseCommands(const CSession& session) : m_session(session)
          OpenFor(session, teacher, [&session] { CThresholdDlg(session).DoModal(); }), teacher},
         // A pupil's own weak keys, or a teacher's of a class.
         {ID_TEACHING_WEAKNESS,
-         OpenFor(session, pupil, [&session] { CWeaknessDlg(session.Account().nKey).DoModal(); }),
+         OpenFor(session, pupil,
+                 [&session] { CWeaknessDlg(session, session.Account().nKey).DoModal(); }),
          pupil},
-        {ID_TEACHING_CLASS_WEAKNESS, OpenFor(session, teacher, [] { CWeaknessDlg(0).DoModal(); }),
-         teacher},
+        {ID_TEACHING_CLASS_WEAKNESS,
+         OpenFor(session, teacher, [&session] { CWeaknessDlg(session, 0).DoModal(); }), teacher},
     });
 }
 

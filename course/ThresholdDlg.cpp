@@ -31,7 +31,7 @@ bool CThresholdDlg::OnInitDialog()
     m_editAccuracy = Item<QLineEdit>(IDC_ACCURACY);
     m_editSpeed = Item<QLineEdit>(IDC_SPEED);
     m_checkAllOpen = Item<QCheckBox>(IDC_ALL_OPEN);
-    if (!FillClassCombo(m_comboClass)) {
+    if (!FillClassCombo(m_session, m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }

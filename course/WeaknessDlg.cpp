@@ -10,6 +10,7 @@
 #include "texts/SmartDrill.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -35,8 +36,8 @@ QString KeyName(const QString& key)
 
 } // namespace
 
-CWeaknessDlg::CWeaknessDlg(qint64 userKey, QWidget* parent)
-    : CDialog(IDD, parent), m_nUserKey(userKey)
+CWeaknessDlg::CWeaknessDlg(const CSession& session, qint64 userKey, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_nUserKey(userKey)
 {
     if (userKey == 0)
         setWindowTitle(u"班级弱项"_s);
@@ -62,7 +63,7 @@ bool CWeaknessDlg::OnInitDialog()
     GetDlgItem(IDC_CLASS_LABEL)->setVisible(bClass);
     m_comboClass->setVisible(bClass);
     GetDlgItem(IDC_EXPORT)->setVisible(bClass);
-    if (bClass && !FillClassCombo(m_comboClass)) {
+    if (bClass && !FillClassCombo(m_session, m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
@@ -93,7 +94,7 @@ QString CWeaknessDlg::Title() const
 
 bool CWeaknessDlg::Refresh()
 {
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return false;
     CWeaknessFilter filter;

@@ -6,6 +6,7 @@
 
 class CKeyboardView;
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // 我的弱项 (a pupil's own) and 班级弱项 (a teacher's, of a class chosen):
@@ -18,7 +19,7 @@ class CWeaknessDlg : public CDialog
     Q_OBJECT
 public:
     // userKey: the pupil's own; 0 for a teacher's view of a class.
-    explicit CWeaknessDlg(qint64 userKey, QWidget* parent = nullptr);
+    explicit CWeaknessDlg(const CSession& session, qint64 userKey, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -39,6 +40,7 @@ private:
     void ShowKeyboard();
     QString Title() const;
 
+    const CSession& m_session;
     qint64 m_nUserKey;
     CWeakness m_weakness;
 };

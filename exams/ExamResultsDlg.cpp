@@ -8,6 +8,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QHeaderView>
 
@@ -24,8 +25,8 @@ const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 50, 50, 70, 60, 40, 120
 
 } // namespace
 
-CExamResultsDlg::CExamResultsDlg(const CExam& exam, QWidget* parent)
-    : CDialog(IDD, parent), m_exam(exam)
+CExamResultsDlg::CExamResultsDlg(const CSession& session, const CExam& exam, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_exam(exam)
 {
     setWindowTitle(u"考试成绩 - %1"_s.arg(exam.strTitle));
 }
@@ -52,7 +53,7 @@ bool CExamResultsDlg::OnInitDialog()
 
 bool CExamResultsDlg::Reload()
 {
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return false;
     try {

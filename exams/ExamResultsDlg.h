@@ -7,6 +7,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 
 // 考试成绩: one row per pupil of the exam's classes, whether not started,
 // running or finished, with the speed, accuracy, time, how it ended and how
@@ -17,7 +18,7 @@ class CExamResultsDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CExamResultsDlg(const CExam& exam, QWidget* parent = nullptr);
+    explicit CExamResultsDlg(const CSession& session, const CExam& exam, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -34,6 +35,7 @@ private:
     bool Reload();
     void Fill();
 
+    const CSession& m_session;
     CExam m_exam;
     QList<CExamResultRow> m_rows;
     int m_nSortColumn = -1;

@@ -122,7 +122,7 @@ void CExamsDlg::ToggleOpen()
 void CExamsDlg::ShowResults()
 {
     if (const CExam* exam = Selected()) {
-        CExamResultsDlg results(*exam, this);
+        CExamResultsDlg results(m_session, *exam, this);
         results.DoModal();
     }
 }

@@ -7,6 +7,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -19,8 +20,9 @@ using enum AssignmentReportDlgIds::Id;
 
 } // namespace
 
-CAssignmentReportDlg::CAssignmentReportDlg(const CAssignment& assignment, QWidget* parent)
-    : CDialog(IDD, parent), m_assignment(assignment)
+CAssignmentReportDlg::CAssignmentReportDlg(const CSession& session, const CAssignment& assignment,
+                                           QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_assignment(assignment)
 {
     setWindowTitle(u"作业完成情况 - %1"_s.arg(assignment.strTitle));
 }
@@ -49,7 +51,7 @@ QString CAssignmentReportDlg::ClassName() const
 bool CAssignmentReportDlg::Reload()
 {
     const QDate today = Platform().CurrentDateTime().date();
-    if (!OnDatabase([this, &today](CDaoDatabase& db) {
+    if (!m_session.OnDatabase([this, &today](CDaoDatabase& db) {
             m_rows = AssignmentStore::LoadReport(db, m_assignment, ClassName(), today);
         }))
         return false;

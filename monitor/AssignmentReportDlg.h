@@ -4,6 +4,7 @@
 #include "platform/Dialog.h"
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 
 // 作业完成情况: one class's pupils with their status, figures and when they
@@ -12,7 +13,8 @@ class CAssignmentReportDlg : public CDialog
 {
     Q_OBJECT
 public:
-    CAssignmentReportDlg(const CAssignment& assignment, QWidget* parent = nullptr);
+    CAssignmentReportDlg(const CSession& session, const CAssignment& assignment,
+                         QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -25,6 +27,7 @@ private:
     bool Reload();
     QString ClassName() const;
 
+    const CSession& m_session;
     CAssignment m_assignment;
     QList<CAssignmentRow> m_rows;
 };

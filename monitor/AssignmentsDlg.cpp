@@ -75,7 +75,7 @@ void CAssignmentsDlg::OnCommand(int nID)
         break;
     case IDC_REPORT:
         if (const CAssignment* assignment = Selected()) {
-            CAssignmentReportDlg report(*assignment, this);
+            CAssignmentReportDlg report(m_session, *assignment, this);
             report.DoModal();
         }
         break;

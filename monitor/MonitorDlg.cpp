@@ -73,7 +73,7 @@ bool CMonitorDlg::OnInitDialog()
     scroll->setWidget(m_pTiles);
     layout->addWidget(scroll);
     ShowAsList(false);
-    if (!FillClassCombo(m_comboClass)) {
+    if (!FillClassCombo(m_session, m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }

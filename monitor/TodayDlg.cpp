@@ -74,6 +74,6 @@ void CTodayDlg::OnCommand(int nID)
 {
     if (nID != IDC_WEAKNESS)
         return;
-    CWeaknessDlg weakness(m_session.Account().nKey, this);
+    CWeaknessDlg weakness(m_session, m_session.Account().nKey, this);
     weakness.DoModal();
 }

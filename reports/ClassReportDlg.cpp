@@ -11,6 +11,7 @@
 #include "reports/ReportRange.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -45,7 +46,10 @@ CLastChoice& LastChoice()
 
 } // namespace
 
-CClassReportDlg::CClassReportDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CClassReportDlg::CClassReportDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CClassReportDlg::OnInitDialog()
 {
@@ -94,7 +98,7 @@ bool CClassReportDlg::OnInitDialog()
     m_comboKind->setCurrentIndex(LastChoice().nKindIndex);
     m_comboRange->setCurrentIndex(ReportRange::ThisTerm);
 
-    if (!FillClassCombo(m_comboClass)) {
+    if (!FillClassCombo(m_session, m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
@@ -145,7 +149,7 @@ bool CClassReportDlg::Refresh()
         ReportRange::Of(m_comboRange->currentIndex(), Platform().CurrentDateTime().date(),
                         m_dateFrom->date(), m_dateTo->date());
     CClassReport report{m_comboClass->currentData().toString(), kind, range, {}};
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return false;
     if (m_comboClass->currentIndex() >= 0) {
@@ -187,6 +191,6 @@ void CClassReportDlg::OpenPupil(int row)
     if (row < 0 || row >= m_pModel->rowCount())
         return;
     const CPupil& pupil = m_pModel->RowPupil(row).pupil;
-    CProgressDlg progress(pupil.nKey, pupil.strName, this);
+    CProgressDlg progress(m_session, pupil.nKey, pupil.strName, this);
     progress.DoModal();
 }

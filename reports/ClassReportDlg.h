@@ -5,6 +5,7 @@
 #include <QString>
 
 class CClassReportModel;
+class CSession;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -18,7 +19,7 @@ class CClassReportDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CClassReportDlg(QWidget* parent = nullptr);
+    explicit CClassReportDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -39,4 +40,6 @@ public:
 
 private:
     void ShowSummary();
+
+    const CSession& m_session;
 };

@@ -8,6 +8,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -24,7 +25,10 @@ const QList<ListColumn> g_columns = {{u"时间"_s, 110}, {u"姓名"_s, 70}, {u"�
 
 } // namespace
 
-CDoubtsDlg::CDoubtsDlg(QWidget* parent) : CDialog(IDD, parent) {}
+CDoubtsDlg::CDoubtsDlg(const CSession& session, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session)
+{
+}
 
 bool CDoubtsDlg::OnInitDialog()
 {
@@ -34,7 +38,7 @@ bool CDoubtsDlg::OnInitDialog()
     m_editChinese = Item<QLineEdit>(IDC_CHINESE);
     m_editOthers = Item<QLineEdit>(IDC_OTHERS);
     SetUpReportList(m_listResults, g_columns);
-    if (!LoadResults() || !FillClassCombo(m_comboClass)) {
+    if (!LoadResults() || !FillClassCombo(m_session, m_comboClass)) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
@@ -45,7 +49,7 @@ bool CDoubtsDlg::OnInitDialog()
 
 bool CDoubtsDlg::LoadResults()
 {
-    if (!OnDatabase([this](CDaoDatabase& db) { m_results = Doubts::LoadInDoubt(db); }))
+    if (!m_session.OnDatabase([this](CDaoDatabase& db) { m_results = Doubts::LoadInDoubt(db); }))
         return false;
     QList<QStringList> rows;
     for (const Doubts::CResultInDoubt& result : std::as_const(m_results)) {
@@ -97,7 +101,8 @@ void CDoubtsDlg::ConfirmSelected()
                 result.strName, result.strDoubt),
             u"确认成绩"_s, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    if (OnDatabase([&result](CDaoDatabase& db) { Doubts::Confirm(db, result.nAttemptId); }))
+    if (m_session.OnDatabase(
+            [&result](CDaoDatabase& db) { Doubts::Confirm(db, result.nAttemptId); }))
         LoadResults();
 }
 
@@ -109,7 +114,8 @@ void CDoubtsDlg::ShowClass()
     }
     const QString className = m_comboClass->currentData().toString();
     Doubts::CClassSpeed speed;
-    if (!OnDatabase([&](CDaoDatabase& db) { speed = Doubts::LoadClassSpeed(db, className); }))
+    if (!m_session.OnDatabase(
+            [&](CDaoDatabase& db) { speed = Doubts::LoadClassSpeed(db, className); }))
         return;
     m_editChinese->setText(QString::number(speed.nChinese));
     m_editOthers->setText(QString::number(speed.nOthers));
@@ -142,7 +148,7 @@ void CDoubtsDlg::SetClass()
     if (others < 0)
         return;
     const QString className = m_comboClass->currentData().toString();
-    if (OnDatabase(
+    if (m_session.OnDatabase(
             [&](CDaoDatabase& db) { Doubts::SetClassSpeed(db, className, chinese, others); }))
         ShowClass();
 }
@@ -152,19 +158,19 @@ void CDoubtsDlg::ClearClass()
     if (m_comboClass->currentIndex() < 0)
         return;
     const QString className = m_comboClass->currentData().toString();
-    if (OnDatabase([&](CDaoDatabase& db) { Doubts::ClearClassSpeed(db, className); }))
+    if (m_session.OnDatabase([&](CDaoDatabase& db) { Doubts::ClearClassSpeed(db, className); }))
         ShowClass();
 }
 
-void OpenDoubts()
+void OpenDoubts(const CSession& session)
 {
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = session.GuardedDatabase();
     if (!db)
         return;
     if (!db->IsPostgres()) {
         AfxMessageBox(u"可疑成绩由服务器数据库判定;本机的数据库文件不标可疑成绩。"_s);
         return;
     }
-    CDoubtsDlg dlg;
+    CDoubtsDlg dlg(session);
     dlg.DoModal();
 }

@@ -6,6 +6,7 @@
 #include <QList>
 
 class CListCtrl;
+class CSession;
 class QComboBox;
 class QLineEdit;
 
@@ -16,7 +17,7 @@ class CDoubtsDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CDoubtsDlg(QWidget* parent = nullptr);
+    explicit CDoubtsDlg(const CSession& session, QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -35,8 +36,9 @@ private:
     // The number in an edit within [min, max], or says so and gives -1.
     int EditNumber(int nID, QLineEdit* edit, const QString& what, int min, int max);
 
+    const CSession& m_session;
     QList<Doubts::CResultInDoubt> m_results;
 };
 
 // Command 33062: the database guard; a file has no results in doubt.
-void OpenDoubts();
+void OpenDoubts(const CSession& session);

@@ -10,6 +10,7 @@
 #include "res/DialogIds.h"
 #include "users/Database.h"
 #include "users/ReportList.h"
+#include "users/Session.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -65,8 +66,9 @@ QString Readable(const QString& text)
 
 } // namespace
 
-CProgressDlg::CProgressDlg(qint64 userKey, const QString& pupilName, QWidget* parent)
-    : CDialog(IDD, parent), m_nUserKey(userKey)
+CProgressDlg::CProgressDlg(const CSession& session, qint64 userKey, const QString& pupilName,
+                           QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_nUserKey(userKey)
 {
     if (!pupilName.isEmpty())
         setWindowTitle(u"%1的练习记录"_s.arg(pupilName));
@@ -92,7 +94,7 @@ bool CProgressDlg::OnInitDialog()
     // Ctrl+C copies whole rows; the list by itself would copy one cell.
     m_listAttempts->installEventFilter(this);
 
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db) {
         EndDialog(IDCANCEL_RESULT);
         return true;
@@ -147,7 +149,7 @@ void CProgressDlg::OnCommand(int nID)
 {
     if (nID != IDC_KIND || m_comboKind->currentIndex() < 0)
         return;
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     try {

@@ -9,6 +9,7 @@
 class CDaoDatabase;
 class CListCtrl;
 class CProgressChart;
+class CSession;
 class QComboBox;
 class QLabel;
 
@@ -23,7 +24,8 @@ class CProgressDlg : public CDialog
 public:
     // pupilName, when given, names the pupil in the caption (opened by a
     // teacher); without it the caption is the pupil's own.
-    explicit CProgressDlg(qint64 userKey, const QString& pupilName = {}, QWidget* parent = nullptr);
+    explicit CProgressDlg(const CSession& session, qint64 userKey, const QString& pupilName = {},
+                          QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
@@ -49,6 +51,7 @@ private:
     // One line of figures: the attempts of kind whose speed is in unit.
     static QString FiguresText(const CProgressFigures& figures, int kind, const QString& unit);
 
+    const CSession& m_session;
     qint64 m_nUserKey;
     QList<CAttemptSummary> m_attempts;
     int m_nKind = 0;

@@ -11,9 +11,10 @@ CReportCommands::CReportCommands(const CSession& session)
     const auto teacher = [&session] { return session.IsTeacher(); };
     SetCommands({
         {ID_TEACHING_MY_PROGRESS,
-         session.Guarded([&session] { CProgressDlg(session.Account().nKey).DoModal(); }),
+         session.Guarded([&session] { CProgressDlg(session, session.Account().nKey).DoModal(); }),
          [&session] { return session.IsPupil(); }},
-        {ID_TEACHING_CLASS_REPORT, session.Guarded([] { CClassReportDlg().DoModal(); }), teacher},
-        {ID_TEACHING_DOUBTS, OpenDoubts, teacher},
+        {ID_TEACHING_CLASS_REPORT,
+         session.Guarded([&session] { CClassReportDlg(session).DoModal(); }), teacher},
+        {ID_TEACHING_DOUBTS, [&session] { OpenDoubts(session); }, teacher},
     });
 }

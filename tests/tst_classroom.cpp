@@ -114,7 +114,7 @@ void ReadThrough(CScriptedPlatform& platform)
 template <class Step> void OnClassList(CScriptedPlatform& platform, Step step)
 {
     Drive<CClassListDlg>(platform, step);
-    CClassListDlg dlg;
+    CClassListDlg dlg(CSession::Instance());
     dlg.DoModal();
 }
 
@@ -137,7 +137,7 @@ template <class Step> bool Import(CScriptedPlatform& platform, const QString& pa
     platform.AnswerFiles({path});
     ReadThrough(platform);
     Drive<CImportPreviewDlg>(platform, step);
-    return ImportClassList(nullptr);
+    return ImportClassList(CSession::Instance(), nullptr);
 }
 
 // A preview's rows as "line|result".
@@ -454,7 +454,7 @@ private slots:
             dlg->Item<QRadioButton>(ten ? 1003 : 1002)->click();
             dlg->ClickButton(1010);
         });
-        CLoginCardsDlg dlg(ClassA);
+        CLoginCardsDlg dlg(CSession::Instance(), ClassA);
         dlg.DoModal();
         QCOMPARE(dlg.Pupils().size(), 18);
         QCOMPARE(PdfPages(pdf), pages);
@@ -556,7 +556,7 @@ private slots:
                             [&](CImportPreviewDlg* dlg) {
                                 preview = ListOf(dlg->m_listRows);
                                 summary = dlg->GetDlgItemText(1001);
-                                dlg->ClickButton(confirm ? 1 : 2);
+                                Press(dlg, confirm ? 1 : 2);
                             }),
                      confirm);
             QVERIFY2(summary.contains(u"(%1)"_s.arg(encoding)), qPrintable(summary));
@@ -616,7 +616,7 @@ private slots:
         QString summary;
         const auto confirm = [&summary](CImportPreviewDlg* dlg) {
             summary = dlg->GetDlgItemText(1001);
-            dlg->ClickButton(1);
+            Press(dlg, 1);
         };
         QVERIFY(Import(platform, path, confirm));
         QVERIFY2(summary.contains(u"将添加 2 名学生,拒绝 0 行"_s), qPrintable(summary));
@@ -770,7 +770,7 @@ private slots:
         } else {
             ReadThrough(platform);
         }
-        QVERIFY(!ImportClassList(nullptr));
+        QVERIFY(!ImportClassList(CSession::Instance(), nullptr));
         QCOMPARE(platform.modalRuns, QStringList{u"CImportReadDlg"_s});
         QCOMPARE(Pupils(*m_pDatabase), before);
         if (reason.isEmpty()) {

@@ -649,7 +649,7 @@ private slots:
             dlg->ClickButton(1011);
             dlg->ClickButton(1012);
         });
-        CExamResultsDlg dlg(ExamStore::LoadExam(*db, exam).value());
+        CExamResultsDlg dlg(CSession::Instance(), ExamStore::LoadExam(*db, exam).value());
         dlg.DoModal();
         QCOMPARE(summary, u"期中测验:《字母》第 2 屏,限时 1 分钟,三年级二班。"
                           "已完成 3 人,进行中 1 人,中断 1 人,未开始 2 人。"_s);

@@ -10,6 +10,7 @@
 #include "tests/TestMain.h"
 #include "tests/XcbKeys.h"
 #include "users/CurrentUser.h"
+#include "users/Session.h"
 
 #include <QInputMethodEvent>
 #include <QSqlQuery>
@@ -162,7 +163,7 @@ private slots:
             listing = ListOf(dlg->m_listAttempts);
             figures = dlg->GetDlgItemText(1003);
         });
-        CProgressDlg(pupil, QString()).DoModal();
+        CProgressDlg(CSession::Instance(), pupil, QString()).DoModal();
         const QStringList row = listing.cells.value(0);
         QCOMPARE(listing.headers.mid(5),
                  (QStringList{u"击键"_s, u"码长"_s, u"回改"_s, u"键准确率"_s}));

@@ -387,7 +387,7 @@ private slots:
             summary = dlg->GetDlgItemText(1004);
             dlg->ClickButton(1011);
         });
-        CAssignmentReportDlg report(*stored);
+        CAssignmentReportDlg report(CSession::Instance(), *stored);
         report.DoModal();
         QCOMPARE(shown, (QStringList{u"2024001|李华|已完成|1/1|1|29.0|96|2024-09-03 10:00"_s,
                                      u"2024002|王芳|已完成(迟交)|1/1|1|29.0|96|2024-09-08 10:00"_s,

@@ -219,14 +219,14 @@ private slots:
             dlg->ChooseItem(1001, 1);
             other = Shown(dlg);
         });
-        CClassReportDlg dlg;
+        CClassReportDlg dlg(CSession::Instance());
         dlg.DoModal();
         // Opened again, it shows the class and kind looked at last.
         QString reopenedOn;
         Drive<CClassReportDlg>(platform, [&](CClassReportDlg* again) {
             reopenedOn = again->m_comboClass->currentText() + again->m_comboKind->currentText();
         });
-        CClassReportDlg again;
+        CClassReportDlg again(CSession::Instance());
         again.DoModal();
         QCOMPARE(reopenedOn, classes.value(1) + u"中文"_s);
         QCOMPARE(platform.unfinishedDialogs, 0);
@@ -234,7 +234,7 @@ private slots:
         QString figures;
         Drive<CProgressDlg>(platform,
                             [&](CProgressDlg* record) { figures = record->GetDlgItemText(1003); });
-        CProgressDlg(qian, QString()).DoModal();
+        CProgressDlg(CSession::Instance(), qian, QString()).DoModal();
         QCOMPARE(figures, u"共 1 次   最快 —   平均 —   最高正确率 —   平均正确率 —   击键 —   "
                           "码长 — (练满30秒的练习才计入)"_s);
 
@@ -351,7 +351,7 @@ private slots:
             }
             set = dlg->GetDlgItemText(1004) + u' ' + dlg->m_editChinese->text();
         });
-        OpenDoubts();
+        OpenDoubts(CSession::Instance());
         QCOMPARE(RowLines(before), (QStringList{u"2024-09-02 09:00:00|刘洋|一年级一班|中文练习|"
                                                 "120.0 字/分|100%|每分钟120字,超过本班的可信速度"
                                                 "(每分钟30字)"_s}));

@@ -142,7 +142,7 @@ private slots:
             dlg->m_editBody->setPlainText(QString(shownRefused).remove(u"😀"_s).remove(u"𠀀"_s));
             Press(dlg, 1);
         });
-        CTextEditDlg dlg({.nKind = PracticeKind::Chinese});
+        CTextEditDlg dlg(CSession::Instance(), {.nKind = PracticeKind::Chinese});
         QCOMPARE(dlg.DoModal(), int(IDOK));
         QCOMPARE(platform.fileChoosers, QStringList(5, u"导入文本文件"_s));
         QCOMPARE(bodies, (QStringList{spring, spring, spring, summer}));

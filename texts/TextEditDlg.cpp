@@ -7,6 +7,7 @@
 #include "res/DialogIds.h"
 #include "texts/TextRules.h"
 #include "users/Database.h"
+#include "users/Session.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -34,8 +35,8 @@ QString ListedRefused(const QStringList& refused)
 
 } // namespace
 
-CTextEditDlg::CTextEditDlg(const CPracticeText& text, QWidget* parent)
-    : CDialog(IDD, parent), m_text(text)
+CTextEditDlg::CTextEditDlg(const CSession& session, const CPracticeText& text, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_text(text)
 {
     if (text.nId == 0)
         setWindowTitle(u"新建练习文章"_s);
@@ -158,7 +159,7 @@ void CTextEditDlg::OnOK()
                IDC_BODY);
         return;
     }
-    CDaoDatabase* db = GuardedDatabase();
+    CDaoDatabase* db = m_session.GuardedDatabase();
     if (!db)
         return;
     CPracticeText text = m_text;

@@ -5,6 +5,7 @@
 
 #include <QTimer>
 
+class CSession;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -17,7 +18,8 @@ class CTextEditDlg : public CDialog
 {
     Q_OBJECT
 public:
-    explicit CTextEditDlg(const CPracticeText& text, QWidget* parent = nullptr);
+    explicit CTextEditDlg(const CSession& session, const CPracticeText& text,
+                          QWidget* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -38,6 +40,7 @@ private:
     void Import();
     bool Refuse(const QString& text, int nFocusID);
 
+    const CSession& m_session;
     CPracticeText m_text;
     // The screens are counted again once typing pauses: a long body takes
     // a moment to count.

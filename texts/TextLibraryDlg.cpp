@@ -96,7 +96,7 @@ void CTextLibraryDlg::OnCommand(int nID)
 
 void CTextLibraryDlg::EditText(const CPracticeText& text)
 {
-    CTextEditDlg edit(text, this);
+    CTextEditDlg edit(m_session, text, this);
     if (edit.DoModal() != IDOK)
         return;
     try {

@@ -39,7 +39,8 @@ inline const QString CommandNotConnected = QStringLiteral("数据库未正确连
 } // namespace Guard
 
 // The session's guards (CSession::GuardedDatabase and the like) for the
-// dialogs that are not handed the session: the active database, or, when
+// program's first dialogs (users and scores), which are not handed the
+// session: the active database, or, when
 // there is none, nullptr after "数据库未正确连接!操作无法进行!" (caption
 // "qe", exclamation).
 CDaoDatabase* GuardedDatabase();
