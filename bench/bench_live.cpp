@@ -15,7 +15,9 @@
 //    at 300 keys a minute, their reports carrying the cells every 2 s as
 //    the program's do, then finish; each report and result is timed beside
 //    a bare function call of the same arguments (the floor), with the
-//    server's time and WAL per report and the sittings stored counted.
+//    server's time and WAL per report, its time per result (a session's
+//    only one, its functions compiled and planned for it) and the sittings
+//    stored counted.
 //  - The status of a class of 50 in an assignment on a text's screen and
 //    in one on a range of lessons, over 1,000,000 attempts and 1,000,000
 //    lessons of 1,000 pupils, as the teacher's report reads it.
@@ -533,6 +535,10 @@ void ExamAtTheBell(const QString& cluster)
         Scalar(owner, u"SELECT coalesce(sum(total_time) / NULLIF(sum(calls), 0) * 1000, -1) "
                       "FROM pg_stat_user_functions WHERE funcname = 'qe_sitting_report'"_s)
             .toDouble();
+    const double finishUs =
+        Scalar(owner, u"SELECT coalesce(sum(total_time) / NULLIF(sum(calls), 0) * 1000, -1) "
+                      "FROM pg_stat_user_functions WHERE funcname = 'qe_finish_sitting'"_s)
+            .toDouble();
     const int stored = Scalar(owner, u"SELECT count(DISTINCT user_key) FROM exam_sitting "
                                      "WHERE finished = 1 AND exam_id = %1"_s.arg(exam.nId))
                            .toInt();
@@ -549,11 +555,12 @@ void ExamAtTheBell(const QString& cluster)
     const double wal = reports == 0 ? -1 : double(walAfter - walBefore) / double(reports);
     std::printf("exam pupils=%d failed=%d reports=%zu report_p99_ms=%.2f report_floor_p99_ms=%.2f "
                 "first_report_max_ms=%.2f finish_p99_ms=%.2f finish_floor_p99_ms=%.2f "
-                "server_us=%.0f wal_bytes=%.0f lost=%d doubled=%d flagged=%d typed_min=%d\n",
+                "server_us=%.0f finish_server_us=%.0f wal_bytes=%.0f lost=%d doubled=%d "
+                "flagged=%d typed_min=%d\n",
                 Pupils, failed.load(), reports, Percentile(times.reports, 0.99),
                 Percentile(times.reportFloors, 0.99), Percentile(times.firstReports, 1.0),
                 Percentile(times.finishes, 0.99), Percentile(times.finishFloors, 0.99), serverUs,
-                wal, Pupils - stored, std::max(rows - stored, 0), flagged, typed);
+                finishUs, wal, Pupils - stored, std::max(rows - stored, 0), flagged, typed);
     std::fflush(stdout);
     owner.Close();
     DropDatabase(cluster, target);
