@@ -47,7 +47,8 @@ bool CAttemptSummary::CountsForBest() const
     return !bInDoubt && Metrics::CountsForBest(nElapsedMs, bWholeText);
 }
 
-QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
+QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optional<int> kind,
+                                    int newest)
 {
     QSqlQuery query(db.Connection());
     // An exam's sitting keeps the time used beside the attempt's speed time.
@@ -55,8 +56,12 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey)
                   "a.end_reason, a.backspaces, a.key_presses, a.text_file, s.elapsed_ms, "
                   "a.checked, a.doubt "
                   "FROM attempt a LEFT JOIN exam_sitting s ON s.attempt_id = a.id "
-                  "WHERE a.user_key = ? ORDER BY a.started_at DESC, a.id DESC"_s);
+                  "WHERE a.user_key = ?%1 ORDER BY a.started_at DESC, a.id DESC%2"_s.arg(
+                      kind ? u" AND a.kind = ?"_s : QString(),
+                      newest > 0 ? u" LIMIT %1"_s.arg(newest) : QString()));
     query.addBindValue(userKey);
+    if (kind)
+        query.addBindValue(*kind);
     Exec(query);
     QList<CAttemptSummary> attempts;
     while (query.next()) {

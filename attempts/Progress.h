@@ -5,6 +5,8 @@
 #include <QPair>
 #include <QString>
 
+#include <optional>
+
 class CDaoDatabase;
 
 // A pupil's progress: the stored attempts and the cells mistyped most, read
@@ -43,9 +45,11 @@ struct CAttemptSummary
     double KeysPerSecond() const; // 击键: over the time used
 };
 
-// The attempts of the user with key userKey, newest first. Throws
-// CDaoException.
-QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey);
+// The attempts of the user with key userKey, newest first: of one kind
+// only when kind is given, the newest `newest` only when it is above 0.
+// Throws CDaoException.
+QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optional<int> kind = {},
+                                    int newest = 0);
 // The kind of the user's newest practice, or fallback when there is none.
 // Throws CDaoException.
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback);

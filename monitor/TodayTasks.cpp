@@ -118,7 +118,7 @@ CToday LoadToday(CDaoDatabase& db, const CAccount& pupil)
         result.tasks.append(smart);
     result.tasks += retakes;
     result.tasks += done;
-    result.recent = LoadAttempts(db, pupil.nKey).mid(0, RecentResults);
+    result.recent = LoadAttempts(db, pupil.nKey, {}, RecentResults);
     return result;
 }
 

@@ -287,10 +287,11 @@ void CLargeScreen::FollowStore(int shown, int kind, const QString& failure)
     };
     m_login.Ask<CFollowing>(
         this,
-        [attempt, bStored, assignmentsDone](CDaoDatabase& own) {
+        [attempt, bStored, kind, assignmentsDone](CDaoDatabase& own) {
             CFollowing following;
             try {
-                following.attempts = LoadAttempts(own, attempt.nUserKey);
+                // The last and the best of this kind only.
+                following.attempts = LoadAttempts(own, attempt.nUserKey, kind);
             } catch (const CDaoException&) {
             }
             try {

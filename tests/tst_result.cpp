@@ -490,6 +490,9 @@ private slots:
         QCOMPARE(attempts.size(), 1);
         QCOMPARE(Metrics::AccuracyText(attempts[0].nCorrectUnits, attempts[0].nTypedUnits),
                  u"57%"_s);
+        // Read for one kind only, as the large screen reads the last and the best.
+        QCOMPARE(LoadAttempts(*m_pDatabase->Admin(), 5, attempts[0].nKind).size(), 1);
+        QVERIFY(LoadAttempts(*m_pDatabase->Admin(), 5, attempts[0].nKind + 1).isEmpty());
 
         f.platform.boxes.clear();
         LoadText(f);
