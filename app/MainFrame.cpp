@@ -59,7 +59,8 @@ constexpr int NumPane = 7;
 CMainFrame::CMainFrame()
     : m_clock(*this), m_reports(CSession::Instance()), m_classroom(CSession::Instance()),
       m_texts(CSession::Instance()), m_exams(CSession::Instance()), m_course(CSession::Instance()),
-      m_monitor(CSession::Instance()), m_assignments(CSession::Instance())
+      m_coaching(CSession::Instance()), m_monitor(CSession::Instance()),
+      m_assignments(CSession::Instance())
 {
     PreCreateWindow();
     connect(&CSession::Instance(), &CSession::userChanged, this, [this] { ShowUserPanes(*this); });
@@ -113,6 +114,8 @@ bool CMainFrame::Create(CQeDoc* pDoc, ICommandTarget* pApplication)
     route.append(&m_display);
     m_course.SetView(m_pView);
     route.append(&m_course);
+    m_coaching.SetView(m_pView);
+    route.append(&m_coaching);
     route.append(&m_monitor);
     m_assignments.SetView(m_pView);
     m_assignments.SetCourse(&m_course);

@@ -5,6 +5,7 @@
 #include "app/HelpWindow.h"
 #include "practice/PracticeClock.h"
 #include "classroom/ClassroomCommands.h"
+#include "coaching/CoachingCommands.h"
 #include "course/CourseCommands.h"
 #include "exams/ExamCommands.h"
 #include "monitor/AssignmentCommands.h"
@@ -99,6 +100,7 @@ private:
     CExamCommands m_exams;
     CDisplayCommands m_display;
     CCourseCommands m_course;
+    CCoachingCommands m_coaching;
     CMonitorCommands m_monitor;
     CAssignmentCommands m_assignments;
     CCommandRouter m_router;

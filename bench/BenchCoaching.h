@@ -1,10 +1,10 @@
 #pragma once
 
 #include "attempts/KeyDetail.h"
+#include "coaching/SmartDrill.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/PracticeState.h"
 #include "practice/QeDoc.h"
-#include "texts/SmartDrill.h"
 #include "users/DatabaseSteps.h"
 
 #include <QRandomGenerator>

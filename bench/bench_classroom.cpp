@@ -3,10 +3,10 @@
 
 #include "app/ProgramDatabaseSteps.h"
 #include "attempts/ClassReport.h"
-#include "attempts/Weakness.h"
 #include "classroom/ClassListFile.h"
 #include "classroom/ImportPlan.h"
 #include "classroom/PupilStore.h"
+#include "coaching/Weakness.h"
 #include "documents/TableExport.h"
 #include "platform/Dao.h"
 #include "platform/DaoTransaction.h"

@@ -2,7 +2,7 @@
 #include "bench/BenchFloor.h"
 
 #include "app/ProgramDatabaseSteps.h"
-#include "attempts/Weakness.h"
+#include "coaching/Weakness.h"
 #include "platform/DaoTransaction.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"

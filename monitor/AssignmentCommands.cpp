@@ -1,5 +1,6 @@
 #include "monitor/AssignmentCommands.h"
 
+#include "coaching/SmartDrill.h"
 #include "course/CourseCommands.h"
 #include "monitor/AssignmentsDlg.h"
 #include "monitor/MyAssignmentsDlg.h"
@@ -83,8 +84,8 @@ void CAssignmentCommands::ShowToday(std::optional<CToday> read)
         break;
     case CTodayTask::Kind::Smart:
         m_session.OnDatabase([this, &task](CDaoDatabase& db) {
-            m_pView->LoadScreen(SmartDrillScreen(db, m_session.Account().nKey, task.bChinese,
-                                                 quint32(Platform().MonotonicMilliseconds())));
+            m_pView->LoadScreen(SmartDrill::Screen(db, m_session.Account().nKey, task.bChinese,
+                                                   quint32(Platform().MonotonicMilliseconds())));
         });
         break;
     }

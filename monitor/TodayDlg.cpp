@@ -1,6 +1,6 @@
 #include "monitor/TodayDlg.h"
 
-#include "course/WeaknessDlg.h"
+#include "coaching/WeaknessDlg.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"

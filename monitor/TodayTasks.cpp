@@ -2,10 +2,10 @@
 
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/Metrics.h"
+#include "coaching/SmartDrill.h"
 #include "course/CourseRules.h"
 #include "course/CourseStore.h"
 #include "platform/Platform.h"
-#include "texts/SmartDrill.h"
 #include "users/Account.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "attempts/PracticeKind.h"
-#include "course/CourseCommands.h"
+#include "coaching/CoachingCommands.h"
+#include "coaching/WeaknessDlg.h"
 #include "course/KeyboardView.h"
-#include "course/WeaknessDlg.h"
 #include "monitor/TodayDlg.h"
 #include "monitor/TodayTasks.h"
 #include "platform/ListCtrl.h"
@@ -107,7 +107,7 @@ private slots:
             dlg->ChooseItem(1001, 2); // 全部
             all = read(dlg);
         });
-        QVERIFY(CCourseCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_WEAKNESS));
+        QVERIFY(CCoachingCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_WEAKNESS));
         QVERIFY2(mine.vHeat > 0.8 && mine.aHeat < 0.1,
                  qPrintable(u"%1 %2"_s.arg(mine.vHeat).arg(mine.aHeat)));
         QCOMPARE(mine.vTip, u"v:要打 20 次,打错 6 次(30%),按错成它 0 次,用时 900 毫秒"_s);
@@ -143,7 +143,7 @@ private slots:
             classOne = read(dlg);
             dlg->ClickButton(1008);
         });
-        QVERIFY(CCourseCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
+        QVERIFY(CCoachingCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
         QCOMPARE(classOne.vTip, mine.vTip);
         QCOMPARE(classOne.costly, mine.costly);
         // Three keys, two pairs and two texts, each in a sheet of its own,
@@ -161,7 +161,7 @@ private slots:
                  u"的常要用数字键选字:和前后的字连成词组一起打"_s);
         // A pupil has no 班级弱项, whatever way the command comes.
         LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
-        QVERIFY(CCourseCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
+        QVERIFY(CCoachingCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CLASS_WEAKNESS));
         QCOMPARE(platform.modalRuns.size(), 4);
     }
 };

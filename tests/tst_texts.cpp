@@ -1,4 +1,6 @@
 #include "attempts/AttemptStore.h"
+#include "coaching/CoachingCommands.h"
+#include "coaching/SmartDrill.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamStore.h"
 #include "platform/ListCtrl.h"
@@ -13,7 +15,6 @@
 #include "texts/ChooseTextDlg.h"
 #include "texts/Drill.h"
 #include "texts/DrillDlg.h"
-#include "texts/SmartDrill.h"
 #include "texts/TextCommands.h"
 #include "texts/TextEditDlg.h"
 #include "texts/TextLibraryDlg.h"
@@ -48,12 +49,13 @@ void StoreMistakes(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at,
     StoreWithScore(*db, attempt);
 }
 
-// Runs a teaching command for the pupil 李华 (key 5) logged in, on the
-// fixture's view.
+// Runs a teaching command of Commands for the pupil 李华 (key 5) logged in,
+// on the fixture's view.
+template <class Commands = CTextCommands>
 bool RunAsPupil(CPracticeFixture& f, CTestDatabase* db, int id)
 {
     LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, db, f.doc.m_pDB);
-    CTextCommands commands(CSession::Instance());
+    Commands commands(CSession::Instance());
     commands.SetView(f.view);
     return commands.OnCmdMsg(id);
 }
@@ -344,7 +346,7 @@ private slots:
         // The command loads such a screen for the pupil logged in.
         {
             CPracticeFixture f;
-            QVERIFY(RunAsPupil(f, m_pDatabase.get(), ID_TEACHING_SMART));
+            QVERIFY(RunAsPupil<CCoachingCommands>(f, m_pDatabase.get(), ID_TEACHING_SMART));
             QCOMPARE(f.view->LoadedScreen().value().strTitle, u"智能练习"_s);
             // Its card names the key it trains.
             QCOMPARE(f.view->LoadedScreen().value().strAim, u"这一屏多练这些键:v"_s);

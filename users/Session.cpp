@@ -58,6 +58,15 @@ std::function<void()> CSession::Guarded(std::function<void()> action) const
     };
 }
 
+std::function<void()> CSession::GuardedFor(std::function<bool()> allowed,
+                                           std::function<void()> action) const
+{
+    return [allowed = std::move(allowed), guarded = Guarded(std::move(action))] {
+        if (allowed())
+            guarded();
+    };
+}
+
 bool CSession::OnDatabase(const std::function<void(CDaoDatabase&)>& step) const
 {
     CDaoDatabase* db = GuardedDatabase();

@@ -39,6 +39,10 @@ public:
     CDaoDatabase* GuardedDatabase() const;
     // A command's action behind that guard.
     std::function<void()> Guarded(std::function<void()> action) const;
+    // The same, for whom allowed() holds only, also when the command comes
+    // by another way than its disabled menu item.
+    std::function<void()> GuardedFor(std::function<bool()> allowed,
+                                     std::function<void()> action) const;
     // Runs step on the connection, reporting a failure (not connected, or
     // a CDaoException) to the user; false when it failed.
     bool OnDatabase(const std::function<void(CDaoDatabase&)>& step) const;

@@ -1,9 +1,10 @@
-#include "texts/SmartDrill.h"
+#include "coaching/SmartDrill.h"
 
-#include "platform/CheckedQuery.h"
 #include "attempts/PracticeKind.h"
-#include "attempts/Weakness.h"
+#include "coaching/Weakness.h"
+#include "platform/CheckedQuery.h"
 #include "practice/QeDoc.h"
+#include "texts/TextCommands.h"
 #include "texts/TextRules.h"
 
 #include <QDir>
@@ -354,6 +355,30 @@ bool LatestWasChinese(CDaoDatabase& db, qint64 userKey)
     const bool bChinese = query.next() && query.value(0).toBool();
     CheckRead(query);
     return bChinese;
+}
+
+CPracticeScreen Screen(CDaoDatabase& db, qint64 userKey, bool bChinese, quint32 seed)
+{
+    QStringList weak;
+    QByteArray text;
+    if (bChinese) {
+        const QList<CCharRecord> characters = RecentCharacters(db, userKey);
+        weak = Names(WeakCharacters(characters));
+        text = ChineseScreen(characters, Sentences(), seed);
+    } else {
+        const QList<CKeyFigures> keys = RecentKeys(db, userKey);
+        weak = Names(WeakKeys(keys));
+        text = EnglishScreen(keys, Words(), seed);
+    }
+    CPracticeScreen screen =
+        DrillScreen(bChinese ? PracticeKind::Chinese : PracticeKind::English, text, Title);
+    // The card names what the screen trains.
+    if (!weak.isEmpty())
+        screen.strAim = u"这一屏多练这些%1:%2"_s.arg(bChinese ? u"字"_s : u"键"_s, weak.join(u' '));
+    else
+        screen.strAim = bChinese ? u"还没有哪个字特别难打,这一屏是常用的句子"_s
+                                 : u"还没有哪个键特别难按,这一屏各个键一样多"_s;
+    return screen;
 }
 
 } // namespace SmartDrill

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "attempts/Weakness.h"
+#include "coaching/Weakness.h"
 #include "documents/ExportTable.h"
 #include "platform/Dialog.h"
 

@@ -1,4 +1,4 @@
-#include "attempts/Weakness.h"
+#include "coaching/Weakness.h"
 
 #include "attempts/AttemptStore.h"
 #include "platform/CheckedQuery.h"

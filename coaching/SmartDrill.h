@@ -1,6 +1,7 @@
 #pragma once
 
 #include "attempts/KeyDetail.h"
+#include "practice/PracticeScreen.h"
 
 #include <QByteArray>
 #include <QList>
@@ -93,5 +94,9 @@ QList<CCharRecord> RecentCharacters(CDaoDatabase& db, qint64 userKey);
 // Whether the user's latest attempt with detail was Chinese. Throws
 // CDaoException.
 bool LatestWasChinese(CDaoDatabase& db, qint64 userKey);
+
+// A 智能练习 screen for the user from their recent attempts: Chinese or the
+// English side, its card naming what it trains. Throws CDaoException.
+CPracticeScreen Screen(CDaoDatabase& db, qint64 userKey, bool bChinese, quint32 seed);
 
 } // namespace SmartDrill

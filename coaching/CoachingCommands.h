@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/CommandMap.h"
+
+class CQeView;
+class CSession;
+
+// The commands of the menu 教学(&J) that coach from the keys: a pupil's own
+// weak keys (我的弱项), a class's (班级弱项, for teachers) and the screen
+// made of one's weak keys or characters (智能练习), loaded into the view.
+class CCoachingCommands : public CCommandMap
+{
+public:
+    explicit CCoachingCommands(const CSession& session);
+    // The view the practices go to.
+    void SetView(CQeView* pView) { m_pView = pView; }
+
+private:
+    void OnSmartDrill();
+
+    const CSession& m_session;
+    CQeView* m_pView = nullptr;
+};
