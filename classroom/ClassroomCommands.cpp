@@ -6,6 +6,7 @@
 #include "platform/Dao.h"
 #include "platform/Platform.h"
 #include "res/CommandIds.h"
+#include "users/Database.h"
 #include "users/ServerAccounts.h"
 #include "users/Session.h"
 
@@ -13,6 +14,9 @@ using namespace Qt::Literals::StringLiterals;
 
 CClassroomCommands::CClassroomCommands(const CSession& session) : m_session(session)
 {
+    // Another login may find it otherwise.
+    QObject::connect(&session, &CSession::loggedIn, &m_answers,
+                     [this] { m_bRegistrationOpen.reset(); });
     const auto teacher = [&session] { return session.IsTeacher(); };
     // A lab's server: a file's registration is the described one, always
     // open, and a file has no machines' lines.
@@ -35,45 +39,62 @@ CClassroomCommands::CClassroomCommands(const CSession& session) : m_session(sess
 
 bool CClassroomCommands::IsRegistrationOpen()
 {
-    if (!m_bRegistrationOpen) {
-        try {
-            m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(*m_session.Database());
-        } catch (const CDaoException&) {
-            m_bRegistrationOpen = false; // read again when it is changed
-        }
+    if (!m_bRegistrationOpen && !m_bReading) {
+        m_bReading = true;
+        m_session.Ask<bool>(
+            &m_answers, [](CDaoDatabase& own) { return ServerAccounts::IsRegistrationOpen(own); },
+            [this](bool bOpen) {
+                m_bReading = false;
+                m_bRegistrationOpen = bOpen;
+            },
+            [this](const CDaoException&) { m_bReading = false; }); // asked again
     }
-    return *m_bRegistrationOpen;
+    return m_bRegistrationOpen.value_or(false);
 }
 
 void CClassroomCommands::ToggleRegistration()
 {
     if (!m_session.Database()->IsPostgres())
         return;
-    m_session.OnDatabase([this](CDaoDatabase& database) {
-        const bool bOpen = !ServerAccounts::IsRegistrationOpen(database);
-        ServerAccounts::SetRegistrationOpen(database, bOpen);
-        m_bRegistrationOpen = ServerAccounts::IsRegistrationOpen(database);
-    });
-    if (!m_bRegistrationOpen)
-        return;
+    m_session.Ask<bool>(
+        &m_answers,
+        [](CDaoDatabase& own) {
+            ServerAccounts::SetRegistrationOpen(own, !ServerAccounts::IsRegistrationOpen(own));
+            return ServerAccounts::IsRegistrationOpen(own);
+        },
+        [this](bool bOpen) {
+            m_bRegistrationOpen = bOpen;
+            SayRegistration(bOpen);
+        },
+        [](const CDaoException& e) { ReportDaoError(e); });
+}
+
+void CClassroomCommands::SayRegistration(bool bOpen)
+{
     Platform().MessageBox(
         nullptr,
-        *m_bRegistrationOpen
-            ? u"已允许学生用登录窗口的“新建用户”自己注册。学生只能加入老师已经建立的班级,"
-              "用户名不能与别人重复。"_s
-            : u"已禁止学生自己注册。学生的帐户由老师在“学生名单”中添加或导入。"_s,
+        bOpen ? u"已允许学生用登录窗口的“新建用户”自己注册。学生只能加入老师已经建立的班级,"
+                "用户名不能与别人重复。"_s
+              : u"已禁止学生自己注册。学生的帐户由老师在“学生名单”中添加或导入。"_s,
         u"提示"_s, MB_OK | MB_ICONINFORMATION);
 }
 
 void CClassroomCommands::ShowLabLines()
 {
-    QList<ServerAccounts::CLabLine> lines;
-    bool bEncrypted = false;
-    if (!m_session.Database()->IsPostgres() || !m_session.OnDatabase([&](CDaoDatabase& db) {
-            lines = ServerAccounts::LabLines(db);
-            bEncrypted = ServerAccounts::IsEncrypted(db);
-        }))
+    if (!m_session.Database()->IsPostgres())
         return;
+    using CLines = std::pair<QList<ServerAccounts::CLabLine>, bool>;
+    m_session.Ask<CLines>(
+        &m_answers,
+        [](CDaoDatabase& own) {
+            return CLines{ServerAccounts::LabLines(own), ServerAccounts::IsEncrypted(own)};
+        },
+        [](const CLines& lines) { SayLabLines(lines.first, lines.second); },
+        [](const CDaoException& e) { ReportDaoError(e); });
+}
+
+void CClassroomCommands::SayLabLines(const QList<ServerAccounts::CLabLine>& lines, bool bEncrypted)
+{
     QStringList text{u"实验室电脑的连接(%1台):"_s.arg(lines.size())};
     for (const ServerAccounts::CLabLine& line : std::as_const(lines))
         text << u"%1  %2发放  现在%3个连接"_s

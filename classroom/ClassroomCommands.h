@@ -1,6 +1,10 @@
 #pragma once
 
 #include "platform/CommandMap.h"
+#include "users/ServerAccounts.h"
+
+#include <QList>
+#include <QObject>
 
 #include <optional>
 
@@ -17,12 +21,18 @@ public:
 
 private:
     void ToggleRegistration();
+    static void SayRegistration(bool bOpen);
     void ShowLabLines();
-    // As last read, or read now (on a server only).
+    static void SayLabLines(const QList<ServerAccounts::CLabLine>& lines, bool bEncrypted);
+    // As last read; the first call after a login asks the session's worker,
+    // and the check mark follows its answer.
     bool IsRegistrationOpen();
 
-    // Whether registration is open, as last read (the menu's check mark
-    // asks no server).
-    std::optional<bool> m_bRegistrationOpen;
     const CSession& m_session;
+    // Whether registration is open, as last read (the menu's check mark
+    // waits for no server).
+    std::optional<bool> m_bRegistrationOpen;
+    bool m_bReading = false;
+    // The worker's answers come to this, and end with the commands.
+    QObject m_answers;
 };

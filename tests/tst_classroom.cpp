@@ -14,6 +14,7 @@
 #include "tests/DialogDriver.h"
 #include "tests/HostileFiles.h"
 #include "tests/LoginFixture.h"
+#include "tests/SettleWorker.h"
 #include "tests/TableReader.h"
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
@@ -183,8 +184,11 @@ private slots:
             QSKIP("a file's registration is the described one, always open");
         CScriptedPlatform platform;
         CClassroomCommands commands(CSession::Instance());
+        // The check mark follows the worker's answer.
         const auto checked = [&commands] {
             CCmdUI state(ID_TEACHING_REGISTRATION);
+            commands.OnUpdateCmdUI(state);
+            SettleWorker();
             commands.OnUpdateCmdUI(state);
             return state.m_bChecked;
         };
@@ -199,6 +203,9 @@ private slots:
         const auto toggle = [&] {
             platform.AnswerBoxes({IDOK});
             commands.OnCmdMsg(ID_TEACHING_REGISTRATION);
+            SettleWorker();
+            if (platform.boxes.size() != 1)
+                return !checked(); // no word of the change fails either check
             platform.boxes.clear();
             return checked();
         };
@@ -212,6 +219,8 @@ private slots:
         QCOMPARE(Pupils(*m_pDatabase).size(), 4);
         // 实验室电脑: the machines' lines, and whether this one is encrypted.
         commands.OnCmdMsg(ID_TEACHING_LAB_LINES);
+        SettleWorker();
+        QCOMPARE(platform.boxes.size(), 1);
         const QString text = platform.boxes.takeLast().text;
         const bool bTls =
             qEnvironmentVariable("QE_TEST_POSTGRES").contains("sslmode=verify-full"_L1);
