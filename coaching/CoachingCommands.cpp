@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "practice/QeView.h"
 #include "res/CommandIds.h"
+#include "users/Database.h"
 #include "users/Session.h"
 
 CCoachingCommands::CCoachingCommands(const CSession& session) : m_session(session)
@@ -26,12 +27,17 @@ void CCoachingCommands::OnSmartDrill()
 {
     if (!m_pView)
         return;
-    // The side the pupil practised last.
-    CPracticeScreen screen;
+    if (!m_session.GuardedDatabase())
+        return;
+    // The side the pupil practised last, read and made on the worker.
     const qint64 userKey = m_session.Account().nKey;
-    if (m_session.OnDatabase([&screen, userKey](CDaoDatabase& db) {
-            screen = SmartDrill::Screen(db, userKey, SmartDrill::LatestWasChinese(db, userKey),
-                                        quint32(Platform().MonotonicMilliseconds()));
-        }))
-        m_pView->LoadScreen(screen);
+    const auto seed = quint32(Platform().MonotonicMilliseconds());
+    m_session.Ask<CPracticeScreen>(
+        m_pView,
+        [userKey, seed](CDaoDatabase& own) {
+            return SmartDrill::Screen(own, userKey, SmartDrill::LatestWasChinese(own, userKey),
+                                      seed);
+        },
+        [this](const CPracticeScreen& screen) { m_pView->LoadScreen(screen); },
+        [](const CDaoException& e) { ReportDaoError(e); });
 }

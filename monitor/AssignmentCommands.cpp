@@ -12,6 +12,7 @@
 #include "texts/DrillDlg.h"
 #include "texts/TextCommands.h"
 #include "texts/TextStore.h"
+#include "users/Database.h"
 #include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -82,12 +83,18 @@ void CAssignmentCommands::ShowToday(std::optional<CToday> read)
         if (m_pCourse)
             m_pCourse->StartLesson(task.strCourse, task.nLesson);
         break;
-    case CTodayTask::Kind::Smart:
-        m_session.OnDatabase([this, &task](CDaoDatabase& db) {
-            m_pView->LoadScreen(SmartDrill::Screen(db, m_session.Account().nKey, task.bChinese,
-                                                   quint32(Platform().MonotonicMilliseconds())));
-        });
+    case CTodayTask::Kind::Smart: {
+        const qint64 userKey = m_session.Account().nKey;
+        const auto seed = quint32(Platform().MonotonicMilliseconds());
+        m_session.Ask<CPracticeScreen>(
+            m_pView,
+            [userKey, bChinese = task.bChinese, seed](CDaoDatabase& own) {
+                return SmartDrill::Screen(own, userKey, bChinese, seed);
+            },
+            [this](const CPracticeScreen& screen) { m_pView->LoadScreen(screen); },
+            [](const CDaoException& e) { ReportDaoError(e); });
         break;
+    }
     }
 }
 
@@ -112,19 +119,22 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
                 CLessonGoal{assignment.strTitle, assignment.nLessonFrom, assignment.nLessonTo,
                             assignment.dMinSpeed, assignment.nMinAccuracy});
         break;
-    case AssignmentTask::TextScreen: {
-        std::optional<CPracticeText> text;
-        if (!m_session.OnDatabase(
-                [&](CDaoDatabase& db) { text = TextStore::LoadText(db, assignment.nTextId); }))
-            return;
-        if (!text) {
-            Platform().MessageBox(m_pView, u"作业用的文章已不在文章库中,请告诉老师。"_s, u"提示"_s,
-                                  MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
-        m_pView->LoadScreen(TextScreen(*text, assignment.nScreen));
+    case AssignmentTask::TextScreen:
+        m_session.Ask<std::optional<CPracticeText>>(
+            m_pView,
+            [textId = assignment.nTextId](CDaoDatabase& own) {
+                return TextStore::LoadText(own, textId);
+            },
+            [this, screen = assignment.nScreen](const std::optional<CPracticeText>& text) {
+                if (!text) {
+                    Platform().MessageBox(m_pView, u"作业用的文章已不在文章库中,请告诉老师。"_s,
+                                          u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+                    return;
+                }
+                m_pView->LoadScreen(TextScreen(*text, screen));
+            },
+            [](const CDaoException& e) { ReportDaoError(e); });
         break;
-    }
     default: {
         CDrillDlg drill(m_session, m_session.Account().nKey,
                         quint32(Platform().MonotonicMilliseconds()), assignment.nKind, m_pView);

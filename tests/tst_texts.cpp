@@ -10,6 +10,7 @@
 #include "tests/HostileFiles.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TeachingFixture.h"
+#include "tests/SettleWorker.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
 #include "texts/ChooseTextDlg.h"
@@ -57,7 +58,9 @@ bool RunAsPupil(CPracticeFixture& f, CTestDatabase* db, int id)
     LogInPupil(5, u"李华"_s, u"三年级二班"_s, u"20245"_s, db, f.doc.m_pDB);
     Commands commands(CSession::Instance());
     commands.SetView(f.view);
-    return commands.OnCmdMsg(id);
+    const bool bHandled = commands.OnCmdMsg(id);
+    SettleWorker(); // a practice read on the worker is loaded once answered
+    return bHandled;
 }
 
 } // namespace
