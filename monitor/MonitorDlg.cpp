@@ -109,25 +109,53 @@ void CMonitorDlg::Listen(bool on)
     }
 }
 
-bool CMonitorDlg::Reload()
+void CMonitorDlg::Reload()
 {
-    CDaoDatabase* db = m_session.Database();
-    if (!db || m_comboClass->currentIndex() < 0)
-        return false;
-    const QString className = m_comboClass->currentData().toString();
-    try {
-        m_now = LiveProgress::Now(*db);
-        m_lines =
-            MonitorModel::Join(LoadPupils(*db, className), LiveProgress::LoadClass(*db, className));
-    } catch (const CDaoException& e) {
-        // Said once in the summary, not in a box every five seconds.
-        SetDlgItemText(IDC_SUMMARY, u"无法读取班级的情况:%1"_s.arg(e.GetErrorMessage()));
-        return false;
+    if (!m_session.Database() || m_comboClass->currentIndex() < 0)
+        return;
+    // One read at a time: what asks meanwhile is read once it is answered.
+    if (m_bReading) {
+        m_bReadAgain = true;
+        return;
     }
-    if (m_nSortColumn >= 0)
-        MonitorModel::Sort(m_lines, m_nSortColumn, m_bAscending, m_now);
-    Fill();
-    return true;
+    m_bReading = true;
+    struct CRead
+    {
+        QDateTime now;
+        QList<MonitorModel::CLine> lines;
+    };
+    const QString className = m_comboClass->currentData().toString();
+    m_session.Ask<CRead>(
+        this,
+        [className](CDaoDatabase& own) {
+            return CRead{LiveProgress::Now(own),
+                         MonitorModel::Join(LoadPupils(own, className),
+                                            LiveProgress::LoadClass(own, className))};
+        },
+        [this, className](CRead read) {
+            Answered();
+            if (className != m_comboClass->currentData().toString())
+                return; // another class was chosen meanwhile, and is read
+            m_now = read.now;
+            m_lines = std::move(read.lines);
+            if (m_nSortColumn >= 0)
+                MonitorModel::Sort(m_lines, m_nSortColumn, m_bAscending, m_now);
+            Fill();
+        },
+        [this](const CDaoException& e) {
+            Answered();
+            // Said once in the summary, not in a box every five seconds.
+            SetDlgItemText(IDC_SUMMARY, u"无法读取班级的情况:%1"_s.arg(e.GetErrorMessage()));
+        });
+}
+
+void CMonitorDlg::Answered()
+{
+    m_bReading = false;
+    if (m_bReadAgain) {
+        m_bReadAgain = false;
+        Reload();
+    }
 }
 
 void CMonitorDlg::Fill()

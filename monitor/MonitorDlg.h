@@ -26,8 +26,9 @@ public:
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
 
-    // Reads the class again, as a notice or the timer does.
-    bool Reload();
+    // Reads the class again on the session's worker, as a notice or the
+    // timer does; the list and the tiles show it once answered.
+    void Reload();
     void SortBy(int column);
     const QList<MonitorModel::CLine>& Lines() const { return m_lines; }
     // How often a notice woke the window (for the suites).
@@ -40,6 +41,7 @@ public:
     static constexpr int PollMs = 5000;
 
 private:
+    void Answered();
     void Fill();
     void ShowAsList(bool bList);
     void EndExam();
@@ -54,4 +56,6 @@ private:
     bool m_bAscending = true;
     int m_nNotices = 0;
     bool m_bListening = false;
+    bool m_bReading = false;
+    bool m_bReadAgain = false;
 };

@@ -2,22 +2,23 @@
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/LiveProgress.h"
 #include "attempts/PracticeKind.h"
-#include "exams/ExamStore.h"
 #include "course/CoursePlan.h"
+#include "course/LessonView.h"
+#include "exams/ExamStore.h"
 #include "monitor/AssignmentEditDlg.h"
 #include "monitor/AssignmentReportDlg.h"
-#include "monitor/AssignmentsDlg.h"
 #include "monitor/AssignmentStore.h"
+#include "monitor/AssignmentsDlg.h"
 #include "monitor/MonitorDlg.h"
-#include "course/LessonView.h"
 #include "monitor/MyAssignmentsDlg.h"
-#include "monitor/TodayDlg.h"
-#include "res/CommandIds.h"
 #include "monitor/PupilTiles.h"
+#include "monitor/TodayDlg.h"
 #include "platform/ListCtrl.h"
+#include "res/CommandIds.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/FrameFixture.h"
+#include "tests/SettleWorker.h"
 #include "tests/TableReader.h"
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
@@ -251,6 +252,7 @@ private slots:
         QSize dialog;
         bool bListHidden = false;
         Drive<CMonitorDlg>(platform, [&](CMonitorDlg* dlg) {
+            SettleWorker(); // the class is read on the worker
             tiles = int(dlg->m_pTiles->Tiles().size());
             last = dlg->m_pTiles->TileRect(tiles - 1);
             shown = dlg->m_pTiles->visibleRegion().boundingRect();
@@ -260,7 +262,8 @@ private slots:
             LiveProgress::Report(pupil, m_nPupil, u"李华"_s, Class, Typing(200, 180));
             if (m_pDatabase->Database()->IsPostgres())
                 QTRY_VERIFY_WITH_TIMEOUT(dlg->Notices() > 0, 5000);
-            QVERIFY(dlg->Reload());
+            dlg->Reload();
+            SettleWorker();
             notices = dlg->Notices();
             after = Lines(dlg->m_listPupils);
             tileLines = {CPupilTiles::SecondLine(dlg->m_pTiles->Tiles().value(0)),
