@@ -67,8 +67,7 @@ bool CWeaknessDlg::OnInitDialog()
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
-    if (!Refresh())
-        EndDialog(IDCANCEL_RESULT);
+    Refresh();
     return true;
 }
 
@@ -92,23 +91,39 @@ QString CWeaknessDlg::Title() const
     return m_nUserKey != 0 ? u"我的弱项"_s : u"%1班级弱项"_s.arg(m_comboClass->currentText());
 }
 
-bool CWeaknessDlg::Refresh()
+void CWeaknessDlg::Refresh()
 {
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return false;
+    if (!m_session.GuardedDatabase()) {
+        if (!m_bShown)
+            EndDialog(IDCANCEL_RESULT);
+        return;
+    }
     CWeaknessFilter filter;
     filter.nUserKey = m_nUserKey;
     filter.strClass = m_comboClass->currentData().toString();
     const int days = RangeDays[std::clamp(m_comboRange->currentIndex(), 0, 2)];
     if (days > 0)
         filter.since = Platform().CurrentDateTime().date().addDays(1 - days).startOfDay();
-    try {
-        m_weakness = Weakness::Read(*db, filter);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
-    }
+    SetWaiting(true);
+    // The answers come in the order asked: the last shown is the last chosen.
+    m_session.Ask<CWeakness>(
+        this, [filter](CDaoDatabase& own) { return Weakness::Read(own, filter); },
+        [this](CWeakness weakness) {
+            SetWaiting(false);
+            m_weakness = std::move(weakness);
+            m_bShown = true;
+            Show();
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            if (!m_bShown)
+                EndDialog(IDCANCEL_RESULT);
+        });
+}
+
+void CWeaknessDlg::Show()
+{
     ShowKeyboard();
     QList<QStringList> pairs;
     for (const CKeyFigures& pair : std::as_const(m_weakness.slowPairs))
@@ -131,7 +146,6 @@ bool CWeaknessDlg::Refresh()
                        : u"最费键的字和词(输入法每出一次字算一次):用数字键选字 %1 次,占 %2%"_s
                              .arg(m_weakness.nByDigit)
                              .arg(percent));
-    return true;
 }
 
 namespace {

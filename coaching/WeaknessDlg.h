@@ -24,8 +24,10 @@ public:
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
 
-    // Reads the figures for the choices shown; false when it could not.
-    bool Refresh();
+    // Reads the figures for the choices shown on the session's worker and
+    // shows them once answered; a window that never showed any closes when
+    // they cannot be read.
+    void Refresh();
     const CWeakness& Shown() const { return m_weakness; }
     // The keys and texts as a table, for export.
     QList<CExportTable> ExportedTables() const;
@@ -37,10 +39,12 @@ public:
     CListCtrl* m_listCostly = nullptr;
 
 private:
+    void Show();
     void ShowKeyboard();
     QString Title() const;
 
     const CSession& m_session;
     qint64 m_nUserKey;
     CWeakness m_weakness;
+    bool m_bShown = false;
 };

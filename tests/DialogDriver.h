@@ -30,6 +30,8 @@ template <class Dlg = CDialog, class Step> void Drive(CScriptedPlatform& platfor
 {
     platform.DriveDialog([step](QDialog* dialog) {
         auto* dlg = static_cast<Dlg*>(dialog);
+        // What the dialog reads on the worker as it opens is shown first.
+        SettleWorker();
         step(dlg);
         if (dialog->isVisible() && !dlg->IsEnded())
             dlg->ClickButton(2);

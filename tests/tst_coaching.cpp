@@ -105,6 +105,7 @@ private slots:
         Drive<CWeaknessDlg>(platform, [&](CWeaknessDlg* dlg) {
             mine = read(dlg);
             dlg->ChooseItem(1001, 2); // 全部
+            SettleWorker();
             all = read(dlg);
         });
         QVERIFY(CCoachingCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_WEAKNESS));
@@ -140,6 +141,7 @@ private slots:
         platform.AnswerFiles({xlsx});
         Drive<CWeaknessDlg>(platform, [&](CWeaknessDlg* dlg) {
             dlg->ChooseItem(1003, dlg->m_comboClass->findData(u"一班"_s));
+            SettleWorker();
             classOne = read(dlg);
             dlg->ClickButton(1008);
         });
