@@ -1,4 +1,5 @@
 #include "bench/BenchProgress.h"
+#include "bench/BenchData.h"
 #include "bench/BenchFloor.h"
 
 #include "app/ProgramDatabaseSteps.h"
@@ -87,11 +88,14 @@ void BM_ProgressOpen(benchmark::State& state, CProgressDatabase* db, CScriptedPl
         for (auto _ : state) {
             QElapsedTimer timer;
             platform->DriveDialog([&](QDialog* dialog) {
+                // The attempts come from the session's worker.
+                auto* progress = static_cast<CProgressDlg*>(dialog);
+                BenchData::WaitFor([progress] { return !progress->IsWaiting(); });
                 for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
                     QCoreApplication::processEvents();
                 dialog->repaint();
                 state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-                listed = static_cast<CProgressDlg*>(dialog)->m_listAttempts->GetItemCount();
+                listed = progress->m_listAttempts->GetItemCount();
                 dialog->reject();
             });
             timer.start();

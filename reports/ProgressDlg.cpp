@@ -64,6 +64,22 @@ QString Readable(const QString& text)
     return shown;
 }
 
+// The mistakes 我的练习记录 lists for a kind: the lessons' missed keys, or
+// the characters of a practice.
+QList<CMistakeCount> ReadMistakes(CDaoDatabase& db, qint64 userKey, int kind)
+{
+    return kind == PracticeKind::Lesson ? LessonAttemptStore::TopMisses(db, userKey)
+                                        : TopMistakes(db, userKey, kind);
+}
+
+// What the window shows as it opens.
+struct COpening
+{
+    QList<CAttemptSummary> attempts;
+    int nKind = PracticeKind::Chinese;
+    QList<CMistakeCount> mistakes;
+};
+
 } // namespace
 
 CProgressDlg::CProgressDlg(const CSession& session, qint64 userKey, const QString& pupilName,
@@ -94,27 +110,41 @@ bool CProgressDlg::OnInitDialog()
     // Ctrl+C copies whole rows; the list by itself would copy one cell.
     m_listAttempts->installEventFilter(this);
 
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db) {
+    if (!m_session.GuardedDatabase()) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
-    try {
-        m_attempts = LoadAttempts(*db, m_nUserKey);
-        // The lessons of the course among them, by time.
-        m_attempts.append(LessonAttemptStore::Summaries(*db, m_nUserKey));
-        std::stable_sort(m_attempts.begin(), m_attempts.end(),
-                         [](const CAttemptSummary& a, const CAttemptSummary& b) {
-                             return a.startedAt > b.startedAt;
-                         });
-        FillAttempts();
-        // The kind practised last, or Chinese when there is none yet.
-        ShowKind(*db,
-                 m_attempts.isEmpty() ? int(PracticeKind::Chinese) : m_attempts.constFirst().nKind);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        EndDialog(IDCANCEL_RESULT);
-    }
+    // Read on the session's worker; the window shows it once answered.
+    SetWaiting(true);
+    m_session.Ask<COpening>(
+        this,
+        [userKey = m_nUserKey](CDaoDatabase& own) {
+            COpening opening;
+            opening.attempts = LoadAttempts(own, userKey);
+            // The lessons of the course among them, by time.
+            opening.attempts.append(LessonAttemptStore::Summaries(own, userKey));
+            std::stable_sort(opening.attempts.begin(), opening.attempts.end(),
+                             [](const CAttemptSummary& a, const CAttemptSummary& b) {
+                                 return a.startedAt > b.startedAt;
+                             });
+            // The kind practised last, or Chinese when there is none yet.
+            if (!opening.attempts.isEmpty())
+                opening.nKind = opening.attempts.constFirst().nKind;
+            opening.mistakes = ReadMistakes(own, userKey, opening.nKind);
+            return opening;
+        },
+        [this](COpening opening) {
+            SetWaiting(false);
+            m_attempts = std::move(opening.attempts);
+            FillAttempts();
+            ShowKind(opening.nKind);
+            ShowMistakes(opening.mistakes);
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            EndDialog(IDCANCEL_RESULT);
+        });
     return true;
 }
 
@@ -149,14 +179,20 @@ void CProgressDlg::OnCommand(int nID)
 {
     if (nID != IDC_KIND || m_comboKind->currentIndex() < 0)
         return;
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
+    if (!m_session.GuardedDatabase())
         return;
-    try {
-        ShowKind(*db, ListedKinds[m_comboKind->currentIndex()]);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-    }
+    const int kind = ListedKinds[m_comboKind->currentIndex()];
+    ShowKind(kind);
+    m_session.Ask<QList<CMistakeCount>>(
+        this,
+        [userKey = m_nUserKey, kind](CDaoDatabase& own) {
+            return ReadMistakes(own, userKey, kind);
+        },
+        [this, kind](const QList<CMistakeCount>& mistakes) {
+            if (kind == m_nKind) // the kind shown meanwhile may be another
+                ShowMistakes(mistakes);
+        },
+        [](const CDaoException& e) { ReportDaoError(e); });
 }
 
 QString CProgressDlg::FiguresText(const CProgressFigures& figures, int kind, const QString& unit)
@@ -178,7 +214,7 @@ QString CProgressDlg::FiguresText(const CProgressFigures& figures, int kind, con
              keyed ? QString::number(figures.dAverageKeysPerUnit, 'f', 2) : Metrics::NotAvailable);
 }
 
-void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
+void CProgressDlg::ShowKind(int kind)
 {
     m_nKind = kind;
     m_comboKind->setCurrentIndex(int(
@@ -194,11 +230,12 @@ void CProgressDlg::ShowKind(CDaoDatabase& db, int kind)
     for (const QString& unit : std::as_const(units))
         lines.append(FiguresText(SummariseKind(m_attempts, kind, unit), kind, unit));
     m_wndFigures->setText(lines.join(u'\n'));
+    m_listMistakes->DeleteAllItems();
+}
 
+void CProgressDlg::ShowMistakes(const QList<CMistakeCount>& mistakes)
+{
     QList<QStringList> rows;
-    const QList<CMistakeCount> mistakes = kind == PracticeKind::Lesson
-                                              ? LessonAttemptStore::TopMisses(db, m_nUserKey)
-                                              : TopMistakes(db, m_nUserKey, kind);
     for (const CMistakeCount& mistake : mistakes) {
         QStringList instead;
         for (const auto& [typed, count] : mistake.typedInstead.mid(0, InsteadShown))

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 
-class CDaoDatabase;
 class CListCtrl;
 class CProgressChart;
 class CSession;
@@ -47,7 +46,9 @@ protected:
 
 private:
     void FillAttempts();
-    void ShowKind(CDaoDatabase& db, int kind);
+    // The chart and the figures of kind; its mistakes follow.
+    void ShowKind(int kind);
+    void ShowMistakes(const QList<CMistakeCount>& mistakes);
     // One line of figures: the attempts of kind whose speed is in unit.
     static QString FiguresText(const CProgressFigures& figures, int kind, const QString& unit);
 

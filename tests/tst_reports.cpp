@@ -100,6 +100,7 @@ struct KindShown
 KindShown Capture(CProgressDlg* dlg, int item)
 {
     dlg->ChooseItem(1002, item);
+    SettleWorker(); // the kind's mistakes are read on the worker
     return {dlg->m_wndFigures->text(), ListOf(dlg->m_listMistakes).cells,
             dlg->m_pChart->SpeedPoints(), dlg->m_pChart->AccuracyPoints()};
 }
