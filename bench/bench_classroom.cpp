@@ -1,4 +1,5 @@
 #include "bench/BenchClassroom.h"
+#include "bench/BenchData.h"
 #include "bench/BenchFloor.h"
 
 #include "app/ProgramDatabaseSteps.h"
@@ -162,6 +163,8 @@ void BM_ClassReport(benchmark::State& state, CSchool* school, CScriptedPlatform*
             platform->DriveDialog([&](QDialog* dialog) {
                 auto* dlg = static_cast<CClassReportDlg*>(dialog);
                 dlg->ChooseItem(1003, ReportRange::All);
+                // The report comes from the session's worker.
+                BenchData::WaitFor([dlg] { return !dlg->IsWaiting(); });
                 for (int i = 0; i < 1000 && !dialog->windowHandle()->isExposed(); ++i)
                     QCoreApplication::processEvents();
                 dialog->repaint();

@@ -222,16 +222,16 @@ void CDialog::ChooseItem(int nID, int nIndex)
 
 void CDialog::reject()
 {
-    if (!m_bWaiting)
+    if (!IsWaiting())
         Dispatch([this] { OnCancel(); });
 }
 
 void CDialog::SetWaiting(bool bWaiting)
 {
-    m_bWaiting = bWaiting;
+    m_nWaiting = std::max(0, m_nWaiting + (bWaiting ? 1 : -1));
     for (const int id : {IDOK_RESULT, IDCANCEL_RESULT})
         if (QWidget* button = GetDlgItem(id))
-            button->setEnabled(!bWaiting);
+            button->setEnabled(!IsWaiting());
 }
 
 void CDialog::timerEvent(QTimerEvent* event)
@@ -346,7 +346,7 @@ void CDialog::ConnectControl(int nID, const QString& kind, QWidget* widget)
 void CDialog::OnButton(int nID)
 {
     Dispatch([this, nID] {
-        if (m_bWaiting && (nID == IDOK_RESULT || nID == IDCANCEL_RESULT))
+        if (IsWaiting() && (nID == IDOK_RESULT || nID == IDCANCEL_RESULT))
             return;
         if (nID == IDOK_RESULT)
             OnOK();

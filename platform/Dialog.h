@@ -27,9 +27,11 @@ public:
     void EndDialog(int nResult);
     bool IsEnded() const { return m_bEnded; }
     // While the dialog waits for an answer (the database's worker), OK and
-    // Cancel are greyed, and Esc and the close box wait as well.
+    // Cancel are greyed, and Esc and the close box wait as well. Each
+    // SetWaiting(true) is ended by one SetWaiting(false): with several
+    // questions out, the dialog waits for the last answer.
     void SetWaiting(bool bWaiting);
-    bool IsWaiting() const { return m_bWaiting; }
+    bool IsWaiting() const { return m_nWaiting > 0; }
 
     int TemplateId() const { return m_nIDTemplate; }
     QWidget* GetDlgItem(int nID) const;
@@ -86,7 +88,7 @@ private:
     std::optional<DialogTemplate> m_template;
     bool m_bCreated = false;
     bool m_bEnded = false;
-    bool m_bWaiting = false;
+    int m_nWaiting = 0; // questions out
     QHash<int, QWidget*> m_controls;
     QHash<int, int> m_timers; // Qt timer id -> our id
     int m_nBaseUnitX = 6;

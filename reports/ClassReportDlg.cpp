@@ -15,7 +15,6 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeView>
@@ -138,7 +137,7 @@ void CClassReportDlg::OnCommand(int nID)
     }
 }
 
-bool CClassReportDlg::Refresh()
+void CClassReportDlg::Refresh()
 {
     const bool bCustom = m_comboRange->currentIndex() == ReportRange::Custom;
     m_dateFrom->setEnabled(bCustom);
@@ -149,25 +148,36 @@ bool CClassReportDlg::Refresh()
         ReportRange::Of(m_comboRange->currentIndex(), Platform().CurrentDateTime().date(),
                         m_dateFrom->date(), m_dateTo->date());
     CClassReport report{m_comboClass->currentData().toString(), kind, range, {}};
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return false;
-    if (m_comboClass->currentIndex() >= 0) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        try {
-            report = LoadClassReport(*db, report.strClass, kind, range);
-        } catch (const CDaoException& e) {
-            QGuiApplication::restoreOverrideCursor();
-            ReportDaoError(e);
-            return false;
-        }
-        QGuiApplication::restoreOverrideCursor();
+    if (!m_session.GuardedDatabase())
+        return;
+    if (m_comboClass->currentIndex() < 0) {
+        ShowReport(std::move(report));
+        return;
     }
+    // Read on the session's worker; the answers come in the order asked, so
+    // that the last shown is the last chosen.
+    SetWaiting(true);
+    m_session.Ask<CClassReport>(
+        this,
+        [report](CDaoDatabase& own) {
+            return LoadClassReport(own, report.strClass, report.nKind, report.range);
+        },
+        [this](CClassReport read) {
+            SetWaiting(false);
+            ShowReport(std::move(read));
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+        });
+}
+
+void CClassReportDlg::ShowReport(CClassReport report)
+{
     m_pModel->SetReport(std::move(report));
     for (int c = 0; c < m_pModel->columnCount(); ++c)
         m_pList->resizeColumnToContents(c);
     ShowSummary();
-    return true;
 }
 
 void CClassReportDlg::ShowSummary()

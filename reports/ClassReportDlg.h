@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/ClassReport.h"
 #include "platform/Dialog.h"
 
 #include <QString>
@@ -24,8 +25,9 @@ public:
     bool OnInitDialog() override;
     void OnCommand(int nID) override;
 
-    // Reads the report for the choices shown; false when it could not.
-    bool Refresh();
+    // Reads the report for the choices shown on the session's worker and
+    // shows it once answered.
+    void Refresh();
     // Opens the progress window of the pupil in row (in the order shown).
     void OpenPupil(int row);
 
@@ -39,6 +41,7 @@ public:
     QLabel* m_wndSummary = nullptr;
 
 private:
+    void ShowReport(CClassReport report);
     void ShowSummary();
 
     const CSession& m_session;

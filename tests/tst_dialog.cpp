@@ -113,6 +113,26 @@ private slots:
         }
     }
 
+    // With two questions out, the dialog waits for both answers: OK and
+    // Cancel stay greyed and Esc does nothing until the last one.
+    void waitsForTheLastAnswer()
+    {
+        Probe p;
+        QList<bool> okEnabled;
+        p.Run([&p, &okEnabled] {
+            p.dlg.SetWaiting(true);
+            p.dlg.SetWaiting(true);
+            p.dlg.SetWaiting(false);
+            okEnabled.append(p.dlg.GetDlgItem(1)->isEnabled());
+            static_cast<QDialog&>(p.dlg).reject();
+            QCoreApplication::processEvents();
+            p.dlg.SetWaiting(false);
+            okEnabled.append(p.dlg.GetDlgItem(1)->isEnabled());
+        });
+        QCOMPARE(okEnabled, (QList<bool>{false, true}));
+        QVERIFY(!p.dlg.calls.contains(u"cancel"_s));
+    }
+
     // A dialog without a caption still shows a frame along its edge, and its
     // progress bar with an empty range is an empty bar, not a busy stripe.
     void captionlessDialogFrameAndEmptyBar()

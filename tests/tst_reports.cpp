@@ -71,6 +71,7 @@ void Store(CDaoDatabase* db, qint64 user, int kind, const QDateTime& at, qint64 
 // The rows of the class report as shown, "a|b|…" each.
 QStringList Shown(const CClassReportDlg* dlg)
 {
+    SettleWorker(); // the report is read on the worker
     Rows rows;
     const QAbstractItemModel* model = dlg->m_pList->model();
     for (int r = 0; r < model->rowCount(); ++r) {
