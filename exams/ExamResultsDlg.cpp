@@ -46,26 +46,34 @@ bool CExamResultsDlg::OnInitDialog()
     header->setSortIndicator(-1, Qt::AscendingOrder);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { Dispatch([this, column] { SortBy(column); }); });
-    if (!Reload())
-        EndDialog(IDCANCEL_RESULT);
+    Reload();
     return true;
 }
 
-bool CExamResultsDlg::Reload()
+void CExamResultsDlg::Reload()
 {
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return false;
-    try {
-        m_rows = ExamStore::LoadResults(*db, m_exam);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
+    if (!m_session.GuardedDatabase()) {
+        if (!m_bShown)
+            EndDialog(IDCANCEL_RESULT);
+        return;
     }
-    if (m_nSortColumn >= 0)
-        ExamResultTable::Sort(m_rows, m_nSortColumn, m_bAscending);
-    Fill();
-    return true;
+    SetWaiting(true);
+    m_session.Ask<QList<CExamResultRow>>(
+        this, [exam = m_exam](CDaoDatabase& own) { return ExamStore::LoadResults(own, exam); },
+        [this](QList<CExamResultRow> rows) {
+            SetWaiting(false);
+            m_bShown = true;
+            m_rows = std::move(rows);
+            if (m_nSortColumn >= 0)
+                ExamResultTable::Sort(m_rows, m_nSortColumn, m_bAscending);
+            Fill();
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            if (!m_bShown)
+                EndDialog(IDCANCEL_RESULT);
+        });
 }
 
 void CExamResultsDlg::Fill()

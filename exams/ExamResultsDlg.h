@@ -32,7 +32,10 @@ public:
     CListCtrl* m_listResults = nullptr;
 
 private:
-    bool Reload();
+    // Reads the results on the session's worker and shows them once
+    // answered; a window that never showed any closes when they cannot be
+    // read.
+    void Reload();
     void Fill();
 
     const CSession& m_session;
@@ -40,4 +43,5 @@ private:
     QList<CExamResultRow> m_rows;
     int m_nSortColumn = -1;
     bool m_bAscending = true;
+    bool m_bShown = false;
 };

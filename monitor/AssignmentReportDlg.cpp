@@ -38,8 +38,7 @@ bool CAssignmentReportDlg::OnInitDialog()
     SetUpReportList(m_listPupils, columns);
     m_comboClass->addItems(m_assignment.classes);
     m_comboClass->setCurrentIndex(m_assignment.classes.isEmpty() ? -1 : 0);
-    if (!Reload())
-        EndDialog(IDCANCEL_RESULT);
+    Reload();
     return true;
 }
 
@@ -48,13 +47,36 @@ QString CAssignmentReportDlg::ClassName() const
     return m_comboClass->currentText();
 }
 
-bool CAssignmentReportDlg::Reload()
+void CAssignmentReportDlg::Reload()
 {
-    const QDate today = Platform().CurrentDateTime().date();
-    if (!m_session.OnDatabase([this, &today](CDaoDatabase& db) {
-            m_rows = AssignmentStore::LoadReport(db, m_assignment, ClassName(), today);
-        }))
-        return false;
+    if (!m_session.GuardedDatabase()) {
+        if (!m_bShown)
+            EndDialog(IDCANCEL_RESULT);
+        return;
+    }
+    SetWaiting(true);
+    m_session.Ask<QList<CAssignmentRow>>(
+        this,
+        [assignment = m_assignment, className = ClassName(),
+         today = Platform().CurrentDateTime().date()](CDaoDatabase& own) {
+            return AssignmentStore::LoadReport(own, assignment, className, today);
+        },
+        [this](QList<CAssignmentRow> rows) {
+            SetWaiting(false);
+            m_bShown = true;
+            m_rows = std::move(rows);
+            Fill();
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            if (!m_bShown)
+                EndDialog(IDCANCEL_RESULT);
+        });
+}
+
+void CAssignmentReportDlg::Fill()
+{
     QList<QStringList> rows;
     for (const CAssignmentRow& row : std::as_const(m_rows)) {
         QStringList cells;
@@ -69,7 +91,6 @@ bool CAssignmentReportDlg::Reload()
     SetDlgItemText(IDC_TASK, u"%1,%2,%3。"_s.arg(m_assignment.TaskText(), m_assignment.TargetText(),
                                                  m_assignment.DaysText()));
     SetDlgItemText(IDC_SUMMARY, AssignmentReport::Summary(m_rows));
-    return true;
 }
 
 void CAssignmentReportDlg::OnCommand(int nID)

@@ -24,10 +24,15 @@ public:
     const QList<CAssignmentRow>& Rows() const { return m_rows; }
 
 private:
-    bool Reload();
+    // Reads the class's rows on the session's worker and shows them once
+    // answered; a window that never showed any closes when they cannot be
+    // read.
+    void Reload();
+    void Fill();
     QString ClassName() const;
 
     const CSession& m_session;
     CAssignment m_assignment;
     QList<CAssignmentRow> m_rows;
+    bool m_bShown = false;
 };
