@@ -32,20 +32,33 @@ bool CTakeExamDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_listExams = Item<CListCtrl>(IDC_EXAMS);
     SetUpReportList(m_listExams, g_columns);
-    CDaoDatabase* db = m_session.Database();
-    try {
-        if (db)
-            m_exams = ExamStore::OpenExamsOf(*db, m_session.Account().strClass);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
+    // Read on the session's worker and listed once answered.
+    SetWaiting(true);
+    m_session.Ask<QList<CExam>>(
+        this,
+        [className = m_session.Account().strClass](CDaoDatabase& own) {
+            return ExamStore::OpenExamsOf(own, className);
+        },
+        [this](QList<CExam> exams) {
+            SetWaiting(false);
+            m_exams = std::move(exams);
+            ShowExams();
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            EndDialog(IDCANCEL_RESULT);
+        });
+    return true;
+}
+
+void CTakeExamDlg::ShowExams()
+{
     if (m_exams.isEmpty()) {
         Platform().MessageBox(this, u"%1现在没有打开的考试。"_s.arg(m_session.Account().strClass),
                               u"提示"_s, MB_OK | MB_ICONINFORMATION);
         EndDialog(IDCANCEL_RESULT);
-        return true;
+        return;
     }
     SetDlgItemText(IDC_CLASS, u"%1的考试:"_s.arg(m_session.Account().strClass));
     QList<QStringList> rows;
@@ -57,7 +70,6 @@ bool CTakeExamDlg::OnInitDialog()
     m_listExams->setCurrentIndex(m_listExams->model()->index(0, 0));
     connect(m_listExams, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    return true;
 }
 
 bool CTakeExamDlg::Refuse(const QString& text)

@@ -28,6 +28,7 @@ public:
     const QList<CExam>& Exams() const { return m_exams; }
 
 private:
+    void ShowExams();
     bool Refuse(const QString& text);
 
     const CSession& m_session;

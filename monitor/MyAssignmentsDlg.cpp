@@ -6,6 +6,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
+#include "users/Database.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -42,14 +43,34 @@ bool CMyAssignmentsDlg::OnInitDialog()
     SetUpReportList(m_listAssignments, g_columns);
     connect(m_listAssignments, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    const CAccount pupil = m_session.Account();
-    if (!m_session.OnDatabase([this, &pupil](CDaoDatabase& db) {
-            m_entries = AssignmentStore::OwnAssignments(db, pupil.strClass, pupil.nKey,
-                                                        Platform().CurrentDateTime().date());
-        })) {
+    if (!m_session.GuardedDatabase()) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
+    // Read on the session's worker and listed once answered.
+    SetWaiting(true);
+    m_session.Ask<QList<CAssignmentEntry>>(
+        this,
+        [pupil = m_session.Account(),
+         today = Platform().CurrentDateTime().date()](CDaoDatabase& own) {
+            return AssignmentStore::OwnAssignments(own, pupil.strClass, pupil.nKey, today);
+        },
+        [this](QList<CAssignmentEntry> entries) {
+            SetWaiting(false);
+            m_entries = std::move(entries);
+            ShowEntries();
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            EndDialog(IDCANCEL_RESULT);
+        });
+    return true;
+}
+
+void CMyAssignmentsDlg::ShowEntries()
+{
+    const CAccount pupil = m_session.Account();
     QList<QStringList> rows;
     int open = 0;
     for (const CAssignmentEntry& entry : std::as_const(m_entries)) {
@@ -68,7 +89,6 @@ bool CMyAssignmentsDlg::OnInitDialog()
             : u"%1的作业共 %2 项,未完成 %3 项。选择一项,按\"开始\"练习它。"_s.arg(pupil.strClass)
                   .arg(m_entries.size())
                   .arg(open));
-    return true;
 }
 
 void CMyAssignmentsDlg::OnOK()

@@ -25,6 +25,8 @@ public:
     const CAssignmentEntry& Chosen() const { return m_chosen; }
 
 private:
+    void ShowEntries();
+
     const CSession& m_session;
     QList<CAssignmentEntry> m_entries;
     CAssignmentEntry m_chosen;

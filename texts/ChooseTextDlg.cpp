@@ -36,20 +36,30 @@ bool CChooseTextDlg::OnInitDialog()
     m_listTexts = Item<CListCtrl>(IDC_TEXTS);
     m_comboScreen = Item<QComboBox>(IDC_SCREEN);
     SetUpReportList(m_listTexts, g_columns);
-    CDaoDatabase* db = m_session.Database();
-    try {
-        if (db)
-            m_texts = TextStore::LoadTexts(*db);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
+    // The library is read on the session's worker and listed once answered.
+    SetWaiting(true);
+    m_session.Ask<QList<CPracticeText>>(
+        this, [](CDaoDatabase& own) { return TextStore::LoadTexts(own); },
+        [this](QList<CPracticeText> texts) {
+            SetWaiting(false);
+            m_texts = std::move(texts);
+            ShowTexts();
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            EndDialog(IDCANCEL_RESULT);
+        });
+    return true;
+}
+
+void CChooseTextDlg::ShowTexts()
+{
     if (m_texts.isEmpty()) {
         Platform().MessageBox(this, u"文章库中还没有文章,请老师在\"练习文章\"中添加。"_s, u"提示"_s,
                               MB_OK | MB_ICONINFORMATION);
         EndDialog(IDCANCEL_RESULT);
-        return true;
+        return;
     }
     QList<QStringList> rows;
     for (const CPracticeText& text : std::as_const(m_texts)) {
@@ -63,7 +73,6 @@ bool CChooseTextDlg::OnInitDialog()
     connect(m_listTexts, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
     m_listTexts->setCurrentIndex(m_listTexts->model()->index(0, 0));
-    return true;
 }
 
 void CChooseTextDlg::ShowScreens()

@@ -27,6 +27,7 @@ public:
     QComboBox* m_comboScreen = nullptr;
 
 private:
+    void ShowTexts();
     void ShowScreens();
 
     const CSession& m_session;
