@@ -42,34 +42,55 @@ bool CCourseDlg::OnInitDialog()
     m_comboCourse = Item<QComboBox>(IDC_COURSE);
     SetUpReportList(m_listLessons, g_columns);
     m_comboCourse->setCurrentIndex(int(CoursePlan::CourseIds().indexOf(m_strCourse)));
-    if (!Load()) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    Fill();
+    Load();
     m_listLessons->setFocus();
     return false;
 }
 
-bool CCourseDlg::Load()
+void CCourseDlg::Load()
 {
     const CCourse& course = CoursePlan::Course(m_strCourse);
     setWindowTitle(course.strTitle);
     m_bOwn = m_session.IsOwnLogin() && m_session.Database();
-    m_thresholds = CClassThresholds();
-    QList<CLessonAttempt> attempts;
-    if (m_bOwn) {
-        try {
-            CDaoDatabase& db = *m_session.Database();
-            m_thresholds = CourseStore::LoadThresholds(db, m_session.Account().strClass);
-            attempts = LessonAttemptStore::Load(db, m_session.Account().nKey, m_strCourse);
-        } catch (const CDaoException& e) {
-            ReportDaoError(e);
-            return false;
-        }
+    if (!m_bOwn) {
+        Show(m_strCourse, {}, {});
+        return;
     }
-    m_progress = CourseRules::Progress(course, attempts, m_thresholds);
-    return true;
+    // The class's thresholds and the pupil's lessons are read on the
+    // session's worker; the lessons show once answered.
+    struct CRead
+    {
+        CClassThresholds thresholds;
+        QList<CLessonAttempt> attempts;
+    };
+    SetWaiting(true);
+    m_session.Ask<CRead>(
+        this,
+        [pupil = m_session.Account(), courseId = m_strCourse](CDaoDatabase& own) {
+            return CRead{CourseStore::LoadThresholds(own, pupil.strClass),
+                         LessonAttemptStore::Load(own, pupil.nKey, courseId)};
+        },
+        [this, courseId = m_strCourse](const CRead& read) {
+            SetWaiting(false);
+            Show(courseId, read.thresholds, read.attempts);
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+            if (!m_bShown)
+                EndDialog(IDCANCEL_RESULT);
+        });
+}
+
+void CCourseDlg::Show(const QString& courseId, const CClassThresholds& thresholds,
+                      const QList<CLessonAttempt>& attempts)
+{
+    if (courseId != m_strCourse)
+        return; // another course was chosen meanwhile, and is read
+    m_thresholds = thresholds;
+    m_progress = CourseRules::Progress(CoursePlan::Course(courseId), attempts, thresholds);
+    m_bShown = true;
+    Fill();
 }
 
 void CCourseDlg::Fill()
@@ -117,8 +138,7 @@ void CCourseDlg::OnCommand(int nID)
     if (nID != IDC_COURSE || m_comboCourse->currentIndex() < 0)
         return;
     m_strCourse = CoursePlan::CourseIds().value(m_comboCourse->currentIndex());
-    if (Load())
-        Fill();
+    Load();
 }
 
 void CCourseDlg::OnOK()

@@ -32,7 +32,12 @@ public:
     QComboBox* m_comboCourse = nullptr;
 
 private:
-    bool Load();
+    // Reads the course's progress (on the session's worker for a pupil's
+    // own login) and shows it; a window that never showed it closes when it
+    // cannot be read.
+    void Load();
+    void Show(const QString& courseId, const CClassThresholds& thresholds,
+              const QList<CLessonAttempt>& attempts);
     void Fill();
 
     const CSession& m_session;
@@ -41,4 +46,5 @@ private:
     bool m_bOwn = false;
     CClassThresholds m_thresholds;
     QList<CLessonProgress> m_progress;
+    bool m_bShown = false;
 };

@@ -436,9 +436,11 @@ private slots:
         Drive<CDrillDlg>(f.platform, [&](CDrillDlg* dlg) {
             openedOn = dlg->Item<QComboBox>(1001)->currentIndex();
             dlg->ChooseItem(1001, 0);
+            SettleWorker(); // the kind's mistakes are read on the worker
             chineseShown = dlg->GetDlgItemText(1002);
             dlg->ClickButton(1); // refused: two characters only
             dlg->ChooseItem(1001, 1);
+            SettleWorker();
             dlg->ClickButton(1);
         });
         QVERIFY(RunAsPupil(f, m_pDatabase.get(), ID_TEACHING_DRILL));

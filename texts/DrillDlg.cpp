@@ -30,24 +30,35 @@ bool CDrillDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_comboKind = Item<QComboBox>(IDC_KIND);
     const bool bFixed = PracticeKind::IsPractice(m_nFixedKind);
-    int kind = m_nFixedKind;
-    if (!bFixed) {
-        // The kind practised last: a pupil who types only English opens on
-        // English mistakes, not on no Chinese ones.
-        kind = PracticeKind::Chinese;
-        try {
-            if (CDaoDatabase* db = m_session.Database())
-                kind = LastPractisedKind(*db, m_nUserKey, kind);
-        } catch (const CDaoException&) {
-            // Chinese, then; ShowUnits reports what the database says.
-        }
-        if (!PracticeKind::IsPractice(kind))
-            kind = PracticeKind::Chinese;
-    }
-    m_comboKind->setCurrentIndex(kind - PracticeKind::Chinese);
     m_comboKind->setEnabled(!bFixed);
-    ShowUnits();
+    if (bFixed || !m_session.Database()) {
+        ShowKind(bFixed ? m_nFixedKind : int(PracticeKind::Chinese));
+        return true;
+    }
+    // The kind practised last, read on the session's worker: a pupil who
+    // types only English opens on English mistakes, not on no Chinese ones.
+    SetWaiting(true);
+    m_session.Ask<int>(
+        this,
+        [userKey = m_nUserKey](CDaoDatabase& own) {
+            const int kind = LastPractisedKind(own, userKey, PracticeKind::Chinese);
+            return PracticeKind::IsPractice(kind) ? kind : int(PracticeKind::Chinese);
+        },
+        [this](int kind) {
+            SetWaiting(false);
+            ShowKind(kind);
+        },
+        [this](const CDaoException&) {
+            SetWaiting(false);
+            ShowKind(PracticeKind::Chinese); // whose read says what the database says
+        });
     return true;
+}
+
+void CDrillDlg::ShowKind(int kind)
+{
+    m_comboKind->setCurrentIndex(kind - PracticeKind::Chinese);
+    ShowUnits();
 }
 
 int CDrillDlg::Kind() const
@@ -72,15 +83,28 @@ QString CDrillDlg::TooFewText() const
 void CDrillDlg::ShowUnits()
 {
     m_units.clear();
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
+    if (!m_session.GuardedDatabase())
         return;
-    try {
-        m_units = Drill::RecentMistakes(*db, m_nUserKey, Kind());
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
+    SetWaiting(true);
+    m_session.Ask<QList<Drill::CUnit>>(
+        this,
+        [userKey = m_nUserKey, kind = Kind()](CDaoDatabase& own) {
+            return Drill::RecentMistakes(own, userKey, kind);
+        },
+        [this, kind = Kind()](QList<Drill::CUnit> units) {
+            SetWaiting(false);
+            if (kind == Kind()) // another kind may be chosen meanwhile
+                ShowUnits(std::move(units));
+        },
+        [this](const CDaoException& e) {
+            SetWaiting(false);
+            ReportDaoError(e);
+        });
+}
+
+void CDrillDlg::ShowUnits(QList<Drill::CUnit> units)
+{
+    m_units = std::move(units);
     if (m_units.size() < Drill::MinimumUnits) {
         SetDlgItemText(IDC_UNITS, TooFewText());
         return;

@@ -34,7 +34,11 @@ public:
     QComboBox* m_comboKind = nullptr;
 
 private:
+    void ShowKind(int kind);
+    // Reads the mistakes of the kind chosen on the session's worker, then
+    // shows them.
     void ShowUnits();
+    void ShowUnits(QList<Drill::CUnit> units);
     QString TooFewText() const;
 
     const CSession& m_session;
