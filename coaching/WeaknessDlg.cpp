@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -104,19 +105,15 @@ void CWeaknessDlg::Refresh()
     const int days = RangeDays[std::clamp(m_comboRange->currentIndex(), 0, 2)];
     if (days > 0)
         filter.since = Platform().CurrentDateTime().date().addDays(1 - days).startOfDay();
-    SetWaiting(true);
     // The answers come in the order asked: the last shown is the last chosen.
-    m_session.Ask<CWeakness>(
-        this, [filter](CDaoDatabase& own) { return Weakness::Read(own, filter); },
+    ReadForDialog<CWeakness>(
+        this, m_session, [filter](CDaoDatabase& own) { return Weakness::Read(own, filter); },
         [this](CWeakness weakness) {
-            SetWaiting(false);
             m_weakness = std::move(weakness);
             m_bShown = true;
             Show();
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
+        [this] {
             if (!m_bShown)
                 EndDialog(IDCANCEL_RESULT);
         });

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -63,20 +64,16 @@ void CCourseDlg::Load()
         CClassThresholds thresholds;
         QList<CLessonAttempt> attempts;
     };
-    SetWaiting(true);
-    m_session.Ask<CRead>(
-        this,
+    ReadForDialog<CRead>(
+        this, m_session,
         [pupil = m_session.Account(), courseId = m_strCourse](CDaoDatabase& own) {
             return CRead{CourseStore::LoadThresholds(own, pupil.strClass),
                          LessonAttemptStore::Load(own, pupil.nKey, courseId)};
         },
         [this, courseId = m_strCourse](const CRead& read) {
-            SetWaiting(false);
             Show(courseId, read.thresholds, read.attempts);
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
+        [this] {
             if (!m_bShown)
                 EndDialog(IDCANCEL_RESULT);
         });

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -57,20 +58,17 @@ void CExamResultsDlg::Reload()
             EndDialog(IDCANCEL_RESULT);
         return;
     }
-    SetWaiting(true);
-    m_session.Ask<QList<CExamResultRow>>(
-        this, [exam = m_exam](CDaoDatabase& own) { return ExamStore::LoadResults(own, exam); },
+    ReadForDialog<QList<CExamResultRow>>(
+        this, m_session,
+        [exam = m_exam](CDaoDatabase& own) { return ExamStore::LoadResults(own, exam); },
         [this](QList<CExamResultRow> rows) {
-            SetWaiting(false);
             m_bShown = true;
             m_rows = std::move(rows);
             if (m_nSortColumn >= 0)
                 ExamResultTable::Sort(m_rows, m_nSortColumn, m_bAscending);
             Fill();
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
+        [this] {
             if (!m_bShown)
                 EndDialog(IDCANCEL_RESULT);
         });

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -33,22 +34,16 @@ bool CTakeExamDlg::OnInitDialog()
     m_listExams = Item<CListCtrl>(IDC_EXAMS);
     SetUpReportList(m_listExams, g_columns);
     // Read on the session's worker and listed once answered.
-    SetWaiting(true);
-    m_session.Ask<QList<CExam>>(
-        this,
+    ReadForDialog<QList<CExam>>(
+        this, m_session,
         [className = m_session.Account().strClass](CDaoDatabase& own) {
             return ExamStore::OpenExamsOf(own, className);
         },
         [this](QList<CExam> exams) {
-            SetWaiting(false);
             m_exams = std::move(exams);
             ShowExams();
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
-            EndDialog(IDCANCEL_RESULT);
-        });
+        [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
 }
 

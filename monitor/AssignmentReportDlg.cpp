@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -54,22 +55,18 @@ void CAssignmentReportDlg::Reload()
             EndDialog(IDCANCEL_RESULT);
         return;
     }
-    SetWaiting(true);
-    m_session.Ask<QList<CAssignmentRow>>(
-        this,
+    ReadForDialog<QList<CAssignmentRow>>(
+        this, m_session,
         [assignment = m_assignment, className = ClassName(),
          today = Platform().CurrentDateTime().date()](CDaoDatabase& own) {
             return AssignmentStore::LoadReport(own, assignment, className, today);
         },
         [this](QList<CAssignmentRow> rows) {
-            SetWaiting(false);
             m_bShown = true;
             m_rows = std::move(rows);
             Fill();
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
+        [this] {
             if (!m_bShown)
                 EndDialog(IDCANCEL_RESULT);
         });

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -48,23 +49,17 @@ bool CMyAssignmentsDlg::OnInitDialog()
         return true;
     }
     // Read on the session's worker and listed once answered.
-    SetWaiting(true);
-    m_session.Ask<QList<CAssignmentEntry>>(
-        this,
+    ReadForDialog<QList<CAssignmentEntry>>(
+        this, m_session,
         [pupil = m_session.Account(),
          today = Platform().CurrentDateTime().date()](CDaoDatabase& own) {
             return AssignmentStore::OwnAssignments(own, pupil.strClass, pupil.nKey, today);
         },
         [this](QList<CAssignmentEntry> entries) {
-            SetWaiting(false);
             m_entries = std::move(entries);
             ShowEntries();
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
-            EndDialog(IDCANCEL_RESULT);
-        });
+        [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
 }
 

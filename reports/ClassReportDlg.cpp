@@ -11,6 +11,7 @@
 #include "reports/ReportRange.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/Session.h"
 
 #include <QComboBox>
@@ -156,20 +157,12 @@ void CClassReportDlg::Refresh()
     }
     // Read on the session's worker; the answers come in the order asked, so
     // that the last shown is the last chosen.
-    SetWaiting(true);
-    m_session.Ask<CClassReport>(
-        this,
+    ReadForDialog<CClassReport>(
+        this, m_session,
         [report](CDaoDatabase& own) {
             return LoadClassReport(own, report.strClass, report.nKind, report.range);
         },
-        [this](CClassReport read) {
-            SetWaiting(false);
-            ShowReport(std::move(read));
-        },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
-        });
+        [this](CClassReport read) { ShowReport(std::move(read)); });
 }
 
 void CClassReportDlg::ShowReport(CClassReport report)

@@ -9,6 +9,7 @@
 #include "reports/ProgressChart.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -115,9 +116,8 @@ bool CProgressDlg::OnInitDialog()
         return true;
     }
     // Read on the session's worker; the window shows it once answered.
-    SetWaiting(true);
-    m_session.Ask<COpening>(
-        this,
+    ReadForDialog<COpening>(
+        this, m_session,
         [userKey = m_nUserKey](CDaoDatabase& own) {
             COpening opening;
             opening.attempts = LoadAttempts(own, userKey);
@@ -134,17 +134,12 @@ bool CProgressDlg::OnInitDialog()
             return opening;
         },
         [this](COpening opening) {
-            SetWaiting(false);
             m_attempts = std::move(opening.attempts);
             FillAttempts();
             ShowKind(opening.nKind);
             ShowMistakes(opening.mistakes);
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
-            EndDialog(IDCANCEL_RESULT);
-        });
+        [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -37,19 +38,13 @@ bool CChooseTextDlg::OnInitDialog()
     m_comboScreen = Item<QComboBox>(IDC_SCREEN);
     SetUpReportList(m_listTexts, g_columns);
     // The library is read on the session's worker and listed once answered.
-    SetWaiting(true);
-    m_session.Ask<QList<CPracticeText>>(
-        this, [](CDaoDatabase& own) { return TextStore::LoadTexts(own); },
+    ReadForDialog<QList<CPracticeText>>(
+        this, m_session, [](CDaoDatabase& own) { return TextStore::LoadTexts(own); },
         [this](QList<CPracticeText> texts) {
-            SetWaiting(false);
             m_texts = std::move(texts);
             ShowTexts();
         },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
-            EndDialog(IDCANCEL_RESULT);
-        });
+        [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
 }
 

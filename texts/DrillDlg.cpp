@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogRead.h"
 #include "users/Session.h"
 
 #include <QComboBox>
@@ -85,20 +86,14 @@ void CDrillDlg::ShowUnits()
     m_units.clear();
     if (!m_session.GuardedDatabase())
         return;
-    SetWaiting(true);
-    m_session.Ask<QList<Drill::CUnit>>(
-        this,
+    ReadForDialog<QList<Drill::CUnit>>(
+        this, m_session,
         [userKey = m_nUserKey, kind = Kind()](CDaoDatabase& own) {
             return Drill::RecentMistakes(own, userKey, kind);
         },
         [this, kind = Kind()](QList<Drill::CUnit> units) {
-            SetWaiting(false);
             if (kind == Kind()) // another kind may be chosen meanwhile
                 ShowUnits(std::move(units));
-        },
-        [this](const CDaoException& e) {
-            SetWaiting(false);
-            ReportDaoError(e);
         });
 }
 
