@@ -5,6 +5,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
+#include "users/DialogRead.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -35,12 +36,27 @@ bool CTodayDlg::OnInitDialog()
     SetUpReportList(m_listRecent, g_recentColumns);
     connect(m_listTasks, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    if (!m_bRead && !m_session.OnDatabase([this](CDaoDatabase& db) {
-            m_today = LoadToday(db, m_session.Account());
-        })) {
+    if (m_bRead) {
+        Show();
+        return true;
+    }
+    if (!m_session.GuardedDatabase()) {
         EndDialog(IDCANCEL_RESULT);
         return true;
     }
+    ReadForDialog<CToday>(
+        this, m_session,
+        [pupil = m_session.Account()](CDaoDatabase& own) { return LoadToday(own, pupil); },
+        [this](CToday today) {
+            m_today = std::move(today);
+            Show();
+        },
+        [this] { EndDialog(IDCANCEL_RESULT); });
+    return true;
+}
+
+void CTodayDlg::Show()
+{
     QList<QStringList> rows;
     for (const CTodayTask& task : std::as_const(m_today.tasks))
         rows.append(task.Row());
@@ -56,7 +72,6 @@ bool CTodayDlg::OnInitDialog()
         m_today.HasWork(Platform().CurrentDateTime().date())
             ? u"%1,这些是今天可以做的。选择一项,按\"开始\"。"_s.arg(m_session.Account().strName)
             : u"%1,今天没有要交的作业,可以接着学课程。"_s.arg(m_session.Account().strName));
-    return true;
 }
 
 void CTodayDlg::OnOK()

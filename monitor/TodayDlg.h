@@ -32,6 +32,8 @@ public:
     const CTodayTask& Chosen() const { return m_chosen; }
 
 private:
+    void Show();
+
     const CSession& m_session;
     CToday m_today;
     bool m_bRead = false;
