@@ -25,19 +25,22 @@ CCoachingCommands::CCoachingCommands(const CSession& session) : m_session(sessio
 
 void CCoachingCommands::OnSmartDrill()
 {
-    if (!m_pView)
-        return;
-    if (!m_session.GuardedDatabase())
-        return;
-    // The side the pupil practised last, read and made on the worker.
-    const qint64 userKey = m_session.Account().nKey;
+    // The side the pupil practised last.
+    if (m_pView && m_session.GuardedDatabase())
+        LoadSmartDrill(m_session, m_pView, std::nullopt);
+}
+
+void LoadSmartDrill(const CSession& session, CQeView* view, std::optional<bool> bChinese)
+{
+    const qint64 userKey = session.Account().nKey;
     const auto seed = quint32(Platform().MonotonicMilliseconds());
-    m_session.Ask<CPracticeScreen>(
-        m_pView,
-        [userKey, seed](CDaoDatabase& own) {
-            return SmartDrill::Screen(own, userKey, SmartDrill::LatestWasChinese(own, userKey),
-                                      seed);
+    session.Ask<CPracticeScreen>(
+        view,
+        [userKey, bChinese, seed](CDaoDatabase& own) {
+            return SmartDrill::Screen(
+                own, userKey, bChinese ? *bChinese : SmartDrill::LatestWasChinese(own, userKey),
+                seed);
         },
-        [this](const CPracticeScreen& screen) { m_pView->LoadScreen(screen); },
+        [view](const CPracticeScreen& screen) { view->LoadScreen(screen); },
         [](const CDaoException& e) { ReportDaoError(e); });
 }

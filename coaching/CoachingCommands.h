@@ -2,6 +2,8 @@
 
 #include "platform/CommandMap.h"
 
+#include <optional>
+
 class CQeView;
 class CSession;
 
@@ -21,3 +23,8 @@ private:
     const CSession& m_session;
     CQeView* m_pView = nullptr;
 };
+
+// Loads a 智能练习 screen into view, read and made on the session's worker:
+// of the side given (Chinese or English), or of the side the pupil
+// practised last.
+void LoadSmartDrill(const CSession& session, CQeView* view, std::optional<bool> bChinese);

@@ -94,11 +94,6 @@ QString CWeaknessDlg::Title() const
 
 void CWeaknessDlg::Refresh()
 {
-    if (!m_session.GuardedDatabase()) {
-        if (!m_bShown)
-            EndDialog(IDCANCEL_RESULT);
-        return;
-    }
     CWeaknessFilter filter;
     filter.nUserKey = m_nUserKey;
     filter.strClass = m_comboClass->currentData().toString();

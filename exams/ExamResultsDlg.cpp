@@ -53,11 +53,6 @@ bool CExamResultsDlg::OnInitDialog()
 
 void CExamResultsDlg::Reload()
 {
-    if (!m_session.GuardedDatabase()) {
-        if (!m_bShown)
-            EndDialog(IDCANCEL_RESULT);
-        return;
-    }
     ReadForDialog<QList<CExamResultRow>>(
         this, m_session,
         [exam = m_exam](CDaoDatabase& own) { return ExamStore::LoadResults(own, exam); },

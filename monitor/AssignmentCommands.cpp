@@ -1,6 +1,6 @@
 #include "monitor/AssignmentCommands.h"
 
-#include "coaching/SmartDrill.h"
+#include "coaching/CoachingCommands.h"
 #include "course/CourseCommands.h"
 #include "monitor/AssignmentsDlg.h"
 #include "monitor/MyAssignmentsDlg.h"
@@ -83,18 +83,9 @@ void CAssignmentCommands::ShowToday(std::optional<CToday> read)
         if (m_pCourse)
             m_pCourse->StartLesson(task.strCourse, task.nLesson);
         break;
-    case CTodayTask::Kind::Smart: {
-        const qint64 userKey = m_session.Account().nKey;
-        const auto seed = quint32(Platform().MonotonicMilliseconds());
-        m_session.Ask<CPracticeScreen>(
-            m_pView,
-            [userKey, bChinese = task.bChinese, seed](CDaoDatabase& own) {
-                return SmartDrill::Screen(own, userKey, bChinese, seed);
-            },
-            [this](const CPracticeScreen& screen) { m_pView->LoadScreen(screen); },
-            [](const CDaoException& e) { ReportDaoError(e); });
+    case CTodayTask::Kind::Smart:
+        LoadSmartDrill(m_session, m_pView, task.bChinese);
         break;
-    }
     }
 }
 

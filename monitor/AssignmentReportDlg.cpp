@@ -50,11 +50,6 @@ QString CAssignmentReportDlg::ClassName() const
 
 void CAssignmentReportDlg::Reload()
 {
-    if (!m_session.GuardedDatabase()) {
-        if (!m_bShown)
-            EndDialog(IDCANCEL_RESULT);
-        return;
-    }
     ReadForDialog<QList<CAssignmentRow>>(
         this, m_session,
         [assignment = m_assignment, className = ClassName(),

@@ -44,10 +44,6 @@ bool CMyAssignmentsDlg::OnInitDialog()
     SetUpReportList(m_listAssignments, g_columns);
     connect(m_listAssignments, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
-    if (!m_session.GuardedDatabase()) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
     // Read on the session's worker and listed once answered.
     ReadForDialog<QList<CAssignmentEntry>>(
         this, m_session,

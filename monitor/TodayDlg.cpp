@@ -40,10 +40,6 @@ bool CTodayDlg::OnInitDialog()
         Show();
         return true;
     }
-    if (!m_session.GuardedDatabase()) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
     ReadForDialog<CToday>(
         this, m_session,
         [pupil = m_session.Account()](CDaoDatabase& own) { return LoadToday(own, pupil); },

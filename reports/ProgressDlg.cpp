@@ -111,10 +111,6 @@ bool CProgressDlg::OnInitDialog()
     // Ctrl+C copies whole rows; the list by itself would copy one cell.
     m_listAttempts->installEventFilter(this);
 
-    if (!m_session.GuardedDatabase()) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
     // Read on the session's worker; the window shows it once answered.
     ReadForDialog<COpening>(
         this, m_session,

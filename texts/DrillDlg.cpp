@@ -84,8 +84,6 @@ QString CDrillDlg::TooFewText() const
 void CDrillDlg::ShowUnits()
 {
     m_units.clear();
-    if (!m_session.GuardedDatabase())
-        return;
     ReadForDialog<QList<Drill::CUnit>>(
         this, m_session,
         [userKey = m_nUserKey, kind = Kind()](CDaoDatabase& own) {
