@@ -2,23 +2,22 @@
 
 #include "attempts/ClassReport.h"
 #include "classroom/ClassNames.h"
-#include "platform/Platform.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "platform/Dialog.h"
+#include "users/DialogAsk.h"
 
 #include <QComboBox>
 
-bool FillClassCombo(const CSession& session, QComboBox* combo)
+void FillClassCombo(CDialog* dlg, const CSession& session, QComboBox* combo,
+                    const std::optional<QString>& preferred, std::function<void()> then)
 {
-    CDaoDatabase* db = session.GuardedDatabase();
-    if (!db)
-        return false;
-    try {
-        for (const QString& className : LoadClasses(*db))
-            combo->addItem(ClassDisplayName(className), className);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
-    }
-    return true;
+    AskForDialog<QStringList>(
+        dlg, session, [](CDaoDatabase& own) { return LoadClasses(own); },
+        [combo, preferred, then = std::move(then)](const QStringList& classes) {
+            for (const QString& className : classes)
+                combo->addItem(ClassDisplayName(className), className);
+            const int chosen = preferred ? combo->findData(*preferred) : -1;
+            combo->setCurrentIndex(chosen >= 0 ? chosen : combo->count() > 0 ? 0 : -1);
+            then();
+        },
+        [dlg] { dlg->EndDialog(CDialog::IDCANCEL_RESULT); });
 }

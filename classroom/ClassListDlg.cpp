@@ -14,12 +14,14 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
 #include <QComboBox>
 #include <QMouseEvent>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,8 +47,8 @@ bool CClassListDlg::OnInitDialog()
     m_listPupils->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // A double-click edits the pupil.
     m_listPupils->viewport()->installEventFilter(this);
-    if (!Reload({}))
-        EndDialog(IDCANCEL_RESULT);
+    // Nothing to show without the first read.
+    Reload({}, {}, [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
 }
 
@@ -66,27 +68,43 @@ QString CClassListDlg::CurrentClass() const
     return m_comboClass->currentData().toString();
 }
 
-bool CClassListDlg::Reload(const QString& className)
+void CClassListDlg::Reload(const QString& className, const QList<qint64>& select,
+                           std::function<void()> afterFailure)
 {
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return false;
-    QList<CClassSize> sizes;
-    try {
-        sizes = LoadClassSizes(*db);
-        m_classes.clear();
-        m_comboClass->clear();
-        for (const CClassSize& size : std::as_const(sizes)) {
-            m_classes.append(size.strClass);
-            m_comboClass->addItem(ClassSizeName(size), size.strClass);
-        }
-        m_comboClass->setCurrentIndex(std::max(0, m_comboClass->findData(className)));
-        m_pupils =
-            m_comboClass->currentIndex() >= 0 ? LoadPupils(*db, CurrentClass()) : QList<CPupil>();
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
+    struct CRead
+    {
+        QList<CClassSize> sizes;
+        QString strClass;
+        QList<CPupil> pupils;
+    };
+    AskForDialog<CRead>(
+        this, m_session,
+        [className](CDaoDatabase& own) {
+            CRead read;
+            read.sizes = LoadClassSizes(own);
+            const bool bKnown = std::ranges::any_of(
+                read.sizes, [&](const CClassSize& size) { return size.strClass == className; });
+            if (bKnown || !read.sizes.isEmpty())
+                read.strClass = bKnown ? className : read.sizes.first().strClass;
+            if (!read.sizes.isEmpty())
+                read.pupils = LoadPupils(own, read.strClass);
+            return read;
+        },
+        [this, select](CRead read) { Show(read.sizes, read.strClass, read.pupils, select); },
+        std::move(afterFailure));
+}
+
+void CClassListDlg::Show(const QList<CClassSize>& sizes, const QString& className,
+                         const QList<CPupil>& pupils, const QList<qint64>& select)
+{
+    m_classes.clear();
+    m_comboClass->clear();
+    for (const CClassSize& size : sizes) {
+        m_classes.append(size.strClass);
+        m_comboClass->addItem(ClassSizeName(size), size.strClass);
     }
+    m_comboClass->setCurrentIndex(m_comboClass->findData(className));
+    m_pupils = pupils;
     QList<QStringList> rows;
     for (const CPupil& pupil : std::as_const(m_pupils))
         rows.append({pupil.strName, pupil.strStudentNo, ClassDisplayName(pupil.strClass)});
@@ -98,7 +116,7 @@ bool CClassListDlg::Reload(const QString& className)
     else if (m_pupils.size() == 1 && sizes.size() > 1)
         count = u"这个班只有 1 名学生;班级名输错了,可用“调班”并入正确的班级。"_s;
     SetDlgItemText(IDC_COUNT, count);
-    return true;
+    SelectPupils(select);
 }
 
 void CClassListDlg::SelectPupils(const QList<qint64>& keys)
@@ -145,8 +163,7 @@ void CClassListDlg::OnCommand(int nID)
     case IDC_ADD: {
         CPupilDlg add(m_session, {0, {}, CurrentClass(), {}, {}}, m_classes, this);
         if (add.DoModal() == IDOK) {
-            Reload(add.Pupil().strClass);
-            SelectPupils({add.Pupil().nKey});
+            Reload(add.Pupil().strClass, {add.Pupil().nKey});
         }
         break;
     }
@@ -154,8 +171,7 @@ void CClassListDlg::OnCommand(int nID)
         if (OneSelected(&pupil)) {
             CPupilDlg edit(m_session, pupil, m_classes, this);
             if (edit.DoModal() == IDOK) {
-                Reload(CurrentClass());
-                SelectPupils({pupil.nKey});
+                Reload(CurrentClass(), {pupil.nKey});
             }
         }
         break;
@@ -176,8 +192,7 @@ void CClassListDlg::OnCommand(int nID)
         }
         CMovePupilsDlg move(m_session, keys, m_classes, this);
         if (move.DoModal() == IDOK) {
-            Reload(move.TargetClass());
-            SelectPupils(keys);
+            Reload(move.TargetClass(), keys);
         }
         break;
     }

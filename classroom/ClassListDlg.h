@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/Dialog.h"
+#include "classroom/ClassNames.h"
 #include "users/Pupil.h"
 
 #include <QList>
 #include <QStringList>
+
+#include <functional>
 
 class CListCtrl;
 class CSession;
@@ -33,8 +36,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Reads classes and pupils again; shows className when it exists.
-    bool Reload(const QString& className);
+    // Reads classes and pupils again on the session's worker; shows
+    // className when it exists (else the first class) and selects the
+    // pupils with the keys in select; afterFailure runs when the read failed.
+    void Reload(const QString& className, const QList<qint64>& select = {},
+                std::function<void()> afterFailure = {});
+    void Show(const QList<CClassSize>& sizes, const QString& className, const QList<CPupil>& pupils,
+              const QList<qint64>& select);
     QString CurrentClass() const;
     QList<CPupil> SelectedPupils() const;
     // The one selected pupil, or a notice that one must be chosen.

@@ -3,7 +3,7 @@
 #include "classroom/PupilStore.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/Session.h"
 
 #include <QCheckBox>
@@ -31,14 +31,10 @@ bool CDeletePupilDlg::OnInitDialog()
 
 void CDeletePupilDlg::OnOK()
 {
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return;
-    try {
-        PupilStore::Delete(*db, m_pupil, Item<QCheckBox>(IDC_SCORES)->isChecked());
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    EndDialog(IDOK_RESULT);
+    AskForDialog(
+        this, m_session,
+        [pupil = m_pupil, bScores = Item<QCheckBox>(IDC_SCORES)->isChecked()](CDaoDatabase& own) {
+            PupilStore::Delete(own, pupil, bScores);
+        },
+        [this] { EndDialog(IDOK_RESULT); });
 }

@@ -136,8 +136,7 @@ QString ImportedQuestion(int added)
 
 bool ImportClassList(const CSession& session, QWidget* owner)
 {
-    CDaoDatabase* db = session.GuardedDatabase();
-    if (!db)
+    if (!session.GuardedDatabase())
         return false;
     // The filter's name says what a class list holds.
     const QString path =
@@ -146,15 +145,8 @@ bool ImportClassList(const CSession& session, QWidget* owner)
     if (path.isEmpty())
         return false;
     const QString fileName = QFileInfo(path).fileName();
-    QSet<QString> taken;
-    try {
-        taken = PupilStore::PupilNames(*db);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
-    }
     // The file is read and checked off the interface thread.
-    CImportReadDlg reading(path, taken, owner);
+    CImportReadDlg reading(session, path, owner);
     if (reading.DoModal() != IDOK)
         return false;
     const CImportPlan& plan = reading.Plan();

@@ -3,6 +3,7 @@
 #include "classroom/PupilStore.h"
 #include "platform/ProgressCtrl.h"
 #include "res/DialogIds.h"
+#include "users/DialogAsk.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -16,8 +17,8 @@ constexpr int ProgressTimer = 1;
 
 } // namespace
 
-CImportReadDlg::CImportReadDlg(QString path, QSet<QString> takenNames, QWidget* parent)
-    : CDialog(IDD, parent), m_strPath(std::move(path)), m_takenNames(std::move(takenNames))
+CImportReadDlg::CImportReadDlg(const CSession& session, QString path, QWidget* parent)
+    : CDialog(IDD, parent), m_session(session), m_strPath(std::move(path))
 {
 }
 
@@ -35,13 +36,22 @@ bool CImportReadDlg::OnInitDialog()
     m_wndProgress = Item<CProgressCtrl>(IDC_PROGRESS);
     m_wndProgress->setRange(0, 1000);
     SetDlgItemText(IDC_TEXT, u"正在读取并检查“%1”……"_s.arg(QFileInfo(m_strPath).fileName()));
-    m_pThread.reset(QThread::create([this] {
-        m_plan = PlanImportOf(m_strPath, m_takenNames, &PupilStore::RandomPassword, &m_progress);
+    // The names taken already, from the session's worker; then the file.
+    AskForDialog<QSet<QString>>(
+        this, m_session, [](CDaoDatabase& own) { return PupilStore::PupilNames(own); },
+        [this](QSet<QString> taken) { StartReading(std::move(taken)); },
+        [this] { EndDialog(IDCANCEL_RESULT); });
+    return true;
+}
+
+void CImportReadDlg::StartReading(QSet<QString> takenNames)
+{
+    m_pThread.reset(QThread::create([this, taken = std::move(takenNames)] {
+        m_plan = PlanImportOf(m_strPath, taken, &PupilStore::RandomPassword, &m_progress);
     }));
     connect(m_pThread.get(), &QThread::finished, this, &CImportReadDlg::OnRead);
     m_pThread->start();
     SetTimer(ProgressTimer, 100);
-    return true;
 }
 
 void CImportReadDlg::OnTimer(int nIDEvent)
@@ -62,8 +72,9 @@ void CImportReadDlg::OnCancel()
 
 void CImportReadDlg::WaitForReading()
 {
-    if (m_pThread)
-        m_pThread->wait();
+    if (!m_pThread)
+        return;
+    m_pThread->wait();
     OnRead();
 }
 

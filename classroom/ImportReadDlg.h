@@ -9,6 +9,7 @@
 #include <memory>
 
 class CProgressCtrl;
+class CSession;
 class QThread;
 
 // 导入学生名单 while the file is read and checked: a progress bar and
@@ -18,15 +19,16 @@ class CImportReadDlg : public CDialog
 {
     Q_OBJECT
 public:
-    CImportReadDlg(QString path, QSet<QString> takenNames, QWidget* parent = nullptr);
+    CImportReadDlg(const CSession& session, QString path, QWidget* parent = nullptr);
     ~CImportReadDlg() override;
 
     bool OnInitDialog() override;
     void OnCancel() override;
     void OnTimer(int nIDEvent) override;
 
-    // Blocks until the reading has ended and takes its plan, as the
-    // reading's end would (for the tests, which run no event loop).
+    // Blocks until the reading (begun once the names taken are read) has
+    // ended and takes its plan, as the reading's end would (for the tests,
+    // which run no event loop).
     void WaitForReading();
     // What was read; meaningful after OK.
     const CImportPlan& Plan() const { return m_plan; }
@@ -34,10 +36,11 @@ public:
     CProgressCtrl* m_wndProgress = nullptr;
 
 private:
+    void StartReading(QSet<QString> takenNames);
     void OnRead();
 
+    const CSession& m_session;
     QString m_strPath;
-    QSet<QString> m_takenNames;
     CReadProgress m_progress;
     CImportPlan m_plan;
     std::unique_ptr<QThread> m_pThread;

@@ -8,8 +8,7 @@
 #include "documents/TableExport.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 #include <QComboBox>
 #include <QRadioButton>
@@ -44,12 +43,7 @@ bool CLoginCardsDlg::OnInitDialog()
         SetDlgItemText(IDC_NOTE, u"卡片上的密码就是刚设的密码。"_s);
         return true;
     }
-    if (!FillClassCombo(m_session, m_comboClass)) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    m_comboClass->setCurrentIndex(std::max(0, m_comboClass->findData(m_strClass)));
-    LoadPupils();
+    FillClassCombo(this, m_session, m_comboClass, m_strClass, [this] { LoadPupils(); });
     return true;
 }
 
@@ -58,28 +52,32 @@ int CLoginCardsDlg::CardsPerPage() const
     return Item<QRadioButton>(IDC_TEN)->isChecked() ? 10 : 8;
 }
 
-bool CLoginCardsDlg::LoadPupils()
+void CLoginCardsDlg::LoadPupils(std::function<void()> then)
 {
     m_pupils.clear();
     m_strClass = m_comboClass->currentData().toString();
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return false;
-    if (m_comboClass->currentIndex() >= 0) {
-        try {
-            m_pupils = ::LoadPupils(*db, m_strClass);
-        } catch (const CDaoException& e) {
-            ReportDaoError(e);
-            return false;
-        }
-    }
+    ShowCount();
+    if (m_comboClass->currentIndex() < 0)
+        return;
+    AskForDialog<QList<CPupil>>(
+        this, m_session,
+        [className = m_strClass](CDaoDatabase& own) { return ::LoadPupils(own, className); },
+        [this, then = std::move(then)](QList<CPupil> pupils) {
+            m_pupils = std::move(pupils);
+            ShowCount();
+            if (then)
+                then();
+        });
+}
+
+void CLoginCardsDlg::ShowCount()
+{
     SetDlgItemText(IDC_COUNT, u"共 %1 名学生"_s.arg(m_pupils.size()));
     GetDlgItem(IDC_PDF)->setEnabled(!m_pupils.isEmpty());
     GetDlgItem(IDC_PRINT)->setEnabled(!m_pupils.isEmpty());
-    return true;
 }
 
-bool CLoginCardsDlg::RenewPasswords()
+void CLoginCardsDlg::RenewPasswords(std::function<void()> then)
 {
     const int answer = Platform().MessageBox(
         this,
@@ -87,19 +85,16 @@ bool CLoginCardsDlg::RenewPasswords()
         "从此不能再用。继续吗?"_s.arg(m_pupils.size()),
         u"提示"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer != IDYES)
-        return false;
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return false;
-    for (CPupil& pupil : m_pupils)
+        return;
+    QList<CPupil> renewed = m_pupils;
+    for (CPupil& pupil : renewed)
         pupil.strPassword = PupilStore::RandomPassword();
-    try {
-        PupilStore::SetPasswords(*db, m_pupils);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
-    }
-    return true;
+    AskForDialog(
+        this, m_session, [renewed](CDaoDatabase& own) { PupilStore::SetPasswords(own, renewed); },
+        [this, renewed, then = std::move(then)] {
+            m_pupils = renewed;
+            then();
+        });
 }
 
 void CLoginCardsDlg::OnCommand(int nID)
@@ -110,9 +105,19 @@ void CLoginCardsDlg::OnCommand(int nID)
     }
     if (nID != IDC_PDF && nID != IDC_PRINT)
         return;
-    // The pupils as they are now, each with a new password.
-    if (!m_bGiven && (!LoadPupils() || m_pupils.isEmpty() || !RenewPasswords()))
+    if (m_bGiven) {
+        MakeCards(nID);
         return;
+    }
+    // The pupils as they are now, each with a new password.
+    LoadPupils([this, nID] {
+        if (!m_pupils.isEmpty())
+            RenewPasswords([this, nID] { MakeCards(nID); });
+    });
+}
+
+void CLoginCardsDlg::MakeCards(int nID)
+{
     const CLoginCardPainter cards(m_pupils, CardsPerPage());
     const QString title = u"%1 登录卡"_s.arg(m_bGiven ? m_strTitle : ClassDisplayName(m_strClass));
     const PagePainter paint = [&cards](QPainter& painter, QPagedPaintDevice& device) {

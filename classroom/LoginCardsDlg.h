@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class CSession;
 class QComboBox;
 
@@ -34,10 +36,16 @@ public:
     QComboBox* m_comboClass = nullptr;
 
 private:
-    bool LoadPupils();
-    // Sets a new password for each pupil of the class, after asking; false
-    // when the teacher said no or it failed (reported).
-    bool RenewPasswords();
+    // Reads the chosen class's pupils on the session's worker; then() runs
+    // once they are in.
+    void LoadPupils(std::function<void()> then = {});
+    void ShowCount();
+    // Sets a new password for each pupil of the class, after asking; then()
+    // runs once they are stored (not when the teacher said no, nor after a
+    // failure, which is reported).
+    void RenewPasswords(std::function<void()> then);
+    // The cards of the pupils as PDF (IDC_PDF) or printed.
+    void MakeCards(int nID);
 
     const CSession& m_session;
     QString m_strClass;

@@ -4,7 +4,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/AccountRules.h"
-#include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/Session.h"
 
 #include <QComboBox>
@@ -42,15 +42,11 @@ void CMovePupilsDlg::OnOK()
         Platform().MessageBox(this, refusal, u"错误!"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return;
-    try {
-        PupilStore::Move(*db, m_keys, className);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    m_strClass = className;
-    EndDialog(IDOK_RESULT);
+    AskForDialog(
+        this, m_session,
+        [keys = m_keys, className](CDaoDatabase& own) { PupilStore::Move(own, keys, className); },
+        [this, className] {
+            m_strClass = className;
+            EndDialog(IDOK_RESULT);
+        });
 }

@@ -4,7 +4,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/AccountRules.h"
-#include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/Session.h"
 
 #include <QRadioButton>
@@ -51,17 +51,15 @@ void CPasswordResetDlg::OnOK()
             return;
         }
     }
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return;
-    try {
-        PupilStore::SetPassword(*db, m_pupil.nKey, password);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    m_strPassword = password;
-    Platform().MessageBox(this, u"%1 的新密码是:%2"_s.arg(m_pupil.strName, password), u"提示"_s,
-                          MB_OK | MB_ICONINFORMATION);
-    EndDialog(IDOK_RESULT);
+    AskForDialog(
+        this, m_session,
+        [key = m_pupil.nKey, password](CDaoDatabase& own) {
+            PupilStore::SetPassword(own, key, password);
+        },
+        [this, password] {
+            m_strPassword = password;
+            Platform().MessageBox(this, u"%1 的新密码是:%2"_s.arg(m_pupil.strName, password),
+                                  u"提示"_s, MB_OK | MB_ICONINFORMATION);
+            EndDialog(IDOK_RESULT);
+        });
 }

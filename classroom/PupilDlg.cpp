@@ -4,11 +4,12 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/AccountRules.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -66,28 +67,30 @@ void CPupilDlg::OnOK()
         Refuse(AccountRules::CheckStudentNo(pupil.strStudentNo), IDC_STUDENTNO) ||
         (bAdding && Refuse(AccountRules::CheckPassword(pupil.strPassword, false), IDC_PASSWORD)))
         return;
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return;
-    try {
-        if (PupilStore::IsNameTaken(*db, pupil.strName, pupil.nKey)) {
-            Refuse(u"您输入的用户名已经有人使用,请更改!"_s, IDC_NAME);
-            return;
-        }
-        if (bAdding) {
-            if (pupil.strPassword.isEmpty())
-                pupil.strPassword = PupilStore::RandomPassword();
-            pupil.nKey = PupilStore::Add(*db, pupil);
-            Platform().MessageBox(this,
-                                  u"已添加学生 %1,密码:%2"_s.arg(pupil.strName, pupil.strPassword),
-                                  u"提示"_s, MB_OK | MB_ICONINFORMATION);
-        } else {
-            PupilStore::Update(*db, m_pupil, pupil);
-        }
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    m_pupil = pupil;
-    EndDialog(IDOK_RESULT);
+    if (bAdding && pupil.strPassword.isEmpty())
+        pupil.strPassword = PupilStore::RandomPassword();
+    // The stored pupil, with its key; none when the name is taken.
+    AskForDialog<std::optional<CPupil>>(
+        this, m_session,
+        [before = m_pupil, pupil](CDaoDatabase& own) mutable -> std::optional<CPupil> {
+            if (PupilStore::IsNameTaken(own, pupil.strName, pupil.nKey))
+                return std::nullopt;
+            if (pupil.nKey == 0)
+                pupil.nKey = PupilStore::Add(own, pupil);
+            else
+                PupilStore::Update(own, before, pupil);
+            return pupil;
+        },
+        [this, bAdding](std::optional<CPupil> stored) {
+            if (!stored) {
+                Refuse(u"您输入的用户名已经有人使用,请更改!"_s, IDC_NAME);
+                return;
+            }
+            m_pupil = *stored;
+            if (bAdding)
+                Platform().MessageBox(
+                    this, u"已添加学生 %1,密码:%2"_s.arg(m_pupil.strName, m_pupil.strPassword),
+                    u"提示"_s, MB_OK | MB_ICONINFORMATION);
+            EndDialog(IDOK_RESULT);
+        });
 }

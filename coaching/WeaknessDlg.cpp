@@ -9,7 +9,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -64,11 +64,10 @@ bool CWeaknessDlg::OnInitDialog()
     GetDlgItem(IDC_CLASS_LABEL)->setVisible(bClass);
     m_comboClass->setVisible(bClass);
     GetDlgItem(IDC_EXPORT)->setVisible(bClass);
-    if (bClass && !FillClassCombo(m_session, m_comboClass)) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    Refresh();
+    if (bClass)
+        FillClassCombo(this, m_session, m_comboClass, std::nullopt, [this] { Refresh(); });
+    else
+        Refresh();
     return true;
 }
 
@@ -101,7 +100,7 @@ void CWeaknessDlg::Refresh()
     if (days > 0)
         filter.since = Platform().CurrentDateTime().date().addDays(1 - days).startOfDay();
     // The answers come in the order asked: the last shown is the last chosen.
-    ReadForDialog<CWeakness>(
+    AskForDialog<CWeakness>(
         this, m_session, [filter](CDaoDatabase& own) { return Weakness::Read(own, filter); },
         [this](CWeakness weakness) {
             m_weakness = std::move(weakness);

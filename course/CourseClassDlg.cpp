@@ -6,7 +6,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -46,13 +46,8 @@ bool CCourseClassDlg::OnInitDialog()
     m_comboClass = Item<QComboBox>(IDC_CLASS);
     m_comboCourse = Item<QComboBox>(IDC_COURSE);
     SetUpReportList(m_listPupils, g_columns);
-    if (!FillClassCombo(m_session, m_comboClass)) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    m_comboClass->setCurrentIndex(m_comboClass->count() > 0 ? 0 : -1);
     m_comboCourse->setCurrentIndex(0);
-    Refresh();
+    FillClassCombo(this, m_session, m_comboClass, std::nullopt, [this] { Refresh(); });
     return true;
 }
 
@@ -65,22 +60,36 @@ void CCourseClassDlg::Refresh()
 {
     m_listPupils->DeleteAllItems();
     m_pModel.reset();
-    CDaoDatabase* db = m_session.Database();
-    if (!db || m_comboClass->currentIndex() < 0)
+    if (m_comboClass->currentIndex() < 0)
         return;
-    const CCourse& course =
-        CoursePlan::Course(CoursePlan::CourseIds().value(qMax(0, m_comboCourse->currentIndex())));
-    try {
-        const QString className = ChosenClass();
-        m_pModel = std::make_unique<CCourseClassModel>(
-            className, course, CourseStore::LoadClassProgress(*db, className, course));
-        SetDlgItemText(IDC_THRESHOLDS_TEXT,
-                       ThresholdsText(CourseStore::LoadThresholds(*db, className)));
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    m_listPupils->AppendRows(m_pModel->RowTexts());
+    struct CRead
+    {
+        QList<CourseStore::CPupilCourse> rows;
+        CClassThresholds thresholds;
+    };
+    const QString className = ChosenClass();
+    const QString courseId = ChosenCourse();
+    AskForDialog<CRead>(
+        this, m_session,
+        [className, course = CoursePlan::Course(courseId)](CDaoDatabase& own) {
+            return CRead{CourseStore::LoadClassProgress(own, className, course),
+                         CourseStore::LoadThresholds(own, className)};
+        },
+        [this, className, courseId](CRead read) {
+            // A later choice's answer shows; an earlier one's is dropped.
+            if (className != ChosenClass() || courseId != ChosenCourse())
+                return;
+            m_pModel = std::make_unique<CCourseClassModel>(className, CoursePlan::Course(courseId),
+                                                           std::move(read.rows));
+            SetDlgItemText(IDC_THRESHOLDS_TEXT, ThresholdsText(read.thresholds));
+            m_listPupils->DeleteAllItems();
+            m_listPupils->AppendRows(m_pModel->RowTexts());
+        });
+}
+
+QString CCourseClassDlg::ChosenCourse() const
+{
+    return CoursePlan::CourseIds().value(qMax(0, m_comboCourse->currentIndex()));
 }
 
 void CCourseClassDlg::OnCommand(int nID)

@@ -23,6 +23,7 @@ public:
 
     const CCourseClassModel* Model() const { return m_pModel.get(); }
     QString ChosenClass() const;
+    QString ChosenCourse() const;
 
     CListCtrl* m_listPupils = nullptr;
     QComboBox* m_comboClass = nullptr;

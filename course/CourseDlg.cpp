@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -64,7 +64,7 @@ void CCourseDlg::Load()
         CClassThresholds thresholds;
         QList<CLessonAttempt> attempts;
     };
-    ReadForDialog<CRead>(
+    AskForDialog<CRead>(
         this, m_session,
         [pupil = m_session.Account(), courseId = m_strCourse](CDaoDatabase& own) {
             return CRead{CourseStore::LoadThresholds(own, pupil.strClass),

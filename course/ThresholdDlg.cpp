@@ -4,8 +4,7 @@
 #include "course/CourseStore.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,30 +30,24 @@ bool CThresholdDlg::OnInitDialog()
     m_editAccuracy = Item<QLineEdit>(IDC_ACCURACY);
     m_editSpeed = Item<QLineEdit>(IDC_SPEED);
     m_checkAllOpen = Item<QCheckBox>(IDC_ALL_OPEN);
-    if (!FillClassCombo(m_session, m_comboClass)) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    const int chosen = m_comboClass->findData(m_strClass);
-    m_comboClass->setCurrentIndex(chosen >= 0 ? chosen : (m_comboClass->count() > 0 ? 0 : -1));
-    ShowClass();
+    FillClassCombo(this, m_session, m_comboClass, m_strClass, [this] { ShowClass(); });
     return true;
 }
 
 void CThresholdDlg::ShowClass()
 {
-    CDaoDatabase* db = m_session.Database();
-    if (!db || m_comboClass->currentIndex() < 0)
+    if (m_comboClass->currentIndex() < 0)
         return;
-    try {
-        const CClassThresholds thresholds =
-            CourseStore::LoadThresholds(*db, m_comboClass->currentData().toString());
-        m_editAccuracy->setText(QString::number(thresholds.nAccuracy));
-        m_editSpeed->setText(QString::number(thresholds.nSpeedPercent));
-        m_checkAllOpen->setChecked(thresholds.bAllOpen);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-    }
+    AskForDialog<CClassThresholds>(
+        this, m_session,
+        [className = m_comboClass->currentData().toString()](CDaoDatabase& own) {
+            return CourseStore::LoadThresholds(own, className);
+        },
+        [this](const CClassThresholds& thresholds) {
+            m_editAccuracy->setText(QString::number(thresholds.nAccuracy));
+            m_editSpeed->setText(QString::number(thresholds.nSpeedPercent));
+            m_checkAllOpen->setChecked(thresholds.bAllOpen);
+        });
 }
 
 void CThresholdDlg::OnCommand(int nID)
@@ -65,8 +58,7 @@ void CThresholdDlg::OnCommand(int nID)
 
 void CThresholdDlg::OnOK()
 {
-    CDaoDatabase* db = m_session.Database();
-    if (!db || m_comboClass->currentIndex() < 0) {
+    if (m_comboClass->currentIndex() < 0) {
         AfxMessageBox(u"请先选择班级。"_s);
         return;
     }
@@ -90,11 +82,10 @@ void CThresholdDlg::OnOK()
         return;
     }
     thresholds.bAllOpen = m_checkAllOpen->isChecked();
-    try {
-        CourseStore::SaveThresholds(*db, m_comboClass->currentData().toString(), thresholds);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    CDialog::OnOK();
+    AskForDialog(
+        this, m_session,
+        [className = m_comboClass->currentData().toString(), thresholds](CDaoDatabase& own) {
+            CourseStore::SaveThresholds(own, className, thresholds);
+        },
+        [this] { CDialog::OnOK(); });
 }

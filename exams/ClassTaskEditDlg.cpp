@@ -3,8 +3,7 @@
 #include "attempts/Metrics.h"
 #include "exams/ExamStore.h"
 #include "platform/Platform.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 #include <QComboBox>
 
@@ -15,24 +14,29 @@ CClassTaskEditDlg::CClassTaskEditDlg(const CSession& session, int nIDTemplate, Q
 {
 }
 
-bool CClassTaskEditDlg::ShowChoices(QComboBox* texts, QComboBox* screens, CListCtrl* classes,
+void CClassTaskEditDlg::ShowChoices(QComboBox* texts, QComboBox* screens, CListCtrl* classes,
                                     qint64 textId, int screen, const QStringList& ticked)
 {
     m_pTexts = texts;
     m_pScreens = screens;
     m_classes.SetUp(classes);
-    QStringList names;
-    try {
-        if (CDaoDatabase* db = m_session.Database()) {
-            m_texts = TextStore::LoadTexts(*db);
-            names = ExamStore::LoadClasses(*db);
-        }
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        EndDialog(IDCANCEL_RESULT);
-        return false;
-    }
-    m_classes.Fill(names, ticked);
+    using CChoices = std::pair<QList<CPracticeText>, QStringList>;
+    AskForDialog<CChoices>(
+        this, m_session,
+        [](CDaoDatabase& own) {
+            return CChoices{TextStore::LoadTexts(own), ExamStore::LoadClasses(own)};
+        },
+        [this, textId, screen, ticked](CChoices choices) {
+            m_texts = std::move(choices.first);
+            ShowChoices(choices.second, textId, screen, ticked);
+        },
+        [this] { EndDialog(IDCANCEL_RESULT); });
+}
+
+void CClassTaskEditDlg::ShowChoices(const QStringList& classNames, qint64 textId, int screen,
+                                    const QStringList& ticked)
+{
+    m_classes.Fill(classNames, ticked);
     int current = 0;
     for (const CPracticeText& text : std::as_const(m_texts)) {
         m_screens.append(text.Screens());
@@ -42,7 +46,6 @@ bool CClassTaskEditDlg::ShowChoices(QComboBox* texts, QComboBox* screens, CListC
     }
     m_pTexts->setCurrentIndex(m_texts.isEmpty() ? -1 : current);
     ShowScreens(screen);
-    return true;
 }
 
 void CClassTaskEditDlg::CheckClasses(const QStringList& classes)

@@ -23,10 +23,10 @@ public:
 protected:
     CClassTaskEditDlg(const CSession& session, int nIDTemplate, QWidget* parent);
 
-    // Reads the texts and the classes and shows them: the text textId (else
-    // the first) at its screen, the classes ticked. False, with the dialog
-    // ended, when the database failed.
-    bool ShowChoices(QComboBox* texts, QComboBox* screens, CListCtrl* classes, qint64 textId,
+    // Reads the texts and the classes on the session's worker and shows
+    // them: the text textId (else the first) at its screen, the classes
+    // ticked. The dialog ends when the database failed.
+    void ShowChoices(QComboBox* texts, QComboBox* screens, CListCtrl* classes, qint64 textId,
                      int screen, const QStringList& ticked);
     // The screens of the text chosen, with the one given chosen.
     void ShowScreens(int screen);
@@ -41,6 +41,9 @@ protected:
     const CSession& m_session;
 
 private:
+    void ShowChoices(const QStringList& classNames, qint64 textId, int screen,
+                     const QStringList& ticked);
+
     QComboBox* m_pTexts = nullptr;
     QComboBox* m_pScreens = nullptr;
     QList<CPracticeText> m_texts;

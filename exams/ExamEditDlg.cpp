@@ -2,7 +2,7 @@
 
 #include "platform/ListCtrl.h"
 #include "res/DialogIds.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,10 +35,8 @@ bool CExamEditDlg::OnInitDialog()
     m_comboRetake = Item<QComboBox>(IDC_RETAKE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
     m_checkOpen = Item<QCheckBox>(IDC_OPEN);
-    if (!ShowChoices(m_comboText, m_comboScreen, m_listClasses, m_exam.nTextId, m_exam.nScreen,
-                     m_exam.classes))
-        return true;
-
+    ShowChoices(m_comboText, m_comboScreen, m_listClasses, m_exam.nTextId, m_exam.nScreen,
+                m_exam.classes);
     m_editTitle->setText(m_exam.strTitle);
     m_editMinutes->setText(QString::number(m_exam.nMinutes));
     m_comboBackspace->setCurrentIndex(m_exam.bBackspaceAllowed ? 0 : 1);
@@ -85,9 +83,11 @@ void CExamEditDlg::OnOK()
     exam.bBackspaceAllowed = m_comboBackspace->currentIndex() == 0;
     exam.bRetakeAllowed = m_comboRetake->currentIndex() == 1;
     exam.bOpen = m_checkOpen->isChecked();
-    if (!m_session.OnDatabase(
-            [&exam](CDaoDatabase& db) { exam.nId = ExamStore::SaveExam(db, exam); }))
-        return;
-    m_exam = exam;
-    CDialog::OnOK();
+    AskForDialog<qint64>(
+        this, m_session, [exam](CDaoDatabase& own) { return ExamStore::SaveExam(own, exam); },
+        [this, exam](qint64 id) {
+            m_exam = exam;
+            m_exam.nId = id;
+            CDialog::OnOK();
+        });
 }

@@ -7,7 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -53,7 +53,7 @@ bool CExamResultsDlg::OnInitDialog()
 
 void CExamResultsDlg::Reload()
 {
-    ReadForDialog<QList<CExamResultRow>>(
+    AskForDialog<QList<CExamResultRow>>(
         this, m_session,
         [exam = m_exam](CDaoDatabase& own) { return ExamStore::LoadResults(own, exam); },
         [this](QList<CExamResultRow> rows) {

@@ -6,8 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "texts/TextStore.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -32,11 +31,25 @@ bool CExamsDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_listExams = Item<CListCtrl>(IDC_EXAMS);
     SetUpList(m_listExams, g_columns, IDC_RESULTS);
-    if (!m_session.OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); }))
-        EndDialog(IDCANCEL_RESULT);
-    else
-        Reload();
+    AfterChange({}, 0, [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
+}
+
+void CExamsDlg::AfterChange(std::function<void(CDaoDatabase& own)> change, qint64 chooseId,
+                            std::function<void()> afterFailure)
+{
+    AskForDialog<QList<CExam>>(
+        this, m_session,
+        [change = std::move(change)](CDaoDatabase& own) {
+            if (change)
+                change(own);
+            return ExamStore::LoadExams(own);
+        },
+        [this, chooseId](QList<CExam> exams) {
+            m_exams = std::move(exams);
+            Reload(chooseId);
+        },
+        std::move(afterFailure));
 }
 
 void CExamsDlg::Reload(qint64 chooseId)
@@ -64,20 +77,17 @@ const CExam* CExamsDlg::Selected()
 void CExamsDlg::OnCommand(int nID)
 {
     switch (nID) {
-    case IDC_NEW: {
-        bool bHasTexts = false;
-        if (!m_session.OnDatabase([&bHasTexts](CDaoDatabase& db) {
-                bHasTexts = !TextStore::LoadTexts(db).isEmpty();
-            }))
-            return;
-        if (!bHasTexts) {
-            Platform().MessageBox(this, u"文章库中还没有文章,请先在\"练习文章\"中添加。"_s,
-                                  u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
-        Edit(CExam());
+    case IDC_NEW:
+        AskForDialog<bool>(
+            this, m_session, [](CDaoDatabase& own) { return !TextStore::LoadTexts(own).isEmpty(); },
+            [this](bool bHasTexts) {
+                if (bHasTexts)
+                    Edit(CExam());
+                else
+                    Platform().MessageBox(this, u"文章库中还没有文章,请先在\"练习文章\"中添加。"_s,
+                                          u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+            });
         break;
-    }
     case IDC_EDIT:
         if (const CExam* exam = Selected())
             Edit(*exam);
@@ -99,10 +109,8 @@ void CExamsDlg::OnCommand(int nID)
 void CExamsDlg::Edit(const CExam& exam)
 {
     CExamEditDlg edit(m_session, exam, this);
-    if (edit.DoModal() != IDOK)
-        return;
-    m_session.OnDatabase([this](CDaoDatabase& db) { m_exams = ExamStore::LoadExams(db); });
-    Reload(edit.Exam().nId);
+    if (edit.DoModal() == IDOK)
+        AfterChange({}, edit.Exam().nId);
 }
 
 void CExamsDlg::ToggleOpen()
@@ -112,11 +120,7 @@ void CExamsDlg::ToggleOpen()
         return;
     const qint64 id = exam->nId;
     const bool bOpen = !exam->bOpen;
-    m_session.OnDatabase([this, id, bOpen](CDaoDatabase& db) {
-        ExamStore::SetOpen(db, id, bOpen);
-        m_exams = ExamStore::LoadExams(db);
-    });
-    Reload();
+    AfterChange([id, bOpen](CDaoDatabase& own) { ExamStore::SetOpen(own, id, bOpen); });
 }
 
 void CExamsDlg::ShowResults()
@@ -133,10 +137,14 @@ void CExamsDlg::DeleteSelected()
     if (!exam)
         return;
     const CExam chosen = *exam;
-    int sittings = 0;
-    if (!m_session.OnDatabase(
-            [&](CDaoDatabase& db) { sittings = ExamStore::CountSittings(db, chosen.nId); }))
-        return;
+    AskForDialog<int>(
+        this, m_session,
+        [id = chosen.nId](CDaoDatabase& own) { return ExamStore::CountSittings(own, id); },
+        [this, chosen](int sittings) { AskToDelete(chosen, sittings); });
+}
+
+void CExamsDlg::AskToDelete(const CExam& chosen, int sittings)
+{
     const QString question = sittings == 0
                                  ? u"确定要删除考试《%1》吗?"_s.arg(chosen.strTitle)
                                  : u"确定要删除考试《%1》吗?它的 %2 条考试记录也将一起删除"
@@ -145,9 +153,5 @@ void CExamsDlg::DeleteSelected()
     if (Platform().MessageBox(this, question, u"提示!"_s,
                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    m_session.OnDatabase([this, &chosen](CDaoDatabase& db) {
-        ExamStore::DeleteExam(db, chosen.nId);
-        m_exams = ExamStore::LoadExams(db);
-    });
-    Reload();
+    AfterChange([id = chosen.nId](CDaoDatabase& own) { ExamStore::DeleteExam(own, id); });
 }

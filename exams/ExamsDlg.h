@@ -5,6 +5,9 @@
 
 #include <QList>
 
+#include <functional>
+
+class CDaoDatabase;
 class CListCtrl;
 class CSession;
 
@@ -24,6 +27,11 @@ public:
 
 private:
     void Reload(qint64 chooseId = 0);
+    // Makes the change (if any) on the session's worker and reads the
+    // exams again; chooseId is chosen in the list.
+    void AfterChange(std::function<void(CDaoDatabase& own)> change, qint64 chooseId = 0,
+                     std::function<void()> afterFailure = {});
+    void AskToDelete(const CExam& chosen, int sittings);
     const CExam* Selected();
     void Edit(const CExam& exam);
     void ToggleOpen();

@@ -7,7 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -34,7 +34,7 @@ bool CTakeExamDlg::OnInitDialog()
     m_listExams = Item<CListCtrl>(IDC_EXAMS);
     SetUpReportList(m_listExams, g_columns);
     // Read on the session's worker and listed once answered.
-    ReadForDialog<QList<CExam>>(
+    AskForDialog<QList<CExam>>(
         this, m_session,
         [className = m_session.Account().strClass](CDaoDatabase& own) {
             return ExamStore::OpenExamsOf(own, className);
@@ -80,25 +80,36 @@ void CTakeExamDlg::OnOK()
         Refuse(u"请先选择一场考试!"_s);
         return;
     }
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return;
-    try {
-        // Read again: the teacher may have closed or changed it meanwhile.
-        const std::optional<CExam> exam = ExamStore::LoadExam(*db, m_exams[row].nId);
-        if (!exam || !exam->bOpen || !exam->classes.contains(m_session.Account().strClass)) {
-            Refuse(u"考试《%1》已经关闭。"_s.arg(m_exams[row].strTitle));
-            return;
-        }
-        // Told here already; the start itself is checked by the database.
-        if (!ExamStore::CanSit(*db, *exam, m_session.Account().nKey)) {
-            Refuse(u"你已经参加过考试《%1》,这场考试不允许重考。"_s.arg(exam->strTitle));
-            return;
-        }
-        m_chosen = *exam;
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    CDialog::OnOK();
+    // Read again: the teacher may have closed or changed it meanwhile.
+    struct CChecked
+    {
+        std::optional<CExam> exam;
+        bool bCanSit = false;
+    };
+    const CAccount account = m_session.Account();
+    AskForDialog<CChecked>(
+        this, m_session,
+        [id = m_exams[row].nId, account](CDaoDatabase& own) {
+            CChecked checked{ExamStore::LoadExam(own, id), false};
+            if (checked.exam && checked.exam->bOpen &&
+                checked.exam->classes.contains(account.strClass))
+                checked.bCanSit = ExamStore::CanSit(own, *checked.exam, account.nKey);
+            else
+                checked.exam.reset();
+            return checked;
+        },
+        [this, title = m_exams[row].strTitle](const CChecked& checked) {
+            if (!checked.exam) {
+                Refuse(u"考试《%1》已经关闭。"_s.arg(title));
+                return;
+            }
+            // Told here already; the start itself is checked by the database.
+            if (!checked.bCanSit) {
+                Refuse(
+                    u"你已经参加过考试《%1》,这场考试不允许重考。"_s.arg(checked.exam->strTitle));
+                return;
+            }
+            m_chosen = *checked.exam;
+            CDialog::OnOK();
+        });
 }

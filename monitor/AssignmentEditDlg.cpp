@@ -6,7 +6,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -47,10 +47,8 @@ bool CAssignmentEditDlg::OnInitDialog()
     m_dateStart = Item<QDateEdit>(IDC_START);
     m_dateDue = Item<QDateEdit>(IDC_DUE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
-    if (!ShowChoices(m_comboText, m_comboScreen, m_listClasses, m_assignment.nTextId,
-                     m_assignment.nScreen, m_assignment.classes))
-        return true;
-
+    ShowChoices(m_comboText, m_comboScreen, m_listClasses, m_assignment.nTextId,
+                m_assignment.nScreen, m_assignment.classes);
     const QDate today = Platform().CurrentDateTime().date();
     m_editTitle->setText(m_assignment.strTitle);
     m_comboTask->setCurrentIndex(qBound(0, m_assignment.nTask - 1, 2));
@@ -185,10 +183,14 @@ void CAssignmentEditDlg::OnOK()
         Refuse(u"请至少选择一个班级!"_s, IDC_CLASSES);
         return;
     }
-    if (!m_session.OnDatabase([&assignment](CDaoDatabase& db) {
-            assignment.nId = AssignmentStore::SaveAssignment(db, assignment);
-        }))
-        return;
-    m_assignment = assignment;
-    CDialog::OnOK();
+    AskForDialog<qint64>(
+        this, m_session,
+        [assignment](CDaoDatabase& own) {
+            return AssignmentStore::SaveAssignment(own, assignment);
+        },
+        [this, assignment](qint64 id) {
+            m_assignment = assignment;
+            m_assignment.nId = id;
+            CDialog::OnOK();
+        });
 }

@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -50,7 +50,7 @@ QString CAssignmentReportDlg::ClassName() const
 
 void CAssignmentReportDlg::Reload()
 {
-    ReadForDialog<QList<CAssignmentRow>>(
+    AskForDialog<QList<CAssignmentRow>>(
         this, m_session,
         [assignment = m_assignment, className = ClassName(),
          today = Platform().CurrentDateTime().date()](CDaoDatabase& own) {

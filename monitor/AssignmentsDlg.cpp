@@ -6,8 +6,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -31,16 +30,29 @@ bool CAssignmentsDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_listAssignments = Item<CListCtrl>(IDC_ASSIGNMENTS);
     SetUpList(m_listAssignments, g_columns, IDC_REPORT);
-    if (!Load())
-        EndDialog(IDCANCEL_RESULT);
+    AfterChange({}, 0, [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
 }
 
-bool CAssignmentsDlg::Load(qint64 chooseId)
+void CAssignmentsDlg::AfterChange(std::function<void(CDaoDatabase& own)> change, qint64 chooseId,
+                                  std::function<void()> afterFailure)
 {
-    if (!m_session.OnDatabase(
-            [this](CDaoDatabase& db) { m_assignments = AssignmentStore::LoadAssignments(db); }))
-        return false;
+    AskForDialog<QList<CAssignment>>(
+        this, m_session,
+        [change = std::move(change)](CDaoDatabase& own) {
+            if (change)
+                change(own);
+            return AssignmentStore::LoadAssignments(own);
+        },
+        [this, chooseId](QList<CAssignment> assignments) {
+            m_assignments = std::move(assignments);
+            Show(chooseId);
+        },
+        std::move(afterFailure));
+}
+
+void CAssignmentsDlg::Show(qint64 chooseId)
+{
     QList<QStringList> rows;
     QList<qint64> ids;
     for (const CAssignment& assignment : std::as_const(m_assignments)) {
@@ -49,7 +61,6 @@ bool CAssignmentsDlg::Load(qint64 chooseId)
                      assignment.DaysText(), assignment.classes.join(u"、"_s)});
     }
     ShowRows(rows, ids, chooseId);
-    return true;
 }
 
 const CAssignment* CAssignmentsDlg::Selected()
@@ -91,7 +102,7 @@ void CAssignmentsDlg::Edit(const CAssignment& assignment)
 {
     CAssignmentEditDlg edit(m_session, assignment, this);
     if (edit.DoModal() == IDOK)
-        Load(edit.Assignment().nId);
+        AfterChange({}, edit.Assignment().nId);
 }
 
 void CAssignmentsDlg::DeleteSelected()
@@ -104,7 +115,6 @@ void CAssignmentsDlg::DeleteSelected()
                               u"确定要删除作业《%1》吗?学生的练习记录保留。"_s.arg(chosen.strTitle),
                               u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    if (m_session.OnDatabase(
-            [&chosen](CDaoDatabase& db) { AssignmentStore::DeleteAssignment(db, chosen.nId); }))
-        Load();
+    AfterChange(
+        [id = chosen.nId](CDaoDatabase& own) { AssignmentStore::DeleteAssignment(own, id); });
 }

@@ -5,6 +5,9 @@
 
 #include <QList>
 
+#include <functional>
+
+class CDaoDatabase;
 class CListCtrl;
 class CSession;
 
@@ -22,7 +25,11 @@ public:
     const QList<CAssignment>& Assignments() const { return m_assignments; }
 
 private:
-    bool Load(qint64 chooseId = 0);
+    // Makes the change (if any) on the session's worker and reads the
+    // assignments again; chooseId is chosen in the list.
+    void AfterChange(std::function<void(CDaoDatabase& own)> change, qint64 chooseId = 0,
+                     std::function<void()> afterFailure = {});
+    void Show(qint64 chooseId);
     const CAssignment* Selected();
     void Edit(const CAssignment& assignment);
     void DeleteSelected();

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -73,14 +74,11 @@ bool CMonitorDlg::OnInitDialog()
     scroll->setWidget(m_pTiles);
     layout->addWidget(scroll);
     ShowAsList(false);
-    if (!FillClassCombo(m_session, m_comboClass)) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    m_comboClass->setCurrentIndex(m_comboClass->count() > 0 ? 0 : -1);
-    Listen(true);
-    m_poll.start();
-    Reload();
+    FillClassCombo(this, m_session, m_comboClass, std::nullopt, [this] {
+        Listen(true);
+        m_poll.start();
+        Reload();
+    });
     return true;
 }
 
@@ -204,30 +202,35 @@ void CMonitorDlg::SortBy(int column)
 
 void CMonitorDlg::EndExam()
 {
-    CDaoDatabase* db = m_session.Database();
     const QList<qint64> exams = MonitorModel::RunningExams(m_lines, m_now);
-    if (!db || exams.isEmpty()) {
+    if (!m_session.Database() || exams.isEmpty()) {
         Platform().MessageBox(this, u"这个班级现在没有正在进行的考试。"_s, u"课堂监控"_s,
                               MB_OK | MB_ICONINFORMATION);
         return;
     }
-    try {
-        const std::optional<CExam> exam = ExamStore::LoadExam(*db, exams.first());
-        const QString title = exam ? exam->strTitle : QString();
-        if (Platform().MessageBox(this,
-                                  u"要让所有正在参加考试《%1》的学生现在结束考试吗?\n"
-                                  "每个学生的考试会在几秒钟内结束,就像时间到了一样,成绩照常保存;"
-                                  "考试同时关闭,不能再开始。"_s.arg(title),
-                                  u"课堂监控"_s,
-                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-            return;
-        LiveProgress::StopExam(*db, exams.first());
-        ExamStore::SetOpen(*db, exams.first(), false);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    Reload();
+    const qint64 id = exams.first();
+    AskForDialog<QString>(
+        this, m_session,
+        [id](CDaoDatabase& own) {
+            const std::optional<CExam> exam = ExamStore::LoadExam(own, id);
+            return exam ? exam->strTitle : QString();
+        },
+        [this, id](const QString& title) {
+            if (Platform().MessageBox(
+                    this,
+                    u"要让所有正在参加考试《%1》的学生现在结束考试吗?\n"
+                    "每个学生的考试会在几秒钟内结束,就像时间到了一样,成绩照常保存;"
+                    "考试同时关闭,不能再开始。"_s.arg(title),
+                    u"课堂监控"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+                return;
+            AskForDialog(
+                this, m_session,
+                [id](CDaoDatabase& own) {
+                    LiveProgress::StopExam(own, id);
+                    ExamStore::SetOpen(own, id, false);
+                },
+                [this] { Reload(); });
+        });
 }
 
 void CMonitorDlg::OnCommand(int nID)

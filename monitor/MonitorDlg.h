@@ -45,6 +45,10 @@ private:
     void Fill();
     void ShowAsList(bool bList);
     void EndExam();
+    // LISTEN (or UNLISTEN) on the document's connection: the notices arrive
+    // on its socket, which the window's event loop watches; the worker's
+    // thread runs no loop that could. It is the one statement this window
+    // sends there, and it waits for nothing.
     void Listen(bool on);
 
     const CSession& m_session;

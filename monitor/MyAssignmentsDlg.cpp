@@ -7,7 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -45,7 +45,7 @@ bool CMyAssignmentsDlg::OnInitDialog()
     connect(m_listAssignments, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnOK(); }); });
     // Read on the session's worker and listed once answered.
-    ReadForDialog<QList<CAssignmentEntry>>(
+    AskForDialog<QList<CAssignmentEntry>>(
         this, m_session,
         [pupil = m_session.Account(),
          today = Platform().CurrentDateTime().date()](CDaoDatabase& own) {

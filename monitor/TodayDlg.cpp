@@ -5,7 +5,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -40,7 +40,7 @@ bool CTodayDlg::OnInitDialog()
         Show();
         return true;
     }
-    ReadForDialog<CToday>(
+    AskForDialog<CToday>(
         this, m_session,
         [pupil = m_session.Account()](CDaoDatabase& own) { return LoadToday(own, pupil); },
         [this](CToday today) {

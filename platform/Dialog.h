@@ -24,6 +24,7 @@ public:
     // Creates the controls (once), runs OnInitDialog and, unless that ended
     // the dialog, runs it modally through the platform seam.
     int DoModal();
+    enum { IDOK_RESULT = 1, IDCANCEL_RESULT = 2 };
     void EndDialog(int nResult);
     bool IsEnded() const { return m_bEnded; }
     // While the dialog waits for an answer (the database's worker), OK and
@@ -71,7 +72,6 @@ public:
     const std::optional<DialogTemplate>& Template() const { return m_template; }
 
 protected:
-    enum { IDOK_RESULT = 1, IDCANCEL_RESULT = 2 };
     void reject() override; // Esc and the close box go to OnCancel
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;

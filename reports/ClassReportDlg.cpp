@@ -11,7 +11,7 @@
 #include "reports/ReportRange.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/Session.h"
 
 #include <QComboBox>
@@ -98,13 +98,7 @@ bool CClassReportDlg::OnInitDialog()
     m_comboKind->setCurrentIndex(LastChoice().nKindIndex);
     m_comboRange->setCurrentIndex(ReportRange::ThisTerm);
 
-    if (!FillClassCombo(m_session, m_comboClass)) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    const int last = m_comboClass->findData(LastChoice().strClass);
-    m_comboClass->setCurrentIndex(last >= 0 ? last : m_comboClass->count() > 0 ? 0 : -1);
-    Refresh();
+    FillClassCombo(this, m_session, m_comboClass, LastChoice().strClass, [this] { Refresh(); });
     return true;
 }
 
@@ -157,7 +151,7 @@ void CClassReportDlg::Refresh()
     }
     // Read on the session's worker; the answers come in the order asked, so
     // that the last shown is the last chosen.
-    ReadForDialog<CClassReport>(
+    AskForDialog<CClassReport>(
         this, m_session,
         [report](CDaoDatabase& own) {
             return LoadClassReport(own, report.strClass, report.nKind, report.range);

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -38,19 +39,22 @@ bool CDoubtsDlg::OnInitDialog()
     m_editChinese = Item<QLineEdit>(IDC_CHINESE);
     m_editOthers = Item<QLineEdit>(IDC_OTHERS);
     SetUpReportList(m_listResults, g_columns);
-    if (!LoadResults() || !FillClassCombo(m_session, m_comboClass)) {
-        EndDialog(IDCANCEL_RESULT);
-        return true;
-    }
-    m_comboClass->setCurrentIndex(m_comboClass->count() > 0 ? 0 : -1);
-    ShowClass();
+    LoadResults([this] { EndDialog(IDCANCEL_RESULT); });
+    FillClassCombo(this, m_session, m_comboClass, std::nullopt, [this] { ShowClass(); });
     return true;
 }
 
-bool CDoubtsDlg::LoadResults()
+void CDoubtsDlg::LoadResults(std::function<void()> afterFailure)
 {
-    if (!m_session.OnDatabase([this](CDaoDatabase& db) { m_results = Doubts::LoadInDoubt(db); }))
-        return false;
+    AskForDialog<QList<Doubts::CResultInDoubt>>(
+        this, m_session, [](CDaoDatabase& own) { return Doubts::LoadInDoubt(own); },
+        [this](QList<Doubts::CResultInDoubt> results) { ShowResults(std::move(results)); },
+        std::move(afterFailure));
+}
+
+void CDoubtsDlg::ShowResults(QList<Doubts::CResultInDoubt> results)
+{
+    m_results = std::move(results);
     QList<QStringList> rows;
     for (const Doubts::CResultInDoubt& result : std::as_const(m_results)) {
         rows.append({result.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s), result.strName,
@@ -64,7 +68,6 @@ bool CDoubtsDlg::LoadResults()
     m_listResults->DeleteAllItems();
     m_listResults->AppendRows(rows);
     GetDlgItem(IDC_CONFIRM)->setEnabled(!m_results.isEmpty());
-    return true;
 }
 
 void CDoubtsDlg::OnCommand(int nID)
@@ -101,9 +104,10 @@ void CDoubtsDlg::ConfirmSelected()
                 result.strName, result.strDoubt),
             u"确认成绩"_s, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    if (m_session.OnDatabase(
-            [&result](CDaoDatabase& db) { Doubts::Confirm(db, result.nAttemptId); }))
-        LoadResults();
+    AskForDialog(
+        this, m_session,
+        [attempt = result.nAttemptId](CDaoDatabase& own) { Doubts::Confirm(own, attempt); },
+        [this] { LoadResults(); });
 }
 
 void CDoubtsDlg::ShowClass()
@@ -113,10 +117,14 @@ void CDoubtsDlg::ShowClass()
         return;
     }
     const QString className = m_comboClass->currentData().toString();
-    Doubts::CClassSpeed speed;
-    if (!m_session.OnDatabase(
-            [&](CDaoDatabase& db) { speed = Doubts::LoadClassSpeed(db, className); }))
-        return;
+    AskForDialog<Doubts::CClassSpeed>(
+        this, m_session,
+        [className](CDaoDatabase& own) { return Doubts::LoadClassSpeed(own, className); },
+        [this](const Doubts::CClassSpeed& speed) { ShowSpeed(speed); });
+}
+
+void CDoubtsDlg::ShowSpeed(const Doubts::CClassSpeed& speed)
+{
     m_editChinese->setText(QString::number(speed.nChinese));
     m_editOthers->setText(QString::number(speed.nOthers));
     SetDlgItemText(IDC_CLASS_INFO, u"%1;%2"_s.arg(Doubts::SchoolYearText(speed.nSchoolYear),
@@ -148,9 +156,12 @@ void CDoubtsDlg::SetClass()
     if (others < 0)
         return;
     const QString className = m_comboClass->currentData().toString();
-    if (m_session.OnDatabase(
-            [&](CDaoDatabase& db) { Doubts::SetClassSpeed(db, className, chinese, others); }))
-        ShowClass();
+    AskForDialog(
+        this, m_session,
+        [className, chinese, others](CDaoDatabase& own) {
+            Doubts::SetClassSpeed(own, className, chinese, others);
+        },
+        [this] { ShowClass(); });
 }
 
 void CDoubtsDlg::ClearClass()
@@ -158,8 +169,10 @@ void CDoubtsDlg::ClearClass()
     if (m_comboClass->currentIndex() < 0)
         return;
     const QString className = m_comboClass->currentData().toString();
-    if (m_session.OnDatabase([&](CDaoDatabase& db) { Doubts::ClearClassSpeed(db, className); }))
-        ShowClass();
+    AskForDialog(
+        this, m_session,
+        [className](CDaoDatabase& own) { Doubts::ClearClassSpeed(own, className); },
+        [this] { ShowClass(); });
 }
 
 void OpenDoubts(const CSession& session)

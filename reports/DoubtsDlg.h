@@ -5,6 +5,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class CListCtrl;
 class CSession;
 class QComboBox;
@@ -28,7 +30,10 @@ public:
     QLineEdit* m_editOthers = nullptr;
 
 private:
-    bool LoadResults();
+    // The results in doubt, read on the session's worker.
+    void LoadResults(std::function<void()> afterFailure = {});
+    void ShowResults(QList<Doubts::CResultInDoubt> results);
+    void ShowSpeed(const Doubts::CClassSpeed& speed);
     void ConfirmSelected();
     void ShowClass();
     void SetClass();

@@ -9,7 +9,7 @@
 #include "reports/ProgressChart.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -112,7 +112,7 @@ bool CProgressDlg::OnInitDialog()
     m_listAttempts->installEventFilter(this);
 
     // Read on the session's worker; the window shows it once answered.
-    ReadForDialog<COpening>(
+    AskForDialog<COpening>(
         this, m_session,
         [userKey = m_nUserKey](CDaoDatabase& own) {
             COpening opening;

@@ -25,7 +25,8 @@ using EditTexts = QList<std::pair<int, QString>>;
 inline const QString NotConnected = QStringLiteral("数据库未正确连接!操作无法进行!");
 
 // Queues a driver that sees the dialog as Dlg; a dialog the step leaves open
-// is cancelled, so that a refused OK never waits.
+// once its questions are answered is cancelled, so that a refused OK never
+// waits.
 template <class Dlg = CDialog, class Step> void Drive(CScriptedPlatform& platform, Step step)
 {
     platform.DriveDialog([step](QDialog* dialog) {
@@ -33,6 +34,8 @@ template <class Dlg = CDialog, class Step> void Drive(CScriptedPlatform& platfor
         // What the dialog reads on the worker as it opens is shown first.
         SettleWorker();
         step(dlg);
+        // What the step asked is answered before the dialog is left.
+        SettleWorker();
         if (dialog->isVisible() && !dlg->IsEnded())
             dlg->ClickButton(2);
     });
@@ -51,6 +54,19 @@ inline bool Press(CDialog* dlg, int nID)
         },
         20000);
     return dlg->isVisible() && !dlg->IsEnded();
+}
+
+// Clicks a button, or chooses a combo's item, and waits for what that asked
+// the session's worker to be answered, as a person waits for the screen.
+inline void ClickAndWait(CDialog* dlg, int nID)
+{
+    dlg->ClickButton(nID);
+    SettleWorker();
+}
+inline void ChooseAndWait(CDialog* dlg, int nID, int nIndex)
+{
+    dlg->ChooseItem(nID, nIndex);
+    SettleWorker();
 }
 
 inline void Fill(CDialog* dlg, const EditTexts& texts)

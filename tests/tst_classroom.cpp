@@ -107,8 +107,11 @@ QString WriteXlsxWithOpenpyxl(const QString& name, const QList<QVariantList>& ro
 // The reading dialog left to end by itself once the file is read.
 void ReadThrough(CScriptedPlatform& platform)
 {
-    platform.DriveDialog(
-        [](QDialog* dialog) { static_cast<CImportReadDlg*>(dialog)->WaitForReading(); });
+    platform.DriveDialog([](QDialog* dialog) {
+        // The names taken come first, from the session's worker.
+        SettleWorker();
+        static_cast<CImportReadDlg*>(dialog)->WaitForReading();
+    });
 }
 
 // The class list opened; step sees it.
@@ -357,15 +360,15 @@ private slots:
         QString count;
         OnClassList(platform, [&](CClassListDlg* dlg) {
             classesBefore = Items(dlg->m_comboClass);
-            dlg->ChooseItem(1001, dlg->m_comboClass->findData(ClassB));
+            ChooseAndWait(dlg, 1001, dlg->m_comboClass->findData(ClassB));
             count = dlg->GetDlgItemText(1003);
-            dlg->ChooseItem(1001, dlg->m_comboClass->findData(ClassA));
+            ChooseAndWait(dlg, 1001, dlg->m_comboClass->findData(ClassA));
             dlg->SelectPupils({m_nFang, m_nMing});
             Drive<CDialog>(platform, [&](CDialog* move) {
                 move->Item<QComboBox>(1001)->setEditText(className);
                 move->ClickButton(1);
             });
-            dlg->ClickButton(1013);
+            ClickAndWait(dlg, 1013);
             for (const CPupil& pupil : dlg->Pupils())
                 listedAfter.append(pupil.strName);
             classesAfter = Items(dlg->m_comboClass);

@@ -764,11 +764,11 @@ private slots:
                 edit->m_checkOpen->setChecked(open);
                 Press(edit, 1);
             });
-            dlg->ClickButton(1002);
+            ClickAndWait(dlg, 1002);
             dlg->m_listExams->setCurrentIndex(dlg->m_listExams->model()->index(0, 0));
             for (int i = 0; i < 3; ++i) {
                 statesShown.append(ListOf(dlg->m_listExams).cells.value(0).value(5));
-                dlg->ClickButton(1004);
+                ClickAndWait(dlg, 1004);
             }
         });
         CExamsDlg dlg(CSession::Instance());

@@ -449,7 +449,7 @@ private slots:
                 edit->CheckClasses({Class});
                 Press(edit, 1);
             });
-            dlg->ClickButton(1002);
+            ClickAndWait(dlg, 1002);
             listed = ListOf(dlg->m_listAssignments).cells;
         });
         CAssignmentsDlg dlg(CSession::Instance());

@@ -342,14 +342,14 @@ private slots:
         Drive<CDoubtsDlg>(platform, [&](CDoubtsDlg* dlg) {
             before = ListOf(dlg->m_listResults).cells;
             dlg->m_listResults->selectRow(0);
-            dlg->ClickButton(1002);
+            ClickAndWait(dlg, 1002);
             after = ListOf(dlg->m_listResults).cells;
-            dlg->ChooseItem(1003, dlg->m_comboClass->findData(cls));
+            ChooseAndWait(dlg, 1003, dlg->m_comboClass->findData(cls));
             defaults = dlg->GetDlgItemText(1004) + u' ' + dlg->m_editChinese->text() + u' ' +
                        dlg->m_editOthers->text();
             for (const QString& chinese : {u"5"_s, u"60"_s}) {
                 dlg->m_editChinese->setText(chinese);
-                dlg->ClickButton(1007);
+                ClickAndWait(dlg, 1007);
             }
             set = dlg->GetDlgItemText(1004) + u' ' + dlg->m_editChinese->text();
         });

@@ -188,7 +188,7 @@ private slots:
             listed = ListOf(dlg->m_listTexts).cells;
             for (const int row : {0, 1, 1}) {
                 dlg->m_listTexts->setCurrentIndex(dlg->m_listTexts->model()->index(row, 0));
-                dlg->ClickButton(IDC_DELETE);
+                ClickAndWait(dlg, IDC_DELETE);
             }
             textsAfter = dlg->Texts().size();
         });

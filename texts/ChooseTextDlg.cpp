@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -38,7 +38,7 @@ bool CChooseTextDlg::OnInitDialog()
     m_comboScreen = Item<QComboBox>(IDC_SCREEN);
     SetUpReportList(m_listTexts, g_columns);
     // The library is read on the session's worker and listed once answered.
-    ReadForDialog<QList<CPracticeText>>(
+    AskForDialog<QList<CPracticeText>>(
         this, m_session, [](CDaoDatabase& own) { return TextStore::LoadTexts(own); },
         [this](QList<CPracticeText> texts) {
             m_texts = std::move(texts);

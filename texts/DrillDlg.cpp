@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "users/Database.h"
-#include "users/DialogRead.h"
+#include "users/DialogAsk.h"
 #include "users/Session.h"
 
 #include <QComboBox>
@@ -84,7 +84,7 @@ QString CDrillDlg::TooFewText() const
 void CDrillDlg::ShowUnits()
 {
     m_units.clear();
-    ReadForDialog<QList<Drill::CUnit>>(
+    AskForDialog<QList<Drill::CUnit>>(
         this, m_session,
         [userKey = m_nUserKey, kind = Kind()](CDaoDatabase& own) {
             return Drill::RecentMistakes(own, userKey, kind);

@@ -6,8 +6,7 @@
 #include "practice/PracticeScreen.h"
 #include "res/DialogIds.h"
 #include "texts/TextRules.h"
-#include "users/Database.h"
-#include "users/Session.h"
+#include "users/DialogAsk.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -159,29 +158,31 @@ void CTextEditDlg::OnOK()
                IDC_BODY);
         return;
     }
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
-        return;
     CPracticeText text = m_text;
     text.strTitle = title;
     text.nKind = kind;
     text.strBody = body;
-    try {
-        // An exam's screen must stay what the exam was set on.
-        if (text.nId != 0 && (kind != m_text.nKind || body != m_text.strBody)) {
-            const QStringList exams = TextStore::ExamsUsing(*db, text.nId);
-            if (!exams.isEmpty()) {
+    // An exam's screen must stay what the exam was set on: the exams that
+    // use the text refuse a new body or kind, and nothing is stored.
+    const bool bBodyChanged = text.nId != 0 && (kind != m_text.nKind || body != m_text.strBody);
+    using CSaved = std::pair<CPracticeText, QStringList>;
+    AskForDialog<CSaved>(
+        this, m_session,
+        [text, bBodyChanged](CDaoDatabase& own) mutable {
+            const QStringList exams =
+                bBodyChanged ? TextStore::ExamsUsing(own, text.nId) : QStringList();
+            if (exams.isEmpty())
+                text.nId = TextStore::SaveText(own, text);
+            return CSaved{text, exams};
+        },
+        [this](const CSaved& saved) {
+            if (!saved.second.isEmpty()) {
                 Refuse(u"这篇文章已用于考试(%1),不能修改正文和类型,只能修改标题。"
-                       "可以新建一篇文章。"_s.arg(exams.join(u"、"_s)),
+                       "可以新建一篇文章。"_s.arg(saved.second.join(u"、"_s)),
                        IDC_BODY);
                 return;
             }
-        }
-        text.nId = TextStore::SaveText(*db, text);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return;
-    }
-    m_text = text;
-    CDialog::OnOK();
+            m_text = saved.first;
+            CDialog::OnOK();
+        });
 }

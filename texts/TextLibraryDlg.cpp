@@ -7,7 +7,7 @@
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "texts/TextEditDlg.h"
-#include "users/Database.h"
+#include "users/DialogAsk.h"
 #include "users/ReportList.h"
 #include "users/Session.h"
 
@@ -35,21 +35,29 @@ bool CTextLibraryDlg::OnInitDialog()
     SetUpReportList(m_listTexts, g_columns);
     connect(m_listTexts, &QAbstractItemView::doubleClicked, this,
             [this] { Dispatch([this] { OnCommand(IDC_EDIT); }); });
-    try {
-        Reload();
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        EndDialog(IDCANCEL_RESULT);
-    }
+    AfterChange({}, [this] { EndDialog(IDCANCEL_RESULT); });
     return true;
 }
 
-void CTextLibraryDlg::Reload()
+void CTextLibraryDlg::AfterChange(std::function<void(CDaoDatabase& own)> change,
+                                  std::function<void()> afterFailure)
 {
-    CDaoDatabase* db = m_session.Database();
-    if (!db)
-        throw CDaoException(Guard::CommandNotConnected);
-    m_texts = TextStore::LoadTexts(*db);
+    AskForDialog<QList<CPracticeText>>(
+        this, m_session,
+        [change = std::move(change)](CDaoDatabase& own) {
+            if (change)
+                change(own);
+            return TextStore::LoadTexts(own);
+        },
+        [this](QList<CPracticeText> texts) {
+            m_texts = std::move(texts);
+            Show();
+        },
+        std::move(afterFailure));
+}
+
+void CTextLibraryDlg::Show()
+{
     QList<QStringList> rows;
     for (const CPracticeText& text : std::as_const(m_texts))
         rows.append({text.strTitle, Metrics::KindName(text.nKind), QString::number(text.Screens()),
@@ -97,13 +105,8 @@ void CTextLibraryDlg::OnCommand(int nID)
 void CTextLibraryDlg::EditText(const CPracticeText& text)
 {
     CTextEditDlg edit(m_session, text, this);
-    if (edit.DoModal() != IDOK)
-        return;
-    try {
-        Reload();
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-    }
+    if (edit.DoModal() == IDOK)
+        AfterChange({});
 }
 
 void CTextLibraryDlg::DeleteSelected()
@@ -113,32 +116,36 @@ void CTextLibraryDlg::DeleteSelected()
         Platform().MessageBox(this, u"请先选择一篇文章!"_s, u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CDaoDatabase* db = m_session.GuardedDatabase();
-    if (!db)
+    using CUses = std::pair<QStringList, QStringList>; // exams, assignments
+    AskForDialog<CUses>(
+        this, m_session,
+        [id = text->nId](CDaoDatabase& own) {
+            return CUses{TextStore::ExamsUsing(own, id), TextStore::AssignmentsUsing(own, id)};
+        },
+        [this, id = text->nId, title = text->strTitle](const CUses& uses) {
+            AskToDelete(id, title, uses.first, uses.second);
+        });
+}
+
+void CTextLibraryDlg::AskToDelete(qint64 id, const QString& title, const QStringList& exams,
+                                  const QStringList& assignments)
+{
+    if (!exams.isEmpty()) {
+        Platform().MessageBox(this,
+                              u"文章《%1》已用于考试(%2),不能删除。请先删除这些考试。"_s.arg(
+                                  title, exams.join(u"、"_s)),
+                              u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
-    try {
-        const QStringList exams = TextStore::ExamsUsing(*db, text->nId);
-        if (!exams.isEmpty()) {
-            Platform().MessageBox(this,
-                                  u"文章《%1》已用于考试(%2),不能删除。请先删除这些考试。"_s.arg(
-                                      text->strTitle, exams.join(u"、"_s)),
-                                  u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
-        const QStringList assignments = TextStore::AssignmentsUsing(*db, text->nId);
-        if (!assignments.isEmpty()) {
-            Platform().MessageBox(this,
-                                  u"文章《%1》已用于作业(%2),不能删除。请先删除这些作业。"_s.arg(
-                                      text->strTitle, assignments.join(u"、"_s)),
-                                  u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
-        if (Platform().MessageBox(this, u"确定要删除文章《%1》吗?"_s.arg(text->strTitle),
-                                  u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-            return;
-        TextStore::DeleteText(*db, text->nId);
-        Reload();
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
     }
+    if (!assignments.isEmpty()) {
+        Platform().MessageBox(this,
+                              u"文章《%1》已用于作业(%2),不能删除。请先删除这些作业。"_s.arg(
+                                  title, assignments.join(u"、"_s)),
+                              u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (Platform().MessageBox(this, u"确定要删除文章《%1》吗?"_s.arg(title), u"提示!"_s,
+                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    AfterChange([id](CDaoDatabase& own) { TextStore::DeleteText(own, id); });
 }

@@ -5,6 +5,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class CListCtrl;
 class CSession;
 
@@ -24,9 +26,15 @@ public:
     const QList<CPracticeText>& Texts() const { return m_texts; }
 
 private:
-    void Reload();
+    // Makes the change (if any) on the session's worker and reads the
+    // library again.
+    void AfterChange(std::function<void(CDaoDatabase& own)> change,
+                     std::function<void()> afterFailure = {});
+    void Show();
     void EditText(const CPracticeText& text);
     void DeleteSelected();
+    void AskToDelete(qint64 id, const QString& title, const QStringList& exams,
+                     const QStringList& assignments);
     const CPracticeText* Selected() const;
 
     const CSession& m_session;
