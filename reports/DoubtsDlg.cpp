@@ -39,16 +39,25 @@ bool CDoubtsDlg::OnInitDialog()
     m_editChinese = Item<QLineEdit>(IDC_CHINESE);
     m_editOthers = Item<QLineEdit>(IDC_OTHERS);
     SetUpReportList(m_listResults, g_columns);
-    LoadResults([this] { EndDialog(IDCANCEL_RESULT); });
-    FillClassCombo(this, m_session, m_comboClass, std::nullopt, [this] { ShowClass(); });
+    // The classes once the results are in: a server that does not answer
+    // is told once.
+    LoadResults([this] { EndDialog(IDCANCEL_RESULT); },
+                [this] {
+                    FillClassCombo(this, m_session, m_comboClass, std::nullopt,
+                                   [this] { ShowClass(); });
+                });
     return true;
 }
 
-void CDoubtsDlg::LoadResults(std::function<void()> afterFailure)
+void CDoubtsDlg::LoadResults(std::function<void()> afterFailure, std::function<void()> then)
 {
     AskForDialog<QList<Doubts::CResultInDoubt>>(
         this, m_session, [](CDaoDatabase& own) { return Doubts::LoadInDoubt(own); },
-        [this](QList<Doubts::CResultInDoubt> results) { ShowResults(std::move(results)); },
+        [this, then = std::move(then)](QList<Doubts::CResultInDoubt> results) {
+            ShowResults(std::move(results));
+            if (then)
+                then();
+        },
         std::move(afterFailure));
 }
 

@@ -31,7 +31,7 @@ public:
 
 private:
     // The results in doubt, read on the session's worker.
-    void LoadResults(std::function<void()> afterFailure = {});
+    void LoadResults(std::function<void()> afterFailure = {}, std::function<void()> then = {});
     void ShowResults(QList<Doubts::CResultInDoubt> results);
     void ShowSpeed(const Doubts::CClassSpeed& speed);
     void ConfirmSelected();

@@ -1,18 +1,26 @@
 #include "attempts/LiveReporter.h"
 #include "attempts/PendingResults.h"
 #include "attempts/ResultStore.h"
+#include "classroom/ClassListDlg.h"
+#include "classroom/LoginCardsDlg.h"
+#include "course/CourseClassDlg.h"
+#include "course/ThresholdDlg.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamRunner.h"
 #include "exams/ExamStore.h"
+#include "exams/ExamsDlg.h"
+#include "monitor/AssignmentsDlg.h"
 #include "monitor/MonitorCommands.h"
 #include "platform/DaoOffThread.h"
 #include "platform/DaoWorker.h"
 #include "platform/Dialog.h"
 #include "platform/ScriptedPlatform.h"
+#include "reports/DoubtsDlg.h"
 #include "tests/AttemptRows.h"
 #include "tests/FrozenServer.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
+#include "texts/TextLibraryDlg.h"
 #include "texts/TextStore.h"
 #include "users/CurrentUser.h"
 #include "users/Database.h"
@@ -21,6 +29,7 @@
 #include <QFile>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -213,6 +222,43 @@ private slots:
         ask(&window);
         QTRY_COMPARE_WITH_TIMEOUT(heard, QStringList{u"done"_s}, 20000);
         QCOMPARE(ran.load(), 3);
+    }
+
+    // The teacher's windows behind a frozen server: each opens at once and
+    // waits with OK and Cancel greyed, then closes with the failure once
+    // the answer is given up. Reading on the window's thread, none would
+    // have opened before the server answered again.
+    void teachersWindowsWaitForNoServer()
+    {
+        const CSession& session = CSession::Instance();
+        const QList<std::function<void()>> windows = {
+            [&session] { CClassListDlg(session).DoModal(); },
+            [&session] { CLoginCardsDlg(session).DoModal(); },
+            [&session] { CExamsDlg(session).DoModal(); },
+            [&session] { CAssignmentsDlg(session).DoModal(); },
+            [&session] { CTextLibraryDlg(session).DoModal(); },
+            [&session] { CCourseClassDlg(session).DoModal(); },
+            [&session] { CThresholdDlg(session).DoModal(); },
+            [&session] { CDoubtsDlg(session).DoModal(); },
+        };
+        m_pServer->Freeze();
+        for (const std::function<void()>& open : windows) {
+            CScriptedPlatform platform;
+            bool bWaitedOpen = false;
+            bool bClosed = false;
+            platform.DriveDialog([&](QDialog* dialog) {
+                auto* dlg = static_cast<CDialog*>(dialog);
+                bWaitedOpen = dlg->isVisible() && dlg->IsWaiting() &&
+                              !dlg->GetDlgItem(CDialog::IDCANCEL_RESULT)->isEnabled();
+                bClosed = QTest::qWaitFor([dlg] { return dlg->IsEnded(); }, 20000);
+            });
+            open();
+            QVERIFY2(bWaitedOpen, qPrintable(platform.modalRuns.value(0)));
+            QVERIFY2(bClosed, qPrintable(platform.modalRuns.value(0)));
+            QVERIFY2(platform.boxes.size() == 1, qPrintable(platform.modalRuns.value(0)));
+            QVERIFY2(platform.boxes[0].text.contains(OffThread::NoAnswerMessage()),
+                     qPrintable(platform.boxes[0].text));
+        }
     }
 
 private:
