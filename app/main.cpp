@@ -3,6 +3,7 @@
 #include "classroom/ImportCommand.h"
 #include "platform/Dao.h"
 #include "platform/DaoOffThread.h"
+#include "platform/QtPlatform.h"
 #include "users/DatabaseSetup.h"
 #include "users/Session.h"
 
@@ -51,6 +52,9 @@ int main(int argc, char** argv)
     }
 
     QApplication application(argc, argv);
+    // The desktop's message boxes, dialogs, choosers and printer.
+    CQtPlatform desktop;
+    SetPlatform(&desktop);
     const QStringList arguments = QApplication::arguments();
     const qsizetype database = arguments.indexOf(u"--database"_s);
     if (database > 0 && database + 1 < arguments.size())
@@ -71,5 +75,6 @@ int main(int argc, char** argv)
         std::fflush(nullptr);
         std::_Exit(status);
     }
+    SetPlatform(nullptr);
     return status;
 }

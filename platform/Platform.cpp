@@ -1,12 +1,12 @@
 #include "platform/Platform.h"
 
-#include "platform/QtPlatform.h"
+#include "platform/HeadlessPlatform.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-CQtPlatform g_qtPlatform;
-IPlatform* g_platform = &g_qtPlatform;
+CHeadlessPlatform g_headless;
+IPlatform* g_platform = &g_headless;
 } // namespace
 
 IPlatform& Platform()
@@ -16,7 +16,7 @@ IPlatform& Platform()
 
 void SetPlatform(IPlatform* platform)
 {
-    g_platform = platform ? platform : &g_qtPlatform;
+    g_platform = platform ? platform : &g_headless;
 }
 
 int AfxMessageBox(const QString& text, unsigned flags)

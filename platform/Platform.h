@@ -84,9 +84,10 @@ public:
     virtual bool SetUpPrinter(QWidget* owner, QPrinter* printer) = 0;
 };
 
-// The platform in use; the Qt implementation unless a test installed another.
+// The platform in use: the one installed (the program installs the
+// desktop's, CQtPlatform; a test its scripted one), else the headless one.
 IPlatform& Platform();
-// Installs platform (not owned); nullptr restores the Qt implementation.
+// Installs platform (not owned); nullptr restores the headless one.
 void SetPlatform(IPlatform* platform);
 
 // The application-level message box: caption "qe" and, when flags name no

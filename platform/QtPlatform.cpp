@@ -13,10 +13,6 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include <chrono>
-
-#include <unistd.h>
-
 using namespace Qt::Literals::StringLiterals;
 
 int CQtPlatform::MessageBox(QWidget* owner, const QString& text, const QString& caption,
@@ -94,27 +90,6 @@ void CQtPlatform::OpenUrl(const QString& address)
 void CQtPlatform::Beep()
 {
     QApplication::beep();
-}
-
-QTime CQtPlatform::CurrentTime()
-{
-    return QTime::currentTime();
-}
-
-QDateTime CQtPlatform::CurrentDateTime()
-{
-    return QDateTime::currentDateTime();
-}
-
-qint64 CQtPlatform::MonotonicMilliseconds()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-void CQtPlatform::ExitProcess(int status)
-{
-    ::_exit(status);
 }
 
 InputMethodState CQtPlatform::InputMethod()

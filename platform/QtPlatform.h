@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/HeadlessPlatform.h"
 
 // The platform as it is: Qt message boxes, QDialog::exec, the desktop
-// services, the system beep and clock, _exit, the input-method probe, the
-// file choosers and the print dialog.
-class CQtPlatform : public IPlatform
+// services, the system beep, the input-method probe, the file choosers and
+// the print dialog; the clocks and the exit are the headless platform's.
+class CQtPlatform : public CHeadlessPlatform
 {
 public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption,
@@ -14,10 +14,6 @@ public:
     void TrackPopupMenu(QMenu* menu, const QPoint& screenPoint) override;
     void OpenUrl(const QString& address) override;
     void Beep() override;
-    QTime CurrentTime() override;
-    QDateTime CurrentDateTime() override;
-    qint64 MonotonicMilliseconds() override;
-    void ExitProcess(int status) override;
     InputMethodState InputMethod() override;
     QString GetSaveFileName(QWidget* owner, const QString& caption, const QString& suggested,
                             const QString& filter) override;

@@ -1,9 +1,17 @@
 #pragma once
 
-#include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+// A suite of what draws no widget builds without them.
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+using CTestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using CTestApplication = QGuiApplication;
+#endif
 
 // Runs a Qt Test class headless in a fresh temporary working directory,
 // whose config/ holds the settings the suite keeps (QSettings), so that a
@@ -16,7 +24,7 @@
         if (!workDir.isValid())                                                                    \
             return 2;                                                                              \
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(workDir.filePath(QStringLiteral("config")))); \
-        QApplication app(argc, argv);                                                              \
+        CTestApplication app(argc, argv);                                                          \
         if (!QDir::setCurrent(workDir.path()))                                                     \
             return 2;                                                                              \
         TestClass test;                                                                            \
