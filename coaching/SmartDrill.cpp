@@ -4,8 +4,8 @@
 #include "coaching/Weakness.h"
 #include "platform/CheckedQuery.h"
 #include "practice/QeDoc.h"
-#include "texts/TextCommands.h"
 #include "texts/TextRules.h"
+#include "texts/TextScreens.h"
 
 #include <QDir>
 #include <QFile>

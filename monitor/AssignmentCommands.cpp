@@ -11,6 +11,7 @@
 #include "res/CommandIds.h"
 #include "texts/DrillDlg.h"
 #include "texts/TextCommands.h"
+#include "texts/TextScreens.h"
 #include "texts/TextStore.h"
 #include "users/Database.h"
 #include "users/Session.h"

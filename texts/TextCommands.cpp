@@ -7,29 +7,10 @@
 #include "texts/Drill.h"
 #include "texts/DrillDlg.h"
 #include "texts/TextLibraryDlg.h"
+#include "texts/TextScreens.h"
 #include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
-
-CPracticeScreen TextScreen(const CPracticeText& text, int screen)
-{
-    CPracticeScreen practice;
-    practice.nKind = text.nKind;
-    practice.text = text.FileBytes();
-    practice.nScreen = screen;
-    practice.strTitle = text.strTitle;
-    practice.nTextId = text.nId;
-    return practice;
-}
-
-CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& title)
-{
-    CPracticeScreen practice;
-    practice.nKind = kind;
-    practice.text = text;
-    practice.strTitle = title;
-    return practice;
-}
 
 CTextCommands::CTextCommands(const CSession& session) : m_session(session)
 {

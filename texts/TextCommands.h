@@ -1,18 +1,9 @@
 #pragma once
 
 #include "platform/CommandMap.h"
-#include "practice/PracticeScreen.h"
-
-#include <QByteArray>
 
 class CQeView;
 class CSession;
-struct CPracticeText;
-
-// A screen of a library text, and a drill's screenful of a kind, as the
-// view loads them.
-CPracticeScreen TextScreen(const CPracticeText& text, int screen);
-CPracticeScreen DrillScreen(int kind, const QByteArray& text, const QString& title);
 
 // The commands of the menu 教学(&J) around texts: the teacher's library
 // (练习文章), a text's screen to practise (选择练习文章) and a drill on one's
