@@ -66,7 +66,7 @@ void CClassroomCommands::ToggleRegistration()
             m_bRegistrationOpen = bOpen;
             SayRegistration(bOpen);
         },
-        [](const CDaoException& e) { ReportDaoError(e); });
+        ReportDaoError);
 }
 
 void CClassroomCommands::SayRegistration(bool bOpen)
@@ -89,8 +89,7 @@ void CClassroomCommands::ShowLabLines()
         [](CDaoDatabase& own) {
             return CLines{ServerAccounts::LabLines(own), ServerAccounts::IsEncrypted(own)};
         },
-        [](const CLines& lines) { SayLabLines(lines.first, lines.second); },
-        [](const CDaoException& e) { ReportDaoError(e); });
+        [](const CLines& lines) { SayLabLines(lines.first, lines.second); }, ReportDaoError);
 }
 
 void CClassroomCommands::SayLabLines(const QList<ServerAccounts::CLabLine>& lines, bool bEncrypted)

@@ -41,6 +41,5 @@ void LoadSmartDrill(const CSession& session, CQeView* view, std::optional<bool> 
                 own, userKey, bChinese ? *bChinese : SmartDrill::LatestWasChinese(own, userKey),
                 seed);
         },
-        [view](const CPracticeScreen& screen) { view->LoadScreen(screen); },
-        [](const CDaoException& e) { ReportDaoError(e); });
+        [view](const CPracticeScreen& screen) { view->LoadScreen(screen); }, ReportDaoError);
 }

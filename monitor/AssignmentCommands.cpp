@@ -125,7 +125,7 @@ void CAssignmentCommands::Start(const CAssignment& assignment, const CAssignment
                 }
                 m_pView->LoadScreen(TextScreen(*text, screen));
             },
-            [](const CDaoException& e) { ReportDaoError(e); });
+            ReportDaoError);
         break;
     default: {
         CDrillDlg drill(m_session, m_session.Account().nKey,

@@ -183,7 +183,7 @@ void CProgressDlg::OnCommand(int nID)
             if (kind == m_nKind) // the kind shown meanwhile may be another
                 ShowMistakes(mistakes);
         },
-        [](const CDaoException& e) { ReportDaoError(e); });
+        ReportDaoError);
 }
 
 QString CProgressDlg::FiguresText(const CProgressFigures& figures, int kind, const QString& unit)
