@@ -84,10 +84,10 @@ void CClassListDlg::Reload(const QString& className, const QList<qint64>& select
             read.sizes = LoadClassSizes(own);
             const bool bKnown = std::ranges::any_of(
                 read.sizes, [&](const CClassSize& size) { return size.strClass == className; });
-            if (bKnown || !read.sizes.isEmpty())
+            if (!read.sizes.isEmpty()) {
                 read.strClass = bKnown ? className : read.sizes.first().strClass;
-            if (!read.sizes.isEmpty())
                 read.pupils = LoadPupils(own, read.strClass);
+            }
             return read;
         },
         [this, select](CRead read) { Show(read.sizes, read.strClass, read.pupils, select); },
@@ -162,17 +162,15 @@ void CClassListDlg::OnCommand(int nID)
         break;
     case IDC_ADD: {
         CPupilDlg add(m_session, {0, {}, CurrentClass(), {}, {}}, m_classes, this);
-        if (add.DoModal() == IDOK) {
+        if (add.DoModal() == IDOK)
             Reload(add.Pupil().strClass, {add.Pupil().nKey});
-        }
         break;
     }
     case IDC_EDIT:
         if (OneSelected(&pupil)) {
             CPupilDlg edit(m_session, pupil, m_classes, this);
-            if (edit.DoModal() == IDOK) {
+            if (edit.DoModal() == IDOK)
                 Reload(CurrentClass(), {pupil.nKey});
-            }
         }
         break;
     case IDC_PASSWORD:
@@ -191,9 +189,8 @@ void CClassListDlg::OnCommand(int nID)
             break;
         }
         CMovePupilsDlg move(m_session, keys, m_classes, this);
-        if (move.DoModal() == IDOK) {
+        if (move.DoModal() == IDOK)
             Reload(move.TargetClass(), keys);
-        }
         break;
     }
     case IDC_DELETE:

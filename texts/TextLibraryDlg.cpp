@@ -130,17 +130,14 @@ void CTextLibraryDlg::DeleteSelected()
 void CTextLibraryDlg::AskToDelete(qint64 id, const QString& title, const QStringList& exams,
                                   const QStringList& assignments)
 {
-    if (!exams.isEmpty()) {
+    // A text an exam or an assignment is set on stays: they name it.
+    for (const auto& [uses, what] :
+         {std::pair(exams, u"考试"_s), std::pair(assignments, u"作业"_s)}) {
+        if (uses.isEmpty())
+            continue;
         Platform().MessageBox(this,
-                              u"文章《%1》已用于考试(%2),不能删除。请先删除这些考试。"_s.arg(
-                                  title, exams.join(u"、"_s)),
-                              u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    if (!assignments.isEmpty()) {
-        Platform().MessageBox(this,
-                              u"文章《%1》已用于作业(%2),不能删除。请先删除这些作业。"_s.arg(
-                                  title, assignments.join(u"、"_s)),
+                              u"文章《%1》已用于%2(%3),不能删除。请先删除这些%2。"_s.arg(
+                                  title, what, uses.join(u"、"_s)),
                               u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
