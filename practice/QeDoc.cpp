@@ -1,7 +1,6 @@
 #include "practice/QeDoc.h"
 
 #include "platform/Dao.h"
-#include "users/Database.h"
 #include "users/Session.h"
 
 #include <QIODevice>
@@ -31,15 +30,14 @@ QByteArray CellString(const char (&cell)[2])
 CQeDoc::CQeDoc(const CDatabaseSteps& steps)
 {
     ResetPractice();
-    m_pDB = OpenUserDatabase(steps);
-    CSession::Instance().SetDatabaseSource([this] { return m_pDB; });
+    // The session owns the connection; the document uses it as its own.
+    m_pDB = CSession::Instance().OpenDatabase(steps);
 }
 
 CQeDoc::~CQeDoc()
 {
-    CSession::Instance().SetDatabaseSource({});
-    delete m_pDB;
     m_pDB = nullptr;
+    CSession::Instance().CloseDatabase();
 }
 
 void CQeDoc::ResetPractice()

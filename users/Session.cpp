@@ -22,7 +22,20 @@ CSession& CSession::Instance()
 
 CDaoDatabase* CSession::Database() const
 {
-    return m_databaseSource ? m_databaseSource() : nullptr;
+    return m_databaseSource ? m_databaseSource() : m_pDatabase.get();
+}
+
+CDaoDatabase* CSession::OpenDatabase(const CDatabaseSteps& steps)
+{
+    m_databaseSource = {};
+    m_pDatabase.reset(OpenUserDatabase(steps));
+    return m_pDatabase.get();
+}
+
+void CSession::CloseDatabase()
+{
+    m_databaseSource = {};
+    m_pDatabase.reset();
 }
 
 void CSession::SetDatabaseSource(std::function<CDaoDatabase*()> source)

@@ -7,23 +7,31 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class CDaoDatabase;
+struct CDatabaseSteps;
 
-// The program's session, without a window: its database connection, the
-// account of the login, and the moments the rooms above act on. The
-// teaching layer's commands receive it when they are made; the account is
-// CurrentUser, which the login and the registration write, and the session
-// tells when it changed.
+// The program's session, without a window: its database connection (which
+// it owns, and the document borrows), the account of the login, and the
+// moments the rooms above act on. The teaching layer's commands receive it
+// when they are made; the account is CurrentUser, which the login and the
+// registration write, and the session tells when it changed.
 class CSession : public QObject
 {
     Q_OBJECT
 public:
     static CSession& Instance();
 
-    // The document's connection, null while there is none. The document
-    // registers where its connection lives; tests may register their own.
+    // The program's connection, null while there is none.
     CDaoDatabase* Database() const;
+    // Opens the connection, which the session owns and the document
+    // borrows: the database of the settings, made or upgraded by steps;
+    // null, after a message, when it cannot be opened.
+    CDaoDatabase* OpenDatabase(const CDatabaseSteps& steps);
+    void CloseDatabase();
+    // A connection owned elsewhere (a suite's, a bench's), lent in place of
+    // the session's own until the next open or close.
     void SetDatabaseSource(std::function<CDaoDatabase*()> source);
 
     // The account of the login, as it is now.
@@ -84,6 +92,7 @@ signals:
 private:
     static CDaoException NotConnected();
 
+    std::unique_ptr<CDaoDatabase> m_pDatabase;
     std::function<CDaoDatabase*()> m_databaseSource;
     mutable CDaoWorker m_worker;
 };
