@@ -66,14 +66,21 @@ QStringList CourseIds()
 
 const CCourse& Course(const QString& id)
 {
-    static QHash<QString, CCourse> courses;
-    auto it = courses.find(id);
-    if (it == courses.end()) {
-        QFile file(u":/course/%1.json"_s.arg(id));
-        it = courses.insert(id,
-                            file.open(QIODevice::ReadOnly) ? FromJson(file.readAll()) : CCourse());
-    }
-    return *it;
+    // All read at once, on first use by whichever thread (the window's or
+    // the session's worker): a table that never changes afterwards is safe
+    // to share, and what it hands out stays valid.
+    static const QHash<QString, CCourse> courses = [] {
+        QHash<QString, CCourse> all;
+        for (const QString& course : CourseIds()) {
+            QFile file(u":/course/%1.json"_s.arg(course));
+            all.insert(course,
+                       file.open(QIODevice::ReadOnly) ? FromJson(file.readAll()) : CCourse());
+        }
+        return all;
+    }();
+    static const CCourse none;
+    const auto it = courses.constFind(id);
+    return it == courses.constEnd() ? none : *it;
 }
 
 CCourse FromJson(const QByteArray& json)
