@@ -61,11 +61,6 @@ std::function<void()> Guarded(std::function<void()> action)
     return CSession::Instance().Guarded(std::move(action));
 }
 
-bool OnDatabase(const std::function<void(CDaoDatabase&)>& step)
-{
-    return CSession::Instance().OnDatabase(step);
-}
-
 QString VariantToText(const CDaoFieldValue& value)
 {
     switch (value.kind) {

@@ -49,10 +49,6 @@ bool CommandGuard();
 // A command's action behind that guard.
 std::function<void()> Guarded(std::function<void()> action);
 
-// Runs step(db) on the active database, reporting a failure (not
-// connected, or a CDaoException) to the user; false when it failed.
-bool OnDatabase(const std::function<void(CDaoDatabase&)>& step);
-
 // Display text of a stored value (every comparison and display goes through it).
 QString VariantToText(const CDaoFieldValue& value);
 // Shows a caught database exception: "错误信息:" + its message, OK,

@@ -80,20 +80,6 @@ std::function<void()> CSession::GuardedFor(std::function<bool()> allowed,
     };
 }
 
-bool CSession::OnDatabase(const std::function<void(CDaoDatabase&)>& step) const
-{
-    CDaoDatabase* db = GuardedDatabase();
-    if (!db)
-        return false;
-    try {
-        step(*db);
-    } catch (const CDaoException& e) {
-        ReportDaoError(e);
-        return false;
-    }
-    return true;
-}
-
 void CSession::Ask(QObject* context, std::function<void(CDaoDatabase&)> work,
                    std::function<void()> done, CDaoWorker::Failed failed) const
 {

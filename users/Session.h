@@ -51,10 +51,6 @@ public:
     // by another way than its disabled menu item.
     std::function<void()> GuardedFor(std::function<bool()> allowed,
                                      std::function<void()> action) const;
-    // Runs step on the connection, reporting a failure (not connected, or
-    // a CDaoException) to the user; false when it failed.
-    bool OnDatabase(const std::function<void(CDaoDatabase&)>& step) const;
-
     // The session's database worker: work runs there on a connection of
     // its own to the session's database, and its answer comes back on
     // context's thread (CDaoWorker::Ask). Without a connection, failed hears
