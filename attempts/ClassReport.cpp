@@ -3,6 +3,7 @@
 #include "attempts/Attempt.h"
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
@@ -65,7 +66,7 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     QHash<qint64, qsizetype> rowOfKey;
     for (const CPupil& pupil : LoadPupils(db, className)) {
         rowOfKey.insert(pupil.nKey, report.pupils.size());
-        report.pupils.append({pupil, {}, {}, 0, 0, 0});
+        report.pupils.append({pupil, {}, {}, 0, 0, 0, {}});
     }
     if (report.pupils.isEmpty())
         return report;
@@ -106,10 +107,13 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     }
     CheckRead(query);
 
+    const CGradeRule gradeRule = GradeStore::Load(db).For(className, kind);
     for (CPupilFigures& row : report.pupils) {
         if (row.attempts.isEmpty())
             continue;
         row.figures = SummariseKind(row.attempts, kind);
+        if (PracticeKind::IsPractice(kind))
+            row.grade = Grades::Best(gradeRule, row.attempts);
         row.dLatestSpeed = row.attempts.constFirst().Speed();
         for (const CAttemptSummary& attempt : std::as_const(row.attempts)) {
             row.nTotalMs += qMax<qint64>(attempt.nElapsedMs, 0);

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "attempts/Grades.h"
 #include "attempts/Progress.h"
 #include "users/Pupil.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 class CDaoDatabase;
 
@@ -33,6 +36,9 @@ struct CPupilFigures
     double dLatestSpeed = 0;
     qint64 nTotalMs = 0;
     int nInDoubt = 0; // attempts 可疑 until a teacher confirms them
+    // The best grade of the attempts that count, by the class's rule
+    // (Grades::Best); nothing when none counts.
+    std::optional<Grade> grade;
 
     bool HasAttempts() const { return !attempts.isEmpty(); }
 };

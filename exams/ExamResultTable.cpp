@@ -18,6 +18,7 @@ QStringList Headings(int kind)
             u"状态"_s,
             u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)),
             u"正确率(%)"_s,
+            u"等级"_s,
             u"用时"_s,
             u"击键"_s,
             u"码长"_s,
@@ -105,14 +106,13 @@ QList<CExportCell> Cells(const CExamResultRow& row)
                              CExportCell::Text(row.strStudentNo),
                              CExportCell::Text(StateText(row))};
     if (row.nKind != 0) {
-        cells << CExportCell::Number(
-                     Metrics::KindSpeed(row.nKind, row.nCorrectUnits, row.nSpeedMs).dValue, 1)
-              << CExportCell::Integer(Metrics::Accuracy(row.nCorrectUnits, row.nTypedUnits))
+        cells << CExportCell::Number(row.Speed(), 1) << CExportCell::Integer(row.Accuracy())
+              << (row.grade ? CExportCell::Text(Grades::Name(*row.grade)) : CExportCell())
               << CExportCell::Duration(row.nElapsedMs) << KeysPerSecond(row) << KeysPerUnit(row)
               << CExportCell::Text(EndReasonText(row.nEndReason))
               << CExportCell::Integer(row.nFocusLosses);
     } else {
-        cells.resize(cells.size() + 7);
+        cells.resize(cells.size() + 8);
     }
     cells << (row.nSittings > 0 ? CExportCell::Integer(row.nSittings) : CExportCell());
     cells << (Remarks(row).isEmpty() ? CExportCell() : CExportCell::Text(Remarks(row)));

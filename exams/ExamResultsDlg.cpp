@@ -22,7 +22,7 @@ using enum ExamResultsDlgIds::Id;
 // The column of the status (状态) in the list.
 constexpr int StatusColumn = 3;
 
-const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 60, 50, 50, 70, 60, 40, 120};
+const QList<int> g_widths = {70, 80, 70, 55, 85, 65, 50, 60, 50, 50, 70, 60, 40, 120};
 
 } // namespace
 

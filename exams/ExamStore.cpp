@@ -3,7 +3,10 @@
 #include "attempts/AttemptStore.h"
 #include "attempts/ClassReport.h"
 #include "attempts/ExamSitting.h"
+#include "attempts/Grades.h"
+#include "attempts/Metrics.h"
 #include "attempts/PendingResults.h"
+#include "attempts/PracticeKind.h"
 #include "classroom/ClassNames.h"
 #include "classroom/ClassTasks.h"
 #include "platform/CheckedQuery.h"
@@ -243,6 +246,20 @@ QStringList LoadClasses(CDaoDatabase& db)
     return classes;
 }
 
+} // namespace ExamStore
+
+double CExamResultRow::Speed() const
+{
+    return Metrics::KindSpeed(nKind, nCorrectUnits, nSpeedMs).dValue;
+}
+
+int CExamResultRow::Accuracy() const
+{
+    return Metrics::Accuracy(nCorrectUnits, nTypedUnits);
+}
+
+namespace ExamStore {
+
 QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
 {
     QList<CExamResultRow> rows;
@@ -329,6 +346,11 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
         pupilRow(refused.value(0).toLongLong(), refused, 2).strRefusal =
             refused.value(1).toString();
     CheckRead(refused);
+    const CGradeRules grades = GradeStore::Load(db);
+    for (CExamResultRow& row : rows)
+        if (row.state == CExamResultRow::Finished && PracticeKind::IsPractice(row.nKind))
+            row.grade =
+                Grades::Of(grades.For(row.strClass, row.nKind), row.Speed(), row.Accuracy());
     // Those with a result first, then by class and name.
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
         if (a.state != b.state)

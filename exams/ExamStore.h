@@ -1,5 +1,7 @@
 #pragma once
 
+#include "attempts/Grades.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -53,6 +55,12 @@ struct CExamResultRow
     QString strFlagReason; // why, as the database found it
     int nKeyPresses = -1;  // physical key presses; -1 where not known
     QString strRefusal;    // why a result of the pupil's could not be stored
+    // Of a finished result of a practice kind, by its class's rule.
+    std::optional<Grade> grade;
+
+    // Over the time the exam's speed is measured over, in the kind's unit.
+    double Speed() const;
+    int Accuracy() const;
 };
 
 // The exams' storage. Every function throws CDaoException.

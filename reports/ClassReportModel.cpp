@@ -44,6 +44,8 @@ QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
           << counted(row.figures.dAverageSpeed, 1)
           << (bCounted ? CExportCell::Integer(row.figures.nAverageAccuracy)
                        : CExportCell::Text(CProgressFigures::NotCounted()))
+          << (row.grade ? CExportCell::Text(Grades::Name(*row.grade))
+                        : CExportCell::Text(CProgressFigures::NotCounted()))
           << CExportCell::Duration(row.nTotalMs);
     if (!bCounted)
         cells << counted(0, 2) << counted(0, 2);
@@ -94,6 +96,7 @@ QStringList CClassReportModel::Header() const
             u"最近速度(%1)"_s.arg(unit),
             u"平均速度(%1)"_s.arg(unit),
             u"平均正确率(%)"_s,
+            u"等级"_s,
             u"练习总时间"_s,
             u"平均击键(次/秒)"_s,
             u"平均码长"_s,

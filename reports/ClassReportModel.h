@@ -21,6 +21,7 @@ public:
         LatestSpeed,
         AverageSpeed,
         AverageAccuracy,
+        GradeColumn, // the best grade of the attempts that count
         TotalTime,
         KeysPerSecond, // 击键 and 码长 over the attempts whose presses are known
         KeysPerUnit,

@@ -2,6 +2,7 @@
 
 #include "reports/ClassReportDlg.h"
 #include "reports/DoubtsDlg.h"
+#include "reports/GradeRulesDlg.h"
 #include "reports/ProgressDlg.h"
 #include "res/CommandIds.h"
 #include "users/Session.h"
@@ -16,5 +17,7 @@ CReportCommands::CReportCommands(const CSession& session)
         {ID_TEACHING_CLASS_REPORT,
          session.Guarded([&session] { CClassReportDlg(session).DoModal(); }), teacher},
         {ID_TEACHING_DOUBTS, [&session] { OpenDoubts(session); }, teacher},
+        {ID_TEACHING_GRADES, session.Guarded([&session] { CGradeRulesDlg(session).DoModal(); }),
+         teacher},
     });
 }

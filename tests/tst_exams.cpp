@@ -569,16 +569,16 @@ private slots:
         if (change.isEmpty()) {
             QCOMPARE(Sql(u"SELECT key_presses, backspace_presses FROM attempt"_s), u"87|4"_s);
             const QList<CExportCell> cells = ExamResultTable::Cells(row);
-            QCOMPARE(ExamResultTable::Headings(PracticeKind::Chinese).mid(7, 2),
+            QCOMPARE(ExamResultTable::Headings(PracticeKind::Chinese).mid(8, 2),
                      (QStringList{u"击键"_s, u"码长"_s}));
             // 87 keys over the 50 s used, not over the minute the speed takes.
             QVERIFY(row.nElapsedMs >= 50000 && row.nElapsedMs < row.nSpeedMs);
-            QCOMPARE(cells[7].DisplayText(), QString::number(87000.0 / row.nElapsedMs, 'f', 2));
+            QCOMPARE(cells[8].DisplayText(), QString::number(87000.0 / row.nElapsedMs, 'f', 2));
             // 我的练习记录 shows the same time used, and the speed's own time.
             const CAttemptSummary mine = LoadAttempts(*m_pDatabase->Admin(), m_nPupil).value(0);
             QCOMPARE(mine.UsedMs(), row.nElapsedMs);
             QCOMPARE(mine.nElapsedMs, row.nSpeedMs);
-            QCOMPARE(cells[8].DisplayText(), u"3.00"_s); // for 29 correct characters
+            QCOMPARE(cells[9].DisplayText(), u"3.00"_s); // for 29 correct characters
         } else if (outcome == u"refused"_s && change != u"unseen"_s && !bOversized) {
             // The teacher's results name the refusal.
             QCOMPARE(row.strRefusal, refusals[0]);
@@ -629,13 +629,17 @@ private slots:
         sit(u"丁丁"_s, {1, 30000, 60000, 50, 50, EndReason::Escape, 0, 0});
         sit(u"丁丁"_s, {1, 45000, 45000, 200, 190, EndReason::EndOfScreen, 0, 0});
         sit(u"方方"_s, {1, 50000, 60000, 80, 60, EndReason::Left, 1, 1});
+        // Each row is graded by its own class's rule, else the school's.
+        GradeStore::Save(*db, {}, PracticeKind::English, {{{{50, 95}, {15, 90}, {10, 80}}}});
+        GradeStore::Save(*db, u"三年级一班"_s, PracticeKind::English,
+                         {{{{30, 95}, {20, 90}, {10, 70}}}});
 
         CScriptedPlatform platform;
         const QString xlsx = QDir::current().filePath(u"results.xlsx"_s);
         const QString csv = QDir::current().filePath(u"results.csv"_s);
         platform.AnswerFiles({xlsx, csv});
         QString summary, heading;
-        QStringList shown, bySpeed, tips;
+        QStringList shown, bySpeed, byGrade, tips;
         Drive<CExamResultsDlg>(platform, [&](CExamResultsDlg* dlg) {
             summary = dlg->GetDlgItemText(1001);
             heading = ListOf(dlg->m_listResults).headers.last();
@@ -646,6 +650,9 @@ private slots:
             for (int row = 0; row < 3; ++row)
                 tips.append(
                     dlg->m_listResults->model()->index(row, 3).data(Qt::ToolTipRole).toString());
+            dlg->SortBy(6);
+            dlg->SortBy(6);
+            byGrade = Lines(dlg->m_listResults);
             dlg->ClickButton(1011);
             dlg->ClickButton(1012);
         });
@@ -655,21 +662,26 @@ private slots:
                           "已完成 3 人,进行中 1 人,中断 1 人,未开始 2 人。"_s);
         // 一班 before 二班: grades and classes in their order.
         const QStringList expected{
-            u"方方|三年级一班|No.方方|补交|12.0|75|50秒|不可用|不可用|中途离开|1|1|补交"_s,
-            u"陈晨|三年级二班|No.陈晨|已完成|18.0|90|1分00秒|不可用|不可用|时间到|2|1|"_s,
-            u"丁丁|三年级二班|No.丁丁|已完成|50.7|95|45秒|不可用|不可用|打完一屏|0|2|"_s,
-            u"瓜瓜|三年级二班|No.瓜瓜|中断||||||||1|"_s,
-            u"贝贝|三年级二班|No.贝贝|进行中||||||||1|"_s,
-            u"安安|三年级二班|No.安安|未开始|||||||||"_s,
-            u"李华|三年级二班|2024001|未开始|||||||||"_s,
+            u"方方|三年级一班|No.方方|补交|12.0|75|及格|50秒|不可用|不可用|中途离开|1|1|补交"_s,
+            u"陈晨|三年级二班|No.陈晨|已完成|18.0|90|良好|1分00秒|不可用|不可用|时间到|2|1|"_s,
+            u"丁丁|三年级二班|No.丁丁|已完成|50.7|95|优秀|45秒|不可用|不可用|打完一屏|0|2|"_s,
+            u"瓜瓜|三年级二班|No.瓜瓜|中断|||||||||1|"_s,
+            u"贝贝|三年级二班|No.贝贝|进行中|||||||||1|"_s,
+            u"安安|三年级二班|No.安安|未开始||||||||||"_s,
+            u"李华|三年级二班|2024001|未开始||||||||||"_s,
         };
         QCOMPARE(heading, u"备注"_s);
         QCOMPARE(shown, expected);
         QCOMPARE(bySpeed.mid(0, 3), expected.mid(0, 3));
+        // The best grade first, those without one last.
+        QCOMPARE(byGrade.mid(0, 3), (QStringList{expected[2], expected[1], expected[0]}));
         QCOMPARE(tips, (QStringList{u"补交"_s, QString(), QString()}));
         const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
         QCOMPARE(rows.size(), 9);
-        QCOMPARE(rows[2][4][1].toDouble(), 12.0); // 方方's 60 characters over the minute
+        // As shown, the best grade first: 丁丁's 190 characters in 45 s.
+        QCOMPARE(rows[2][4][1].toDouble(), 50.7);
+        QCOMPARE(rows[2][6][1].toString(), u"优秀"_s);
+        QCOMPARE(rows[4][6][1].toString(), u"及格"_s);
         QCOMPARE(ReadTable(csv)[u"rows"_s].toArray().size(), 9);
     }
 

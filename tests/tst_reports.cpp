@@ -1,4 +1,5 @@
 #include "attempts/AttemptStore.h"
+#include "attempts/PracticeKind.h"
 #include "classroom/ClassroomCommands.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
@@ -6,6 +7,7 @@
 #include "reports/ClassReportDlg.h"
 #include "reports/ClassReportModel.h"
 #include "reports/DoubtsDlg.h"
+#include "reports/GradeRulesDlg.h"
 #include "reports/ProgressChart.h"
 #include "reports/ProgressDlg.h"
 #include "reports/ReportCommands.h"
@@ -245,10 +247,12 @@ private slots:
         // In student-number order; 张伟 did not practise; 王芳's figures are
         // her own, not her namesake's, and only September's Chinese ones,
         // weighted by time: 90 characters in 3分30秒 and 90 of 100 right.
+        // By the program's rule 李明's 80 at 100% is 优秀; 王芳's best grade
+        // is her 30 at 90%, 及格, not her 25 at 83%.
         const QStringList expected{
-            u"李明|001|1|80.0|80.0|80.0|100|30秒|不可用|不可用|"_s,
-            u"张伟|002|0||||||||"_s,
-            u"王芳|003|3|30.0|20.0|25.7|90|3分30秒|不可用|不可用|"_s,
+            u"李明|001|1|80.0|80.0|80.0|100|优秀|30秒|不可用|不可用|"_s,
+            u"张伟|002|0|||||||||"_s,
+            u"王芳|003|3|30.0|20.0|25.7|90|及格|3分30秒|不可用|不可用|"_s,
         };
         QCOMPARE(byNumber, expected);
         QVERIFY2(summary.contains(u"共 3 名学生,2 人练习过,1 人没有练习"_s), qPrintable(summary));
@@ -260,29 +264,30 @@ private slots:
         // the 180 over 10 s too: above 160, the speed of a class it cannot
         // place in a school year.
         const bool bServer = m_pDatabase->IsPostgres();
-        QCOMPARE(
-            other,
-            (QStringList{
-                u"王芳|003|1|100.0|100.0|100.0|100|1分00秒|不可用|不可用|"_s,
-                u"赵敏|009|3|30.0|30.0|30.0|100|1分30秒|不可用|不可用|%1"_s.arg(bServer ? 2 : 1),
-                u"钱多|010|1|—|180.0|—|—|10秒|—|—|%1"_s.arg(bServer ? u"1"_s : QString())}));
+        QCOMPARE(other,
+                 (QStringList{
+                     u"王芳|003|1|100.0|100.0|100.0|100|优秀|1分00秒|不可用|不可用|"_s,
+                     u"赵敏|009|3|30.0|30.0|30.0|100|及格|1分30秒|不可用|不可用|%1"_s.arg(
+                         bServer ? 2 : 1),
+                     u"钱多|010|1|—|180.0|—|—|—|10秒|—|—|%1"_s.arg(bServer ? u"1"_s : QString())}));
 
         // Exported as shown: sorted by the best speed, numbers as numbers.
         const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
         QCOMPARE(rows.size(), 5);
         QCOMPARE(rows[0][0][1].toString(), title);
-        QCOMPARE(Json(rows[2]), uR"([["s","李明"],["s","001"],["n",1,"0"],["n",80,"0.0"],)"
-                                uR"(["n",80,"0.0"],["n",80,"0.0"],["n",100,"0"],["t",30],)"
-                                uR"(["s","不可用"],["s","不可用"],["-",null]])"_s);
+        QCOMPARE(Json(rows[2]),
+                 uR"([["s","李明"],["s","001"],["n",1,"0"],["n",80,"0.0"],)"
+                 uR"(["n",80,"0.0"],["n",80,"0.0"],["n",100,"0"],["s","优秀"],["t",30],)"
+                 uR"(["s","不可用"],["s","不可用"],["-",null]])"_s);
         QCOMPARE(rows[3][5][1].toDouble(), 25.7); // as shown, not 25.714…
         QCOMPARE(Json(rows[4]), uR"([["s","张伟"],["s","002"],["n",0,"0"],["-",null],)"
                                 uR"(["-",null],["-",null],["-",null],["-",null],["-",null],)"
-                                uR"(["-",null],["-",null]])"_s);
+                                uR"(["-",null],["-",null],["-",null]])"_s);
         const QJsonArray csvRows = ReadTable(csv)[u"rows"_s].toArray();
         QCOMPARE(csvRows.size(), 5);
         QCOMPARE(
             Json(csvRows[3]),
-            uR"(["王芳","003","3","30.0","20.0","25.7","90","0:03:30","不可用","不可用",""])"_s);
+            uR"(["王芳","003","3","30.0","20.0","25.7","90","及格","0:03:30","不可用","不可用",""])"_s);
         QCOMPARE(PdfPages(printed), 1);
         QVERIFY(PdfPageTexts(pdf).value(0).contains(u"王芳"_s));
         QCOMPARE(platform.boxes.size(), 3); // "已导出到 …" after each file
@@ -363,6 +368,93 @@ private slots:
         QCOMPARE(platform.boxes.value(1).text, u"中文的可信速度应为 10 到 400 之间的数。"_s);
         // Confirmed, it is marked no more.
         QCOMPARE(scoreType(), u"中文测试"_s);
+    }
+
+    // 等级: a result meets a grade when its speed and its accuracy both
+    // reach it, and a pupil's best grade is that of the attempts that
+    // count. A class without its own rule follows the school's, the school
+    // without one the program's; 等级标准 keeps what a teacher sets there
+    // and refuses a rule out of order.
+    void gradesFollowTheClassThenTheSchool()
+    {
+        const CGradeRule chinese = Grades::Default(PracticeKind::Chinese);
+        QCOMPARE(Grades::Of(chinese, 50, 95), Grade::Excellent);
+        QCOMPARE(Grades::Of(chinese, 49.9, 100), Grade::Good);
+        QCOMPARE(Grades::Of(chinese, 200, 89), Grade::Pass);
+        QCOMPARE(Grades::Of(chinese, 200, 84), Grade::Fail);
+        const auto attempt = [](qint64 ms, int correct, bool bInDoubt) {
+            CAttemptSummary a;
+            a.nKind = PracticeKind::Chinese;
+            a.nElapsedMs = ms;
+            a.nTypedUnits = a.nCorrectUnits = correct;
+            a.bInDoubt = bInDoubt;
+            return a;
+        };
+        // 60 字/分 in doubt and 120 over 10 s count for nothing; 30 over a
+        // minute is 及格.
+        const QList<CAttemptSummary> tries{attempt(60000, 60, true), attempt(10000, 20, false)};
+        QCOMPARE(Grades::Best(chinese, tries), std::nullopt);
+        QCOMPARE(Grades::Best(chinese, tries + QList{attempt(60000, 30, false)}), Grade::Pass);
+
+        m_pDatabase->SignInAsTeacher();
+        m_pDatabase->Insert(u"user"_s, {u"李明"_s, ClassA, u"001"_s, u"pw"_s, u"普通用户"_s});
+        CScriptedPlatform platform;
+        const QList<int> edits{1005, 1006, 1007, 1008, 1009, 1010};
+        const auto shown = [&edits](CGradeRulesDlg* dlg) {
+            QStringList texts{dlg->GetDlgItemText(1003)};
+            for (int id : edits)
+                texts.append(dlg->GetDlgItemText(id));
+            return texts.join(u' ');
+        };
+        const auto stored = [this] {
+            return SelectRows(m_pDatabase->Admin(),
+                              u"SELECT class_name, kind, excellent_speed, pass_speed, "
+                              "pass_accuracy FROM grade_rule ORDER BY class_name, kind"_s);
+        };
+        QString schoolDefault, english, classFollows, classOwn, afterDefault;
+        bool bRefusedStaysOpen = false;
+        // The school's Chinese rule.
+        Drive<CGradeRulesDlg>(platform, [&](CGradeRulesDlg* dlg) {
+            schoolDefault = shown(dlg);
+            ChooseAndWait(dlg, 1002, 1);
+            english = dlg->GetDlgItemText(1004) + u' ' + shown(dlg);
+            ChooseAndWait(dlg, 1002, 0);
+            Fill(dlg, Edits(edits, {u"60"_s, u"95"_s, u"40"_s, u"90"_s, u"25"_s, u"85"_s}));
+            Press(dlg, 1);
+        });
+        CGradeRulesDlg(CSession::Instance()).DoModal();
+        QCOMPARE(schoolDefault, u"全校用程序的默认标准。 50 95 35 90 20 85"_s);
+        QCOMPARE(english, u"速度至少(WPM) 全校用程序的默认标准。 40 95 30 90 20 85"_s);
+        QCOMPARE(stored(), (QStringList{u"|111|60|25|85"_s}));
+        // The class's own: first out of order, then kept.
+        Drive<CGradeRulesDlg>(platform, [&](CGradeRulesDlg* dlg) {
+            ChooseAndWait(dlg, 1001, dlg->m_comboClass->findData(ClassA));
+            classFollows = shown(dlg);
+            Fill(dlg, Edits(edits, {u"30"_s, u"95"_s, u"20"_s, u"90"_s, u"25"_s, u"80"_s}));
+            bRefusedStaysOpen = Press(dlg, 1);
+            Fill(dlg, Edits(edits, {u"30"_s, u"95"_s, u"20"_s, u"90"_s, u"10"_s, u"80"_s}));
+            Press(dlg, 1);
+        });
+        CGradeRulesDlg(CSession::Instance()).DoModal();
+        QCOMPARE(classFollows, u"本班用全校的标准。 60 95 40 90 25 85"_s);
+        QVERIFY(bRefusedStaysOpen);
+        QCOMPARE(platform.boxes.value(0).text, u"及格的要求不能高于良好的要求。"_s);
+        QCOMPARE(stored(), (QStringList{u"|111|60|25|85"_s, ClassA + u"|111|30|10|80"_s}));
+        QCOMPARE(GradeStore::Load(*m_pDatabase->Admin()).For(u"五年级二班"_s, 111).bars[2].nSpeed,
+                 25);
+        // 恢复默认 shows the school's rule again; kept, the class follows it.
+        Drive<CGradeRulesDlg>(platform, [&](CGradeRulesDlg* dlg) {
+            ChooseAndWait(dlg, 1001, dlg->m_comboClass->findData(ClassA));
+            classOwn = shown(dlg);
+            dlg->ClickButton(1011);
+            afterDefault = shown(dlg);
+            Press(dlg, 1);
+        });
+        CGradeRulesDlg(CSession::Instance()).DoModal();
+        QCOMPARE(classOwn, u"本班有自己的标准。 30 95 20 90 10 80"_s);
+        QCOMPARE(afterDefault, u"本班有自己的标准。 60 95 40 90 25 85"_s);
+        QCOMPARE(stored(), (QStringList{u"|111|60|25|85"_s}));
+        QCOMPARE(platform.unfinishedDialogs, 0);
     }
 
     void rangesOfDays_data()

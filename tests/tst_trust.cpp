@@ -597,6 +597,12 @@ lab 42501 read the classes' plausible speeds|SELECT * FROM class_speed
 teacher 23514 set a plausible speed no person types|INSERT INTO class_speed VALUES ('一班', 10,
   5000)
 teacher 1 confirm a result in doubt|SELECT qe_confirm_result(%w)
+pupil 42501 lower the grades|INSERT INTO grade_rule VALUES ('一班', 111, 1, 0, 1, 0, 1, 0)
+pupil 42501 change the school's grades|UPDATE grade_rule SET pass_speed = 1
+lab 42501 read the grades|SELECT * FROM grade_rule
+teacher 1 set the school's grades|INSERT INTO grade_rule VALUES ('', 111, 50, 95, 35, 90, 20, 85)
+teacher 23514 set a 及格 above its 良好|INSERT INTO grade_rule VALUES ('一班', 111, 50, 95, 30, 90,
+  40, 85)
 pupil QE201 store 32 right cells in a second|SELECT * FROM qe_store_practice(112, %c32, %a32,
   %c32, %a32, 1, 1000, 0, 1, 'x', '', 0, 0, 0, 0, -1, -1)
 ghost-pupil 42501 begin a practice as no account|SELECT qe_begin_attempt()
@@ -1226,7 +1232,7 @@ pupil: SELECT assignment assignment_class attempt attempt_commit attempt_key att
   lesson_miss practice_text schema_version score score_doubt score_owner supperuser user
 teacher: CONNECT TEMPORARY USAGE CREATE true false true false
 teacher: DELETE INSERT SELECT UPDATE assignment assignment_class class_speed course_class exam
-  exam_class practice_text
+  exam_class grade_rule practice_text
 teacher: DELETE INSERT SELECT exam_stop
 teacher: DELETE SELECT UPDATE exam_sitting score user
 teacher: DELETE SELECT exam_refusal loginhistory
