@@ -26,6 +26,7 @@ const QString Closed = u"考试已经关闭。"_s;
 const QString NotYourClass = u"这场考试不是给你的班级的。"_s;
 const QString SittingElsewhere = u"你正在另一台电脑(或另一个窗口)上参加这场考试,不能同时考两次。"_s;
 const QString AlreadySat = u"你已经参加过这场考试,这场考试不允许重考。"_s;
+const QString NotStartedYet = u"比赛还没有开始。"_s;
 const QString NoStart = u"数据库中没有这次考试的开始记录"_s;
 const QString ExamGone = u"考试已被删除"_s;
 const QString AnothersSitting = u"本机保存的成绩属于另一个帐户,不能记在这个帐户下"_s;
@@ -111,7 +112,21 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
         return refuse(NotYourClass);
     member.finish();
 
+    // A competition's screen reaches nobody before its start, and every
+    // sitting of it starts then.
     const QDateTime now = Platform().CurrentDateTime();
+    QDateTime start = now;
+    QSqlQuery competition(db.Connection());
+    Select(competition, u"SELECT starts_at FROM competition WHERE exam_id = ?"_s);
+    competition.addBindValue(sitting.nExamId);
+    Exec(competition);
+    if (competition.next()) {
+        if (competition.value(0).isNull() || ParseStoredDateTime(competition.value(0)) > now)
+            return refuse(NotStartedYet);
+        start = ParseStoredDateTime(competition.value(0));
+    }
+    competition.finish();
+
     const QDateTime over = now.addMSecs(-(qint64(minutes) * 60000 + ExamScoring::LateGraceMs));
     QSqlQuery again(db.Connection());
     Select(again, u"SELECT started_at FROM exam_sitting WHERE uid = ? AND user_key = ? AND "
@@ -157,11 +172,11 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
     insert.addBindValue(sitting.strUid);
     insert.addBindValue(sitting.nExamId);
     insert.addBindValue(sitting.nUserKey);
-    insert.addBindValue(StoredDateTime(now));
+    insert.addBindValue(StoredDateTime(start));
     Exec(insert);
     transaction.Commit();
     CExamSitting started = sitting;
-    started.startedAt = now;
+    started.startedAt = start;
     return {started, {}};
 }
 

@@ -87,17 +87,6 @@ QList<CExam> Exams(CDaoDatabase& db, const QString& sql, const QVariant& bound =
     return exams;
 }
 
-QDateTime DatabaseNow(CDaoDatabase& db)
-{
-    if (!db.IsPostgres())
-        return Platform().CurrentDateTime(); // a file's sittings start on the program's clock
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT LOCALTIMESTAMP(3)"_s);
-    Exec(query);
-    NextRow(query);
-    return ParseStoredDateTime(query.value(0));
-}
-
 // Reads the exam's screen from its text, as the loader reads it, and keeps
 // it with the exam.
 void KeepScreen(CDaoDatabase& db, qint64 id, qint64 textId, int screen)
@@ -115,6 +104,17 @@ void KeepScreen(CDaoDatabase& db, qint64 id, qint64 textId, int screen)
 } // namespace
 
 namespace ExamStore {
+
+QDateTime DatabaseNow(CDaoDatabase& db)
+{
+    if (!db.IsPostgres())
+        return Platform().CurrentDateTime(); // a file's sittings start on the program's clock
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT LOCALTIMESTAMP(3)"_s);
+    Exec(query);
+    NextRow(query);
+    return ParseStoredDateTime(query.value(0));
+}
 
 QList<CExam> LoadExams(CDaoDatabase& db)
 {

@@ -2,6 +2,7 @@
 #include "attempts/LiveProgress.h"
 #include "attempts/PendingResults.h"
 #include "attempts/Progress.h"
+#include "exams/CompetitionStore.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamEditDlg.h"
 #include "exams/ExamResultTable.h"
@@ -449,6 +450,74 @@ private slots:
         const CExamResultRow row = FirstResult(m_pDatabase->Admin(), exam);
         QCOMPARE(std::pair(int(row.state), row.nSittings),
                  std::pair(int(CExamResultRow::Interrupted), 1));
+    }
+
+    // 比赛: its screen reaches nobody before the teacher's start, which is
+    // ten seconds ahead on the database's clock and set once; every sitting
+    // starts at it, so that a pupil who comes late has only the time left.
+    void competitionStartsForEverybodyAtOnce()
+    {
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const qint64 exam = AddExam(db, 1);
+        CompetitionStore::Save(*db, exam, {});
+        CDaoDatabase pupil;
+        pupil.Open(m_pDatabase->Target());
+        QVERIFY(m_pDatabase->SignInAs(m_nPupil, false, &pupil));
+        CScriptedPlatform platform;
+        const CSittingStart early = StartSitting(pupil, exam, m_nPupil);
+        QVERIFY(!early.sitting);
+        QCOMPARE(early.strRefusal, u"比赛还没有开始。"_s);
+
+        const QDateTime pressed = ExamStore::DatabaseNow(*db);
+        const QDateTime starts = CompetitionStore::Start(*db, exam);
+        QVERIFY2(pressed.msecsTo(starts) >= 10000 && pressed.msecsTo(starts) < 12000,
+                 qPrintable(starts.toString(Qt::ISODateWithMs)));
+        QCOMPARE(CompetitionStore::Start(*db, exam), starts);  // pressed again
+        QVERIFY(!StartSitting(pupil, exam, m_nPupil).sitting); // still counting down
+        // Twenty seconds after the start the pupil comes: the sitting started
+        // with everybody's.
+        if (m_pDatabase->IsPostgres())
+            db->Execute(u"UPDATE competition SET starts_at = LOCALTIMESTAMP(3) - "
+                        "interval '20 seconds'"_s);
+        else
+            platform.Advance(30000);
+        const QDateTime started = CompetitionStore::Load(*db, exam)->startsAt;
+        const CSittingStart late = StartSitting(pupil, exam, m_nPupil);
+        QVERIFY(late.sitting);
+        QCOMPARE(late.sitting->startedAt, started);
+        QCOMPARE(ExamStore::DatabaseNow(*db).msecsTo(started) / 1000, -20);
+    }
+
+    // Ranked by the score, then the accuracy, then the time taken; equal in
+    // all three, equal places and prizes. A result in doubt keeps its place
+    // but wins nothing, and counts for no share.
+    void competitionRanksAndGivesPrizes()
+    {
+        using namespace CompetitionRules;
+        QCOMPARE(Score(CCompetitionSettings::CorrectPerMinute, 100, 90, 30000), 180.0);
+        QCOMPARE(Score(CCompetitionSettings::NetFivePenalty, 100, 90, 60000), 40.0);
+        QCOMPARE(Score(CCompetitionSettings::NetFivePenalty, 100, 10, 60000), 0.0);
+        QCOMPARE(Score(CCompetitionSettings::CorrectPerMinute, 10, 10, 0), 0.0);
+        QCOMPARE(SharesProblem({50, 50, 10}), u"一、二、三等奖的比例加起来不能超过 100%。"_s);
+        QCOMPARE(SharesProblem({10, 20, 30}), QString());
+
+        const QList<CEntry> entries{
+            {60, 95, 60000, false}, // A
+            {60, 98, 60000, false}, // B
+            {60, 98, 50000, false}, // C
+            {80, 100, 60000, true}, // D, in doubt
+            {40, 90, 60000, false}, // E
+            {40, 90, 60000, false}, // F, tied with E
+            {10, 90, 60000, false}, // G
+        };
+        // Six not in doubt: one 一等奖, one 二等奖, two 三等奖 (and the tie).
+        QStringList shown;
+        for (const CPlace& place : Rank(entries, {10, 20, 30}))
+            shown.append(u"%1%2"_s.arg(place.nPlace).arg(PrizeName(place.nPrize)));
+        QCOMPARE(shown, (QStringList{u"4三等奖"_s, u"3二等奖"_s, u"2一等奖"_s, u"1"_s, u"5三等奖"_s,
+                                     u"5三等奖"_s, u"7"_s}));
+        // No 一等奖 asked: the best wins the 二等奖.
+        QCOMPARE(Rank(entries, {0, 20, 0}).value(2).nPrize, 2);
     }
 
     // With the database away at the end, the result is kept on this machine

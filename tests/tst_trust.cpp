@@ -119,7 +119,7 @@ public:
 
     QString strPrefix;
     qint64 nPupil = 0, nOther = 0, nThird = 0, nTeacher = 0;
-    qint64 nText = 0, nFreeText = 0, nExam = 0, nOtherExam = 0, nClosedExam = 0;
+    qint64 nText = 0, nFreeText = 0, nExam = 0, nOtherExam = 0, nClosedExam = 0, nCompetition = 0;
     // Texts of an exam not yet opened, and of one closed after a sitting.
     qint64 nPreparedText = 0, nSatText = 0;
     QString strOtherSitting = u"sitting-of-wang"_s;
@@ -230,6 +230,10 @@ CLab::CLab(bool bFromVersion5)
     nExam = AddExam(u"一班"_s, 1);
     nOtherExam = AddExam(u"二班"_s, 1);
     nClosedExam = AddExam(u"一班"_s, 1, false);
+    // A competition of 一班, open but not started.
+    nCompetition = AddExam(u"一班"_s, 1);
+    m_pOwner->Execute(
+        u"INSERT INTO competition VALUES (%1, 0, 10, 20, 30, NULL)"_s.arg(nCompetition));
     for (auto [title, key] :
          {std::pair{u"备考"_s, &nPreparedText}, std::pair{u"考过"_s, &nSatText}}) {
         text.strTitle = title;
@@ -320,6 +324,7 @@ QString CLab::Expand(QString sql) const
         {u"%e"_s, n(nExam)},
         {u"%x"_s, n(nOtherExam)},
         {u"%z"_s, n(nClosedExam)},
+        {u"%k"_s, n(nCompetition)},
         {u"%T"_s, n(nText)},
         {u"%F"_s, n(nFreeText)},
         {u"%P"_s, n(nPreparedText)},
@@ -603,6 +608,18 @@ lab 42501 read the grades|SELECT * FROM grade_rule
 teacher 1 set the school's grades|INSERT INTO grade_rule VALUES ('', 111, 50, 95, 35, 90, 20, 85)
 teacher 23514 set a 及格 above its 良好|INSERT INTO grade_rule VALUES ('一班', 111, 50, 95, 30, 90,
   40, 85)
+pupil QE106 read a competition's screen before its start|SELECT * FROM qe_start_sitting(%k,
+  'early')
+pupil 1 read the class's competition|SELECT exam_id FROM competition WHERE exam_id = %k
+third - read another class's competition|SELECT exam_id FROM competition WHERE exam_id = %k
+lab 42501 read the competitions|SELECT * FROM competition
+pupil 42501 start a competition|UPDATE competition SET starts_at = now() WHERE exam_id = %k
+pupil 42501 score a competition another way|UPDATE competition SET scoring = 1
+pupil 42501 join another class to a competition|INSERT INTO exam_class VALUES (%k, '二班')
+pupil 42501 end a competition for everybody|INSERT INTO exam_stop VALUES (%k, now())
+teacher 1 start a competition|UPDATE competition SET starts_at = now() WHERE exam_id = %k
+teacher 23514 give more than everybody a prize|UPDATE competition SET first_share = 50,
+  second_share = 50, third_share = 10
 pupil QE201 store 32 right cells in a second|SELECT * FROM qe_store_practice(112, %c32, %a32,
   %c32, %a32, 1, 1000, 0, 1, 'x', '', 0, 0, 0, 0, -1, -1)
 ghost-pupil 42501 begin a practice as no account|SELECT qe_begin_attempt()
@@ -1228,11 +1245,11 @@ pupil: EXECUTE qe_account_key qe_begin_attempt qe_clear_my_scores qe_finish_sitt
   qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_detail qe_store_lesson
   qe_store_lesson_keys qe_store_practice qe_text_in_open_exam
 pupil: SELECT assignment assignment_class attempt attempt_commit attempt_key attempt_mistake
-  attempt_text course_class exam exam_class exam_sitting lab_config lesson_attempt lesson_key
+  attempt_text competition course_class exam exam_class exam_sitting lab_config lesson_attempt lesson_key
   lesson_miss practice_text schema_version score score_doubt score_owner supperuser user
 teacher: CONNECT TEMPORARY USAGE CREATE true false true false
-teacher: DELETE INSERT SELECT UPDATE assignment assignment_class class_speed course_class exam
-  exam_class grade_rule practice_text
+teacher: DELETE INSERT SELECT UPDATE assignment assignment_class class_speed competition
+  course_class exam exam_class grade_rule practice_text
 teacher: DELETE INSERT SELECT exam_stop
 teacher: DELETE SELECT UPDATE exam_sitting score user
 teacher: DELETE SELECT exam_refusal loginhistory

@@ -1,0 +1,86 @@
+#include "exams/CompetitionStore.h"
+
+#include "attempts/AttemptStore.h"
+#include "platform/CheckedQuery.h"
+#include "platform/Dao.h"
+#include "platform/DaoTransaction.h"
+
+#include <QSqlQuery>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace CheckedQuery;
+
+namespace CompetitionStore {
+
+std::optional<CCompetitionSettings> Load(CDaoDatabase& db, qint64 examId)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT scoring, first_share, second_share, third_share, starts_at "
+                  "FROM competition WHERE exam_id = ?"_s);
+    query.addBindValue(examId);
+    Exec(query);
+    if (!query.next())
+        return {};
+    CCompetitionSettings settings;
+    settings.nScoring = query.value(0).toInt();
+    for (int i = 0; i < 3; ++i)
+        settings.shares[i] = query.value(1 + i).toInt();
+    if (!query.value(4).isNull())
+        settings.startsAt = ParseStoredDateTime(query.value(4));
+    return settings;
+}
+
+void Save(CDaoDatabase& db, qint64 examId, const CCompetitionSettings& settings)
+{
+    Run(db,
+        u"INSERT INTO competition (exam_id, scoring, first_share, second_share, third_share) "
+        "VALUES (?, ?, ?, ?, ?) ON CONFLICT (exam_id) DO UPDATE SET scoring = excluded.scoring, "
+        "first_share = excluded.first_share, second_share = excluded.second_share, "
+        "third_share = excluded.third_share"_s,
+        {examId, settings.nScoring, settings.shares[0], settings.shares[1], settings.shares[2]});
+}
+
+QDateTime Start(CDaoDatabase& db, qint64 examId)
+{
+    CDaoTransaction transaction(db);
+    const QDateTime starts = ExamStore::DatabaseNow(db).addMSecs(CompetitionRules::CountdownMs);
+    Run(db, u"UPDATE competition SET starts_at = ? WHERE exam_id = ? AND starts_at IS NULL"_s,
+        {StoredDateTime(starts), examId});
+    Run(db, u"UPDATE exam SET is_open = 1 WHERE id = ?"_s, {examId});
+    const std::optional<CCompetitionSettings> settings = Load(db, examId);
+    if (!settings)
+        throw CDaoException(u"没有这场比赛。"_s);
+    transaction.Commit();
+    return settings->startsAt;
+}
+
+QList<CStanding> LoadStanding(CDaoDatabase& db, const CExam& exam,
+                              const CCompetitionSettings& settings)
+{
+    QList<CStanding> standing;
+    QList<CompetitionRules::CEntry> entries;
+    for (const CExamResultRow& row : ExamStore::LoadResults(db, exam)) {
+        CStanding& line = standing.emplace_back();
+        line.result = row;
+        if (row.state != CExamResultRow::Finished)
+            continue;
+        line.dScore = CompetitionRules::Score(settings.nScoring, row.nTypedUnits, row.nCorrectUnits,
+                                              row.nSpeedMs);
+        entries.append({line.dScore, row.Accuracy(), row.nElapsedMs, row.bFlagged});
+    }
+    const QList<CompetitionRules::CPlace> places = CompetitionRules::Rank(entries, settings.shares);
+    qsizetype next = 0;
+    for (CStanding& line : standing)
+        if (line.result.state == CExamResultRow::Finished)
+            line.place = places[next++];
+    std::stable_sort(standing.begin(), standing.end(), [](const CStanding& a, const CStanding& b) {
+        if (a.place && b.place)
+            return a.place->nPlace < b.place->nPlace;
+        return a.place.has_value() && !b.place.has_value();
+    });
+    return standing;
+}
+
+} // namespace CompetitionStore

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "attempts/CompetitionRules.h"
+#include "exams/ExamStore.h"
+
+#include <QDateTime>
+#include <QList>
+
+#include <optional>
+
+class CDaoDatabase;
+
+// A competition's line of the results: the exam's result row, its score
+// by the competition's rule and, for a finished result, its place.
+struct CStanding
+{
+    CExamResultRow result;
+    double dScore = 0;
+    std::optional<CompetitionRules::CPlace> place;
+};
+
+// The competitions' storage, beside their exams. Every function throws
+// CDaoException.
+namespace CompetitionStore {
+
+// The competition of an exam, or nothing when the exam is none.
+std::optional<CCompetitionSettings> Load(CDaoDatabase& db, qint64 examId);
+// Keeps how it is scored and its prize shares; its start stays.
+void Save(CDaoDatabase& db, qint64 examId, const CCompetitionSettings& settings);
+// 开始比赛: opens the exam and sets its start CountdownMs from now on the
+// database's clock, once; started already, it keeps its start. Returns
+// the start.
+QDateTime Start(CDaoDatabase& db, qint64 examId);
+// The exam's results ranked by the competition's rule: finished results
+// by their place, then the rest as the exam lists them.
+QList<CStanding> LoadStanding(CDaoDatabase& db, const CExam& exam,
+                              const CCompetitionSettings& settings);
+
+} // namespace CompetitionStore
