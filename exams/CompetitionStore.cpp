@@ -56,31 +56,30 @@ QDateTime Start(CDaoDatabase& db, qint64 examId)
     return settings->startsAt;
 }
 
-QList<CStanding> LoadStanding(CDaoDatabase& db, const CExam& exam,
-                              const CCompetitionSettings& settings)
+QList<CExamResultRow> LoadStanding(CDaoDatabase& db, const CExam& exam,
+                                   const CCompetitionSettings& settings)
 {
-    QList<CStanding> standing;
+    QList<CExamResultRow> rows = ExamStore::LoadResults(db, exam);
     QList<CompetitionRules::CEntry> entries;
-    for (const CExamResultRow& row : ExamStore::LoadResults(db, exam)) {
-        CStanding& line = standing.emplace_back();
-        line.result = row;
+    for (CExamResultRow& row : rows) {
         if (row.state != CExamResultRow::Finished)
             continue;
-        line.dScore = CompetitionRules::Score(settings.nScoring, row.nTypedUnits, row.nCorrectUnits,
-                                              row.nSpeedMs);
-        entries.append({line.dScore, row.Accuracy(), row.nElapsedMs, row.bFlagged});
+        row.dScore = CompetitionRules::Score(settings.nScoring, row.nTypedUnits, row.nCorrectUnits,
+                                             row.nSpeedMs);
+        entries.append({row.dScore, row.Accuracy(), row.nElapsedMs, row.bFlagged});
     }
     const QList<CompetitionRules::CPlace> places = CompetitionRules::Rank(entries, settings.shares);
     qsizetype next = 0;
-    for (CStanding& line : standing)
-        if (line.result.state == CExamResultRow::Finished)
-            line.place = places[next++];
-    std::stable_sort(standing.begin(), standing.end(), [](const CStanding& a, const CStanding& b) {
-        if (a.place && b.place)
-            return a.place->nPlace < b.place->nPlace;
-        return a.place.has_value() && !b.place.has_value();
-    });
-    return standing;
+    for (CExamResultRow& row : rows)
+        if (row.state == CExamResultRow::Finished)
+            row.place = places[next++];
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const CExamResultRow& a, const CExamResultRow& b) {
+                         if (a.place && b.place)
+                             return a.place->nPlace < b.place->nPlace;
+                         return a.place.has_value() && !b.place.has_value();
+                     });
+    return rows;
 }
 
 } // namespace CompetitionStore

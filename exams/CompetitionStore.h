@@ -10,15 +10,6 @@
 
 class CDaoDatabase;
 
-// A competition's line of the results: the exam's result row, its score
-// by the competition's rule and, for a finished result, its place.
-struct CStanding
-{
-    CExamResultRow result;
-    double dScore = 0;
-    std::optional<CompetitionRules::CPlace> place;
-};
-
 // The competitions' storage, beside their exams. Every function throws
 // CDaoException.
 namespace CompetitionStore {
@@ -31,9 +22,10 @@ void Save(CDaoDatabase& db, qint64 examId, const CCompetitionSettings& settings)
 // database's clock, once; started already, it keeps its start. Returns
 // the start.
 QDateTime Start(CDaoDatabase& db, qint64 examId);
-// The exam's results ranked by the competition's rule: finished results
-// by their place, then the rest as the exam lists them.
-QList<CStanding> LoadStanding(CDaoDatabase& db, const CExam& exam,
-                              const CCompetitionSettings& settings);
+// The exam's results with their scores and places by the competition's
+// rule: finished results by their place, then the rest as the exam lists
+// them.
+QList<CExamResultRow> LoadStanding(CDaoDatabase& db, const CExam& exam,
+                                   const CCompetitionSettings& settings);
 
 } // namespace CompetitionStore

@@ -16,6 +16,8 @@ using enum ExamEditDlgIds::Id;
 
 constexpr int MaxMinutes = 600;
 
+constexpr std::array ShareEdits{IDC_FIRST, IDC_SECOND, IDC_THIRD};
+
 } // namespace
 
 CExamEditDlg::CExamEditDlg(const CSession& session, const CExam& exam, QWidget* parent)
@@ -35,6 +37,8 @@ bool CExamEditDlg::OnInitDialog()
     m_comboRetake = Item<QComboBox>(IDC_RETAKE);
     m_listClasses = Item<CListCtrl>(IDC_CLASSES);
     m_checkOpen = Item<QCheckBox>(IDC_OPEN);
+    m_checkCompetition = Item<QCheckBox>(IDC_COMPETITION);
+    m_comboScoring = Item<QComboBox>(IDC_SCORING);
     ShowChoices(m_comboText, m_comboScreen, m_listClasses, m_exam.nTextId, m_exam.nScreen,
                 m_exam.classes);
     m_editTitle->setText(m_exam.strTitle);
@@ -43,13 +47,33 @@ bool CExamEditDlg::OnInitDialog()
     m_comboRetake->setCurrentIndex(m_exam.bRetakeAllowed ? 1 : 0);
     // A new exam is set to be sat: open once saved, unless unticked.
     m_checkOpen->setChecked(m_exam.nId == 0 || m_exam.bOpen);
+    const CCompetitionSettings competition = m_exam.competition.value_or(CCompetitionSettings());
+    m_checkCompetition->setChecked(m_exam.competition.has_value());
+    m_comboScoring->setCurrentIndex(competition.nScoring);
+    for (size_t i = 0; i < ShareEdits.size(); ++i)
+        SetDlgItemText(ShareEdits[i], QString::number(competition.shares[i]));
+    ShowCompetition();
     return true;
+}
+
+void CExamEditDlg::ShowCompetition()
+{
+    const bool bCompetition = m_checkCompetition->isChecked();
+    // Once started, how a competition is scored stays.
+    const bool bStarted = m_exam.competition && m_exam.competition->startsAt.isValid();
+    m_checkCompetition->setEnabled(!bStarted);
+    for (int id : {int(IDC_SCORING), int(IDC_FIRST), int(IDC_SECOND), int(IDC_THIRD)})
+        GetDlgItem(id)->setEnabled(bCompetition && !bStarted);
+    m_comboRetake->setEnabled(!bCompetition);
+    m_checkOpen->setEnabled(!bCompetition);
 }
 
 void CExamEditDlg::OnCommand(int nID)
 {
     if (nID == IDC_TEXT)
         ShowScreens(1);
+    else if (nID == IDC_COMPETITION)
+        ShowCompetition();
 }
 
 void CExamEditDlg::OnOK()
@@ -83,6 +107,22 @@ void CExamEditDlg::OnOK()
     exam.bBackspaceAllowed = m_comboBackspace->currentIndex() == 0;
     exam.bRetakeAllowed = m_comboRetake->currentIndex() == 1;
     exam.bOpen = m_checkOpen->isChecked();
+    exam.competition.reset();
+    if (m_checkCompetition->isChecked()) {
+        CCompetitionSettings& competition =
+            exam.competition.emplace(m_exam.competition.value_or(CCompetitionSettings()));
+        competition.nScoring = m_comboScoring->currentIndex();
+        for (size_t i = 0; i < ShareEdits.size(); ++i)
+            competition.shares[i] = GetDlgItemText(ShareEdits[i]).toInt(); // empty: none
+        if (const QString problem = CompetitionRules::SharesProblem(competition.shares);
+            !problem.isEmpty()) {
+            Refuse(problem, IDC_FIRST);
+            return;
+        }
+        // Sat once, and open from its start on, not before.
+        exam.bRetakeAllowed = false;
+        exam.bOpen = competition.startsAt.isValid() && m_exam.bOpen;
+    }
     AskForDialog<qint64>(
         this, m_session, [exam](CDaoDatabase& own) { return ExamStore::SaveExam(own, exam); },
         [this, exam](qint64 id) {

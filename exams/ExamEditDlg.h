@@ -10,7 +10,9 @@ class QLineEdit;
 
 // A new or changed exam: title, text and screen, time limit in minutes,
 // whether Backspace is allowed and a pupil may retake it, the classes that
-// take it (ticked in a list) and whether it is open once saved.
+// take it (ticked in a list) and whether it is open once saved. Ticked as
+// a competition (比赛), it also says how it is scored and the shares that
+// win a prize; it opens when a teacher starts it, and is sat once.
 class CExamEditDlg : public CClassTaskEditDlg
 {
     Q_OBJECT
@@ -31,7 +33,13 @@ public:
     QComboBox* m_comboRetake = nullptr;
     CListCtrl* m_listClasses = nullptr;
     QCheckBox* m_checkOpen = nullptr;
+    QCheckBox* m_checkCompetition = nullptr;
+    QComboBox* m_comboScoring = nullptr;
 
 private:
+    // The competition's choices are there while it is one; an exam's
+    // retake and opening are not.
+    void ShowCompetition();
+
     CExam m_exam;
 };

@@ -10,22 +10,24 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace ExamResultTable {
 
-QStringList Headings(int kind)
+QStringList Headings(int kind, const std::optional<CCompetitionSettings>& competition)
 {
-    return {u"姓名"_s,
-            u"班级"_s,
-            u"学号"_s,
-            u"状态"_s,
-            u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)),
-            u"正确率(%)"_s,
-            u"等级"_s,
-            u"用时"_s,
-            u"击键"_s,
-            u"码长"_s,
-            u"结束方式"_s,
-            u"离开窗口"_s,
-            u"次数"_s,
-            u"备注"_s};
+    QStringList competitionHeadings;
+    if (competition)
+        competitionHeadings = QStringList{
+            u"名次"_s, u"成绩(%1)"_s.arg(CompetitionRules::ScoringName(competition->nScoring)),
+            u"奖项"_s};
+    return QStringList{u"姓名"_s, u"班级"_s, u"学号"_s, u"状态"_s} + competitionHeadings +
+           QStringList{u"速度(%1)"_s.arg(Metrics::SpeedUnit(kind)),
+                       u"正确率(%)"_s,
+                       u"等级"_s,
+                       u"用时"_s,
+                       u"击键"_s,
+                       u"码长"_s,
+                       u"结束方式"_s,
+                       u"离开窗口"_s,
+                       u"次数"_s,
+                       u"备注"_s};
 }
 
 QString StateText(const CExamResultRow& row)
@@ -100,11 +102,18 @@ CExportCell KeysPerUnit(const CExamResultRow& row)
 
 } // namespace
 
-QList<CExportCell> Cells(const CExamResultRow& row)
+QList<CExportCell> Cells(const CExamResultRow& row, bool bCompetition)
 {
     QList<CExportCell> cells{CExportCell::Text(row.strName), CExportCell::Text(row.strClass),
                              CExportCell::Text(row.strStudentNo),
                              CExportCell::Text(StateText(row))};
+    if (bCompetition && row.place)
+        cells << CExportCell::Integer(row.place->nPlace) << CExportCell::Number(row.dScore, 1)
+              << (row.place->nPrize > 0
+                      ? CExportCell::Text(CompetitionRules::PrizeName(row.place->nPrize))
+                      : CExportCell());
+    else if (bCompetition)
+        cells.resize(cells.size() + 3);
     if (row.nKind != 0) {
         cells << CExportCell::Number(row.Speed(), 1) << CExportCell::Integer(row.Accuracy())
               << (row.grade ? CExportCell::Text(Grades::Name(*row.grade)) : CExportCell())
@@ -119,11 +128,11 @@ QList<CExportCell> Cells(const CExamResultRow& row)
     return cells;
 }
 
-void Sort(QList<CExamResultRow>& rows, int column, bool ascending)
+void Sort(QList<CExamResultRow>& rows, int column, bool ascending, bool bCompetition)
 {
     QList<std::pair<CExportCell, CExamResultRow>> keyed;
     for (const CExamResultRow& row : std::as_const(rows))
-        keyed.append({Cells(row).value(column), row});
+        keyed.append({Cells(row, bCompetition).value(column), row});
     std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto& a, const auto& b) {
         const CExportCell& x = a.first;
         const CExportCell& y = b.first;
@@ -140,10 +149,15 @@ void Sort(QList<CExamResultRow>& rows, int column, bool ascending)
 
 QString Title(const CExam& exam)
 {
-    return u"%1 考试成绩(《%2》第 %3 屏,限时 %4 分钟,%5)"_s.arg(exam.strTitle, exam.strTextTitle)
+    const QString scoring =
+        exam.competition
+            ? u",计分:%1"_s.arg(CompetitionRules::ScoringName(exam.competition->nScoring))
+            : QString();
+    return u"%1 %2成绩(《%3》第 %4 屏,限时 %5 分钟,%6%7)"_s
+        .arg(exam.strTitle, exam.competition ? u"比赛"_s : u"考试"_s, exam.strTextTitle)
         .arg(exam.nScreen)
         .arg(exam.nMinutes)
-        .arg(exam.classes.join(u"、"_s));
+        .arg(exam.classes.join(u"、"_s), scoring);
 }
 
 CExportTable Export(const CExam& exam, const QList<CExamResultRow>& rows)
@@ -151,9 +165,9 @@ CExportTable Export(const CExam& exam, const QList<CExamResultRow>& rows)
     CExportTable table;
     table.strTitle = Title(exam);
     table.strSheetName = exam.strTitle;
-    table.header = Headings(exam.nKind);
+    table.header = Headings(exam.nKind, exam.competition);
     for (const CExamResultRow& row : rows)
-        table.rows.append(Cells(row));
+        table.rows.append(Cells(row, exam.competition.has_value()));
     return table;
 }
 

@@ -12,13 +12,15 @@
 namespace ExamResultTable {
 
 // The headings, one per column; the speed in the unit of the exam's kind.
-QStringList Headings(int kind);
+// A competition's results add its place (名次), score and prize after the
+// status.
+QStringList Headings(int kind, const std::optional<CCompetitionSettings>& competition = {});
 // A pupil's cells, in the order of the headings; a pupil without a
 // finished sitting has empty figures.
-QList<CExportCell> Cells(const CExamResultRow& row);
+QList<CExportCell> Cells(const CExamResultRow& row, bool bCompetition = false);
 // Sorts by a column, ascending or not: figures by their value, texts in
 // Chinese order. Pupils without the figure come last either way.
-void Sort(QList<CExamResultRow>& rows, int column, bool ascending);
+void Sort(QList<CExamResultRow>& rows, int column, bool ascending, bool bCompetition = false);
 
 // "期中测验 考试成绩(《字母》第 2 屏,限时 1 分钟,三年级二班)".
 QString Title(const CExam& exam);

@@ -1,6 +1,7 @@
 #include "exams/ExamResultsDlg.h"
 
 #include "documents/TableExport.h"
+#include "exams/CompetitionStore.h"
 #include "exams/ExamResultTable.h"
 #include "platform/Dispatch.h"
 #include "platform/ListCtrl.h"
@@ -37,7 +38,7 @@ bool CExamResultsDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_listResults = Item<CListCtrl>(IDC_RESULTS);
     QList<ListColumn> columns;
-    const QStringList headings = ExamResultTable::Headings(m_exam.nKind);
+    const QStringList headings = ExamResultTable::Headings(m_exam.nKind, m_exam.competition);
     for (int i = 0; i < headings.size(); ++i)
         columns.append({headings[i], g_widths.value(i, 60)});
     SetUpReportList(m_listResults, columns);
@@ -55,12 +56,16 @@ void CExamResultsDlg::Reload()
 {
     AskForDialog<QList<CExamResultRow>>(
         this, m_session,
-        [exam = m_exam](CDaoDatabase& own) { return ExamStore::LoadResults(own, exam); },
+        [exam = m_exam](CDaoDatabase& own) {
+            return exam.competition ? CompetitionStore::LoadStanding(own, exam, *exam.competition)
+                                    : ExamStore::LoadResults(own, exam);
+        },
         [this](QList<CExamResultRow> rows) {
             m_bShown = true;
             m_rows = std::move(rows);
             if (m_nSortColumn >= 0)
-                ExamResultTable::Sort(m_rows, m_nSortColumn, m_bAscending);
+                ExamResultTable::Sort(m_rows, m_nSortColumn, m_bAscending,
+                                      m_exam.competition.has_value());
             Fill();
         },
         [this] {
@@ -76,7 +81,7 @@ void CExamResultsDlg::Fill()
     for (const CExamResultRow& row : std::as_const(m_rows)) {
         ++counts[row.state];
         QStringList cells;
-        for (const CExportCell& cell : ExamResultTable::Cells(row))
+        for (const CExportCell& cell : ExamResultTable::Cells(row, m_exam.competition.has_value()))
             cells.append(cell.DisplayText());
         rows.append(cells);
     }
@@ -104,7 +109,7 @@ void CExamResultsDlg::SortBy(int column)
 {
     m_bAscending = column == m_nSortColumn ? !m_bAscending : true;
     m_nSortColumn = column;
-    ExamResultTable::Sort(m_rows, column, m_bAscending);
+    ExamResultTable::Sort(m_rows, column, m_bAscending, m_exam.competition.has_value());
     m_listResults->header()->setSortIndicator(column, m_bAscending ? Qt::AscendingOrder
                                                                    : Qt::DescendingOrder);
     Fill();

@@ -9,6 +9,7 @@
 #include "attempts/PracticeKind.h"
 #include "classroom/ClassNames.h"
 #include "classroom/ClassTasks.h"
+#include "exams/CompetitionStore.h"
 #include "platform/CheckedQuery.h"
 #include "platform/ChineseOrder.h"
 #include "platform/Dao.h"
@@ -36,8 +37,10 @@ const CClassTable ExamClasses{u"exam_class"_s, u"exam_id"_s};
 // kind itself.
 const QString ExamColumns =
     u"SELECT e.id, e.title, e.text_id, e.screen, e.minutes, e.backspace_allowed, "
-    "e.retake_allowed, e.is_open, e.created_at, COALESCE(t.title, ''), COALESCE(e.kind, t.kind) "
-    "FROM exam e LEFT JOIN practice_text t ON t.id = e.text_id "_s;
+    "e.retake_allowed, e.is_open, e.created_at, COALESCE(t.title, ''), COALESCE(e.kind, t.kind), "
+    "c.scoring, c.first_share, c.second_share, c.third_share, c.starts_at "
+    "FROM exam e LEFT JOIN practice_text t ON t.id = e.text_id "
+    "LEFT JOIN competition c ON c.exam_id = e.id "_s;
 
 CExam ReadExam(const QSqlQuery& query)
 {
@@ -53,6 +56,14 @@ CExam ReadExam(const QSqlQuery& query)
     exam.createdAt = ParseStoredDateTime(query.value(8));
     exam.strTextTitle = query.value(9).toString();
     exam.nKind = query.value(10).toInt();
+    if (!query.value(11).isNull()) {
+        CCompetitionSettings& competition = exam.competition.emplace();
+        competition.nScoring = query.value(11).toInt();
+        for (int i = 0; i < 3; ++i)
+            competition.shares[i] = query.value(12 + i).toInt();
+        if (!query.value(15).isNull())
+            competition.startsAt = ParseStoredDateTime(query.value(15));
+    }
     return exam;
 }
 
@@ -165,6 +176,10 @@ qint64 SaveExam(CDaoDatabase& db, const CExam& exam)
     // The screen a result is scored against is the exam's own from now on:
     // a text changed later does not change an exam set on it.
     KeepScreen(db, id, exam.nTextId, exam.nScreen);
+    if (exam.competition)
+        CompetitionStore::Save(db, id, *exam.competition);
+    else
+        Run(db, u"DELETE FROM competition WHERE exam_id = ?"_s, {id});
     transaction.Commit();
     return id;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/CompetitionRules.h"
 #include "attempts/Grades.h"
 
 #include <QDateTime>
@@ -27,6 +28,8 @@ struct CExam
     // Read with the exam: its text's title and kind.
     QString strTextTitle;
     int nKind = 0;
+    // A competition (比赛) is an exam its pupils start together.
+    std::optional<CCompetitionSettings> competition;
 };
 
 // One pupil's line of an exam's results.
@@ -57,6 +60,10 @@ struct CExamResultRow
     QString strRefusal;    // why a result of the pupil's could not be stored
     // Of a finished result of a practice kind, by its class's rule.
     std::optional<Grade> grade;
+    // Of a finished result of a competition: its score by the
+    // competition's rule, and its place.
+    double dScore = 0;
+    std::optional<CompetitionRules::CPlace> place;
 
     // Over the time the exam's speed is measured over, in the kind's unit.
     double Speed() const;

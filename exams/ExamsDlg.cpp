@@ -1,5 +1,6 @@
 #include "exams/ExamsDlg.h"
 
+#include "exams/CompetitionStore.h"
 #include "exams/ExamEditDlg.h"
 #include "exams/ExamResultsDlg.h"
 #include "platform/ListCtrl.h"
@@ -16,8 +17,17 @@ using enum ExamsDlgIds::Id;
 
 const QList<ListColumn> g_columns = {
     {u"考试"_s, 150}, {u"文章"_s, 130}, {u"屏"_s, 35},     {u"限时"_s, 55},
-    {u"班级"_s, 140}, {u"状态"_s, 50},  {u"退格键"_s, 55}, {u"重考"_s, 45},
+    {u"班级"_s, 140}, {u"状态"_s, 90},  {u"退格键"_s, 55}, {u"重考"_s, 45},
 };
+
+// "打开", "关闭"; a competition's also says whether it started.
+QString StateText(const CExam& exam)
+{
+    const QString open = exam.bOpen ? u"打开"_s : u"关闭"_s;
+    if (!exam.competition)
+        return open;
+    return exam.competition->startsAt.isValid() ? u"比赛已开始,%1"_s.arg(open) : u"比赛未开始"_s;
+}
 
 } // namespace
 
@@ -59,8 +69,7 @@ void CExamsDlg::Reload(qint64 chooseId)
     for (const CExam& exam : std::as_const(m_exams)) {
         ids.append(exam.nId);
         rows.append({exam.strTitle, exam.strTextTitle, QString::number(exam.nScreen),
-                     u"%1分钟"_s.arg(exam.nMinutes), exam.classes.join(u"、"_s),
-                     exam.bOpen ? u"打开"_s : u"关闭"_s,
+                     u"%1分钟"_s.arg(exam.nMinutes), exam.classes.join(u"、"_s), StateText(exam),
                      exam.bBackspaceAllowed ? u"允许"_s : u"不允许"_s,
                      exam.bRetakeAllowed ? u"允许"_s : u"不允许"_s});
     }
@@ -101,6 +110,9 @@ void CExamsDlg::OnCommand(int nID)
     case IDC_DELETE:
         DeleteSelected();
         break;
+    case IDC_START:
+        StartCompetition();
+        break;
     default:
         break;
     }
@@ -121,6 +133,33 @@ void CExamsDlg::ToggleOpen()
     const qint64 id = exam->nId;
     const bool bOpen = !exam->bOpen;
     AfterChange([id, bOpen](CDaoDatabase& own) { ExamStore::SetOpen(own, id, bOpen); });
+}
+
+void CExamsDlg::StartCompetition()
+{
+    const CExam* exam = Selected();
+    if (!exam)
+        return;
+    if (!exam->competition) {
+        Platform().MessageBox(
+            this,
+            u"《%1》不是比赛。在\"修改\"中勾选\"作为比赛\"后才能开始比赛。"_s.arg(exam->strTitle),
+            u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (exam->competition->startsAt.isValid()) {
+        Platform().MessageBox(this, u"比赛《%1》已经开始了。"_s.arg(exam->strTitle), u"提示"_s,
+                              MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (Platform().MessageBox(this,
+                              u"确定现在开始比赛《%1》吗?\n%2 秒后,参加比赛的班级的学生一起开始。"_s
+                                  .arg(exam->strTitle)
+                                  .arg(CompetitionRules::CountdownMs / 1000),
+                              u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    AfterChange([id = exam->nId](CDaoDatabase& own) { CompetitionStore::Start(own, id); },
+                exam->nId);
 }
 
 void CExamsDlg::ShowResults()

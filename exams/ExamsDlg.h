@@ -12,7 +12,8 @@ class CListCtrl;
 class CSession;
 
 // 考试: the teacher's exams; new, edit, open or close, their results, and
-// delete. Only an open exam is offered to the pupils of its classes.
+// delete. Only an open exam is offered to the pupils of its classes. A
+// competition (比赛) among them opens when the teacher starts it.
 class CExamsDlg : public CClassTaskListDlg
 {
     Q_OBJECT
@@ -35,6 +36,8 @@ private:
     const CExam* Selected();
     void Edit(const CExam& exam);
     void ToggleOpen();
+    // 开始比赛: the chosen competition starts for everybody in ten seconds.
+    void StartCompetition();
     void ShowResults();
     void DeleteSelected();
 

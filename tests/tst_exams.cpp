@@ -793,6 +793,81 @@ private slots:
         QCOMPARE(f.view->LoadedScreen() ? f.view->LoadedScreen()->nExamId : 0, bLoaded ? exam : 0);
     }
 
+    // A teacher makes an exam a competition (比赛) in its editor, starts it
+    // from the list, and reads the results ranked by its rule, with the
+    // places, scores and prizes, as exported.
+    void teacherRunsACompetition()
+    {
+        m_pDatabase->SignInAsTeacher();
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const qint64 exam = AddExam(db, 1);
+        QHash<QString, qint64> keys;
+        for (const QString& name : {u"安安"_s, u"贝贝"_s, u"陈晨"_s})
+            keys[name] = m_pDatabase->Insert(u"user"_s, {name, Class, u"No."_s + name});
+        LogInTeacher(*m_pDatabase);
+        CScriptedPlatform platform;
+        platform.AnswerBoxes({IDOK, IDYES});
+        QStringList states;
+        Drive<CExamsDlg>(platform, [&](CExamsDlg* dlg) {
+            Drive<CExamEditDlg>(platform, [&](CExamEditDlg* edit) {
+                edit->ClickButton(1009);
+                edit->ChooseItem(1010, CCompetitionSettings::NetFivePenalty);
+                Fill(edit, {{1011, u"60"_s}, {1012, u"50"_s}, {1013, u"0"_s}});
+                Press(edit, 1); // refused: more than everybody
+                Fill(edit, {{1012, u"0"_s}});
+                Press(edit, 1);
+            });
+            dlg->m_listExams->setCurrentIndex(dlg->m_listExams->model()->index(0, 0));
+            ClickAndWait(dlg, 1003);
+            states.append(ListOf(dlg->m_listExams).cells.value(0).value(5));
+            ClickAndWait(dlg, 1007);
+            states.append(ListOf(dlg->m_listExams).cells.value(0).value(5));
+        });
+        CExamsDlg(CSession::Instance()).DoModal();
+        QCOMPARE(platform.boxes.value(0).text, u"一、二、三等奖的比例加起来不能超过 100%。"_s);
+        QVERIFY(platform.boxes.value(1).text.startsWith(u"确定现在开始比赛《期中测验》吗?"_s));
+        QCOMPARE(states, (QStringList{u"比赛未开始"_s, u"比赛已开始,打开"_s}));
+        const CExam stored = ExamStore::LoadExam(*db, exam).value();
+        QVERIFY(stored.competition && stored.competition->startsAt.isValid());
+        QCOMPARE(stored.competition->nScoring, int(CCompetitionSettings::NetFivePenalty));
+        QVERIFY(!stored.bRetakeAllowed);
+
+        // 100 typed, 90 right in a minute: 40 net; 50 right of 50: 50 net
+        // in 45 s is 66.7; 贝贝 sits nothing.
+        for (const auto& [name, figures] :
+             {std::pair{u"安安"_s, QVariantList{60000, 100, 90}},
+              std::pair{u"陈晨"_s, QVariantList{45000, 50, 50}}}) {
+            QSqlQuery insert(db->Connection());
+            insert.prepare(u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, kind, "
+                           "finished, elapsed_ms, speed_ms, typed_units, correct_units, "
+                           "end_reason, focus_losses, late) VALUES (?, ?, ?, ?, 112, 1, ?, ?, ?, "
+                           "?, 1, 0, 0)"_s);
+            for (const QVariant& value :
+                 QVariantList{name, exam, keys[name], StoredDateTime(stored.competition->startsAt),
+                              figures[0], figures[0], figures[1], figures[2]})
+                insert.addBindValue(value);
+            QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+        }
+        const QString csv = QDir::current().filePath(u"competition.csv"_s);
+        platform.AnswerFiles({csv});
+        QStringList headings, shown;
+        Drive<CExamResultsDlg>(platform, [&](CExamResultsDlg* dlg) {
+            headings = ListOf(dlg->m_listResults).headers.mid(4, 3);
+            shown = Lines(dlg->m_listResults);
+            dlg->ClickButton(1012);
+        });
+        CExamResultsDlg(CSession::Instance(), stored).DoModal();
+        QCOMPARE(headings, (QStringList{u"名次"_s, u"成绩(错一罚五)"_s, u"奖项"_s}));
+        QCOMPARE(shown.value(0).section(u'|', 0, 6), u"陈晨|三年级二班|No.陈晨|已完成|1|66.7|一等奖"_s);
+        QCOMPARE(shown.value(1).section(u'|', 0, 6), u"安安|三年级二班|No.安安|已完成|2|40.0|"_s);
+        QCOMPARE(shown.value(2).section(u'|', 0, 6), u"贝贝|三年级二班|No.贝贝|未开始|||"_s);
+        const QJsonArray rows = ReadTable(csv)[u"rows"_s].toArray();
+        QVERIFY2(rows[0][0].toString().startsWith(u"期中测验 比赛成绩("_s) &&
+                     rows[0][0].toString().endsWith(u",计分:错一罚五)"_s),
+                 qPrintable(rows[0][0].toString()));
+        QCOMPARE(rows[2][6].toString(), u"一等奖"_s);
+    }
+
     // The teacher's way: a new exam refuses what is missing; its classes
     // are ticked, one check box each: pointing at a class ticks or chooses
     // nothing, a click on its box ticks it. It is stored with its classes
