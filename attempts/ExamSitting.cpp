@@ -27,6 +27,7 @@ const QString NotYourClass = u"这场考试不是给你的班级的。"_s;
 const QString SittingElsewhere = u"你正在另一台电脑(或另一个窗口)上参加这场考试,不能同时考两次。"_s;
 const QString AlreadySat = u"你已经参加过这场考试,这场考试不允许重考。"_s;
 const QString NotStartedYet = u"比赛还没有开始。"_s;
+const QString CompetitionOver = u"比赛已经结束。"_s;
 const QString NoStart = u"数据库中没有这次考试的开始记录"_s;
 const QString ExamGone = u"考试已被删除"_s;
 const QString AnothersSitting = u"本机保存的成绩属于另一个帐户,不能记在这个帐户下"_s;
@@ -62,8 +63,10 @@ void ReadScreen(CDaoDatabase& db, CExamSitting& sitting)
 CSittingStart StartOnServer(CDaoDatabase& db, const CExamSitting& sitting)
 {
     QSqlQuery query(db.Connection());
-    Prepare(query, u"SELECT started_at, title, kind, minutes, screen_cells, screen_texts "
-                   "FROM qe_start_sitting(?, ?)"_s);
+    Prepare(query, u"SELECT started_at, title, kind, minutes, screen_cells, screen_texts, "
+                   "CASE WHEN EXISTS (SELECT 1 FROM competition WHERE exam_id = ?) "
+                   "THEN LOCALTIMESTAMP(3) END FROM qe_start_sitting(?, ?)"_s);
+    query.addBindValue(sitting.nExamId);
     query.addBindValue(sitting.nExamId);
     query.addBindValue(sitting.strUid);
     if (!query.exec()) {
@@ -83,6 +86,9 @@ CSittingStart StartOnServer(CDaoDatabase& db, const CExamSitting& sitting)
     started.nMinutes = query.value(3).toInt();
     started.screenCells = SplitCells(query.value(4).toString());
     started.screenTexts = TextsFromJson(query.value(5).toString());
+    if (!query.value(6).isNull())
+        started.nGoneMs =
+            qMax<qint64>(started.startedAt.msecsTo(ParseStoredDateTime(query.value(6))), 0);
     return {started, {}};
 }
 
@@ -124,6 +130,8 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
         if (competition.value(0).isNull() || ParseStoredDateTime(competition.value(0)) > now)
             return refuse(NotStartedYet);
         start = ParseStoredDateTime(competition.value(0));
+        if (start.addSecs(qint64(minutes) * 60) <= now)
+            return refuse(CompetitionOver);
     }
     competition.finish();
 
@@ -177,6 +185,7 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
     transaction.Commit();
     CExamSitting started = sitting;
     started.startedAt = start;
+    started.nGoneMs = start.msecsTo(now);
     return {started, {}};
 }
 

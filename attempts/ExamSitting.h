@@ -20,6 +20,9 @@ struct CExamSitting
     qint64 nExamId = 0;
     qint64 nUserKey = 0;
     QDateTime startedAt; // on the database's clock
+    // Of a competition, its time gone before this pupil started: a pupil
+    // who comes late has the time that is left.
+    qint64 nGoneMs = 0;
     // The exam as it started: its title, kind and time allowed, and its
     // screen as it is scored: cells in reading order (GBK in hex) and the
     // same cells as text.

@@ -39,8 +39,9 @@ BEGIN
 END
 $$;
 
--- A competition's sitting: refused before its start (QE106), and started
--- at the competition's start whenever the pupil comes.
+-- A competition's sitting: refused before its start and after its time
+-- (QE106), and started at the competition's start whenever the pupil
+-- comes.
 DO $$
 BEGIN
     PERFORM qe_rewrite_function(
@@ -55,6 +56,9 @@ BEGIN
          '    IF FOUND THEN' || chr(10) ||
          '        IF v_competition.starts_at IS NULL OR v_competition.starts_at > v_now THEN' || chr(10) ||
          '            RAISE EXCEPTION ''比赛还没有开始。'' USING ERRCODE = ''QE106'';' || chr(10) ||
+         '        END IF;' || chr(10) ||
+         '        IF v_competition.starts_at + make_interval(mins => v_exam.minutes) <= v_now THEN' || chr(10) ||
+         '            RAISE EXCEPTION ''比赛已经结束。'' USING ERRCODE = ''QE106'';' || chr(10) ||
          '        END IF;' || chr(10) ||
          '        v_start := v_competition.starts_at;' || chr(10) ||
          '    END IF;' || chr(10) ||

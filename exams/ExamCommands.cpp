@@ -93,6 +93,8 @@ CPracticeScreen ExamScreen(const CExam& exam)
     screen.nTimeLimitSeconds = exam.nMinutes * 60;
     screen.bBackspaceAllowed = exam.bBackspaceAllowed;
     screen.bRetakeAllowed = exam.bRetakeAllowed;
+    if (exam.competition)
+        screen.strCompetitionRule = CompetitionRules::ScoringRule(exam.competition->nScoring);
     return screen;
 }
 

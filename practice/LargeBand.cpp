@@ -11,7 +11,11 @@ namespace LargeBand {
 CStartCard Card(const CPracticeScreen& screen, int screenCount)
 {
     QStringList lines;
-    if (screen.nExamId != 0) {
+    if (screen.nExamId != 0 && !screen.strCompetitionRule.isEmpty()) {
+        lines << u"比赛:%1"_s.arg(screen.strTitle) << screen.strCompetitionRule;
+        lines << u"限时 %1,从比赛开始算起,时间到了自动结束"_s.arg(Clock(screen.nTimeLimitSeconds));
+        lines << u"比赛的文章在老师开始比赛后才显示,只能参加一次"_s;
+    } else if (screen.nExamId != 0) {
         lines << u"考试:%1"_s.arg(screen.strTitle);
         lines << (screen.nTimeLimitSeconds > 0
                       ? u"限时 %1,时间到了自动结束"_s.arg(Clock(screen.nTimeLimitSeconds))

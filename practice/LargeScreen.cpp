@@ -135,6 +135,14 @@ bool CLargeScreen::Begin(std::function<void()> begun)
         return false;
     m_exam.Begin(this, *m_screen, m_doc, [this, begun = std::move(begun)](bool bBegun) {
         m_pView->update();
+        // A competition's pupil who came late has the time that is left.
+        const qint64 goneMs = m_exam.Sitting() ? m_exam.Sitting()->nGoneMs : 0;
+        if (bBegun && goneMs > 0 && m_screen->nTimeLimitSeconds > 0) {
+            m_screen->nTimeLimitSeconds = qMax(int(m_screen->nTimeLimitSeconds - goneMs / 1000), 1);
+            if (m_services.pClock)
+                m_services.pClock->SetTimeLimit(m_screen->nTimeLimitSeconds,
+                                                [this] { m_session.TimeUp(); });
+        }
         if (bBegun)
             begun();
         else if (m_back)

@@ -23,6 +23,8 @@ struct CPracticeScreen
     bool bBackspaceAllowed = true;
     bool bRetakeAllowed = false; // an exam's: what ending it early means
     QString strAim;              // what the screen trains, for its card; empty for a text
+    // A competition's scoring as its card states it; empty for an exam.
+    QString strCompetitionRule;
 };
 
 // How many screenfuls the loader reads from text before only line breaks

@@ -11,6 +11,7 @@
 #include "exams/ExamStore.h"
 #include "exams/TakeExamDlg.h"
 #include "platform/ListCtrl.h"
+#include "practice/LargeBand.h"
 #include "res/CommandIds.h"
 #include "monitor/TodayDlg.h"
 #include "tests/AttemptRows.h"
@@ -454,7 +455,8 @@ private slots:
 
     // 比赛: its screen reaches nobody before the teacher's start, which is
     // ten seconds ahead on the database's clock and set once; every sitting
-    // starts at it, so that a pupil who comes late has only the time left.
+    // starts at it, so that a pupil who comes late has only the time left,
+    // and nobody once its time is over.
     void competitionStartsForEverybodyAtOnce()
     {
         CDaoDatabase* db = m_pDatabase->Admin();
@@ -485,7 +487,14 @@ private slots:
         const CSittingStart late = StartSitting(pupil, exam, m_nPupil);
         QVERIFY(late.sitting);
         QCOMPARE(late.sitting->startedAt, started);
-        QCOMPARE(ExamStore::DatabaseNow(*db).msecsTo(started) / 1000, -20);
+        QCOMPARE(late.sitting->nGoneMs / 1000, 20); // of the minute allowed
+        // Past its minute nobody starts it any more.
+        if (m_pDatabase->IsPostgres())
+            db->Execute(u"UPDATE competition SET starts_at = LOCALTIMESTAMP(3) - "
+                        "interval '61 seconds'"_s);
+        else
+            platform.Advance(41000);
+        QCOMPARE(StartSitting(pupil, exam, m_nPupil).strRefusal, u"比赛已经结束。"_s);
     }
 
     // Ranked by the score, then the accuracy, then the time taken; equal in
@@ -793,6 +802,31 @@ private slots:
         QCOMPARE(f.view->LoadedScreen() ? f.view->LoadedScreen()->nExamId : 0, bLoaded ? exam : 0);
     }
 
+    // A competition's card states how it is scored; a pupil who comes late
+    // starts with the time that is left, on the screen and on its clock.
+    void lateCompetitorHasTheTimeLeft()
+    {
+        CFrameFixture f;
+        LogIn(f);
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const qint64 exam = AddExam(db, 1);
+        CompetitionStore::Save(*db, exam, {});
+        QSqlQuery started(db->Connection());
+        started.prepare(u"UPDATE competition SET starts_at = ?"_s);
+        started.addBindValue(StoredDateTime(ExamStore::DatabaseNow(*db).addSecs(-20)));
+        QVERIFY2(started.exec(), qPrintable(started.lastError().text()));
+        TakeExam(f);
+        // Its card states how it is scored before it starts.
+        const QStringList card = LargeBand::Card(f.view->LoadedScreen().value(), 1).lines;
+        QCOMPARE(card.mid(0, 2),
+                 (QStringList{u"比赛:期中测验"_s,
+                              u"成绩 = 打对的字数 ÷ 分钟数;成绩相同的比正确率,再比用时。"_s}));
+        f.Type(QByteArray(" "));
+        QVERIFY(f.view->Session().IsRunning());
+        QCOMPARE(f.frame->PaneText(3), u"剩余:0:40"_s);
+        QCOMPARE(f.view->Band().figures.value(3), u"剩余 0:40"_s);
+    }
+
     // A teacher makes an exam a competition (比赛) in its editor, starts it
     // from the list, and reads the results ranked by its rule, with the
     // places, scores and prizes, as exported.
@@ -834,9 +868,8 @@ private slots:
 
         // 100 typed, 90 right in a minute: 40 net; 50 right of 50: 50 net
         // in 45 s is 66.7; 贝贝 sits nothing.
-        for (const auto& [name, figures] :
-             {std::pair{u"安安"_s, QVariantList{60000, 100, 90}},
-              std::pair{u"陈晨"_s, QVariantList{45000, 50, 50}}}) {
+        for (const auto& [name, figures] : {std::pair{u"安安"_s, QVariantList{60000, 100, 90}},
+                                            std::pair{u"陈晨"_s, QVariantList{45000, 50, 50}}}) {
             QSqlQuery insert(db->Connection());
             insert.prepare(u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, kind, "
                            "finished, elapsed_ms, speed_ms, typed_units, correct_units, "
@@ -858,7 +891,8 @@ private slots:
         });
         CExamResultsDlg(CSession::Instance(), stored).DoModal();
         QCOMPARE(headings, (QStringList{u"名次"_s, u"成绩(错一罚五)"_s, u"奖项"_s}));
-        QCOMPARE(shown.value(0).section(u'|', 0, 6), u"陈晨|三年级二班|No.陈晨|已完成|1|66.7|一等奖"_s);
+        QCOMPARE(shown.value(0).section(u'|', 0, 6),
+                 u"陈晨|三年级二班|No.陈晨|已完成|1|66.7|一等奖"_s);
         QCOMPARE(shown.value(1).section(u'|', 0, 6), u"安安|三年级二班|No.安安|已完成|2|40.0|"_s);
         QCOMPARE(shown.value(2).section(u'|', 0, 6), u"贝贝|三年级二班|No.贝贝|未开始|||"_s);
         const QJsonArray rows = ReadTable(csv)[u"rows"_s].toArray();
