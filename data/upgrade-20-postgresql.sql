@@ -25,13 +25,19 @@ CREATE TABLE competition (
 
 ALTER TABLE competition ENABLE ROW LEVEL SECURITY;
 
+-- The school's name, for its 奖状: one row, a teacher's to set.
+CREATE TABLE school (
+    id integer PRIMARY KEY CHECK (id = 1),
+    name text NOT NULL CHECK (char_length(name) <= 40)
+);
+
 DO $$
 DECLARE
     pupil text := quote_ident(qe_role('pupil'));
     teacher text := quote_ident(qe_role('teacher'));
 BEGIN
     EXECUTE 'GRANT SELECT ON competition TO ' || pupil;
-    EXECUTE 'GRANT SELECT, INSERT, UPDATE, DELETE ON competition TO ' || teacher;
+    EXECUTE 'GRANT SELECT, INSERT, UPDATE, DELETE ON competition, school TO ' || teacher;
     EXECUTE 'CREATE POLICY pupil_reads_own_class ON competition FOR SELECT TO ' || pupil
             || ' USING (EXISTS (SELECT 1 FROM exam_class c WHERE c.exam_id = competition.exam_id))';
     EXECUTE 'CREATE POLICY teacher_keeps ON competition FOR ALL TO ' || teacher

@@ -11,3 +11,9 @@ CREATE TABLE competition (
     starts_at TEXT,
     CHECK (first_share + second_share + third_share <= 100)
 );
+
+-- The school's name, for its 奖状.
+CREATE TABLE school (
+    id INTEGER PRIMARY KEY CHECK (id = 1),
+    name TEXT NOT NULL CHECK (length(name) <= 40)
+);

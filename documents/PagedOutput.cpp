@@ -34,7 +34,8 @@ QFont PrintFont(double points, bool bBold)
     return font;
 }
 
-QString WritePdf(const QString& path, const QString& title, const PagePainter& paint)
+QString WritePdf(const QString& path, const QString& title, const PagePainter& paint,
+                 QPageLayout::Orientation orientation)
 {
     // Written beside the target, which it replaces only when whole.
     QTemporaryFile part(path + u".XXXXXX"_s);
@@ -49,8 +50,8 @@ QString WritePdf(const QString& path, const QString& title, const PagePainter& p
         writer.setTitle(title);
         writer.setCreator(u"qe"_s);
         writer.setResolution(300);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, Margins,
-                                         QPageLayout::Millimeter));
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), orientation, Margins, QPageLayout::Millimeter));
         QPainter painter;
         if (!painter.begin(&writer))
             return u"无法写入该文件"_s;
@@ -72,12 +73,13 @@ QString WritePdf(const QString& path, const QString& title, const PagePainter& p
     return {};
 }
 
-bool PrintPages(QWidget* owner, const QString& title, const PagePainter& paint)
+bool PrintPages(QWidget* owner, const QString& title, const PagePainter& paint,
+                QPageLayout::Orientation orientation)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(title);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, Margins,
-                                      QPageLayout::Millimeter));
+    printer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), orientation, Margins, QPageLayout::Millimeter));
     if (!Platform().SetUpPrinter(owner, &printer))
         return false;
     QPainter painter;

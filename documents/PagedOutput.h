@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPageLayout>
 #include <QString>
 
 #include <functional>
@@ -22,7 +23,9 @@ QString PrintFontFamily();
 QFont PrintFont(double points, bool bBold = false);
 
 // Writes the pages to a PDF file; an empty text, or why it could not.
-QString WritePdf(const QString& path, const QString& title, const PagePainter& paint);
+QString WritePdf(const QString& path, const QString& title, const PagePainter& paint,
+                 QPageLayout::Orientation orientation = QPageLayout::Portrait);
 // Asks for a printer through the platform seam and prints the pages; false
 // when the user cancelled or the printer could not be started.
-bool PrintPages(QWidget* owner, const QString& title, const PagePainter& paint);
+bool PrintPages(QWidget* owner, const QString& title, const PagePainter& paint,
+                QPageLayout::Orientation orientation = QPageLayout::Portrait);

@@ -94,10 +94,11 @@ QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFo
 }
 
 QString ExportPages(QWidget* owner, const QString& suggestedName, const QString& title,
-                    const PagePainter& paint)
+                    const PagePainter& paint, QPageLayout::Orientation orientation)
 {
-    return ChooseAndWrite(owner, ExportFormat::Pdf, suggestedName,
-                          [&](const QString& path) { return WritePdf(path, title, paint); });
+    return ChooseAndWrite(owner, ExportFormat::Pdf, suggestedName, [&](const QString& path) {
+        return WritePdf(path, title, paint, orientation);
+    });
 }
 
 bool PrintTables(QWidget* owner, const QList<CExportTable>& tables)

@@ -23,6 +23,7 @@ QString ExportTables(QWidget* owner, const QList<CExportTable>& tables, ExportFo
 // The same for pages of one's own (login cards): a PDF file chosen, written
 // and told about.
 QString ExportPages(QWidget* owner, const QString& suggestedName, const QString& title,
-                    const PagePainter& paint);
+                    const PagePainter& paint,
+                    QPageLayout::Orientation orientation = QPageLayout::Portrait);
 // Prints the tables after the print dialog; false when cancelled.
 bool PrintTables(QWidget* owner, const QList<CExportTable>& tables);

@@ -82,4 +82,22 @@ QList<CExamResultRow> LoadStanding(CDaoDatabase& db, const CExam& exam,
     return rows;
 }
 
+QString LoadSchoolName(CDaoDatabase& db)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT name FROM school WHERE id = 1"_s);
+    Exec(query);
+    const QString name = query.next() ? query.value(0).toString() : QString();
+    CheckRead(query);
+    return name;
+}
+
+void SaveSchoolName(CDaoDatabase& db, const QString& name)
+{
+    Run(db,
+        u"INSERT INTO school (id, name) VALUES (1, ?) "
+        "ON CONFLICT (id) DO UPDATE SET name = excluded.name"_s,
+        {name});
+}
+
 } // namespace CompetitionStore

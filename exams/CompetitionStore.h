@@ -28,4 +28,8 @@ QDateTime Start(CDaoDatabase& db, qint64 examId);
 QList<CExamResultRow> LoadStanding(CDaoDatabase& db, const CExam& exam,
                                    const CCompetitionSettings& settings);
 
+// The school's name its 奖状 carry; empty until a teacher gives it.
+QString LoadSchoolName(CDaoDatabase& db);
+void SaveSchoolName(CDaoDatabase& db, const QString& name);
+
 } // namespace CompetitionStore

@@ -1,6 +1,7 @@
 #include "exams/ExamResultsDlg.h"
 
 #include "documents/TableExport.h"
+#include "exams/CertificateDlg.h"
 #include "exams/CompetitionStore.h"
 #include "exams/ExamResultTable.h"
 #include "platform/Dispatch.h"
@@ -42,6 +43,8 @@ bool CExamResultsDlg::OnInitDialog()
     for (int i = 0; i < headings.size(); ++i)
         columns.append({headings[i], g_widths.value(i, 60)});
     SetUpReportList(m_listResults, columns);
+    // Only a competition gives prizes.
+    GetDlgItem(IDC_CERTIFICATES)->setVisible(m_exam.competition.has_value());
     QHeaderView* header = m_listResults->header();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
@@ -127,6 +130,11 @@ void CExamResultsDlg::OnCommand(int nID)
     case IDC_REFRESH:
         Reload();
         break;
+    case IDC_CERTIFICATES: {
+        CCertificateDlg certificates(m_session, m_exam, m_rows, this);
+        certificates.DoModal();
+        break;
+    }
     case IDC_XLSX:
         ExportTables(this, {ExportTable()}, ExportFormat::Xlsx, name);
         break;

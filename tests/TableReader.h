@@ -34,6 +34,21 @@ inline int PdfPages(const QString& path)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+// "842 x 595 pts (A4)": the size of the first page, as pdfinfo
+// gives it; empty when it cannot read the file.
+inline QString PdfPageSize(const QString& path)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    if (!info.waitForFinished(60000) || info.exitCode() != 0)
+        return {};
+    return QRegularExpression(QStringLiteral("^Page size:\\s+(.*)$"),
+                              QRegularExpression::MultilineOption)
+        .match(QString::fromUtf8(info.readAllStandardOutput()))
+        .captured(1)
+        .trimmed();
+}
+
 // The text of each page, as pdftotext extracts it (the characters as a
 // reader copies them: 子, not the radical ⼦ whose glyph it shares).
 inline QStringList PdfPageTexts(const QString& path)

@@ -882,12 +882,23 @@ private slots:
             QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
         }
         const QString csv = QDir::current().filePath(u"competition.csv"_s);
-        platform.AnswerFiles({csv});
+        const QString pdf = QDir::current().filePath(u"certificates.pdf"_s);
+        platform.AnswerFiles({csv, pdf});
         QStringList headings, shown;
+        QString winners;
         Drive<CExamResultsDlg>(platform, [&](CExamResultsDlg* dlg) {
             headings = ListOf(dlg->m_listResults).headers.mid(4, 3);
             shown = Lines(dlg->m_listResults);
             dlg->ClickButton(1012);
+            // 奖状, under the school's name, which is kept.
+            Drive<CDialog>(platform, [&](CDialog* certificates) {
+                winners = certificates->GetDlgItemText(1001);
+                Fill(certificates, {{1002, u"  "_s}});
+                Press(certificates, 1003); // refused: no school
+                Fill(certificates, {{1002, u"实验小学"_s}});
+                Press(certificates, 1003);
+            });
+            dlg->ClickButton(1015);
         });
         CExamResultsDlg(CSession::Instance(), stored).DoModal();
         QCOMPARE(headings, (QStringList{u"名次"_s, u"成绩(错一罚五)"_s, u"奖项"_s}));
@@ -900,6 +911,18 @@ private slots:
                      rows[0][0].toString().endsWith(u",计分:错一罚五)"_s),
                  qPrintable(rows[0][0].toString()));
         QCOMPARE(rows[2][6].toString(), u"一等奖"_s);
+
+        // One winner of two by a share of 60 %: one landscape page.
+        QCOMPARE(winners, u"比赛《期中测验》的 1 名得奖学生,每人一页。"_s);
+        QCOMPARE(platform.boxes.value(3).text, u"请输入学校名称,它印在每张奖状上。"_s);
+        QCOMPARE(CompetitionStore::LoadSchoolName(*db), u"实验小学"_s);
+        QCOMPARE(PdfPages(pdf), 1);
+        QCOMPARE(PdfPageSize(pdf), u"842 x 595 pts (A4)"_s); // wider than high
+        const QString page = PdfPageTexts(pdf).value(0);
+        for (const QString& words : {u"陈晨 同学(三年级二班)"_s, u"实验小学“期中测验”"_s,
+                                     u"66.7 个字符/分(错一罚五)"_s, u"一等奖"_s})
+            QVERIFY2(page.contains(words), qPrintable(page));
+        QVERIFY(!page.contains(u"安安"_s));
     }
 
     // The teacher's way: a new exam refuses what is missing; its classes

@@ -618,6 +618,8 @@ pupil 42501 score a competition another way|UPDATE competition SET scoring = 1
 pupil 42501 join another class to a competition|INSERT INTO exam_class VALUES (%k, '二班')
 pupil 42501 end a competition for everybody|INSERT INTO exam_stop VALUES (%k, now())
 teacher 1 start a competition|UPDATE competition SET starts_at = now() WHERE exam_id = %k
+pupil 42501 put another school on the 奖状|INSERT INTO school VALUES (1, '别的学校')
+teacher 1 name the school|INSERT INTO school VALUES (1, '实验小学')
 teacher 23514 give more than everybody a prize|UPDATE competition SET first_share = 50,
   second_share = 50, third_share = 10
 pupil QE201 store 32 right cells in a second|SELECT * FROM qe_store_practice(112, %c32, %a32,
@@ -1249,7 +1251,7 @@ pupil: SELECT assignment assignment_class attempt attempt_commit attempt_key att
   lesson_miss practice_text schema_version score score_doubt score_owner supperuser user
 teacher: CONNECT TEMPORARY USAGE CREATE true false true false
 teacher: DELETE INSERT SELECT UPDATE assignment assignment_class class_speed competition
-  course_class exam exam_class grade_rule practice_text
+  course_class exam exam_class grade_rule practice_text school
 teacher: DELETE INSERT SELECT exam_stop
 teacher: DELETE SELECT UPDATE exam_sitting score user
 teacher: DELETE SELECT exam_refusal loginhistory
