@@ -3,11 +3,13 @@
 #include "exams/CompetitionStore.h"
 #include "exams/ExamEditDlg.h"
 #include "exams/ExamResultsDlg.h"
+#include "platform/Dao.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
 #include "texts/TextStore.h"
 #include "users/DialogAsk.h"
+#include "users/Session.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -152,11 +154,14 @@ void CExamsDlg::StartCompetition()
                               MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (Platform().MessageBox(this,
-                              u"确定现在开始比赛《%1》吗?\n%2 秒后,参加比赛的班级的学生一起开始。"_s
-                                  .arg(exam->strTitle)
-                                  .arg(CompetitionRules::CountdownMs / 1000),
-                              u"提示!"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    // A database file is one machine's: the others cannot take part.
+    const bool bOneMachine = m_session.Database() && !m_session.Database()->IsPostgres();
+    const QString question =
+        u"确定现在开始比赛《%1》吗?\n%2 秒后,参加比赛的班级的学生一起开始。"_s.arg(exam->strTitle)
+            .arg(CompetitionRules::CountdownMs / 1000) +
+        (bOneMachine ? u"\n使用的是数据库文件,比赛只能在这台电脑上进行。"_s : QString());
+    if (Platform().MessageBox(this, question, u"提示!"_s,
+                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     AfterChange([id = exam->nId](CDaoDatabase& own) { CompetitionStore::Start(own, id); },
                 exam->nId);

@@ -860,6 +860,9 @@ private slots:
         CExamsDlg(CSession::Instance()).DoModal();
         QCOMPARE(platform.boxes.value(0).text, u"一、二、三等奖的比例加起来不能超过 100%。"_s);
         QVERIFY(platform.boxes.value(1).text.startsWith(u"确定现在开始比赛《期中测验》吗?"_s));
+        // A database file is one machine's, and the teacher is told so.
+        QCOMPARE(platform.boxes.value(1).text.endsWith(u"比赛只能在这台电脑上进行。"_s),
+                 !m_pDatabase->IsPostgres());
         QCOMPARE(states, (QStringList{u"比赛未开始"_s, u"比赛已开始,打开"_s}));
         const CExam stored = ExamStore::LoadExam(*db, exam).value();
         QVERIFY(stored.competition && stored.competition->startsAt.isValid());
