@@ -74,7 +74,7 @@ CSittingStart StartOnServer(CDaoDatabase& db, const CExamSitting& sitting)
             DaoSql::Throw(query.lastError());
         } catch (const CDaoException& e) {
             if (e.State().startsWith("QE1"_L1))
-                return {std::nullopt, e.GetErrorMessage()};
+                return {std::nullopt, e.GetErrorMessage(), {}};
             throw;
         }
     }
@@ -89,7 +89,7 @@ CSittingStart StartOnServer(CDaoDatabase& db, const CExamSitting& sitting)
     if (!query.value(6).isNull())
         started.nGoneMs =
             qMax<qint64>(started.startedAt.msecsTo(ParseStoredDateTime(query.value(6))), 0);
-    return {started, {}};
+    return {started, {}, {}};
 }
 
 CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
@@ -97,7 +97,7 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
     // The transaction takes the file's write lock at once: two copies of the
     // program starting together are served one after the other.
     CDaoTransaction transaction(db);
-    const auto refuse = [](const QString& reason) { return CSittingStart{std::nullopt, reason}; };
+    const auto refuse = [](const QString& reason) { return CSittingStart{std::nullopt, reason, {}}; };
     QSqlQuery exam(db.Connection());
     Select(exam, u"SELECT is_open, minutes, retake_allowed FROM exam WHERE id = ?"_s);
     exam.addBindValue(sitting.nExamId);
@@ -149,7 +149,7 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
         started.startedAt = ParseStoredDateTime(again.value(0));
         again.finish();
         transaction.Commit();
-        return {started, {}};
+        return {started, {}, {}};
     }
     again.finish();
     QSqlQuery interrupted(db.Connection());
@@ -186,7 +186,24 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
     CExamSitting started = sitting;
     started.startedAt = start;
     started.nGoneMs = start.msecsTo(now);
-    return {started, {}};
+    return {started, {}, {}};
+}
+
+// How long a competition's pupils still wait, on the database's clock: -1
+// until a teacher starts it.
+qint64 UntilCompetitionStart(CDaoDatabase& db, qint64 examId)
+{
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT starts_at, %1 FROM competition WHERE exam_id = ?"_s.arg(
+                      db.IsPostgres() ? u"LOCALTIMESTAMP(3)"_s : u"NULL"_s));
+    query.addBindValue(examId);
+    Exec(query);
+    if (!query.next() || query.value(0).isNull())
+        return -1;
+    // A file's sittings start on the program's clock.
+    const QDateTime now =
+        db.IsPostgres() ? ParseStoredDateTime(query.value(1)) : Platform().CurrentDateTime();
+    return qMax<qint64>(now.msecsTo(ParseStoredDateTime(query.value(0))), 0);
 }
 
 CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
@@ -383,11 +400,11 @@ CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey, cons
     sitting.strUid = uid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : uid;
     sitting.nExamId = examId;
     sitting.nUserKey = userKey;
-    if (db.IsPostgres())
-        return StartOnServer(db, sitting);
-    CSittingStart start = StartInFile(db, sitting);
-    if (start.sitting)
+    CSittingStart start = db.IsPostgres() ? StartOnServer(db, sitting) : StartInFile(db, sitting);
+    if (start.sitting && !db.IsPostgres())
         ReadScreen(db, *start.sitting);
+    if (!start.sitting && start.strRefusal == NotStartedYet)
+        start.waitMs = UntilCompetitionStart(db, examId);
     return start;
 }
 

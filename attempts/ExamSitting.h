@@ -71,6 +71,9 @@ struct CSittingStart
 {
     std::optional<CExamSitting> sitting;
     QString strRefusal; // in Chinese, for the pupil
+    // A competition not started yet: the milliseconds to its start on the
+    // database's clock, or -1 while no teacher has started it.
+    std::optional<qint64> waitMs;
 };
 
 // Records the start of a sitting of exam by the signed-in pupil (the user

@@ -119,9 +119,10 @@ void CExamEditDlg::OnOK()
             Refuse(problem, IDC_FIRST);
             return;
         }
-        // Sat once, and open from its start on, not before.
+        // Sat once; open at once, so that its pupils can wait on its card
+        // (its text reaches nobody before the start).
         exam.bRetakeAllowed = false;
-        exam.bOpen = competition.startsAt.isValid() && m_exam.bOpen;
+        exam.bOpen = competition.startsAt.isValid() ? m_exam.bOpen : true;
     }
     AskForDialog<qint64>(
         this, m_session, [exam](CDaoDatabase& own) { return ExamStore::SaveExam(own, exam); },

@@ -12,7 +12,8 @@ class QLineEdit;
 // whether Backspace is allowed and a pupil may retake it, the classes that
 // take it (ticked in a list) and whether it is open once saved. Ticked as
 // a competition (比赛), it also says how it is scored and the shares that
-// win a prize; it opens when a teacher starts it, and is sat once.
+// win a prize; it is open at once for its pupils to wait on, starts when a
+// teacher starts it, and is sat once.
 class CExamEditDlg : public CClassTaskEditDlg
 {
     Q_OBJECT

@@ -6,12 +6,14 @@
 #include "platform/Platform.h"
 #include "users/Session.h"
 
+#include <QTimer>
 #include <QUuid>
 
 using namespace Qt::Literals::StringLiterals;
 
 void CExamRunner::BeginSitting(QObject* context, qint64 examId,
-                               std::function<void(std::optional<CExamSitting>)> begun)
+                               std::function<void(std::optional<CExamSitting>)> begun,
+                               std::function<bool(const QString& notice)> waiting)
 {
     if (!m_session.Database()) {
         Platform().MessageBox(m_pOwner, u"数据库未正确连接,考试无法开始。"_s, u"提示"_s,
@@ -28,8 +30,12 @@ void CExamRunner::BeginSitting(QObject* context, qint64 examId,
         [examId, userKey, uid](CDaoDatabase& own) {
             return StartSitting(own, examId, userKey, uid);
         },
-        [this, examId, begun](const CSittingStart& start) {
+        [this, context, examId, begun, waiting](const CSittingStart& start) {
             m_unanswered.erase(examId);
+            if (start.waitMs && waiting) {
+                WaitForStart(context, examId, *start.waitMs, begun, waiting);
+                return;
+            }
             if (!start.sitting)
                 Platform().MessageBox(m_pOwner, u"考试没有开始:%1"_s.arg(start.strRefusal),
                                       u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
@@ -43,6 +49,22 @@ void CExamRunner::BeginSitting(QObject* context, qint64 examId,
                 u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
             begun(std::nullopt);
         });
+}
+
+void CExamRunner::WaitForStart(QObject* context, qint64 examId, qint64 waitMs,
+                               std::function<void(std::optional<CExamSitting>)> begun,
+                               std::function<bool(const QString& notice)> waiting)
+{
+    const QString notice =
+        waitMs < 0 ? u"等待老师开始比赛……"_s : u"比赛 %1 秒后开始"_s.arg((waitMs + 999) / 1000);
+    if (!waiting(notice))
+        return; // the pupil left the card
+    // Asked again each second, and at the start itself, so that every
+    // waiting program starts at the moment the database's clock names.
+    const qint64 delay = waitMs < 0 ? WaitPollMs : qMin(waitMs, WaitPollMs);
+    QTimer::singleShot(delay, context, [this, context, examId, begun, waiting] {
+        BeginSitting(context, examId, begun, waiting);
+    });
 }
 
 void CExamRunner::EndSitting(QObject* context, const CExamSitting& sitting,

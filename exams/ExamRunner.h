@@ -24,11 +24,18 @@ public:
     void SetOwner(QWidget* pOwner) { m_pOwner = pOwner; }
 
     void BeginSitting(QObject* context, qint64 examId,
-                      std::function<void(std::optional<CExamSitting>)> begun) override;
+                      std::function<void(std::optional<CExamSitting>)> begun,
+                      std::function<bool(const QString& notice)> waiting = {}) override;
     void EndSitting(QObject* context, const CExamSitting& sitting, const CSittingResult& result,
                     std::function<void(const CSittingShown&)> shown) override;
 
 private:
+    static constexpr qint64 WaitPollMs = 1000;
+    // Shows how long the competition still waits and asks again.
+    void WaitForStart(QObject* context, qint64 examId, qint64 waitMs,
+                      std::function<void(std::optional<CExamSitting>)> begun,
+                      std::function<bool(const QString& notice)> waiting);
+
     const CSession& m_session;
     QWidget* m_pOwner = nullptr;
     // Starts whose answer did not come, by exam: asked again under the same

@@ -29,9 +29,13 @@ public:
     virtual ~IExamHost() = default;
     // The pupil pressed the space bar on exam's blank screen: begun(the
     // sitting's start, recorded by the database), or begun(nothing: the
-    // pupil was told why) and the exam does not start.
+    // pupil was told why) and the exam does not start. A competition not
+    // started yet is waited for: waiting(what to show) each second, and
+    // the sitting starts with everybody's; waiting answers false once the
+    // pupil waits no more.
     virtual void BeginSitting(QObject* context, qint64 examId,
-                              std::function<void(std::optional<CExamSitting>)> begun) = 0;
+                              std::function<void(std::optional<CExamSitting>)> begun,
+                              std::function<bool(const QString& notice)> waiting = {}) = 0;
     // The sitting ended: stores its result (or keeps it on the machine),
     // then shown(what to show the pupil).
     virtual void EndSitting(QObject* context, const CExamSitting& sitting,

@@ -13,7 +13,7 @@ QString CExamRun::EndQuestion(const CPracticeScreen& screen)
 }
 
 void CExamRun::Begin(QObject* context, const CPracticeScreen& screen, CQeDoc& doc,
-                     std::function<void(bool)> begun)
+                     std::function<void(bool)> begun, std::function<void(const QString&)> waiting)
 {
     // A pupil can neither read the text before the clock runs nor start
     // without the database knowing.
@@ -22,17 +22,29 @@ void CExamRun::Begin(QObject* context, const CPracticeScreen& screen, CQeDoc& do
         return;
     }
     m_bBeginning = true;
-    m_pHost->BeginSitting(context, screen.nExamId,
-                          [this, kind = screen.nKind, &doc,
-                           begun = std::move(begun)](std::optional<CExamSitting> sitting) {
-                              if (!m_bBeginning)
-                                  return; // the screen was left meanwhile
-                              m_bBeginning = false;
-                              m_sitting = std::move(sitting);
-                              if (m_sitting)
-                                  LoadScreenCells(doc, kind, m_sitting->screenCells);
-                              begun(m_sitting.has_value());
-                          });
+    const int beginning = ++m_nBeginnings;
+    // A wait ends when the card is left, or left and entered again.
+    const auto stillWaiting = [this, beginning,
+                               waiting = std::move(waiting)](const QString& notice) {
+        if (!m_bBeginning || beginning != m_nBeginnings)
+            return false;
+        if (waiting)
+            waiting(notice);
+        return true;
+    };
+    m_pHost->BeginSitting(
+        context, screen.nExamId,
+        [this, kind = screen.nKind, &doc,
+         begun = std::move(begun)](std::optional<CExamSitting> sitting) {
+            if (!m_bBeginning)
+                return; // the screen was left meanwhile
+            m_bBeginning = false;
+            m_sitting = std::move(sitting);
+            if (m_sitting)
+                LoadScreenCells(doc, kind, m_sitting->screenCells);
+            begun(m_sitting.has_value());
+        },
+        stillWaiting);
 }
 
 void CExamRun::AddToReport(LiveProgress::CReport& report, const CQeDoc& doc,

@@ -27,9 +27,11 @@ public:
     // The space bar on the exam's card: the start asked for; once it is
     // recorded the screen is loaded into the document and begun(true)
     // follows on context's thread, begun(false) when the exam does not
-    // start.
+    // start. A competition not started yet is waited for, waiting(what to
+    // show) each second.
     void Begin(QObject* context, const CPracticeScreen& screen, CQeDoc& doc,
-               std::function<void(bool bBegun)> begun);
+               std::function<void(bool bBegun)> begun,
+               std::function<void(const QString& notice)> waiting = {});
     bool IsBeginning() const { return m_bBeginning; }
     bool IsRunning() const { return m_sitting.has_value(); }
     const std::optional<CExamSitting>& Sitting() const { return m_sitting; }
@@ -54,4 +56,5 @@ private:
     IExamHost* m_pHost = nullptr;
     std::optional<CExamSitting> m_sitting;
     bool m_bBeginning = false; // asked, not answered yet
+    int m_nBeginnings = 0;     // which Begin a wait belongs to
 };

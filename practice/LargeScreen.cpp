@@ -60,6 +60,7 @@ void CLargeScreen::Clear()
 {
     m_screen.reset();
     m_exam.Reset();
+    m_strWaiting.clear();
     m_bSending = false;
     ++m_nResultsShown; // an answer still on its way belongs to nothing shown
     m_figureTimer.stop();
@@ -133,21 +134,30 @@ bool CLargeScreen::Begin(std::function<void()> begun)
         return true;
     if (m_exam.IsBeginning())
         return false;
-    m_exam.Begin(this, *m_screen, m_doc, [this, begun = std::move(begun)](bool bBegun) {
+    const auto waiting = [this](const QString& notice) {
+        m_strWaiting = notice;
         m_pView->update();
-        // A competition's pupil who came late has the time that is left.
-        const qint64 goneMs = m_exam.Sitting() ? m_exam.Sitting()->nGoneMs : 0;
-        if (bBegun && goneMs > 0 && m_screen->nTimeLimitSeconds > 0) {
-            m_screen->nTimeLimitSeconds = qMax(int(m_screen->nTimeLimitSeconds - goneMs / 1000), 1);
-            if (m_services.pClock)
-                m_services.pClock->SetTimeLimit(m_screen->nTimeLimitSeconds,
-                                                [this] { m_session.TimeUp(); });
-        }
-        if (bBegun)
-            begun();
-        else if (m_back)
-            m_back(); // the pupil was told why
-    });
+    };
+    m_exam.Begin(
+        this, *m_screen, m_doc,
+        [this, begun = std::move(begun)](bool bBegun) {
+            m_strWaiting.clear();
+            m_pView->update();
+            // A competition's pupil who came late has the time that is left.
+            const qint64 goneMs = m_exam.Sitting() ? m_exam.Sitting()->nGoneMs : 0;
+            if (bBegun && goneMs > 0 && m_screen->nTimeLimitSeconds > 0) {
+                m_screen->nTimeLimitSeconds =
+                    qMax(int(m_screen->nTimeLimitSeconds - goneMs / 1000), 1);
+                if (m_services.pClock)
+                    m_services.pClock->SetTimeLimit(m_screen->nTimeLimitSeconds,
+                                                    [this] { m_session.TimeUp(); });
+            }
+            if (bBegun)
+                begun();
+            else if (m_back)
+                m_back(); // the pupil was told why
+        },
+        waiting);
     return false;
 }
 
@@ -191,8 +201,19 @@ void CLargeScreen::Draw(QPainter& painter, const QRect& dirty,
     screen.DrawRows(painter, dirty, !ended);
     if (composition.IsOpen())
         screen.DrawComposition(painter, composition.Bytes());
-    if (!m_session.IsRunning() && !ended)
-        LargeBand::Card(*m_screen, m_nScreenCount).Draw(painter, layout.text, layout.BandFont());
+    if (!m_session.IsRunning() && !ended) {
+        Card().Draw(painter, layout.text, layout.BandFont());
+    }
+}
+
+CStartCard CLargeScreen::Card() const
+{
+    if (!m_screen)
+        return {};
+    CStartCard card = LargeBand::Card(*m_screen, m_nScreenCount);
+    if (!m_strWaiting.isEmpty())
+        card.strPrompt = m_strWaiting;
+    return card;
 }
 
 void CLargeScreen::ShowResult(const CAttempt& attempt)

@@ -8,6 +8,7 @@
 #include "practice/PracticeState.h"
 #include "practice/ResultPanel.h"
 #include "practice/ResultSheet.h"
+#include "practice/StartCard.h"
 #include "users/Database.h"
 
 #include <QObject>
@@ -73,6 +74,9 @@ public:
     // the pupil closes it.
     void ShowSitting(const CSittingShown& shown);
     bool ShowsResult() const { return m_result.has_value() || m_sitting.IsShown() || m_bSending; }
+    // The card before the first key, as drawn: a competition's says how
+    // long it still waits.
+    CStartCard Card() const;
     // The band over the rows: the figures while typing, the result's after.
     CBandText Band() const { return m_result ? m_result->band : RunningBand(); }
     const CResultSheet& SittingResult() const { return m_sitting; }
@@ -114,6 +118,8 @@ private:
     QTimer m_figureTimer; // the figures change with the time as well as the keys
     std::optional<CResult> m_result;
     bool m_bSending = false; // an exam's end waits for the database's answer
+    // What the card says while a competition waits for its start.
+    QString m_strWaiting;
     int m_nResultsShown = 0; // the stores' answers belong to the last shown
     CResultPanel m_panel;
     CResultSheet m_sitting;

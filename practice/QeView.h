@@ -76,6 +76,8 @@ public:
     bool ShowsResult() const { return m_large.ShowsResult(); }
     // Its band: the figures while typing, the result's once it ended.
     CBandText Band() const { return m_large.Band(); }
+    // The card before the first key, as drawn.
+    CStartCard Card() const { return m_large.Card(); }
     // The result's buttons, by their text ("保存成绩", "再练一次", "下一屏",
     // "我的作业", "返回").
     QPushButton* ResultButton(const QString& text) const { return m_large.ResultButton(text); }

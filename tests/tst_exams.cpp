@@ -802,6 +802,43 @@ private slots:
         QCOMPARE(f.view->LoadedScreen() ? f.view->LoadedScreen()->nExamId : 0, bLoaded ? exam : 0);
     }
 
+    // A pupil who presses the space bar before the teacher's start waits on
+    // the card: it says so, then counts down by the database's clock, and
+    // the competition starts by itself at its start.
+    void competitionCardWaitsForTheStart()
+    {
+        CFrameFixture f;
+        LogIn(f);
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const qint64 exam = AddExam(db, 1);
+        CompetitionStore::Save(*db, exam, {});
+        const auto startIn = [&](int seconds) {
+            QSqlQuery started(db->Connection());
+            started.prepare(u"UPDATE competition SET starts_at = ?"_s);
+            started.addBindValue(
+                StoredDateTime(ExamStore::DatabaseNow(*db).addMSecs(seconds * 1000 + 500)));
+            QVERIFY2(started.exec(), qPrintable(started.lastError().text()));
+        };
+        const auto prompt = [&f] { return f.view->Card().strPrompt; };
+        TakeExam(f);
+        f.Type(QByteArray(" "));
+        SettleWorker();
+        QCOMPARE(prompt(), u"等待老师开始比赛……"_s);
+        QCOMPARE(Count(u"exam_sitting"_s), 0);
+        startIn(30);
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         return prompt() == u"比赛 31 秒后开始"_s ||
+                                prompt() == u"比赛 30 秒后开始"_s;
+                     },
+                     5000),
+                 qPrintable(prompt()));
+        startIn(-2);
+        QVERIFY(QTest::qWaitFor([&] { return f.view->Session().IsRunning(); }, 5000));
+        QCOMPARE(Count(u"exam_sitting"_s), 1);
+        QCOMPARE(prompt(), u"按空格键开始"_s);
+    }
+
     // A competition's card states how it is scored; a pupil who comes late
     // starts with the time that is left, on the screen and on its clock.
     void lateCompetitorHasTheTimeLeft()
