@@ -97,7 +97,9 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
     // The transaction takes the file's write lock at once: two copies of the
     // program starting together are served one after the other.
     CDaoTransaction transaction(db);
-    const auto refuse = [](const QString& reason) { return CSittingStart{std::nullopt, reason, {}}; };
+    const auto refuse = [](const QString& reason) {
+        return CSittingStart{std::nullopt, reason, {}};
+    };
     QSqlQuery exam(db.Connection());
     Select(exam, u"SELECT is_open, minutes, retake_allowed FROM exam WHERE id = ?"_s);
     exam.addBindValue(sitting.nExamId);
@@ -194,16 +196,14 @@ CSittingStart StartInFile(CDaoDatabase& db, const CExamSitting& sitting)
 qint64 UntilCompetitionStart(CDaoDatabase& db, qint64 examId)
 {
     QSqlQuery query(db.Connection());
-    Select(query, u"SELECT starts_at, %1 FROM competition WHERE exam_id = ?"_s.arg(
-                      db.IsPostgres() ? u"LOCALTIMESTAMP(3)"_s : u"NULL"_s));
+    Select(query, u"SELECT starts_at FROM competition WHERE exam_id = ?"_s);
     query.addBindValue(examId);
     Exec(query);
     if (!query.next() || query.value(0).isNull())
         return -1;
-    // A file's sittings start on the program's clock.
-    const QDateTime now =
-        db.IsPostgres() ? ParseStoredDateTime(query.value(1)) : Platform().CurrentDateTime();
-    return qMax<qint64>(now.msecsTo(ParseStoredDateTime(query.value(0))), 0);
+    const QDateTime startsAt = ParseStoredDateTime(query.value(0));
+    query.finish();
+    return qMax<qint64>(DatabaseNow(db).msecsTo(startsAt), 0);
 }
 
 CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
@@ -393,6 +393,17 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
 }
 
 } // namespace
+
+QDateTime DatabaseNow(CDaoDatabase& db)
+{
+    if (!db.IsPostgres())
+        return Platform().CurrentDateTime();
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT LOCALTIMESTAMP(3)"_s);
+    Exec(query);
+    NextRow(query);
+    return ParseStoredDateTime(query.value(0));
+}
 
 CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey, const QString& uid)
 {

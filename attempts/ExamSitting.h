@@ -67,6 +67,10 @@ struct CSittingOutcome
 };
 
 // The start of a sitting or why there is none.
+// The clock sittings start on: the server's, or the program's for a
+// database file. Throws CDaoException.
+QDateTime DatabaseNow(CDaoDatabase& db);
+
 struct CSittingStart
 {
     std::optional<CExamSitting> sitting;

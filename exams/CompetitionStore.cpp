@@ -1,6 +1,7 @@
 #include "exams/CompetitionStore.h"
 
 #include "attempts/AttemptStore.h"
+#include "attempts/ExamSitting.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 #include "platform/DaoTransaction.h"
@@ -13,24 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
 
 namespace CompetitionStore {
-
-std::optional<CCompetitionSettings> Load(CDaoDatabase& db, qint64 examId)
-{
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT scoring, first_share, second_share, third_share, starts_at "
-                  "FROM competition WHERE exam_id = ?"_s);
-    query.addBindValue(examId);
-    Exec(query);
-    if (!query.next())
-        return {};
-    CCompetitionSettings settings;
-    settings.nScoring = query.value(0).toInt();
-    for (int i = 0; i < 3; ++i)
-        settings.shares[i] = query.value(1 + i).toInt();
-    if (!query.value(4).isNull())
-        settings.startsAt = ParseStoredDateTime(query.value(4));
-    return settings;
-}
 
 void Save(CDaoDatabase& db, qint64 examId, const CCompetitionSettings& settings)
 {
@@ -45,15 +28,20 @@ void Save(CDaoDatabase& db, qint64 examId, const CCompetitionSettings& settings)
 QDateTime Start(CDaoDatabase& db, qint64 examId)
 {
     CDaoTransaction transaction(db);
-    const QDateTime starts = ExamStore::DatabaseNow(db).addMSecs(CompetitionRules::CountdownMs);
+    const QDateTime starts = DatabaseNow(db).addMSecs(CompetitionRules::CountdownMs);
     Run(db, u"UPDATE competition SET starts_at = ? WHERE exam_id = ? AND starts_at IS NULL"_s,
         {StoredDateTime(starts), examId});
     Run(db, u"UPDATE exam SET is_open = 1 WHERE id = ?"_s, {examId});
-    const std::optional<CCompetitionSettings> settings = Load(db, examId);
-    if (!settings)
+    QSqlQuery started(db.Connection());
+    Select(started, u"SELECT starts_at FROM competition WHERE exam_id = ?"_s);
+    started.addBindValue(examId);
+    Exec(started);
+    if (!started.next())
         throw CDaoException(u"没有这场比赛。"_s);
+    const QDateTime startsAt = ParseStoredDateTime(started.value(0));
+    started.finish();
     transaction.Commit();
-    return settings->startsAt;
+    return startsAt;
 }
 
 QList<CExamResultRow> LoadStanding(CDaoDatabase& db, const CExam& exam,

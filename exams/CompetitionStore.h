@@ -6,16 +6,12 @@
 #include <QDateTime>
 #include <QList>
 
-#include <optional>
-
 class CDaoDatabase;
 
-// The competitions' storage, beside their exams. Every function throws
-// CDaoException.
+// The competitions' storage, beside their exams; a competition is read
+// with its exam (CExam::competition). Every function throws CDaoException.
 namespace CompetitionStore {
 
-// The competition of an exam, or nothing when the exam is none.
-std::optional<CCompetitionSettings> Load(CDaoDatabase& db, qint64 examId);
 // Keeps how it is scored and its prize shares; its start stays.
 void Save(CDaoDatabase& db, qint64 examId, const CCompetitionSettings& settings);
 // 开始比赛: opens the exam and sets its start CountdownMs from now on the

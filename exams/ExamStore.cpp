@@ -116,17 +116,6 @@ void KeepScreen(CDaoDatabase& db, qint64 id, qint64 textId, int screen)
 
 namespace ExamStore {
 
-QDateTime DatabaseNow(CDaoDatabase& db)
-{
-    if (!db.IsPostgres())
-        return Platform().CurrentDateTime(); // a file's sittings start on the program's clock
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT LOCALTIMESTAMP(3)"_s);
-    Exec(query);
-    NextRow(query);
-    return ParseStoredDateTime(query.value(0));
-}
-
 QList<CExam> LoadExams(CDaoDatabase& db)
 {
     return Exams(db, ExamColumns + u"ORDER BY e.id DESC"_s);

@@ -101,7 +101,5 @@ QStringList LoadClasses(CDaoDatabase& db);
 // One row per pupil of the exam's classes, and per pupil of another class
 // who sat it, by class and name.
 QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam);
-// The clock sittings start on: the server's, or the program's for a file.
-QDateTime DatabaseNow(CDaoDatabase& db);
 
 } // namespace ExamStore

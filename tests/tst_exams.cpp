@@ -470,7 +470,7 @@ private slots:
         QVERIFY(!early.sitting);
         QCOMPARE(early.strRefusal, u"比赛还没有开始。"_s);
 
-        const QDateTime pressed = ExamStore::DatabaseNow(*db);
+        const QDateTime pressed = DatabaseNow(*db);
         const QDateTime starts = CompetitionStore::Start(*db, exam);
         QVERIFY2(pressed.msecsTo(starts) >= 10000 && pressed.msecsTo(starts) < 12000,
                  qPrintable(starts.toString(Qt::ISODateWithMs)));
@@ -483,7 +483,7 @@ private slots:
                         "interval '20 seconds'"_s);
         else
             platform.Advance(30000);
-        const QDateTime started = CompetitionStore::Load(*db, exam)->startsAt;
+        const QDateTime started = ExamStore::LoadExam(*db, exam)->competition->startsAt;
         const CSittingStart late = StartSitting(pupil, exam, m_nPupil);
         QVERIFY(late.sitting);
         QCOMPARE(late.sitting->startedAt, started);
@@ -812,20 +812,13 @@ private slots:
         CDaoDatabase* db = m_pDatabase->Admin();
         const qint64 exam = AddExam(db, 1);
         CompetitionStore::Save(*db, exam, {});
-        const auto startIn = [&](int seconds) {
-            QSqlQuery started(db->Connection());
-            started.prepare(u"UPDATE competition SET starts_at = ?"_s);
-            started.addBindValue(
-                StoredDateTime(ExamStore::DatabaseNow(*db).addMSecs(seconds * 1000 + 500)));
-            QVERIFY2(started.exec(), qPrintable(started.lastError().text()));
-        };
         const auto prompt = [&f] { return f.view->Card().strPrompt; };
         TakeExam(f);
         f.Type(QByteArray(" "));
         SettleWorker();
         QCOMPARE(prompt(), u"等待老师开始比赛……"_s);
         QCOMPARE(Count(u"exam_sitting"_s), 0);
-        startIn(30);
+        StartCompetitionIn(30500);
         QVERIFY2(QTest::qWaitFor(
                      [&] {
                          return prompt() == u"比赛 31 秒后开始"_s ||
@@ -833,7 +826,7 @@ private slots:
                      },
                      5000),
                  qPrintable(prompt()));
-        startIn(-2);
+        StartCompetitionIn(-1500);
         QVERIFY(QTest::qWaitFor([&] { return f.view->Session().IsRunning(); }, 5000));
         QCOMPARE(Count(u"exam_sitting"_s), 1);
         QCOMPARE(prompt(), u"按空格键开始"_s);
@@ -848,10 +841,7 @@ private slots:
         CDaoDatabase* db = m_pDatabase->Admin();
         const qint64 exam = AddExam(db, 1);
         CompetitionStore::Save(*db, exam, {});
-        QSqlQuery started(db->Connection());
-        started.prepare(u"UPDATE competition SET starts_at = ?"_s);
-        started.addBindValue(StoredDateTime(ExamStore::DatabaseNow(*db).addSecs(-20)));
-        QVERIFY2(started.exec(), qPrintable(started.lastError().text()));
+        StartCompetitionIn(-20000);
         TakeExam(f);
         // Its card states how it is scored before it starts.
         const QStringList card = LargeBand::Card(f.view->LoadedScreen().value(), 1).lines;
@@ -1080,6 +1070,16 @@ private:
         PassSittingTime(f.platform, ms);
         f.frame->OnTimer(1);
         SettleWorker();
+    }
+    // The competition starts ms from now on the database's clock (before
+    // now for a negative ms).
+    void StartCompetitionIn(qint64 ms)
+    {
+        CDaoDatabase* db = m_pDatabase->Admin();
+        QSqlQuery started(db->Connection());
+        started.prepare(u"UPDATE competition SET starts_at = ?"_s);
+        started.addBindValue(StoredDateTime(DatabaseNow(*db).addMSecs(ms)));
+        QVERIFY2(started.exec(), qPrintable(started.lastError().text()));
     }
     void PassSittingTime(CScriptedPlatform& platform, qint64 ms)
     {
