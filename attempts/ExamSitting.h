@@ -80,6 +80,15 @@ struct CSittingStart
     std::optional<qint64> waitMs;
 };
 
+// A program waiting on a competition asks again after this long: each
+// second, and at the start itself, so that every waiting program starts at
+// the moment the database's clock names.
+inline qint64 NextStartAskMs(qint64 waitMs)
+{
+    constexpr qint64 PollMs = 1000;
+    return waitMs < 0 ? PollMs : qMin(waitMs, PollMs);
+}
+
 // Records the start of a sitting of exam by the signed-in pupil (the user
 // row userKey) on the database's clock, in one transaction with its checks:
 // the exam is open and set for the pupil's class, the pupil sits nowhere

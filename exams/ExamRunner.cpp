@@ -59,10 +59,7 @@ void CExamRunner::WaitForStart(QObject* context, qint64 examId, qint64 waitMs,
         waitMs < 0 ? u"等待老师开始比赛……"_s : u"比赛 %1 秒后开始"_s.arg((waitMs + 999) / 1000);
     if (!waiting(notice))
         return; // the pupil left the card
-    // Asked again each second, and at the start itself, so that every
-    // waiting program starts at the moment the database's clock names.
-    const qint64 delay = waitMs < 0 ? WaitPollMs : qMin(waitMs, WaitPollMs);
-    QTimer::singleShot(delay, context, [this, context, examId, begun, waiting] {
+    QTimer::singleShot(NextStartAskMs(waitMs), context, [this, context, examId, begun, waiting] {
         BeginSitting(context, examId, begun, waiting);
     });
 }

@@ -30,7 +30,6 @@ public:
                     std::function<void(const CSittingShown&)> shown) override;
 
 private:
-    static constexpr qint64 WaitPollMs = 1000;
     // Shows how long the competition still waits and asks again.
     void WaitForStart(QObject* context, qint64 examId, qint64 waitMs,
                       std::function<void(std::optional<CExamSitting>)> begun,

@@ -1,6 +1,7 @@
 #include "monitor/MonitorDlg.h"
 
 #include "attempts/ClassReport.h"
+#include "attempts/ExamSitting.h"
 #include "classroom/ClassCombo.h"
 #include "exams/ExamStore.h"
 #include "platform/Dao.h"
@@ -17,7 +18,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QScrollArea>
-#include <QSqlDriver>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,24 +26,14 @@ namespace {
 
 using enum MonitorDlgIds::Id;
 
-const QString Channel = u"qe_live"_s;
-
 } // namespace
 
 CMonitorDlg::CMonitorDlg(const CSession& session, QWidget* parent)
-    : CDialog(IDD, parent), m_session(session)
+    : CDialog(IDD, parent), m_session(session), m_watch(session, PollMs)
 {
-    m_poll.setInterval(PollMs);
-    connect(&m_poll, &QTimer::timeout, this, [this] { Reload(); });
-    m_woken.setSingleShot(true);
-    m_woken.setInterval(200);
-    connect(&m_woken, &QTimer::timeout, this, [this] { Reload(); });
 }
 
-CMonitorDlg::~CMonitorDlg()
-{
-    Listen(false);
-}
+CMonitorDlg::~CMonitorDlg() = default;
 
 bool CMonitorDlg::OnInitDialog()
 {
@@ -74,49 +64,22 @@ bool CMonitorDlg::OnInitDialog()
     scroll->setWidget(m_pTiles);
     layout->addWidget(scroll);
     ShowAsList(false);
-    FillClassCombo(this, m_session, m_comboClass, std::nullopt, [this] {
-        Listen(true);
-        m_poll.start();
-        Reload();
-    });
+    FillClassCombo(this, m_session, m_comboClass, std::nullopt,
+                   [this] { m_watch.Start([this] { ReadClass(); }); });
     return true;
-}
-
-void CMonitorDlg::Listen(bool on)
-{
-    CDaoDatabase* db = m_session.Database();
-    if (!db || !db->IsPostgres() || on == m_bListening)
-        return;
-    QSqlDriver* driver = db->Connection().driver();
-    if (on) {
-        // The payload is empty: whoever listens learns only that something
-        // changed, and reads what the rights allow.
-        m_bListening = driver->subscribeToNotification(Channel);
-        if (m_bListening)
-            connect(driver, &QSqlDriver::notification, this, [this](const QString& name) {
-                if (name != Channel)
-                    return;
-                ++m_nNotices;
-                if (!m_woken.isActive())
-                    m_woken.start();
-            });
-    } else {
-        driver->unsubscribeFromNotification(Channel);
-        disconnect(driver, &QSqlDriver::notification, this, nullptr);
-        m_bListening = false;
-    }
 }
 
 void CMonitorDlg::Reload()
 {
-    if (!m_session.Database() || m_comboClass->currentIndex() < 0)
-        return;
-    // One read at a time: what asks meanwhile is read once it is answered.
-    if (m_bReading) {
-        m_bReadAgain = true;
+    m_watch.Read();
+}
+
+void CMonitorDlg::ReadClass()
+{
+    if (!m_session.Database() || m_comboClass->currentIndex() < 0) {
+        m_watch.Answered();
         return;
     }
-    m_bReading = true;
     struct CRead
     {
         QDateTime now;
@@ -126,12 +89,12 @@ void CMonitorDlg::Reload()
     m_session.Ask<CRead>(
         this,
         [className](CDaoDatabase& own) {
-            return CRead{LiveProgress::Now(own),
+            return CRead{DatabaseNow(own),
                          MonitorModel::Join(LoadPupils(own, className),
                                             LiveProgress::LoadClass(own, className))};
         },
         [this, className](CRead read) {
-            Answered();
+            m_watch.Answered();
             if (className != m_comboClass->currentData().toString())
                 return; // another class was chosen meanwhile, and is read
             m_now = read.now;
@@ -141,19 +104,10 @@ void CMonitorDlg::Reload()
             Fill();
         },
         [this](const CDaoException& e) {
-            Answered();
+            m_watch.Answered();
             // Said once in the summary, not in a box every five seconds.
             SetDlgItemText(IDC_SUMMARY, u"无法读取班级的情况:%1"_s.arg(e.GetErrorMessage()));
         });
-}
-
-void CMonitorDlg::Answered()
-{
-    m_bReading = false;
-    if (m_bReadAgain) {
-        m_bReadAgain = false;
-        Reload();
-    }
 }
 
 void CMonitorDlg::Fill()

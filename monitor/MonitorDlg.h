@@ -3,8 +3,7 @@
 #include "monitor/MonitorModel.h"
 #include "monitor/PupilTiles.h"
 #include "platform/Dialog.h"
-
-#include <QTimer>
+#include "users/LiveWatch.h"
 
 class CListCtrl;
 class CSession;
@@ -32,7 +31,7 @@ public:
     void SortBy(int column);
     const QList<MonitorModel::CLine>& Lines() const { return m_lines; }
     // How often a notice woke the window (for the suites).
-    int Notices() const { return m_nNotices; }
+    int Notices() const { return m_watch.Notices(); }
 
     CListCtrl* m_listPupils = nullptr;
     QComboBox* m_comboClass = nullptr;
@@ -41,25 +40,15 @@ public:
     static constexpr int PollMs = 5000;
 
 private:
-    void Answered();
+    void ReadClass();
     void Fill();
     void ShowAsList(bool bList);
     void EndExam();
-    // LISTEN (or UNLISTEN) on the document's connection: the notices arrive
-    // on its socket, which the window's event loop watches; the worker's
-    // thread runs no loop that could. It is the one statement this window
-    // sends there, and it waits for nothing.
-    void Listen(bool on);
 
     const CSession& m_session;
+    CLiveWatch m_watch;
     QList<MonitorModel::CLine> m_lines;
     QDateTime m_now;
-    QTimer m_poll;
-    QTimer m_woken; // coalesces a burst of notices into one read
     int m_nSortColumn = -1;
     bool m_bAscending = true;
-    int m_nNotices = 0;
-    bool m_bListening = false;
-    bool m_bReading = false;
-    bool m_bReadAgain = false;
 };
