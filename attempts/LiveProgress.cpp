@@ -25,17 +25,6 @@ QVariant ExamOrNull(qint64 examId)
 
 } // namespace
 
-QDateTime Now(CDaoDatabase& db)
-{
-    if (!db.IsPostgres())
-        return Platform().CurrentDateTime();
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT LOCALTIMESTAMP(3)"_s);
-    Exec(query);
-    NextRow(query);
-    return ParseStoredDateTime(query.value(0));
-}
-
 CAnswer Report(CDaoDatabase& db, qint64 userKey, const QString& name, const QString& className,
                const CReport& report, int nFrom)
 {
@@ -118,13 +107,16 @@ void Leave(CDaoDatabase& db, qint64 userKey)
     Exec(query);
 }
 
-QList<CRow> LoadClass(CDaoDatabase& db, const QString& className)
+namespace {
+
+QList<CRow> LoadRows(CDaoDatabase& db, const QString& where, const QVariant& value)
 {
     QSqlQuery query(db.Connection());
     Select(query, u"SELECT user_key, user_name, activity, kind, exam_id, label, screen_units, "
                   "typed_units, correct_units, elapsed_ms, idle_ms, focus_lost, end_reason, "
-                  "reported_at FROM live_progress WHERE class_name = ?"_s);
-    query.addBindValue(className);
+                  "reported_at FROM live_progress WHERE "_s +
+                      where);
+    query.addBindValue(value);
     Exec(query);
     QList<CRow> rows;
     while (query.next()) {
@@ -147,6 +139,18 @@ QList<CRow> LoadClass(CDaoDatabase& db, const QString& className)
     }
     CheckRead(query);
     return rows;
+}
+
+} // namespace
+
+QList<CRow> LoadClass(CDaoDatabase& db, const QString& className)
+{
+    return LoadRows(db, u"class_name = ?"_s, className);
+}
+
+QList<CRow> LoadExam(CDaoDatabase& db, qint64 examId)
+{
+    return LoadRows(db, u"exam_id = ?"_s, examId);
 }
 
 QString StateText(const CRow* row, const QDateTime& now)

@@ -67,8 +67,8 @@ struct CRow
 };
 // The rows of the pupils of className.
 QList<CRow> LoadClass(CDaoDatabase& db, const QString& className);
-// The database's clock, which the reports are timed by.
-QDateTime Now(CDaoDatabase& db);
+// The rows of the programs whose last report is of exam examId.
+QList<CRow> LoadExam(CDaoDatabase& db, qint64 examId);
 
 // The state the grid shows: 未登录 (no row), 空闲, 练习中, 考试中, 已完成,
 // 离开窗口 or 离线, at the time now.

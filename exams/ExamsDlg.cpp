@@ -1,5 +1,6 @@
 #include "exams/ExamsDlg.h"
 
+#include "exams/CompetitionBoardWnd.h"
 #include "exams/CompetitionStore.h"
 #include "exams/ExamEditDlg.h"
 #include "exams/ExamResultsDlg.h"
@@ -115,6 +116,9 @@ void CExamsDlg::OnCommand(int nID)
     case IDC_START:
         StartCompetition();
         break;
+    case IDC_BOARD:
+        ShowBoard();
+        break;
     default:
         break;
     }
@@ -165,6 +169,21 @@ void CExamsDlg::StartCompetition()
         return;
     AfterChange([id = exam->nId](CDaoDatabase& own) { CompetitionStore::Start(own, id); },
                 exam->nId);
+}
+
+void CExamsDlg::ShowBoard()
+{
+    const CExam* exam = Selected();
+    if (!exam)
+        return;
+    if (!exam->competition) {
+        Platform().MessageBox(this, u"《%1》不是比赛,没有比赛大屏。"_s.arg(exam->strTitle),
+                              u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // The board outlives this list: it belongs to the main window.
+    m_pBoard = new CCompetitionBoardWnd(m_session, exam->nId, window()->parentWidget());
+    m_pBoard->Open();
 }
 
 void CExamsDlg::ShowResults()

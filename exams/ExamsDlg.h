@@ -1,9 +1,11 @@
 #pragma once
 
 #include "exams/ClassTaskListDlg.h"
+#include "exams/CompetitionBoardWnd.h"
 #include "exams/ExamStore.h"
 
 #include <QList>
+#include <QPointer>
 
 #include <functional>
 
@@ -25,6 +27,8 @@ public:
 
     CListCtrl* m_listExams = nullptr;
     const QList<CExam>& Exams() const { return m_exams; }
+    // The board opened last from this list, while it is open.
+    CCompetitionBoardWnd* Board() const { return m_pBoard; }
 
 private:
     void Reload(qint64 chooseId = 0);
@@ -38,9 +42,12 @@ private:
     void ToggleOpen();
     // 开始比赛: the chosen competition starts for everybody in ten seconds.
     void StartCompetition();
+    // 比赛大屏 of the chosen competition, full screen.
+    void ShowBoard();
     void ShowResults();
     void DeleteSelected();
 
     const CSession& m_session;
     QList<CExam> m_exams;
+    QPointer<CCompetitionBoardWnd> m_pBoard;
 };

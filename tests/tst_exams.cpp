@@ -2,6 +2,7 @@
 #include "attempts/LiveProgress.h"
 #include "attempts/PendingResults.h"
 #include "attempts/Progress.h"
+#include "exams/CompetitionBoardWnd.h"
 #include "exams/CompetitionStore.h"
 #include "exams/ExamCommands.h"
 #include "exams/ExamEditDlg.h"
@@ -26,11 +27,15 @@
 #include "users/Accounts.h"
 #include "users/Session.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QJsonArray>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
@@ -953,6 +958,121 @@ private slots:
                                      u"66.7 个字符/分(错一罚五)"_s, u"一等奖"_s})
             QVERIFY2(page.contains(words), qPrintable(page));
         QVERIFY(!page.contains(u"安安"_s));
+    }
+
+    // 比赛大屏: while the competition runs each pupil is ranked on what the
+    // program reported, or on the server's result once stored (a result in
+    // doubt shown as such); the teacher ends it for everybody from the
+    // board, and once every result is in the final ranking is the
+    // server's, with its prizes. The type is a thirtieth of the height.
+    void boardRanksLiveThenTheServersFinal()
+    {
+        m_pDatabase->SignInAsTeacher();
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const qint64 exam = AddExam(db, 1);
+        CompetitionStore::Save(*db, exam, {});
+        QHash<QString, qint64> keys;
+        for (const QString& name : {u"安安"_s, u"贝贝"_s, u"陈晨"_s})
+            keys[name] = m_pDatabase->Insert(u"user"_s, {name, Class, u"No."_s + name});
+        CScriptedPlatform platform; // the clock of a database file
+        StartCompetitionIn(-5000);
+        const QDateTime startsAt = ExamStore::LoadExam(*db, exam)->competition->startsAt;
+        // What the programs report: typed, right, the time, ended.
+        const auto report = [&](const QString& name, int typed, int correct, int ended) {
+            QSqlQuery row(db->Connection());
+            row.prepare(u"DELETE FROM live_progress WHERE user_key = ?"_s);
+            row.addBindValue(keys[name]);
+            QVERIFY(row.exec());
+            row.prepare(u"INSERT INTO live_progress (user_key, user_name, class_name, activity, "
+                        "kind, exam_id, label, screen_units, typed_units, correct_units, "
+                        "elapsed_ms, idle_ms, focus_lost, end_reason, reported_at) VALUES (?, ?, "
+                        "?, 2, 112, ?, '期中测验', 200, ?, ?, 30000, 0, 0, ?, ?)"_s);
+            for (const QVariant& value : QVariantList{keys[name], name, Class, exam, typed, correct,
+                                                      ended, StoredDateTime(DatabaseNow(*db))})
+                row.addBindValue(value);
+            QVERIFY2(row.exec(), qPrintable(row.lastError().text()));
+        };
+        const auto result = [&](const QString& name, int typed, int correct, bool bFlagged) {
+            QSqlQuery insert(db->Connection());
+            insert.prepare(u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, kind, "
+                           "finished, elapsed_ms, speed_ms, typed_units, correct_units, "
+                           "end_reason, focus_losses, late, flagged) VALUES (?, ?, ?, ?, 112, 1, "
+                           "60000, 60000, ?, ?, 1, 0, 0, ?)"_s);
+            for (const QVariant& value :
+                 QVariantList{name, exam, keys[name], StoredDateTime(startsAt), typed, correct,
+                              bFlagged ? 1 : 0})
+                insert.addBindValue(value);
+            QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+        };
+        report(u"安安"_s, 40, 38, 0);
+        report(u"贝贝"_s, 60, 60, 0);
+        result(u"陈晨"_s, 50, 50, true);
+        LogInTeacher(*m_pDatabase);
+        const auto shown = [](const CCompetitionBoardWnd* board) {
+            QStringList lines;
+            for (const CompetitionBoard::CLine& line : board->PageLines())
+                lines.append(u"%1 %2 %3% %4 %5 %6"_s.arg(line.nPlace)
+                                 .arg(line.strName)
+                                 .arg(line.nProgress)
+                                 .arg(line.strSpeed, line.strAccuracy, line.strState));
+            return lines;
+        };
+        QStringList running, waiting, final;
+        QString runningStatus, endedStatus;
+        QList<CBoardLayout> layouts;
+        Drive<CExamsDlg>(platform, [&](CExamsDlg* dlg) {
+            dlg->m_listExams->setCurrentIndex(dlg->m_listExams->model()->index(0, 0));
+            dlg->ClickButton(1008);
+            QPointer<CCompetitionBoardWnd> board = dlg->Board();
+            QVERIFY(board && board->isFullScreen());
+            QVERIFY(QTest::qWaitFor([&] { return board->Reads() > 0; }, 5000));
+            running = shown(board);
+            runningStatus = board->Board().strStatus;
+            // A report changes the ranking at the next read, within a second.
+            report(u"安安"_s, 80, 79, 0);
+            QVERIFY(
+                QTest::qWaitFor([&] { return shown(board).value(0).contains(u"安安"_s); }, 3000));
+            // 结束比赛 from the board's menu.
+            platform.AnswerBoxes({IDYES});
+            platform.DrivePopup([](QMenu* menu) { menu->actions().value(0)->trigger(); });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
+            QApplication::sendEvent(board, &click);
+            QVERIFY(QTest::qWaitFor(
+                [&] { return !board->Board().strStatus.startsWith(u"比赛中"_s); }, 5000));
+            endedStatus = board->Board().strStatus;
+            waiting = shown(board);
+            // The server's results come in: 贝贝 typed more right than 安安.
+            result(u"安安"_s, 100, 90, false);
+            result(u"贝贝"_s, 100, 96, false);
+            report(u"安安"_s, 100, 90, 1);
+            report(u"贝贝"_s, 100, 96, 1);
+            QVERIFY2(QTest::qWaitFor([&] { return board->Board().bFinal; }, 5000),
+                     qPrintable(shown(board).join(u'/') + board->Board().strStatus));
+            final = shown(board);
+            for (const QSize size : {QSize(1024, 768), QSize(1920, 1080)})
+                layouts.append(CBoardLayout::At(size));
+            QTest::keyClick(board, Qt::Key_Escape);
+            QVERIFY(QTest::qWaitFor([&] { return board.isNull(); }, 2000));
+        });
+        CExamsDlg(CSession::Instance()).DoModal();
+        QCOMPARE(
+            running,
+            (QStringList{u"1 贝贝 30% 24.0 WPM 100% 比赛中"_s, u"2 安安 20% 15.2 WPM 95% 比赛中"_s,
+                         u"3 陈晨 25% 10.0 WPM 100% 可疑"_s, u"0 李华 0% "_s + u"  未开始"_s}));
+        QVERIFY2(runningStatus.startsWith(u"比赛中,剩余 0:5"_s), qPrintable(runningStatus));
+        QCOMPARE(endedStatus, u"比赛结束,等待成绩……"_s);
+        QCOMPARE(waiting.value(0), u"1 安安 40% 31.6 WPM 98% 比赛中"_s);
+        QVERIFY(ExamStore::LoadExam(*db, exam)->bOpen == false);
+        QCOMPARE(
+            final,
+            (QStringList{u"1 贝贝 50% 19.2 WPM 96% 一等奖"_s, u"2 安安 50% 18.0 WPM 90% 二等奖"_s,
+                         u"3 陈晨 25% 10.0 WPM 100% 可疑"_s, u"0 李华 0% "_s + u"  未开始"_s}));
+        for (int i = 0; i < layouts.size(); ++i) {
+            const int height = i == 0 ? 768 : 1080;
+            QVERIFY(layouts[i].nGlyphPixels * 30 >= height);
+            QVERIFY(layouts[i].nTop + (layouts[i].nRows + 1) * layouts[i].nRowHeight <= height);
+            QVERIFY(layouts[i].nRows >= 10);
+        }
     }
 
     // The teacher's way: a new exam refuses what is missing; its classes
