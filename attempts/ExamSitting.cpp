@@ -398,11 +398,12 @@ QDateTime DatabaseNow(CDaoDatabase& db)
 {
     if (!db.IsPostgres())
         return Platform().CurrentDateTime();
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT LOCALTIMESTAMP(3)"_s);
+    QSqlQuery& query = db.Prepared(u"SELECT LOCALTIMESTAMP(3)"_s);
     Exec(query);
     NextRow(query);
-    return ParseStoredDateTime(query.value(0));
+    const QDateTime now = ParseStoredDateTime(query.value(0));
+    query.finish();
+    return now;
 }
 
 CSittingStart StartSitting(CDaoDatabase& db, qint64 examId, qint64 userKey, const QString& uid)

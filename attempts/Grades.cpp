@@ -107,9 +107,9 @@ namespace GradeStore {
 
 CGradeRules Load(CDaoDatabase& db)
 {
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT class_name, kind, excellent_speed, excellent_accuracy, good_speed, "
-                  "good_accuracy, pass_speed, pass_accuracy FROM grade_rule"_s);
+    QSqlQuery& query =
+        db.Prepared(u"SELECT class_name, kind, excellent_speed, excellent_accuracy, good_speed, "
+                    "good_accuracy, pass_speed, pass_accuracy FROM grade_rule"_s);
     Exec(query);
     CGradeRules rules;
     while (query.next()) {
@@ -119,6 +119,7 @@ CGradeRules Load(CDaoDatabase& db)
         rules.Set(query.value(0).toString(), query.value(1).toInt(), rule);
     }
     CheckRead(query);
+    query.finish();
     return rules;
 }
 

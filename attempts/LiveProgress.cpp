@@ -111,11 +111,11 @@ namespace {
 
 QList<CRow> LoadRows(CDaoDatabase& db, const QString& where, const QVariant& value)
 {
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT user_key, user_name, activity, kind, exam_id, label, screen_units, "
-                  "typed_units, correct_units, elapsed_ms, idle_ms, focus_lost, end_reason, "
-                  "reported_at FROM live_progress WHERE "_s +
-                      where);
+    QSqlQuery& query =
+        db.Prepared(u"SELECT user_key, user_name, activity, kind, exam_id, label, screen_units, "
+                    "typed_units, correct_units, elapsed_ms, idle_ms, focus_lost, end_reason, "
+                    "reported_at FROM live_progress WHERE "_s +
+                    where);
     query.addBindValue(value);
     Exec(query);
     QList<CRow> rows;
@@ -138,6 +138,7 @@ QList<CRow> LoadRows(CDaoDatabase& db, const QString& where, const QVariant& val
         row.reportedAt = ParseStoredDateTime(query.value(13));
     }
     CheckRead(query);
+    query.finish();
     return rows;
 }
 

@@ -1,9 +1,10 @@
 // The live view of a lab and the assignments' status, on the engines.
-//   qe_bench_live CLUSTER [exam]
+//   qe_bench_live CLUSTER [exam|competition]
 //       CLUSTER: a PostgreSQL cluster's address, on which databases of the
 //       run's own are made (empty: the SQLite rows alone); "exam": the
-//       exam at the bell alone.
-// Prints one line per figure, "live ...", "exam ..." and "assignment ...":
+//       exam at the bell alone; "competition": the competition alone.
+// Prints one line per figure, "live ...", "exam ...", "competition ..." and
+// "assignment ...":
 //  - 50 pupils' programs, each on a thread and a connection of its own and
 //    signed in as its pupil, report every 2 s through qe_report_progress;
 //    the teacher's side (signed in as a teacher) reads the class as
@@ -18,6 +19,12 @@
 //    server's time and WAL per report, its time per result (a session's
 //    only one, its functions compiled and planned for it) and the sittings
 //    stored counted.
+//  - A competition of four labs: 200 pupils wait on its card, asking as
+//    the program asks, until the teacher's 开始比赛; the time from the
+//    press until each program learnt the start and until each started
+//    (less the ten seconds' countdown), and the spread of the starts; the
+//    board of the 200 read each second while they type, beside one bare
+//    read of the same rows; the results stored, none lost or twice.
 //  - The status of a class of 50 in an assignment on a text's screen and
 //    in one on a range of lessons, over 1,000,000 attempts and 1,000,000
 //    lessons of 1,000 pupils, as the teacher's report reads it.
@@ -26,8 +33,10 @@
 #include "attempts/LiveProgress.h"
 #include "bench/BenchData.h"
 #include "bench/BenchFloor.h"
-#include "monitor/AssignmentStore.h"
+#include "exams/CompetitionBoard.h"
+#include "exams/CompetitionStore.h"
 #include "exams/ExamStore.h"
+#include "monitor/AssignmentStore.h"
 #include "monitor/MonitorDlg.h"
 #include "platform/Dao.h"
 #include "platform/DaoSql.h"
@@ -55,6 +64,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <semaphore>
 #include <thread>
 #include <vector>
 
@@ -212,28 +222,33 @@ void RunFor(int seconds)
 
 // The pupils register as the program registers them: on a server each
 // gets an account of its own, while a teacher allows registration into a
-// class a teacher made.
-void RegisterPupils(CDaoDatabase& owner)
+// class a teacher made. Pupil id is "live<id>" of classes[id % count].
+void RegisterPupils(CDaoDatabase& owner, int pupils = Pupils,
+                    const QStringList& classes = {LabClass})
 {
     owner.Execute(u"UPDATE lab_config SET registration_open = 1"_s);
-    owner.Execute(u"INSERT INTO course_class VALUES ('%1', 0, 100, 0)"_s.arg(LabClass));
-    for (int id = 0; id < Pupils; ++id) {
+    for (const QString& name : classes)
+        owner.Execute(u"INSERT INTO course_class VALUES ('%1', 0, 100, 0)"_s.arg(name));
+    for (int id = 0; id < pupils; ++id) {
         QString historyError;
-        if (Accounts::Register(owner, u"live%1"_s.arg(id), LabClass, QString::number(2003000 + id),
-                               u"pw%1"_s.arg(id), &historyError) == 0)
+        if (Accounts::Register(owner, u"live%1"_s.arg(id), classes[id % classes.size()],
+                               QString::number(2003000 + id), u"pw%1"_s.arg(id),
+                               &historyError) == 0)
             throw CDaoException(u"pupil %1 was not registered"_s.arg(id));
         Accounts::SignOut(owner);
     }
 }
 
 // A database of the run's own, opened as its owner, with the lab's pupils
-// registered; the server counts the time of its functions.
-QString LabDatabase(const QString& cluster, const QString& label, CDaoDatabase& owner)
+// (or those of several labs) registered; the server counts the time of its
+// functions.
+QString LabDatabase(const QString& cluster, const QString& label, CDaoDatabase& owner,
+                    int pupils = Pupils, const QStringList& classes = {LabClass})
 {
     const QString target = NewDatabase(cluster, label);
     CreateDatabase(target, u"admin"_s, u"admin"_s, ProgramDatabaseSteps());
     owner.Open(target);
-    RegisterPupils(owner);
+    RegisterPupils(owner, pupils, classes);
     owner.Execute(
         u"ALTER DATABASE %1 SET track_functions = 'pl'"_s.arg(QUrl(target).path().mid(1)));
     return target;
@@ -410,20 +425,14 @@ void Floor(CDaoDatabase& db, const QString& sql, const QVariantList& values)
     call.finish();
 }
 
-void ExamPupil(const QString& target, int id, const std::pair<qint64, QString>& account,
-               qint64 exam, Clock::time_point bell, CExamTimes& times)
+// A pupil's program types its sitting at 300 keys a minute, reporting
+// with the cells every 2 s, and finishes; the reports and the result are
+// timed beside their floors.
+void TypeAndFinish(CDaoDatabase& db, int id, int pupils, const std::pair<qint64, QString>& account,
+                   qint64 exam, const CExamSitting& sitting, CExamTimes& times)
 {
-    CDaoDatabase db;
-    db.Open(target);
-    if (!Accounts::SignIn(db, false, account.first, account.second, u"pw%1"_s.arg(id)))
-        throw CDaoException(u"pupil %1 was refused"_s.arg(id));
-    std::this_thread::sleep_until(bell);
-    const CSittingStart start = StartSitting(db, exam, account.first);
-    if (!start.sitting)
-        throw CDaoException(start.strRefusal);
-    const CExamSitting& sitting = *start.sitting;
     // The programs of a lab do not report in step.
-    std::this_thread::sleep_for(std::chrono::milliseconds(id * ReportMs / Pupils));
+    std::this_thread::sleep_for(std::chrono::milliseconds(id * ReportMs / pupils));
     auto next = Clock::now();
     int seen = 0;
     for (int number = 1; number <= StreamReports; ++number) {
@@ -485,16 +494,24 @@ void ExamPupil(const QString& target, int id, const std::pair<qint64, QString>& 
     times.finishFloors.push_back(floorMs);
 }
 
-// 50 pupils start a 2-minute exam at one bell, type it at 300 keys a
-// minute, the program's reports carrying the cells every 2 s, and finish;
-// each report and each result is timed beside a bare call of its size.
-void ExamAtTheBell(const QString& cluster)
+void ExamPupil(const QString& target, int id, const std::pair<qint64, QString>& account,
+               qint64 exam, Clock::time_point bell, CExamTimes& times)
 {
-    CDaoDatabase owner;
-    const QString target = LabDatabase(cluster, u"exam"_s, owner);
-    MakeFloors(owner);
-    owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
-        ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
+    CDaoDatabase db;
+    db.Open(target);
+    if (!Accounts::SignIn(db, false, account.first, account.second, u"pw%1"_s.arg(id)))
+        throw CDaoException(u"pupil %1 was refused"_s.arg(id));
+    std::this_thread::sleep_until(bell);
+    const CSittingStart start = StartSitting(db, exam, account.first);
+    if (!start.sitting)
+        throw CDaoException(start.strRefusal);
+    TypeAndFinish(db, id, Pupils, account, exam, *start.sitting, times);
+}
+
+// A 2-minute exam of classes on an English text of 1,400 letters, open.
+CExam LabExam(CDaoDatabase& owner, const QStringList& classes,
+              std::optional<CCompetitionSettings> competition = std::nullopt)
+{
     CPracticeText text;
     text.strTitle = u"期中"_s;
     text.nKind = 112;
@@ -505,8 +522,23 @@ void ExamAtTheBell(const QString& cluster)
     exam.nTextId = TextStore::SaveText(owner, text);
     exam.nMinutes = 2;
     exam.bOpen = true;
-    exam.classes = {LabClass};
+    exam.classes = classes;
+    exam.competition = std::move(competition);
     exam.nId = ExamStore::SaveExam(owner, exam);
+    return exam;
+}
+
+// 50 pupils start a 2-minute exam at one bell, type it at 300 keys a
+// minute, the program's reports carrying the cells every 2 s, and finish;
+// each report and each result is timed beside a bare call of its size.
+void ExamAtTheBell(const QString& cluster)
+{
+    CDaoDatabase owner;
+    const QString target = LabDatabase(cluster, u"exam"_s, owner);
+    MakeFloors(owner);
+    owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
+        ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
+    const CExam exam = LabExam(owner, {LabClass});
     std::vector<std::pair<qint64, QString>> accounts;
     for (int id = 0; id < Pupils; ++id)
         accounts.push_back(Account(owner, u"\"user\""_s, u"live%1"_s.arg(id)));
@@ -562,6 +594,161 @@ void ExamAtTheBell(const QString& cluster)
                 Percentile(times.finishes, 0.99), Percentile(times.finishFloors, 0.99), serverUs,
                 finishUs, wal, Pupils - stored, std::max(rows - stored, 0), flagged, typed);
     std::fflush(stdout);
+    owner.Close();
+    DropDatabase(cluster, target);
+}
+
+// --- a competition of four labs -------------------------------------------------------
+
+constexpr int Competitors = 200;
+const QStringList Labs = {u"机房一"_s, u"机房二"_s, u"机房三"_s, u"机房四"_s};
+
+struct CStartTimes
+{
+    std::mutex mutex;
+    std::vector<Clock::time_point> told;    // when a program learnt the start
+    std::vector<Clock::time_point> started; // when its sitting started
+};
+
+// A waiting program, as the card waits: it asks for its sitting, and while
+// the competition has not started asks again when NextStartAskMs says.
+void Competitor(const QString& target, int id, const std::pair<qint64, QString>& account,
+                qint64 exam, std::counting_semaphore<>& logins, std::atomic<int>& waiting,
+                CStartTimes& starts, CExamTimes& times)
+{
+    CDaoDatabase db;
+    // The pupils log in over the minutes before; a few at a time here.
+    logins.acquire();
+    db.Open(target);
+    const bool bSignedIn =
+        Accounts::SignIn(db, false, account.first, account.second, u"pw%1"_s.arg(id));
+    logins.release();
+    if (!bSignedIn)
+        throw CDaoException(u"pupil %1 was refused"_s.arg(id));
+    bool bTold = false;
+    bool bCounted = false;
+    for (;;) {
+        const CSittingStart start = StartSitting(db, exam, account.first);
+        if (start.sitting) {
+            {
+                std::lock_guard lock(starts.mutex);
+                starts.started.push_back(Clock::now());
+            }
+            TypeAndFinish(db, id, Competitors, account, exam, *start.sitting, times);
+            return;
+        }
+        if (!start.waitMs)
+            throw CDaoException(start.strRefusal);
+        if (!bCounted) {
+            bCounted = true;
+            ++waiting;
+        }
+        if (*start.waitMs >= 0 && !bTold) {
+            bTold = true;
+            std::lock_guard lock(starts.mutex);
+            starts.told.push_back(Clock::now());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(NextStartAskMs(*start.waitMs)));
+    }
+}
+
+// 200 pupils of four labs wait on a competition's card; the teacher
+// presses 开始比赛. Timed: from the press until each program learnt the
+// start and until each started (less the ten seconds' countdown, which is
+// meant), and the spread of the starts; then the board of the 200 read
+// each second while they type, beside its floor; then the rows stored.
+void CompetitionOfFourLabs(const QString& cluster)
+{
+    CDaoDatabase owner;
+    const QString target = LabDatabase(cluster, u"competition"_s, owner, Competitors, Labs);
+    MakeFloors(owner);
+    owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
+        ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
+    const CExam exam = LabExam(owner, Labs, CCompetitionSettings());
+    std::vector<std::pair<qint64, QString>> accounts;
+    for (int id = 0; id < Competitors; ++id)
+        accounts.push_back(Account(owner, u"\"user\""_s, u"live%1"_s.arg(id)));
+    CDaoDatabase teacher;
+    teacher.Open(target);
+    const auto [adminKey, adminStored] = Account(owner, u"supperuser"_s, u"admin"_s);
+    if (!Accounts::SignIn(teacher, true, adminKey, adminStored, u"admin"_s))
+        throw CDaoException(u"the teacher was refused"_s);
+
+    CStartTimes starts;
+    CExamTimes times;
+    std::counting_semaphore<> logins(8);
+    std::atomic<int> waiting = 0;
+    std::atomic<int> failed = 0;
+    std::vector<std::thread> threads;
+    for (int id = 0; id < Competitors; ++id)
+        threads.emplace_back([&, id] {
+            try {
+                Competitor(target, id, accounts[id], exam.nId, logins, waiting, starts, times);
+            } catch (const CDaoException& e) {
+                ++failed;
+                std::fprintf(stderr, "qe_bench_live: %s\n", e.what());
+            }
+        });
+    while (waiting + failed < Competitors)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Every program waits, asking each second; then the press.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const auto pressed = Clock::now();
+    CompetitionStore::Start(teacher, exam.nId);
+
+    // The board while they type, and its floor: the same rows read bare.
+    std::vector<double> boards, floors;
+    const QString floorSql =
+        u"SELECT u.qe_key, u.name, u.class, s.finished, s.typed_units, s.correct_units, "
+        "s.elapsed_ms, s.flagged, l.typed_units, l.correct_units, l.elapsed_ms, l.end_reason "
+        "FROM \"user\" u LEFT JOIN exam_sitting s ON s.user_key = u.qe_key AND s.exam_id = %1 "
+        "LEFT JOIN live_progress l ON l.user_key = u.qe_key AND l.exam_id = %1 "
+        "WHERE u.class IN (SELECT class_name FROM exam_class WHERE exam_id = %1)"_s.arg(exam.nId);
+    std::this_thread::sleep_for(std::chrono::milliseconds(CompetitionRules::CountdownMs + 2000));
+    int shown = 0;
+    for (int i = 0; i < 15; ++i) {
+        boards.push_back(TimedMs([&] {
+            shown =
+                int(CompetitionBoard::Make(CompetitionBoard::Read(teacher, exam.nId)).lines.size());
+        }));
+        floors.push_back(TimedMs([&] {
+            QSqlQuery bare(teacher.Connection());
+            if (!bare.exec(floorSql))
+                throw CDaoException(bare.lastError().text());
+            while (bare.next()) {
+            }
+        }));
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+
+    std::vector<double> told, started;
+    for (const Clock::time_point at : starts.told)
+        told.push_back(std::chrono::duration<double, std::milli>(at - pressed).count());
+    for (const Clock::time_point at : starts.started)
+        started.push_back(std::chrono::duration<double, std::milli>(at - pressed).count() -
+                          double(CompetitionRules::CountdownMs));
+    const int stored = Scalar(owner, u"SELECT count(DISTINCT user_key) FROM exam_sitting "
+                                     "WHERE finished = 1 AND exam_id = %1"_s.arg(exam.nId))
+                           .toInt();
+    const int rows =
+        Scalar(owner, u"SELECT count(*) FROM attempt_text WHERE exam_id = %1"_s.arg(exam.nId))
+            .toInt();
+    const int sittings =
+        Scalar(owner, u"SELECT count(*) FROM exam_sitting WHERE exam_id = %1"_s.arg(exam.nId))
+            .toInt();
+    const double spread =
+        started.empty() ? -1 : Percentile(started, 1.0) - Percentile(started, 0.0);
+    std::printf("competition pupils=%d labs=%lld failed=%d told_p99_ms=%.0f start_p99_ms=%.0f "
+                "start_spread_ms=%.0f board_lines=%d board_p95_ms=%.2f board_floor_p95_ms=%.2f "
+                "lost=%d doubled=%d\n",
+                Competitors, Labs.size(), failed.load(), Percentile(told, 0.99),
+                Percentile(started, 0.99), spread, shown, Percentile(boards, 0.95),
+                Percentile(floors, 0.95), Competitors - stored,
+                std::max(rows - stored, 0) + std::max(sittings - stored, 0));
+    std::fflush(stdout);
+    teacher.Close();
     owner.Close();
     DropDatabase(cluster, target);
 }
@@ -711,6 +898,10 @@ int main(int argc, char** argv)
             ExamAtTheBell(cluster);
             return 0;
         }
+        if (argc > 2 && std::strcmp(argv[2], "competition") == 0) {
+            CompetitionOfFourLabs(cluster);
+            return 0;
+        }
         AssignmentStatus(u"sqlite"_s, work.filePath(u"assignments.mdb"_s), Attempts);
         if (!cluster.isEmpty()) {
             const QString target = NewDatabase(cluster, u"assignments"_s);
@@ -718,6 +909,7 @@ int main(int argc, char** argv)
             DropDatabase(cluster, target);
             LiveView(cluster);
             ExamAtTheBell(cluster);
+            CompetitionOfFourLabs(cluster);
         }
     } catch (const CDaoException& e) {
         std::fprintf(stderr, "qe_bench_live: %s\n", e.what());

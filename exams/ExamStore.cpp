@@ -84,16 +84,14 @@ QStringList Strings(CDaoDatabase& db, const QString& sql, const QVariant& bound 
 QList<CExam> Exams(CDaoDatabase& db, const QString& sql, const QVariant& bound = {})
 {
     QList<CExam> exams;
-    {
-        QSqlQuery query(db.Connection());
-        Select(query, sql);
-        if (bound.isValid())
-            query.addBindValue(bound);
-        Exec(query);
-        while (query.next())
-            exams.append(ReadExam(query));
-        CheckRead(query);
-    }
+    QSqlQuery& query = db.Prepared(sql);
+    if (bound.isValid())
+        query.addBindValue(bound);
+    Exec(query);
+    while (query.next())
+        exams.append(ReadExam(query));
+    CheckRead(query);
+    query.finish();
     ClassTasks::ReadClasses(db, ExamClasses, exams);
     return exams;
 }
@@ -268,23 +266,24 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
 {
     QList<CExamResultRow> rows;
     QHash<qint64, qsizetype> byKey;
-    // The pupils of the classes.
-    for (const QString& className : exam.classes) {
-        QSqlQuery query(db.Connection());
-        Select(query, u"SELECT qe_key, name, class, student_no FROM \"user\" WHERE class = ?"_s);
-        query.addBindValue(className);
-        Exec(query);
-        while (query.next()) {
-            CExamResultRow row;
-            row.nUserKey = query.value(0).toLongLong();
-            row.strName = query.value(1).toString();
-            row.strClass = query.value(2).toString();
-            row.strStudentNo = query.value(3).toString();
-            byKey.insert(row.nUserKey, rows.size());
-            rows.append(row);
-        }
-        CheckRead(query);
+    // The pupils of the classes. The statements are kept prepared on the
+    // session: a competition's board reads them every second.
+    QSqlQuery& pupils =
+        db.Prepared(u"SELECT qe_key, name, class, student_no FROM \"user\" WHERE class IN "
+                    "(SELECT class_name FROM exam_class WHERE exam_id = ?)"_s);
+    pupils.addBindValue(exam.nId);
+    Exec(pupils);
+    while (pupils.next()) {
+        CExamResultRow row;
+        row.nUserKey = pupils.value(0).toLongLong();
+        row.strName = pupils.value(1).toString();
+        row.strClass = pupils.value(2).toString();
+        row.strStudentNo = pupils.value(3).toString();
+        byKey.insert(row.nUserKey, rows.size());
+        rows.append(row);
     }
+    CheckRead(pupils);
+    pupils.finish();
     // A running sitting whose time is over was left by a program that
     // stopped: the database's clock says so.
     const QDateTime now = DatabaseNow(db);
@@ -305,13 +304,13 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
     };
     // Their sittings, oldest first: the figures of the latest finished one,
     // the state of the latest.
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT s.user_key, s.finished, s.kind, s.elapsed_ms, s.typed_units, "
-                  "s.correct_units, s.end_reason, s.focus_losses, u.name, u.class, u.student_no, "
-                  "s.started_at, s.speed_ms, s.late, s.flagged, a.key_presses, s.flag_reason "
-                  "FROM exam_sitting s LEFT JOIN \"user\" u ON u.qe_key = s.user_key "
-                  "LEFT JOIN attempt a ON a.id = s.attempt_id "
-                  "WHERE s.exam_id = ? ORDER BY s.id"_s);
+    QSqlQuery& query =
+        db.Prepared(u"SELECT s.user_key, s.finished, s.kind, s.elapsed_ms, s.typed_units, "
+                    "s.correct_units, s.end_reason, s.focus_losses, u.name, u.class, u.student_no, "
+                    "s.started_at, s.speed_ms, s.late, s.flagged, a.key_presses, s.flag_reason "
+                    "FROM exam_sitting s LEFT JOIN \"user\" u ON u.qe_key = s.user_key "
+                    "LEFT JOIN attempt a ON a.id = s.attempt_id "
+                    "WHERE s.exam_id = ? ORDER BY s.id"_s);
     query.addBindValue(exam.nId);
     Exec(query);
     const qint64 limitMs = qint64(exam.nMinutes) * 60000 + ExamScoring::LateGraceMs;
@@ -339,9 +338,10 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
         }
     }
     CheckRead(query);
+    query.finish();
     // Results that could not be stored, and why: never hidden.
-    QSqlQuery refused(db.Connection());
-    Select(refused, u"SELECT r.user_key, r.reason, u.name, u.class, u.student_no "
+    QSqlQuery& refused =
+        db.Prepared(u"SELECT r.user_key, r.reason, u.name, u.class, u.student_no "
                     "FROM exam_refusal r LEFT JOIN \"user\" u ON u.qe_key = r.user_key "
                     "WHERE r.exam_id = ? ORDER BY r.id"_s);
     refused.addBindValue(exam.nId);
@@ -350,6 +350,7 @@ QList<CExamResultRow> LoadResults(CDaoDatabase& db, const CExam& exam)
         pupilRow(refused.value(0).toLongLong(), refused, 2).strRefusal =
             refused.value(1).toString();
     CheckRead(refused);
+    refused.finish();
     const CGradeRules grades = GradeStore::Load(db);
     for (CExamResultRow& row : rows)
         if (row.state == CExamResultRow::Finished && PracticeKind::IsPractice(row.nKind))

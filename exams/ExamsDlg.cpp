@@ -181,8 +181,10 @@ void CExamsDlg::ShowBoard()
                               u"提示"_s, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    // The board outlives this list: it belongs to the main window.
+    // The board belongs to the main window, and the list makes way: a
+    // modal list left open would keep the keys and the mouse from it.
     m_pBoard = new CCompetitionBoardWnd(m_session, exam->nId, window()->parentWidget());
+    EndDialog(IDCANCEL_RESULT);
     m_pBoard->Open();
 }
 

@@ -27,7 +27,7 @@ public:
 
     CListCtrl* m_listExams = nullptr;
     const QList<CExam>& Exams() const { return m_exams; }
-    // The board opened last from this list, while it is open.
+    // The board opened from this list, while it is open.
     CCompetitionBoardWnd* Board() const { return m_pBoard; }
 
 private:
@@ -42,7 +42,7 @@ private:
     void ToggleOpen();
     // 开始比赛: the chosen competition starts for everybody in ten seconds.
     void StartCompetition();
-    // 比赛大屏 of the chosen competition, full screen.
+    // 比赛大屏 of the chosen competition, full screen; the list closes.
     void ShowBoard();
     void ShowResults();
     void DeleteSelected();

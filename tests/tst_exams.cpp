@@ -1017,44 +1017,41 @@ private slots:
                                  .arg(line.strSpeed, line.strAccuracy, line.strState));
             return lines;
         };
-        QStringList running, waiting, final;
-        QString runningStatus, endedStatus;
-        QList<CBoardLayout> layouts;
+        QPointer<CCompetitionBoardWnd> board;
         Drive<CExamsDlg>(platform, [&](CExamsDlg* dlg) {
             dlg->m_listExams->setCurrentIndex(dlg->m_listExams->model()->index(0, 0));
             dlg->ClickButton(1008);
-            QPointer<CCompetitionBoardWnd> board = dlg->Board();
-            QVERIFY(board && board->isFullScreen());
-            QVERIFY(QTest::qWaitFor([&] { return board->Reads() > 0; }, 5000));
-            running = shown(board);
-            runningStatus = board->Board().strStatus;
-            // A report changes the ranking at the next read, within a second.
-            report(u"安安"_s, 80, 79, 0);
-            QVERIFY(
-                QTest::qWaitFor([&] { return shown(board).value(0).contains(u"安安"_s); }, 3000));
-            // 结束比赛 from the board's menu.
-            platform.AnswerBoxes({IDYES});
-            platform.DrivePopup([](QMenu* menu) { menu->actions().value(0)->trigger(); });
-            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
-            QApplication::sendEvent(board, &click);
-            QVERIFY(QTest::qWaitFor(
-                [&] { return !board->Board().strStatus.startsWith(u"比赛中"_s); }, 5000));
-            endedStatus = board->Board().strStatus;
-            waiting = shown(board);
-            // The server's results come in: 贝贝 typed more right than 安安.
-            result(u"安安"_s, 100, 90, false);
-            result(u"贝贝"_s, 100, 96, false);
-            report(u"安安"_s, 100, 90, 1);
-            report(u"贝贝"_s, 100, 96, 1);
-            QVERIFY2(QTest::qWaitFor([&] { return board->Board().bFinal; }, 5000),
-                     qPrintable(shown(board).join(u'/') + board->Board().strStatus));
-            final = shown(board);
-            for (const QSize size : {QSize(1024, 768), QSize(1920, 1080)})
-                layouts.append(CBoardLayout::At(size));
-            QTest::keyClick(board, Qt::Key_Escape);
-            QVERIFY(QTest::qWaitFor([&] { return board.isNull(); }, 2000));
+            board = dlg->Board();
         });
         CExamsDlg(CSession::Instance()).DoModal();
+        // The list made way: no modal loop keeps the keys from the board.
+        QCOMPARE(platform.unfinishedDialogs, 0);
+        QVERIFY(board && board->isFullScreen() && QApplication::activeModalWidget() == nullptr);
+        QVERIFY(QTest::qWaitFor([&] { return board->Reads() > 0; }, 5000));
+        const QStringList running = shown(board);
+        const QString runningStatus = board->Board().strStatus;
+        // A report changes the ranking at the next read, within a second.
+        report(u"安安"_s, 80, 79, 0);
+        QVERIFY(QTest::qWaitFor([&] { return shown(board).value(0).contains(u"安安"_s); }, 3000));
+        // 结束比赛 from the board's menu.
+        platform.AnswerBoxes({IDYES});
+        platform.DrivePopup([](QMenu* menu) { menu->actions().value(0)->trigger(); });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
+        QApplication::sendEvent(board, &click);
+        QVERIFY(QTest::qWaitFor([&] { return !board->Board().strStatus.startsWith(u"比赛中"_s); },
+                                5000));
+        const QString endedStatus = board->Board().strStatus;
+        const QStringList waiting = shown(board);
+        // The server's results come in: 贝贝 typed more right than 安安.
+        result(u"安安"_s, 100, 90, false);
+        result(u"贝贝"_s, 100, 96, false);
+        report(u"安安"_s, 100, 90, 1);
+        report(u"贝贝"_s, 100, 96, 1);
+        QVERIFY2(QTest::qWaitFor([&] { return board->Board().bFinal; }, 5000),
+                 qPrintable(shown(board).join(u'/') + board->Board().strStatus));
+        const QStringList final = shown(board);
+        QTest::keyClick(board, Qt::Key_Escape);
+        QVERIFY(QTest::qWaitFor([&] { return board.isNull(); }, 2000));
         QCOMPARE(
             running,
             (QStringList{u"1 贝贝 30% 24.0 WPM 100% 比赛中"_s, u"2 安安 20% 15.2 WPM 95% 比赛中"_s,
@@ -1067,11 +1064,11 @@ private slots:
             final,
             (QStringList{u"1 贝贝 50% 19.2 WPM 96% 一等奖"_s, u"2 安安 50% 18.0 WPM 90% 二等奖"_s,
                          u"3 陈晨 25% 10.0 WPM 100% 可疑"_s, u"0 李华 0% "_s + u"  未开始"_s}));
-        for (int i = 0; i < layouts.size(); ++i) {
-            const int height = i == 0 ? 768 : 1080;
-            QVERIFY(layouts[i].nGlyphPixels * 30 >= height);
-            QVERIFY(layouts[i].nTop + (layouts[i].nRows + 1) * layouts[i].nRowHeight <= height);
-            QVERIFY(layouts[i].nRows >= 10);
+        for (const int height : {768, 1080}) {
+            const CBoardLayout layout = CBoardLayout::At(QSize(height * 4 / 3, height));
+            QVERIFY(layout.nGlyphPixels * 30 >= height);
+            QVERIFY(layout.nTop + (layout.nRows + 1) * layout.nRowHeight <= height);
+            QVERIFY(layout.nRows >= 10);
         }
     }
 
