@@ -31,13 +31,16 @@ bool IsTyping(const LiveProgress::CRow& row, const QDateTime& now)
            row.reportedAt.msecsTo(now) <= LiveProgress::OfflineAfterMs;
 }
 
-QString StateOf(const CExamResultRow& row)
+// live: the program's last report, if any.
+QString StateOf(const CExamResultRow& row, const LiveProgress::CRow* live)
 {
     switch (row.state) {
     case CExamResultRow::Finished:
         return row.bFlagged ? u"可疑"_s : u"已完成"_s;
     case CExamResultRow::Running:
-        return u"离线"_s; // its sitting runs, but its program is not heard
+        // Its program ended the sitting and is storing the result, or is
+        // not heard any more.
+        return live && live->report.nEndReason != 0 ? u"交卷中"_s : u"离线"_s;
     case CExamResultRow::Interrupted:
         return u"中断"_s;
     case CExamResultRow::NotStarted:
@@ -69,10 +72,11 @@ CBoard Make(const CRead& read)
     board.strTitle = u"《%1》比赛(计分:%2)"_s.arg(exam.strTitle,
                                                   CompetitionRules::ScoringName(settings.nScoring));
 
-    QHash<qint64, const LiveProgress::CRow*> typing;
+    QHash<qint64, const LiveProgress::CRow*> reported, typing;
     int screenUnits = 0;
     for (const LiveProgress::CRow& row : read.live) {
         screenUnits = qMax(screenUnits, row.report.nScreenUnits);
+        reported.insert(row.nUserKey, &row);
         if (IsTyping(row, read.now))
             typing.insert(row.nUserKey, &row);
     }
@@ -83,10 +87,14 @@ CBoard Make(const CRead& read)
     const QDateTime endsAt = startsAt.addMSecs(qint64(exam.nMinutes) * 60000);
     const bool bStarted = startsAt.isValid() && read.now >= startsAt;
     // A result is taken up to the grace after the time; a teacher who ends
-    // it early closes the exam.
+    // it early closes the exam. The ranking is final once no sitting waits
+    // for its result (one left longer than that counts as 中断).
     const bool bOver =
         bStarted && (read.now >= endsAt.addMSecs(ExamScoring::LateGraceMs) || !exam.bOpen);
-    board.bFinal = bOver && typing.isEmpty();
+    board.bFinal = bOver && typing.isEmpty() &&
+                   std::none_of(read.standing.begin(), read.standing.end(), [](const auto& row) {
+                       return row.state == CExamResultRow::Running;
+                   });
 
     // Each pupil's line, and the entry it is ranked by.
     QList<CLine> lines;
@@ -97,7 +105,7 @@ CBoard Make(const CRead& read)
         CLine& line = lines.emplace_back();
         line.strName = row.strName;
         line.strClass = row.strClass;
-        line.strState = StateOf(row);
+        line.strState = StateOf(row, reported.value(row.nUserKey));
         const auto progress = [&](int typed) {
             line.nProgress = screenUnits > 0 ? qBound(0, typed * 100 / screenUnits, 100) : 0;
         };

@@ -36,7 +36,7 @@ struct CLine
     int nProgress = 0; // percent of the screen typed
     QString strSpeed;  // "25.3 字/分", empty without figures
     QString strAccuracy;
-    // 比赛中, 已完成, 可疑, 未开始, 中断, 离线; at the end the prize.
+    // 比赛中, 交卷中, 已完成, 可疑, 未开始, 中断, 离线; at the end the prize.
     QString strState;
     bool bInDoubt = false;
 };

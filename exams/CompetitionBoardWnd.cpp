@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 
 #include <cmath>
 
@@ -75,6 +76,11 @@ CCompetitionBoardWnd::CCompetitionBoardWnd(const CSession& session, qint64 examI
 
 void CCompetitionBoardWnd::Open()
 {
+    // The whole screen of the teacher's window, also where no window
+    // manager makes a full-screen window as large as its screen.
+    const QScreen* where = parentWidget() ? parentWidget()->screen() : screen();
+    if (where)
+        setGeometry(where->geometry());
     setWindowState(Qt::WindowFullScreen);
     show();
     m_pageTurn.start();
@@ -93,6 +99,8 @@ void CCompetitionBoardWnd::ReadBoard()
             m_board = std::move(board);
             m_strProblem.clear();
             m_readAt = Platform().CurrentTime();
+            // The title says where it stands, for whoever lists the windows.
+            setWindowTitle(u"比赛大屏 - %1"_s.arg(m_board.strStatus));
             if (m_nPage >= Pages())
                 m_nPage = 0;
             update();

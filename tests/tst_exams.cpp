@@ -992,18 +992,28 @@ private slots:
                 row.addBindValue(value);
             QVERIFY2(row.exec(), qPrintable(row.lastError().text()));
         };
-        const auto result = [&](const QString& name, int typed, int correct, bool bFlagged) {
+        // A sitting begun (finished 0), or its result stored (1).
+        const auto sitting = [&](const QString& name, int finished, int typed, int correct,
+                                 bool bFlagged) {
             QSqlQuery insert(db->Connection());
+            insert.prepare(u"DELETE FROM exam_sitting WHERE user_key = ?"_s);
+            insert.addBindValue(keys[name]);
+            QVERIFY(insert.exec());
             insert.prepare(u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, kind, "
                            "finished, elapsed_ms, speed_ms, typed_units, correct_units, "
-                           "end_reason, focus_losses, late, flagged) VALUES (?, ?, ?, ?, 112, 1, "
+                           "end_reason, focus_losses, late, flagged) VALUES (?, ?, ?, ?, 112, ?, "
                            "60000, 60000, ?, ?, 1, 0, 0, ?)"_s);
             for (const QVariant& value :
-                 QVariantList{name, exam, keys[name], StoredDateTime(startsAt), typed, correct,
-                              bFlagged ? 1 : 0})
+                 QVariantList{name, exam, keys[name], StoredDateTime(startsAt), finished, typed,
+                              correct, bFlagged ? 1 : 0})
                 insert.addBindValue(value);
             QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
         };
+        const auto result = [&](const QString& name, int typed, int correct, bool bFlagged) {
+            sitting(name, 1, typed, correct, bFlagged);
+        };
+        sitting(u"安安"_s, 0, 0, 0, false);
+        sitting(u"贝贝"_s, 0, 0, 0, false);
         report(u"安安"_s, 40, 38, 0);
         report(u"贝贝"_s, 60, 60, 0);
         result(u"陈晨"_s, 50, 50, true);
@@ -1042,11 +1052,17 @@ private slots:
                                 5000));
         const QString endedStatus = board->Board().strStatus;
         const QStringList waiting = shown(board);
-        // The server's results come in: 贝贝 typed more right than 安安.
-        result(u"安安"_s, 100, 90, false);
-        result(u"贝贝"_s, 100, 96, false);
+        // The programs end; 安安's result is in, 贝贝's is on its way: not
+        // final yet.
         report(u"安安"_s, 100, 90, 1);
         report(u"贝贝"_s, 100, 96, 1);
+        result(u"安安"_s, 100, 90, false);
+        const int reads = board->Reads();
+        QVERIFY(QTest::qWaitFor([&] { return board->Reads() > reads + 1; }, 5000));
+        QCOMPARE(board->Board().strStatus, u"比赛结束,等待成绩……"_s);
+        QCOMPARE(shown(board).value(2), u"0 贝贝 0%   交卷中"_s);
+        // 贝贝's comes in: 贝贝 typed more right than 安安.
+        result(u"贝贝"_s, 100, 96, false);
         QVERIFY2(QTest::qWaitFor([&] { return board->Board().bFinal; }, 5000),
                  qPrintable(shown(board).join(u'/') + board->Board().strStatus));
         const QStringList final = shown(board);
