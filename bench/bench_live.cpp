@@ -53,6 +53,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -63,6 +64,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <semaphore>
 #include <thread>
@@ -696,14 +698,43 @@ void CompetitionOfFourLabs(const QString& cluster)
     const auto pressed = Clock::now();
     CompetitionStore::Start(teacher, exam.nId);
 
-    // The board while they type, and its floor: the same rows read bare.
+    // The board while they type, and its floor: the same rows and columns,
+    // each table read once by a statement prepared beforehand, and every
+    // value taken.
     std::vector<double> boards, floors;
-    const QString floorSql =
-        u"SELECT u.qe_key, u.name, u.class, s.finished, s.typed_units, s.correct_units, "
-        "s.elapsed_ms, s.flagged, l.typed_units, l.correct_units, l.elapsed_ms, l.end_reason "
-        "FROM \"user\" u LEFT JOIN exam_sitting s ON s.user_key = u.qe_key AND s.exam_id = %1 "
-        "LEFT JOIN live_progress l ON l.user_key = u.qe_key AND l.exam_id = %1 "
-        "WHERE u.class IN (SELECT class_name FROM exam_class WHERE exam_id = %1)"_s.arg(exam.nId);
+    const QStringList floorSql{
+        u"SELECT e.id, e.title, e.text_id, e.screen, e.minutes, e.backspace_allowed, "
+        "e.retake_allowed, e.is_open, e.created_at, e.kind, c.scoring, c.first_share, "
+        "c.second_share, c.third_share, c.starts_at FROM exam e LEFT JOIN competition c "
+        "ON c.exam_id = e.id WHERE e.id = ?"_s,
+        u"SELECT class_name FROM exam_class WHERE exam_id = ?"_s,
+        u"SELECT qe_key, name, class, student_no FROM \"user\" WHERE class IN "
+        "(SELECT class_name FROM exam_class WHERE exam_id = ?)"_s,
+        u"SELECT s.user_key, s.finished, s.kind, s.elapsed_ms, s.typed_units, "
+        "s.correct_units, s.end_reason, s.focus_losses, s.started_at, s.speed_ms, s.late, "
+        "s.flagged, a.key_presses, s.flag_reason FROM exam_sitting s LEFT JOIN attempt a "
+        "ON a.id = s.attempt_id WHERE s.exam_id = ?"_s,
+        u"SELECT user_key, reason FROM exam_refusal WHERE exam_id = ?"_s,
+        u"SELECT * FROM grade_rule"_s,
+        u"SELECT LOCALTIMESTAMP(3), user_key, user_name, activity, kind, exam_id, label, "
+        "screen_units, typed_units, correct_units, elapsed_ms, idle_ms, focus_lost, end_reason, "
+        "reported_at FROM live_progress WHERE exam_id = ?"_s,
+    };
+    // The columns are counted once: Qt's record() asks the server.
+    std::vector<std::pair<std::unique_ptr<QSqlQuery>, int>> bare;
+    for (const QString& sql : floorSql) {
+        auto query = std::make_unique<QSqlQuery>(teacher.Connection());
+        query->setForwardOnly(true);
+        if (!query->prepare(sql))
+            throw CDaoException(query->lastError().text());
+        if (sql.contains(u'?'))
+            query->addBindValue(exam.nId);
+        if (!query->exec())
+            throw CDaoException(query->lastError().text());
+        const int columns = query->record().count();
+        query->finish();
+        bare.emplace_back(std::move(query), columns);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(CompetitionRules::CountdownMs + 2000));
     int shown = 0;
     for (int i = 0; i < 15; ++i) {
@@ -712,14 +743,20 @@ void CompetitionOfFourLabs(const QString& cluster)
                 int(CompetitionBoard::Make(CompetitionBoard::Read(teacher, exam.nId)).lines.size());
         }));
         floors.push_back(TimedMs([&] {
-            QSqlQuery bare(teacher.Connection());
-            if (!bare.exec(floorSql))
-                throw CDaoException(bare.lastError().text());
-            while (bare.next()) {
+            for (const auto& [query, columns] : bare) {
+                if (query->lastQuery().contains(u'?'))
+                    query->addBindValue(exam.nId);
+                if (!query->exec())
+                    throw CDaoException(query->lastError().text());
+                while (query->next())
+                    for (int i = 0; i < columns; ++i)
+                        query->value(i);
+                query->finish();
             }
         }));
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
+    bare.clear();
     for (std::thread& thread : threads)
         thread.join();
 

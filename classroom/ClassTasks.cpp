@@ -6,10 +6,10 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace CheckedQuery;
 
-CClassReader::CClassReader(CDaoDatabase& db, const CClassTable& table) : m_query(db.Connection())
+CClassReader::CClassReader(CDaoDatabase& db, const CClassTable& table)
+    : m_query(db.Prepared(u"SELECT class_name FROM %1 WHERE %2 = ? ORDER BY class_name"_s.arg(
+          table.strTable, table.strIdColumn)))
 {
-    Select(m_query, u"SELECT class_name FROM %1 WHERE %2 = ? ORDER BY class_name"_s.arg(
-                        table.strTable, table.strIdColumn));
 }
 
 QStringList CClassReader::Of(qint64 id)
@@ -20,6 +20,7 @@ QStringList CClassReader::Of(qint64 id)
     while (m_query.next())
         classes.append(m_query.value(0).toString());
     CheckRead(m_query);
+    m_query.finish();
     return classes;
 }
 

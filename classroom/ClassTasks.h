@@ -24,7 +24,7 @@ public:
     QStringList Of(qint64 id);
 
 private:
-    QSqlQuery m_query;
+    QSqlQuery& m_query; // kept prepared on the session
 };
 
 namespace ClassTasks {
