@@ -256,6 +256,15 @@ QString LabDatabase(const QString& cluster, const QString& label, CDaoDatabase& 
     return target;
 }
 
+// The teacher's session on the lab's database: the super user admin.
+void OpenAsTeacher(CDaoDatabase& owner, const QString& target, CDaoDatabase& teacher)
+{
+    teacher.Open(target);
+    const auto [adminKey, adminStored] = Account(owner, u"supperuser"_s, u"admin"_s);
+    if (!Accounts::SignIn(teacher, true, adminKey, adminStored, u"admin"_s))
+        throw CDaoException(u"the teacher was refused"_s);
+}
+
 void LiveView(const QString& cluster)
 {
     CDaoDatabase owner;
@@ -267,10 +276,7 @@ void LiveView(const QString& cluster)
         pupilOfKey.insert(accounts.back().first, id);
     }
     CDaoDatabase teacherDb;
-    teacherDb.Open(target);
-    const auto [adminKey, adminStored] = Account(owner, u"supperuser"_s, u"admin"_s);
-    if (!Accounts::SignIn(teacherDb, true, adminKey, adminStored, u"admin"_s))
-        throw CDaoException(u"the teacher was refused"_s);
+    OpenAsTeacher(owner, target, teacherDb);
 
     CSent sent;
     sent.at.resize(Pupils);
@@ -406,7 +412,7 @@ double TimedMs(const std::function<void()>& work)
 }
 
 // The floors: bare functions of the same arguments as a report and a
-// result, which do nothing.
+// result, which do nothing, for the pupils to call.
 void MakeFloors(CDaoDatabase& owner)
 {
     owner.Execute(u"CREATE FUNCTION bench_report_floor(integer, integer, bigint, text, integer, "
@@ -415,6 +421,8 @@ void MakeFloors(CDaoDatabase& owner)
     owner.Execute(u"CREATE FUNCTION bench_finish_floor(text, text[], text[], integer, integer, "
                   "integer, integer, integer, integer, integer) RETURNS integer LANGUAGE sql "
                   "AS 'SELECT 1'"_s);
+    owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
+        ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
 }
 
 void Floor(CDaoDatabase& db, const QString& sql, const QVariantList& values)
@@ -538,8 +546,6 @@ void ExamAtTheBell(const QString& cluster)
     CDaoDatabase owner;
     const QString target = LabDatabase(cluster, u"exam"_s, owner);
     MakeFloors(owner);
-    owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
-        ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
     const CExam exam = LabExam(owner, {LabClass});
     std::vector<std::pair<qint64, QString>> accounts;
     for (int id = 0; id < Pupils; ++id)
@@ -664,17 +670,12 @@ void CompetitionOfFourLabs(const QString& cluster)
     CDaoDatabase owner;
     const QString target = LabDatabase(cluster, u"competition"_s, owner, Competitors, Labs);
     MakeFloors(owner);
-    owner.Execute(u"GRANT EXECUTE ON FUNCTION bench_report_floor, bench_finish_floor TO %1"_s.arg(
-        ServerAccounts::RolePrefix(owner) + u"_pupil"_s));
     const CExam exam = LabExam(owner, Labs, CCompetitionSettings());
     std::vector<std::pair<qint64, QString>> accounts;
     for (int id = 0; id < Competitors; ++id)
         accounts.push_back(Account(owner, u"\"user\""_s, u"live%1"_s.arg(id)));
     CDaoDatabase teacher;
-    teacher.Open(target);
-    const auto [adminKey, adminStored] = Account(owner, u"supperuser"_s, u"admin"_s);
-    if (!Accounts::SignIn(teacher, true, adminKey, adminStored, u"admin"_s))
-        throw CDaoException(u"the teacher was refused"_s);
+    OpenAsTeacher(owner, target, teacher);
 
     CStartTimes starts;
     CExamTimes times;

@@ -977,46 +977,40 @@ private slots:
         CScriptedPlatform platform; // the clock of a database file
         StartCompetitionIn(-5000);
         const QDateTime startsAt = ExamStore::LoadExam(*db, exam)->competition->startsAt;
-        // What the programs report: typed, right, the time, ended.
-        const auto report = [&](const QString& name, int typed, int correct, int ended) {
+        // A pupil's row of table replaced by the statement's.
+        const auto put = [&](const QString& table, const QString& name, const QString& sql,
+                             const QVariantList& values) {
             QSqlQuery row(db->Connection());
-            row.prepare(u"DELETE FROM live_progress WHERE user_key = ?"_s);
+            row.prepare(u"DELETE FROM %1 WHERE user_key = ?"_s.arg(table));
             row.addBindValue(keys[name]);
-            QVERIFY(row.exec());
-            row.prepare(u"INSERT INTO live_progress (user_key, user_name, class_name, activity, "
-                        "kind, exam_id, label, screen_units, typed_units, correct_units, "
-                        "elapsed_ms, idle_ms, focus_lost, end_reason, reported_at) VALUES (?, ?, "
-                        "?, 2, 112, ?, '期中测验', 200, ?, ?, 30000, 0, 0, ?, ?)"_s);
-            for (const QVariant& value : QVariantList{keys[name], name, Class, exam, typed, correct,
-                                                      ended, StoredDateTime(DatabaseNow(*db))})
+            QVERIFY(row.exec() && row.prepare(sql));
+            for (const QVariant& value : values)
                 row.addBindValue(value);
             QVERIFY2(row.exec(), qPrintable(row.lastError().text()));
+        };
+        // What the programs report: typed, right, ended.
+        const auto report = [&](const QString& name, int typed, int correct, int ended) {
+            put(u"live_progress"_s, name,
+                u"INSERT INTO live_progress VALUES (?, ?, ?, 2, 112, ?, '期中测验', 200, ?, ?, "
+                "30000, 0, 0, ?, ?)"_s,
+                {keys[name], name, Class, exam, typed, correct, ended,
+                 StoredDateTime(DatabaseNow(*db))});
         };
         // A sitting begun (finished 0), or its result stored (1).
         const auto sitting = [&](const QString& name, int finished, int typed, int correct,
                                  bool bFlagged) {
-            QSqlQuery insert(db->Connection());
-            insert.prepare(u"DELETE FROM exam_sitting WHERE user_key = ?"_s);
-            insert.addBindValue(keys[name]);
-            QVERIFY(insert.exec());
-            insert.prepare(u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, kind, "
-                           "finished, elapsed_ms, speed_ms, typed_units, correct_units, "
-                           "end_reason, focus_losses, late, flagged) VALUES (?, ?, ?, ?, 112, ?, "
-                           "60000, 60000, ?, ?, 1, 0, 0, ?)"_s);
-            for (const QVariant& value :
-                 QVariantList{name, exam, keys[name], StoredDateTime(startsAt), finished, typed,
-                              correct, bFlagged ? 1 : 0})
-                insert.addBindValue(value);
-            QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
-        };
-        const auto result = [&](const QString& name, int typed, int correct, bool bFlagged) {
-            sitting(name, 1, typed, correct, bFlagged);
+            put(u"exam_sitting"_s, name,
+                u"INSERT INTO exam_sitting (uid, exam_id, user_key, started_at, kind, finished, "
+                "elapsed_ms, speed_ms, typed_units, correct_units, end_reason, focus_losses, "
+                "late, flagged) VALUES (?, ?, ?, ?, 112, ?, 60000, 60000, ?, ?, 1, 0, 0, ?)"_s,
+                {name, exam, keys[name], StoredDateTime(startsAt), finished, typed, correct,
+                 bFlagged ? 1 : 0});
         };
         sitting(u"安安"_s, 0, 0, 0, false);
         sitting(u"贝贝"_s, 0, 0, 0, false);
         report(u"安安"_s, 40, 38, 0);
         report(u"贝贝"_s, 60, 60, 0);
-        result(u"陈晨"_s, 50, 50, true);
+        sitting(u"陈晨"_s, 1, 50, 50, true);
         LogInTeacher(*m_pDatabase);
         const auto shown = [](const CCompetitionBoardWnd* board) {
             QStringList lines;
@@ -1056,13 +1050,13 @@ private slots:
         // final yet.
         report(u"安安"_s, 100, 90, 1);
         report(u"贝贝"_s, 100, 96, 1);
-        result(u"安安"_s, 100, 90, false);
+        sitting(u"安安"_s, 1, 100, 90, false);
         const int reads = board->Reads();
         QVERIFY(QTest::qWaitFor([&] { return board->Reads() > reads + 1; }, 5000));
         QCOMPARE(board->Board().strStatus, u"比赛结束,等待成绩……"_s);
         QCOMPARE(shown(board).value(2), u"0 贝贝 0%   交卷中"_s);
         // 贝贝's comes in: 贝贝 typed more right than 安安.
-        result(u"贝贝"_s, 100, 96, false);
+        sitting(u"贝贝"_s, 1, 100, 96, false);
         QVERIFY2(QTest::qWaitFor([&] { return board->Board().bFinal; }, 5000),
                  qPrintable(shown(board).join(u'/') + board->Board().strStatus));
         const QStringList final = shown(board);

@@ -10,6 +10,7 @@
 
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -19,8 +20,6 @@ import urllib.parse
 import walk
 from walk import PUPIL, SUPER_USER, check
 
-EXAMS_CAPTION = "考试"
-EXAM_EDIT_CAPTION = "新建考试"
 TODAY_CAPTION = "今日任务"
 BOARD_CAPTION = "比赛大屏 - "
 BOARD_QUESTION_CAPTION = "比赛大屏"
@@ -52,17 +51,12 @@ def database_url(cluster, name):
 
 
 def qe_command(session, *args):
-    done = subprocess.run([session.qe, *args], cwd=session.work, env=session.env,
-                          capture_output=True, text=True, timeout=60)
-    check(done.returncode == 0, "qe %s: %s" % (args[2] if len(args) > 2 else args,
-                                                done.stderr.strip()))
-    return done.stdout
-
-
-def lab_line(output):
-    lines = [line for line in output.splitlines() if line.startswith("QE_DATABASE=")]
-    check(len(lines) == 1, "a lab line is printed: %s" % output)
-    return lines[0].partition("=")[2]
+    # An administrator's command on the walk's database; its lab line, if any.
+    done = subprocess.run([session.qe, "--database", session.url, *args], cwd=session.work,
+                          env=session.env, capture_output=True, text=True, timeout=60)
+    check(done.returncode == 0, "qe %s: %s" % (args[0], done.stderr.strip()))
+    return next((line[len("QE_DATABASE="):] for line in done.stdout.splitlines()
+                 if line.startswith("QE_DATABASE=")), None)
 
 
 def board(session):
@@ -117,23 +111,21 @@ def run(new, _):
 
 
 def compete(new, teacher):
-    lines = [lab_line(qe_command(teacher, "--database", teacher.url, "--create-database",
-                                 "--super-user", SUPER_USER["name"], "--password",
-                                 SUPER_USER["password"]))]
-    for machine in ("pc02", "pc03"):
-        lines.append(lab_line(qe_command(teacher, "--database", teacher.url, "--lab-line",
-                                         machine)))
+    lines = [qe_command(teacher, "--create-database", "--super-user", SUPER_USER["name"],
+                        "--password", SUPER_USER["password"])]
+    lines += [qe_command(teacher, "--lab-line", machine) for machine in ("pc02", "pc03")]
+    check(all(lines), "a lab line for each machine")
     pupils = os.path.join(teacher.work, "pupils.csv")
     with open(pupils, "w", encoding="utf-8", newline="") as f:
         f.write("姓名,班级,学号,密码\r\n")
         for user in (PUPIL, SECOND):
             f.write("%(name)s,%(class)s,%(student_no)s,%(password)s\r\n" % user)
-    qe_command(teacher, "--database", teacher.url, "--import-class-list", pupils)
+    qe_command(teacher, "--import-class-list", pupils)
     teacher.sql("DELETE FROM practice_text")
     teacher.sql("INSERT INTO practice_text (title, kind, body, updated_at) VALUES "
                 "('Race', 112, '%s', '2024-09-01 08:00:00.000')" % BODY)
     for data in ("chinese.txt", "english.txt", "number.txt", "punctuate.txt"):
-        subprocess.run(["cp", os.path.join(teacher.data, data), teacher.work], check=True)
+        shutil.copy(os.path.join(teacher.data, data), teacher.work)
 
     first, second = new(), new()
     first.start_display("1600x700")
@@ -146,17 +138,11 @@ def compete(new, teacher):
     # The teacher: 考试 → 新建, a minute on the race's text, as a competition.
     teacher.start_program("teacher")
     teacher_main, _ = teacher.log_in(SUPER_USER, super_user=True)
-    teacher.press(teacher_main, "alt+j", "l", "Down", "Return")
-    exams_id, _ = teacher.wait_window(EXAMS_CAPTION)
-    teacher.press(exams_id, "alt+n")
-    teacher.press(teacher.wait_window(EXAM_EDIT_CAPTION)[0])
-    teacher.type(TITLE)
-    teacher.key("Tab", "End", "Tab", "Tab", "ctrl+a")
-    teacher.type("1")
-    teacher.key("alt+m")
+    exams_id = walk.open_exams(teacher, teacher_main)
+    walk.new_exam(teacher, exams_id, TITLE, 1, "alt+m")
     teacher.screenshot("40-competition-settings.png")
     teacher.key("alt+y")
-    teacher.wait_gone(EXAM_EDIT_CAPTION)
+    teacher.wait_gone(walk.EXAM_EDIT_CAPTION)
     teacher.wait_for(lambda: teacher.sql("SELECT count(*) FROM competition") == [["1"]],
                      "the competition stored")
 
@@ -227,9 +213,7 @@ def compete(new, teacher):
     # 奖状 of the winner, through 考试成绩.
     teacher.press(board_id, "Escape")
     teacher.wait_for(lambda: not board(teacher), "the board to close")
-    teacher.press(teacher_main, "alt+j", "l", "Down", "Return")
-    exams_id, _ = teacher.wait_window(EXAMS_CAPTION)
-    teacher.press(exams_id, "alt+r")
+    teacher.press(walk.open_exams(teacher, teacher_main), "alt+r")
     results_id = teacher.show(RESULTS_CAPTION, "44-competition-results.png")
     teacher.press(results_id, "alt+a")
     certificate_id, _ = teacher.wait_window(CERTIFICATE_CAPTION)

@@ -13,14 +13,11 @@ import time
 import walk
 from walk import PUPIL, SUPER_USER, check
 
-EXAMS_CAPTION = "考试"
 TODAY_CAPTION = "今日任务"
-EXAM_EDIT_CAPTION = "新建考试"
 EXAM_TITLE = "期中打字测验"
 TEXT_TITLE = "Exam text"
 CHINESE_TEXT = ("春晓", "春眠不觉晓，处处闻啼鸟。夜来风雨声，花落知多少。" * 40, 111)
 ENGLISH_BODY = ("The quick brown fox jumps over the lazy dog. " * 40).strip()
-# 教学(&J) → 备课(&L): 考试 is one below 练习文章.
 
 
 def run(new, _):
@@ -37,19 +34,12 @@ def run(new, _):
     # 考试 → 新建: 1 minute on the English text (after 春晓 in Chinese
     # order), Backspace refused; the school's one class comes ticked and a
     # new exam opens as it is saved.
-    session.press(main_id, "alt+j", "l", "Down", "Return")
-    exams_id, _ = session.wait_window(EXAMS_CAPTION)
-    session.press(exams_id, "alt+n")
-    session.press(session.wait_window(EXAM_EDIT_CAPTION)[0])
-    session.type(EXAM_TITLE)
-    session.key("Tab", "End", "Tab", "Tab", "ctrl+a")
-    session.type("1")
-    session.key("Tab", "Down")
+    walk.new_exam(session, walk.open_exams(session, main_id), EXAM_TITLE, 1, "Tab", "Down")
     session.screenshot("13-exam-settings.png")
     session.key("alt+y")
-    session.wait_gone(EXAM_EDIT_CAPTION)
+    session.wait_gone(walk.EXAM_EDIT_CAPTION)
     session.wait_for(lambda: session.sql("SELECT is_open FROM exam") == [["1"]], "the exam open")
-    session.answer(EXAMS_CAPTION, "Escape", shot="14-exams.png")
+    session.answer(walk.EXAMS_CAPTION, "Escape", shot="14-exams.png")
     session.press(main_id, "alt+d", "u")  # 操作(&D) → 注销当前用户(&U)
 
     main_id, _ = session.log_in(PUPIL, today=None)

@@ -22,6 +22,8 @@ EXIT_CAPTION = "退出?"
 EXPORT_CAPTION = "导出"
 NOTICE_CAPTION = "提示"
 TODAY_CAPTION = "今日任务"
+EXAMS_CAPTION = "考试"
+EXAM_EDIT_CAPTION = "新建考试"
 PUPIL = {"name": "lihua", "class": "三年级二班", "student_no": "20240117", "password": "hua2024"}
 SUPER_USER = {"name": "老师", "password": "laoshi1"}
 # The practice grid and the main window at a display size of 100 %.
@@ -326,6 +328,24 @@ def is_dark(p):
 
 def geometry(info):
     return info[1:5]
+
+
+def open_exams(session, main_id):
+    # 教学(&J) → 备课(&L): 考试 is one below 练习文章.
+    session.press(main_id, "alt+j", "l", "Down", "Return")
+    return session.wait_window(EXAMS_CAPTION)[0]
+
+
+def new_exam(session, exams_id, title, minutes, *keys):
+    # 考试 → 新建: the title, the last text in Chinese order and the
+    # minutes, then keys for further settings; the editor is left open.
+    session.press(exams_id, "alt+n")
+    session.press(session.wait_window(EXAM_EDIT_CAPTION)[0])
+    session.type(title)
+    session.key("Tab", "End", "Tab", "Tab", "ctrl+a")
+    session.type(str(minutes))
+    if keys:
+        session.key(*keys)
 
 
 def practice_screen(session, window, name, scale=1.0):
