@@ -148,11 +148,7 @@ void CCompetitionBoardWnd::EndForEverybody()
         return;
     const qint64 id = m_nExamId;
     m_session.Ask(
-        this,
-        [id](CDaoDatabase& own) {
-            LiveProgress::StopExam(own, id);
-            ExamStore::SetOpen(own, id, false);
-        },
+        this, [id](CDaoDatabase& own) { ExamStore::EndForEverybody(own, id); },
         [this] { m_watch.Read(); },
         [this](const CDaoException& e) {
             Platform().MessageBox(this, u"比赛没有结束:%1"_s.arg(e.GetErrorMessage()),
@@ -252,10 +248,9 @@ void CCompetitionBoardWnd::paintEvent(QPaintEvent*)
             QRect(bar.topLeft(), QSize(bar.width() * line.nProgress / 100, bar.height())), BarFill);
         text(cell(row, 4), line.strSpeed);
         text(cell(row, 5), line.strAccuracy);
-        painter.setPen(line.bInDoubt ? DoubtType
-                       : line.nPlace >= 1 && line.nPlace <= TopThree && m_board.bFinal
-                           ? Medals[line.nPlace - 1]
-                           : Type);
+        // A prize in its medal's colour; a result in doubt stands out.
+        const bool bMedal = m_board.bFinal && line.nPlace >= 1 && line.nPlace <= TopThree;
+        painter.setPen(line.bInDoubt ? DoubtType : bMedal ? Medals[line.nPlace - 1] : Type);
         text(cell(row, 6), line.strState);
     }
 

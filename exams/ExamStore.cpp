@@ -4,6 +4,7 @@
 #include "attempts/ClassReport.h"
 #include "attempts/ExamSitting.h"
 #include "attempts/Grades.h"
+#include "attempts/LiveProgress.h"
 #include "attempts/Metrics.h"
 #include "attempts/PendingResults.h"
 #include "attempts/PracticeKind.h"
@@ -196,6 +197,12 @@ void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen)
     if (bOpen)
         Run(db, u"DELETE FROM exam_stop WHERE exam_id = ?"_s, {id});
     transaction.Commit();
+}
+
+void EndForEverybody(CDaoDatabase& db, qint64 id)
+{
+    LiveProgress::StopExam(db, id);
+    SetOpen(db, id, false);
 }
 
 void DeleteExam(CDaoDatabase& db, qint64 id)

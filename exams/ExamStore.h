@@ -84,6 +84,9 @@ qint64 SaveExam(CDaoDatabase& db, const CExam& exam);
 // (an upgrade step).
 void FillMissingScreens(CDaoDatabase& db);
 void SetOpen(CDaoDatabase& db, qint64 id, bool bOpen);
+// Ends the exam for everybody now: each running sitting ends at its
+// program's next report, as if the time were up, and the exam closes.
+void EndForEverybody(CDaoDatabase& db, qint64 id);
 // The exam with its classes and sittings.
 void DeleteExam(CDaoDatabase& db, qint64 id);
 // How many sittings the exam has.

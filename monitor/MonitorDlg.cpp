@@ -178,11 +178,7 @@ void CMonitorDlg::EndExam()
                     u"课堂监控"_s, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
                 return;
             AskForDialog(
-                this, m_session,
-                [id](CDaoDatabase& own) {
-                    LiveProgress::StopExam(own, id);
-                    ExamStore::SetOpen(own, id, false);
-                },
+                this, m_session, [id](CDaoDatabase& own) { ExamStore::EndForEverybody(own, id); },
                 [this] { Reload(); });
         });
 }
