@@ -3,6 +3,7 @@
 #include "reports/ClassReportDlg.h"
 #include "reports/DoubtsDlg.h"
 #include "reports/GradeRulesDlg.h"
+#include "reports/PracticeTimeDlg.h"
 #include "reports/ProgressDlg.h"
 #include "res/CommandIds.h"
 #include "users/Session.h"
@@ -19,5 +20,7 @@ CReportCommands::CReportCommands(const CSession& session)
         {ID_TEACHING_DOUBTS, [&session] { OpenDoubts(session); }, teacher},
         {ID_TEACHING_GRADES, session.Guarded([&session] { CGradeRulesDlg(session).DoModal(); }),
          teacher},
+        {ID_TEACHING_PRACTICE_TIME,
+         session.Guarded([&session] { CPracticeTimeDlg(session).DoModal(); }), teacher},
     });
 }

@@ -1,4 +1,5 @@
 #include "attempts/AttemptStore.h"
+#include "attempts/LessonAttemptStore.h"
 #include "attempts/PracticeKind.h"
 #include "classroom/ClassroomCommands.h"
 #include "platform/ListCtrl.h"
@@ -8,6 +9,7 @@
 #include "reports/ClassReportModel.h"
 #include "reports/DoubtsDlg.h"
 #include "reports/GradeRulesDlg.h"
+#include "reports/PracticeTimeDlg.h"
 #include "reports/ProgressChart.h"
 #include "reports/ProgressDlg.h"
 #include "reports/ReportCommands.h"
@@ -368,6 +370,69 @@ private slots:
         QCOMPARE(platform.boxes.value(1).text, u"中文的可信速度应为 10 到 400 之间的数。"_s);
         // Confirmed, it is marked no more.
         QCOMPARE(scoreType(), u"中文测试"_s);
+    }
+
+    // 练习时间: a pupil's week is the time of every practice and lesson
+    // (results in doubt left out), the days, and the sessions (practices
+    // less than ten minutes apart are one) with the median's length; the
+    // pupils who did not practise come first, and the export says the week.
+    void practiceTimeOfAWeekPutsTheIdleFirst()
+    {
+        const auto at = [](int day, int hour, int minute) {
+            return QDateTime(QDate(2024, 9, day), QTime(hour, minute));
+        };
+        const auto minutes = [](qint64 m) { return m * 60000; };
+        // Monday 8:00-8:10 and 8:12-8:17 are one 17-minute session; then 4
+        // minutes on Tuesday and two 6-minute ones on Wednesday, 24 apart.
+        const QList<CPracticeSpan> spans{{at(4, 9, 30), minutes(6)},
+                                         {at(2, 8, 0), minutes(10)},
+                                         {at(3, 15, 0), minutes(4)},
+                                         {at(2, 8, 12), minutes(5)},
+                                         {at(4, 9, 0), minutes(6)}};
+        const CPracticeWeek week = PracticeTime::Of({}, spans);
+        QCOMPARE(std::tuple(week.nMs, week.nDays, week.nSessions, week.nMedianSessionMs),
+                 std::tuple(minutes(31), 3, 4, minutes(6)));
+        QCOMPARE(PracticeTime::Of({}, {}).nSessions, 0);
+
+        m_pDatabase->SignInAsTeacher();
+        CDaoDatabase* db = m_pDatabase->Admin();
+        const auto pupil = [this](const QString& name, const QString& no) {
+            return m_pDatabase->Insert(u"user"_s, {name, ClassA, no, u"pw"_s, u"普通用户"_s});
+        };
+        const qint64 fang = pupil(u"王芳"_s, u"003"_s);
+        const qint64 ming = pupil(u"李明"_s, u"001"_s);
+        pupil(u"张伟"_s, u"002"_s); // nothing this week
+        Store(db, fang, 111, at(2, 8, 0), minutes(10), 30, 30, {}, u"王芳"_s, u"003"_s);
+        Store(db, fang, 112, at(8, 20, 0), minutes(5), 30, 30, {}, u"王芳"_s, u"003"_s);
+        Store(db, fang, 111, at(9, 8, 0), minutes(30), 30, 30, {}, u"王芳"_s,
+              u"003"_s); // next week
+        Store(db, ming, 111, at(3, 8, 0), minutes(20), 30, 30, {}, u"李明"_s, u"001"_s);
+        db->Execute(u"UPDATE attempt SET checked = 2, doubt = 'x' WHERE user_key = %1"_s.arg(ming));
+        CLessonAttempt lesson;
+        lesson.nUserKey = ming;
+        lesson.strCourse = u"fingering"_s;
+        lesson.nLesson = 1;
+        lesson.startedAt = lesson.endedAt = at(5, 10, 0);
+        lesson.nElapsedMs = minutes(3);
+        LessonAttemptStore::Store(*db, lesson);
+
+        LogInTeacher(*m_pDatabase);
+        CScriptedPlatform platform;
+        platform.SetDate(QDate(2024, 9, 5));
+        const QString csv = QDir::current().filePath(u"time.csv"_s);
+        platform.AnswerFiles({csv});
+        QStringList shown;
+        Drive<CPracticeTimeDlg>(platform, [&](CPracticeTimeDlg* dlg) {
+            SettleWorker();
+            shown = Lines(dlg->m_listPupils);
+            dlg->ClickButton(1012);
+        });
+        QVERIFY(CReportCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_PRACTICE_TIME));
+        QCOMPARE(shown, (QStringList{u"002|张伟|0.0|0|0|0.0"_s, u"001|李明|3.0|1|1|3.0"_s,
+                                     u"003|王芳|15.0|2|2|7.5"_s}));
+        const QJsonArray rows = ReadTable(csv)[u"rows"_s].toArray();
+        QCOMPARE(rows[0][0].toString(), u"三年级二班 练习时间(2024-09-02 至 2024-09-08)"_s);
+        QCOMPARE(rows[4][2].toString(), u"15.0"_s);
     }
 
     // 等级: a result meets a grade when its speed and its accuracy both
