@@ -2,6 +2,8 @@
 
 #include "attempts/AttemptStore.h"
 #include "attempts/ClassReport.h"
+#include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
@@ -53,34 +55,107 @@ CPracticeWeek Of(const CPupil& pupil, QList<CPracticeSpan> spans)
     return week;
 }
 
+namespace {
+
+// The practices and lessons of the pupils whose key the condition takes,
+// from..to (to excluded, either null for open), by pupil, oldest first.
+QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& pupils,
+                                              const QVariant& who, const QDateTime& from,
+                                              const QDateTime& to)
+{
+    // Open ends read as the first and the last day a stored time can have.
+    const QVariant first = StoredDateTime(from.isValid() ? from : QDate(1, 1, 1).startOfDay());
+    const QVariant last = StoredDateTime(to.isValid() ? to : QDate(9999, 12, 31).startOfDay());
+    QSqlQuery query(db.Connection());
+    Select(query, u"SELECT user_key, started_at, elapsed_ms, kind, correct_units FROM attempt "
+                  "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
+                  "UNION ALL SELECT user_key, started_at, elapsed_ms, 0, 0 FROM lesson_attempt "
+                  "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
+                  "ORDER BY 2"_s.arg(pupils));
+    for (int i = 0; i < 2; ++i) {
+        query.addBindValue(who);
+        query.addBindValue(first);
+        query.addBindValue(last);
+    }
+    Exec(query);
+    QHash<qint64, QList<CPracticeSpan>> spans;
+    while (query.next())
+        spans[query.value(0).toLongLong()].append({ParseStoredDateTime(query.value(1)),
+                                                   query.value(2).toLongLong(),
+                                                   query.value(3).toInt(), query.value(4).toInt()});
+    CheckRead(query);
+    return spans;
+}
+
+} // namespace
+
 QList<CPracticeWeek> LoadWeek(CDaoDatabase& db, const QString& className, const QDate& monday)
 {
     const QList<CPupil> pupils = LoadPupils(db, className);
-    QHash<qint64, QList<CPracticeSpan>> spans;
-    QSqlQuery query(db.Connection());
-    Select(query, u"SELECT a.user_key, a.started_at, a.elapsed_ms FROM attempt a "
-                  "JOIN \"user\" u ON u.qe_key = a.user_key WHERE u.class = ? AND a.checked <> 2 "
-                  "AND a.started_at >= ? AND a.started_at < ? "
-                  "UNION ALL SELECT l.user_key, l.started_at, l.elapsed_ms FROM lesson_attempt l "
-                  "JOIN \"user\" u ON u.qe_key = l.user_key WHERE u.class = ? AND l.checked <> 2 "
-                  "AND l.started_at >= ? AND l.started_at < ?"_s);
-    const QVariant from = StoredDateTime(monday.startOfDay());
-    const QVariant to = StoredDateTime(monday.addDays(7).startOfDay());
-    for (int i = 0; i < 2; ++i) {
-        query.addBindValue(className);
-        query.addBindValue(from);
-        query.addBindValue(to);
-    }
-    Exec(query);
-    while (query.next())
-        spans[query.value(0).toLongLong()].append(
-            {ParseStoredDateTime(query.value(1)), query.value(2).toLongLong()});
-    CheckRead(query);
+    const auto spans = LoadSpans(db, u"IN (SELECT qe_key FROM \"user\" WHERE class = ?)"_s,
+                                 className, monday.startOfDay(), monday.addDays(7).startOfDay());
     QList<CPracticeWeek> weeks;
     for (const CPupil& pupil : pupils)
         weeks.append(Of(pupil, spans.value(pupil.nKey)));
     std::stable_partition(weeks.begin(), weeks.end(),
                           [](const CPracticeWeek& week) { return week.nMs == 0; });
+    return weeks;
+}
+
+QList<CPracticeSpan> LoadPupil(CDaoDatabase& db, qint64 userKey, const CDayRange& range)
+{
+    const QDateTime from = range.from.isNull() ? QDateTime() : range.from.startOfDay();
+    const QDateTime to = range.to.isNull() ? QDateTime() : range.to.addDays(1).startOfDay();
+    return LoadSpans(db, u"= ?"_s, userKey, from, to).value(userKey);
+}
+
+QMap<QDate, qint64> ByDay(const QList<CPracticeSpan>& spans)
+{
+    QMap<QDate, qint64> byDay;
+    for (const CPracticeSpan& span : spans)
+        byDay[span.startedAt.date()] += qMax<qint64>(span.nElapsedMs, 0);
+    return byDay;
+}
+
+int DaysInARow(const QMap<QDate, qint64>& byDay, const QDate& today)
+{
+    QDate day = byDay.value(today) > 0 ? today : today.addDays(-1);
+    int days = 0;
+    for (; byDay.value(day) > 0; day = day.addDays(-1))
+        ++days;
+    return days;
+}
+
+QList<CWeekTrend> Weeks(const QList<CPracticeSpan>& spans)
+{
+    struct CTally
+    {
+        qint64 nMs = 0;
+        QSet<QDate> days;
+        QMap<int, std::pair<qint64, qint64>> kinds; // correct units and ms
+    };
+    QMap<QDate, CTally> byWeek;
+    for (const CPracticeSpan& span : spans) {
+        const QDate day = span.startedAt.date();
+        CTally& week = byWeek[day.addDays(1 - day.dayOfWeek())];
+        week.nMs += qMax<qint64>(span.nElapsedMs, 0);
+        week.days.insert(day);
+        if (PracticeKind::IsPractice(span.nKind)) {
+            auto& [correct, ms] = week.kinds[span.nKind];
+            correct += span.nCorrect;
+            ms += qMax<qint64>(span.nElapsedMs, 0);
+        }
+    }
+    QList<CWeekTrend> weeks;
+    for (auto it = byWeek.cbegin(); it != byWeek.cend(); ++it) {
+        CWeekTrend& week = weeks.emplace_back();
+        week.monday = it.key();
+        week.nMs = it->nMs;
+        week.nDays = int(it->days.size());
+        for (auto kind = it->kinds.cbegin(); kind != it->kinds.cend(); ++kind)
+            week.speeds.insert(
+                kind.key(), Metrics::KindSpeed(kind.key(), int(kind->first), kind->second).dValue);
+    }
     return weeks;
 }
 

@@ -1,23 +1,28 @@
 #pragma once
 
+#include "attempts/ClassReport.h"
 #include "users/Pupil.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 class CDaoDatabase;
 
-// 练习时间: how long and how often each pupil of a class practised in one
-// week (Monday to Sunday), over every practice and lesson stored, results
-// in doubt (可疑) left out until a teacher confirms them.
+// 练习时间 and 练习日历: how long and how often pupils practised, day by
+// day and week by week, over every practice and lesson stored, results in
+// doubt (可疑) left out until a teacher confirms them.
 
-// One practice or lesson: when it began and how long it ran.
+// One practice or lesson: when it began and how long it ran; a practice's
+// kind and correct units (a lesson's kind is 0).
 struct CPracticeSpan
 {
     QDateTime startedAt;
     qint64 nElapsedMs = 0;
+    int nKind = 0;
+    int nCorrect = 0;
 };
 
 struct CPracticeWeek
@@ -46,5 +51,27 @@ QList<CPracticeWeek> LoadWeek(CDaoDatabase& db, const QString& className, const 
 
 // Minutes with one decimal: "12.5".
 QString MinutesText(qint64 ms);
+
+// A pupil's own practices and lessons in range, oldest first. Throws
+// CDaoException.
+QList<CPracticeSpan> LoadPupil(CDaoDatabase& db, qint64 userKey, const CDayRange& range);
+// The time practised each day.
+QMap<QDate, qint64> ByDay(const QList<CPracticeSpan>& spans);
+// The days in a row practised up to today, or up to yesterday while today
+// has nothing yet (the row is not broken before the day is over).
+int DaysInARow(const QMap<QDate, qint64>& byDay, const QDate& today);
+
+// One week (from Monday) of a pupil's: the time, the days, and the speed of
+// each practice kind over its time (the kind's unit), as 我的练习记录
+// reckons it.
+struct CWeekTrend
+{
+    QDate monday;
+    qint64 nMs = 0;
+    int nDays = 0;
+    QMap<int, double> speeds; // by kind, the kinds practised that week
+};
+// The weeks with practice, oldest first.
+QList<CWeekTrend> Weeks(const QList<CPracticeSpan>& spans);
 
 } // namespace PracticeTime

@@ -3,6 +3,7 @@
 #include "reports/ClassReportDlg.h"
 #include "reports/DoubtsDlg.h"
 #include "reports/GradeRulesDlg.h"
+#include "reports/PracticeCalendarDlg.h"
 #include "reports/PracticeTimeDlg.h"
 #include "reports/ProgressDlg.h"
 #include "res/CommandIds.h"
@@ -15,6 +16,9 @@ CReportCommands::CReportCommands(const CSession& session)
         {ID_TEACHING_MY_PROGRESS,
          session.Guarded([&session] { CProgressDlg(session, session.Account().nKey).DoModal(); }),
          [&session] { return session.IsPupil(); }},
+        {ID_TEACHING_CALENDAR,
+         session.Guarded([&session] { CPracticeCalendarDlg(session).DoModal(); }),
+         [&session] { return session.IsOwnLogin(); }},
         {ID_TEACHING_CLASS_REPORT,
          session.Guarded([&session] { CClassReportDlg(session).DoModal(); }), teacher},
         {ID_TEACHING_DOUBTS, [&session] { OpenDoubts(session); }, teacher},

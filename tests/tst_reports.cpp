@@ -9,6 +9,7 @@
 #include "reports/ClassReportModel.h"
 #include "reports/DoubtsDlg.h"
 #include "reports/GradeRulesDlg.h"
+#include "reports/PracticeCalendarDlg.h"
 #include "reports/PracticeTimeDlg.h"
 #include "reports/ProgressChart.h"
 #include "reports/ProgressDlg.h"
@@ -26,6 +27,7 @@
 #include "tests/TestMain.h"
 #include "users/Session.h"
 
+#include <QCalendarWidget>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
@@ -36,6 +38,7 @@
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QLabel>
+#include <QTextCharFormat>
 #include <QTreeView>
 
 #include <memory>
@@ -520,6 +523,49 @@ private slots:
         QCOMPARE(afterDefault, u"本班有自己的标准。 60 95 40 90 25 85"_s);
         QCOMPARE(stored(), (QStringList{u"|111|60|25|85"_s}));
         QCOMPARE(platform.unfinishedDialogs, 0);
+    }
+
+    // 练习日历: the pupil's days tinted by the minutes practised, this week's
+    // minutes and days, the days in a row (not broken before today is
+    // over), and the weeks of the range with each kind's speed.
+    void calendarTintsTheDaysAndCountsTheRow()
+    {
+        const QMap<QDate, qint64> byDay{{QDate(2024, 9, 2), 1}, {QDate(2024, 9, 3), 1}};
+        QCOMPARE(PracticeTime::DaysInARow(byDay, QDate(2024, 9, 3)), 2);
+        QCOMPARE(PracticeTime::DaysInARow(byDay, QDate(2024, 9, 4)), 2); // today not over
+        QCOMPARE(PracticeTime::DaysInARow(byDay, QDate(2024, 9, 5)), 0);
+
+        CDaoDatabase* db = m_pDatabase->Admin();
+        Store(db, Pupil, 111, Sept(2, 9), 60000, 30, 30);
+        Store(db, Pupil, 112, Sept(3, 9), 60000, 190, 190);
+        Store(db, Pupil, 111, Sept(4, 9), 1800000, 900, 900);
+        Store(db, Pupil, 111, At(8, 28, {9, 0}), 900000, 450, 450);
+        Store(db, OtherPupil, 111, Sept(4, 10), 600000, 300, 300); // not hers
+        LogInPupil(Pupil, {}, {}, {}, m_pDatabase.get());
+        CScriptedPlatform platform;
+        platform.SetDate(QDate(2024, 9, 5));
+        QString summary;
+        QStringList term, all;
+        QList<QColor> tints;
+        Drive<CPracticeCalendarDlg>(platform, [&](CPracticeCalendarDlg* dlg) {
+            SettleWorker();
+            summary = dlg->GetDlgItemText(1002);
+            for (const QDate day :
+                 {QDate(2024, 9, 2), QDate(2024, 9, 4), QDate(2024, 8, 28), QDate(2024, 9, 5)})
+                tints.append(dlg->m_pCalendar->dateTextFormat(day).background().color());
+            term = Lines(dlg->m_listWeeks);
+            dlg->m_comboRange->setCurrentIndex(3);
+            dlg->OnCommand(1003);
+            all = Lines(dlg->m_listWeeks);
+        });
+        QVERIFY(CReportCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CALENDAR));
+        QCOMPARE(summary, u"本周(周一起)练习了 32.0 分钟,3 天。\n已经连续练习 3 天。"_s);
+        using Dlg = CPracticeCalendarDlg;
+        QCOMPARE(tints, (QList<QColor>{Dlg::Tint(60000), Dlg::Tint(1800000), Dlg::Tint(900000),
+                                       QTextCharFormat().background().color()}));
+        QVERIFY(Dlg::Tint(60000) != Dlg::Tint(900000) && Dlg::Tint(900000) != Dlg::Tint(1800000));
+        QCOMPARE(term, QStringList{u"2024-09-02|32.0|3|30.0|38.0||"_s});
+        QCOMPARE(all, (QStringList{u"2024-08-26|15.0|1|30.0|||"_s, term.value(0)}));
     }
 
     void rangesOfDays_data()

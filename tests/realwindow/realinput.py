@@ -44,8 +44,8 @@ COMMIT_KEYS = [
     ("womenban\u2423", 9, "0"),
     ("diyidiyici\u2423", 11, "0"),
 ]
-# 教学(&J): 我的弱项 is five below a pupil's first item, 今日任务.
-WEAKNESS_STEPS = 5
+# 教学(&J): 我的弱项 is six below a pupil's first item, 今日任务.
+WEAKNESS_STEPS = 6
 WEAKNESS_CAPTION = "我的弱项"
 # Composed, abandoned by the focus loss, then typed in full: 第一次. A whole
 # phrase, as the input method forgets the context of the sentence when it
