@@ -67,9 +67,11 @@ QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& p
     const QVariant first = StoredDateTime(from.isValid() ? from : QDate(1, 1, 1).startOfDay());
     const QVariant last = StoredDateTime(to.isValid() ? to : QDate(9999, 12, 31).startOfDay());
     QSqlQuery query(db.Connection());
-    Select(query, u"SELECT user_key, started_at, elapsed_ms, kind, correct_units FROM attempt "
+    Select(query, u"SELECT user_key, started_at, elapsed_ms, kind, correct_units, typed_units "
+                  "FROM attempt "
                   "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
-                  "UNION ALL SELECT user_key, started_at, elapsed_ms, 0, 0 FROM lesson_attempt "
+                  "UNION ALL SELECT user_key, started_at, elapsed_ms, 0, correct_keys, keystrokes "
+                  "FROM lesson_attempt "
                   "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
                   "ORDER BY 2"_s.arg(pupils));
     for (int i = 0; i < 2; ++i) {
@@ -80,9 +82,9 @@ QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& p
     Exec(query);
     QHash<qint64, QList<CPracticeSpan>> spans;
     while (query.next())
-        spans[query.value(0).toLongLong()].append({ParseStoredDateTime(query.value(1)),
-                                                   query.value(2).toLongLong(),
-                                                   query.value(3).toInt(), query.value(4).toInt()});
+        spans[query.value(0).toLongLong()].append(
+            {ParseStoredDateTime(query.value(1)), query.value(2).toLongLong(),
+             query.value(3).toInt(), query.value(4).toInt(), query.value(5).toInt()});
     CheckRead(query);
     return spans;
 }

@@ -16,13 +16,14 @@ class CDaoDatabase;
 // doubt (可疑) left out until a teacher confirms them.
 
 // One practice or lesson: when it began and how long it ran; a practice's
-// kind and correct units (a lesson's kind is 0).
+// kind (a lesson's is 0) and its units (a lesson's keys) typed and right.
 struct CPracticeSpan
 {
     QDateTime startedAt;
     qint64 nElapsedMs = 0;
     int nKind = 0;
     int nCorrect = 0;
+    int nTyped = 0;
 };
 
 struct CPracticeWeek

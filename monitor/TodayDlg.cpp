@@ -63,6 +63,7 @@ void CTodayDlg::Show()
     for (const CAttemptSummary& attempt : std::as_const(m_today.recent))
         recent.append(RecentRow(attempt));
     m_listRecent->AppendRows(recent);
+    SetDlgItemText(IDC_GOAL, m_today.goal.Text());
     SetDlgItemText(
         IDC_SUMMARY,
         m_today.HasWork(Platform().CurrentDateTime().date())

@@ -104,6 +104,8 @@ CToday LoadToday(CDaoDatabase& db, const CAccount& pupil)
         task.assignment = entry;
         (entry.IsDone() ? done : result.tasks).append(task);
     }
+    result.goal = DailyGoal::LoadProgress(db, pupil.nKey, pupil.strClass,
+                                          Platform().CurrentDateTime().date());
     result.tasks += NextLessons(db, pupil);
     // 智能练习 on each side with something weak.
     CTodayTask smart;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/DailyGoal.h"
 #include "attempts/Progress.h"
 #include "course/CoursePlan.h"
 #include "exams/ExamStore.h"
@@ -41,6 +42,7 @@ struct CToday
 {
     QList<CTodayTask> tasks;
     QList<CAttemptSummary> recent; // newest first
+    CGoalProgress goal;            // the class's daily goal and today's practice
 
     // Whether something waits: an exam not yet sat, or an assignment
     // running today and not done.

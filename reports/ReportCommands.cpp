@@ -1,6 +1,7 @@
 #include "reports/ReportCommands.h"
 
 #include "reports/ClassReportDlg.h"
+#include "reports/DailyGoalDlg.h"
 #include "reports/DoubtsDlg.h"
 #include "reports/GradeRulesDlg.h"
 #include "reports/PracticeCalendarDlg.h"
@@ -23,6 +24,8 @@ CReportCommands::CReportCommands(const CSession& session)
          session.Guarded([&session] { CClassReportDlg(session).DoModal(); }), teacher},
         {ID_TEACHING_DOUBTS, [&session] { OpenDoubts(session); }, teacher},
         {ID_TEACHING_GRADES, session.Guarded([&session] { CGradeRulesDlg(session).DoModal(); }),
+         teacher},
+        {ID_TEACHING_DAILY_GOAL, session.Guarded([&session] { CDailyGoalDlg(session).DoModal(); }),
          teacher},
         {ID_TEACHING_PRACTICE_TIME,
          session.Guarded([&session] { CPracticeTimeDlg(session).DoModal(); }), teacher},

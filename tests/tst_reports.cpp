@@ -1,4 +1,5 @@
 #include "attempts/AttemptStore.h"
+#include "attempts/DailyGoal.h"
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/PracticeKind.h"
 #include "classroom/ClassroomCommands.h"
@@ -7,6 +8,7 @@
 #include "reports/ClassChartDlg.h"
 #include "reports/ClassReportDlg.h"
 #include "reports/ClassReportModel.h"
+#include "reports/DailyGoalDlg.h"
 #include "reports/DoubtsDlg.h"
 #include "reports/GradeRulesDlg.h"
 #include "reports/PracticeCalendarDlg.h"
@@ -566,6 +568,65 @@ private slots:
         QVERIFY(Dlg::Tint(60000) != Dlg::Tint(900000) && Dlg::Tint(900000) != Dlg::Tint(1800000));
         QCOMPARE(term, QStringList{u"2024-09-02|32.0|3|30.0|38.0||"_s});
         QCOMPARE(all, (QStringList{u"2024-08-26|15.0|1|30.0|||"_s, term.value(0)}));
+    }
+
+    // 每日目标: a day meets it with its minutes and the accuracy over what
+    // was typed; the days in a row count back from today once met, else
+    // from yesterday. A teacher sets it for the school or a class, and a
+    // class's goal equal to the school's is not kept.
+    void dailyGoalCountsTheDaysMetInARow()
+    {
+        const CDailyGoal goal; // 15 minutes, 90 %
+        const auto day = [](qint64 minutes, int typed, int correct) {
+            return QList<CPracticeSpan>{{Sept(2, 9), minutes * 60000, 111, correct, typed}};
+        };
+        QVERIFY(DailyGoal::Met(goal, day(15, 100, 90)));
+        QVERIFY(!DailyGoal::Met(goal, day(14, 100, 100)));
+        QVERIFY(!DailyGoal::Met(goal, day(20, 100, 89)));
+        QVERIFY(DailyGoal::Met(goal, day(15, 0, 0))); // nothing typed: no accuracy to miss
+
+        CDaoDatabase* db = m_pDatabase->Admin();
+        m_pDatabase->Insert(u"user"_s, {u"李明"_s, ClassA, u"001"_s, u"pw"_s, u"普通用户"_s});
+        Store(db, Pupil, 111, Sept(2, 9), 1200000, 100, 95);
+        Store(db, Pupil, 111, Sept(3, 9), 960000, 100, 80); // the accuracy missed
+        Store(db, Pupil, 112, Sept(4, 9), 900000, 100, 92);
+        Store(db, Pupil, 111, Sept(5, 9), 300000, 50, 50);
+        const QDate today(2024, 9, 5);
+        QCOMPARE(DailyGoal::LoadProgress(*db, Pupil, ClassA, today).Text(),
+                 u"今日目标:练习 15 分钟,正确率不低于 90%。今天已练 5.0 分钟,正确率 100%。"
+                 "已连续 1 天达到目标。"_s);
+
+        m_pDatabase->SignInAsTeacher();
+        LogInTeacher(*m_pDatabase);
+        CScriptedPlatform platform;
+        QStringList sources;
+        const auto set = [&](int classIndex, const QString& minutes, const QString& accuracy) {
+            Drive<CDailyGoalDlg>(platform, [&](CDailyGoalDlg* dlg) {
+                dlg->m_comboClass->setCurrentIndex(classIndex);
+                dlg->OnCommand(1001);
+                sources.append(dlg->GetDlgItemText(1002));
+                if (minutes.isEmpty())
+                    dlg->ClickButton(1005); // 恢复默认
+                else
+                    Fill(dlg, {{1003, minutes}, {1004, accuracy}});
+                Press(dlg, 1);
+            });
+            QVERIFY(CReportCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_DAILY_GOAL));
+        };
+        set(0, u"20"_s, u"85"_s); // the school's
+        set(1, u"5"_s, u"90"_s);  // 三年级二班's own
+        const QString goals = SelectRows(db, u"SELECT * FROM daily_goal ORDER BY 1"_s).join(u' ');
+        QCOMPARE(DailyGoal::LoadProgress(*db, Pupil, ClassA, today).Text(),
+                 u"今日目标:练习 5 分钟,正确率不低于 90%。今天已练 5.0 分钟,正确率 100%,"
+                 "目标达到了!已连续 2 天达到目标。"_s);
+        platform.AnswerBoxes({IDOK});
+        set(1, u"0"_s, u"90"_s); // refused, then cancelled
+        set(1, {}, {});          // back to the school's
+        QCOMPARE(sources, (QStringList{u"全校用程序的默认目标。"_s, u"本班用全校的目标。"_s,
+                                       u"本班有自己的目标。"_s, u"本班有自己的目标。"_s}));
+        QCOMPARE(goals, u"|20|85 三年级二班|5|90"_s);
+        QCOMPARE(platform.boxes.value(0).text, u"每天练习的分钟数应为 1 到 240。"_s);
+        QCOMPARE(SelectRows(db, u"SELECT * FROM daily_goal"_s), QStringList{u"|20|85"_s});
     }
 
     void rangesOfDays_data()

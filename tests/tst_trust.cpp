@@ -234,6 +234,8 @@ CLab::CLab(bool bFromVersion5)
     nCompetition = AddExam(u"一班"_s, 1);
     m_pOwner->Execute(
         u"INSERT INTO competition VALUES (%1, 0, 10, 20, 30, NULL)"_s.arg(nCompetition));
+    // 一班's own daily goal.
+    m_pOwner->Execute(u"INSERT INTO daily_goal VALUES ('一班', 20, 90)"_s);
     for (auto [title, key] :
          {std::pair{u"备考"_s, &nPreparedText}, std::pair{u"考过"_s, &nSatText}}) {
         text.strTitle = title;
@@ -618,6 +620,13 @@ pupil 42501 score a competition another way|UPDATE competition SET scoring = 1
 pupil 42501 join another class to a competition|INSERT INTO exam_class VALUES (%k, '二班')
 pupil 42501 end a competition for everybody|INSERT INTO exam_stop VALUES (%k, now())
 teacher 1 start a competition|UPDATE competition SET starts_at = now() WHERE exam_id = %k
+pupil 1 read the class's daily goal|SELECT minutes FROM daily_goal WHERE class_name = '一班'
+third - read another class's daily goal|SELECT minutes FROM daily_goal WHERE class_name = '一班'
+lab 42501 read the daily goals|SELECT * FROM daily_goal
+pupil 42501 lower the class's daily goal|UPDATE daily_goal SET minutes = 1
+pupil 42501 set the school's daily goal|INSERT INTO daily_goal VALUES ('', 1, 0)
+teacher 1 set the school's daily goal|INSERT INTO daily_goal VALUES ('', 15, 90)
+teacher 23514 ask for no minutes a day|UPDATE daily_goal SET minutes = 0
 pupil 42501 put another school on the 奖状|INSERT INTO school VALUES (1, '别的学校')
 teacher 1 name the school|INSERT INTO school VALUES (1, '实验小学')
 teacher 23514 give more than everybody a prize|UPDATE competition SET first_share = 50,
@@ -1247,11 +1256,11 @@ pupil: EXECUTE qe_account_key qe_begin_attempt qe_clear_my_scores qe_finish_sitt
   qe_report_progress qe_role qe_sitting_report qe_start_sitting qe_store_detail qe_store_lesson
   qe_store_lesson_keys qe_store_practice qe_text_in_open_exam
 pupil: SELECT assignment assignment_class attempt attempt_commit attempt_key attempt_mistake
-  attempt_text competition course_class exam exam_class exam_sitting lab_config lesson_attempt lesson_key
+  attempt_text competition course_class daily_goal exam exam_class exam_sitting lab_config lesson_attempt lesson_key
   lesson_miss practice_text schema_version score score_doubt score_owner supperuser user
 teacher: CONNECT TEMPORARY USAGE CREATE true false true false
 teacher: DELETE INSERT SELECT UPDATE assignment assignment_class class_speed competition
-  course_class exam exam_class grade_rule practice_text school
+  course_class daily_goal exam exam_class grade_rule practice_text school
 teacher: DELETE INSERT SELECT exam_stop
 teacher: DELETE SELECT UPDATE exam_sitting score user
 teacher: DELETE SELECT exam_refusal loginhistory

@@ -22,9 +22,9 @@ ASSIGNMENTS_CAPTION = "作业"
 REPORT_CAPTION = "作业完成情况 - 本周作业"
 IMPORT_CAPTION = "导入学生名单"
 IMPORT_CHOOSER_CAPTION = "导入学生名单:每行姓名、班级、学号、密码(可不填)"
-# 教学(&J) → 班级(&B): 课堂监控 first, 导入学生名单 seven below it; 备课(&L):
+# 教学(&J) → 班级(&B): 课堂监控 first, 导入学生名单 eight below it; 备课(&L):
 # 作业 two below 练习文章.
-IMPORT_STEPS, ASSIGNMENTS_STEPS = 7, 2
+IMPORT_STEPS, ASSIGNMENTS_STEPS = 8, 2
 SECOND = {"name": "wangfang", "class": PUPIL["class"], "student_no": "20240118",
           "password": "fang2024"}
 HOMEWORK = "asdf jkl"
