@@ -58,7 +58,7 @@ CPracticeWeek Of(const CPupil& pupil, QList<CPracticeSpan> spans)
 namespace {
 
 // The practices and lessons of the pupils whose key the condition takes,
-// from..to (to excluded, either null for open), by pupil, oldest first.
+// from..to (to excluded, either null for open), by pupil, in no order.
 QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& pupils,
                                               const QVariant& who, const QDateTime& from,
                                               const QDateTime& to)
@@ -72,8 +72,8 @@ QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& p
                   "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
                   "UNION ALL SELECT user_key, started_at, elapsed_ms, 0, correct_keys, keystrokes "
                   "FROM lesson_attempt "
-                  "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
-                  "ORDER BY 2"_s.arg(pupils));
+                  "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ?"_s.arg(
+                      pupils));
     for (int i = 0; i < 2; ++i) {
         query.addBindValue(who);
         query.addBindValue(first);

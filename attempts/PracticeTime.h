@@ -53,7 +53,7 @@ QList<CPracticeWeek> LoadWeek(CDaoDatabase& db, const QString& className, const 
 // Minutes with one decimal: "12.5".
 QString MinutesText(qint64 ms);
 
-// A pupil's own practices and lessons in range, oldest first. Throws
+// A pupil's own practices and lessons in range, in no order. Throws
 // CDaoException.
 QList<CPracticeSpan> LoadPupil(CDaoDatabase& db, qint64 userKey, const CDayRange& range);
 // The time practised each day.

@@ -29,7 +29,8 @@ private:
     CDaoDatabase m_db;
 };
 
-// Registers WeaknessRead/<engine> too: 我的弱项's figures of the pupil, whose
+// Registers CalendarRead/<engine> too: 练习日历's read of the pupil's year of
+// attempts, beside the same columns read bare. And WeaknessRead/<engine>: 我的弱项's figures of the pupil, whose
 // latest 1,000 attempts kept 26 keys each, beside the key rows' read.
 // Registers ProgressOpen/<engine>: from the window's construction until it
 // is on screen, painted, with its list, chart and mistakes filled; it and

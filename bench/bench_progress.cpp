@@ -3,6 +3,7 @@
 #include "bench/BenchFloor.h"
 
 #include "app/ProgramDatabaseSteps.h"
+#include "attempts/PracticeTime.h"
 #include "coaching/Weakness.h"
 #include "platform/DaoTransaction.h"
 #include "platform/ListCtrl.h"
@@ -166,6 +167,51 @@ void BM_WeaknessFloor(benchmark::State& state, CProgressDatabase* db)
     }
 }
 
+// 练习日历's read: the pupil's year of 10,000 attempts, by day and by week,
+// and the days in a row.
+void BM_CalendarRead(benchmark::State& state, CProgressDatabase* db)
+{
+    try {
+        db->Activate();
+        int weeks = 0;
+        for (auto _ : state) {
+            const QList<CPracticeSpan> spans =
+                PracticeTime::LoadPupil(*ActiveDatabase(), CProgressDatabase::PupilKey, {});
+            const QMap<QDate, qint64> byDay = PracticeTime::ByDay(spans);
+            weeks = int(PracticeTime::Weeks(spans).size());
+            benchmark::DoNotOptimize(PracticeTime::DaysInARow(byDay, byDay.lastKey()));
+        }
+        if (weeks < 50)
+            state.SkipWithError("the calendar holds too few weeks");
+        state.counters["weeks"] = weeks;
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// Its floor: the columns it reads of the pupil's attempts and lessons.
+void BM_CalendarFloor(benchmark::State& state, CProgressDatabase* db)
+{
+    try {
+        db->Activate();
+        int rows = 0;
+        for (auto _ : state) {
+            rows = BenchFloor::ReadAll(*ActiveDatabase(),
+                                       u"SELECT started_at, elapsed_ms, kind, correct_units, "
+                                       "typed_units FROM attempt WHERE user_key = ?"_s,
+                                       {CProgressDatabase::PupilKey});
+            BenchFloor::ReadAll(*ActiveDatabase(),
+                                u"SELECT started_at, elapsed_ms, correct_keys, keystrokes "
+                                "FROM lesson_attempt WHERE user_key = ?"_s,
+                                {CProgressDatabase::PupilKey});
+        }
+        if (rows != CProgressDatabase::PupilAttempts)
+            state.SkipWithError("the floor read a wrong number of attempts");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 } // namespace
 
 CProgressDatabase::CProgressDatabase(QString engine, QString target)
@@ -210,6 +256,16 @@ void RegisterProgressBenchmark(CProgressDatabase* db, CScriptedPlatform* platfor
         ->Repetitions(5);
     benchmark::RegisterBenchmark(("Floor/ProgressOpen/" + db->Engine().toStdString()).c_str(),
                                  BM_ProgressFloor, db)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(5);
+    benchmark::RegisterBenchmark(("CalendarRead/" + db->Engine().toStdString()).c_str(),
+                                 BM_CalendarRead, db)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(5);
+    benchmark::RegisterBenchmark(("Floor/CalendarRead/" + db->Engine().toStdString()).c_str(),
+                                 BM_CalendarFloor, db)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1)
         ->Repetitions(5);
