@@ -518,6 +518,17 @@ void ExamPupil(const QString& target, int id, const std::pair<qint64, QString>& 
     TypeAndFinish(db, id, Pupils, account, exam, *start.sitting, times);
 }
 
+// The pupils with a finished sitting of the exam, and its results stored
+// (one each, when none is doubled).
+std::pair<int, int> StoredResults(CDaoDatabase& owner, qint64 exam)
+{
+    return {
+        Scalar(owner, u"SELECT count(DISTINCT user_key) FROM exam_sitting "
+                      "WHERE finished = 1 AND exam_id = %1"_s.arg(exam))
+            .toInt(),
+        Scalar(owner, u"SELECT count(*) FROM attempt_text WHERE exam_id = %1"_s.arg(exam)).toInt()};
+}
+
 // A 2-minute exam of classes on an English text of 1,400 letters, open.
 CExam LabExam(CDaoDatabase& owner, const QStringList& classes,
               std::optional<CCompetitionSettings> competition = std::nullopt)
@@ -579,12 +590,7 @@ void ExamAtTheBell(const QString& cluster)
         Scalar(owner, u"SELECT coalesce(sum(total_time) / NULLIF(sum(calls), 0) * 1000, -1) "
                       "FROM pg_stat_user_functions WHERE funcname = 'qe_finish_sitting'"_s)
             .toDouble();
-    const int stored = Scalar(owner, u"SELECT count(DISTINCT user_key) FROM exam_sitting "
-                                     "WHERE finished = 1 AND exam_id = %1"_s.arg(exam.nId))
-                           .toInt();
-    const int rows =
-        Scalar(owner, u"SELECT count(*) FROM attempt_text WHERE exam_id = %1"_s.arg(exam.nId))
-            .toInt();
+    const auto [stored, rows] = StoredResults(owner, exam.nId);
     const int flagged =
         Scalar(owner, u"SELECT count(*) FROM exam_sitting WHERE flagged = 1"_s).toInt();
     const int typed = Scalar(owner, u"SELECT coalesce(min(typed_units), 0) FROM exam_sitting "
@@ -767,12 +773,7 @@ void CompetitionOfFourLabs(const QString& cluster)
     for (const Clock::time_point at : starts.started)
         started.push_back(std::chrono::duration<double, std::milli>(at - pressed).count() -
                           double(CompetitionRules::CountdownMs));
-    const int stored = Scalar(owner, u"SELECT count(DISTINCT user_key) FROM exam_sitting "
-                                     "WHERE finished = 1 AND exam_id = %1"_s.arg(exam.nId))
-                           .toInt();
-    const int rows =
-        Scalar(owner, u"SELECT count(*) FROM attempt_text WHERE exam_id = %1"_s.arg(exam.nId))
-            .toInt();
+    const auto [stored, rows] = StoredResults(owner, exam.nId);
     const int sittings =
         Scalar(owner, u"SELECT count(*) FROM exam_sitting WHERE exam_id = %1"_s.arg(exam.nId))
             .toInt();
