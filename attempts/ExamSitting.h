@@ -115,3 +115,5 @@ void RefuseKeptResult(CDaoDatabase& db, const CSittingResult& result, const QStr
 // Cells joined as the database keeps them, and split again.
 QString JoinCells(const QStringList& cells);
 QStringList SplitCells(const QString& joined);
+// The texts of a screen's cells as the exam keeps them (a JSON array).
+QStringList TextsFromJson(const QString& json);
