@@ -110,12 +110,7 @@ void CCourseClassDlg::OnCommand(int nID)
     }
     if (!m_pModel)
         return;
-    if (nID == IDC_XLSX)
-        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Xlsx, m_pModel->Title());
-    else if (nID == IDC_CSV)
-        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Csv, m_pModel->Title());
-    else if (nID == IDC_PDF)
-        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Pdf, m_pModel->Title());
-    else if (nID == IDC_PRINT)
-        PrintTables(this, {m_pModel->ExportTable()});
+    OutputTable(
+        this, nID, {IDC_XLSX, IDC_CSV, IDC_PDF, IDC_PRINT},
+        [this] { return m_pModel->ExportTable(); }, m_pModel->Title());
 }

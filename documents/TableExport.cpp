@@ -108,3 +108,20 @@ bool PrintTables(QWidget* owner, const QList<CExportTable>& tables)
         owner, tables.value(0).strTitle,
         [&painter](QPainter& p, QPagedPaintDevice& device) { painter.Paint(p, device); });
 }
+
+bool OutputTable(QWidget* owner, int nID, const CTableButtons& buttons,
+                 const std::function<CExportTable()>& table, const QString& suggestedName)
+{
+    if (nID != buttons.nXlsx && nID != buttons.nCsv && nID != buttons.nPdf && nID != buttons.nPrint)
+        return false;
+    const CExportTable shown = table();
+    if (nID == buttons.nPrint) {
+        PrintTables(owner, {shown});
+        return true;
+    }
+    const ExportFormat format = nID == buttons.nXlsx  ? ExportFormat::Xlsx
+                                : nID == buttons.nCsv ? ExportFormat::Csv
+                                                      : ExportFormat::Pdf;
+    ExportTables(owner, {shown}, format, suggestedName.isEmpty() ? shown.strTitle : suggestedName);
+    return true;
+}

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 // Exporting tables as a user does it: a file chooser (through the platform
@@ -27,3 +29,17 @@ QString ExportPages(QWidget* owner, const QString& suggestedName, const QString&
                     QPageLayout::Orientation orientation = QPageLayout::Portrait);
 // Prints the tables after the print dialog; false when cancelled.
 bool PrintTables(QWidget* owner, const QList<CExportTable>& tables);
+
+// The ids of a report window's output buttons.
+struct CTableButtons
+{
+    int nXlsx = 0;
+    int nCsv = 0;
+    int nPdf = 0;
+    int nPrint = 0;
+};
+// What a report window's output button nID does with its table: exported
+// as .xlsx, .csv or PDF under suggestedName (the table's title when
+// empty), or printed. False for any other id, which the window handles.
+bool OutputTable(QWidget* owner, int nID, const CTableButtons& buttons,
+                 const std::function<CExportTable()>& table, const QString& suggestedName = {});

@@ -125,7 +125,10 @@ CExportTable CExamResultsDlg::ExportTable() const
 
 void CExamResultsDlg::OnCommand(int nID)
 {
-    const QString name = ExamResultTable::Title(m_exam);
+    if (OutputTable(
+            this, nID, {IDC_XLSX, IDC_CSV, IDC_PDF, IDC_PRINT}, [this] { return ExportTable(); },
+            ExamResultTable::Title(m_exam)))
+        return;
     switch (nID) {
     case IDC_REFRESH:
         Reload();
@@ -135,18 +138,6 @@ void CExamResultsDlg::OnCommand(int nID)
         certificates.DoModal();
         break;
     }
-    case IDC_XLSX:
-        ExportTables(this, {ExportTable()}, ExportFormat::Xlsx, name);
-        break;
-    case IDC_CSV:
-        ExportTables(this, {ExportTable()}, ExportFormat::Csv, name);
-        break;
-    case IDC_PDF:
-        ExportTables(this, {ExportTable()}, ExportFormat::Pdf, name);
-        break;
-    case IDC_PRINT:
-        PrintTables(this, {ExportTable()});
-        break;
     default:
         break;
     }

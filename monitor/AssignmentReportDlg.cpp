@@ -87,24 +87,9 @@ void CAssignmentReportDlg::Fill()
 
 void CAssignmentReportDlg::OnCommand(int nID)
 {
-    const CExportTable table = AssignmentReport::Export(m_assignment, ClassName(), m_rows);
-    switch (nID) {
-    case IDC_CLASS:
+    if (nID == IDC_CLASS)
         Reload();
-        break;
-    case IDC_XLSX:
-        ExportTables(this, {table}, ExportFormat::Xlsx, table.strTitle);
-        break;
-    case IDC_CSV:
-        ExportTables(this, {table}, ExportFormat::Csv, table.strTitle);
-        break;
-    case IDC_PDF:
-        ExportTables(this, {table}, ExportFormat::Pdf, table.strTitle);
-        break;
-    case IDC_PRINT:
-        PrintTables(this, {table});
-        break;
-    default:
-        break;
-    }
+    else
+        OutputTable(this, nID, {IDC_XLSX, IDC_CSV, IDC_PDF, IDC_PRINT},
+                    [this] { return AssignmentReport::Export(m_assignment, ClassName(), m_rows); });
 }

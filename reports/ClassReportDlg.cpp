@@ -115,19 +115,10 @@ void CClassReportDlg::OnCommand(int nID)
         chart.DoModal();
         break;
     }
-    case IDC_XLSX:
-        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Xlsx, m_pModel->Title());
-        break;
-    case IDC_CSV:
-        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Csv, m_pModel->Title());
-        break;
-    case IDC_PDF:
-        ExportTables(this, {m_pModel->ExportTable()}, ExportFormat::Pdf, m_pModel->Title());
-        break;
-    case IDC_PRINT:
-        PrintTables(this, {m_pModel->ExportTable()});
-        break;
     default:
+        OutputTable(
+            this, nID, {IDC_XLSX, IDC_CSV, IDC_PDF, IDC_PRINT},
+            [this] { return m_pModel->ExportTable(); }, m_pModel->Title());
         break;
     }
 }

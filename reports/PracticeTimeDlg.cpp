@@ -52,26 +52,11 @@ QDate CPracticeTimeDlg::Monday() const
 
 void CPracticeTimeDlg::OnCommand(int nID)
 {
-    const QString title = ExportTable().strTitle;
-    switch (nID) {
-    case IDC_CLASS:
+    if (nID == IDC_CLASS)
         Refresh();
-        break;
-    case IDC_XLSX:
-        ExportTables(this, {ExportTable()}, ExportFormat::Xlsx, title);
-        break;
-    case IDC_CSV:
-        ExportTables(this, {ExportTable()}, ExportFormat::Csv, title);
-        break;
-    case IDC_PDF:
-        ExportTables(this, {ExportTable()}, ExportFormat::Pdf, title);
-        break;
-    case IDC_PRINT:
-        PrintTables(this, {ExportTable()});
-        break;
-    default:
-        break;
-    }
+    else
+        OutputTable(this, nID, {IDC_XLSX, IDC_CSV, IDC_PDF, IDC_PRINT},
+                    [this] { return ExportTable(); });
 }
 
 void CPracticeTimeDlg::Refresh()
