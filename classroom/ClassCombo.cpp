@@ -21,3 +21,12 @@ void FillClassCombo(CDialog* dlg, const CSession& session, QComboBox* combo,
         },
         [dlg] { dlg->EndDialog(CDialog::IDCANCEL_RESULT); });
 }
+
+void FillSchoolAndClasses(QComboBox* combo, const QStringList& classes)
+{
+    combo->addItem(QStringLiteral("全校"), QString());
+    for (const QString& className : classes)
+        if (!className.isEmpty())
+            combo->addItem(ClassDisplayName(className), className);
+    combo->setCurrentIndex(0);
+}

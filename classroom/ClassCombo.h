@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -16,3 +17,8 @@ class QComboBox;
 // or when the classes cannot be read, says so and closes dlg.
 void FillClassCombo(CDialog* dlg, const CSession& session, QComboBox* combo,
                     const std::optional<QString>& preferred, std::function<void()> then);
+
+// Fills combo with 全校 (the empty class name: the school's own setting)
+// and then each class by its display name, the class as the item's data;
+// 全校 is chosen.
+void FillSchoolAndClasses(QComboBox* combo, const QStringList& classes);

@@ -1,5 +1,6 @@
 #include "reports/DailyGoalDlg.h"
 
+#include "classroom/ClassCombo.h"
 #include "classroom/ClassNames.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
@@ -37,11 +38,7 @@ bool CDailyGoalDlg::OnInitDialog()
         },
         [this](const CRead& read) {
             m_goals = read.goals;
-            m_comboClass->addItem(u"全校"_s, QString());
-            for (const QString& className : read.classes)
-                if (!className.isEmpty())
-                    m_comboClass->addItem(ClassDisplayName(className), className);
-            m_comboClass->setCurrentIndex(0);
+            FillSchoolAndClasses(m_comboClass, read.classes);
             ShowChosen();
         },
         [this] { EndDialog(IDCANCEL_RESULT); });

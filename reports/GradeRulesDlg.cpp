@@ -2,6 +2,7 @@
 
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "classroom/ClassCombo.h"
 #include "classroom/ClassNames.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
@@ -42,11 +43,7 @@ bool CGradeRulesDlg::OnInitDialog()
             m_rules = read.rules;
             // The empty class name is the school's rule; pupils without a
             // class are graded by it.
-            m_comboClass->addItem(u"全校"_s, QString());
-            for (const QString& className : read.classes)
-                if (!className.isEmpty())
-                    m_comboClass->addItem(ClassDisplayName(className), className);
-            m_comboClass->setCurrentIndex(0);
+            FillSchoolAndClasses(m_comboClass, read.classes);
             ShowChosen();
         },
         [this] { EndDialog(IDCANCEL_RESULT); });
