@@ -80,6 +80,12 @@ QString SpeedText(const Speed& speed)
     return u"%1 %2"_s.arg(QString::number(speed.dValue, 'f', 1), speed.strUnit);
 }
 
+QString ClockText(qint64 seconds)
+{
+    seconds = qMax<qint64>(seconds, 0);
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
 double KeysPerSecond(qint64 presses, qint64 elapsedMs)
 {
     if (presses <= 0 || elapsedMs <= 0)

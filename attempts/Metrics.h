@@ -39,6 +39,9 @@ Speed KindSpeed(int kind, int correct, qint64 elapsedMs);
 QString SpeedUnit(int kind);
 // "25.3 字/分": the value with one decimal and its unit.
 QString SpeedText(const Speed& speed);
+// "1:05": minutes and seconds, as every clock and time limit shows them;
+// below 0 reads as 0.
+QString ClockText(qint64 seconds);
 
 // The described result's speed: correct units a second, whole; 0 before
 // the first whole second.

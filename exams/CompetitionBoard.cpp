@@ -17,12 +17,6 @@ namespace CompetitionBoard {
 
 namespace {
 
-QString MinutesSeconds(qint64 ms)
-{
-    const qint64 seconds = (qMax<qint64>(ms, 0) + 999) / 1000;
-    return u"%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
-}
-
 // A program typing the competition now: its last report is of a sitting
 // not ended, and recent.
 bool IsTyping(const LiveProgress::CRow& row, const QDateTime& now)
@@ -154,7 +148,8 @@ CBoard Make(const CRead& read)
     else if (board.bFinal)
         board.strStatus = u"最终排名"_s;
     else if (read.now < endsAt && exam.bOpen)
-        board.strStatus = u"比赛中,剩余 %1"_s.arg(MinutesSeconds(read.now.msecsTo(endsAt)));
+        board.strStatus =
+            u"比赛中,剩余 %1"_s.arg(Metrics::ClockText((read.now.msecsTo(endsAt) + 999) / 1000));
     else
         board.strStatus = u"比赛结束,等待成绩……"_s;
     board.strCounts = u"参加 %1 人,已完成 %2 人"_s.arg(read.standing.size()).arg(finished);

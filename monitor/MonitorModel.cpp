@@ -41,11 +41,10 @@ QStringList Cells(const CLine& line, const QDateTime& now)
     const LiveProgress::CReport& r = line.row.report;
     if (!line.bReported || r.nActivity == LiveProgress::LoggedIn)
         return cells << QString() << QString() << QString() << QString() << QString();
-    const int seconds = int(r.nElapsedMs / 1000);
     cells << r.strLabel << QString::number(LiveProgress::ProgressPercent(r))
           << Metrics::SpeedText(Metrics::KindSpeed(r.nKind, r.nCorrectUnits, r.nElapsedMs))
           << QString::number(Metrics::Accuracy(r.nCorrectUnits, r.nTypedUnits))
-          << u"%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+          << Metrics::ClockText(r.nElapsedMs / 1000);
     return cells;
 }
 

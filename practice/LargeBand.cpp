@@ -13,13 +13,14 @@ CStartCard Card(const CPracticeScreen& screen, int screenCount)
     QStringList lines;
     if (screen.nExamId != 0 && !screen.strCompetitionRule.isEmpty()) {
         lines << u"比赛:%1"_s.arg(screen.strTitle) << screen.strCompetitionRule;
-        lines << u"限时 %1,从比赛开始算起,时间到了自动结束"_s.arg(Clock(screen.nTimeLimitSeconds));
+        lines << u"限时 %1,从比赛开始算起,时间到了自动结束"_s.arg(
+            Metrics::ClockText(screen.nTimeLimitSeconds));
         lines << u"比赛的文章在老师开始比赛后才显示,只能参加一次"_s;
     } else if (screen.nExamId != 0) {
         lines << u"考试:%1"_s.arg(screen.strTitle);
-        lines << (screen.nTimeLimitSeconds > 0
-                      ? u"限时 %1,时间到了自动结束"_s.arg(Clock(screen.nTimeLimitSeconds))
-                      : u"不限时,按 Esc 结束"_s);
+        lines << (screen.nTimeLimitSeconds > 0 ? u"限时 %1,时间到了自动结束"_s.arg(
+                                                     Metrics::ClockText(screen.nTimeLimitSeconds))
+                                               : u"不限时,按 Esc 结束"_s);
         lines << u"考试的文章在开始时才显示"_s;
         lines << (screen.bRetakeAllowed ? u"提前结束后可以重考"_s : u"这场考试只能考一次"_s);
     } else {
@@ -29,17 +30,11 @@ CStartCard Card(const CPracticeScreen& screen, int screenCount)
         if (screenCount > 1)
             lines << u"第 %1 屏,共 %2 屏"_s.arg(screen.nScreen).arg(screenCount);
         if (screen.nTimeLimitSeconds > 0)
-            lines << u"限时 %1"_s.arg(Clock(screen.nTimeLimitSeconds));
+            lines << u"限时 %1"_s.arg(Metrics::ClockText(screen.nTimeLimitSeconds));
         lines << u"打错的字变红,按 Esc 结束"_s;
     }
     lines << (screen.bBackspaceAllowed ? u"可以用 Backspace 改正"_s : u"不能用 Backspace 改正"_s);
     return {lines, u"按空格键开始"_s};
-}
-
-QString Clock(qint64 seconds)
-{
-    seconds = qMax<qint64>(seconds, 0);
-    return u"%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
 QStringList Figures(int kind, int correct, int typed, qint64 elapsedMs, qint64 speedMs,
@@ -50,8 +45,8 @@ QStringList Figures(int kind, int correct, int typed, qint64 elapsedMs, qint64 s
         u"速度 %1"_s.arg(Metrics::SpeedText(Metrics::KindSpeed(kind, correct, speedMs))),
         u"正确率 %1"_s.arg(Metrics::AccuracyText(correct, typed)),
         u"击键 %1"_s.arg(Metrics::KeysPerSecondText(keyPresses, elapsedMs)),
-        limitSeconds > 0 ? u"剩余 %1"_s.arg(Clock(limitSeconds - seconds))
-                         : u"用时 %1"_s.arg(Clock(seconds)),
+        limitSeconds > 0 ? u"剩余 %1"_s.arg(Metrics::ClockText(limitSeconds - seconds))
+                         : u"用时 %1"_s.arg(Metrics::ClockText(seconds)),
     };
 }
 

@@ -18,9 +18,6 @@ namespace LargeBand {
 // time limit, Backspace and retake rules.
 CStartCard Card(const CPracticeScreen& screen, int screenCount);
 
-// "1:05": minutes and seconds.
-QString Clock(qint64 seconds);
-
 // The figures of a practice: speed in the kind's unit over speedMs,
 // accuracy, 击键 over the time used and that time, or the time left when
 // there is a limit (limitSeconds > 0). keyPresses < 0: the platform does

@@ -1,5 +1,6 @@
 #include "practice/PracticeClock.h"
 
+#include "attempts/Metrics.h"
 #include "platform/MainWindow.h"
 #include "platform/Platform.h"
 
@@ -19,7 +20,7 @@ QString SecondsText(int seconds)
 // Minutes and seconds, short enough for the pane of the seconds.
 QString RemainingText(int seconds)
 {
-    return u"剩余:%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
+    return u"剩余:"_s + Metrics::ClockText(seconds);
 }
 
 } // namespace
