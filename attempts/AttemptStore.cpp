@@ -103,7 +103,7 @@ void StoreDetailOnServer(CDaoDatabase& db, qint64 attemptId, const CKeyDetail& d
         expected.append(unit.strExpected);
         committed.append(unit.strCommitted);
         keysTyped.append(unit.strKeys);
-        commitFigures << unit.nKeyCount << unit.nElapsedMs << unit.nPicked;
+        commitFigures << unit.nKeyCount << unit.nElapsedMs << unit.nPicked << unit.nDeleted;
     }
     QSqlQuery& call = db.Prepared(u"SELECT qe_store_detail(?, ?::text[], ?::integer[], "
                                   "?::text[], ?::text[], ?::text[], ?::integer[])"_s);
@@ -162,7 +162,7 @@ void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKey
     InsertKeys(db, u"attempt_key"_s, u"attempt_id"_s, attemptId, userKey, detail.keys);
     InsertRows(db, u"attempt_commit"_s,
                u"attempt_id, user_key, position, expected, committed, keys_typed, key_count, "
-               "elapsed_ms, picked"_s,
+               "elapsed_ms, picked, deleted"_s,
                detail.commits.size(), [&](qsizetype i) {
                    const CCommitUnit& unit = detail.commits[i];
                    return QVariantList{attemptId,
@@ -173,7 +173,8 @@ void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKey
                                        Text(unit.strKeys),
                                        KnownCount(unit.nKeyCount),
                                        unit.nElapsedMs,
-                                       unit.nPicked};
+                                       unit.nPicked,
+                                       unit.nDeleted};
                });
 }
 

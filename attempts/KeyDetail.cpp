@@ -36,6 +36,12 @@ QString KeysText(const QList<quint32>& keysyms)
     return text.left(MostKeysText);
 }
 
+int Characters(const QString& text)
+{
+    return int(text.size() -
+               std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLowSurrogate(); }));
+}
+
 CCommitUnit::Picked PickedBy(const QList<quint32>& keysyms)
 {
     const auto digit = [](quint32 k) { return k >= u'1' && k <= u'9'; };
@@ -88,9 +94,28 @@ void CKeyDetailRecorder::OnKeyCell(QChar expected, QChar typed, qint64 ms)
     m_previous = expected;
 }
 
-void CKeyDetailRecorder::OnCommit(const QString& expected, const QString& committed,
-                                  const QList<quint32>* keysyms, qint64 ms)
+void CKeyDetailRecorder::DeleteFrom(QList<CCommitUnit>& commits, const QList<int>& cells, int cell)
 {
+    if (cell < 0)
+        return;
+    // What stands typed is a run of cells from the start: the commits still
+    // standing beyond cell lose their characters from it on.
+    for (qsizetype i = commits.size() - 1; i >= 0; --i) {
+        CCommitUnit& unit = commits[i];
+        const int length = KeyDetail::Characters(unit.strCommitted);
+        const int standing = length - unit.nDeleted;
+        if (standing == 0)
+            continue;
+        if (cells[i] < 0 || cells[i] + standing <= cell)
+            break;
+        unit.nDeleted = length - std::max(cell - cells[i], 0);
+    }
+}
+
+void CKeyDetailRecorder::OnCommit(const QString& expected, const QString& committed,
+                                  const QList<quint32>* keysyms, qint64 ms, int cell)
+{
+    DeleteFrom(m_commits, m_commitCells, cell);
     if (m_commits.size() >= KeyDetail::MostCommits)
         return;
     CCommitUnit unit;
@@ -103,10 +128,14 @@ void CKeyDetailRecorder::OnCommit(const QString& expected, const QString& commit
         unit.nKeyCount = int(keysyms->size());
         unit.nPicked = KeyDetail::PickedBy(*keysyms);
     }
+    // A digit or a mark typed as itself chose no candidate.
+    if (std::all_of(committed.begin(), committed.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        unit.nPicked = CCommitUnit::First;
     m_commits.append(unit);
+    m_commitCells.append(cell);
 }
 
-CKeyDetail CKeyDetailRecorder::Detail() const
+CKeyDetail CKeyDetailRecorder::Detail(int endCell) const
 {
     CKeyDetail detail;
     QList<CKeyFigures> pairs;
@@ -130,5 +159,6 @@ CKeyDetail CKeyDetailRecorder::Detail() const
     if (detail.keys.size() > KeyDetail::MostKeys)
         detail.keys.resize(KeyDetail::MostKeys);
     detail.commits = m_commits;
+    DeleteFrom(detail.commits, m_commitCells, endCell);
     return detail;
 }

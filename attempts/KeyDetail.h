@@ -35,6 +35,7 @@ struct CCommitUnit
     int nKeyCount = -1;  // how many; -1 where the platform does not show them
     int nElapsedMs = 0;  // from the commit (or the key) before
     int nPicked = First; // how the candidate was chosen
+    int nDeleted = 0;    // of its characters, how many were deleted afterwards (回改)
 
     bool operator==(const CCommitUnit&) const = default;
 };
@@ -64,6 +65,9 @@ QString KeyOf(QChar c);
 // themselves, Space "␣", Backspace "⌫", Enter "⏎", the arrows and page keys
 // as arrows; Shift and the like show nothing.
 QString KeysText(const QList<quint32>& keysyms);
+// The characters of text as the database counts them (a character beyond
+// the Basic Multilingual Plane is one, not two).
+int Characters(const QString& text);
 // How the keysyms chose a candidate: a digit, else an arrow or page key.
 CCommitUnit::Picked PickedBy(const QList<quint32>& keysyms);
 
@@ -77,11 +81,15 @@ public:
     void Start(qint64 ms);
     // A character typed where expected stood, at the monotonic time ms.
     void OnKeyCell(QChar expected, QChar typed, qint64 ms);
-    // An input method's commit over the text expected, the keysyms pressed
-    // for it (nullptr where the platform does not show them).
+    // An input method's commit over the text expected, from the typing cell
+    // cell on, the keysyms pressed for it (nullptr where the platform does
+    // not show them). The characters of earlier commits from that cell on
+    // were deleted in between.
     void OnCommit(const QString& expected, const QString& committed, const QList<quint32>* keysyms,
-                  qint64 ms);
-    CKeyDetail Detail() const;
+                  qint64 ms, int cell = -1);
+    // The detail, the typing cell standing at endCell (the characters of
+    // commits from there on were deleted; -1 when nothing was).
+    CKeyDetail Detail(int endCell = -1) const;
 
 private:
     struct CKeyTally
@@ -92,9 +100,12 @@ private:
         QList<int> timesMs;
     };
     int SinceLast(qint64 ms);
+    // Marks the commits' characters from cell on as deleted.
+    static void DeleteFrom(QList<CCommitUnit>& commits, const QList<int>& cells, int cell);
 
     std::map<QString, CKeyTally> m_keys;
     QList<CCommitUnit> m_commits;
+    QList<int> m_commitCells; // the typing cell each commit started at
     qint64 m_nLastMs = -1;
     QChar m_previous; // the letter typed right just before, if any
 };

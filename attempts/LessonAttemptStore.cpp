@@ -181,10 +181,9 @@ QList<CLessonAttempt> Load(CDaoDatabase& db, qint64 userKey, const QString& cour
 QList<CAttemptSummary> Summaries(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
-    Select(
-        query,
-        u"SELECT course, lesson, started_at, elapsed_ms, keystrokes, correct_keys, "
-        "backspaces, key_presses, unit FROM lesson_attempt WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s);
+    Select(query, u"SELECT course, lesson, started_at, elapsed_ms, keystrokes, correct_keys, "
+                  "backspaces, key_presses, unit, backspace_presses FROM lesson_attempt "
+                  "WHERE user_key = ? ORDER BY started_at DESC, id DESC"_s);
     query.addBindValue(userKey);
     Exec(query);
     QList<CAttemptSummary> summaries;
@@ -201,6 +200,7 @@ QList<CAttemptSummary> Summaries(CDaoDatabase& db, qint64 userKey)
         summary.nDeletedUnits = query.value(6).toInt();
         summary.nKeyPresses = CountOrUnknown(query.value(7));
         summary.strSpeedUnit = query.value(8).toString() + u"/分"_s;
+        summary.nBackspacePresses = query.value(9).toInt();
     }
     CheckRead(query);
     return summaries;

@@ -115,6 +115,30 @@ int KeystrokeAccuracy(int correct, int typed, int deleted)
     return Accuracy(correct, qMax(typed, 0) + qMax(deleted, 0));
 }
 
+double RevisedRate(int revised, int typed)
+{
+    const int all = qMax(revised, 0) + qMax(typed, 0);
+    return all == 0 ? 0 : 100.0 * qMax(revised, 0) / all;
+}
+
+int KeyAccuracy(qint64 presses, qint64 backspaces, qint64 wasted)
+{
+    if (presses <= 0)
+        return -1;
+    const qint64 kept = presses - qMax<qint64>(backspaces, 0) - qMax<qint64>(wasted, 0);
+    return int(qMax<qint64>(kept, 0) * 100 / presses);
+}
+
+double PicksPerHundred(int picks, int typed)
+{
+    return typed <= 0 ? 0 : 100.0 * qMax(picks, 0) / typed;
+}
+
+int WordRate(int wordChars, int typed)
+{
+    return typed <= 0 ? 0 : int(qint64(qBound(0, wordChars, typed)) * 100 / typed);
+}
+
 bool HasKeystrokeAccuracy(int kind)
 {
     return kind == PracticeKind::English || kind == PracticeKind::Number ||

@@ -90,6 +90,20 @@ QString KeysPerUnitText(qint64 presses, qint64 correct);
 // typed (those that stand at the end and those deleted with Backspace on
 // the way, 回改), the share that is right, in percent, truncated.
 int KeystrokeAccuracy(int correct, int typed, int deleted);
+// The figures of a practice's corrections and input-method commits.
+// 回改率: the characters deleted after they were typed (回改) over those
+// typed and those deleted, in percent; 0 when there were none.
+double RevisedRate(int revised, int typed);
+// 键准: of the key presses, the share not wasted, in percent, truncated: a
+// Backspace is wasted, and so is every key spent on a character deleted
+// afterwards (wasted). -1 where the presses are not known or none was made.
+int KeyAccuracy(qint64 presses, qint64 backspaces, qint64 wasted);
+// 选重 a hundred characters: the commits whose candidate was not the first
+// over the characters typed.
+double PicksPerHundred(int picks, int typed);
+// 打词率: the characters entered in commits of two or more characters over
+// the characters typed, in percent, truncated.
+int WordRate(int wordChars, int typed);
 // Whether kind's keystroke accuracy means something: one key, one character
 // (a lesson's own accuracy already counts every key).
 bool HasKeystrokeAccuracy(int kind);

@@ -27,6 +27,12 @@ double CAttemptSummary::KeysPerSecond() const
     return Metrics::KeysPerSecond(nKeyPresses, UsedMs());
 }
 
+CTypingFigures CAttemptSummary::Typing() const
+{
+    return CTypingFigures::Of(nKind, nTypedUnits, nDeletedUnits, nKeyPresses, nBackspacePresses,
+                              commits);
+}
+
 QString CAttemptSummary::SpeedUnit() const
 {
     return strSpeedUnit.isEmpty() ? Metrics::SpeedUnit(nKind) : strSpeedUnit;
@@ -54,7 +60,7 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optio
     // An exam's sitting keeps the time used beside the attempt's speed time.
     Select(query, u"SELECT a.kind, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
                   "a.end_reason, a.backspaces, a.key_presses, a.text_file, s.elapsed_ms, "
-                  "a.checked, a.doubt "
+                  "a.checked, a.doubt, a.id, a.backspace_presses "
                   "FROM attempt a LEFT JOIN exam_sitting s ON s.attempt_id = a.id "
                   "WHERE a.user_key = ?%1 ORDER BY a.started_at DESC, a.id DESC%2"_s.arg(
                       kind ? u" AND a.kind = ?"_s : QString(),
@@ -79,9 +85,20 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optio
             attempt.nUsedMs = query.value(9).toLongLong();
         attempt.bInDoubt = query.value(10).toInt() == Metrics::InDoubtChecked;
         attempt.strDoubt = query.value(11).toString();
+        attempt.nId = query.value(12).toLongLong();
+        attempt.nBackspacePresses = query.value(13).toInt();
     }
     CheckRead(query);
     return attempts;
+}
+
+void AddCommitTallies(CDaoDatabase& db, qint64 userKey, QList<CAttemptSummary>& attempts)
+{
+    const QHash<qint64, CCommitTally> tallies = CommitFigures::LoadTallies(db, userKey);
+    for (CAttemptSummary& attempt : attempts) {
+        if (attempt.nId != 0)
+            attempt.commits = tallies.value(attempt.nId);
+    }
 }
 
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback)

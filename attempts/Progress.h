@@ -1,5 +1,7 @@
 #pragma once
 
+#include "attempts/CommitFigures.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QPair>
@@ -15,6 +17,7 @@ class CDaoDatabase;
 // One attempt as the progress lists it.
 struct CAttemptSummary
 {
+    qint64 nId = 0; // the stored attempt's; 0 for a lesson's
     int nKind = 0;
     QDateTime startedAt;
     qint64 nElapsedMs = 0; // what its speed is measured over
@@ -28,6 +31,8 @@ struct CAttemptSummary
     QString strText;         // the text typed: a file, a library text, a drill or an exam
     int nDeletedUnits = 0;   // 回改: units deleted with Backspace
     int nKeyPresses = -1;    // physical key presses; -1 where not known
+    int nBackspacePresses = 0;
+    CCommitTally commits; // of a Chinese practice, once AddCommitTallies read them
     // The unit of its speed where it is not the kind's: "字/分" for a
     // lesson typed by codes.
     QString strSpeedUnit;
@@ -42,7 +47,8 @@ struct CAttemptSummary
     bool CountsForBest() const; // Metrics::CountsForBest, and not in doubt
     bool HasKeyPresses() const { return nKeyPresses >= 0; }
     qint64 UsedMs() const { return nUsedMs >= 0 ? nUsedMs : nElapsedMs; }
-    double KeysPerSecond() const; // 击键: over the time used
+    double KeysPerSecond() const;  // 击键: over the time used
+    CTypingFigures Typing() const; // 回改, 键准, 选重 and 打词率
 };
 
 // The attempts of the user with key userKey, newest first: of one kind
@@ -50,6 +56,9 @@ struct CAttemptSummary
 // Throws CDaoException.
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optional<int> kind = {},
                                     int newest = 0);
+// The commits' tallies of the user's attempts, into those of attempts.
+// Throws CDaoException.
+void AddCommitTallies(CDaoDatabase& db, qint64 userKey, QList<CAttemptSummary>& attempts);
 // The kind of the user's newest practice, or fallback when there is none.
 // Throws CDaoException.
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback);

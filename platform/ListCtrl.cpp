@@ -90,6 +90,11 @@ void CListCtrl::SetItemToolTip(int nItem, int nSubItem, const QString& text)
     m_pModel->SetToolTip(nItem, nSubItem, text);
 }
 
+void CListCtrl::SetColumnToolTip(int nCol, const QString& text)
+{
+    m_pModel->SetColumnToolTip(nCol, text);
+}
+
 QString CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
     return m_pModel->Text(nItem, nSubItem);

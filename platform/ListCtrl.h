@@ -47,6 +47,8 @@ public:
     bool SetItemText(int nItem, int nSubItem, const QString& text);
     // The tip of a cell, shown when the mouse rests on it; empty: none.
     void SetItemToolTip(int nItem, int nSubItem, const QString& text);
+    // The tip a column's heading shows when the mouse rests on it.
+    void SetColumnToolTip(int nCol, const QString& text);
     QString GetItemText(int nItem, int nSubItem) const;
     int GetItemCount() const;
     bool DeleteItem(int nItem);

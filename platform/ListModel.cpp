@@ -44,7 +44,15 @@ QVariant CListModel::headerData(int section, Qt::Orientation orientation, int ro
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return ColumnText(section);
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && m_columnTips.contains(section))
+        return m_columnTips.value(section);
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void CListModel::SetColumnToolTip(int nCol, const QString& text)
+{
+    m_columnTips.insert(nCol, text);
+    emit headerDataChanged(Qt::Horizontal, nCol, nCol);
 }
 
 Qt::ItemFlags CListModel::flags(const QModelIndex& index) const

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QCache>
 #include <QList>
+#include <QHash>
 #include <QMap>
 #include <QPixmap>
 #include <QStringList>
@@ -44,6 +45,7 @@ public:
     bool SetChecked(int nRow, bool bChecked);
     // The tip a held row's cell shows when the mouse rests on it.
     void SetToolTip(int nRow, int nCol, const QString& text);
+    void SetColumnToolTip(int nCol, const QString& text);
 
     // Rows read on demand instead of held: nRows rows, which fetch(first,
     // count) gives span by span as the views show them; a few hundred spans
@@ -72,6 +74,7 @@ private:
     bool m_bCheckable = false;
     QList<bool> m_checked;                         // beside m_rows
     QMap<std::pair<int, int>, QString> m_toolTips; // by (row, column) of held rows
+    QHash<int, QString> m_columnTips;              // by column
     int m_nChangedFirst = -1;
     int m_nChangedLast = -1;
     bool m_bAnnouncePending = false;

@@ -63,6 +63,13 @@ QList<CMistake> Mistakes(const CQeDoc& doc, const CTypingSession& session, bool 
     return mistakes;
 }
 
+// The double-byte cell the next character goes to, counted from the start
+// of the screen.
+int TypingCell()
+{
+    return CurrentRow * CQeDoc::Cells + CurrentColumn;
+}
+
 // The median of the intervals between keys and their median absolute
 // deviation; nothing for fewer than ten intervals.
 std::pair<int, int> KeyRhythm(QList<qint64> intervals)
@@ -163,16 +170,17 @@ void CAttemptRecorder::OnTyped(const CQeDoc& doc, const QString& text, qint64 ms
     }
     // The cells the commit fills, from the typing cell on.
     QString expected;
-    int cell = CurrentRow * CQeDoc::Cells + CurrentColumn;
-    for (qsizetype i = 0; i < text.size() && cell < CQeDoc::Rows * CQeDoc::Cells; ++i, ++cell)
+    const int start = TypingCell();
+    for (int i = 0, cell = start; i < text.size() && cell < CQeDoc::Rows * CQeDoc::Cells;
+         ++i, ++cell)
         expected += Gbk::Decode(doc.TextCell(cell / CQeDoc::Cells, cell % CQeDoc::Cells));
     const CKeyPressCounter& counter = CKeyPressCounter::Application();
     if (!counter.IsAvailable()) {
-        m_detail.OnCommit(expected, text, nullptr, ms);
+        m_detail.OnCommit(expected, text, nullptr, ms, start);
         return;
     }
     const QList<quint32> keysyms = counter.PressesSince(&m_nKeysSeen, window);
-    m_detail.OnCommit(expected, text, &keysyms, ms);
+    m_detail.OnCommit(expected, text, &keysyms, ms, start);
 }
 
 void CAttemptRecorder::OnRunningByte(unsigned char byte)
@@ -233,7 +241,7 @@ CAttempt CAttemptRecorder::Finish(const CQeDoc& doc, const CTypingSession& sessi
     const auto [median, spread] = KeyRhythm(m_intervals);
     attempt.nKeyMedianMs = median;
     attempt.nKeySpreadMs = spread;
-    attempt.detail = m_detail.Detail();
+    attempt.detail = m_detail.Detail(doubleByte ? TypingCell() : -1);
     if (m_bStarted && CKeyPressCounter::Application().IsAvailable()) {
         const CKeyCounts keys =
             (m_bEnded ? m_keysAtEnd : CKeyPressCounter::Application().Counts()) - m_keysAtStart;

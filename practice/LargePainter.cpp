@@ -180,4 +180,9 @@ void CLargePainter::DrawBand(QPainter& painter, const CBandText& text) const
     if (!text.strSecondLine.isEmpty())
         painter.drawText(first.translated(0, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                          text.strSecondLine);
+    // The bottom row, whose right holds the result's buttons.
+    if (!text.strFiguresLine.isEmpty())
+        painter.drawText(
+            QRect(inner.left(), band.bottom() - lineHeight - 4, inner.width(), lineHeight),
+            Qt::AlignLeft | Qt::AlignVCenter, text.strFiguresLine);
 }

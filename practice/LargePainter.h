@@ -11,12 +11,14 @@ class CTypingSession;
 class QPainter;
 
 // What the band over the large screen says: a title and figures while
-// typing; at the end a second line (the pupil's best and last) as well.
+// typing; at the end a second line (the pupil's best and last) and the
+// figures of the corrections as well.
 struct CBandText
 {
     QString strTitle;
     QStringList figures;
     QString strSecondLine;
+    QString strFiguresLine; // the result's corrections and commits, left of its buttons
 };
 
 // The large practice screen drawn from the document's buffers and the

@@ -1,5 +1,6 @@
 #include "practice/LargeScreen.h"
 
+#include "attempts/CommitFigures.h"
 #include "attempts/ExamScoring.h"
 #include "attempts/Metrics.h"
 #include "attempts/Progress.h"
@@ -229,6 +230,11 @@ void CLargeScreen::ShowResult(const CAttempt& attempt)
     result.band.figures =
         LargeBand::Figures(CurrentPracticeKind, attempt.nCorrectUnits, attempt.nTypedUnits,
                            attempt.nElapsedMs, attempt.nElapsedMs, attempt.nKeyPresses, 0);
+    result.band.strFiguresLine =
+        CTypingFigures::Of(attempt.nKind, attempt.nTypedUnits, attempt.nBackspaces,
+                           attempt.nKeyPresses, attempt.nBackspacePresses,
+                           CommitFigures::Tally(attempt.detail.commits))
+            .Line();
     const int seconds = qMax(ElapsedSeconds, 0);
     const int correct = qMax(CorrectCount, 0);
     result.scoreFields = PracticeScoreFields(

@@ -29,8 +29,9 @@ namespace {
 using enum ProgressDlgIds::Id;
 
 const QList<ListColumn> g_attemptColumns = {
-    {u"日期时间"_s, 150}, {u"类型"_s, 60}, {u"速度"_s, 110}, {u"正确率"_s, 70},   {u"用时"_s, 80},
-    {u"击键"_s, 60},      {u"码长"_s, 60}, {u"回改"_s, 50},  {u"键准确率"_s, 70},
+    {u"日期时间"_s, 150}, {u"类型"_s, 60}, {u"速度"_s, 110}, {u"正确率"_s, 70},
+    {u"用时"_s, 80},      {u"击键"_s, 60}, {u"码长"_s, 60},  {u"回改"_s, 80},
+    {u"键准确率"_s, 70},  {u"键准"_s, 50}, {u"选重"_s, 100}, {u"打词率"_s, 60},
 };
 
 const QList<ListColumn> g_mistakeColumns = {
@@ -117,6 +118,7 @@ bool CProgressDlg::OnInitDialog()
         [userKey = m_nUserKey](CDaoDatabase& own) {
             COpening opening;
             opening.attempts = LoadAttempts(own, userKey);
+            AddCommitTallies(own, userKey, opening.attempts);
             // The lessons of the course among them, by time.
             opening.attempts.append(LessonAttemptStore::Summaries(own, userKey));
             std::stable_sort(opening.attempts.begin(), opening.attempts.end(),
@@ -144,6 +146,7 @@ void CProgressDlg::FillAttempts()
     QList<QStringList> rows;
     rows.reserve(m_attempts.size());
     for (const CAttemptSummary& attempt : std::as_const(m_attempts)) {
+        const CTypingFigures typing = attempt.Typing();
         rows.append(
             {attempt.startedAt.toString(u"yyyy-MM-dd HH:mm:ss"_s),
              (attempt.strLabel.isEmpty() ? Metrics::KindName(attempt.nKind) : attempt.strLabel) +
@@ -152,11 +155,12 @@ void CProgressDlg::FillAttempts()
              DurationText(attempt.UsedMs()),
              Metrics::KeysPerSecondText(attempt.nKeyPresses, attempt.UsedMs()),
              Metrics::KeysPerUnitText(attempt.nKeyPresses, attempt.nCorrectUnits),
-             QString::number(attempt.nDeletedUnits),
+             typing.RevisedText(),
              Metrics::HasKeystrokeAccuracy(attempt.nKind)
                  ? u"%1%"_s.arg(Metrics::KeystrokeAccuracy(
                        attempt.nCorrectUnits, attempt.nTypedUnits, attempt.nDeletedUnits))
-                 : QString()});
+                 : QString(),
+             typing.KeyAccuracyText(), typing.PicksText(), typing.WordRateText()});
     }
     m_listAttempts->AppendRows(rows);
     // Why a result is 可疑, where its kind says so.

@@ -75,6 +75,12 @@ QString LoadString(int nID)
     return StringTable().value(nID);
 }
 
+QString FigureDefinition(const QString& name)
+{
+    static const QJsonObject definitions = ReadJson(u":/figures.json"_s).object();
+    return definitions.value(name).toString();
+}
+
 bool HasString(int nID)
 {
     return StringTable().contains(nID);

@@ -16,6 +16,9 @@ enum : int {
 
 // The string of the table with that id; empty when there is none.
 QString LoadString(int nID);
+// The definition of a figure ("键准", "回改", ...) as its tooltip and the
+// manual state it; empty for a figure without one.
+QString FigureDefinition(const QString& name);
 bool HasString(int nID);
 
 // A command id with its symbolic name (ID_PRACTICE_CHINESE ...).

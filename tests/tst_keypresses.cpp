@@ -1,8 +1,10 @@
+#include "attempts/CommitFigures.h"
 #include "attempts/Metrics.h"
 #include "attempts/Progress.h"
 #include "platform/Dialog.h"
 #include "platform/KeyPressCounter.h"
 #include "reports/ProgressDlg.h"
+#include "res/Resources.h"
 #include "tests/DialogDriver.h"
 #include "tests/PracticeFixture.h"
 #include "tests/TeachingFixture.h"
@@ -34,14 +36,14 @@ QString CommitsOf(CDaoDatabase& db, qint64 userKey)
 {
     QSqlQuery query(db.Connection());
     query.exec(
-        u"SELECT committed, expected, keys_typed, key_count, elapsed_ms, picked "
+        u"SELECT committed, expected, keys_typed, key_count, elapsed_ms, picked, deleted "
         "FROM attempt_commit WHERE user_key = %1 ORDER BY attempt_id, position"_s.arg(userKey));
     QStringList commits;
     while (query.next())
-        commits << u"%1>%2 %3 %4 %5 %6"_s.arg(
+        commits << u"%1>%2 %3 %4 %5 %6 %7"_s.arg(
             query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
             query.value(3).isNull() ? u"-"_s : query.value(3).toString(), query.value(4).toString(),
-            query.value(5).toString());
+            query.value(5).toString(), query.value(6).toString());
     return commits.join(u" | "_s);
 }
 
@@ -100,14 +102,22 @@ private slots:
         QTest::addColumn<bool>("available");
         QTest::addColumn<QString>("pressesShown");
         QTest::addColumn<QString>("keysPerUnitShown");
-        QTest::newRow("on X11: 13 keys for 你好 and 世界") << true << u"0.41"_s << u"6.50"_s;
-        QTest::newRow("without key events") << false << u"不可用"_s << u"不可用"_s;
+        QTest::addColumn<QString>("keyAccuracyShown");
+        QTest::addColumn<QString>("picksShown");
+        // 23 keys: 6 for 你好, 7 for 世界 (deleted), 2 Backspaces and "，",
+        // and 7 for 世界 again; 键准 (23 - 2 - 7) / 23.
+        QTest::newRow("on X11: 23 keys for 你好，世界")
+            << true << u"0.73"_s << u"4.60"_s << u"60%"_s << u"1 (20.0/百字)"_s;
+        QTest::newRow("without key events")
+            << false << u"不可用"_s << u"不可用"_s << u"不可用"_s << u"不可用"_s;
     }
     void practiceKeepsTheKeysOfItsInputMethod()
     {
         QFETCH(bool, available);
         QFETCH(QString, pressesShown);
         QFETCH(QString, keysPerUnitShown);
+        QFETCH(QString, keyAccuracyShown);
+        QFETCH(QString, picksShown);
         QVERIFY(!CKeyPressCounter::Application().IsAvailable()); // the offscreen platform
         CTestDatabase database;
         CDaoDatabase::SetTarget(database.Target());
@@ -136,6 +146,19 @@ private slots:
         QInputMethodEvent picked;
         picked.setCommitString(u"世界"_s);
         QCoreApplication::sendEvent(f.view, &picked);
+        // Both taken back (回改 2), then "，" and 世界 committed again.
+        Deliver(counter, u"p22@1600 r22@1610 p22@1620 r22@1630 p59@1640 r59@1650"_s, window);
+        f.Type(QByteArray("\b\b"));
+        QInputMethodEvent comma;
+        comma.setCommitString(u"，"_s);
+        QCoreApplication::sendEvent(f.view, &comma);
+        Deliver(counter,
+                u"p39@1700 r39@1710 p43@1720 r43@1730 p31@1740 r31@1750 p44@1760 r44@1770 "
+                "p31@1775 r31@1777 p26@1780 r26@1790 p65@1800 r65@1810"_s,
+                window);
+        QInputMethodEvent again;
+        again.setCommitString(u"世界"_s);
+        QCoreApplication::sendEvent(f.view, &again);
         f.platform.Advance(30000); // half a minute: it counts for the figures
         Deliver(counter, u"p9@29000 r9@29050"_s, window);
         f.platform.AnswerBoxes({IDOK});
@@ -147,30 +170,76 @@ private slots:
         CKeyPressCounter::SetApplication(nullptr);
 
         const CAttemptSummary attempt = LoadAttempts(*database.Admin(), pupil).value(0);
-        QCOMPARE(attempt.nCorrectUnits, 2);
-        QCOMPARE(attempt.nKeyPresses, available ? 13 : -1);
-        // Each commit with the keys behind it, how the candidate was picked
-        // and its time; the start key and the keys after the end are in none.
+        QCOMPARE(attempt.nCorrectUnits, 5);
+        QCOMPARE(attempt.nKeyPresses, available ? 23 : -1);
+        // Each commit with the keys behind it, its time, how the candidate
+        // was picked and how many of its characters were deleted; the start
+        // key and the keys after the end are in none.
         QCOMPARE(CommitsOf(*database.Admin(), pupil),
-                 available ? u"你好>你好 nihao␣ 6 0 0 | 世界>，世 shijie2 7 1500 1"_s
-                           : u"你好>你好  - 0 0 | 世界>，世  - 1500 0"_s);
+                 available ? u"你好>你好 nihao␣ 6 0 0 0 | 世界>，世 shijie2 7 1500 1 2 | "
+                             "，>， ⌫⌫ 3 0 0 0 | 世界>世界 shijie␣ 7 0 0 0"_s
+                           : u"你好>你好  - 0 0 0 | 世界>，世  - 1500 0 2 | ，>，  - 0 0 0 | "
+                             "世界>世界  - 0 0 0"_s);
 
         // 我的练习记录 shows them in its columns and its figures.
         CScriptedPlatform platform;
         Listing listing;
         QString figures;
+        QString keyAccuracyTip;
         Drive<CProgressDlg>(platform, [&](CProgressDlg* dlg) {
             listing = ListOf(dlg->m_listAttempts);
             figures = dlg->GetDlgItemText(1003);
+            keyAccuracyTip = dlg->m_listAttempts->model()
+                                 ->headerData(9, Qt::Horizontal, Qt::ToolTipRole)
+                                 .toString();
         });
         CProgressDlg(CSession::Instance(), pupil, QString()).DoModal();
         const QStringList row = listing.cells.value(0);
         QCOMPARE(listing.headers.mid(5),
-                 (QStringList{u"击键"_s, u"码长"_s, u"回改"_s, u"键准确率"_s}));
-        QCOMPARE(row.mid(5), (QStringList{pressesShown, keysPerUnitShown, u"0"_s, QString()}));
+                 (QStringList{u"击键"_s, u"码长"_s, u"回改"_s, u"键准确率"_s, u"键准"_s, u"选重"_s,
+                              u"打词率"_s}));
+        // 回改 2 of 5 standing; 打词率: 你好 and 世界 of 5, the deleted 世界 not.
+        QCOMPARE(row.mid(5), (QStringList{pressesShown, keysPerUnitShown, u"2 (28.6%)"_s, QString(),
+                                          keyAccuracyShown, picksShown, u"80%"_s}));
+        QCOMPARE(keyAccuracyTip, FigureDefinition(u"键准"_s));
         QVERIFY2(figures.contains(u"击键 %1   码长 %2"_s.arg(pressesShown, keysPerUnitShown)),
                  qPrintable(figures));
         CDaoDatabase::SetTarget(QString());
+    }
+
+    // A character deleted counts against the commit that brought it: the
+    // typing cell of the next commit, or of the end, says what went. 键准
+    // takes a commit's keys in the share of its characters deleted.
+    void deletionsCountAgainstTheirCommits()
+    {
+        CKeyDetailRecorder recorder;
+        recorder.Start(0);
+        const QList<quint32> womenban{'w', 'o', 'm', 'e', 'n', 'b', 'a', 'n', ' '};
+        const QList<quint32> ban{0xff08, 'b', 'a', 'n', '2'};
+        const QList<quint32> digits{'1', '2'};
+        recorder.OnCommit(u"我们班"_s, u"我们班"_s, &womenban, 100, 0);
+        recorder.OnCommit(u"班"_s, u"半"_s, &ban, 200, 2); // 班 went first
+        recorder.OnCommit(u"12"_s, u"12"_s, &digits, 300, 3);
+        QCOMPARE(recorder.Detail().commits.value(0).nDeleted, 1);
+        // The end stands at cell 1: 们, 半 and 12 went too.
+        const CKeyDetail detail = recorder.Detail(1);
+        QList<int> deleted;
+        for (const CCommitUnit& unit : detail.commits)
+            deleted << unit.nDeleted;
+        QCOMPARE(deleted, (QList<int>{2, 1, 2}));
+        // 12 typed as itself chose no candidate; 半 was picked by its digit.
+        QCOMPARE(detail.commits[1].nPicked, int(CCommitUnit::ByDigit));
+        QCOMPARE(detail.commits[2].nPicked, int(CCommitUnit::First));
+        const CCommitTally tally = CommitFigures::Tally(detail.commits);
+        // Keys of deleted characters: 9 × 2/3 = 6, all 5 of 半, both of 12.
+        QCOMPARE(tally, (CCommitTally{3, 5, 1, 1, 13}));
+        const CTypingFigures typing = CTypingFigures::Of(PracticeKind::Chinese, 1, 5, 16, 1, tally);
+        QCOMPARE(typing.Line(), u"回改 5 (83.3%)   键准 12%   选重 1 (100.0/百字)   打词率 100%"_s);
+        // An English practice: a deleted character is a Backspace and a key.
+        QCOMPARE(CTypingFigures::Of(PracticeKind::English, 50, 3, 60, 3, {}).Line(),
+                 u"回改 3   键准 90%"_s);
+        QCOMPARE(CTypingFigures::Of(PracticeKind::English, 50, 3, -1, 0, {}).KeyAccuracyText(),
+                 Metrics::NotAvailable);
     }
 
     // The figures of each key of a line typed: a key missed counts against

@@ -317,9 +317,11 @@ private slots:
         QVERIFY(f.view->Session().IsRunning());
         // Esc on screen 2 ends it, a mistake shown; no next screen then.
         f.platform.AnswerBoxes({IDOK});
-        f.Type(f.TextRow(0).left(1) + "#\x1b");
+        f.Type(f.TextRow(0).left(1) + "#\b#\x1b");
         QVERIFY(f.view->ShowsResult());
         QCOMPARE(f.view->Band().strTitle.right(5), u"错 1 处"_s);
+        // One taken back; the offscreen platform shows no key presses.
+        QCOMPARE(f.view->Band().strFiguresLine, u"回改 1   键准 不可用"_s);
         QVERIFY(!f.view->ResultButton(u"下一屏"_s)->isEnabled());
         f.Type(QByteArray("\x1b"));
         QCOMPARE(f.view->m_bShowCredits, 1);

@@ -6,6 +6,7 @@
 #include "tests/TestMain.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSet>
 
 #include <cmath>
@@ -60,6 +61,21 @@ private slots:
         QVERIFY(used.size() > 60);
         for (int id : used)
             QVERIFY2(known.contains(id), qPrintable(QString::number(id)));
+    }
+
+    // Each figure's definition, which its column's tip shows, is the
+    // manual's word for word.
+    void figureDefinitionsAreTheManuals()
+    {
+        QFile manual(u":/help/progress.html"_s);
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(manual.readAll());
+        for (const QString& name : {u"回改"_s, u"键准"_s, u"选重"_s, u"打词率"_s}) {
+            const QString definition = FigureDefinition(name);
+            QVERIFY2(definition.size() > 20, qPrintable(name));
+            QVERIFY2(text.contains(u"<td>%1</td><td>%2</td>"_s.arg(name, definition)),
+                     qPrintable(name));
+        }
     }
 
     // Every dialog, as the builder makes it at 100 %, fits the small screen

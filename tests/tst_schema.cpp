@@ -322,6 +322,68 @@ private slots:
         QCOMPARE(accuracies.mid(0, 4), (QList<int>{0, 57, 29, 99}));
     }
 
+    // The tallies of the commits behind 回改, 键准, 选重 and 打词率 read
+    // alike from the program's detail and from the stored rows: random
+    // commits of one to sixteen characters (one beyond the Basic
+    // Multilingual Plane among them), keys known or not, some deleted.
+    void commitTalliesAgreeWithTheDatabase()
+    {
+        CTestDatabase fixture;
+        CDaoDatabase& owner = *fixture.Admin();
+        QRandomGenerator random(20261211);
+        const QString characters = u"的一是了我不人在他有这个上们来到时大地为，。😀ab1"_s;
+        QHash<QDateTime, CCommitTally> expected;
+        const QDateTime at(QDate(2024, 9, 2), QTime(9, 0));
+        for (int a = 0; a < 40; ++a) {
+            CAttempt attempt = TimedAttempt(7, PracticeKind::Chinese, at.addSecs(60 * a), 600000);
+            attempt.detail.commits.resize(random.bounded(1, 80));
+            for (CCommitUnit& unit : attempt.detail.commits) {
+                const int length = random.bounded(1, 17);
+                for (int c = 0; c < length; ++c) {
+                    const qsizetype at = random.bounded(characters.size());
+                    // The emoji takes two places of the string: both or none.
+                    unit.strCommitted +=
+                        characters[at].isSurrogate()
+                            ? characters.mid(characters[at].isLowSurrogate() ? at - 1 : at, 2)
+                            : QString(characters[at]);
+                }
+                unit.strCommitted = unit.strCommitted.left(KeyDetail::MostCommitText);
+                if (unit.strCommitted.back().isHighSurrogate())
+                    unit.strCommitted.chop(1);
+                unit.strExpected = unit.strCommitted;
+                unit.nKeyCount = random.bounded(8) == 0 ? -1 : random.bounded(0, 40);
+                unit.nPicked = random.bounded(3);
+                const int chars = KeyDetail::Characters(unit.strCommitted);
+                unit.nDeleted = random.bounded(3) == 0 ? random.bounded(chars + 1) : 0;
+            }
+            attempt.nTypedUnits = attempt.nCorrectUnits = 100;
+            expected.insert(attempt.startedAt, CommitFigures::Tally(attempt.detail.commits));
+            StoreWithScore(owner, attempt, u"李华"_s, u"7"_s);
+        }
+        QList<CAttemptSummary> attempts = LoadAttempts(owner, 7);
+        QCOMPARE(attempts.size(), 40);
+        AddCommitTallies(owner, 7, attempts);
+        int deleted = 0;
+        for (const CAttemptSummary& attempt : attempts) {
+            const CCommitTally wanted = expected.value(attempt.startedAt);
+            QVERIFY2(attempt.commits == wanted,
+                     qPrintable(u"%1: the database %2/%3/%4/%5/%6, the program %7/%8/%9/%10/%11"_s
+                                    .arg(attempt.startedAt.toString())
+                                    .arg(attempt.commits.nCommits)
+                                    .arg(attempt.commits.nDeleted)
+                                    .arg(attempt.commits.nPicks)
+                                    .arg(attempt.commits.nWordChars)
+                                    .arg(attempt.commits.nDeletedKeys)
+                                    .arg(wanted.nCommits)
+                                    .arg(wanted.nDeleted)
+                                    .arg(wanted.nPicks)
+                                    .arg(wanted.nWordChars)
+                                    .arg(wanted.nDeletedKeys)));
+            deleted += wanted.nDeletedKeys;
+        }
+        QVERIFY(deleted > 0); // the keys of deleted characters were counted somewhere
+    }
+
     // The scores stored with the old floating-point quotient (57 of 100
     // kept as 56) take their attempts' figure at the upgrade.
     // Scores kept with the old floating-point accuracy read their

@@ -335,7 +335,7 @@ QString CLab::Expand(QString sql) const
         {u"%w"_s, n(nOtherAttempt)},
         {u"%L"_s, n(nOtherLesson)},
         {u"%d"_s, u"ARRAY['a', 'th'], ARRAY[10, 10, 0, 180, 2, 2, 0, 150], ARRAY['你'], "
-                  "ARRAY['你'], ARRAY['ni␣'], ARRAY[3, 400, 0]"_s}};
+                  "ARRAY['你'], ARRAY['ni␣'], ARRAY[3, 400, 0, 0]"_s}};
     for (const auto& [key, value] : values)
         sql.replace(key, value);
     // %c<n> and %a<n>: n cells of "a", in hex and as text.
@@ -536,7 +536,9 @@ pupil QE201 keep more key presses than a person makes|SELECT qe_store_detail(att
 pupil QE006 keep a key twice|SELECT qe_store_detail(attempt_id, ARRAY['a', 'a'],
   ARRAY[1, 1, 0, 100, 1, 1, 0, 100], '{}', '{}', '{}', '{}') FROM %s112
 pupil QE006 keep commits beyond their size|SELECT qe_store_detail(attempt_id, '{}', '{}', %a1289,
-  %a1289, %a1289, array_fill(0, ARRAY[3867])) FROM %s112
+  %a1289, %a1289, array_fill(0, ARRAY[5156])) FROM %s112
+pupil QE006 keep more characters deleted than committed|SELECT qe_store_detail(attempt_id, '{}',
+  '{}', ARRAY['你'], ARRAY['你'], ARRAY['ni␣'], ARRAY[3, 400, 0, 2]) FROM %s112
 ghost-pupil 42501 keep keys as no account|SELECT qe_store_detail(%w, %d)
 pupil 42501 keep the keys of another's lesson|SELECT qe_store_lesson_keys(%L, ARRAY['q'],
   ARRAY[1, 1, 0, 200])

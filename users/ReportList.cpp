@@ -10,8 +10,13 @@ constexpr int ImageWidth = 16;
 
 void SetUpReportList(CListCtrl* list, const QList<ListColumn>& columns)
 {
-    for (int i = 0; i < int(columns.size()); ++i)
+    for (int i = 0; i < int(columns.size()); ++i) {
         list->InsertColumn(i, columns[i].strHeading, columns[i].nWidth);
+        // A figure's heading tells its definition, in every list alike.
+        const QString definition = FigureDefinition(columns[i].strHeading);
+        if (!definition.isEmpty())
+            list->SetColumnToolTip(i, definition);
+    }
     list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES);
     list->SetImageList(LoadBitmap(IDB_LIST_IMAGES), ImageWidth);
 }

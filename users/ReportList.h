@@ -15,6 +15,7 @@ struct ListColumn
 // Sets up a report list of the program's dialogs: the columns in order, the
 // extended style (full-row select, header drag-and-drop, grid lines) and the
 // small images of bitmap 164. A row is chosen by a click, never by pointing.
+// A figure's heading (键准, 回改, ...) shows its definition as its tip.
 void SetUpReportList(CListCtrl* list, const QList<ListColumn>& columns);
 // The same with track select, where the row under the pointer is chosen:
 // the read-only lists of the score query, the login history and the result.

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "attempts/KeyDetail.h"
+
+#include <QHash>
+#include <QList>
+
+class CDaoDatabase;
+
+// What the input-method commits of an attempt add up to, as the figures of
+// a Chinese practice count them. Tally() counts a detail's commits in the
+// program; LoadTallies() counts the stored ones in the database by the same
+// rules, so that a result and the lists read the same figures.
+struct CCommitTally
+{
+    int nCommits = 0;
+    int nDeleted = 0;     // 回改: characters committed and deleted afterwards
+    int nPicks = 0;       // 选重: commits whose candidate was not the first
+    int nWordChars = 0;   // characters standing from commits of two or more
+    int nDeletedKeys = 0; // keys spent on the characters deleted
+    bool operator==(const CCommitTally&) const = default;
+};
+
+// The figures of one attempt's corrections and commits (Metrics holds each
+// rule), and their texts as every list, result and export shows them.
+struct CTypingFigures
+{
+    bool bCommits = false;  // a Chinese practice whose commits were kept
+    int nTyped = 0;         // 字数: the characters (or keys) typed
+    int nRevised = 0;       // 回改
+    qint64 nPresses = -1;   // the key presses; -1 where the platform does not show them
+    qint64 nBackspaces = 0; // the Backspace presses among them
+    int nWastedKeys = 0;    // the presses spent on characters deleted afterwards
+    int nPicks = 0;         // 选重
+    int nWordChars = 0;     // characters entered in commits of two or more
+
+    // An attempt of kind: typed characters, Backspaces that reached the
+    // practice (deleting a character each), the key presses and their
+    // Backspaces, and its commits' tally. With commits, 回改 counts the
+    // characters they lost, and a character's keys are the commit's share;
+    // without, a character deleted is one Backspace and one key.
+    static CTypingFigures Of(int kind, int typed, int backspacesTaken, qint64 presses,
+                             qint64 backspacePresses, const CCommitTally& tally);
+    int KeyAccuracy() const;         // Metrics::KeyAccuracy
+    QString RevisedText() const;     // "3", or "3 (2.1%)" with commits
+    QString KeyAccuracyText() const; // "93%", NotAvailable, or "—" with no press
+    // "2 (1.5/百字)"; empty without commits, NotAvailable without presses.
+    QString PicksText() const;
+    QString WordRateText() const; // "78%"; empty without commits
+    // The figures that apply, on one line: "回改 1 (6.7%)   键准 85%   ...".
+    QString Line() const;
+};
+
+namespace CommitFigures {
+
+// The keys of a commit spent on its characters deleted afterwards: its keys
+// in the share of its characters deleted, rounded down (all of them when
+// every character went); none where its keys are not known.
+int DeletedKeys(int keyCount, int deleted, int committedLength);
+CCommitTally Tally(const QList<CCommitUnit>& commits);
+// The tallies of the stored attempts of the user with key userKey that have
+// commits, by attempt id. Throws CDaoException.
+QHash<qint64, CCommitTally> LoadTallies(CDaoDatabase& db, qint64 userKey);
+
+} // namespace CommitFigures
