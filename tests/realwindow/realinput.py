@@ -4,7 +4,8 @@
 # X server and D-Bus session, its settings in a fresh home folder (nothing of
 # the machine's user settings is read or touched). Phrases are committed at
 # once, one syllable gets a wrong candidate by its digit after a Backspace
-# inside the composition, and one composition is left open while the focus
+# inside the composition, one character is committed and taken back with
+# Backspace, and one composition is left open while the focus
 # goes to another window. The composition must show at the typing cell with
 # the candidate window beside it, only committed characters be typed, and
 # every key the program's window received be counted.
@@ -31,20 +32,28 @@ STEPS = [
     ("kaishi", ["space"], 2),                     # 开始
     ("lw", ["BackSpace", "e", "2"], 1),           # 了, mistyped on purpose
     (None, ["comma"], 1),                         # ，
+    ("wo", ["space", "BackSpace"], 0),            # 我, committed and taken back
     ("womenban", ["space"], 3),                   # 我们班
 ]
 MISTYPED = [5]
 # The keys each commit keeps after the first (Ctrl+Space and 新学期), its
-# key count and how its candidate was picked (1: by a digit).
+# key count and how its candidate was picked (1: by a digit). The Backspace
+# that takes 我 back is among the keys of the commit after it.
 COMMIT_KEYS = [
     (None, 0, "0"),
     ("kaishi\u2423", 7, "0"),
     ("lw\u232be2", 5, "1"),
     (",", 1, "0"),
-    ("womenban\u2423", 9, "0"),
+    ("wo\u2423", 3, "0"),
+    ("\u232bwomenban\u2423", 10, "0"),
     ("diyidiyici\u2423", 11, "0"),
 ]
-# 教学(&J): 我的弱项 is six below a pupil's first item, 今日任务.
+# The commit of 我 whose character went again (回改).
+DELETED = 4
+# 教学(&J): 我的练习记录 is two and 我的弱项 six below a pupil's first
+# item, 今日任务.
+PROGRESS_STEPS = 2
+PROGRESS_CAPTION = "我的练习记录"
 WEAKNESS_STEPS = 6
 WEAKNESS_CAPTION = "我的弱项"
 # Composed, abandoned by the focus loss, then typed in full: 第一次. A whole
@@ -384,11 +393,35 @@ def walk_one(session):
     first = ("" if im == "ibus" else "\u2423") + "xinxueqi\u2423"
     expected = [[first, str(received - sum(c for _, c, _ in COMMIT_KEYS[1:])), "0"]]
     expected += [[keys, str(count), picked] for keys, count, picked in COMMIT_KEYS[1:]]
-    commits = session.sql("SELECT keys_typed, key_count, picked FROM attempt_commit"
+    expected = [row + ["1" if i == DELETED else "0"] for i, row in enumerate(expected)]
+    commits = session.sql("SELECT keys_typed, key_count, picked, deleted FROM attempt_commit"
                           " ORDER BY position")
     check(commits == expected, "%s: the commits keep the keys sent for each: %s" % (im, commits))
+
+    # 我的练习记录's row, copied as a pupil copies it, against a hand count:
+    # 回改 1 (我) of 13 characters standing; 键准 leaves out the two
+    # Backspaces and the three keys of 我; 选重 1 (了 by its digit); 打词率:
+    # 新学期, 开始, 我们班 and 第一次 of the 13.
+    session.press(main_id, "alt+j", *["Down"] * PROGRESS_STEPS, "Return")
+    progress_id = session.show(PROGRESS_CAPTION, "%s-11-progress.png" % im)
+
+    def copied():
+        # The list fills once the database has answered: copy until it has.
+        session.press(progress_id, "ctrl+c")
+        row = session.x("xclip", "-o", "-selection", "clipboard", check_rc=False).split("\t")
+        return row if len(row) >= 12 else None
+    row = session.wait_for(copied, "a row of 我的练习记录 to copy")
+    figures = {name: row[i] for i, name in ((7, "回改"), (9, "键准"), (10, "选重"), (11, "打词率"))
+               if i < len(row)}
+    wanted = {"回改": "1 (%.1f%%)" % (100 / (cells + 1)),
+              "键准": "%d%%" % ((received - backspaces - 3) * 100 // received),
+              "选重": "1 (%.1f/百字)" % (100 / cells),
+              "打词率": "%d%%" % (11 * 100 // cells)}
+    check(figures == wanted, "%s: 我的练习记录 shows %s, the hand count %s" % (im, figures, wanted))
+    session.press(progress_id, "Escape")
+    session.wait_gone(PROGRESS_CAPTION)
     session.press(main_id, "alt+j", *["Down"] * WEAKNESS_STEPS, "Return")
-    session.answer(WEAKNESS_CAPTION, "Escape", shot="%s-11-weakness.png" % im)
+    session.answer(WEAKNESS_CAPTION, "Escape", shot="%s-12-weakness.png" % im)
 
 
 def run(new, methods):
