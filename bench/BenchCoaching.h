@@ -1,6 +1,8 @@
 #pragma once
 
+#include "attempts/CommitFigures.h"
 #include "attempts/KeyDetail.h"
+#include "attempts/PracticeKind.h"
 #include "coaching/SmartDrill.h"
 #include "practice/AttemptRecorder.h"
 #include "practice/PracticeState.h"
@@ -59,6 +61,29 @@ inline void BM_AnalyseAttempt(benchmark::State& state)
     }
 }
 
+// The figures of an attempt of 2,000 commits of one to three characters,
+// every tenth taken back before the next: the recorder marking what went,
+// then 回改, 键准, 选重 and 打词率 as the result shows them.
+inline void BM_CommitFigures(benchmark::State& state)
+{
+    const QString texts[] = {QStringLiteral("的"), QStringLiteral("我们"), QStringLiteral("第一次")};
+    const QList<quint32> keys{'w', 'o', 'm', 'e', 'n', ' '};
+    for (auto _ : state) {
+        CKeyDetailRecorder recorder;
+        recorder.Start(0);
+        int cell = 0;
+        for (int i = 0; i < 2000; ++i) {
+            const QString& text = texts[i % 3];
+            recorder.OnCommit(text, text, &keys, i * 700, cell);
+            cell += i % 10 == 9 ? 0 : int(text.size()); // every tenth goes again
+        }
+        const CKeyDetail detail = recorder.Detail(cell);
+        const CTypingFigures figures = CTypingFigures::Of(
+            PracticeKind::Chinese, cell, 0, 12000, 200, CommitFigures::Tally(detail.commits));
+        benchmark::DoNotOptimize(figures.Line().size());
+    }
+}
+
 // A 智能练习 screen from a record with three weak keys and slow pairs.
 inline void BM_SmartScreen(benchmark::State& state)
 {
@@ -78,6 +103,8 @@ inline void RegisterCoachingBenchmarks()
     benchmark::RegisterBenchmark("Keystroke/detail", BM_DetailPerKey)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("Coaching/analyse_attempt", BM_AnalyseAttempt)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Coaching/commit_figures", BM_CommitFigures)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Coaching/smart_screen", BM_SmartScreen)
         ->Unit(benchmark::kMillisecond);
