@@ -66,7 +66,7 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     QHash<qint64, qsizetype> rowOfKey;
     for (const CPupil& pupil : LoadPupils(db, className)) {
         rowOfKey.insert(pupil.nKey, report.pupils.size());
-        report.pupils.append({pupil, {}, {}, 0, 0, 0, {}});
+        report.pupils.append({pupil, {}, {}, 0, 0, 0, {}, {}});
     }
     if (report.pupils.isEmpty())
         return report;
@@ -78,7 +78,7 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     query.setForwardOnly(true);
     Prepare(query, u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, "
                    "a.correct_units, a.end_reason, a.backspaces, a.key_presses, a.checked, "
-                   "a.doubt "
+                   "a.doubt, a.id, a.backspace_presses "
                    "FROM \"user\" u CROSS JOIN attempt a "
                    "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? "
                    "AND a.started_at >= ? AND a.started_at < ? AND a.kind = ? "
@@ -104,8 +104,18 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
         attempt.nKeyPresses = CountOrUnknown(query.value(7));
         attempt.bInDoubt = query.value(8).toInt() == Metrics::InDoubtChecked;
         attempt.strDoubt = query.value(9).toString();
+        attempt.nId = query.value(10).toLongLong();
+        attempt.nBackspacePresses = query.value(11).toInt();
     }
     CheckRead(query);
+    if (kind == PracticeKind::Chinese) {
+        QList<CAttemptSummary*> attempts;
+        for (CPupilFigures& row : report.pupils) {
+            for (CAttemptSummary& attempt : row.attempts)
+                attempts.append(&attempt);
+        }
+        AddCommitTallies(db, attempts);
+    }
 
     const CGradeRule gradeRule = GradeStore::Load(db).For(className, kind);
     for (CPupilFigures& row : report.pupils) {
@@ -118,6 +128,8 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
         for (const CAttemptSummary& attempt : std::as_const(row.attempts)) {
             row.nTotalMs += qMax<qint64>(attempt.nElapsedMs, 0);
             row.nInDoubt += attempt.bInDoubt ? 1 : 0;
+            if (!attempt.bInDoubt)
+                row.typing.Add(attempt.Typing());
         }
     }
     return report;

@@ -36,6 +36,8 @@ struct CPupilFigures
     double dLatestSpeed = 0;
     qint64 nTotalMs = 0;
     int nInDoubt = 0; // attempts 可疑 until a teacher confirms them
+    // 回改, 键准, 选重 and 打词率 over the attempts not in doubt.
+    CTypingFigures typing;
     // The best grade of the attempts that count, by the class's rule
     // (Grades::Best); nothing when none counts.
     std::optional<Grade> grade;

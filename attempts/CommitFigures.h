@@ -27,6 +27,7 @@ struct CTypingFigures
 {
     bool bCommits = false;  // a Chinese practice whose commits were kept
     int nTyped = 0;         // 字数: the characters (or keys) typed
+    int nCommitTyped = 0;   // those of them typed where the commits were kept
     int nRevised = 0;       // 回改
     qint64 nPresses = -1;   // the key presses; -1 where the platform does not show them
     qint64 nBackspaces = 0; // the Backspace presses among them
@@ -49,6 +50,9 @@ struct CTypingFigures
     QString WordRateText() const; // "78%"; empty without commits
     // The figures that apply, on one line: "回改 1 (6.7%)   键准 85%   ...".
     QString Line() const;
+    // Another attempt's figures added, as a pupil's over a range: the key
+    // presses of attempts that show them only.
+    void Add(const CTypingFigures& other);
 };
 
 namespace CommitFigures {
@@ -58,8 +62,8 @@ namespace CommitFigures {
 // every character went); none where its keys are not known.
 int DeletedKeys(int keyCount, int deleted, int committedLength);
 CCommitTally Tally(const QList<CCommitUnit>& commits);
-// The tallies of the stored attempts of the user with key userKey that have
-// commits, by attempt id. Throws CDaoException.
-QHash<qint64, CCommitTally> LoadTallies(CDaoDatabase& db, qint64 userKey);
+// The tallies of those of the stored attempts attemptIds that have commits,
+// by attempt id. Throws CDaoException.
+QHash<qint64, CCommitTally> LoadTallies(CDaoDatabase& db, const QList<qint64>& attemptIds);
 
 } // namespace CommitFigures

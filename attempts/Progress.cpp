@@ -3,6 +3,7 @@
 #include "attempts/Attempt.h"
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
@@ -92,13 +93,24 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optio
     return attempts;
 }
 
-void AddCommitTallies(CDaoDatabase& db, qint64 userKey, QList<CAttemptSummary>& attempts)
+void AddCommitTallies(CDaoDatabase& db, const QList<CAttemptSummary*>& attempts)
 {
-    const QHash<qint64, CCommitTally> tallies = CommitFigures::LoadTallies(db, userKey);
-    for (CAttemptSummary& attempt : attempts) {
-        if (attempt.nId != 0)
-            attempt.commits = tallies.value(attempt.nId);
+    QList<qint64> ids;
+    for (const CAttemptSummary* attempt : attempts) {
+        if (attempt->nId != 0 && attempt->nKind == PracticeKind::Chinese)
+            ids.append(attempt->nId);
     }
+    const QHash<qint64, CCommitTally> tallies = CommitFigures::LoadTallies(db, ids);
+    for (CAttemptSummary* attempt : attempts)
+        attempt->commits = tallies.value(attempt->nId);
+}
+
+void AddCommitTallies(CDaoDatabase& db, QList<CAttemptSummary>& attempts)
+{
+    QList<CAttemptSummary*> each;
+    for (CAttemptSummary& attempt : attempts)
+        each.append(&attempt);
+    AddCommitTallies(db, each);
 }
 
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback)

@@ -56,9 +56,10 @@ struct CAttemptSummary
 // Throws CDaoException.
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optional<int> kind = {},
                                     int newest = 0);
-// The commits' tallies of the user's attempts, into those of attempts.
+// The commits' tallies of the Chinese practices among attempts, into them.
 // Throws CDaoException.
-void AddCommitTallies(CDaoDatabase& db, qint64 userKey, QList<CAttemptSummary>& attempts);
+void AddCommitTallies(CDaoDatabase& db, const QList<CAttemptSummary*>& attempts);
+void AddCommitTallies(CDaoDatabase& db, QList<CAttemptSummary>& attempts);
 // The kind of the user's newest practice, or fallback when there is none.
 // Throws CDaoException.
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback);

@@ -3,6 +3,7 @@
 #include "attempts/Metrics.h"
 #include "classroom/ClassNames.h"
 #include "reports/ReportRange.h"
+#include "res/Resources.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -56,6 +57,19 @@ QList<CExportCell> CClassReportModel::Cells(const CPupilFigures& row) const
         cells << CExportCell::Text(Metrics::NotAvailable)
               << CExportCell::Text(Metrics::NotAvailable);
     cells << inDoubt;
+    const CTypingFigures& typing = row.typing;
+    cells << CExportCell::Number(Metrics::RevisedRate(typing.nRevised, typing.nTyped), 1);
+    cells << (typing.nPresses < 0        ? CExportCell::Text(Metrics::NotAvailable)
+              : typing.KeyAccuracy() < 0 ? CExportCell()
+                                         : CExportCell::Integer(typing.KeyAccuracy()));
+    if (typing.bCommits) {
+        cells << (typing.nPresses < 0
+                      ? CExportCell::Text(Metrics::NotAvailable)
+                      : CExportCell::Number(
+                            Metrics::PicksPerHundred(typing.nPicks, typing.nCommitTyped), 1))
+              << CExportCell::Integer(Metrics::WordRate(typing.nWordChars, typing.nCommitTyped));
+    }
+    cells.resize(ColumnCount);
     return cells;
 }
 
@@ -100,13 +114,22 @@ QStringList CClassReportModel::Header() const
             u"练习总时间"_s,
             u"平均击键(次/秒)"_s,
             u"平均码长"_s,
-            u"可疑(待确认)"_s};
+            u"可疑(待确认)"_s,
+            u"回改率(%)"_s,
+            u"键准(%)"_s,
+            u"选重(每百字)"_s,
+            u"打词率(%)"_s};
 }
 
 QVariant CClassReportModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return Header().value(section);
+    // A figure's heading tells its definition.
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole) {
+        const QString definition = FigureDefinition(Header().value(section).section(u'(', 0, 0));
+        return definition.isEmpty() ? QVariant() : QVariant(definition);
+    }
     return {};
 }
 

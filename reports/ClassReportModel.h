@@ -25,7 +25,11 @@ public:
         TotalTime,
         KeysPerSecond, // 击键 and 码长 over the attempts whose presses are known
         KeysPerUnit,
-        InDoubt, // attempts 可疑 until a teacher confirms them
+        InDoubt,     // attempts 可疑 until a teacher confirms them
+        RevisedRate, // 回改率, 键准, 选重 a hundred characters and 打词率
+        KeyAccuracy,
+        PicksPerHundred,
+        WordRate,
         ColumnCount
     };
 

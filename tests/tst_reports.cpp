@@ -162,7 +162,24 @@ private slots:
         // Chinese, in September: 25, 30 and 20 字/分, the last at the very end
         // of the range; one in October and one of English fall outside.
         Store(db, fang, 111, At(9, 2, {9, 0}), 60000, 30, 25, {}, u"王芳"_s, u"003"_s);
-        Store(db, fang, 111, At(9, 9, {10, 0}), 90000, 50, 45, {}, u"王芳"_s, u"003"_s);
+        {
+            // Her second through an input method whose keys were seen: 15
+            // words of two and 20 single characters standing, one more taken
+            // back, two picked by a digit; 150 keys, 5 of them Backspaces.
+            CAttempt typed = TimedAttempt(fang, 111, At(9, 9, {10, 0}), 90000, 50, 45);
+            typed.strUserName = u"王芳"_s;
+            typed.strStudentNo = u"003"_s;
+            typed.nKeyPresses = 150;
+            typed.nBackspacePresses = 5;
+            for (int i = 0; i < 36; ++i) {
+                CCommitUnit& unit = typed.detail.commits.emplace_back();
+                unit.strCommitted = unit.strExpected = i < 15 ? u"我们"_s : u"的"_s;
+                unit.nKeyCount = i < 15 ? 6 : 3;
+                unit.nPicked = i < 2 ? CCommitUnit::ByDigit : CCommitUnit::First;
+                unit.nDeleted = i == 35 ? 1 : 0;
+            }
+            StoreWithScore(*db, typed, u"王芳"_s, u"003"_s);
+        }
         Store(db, fang, 111, At(9, 30, {23, 59, 59, 999}), 60000, 20, 20, {}, u"王芳"_s, u"003"_s);
         Store(db, fang, 111, At(10, 1, {0, 0}), 60000, 90, 90, {}, u"王芳"_s, u"003"_s);
         Store(db, fang, 112, At(9, 3, {9, 0}), 60000, 100, 100, {}, u"王芳"_s, u"003"_s);
@@ -256,10 +273,13 @@ private slots:
         // weighted by time: 90 characters in 3分30秒 and 90 of 100 right.
         // By the program's rule 李明's 80 at 100% is 优秀; 王芳's best grade
         // is her 30 at 90%, 及格, not her 25 at 83%.
+        // Her keys are known for her second: 击键 150 over 90 s, 码长 150 over
+        // 45; 回改 1 of 100 typed; 键准 (150 - 5 - 3) / 150; 选重 2 and 打词率
+        // 30 of the 50 typed with commits.
         const QStringList expected{
-            u"李明|001|1|80.0|80.0|80.0|100|优秀|30秒|不可用|不可用|"_s,
-            u"张伟|002|0|||||||||"_s,
-            u"王芳|003|3|30.0|20.0|25.7|90|及格|3分30秒|不可用|不可用|"_s,
+            u"李明|001|1|80.0|80.0|80.0|100|优秀|30秒|不可用|不可用||0.0|不可用||"_s,
+            u"张伟|002|0|||||||||||||"_s,
+            u"王芳|003|3|30.0|20.0|25.7|90|及格|3分30秒|1.67|3.33||1.0|94|4.0|60"_s,
         };
         QCOMPARE(byNumber, expected);
         QVERIFY2(summary.contains(u"共 3 名学生,2 人练习过,1 人没有练习"_s), qPrintable(summary));
@@ -271,12 +291,14 @@ private slots:
         // the 180 over 10 s too: above 160, the speed of a class it cannot
         // place in a school year.
         const bool bServer = m_pDatabase->IsPostgres();
-        QCOMPARE(other,
-                 (QStringList{
-                     u"王芳|003|1|100.0|100.0|100.0|100|优秀|1分00秒|不可用|不可用|"_s,
-                     u"赵敏|009|3|30.0|30.0|30.0|100|及格|1分30秒|不可用|不可用|%1"_s.arg(
-                         bServer ? 2 : 1),
-                     u"钱多|010|1|—|180.0|—|—|—|10秒|—|—|%1"_s.arg(bServer ? u"1"_s : QString())}));
+        QCOMPARE(
+            other,
+            (QStringList{
+                u"王芳|003|1|100.0|100.0|100.0|100|优秀|1分00秒|不可用|不可用||0.0|不可用||"_s,
+                u"赵敏|009|3|30.0|30.0|30.0|100|及格|1分30秒|不可用|不可用|%1|0.0|不可用||"_s.arg(
+                    bServer ? 2 : 1),
+                u"钱多|010|1|—|180.0|—|—|—|10秒|—|—|%1|0.0|不可用||"_s.arg(bServer ? u"1"_s
+                                                                                   : QString())}));
 
         // Exported as shown: sorted by the best speed, numbers as numbers.
         const QJsonArray rows = ReadTable(xlsx)[u"sheets"_s][0][u"rows"_s].toArray();
@@ -285,16 +307,19 @@ private slots:
         QCOMPARE(Json(rows[2]),
                  uR"([["s","李明"],["s","001"],["n",1,"0"],["n",80,"0.0"],)"
                  uR"(["n",80,"0.0"],["n",80,"0.0"],["n",100,"0"],["s","优秀"],["t",30],)"
-                 uR"(["s","不可用"],["s","不可用"],["-",null]])"_s);
+                 uR"(["s","不可用"],["s","不可用"],["-",null],["n",0,"0.0"],["s","不可用"],)"
+                 uR"(["-",null],["-",null]])"_s);
         QCOMPARE(rows[3][5][1].toDouble(), 25.7); // as shown, not 25.714…
         QCOMPARE(Json(rows[4]), uR"([["s","张伟"],["s","002"],["n",0,"0"],["-",null],)"
                                 uR"(["-",null],["-",null],["-",null],["-",null],["-",null],)"
-                                uR"(["-",null],["-",null],["-",null]])"_s);
+                                uR"(["-",null],["-",null],["-",null],["-",null],["-",null],)"
+                                uR"(["-",null],["-",null]])"_s);
         const QJsonArray csvRows = ReadTable(csv)[u"rows"_s].toArray();
         QCOMPARE(csvRows.size(), 5);
         QCOMPARE(
             Json(csvRows[3]),
-            uR"(["王芳","003","3","30.0","20.0","25.7","90","及格","0:03:30","不可用","不可用",""])"_s);
+            uR"(["王芳","003","3","30.0","20.0","25.7","90","及格","0:03:30","1.67","3.33","",)"
+            uR"("1.0","94","4.0","60"])"_s);
         QCOMPARE(PdfPages(printed), 1);
         QVERIFY(PdfPageTexts(pdf).value(0).contains(u"王芳"_s));
         QCOMPARE(platform.boxes.size(), 3); // "已导出到 …" after each file
@@ -690,7 +715,8 @@ private slots:
                                             u"2024-09-02 09:00:00|中文|25.0 字/分|83%|1分00秒"_s,
                                             u"2024-09-01 09:00:00|符号|37.5 CPM|18%|2分00秒"_s}));
         QCOMPARE(copied,
-                 u"2024-09-03 09:00:00\t中文\t30.0 字/分\t90%\t1分30秒\t不可用\t不可用\t0\t"_s);
+                 u"2024-09-03 09:00:00\t中文\t30.0 字/分\t90%\t1分30秒\t不可用\t不可用\t0\t\t"
+                 "不可用\t\t"_s);
 
         // The kind practised last comes first: Chinese. Speeds 0, 30, 25;
         // accuracies 0, 90, 83.

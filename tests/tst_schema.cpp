@@ -362,7 +362,7 @@ private slots:
         }
         QList<CAttemptSummary> attempts = LoadAttempts(owner, 7);
         QCOMPARE(attempts.size(), 40);
-        AddCommitTallies(owner, 7, attempts);
+        AddCommitTallies(owner, attempts);
         int deleted = 0;
         for (const CAttemptSummary& attempt : attempts) {
             const CCommitTally wanted = expected.value(attempt.startedAt);
