@@ -1,6 +1,9 @@
 #include "coaching/Weakness.h"
 
 #include "attempts/AttemptStore.h"
+#include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
+#include "attempts/Progress.h"
 #include "platform/CheckedQuery.h"
 
 #include <algorithm>
@@ -143,6 +146,40 @@ void ReadCommits(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& wea
         weakness.costly.resize(MostCostly);
 }
 
+// 回改, 键准, 选重 and 打词率 over the filter's Chinese practices, those in
+// doubt left out until confirmed.
+CTypingFigures ReadTyping(CDaoDatabase& db, const CWeaknessFilter& filter)
+{
+    QSqlQuery query(db.Connection());
+    const QString from = filter.nUserKey != 0
+                             ? u" FROM attempt a WHERE a.user_key = ?"_s
+                             : u" FROM \"user\" u CROSS JOIN attempt a "
+                               "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ?"_s;
+    Select(query,
+           u"SELECT a.id, a.typed_units, a.backspaces, a.key_presses, a.backspace_presses"_s +
+               from + u" AND a.started_at >= ? AND a.kind = ? AND a.checked <> ?"_s);
+    BindFilter(query, filter);
+    query.addBindValue(PracticeKind::Chinese);
+    query.addBindValue(Metrics::InDoubtChecked);
+    Exec(query);
+    QList<CAttemptSummary> attempts;
+    while (query.next()) {
+        CAttemptSummary& attempt = attempts.emplace_back();
+        attempt.nId = query.value(0).toLongLong();
+        attempt.nKind = PracticeKind::Chinese;
+        attempt.nTypedUnits = query.value(1).toInt();
+        attempt.nDeletedUnits = query.value(2).toInt();
+        attempt.nKeyPresses = CountOrUnknown(query.value(3));
+        attempt.nBackspacePresses = query.value(4).toInt();
+    }
+    CheckRead(query);
+    AddCommitTallies(db, attempts);
+    CTypingFigures typing;
+    for (const CAttemptSummary& attempt : std::as_const(attempts))
+        typing.Add(attempt.Typing());
+    return typing;
+}
+
 } // namespace
 
 CWeakness Read(CDaoDatabase& db, const CWeaknessFilter& filter)
@@ -150,6 +187,7 @@ CWeakness Read(CDaoDatabase& db, const CWeaknessFilter& filter)
     CWeakness weakness;
     SplitKeys(ReadKeys(db, filter), weakness);
     ReadCommits(db, filter, weakness);
+    weakness.typing = ReadTyping(db, filter);
     return weakness;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/CommitFigures.h"
 #include "attempts/KeyDetail.h"
 
 #include <QDateTime>
@@ -38,6 +39,7 @@ struct CWeakness
     QList<CCostlyText> costly;    // the costliest texts, most keys a character first
     int nCommits = 0;             // commits whose keys are known
     int nByDigit = 0;             // of them, picked by a digit
+    CTypingFigures typing;        // 回改, 键准, 选重, 打词率 of the Chinese practices
 
     bool IsEmpty() const { return keys.isEmpty() && costly.isEmpty() && nCommits == 0; }
 };

@@ -1,5 +1,6 @@
 #include "coaching/WeaknessDlg.h"
 
+#include "attempts/Metrics.h"
 #include "classroom/ClassCombo.h"
 #include "classroom/ClassNames.h"
 #include "coaching/SmartDrill.h"
@@ -8,6 +9,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "res/DialogIds.h"
+#include "res/Resources.h"
 #include "users/Database.h"
 #include "users/DialogAsk.h"
 #include "users/ReportList.h"
@@ -131,12 +133,19 @@ void CWeaknessDlg::Show()
     m_listCostly->AppendRows(costly);
     const int percent =
         m_weakness.nCommits > 0 ? m_weakness.nByDigit * 100 / m_weakness.nCommits : 0;
-    SetDlgItemText(IDC_SUMMARY,
-                   m_weakness.IsEmpty()
-                       ? u"这段时间还没有记下按键的练习。"_s
-                       : u"最费键的字和词(输入法每出一次字算一次):用数字键选字 %1 次,占 %2%"_s
-                             .arg(m_weakness.nByDigit)
-                             .arg(percent));
+    QString summary = m_weakness.IsEmpty()
+                          ? u"这段时间还没有记下按键的练习。"_s
+                          : u"最费键的字和词(输入法每出一次字算一次):用数字键选字 %1 次,占 %2%"_s
+                                .arg(m_weakness.nByDigit)
+                                .arg(percent);
+    QString tip;
+    if (m_weakness.typing.bCommits) {
+        summary += u"\n中文练习:"_s + m_weakness.typing.Line();
+        for (const QString& name : {u"回改"_s, u"键准"_s, u"选重"_s, u"打词率"_s})
+            tip += (tip.isEmpty() ? QString() : u"\n"_s) + name + u":"_s + FigureDefinition(name);
+    }
+    SetDlgItemText(IDC_SUMMARY, summary);
+    GetDlgItem(IDC_SUMMARY)->setToolTip(tip);
 }
 
 namespace {
@@ -205,5 +214,26 @@ QList<CExportTable> CWeaknessDlg::ExportedTables() const
                             CExportCell::Number(text.dKeysPerChar, 1),
                             CExportCell::Integer(text.nMsPerChar), CExportCell::Text(text.strKeys),
                             CExportCell::Text(Weakness::CheaperWay(text))});
-    return {keys, pairs, costly};
+    QList<CExportTable> tables{keys, pairs, costly};
+    const CTypingFigures& typing = m_weakness.typing;
+    if (typing.bCommits) {
+        CExportTable figures;
+        figures.strTitle = u"%1:中文练习的回改、键准、选重和打词率"_s.arg(Title());
+        figures.header = {u"回改"_s, u"回改率(%)"_s,    u"键准(%)"_s,
+                          u"选重"_s, u"选重(每百字)"_s, u"打词率(%)"_s};
+        const bool keyed = typing.nPresses >= 0;
+        const auto known = [keyed](const CExportCell& cell) {
+            return keyed ? cell : CExportCell::Text(Metrics::NotAvailable);
+        };
+        figures.rows.append(
+            {CExportCell::Integer(typing.nRevised),
+             CExportCell::Number(Metrics::RevisedRate(typing.nRevised, typing.nTyped), 1),
+             known(CExportCell::Integer(qMax(typing.KeyAccuracy(), 0))),
+             known(CExportCell::Integer(typing.nPicks)),
+             known(CExportCell::Number(Metrics::PicksPerHundred(typing.nPicks, typing.nCommitTyped),
+                                       1)),
+             CExportCell::Integer(Metrics::WordRate(typing.nWordChars, typing.nCommitTyped))});
+        tables.append(figures);
+    }
+    return tables;
 }

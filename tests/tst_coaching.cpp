@@ -6,6 +6,7 @@
 #include "monitor/TodayTasks.h"
 #include "platform/ListCtrl.h"
 #include "res/CommandIds.h"
+#include "res/Resources.h"
 #include "tests/AttemptRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/TableReader.h"
@@ -56,6 +57,54 @@ private slots:
     {
         CDatabaseSuite::init();
         m_pDatabase->SignInAsTeacher();
+    }
+
+    // 我的弱项 and 班级弱项 sum 回改, 键准, 选重 and 打词率 over the Chinese
+    // practices, one in doubt left out, and export them in a sheet of
+    // their own: 你好 and 世界 by a digit, both of 世界 taken back, then
+    // "，" and 世界 again; 23 keys, 2 of them Backspaces.
+    void weaknessSumsTheChineseFigures()
+    {
+        CScriptedPlatform platform;
+        const QDateTime now = platform.CurrentDateTime();
+        const qint64 pupil =
+            m_pDatabase->Insert(u"user"_s, {u"李华"_s, u"一班"_s, u"1"_s, u"pw"_s});
+        for (const int minutes : {30, 20}) {
+            CAttempt attempt =
+                TimedAttempt(pupil, PracticeKind::Chinese, now.addSecs(-60 * minutes), 60000, 5, 5);
+            attempt.nKeyPresses = 23;
+            attempt.nBackspacePresses = 2;
+            attempt.detail.commits = {
+                {u"你好"_s, u"你好"_s, u"nihao␣"_s, 6, 900},
+                {u"，世"_s, u"世界"_s, u"shijie2"_s, 7, 900, CCommitUnit::ByDigit, 2},
+                {u"，"_s, u"，"_s, u"⌫⌫,"_s, 3, 900},
+                {u"世界"_s, u"世界"_s, u"shijie␣"_s, 7, 900}};
+            StoreWithScore(*m_pDatabase->Admin(), attempt);
+        }
+        m_pDatabase->Admin()->Execute(
+            u"UPDATE attempt SET checked = 2, doubt = 'x' WHERE id = (SELECT max(id) FROM attempt)"_s);
+        QString summary, tip;
+        QList<CExportTable> tables;
+        LogInPupil(pupil, u"李华"_s, u"一班"_s, u"1"_s, m_pDatabase.get());
+        Drive<CWeaknessDlg>(platform, [&](CWeaknessDlg* dlg) {
+            summary = dlg->GetDlgItemText(1006);
+            tip = dlg->GetDlgItem(1006)->toolTip();
+            tables = dlg->ExportedTables();
+        });
+        QVERIFY(CCoachingCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_WEAKNESS));
+        QCOMPARE(summary.section(u'\n', 1),
+                 u"中文练习:回改 2 (28.6%)   键准 60%   选重 1 (20.0/百字)   打词率 80%"_s);
+        QVERIFY2(tip.contains(u"键准:"_s + FigureDefinition(u"键准"_s)), qPrintable(tip));
+        QCOMPARE(tables.size(), 4);
+        QStringList exported;
+        for (const CExportCell& cell : tables.value(3).rows.value(0))
+            exported.append(cell.DisplayText());
+        QCOMPARE(exported, (QStringList{u"2"_s, u"28.6"_s, u"60"_s, u"1"_s, u"20.0"_s, u"80"_s}));
+        // The class's are the same: 李华 is all of 一班.
+        CWeaknessFilter filter;
+        filter.strClass = u"一班"_s;
+        QCOMPARE(Weakness::Read(*m_pDatabase->Admin(), filter).typing.Line(),
+                 summary.section(u'\n', 1).mid(5));
     }
 
     // The pupil sees their keys tinted by misses and time with the figures
