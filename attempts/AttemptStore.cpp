@@ -1,5 +1,6 @@
 #include "attempts/AttemptStore.h"
 
+#include "attempts/CommitFigures.h"
 #include "platform/Dao.h"
 #include "platform/DaoSql.h"
 #include "platform/DaoTransaction.h"
@@ -176,6 +177,8 @@ void InsertDetail(CDaoDatabase& db, qint64 attemptId, qint64 userKey, const CKey
                                        unit.nPicked,
                                        unit.nDeleted};
                });
+    if (!detail.commits.isEmpty())
+        CommitFigures::StoreTally(db, attemptId);
 }
 
 } // namespace

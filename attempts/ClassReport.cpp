@@ -2,6 +2,7 @@
 
 #include "attempts/Attempt.h"
 #include "attempts/AttemptStore.h"
+#include "attempts/CommitFigures.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
@@ -78,11 +79,13 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
     query.setForwardOnly(true);
     Prepare(query, u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.typed_units, "
                    "a.correct_units, a.end_reason, a.backspaces, a.key_presses, a.checked, "
-                   "a.doubt, a.id, a.backspace_presses "
-                   "FROM \"user\" u CROSS JOIN attempt a "
-                   "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? "
-                   "AND a.started_at >= ? AND a.started_at < ? AND a.kind = ? "
-                   "ORDER BY a.user_key, a.started_at DESC, a.id DESC"_s);
+                   "a.doubt, a.id, a.backspace_presses, "_s +
+                       CommitFigures::TallyColumns(u"a"_s) +
+                       u" "
+                       "FROM \"user\" u CROSS JOIN attempt a "
+                       "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ? "
+                       "AND a.started_at >= ? AND a.started_at < ? AND a.kind = ? "
+                       "ORDER BY a.user_key, a.started_at DESC, a.id DESC"_s);
     query.addBindValue(className);
     query.addBindValue(range.from.isNull() ? Earliest : StoredDateTime(range.from.startOfDay()));
     query.addBindValue(range.to.isNull() ? Latest
@@ -106,16 +109,9 @@ CClassReport LoadClassReport(CDaoDatabase& db, const QString& className, int kin
         attempt.strDoubt = query.value(9).toString();
         attempt.nId = query.value(10).toLongLong();
         attempt.nBackspacePresses = query.value(11).toInt();
+        attempt.commits = CommitFigures::TallyAt(query, 12);
     }
     CheckRead(query);
-    if (kind == PracticeKind::Chinese) {
-        QList<CAttemptSummary*> attempts;
-        for (CPupilFigures& row : report.pupils) {
-            for (CAttemptSummary& attempt : row.attempts)
-                attempts.append(&attempt);
-        }
-        AddCommitTallies(db, attempts);
-    }
 
     const CGradeRule gradeRule = GradeStore::Load(db).For(className, kind);
     for (CPupilFigures& row : report.pupils) {

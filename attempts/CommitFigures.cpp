@@ -110,37 +110,37 @@ CCommitTally Tally(const QList<CCommitUnit>& commits)
     return tally;
 }
 
-QHash<qint64, CCommitTally> LoadTallies(CDaoDatabase& db, const QList<qint64>& attemptIds)
+void StoreTally(CDaoDatabase& db, qint64 attemptId)
 {
-    constexpr qsizetype Batch = 500;
-    QHash<qint64, CCommitTally> tallies;
-    for (qsizetype from = 0; from < attemptIds.size(); from += Batch) {
-        QStringList ids;
-        for (const qint64 id : attemptIds.mid(from, Batch))
-            ids.append(QString::number(id));
-        // The rules of Tally() and DeletedKeys(), in SQL both engines read
-        // alike: length() counts characters, and integers divide down.
-        QSqlQuery query(db.Connection());
-        Select(query,
-               u"SELECT attempt_id, COUNT(*), SUM(deleted), "
-               "SUM(CASE WHEN picked <> 0 THEN 1 ELSE 0 END), "
-               "SUM(CASE WHEN length(committed) >= 2 THEN length(committed) - deleted ELSE 0 END), "
-               "SUM(CASE WHEN key_count > 0 AND deleted > 0 AND length(committed) > 0 "
-               "THEN key_count * deleted / length(committed) ELSE 0 END) "
-               "FROM attempt_commit WHERE attempt_id IN (%1) GROUP BY attempt_id"_s.arg(
-                   ids.join(u", "_s)));
-        Exec(query);
-        while (query.next()) {
-            CCommitTally& tally = tallies[query.value(0).toLongLong()];
-            tally.nCommits = query.value(1).toInt();
-            tally.nDeleted = query.value(2).toInt();
-            tally.nPicks = query.value(3).toInt();
-            tally.nWordChars = query.value(4).toInt();
-            tally.nDeletedKeys = query.value(5).toInt();
-        }
-        CheckRead(query);
-    }
-    return tallies;
+    // length() counts characters and integers divide down in both engines.
+    QSqlQuery& update = db.Prepared(
+        u"UPDATE attempt SET (commit_count, commit_deleted, commit_deleted_keys, commit_picks, "
+        "commit_word_chars) = (SELECT COUNT(*), SUM(deleted), "
+        "SUM(CASE WHEN key_count > 0 AND deleted > 0 "
+        "THEN key_count * deleted / length(committed) ELSE 0 END), "
+        "SUM(CASE WHEN picked <> 0 THEN 1 ELSE 0 END), "
+        "SUM(CASE WHEN length(committed) >= 2 THEN length(committed) - deleted ELSE 0 END) "
+        "FROM attempt_commit WHERE attempt_id = ?) "
+        "WHERE id = ? AND EXISTS (SELECT 1 FROM attempt_commit WHERE attempt_id = ?)"_s);
+    for (int i = 0; i < 3; ++i)
+        update.bindValue(i, attemptId);
+    Exec(update);
+    update.finish();
+}
+
+QString TallyColumns(const QString& alias)
+{
+    return u"%1.commit_count, %1.commit_deleted, %1.commit_deleted_keys, %1.commit_picks, "
+           "%1.commit_word_chars"_s.arg(alias);
+}
+
+CCommitTally TallyAt(const QSqlQuery& query, int first)
+{
+    if (query.value(first).isNull())
+        return {};
+    return {query.value(first).toInt(), query.value(first + 1).toInt(),
+            query.value(first + 3).toInt(), query.value(first + 4).toInt(),
+            query.value(first + 2).toInt()};
 }
 
 } // namespace CommitFigures

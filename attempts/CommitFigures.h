@@ -6,11 +6,13 @@
 #include <QList>
 
 class CDaoDatabase;
+class QSqlQuery;
 
 // What the input-method commits of an attempt add up to, as the figures of
 // a Chinese practice count them. Tally() counts a detail's commits in the
-// program; LoadTallies() counts the stored ones in the database by the same
-// rules, so that a result and the lists read the same figures.
+// program; the database keeps the same tally beside each stored attempt,
+// counted by the same rules, so that a result and the lists read the same
+// figures.
 struct CCommitTally
 {
     int nCommits = 0;
@@ -62,8 +64,14 @@ namespace CommitFigures {
 // every character went); none where its keys are not known.
 int DeletedKeys(int keyCount, int deleted, int committedLength);
 CCommitTally Tally(const QList<CCommitUnit>& commits);
-// The tallies of those of the stored attempts attemptIds that have commits,
-// by attempt id. Throws CDaoException.
-QHash<qint64, CCommitTally> LoadTallies(CDaoDatabase& db, const QList<qint64>& attemptIds);
+// Keeps the tally of the stored commits of attempt attemptId beside it, by
+// the rules of Tally() in SQL (as the server's own function does). Throws
+// CDaoException.
+void StoreTally(CDaoDatabase& db, qint64 attemptId);
+// The columns of a stored attempt (as alias) that hold its tally, to select;
+// and the tally read from them, from column first of query on (no commit
+// kept: nothing).
+QString TallyColumns(const QString& alias);
+CCommitTally TallyAt(const QSqlQuery& query, int first);
 
 } // namespace CommitFigures

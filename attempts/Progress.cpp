@@ -3,7 +3,6 @@
 #include "attempts/Attempt.h"
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
-#include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
 #include "platform/Dao.h"
 
@@ -61,11 +60,12 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optio
     // An exam's sitting keeps the time used beside the attempt's speed time.
     Select(query, u"SELECT a.kind, a.started_at, a.elapsed_ms, a.typed_units, a.correct_units, "
                   "a.end_reason, a.backspaces, a.key_presses, a.text_file, s.elapsed_ms, "
-                  "a.checked, a.doubt, a.id, a.backspace_presses "
+                  "a.checked, a.doubt, a.id, a.backspace_presses, %3 "
                   "FROM attempt a LEFT JOIN exam_sitting s ON s.attempt_id = a.id "
                   "WHERE a.user_key = ?%1 ORDER BY a.started_at DESC, a.id DESC%2"_s.arg(
                       kind ? u" AND a.kind = ?"_s : QString(),
-                      newest > 0 ? u" LIMIT %1"_s.arg(newest) : QString()));
+                      newest > 0 ? u" LIMIT %1"_s.arg(newest) : QString(),
+                      CommitFigures::TallyColumns(u"a"_s)));
     query.addBindValue(userKey);
     if (kind)
         query.addBindValue(*kind);
@@ -88,29 +88,10 @@ QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optio
         attempt.strDoubt = query.value(11).toString();
         attempt.nId = query.value(12).toLongLong();
         attempt.nBackspacePresses = query.value(13).toInt();
+        attempt.commits = CommitFigures::TallyAt(query, 14);
     }
     CheckRead(query);
     return attempts;
-}
-
-void AddCommitTallies(CDaoDatabase& db, const QList<CAttemptSummary*>& attempts)
-{
-    QList<qint64> ids;
-    for (const CAttemptSummary* attempt : attempts) {
-        if (attempt->nId != 0 && attempt->nKind == PracticeKind::Chinese)
-            ids.append(attempt->nId);
-    }
-    const QHash<qint64, CCommitTally> tallies = CommitFigures::LoadTallies(db, ids);
-    for (CAttemptSummary* attempt : attempts)
-        attempt->commits = tallies.value(attempt->nId);
-}
-
-void AddCommitTallies(CDaoDatabase& db, QList<CAttemptSummary>& attempts)
-{
-    QList<CAttemptSummary*> each;
-    for (CAttemptSummary& attempt : attempts)
-        each.append(&attempt);
-    AddCommitTallies(db, each);
 }
 
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback)

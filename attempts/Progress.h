@@ -32,7 +32,7 @@ struct CAttemptSummary
     int nDeletedUnits = 0;   // 回改: units deleted with Backspace
     int nKeyPresses = -1;    // physical key presses; -1 where not known
     int nBackspacePresses = 0;
-    CCommitTally commits; // of a Chinese practice, once AddCommitTallies read them
+    CCommitTally commits; // of a Chinese practice whose commits were kept
     // The unit of its speed where it is not the kind's: "字/分" for a
     // lesson typed by codes.
     QString strSpeedUnit;
@@ -56,10 +56,6 @@ struct CAttemptSummary
 // Throws CDaoException.
 QList<CAttemptSummary> LoadAttempts(CDaoDatabase& db, qint64 userKey, std::optional<int> kind = {},
                                     int newest = 0);
-// The commits' tallies of the Chinese practices among attempts, into them.
-// Throws CDaoException.
-void AddCommitTallies(CDaoDatabase& db, const QList<CAttemptSummary*>& attempts);
-void AddCommitTallies(CDaoDatabase& db, QList<CAttemptSummary>& attempts);
 // The kind of the user's newest practice, or fallback when there is none.
 // Throws CDaoException.
 int LastPractisedKind(CDaoDatabase& db, qint64 userKey, int fallback);

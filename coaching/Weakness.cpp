@@ -3,7 +3,6 @@
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
-#include "attempts/Progress.h"
 #include "platform/CheckedQuery.h"
 
 #include <algorithm>
@@ -155,28 +154,19 @@ CTypingFigures ReadTyping(CDaoDatabase& db, const CWeaknessFilter& filter)
                              ? u" FROM attempt a WHERE a.user_key = ?"_s
                              : u" FROM \"user\" u CROSS JOIN attempt a "
                                "WHERE a.user_key = u.qe_key AND COALESCE(u.class, '') = ?"_s;
-    Select(query,
-           u"SELECT a.id, a.typed_units, a.backspaces, a.key_presses, a.backspace_presses"_s +
-               from + u" AND a.started_at >= ? AND a.kind = ? AND a.checked <> ?"_s);
+    Select(query, u"SELECT a.typed_units, a.backspaces, a.key_presses, a.backspace_presses, "_s +
+                      CommitFigures::TallyColumns(u"a"_s) + from +
+                      u" AND a.started_at >= ? AND a.kind = ? AND a.checked <> ?"_s);
     BindFilter(query, filter);
     query.addBindValue(PracticeKind::Chinese);
     query.addBindValue(Metrics::InDoubtChecked);
     Exec(query);
-    QList<CAttemptSummary> attempts;
-    while (query.next()) {
-        CAttemptSummary& attempt = attempts.emplace_back();
-        attempt.nId = query.value(0).toLongLong();
-        attempt.nKind = PracticeKind::Chinese;
-        attempt.nTypedUnits = query.value(1).toInt();
-        attempt.nDeletedUnits = query.value(2).toInt();
-        attempt.nKeyPresses = CountOrUnknown(query.value(3));
-        attempt.nBackspacePresses = query.value(4).toInt();
-    }
-    CheckRead(query);
-    AddCommitTallies(db, attempts);
     CTypingFigures typing;
-    for (const CAttemptSummary& attempt : std::as_const(attempts))
-        typing.Add(attempt.Typing());
+    while (query.next())
+        typing.Add(CTypingFigures::Of(PracticeKind::Chinese, query.value(0).toInt(),
+                                      query.value(1).toInt(), CountOrUnknown(query.value(2)),
+                                      query.value(3).toInt(), CommitFigures::TallyAt(query, 4)));
+    CheckRead(query);
     return typing;
 }
 

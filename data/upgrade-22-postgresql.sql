@@ -1,11 +1,43 @@
 -- Version 22 on PostgreSQL: each input-method commit keeps how many of its
--- characters were deleted afterwards (回改), which the figures of a Chinese
--- practice (回改, 键准) are counted from.
+-- characters were deleted afterwards (回改), and each attempt the tally of
+-- its commits that 回改, 键准, 选重 and 打词率 are counted from (NULL: no
+-- commit was kept): the commits, their characters deleted, the keys spent
+-- on those (a commit's keys in the share of its characters deleted, rounded
+-- down), the commits whose candidate was not the first, and the characters
+-- standing from commits of two or more.
 
 SELECT set_config('search_path', quote_ident(current_schema()) || ', pg_temp', true);
 
 ALTER TABLE attempt_commit ADD COLUMN deleted integer NOT NULL DEFAULT 0
     CHECK (deleted >= 0);
+ALTER TABLE attempt ADD COLUMN commit_count integer, ADD COLUMN commit_deleted integer,
+    ADD COLUMN commit_deleted_keys integer, ADD COLUMN commit_picks integer,
+    ADD COLUMN commit_word_chars integer;
+
+-- An attempt's tally from its commits: the rule of the program's own
+-- (CommitFigures::Tally), which the stored rows must give alike.
+CREATE FUNCTION qe_tally_commits(p_attempt bigint)
+RETURNS void
+LANGUAGE sql SET search_path FROM CURRENT
+AS $$
+    UPDATE attempt a
+    SET commit_count = t.commits, commit_deleted = t.deleted,
+        commit_deleted_keys = t.deleted_keys, commit_picks = t.picks,
+        commit_word_chars = t.word_chars
+    FROM (SELECT count(*) AS commits, sum(deleted) AS deleted,
+                 sum(CASE WHEN key_count > 0 AND deleted > 0
+                          THEN key_count * deleted / char_length(committed) ELSE 0 END)
+                     AS deleted_keys,
+                 sum(CASE WHEN picked <> 0 THEN 1 ELSE 0 END) AS picks,
+                 sum(CASE WHEN char_length(committed) >= 2
+                          THEN char_length(committed) - deleted ELSE 0 END) AS word_chars
+          FROM attempt_commit WHERE attempt_id = p_attempt) t
+    WHERE a.id = p_attempt AND t.commits > 0;
+$$;
+REVOKE ALL ON FUNCTION qe_tally_commits(bigint) FROM PUBLIC;
+
+-- The attempts kept so far, whose characters deleted were not counted.
+SELECT qe_tally_commits(attempt_id) FROM (SELECT DISTINCT attempt_id FROM attempt_commit) kept;
 
 -- The detail of an attempt the pupil has just stored, once: per key, four
 -- figures a key (expected, presses, wrong, median ms or -1); per commit,
@@ -79,5 +111,6 @@ BEGIN
            CASE WHEN p_commit_figures[4 * i - 1] IN (1, 2) THEN p_commit_figures[4 * i - 1] ELSE 0 END,
            p_commit_figures[4 * i]
     FROM generate_series(1, v_commits) i;
+    PERFORM qe_tally_commits(p_attempt);
 END
 $$;

@@ -118,7 +118,6 @@ bool CProgressDlg::OnInitDialog()
         [userKey = m_nUserKey](CDaoDatabase& own) {
             COpening opening;
             opening.attempts = LoadAttempts(own, userKey);
-            AddCommitTallies(own, opening.attempts);
             // The lessons of the course among them, by time.
             opening.attempts.append(LessonAttemptStore::Summaries(own, userKey));
             std::stable_sort(opening.attempts.begin(), opening.attempts.end(),
