@@ -67,13 +67,14 @@ QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& p
     const QVariant first = StoredDateTime(from.isValid() ? from : QDate(1, 1, 1).startOfDay());
     const QVariant last = StoredDateTime(to.isValid() ? to : QDate(9999, 12, 31).startOfDay());
     QSqlQuery query(db.Connection());
-    Select(query, u"SELECT user_key, started_at, elapsed_ms, kind, correct_units, typed_units "
-                  "FROM attempt "
+    Select(query, u"SELECT user_key, started_at, elapsed_ms, kind, correct_units, typed_units, "
+                  "backspaces, key_presses, backspace_presses, %2 FROM attempt "
                   "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
-                  "UNION ALL SELECT user_key, started_at, elapsed_ms, 0, correct_keys, keystrokes "
+                  "UNION ALL SELECT user_key, started_at, elapsed_ms, 0, correct_keys, keystrokes, "
+                  "backspaces, key_presses, backspace_presses, NULL, NULL, NULL, NULL, NULL "
                   "FROM lesson_attempt "
                   "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ?"_s.arg(
-                      pupils));
+                      pupils, CommitFigures::TallyColumns(u"attempt"_s)));
     for (int i = 0; i < 2; ++i) {
         query.addBindValue(who);
         query.addBindValue(first);
@@ -81,10 +82,15 @@ QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& p
     }
     Exec(query);
     QHash<qint64, QList<CPracticeSpan>> spans;
-    while (query.next())
+    while (query.next()) {
+        const int kind = query.value(3).toInt();
+        const int typed = query.value(5).toInt();
         spans[query.value(0).toLongLong()].append(
-            {ParseStoredDateTime(query.value(1)), query.value(2).toLongLong(),
-             query.value(3).toInt(), query.value(4).toInt(), query.value(5).toInt()});
+            {ParseStoredDateTime(query.value(1)), query.value(2).toLongLong(), kind,
+             query.value(4).toInt(), typed,
+             CTypingFigures::Of(kind, typed, query.value(6).toInt(), CountOrUnknown(query.value(7)),
+                                query.value(8).toInt(), CommitFigures::TallyAt(query, 9))});
+    }
     CheckRead(query);
     return spans;
 }
@@ -135,6 +141,7 @@ QList<CWeekTrend> Weeks(const QList<CPracticeSpan>& spans)
         qint64 nMs = 0;
         QSet<QDate> days;
         QMap<int, std::pair<qint64, qint64>> kinds; // correct units and ms
+        CTypingFigures typing;
     };
     QMap<QDate, CTally> byWeek;
     for (const CPracticeSpan& span : spans) {
@@ -142,6 +149,7 @@ QList<CWeekTrend> Weeks(const QList<CPracticeSpan>& spans)
         CTally& week = byWeek[day.addDays(1 - day.dayOfWeek())];
         week.nMs += qMax<qint64>(span.nElapsedMs, 0);
         week.days.insert(day);
+        week.typing.Add(span.typing);
         if (PracticeKind::IsPractice(span.nKind)) {
             auto& [correct, ms] = week.kinds[span.nKind];
             correct += span.nCorrect;
@@ -154,6 +162,7 @@ QList<CWeekTrend> Weeks(const QList<CPracticeSpan>& spans)
         week.monday = it.key();
         week.nMs = it->nMs;
         week.nDays = int(it->days.size());
+        week.typing = it->typing;
         for (auto kind = it->kinds.cbegin(); kind != it->kinds.cend(); ++kind)
             week.speeds.insert(
                 kind.key(), Metrics::KindSpeed(kind.key(), int(kind->first), kind->second).dValue);

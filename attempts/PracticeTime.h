@@ -1,5 +1,6 @@
 #pragma once
 
+#include "attempts/CommitFigures.h"
 #include "attempts/ClassReport.h"
 #include "users/Pupil.h"
 
@@ -24,6 +25,7 @@ struct CPracticeSpan
     int nKind = 0;
     int nCorrect = 0;
     int nTyped = 0;
+    CTypingFigures typing; // its corrections and key presses, for 键准
 };
 
 struct CPracticeWeek
@@ -71,6 +73,7 @@ struct CWeekTrend
     qint64 nMs = 0;
     int nDays = 0;
     QMap<int, double> speeds; // by kind, the kinds practised that week
+    CTypingFigures typing;    // every practice's and lesson's together: 键准
 };
 // The weeks with practice, oldest first.
 QList<CWeekTrend> Weeks(const QList<CPracticeSpan>& spans);

@@ -198,10 +198,14 @@ void BM_CalendarFloor(benchmark::State& state, CProgressDatabase* db)
         for (auto _ : state) {
             rows = BenchFloor::ReadAll(*ActiveDatabase(),
                                        u"SELECT started_at, elapsed_ms, kind, correct_units, "
-                                       "typed_units FROM attempt WHERE user_key = ?"_s,
+                                       "typed_units, backspaces, key_presses, backspace_presses, "
+                                       "commit_count, commit_deleted, commit_deleted_keys, "
+                                       "commit_picks, commit_word_chars "
+                                       "FROM attempt WHERE user_key = ?"_s,
                                        {CProgressDatabase::PupilKey});
             BenchFloor::ReadAll(*ActiveDatabase(),
-                                u"SELECT started_at, elapsed_ms, correct_keys, keystrokes "
+                                u"SELECT started_at, elapsed_ms, correct_keys, keystrokes, "
+                                "backspaces, key_presses, backspace_presses "
                                 "FROM lesson_attempt WHERE user_key = ?"_s,
                                 {CProgressDatabase::PupilKey});
         }

@@ -2,6 +2,7 @@
 
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/Titles.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "reports/ReportRange.h"
@@ -59,6 +60,7 @@ bool CPracticeCalendarDlg::OnInitDialog()
     QList<ListColumn> columns{{u"周(从周一)"_s, 90}, {u"分钟"_s, 55}, {u"天数"_s, 45}};
     for (int kind : Kinds)
         columns.append({u"%1(%2)"_s.arg(Metrics::KindName(kind), Metrics::SpeedUnit(kind)), 75});
+    columns.append({u"键准"_s, 50});
     SetUpReportList(m_listWeeks, columns);
     const qint64 key = m_session.Account().nKey;
     AskForDialog<QList<CPracticeSpan>>(
@@ -93,10 +95,21 @@ void CPracticeCalendarDlg::Show()
         weekMs += *it;
         ++weekDays;
     }
-    SetDlgItemText(IDC_SUMMARY, u"本周(周一起)练习了 %1 分钟,%2 天。\n已经连续练习 %3 天。"_s
-                                    .arg(PracticeTime::MinutesText(weekMs))
-                                    .arg(weekDays)
-                                    .arg(PracticeTime::DaysInARow(byDay, today)));
+    // Titles by the attempts that count for a best (30 s at least).
+    QList<CTitleTry> tries;
+    for (const CPracticeSpan& span : std::as_const(m_spans)) {
+        if (Metrics::CountsForBest(span.nElapsedMs, false))
+            tries.append({span.nKind,
+                          Metrics::KindSpeed(span.nKind, span.nCorrect, span.nElapsedMs).dValue,
+                          span.typing.KeyAccuracy()});
+    }
+    SetDlgItemText(IDC_SUMMARY,
+                   u"本周(周一起)练习了 %1 分钟,%2 天。\n已经连续练习 %3 天。\n"
+                   "称号(速度和键准都要达到):\n%4\n%5"_s.arg(PracticeTime::MinutesText(weekMs))
+                       .arg(weekDays)
+                       .arg(PracticeTime::DaysInARow(byDay, today))
+                       .arg(Titles::Text(PracticeKind::Chinese, tries),
+                            Titles::Text(PracticeKind::English, tries)));
     ShowWeeks();
 }
 
@@ -129,6 +142,7 @@ void CPracticeCalendarDlg::ShowWeeks()
             cells.append(week.speeds.contains(kind)
                              ? QString::number(week.speeds.value(kind), 'f', 1)
                              : QString());
+        cells.append(week.typing.KeyAccuracyText());
         rows.append(cells);
     }
     m_listWeeks->DeleteAllItems();

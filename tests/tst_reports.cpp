@@ -2,6 +2,7 @@
 #include "attempts/DailyGoal.h"
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/Titles.h"
 #include "classroom/ClassroomCommands.h"
 #include "platform/ListCtrl.h"
 #include "platform/ScriptedPlatform.h"
@@ -568,6 +569,10 @@ private slots:
         Store(db, Pupil, 111, Sept(4, 9), 1800000, 900, 900);
         Store(db, Pupil, 111, At(8, 28, {9, 0}), 900000, 450, 450);
         Store(db, OtherPupil, 111, Sept(4, 10), 600000, 300, 300); // not hers
+        // The first one's keys were seen: 40, 2 Backspaces taking 2 back, so
+        // 键准 (40 - 2 - 2) / 40 for its week; the week before shows none.
+        db->Execute(u"UPDATE attempt SET key_presses = 40, backspace_presses = 2, backspaces = 2 "
+                    "WHERE elapsed_ms = 60000 AND kind = 111"_s);
         LogInPupil(Pupil, {}, {}, {}, m_pDatabase.get());
         CScriptedPlatform platform;
         platform.SetDate(QDate(2024, 9, 5));
@@ -586,13 +591,22 @@ private slots:
             all = Lines(dlg->m_listWeeks);
         });
         QVERIFY(CReportCommands(CSession::Instance()).OnCmdMsg(ID_TEACHING_CALENDAR));
-        QCOMPARE(summary, u"本周(周一起)练习了 32.0 分钟,3 天。\n已经连续练习 3 天。"_s);
+        // Her 30 字/分 at 键准 90% is 熟练; the English 38 WPM showed no keys.
+        QCOMPARE(summary, u"本周(周一起)练习了 32.0 分钟,3 天。\n已经连续练习 3 天。\n"
+                          "称号(速度和键准都要达到):\n"
+                          "中文:熟练。下一个是“快手”:50 字/分,键准 80%。\n"
+                          "英文:还没有称号。下一个是“入门”:10 WPM,键准 60%。"_s);
+        // Speed bought with mistakes earns the rung its 键准 allows: 130
+        // at 65% is 入门, 40 at 75% 熟练; keys not seen earn nothing.
+        QCOMPARE(Titles::Reached(111, {{111, 130, 65}, {111, 40, 75}}), 1);
+        QCOMPARE(Titles::Reached(111, {{111, 130, 65}}), 0);
+        QCOMPARE(Titles::Reached(111, {{111, 130, -1}, {112, 90, 99}}), -1);
         using Dlg = CPracticeCalendarDlg;
         QCOMPARE(tints, (QList<QColor>{Dlg::Tint(60000), Dlg::Tint(1800000), Dlg::Tint(900000),
                                        QTextCharFormat().background().color()}));
         QVERIFY(Dlg::Tint(60000) != Dlg::Tint(900000) && Dlg::Tint(900000) != Dlg::Tint(1800000));
-        QCOMPARE(term, QStringList{u"2024-09-02|32.0|3|30.0|38.0||"_s});
-        QCOMPARE(all, (QStringList{u"2024-08-26|15.0|1|30.0|||"_s, term.value(0)}));
+        QCOMPARE(term, QStringList{u"2024-09-02|32.0|3|30.0|38.0|||90%"_s});
+        QCOMPARE(all, (QStringList{u"2024-08-26|15.0|1|30.0||||不可用"_s, term.value(0)}));
     }
 
     // 每日目标: a day meets it with its minutes and the accuracy over what

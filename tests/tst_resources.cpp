@@ -1,3 +1,6 @@
+#include "attempts/Metrics.h"
+#include "attempts/PracticeKind.h"
+#include "attempts/Titles.h"
 #include "platform/Dialog.h"
 #include "platform/DisplayScale.h"
 #include "platform/ScriptedPlatform.h"
@@ -75,6 +78,29 @@ private slots:
             QVERIFY2(definition.size() > 20, qPrintable(name));
             QVERIFY2(text.contains(u"<td>%1</td><td>%2</td>"_s.arg(name, definition)),
                      qPrintable(name));
+        }
+    }
+
+    // Each rung of the titles' ladders stands in the manual as it is earned.
+    void titlesAreTheManuals()
+    {
+        QFile manual(u":/help/progress.html"_s);
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(manual.readAll());
+        for (const int kind : {PracticeKind::Chinese, PracticeKind::English}) {
+            const QList<CTitle> ladder = Titles::Ladder(kind);
+            QCOMPARE(ladder.size(), 5);
+            for (qsizetype rung = 0; rung < ladder.size(); ++rung) {
+                const CTitle& title = ladder[rung];
+                if (rung > 0)
+                    QVERIFY(title.dSpeed > ladder[rung - 1].dSpeed &&
+                            title.nKeyAccuracy >= ladder[rung - 1].nKeyAccuracy);
+                const QString cell = u"<td>%1：%2 %3，键准 %4%</td>"_s.arg(title.strName)
+                                         .arg(title.dSpeed)
+                                         .arg(Metrics::SpeedUnit(kind))
+                                         .arg(title.nKeyAccuracy);
+                QVERIFY2(text.contains(cell), qPrintable(cell));
+            }
         }
     }
 
