@@ -134,6 +134,24 @@ QString TallyColumns(const QString& alias)
            "%1.commit_word_chars"_s.arg(alias);
 }
 
+QList<CCommitUnit> LoadCommits(CDaoDatabase& db, qint64 attemptId)
+{
+    QSqlQuery& query = db.Prepared(
+        u"SELECT expected, committed, keys_typed, key_count, elapsed_ms, picked, deleted "
+        "FROM attempt_commit WHERE attempt_id = ? ORDER BY position"_s);
+    query.bindValue(0, attemptId);
+    Exec(query);
+    QList<CCommitUnit> commits;
+    while (query.next())
+        commits.append({query.value(0).toString(), query.value(1).toString(),
+                        query.value(2).toString(),
+                        query.value(3).isNull() ? -1 : query.value(3).toInt(),
+                        query.value(4).toInt(), query.value(5).toInt(), query.value(6).toInt()});
+    CheckRead(query);
+    query.finish();
+    return commits;
+}
+
 CCommitTally TallyAt(const QSqlQuery& query, int first)
 {
     if (query.value(first).isNull())

@@ -72,6 +72,8 @@ void StoreTally(CDaoDatabase& db, qint64 attemptId);
 // and the tally read from them, from column first of query on (no commit
 // kept: nothing).
 QString TallyColumns(const QString& alias);
+// The stored commits of attempt attemptId, in order. Throws CDaoException.
+QList<CCommitUnit> LoadCommits(CDaoDatabase& db, qint64 attemptId);
 CCommitTally TallyAt(const QSqlQuery& query, int first);
 
 } // namespace CommitFigures

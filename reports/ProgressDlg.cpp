@@ -3,11 +3,13 @@
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/TimeLoss.h"
 #include "documents/ExportCell.h"
 #include "platform/ListCtrl.h"
 #include "platform/Platform.h"
 #include "reports/ProgressChart.h"
 #include "res/DialogIds.h"
+#include "res/Resources.h"
 #include "users/Database.h"
 #include "users/DialogAsk.h"
 #include "users/ReportList.h"
@@ -16,6 +18,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -100,6 +103,8 @@ bool CProgressDlg::OnInitDialog()
     m_comboKind = Item<QComboBox>(IDC_KIND);
     m_wndFigures = Item<QLabel>(IDC_FIGURES);
     m_wndFigures->setWordWrap(true); // a line per unit, each as long as it needs
+    Item<QLabel>(IDC_LOSS)->setWordWrap(true);
+    Item<QLabel>(IDC_LOSS)->setToolTip(FigureDefinition(u"速度损失"_s));
     SetUpReportList(m_listAttempts, g_attemptColumns);
     SetUpReportList(m_listMistakes, g_mistakeColumns);
 
@@ -111,6 +116,8 @@ bool CProgressDlg::OnInitDialog()
 
     // Ctrl+C copies whole rows; the list by itself would copy one cell.
     m_listAttempts->installEventFilter(this);
+    connect(m_listAttempts->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { ShowTimeLoss(current.row()); });
 
     // Read on the session's worker; the window shows it once answered.
     AskForDialog<COpening>(
@@ -185,6 +192,25 @@ void CProgressDlg::OnCommand(int nID)
         [this, kind](const QList<CMistakeCount>& mistakes) {
             if (kind == m_nKind) // the kind shown meanwhile may be another
                 ShowMistakes(mistakes);
+        },
+        ReportDaoError);
+}
+
+void CProgressDlg::ShowTimeLoss(int row)
+{
+    SetDlgItemText(IDC_LOSS, QString());
+    if (row < 0 || row >= m_attempts.size() || m_attempts[row].commits.nCommits == 0)
+        return;
+    const CAttemptSummary attempt = m_attempts[row];
+    m_session.Ask<QList<CCommitUnit>>(
+        this, [id = attempt.nId](CDaoDatabase& own) { return CommitFigures::LoadCommits(own, id); },
+        [this, attempt, row](const QList<CCommitUnit>& commits) {
+            if (m_listAttempts->currentIndex().row() != row)
+                return; // another row was chosen meanwhile
+            const QString line =
+                TimeLoss::Line(TimeLoss::Of(commits, attempt.nBackspacePresses), attempt.nKind,
+                               attempt.nCorrectUnits, attempt.nElapsedMs);
+            SetDlgItemText(IDC_LOSS, line.isEmpty() ? QString() : u"这一次"_s + line);
         },
         ReportDaoError);
 }

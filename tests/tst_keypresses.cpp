@@ -1,12 +1,14 @@
 #include "attempts/CommitFigures.h"
 #include "attempts/Metrics.h"
 #include "attempts/Progress.h"
+#include "attempts/TimeLoss.h"
 #include "platform/Dialog.h"
 #include "platform/KeyPressCounter.h"
 #include "reports/ProgressDlg.h"
 #include "res/Resources.h"
 #include "tests/DialogDriver.h"
 #include "tests/PracticeFixture.h"
+#include "tests/SettleWorker.h"
 #include "tests/TeachingFixture.h"
 #include "tests/TestDatabase.h"
 #include "tests/TestMain.h"
@@ -186,12 +188,16 @@ private slots:
         Listing listing;
         QString figures;
         QString keyAccuracyTip;
+        QString loss;
         Drive<CProgressDlg>(platform, [&](CProgressDlg* dlg) {
             listing = ListOf(dlg->m_listAttempts);
             figures = dlg->GetDlgItemText(1003);
             keyAccuracyTip = dlg->m_listAttempts->model()
                                  ->headerData(9, Qt::Horizontal, Qt::ToolTipRole)
                                  .toString();
+            dlg->m_listAttempts->setCurrentIndex(dlg->m_listAttempts->model()->index(0, 0));
+            SettleWorker();
+            loss = dlg->GetDlgItemText(1006);
         });
         CProgressDlg(CSession::Instance(), pupil, QString()).DoModal();
         const QStringList row = listing.cells.value(0);
@@ -202,6 +208,9 @@ private slots:
         QCOMPARE(row.mid(5), (QStringList{pressesShown, keysPerUnitShown, u"2 (28.6%)"_s, QString(),
                                           keyAccuracyShown, picksShown, u"80%"_s}));
         QCOMPARE(keyAccuracyTip, FigureDefinition(u"键准"_s));
+        // The row's 速度损失: the 1.5 s of the 世界 taken back; without it 5
+        // characters over 30 s.
+        QCOMPARE(loss, u"这一次时间花在:回改 1.5 秒(不然 10.0 字/分)"_s);
         QVERIFY2(figures.contains(u"击键 %1   码长 %2"_s.arg(pressesShown, keysPerUnitShown)),
                  qPrintable(figures));
         CDaoDatabase::SetTarget(QString());
@@ -240,6 +249,25 @@ private slots:
                  u"回改 3   键准 90%"_s);
         QCOMPARE(CTypingFigures::Of(PracticeKind::English, 50, 3, -1, 0, {}).KeyAccuracyText(),
                  Metrics::NotAvailable);
+    }
+
+    // 速度损失: 世界 typed and taken back (回改), two Backspaces at the
+    // median key's 100 ms, a pause on 世界 beyond three times the median
+    // pace of 300 ms a character, and 是 standing for 的.
+    void timeLossOfTheCommits()
+    {
+        const QList<CCommitUnit> commits{
+            {u"你好"_s, u"你好"_s, u"nihao␣"_s, 6, 600},
+            {u"，世"_s, u"世界"_s, u"shijie␣"_s, 7, 700, CCommitUnit::First, 2},
+            {u"，"_s, u"，"_s, u"⌫⌫,"_s, 3, 300},
+            {u"世界"_s, u"世界"_s, u"shijie␣"_s, 7, 4000},
+            {u"的"_s, u"是"_s, u"shi␣"_s, 4, 300}};
+        const CTimeLoss loss = TimeLoss::Of(commits, 2);
+        QCOMPARE(loss, (CTimeLoss{700, 200, 3400, 300}));
+        QCOMPARE(TimeLoss::Line(loss, PracticeKind::Chinese, 5, 5900),
+                 u"时间花在:回改 0.7 秒(不然 57.7 字/分)  退格 0.2 秒(不然 52.6 字/分)  "
+                 "停顿 3.4 秒(不然 120.0 字/分)  错字 0.3 秒(不然 53.6 字/分)"_s);
+        QCOMPARE(TimeLoss::Line({}, PracticeKind::Chinese, 5, 5900), QString());
     }
 
     // The figures of each key of a line typed: a key missed counts against
