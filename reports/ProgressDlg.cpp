@@ -3,6 +3,7 @@
 #include "attempts/LessonAttemptStore.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/ShortestKeys.h"
 #include "attempts/TimeLoss.h"
 #include "documents/ExportCell.h"
 #include "platform/ListCtrl.h"
@@ -104,7 +105,8 @@ bool CProgressDlg::OnInitDialog()
     m_wndFigures = Item<QLabel>(IDC_FIGURES);
     m_wndFigures->setWordWrap(true); // a line per unit, each as long as it needs
     Item<QLabel>(IDC_LOSS)->setWordWrap(true);
-    Item<QLabel>(IDC_LOSS)->setToolTip(FigureDefinition(u"速度损失"_s));
+    Item<QLabel>(IDC_LOSS)->setToolTip(u"速度损失:"_s + FigureDefinition(u"速度损失"_s) +
+                                       u"\n理论码长:"_s + FigureDefinition(u"理论码长"_s));
     SetUpReportList(m_listAttempts, g_attemptColumns);
     SetUpReportList(m_listMistakes, g_mistakeColumns);
 
@@ -207,10 +209,17 @@ void CProgressDlg::ShowTimeLoss(int row)
         [this, attempt, row](const QList<CCommitUnit>& commits) {
             if (m_listAttempts->currentIndex().row() != row)
                 return; // another row was chosen meanwhile
-            const QString line =
+            QStringList lines;
+            const QString loss =
                 TimeLoss::Line(TimeLoss::Of(commits, attempt.nBackspacePresses), attempt.nKind,
                                attempt.nCorrectUnits, attempt.nElapsedMs);
-            SetDlgItemText(IDC_LOSS, line.isEmpty() ? QString() : u"这一次"_s + line);
+            if (!loss.isEmpty())
+                lines.append(u"这一次"_s + loss);
+            const QString keys = ShortestKeys::Line(ShortestKeys::TypedText(commits),
+                                                    attempt.nKeyPresses, attempt.nCorrectUnits);
+            if (!keys.isEmpty())
+                lines.append(keys);
+            SetDlgItemText(IDC_LOSS, lines.join(u'\n'));
         },
         ReportDaoError);
 }

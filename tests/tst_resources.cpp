@@ -73,8 +73,8 @@ private slots:
         QFile manual(u":/help/progress.html"_s);
         QVERIFY(manual.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(manual.readAll());
-        for (const QString& name :
-             {u"回改"_s, u"回改率"_s, u"键准"_s, u"选重"_s, u"打词率"_s, u"速度损失"_s}) {
+        for (const QString& name : {u"回改"_s, u"回改率"_s, u"键准"_s, u"选重"_s, u"打词率"_s,
+                                    u"理论码长"_s, u"速度损失"_s}) {
             const QString definition = FigureDefinition(name);
             QVERIFY2(definition.size() > 20, qPrintable(name));
             QVERIFY2(text.contains(u"<td>%1</td><td>%2</td>"_s.arg(name, definition)),
