@@ -2,7 +2,6 @@
 
 #include "attempts/KeyDetail.h"
 
-#include <QHash>
 #include <QList>
 
 class CDaoDatabase;

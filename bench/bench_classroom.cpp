@@ -3,7 +3,9 @@
 #include "bench/BenchFloor.h"
 
 #include "app/ProgramDatabaseSteps.h"
+#include "attempts/AttemptStore.h"
 #include "attempts/ClassReport.h"
+#include "attempts/PracticeTime.h"
 #include "classroom/ClassListFile.h"
 #include "classroom/ImportPlan.h"
 #include "classroom/PupilStore.h"
@@ -312,6 +314,60 @@ void BM_ClassWeaknessFloor(benchmark::State& state, CSchool* school)
     }
 }
 
+// 练习时间: the class's week (a week of March 2024, some 500 attempts of
+// its 50 pupils among the 1,000,000 with their key rows), per pupil.
+const QDate ReportedMonday(2024, 3, 4);
+
+void BM_PracticeWeek(benchmark::State& state, CSchool* school)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        qint64 ms = 0;
+        for (auto _ : state) {
+            ms = 0;
+            for (const CPracticeWeek& week :
+                 PracticeTime::LoadWeek(*db, ReportedClass, ReportedMonday))
+                ms += week.nMs;
+        }
+        if (ms <= 0)
+            state.SkipWithError("the week held no practice");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// Its floor: the same columns of the class's attempts and lessons that week.
+void BM_PracticeWeekFloor(benchmark::State& state, CSchool* school)
+{
+    try {
+        CDaoDatabase* db = school->Activate();
+        const QVariantList range{ReportedClass, StoredDateTime(ReportedMonday.startOfDay()),
+                                 StoredDateTime(ReportedMonday.addDays(7).startOfDay())};
+        int rows = 0;
+        for (auto _ : state) {
+            rows = BenchFloor::ReadAll(
+                *db,
+                u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.kind, a.correct_units, "
+                "a.typed_units, a.backspaces, a.key_presses, a.backspace_presses, a.commit_count, "
+                "a.commit_deleted, a.commit_deleted_keys, a.commit_picks, a.commit_word_chars "
+                "FROM \"user\" u CROSS JOIN attempt a WHERE a.user_key = u.qe_key AND u.class = ? "
+                "AND a.started_at >= ? AND a.started_at < ?"_s,
+                range);
+            BenchFloor::ReadAll(*db,
+                                u"SELECT l.user_key, l.started_at, l.elapsed_ms, l.correct_keys, "
+                                "l.keystrokes, l.backspaces, l.key_presses, l.backspace_presses "
+                                "FROM \"user\" u CROSS JOIN lesson_attempt l "
+                                "WHERE l.user_key = u.qe_key AND u.class = ? "
+                                "AND l.started_at >= ? AND l.started_at < ?"_s,
+                                range);
+        }
+        if (rows < 400)
+            state.SkipWithError("the floor read too few attempts");
+    } catch (const CDaoException& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 // The floor of the import: the same passwords made into the forms the
 // engine keeps (hashed on every core on a file, the server's verifiers on a
 // server, as the import makes them) and the rows added by one INSERT of
@@ -421,6 +477,16 @@ void RegisterClassroomBenchmarks(const QString& workDir, const QString& postgres
             ->Repetitions(5);
         benchmark::RegisterBenchmark(("Floor/ClassWeakness/" + engine).c_str(),
                                      BM_ClassWeaknessFloor, school.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(5);
+        benchmark::RegisterBenchmark(("PracticeWeek/" + engine).c_str(), BM_PracticeWeek,
+                                     school.get())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(5);
+        benchmark::RegisterBenchmark(("Floor/PracticeWeek/" + engine).c_str(), BM_PracticeWeekFloor,
+                                     school.get())
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)
             ->Repetitions(5);
