@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <algorithm>
 #include <climits>
@@ -16,37 +17,48 @@ namespace ShortestKeys {
 
 namespace {
 
-struct CReadings
+struct CTable
 {
-    QHash<QString, QString> codes; // a character's or a word's typed pinyin
+    QHash<QString, QString> codes; // a character's or a word's keys
     int nLongestWord = 1;
 };
 
-const CReadings& Readings()
+CTable Load(const QString& path)
 {
-    static const CReadings readings = [] {
-        CReadings read;
-        QFile file(u":/readings/readings.json"_s);
-        if (!file.open(QIODevice::ReadOnly))
-            return read;
-        const QJsonObject all = QJsonDocument::fromJson(file.readAll()).object();
-        for (const QString& part : {u"characters"_s, u"words"_s}) {
-            const QJsonObject table = all.value(part).toObject();
-            for (auto it = table.begin(); it != table.end(); ++it) {
-                read.codes.insert(it.key(), it.value().toString());
-                read.nLongestWord = std::max(read.nLongestWord, int(it.key().size()));
-            }
+    CTable table;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return table;
+    const QJsonObject all = QJsonDocument::fromJson(file.readAll()).object();
+    for (const QString& part : {u"characters"_s, u"words"_s}) {
+        const QJsonObject entries = all.value(part).toObject();
+        for (auto it = entries.begin(); it != entries.end(); ++it) {
+            table.codes.insert(it.key(), it.value().toString());
+            table.nLongestWord = std::max(table.nLongestWord, int(it.key().size()));
         }
-        return read;
-    }();
-    return readings;
+    }
+    return table;
+}
+
+const CTable& TableOf(Method method)
+{
+    static const CTable pinyin = Load(u":/readings/readings.json"_s);
+    static const CTable wubi = Load(u":/readings/wubi-codes.json"_s);
+    return method == Pinyin ? pinyin : wubi;
+}
+
+// The keys that type code and commit it: a Space after pinyin, and after a
+// 五笔 code shorter than the four keys that commit by themselves.
+int KeysOf(Method method, const QString& code)
+{
+    return int(code.size()) + (method == Pinyin || code.size() < 4 ? 1 : 0);
 }
 
 } // namespace
 
-int Pinyin(const QString& text)
+int Fewest(Method method, const QString& text)
 {
-    const CReadings& readings = Readings();
+    const CTable& table = TableOf(method);
     const qsizetype n = text.size();
     // The fewest keys up to each place of the text.
     QList<int> fewest(n + 1, INT_MAX);
@@ -61,10 +73,10 @@ int Pinyin(const QString& text)
             reach(1, 1);
             continue;
         }
-        for (int length = 1; length <= readings.nLongestWord && i + length <= n; ++length) {
-            const auto code = readings.codes.constFind(text.mid(i, length));
-            if (code != readings.codes.constEnd())
-                reach(length, int(code->size()) + 1); // and the Space that commits it
+        for (int length = 1; length <= table.nLongestWord && i + length <= n; ++length) {
+            const auto code = table.codes.constFind(text.mid(i, length));
+            if (code != table.codes.constEnd())
+                reach(length, KeysOf(method, *code));
         }
     }
     return fewest[n] == INT_MAX ? -1 : fewest[n];
@@ -80,15 +92,23 @@ QString TypedText(const QList<CCommitUnit>& commits)
 
 QString Line(const QString& text, qint64 presses, int correct)
 {
-    const int fewest = Pinyin(text);
-    if (fewest < 0 || text.isEmpty() || presses < 0 || correct <= 0)
+    if (text.isEmpty() || presses < 0 || correct <= 0)
         return {};
-    const double least = double(fewest) / text.size();
     const double actual = Metrics::KeysPerUnit(presses, correct);
-    QString line = u"理论码长(全拼) %1,码长 %2"_s.arg(least, 0, 'f', 2).arg(actual, 0, 'f', 2);
-    if (actual > least)
-        line += u",每字可以少按 %1 个键"_s.arg(actual - least, 0, 'f', 2);
-    return line;
+    QStringList methods;
+    for (const auto& [method, name] : {std::pair{Pinyin, u"全拼"_s}, std::pair{Wubi, u"五笔"_s}}) {
+        const int fewest = Fewest(method, text);
+        if (fewest < 0)
+            continue;
+        const double least = double(fewest) / text.size();
+        methods.append(actual > least ? u"%1 %2(每字可以少按 %3 个键)"_s.arg(name)
+                                            .arg(least, 0, 'f', 2)
+                                            .arg(actual - least, 0, 'f', 2)
+                                      : u"%1 %2"_s.arg(name).arg(least, 0, 'f', 2));
+    }
+    if (methods.isEmpty())
+        return {};
+    return u"码长 %1;理论码长:%2"_s.arg(actual, 0, 'f', 2).arg(methods.join(u","_s));
 }
 
 } // namespace ShortestKeys

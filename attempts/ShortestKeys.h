@@ -5,20 +5,27 @@
 #include <QList>
 #include <QString>
 
-// 理论码长 under 全拼: the fewest keys a text needs, over the best division
-// of it into the 词组 lessons' words and single characters, each typed as
-// its whole pinyin and one Space to commit it (a character by its commonest
-// reading); any other character (a mark, a letter, a digit) is one key.
+// 理论码长: the fewest keys a text needs with an input method's own table,
+// over the best division of the text into the table's words and single
+// characters; any other character (a mark, a letter, a digit) is one key.
+// 全拼: the 词组 lessons' words and each character's commonest reading, each
+// with one Space to commit it. 五笔: the 五笔 table's shortest code of each
+// character and of each word our texts hold, with the Space a code shorter
+// than four keys needs.
 namespace ShortestKeys {
 
-// The fewest keys of text; -1 when a Chinese character of it has no reading.
-int Pinyin(const QString& text);
+enum Method { Pinyin, Wubi };
+
+// The fewest keys of text; -1 when a Chinese character of it is not in the
+// table.
+int Fewest(Method method, const QString& text);
 // The text a practice's commits typed: what each was to type, less the
 // characters deleted after it.
 QString TypedText(const QList<CCommitUnit>& commits);
-// "理论码长 2.40,码长 3.20,每字可以少按 0.80 个键": the fewest keys of
-// text a character beside the presses a correct character; empty when
-// either is not known.
+// "码长 3.20;理论码长:全拼 2.40(每字可以少按 0.80 个键),五笔 ...": the
+// presses a correct character beside the fewest keys of text a character
+// by each method; empty when the presses are not known, and a method whose
+// table lacks a character of text is left out.
 QString Line(const QString& text, qint64 presses, int correct);
 
 } // namespace ShortestKeys

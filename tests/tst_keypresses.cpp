@@ -211,9 +211,11 @@ private slots:
         QCOMPARE(keyAccuracyTip, FigureDefinition(u"键准"_s));
         // The row's 速度损失: the 1.5 s of the 世界 taken back; without it 5
         // characters over 30 s.
-        // 理论码长 under 全拼: ni␣ hao␣ , shi␣ jie␣, 16 keys for 5 characters.
+        // 理论码长: 全拼 ni␣ hao␣ , shi␣ jie␣, 16 keys for 5 characters;
+        // 五笔 wqvb , anlw, 9.
         QCOMPARE(loss, u"这一次时间花在:回改 1.5 秒(不然 10.0 字/分)"_s +
-                           (available ? u"\n理论码长(全拼) 3.20,码长 4.60,每字可以少按 1.40 个键"_s
+                           (available ? u"\n码长 4.60;理论码长:全拼 3.20(每字可以少按 1.40 个键),"
+                                        "五笔 1.80(每字可以少按 2.80 个键)"_s
                                       : QString()));
         QVERIFY2(figures.contains(u"击键 %1   码长 %2"_s.arg(pressesShown, keysPerUnitShown)),
                  qPrintable(figures));
@@ -255,19 +257,22 @@ private slots:
                  Metrics::NotAvailable);
     }
 
-    // 理论码长 under 全拼: the best division into the 词组 lessons' words
-    // and characters, each with its Space; a mark is one key; a character
-    // without a reading leaves it unknown.
+    // 理论码长: the best division into the table's words and characters; a
+    // mark is one key; a character outside the table leaves it unknown.
     void shortestKeysOfAText()
     {
-        // xin␣xue␣qi␣ kaishi␣ le␣ , women␣ban␣ diyici␣
-        QCOMPARE(ShortestKeys::Pinyin(u"新学期开始了，我们班第一次"_s), 39);
-        QCOMPARE(ShortestKeys::Pinyin(u"a，"_s), 2);
-        QCOMPARE(ShortestKeys::Pinyin(u"你好龘"_s), -1);
-        QCOMPARE(ShortestKeys::Line(u"你好龘"_s, 20, 3), QString());
-        QCOMPARE(ShortestKeys::TypedText({{u"你好"_s, u"你好"_s, {}, 6, 0},
-                                          {u"世界"_s, u"是"_s, {}, 4, 0, 0, 1},
-                                          {u"世界"_s, u"世界"_s, {}, 7, 0}}),
+        using namespace ShortestKeys;
+        const QString text = u"新学期开始了，我们班第一次"_s;
+        // 全拼, each with its Space: xin xue qi kaishi le , women ban diyici.
+        QCOMPARE(Fewest(Pinyin, text), 39);
+        // 五笔: uiad gavc b␣ , trwu gyt␣ tguq (four keys commit by themselves).
+        QCOMPARE(Fewest(Wubi, text), 23);
+        QCOMPARE(Fewest(Pinyin, u"a，"_s), 2);
+        QCOMPARE(Fewest(Wubi, u"你好龘"_s), -1);
+        QCOMPARE(Line(u"你好龘"_s, 20, 3), QString());
+        QCOMPARE(TypedText({{u"你好"_s, u"你好"_s, {}, 6, 0},
+                            {u"世界"_s, u"是"_s, {}, 4, 0, 0, 1},
+                            {u"世界"_s, u"世界"_s, {}, 7, 0}}),
                  u"你好世界"_s);
     }
 
