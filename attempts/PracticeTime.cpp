@@ -57,24 +57,32 @@ CPracticeWeek Of(const CPupil& pupil, QList<CPracticeSpan> spans)
 
 namespace {
 
-// The practices and lessons of the pupils whose key the condition takes,
-// from..to (to excluded, either null for open), by pupil, in no order.
-QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& pupils,
-                                              const QVariant& who, const QDateTime& from,
-                                              const QDateTime& to)
+// The practices and lessons of one pupil (who: the key) or of a class's
+// pupils (who: its name), from..to (to excluded, either null for open), by
+// pupil, in no order. A class's pupils are read first and each one's range
+// of the pupils' index then (CROSS JOIN keeps SQLite from reading the whole
+// school's days instead).
+QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, bool bClass, const QVariant& who,
+                                              const QDateTime& from, const QDateTime& to)
 {
     // Open ends read as the first and the last day a stored time can have.
     const QVariant first = StoredDateTime(from.isValid() ? from : QDate(1, 1, 1).startOfDay());
     const QVariant last = StoredDateTime(to.isValid() ? to : QDate(9999, 12, 31).startOfDay());
+    const auto rows = [bClass](const QString& table) {
+        return bClass ? u"FROM \"user\" u CROSS JOIN %1 a WHERE a.user_key = u.qe_key "
+                        "AND u.class = ?"_s.arg(table)
+                      : u"FROM %1 a WHERE a.user_key = ?"_s.arg(table);
+    };
     QSqlQuery query(db.Connection());
-    Select(query, u"SELECT user_key, started_at, elapsed_ms, kind, correct_units, typed_units, "
-                  "backspaces, key_presses, backspace_presses, %2 FROM attempt "
-                  "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ? "
-                  "UNION ALL SELECT user_key, started_at, elapsed_ms, 0, correct_keys, keystrokes, "
-                  "backspaces, key_presses, backspace_presses, NULL, NULL, NULL, NULL, NULL "
-                  "FROM lesson_attempt "
-                  "WHERE user_key %1 AND checked <> 2 AND started_at >= ? AND started_at < ?"_s.arg(
-                      pupils, CommitFigures::TallyColumns(u"attempt"_s)));
+    Select(query,
+           u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.kind, a.correct_units, "
+           "a.typed_units, a.backspaces, a.key_presses, a.backspace_presses, %3 %1 "
+           "AND a.checked <> 2 AND a.started_at >= ? AND a.started_at < ? "
+           "UNION ALL SELECT a.user_key, a.started_at, a.elapsed_ms, 0, a.correct_keys, "
+           "a.keystrokes, a.backspaces, a.key_presses, a.backspace_presses, "
+           "NULL, NULL, NULL, NULL, NULL %2 "
+           "AND a.checked <> 2 AND a.started_at >= ? AND a.started_at < ?"_s.arg(
+               rows(u"attempt"_s), rows(u"lesson_attempt"_s), CommitFigures::TallyColumns(u"a"_s)));
     for (int i = 0; i < 2; ++i) {
         query.addBindValue(who);
         query.addBindValue(first);
@@ -100,8 +108,8 @@ QHash<qint64, QList<CPracticeSpan>> LoadSpans(CDaoDatabase& db, const QString& p
 QList<CPracticeWeek> LoadWeek(CDaoDatabase& db, const QString& className, const QDate& monday)
 {
     const QList<CPupil> pupils = LoadPupils(db, className);
-    const auto spans = LoadSpans(db, u"IN (SELECT qe_key FROM \"user\" WHERE class = ?)"_s,
-                                 className, monday.startOfDay(), monday.addDays(7).startOfDay());
+    const auto spans =
+        LoadSpans(db, true, className, monday.startOfDay(), monday.addDays(7).startOfDay());
     QList<CPracticeWeek> weeks;
     for (const CPupil& pupil : pupils)
         weeks.append(Of(pupil, spans.value(pupil.nKey)));
@@ -114,7 +122,7 @@ QList<CPracticeSpan> LoadPupil(CDaoDatabase& db, qint64 userKey, const CDayRange
 {
     const QDateTime from = range.from.isNull() ? QDateTime() : range.from.startOfDay();
     const QDateTime to = range.to.isNull() ? QDateTime() : range.to.addDays(1).startOfDay();
-    return LoadSpans(db, u"= ?"_s, userKey, from, to).value(userKey);
+    return LoadSpans(db, false, userKey, from, to).value(userKey);
 }
 
 QMap<QDate, qint64> ByDay(const QList<CPracticeSpan>& spans)

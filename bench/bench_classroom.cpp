@@ -336,7 +336,8 @@ void BM_PracticeWeek(benchmark::State& state, CSchool* school)
     }
 }
 
-// Its floor: the same columns of the class's attempts and lessons that week.
+// Its floor: the class's pupils, and the same columns of their attempts
+// and lessons that week.
 void BM_PracticeWeekFloor(benchmark::State& state, CSchool* school)
 {
     try {
@@ -345,6 +346,10 @@ void BM_PracticeWeekFloor(benchmark::State& state, CSchool* school)
                                  StoredDateTime(ReportedMonday.addDays(7).startOfDay())};
         int rows = 0;
         for (auto _ : state) {
+            BenchFloor::ReadAll(*db,
+                                u"SELECT qe_key, name, class, student_no FROM \"user\" "
+                                "WHERE class = ?"_s,
+                                {ReportedClass});
             rows = BenchFloor::ReadAll(
                 *db,
                 u"SELECT a.user_key, a.started_at, a.elapsed_ms, a.kind, a.correct_units, "

@@ -49,8 +49,8 @@ private:
     // The chart and the figures of kind; its mistakes follow.
     void ShowKind(int kind);
     void ShowMistakes(const QList<CMistakeCount>& mistakes);
-    // 速度损失 of the attempt in row, read from its commits; nothing for an
-    // attempt without them.
+    // 速度损失 and 理论码长 of the attempt in row, read from its commits;
+    // nothing for an attempt without them.
     void ShowTimeLoss(int row);
     // One line of figures: the attempts of kind whose speed is in unit.
     static QString FiguresText(const CProgressFigures& figures, int kind, const QString& unit);

@@ -366,19 +366,15 @@ private slots:
             QCOMPARE(attempts.size(), 40);
             for (const CAttemptSummary& attempt : attempts) {
                 const CCommitTally wanted = expected.value(attempt.startedAt);
-                QVERIFY2(attempt.commits == wanted,
-                         qPrintable(u"%1, %2: the database %3/%4/%5/%6/%7, the program "
-                                    "%8/%9/%10/%11/%12"_s.arg(counted, attempt.startedAt.toString())
-                                        .arg(attempt.commits.nCommits)
-                                        .arg(attempt.commits.nDeleted)
-                                        .arg(attempt.commits.nPicks)
-                                        .arg(attempt.commits.nWordChars)
-                                        .arg(attempt.commits.nDeletedKeys)
-                                        .arg(wanted.nCommits)
-                                        .arg(wanted.nDeleted)
-                                        .arg(wanted.nPicks)
-                                        .arg(wanted.nWordChars)
-                                        .arg(wanted.nDeletedKeys)));
+                const auto text = [&](const CCommitTally& t) {
+                    return u"%1 %2: %3/%4/%5/%6/%7"_s.arg(counted, attempt.startedAt.toString())
+                        .arg(t.nCommits)
+                        .arg(t.nDeleted)
+                        .arg(t.nPicks)
+                        .arg(t.nWordChars)
+                        .arg(t.nDeletedKeys);
+                };
+                QCOMPARE(text(attempt.commits), text(wanted));
                 deleted += wanted.nDeletedKeys;
             }
         };
