@@ -253,8 +253,6 @@ private slots:
         // An English practice: a deleted character is a Backspace and a key.
         QCOMPARE(CTypingFigures::Of(PracticeKind::English, 50, 3, 60, 3, {}).Line(),
                  u"回改 3   键准 90%"_s);
-        QCOMPARE(CTypingFigures::Of(PracticeKind::English, 50, 3, -1, 0, {}).KeyAccuracyText(),
-                 Metrics::NotAvailable);
     }
 
     // 理论码长: the best division into the table's words and characters; a
@@ -292,7 +290,6 @@ private slots:
         QCOMPARE(TimeLoss::Line(loss, PracticeKind::Chinese, 5, 5900),
                  u"时间花在:回改 0.7 秒(不然 57.7 字/分)  退格 0.2 秒(不然 52.6 字/分)  "
                  "停顿 3.4 秒(不然 120.0 字/分)  错字 0.3 秒(不然 53.6 字/分)"_s);
-        QCOMPARE(TimeLoss::Line({}, PracticeKind::Chinese, 5, 5900), QString());
     }
 
     // The figures of each key of a line typed: a key missed counts against
