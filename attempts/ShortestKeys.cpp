@@ -82,6 +82,36 @@ int Fewest(Method method, const QString& text)
     return fewest[n] == INT_MAX ? -1 : fewest[n];
 }
 
+QString CodeOf(Method method, const QString& text)
+{
+    return TableOf(method).codes.value(text);
+}
+
+std::optional<Method> MethodOf(const QString& keys, const QString& text)
+{
+    QString letters;
+    for (const QChar key : QStringView(keys).mid(keys.lastIndexOf(u'⌫') + 1)) {
+        if (key >= u'a' && key <= u'z')
+            letters += key;
+    }
+    if (letters.isEmpty() || text.isEmpty())
+        return std::nullopt;
+    // The whole pinyin (a 词组 word's own, or its characters') and the 简拼.
+    QString whole;
+    QString initials;
+    for (const QChar c : text) {
+        const QString reading = CodeOf(Pinyin, QString(c));
+        whole += reading;
+        initials += reading.left(1);
+    }
+    const QString word = CodeOf(Pinyin, text);
+    if (letters == whole || letters == initials || (!word.isEmpty() && letters == word))
+        return Pinyin;
+    const bool wubiKeys =
+        std::all_of(letters.begin(), letters.end(), [](QChar c) { return c != u'z'; });
+    return letters.size() <= 4 && wubiKeys ? std::optional(Wubi) : std::nullopt;
+}
+
 QString TypedText(const QList<CCommitUnit>& commits)
 {
     QString text;

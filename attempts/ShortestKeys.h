@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // 理论码长: the fewest keys a text needs with an input method's own table,
 // over the best division of the text into the table's words and single
 // characters; any other character (a mark, a letter, a digit) is one key.
@@ -19,6 +21,13 @@ enum Method { Pinyin, Wubi };
 // The fewest keys of text; -1 when a Chinese character of it is not in the
 // table.
 int Fewest(Method method, const QString& text);
+// The table's own code of text as one entry (a character or a word);
+// empty when the table has none.
+QString CodeOf(Method method, const QString& text);
+// The method keys (as shown, "women␣", "wo⌫trnt") typed text by: 全拼 when
+// their letters after the last Backspace are its whole pinyin or its 简拼,
+// else 五笔 when they are one to four of a to y; nothing otherwise.
+std::optional<Method> MethodOf(const QString& keys, const QString& text);
 // The text a practice's commits typed: what each was to type, less the
 // characters deleted after it.
 QString TypedText(const QList<CCommitUnit>& commits);

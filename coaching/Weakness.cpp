@@ -3,6 +3,7 @@
 #include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
+#include "attempts/ShortestKeys.h"
 #include "platform/CheckedQuery.h"
 
 #include <algorithm>
@@ -131,13 +132,26 @@ void ReadCommits(CDaoDatabase& db, const CWeaknessFilter& filter, CWeakness& wea
         const auto chars = double(text.size());
         if (query.value(2).toDouble() / known <= chars)
             continue; // a key a character (a mark) costs nothing to save
-        weakness.costly.append({text, times, query.value(2).toDouble() / known / chars,
-                                int(query.value(4).toDouble() / times / chars),
-                                query.value(6).toString(), query.value(5).toInt()});
+        CCostlyText& costly = weakness.costly.emplace_back();
+        costly = {text,
+                  times,
+                  query.value(2).toDouble() / known / chars,
+                  int(query.value(4).toDouble() / times / chars),
+                  query.value(6).toString(),
+                  query.value(5).toInt(),
+                  0};
+        if (const auto method = ShortestKeys::MethodOf(costly.strKeys, text)) {
+            const int fewest = ShortestKeys::Fewest(*method, text);
+            if (fewest > 0)
+                costly.nSavable = qMax(0, qRound((costly.dKeysPerChar * chars - fewest) * times));
+        }
     }
     CheckRead(query);
+    // The texts that would save most keys first, then the costliest.
     std::stable_sort(weakness.costly.begin(), weakness.costly.end(),
                      [](const CCostlyText& a, const CCostlyText& b) {
+                         if (a.nSavable != b.nSavable)
+                             return a.nSavable > b.nSavable;
                          return a.dKeysPerChar != b.dKeysPerChar ? a.dKeysPerChar > b.dKeysPerChar
                                                                  : a.nMsPerChar > b.nMsPerChar;
                      });
@@ -202,6 +216,11 @@ QList<CKeyFigures> ReadKeys(CDaoDatabase& db, const CWeaknessFilter& filter)
 
 QString CheaperWay(const CCostlyText& text)
 {
+    // Typed by 五笔 with more keys than its shortest code.
+    const QString code = ShortestKeys::CodeOf(ShortestKeys::Wubi, text.strText);
+    if (text.nSavable > 0 && !code.isEmpty() &&
+        ShortestKeys::MethodOf(text.strKeys, text.strText) == ShortestKeys::Wubi)
+        return code.size() < 4 ? u"用简码:%1 再按空格"_s.arg(code) : u"用最短的编码:%1"_s.arg(code);
     if (text.nByDigit * 2 >= text.nTimes)
         return text.strText.size() == 1 ? u"常要用数字键选字:和前后的字连成词组一起打"_s
                                         : u"常要用数字键选字:多打一个音节或连着下一个词打"_s;

@@ -30,13 +30,16 @@ struct CCostlyText
     int nMsPerChar = 0;
     QString strKeys; // keys pressed for it, one of the times they were known
     int nByDigit = 0;
+    // The keys its times could have saved against 理论码长 of the input
+    // method its keys show (ShortestKeys::MethodOf); 0 when none is known.
+    int nSavable = 0;
 };
 
 struct CWeakness
 {
     QList<CKeyFigures> keys;      // single keys, in key order
     QList<CKeyFigures> slowPairs; // the slowest letter pairs typed often enough
-    QList<CCostlyText> costly;    // the costliest texts, most keys a character first
+    QList<CCostlyText> costly;    // the costliest texts, most keys to save first
     int nCommits = 0;             // commits whose keys are known
     int nByDigit = 0;             // of them, picked by a digit
     CTypingFigures typing;        // 回改, 键准, 选重, 打词率 of the Chinese practices

@@ -25,9 +25,9 @@ using namespace WeaknessDlgIds;
 namespace {
 
 const QList<ListColumn> g_pairColumns = {{u"组合"_s, 50}, {u"次数"_s, 50}, {u"用时"_s, 70}};
-const QList<ListColumn> g_costlyColumns = {{u"字词"_s, 90},      {u"次数"_s, 40},
-                                           {u"每字按键"_s, 60},  {u"每字用时"_s, 65},
-                                           {u"怎么打的"_s, 100}, {u"更省键的打法"_s, 440}};
+const QList<ListColumn> g_costlyColumns = {
+    {u"字词"_s, 90},      {u"次数"_s, 40},          {u"每字按键"_s, 60}, {u"每字用时"_s, 65},
+    {u"怎么打的"_s, 100}, {u"更省键的打法"_s, 380}, {u"可以少按"_s, 60}};
 
 // The days of the range list, in its order; 0 for all.
 constexpr int RangeDays[] = {7, 30, 0};
@@ -126,9 +126,10 @@ void CWeaknessDlg::Show()
     m_listPairs->AppendRows(pairs);
     QList<QStringList> costly;
     for (const CCostlyText& text : std::as_const(m_weakness.costly))
-        costly.append(
-            {text.strText, QString::number(text.nTimes), QString::number(text.dKeysPerChar, 'f', 1),
-             u"%1 毫秒"_s.arg(text.nMsPerChar), text.strKeys, Weakness::CheaperWay(text)});
+        costly.append({text.strText, QString::number(text.nTimes),
+                       QString::number(text.dKeysPerChar, 'f', 1),
+                       u"%1 毫秒"_s.arg(text.nMsPerChar), text.strKeys, Weakness::CheaperWay(text),
+                       QString::number(text.nSavable)});
     m_listCostly->DeleteAllItems();
     m_listCostly->AppendRows(costly);
     const int percent =
@@ -207,13 +208,14 @@ QList<CExportTable> CWeaknessDlg::ExportedTables() const
                            CExportCell::Integer(pair.nMedianMs)});
     CExportTable costly;
     costly.strTitle = u"%1:最费键的字和词"_s.arg(Title());
-    costly.header = {u"字词"_s,           u"次数"_s,     u"每字按键"_s,
-                     u"每字用时(毫秒)"_s, u"怎么打的"_s, u"更省键的打法"_s};
+    costly.header = {u"字词"_s,     u"次数"_s,         u"每字按键"_s, u"每字用时(毫秒)"_s,
+                     u"怎么打的"_s, u"更省键的打法"_s, u"可以少按"_s};
     for (const CCostlyText& text : m_weakness.costly)
         costly.rows.append({CExportCell::Text(text.strText), CExportCell::Integer(text.nTimes),
                             CExportCell::Number(text.dKeysPerChar, 1),
                             CExportCell::Integer(text.nMsPerChar), CExportCell::Text(text.strKeys),
-                            CExportCell::Text(Weakness::CheaperWay(text))});
+                            CExportCell::Text(Weakness::CheaperWay(text)),
+                            CExportCell::Integer(text.nSavable)});
     QList<CExportTable> tables{keys, pairs, costly};
     const CTypingFigures& typing = m_weakness.typing;
     if (typing.bCommits) {

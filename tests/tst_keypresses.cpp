@@ -267,6 +267,10 @@ private slots:
         QCOMPARE(Fewest(Wubi, text), 23);
         QCOMPARE(Fewest(Pinyin, u"a，"_s), 2);
         QCOMPARE(Fewest(Wubi, u"你好龘"_s), -1);
+        // The method the keys show: whole pinyin or 简拼, else up to four 五笔 keys.
+        QVERIFY(MethodOf(u"women␣"_s, u"我们"_s) == Pinyin &&
+                MethodOf(u"wm"_s, u"我们"_s) == Pinyin);
+        QVERIFY(MethodOf(u"wo⌫trnt"_s, u"我"_s) == Wubi && !MethodOf(u"womenzai"_s, u"我们"_s));
         QCOMPARE(Line(u"你好龘"_s, 20, 3), QString());
         QCOMPARE(TypedText({{u"你好"_s, u"你好"_s, {}, 6, 0},
                             {u"世界"_s, u"是"_s, {}, 4, 0, 0, 1},
