@@ -24,6 +24,18 @@ const QString NoStart = u"数据库中没有这次考试的开始记录"_s;
 const QString ExamGone = u"考试已被删除"_s;
 const QString AnothersSitting = u"本机保存的成绩属于另一个帐户,不能记在这个帐户下"_s;
 
+// The scored figures of a row from column first on: typed, correct, the
+// time used and the speed's time, late, flagged.
+void ReadScored(const QSqlQuery& row, int first, ExamScoring::CFigures& figures)
+{
+    figures.nTyped = row.value(first).toInt();
+    figures.nCorrect = row.value(first + 1).toInt();
+    figures.nUsedMs = row.value(first + 2).toLongLong();
+    figures.nSpeedMs = row.value(first + 3).toLongLong();
+    figures.bLate = row.value(first + 4).toInt() != 0;
+    figures.bFlagged = row.value(first + 5).toInt() != 0;
+}
+
 CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
 {
     // The server scores what it saw arrive; the whole screen typed goes
@@ -58,12 +70,7 @@ CSittingOutcome FinishOnServer(CDaoDatabase& db, const CSittingResult& result)
         outcome.strReason = query.value(1).toString();
     else
         outcome.figures.strFlagReason = query.value(1).toString();
-    outcome.figures.nTyped = query.value(2).toInt();
-    outcome.figures.nCorrect = query.value(3).toInt();
-    outcome.figures.nUsedMs = query.value(4).toLongLong();
-    outcome.figures.nSpeedMs = query.value(5).toLongLong();
-    outcome.figures.bLate = query.value(6).toInt() != 0;
-    outcome.figures.bFlagged = query.value(7).toInt() != 0;
+    ReadScored(query, 2, outcome.figures);
     return outcome;
 }
 
@@ -110,12 +117,7 @@ CSittingOutcome FinishInFile(CDaoDatabase& db, const CSittingResult& result)
     const QDateTime startedAt = ParseStoredDateTime(sitting.value(3));
     if (sitting.value(4).toInt() == 1) {
         outcome.kind = CSittingOutcome::StoredBefore;
-        outcome.figures.nTyped = sitting.value(5).toInt();
-        outcome.figures.nCorrect = sitting.value(6).toInt();
-        outcome.figures.nUsedMs = sitting.value(7).toLongLong();
-        outcome.figures.nSpeedMs = sitting.value(8).toLongLong();
-        outcome.figures.bLate = sitting.value(9).toInt() != 0;
-        outcome.figures.bFlagged = sitting.value(10).toInt() != 0;
+        ReadScored(sitting, 5, outcome.figures);
         transaction.Commit();
         return outcome;
     }

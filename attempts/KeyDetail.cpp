@@ -1,5 +1,7 @@
 #include "attempts/KeyDetail.h"
 
+#include "attempts/Metrics.h"
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -141,12 +143,8 @@ CKeyDetail CKeyDetailRecorder::Detail(int endCell) const
     QList<CKeyFigures> pairs;
     for (const auto& [key, tally] : m_keys) {
         CKeyFigures figures{key, tally.nExpected, tally.nPresses, tally.nWrong, -1};
-        if (!tally.timesMs.isEmpty()) {
-            QList<int> times = tally.timesMs;
-            const auto middle = times.begin() + times.size() / 2;
-            std::nth_element(times.begin(), middle, times.end());
-            figures.nMedianMs = *middle;
-        }
+        if (!tally.timesMs.isEmpty())
+            figures.nMedianMs = Metrics::Median(tally.timesMs);
         if (key.size() == 2) {
             // A pair is only timed: its counts are the times it was typed.
             figures.nExpected = figures.nPresses = int(tally.timesMs.size());

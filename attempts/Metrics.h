@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
+
+#include <algorithm>
 
 // A level of stars above a lesson's targets: the accuracy it asks (never
 // below the target's) and the share of the target's speed.
@@ -42,6 +45,17 @@ QString SpeedText(const Speed& speed);
 // "1:05": minutes and seconds, as every clock and time limit shows them;
 // below 0 reads as 0.
 QString ClockText(qint64 seconds);
+
+// The middle of values (of an even count, the upper of the two middle
+// ones), as every median of times takes it; T() for none.
+template <typename T> T Median(QList<T> values)
+{
+    if (values.isEmpty())
+        return T();
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
 
 // The described result's speed: correct units a second, whole; 0 before
 // the first whole second.

@@ -116,7 +116,8 @@ QString TypedText(const QList<CCommitUnit>& commits)
 {
     QString text;
     for (const CCommitUnit& unit : commits)
-        text += unit.strExpected.left(qMax<qsizetype>(unit.strCommitted.size() - unit.nDeleted, 0));
+        text += unit.strExpected.left(
+            qMax(KeyDetail::Characters(unit.strCommitted) - unit.nDeleted, 0));
     return text;
 }
 

@@ -4,24 +4,9 @@
 
 #include <QStringList>
 
-#include <algorithm>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace TimeLoss {
-
-namespace {
-
-double Median(QList<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    const auto middle = values.begin() + values.size() / 2;
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
-} // namespace
 
 CTimeLoss Of(const QList<CCommitUnit>& commits, int backspaces)
 {
@@ -35,7 +20,7 @@ CTimeLoss Of(const QList<CCommitUnit>& commits, int backspaces)
         if (unit.nKeyCount > 0)
             perKey.append(double(unit.nElapsedMs) / unit.nKeyCount);
     }
-    const double pace = Median(perChar);
+    const double pace = Metrics::Median(perChar);
     for (const CCommitUnit& unit : commits) {
         const int length = KeyDetail::Characters(unit.strCommitted);
         if (length == 0)
@@ -50,7 +35,7 @@ CTimeLoss Of(const QList<CCommitUnit>& commits, int backspaces)
                 i >= unit.strExpected.size() || unit.strCommitted[i] != unit.strExpected[i] ? 1 : 0;
         loss.nWrongMs += ms * wrong / length;
     }
-    loss.nBackspaceMs = qint64(qMax(backspaces, 0) * Median(perKey));
+    loss.nBackspaceMs = qint64(qMax(backspaces, 0) * Metrics::Median(perKey));
     return loss;
 }
 

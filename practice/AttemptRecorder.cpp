@@ -1,5 +1,6 @@
 #include "practice/AttemptRecorder.h"
 
+#include "attempts/Metrics.h"
 #include "platform/Gbk.h"
 #include "platform/Platform.h"
 #include "practice/PracticeState.h"
@@ -76,16 +77,11 @@ std::pair<int, int> KeyRhythm(QList<qint64> intervals)
 {
     if (intervals.size() < 10)
         return {0, 0};
-    const auto median = [](QList<qint64>& values) {
-        const qsizetype middle = values.size() / 2;
-        std::nth_element(values.begin(), values.begin() + middle, values.end());
-        return values[middle];
-    };
-    const qint64 centre = median(intervals);
+    const qint64 centre = Metrics::Median(intervals);
     for (qint64& interval : intervals)
         interval = std::abs(interval - centre);
     return {int(std::min<qint64>(centre, INT_MAX)),
-            int(std::min<qint64>(median(intervals), INT_MAX))};
+            int(std::min<qint64>(Metrics::Median(intervals), INT_MAX))};
 }
 
 } // namespace

@@ -203,12 +203,12 @@ void CProgressDlg::ShowTimeLoss(int row)
     SetDlgItemText(IDC_LOSS, QString());
     if (row < 0 || row >= m_attempts.size() || m_attempts[row].commits.nCommits == 0)
         return;
-    const CAttemptSummary attempt = m_attempts[row];
-    m_session.Ask<QList<CCommitUnit>>(
-        this, [id = attempt.nId](CDaoDatabase& own) { return CommitFigures::LoadCommits(own, id); },
-        [this, attempt, row](const QList<CCommitUnit>& commits) {
-            if (m_listAttempts->currentIndex().row() != row)
-                return; // another row was chosen meanwhile
+    // The commits are read and weighed on the worker, where the tables of
+    // 理论码长 load the first time.
+    m_session.Ask<QString>(
+        this,
+        [attempt = m_attempts[row]](CDaoDatabase& own) {
+            const QList<CCommitUnit> commits = CommitFigures::LoadCommits(own, attempt.nId);
             QStringList lines;
             const QString loss =
                 TimeLoss::Line(TimeLoss::Of(commits, attempt.nBackspacePresses), attempt.nKind,
@@ -219,7 +219,11 @@ void CProgressDlg::ShowTimeLoss(int row)
                                                     attempt.nKeyPresses, attempt.nCorrectUnits);
             if (!keys.isEmpty())
                 lines.append(keys);
-            SetDlgItemText(IDC_LOSS, lines.join(u'\n'));
+            return lines.join(u'\n');
+        },
+        [this, row](const QString& text) {
+            if (m_listAttempts->currentIndex().row() == row) // not another row chosen meanwhile
+                SetDlgItemText(IDC_LOSS, text);
         },
         ReportDaoError);
 }
