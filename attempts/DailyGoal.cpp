@@ -28,6 +28,29 @@ QString CGoalProgress::Text() const
 
 namespace DailyGoal {
 
+namespace {
+
+// A day's time, and what it typed and typed right.
+struct CDayTotals
+{
+    qint64 nMs = 0;
+    qint64 nTyped = 0;
+    qint64 nCorrect = 0;
+};
+
+CDayTotals Totals(const QList<CPracticeSpan>& day)
+{
+    CDayTotals totals;
+    for (const CPracticeSpan& span : day) {
+        totals.nMs += qMax<qint64>(span.nElapsedMs, 0);
+        totals.nTyped += span.nTyped;
+        totals.nCorrect += span.nCorrect;
+    }
+    return totals;
+}
+
+} // namespace
+
 QString Problem(const CDailyGoal& goal)
 {
     if (goal.nMinutes < 1 || goal.nMinutes > 240)
@@ -49,16 +72,10 @@ CDailyGoal Fallback(const CGoals& goals, const QString& className)
 
 bool Met(const CDailyGoal& goal, const QList<CPracticeSpan>& day)
 {
-    qint64 ms = 0;
-    qint64 typed = 0;
-    qint64 correct = 0;
-    for (const CPracticeSpan& span : day) {
-        ms += qMax<qint64>(span.nElapsedMs, 0);
-        typed += span.nTyped;
-        correct += span.nCorrect;
-    }
-    return ms >= qint64(goal.nMinutes) * 60000 &&
-           (typed == 0 || Metrics::Accuracy(correct, typed) >= goal.nAccuracy);
+    const CDayTotals totals = Totals(day);
+    return totals.nMs >= qint64(goal.nMinutes) * 60000 &&
+           (totals.nTyped == 0 ||
+            Metrics::Accuracy(totals.nCorrect, totals.nTyped) >= goal.nAccuracy);
 }
 
 CGoalProgress Progress(const CDailyGoal& goal, const QList<CPracticeSpan>& spans,
@@ -73,15 +90,10 @@ CGoalProgress Progress(const CDailyGoal& goal, const QList<CPracticeSpan>& spans
     for (auto it = byDay.cbegin(); it != byDay.cend(); ++it)
         if (Met(goal, *it))
             metDays.insert(it.key(), 1);
-    qint64 typed = 0;
-    qint64 correct = 0;
-    for (const CPracticeSpan& span : byDay.value(today)) {
-        progress.nTodayMs += qMax<qint64>(span.nElapsedMs, 0);
-        typed += span.nTyped;
-        correct += span.nCorrect;
-    }
-    if (typed > 0)
-        progress.nTodayAccuracy = Metrics::Accuracy(correct, typed);
+    const CDayTotals day = Totals(byDay.value(today));
+    progress.nTodayMs = day.nMs;
+    if (day.nTyped > 0)
+        progress.nTodayAccuracy = Metrics::Accuracy(day.nCorrect, day.nTyped);
     progress.bMetToday = metDays.contains(today);
     progress.nDaysInARow = PracticeTime::DaysInARow(metDays, today);
     return progress;

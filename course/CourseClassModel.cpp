@@ -38,12 +38,8 @@ QList<CExportCell> CCourseClassModel::RowCells(int row) const
 QList<QStringList> CCourseClassModel::RowTexts() const
 {
     QList<QStringList> rows;
-    for (int row = 0; row < RowCount(); ++row) {
-        QStringList texts;
-        for (const CExportCell& cell : RowCells(row))
-            texts.append(cell.DisplayText());
-        rows.append(texts);
-    }
+    for (int row = 0; row < RowCount(); ++row)
+        rows.append(DisplayTexts(RowCells(row)));
     return rows;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // One cell of an exported table, typed so that a spreadsheet receives
@@ -35,6 +37,9 @@ struct CExportCell
     // As a CSV file holds it: numbers with a point, durations as h:mm:ss.
     QString CsvText() const;
 };
+
+// A row's cells as a list shows them (DisplayText).
+QStringList DisplayTexts(const QList<CExportCell>& row);
 
 // "1分05秒", or "45秒" under a minute (whole seconds, truncated).
 QString DurationText(qint64 elapsedMs);

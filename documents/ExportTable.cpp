@@ -29,6 +29,15 @@ QString CExportCell::CsvText() const
         .arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
+QStringList DisplayTexts(const QList<CExportCell>& row)
+{
+    QStringList texts;
+    texts.reserve(row.size());
+    for (const CExportCell& cell : row)
+        texts.append(cell.DisplayText());
+    return texts;
+}
+
 QStringList CExportTable::ColumnTexts(int column) const
 {
     QStringList texts{header.value(column)};

@@ -83,10 +83,7 @@ void CExamResultsDlg::Fill()
     QList<QStringList> rows;
     for (const CExamResultRow& row : std::as_const(m_rows)) {
         ++counts[row.state];
-        QStringList cells;
-        for (const CExportCell& cell : ExamResultTable::Cells(row, m_exam.competition.has_value()))
-            cells.append(cell.DisplayText());
-        rows.append(cells);
+        rows.append(DisplayTexts(ExamResultTable::Cells(row, m_exam.competition.has_value())));
     }
     m_listResults->DeleteAllItems();
     m_listResults->AppendRows(rows);

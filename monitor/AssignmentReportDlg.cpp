@@ -70,12 +70,8 @@ void CAssignmentReportDlg::Reload()
 void CAssignmentReportDlg::Fill()
 {
     QList<QStringList> rows;
-    for (const CAssignmentRow& row : std::as_const(m_rows)) {
-        QStringList cells;
-        for (const CExportCell& cell : AssignmentReport::Cells(row))
-            cells.append(cell.DisplayText());
-        rows.append(cells);
-    }
+    for (const CAssignmentRow& row : std::as_const(m_rows))
+        rows.append(DisplayTexts(AssignmentReport::Cells(row)));
     m_listPupils->DeleteAllItems();
     m_listPupils->AppendRows(rows);
     for (int column = 0; column < m_listPupils->header()->count(); ++column)

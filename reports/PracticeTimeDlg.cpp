@@ -78,12 +78,8 @@ void CPracticeTimeDlg::Show(QList<CPracticeWeek> weeks)
     m_weeks = std::move(weeks);
     const CExportTable table = ExportTable();
     QList<QStringList> rows;
-    for (const QList<CExportCell>& row : table.rows) {
-        QStringList cells;
-        for (const CExportCell& cell : row)
-            cells.append(cell.DisplayText());
-        rows.append(cells);
-    }
+    for (const QList<CExportCell>& row : table.rows)
+        rows.append(DisplayTexts(row));
     m_listPupils->DeleteAllItems();
     m_listPupils->AppendRows(rows);
     const auto idle = std::count_if(m_weeks.cbegin(), m_weeks.cend(),
