@@ -208,6 +208,13 @@ QWidget* CreateDialogControl(const DialogControlTemplate& c, const QRect& rectPx
                                                   : Qt::AlignLeft | Qt::AlignTop);
         if (c.HasStyle(u"notify"))
             label->setCursor(Qt::PointingHandCursor);
+        // A label that is a tab stop holds figures to copy: its text can be
+        // selected with the mouse or the keyboard (Ctrl+A, Ctrl+C).
+        if (c.HasStyle(u"tabstop")) {
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                           Qt::TextSelectableByKeyboard);
+            label->setFocusPolicy(Qt::StrongFocus);
+        }
         widget = label;
     } else if (kind == u"edit") {
         widget = CreateEdit(c, parent);

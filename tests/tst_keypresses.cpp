@@ -17,6 +17,8 @@
 #include "users/CurrentUser.h"
 #include "users/Session.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QSqlQuery>
 #include <QWindow>
@@ -198,7 +200,11 @@ private slots:
                                  .toString();
             dlg->m_listAttempts->setCurrentIndex(dlg->m_listAttempts->model()->index(0, 0));
             SettleWorker();
-            loss = dlg->GetDlgItemText(1006);
+            // The line is copied as a pupil copies it: Ctrl+A, Ctrl+C.
+            QWidget* line = dlg->GetDlgItem(1006);
+            QTest::keySequence(line, QKeySequence::SelectAll);
+            QTest::keySequence(line, QKeySequence::Copy);
+            loss = QGuiApplication::clipboard()->text();
         });
         CProgressDlg(CSession::Instance(), pupil, QString()).DoModal();
         const QStringList row = listing.cells.value(0);

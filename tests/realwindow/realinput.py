@@ -11,6 +11,7 @@
 # every key the program's window received be counted.
 
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -294,6 +295,28 @@ def check_beside(label, line, candidates, cell, origin):
           % (label, cw, ch, cx - x0, cy - top))
 
 
+def copy(session, wid, keys, done, what):
+    # Presses keys in a window (Ctrl+C among them) until the clipboard holds
+    # what done accepts; lists fill once the database has answered.
+    def copied():
+        session.press(wid, *keys)
+        text = session.x("xclip", "-o", "-selection", "clipboard", check_rc=False)
+        return text if done(text) else None
+    return session.wait_for(copied, what)
+
+
+def shortest_keys(session, progress_id, method):
+    # 我的练习记录's newest row chosen, then Tab pressed until Ctrl+A and
+    # Ctrl+C copy the line under the list; returns 码长 and the method's
+    # 理论码长 as written.
+    session.press(progress_id, "End", "Home")
+    line = copy(session, progress_id, ["Tab", "ctrl+a", "ctrl+c"], lambda t: "理论码长" in t,
+                "the line of 理论码长 to copy")
+    found = re.search(r"码长 ([0-9.]+);理论码长:.*%s ([0-9.]+)" % method, line)
+    check(found, "the line names 码长 and %s's 理论码长: %s" % (method, line))
+    return found.groups()
+
+
 def walk_one(session):
     im = session.im
     session.start_display()
@@ -405,12 +428,8 @@ def walk_one(session):
     session.press(main_id, "alt+j", *["Down"] * PROGRESS_STEPS, "Return")
     progress_id = session.show(PROGRESS_CAPTION, "%s-11-progress.png" % im)
 
-    def copied():
-        # The list fills once the database has answered: copy until it has.
-        session.press(progress_id, "ctrl+c")
-        row = session.x("xclip", "-o", "-selection", "clipboard", check_rc=False).split("\t")
-        return row if len(row) >= 12 else None
-    row = session.wait_for(copied, "a row of 我的练习记录 to copy")
+    row = copy(session, progress_id, ["ctrl+c"], lambda t: len(t.split("\t")) >= 12,
+               "a row of 我的练习记录 to copy").split("\t")
     figures = {name: row[i] for i, name in ((7, "回改"), (9, "键准"), (10, "选重"), (11, "打词率"))
                if i < len(row)}
     wanted = {"回改": "1 (%.1f%%)" % (100 / (cells + 1)),
@@ -418,6 +437,13 @@ def walk_one(session):
               "选重": "1 (%.1f/百字)" % (100 / cells),
               "打词率": "%d%%" % (11 * 100 // cells)}
     check(figures == wanted, "%s: 我的练习记录 shows %s, the hand count %s" % (im, figures, wanted))
+    # 理论码长 in 全拼, below 码长: the text to type, 新学期开始了，我们班第一次,
+    # is xin␣ xue␣ qi␣ kaishi␣ le␣ , women␣ ban␣ diyici␣, 39 keys for 13
+    # characters.
+    keys, fewest = shortest_keys(session, progress_id, "全拼")
+    check((keys, fewest) == ("%.2f" % (received / (cells - len(MISTYPED))), "%.2f" % (39 / cells)),
+          "%s: 码长 %s and 理论码长 %s, the hand count %.2f and %.2f"
+          % (im, keys, fewest, received / (cells - len(MISTYPED)), 39 / cells))
     session.press(progress_id, "Escape")
     session.wait_gone(PROGRESS_CAPTION)
     session.press(main_id, "alt+j", *["Down"] * WEAKNESS_STEPS, "Return")
