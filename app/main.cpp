@@ -3,6 +3,7 @@
 #include "classroom/ImportCommand.h"
 #include "platform/Dao.h"
 #include "platform/DaoOffThread.h"
+#include "platform/LocalZone.h"
 #include "platform/QtPlatform.h"
 #include "users/DatabaseSetup.h"
 #include "users/Session.h"
@@ -33,6 +34,7 @@ bool HasArgument(int argc, char** argv, const char* name)
 
 int main(int argc, char** argv)
 {
+    LocalZone::ReadOnce();
     // The administrator's commands need no display.
     if (HasArgument(argc, argv, "--create-database")) {
         QCoreApplication application(argc, argv);

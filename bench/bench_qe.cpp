@@ -17,6 +17,7 @@
 #include "platform/Dao.h"
 #include "platform/GlyphBlending.h"
 #include "platform/ListCtrl.h"
+#include "platform/LocalZone.h"
 #include "platform/MainWindow.h"
 #include "platform/ScriptedPlatform.h"
 #include "practice/PracticeState.h"
@@ -691,6 +692,7 @@ void RegisterDatabase(CBenchDatabase* db, bool bLarge)
 
 int main(int argc, char** argv)
 {
+    LocalZone::ReadOnce(); // as the program does at its start
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     GlyphBlending::UsePlainBlending(); // as the program does at its start
