@@ -1,5 +1,6 @@
 #include "attempts/CommitFigures.h"
 
+#include "attempts/AttemptStore.h"
 #include "attempts/Metrics.h"
 #include "attempts/PracticeKind.h"
 #include "platform/CheckedQuery.h"
@@ -144,8 +145,7 @@ QList<CCommitUnit> LoadCommits(CDaoDatabase& db, qint64 attemptId)
     QList<CCommitUnit> commits;
     while (query.next())
         commits.append({query.value(0).toString(), query.value(1).toString(),
-                        query.value(2).toString(),
-                        query.value(3).isNull() ? -1 : query.value(3).toInt(),
+                        query.value(2).toString(), CountOrUnknown(query.value(3)),
                         query.value(4).toInt(), query.value(5).toInt(), query.value(6).toInt()});
     CheckRead(query);
     query.finish();

@@ -10,7 +10,9 @@
 #include "tests/SettleWorker.h"
 #include "users/DatabaseSteps.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QMap>
 
 #include <memory>
@@ -45,6 +47,15 @@ struct CTypingFixture
         }
     }
     void Type(const QString& text) { Type(Gbk::Encode(text)); }
+
+    // What an input method sends: a commit, then the composition that
+    // follows it (empty when none is open).
+    void Compose(const QString& preedit, const QString& commit = {})
+    {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QCoreApplication::sendEvent(view, &event);
+    }
 
     // Each box shown, as "caption|text|flags".
     QStringList Boxes() const

@@ -19,7 +19,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QInputMethodEvent>
 #include <QSqlQuery>
 #include <QWindow>
 
@@ -139,31 +138,23 @@ private slots:
         f.Type(QByteArray(" "));
         QVERIFY(f.view->Session().IsRunning());
         Deliver(counter, NihaoSpace, window);
-        QInputMethodEvent commit;
-        commit.setCommitString(u"你好"_s);
-        QCoreApplication::sendEvent(f.view, &commit);
+        f.Compose({}, u"你好"_s);
         // "shijie", then 2 to pick the second candidate, 世界; "，" typed alone.
         Deliver(counter,
                 u"p39@700 r39@710 p43@720 r43@730 p31@740 r31@750 p44@760 r44@770 "
                 "p31@775 r31@777 p26@780 r26@790 p11@800 r11@810"_s,
                 window);
         f.platform.Advance(1500);
-        QInputMethodEvent picked;
-        picked.setCommitString(u"世界"_s);
-        QCoreApplication::sendEvent(f.view, &picked);
+        f.Compose({}, u"世界"_s);
         // Both taken back (回改 2), then "，" and 世界 committed again.
         Deliver(counter, u"p22@1600 r22@1610 p22@1620 r22@1630 p59@1640 r59@1650"_s, window);
         f.Type(QByteArray("\b\b"));
-        QInputMethodEvent comma;
-        comma.setCommitString(u"，"_s);
-        QCoreApplication::sendEvent(f.view, &comma);
+        f.Compose({}, u"，"_s);
         Deliver(counter,
                 u"p39@1700 r39@1710 p43@1720 r43@1730 p31@1740 r31@1750 p44@1760 r44@1770 "
                 "p31@1775 r31@1777 p26@1780 r26@1790 p65@1800 r65@1810"_s,
                 window);
-        QInputMethodEvent again;
-        again.setCommitString(u"世界"_s);
-        QCoreApplication::sendEvent(f.view, &again);
+        f.Compose({}, u"世界"_s);
         f.platform.Advance(30000); // half a minute: it counts for the figures
         Deliver(counter, u"p9@29000 r9@29050"_s, window);
         f.platform.AnswerBoxes({IDOK});

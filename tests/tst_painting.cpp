@@ -5,7 +5,6 @@
 #include "tests/TestMain.h"
 
 #include <QImage>
-#include <QInputMethodEvent>
 #include <QPainter>
 
 using namespace Qt::Literals::StringLiterals;
@@ -373,9 +372,7 @@ private slots:
         CRepaints repaints(f);
         const QImage typed = repaints.canvas;
         const auto send = [&](const QString& preedit, const QString& commit) {
-            QInputMethodEvent event(preedit, {});
-            event.setCommitString(commit);
-            QCoreApplication::sendEvent(f.view, &event);
+            f.Compose(preedit, commit);
             repaints.Paint();
             return repaints.canvas == Full(f.view);
         };

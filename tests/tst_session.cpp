@@ -2,8 +2,6 @@
 #include "tests/PracticeFixture.h"
 #include "tests/TestMain.h"
 
-#include <QInputMethodEvent>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -40,15 +38,6 @@ private:
         f.Load(chinese, text);
         f.Type(QByteArray(" "));
         QVERIFY(f.view->Session().IsRunning());
-    }
-
-    // What an input method sends: a commit, then the composition that
-    // follows it (empty when none is open).
-    static void Compose(QWidget* view, const QString& preedit, const QString& commit = {})
-    {
-        QInputMethodEvent event(preedit, {});
-        event.setCommitString(commit);
-        QCoreApplication::sendEvent(view, &event);
     }
 
     static void StartClockAt(CPracticeFixture& f, const QTime& time)
@@ -249,9 +238,9 @@ private slots:
     {
         CPracticeFixture f;
         Start(f, true, Gb(u"中文练习"_s));
-        Compose(f.view, u"zhong"_s);
+        f.Compose(u"zhong"_s);
         QCOMPARE(TypedCount, 0);
-        Compose(f.view, u"lian"_s, u"中文字"_s);
+        f.Compose(u"lian"_s, u"中文字"_s);
         QCOMPARE(f.doc.m_aTypedLine[0], Gb(u"中文字"_s));
         const CComposition& open = f.view->Composition(); // typed, correct, open at
         QCOMPARE((QList<int>{TypedCount, CorrectCount, open.IsOpen(), open.Line(), open.Column()}),
@@ -282,16 +271,16 @@ private slots:
         f.Load(true, Gb(u"中文"_s));
         if (started) {
             QTest::keyClick(f.view, Qt::Key_Space);
-            Compose(f.view, QString(), u"中"_s);
+            f.Compose(QString(), u"中"_s);
         }
-        Compose(f.view, u"wen"_s);
+        f.Compose(u"wen"_s);
         QTest::keyClick(f.view, Qt::Key(key));
         QCOMPARE(f.view->Session().IsRunning(), started);
         QCOMPARE(TypedCount, started ? 1 : 0);
         QVERIFY(f.platform.boxes.isEmpty());
         QCOMPARE(f.platform.beeps, 0);
         // the composition's end lets keys through again
-        Compose(f.view, QString(), started ? u"文"_s : QString());
+        f.Compose(QString(), started ? u"文"_s : QString());
         QCOMPARE(TypedCount, started ? 2 : 0);
         QTest::keyClick(f.view, Qt::Key_Backspace);
         QCOMPARE(TypedCount, started ? 1 : 0);
@@ -313,12 +302,12 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(f.view->hasFocus());
         Start(f, true, Gb(u"中文练习"_s));
-        Compose(f.view, QString(), u"中"_s);
-        Compose(f.view, u"wen"_s);
+        f.Compose(QString(), u"中"_s);
+        f.Compose(u"wen"_s);
         // Qt has the input method commit as the window hands the focus on
         QFocusEvent aboutToChange(QEvent::FocusAboutToChange, Qt::ActiveWindowFocusReason);
         QCoreApplication::sendEvent(f.view->windowHandle(), &aboutToChange);
-        Compose(f.view, QString(), u"问"_s);
+        f.Compose(QString(), u"问"_s);
         QVERIFY(!f.view->Composition().IsOpen());
         QCOMPARE(TypedCount, 1);
 
@@ -329,16 +318,16 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!f.view->hasFocus());
         // an input method may hand the composition in after the focus went
-        Compose(f.view, QString(), u"问"_s);
-        Compose(f.view, u"wen"_s);
+        f.Compose(QString(), u"问"_s);
+        f.Compose(u"wen"_s);
         QCOMPARE(TypedCount, 1);
         QVERIFY(!f.view->Composition().IsOpen());
 
         f.view->activateWindow();
         QCoreApplication::processEvents();
         QVERIFY(f.view->hasFocus());
-        Compose(f.view, u"wen"_s);
-        Compose(f.view, QString(), u"文"_s);
+        f.Compose(u"wen"_s);
+        f.Compose(QString(), u"文"_s);
         QCOMPARE(CorrectCount, 2);
     }
 
@@ -377,8 +366,8 @@ private slots:
         }
         QVERIFY(shown.contains(sentence));
         // ... until a composition proves an input method at work
-        Compose(f.view, u"zhong"_s);
-        Compose(f.view, QString());
+        f.Compose(u"zhong"_s);
+        f.Compose(QString());
         for (int second : {3, 4}) {
             f.clock.Tick(QTime(8, 0, second));
             QVERIFY(f.PaneText(0) != sentence);
